@@ -1,0 +1,2 @@
+// SDL2 backend of the platform layer (players).
+#include "platform/platform.h"
