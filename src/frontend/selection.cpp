@@ -1,0 +1,7 @@
+// The front end's selections that the race reads.
+#include "frontend/frontend.h"
+
+int selectedCar = 0;
+int selectedRace = 0;
+int quickRaceNumber = 0;
+float carPower = 0.0f;
