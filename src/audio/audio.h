@@ -1,0 +1,221 @@
+// Sound: the OpenAL device, the sixteen effect sounds and the music streams.
+//
+// The audio module owns the sound device and context, every OpenAL source and
+// buffer the game makes, and the Ogg Vorbis decoders behind the music. Only this
+// folder includes OpenAL and vorbisfile; other modules reach sources through the
+// operations below (pitch, gain, position, play state), never through AL calls.
+//
+// Lifetimes:
+//   for the whole run   - the device (openSoundDevice .. closeSoundDevice), the
+//                         sixteen effect sounds (loadEffectSounds ..
+//                         releaseEffectSounds) and menuMusic;
+//   loadRace..unloadRace - raceMusic, opened and closed once per race.
+// Invariants: every SoundEffect owns exactly one source and one buffer while
+// loaded; a streamed MusicStream owns its queued buffers and deletes them on
+// close; whole-file music buffers are shared by file name through
+// bufferRegistry and live until closeSoundDevice.
+// Everything runs on the one game thread; the device must be open before any
+// sound is loaded, and every sound released before it closes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+// The decoder's own records; only the audio files see inside them.
+struct OggVorbis_File;
+struct vorbis_comment;
+struct vorbis_info;
+
+// ---------------------------------------------------------------------------
+// Device and listener.
+
+// The device the game asks for. It names no device on Linux, so it stands for
+// the system's default one.
+constexpr const char* kSoundDeviceName = "DirectSound3D";
+
+// Opens the device, creates a context, makes it current and clears the error
+// state. On failure prints one line on stderr saying why and returns false;
+// the caller then ends the program with exit status -1.
+bool openSoundDevice();
+// Makes no context current, destroys the context and closes its device. Also
+// deletes the whole-file music buffers still registered. Safe when no device
+// is open.
+void closeSoundDevice();
+// Inverse distance attenuation, not clamped; set once after the sounds load.
+void setInverseDistanceModel();
+// Places the listener. orientation is the "at" vector followed by "up".
+void setListener(const float position[3], const float velocity[3], const float orientation[6]);
+
+// Reads the OpenAL error state; on an error shows the warning box "OpenAL
+// error: <reason>" with the caption "Error" and returns false.
+bool checkAlError();
+
+// ---------------------------------------------------------------------------
+// WAV files.
+
+// OpenAL sample formats, so that callers outside this folder can name them.
+enum SoundFormat : int {
+    SoundFormatMono8 = 0x1100,    // AL_FORMAT_MONO8
+    SoundFormatMono16 = 0x1101,   // AL_FORMAT_MONO16
+    SoundFormatStereo8 = 0x1102,  // AL_FORMAT_STEREO8
+    SoundFormatStereo16 = 0x1103, // AL_FORMAT_STEREO16
+};
+
+// What readWavFile yields: a missing or unusable file gives silence, that is
+// 16-bit mono at 22050 Hz with no data.
+struct WavSound {
+    int format;
+    std::vector<uint8_t> data;
+    int frequency;
+    // Loop count of the last "smpl" chunk; the game does not use it.
+    int loopCount;
+    bool loop;
+};
+
+// Reads the PCM WAV subset the game relies on: RIFF chunks after the 12-byte
+// header, "fmt " (PCM, 1 or 2 channels, 8 or 16 bits), "data" (only after such
+// a "fmt "), "smpl" for its loop count. A chunk whose length runs past the end
+// of the file ends the walk.
+void readWavFile(const char* path, WavSound* out);
+// The same over bytes already in memory.
+void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out);
+
+// ---------------------------------------------------------------------------
+// Effect sounds: one source with one buffer each.
+
+struct SoundEffect {
+    // Kept first so that code holding the record reaches the source directly.
+    uint32_t source;
+    uint32_t buffer;
+
+    // Reads the WAV file (silence when it is missing), makes the source and the
+    // buffer, and sets pitch 1, the loop flag, maximum gain 1 and reference
+    // distance 30. OpenAL errors are not checked here.
+    void load(const char* path, bool loop);
+    void play();
+    void stop();
+    void setGain(float gain);
+    void setPitch(float pitch);
+    void setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz);
+    bool isPlaying() const;
+    // Deletes the source and then the buffer.
+    void release();
+};
+
+// For the whole run, loaded by loadEffectSounds in this order.
+extern SoundEffect soundEngine1;    // player's engine loop ("base/sound/en1.wav")
+extern SoundEffect soundEngine2;    // opponents' engine loops (en2 .. en4)
+extern SoundEffect soundEngine3;
+extern SoundEffect soundEngine4;
+extern SoundEffect soundCrash0;     // crash sounds by impact strength (cr0 .. cr3)
+extern SoundEffect soundCrash1;
+extern SoundEffect soundCrash2;
+extern SoundEffect soundCrash3;
+extern SoundEffect soundStart;      // tyre squeal loop ("st.wav")
+extern SoundEffect soundPoint;      // checkpoint chime
+extern SoundEffect soundEnginePass; // player's engine when off the throttle
+extern SoundEffect soundGear;       // gear change
+extern SoundEffect soundNitro;      // nitro loop
+extern SoundEffect soundWind;       // wind loop
+extern SoundEffect soundMenu1;      // menu click
+extern SoundEffect soundMenu2;      // menu hover
+
+constexpr int kEffectSoundCount = 16;
+
+// Loads the sixteen effect sounds from "base/sound" in their fixed order.
+void loadEffectSounds();
+// Releases them in the same order.
+void releaseEffectSounds();
+// Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro.
+void stopRaceSounds();
+
+// ---------------------------------------------------------------------------
+// Music streams.
+
+constexpr int kStreamBufferBytes = 0x40000; // bytes decoded into each streamed buffer
+constexpr int kStreamBufferCount = 2;       // buffers queued per streamed object
+// A decoder reporting errors this many times in a row is treated as ended, so
+// a broken stream costs a bounded amount of work per frame.
+constexpr int kMaxDecodeErrors = 32;
+// A whole-file Ogg whose header claims more than this is refused: its length
+// comes from the file and is not to be trusted with an allocation.
+constexpr int64_t kMaxWholeFileBytes = 64 << 20;
+
+// One buffer made by MusicStream, shared by file name for whole-file loads.
+struct RegisteredBuffer {
+    uint32_t buffer;
+    std::string fileName;
+    int rate;
+    int format;
+    // Streamed buffers hold one slice of a file and are never shared.
+    bool streamed;
+};
+
+// For the whole run: every buffer a MusicStream made, by buffer name.
+extern std::map<uint32_t, RegisteredBuffer> bufferRegistry;
+
+class MusicStream {
+public:
+    float velocity[3];
+    float position[3];
+    // Repeats the source for code that reads a sound's first field.
+    uint32_t sourceCopy;
+    bool loop;
+    uint32_t source;
+    // Owned decoder, null until opened; allocated anew by every open.
+    OggVorbis_File* decoder;
+    vorbis_comment* comment;
+    vorbis_info* info;
+    // The music file the decoder's callbacks read.
+    FILE* file;
+    bool streamed;
+
+    // The streamed buffers this object made; deleted by close.
+    uint32_t streamBuffers[kStreamBufferCount];
+    int streamBufferCount;
+    // A non-looping stream has queued its last audio and waits for it to play.
+    bool endQueued;
+    // Set by play, cleared by stop and rewind: a stream that ran dry during a
+    // long frame is started again once refilled, so a hitch is a gap, not the
+    // end of the music.
+    bool playRequested;
+
+    MusicStream();
+    virtual ~MusicStream();
+
+    // Opens a ".wav" (whole file) or ".ogg" (streamed or whole) file; false
+    // when the file is missing, not of those kinds or not Ogg Vorbis. The gain
+    // is left at 0.
+    bool open(const char* name, bool loopFlag, bool streamedFlag);
+    void play();
+    void stop();
+    // Stops, seeks the decoder to the first sample and rewinds the source.
+    void rewind();
+    // Refills processed buffers; call once per frame while this music is current.
+    void update();
+    // Stops and releases the source, the decoder and the streamed buffers.
+    void close();
+    void setGain(float gain);
+    bool isPlaying() const;
+
+    // Decodes up to byteCount bytes into buffer and uploads them; true when
+    // the buffer was filled completely, false at the end of the stream.
+    bool fill(uint32_t buffer, int byteCount);
+
+private:
+    int fillBytes(uint32_t buffer, int byteCount, bool* ended);
+    bool openOgg(const char* name, bool streamedFlag);
+    bool openWav(const char* name);
+    bool primeQueue();
+    void releaseStreamBuffers();
+    void restartAfterEnd();
+};
+
+// For the whole run: the front-end music (".\base\music\menu.ogg").
+extern MusicStream menuMusic;
+// From loadRace to unloadRace: one of the four race tracks.
+extern MusicStream raceMusic;

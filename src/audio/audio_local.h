@@ -1,0 +1,13 @@
+// Shared by the audio module's own files: the OpenAL and decoder headers.
+#pragma once
+
+#include "audio/audio.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+
+static_assert(SoundFormatMono8 == AL_FORMAT_MONO8, "SoundFormat mirrors OpenAL");
+static_assert(SoundFormatMono16 == AL_FORMAT_MONO16, "SoundFormat mirrors OpenAL");
+static_assert(SoundFormatStereo8 == AL_FORMAT_STEREO8, "SoundFormat mirrors OpenAL");
+static_assert(SoundFormatStereo16 == AL_FORMAT_STEREO16, "SoundFormat mirrors OpenAL");
+static_assert(sizeof(ALuint) == sizeof(uint32_t), "source and buffer names are kept as uint32_t");

@@ -1,0 +1,135 @@
+// Effect sounds: one OpenAL source and one buffer per WAV file.
+#include "audio/audio.h"
+#include "audio/audio_local.h"
+
+SoundEffect soundEngine1;
+SoundEffect soundEngine2;
+SoundEffect soundEngine3;
+SoundEffect soundEngine4;
+SoundEffect soundCrash0;
+SoundEffect soundCrash1;
+SoundEffect soundCrash2;
+SoundEffect soundCrash3;
+SoundEffect soundStart;
+SoundEffect soundPoint;
+SoundEffect soundEnginePass;
+SoundEffect soundGear;
+SoundEffect soundNitro;
+SoundEffect soundWind;
+SoundEffect soundMenu1;
+SoundEffect soundMenu2;
+
+struct EffectSoundFile {
+    SoundEffect* sound;
+    const char* path;
+    bool loop;
+};
+
+// Load order, which is also the release order.
+static const EffectSoundFile kEffectSoundFiles[] = {
+    {&soundEngine1, "base/sound/en1.wav", true},
+    {&soundEngine2, "base/sound/en2.wav", true},
+    {&soundEngine3, "base/sound/en3.wav", true},
+    {&soundEngine4, "base/sound/en4.wav", true},
+    {&soundCrash0, "base/sound/cr0.wav", false},
+    {&soundCrash1, "base/sound/cr1.wav", false},
+    {&soundCrash2, "base/sound/cr2.wav", false},
+    {&soundCrash3, "base/sound/cr3.wav", false},
+    {&soundStart, "base/sound/st.wav", true},
+    {&soundPoint, "base/sound/point.wav", false},
+    {&soundEnginePass, "base/sound/en_pass.wav", true},
+    {&soundGear, "base/sound/gear.wav", false},
+    {&soundNitro, "base/sound/nitro.wav", true},
+    {&soundWind, "base/sound/wind.wav", true},
+    {&soundMenu1, "base/sound/menu1.wav", false},
+    {&soundMenu2, "base/sound/menu2.wav", false},
+};
+static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectSoundCount,
+              "one file per effect sound");
+
+void SoundEffect::load(const char* path, bool loop)
+{
+    WavSound wav;
+    readWavFile(path, &wav);
+
+    alGenSources(1, &source);
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(), (ALsizei)wav.data.size(),
+                 wav.frequency);
+    alSourcei(source, AL_BUFFER, (ALint)buffer);
+
+    alSourcef(source, AL_PITCH, 1.0f);
+    alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+    alSourcef(source, AL_MAX_GAIN, 1.0f);
+    // Full loudness within 30 units, about four car lengths, then falling off.
+    alSourcef(source, AL_REFERENCE_DISTANCE, 30.0f);
+}
+
+void SoundEffect::play()
+{
+    alSourcePlay(source);
+}
+
+void SoundEffect::stop()
+{
+    alSourceStop(source);
+}
+
+void SoundEffect::setGain(float gain)
+{
+    alSourcef(source, AL_GAIN, gain);
+}
+
+void SoundEffect::setPitch(float pitch)
+{
+    alSourcef(source, AL_PITCH, pitch);
+}
+
+void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz)
+{
+    alSource3f(source, AL_POSITION, px, py, pz);
+    alSource3f(source, AL_VELOCITY, vx, vy, vz);
+}
+
+bool SoundEffect::isPlaying() const
+{
+    ALint state = AL_STOPPED;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    return state == AL_PLAYING;
+}
+
+void SoundEffect::release()
+{
+    // Names of 0 were never made (no device, or released twice): deleting them
+    // would only raise an error for the next check to report.
+    if (source && alIsSource(source))
+        alDeleteSources(1, &source);
+    if (buffer && alIsBuffer(buffer))
+        alDeleteBuffers(1, &buffer);
+    source = 0;
+    buffer = 0;
+}
+
+void loadEffectSounds()
+{
+    for (const EffectSoundFile& file : kEffectSoundFiles)
+        file.sound->load(file.path, file.loop);
+}
+
+void releaseEffectSounds()
+{
+    for (const EffectSoundFile& file : kEffectSoundFiles)
+        file.sound->release();
+}
+
+void stopRaceSounds()
+{
+    soundStart.stop();
+    soundEnginePass.stop();
+    soundEngine1.stop();
+    soundEngine2.stop();
+    soundEngine3.stop();
+    soundEngine4.stop();
+    soundWind.stop();
+    soundNitro.stop();
+}
