@@ -1,0 +1,356 @@
+// The Car record and the player's car: keys to drive force and steering, the
+// automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
+#include "race/race.h"
+#include "race/race_local.h"
+
+#include <cmath>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "platform/platform.h"
+
+Car cars[kRaceCars];
+
+float engineMix = 0.0f;
+float skidLevel = 0.0f;
+float driftLevel = 0.0f;
+float driftScore = 0.0f;
+float playerSpeed = 0.0f;
+
+static constexpr float kHalfPi = 1.570796f;
+
+Car::Car()
+    : body(nullptr), suspension{}, index(-1), driveForce(0.0f), targetRpm(0.0f), rpm(0.0f), steer(0.0f),
+      slipGrip(0.0f), wheelSpin{}, aiWaypoint(0), model(0), reverseTimer(0.0f), stuckTimer(0.0f),
+      reversing(false), startRotation(Matrix3::identity()), reverseArmed(false), brakeHeld(false), nitro(0.0f),
+      targetGear(0), gear(0), crashCooldown(0.0f), lap(0), nextCheckpoint(0), checkpointsPassed(0),
+      rearGrip(0.0f), frontGrip(0.0f), frontWheelAxis(), dustLevel(0.0f), dustActive(false),
+      flameColour{1.0f, 1.0f, 1.0f}, flameLevel(0.0f), flameActive(false), smokeLevel(0.0f),
+      smokeActive(false) {}
+
+Car::~Car() {}
+
+// Ground-plane bearing of v: 0 along +x, positive towards -z (the car's left).
+static float bearing(const Vector3& v) {
+    float len = length(v);
+    float c = v.x / len;  // a zero length gives NaN, caught by the caller
+    // Rounding can push |c| a hair past 1; acos would then give NaN and wipe
+    // out a perfectly good angle.
+    if (c > 1.0f) c = 1.0f;
+    if (c < -1.0f) c = -1.0f;
+    float h = acosf(c);
+    return v.z > 0.0f ? -h : h;
+}
+
+float headingAngle(const Vector3& a, const Vector3& b) {
+    float r = bearing(b) - bearing(a);
+    if (r > 3.14159f) {
+        r = -fabsf(6.28318f - r);
+    }
+    if (r < -3.14159f) {
+        r = fabsf(r + 6.28318f);
+    }
+    if (std::isnan(r)) {
+        r = 0.0f;
+    }
+    return r;
+}
+
+// Target engine speed for an engaged gear at road speed s.
+float gearTargetRpm(int gear, float s) {
+    switch (gear) {
+    case 1:
+    case -1:
+        return 1000.0f + 777.7f * s;
+    case 2:
+        return 1000.0f + 542.6f * s;
+    case 3:
+        return 1000.0f + 388.8f * s;
+    case 4:
+        return 1000.0f + 318.2f * s;
+    case 5:
+        return 1000.0f + 272.7f * s;
+    default:
+        return 1000.0f;
+    }
+}
+
+void followTargetRpm(Car& car, float f) {
+    if (car.rpm < car.targetRpm) {
+        car.rpm += fabsf(car.targetRpm - car.rpm) * 0.1f * f;
+    }
+    if (car.rpm > car.targetRpm) {
+        car.rpm -= fabsf(car.targetRpm - car.rpm) * 0.1f * f;
+    }
+}
+
+bool selectGearForce(Car& car, float s, float power) {
+    // s == 0 exactly (a car at rest) leaves force and gear as they were.
+    if (s > 0.0f && s <= 9.0f) {
+        car.driveForce = 140.0f * power;
+        car.targetGear = 1;
+    } else if (s > 9.0f && s <= 12.9f) {
+        car.driveForce = 120.0f * power;
+        car.targetGear = 2;
+    } else if (s > 12.9f && s <= 18.0f) {
+        car.driveForce = 100.0f * power;
+        car.targetGear = 3;
+    } else if (s > 18.0f && s <= 22.0f) {
+        car.driveForce = 80.0f * power;
+        car.targetGear = 4;
+    } else if (s > 22.0f) {
+        car.driveForce = 60.0f * power;
+        car.targetGear = 5;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+static void clamp01(float& v) {
+    if (v < 0.0f) v = 0.0f;
+    if (v > 1.0f) v = 1.0f;
+}
+
+static void engageGear(Car& car) {
+    if (car.gear != car.targetGear) {
+        if (soundEnabled && !soundGear.isPlaying()) {
+            soundGear.play();
+        }
+        car.gear = car.targetGear;
+    }
+}
+
+// Force against the motion: a brake when moving forwards, the other way when
+// rolling backwards, growing with the square root of the speed.
+static float brakeForce(float s, float a, float scale, float backwards) {
+    bool forwards = fabsf(a) < kHalfPi;
+    if (s < 1.0f) {
+        return forwards ? -scale : backwards;
+    }
+    return forwards ? -scale * sqrtf(s) : backwards * sqrtf(s);
+}
+
+static void updateNitro(Car& car, float f, float& k) {
+    k = 1.0f;
+    bool playing = soundNitro.isPlaying();
+    if (keys[VK_SPACE]) {
+        if (car.nitro > 0.0f) {
+            car.nitro -= 0.12f * f;
+            k = 1.5f;
+            if (!playing && soundEnabled) {
+                soundNitro.play();
+            }
+        }
+        if (car.nitro <= 0.0f) {
+            car.nitro = 0.0f;
+            if (playing) {
+                soundNitro.stop();
+            }
+        }
+    } else if (playing) {
+        soundNitro.stop();
+    }
+}
+
+static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v) {
+    if (keys[VK_UP]) {
+        car.reverseArmed = false;
+        car.brakeHeld = false;
+        engageGear(car);
+        engineMix += 0.02f * f;
+        if (engineMix > 1.0f) engineMix = 1.0f;
+        selectGearForce(car, s, power);
+    } else if (keys[VK_DOWN]) {
+        car.brakeHeld = true;
+        engageGear(car);
+        if (car.targetGear == -1) {
+            engineMix += 0.02f * f;
+            if (engineMix > 1.0f) engineMix = 1.0f;
+        } else {
+            engineMix -= 0.02f * f;
+            if (engineMix < 0.0f) engineMix = 0.0f;
+        }
+        float a = headingAngle(forward, v);
+        float scale = 100.0f;
+        car.driveForce = brakeForce(s, a, scale, scale);
+        if (car.reverseArmed) {
+            car.targetGear = -1;
+            if (s > 0.0f && s <= 9.0f) {
+                car.driveForce = -140.0f * power;
+            } else {
+                car.driveForce += 0.1f * f;
+            }
+        } else {
+            float t = (s - 1.0f) * 0.2f;
+            clamp01(t);
+            if (t > skidLevel) skidLevel = t;
+        }
+    } else {
+        // Letting go of the brake at a near stop arms reverse.
+        if (car.brakeHeld && s < 1.0f) {
+            car.reverseArmed = true;
+        }
+        engineMix -= 0.02f * f;
+        if (engineMix < 0.0f) engineMix = 0.0f;
+        car.driveForce = 0.0f;
+    }
+}
+
+static void updateSteering(Car& car, float f) {
+    if (keys[VK_LEFT]) {
+        car.steer += 0.05f * f;
+        if (car.steer > 0.7f) car.steer = 0.7f;
+    } else if (keys[VK_RIGHT]) {
+        car.steer -= 0.05f * f;
+        if (car.steer < -0.7f) car.steer = -0.7f;
+    } else {
+        car.steer -= 0.075f * car.steer * f;
+        if (fabsf(car.steer) < 0.02f) car.steer = 0.0f;
+    }
+}
+
+static void updateDrift(Car& car, float f, float s) {
+    if (car.slipGrip < 0.4f && s > 8.0f) {
+        if (driftLevel < 4.0f) driftLevel += 0.01f * f;
+    } else if (driftLevel > 0.0f) {
+        driftLevel -= 0.02f * f;
+    }
+    if (driftLevel > 1.0f) {
+        // Drifting refills the nitro tank.
+        if (car.nitro < 100.0f) car.nitro += (driftLevel - 1.0f) * 0.1f * f;
+        if (car.nitro > 100.0f) car.nitro = 100.0f;
+        driftScore += (driftLevel - 1.0f) * 0.1f * f;
+    } else {
+        driftScore = 0.0f;
+    }
+}
+
+static void updateEmitters(Car& car, float k) {
+    car.dustLevel = skidLevel;
+    car.dustActive = skidLevel > 0.01f;
+    float e = (car.rpm - 4000.0f) * 0.00025f;
+    clamp01(e);
+    car.flameColour[0] = 1.0f;
+    car.flameColour[1] = 1.0f;
+    car.flameColour[2] = 1.0f;
+    if (k > 1.0f) {
+        // Nitro burns green at full flame.
+        car.flameColour[0] = 0.0f;
+        car.flameColour[2] = 0.0f;
+        e = 1.0f;
+    }
+    car.flameLevel = e;
+    car.flameActive = true;
+    car.smokeLevel = 1.0f;
+    car.smokeActive = true;
+}
+
+static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
+    updateStandings();
+    for (int i = 0; i < kRaceCars; i++) {
+        if (standings[i].car == 0) {
+            playerPlace = 1 + i;
+        }
+    }
+    placeSound(soundPoint, p, v);
+    if (soundEnabled) {
+        soundPoint.play();
+    }
+    if (car.nextCheckpoint == 0) {
+        car.lap += 1;
+        // Lap 1 ends when lap becomes 2 and is always the first best lap.
+        if (clockValue(lapTime) <= clockValue(bestLapTime) || car.lap == 2) {
+            bestLapTime = lapTime;
+        }
+        lapTime = RaceClock{};
+        if (car.lap > lapCount) {
+            car.lap = lapCount;
+            raceFinished = true;
+        }
+    }
+    car.checkpointsPassed += 1;
+    car.nextCheckpoint += 1;
+    if (car.nextCheckpoint >= checkpointCount) {
+        car.nextCheckpoint = 0;
+    }
+}
+
+bool checkpointReached(const Car& car, const Vector3& p) {
+    // An empty table has nothing to reach (and nothing to index).
+    if (checkpointCount <= 0 || car.nextCheckpoint < 0 || car.nextCheckpoint >= checkpointCount) {
+        return false;
+    }
+    const Checkpoint& c = checkpoints[car.nextCheckpoint];
+    return length(Vector3(c.x, c.y, c.z) - p) < 15.0f;
+}
+
+void updatePlayerCar(Car& car, float f) {
+    if (car.body == nullptr) {
+        return;
+    }
+    RigidBody* body = car.body;
+    Vector3 v = getLinearVelocity(body);
+    float s = length(v);
+    playerSpeed = s;
+    const float power = carPower * 1.15f;
+
+    float k;
+    updateNitro(car, f, k);
+
+    car.targetRpm = gearTargetRpm(car.gear, s);
+    followTargetRpm(car, f);
+
+    // Engine sounds: the loop and the pass sound cross-fade by last frame's mix.
+    soundEngine1.setGain(engineMix);
+    soundEnginePass.setGain(1.0f - engineMix);
+    float pitch = (car.rpm - 1000.0f) * 0.0002f + 0.35f;
+    if (pitch < 0.15f) pitch = 0.15f;
+    if (pitch > 2.5f) pitch = 2.5f;
+    soundEngine1.setPitch(pitch);
+    soundEnginePass.setPitch(pitch);
+
+    Vector3 forward = getRotation(body).rows[0];
+    updatePedals(car, f, s, power * k, forward, v);
+    updateSteering(car, f);
+
+    // Tyre squeal.
+    Vector3 p = getPosition(body);
+    placeSound(soundStart, p, v);
+    if (car.slipGrip < 0.75f && s > 5.4f) {
+        skidLevel += 0.01f * f;
+    } else {
+        skidLevel -= 0.0125f * f;
+    }
+    clamp01(skidLevel);
+    soundStart.setGain(skidLevel);
+
+    float wind = 0.066f * s - 1.0f;
+    clamp01(wind);
+    if (soundWind.isPlaying() && soundEnabled) {
+        soundWind.setGain(wind);
+    }
+
+    updateDrift(car, f, s);
+    updateEmitters(car, k);
+
+    if (countdownRunning) {
+        car.driveForce = 0.01f;
+        car.steer = 0.0f;
+        setLinearVelocity(body, Vector3(0.0f, 0.0f, 0.0f));
+        setAngularMomentum(body, Vector3(0.0f, 0.0f, 0.0f));
+    }
+
+    // After the finish the autopilot brakes to a standstill turning left,
+    // whatever the keys did above.
+    if (raceFinished) {
+        float a = headingAngle(forward, v);
+        car.driveForce = brakeForce(s, a, 100.0f, 1.0f);
+        car.steer = 0.7f;
+    }
+
+    if (checkpointReached(car, p)) {
+        passPlayerCheckpoint(car, p, v);
+    }
+}

@@ -1,0 +1,201 @@
+// Race: setup and teardown, the race step, the player's car, the opponents,
+// the waypoint table and the per-car wheel and tyre forces.
+//
+// Lifetimes:
+//   - for the whole run: carTable, the car models, the four Car records, the
+//     player-car globals (engineMix, skidLevel, ...), opponentSkidLevel;
+//   - from loadRace to unloadRace: raceWorld, the three map models, the
+//     checkpoint table, the race clocks and standings.
+// Invariants: cars[i].index == i once a race has been loaded; checkpointCount
+// never exceeds kMaxCheckpoints; every car body's user data is its Car.
+#pragma once
+
+#include "physics/physics.h"
+
+class Model;
+
+// ---------------------------------------------------------------------------
+// Car table and models (for the whole run).
+
+struct CarTableRow {
+    float power;             // base power rating, scaled by tuning into carPower
+    float maxSpeed;          // shown in the garage only
+    float suspensionRating;  // shown in the garage only
+    float frontWheelOffset;  // longitudinal wheel placement for drawing
+    float rearWheelOffset;
+};
+
+constexpr int kCarTableRows = 18;
+constexpr int kCarModels = 12;
+
+// Per-car ratings; rows 0..11 belong to the twelve cars. Filled by initCarTable.
+extern CarTableRow carTable[kCarTableRows];
+// Body and wheel models of car n at index n - 1; loaded by loadCarModels.
+extern Model* carBodyModels[kCarModels];
+extern Model* carWheelModels[kCarModels];
+
+// Loads "base/cars/<n>/car.ms3d" and "wheel.ms3d" with their textures.
+void loadCarModels();
+void initCarTable();
+
+// ---------------------------------------------------------------------------
+// The Car record (four of them, for the whole run).
+
+constexpr int kRaceCars = 4;
+constexpr int kWheels = 4;
+
+class Car {
+public:
+    Car();
+    virtual ~Car();
+
+    RigidBody* body;           // chassis; owned by raceWorld
+    float suspension[kWheels]; // hit position along each wheel ray, 0.7..0.9
+    int index;                 // position in cars, -1 until a race places it
+    float driveForce;          // per rear wheel in contact; negative brakes or reverses
+    float targetRpm;           // engine speed asked for by gear and road speed
+    float rpm;                 // engine speed following targetRpm
+    float steer;               // front-wheel angle in radians, positive turns left
+    float slipGrip;            // copy of rearGrip for the skid and drift logic
+    float wheelSpin[kWheels];  // rolling angle of each wheel, radians
+    int aiWaypoint;            // opponents: waypoint being driven to
+    int model;                 // car number - 1, 0..11
+    float reverseTimer;        // opponents: seconds spent slow / backing-out countdown
+    float stuckTimer;          // opponents: seconds spent nearly motionless
+    bool reversing;            // opponents: backing out
+    Matrix3 startRotation;     // body rotation on the grid
+    bool reverseArmed;         // the next Down press drives backwards
+    bool brakeHeld;            // Down was the last pedal used
+    float nitro;               // 0..100
+    int targetGear;            // gear chosen from road speed: -1, 1..5
+    int gear;                  // engaged gear: -1, 0 (neutral), 1..5
+    float crashCooldown;       // time since the last crash sound
+    int lap;                   // laps begun
+    int nextCheckpoint;        // index into checkpoints to reach next
+    int checkpointsPassed;     // checkpoints reached since the start
+    float rearGrip;
+    float frontGrip;
+    Vector3 frontWheelAxis;    // world direction of the steered wheels' axles
+
+    // Effect emitter settings read by the particle drawing each frame.
+    float dustLevel;
+    bool dustActive;
+    float flameColour[3];
+    float flameLevel;
+    bool flameActive;
+    float smokeLevel;
+    bool smokeActive;
+};
+
+// Index 0 is the player, 1..3 the opponents.
+extern Car cars[kRaceCars];
+
+// Signed ground-plane angle from direction a to direction b, in -pi..pi,
+// positive to the left. |result| < pi/2 means b points forwards of a.
+float headingAngle(const Vector3& a, const Vector3& b);
+
+// ---------------------------------------------------------------------------
+// Player's car (for the whole run, never reset by loadRace).
+
+extern float engineMix;    // gain of the engine loop; the pass sound gets 1 - engineMix
+extern float skidLevel;    // tyre squeal and dust, 0..1
+extern float driftLevel;   // drift build-up, about 0..4
+extern float driftScore;   // points of the current drift
+extern float playerSpeed;  // the player's speed this frame
+
+void updatePlayerCar(Car& car, float f);
+
+// ---------------------------------------------------------------------------
+// Waypoints and opponents.
+
+struct Checkpoint {
+    float x, y, z, w;
+    int tag;
+};
+
+constexpr int kMaxCheckpoints = 150;
+
+// The map's waypoints, from loadRace to unloadRace; point 0 is the start line.
+extern Checkpoint checkpoints[kMaxCheckpoints];
+extern int checkpointCount;
+// Dust level shared by the three opponents, 0..1.
+extern float opponentSkidLevel;
+// unstickCar calls that moved each car in this race (a health figure for the
+// circuits and the opponents' driving).
+extern int unstickCount[kRaceCars];
+
+// Fills checkpoints from "base/maps/<n>/points/level.ai". A missing file
+// leaves the table empty; more than kMaxCheckpoints points keeps the first
+// kMaxCheckpoints; a truncated file keeps the points it holds whole.
+void readWaypoints(int raceNumber);
+// Same from a byte buffer (the file reader's core).
+void parseWaypoints(const unsigned char* data, size_t size);
+void updateOpponentCar(Car& car, float f);
+void unstickCar(Car& car);
+
+// ---------------------------------------------------------------------------
+// Car forces.
+
+// Listener every car body's controller calls once per physics sub-step.
+struct CarForceListener : ControllerListener {
+    void onControl(Controller* controller) override;
+};
+extern CarForceListener CarForceController;
+
+void applyCarForces(Car& car, Controller* controller);
+
+// ---------------------------------------------------------------------------
+// Race setup (from loadRace to unloadRace).
+
+extern PhysicsWorld* raceWorld;
+extern Model* collisionMapModel;
+extern Model* visualMapModel;
+extern Model* lightMapModel;
+// Index of the race music track, 0..3, drawn by loadRace.
+extern int raceMusicIndex;
+
+// Wheel mounting points in car coordinates; 0 and 1 front, 2 and 3 rear.
+extern const Vector3 wheelMounts[kWheels];
+
+constexpr int kGridRows = 15;
+// Grid origin of race number n (1..15) at index n - 1.
+extern const Vector3 startPositions[kGridRows];
+// The grid origin of a race number; numbers outside 1..15 clamp to the
+// nearest row.
+Vector3 gridOrigin(int raceNumber);
+
+void loadRace(int raceNumber);
+void buildRaceWorld();
+void createCarBody(Car& car, PhysicsWorld* world, const Vector3& position);
+void buildMapMesh(PhysicsWorld* world);
+void unloadRace();
+
+// ---------------------------------------------------------------------------
+// Race step, clocks, standings (from loadRace to unloadRace).
+
+struct RaceClock {
+    int minutes;
+    int seconds;
+    float hundredths;
+};
+
+struct Standing {
+    int car;                // index into cars
+    int checkpointsPassed;  // its progress
+};
+
+extern RaceClock raceTime;
+extern RaceClock lapTime;
+extern RaceClock bestLapTime;
+extern int lapCount;        // laps to drive, 4
+extern int playerPlace;     // 1..4, taken from standings at each checkpoint
+extern Standing standings[kRaceCars];
+
+// Advances a clock by f hundredths; overshooting hundredths are dropped.
+void advanceClock(RaceClock& clock, float f);
+// minutes x 10000 + seconds x 100 + hundredths, the comparable form.
+float clockValue(const RaceClock& clock);
+
+void raceStep();
+void runCountdown();
+void updateStandings();

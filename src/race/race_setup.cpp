@@ -1,0 +1,288 @@
+// Loading and releasing a race: map models, waypoints, the physics world
+// with its track mesh and the four car bodies, the grid and the race music.
+#include "race/race.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "render/render.h"
+
+PhysicsWorld* raceWorld = nullptr;
+Model* collisionMapModel = nullptr;
+Model* visualMapModel = nullptr;
+Model* lightMapModel = nullptr;
+int raceMusicIndex = 0;
+
+const Vector3 wheelMounts[kWheels] = {
+    Vector3(2.0f, 0.0f, 1.25f),
+    Vector3(2.0f, 0.0f, -1.25f),
+    Vector3(-2.0f, 0.0f, 1.25f),
+    Vector3(-2.0f, 0.0f, -1.25f),
+};
+
+const Vector3 startPositions[kGridRows] = {
+    Vector3(-18.0f, -5.0f, -167.0f),  // 1
+    Vector3(-369.0f, -6.2f, 552.0f),  // 2
+    Vector3(392.0f, -6.0f, -126.0f),  // 3
+    Vector3(-27.0f, -5.6f, 13.0f),    // 4
+    Vector3(-18.0f, -5.0f, -167.0f),  // 5
+    Vector3(-59.0f, -6.3f, 305.0f),   // 6
+    Vector3(237.0f, -5.0f, -568.0f),  // 7
+    Vector3(-369.0f, -6.2f, 552.0f),  // 8
+    Vector3(392.0f, -6.0f, -126.0f),  // 9
+    Vector3(-27.0f, -5.6f, 13.0f),    // 10
+    Vector3(-14.0f, -5.5f, -557.0f),  // 11
+    Vector3(-369.0f, -6.2f, 552.0f),  // 12
+    Vector3(-18.0f, -5.0f, -167.0f),  // 13
+    Vector3(-59.0f, -6.3f, 305.0f),   // 14
+    Vector3(-14.0f, -5.5f, -557.0f),  // 15
+};
+static_assert(sizeof(startPositions) / sizeof(startPositions[0]) == kGridRows, "one grid row per race");
+
+// Capacities of the race world: 80 bodies so the pair buffer holds every
+// pair among 81 objects, 89 geometries and 448 contact constraints.
+static WorldSizes raceWorldSizes() {
+    WorldSizes sizes;
+    sizes.rigidBodiesCount = 80;
+    sizes.animatedBodiesCount = 1;
+    sizes.rigidParticleCount = 0;
+    sizes.overlapPairsCount = 80 * 81 / 2;
+    sizes.geometriesCount = 89;
+    sizes.constraintsCount = 448;
+    sizes.stackingCount = 200;
+    return sizes;
+}
+
+Vector3 gridOrigin(int raceNumber) {
+    // The grid table covers races 1..15; any other number (the map files go
+    // to 20) takes the nearest row instead of reading past the table.
+    int row = raceNumber - 1;
+    if (row < 0) row = 0;
+    if (row >= kGridRows) row = kGridRows - 1;
+    return startPositions[row];
+}
+
+// The race number loadRace was given; buildRaceWorld reads the grid by it.
+static int loadedRaceNumber = 1;
+
+static SoundEffect* carEngineLoop(int i) {
+    SoundEffect* loops[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
+    return loops[i];
+}
+
+// Opponents draw distinct cars, none the same as the player's.
+static int drawOpponentModel(int i) {
+    for (;;) {
+        int m = rand() % kCarModels;
+        bool taken = m == selectedCar;
+        for (int j = 1; j < i; j++) {
+            taken = taken || m == cars[j].model;
+        }
+        if (!taken) {
+            return m;
+        }
+    }
+}
+
+void createCarBody(Car& car, PhysicsWorld* world, const Vector3& position) {
+    RigidBody* body = createBody(world, 0);
+    if (body == nullptr) {
+        car.body = nullptr;
+        return;
+    }
+    setCollideConnected(body, 1);
+
+    // Lower chassis and cabin.
+    Geometry* chassis = addGeometry(body);
+    if (chassis != nullptr) {
+        setBox(chassis, 6.0f, 1.0f, 2.6f);
+        Transform local;
+        local.position = Vector3(0.0f, 0.3f, 0.0f);
+        setLocalTransform(chassis, local);
+    }
+    Geometry* cabin = addGeometry(body);
+    if (cabin != nullptr) {
+        setBox(cabin, 2.5f, 0.6f, 2.6f);
+        Transform local;
+        local.position = Vector3(-0.6f, 1.1f, 0.0f);
+        setLocalTransform(cabin, local);
+    }
+
+    // One downward ray of length 1 per wheel, in wheel order.
+    for (int w = 0; w < kWheels; w++) {
+        Sensor* sensor = addSensor(body);
+        if (sensor != nullptr) {
+            setRay(sensor, wheelMounts[w], Vector3(0.0f, -1.0f, 0.0f));
+        }
+    }
+    addController(body, &CarForceController, 0);
+
+    updateBounds(body);
+    setInertia(body, boxInertia(Vector3(2.5f, 0.6f, 2.6f), 100.0f));
+    setMass(body, 100.0f);
+    setUserData(body, &car);
+    car.body = body;
+    setPosition(body, position);
+    car.nitro = 100.0f;
+}
+
+void buildMapMesh(PhysicsWorld* world) {
+    if (world == nullptr || collisionMapModel == nullptr) {
+        return;
+    }
+    const Model& m = *collisionMapModel;
+    std::vector<Vector3> vertices(m.vertexCount > 0 ? (size_t)m.vertexCount : 0);
+    for (size_t i = 0; i < vertices.size(); i++) {
+        const ModelVertex& v = m.vertices[i];
+        vertices[i] = Vector3(v.position[0], v.position[1], v.position[2]);
+    }
+    std::vector<MeshTriangle> triangles(m.triangleCount > 0 ? (size_t)m.triangleCount : 0);
+    for (size_t i = 0; i < triangles.size(); i++) {
+        for (int c = 0; c < 3; c++) {
+            triangles[i].vertices[c] = m.triangles[i].vertexIndices[c];
+        }
+        triangles[i].material = 0;
+    }
+    TerrainMesh mesh;
+    mesh.vertices = vertices.data();
+    mesh.vertexCount = (int)vertices.size();
+    mesh.triangles = triangles.data();
+    mesh.triangleCount = (int)triangles.size();
+    setTerrainMesh(world, mesh);
+}
+
+void buildRaceWorld() {
+    const Vector3 gravity(0.0f, -8.0f, 0.0f);
+    raceWorld = createWorld(raceWorldSizes(), nullptr, &gravity);
+    if (raceWorld == nullptr) {
+        return;
+    }
+    for (int i = 0; i <= 4; i++) {
+        setMaterial(raceWorld, i, 0.0f, 0.1f);
+    }
+    setMaterial(raceWorld, 7, 1.0f, 0.1f);
+    setMaterial(raceWorld, 8, 0.5f, 0.1f);
+    setMaterial(raceWorld, 9, 0.5f, 0.1f);
+
+    // The cars stand side by side along +z, all facing +x, the player first.
+    Vector3 p = gridOrigin(loadedRaceNumber);
+    for (int i = 0; i < kRaceCars; i++) {
+        Car& car = cars[i];
+        car.model = i == 0 ? selectedCar : drawOpponentModel(i);
+        car.index = i;
+        createCarBody(car, raceWorld, p);
+        p.z += 4.5f;
+        if (car.body != nullptr) {
+            car.startRotation = getRotation(car.body);
+        }
+        car.checkpointsPassed = 0;
+        car.nextCheckpoint = 0;
+        car.lap = 0;
+        car.driveForce = 0.0f;
+        car.steer = 0.0f;
+        car.aiWaypoint = 0;
+
+        if (soundEnabled) {
+            SoundEffect* loop = carEngineLoop(i);
+            loop->setGain(0.0f);
+            loop->play();
+            if (i == 0) {
+                soundEnginePass.setGain(0.0f);
+                soundEnginePass.play();
+            }
+            soundStart.setGain(0.0f);
+            soundStart.play();
+            soundWind.setGain(0.0f);
+            soundWind.play();
+        }
+    }
+    buildMapMesh(raceWorld);
+}
+
+static Model* loadMapModel(int raceNumber, const char* file, bool textures) {
+    Model* model = new Model();
+    if (raceNumber >= 1 && raceNumber <= 20) {
+        char path[64];
+        snprintf(path, sizeof path, "base/maps/%d/%s", raceNumber, file);
+        model->load(path);
+        if (textures) {
+            model->loadTextures();
+        }
+    }
+    return model;
+}
+
+void loadRace(int raceNumber) {
+    if (musicEnabled) {
+        menuMusic.stop();
+    }
+    readWaypoints(raceNumber);
+
+    collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
+    visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
+    lightMapModel = loadMapModel(raceNumber, "light.ms3d", true);
+    lightMapModel->buildFlatTriangles();
+    // TODO: buildLightSources(lightMapModel) once the model drawing provides
+    // the lamp list; until then the race keeps the garage's lamps.
+
+    loadedRaceNumber = raceNumber;
+    buildRaceWorld();
+
+    static const char* const kRaceTracks[4] = {
+        ".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg", ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
+    raceMusicIndex = rand() % 4;
+    raceMusic.open(kRaceTracks[raceMusicIndex], true, true);
+    if (musicEnabled) {
+        raceMusic.play();
+    }
+
+    // The race music fades in from below silence.
+    musicGain = -1.5f;
+    countdownRunning = true;
+    raceFinished = false;
+    raceTimer = 0.0f;
+    lapCount = 4;
+    playerPlace = 4;
+    raceTime = RaceClock{};
+    lapTime = RaceClock{};
+    bestLapTime = RaceClock{};
+    for (int i = 0; i < kRaceCars; i++) {
+        unstickCount[i] = 0;
+    }
+    // TODO: clear the result screen's award flag and reset the chase camera
+    // once the front end and the race camera provide them.
+}
+
+void unloadRace() {
+    stopRaceSounds();
+
+    destroyWorld(raceWorld);
+    raceWorld = nullptr;
+    for (int i = 0; i < kRaceCars; i++) {
+        cars[i].body = nullptr;
+    }
+
+    delete collisionMapModel;
+    delete visualMapModel;
+    delete lightMapModel;
+    collisionMapModel = nullptr;
+    visualMapModel = nullptr;
+    lightMapModel = nullptr;
+
+    if (musicEnabled) {
+        raceMusic.stop();
+    }
+    raceMusic.close();
+    if (gameState != Race && musicEnabled) {
+        menuMusicStartPending = true;
+    }
+    raceTimer = 0.0f;
+    countdownRunning = true;
+    raceFinished = false;
+    // TODO: rebuild the garage's light list from garageLightModel once the
+    // garage scene provides it; the race's light model replaced it.
+}

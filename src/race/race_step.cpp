@@ -1,0 +1,115 @@
+// The per-frame race step: clocks, car updates, wheel frames, physics, the
+// start countdown's timer and the standings.
+#include "race/race.h"
+
+#include "app/app.h"
+
+RaceClock raceTime;
+RaceClock lapTime;
+RaceClock bestLapTime;
+int lapCount = 4;
+int playerPlace = 4;
+Standing standings[kRaceCars];
+
+// The world advances this much per unit of frameFactor, in four sub-steps.
+static constexpr float kPhysicsTimePerUnit = 0.028f;
+static constexpr int kPhysicsSubSteps = 4;
+
+void advanceClock(RaceClock& clock, float f) {
+    clock.hundredths += f;
+    if (clock.hundredths >= 100.0f) {
+        // The overshoot is dropped, not carried: a long frame loses time.
+        clock.hundredths = 0.0f;
+        clock.seconds += 1;
+        if (clock.seconds >= 60) {
+            clock.seconds = 0;
+            clock.minutes += 1;
+        }
+    }
+}
+
+float clockValue(const RaceClock& clock) {
+    return (float)clock.minutes * 10000.0f + (float)clock.seconds * 100.0f + clock.hundredths;
+}
+
+// Wheel j's frame: mount point lowered by the suspension, the front pair
+// turned by the steering, then turned a quarter about x so the wheel model's
+// axle lies across the car.
+static Transform wheelFrame(const Car& car, const Transform& bodyFrame, int j) {
+    Transform local = Transform::identity();
+    local.position = wheelMounts[j] + Vector3(0.0f, 0.45f - car.suspension[j], 0.0f);
+    Transform w = compose(bodyFrame, local);
+    if (j == 0 || j == 1) {
+        Transform steerFrame = Transform::identity();
+        steerFrame.rotation = fromEulerXYZ(Vector3(0.0f, car.steer, 0.0f));
+        w = compose(w, steerFrame);
+    }
+    Transform axle = Transform::identity();
+    axle.rotation = fromEulerXYZ(Vector3(1.5707964f, 0.0f, 0.0f));
+    return compose(w, axle);
+}
+
+void raceStep() {
+    const float f = frameFactor;
+
+    // Clocks run only between the countdown's release and the finish.
+    if (!countdownRunning && !raceFinished) {
+        advanceClock(raceTime, f);
+        advanceClock(lapTime, f);
+    }
+
+    updatePlayerCar(cars[0], f);
+    for (int i = 1; i < kRaceCars; i++) {
+        updateOpponentCar(cars[i], f);
+    }
+
+    // Wheel frames: only the steered axle's direction is kept, for the tyre
+    // forces of the coming physics step.
+    for (int i = 0; i < kRaceCars; i++) {
+        Car& car = cars[i];
+        if (car.body == nullptr) {
+            continue;
+        }
+        Transform bodyFrame = getTransform(car.body);
+        for (int j = 0; j < 2; j++) {
+            Transform w = wheelFrame(car, bodyFrame, j);
+            car.frontWheelAxis = w.rotation.rows[0];
+        }
+    }
+
+    if (raceWorld != nullptr) {
+        step(raceWorld, kPhysicsTimePerUnit * f, kPhysicsSubSteps, nullptr);
+    }
+}
+
+void runCountdown() {
+    // TODO: the countdown images (3, 2, 1, go) are drawn here by the race
+    // drawing code once it exists; this is the timer that releases the cars.
+    if (frameFactor < 9.5f) {
+        raceTimer += 0.01f * frameFactor;
+    }
+    if (raceTimer > 6.0f) {
+        countdownRunning = false;
+    }
+    if (raceTimer > 10.0f) {
+        raceTimer = 0.0f;
+    }
+}
+
+void updateStandings() {
+    for (int i = 0; i < kRaceCars; i++) {
+        standings[i].car = i;
+        standings[i].checkpointsPassed = cars[i].checkpointsPassed;
+    }
+    // An exchange sort: equal counts are never swapped with each other, but a
+    // third car moved past them can reorder them.
+    for (int i = 0; i < kRaceCars - 1; i++) {
+        for (int j = i + 1; j < kRaceCars; j++) {
+            if (standings[i].checkpointsPassed < standings[j].checkpointsPassed) {
+                Standing t = standings[i];
+                standings[i] = standings[j];
+                standings[j] = t;
+            }
+        }
+    }
+}
