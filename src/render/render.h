@@ -1,0 +1,247 @@
+// Rendering and assets: models, images and textures, renderer start-up with
+// its extensions and GLSL programs, and the bitmap-font text overlay.
+//
+// Lifetimes:
+//   - for the whole run: the texture tables, the render textures, the three
+//     programs and their uniform locations, the font display lists and the
+//     extension entry points (all made by initRenderer, gameTextures on first
+//     use by the frame dispatcher);
+//   - models live from their owner's load to its release.
+// Invariants: every reader bounds-checks the file it is given; a model that
+// failed to load is a valid empty model (all counts 0, all arrays null), and
+// every index inside a loaded model is in range.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "render/gl.h"
+
+// ---------------------------------------------------------------------------
+// Models (MS3D files).
+
+// Capacity of a model's flat triangle list. Only the lamp models are
+// flattened, and no map has anywhere near this many lamps.
+constexpr int kMaxFlatTriangles = 5000;
+
+struct ModelVertex {
+    uint8_t boneIndex;  // copied from the file, unused by the game
+    float position[3];  // model units
+};
+
+struct ModelTriangle {
+    float normals[3][3];    // vertex normal of each corner, as stored
+    float s[3];             // texture s of each corner, as stored
+    float t[3];             // 1 - the file's t, so images need no flip
+    int32_t vertexIndices[3];
+};
+
+struct ModelGroup {
+    int32_t materialIndex;     // -1: no material, drawn untextured
+    int32_t triangleCount;
+    int32_t* triangleIndices;  // into Model::triangles
+};
+
+struct ModelMaterial {
+    float ambient[4];
+    float diffuse[4];
+    float specular[4];
+    float emissive[4];  // a lamp model's emissive colour is its lamp's colour
+    float shininess;
+    float transparency;
+    GLuint texture;     // 0 when the material names no file or it failed to load
+    char* textureFile;  // path as stored in the model, may be empty
+};
+
+// One triangle with its corner data copied out of the index arrays.
+struct FlatCorner {
+    float position[3];
+    float s;
+    float t;  // already flipped
+    float normal[3];
+};
+
+struct FlatTriangle {
+    int32_t materialIndex;  // the owning group's, -1 possible
+    FlatCorner corners[3];
+};
+
+class ModelBase {
+public:
+    virtual ~ModelBase() {}
+    virtual bool load(const char* path) = 0;
+};
+
+// A loaded MS3D model. Always created on the heap: the flat list makes it
+// about half a megabyte.
+class Model : public ModelBase {
+public:
+    Model();
+    ~Model() override;
+
+    // Reads "base/..."-relative path; false leaves the model empty.
+    bool load(const char* path) override;
+    // The same from a whole file already in memory.
+    bool loadFromBytes(const uint8_t* data, size_t size);
+    // Creates each material's GL texture (needs a current context).
+    void loadTextures();
+    // Fills flatTriangles from the groups, at most kMaxFlatTriangles entries.
+    void buildFlatTriangles();
+    // Frees every array and texture; safe to call again.
+    void release();
+
+    FlatTriangle flatTriangles[kMaxFlatTriangles];
+    // Entries written by the last buildFlatTriangles: consumers read up to
+    // this, which is the triangle count unless the model has more triangles
+    // than the list can hold (or groups that do not cover each triangle once).
+    int32_t flatTriangleCount;
+    int32_t groupCount;
+    ModelGroup* groups;
+    int32_t materialCount;
+    ModelMaterial* materials;
+    int32_t triangleCount;
+    ModelTriangle* triangles;
+    int32_t vertexCount;
+    ModelVertex* vertices;
+};
+
+// ---------------------------------------------------------------------------
+// Images and textures.
+
+// Packed 24-bit RGB, rows without padding, bottom row first.
+struct DibImage {
+    int32_t width;
+    int32_t height;
+    uint8_t* pixels;  // width * height * 3 bytes
+};
+
+// Why a DIB could not be read; each but the first has its message box.
+enum DibResult {
+    DibOk,
+    DibUnknownFormat,    // "Unknown DIB file format."
+    DibConversionError,  // "Image file conversion error."
+    DibOutOfMemory,      // "Out of memory."
+};
+
+// Decodes a BMP file (with or without its 14-byte file header) held in
+// memory. On DibOk *out is a new image for freeDibImage.
+DibResult decodeDib(const uint8_t* data, size_t size, DibImage** out);
+// Reads a BMP file: null silently when it does not exist, null after a
+// message box (caption "Error") when it exists but cannot be read.
+DibImage* loadDibImage(const char* path);
+void freeDibImage(DibImage* image);
+
+// Uncompressed 24- or 32-bit TGA pixels in file row order, R G B (A).
+struct TgaPixels {
+    int32_t width;
+    int32_t height;
+    int32_t bytesPerPixel;  // 3 or 4
+    uint8_t* pixels;        // malloc'd, width * height * bytesPerPixel
+};
+
+// Decodes the TGA subset the game reads: header 0 0 2 0 0 0 0 0 0 0 0 0,
+// 24 or 32 bits. False (and nothing allocated) for anything else.
+bool decodeTga(const uint8_t* data, size_t size, TgaPixels* out);
+
+// Each returns a GL texture name, 0 on failure. Need a current context.
+GLuint loadBmpTexture(const char* path);
+GLuint loadTgaTexture(const char* path);
+
+// One clamped TGA texture that keeps its pixels.
+struct TgaImage {
+    GLuint texture = 0xFFFFFFFFu;  // all bits set until loaded
+    int32_t width = 0;
+    int32_t height = 0;
+    uint8_t* pixels = nullptr;
+    int32_t bytesPerPixel = 0;
+
+    // filterMode 0: mip-mapped; 1: linear; 2: nearest.
+    bool load(const char* path, int filterMode);
+    // Frees the pixels; deletes the GL texture too when deleteTexture is set.
+    void release(bool deleteTexture);
+    ~TgaImage() { release(false); }
+};
+
+constexpr int kGameTextureCount = 51;
+constexpr int kStartTextureCount = 4;
+constexpr int kTgaTextureCount = 11;
+
+// For the whole run, made all or nothing by their loaders.
+extern GLuint gameTextures[kGameTextureCount];    // base/textures/tex00..50.bmp
+extern GLuint startTextures[kStartTextureCount];  // tex42, tex41, tex00, tex40.bmp
+extern TgaImage tgaTextures[kTgaTextureCount];    // base/textures/tex00..10.tga
+
+bool loadGameTextures();
+bool loadStartTextures();
+void loadTgaTextures();
+// Deletes the TGA textures and frees their pixels; for shutdown.
+void releaseTgaTextures();
+
+// ---------------------------------------------------------------------------
+// Renderer start-up, render textures and programs (for the whole run).
+
+bool initRenderer();
+// Whole text of a shader file, NUL-terminated, malloc'd; null when the file
+// cannot be opened. The caller frees it.
+char* readShaderSource(const char* path);
+// True when name occurs in the space-separated extensions list as a whole
+// name, not as part of a longer one.
+bool hasExtensionName(const char* extensions, const char* name);
+
+extern bool multitextureAvailable;
+extern int maxTextureUnits;
+extern GLuint screenTexture;      // screenWidth x screenHeight RGBA
+extern GLuint blurTextureA;       // blurWidth x blurHeight RGBA
+extern GLuint blurTextureB;       // previous frame's glow brightness
+extern GLuint reflectionTexture;  // 256 x 256 RGBA
+// A 1 x 1 white texture: bind it for untextured geometry drawn with the
+// light program, which samples unit 0 whether or not texturing is enabled.
+extern GLuint whiteTexture;
+extern GLhandleARB lightProgram;
+extern GLhandleARB blurProgram;
+extern GLhandleARB hdrProgram;
+
+constexpr int kShaderLights = 5;
+// Light program uniform locations. Lamps 1..4 have an orientation and a focus
+// exponent; lamp 5 (index 4) is the fixed fill light and has neither.
+extern GLint lightPosUniform[kShaderLights];          // "lightPos" .. "light5Pos", vec4
+extern GLint lightOriUniform[kShaderLights - 1];      // "lightOri" .. "light4Ori", vec3
+extern GLint lightColorUniform[kShaderLights];        // "lightColor" .. "light5Color", vec4
+extern GLint lightFocusUniform[kShaderLights - 1];    // "lightFocus" .. "light4Focus", int
+extern GLint ambientColorUniform;                     // vec4
+extern GLint matAmbientUniform;                       // vec4
+extern GLint matDiffuseUniform;                       // vec4
+extern GLint matSpecularUniform;                      // vec4
+extern GLint emissiveUniform;                         // vec4
+extern GLint shininessUniform;                        // float
+extern GLint cameraOriUniform;                        // vec3, camera in model space
+extern GLint cameraPosUniform;                        // vec3, looked up, never set
+extern GLint lightDecalUniform;                       // sampler, unit 0
+extern GLint lightDecal2Uniform;                      // sampler, unit 1 (reflection)
+extern GLint refIntUniform;                           // "RefInt", float
+// Blur program.
+extern GLint blurTexOffsetUniform;  // vec4: step s, step t, axis s, axis t
+extern GLint blurDecalUniform;
+// HDR program.
+extern GLint hdrExposureUniform;
+extern GLint hdrGammaUniform;
+extern GLint hdrDecalUniform;
+extern GLint hdrDecal2Uniform;
+
+// ---------------------------------------------------------------------------
+// Bitmap font and 2-D text, in the 800 x 600 overlay space (origin bottom left).
+
+extern GLuint smallFontLists;  // 256 lists, one per glyph cell
+extern GLuint largeFontLists;
+// 0 white, 1 red, 2 green; anything else keeps the current colour.
+extern int textColour;
+extern float textAlpha;
+
+void buildSmallFont();
+void buildLargeFont();
+void releaseFonts();
+// set: 0 for the glyphs of rows 0-5, 1 (or more) for rows 8-13. scale is
+// accepted for the callers' sake and ignored.
+void printText(int x, int y, float scale, int set, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+void printTextLarge(int x, int y, int set, const char* format, ...) __attribute__((format(printf, 4, 5)));
