@@ -1,2 +1,4 @@
 // The game's entry point; everything else lives in the engine library.
-int main() { return 0; }
+#include "app/app.h"
+
+int main() { return gameMain(); }

@@ -12,8 +12,10 @@
 // Only this folder includes SDL. Everything here runs on the one game thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Messages, shaped as the window procedure expects them.
@@ -97,6 +99,10 @@ bool platformPeekMessage(PlatformMessage* out);
 
 // Queues WM_QUIT with the exit code.
 void platformPostQuitMessage(int exitCode);
+
+// Waits up to timeoutMs for a message without taking it; used while the
+// window is inactive so a minimised game does not spin.
+void platformWaitMessage(int timeoutMs);
 
 // ---------------------------------------------------------------------------
 // Window, context and display modes. The steps follow the shell's own order so
@@ -185,3 +191,9 @@ FILE* platformOpenFile(const char* path, const char* mode);
 // Rewrites a Windows-style relative path with forward slashes and without a
 // leading ".\"; out must hold at least strlen(path) + 1 bytes.
 void platformNormalisePath(const char* path, char* out, size_t outSize);
+// Reads a whole file into out; false (and out empty) when it cannot be read.
+bool platformReadFile(const char* path, std::vector<uint8_t>* out);
+// Replaces a file so that an interrupted write never leaves it truncated:
+// writes "<path>.tmp" beside it, flushes it to disk and renames it over path.
+// Creates the parent folder when it is missing. False when nothing changed.
+bool platformWriteFileAtomic(const char* path, const void* data, size_t size);

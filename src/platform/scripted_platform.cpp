@@ -1,2 +1,481 @@
-// Scripted backend of the platform layer (tests and tools).
+// Scripted backend of the platform layer (tests and tools): exact clock,
+// queued input, recorded message boxes and shell requests, and a real GL
+// context in a hidden SDL window.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
 #include "platform/platform.h"
+#include "platform/png_writer.h"
+#include "platform/scripted.h"
+#include "render/gl.h"
+
+namespace {
+
+struct QueuedMessage {
+    PlatformMessage message;
+    int dueFrame;
+    long order;
+};
+
+struct ScriptedState {
+    // Clock in microseconds: the performance counter at 1 MHz.
+    int64_t clockMicroseconds = 0;
+    int64_t frameStepMicroseconds = 10000;
+    bool performanceCounter = true;
+
+    int frames = 0;
+    long pushed = 0;
+    std::vector<QueuedMessage> queue;
+    std::function<void(int)> frameCallback;
+
+    int cursorX = 0, cursorY = 0;
+    bool cursorShown = true;
+
+    bool failing[ScriptedStepCount] = {};
+    int calls[ScriptedStepCount] = {};
+    PixelFormatRequest pixelFormat = {32, 24, 1, true};
+
+    int messageBoxAnswer = IDYES;
+    std::vector<ScriptedMessageBox> messageBoxes;
+    std::vector<std::string> shellOpens;
+    std::vector<ScriptedDisplayMode> displayModes;
+    std::vector<std::string> callLog;
+};
+
+ScriptedState state;
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+int windowWidth = 0, windowHeight = 0;
+
+}  // namespace
+
+// Counts the call and tells whether the test asked this step to fail.
+static bool stepFails(ScriptedStep step)
+{
+    state.calls[step]++;
+    return state.failing[step];
+}
+
+static void logCall(const char* format, ...) __attribute__((format(printf, 1, 2)));
+static void logCall(const char* format, ...)
+{
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof(line), format, args);
+    va_end(args);
+    state.callLog.push_back(line);
+}
+
+static bool initVideo()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return true;
+    }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+static void closeWindow()
+{
+    if (context != nullptr) {
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+        context = nullptr;
+    }
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    windowWidth = windowHeight = 0;
+}
+
+// A hidden window whose GL attributes follow the request; the context is made
+// separately so each step can fail on its own.
+static bool openHiddenWindow(int width, int height, const PixelFormatRequest& format)
+{
+    closeWindow();
+    if (!initVideo()) {
+        return false;
+    }
+    SDL_GL_ResetAttributes();
+    const int channel = format.colorBits <= 16 ? 5 : 8;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.colorBits <= 16 ? 6 : 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+    window = SDL_CreateWindow("Korvask (scripted)", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window == nullptr) {
+        return false;
+    }
+    windowWidth = width;
+    windowHeight = height;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Standalone GL window.
+
+bool scriptedOpenGLWindow(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    PixelFormatRequest format = {32, 24, 8, true};
+    if (!openHiddenWindow(width, height, format)) {
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (context == nullptr || SDL_GL_MakeCurrent(window, context) != 0) {
+        closeWindow();
+        return false;
+    }
+    return true;
+}
+
+void scriptedCloseGLWindow() { closeWindow(); }
+
+bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height)
+{
+    rgb->clear();
+    if (context == nullptr || width <= 0 || height <= 0) {
+        return false;
+    }
+    const size_t rowBytes = (size_t)width * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    rgb->resize(bottomUp.size());
+    for (int y = 0; y < height; y++) {
+        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y), rowBytes);
+    }
+    return true;
+}
+
+bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int width, int height)
+{
+    if (width <= 0 || height <= 0 || rgb.size() != (size_t)width * (size_t)height * 3) {
+        return false;
+    }
+    return writePngRgb(path, rgb.data(), width, height);
+}
+
+// ---------------------------------------------------------------------------
+// Test controls.
+
+void scriptedReset()
+{
+    closeWindow();
+    state = ScriptedState();
+}
+
+void scriptedAdvanceClock(double milliseconds) { state.clockMicroseconds += (int64_t)(milliseconds * 1000.0 + 0.5); }
+void scriptedSetFrameStep(double milliseconds) { state.frameStepMicroseconds = (int64_t)(milliseconds * 1000.0 + 0.5); }
+double scriptedClockMs() { return (double)state.clockMicroseconds / 1000.0; }
+void scriptedSetPerformanceCounter(bool available) { state.performanceCounter = available; }
+
+int scriptedFrameCount() { return state.frames; }
+
+void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int dueFrame)
+{
+    QueuedMessage q;
+    q.message.message = message;
+    q.message.wParam = wParam;
+    q.message.lParam = lParam;
+    q.dueFrame = dueFrame;
+    q.order = state.pushed++;
+    state.queue.push_back(q);
+}
+
+void scriptedPushKey(uint32_t vk, bool down, int dueFrame)
+{
+    scriptedPushMessage(down ? WM_KEYDOWN : WM_KEYUP, vk, 0, dueFrame);
+}
+
+void scriptedPushMouseMove(int x, int y, int dueFrame)
+{
+    scriptedPushMessage(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
+}
+
+void scriptedPushLeftClick(int x, int y, int dueFrame)
+{
+    scriptedPushMouseMove(x, y, dueFrame);
+    scriptedPushMessage(WM_LBUTTONDOWN, 1, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
+    scriptedPushMessage(WM_LBUTTONUP, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
+}
+
+int scriptedPendingMessages() { return (int)state.queue.size(); }
+
+void scriptedSetFrameCallback(std::function<void(int)> callback) { state.frameCallback = std::move(callback); }
+
+void scriptedSetCursorPos(int x, int y)
+{
+    state.cursorX = x;
+    state.cursorY = y;
+}
+
+void scriptedFailStep(ScriptedStep step, bool fail)
+{
+    if (step >= 0 && step < ScriptedStepCount) {
+        state.failing[step] = fail;
+    }
+}
+
+int scriptedStepCalls(ScriptedStep step) { return (step >= 0 && step < ScriptedStepCount) ? state.calls[step] : 0; }
+bool scriptedWindowHeld() { return window != nullptr; }
+bool scriptedContextHeld() { return context != nullptr; }
+PixelFormatRequest scriptedLastPixelFormat() { return state.pixelFormat; }
+
+void scriptedSetMessageBoxAnswer(int answer) { state.messageBoxAnswer = answer; }
+const std::vector<ScriptedMessageBox>& scriptedMessageBoxes() { return state.messageBoxes; }
+const std::vector<std::string>& scriptedShellOpens() { return state.shellOpens; }
+const std::vector<ScriptedDisplayMode>& scriptedDisplayModes() { return state.displayModes; }
+const std::vector<std::string>& scriptedCallLog() { return state.callLog; }
+bool scriptedCursorShown() { return state.cursorShown; }
+
+// ---------------------------------------------------------------------------
+// platform.h: messages.
+
+bool platformPeekMessage(PlatformMessage* out)
+{
+    // The earliest-due message that is due now; among equals the first pushed.
+    auto best = state.queue.end();
+    for (auto it = state.queue.begin(); it != state.queue.end(); ++it) {
+        if (it->dueFrame > state.frames) {
+            continue;
+        }
+        if (best == state.queue.end() || it->dueFrame < best->dueFrame ||
+            (it->dueFrame == best->dueFrame && it->order < best->order)) {
+            best = it;
+        }
+    }
+    if (best == state.queue.end()) {
+        return false;
+    }
+    *out = best->message;
+    if (out->message == WM_MOUSEMOVE || out->message == WM_LBUTTONDOWN) {
+        state.cursorX = loWord((uintptr_t)out->lParam);
+        state.cursorY = hiWord((uintptr_t)out->lParam);
+    }
+    state.queue.erase(best);
+    return true;
+}
+
+void platformPostQuitMessage(int exitCode)
+{
+    // A quit message overtakes nothing already due but is due at once.
+    scriptedPushMessage(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0, state.frames);
+}
+
+void platformWaitMessage(int) {}
+
+// ---------------------------------------------------------------------------
+// platform.h: window, context and display modes.
+
+bool platformRegisterWindowClass(const char* className)
+{
+    logCall("registerClass %s", className);
+    return !stepFails(ScriptedRegisterClass);
+}
+
+bool platformUnregisterWindowClass(const char* className)
+{
+    logCall("unregisterClass %s", className);
+    return !stepFails(ScriptedUnregisterClass);
+}
+
+bool platformChangeDisplayMode(int width, int height, int bits)
+{
+    logCall("changeDisplayMode %dx%dx%d", width, height, bits);
+    if (stepFails(ScriptedChangeDisplayMode)) {
+        return false;
+    }
+    state.displayModes.push_back({width, height, bits});
+    return true;
+}
+
+void platformRestoreDisplayMode()
+{
+    logCall("restoreDisplayMode");
+    state.displayModes.push_back({0, 0, 0});
+}
+
+bool platformCreateWindow(const char* title, int width, int height, bool fullscreen)
+{
+    logCall("createWindow %s %dx%d %s", title, width, height, fullscreen ? "fullscreen" : "windowed");
+    if (stepFails(ScriptedCreateWindow)) {
+        return false;
+    }
+    return openHiddenWindow(width, height, state.pixelFormat);
+}
+
+bool platformDestroyWindow()
+{
+    logCall("destroyWindow");
+    if (stepFails(ScriptedDestroyWindow)) {
+        return false;
+    }
+    if (window == nullptr) {
+        return false;
+    }
+    closeWindow();
+    return true;
+}
+
+bool platformGetDeviceContext() { return !stepFails(ScriptedGetDeviceContext) && window != nullptr; }
+bool platformReleaseDeviceContext() { return !stepFails(ScriptedReleaseDeviceContext); }
+
+bool platformChoosePixelFormat(const PixelFormatRequest& request)
+{
+    logCall("choosePixelFormat %d %d %d", request.colorBits, request.depthBits, request.stencilBits);
+    if (stepFails(ScriptedChoosePixelFormat)) {
+        return false;
+    }
+    state.pixelFormat = request;
+    return true;
+}
+
+bool platformSetPixelFormat()
+{
+    if (stepFails(ScriptedSetPixelFormat) || window == nullptr) {
+        return false;
+    }
+    // The window's GL attributes are fixed at creation: make it again with the
+    // chosen format (the window is hidden, so nobody sees it happen).
+    return openHiddenWindow(windowWidth, windowHeight, state.pixelFormat);
+}
+
+bool platformCreateRenderContext()
+{
+    if (stepFails(ScriptedCreateRenderContext) || window == nullptr) {
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    return context != nullptr;
+}
+
+bool platformMakeCurrent()
+{
+    if (stepFails(ScriptedMakeCurrent) || context == nullptr) {
+        return false;
+    }
+    return SDL_GL_MakeCurrent(window, context) == 0;
+}
+
+bool platformReleaseCurrent()
+{
+    if (stepFails(ScriptedReleaseCurrent)) {
+        return false;
+    }
+    if (window != nullptr) {
+        SDL_GL_MakeCurrent(window, nullptr);
+    }
+    return true;
+}
+
+bool platformDeleteRenderContext()
+{
+    if (stepFails(ScriptedDeleteRenderContext)) {
+        return false;
+    }
+    if (context == nullptr) {
+        return false;
+    }
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+    return true;
+}
+
+void platformShowWindow() { logCall("showWindow"); }
+void platformSetForegroundWindow() { logCall("setForegroundWindow"); }
+void platformSetFocus() { logCall("setFocus"); }
+void platformSetWindowPos(int x, int y, int width, int height) { logCall("setWindowPos %d %d %d %d", x, y, width, height); }
+
+void platformSwapBuffers()
+{
+    state.frames++;
+    if (state.frameCallback) {
+        state.frameCallback(state.frames);
+    }
+    if (window != nullptr && context != nullptr) {
+        SDL_GL_SwapWindow(window);
+    }
+    state.clockMicroseconds += state.frameStepMicroseconds;
+}
+
+bool platformSwapInterval(int interval)
+{
+    logCall("swapInterval %d", interval);
+    return !stepFails(ScriptedSwapInterval);
+}
+
+void* platformGetProcAddress(const char* name)
+{
+    if (window == nullptr || name == nullptr) {
+        return nullptr;
+    }
+    return SDL_GL_GetProcAddress(name);
+}
+
+// ---------------------------------------------------------------------------
+// platform.h: cursor, message boxes, clocks, shell.
+
+void platformShowCursor(bool show)
+{
+    logCall("showCursor %d", show ? 1 : 0);
+    state.cursorShown = show;
+}
+
+void platformGetCursorPos(int* x, int* y)
+{
+    *x = state.cursorX;
+    *y = state.cursorY;
+}
+
+int platformMessageBox(const char* text, const char* caption, uint32_t flags)
+{
+    ScriptedMessageBox box;
+    box.text = text ? text : "";
+    box.caption = caption ? caption : "";
+    box.flags = flags;
+    box.answer = ((flags & 0x0F) == MB_YESNO) ? state.messageBoxAnswer : IDOK;
+    state.messageBoxes.push_back(box);
+    return box.answer;
+}
+
+bool platformQueryPerformanceFrequency(int64_t* frequency)
+{
+    if (!state.performanceCounter) {
+        return false;
+    }
+    *frequency = 1000000;
+    return true;
+}
+
+bool platformQueryPerformanceCounter(int64_t* counter)
+{
+    if (!state.performanceCounter) {
+        return false;
+    }
+    *counter = state.clockMicroseconds;
+    return true;
+}
+
+uint32_t platformMillisecondTime() { return (uint32_t)(state.clockMicroseconds / 1000); }
+
+void platformShellOpen(const char* address)
+{
+    logCall("shellOpen %s", address ? address : "");
+    state.shellOpens.push_back(address ? address : "");
+}

@@ -1,2 +1,528 @@
-// SDL2 backend of the platform layer (players).
+// SDL2 backend of the platform layer (players): one window with an OpenGL
+// compatibility context, SDL events turned into Windows-shaped messages.
+#include <SDL.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+
 #include "platform/platform.h"
+
+namespace {
+
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+std::string windowTitle;
+int windowWidth = 0, windowHeight = 0;
+bool windowFullscreen = false;
+
+// The fullscreen mode last asked for and found; applied to the window.
+bool modeChosen = false;
+SDL_DisplayMode chosenMode;
+
+PixelFormatRequest pixelFormat = {32, 24, 1, true};
+bool pixelFormatChosen = false;
+
+// Messages made from SDL events, and the ones the game posts itself.
+std::deque<PlatformMessage> queue;
+// The last activation state reported, so repeated focus events give one
+// WM_ACTIVATE each way.
+bool reportedActive = true;
+bool reportedMinimised = false;
+
+}  // namespace
+
+static bool initVideo()
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+static void push(uint32_t message, WPARAM wParam, LPARAM lParam)
+{
+    queue.push_back(PlatformMessage{message, wParam, lParam});
+}
+
+// ---------------------------------------------------------------------------
+// Keys: SDL key codes to Windows virtual-key codes. Letters and digits follow
+// the keyboard layout, as virtual keys do.
+
+static uint32_t virtualKey(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (uint32_t)(key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (uint32_t)(key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return VK_F1 + (uint32_t)(key - SDLK_F1);
+    }
+    switch (key) {
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_END: return VK_END;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    default: return 0;
+    }
+}
+
+static LPARAM mousePosition(int x, int y)
+{
+    return makeLong((uint16_t)(x < 0 ? 0 : x), (uint16_t)(y < 0 ? 0 : y));
+}
+
+static void reportActivation(bool active, bool minimised)
+{
+    if (active == reportedActive && minimised == reportedMinimised) {
+        return;
+    }
+    reportedActive = active;
+    reportedMinimised = minimised;
+    push(WM_ACTIVATE, (WPARAM)makeLong(active ? 1 : 0, minimised ? 1 : 0), 0);
+}
+
+static void translateWindowEvent(const SDL_WindowEvent& e)
+{
+    switch (e.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED: reportActivation(true, false); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: reportActivation(false, reportedMinimised); break;
+    case SDL_WINDOWEVENT_MINIMIZED: reportActivation(false, true); break;
+    case SDL_WINDOWEVENT_RESTORED:
+        if (window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0) {
+            reportActivation(true, false);
+        } else {
+            reportedMinimised = false;
+        }
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        int w = e.data1, h = e.data2;
+        if (window != nullptr) {
+            SDL_GL_GetDrawableSize(window, &w, &h);
+        }
+        push(WM_SIZE, 0, makeLong((uint16_t)w, (uint16_t)h));
+        break;
+    }
+    default: break;
+    }
+}
+
+static void translateEvent(const SDL_Event& e)
+{
+    switch (e.type) {
+    case SDL_QUIT: push(WM_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT: translateWindowEvent(e.window); break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        uint32_t vk = virtualKey(e.key.keysym.sym);
+        if (vk != 0) {
+            push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+        }
+        break;
+    }
+    case SDL_MOUSEMOTION: push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y)); break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        const LPARAM at = mousePosition(e.button.x, e.button.y);
+        if (e.button.button == SDL_BUTTON_LEFT) {
+            push(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 1 : 0, at);
+        } else if (e.button.button == SDL_BUTTON_RIGHT) {
+            push(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, down ? 2 : 0, at);
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Messages.
+
+bool platformPeekMessage(PlatformMessage* out)
+{
+    if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_Event e;
+        while (queue.empty() && SDL_PollEvent(&e)) {
+            translateEvent(e);
+        }
+    }
+    if (queue.empty()) {
+        return false;
+    }
+    *out = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+void platformPostQuitMessage(int exitCode) { push(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0); }
+
+void platformWaitMessage(int timeoutMs)
+{
+    if (!queue.empty() || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, timeoutMs)) {
+        translateEvent(e);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Window class and display modes.
+
+bool platformRegisterWindowClass(const char*)
+{
+    if (!initVideo()) {
+        return false;
+    }
+    // Screen savers and monitor power-off stay away while the game runs.
+    SDL_DisableScreenSaver();
+    reportedActive = true;
+    reportedMinimised = false;
+    return true;
+}
+
+bool platformUnregisterWindowClass(const char*)
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return false;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    queue.clear();
+    return true;
+}
+
+bool platformChangeDisplayMode(int width, int height, int bits)
+{
+    if (!initVideo()) {
+        return false;
+    }
+    // Only an exact size counts, as a mode change on Windows would; the pixel
+    // depth of the desktop's modes decides the colour, whatever bits says.
+    (void)bits;
+    const int count = SDL_GetNumDisplayModes(0);
+    bool found = false;
+    for (int i = 0; i < count && !found; i++) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) {
+            chosenMode = mode;
+            found = true;
+        }
+    }
+    if (!found) {
+        return false;
+    }
+    modeChosen = true;
+    // On a window that is already fullscreen (reactivation) apply it again; a
+    // windowed game leaves the desktop alone.
+    if (window != nullptr && windowFullscreen) {
+        SDL_SetWindowDisplayMode(window, &chosenMode);
+        if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+        }
+    }
+    return true;
+}
+
+void platformRestoreDisplayMode()
+{
+    // SDL gives the desktop its mode back whenever a fullscreen window is
+    // minimised or loses focus; at destruction leave fullscreen explicitly.
+    if (window != nullptr && windowFullscreen && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) == 0 &&
+        reportedActive) {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Window and context.
+
+static void setGlAttributes(const PixelFormatRequest& format)
+{
+    SDL_GL_ResetAttributes();
+    const bool low = format.colorBits <= 16;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, low ? 5 : 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, low ? 6 : 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, low ? 5 : 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+}
+
+static bool openWindow()
+{
+    setGlAttributes(pixelFormat);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (windowFullscreen) {
+        flags |= SDL_WINDOW_FULLSCREEN;
+    }
+    window = SDL_CreateWindow(windowTitle.c_str(), windowFullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
+                              windowFullscreen ? 0 : SDL_WINDOWPOS_CENTERED, windowWidth, windowHeight, flags);
+    if (window == nullptr) {
+        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        return false;
+    }
+    if (windowFullscreen && modeChosen) {
+        SDL_SetWindowDisplayMode(window, &chosenMode);
+    }
+    return true;
+}
+
+bool platformCreateWindow(const char* title, int width, int height, bool fullscreen)
+{
+    if (!initVideo() || window != nullptr) {
+        return false;
+    }
+    windowTitle = title ? title : "";
+    windowWidth = width;
+    windowHeight = height;
+    windowFullscreen = fullscreen;
+    return openWindow();
+}
+
+bool platformDestroyWindow()
+{
+    if (window == nullptr) {
+        return false;
+    }
+    SDL_DestroyWindow(window);
+    window = nullptr;
+    windowFullscreen = false;
+    return true;
+}
+
+bool platformGetDeviceContext() { return window != nullptr; }
+bool platformReleaseDeviceContext() { return true; }
+
+bool platformChoosePixelFormat(const PixelFormatRequest& request)
+{
+    if (request.colorBits <= 0 || request.depthBits < 0 || request.stencilBits < 0) {
+        return false;
+    }
+    pixelFormat = request;
+    pixelFormatChosen = true;
+    return true;
+}
+
+bool platformSetPixelFormat()
+{
+    if (window == nullptr || !pixelFormatChosen) {
+        return false;
+    }
+    // SDL fixes a window's GL attributes when it is created; when the chosen
+    // format differs from the one the window was made with, make it again.
+    int depth = 0, stencil = 0, red = 0;
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &red);
+    const int wantRed = pixelFormat.colorBits <= 16 ? 5 : 8;
+    if (depth == pixelFormat.depthBits && stencil == pixelFormat.stencilBits && red == wantRed) {
+        return true;
+    }
+    SDL_DestroyWindow(window);
+    window = nullptr;
+    return openWindow();
+}
+
+bool platformCreateRenderContext()
+{
+    if (window == nullptr) {
+        return false;
+    }
+    // The game draws with OpenGL 1.x and ARB shader objects: a compatibility
+    // context, never a core profile.
+    context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        std::fprintf(stderr, "SDL GL context: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool platformMakeCurrent() { return context != nullptr && SDL_GL_MakeCurrent(window, context) == 0; }
+
+bool platformReleaseCurrent() { return window == nullptr || SDL_GL_MakeCurrent(window, nullptr) == 0; }
+
+bool platformDeleteRenderContext()
+{
+    if (context == nullptr) {
+        return false;
+    }
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+    return true;
+}
+
+void platformShowWindow()
+{
+    if (window != nullptr) {
+        SDL_ShowWindow(window);
+    }
+}
+
+void platformSetForegroundWindow()
+{
+    if (window != nullptr) {
+        SDL_RaiseWindow(window);
+    }
+}
+
+void platformSetFocus()
+{
+    if (window != nullptr) {
+        SDL_SetWindowInputFocus(window);
+    }
+}
+
+void platformSetWindowPos(int x, int y, int width, int height)
+{
+    if (window == nullptr) {
+        return;
+    }
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        SDL_SetWindowPosition(window, x, y);
+        SDL_SetWindowSize(window, width, height);
+    }
+    SDL_ShowWindow(window);
+}
+
+void platformSwapBuffers()
+{
+    if (window != nullptr) {
+        SDL_GL_SwapWindow(window);
+    }
+}
+
+bool platformSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+
+void* platformGetProcAddress(const char* name) { return name ? SDL_GL_GetProcAddress(name) : nullptr; }
+
+// ---------------------------------------------------------------------------
+// Cursor.
+
+void platformShowCursor(bool show)
+{
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    }
+}
+
+void platformGetCursorPos(int* x, int* y)
+{
+    *x = 0;
+    *y = 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_GetMouseState(x, y);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Message boxes.
+
+int platformMessageBox(const char* text, const char* caption, uint32_t flags)
+{
+    const bool yesNo = (flags & 0x0F) == MB_YESNO;
+    SDL_MessageBoxData data;
+    std::memset(&data, 0, sizeof(data));
+    const uint32_t icon = flags & 0xF0;
+    data.flags = icon == MB_ICONSTOP ? SDL_MESSAGEBOX_ERROR
+               : icon == MB_ICONWARNING ? SDL_MESSAGEBOX_WARNING
+                                        : SDL_MESSAGEBOX_INFORMATION;
+    data.window = window;
+    data.title = caption ? caption : "";
+    data.message = text ? text : "";
+    SDL_MessageBoxButtonData buttons[2];
+    std::memset(buttons, 0, sizeof(buttons));
+    if (yesNo) {
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+        buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+        data.numbuttons = 2;
+    } else {
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+        data.numbuttons = 1;
+    }
+    data.buttons = buttons;
+
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
+        // No box could be shown (no display, no fonts): say it on the
+        // terminal and take the default button.
+        std::fprintf(stderr, "%s: %s\n", data.title, data.message);
+        return yesNo ? IDYES : IDOK;
+    }
+    return pressed;
+}
+
+// ---------------------------------------------------------------------------
+// Clocks.
+
+bool platformQueryPerformanceFrequency(int64_t* frequency)
+{
+    Uint64 f = SDL_GetPerformanceFrequency();
+    if (f == 0 || f > (Uint64)INT64_MAX) {
+        return false;
+    }
+    *frequency = (int64_t)f;
+    return true;
+}
+
+bool platformQueryPerformanceCounter(int64_t* counter)
+{
+    *counter = (int64_t)SDL_GetPerformanceCounter();
+    return true;
+}
+
+uint32_t platformMillisecondTime() { return SDL_GetTicks(); }
+
+// ---------------------------------------------------------------------------
+// Shell.
+
+void platformShellOpen(const char* address)
+{
+    if (address == nullptr || address[0] == '\0') {
+        return;
+    }
+    std::string url = address;
+    if (url.find("://") == std::string::npos) {
+        // A local file: give the desktop an absolute file:// address.
+        char normal[PATH_MAX];
+        platformNormalisePath(address, normal, sizeof(normal));
+        char absolute[PATH_MAX];
+        if (realpath(normal, absolute) == nullptr) {
+            return;
+        }
+        url = std::string("file://") + absolute;
+    }
+    if (SDL_OpenURL(url.c_str()) != 0) {
+        std::fprintf(stderr, "Could not open %s: %s\n", url.c_str(), SDL_GetError());
+    }
+}

@@ -1,0 +1,197 @@
+// The frame dispatcher: frame measure, start-up splash, race or menu frame,
+// FPS display and the single-press keys after each frame.
+#include <cstdlib>
+#include <ctime>
+
+#include "app/app.h"
+#include "app/hooks.h"
+#include "render/gl.h"
+
+float frameFactor = 0.0f;
+float frameClockPrev = 0.0f;
+float frameDelta = 0.0f;
+int fpsCounter = 0;
+float fpsStart = 0.0f;
+float fpsEnd = 0.0f;
+float fpsValue = 0.0f;
+bool startupPending = true;
+float startupElapsed = 0.0f;
+float musicGain = -1.5f;
+bool menuMusicStartPending = false;
+
+// The splash shows its first picture for 7 s, the second with "Loading..."
+// until 8 s, then the start-up assets load.
+static const float kSplashSecondPicture = 7.0f;
+static const float kSplashSeconds = 8.0f;
+// Music fades in by 0.004 a 10 ms from -1.5: silent for 3.75 s, full after 6.25 s.
+static const float kMusicFadeRate = 0.004f;
+// Slower frames (65 ms and up, smoothed) skip the race step.
+static const float kRaceStepFrameLimit = 6.5f;
+
+float smoothFrameFactor(float factor, float measured)
+{
+    // Follows the measured time by at most 0.1 a frame in either direction.
+    // Each step stops at the measured value: 0.1 added ten times is a hair
+    // above 1.0 in floats, and a step that overshot would be undone at once,
+    // leaving a steady 10 ms frame at 0.9.
+    if (measured > factor) {
+        factor = (factor + 0.1f < measured) ? factor + 0.1f : measured;
+    }
+    if (measured < factor) {
+        factor = (factor - 0.1f > measured) ? factor - 0.1f : measured;
+    }
+    // A frame under a millisecond is taken at once.
+    if (measured < 0.1f) {
+        factor = measured;
+    }
+    return factor;
+}
+
+void measureFrame()
+{
+    // FPS over groups of ten frames: the 1st and the 10th frame's clocks are
+    // nine frame times apart.
+    fpsCounter++;
+    if (fpsCounter == 1) {
+        fpsStart = timerGetTime() / 1000.0f;
+    }
+    if (fpsCounter == 10) {
+        fpsEnd = timerGetTime() / 1000.0f;
+        if (fpsEnd > fpsStart) {
+            fpsValue = 9.0f / (fpsEnd - fpsStart);
+        }
+        fpsCounter = 0;
+    }
+
+    const float t = timerGetTime() * 0.01f;
+    frameDelta = t > frameClockPrev ? t - frameClockPrev : frameClockPrev - t;
+    frameClockPrev = t;
+    frameFactor = smoothFrameFactor(frameFactor, frameDelta * 10.0f);
+}
+
+static float clampedGain(float gain)
+{
+    return gain < 0.0f ? 0.0f : (gain > 1.0f ? 1.0f : gain);
+}
+
+static void resizeToResolution()
+{
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    resizeScene(width, height);
+}
+
+static void clearAndReset()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+}
+
+static void splashFrame()
+{
+    startupElapsed += 0.01f * frameFactor;
+    hookDrawLoadingScreen(startupElapsed >= kSplashSecondPicture);
+    if (startupElapsed > kSplashSeconds) {
+        startupPending = false;
+        hookLoadStartupAssets();
+        if (musicEnabled) {
+            hookPlayMenuMusic();
+        }
+        musicGain = -1.5f;
+        menuMusicStartPending = true;
+        std::srand((unsigned)std::time(nullptr));
+    }
+}
+
+static void raceFrame()
+{
+    resizeToResolution();
+    hookRenderReflection();
+    clearAndReset();
+
+    musicGain += kMusicFadeRate * frameFactor;
+    hookUpdateRaceMusic(clampedGain(musicGain));
+
+    hookDrawRaceScene();
+    if (frameFactor < kRaceStepFrameLimit) {
+        hookRaceStep();
+    }
+    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
+        hookRaceCountdown();
+    }
+    if (raceFinished) {
+        hookDrawResultScreen();
+    }
+}
+
+static void menuFrame()
+{
+    clearAndReset();
+    resizeToResolution();
+    const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
+    hookPlaceMenuSounds();
+    musicGain += kMusicFadeRate * frameFactor;
+    hookUpdateMenuMusic(clampedGain(musicGain));
+    hookDrawMenus();
+}
+
+bool drawFrame()
+{
+    measureFrame();
+    clearAndReset();
+
+    if (startupPending) {
+        splashFrame();
+        return true;
+    }
+
+    if (gameState == Race) {
+        raceFrame();
+    } else {
+        menuFrame();
+    }
+
+    if (showFps) {
+        glEnable(GL_BLEND);
+        glDisable(GL_LIGHTING);
+        hookPrintFps((int)fpsValue);
+        glDisable(GL_BLEND);
+    }
+
+    if (musicEnabled && menuMusicStartPending && fpsValue > 15.0f) {
+        menuMusicStartPending = false;
+        hookPlayMenuMusic();
+        musicGain = -1.5f;
+    }
+    return true;
+}
+
+void checkFrameKeys()
+{
+    if (keys[VK_ESCAPE] && gameState == Race && !countdownRunning && !raceFinished) {
+        hookStopRaceMusic();
+        gameState = Pause;
+    }
+    if (keys['C'] && !keyLatch && gameState == Race) {
+        keyLatch = true;
+        cameraMode++;
+        if (cameraMode > 1) {
+            cameraMode = 0;
+        }
+    }
+    if (keys['F'] && !keyLatch) {
+        showFps = !showFps;
+        keyLatch = true;
+    }
+
+    // Keys that hold the latch while down, so one press acts once.
+    static const uint8_t kLatchKeys[] = {VK_SPACE, 'Y', 'R', 'F', 'L', 'K', 'C', 'X', 'Z', 'O', 'P', 'I', 'U'};
+    bool anyHeld = false;
+    for (uint8_t key : kLatchKeys) {
+        anyHeld = anyHeld || keys[key];
+    }
+    if (!anyHeld) {
+        keyLatch = false;
+    }
+}

@@ -1,0 +1,173 @@
+// The game window, its OpenGL context and the display mode.
+#include "app/app.h"
+#include "app/app_local.h"
+#include "app/hooks.h"
+#include "render/gl.h"
+
+bool fullscreen = true;
+
+// Held platform objects (the platform layer keeps the objects themselves;
+// these say whether the shell holds one and must release it).
+static bool windowHandle = false;
+static bool deviceContext = false;
+static bool renderContext = false;
+static bool appInstance = false;
+
+static bool pixelFormatFilled = false;
+static PixelFormatRequest pixelFormat;
+
+static const char* const kWindowClass = "OpenGL";
+
+static void showError(const char* text)
+{
+    platformMessageBox(text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
+}
+
+static void showShutdownError(const char* text)
+{
+    platformMessageBox(text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+}
+
+bool createGameWindow(const char* title, int width, int height, int bits, bool fullscreenFlag)
+{
+    fullscreen = fullscreenFlag;
+    if (!platformRegisterWindowClass(kWindowClass)) {
+        showError("Failed To Register The Window Class.");
+        return false;
+    }
+    appInstance = true;
+
+    if (fullscreen && !platformChangeDisplayMode(width, height, bits)) {
+        int answer = platformMessageBox(
+            "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
+            "Tovin GL", MB_YESNO | MB_ICONEXCLAMATION);
+        if (answer == IDYES) {
+            fullscreen = false;
+        } else {
+            platformMessageBox("Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+            return false;
+        }
+    }
+
+    if (fullscreen) {
+        platformShowCursor(false);
+    }
+    if (!platformCreateWindow(title, width, height, fullscreen)) {
+        destroyGameWindow();
+        showError("Window Creation Error.");
+        return false;
+    }
+    windowHandle = true;
+
+    // The format is fixed by the settings read at start-up; the options
+    // screen's changes apply at the next start.
+    if (!pixelFormatFilled) {
+        pixelFormat.colorBits = bits;
+        pixelFormat.depthBits = depthBits;
+        pixelFormat.stencilBits = 1;
+        pixelFormat.doubleBuffer = true;
+        pixelFormatFilled = true;
+    }
+
+    if (!platformGetDeviceContext()) {
+        destroyGameWindow();
+        showError("Can't Create A GL Device Context.");
+        return false;
+    }
+    deviceContext = true;
+    if (!platformChoosePixelFormat(pixelFormat)) {
+        destroyGameWindow();
+        showError("Can't Find A Suitable PixelFormat.");
+        return false;
+    }
+    if (!platformSetPixelFormat()) {
+        destroyGameWindow();
+        showError("Can't Set The PixelFormat.");
+        return false;
+    }
+    if (!platformCreateRenderContext()) {
+        destroyGameWindow();
+        showError("Can't Create A GL Rendering Context.");
+        return false;
+    }
+    renderContext = true;
+    if (!platformMakeCurrent()) {
+        destroyGameWindow();
+        showError("Can't Activate The GL Rendering Context.");
+        return false;
+    }
+
+    platformShowWindow();
+    platformSetForegroundWindow();
+    platformSetFocus();
+    resizeScene(width, height);
+    if (!hookInitRenderer()) {
+        destroyGameWindow();
+        showError("Initialization Failed.");
+        return false;
+    }
+    return true;
+}
+
+void destroyGameWindow()
+{
+    if (fullscreen) {
+        platformRestoreDisplayMode();
+        platformShowCursor(true);
+    }
+    if (renderContext) {
+        if (!platformReleaseCurrent()) {
+            showShutdownError("Release Of DC And RC Failed.");
+        }
+        if (!platformDeleteRenderContext()) {
+            showShutdownError("Release Rendering Context Failed.");
+        }
+        renderContext = false;
+    }
+    // Each object is forgotten once released, whether or not the release
+    // worked, so a second destroy never releases it again.
+    if (deviceContext) {
+        if (!platformReleaseDeviceContext()) {
+            showShutdownError("Release Device Context Failed.");
+        }
+        deviceContext = false;
+    }
+    if (windowHandle) {
+        if (!platformDestroyWindow()) {
+            showShutdownError("Could Not Release hWnd.");
+        }
+        windowHandle = false;
+    }
+    if (appInstance) {
+        if (!platformUnregisterWindowClass(kWindowClass)) {
+            showShutdownError("Could Not Unregister Class.");
+        }
+        appInstance = false;
+    }
+    hookDeleteFonts();
+}
+
+void resizeScene(int width, int height)
+{
+    if (height == 0) {
+        height = 1;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = (double)width / (double)height;
+    if (gameState != Race) {
+        gluPerspective(35.0, aspect, 0.1, 100.0);
+    } else {
+        gluPerspective(80.0 + 0.5 * (double)hookPlayerSpeed(), aspect, 0.1, 15000.0);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void resetWindowState()
+{
+    fullscreen = true;
+    windowHandle = deviceContext = renderContext = appInstance = false;
+    pixelFormatFilled = false;
+}
