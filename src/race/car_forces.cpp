@@ -53,11 +53,13 @@ Vector3 carDragForce(const Vector3& velocity, float driveForce, float f) {
     // Air drag grows with speed: quadratic plus linear.
     float drag = kQuadraticDrag * q * q + kLinearDrag * q;
     if (fabsf(driveForce) <= kNoDrive) {
-        // Rolling resistance, limited to what stops the car within one
-        // sub-step so it never pushes a nearly stopped car backwards.
-        float h = kSubStepPerUnit * f;
-        float stop = h > 0.0f ? kCarMass * q / h : kRollingResistance;
-        drag += stop < kRollingResistance ? stop : kRollingResistance;
+        drag += kRollingResistance;
+    }
+    // Never more than stops the car within one sub-step, so drag alone never
+    // pushes a nearly stopped car backwards.
+    const float h = kSubStepPerUnit * f;
+    if (h > 0.0f && drag > kCarMass * q / h) {
+        drag = kCarMass * q / h;
     }
     return u * -drag;
 }

@@ -34,7 +34,10 @@ Car::~Car() {}
 // Ground-plane bearing of v: 0 along +x, positive towards -z (the car's left).
 static float bearing(const Vector3& v) {
     float len = length(v);
-    float c = v.x / len;  // a zero length gives NaN, caught by the caller
+    if (len == 0.0f) {
+        return NAN;  // no direction: the heading comes out as 0
+    }
+    float c = v.x / len;
     // Rounding can push |c| a hair past 1; acos would then give NaN and wipe
     // out a perfectly good angle.
     if (c > 1.0f) c = 1.0f;
