@@ -348,15 +348,19 @@ void MusicStream::restartAfterEnd()
     playRequested = false;
 }
 
+// Like the effect sounds, a stream that never opened ignores these.
 void MusicStream::play()
 {
+    if (!source)
+        return;
     alSourcePlay(source);
     playRequested = true;
 }
 
 void MusicStream::stop()
 {
-    alSourceStop(source);
+    if (source)
+        alSourceStop(source);
     playRequested = false;
 }
 
@@ -366,22 +370,26 @@ void MusicStream::rewind()
         restartAfterEnd();
         return;
     }
-    alSourceStop(source);
     if (decoder)
         ov_pcm_seek(decoder, 0);
-    alSourceRewind(source);
+    if (source) {
+        alSourceStop(source);
+        alSourceRewind(source);
+    }
     playRequested = false;
 }
 
 void MusicStream::setGain(float gain)
 {
-    alSourcef(source, AL_GAIN, gain);
+    if (source)
+        alSourcef(source, AL_GAIN, gain);
 }
 
 bool MusicStream::isPlaying() const
 {
     ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (source)
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
 

@@ -65,28 +65,40 @@ void SoundEffect::load(const char* path, bool loop)
     alSourcef(source, AL_REFERENCE_DISTANCE, 30.0f);
 }
 
+// An unloaded record (source 0) does nothing: touching name 0 would leave an
+// error pending for the music's next check to blame on itself.
 void SoundEffect::play()
 {
+    if (!source)
+        return;
     alSourcePlay(source);
 }
 
 void SoundEffect::stop()
 {
+    if (!source)
+        return;
     alSourceStop(source);
 }
 
 void SoundEffect::setGain(float gain)
 {
+    if (!source)
+        return;
     alSourcef(source, AL_GAIN, gain);
 }
 
 void SoundEffect::setPitch(float pitch)
 {
+    if (!source)
+        return;
     alSourcef(source, AL_PITCH, pitch);
 }
 
 void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz)
 {
+    if (!source)
+        return;
     alSource3f(source, AL_POSITION, px, py, pz);
     alSource3f(source, AL_VELOCITY, vx, vy, vz);
 }
@@ -94,7 +106,8 @@ void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, fl
 bool SoundEffect::isPlaying() const
 {
     ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (source)
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -41,6 +42,11 @@ inline std::string scratchDir()
         char pattern[] = "/tmp/korvask-audio-XXXXXX";
         const char* made = mkdtemp(pattern);
         dir = made ? made : "/tmp";
+        if (made)
+            std::atexit([] {
+                std::error_code ignored;
+                std::filesystem::remove_all(dir, ignored);
+            });
     }
     return dir;
 }
