@@ -1,0 +1,208 @@
+// Frame measure, frame timer and the single-press keys after each frame.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "platform/scripted.h"
+
+namespace {
+
+TEST(FrameFactor, SteadyHundredFramesASecondSettlesAtOne)
+{
+    float factor = 0.0f;
+    for (int i = 1; i <= 10; i++) {
+        factor = smoothFrameFactor(factor, 1.0f);
+        EXPECT_NEAR(factor, 0.1f * (float)i, 1e-5f) << "frame " << i;
+    }
+    for (int i = 0; i < 50; i++) {
+        factor = smoothFrameFactor(factor, 1.0f);
+    }
+    // Exactly 1.0: ten float steps of 0.1 overshoot by an ulp, and the rule
+    // must not undo that step and leave 0.9.
+    EXPECT_EQ(factor, 1.0f);
+}
+
+TEST(FrameFactor, LongFrameMovesItByATenthOnly)
+{
+    float factor = smoothFrameFactor(1.0f, 50.0f);
+    EXPECT_NEAR(factor, 1.1f, 1e-6f);
+    factor = smoothFrameFactor(factor, 1.0f);
+    EXPECT_NEAR(factor, 1.0f, 1e-6f);
+    // Falling from a slow patch goes by a tenth a frame too.
+    factor = 3.0f;
+    for (int i = 1; i <= 5; i++) {
+        factor = smoothFrameFactor(factor, 1.0f);
+        EXPECT_NEAR(factor, 3.0f - 0.1f * (float)i, 1e-5f);
+    }
+    // A gap smaller than a tenth is closed at once.
+    EXPECT_EQ(smoothFrameFactor(1.0f, 1.05f), 1.05f);
+}
+
+TEST(FrameFactor, SubMillisecondFrameIsTakenAtOnce)
+{
+    EXPECT_EQ(smoothFrameFactor(3.0f, 0.05f), 0.05f);
+    EXPECT_EQ(smoothFrameFactor(0.0f, 0.0f), 0.0f);
+}
+
+class FrameClock : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scriptedReset();
+        resetShellState();
+    }
+};
+
+TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter)
+{
+    scriptedAdvanceClock(5000.0);
+    timerInit();
+    EXPECT_TRUE(frameTimer.performanceTimer);
+    EXPECT_EQ(timerGetTime(), 0.0f);
+    scriptedAdvanceClock(12.345);
+    EXPECT_NEAR(timerGetTime(), 12.345f, 1e-4f);
+}
+
+TEST_F(FrameClock, MillisecondFallbackAdvancesInWholeMilliseconds)
+{
+    scriptedSetPerformanceCounter(false);
+    scriptedAdvanceClock(3.7);
+    timerInit();
+    EXPECT_FALSE(frameTimer.performanceTimer);
+    EXPECT_EQ(frameTimer.frequency, 1000);
+    EXPECT_NEAR(timerGetTime(), 0.0f, 1.0f);
+    scriptedAdvanceClock(10.6);
+    const float t = timerGetTime();
+    EXPECT_EQ(t, (float)(int)t);
+    EXPECT_NEAR(t, 10.6f, 1.0f);
+}
+
+TEST_F(FrameClock, HundredFramesAtTenMillisecondsGiveFactorOneAndHundredFps)
+{
+    timerInit();
+    for (int i = 0; i < 100; i++) {
+        measureFrame();
+        scriptedAdvanceClock(10.0);
+    }
+    EXPECT_NEAR(frameFactor, 1.0f, 1e-4f);
+    EXPECT_NEAR(frameDelta, 0.1f, 1e-5f);
+    EXPECT_NEAR(fpsValue, 100.0f, 0.01f);
+    EXPECT_EQ(fpsCounter, 0);
+}
+
+TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup)
+{
+    timerInit();
+    // Frames 1..9 of the group 20 ms apart, then a slow 10th-to-1st gap that
+    // belongs to no group.
+    for (int i = 0; i < 10; i++) {
+        measureFrame();
+        scriptedAdvanceClock(i == 9 ? 500.0 : 20.0);
+    }
+    EXPECT_NEAR(fpsValue, 50.0f, 0.01f);
+    EXPECT_NEAR(fpsStart, 0.0f, 1e-6f);
+    EXPECT_NEAR(fpsEnd, 0.18f, 1e-5f);
+}
+
+class FrameKeys : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scriptedReset();
+        resetShellState();
+        gameState = MainMenu;
+    }
+};
+
+TEST_F(FrameKeys, FTogglesOncePerPressInEveryState)
+{
+    keys['F'] = true;
+    checkFrameKeys();
+    EXPECT_TRUE(showFps);
+    EXPECT_TRUE(keyLatch);
+    for (int i = 0; i < 5; i++) {
+        checkFrameKeys();
+    }
+    EXPECT_TRUE(showFps) << "a held F toggled again";
+    keys['F'] = false;
+    checkFrameKeys();
+    EXPECT_FALSE(keyLatch);
+
+    gameState = Race;
+    keys['F'] = true;
+    checkFrameKeys();
+    EXPECT_FALSE(showFps);
+}
+
+TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch)
+{
+    keys['F'] = true;
+    checkFrameKeys();
+    ASSERT_TRUE(showFps);
+    keys['F'] = false;
+    keys[VK_SPACE] = true;
+    checkFrameKeys();
+    EXPECT_TRUE(keyLatch);
+    // F again while Space still holds the latch: no toggle.
+    keys['F'] = true;
+    checkFrameKeys();
+    EXPECT_TRUE(showFps);
+    keys['F'] = false;
+    keys[VK_SPACE] = false;
+    checkFrameKeys();
+    EXPECT_FALSE(keyLatch);
+
+    // Keys outside the latch set do not hold it.
+    keyLatch = true;
+    keys[VK_UP] = true;
+    keys['A'] = true;
+    checkFrameKeys();
+    EXPECT_FALSE(keyLatch);
+    for (uint8_t key : {'Y', 'R', 'L', 'K', 'X', 'Z', 'O', 'P', 'I', 'U', 'C'}) {
+        keys[key] = true;
+        keyLatch = true;
+        checkFrameKeys();
+        EXPECT_TRUE(keyLatch) << "key " << key;
+        keys[key] = false;
+    }
+}
+
+TEST_F(FrameKeys, CSwitchesTheCameraPerPressInARaceOnly)
+{
+    keys['C'] = true;
+    checkFrameKeys();
+    EXPECT_EQ(cameraMode, 0) << "C outside a race";
+
+    gameState = Race;
+    const int expected[] = {1, 0, 1, 0};
+    for (int press : expected) {
+        keys['C'] = true;
+        checkFrameKeys();
+        checkFrameKeys();
+        EXPECT_EQ(cameraMode, press);
+        keys['C'] = false;
+        checkFrameKeys();
+    }
+}
+
+TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving)
+{
+    keys[VK_ESCAPE] = true;
+    checkFrameKeys();
+    EXPECT_EQ(gameState, MainMenu);
+
+    gameState = Race;
+    countdownRunning = true;
+    checkFrameKeys();
+    EXPECT_EQ(gameState, Race) << "Esc during the countdown";
+
+    countdownRunning = false;
+    raceFinished = true;
+    checkFrameKeys();
+    EXPECT_EQ(gameState, Race) << "Esc on the result screen";
+
+    raceFinished = false;
+    checkFrameKeys();
+    EXPECT_EQ(gameState, Pause);
+}
+
+}  // namespace

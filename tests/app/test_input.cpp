@@ -1,0 +1,115 @@
+// The window procedure: keys, activation, close and system commands.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "platform/scripted.h"
+
+namespace {
+
+class WindowProcedure : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scriptedReset();
+        resetShellState();
+        setDefaultSettings();
+        gameState = MainMenu;
+        startupPending = false;
+    }
+};
+
+TEST_F(WindowProcedure, KeysFollowDownAndUpMessagesWithCodesUnchanged)
+{
+    EXPECT_EQ(windowProcedure(WM_KEYDOWN, VK_UP, 0), 0);
+    EXPECT_TRUE(keys[VK_UP]);
+    windowProcedure(WM_KEYDOWN, VK_SHIFT, 0);
+    windowProcedure(WM_KEYDOWN, 'C', 0);
+    EXPECT_TRUE(keys['C']);
+    EXPECT_TRUE(keys[VK_SHIFT]);
+    EXPECT_FALSE(keys['c']);
+    windowProcedure(WM_KEYUP, VK_UP, 0);
+    EXPECT_FALSE(keys[VK_UP]);
+    EXPECT_TRUE(keys['C']);
+    // Codes beyond the array are ignored, not written past it.
+    windowProcedure(WM_KEYDOWN, 256, 0);
+    windowProcedure(WM_KEYDOWN, (WPARAM)-1, 0);
+    EXPECT_FALSE(keys[0]);
+}
+
+TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode)
+{
+    windowProcedure(WM_KEYDOWN, VK_LEFT, 0);
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    EXPECT_FALSE(windowActive);
+    EXPECT_TRUE(menuMusicStartPending);
+    EXPECT_EQ(musicGain, -1.5f);
+    ASSERT_FALSE(scriptedDisplayModes().empty());
+    EXPECT_EQ(scriptedDisplayModes().back().width, 0) << "desktop mode restored";
+    // A key held across the switch stays down until its key-up arrives.
+    EXPECT_TRUE(keys[VK_LEFT]);
+
+    musicGain = 0.7f;
+    menuMusicStartPending = false;
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_TRUE(windowActive);
+    EXPECT_TRUE(menuMusicStartPending);
+    EXPECT_EQ(musicGain, -1.5f);
+    const ScriptedDisplayMode& mode = scriptedDisplayModes().back();
+    EXPECT_EQ(mode.width, 800);
+    EXPECT_EQ(mode.height, 600);
+    EXPECT_EQ(mode.bits, 32);
+    EXPECT_EQ(scriptedCallLog().back(), "setWindowPos 0 0 800 600");
+    EXPECT_TRUE(keys[VK_LEFT]);
+}
+
+TEST_F(WindowProcedure, MinimisedCountsAsDeactivated)
+{
+    windowProcedure(WM_ACTIVATE, makeLong(1, 1), 0);
+    EXPECT_FALSE(windowActive);
+    windowProcedure(WM_ACTIVATE, makeLong(2, 0), 0);  // activated by a click
+    EXPECT_TRUE(windowActive);
+}
+
+TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplash)
+{
+    musicEnabled = false;
+    musicGain = 0.5f;
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_EQ(musicGain, 0.5f);
+    EXPECT_FALSE(menuMusicStartPending);
+
+    musicEnabled = true;
+    startupPending = true;
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_EQ(musicGain, 0.5f);
+
+    // In a race the race music restarts; the menu music's restart flag stays.
+    startupPending = false;
+    gameState = Race;
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_FALSE(menuMusicStartPending);
+}
+
+TEST_F(WindowProcedure, CloseQueuesAQuitWithCodeZero)
+{
+    EXPECT_EQ(windowProcedure(WM_CLOSE, 0, 0), 0);
+    PlatformMessage msg;
+    ASSERT_TRUE(platformPeekMessage(&msg));
+    EXPECT_EQ(msg.message, (uint32_t)WM_QUIT);
+    EXPECT_EQ(msg.wParam, 0u);
+    EXPECT_FALSE(platformPeekMessage(&msg));
+}
+
+TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed)
+{
+    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+    EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_MONITORPOWER | 0x2, 2), 0);
+    PlatformMessage msg;
+    EXPECT_FALSE(platformPeekMessage(&msg));
+    EXPECT_TRUE(windowActive);
+}
+
+}  // namespace

@@ -1,0 +1,296 @@
+// Settings and career files: layout, defaults, sanitising and atomic writes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "save_file_bytes.h"
+#include "temp_folder.h"
+
+namespace {
+
+// Career file offsets in integers, counted from the layout: 18 flags, 18 x 3
+// tuning integers, 24 x (flag, place), then three integers.
+constexpr int kTuningAt = 18;
+constexpr int kRacesAt = 18 + 54;
+constexpr int kMaxRaceAt = 18 + 54 + 48;
+
+class SaveFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(folder.path().empty());
+        mkdir("base", 0777);
+        optionsApplied = false;
+        setDefaultSettings();
+        setDefaultCareer();
+    }
+    TempFolder folder;
+};
+
+TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip)
+{
+    resolutionIndex = 2;
+    colorBits = 16;
+    depthBits = 16;
+    soundEnabled = false;
+    musicEnabled = true;
+    mouseSensitivity = -77;
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(fileSize("base/menu.inf"), 24);
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 16, 16, 0, 1, -77}));
+
+    setDefaultSettings();
+    readSettings();
+    EXPECT_EQ(resolutionIndex, 2);
+    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_EQ(screenHeight, 768);
+    EXPECT_EQ(colorBits, 16);
+    EXPECT_EQ(depthBits, 16);
+    EXPECT_FALSE(soundEnabled);
+    EXPECT_TRUE(musicEnabled);
+    EXPECT_EQ(mouseSensitivity, -77);
+}
+
+TEST_F(SaveFiles, ResolutionIndexGivesWindowSize)
+{
+    const int32_t sizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
+    for (int index = 0; index < 3; index++) {
+        ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({index, 32, 24, 1, 1, 0})));
+        readSettings();
+        EXPECT_EQ(screenWidth, sizes[index][0]);
+        EXPECT_EQ(screenHeight, sizes[index][1]);
+    }
+}
+
+TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply)
+{
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({1, 32, 24, 1, 1, 0})));
+    readSettings();
+    // 1024 x 768 chosen and the colour depth changed, without "Apply".
+    screenWidth = 1024;
+    screenHeight = 768;
+    colorBits = 16;
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{1, 16, 24, 1, 1, 0}));
+
+    optionsApplied = true;
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(readIntegers("base/menu.inf")[0], 2);
+}
+
+TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne)
+{
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 32, 24, 5, 0, 3})));
+    readSettings();
+    EXPECT_TRUE(soundEnabled);
+    EXPECT_FALSE(musicEnabled);
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 32, 24, 1, 0, 3}));
+
+    std::vector<int32_t> career(123, 0);
+    career[4] = 5;
+    career[kRacesAt + 2 * 6] = 5;
+    career[kMaxRaceAt] = 3;
+    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+    readCareer();
+    EXPECT_TRUE(carAvailable[4]);
+    EXPECT_TRUE(raceRecord[6].flag);
+    ASSERT_TRUE(writeCareer());
+    std::vector<int32_t> back = readIntegers("base/career.inf");
+    ASSERT_EQ(back.size(), 123u);
+    EXPECT_EQ(back[4], 1);
+    EXPECT_EQ(back[kRacesAt + 2 * 6], 1);
+}
+
+TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack)
+{
+    selectedCar = 7;
+    selectedRace = 9;
+    maxRaceUnlocked = 12;
+    careerPoints = 900;
+    tuningPoints = 10;
+    carTuning[3][1] = 1;
+    raceRecord[2].flag = true;
+    raceRecord[2].bestPlace = 3;
+    newCareer();
+    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(fileSize("base/career.inf"), 492);
+
+    setDefaultCareer();
+    carAvailable[0] = false;
+    readCareer();
+    for (int i = 0; i < 18; i++) {
+        EXPECT_EQ(carAvailable[i], i < 8) << "car " << i;
+    }
+    EXPECT_EQ(carTuning[3][1], 0);
+    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(tuningPoints, 250);
+    // The race records keep their flags; only the places are cleared.
+    EXPECT_TRUE(raceRecord[2].flag);
+    EXPECT_EQ(raceRecord[2].bestPlace, 0);
+}
+
+TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets)
+{
+    carAvailable[11] = true;
+    carTuning[5][2] = 1;
+    raceRecord[14].flag = true;
+    raceRecord[14].bestPlace = 2;
+    maxRaceUnlocked = 15;
+    careerPoints = 1234;
+    tuningPoints = 750;
+    ASSERT_TRUE(writeCareerNow());
+    std::vector<int32_t> v = readIntegers("base/career.inf");
+    ASSERT_EQ(v.size(), 123u);
+    EXPECT_EQ(v[11], 1);
+    EXPECT_EQ(v[12], 0);
+    EXPECT_EQ(v[kTuningAt + 5 * 3 + 2], 1);
+    EXPECT_EQ(v[kTuningAt + 5 * 3 + 1], 0);
+    EXPECT_EQ(v[kRacesAt + 2 * 14], 1);
+    EXPECT_EQ(v[kRacesAt + 2 * 14 + 1], 2);
+    EXPECT_EQ(v[kMaxRaceAt], 15);
+    EXPECT_EQ(v[kMaxRaceAt + 1], 1234);
+    EXPECT_EQ(v[kMaxRaceAt + 2], 750);
+}
+
+TEST_F(SaveFiles, MissingFilesGiveDefaults)
+{
+    resolutionIndex = 0;
+    colorBits = 16;
+    soundEnabled = false;
+    mouseSensitivity = 9;
+    readSettings();
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(screenHeight, 600);
+    EXPECT_EQ(colorBits, 32);
+    EXPECT_EQ(depthBits, 24);
+    EXPECT_TRUE(soundEnabled);
+    EXPECT_TRUE(musicEnabled);
+    EXPECT_EQ(mouseSensitivity, 0);
+
+    carAvailable[10] = true;
+    maxRaceUnlocked = 9;
+    readCareer();
+    EXPECT_TRUE(carAvailable[7]);
+    EXPECT_FALSE(carAvailable[8]);
+    EXPECT_FALSE(carAvailable[10]);
+    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(tuningPoints, 250);
+}
+
+TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing)
+{
+    // Two and a half integers: the half is not read as anything.
+    std::vector<uint8_t> bytes = leIntegers({0, 16, 16});
+    bytes.resize(10);
+    ASSERT_TRUE(writeBytes("base/menu.inf", bytes));
+    readSettings();
+    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(colorBits, 16);
+    EXPECT_EQ(depthBits, 24);
+    EXPECT_TRUE(soundEnabled);
+    EXPECT_TRUE(musicEnabled);
+    EXPECT_EQ(mouseSensitivity, 0);
+
+    // A career cut inside the race records.
+    std::vector<int32_t> career(kRacesAt + 3, 0);
+    career[9] = 1;
+    career[kRacesAt + 1] = 2;
+    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+    readCareer();
+    EXPECT_TRUE(carAvailable[9]);
+    EXPECT_FALSE(carAvailable[0]);
+    EXPECT_EQ(raceRecord[0].bestPlace, 2);
+    EXPECT_FALSE(raceRecord[1].flag);
+    EXPECT_EQ(raceRecord[1].bestPlace, 0);
+    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(tuningPoints, 250);
+}
+
+TEST_F(SaveFiles, OutOfRangeValuesAreSanitised)
+{
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({7, 24, 32, 1, 1, 0})));
+    readSettings();
+    EXPECT_EQ(resolutionIndex, 1);
+    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(colorBits, 32);
+    EXPECT_EQ(depthBits, 24);
+
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({-1, -1, -1, -1, -1, -1})));
+    readSettings();
+    EXPECT_EQ(resolutionIndex, 1);
+    EXPECT_EQ(colorBits, 32);
+    EXPECT_EQ(depthBits, 24);
+
+    const int32_t maxRaces[][2] = {{99, 15}, {0, 1}, {-5, 1}, {15, 15}, {7, 7}};
+    for (const auto& c : maxRaces) {
+        std::vector<int32_t> career(123, 0);
+        career[kMaxRaceAt] = c[0];
+        career[kRacesAt + 1] = 7;
+        career[kRacesAt + 3] = -1;
+        career[kRacesAt + 5] = 3;
+        ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+        readCareer();
+        EXPECT_EQ(maxRaceUnlocked, c[1]) << "stored " << c[0];
+        EXPECT_EQ(raceRecord[0].bestPlace, 0);
+        EXPECT_EQ(raceRecord[1].bestPlace, 0);
+        EXPECT_EQ(raceRecord[2].bestPlace, 3);
+    }
+}
+
+TEST_F(SaveFiles, WritesReplaceTheFileWhole)
+{
+    careerPoints = 100;
+    ASSERT_TRUE(writeCareer());
+    struct stat st;
+    EXPECT_NE(stat("base/career.inf.tmp", &st), 0) << "temporary file left behind";
+
+    // A write that cannot finish leaves the old file as it was.
+    ASSERT_EQ(mkdir("base/career.inf.tmp", 0777), 0);
+    careerPoints = 200;
+    EXPECT_FALSE(writeCareer());
+    std::vector<int32_t> v = readIntegers("base/career.inf");
+    ASSERT_EQ(v.size(), 123u);
+    EXPECT_EQ(v[kMaxRaceAt + 1], 100);
+    rmdir("base/career.inf.tmp");
+
+    // The settings path is written Windows-style and lands in base/.
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(fileSize("base/menu.inf"), 24);
+}
+
+TEST_F(SaveFiles, MissingBaseFolderIsCreatedOnWrite)
+{
+    rmdir("base");
+    ASSERT_TRUE(writeCareer());
+    EXPECT_EQ(fileSize("base/career.inf"), 492);
+}
+
+TEST_F(SaveFiles, StatsPageShowsTheCareer)
+{
+    careerPoints = 4321;
+    tuningPoints = 500;
+    maxRaceUnlocked = 6;
+    raceRecord[4].bestPlace = 1;
+    ASSERT_TRUE(writeStatsPage());
+    FILE* f = std::fopen(kStatsPagePath, "rb");
+    ASSERT_NE(f, nullptr);
+    std::string page;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof(chunk), f)) > 0) {
+        page.append(chunk, got);
+    }
+    std::fclose(f);
+    EXPECT_NE(page.find("<html"), std::string::npos);
+    EXPECT_NE(page.find("4321"), std::string::npos);
+    EXPECT_NE(page.find("6 of 15"), std::string::npos);
+    EXPECT_NE(page.find("8 of 12"), std::string::npos);
+    EXPECT_NE(page.find("<td>Race 5</td><td>1st</td>"), std::string::npos);
+}
+
+}  // namespace

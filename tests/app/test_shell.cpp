@@ -1,0 +1,169 @@
+// The whole program through the scripted backend: start-up, the loop, the
+// splash, quitting and shutdown.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/app.h"
+#include "platform/scripted.h"
+#include "save_file_bytes.h"
+#include "temp_folder.h"
+
+namespace {
+
+class Shell : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(folder.path().empty());
+        scriptedReset();
+        resetShellState();
+    }
+    void TearDown() override { scriptedReset(); }
+    TempFolder folder;
+};
+
+TEST_F(Shell, HundredFramesAtTenMillisecondsSettleAndAdvanceTheSplash)
+{
+    float factorAt100 = -1.0f, elapsedAt100 = -1.0f, fpsAt100 = -1.0f;
+    bool pendingAt100 = false;
+    int stateAt100 = -1;
+    scriptedSetFrameCallback([&](int frame) {
+        if (frame == 100) {
+            factorAt100 = frameFactor;
+            elapsedAt100 = startupElapsed;
+            pendingAt100 = startupPending;
+            fpsAt100 = fpsValue;
+            stateAt100 = gameState;
+        }
+    });
+    scriptedPushMessage(WM_CLOSE, 0, 0, 100);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_EQ(scriptedFrameCount(), 100);
+    EXPECT_NEAR(factorAt100, 1.0f, 1e-4f);
+    EXPECT_NEAR(fpsAt100, 100.0f, 0.05f);
+    // Frame 1 measures nothing, frames 2..11 climb by a tenth to 1.0, then
+    // 89 frames of 1.0: 0.01 x (5.5 + 89) seconds of splash.
+    EXPECT_NEAR(elapsedAt100, 0.945f, 1e-3f);
+    EXPECT_TRUE(pendingAt100);
+    EXPECT_EQ(stateAt100, MainMenu);
+}
+
+TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime)
+{
+    int endedAt = 0;
+    float elapsedAtEnd = 0.0f;
+    bool pendingMusic = false;
+    scriptedSetFrameCallback([&](int frame) {
+        if (!startupPending && endedAt == 0) {
+            endedAt = frame;
+            elapsedAtEnd = startupElapsed;
+            pendingMusic = menuMusicStartPending;
+        }
+    });
+    scriptedPushMessage(WM_CLOSE, 0, 0, 820);
+    EXPECT_EQ(gameMain(), 0);
+    // 0.945 s after 100 frames, then 0.01 s a frame: over 8.0 at frame 806.
+    EXPECT_NEAR(endedAt, 806, 1);
+    EXPECT_GT(elapsedAtEnd, 8.0f);
+    EXPECT_TRUE(pendingMusic);
+}
+
+TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics)
+{
+    scriptedPushMessage(WM_CLOSE, 0, 0, 3);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_EQ(fileSize("base/menu.inf"), 24);
+    EXPECT_EQ(fileSize("base/career.inf"), 492);
+    EXPECT_GT(fileSize("base/stats.html"), 0);
+    ASSERT_EQ(scriptedShellOpens().size(), 1u);
+    EXPECT_EQ(scriptedShellOpens()[0], "base/stats.html");
+    EXPECT_FALSE(scriptedWindowHeld());
+    EXPECT_TRUE(scriptedMessageBoxes().empty());
+    // Defaults written for the missing files.
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{1, 32, 24, 1, 1, 0}));
+    std::vector<int32_t> career = readIntegers("base/career.inf");
+    ASSERT_EQ(career.size(), 123u);
+    EXPECT_EQ(career[7], 1);
+    EXPECT_EQ(career[8], 0);
+    EXPECT_EQ(career[120], 1);
+    EXPECT_EQ(career[122], 250);
+}
+
+TEST_F(Shell, StartsWithTheStoredSettings)
+{
+    mkdir("base", 0777);
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 16, 16, 0, 0, 42})));
+    scriptedPushMessage(WM_CLOSE, 0, 0, 1);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_EQ(scriptedCallLog()[3], "createWindow Korvask 640x480 fullscreen");
+    EXPECT_EQ(scriptedLastPixelFormat().colorBits, 16);
+    EXPECT_EQ(scriptedLastPixelFormat().depthBits, 16);
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 16, 16, 0, 0, 42}));
+}
+
+TEST_F(Shell, QuitMessageGivesItsExitCode)
+{
+    scriptedPushMessage(WM_QUIT, 3, 0, 2);
+    EXPECT_EQ(gameMain(), 3);
+    EXPECT_EQ(scriptedFrameCount(), 2);
+    EXPECT_EQ(fileSize("base/career.inf"), 492);
+}
+
+TEST_F(Shell, QuitConfirmationEndsAfterTheCurrentFrame)
+{
+    scriptedSetFrameCallback([](int frame) {
+        if (frame == 5) {
+            quitRequested = true;
+        }
+    });
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_EQ(scriptedFrameCount(), 5);
+    EXPECT_EQ(scriptedShellOpens().size(), 1u);
+    EXPECT_EQ(fileSize("base/menu.inf"), 24);
+}
+
+TEST_F(Shell, RefusedModeAnsweredNoEndsWithoutAWindowOrFiles)
+{
+    scriptedFailStep(ScriptedChangeDisplayMode);
+    scriptedSetMessageBoxAnswer(IDNO);
+    EXPECT_EQ(gameMain(), 0);
+    ASSERT_EQ(scriptedMessageBoxes().size(), 2u);
+    EXPECT_EQ(scriptedMessageBoxes()[1].text, "Program Will Now Close.");
+    EXPECT_EQ(scriptedFrameCount(), 0);
+    EXPECT_EQ(fileSize("base/menu.inf"), -1);
+    EXPECT_TRUE(scriptedShellOpens().empty());
+}
+
+TEST_F(Shell, NoFramesAreDrawnWhileInactive)
+{
+    float elapsed[20] = {};
+    scriptedSetFrameCallback([&](int frame) {
+        if (frame < 20) {
+            elapsed[frame] = startupElapsed;
+        }
+    });
+    scriptedPushMessage(WM_ACTIVATE, makeLong(0, 0), 0, 5);
+    scriptedPushMessage(WM_ACTIVATE, makeLong(1, 0), 0, 10);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 19);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_GT(elapsed[5], elapsed[4]);
+    EXPECT_EQ(elapsed[9], elapsed[5]) << "the splash moved while inactive";
+    EXPECT_GT(elapsed[11], elapsed[10]);
+}
+
+TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame)
+{
+    bool fpsAt4 = false, fpsAt6 = true;
+    scriptedSetFrameCallback([&](int frame) {
+        if (frame == 4) fpsAt4 = showFps;
+        if (frame == 6) fpsAt6 = showFps;
+    });
+    scriptedPushKey('F', true, 2);
+    scriptedPushKey('F', false, 4);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 8);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_TRUE(fpsAt4);
+    EXPECT_TRUE(fpsAt6) << "a held F toggled more than once";
+}
+
+}  // namespace
