@@ -1,0 +1,114 @@
+// A scripted driver that races the player's car by the key states alone.
+#include "sim_driver.h"
+
+#include <cmath>
+
+#include "app/app.h"
+
+static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+static Vector3 pointOf(int i) {
+    const Checkpoint& c = checkpoints[i];
+    return Vector3(c.x, c.y, c.z);
+}
+
+static Vector3 flat(const Vector3& v) { return Vector3(v.x, 0.0f, v.z); }
+
+static void setKeys(bool up, bool down, bool left, bool right, bool space) {
+    keys[VK_UP] = up;
+    keys[VK_DOWN] = down;
+    keys[VK_LEFT] = left;
+    keys[VK_RIGHT] = right;
+    keys[VK_SPACE] = space;
+}
+
+// Backing out of a wall: brake to a stop, let go (which arms reverse), drive
+// backwards with the wheel turned away, then go again.
+static bool recover(const Car& car, DriverState& st, float speed) {
+    if (st.recoverFrame <= 0) {
+        return false;
+    }
+    int t = st.recoverFrame++;
+    bool left = st.recoverSteer > 0, right = st.recoverSteer < 0;
+    if (t < 10) {
+        setKeys(false, true, false, false, false);
+    } else if (t < 14) {
+        setKeys(false, false, false, false, false);
+    } else if (t < 130) {
+        setKeys(false, car.reverseArmed, left, right, false);
+    } else {
+        st.recoverFrame = 0;
+        st.slowFrames = 0;
+        return false;
+    }
+    (void)speed;
+    return true;
+}
+
+void scriptedDriverKeys(const Car& car, DriverState& st) {
+    setKeys(false, false, false, false, false);
+    if (car.body == nullptr || checkpointCount <= 0) {
+        return;
+    }
+    const Vector3 p = getPosition(car.body);
+    const Vector3 v = getLinearVelocity(car.body);
+    const float speed = length(v);
+    const Vector3 forward = getRotation(car.body).rows[0];
+
+    if (countdownRunning) {
+        setKeys(true, false, false, false, false);
+        return;
+    }
+    if (raceFinished) {
+        return;
+    }
+    if (recover(car, st, speed)) {
+        return;
+    }
+
+    // Aim at the next checkpoint; look one further to judge the corner.
+    const int next = car.nextCheckpoint;
+    const int after = (next + 1) % checkpointCount;
+    Vector3 toTarget = flat(pointOf(next) - p);
+    const float distance = length(toTarget);
+    Vector3 leg = flat(pointOf(after) - pointOf(next));
+    Vector3 aimDir = toTarget;
+    normalise(aimDir);
+    normalise(leg);
+    // Close to the checkpoint, start turning into the next leg.
+    float blend = clampf((30.0f - distance) / 30.0f, 0.0f, 0.6f);
+    Vector3 steerDir = aimDir * (1.0f - blend) + leg * blend;
+    const float e = headingAngle(forward, steerDir);
+    const float turn = fabsf(headingAngle(aimDir, leg));
+
+    // Steering: a proportional wish, reached by holding Left or Right.
+    const float wish = clampf(1.6f * e, -0.7f, 0.7f);
+    bool left = car.steer < wish - 0.04f;
+    bool right = car.steer > wish + 0.04f;
+
+    // Speed: slow enough for the corner at the checkpoint ahead, and for the
+    // error we are carrying now.
+    float cornerSpeed = clampf(30.0f - 16.0f * turn, 9.0f, 30.0f);
+    float brakingRoom = (speed * speed - cornerSpeed * cornerSpeed) / 10.0f + 8.0f;
+    float limit = distance < brakingRoom ? cornerSpeed : 30.0f;
+    float nowLimit = clampf(30.0f - 20.0f * fabsf(e), 8.0f, 30.0f);
+    if (nowLimit < limit) limit = nowLimit;
+
+    bool up = speed < limit;
+    bool down = !up && speed > limit + 2.0f && speed > 2.0f;
+    bool nitro = up && fabsf(e) < 0.08f && turn < 0.3f && speed > 12.0f && distance > 60.0f;
+
+    // Stuck against something: back out.
+    if (speed < 1.0f) {
+        st.slowFrames++;
+    } else {
+        st.slowFrames = 0;
+    }
+    if (st.slowFrames > 150) {
+        st.recoverFrame = 1;
+        st.recoverSteer = e > 0.0f ? -1 : 1;
+        recover(car, st, speed);
+        return;
+    }
+    setKeys(up, down, left, right, nitro);
+}

@@ -1,0 +1,278 @@
+// korvask-sim: runs one race headless with exact 10 ms frames, the player's
+// car driven by a scripted driver through the key states, and prints one JSON
+// object per car and one for the race.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "sim_driver.h"
+
+namespace {
+
+struct SimOptions {
+    int race = 1;
+    unsigned seed = 1;
+    int laps = 4;
+    int frames = 60000;  // ten minutes of race
+    int car = 0;         // model index 0..11
+    bool help = false;
+};
+
+struct CarStats {
+    std::vector<double> lapTimes;  // seconds
+    int lastLap = 0;
+    long lapStartFrame = 0;
+    float topSpeed = 0.0f;
+    float minY = 1e30f;
+    bool leftMap = false;
+};
+
+void usage() {
+    fprintf(stderr,
+            "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M]\n"
+            "  --race N    race number 1..20 (default 1)\n"
+            "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
+            "  --laps L    laps to drive (default 4)\n"
+            "  --frames M  give up after M frames of 10 ms (default 60000)\n"
+            "  --car M     the player's car, model index 0..11 (default 0)\n"
+            "Runs from the folder holding the program, where base/ lies.\n");
+}
+
+bool parseInt(const char* text, long lo, long hi, long* out) {
+    char* end = nullptr;
+    long v = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < lo || v > hi) {
+        return false;
+    }
+    *out = v;
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, SimOptions* o) {
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
+            o->help = true;
+            return true;
+        }
+        if (i + 1 >= argc) {
+            fprintf(stderr, "korvask-sim: %s needs a value\n", a);
+            return false;
+        }
+        long v;
+        bool ok;
+        if (strcmp(a, "--race") == 0) {
+            ok = parseInt(argv[++i], 1, 20, &v);
+            o->race = (int)v;
+        } else if (strcmp(a, "--seed") == 0) {
+            ok = parseInt(argv[++i], 0, 0xFFFFFFFFL, &v);
+            o->seed = (unsigned)v;
+        } else if (strcmp(a, "--laps") == 0) {
+            ok = parseInt(argv[++i], 1, 100, &v);
+            o->laps = (int)v;
+        } else if (strcmp(a, "--frames") == 0) {
+            ok = parseInt(argv[++i], 1, 100000000L, &v);
+            o->frames = (int)v;
+        } else if (strcmp(a, "--car") == 0) {
+            ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
+            o->car = (int)v;
+        } else {
+            fprintf(stderr, "korvask-sim: unknown option %s\n", a);
+            return false;
+        }
+        if (!ok) {
+            fprintf(stderr, "korvask-sim: bad value for %s: %s\n", a, argv[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Content paths start with "base", beside the program.
+void enterProgramFolder() {
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) {
+        return;
+    }
+    path[n] = '\0';
+    char* slash = strrchr(path, '/');
+    if (slash != nullptr) {
+        *slash = '\0';
+        if (chdir(path) != 0) {
+            fprintf(stderr, "korvask-sim: cannot enter %s\n", path);
+        }
+    }
+}
+
+// Horizontal extent of the track mesh, to tell a car that left the map.
+struct MapBounds {
+    float minX = 0, maxX = 0, minY = 0, minZ = 0, maxZ = 0;
+    bool valid = false;
+};
+
+MapBounds mapBounds() {
+    MapBounds b;
+    const Model* m = collisionMapModel;
+    if (m == nullptr || m->vertexCount <= 0) {
+        return b;
+    }
+    b.minX = b.minZ = b.minY = 1e30f;
+    b.maxX = b.maxZ = -1e30f;
+    for (int i = 0; i < m->vertexCount; i++) {
+        const float* p = m->vertices[i].position;
+        b.minX = std::min(b.minX, p[0]);
+        b.maxX = std::max(b.maxX, p[0]);
+        b.minY = std::min(b.minY, p[1]);
+        b.minZ = std::min(b.minZ, p[2]);
+        b.maxZ = std::max(b.maxZ, p[2]);
+    }
+    b.valid = true;
+    return b;
+}
+
+int completedLaps(int i) {
+    if (i == 0 && raceFinished) {
+        return lapCount;
+    }
+    return std::max(cars[i].lap - 1, 0);
+}
+
+void printCar(int i, const CarStats& s, int place) {
+    const Car& c = cars[i];
+    double best = 0.0;
+    if (i == 0) {
+        best = bestLapTime.minutes * 60.0 + bestLapTime.seconds + bestLapTime.hundredths / 100.0;
+    } else if (!s.lapTimes.empty()) {
+        best = *std::min_element(s.lapTimes.begin(), s.lapTimes.end());
+    }
+    printf("{\"car\":%d,\"model\":%d,\"laps\":%d,\"checkpoints\":%d,\"finished\":%s,\"place\":%d,\"lapTimes\":[", i,
+           c.model, completedLaps(i), c.checkpointsPassed, (i == 0 && raceFinished) ? "true" : "false", place);
+    for (size_t k = 0; k < s.lapTimes.size(); k++) {
+        printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
+    }
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s}\n", best, s.topSpeed,
+           unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimOptions opt;
+    if (!parseOptions(argc, argv, &opt)) {
+        usage();
+        return 2;
+    }
+    if (opt.help) {
+        usage();
+        return 0;
+    }
+    enterProgramFolder();
+
+    // The model loader uploads textures, so it needs a GL context; without an
+    // X display SDL's offscreen driver gives one.
+    if (getenv("DISPLAY") == nullptr) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    }
+    scriptedReset();
+    if (!scriptedOpenGLWindow(64, 64)) {
+        fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
+        return 2;
+    }
+
+    soundEnabled = false;
+    musicEnabled = false;
+    gameState = Race;
+    frameFactor = 1.0f;  // exact 10 ms frames
+    initCarTable();
+    selectedCar = opt.car;
+    selectedRace = opt.race;
+    carPower = carTable[opt.car].power;  // untuned
+
+    srand(opt.seed);
+    loadRace(opt.race);
+    lapCount = opt.laps;
+    const MapBounds bounds = mapBounds();
+
+    CarStats stats[kRaceCars];
+    DriverState driver{};
+    std::vector<double> stepMicros;
+    stepMicros.reserve((size_t)opt.frames);
+    long frame = 0;
+    long finishFrame = -1;
+    for (frame = 1; frame <= opt.frames; frame++) {
+        scriptedDriverKeys(cars[0], driver);
+        updateStandings();
+
+        auto t0 = std::chrono::steady_clock::now();
+        raceStep();
+        auto t1 = std::chrono::steady_clock::now();
+        stepMicros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
+            runCountdown();
+        }
+
+        for (int i = 0; i < kRaceCars; i++) {
+            CarStats& s = stats[i];
+            if (cars[i].body == nullptr) continue;
+            Vector3 p = getPosition(cars[i].body);
+            float speed = length(getLinearVelocity(cars[i].body));
+            if (!countdownRunning) s.topSpeed = std::max(s.topSpeed, speed);
+            s.minY = std::min(s.minY, p.y);
+            if (bounds.valid && (p.x < bounds.minX - 5 || p.x > bounds.maxX + 5 || p.z < bounds.minZ - 5 ||
+                                 p.z > bounds.maxZ + 5 || p.y < bounds.minY - 5)) {
+                s.leftMap = true;
+            }
+            // A lap is timed from one pass of the start line to the next.
+            if (cars[i].lap != s.lastLap || (i == 0 && raceFinished && finishFrame < 0)) {
+                if (s.lastLap > 0) s.lapTimes.push_back((frame - s.lapStartFrame) * 0.01);
+                s.lastLap = cars[i].lap;
+                s.lapStartFrame = frame;
+            }
+        }
+        if (raceFinished && finishFrame < 0) {
+            finishFrame = frame;
+            break;
+        }
+    }
+    if (frame > opt.frames) frame = opt.frames;
+
+    updateStandings();
+    for (int i = 0; i < kRaceCars; i++) {
+        int place = 0;
+        for (int k = 0; k < kRaceCars; k++) {
+            if (standings[k].car == i) place = k + 1;
+        }
+        if (i == 0 && raceFinished) place = playerPlace;
+        printCar(i, stats[i], place);
+    }
+    std::vector<double> sorted = stepMicros;
+    std::sort(sorted.begin(), sorted.end());
+    double median = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
+    double mean = 0.0;
+    for (double m : sorted) mean += m;
+    if (!sorted.empty()) mean /= (double)sorted.size();
+    printf("{\"race\":%d,\"seed\":%u,\"laps\":%d,\"frames\":%ld,\"finished\":%s,\"raceTime\":%.2f,"
+           "\"checkpointCount\":%d,\"stepMicrosMedian\":%.1f,\"stepMicrosMean\":%.1f,\"mapMinY\":%.2f}\n",
+           opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false",
+           raceTime.minutes * 60.0 + raceTime.seconds + raceTime.hundredths / 100.0, checkpointCount, median, mean,
+           bounds.valid ? bounds.minY : 0.0f);
+
+    const bool finished = raceFinished;
+    unloadRace();
+    scriptedCloseGLWindow();
+    return finished ? 0 : 1;
+}
