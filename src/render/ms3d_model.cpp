@@ -165,7 +165,8 @@ bool Model::loadFromBytes(const uint8_t* data, size_t size) {
         readMaterials(in, *this)) {
         bool materialsInRange = true;
         for (int i = 0; i < groupCount; i++) {
-            if (groups[i].materialIndex >= materialCount) materialsInRange = false;
+            int32_t material = groups[i].materialIndex;
+            if (material < -1 || material >= materialCount) materialsInRange = false;
         }
         if (materialsInRange) return true;
     }
