@@ -1,28 +1,96 @@
-// Stand-ins for the collision half until broad phase, narrow phase and solver land.
-#include "physics/physics_local.h"
+// The collision half's entry points for the core: its state's lifetime, the
+// terrain tree, and the collision phase of the sub-step.
+#include <cstring>
+
+#include "physics/contacts.h"
+
+// Triangles one query may hand back; a car box on a dense street mesh meets
+// a few dozen.
+static const int kTriangleScratch = 4096;
+
+static void* allocateArray(PhysicsWorld* world, size_t element, int count) {
+    return worldAllocate(world, element * (size_t)(count > 0 ? count : 1));
+}
 
 bool createCollisionState(PhysicsWorld* world) {
     world->collision = nullptr;
+    CollisionState* cs = (CollisionState*)worldAllocate(world, sizeof(CollisionState));
+    if (!cs) return false;
+    std::memset(cs, 0, sizeof(*cs));
+    world->collision = cs;
+    const WorldSizes& s = world->sizes;
+    if (!createBroadphase(world, &cs->broadphase)) return false;
+
+    cs->contactCapacity = s.constraintsCount;
+    cs->contacts = (Contact*)allocateArray(world, sizeof(Contact), cs->contactCapacity);
+    cs->previous = (Contact*)allocateArray(world, sizeof(Contact), cs->contactCapacity);
+    cs->pointCapacity = s.contactPointsCount;
+    cs->points = (ContactPoint*)allocateArray(world, sizeof(ContactPoint), cs->pointCapacity);
+    cs->triangleScratchCapacity = kTriangleScratch;
+    cs->triangleScratch = (int*)allocateArray(world, sizeof(int), kTriangleScratch);
+    cs->bodyCapacity = world->bodyCapacity;
+    cs->bodyInfo = (BodyContactInfo*)allocateArray(world, sizeof(BodyContactInfo), cs->bodyCapacity);
+    cs->parent = (int*)allocateArray(world, sizeof(int), cs->bodyCapacity);
+    cs->groupCapacity = s.contactGroupsCount;
+    cs->groups = (ContactGroup*)allocateArray(world, sizeof(ContactGroup), cs->groupCapacity);
+    cs->groupBodies = (RigidBody**)allocateArray(world, sizeof(RigidBody*), cs->bodyCapacity);
+    cs->groupContacts = (int*)allocateArray(world, sizeof(int), cs->contactCapacity);
+    cs->stackingCapacity = s.stackingCount;
+    cs->stacking = (int*)allocateArray(world, sizeof(int), cs->stackingCapacity);
+    if (!cs->contacts || !cs->previous || !cs->points || !cs->triangleScratch || !cs->bodyInfo ||
+        !cs->parent || !cs->groups || !cs->groupBodies || !cs->groupContacts || !cs->stacking)
+        return false;
+    std::memset(cs->bodyInfo, 0, sizeof(BodyContactInfo) * (cs->bodyCapacity > 0 ? cs->bodyCapacity : 1));
     return true;
 }
 
-void destroyCollisionState(PhysicsWorld* world) { world->collision = nullptr; }
-
-void buildTerrainTree(PhysicsWorld*) {}
-
-void releaseTerrainTree(PhysicsWorld*) {}
-
-void collideWorld(PhysicsWorld*) {}
-
-void prepareContacts(PhysicsWorld*, float) {}
-
-// Without contacts every awake body is a group of its own.
-void solveContacts(PhysicsWorld* world, float dt) {
-    for (int i = 0; i < world->liveBodyCount; ++i) {
-        RigidBody* body = world->liveBodies[i];
-        if (isDynamic(body) && body->sleepState == kBodyAwake)
-            sleepGroupIfAtRest(&body, 1, dt);
-    }
+void destroyCollisionState(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    if (!cs) return;
+    if (cs->hasTree) releaseTree(world, &cs->terrain);
+    destroyBroadphase(world, &cs->broadphase);
+    worldFree(world, cs->contacts);
+    worldFree(world, cs->previous);
+    worldFree(world, cs->points);
+    worldFree(world, cs->triangleScratch);
+    worldFree(world, cs->bodyInfo);
+    worldFree(world, cs->parent);
+    worldFree(world, cs->groups);
+    worldFree(world, cs->groupBodies);
+    worldFree(world, cs->groupContacts);
+    worldFree(world, cs->stacking);
+    worldFree(world, cs);
+    world->collision = nullptr;
 }
 
-ContactClass classifyContacts(const PhysicsWorld*, const RigidBody*) { return kContactNone; }
+void buildTerrainTree(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    if (!cs) return;
+    if (cs->hasTree) releaseTree(world, &cs->terrain);
+    cs->hasTree = buildTree(world, &cs->terrain) && cs->terrain.nodeCount > 0;
+    // Contacts against the old mesh mean nothing for the new one.
+    cs->contactCount = 0;
+    cs->previousCount = 0;
+}
+
+void releaseTerrainTree(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    if (!cs || !cs->hasTree) return;
+    releaseTree(world, &cs->terrain);
+    cs->hasTree = false;
+    cs->contactCount = 0;
+    cs->previousCount = 0;
+}
+
+void collideWorld(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    if (!cs) return;
+    updateBroadphase(world, &cs->broadphase);
+    generateContacts(world);
+    summariseBodyContacts(world, cs);
+    castSensors(world);
+    if (world->statistics) {
+        world->statistics->overlapPairs = cs->broadphase.activeCount;
+        world->statistics->contacts += cs->contactCount;
+    }
+}

@@ -1,0 +1,301 @@
+// Box against box by separating axes, with a clipped face manifold so a box
+// resting on another keeps its whole footprint in contact.
+#include <cmath>
+
+#include "physics/collide.h"
+
+// A face axis only replaces the best one when it is clearly shallower; equal
+// ones win only when the contact lies on the face, and edges must be strictly
+// shallower. This keeps resting boxes on their faces.
+static const float kStartPenetration = 100000.0f;
+static const float kFaceAxisMargin = 0.0001f;
+static const float kFaceAxisTie = 1e-6f;
+static const float kOnFaceSlack = 1.001f;
+
+static Vector3 boxVertex(const CollisionBox& box, int index) {
+    Vector3 p = box.center;
+    for (int k = 0; k < 3; k++) {
+        float s = (index >> k) & 1 ? box.half[k] : -box.half[k];
+        p = vecMadd(p, box.axis[k], s);
+    }
+    return p;
+}
+
+static float projectedRadius(const CollisionBox& box, const Vector3& axis) {
+    return box.half[0] * std::fabs(vecDot(box.axis[0], axis)) +
+           box.half[1] * std::fabs(vecDot(box.axis[1], axis)) +
+           box.half[2] * std::fabs(vecDot(box.axis[2], axis));
+}
+
+// The vertex of the box lying furthest against the direction.
+static int deepestVertex(const CollisionBox& box, const Vector3& direction) {
+    int index = 0;
+    for (int k = 0; k < 3; k++) {
+        if (vecDot(box.axis[k], direction) < 0.0f) index |= 1 << k;
+    }
+    return index;
+}
+
+// Whether a point lies on the face of box whose normal is axis k, within the
+// face's slack on the two other axes.
+static bool pointOnFace(const CollisionBox& box, int k, const Vector3& p) {
+    Vector3 d = vecSub(p, box.center);
+    for (int m = 0; m < 3; m++) {
+        if (m == k) continue;
+        if (std::fabs(vecDot(d, box.axis[m])) > box.half[m] * kOnFaceSlack) return false;
+    }
+    return true;
+}
+
+bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* result, float margin) {
+    Vector3 d = vecSub(a.center, b.center);
+    float best = kStartPenetration;
+    int bestIndex = -1;
+    Vector3 bestNormal;
+
+    for (int index = 0; index < 15; index++) {
+        Vector3 axis;
+        if (index < 3) {
+            axis = a.axis[index];
+        } else if (index < 6) {
+            axis = b.axis[index - 3];
+        } else {
+            int i = (index - 6) / 3, j = (index - 6) % 3;
+            axis = vecCross(a.axis[i], b.axis[j]);
+            float len = length(axis);
+            if (len == 0.0f) continue;  // parallel edges span no axis
+            axis = vecScale(axis, 1.0f / len);
+        }
+        float distance = vecDot(d, axis);
+        float penetration = projectedRadius(a, axis) + projectedRadius(b, axis) - std::fabs(distance);
+        if (!(penetration > -margin)) return false;
+        Vector3 normal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
+
+        if (index < 6) {
+            if (penetration + kFaceAxisMargin < best) {
+                best = penetration;
+                bestIndex = index;
+                bestNormal = normal;
+            } else if (std::fabs(penetration - best) <= kFaceAxisTie) {
+                // The contact point for a face of A is B's vertex deepest towards A, and
+                // the other way round; the tie goes to a face that really holds it.
+                bool onFace;
+                if (index < 3) {
+                    Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
+                    onFace = pointOnFace(a, index, v);
+                } else {
+                    Vector3 v = boxVertex(a, deepestVertex(a, normal));
+                    onFace = pointOnFace(b, index - 3, v);
+                }
+                if (onFace) {
+                    best = penetration;
+                    bestIndex = index;
+                    bestNormal = normal;
+                }
+            }
+        } else if (penetration < best) {
+            best = penetration;
+            bestIndex = index;
+            bestNormal = normal;
+        }
+    }
+    if (bestIndex < 0) return false;
+    result->axisIndex = bestIndex;
+    result->penetration = best;
+    result->normal = bestNormal;
+    return true;
+}
+
+// Polygon clipping ------------------------------------------------------------
+
+// Keeps the part of the polygon with dot(p, n) <= offset.
+static int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out) {
+    int written = 0;
+    if (count == 0) return 0;
+    Vector3 prev = in[count - 1];
+    float prevD = vecDot(prev, n) - offset;
+    for (int i = 0; i < count; i++) {
+        Vector3 cur = in[i];
+        float curD = vecDot(cur, n) - offset;
+        if ((prevD <= 0.0f) != (curD <= 0.0f)) {
+            float t = prevD / (prevD - curD);
+            out[written++] = vecAdd(prev, vecScale(vecSub(cur, prev), t));
+        }
+        if (curD <= 0.0f) out[written++] = cur;
+        prev = cur;
+        prevD = curD;
+    }
+    return written;
+}
+
+// The four corners of the box face whose outward normal points most against
+// the direction, in winding order.
+static void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* corners) {
+    int k = 0;
+    float bestDot = 0.0f;
+    for (int m = 0; m < 3; m++) {
+        float dm = std::fabs(vecDot(box.axis[m], direction));
+        if (dm > bestDot) {
+            bestDot = dm;
+            k = m;
+        }
+    }
+    float side = vecDot(box.axis[k], direction) > 0.0f ? -1.0f : 1.0f;
+    Vector3 center = vecMadd(box.center, box.axis[k], side * box.half[k]);
+    int u = (k + 1) % 3, v = (k + 2) % 3;
+    Vector3 du = vecScale(box.axis[u], box.half[u]);
+    Vector3 dv = vecScale(box.axis[v], box.half[v]);
+    corners[0] = vecAdd(vecAdd(center, du), dv);
+    corners[1] = vecSub(vecAdd(center, du), dv);
+    corners[2] = vecSub(vecSub(center, du), dv);
+    corners[3] = vecAdd(vecSub(center, du), dv);
+}
+
+// Face contact: the other box's deepest vertex first, then
+// the incident face clipped to the reference face's sides.
+static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& other, bool refIsA,
+                        const BoxBoxAxis& axis, float margin, ContactPoint* out, int max) {
+    // Outward normal of the reference face, towards the other box.
+    Vector3 m = refIsA ? vecScale(axis.normal, -1.0f) : axis.normal;
+    ContactPoint points[kMaxPairContacts + 1];
+    int count = 0;
+
+    Vector3 deepest = boxVertex(other, deepestVertex(other, m));
+    points[count].normal = axis.normal;
+    points[count].depth = axis.penetration;
+    points[count].position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
+    points[count].feature = 0;
+    count++;
+
+    Vector3 poly[8], tmp[8];
+    incidentFace(other, m, poly);
+    int n = 4;
+    for (int s = 0; s < 3 && n > 0; s++) {
+        if (s == k) continue;
+        float c = vecDot(ref.center, ref.axis[s]);
+        n = clipPolygon(poly, n, ref.axis[s], c + ref.half[s], tmp);
+        n = clipPolygon(tmp, n, vecScale(ref.axis[s], -1.0f), -c + ref.half[s], poly);
+    }
+    Vector3 faceCenter = vecMadd(ref.center, m, ref.half[k]);
+    for (int i = 0; i < n && count < kMaxPairContacts; i++) {
+        float sep = vecDot(vecSub(poly[i], faceCenter), m);
+        if (sep >= margin) continue;
+        Vector3 d = vecSub(poly[i], deepest);
+        if (vecDot(d, d) < 1e-6f) continue;  // the deepest vertex again
+        points[count].normal = axis.normal;
+        points[count].depth = -sep;
+        points[count].position = refIsA ? poly[i] : vecMadd(poly[i], m, -sep);
+        points[count].feature = 1 + i;
+        count++;
+    }
+    count = reduceContacts(points, count, max < 4 ? max : 4);
+    for (int i = 0; i < count; i++) out[i] = points[i];
+    return count;
+}
+
+// Edge contact: closest points of the two edges picked by the axis; none
+// unless both lie inside their segments.
+static int edgeContact(const CollisionBox& a, const CollisionBox& b, const BoxBoxAxis& axis,
+                       ContactPoint* out) {
+    int i = (axis.axisIndex - 6) / 3, j = (axis.axisIndex - 6) % 3;
+    const Vector3& n = axis.normal;
+    // A's edge nearest B (against n), B's edge nearest A (along n).
+    Vector3 pa = a.center, pb = b.center;
+    for (int k = 0; k < 3; k++) {
+        if (k != i) pa = vecMadd(pa, a.axis[k], vecDot(a.axis[k], n) > 0.0f ? -a.half[k] : a.half[k]);
+        if (k != j) pb = vecMadd(pb, b.axis[k], vecDot(b.axis[k], n) > 0.0f ? b.half[k] : -b.half[k]);
+    }
+    pa = vecMadd(pa, a.axis[i], -a.half[i]);
+    pb = vecMadd(pb, b.axis[j], -b.half[j]);
+    float lenA = 2.0f * a.half[i], lenB = 2.0f * b.half[j];
+    if (isNearZero(lenA) || isNearZero(lenB)) return 0;
+    const Vector3& ua = a.axis[i];
+    const Vector3& ub = b.axis[j];
+    Vector3 w = vecSub(pa, pb);
+    float c = vecDot(ua, ub);
+    float det = 1.0f - c * c;
+    if (isNearZero(det)) return 0;
+    float d = vecDot(ua, w), e = vecDot(ub, w);
+    float s = (c * e - d) / det / lenA;
+    float t = (e - c * d) / det / lenB;
+    if (!(s >= 0.0f && s < 1.0f && t >= 0.0f && t < 1.0f)) return 0;
+    out->position = vecMadd(pb, ub, t * lenB);
+    out->normal = n;
+    out->depth = axis.penetration;
+    out->feature = 0;
+    return 1;
+}
+
+int collideBoxBox(const CollisionBox& a, const CollisionBox& b, ContactPoint* out, int max, float margin) {
+    BoxBoxAxis axis;
+    if (max <= 0 || !findBoxBoxAxis(a, b, &axis, margin)) return 0;
+    float clipMargin = margin > kContactMargin ? margin : kContactMargin;
+    if (axis.axisIndex < 3) return faceContacts(a, axis.axisIndex, b, true, axis, clipMargin, out, max);
+    if (axis.axisIndex < 6) return faceContacts(b, axis.axisIndex - 3, a, false, axis, clipMargin, out, max);
+    return edgeContact(a, b, axis, out);
+}
+
+// Contact reduction -----------------------------------------------------------
+
+static float triangleArea2(const Vector3& a, const Vector3& b, const Vector3& c) {
+    Vector3 n = vecCross(vecSub(b, a), vecSub(c, a));
+    return vecDot(n, n);
+}
+
+int reduceContacts(ContactPoint* points, int count, int max) {
+    if (count <= max) return count;
+    if (max <= 0) return 0;
+    int chosen[4] = {-1, -1, -1, -1};
+    int keep = max < 4 ? max : 4;
+    // Deepest, then the point furthest from it, then the one spanning the widest
+    // triangle, then the one widening the footprint most.
+    int deepest = 0;
+    for (int i = 1; i < count; i++) {
+        if (points[i].depth > points[deepest].depth) deepest = i;
+    }
+    chosen[0] = deepest;
+    if (keep > 1) {
+        float best = -1.0f;
+        for (int i = 0; i < count; i++) {
+            Vector3 d = vecSub(points[i].position, points[deepest].position);
+            float q = vecDot(d, d);
+            if (i != deepest && q > best) {
+                best = q;
+                chosen[1] = i;
+            }
+        }
+    }
+    if (keep > 2) {
+        float best = -1.0f;
+        for (int i = 0; i < count; i++) {
+            if (i == chosen[0] || i == chosen[1]) continue;
+            float q =
+                triangleArea2(points[chosen[0]].position, points[chosen[1]].position, points[i].position);
+            if (q > best) {
+                best = q;
+                chosen[2] = i;
+            }
+        }
+    }
+    if (keep > 3) {
+        float best = -1.0f;
+        for (int i = 0; i < count; i++) {
+            if (i == chosen[0] || i == chosen[1] || i == chosen[2]) continue;
+            const Vector3& p = points[i].position;
+            float q = triangleArea2(points[chosen[0]].position, points[chosen[1]].position, p) +
+                      triangleArea2(points[chosen[1]].position, points[chosen[2]].position, p) +
+                      triangleArea2(points[chosen[2]].position, points[chosen[0]].position, p);
+            if (q > best) {
+                best = q;
+                chosen[3] = i;
+            }
+        }
+    }
+    ContactPoint kept[4];
+    int n = 0;
+    for (int c = 0; c < keep; c++) {
+        if (chosen[c] >= 0) kept[n++] = points[chosen[c]];
+    }
+    for (int i = 0; i < n; i++) points[i] = kept[i];
+    return n;
+}

@@ -1,0 +1,145 @@
+// Contact bookkeeping between sub-steps and the contact classification the
+// sleep tests ask for.
+#include "physics/contacts.h"
+
+#include <cmath>
+
+static const char kContactsFullMessage[] = "Run out of Constraints. Increase 'constraintsCount'.\n";
+// A point found again within this distance (in the body's own frame) is the
+// same point as last sub-step and starts from its impulses.
+static const float kMatchDistanceSquared = 0.05f * 0.05f;
+// Beyond this overlap or closing speed a contact keeps its bodies awake.
+static const float kActiveDepth = 0.1f;
+static const float kActiveApproach = 1.0f;
+// A contact whose normal is at least this much against gravity holds a body up.
+static const float kSupportCosine = 0.5f;
+// Below this |v|² + |ω|² a supported body counts as standing still.
+static const float kStillSpeedSquared = 0.01f;
+
+void beginContacts(PhysicsWorld* world, CollisionState* cs) {
+    (void)world;
+    Contact* t = cs->previous;
+    cs->previous = cs->contacts;
+    cs->previousCount = cs->contactCount;
+    cs->contacts = t;
+    cs->contactCount = 0;
+    cs->reportedContactsFull = false;
+}
+
+static Vector3 toBodyFrame(const RigidBody* body, const Vector3& p) {
+    Vector3 d = vecSub(p, body->position);
+    return Vector3(vecDot(d, body->rotation.rows[0]), vecDot(d, body->rotation.rows[1]),
+                   vecDot(d, body->rotation.rows[2]));
+}
+
+static Contact* takeContact(PhysicsWorld* world, CollisionState* cs) {
+    if (cs->contactCount >= cs->contactCapacity) {
+        if (!cs->reportedContactsFull) reportMessage(world, "%s", kContactsFullMessage);
+        cs->reportedContactsFull = true;
+        return nullptr;
+    }
+    return &cs->contacts[cs->contactCount++];
+}
+
+void addContact(PhysicsWorld* world, CollisionState* cs, RigidBody* a, RigidBody* b, int keyA, int keyB,
+                const ContactPoint& point, const Material& ma, const Material& mb) {
+    Contact* c = takeContact(world, cs);
+    if (!c) return;
+    c->bodyA = a;
+    c->bodyB = b;
+    c->keyA = keyA;
+    c->keyB = keyB;
+    c->position = point.position;
+    c->normal = point.normal;
+    c->depth = point.depth;
+    c->localA = toBodyFrame(a, point.position);
+    c->friction = 0.5f * (ma.friction + mb.friction);
+    c->restitution = 0.5f * (ma.restitution + mb.restitution);
+    c->normalImpulse = 0.0f;
+    c->tangentImpulse0 = 0.0f;
+    c->tangentImpulse1 = 0.0f;
+    c->tangent0 = Vector3();
+    c->tangent1 = Vector3();
+    c->carriedFriction = Vector3();
+    c->stackLevel = 0;
+    // Warm start from the nearest same-pair point of the last sub-step.
+    float best = kMatchDistanceSquared;
+    const Contact* match = nullptr;
+    for (int i = 0; i < cs->previousCount; i++) {
+        const Contact& p = cs->previous[i];
+        if (p.keyA != keyA || p.keyB != keyB || p.bodyA != a || p.bodyB != b) continue;
+        Vector3 d = vecSub(p.localA, c->localA);
+        float q = vecDot(d, d);
+        if (q < best) {
+            best = q;
+            match = &p;
+        }
+    }
+    if (match) {
+        c->normalImpulse = match->normalImpulse;
+        // The tangent frame may have turned: carry the friction impulse as a
+        // world vector and let prepare project it on the new frame.
+        c->carriedFriction = vecAdd(vecScale(match->tangent0, match->tangentImpulse0),
+                                    vecScale(match->tangent1, match->tangentImpulse1));
+    }
+}
+
+void carryOverSleepingContacts(PhysicsWorld* world, CollisionState* cs) {
+    for (int i = 0; i < cs->previousCount; i++) {
+        const Contact& p = cs->previous[i];
+        bool aSleeps = p.bodyA->sleepState != kBodyAwake;
+        bool bSleeps = !p.bodyB || p.bodyB->sleepState != kBodyAwake;
+        if (!aSleeps || !bSleeps) continue;
+        Contact* c = takeContact(world, cs);
+        if (!c) return;
+        *c = p;
+    }
+}
+
+void summariseBodyContacts(PhysicsWorld* world, CollisionState* cs) {
+    for (int i = 0; i < world->liveBodyCount; i++) {
+        BodyContactInfo& info = cs->bodyInfo[world->liveBodies[i]->index];
+        info.count = 0;
+        info.supports = 0;
+        info.maxDepth = 0.0f;
+        info.maxApproach = 0.0f;
+        info.dynamicPartners = 0;
+        info.sliding = false;
+    }
+    Vector3 up = vecScale(world->gravityDirection, -1.0f);
+    for (int i = 0; i < cs->contactCount; i++) {
+        const Contact& c = cs->contacts[i];
+        Vector3 va = velocityAtOffset(c.bodyA, vecSub(c.position, c.bodyA->position));
+        Vector3 vb = c.bodyB ? velocityAtOffset(c.bodyB, vecSub(c.position, c.bodyB->position)) : Vector3();
+        float approach = -vecDot(vecSub(va, vb), c.normal);
+        for (int side = 0; side < 2; side++) {
+            RigidBody* body = side == 0 ? c.bodyA : c.bodyB;
+            if (!body) continue;
+            BodyContactInfo& info = cs->bodyInfo[body->index];
+            info.count++;
+            float along = vecDot(c.normal, up) * (side == 0 ? 1.0f : -1.0f);
+            if (along >= kSupportCosine) info.supports++;
+            if (c.depth > info.maxDepth) info.maxDepth = c.depth;
+            if (approach > info.maxApproach) info.maxApproach = approach;
+            if (c.bodyB && isDynamic(side == 0 ? c.bodyB : c.bodyA)) info.dynamicPartners++;
+        }
+    }
+}
+
+// No contact leaves the rest counter without a verdict; a deep, closing or
+// sliding contact keeps the body awake; a body standing still on the terrain
+// may sleep at once, while one that still creeps (starting to tip or slide)
+// or is held by other bodies waits longer, so a stack settles as a whole
+// before its members drop out one by one.
+ContactClass classifyContacts(const PhysicsWorld* world, const RigidBody* body) {
+    const CollisionState* cs = world->collision;
+    if (!cs || !body || body->index < 0 || body->index >= cs->bodyCapacity) return kContactNone;
+    const BodyContactInfo& info = cs->bodyInfo[body->index];
+    if (info.count == 0) return kContactNone;
+    if (info.maxDepth > kActiveDepth || info.maxApproach > kActiveApproach || info.sliding)
+        return kContactActive;
+    float motion = vecDot(body->linearVelocity, body->linearVelocity) +
+                   vecDot(body->angularVelocity, body->angularVelocity);
+    if (info.supports > 0 && info.dynamicPartners == 0 && motion < kStillSpeedSquared) return kContactResting;
+    return kContactSettling;
+}

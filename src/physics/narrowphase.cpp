@@ -1,0 +1,242 @@
+// Narrow phase: contact points for the overlapping pairs and for bodies on
+// the terrain mesh, and the sensor ray casts.
+#include <cmath>
+
+#include "physics/collide_state.h"
+#include "physics/contacts.h"
+
+// Normals this close count as one face when the terrain points of a box are
+// thinned out.
+static const float kSameNormal = 0.995f;
+// A box keeps at most this many same-normal sets against the terrain.
+static const int kTerrainNormalSets = 4;
+// Two bodies are looked for no further apart than this.
+static const float kMaxClosingMargin = 1.0f;
+
+CollisionBox geometryBox(const Geometry* geometry) {
+    CollisionBox box;
+    box.center = geometry->world.position;
+    box.center.w = 0.0f;
+    for (int k = 0; k < 3; k++) {
+        box.axis[k] = geometry->world.rotation.rows[k];
+        box.axis[k].w = 0.0f;
+        box.half[k] = geometry->halfExtents[k];
+    }
+    return box;
+}
+
+static void boxBounds(const CollisionBox& box, float margin, Vector3* lo, Vector3* hi) {
+    for (int a = 0; a < 3; a++) {
+        float r = box.half[0] * std::fabs(box.axis[0][a]) + box.half[1] * std::fabs(box.axis[1][a]) +
+                  box.half[2] * std::fabs(box.axis[2][a]) + margin;
+        (*lo)[a] = box.center[a] - r;
+        (*hi)[a] = box.center[a] + r;
+    }
+}
+
+static bool awake(const RigidBody* body) {
+    return body && body->sleepState == kBodyAwake;
+}
+
+// Two bodies of one connected group meet only when both asked for it.
+static bool connectedAllows(const RigidBody* a, const RigidBody* b) {
+    if (a->connectedGroup < 0 || a->connectedGroup != b->connectedGroup) return true;
+    return a->collideConnected && b->collideConnected;
+}
+
+// How far apart two bodies may still be reported: what they can close in
+// one sub-step, so fast cars meet before they overlap.
+static float closingMargin(const PhysicsWorld* world, const RigidBody* a, const RigidBody* b) {
+    Vector3 along = vecSub(a->position, b->position);
+    float len = std::sqrt(vecDot(along, along));
+    if (!(len > 0.0f)) return kContactMargin;
+    Vector3 dv = vecSub(a->linearVelocity, b->linearVelocity);
+    float closing = -vecDot(dv, along) / len;
+    float margin = kContactMargin + std::fmax(closing, 0.0f) * world->subStepTime;
+    return std::isfinite(margin) ? std::fmin(margin, kMaxClosingMargin) : kContactMargin;
+}
+
+static void collideBodies(PhysicsWorld* world, RigidBody* a, RigidBody* b) {
+    CollisionState* cs = world->collision;
+    float margin = closingMargin(world, a, b);
+    for (const Geometry* ga = a->firstGeometry; ga; ga = ga->next) {
+        if (ga->kind != kGeometryBox) continue;
+        CollisionBox boxA = geometryBox(ga);
+        for (const Geometry* gb = b->firstGeometry; gb; gb = gb->next) {
+            if (gb->kind != kGeometryBox) continue;
+            CollisionBox boxB = geometryBox(gb);
+            ContactPoint points[kMaxPairContacts];
+            int n = collideBoxBox(boxA, boxB, points, 4, margin);
+            const Material& ma = world->materials[ga->material];
+            const Material& mb = world->materials[gb->material];
+            for (int i = 0; i < n; i++) addContact(world, cs, a, b, ga->index, gb->index, points[i], ma, mb);
+        }
+    }
+}
+
+// Thins a box's points against the terrain to a few per face direction.
+static int thinTerrainPoints(ContactPoint* points, int count) {
+    if (count <= 4) return count;
+    ContactPoint sets[kTerrainNormalSets][4 * kMaxPairContacts];
+    int setCount[kTerrainNormalSets] = {0, 0, 0, 0};
+    Vector3 setNormal[kTerrainNormalSets];
+    int sets_used = 0;
+    for (int i = 0; i < count; i++) {
+        int s = 0;
+        while (s < sets_used && vecDot(setNormal[s], points[i].normal) < kSameNormal) s++;
+        if (s == sets_used) {
+            if (sets_used == kTerrainNormalSets)
+                s = 0;  // beyond the sets: join the first, still pushes out
+            else
+                setNormal[sets_used++] = points[i].normal;
+        }
+        if (setCount[s] < 4 * kMaxPairContacts) sets[s][setCount[s]++] = points[i];
+    }
+    int written = 0;
+    for (int s = 0; s < sets_used; s++) {
+        int n = reduceContacts(sets[s], setCount[s], 4);
+        for (int i = 0; i < n; i++) points[written++] = sets[s][i];
+    }
+    return written;
+}
+
+static void collideTerrain(PhysicsWorld* world, RigidBody* body) {
+    CollisionState* cs = world->collision;
+    TerrainTree& tree = cs->terrain;
+    for (const Geometry* g = body->firstGeometry; g; g = g->next) {
+        if (g->kind != kGeometryBox) continue;
+        CollisionBox box = geometryBox(g);
+        Vector3 lo, hi;
+        boxBounds(box, kContactMargin, &lo, &hi);
+        int found = queryTerrainTriangles(tree, lo, hi, cs->triangleScratch, cs->triangleScratchCapacity);
+        int count = 0;
+        int maxPoints = cs->pointCapacity < 4 * kMaxPairContacts ? cs->pointCapacity : 4 * kMaxPairContacts;
+        for (int i = 0; i < found; i++) {
+            int t = cs->triangleScratch[i];
+            ContactPoint pts[kMaxPairContacts];
+            int n = collideBoxTriangle(box, tree.triangles[t], pts, 4);
+            for (int k = 0; k < n; k++) {
+                if (count >= maxPoints) {
+                    count = thinTerrainPoints(cs->points, count);
+                    if (count >= maxPoints) break;
+                }
+                cs->points[count] = pts[k];
+                cs->points[count].feature = tree.materials[t];
+                count++;
+            }
+        }
+        count = thinTerrainPoints(cs->points, count);
+        const Material& mg = world->materials[g->material];
+        for (int i = 0; i < count; i++) {
+            int material = cs->points[i].feature;
+            if (material < 0 || material >= kMaterialCount) material = 0;
+            addContact(world, cs, body, nullptr, g->index, -1, cs->points[i], mg, world->materials[material]);
+        }
+    }
+}
+
+void generateContacts(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    beginContacts(world, cs);
+    Broadphase& bp = cs->broadphase;
+    for (int r = bp.firstActive; r >= 0; r = bp.pairs[r].next) {
+        RigidBody* a = &world->bodies[bp.pairs[r].a];
+        RigidBody* b = &world->bodies[bp.pairs[r].b];
+        if (!a->inUse || !b->inUse) continue;
+        if (!isDynamic(a) && !isDynamic(b)) continue;
+        if (!awake(a) && !awake(b)) continue;  // carried over from the last sub-step
+        if (!connectedAllows(a, b)) continue;
+        collideBodies(world, a, b);
+    }
+    if (cs->hasTree) {
+        for (int i = 0; i < world->liveBodyCount; i++) {
+            RigidBody* body = world->liveBodies[i];
+            if (isDynamic(body) && awake(body)) collideTerrain(world, body);
+        }
+    }
+    carryOverSleepingContacts(world, cs);
+}
+
+// Sensors -------------------------------------------------------------------------
+
+// Keeps the hit when it reaches deeper than what the sensor holds.
+static void offerHit(Sensor* s, float t, const Vector3& origin, const Vector3& rayVector,
+                     const Vector3& normal, int material, const Geometry* geometry) {
+    float depth = (1.0f - t) * s->length;
+    if (!(depth > s->hitDepth)) return;
+    s->hitDepth = depth;
+    s->hitNormal = normal;
+    s->hitPoint = vecMadd(origin, rayVector, t);
+    s->hitMaterial = material;
+    s->hitGeometry = geometry;
+}
+
+static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidBody* target) {
+    (void)world;
+    Transform frame = getTransform(caster);
+    for (Sensor* s = caster->firstSensor; s; s = s->next) {
+        if (s->length == 0.0f) continue;
+        Vector3 origin = transformPoint(frame, s->origin);
+        Vector3 ray = rotate(s->ray, frame.rotation);
+        for (const Geometry* g = target->firstGeometry; g; g = g->next) {
+            if (g->kind != kGeometryBox) continue;
+            CollisionBox box = geometryBox(g);
+            RayHit hit;
+            if (!rayBox(box, origin, ray, &hit)) continue;
+            // The normal in the frame of the box that was hit.
+            Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
+                          vecDot(hit.normal, box.axis[2]));
+            offerHit(s, hit.t, origin, ray, local, g->material, g);
+        }
+    }
+}
+
+static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster) {
+    CollisionState* cs = world->collision;
+    TerrainTree& tree = cs->terrain;
+    Transform frame = getTransform(caster);
+    for (Sensor* s = caster->firstSensor; s; s = s->next) {
+        if (s->length == 0.0f) continue;
+        Vector3 origin = transformPoint(frame, s->origin);
+        Vector3 ray = rotate(s->ray, frame.rotation);
+        Vector3 end = vecAdd(origin, ray);
+        Vector3 lo(std::fmin(origin.x, end.x), std::fmin(origin.y, end.y), std::fmin(origin.z, end.z));
+        Vector3 hi(std::fmax(origin.x, end.x), std::fmax(origin.y, end.y), std::fmax(origin.z, end.z));
+        int found = queryTerrainTriangles(tree, lo, hi, cs->triangleScratch, cs->triangleScratchCapacity);
+        // Of the triangles the ray crosses, the nearest is the one the wheel
+        // stands on, and the deepest hit.
+        float bestT = 2.0f;
+        RayHit best;
+        int bestTriangle = -1;
+        for (int i = 0; i < found; i++) {
+            int t = cs->triangleScratch[i];
+            RayHit hit;
+            if (rayTriangle(tree.triangles[t], origin, ray, &hit) && hit.t < bestT) {
+                bestT = hit.t;
+                best = hit;
+                bestTriangle = t;
+            }
+        }
+        if (bestTriangle >= 0) {
+            int material = tree.materials[bestTriangle];
+            offerHit(s, best.t, origin, ray, best.normal, material, &world->terrainGeometry);
+        }
+    }
+}
+
+void castSensors(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    Broadphase& bp = cs->broadphase;
+    for (int r = bp.firstActive; r >= 0; r = bp.pairs[r].next) {
+        RigidBody* a = &world->bodies[bp.pairs[r].a];
+        RigidBody* b = &world->bodies[bp.pairs[r].b];
+        if (!a->inUse || !b->inUse) continue;
+        if (awake(a) && a->firstSensor) castAgainstBody(world, a, b);
+        if (awake(b) && b->firstSensor) castAgainstBody(world, b, a);
+    }
+    if (!cs->hasTree) return;
+    for (int i = 0; i < world->liveBodyCount; i++) {
+        RigidBody* body = world->liveBodies[i];
+        if (awake(body) && body->firstSensor) castAgainstTerrain(world, body);
+    }
+}

@@ -1,0 +1,413 @@
+// Contact solver: groups of bodies joined by contacts, their stacking order,
+// and sequential impulses with accumulated clamping and warm starting.
+//
+// Why this scheme: each contact's impulse is solved in turn against the
+// velocities the previous ones left, and the running total (not each
+// correction) is clamped to push only and to stay inside the friction cone,
+// so corrections can be taken back within the sub-step. Starting every point
+// from the impulse it carried last sub-step makes a resting box hold its
+// weight from the first iteration: no sinking and no jitter at a handful of
+// iterations. Overlap is pushed out by a small, capped separating speed
+// beyond a slop, so resting contacts do not feed energy back.
+#include <algorithm>
+#include <cmath>
+
+#include "physics/contacts.h"
+
+static const char kStackingFullMessage[] = "Stacking Buffer full Error. Please contact techincal support\n";
+
+static const int kIterations = 10;
+// Overlap left alone, and the share of the rest removed per sub-step.
+static const float kSlop = 0.005f;
+static const float kBaumgarte = 0.2f;
+static const float kMaxSeparatingSpeed = 3.0f;
+// Closing speeds below this do not bounce: resting contacts stay at rest.
+static const float kBounceSpeed = 0.5f;
+// A sleeping body touched by an awake one wakes only when the awake one
+// moves or the contact closes or overlaps this much.
+static const float kWakeSpeedSquared = 0.05f;
+static const float kWakeDepth = 0.05f;
+static const float kWakeApproach = 0.1f;
+// Steps between two examinations of the same group.
+static const int kGroupExaminePeriod = 5;
+// Friction this close to its cone means the contact slides.
+static const float kSlidingShare = 0.999f;
+
+static bool isAwakeDynamic(const RigidBody* body) {
+    return body && isDynamic(body) && body->sleepState == kBodyAwake;
+}
+
+static int findRoot(int* parent, int i) {
+    while (parent[i] != i) {
+        parent[i] = parent[parent[i]];
+        i = parent[i];
+    }
+    return i;
+}
+
+// Groups ---------------------------------------------------------------------
+
+// Every dynamic body is in exactly one group, isolated ones in a group of
+// their own; groups are listed in the order of their first body in the
+// world's creation order, so a group keeps its place from step to step.
+void buildContactGroups(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    int* parent = cs->parent;
+    for (int i = 0; i < world->liveBodyCount; i++) {
+        int s = world->liveBodies[i]->index;
+        parent[s] = s;
+        cs->bodyInfo[s].group = -1;
+    }
+    for (int i = 0; i < cs->contactCount; i++) {
+        const Contact& c = cs->contacts[i];
+        if (!c.bodyB || !isDynamic(c.bodyB) || !isDynamic(c.bodyA)) continue;
+        int ra = findRoot(parent, c.bodyA->index), rb = findRoot(parent, c.bodyB->index);
+        if (ra != rb) parent[ra < rb ? rb : ra] = ra < rb ? ra : rb;
+    }
+    cs->groupCount = 0;
+    // First pass: group numbers and member counts.
+    for (int i = 0; i < world->liveBodyCount; i++) {
+        RigidBody* body = world->liveBodies[i];
+        if (!isDynamic(body)) continue;
+        int root = findRoot(parent, body->index);
+        int& rootGroup = cs->bodyInfo[root].group;
+        if (rootGroup < 0) {
+            // Past the group pool the remaining bodies share the last group.
+            if (cs->groupCount < cs->groupCapacity) {
+                ContactGroup& g = cs->groups[cs->groupCount];
+                g.bodyCount = 0;
+                g.contactCount = 0;
+                g.asleep = true;
+                rootGroup = cs->groupCount++;
+            } else {
+                rootGroup = cs->groupCount - 1;
+            }
+        }
+        int group = rootGroup;
+        if (group < 0) continue;  // no group pool at all
+        cs->bodyInfo[body->index].group = group;
+        cs->groups[group].bodyCount++;
+        if (body->sleepState == kBodyAwake) cs->groups[group].asleep = false;
+    }
+    int offset = 0;
+    for (int g = 0; g < cs->groupCount; g++) {
+        cs->groups[g].firstBody = offset;
+        offset += cs->groups[g].bodyCount;
+        cs->groups[g].bodyCount = 0;
+    }
+    for (int i = 0; i < world->liveBodyCount; i++) {
+        RigidBody* body = world->liveBodies[i];
+        if (!isDynamic(body)) continue;
+        int group = cs->bodyInfo[body->index].group;
+        if (group < 0) continue;
+        ContactGroup& g = cs->groups[group];
+        cs->groupBodies[g.firstBody + g.bodyCount++] = body;
+    }
+    // Contacts by the group of their dynamic body.
+    for (int i = 0; i < cs->contactCount; i++) {
+        int group = cs->bodyInfo[cs->contacts[i].bodyA->index].group;
+        if (group >= 0) cs->groups[group].contactCount++;
+    }
+    offset = 0;
+    for (int g = 0; g < cs->groupCount; g++) {
+        cs->groups[g].firstContact = offset;
+        offset += cs->groups[g].contactCount;
+        cs->groups[g].contactCount = 0;
+    }
+    for (int i = 0; i < cs->contactCount; i++) {
+        int group = cs->bodyInfo[cs->contacts[i].bodyA->index].group;
+        if (group < 0) continue;
+        ContactGroup& g = cs->groups[group];
+        cs->groupContacts[g.firstContact + g.contactCount++] = i;
+    }
+}
+
+// A group with awake and sleeping members: the sleepers wake when something
+// in the group moves or presses on them; otherwise they stand still for the
+// awake ones like the terrain does.
+static void wakeMixedGroup(PhysicsWorld* world, ContactGroup& g) {
+    CollisionState* cs = world->collision;
+    bool anySleeping = false, stirred = false;
+    for (int i = 0; i < g.bodyCount; i++) {
+        RigidBody* body = cs->groupBodies[g.firstBody + i];
+        if (body->sleepState != kBodyAwake) {
+            anySleeping = true;
+            continue;
+        }
+        float speed = vecDot(body->linearVelocity, body->linearVelocity) +
+                      vecDot(body->angularVelocity, body->angularVelocity);
+        if (speed > kWakeSpeedSquared) stirred = true;
+    }
+    if (!anySleeping) return;
+    for (int i = 0; i < g.contactCount && !stirred; i++) {
+        const Contact& c = cs->contacts[cs->groupContacts[g.firstContact + i]];
+        if (!c.bodyB) continue;
+        const BodyContactInfo& info = cs->bodyInfo[c.bodyA->index];
+        if (c.depth > kWakeDepth || info.maxApproach > kWakeApproach) stirred = true;
+    }
+    if (!stirred) return;
+    for (int i = 0; i < g.bodyCount; i++) {
+        RigidBody* body = cs->groupBodies[g.firstBody + i];
+        if (body->sleepState == kBodyAsleep) wakeBody(body);
+    }
+}
+
+// Stacking: bodies resting on the terrain (or on a body that stands still)
+// come first, those on top of them next, and so on, found breadth first
+// through the stacking buffer; contacts are then solved bottom up, so the
+// weight of a stack reaches the ground within one sweep.
+static void orderStack(PhysicsWorld* world, ContactGroup& g) {
+    CollisionState* cs = world->collision;
+    const int kUnreached = 1 << 20;
+    for (int i = 0; i < g.bodyCount; i++)
+        cs->bodyInfo[cs->groupBodies[g.firstBody + i]->index].stackLevel = kUnreached;
+    int head = 0, tail = 0;
+    bool overflow = false;
+    auto push = [&](RigidBody* body, int level) {
+        BodyContactInfo& info = cs->bodyInfo[body->index];
+        if (info.stackLevel <= level) return;
+        info.stackLevel = level;
+        if (tail < cs->stackingCapacity)
+            cs->stacking[tail++] = body->index;
+        else
+            overflow = true;
+    };
+    for (int i = 0; i < g.contactCount; i++) {
+        const Contact& c = cs->contacts[cs->groupContacts[g.firstContact + i]];
+        if (!isAwakeDynamic(c.bodyB) && isAwakeDynamic(c.bodyA)) push(c.bodyA, 0);
+    }
+    while (head < tail) {
+        int slot = cs->stacking[head++];
+        int level = cs->bodyInfo[slot].stackLevel;
+        for (int i = 0; i < g.contactCount; i++) {
+            const Contact& c = cs->contacts[cs->groupContacts[g.firstContact + i]];
+            if (!c.bodyB) continue;
+            if (c.bodyA->index == slot && isAwakeDynamic(c.bodyB))
+                push(c.bodyB, level + 1);
+            else if (c.bodyB->index == slot && isAwakeDynamic(c.bodyA))
+                push(c.bodyA, level + 1);
+        }
+    }
+    if (overflow) reportMessage(world, "%s", kStackingFullMessage);
+    for (int i = 0; i < g.contactCount; i++) {
+        Contact& c = cs->contacts[cs->groupContacts[g.firstContact + i]];
+        int la = cs->bodyInfo[c.bodyA->index].stackLevel;
+        int lb = c.bodyB ? cs->bodyInfo[c.bodyB->index].stackLevel : -1;
+        if (c.bodyB && !isAwakeDynamic(c.bodyB)) lb = -1;
+        c.stackLevel = 2 * (la < lb ? la : lb) + (c.bodyB && isAwakeDynamic(c.bodyB) ? 1 : 0);
+    }
+    int* list = cs->groupContacts + g.firstContact;
+    const Contact* contacts = cs->contacts;
+    std::stable_sort(list, list + g.contactCount,
+                     [contacts](int x, int y) { return contacts[x].stackLevel < contacts[y].stackLevel; });
+}
+
+// Impulses -------------------------------------------------------------------
+
+static void applyImpulse(RigidBody* body, const Vector3& r, const Vector3& impulse) {
+    if (!isAwakeDynamic(body)) return;
+    body->linearVelocity = vecMadd(body->linearVelocity, impulse, body->inverseMass);
+    Vector3 dL = vecCross(r, impulse);
+    body->angularMomentum = vecAdd(body->angularMomentum, dL);
+    body->angularVelocity = vecAdd(body->angularVelocity, rotate(dL, body->worldInverseInertia));
+}
+
+static Vector3 pointVelocity(const RigidBody* body, const Vector3& r) {
+    if (!isAwakeDynamic(body)) return Vector3();
+    return vecAdd(body->linearVelocity, vecCross(body->angularVelocity, r));
+}
+
+// 1 / (effective mass of the two bodies along the direction at the offsets).
+static float inverseEffectiveMass(const RigidBody* a, const Vector3& rA, const RigidBody* b,
+                                  const Vector3& rB, const Vector3& d) {
+    float k = 0.0f;
+    if (isAwakeDynamic(a)) {
+        Vector3 w = rotate(vecCross(rA, d), a->worldInverseInertia);
+        k += a->inverseMass + vecDot(vecCross(w, rA), d);
+    }
+    if (isAwakeDynamic(b)) {
+        Vector3 w = rotate(vecCross(rB, d), b->worldInverseInertia);
+        k += b->inverseMass + vecDot(vecCross(w, rB), d);
+    }
+    return k;
+}
+
+static void perpendicular(const Vector3& n, Vector3* t0, Vector3* t1) {
+    Vector3 a = std::fabs(n.x) < 0.57f
+                    ? Vector3(1.0f, 0.0f, 0.0f)
+                    : (std::fabs(n.y) < 0.57f ? Vector3(0.0f, 1.0f, 0.0f) : Vector3(0.0f, 0.0f, 1.0f));
+    Vector3 t = vecCross(n, a);
+    float len = std::sqrt(vecDot(t, t));
+    *t0 = vecScale(t, 1.0f / len);
+    *t1 = vecCross(n, *t0);
+}
+
+static void prepareContact(Contact& c, float dt) {
+    RigidBody* a = c.bodyA;
+    RigidBody* b = c.bodyB;
+    c.rA = vecSub(c.position, a->position);
+    c.rB = b ? vecSub(c.position, b->position) : Vector3();
+    Vector3 v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
+    float vn = vecDot(v, c.normal);
+    Vector3 vt = vecMadd(v, c.normal, -vn);
+    float vt2 = vecDot(vt, vt);
+    if (vt2 > 1e-6f) {
+        c.tangent0 = vecScale(vt, 1.0f / std::sqrt(vt2));
+        c.tangent1 = vecCross(c.normal, c.tangent0);
+    } else {
+        perpendicular(c.normal, &c.tangent0, &c.tangent1);
+    }
+    float kn = inverseEffectiveMass(a, c.rA, b, c.rB, c.normal);
+    float k0 = inverseEffectiveMass(a, c.rA, b, c.rB, c.tangent0);
+    float k1 = inverseEffectiveMass(a, c.rA, b, c.rB, c.tangent1);
+    c.normalMass = kn > 1e-12f ? 1.0f / kn : 0.0f;
+    c.tangentMass0 = k0 > 1e-12f ? 1.0f / k0 : 0.0f;
+    c.tangentMass1 = k1 > 1e-12f ? 1.0f / k1 : 0.0f;
+
+    // Target separating speed. A closing contact that meets within this
+    // sub-step bounces back with e times its speed, so the first impulse
+    // carries the factor (1 + e); a point still apart may close only its gap;
+    // an overlap beyond the slop is pushed out gently.
+    float target;
+    if (c.depth < 0.0f)
+        target = c.depth / dt;
+    else
+        target = std::fmin(kBaumgarte * std::fmax(c.depth - kSlop, 0.0f) / dt, kMaxSeparatingSpeed);
+    if (vn < -kBounceSpeed && -vn * dt >= -c.depth) target = std::fmax(target, -c.restitution * vn);
+    c.bias = target;
+
+    // Warm start: last sub-step's impulses, friction turned into the new frame.
+    float t0 = vecDot(c.carriedFriction, c.tangent0);
+    float t1 = vecDot(c.carriedFriction, c.tangent1);
+    float limit = c.friction * c.normalImpulse;
+    float len = std::sqrt(t0 * t0 + t1 * t1);
+    if (len > limit && len > 0.0f) {
+        t0 *= limit / len;
+        t1 *= limit / len;
+    }
+    c.tangentImpulse0 = t0;
+    c.tangentImpulse1 = t1;
+    Vector3 p = vecAdd(vecScale(c.normal, c.normalImpulse),
+                       vecAdd(vecScale(c.tangent0, t0), vecScale(c.tangent1, t1)));
+    applyImpulse(a, c.rA, p);
+    applyImpulse(b, c.rB, vecScale(p, -1.0f));
+}
+
+static void solveContact(Contact& c) {
+    RigidBody* a = c.bodyA;
+    RigidBody* b = c.bodyB;
+    // Normal: the running total may only push.
+    Vector3 v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
+    float vn = vecDot(v, c.normal);
+    float lambda = c.normalMass * (c.bias - vn);
+    float total = std::fmax(c.normalImpulse + lambda, 0.0f);
+    lambda = total - c.normalImpulse;
+    c.normalImpulse = total;
+    Vector3 p = vecScale(c.normal, lambda);
+    applyImpulse(a, c.rA, p);
+    applyImpulse(b, c.rB, vecScale(p, -1.0f));
+
+    // Friction: both directions together, the total scaled back onto the
+    // cone of the friction coefficient times the normal impulse.
+    v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
+    float t0 = c.tangentImpulse0 - c.tangentMass0 * vecDot(v, c.tangent0);
+    float t1 = c.tangentImpulse1 - c.tangentMass1 * vecDot(v, c.tangent1);
+    float limit = c.friction * c.normalImpulse;
+    float len = std::sqrt(t0 * t0 + t1 * t1);
+    if (len > limit) {
+        float s = len > 0.0f ? limit / len : 0.0f;
+        t0 *= s;
+        t1 *= s;
+    }
+    Vector3 dp =
+        vecAdd(vecScale(c.tangent0, t0 - c.tangentImpulse0), vecScale(c.tangent1, t1 - c.tangentImpulse1));
+    c.tangentImpulse0 = t0;
+    c.tangentImpulse1 = t1;
+    applyImpulse(a, c.rA, dp);
+    applyImpulse(b, c.rB, vecScale(dp, -1.0f));
+}
+
+static bool anyNotNearZero(const Vector3& v) {
+    return !isNearZero(v.x) || !isNearZero(v.y) || !isNearZero(v.z);
+}
+
+static bool finiteVector(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// Seam ------------------------------------------------------------------------
+
+void prepareContacts(PhysicsWorld* world, float dt) {
+    CollisionState* cs = world->collision;
+    if (!cs || !(dt > 0.0f)) return;
+    buildContactGroups(world);
+    for (int g = 0; g < cs->groupCount; g++) {
+        ContactGroup& group = cs->groups[g];
+        if (group.asleep || group.contactCount == 0) continue;
+        wakeMixedGroup(world, group);
+        orderStack(world, group);
+        for (int i = 0; i < group.contactCount; i++)
+            prepareContact(cs->contacts[cs->groupContacts[group.firstContact + i]], dt);
+    }
+}
+
+void solveContacts(PhysicsWorld* world, float dt) {
+    CollisionState* cs = world->collision;
+    if (!cs) return;
+    for (int g = 0; g < cs->groupCount; g++) {
+        ContactGroup& group = cs->groups[g];
+        if (group.asleep || group.contactCount == 0) continue;
+        const int* list = cs->groupContacts + group.firstContact;
+        for (int it = 0; it < kIterations; it++) {
+            for (int i = 0; i < group.contactCount; i++) solveContact(cs->contacts[list[i]]);
+        }
+        for (int i = 0; i < group.contactCount; i++) {
+            const Contact& c = cs->contacts[list[i]];
+            float t =
+                std::sqrt(c.tangentImpulse0 * c.tangentImpulse0 + c.tangentImpulse1 * c.tangentImpulse1);
+            if (c.normalImpulse > 0.0f && t > 0.0f && t >= kSlidingShare * c.friction * c.normalImpulse) {
+                cs->bodyInfo[c.bodyA->index].sliding = true;
+                if (c.bodyB) cs->bodyInfo[c.bodyB->index].sliding = true;
+            }
+        }
+        // Never hand on a non-finite state: a body that got one stops.
+        for (int i = 0; i < group.bodyCount; i++) {
+            RigidBody* body = cs->groupBodies[group.firstBody + i];
+            if (!finiteVector(body->linearVelocity) || !finiteVector(body->angularMomentum) ||
+                !finiteVector(body->angularVelocity)) {
+                body->linearVelocity = Vector3();
+                body->angularMomentum = Vector3();
+                body->angularVelocity = Vector3();
+            }
+        }
+    }
+    // Sleep: an awake group sleeps when all its members have been still long
+    // enough. A sleeping group is passed over, but re-examined in its turn,
+    // once every few steps: it wakes when one of its contacts became active.
+    int turn = world->stepCount % kGroupExaminePeriod;
+    for (int g = 0; g < cs->groupCount; g++) {
+        ContactGroup& group = cs->groups[g];
+        RigidBody** members = cs->groupBodies + group.firstBody;
+        if (!group.asleep) {
+            // A body its controllers push (a car hanging on its wheel-ray
+            // springs) would be woken again at the next sub-step, a sub-step
+            // without gravity: such a group stays awake.
+            bool anyAwake = false, pushed = false;
+            for (int i = 0; i < group.bodyCount; i++) {
+                anyAwake = anyAwake || members[i]->sleepState == kBodyAwake;
+                pushed = pushed || anyNotNearZero(members[i]->appliedForce) ||
+                         anyNotNearZero(members[i]->appliedTorque);
+            }
+            if (anyAwake && !pushed) sleepGroupIfAtRest(members, group.bodyCount, dt);
+            continue;
+        }
+        if (g % kGroupExaminePeriod != turn) continue;
+        bool active = false;
+        for (int i = 0; i < group.bodyCount; i++)
+            active = active || classifyContacts(world, members[i]) == kContactActive;
+        if (!active) continue;
+        for (int i = 0; i < group.bodyCount; i++) {
+            if (members[i]->sleepState == kBodyAsleep) wakeBody(members[i]);
+        }
+    }
+}
