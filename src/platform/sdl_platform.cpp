@@ -285,8 +285,8 @@ static bool openWindow()
     if (windowFullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN;
     }
-    window = SDL_CreateWindow(windowTitle.c_str(), windowFullscreen ? 0 : SDL_WINDOWPOS_CENTERED,
-                              windowFullscreen ? 0 : SDL_WINDOWPOS_CENTERED, windowWidth, windowHeight, flags);
+    // At (0, 0) in both modes: the activation handler puts it back there too.
+    window = SDL_CreateWindow(windowTitle.c_str(), 0, 0, windowWidth, windowHeight, flags);
     if (window == nullptr) {
         std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
         return false;
