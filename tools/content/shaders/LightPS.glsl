@@ -1,0 +1,94 @@
+// Lamp lighting, fragment stage: four street lamps chosen per frame, one
+// fixed fill light, ambient, the material uniforms, the paint reflection and
+// the same exponential fog as the fixed-function pipeline.
+
+// Lamps 1 to 4: model-space position (w = 1), direction they point, colour
+// and focus exponent (the spot falls off as cos^focus from that direction).
+uniform vec4 lightPos;
+uniform vec4 light2Pos;
+uniform vec4 light3Pos;
+uniform vec4 light4Pos;
+uniform vec3 lightOri;
+uniform vec3 light2Ori;
+uniform vec3 light3Ori;
+uniform vec3 light4Ori;
+uniform vec4 lightColor;
+uniform vec4 light2Color;
+uniform vec4 light3Color;
+uniform vec4 light4Color;
+uniform int lightFocus;
+uniform int light2Focus;
+uniform int light3Focus;
+uniform int light4Focus;
+// Light 5: the fill light, high and far, neither aimed nor fading.
+uniform vec4 light5Pos;
+uniform vec4 light5Color;
+
+uniform vec4 ambientColor;
+uniform vec4 matAmbient;
+uniform vec4 matDiffuse;
+uniform vec4 matSpecular;
+uniform vec4 emissive;
+uniform float shininess;
+
+// The camera in model space; cameraPos is an offset on it that the game
+// leaves at zero.
+uniform vec3 cameraOri;
+uniform vec3 cameraPos;
+
+uniform sampler2D decal;   // unit 0: the surface's texture
+uniform sampler2D decal2;  // unit 1: the reflection image
+uniform float RefInt;      // 1 on a reflective car body, 0 elsewhere
+
+varying vec3 modelPosition;
+varying vec3 modelNormal;
+varying vec2 reflectionCoord;
+varying float fogDepth;
+
+// A lamp gives half its light at 20 units: 1 / (1 + 0.0025 * 20 * 20).
+const float kLampFalloff = 0.0025;
+// Tightness of the highlight on polished paint.
+const float kPaintHighlight = 32.0;
+
+vec3 highlights;
+
+vec3 lamp(vec4 position, vec4 colour, vec3 direction, int focus, vec3 n, vec3 v)
+{
+    vec3 toLamp = position.xyz - modelPosition;
+    float distanceSquared = dot(toLamp, toLamp);
+    vec3 l = toLamp * inversesqrt(max(distanceSquared, 0.0001));
+    float spot = pow(max(dot(-l, normalize(direction)), 0.0), float(focus));
+    float reach = spot / (1.0 + kLampFalloff * distanceSquared);
+    float diffuse = max(dot(n, l), 0.0);
+    if (diffuse > 0.0)
+        highlights += colour.rgb * reach * pow(max(dot(n, normalize(l + v)), 0.0), kPaintHighlight + shininess);
+    return colour.rgb * diffuse * reach;
+}
+
+void main()
+{
+    vec3 n = normalize(modelNormal);
+    vec3 v = normalize(cameraOri + cameraPos - modelPosition);
+    highlights = vec3(0.0);
+
+    vec3 light = lamp(lightPos, lightColor, lightOri, lightFocus, n, v);
+    light += lamp(light2Pos, light2Color, light2Ori, light2Focus, n, v);
+    light += lamp(light3Pos, light3Color, light3Ori, light3Focus, n, v);
+    light += lamp(light4Pos, light4Color, light4Ori, light4Focus, n, v);
+    vec3 toFill = normalize(light5Pos.xyz - modelPosition);
+    light += light5Color.rgb * max(dot(n, toFill), 0.0);
+
+    vec4 base = texture2D(decal, gl_TexCoord[0].st) * gl_Color;
+    vec3 colour = base.rgb * (ambientColor.rgb * matAmbient.rgb + matDiffuse.rgb * light) + emissive.rgb;
+
+    // Polished paint: lamp highlights and the mirrored surroundings, the
+    // mirror strongest at grazing angles.
+    float facing = max(dot(n, v), 0.0);
+    float mirror = RefInt * (0.25 + 0.5 * pow(1.0 - facing, 3.0));
+    colour += highlights * (matSpecular.rgb + vec3(0.6 * RefInt));
+    colour += mirror * texture2D(decal2, reflectionCoord).rgb;
+
+    // GL_EXP2 fog, as the fixed-function pipeline computes it.
+    float fog = clamp(exp(-pow(gl_Fog.density * fogDepth, 2.0)), 0.0, 1.0);
+    gl_FragColor = vec4(mix(gl_Fog.color.rgb, colour, fog), base.a);
+}

@@ -1,0 +1,31 @@
+// Lamp lighting, vertex stage: the lighting itself is done per pixel in the
+// model's own space, where the game hands over the lamps and the camera.
+
+varying vec3 modelPosition;
+varying vec3 modelNormal;
+// Sphere-map coordinates of the paint reflection (unit 1).
+varying vec2 reflectionCoord;
+// Distance the fixed-function fog would use: the eye-space depth.
+varying float fogDepth;
+
+void main()
+{
+    modelPosition = gl_Vertex.xyz;
+    modelNormal = gl_Normal;
+    gl_TexCoord[0] = gl_MultiTexCoord0;
+    gl_FrontColor = gl_Color;
+
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    fogDepth = abs(eye.z);
+
+    // The reflection image looks from the car towards the camera, so a
+    // surface that mirrors the view straight back samples its centre: the
+    // same mapping as GL_SPHERE_MAP.
+    vec3 u = normalize(eye.xyz);
+    vec3 n = normalize(gl_NormalMatrix * gl_Normal);
+    vec3 r = reflect(u, n);
+    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
+    reflectionCoord = r.xy / max(m, 0.0001) + vec2(0.5, 0.5);
+
+    gl_Position = ftransform();
+}
