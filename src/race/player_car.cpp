@@ -251,7 +251,7 @@ static void updateEmitters(Car& car, float k) {
 }
 
 static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
-    updateStandings();
+    // The standings were refreshed by this frame's HUD.
     for (int i = 0; i < kRaceCars; i++) {
         if (standings[i].car == 0) {
             playerPlace = 1 + i;

@@ -177,6 +177,7 @@ protected:
     void visit(int point) {
         const Checkpoint& c = checkpoints[point];
         place(0, Vector3(c.x + 3.0f, c.y + 1.0f, c.z), Vector3(0, 0, 0));
+        updateStandings();  // as the HUD does before every race step
         updatePlayerCar(cars[0], 1.0f);
         place(0, Vector3(500, 0, 500), Vector3(0, 0, 0));
     }
@@ -232,6 +233,7 @@ TEST_F(PlayerLaps, PlaceIsTakenOnlyAtACheckpoint) {
     cars[2].checkpointsPassed = 9;
     cars[3].checkpointsPassed = 9;
     place(0, Vector3(500, 0, 500), Vector3(0, 0, 0));
+    updateStandings();
     updatePlayerCar(cars[0], 1.0f);
     EXPECT_EQ(playerPlace, 2);
     visit(1);
