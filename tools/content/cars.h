@@ -1,0 +1,39 @@
+// The twelve cars: base/cars/1..12/car.ms3d and wheel.ms3d with their
+// textures.
+//
+// Model frame: +x forward, y up, +z to the car's right, in world units. The
+// game draws a body 0.15 above its physics body and the wheels at the
+// offsets of its car table (front and rear track at x = offset / 1.67 x 0.77,
+// z = +-1, centre about 0.5 below the body's origin), so the bodies are
+// built around those wheel centres. Four body styles by car model number
+// mod 4 (they share the exhaust and wheel positions of their group), three
+// trims by model number / 4; the higher trims look faster.
+#pragma once
+
+#include <string>
+
+#include "content/mesh.h"
+
+constexpr int kCarCount = 12;
+constexpr float kWheelRadius = 0.45f;
+constexpr float kWheelHalfWidth = 0.17f;
+
+struct CarStyle {
+    float frontAxle, rearAxle;      // wheel centre x
+    float front, rear;              // bumper ends
+    float exhaustX, exhaustY, exhaustZ;  // pipe tips in the model frame
+};
+
+// Style of model number m (0..11).
+CarStyle carStyle(int model);
+
+void buildCarBody(int model, MeshBuilder& mesh);
+void buildCarWheel(int model, MeshBuilder& mesh);
+
+// Textures and the 24 models.
+bool generateCars(const std::string& baseDir);
+
+// Triangulates a simple polygon given counter-clockwise in the plane;
+// appends index triples (counter-clockwise) to `out`. False if it is not
+// simple enough to clip.
+bool triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& ys, std::vector<int>* out);

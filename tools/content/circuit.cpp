@@ -1,0 +1,325 @@
+// The circuits: corner lists, sampled centre lines, and the course built
+// along them (collision surface and walls, drawn road, barriers, lamps,
+// waypoints).
+#include "content/circuit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "content/city.h"
+
+Vec3 raceGridOrigin(int race) {
+    switch (race) {
+        case 1: case 5: case 13: return {-18.0f, -5.0f, -167.0f};
+        case 2: case 8: case 12: return {-369.0f, -6.2f, 552.0f};
+        case 3: case 9: return {392.0f, -6.0f, -126.0f};
+        case 4: case 10: return {-27.0f, -5.6f, 13.0f};
+        case 6: case 14: return {-59.0f, -6.3f, 305.0f};
+        case 7: return {237.0f, -5.0f, -568.0f};
+        default: return {-14.0f, -5.5f, -557.0f};  // 11 and 15
+    }
+}
+
+// Crossings as (avenue, street) index pairs, in driving order; the first
+// edge is the start straight along +x.
+static std::vector<std::pair<int, int>> circuitCorners(int race) {
+    switch (race) {
+        case 1: return {{3, 3}, {6, 3}, {6, 6}, {3, 6}};
+        case 2: return {{0, 10}, {3, 10}, {3, 8}, {0, 8}};
+        case 3: return {{6, 4}, {7, 4}, {7, 7}, {5, 7}, {5, 6}, {6, 6}};
+        case 4: return {{2, 6}, {5, 6}, {5, 7}, {4, 7}, {4, 8}, {2, 8}};
+        case 5: return {{2, 3}, {4, 3}, {4, 1}, {2, 1}};
+        case 6: return {{3, 8}, {4, 8}, {4, 7}, {7, 7}, {7, 9}, {3, 9}};
+        case 7: return {{4, 0}, {7, 0}, {7, 2}, {4, 2}};
+        case 8: return {{0, 10}, {5, 10}, {5, 9}, {2, 9}, {2, 7}, {0, 7}};
+        case 9: return {{6, 4}, {7, 4}, {7, 0}, {5, 0}, {5, 2}, {6, 2}};
+        case 10: return {{1, 6}, {4, 6}, {4, 5}, {2, 5}, {2, 2}, {0, 2}, {0, 5}, {1, 5}};
+        case 11: return {{2, 0}, {5, 0}, {5, 1}, {4, 1}, {4, 2}, {2, 2}};
+        case 12: return {{0, 10}, {2, 10}, {2, 7}, {1, 7}, {1, 6}, {0, 6}};
+        case 13: return {{1, 3}, {5, 3}, {5, 1}, {3, 1}, {3, 2}, {1, 2}};
+        case 14: return {{2, 8}, {6, 8}, {6, 10}, {2, 10}};
+        default: return {{0, 0}, {4, 0}, {4, 1}, {3, 1}, {3, 3}, {1, 3}, {1, 5}, {0, 5}};  // 15
+    }
+}
+
+static const float kStraightStep = 12.0f;
+static const float kArcStepRadians = 0.1308997f;  // 7.5 degrees
+
+static PathSample sampleAt(float x, float z, Vec3 direction, float halfWidth, bool corner) {
+    PathSample s;
+    s.position = {x, groundHeight(x, z), z};
+    s.direction = direction;
+    s.halfWidth = halfWidth;
+    s.distance = 0.0f;
+    s.corner = corner;
+    return s;
+}
+
+Circuit makeCircuit(int race) {
+    Circuit circuit;
+    circuit.race = race;
+    std::vector<std::pair<int, int>> corners = circuitCorners(race);
+    size_t n = corners.size();
+    std::vector<Vec3> c(n);
+    std::vector<float> edgeHalf(n);  // edge i runs from corner i to corner i+1
+    bool startsOnBoulevard = corners[0].second == 0;
+    for (size_t i = 0; i < n; ++i) {
+        int street = corners[i].second;
+        float z = kStreetZ[street];
+        // The boulevard is wide enough for a course on either half; a race
+        // that starts there runs along its own grid's middle.
+        if (street == 0 && startsOnBoulevard) z = gridMiddleZ(race);
+        c[i] = {kAvenueX[corners[i].first], 0.0f, z};
+    }
+    for (size_t i = 0; i < n; ++i) {
+        bool boulevard = corners[i].second == 0 && corners[(i + 1) % n].second == 0;
+        edgeHalf[i] = boulevard ? 15.0f : kStreetHalfWidth;
+    }
+    // Arc ends per corner.
+    std::vector<Vec3> arcStart(n), arcEnd(n), centre(n);
+    for (size_t i = 0; i < n; ++i) {
+        Vec3 in = normalize(c[i] - c[(i + n - 1) % n]), out = normalize(c[(i + 1) % n] - c[i]);
+        arcStart[i] = c[i] - in * kCornerRadius;
+        arcEnd[i] = c[i] + out * kCornerRadius;
+        Vec3 o = arcStart[i] + rightOf(in) * kCornerRadius;
+        if (std::fabs(length(o - arcEnd[i]) - kCornerRadius) > 0.5f) o = arcStart[i] - rightOf(in) * kCornerRadius;
+        centre[i] = o;
+    }
+    // Walk: straight of edge i from arcEnd[i] to arcStart[i+1], then the arc
+    // of corner i+1; start at corner 0's arc end.
+    for (size_t e = 0; e < n; ++e) {
+        size_t next = (e + 1) % n;
+        Vec3 a = arcEnd[e], b = arcStart[next];
+        Vec3 dir = normalize(b - a);
+        float len = length(b - a);
+        int pieces = std::max(1, static_cast<int>(std::ceil(len / kStraightStep)));
+        for (int k = 0; k < pieces; ++k) {
+            Vec3 p = a + (b - a) * (static_cast<float>(k) / pieces);
+            circuit.path.push_back(sampleAt(p.x, p.z, dir, edgeHalf[e], false));
+        }
+        Vec3 o = centre[next];
+        float s0 = std::atan2(b.z - o.z, b.x - o.x);
+        Vec3 endPoint = arcEnd[next];
+        float s1 = std::atan2(endPoint.z - o.z, endPoint.x - o.x);
+        float sweep = s1 - s0;
+        while (sweep > 3.14159265f) sweep -= 6.2831853f;
+        while (sweep < -3.14159265f) sweep += 6.2831853f;
+        int steps = std::max(2, static_cast<int>(std::ceil(std::fabs(sweep) / kArcStepRadians)));
+        for (int k = 0; k < steps; ++k) {
+            float t = static_cast<float>(k) / steps;
+            float angle = s0 + sweep * t;
+            float x = o.x + kCornerRadius * std::cos(angle), z = o.z + kCornerRadius * std::sin(angle);
+            // Tangent: the radius turned a quarter in the sweep's sense.
+            Vec3 radial{std::cos(angle), 0, std::sin(angle)};
+            Vec3 tangent = sweep > 0 ? Vec3{-radial.z, 0, radial.x} : Vec3{radial.z, 0, -radial.x};
+            float half = edgeHalf[e] + (edgeHalf[next] - edgeHalf[e]) * t;
+            circuit.path.push_back(sampleAt(x, z, tangent, half, k > 0));
+        }
+    }
+    float distance = 0.0f;
+    for (size_t i = 0; i < circuit.path.size(); ++i) {
+        if (i > 0) {
+            Vec3 d = circuit.path[i].position - circuit.path[i - 1].position;
+            distance += std::sqrt(d.x * d.x + d.z * d.z);
+        }
+        circuit.path[i].distance = distance;
+    }
+    Vec3 d = circuit.path.front().position - circuit.path.back().position;
+    circuit.lapLength = distance + std::sqrt(d.x * d.x + d.z * d.z);
+    return circuit;
+}
+
+float distanceToPath(const Circuit& circuit, float x, float z) {
+    float best = 1e30f;
+    size_t n = circuit.path.size();
+    for (size_t i = 0; i < n; ++i) {
+        Vec3 a = circuit.path[i].position, b = circuit.path[(i + 1) % n].position;
+        float ax = b.x - a.x, az = b.z - a.z, px = x - a.x, pz = z - a.z;
+        float l2 = ax * ax + az * az;
+        float t = l2 > 0 ? std::clamp((px * ax + pz * az) / l2, 0.0f, 1.0f) : 0.0f;
+        float dx = px - ax * t, dz = pz - az * t;
+        best = std::min(best, dx * dx + dz * dz);
+    }
+    return std::sqrt(best);
+}
+
+// ---------------------------------------------------------------------------
+// Waypoints.
+
+std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
+    std::vector<Waypoint> points;
+    Vec3 grid = raceGridOrigin(circuit.race);
+    // Waypoint 0 a few units ahead of the grid's middle: every car starts
+    // within 15 of it, so the first lap begins as the race does.
+    float x0 = grid.x + 6.0f, z0 = gridMiddleZ(circuit.race);
+    auto add = [&](float x, float z, float half, int tag) {
+        float y = groundHeight(x, z) + 2.0f;
+        points.push_back(Waypoint{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)),
+                                  static_cast<int>(std::lround(z)), static_cast<int>(std::lround(half)), tag});
+    };
+    // The start straight is the first edge: find the sample just past x0.
+    size_t n = circuit.path.size();
+    size_t first = 0;
+    while (first < n && !circuit.path[first].corner && circuit.path[first].position.x <= x0) ++first;
+    add(x0, z0, circuit.path[0].halfWidth, 1);
+    float startDistance = circuit.path[first > 0 ? first - 1 : 0].distance + (x0 - circuit.path[first > 0 ? first - 1 : 0].position.x);
+    float last = startDistance;
+    int arcCount = 0;
+    for (size_t i = first; i < n; ++i) {
+        const PathSample& s = circuit.path[i];
+        bool take = false;
+        if (s.corner) {
+            ++arcCount;
+            take = arcCount % 3 == 0;
+        } else {
+            // The first straight sample after an arc closes the corner.
+            take = arcCount > 0 || s.distance - last >= 24.0f;
+            arcCount = 0;
+        }
+        if (s.distance - last < 6.0f) take = false;
+        if (take) {
+            add(s.position.x, s.position.z, s.halfWidth, s.corner ? 2 : 1);
+            last = s.distance;
+        }
+    }
+    // Close the lap: the straight from the last corner to the start.
+    for (size_t i = 0; i < first; ++i) {
+        const PathSample& s = circuit.path[i];
+        float along = s.distance + circuit.lapLength;
+        if (along - last >= 24.0f && startDistance + circuit.lapLength - along >= 12.0f) {
+            add(s.position.x, s.position.z, s.halfWidth, 1);
+            last = along;
+        }
+    }
+    return points;
+}
+
+// ---------------------------------------------------------------------------
+// Course geometry.
+
+// One cross-section point: offset from the centre line (negative: left) and
+// the height above the ground there.
+struct Section {
+    float offset;
+    float lift;
+};
+
+static Vec3 sectionPoint(const PathSample& s, float offset, float lift) {
+    Vec3 side = rightOf(s.direction);
+    float x = s.position.x + side.x * offset, z = s.position.z + side.z * offset;
+    return {x, groundHeight(x, z) + lift, z};
+}
+
+void buildCollision(MeshBuilder& mesh, const Circuit& circuit) {
+    int surface = mesh.material("collision", "");
+    size_t n = circuit.path.size();
+    for (size_t i = 0; i < n; ++i) {
+        const PathSample& a = circuit.path[i];
+        const PathSample& b = circuit.path[(i + 1) % n];
+        const Section sa[6] = {{-(a.halfWidth + kBarrierOffset), kKerbHeight}, {-(a.halfWidth + kKerbRamp), kKerbHeight},
+                               {-a.halfWidth, 0.0f}, {a.halfWidth, 0.0f}, {a.halfWidth + kKerbRamp, kKerbHeight},
+                               {a.halfWidth + kBarrierOffset, kKerbHeight}};
+        const Section sb[6] = {{-(b.halfWidth + kBarrierOffset), kKerbHeight}, {-(b.halfWidth + kKerbRamp), kKerbHeight},
+                               {-b.halfWidth, 0.0f}, {b.halfWidth, 0.0f}, {b.halfWidth + kKerbRamp, kKerbHeight},
+                               {b.halfWidth + kBarrierOffset, kKerbHeight}};
+        Vec3 pa[6], pb[6];
+        for (int k = 0; k < 6; ++k) {
+            pa[k] = sectionPoint(a, sa[k].offset, sa[k].lift);
+            pb[k] = sectionPoint(b, sb[k].offset, sb[k].lift);
+        }
+        // Surfaces, facing up: near-left, near-right, far-right, far-left.
+        for (int k = 0; k < 5; ++k) mesh.quad(surface, pa[k], pa[k + 1], pb[k + 1], pb[k], {0, 0}, {1, 0}, {1, 1}, {0, 1});
+        // Walls, facing the road, from below the kerb to well above a car.
+        Vec3 down{0, -0.5f, 0}, up{0, kWallHeight, 0};
+        mesh.quad(surface, pa[0] + down, pb[0] + down, pb[0] + up, pa[0] + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+        mesh.quad(surface, pb[5] + down, pa[5] + down, pa[5] + up, pb[5] + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+    }
+}
+
+void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
+    int road = mesh.material("course", cityTexture("course"));
+    int kerb = mesh.material("racekerb", cityTexture("racekerb"));
+    int strip = mesh.material("sidewalk", cityTexture("sidewalk"));
+    int barrier = mesh.material("barrier", cityTexture("barrier"));
+    int concrete = mesh.material("concrete", cityTexture("concrete"));
+    int startLine = mesh.material("startline", cityTexture("startline"));
+    size_t n = circuit.path.size();
+    for (size_t i = 0; i < n; ++i) {
+        const PathSample& a = circuit.path[i];
+        const PathSample& b = circuit.path[(i + 1) % n];
+        float va = a.distance / 20.0f, vb = (i + 1 == n ? circuit.lapLength : b.distance) / 20.0f;
+        Vec3 la = sectionPoint(a, -a.halfWidth, 0), ra = sectionPoint(a, a.halfWidth, 0);
+        Vec3 lb = sectionPoint(b, -b.halfWidth, 0), rb = sectionPoint(b, b.halfWidth, 0);
+        mesh.quad(road, la, ra, rb, lb, {0, va}, {1, va}, {1, vb}, {0, vb});
+        for (int side = -1; side <= 1; side += 2) {
+            float ha = a.halfWidth, hb = b.halfWidth;
+            auto at = [&](const PathSample& s, float h, float off, float lift) {
+                return sectionPoint(s, side * (h + off), lift);
+            };
+            Vec3 e0a = at(a, ha, 0, 0), e0b = at(b, hb, 0, 0);
+            Vec3 e1a = at(a, ha, kKerbRamp, kKerbHeight), e1b = at(b, hb, kKerbRamp, kKerbHeight);
+            Vec3 e2a = at(a, ha, kBarrierOffset, kKerbHeight), e2b = at(b, hb, kBarrierOffset, kKerbHeight);
+            Vec3 e3a = at(a, ha, kBarrierOffset + 0.4f, kKerbHeight), e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
+            Vec3 up{0, kBarrierHeight, 0};
+            float ka = a.distance / 4.0f, kb = (i + 1 == n ? circuit.lapLength : b.distance) / 4.0f;
+            // Up-facing quads run near-left, near-right, far-right, far-left;
+            // walls run a, b, b + up, a + up with the face to the right of a->b.
+            if (side > 0) {
+                mesh.quad(kerb, e0a, e1a, e1b, e0b, {ka, 0}, {ka, 1}, {kb, 1}, {kb, 0});
+                mesh.quad(strip, e1a, e2a, e2b, e1b, {e1a.x / 4, e1a.z / 4}, {e2a.x / 4, e2a.z / 4},
+                          {e2b.x / 4, e2b.z / 4}, {e1b.x / 4, e1b.z / 4});
+                mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
+                mesh.quad(concrete, e2a + up, e3a + up, e3b + up, e2b + up, {0, 0}, {0.1f, 0}, {0.1f, 1}, {0, 1});
+                mesh.quad(concrete, e3a, e3b, e3b + up, e3a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
+            } else {
+                mesh.quad(kerb, e1a, e0a, e0b, e1b, {ka, 1}, {ka, 0}, {kb, 0}, {kb, 1});
+                mesh.quad(strip, e2a, e1a, e1b, e2b, {e2a.x / 4, e2a.z / 4}, {e1a.x / 4, e1a.z / 4},
+                          {e1b.x / 4, e1b.z / 4}, {e2b.x / 4, e2b.z / 4});
+                mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
+                mesh.quad(concrete, e3a + up, e2a + up, e2b + up, e3b + up, {0, 0}, {0.1f, 0}, {0.1f, 1}, {0, 1});
+                mesh.quad(concrete, e3b, e3a, e3a + up, e3b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
+            }
+        }
+    }
+    // Chequered start line across the road at waypoint 0.
+    Vec3 grid = raceGridOrigin(circuit.race);
+    float x = grid.x + 6.0f, z = gridMiddleZ(circuit.race), half = circuit.path[0].halfWidth;
+    auto g = [&](float px, float pz) { return Vec3{px, groundHeight(px, pz) + 0.02f, pz}; };
+    mesh.quad(startLine, g(x - 1.0f, z - half), g(x - 1.0f, z + half), g(x + 1.0f, z + half), g(x + 1.0f, z - half),
+              {0, 0}, {half / 2.0f, 0}, {half / 2.0f, 1}, {0, 1});
+    // Lamp posts: pole behind the barrier, arm out over the kerb.
+    int metal = mesh.material("metal", cityTexture("metal"));
+    int head = mesh.material("lamphead", cityTexture("lamphead"));
+    for (const Lamp& lamp : courseLamps(circuit)) {
+        Vec3 p = lamp.position;
+        Vec3 post{lamp.post.x, groundHeight(lamp.post.x, lamp.post.z), lamp.post.z};
+        mesh.box(metal, {post.x - 0.15f, post.y, post.z - 0.15f}, {post.x + 0.15f, p.y + 0.35f, post.z + 0.15f}, 1.0f);
+        Vec3 lo{std::min(post.x, p.x) - 0.1f, p.y + 0.2f, std::min(post.z, p.z) - 0.1f};
+        Vec3 hi{std::max(post.x, p.x) + 0.1f, p.y + 0.35f, std::max(post.z, p.z) + 0.1f};
+        mesh.box(metal, lo, hi, 1.0f);
+        mesh.box(head, head, {p.x - 0.45f, p.y - 0.1f, p.z - 0.45f}, {p.x + 0.45f, p.y + 0.2f, p.z + 0.45f}, 1.0f, 1.0f, true);
+    }
+}
+
+std::vector<Lamp> courseLamps(const Circuit& circuit) {
+    std::vector<Lamp> lamps;
+    float next = 10.0f;
+    int side = 1;
+    for (const PathSample& s : circuit.path) {
+        if (s.distance < next) continue;
+        next = s.distance + 34.0f;
+        side = -side;
+        Lamp lamp;
+        Vec3 post = sectionPoint(s, side * (s.halfWidth + kLampOffset), 0.0f);
+        Vec3 headPoint = sectionPoint(s, side * (s.halfWidth + 1.0f), 0.0f);
+        lamp.post = post;
+        lamp.position = {headPoint.x, post.y + kLampHeight, headPoint.z};
+        // Sodium along the avenues, cold white along the cross streets.
+        bool alongX = std::fabs(s.direction.x) > 0.7f;
+        float sodium[3] = {1.0f, 0.62f, 0.28f}, white[3] = {0.78f, 0.86f, 1.0f};
+        for (int k = 0; k < 3; ++k) lamp.colour[k] = alongX ? white[k] : sodium[k];
+        lamps.push_back(lamp);
+    }
+    return lamps;
+}

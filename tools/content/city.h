@@ -1,0 +1,81 @@
+// The night city every circuit runs through: its street grid, ground height,
+// blocks, buildings and landmarks, and the drawing of the parts of it that lie
+// near a circuit.
+//
+// World units; y up; the street grid is axis-aligned. Streets are named by
+// the node coordinates below: avenues run along z at kAvenueX, streets run
+// along x at kStreetZ. The layout is fixed: buildCity() makes the same city
+// every time, and every map draws the same buildings where it shows them.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "content/mesh.h"
+
+// Avenues (constant x, running along z), west to east.
+constexpr int kAvenueCount = 8;
+constexpr float kAvenueX[kAvenueCount] = {-425.0f, -300.0f, -175.0f, -95.0f, 60.0f, 170.0f, 300.0f, 435.0f};
+// Streets (constant z, running along x), south to north. Streets 3 and 5 end
+// at avenue 6, where the short east street 4 begins: the grid jogs there.
+constexpr int kStreetCount = 11;
+constexpr float kStreetZ[kStreetCount] = {-555.75f, -430.0f, -300.0f, -160.25f, -119.25f, -70.0f,
+                                          19.75f,   160.0f,  311.75f, 440.0f,   558.75f};
+constexpr float kStreetHalfWidth = 10.0f;
+// The southern boulevard is wide enough for two starting grids side by side.
+constexpr float kBoulevardHalfWidth = 20.5f;
+constexpr float kSidewalkWidth = 5.0f;
+// Block corners are rounded so a circuit's corner of radius kCornerRadius
+// (centre line) keeps its inner edge on the asphalt.
+constexpr float kCornerRadius = 30.0f;
+constexpr float kBlockCornerRadius = kCornerRadius - kStreetHalfWidth;
+
+struct Rect {
+    float x0, z0, x1, z1;
+};
+
+struct CityBlock {
+    Rect rect;
+    bool rounded[4];  // corners (x0,z0), (x1,z0), (x1,z1), (x0,z1) face a crossing
+    int kind;         // 0 buildings, 1 park, 2 plaza
+};
+
+struct CityBuilding {
+    Rect rect;
+    float base;     // ground height under its lowest corner
+    float height;   // above base
+    int facade;     // facade texture
+    int shop;       // shop-front texture, -1 for none
+    int neon;       // neon sign texture, -1 for none
+    int neonSide;   // 0..3: -z, +x, +z, -x
+    bool tiered;    // a narrower tower on top
+};
+
+// For the whole run of the generator, made by buildCity.
+extern std::vector<Rect> cityStreets;
+extern std::vector<CityBlock> cityBlocks;
+extern std::vector<CityBuilding> cityBuildings;
+
+void buildCity();
+// Height of the road surface; the starting grids stand 0.9 above it.
+float groundHeight(float x, float z);
+bool insideStreet(float x, float z);
+
+// How far a point is from the circuit being drawn; the city draws only
+// what is within reach of it.
+using DistanceToRoute = std::function<float(float x, float z)>;
+
+// Ground, blocks, buildings and landmarks within `reach` of the route.
+void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach);
+
+// The glow of the neon signs within reach, for the map's light model.
+struct NeonLamp {
+    Vec3 position;
+    float colour[3];
+    float distance;  // from the route
+};
+std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach);
+
+// Texture paths as the game opens them, relative to its working directory.
+std::string cityTexture(const char* name);
