@@ -16,3 +16,8 @@ inline uint32_t readU32(const uint8_t* p) {
 }
 inline int32_t readI32(const uint8_t* p) { return (int32_t)readU32(p); }
 float readF32(const uint8_t* p);
+
+// Fetches the seventeen shader-object and uniform entry points through
+// resolve; false when any is missing. initRenderer passes the platform's
+// resolver.
+bool loadShaderEntryPoints(void* (*resolve)(const char*));

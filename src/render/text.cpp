@@ -1,0 +1,129 @@
+// Bitmap-font text in the 800 x 600 overlay space, from one 16 x 16 glyph image.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "render/render.h"
+
+GLuint smallFontLists;
+GLuint largeFontLists;
+int textColour = 0;
+float textAlpha = 1.0f;
+
+namespace {
+
+constexpr int kGlyphCells = 256;
+// One cell of the 16 x 16 grid in texture units.
+constexpr float kCell = 1.0f / 16.0f;
+// Glyph sets: set 0 is cells 0..95, set 1 cells 128..223; both map the
+// printable codes 32..127 onto their 96 cells.
+constexpr int kSetStride = 128;
+constexpr int kFirstPrintable = 32;
+
+// Quads are about twice the advance wide: the image draws each character in
+// the left part of its cell, so neighbours overlap only on empty pixels.
+GLuint buildFont(float width, float height, float advance) {
+    GLuint base = glGenLists(kGlyphCells);
+    for (int i = 0; i < kGlyphCells; i++) {
+        float s = (float)(i % 16) * kCell;
+        float tTop = 1.0f - (float)(i / 16) * kCell;
+        float tBottom = tTop - kCell;
+        glNewList(base + i, GL_COMPILE);
+        glBegin(GL_QUADS);
+        glTexCoord2f(s, tBottom);
+        glVertex2f(0.0f, 0.0f);
+        glTexCoord2f(s + kCell, tBottom);
+        glVertex2f(width, 0.0f);
+        glTexCoord2f(s + kCell, tTop);
+        glVertex2f(width, height);
+        glTexCoord2f(s, tTop);
+        glVertex2f(0.0f, height);
+        glEnd();
+        glTranslatef(advance, 0.0f, 0.0f);
+        glEndList();
+    }
+    return base;
+}
+
+void printWith(GLuint lists, int x, int y, int set, bool small, const char* format, va_list args) {
+    if (!format) return;
+    // The formatted text is cut at 255 characters, never written past.
+    char text[256];
+    int length = std::vsnprintf(text, sizeof text, format, args);
+    if (length < 0) return;
+    if (length > (int)sizeof text - 1) length = (int)sizeof text - 1;
+    // Codes outside 32..127 would call lists of the other set or of no font
+    // at all: they print as spaces.
+    for (int i = 0; i < length; i++)
+        if ((signed char)text[i] < kFirstPrintable) text[i] = ' ';
+    if (set > 1) set = 1;
+    if (set < 0) set = 0;
+
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // The small font's baseline sits 3 units below the given y.
+    glTranslated((double)x, (double)(small ? y - 3 : y), 0.0);
+    glListBase(lists + kSetStride * set - kFirstPrintable);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (textColour == 0) glColor4f(1.0f, 1.0f, 1.0f, textAlpha);
+    if (textColour == 1) glColor4f(1.0f, 0.0f, 0.0f, textAlpha);
+    if (textColour == 2) glColor4f(0.0f, 1.0f, 0.0f, textAlpha);
+    // An unloaded glyph image has no texture name yet; binding its
+    // placeholder would create an empty texture under that name.
+    const TgaImage& glyphs = tgaTextures[1];
+    glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
+
+    glCallLists(length, GL_UNSIGNED_BYTE, text);
+
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glBlendFunc(GL_ONE, GL_ONE);
+    if (small) glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+}  // namespace
+
+void buildSmallFont() {
+    // The lists hold no texture binding; the start-up texture is bound while
+    // they are built, as the game always did.
+    glBindTexture(GL_TEXTURE_2D, startTextures[2]);
+    smallFontLists = buildFont(19.0f, 20.0f, 10.0f);
+}
+
+void buildLargeFont() {
+    glBindTexture(GL_TEXTURE_2D, startTextures[2]);
+    largeFontLists = buildFont(25.0f, 27.0f, 13.0f);
+}
+
+void releaseFonts() {
+    if (smallFontLists) glDeleteLists(smallFontLists, kGlyphCells);
+    if (largeFontLists) glDeleteLists(largeFontLists, kGlyphCells);
+    smallFontLists = largeFontLists = 0;
+}
+
+void printText(int x, int y, float scale, int set, const char* format, ...) {
+    (void)scale;
+    va_list args;
+    va_start(args, format);
+    printWith(smallFontLists, x, y, set, true, format, args);
+    va_end(args);
+}
+
+void printTextLarge(int x, int y, int set, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    printWith(largeFontLists, x, y, set, false, format, args);
+    va_end(args);
+}
