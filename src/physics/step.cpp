@@ -89,10 +89,14 @@ static void applyForces(PhysicsWorld* world, RigidBody* body, float dt, int slot
 }
 
 static Vector3 ringMean(const Vector3* ring) {
-    Vector3 sum;
-    for (int i = 0; i < kVelocityRingSize; ++i)
-        sum += ring[i];
-    return sum * (1.0f / kVelocityRingSize);
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    for (int i = 0; i < kVelocityRingSize; ++i) {
+        x += ring[i].x;
+        y += ring[i].y;
+        z += ring[i].z;
+    }
+    const float scale = 1.0f / kVelocityRingSize;
+    return Vector3(x * scale, y * scale, z * scale);
 }
 
 // Counts the sub-steps a body has been slow, and puts it to sleep when its

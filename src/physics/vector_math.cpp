@@ -65,8 +65,34 @@ Matrix3 toMatrix(const Quaternion& q) {
                    Vector3(2.0f * (xz + yw), 2.0f * (yz - xw), 1.0f - 2.0f * (xx + yy)));
 }
 
+// Rᵀ·(I⁻¹·R) written out: it runs twice per body and sub-step. The sums keep
+// the order of the matrix product; a diagonal I⁻¹ (the only kind setInertia
+// makes) skips its zero terms, which changes no finite result.
 Matrix3 worldInverseInertia(const Matrix3& rotation, const Matrix3& inverseInertia) {
-    return transpose(rotation) * (inverseInertia * rotation);
+    const Vector3& r0 = rotation.rows[0];
+    const Vector3& r1 = rotation.rows[1];
+    const Vector3& r2 = rotation.rows[2];
+    const Vector3& d0 = inverseInertia.rows[0];
+    const Vector3& d1 = inverseInertia.rows[1];
+    const Vector3& d2 = inverseInertia.rows[2];
+    Vector3 b0, b1, b2; // I⁻¹·R
+    if (d0.y == 0.0f && d0.z == 0.0f && d1.x == 0.0f && d1.z == 0.0f && d2.x == 0.0f && d2.y == 0.0f) {
+        b0 = Vector3(d0.x * r0.x, d0.x * r0.y, d0.x * r0.z);
+        b1 = Vector3(d1.y * r1.x, d1.y * r1.y, d1.y * r1.z);
+        b2 = Vector3(d2.z * r2.x, d2.z * r2.y, d2.z * r2.z);
+    } else {
+        b0 = rotate(d0, rotation);
+        b1 = rotate(d1, rotation);
+        b2 = rotate(d2, rotation);
+    }
+    Matrix3 m;
+    m.rows[0] = Vector3(r0.x * b0.x + r1.x * b1.x + r2.x * b2.x, r0.x * b0.y + r1.x * b1.y + r2.x * b2.y,
+                        r0.x * b0.z + r1.x * b1.z + r2.x * b2.z);
+    m.rows[1] = Vector3(r0.y * b0.x + r1.y * b1.x + r2.y * b2.x, r0.y * b0.y + r1.y * b1.y + r2.y * b2.y,
+                        r0.y * b0.z + r1.y * b1.z + r2.y * b2.z);
+    m.rows[2] = Vector3(r0.z * b0.x + r1.z * b1.x + r2.z * b2.x, r0.z * b0.y + r1.z * b1.y + r2.z * b2.y,
+                        r0.z * b0.z + r1.z * b1.z + r2.z * b2.z);
+    return m;
 }
 
 Quaternion quaternionAddScaled(const Quaternion& a, const Quaternion& rate, float s) {
