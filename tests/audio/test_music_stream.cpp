@@ -157,6 +157,18 @@ TEST_F(MusicStreamTest, ShortLoopingStreamFillsEveryBufferFromTheStart)
         EXPECT_EQ(bufferInt(b, AL_SIZE), 2205 * 2);
 }
 
+TEST_F(MusicStreamTest, StreamEndingOnABufferEdgeRefillsFromTheStart)
+{
+    // Exactly one buffer long: the second fill finds the end with nothing
+    // decoded and takes the start of the file instead of staying empty.
+    std::string path = ogg("edge.ogg", 2, 44100, kStereoFramesPerBuffer);
+    ASSERT_TRUE(stream.open(path.c_str(), true, true));
+    EXPECT_EQ(sourceInt(stream.source, AL_BUFFERS_QUEUED), 2);
+    for (ALuint b : queuedBuffers())
+        EXPECT_EQ(bufferInt(b, AL_SIZE), kStreamBufferBytes);
+    EXPECT_EQ(decoderAt(), kStereoFramesPerBuffer);
+}
+
 TEST_F(MusicStreamTest, NonLoopingStreamStopsAndRewindsAtItsEnd)
 {
     std::string path = ogg("once.ogg", 1, 22050, 3300);
