@@ -96,7 +96,16 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
 
     bool up = speed < limit;
     bool down = !up && speed > limit + 2.0f && speed > 2.0f;
-    bool nitro = up && fabsf(e) < 0.08f && turn < 0.3f && speed > 12.0f && distance > 60.0f;
+    // Nitro on a straight: the next few legs run nearly in line.
+    float bendAhead = turn;
+    for (int k = 1; k < 4; k++) {
+        Vector3 a = flat(pointOf((next + k) % checkpointCount) - pointOf((next + k - 1) % checkpointCount));
+        Vector3 b = flat(pointOf((next + k + 1) % checkpointCount) - pointOf((next + k) % checkpointCount));
+        normalise(a);
+        normalise(b);
+        bendAhead += fabsf(headingAngle(a, b));
+    }
+    bool nitro = up && fabsf(e) < 0.1f && bendAhead < 0.25f && speed > 15.0f;
 
     // Stuck against something: back out.
     if (speed < 1.0f) {

@@ -33,11 +33,18 @@ struct SimOptions {
 struct CarStats {
     std::vector<double> lapTimes;  // seconds
     int lastLap = 0;
-    long lapStartFrame = 0;
+    double lapStart = 0.0;  // race clock at the last pass of the start line
     float topSpeed = 0.0f;
     float minY = 1e30f;
     bool leftMap = false;
+    // The player's car only: driving figures.
+    float topNitroSpeed = 0.0f;
+    float maxDrift = 0.0f;
+    float maxDriftScore = 0.0f;
+    long fifthGearFrames = 0;
 };
+
+double clockSeconds(const RaceClock& c) { return c.minutes * 60.0 + c.seconds + c.hundredths / 100.0; }
 
 void usage() {
     fprintf(stderr,
@@ -154,7 +161,7 @@ void printCar(int i, const CarStats& s, int place) {
     const Car& c = cars[i];
     double best = 0.0;
     if (i == 0) {
-        best = bestLapTime.minutes * 60.0 + bestLapTime.seconds + bestLapTime.hundredths / 100.0;
+        best = clockSeconds(bestLapTime);
     } else if (!s.lapTimes.empty()) {
         best = *std::min_element(s.lapTimes.begin(), s.lapTimes.end());
     }
@@ -163,8 +170,13 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s}\n", best, s.topSpeed,
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best, s.topSpeed,
            unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+    if (i == 0) {
+        printf(",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
+               s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01);
+    }
+    printf("}\n");
 }
 
 }  // namespace
@@ -236,11 +248,19 @@ int main(int argc, char** argv) {
                                  p.z > bounds.maxZ + 5 || p.y < bounds.minY - 5)) {
                 s.leftMap = true;
             }
-            // A lap is timed from one pass of the start line to the next.
+            // A lap is timed on the race clock from one pass of the start
+            // line to the next (the player's lap counter stops at the finish).
             if (cars[i].lap != s.lastLap || (i == 0 && raceFinished && finishFrame < 0)) {
-                if (s.lastLap > 0) s.lapTimes.push_back((frame - s.lapStartFrame) * 0.01);
+                double now = clockSeconds(raceTime);
+                if (s.lastLap > 0) s.lapTimes.push_back(now - s.lapStart);
                 s.lastLap = cars[i].lap;
-                s.lapStartFrame = frame;
+                s.lapStart = now;
+            }
+            if (i == 0) {
+                if (keys[VK_SPACE] && cars[0].nitro > 0.0f) s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
+                s.maxDrift = std::max(s.maxDrift, driftLevel);
+                s.maxDriftScore = std::max(s.maxDriftScore, driftScore);
+                if (!countdownRunning && !raceFinished) s.fifthGearFrames += cars[0].gear == 5 ? 1 : 0;
             }
         }
         if (raceFinished && finishFrame < 0) {
@@ -268,7 +288,7 @@ int main(int argc, char** argv) {
     printf("{\"race\":%d,\"seed\":%u,\"laps\":%d,\"frames\":%ld,\"finished\":%s,\"raceTime\":%.2f,"
            "\"checkpointCount\":%d,\"stepMicrosMedian\":%.1f,\"stepMicrosMean\":%.1f,\"mapMinY\":%.2f}\n",
            opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false",
-           raceTime.minutes * 60.0 + raceTime.seconds + raceTime.hundredths / 100.0, checkpointCount, median, mean,
+           clockSeconds(raceTime), checkpointCount, median, mean,
            bounds.valid ? bounds.minY : 0.0f);
 
     const bool finished = raceFinished;
