@@ -1,0 +1,113 @@
+// Loading and unloading real races: a fresh world every time, and the race
+// sounds and music started only as the settings allow.
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "audio/audio.h"
+#include "platform/scripted.h"
+#include "race_fixture.h"
+#include "render/render.h"
+
+class RaceLoad : public ::testing::Test {
+protected:
+    static bool soundDevice;
+
+    static void SetUpTestSuite() {
+        soundDevice = openSoundDevice();
+        if (soundDevice) loadEffectSounds();
+    }
+    static void TearDownTestSuite() {
+        if (soundDevice) {
+            releaseEffectSounds();
+            closeSoundDevice();
+        }
+    }
+    void SetUp() override {
+        struct stat st;
+        if (stat("base/maps/1/map.ms3d", &st) != 0 || stat("base/maps/5/points/level.ai", &st) != 0) {
+            GTEST_SKIP() << "needs the generated maps (korvask-content base)";
+        }
+        scriptedReset();
+        ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+        resetRaceGlobals();
+        gameState = Race;
+        initCarTable();
+        carPower = carTable[0].power;
+    }
+    void TearDown() override { scriptedCloseGLWindow(); }
+
+    void runFrames(int n) {
+        keys[VK_UP] = true;
+        for (int i = 0; i < n; i++) {
+            updateStandings();
+            raceStep();
+            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+        }
+        keys[VK_UP] = false;
+    }
+};
+bool RaceLoad::soundDevice = false;
+
+TEST_F(RaceLoad, ASecondRaceStartsFromAFreshWorld) {
+    srand(3);
+    loadRace(1);
+    ASSERT_NE(raceWorld, nullptr);
+    EXPECT_GT(checkpointCount, 10);
+    EXPECT_GT(collisionMapModel->triangleCount, 0);
+    EXPECT_TRUE(countdownRunning);
+    runFrames(1500);
+    EXPECT_FALSE(countdownRunning);
+    EXPECT_GT(clockValue(raceTime), 0.0f);
+    EXPECT_GT(cars[0].checkpointsPassed, 1);
+    cars[0].nitro = 10.0f;
+    unloadRace();
+    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(collisionMapModel, nullptr);
+    EXPECT_TRUE(countdownRunning);
+    EXPECT_EQ(raceTimer, 0.0f);
+
+    loadRace(5);
+    ASSERT_NE(raceWorld, nullptr);
+    EXPECT_EQ(clockValue(raceTime), 0.0f);
+    EXPECT_EQ(clockValue(lapTime), 0.0f);
+    EXPECT_EQ(clockValue(bestLapTime), 0.0f);
+    EXPECT_EQ(playerPlace, 4);
+    for (int i = 0; i < kRaceCars; i++) {
+        EXPECT_EQ(cars[i].lap, 0);
+        EXPECT_EQ(cars[i].checkpointsPassed, 0);
+        EXPECT_EQ(cars[i].nextCheckpoint, 0);
+        EXPECT_EQ(cars[i].aiWaypoint, 0);
+        EXPECT_EQ(cars[i].nitro, 100.0f);
+        // Race 5 shares race 1's grid.
+        Vector3 p = getPosition(cars[i].body);
+        EXPECT_EQ(p.x, gridOrigin(1).x);
+    }
+    unloadRace();
+}
+
+TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
+    if (!soundDevice) GTEST_SKIP() << "no sound device (run with ALSOFT_DRIVERS=null)";
+    soundEnabled = false;
+    musicEnabled = false;
+    loadRace(1);
+    EXPECT_FALSE(soundEngine1.isPlaying());
+    EXPECT_FALSE(soundWind.isPlaying());
+    EXPECT_FALSE(raceMusic.isPlaying());
+    EXPECT_NE(raceMusic.decoder, nullptr);  // opened all the same
+    unloadRace();
+
+    soundEnabled = true;
+    musicEnabled = true;
+    loadRace(1);
+    EXPECT_TRUE(soundEngine1.isPlaying());
+    EXPECT_TRUE(soundEngine4.isPlaying());
+    EXPECT_TRUE(soundEnginePass.isPlaying());
+    EXPECT_TRUE(soundWind.isPlaying());
+    EXPECT_TRUE(raceMusic.isPlaying());
+    unloadRace();
+    EXPECT_FALSE(soundEngine1.isPlaying());
+    EXPECT_FALSE(raceMusic.isPlaying());
+    soundEnabled = false;
+    musicEnabled = false;
+}
