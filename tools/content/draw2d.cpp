@@ -54,25 +54,45 @@ Image canvasImage(Canvas& canvas, int channels) {
     return image;
 }
 
-// One horizontal box pass over premultiplied channels, with the running sum
-// clamped at the edges (so borders neither darken nor wrap).
-static void boxPass(std::vector<float>& src, std::vector<float>& dst, int w, int h, int radius, bool horizontal) {
-    const int len = horizontal ? w : h, lines = horizontal ? h : w;
+// Box passes over four interleaved premultiplied channels; samples beyond
+// the border repeat the edge, so borders neither darken nor wrap.
+static void boxPassRows(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int radius) {
     const float scale = 1.0f / (2 * radius + 1);
-    for (int line = 0; line < lines; ++line) {
-        for (int c = 0; c < 4; ++c) {
-            auto at = [&](int i) -> float& {
-                i = std::clamp(i, 0, len - 1);
-                const int x = horizontal ? i : line, y = horizontal ? line : i;
-                return src[(static_cast<size_t>(y) * w + x) * 4 + c];
-            };
-            float sum = 0;
-            for (int i = -radius; i <= radius; ++i) sum += at(i);
-            for (int i = 0; i < len; ++i) {
-                const int x = horizontal ? i : line, y = horizontal ? line : i;
-                dst[(static_cast<size_t>(y) * w + x) * 4 + c] = sum * scale;
-                sum += at(i + radius + 1) - at(i - radius);
+    for (int y = 0; y < h; ++y) {
+        const float* in = &src[static_cast<size_t>(y) * w * 4];
+        float* out = &dst[static_cast<size_t>(y) * w * 4];
+        float sum[4] = {0, 0, 0, 0};
+        for (int i = -radius; i <= radius; ++i)
+            for (int c = 0; c < 4; ++c) sum[c] += in[std::clamp(i, 0, w - 1) * 4 + c];
+        for (int x = 0; x < w; ++x) {
+            const float* add = &in[std::min(x + radius + 1, w - 1) * 4];
+            const float* drop = &in[std::max(x - radius, 0) * 4];
+            for (int c = 0; c < 4; ++c) {
+                out[x * 4 + c] = sum[c] * scale;
+                sum[c] += add[c] - drop[c];
             }
+        }
+    }
+}
+
+// The vertical pass sweeps whole rows at a time, keeping one running sum per
+// column, so it reads memory in order.
+static void boxPassColumns(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int radius) {
+    const float scale = 1.0f / (2 * radius + 1);
+    const size_t row = static_cast<size_t>(w) * 4;
+    static std::vector<float> sum;
+    sum.assign(row, 0.0f);
+    for (int i = -radius; i <= radius; ++i) {
+        const float* in = &src[std::clamp(i, 0, h - 1) * row];
+        for (size_t k = 0; k < row; ++k) sum[k] += in[k];
+    }
+    for (int y = 0; y < h; ++y) {
+        float* out = &dst[y * row];
+        const float* add = &src[std::min(y + radius + 1, h - 1) * row];
+        const float* drop = &src[std::max(y - radius, 0) * row];
+        for (size_t k = 0; k < row; ++k) {
+            out[k] = sum[k] * scale;
+            sum[k] += add[k] - drop[k];
         }
     }
 }
@@ -83,7 +103,13 @@ void canvasBlur(Canvas& canvas, int radius) {
     const int w = canvas.width, h = canvas.height;
     uint8_t* data = cairo_image_surface_get_data(canvas.surface);
     const int stride = cairo_image_surface_get_stride(canvas.surface);
-    std::vector<float> a(static_cast<size_t>(w) * h * 4), b(a.size());
+    // Kept between calls: the big glows would otherwise spend most of their
+    // time clearing fresh pages. The interface art is drawn on one thread.
+    static std::vector<float> a, b;
+    if (a.size() < static_cast<size_t>(w) * h * 4) {
+        a.resize(static_cast<size_t>(w) * h * 4);
+        b.resize(a.size());
+    }
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint32_t v = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride)[x];
@@ -92,15 +118,15 @@ void canvasBlur(Canvas& canvas, int radius) {
     // Three box passes of a third of the radius each approximate a Gaussian.
     const int r = std::max(1, radius / 2);
     for (int pass = 0; pass < 3; ++pass) {
-        boxPass(a, b, w, h, r, true);
-        boxPass(b, a, w, h, r, false);
+        boxPassRows(a, b, w, h, r);
+        boxPassColumns(b, a, w, h, r);
     }
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             uint32_t v = 0;
             for (int c = 0; c < 4; ++c) {
-                const long q = std::lround(a[(static_cast<size_t>(y) * w + x) * 4 + c]);
-                v |= static_cast<uint32_t>(std::clamp(q, 0L, 255L)) << (8 * c);
+                const float q = a[(static_cast<size_t>(y) * w + x) * 4 + c] + 0.5f;
+                v |= static_cast<uint32_t>(std::clamp(q, 0.0f, 255.0f)) << (8 * c);
             }
             // Keep the premultiplied invariant (no channel above alpha) after rounding.
             const uint32_t al = v >> 24;

@@ -117,7 +117,7 @@ Image makeTachoFace() {
     cairo_translate(cr, 100, 100);
     cairo_scale(cr, 1, -1);
     setFont(cr, FontCondensedBold, 9);
-    textPathCentred(cr, "x1000 RPM", -30, 34);
+    textPathCentred(cr, "x1000 RPM", 0, -26);
     cairo_set_source_rgb(cr, 0.45, 0.6, 0.75);
     cairo_fill(cr);
     cairo_restore(cr);

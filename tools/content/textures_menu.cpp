@@ -371,8 +371,8 @@ static void drawStreetScene(Canvas& canvas, uint32_t seed, uint32_t tint, double
     for (int side = -1; side <= 1; side += 2)
         for (int i = 0; i < 9; ++i) {
             const double z = 1.0 / (1 + i * 0.7);
-            const double baseX = vanishX + side * (w * 0.75) * z, baseY = horizon + (h - horizon) * z * 0.95;
-            const double top = baseY - 330 * z;
+            const double baseX = vanishX + side * (w * 0.5) * z, baseY = horizon + (h - horizon) * z * 0.95;
+            const double top = baseY - 300 * z;
             cairo_move_to(cr, baseX, baseY);
             cairo_line_to(cr, baseX, top);
             cairo_line_to(cr, baseX - side * 40 * z, top);
@@ -394,8 +394,8 @@ static void drawStreetScene(Canvas& canvas, uint32_t seed, uint32_t tint, double
     for (int side = -1; side <= 1; side += 2)
         for (int i = 0; i < 9; ++i) {
             const double z = 1.0 / (1 + i * 0.7);
-            const double baseX = vanishX + side * (w * 0.75) * z, baseY = horizon + (h - horizon) * z * 0.95;
-            cairo_arc(cr, baseX - side * 40 * z, baseY - 330 * z + 4 * z, std::max(1.0, 6 * z), 0, 2 * kPi);
+            const double baseX = vanishX + side * (w * 0.5) * z, baseY = horizon + (h - horizon) * z * 0.95;
+            cairo_arc(cr, baseX - side * 40 * z, baseY - 300 * z + 4 * z, std::max(1.0, 6 * z), 0, 2 * kPi);
             setRgba(cr, kHotWhite);
             cairo_fill(cr);
         }
@@ -433,14 +433,14 @@ Image makeLoadingPicture(int variant) {
     drawStreetScene(canvas, 10 + variant * 17, tints[variant], vanish[variant]);
     if (variant == 0 || variant == 2) {
         Canvas glow = canvasCreate(800, 600);
-        logoPath(glow.cr, 400, 190, 150);
+        logoPath(glow.cr, 400, 180, 118);
         cairo_set_line_width(glow.cr, 8);
         setRgba(glow.cr, variant == 0 ? kNeonMagenta : kNeonCyan, 0.9);
         cairo_stroke(glow.cr);
         canvasBlur(glow, 18);
         canvasCompose(canvas, glow, CAIRO_OPERATOR_ADD);
         canvasDestroy(glow);
-        drawLogo(cr, 400, 190, 150, true);
+        drawLogo(cr, 400, 180, 118, true);
     } else {
         drawLogo(cr, 250, 100, 80, false);
         // Dark strip behind the loading text.

@@ -1,0 +1,30 @@
+// The effect sounds and music of the content generator, exposed so tests and
+// previews can render single sounds.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "content/synth.h"
+
+struct EffectSound {
+    const char* name;  // file name in base/sound
+    int rate;
+    bool loop;
+};
+constexpr int kEffectSoundCount = 16;
+extern const EffectSound effectSounds[kEffectSoundCount];
+
+// Mono samples in [-1, 1] of effect `index` (the order of effectSounds).
+std::vector<float> renderEffectSound(int index);
+
+// Music: base/music/menu.ogg and 1.ogg to 4.ogg.
+constexpr int kMusicTrackCount = 5;
+extern const char* const musicFileNames[kMusicTrackCount];
+// Interleaved stereo at 44.1 kHz, exactly one seamless loop of the track.
+SampleBuffer renderMusicTrack(int index);
+// Frames (stereo samples) of one loop of the track.
+size_t musicTrackFrames(int index);
+// Encodes interleaved stereo 44.1 kHz samples as an Ogg Vorbis file.
+std::vector<uint8_t> encodeOggVorbis(const SampleBuffer& stereo, int rate, float quality, int serial);
+bool generateMusic(const std::string& musicDir);
