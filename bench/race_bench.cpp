@@ -79,4 +79,8 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     unloadRace();
     scriptedCloseGLWindow();
 }
-BENCHMARK(BM_RaceStepLargestMap)->Unit(benchmark::kMicrosecond)->Iterations(3000)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RaceStepLargestMap)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(3000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);

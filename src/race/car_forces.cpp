@@ -1,12 +1,11 @@
 // Wheel, suspension and tyre forces: each car body's controller turns its
 // four wheel rays into springs, dampers, side forces and rear-wheel drive.
-#include "race/race.h"
-#include "race/race_local.h"
-
 #include <cmath>
 
 #include "app/app.h"
 #include "audio/audio.h"
+#include "race/race.h"
+#include "race/race_local.h"
 
 CarForceListener CarForceController;
 
@@ -108,7 +107,8 @@ void applyCarForces(Car& car, Controller* controller) {
 
     resetSensorIteration(body);
     int i = 0;
-    for (Sensor* sensor = nextSensor(body); sensor != nullptr && i < kWheels; sensor = nextSensor(body), i++) {
+    for (Sensor* sensor = nextSensor(body); sensor != nullptr && i < kWheels;
+         sensor = nextSensor(body), i++) {
         const float k = (i == 2 || i == 3) ? kRearStiffness : kFrontStiffness;
         const float d = getHitDepth(sensor);
         float susp = 1.0f - d;

@@ -1,8 +1,7 @@
 // The car table and the car models, loaded once at start-up.
-#include "race/race.h"
-
 #include <cstdio>
 
+#include "race/race.h"
 #include "render/render.h"
 
 CarTableRow carTable[kCarTableRows];
@@ -10,15 +9,15 @@ Model* carBodyModels[kCarModels];
 Model* carWheelModels[kCarModels];
 
 static const CarTableRow kCarRatings[kCarTableRows] = {
-    {0.50f, 0.52f, 0.53f, 3.96f, 3.88f},  {0.52f, 0.54f, 0.55f, 3.54f, 4.69f},
-    {0.53f, 0.55f, 0.53f, 3.96f, 3.88f},  {0.55f, 0.52f, 0.55f, 3.66f, 4.19f},
-    {0.54f, 0.57f, 0.54f, 3.96f, 3.88f},  {0.56f, 0.54f, 0.58f, 3.54f, 4.69f},
-    {0.57f, 0.55f, 0.60f, 3.96f, 3.88f},  {0.59f, 0.60f, 0.58f, 3.66f, 4.19f},
-    {0.62f, 0.58f, 0.64f, 3.96f, 3.88f},  {0.63f, 0.60f, 0.63f, 3.54f, 4.69f},
-    {0.67f, 0.64f, 0.63f, 3.96f, 3.88f},  {0.66f, 0.67f, 0.68f, 3.66f, 4.19f},
-    {0.68f, 0.70f, 0.67f, 3.62f, 4.30f},  {0.72f, 0.69f, 0.70f, 4.14f, 4.255f},
-    {0.71f, 0.71f, 0.72f, 4.17f, 4.20f},  {0.73f, 0.76f, 0.72f, 4.15f, 4.39f},
-    {0.76f, 0.72f, 0.71f, 4.00f, 4.18f},  {0.75f, 0.74f, 0.76f, 4.14f, 4.125f},
+    {0.50f, 0.52f, 0.53f, 3.96f, 3.88f}, {0.52f, 0.54f, 0.55f, 3.54f, 4.69f},
+    {0.53f, 0.55f, 0.53f, 3.96f, 3.88f}, {0.55f, 0.52f, 0.55f, 3.66f, 4.19f},
+    {0.54f, 0.57f, 0.54f, 3.96f, 3.88f}, {0.56f, 0.54f, 0.58f, 3.54f, 4.69f},
+    {0.57f, 0.55f, 0.60f, 3.96f, 3.88f}, {0.59f, 0.60f, 0.58f, 3.66f, 4.19f},
+    {0.62f, 0.58f, 0.64f, 3.96f, 3.88f}, {0.63f, 0.60f, 0.63f, 3.54f, 4.69f},
+    {0.67f, 0.64f, 0.63f, 3.96f, 3.88f}, {0.66f, 0.67f, 0.68f, 3.66f, 4.19f},
+    {0.68f, 0.70f, 0.67f, 3.62f, 4.30f}, {0.72f, 0.69f, 0.70f, 4.14f, 4.255f},
+    {0.71f, 0.71f, 0.72f, 4.17f, 4.20f}, {0.73f, 0.76f, 0.72f, 4.15f, 4.39f},
+    {0.76f, 0.72f, 0.71f, 4.00f, 4.18f}, {0.75f, 0.74f, 0.76f, 4.14f, 4.125f},
 };
 static_assert(sizeof(kCarRatings) / sizeof(kCarRatings[0]) == kCarTableRows, "one rating row per table row");
 

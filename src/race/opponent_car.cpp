@@ -1,13 +1,12 @@
 // Opponent drivers: follow the waypoints, brake before sharp turns, back out
 // when blocked and right themselves when stopped for good.
-#include "race/race.h"
-#include "race/race_local.h"
-
 #include <cmath>
 
 #include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "race/race.h"
+#include "race/race_local.h"
 
 float opponentSkidLevel = 0.0f;
 int unstickCount[kRaceCars];
@@ -18,16 +17,16 @@ static constexpr float kOpponentWheelRoll = 1.0995574f;
 
 static SoundEffect* engineLoop(int index) {
     switch (index) {
-    case 0:
-        return &soundEngine1;
-    case 1:
-        return &soundEngine2;
-    case 2:
-        return &soundEngine3;
-    case 3:
-        return &soundEngine4;
-    default:
-        return nullptr;
+        case 0:
+            return &soundEngine1;
+        case 1:
+            return &soundEngine2;
+        case 2:
+            return &soundEngine3;
+        case 3:
+            return &soundEngine4;
+        default:
+            return nullptr;
     }
 }
 
@@ -134,7 +133,8 @@ void updateOpponentCar(Car& car, float f) {
     Vector3 forward = t.rotation.rows[0];
     float a = headingAngle(v, forward);
     const bool rollingBack = fabsf(a) >= kHalfPi;
-    car.wheelSpin[0] -= fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
+    car.wheelSpin[0] -=
+        fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
 
     const float pa = carPower * 1.3f;
     updateOpponentEngine(car, f, s);

@@ -1,14 +1,13 @@
 // The Car record and the player's car: keys to drive force and steering, the
 // automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
-#include "race/race.h"
-#include "race/race_local.h"
-
 #include <cmath>
 
 #include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
+#include "race/race.h"
+#include "race/race_local.h"
 
 Car cars[kRaceCars];
 
@@ -21,12 +20,39 @@ float playerSpeed = 0.0f;
 static constexpr float kHalfPi = 1.570796f;
 
 Car::Car()
-    : body(nullptr), suspension{}, index(-1), driveForce(0.0f), targetRpm(0.0f), rpm(0.0f), steer(0.0f),
-      slipGrip(0.0f), wheelSpin{}, aiWaypoint(0), model(0), reverseTimer(0.0f), stuckTimer(0.0f),
-      reversing(false), startRotation(Matrix3::identity()), reverseArmed(false), brakeHeld(false), nitro(0.0f),
-      targetGear(0), gear(0), crashCooldown(0.0f), lap(0), nextCheckpoint(0), checkpointsPassed(0),
-      rearGrip(0.0f), frontGrip(0.0f), frontWheelAxis(), dustLevel(0.0f), dustActive(false),
-      flameColour{1.0f, 1.0f, 1.0f}, flameLevel(0.0f), flameActive(false), smokeLevel(0.0f),
+    : body(nullptr),
+      suspension{},
+      index(-1),
+      driveForce(0.0f),
+      targetRpm(0.0f),
+      rpm(0.0f),
+      steer(0.0f),
+      slipGrip(0.0f),
+      wheelSpin{},
+      aiWaypoint(0),
+      model(0),
+      reverseTimer(0.0f),
+      stuckTimer(0.0f),
+      reversing(false),
+      startRotation(Matrix3::identity()),
+      reverseArmed(false),
+      brakeHeld(false),
+      nitro(0.0f),
+      targetGear(0),
+      gear(0),
+      crashCooldown(0.0f),
+      lap(0),
+      nextCheckpoint(0),
+      checkpointsPassed(0),
+      rearGrip(0.0f),
+      frontGrip(0.0f),
+      frontWheelAxis(),
+      dustLevel(0.0f),
+      dustActive(false),
+      flameColour{1.0f, 1.0f, 1.0f},
+      flameLevel(0.0f),
+      flameActive(false),
+      smokeLevel(0.0f),
       smokeActive(false) {}
 
 Car::~Car() {}
@@ -63,19 +89,19 @@ float headingAngle(const Vector3& a, const Vector3& b) {
 // Target engine speed for an engaged gear at road speed s.
 float gearTargetRpm(int gear, float s) {
     switch (gear) {
-    case 1:
-    case -1:
-        return 1000.0f + 777.7f * s;
-    case 2:
-        return 1000.0f + 542.6f * s;
-    case 3:
-        return 1000.0f + 388.8f * s;
-    case 4:
-        return 1000.0f + 318.2f * s;
-    case 5:
-        return 1000.0f + 272.7f * s;
-    default:
-        return 1000.0f;
+        case 1:
+        case -1:
+            return 1000.0f + 777.7f * s;
+        case 2:
+            return 1000.0f + 542.6f * s;
+        case 3:
+            return 1000.0f + 388.8f * s;
+        case 4:
+            return 1000.0f + 318.2f * s;
+        case 5:
+            return 1000.0f + 272.7f * s;
+        default:
+            return 1000.0f;
     }
 }
 

@@ -45,37 +45,37 @@ constexpr int kRaceCars = 4;
 constexpr int kWheels = 4;
 
 class Car {
-public:
+  public:
     Car();
     virtual ~Car();
 
-    RigidBody* body;           // chassis; owned by raceWorld
-    float suspension[kWheels]; // hit position along each wheel ray, 0.7..0.9
-    int index;                 // position in cars, -1 until a race places it
-    float driveForce;          // per rear wheel in contact; negative brakes or reverses
-    float targetRpm;           // engine speed asked for by gear and road speed
-    float rpm;                 // engine speed following targetRpm
-    float steer;               // front-wheel angle in radians, positive turns left
-    float slipGrip;            // copy of rearGrip for the skid and drift logic
-    float wheelSpin[kWheels];  // rolling angle of each wheel, radians
-    int aiWaypoint;            // opponents: waypoint being driven to
-    int model;                 // car number - 1, 0..11
-    float reverseTimer;        // opponents: seconds spent slow / backing-out countdown
-    float stuckTimer;          // opponents: seconds spent nearly motionless
-    bool reversing;            // opponents: backing out
-    Matrix3 startRotation;     // body rotation on the grid
-    bool reverseArmed;         // the next Down press drives backwards
-    bool brakeHeld;            // Down was the last pedal used
-    float nitro;               // 0..100
-    int targetGear;            // gear chosen from road speed: -1, 1..5
-    int gear;                  // engaged gear: -1, 0 (neutral), 1..5
-    float crashCooldown;       // time since the last crash sound
-    int lap;                   // laps begun
-    int nextCheckpoint;        // index into checkpoints to reach next
-    int checkpointsPassed;     // checkpoints reached since the start
+    RigidBody* body;            // chassis; owned by raceWorld
+    float suspension[kWheels];  // hit position along each wheel ray, 0.7..0.9
+    int index;                  // position in cars, -1 until a race places it
+    float driveForce;           // per rear wheel in contact; negative brakes or reverses
+    float targetRpm;            // engine speed asked for by gear and road speed
+    float rpm;                  // engine speed following targetRpm
+    float steer;                // front-wheel angle in radians, positive turns left
+    float slipGrip;             // copy of rearGrip for the skid and drift logic
+    float wheelSpin[kWheels];   // rolling angle of each wheel, radians
+    int aiWaypoint;             // opponents: waypoint being driven to
+    int model;                  // car number - 1, 0..11
+    float reverseTimer;         // opponents: seconds spent slow / backing-out countdown
+    float stuckTimer;           // opponents: seconds spent nearly motionless
+    bool reversing;             // opponents: backing out
+    Matrix3 startRotation;      // body rotation on the grid
+    bool reverseArmed;          // the next Down press drives backwards
+    bool brakeHeld;             // Down was the last pedal used
+    float nitro;                // 0..100
+    int targetGear;             // gear chosen from road speed: -1, 1..5
+    int gear;                   // engaged gear: -1, 0 (neutral), 1..5
+    float crashCooldown;        // time since the last crash sound
+    int lap;                    // laps begun
+    int nextCheckpoint;         // index into checkpoints to reach next
+    int checkpointsPassed;      // checkpoints reached since the start
     float rearGrip;
     float frontGrip;
-    Vector3 frontWheelAxis;    // world direction of the steered wheels' axles
+    Vector3 frontWheelAxis;  // world direction of the steered wheels' axles
 
     // Effect emitter settings read by the particle drawing each frame.
     float dustLevel;
@@ -187,8 +187,8 @@ struct Standing {
 extern RaceClock raceTime;
 extern RaceClock lapTime;
 extern RaceClock bestLapTime;
-extern int lapCount;        // laps to drive, 4
-extern int playerPlace;     // 1..4, taken from standings at each checkpoint
+extern int lapCount;     // laps to drive, 4
+extern int playerPlace;  // 1..4, taken from standings at each checkpoint
 extern Standing standings[kRaceCars];
 
 // Advances a clock by f hundredths; overshooting hundredths are dropped.

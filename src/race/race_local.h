@@ -1,9 +1,8 @@
 // Helpers shared by the race's own files.
 #pragma once
 
-#include "race/race.h"
-
 #include "audio/audio.h"
+#include "race/race.h"
 
 // Target engine speed of an engaged gear at road speed s.
 float gearTargetRpm(int gear, float s);

@@ -1,7 +1,5 @@
 // Loading and releasing a race: map models, waypoints, the physics world
 // with its track mesh and the four car bodies, the grid and the race music.
-#include "race/race.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -9,6 +7,7 @@
 #include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "race/race.h"
 #include "render/render.h"
 
 PhysicsWorld* raceWorld = nullptr;
@@ -232,8 +231,8 @@ void loadRace(int raceNumber) {
     loadedRaceNumber = raceNumber;
     buildRaceWorld();
 
-    static const char* const kRaceTracks[4] = {
-        ".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg", ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
+    static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
+                                               ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
     raceMusicIndex = rand() % 4;
     raceMusic.open(kRaceTracks[raceMusicIndex], true, true);
     if (musicEnabled) {

@@ -1,8 +1,7 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
-#include "race/race.h"
-
 #include "app/app.h"
+#include "race/race.h"
 
 RaceClock raceTime;
 RaceClock lapTime;

@@ -1,11 +1,10 @@
 // The map's waypoint file: checkpoints for every car, the path for opponents.
-#include "race/race.h"
-
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
+#include "race/race.h"
 
 Checkpoint checkpoints[kMaxCheckpoints];
 int checkpointCount = 0;

@@ -35,7 +35,7 @@ inline void resetRaceGlobals() {
 }
 
 class RaceWorldTest : public ::testing::Test {
-protected:
+  protected:
     PhysicsWorld* world = nullptr;
 
     void SetUp() override {

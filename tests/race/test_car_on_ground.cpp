@@ -7,7 +7,7 @@
 
 // A flat square of ground at height 0, two triangles, wound to face up.
 class FlatGround : public RaceWorldTest {
-protected:
+  protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
         static const Vector3 corners[4] = {Vector3(-5000, 0, -5000), Vector3(5000, 0, -5000),
@@ -100,9 +100,8 @@ TEST_F(FlatGround, FreeRollingCarComesToRest) {
 
 TEST_F(FlatGround, OpponentsLapAnOval) {
     // A 400 x 200 rectangle with rounded corners cut by waypoints.
-    const float pts[][2] = {{0, 0},     {100, 0},   {200, 0},    {260, 20},  {290, 80},  {290, 120},
-                            {260, 180}, {200, 200}, {100, 200},  {0, 200},   {-60, 180}, {-90, 120},
-                            {-90, 80},  {-60, 20}};
+    const float pts[][2] = {{0, 0},     {100, 0},   {200, 0}, {260, 20},  {290, 80},  {290, 120}, {260, 180},
+                            {200, 200}, {100, 200}, {0, 200}, {-60, 180}, {-90, 120}, {-90, 80},  {-60, 20}};
     checkpointCount = (int)(sizeof pts / sizeof pts[0]);
     for (int i = 0; i < checkpointCount; i++) checkpoints[i] = {pts[i][0], 0.0f, pts[i][1], 0, 0};
     for (int i = 1; i < kRaceCars; i++) {

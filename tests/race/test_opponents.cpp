@@ -4,7 +4,7 @@
 #include "race_fixture.h"
 
 class Opponent : public RaceWorldTest {
-protected:
+  protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
         checkpointCount = 2;

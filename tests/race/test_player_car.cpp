@@ -15,9 +15,9 @@ TEST_F(PlayerCar, GearBandsAndTheirForces) {
         float force;
         int gear;
     } bands[] = {
-        {0.5f, 140 * kP, 1}, {9.0f, 140 * kP, 1},  {9.5f, 120 * kP, 2},  {12.9f, 120 * kP, 2},
+        {0.5f, 140 * kP, 1},  {9.0f, 140 * kP, 1},  {9.5f, 120 * kP, 2}, {12.9f, 120 * kP, 2},
         {13.0f, 100 * kP, 3}, {18.0f, 100 * kP, 3}, {18.5f, 80 * kP, 4}, {22.0f, 80 * kP, 4},
-        {22.5f, 60 * kP, 5}, {40.0f, 60 * kP, 5},
+        {22.5f, 60 * kP, 5},  {40.0f, 60 * kP, 5},
     };
     keys[VK_UP] = true;
     for (const Band& b : bands) {
@@ -166,7 +166,7 @@ TEST_F(PlayerCar, DriftRefillsNitroAndScoreFallsToZeroAtLevelOne) {
 }
 
 class PlayerLaps : public RaceWorldTest {
-protected:
+  protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
         checkpointCount = 3;

@@ -10,7 +10,7 @@
 #include "render/render.h"
 
 class RaceLoad : public ::testing::Test {
-protected:
+  protected:
     static bool soundDevice;
 
     static void SetUpTestSuite() {
@@ -42,7 +42,8 @@ protected:
         for (int i = 0; i < n; i++) {
             updateStandings();
             raceStep();
-            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+                runCountdown();
         }
         keys[VK_UP] = false;
     }

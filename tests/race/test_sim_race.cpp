@@ -60,5 +60,9 @@ static void runRace(int race) {
     EXPECT_EQ(carsSeen, 4) << all;
 }
 
-TEST(SimRace, FinishesRaceOne) { runRace(1); }
-TEST(SimRace, FinishesRaceSeven) { runRace(7); }
+TEST(SimRace, FinishesRaceOne) {
+    runRace(1);
+}
+TEST(SimRace, FinishesRaceSeven) {
+    runRace(7);
+}

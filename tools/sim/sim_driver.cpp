@@ -5,14 +5,18 @@
 
 #include "app/app.h"
 
-static float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+static float clampf(float v, float lo, float hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 static Vector3 pointOf(int i) {
     const Checkpoint& c = checkpoints[i];
     return Vector3(c.x, c.y, c.z);
 }
 
-static Vector3 flat(const Vector3& v) { return Vector3(v.x, 0.0f, v.z); }
+static Vector3 flat(const Vector3& v) {
+    return Vector3(v.x, 0.0f, v.z);
+}
 
 static void setKeys(bool up, bool down, bool left, bool right, bool space) {
     keys[VK_UP] = up;

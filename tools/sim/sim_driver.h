@@ -5,9 +5,9 @@
 #include "race/race.h"
 
 struct DriverState {
-    int slowFrames;     // frames in a row below walking pace while racing
-    int recoverFrame;   // > 0 while backing out of a dead end, counts the manoeuvre
-    int recoverSteer;   // +1 left, -1 right while backing out
+    int slowFrames;    // frames in a row below walking pace while racing
+    int recoverFrame;  // > 0 while backing out of a dead end, counts the manoeuvre
+    int recoverSteer;  // +1 left, -1 right while backing out
 };
 
 // Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] for the coming frame.

@@ -44,7 +44,9 @@ struct CarStats {
     long fifthGearFrames = 0;
 };
 
-double clockSeconds(const RaceClock& c) { return c.minutes * 60.0 + c.seconds + c.hundredths / 100.0; }
+double clockSeconds(const RaceClock& c) {
+    return c.minutes * 60.0 + c.seconds + c.hundredths / 100.0;
+}
 
 void usage() {
     fprintf(stderr,
@@ -165,16 +167,19 @@ void printCar(int i, const CarStats& s, int place) {
     } else if (!s.lapTimes.empty()) {
         best = *std::min_element(s.lapTimes.begin(), s.lapTimes.end());
     }
-    printf("{\"car\":%d,\"model\":%d,\"laps\":%d,\"checkpoints\":%d,\"finished\":%s,\"place\":%d,\"lapTimes\":[", i,
-           c.model, completedLaps(i), c.checkpointsPassed, (i == 0 && raceFinished) ? "true" : "false", place);
+    printf(
+        "{\"car\":%d,\"model\":%d,\"laps\":%d,\"checkpoints\":%d,\"finished\":%s,\"place\":%d,\"lapTimes\":[",
+        i, c.model, completedLaps(i), c.checkpointsPassed, (i == 0 && raceFinished) ? "true" : "false",
+        place);
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best, s.topSpeed,
-           unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best,
+           s.topSpeed, unstickCount[i], s.minY, s.leftMap ? "true" : "false");
     if (i == 0) {
-        printf(",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
-               s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01);
+        printf(
+            ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
+            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01);
     }
     printf("}\n");
 }
@@ -257,7 +262,8 @@ int main(int argc, char** argv) {
                 s.lapStart = now;
             }
             if (i == 0) {
-                if (keys[VK_SPACE] && cars[0].nitro > 0.0f) s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
+                if (keys[VK_SPACE] && cars[0].nitro > 0.0f)
+                    s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
                 s.maxDrift = std::max(s.maxDrift, driftLevel);
                 s.maxDriftScore = std::max(s.maxDriftScore, driftScore);
                 if (!countdownRunning && !raceFinished) s.fifthGearFrames += cars[0].gear == 5 ? 1 : 0;
@@ -285,11 +291,11 @@ int main(int argc, char** argv) {
     double mean = 0.0;
     for (double m : sorted) mean += m;
     if (!sorted.empty()) mean /= (double)sorted.size();
-    printf("{\"race\":%d,\"seed\":%u,\"laps\":%d,\"frames\":%ld,\"finished\":%s,\"raceTime\":%.2f,"
-           "\"checkpointCount\":%d,\"stepMicrosMedian\":%.1f,\"stepMicrosMean\":%.1f,\"mapMinY\":%.2f}\n",
-           opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false",
-           clockSeconds(raceTime), checkpointCount, median, mean,
-           bounds.valid ? bounds.minY : 0.0f);
+    printf(
+        "{\"race\":%d,\"seed\":%u,\"laps\":%d,\"frames\":%ld,\"finished\":%s,\"raceTime\":%.2f,"
+        "\"checkpointCount\":%d,\"stepMicrosMedian\":%.1f,\"stepMicrosMean\":%.1f,\"mapMinY\":%.2f}\n",
+        opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false", clockSeconds(raceTime),
+        checkpointCount, median, mean, bounds.valid ? bounds.minY : 0.0f);
 
     const bool finished = raceFinished;
     unloadRace();
