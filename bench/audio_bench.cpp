@@ -1,23 +1,21 @@
 // Cost of the music's per-frame refill, of opening a race's music and of
 // reading an effect sound, on real files from the outside corpus.
-#include "audio/audio.h"
-
 #include <AL/al.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "audio/audio.h"
+
 namespace {
 
-std::string corpusPath(const char* name)
-{
+std::string corpusPath(const char* name) {
     std::string self = __FILE__;
     return self.substr(0, self.rfind("/bench/")) + "/../shared/corpus/" + name;
 }
 
-bool soundDevice()
-{
+bool soundDevice() {
     static bool opened = false;
     if (!opened) {
         setenv("ALSOFT_DRIVERS", "null", 0);
@@ -29,8 +27,7 @@ bool soundDevice()
 
 // One refill of a streamed buffer: 262144 bytes, about 1.5 s of 44.1 kHz
 // stereo, decoded and uploaded. Runs on the frame that finds a buffer played.
-void BM_StreamRefill(benchmark::State& state)
-{
+void BM_StreamRefill(benchmark::State& state) {
     MusicStream music;
     if (!soundDevice() || !music.open(corpusPath("ogg/sfml/doodle_pop.ogg").c_str(), true, true)) {
         state.SkipWithError("no device or no corpus");
@@ -45,8 +42,7 @@ void BM_StreamRefill(benchmark::State& state)
     bufferRegistry[buffer] = record;
     for (auto _ : state) {
         bool full = music.fill(buffer, kStreamBufferBytes);
-        if (!full)
-            music.rewind();
+        if (!full) music.rewind();
         benchmark::DoNotOptimize(full);
     }
     state.SetBytesProcessed((int64_t)state.iterations() * kStreamBufferBytes);
@@ -57,8 +53,7 @@ void BM_StreamRefill(benchmark::State& state)
 BENCHMARK(BM_StreamRefill)->Unit(benchmark::kMillisecond);
 
 // What loadRace pays for its music: open, decode two buffers, close.
-void BM_OpenCloseRaceMusic(benchmark::State& state)
-{
+void BM_OpenCloseRaceMusic(benchmark::State& state) {
     MusicStream music;
     if (!soundDevice()) {
         state.SkipWithError("no device");
@@ -74,8 +69,7 @@ void BM_OpenCloseRaceMusic(benchmark::State& state)
 BENCHMARK(BM_OpenCloseRaceMusic)->Unit(benchmark::kMillisecond);
 
 // Reading a 434 KB WAV effect (start-up cost per sound).
-void BM_ReadWavFile(benchmark::State& state)
-{
+void BM_ReadWavFile(benchmark::State& state) {
     std::string path = corpusPath("wav/go-audio/flloop.wav");
     WavSound wav;
     for (auto _ : state) {
@@ -86,4 +80,4 @@ void BM_ReadWavFile(benchmark::State& state)
 }
 BENCHMARK(BM_ReadWavFile)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

@@ -59,10 +59,10 @@ bool checkAlError();
 
 // OpenAL sample formats, so that callers outside this folder can name them.
 enum SoundFormat : int {
-    SoundFormatMono8 = 0x1100,    // AL_FORMAT_MONO8
-    SoundFormatMono16 = 0x1101,   // AL_FORMAT_MONO16
-    SoundFormatStereo8 = 0x1102,  // AL_FORMAT_STEREO8
-    SoundFormatStereo16 = 0x1103, // AL_FORMAT_STEREO16
+    SoundFormatMono8 = 0x1100,     // AL_FORMAT_MONO8
+    SoundFormatMono16 = 0x1101,    // AL_FORMAT_MONO16
+    SoundFormatStereo8 = 0x1102,   // AL_FORMAT_STEREO8
+    SoundFormatStereo16 = 0x1103,  // AL_FORMAT_STEREO16
 };
 
 // What readWavFile yields: a missing or unusable file gives silence, that is
@@ -107,22 +107,22 @@ struct SoundEffect {
 };
 
 // For the whole run, loaded by loadEffectSounds in this order.
-extern SoundEffect soundEngine1;    // player's engine loop ("base/sound/en1.wav")
-extern SoundEffect soundEngine2;    // opponents' engine loops (en2 .. en4)
+extern SoundEffect soundEngine1;  // player's engine loop ("base/sound/en1.wav")
+extern SoundEffect soundEngine2;  // opponents' engine loops (en2 .. en4)
 extern SoundEffect soundEngine3;
 extern SoundEffect soundEngine4;
-extern SoundEffect soundCrash0;     // crash sounds by impact strength (cr0 .. cr3)
+extern SoundEffect soundCrash0;  // crash sounds by impact strength (cr0 .. cr3)
 extern SoundEffect soundCrash1;
 extern SoundEffect soundCrash2;
 extern SoundEffect soundCrash3;
-extern SoundEffect soundStart;      // tyre squeal loop ("st.wav")
-extern SoundEffect soundPoint;      // checkpoint chime
-extern SoundEffect soundEnginePass; // player's engine when off the throttle
-extern SoundEffect soundGear;       // gear change
-extern SoundEffect soundNitro;      // nitro loop
-extern SoundEffect soundWind;       // wind loop
-extern SoundEffect soundMenu1;      // menu click
-extern SoundEffect soundMenu2;      // menu hover
+extern SoundEffect soundStart;       // tyre squeal loop ("st.wav")
+extern SoundEffect soundPoint;       // checkpoint chime
+extern SoundEffect soundEnginePass;  // player's engine when off the throttle
+extern SoundEffect soundGear;        // gear change
+extern SoundEffect soundNitro;       // nitro loop
+extern SoundEffect soundWind;        // wind loop
+extern SoundEffect soundMenu1;       // menu click
+extern SoundEffect soundMenu2;       // menu hover
 
 constexpr int kEffectSoundCount = 16;
 
@@ -136,8 +136,8 @@ void stopRaceSounds();
 // ---------------------------------------------------------------------------
 // Music streams.
 
-constexpr int kStreamBufferBytes = 0x40000; // bytes decoded into each streamed buffer
-constexpr int kStreamBufferCount = 2;       // buffers queued per streamed object
+constexpr int kStreamBufferBytes = 0x40000;  // bytes decoded into each streamed buffer
+constexpr int kStreamBufferCount = 2;        // buffers queued per streamed object
 // A decoder reporting errors this many times in a row is treated as ended, so
 // a broken stream costs a bounded amount of work per frame.
 constexpr int kMaxDecodeErrors = 32;
@@ -159,7 +159,7 @@ struct RegisteredBuffer {
 extern std::map<uint32_t, RegisteredBuffer> bufferRegistry;
 
 class MusicStream {
-public:
+  public:
     float velocity[3];
     float position[3];
     // Repeats the source for code that reads a sound's first field.
@@ -206,7 +206,7 @@ public:
     // the buffer was filled completely, false at the end of the stream.
     bool fill(uint32_t buffer, int byteCount);
 
-private:
+  private:
     int fillBytes(uint32_t buffer, int byteCount, bool* ended);
     bool openOgg(const char* name, bool streamedFlag);
     bool openWav(const char* name);

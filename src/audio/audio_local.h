@@ -1,10 +1,10 @@
 // Shared by the audio module's own files: the OpenAL and decoder headers.
 #pragma once
 
-#include "audio/audio.h"
-
 #include <AL/al.h>
 #include <AL/alc.h>
+
+#include "audio/audio.h"
 
 static_assert(SoundFormatMono8 == AL_FORMAT_MONO8, "SoundFormat mirrors OpenAL");
 static_assert(SoundFormatMono16 == AL_FORMAT_MONO16, "SoundFormat mirrors OpenAL");

@@ -1,14 +1,14 @@
 // Music: Ogg Vorbis decoded into a small queue of OpenAL buffers refilled once
 // per frame, and whole-file WAV or Ogg sounds shared through bufferRegistry.
-#include "audio/audio.h"
-#include "audio/audio_local.h"
-#include "platform/platform.h"
-
 #include <vorbis/vorbisfile.h>
 
 #include <cctype>
 #include <cstring>
 #include <memory>
+
+#include "audio/audio.h"
+#include "audio/audio_local.h"
+#include "platform/platform.h"
 
 std::map<uint32_t, RegisteredBuffer> bufferRegistry;
 MusicStream menuMusic;
@@ -16,45 +16,44 @@ MusicStream raceMusic;
 
 // The decoder reads the music file through these; the file stays ours, so
 // the close callback leaves it open for close() to shut.
-static size_t readCallback(void* buffer, size_t size, size_t count, void* dataSource)
-{
+static size_t readCallback(void* buffer, size_t size, size_t count, void* dataSource) {
     FILE* file = (FILE*)dataSource;
-    if (!file || size == 0)
-        return 0;
+    if (!file || size == 0) return 0;
     return std::fread(buffer, size, count, file);
 }
 
-static int seekCallback(void* dataSource, ogg_int64_t offset, int whence)
-{
+static int seekCallback(void* dataSource, ogg_int64_t offset, int whence) {
     FILE* file = (FILE*)dataSource;
-    if (!file)
-        return -1;
+    if (!file) return -1;
     std::clearerr(file);
     int origin;
     switch (whence) {
-    case 0: origin = SEEK_SET; break;
-    case 1: origin = SEEK_CUR; break;
-    case 2: origin = SEEK_END; break;
-    default: return -1;
+        case 0:
+            origin = SEEK_SET;
+            break;
+        case 1:
+            origin = SEEK_CUR;
+            break;
+        case 2:
+            origin = SEEK_END;
+            break;
+        default:
+            return -1;
     }
-    if (fseeko(file, (off_t)offset, origin) != 0 || std::ferror(file))
-        return -1;
+    if (fseeko(file, (off_t)offset, origin) != 0 || std::ferror(file)) return -1;
     return 0;
 }
 
-static int closeCallback(void*)
-{
+static int closeCallback(void*) {
     return 0;
 }
 
-static long tellCallback(void* dataSource)
-{
+static long tellCallback(void* dataSource) {
     FILE* file = (FILE*)dataSource;
     return file ? (long)ftello(file) : -1;
 }
 
-static uint32_t findWholeFileBuffer(const char* name)
-{
+static uint32_t findWholeFileBuffer(const char* name) {
     for (const auto& entry : bufferRegistry) {
         if (!entry.second.streamed && entry.second.fileName == name && alIsBuffer(entry.first))
             return entry.first;
@@ -62,40 +61,42 @@ static uint32_t findWholeFileBuffer(const char* name)
     return 0;
 }
 
-static void registerBuffer(uint32_t buffer, const char* name, int rate, int format, bool streamed)
-{
+static void registerBuffer(uint32_t buffer, const char* name, int rate, int format, bool streamed) {
     bufferRegistry[buffer] = RegisteredBuffer{buffer, name, rate, format, streamed};
 }
 
 MusicStream::MusicStream()
-    : velocity{0, 0, 0}, position{0, 0, 0}, sourceCopy(0), loop(false), source(0), decoder(nullptr),
-      comment(nullptr), info(nullptr), file(nullptr), streamed(false), streamBuffers{}, streamBufferCount(0),
-      endQueued(false), playRequested(false)
-{
-}
+    : velocity{0, 0, 0},
+      position{0, 0, 0},
+      sourceCopy(0),
+      loop(false),
+      source(0),
+      decoder(nullptr),
+      comment(nullptr),
+      info(nullptr),
+      file(nullptr),
+      streamed(false),
+      streamBuffers{},
+      streamBufferCount(0),
+      endQueued(false),
+      playRequested(false) {}
 
 // Globals outlive the sound device, so only the decoder and the file are let
 // go here; OpenAL objects are released by close() while a context exists.
-MusicStream::~MusicStream()
-{
+MusicStream::~MusicStream() {
     if (decoder) {
         ov_clear(decoder);
         delete decoder;
     }
-    if (file)
-        std::fclose(file);
+    if (file) std::fclose(file);
 }
 
-bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag)
-{
+bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag) {
     // Reopening (the race music every race) first lets go of the last file.
-    if (source || decoder || file)
-        close();
-    if (!name)
-        return false;
+    if (source || decoder || file) close();
+    if (!name) return false;
     FILE* probe = platformOpenFile(name, "rb");
-    if (!probe)
-        return false;
+    if (!probe) return false;
     std::fclose(probe);
 
     loop = loopFlag;
@@ -113,8 +114,7 @@ bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag)
     const char* dot = std::strrchr(name, '.');
     char extension[4] = {0, 0, 0, 0};
     if (dot && std::strlen(dot + 1) == 3) {
-        for (int i = 0; i < 3; ++i)
-            extension[i] = (char)std::toupper((unsigned char)dot[1 + i]);
+        for (int i = 0; i < 3; ++i) extension[i] = (char)std::toupper((unsigned char)dot[1 + i]);
     }
     bool opened = false;
     if (std::strcmp(extension, "WAV") == 0)
@@ -130,18 +130,16 @@ bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag)
     return true;
 }
 
-bool MusicStream::openWav(const char* name)
-{
+bool MusicStream::openWav(const char* name) {
     streamed = false;
     uint32_t buffer = findWholeFileBuffer(name);
     if (!buffer) {
         alGenBuffers(1, &buffer);
-        if (!checkAlError())
-            return false;
+        if (!checkAlError()) return false;
         WavSound wav;
         readWavFile(name, &wav);
-        alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(), (ALsizei)wav.data.size(),
-                     wav.frequency);
+        alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(),
+                     (ALsizei)wav.data.size(), wav.frequency);
         if (!checkAlError()) {
             alDeleteBuffers(1, &buffer);
             return false;
@@ -155,11 +153,9 @@ bool MusicStream::openWav(const char* name)
     return true;
 }
 
-bool MusicStream::openOgg(const char* name, bool streamedFlag)
-{
+bool MusicStream::openOgg(const char* name, bool streamedFlag) {
     file = platformOpenFile(name, "rb");
-    if (!file)
-        return false;
+    if (!file) return false;
     decoder = new OggVorbis_File();
     ov_callbacks callbacks = {readCallback, seekCallback, closeCallback, tellCallback};
     if (ov_open_callbacks(file, decoder, nullptr, 0, callbacks) < 0) {
@@ -183,8 +179,7 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag)
         // the file at once in a looping source.
         alSourcei(source, AL_LOOPING, AL_FALSE);
         alGenBuffers(kStreamBufferCount, streamBuffers);
-        if (!checkAlError())
-            return false;
+        if (!checkAlError()) return false;
         streamBufferCount = kStreamBufferCount;
         for (int i = 0; i < streamBufferCount; ++i)
             registerBuffer(streamBuffers[i], name, rate, format, true);
@@ -194,11 +189,9 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag)
     uint32_t buffer = findWholeFileBuffer(name);
     if (!buffer) {
         ogg_int64_t samples = ov_pcm_total(decoder, -1);
-        if (samples < 0 || samples * 4 > kMaxWholeFileBytes)
-            return false;
+        if (samples < 0 || samples * 4 > kMaxWholeFileBytes) return false;
         alGenBuffers(1, &buffer);
-        if (!checkAlError())
-            return false;
+        if (!checkAlError()) return false;
         registerBuffer(buffer, name, rate, format, false);
         fill(buffer, (int)(samples * 4));
     }
@@ -209,23 +202,19 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag)
 // Fills the stream's buffers from the decoder's position and queues them. A
 // looping stream that ends inside a buffer continues from the start in the
 // next one; a non-looping one queues its last audio and stops refilling.
-bool MusicStream::primeQueue()
-{
+bool MusicStream::primeQueue() {
     for (int i = 0; i < streamBufferCount; ++i) {
         uint32_t buffer = streamBuffers[i];
         bool ended = false;
         int bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
         if (ended) {
             ov_pcm_seek(decoder, 0);
-            if (bytes == 0 && loop)
-                bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
-            if (ended)
-                ov_pcm_seek(decoder, 0);
+            if (bytes == 0 && loop) bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
+            if (ended) ov_pcm_seek(decoder, 0);
         }
         if (bytes > 0) {
             alSourceQueueBuffers(source, 1, &buffer);
-            if (!checkAlError())
-                return false;
+            if (!checkAlError()) return false;
         }
         if (ended && !loop) {
             endQueued = true;
@@ -235,14 +224,11 @@ bool MusicStream::primeQueue()
     return true;
 }
 
-int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended)
-{
+int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
     *ended = true;
-    if (byteCount <= 0 || !decoder)
-        return 0;
+    if (byteCount <= 0 || !decoder) return 0;
     auto registered = bufferRegistry.find(buffer);
-    if (registered == bufferRegistry.end())
-        return 0;
+    if (registered == bufferRegistry.end()) return 0;
 
     std::unique_ptr<char[]> pcm(new char[(size_t)byteCount]);
     int filled = 0;
@@ -251,13 +237,11 @@ int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended)
     while (filled < byteCount) {
         int bitstream = 0;
         last = ov_read(decoder, pcm.get() + filled, byteCount - filled, 0, 2, 1, &bitstream);
-        if (last == 0)
-            break;
+        if (last == 0) break;
         if (last < 0) {
             // Holes in the stream are skipped; a decoder that never recovers
             // is taken as ended rather than spun on forever.
-            if (++errorsInRow >= kMaxDecodeErrors)
-                break;
+            if (++errorsInRow >= kMaxDecodeErrors) break;
             continue;
         }
         errorsInRow = 0;
@@ -271,24 +255,19 @@ int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended)
     return filled;
 }
 
-bool MusicStream::fill(uint32_t buffer, int byteCount)
-{
-    if (byteCount == 0)
-        return false;
+bool MusicStream::fill(uint32_t buffer, int byteCount) {
+    if (byteCount == 0) return false;
     bool ended = false;
     fillBytes(buffer, byteCount, &ended);
     return !ended;
 }
 
-void MusicStream::update()
-{
-    if (!streamed || !decoder || !source)
-        return;
+void MusicStream::update() {
+    if (!streamed || !decoder || !source) return;
     ALint state = AL_STOPPED;
     if (endQueued) {
         alGetSourcei(source, AL_SOURCE_STATE, &state);
-        if (state == AL_STOPPED)
-            restartAfterEnd();
+        if (state == AL_STOPPED) restartAfterEnd();
         return;
     }
 
@@ -297,8 +276,7 @@ void MusicStream::update()
     for (; processed > 0; --processed) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(source, 1, &buffer);
-        if (!checkAlError())
-            return;
+        if (!checkAlError()) return;
         bool ended = false;
         int bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
         if (ended) {
@@ -306,8 +284,7 @@ void MusicStream::update()
             if (!loop) {
                 if (bytes > 0) {
                     alSourceQueueBuffers(source, 1, &buffer);
-                    if (!checkAlError())
-                        return;
+                    if (!checkAlError()) return;
                 }
                 endQueued = true;
                 return;
@@ -316,28 +293,24 @@ void MusicStream::update()
             // empty: take it from the start instead of replaying stale audio.
             if (bytes == 0) {
                 bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
-                if (ended)
-                    ov_pcm_seek(decoder, 0);
+                if (ended) ov_pcm_seek(decoder, 0);
             }
         }
         if (bytes > 0) {
             alSourceQueueBuffers(source, 1, &buffer);
-            if (!checkAlError())
-                return;
+            if (!checkAlError()) return;
         }
     }
 
     if (playRequested) {
         alGetSourcei(source, AL_SOURCE_STATE, &state);
-        if (state == AL_STOPPED)
-            alSourcePlay(source);
+        if (state == AL_STOPPED) alSourcePlay(source);
     }
 }
 
 // The last audio of a non-looping stream has played: rebuild the queue from
 // the first sample and leave the source rewound, ready to play again.
-void MusicStream::restartAfterEnd()
-{
+void MusicStream::restartAfterEnd() {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     alGetError();
@@ -349,29 +322,23 @@ void MusicStream::restartAfterEnd()
 }
 
 // Like the effect sounds, a stream that never opened ignores these.
-void MusicStream::play()
-{
-    if (!source)
-        return;
+void MusicStream::play() {
+    if (!source) return;
     alSourcePlay(source);
     playRequested = true;
 }
 
-void MusicStream::stop()
-{
-    if (source)
-        alSourceStop(source);
+void MusicStream::stop() {
+    if (source) alSourceStop(source);
     playRequested = false;
 }
 
-void MusicStream::rewind()
-{
+void MusicStream::rewind() {
     if (streamed && endQueued && decoder && source) {
         restartAfterEnd();
         return;
     }
-    if (decoder)
-        ov_pcm_seek(decoder, 0);
+    if (decoder) ov_pcm_seek(decoder, 0);
     if (source) {
         alSourceStop(source);
         alSourceRewind(source);
@@ -379,40 +346,32 @@ void MusicStream::rewind()
     playRequested = false;
 }
 
-void MusicStream::setGain(float gain)
-{
-    if (source)
-        alSourcef(source, AL_GAIN, gain);
+void MusicStream::setGain(float gain) {
+    if (source) alSourcef(source, AL_GAIN, gain);
 }
 
-bool MusicStream::isPlaying() const
-{
+bool MusicStream::isPlaying() const {
     ALint state = AL_STOPPED;
-    if (source)
-        alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (source) alGetSourcei(source, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
 
-void MusicStream::releaseStreamBuffers()
-{
+void MusicStream::releaseStreamBuffers() {
     for (int i = 0; i < streamBufferCount; ++i) {
         ALuint buffer = streamBuffers[i];
         bufferRegistry.erase(buffer);
-        if (buffer && alIsBuffer(buffer))
-            alDeleteBuffers(1, &buffer);
+        if (buffer && alIsBuffer(buffer)) alDeleteBuffers(1, &buffer);
         streamBuffers[i] = 0;
     }
     streamBufferCount = 0;
 }
 
-void MusicStream::close()
-{
+void MusicStream::close() {
     if (source) {
         alSourceStop(source);
         // Detaching the queue first lets the streamed buffers be deleted.
         alSourcei(source, AL_BUFFER, 0);
-        if (alIsSource(source))
-            alDeleteSources(1, &source);
+        if (alIsSource(source)) alDeleteSources(1, &source);
     }
     releaseStreamBuffers();
     source = 0;

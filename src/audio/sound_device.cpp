@@ -1,12 +1,11 @@
 // The OpenAL device and context, the listener and the error report.
+#include <cstring>
+
 #include "audio/audio.h"
 #include "audio/audio_local.h"
 #include "platform/platform.h"
 
-#include <cstring>
-
-bool openSoundDevice()
-{
+bool openSoundDevice() {
     // Nothing on Linux answers to the game's device name: the default device
     // plays the same role.
     const char* name = std::strcmp(kSoundDeviceName, "DirectSound3D") == 0 ? nullptr : kSoundDeviceName;
@@ -18,8 +17,7 @@ bool openSoundDevice()
     ALCcontext* context = alcCreateContext(device, nullptr);
     if (!context || !alcMakeContextCurrent(context)) {
         std::fprintf(stderr, "korvask: the sound device opened but refused a context\n");
-        if (context)
-            alcDestroyContext(context);
+        if (context) alcDestroyContext(context);
         alcCloseDevice(device);
         return false;
     }
@@ -27,17 +25,14 @@ bool openSoundDevice()
     return true;
 }
 
-void closeSoundDevice()
-{
+void closeSoundDevice() {
     ALCcontext* context = alcGetCurrentContext();
-    if (!context)
-        return;
+    if (!context) return;
     // Whole-file music buffers are shared by name and outlive their streams;
     // the device is the last owner they have.
     for (auto& entry : bufferRegistry) {
         ALuint buffer = entry.first;
-        if (alIsBuffer(buffer))
-            alDeleteBuffers(1, &buffer);
+        if (alIsBuffer(buffer)) alDeleteBuffers(1, &buffer);
     }
     bufferRegistry.clear();
     alGetError();
@@ -45,27 +40,22 @@ void closeSoundDevice()
     ALCdevice* device = alcGetContextsDevice(context);
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(context);
-    if (device)
-        alcCloseDevice(device);
+    if (device) alcCloseDevice(device);
 }
 
-void setInverseDistanceModel()
-{
+void setInverseDistanceModel() {
     alDistanceModel(AL_INVERSE_DISTANCE);
 }
 
-void setListener(const float position[3], const float velocity[3], const float orientation[6])
-{
+void setListener(const float position[3], const float velocity[3], const float orientation[6]) {
     alListenerfv(AL_POSITION, position);
     alListenerfv(AL_VELOCITY, velocity);
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-bool checkAlError()
-{
+bool checkAlError() {
     ALenum error = alGetError();
-    if (error == AL_NO_ERROR)
-        return true;
+    if (error == AL_NO_ERROR) return true;
     const char* reason = alGetString(error);
     char text[256];
     std::snprintf(text, sizeof text, "OpenAL error: %s", reason ? reason : "");

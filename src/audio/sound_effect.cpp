@@ -27,28 +27,19 @@ struct EffectSoundFile {
 
 // Load order, which is also the release order.
 static const EffectSoundFile kEffectSoundFiles[] = {
-    {&soundEngine1, "base/sound/en1.wav", true},
-    {&soundEngine2, "base/sound/en2.wav", true},
-    {&soundEngine3, "base/sound/en3.wav", true},
-    {&soundEngine4, "base/sound/en4.wav", true},
-    {&soundCrash0, "base/sound/cr0.wav", false},
-    {&soundCrash1, "base/sound/cr1.wav", false},
-    {&soundCrash2, "base/sound/cr2.wav", false},
-    {&soundCrash3, "base/sound/cr3.wav", false},
-    {&soundStart, "base/sound/st.wav", true},
-    {&soundPoint, "base/sound/point.wav", false},
-    {&soundEnginePass, "base/sound/en_pass.wav", true},
-    {&soundGear, "base/sound/gear.wav", false},
-    {&soundNitro, "base/sound/nitro.wav", true},
-    {&soundWind, "base/sound/wind.wav", true},
-    {&soundMenu1, "base/sound/menu1.wav", false},
-    {&soundMenu2, "base/sound/menu2.wav", false},
+    {&soundEngine1, "base/sound/en1.wav", true},        {&soundEngine2, "base/sound/en2.wav", true},
+    {&soundEngine3, "base/sound/en3.wav", true},        {&soundEngine4, "base/sound/en4.wav", true},
+    {&soundCrash0, "base/sound/cr0.wav", false},        {&soundCrash1, "base/sound/cr1.wav", false},
+    {&soundCrash2, "base/sound/cr2.wav", false},        {&soundCrash3, "base/sound/cr3.wav", false},
+    {&soundStart, "base/sound/st.wav", true},           {&soundPoint, "base/sound/point.wav", false},
+    {&soundEnginePass, "base/sound/en_pass.wav", true}, {&soundGear, "base/sound/gear.wav", false},
+    {&soundNitro, "base/sound/nitro.wav", true},        {&soundWind, "base/sound/wind.wav", true},
+    {&soundMenu1, "base/sound/menu1.wav", false},       {&soundMenu2, "base/sound/menu2.wav", false},
 };
 static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectSoundCount,
               "one file per effect sound");
 
-void SoundEffect::load(const char* path, bool loop)
-{
+void SoundEffect::load(const char* path, bool loop) {
     WavSound wav;
     readWavFile(path, &wav);
 
@@ -67,76 +58,56 @@ void SoundEffect::load(const char* path, bool loop)
 
 // An unloaded record (source 0) does nothing: touching name 0 would leave an
 // error pending for the music's next check to blame on itself.
-void SoundEffect::play()
-{
-    if (!source)
-        return;
+void SoundEffect::play() {
+    if (!source) return;
     alSourcePlay(source);
 }
 
-void SoundEffect::stop()
-{
-    if (!source)
-        return;
+void SoundEffect::stop() {
+    if (!source) return;
     alSourceStop(source);
 }
 
-void SoundEffect::setGain(float gain)
-{
-    if (!source)
-        return;
+void SoundEffect::setGain(float gain) {
+    if (!source) return;
     alSourcef(source, AL_GAIN, gain);
 }
 
-void SoundEffect::setPitch(float pitch)
-{
-    if (!source)
-        return;
+void SoundEffect::setPitch(float pitch) {
+    if (!source) return;
     alSourcef(source, AL_PITCH, pitch);
 }
 
-void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz)
-{
-    if (!source)
-        return;
+void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz) {
+    if (!source) return;
     alSource3f(source, AL_POSITION, px, py, pz);
     alSource3f(source, AL_VELOCITY, vx, vy, vz);
 }
 
-bool SoundEffect::isPlaying() const
-{
+bool SoundEffect::isPlaying() const {
     ALint state = AL_STOPPED;
-    if (source)
-        alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (source) alGetSourcei(source, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
 
-void SoundEffect::release()
-{
+void SoundEffect::release() {
     // Names of 0 were never made (no device, or released twice): deleting them
     // would only raise an error for the next check to report.
-    if (source && alIsSource(source))
-        alDeleteSources(1, &source);
-    if (buffer && alIsBuffer(buffer))
-        alDeleteBuffers(1, &buffer);
+    if (source && alIsSource(source)) alDeleteSources(1, &source);
+    if (buffer && alIsBuffer(buffer)) alDeleteBuffers(1, &buffer);
     source = 0;
     buffer = 0;
 }
 
-void loadEffectSounds()
-{
-    for (const EffectSoundFile& file : kEffectSoundFiles)
-        file.sound->load(file.path, file.loop);
+void loadEffectSounds() {
+    for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
 }
 
-void releaseEffectSounds()
-{
-    for (const EffectSoundFile& file : kEffectSoundFiles)
-        file.sound->release();
+void releaseEffectSounds() {
+    for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->release();
 }
 
-void stopRaceSounds()
-{
+void stopRaceSounds() {
     soundStart.stop();
     soundEnginePass.stop();
     soundEngine1.stop();

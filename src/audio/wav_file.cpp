@@ -1,21 +1,18 @@
 // Reader for the PCM WAV subset the effect sounds and WAV music are written in.
+#include <cstring>
+
 #include "audio/audio.h"
 #include "platform/platform.h"
 
-#include <cstring>
-
-static uint32_t readLe32(const uint8_t* p)
-{
+static uint32_t readLe32(const uint8_t* p) {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
-static uint16_t readLe16(const uint8_t* p)
-{
+static uint16_t readLe16(const uint8_t* p) {
     return (uint16_t)(p[0] | (p[1] << 8));
 }
 
-static void setSilence(WavSound* out)
-{
+static void setSilence(WavSound* out) {
     out->format = SoundFormatMono16;
     out->data.clear();
     out->frequency = 22050;
@@ -31,21 +28,17 @@ struct WavFormat {
     int frameBytes;
 };
 
-static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length)
-{
+static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length) {
     WavFormat fmt = {false, 0, 0, 0};
-    if (length < 16)
-        return fmt;
+    if (length < 16) return fmt;
     uint16_t tag = readLe16(chunk);
     uint16_t channels = readLe16(chunk + 2);
     uint32_t rate = readLe32(chunk + 4);
     uint16_t bits = readLe16(chunk + 14);
     // Only plain PCM of the four OpenAL base formats: anything else would reach
     // alBufferData as noise, or as an error left pending for the next check.
-    if (tag != 1 || (channels != 1 && channels != 2) || (bits != 8 && bits != 16))
-        return fmt;
-    if (rate == 0 || rate > 0x7FFFFFFF)
-        return fmt;
+    if (tag != 1 || (channels != 1 && channels != 2) || (bits != 8 && bits != 16)) return fmt;
+    if (rate == 0 || rate > 0x7FFFFFFF) return fmt;
     fmt.usable = true;
     if (channels == 1)
         fmt.format = bits == 8 ? SoundFormatMono8 : SoundFormatMono16;
@@ -56,8 +49,7 @@ static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length)
     return fmt;
 }
 
-void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out)
-{
+void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
     setSilence(out);
     if (!bytes || size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)
         return;
@@ -73,8 +65,7 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out)
         const uint8_t* header = bytes + offset;
         uint32_t length = readLe32(header + 4);
         size_t bodyOffset = offset + 8;
-        if (length > size - bodyOffset)
-            break;
+        if (length > size - bodyOffset) break;
         const uint8_t* body = bytes + bodyOffset;
         if (std::memcmp(header, "fmt ", 4) == 0) {
             fmt = readFormatChunk(body, length);
@@ -86,26 +77,22 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out)
             }
         } else if (std::memcmp(header, "smpl", 4) == 0) {
             // The loop count sits after seven 32-bit fields; later chunks win.
-            if (length >= 32)
-                loopCount = (int)(readLe32(body + 28) & 0x7FFFFFFF);
+            if (length >= 32) loopCount = (int)(readLe32(body + 28) & 0x7FFFFFFF);
         }
         size_t next = (size_t)length + (length & 1);
-        if (next > size - bodyOffset)
-            break;
+        if (next > size - bodyOffset) break;
         offset = bodyOffset + next;
     }
 
     out->loopCount = loopCount;
     out->loop = loopCount > 0;
-    if (!data || dataSize == 0)
-        return;
+    if (!data || dataSize == 0) return;
     out->format = fmt.format;
     out->frequency = fmt.frequency;
     out->data.assign(data, data + dataSize);
 }
 
-void readWavFile(const char* path, WavSound* out)
-{
+void readWavFile(const char* path, WavSound* out) {
     std::vector<uint8_t> bytes;
     if (!platformReadFile(path, &bytes)) {
         setSilence(out);

@@ -1,12 +1,12 @@
 // Music streams: Ogg and WAV opening, the refill queue, looping and its end,
 // shared whole-file buffers and what close gives back.
-#include "audio_test_support.h"
-#include "platform/scripted.h"
-
 #include <vorbis/vorbisfile.h>
 
 #include <chrono>
 #include <thread>
+
+#include "audio_test_support.h"
+#include "platform/scripted.h"
 
 using namespace audiotest;
 
@@ -16,24 +16,21 @@ namespace {
 constexpr long kStereoFramesPerBuffer = kStreamBufferBytes / 4;
 
 class MusicStreamTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(ensureSoundDevice());
         alGetError();
         scriptedReset();
         registryBefore = bufferRegistry.size();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         stream.close();
         other.close();
         EXPECT_TRUE(scriptedMessageBoxes().empty());
     }
 
     // An Ogg fixture written once per test binary under the given name.
-    static std::string ogg(const std::string& name, int channels, long rate, long frames)
-    {
+    static std::string ogg(const std::string& name, int channels, long rate, long frames) {
         std::string path = scratchPath(name);
         if (readBytes(path).empty()) {
             EXPECT_TRUE(writeOgg(path, channels, rate, frames));
@@ -41,34 +38,30 @@ protected:
         return path;
     }
 
-    std::vector<ALuint> queuedBuffers()
-    {
+    std::vector<ALuint> queuedBuffers() {
         std::vector<ALuint> out;
-        for (int i = 0; i < stream.streamBufferCount; ++i)
-            out.push_back(stream.streamBuffers[i]);
+        for (int i = 0; i < stream.streamBufferCount; ++i) out.push_back(stream.streamBuffers[i]);
         return out;
     }
 
     ogg_int64_t decoderAt() { return ov_pcm_tell(stream.decoder); }
 
-    double queuedTotalSeconds()
-    {
+    double queuedTotalSeconds() {
         double seconds = 0;
         for (ALuint b : queuedBuffers()) {
-            ALint size = bufferInt(b, AL_SIZE), channels = bufferInt(b, AL_CHANNELS), rate = bufferInt(b, AL_FREQUENCY);
-            if (size > 0 && channels > 0 && rate > 0)
-                seconds += (double)size / (2.0 * channels * rate);
+            ALint size = bufferInt(b, AL_SIZE), channels = bufferInt(b, AL_CHANNELS),
+                  rate = bufferInt(b, AL_FREQUENCY);
+            if (size > 0 && channels > 0 && rate > 0) seconds += (double)size / (2.0 * channels * rate);
         }
         return seconds;
     }
 
     // Runs update every few milliseconds until done() or the time is up.
-    template <typename Done> bool pumpUntil(Done done, int milliseconds)
-    {
+    template <typename Done>
+    bool pumpUntil(Done done, int milliseconds) {
         for (int waited = 0; waited < milliseconds; waited += 5) {
             stream.update();
-            if (done())
-                return true;
+            if (done()) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
@@ -79,10 +72,9 @@ protected:
     size_t registryBefore = 0;
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(MusicStreamTest, StreamedOggQueuesTwoFullBuffersWithGainZero)
-{
+TEST_F(MusicStreamTest, StreamedOggQueuesTwoFullBuffersWithGainZero) {
     std::string path = ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     EXPECT_TRUE(stream.streamed);
@@ -107,8 +99,7 @@ TEST_F(MusicStreamTest, StreamedOggQueuesTwoFullBuffersWithGainZero)
     EXPECT_EQ(stream.info->rate, 44100);
 }
 
-TEST_F(MusicStreamTest, StreamEndingMidBufferUploadsThePartAndGoesOnFromTheStart)
-{
+TEST_F(MusicStreamTest, StreamEndingMidBufferUploadsThePartAndGoesOnFromTheStart) {
     const long tail = 30000;
     std::string path = ogg("one-and-a-bit.ogg", 2, 44100, kStereoFramesPerBuffer + tail);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
@@ -137,8 +128,7 @@ TEST_F(MusicStreamTest, StreamEndingMidBufferUploadsThePartAndGoesOnFromTheStart
     EXPECT_TRUE(stream.isPlaying());
 }
 
-TEST_F(MusicStreamTest, ShortLoopingStreamFillsEveryBufferFromTheStart)
-{
+TEST_F(MusicStreamTest, ShortLoopingStreamFillsEveryBufferFromTheStart) {
     // Shorter than a buffer: each buffer holds the whole file once.
     std::string path = ogg("click.ogg", 1, 22050, 2205);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
@@ -153,24 +143,20 @@ TEST_F(MusicStreamTest, ShortLoopingStreamFillsEveryBufferFromTheStart)
     EXPECT_FALSE(pumpUntil([] { return false; }, 350));
     EXPECT_TRUE(stream.isPlaying());
     EXPECT_EQ(sourceInt(stream.source, AL_BUFFERS_QUEUED), 2);
-    for (ALuint b : buffers)
-        EXPECT_EQ(bufferInt(b, AL_SIZE), 2205 * 2);
+    for (ALuint b : buffers) EXPECT_EQ(bufferInt(b, AL_SIZE), 2205 * 2);
 }
 
-TEST_F(MusicStreamTest, StreamEndingOnABufferEdgeRefillsFromTheStart)
-{
+TEST_F(MusicStreamTest, StreamEndingOnABufferEdgeRefillsFromTheStart) {
     // Exactly one buffer long: the second fill finds the end with nothing
     // decoded and takes the start of the file instead of staying empty.
     std::string path = ogg("edge.ogg", 2, 44100, kStereoFramesPerBuffer);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     EXPECT_EQ(sourceInt(stream.source, AL_BUFFERS_QUEUED), 2);
-    for (ALuint b : queuedBuffers())
-        EXPECT_EQ(bufferInt(b, AL_SIZE), kStreamBufferBytes);
+    for (ALuint b : queuedBuffers()) EXPECT_EQ(bufferInt(b, AL_SIZE), kStreamBufferBytes);
     EXPECT_EQ(decoderAt(), kStereoFramesPerBuffer);
 }
 
-TEST_F(MusicStreamTest, NonLoopingStreamStopsAndRewindsAtItsEnd)
-{
+TEST_F(MusicStreamTest, NonLoopingStreamStopsAndRewindsAtItsEnd) {
     std::string path = ogg("once.ogg", 1, 22050, 3300);
     ASSERT_TRUE(stream.open(path.c_str(), false, true));
     EXPECT_EQ(sourceInt(stream.source, AL_BUFFERS_QUEUED), 1);
@@ -189,8 +175,7 @@ TEST_F(MusicStreamTest, NonLoopingStreamStopsAndRewindsAtItsEnd)
     ASSERT_TRUE(pumpUntil([&] { return sourceInt(stream.source, AL_SOURCE_STATE) == AL_INITIAL; }, 1500));
 }
 
-TEST_F(MusicStreamTest, RewindStopsAndReturnsToTheFirstSample)
-{
+TEST_F(MusicStreamTest, RewindStopsAndReturnsToTheFirstSample) {
     std::string path = ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     stream.play();
@@ -201,13 +186,11 @@ TEST_F(MusicStreamTest, RewindStopsAndReturnsToTheFirstSample)
     // A stopped stream is not restarted by its refills.
     stream.play();
     stream.stop();
-    for (int i = 0; i < 3; ++i)
-        stream.update();
+    for (int i = 0; i < 3; ++i) stream.update();
     EXPECT_FALSE(stream.isPlaying());
 }
 
-TEST_F(MusicStreamTest, StreamThatRanDryPlaysOnAfterTheRefill)
-{
+TEST_F(MusicStreamTest, StreamThatRanDryPlaysOnAfterTheRefill) {
     std::string path = ogg("click.ogg", 1, 22050, 2205);
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     stream.play();
@@ -219,8 +202,7 @@ TEST_F(MusicStreamTest, StreamThatRanDryPlaysOnAfterTheRefill)
     EXPECT_EQ(sourceInt(stream.source, AL_BUFFERS_QUEUED), 2);
 }
 
-TEST_F(MusicStreamTest, UpperCaseExtensionAndUnknownKinds)
-{
+TEST_F(MusicStreamTest, UpperCaseExtensionAndUnknownKinds) {
     std::string path = ogg("SHOUT.OGG", 2, 44100, 4000);
     EXPECT_TRUE(stream.open(path.c_str(), true, true));
     stream.close();
@@ -240,8 +222,7 @@ TEST_F(MusicStreamTest, UpperCaseExtensionAndUnknownKinds)
     EXPECT_EQ(bufferRegistry.size(), registryBefore);
 }
 
-TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer)
-{
+TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer) {
     std::string path = ogg("whole.ogg", 2, 44100, 12345);
     ASSERT_TRUE(stream.open(path.c_str(), false, false));
     EXPECT_FALSE(stream.streamed);
@@ -269,8 +250,7 @@ TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer)
     EXPECT_EQ(bufferRegistry.count(buffer), 1u);
 }
 
-TEST_F(MusicStreamTest, WholeFileWavIsSharedWithMusicDistances)
-{
+TEST_F(MusicStreamTest, WholeFileWavIsSharedWithMusicDistances) {
     std::string path = scratchPath("jingle.wav");
     writeBytes(path, pcmWav(2, 22050, 16, rampBytes(4000)));
     ASSERT_TRUE(stream.open(path.c_str(), false, true));
@@ -289,8 +269,7 @@ TEST_F(MusicStreamTest, WholeFileWavIsSharedWithMusicDistances)
     EXPECT_EQ((ALuint)sourceInt(other.source, AL_BUFFER), buffer);
 }
 
-TEST_F(MusicStreamTest, FiftyRacesOfMusicLeaveNoBuffersBehind)
-{
+TEST_F(MusicStreamTest, FiftyRacesOfMusicLeaveNoBuffersBehind) {
     std::string path = ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000);
     // Warm up once so lazily made OpenAL state is not counted as growth.
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
@@ -302,33 +281,28 @@ TEST_F(MusicStreamTest, FiftyRacesOfMusicLeaveNoBuffersBehind)
         ASSERT_TRUE(stream.open(path.c_str(), true, true));
         stream.play();
         stream.update();
-        for (ALuint b : queuedBuffers())
-            seen.push_back(b);
+        for (ALuint b : queuedBuffers()) seen.push_back(b);
         stopRaceSounds();
         stream.stop();
         stream.close();
     }
     EXPECT_EQ(liveBufferNames(), buffersBefore);
     EXPECT_EQ(bufferRegistry.size(), registered);
-    for (ALuint b : seen)
-        EXPECT_FALSE(alIsBuffer(b));
+    for (ALuint b : seen) EXPECT_FALSE(alIsBuffer(b));
     // Reopening without a close releases the last file too.
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     EXPECT_EQ(liveBufferNames(), buffersBefore + kStreamBufferCount);
 }
 
-TEST_F(MusicStreamTest, CorpusOggFilesOpenStreamedAndWhole)
-{
+TEST_F(MusicStreamTest, CorpusOggFilesOpenStreamedAndWhole) {
     struct Case {
         const char* name;
         int channels;
         long frames;
     } cases[] = {
-        {"sfml/mouseclick1.ogg", 2, 2618},
-        {"sfml/error_005.ogg", 1, 22052},
-        {"sfml/doodle_pop.ogg", 2, 1058496},
-        {"mutagen/multipage-setup.ogg", 2, 182080},
+        {"sfml/mouseclick1.ogg", 2, 2618},           {"sfml/error_005.ogg", 1, 22052},
+        {"sfml/doodle_pop.ogg", 2, 1058496},         {"mutagen/multipage-setup.ogg", 2, 182080},
         {"mutagen/multipagecomment.ogg", 2, 162496},
     };
     for (const Case& c : cases) {
@@ -349,8 +323,7 @@ TEST_F(MusicStreamTest, CorpusOggFilesOpenStreamedAndWhole)
     }
 }
 
-TEST_F(MusicStreamTest, DamagedOggsNeverHang)
-{
+TEST_F(MusicStreamTest, DamagedOggsNeverHang) {
     std::vector<uint8_t> good = readBytes(ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000));
     ASSERT_GT(good.size(), 4000u);
     // Cut short, and with its audio pages scribbled over.
@@ -358,20 +331,16 @@ TEST_F(MusicStreamTest, DamagedOggsNeverHang)
     for (size_t cut : {good.size() / 8, good.size() / 2, good.size() - 1})
         damaged.emplace_back(good.begin(), good.begin() + cut);
     std::vector<uint8_t> scribbled = good;
-    for (size_t i = 4000; i < scribbled.size(); i += 97)
-        scribbled[i] ^= 0x5A;
+    for (size_t i = 4000; i < scribbled.size(); i += 97) scribbled[i] ^= 0x5A;
     damaged.push_back(scribbled);
     for (size_t i = 0; i < damaged.size(); ++i) {
         SCOPED_TRACE(i);
         std::string path = scratchPath("damaged.ogg");
         writeBytes(path, damaged[i]);
-        if (!stream.open(path.c_str(), true, true))
-            continue;
-        for (int refill = 0; refill < 6; ++refill)
-            stream.fill(stream.streamBuffers[0], kStreamBufferBytes);
+        if (!stream.open(path.c_str(), true, true)) continue;
+        for (int refill = 0; refill < 6; ++refill) stream.fill(stream.streamBuffers[0], kStreamBufferBytes);
         stream.close();
-        if (stream.open(path.c_str(), false, false))
-            stream.close();
+        if (stream.open(path.c_str(), false, false)) stream.close();
     }
     // An error state the decoder never leaves ends each fill at once.
     ASSERT_TRUE(stream.open(scratchPath("long.ogg").c_str(), true, true));

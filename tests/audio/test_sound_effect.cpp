@@ -1,36 +1,33 @@
 // The sound device, effect sounds reaching OpenAL and the error report.
-#include "audio_test_support.h"
-#include "platform/scripted.h"
-
 #include <algorithm>
 #include <chrono>
 #include <thread>
+
+#include "audio_test_support.h"
+#include "platform/scripted.h"
 
 using namespace audiotest;
 
 namespace {
 
 class SoundEffectTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_TRUE(ensureSoundDevice());
         alGetError();
         scriptedReset();
     }
 };
 
-std::string writeWav(const std::string& name, const std::vector<uint8_t>& bytes)
-{
+std::string writeWav(const std::string& name, const std::vector<uint8_t>& bytes) {
     std::string path = scratchPath(name);
     EXPECT_TRUE(writeBytes(path, bytes));
     return path;
 }
 
-} // namespace
+}  // namespace
 
-TEST(SoundDevice, MissingDeviceEndsWithOneLineOnStderr)
-{
+TEST(SoundDevice, MissingDeviceEndsWithOneLineOnStderr) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // A fresh process whose OpenAL has no backend at all, as on a machine with
     // no sound hardware and no silent driver chosen.
@@ -38,15 +35,13 @@ TEST(SoundDevice, MissingDeviceEndsWithOneLineOnStderr)
         {
             setenv("ALSOFT_DRIVERS", "no-such-backend", 1);
             setenv("ALSOFT_LOGLEVEL", "0", 1);
-            if (!openSoundDevice())
-                std::exit(-1);
+            if (!openSoundDevice()) std::exit(-1);
             std::exit(0);
         },
         ::testing::ExitedWithCode(255), "no sound device");
 }
 
-TEST_F(SoundEffectTest, DeviceHasACurrentContextAndInverseDistance)
-{
+TEST_F(SoundEffectTest, DeviceHasACurrentContextAndInverseDistance) {
     ASSERT_NE(alcGetCurrentContext(), nullptr);
     setInverseDistanceModel();
     EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE);
@@ -62,14 +57,12 @@ TEST_F(SoundEffectTest, DeviceHasACurrentContextAndInverseDistance)
         EXPECT_EQ(p[i], position[i]);
         EXPECT_EQ(v[i], velocity[i]);
     }
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(o[i], orientation[i]);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(o[i], orientation[i]);
     EXPECT_TRUE(checkAlError());
     EXPECT_TRUE(scriptedMessageBoxes().empty());
 }
 
-TEST_F(SoundEffectTest, OpenAlErrorShowsOneWarningBox)
-{
+TEST_F(SoundEffectTest, OpenAlErrorShowsOneWarningBox) {
     alSourcePlay(0xDEADu);
     EXPECT_FALSE(checkAlError());
     ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
@@ -82,8 +75,7 @@ TEST_F(SoundEffectTest, OpenAlErrorShowsOneWarningBox)
     EXPECT_EQ(scriptedMessageBoxes().size(), 1u);
 }
 
-TEST_F(SoundEffectTest, WavFormatsReachOpenAl)
-{
+TEST_F(SoundEffectTest, WavFormatsReachOpenAl) {
     struct Case {
         uint16_t channels, bits;
         size_t bytes;
@@ -106,8 +98,7 @@ TEST_F(SoundEffectTest, WavFormatsReachOpenAl)
     EXPECT_TRUE(checkAlError());
 }
 
-TEST_F(SoundEffectTest, LoadSetsSourceParameters)
-{
+TEST_F(SoundEffectTest, LoadSetsSourceParameters) {
     std::string path = writeWav("params.wav", pcmWav(1, 8000, 16, rampBytes(200)));
     SoundEffect looping{}, once{};
     looping.load(path.c_str(), true);
@@ -152,8 +143,7 @@ TEST_F(SoundEffectTest, LoadSetsSourceParameters)
     EXPECT_TRUE(checkAlError());
 }
 
-TEST_F(SoundEffectTest, PlayStopAndRestart)
-{
+TEST_F(SoundEffectTest, PlayStopAndRestart) {
     // 0.3 s of 8 kHz mono: long enough to be seen playing, short to wait out.
     std::string path = writeWav("short.wav", pcmWav(1, 8000, 8, std::vector<uint8_t>(2400, 128)));
     SoundEffect sound{};
@@ -176,24 +166,22 @@ TEST_F(SoundEffectTest, PlayStopAndRestart)
     EXPECT_TRUE(scriptedMessageBoxes().empty());
 }
 
-TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop)
-{
+TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop) {
     // The tests run in the build folder; whatever base/sound holds there, the
     // sixteen sounds load, and a missing file is an empty buffer.
     loadEffectSounds();
-    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
-                                           &soundCrash0,  &soundCrash1,  &soundCrash2,  &soundCrash3,
+    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3,    &soundEngine4,
+                                           &soundCrash0,  &soundCrash1,  &soundCrash2,     &soundCrash3,
                                            &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
-                                           &soundNitro,   &soundWind,    &soundMenu1,   &soundMenu2};
-    const bool loops[kEffectSoundCount] = {true, true, true, true, false, false, false, false,
-                                           true, false, true, false, true, true, false, false};
+                                           &soundNitro,   &soundWind,    &soundMenu1,      &soundMenu2};
+    const bool loops[kEffectSoundCount] = {true, true,  true, true,  false, false, false, false,
+                                           true, false, true, false, true,  true,  false, false};
     for (int i = 0; i < kEffectSoundCount; ++i) {
         SCOPED_TRACE(i);
         EXPECT_TRUE(alIsSource(all[i]->source));
         EXPECT_TRUE(alIsBuffer(all[i]->buffer));
         EXPECT_EQ(sourceInt(all[i]->source, AL_LOOPING), loops[i] ? AL_TRUE : AL_FALSE);
-        for (int j = 0; j < i; ++j)
-            EXPECT_NE(all[i]->buffer, all[j]->buffer);
+        for (int j = 0; j < i; ++j) EXPECT_NE(all[i]->buffer, all[j]->buffer);
     }
     SoundEffect silent{};
     silent.load(scratchPath("missing.wav").c_str(), true);
@@ -210,15 +198,14 @@ TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop)
         s->play();
     }
     stopRaceSounds();
-    SoundEffect* stopped[] = {&soundStart, &soundEnginePass, &soundEngine1, &soundEngine2,
-                              &soundEngine3, &soundEngine4, &soundWind, &soundNitro};
+    SoundEffect* stopped[] = {&soundStart,   &soundEnginePass, &soundEngine1, &soundEngine2,
+                              &soundEngine3, &soundEngine4,    &soundWind,    &soundNitro};
     for (int i = 0; i < kEffectSoundCount; ++i) {
         bool shouldStop = std::find(std::begin(stopped), std::end(stopped), all[i]) != std::end(stopped);
         EXPECT_EQ(all[i]->isPlaying(), !shouldStop) << i;
     }
     releaseEffectSounds();
-    for (SoundEffect* s : all)
-        EXPECT_EQ(s->source, 0u);
+    for (SoundEffect* s : all) EXPECT_EQ(s->source, 0u);
     EXPECT_TRUE(checkAlError());
     EXPECT_TRUE(scriptedMessageBoxes().empty());
 }

@@ -5,36 +5,29 @@ using namespace audiotest;
 
 namespace {
 
-std::string corpusWav(const char* name)
-{
+std::string corpusWav(const char* name) {
     return std::string(KORVASK_CORPUS_DIR) + "/wav/" + name;
 }
 
-void expectSilence(const WavSound& wav)
-{
+void expectSilence(const WavSound& wav) {
     EXPECT_EQ(wav.format, SoundFormatMono16);
     EXPECT_EQ(wav.frequency, 22050);
     EXPECT_TRUE(wav.data.empty());
 }
 
 // Every sample byte the reader hands out must be a run of the input itself.
-bool dataLiesInside(const WavSound& wav, const std::vector<uint8_t>& file)
-{
-    if (wav.data.empty())
-        return true;
-    if (wav.data.size() > file.size())
-        return false;
+bool dataLiesInside(const WavSound& wav, const std::vector<uint8_t>& file) {
+    if (wav.data.empty()) return true;
+    if (wav.data.size() > file.size()) return false;
     for (size_t start = 0; start + wav.data.size() <= file.size(); ++start) {
-        if (std::memcmp(file.data() + start, wav.data.data(), wav.data.size()) == 0)
-            return true;
+        if (std::memcmp(file.data() + start, wav.data.data(), wav.data.size()) == 0) return true;
     }
     return false;
 }
 
-} // namespace
+}  // namespace
 
-TEST(WavFile, FormatsFollowChannelsAndBits)
-{
+TEST(WavFile, FormatsFollowChannelsAndBits) {
     struct Case {
         uint16_t channels, bits;
         int format;
@@ -56,8 +49,7 @@ TEST(WavFile, FormatsFollowChannelsAndBits)
     }
 }
 
-TEST(WavFile, ChunksAreWalkedWithPaddingAndLoopCountsRead)
-{
+TEST(WavFile, ChunksAreWalkedWithPaddingAndLoopCountsRead) {
     // JUNK of odd length before fmt, smpl before and after data: the pad byte
     // must be skipped for the next chunk to be found, and the later smpl wins.
     std::vector<uint8_t> chunks;
@@ -75,8 +67,7 @@ TEST(WavFile, ChunksAreWalkedWithPaddingAndLoopCountsRead)
     EXPECT_TRUE(wav.loop);
 }
 
-TEST(WavFile, UnusableInputGivesSilence)
-{
+TEST(WavFile, UnusableInputGivesSilence) {
     std::vector<std::vector<uint8_t>> files;
     // Data before any fmt; fmt of another tag; 24-bit; six channels; rate 0.
     {
@@ -85,7 +76,12 @@ TEST(WavFile, UnusableInputGivesSilence)
         putChunk(&c, "fmt ", fmtBody(1, 1, 8000, 16));
         files.push_back(riff(c));
     }
-    files.push_back(riff([] { std::vector<uint8_t> c; putChunk(&c, "fmt ", fmtBody(3, 1, 8000, 32)); putChunk(&c, "data", rampBytes(64)); return c; }()));
+    files.push_back(riff([] {
+        std::vector<uint8_t> c;
+        putChunk(&c, "fmt ", fmtBody(3, 1, 8000, 32));
+        putChunk(&c, "data", rampBytes(64));
+        return c;
+    }()));
     files.push_back(pcmWav(1, 8000, 24, rampBytes(60)));
     files.push_back(pcmWav(6, 8000, 16, rampBytes(120)));
     files.push_back(pcmWav(1, 0, 16, rampBytes(64)));
@@ -115,8 +111,7 @@ TEST(WavFile, UnusableInputGivesSilence)
     expectSilence(missing);
 }
 
-TEST(WavFile, TrailingPartFrameIsDropped)
-{
+TEST(WavFile, TrailingPartFrameIsDropped) {
     // 16-bit stereo frames are 4 bytes; OpenAL refuses any other length.
     std::vector<uint8_t> file = pcmWav(2, 8000, 16, rampBytes(403));
     WavSound wav;
@@ -125,8 +120,7 @@ TEST(WavFile, TrailingPartFrameIsDropped)
     EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), rampBytes(403).begin()));
 }
 
-TEST(WavFile, EveryTruncationAndCorruptCountStaysInsideTheFile)
-{
+TEST(WavFile, EveryTruncationAndCorruptCountStaysInsideTheFile) {
     std::vector<uint8_t> chunks;
     putChunk(&chunks, "fmt ", fmtBody(1, 2, 22050, 16));
     putChunk(&chunks, "smpl", smplBody(2));
@@ -148,8 +142,7 @@ TEST(WavFile, EveryTruncationAndCorruptCountStaysInsideTheFile)
     for (size_t at = 0; at + 4 <= file.size(); ++at) {
         for (uint32_t lie : lies) {
             std::vector<uint8_t> bad = file;
-            for (int i = 0; i < 4; ++i)
-                bad[at + i] = (uint8_t)(lie >> (8 * i));
+            for (int i = 0; i < 4; ++i) bad[at + i] = (uint8_t)(lie >> (8 * i));
             WavSound wav;
             parseWavBytes(bad.data(), bad.size(), &wav);
             ASSERT_TRUE(dataLiesInside(wav, bad)) << "count " << lie << " at " << at;
@@ -157,8 +150,7 @@ TEST(WavFile, EveryTruncationAndCorruptCountStaysInsideTheFile)
     }
 }
 
-TEST(WavFile, CorpusFilesReadAsTheirLayoutsSay)
-{
+TEST(WavFile, CorpusFilesReadAsTheirLayoutsSay) {
     struct Case {
         const char* name;
         int format;
@@ -171,18 +163,21 @@ TEST(WavFile, CorpusFilesReadAsTheirLayoutsSay)
         {"wavefile/valid/mono_pcm_16_44100.wav", SoundFormatMono16, 44100, 4480, 0},
         {"wavefile/valid/stereo_pcm_16_44100.wav", SoundFormatStereo16, 44100, 8960, 0},
         {"wavefile/valid/mono_pcm_8_44100_with_padding_byte.wav", SoundFormatMono8, 44100, 2241, 0},
-        {"wavefile/valid/mono_pcm_16_44100_junk_chunk_with_padding_byte.wav", SoundFormatMono16, 44100, 4480, 0},
-        {"wavefile/valid/mono_pcm_16_44100_junk_chunk_final_chunk_missing_padding_byte.wav", SoundFormatMono16, 44100,
-         4480, 0},
+        {"wavefile/valid/mono_pcm_16_44100_junk_chunk_with_padding_byte.wav", SoundFormatMono16, 44100, 4480,
+         0},
+        {"wavefile/valid/mono_pcm_16_44100_junk_chunk_final_chunk_missing_padding_byte.wav",
+         SoundFormatMono16, 44100, 4480, 0},
         {"wavefile/valid/format_chunk_with_extra_bytes.wav", SoundFormatMono8, 44100, 2240, 0},
         {"wavefile/valid/with_smpl_chunk_before_data_chunk.wav", SoundFormatStereo16, 44100, 8960, 1},
         {"wavefile/valid/with_smpl_chunk_after_data_chunk.wav", SoundFormatStereo16, 44100, 8960, 1},
-        {"wavefile/valid/with_smpl_chunk_after_data_chunk_and_data_chunk_has_padding_byte.wav", SoundFormatMono8,
-         44100, 2241, 1},
+        {"wavefile/valid/with_smpl_chunk_after_data_chunk_and_data_chunk_has_padding_byte.wav",
+         SoundFormatMono8, 44100, 2241, 1},
         {"wavefile/valid/with_smpl_chunk_no_loops.wav", SoundFormatStereo16, 44100, 8960, 0},
-        {"wavefile/valid/with_smpl_chunk_with_sampler_specific_data.wav", SoundFormatStereo16, 44100, 8960, 1},
+        {"wavefile/valid/with_smpl_chunk_with_sampler_specific_data.wav", SoundFormatStereo16, 44100, 8960,
+         1},
         // Two smpl chunks: the one after the data is the last read and wins.
-        {"wavefile/valid/with_multiple_smpl_chunks_before_and_after_data_chunk.wav", SoundFormatMono8, 44100, 2240, 2},
+        {"wavefile/valid/with_multiple_smpl_chunks_before_and_after_data_chunk.wav", SoundFormatMono8, 44100,
+         2240, 2},
         {"wavefile/invalid/smpl_chunk_loop_count_too_high.wav", SoundFormatStereo16, 44100, 8960, 2},
         // The smpl chunk runs past the end and ends the walk; the samples stay.
         {"wavefile/invalid/smpl_chunk_truncated.wav", SoundFormatStereo16, 44100, 8960, 0},
