@@ -138,8 +138,12 @@ int pairRecord(const Broadphase& bp, int a, int b);
 void setCollisionGroup(PhysicsWorld* world, const RigidBody* body, int group);
 void setCollisionFilter(PhysicsWorld* world, int groupA, int groupB, bool collide);
 
-// Narrow phase (narrowphase.cpp)
+// Narrow phase (narrowphase.cpp). generateContacts also casts the sensors
+// of awake bodies against the terrain (one tree query per body serves both);
+// castSensorsOnBodies casts them against the other bodies' boxes, and
+// castSensors does all casts on their own.
 void generateContacts(PhysicsWorld* world);
+void castSensorsOnBodies(PhysicsWorld* world);
 void castSensors(PhysicsWorld* world);
 CollisionBox geometryBox(const Geometry* geometry);
 

@@ -88,7 +88,7 @@ void collideWorld(PhysicsWorld* world) {
     updateBroadphase(world, &cs->broadphase);
     generateContacts(world);
     summariseBodyContacts(world, cs);
-    castSensors(world);
+    castSensorsOnBodies(world);
     if (world->statistics) {
         world->statistics->overlapPairs = cs->broadphase.activeCount;
         world->statistics->contacts += cs->contactCount;

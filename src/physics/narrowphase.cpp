@@ -100,7 +100,57 @@ static int thinTerrainPoints(ContactPoint* points, int count) {
     return written;
 }
 
-static void collideTerrain(PhysicsWorld* world, RigidBody* body) {
+static bool triangleNearBox(const TerrainTree& tree, int t, const Vector3& lo, const Vector3& hi) {
+    const Vector3& a = tree.triangleMin[t];
+    const Vector3& b = tree.triangleMax[t];
+    return a.x <= hi.x && b.x >= lo.x && a.y <= hi.y && b.y >= lo.y && a.z <= hi.z && b.z >= lo.z;
+}
+
+static void growBox(Vector3* lo, Vector3* hi, const Vector3& a, const Vector3& b) {
+    for (int k = 0; k < 3; k++) {
+        (*lo)[k] = a[k] < (*lo)[k] ? a[k] : (*lo)[k];
+        (*hi)[k] = b[k] > (*hi)[k] ? b[k] : (*hi)[k];
+    }
+}
+
+static void rayBounds(const Vector3& origin, const Vector3& ray, Vector3* lo, Vector3* hi) {
+    Vector3 end = vecAdd(origin, ray);
+    for (int k = 0; k < 3; k++) {
+        (*lo)[k] = origin[k] < end[k] ? origin[k] : end[k];
+        (*hi)[k] = origin[k] < end[k] ? end[k] : origin[k];
+    }
+}
+
+// One tree query per body and sub-step, for its boxes and its rays together:
+// the leaves a car touches are scanned once, not once per shape.
+static int gatherTerrain(PhysicsWorld* world, RigidBody* body, bool boxes, bool rays) {
+    CollisionState* cs = world->collision;
+    Vector3 lo(1e30f, 1e30f, 1e30f), hi(-1e30f, -1e30f, -1e30f);
+    bool any = false;
+    if (boxes) {
+        for (const Geometry* g = body->firstGeometry; g; g = g->next) {
+            if (g->kind != kGeometryBox) continue;
+            Vector3 a, b;
+            boxBounds(geometryBox(g), kContactMargin, &a, &b);
+            growBox(&lo, &hi, a, b);
+            any = true;
+        }
+    }
+    if (rays) {
+        Transform frame = getTransform(body);
+        for (const Sensor* s = body->firstSensor; s; s = s->next) {
+            if (s->length == 0.0f) continue;
+            Vector3 a, b;
+            rayBounds(transformPoint(frame, s->origin), rotate(s->ray, frame.rotation), &a, &b);
+            growBox(&lo, &hi, a, b);
+            any = true;
+        }
+    }
+    if (!any) return 0;
+    return queryTerrainTriangles(cs->terrain, lo, hi, cs->triangleScratch, cs->triangleScratchCapacity);
+}
+
+static void collideTerrain(PhysicsWorld* world, RigidBody* body, const int* list, int found) {
     CollisionState* cs = world->collision;
     TerrainTree& tree = cs->terrain;
     for (const Geometry* g = body->firstGeometry; g; g = g->next) {
@@ -108,11 +158,11 @@ static void collideTerrain(PhysicsWorld* world, RigidBody* body) {
         CollisionBox box = geometryBox(g);
         Vector3 lo, hi;
         boxBounds(box, kContactMargin, &lo, &hi);
-        int found = queryTerrainTriangles(tree, lo, hi, cs->triangleScratch, cs->triangleScratchCapacity);
         int count = 0;
         int maxPoints = cs->pointCapacity < 4 * kMaxPairContacts ? cs->pointCapacity : 4 * kMaxPairContacts;
         for (int i = 0; i < found; i++) {
-            int t = cs->triangleScratch[i];
+            int t = list[i];
+            if (!triangleNearBox(tree, t, lo, hi)) continue;
             ContactPoint pts[kMaxPairContacts];
             int n = collideBoxTriangle(box, tree.triangles[t], pts, 4);
             for (int k = 0; k < n; k++) {
@@ -135,6 +185,8 @@ static void collideTerrain(PhysicsWorld* world, RigidBody* body) {
     }
 }
 
+static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster, const int* list, int found);
+
 void generateContacts(PhysicsWorld* world) {
     CollisionState* cs = world->collision;
     beginContacts(world, cs);
@@ -151,7 +203,13 @@ void generateContacts(PhysicsWorld* world) {
     if (cs->hasTree) {
         for (int i = 0; i < world->liveBodyCount; i++) {
             RigidBody* body = world->liveBodies[i];
-            if (isDynamic(body) && awake(body)) collideTerrain(world, body);
+            if (!awake(body)) continue;
+            bool boxes = isDynamic(body) && body->firstGeometry;
+            bool rays = body->firstSensor != nullptr;
+            if (!boxes && !rays) continue;
+            int found = gatherTerrain(world, body, boxes, rays);
+            if (boxes) collideTerrain(world, body, cs->triangleScratch, found);
+            if (rays) castAgainstTerrain(world, body, cs->triangleScratch, found);
         }
     }
     carryOverSleepingContacts(world, cs);
@@ -191,7 +249,7 @@ static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidB
     }
 }
 
-static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster) {
+static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster, const int* list, int found) {
     CollisionState* cs = world->collision;
     TerrainTree& tree = cs->terrain;
     Transform frame = getTransform(caster);
@@ -199,17 +257,16 @@ static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster) {
         if (s->length == 0.0f) continue;
         Vector3 origin = transformPoint(frame, s->origin);
         Vector3 ray = rotate(s->ray, frame.rotation);
-        Vector3 end = vecAdd(origin, ray);
-        Vector3 lo(std::fmin(origin.x, end.x), std::fmin(origin.y, end.y), std::fmin(origin.z, end.z));
-        Vector3 hi(std::fmax(origin.x, end.x), std::fmax(origin.y, end.y), std::fmax(origin.z, end.z));
-        int found = queryTerrainTriangles(tree, lo, hi, cs->triangleScratch, cs->triangleScratchCapacity);
+        Vector3 lo, hi;
+        rayBounds(origin, ray, &lo, &hi);
         // Of the triangles the ray crosses, the nearest is the one the wheel
         // stands on, and the deepest hit.
         float bestT = 2.0f;
         RayHit best;
         int bestTriangle = -1;
         for (int i = 0; i < found; i++) {
-            int t = cs->triangleScratch[i];
+            int t = list[i];
+            if (!triangleNearBox(tree, t, lo, hi)) continue;
             RayHit hit;
             if (rayTriangle(tree.triangles[t], origin, ray, &hit) && hit.t < bestT) {
                 bestT = hit.t;
@@ -224,7 +281,7 @@ static void castAgainstTerrain(PhysicsWorld* world, RigidBody* caster) {
     }
 }
 
-void castSensors(PhysicsWorld* world) {
+void castSensorsOnBodies(PhysicsWorld* world) {
     CollisionState* cs = world->collision;
     Broadphase& bp = cs->broadphase;
     for (int r = bp.firstActive; r >= 0; r = bp.pairs[r].next) {
@@ -234,9 +291,16 @@ void castSensors(PhysicsWorld* world) {
         if (awake(a) && a->firstSensor) castAgainstBody(world, a, b);
         if (awake(b) && b->firstSensor) castAgainstBody(world, b, a);
     }
+}
+
+void castSensors(PhysicsWorld* world) {
+    CollisionState* cs = world->collision;
+    castSensorsOnBodies(world);
     if (!cs->hasTree) return;
     for (int i = 0; i < world->liveBodyCount; i++) {
         RigidBody* body = world->liveBodies[i];
-        if (awake(body) && body->firstSensor) castAgainstTerrain(world, body);
+        if (!awake(body) || !body->firstSensor) continue;
+        int found = gatherTerrain(world, body, false, true);
+        castAgainstTerrain(world, body, cs->triangleScratch, found);
     }
 }

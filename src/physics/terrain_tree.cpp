@@ -1,6 +1,7 @@
 // Builds and queries the terrain mesh's quadrant tree.
 #include "physics/terrain_tree.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -158,7 +159,8 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
     for (const BuildNode& n : b.nodes) leafTotal += (int)n.triangles.size();
     tree->nodes = (TerrainNode*)worldAllocate(world, sizeof(TerrainNode) * nodeCount);
     tree->leafTriangles = (int*)worldAllocate(world, sizeof(int) * (leafTotal > 0 ? leafTotal : 1));
-    if (!tree->nodes || !tree->leafTriangles) {
+    tree->leafBounds = (float*)worldAllocate(world, sizeof(float) * 6 * (leafTotal > 0 ? leafTotal : 1));
+    if (!tree->nodes || !tree->leafTriangles || !tree->leafBounds) {
         releaseTree(world, tree);
         return false;
     }
@@ -172,7 +174,18 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
         dst.depth = src.depth;
         dst.firstTriangle = written;
         dst.triangleCount = (int)src.triangles.size();
-        for (int t : src.triangles) tree->leafTriangles[written++] = t;
+        // Sorted by the least x of their boxes, so a scan can stop early.
+        std::vector<int> sorted = src.triangles;
+        std::sort(sorted.begin(), sorted.end(),
+                  [tree](int x, int y) { return tree->triangleMin[x].x < tree->triangleMin[y].x; });
+        for (int t : sorted) {
+            float* box = tree->leafBounds + 6 * written;
+            for (int a = 0; a < 3; a++) {
+                box[a] = tree->triangleMin[t][a];
+                box[3 + a] = tree->triangleMax[t][a];
+            }
+            tree->leafTriangles[written++] = t;
+        }
     }
     tree->nodeCount = nodeCount;
     tree->leafTriangleCount = written;
@@ -182,6 +195,7 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
 void releaseTree(PhysicsWorld* world, TerrainTree* tree) {
     worldFree(world, tree->nodes);
     worldFree(world, tree->leafTriangles);
+    worldFree(world, tree->leafBounds);
     worldFree(world, tree->triangles);
     worldFree(world, tree->triangleMin);
     worldFree(world, tree->triangleMax);
@@ -232,12 +246,17 @@ int queryTerrainTriangles(TerrainTree& tree, const Vector3& boxMin, const Vector
         const TerrainNode& node = tree.nodes[stack[--top]];
         if (!boxesOverlap(node.boundsMin, node.boundsMax, boxMin, boxMax)) continue;
         if (node.triangleCount > 0) {
+            // The boxes of a leaf lie in one run: test them first, and only
+            // then look at the triangle's mark.
             const int* list = tree.leafTriangles + node.firstTriangle;
-            for (int i = 0; i < node.triangleCount; i++) {
+            const float* box = tree.leafBounds + 6 * node.firstTriangle;
+            float x0 = boxMin.x, y0 = boxMin.y, z0 = boxMin.z, x1 = boxMax.x, y1 = boxMax.y, z1 = boxMax.z;
+            for (int i = 0; i < node.triangleCount; i++, box += 6) {
+                if (box[0] > x1) break;  // the rest start further along x
+                if (box[3] < x0 || box[2] > z1 || box[5] < z0 || box[1] > y1 || box[4] < y0) continue;
                 int t = list[i];
                 if (tree.marks[t] == tree.mark) continue;
                 tree.marks[t] = tree.mark;
-                if (!boxesOverlap(tree.triangleMin[t], tree.triangleMax[t], boxMin, boxMax)) continue;
                 if (found >= max) return found;
                 out[found++] = t;
             }

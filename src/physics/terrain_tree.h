@@ -18,6 +18,7 @@ struct TerrainTree {
     TerrainNode* nodes;
     int nodeCount;
     int* leafTriangles;  // triangle indices of all leaves, leaf after leaf
+    float* leafBounds;   // per entry of leafTriangles its triangle's box (min xyz, max xyz), scanned in order
     int leafTriangleCount;
     // Per triangle: corners and unit normal, its box, its material.
     CollisionTriangle* triangles;
