@@ -224,7 +224,7 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     profileSkin(mesh, cabin, cabinHalf, cabinMaterials, s.rear, s.front, kSillY, y1);
     // Exhaust pipes, their tips where the exhaust flames start.
     for (float side : {-1.0f, 1.0f})
-        cylinderX(mesh, chrome, s.exhaustX + 0.45f, s.exhaustX, s.exhaustY, side * s.exhaustZ, style == 3 ? 0.1f : 0.075f, 8);
+        cylinderX(mesh, chrome, s.exhaustX + 0.3f, s.exhaustX, s.exhaustY, side * s.exhaustZ, style == 3 ? 0.1f : 0.075f, 8);
     // Trims: side skirts and a lip spoiler, then a splitter and a big wing.
     if (trim >= 1) {
         for (float side : {-1.0f, 1.0f}) {

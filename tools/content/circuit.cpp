@@ -171,7 +171,7 @@ std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
         bool take = false;
         if (s.corner) {
             ++arcCount;
-            take = arcCount % 3 == 0;
+            take = arcCount % 2 == 0;
         } else {
             // The first straight sample after an arc closes the corner.
             take = arcCount > 0 || s.distance - last >= 24.0f;
