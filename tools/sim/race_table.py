@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs korvask-sim on races 1..15 and prints one table row per race.
 
-usage: race_table.py BUILD_DIR [--seed S] [--races 1-15]
+usage: race_table.py BUILD_DIR [--seed S] [--car M] [--races 1-15]
 Run under xvfb-run (or with no DISPLAY, where the runner uses SDL's offscreen
 driver)."""
 import json
@@ -15,11 +15,14 @@ def main():
         return 2
     build = sys.argv[1]
     seed = "7"
+    car = "0"
     first, last = 1, 15
     args = sys.argv[2:]
     while args:
         if args[0] == "--seed":
             seed = args[1]
+        elif args[0] == "--car":
+            car = args[1]
         elif args[0] == "--races":
             first, last = (int(x) for x in args[1].split("-"))
         args = args[2:]
@@ -28,7 +31,7 @@ def main():
     print("|---|---|---|---|---|---|---|---|---|---|---|---|")
     failures = 0
     for race in range(first, last + 1):
-        out = subprocess.run([build + "/korvask-sim", "--race", str(race), "--seed", seed],
+        out = subprocess.run([build + "/korvask-sim", "--race", str(race), "--seed", seed, "--car", car],
                              capture_output=True, text=True, timeout=900)
         rows = [json.loads(l) for l in out.stdout.splitlines() if l.startswith("{")]
         cars = [r for r in rows if "car" in r]

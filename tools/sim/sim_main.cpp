@@ -27,6 +27,7 @@ struct SimOptions {
     int laps = 4;
     int frames = 60000;  // ten minutes of race
     int car = 0;         // model index 0..11
+    int trace = -1;      // car whose state goes to stderr every 10 frames
     bool help = false;
 };
 
@@ -50,12 +51,13 @@ double clockSeconds(const RaceClock& c) {
 
 void usage() {
     fprintf(stderr,
-            "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M]\n"
+            "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
             "  --frames M  give up after M frames of 10 ms (default 60000)\n"
             "  --car M     the player's car, model index 0..11 (default 0)\n"
+            "  --trace C   print car C's state to stderr every 10 frames\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -94,6 +96,9 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         } else if (strcmp(a, "--frames") == 0) {
             ok = parseInt(argv[++i], 1, 100000000L, &v);
             o->frames = (int)v;
+        } else if (strcmp(a, "--trace") == 0) {
+            ok = parseInt(argv[++i], 0, kRaceCars - 1, &v);
+            o->trace = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
             o->car = (int)v;
@@ -268,6 +273,16 @@ int main(int argc, char** argv) {
                 s.maxDriftScore = std::max(s.maxDriftScore, driftScore);
                 if (!countdownRunning && !raceFinished) s.fifthGearFrames += cars[0].gear == 5 ? 1 : 0;
             }
+        }
+        if (opt.trace >= 0 && frame % 10 == 0 && cars[opt.trace].body != nullptr) {
+            const Car& c = cars[opt.trace];
+            Vector3 p = getPosition(c.body), v = getLinearVelocity(c.body);
+            fprintf(stderr,
+                    "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d lap=%d "
+                    "rev=%d grip=%.2f\n",
+                    frame, clockSeconds(raceTime), p.x, p.y, p.z, length(v), getRotation(c.body).rows[1].y,
+                    c.driveForce, c.steer, c.gear, c.aiWaypoint, c.nextCheckpoint, c.lap, c.reversing ? 1 : 0,
+                    c.slipGrip);
         }
         if (raceFinished && finishFrame < 0) {
             finishFrame = frame;
