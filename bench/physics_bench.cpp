@@ -1,7 +1,7 @@
 // Stepping cost of the physics core: bodies in free flight, no contacts.
-#include "physics/physics.h"
-
 #include <benchmark/benchmark.h>
+
+#include "physics/physics.h"
 
 namespace {
 
@@ -42,14 +42,14 @@ void freeFlight(benchmark::State& state) {
     for (auto _ : state) {
         step(world, 0.028f, kSubSteps, nullptr);
         // Put them back before the fall gets long; 80 setters per 500 steps.
-        if (++steps % 500 == 0)
-            placeBodies(bodies);
+        if (++steps % 500 == 0) placeBodies(bodies);
     }
-    state.counters["time_per_body_substep"] = benchmark::Counter(
-        (double)kBodies * kSubSteps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["time_per_body_substep"] =
+        benchmark::Counter((double)kBodies * kSubSteps,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     destroyWorld(world);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(freeFlight);

@@ -68,13 +68,25 @@ struct Vector3 {
 };
 static_assert(sizeof(Vector3) == 4 * sizeof(float), "Vector3 has a stride of four floats");
 
-inline Vector3 operator+(const Vector3& a, const Vector3& b) { return Vector3(a.x + b.x, a.y + b.y, a.z + b.z); }
-inline Vector3 operator-(const Vector3& a, const Vector3& b) { return Vector3(a.x - b.x, a.y - b.y, a.z - b.z); }
-inline Vector3 operator-(const Vector3& a) { return Vector3(-a.x, -a.y, -a.z); }
-inline Vector3 operator*(const Vector3& a, float s) { return Vector3(a.x * s, a.y * s, a.z * s); }
-inline Vector3 operator*(float s, const Vector3& a) { return Vector3(a.x * s, a.y * s, a.z * s); }
+inline Vector3 operator+(const Vector3& a, const Vector3& b) {
+    return Vector3(a.x + b.x, a.y + b.y, a.z + b.z);
+}
+inline Vector3 operator-(const Vector3& a, const Vector3& b) {
+    return Vector3(a.x - b.x, a.y - b.y, a.z - b.z);
+}
+inline Vector3 operator-(const Vector3& a) {
+    return Vector3(-a.x, -a.y, -a.z);
+}
+inline Vector3 operator*(const Vector3& a, float s) {
+    return Vector3(a.x * s, a.y * s, a.z * s);
+}
+inline Vector3 operator*(float s, const Vector3& a) {
+    return Vector3(a.x * s, a.y * s, a.z * s);
+}
 
-inline float dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline float dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 inline Vector3 cross(const Vector3& a, const Vector3& b) {
     Vector3 r(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
@@ -89,7 +101,9 @@ float length(const Vector3& a);
 void normalise(Vector3& a);
 
 // The part of a along the unit direction b (b is not normalised here).
-inline Vector3 project(const Vector3& a, const Vector3& b) { return b * dot(a, b); }
+inline Vector3 project(const Vector3& a, const Vector3& b) {
+    return b * dot(a, b);
+}
 // In place: a loses its part along the unit direction b. Returns a.
 inline Vector3& removeComponent(Vector3& a, const Vector3& b) {
     a -= b * dot(a, b);
@@ -152,7 +166,9 @@ static_assert(sizeof(Transform) == 16 * sizeof(float), "Transform is sixteen flo
 static_assert(offsetof(Transform, position) == 12 * sizeof(float), "position is the fourth column");
 
 // v·R + p.
-inline Vector3 transformPoint(const Transform& t, const Vector3& v) { return rotate(v, t.rotation) + t.position; }
+inline Vector3 transformPoint(const Transform& t, const Vector3& v) {
+    return rotate(v, t.rotation) + t.position;
+}
 
 // The transform that first applies b and then a: a child frame b given
 // relative to a, expressed in a's parent frame. The w components of the
@@ -193,7 +209,7 @@ static_assert(sizeof(Matrix4) == 16 * sizeof(float), "Matrix4 is sixteen floats"
 // ---------------------------------------------------------------------------
 
 struct PhysicsWorld;
-struct RigidBody; // RigidParticle and AnimatedBody share this record
+struct RigidBody;  // RigidParticle and AnimatedBody share this record
 struct Geometry;
 struct Sensor;
 struct Controller;
@@ -215,16 +231,25 @@ struct WorldSizes {
     int reservedCount;        // unused; kept so the record has its twelve fields
 
     WorldSizes()
-        : rigidBodiesCount(50), animatedBodiesCount(50), rigidParticleCount(50), constraintSetsCount(50),
-          overlapPairsCount(1225), geometriesCount(50), constraintsCount(100), contactGroupsCount(100),
-          contactPointsCount(2000), sensorsCount(100), stackingCount(200), reservedCount(-1) {}
+        : rigidBodiesCount(50),
+          animatedBodiesCount(50),
+          rigidParticleCount(50),
+          constraintSetsCount(50),
+          overlapPairsCount(1225),
+          geometriesCount(50),
+          constraintsCount(100),
+          contactGroupsCount(100),
+          contactPointsCount(2000),
+          sensorsCount(100),
+          stackingCount(200),
+          reservedCount(-1) {}
 };
 static_assert(sizeof(WorldSizes) == 12 * sizeof(int), "WorldSizes is twelve 32-bit integers");
 
 // Where the world takes its memory from; createWorld with a null allocator
 // uses malloc and free. A caller's allocator must outlive the world.
 class PhysicsAllocator {
-public:
+  public:
     virtual ~PhysicsAllocator() {}
     virtual void* allocate(size_t size) = 0;
     virtual void free(void* block) = 0;
@@ -258,15 +283,15 @@ struct TerrainMesh {
 
 // Filled by step when the caller passes one.
 struct StepStatistics {
-    int subSteps;         // sub-steps run
-    int bodiesIntegrated; // awake bodies integrated, summed over the sub-steps
-    int overlapPairs;     // broad-phase pairs in use after the last sub-step
-    int contacts;         // contact points generated, summed over the sub-steps
+    int subSteps;          // sub-steps run
+    int bodiesIntegrated;  // awake bodies integrated, summed over the sub-steps
+    int overlapPairs;      // broad-phase pairs in use after the last sub-step
+    int contacts;          // contact points generated, summed over the sub-steps
 };
 
 // Called by the engine's controllers once every (period + 1) sub-steps.
 class ControllerListener {
-public:
+  public:
     virtual ~ControllerListener() {}
     virtual void onControl(Controller* controller) { (void)controller; }
 };

@@ -10,15 +10,15 @@
 // solver), which owns everything behind PhysicsWorld::collision.
 #pragma once
 
-#include "physics/physics.h"
-
 #include <cstdarg>
+
+#include "physics/physics.h"
 
 // Shape kind codes stored with every geometry.
 enum GeometryKind {
     kGeometryBox = 3,
-    kGeometrySphere = 4,  // known to the reach rule only; never created
-    kGeometryCapsule = 5, // known to the reach rule only; never created
+    kGeometrySphere = 4,   // known to the reach rule only; never created
+    kGeometryCapsule = 5,  // known to the reach rule only; never created
     kGeometryTerrain = 6,
 };
 
@@ -38,10 +38,10 @@ enum SleepState {
 // What a body's current contacts say about putting it to sleep (answered by
 // the collision half through classifyContacts).
 enum ContactClass {
-    kContactNone = 0,     // no contacts: the rest counter leaves the body awake
-    kContactResting = 1,  // steady support: sleep as soon as the rest counter passes 10
-    kContactSettling = 2, // sleep once the rest counter passes 100
-    kContactActive = 3,   // stays awake; a sleeping body in this class wakes
+    kContactNone = 0,      // no contacts: the rest counter leaves the body awake
+    kContactResting = 1,   // steady support: sleep as soon as the rest counter passes 10
+    kContactSettling = 2,  // sleep once the rest counter passes 100
+    kContactActive = 3,    // stays awake; a sleeping body in this class wakes
 };
 
 constexpr int kMaterialCount = 256;
@@ -57,18 +57,18 @@ constexpr int kSleepTestSubSteps = 60;
 struct Material {
     float friction;
     float restitution;
-    float third; // not read by the contact response
+    float third;  // not read by the contact response
 };
 
 struct Geometry {
-    RigidBody* body;    // owner; null for the world's terrain geometry
-    Geometry* next;     // next geometry of the same body, or next free one
-    int kind;           // GeometryKind
-    int material;       // 0..255
+    RigidBody* body;  // owner; null for the world's terrain geometry
+    Geometry* next;   // next geometry of the same body, or next free one
+    int kind;         // GeometryKind
+    int material;     // 0..255
     Vector3 halfExtents;
-    Transform local;    // shape frame in the body frame
-    Transform world;    // shape frame in the world, refreshed in the bounds phase of awake bodies
-    int index;          // slot in the geometry pool
+    Transform local;  // shape frame in the body frame
+    Transform world;  // shape frame in the world, refreshed in the bounds phase of awake bodies
+    int index;        // slot in the geometry pool
 };
 
 struct Sensor {
@@ -101,8 +101,8 @@ struct Controller {
 struct RigidBody {
     PhysicsWorld* world;
     RigidBody* nextFree;
-    int index;          // slot in the world's body array (rigid, then animated, then particles)
-    int kind;           // BodyKind
+    int index;  // slot in the world's body array (rigid, then animated, then particles)
+    int kind;   // BodyKind
     bool inUse;
 
     // Motion state. rotation is toMatrix(orientation) except right after
@@ -113,7 +113,7 @@ struct RigidBody {
     Vector3 linearVelocity;
     Vector3 angularMomentum;
     Vector3 angularVelocity;
-    Quaternion orientationRate; // q̇ = ½·ω⊗q
+    Quaternion orientationRate;  // q̇ = ½·ω⊗q
 
     float mass;
     float inverseMass;
@@ -128,15 +128,15 @@ struct RigidBody {
     Vector3 gravityForce;
     Vector3 appliedForce;
     Vector3 appliedTorque;
-    Vector3 forceSum;             // cleared after the collision phase of each sub-step
-    Vector3 acceleration;         // F/m of the last force application
+    Vector3 forceSum;      // cleared after the collision phase of each sub-step
+    Vector3 acceleration;  // F/m of the last force application
 
     // Sleep.
-    int sleepState;               // SleepState
+    int sleepState;  // SleepState
     float linearSleepThreshold;
     int subStepsSinceWake;
     int restCounter;
-    Vector3 snapshotPosition;     // taken at the last wake
+    Vector3 snapshotPosition;  // taken at the last wake
     Quaternion snapshotOrientation;
     Vector3 snapshotLinearVelocity;
     Vector3 snapshotAngularVelocity;
@@ -154,14 +154,14 @@ struct RigidBody {
 
     void* userData;
     int collideConnected;
-    int connectedGroup;           // −1: belongs to no connected group
-    int broadphaseHandle;         // owned by the broad phase; −1 until it sees the body
+    int connectedGroup;    // −1: belongs to no connected group
+    int broadphaseHandle;  // owned by the broad phase; −1 until it sees the body
 
     Geometry* firstGeometry;
     Geometry* lastGeometry;
     Sensor* firstSensor;
     Sensor* lastSensor;
-    Sensor* sensorCursor;         // next sensor nextSensor returns
+    Sensor* sensorCursor;  // next sensor nextSensor returns
     Controller* firstController;
     Controller* lastController;
 };
@@ -171,13 +171,13 @@ struct RigidBody {
 struct CollisionState;
 
 struct PhysicsWorld {
-    WorldSizes sizes;             // as given, negative counts raised to 0
+    WorldSizes sizes;  // as given, negative counts raised to 0
     PhysicsAllocator* allocator;
 
     Vector3 gravity;
-    Vector3 gravityDirection;     // unit, or zero without gravity
-    float supportAcceleration;    // 0.3·|gravity|, for the contact classification
-    float restSpeedSquared;       // kRestSpeedSquared
+    Vector3 gravityDirection;   // unit, or zero without gravity
+    float supportAcceleration;  // 0.3·|gravity|, for the contact classification
+    float restSpeedSquared;     // kRestSpeedSquared
 
     Material materials[kMaterialCount];
 
@@ -208,7 +208,7 @@ struct PhysicsWorld {
     int terrainTriangleCount;
     Vector3 terrainMin;
     Vector3 terrainMax;
-    Geometry terrainGeometry;     // kind kGeometryTerrain, body null, identity transforms
+    Geometry terrainGeometry;  // kind kGeometryTerrain, body null, identity transforms
     bool hasTerrain;
 
     CollisionState* collision;
@@ -218,9 +218,9 @@ struct PhysicsWorld {
     int messageLevel;
     char messageBuffer[kMessageBufferSize];
 
-    int stepCount;                // completed step calls
-    float subStepTime;            // dt of the sub-step in progress
-    StepStatistics* statistics;   // the caller's record during step, else null
+    int stepCount;               // completed step calls
+    float subStepTime;           // dt of the sub-step in progress
+    StepStatistics* statistics;  // the caller's record during step, else null
 };
 
 // ---------------------------------------------------------------------------

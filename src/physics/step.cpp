@@ -1,7 +1,7 @@
 // The world step: sub-step phases, force application, integration, rest counter and controller visits.
-#include "physics/physics_local.h"
-
 #include <cmath>
+
+#include "physics/physics_local.h"
 
 // Every controller of the body: a countdown at 0 calls the listener and
 // starts over from the period, otherwise it counts down. Either way the
@@ -10,8 +10,7 @@
 static void visitControllers(RigidBody* body) {
     for (Controller* c = body->firstController; c; c = c->next) {
         if (c->countdown == 0) {
-            if (c->listener)
-                c->listener->onControl(c);
+            if (c->listener) c->listener->onControl(c);
             c->countdown = c->period;
         } else {
             --c->countdown;
@@ -34,7 +33,9 @@ static void refreshForces(PhysicsWorld* world, RigidBody* body) {
     visitControllers(body);
 }
 
-static bool anyNotNearZero(const Vector3& v) { return !isNearZero(v.x) || !isNearZero(v.y) || !isNearZero(v.z); }
+static bool anyNotNearZero(const Vector3& v) {
+    return !isNearZero(v.x) || !isNearZero(v.y) || !isNearZero(v.z);
+}
 
 static void zeroMotion(RigidBody* body) {
     body->linearVelocity.setZero();
@@ -49,7 +50,8 @@ static bool keepAsleep(PhysicsWorld* world, RigidBody* body) {
         wakeBody(body);
         return false;
     }
-    float speed = dot(body->linearVelocity, body->linearVelocity) + dot(body->angularVelocity, body->angularVelocity);
+    float speed =
+        dot(body->linearVelocity, body->linearVelocity) + dot(body->angularVelocity, body->angularVelocity);
     if (speed >= world->restSpeedSquared || classifyContacts(world, body) == kContactActive) {
         wakeBody(body);
         return false;
@@ -64,10 +66,8 @@ static bool keepAsleep(PhysicsWorld* world, RigidBody* body) {
 static void applyForces(PhysicsWorld* world, RigidBody* body, float dt, int slot) {
     body->subStepsSinceWake += 1;
     body->velocityChangeRing[slot].setZero();
-    if (body->sleepState == kBodyDisabled)
-        return;
-    if (body->sleepState == kBodyAsleep && keepAsleep(world, body))
-        return;
+    if (body->sleepState == kBodyDisabled) return;
+    if (body->sleepState == kBodyAsleep && keepAsleep(world, body)) return;
 
     body->forceSum += body->gravityForce + body->appliedForce;
     Vector3 a = body->forceSum * body->inverseMass;
@@ -79,7 +79,8 @@ static void applyForces(PhysicsWorld* world, RigidBody* body, float dt, int slot
     const Vector3& torque = body->appliedTorque;
     float half = 0.5f * dt;
     Vector3 halfMomentum = body->angularMomentum + torque * half;
-    Quaternion halfOrientation = normalisedQuaternion(quaternionAddScaled(body->orientation, body->orientationRate, half));
+    Quaternion halfOrientation =
+        normalisedQuaternion(quaternionAddScaled(body->orientation, body->orientationRate, half));
     Matrix3 halfInverseInertia = worldInverseInertia(toMatrix(halfOrientation), body->inverseInertia);
     body->angularVelocity = rotate(halfMomentum, halfInverseInertia);
     Quaternion omega(body->angularVelocity.x, body->angularVelocity.y, body->angularVelocity.z, 0.0f);
@@ -108,8 +109,7 @@ static void updateRestCounter(PhysicsWorld* world, RigidBody* body) {
     if (dot(v, v) >= world->restSpeedSquared || dot(w, w) >= world->restSpeedSquared) {
         Vector3 mean = ringMean(body->linearVelocityRing);
         float down = dot(mean, world->gravityDirection);
-        if (down > 0.0f)
-            mean -= world->gravityDirection * down;
+        if (down > 0.0f) mean -= world->gravityDirection * down;
         if (dot(mean, mean) > 2.0f) {
             body->restCounter = 0;
             return;
@@ -121,8 +121,7 @@ static void updateRestCounter(PhysicsWorld* world, RigidBody* body) {
         }
     }
     body->restCounter += 1;
-    if (body->restCounter <= 10)
-        return;
+    if (body->restCounter <= 10) return;
     ContactClass contacts = classifyContacts(world, body);
     if (contacts == kContactResting || (contacts == kContactSettling && body->restCounter > 100))
         sleepBody(body);
@@ -136,7 +135,8 @@ static void integrate(RigidBody* body, float dt, int slot) {
     Quaternion omega(body->angularVelocity.x, body->angularVelocity.y, body->angularVelocity.z, 0.0f);
     Quaternion rate = omega * body->orientation;
     body->orientationRate = Quaternion(rate.x * 0.5f, rate.y * 0.5f, rate.z * 0.5f, rate.w * 0.5f);
-    body->orientation = normalisedQuaternion(quaternionAddScaled(body->orientation, body->orientationRate, dt));
+    body->orientation =
+        normalisedQuaternion(quaternionAddScaled(body->orientation, body->orientationRate, dt));
     body->rotation = toMatrix(body->orientation);
     body->worldInverseInertia = worldInverseInertia(body->rotation, body->inverseInertia);
 
@@ -150,8 +150,7 @@ static void subStep(PhysicsWorld* world, float dt) {
 
     // Phase 1: bounds of the awake bodies.
     for (int i = 0; i < world->liveBodyCount; ++i) {
-        if (bodies[i]->sleepState == kBodyAwake)
-            updateBodyBounds(bodies[i]);
+        if (bodies[i]->sleepState == kBodyAwake) updateBodyBounds(bodies[i]);
     }
 
     // Phase 2: animated bodies would be moved here; the world hands out none.
@@ -160,16 +159,14 @@ static void subStep(PhysicsWorld* world, float dt) {
     // over once the collision phase is done.
     collideWorld(world);
     for (int i = 0; i < world->liveBodyCount; ++i) {
-        if (bodies[i]->sleepState == kBodyAwake)
-            bodies[i]->forceSum.setZero();
+        if (bodies[i]->sleepState == kBodyAwake) bodies[i]->forceSum.setZero();
     }
 
     // Phase 4: forces into velocities, then the contact solver, which also
     // puts resting groups to sleep.
     prepareContacts(world, dt);
     for (int i = 0; i < world->liveBodyCount; ++i) {
-        if (isDynamic(bodies[i]))
-            applyForces(world, bodies[i], dt, slot);
+        if (isDynamic(bodies[i])) applyForces(world, bodies[i], dt, slot);
     }
     solveContacts(world, dt);
 
@@ -178,36 +175,28 @@ static void subStep(PhysicsWorld* world, float dt) {
     // forgets its sensor hits.
     for (int i = 0; i < world->liveBodyCount; ++i) {
         RigidBody* body = bodies[i];
-        if (!isDynamic(body) || body->sleepState != kBodyAwake)
-            continue;
+        if (!isDynamic(body) || body->sleepState != kBodyAwake) continue;
         updateRestCounter(world, body);
-        if (body->sleepState != kBodyAwake)
-            continue;
+        if (body->sleepState != kBodyAwake) continue;
         integrate(body, dt, slot);
         refreshForces(world, body);
-        for (Sensor* s = body->firstSensor; s; s = s->next)
-            clearSensorResult(s);
-        if (world->statistics)
-            world->statistics->bodiesIntegrated += 1;
+        for (Sensor* s = body->firstSensor; s; s = s->next) clearSensorResult(s);
+        if (world->statistics) world->statistics->bodiesIntegrated += 1;
     }
 }
 
 void step(PhysicsWorld* world, float total, int subSteps, StepStatistics* statistics) {
-    if (statistics)
-        *statistics = StepStatistics{0, 0, 0, 0};
+    if (statistics) *statistics = StepStatistics{0, 0, 0, 0};
     // A zero or negative span has nothing to integrate, and the rest tests
     // divide by the sub-step length.
-    if (!world || subSteps <= 0 || !(total > 0.0f) || !std::isfinite(total))
-        return;
+    if (!world || subSteps <= 0 || !(total > 0.0f) || !std::isfinite(total)) return;
     float dt = total / (float)subSteps;
-    if (!(dt > 0.0f))
-        return;
+    if (!(dt > 0.0f)) return;
     world->subStepTime = dt;
     world->statistics = statistics;
     for (int s = 0; s < subSteps; ++s) {
         subStep(world, dt);
-        if (statistics)
-            statistics->subSteps += 1;
+        if (statistics) statistics->subSteps += 1;
     }
     world->statistics = nullptr;
     world->stepCount += 1;

@@ -1,12 +1,11 @@
 // Out-of-line vector, matrix, transform and quaternion operations.
-#include "physics/physics_local.h"
-
 #include <cmath>
+
+#include "physics/physics_local.h"
 
 float length(const Vector3& a) {
     float q = dot(a, a);
-    if (isNearZero(q))
-        return 0.0f;
+    if (isNearZero(q)) return 0.0f;
     return std::sqrt(q);
 }
 
@@ -22,7 +21,8 @@ void normalise(Vector3& a) {
 }
 
 Matrix3 transpose(const Matrix3& m) {
-    return Matrix3(Vector3(m.rows[0].x, m.rows[1].x, m.rows[2].x), Vector3(m.rows[0].y, m.rows[1].y, m.rows[2].y),
+    return Matrix3(Vector3(m.rows[0].x, m.rows[1].x, m.rows[2].x),
+                   Vector3(m.rows[0].y, m.rows[1].y, m.rows[2].y),
                    Vector3(m.rows[0].z, m.rows[1].z, m.rows[2].z));
 }
 
@@ -75,7 +75,7 @@ Matrix3 worldInverseInertia(const Matrix3& rotation, const Matrix3& inverseInert
     const Vector3& d0 = inverseInertia.rows[0];
     const Vector3& d1 = inverseInertia.rows[1];
     const Vector3& d2 = inverseInertia.rows[2];
-    Vector3 b0, b1, b2; // I⁻¹·R
+    Vector3 b0, b1, b2;  // I⁻¹·R
     if (d0.y == 0.0f && d0.z == 0.0f && d1.x == 0.0f && d1.z == 0.0f && d2.x == 0.0f && d2.y == 0.0f) {
         b0 = Vector3(d0.x * r0.x, d0.x * r0.y, d0.x * r0.z);
         b1 = Vector3(d1.y * r1.x, d1.y * r1.y, d1.y * r1.z);
@@ -101,8 +101,7 @@ Quaternion quaternionAddScaled(const Quaternion& a, const Quaternion& rate, floa
 
 Quaternion normalisedQuaternion(const Quaternion& q) {
     float len = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
-    if (!(len > 0.0f) || !std::isfinite(len))
-        return Quaternion();
+    if (!(len > 0.0f) || !std::isfinite(len)) return Quaternion();
     float inv = 1.0f / len;
     return Quaternion(q.x * inv, q.y * inv, q.z * inv, q.w * inv);
 }
@@ -112,39 +111,36 @@ Quaternion quaternionFromMatrix(const Matrix3& m) {
     const float m10 = m.rows[1].x, m11 = m.rows[1].y, m12 = m.rows[1].z;
     const float m20 = m.rows[2].x, m21 = m.rows[2].y, m22 = m.rows[2].z;
     float squares[4] = {
-        (1.0f + m00 + m11 + m22) * 0.25f, // w²
-        (1.0f + m00 - m11 - m22) * 0.25f, // x²
-        (1.0f - m00 + m11 - m22) * 0.25f, // y²
-        (1.0f - m00 - m11 + m22) * 0.25f, // z²
+        (1.0f + m00 + m11 + m22) * 0.25f,  // w²
+        (1.0f + m00 - m11 - m22) * 0.25f,  // x²
+        (1.0f - m00 + m11 - m22) * 0.25f,  // y²
+        (1.0f - m00 - m11 + m22) * 0.25f,  // z²
     };
     // Strict comparisons in the order w, x, y, z: a tie goes to the later one.
     int pick = 0;
     for (int i = 1; i < 4; ++i) {
-        if (squares[i] >= squares[pick])
-            pick = i;
+        if (squares[i] >= squares[pick]) pick = i;
     }
     // Only a matrix that is no rotation can make every square zero or less;
     // it gets the identity rather than a division by zero.
     float big = std::sqrt(squares[pick] > 0.0f ? squares[pick] : 0.0f);
     Quaternion q;
-    if (big == 0.0f)
-        return q;
+    if (big == 0.0f) return q;
     float k = 0.25f / big;
     switch (pick) {
-    case 0:
-        q = Quaternion(k * (m12 - m21), k * (m20 - m02), k * (m01 - m10), big);
-        break;
-    case 1:
-        q = Quaternion(big, k * (m10 + m01), k * (m02 + m20), k * (m12 - m21));
-        break;
-    case 2:
-        q = Quaternion(k * (m10 + m01), big, k * (m21 + m12), k * (m20 - m02));
-        break;
-    default:
-        q = Quaternion(k * (m02 + m20), k * (m21 + m12), big, k * (m01 - m10));
-        break;
+        case 0:
+            q = Quaternion(k * (m12 - m21), k * (m20 - m02), k * (m01 - m10), big);
+            break;
+        case 1:
+            q = Quaternion(big, k * (m10 + m01), k * (m02 + m20), k * (m12 - m21));
+            break;
+        case 2:
+            q = Quaternion(k * (m10 + m01), big, k * (m21 + m12), k * (m20 - m02));
+            break;
+        default:
+            q = Quaternion(k * (m02 + m20), k * (m21 + m12), big, k * (m01 - m10));
+            break;
     }
-    if (q.w < 0.0f)
-        q = Quaternion(-q.x, -q.y, -q.z, -q.w);
+    if (q.w < 0.0f) q = Quaternion(-q.x, -q.y, -q.z, -q.w);
     return normalisedQuaternion(q);
 }

@@ -1,28 +1,29 @@
 // The world: creation of every pool from the sizes, materials, messages and the terrain copies.
-#include "physics/physics_local.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
+#include "physics/physics_local.h"
+
 namespace {
 
 class MallocAllocator : public PhysicsAllocator {
-public:
+  public:
     void* allocate(size_t size) override { return std::malloc(size); }
     void free(void* block) override { std::free(block); }
 };
 
 MallocAllocator builtInAllocator;
 
-} // namespace
+}  // namespace
 
-void* worldAllocate(PhysicsWorld* world, size_t size) { return world->allocator->allocate(size); }
+void* worldAllocate(PhysicsWorld* world, size_t size) {
+    return world->allocator->allocate(size);
+}
 
 void worldFree(PhysicsWorld* world, void* block) {
-    if (block)
-        world->allocator->free(block);
+    if (block) world->allocator->free(block);
 }
 
 void reportMessage(PhysicsWorld* world, const char* format, ...) {
@@ -35,35 +36,33 @@ void reportMessage(PhysicsWorld* world, const char* format, ...) {
 }
 
 void setMessageSink(PhysicsWorld* world, PhysicsMessageSink sink, void* user) {
-    if (!world)
-        return;
+    if (!world) return;
     world->messageSink = sink;
     world->messageUser = user;
 }
 
 void setMessageLevel(PhysicsWorld* world, int level) {
-    if (world)
-        world->messageLevel = level;
+    if (world) world->messageLevel = level;
 }
 
 // Carves out an array of count records, each default-constructed.
-template <typename T> static T* allocatePool(PhysicsWorld* world, int count, bool* ok) {
-    if (count <= 0)
-        return nullptr;
+template <typename T>
+static T* allocatePool(PhysicsWorld* world, int count, bool* ok) {
+    if (count <= 0) return nullptr;
     void* block = worldAllocate(world, sizeof(T) * (size_t)count);
     if (!block) {
         *ok = false;
         return nullptr;
     }
     T* records = static_cast<T*>(block);
-    for (int i = 0; i < count; ++i)
-        new (&records[i]) T();
+    for (int i = 0; i < count; ++i) new (&records[i]) T();
     return records;
 }
 
 // Links records [0, count) into a free list in slot order, so the pools hand
 // out slots 0, 1, 2, ... and a body's index is its slot.
-template <typename T> static T* linkFreeList(T* records, int count) {
+template <typename T>
+static T* linkFreeList(T* records, int count) {
     for (int i = 0; i < count; ++i) {
         records[i].index = i;
         records[i].next = i + 1 < count ? &records[i + 1] : nullptr;
@@ -92,19 +91,16 @@ static void resetGeometry(Geometry* g) {
 }
 
 PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, const Vector3* gravity) {
-    if (!allocator)
-        allocator = &builtInAllocator;
+    if (!allocator) allocator = &builtInAllocator;
     void* block = allocator->allocate(sizeof(PhysicsWorld));
-    if (!block)
-        return nullptr;
+    if (!block) return nullptr;
     PhysicsWorld* world = new (block) PhysicsWorld();
     world->allocator = allocator;
 
     world->sizes = sizes;
     int* counts = &world->sizes.rigidBodiesCount;
     for (int i = 0; i < 12; ++i) {
-        if (counts[i] < 0)
-            counts[i] = 0;
+        if (counts[i] < 0) counts[i] = 0;
     }
 
     world->gravity = Vector3(0.0f, 0.0f, 0.0f);
@@ -115,8 +111,7 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
     world->supportAcceleration = 0.3f * length(world->gravity);
     world->restSpeedSquared = kRestSpeedSquared;
 
-    for (int i = 0; i < kMaterialCount; ++i)
-        world->materials[i] = Material{0.5f, 0.4f, 1.0f};
+    for (int i = 0; i < kMaterialCount; ++i) world->materials[i] = Material{0.5f, 0.4f, 1.0f};
 
     bool ok = true;
     const WorldSizes& s = world->sizes;
@@ -129,27 +124,24 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
         world->bodyCapacity = (int)bodyCount;
     if (ok) {
         world->bodies = allocatePool<RigidBody>(world, world->bodyCapacity, &ok);
-        world->liveBodies = world->bodyCapacity > 0
-                                ? static_cast<RigidBody**>(worldAllocate(world, sizeof(RigidBody*) * world->bodyCapacity))
-                                : nullptr;
-        if (world->bodyCapacity > 0 && !world->liveBodies)
-            ok = false;
+        world->liveBodies =
+            world->bodyCapacity > 0
+                ? static_cast<RigidBody**>(worldAllocate(world, sizeof(RigidBody*) * world->bodyCapacity))
+                : nullptr;
+        if (world->bodyCapacity > 0 && !world->liveBodies) ok = false;
     }
     if (ok) {
         world->freeRigidBodies = linkBodies(world->bodies, 0, s.rigidBodiesCount, world);
-        world->freeAnimatedBodies = linkBodies(world->bodies, s.rigidBodiesCount, s.animatedBodiesCount, world);
-        world->freeParticles =
-            linkBodies(world->bodies, s.rigidBodiesCount + s.animatedBodiesCount, s.rigidParticleCount, world);
+        world->freeAnimatedBodies =
+            linkBodies(world->bodies, s.rigidBodiesCount, s.animatedBodiesCount, world);
+        world->freeParticles = linkBodies(world->bodies, s.rigidBodiesCount + s.animatedBodiesCount,
+                                          s.rigidParticleCount, world);
     }
-    if (ok)
-        world->geometries = allocatePool<Geometry>(world, s.geometriesCount, &ok);
-    if (ok)
-        world->sensors = allocatePool<Sensor>(world, s.sensorsCount, &ok);
-    if (ok)
-        world->controllers = allocatePool<Controller>(world, s.constraintSetsCount, &ok);
+    if (ok) world->geometries = allocatePool<Geometry>(world, s.geometriesCount, &ok);
+    if (ok) world->sensors = allocatePool<Sensor>(world, s.sensorsCount, &ok);
+    if (ok) world->controllers = allocatePool<Controller>(world, s.constraintSetsCount, &ok);
     if (ok) {
-        for (int i = 0; i < s.geometriesCount; ++i)
-            resetGeometry(&world->geometries[i]);
+        for (int i = 0; i < s.geometriesCount; ++i) resetGeometry(&world->geometries[i]);
         world->freeGeometries = linkFreeList(world->geometries, s.geometriesCount);
         world->freeSensors = linkFreeList(world->sensors, s.sensorsCount);
         world->freeControllers = linkFreeList(world->controllers, s.constraintSetsCount);
@@ -159,8 +151,7 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
     world->terrainGeometry.kind = kGeometryTerrain;
     world->terrainGeometry.index = -1;
 
-    if (ok)
-        ok = createCollisionState(world);
+    if (ok) ok = createCollisionState(world);
     if (!ok) {
         destroyWorld(world);
         return nullptr;
@@ -169,8 +160,7 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
 }
 
 static void releaseTerrain(PhysicsWorld* world) {
-    if (world->hasTerrain)
-        releaseTerrainTree(world);
+    if (world->hasTerrain) releaseTerrainTree(world);
     worldFree(world, world->terrainVertices);
     worldFree(world, world->terrainTriangles);
     world->terrainVertices = nullptr;
@@ -181,8 +171,7 @@ static void releaseTerrain(PhysicsWorld* world) {
 }
 
 void destroyWorld(PhysicsWorld* world) {
-    if (!world)
-        return;
+    if (!world) return;
     releaseTerrain(world);
     destroyCollisionState(world);
     // Every record type here is trivially destructible, so the blocks simply go.
@@ -197,21 +186,21 @@ void destroyWorld(PhysicsWorld* world) {
 }
 
 bool setMaterial(PhysicsWorld* world, int index, float friction, float restitution) {
-    if (!world || index < 0 || index >= kMaterialCount)
-        return false;
+    if (!world || index < 0 || index >= kMaterialCount) return false;
     world->materials[index] = Material{friction, restitution, 0.0f};
     return true;
 }
 
-static bool finiteVector(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+static bool finiteVector(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // A triangle is kept only when its three indices name finite vertices, so the
 // collision code can index the vertex array without checking again.
 static bool usableTriangle(const TerrainMesh& mesh, const MeshTriangle& t) {
     for (int k = 0; k < 3; ++k) {
         int v = t.vertices[k];
-        if (v < 0 || v >= mesh.vertexCount || !finiteVector(mesh.vertices[v]))
-            return false;
+        if (v < 0 || v >= mesh.vertexCount || !finiteVector(mesh.vertices[v])) return false;
     }
     return true;
 }
@@ -220,13 +209,13 @@ int setTerrainMesh(PhysicsWorld* world, const TerrainMesh& mesh) {
     if (!world || !mesh.vertices || mesh.vertexCount <= 0 || !mesh.triangles || mesh.triangleCount <= 0)
         return 0;
     int kept = 0;
-    for (int i = 0; i < mesh.triangleCount; ++i)
-        kept += usableTriangle(mesh, mesh.triangles[i]) ? 1 : 0;
-    if (kept == 0)
-        return 0;
+    for (int i = 0; i < mesh.triangleCount; ++i) kept += usableTriangle(mesh, mesh.triangles[i]) ? 1 : 0;
+    if (kept == 0) return 0;
 
-    Vector3* vertices = static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * (size_t)mesh.vertexCount));
-    MeshTriangle* triangles = static_cast<MeshTriangle*>(worldAllocate(world, sizeof(MeshTriangle) * (size_t)kept));
+    Vector3* vertices =
+        static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * (size_t)mesh.vertexCount));
+    MeshTriangle* triangles =
+        static_cast<MeshTriangle*>(worldAllocate(world, sizeof(MeshTriangle) * (size_t)kept));
     if (!vertices || !triangles) {
         worldFree(world, vertices);
         worldFree(world, triangles);
@@ -235,16 +224,13 @@ int setTerrainMesh(PhysicsWorld* world, const TerrainMesh& mesh) {
     releaseTerrain(world);
 
     Vector3 lo(INFINITY, INFINITY, INFINITY), hi(-INFINITY, -INFINITY, -INFINITY);
-    for (int i = 0; i < mesh.vertexCount; ++i)
-        vertices[i] = mesh.vertices[i];
+    for (int i = 0; i < mesh.vertexCount; ++i) vertices[i] = mesh.vertices[i];
     int n = 0;
     for (int i = 0; i < mesh.triangleCount; ++i) {
         const MeshTriangle& t = mesh.triangles[i];
-        if (!usableTriangle(mesh, t))
-            continue;
+        if (!usableTriangle(mesh, t)) continue;
         triangles[n] = t;
-        if (t.material < 0 || t.material >= kMaterialCount)
-            triangles[n].material = 0;
+        if (t.material < 0 || t.material >= kMaterialCount) triangles[n].material = 0;
         for (int k = 0; k < 3; ++k) {
             const Vector3& v = vertices[t.vertices[k]];
             lo = Vector3(std::fmin(lo.x, v.x), std::fmin(lo.y, v.y), std::fmin(lo.z, v.z));
@@ -264,8 +250,7 @@ int setTerrainMesh(PhysicsWorld* world, const TerrainMesh& mesh) {
 }
 
 RigidBody* createBody(PhysicsWorld* world, int kind) {
-    if (!world)
-        return nullptr;
+    if (!world) return nullptr;
     RigidBody** freeList;
     if (kind == kBodyRigid) {
         freeList = &world->freeRigidBodies;
@@ -302,4 +287,6 @@ RigidBody* createBody(PhysicsWorld* world, int kind) {
     return body;
 }
 
-int getStepCount(const PhysicsWorld* world) { return world ? world->stepCount : 0; }
+int getStepCount(const PhysicsWorld* world) {
+    return world ? world->stepCount : 0;
+}

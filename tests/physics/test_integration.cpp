@@ -1,10 +1,10 @@
 // Stepping: controller visits, force application, integration, rest counter, sleep and wake.
-#include "physics/physics_local.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "physics/physics_local.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ struct RecordingListener : ControllerListener {
     Vector3 force;
     void onControl(Controller* controller) override {
         ++calls;
-        if (clock)
-            at.push_back(*clock);
+        if (clock) at.push_back(*clock);
         setForce(controller, force);
     }
 };
@@ -33,7 +32,7 @@ PhysicsWorld* makeWorld(float gravityY) {
     return createWorld(WorldSizes(), nullptr, &gravity);
 }
 
-} // namespace
+}  // namespace
 
 TEST(PhysicsStep, ControllerPeriodsZeroAndTwo) {
     PhysicsWorld* world = makeWorld(0.0f);
@@ -50,8 +49,7 @@ TEST(PhysicsStep, ControllerPeriodsZeroAndTwo) {
 
     step(world, 0.112f, 4, nullptr);
     EXPECT_EQ(every.calls, 4);
-    for (int i = 0; i < 2; ++i)
-        step(world, 0.112f, 4, nullptr);
+    for (int i = 0; i < 2; ++i) step(world, 0.112f, 4, nullptr);
     EXPECT_EQ(every.calls, 12);
     EXPECT_EQ(clock.subSteps, 12);
     EXPECT_EQ(third.at, (std::vector<int>{3, 6, 9, 12}));
@@ -70,7 +68,7 @@ TEST(PhysicsStep, ControllerForceActsFromTheNextSubStep) {
     RigidBody* body = createBody(world, 0);
     setMass(body, 2.0f);
     RecordingListener pusher;
-    pusher.force = Vector3(4.0f, 0.0f, 0.0f); // a = 2
+    pusher.force = Vector3(4.0f, 0.0f, 0.0f);  // a = 2
     addController(body, &pusher, 0);
     const float dt = 0.028f;
     step(world, 4 * dt, 4, nullptr);
@@ -110,8 +108,7 @@ TEST(PhysicsStep, FreeFallFromTheSecondSubStep) {
         EXPECT_EQ(stats.bodiesIntegrated, 4);
         for (int k = 0; k < n; ++k) {
             ++subStep;
-            if (subStep >= 2)
-                v -= 8.0 * dt;
+            if (subStep >= 2) v -= 8.0 * dt;
             y += dt * v - (subStep >= 2 ? 0.5 * 8.0 * dt * dt : 0.0);
         }
         EXPECT_NEAR(getLinearVelocity(body).y, v, 2e-6 * subStep);
@@ -136,11 +133,10 @@ TEST(PhysicsStep, TorqueFreeSpinKeepsItsRate) {
     setInertia(body, Vector3(3.0f, 3.0f, 3.0f));
     setRotation(body, fromEulerXYZ(Vector3(0.3f, -0.5f, 0.2f)));
     Quaternion start = getOrientation(body);
-    setAngularMomentum(body, Vector3(3.0f, 0.0f, 6.0f)); // ω = (1, 0, 2)
+    setAngularMomentum(body, Vector3(3.0f, 0.0f, 6.0f));  // ω = (1, 0, 2)
     const float dt = 0.01f;
-    const int subSteps = 56; // short of the 60 the sleep test wants
-    for (int s = 0; s < subSteps / 4; ++s)
-        step(world, 4 * dt, 4, nullptr);
+    const int subSteps = 56;  // short of the 60 the sleep test wants
+    for (int s = 0; s < subSteps / 4; ++s) step(world, 4 * dt, 4, nullptr);
     EXPECT_TRUE(isAwake(body));
     Vector3 w = getAngularVelocity(body), l = getAngularMomentum(body);
     EXPECT_NEAR(w.x, 1.0f, 1e-5);
@@ -161,8 +157,7 @@ TEST(PhysicsStep, TorqueFreeSpinKeepsItsRate) {
     // Matrix and quaternion stay in step, and the matrix stays a rotation.
     Matrix3 r = getRotation(body), fromQ = toMatrix(q);
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            EXPECT_EQ(r[i][j], fromQ[i][j]);
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(r[i][j], fromQ[i][j]);
     EXPECT_NEAR(length(r[0]), 1.0f, 1e-6);
     destroyWorld(world);
 }
@@ -176,8 +171,7 @@ TEST(PhysicsStep, AnisotropicBodyTurnsWithItsMomentum) {
     setInertia(body, Vector3(1.0f, 2.0f, 3.0f));
     setAngularMomentum(body, Vector3(0.3f, 1.0f, 0.2f));
     float energy = 0.5f * dot(getAngularMomentum(body), getAngularVelocity(body));
-    for (int s = 0; s < 12; ++s)
-        step(world, 0.02f, 4, nullptr);
+    for (int s = 0; s < 12; ++s) step(world, 0.02f, 4, nullptr);
     EXPECT_EQ(getAngularMomentum(body).y, 1.0f);
     EXPECT_NEAR(0.5f * dot(getAngularMomentum(body), getAngularVelocity(body)), energy, energy * 0.01f);
     destroyWorld(world);
@@ -249,16 +243,14 @@ TEST(PhysicsSleep, RestingBodySleepsAndSlowDriftIsTheLimit) {
     setLinearVelocity(slow, Vector3(0.15f, 0.0f, 0.0f));
     // The test runs before the 60th sub-step integrates, so it sees 59 of them.
     setLinearVelocity(fast, Vector3(0.0f, 0.0f, 0.21f));
-    for (int s = 0; s < 14; ++s)
-        step(world, 0.112f, 4, nullptr);
-    EXPECT_TRUE(isAwake(still)); // 56 sub-steps
+    for (int s = 0; s < 14; ++s) step(world, 0.112f, 4, nullptr);
+    EXPECT_TRUE(isAwake(still));  // 56 sub-steps
     step(world, 0.112f, 4, nullptr);
     EXPECT_FALSE(isAwake(still));
     EXPECT_FALSE(isAwake(slow));
     EXPECT_EQ(getLinearVelocity(slow).x, 0.0f);
     EXPECT_TRUE(isAwake(fast));
-    for (int s = 0; s < 10; ++s)
-        step(world, 0.112f, 4, nullptr);
+    for (int s = 0; s < 10; ++s) step(world, 0.112f, 4, nullptr);
     EXPECT_TRUE(isAwake(fast));
     destroyWorld(world);
 }
@@ -269,8 +261,7 @@ TEST(PhysicsSleep, WakeRules) {
     RecordingListener listener;
     addController(body, &listener, 0);
     Sensor* ray = addSensor(body);
-    for (int s = 0; s < 15; ++s)
-        step(world, 0.112f, 4, nullptr);
+    for (int s = 0; s < 15; ++s) step(world, 0.112f, 4, nullptr);
     ASSERT_FALSE(isAwake(body));
 
     // Asleep, the controller is still visited every sub-step, the body stays
@@ -293,20 +284,18 @@ TEST(PhysicsSleep, WakeRules) {
     // |v|² + |ω|² reaches 1.
     listener.force = Vector3();
     setLinearVelocity(body, Vector3());
-    for (int s = 0; s < 16; ++s)
-        step(world, 0.112f, 4, nullptr);
+    for (int s = 0; s < 16; ++s) step(world, 0.112f, 4, nullptr);
     ASSERT_FALSE(isAwake(body));
     body->linearVelocity = Vector3(0.0f, 0.9f, 0.0f);
     step(world, 0.112f, 1, nullptr);
     EXPECT_FALSE(isAwake(body));
-    EXPECT_EQ(getLinearVelocity(body).y, 0.0f); // zeroed again
+    EXPECT_EQ(getLinearVelocity(body).y, 0.0f);  // zeroed again
     body->linearVelocity = Vector3(0.0f, 1.0f, 0.0f);
     step(world, 0.112f, 1, nullptr);
     EXPECT_TRUE(isAwake(body));
 
     // Every waking setter restarts the count and retakes the snapshot.
-    for (int s = 0; s < 3; ++s)
-        step(world, 0.112f, 4, nullptr);
+    for (int s = 0; s < 3; ++s) step(world, 0.112f, 4, nullptr);
     EXPECT_GT(body->subStepsSinceWake, 0);
     setPosition(body, Vector3(5.0f, 0.0f, 0.0f));
     EXPECT_EQ(body->subStepsSinceWake, 0);
@@ -341,13 +330,12 @@ TEST(PhysicsSleep, GravityStopsWhileAsleepAndReturnsAfterWaking) {
 TEST(PhysicsSleep, RestCounterResetsOnSidewaysMotion) {
     PhysicsWorld* world = makeWorld(0.0f);
     RigidBody* body = createBody(world, 0);
-    setLinearVelocity(body, Vector3(0.5f, 0.0f, 0.0f)); // slow: counts
+    setLinearVelocity(body, Vector3(0.5f, 0.0f, 0.0f));  // slow: counts
     step(world, 0.1f, 4, nullptr);
     EXPECT_EQ(body->restCounter, 4);
     setLinearVelocity(body, Vector3(2.0f, 0.0f, 0.0f));
     // The ring's mean grows by 0.2 per step; past √2 the count starts over.
-    for (int s = 0; s < 10; ++s)
-        step(world, 0.1f, 4, nullptr);
+    for (int s = 0; s < 10; ++s) step(world, 0.1f, 4, nullptr);
     EXPECT_EQ(body->restCounter, 0);
     EXPECT_TRUE(isAwake(body));
     destroyWorld(world);

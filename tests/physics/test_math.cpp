@@ -1,10 +1,10 @@
 // Vector, matrix, transform and quaternion operations against independent formulas.
-#include "physics/physics_local.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+
+#include "physics/physics_local.h"
 
 namespace {
 
@@ -12,9 +12,9 @@ namespace {
 void rodrigues(const double axis[3], double angle, const double v[3], double out[3]) {
     double c = std::cos(angle), s = std::sin(angle);
     double d = axis[0] * v[0] + axis[1] * v[1] + axis[2] * v[2];
-    double k[3] = {axis[1] * v[2] - axis[2] * v[1], axis[2] * v[0] - axis[0] * v[2], axis[0] * v[1] - axis[1] * v[0]};
-    for (int i = 0; i < 3; ++i)
-        out[i] = v[i] * c + k[i] * s + axis[i] * d * (1.0 - c);
+    double k[3] = {axis[1] * v[2] - axis[2] * v[1], axis[2] * v[0] - axis[0] * v[2],
+                   axis[0] * v[1] - axis[1] * v[0]};
+    for (int i = 0; i < 3; ++i) out[i] = v[i] * c + k[i] * s + axis[i] * d * (1.0 - c);
 }
 
 void expectVectorNear(const Vector3& v, double x, double y, double z, double tolerance) {
@@ -24,8 +24,9 @@ void expectVectorNear(const Vector3& v, double x, double y, double z, double tol
 }
 
 Quaternion plainHamilton(const Quaternion& a, const Quaternion& b) {
-    return Quaternion(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
-                      a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
+    return Quaternion(
+        a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+        a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
 }
 
 Quaternion axisAngle(double ax, double ay, double az, double angle) {
@@ -34,7 +35,7 @@ Quaternion axisAngle(double ax, double ay, double az, double angle) {
     return Quaternion((float)(ax * s), (float)(ay * s), (float)(az * s), (float)std::cos(angle / 2));
 }
 
-} // namespace
+}  // namespace
 
 TEST(PhysicsMath, NearZeroRule) {
     EXPECT_TRUE(isNearZero(0.0f));
@@ -56,7 +57,7 @@ TEST(PhysicsMath, LengthAndNormaliseTreatTinyVectorsAsZero) {
     EXPECT_EQ(tiny.x, 0.0f);
     EXPECT_EQ(tiny.y, 0.0f);
     EXPECT_EQ(tiny.z, 0.0f);
-    EXPECT_EQ(tiny.w, 7.0f); // w is no part of the value
+    EXPECT_EQ(tiny.w, 7.0f);  // w is no part of the value
 
     Vector3 small(0.002f, 0.0f, 0.0f);
     normalise(small);
@@ -114,8 +115,7 @@ TEST(PhysicsMath, MatrixProductAndRotateUseRowVectors) {
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
             float expected = 0.0f;
-            for (int k = 0; k < 3; ++k)
-                expected += a[i][k] * b[k][j];
+            for (int k = 0; k < 3; ++k) expected += a[i][k] * b[k][j];
             EXPECT_EQ(p[i][j], expected) << i << "," << j;
         }
         EXPECT_EQ(p[i].w, 0.0f);
@@ -152,7 +152,8 @@ TEST(PhysicsMath, FromEulerXYZTurnsAboutXThenYThenZ) {
         rodrigues(ay, a1, t1, t2);
         rodrigues(az, a2, t2, t3);
         Matrix3 m = fromEulerXYZ(Vector3((float)a0, (float)a1, (float)a2));
-        expectVectorNear(rotate(Vector3((float)v[0], (float)v[1], (float)v[2]), m), t3[0], t3[1], t3[2], 1e-5);
+        expectVectorNear(rotate(Vector3((float)v[0], (float)v[1], (float)v[2]), m), t3[0], t3[1], t3[2],
+                         1e-5);
     }
 }
 
@@ -163,8 +164,7 @@ TEST(PhysicsMath, TransformLayoutIsOpenGLColumnMajor) {
     t.position.w = 1.0f;
     const float* e = t.elements();
     for (int col = 0; col < 3; ++col) {
-        for (int row = 0; row < 3; ++row)
-            EXPECT_EQ(e[col * 4 + row], t.rotation[col][row]);
+        for (int row = 0; row < 3; ++row) EXPECT_EQ(e[col * 4 + row], t.rotation[col][row]);
     }
     EXPECT_EQ(e[12], 5.0f);
     EXPECT_EQ(e[13], 6.0f);
@@ -173,11 +173,9 @@ TEST(PhysicsMath, TransformLayoutIsOpenGLColumnMajor) {
 
     Transform id = Transform::identity();
     const float expected[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(id.elements()[i], expected[i]) << i;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(id.elements()[i], expected[i]) << i;
     Matrix4 m4;
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(m4.m[i], expected[i]) << i;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(m4.m[i], expected[i]) << i;
 }
 
 TEST(PhysicsMath, ComposeAppliesTheChildFirst) {
@@ -228,20 +226,19 @@ TEST(PhysicsMath, QuaternionProductMatchesPlainHamilton) {
 TEST(PhysicsMath, ToMatrixRotatesLikeTheAxisAngle) {
     Matrix3 id = toMatrix(Quaternion::identity());
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            EXPECT_EQ(id[i][j], i == j ? 1.0f : 0.0f);
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(id[i][j], i == j ? 1.0f : 0.0f);
 
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> c(-1.0, 1.0), angle(-3.0, 3.0);
     for (int n = 0; n < 200; ++n) {
         double axis[3] = {c(rng), c(rng), c(rng) + 0.01};
         double norm = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
-        for (double& x : axis)
-            x /= norm;
+        for (double& x : axis) x /= norm;
         double th = angle(rng), v[3] = {c(rng), c(rng), c(rng)}, out[3];
         rodrigues(axis, th, v, out);
         Matrix3 m = toMatrix(axisAngle(axis[0], axis[1], axis[2], th));
-        expectVectorNear(rotate(Vector3((float)v[0], (float)v[1], (float)v[2]), m), out[0], out[1], out[2], 2e-6);
+        expectVectorNear(rotate(Vector3((float)v[0], (float)v[1], (float)v[2]), m), out[0], out[1], out[2],
+                         2e-6);
     }
 }
 
@@ -250,13 +247,11 @@ TEST(PhysicsMath, MatrixToQuaternionRoundTripCoversEveryBranch) {
     std::uniform_real_distribution<double> c(-1.0, 1.0);
     int dominant[4] = {0, 0, 0, 0};
     auto check = [&](Quaternion q) {
-        if (q.w < 0.0f)
-            q = Quaternion(-q.x, -q.y, -q.z, -q.w);
+        if (q.w < 0.0f) q = Quaternion(-q.x, -q.y, -q.z, -q.w);
         float squares[4] = {q.w * q.w, q.x * q.x, q.y * q.y, q.z * q.z};
         int pick = 0;
         for (int i = 1; i < 4; ++i)
-            if (squares[i] >= squares[pick])
-                pick = i;
+            if (squares[i] >= squares[pick]) pick = i;
         dominant[pick] += 1;
         Quaternion r = quaternionFromMatrix(toMatrix(q));
         // Same rotation; the sign is fixed by w >= 0, up to q.w == 0 itself.
@@ -271,15 +266,15 @@ TEST(PhysicsMath, MatrixToQuaternionRoundTripCoversEveryBranch) {
     for (int n = 0; n < 400; ++n) {
         double q[4] = {c(rng), c(rng), c(rng), c(rng)};
         double norm = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
-        check(Quaternion((float)(q[0] / norm), (float)(q[1] / norm), (float)(q[2] / norm), (float)(q[3] / norm)));
+        check(Quaternion((float)(q[0] / norm), (float)(q[1] / norm), (float)(q[2] / norm),
+                         (float)(q[3] / norm)));
     }
     // Half turns, where w is 0 and one vector component carries everything.
     check(axisAngle(1, 0, 0, 3.14159265));
     check(axisAngle(0, 1, 0, 3.14159265));
     check(axisAngle(0, 0, 1, 3.14159265));
-    check(axisAngle(1, 1, 0, 3.14159265)); // x² = y²: the tie goes to y
-    for (int i = 0; i < 4; ++i)
-        EXPECT_GT(dominant[i], 5) << "branch " << i;
+    check(axisAngle(1, 1, 0, 3.14159265));  // x² = y²: the tie goes to y
+    for (int i = 0; i < 4; ++i) EXPECT_GT(dominant[i], 5) << "branch " << i;
 
     // A negative w comes back negated.
     Quaternion negative = quaternionFromMatrix(toMatrix(Quaternion(0.1f, 0.2f, 0.3f, -0.927362f)));

@@ -1,6 +1,4 @@
 // World creation, pools and their messages, materials, terrain copies, bodies, sensors and controllers.
-#include "physics/physics_local.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,23 +6,26 @@
 #include <string>
 #include <vector>
 
+#include "physics/physics_local.h"
+
 namespace {
 
 struct MessageLog {
     std::vector<std::string> messages;
 };
 
-void collect(const char* message, void* user) { static_cast<MessageLog*>(user)->messages.push_back(message); }
+void collect(const char* message, void* user) {
+    static_cast<MessageLog*>(user)->messages.push_back(message);
+}
 
 // Counts blocks and bytes so the tests can see when and how much the world allocates.
 class CountingAllocator : public PhysicsAllocator {
-public:
+  public:
     int live = 0;
     int allocations = 0;
-    int failAt = -1; // the allocation (0-based) that fails
+    int failAt = -1;  // the allocation (0-based) that fails
     void* allocate(size_t size) override {
-        if (allocations++ == failAt)
-            return nullptr;
+        if (allocations++ == failAt) return nullptr;
         ++live;
         return std::malloc(size);
     }
@@ -36,19 +37,17 @@ public:
 
 int countGeometries(const RigidBody* body) {
     int n = 0;
-    for (const Geometry* g = body->firstGeometry; g; g = g->next)
-        ++n;
+    for (const Geometry* g = body->firstGeometry; g; g = g->next) ++n;
     return n;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PhysicsWorld, SizesDefaultsAndRaceValues) {
     WorldSizes s;
     const int expected[12] = {50, 50, 50, 50, 1225, 50, 100, 100, 2000, 100, 200, -1};
     const int* fields = &s.rigidBodiesCount;
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(fields[i], expected[i]) << "field " << i + 1;
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(fields[i], expected[i]) << "field " << i + 1;
     EXPECT_EQ(s.overlapPairsCount, 50 * 49 / 2);
 }
 
@@ -71,8 +70,7 @@ TEST(PhysicsWorld, CreateAndDestroyBalanceTheAllocator) {
         updateBounds(body);
         setPosition(body, Vector3((float)i * 5.0f, 10.0f, 0.0f));
     }
-    for (int i = 0; i < 20; ++i)
-        step(world, 0.112f, 4, nullptr);
+    for (int i = 0; i < 20; ++i) step(world, 0.112f, 4, nullptr);
     EXPECT_EQ(allocator.allocations, afterCreate);
 
     destroyWorld(world);
@@ -169,10 +167,10 @@ TEST(PhysicsWorld, EveryPoolReportsItsOwnMessage) {
     ASSERT_NE(body, nullptr);
     ASSERT_NE(particle, nullptr);
     EXPECT_EQ(body->index, 0);
-    EXPECT_EQ(particle->index, 1 + sizes.animatedBodiesCount); // after the rigid and animated slots
+    EXPECT_EQ(particle->index, 1 + sizes.animatedBodiesCount);  // after the rigid and animated slots
     EXPECT_EQ(createBody(world, 0), nullptr);
     EXPECT_EQ(createBody(world, 1), nullptr);
-    EXPECT_EQ(createBody(world, 2), nullptr); // not a kind the world hands out
+    EXPECT_EQ(createBody(world, 2), nullptr);  // not a kind the world hands out
     EXPECT_NE(addSensor(body), nullptr);
     EXPECT_EQ(addSensor(body), nullptr);
     EXPECT_NE(addController(body, nullptr, 0), nullptr);
@@ -187,8 +185,7 @@ TEST(PhysicsWorld, EveryPoolReportsItsOwnMessage) {
         "Run out of Geometries. Increase 'geometriesCount'.\n",
     };
     ASSERT_EQ(log.messages.size(), 5u);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(log.messages[i], expected[i]);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(log.messages[i], expected[i]);
 
     // A null from an exhausted pool is harmless to pass on.
     setBox(nullptr, 1.0f, 1.0f, 1.0f);
@@ -211,12 +208,12 @@ TEST(PhysicsWorld, NegativeSizesCountAsEmptyPools) {
 
 TEST(PhysicsWorld, TerrainMeshIsCopiedAndChecked) {
     PhysicsWorld* world = createWorld(WorldSizes(), nullptr, nullptr);
-    std::vector<Vector3> vertices = {Vector3(0, 0, 0), Vector3(10, 0, 0), Vector3(10, 1, 10), Vector3(0, -2, 10)};
+    std::vector<Vector3> vertices = {Vector3(0, 0, 0), Vector3(10, 0, 0), Vector3(10, 1, 10),
+                                     Vector3(0, -2, 10)};
     std::vector<MeshTriangle> triangles(3);
-    int faces[3][3] = {{0, 1, 2}, {0, 2, 3}, {0, 2, 9}}; // the last one names a vertex that is not there
+    int faces[3][3] = {{0, 1, 2}, {0, 2, 3}, {0, 2, 9}};  // the last one names a vertex that is not there
     for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k)
-            triangles[i].vertices[k] = faces[i][k];
+        for (int k = 0; k < 3; ++k) triangles[i].vertices[k] = faces[i][k];
     triangles[1].material = 300;
 
     TerrainMesh mesh;
@@ -234,7 +231,7 @@ TEST(PhysicsWorld, TerrainMeshIsCopiedAndChecked) {
 
     mesh.vertexCount = 4;
     EXPECT_EQ(setTerrainMesh(world, mesh), 1);
-    vertices[0] = Vector3(99, 99, 99); // the caller's arrays no longer matter
+    vertices[0] = Vector3(99, 99, 99);  // the caller's arrays no longer matter
     triangles[0].vertices[0] = 3;
     ASSERT_TRUE(world->hasTerrain);
     EXPECT_EQ(world->terrainVertexCount, 4);
@@ -303,18 +300,17 @@ TEST(PhysicsBody, SetRotationStoresTheMatrixAndDerivesTheQuaternion) {
     PhysicsWorld* world = createWorld(WorldSizes(), nullptr, nullptr);
     RigidBody* body = createBody(world, 0);
     const Quaternion samples[] = {
-        Quaternion(0.1f, 0.2f, -0.1f, 0.9695360f), // w largest
-        Quaternion(0.9f, 0.3f, -0.2f, 0.2449490f), // x largest
-        Quaternion(-0.3f, 0.9f, 0.2f, 0.2449490f), // y largest
-        Quaternion(0.2f, -0.3f, 0.9f, 0.2449490f), // z largest
+        Quaternion(0.1f, 0.2f, -0.1f, 0.9695360f),  // w largest
+        Quaternion(0.9f, 0.3f, -0.2f, 0.2449490f),  // x largest
+        Quaternion(-0.3f, 0.9f, 0.2f, 0.2449490f),  // y largest
+        Quaternion(0.2f, -0.3f, 0.9f, 0.2449490f),  // z largest
     };
     for (const Quaternion& q : samples) {
         Matrix3 m = toMatrix(q);
         setRotation(body, m);
         Matrix3 stored = getRotation(body);
         for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                EXPECT_EQ(stored[i][j], m[i][j]);
+            for (int j = 0; j < 3; ++j) EXPECT_EQ(stored[i][j], m[i][j]);
         Quaternion r = getOrientation(body);
         EXPECT_NEAR(r.x, q.x, 3e-6);
         EXPECT_NEAR(r.y, q.y, 3e-6);
@@ -371,7 +367,7 @@ TEST(PhysicsBody, AngularMomentumUsesTheWorldFrameInertia) {
     EXPECT_NEAR(body->orientationRate.w, 0.5f * expected.w, 1e-6);
 
     setLinearVelocity(body, Vector3(1, 0, 0));
-    Vector3 u = velocityAtOffset(body, Vector3(0, 2, 0)); // v + ω × r = (1,0,0) + (0,0,3)×(0,2,0)
+    Vector3 u = velocityAtOffset(body, Vector3(0, 2, 0));  // v + ω × r = (1,0,0) + (0,0,3)×(0,2,0)
     EXPECT_NEAR(u.x, 1.0f - 6.0f, 1e-6);
     EXPECT_NEAR(u.y, 0.0f, 1e-6);
     destroyWorld(world);
@@ -387,8 +383,7 @@ TEST(PhysicsBody, SensorsRaysAndIteration) {
         setRay(s[i], Vector3((float)i, -0.5f, 1.0f), Vector3(0.0f, -2.0f, 0.0f));
     }
     resetSensorIteration(body);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(nextSensor(body), s[i]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(nextSensor(body), s[i]);
     EXPECT_EQ(nextSensor(body), nullptr);
     resetSensorIteration(body);
     EXPECT_EQ(nextSensor(body), s[0]);
@@ -405,7 +400,7 @@ TEST(PhysicsBody, SensorsRaysAndIteration) {
     EXPECT_EQ(d.x, 0.0f);
     EXPECT_EQ(d.y, 0.0f);
     EXPECT_EQ(d.z, 0.0f);
-    setRay(s[2], Vector3(0, 0, 0), Vector3(0.0005f, 0, 0)); // near zero by the squared-length rule
+    setRay(s[2], Vector3(0, 0, 0), Vector3(0.0005f, 0, 0));  // near zero by the squared-length rule
     EXPECT_EQ(getLength(s[2]), 0.0f);
     EXPECT_EQ(getDirection(s[2]).x, 0.0f);
     destroyWorld(world);
@@ -447,6 +442,7 @@ TEST(PhysicsBody, GeometriesAndBounds) {
     odd.kind = 9;
     testing::internal::CaptureStderr();
     EXPECT_EQ(geometryExtent(&odd), 0.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "TConvex::GetExtend - error: unrecongised primitive type\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "TConvex::GetExtend - error: unrecongised primitive type\n");
     destroyWorld(world);
 }
