@@ -223,7 +223,8 @@ void loadRace(int raceNumber) {
 
     collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
     visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
-    lightMapModel = loadMapModel(raceNumber, "light.ms3d", true);
+    // The light model gives the lamps' places and colours; it is never drawn.
+    lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
     lightMapModel->buildFlatTriangles();
     // TODO: buildLightSources(lightMapModel) once the model drawing provides
     // the lamp list; until then the race keeps the garage's lamps.
