@@ -134,9 +134,9 @@ inline std::vector<uint8_t> readBytes(const std::string& path) {
     return out;
 }
 
-// Encodes frames of a 440 Hz tone (one channel an octave above the other) as
+// Encodes frames of a tone of hz (one channel an octave above the other) as
 // Ogg Vorbis; the decoded length is exactly frames per channel.
-inline bool writeOgg(const std::string& path, int channels, long rate, long frames) {
+inline bool writeOgg(const std::string& path, int channels, long rate, long frames, double hz = 440.0) {
     vorbis_info vi;
     vorbis_info_init(&vi);
     if (vorbis_encode_init_vbr(&vi, channels, rate, 0.1f) != 0) {
@@ -175,7 +175,7 @@ inline bool writeOgg(const std::string& path, int channels, long rate, long fram
             for (long i = 0; i < n; ++i) {
                 double t = (double)(written + i) / (double)rate;
                 for (int c = 0; c < channels; ++c)
-                    in[c][i] = (float)(0.25 * std::sin(2.0 * M_PI * 440.0 * (c + 1) * t));
+                    in[c][i] = (float)(0.25 * std::sin(2.0 * M_PI * hz * (c + 1) * t));
             }
             vorbis_analysis_wrote(&vd, (int)n);
             written += n;
