@@ -112,3 +112,18 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     soundEnabled = false;
     musicEnabled = false;
 }
+
+TEST_F(RaceLoad, NumbersBeyondTheGridTableStartOnItsLastRow) {
+    loadRace(17);  // the map files go to 20, the grid table to 15
+    ASSERT_NE(raceWorld, nullptr);
+    Vector3 p = getPosition(cars[0].body);
+    EXPECT_EQ(p.x, gridOrigin(15).x);
+    EXPECT_EQ(p.z, gridOrigin(15).z);
+    unloadRace();
+    loadRace(0);  // no such map: empty models and table, still a world
+    ASSERT_NE(raceWorld, nullptr);
+    EXPECT_EQ(checkpointCount, 0);
+    EXPECT_EQ(collisionMapModel->triangleCount, 0);
+    runFrames(50);
+    unloadRace();
+}
