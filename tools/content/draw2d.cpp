@@ -190,7 +190,7 @@ void setFont(cairo_t* cr, FontId font, double size) {
     cairo_font_options_destroy(options);
 }
 
-void releaseFonts() {
+void releaseArtFonts() {
     for (int i = 0; i < FontCount; ++i) {
         if (fontCairoFaces[i]) cairo_font_face_destroy(fontCairoFaces[i]);
         fontCairoFaces[i] = nullptr;

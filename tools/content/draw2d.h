@@ -34,7 +34,7 @@ enum FontId { FontSansBold, FontSansBoldOblique, FontCondensedBold, FontCondense
 // outlines (and so the bytes) do not depend on the machine's settings.
 void setFont(cairo_t* cr, FontId font, double size);
 // Releases the FreeType faces once all drawing is done.
-void releaseFonts();
+void releaseArtFonts();
 
 // Adds the outline of a text to the current path with its baseline centre at (cx, baselineY).
 void textPathCentred(cairo_t* cr, const char* text, double cx, double baselineY);

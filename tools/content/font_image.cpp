@@ -30,13 +30,14 @@ static void drawGlyphSet(cairo_t* cr, int firstRow, FontId font, double size, ui
         // wider than it so neighbours never collide.
         const double squeeze = extents.width > kAdvancePixels - 1 ? (kAdvancePixels - 1) / extents.width : 1.0;
         cairo_save(cr);
+        // Nothing of a glyph, rim included, may reach a neighbouring cell.
         cairo_rectangle(cr, cellX, cellY, kCell, kCell);
         cairo_clip(cr);
         cairo_translate(cr, cellX + kAdvancePixels / 2, cellY + kBaseline);
         cairo_scale(cr, squeeze, 1);
         cairo_move_to(cr, -extents.x_bearing - extents.width / 2, 0);
         cairo_text_path(cr, text);
-        cairo_restore(cr);
+        cairo_identity_matrix(cr);
         // A dark rim keeps text legible over bright lamps and the white sky glow.
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
         cairo_set_line_width(cr, 2.6);
@@ -44,6 +45,7 @@ static void drawGlyphSet(cairo_t* cr, int firstRow, FontId font, double size, ui
         cairo_stroke_preserve(cr);
         setRgba(cr, colour);
         cairo_fill(cr);
+        cairo_restore(cr);
     }
 }
 

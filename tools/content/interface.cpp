@@ -74,6 +74,6 @@ bool generateInterface(const std::string& baseDir) {
         ok = writeBmp(textures + "/" + textureFileName(i, false), makeGameTexture(i));
     for (int i = 0; i < kInterfaceTgaTextures && ok; ++i)
         ok = writeTga(textures + "/" + textureFileName(i, true), makeTgaTexture(i));
-    releaseFonts();
+    releaseArtFonts();
     return ok && writeEffectFiles(effects);
 }
