@@ -446,3 +446,23 @@ TEST(PhysicsBody, GeometriesAndBounds) {
               "TConvex::GetExtend - error: unrecongised primitive type\n");
     destroyWorld(world);
 }
+
+TEST(PhysicsBody, GeometryWorldFrameFollowsATurnedBody) {
+    PhysicsWorld* world = createWorld(WorldSizes(), nullptr, nullptr);
+    RigidBody* body = createBody(world, 0);
+    Geometry* g = addGeometry(body);
+    Transform local;
+    local.position = Vector3(1.0f, 0.5f, 0.0f);
+    local.rotation = fromEulerXYZ(Vector3(0.0f, 0.0f, 1.5707964f));
+    setLocalTransform(g, local);
+    setPosition(body, Vector3(10.0f, 0.0f, 0.0f));
+    // A quarter turn about Y carries the body's +x to world −z.
+    setRotation(body, fromEulerXYZ(Vector3(0.0f, 1.5707964f, 0.0f)));
+    updateBounds(body);
+    EXPECT_NEAR(g->world.position.x, 10.0f, 1e-6);
+    EXPECT_NEAR(g->world.position.y, 0.5f, 1e-6);
+    EXPECT_NEAR(g->world.position.z, -1.0f, 1e-6);
+    // The shape's own x axis, turned to body +y first, stays world +y.
+    EXPECT_NEAR(g->world.rotation[0].y, 1.0f, 1e-6);
+    destroyWorld(world);
+}
