@@ -1,0 +1,54 @@
+// The game's own sounds and music, as the content generator wrote them into
+// the build folder, load through the paths the game uses.
+#include <filesystem>
+
+#include "audio_test_support.h"
+#include "platform/scripted.h"
+
+using namespace audiotest;
+
+namespace {
+
+bool contentPresent() {
+    return std::filesystem::exists("base/sound/en1.wav") && std::filesystem::exists("base/music/menu.ogg");
+}
+
+}  // namespace
+
+TEST(GameContent, SixteenEffectSoundsHoldSound) {
+    if (!contentPresent()) GTEST_SKIP() << "no generated content in " << std::filesystem::current_path();
+    ASSERT_TRUE(ensureSoundDevice());
+    scriptedReset();
+    loadEffectSounds();
+    const SoundEffect* all[kEffectSoundCount] = {
+        &soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundCrash0,     &soundCrash1,
+        &soundCrash2,  &soundCrash3,  &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
+        &soundNitro,   &soundWind,    &soundMenu1,   &soundMenu2};
+    for (int i = 0; i < kEffectSoundCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_GT(bufferInt(all[i]->buffer, AL_SIZE), 0);
+        EXPECT_GT(bufferInt(all[i]->buffer, AL_FREQUENCY), 0);
+    }
+    releaseEffectSounds();
+    EXPECT_TRUE(checkAlError());
+    EXPECT_TRUE(scriptedMessageBoxes().empty());
+}
+
+TEST(GameContent, MusicOpensByItsWindowsStylePaths) {
+    if (!contentPresent()) GTEST_SKIP() << "no generated content in " << std::filesystem::current_path();
+    ASSERT_TRUE(ensureSoundDevice());
+    scriptedReset();
+    const char* tracks[] = {".\\base\\music\\menu.ogg", ".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
+                            ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
+    for (const char* track : tracks) {
+        SCOPED_TRACE(track);
+        ASSERT_TRUE(menuMusic.open(track, true, true));
+        ASSERT_EQ(menuMusic.streamBufferCount, kStreamBufferCount);
+        for (int i = 0; i < kStreamBufferCount; ++i) {
+            // Every track is far longer than the two buffers: both are full.
+            EXPECT_EQ(bufferInt(menuMusic.streamBuffers[i], AL_SIZE), kStreamBufferBytes);
+        }
+        menuMusic.close();
+    }
+    EXPECT_TRUE(scriptedMessageBoxes().empty());
+}
