@@ -78,12 +78,19 @@ Circuit makeCircuit(int race) {
     }
     // Arc ends per corner.
     std::vector<Vec3> arcStart(n), arcEnd(n), centre(n);
+    std::vector<float> radius(n);
     for (size_t i = 0; i < n; ++i) {
         Vec3 in = normalize(c[i] - c[(i + n - 1) % n]), out = normalize(c[(i + 1) % n] - c[i]);
-        arcStart[i] = c[i] - in * kCornerRadius;
-        arcEnd[i] = c[i] + out * kCornerRadius;
-        Vec3 o = arcStart[i] + rightOf(in) * kCornerRadius;
-        if (std::fabs(length(o - arcEnd[i]) - kCornerRadius) > 0.5f) o = arcStart[i] - rightOf(in) * kCornerRadius;
+        // The block inside the turn lies between where we came from and
+        // where we go.
+        Vec3 inside = out - in;
+        radius[i] = cornerRadiusAt(corners[i].first, corners[i].second, inside.x > 0 ? 1.0f : -1.0f,
+                                   inside.z > 0 ? 1.0f : -1.0f);
+        float r = radius[i];
+        arcStart[i] = c[i] - in * r;
+        arcEnd[i] = c[i] + out * r;
+        Vec3 o = arcStart[i] + rightOf(in) * r;
+        if (std::fabs(length(o - arcEnd[i]) - r) > 0.5f) o = arcStart[i] - rightOf(in) * r;
         centre[i] = o;
     }
     // Walk: straight of edge i from arcEnd[i] to arcStart[i+1], then the arc
@@ -109,7 +116,7 @@ Circuit makeCircuit(int race) {
         for (int k = 0; k < steps; ++k) {
             float t = static_cast<float>(k) / steps;
             float angle = s0 + sweep * t;
-            float x = o.x + kCornerRadius * std::cos(angle), z = o.z + kCornerRadius * std::sin(angle);
+            float x = o.x + radius[next] * std::cos(angle), z = o.z + radius[next] * std::sin(angle);
             // Tangent: the radius turned a quarter in the sweep's sense.
             Vec3 radial{std::cos(angle), 0, std::sin(angle)};
             Vec3 tangent = sweep > 0 ? Vec3{-radial.z, 0, radial.x} : Vec3{radial.z, 0, -radial.x};

@@ -109,6 +109,19 @@ static void buildBlocks() {
                 block.rounded[c] = insideStreet(cx[c] + ox, cz[c] + oz) && insideStreet(cx[c] + ox, cz[c] - oz) &&
                                    insideStreet(cx[c] - ox, cz[c] + oz);
             }
+            for (int c = 0; c < 4; ++c) {
+                block.cornerRadius[c] = block.rounded[c] ? kBlockCornerRadius : 0.0f;
+                // The block corner inside a sweeper follows the curve: the
+                // centre line's radius less the half-width of the wider arm.
+                for (const Sweeper& sw : kSweepers) {
+                    float x = kAvenueX[sw.avenue], z = kStreetZ[sw.street];
+                    float ox = c == 0 || c == 3 ? -1.0f : 1.0f, oz = c < 2 ? -1.0f : 1.0f;  // toward the crossing
+                    bool here = std::fabs(cx[c] + ox * kStreetHalfWidth - x) < 1.0f &&
+                                std::fabs(cz[c] + oz * (sw.street == 0 ? kBoulevardHalfWidth : kStreetHalfWidth) - z) < 1.0f;
+                    if (here && -ox == sw.insideX && -oz == sw.insideZ && block.rounded[c])
+                        block.cornerRadius[c] = sw.radius - (sw.street == 0 ? kBoulevardHalfWidth + 0.5f : kStreetHalfWidth);
+                }
+            }
             block.kind = 0;
             if (inside(block.rect, -20.0f, 235.0f)) block.kind = 1;   // the park beside the north start
             if (inside(block.rect, -135.0f, -25.0f)) block.kind = 2;  // the plaza with the monument
@@ -127,8 +140,36 @@ static bool nearStreet(const Rect& block, int side) {
     }
 }
 
+// False when a footprint reaches into a block corner's kerb arc (less the
+// sidewalk).
+static bool fitsBlock(const CityBlock& block, const Rect& lot) {
+    const Rect& r = block.rect;
+    const float cx[4] = {r.x0, r.x1, r.x1, r.x0};
+    const float cz[4] = {r.z0, r.z0, r.z1, r.z1};
+    const float px[4] = {lot.x0, lot.x1, lot.x1, lot.x0};
+    const float pz[4] = {lot.z0, lot.z0, lot.z1, lot.z1};
+    for (int c = 0; c < 4; ++c) {
+        float rad = block.cornerRadius[c];
+        if (rad <= kBlockCornerRadius) continue;  // ordinary corners: the corner lots step back
+        float ix = c == 0 || c == 3 ? 1.0f : -1.0f, iz = c < 2 ? 1.0f : -1.0f;
+        float ox = cx[c] + ix * rad, oz = cz[c] + iz * rad;
+        for (int k = 0; k < 4; ++k) {
+            bool inCornerSquare = (px[k] - ox) * ix < 0.0f && (pz[k] - oz) * iz < 0.0f;
+            float d = std::sqrt((px[k] - ox) * (px[k] - ox) + (pz[k] - oz) * (pz[k] - oz));
+            if (inCornerSquare && d > rad - kSidewalkWidth) return false;
+        }
+    }
+    return true;
+}
+
+static const CityBlock* currentBlock = nullptr;
+
 static void addBuilding(Random& rng, Rect lot) {
     if (lot.x1 - lot.x0 < 6.0f || lot.z1 - lot.z0 < 6.0f) return;
+    if (currentBlock && !fitsBlock(*currentBlock, lot)) {
+        rng.next();  // keep the other lots' draws as they were
+        return;
+    }
     // Keep the railway's corridor clear.
     if (lot.x1 > kViaductX - kViaductHalfWidth - 3.0f && lot.x0 < kViaductX + kViaductHalfWidth + 3.0f) return;
     CityBuilding b;
@@ -158,6 +199,7 @@ static void buildBuildings() {
     Random rng(20261207u);
     for (const CityBlock& block : cityBlocks) {
         if (block.kind != 0) continue;
+        currentBlock = &block;
         Rect in = block.rect;
         if (nearStreet(block.rect, 0)) in.z0 += kSidewalkWidth;
         if (nearStreet(block.rect, 1)) in.x1 -= kSidewalkWidth;
@@ -199,6 +241,12 @@ static void buildBuildings() {
             }
         }
     }
+}
+
+float cornerRadiusAt(int avenue, int street, float insideX, float insideZ) {
+    for (const Sweeper& sw : kSweepers)
+        if (sw.avenue == avenue && sw.street == street && sw.insideX == insideX && sw.insideZ == insideZ) return sw.radius;
+    return kCornerRadius;
 }
 
 void buildCity() {
@@ -287,7 +335,7 @@ static std::vector<Vec3> blockOutline(const CityBlock& block, float lift) {
     std::vector<Vec3> points;
     for (int n = 0; n < 4; ++n) {
         int c = order[n], next = order[(n + 1) % 4];
-        float rad = block.rounded[c] ? std::min(kBlockCornerRadius, 0.45f * std::min(r.x1 - r.x0, r.z1 - r.z0)) : 0.0f;
+        float rad = std::min(block.cornerRadius[c], 0.45f * std::min(r.x1 - r.x0, r.z1 - r.z0));
         float ix = c == 0 || c == 3 ? 1.0f : -1.0f, iz = c < 2 ? 1.0f : -1.0f;  // toward the block's inside
         if (rad > 0.0f) {
             // Arc around (cx + ix rad, cz + iz rad) from the side we arrive on.
@@ -302,8 +350,9 @@ static std::vector<Vec3> blockOutline(const CityBlock& block, float lift) {
             float sweep = s1 - s0;
             while (sweep > 3.14159265f) sweep -= 6.2831853f;
             while (sweep < -3.14159265f) sweep += 6.2831853f;
-            for (int k = 0; k <= 4; ++k) {
-                float a = s0 + sweep * k / 4.0f;
+            int arcSteps = rad > 30.0f ? 10 : 4;
+            for (int k = 0; k <= arcSteps; ++k) {
+                float a = s0 + sweep * k / static_cast<float>(arcSteps);
                 float x = ox + rad * std::cos(a), z = oz + rad * std::sin(a);
                 points.push_back(onGround(x, z, lift));
             }
@@ -311,7 +360,7 @@ static std::vector<Vec3> blockOutline(const CityBlock& block, float lift) {
             points.push_back(onGround(cx[c], cz[c], lift));
         }
         // Straight run to the next corner, cut every 50 units.
-        float radNext = block.rounded[next] ? std::min(kBlockCornerRadius, 0.45f * std::min(r.x1 - r.x0, r.z1 - r.z0)) : 0.0f;
+        float radNext = std::min(block.cornerRadius[next], 0.45f * std::min(r.x1 - r.x0, r.z1 - r.z0));
         Vec3 a = points.back();
         Vec3 b{cx[next], 0, cz[next]};
         Vec3 dir = normalize(Vec3{b.x - cx[c], 0, b.z - cz[c]});

@@ -35,9 +35,24 @@ struct Rect {
     float x0, z0, x1, z1;
 };
 
+// Sweepers: crossings where the block inside the turn gives way to a wide
+// kerb arc, so circuits turning there take a long fast curve.
+struct Sweeper {
+    int avenue, street;
+    float insideX, insideZ;  // signs of the quadrant the block lies in
+    float radius;            // the circuit's centre line
+};
+constexpr int kSweeperCount = 2;
+// Round the park's north-east corner, and the block north-west of the
+// boulevard's east end.
+constexpr Sweeper kSweepers[kSweeperCount] = {{4, 8, -1.0f, -1.0f, 70.0f}, {7, 0, -1.0f, 1.0f, 60.0f}};
+// The radius a circuit turns with at a crossing, given the side its block lies on.
+float cornerRadiusAt(int avenue, int street, float insideX, float insideZ);
+
 struct CityBlock {
     Rect rect;
     bool rounded[4];  // corners (x0,z0), (x1,z0), (x1,z1), (x0,z1) face a crossing
+    float cornerRadius[4];  // kerb arc radius of each rounded corner
     int kind;         // 0 buildings, 1 park, 2 plaza
 };
 
