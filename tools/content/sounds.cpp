@@ -19,7 +19,7 @@
 
 static constexpr double kPi = 3.14159265358979323846;
 
-const EffectSound effectSounds[kEffectSoundCount] = {
+const EffectSound effectSounds[kGeneratedSoundCount] = {
     {"en1.wav", 22050, true},    {"en2.wav", 22050, true},   {"en3.wav", 22050, true},   {"en4.wav", 22050, true},
     {"cr0.wav", 44100, false},   {"cr1.wav", 44100, false},  {"cr2.wav", 44100, false},  {"cr3.wav", 44100, false},
     {"st.wav", 22050, true},     {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
@@ -384,7 +384,7 @@ std::vector<float> renderEffectSound(int index) {
 bool generateSounds(const std::string& baseDir) {
     const std::string soundDir = baseDir + "/sound", musicDir = baseDir + "/music";
     if (!makeDirectories(soundDir) || !makeDirectories(musicDir)) return false;
-    for (int i = 0; i < kEffectSoundCount; ++i) {
+    for (int i = 0; i < kGeneratedSoundCount; ++i) {
         const EffectSound& s = effectSounds[i];
         if (!writeWav(soundDir + "/" + s.name, renderEffectSound(i), 1, s.rate, s.loop)) return false;
     }

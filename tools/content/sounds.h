@@ -12,8 +12,8 @@ struct EffectSound {
     int rate;
     bool loop;
 };
-constexpr int kEffectSoundCount = 16;
-extern const EffectSound effectSounds[kEffectSoundCount];
+constexpr int kGeneratedSoundCount = 16;
+extern const EffectSound effectSounds[kGeneratedSoundCount];
 
 // Mono samples in [-1, 1] of effect `index` (the order of effectSounds).
 std::vector<float> renderEffectSound(int index);
