@@ -35,7 +35,7 @@ inline void setU32(Bytes& b, size_t at, uint32_t v) {
 inline bool writeFile(const std::string& path, const Bytes& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
 
