@@ -38,9 +38,10 @@ struct vorbis_info;
 constexpr const char* kSoundDeviceName = "DirectSound3D";
 
 // Opens the device, creates a context, makes it current and clears the error
-// state. On failure prints one line on stderr saying why and returns false;
-// the caller then ends the program with exit status -1.
-bool openSoundDevice();
+// state. "DirectSound3D" (or null) means the system's default device. On
+// failure prints one line on stderr saying why and returns false; the caller
+// then ends the program with exit status -1.
+bool openSoundDevice(const char* deviceName = kSoundDeviceName);
 // Makes no context current, destroys the context and closes its device. Also
 // deletes the whole-file music buffers still registered. Safe when no device
 // is open.

@@ -175,8 +175,8 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag) {
 
     streamed = streamedFlag;
     if (streamed) {
-        // The decoder loops, so the queue never holds the end and the start of
-        // the file at once in a looping source.
+        // A looping source would replay its stale queue: the decoder does the
+        // looping instead, by seeking back to the first sample.
         alSourcei(source, AL_LOOPING, AL_FALSE);
         alGenBuffers(kStreamBufferCount, streamBuffers);
         if (!checkAlError()) return false;
@@ -313,7 +313,6 @@ void MusicStream::update() {
 void MusicStream::restartAfterEnd() {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
-    alGetError();
     endQueued = false;
     ov_pcm_seek(decoder, 0);
     primeQueue();

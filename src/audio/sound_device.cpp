@@ -5,10 +5,10 @@
 #include "audio/audio_local.h"
 #include "platform/platform.h"
 
-bool openSoundDevice() {
+bool openSoundDevice(const char* deviceName) {
     // Nothing on Linux answers to the game's device name: the default device
     // plays the same role.
-    const char* name = std::strcmp(kSoundDeviceName, "DirectSound3D") == 0 ? nullptr : kSoundDeviceName;
+    const char* name = deviceName && std::strcmp(deviceName, "DirectSound3D") != 0 ? deviceName : nullptr;
     ALCdevice* device = alcOpenDevice(name);
     if (!device) {
         std::fprintf(stderr, "korvask: no sound device could be opened (OpenAL found no output)\n");
