@@ -68,6 +68,12 @@ bool triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& 
 struct Profile {
     std::vector<float> x, y;
     std::vector<int> part;  // per edge i -> i+1: 0 underside, 1 arch, 2 front, 3 top, 4 rear
+    // Tumblehome: the sides lean in by `taper` between these heights.
+    float taper = 0.0f, taperFrom = 0.0f, taperTo = 1.0f;
+    float halfWidthAt(float half, float y) const {
+        float t = std::clamp((y - taperFrom) / (taperTo - taperFrom), 0.0f, 1.0f);
+        return half - taper * t;
+    }
 };
 
 static void addPoint(Profile& p, float x, float y, int part) {
@@ -141,7 +147,8 @@ static void profileSide(MeshBuilder& mesh, int material, const Profile& p, float
         Vec3 v[3];
         TexCoord t[3];
         for (int k = 0; k < 3; ++k) {
-            v[k] = {p.x[idx[k]], p.y[idx[k]], z};
+            float half = p.halfWidthAt(std::fabs(z), p.y[idx[k]]);
+            v[k] = {p.x[idx[k]], p.y[idx[k]], z < 0 ? -half : half};
             float fu = (p.x[idx[k]] - x0) / (x1 - x0), fv = (p.y[idx[k]] - y0) / (y1 - y0);
             t[k] = {right ? u0 + (u1 - u0) * fu : u1 - (u1 - u0) * fu, 1.0f - fv};
         }
@@ -155,8 +162,9 @@ static void profileSkin(MeshBuilder& mesh, const Profile& p, float halfWidth, co
     size_t n = p.x.size();
     for (size_t i = 0; i < n; ++i) {
         size_t j = (i + 1) % n;
-        Vec3 a{p.x[i], p.y[i], halfWidth}, b{p.x[j], p.y[j], halfWidth};
-        Vec3 a2{p.x[i], p.y[i], -halfWidth}, b2{p.x[j], p.y[j], -halfWidth};
+        float hi = p.halfWidthAt(halfWidth, p.y[i]), hj = p.halfWidthAt(halfWidth, p.y[j]);
+        Vec3 a{p.x[i], p.y[i], hi}, b{p.x[j], p.y[j], hj};
+        Vec3 a2{p.x[i], p.y[i], -hi}, b2{p.x[j], p.y[j], -hj};
         int part = p.part[i];
         int material = materials[part];
         TexCoord ta, tb, tc, td;
@@ -218,10 +226,19 @@ void buildCarBody(int model, MeshBuilder& mesh) {
         mesh.box(under, {axle - kArchRadius, kWheelCentreY - 0.1f, -bodyHalf + 0.5f},
                  {axle + kArchRadius, kWheelCentreY + kArchRadius, bodyHalf - 0.5f}, 1.0f);
     Profile cabin = cabinProfile(s, style);
+    cabin.taper = 0.22f;
+    cabin.taperFrom = cabin.y[0];
+    cabin.taperTo = cabin.y[2];
     profileSide(mesh, glass, cabin, cabinHalf, true, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0], cabin.y[2]);
     profileSide(mesh, glass, cabin, -cabinHalf, false, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0], cabin.y[2]);
     const int cabinMaterials[7] = {under, under, front, paint, rear, glass, glass};
     profileSkin(mesh, cabin, cabinHalf, cabinMaterials, s.rear, s.front, kSillY, y1);
+    // Door mirrors at the foot of the windscreen.
+    for (float side : {-1.0f, 1.0f}) {
+        float x = cabin.x[1] - 0.25f, y = cabin.y[0] + 0.08f;
+        float z0 = side * (cabinHalf - 0.05f), z1 = side * (cabinHalf + 0.22f);
+        mesh.box(paint, {x - 0.12f, y, std::min(z0, z1)}, {x + 0.05f, y + 0.16f, std::max(z0, z1)}, 1.0f);
+    }
     // Exhaust pipes, their tips where the exhaust flames start.
     for (float side : {-1.0f, 1.0f})
         cylinderX(mesh, chrome, s.exhaustX + 0.3f, s.exhaustX, s.exhaustY, side * s.exhaustZ, style == 3 ? 0.1f : 0.075f, 8);
