@@ -69,6 +69,22 @@ TEST_F(FlatGround, FullThrottleReachesFifthGearAtAboutTwentyFour) {
     EXPECT_NEAR(getPosition(cars[0].body).z, 0.0f, 5.0f);
 }
 
+TEST_F(FlatGround, NitroRaisesTheTopSpeed) {
+    frames(100);
+    keys[VK_UP] = true;
+    frames(1500);
+    float plain = length(getLinearVelocity(cars[0].body));
+    keys[VK_SPACE] = true;
+    float top = plain;
+    for (int i = 0; i < 840; i++) {
+        frames(1);
+        top = std::max(top, length(getLinearVelocity(cars[0].body)));
+    }
+    EXPECT_EQ(cars[0].nitro, 0.0f);  // a full tank lasts 100 / 0.12 frames
+    EXPECT_GT(top, plain + 4.0f);
+    EXPECT_LT(top, 33.5f);  // drive 2 x 51.75 against the drag: 32.9 at most
+}
+
 TEST_F(FlatGround, FullLockAtSpeedDrifts) {
     frames(100);
     keys[VK_UP] = true;
