@@ -4,58 +4,37 @@
 #include <cmath>
 #include <cstdio>
 
+#include "content/city.h"
 #include "content/interface_local.h"
 
-// TODO: take these from the city module once it is in the tree; until then
-// its street grid, copied.
-static const int kAvenueCount = 8;
-static const float kAvenueX[kAvenueCount] = {-425.0f, -300.0f, -175.0f, -95.0f, 60.0f, 170.0f, 300.0f, 435.0f};
-static const int kStreetCount = 11;
-static const float kStreetZ[kStreetCount] = {-555.75f, -430.0f, -300.0f, -160.25f, -119.25f, -70.0f,
-                                             19.75f,   160.0f,  311.75f, 440.0f,   558.75f};
-static const float kStreetHalfWidth = 10.0f, kBoulevardHalfWidth = 20.5f;
+// World (x, z) to map pixels: x to the right, +z (north) up, the whole
+// street grid inside the frame.
+static const double kCentreX = 5, kCentreZ = -3, kHalfExtent = 600;
+static double mapX(double x) { return 256 + (x - kCentreX) / kHalfExtent * 240; }
+static double mapY(double z) { return 256 - (z - kCentreZ) / kHalfExtent * 240; }
 
-// World (x, z) to map pixels: x to the right, +z (north) up, the grid's
-// extent with a margin for the frame.
-static const double kWorldMin = -500, kWorldMax = 500;
-static double mapX(double x) { return 16 + (x - kWorldMin) / (kWorldMax - kWorldMin) * 480; }
-static double mapY(double z) { return 16 + (kWorldMax - z) / (kWorldMax - kWorldMin) * 480; }
-
-struct StreetSpan {
-    bool alongX;  // a street (constant z) rather than an avenue (constant x)
-    double at, from, to, halfWidth;
-};
-
-// The street layout as the city's constants define it: every avenue runs the
-// whole grid; streets 3 and 5 stop at avenue 6, where the short street 4 starts.
-static std::vector<StreetSpan> streetSpans() {
-    std::vector<StreetSpan> spans;
-    const double west = kAvenueX[0], east = kAvenueX[kAvenueCount - 1];
-    const double south = kStreetZ[0], north = kStreetZ[kStreetCount - 1];
-    for (int i = 0; i < kAvenueCount; ++i) spans.push_back({false, kAvenueX[i], south, north, kStreetHalfWidth});
-    for (int i = 0; i < kStreetCount; ++i) {
-        double from = west, to = east;
-        if (i == 3 || i == 5) to = kAvenueX[6];
-        if (i == 4) from = kAvenueX[6];
-        spans.push_back({true, kStreetZ[i], from, to, i == 0 ? kBoulevardHalfWidth : kStreetHalfWidth});
-    }
-    return spans;
-}
-
-static void spanPath(cairo_t* cr, const StreetSpan& s) {
-    if (s.alongX) {
-        cairo_move_to(cr, mapX(s.from), mapY(s.at));
-        cairo_line_to(cr, mapX(s.to), mapY(s.at));
-    } else {
-        cairo_move_to(cr, mapX(s.at), mapY(s.from));
-        cairo_line_to(cr, mapX(s.at), mapY(s.to));
-    }
+// A block outline with its rounded corners (corners in the city's order:
+// (x0,z0), (x1,z0), (x1,z1), (x0,z1)).
+static void blockPath(cairo_t* cr, const CityBlock& block, double inset) {
+    const double scale = 240 / kHalfExtent;
+    const double x0 = mapX(block.rect.x0) + inset, x1 = mapX(block.rect.x1) - inset;
+    const double top = mapY(block.rect.z1) + inset, bottom = mapY(block.rect.z0) - inset;
+    if (x1 - x0 < 1 || bottom - top < 1) return;
+    auto radius = [&](int c) {
+        return std::min({block.rounded[c] ? block.cornerRadius[c] * scale : 0.0, (x1 - x0) / 2, (bottom - top) / 2});
+    };
+    const double r0 = radius(0), r1 = radius(1), r2 = radius(2), r3 = radius(3);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x1 - r2, top + r2, r2, -kPi / 2, 0);          // (x1, z1): top right
+    cairo_arc(cr, x1 - r1, bottom - r1, r1, 0, kPi / 2);         // (x1, z0): bottom right
+    cairo_arc(cr, x0 + r0, bottom - r0, r0, kPi / 2, kPi);       // (x0, z0): bottom left
+    cairo_arc(cr, x0 + r3, top + r3, r3, kPi, 1.5 * kPi);        // (x0, z1): top left
+    cairo_close_path(cr);
 }
 
 Image makeCityMap() {
     Canvas canvas = canvasCreate(512, 512);
     cairo_t* cr = canvas.cr;
-    const double scale = 480.0 / (kWorldMax - kWorldMin);
     // Panel.
     roundedRect(cr, 4, 4, 504, 504, 14);
     cairo_pattern_t* p = cairo_pattern_create_radial(256, 256, 40, 256, 256, 360);
@@ -75,46 +54,68 @@ Image makeCityMap() {
     cairo_set_source_rgba(cr, 0.3, 0.5, 0.8, 0.08);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
-    // Blocks: the spaces between streets, darker panels with a faint rim.
-    for (int i = 0; i + 1 < kAvenueCount; ++i)
-        for (int j = 0; j + 1 < kStreetCount; ++j) {
-            const double x0 = mapX(kAvenueX[i]) + 6, x1 = mapX(kAvenueX[i + 1]) - 6;
-            const double y0 = mapY(kStreetZ[j + 1]) + 6, y1 = mapY(kStreetZ[j]) - 6;
-            if (x1 - x0 < 4 || y1 - y0 < 4) continue;
-            roundedRect(cr, x0, y0, x1 - x0, y1 - y0, 3);
-            const bool park = (i * 7 + j * 3) % 11 == 4;
-            if (park) cairo_set_source_rgba(cr, 0.05, 0.22, 0.14, 0.85);
-            else cairo_set_source_rgba(cr, 0.08, 0.10, 0.20, 0.9);
-            cairo_fill_preserve(cr);
-            cairo_set_source_rgba(cr, 0.35, 0.45, 0.7, 0.35);
-            cairo_set_line_width(cr, 0.8);
-            cairo_stroke(cr);
-        }
-    // Streets: a blurred sodium glow under crisp lines.
-    const std::vector<StreetSpan> spans = streetSpans();
+    if (cityBlocks.empty()) buildCity();
+    const double scale = 240 / kHalfExtent;
+    // Streets first, as a sodium glow the blocks then cut into.
     Canvas glow = canvasCreate(512, 512);
-    for (const StreetSpan& s : spans) {
-        spanPath(glow.cr, s);
-        cairo_set_line_width(glow.cr, s.halfWidth * 2 * scale + 6);
-        setRgba(glow.cr, kSodium, 0.7);
-        cairo_stroke(glow.cr);
+    for (const Rect& r : cityStreets) {
+        cairo_rectangle(glow.cr, mapX(r.x0), mapY(r.z1), (r.x1 - r.x0) * scale, (r.z1 - r.z0) * scale);
+        setRgba(glow.cr, kSodium, 0.45);
+        cairo_fill(glow.cr);
     }
     canvasBlur(glow, 8);
     canvasCompose(canvas, glow, CAIRO_OPERATOR_OVER);
     canvasDestroy(glow);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
-    for (const StreetSpan& s : spans) {
-        spanPath(cr, s);
-        cairo_set_line_width(cr, s.halfWidth * 2 * scale);
-        setRgba(cr, 0xffcf80, 0.95);
+    // Asphalt, then a lit centre line along each street.
+    for (const Rect& r : cityStreets) {
+        cairo_rectangle(cr, mapX(r.x0), mapY(r.z1), (r.x1 - r.x0) * scale, (r.z1 - r.z0) * scale);
+        setRgba(cr, 0x3a3040, 0.95);
+        cairo_fill(cr);
+    }
+    for (const Rect& r : cityStreets) {
+        const bool alongX = r.x1 - r.x0 > r.z1 - r.z0;
+        if (alongX) {
+            cairo_move_to(cr, mapX(r.x0), mapY(0.5 * (r.z0 + r.z1)));
+            cairo_line_to(cr, mapX(r.x1), mapY(0.5 * (r.z0 + r.z1)));
+        } else {
+            cairo_move_to(cr, mapX(0.5 * (r.x0 + r.x1)), mapY(r.z0));
+            cairo_line_to(cr, mapX(0.5 * (r.x0 + r.x1)), mapY(r.z1));
+        }
+        cairo_set_line_width(cr, r.z1 - r.z0 > 30 && alongX ? 2.4 : 1.4);
+        setRgba(cr, 0xffc878, 0.95);
         cairo_stroke(cr);
     }
-    for (const StreetSpan& s : spans) {  // centre lines
-        spanPath(cr, s);
+    // Blocks: dark panels (park green, plaza stone) with the buildings on them.
+    cairo_save(cr);
+    roundedRect(cr, 8, 8, 496, 496, 10);
+    cairo_clip(cr);
+    for (const CityBlock& block : cityBlocks) {
+        blockPath(cr, block, 0);
+        if (block.kind == 1) cairo_set_source_rgba(cr, 0.04, 0.20, 0.12, 0.95);
+        else if (block.kind == 2) cairo_set_source_rgba(cr, 0.20, 0.18, 0.24, 0.95);
+        else cairo_set_source_rgba(cr, 0.06, 0.08, 0.17, 0.95);
+        cairo_fill_preserve(cr);
+        cairo_set_source_rgba(cr, 0.35, 0.45, 0.75, 0.45);
         cairo_set_line_width(cr, 0.8);
-        setRgba(cr, 0x402010, 0.8);
         cairo_stroke(cr);
     }
+    Rng rng(8080);
+    for (const CityBuilding& b : cityBuildings) {
+        const double x = mapX(b.rect.x0) + 0.6, y = mapY(b.rect.z1) + 0.6;
+        const double w = (b.rect.x1 - b.rect.x0) * scale - 1.2, h = (b.rect.z1 - b.rect.z0) * scale - 1.2;
+        if (w < 0.5 || h < 0.5) continue;
+        // Taller buildings read lighter, a few have lit roofs.
+        const double tall = std::min(1.0, b.height / 80.0);
+        cairo_rectangle(cr, x, y, w, h);
+        cairo_set_source_rgba(cr, 0.12 + 0.14 * tall, 0.15 + 0.16 * tall, 0.28 + 0.2 * tall, 0.95);
+        cairo_fill(cr);
+        if (rng.uniform() < 0.25) {
+            cairo_rectangle(cr, x + w * 0.3, y + h * 0.3, w * 0.4, h * 0.4);
+            setRgba(cr, rng.uniform() < 0.5 ? kNeonCyan : kNeonMagenta, 0.5);
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
     // Frame, compass and name plate.
     roundedRect(cr, 4, 4, 504, 504, 14);
     neonStroke(cr, kNeonCyan, 1.6, 1.4);
