@@ -23,7 +23,8 @@ struct ContactPoint {
     Vector3 position;  // on the surface of the second shape
     Vector3 normal;    // from the second shape towards the first
     float depth;       // overlap along the normal
-    int feature;       // which vertex or clipped corner made it, for matching over sub-steps
+    int feature;       // which vertex or clipped corner made it
+    int material;      // the terrain triangle's material, where the narrow phase fills it in
 };
 
 // Contacts a single shape pair may report in one sub-step.

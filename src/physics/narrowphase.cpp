@@ -171,14 +171,14 @@ static void collideTerrain(PhysicsWorld* world, RigidBody* body, const int* list
                     if (count >= maxPoints) break;
                 }
                 cs->points[count] = pts[k];
-                cs->points[count].feature = tree.materials[t];
+                cs->points[count].material = tree.materials[t];
                 count++;
             }
         }
         count = thinTerrainPoints(cs->points, count);
         const Material& mg = world->materials[g->material];
         for (int i = 0; i < count; i++) {
-            int material = cs->points[i].feature;
+            int material = cs->points[i].material;
             if (material < 0 || material >= kMaterialCount) material = 0;
             addContact(world, cs, body, nullptr, g->index, -1, cs->points[i], mg, world->materials[material]);
         }
