@@ -295,8 +295,22 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     auto g = [&](float px, float pz) { return Vec3{px, groundHeight(px, pz) + 0.02f, pz}; };
     mesh.quad(startLine, g(x - 1.0f, z - half), g(x - 1.0f, z + half), g(x + 1.0f, z + half), g(x + 1.0f, z - half),
               {0, 0}, {half / 2.0f, 0}, {half / 2.0f, 1}, {0, 1});
-    // Lamp posts: pole behind the barrier, arm out over the kerb.
+    // A gantry over the start line: two posts behind the barriers and a
+    // chequered banner across the road, 6 up.
     int metal = mesh.material("metal", cityTexture("metal"));
+    {
+        float post = half + kBarrierOffset + 0.8f;
+        float y0 = groundHeight(x, z), top = y0 + 7.2f;
+        for (float side : {-1.0f, 1.0f}) {
+            float pz = z + side * post;
+            mesh.box(metal, {x - 0.3f, groundHeight(x, pz), pz - 0.3f}, {x + 0.3f, top, pz + 0.3f}, 1.0f);
+        }
+        mesh.box(metal, {x - 0.25f, top - 0.3f, z - post}, {x + 0.25f, top, z + post}, 1.0f);
+        Vec3 a{x, y0 + 6.0f, z - post + 0.3f}, b{x, y0 + 6.0f, z + post - 0.3f};
+        // Facing the grid (-x) and, drawn without culling, seen from behind too.
+        mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0}, {0, 0});
+    }
+    // Lamp posts: pole behind the barrier, arm out over the kerb.
     int head = mesh.material("lamphead", cityTexture("lamphead"));
     for (const Lamp& lamp : courseLamps(circuit)) {
         Vec3 p = lamp.position;
