@@ -33,6 +33,22 @@ public:
     }
     const std::string& path() const { return path_; }
 
+    // Makes base/ here and links every content folder of the build's base/
+    // into it (shaders, textures, models, sounds), so the whole game can
+    // start here while its save files stay in this folder.
+    void linkContent() const
+    {
+        std::error_code ignored;
+        std::filesystem::create_directory("base", ignored);
+        const std::filesystem::path content = std::filesystem::path(KORVASK_BUILD_DIR) / "base";
+        for (const auto& entry : std::filesystem::directory_iterator(content, ignored)) {
+            if (entry.is_directory(ignored)) {
+                std::filesystem::create_directory_symlink(entry.path(), std::filesystem::path("base") / entry.path().filename(),
+                                                          ignored);
+            }
+        }
+    }
+
 private:
     std::string previous_;
     std::string path_;

@@ -15,6 +15,7 @@ protected:
     void SetUp() override
     {
         ASSERT_FALSE(folder.path().empty());
+        folder.linkContent();
         scriptedReset();
         resetShellState();
     }
@@ -91,7 +92,6 @@ TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics)
 
 TEST_F(Shell, StartsWithTheStoredSettings)
 {
-    mkdir("base", 0777);
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 16, 16, 0, 0, 42})));
     scriptedPushMessage(WM_CLOSE, 0, 0, 1);
     EXPECT_EQ(gameMain(), 0);
