@@ -2,35 +2,40 @@
 #include "app/hooks.h"
 
 #include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
 
 bool hookOpenSoundDevice() { return true; }
 void hookLoadSounds() {}
 
-bool hookInitRenderer()
-{
-    // Stands in for the renderer initialisation until it lands.
-    timerInit();
-    gameState = MainMenu;
-    return true;
-}
+bool hookInitRenderer() { return initRenderer(); }
 
-void hookLoadStartupAssets() {}
+void hookLoadStartupAssets()
+{
+    loadGameTextures();
+    loadCarModels();
+    initCarTable();
+}
 void hookReleaseSounds() {}
 void hookCloseSoundDevice() {}
 void hookDeleteFonts() {}
 
 void hookDrawLoadingScreen(bool) {}
-void hookRenderReflection() {}
+void hookRenderReflection() { renderReflection(true); }
 void hookUpdateRaceMusic(float) {}
-void hookDrawRaceScene() {}
-void hookRaceStep() {}
-void hookRaceCountdown() {}
+void hookDrawRaceScene() { drawRaceScene(); }
+void hookRaceStep() { raceStep(); }
+void hookRaceCountdown()
+{
+    drawCountdown();
+    runCountdown();
+}
 void hookDrawResultScreen() {}
 void hookPlaceMenuSounds() {}
 void hookUpdateMenuMusic(float) {}
 void hookDrawMenus() {}
 void hookPrintFps(int) {}
-float hookPlayerSpeed() { return 0.0f; }
+float hookPlayerSpeed() { return playerSpeed; }
 
 void hookPlayMenuMusic() {}
 void hookPlayRaceMusic() {}

@@ -199,3 +199,44 @@ float clockValue(const RaceClock& clock);
 void raceStep();
 void runCountdown();
 void updateStandings();
+
+// ---------------------------------------------------------------------------
+// Race drawing: chase camera, cars, HUD and countdown overlay.
+
+// Chase camera, reset by loadRace (resetChaseCamera). The smoothed direction
+// starts in front of the car so the view sweeps in behind it at the start.
+extern float cameraAimX;  // horizontal direction the camera is turning to
+extern float cameraAimZ;
+extern float cameraDirX;  // smoothed direction in use
+extern float cameraDirZ;
+// Circling angle after the finish, radians; runs on for the whole program.
+extern float orbitAngle;
+// Rewritten by every updateChaseCamera: the eye the sprites and particles
+// face, and the eye and view direction the lamp selection and shading use.
+extern Vector3 cameraEye;
+extern Vector3 shadingEye;
+extern Vector3 shadingViewDir;
+
+void resetChaseCamera();
+// Multiplies the look-at view onto the current model-view matrix, publishes
+// the eye values and places the listener and the moving sounds.
+void updateChaseCamera(int carIndex);
+
+// The four cars' bodies and wheels at their physics transforms, lit.
+void drawCars();
+// The whole race scene of one frame, from the camera to the HUD.
+void drawRaceScene();
+
+// The corner arrow's displayed angle, degrees; never reset.
+extern float hudArrowAngle;
+void drawRaceHud();
+// The tachometer needle's angle in degrees for an engine speed.
+float tachometerNeedleAngle(float rpm);
+// The drift text's colour (textColour) and alpha for a drift score; false
+// when no text is shown.
+bool driftTextStyle(float score, int* colour, float* alpha);
+// The corner arrow is shown for this course angle (degrees from the road).
+bool cornerArrowShown(float courseDegrees);
+
+// The start countdown's images (3, 2, 1, go) for the current raceTimer.
+void drawCountdown();

@@ -226,8 +226,7 @@ void loadRace(int raceNumber) {
     // The light model gives the lamps' places and colours; it is never drawn.
     lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
     lightMapModel->buildFlatTriangles();
-    // TODO: buildLightSources(lightMapModel) once the model drawing provides
-    // the lamp list; until then the race keeps the garage's lamps.
+    buildLightSources(lightMapModel);
 
     loadedRaceNumber = raceNumber;
     buildRaceWorld();
@@ -253,8 +252,8 @@ void loadRace(int raceNumber) {
     for (int i = 0; i < kRaceCars; i++) {
         unstickCount[i] = 0;
     }
-    // TODO: clear the result screen's award flag and reset the chase camera
-    // once the front end and the race camera provide them.
+    resetChaseCamera();
+    // TODO: clear the result screen's award flag once the front end provides it.
 }
 
 void unloadRace() {

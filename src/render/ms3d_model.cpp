@@ -140,7 +140,8 @@ Model::Model()
       triangleCount(0),
       triangles(nullptr),
       vertexCount(0),
-      vertices(nullptr) {}
+      vertices(nullptr),
+      drawList(0) {}
 
 Model::~Model() { release(); }
 
@@ -220,6 +221,9 @@ void Model::buildFlatTriangles() {
 }
 
 void Model::release() {
+    // A list exists only if the model was drawn, so a context was current.
+    if (drawList != 0) glDeleteLists(drawList, 1);
+    drawList = 0;
     if (groups) {
         for (int i = 0; i < groupCount; i++) std::free(groups[i].triangleIndices);
         delete[] groups;

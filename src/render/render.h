@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "physics/physics.h"
 #include "render/gl.h"
 
 // ---------------------------------------------------------------------------
@@ -103,6 +104,9 @@ public:
     ModelTriangle* triangles;
     int32_t vertexCount;
     ModelVertex* vertices;
+    // Display list holding the whole model, made by its first drawModel while
+    // modelDisplayLists is set; 0 until then. release() deletes it.
+    GLuint drawList;
 };
 
 // ---------------------------------------------------------------------------
@@ -245,3 +249,100 @@ void releaseFonts();
 void printText(int x, int y, float scale, int set, const char* format, ...)
     __attribute__((format(printf, 5, 6)));
 void printTextLarge(int x, int y, int set, const char* format, ...) __attribute__((format(printf, 4, 5)));
+
+// ---------------------------------------------------------------------------
+// Model drawing, lamp lighting and light sprites.
+//
+// A map's lamps come from its light model: each triangle's centre is a lamp,
+// its material's emissive colour the lamp's colour. Every frame selectLights
+// sorts them by distance to the camera (shadingEye, owned by the chase camera
+// or the garage scene), hands the nearest visible four to the light program
+// and leaves the array sorted for the sprites.
+
+constexpr int kMaxLights = 200;
+// Lamps nearer than this many units (squared) are lit even behind the camera.
+constexpr float kNearLampKey = 1600.0f;
+// Lamps within this angle of the view direction (radians) count as in view.
+constexpr float kLampViewAngle = 1.7f;
+constexpr int kMaxLightSprites = 30;
+
+struct LightSource {
+    float position[3];  // centre of the light model's triangle
+    float colour[3];    // the triangle's material emissive colour
+    float direction[3];  // always straight down
+    int focus;           // spot exponent, always 5
+    float reserved;
+    float distanceKey;  // squared horizontal distance to shadingEye (selectLights)
+    float viewAngle;    // radians between the view and the lamp, 0..pi (selectLights)
+};
+
+// One of the light program's five lamps; slot 4 is the fixed fill light.
+struct ShaderLight {
+    float position[4];  // world space, w = 1
+    float colour[4];
+    float direction[3];
+    int focus;
+};
+
+// Rebuilt with each (re)flattened light model; reordered by selectLights.
+extern LightSource lightSources[kMaxLights];
+extern int lightSourceCount;
+// Written by selectLights; kept between frames.
+extern ShaderLight shaderLights[kShaderLights];
+// Placement of the model being lit, without the camera (set by the caller).
+extern Matrix4 modelMatrix;
+// updateModelLights' results: slot positions and directions and shadingEye in
+// the model's own coordinates.
+extern float modelLightPositions[kShaderLights][3];
+extern float modelLightDirections[kShaderLights - 1][3];
+extern float modelCameraPosition[3];
+// Draw models through a display list per model (true) or in immediate mode.
+// Both send the same vertices in the same order.
+extern bool modelDisplayLists;
+
+// Draws every group; leaves culling off and the texturing state as found.
+void drawModel(Model* model);
+// The immediate-mode reference, whatever modelDisplayLists says.
+void drawModelImmediate(const Model& model);
+// Fills lightSources from a flattened light model (at most kMaxLights lamps).
+void buildLightSources(const Model* model);
+// Picks this frame's four lamps; the light program must be in use.
+void selectLights();
+void updateModelLights();
+void uploadModelLights();
+// Sprites of the nearest min(count, 30) lamps, seen from cameraEye.
+void drawLightSprites();
+// One camera-facing quad of half-size 5 x max(size, 0.2) about centre.
+void drawBillboard(const double eye[3], const double centre[3], double size);
+// General 4 x 4 inverse (OpenGL element order); false (and identity) when singular.
+bool invertMatrix4(const Matrix4& in, Matrix4* out);
+// The lighting pattern for one model: placement is applied to the identity to
+// light it, then to the current camera matrix to draw it.
+void drawLitModel(Model* model, void (*placement)(const void* context), const void* context);
+
+// ---------------------------------------------------------------------------
+// Sky.
+
+// Cloud drift offset; grows for the whole run.
+extern float skyDrift;
+// The flattened three-sphere dome around the model-view origin (race frame).
+void drawSkyDome();
+// An open five-face box (the reflection view): centre x, bottom y, centre z.
+void drawSkyBox(float x, float y, float z, float width, float height, float depth);
+// Deletes the dome's quadric (shutdown, tests).
+void releaseSky();
+
+// ---------------------------------------------------------------------------
+// Reflection and post-processing passes, particle effects and the checkpoint
+// marker: the race frame's calls into them.
+
+// Renders the reflection image (race: from the player's car).
+void renderReflection(bool inRace);
+// One pass of the glow chain; type 2 blur, 3 tone mapping; kind 0..6.
+void postProcessPass(int type, int kind);
+// Dust, exhaust flames and smoke of the four cars.
+void drawCarEffects();
+// The pulsing billboard at the player's next checkpoint.
+void drawCheckpointMarker();
+// Running phase of the checkpoint marker, also read by the HUD's arrow.
+extern float markerPhase;

@@ -1,0 +1,60 @@
+// The start countdown's overlay: 3, 2, 1 fading in over a second each, then
+// "go" fading in and out over two, added onto the frame.
+#include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
+
+struct CountdownImage {
+    float from, to;  // raceTimer range, seconds, both ends excluded
+    int texture;     // gameTextures entry
+    float x, y, width, height;
+};
+
+static const CountdownImage kCountdownImages[] = {
+    {3.0f, 4.0f, 46, 336.0f, 236.0f, 128.0f, 128.0f},
+    {4.0f, 5.0f, 45, 336.0f, 236.0f, 128.0f, 128.0f},
+    {5.0f, 6.0f, 44, 336.0f, 236.0f, 128.0f, 128.0f},
+    {6.0f, 8.0f, 43, 272.0f, 236.0f, 256.0f, 128.0f},
+};
+
+void drawCountdown() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+
+    for (const CountdownImage& image : kCountdownImages) {
+        if (!(raceTimer > image.from && raceTimer < image.to)) continue;
+        // Fades in over its first second; the long "go" fades out over its last.
+        float alpha = raceTimer - image.from;
+        if (image.to - image.from > 1.0f && raceTimer >= image.from + 1.0f) alpha = image.to - raceTimer;
+        glColor4f(1.0f, 1.0f, 1.0f, alpha);
+        glBindTexture(GL_TEXTURE_2D, gameTextures[image.texture]);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2f(image.x, image.y);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex2f(image.x + image.width, image.y);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex2f(image.x + image.width, image.y + image.height);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex2f(image.x, image.y + image.height);
+        glEnd();
+    }
+
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}

@@ -1,0 +1,261 @@
+// The race HUD: recomposes the frame from the copied scene and its glow, then
+// draws the tachometer, the corner arrow, the top bar, the nitro gauge and the
+// speed, drift, lap and place texts in the 800 x 600 overlay space.
+#include <cmath>
+
+#include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
+
+float hudArrowAngle = 0.0f;
+
+namespace {
+
+// Texture entries of the HUD's images.
+constexpr int kDialDark = 6, kDialLight = 7;
+constexpr int kNeedleDark = 8, kNeedleLight = 9;
+constexpr int kArrowTexture = 27;
+constexpr int kTopBarLight = 29, kTopBarDark = 30;
+constexpr int kNitroFrame = 9, kNitroFill = 10;  // TGA table
+
+// The needle turns 0.035 degrees per revolution above 1000, up to 243 degrees.
+constexpr float kNeedleRestRpm = 1000.0f;
+constexpr float kNeedleDegreesPerRpm = 0.035f;
+constexpr float kNeedleTravel = 243.0f;
+constexpr float kNeedleRest = 152.5f;
+// Beyond this squared distance from the next checkpoint the arrow is clear.
+constexpr float kArrowReach = 30000.0f;
+constexpr float kArrowFadeScale = 0.0000333f;
+// Bends sharper than 45 degrees make the arrow pulse.
+constexpr float kSharpBend = 0.785f;
+constexpr float kArrowTurnRate = 1.5f;
+constexpr float kRadiansToDegrees = 57.296f;
+
+void quad(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+// The same quad darkened by one image and then lit by another.
+void multipliedThenAdded(float x0, float y0, float x1, float y1, GLuint dark, GLuint light) {
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glBindTexture(GL_TEXTURE_2D, dark);
+    quad(x0, y0, x1, y1);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, light);
+    quad(x0, y0, x1, y1);
+}
+
+void recomposeFrame() {
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    quad(0.0f, 0.0f, 800.0f, 600.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, blurTextureA);
+    quad(0.0f, 0.0f, 800.0f, 600.0f);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawTachometer() {
+    const float needle = tachometerNeedleAngle(cars[0].rpm);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glTranslatef(6.0f, -6.0f, 0.0f);
+    multipliedThenAdded(600.0f, 0.0f, 800.0f, 200.0f, gameTextures[kDialDark], gameTextures[kDialLight]);
+    glTranslatef(-6.0f, 6.0f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+
+    glTranslatef(706.0f, 94.0f, 0.0f);
+    glRotatef(needle, 0.0f, 0.0f, 1.0f);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    multipliedThenAdded(-11.0f, -6.0f, 11.0f, 104.0f, gameTextures[kNeedleDark], gameTextures[kNeedleLight]);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glRotatef(-needle, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-706.0f, -94.0f, 0.0f);
+}
+
+Vector3 checkpointPosition(int i) {
+    const Checkpoint& c = checkpoints[i];
+    return Vector3(c.x, c.y, c.z);
+}
+
+void drawCornerArrow() {
+    const Car& player = cars[0];
+    if (player.body == nullptr || checkpointCount <= 0) return;
+    const Vector3 p = getPosition(player.body);
+    int i = player.nextCheckpoint;
+    if (i < 0 || i >= checkpointCount) i = 0;
+    const int next = i + 1 >= checkpointCount ? 0 : i + 1;
+    const int before = i - 1 < 0 ? checkpointCount - 1 : i - 1;
+    const Vector3 c = checkpointPosition(i);
+    Vector3 d1 = c - checkpointPosition(before);
+    Vector3 d2 = checkpointPosition(next) - c;
+    Vector3 v = getLinearVelocity(player.body);
+    normalise(d1);
+    normalise(d2);
+    normalise(v);
+
+    const float turn = headingAngle(d1, d2);
+    const Vector3 gap = c - p;
+    const float fade = (kArrowReach - dot(gap, gap)) * kArrowFadeScale;
+    const float course = headingAngle(d1, v) * kRadiansToDegrees;
+    if (!cornerArrowShown(course) || countdownRunning || raceFinished) return;
+
+    glTranslatef(400.0f, 545.0f, 0.0f);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    float s = 1.0f;
+    if (std::fabs(turn) > kSharpBend) s = 8.0f * std::sin(0.05f * markerPhase);
+    const float red = std::fabs(0.637f * turn);
+    glColor4f(red, fade - red, 0.0f, fade);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, gameTextures[kArrowTexture]);
+
+    float target = turn * kRadiansToDegrees;
+    if (target < -90.0f) target = -90.0f;
+    if (target > 90.0f) target = 90.0f;
+    if (target < hudArrowAngle) hudArrowAngle -= kArrowTurnRate * frameFactor;
+    if (target > hudArrowAngle) hudArrowAngle += kArrowTurnRate * frameFactor;
+
+    glRotatef(hudArrowAngle, 0.0f, 0.0f, 1.0f);
+    quad(-48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);
+    glRotatef(-hudArrowAngle, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glTranslatef(-400.0f, -545.0f, 0.0f);
+}
+
+void drawTopBar() {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    multipliedThenAdded(0.0f, 474.0f, 800.0f, 602.0f, gameTextures[kTopBarDark], gameTextures[kTopBarLight]);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}
+
+GLuint tgaName(int entry) {
+    const TgaImage& image = tgaTextures[entry];
+    return image.texture != 0xFFFFFFFFu ? image.texture : 0;
+}
+
+void drawNitroGauge() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glTranslatef(-12.0f, 0.0f, 0.0f);
+    float fill = cars[0].nitro * 0.01f;
+    if (fill > 1.0f) fill = 1.0f;
+    // An empty (or negative) tank draws no fill at all.
+    if (fill > 0.0f) {
+        glBindTexture(GL_TEXTURE_2D, tgaName(kNitroFill));
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2f(0.0f, 0.0f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex2f(200.0f, 0.0f);
+        glTexCoord2f(1.0f, fill);
+        glVertex2f(200.0f, 200.0f * fill);
+        glTexCoord2f(0.0f, fill);
+        glVertex2f(0.0f, 200.0f * fill);
+        glEnd();
+    }
+    glBindTexture(GL_TEXTURE_2D, tgaName(kNitroFrame));
+    quad(0.0f, 0.0f, 200.0f, 200.0f);
+    glTranslatef(12.0f, 0.0f, 0.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}
+
+void drawTexts() {
+    printTextLarge(727, 37, 1, "%2i", (int)(playerSpeed * 10.5f));
+    printText(732, 17, 1.0f, 1, "Km/h");
+
+    int colour;
+    float alpha;
+    if (driftTextStyle(driftScore, &colour, &alpha)) {
+        textAlpha = alpha;
+        textColour = colour;
+        printTextLarge(330, 380, 1, "Drift  +%2i", (int)driftScore);
+        textAlpha = 1.0f;
+        textColour = 0;
+    }
+
+    printTextLarge(105, 563, 1, "Lap   /");
+    printTextLarge(105, 563, 0, "    %2i", cars[0].lap > 1 ? cars[0].lap : 1);
+    printTextLarge(105, 563, 0, "      %2i", lapCount);
+
+    updateStandings();
+    printTextLarge(560, 563, 1, "Place  /");
+    printTextLarge(560, 563, 0, "     %2i", playerPlace);
+    printTextLarge(560, 563, 0, "       %2i", 4);
+}
+
+}  // namespace
+
+float tachometerNeedleAngle(float rpm) {
+    float a = (rpm - kNeedleRestRpm) * kNeedleDegreesPerRpm;
+    if (a < 0.0f) a = 0.0f;
+    if (a > kNeedleTravel) a = kNeedleTravel;
+    return kNeedleRest - a;
+}
+
+bool driftTextStyle(float score, int* colour, float* alpha) {
+    if (!(score > 0.05f)) return false;
+    *alpha = score / 5.0f > 1.0f ? 1.0f : score / 5.0f;
+    *colour = 0;
+    if (score > 25.0f) *colour = 2;
+    if (score > 50.0f) *colour = 1;
+    return true;
+}
+
+bool cornerArrowShown(float courseDegrees) { return std::fabs(courseDegrees) < 45.0f; }
+
+void drawRaceHud() {
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_LIGHTING);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+    recomposeFrame();
+    drawTachometer();
+    drawCornerArrow();
+    drawTopBar();
+    drawNitroGauge();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+
+    drawTexts();
+    glDisable(GL_BLEND);
+}

@@ -1,0 +1,81 @@
+// One race frame's picture: camera, lamps, cars and map through the light
+// program, the sky, the effects and lamp sprites, the screen copy with its
+// glow passes, and the HUD over it.
+#include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
+
+// Light 1 stands high over the city for the fixed-function drawing.
+static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
+
+static void setMaterialUniforms() {
+    glUniform4fARB(ambientColorUniform, 0.2f, 0.2f, 0.2f, 1.0f);
+    glUniform4fARB(matAmbientUniform, 0.5f, 0.5f, 0.5f, 1.0f);
+    glUniform4fARB(matDiffuseUniform, 1.0f, 1.0f, 1.0f, 1.0f);
+    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform4fARB(emissiveUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform1fARB(shininessUniform, 0.0f);
+}
+
+// The map is placed as it is: its light space is the world.
+static void drawMap() {
+    glPushMatrix();
+    glLoadIdentity();
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+    updateModelLights();
+    glPopMatrix();
+    uploadModelLights();
+    drawModel(visualMapModel);
+}
+
+// The frame is copied at the resolution's own size, whatever the window is.
+static void copyScreen() {
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
+}
+
+void drawRaceScene() {
+    // Lit geometry: cars and map.
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glUseProgramObjectARB(lightProgram);
+    updateChaseCamera(0);
+    glLightfv(GL_LIGHT1, GL_POSITION, kSceneLightPosition);
+    selectLights();
+    setMaterialUniforms();
+    drawCars();
+    drawMap();
+
+    // Unlit: sky, effects, marker and lamp sprites.
+    glUseProgramObjectARB(0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    drawSkyDome();
+    glEnable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_CULL_FACE);
+    drawCarEffects();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    drawCheckpointMarker();
+    glEnable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    drawLightSprites();
+    glEnable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+
+    // Glow and HUD.
+    copyScreen();
+    postProcessPass(3, 0);
+    postProcessPass(3, 1);
+    postProcessPass(2, 1);
+    postProcessPass(2, 2);
+    drawRaceHud();
+}

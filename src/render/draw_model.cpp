@@ -1,0 +1,97 @@
+// Model drawing: every group of a loaded model as one triangle batch, in
+// immediate mode or through a display list built once per model.
+#include "render/render.h"
+
+bool modelDisplayLists = true;
+
+// Texturing of one group. Untextured groups still bind the white texture:
+// the light program samples unit 0 whether or not texturing is enabled, and
+// must see white there rather than whatever the last group left bound.
+static void bindGroupTexture(const Model& model, const ModelGroup& group) {
+    GLuint texture = 0;
+    if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
+        texture = model.materials[group.materialIndex].texture;
+    if (texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, whiteTexture);
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+// Corner order 0, 1, 2; for each corner normal, texture coordinate, position.
+static void sendGroupTriangles(const Model& model, const ModelGroup& group) {
+    glBegin(GL_TRIANGLES);
+    for (int k = 0; k < group.triangleCount; k++) {
+        const ModelTriangle& triangle = model.triangles[group.triangleIndices[k]];
+        for (int c = 0; c < 3; c++) {
+            glNormal3fv(triangle.normals[c]);
+            glTexCoord2f(triangle.s[c], triangle.t[c]);
+            glVertex3fv(model.vertices[triangle.vertexIndices[c]].position);
+        }
+    }
+    glEnd();
+}
+
+static void sendGroups(const Model& model) {
+    for (int g = 0; g < model.groupCount; g++) {
+        const ModelGroup& group = model.groups[g];
+        bindGroupTexture(model, group);
+        sendGroupTriangles(model, group);
+    }
+}
+
+void drawModelImmediate(const Model& model) {
+    glDisable(GL_CULL_FACE);
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    sendGroups(model);
+    if (textured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
+void drawModel(Model* model) {
+    if (model == nullptr) return;
+    if (!modelDisplayLists) {
+        drawModelImmediate(*model);
+        return;
+    }
+    glDisable(GL_CULL_FACE);
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    if (model->drawList == 0 && model->groupCount > 0) {
+        // Compiled, not executed: the call below draws the first frame too.
+        // The list records the texture binds, which live as long as the model.
+        model->drawList = glGenLists(1);
+        if (model->drawList != 0) {
+            glNewList(model->drawList, GL_COMPILE);
+            sendGroups(*model);
+            glEndList();
+        }
+    }
+    if (model->drawList != 0)
+        glCallList(model->drawList);
+    else
+        sendGroups(*model);
+    if (textured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
+void drawLitModel(Model* model, void (*placement)(const void* context), const void* context) {
+    // Light space: the placement alone, without the camera.
+    glPushMatrix();
+    glLoadIdentity();
+    placement(context);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+    glPopMatrix();
+    updateModelLights();
+    uploadModelLights();
+
+    glPushMatrix();
+    placement(context);
+    drawModel(model);
+    glPopMatrix();
+}

@@ -1,0 +1,316 @@
+// korvask-shot: renders chosen moments of the game to PNG through the game's
+// own frame dispatcher, on the scripted backend (a hidden window; under Xvfb
+// or SDL's offscreen driver). A race is driven by the race runner's scripted
+// driver up to the moment, the last frames before it are drawn in full so the
+// camera, HUD and countdown show their running state, and the frame is read
+// back before the swap.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+// What to show. Only races for now; other screens join as --screen NAME.
+enum class Until { Time, Drift, Finish };
+
+struct ShotOptions {
+    std::string screen = "race";
+    int race = 1;
+    double seconds = 8.0;  // race time (from loadRace) of the picture
+    Until until = Until::Time;
+    std::string out = "shot.png";
+    int resolution = 1;
+    int car = 0;
+    unsigned seed = 1;
+    int camera = 0;
+    int laps = 4;
+    int drawFrames = 60;  // frames drawn in full before the picture
+    bool nitro = false;   // hold nitro through the drawn frames
+    bool immediate = false;
+    bool timing = false;
+    bool help = false;
+};
+
+void usage() {
+    fprintf(stderr,
+            "usage: korvask-shot [--screen race] [--race N] [--seconds T] [--until time|drift|finish]\n"
+            "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
+            "                    [--laps L] [--draw-frames K] [--nitro] [--immediate] [--timing]\n"
+            "  --screen NAME   what to show: race (default)\n"
+            "  --race N        race number 1..20 (default 1)\n"
+            "  --seconds T     seconds after the race is loaded (default 8); with --until drift the\n"
+            "                  first drift after T, with --until finish T seconds after the finish\n"
+            "  --out FILE      PNG to write (default shot.png)\n"
+            "  --resolution R  0: 640 x 480, 1: 800 x 600 (default), 2: 1024 x 768\n"
+            "  --car M         the player's car, model index 0..11 (default 0)\n"
+            "  --seed S        random seed for the opponents' cars (default 1)\n"
+            "  --camera C      chase camera mode 0 or 1 (default 0)\n"
+            "  --laps L        laps to drive (default 4)\n"
+            "  --draw-frames K frames drawn in full before the picture (default 60)\n"
+            "  --nitro         hold the nitro key through the drawn frames\n"
+            "  --immediate     draw models in immediate mode instead of display lists\n"
+            "  --timing        print the median and mean time of the drawn frames\n"
+            "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
+            "where base/ lies; a relative --out is taken from the folder it was started in.\n");
+}
+
+bool parseNumber(const char* text, double lo, double hi, double* out) {
+    char* end = nullptr;
+    double v = strtod(text, &end);
+    if (end == text || *end != '\0' || !(v >= lo && v <= hi)) return false;
+    *out = v;
+    return true;
+}
+
+bool parseOptions(int argc, char** argv, ShotOptions* o) {
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
+            o->help = true;
+            return true;
+        }
+        if (strcmp(a, "--nitro") == 0) {
+            o->nitro = true;
+            continue;
+        }
+        if (strcmp(a, "--immediate") == 0) {
+            o->immediate = true;
+            continue;
+        }
+        if (strcmp(a, "--timing") == 0) {
+            o->timing = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            fprintf(stderr, "korvask-shot: %s needs a value\n", a);
+            return false;
+        }
+        const char* value = argv[++i];
+        double v = 0.0;
+        bool ok = true;
+        if (strcmp(a, "--screen") == 0) {
+            o->screen = value;
+            ok = o->screen == "race";
+        } else if (strcmp(a, "--out") == 0) {
+            o->out = value;
+            ok = !o->out.empty();
+        } else if (strcmp(a, "--until") == 0) {
+            if (strcmp(value, "time") == 0)
+                o->until = Until::Time;
+            else if (strcmp(value, "drift") == 0)
+                o->until = Until::Drift;
+            else if (strcmp(value, "finish") == 0)
+                o->until = Until::Finish;
+            else
+                ok = false;
+        } else if (strcmp(a, "--race") == 0) {
+            ok = parseNumber(value, 1, 20, &v);
+            o->race = (int)v;
+        } else if (strcmp(a, "--seconds") == 0) {
+            ok = parseNumber(value, 0.0, 3600.0, &v);
+            o->seconds = v;
+        } else if (strcmp(a, "--resolution") == 0) {
+            ok = parseNumber(value, 0, 2, &v) && v == (int)v;
+            o->resolution = (int)v;
+        } else if (strcmp(a, "--car") == 0) {
+            ok = parseNumber(value, 0, kCarModels - 1, &v) && v == (int)v;
+            o->car = (int)v;
+        } else if (strcmp(a, "--seed") == 0) {
+            ok = parseNumber(value, 0, 4294967295.0, &v) && v == (double)(unsigned)v;
+            o->seed = (unsigned)v;
+        } else if (strcmp(a, "--camera") == 0) {
+            ok = parseNumber(value, 0, 1, &v) && v == (int)v;
+            o->camera = (int)v;
+        } else if (strcmp(a, "--laps") == 0) {
+            ok = parseNumber(value, 1, 100, &v) && v == (int)v;
+            o->laps = (int)v;
+        } else if (strcmp(a, "--draw-frames") == 0) {
+            ok = parseNumber(value, 1, 100000, &v) && v == (int)v;
+            o->drawFrames = (int)v;
+        } else {
+            fprintf(stderr, "korvask-shot: unknown option %s\n", a);
+            return false;
+        }
+        if (!ok) {
+            fprintf(stderr, "korvask-shot: bad value for %s: %s\n", a, value);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+// Content paths start with "base", beside the program.
+void enterProgramFolder() {
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return;
+    path[n] = '\0';
+    char* slash = strrchr(path, '/');
+    if (slash == nullptr) return;
+    *slash = '\0';
+    if (chdir(path) != 0) fprintf(stderr, "korvask-shot: cannot enter %s\n", path);
+}
+
+// The renderer and the start-up assets, as the game has them after its splash.
+bool startGame(const ShotOptions& o) {
+    resolutionIndex = o.resolution;
+    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
+    blurWidth = blurHeight = 256;
+    soundEnabled = false;
+    musicEnabled = false;
+    if (!scriptedOpenGLWindow(screenWidth, screenHeight)) {
+        fprintf(stderr, "korvask-shot: no GL window\n");
+        return false;
+    }
+    resizeScene(screenWidth, screenHeight);
+    if (!initRenderer()) {
+        fprintf(stderr, "korvask-shot: renderer initialisation failed (is base/ generated?)\n");
+        return false;
+    }
+    loadGameTextures();
+    loadCarModels();
+    initCarTable();
+    startupPending = false;
+    modelDisplayLists = !o.immediate;
+    return true;
+}
+
+// One undrawn race frame: what the race frame does apart from drawing.
+void stepWithoutDrawing() {
+    frameFactor = 1.0f;
+    glLoadIdentity();
+    updateChaseCamera(0);
+    markerPhase += 1.5f * frameFactor;
+    updateStandings();
+    raceStep();
+    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+}
+
+// Frames to the picture: drives undrawn until the last drawFrames frames.
+long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn) {
+    const long target = (long)(o.seconds * 100.0 + 0.5);
+    long frame = 0;
+    if (o.until == Until::Time) {
+        *undrawn = std::max(0L, target - o.drawFrames);
+        for (; frame < *undrawn; frame++) {
+            scriptedDriverKeys(cars[0], driver);
+            stepWithoutDrawing();
+        }
+        return target - frame;
+    }
+    // Moments found while driving: run undrawn until the moment, then back
+    // up is impossible, so the frames drawn in full come after it.
+    const long limit = 100L * 60 * 30;
+    long finishFrame = -1;
+    for (; frame < limit; frame++) {
+        if (o.until == Until::Drift && frame >= target && driftScore > 5.0f) break;
+        if (o.until == Until::Finish) {
+            if (raceFinished && finishFrame < 0) finishFrame = frame;
+            if (finishFrame >= 0 && frame - finishFrame >= std::max(0L, target - o.drawFrames)) break;
+        }
+        scriptedDriverKeys(cars[0], driver);
+        stepWithoutDrawing();
+    }
+    *undrawn = frame;
+    if (frame >= limit) fprintf(stderr, "korvask-shot: the moment did not come within 30 minutes\n");
+    // A drift is caught as it runs: only a few drawn frames, so it lasts.
+    return o.until == Until::Drift ? std::min(o.drawFrames, 8) : o.drawFrames;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ShotOptions opt;
+    if (!parseOptions(argc, argv, &opt)) {
+        usage();
+        return 2;
+    }
+    if (opt.help) {
+        usage();
+        return 0;
+    }
+    const std::string outPath = absolutePath(opt.out);
+    enterProgramFolder();
+    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+
+    scriptedReset();
+    if (!startGame(opt)) return 2;
+
+    // As the city map's "Start" would: race state and the chosen car.
+    gameState = Race;
+    cameraMode = opt.camera;
+    selectedCar = opt.car;
+    selectedRace = opt.race;
+    carPower = carTable[opt.car].power;
+    srand(opt.seed);
+    loadRace(opt.race);
+    lapCount = opt.laps;
+
+    DriverState driver{};
+    long undrawn = 0;
+    const long drawn = std::max(1L, framesUntilMoment(opt, driver, &undrawn));
+
+    // Drawn frames go through the dispatcher with exact 10 ms frames.
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f;
+    std::vector<uint8_t> rgb;
+    std::vector<double> frameMs;
+    bool read = false;
+    for (long k = 1; k <= drawn; k++) {
+        scriptedDriverKeys(cars[0], driver);
+        if (opt.nitro) keys[VK_SPACE] = true;
+        auto t0 = std::chrono::steady_clock::now();
+        drawFrame();
+        if (opt.timing) glFinish();
+        frameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        if (k == drawn) read = scriptedReadFrame(&rgb, screenWidth, screenHeight);
+        platformSwapBuffers();
+    }
+
+    int status = 0;
+    if (!read || !scriptedWritePng(outPath.c_str(), rgb, screenWidth, screenHeight)) {
+        fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
+        status = 1;
+    }
+    const Vector3 p = cars[0].body ? getPosition(cars[0].body) : Vector3();
+    printf("{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
+           "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f]",
+           outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap, playerSpeed * 10.5f,
+           driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z);
+    if (opt.timing && !frameMs.empty()) {
+        std::vector<double> sorted = frameMs;
+        std::sort(sorted.begin(), sorted.end());
+        double mean = 0.0;
+        for (double m : sorted) mean += m;
+        mean /= (double)sorted.size();
+        printf(",\"frames\":%zu,\"frameMsMedian\":%.2f,\"frameMsMean\":%.2f", sorted.size(), sorted[sorted.size() / 2],
+               mean);
+    }
+    printf("}\n");
+
+    unloadRace();
+    releaseSky();
+    scriptedCloseGLWindow();
+    return status;
+}
