@@ -194,7 +194,8 @@ class MusicStream {
     bool open(const char* name, bool loopFlag, bool streamedFlag);
     void play();
     void stop();
-    // Stops, seeks the decoder to the first sample and rewinds the source.
+    // Stops, seeks the decoder to the first sample and rewinds the source; a
+    // non-looping stream that reached its end also gets its queue rebuilt.
     void rewind();
     // Refills processed buffers; call once per frame while this music is current.
     void update();
