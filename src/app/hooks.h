@@ -57,7 +57,8 @@ void hookPrintFps(int fps);
 float hookPlayerSpeed();
 
 // ---------------------------------------------------------------------------
-// Music, called only when music is enabled.
+// Music. Play and silence come only when music is enabled; the Esc stop
+// comes in any case (stopping a silent stream is harmless).
 
 void hookPlayMenuMusic();
 void hookPlayRaceMusic();
