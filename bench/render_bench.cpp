@@ -67,9 +67,15 @@ void decodeBmp(benchmark::State& state, const Bytes& bytes) {
     state.SetBytesProcessed((int64_t)state.iterations() * 1024 * 1024 * 3);
 }
 
-void BM_DecodeBmp1024Rgb24(benchmark::State& state) { decodeBmp(state, bigBmp(24, 0)); }
-void BM_DecodeBmp1024Pal8(benchmark::State& state) { decodeBmp(state, bigBmp(8, 0)); }
-void BM_DecodeBmp1024Rle8(benchmark::State& state) { decodeBmp(state, bigBmp(8, 1)); }
+void BM_DecodeBmp1024Rgb24(benchmark::State& state) {
+    decodeBmp(state, bigBmp(24, 0));
+}
+void BM_DecodeBmp1024Pal8(benchmark::State& state) {
+    decodeBmp(state, bigBmp(8, 0));
+}
+void BM_DecodeBmp1024Rle8(benchmark::State& state) {
+    decodeBmp(state, bigBmp(8, 1));
+}
 BENCHMARK(BM_DecodeBmp1024Rgb24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeBmp1024Pal8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeBmp1024Rle8)->Unit(benchmark::kMillisecond);

@@ -276,7 +276,9 @@ void convertRle(const uint8_t* data, size_t size, const DibLayout& dib, uint8_t*
     }
 }
 
-void showDibMessage(const char* text) { platformMessageBox(text, "Error", MB_OK | MB_ICONERROR); }
+void showDibMessage(const char* text) {
+    platformMessageBox(text, "Error", MB_OK | MB_ICONERROR);
+}
 
 }  // namespace
 

@@ -10,11 +10,15 @@
 bool readFileBytes(const char* path, uint8_t** data, size_t* size);
 
 // Little-endian reads; the caller has checked the bounds.
-inline uint16_t readU16(const uint8_t* p) { return (uint16_t)(p[0] | (p[1] << 8)); }
+inline uint16_t readU16(const uint8_t* p) {
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
 inline uint32_t readU32(const uint8_t* p) {
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
-inline int32_t readI32(const uint8_t* p) { return (int32_t)readU32(p); }
+inline int32_t readI32(const uint8_t* p) {
+    return (int32_t)readU32(p);
+}
 float readF32(const uint8_t* p);
 
 // Fetches the seventeen shader-object and uniform entry points through

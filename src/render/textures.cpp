@@ -26,7 +26,9 @@ bool readTga(const char* path, TgaPixels* out) {
     return decoded;
 }
 
-GLenum tgaFormat(int bytesPerPixel) { return bytesPerPixel == 3 ? GL_RGB : GL_RGBA; }
+GLenum tgaFormat(int bytesPerPixel) {
+    return bytesPerPixel == 3 ? GL_RGB : GL_RGBA;
+}
 
 void texturePath(char* out, size_t outSize, int number, const char* extension) {
     std::snprintf(out, outSize, "base/textures/tex%02d.%s", number, extension);
@@ -99,7 +101,8 @@ GLuint loadTgaTexture(const char* path) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, (GLint)format, tga.width, tga.height, format, GL_UNSIGNED_BYTE, tga.pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, (GLint)format, tga.width, tga.height, format, GL_UNSIGNED_BYTE,
+                      tga.pixels);
     std::free(tga.pixels);
     return texture;
 }
@@ -143,7 +146,9 @@ bool loadGameTextures() {
     return loadTable(gameTextures, kGameTextureCount, nullptr, true, kCloudTexture);
 }
 
-bool loadStartTextures() { return loadTable(startTextures, kStartTextureCount, kStartTextureFiles, false, -1); }
+bool loadStartTextures() {
+    return loadTable(startTextures, kStartTextureCount, kStartTextureFiles, false, -1);
+}
 
 void loadTgaTextures() {
     for (int i = 0; i < kTgaTextureCount; i++) {

@@ -13,7 +13,9 @@
 #include "render/render.h"
 #include "render_fixtures.h"
 
-inline const char* shaderSourceDir() { return KORVASK_TEST_DATA_DIR "/../../tools/content/shaders"; }
+inline const char* shaderSourceDir() {
+    return KORVASK_TEST_DATA_DIR "/../../tools/content/shaders";
+}
 
 // A 256 x 256 RGBA glyph image of 16 x 16-pixel cells: the cells named in
 // `opaque` are filled white and opaque on their left half (the part a glyph
@@ -36,7 +38,7 @@ inline Bytes glyphImage(const std::vector<int>& opaque) {
 }
 
 class RendererTest : public ::testing::Test {
-protected:
+  protected:
     TempDir dir;
     std::string previousDir;
     int width = 1024, height = 768;
@@ -44,8 +46,9 @@ protected:
     void SetUp() override {
         char cwd[4096];
         previousDir = getcwd(cwd, sizeof cwd) ? cwd : ".";
-        std::string command = "mkdir -p '" + dir.path + "/base/shaders' '" + dir.path + "/base/textures' && cp '" +
-                              shaderSourceDir() + "'/*.glsl '" + dir.path + "/base/shaders/'";
+        std::string command = "mkdir -p '" + dir.path + "/base/shaders' '" + dir.path +
+                              "/base/textures' && cp '" + shaderSourceDir() + "'/*.glsl '" + dir.path +
+                              "/base/shaders/'";
         ASSERT_EQ(std::system(command.c_str()), 0);
         ASSERT_EQ(chdir(dir.path.c_str()), 0);
         scriptedReset();

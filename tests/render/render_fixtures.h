@@ -11,7 +11,9 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-inline void putU8(Bytes& b, uint32_t v) { b.push_back((uint8_t)v); }
+inline void putU8(Bytes& b, uint32_t v) {
+    b.push_back((uint8_t)v);
+}
 inline void putU16(Bytes& b, uint32_t v) {
     b.push_back((uint8_t)v);
     b.push_back((uint8_t)(v >> 8));
@@ -208,7 +210,9 @@ inline Picture testPicture(int width, int height, int colours = 8) {
     return p;
 }
 
-inline int paletteIndex(const uint8_t* rgb) { return (rgb[0] ? 1 : 0) | (rgb[1] ? 2 : 0) | (rgb[2] ? 4 : 0); }
+inline int paletteIndex(const uint8_t* rgb) {
+    return (rgb[0] ? 1 : 0) | (rgb[1] ? 2 : 0) | (rgb[2] ? 4 : 0);
+}
 
 struct BmpOptions {
     int bits = 24;
@@ -247,7 +251,8 @@ inline void rleRow(Bytes& out, const std::vector<int>& idx, bool rle4) {
             continue;
         }
         size_t n = 3;
-        while (i + n < idx.size() && n < 255 && !(i + n + 1 < idx.size() && idx[i + n] == idx[i + n + 1])) n++;
+        while (i + n < idx.size() && n < 255 && !(i + n + 1 < idx.size() && idx[i + n] == idx[i + n + 1]))
+            n++;
         putU8(out, 0);
         putU8(out, (uint32_t)n);
         size_t bytes = rle4 ? (n + 1) / 2 : n;
@@ -299,7 +304,8 @@ inline Bytes makeBmp(const Picture& p, const BmpOptions& o) {
                     uint32_t masks888[3] = {0xFF0000, 0xFF00, 0xFF};
                     const uint32_t* m = o.compression == 3 ? o.masks : (o.bits == 16 ? masks555 : masks888);
                     uint32_t v = packMasked(c, m);
-                    for (int k = 0; k < o.bits / 8; k++) row[(size_t)x * (o.bits / 8) + k] = (uint8_t)(v >> (8 * k));
+                    for (int k = 0; k < o.bits / 8; k++)
+                        row[(size_t)x * (o.bits / 8) + k] = (uint8_t)(v >> (8 * k));
                 }
             }
             pixels.insert(pixels.end(), row.begin(), row.end());

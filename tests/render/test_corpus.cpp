@@ -1,7 +1,6 @@
 // The readers against files written by other programs.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -100,12 +99,13 @@ TEST(CorpusBmp, QuestionableAndBadFilesNeverCrash) {
     for (const char* dir : {"q", "b"}) {
         for (const std::string& name : listDir(kBmpSuite + dir)) {
             Decoded d = decodeSuite(std::string(dir) + "/" + name);
-            if (d.result == DibOk) { EXPECT_EQ(d.rgb.size(), (size_t)d.width * d.height * 3) << name; }
+            if (d.result == DibOk) {
+                EXPECT_EQ(d.rgb.size(), (size_t)d.width * d.height * 3) << name;
+            }
         }
     }
     for (const char* name : {"b/reallybig.bmp", "b/badwidth.bmp", "b/badbitcount.bmp", "b/badpalettesize.bmp",
-                             "b/shortfile.bmp", "b/rletopdown.bmp", "b/badplanes.bmp",
-                             "q/rgba64.bmp"})
+                             "b/shortfile.bmp", "b/rletopdown.bmp", "b/badplanes.bmp", "q/rgba64.bmp"})
         EXPECT_EQ(decodeSuite(name).result, DibConversionError) << name;
     EXPECT_EQ(decodeSuite("b/badheadersize.bmp").result, DibUnknownFormat);
     EXPECT_EQ(decodeSuite("q/rgb32-xbgr.bmp").result, DibUnknownFormat);
@@ -131,7 +131,9 @@ TEST(CorpusBmp, TruncatedSuiteFilesFailOrDecodeInBounds) {
             Bytes cut(whole.begin(), whole.begin() + length);
             cut.shrink_to_fit();
             Decoded d = decodeBytes(cut);
-            if (d.result == DibOk) { EXPECT_EQ(d.rgb.size(), (size_t)d.width * d.height * 3); }
+            if (d.result == DibOk) {
+                EXPECT_EQ(d.rgb.size(), (size_t)d.width * d.height * 3);
+            }
         }
     }
 }
@@ -151,15 +153,16 @@ TEST(CorpusTga, AcceptsOnlyUncompressedTrueColour) {
     Bytes rgba = readFile(kTgaDir + "200x32_rgba_bl_raw.tga");
     ASSERT_TRUE(decodeTga(rgba.data(), rgba.size(), &out));
     EXPECT_EQ(out.bytesPerPixel, 4);
-    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 4), (std::vector<uint8_t>{0x08, 0x31, 0x03, 0xff}));
+    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 4),
+              (std::vector<uint8_t>{0x08, 0x31, 0x03, 0xff}));
     bool seen[256] = {};
     for (int i = 0; i < 200 * 32; i++) seen[out.pixels[i * 4 + 3]] = true;
     EXPECT_EQ(std::count(seen, seen + 256, true), 256);
     std::free(out.pixels);
 
-    for (const char* name : {"200x32_rgba_tl_raw.tga", "200x32_rgb_bl_rle.tga", "200x32_rgba_bl_rle.tga",
-                             "200x32_l_bl_raw.tga", "200x32_p_bl_raw.tga", "rgba16.tga", "tga_id_field.tga",
-                             "200x32_rgb.png"}) {
+    for (const char* name :
+         {"200x32_rgba_tl_raw.tga", "200x32_rgb_bl_rle.tga", "200x32_rgba_bl_rle.tga", "200x32_l_bl_raw.tga",
+          "200x32_p_bl_raw.tga", "rgba16.tga", "tga_id_field.tga", "200x32_rgb.png"}) {
         Bytes bytes = readFile(kTgaDir + name);
         ASSERT_FALSE(bytes.empty()) << name;
         bytes.shrink_to_fit();

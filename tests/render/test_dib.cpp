@@ -201,9 +201,9 @@ TEST(DibDecode, TruncatedAtEveryByteNeverReadsPastTheEnd) {
     bf.masks[0] = 0xFF0000, bf.masks[1] = 0xFF00, bf.masks[2] = 0xFF;
     BmpOptions bare = options(4);
     bare.fileHeader = false;
-    std::vector<BmpOptions> kinds = {options(1), options(4), options(8),  options(16), options(24),
-                                     options(32), bf,        core,        bare,        options(8, 1),
-                                     options(4, 2)};
+    std::vector<BmpOptions> kinds = {options(1),  options(4),    options(8),   options(16),
+                                     options(24), options(32),   bf,           core,
+                                     bare,        options(8, 1), options(4, 2)};
     Picture mono = testPicture(5, 3, 2);
     for (const BmpOptions& o : kinds) {
         const Picture& pic = o.bits == 1 ? mono : p;

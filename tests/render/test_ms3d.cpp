@@ -80,7 +80,9 @@ TEST(Ms3dLoad, VersionsThreeAndFourOnly) {
         Model model;
         bool loaded = model.loadFromBytes(bytes.data(), bytes.size());
         EXPECT_EQ(loaded, version == 3 || version == 4) << version;
-        if (!loaded) { EXPECT_TRUE(isEmpty(model)); }
+        if (!loaded) {
+            EXPECT_TRUE(isEmpty(model));
+        }
     }
     Bytes bytes = ms3dQuad().build();
     bytes[9] = '1';  // "MS3D000001"
@@ -138,7 +140,9 @@ TEST(Ms3dLoad, TruncatedAtEveryByteFailsCleanly) {
         bool loaded = model.loadFromBytes(cut.data(), cut.size());
         // Only the trailing animation section may be missing.
         EXPECT_EQ(loaded, length >= file.materialsEnd) << length;
-        if (!loaded) { EXPECT_TRUE(isEmpty(model)) << length; }
+        if (!loaded) {
+            EXPECT_TRUE(isEmpty(model)) << length;
+        }
     }
 }
 
@@ -168,7 +172,9 @@ TEST(Ms3dLoad, CorruptCountsNeverReachOutsideTheFile) {
             Bytes corrupt = bytes;
             corrupt[at] = value;
             Model model;
-            if (model.loadFromBytes(corrupt.data(), corrupt.size())) { EXPECT_TRUE(indicesInRange(model)) << at; }
+            if (model.loadFromBytes(corrupt.data(), corrupt.size())) {
+                EXPECT_TRUE(indicesInRange(model)) << at;
+            }
         }
     }
 }

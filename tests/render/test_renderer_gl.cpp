@@ -60,10 +60,11 @@ TEST_F(RendererTest, StartsOnMesaWithEveryProgramAndUniform) {
         EXPECT_NE(lightOriUniform[i], -1) << i;
         EXPECT_NE(lightFocusUniform[i], -1) << i;
     }
-    for (GLint location : {ambientColorUniform, matAmbientUniform, matDiffuseUniform, matSpecularUniform,
-                           emissiveUniform, shininessUniform, cameraOriUniform, cameraPosUniform, lightDecalUniform,
-                           lightDecal2Uniform, refIntUniform, blurTexOffsetUniform, blurDecalUniform,
-                           hdrExposureUniform, hdrGammaUniform, hdrDecalUniform, hdrDecal2Uniform})
+    for (GLint location :
+         {ambientColorUniform, matAmbientUniform, matDiffuseUniform, matSpecularUniform, emissiveUniform,
+          shininessUniform, cameraOriUniform, cameraPosUniform, lightDecalUniform, lightDecal2Uniform,
+          refIntUniform, blurTexOffsetUniform, blurDecalUniform, hdrExposureUniform, hdrGammaUniform,
+          hdrDecalUniform, hdrDecal2Uniform})
         EXPECT_NE(location, -1);
 
     // The uniforms take the types the game sets them with.
@@ -121,8 +122,8 @@ TEST_F(RendererTest, SetsTheFixedFunctionStateTheGameAssumes) {
         GLuint texture;
         int w, h;
     };
-    for (Expect e : {Expect{screenTexture, 640, 480}, Expect{blurTextureA, 256, 256}, Expect{blurTextureB, 256, 256},
-                     Expect{reflectionTexture, 256, 256}}) {
+    for (Expect e : {Expect{screenTexture, 640, 480}, Expect{blurTextureA, 256, 256},
+                     Expect{blurTextureB, 256, 256}, Expect{reflectionTexture, 256, 256}}) {
         ASSERT_TRUE(glIsTexture(e.texture));
         glBindTexture(GL_TEXTURE_2D, e.texture);
         GLint w = 0, h = 0, format = 0, wrap = 0;

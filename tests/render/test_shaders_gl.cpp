@@ -23,7 +23,7 @@ GLuint makeTexture(GLenum format, int w, int h, const std::vector<uint8_t>& pixe
 }
 
 class ShaderTest : public RendererTest {
-protected:
+  protected:
     void SetUp() override {
         RendererTest::SetUp();
         ASSERT_TRUE(start(1024, 768));
@@ -221,7 +221,8 @@ TEST_F(ShaderTest, ToneMappingSinksTheDarkAndAdapts) {
         }
     GLuint scene = makeTexture(GL_RGB, kSize, kSize, image);
     for (uint8_t previous : {0, 43}) {  // no glow last frame, then one of 0.17
-        GLuint glow = makeTexture(GL_LUMINANCE, kSize, kSize, std::vector<uint8_t>((size_t)kSize * kSize, previous));
+        GLuint glow =
+            makeTexture(GL_LUMINANCE, kSize, kSize, std::vector<uint8_t>((size_t)kSize * kSize, previous));
         glClear(GL_COLOR_BUFFER_BIT);
         glActiveTextureARB(GL_TEXTURE1_ARB);
         glBindTexture(GL_TEXTURE_2D, glow);
@@ -237,7 +238,8 @@ TEST_F(ShaderTest, ToneMappingSinksTheDarkAndAdapts) {
         std::vector<uint8_t> rgb = frame();
         float adaptation = 0.17f / (0.17f + previous / 255.0f);
         EXPECT_NEAR(at(rgb, 40, 100)[0], 255 * std::pow(0.2f, 1.4f) * adaptation, 2) << (int)previous;
-        EXPECT_NEAR(at(rgb, 120, 100)[0], 255 * std::pow(128 / 255.0f, 1.4f) * adaptation, 2) << (int)previous;
+        EXPECT_NEAR(at(rgb, 120, 100)[0], 255 * std::pow(128 / 255.0f, 1.4f) * adaptation, 2)
+            << (int)previous;
         EXPECT_NEAR(at(rgb, 200, 100)[0], 255 * adaptation, 2) << (int)previous;
         glDeleteTextures(1, &glow);
     }

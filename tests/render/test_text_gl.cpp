@@ -36,7 +36,7 @@ Box litBox(const std::vector<uint8_t>& rgb, int w, int h, int channel = 0, int t
 }
 
 class TextTest : public RendererTest {
-protected:
+  protected:
     void startWithGlyphs(int w, int h) {
         ASSERT_TRUE(writeFile("base/textures/tex01.tga", glyphImage({kCellA1})));
         ASSERT_TRUE(start(w, h));

@@ -15,7 +15,8 @@ TEST(TgaDecode, SwapsToRgbAndKeepsAlpha) {
     EXPECT_EQ(out.width, 2);
     EXPECT_EQ(out.height, 1);
     EXPECT_EQ(out.bytesPerPixel, 3);
-    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 6), (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 6),
+              (std::vector<uint8_t>{10, 20, 30, 40, 50, 60}));
     std::free(out.pixels);
     // The file itself holds B G R.
     EXPECT_EQ(rgb[18], 30);
@@ -24,7 +25,8 @@ TEST(TgaDecode, SwapsToRgbAndKeepsAlpha) {
     Bytes rgba = makeTga(1, 2, 32, {1, 2, 3, 77, 4, 5, 6, 200});
     ASSERT_TRUE(decodeTga(rgba.data(), rgba.size(), &out));
     EXPECT_EQ(out.bytesPerPixel, 4);
-    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 8), (std::vector<uint8_t>{1, 2, 3, 77, 4, 5, 6, 200}));
+    EXPECT_EQ(std::vector<uint8_t>(out.pixels, out.pixels + 8),
+              (std::vector<uint8_t>{1, 2, 3, 77, 4, 5, 6, 200}));
     std::free(out.pixels);
 }
 
