@@ -96,20 +96,36 @@ Hit castRay(const Model& m, Vec3 origin, Vec3 dir, float maxT) {
     return best;
 }
 
+// The build's own base/ when the build made one (the content target runs
+// with every build), else a fresh one in a temporary folder.
 class World : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        buildCity();
+        std::string built = KORVASK_BUILD_DIR;
+        if (exists(built + "/base/maps/20/points/level.ai") && exists(built + "/base/garage/light.ms3d")) {
+            worldRoot = built;
+            return;
+        }
+        worldRoot = temporaryFolder();
+        ASSERT_FALSE(worldRoot.empty());
+        temporary = worldRoot;
+        ASSERT_TRUE(generateWorld(worldRoot + "/base"));
+    }
+    static void TearDownTestSuite() { removeFolder(temporary); }
+
+    static std::string temporaryFolder() {
         char pattern[] = "/tmp/korvask-world-XXXXXX";
         char* dir = mkdtemp(pattern);
-        ASSERT_NE(dir, nullptr);
-        worldRoot = dir;
-        ASSERT_TRUE(generateWorld(worldRoot + "/base"));
-        ASSERT_TRUE(generateSaveFiles(worldRoot + "/base"));
+        return dir ? std::string(dir) : std::string();
     }
-    static void TearDownTestSuite() {
-        if (!worldRoot.empty()) std::system(("rm -rf '" + worldRoot + "'").c_str());
+    static void removeFolder(std::string& path) {
+        if (!path.empty()) std::system(("rm -rf '" + path + "'").c_str());
+        path.clear();
     }
+    static std::string temporary;
 };
+std::string World::temporary;
 
 // Every material's texture exists and the game's DIB reader takes it.
 void expectTexturesLoad(const Model& m, const std::string& what) {
@@ -412,8 +428,12 @@ TEST_F(World, GenerationIsDeterministic) {
 }
 
 TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
-    std::vector<uint8_t> settings = readFile(worldRoot + "/base/menu.inf");
-    std::vector<uint8_t> career = readFile(worldRoot + "/base/career.inf");
+    std::string folder = temporaryFolder();
+    ASSERT_FALSE(folder.empty());
+    std::string base = folder + "/base";
+    ASSERT_TRUE(generateSaveFiles(base));
+    std::vector<uint8_t> settings = readFile(base + "/menu.inf");
+    std::vector<uint8_t> career = readFile(base + "/career.inf");
     ASSERT_EQ(settings.size(), 24u);
     ASSERT_EQ(career.size(), 492u);
     auto at = [](const std::vector<uint8_t>& b, int i) {
@@ -426,6 +446,7 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     EXPECT_EQ(at(settings, 4), 1);
     EXPECT_EQ(at(settings, 5), 0);
     for (int i = 0; i < 18; ++i) EXPECT_EQ(at(career, i), i < 8 ? 1 : 0);
+    for (int i = 18; i < 120; ++i) EXPECT_EQ(at(career, i), 0) << "integer " << i;
     EXPECT_EQ(at(career, 120), 1);    // highest race unlocked
     EXPECT_EQ(at(career, 121), 0);    // career points
     EXPECT_EQ(at(career, 122), 250);  // tuning points
@@ -433,10 +454,11 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     std::vector<uint8_t> played(career);
     played[4 * 121] = 77;
     {
-        std::ofstream out(worldRoot + "/base/career.inf", std::ios::binary);
+        std::ofstream out(base + "/career.inf", std::ios::binary);
         out.write(reinterpret_cast<const char*>(played.data()), static_cast<std::streamsize>(played.size()));
     }
-    ASSERT_TRUE(generateSaveFiles(worldRoot + "/base"));
-    EXPECT_EQ(readFile(worldRoot + "/base/career.inf"), played);
-    EXPECT_FALSE(exists(worldRoot + "/base/career.inf.new"));
+    ASSERT_TRUE(generateSaveFiles(base));
+    EXPECT_EQ(readFile(base + "/career.inf"), played);
+    EXPECT_FALSE(exists(base + "/career.inf.new"));
+    removeFolder(folder);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -37,19 +38,35 @@ bool isBackground(const uint8_t* p, const uint8_t* background) {
     return p[0] == background[0] && p[1] == background[1] && p[2] == background[2];
 }
 
+bool exists(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file) std::fclose(file);
+    return file != nullptr;
+}
+
+// Textures from the build's base/ when it has them, else from a fresh one.
 class WorldPreview : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        buildCity();
+        std::string built = KORVASK_BUILD_DIR;
+        if (exists(built + "/base/garage/light.ms3d") && exists(built + "/base/textures/city/facade0.bmp")) {
+            root = built;
+            return;
+        }
         char pattern[] = "/tmp/korvask-preview-XXXXXX";
         char* dir = mkdtemp(pattern);
         ASSERT_NE(dir, nullptr);
         root = dir;
+        temporary = true;
         ASSERT_TRUE(generateWorld(root + "/base"));
     }
     static void TearDownTestSuite() {
-        if (!root.empty()) std::system(("rm -rf '" + root + "'").c_str());
+        if (temporary) std::system(("rm -rf '" + root + "'").c_str());
     }
+    static bool temporary;
 };
+bool WorldPreview::temporary = false;
 
 }  // namespace
 
