@@ -82,8 +82,8 @@ void raceStep() {
 }
 
 void runCountdown() {
-    // TODO: the countdown images (3, 2, 1, go) are drawn here by the race
-    // drawing code once it exists; this is the timer that releases the cars.
+    // The frame draws the countdown's images (drawCountdown) just before this
+    // advances the timer that releases the cars.
     if (frameFactor < 9.5f) {
         raceTimer += 0.01f * frameFactor;
     }
