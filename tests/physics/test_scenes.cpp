@@ -308,3 +308,35 @@ TEST(Scenes, ChassisAtFiftyDoesNotPassThroughAMeshWall) {
     EXPECT_LT(getPosition(car).x, 7.5f);
     destroyWorld(world);
 }
+
+TEST(Scenes, ChassisGlancingABuildingCornerAtFiftyStaysOutside) {
+    PhysicsWorld* world = makeWorld();
+    MeshBuilder mb;
+    mb.ground(-40, -40, 60, 40, 0.0f, 4.0f);
+    // A closed building block whose corner at (20, 0) the car's path meets.
+    mb.block(Vector3(20, 0, 0), Vector3(40, 10, 20));
+    setTerrainMesh(world, mb.mesh());
+    SpringController controllers[3];
+    float angles[3] = {0.0f, 0.5f, 1.0f};
+    for (int run = 0; run < 3; run++) {
+        float angle = angles[run];
+        RigidBody* car = makeCar(world, &controllers[run], Vector3(0, 0.9f, -2.0f));
+        Matrix3 r(Vector3(std::cos(angle), 0, std::sin(angle)), Vector3(0, 1, 0),
+                  Vector3(-std::sin(angle), 0, std::cos(angle)));
+        setRotation(car, r);
+        setPosition(car, Vector3(20.0f - 12.0f * std::cos(angle), 0.9f, 0.5f - 12.0f * std::sin(angle)));
+        setLinearVelocity(car, Vector3(50.0f * std::cos(angle), 0, 50.0f * std::sin(angle)));
+        for (int s = 0; s < 100; s++) {
+            step(world, 4 * kRaceSubStep, 4, nullptr);
+            Vector3 p = getPosition(car);
+            ASSERT_TRUE(finiteVector(p) && finiteVector(getLinearVelocity(car)));
+            // The centre never gets inside the block.
+            bool inside = p.x > 20.5f && p.x < 39.5f && p.z > 0.5f && p.z < 19.5f && p.y < 10.0f;
+            ASSERT_FALSE(inside) << "angle " << angle << " step " << s;
+        }
+        // Park it far away so the next run meets the block alone.
+        setPosition(car, Vector3(-30.0f, 0.9f, -30.0f + 10.0f * angle));
+        setLinearVelocity(car, Vector3());
+    }
+    destroyWorld(world);
+}
