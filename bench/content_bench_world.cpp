@@ -2,7 +2,6 @@
 // folder from scratch, and how much disk it fills (targets: under 30 s and
 // 150 MB for all of base/).
 #include <benchmark/benchmark.h>
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,8 +76,8 @@ static void BM_GenerateWholeBase(benchmark::State& state) {
         std::string root = freshFolder();
         state.ResumeTiming();
         std::string base = root + "/base";
-        bool ok = generateShaders(base) && generateWorld(base) && generateInterface(base) && generateSounds(base) &&
-                  generateSaveFiles(base);
+        bool ok = generateShaders(base) && generateWorld(base) && generateInterface(base) &&
+                  generateSounds(base) && generateSaveFiles(base);
         state.PauseTiming();
         if (!ok) state.SkipWithError("generation failed");
         bytes = folderBytes(base);

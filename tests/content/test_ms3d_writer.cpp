@@ -148,7 +148,8 @@ TEST(MeshBuilder, RefusesMoreVerticesThanSixteenBitsCount) {
 }
 
 TEST(Waypoints, GameParserReadsTheWrittenFile) {
-    std::vector<Waypoint> points = {{-12, -4, -160, 10, 1}, {400, 2, -7, 15, 2}, {-2147483647, 0, 2147483647, 0, 0}};
+    std::vector<Waypoint> points = {
+        {-12, -4, -160, 10, 1}, {400, 2, -7, 15, 2}, {-2147483647, 0, 2147483647, 0, 0}};
     std::vector<unsigned char> bytes = encodeWaypoints(points);
     ASSERT_EQ(bytes.size(), 4u + 20 * 3);
     parseWaypoints(bytes.data(), bytes.size());

@@ -3,7 +3,6 @@
 // build the physics terrain, the starting grids stand on the road and the
 // waypoints lie along drivable road.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,7 +44,9 @@ std::unique_ptr<Model> loadModel(const std::string& relative) {
     return model;
 }
 
-std::string mapFile(int map, const char* file) { return "base/maps/" + std::to_string(map) + "/" + file; }
+std::string mapFile(int map, const char* file) {
+    return "base/maps/" + std::to_string(map) + "/" + file;
+}
 
 std::vector<Waypoint> waypointsOf(int map) {
     std::vector<Waypoint> points;
@@ -99,7 +100,7 @@ Hit castRay(const Model& m, Vec3 origin, Vec3 dir, float maxT) {
 // The build's own base/ when the build made one (the content target runs
 // with every build), else a fresh one in a temporary folder.
 class World : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         buildCity();
         std::string built = KORVASK_BUILD_DIR;
@@ -204,7 +205,8 @@ TEST_F(World, CollisionMeshesBuildThePhysicsTerrain) {
         std::unique_ptr<Model> m = loadModel(mapFile(map, "map.ms3d"));
         std::vector<Vector3> vertices;
         for (int i = 0; i < m->vertexCount; ++i)
-            vertices.push_back(Vector3(m->vertices[i].position[0], m->vertices[i].position[1], m->vertices[i].position[2]));
+            vertices.push_back(
+                Vector3(m->vertices[i].position[0], m->vertices[i].position[1], m->vertices[i].position[2]));
         std::vector<MeshTriangle> triangles(static_cast<size_t>(m->triangleCount));
         for (int i = 0; i < m->triangleCount; ++i)
             for (int c = 0; c < 3; ++c) triangles[i].vertices[c] = m->triangles[i].vertexIndices[c];
@@ -271,7 +273,8 @@ TEST_F(World, EveryGridCarPassesWaypointZero) {
         std::vector<Waypoint> points = waypointsOf(race);
         ASSERT_FALSE(points.empty());
         Vec3 g = raceGridOrigin(race);
-        Vec3 w{static_cast<float>(points[0].x), static_cast<float>(points[0].y), static_cast<float>(points[0].z)};
+        Vec3 w{static_cast<float>(points[0].x), static_cast<float>(points[0].y),
+               static_cast<float>(points[0].z)};
         EXPECT_GT(w.x, g.x) << "race " << race;  // ahead, in the cars' +x
         for (int i = 0; i < 4; ++i)
             for (float ahead = 0.0f; ahead <= 8.0f; ahead += 1.0f) {
@@ -306,7 +309,8 @@ TEST_F(World, WaypointsFollowDrivableRoad) {
             lap += len;
             EXPECT_GT(len, 4.0f) << "waypoint " << i;
             EXPECT_LT(len, 48.0f) << "waypoint " << i;
-            float turn = std::acos(std::clamp(dot(normalize(Vec3{ab.x, 0, ab.z}), normalize(Vec3{bc.x, 0, bc.z})), -1.0f, 1.0f));
+            float turn = std::acos(
+                std::clamp(dot(normalize(Vec3{ab.x, 0, ab.z}), normalize(Vec3{bc.x, 0, bc.z})), -1.0f, 1.0f));
             EXPECT_LT(turn, 0.5f) << "waypoint " << i;
             for (float s = 0.0f; s < 1.0f; s += 2.0f / len) {
                 Vec3 p = pa + ab * s;
@@ -317,8 +321,10 @@ TEST_F(World, WaypointsFollowDrivableRoad) {
                 EXPECT_NEAR(surface, groundHeight(p.x, p.z), 0.25f) << "waypoint " << i;
             }
             // Car height over the road along the segment.
-            Vec3 from{pa.x, groundHeight(pa.x, pa.z) + 1.0f, pa.z}, to{pb.x, groundHeight(pb.x, pb.z) + 1.0f, pb.z};
-            EXPECT_LT(castRay(*m, from, to - from, 1.0f).t, 0.0f) << "a wall between waypoints " << i << " and next";
+            Vec3 from{pa.x, groundHeight(pa.x, pa.z) + 1.0f, pa.z},
+                to{pb.x, groundHeight(pb.x, pb.z) + 1.0f, pb.z};
+            EXPECT_LT(castRay(*m, from, to - from, 1.0f).t, 0.0f)
+                << "a wall between waypoints " << i << " and next";
         }
         EXPECT_GT(lap, 800.0f);
         EXPECT_LT(lap, 2000.0f);
@@ -369,8 +375,10 @@ TEST_F(World, CarsFitTheirBoxesWheelsAndExhausts) {
         EXPECT_LT(halfWidth, 0.3f);
         // Exhaust tips of the car's group (model number mod 4), 0.15 lower
         // in the model than in the body frame.
-        static const float tips[4][3] = {{-2.94f, -0.31f, 0.59f}, {-3.05f, -0.38f, 0.775f},
-                                         {-3.125f, -0.33f, 0.72f}, {-3.12f, -0.11f, 0.59f}};
+        static const float tips[4][3] = {{-2.94f, -0.31f, 0.59f},
+                                         {-3.05f, -0.38f, 0.775f},
+                                         {-3.125f, -0.33f, 0.72f},
+                                         {-3.12f, -0.11f, 0.59f}};
         const float* tip = tips[(car - 1) % 4];
         for (float side : {-1.0f, 1.0f}) {
             float best = 1e9f;
@@ -437,7 +445,8 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     ASSERT_EQ(settings.size(), 24u);
     ASSERT_EQ(career.size(), 492u);
     auto at = [](const std::vector<uint8_t>& b, int i) {
-        return static_cast<int32_t>(b[4 * i] | b[4 * i + 1] << 8 | b[4 * i + 2] << 16 | static_cast<uint32_t>(b[4 * i + 3]) << 24);
+        return static_cast<int32_t>(b[4 * i] | b[4 * i + 1] << 8 | b[4 * i + 2] << 16 |
+                                    static_cast<uint32_t>(b[4 * i + 3]) << 24);
     };
     EXPECT_EQ(at(settings, 0), 1);
     EXPECT_EQ(at(settings, 1), 32);

@@ -46,7 +46,7 @@ bool exists(const std::string& path) {
 
 // Textures from the build's base/ when it has them, else from a fresh one.
 class WorldPreview : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         buildCity();
         std::string built = KORVASK_BUILD_DIR;
@@ -96,7 +96,8 @@ TEST_F(WorldPreview, TopDownPlanOfACircuit) {
     // The block in the circuit's middle is drawn (sidewalk or roofs).
     ASSERT_TRUE(projectPreview(canvas, camera, {100.0f, 0, -70.0f - 40.0f}, &sx, &sy, &depth));
     const uint8_t background[3] = {10, 10, 20};
-    EXPECT_FALSE(isBackground(imagePixel(canvas.image, static_cast<int>(sx), static_cast<int>(sy)), background));
+    EXPECT_FALSE(
+        isBackground(imagePixel(canvas.image, static_cast<int>(sx), static_cast<int>(sy)), background));
     Circuit circuit = makeCircuit(1);
     for (const Waypoint& w : circuitWaypoints(circuit))
         drawPreviewDot(canvas, camera, {float(w.x), float(w.y), float(w.z)}, 2, 255, 40, 40);
@@ -113,8 +114,9 @@ TEST_F(WorldPreview, StreetLevelFromTheGrid) {
     Ms3dFile file = fileOf(visual);
     PreviewTextures textures{root, {}};
     Vec3 g = raceGridOrigin(4);
-    PreviewCamera camera{false, 0, 0, 0, 0, {g.x - 12.0f, g.y + 2.0f, g.z + 6.75f}, {g.x + 40.0f, g.y, g.z + 6.75f},
-                         1.0f, 0.012f};
+    PreviewCamera camera{
+        false, 0,     0, 0, 0, {g.x - 12.0f, g.y + 2.0f, g.z + 6.75f}, {g.x + 40.0f, g.y, g.z + 6.75f},
+        1.0f,  0.012f};
     PreviewCanvas canvas = makeCanvas(640, 480, 14, 16, 30);
     drawPreviewModel(canvas, file, textures, camera);
     for (int i = 0; i < 4; ++i) {
@@ -156,7 +158,8 @@ TEST_F(WorldPreview, CarsAndGarage) {
         const uint8_t background[3] = {40, 40, 50};
         int covered = 0;
         for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) covered += !isBackground(imagePixel(canvas.image, x, y), background);
+            for (int x = 0; x < 320; ++x)
+                covered += !isBackground(imagePixel(canvas.image, x, y), background);
         EXPECT_GT(covered, 320 * 240 / 10) << "car " << model + 1;
         EXPECT_LT(covered, 320 * 240 * 6 / 10) << "car " << model + 1;
         save(canvas, ("car" + std::to_string(model + 1) + ".png").c_str());

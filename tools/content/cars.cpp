@@ -11,10 +11,14 @@
 // the effect positions (0.15 lower here, since the body is drawn raised).
 CarStyle carStyle(int model) {
     switch (model % 4) {
-        case 0: return {3.96f / 1.67f * 0.77f, -3.88f / 1.67f * 0.77f, 2.92f, -2.86f, -2.94f, -0.46f, 0.59f};
-        case 1: return {3.54f / 1.67f * 0.77f, -4.69f / 1.67f * 0.77f, 3.0f, -2.97f, -3.05f, -0.53f, 0.775f};
-        case 2: return {3.96f / 1.67f * 0.77f, -3.88f / 1.67f * 0.77f, 3.0f, -3.04f, -3.125f, -0.48f, 0.72f};
-        default: return {3.66f / 1.67f * 0.77f, -4.19f / 1.67f * 0.77f, 3.0f, -3.04f, -3.12f, -0.26f, 0.59f};
+        case 0:
+            return {3.96f / 1.67f * 0.77f, -3.88f / 1.67f * 0.77f, 2.92f, -2.86f, -2.94f, -0.46f, 0.59f};
+        case 1:
+            return {3.54f / 1.67f * 0.77f, -4.69f / 1.67f * 0.77f, 3.0f, -2.97f, -3.05f, -0.53f, 0.775f};
+        case 2:
+            return {3.96f / 1.67f * 0.77f, -3.88f / 1.67f * 0.77f, 3.0f, -3.04f, -3.125f, -0.48f, 0.72f};
+        default:
+            return {3.66f / 1.67f * 0.77f, -4.19f / 1.67f * 0.77f, 3.0f, -3.04f, -3.12f, -0.26f, 0.59f};
     }
 }
 
@@ -26,7 +30,9 @@ static const float kArchRadius = 0.58f;
 // Polygon triangulation (ear clipping; the profiles have at most a few dozen
 // points).
 
-static float cross2(float ax, float ay, float bx, float by) { return ax * by - ay * bx; }
+static float cross2(float ax, float ay, float bx, float by) {
+    return ax * by - ay * bx;
+}
 
 bool triangulatePolygon(const std::vector<float>& xs, const std::vector<float>& ys, std::vector<int>* out) {
     std::vector<int> remaining;
@@ -93,14 +99,16 @@ static Profile lowerProfile(const CarStyle& s, int style) {
     float rearX = s.rear, frontX = s.front;
     addPoint(p, rearX + 0.15f, kSillY, 0);
     // Arches: from the sill up over the wheel and down again.
-    float lift = std::asin(std::clamp((kSillY - kWheelCentreY) / kArchRadius, -1.0f, 1.0f));  // below the centre
+    float lift =
+        std::asin(std::clamp((kSillY - kWheelCentreY) / kArchRadius, -1.0f, 1.0f));  // below the centre
     for (float axle : {s.rearAxle, s.frontAxle}) {
         const int steps = 8;
         for (int k = 0; k <= steps; ++k) {
             // From the sill behind the wheel (angle pi - lift) over the top
             // to the sill in front of it (angle lift).
             float a = 3.14159265f - lift - (3.14159265f - 2.0f * lift) * k / steps;
-            addPoint(p, axle + kArchRadius * std::cos(a), kWheelCentreY + kArchRadius * std::sin(a), k < steps ? 1 : 0);
+            addPoint(p, axle + kArchRadius * std::cos(a), kWheelCentreY + kArchRadius * std::sin(a),
+                     k < steps ? 1 : 0);
         }
     }
     addPoint(p, frontX - 0.15f, kSillY, 2);
@@ -109,7 +117,8 @@ static Profile lowerProfile(const CarStyle& s, int style) {
     // Bonnet up to the windscreen base.
     addPoint(p, frontX - 0.45f, nose[style] + 0.12f, 3);
     // Over the front arch the bonnet must clear the arch's crown.
-    addPoint(p, s.frontAxle - 0.2f, std::max(0.5f * (nose[style] + belt[style]) + 0.06f, kWheelCentreY + kArchRadius + 0.08f), 3);
+    addPoint(p, s.frontAxle - 0.2f,
+             std::max(0.5f * (nose[style] + belt[style]) + 0.06f, kWheelCentreY + kArchRadius + 0.08f), 3);
     addPoint(p, s.frontAxle - 1.0f, belt[style], 3);
     // Deck and tail.
     addPoint(p, s.rearAxle - 0.3f, deck[style], 3);
@@ -137,8 +146,8 @@ static Profile cabinProfile(const CarStyle& s, int style) {
 }
 
 // Fills one flat side of a profile at z (facing +z when right is true).
-static void profileSide(MeshBuilder& mesh, int material, const Profile& p, float z, bool right, float u0, float u1,
-                        float x0, float x1, float y0, float y1) {
+static void profileSide(MeshBuilder& mesh, int material, const Profile& p, float z, bool right, float u0,
+                        float u1, float x0, float x1, float y0, float y1) {
     std::vector<int> tris;
     if (!triangulatePolygon(p.x, p.y, &tris)) return;
     for (size_t i = 0; i + 2 < tris.size(); i += 3) {
@@ -157,8 +166,8 @@ static void profileSide(MeshBuilder& mesh, int material, const Profile& p, float
 }
 
 // The skin between the two sides: one quad per profile edge.
-static void profileSkin(MeshBuilder& mesh, const Profile& p, float halfWidth, const int materials[7], float x0,
-                        float x1, float y0, float y1) {
+static void profileSkin(MeshBuilder& mesh, const Profile& p, float halfWidth, const int materials[7],
+                        float x0, float x1, float y0, float y1) {
     size_t n = p.x.size();
     for (size_t i = 0; i < n; ++i) {
         size_t j = (i + 1) % n;
@@ -186,7 +195,8 @@ static void profileSkin(MeshBuilder& mesh, const Profile& p, float halfWidth, co
     }
 }
 
-static void cylinderX(MeshBuilder& mesh, int material, float x0, float x1, float y, float z, float radius, int sides) {
+static void cylinderX(MeshBuilder& mesh, int material, float x0, float x1, float y, float z, float radius,
+                      int sides) {
     for (int k = 0; k < sides; ++k) {
         float a0 = 6.2831853f * k / sides, a1 = 6.2831853f * (k + 1) / sides;
         Vec3 p0{x0, y + radius * std::cos(a0), z + radius * std::sin(a0)};
@@ -201,8 +211,12 @@ static void cylinderX(MeshBuilder& mesh, int material, float x0, float x1, float
     }
 }
 
-static std::string carDir(int model) { return "base/cars/" + std::to_string(model + 1) + "/"; }
-static std::string common(const char* name) { return std::string("base/cars/common/") + name + ".bmp"; }
+static std::string carDir(int model) {
+    return "base/cars/" + std::to_string(model + 1) + "/";
+}
+static std::string common(const char* name) {
+    return std::string("base/cars/common/") + name + ".bmp";
+}
 
 void buildCarBody(int model, MeshBuilder& mesh) {
     int style = model % 4, trim = model / 4;
@@ -229,8 +243,10 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     cabin.taper = 0.22f;
     cabin.taperFrom = cabin.y[0];
     cabin.taperTo = cabin.y[2];
-    profileSide(mesh, glass, cabin, cabinHalf, true, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0], cabin.y[2]);
-    profileSide(mesh, glass, cabin, -cabinHalf, false, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0], cabin.y[2]);
+    profileSide(mesh, glass, cabin, cabinHalf, true, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0],
+                cabin.y[2]);
+    profileSide(mesh, glass, cabin, -cabinHalf, false, 0.0f, 1.0f, cabin.x[0], cabin.x[1], cabin.y[0],
+                cabin.y[2]);
     const int cabinMaterials[7] = {under, under, front, paint, rear, glass, glass};
     profileSkin(mesh, cabin, cabinHalf, cabinMaterials, s.rear, s.front, kSillY, y1);
     // Door mirrors at the foot of the windscreen.
@@ -241,7 +257,8 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     }
     // Exhaust pipes, their tips where the exhaust flames start.
     for (float side : {-1.0f, 1.0f})
-        cylinderX(mesh, chrome, s.exhaustX + 0.3f, s.exhaustX, s.exhaustY, side * s.exhaustZ, style == 3 ? 0.1f : 0.075f, 8);
+        cylinderX(mesh, chrome, s.exhaustX + 0.3f, s.exhaustX, s.exhaustY, side * s.exhaustZ,
+                  style == 3 ? 0.1f : 0.075f, 8);
     // Trims: side skirts and a lip spoiler, then a splitter and a big wing.
     if (trim >= 1) {
         for (float side : {-1.0f, 1.0f}) {
@@ -251,15 +268,19 @@ void buildCarBody(int model, MeshBuilder& mesh) {
         }
         float deckY = style == 3 ? 0.32f : (style == 0 ? 0.42f : 0.41f);
         if (trim == 1)
-            mesh.box(paint, {s.rear + 0.05f, deckY, -bodyHalf + 0.1f}, {s.rear + 0.35f, deckY + 0.1f, bodyHalf - 0.1f}, 1.0f);
+            mesh.box(paint, {s.rear + 0.05f, deckY, -bodyHalf + 0.1f},
+                     {s.rear + 0.35f, deckY + 0.1f, bodyHalf - 0.1f}, 1.0f);
     }
     if (trim == 2) {
-        mesh.box(under, {s.front - 0.25f, kSillY - 0.06f, -bodyHalf}, {s.front + 0.08f, kSillY + 0.02f, bodyHalf}, 1.0f);
+        mesh.box(under, {s.front - 0.25f, kSillY - 0.06f, -bodyHalf},
+                 {s.front + 0.08f, kSillY + 0.02f, bodyHalf}, 1.0f);
         float deckY = style == 3 ? 0.32f : (style == 0 ? 0.42f : 0.41f);
         float wingY = deckY + (style == 0 ? 0.55f : 0.45f);
         for (float side : {-0.7f, 0.7f})
-            mesh.box(under, {s.rear + 0.25f, deckY, side - 0.04f}, {s.rear + 0.4f, wingY, side + 0.04f}, 1.0f);
-        mesh.box(paint, {s.rear + 0.05f, wingY, -bodyHalf + 0.02f}, {s.rear + 0.6f, wingY + 0.07f, bodyHalf - 0.02f}, 1.0f);
+            mesh.box(under, {s.rear + 0.25f, deckY, side - 0.04f}, {s.rear + 0.4f, wingY, side + 0.04f},
+                     1.0f);
+        mesh.box(paint, {s.rear + 0.05f, wingY, -bodyHalf + 0.02f},
+                 {s.rear + 0.6f, wingY + 0.07f, bodyHalf - 0.02f}, 1.0f);
         for (float side : {-1.0f, 1.0f})
             mesh.box(under, {s.rear + 0.02f, wingY - 0.15f, side * bodyHalf - 0.03f},
                      {s.rear + 0.62f, wingY + 0.15f, side * bodyHalf + 0.03f}, 1.0f);
@@ -309,11 +330,11 @@ void buildCarWheel(int model, MeshBuilder& mesh) {
 // twin racing stripes.
 static Image paintTexture(int model) {
     static const int colours[kCarCount][3] = {
-        {110, 125, 150}, {80, 100, 60},  {120, 30, 35},  {170, 170, 178}, {235, 120, 20}, {30, 70, 205},
-        {228, 228, 232}, {210, 20, 22},  {120, 220, 30}, {120, 40, 200},  {22, 22, 26},   {250, 200, 0}};
-    static const int stripes[kCarCount][3] = {
-        {0, 0, 0},     {0, 0, 0},       {0, 0, 0},      {0, 0, 0},     {20, 20, 20},    {240, 240, 240},
-        {200, 20, 20}, {240, 240, 240}, {20, 20, 20},   {240, 200, 0}, {220, 170, 40},  {20, 20, 20}};
+        {110, 125, 150}, {80, 100, 60}, {120, 30, 35},  {170, 170, 178}, {235, 120, 20}, {30, 70, 205},
+        {228, 228, 232}, {210, 20, 22}, {120, 220, 30}, {120, 40, 200},  {22, 22, 26},   {250, 200, 0}};
+    static const int stripes[kCarCount][3] = {{0, 0, 0},    {0, 0, 0},       {0, 0, 0},      {0, 0, 0},
+                                              {20, 20, 20}, {240, 240, 240}, {200, 20, 20},  {240, 240, 240},
+                                              {20, 20, 20}, {240, 200, 0},   {220, 170, 40}, {20, 20, 20}};
     int trim = model / 4;
     const int* c = colours[model];
     Image image = makeImage(256, 128, 3);
@@ -386,8 +407,10 @@ static Image rimTexture(int trim) {
             float radius = std::sqrt(dx * dx + dy * dy), angle = std::atan2(dy, dx);
             uint8_t* p = imagePixel(image, x, y);
             bool dark = false;
-            if (spokes == 0) dark = radius > 12 && radius < 26 && std::fmod(angle + 7.0f, 0.785f) < 0.25f;
-            else dark = radius > 9 && radius < 28 && std::fmod(angle + 7.0f, 6.2831853f / spokes) > 0.3f;
+            if (spokes == 0)
+                dark = radius > 12 && radius < 26 && std::fmod(angle + 7.0f, 0.785f) < 0.25f;
+            else
+                dark = radius > 9 && radius < 28 && std::fmod(angle + 7.0f, 6.2831853f / spokes) > 0.3f;
             if (radius < 5) dark = false;
             if (dark) p[0] = p[1] = p[2] = 18;
         }
@@ -413,7 +436,8 @@ bool generateCars(const std::string& baseDir) {
     for (int i = 0; ok && i < 4; ++i)
         ok = writeBmp(commonDir + "/front" + std::to_string(i) + ".bmp", frontTexture(i)) &&
              writeBmp(commonDir + "/rear" + std::to_string(i) + ".bmp", rearTexture(i));
-    for (int i = 0; ok && i < 3; ++i) ok = writeBmp(commonDir + "/rim" + std::to_string(i) + ".bmp", rimTexture(i));
+    for (int i = 0; ok && i < 3; ++i)
+        ok = writeBmp(commonDir + "/rim" + std::to_string(i) + ".bmp", rimTexture(i));
     for (int model = 0; ok && model < kCarCount; ++model) {
         std::string dir = baseDir + "/cars/" + std::to_string(model + 1);
         if (!makeDirectories(dir)) return false;

@@ -19,8 +19,8 @@ constexpr float kWheelRadius = 0.45f;
 constexpr float kWheelHalfWidth = 0.17f;
 
 struct CarStyle {
-    float frontAxle, rearAxle;      // wheel centre x
-    float front, rear;              // bumper ends
+    float frontAxle, rearAxle;           // wheel centre x
+    float front, rear;                   // bumper ends
     float exhaustX, exhaustY, exhaustZ;  // pipe tips in the model frame
 };
 

@@ -11,13 +11,27 @@
 
 Vec3 raceGridOrigin(int race) {
     switch (race) {
-        case 1: case 5: case 13: return {-18.0f, -5.0f, -167.0f};
-        case 2: case 8: case 12: return {-369.0f, -6.2f, 552.0f};
-        case 3: case 9: return {392.0f, -6.0f, -126.0f};
-        case 4: case 10: return {-27.0f, -5.6f, 13.0f};
-        case 6: case 14: return {-59.0f, -6.3f, 305.0f};
-        case 7: return {237.0f, -5.0f, -568.0f};
-        default: return {-14.0f, -5.5f, -557.0f};  // 11 and 15
+        case 1:
+        case 5:
+        case 13:
+            return {-18.0f, -5.0f, -167.0f};
+        case 2:
+        case 8:
+        case 12:
+            return {-369.0f, -6.2f, 552.0f};
+        case 3:
+        case 9:
+            return {392.0f, -6.0f, -126.0f};
+        case 4:
+        case 10:
+            return {-27.0f, -5.6f, 13.0f};
+        case 6:
+        case 14:
+            return {-59.0f, -6.3f, 305.0f};
+        case 7:
+            return {237.0f, -5.0f, -568.0f};
+        default:
+            return {-14.0f, -5.5f, -557.0f};  // 11 and 15
     }
 }
 
@@ -25,21 +39,36 @@ Vec3 raceGridOrigin(int race) {
 // edge is the start straight along +x.
 static std::vector<std::pair<int, int>> circuitCorners(int race) {
     switch (race) {
-        case 1: return {{3, 3}, {6, 3}, {6, 6}, {3, 6}};
-        case 2: return {{0, 10}, {3, 10}, {3, 8}, {0, 8}};
-        case 3: return {{6, 4}, {7, 4}, {7, 7}, {5, 7}, {5, 6}, {6, 6}};
-        case 4: return {{2, 6}, {5, 6}, {5, 7}, {4, 7}, {4, 8}, {2, 8}};
-        case 5: return {{2, 3}, {4, 3}, {4, 1}, {2, 1}};
-        case 6: return {{3, 8}, {4, 8}, {4, 7}, {7, 7}, {7, 9}, {3, 9}};
-        case 7: return {{4, 0}, {7, 0}, {7, 2}, {4, 2}};
-        case 8: return {{0, 10}, {5, 10}, {5, 9}, {2, 9}, {2, 7}, {0, 7}};
-        case 9: return {{6, 4}, {7, 4}, {7, 0}, {5, 0}, {5, 2}, {6, 2}};
-        case 10: return {{1, 6}, {4, 6}, {4, 5}, {2, 5}, {2, 2}, {0, 2}, {0, 5}, {1, 5}};
-        case 11: return {{2, 0}, {5, 0}, {5, 1}, {4, 1}, {4, 2}, {2, 2}};
-        case 12: return {{0, 10}, {2, 10}, {2, 7}, {1, 7}, {1, 6}, {0, 6}};
-        case 13: return {{1, 3}, {5, 3}, {5, 1}, {3, 1}, {3, 2}, {1, 2}};
-        case 14: return {{2, 8}, {6, 8}, {6, 10}, {2, 10}};
-        default: return {{0, 0}, {4, 0}, {4, 1}, {3, 1}, {3, 3}, {1, 3}, {1, 5}, {0, 5}};  // 15
+        case 1:
+            return {{3, 3}, {6, 3}, {6, 6}, {3, 6}};
+        case 2:
+            return {{0, 10}, {3, 10}, {3, 8}, {0, 8}};
+        case 3:
+            return {{6, 4}, {7, 4}, {7, 7}, {5, 7}, {5, 6}, {6, 6}};
+        case 4:
+            return {{2, 6}, {5, 6}, {5, 7}, {4, 7}, {4, 8}, {2, 8}};
+        case 5:
+            return {{2, 3}, {4, 3}, {4, 1}, {2, 1}};
+        case 6:
+            return {{3, 8}, {4, 8}, {4, 7}, {7, 7}, {7, 9}, {3, 9}};
+        case 7:
+            return {{4, 0}, {7, 0}, {7, 2}, {4, 2}};
+        case 8:
+            return {{0, 10}, {5, 10}, {5, 9}, {2, 9}, {2, 7}, {0, 7}};
+        case 9:
+            return {{6, 4}, {7, 4}, {7, 0}, {5, 0}, {5, 2}, {6, 2}};
+        case 10:
+            return {{1, 6}, {4, 6}, {4, 5}, {2, 5}, {2, 2}, {0, 2}, {0, 5}, {1, 5}};
+        case 11:
+            return {{2, 0}, {5, 0}, {5, 1}, {4, 1}, {4, 2}, {2, 2}};
+        case 12:
+            return {{0, 10}, {2, 10}, {2, 7}, {1, 7}, {1, 6}, {0, 6}};
+        case 13:
+            return {{1, 3}, {5, 3}, {5, 1}, {3, 1}, {3, 2}, {1, 2}};
+        case 14:
+            return {{2, 8}, {6, 8}, {6, 10}, {2, 10}};
+        default:
+            return {{0, 0}, {4, 0}, {4, 1}, {3, 1}, {3, 3}, {1, 3}, {1, 5}, {0, 5}};  // 15
     }
 }
 
@@ -163,14 +192,16 @@ std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
     auto add = [&](float x, float z, float half, int tag) {
         float y = groundHeight(x, z) + 2.0f;
         points.push_back(Waypoint{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)),
-                                  static_cast<int>(std::lround(z)), static_cast<int>(std::lround(half)), tag});
+                                  static_cast<int>(std::lround(z)), static_cast<int>(std::lround(half)),
+                                  tag});
     };
     // The start straight is the first edge: find the sample just past x0.
     size_t n = circuit.path.size();
     size_t first = 0;
     while (first < n && !circuit.path[first].corner && circuit.path[first].position.x <= x0) ++first;
     add(x0, z0, circuit.path[0].halfWidth, 1);
-    float startDistance = circuit.path[first > 0 ? first - 1 : 0].distance + (x0 - circuit.path[first > 0 ? first - 1 : 0].position.x);
+    float startDistance = circuit.path[first > 0 ? first - 1 : 0].distance +
+                          (x0 - circuit.path[first > 0 ? first - 1 : 0].position.x);
     float last = startDistance;
     int arcCount = 0;
     for (size_t i = first; i < n; ++i) {
@@ -224,11 +255,17 @@ void buildCollision(MeshBuilder& mesh, const Circuit& circuit) {
     for (size_t i = 0; i < n; ++i) {
         const PathSample& a = circuit.path[i];
         const PathSample& b = circuit.path[(i + 1) % n];
-        const Section sa[6] = {{-(a.halfWidth + kBarrierOffset), kKerbHeight}, {-(a.halfWidth + kKerbRamp), kKerbHeight},
-                               {-a.halfWidth, 0.0f}, {a.halfWidth, 0.0f}, {a.halfWidth + kKerbRamp, kKerbHeight},
+        const Section sa[6] = {{-(a.halfWidth + kBarrierOffset), kKerbHeight},
+                               {-(a.halfWidth + kKerbRamp), kKerbHeight},
+                               {-a.halfWidth, 0.0f},
+                               {a.halfWidth, 0.0f},
+                               {a.halfWidth + kKerbRamp, kKerbHeight},
                                {a.halfWidth + kBarrierOffset, kKerbHeight}};
-        const Section sb[6] = {{-(b.halfWidth + kBarrierOffset), kKerbHeight}, {-(b.halfWidth + kKerbRamp), kKerbHeight},
-                               {-b.halfWidth, 0.0f}, {b.halfWidth, 0.0f}, {b.halfWidth + kKerbRamp, kKerbHeight},
+        const Section sb[6] = {{-(b.halfWidth + kBarrierOffset), kKerbHeight},
+                               {-(b.halfWidth + kKerbRamp), kKerbHeight},
+                               {-b.halfWidth, 0.0f},
+                               {b.halfWidth, 0.0f},
+                               {b.halfWidth + kKerbRamp, kKerbHeight},
                                {b.halfWidth + kBarrierOffset, kKerbHeight}};
         Vec3 pa[6], pb[6];
         for (int k = 0; k < 6; ++k) {
@@ -236,11 +273,14 @@ void buildCollision(MeshBuilder& mesh, const Circuit& circuit) {
             pb[k] = sectionPoint(b, sb[k].offset, sb[k].lift);
         }
         // Surfaces, facing up: near-left, near-right, far-right, far-left.
-        for (int k = 0; k < 5; ++k) mesh.quad(surface, pa[k], pa[k + 1], pb[k + 1], pb[k], {0, 0}, {1, 0}, {1, 1}, {0, 1});
+        for (int k = 0; k < 5; ++k)
+            mesh.quad(surface, pa[k], pa[k + 1], pb[k + 1], pb[k], {0, 0}, {1, 0}, {1, 1}, {0, 1});
         // Walls, facing the road, from below the kerb to well above a car.
         Vec3 down{0, -0.5f, 0}, up{0, kWallHeight, 0};
-        mesh.quad(surface, pa[0] + down, pb[0] + down, pb[0] + up, pa[0] + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
-        mesh.quad(surface, pb[5] + down, pa[5] + down, pa[5] + up, pb[5] + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+        mesh.quad(surface, pa[0] + down, pb[0] + down, pb[0] + up, pa[0] + up, {0, 1}, {1, 1}, {1, 0},
+                  {0, 0});
+        mesh.quad(surface, pb[5] + down, pa[5] + down, pa[5] + up, pb[5] + up, {0, 1}, {1, 1}, {1, 0},
+                  {0, 0});
     }
 }
 
@@ -267,7 +307,8 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
             Vec3 e0a = at(a, ha, 0, 0), e0b = at(b, hb, 0, 0);
             Vec3 e1a = at(a, ha, kKerbRamp, kKerbHeight), e1b = at(b, hb, kKerbRamp, kKerbHeight);
             Vec3 e2a = at(a, ha, kBarrierOffset, kKerbHeight), e2b = at(b, hb, kBarrierOffset, kKerbHeight);
-            Vec3 e3a = at(a, ha, kBarrierOffset + 0.4f, kKerbHeight), e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
+            Vec3 e3a = at(a, ha, kBarrierOffset + 0.4f, kKerbHeight),
+                 e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
             Vec3 up{0, kBarrierHeight, 0};
             float ka = a.distance / 4.0f, kb = (i + 1 == n ? circuit.lapLength : b.distance) / 4.0f;
             // Up-facing quads run near-left, near-right, far-right, far-left;
@@ -277,14 +318,16 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                 mesh.quad(strip, e1a, e2a, e2b, e1b, {e1a.x / 4, e1a.z / 4}, {e2a.x / 4, e2a.z / 4},
                           {e2b.x / 4, e2b.z / 4}, {e1b.x / 4, e1b.z / 4});
                 mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
-                mesh.quad(concrete, e2a + up, e3a + up, e3b + up, e2b + up, {0, 0}, {0.1f, 0}, {0.1f, 1}, {0, 1});
+                mesh.quad(concrete, e2a + up, e3a + up, e3b + up, e2b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
+                          {0, 1});
                 mesh.quad(concrete, e3a, e3b, e3b + up, e3a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
             } else {
                 mesh.quad(kerb, e1a, e0a, e0b, e1b, {ka, 1}, {ka, 0}, {kb, 0}, {kb, 1});
                 mesh.quad(strip, e2a, e1a, e1b, e2b, {e2a.x / 4, e2a.z / 4}, {e1a.x / 4, e1a.z / 4},
                           {e1b.x / 4, e1b.z / 4}, {e2b.x / 4, e2b.z / 4});
                 mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
-                mesh.quad(concrete, e3a + up, e2a + up, e2b + up, e3b + up, {0, 0}, {0.1f, 0}, {0.1f, 1}, {0, 1});
+                mesh.quad(concrete, e3a + up, e2a + up, e2b + up, e3b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
+                          {0, 1});
                 mesh.quad(concrete, e3b, e3a, e3a + up, e3b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
             }
         }
@@ -293,8 +336,8 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     Vec3 grid = raceGridOrigin(circuit.race);
     float x = grid.x + 6.0f, z = gridMiddleZ(circuit.race), half = circuit.path[0].halfWidth;
     auto g = [&](float px, float pz) { return Vec3{px, groundHeight(px, pz) + 0.02f, pz}; };
-    mesh.quad(startLine, g(x - 1.0f, z - half), g(x - 1.0f, z + half), g(x + 1.0f, z + half), g(x + 1.0f, z - half),
-              {0, 0}, {half / 2.0f, 0}, {half / 2.0f, 1}, {0, 1});
+    mesh.quad(startLine, g(x - 1.0f, z - half), g(x - 1.0f, z + half), g(x + 1.0f, z + half),
+              g(x + 1.0f, z - half), {0, 0}, {half / 2.0f, 0}, {half / 2.0f, 1}, {0, 1});
     // A gantry over the start line: two posts behind the barriers and a
     // chequered banner across the road, 6 up.
     int metal = mesh.material("metal", cityTexture("metal"));
@@ -308,18 +351,21 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         mesh.box(metal, {x - 0.25f, top - 0.3f, z - post}, {x + 0.25f, top, z + post}, 1.0f);
         Vec3 a{x, y0 + 6.0f, z - post + 0.3f}, b{x, y0 + 6.0f, z + post - 0.3f};
         // Facing the grid (-x) and, drawn without culling, seen from behind too.
-        mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0}, {0, 0});
+        mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0},
+                  {0, 0});
     }
     // Lamp posts: pole behind the barrier, arm out over the kerb.
     int head = mesh.material("lamphead", cityTexture("lamphead"));
     for (const Lamp& lamp : courseLamps(circuit)) {
         Vec3 p = lamp.position;
         Vec3 post{lamp.post.x, groundHeight(lamp.post.x, lamp.post.z), lamp.post.z};
-        mesh.box(metal, {post.x - 0.15f, post.y, post.z - 0.15f}, {post.x + 0.15f, p.y + 0.35f, post.z + 0.15f}, 1.0f);
+        mesh.box(metal, {post.x - 0.15f, post.y, post.z - 0.15f},
+                 {post.x + 0.15f, p.y + 0.35f, post.z + 0.15f}, 1.0f);
         Vec3 lo{std::min(post.x, p.x) - 0.1f, p.y + 0.2f, std::min(post.z, p.z) - 0.1f};
         Vec3 hi{std::max(post.x, p.x) + 0.1f, p.y + 0.35f, std::max(post.z, p.z) + 0.1f};
         mesh.box(metal, lo, hi, 1.0f);
-        mesh.box(head, head, {p.x - 0.45f, p.y - 0.1f, p.z - 0.45f}, {p.x + 0.45f, p.y + 0.2f, p.z + 0.45f}, 1.0f, 1.0f, true);
+        mesh.box(head, head, {p.x - 0.45f, p.y - 0.1f, p.z - 0.45f}, {p.x + 0.45f, p.y + 0.2f, p.z + 0.45f},
+                 1.0f, 1.0f, true);
     }
 }
 

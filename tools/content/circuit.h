@@ -19,19 +19,21 @@ constexpr int kMapCount = 20;
 // there and the other three follow 4.5 apart along +z, all facing +x.
 Vec3 raceGridOrigin(int race);
 // Middle of the four grid cars, across the grid.
-inline float gridMiddleZ(int race) { return raceGridOrigin(race).z + 6.75f; }
+inline float gridMiddleZ(int race) {
+    return raceGridOrigin(race).z + 6.75f;
+}
 
 struct PathSample {
-    Vec3 position;  // centre line on the road surface
-    Vec3 direction; // horizontal, unit
+    Vec3 position;   // centre line on the road surface
+    Vec3 direction;  // horizontal, unit
     float halfWidth;
-    float distance; // along the lap from the first sample
+    float distance;  // along the lap from the first sample
     bool corner;
 };
 
 struct Circuit {
-    int race;                       // 1..15: the grid it starts from
-    std::vector<PathSample> path;   // closed: the last sample joins the first
+    int race;                      // 1..15: the grid it starts from
+    std::vector<PathSample> path;  // closed: the last sample joins the first
     float lapLength;
 };
 
@@ -39,14 +41,16 @@ struct Circuit {
 Circuit makeCircuit(int race);
 
 // Right-hand side of a driving direction (the car's own +z).
-inline Vec3 rightOf(Vec3 direction) { return Vec3{-direction.z, 0.0f, direction.x}; }
+inline Vec3 rightOf(Vec3 direction) {
+    return Vec3{-direction.z, 0.0f, direction.x};
+}
 
 // Course cross-section, measured outward from the road edge.
-constexpr float kKerbRamp = 0.3f;      // sloped kerb face
+constexpr float kKerbRamp = 0.3f;  // sloped kerb face
 constexpr float kKerbHeight = 0.2f;
-constexpr float kBarrierOffset = 3.5f; // sidewalk strip, then the barrier
-constexpr float kWallHeight = 3.0f;    // collision wall above the kerb
-constexpr float kBarrierHeight = 1.1f; // what is drawn of it
+constexpr float kBarrierOffset = 3.5f;  // sidewalk strip, then the barrier
+constexpr float kWallHeight = 3.0f;     // collision wall above the kerb
+constexpr float kBarrierHeight = 1.1f;  // what is drawn of it
 constexpr float kLampOffset = 4.3f;
 constexpr float kLampHeight = 7.5f;
 

@@ -17,9 +17,13 @@ static const float kViaductX = 115.0f;  // the elevated railway, north to south
 static const float kViaductHalfWidth = 6.0f;
 static const float kViaductDeck = 10.0f;  // underside above the road
 
-std::string cityTexture(const char* name) { return std::string("base/textures/city/") + name + ".bmp"; }
+std::string cityTexture(const char* name) {
+    return std::string("base/textures/city/") + name + ".bmp";
+}
 
-static bool inside(const Rect& r, float x, float z) { return x > r.x0 && x < r.x1 && z > r.z0 && z < r.z1; }
+static bool inside(const Rect& r, float x, float z) {
+    return x > r.x0 && x < r.x1 && z > r.z0 && z < r.z1;
+}
 
 bool insideStreet(float x, float z) {
     for (const Rect& r : cityStreets)
@@ -51,7 +55,8 @@ static void buildStreets() {
     const float north = kStreetZ[kStreetCount - 1] + kStreetHalfWidth;
     const float west = kAvenueX[0] - kStreetHalfWidth;
     const float east = kAvenueX[kAvenueCount - 1] + kStreetHalfWidth;
-    for (float x : kAvenueX) cityStreets.push_back({x - kStreetHalfWidth, south, x + kStreetHalfWidth, north});
+    for (float x : kAvenueX)
+        cityStreets.push_back({x - kStreetHalfWidth, south, x + kStreetHalfWidth, north});
     for (int i = 0; i < kStreetCount; ++i) {
         float half = i == 0 ? kBoulevardHalfWidth : kStreetHalfWidth;
         float x0 = west, x1 = east;
@@ -106,7 +111,8 @@ static void buildBlocks() {
             const float cz[4] = {block.rect.z0, block.rect.z0, block.rect.z1, block.rect.z1};
             for (int c = 0; c < 4; ++c) {
                 float ox = c == 0 || c == 3 ? -1.0f : 1.0f, oz = c < 2 ? -1.0f : 1.0f;
-                block.rounded[c] = insideStreet(cx[c] + ox, cz[c] + oz) && insideStreet(cx[c] + ox, cz[c] - oz) &&
+                block.rounded[c] = insideStreet(cx[c] + ox, cz[c] + oz) &&
+                                   insideStreet(cx[c] + ox, cz[c] - oz) &&
                                    insideStreet(cx[c] - ox, cz[c] + oz);
             }
             for (int c = 0; c < 4; ++c) {
@@ -115,11 +121,15 @@ static void buildBlocks() {
                 // centre line's radius less the half-width of the wider arm.
                 for (const Sweeper& sw : kSweepers) {
                     float x = kAvenueX[sw.avenue], z = kStreetZ[sw.street];
-                    float ox = c == 0 || c == 3 ? -1.0f : 1.0f, oz = c < 2 ? -1.0f : 1.0f;  // toward the crossing
-                    bool here = std::fabs(cx[c] + ox * kStreetHalfWidth - x) < 1.0f &&
-                                std::fabs(cz[c] + oz * (sw.street == 0 ? kBoulevardHalfWidth : kStreetHalfWidth) - z) < 1.0f;
+                    float ox = c == 0 || c == 3 ? -1.0f : 1.0f,
+                          oz = c < 2 ? -1.0f : 1.0f;  // toward the crossing
+                    bool here =
+                        std::fabs(cx[c] + ox * kStreetHalfWidth - x) < 1.0f &&
+                        std::fabs(cz[c] + oz * (sw.street == 0 ? kBoulevardHalfWidth : kStreetHalfWidth) -
+                                  z) < 1.0f;
                     if (here && -ox == sw.insideX && -oz == sw.insideZ && block.rounded[c])
-                        block.cornerRadius[c] = sw.radius - (sw.street == 0 ? kBoulevardHalfWidth + 0.5f : kStreetHalfWidth);
+                        block.cornerRadius[c] =
+                            sw.radius - (sw.street == 0 ? kBoulevardHalfWidth + 0.5f : kStreetHalfWidth);
                 }
             }
             block.kind = 0;
@@ -133,10 +143,14 @@ static bool nearStreet(const Rect& block, int side) {
     // side 0: z0 edge, 1: x1, 2: z1, 3: x0
     float mx = 0.5f * (block.x0 + block.x1), mz = 0.5f * (block.z0 + block.z1);
     switch (side) {
-        case 0: return insideStreet(mx, block.z0 - 1.0f);
-        case 1: return insideStreet(block.x1 + 1.0f, mz);
-        case 2: return insideStreet(mx, block.z1 + 1.0f);
-        default: return insideStreet(block.x0 - 1.0f, mz);
+        case 0:
+            return insideStreet(mx, block.z0 - 1.0f);
+        case 1:
+            return insideStreet(block.x1 + 1.0f, mz);
+        case 2:
+            return insideStreet(mx, block.z1 + 1.0f);
+        default:
+            return insideStreet(block.x0 - 1.0f, mz);
     }
 }
 
@@ -171,7 +185,8 @@ static void addBuilding(Random& rng, Rect lot) {
         return;
     }
     // Keep the railway's corridor clear.
-    if (lot.x1 > kViaductX - kViaductHalfWidth - 3.0f && lot.x0 < kViaductX + kViaductHalfWidth + 3.0f) return;
+    if (lot.x1 > kViaductX - kViaductHalfWidth - 3.0f && lot.x0 < kViaductX + kViaductHalfWidth + 3.0f)
+        return;
     CityBuilding b;
     b.rect = lot;
     b.base = std::min(std::min(groundHeight(lot.x0, lot.z0), groundHeight(lot.x1, lot.z0)),
@@ -180,9 +195,12 @@ static void addBuilding(Random& rng, Rect lot) {
     float cx = 0.5f * (lot.x0 + lot.x1), cz = 0.5f * (lot.z0 + lot.z1);
     float fromCentre = std::sqrt(cx * cx + (cz + 60.0f) * (cz + 60.0f));
     // Downtown towers, a ring of mid-rise, low shops at the edges.
-    if (fromCentre < 260.0f) b.height = rng.range(28.0f, 85.0f);
-    else if (fromCentre < 470.0f) b.height = rng.range(14.0f, 42.0f);
-    else b.height = rng.range(9.0f, 26.0f);
+    if (fromCentre < 260.0f)
+        b.height = rng.range(28.0f, 85.0f);
+    else if (fromCentre < 470.0f)
+        b.height = rng.range(14.0f, 42.0f);
+    else
+        b.height = rng.range(9.0f, 26.0f);
     if (rng.uniform() < 0.15f) b.height *= 0.5f;
     b.height = std::max(b.height, 8.0f);
     b.facade = rng.below(6);
@@ -245,7 +263,8 @@ static void buildBuildings() {
 
 float cornerRadiusAt(int avenue, int street, float insideX, float insideZ) {
     for (const Sweeper& sw : kSweepers)
-        if (sw.avenue == avenue && sw.street == street && sw.insideX == insideX && sw.insideZ == insideZ) return sw.radius;
+        if (sw.avenue == avenue && sw.street == street && sw.insideX == insideX && sw.insideZ == insideZ)
+            return sw.radius;
     return kCornerRadius;
 }
 
@@ -264,7 +283,9 @@ static float rectDistance(const DistanceToRoute& distance, const Rect& r) {
     return distance(cx, cz) - halfDiagonal;
 }
 
-static Vec3 onGround(float x, float z, float lift) { return Vec3{x, groundHeight(x, z) + lift, z}; }
+static Vec3 onGround(float x, float z, float lift) {
+    return Vec3{x, groundHeight(x, z) + lift, z};
+}
 
 // Street surface: the grid's street cells, cut to pieces short enough to
 // follow the ground, a little below the course so the course wins.
@@ -309,8 +330,8 @@ static void drawStreets(MeshBuilder& mesh, const DistanceToRoute& distance, floa
                 Vec3 p11 = onGround(piece.x1, piece.z1, lift), p01 = onGround(piece.x0, piece.z1, lift);
                 if (material == plain) {
                     mesh.quad(material, p00, p01, p11, p10, {piece.x0 / 20.0f, piece.z0 / 20.0f},
-                         {piece.x0 / 20.0f, piece.z1 / 20.0f}, {piece.x1 / 20.0f, piece.z1 / 20.0f},
-                         {piece.x1 / 20.0f, piece.z0 / 20.0f});
+                              {piece.x0 / 20.0f, piece.z1 / 20.0f}, {piece.x1 / 20.0f, piece.z1 / 20.0f},
+                              {piece.x1 / 20.0f, piece.z0 / 20.0f});
                 } else if (alongX) {
                     // u across (z), v along (x): the centre line runs along v.
                     float v0 = piece.x0 / 20.0f, v1 = piece.x1 / 20.0f;
@@ -390,20 +411,22 @@ static void drawBlock(MeshBuilder& mesh, const CityBlock& block) {
     float along = 0.0f;
     for (size_t k = 0; k < n; ++k) {
         Vec3 a = outline[k], b = outline[(k + 1) % n];
-        mesh.flatTriangle(topMaterial, centre, a, b, {centre.x / tile, centre.z / tile}, {a.x / tile, a.z / tile},
-                          {b.x / tile, b.z / tile});
+        mesh.flatTriangle(topMaterial, centre, a, b, {centre.x / tile, centre.z / tile},
+                          {a.x / tile, a.z / tile}, {b.x / tile, b.z / tile});
         Vec3 a0{a.x, a.y - top + bottom, a.z}, b0{b.x, b.y - top + bottom, b.z};
         float seg = length(b - a);
-        mesh.quad(kerb, a0, b0, b, a, {along, 1}, {along + seg / 2.0f, 1}, {along + seg / 2.0f, 0}, {along, 0});
+        mesh.quad(kerb, a0, b0, b, a, {along, 1}, {along + seg / 2.0f, 1}, {along + seg / 2.0f, 0},
+                  {along, 0});
         along += seg / 2.0f;
     }
 }
 
-const float kNeonColours[6][3] = {{1.0f, 0.2f, 0.7f}, {0.2f, 0.9f, 1.0f}, {0.3f, 1.0f, 0.4f},
+const float kNeonColours[6][3] = {{1.0f, 0.2f, 0.7f}, {0.2f, 0.9f, 1.0f},  {0.3f, 1.0f, 0.4f},
                                   {0.6f, 0.3f, 1.0f}, {1.0f, 0.55f, 0.1f}, {1.0f, 0.15f, 0.15f}};
 
 // The four walls of a footprint between two heights, outward.
-static void drawWalls(MeshBuilder& mesh, int material, const Rect& r, float y0, float y1, float tileU, float tileV) {
+static void drawWalls(MeshBuilder& mesh, int material, const Rect& r, float y0, float y1, float tileU,
+                      float tileV) {
     Vec3 p00{r.x0, y0, r.z0}, p10{r.x1, y0, r.z0}, p11{r.x1, y0, r.z1}, p01{r.x0, y0, r.z1};
     float h = y1 - y0;
     mesh.wall(material, p01, p11, h, tileU, tileV);
@@ -414,8 +437,8 @@ static void drawWalls(MeshBuilder& mesh, int material, const Rect& r, float y0, 
 
 static void drawRoof(MeshBuilder& mesh, int material, const Rect& r, float y) {
     float t = 8.0f;
-    mesh.quad(material, {r.x0, y, r.z1}, {r.x1, y, r.z1}, {r.x1, y, r.z0}, {r.x0, y, r.z0}, {r.x0 / t, r.z1 / t},
-              {r.x1 / t, r.z1 / t}, {r.x1 / t, r.z0 / t}, {r.x0 / t, r.z0 / t});
+    mesh.quad(material, {r.x0, y, r.z1}, {r.x1, y, r.z1}, {r.x1, y, r.z0}, {r.x0, y, r.z0},
+              {r.x0 / t, r.z1 / t}, {r.x1 / t, r.z1 / t}, {r.x1 / t, r.z0 / t}, {r.x0 / t, r.z0 / t});
 }
 
 // Where a building's blade sign hangs: out from the middle of one side.
@@ -423,10 +446,22 @@ static void neonPlacement(const CityBuilding& b, Vec3* root, Vec3* out) {
     const Rect& r = b.rect;
     float mx = 0.5f * (r.x0 + r.x1), mz = 0.5f * (r.z0 + r.z1);
     switch (b.neonSide) {
-        case 0: *root = {mx, 0, r.z0}; *out = {0, 0, -1}; break;
-        case 1: *root = {r.x1, 0, mz}; *out = {1, 0, 0}; break;
-        case 2: *root = {mx, 0, r.z1}; *out = {0, 0, 1}; break;
-        default: *root = {r.x0, 0, mz}; *out = {-1, 0, 0}; break;
+        case 0:
+            *root = {mx, 0, r.z0};
+            *out = {0, 0, -1};
+            break;
+        case 1:
+            *root = {r.x1, 0, mz};
+            *out = {1, 0, 0};
+            break;
+        case 2:
+            *root = {mx, 0, r.z1};
+            *out = {0, 0, 1};
+            break;
+        default:
+            *root = {r.x0, 0, mz};
+            *out = {-1, 0, 0};
+            break;
     }
     root->y = b.base + 6.0f;
 }
@@ -488,9 +523,12 @@ static void drawPark(MeshBuilder& mesh, const CityBlock& block) {
         Vec3 dir = normalize(b - a), side = Vec3{-dir.z, 0, dir.x} * half;
         int pieces = static_cast<int>(length(b - a) / 20.0f) + 1;
         for (int k = 0; k < pieces; ++k) {
-            Vec3 p = a + (b - a) * (static_cast<float>(k) / pieces), q = a + (b - a) * (static_cast<float>(k + 1) / pieces);
-            Vec3 p0 = onGround(p.x - side.x, p.z - side.z, 0.18f), p1 = onGround(p.x + side.x, p.z + side.z, 0.18f);
-            Vec3 q0 = onGround(q.x - side.x, q.z - side.z, 0.18f), q1 = onGround(q.x + side.x, q.z + side.z, 0.18f);
+            Vec3 p = a + (b - a) * (static_cast<float>(k) / pieces),
+                 q = a + (b - a) * (static_cast<float>(k + 1) / pieces);
+            Vec3 p0 = onGround(p.x - side.x, p.z - side.z, 0.18f),
+                 p1 = onGround(p.x + side.x, p.z + side.z, 0.18f);
+            Vec3 q0 = onGround(q.x - side.x, q.z - side.z, 0.18f),
+                 q1 = onGround(q.x + side.x, q.z + side.z, 0.18f);
             mesh.quad(path, p0, q0, q1, p1, {p0.x / 4, p0.z / 4}, {q0.x / 4, q0.z / 4}, {q1.x / 4, q1.z / 4},
                       {p1.x / 4, p1.z / 4});
         }
@@ -516,8 +554,10 @@ static void drawPlaza(MeshBuilder& mesh, const CityBlock& block) {
     mesh.box(stone, {cx - 4, g + 1.0f, cz - 4}, {cx + 4, g + 2.5f, cz + 4}, 4.0f);
     // The obelisk: a tapering shaft and a pointed cap.
     float y0 = g + 2.5f, y1 = g + 34.0f, y2 = g + 38.0f, b0 = 1.9f, b1 = 1.1f;
-    Vec3 base[4] = {{cx - b0, y0, cz + b0}, {cx + b0, y0, cz + b0}, {cx + b0, y0, cz - b0}, {cx - b0, y0, cz - b0}};
-    Vec3 top[4] = {{cx - b1, y1, cz + b1}, {cx + b1, y1, cz + b1}, {cx + b1, y1, cz - b1}, {cx - b1, y1, cz - b1}};
+    Vec3 base[4] = {
+        {cx - b0, y0, cz + b0}, {cx + b0, y0, cz + b0}, {cx + b0, y0, cz - b0}, {cx - b0, y0, cz - b0}};
+    Vec3 top[4] = {
+        {cx - b1, y1, cz + b1}, {cx + b1, y1, cz + b1}, {cx + b1, y1, cz - b1}, {cx - b1, y1, cz - b1}};
     Vec3 tip{cx, y2, cz};
     for (int k = 0; k < 4; ++k) {
         int n = (k + 1) % 4;
@@ -540,7 +580,8 @@ static void drawViaduct(MeshBuilder& mesh, const DistanceToRoute& distance, floa
         // Parapets.
         mesh.box(concrete, {span.x0, y1, span.z0}, {span.x0 + 0.4f, y1 + 1.2f, span.z1}, 8.0f);
         mesh.box(concrete, {span.x1 - 0.4f, y1, span.z0}, {span.x1, y1 + 1.2f, span.z1}, 8.0f);
-        if (!insideStreet(kViaductX, z) && !insideStreet(kViaductX, z + 1.5f) && !insideStreet(kViaductX, z - 1.5f))
+        if (!insideStreet(kViaductX, z) && !insideStreet(kViaductX, z + 1.5f) &&
+            !insideStreet(kViaductX, z - 1.5f))
             mesh.box(concrete, {kViaductX - 1.5f, groundHeight(kViaductX, z) - 0.3f, z - 1.5f},
                      {kViaductX + 1.5f, y0, z + 1.5f}, 4.0f);
     }

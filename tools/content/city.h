@@ -51,20 +51,20 @@ float cornerRadiusAt(int avenue, int street, float insideX, float insideZ);
 
 struct CityBlock {
     Rect rect;
-    bool rounded[4];  // corners (x0,z0), (x1,z0), (x1,z1), (x0,z1) face a crossing
+    bool rounded[4];        // corners (x0,z0), (x1,z0), (x1,z1), (x0,z1) face a crossing
     float cornerRadius[4];  // kerb arc radius of each rounded corner
-    int kind;         // 0 buildings, 1 park, 2 plaza
+    int kind;               // 0 buildings, 1 park, 2 plaza
 };
 
 struct CityBuilding {
     Rect rect;
-    float base;     // ground height under its lowest corner
-    float height;   // above base
-    int facade;     // facade texture
-    int shop;       // shop-front texture, -1 for none
-    int neon;       // neon sign texture, -1 for none
-    int neonSide;   // 0..3: -z, +x, +z, -x
-    bool tiered;    // a narrower tower on top
+    float base;    // ground height under its lowest corner
+    float height;  // above base
+    int facade;    // facade texture
+    int shop;      // shop-front texture, -1 for none
+    int neon;      // neon sign texture, -1 for none
+    int neonSide;  // 0..3: -z, +x, +z, -x
+    bool tiered;   // a narrower tower on top
 };
 
 // For the whole run of the generator, made by buildCity.

@@ -6,7 +6,9 @@
 #include "content/image_writer.h"
 #include "content/textures_world.h"
 
-static std::string garageTexture(const char* name) { return std::string("base/garage/") + name + ".bmp"; }
+static std::string garageTexture(const char* name) {
+    return std::string("base/garage/") + name + ".bmp";
+}
 
 static const float kRoomHalf = 14.0f;  // the camera circles 9.5 from the car
 static const float kCeilingY = 7.0f;
@@ -23,8 +25,8 @@ void buildGarage(MeshBuilder& mesh) {
     const float y0 = kGarageFloorY - 0.12f, h = kCeilingY - y0, r = kRoomHalf;
     // Floor and ceiling.
     mesh.quad(floor, {-r, y0, r}, {r, y0, r}, {r, y0, -r}, {-r, y0, -r}, {0, 4}, {4, 4}, {4, 0}, {0, 0});
-    mesh.quad(ceiling, {-r, kCeilingY, -r}, {r, kCeilingY, -r}, {r, kCeilingY, r}, {-r, kCeilingY, r}, {0, 0}, {4, 0},
-              {4, 4}, {0, 4});
+    mesh.quad(ceiling, {-r, kCeilingY, -r}, {r, kCeilingY, -r}, {r, kCeilingY, r}, {-r, kCeilingY, r}, {0, 0},
+              {4, 0}, {4, 4}, {0, 4});
     // Walls face inward; one of them is the roll-up door.
     mesh.wall(wall, {r, y0, r}, {-r, y0, r}, h, 7.0f, h);
     mesh.wall(door, {r, y0, -r}, {r, y0, r}, h, 2.0f * r, h);
@@ -42,7 +44,8 @@ void buildGarage(MeshBuilder& mesh) {
         float a0 = 6.2831853f * k / sides, a1 = 6.2831853f * (k + 1) / sides;
         Vec3 p0{tr * std::cos(a0), ty, tr * std::sin(a0)}, p1{tr * std::cos(a1), ty, tr * std::sin(a1)};
         Vec3 c{0, ty, 0};
-        mesh.flatTriangle(turntable, c, p1, p0, {0.5f, 0.5f}, {0.5f + 0.5f * std::cos(a1), 0.5f + 0.5f * std::sin(a1)},
+        mesh.flatTriangle(turntable, c, p1, p0, {0.5f, 0.5f},
+                          {0.5f + 0.5f * std::cos(a1), 0.5f + 0.5f * std::sin(a1)},
                           {0.5f + 0.5f * std::cos(a0), 0.5f + 0.5f * std::sin(a0)});
         Vec3 q0{p0.x, y0, p0.z}, q1{p1.x, y0, p1.z};
         mesh.quad(metal, q1, q0, p0, p1, {0, 1}, {1, 1}, {1, 0}, {0, 0});
@@ -59,8 +62,8 @@ void buildGarage(MeshBuilder& mesh) {
     for (float x : {-4.0f, 4.0f})
         for (float z : {-4.0f, 4.0f})
             mesh.quad(panel, {x - 1.2f, kCeilingY - 0.05f, z - 0.6f}, {x + 1.2f, kCeilingY - 0.05f, z - 0.6f},
-                      {x + 1.2f, kCeilingY - 0.05f, z + 0.6f}, {x - 1.2f, kCeilingY - 0.05f, z + 0.6f}, {0, 0}, {1, 0},
-                      {1, 1}, {0, 1});
+                      {x + 1.2f, kCeilingY - 0.05f, z + 0.6f}, {x - 1.2f, kCeilingY - 0.05f, z + 0.6f},
+                      {0, 0}, {1, 0}, {1, 1}, {0, 1});
 }
 
 static void addLamp(MeshBuilder& mesh, Vec3 p, float r, float g, float b, const char* name) {
@@ -70,8 +73,8 @@ static void addLamp(MeshBuilder& mesh, Vec3 p, float r, float g, float b, const 
     spec.emissive[1] = spec.diffuse[1] = g;
     spec.emissive[2] = spec.diffuse[2] = b;
     int material = mesh.material(spec);
-    mesh.flatTriangle(material, p + Vec3{-0.3f, 0, -0.2f}, p + Vec3{0, 0, 0.4f}, p + Vec3{0.3f, 0, -0.2f}, {0, 0},
-                      {0.5f, 1}, {1, 0});
+    mesh.flatTriangle(material, p + Vec3{-0.3f, 0, -0.2f}, p + Vec3{0, 0, 0.4f}, p + Vec3{0.3f, 0, -0.2f},
+                      {0, 0}, {0.5f, 1}, {1, 0});
 }
 
 void buildGarageLights(MeshBuilder& mesh) {
@@ -106,8 +109,10 @@ static bool garageTextures(const std::string& dir) {
         for (int x = 0; x < 128; ++x) {
             float dx = x - 63.5f, dy = y - 63.5f, d = std::sqrt(dx * dx + dy * dy);
             uint8_t* p = imagePixel(turntable, x, y);
-            if (d > 58 && d < 63) p[0] = 40, p[1] = 220, p[2] = 255;
-            else if (static_cast<int>(d) % 12 == 0) p[0] = p[1] = p[2] = 50;
+            if (d > 58 && d < 63)
+                p[0] = 40, p[1] = 220, p[2] = 255;
+            else if (static_cast<int>(d) % 12 == 0)
+                p[0] = p[1] = p[2] = 50;
         }
     Image metal = makeImage(32, 32, 3);
     fillNoise(metal, 110, 112, 118, 8, 1006u);
@@ -116,7 +121,8 @@ static bool garageTextures(const std::string& dir) {
     for (int y = 0; y < 32; y += 8) fillRect(tyres, 0, y, 32, y + 1, 50, 50, 52);
     Image poster = makeImage(64, 96, 3);
     fillNoise(poster, 20, 10, 40, 6, 1008u);
-    for (int k = 0; k < 6; ++k) fillRect(poster, 6, 60 + k * 4, 58, 62 + k * 4, 255 - k * 20, 60 + k * 25, 160);
+    for (int k = 0; k < 6; ++k)
+        fillRect(poster, 6, 60 + k * 4, 58, 62 + k * 4, 255 - k * 20, 60 + k * 25, 160);
     fillRect(poster, 14, 10, 50, 40, 240, 200, 30);
     fillRect(poster, 20, 16, 44, 34, 20, 10, 40);
     Image panel = makeImage(16, 16, 3);

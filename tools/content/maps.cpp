@@ -47,8 +47,8 @@ static MaterialSpec lampMaterial(const float colour[3]) {
 // One small flat triangle per lamp, centred on the lamp's head.
 static void addLamp(MeshBuilder& mesh, Vec3 p, const float colour[3]) {
     int material = mesh.material(lampMaterial(colour));
-    mesh.flatTriangle(material, p + Vec3{-0.3f, 0, -0.2f}, p + Vec3{0, 0, 0.4f}, p + Vec3{0.3f, 0, -0.2f}, {0, 0},
-                      {0.5f, 1}, {1, 0});
+    mesh.flatTriangle(material, p + Vec3{-0.3f, 0, -0.2f}, p + Vec3{0, 0, 0.4f}, p + Vec3{0.3f, 0, -0.2f},
+                      {0, 0}, {0.5f, 1}, {1, 0});
 }
 
 void buildMapLights(int race, MeshBuilder& mesh) {
@@ -74,7 +74,8 @@ static bool copyFile(const std::string& from, const std::string& to) {
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
     std::fclose(in);
     return writeFileBytes(to, bytes);
 }

@@ -16,13 +16,27 @@ struct Vec3 {
     float x, y, z;
 };
 
-inline Vec3 vec3(float x, float y, float z) { return Vec3{x, y, z}; }
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-inline float length(Vec3 a) { return std::sqrt(dot(a, a)); }
+inline Vec3 vec3(float x, float y, float z) {
+    return Vec3{x, y, z};
+}
+inline Vec3 operator+(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator*(Vec3 a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline float dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec3 cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float length(Vec3 a) {
+    return std::sqrt(dot(a, a));
+}
 inline Vec3 normalize(Vec3 a) {
     float l = length(a);
     return l > 0 ? a * (1.0f / l) : Vec3{0, 1, 0};
@@ -49,13 +63,13 @@ struct TexCoord {
 
 struct MaterialSpec {
     std::string name;
-    std::string texture;        // "" for none
+    std::string texture;  // "" for none
     float emissive[3] = {0, 0, 0};
     float diffuse[3] = {0.8f, 0.8f, 0.8f};
 };
 
 class MeshBuilder {
-public:
+  public:
     // Index of the material with this name, adding it on first use.
     int material(const MaterialSpec& spec);
     int material(const std::string& name, const std::string& texture);
@@ -65,7 +79,8 @@ public:
     // Flat triangle, normal from the winding (counter-clockwise seen from the front).
     void flatTriangle(int material, Vec3 a, Vec3 b, Vec3 c, TexCoord ta, TexCoord tb, TexCoord tc);
     // Flat quad a-b-c-d (counter-clockwise seen from the front), two triangles.
-    void quad(int material, Vec3 a, Vec3 b, Vec3 c, Vec3 d, TexCoord ta, TexCoord tb, TexCoord tc, TexCoord td);
+    void quad(int material, Vec3 a, Vec3 b, Vec3 c, Vec3 d, TexCoord ta, TexCoord tb, TexCoord tc,
+              TexCoord td);
     // Wall quad from bottom edge a->b (seen from the front a is left) up by
     // height; texture repeats every tileU along and tileV up, starting at u0.
     void wall(int material, Vec3 a, Vec3 b, float height, float tileU, float tileV, float u0 = 0.0f);
@@ -83,7 +98,7 @@ public:
     // model exceeds what the format can hold.
     bool build(Ms3dFile* out, std::string* error) const;
 
-private:
+  private:
     uint32_t vertex(Vec3 p);
 
     struct Tri {

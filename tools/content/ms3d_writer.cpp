@@ -6,7 +6,9 @@
 
 #include "content/image_writer.h"
 
-static void putU8(std::vector<uint8_t>& out, uint8_t value) { out.push_back(value); }
+static void putU8(std::vector<uint8_t>& out, uint8_t value) {
+    out.push_back(value);
+}
 
 static void putU16(std::vector<uint8_t>& out, uint16_t value) {
     out.push_back(static_cast<uint8_t>(value & 0xFF));
@@ -25,7 +27,8 @@ static void putFloat(std::vector<uint8_t>& out, float value) {
 
 // A fixed-size, NUL-padded text field; the last byte always stays NUL.
 static void putText(std::vector<uint8_t>& out, const std::string& text, size_t size) {
-    for (size_t i = 0; i < size; ++i) out.push_back(i + 1 < size && i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+    for (size_t i = 0; i < size; ++i)
+        out.push_back(i + 1 < size && i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
 }
 
 bool encodeMs3d(const Ms3dFile& model, std::vector<uint8_t>* out, std::string* error) {
@@ -72,7 +75,8 @@ bool encodeMs3d(const Ms3dFile& model, std::vector<uint8_t>* out, std::string* e
 
     std::vector<uint8_t>& bytes = *out;
     bytes.clear();
-    bytes.reserve(64 + model.vertices.size() * 15 + model.triangles.size() * 70 + model.materials.size() * 361);
+    bytes.reserve(64 + model.vertices.size() * 15 + model.triangles.size() * 70 +
+                  model.materials.size() * 361);
     const char id[] = "MS3D000000";
     bytes.insert(bytes.end(), id, id + 10);
     putU32(bytes, 4);

@@ -12,7 +12,8 @@ bool readBmp24(const std::string& path, Image* out) {
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
     std::fclose(file);
     auto u32 = [&](size_t o) {
         return static_cast<uint32_t>(bytes[o]) | static_cast<uint32_t>(bytes[o + 1]) << 8 |
@@ -95,8 +96,8 @@ struct Corner {
     float shade;
 };
 
-static void rasterTriangle(PreviewCanvas& canvas, const PreviewCamera& camera, const Corner c[3], const Image* texture,
-                           const float flat[3]) {
+static void rasterTriangle(PreviewCanvas& canvas, const PreviewCamera& camera, const Corner c[3],
+                           const Image* texture, const float flat[3]) {
     float w = static_cast<float>(canvas.image.width), h = static_cast<float>(canvas.image.height);
     float sx[3], sy[3], iz[3];
     for (int k = 0; k < 3; ++k) {
@@ -217,8 +218,8 @@ void drawPreviewModel(PreviewCanvas& canvas, const Ms3dFile& model, PreviewTextu
     }
 }
 
-void drawPreviewDot(PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, int radius, uint8_t r, uint8_t g,
-                    uint8_t b) {
+void drawPreviewDot(PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, int radius, uint8_t r,
+                    uint8_t g, uint8_t b) {
     float sx, sy, depth;
     if (!projectPreview(canvas, camera, point, &sx, &sy, &depth)) return;
     for (int y = static_cast<int>(sy) - radius; y <= static_cast<int>(sy) + radius; ++y)

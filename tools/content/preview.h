@@ -21,11 +21,11 @@ const Image* previewTexture(PreviewTextures& textures, const std::string& path);
 bool readBmp24(const std::string& path, Image* out);
 
 struct PreviewCamera {
-    bool topDown;       // orthographic, looking down -y
+    bool topDown;          // orthographic, looking down -y
     float x0, z0, x1, z1;  // top-down extent (x to the right, z down the image)
-    Vec3 eye, target;   // perspective
-    float fovY;         // radians
-    float fogDensity;   // 0 for none
+    Vec3 eye, target;      // perspective
+    float fovY;            // radians
+    float fogDensity;      // 0 for none
 };
 
 struct PreviewCanvas {
@@ -39,8 +39,8 @@ PreviewCanvas makeCanvas(int width, int height, uint8_t r, uint8_t g, uint8_t b)
 void drawPreviewModel(PreviewCanvas& canvas, const Ms3dFile& model, PreviewTextures& textures,
                       const PreviewCamera& camera, Vec3 place = Vec3{0, 0, 0}, float yaw = 0.0f);
 // A filled square dot at a world point (waypoints, lamps).
-void drawPreviewDot(PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, int radius, uint8_t r, uint8_t g,
-                    uint8_t b);
+void drawPreviewDot(PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, int radius, uint8_t r,
+                    uint8_t g, uint8_t b);
 // Projects a world point; false when it is behind the camera.
-bool projectPreview(const PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, float* sx, float* sy,
-                    float* depth);
+bool projectPreview(const PreviewCanvas& canvas, const PreviewCamera& camera, Vec3 point, float* sx,
+                    float* sy, float* depth);

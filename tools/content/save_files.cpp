@@ -1,12 +1,14 @@
 // Default settings and career files, written only where the player has none.
+#include "content/save_files.h"
+
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
-#include <sys/stat.h>
 #include <vector>
 
 #include "content/content.h"
 #include "content/image_writer.h"
-#include "content/save_files.h"
 
 static void putInt(std::vector<uint8_t>& out, int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value);

@@ -45,7 +45,8 @@ void tintRect(Image& image, int x0, int y0, int x1, int y1, int r, int g, int b,
             uint8_t* p = imagePixel(image, x, y);
             const int c[3] = {r, g, b};
             for (int k = 0; k < 3; ++k)
-                p[k] = static_cast<uint8_t>(std::clamp(static_cast<int>(p[k] * (1.0f - weight) + c[k] * weight), 0, 255));
+                p[k] = static_cast<uint8_t>(
+                    std::clamp(static_cast<int>(p[k] * (1.0f - weight) + c[k] * weight), 0, 255));
         }
 }
 
@@ -59,7 +60,8 @@ static Image asphalt(int size, uint32_t seed) {
     // Wet patches: darker, slightly blue blotches that the lamps glint on.
     Random rng(seed * 7u + 1u);
     for (int k = 0; k < size / 8; ++k) {
-        int x = rng.below(size), y = rng.below(size), w = 4 + rng.below(size / 6), h = 4 + rng.below(size / 6);
+        int x = rng.below(size), y = rng.below(size), w = 4 + rng.below(size / 6),
+            h = 4 + rng.below(size / 6);
         tintRect(image, x, y, x + w, y + h, 18, 22, 32, 0.35f);
     }
     return image;
@@ -74,10 +76,10 @@ static bool roadTextures(const std::string& dir) {
     tintRect(street, 2, 0, 5, 128, 170, 170, 170, 0.6f);
     tintRect(street, 123, 0, 126, 128, 170, 170, 170, 0.6f);
     Image course = asphalt(256, 13u);
-    fillRect(course, 6, 0, 12, 256, 215, 215, 210);      // edge lines
+    fillRect(course, 6, 0, 12, 256, 215, 215, 210);  // edge lines
     fillRect(course, 244, 0, 250, 256, 215, 215, 210);
-    fillRect(course, 125, 0, 131, 120, 220, 220, 215);   // centre dash
-    fillRect(course, 64, 0, 67, 60, 150, 150, 150);      // lane dashes, fainter
+    fillRect(course, 125, 0, 131, 120, 220, 220, 215);  // centre dash
+    fillRect(course, 64, 0, 67, 60, 150, 150, 150);     // lane dashes, fainter
     fillRect(course, 189, 0, 192, 60, 150, 150, 150);
     Image kerb = makeImage(64, 64, 3);
     fillNoise(kerb, 200, 30, 30, 10, 14u);
@@ -155,8 +157,8 @@ static bool pavingTextures(const std::string& dir) {
 // A facade is 8 x 8 windows over 32 x 32 units: wall colour, window frame,
 // and each window lit warm, lit cold (a screen's blue) or dark glass.
 static Image facade(int style, uint32_t seed) {
-    static const int walls[6][3] = {{110, 52, 40}, {120, 120, 118}, {30, 36, 46},
-                                    {150, 135, 110}, {70, 80, 96},  {88, 64, 50}};
+    static const int walls[6][3] = {{110, 52, 40},   {120, 120, 118}, {30, 36, 46},
+                                    {150, 135, 110}, {70, 80, 96},    {88, 64, 50}};
     static const float litShare[6] = {0.35f, 0.3f, 0.45f, 0.3f, 0.4f, 0.25f};
     Image image = makeImage(256, 256, 3);
     fillNoise(image, walls[style][0], walls[style][1], walls[style][2], 8, seed);
@@ -169,11 +171,17 @@ static Image facade(int style, uint32_t seed) {
             float pick = rng.uniform();
             int r, g, b;
             if (pick < litShare[style] * 0.8f) {
-                r = 250; g = 200 + rng.below(40); b = 110 + rng.below(40);  // warm room light
+                r = 250;
+                g = 200 + rng.below(40);
+                b = 110 + rng.below(40);  // warm room light
             } else if (pick < litShare[style]) {
-                r = 120; g = 170; b = 250;  // a screen's glow
+                r = 120;
+                g = 170;
+                b = 250;  // a screen's glow
             } else {
-                r = 22 + rng.below(12); g = 28 + rng.below(12); b = 40 + rng.below(16);  // dark glass
+                r = 22 + rng.below(12);
+                g = 28 + rng.below(12);
+                b = 40 + rng.below(16);  // dark glass
             }
             fillRect(image, x0 - 1, y0 - 1, x1 + 1, y1 + 1, 25, 25, 28);
             fillRect(image, x0, y0, x1, y1, r, g, b);
@@ -220,8 +228,12 @@ static Image neonSign(int colour, uint32_t seed) {
         for (int stroke = 0; stroke < 3 + rng.below(2); ++stroke) {
             bool horizontal = rng.uniform() < 0.5f;
             int x = 16 + rng.below(24), y = gy + rng.below(22);
-            if (horizontal) fillRect(image, 16, y, 48, y + 4, 255, 255, 255), tintRect(image, 16, y, 48, y + 4, c[0], c[1], c[2], 0.4f);
-            else fillRect(image, x, gy, x + 4, gy + 28, 255, 255, 255), tintRect(image, x, gy, x + 4, gy + 28, c[0], c[1], c[2], 0.4f);
+            if (horizontal)
+                fillRect(image, 16, y, 48, y + 4, 255, 255, 255),
+                    tintRect(image, 16, y, 48, y + 4, c[0], c[1], c[2], 0.4f);
+            else
+                fillRect(image, x, gy, x + 4, gy + 28, 255, 255, 255),
+                    tintRect(image, x, gy, x + 4, gy + 28, c[0], c[1], c[2], 0.4f);
         }
     }
     return image;

@@ -32,8 +32,8 @@ std::vector<unsigned char> encodeWaypoints(const std::vector<Waypoint>& points) 
 
 bool writeWaypoints(const std::string& path, const std::vector<Waypoint>& points) {
     if (points.empty() || points.size() > static_cast<size_t>(kMaxWaypoints)) {
-        std::fprintf(stderr, "korvask-content: %s: %zu waypoints (1..%d allowed)\n", path.c_str(), points.size(),
-                     kMaxWaypoints);
+        std::fprintf(stderr, "korvask-content: %s: %zu waypoints (1..%d allowed)\n", path.c_str(),
+                     points.size(), kMaxWaypoints);
         return false;
     }
     std::vector<unsigned char> bytes = encodeWaypoints(points);
@@ -48,8 +48,8 @@ bool decodeWaypoints(const std::vector<unsigned char>& bytes, std::vector<Waypoi
     if (bytes.size() < 4 + 20 * static_cast<size_t>(count)) return false;
     for (int i = 0; i < count; ++i) {
         size_t o = 4 + 20 * static_cast<size_t>(i);
-        out->push_back(Waypoint{getInt(bytes, o), getInt(bytes, o + 4), getInt(bytes, o + 8), getInt(bytes, o + 12),
-                                getInt(bytes, o + 16)});
+        out->push_back(Waypoint{getInt(bytes, o), getInt(bytes, o + 4), getInt(bytes, o + 8),
+                                getInt(bytes, o + 12), getInt(bytes, o + 16)});
     }
     return true;
 }
