@@ -106,10 +106,10 @@ extern int blurHeight;
 // Career, saved in "base/career.inf" (123 32-bit integers, 492 bytes).
 
 enum : int {
-    kCarSlots = 18,      // stored car entries; cars 0..11 exist
+    kCarSlots = 18,  // stored car entries; cars 0..11 exist
     kCarCount = 12,
     kTuningPackages = 3,
-    kRaceSlots = 24,     // stored race records; record j is race j + 1
+    kRaceSlots = 24,  // stored race records; record j is race j + 1
     kCareerRaces = 15,
 };
 

@@ -28,8 +28,7 @@ static const float kMusicFadeRate = 0.004f;
 // Slower frames (65 ms and up, smoothed) skip the race step.
 static const float kRaceStepFrameLimit = 6.5f;
 
-float smoothFrameFactor(float factor, float measured)
-{
+float smoothFrameFactor(float factor, float measured) {
     // Follows the measured time by at most 0.1 a frame in either direction.
     // Each step stops at the measured value: 0.1 added ten times is a hair
     // above 1.0 in floats, and a step that overshot would be undone at once,
@@ -47,8 +46,7 @@ float smoothFrameFactor(float factor, float measured)
     return factor;
 }
 
-void measureFrame()
-{
+void measureFrame() {
     // FPS over groups of ten frames: the 1st and the 10th frame's clocks are
     // nine frame times apart.
     fpsCounter++;
@@ -69,26 +67,22 @@ void measureFrame()
     frameFactor = smoothFrameFactor(frameFactor, frameDelta * 10.0f);
 }
 
-static float clampedGain(float gain)
-{
+static float clampedGain(float gain) {
     return gain < 0.0f ? 0.0f : (gain > 1.0f ? 1.0f : gain);
 }
 
-static void resizeToResolution()
-{
+static void resizeToResolution() {
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
     resizeScene(width, height);
 }
 
-static void clearAndReset()
-{
+static void clearAndReset() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 }
 
-static void splashFrame()
-{
+static void splashFrame() {
     startupElapsed += 0.01f * frameFactor;
     hookDrawLoadingScreen(startupElapsed >= kSplashSecondPicture);
     if (startupElapsed > kSplashSeconds) {
@@ -103,8 +97,7 @@ static void splashFrame()
     }
 }
 
-static void raceFrame()
-{
+static void raceFrame() {
     resizeToResolution();
     hookRenderReflection();
     clearAndReset();
@@ -124,8 +117,7 @@ static void raceFrame()
     }
 }
 
-static void menuFrame()
-{
+static void menuFrame() {
     clearAndReset();
     resizeToResolution();
     const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -136,8 +128,7 @@ static void menuFrame()
     hookDrawMenus();
 }
 
-bool drawFrame()
-{
+bool drawFrame() {
     measureFrame();
     clearAndReset();
 
@@ -167,8 +158,7 @@ bool drawFrame()
     return true;
 }
 
-void checkFrameKeys()
-{
+void checkFrameKeys() {
     if (keys[VK_ESCAPE] && gameState == Race && !countdownRunning && !raceFinished) {
         hookStopRaceMusic();
         gameState = Pause;
@@ -186,7 +176,8 @@ void checkFrameKeys()
     }
 
     // Keys that hold the latch while down, so one press acts once.
-    static const uint8_t kLatchKeys[] = {VK_SPACE, 'Y', 'R', 'F', 'L', 'K', 'C', 'X', 'Z', 'O', 'P', 'I', 'U'};
+    static const uint8_t kLatchKeys[] = {VK_SPACE, 'Y', 'R', 'F', 'L', 'K', 'C',
+                                         'X',      'Z', 'O', 'P', 'I', 'U'};
     bool anyHeld = false;
     for (uint8_t key : kLatchKeys) {
         anyHeld = anyHeld || keys[key];

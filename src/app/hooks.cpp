@@ -5,13 +5,16 @@
 #include "race/race.h"
 #include "render/render.h"
 
-bool hookOpenSoundDevice() { return true; }
+bool hookOpenSoundDevice() {
+    return true;
+}
 void hookLoadSounds() {}
 
-bool hookInitRenderer() { return initRenderer(); }
+bool hookInitRenderer() {
+    return initRenderer();
+}
 
-void hookLoadStartupAssets()
-{
+void hookLoadStartupAssets() {
     loadGameTextures();
     loadCarModels();
     initCarTable();
@@ -21,12 +24,17 @@ void hookCloseSoundDevice() {}
 void hookDeleteFonts() {}
 
 void hookDrawLoadingScreen(bool) {}
-void hookRenderReflection() { renderReflection(true); }
+void hookRenderReflection() {
+    renderReflection(true);
+}
 void hookUpdateRaceMusic(float) {}
-void hookDrawRaceScene() { drawRaceScene(); }
-void hookRaceStep() { raceStep(); }
-void hookRaceCountdown()
-{
+void hookDrawRaceScene() {
+    drawRaceScene();
+}
+void hookRaceStep() {
+    raceStep();
+}
+void hookRaceCountdown() {
     drawCountdown();
     runCountdown();
 }
@@ -35,7 +43,9 @@ void hookPlaceMenuSounds() {}
 void hookUpdateMenuMusic(float) {}
 void hookDrawMenus() {}
 void hookPrintFps(int) {}
-float hookPlayerSpeed() { return playerSpeed; }
+float hookPlayerSpeed() {
+    return playerSpeed;
+}
 
 void hookPlayMenuMusic() {}
 void hookPlayRaceMusic() {}

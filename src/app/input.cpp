@@ -6,15 +6,13 @@ bool keys[256];
 bool keyLatch = false;
 bool windowActive = true;
 
-static void hoverUpdate()
-{
+static void hoverUpdate() {
     if (gameState != Race) {
         hookMenuHover();
     }
 }
 
-static void onActivated()
-{
+static void onActivated() {
     windowActive = true;
     if (musicEnabled && !startupPending) {
         if (gameState == Race) {
@@ -29,8 +27,7 @@ static void onActivated()
     platformSetWindowPos(0, 0, screenWidth, screenHeight);
 }
 
-static void onDeactivated()
-{
+static void onDeactivated() {
     windowActive = false;
     if (musicEnabled) {
         if (gameState == Race) {
@@ -44,52 +41,51 @@ static void onDeactivated()
     platformRestoreDisplayMode();
 }
 
-intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SYSCOMMAND: {
-        const uint32_t command = (uint32_t)wParam & 0xFFF0;
-        if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) {
+        case WM_SYSCOMMAND: {
+            const uint32_t command = (uint32_t)wParam & 0xFFF0;
+            if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) {
+                return 0;
+            }
+            hoverUpdate();
             return 0;
         }
-        hoverUpdate();
-        return 0;
-    }
-    case WM_SIZE:
-        resizeScene(loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam));
-        return 0;
-    case WM_ACTIVATE:
-        if (loWord(wParam) != 0 && hiWord(wParam) == 0) {
-            onActivated();
-        } else {
-            onDeactivated();
-        }
-        return 0;
-    case WM_CLOSE:
-        platformPostQuitMessage(0);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam < 256) {
-            keys[wParam] = true;
-        }
-        return 0;
-    case WM_KEYUP:
-        if (wParam < 256) {
-            keys[wParam] = false;
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-        if (gameState != Race) {
-            hookMenuClick();
-        }
-        hoverUpdate();
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        return 0;
-    default:
-        hoverUpdate();
-        return 0;
+        case WM_SIZE:
+            resizeScene(loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam));
+            return 0;
+        case WM_ACTIVATE:
+            if (loWord(wParam) != 0 && hiWord(wParam) == 0) {
+                onActivated();
+            } else {
+                onDeactivated();
+            }
+            return 0;
+        case WM_CLOSE:
+            platformPostQuitMessage(0);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam < 256) {
+                keys[wParam] = true;
+            }
+            return 0;
+        case WM_KEYUP:
+            if (wParam < 256) {
+                keys[wParam] = false;
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            if (gameState != Race) {
+                hookMenuClick();
+            }
+            hoverUpdate();
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+            return 0;
+        default:
+            hoverUpdate();
+            return 0;
     }
 }

@@ -1,4 +1,6 @@
 // The game's entry point; everything else lives in the engine library.
 #include "app/app.h"
 
-int main() { return gameMain(); }
+int main() {
+    return gameMain();
+}

@@ -28,8 +28,7 @@ int32_t tuningPoints = 250;
 
 static const int32_t kResolutions[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
 
-bool resolutionSize(int index, int32_t* width, int32_t* height)
-{
+bool resolutionSize(int index, int32_t* width, int32_t* height) {
     if (index < 0 || index > 2) {
         return false;
     }
@@ -49,25 +48,23 @@ struct FieldReader {
     size_t size;
     size_t at;
 
-    bool next(int32_t* value)
-    {
+    bool next(int32_t* value) {
         if (size < 4 || at > size - 4) {
             return false;
         }
         const uint8_t* p = data + at;
-        *value = (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24));
+        *value = (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
+                           ((uint32_t)p[3] << 24));
         at += 4;
         return true;
     }
-    void flag(bool* value)
-    {
+    void flag(bool* value) {
         int32_t v;
         if (next(&v)) {
             *value = v != 0;
         }
     }
-    void integer(int32_t* value)
-    {
+    void integer(int32_t* value) {
         int32_t v;
         if (next(&v)) {
             *value = v;
@@ -79,8 +76,7 @@ struct FieldWriter {
     uint8_t* out;
     size_t at;
 
-    void integer(int32_t v)
-    {
+    void integer(int32_t v) {
         uint32_t u = (uint32_t)v;
         out[at + 0] = (uint8_t)u;
         out[at + 1] = (uint8_t)(u >> 8);
@@ -96,8 +92,7 @@ struct FieldWriter {
 // ---------------------------------------------------------------------------
 // Settings.
 
-void setDefaultSettings()
-{
+void setDefaultSettings() {
     resolutionIndex = 1;
     screenWidth = 800;
     screenHeight = 600;
@@ -108,8 +103,7 @@ void setDefaultSettings()
     mouseSensitivity = 0;
 }
 
-void decodeSettings(const uint8_t* data, size_t size)
-{
+void decodeSettings(const uint8_t* data, size_t size) {
     FieldReader r = {data, size, 0};
     r.integer(&resolutionIndex);
     r.integer(&colorBits);
@@ -132,8 +126,7 @@ void decodeSettings(const uint8_t* data, size_t size)
     resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
 }
 
-void encodeSettings(uint8_t out[kSettingsFileBytes])
-{
+void encodeSettings(uint8_t out[kSettingsFileBytes]) {
     FieldWriter w = {out, 0};
     w.integer(resolutionIndex);
     w.integer(colorBits);
@@ -143,16 +136,14 @@ void encodeSettings(uint8_t out[kSettingsFileBytes])
     w.integer(mouseSensitivity);
 }
 
-void readSettings()
-{
+void readSettings() {
     setDefaultSettings();
     std::vector<uint8_t> bytes;
     platformReadFile(kSettingsPath, &bytes);
     decodeSettings(bytes.data(), bytes.size());
 }
 
-bool writeSettings()
-{
+bool writeSettings() {
     // The resolution chosen on the options screen counts only after "Apply".
     if (optionsApplied) {
         for (int i = 0; i < 3; i++) {
@@ -169,8 +160,7 @@ bool writeSettings()
 // ---------------------------------------------------------------------------
 // Career.
 
-void setDefaultCareer()
-{
+void setDefaultCareer() {
     for (int i = 0; i < kCarSlots; i++) {
         carAvailable[i] = i < 8;
         for (int k = 0; k < kTuningPackages; k++) {
@@ -186,8 +176,7 @@ void setDefaultCareer()
     tuningPoints = 250;
 }
 
-void decodeCareer(const uint8_t* data, size_t size)
-{
+void decodeCareer(const uint8_t* data, size_t size) {
     FieldReader r = {data, size, 0};
     for (int i = 0; i < kCarSlots; i++) {
         r.flag(&carAvailable[i]);
@@ -220,8 +209,7 @@ void decodeCareer(const uint8_t* data, size_t size)
     }
 }
 
-void encodeCareer(uint8_t out[kCareerFileBytes])
-{
+void encodeCareer(uint8_t out[kCareerFileBytes]) {
     FieldWriter w = {out, 0};
     for (int i = 0; i < kCarSlots; i++) {
         w.flag(carAvailable[i]);
@@ -240,25 +228,24 @@ void encodeCareer(uint8_t out[kCareerFileBytes])
     w.integer(tuningPoints);
 }
 
-void readCareer()
-{
+void readCareer() {
     setDefaultCareer();
     std::vector<uint8_t> bytes;
     platformReadFile(kCareerPath, &bytes);
     decodeCareer(bytes.data(), bytes.size());
 }
 
-bool writeCareer()
-{
+bool writeCareer() {
     uint8_t image[kCareerFileBytes];
     encodeCareer(image);
     return platformWriteFileAtomic(kCareerPath, image, sizeof(image));
 }
 
-bool writeCareerNow() { return writeCareer(); }
+bool writeCareerNow() {
+    return writeCareer();
+}
 
-void newCareer()
-{
+void newCareer() {
     selectedCar = 0;
     for (int i = 0; i < kCarSlots; i++) {
         carAvailable[i] = i < 8;

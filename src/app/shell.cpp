@@ -16,8 +16,7 @@ float raceTimer = 0.0f;
 static const int kInactiveWaitMs = 10;
 
 // Messages first, then a frame when none waits; returns the exit code.
-static int runMainLoop()
-{
+static int runMainLoop() {
     for (;;) {
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
@@ -38,8 +37,7 @@ static int runMainLoop()
     }
 }
 
-int gameMain()
-{
+int gameMain() {
     // Start-up.
     readSettings();
     blurWidth = 256;
@@ -67,8 +65,7 @@ int gameMain()
     return exitCode;
 }
 
-void resetShellState()
-{
+void resetShellState() {
     gameState = Race;
     quitRequested = false;
     cameraMode = 0;

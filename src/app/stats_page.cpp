@@ -9,8 +9,7 @@
 const char* const kStatsPagePath = "base/stats.html";
 
 static void appendf(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-static void appendf(std::string* out, const char* format, ...)
-{
+static void appendf(std::string* out, const char* format, ...) {
     char buffer[512];
     va_list args;
     va_start(args, format);
@@ -21,18 +20,20 @@ static void appendf(std::string* out, const char* format, ...)
     }
 }
 
-static const char* placeName(int place)
-{
+static const char* placeName(int place) {
     switch (place) {
-    case 1: return "1st";
-    case 2: return "2nd";
-    case 3: return "3rd";
-    default: return "&ndash;";
+        case 1:
+            return "1st";
+        case 2:
+            return "2nd";
+        case 3:
+            return "3rd";
+        default:
+            return "&ndash;";
     }
 }
 
-bool writeStatsPage()
-{
+bool writeStatsPage() {
     int carsOwned = 0;
     int packages = 0;
     for (int i = 0; i < kCarCount; i++) {
@@ -50,7 +51,8 @@ bool writeStatsPage()
     page +=
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<title>Korvask - career statistics</title>\n<style>\n"
-        "body { background: #0d0f16; color: #e4e6ee; font: 15px/1.5 sans-serif; margin: 2em auto; max-width: 40em; }\n"
+        "body { background: #0d0f16; color: #e4e6ee; font: 15px/1.5 sans-serif; margin: 2em auto; max-width: "
+        "40em; }\n"
         "h1 { color: #ffb638; font-size: 1.6em; margin-bottom: 0.2em; }\n"
         "h2 { color: #8fb4ff; font-size: 1.1em; margin-top: 1.6em; }\n"
         "table { border-collapse: collapse; width: 100%; }\n"
@@ -63,8 +65,8 @@ bool writeStatsPage()
     page += "<table>\n";
     appendf(&page, "<tr><th>Career points</th><td class=\"figure\">%d</td></tr>\n", (int)careerPoints);
     appendf(&page, "<tr><th>Tuning points</th><td class=\"figure\">%d</td></tr>\n", (int)tuningPoints);
-    appendf(&page, "<tr><th>Races unlocked</th><td class=\"figure\">%d of %d</td></tr>\n", (int)maxRaceUnlocked,
-            kCareerRaces);
+    appendf(&page, "<tr><th>Races unlocked</th><td class=\"figure\">%d of %d</td></tr>\n",
+            (int)maxRaceUnlocked, kCareerRaces);
     appendf(&page, "<tr><th>Podium finishes</th><td class=\"figure\">%d</td></tr>\n", podiums);
     appendf(&page, "<tr><th>Cars owned</th><td class=\"figure\">%d of %d</td></tr>\n", carsOwned, kCarCount);
     appendf(&page, "<tr><th>Tuning packages fitted</th><td class=\"figure\">%d</td></tr>\n", packages);
@@ -83,7 +85,8 @@ bool writeStatsPage()
             fitted += carTuning[i][k] != 0 ? 1 : 0;
         }
         appendf(&page, "<tr><td>Car %d</td><td class=\"%s\">%s</td><td>%d of %d</td></tr>\n", i + 1,
-                carAvailable[i] ? "owned" : "locked", carAvailable[i] ? "owned" : "locked", fitted, kTuningPackages);
+                carAvailable[i] ? "owned" : "locked", carAvailable[i] ? "owned" : "locked", fitted,
+                kTuningPackages);
     }
     page += "</table>\n</body>\n</html>\n";
 

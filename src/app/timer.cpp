@@ -5,8 +5,7 @@
 
 FrameTimer frameTimer;
 
-void timerInit()
-{
+void timerInit() {
     std::memset(&frameTimer, 0, sizeof(frameTimer));
     int64_t frequency = 0;
     if (platformQueryPerformanceFrequency(&frequency) && frequency > 0 &&
@@ -24,8 +23,7 @@ void timerInit()
     }
 }
 
-float timerGetTime()
-{
+float timerGetTime() {
     // Ticks are scaled in double: a float seconds-per-tick at a MHz counter
     // would put an error of parts per million on every frame time.
     if (frameTimer.frequency <= 0) {

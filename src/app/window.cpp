@@ -18,18 +18,15 @@ static PixelFormatRequest pixelFormat;
 
 static const char* const kWindowClass = "OpenGL";
 
-static void showError(const char* text)
-{
+static void showError(const char* text) {
     platformMessageBox(text, "ERROR", MB_OK | MB_ICONEXCLAMATION);
 }
 
-static void showShutdownError(const char* text)
-{
+static void showShutdownError(const char* text) {
     platformMessageBox(text, "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
 }
 
-bool createGameWindow(const char* title, int width, int height, int bits, bool fullscreenFlag)
-{
+bool createGameWindow(const char* title, int width, int height, int bits, bool fullscreenFlag) {
     fullscreen = fullscreenFlag;
     if (!platformRegisterWindowClass(kWindowClass)) {
         showError("Failed To Register The Window Class.");
@@ -109,8 +106,7 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     return true;
 }
 
-void destroyGameWindow()
-{
+void destroyGameWindow() {
     if (fullscreen) {
         platformRestoreDisplayMode();
         platformShowCursor(true);
@@ -147,8 +143,7 @@ void destroyGameWindow()
     hookDeleteFonts();
 }
 
-void resizeScene(int width, int height)
-{
+void resizeScene(int width, int height) {
     if (height == 0) {
         height = 1;
     }
@@ -165,8 +160,7 @@ void resizeScene(int width, int height)
     glLoadIdentity();
 }
 
-void resetWindowState()
-{
+void resetWindowState() {
     fullscreen = true;
     windowHandle = deviceContext = renderContext = appInstance = false;
     pixelFormatFilled = false;

@@ -9,8 +9,7 @@
 
 #include "platform/platform.h"
 
-void platformNormalisePath(const char* path, char* out, size_t outSize)
-{
+void platformNormalisePath(const char* path, char* out, size_t outSize) {
     if (outSize == 0) {
         return;
     }
@@ -30,24 +29,21 @@ void platformNormalisePath(const char* path, char* out, size_t outSize)
     out[n] = '\0';
 }
 
-static std::string normalised(const char* path)
-{
+static std::string normalised(const char* path) {
     std::string out(path ? std::strlen(path) + 1 : 1, '\0');
     platformNormalisePath(path, &out[0], out.size());
     out.resize(std::strlen(out.c_str()));
     return out;
 }
 
-FILE* platformOpenFile(const char* path, const char* mode)
-{
+FILE* platformOpenFile(const char* path, const char* mode) {
     if (path == nullptr || mode == nullptr) {
         return nullptr;
     }
     return std::fopen(normalised(path).c_str(), mode);
 }
 
-bool platformReadFile(const char* path, std::vector<uint8_t>* out)
-{
+bool platformReadFile(const char* path, std::vector<uint8_t>* out) {
     out->clear();
     FILE* f = platformOpenFile(path, "rb");
     if (f == nullptr) {
@@ -71,8 +67,7 @@ bool platformReadFile(const char* path, std::vector<uint8_t>* out)
 }
 
 // Creates every missing folder above path ("base/career.inf" -> "base").
-static void makeParentFolders(const std::string& path)
-{
+static void makeParentFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         std::string folder = path.substr(0, slash);
         if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -81,8 +76,7 @@ static void makeParentFolders(const std::string& path)
     }
 }
 
-bool platformWriteFileAtomic(const char* path, const void* data, size_t size)
-{
+bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
     if (path == nullptr || (data == nullptr && size > 0)) {
         return false;
     }

@@ -83,9 +83,15 @@ enum : uint32_t {
     VK_F12 = 0x7B,
 };
 
-inline uint16_t loWord(uintptr_t v) { return (uint16_t)(v & 0xFFFF); }
-inline uint16_t hiWord(uintptr_t v) { return (uint16_t)((v >> 16) & 0xFFFF); }
-inline intptr_t makeLong(uint16_t lo, uint16_t hi) { return (intptr_t)((uint32_t)lo | ((uint32_t)hi << 16)); }
+inline uint16_t loWord(uintptr_t v) {
+    return (uint16_t)(v & 0xFFFF);
+}
+inline uint16_t hiWord(uintptr_t v) {
+    return (uint16_t)((v >> 16) & 0xFFFF);
+}
+inline intptr_t makeLong(uint16_t lo, uint16_t hi) {
+    return (intptr_t)((uint32_t)lo | ((uint32_t)hi << 16));
+}
 
 struct PlatformMessage {
     uint32_t message;

@@ -3,8 +3,7 @@
 
 #include <cstdio>
 
-static uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size)
-{
+static uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size) {
     static uint32_t table[256];
     static bool tableReady = false;
     if (!tableReady) {
@@ -24,16 +23,14 @@ static uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size)
     return ~crc;
 }
 
-static void putBigEndian32(std::vector<uint8_t>* out, uint32_t v)
-{
+static void putBigEndian32(std::vector<uint8_t>* out, uint32_t v) {
     out->push_back((uint8_t)(v >> 24));
     out->push_back((uint8_t)(v >> 16));
     out->push_back((uint8_t)(v >> 8));
     out->push_back((uint8_t)v);
 }
 
-static void putChunk(std::vector<uint8_t>* out, const char type[4], const std::vector<uint8_t>& data)
-{
+static void putChunk(std::vector<uint8_t>* out, const char type[4], const std::vector<uint8_t>& data) {
     putBigEndian32(out, (uint32_t)data.size());
     size_t typeAt = out->size();
     out->insert(out->end(), type, type + 4);
@@ -42,8 +39,7 @@ static void putChunk(std::vector<uint8_t>* out, const char type[4], const std::v
     putBigEndian32(out, crc);
 }
 
-bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t>* png)
-{
+bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t>* png) {
     png->clear();
     if (rgb == nullptr || width <= 0 || height <= 0 || width > (1 << 15) || height > (1 << 15)) {
         return false;
@@ -100,8 +96,7 @@ bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t
     return true;
 }
 
-bool writePngRgb(const char* path, const uint8_t* rgb, int width, int height)
-{
+bool writePngRgb(const char* path, const uint8_t* rgb, int width, int height) {
     std::vector<uint8_t> png;
     if (!encodePngRgb(rgb, width, height, &png)) {
         return false;

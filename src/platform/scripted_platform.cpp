@@ -54,15 +54,13 @@ int windowWidth = 0, windowHeight = 0;
 }  // namespace
 
 // Counts the call and tells whether the test asked this step to fail.
-static bool stepFails(ScriptedStep step)
-{
+static bool stepFails(ScriptedStep step) {
     state.calls[step]++;
     return state.failing[step];
 }
 
 static void logCall(const char* format, ...) __attribute__((format(printf, 1, 2)));
-static void logCall(const char* format, ...)
-{
+static void logCall(const char* format, ...) {
     char line[256];
     va_list args;
     va_start(args, format);
@@ -71,16 +69,14 @@ static void logCall(const char* format, ...)
     state.callLog.push_back(line);
 }
 
-static bool initVideo()
-{
+static bool initVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         return true;
     }
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
-static void closeWindow()
-{
+static void closeWindow() {
     if (context != nullptr) {
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(context);
@@ -95,8 +91,7 @@ static void closeWindow()
 
 // A hidden window whose GL attributes follow the request; the context is made
 // separately so each step can fail on its own.
-static bool openHiddenWindow(int width, int height, const PixelFormatRequest& format)
-{
+static bool openHiddenWindow(int width, int height, const PixelFormatRequest& format) {
     closeWindow();
     if (!initVideo()) {
         return false;
@@ -111,7 +106,8 @@ static bool openHiddenWindow(int width, int height, const PixelFormatRequest& fo
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffer ? 1 : 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
-    window = SDL_CreateWindow("Korvask (scripted)", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    window =
+        SDL_CreateWindow("Korvask (scripted)", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window == nullptr) {
         return false;
     }
@@ -123,8 +119,7 @@ static bool openHiddenWindow(int width, int height, const PixelFormatRequest& fo
 // ---------------------------------------------------------------------------
 // Standalone GL window.
 
-bool scriptedOpenGLWindow(int width, int height)
-{
+bool scriptedOpenGLWindow(int width, int height) {
     if (width <= 0 || height <= 0) {
         return false;
     }
@@ -140,10 +135,11 @@ bool scriptedOpenGLWindow(int width, int height)
     return true;
 }
 
-void scriptedCloseGLWindow() { closeWindow(); }
+void scriptedCloseGLWindow() {
+    closeWindow();
+}
 
-bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height)
-{
+bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height) {
     rgb->clear();
     if (context == nullptr || width <= 0 || height <= 0) {
         return false;
@@ -158,13 +154,13 @@ bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height)
     }
     rgb->resize(bottomUp.size());
     for (int y = 0; y < height; y++) {
-        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y), rowBytes);
+        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
+                    rowBytes);
     }
     return true;
 }
 
-bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int width, int height)
-{
+bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int width, int height) {
     if (width <= 0 || height <= 0 || rgb.size() != (size_t)width * (size_t)height * 3) {
         return false;
     }
@@ -174,21 +170,29 @@ bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int wid
 // ---------------------------------------------------------------------------
 // Test controls.
 
-void scriptedReset()
-{
+void scriptedReset() {
     closeWindow();
     state = ScriptedState();
 }
 
-void scriptedAdvanceClock(double milliseconds) { state.clockMicroseconds += (int64_t)(milliseconds * 1000.0 + 0.5); }
-void scriptedSetFrameStep(double milliseconds) { state.frameStepMicroseconds = (int64_t)(milliseconds * 1000.0 + 0.5); }
-double scriptedClockMs() { return (double)state.clockMicroseconds / 1000.0; }
-void scriptedSetPerformanceCounter(bool available) { state.performanceCounter = available; }
+void scriptedAdvanceClock(double milliseconds) {
+    state.clockMicroseconds += (int64_t)(milliseconds * 1000.0 + 0.5);
+}
+void scriptedSetFrameStep(double milliseconds) {
+    state.frameStepMicroseconds = (int64_t)(milliseconds * 1000.0 + 0.5);
+}
+double scriptedClockMs() {
+    return (double)state.clockMicroseconds / 1000.0;
+}
+void scriptedSetPerformanceCounter(bool available) {
+    state.performanceCounter = available;
+}
 
-int scriptedFrameCount() { return state.frames; }
+int scriptedFrameCount() {
+    return state.frames;
+}
 
-void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int dueFrame)
-{
+void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int dueFrame) {
     QueuedMessage q;
     q.message.message = message;
     q.message.wParam = wParam;
@@ -198,57 +202,75 @@ void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int due
     state.queue.push_back(q);
 }
 
-void scriptedPushKey(uint32_t vk, bool down, int dueFrame)
-{
+void scriptedPushKey(uint32_t vk, bool down, int dueFrame) {
     scriptedPushMessage(down ? WM_KEYDOWN : WM_KEYUP, vk, 0, dueFrame);
 }
 
-void scriptedPushMouseMove(int x, int y, int dueFrame)
-{
+void scriptedPushMouseMove(int x, int y, int dueFrame) {
     scriptedPushMessage(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
 }
 
-void scriptedPushLeftClick(int x, int y, int dueFrame)
-{
+void scriptedPushLeftClick(int x, int y, int dueFrame) {
     scriptedPushMouseMove(x, y, dueFrame);
     scriptedPushMessage(WM_LBUTTONDOWN, 1, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
     scriptedPushMessage(WM_LBUTTONUP, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
 }
 
-int scriptedPendingMessages() { return (int)state.queue.size(); }
+int scriptedPendingMessages() {
+    return (int)state.queue.size();
+}
 
-void scriptedSetFrameCallback(std::function<void(int)> callback) { state.frameCallback = std::move(callback); }
+void scriptedSetFrameCallback(std::function<void(int)> callback) {
+    state.frameCallback = std::move(callback);
+}
 
-void scriptedSetCursorPos(int x, int y)
-{
+void scriptedSetCursorPos(int x, int y) {
     state.cursorX = x;
     state.cursorY = y;
 }
 
-void scriptedFailStep(ScriptedStep step, bool fail)
-{
+void scriptedFailStep(ScriptedStep step, bool fail) {
     if (step >= 0 && step < ScriptedStepCount) {
         state.failing[step] = fail;
     }
 }
 
-int scriptedStepCalls(ScriptedStep step) { return (step >= 0 && step < ScriptedStepCount) ? state.calls[step] : 0; }
-bool scriptedWindowHeld() { return window != nullptr; }
-bool scriptedContextHeld() { return context != nullptr; }
-PixelFormatRequest scriptedLastPixelFormat() { return state.pixelFormat; }
+int scriptedStepCalls(ScriptedStep step) {
+    return (step >= 0 && step < ScriptedStepCount) ? state.calls[step] : 0;
+}
+bool scriptedWindowHeld() {
+    return window != nullptr;
+}
+bool scriptedContextHeld() {
+    return context != nullptr;
+}
+PixelFormatRequest scriptedLastPixelFormat() {
+    return state.pixelFormat;
+}
 
-void scriptedSetMessageBoxAnswer(int answer) { state.messageBoxAnswer = answer; }
-const std::vector<ScriptedMessageBox>& scriptedMessageBoxes() { return state.messageBoxes; }
-const std::vector<std::string>& scriptedShellOpens() { return state.shellOpens; }
-const std::vector<ScriptedDisplayMode>& scriptedDisplayModes() { return state.displayModes; }
-const std::vector<std::string>& scriptedCallLog() { return state.callLog; }
-bool scriptedCursorShown() { return state.cursorShown; }
+void scriptedSetMessageBoxAnswer(int answer) {
+    state.messageBoxAnswer = answer;
+}
+const std::vector<ScriptedMessageBox>& scriptedMessageBoxes() {
+    return state.messageBoxes;
+}
+const std::vector<std::string>& scriptedShellOpens() {
+    return state.shellOpens;
+}
+const std::vector<ScriptedDisplayMode>& scriptedDisplayModes() {
+    return state.displayModes;
+}
+const std::vector<std::string>& scriptedCallLog() {
+    return state.callLog;
+}
+bool scriptedCursorShown() {
+    return state.cursorShown;
+}
 
 // ---------------------------------------------------------------------------
 // platform.h: messages.
 
-bool platformPeekMessage(PlatformMessage* out)
-{
+bool platformPeekMessage(PlatformMessage* out) {
     // The earliest-due message that is due now; among equals the first pushed.
     auto best = state.queue.end();
     for (auto it = state.queue.begin(); it != state.queue.end(); ++it) {
@@ -272,8 +294,7 @@ bool platformPeekMessage(PlatformMessage* out)
     return true;
 }
 
-void platformPostQuitMessage(int exitCode)
-{
+void platformPostQuitMessage(int exitCode) {
     // A quit message overtakes nothing already due but is due at once.
     scriptedPushMessage(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0, state.frames);
 }
@@ -283,20 +304,17 @@ void platformWaitMessage(int) {}
 // ---------------------------------------------------------------------------
 // platform.h: window, context and display modes.
 
-bool platformRegisterWindowClass(const char* className)
-{
+bool platformRegisterWindowClass(const char* className) {
     logCall("registerClass %s", className);
     return !stepFails(ScriptedRegisterClass);
 }
 
-bool platformUnregisterWindowClass(const char* className)
-{
+bool platformUnregisterWindowClass(const char* className) {
     logCall("unregisterClass %s", className);
     return !stepFails(ScriptedUnregisterClass);
 }
 
-bool platformChangeDisplayMode(int width, int height, int bits)
-{
+bool platformChangeDisplayMode(int width, int height, int bits) {
     logCall("changeDisplayMode %dx%dx%d", width, height, bits);
     if (stepFails(ScriptedChangeDisplayMode)) {
         return false;
@@ -305,14 +323,12 @@ bool platformChangeDisplayMode(int width, int height, int bits)
     return true;
 }
 
-void platformRestoreDisplayMode()
-{
+void platformRestoreDisplayMode() {
     logCall("restoreDisplayMode");
     state.displayModes.push_back({0, 0, 0});
 }
 
-bool platformCreateWindow(const char* title, int width, int height, bool fullscreen)
-{
+bool platformCreateWindow(const char* title, int width, int height, bool fullscreen) {
     logCall("createWindow %s %dx%d %s", title, width, height, fullscreen ? "fullscreen" : "windowed");
     if (stepFails(ScriptedCreateWindow)) {
         return false;
@@ -320,8 +336,7 @@ bool platformCreateWindow(const char* title, int width, int height, bool fullscr
     return openHiddenWindow(width, height, state.pixelFormat);
 }
 
-bool platformDestroyWindow()
-{
+bool platformDestroyWindow() {
     logCall("destroyWindow");
     if (stepFails(ScriptedDestroyWindow)) {
         return false;
@@ -333,11 +348,14 @@ bool platformDestroyWindow()
     return true;
 }
 
-bool platformGetDeviceContext() { return !stepFails(ScriptedGetDeviceContext) && window != nullptr; }
-bool platformReleaseDeviceContext() { return !stepFails(ScriptedReleaseDeviceContext); }
+bool platformGetDeviceContext() {
+    return !stepFails(ScriptedGetDeviceContext) && window != nullptr;
+}
+bool platformReleaseDeviceContext() {
+    return !stepFails(ScriptedReleaseDeviceContext);
+}
 
-bool platformChoosePixelFormat(const PixelFormatRequest& request)
-{
+bool platformChoosePixelFormat(const PixelFormatRequest& request) {
     logCall("choosePixelFormat %d %d %d", request.colorBits, request.depthBits, request.stencilBits);
     if (stepFails(ScriptedChoosePixelFormat)) {
         return false;
@@ -346,8 +364,7 @@ bool platformChoosePixelFormat(const PixelFormatRequest& request)
     return true;
 }
 
-bool platformSetPixelFormat()
-{
+bool platformSetPixelFormat() {
     if (stepFails(ScriptedSetPixelFormat) || window == nullptr) {
         return false;
     }
@@ -356,8 +373,7 @@ bool platformSetPixelFormat()
     return openHiddenWindow(windowWidth, windowHeight, state.pixelFormat);
 }
 
-bool platformCreateRenderContext()
-{
+bool platformCreateRenderContext() {
     if (stepFails(ScriptedCreateRenderContext) || window == nullptr) {
         return false;
     }
@@ -365,16 +381,14 @@ bool platformCreateRenderContext()
     return context != nullptr;
 }
 
-bool platformMakeCurrent()
-{
+bool platformMakeCurrent() {
     if (stepFails(ScriptedMakeCurrent) || context == nullptr) {
         return false;
     }
     return SDL_GL_MakeCurrent(window, context) == 0;
 }
 
-bool platformReleaseCurrent()
-{
+bool platformReleaseCurrent() {
     if (stepFails(ScriptedReleaseCurrent)) {
         return false;
     }
@@ -384,8 +398,7 @@ bool platformReleaseCurrent()
     return true;
 }
 
-bool platformDeleteRenderContext()
-{
+bool platformDeleteRenderContext() {
     if (stepFails(ScriptedDeleteRenderContext)) {
         return false;
     }
@@ -397,13 +410,20 @@ bool platformDeleteRenderContext()
     return true;
 }
 
-void platformShowWindow() { logCall("showWindow"); }
-void platformSetForegroundWindow() { logCall("setForegroundWindow"); }
-void platformSetFocus() { logCall("setFocus"); }
-void platformSetWindowPos(int x, int y, int width, int height) { logCall("setWindowPos %d %d %d %d", x, y, width, height); }
+void platformShowWindow() {
+    logCall("showWindow");
+}
+void platformSetForegroundWindow() {
+    logCall("setForegroundWindow");
+}
+void platformSetFocus() {
+    logCall("setFocus");
+}
+void platformSetWindowPos(int x, int y, int width, int height) {
+    logCall("setWindowPos %d %d %d %d", x, y, width, height);
+}
 
-void platformSwapBuffers()
-{
+void platformSwapBuffers() {
     state.frames++;
     if (state.frameCallback) {
         state.frameCallback(state.frames);
@@ -414,14 +434,12 @@ void platformSwapBuffers()
     state.clockMicroseconds += state.frameStepMicroseconds;
 }
 
-bool platformSwapInterval(int interval)
-{
+bool platformSwapInterval(int interval) {
     logCall("swapInterval %d", interval);
     return !stepFails(ScriptedSwapInterval);
 }
 
-void* platformGetProcAddress(const char* name)
-{
+void* platformGetProcAddress(const char* name) {
     if (window == nullptr || name == nullptr) {
         return nullptr;
     }
@@ -431,20 +449,17 @@ void* platformGetProcAddress(const char* name)
 // ---------------------------------------------------------------------------
 // platform.h: cursor, message boxes, clocks, shell.
 
-void platformShowCursor(bool show)
-{
+void platformShowCursor(bool show) {
     logCall("showCursor %d", show ? 1 : 0);
     state.cursorShown = show;
 }
 
-void platformGetCursorPos(int* x, int* y)
-{
+void platformGetCursorPos(int* x, int* y) {
     *x = state.cursorX;
     *y = state.cursorY;
 }
 
-int platformMessageBox(const char* text, const char* caption, uint32_t flags)
-{
+int platformMessageBox(const char* text, const char* caption, uint32_t flags) {
     ScriptedMessageBox box;
     box.text = text ? text : "";
     box.caption = caption ? caption : "";
@@ -454,8 +469,7 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags)
     return box.answer;
 }
 
-bool platformQueryPerformanceFrequency(int64_t* frequency)
-{
+bool platformQueryPerformanceFrequency(int64_t* frequency) {
     if (!state.performanceCounter) {
         return false;
     }
@@ -463,8 +477,7 @@ bool platformQueryPerformanceFrequency(int64_t* frequency)
     return true;
 }
 
-bool platformQueryPerformanceCounter(int64_t* counter)
-{
+bool platformQueryPerformanceCounter(int64_t* counter) {
     if (!state.performanceCounter) {
         return false;
     }
@@ -472,10 +485,11 @@ bool platformQueryPerformanceCounter(int64_t* counter)
     return true;
 }
 
-uint32_t platformMillisecondTime() { return (uint32_t)(state.clockMicroseconds / 1000); }
+uint32_t platformMillisecondTime() {
+    return (uint32_t)(state.clockMicroseconds / 1000);
+}
 
-void platformShellOpen(const char* address)
-{
+void platformShellOpen(const char* address) {
     logCall("shellOpen %s", address ? address : "");
     state.shellOpens.push_back(address ? address : "");
 }

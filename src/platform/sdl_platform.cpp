@@ -34,8 +34,7 @@ bool reportedMinimised = false;
 
 }  // namespace
 
-static bool initVideo()
-{
+static bool initVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         return true;
     }
@@ -46,8 +45,7 @@ static bool initVideo()
     return true;
 }
 
-static void push(uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+static void push(uint32_t message, WPARAM wParam, LPARAM lParam) {
     queue.push_back(PlatformMessage{message, wParam, lParam});
 }
 
@@ -55,8 +53,7 @@ static void push(uint32_t message, WPARAM wParam, LPARAM lParam)
 // Keys: SDL key codes to Windows virtual-key codes. Letters and digits follow
 // the keyboard layout, as virtual keys do.
 
-static uint32_t virtualKey(SDL_Keycode key)
-{
+static uint32_t virtualKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
         return 'A' + (uint32_t)(key - SDLK_a);
     }
@@ -67,40 +64,58 @@ static uint32_t virtualKey(SDL_Keycode key)
         return VK_F1 + (uint32_t)(key - SDLK_F1);
     }
     switch (key) {
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    default: return 0;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return VK_CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return VK_MENU;
+        case SDLK_PAUSE:
+            return VK_PAUSE;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_INSERT:
+            return VK_INSERT;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        default:
+            return 0;
     }
 }
 
-static LPARAM mousePosition(int x, int y)
-{
+static LPARAM mousePosition(int x, int y) {
     return makeLong((uint16_t)(x < 0 ? 0 : x), (uint16_t)(y < 0 ? 0 : y));
 }
 
-static void reportActivation(bool active, bool minimised)
-{
+static void reportActivation(bool active, bool minimised) {
     if (active == reportedActive && minimised == reportedMinimised) {
         return;
     }
@@ -109,65 +124,76 @@ static void reportActivation(bool active, bool minimised)
     push(WM_ACTIVATE, (WPARAM)makeLong(active ? 1 : 0, minimised ? 1 : 0), 0);
 }
 
-static void translateWindowEvent(const SDL_WindowEvent& e)
-{
+static void translateWindowEvent(const SDL_WindowEvent& e) {
     switch (e.event) {
-    case SDL_WINDOWEVENT_FOCUS_GAINED: reportActivation(true, false); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: reportActivation(false, reportedMinimised); break;
-    case SDL_WINDOWEVENT_MINIMIZED: reportActivation(false, true); break;
-    case SDL_WINDOWEVENT_RESTORED:
-        if (window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
             reportActivation(true, false);
-        } else {
-            reportedMinimised = false;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            reportActivation(false, reportedMinimised);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            reportActivation(false, true);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+            if (window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0) {
+                reportActivation(true, false);
+            } else {
+                reportedMinimised = false;
+            }
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            int w = e.data1, h = e.data2;
+            if (window != nullptr) {
+                SDL_GL_GetDrawableSize(window, &w, &h);
+            }
+            push(WM_SIZE, 0, makeLong((uint16_t)w, (uint16_t)h));
+            break;
         }
-        break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: {
-        int w = e.data1, h = e.data2;
-        if (window != nullptr) {
-            SDL_GL_GetDrawableSize(window, &w, &h);
-        }
-        push(WM_SIZE, 0, makeLong((uint16_t)w, (uint16_t)h));
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
 }
 
-static void translateEvent(const SDL_Event& e)
-{
+static void translateEvent(const SDL_Event& e) {
     switch (e.type) {
-    case SDL_QUIT: push(WM_CLOSE, 0, 0); break;
-    case SDL_WINDOWEVENT: translateWindowEvent(e.window); break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        uint32_t vk = virtualKey(e.key.keysym.sym);
-        if (vk != 0) {
-            push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+        case SDL_QUIT:
+            push(WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT:
+            translateWindowEvent(e.window);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            uint32_t vk = virtualKey(e.key.keysym.sym);
+            if (vk != 0) {
+                push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+            }
+            break;
         }
-        break;
-    }
-    case SDL_MOUSEMOTION: push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y)); break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        const LPARAM at = mousePosition(e.button.x, e.button.y);
-        if (e.button.button == SDL_BUTTON_LEFT) {
-            push(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 1 : 0, at);
-        } else if (e.button.button == SDL_BUTTON_RIGHT) {
-            push(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, down ? 2 : 0, at);
+        case SDL_MOUSEMOTION:
+            push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+            const LPARAM at = mousePosition(e.button.x, e.button.y);
+            if (e.button.button == SDL_BUTTON_LEFT) {
+                push(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 1 : 0, at);
+            } else if (e.button.button == SDL_BUTTON_RIGHT) {
+                push(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, down ? 2 : 0, at);
+            }
+            break;
         }
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
 }
 
 // ---------------------------------------------------------------------------
 // Messages.
 
-bool platformPeekMessage(PlatformMessage* out)
-{
+bool platformPeekMessage(PlatformMessage* out) {
     if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         SDL_Event e;
         while (queue.empty() && SDL_PollEvent(&e)) {
@@ -182,10 +208,11 @@ bool platformPeekMessage(PlatformMessage* out)
     return true;
 }
 
-void platformPostQuitMessage(int exitCode) { push(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0); }
+void platformPostQuitMessage(int exitCode) {
+    push(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0);
+}
 
-void platformWaitMessage(int timeoutMs)
-{
+void platformWaitMessage(int timeoutMs) {
     if (!queue.empty() || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return;
     }
@@ -198,8 +225,7 @@ void platformWaitMessage(int timeoutMs)
 // ---------------------------------------------------------------------------
 // Window class and display modes.
 
-bool platformRegisterWindowClass(const char*)
-{
+bool platformRegisterWindowClass(const char*) {
     if (!initVideo()) {
         return false;
     }
@@ -210,8 +236,7 @@ bool platformRegisterWindowClass(const char*)
     return true;
 }
 
-bool platformUnregisterWindowClass(const char*)
-{
+bool platformUnregisterWindowClass(const char*) {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return false;
     }
@@ -220,8 +245,7 @@ bool platformUnregisterWindowClass(const char*)
     return true;
 }
 
-bool platformChangeDisplayMode(int width, int height, int bits)
-{
+bool platformChangeDisplayMode(int width, int height, int bits) {
     if (!initVideo()) {
         return false;
     }
@@ -252,8 +276,7 @@ bool platformChangeDisplayMode(int width, int height, int bits)
     return true;
 }
 
-void platformRestoreDisplayMode()
-{
+void platformRestoreDisplayMode() {
     // SDL gives the desktop its mode back whenever a fullscreen window is
     // minimised or loses focus; at destruction leave fullscreen explicitly.
     if (window != nullptr && windowFullscreen && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) == 0 &&
@@ -265,8 +288,7 @@ void platformRestoreDisplayMode()
 // ---------------------------------------------------------------------------
 // Window and context.
 
-static void setGlAttributes(const PixelFormatRequest& format)
-{
+static void setGlAttributes(const PixelFormatRequest& format) {
     SDL_GL_ResetAttributes();
     const bool low = format.colorBits <= 16;
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, low ? 5 : 8);
@@ -278,8 +300,7 @@ static void setGlAttributes(const PixelFormatRequest& format)
     SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
 }
 
-static bool openWindow()
-{
+static bool openWindow() {
     setGlAttributes(pixelFormat);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (windowFullscreen) {
@@ -297,8 +318,7 @@ static bool openWindow()
     return true;
 }
 
-bool platformCreateWindow(const char* title, int width, int height, bool fullscreen)
-{
+bool platformCreateWindow(const char* title, int width, int height, bool fullscreen) {
     if (!initVideo() || window != nullptr) {
         return false;
     }
@@ -309,8 +329,7 @@ bool platformCreateWindow(const char* title, int width, int height, bool fullscr
     return openWindow();
 }
 
-bool platformDestroyWindow()
-{
+bool platformDestroyWindow() {
     if (window == nullptr) {
         return false;
     }
@@ -320,11 +339,14 @@ bool platformDestroyWindow()
     return true;
 }
 
-bool platformGetDeviceContext() { return window != nullptr; }
-bool platformReleaseDeviceContext() { return true; }
+bool platformGetDeviceContext() {
+    return window != nullptr;
+}
+bool platformReleaseDeviceContext() {
+    return true;
+}
 
-bool platformChoosePixelFormat(const PixelFormatRequest& request)
-{
+bool platformChoosePixelFormat(const PixelFormatRequest& request) {
     if (request.colorBits <= 0 || request.depthBits < 0 || request.stencilBits < 0) {
         return false;
     }
@@ -333,8 +355,7 @@ bool platformChoosePixelFormat(const PixelFormatRequest& request)
     return true;
 }
 
-bool platformSetPixelFormat()
-{
+bool platformSetPixelFormat() {
     if (window == nullptr || !pixelFormatChosen) {
         return false;
     }
@@ -353,8 +374,7 @@ bool platformSetPixelFormat()
     return openWindow();
 }
 
-bool platformCreateRenderContext()
-{
+bool platformCreateRenderContext() {
     if (window == nullptr) {
         return false;
     }
@@ -368,12 +388,15 @@ bool platformCreateRenderContext()
     return true;
 }
 
-bool platformMakeCurrent() { return context != nullptr && SDL_GL_MakeCurrent(window, context) == 0; }
+bool platformMakeCurrent() {
+    return context != nullptr && SDL_GL_MakeCurrent(window, context) == 0;
+}
 
-bool platformReleaseCurrent() { return window == nullptr || SDL_GL_MakeCurrent(window, nullptr) == 0; }
+bool platformReleaseCurrent() {
+    return window == nullptr || SDL_GL_MakeCurrent(window, nullptr) == 0;
+}
 
-bool platformDeleteRenderContext()
-{
+bool platformDeleteRenderContext() {
     if (context == nullptr) {
         return false;
     }
@@ -382,29 +405,25 @@ bool platformDeleteRenderContext()
     return true;
 }
 
-void platformShowWindow()
-{
+void platformShowWindow() {
     if (window != nullptr) {
         SDL_ShowWindow(window);
     }
 }
 
-void platformSetForegroundWindow()
-{
+void platformSetForegroundWindow() {
     if (window != nullptr) {
         SDL_RaiseWindow(window);
     }
 }
 
-void platformSetFocus()
-{
+void platformSetFocus() {
     if (window != nullptr) {
         SDL_SetWindowInputFocus(window);
     }
 }
 
-void platformSetWindowPos(int x, int y, int width, int height)
-{
+void platformSetWindowPos(int x, int y, int width, int height) {
     if (window == nullptr) {
         return;
     }
@@ -415,29 +434,30 @@ void platformSetWindowPos(int x, int y, int width, int height)
     SDL_ShowWindow(window);
 }
 
-void platformSwapBuffers()
-{
+void platformSwapBuffers() {
     if (window != nullptr) {
         SDL_GL_SwapWindow(window);
     }
 }
 
-bool platformSwapInterval(int interval) { return SDL_GL_SetSwapInterval(interval) == 0; }
+bool platformSwapInterval(int interval) {
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
 
-void* platformGetProcAddress(const char* name) { return name ? SDL_GL_GetProcAddress(name) : nullptr; }
+void* platformGetProcAddress(const char* name) {
+    return name ? SDL_GL_GetProcAddress(name) : nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Cursor.
 
-void platformShowCursor(bool show)
-{
+void platformShowCursor(bool show) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
     }
 }
 
-void platformGetCursorPos(int* x, int* y)
-{
+void platformGetCursorPos(int* x, int* y) {
     *x = 0;
     *y = 0;
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
@@ -448,15 +468,14 @@ void platformGetCursorPos(int* x, int* y)
 // ---------------------------------------------------------------------------
 // Message boxes.
 
-int platformMessageBox(const char* text, const char* caption, uint32_t flags)
-{
+int platformMessageBox(const char* text, const char* caption, uint32_t flags) {
     const bool yesNo = (flags & 0x0F) == MB_YESNO;
     SDL_MessageBoxData data;
     std::memset(&data, 0, sizeof(data));
     const uint32_t icon = flags & 0xF0;
-    data.flags = icon == MB_ICONSTOP ? SDL_MESSAGEBOX_ERROR
-               : icon == MB_ICONWARNING ? SDL_MESSAGEBOX_WARNING
-                                        : SDL_MESSAGEBOX_INFORMATION;
+    data.flags = icon == MB_ICONSTOP      ? SDL_MESSAGEBOX_ERROR
+                 : icon == MB_ICONWARNING ? SDL_MESSAGEBOX_WARNING
+                                          : SDL_MESSAGEBOX_INFORMATION;
     data.window = window;
     data.title = caption ? caption : "";
     data.message = text ? text : "";
@@ -467,7 +486,8 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags)
         buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
         data.numbuttons = 2;
     } else {
-        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+        buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+                      "OK"};
         data.numbuttons = 1;
     }
     data.buttons = buttons;
@@ -485,8 +505,7 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags)
 // ---------------------------------------------------------------------------
 // Clocks.
 
-bool platformQueryPerformanceFrequency(int64_t* frequency)
-{
+bool platformQueryPerformanceFrequency(int64_t* frequency) {
     Uint64 f = SDL_GetPerformanceFrequency();
     if (f == 0 || f > (Uint64)INT64_MAX) {
         return false;
@@ -495,19 +514,19 @@ bool platformQueryPerformanceFrequency(int64_t* frequency)
     return true;
 }
 
-bool platformQueryPerformanceCounter(int64_t* counter)
-{
+bool platformQueryPerformanceCounter(int64_t* counter) {
     *counter = (int64_t)SDL_GetPerformanceCounter();
     return true;
 }
 
-uint32_t platformMillisecondTime() { return SDL_GetTicks(); }
+uint32_t platformMillisecondTime() {
+    return SDL_GetTicks();
+}
 
 // ---------------------------------------------------------------------------
 // Shell.
 
-void platformShellOpen(const char* address)
-{
+void platformShellOpen(const char* address) {
     if (address == nullptr || address[0] == '\0') {
         return;
     }

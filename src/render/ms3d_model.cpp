@@ -74,6 +74,9 @@ bool readTriangles(Reader& in, Model& model) {
 
 bool readGroups(Reader& in, Model& model) {
     if (!readCount(in, &model.groupCount)) return false;
+    // Each group takes at least its head and material byte: a count the
+    // file cannot hold is refused before anything is allocated for it.
+    if (!in.has((size_t)model.groupCount * (kGroupHeadBytes + 1))) return false;
     model.groups = new (std::nothrow) ModelGroup[model.groupCount > 0 ? model.groupCount : 1];
     if (!model.groups) return false;
     // Every group starts empty, so a group cut short releases cleanly.

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-inline std::vector<uint8_t> leIntegers(const std::vector<int32_t>& values)
-{
+inline std::vector<uint8_t> leIntegers(const std::vector<int32_t>& values) {
     std::vector<uint8_t> bytes;
     for (int32_t v : values) {
         uint32_t u = (uint32_t)v;
@@ -18,8 +17,7 @@ inline std::vector<uint8_t> leIntegers(const std::vector<int32_t>& values)
     return bytes;
 }
 
-inline std::vector<int32_t> readIntegers(const std::string& path)
-{
+inline std::vector<int32_t> readIntegers(const std::string& path) {
     std::vector<int32_t> values;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
@@ -33,8 +31,7 @@ inline std::vector<int32_t> readIntegers(const std::string& path)
     return values;
 }
 
-inline long fileSize(const std::string& path)
-{
+inline long fileSize(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
         return -1;
@@ -45,8 +42,7 @@ inline long fileSize(const std::string& path)
     return size;
 }
 
-inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
+inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) {
         return false;

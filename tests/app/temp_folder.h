@@ -11,9 +11,8 @@
 #include "platform/scripted.h"
 
 class TempFolder {
-public:
-    TempFolder()
-    {
+  public:
+    TempFolder() {
         char* cwd = getcwd(nullptr, 0);
         previous_ = cwd ? cwd : ".";
         std::free(cwd);
@@ -24,8 +23,7 @@ public:
             path_.clear();
         }
     }
-    ~TempFolder()
-    {
+    ~TempFolder() {
         if (chdir(previous_.c_str()) == 0 && !path_.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(path_, ignored);
@@ -36,20 +34,19 @@ public:
     // Makes base/ here and links every content folder of the build's base/
     // into it (shaders, textures, models, sounds), so the whole game can
     // start here while its save files stay in this folder.
-    void linkContent() const
-    {
+    void linkContent() const {
         std::error_code ignored;
         std::filesystem::create_directory("base", ignored);
         const std::filesystem::path content = std::filesystem::path(KORVASK_BUILD_DIR) / "base";
         for (const auto& entry : std::filesystem::directory_iterator(content, ignored)) {
             if (entry.is_directory(ignored)) {
-                std::filesystem::create_directory_symlink(entry.path(), std::filesystem::path("base") / entry.path().filename(),
-                                                          ignored);
+                std::filesystem::create_directory_symlink(
+                    entry.path(), std::filesystem::path("base") / entry.path().filename(), ignored);
             }
         }
     }
 
-private:
+  private:
     std::string previous_;
     std::string path_;
 };

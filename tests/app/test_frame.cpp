@@ -6,8 +6,7 @@
 
 namespace {
 
-TEST(FrameFactor, SteadyHundredFramesASecondSettlesAtOne)
-{
+TEST(FrameFactor, SteadyHundredFramesASecondSettlesAtOne) {
     float factor = 0.0f;
     for (int i = 1; i <= 10; i++) {
         factor = smoothFrameFactor(factor, 1.0f);
@@ -21,8 +20,7 @@ TEST(FrameFactor, SteadyHundredFramesASecondSettlesAtOne)
     EXPECT_EQ(factor, 1.0f);
 }
 
-TEST(FrameFactor, LongFrameMovesItByATenthOnly)
-{
+TEST(FrameFactor, LongFrameMovesItByATenthOnly) {
     float factor = smoothFrameFactor(1.0f, 50.0f);
     EXPECT_NEAR(factor, 1.1f, 1e-6f);
     factor = smoothFrameFactor(factor, 1.0f);
@@ -37,23 +35,20 @@ TEST(FrameFactor, LongFrameMovesItByATenthOnly)
     EXPECT_EQ(smoothFrameFactor(1.0f, 1.05f), 1.05f);
 }
 
-TEST(FrameFactor, SubMillisecondFrameIsTakenAtOnce)
-{
+TEST(FrameFactor, SubMillisecondFrameIsTakenAtOnce) {
     EXPECT_EQ(smoothFrameFactor(3.0f, 0.05f), 0.05f);
     EXPECT_EQ(smoothFrameFactor(0.0f, 0.0f), 0.0f);
 }
 
 class FrameClock : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         scriptedReset();
         resetShellState();
     }
 };
 
-TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter)
-{
+TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter) {
     scriptedAdvanceClock(5000.0);
     timerInit();
     EXPECT_TRUE(frameTimer.performanceTimer);
@@ -62,8 +57,7 @@ TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter)
     EXPECT_NEAR(timerGetTime(), 12.345f, 1e-4f);
 }
 
-TEST_F(FrameClock, MillisecondFallbackAdvancesInWholeMilliseconds)
-{
+TEST_F(FrameClock, MillisecondFallbackAdvancesInWholeMilliseconds) {
     scriptedSetPerformanceCounter(false);
     scriptedAdvanceClock(3.7);
     timerInit();
@@ -76,8 +70,7 @@ TEST_F(FrameClock, MillisecondFallbackAdvancesInWholeMilliseconds)
     EXPECT_NEAR(t, 10.6f, 1.0f);
 }
 
-TEST_F(FrameClock, HundredFramesAtTenMillisecondsGiveFactorOneAndHundredFps)
-{
+TEST_F(FrameClock, HundredFramesAtTenMillisecondsGiveFactorOneAndHundredFps) {
     timerInit();
     for (int i = 0; i < 100; i++) {
         measureFrame();
@@ -89,8 +82,7 @@ TEST_F(FrameClock, HundredFramesAtTenMillisecondsGiveFactorOneAndHundredFps)
     EXPECT_EQ(fpsCounter, 0);
 }
 
-TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup)
-{
+TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup) {
     timerInit();
     // Frames 1..9 of the group 20 ms apart, then a slow 10th-to-1st gap that
     // belongs to no group.
@@ -104,17 +96,15 @@ TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup)
 }
 
 class FrameKeys : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         scriptedReset();
         resetShellState();
         gameState = MainMenu;
     }
 };
 
-TEST_F(FrameKeys, FTogglesOncePerPressInEveryState)
-{
+TEST_F(FrameKeys, FTogglesOncePerPressInEveryState) {
     keys['F'] = true;
     checkFrameKeys();
     EXPECT_TRUE(showFps);
@@ -133,8 +123,7 @@ TEST_F(FrameKeys, FTogglesOncePerPressInEveryState)
     EXPECT_FALSE(showFps);
 }
 
-TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch)
-{
+TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch) {
     keys['F'] = true;
     checkFrameKeys();
     ASSERT_TRUE(showFps);
@@ -166,8 +155,7 @@ TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch)
     }
 }
 
-TEST_F(FrameKeys, CSwitchesTheCameraPerPressInARaceOnly)
-{
+TEST_F(FrameKeys, CSwitchesTheCameraPerPressInARaceOnly) {
     keys['C'] = true;
     checkFrameKeys();
     EXPECT_EQ(cameraMode, 0) << "C outside a race";
@@ -184,8 +172,7 @@ TEST_F(FrameKeys, CSwitchesTheCameraPerPressInARaceOnly)
     }
 }
 
-TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving)
-{
+TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving) {
     keys[VK_ESCAPE] = true;
     checkFrameKeys();
     EXPECT_EQ(gameState, MainMenu);

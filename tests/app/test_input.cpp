@@ -7,9 +7,8 @@
 namespace {
 
 class WindowProcedure : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         scriptedReset();
         resetShellState();
         setDefaultSettings();
@@ -18,8 +17,7 @@ protected:
     }
 };
 
-TEST_F(WindowProcedure, KeysFollowDownAndUpMessagesWithCodesUnchanged)
-{
+TEST_F(WindowProcedure, KeysFollowDownAndUpMessagesWithCodesUnchanged) {
     EXPECT_EQ(windowProcedure(WM_KEYDOWN, VK_UP, 0), 0);
     EXPECT_TRUE(keys[VK_UP]);
     windowProcedure(WM_KEYDOWN, VK_SHIFT, 0);
@@ -36,8 +34,7 @@ TEST_F(WindowProcedure, KeysFollowDownAndUpMessagesWithCodesUnchanged)
     EXPECT_FALSE(keys[0]);
 }
 
-TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode)
-{
+TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode) {
     windowProcedure(WM_KEYDOWN, VK_LEFT, 0);
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     EXPECT_FALSE(windowActive);
@@ -62,16 +59,14 @@ TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode)
     EXPECT_TRUE(keys[VK_LEFT]);
 }
 
-TEST_F(WindowProcedure, MinimisedCountsAsDeactivated)
-{
+TEST_F(WindowProcedure, MinimisedCountsAsDeactivated) {
     windowProcedure(WM_ACTIVATE, makeLong(1, 1), 0);
     EXPECT_FALSE(windowActive);
     windowProcedure(WM_ACTIVATE, makeLong(2, 0), 0);  // activated by a click
     EXPECT_TRUE(windowActive);
 }
 
-TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplash)
-{
+TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplash) {
     musicEnabled = false;
     musicGain = 0.5f;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
@@ -93,8 +88,7 @@ TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplas
     EXPECT_FALSE(menuMusicStartPending);
 }
 
-TEST_F(WindowProcedure, CloseQueuesAQuitWithCodeZero)
-{
+TEST_F(WindowProcedure, CloseQueuesAQuitWithCodeZero) {
     EXPECT_EQ(windowProcedure(WM_CLOSE, 0, 0), 0);
     PlatformMessage msg;
     ASSERT_TRUE(platformPeekMessage(&msg));
@@ -103,8 +97,7 @@ TEST_F(WindowProcedure, CloseQueuesAQuitWithCodeZero)
     EXPECT_FALSE(platformPeekMessage(&msg));
 }
 
-TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed)
-{
+TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed) {
     EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
     EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_MONITORPOWER | 0x2, 2), 0);
     PlatformMessage msg;

@@ -16,9 +16,8 @@ constexpr int kRacesAt = 18 + 54;
 constexpr int kMaxRaceAt = 18 + 54 + 48;
 
 class SaveFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
         optionsApplied = false;
@@ -28,8 +27,7 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip)
-{
+TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip) {
     resolutionIndex = 2;
     colorBits = 16;
     depthBits = 16;
@@ -52,8 +50,7 @@ TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip)
     EXPECT_EQ(mouseSensitivity, -77);
 }
 
-TEST_F(SaveFiles, ResolutionIndexGivesWindowSize)
-{
+TEST_F(SaveFiles, ResolutionIndexGivesWindowSize) {
     const int32_t sizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
     for (int index = 0; index < 3; index++) {
         ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({index, 32, 24, 1, 1, 0})));
@@ -63,8 +60,7 @@ TEST_F(SaveFiles, ResolutionIndexGivesWindowSize)
     }
 }
 
-TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply)
-{
+TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({1, 32, 24, 1, 1, 0})));
     readSettings();
     // 1024 x 768 chosen and the colour depth changed, without "Apply".
@@ -79,8 +75,7 @@ TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply)
     EXPECT_EQ(readIntegers("base/menu.inf")[0], 2);
 }
 
-TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne)
-{
+TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 32, 24, 5, 0, 3})));
     readSettings();
     EXPECT_TRUE(soundEnabled);
@@ -103,8 +98,7 @@ TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne)
     EXPECT_EQ(back[kRacesAt + 2 * 6], 1);
 }
 
-TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack)
-{
+TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack) {
     selectedCar = 7;
     selectedRace = 9;
     maxRaceUnlocked = 12;
@@ -133,8 +127,7 @@ TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack)
     EXPECT_EQ(raceRecord[2].bestPlace, 0);
 }
 
-TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets)
-{
+TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets) {
     carAvailable[11] = true;
     carTuning[5][2] = 1;
     raceRecord[14].flag = true;
@@ -156,8 +149,7 @@ TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets)
     EXPECT_EQ(v[kMaxRaceAt + 2], 750);
 }
 
-TEST_F(SaveFiles, MissingFilesGiveDefaults)
-{
+TEST_F(SaveFiles, MissingFilesGiveDefaults) {
     resolutionIndex = 0;
     colorBits = 16;
     soundEnabled = false;
@@ -181,8 +173,7 @@ TEST_F(SaveFiles, MissingFilesGiveDefaults)
     EXPECT_EQ(tuningPoints, 250);
 }
 
-TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing)
-{
+TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing) {
     // Two and a half integers: the half is not read as anything.
     std::vector<uint8_t> bytes = leIntegers({0, 16, 16});
     bytes.resize(10);
@@ -211,8 +202,7 @@ TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing)
     EXPECT_EQ(tuningPoints, 250);
 }
 
-TEST_F(SaveFiles, OutOfRangeValuesAreSanitised)
-{
+TEST_F(SaveFiles, OutOfRangeValuesAreSanitised) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({7, 24, 32, 1, 1, 0})));
     readSettings();
     EXPECT_EQ(resolutionIndex, 1);
@@ -242,8 +232,7 @@ TEST_F(SaveFiles, OutOfRangeValuesAreSanitised)
     }
 }
 
-TEST_F(SaveFiles, WritesReplaceTheFileWhole)
-{
+TEST_F(SaveFiles, WritesReplaceTheFileWhole) {
     careerPoints = 100;
     ASSERT_TRUE(writeCareer());
     struct stat st;
@@ -263,15 +252,13 @@ TEST_F(SaveFiles, WritesReplaceTheFileWhole)
     EXPECT_EQ(fileSize("base/menu.inf"), 24);
 }
 
-TEST_F(SaveFiles, MissingBaseFolderIsCreatedOnWrite)
-{
+TEST_F(SaveFiles, MissingBaseFolderIsCreatedOnWrite) {
     rmdir("base");
     ASSERT_TRUE(writeCareer());
     EXPECT_EQ(fileSize("base/career.inf"), 492);
 }
 
-TEST_F(SaveFiles, StatsPageShowsTheCareer)
-{
+TEST_F(SaveFiles, StatsPageShowsTheCareer) {
     careerPoints = 4321;
     tuningPoints = 500;
     maxRaceUnlocked = 6;

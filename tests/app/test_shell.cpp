@@ -11,9 +11,8 @@
 namespace {
 
 class Shell : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
         scriptedReset();
@@ -23,8 +22,7 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(Shell, HundredFramesAtTenMillisecondsSettleAndAdvanceTheSplash)
-{
+TEST_F(Shell, HundredFramesAtTenMillisecondsSettleAndAdvanceTheSplash) {
     float factorAt100 = -1.0f, elapsedAt100 = -1.0f, fpsAt100 = -1.0f;
     bool pendingAt100 = false;
     int stateAt100 = -1;
@@ -49,8 +47,7 @@ TEST_F(Shell, HundredFramesAtTenMillisecondsSettleAndAdvanceTheSplash)
     EXPECT_EQ(stateAt100, MainMenu);
 }
 
-TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime)
-{
+TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime) {
     int endedAt = 0;
     float elapsedAtEnd = 0.0f;
     bool pendingMusic = false;
@@ -69,8 +66,7 @@ TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime)
     EXPECT_TRUE(pendingMusic);
 }
 
-TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics)
-{
+TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics) {
     scriptedPushMessage(WM_CLOSE, 0, 0, 3);
     EXPECT_EQ(gameMain(), 0);
     EXPECT_EQ(fileSize("base/menu.inf"), 24);
@@ -90,8 +86,7 @@ TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics)
     EXPECT_EQ(career[122], 250);
 }
 
-TEST_F(Shell, StartsWithTheStoredSettings)
-{
+TEST_F(Shell, StartsWithTheStoredSettings) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 16, 16, 0, 0, 42})));
     scriptedPushMessage(WM_CLOSE, 0, 0, 1);
     EXPECT_EQ(gameMain(), 0);
@@ -101,16 +96,14 @@ TEST_F(Shell, StartsWithTheStoredSettings)
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 16, 16, 0, 0, 42}));
 }
 
-TEST_F(Shell, QuitMessageGivesItsExitCode)
-{
+TEST_F(Shell, QuitMessageGivesItsExitCode) {
     scriptedPushMessage(WM_QUIT, 3, 0, 2);
     EXPECT_EQ(gameMain(), 3);
     EXPECT_EQ(scriptedFrameCount(), 2);
     EXPECT_EQ(fileSize("base/career.inf"), 492);
 }
 
-TEST_F(Shell, QuitConfirmationEndsAfterTheCurrentFrame)
-{
+TEST_F(Shell, QuitConfirmationEndsAfterTheCurrentFrame) {
     scriptedSetFrameCallback([](int frame) {
         if (frame == 5) {
             quitRequested = true;
@@ -122,8 +115,7 @@ TEST_F(Shell, QuitConfirmationEndsAfterTheCurrentFrame)
     EXPECT_EQ(fileSize("base/menu.inf"), 24);
 }
 
-TEST_F(Shell, RefusedModeAnsweredNoEndsWithoutAWindowOrFiles)
-{
+TEST_F(Shell, RefusedModeAnsweredNoEndsWithoutAWindowOrFiles) {
     scriptedFailStep(ScriptedChangeDisplayMode);
     scriptedSetMessageBoxAnswer(IDNO);
     EXPECT_EQ(gameMain(), 0);
@@ -134,8 +126,7 @@ TEST_F(Shell, RefusedModeAnsweredNoEndsWithoutAWindowOrFiles)
     EXPECT_TRUE(scriptedShellOpens().empty());
 }
 
-TEST_F(Shell, NoFramesAreDrawnWhileInactive)
-{
+TEST_F(Shell, NoFramesAreDrawnWhileInactive) {
     float elapsed[20] = {};
     scriptedSetFrameCallback([&](int frame) {
         if (frame < 20) {
@@ -151,8 +142,7 @@ TEST_F(Shell, NoFramesAreDrawnWhileInactive)
     EXPECT_GT(elapsed[11], elapsed[10]);
 }
 
-TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame)
-{
+TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame) {
     bool fpsAt4 = false, fpsAt6 = true;
     scriptedSetFrameCallback([&](int frame) {
         if (frame == 4) fpsAt4 = showFps;

@@ -11,27 +11,23 @@
 namespace {
 
 class GameWindow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         scriptedReset();
         resetShellState();
         setDefaultSettings();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         destroyGameWindow();
         scriptedReset();
     }
-    static const ScriptedMessageBox& lastBox()
-    {
+    static const ScriptedMessageBox& lastBox() {
         static const ScriptedMessageBox none = {"", "", 0, 0};
         return scriptedMessageBoxes().empty() ? none : scriptedMessageBoxes().back();
     }
 };
 
-TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat)
-{
+TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat) {
     depthBits = 16;
     ASSERT_TRUE(createGameWindow("Korvask", 800, 600, 32, true));
     EXPECT_TRUE(scriptedMessageBoxes().empty());
@@ -65,15 +61,15 @@ TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat)
     EXPECT_EQ(scriptedStepCalls(ScriptedDeleteRenderContext), 1);
 }
 
-TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed)
-{
+TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed) {
     scriptedFailStep(ScriptedChangeDisplayMode);
     scriptedSetMessageBoxAnswer(IDYES);
     ASSERT_TRUE(createGameWindow("Korvask", 1024, 768, 16, true));
     ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
     const ScriptedMessageBox& box = scriptedMessageBoxes()[0];
-    EXPECT_EQ(box.text,
-              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
+    EXPECT_EQ(
+        box.text,
+        "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
     EXPECT_EQ(box.caption, "Tovin GL");
     EXPECT_EQ(box.flags, (uint32_t)(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_FALSE(fullscreen);
@@ -82,8 +78,7 @@ TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed)
     EXPECT_EQ(scriptedCallLog()[2], "createWindow Korvask 1024x768 windowed");
 }
 
-TEST_F(GameWindow, RefusedModeAnsweredNoCloses)
-{
+TEST_F(GameWindow, RefusedModeAnsweredNoCloses) {
     scriptedFailStep(ScriptedChangeDisplayMode);
     scriptedSetMessageBoxAnswer(IDNO);
     EXPECT_FALSE(createGameWindow("Korvask", 800, 600, 32, true));
@@ -101,8 +96,7 @@ struct FailureCase {
     bool destroys;  // destroyGameWindow ran before the message
 };
 
-TEST_F(GameWindow, EveryCreationFailureHasItsMessage)
-{
+TEST_F(GameWindow, EveryCreationFailureHasItsMessage) {
     const FailureCase cases[] = {
         {ScriptedRegisterClass, "Failed To Register The Window Class.", false},
         {ScriptedCreateWindow, "Window Creation Error.", true},
@@ -130,8 +124,7 @@ TEST_F(GameWindow, EveryCreationFailureHasItsMessage)
     }
 }
 
-TEST_F(GameWindow, ReleaseFailuresAreReportedAndShutdownGoesOn)
-{
+TEST_F(GameWindow, ReleaseFailuresAreReportedAndShutdownGoesOn) {
     const FailureCase cases[] = {
         {ScriptedReleaseCurrent, "Release Of DC And RC Failed.", true},
         {ScriptedDeleteRenderContext, "Release Rendering Context Failed.", true},
@@ -157,8 +150,7 @@ TEST_F(GameWindow, ReleaseFailuresAreReportedAndShutdownGoesOn)
 }
 
 // gluPerspective's matrix: [0] = f / aspect, [5] = f, f = cot(fovy / 2).
-static void expectPerspective(double fovyDegrees, double aspect)
-{
+static void expectPerspective(double fovyDegrees, double aspect) {
     GLdouble m[16];
     glGetDoublev(GL_PROJECTION_MATRIX, m);
     const double f = 1.0 / std::tan(fovyDegrees * M_PI / 360.0);
@@ -169,8 +161,7 @@ static void expectPerspective(double fovyDegrees, double aspect)
     }
 }
 
-TEST_F(GameWindow, ResizeSceneTakesHeightZeroAsOne)
-{
+TEST_F(GameWindow, ResizeSceneTakesHeightZeroAsOne) {
     ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
     gameState = MainMenu;
     resizeScene(640, 0);

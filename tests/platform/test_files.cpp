@@ -12,15 +12,13 @@
 
 namespace {
 
-std::string normalise(const char* path, size_t outSize = 256)
-{
+std::string normalise(const char* path, size_t outSize = 256) {
     char out[256];
     platformNormalisePath(path, out, outSize);
     return out;
 }
 
-TEST(Paths, WindowsStyleNamesBecomeRelativeSlashPaths)
-{
+TEST(Paths, WindowsStyleNamesBecomeRelativeSlashPaths) {
     EXPECT_EQ(normalise(".\\base\\menu.inf"), "base/menu.inf");
     EXPECT_EQ(normalise("base/career.inf"), "base/career.inf");
     EXPECT_EQ(normalise(".\\base\\music\\1.ogg"), "base/music/1.ogg");
@@ -38,9 +36,8 @@ TEST(Paths, WindowsStyleNamesBecomeRelativeSlashPaths)
 }
 
 class Files : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         char* cwd = getcwd(nullptr, 0);
         previous = cwd;
         std::free(cwd);
@@ -48,16 +45,14 @@ protected:
         folder = mkdtemp(pattern);
         ASSERT_EQ(chdir(folder.c_str()), 0);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         ASSERT_EQ(chdir(previous.c_str()), 0);
         std::filesystem::remove_all(folder);
     }
     std::string previous, folder;
 };
 
-TEST_F(Files, BothSpellingsOpenTheSameFile)
-{
+TEST_F(Files, BothSpellingsOpenTheSameFile) {
     const char text[] = "menu";
     ASSERT_TRUE(platformWriteFileAtomic(".\\base\\menu.inf", text, 4));
     FILE* f = platformOpenFile("base/menu.inf", "rb");
@@ -72,16 +67,14 @@ TEST_F(Files, BothSpellingsOpenTheSameFile)
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "menu");
 }
 
-TEST_F(Files, MissingFileReadsAsNothing)
-{
+TEST_F(Files, MissingFileReadsAsNothing) {
     std::vector<uint8_t> bytes = {1, 2, 3};
     EXPECT_FALSE(platformReadFile("base/none.inf", &bytes));
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(platformOpenFile(".\\base\\none.inf", "rb"), nullptr);
 }
 
-TEST_F(Files, AtomicWriteReplacesAndLeavesNoTemporary)
-{
+TEST_F(Files, AtomicWriteReplacesAndLeavesNoTemporary) {
     std::vector<uint8_t> big(200000);
     for (size_t i = 0; i < big.size(); i++) {
         big[i] = (uint8_t)(i * 7);

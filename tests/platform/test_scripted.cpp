@@ -11,13 +11,12 @@
 namespace {
 
 class Scripted : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { scriptedReset(); }
     void TearDown() override { scriptedReset(); }
 };
 
-TEST_F(Scripted, MessagesComeOutWhenDueInOrder)
-{
+TEST_F(Scripted, MessagesComeOutWhenDueInOrder) {
     scriptedPushMessage(WM_KEYDOWN, 'B', 0, 2);
     scriptedPushKey('A', true);
     scriptedPushMessage(WM_KEYDOWN, 'C', 0, 1);
@@ -36,8 +35,7 @@ TEST_F(Scripted, MessagesComeOutWhenDueInOrder)
     EXPECT_EQ(scriptedPendingMessages(), 0);
 }
 
-TEST_F(Scripted, QuitCarriesItsCodeAndClicksMoveTheCursor)
-{
+TEST_F(Scripted, QuitCarriesItsCodeAndClicksMoveTheCursor) {
     platformPostQuitMessage(-7);
     PlatformMessage m;
     ASSERT_TRUE(platformPeekMessage(&m));
@@ -58,8 +56,7 @@ TEST_F(Scripted, QuitCarriesItsCodeAndClicksMoveTheCursor)
     EXPECT_EQ(y, 240);
 }
 
-TEST_F(Scripted, ClockMovesOnlyWhenToldAndTenMillisecondsAFrame)
-{
+TEST_F(Scripted, ClockMovesOnlyWhenToldAndTenMillisecondsAFrame) {
     int64_t frequency = 0, counter = -1;
     ASSERT_TRUE(platformQueryPerformanceFrequency(&frequency));
     EXPECT_EQ(frequency, 1000000);
@@ -80,8 +77,7 @@ TEST_F(Scripted, ClockMovesOnlyWhenToldAndTenMillisecondsAFrame)
     EXPECT_FALSE(platformQueryPerformanceFrequency(&frequency));
 }
 
-TEST_F(Scripted, MessageBoxesAreRecordedAndAnswered)
-{
+TEST_F(Scripted, MessageBoxesAreRecordedAndAnswered) {
     EXPECT_EQ(platformMessageBox("Sure?", "Q", MB_YESNO | MB_ICONWARNING), IDYES);
     scriptedSetMessageBoxAnswer(IDNO);
     EXPECT_EQ(platformMessageBox("Really?", "Q", MB_YESNO), IDNO);
@@ -96,8 +92,7 @@ TEST_F(Scripted, MessageBoxesAreRecordedAndAnswered)
     EXPECT_EQ(scriptedShellOpens()[0], "base/stats.html");
 }
 
-TEST_F(Scripted, StepsFailWhenTold)
-{
+TEST_F(Scripted, StepsFailWhenTold) {
     scriptedFailStep(ScriptedRegisterClass);
     EXPECT_FALSE(platformRegisterWindowClass("OpenGL"));
     scriptedFailStep(ScriptedRegisterClass, false);
@@ -107,8 +102,7 @@ TEST_F(Scripted, StepsFailWhenTold)
     EXPECT_FALSE(platformSwapInterval(1));
 }
 
-TEST_F(Scripted, GameWindowStepsGiveARealContext)
-{
+TEST_F(Scripted, GameWindowStepsGiveARealContext) {
     ASSERT_TRUE(platformRegisterWindowClass("OpenGL"));
     ASSERT_TRUE(platformCreateWindow("Korvask", 320, 200, true));
     ASSERT_TRUE(platformGetDeviceContext());
@@ -129,8 +123,7 @@ TEST_F(Scripted, GameWindowStepsGiveARealContext)
     EXPECT_FALSE(scriptedWindowHeld());
 }
 
-TEST_F(Scripted, FramesReadBackTopRowFirst)
-{
+TEST_F(Scripted, FramesReadBackTopRowFirst) {
     const int w = 64, h = 48;
     ASSERT_TRUE(scriptedOpenGLWindow(w, h));
     GLint stencil = 0;
@@ -169,8 +162,7 @@ TEST_F(Scripted, FramesReadBackTopRowFirst)
 }
 
 // Bitwise CRC-32 and Adler-32, written apart from the writer's table form.
-uint32_t crc32Bitwise(const uint8_t* p, size_t n)
-{
+uint32_t crc32Bitwise(const uint8_t* p, size_t n) {
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < n; i++) {
         crc ^= p[i];
@@ -181,11 +173,12 @@ uint32_t crc32Bitwise(const uint8_t* p, size_t n)
     return ~crc;
 }
 
-uint32_t bigEndian(const uint8_t* p) { return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3]; }
+uint32_t bigEndian(const uint8_t* p) {
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
 
 // Walks the chunks, checks each CRC and inflates the stored blocks.
-bool decodeStoredPng(const std::vector<uint8_t>& png, int* width, int* height, std::vector<uint8_t>* raw)
-{
+bool decodeStoredPng(const std::vector<uint8_t>& png, int* width, int* height, std::vector<uint8_t>* raw) {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (png.size() < 8 || std::memcmp(png.data(), signature, 8) != 0) {
         return false;
@@ -241,8 +234,7 @@ bool decodeStoredPng(const std::vector<uint8_t>& png, int* width, int* height, s
     return p + 4 == z.size() && bigEndian(&z[p]) == ((b << 16) | a);
 }
 
-TEST(PngWriter, StoredBlocksDecodeToTheRows)
-{
+TEST(PngWriter, StoredBlocksDecodeToTheRows) {
     // 200 x 150 spans several 65535-byte stored blocks.
     const int w = 200, h = 150;
     std::vector<uint8_t> rgb((size_t)w * h * 3);
