@@ -146,7 +146,9 @@ Model::Model()
       vertices(nullptr),
       drawList(0) {}
 
-Model::~Model() { release(); }
+Model::~Model() {
+    release();
+}
 
 bool Model::load(const char* path) {
     uint8_t* data;

@@ -31,14 +31,14 @@ struct ModelVertex {
 };
 
 struct ModelTriangle {
-    float normals[3][3];    // vertex normal of each corner, as stored
-    float s[3];             // texture s of each corner, as stored
-    float t[3];             // 1 - the file's t, so images need no flip
+    float normals[3][3];  // vertex normal of each corner, as stored
+    float s[3];           // texture s of each corner, as stored
+    float t[3];           // 1 - the file's t, so images need no flip
     int32_t vertexIndices[3];
 };
 
 struct ModelGroup {
-    int32_t materialIndex;     // -1: no material, drawn untextured
+    int32_t materialIndex;  // -1: no material, drawn untextured
     int32_t triangleCount;
     int32_t* triangleIndices;  // into Model::triangles
 };
@@ -68,7 +68,7 @@ struct FlatTriangle {
 };
 
 class ModelBase {
-public:
+  public:
     virtual ~ModelBase() {}
     virtual bool load(const char* path) = 0;
 };
@@ -76,7 +76,7 @@ public:
 // A loaded MS3D model. Always created on the heap: the flat list makes it
 // about half a megabyte.
 class Model : public ModelBase {
-public:
+  public:
     Model();
     ~Model() override;
 
@@ -208,21 +208,21 @@ extern GLhandleARB hdrProgram;
 constexpr int kShaderLights = 5;
 // Light program uniform locations. Lamps 1..4 have an orientation and a focus
 // exponent; lamp 5 (index 4) is the fixed fill light and has neither.
-extern GLint lightPosUniform[kShaderLights];          // "lightPos" .. "light5Pos", vec4
-extern GLint lightOriUniform[kShaderLights - 1];      // "lightOri" .. "light4Ori", vec3
-extern GLint lightColorUniform[kShaderLights];        // "lightColor" .. "light5Color", vec4
-extern GLint lightFocusUniform[kShaderLights - 1];    // "lightFocus" .. "light4Focus", int
-extern GLint ambientColorUniform;                     // vec4
-extern GLint matAmbientUniform;                       // vec4
-extern GLint matDiffuseUniform;                       // vec4
-extern GLint matSpecularUniform;                      // vec4
-extern GLint emissiveUniform;                         // vec4
-extern GLint shininessUniform;                        // float
-extern GLint cameraOriUniform;                        // vec3, camera in model space
-extern GLint cameraPosUniform;                        // vec3, looked up, never set
-extern GLint lightDecalUniform;                       // sampler, unit 0
-extern GLint lightDecal2Uniform;                      // sampler, unit 1 (reflection)
-extern GLint refIntUniform;                           // "RefInt", float
+extern GLint lightPosUniform[kShaderLights];        // "lightPos" .. "light5Pos", vec4
+extern GLint lightOriUniform[kShaderLights - 1];    // "lightOri" .. "light4Ori", vec3
+extern GLint lightColorUniform[kShaderLights];      // "lightColor" .. "light5Color", vec4
+extern GLint lightFocusUniform[kShaderLights - 1];  // "lightFocus" .. "light4Focus", int
+extern GLint ambientColorUniform;                   // vec4
+extern GLint matAmbientUniform;                     // vec4
+extern GLint matDiffuseUniform;                     // vec4
+extern GLint matSpecularUniform;                    // vec4
+extern GLint emissiveUniform;                       // vec4
+extern GLint shininessUniform;                      // float
+extern GLint cameraOriUniform;                      // vec3, camera in model space
+extern GLint cameraPosUniform;                      // vec3, looked up, never set
+extern GLint lightDecalUniform;                     // sampler, unit 0
+extern GLint lightDecal2Uniform;                    // sampler, unit 1 (reflection)
+extern GLint refIntUniform;                         // "RefInt", float
 // Blur program.
 extern GLint blurTexOffsetUniform;  // vec4: step s, step t, axis s, axis t
 extern GLint blurDecalUniform;
@@ -267,8 +267,8 @@ constexpr float kLampViewAngle = 1.7f;
 constexpr int kMaxLightSprites = 30;
 
 struct LightSource {
-    float position[3];  // centre of the light model's triangle
-    float colour[3];    // the triangle's material emissive colour
+    float position[3];   // centre of the light model's triangle
+    float colour[3];     // the triangle's material emissive colour
     float direction[3];  // always straight down
     int focus;           // spot exponent, always 5
     float reserved;
