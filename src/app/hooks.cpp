@@ -2,6 +2,7 @@
 #include "app/hooks.h"
 
 #include "app/app.h"
+#include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
 
@@ -18,12 +19,15 @@ void hookLoadStartupAssets() {
     loadGameTextures();
     loadCarModels();
     initCarTable();
+    loadGarageModels();
 }
 void hookReleaseSounds() {}
 void hookCloseSoundDevice() {}
 void hookDeleteFonts() {}
 
-void hookDrawLoadingScreen(bool) {}
+void hookDrawLoadingScreen(bool secondPicture) {
+    drawLoadingScreen(secondPicture ? 1 : 0);
+}
 void hookRenderReflection() {
     renderReflection(true);
 }
@@ -38,10 +42,14 @@ void hookRaceCountdown() {
     drawCountdown();
     runCountdown();
 }
-void hookDrawResultScreen() {}
+void hookDrawResultScreen() {
+    drawResultScreen();
+}
 void hookPlaceMenuSounds() {}
 void hookUpdateMenuMusic(float) {}
-void hookDrawMenus() {}
+void hookDrawMenus() {
+    drawMenus();
+}
 void hookPrintFps(int) {}
 float hookPlayerSpeed() {
     return playerSpeed;
@@ -53,5 +61,9 @@ void hookStopRaceMusic() {}
 void hookSilenceMenuMusic() {}
 void hookSilenceRaceMusic() {}
 
-void hookMenuClick() {}
-void hookMenuHover() {}
+void hookMenuClick() {
+    menuClick();
+}
+void hookMenuHover() {
+    menuHover();
+}

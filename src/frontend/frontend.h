@@ -1,8 +1,14 @@
 // Front end: menu screens, career rules, result screen and garage scene.
 //
-// Globals below are grouped by lifetime. The selections are written by the
-// menus and read by the race set-up and the driving model.
+// The menus are drawn in the fixed 800 x 600 overlay space (x right, y up)
+// over the garage scene; clicks and hovers are tested in the mouse space of
+// the same size with y growing downwards. Globals below are grouped by
+// lifetime. The selections are written by the menus and read by the race
+// set-up and the driving model; the career itself (points, cars, races) is
+// the shell's save-file state in app/app.h, changed only here.
 #pragma once
+
+class Model;
 
 // ---------------------------------------------------------------------------
 // For the whole run: what the menus selected.
@@ -16,3 +22,124 @@ extern int quickRaceNumber;
 // Power rating of the selected car as tuned, 0..1; the race scales every
 // engine force by it (the opponents by it raised by 30 %).
 extern float carPower;
+// The other two statistics of the selected car as tuned, 0..1 (garage bars).
+extern float carMaxSpeed;
+extern float carSuspension;
+
+// ---------------------------------------------------------------------------
+// For the whole run: menu state, written by drawMenus, menuClick and menuHover.
+
+// Item slots of a screen that can carry a hover flag; rows 1..5 use 0..4.
+constexpr int kMenuHoverSlots = 11;
+constexpr int kMenuRows = 5;
+
+// Cursor in the 800 x 600 mouse space, y down; refreshed once per menu frame.
+extern int mouseX;
+extern int mouseY;
+// The item in that slot is under the cursor and drawn highlighted.
+extern bool menuHoverFlags[kMenuHoverSlots];
+// Animation phase: 40 at start-up, += 0.2 x frameFactor every menu frame.
+extern float menuPhase;
+// Pulse phase of the city map's race marker, += 0.1 x frameFactor a map frame.
+extern float mapPhase;
+// Menu sounds played since start-up (click soundMenu1, hover soundMenu2),
+// counted whether or not a device plays them; the sound switch still decides.
+extern int menuClickSounds;
+extern int menuHoverSounds;
+
+// ---------------------------------------------------------------------------
+// From a race's start to its end: the result screen's flags.
+
+// The running race was started from the city map.
+extern bool careerRace;
+// The running career race's result has not been booked yet.
+extern bool awardPending;
+// The last booking made a car available ("You win new car.").
+extern bool newCarWon;
+
+// ---------------------------------------------------------------------------
+// From the end of the start-up splash to exit: the garage scene's models.
+
+extern Model* garageModel;       // "base/garage/garage.ms3d"
+extern Model* garageLightModel;  // "base/garage/light.ms3d", lamps only, never drawn
+// Translation of the whole garage from the eye; also the eye the lamps are
+// shaded from (the chase camera writes the same vector in a race).
+extern const float garageCameraOffset[3];
+// View direction the lamp selection uses in the garage.
+extern const float garageLightDirection[3];
+
+// ---------------------------------------------------------------------------
+// Screens (menus.cpp, loading_screen.cpp, results.cpp, garage_scene.cpp).
+
+// The start-up splash: stage 0 the first picture, 1 the second with "Loading...".
+void drawLoadingScreen(int stage);
+// The menu frame: garage scene, its copy as background, the screen of
+// gameState, the mouse pointer.
+void drawMenus();
+// Each race frame while raceFinished: books the result once, shows it and
+// leaves the race after ten seconds.
+void drawResultScreen();
+// The turning garage with the selected car, copied into screenTexture and
+// passed through the glow passes.
+void drawGarageScene();
+// Loads the garage and its lamps (end of the splash); releases them (exit).
+void loadGarageModels();
+void releaseGarageModels();
+// Makes the garage's lamps the current lamp list again (after a race).
+void rebuildGarageLights();
+
+// ---------------------------------------------------------------------------
+// Mouse and hit areas (menu_input.cpp).
+
+// Left-button press: the first item of the shown screen under the cursor acts.
+void menuClick();
+// Hover update: sets the flags of the items under the cursor, the hover sound
+// once on entry.
+void menuHover();
+// Clears every hover flag, then reseeds the random generator from the clock.
+void resetMenuHover();
+// Cursor pixels at a resolution index to the 800 x 600 mouse space.
+void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY);
+// Mouse-space hit test of a right-hand row 1..5 (x 601..799).
+bool menuRowHit(int row, int x, int y);
+// Rows 1..5: the overlay height the row's button and label are drawn at.
+int menuRowHeight(int row);
+// True when the shown screen has a clickable item in that row.
+bool screenHasRow(int state, int row);
+
+// Starting and leaving races from the menus.
+void startQuickRace();
+void startCareerRace();
+void restartRace();
+void exitRace();
+// The click sound, when sound is enabled (also counted).
+void playClickSound();
+void playHoverSound();
+
+// ---------------------------------------------------------------------------
+// Career rules (career.cpp).
+
+constexpr int kTuningPackagePrice = 250;
+constexpr int kPrizeCount = 9;
+
+struct CarPrize {
+    int points;  // careerPoints at which the car becomes available
+    int car;
+};
+extern const CarPrize carPrizes[kPrizeCount];
+
+// The tuned statistics of a car: base + 0.05 per installed package, at most 1.
+void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension);
+// Stores the selected car's into carPower, carMaxSpeed and carSuspension.
+void computeCarStatistics();
+// Books one finished career race: points and unlock for a first finish in the
+// first three, the prize cars, tuning points for any place.
+void bookRaceResult(int raceNumber, int place);
+// Buys package k (0..2) for a car: false when it is installed or unaffordable.
+bool buyTuningPackage(int car, int package);
+// Packages the tuning points would buy now, 0..3.
+int tuningPackagesAffordable();
+
+// Puts the front end's run-time state back to its start-up values (tests and
+// tools that start the game more than once).
+void resetFrontEndState();

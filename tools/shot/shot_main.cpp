@@ -20,6 +20,7 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shot/shot_menus.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -47,10 +48,11 @@ struct ShotOptions {
 
 void usage() {
     fprintf(stderr,
-            "usage: korvask-shot [--screen race] [--race N] [--seconds T] [--until time|drift|finish]\n"
+            "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|drift|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--immediate] [--timing]\n"
-            "  --screen NAME   what to show: race (default)\n"
+            "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
+            "                  tuning, citymap, options, pause, quit, info, result\n"
             "  --race N        race number 1..20 (default 1)\n"
             "  --seconds T     seconds after the race is loaded (default 8); with --until drift the\n"
             "                  first drift after T, with --until finish T seconds after the finish\n"
@@ -104,7 +106,7 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         bool ok = true;
         if (strcmp(a, "--screen") == 0) {
             o->screen = value;
-            ok = o->screen == "race";
+            ok = o->screen == "race" || isMenuScreen(o->screen);
         } else if (strcmp(a, "--out") == 0) {
             o->out = value;
             ok = !o->out.empty();
@@ -256,6 +258,12 @@ int main(int argc, char** argv) {
 
     scriptedReset();
     if (!startGame(opt)) return 2;
+    if (opt.screen != "race") {
+        const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames);
+        releaseSky();
+        scriptedCloseGLWindow();
+        return status;
+    }
 
     // As the city map's "Start" would: race state and the chosen car.
     gameState = Race;

@@ -1,0 +1,63 @@
+// The career's rules: tuned car statistics, tuning purchases and the booking
+// of a finished career race with its prize cars.
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+
+const CarPrize carPrizes[kPrizeCount] = {
+    {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},
+};
+static_assert(sizeof(carPrizes) / sizeof(carPrizes[0]) == kPrizeCount, "one row per prize car");
+
+// Each installed package adds this much to all three statistics.
+static const float kPackageBonus = 0.05f;
+
+static bool validCar(int car) { return car >= 0 && car < kCarCount; }
+
+void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) {
+    if (!validCar(car)) car = 0;
+    // The stored values count as they are (1 when installed), so a file that
+    // holds something else still gives the figure the bars show.
+    float bonus = 0.0f;
+    for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * (float)carTuning[car][k];
+    const CarTableRow& row = carTable[car];
+    const float values[3] = {row.power + bonus, row.maxSpeed + bonus, row.suspensionRating + bonus};
+    float* out[3] = {power, maxSpeed, suspension};
+    for (int i = 0; i < 3; i++) *out[i] = values[i] > 1.0f ? 1.0f : values[i];
+}
+
+void computeCarStatistics() { tunedStatistics(selectedCar, &carPower, &carMaxSpeed, &carSuspension); }
+
+void bookRaceResult(int raceNumber, int place) {
+    // Records exist for race numbers 1..24; a number outside them books the
+    // points nowhere rather than writing past the table.
+    const int record = raceNumber - 1;
+    const bool known = record >= 0 && record < kRaceSlots;
+    int32_t best = known ? raceRecord[record].bestPlace : 0;
+    if ((best == 0 || best == 4) && place >= 1 && place <= 3) {
+        careerPoints += 125 - 25 * place;
+        best = place;
+        if (known) raceRecord[record].bestPlace = best;
+        if (best >= 1 && best <= 3 && maxRaceUnlocked < kCareerRaces) maxRaceUnlocked++;
+    }
+    for (const CarPrize& prize : carPrizes) {
+        if (careerPoints >= prize.points && !carAvailable[prize.car]) {
+            carAvailable[prize.car] = true;
+            newCarWon = true;
+        }
+    }
+    tuningPoints += 1000 - 250 * place;
+}
+
+bool buyTuningPackage(int car, int package) {
+    if (!validCar(car) || package < 0 || package >= kTuningPackages) return false;
+    if (tuningPoints < kTuningPackagePrice || carTuning[car][package] != 0) return false;
+    tuningPoints -= kTuningPackagePrice;
+    carTuning[car][package] = 1;
+    return true;
+}
+
+int tuningPackagesAffordable() {
+    const int packages = tuningPoints / kTuningPackagePrice;
+    return packages < 3 ? packages : 3;
+}

@@ -1,0 +1,174 @@
+// The 3-D garage behind the menus: the room and the selected car on a slowly
+// turning, gently tilting view, copied into screenTexture and passed through
+// the glow passes for the menu overlay to draw as its background.
+#include <cmath>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "render/render.h"
+
+Model* garageModel = nullptr;
+Model* garageLightModel = nullptr;
+const float garageCameraOffset[3] = {0.0f, -0.5f, -9.5f};
+const float garageLightDirection[3] = {0.0f, 0.0f, -1.0f};
+
+namespace {
+
+// The car table's wheel offsets are given for a longer body than the one drawn.
+const float kWheelOffsetScale = 0.77f / 1.67f;
+const float kWheelHeight = -0.48f;
+
+struct GarageWheel {
+    bool front;
+    float z;
+    bool mirrored;  // turned 180 degrees about x so one model serves both sides
+};
+const GarageWheel kGarageWheels[kWheels] = {
+    {false, 1.0f, false},
+    {false, -1.0f, true},
+    {true, 1.0f, false},
+    {true, -1.0f, true},
+};
+
+Model* loadModel(const char* path) {
+    Model* model = new Model();
+    model->load(path);
+    model->loadTextures();
+    return model;
+}
+
+void setGarageMaterial() {
+    glUniform4fARB(ambientColorUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform4fARB(matAmbientUniform, 0.5f, 0.5f, 0.5f, 1.0f);
+    glUniform4fARB(matDiffuseUniform, 1.0f, 1.0f, 1.0f, 1.0f);
+    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform4fARB(emissiveUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform1fARB(shininessUniform, 0.0f);
+}
+
+// The view every model of the garage is drawn under.
+void applySceneTransform(float tilt, float turn) {
+    glTranslatef(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
+    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    glRotatef(turn, 0.0f, 1.0f, 0.0f);
+}
+
+void applyWheelOffset(const CarTableRow& row, const GarageWheel& wheel) {
+    const float x = (wheel.front ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
+    glTranslatef(x, kWheelHeight, wheel.z);
+    if (wheel.mirrored) glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
+}
+
+// Lamps in the room's own space, where the scene's lights live.
+void lightForIdentityPlacement() {
+    glPushMatrix();
+    glLoadIdentity();
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+    updateModelLights();
+    glPopMatrix();
+}
+
+void drawCarBody(Model* body, float tilt, float turn) {
+    if (multitextureAvailable) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, reflectionTexture);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glUniform1fARB(refIntUniform, 1.0f);
+    glPushMatrix();
+    applySceneTransform(tilt, turn);
+    drawModel(body);
+    glPopMatrix();
+    if (multitextureAvailable) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glUniform1fARB(refIntUniform, 0.0f);
+}
+
+void drawCarWheels(Model* wheelModel, const CarTableRow& row, float tilt, float turn) {
+    for (const GarageWheel& wheel : kGarageWheels) {
+        glPushMatrix();
+        glLoadIdentity();
+        applyWheelOffset(row, wheel);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+        updateModelLights();
+        glPopMatrix();
+        uploadModelLights();
+
+        glPushMatrix();
+        applySceneTransform(tilt, turn);
+        applyWheelOffset(row, wheel);
+        drawModel(wheelModel);
+        glPopMatrix();
+    }
+}
+
+void copyAndPostProcess() {
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
+    postProcessPass(3, 0);
+    postProcessPass(3, 1);
+    postProcessPass(2, 1);
+    postProcessPass(2, 2);
+}
+
+}  // namespace
+
+void loadGarageModels() {
+    releaseGarageModels();
+    garageModel = loadModel("base/garage/garage.ms3d");
+    garageLightModel = loadModel("base/garage/light.ms3d");
+    rebuildGarageLights();
+}
+
+void releaseGarageModels() {
+    delete garageModel;
+    delete garageLightModel;
+    garageModel = nullptr;
+    garageLightModel = nullptr;
+}
+
+void rebuildGarageLights() {
+    if (garageLightModel == nullptr) return;
+    garageLightModel->buildFlatTriangles();
+    buildLightSources(garageLightModel);
+}
+
+
+void drawGarageScene() {
+    shadingEye = Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
+    shadingViewDir = Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]);
+    const float tilt = 5.0f * std::sin(0.017f * menuPhase) + 5.0f;
+    const float turn = (menuPhase + 265.0f) * 0.7f;
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    renderReflection(false);
+    // The reflection view leaves its square in the corner of the frame.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glUseProgramObjectARB(lightProgram);
+    setGarageMaterial();
+    selectLights();
+    lightForIdentityPlacement();
+
+    glPushMatrix();
+    applySceneTransform(tilt, turn);
+    uploadModelLights();
+    drawModel(garageModel);
+    glPopMatrix();
+
+    const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
+    drawCarBody(carBodyModels[car], tilt, turn);
+    drawCarWheels(carWheelModels[car], carTable[car], tilt, turn);
+
+    glUseProgramObjectARB(0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    copyAndPostProcess();
+}

@@ -1,0 +1,364 @@
+// Menu clicks and hovers: the mouse space, the items' hit areas, the fixed
+// order in which a click is tested, and starting or leaving a race.
+#include <cstdlib>
+#include <ctime>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+
+int mouseX = 0;
+int mouseY = 0;
+bool menuHoverFlags[kMenuHoverSlots];
+int menuClickSounds = 0;
+int menuHoverSounds = 0;
+bool careerRace = false;
+bool awardPending = false;
+bool newCarWon = false;
+
+// ---------------------------------------------------------------------------
+// Mouse space and hit areas.
+
+// Mouse heights of row 1; each further row lies 50 lower on the screen.
+static const int kRowTop = 176;
+static const int kRowBottom = 209;
+static const int kRowPitch = 50;
+static const int kRowLeft = 601;
+static const int kRowRight = 799;
+
+void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY) {
+    float scale = 1.0f;
+    if (resolution == 0) scale = 1.25f;
+    if (resolution == 2) scale = 0.75f;
+    *outX = (int)((float)pixelX * scale);
+    *outY = (int)((float)pixelY * scale);
+}
+
+int menuRowHeight(int row) { return 400 - kRowPitch * (row - 1); }
+
+bool menuRowHit(int row, int x, int y) {
+    const int top = kRowTop + kRowPitch * (row - 1);
+    return x >= kRowLeft && x <= kRowRight && y >= top && y <= top + (kRowBottom - kRowTop);
+}
+
+static bool inBox(int x, int y, int left, int right, int top, int bottom) {
+    return x >= left && x <= right && y >= top && y <= bottom;
+}
+
+// The clickable rows of each screen, as a bit per row.
+static unsigned screenRows(int state) {
+    switch (state) {
+    case MainMenu: return 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+    case QuitConfirm: return 1u << 2 | 1u << 4;
+    case CareerMenu: return 1u << 2 | 1u << 3 | 1u << 4;
+    case Garage: return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+    case CarTuning: return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+    case CityMap: return 1u << 1 | 1u << 3 | 1u << 4 | 1u << 5;
+    case Pause: return 1u << 2 | 1u << 3 | 1u << 4;
+    case Options: return 1u << 2 | 1u << 4;
+    case InfoPage: return 1u << 3;
+    default: return 0;
+    }
+}
+
+bool screenHasRow(int state, int row) { return row >= 1 && row <= kMenuRows && (screenRows(state) >> row & 1u); }
+
+// ---------------------------------------------------------------------------
+// Sounds.
+
+void playClickSound() {
+    menuClickSounds++;
+    if (soundEnabled) soundMenu1.play();
+}
+
+void playHoverSound() {
+    menuHoverSounds++;
+    if (soundEnabled) soundMenu2.play();
+}
+
+void resetMenuHover() {
+    for (bool& flag : menuHoverFlags) flag = false;
+    std::srand((unsigned)std::time(nullptr));
+}
+
+// The usual end of an item click.
+static void clicked() {
+    playClickSound();
+    resetMenuHover();
+}
+
+// ---------------------------------------------------------------------------
+// Races.
+
+void startQuickRace() {
+    gameState = Race;
+    careerRace = false;
+    awardPending = false;
+    newCarWon = false;
+    quickRaceNumber = std::rand() % 9 + 1;
+    selectedCar = std::rand() % 6;
+    // A quick race drives the car as it comes, without the career's tuning.
+    const CarTableRow& row = carTable[selectedCar];
+    carPower = row.power;
+    carMaxSpeed = row.maxSpeed;
+    carSuspension = row.suspensionRating;
+    loadRace(quickRaceNumber);
+}
+
+void startCareerRace() {
+    gameState = Race;
+    careerRace = true;
+    awardPending = true;
+    newCarWon = false;
+    computeCarStatistics();
+    loadRace(selectedRace);
+}
+
+void restartRace() {
+    gameState = Race;
+    unloadRace();
+    newCarWon = false;
+    if (careerRace) {
+        loadRace(selectedRace);
+        return;
+    }
+    careerRace = false;
+    awardPending = false;
+    quickRaceNumber = std::rand() % 9 + 1;
+    selectedCar = std::rand() % 6;
+    loadRace(quickRaceNumber);
+}
+
+void exitRace() {
+    if (careerRace) {
+        gameState = Garage;
+    } else {
+        gameState = MainMenu;
+        selectedCar = 0;
+        selectedRace = 1;
+    }
+    careerRace = false;
+    awardPending = false;
+    unloadRace();
+    // The race's lamps replaced the garage's.
+    rebuildGarageLights();
+}
+
+// ---------------------------------------------------------------------------
+// Clicks, screen by screen; each returns true when an item took the click.
+
+static bool clickMainMenu(int x, int y) {
+    if (menuRowHit(2, x, y)) {
+        gameState = CareerMenu;
+    } else if (menuRowHit(3, x, y)) {
+        startQuickRace();
+    } else if (menuRowHit(4, x, y)) {
+        gameState = Options;
+    } else if (menuRowHit(5, x, y)) {
+        gameState = QuitConfirm;
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+static bool clickQuitConfirm(int x, int y) {
+    if (menuRowHit(2, x, y)) {
+        quitRequested = true;
+    } else if (menuRowHit(4, x, y)) {
+        gameState = MainMenu;
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+static bool clickCareerMenu(int x, int y) {
+    if (menuRowHit(2, x, y)) {
+        newCareer();
+        gameState = Garage;
+    } else if (menuRowHit(3, x, y)) {
+        gameState = Garage;
+    } else if (menuRowHit(4, x, y)) {
+        gameState = MainMenu;
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+static bool carSelectable(int car) { return car >= 0 && car < kCarCount && carAvailable[car]; }
+
+static bool clickGarage(int x, int y) {
+    if (menuRowHit(1, x, y)) {
+        if (selectedCar > 0 && carSelectable(selectedCar - 1)) selectedCar--;
+    } else if (menuRowHit(2, x, y)) {
+        if (selectedCar < kCarCount - 1 && carSelectable(selectedCar + 1)) selectedCar++;
+    } else if (menuRowHit(3, x, y)) {
+        gameState = CarTuning;
+    } else if (menuRowHit(4, x, y)) {
+        // An unavailable car cannot race: the click is silently ignored.
+        if (!carSelectable(selectedCar)) return true;
+        gameState = CityMap;
+    } else if (menuRowHit(5, x, y)) {
+        gameState = MainMenu;
+        if (!carSelectable(selectedCar)) selectedCar = 0;
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+static bool clickCarTuning(int x, int y) {
+    for (int k = 0; k < kTuningPackages; k++) {
+        if (menuRowHit(k + 1, x, y)) {
+            buyTuningPackage(selectedCar, k);
+            playClickSound();
+            return true;
+        }
+    }
+    if (!menuRowHit(5, x, y)) return false;
+    gameState = Garage;
+    clicked();
+    return true;
+}
+
+static bool clickCityMap(int x, int y) {
+    if (menuRowHit(1, x, y)) {
+        if (selectedRace < maxRaceUnlocked) selectedRace++;
+        playClickSound();
+    } else if (menuRowHit(3, x, y)) {
+        if (selectedRace > 1) selectedRace--;
+        playClickSound();
+    } else if (menuRowHit(4, x, y)) {
+        startCareerRace();
+        clicked();
+    } else if (menuRowHit(5, x, y)) {
+        gameState = Garage;
+        clicked();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+static bool clickPause(int x, int y) {
+    if (menuRowHit(2, x, y)) {
+        // Back into the race as it was: no click, the music plays on.
+        gameState = Race;
+        if (musicEnabled) raceMusic.play();
+        musicGain = -1.5f;
+        resetMenuHover();
+        return true;
+    }
+    if (menuRowHit(3, x, y)) {
+        restartRace();
+    } else if (menuRowHit(4, x, y)) {
+        exitRace();
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+// The setting lines: each cycles one value; the first three click with the
+// hover sound, the switches are silent.
+static bool clickOptionLines(int x, int y) {
+    if (!inBox(x, y, 131, 449, 131, 409)) return false;
+    if (inBox(x, y, 131, 449, 131, 159)) {
+        playHoverSound();
+        resetMenuHover();
+        if (screenWidth == 640) {
+            screenWidth = 800;
+            screenHeight = 600;
+        } else if (screenWidth == 800) {
+            screenWidth = 1024;
+            screenHeight = 768;
+        } else if (screenWidth == 1024) {
+            screenWidth = 640;
+            screenHeight = 480;
+        }
+    } else if (inBox(x, y, 131, 449, 181, 209)) {
+        playHoverSound();
+        resetMenuHover();
+        colorBits = colorBits == 16 ? 32 : 16;
+    } else if (inBox(x, y, 131, 449, 231, 259)) {
+        playHoverSound();
+        resetMenuHover();
+        depthBits = depthBits == 16 ? 24 : 16;
+    } else if (inBox(x, y, 131, 449, 331, 359)) {
+        resetMenuHover();
+        soundEnabled = !soundEnabled;
+    } else if (inBox(x, y, 131, 449, 381, 409)) {
+        resetMenuHover();
+        musicEnabled = !musicEnabled;
+        if (musicEnabled) {
+            menuMusic.play();
+            musicGain = -1.5f;
+        } else {
+            menuMusic.rewind();
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+static bool clickOptions(int x, int y) {
+    if (clickOptionLines(x, y)) return true;
+    if (menuRowHit(2, x, y)) {
+        optionsApplied = true;
+    } else if (menuRowHit(4, x, y)) {
+        gameState = MainMenu;
+    } else {
+        return false;
+    }
+    clicked();
+    return true;
+}
+
+static bool clickInfoPage(int x, int y) {
+    if (!menuRowHit(3, x, y)) return false;
+    gameState = MainMenu;
+    clicked();
+    return true;
+}
+
+void menuClick() {
+    const int x = mouseX, y = mouseY;
+    switch (gameState) {
+    case MainMenu: clickMainMenu(x, y); break;
+    case QuitConfirm: clickQuitConfirm(x, y); break;
+    case CareerMenu: clickCareerMenu(x, y); break;
+    case Garage: clickGarage(x, y); break;
+    case CarTuning: clickCarTuning(x, y); break;
+    case CityMap: clickCityMap(x, y); break;
+    case Pause: clickPause(x, y); break;
+    case Options: clickOptions(x, y); break;
+    case InfoPage: clickInfoPage(x, y); break;
+    default: break;
+    }
+}
+
+// A tuning row can be hovered only while its package is still for sale.
+static bool rowHoverable(int row) {
+    if (gameState == CarTuning && row <= kTuningPackages && selectedCar >= 0 && selectedCar < kCarCount)
+        return carTuning[selectedCar][row - 1] == 0;
+    return true;
+}
+
+void menuHover() {
+    if (gameState == Race) return;
+    for (int row = 1; row <= kMenuRows; row++) {
+        bool& flag = menuHoverFlags[row - 1];
+        const bool over = screenHasRow(gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
+        if (over && !flag) playHoverSound();
+        flag = over;
+    }
+}

@@ -1,0 +1,261 @@
+// The menu frame: the garage scene as background, the screen of the current
+// game state with its items, headings and texts, and the mouse pointer.
+#include <cmath>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "frontend/frontend_local.h"
+#include "platform/platform.h"
+#include "render/render.h"
+
+float menuPhase = 40.0f;
+float mapPhase = 0.0f;
+
+namespace {
+
+// Overlay centre of each race's marker on the city map, races 1..15.
+const int kRacePositions[kCareerRaces][2] = {
+    {365, 110}, {160, 335}, {210, 420}, {440, 220}, {430, 390}, {135, 200}, {360, 250}, {200, 290},
+    {250, 160}, {450, 370}, {390, 340}, {180, 260}, {240, 470}, {320, 320}, {250, 350},
+};
+static_assert(sizeof(kRacePositions) / sizeof(kRacePositions[0]) == kCareerRaces, "one marker per career race");
+
+// Texts that pulse with the menu phase.
+float pulseAlpha(float base) { return std::sin(0.7f * menuPhase) + base; }
+
+// The post-processed garage and its glow, as the race HUD recomposes a frame.
+void drawBackground() {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, blurTextureA);
+    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+}
+
+void drawMainMenu() {
+    drawTitleBlock();
+    drawMenuItem(2, "Career");
+    drawMenuItem(3, "Quick race");
+    drawMenuItem(4, "Options");
+    drawMenuItem(5, "Quit");
+}
+
+void drawQuitConfirm() {
+    printTextLarge(35, 300, 1, "   Do you really want to quit?");
+    drawMenuItem(2, "Yes");
+    drawMenuItem(4, "No");
+}
+
+void drawCareerMenu() {
+    printTextLarge(200, 500, 1, "      Street racer career");
+    drawMenuItem(2, "New game");
+    drawButton(menuRowHeight(3), menuHoverFlags[2]);
+    printText(637, 300, 1.0f, 1, "Continue game");
+    drawMenuItem(4, "Back");
+}
+
+void drawGarage() {
+    drawStatisticsBars();
+    printTextLarge(320, 550, 1, "    Garage");
+    // The arrows are drawn a little lower, before and after the word.
+    drawMenuItem(1, "  Car");
+    printText(650, 398, 1.0f, 1, "<");
+    drawMenuItem(2, "Car");
+    printText(650, 348, 1.0f, 1, "    >");
+    drawMenuItem(3, "Tuning");
+    drawMenuItem(4, "Select race");
+    drawMenuItem(5, "Back");
+}
+
+bool packageInstalled(int package) {
+    return selectedCar >= 0 && selectedCar < kCarCount && carTuning[selectedCar][package] != 0;
+}
+
+void drawCarTuning() {
+    drawStatisticsBars();
+    printTextLarge(260, 500, 1, "     Car Tuning");
+    printText(150, 400, 1.0f, 1, "       1-st tuning package");
+    printText(150, 350, 1.0f, 1, "       2-nd tuning package");
+    printText(150, 300, 1.0f, 1, "       3-rd tuning package");
+    textAlpha = pulseAlpha(1.0f);
+    printText(50, 200, 1.0f, 1, "Tuning packages available for installation: %2i", tuningPackagesAffordable());
+    textAlpha = 1.0f;
+    for (int k = 0; k < kTuningPackages; k++) {
+        const int row = k + 1;
+        const bool installed = packageInstalled(k);
+        drawButton(menuRowHeight(row), menuHoverFlags[row - 1] && !installed);
+        printText(650, menuRowHeight(row), 1.0f, 1, "%s", installed ? "Installed" : "Set up!");
+    }
+    drawMenuItem(5, "Back");
+}
+
+void drawCityMap() {
+    mapPhase += 0.1f * frameFactor;
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindTexture(GL_TEXTURE_2D, menuTga(kCityMapTga));
+    overlayQuad(25.0f, 25.0f, 537.0f, 537.0f);
+
+    // The marker of the shown race pulses about its place on the map.
+    const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
+    const int best = raceRecord[race - 1].bestPlace;
+    const bool won = best >= 1 && best <= 3;
+    const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
+    const float cx = (float)kRacePositions[race - 1][0], cy = (float)kRacePositions[race - 1][1];
+    glBindTexture(GL_TEXTURE_2D, menuTga(won ? kMarkerWonTga : kMarkerOpenTga));
+    overlayQuad(cx - half, cy - half, cx + half, cy + half);
+    glDisable(GL_BLEND);
+
+    printTextLarge(315, 550, 1, " City map");
+    drawMenuItem(1, "Race");
+    printText(650, 400, 1.0f, 1, "     >");
+    drawMenuItem(3, "  Race");
+    printText(650, 300, 1.0f, 1, "<");
+    drawMenuItem(4, "Start");
+    drawMenuItem(5, "Back");
+    textAlpha = pulseAlpha(1.1f);
+    printTextLarge(587, 344, 1, "Race %2i", selectedRace);
+    textAlpha = 1.0f;
+    textColour = 0;
+}
+
+void drawPause() {
+    drawDarkeningSheet();
+    printTextLarge(357, 500, 1, "Pause");
+    drawMenuItem(2, "Continue");
+    drawMenuItem(3, "Restart");
+    drawMenuItem(4, "Exit");
+}
+
+const char* resolutionText() {
+    switch (screenWidth) {
+    case 640: return "640x480";
+    case 800: return "800x600";
+    case 1024: return "1024x768";
+    default: return "";
+    }
+}
+
+const char* colourDepthText() { return colorBits == 16 ? "16 bit" : (colorBits == 32 ? "32 bit" : ""); }
+
+const char* depthBufferText() { return depthBits == 16 ? "16 bit" : (depthBits == 24 ? "24 bit" : ""); }
+
+void drawOptions() {
+    drawDarkeningSheet();
+    drawMenuItem(2, "Apply");
+    drawMenuItem(4, "Back");
+    printTextLarge(320, 550, 1, "Options");
+    if (optionsApplied) {
+        textAlpha = pulseAlpha(1.0f);
+        printText(135, 100, 1.0f, 1, "Changes will be applyed after reload of the game");
+        textAlpha = 1.0f;
+    }
+    printText(150, 450, 1.0f, 1, "Display resolution");
+    printText(355, 450, 1.0f, 1, "%s", resolutionText());
+    printText(150, 400, 1.0f, 1, "Color depth");
+    printText(360, 400, 1.0f, 1, "%s", colourDepthText());
+    printText(150, 350, 1.0f, 1, "Depth buffer");
+    printText(360, 350, 1.0f, 1, "%s", depthBufferText());
+    printText(150, 250, 1.0f, 1, "Sound");
+    printText(360, 250, 1.0f, 1, "%s", soundEnabled ? "YES" : "NO");
+    printText(150, 200, 1.0f, 1, "Music");
+    printText(360, 200, 1.0f, 1, "%s", musicEnabled ? "YES" : "NO");
+}
+
+// The information page is written in glyph set 0, the softer face. Lines stay
+// short of x 560, where the back button begins.
+const int kInfoHeights[15] = {440, 420, 400, 380, 360, 340, 320, 300, 280, 260, 190, 170, 150, 130, 110};
+const char* const kInfoLines[15] = {
+    "Welcome to the night streets of Korvask!",
+    "",
+    "Up and Down      accelerate and brake",
+    "Left and Right   steer",
+    "Down, once still reverses: let go and press again",
+    "Space            nitro; drifting fills it up",
+    "C                other camera    F   frame rate",
+    "Esc              pause the race",
+    "",
+    "Four laps against three rivals. Good luck!",
+    nullptr,  // the career points, with the colon drawn over it
+    "A top-three finish opens the next race on the map.",
+    "Points win new cars; tuning points buy parts:",
+    "250 each, three per car, and every one helps.",
+    "Your career is saved after every race.",
+};
+
+void drawInfoPage() {
+    drawDarkeningSheet();
+    printTextLarge(320, 510, 0, "Information");
+    for (int i = 0; i < 15; i++) {
+        if (kInfoLines[i] != nullptr)
+            printText(15, kInfoHeights[i], 1.0f, 0, "%s", kInfoLines[i]);
+        else
+            printText(15, kInfoHeights[i], 1.0f, 0, "Career points so far                 %i", careerPoints);
+    }
+    printText(15, 190, 1.0f, 1, "                                   :");
+    drawButton(menuRowHeight(3), menuHoverFlags[2]);
+    printText(650, 300, 1.0f, 0, "Back");
+}
+
+void drawScreen() {
+    switch (gameState) {
+    case MainMenu: drawMainMenu(); break;
+    case QuitConfirm: drawQuitConfirm(); break;
+    case CareerMenu: drawCareerMenu(); break;
+    case Garage: drawGarage(); break;
+    case CarTuning: drawCarTuning(); break;
+    case CityMap: drawCityMap(); break;
+    case Pause: drawPause(); break;
+    case Options: drawOptions(); break;
+    case InfoPage: drawInfoPage(); break;
+    default: break;
+    }
+}
+
+void refreshMouse() {
+    int x = 0, y = 0;
+    platformGetCursorPos(&x, &y);
+    screenToMouse(resolutionIndex, x, y, &mouseX, &mouseY);
+}
+
+}  // namespace
+
+void drawMenus() {
+    menuPhase += 0.2f * frameFactor;
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawGarageScene();
+
+    beginOverlay();
+    drawBackground();
+    drawScreen();
+    refreshMouse();
+    drawPointer();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    endOverlay();
+    glLoadIdentity();
+}
+
+void resetFrontEndState() {
+    menuPhase = 40.0f;
+    mapPhase = 0.0f;
+    mouseX = 0;
+    mouseY = 0;
+    for (bool& flag : menuHoverFlags) flag = false;
+    menuClickSounds = 0;
+    menuHoverSounds = 0;
+    careerRace = false;
+    awardPending = false;
+    newCarWon = false;
+}

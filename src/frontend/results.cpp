@@ -1,0 +1,60 @@
+// The result screen over a finished race: books a career result once, shows
+// the place, and after ten seconds leaves for the garage or the main menu.
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "render/render.h"
+
+// Nothing shows for the first second; the race ends at ten.
+static const float kResultShowSeconds = 1.0f;
+static const float kResultEndSeconds = 10.0f;
+
+static void bookOnce() {
+    if (!awardPending) return;
+    bookRaceResult(selectedRace, playerPlace);
+    awardPending = false;
+    // Saved at once, so a crash later in the run keeps this race's progress.
+    writeCareerNow();
+}
+
+static void leaveRace() {
+    if (careerRace) {
+        gameState = Garage;
+        selectedRace = maxRaceUnlocked;
+    } else {
+        gameState = MainMenu;
+        selectedCar = 0;
+        selectedRace = 1;
+    }
+    careerRace = false;
+    awardPending = false;
+    unloadRace();
+    rebuildGarageLights();
+    playClickSound();
+    resetMenuHover();
+}
+
+void drawResultScreen() {
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    if (raceTimer > kResultShowSeconds) {
+        bookOnce();
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        printTextLarge(280, 290, 1, "  You finished %2i", playerPlace);
+        printTextLarge(280, 290, 1, "                 place!");
+        if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
+    }
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    raceTimer += 0.01f * frameFactor;
+    if (raceTimer > kResultEndSeconds) leaveRace();
+}

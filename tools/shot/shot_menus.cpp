@@ -1,0 +1,116 @@
+// korvask-shot's menu screens: sets up a career worth showing, puts the game
+// in the screen's state with the pointer over an item, and draws the frames
+// through the game's own dispatcher.
+#include "shot/shot_menus.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+
+namespace {
+
+struct MenuShot {
+    const char* name;
+    int state;
+    int hoverRow;  // the pointer rests on this row (0: beside the items)
+};
+
+const MenuShot kMenuShots[] = {
+    {"main", MainMenu, 3},    {"career", CareerMenu, 2}, {"garage", Garage, 4},   {"tuning", CarTuning, 2},
+    {"citymap", CityMap, 4},  {"options", Options, 2},   {"pause", Pause, 3},     {"quit", QuitConfirm, 4},
+    {"info", InfoPage, 3},    {"result", Race, 0},
+};
+
+const MenuShot* findShot(const std::string& name) {
+    for (const MenuShot& shot : kMenuShots)
+        if (name == shot.name) return &shot;
+    return nullptr;
+}
+
+// A career some way in, held in memory only: the save file beside the tool
+// is never written.
+void sampleCareer() {
+    setDefaultCareer();
+    careerPoints = 175;
+    tuningPoints = 600;
+    maxRaceUnlocked = 4;
+    raceRecord[0].bestPlace = 1;
+    raceRecord[1].bestPlace = 2;
+    raceRecord[2].bestPlace = 3;
+    carAvailable[3] = true;
+    carTuning[0][0] = 1;
+    selectedCar = 0;
+    selectedRace = 3;
+    optionsApplied = true;
+}
+
+// Client pixels of a mouse-space point at the current resolution.
+void placeCursor(int mx, int my) {
+    const float scale = resolutionIndex == 0 ? 0.8f : (resolutionIndex == 2 ? 4.0f / 3.0f : 1.0f);
+    scriptedSetCursorPos((int)(mx * scale + 0.5f), (int)(my * scale + 0.5f));
+}
+
+}  // namespace
+
+bool isMenuScreen(const std::string& name) { return findShot(name) != nullptr; }
+
+int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames) {
+    const MenuShot* shot = findShot(name);
+    if (shot == nullptr) return 2;
+    loadGarageModels();
+    sampleCareer();
+    resetFrontEndState();
+
+    const bool result = shot->state == Race;
+    if (result) {
+        // A career race just won: the screen with both of its lines.
+        gameState = Race;
+        careerRace = true;
+        awardPending = false;
+        newCarWon = true;
+        computeCarStatistics();
+        loadRace(selectedRace);
+        countdownRunning = false;
+        raceFinished = true;
+        playerPlace = 1;
+        raceTimer = 2.0f;
+    } else {
+        gameState = shot->state;
+    }
+    if (shot->hoverRow > 0)
+        placeCursor(700, 192 + 50 * (shot->hoverRow - 1));
+    else
+        placeCursor(560, 520);
+
+    // The menu phase stands where `seconds` of menus would have left it.
+    const int frames = drawFrames < 1 ? 1 : drawFrames;
+    menuPhase += 20.0f * (float)seconds - 0.2f * (float)frames;
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f;
+    std::vector<uint8_t> rgb;
+    bool read = false;
+    for (int k = 1; k <= frames; k++) {
+        drawFrame();
+        // Hover follows the pointer as the window procedure would.
+        if (!result) menuHover();
+        if (k == frames) read = scriptedReadFrame(&rgb, screenWidth, screenHeight);
+        platformSwapBuffers();
+    }
+
+    int status = 0;
+    if (!read || !scriptedWritePng(outPath.c_str(), rgb, screenWidth, screenHeight)) {
+        fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
+        status = 1;
+    }
+    printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n", outPath.c_str(),
+           name.c_str(), screenWidth, screenHeight, mouseX, mouseY);
+    if (result) unloadRace();
+    releaseGarageModels();
+    return status;
+}

@@ -1,0 +1,11 @@
+// korvask-shot's menu screens: the front end's screens over the turning garage.
+#pragma once
+
+#include <string>
+
+// main, career, garage, tuning, citymap, options, pause, quit, info, result.
+bool isMenuScreen(const std::string& name);
+// Draws the screen through the frame dispatcher and writes the last frame to
+// outPath; the game must already be started (renderer, textures, car models).
+// seconds is the time the screen has been shown. Returns the exit status.
+int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames);
