@@ -375,7 +375,7 @@ std::vector<Lamp> courseLamps(const Circuit& circuit) {
     int side = 1;
     for (const PathSample& s : circuit.path) {
         if (s.distance < next) continue;
-        next = s.distance + 34.0f;
+        next = s.distance + 18.0f;  // staggered: each side every 36
         side = -side;
         Lamp lamp;
         Vec3 post = sectionPoint(s, side * (s.halfWidth + kLampOffset), 0.0f);
