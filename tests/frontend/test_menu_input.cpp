@@ -1,0 +1,342 @@
+// Menu clicks and hovers without drawing: the mouse space, the rows' hit
+// areas, each screen's items with their sounds, and the edge cases of the
+// garage, tuning, city map and options screens.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/temp_folder.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+
+namespace {
+
+// Mouse heights of the five rows, as the hit table gives them.
+const int kRowTops[5] = {176, 226, 276, 326, 376};
+const int kRowBottoms[5] = {209, 259, 309, 359, 409};
+
+class MenuInput : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder.path().empty());
+        initCarTable();
+        setDefaultSettings();
+        soundEnabled = false;
+        musicEnabled = false;
+        setDefaultCareer();
+        resetFrontEndState();
+        optionsApplied = false;
+        quitRequested = false;
+        selectedCar = 0;
+        selectedRace = 1;
+    }
+    void TearDown() override { gameState = MainMenu; }
+
+    // Points at the middle of a row and clicks, then the hover update runs as
+    // the window procedure runs it after every click.
+    void clickRow(int row) { clickAt(700, (kRowTops[row - 1] + kRowBottoms[row - 1]) / 2); }
+    void clickAt(int x, int y) {
+        mouseX = x;
+        mouseY = y;
+        menuClick();
+    }
+    void hoverAt(int x, int y) {
+        mouseX = x;
+        mouseY = y;
+        menuHover();
+    }
+    bool anyHover() const {
+        for (bool flag : menuHoverFlags)
+            if (flag) return true;
+        return false;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(MenuInput, MouseSpaceByResolution) {
+    int x = 0, y = 0;
+    screenToMouse(0, 500, 200, &x, &y);
+    EXPECT_EQ(x, 625);
+    EXPECT_EQ(y, 250);
+    EXPECT_TRUE(menuRowHit(2, x, y));
+    screenToMouse(1, 799, 599, &x, &y);
+    EXPECT_EQ(x, 799);
+    EXPECT_EQ(y, 599);
+    screenToMouse(2, 1023, 767, &x, &y);
+    EXPECT_EQ(x, 767);  // 767.25 truncated
+    EXPECT_EQ(y, 575);
+    screenToMouse(0, 3, 3, &x, &y);
+    EXPECT_EQ(x, 3);  // 3.75 truncated
+}
+
+TEST_F(MenuInput, RowHitAreasAreInclusive) {
+    for (int row = 1; row <= 5; row++) {
+        const int top = kRowTops[row - 1], bottom = kRowBottoms[row - 1];
+        EXPECT_TRUE(menuRowHit(row, 601, top)) << row;
+        EXPECT_TRUE(menuRowHit(row, 799, bottom)) << row;
+        EXPECT_FALSE(menuRowHit(row, 600, top)) << row;
+        EXPECT_FALSE(menuRowHit(row, 800, top)) << row;
+        EXPECT_FALSE(menuRowHit(row, 700, top - 1)) << row;
+        EXPECT_FALSE(menuRowHit(row, 700, bottom + 1)) << row;
+        // Drawn at overlay height y, hit near 600 - y.
+        const int drawn = menuRowHeight(row);
+        EXPECT_TRUE(menuRowHit(row, 700, 600 - drawn)) << row;
+    }
+    // The gaps between rows belong to no row.
+    for (int row = 1; row <= 5; row++) EXPECT_FALSE(menuRowHit(row, 700, 215));
+}
+
+TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
+    gameState = MainMenu;
+    menuHoverFlags[1] = true;
+    clickRow(2);
+    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_FALSE(anyHover());
+    clickRow(4);
+    EXPECT_EQ(gameState, MainMenu);
+    clickRow(4);
+    EXPECT_EQ(gameState, Options);
+    clickRow(4);
+    EXPECT_EQ(gameState, MainMenu);
+    clickRow(5);
+    EXPECT_EQ(gameState, QuitConfirm);
+    clickRow(4);
+    EXPECT_EQ(gameState, MainMenu);
+    clickRow(5);
+    clickRow(2);
+    EXPECT_TRUE(quitRequested);
+    EXPECT_EQ(menuClickSounds, 8);
+}
+
+TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
+    gameState = MainMenu;
+    clickRow(1);  // the main menu has no first row
+    clickAt(600, 242);
+    clickAt(700, 215);
+    clickAt(300, 300);
+    EXPECT_EQ(gameState, MainMenu);
+    gameState = QuitConfirm;
+    clickRow(3);
+    EXPECT_EQ(gameState, QuitConfirm);
+    EXPECT_FALSE(quitRequested);
+    EXPECT_EQ(menuClickSounds, 0);
+}
+
+TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
+    careerPoints = 900;
+    maxRaceUnlocked = 9;
+    selectedCar = 6;
+    gameState = CareerMenu;
+    clickRow(2);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_EQ(selectedCar, 0);
+    FILE* f = fopen("base/career.inf", "rb");
+    ASSERT_NE(f, nullptr);
+    fseek(f, 0, SEEK_END);
+    EXPECT_EQ(ftell(f), 492);
+    fclose(f);
+    // "Continue game" keeps what is there.
+    careerPoints = 50;
+    gameState = CareerMenu;
+    clickRow(3);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(careerPoints, 50);
+}
+
+TEST_F(MenuInput, GarageArrowsClickEvenWhenTheyCannotMove) {
+    gameState = Garage;
+    clickRow(1);  // previous car from car 0
+    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(menuClickSounds, 1);
+    clickRow(2);
+    EXPECT_EQ(selectedCar, 1);
+    selectedCar = 7;
+    clickRow(2);  // car 8 is not available in a new career
+    EXPECT_EQ(selectedCar, 7);
+    selectedCar = 5;
+    carAvailable[4] = false;
+    clickRow(1);
+    EXPECT_EQ(selectedCar, 5);
+    carAvailable[11] = true;
+    selectedCar = 11;
+    clickRow(2);  // no car after the twelfth
+    EXPECT_EQ(selectedCar, 11);
+    EXPECT_EQ(menuClickSounds, 5);
+    EXPECT_EQ(gameState, Garage);
+}
+
+TEST_F(MenuInput, SelectRaceOnAnUnavailableCarIsSilent) {
+    gameState = Garage;
+    selectedCar = 9;
+    menuHoverFlags[3] = true;
+    clickRow(4);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(menuClickSounds, 0);
+    EXPECT_TRUE(menuHoverFlags[3]);
+    // "Back" puts an unavailable car back to the first one.
+    clickRow(5);
+    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(selectedCar, 0);
+    gameState = Garage;
+    selectedCar = 2;
+    clickRow(4);
+    EXPECT_EQ(gameState, CityMap);
+    clickRow(5);
+    EXPECT_EQ(gameState, Garage);
+    clickRow(3);
+    EXPECT_EQ(gameState, CarTuning);
+    clickRow(5);
+    EXPECT_EQ(gameState, Garage);
+    clickRow(5);
+    EXPECT_EQ(selectedCar, 2);
+}
+
+TEST_F(MenuInput, TuningWithSixHundredPoints) {
+    gameState = CarTuning;
+    selectedCar = 3;
+    tuningPoints = 600;
+    menuHoverFlags[0] = true;
+    clickRow(1);
+    EXPECT_TRUE(menuHoverFlags[0]);  // tuning rows keep the hover flags
+    clickRow(1);                     // installed: nothing more to buy
+    clickRow(3);
+    clickRow(2);  // 100 points left
+    EXPECT_EQ(tuningPoints, 100);
+    EXPECT_EQ(tuningPackagesAffordable(), 0);
+    EXPECT_EQ(carTuning[3][0], 1);
+    EXPECT_EQ(carTuning[3][1], 0);
+    EXPECT_EQ(carTuning[3][2], 1);
+    EXPECT_EQ(menuClickSounds, 4);
+    EXPECT_EQ(gameState, CarTuning);
+    // Installed rows no longer light up under the cursor.
+    resetMenuHover();
+    hoverAt(700, 192);
+    EXPECT_FALSE(menuHoverFlags[0]);
+    hoverAt(700, 242);
+    EXPECT_TRUE(menuHoverFlags[1]);
+    EXPECT_EQ(menuHoverSounds, 1);
+}
+
+TEST_F(MenuInput, RaceArrowsStayWithinTheUnlockedRaces) {
+    gameState = CityMap;
+    maxRaceUnlocked = 3;
+    selectedRace = 2;
+    menuHoverFlags[0] = true;
+    clickRow(1);
+    EXPECT_EQ(selectedRace, 3);
+    clickRow(1);
+    EXPECT_EQ(selectedRace, 3);
+    EXPECT_TRUE(menuHoverFlags[0]);
+    for (int i = 0; i < 4; i++) clickRow(3);
+    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(menuClickSounds, 6);
+    EXPECT_EQ(gameState, CityMap);
+}
+
+TEST_F(MenuInput, HoverSoundOncePerEntry) {
+    gameState = MainMenu;
+    hoverAt(700, 240);
+    hoverAt(710, 250);
+    hoverAt(780, 230);
+    EXPECT_TRUE(menuHoverFlags[1]);
+    EXPECT_EQ(menuHoverSounds, 1);
+    hoverAt(700, 265);  // between rows 2 and 3
+    EXPECT_FALSE(anyHover());
+    hoverAt(700, 280);
+    EXPECT_TRUE(menuHoverFlags[2]);
+    hoverAt(700, 240);
+    EXPECT_EQ(menuHoverSounds, 3);
+    // Rows the screen does not have never light up.
+    hoverAt(700, 190);
+    EXPECT_FALSE(anyHover());
+    EXPECT_EQ(menuHoverSounds, 3);
+    // After a click the row under the cursor on the new screen sounds again.
+    hoverAt(700, 240);
+    menuClick();
+    menuHover();
+    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_TRUE(menuHoverFlags[1]);
+    EXPECT_EQ(menuHoverSounds, 5);
+}
+
+TEST_F(MenuInput, ResetClearsEveryHoverFlag) {
+    for (bool& flag : menuHoverFlags) flag = true;
+    resetMenuHover();
+    EXPECT_FALSE(anyHover());
+}
+
+TEST_F(MenuInput, OptionLinesCycleTheirValues) {
+    gameState = Options;
+    screenWidth = 640;
+    screenHeight = 480;
+    const int widths[4] = {800, 1024, 640, 800};
+    const int heights[4] = {600, 768, 480, 600};
+    for (int i = 0; i < 4; i++) {
+        clickAt(131, 131 + i % 2 * 28);
+        EXPECT_EQ(screenWidth, widths[i]);
+        EXPECT_EQ(screenHeight, heights[i]);
+    }
+    clickAt(449, 209);
+    EXPECT_EQ(colorBits, 16);
+    clickAt(300, 181);
+    EXPECT_EQ(colorBits, 32);
+    clickAt(300, 240);
+    EXPECT_EQ(depthBits, 16);
+    EXPECT_EQ(menuHoverSounds, 7);  // these three lines click with the hover sound
+    clickAt(300, 340);
+    EXPECT_TRUE(soundEnabled);
+    soundEnabled = false;
+    clickAt(300, 390);
+    EXPECT_TRUE(musicEnabled);
+    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    clickAt(300, 390);
+    EXPECT_FALSE(musicEnabled);
+    EXPECT_EQ(menuHoverSounds, 7);
+    EXPECT_EQ(menuClickSounds, 0);
+    // Between the lines and beside them nothing changes.
+    clickAt(300, 300);
+    clickAt(130, 140);
+    clickAt(450, 140);
+    EXPECT_EQ(screenWidth, 800);
+    // A width the cycle does not know stays as it is.
+    screenWidth = 700;
+    clickAt(300, 140);
+    EXPECT_EQ(screenWidth, 700);
+    EXPECT_FALSE(optionsApplied);
+    clickRow(2);
+    EXPECT_TRUE(optionsApplied);
+    clickRow(4);
+    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(menuClickSounds, 2);
+}
+
+TEST_F(MenuInput, PauseContinueIsSilentAndRestartsTheMusicFade) {
+    gameState = Pause;
+    musicGain = 0.7f;
+    menuHoverFlags[1] = true;
+    clickRow(2);
+    EXPECT_EQ(gameState, Race);
+    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(menuClickSounds, 0);
+    EXPECT_FALSE(anyHover());
+    // No menu clicks and no hovers in a race.
+    clickRow(3);
+    menuHover();
+    EXPECT_EQ(gameState, Race);
+    EXPECT_FALSE(anyHover());
+}
+
+TEST_F(MenuInput, InformationPageLeadsBackToTheMainMenu) {
+    gameState = InfoPage;
+    clickRow(2);
+    EXPECT_EQ(gameState, InfoPage);
+    clickRow(3);
+    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(menuClickSounds, 1);
+}
+
+}  // namespace
