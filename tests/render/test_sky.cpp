@@ -1,0 +1,118 @@
+// The sky: the dome leaves the matrices as it found them and drifts its
+// clouds; the box shows each face's own texture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "gl_fixture.h"
+#include "race/race.h"
+
+namespace {
+
+class Sky : public RendererTest {
+protected:
+    void SetUp() override {
+        RendererTest::SetUp();
+        ASSERT_TRUE(start(640, 480));
+        // The race's projection reaches 15000 units.
+        gameState = Race;
+        playerSpeed = 0.0f;
+    }
+    void TearDown() override {
+        releaseSky();
+        gameState = MainMenu;
+        RendererTest::TearDown();
+    }
+};
+
+GLuint solidTexture(uint8_t r, uint8_t g, uint8_t b) {
+    const uint8_t pixel[4] = {r, g, b, 255};
+    GLuint name;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return name;
+}
+
+TEST_F(Sky, DomeLeavesTheModelViewAndTextureMatricesAsFound) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(12, 3, -40, 60, 1, -10, 0, 1, 0);
+    GLfloat before[16], after[16], texture[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    frameFactor = 2.0f;
+    const float drift = skyDrift;
+    for (int i = 0; i < 3; i++) drawSkyDome();
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    for (int i = 0; i < 16; i++) EXPECT_NEAR(after[i], before[i], 1e-5f * (1.0f + std::fabs(before[i]))) << i;
+    glGetFloatv(GL_TEXTURE_MATRIX, texture);
+    for (int i = 0; i < 16; i++) EXPECT_FLOAT_EQ(texture[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
+    GLint mode = 0, depth = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    EXPECT_EQ(depth, 1);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    // 1e-6 per unit of frame factor, three frames of 2.
+    EXPECT_NEAR(skyDrift - drift, 6e-6f, 1e-9f);
+}
+
+TEST_F(Sky, DomeIsDarkBlueOverheadAndCloudsAddWarmth) {
+    resizeScene(640, 480);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(0, 0, 0, 0, 1, 0.01, 0, 1, 0);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    const GLuint saved = gameTextures[36];
+    gameTextures[36] = solidTexture(255, 255, 255);
+    drawSkyDome();
+    gameTextures[36] = saved;
+    std::vector<uint8_t> rgb = frame();
+    const uint8_t* centre = &rgb[((size_t)240 * 640 + 320) * 3];
+    // (0, 0, 0.1) behind two layers adding (0.3, 0.2, 0) at alpha 0.5 each.
+    EXPECT_NEAR(centre[0], 77, 3);
+    EXPECT_NEAR(centre[1], 51, 3);
+    EXPECT_NEAR(centre[2], 26, 3);
+}
+
+TEST_F(Sky, BoxShowsEachFaceWithItsTextureAndHasNoFloor) {
+    const GLuint saved[6] = {gameTextures[0], gameTextures[1], gameTextures[2],
+                             gameTextures[3], gameTextures[4], gameTextures[5]};
+    gameTextures[1] = solidTexture(255, 0, 0);
+    gameTextures[2] = solidTexture(0, 255, 0);
+    gameTextures[3] = solidTexture(0, 0, 255);
+    gameTextures[4] = solidTexture(255, 255, 0);
+    gameTextures[5] = solidTexture(0, 255, 255);
+    resizeScene(640, 480);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glColor4f(1, 1, 1, 1);
+    struct Look {
+        float x, y, z;
+        uint8_t r, g, b;
+    };
+    // From the box's middle: -z, +z, up, -x, +x, and down (no face: black).
+    const Look looks[] = {{0, 0, -1, 255, 0, 0},   {0, 0, 1, 0, 255, 0},     {0, 1, 0.01f, 0, 0, 255},
+                          {-1, 0, 0, 255, 255, 0}, {1, 0, 0, 0, 255, 255},   {0, -1, 0.01f, 0, 0, 0}};
+    for (const Look& look : looks) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(0, 0, 0, look.x, look.y, look.z, 0, 1, 0);
+        drawSkyBox(0, -1000, 0, 8000, 3000, 8000);
+        std::vector<uint8_t> rgb = frame();
+        const uint8_t* centre = &rgb[((size_t)240 * 640 + 320) * 3];
+        EXPECT_EQ(centre[0], look.r) << look.x << " " << look.y << " " << look.z;
+        EXPECT_EQ(centre[1], look.g) << look.x << " " << look.y << " " << look.z;
+        EXPECT_EQ(centre[2], look.b) << look.x << " " << look.y << " " << look.z;
+    }
+    for (int i = 0; i < 6; i++) gameTextures[i] = saved[i];
+}
+
+}  // namespace
