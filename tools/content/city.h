@@ -45,7 +45,7 @@ struct Sweeper {
 constexpr int kSweeperCount = 2;
 // Round the park's north-east corner, and the block north-west of the
 // boulevard's east end.
-constexpr Sweeper kSweepers[kSweeperCount] = {{4, 8, -1.0f, -1.0f, 70.0f}, {7, 0, -1.0f, 1.0f, 60.0f}};
+constexpr Sweeper kSweepers[kSweeperCount] = {{4, 8, -1.0f, -1.0f, 55.0f}, {7, 0, -1.0f, 1.0f, 60.0f}};
 // The radius a circuit turns with at a crossing, given the side its block lies on.
 float cornerRadiusAt(int avenue, int street, float insideX, float insideZ);
 
