@@ -176,11 +176,9 @@ static bool fitsBlock(const CityBlock& block, const Rect& lot) {
     return true;
 }
 
-static const CityBlock* currentBlock = nullptr;
-
-static void addBuilding(Random& rng, Rect lot) {
+static void addBuilding(Random& rng, const CityBlock& block, Rect lot) {
     if (lot.x1 - lot.x0 < 6.0f || lot.z1 - lot.z0 < 6.0f) return;
-    if (currentBlock && !fitsBlock(*currentBlock, lot)) {
+    if (!fitsBlock(block, lot)) {
         rng.next();  // keep the other lots' draws as they were
         return;
     }
@@ -217,7 +215,6 @@ static void buildBuildings() {
     Random rng(20261207u);
     for (const CityBlock& block : cityBlocks) {
         if (block.kind != 0) continue;
-        currentBlock = &block;
         Rect in = block.rect;
         if (nearStreet(block.rect, 0)) in.z0 += kSidewalkWidth;
         if (nearStreet(block.rect, 1)) in.x1 -= kSidewalkWidth;
@@ -240,22 +237,26 @@ static void buildBuildings() {
             return cuts;
         };
         // Corners.
-        addBuilding(rng, {in.x0 + cornerInset(0), in.z0 + cornerInset(0), in.x0 + depth, in.z0 + depth});
-        addBuilding(rng, {in.x1 - depth, in.z0 + cornerInset(1), in.x1 - cornerInset(1), in.z0 + depth});
-        addBuilding(rng, {in.x1 - depth, in.z1 - depth, in.x1 - cornerInset(2), in.z1 - cornerInset(2)});
-        addBuilding(rng, {in.x0 + cornerInset(3), in.z1 - depth, in.x0 + depth, in.z1 - cornerInset(3)});
+        addBuilding(rng, block,
+                    {in.x0 + cornerInset(0), in.z0 + cornerInset(0), in.x0 + depth, in.z0 + depth});
+        addBuilding(rng, block,
+                    {in.x1 - depth, in.z0 + cornerInset(1), in.x1 - cornerInset(1), in.z0 + depth});
+        addBuilding(rng, block,
+                    {in.x1 - depth, in.z1 - depth, in.x1 - cornerInset(2), in.z1 - cornerInset(2)});
+        addBuilding(rng, block,
+                    {in.x0 + cornerInset(3), in.z1 - depth, in.x0 + depth, in.z1 - cornerInset(3)});
         if (w > 2.0f * depth + 6.0f) {
             std::vector<float> cuts = split(in.x0 + depth, in.x1 - depth);
             for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-                addBuilding(rng, {cuts[k], in.z0, cuts[k + 1], in.z0 + depth * rng.range(0.7f, 1.0f)});
-                addBuilding(rng, {cuts[k], in.z1 - depth * rng.range(0.7f, 1.0f), cuts[k + 1], in.z1});
+                addBuilding(rng, block, {cuts[k], in.z0, cuts[k + 1], in.z0 + depth * rng.range(0.7f, 1.0f)});
+                addBuilding(rng, block, {cuts[k], in.z1 - depth * rng.range(0.7f, 1.0f), cuts[k + 1], in.z1});
             }
         }
         if (d > 2.0f * depth + 6.0f) {
             std::vector<float> cuts = split(in.z0 + depth, in.z1 - depth);
             for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-                addBuilding(rng, {in.x0, cuts[k], in.x0 + depth * rng.range(0.7f, 1.0f), cuts[k + 1]});
-                addBuilding(rng, {in.x1 - depth * rng.range(0.7f, 1.0f), cuts[k], in.x1, cuts[k + 1]});
+                addBuilding(rng, block, {in.x0, cuts[k], in.x0 + depth * rng.range(0.7f, 1.0f), cuts[k + 1]});
+                addBuilding(rng, block, {in.x1 - depth * rng.range(0.7f, 1.0f), cuts[k], in.x1, cuts[k + 1]});
             }
         }
     }
