@@ -1,0 +1,101 @@
+// Race frame time at 800 x 600: a driven race on map 1 drawn through the
+// game's frame dispatcher, models in immediate mode against display lists.
+// Reports the median frame (glFinish included) over 300 frames after the
+// countdown.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+
+namespace {
+
+constexpr int kWidth = 800, kHeight = 600;
+constexpr int kMeasuredFrames = 300;
+
+// Throttle on, steering at the next checkpoint: enough to keep the car on
+// the road and the view moving through the city.
+void driveTowardsNextCheckpoint() {
+    keys[VK_UP] = true;
+    keys[VK_LEFT] = keys[VK_RIGHT] = false;
+    const Car& car = cars[0];
+    if (car.body == nullptr || checkpointCount <= 0) return;
+    const Checkpoint& c = checkpoints[car.nextCheckpoint % checkpointCount];
+    const Vector3 p = getPosition(car.body);
+    Vector3 forward = getRotation(car.body).rows[0];
+    const float turn = headingAngle(forward, Vector3(c.x - p.x, 0.0f, c.z - p.z));
+    keys[VK_LEFT] = turn > 0.05f;
+    keys[VK_RIGHT] = turn < -0.05f;
+}
+
+bool startRace() {
+    static bool started = false;
+    if (started) return true;
+    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    scriptedReset();
+    resolutionIndex = 1;
+    screenWidth = kWidth;
+    screenHeight = kHeight;
+    blurWidth = blurHeight = 256;
+    soundEnabled = musicEnabled = false;
+    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
+    loadCarModels();
+    initCarTable();
+    startupPending = false;
+    gameState = Race;
+    selectedCar = 0;
+    carPower = carTable[0].power;
+    srand(1);
+    loadRace(1);
+    // Past the countdown without drawing.
+    frameFactor = 1.0f;
+    for (int i = 0; i < 700; i++) {
+        driveTowardsNextCheckpoint();
+        glLoadIdentity();
+        updateChaseCamera(0);
+        updateStandings();
+        raceStep();
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+    }
+    started = true;
+    return true;
+}
+
+void raceFrames(benchmark::State& state, bool displayLists) {
+    if (!startRace()) {
+        state.SkipWithError("no GL window or no base/ (run from the build folder)");
+        return;
+    }
+    modelDisplayLists = displayLists;
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f;
+    std::vector<double> ms;
+    for (auto _ : state) {
+        driveTowardsNextCheckpoint();
+        const auto t0 = std::chrono::steady_clock::now();
+        drawFrame();
+        glFinish();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        platformSwapBuffers();
+    }
+    std::sort(ms.begin(), ms.end());
+    state.counters["median_ms"] = ms.empty() ? 0.0 : ms[ms.size() / 2];
+    state.counters["p90_ms"] = ms.empty() ? 0.0 : ms[ms.size() * 9 / 10];
+}
+
+void BM_RaceFrameImmediate(benchmark::State& state) { raceFrames(state, false); }
+void BM_RaceFrameDisplayLists(benchmark::State& state) { raceFrames(state, true); }
+
+BENCHMARK(BM_RaceFrameImmediate)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RaceFrameDisplayLists)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RaceFrameImmediate)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RaceFrameDisplayLists)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,145 @@
+// The chase camera: the sweep in from in front of the car at the start, the
+// hold below walking pace, reversing, the orbit after the finish, slow frames,
+// the published eye values and the view it sets.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "race_fixture.h"
+#include "render/gl.h"
+
+namespace {
+
+class ChaseCamera : public RaceWorldTest {
+protected:
+    void SetUp() override {
+        RaceWorldTest::SetUp();
+        scriptedReset();
+        windowOpen = scriptedOpenGLWindow(64, 64);
+        resetChaseCamera();
+        cameraMode = 0;
+    }
+    void TearDown() override {
+        cameraMode = 0;
+        if (windowOpen) scriptedCloseGLWindow();
+        RaceWorldTest::TearDown();
+    }
+    void frame() {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        updateChaseCamera(0);
+    }
+    // The current view applied to a world point.
+    Vector3 viewed(const Vector3& p) {
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
+                       m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
+    }
+    bool windowOpen = false;
+};
+
+TEST_F(ChaseCamera, SweepsInFromInFrontAndSettlesBehindTheCar) {
+    const Vector3 p(5, 1, 3);
+    place(0, p, Vector3(10, 0, 0));
+    frame();
+    // One frame closes 1 % of each gap: -5.5 towards 1, -1 towards 0.
+    EXPECT_NEAR(cameraDirX, -5.5f + 0.065f, 1e-6f);
+    EXPECT_NEAR(cameraDirZ, -0.99f, 1e-6f);
+    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * cameraDirX, 1e-4f);
+    EXPECT_NEAR(cameraEye.y, p.y + 2.0f, 1e-5f);
+    EXPECT_NEAR(shadingEye.z, p.z - 8.0f * cameraDirZ, 1e-4f);
+    EXPECT_NEAR(shadingEye.y, p.y + 2.2f, 1e-5f);
+
+    for (int i = 1; i < 300; i++) frame();
+    // The gap shrinks geometrically: 6.5 x 0.99^300 after 300 frames.
+    EXPECT_NEAR(cameraDirX, 1.0f - 6.5f * std::pow(0.99f, 300.0f), 2e-3f);
+    for (int i = 300; i < 1000; i++) frame();
+    // It stops once a gap is 0.01 or less.
+    EXPECT_GT(cameraDirX, 0.989f);
+    EXPECT_LE(cameraDirX, 0.9901f);
+    EXPECT_GE(cameraDirZ, -0.01f);
+    EXPECT_LT(cameraDirZ, -0.0098f);
+
+    // The view looks from the eye (at the origin of eye space) along the
+    // smoothed direction, down towards a point 30 ahead and 1 below.
+    const Vector3 eye = viewed(cameraEye);
+    EXPECT_NEAR(eye.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(eye.y, 0.0f, 1e-3f);
+    EXPECT_NEAR(eye.z, 0.0f, 1e-3f);
+    const Vector3 ahead = viewed(Vector3(p.x + 30 * cameraDirX, p.y - 1, p.z + 30 * cameraDirZ));
+    EXPECT_NEAR(ahead.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(ahead.y, 0.0f, 1e-3f);
+    EXPECT_LT(ahead.z, -30.0f);
+    // shadingViewDir is (38 cx, -3.2, 38 cz) normalised.
+    const float n = std::sqrt(38 * 38 * (cameraDirX * cameraDirX + cameraDirZ * cameraDirZ) + 3.2f * 3.2f);
+    EXPECT_NEAR(shadingViewDir.x, 38 * cameraDirX / n, 1e-5f);
+    EXPECT_NEAR(shadingViewDir.y, -3.2f / n, 1e-5f);
+}
+
+TEST_F(ChaseCamera, HoldsItsAimBelowHorizontalSpeedOne) {
+    place(0, Vector3(0, 0, 0), Vector3(0.6f, 5.0f, 0.7f));  // fast, but mostly upwards
+    frame();
+    EXPECT_FLOAT_EQ(cameraAimX, 1.0f);
+    EXPECT_FLOAT_EQ(cameraAimZ, 0.0f);
+    // Above it the aim is the whole velocity normalised, vertical part too.
+    place(0, Vector3(0, 0, 0), Vector3(3.0f, 4.0f, 0.0f));
+    frame();
+    EXPECT_NEAR(cameraAimX, 0.6f, 1e-6f);
+    EXPECT_NEAR(cameraAimZ, 0.0f, 1e-6f);
+    // Standing still keeps it.
+    place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
+    const float x = cameraDirX;
+    frame();
+    EXPECT_NEAR(cameraAimX, 0.6f, 1e-6f);
+    EXPECT_GT(cameraDirX, x);  // still closing the gap to the held aim
+}
+
+TEST_F(ChaseCamera, ReversingTurnsTheCameraRound) {
+    place(0, Vector3(0, 0, 0), Vector3(10, 0, 0));
+    for (int i = 0; i < 1000; i++) frame();
+    place(0, Vector3(0, 0, 0), Vector3(-4, 0, 0));
+    frame();
+    EXPECT_FLOAT_EQ(cameraAimX, -1.0f);
+    for (int i = 0; i < 1000; i++) frame();
+    EXPECT_LT(cameraDirX, -0.98f);
+    // Behind a car moving -x is at larger x.
+    EXPECT_GT(cameraEye.x, 6.0f);
+}
+
+TEST_F(ChaseCamera, CirclesTheCarAfterTheFinishAndHoldsOnSlowFrames) {
+    place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
+    raceFinished = true;
+    orbitAngle = 1.0f;
+    frame();
+    EXPECT_NEAR(orbitAngle, 1.007f, 1e-6f);
+    EXPECT_NEAR(cameraAimX, std::cos(1.007f), 1e-5f);
+    EXPECT_NEAR(cameraAimZ, std::sin(1.007f), 1e-5f);
+
+    // A frame of 95 ms or more moves neither direction, though the aim and
+    // the orbit go on.
+    frameFactor = 9.5f;
+    const float x = cameraDirX, z = cameraDirZ;
+    frame();
+    EXPECT_EQ(cameraDirX, x);
+    EXPECT_EQ(cameraDirZ, z);
+    EXPECT_NEAR(orbitAngle, 1.007f + 0.0665f, 1e-5f);
+    EXPECT_NEAR(cameraAimX, std::cos(1.0735f), 1e-5f);
+}
+
+TEST_F(ChaseCamera, ModeOneSitsFurtherBackAndHigher) {
+    const Vector3 p(20, -3, 7);
+    place(0, p, Vector3(0, 0, 10));
+    cameraMode = 1;
+    frame();
+    const Vector3 eye = viewed(Vector3(p.x - 8 * cameraDirX, p.y + 2.2f, p.z - 8 * cameraDirZ));
+    EXPECT_NEAR(eye.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(eye.y, 0.0f, 1e-3f);
+    EXPECT_NEAR(eye.z, 0.0f, 1e-3f);
+    // The published sprite eye stays the mode 0 one.
+    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * cameraDirX, 1e-4f);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// Rendered race frames: korvask-shot on two maps gives pictures that are not
+// blank with the HUD where it belongs, and in a driven race the player's car
+// is what fills the lower middle of the screen.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "frontend/frontend.h"
+#include "race_draw_fixture.h"
+
+namespace {
+
+uint32_t bigEndian(const std::string& s, size_t at) {
+    return ((uint32_t)(uint8_t)s[at] << 24) | ((uint32_t)(uint8_t)s[at + 1] << 16) |
+           ((uint32_t)(uint8_t)s[at + 2] << 8) | (uint32_t)(uint8_t)s[at + 3];
+}
+
+// Reads the PNGs korvask-shot writes: 8-bit RGB, one zlib stream of stored
+// blocks, every row with filter 0. Anything else gives false.
+bool readStoredPng(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb) {
+    std::ifstream in(path, std::ios::binary);
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (s.size() < 8 || s.compare(1, 3, "PNG") != 0) return false;
+    std::string idat;
+    for (size_t at = 8; at + 12 <= s.size();) {
+        const uint32_t length = bigEndian(s, at);
+        if (at + 12 + length > s.size()) return false;
+        const std::string type = s.substr(at + 4, 4);
+        if (type == "IHDR") {
+            *width = (int)bigEndian(s, at + 8);
+            *height = (int)bigEndian(s, at + 12);
+            if (s[at + 16] != 8 || s[at + 17] != 2) return false;
+        } else if (type == "IDAT") {
+            idat += s.substr(at + 8, length);
+        }
+        at += 12 + length;
+    }
+    std::string raw;
+    for (size_t at = 2; at + 5 <= idat.size();) {
+        const bool last = idat[at] & 1;
+        if ((idat[at] & 6) != 0) return false;  // not a stored block
+        const size_t length = (uint8_t)idat[at + 1] | ((uint8_t)idat[at + 2] << 8);
+        if (at + 5 + length > idat.size()) return false;
+        raw += idat.substr(at + 5, length);
+        at += 5 + length;
+        if (last) break;
+    }
+    const size_t stride = (size_t)*width * 3 + 1;
+    if (*width <= 0 || *height <= 0 || raw.size() != stride * *height) return false;
+    rgb->clear();
+    for (int y = 0; y < *height; y++) {
+        if (raw[y * stride] != 0) return false;
+        rgb->insert(rgb->end(), raw.begin() + y * stride + 1, raw.begin() + (y + 1) * stride);
+    }
+    return true;
+}
+
+struct RegionStats {
+    double meanLuminance = 0;
+    double spread = 0;  // standard deviation of the luminance
+    int bright = 0;     // pixels with a channel above 180
+};
+
+RegionStats stats(const std::vector<uint8_t>& box) {
+    RegionStats r;
+    const size_t n = box.size() / 3;
+    if (n == 0) return r;
+    double sum = 0, sum2 = 0;
+    for (size_t i = 0; i < n; i++) {
+        const uint8_t* p = &box[i * 3];
+        const double l = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+        sum += l;
+        sum2 += l * l;
+        r.bright += p[0] > 180 || p[1] > 180 || p[2] > 180;
+    }
+    r.meanLuminance = sum / n;
+    r.spread = std::sqrt(std::max(0.0, sum2 / n - r.meanLuminance * r.meanLuminance));
+    return r;
+}
+
+class ShotTool : public ::testing::TestWithParam<int> {};
+
+TEST_P(ShotTool, RaceFrameHasSceneAndHudWhereTheyBelong) {
+    const std::string tool = std::string(KORVASK_BUILD_DIR) + "/korvask-shot";
+    if (!generatedContentPresent() || std::fopen(tool.c_str(), "rb") == nullptr)
+        GTEST_SKIP() << "korvask-shot or base/ not built";
+    const std::string out = "/tmp/korvask-test-shot-" + std::to_string(GetParam()) + ".png";
+    std::remove(out.c_str());
+    const std::string command = tool + " --race " + std::to_string(GetParam()) +
+                                " --seconds 11 --draw-frames 4 --resolution 0 --out " + out + " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(readStoredPng(out, &width, &height, &rgb));
+    ASSERT_EQ(width, 640);
+    ASSERT_EQ(height, 480);
+    std::remove(out.c_str());
+
+    // Not blank: a night scene, dark on the whole, but with detail.
+    const RegionStats all = stats(rgb);
+    EXPECT_GT(all.meanLuminance, 8.0);
+    EXPECT_LT(all.meanLuminance, 160.0);
+    EXPECT_GT(all.spread, 12.0);
+    // The scene itself (between the top bar and the gauges) has detail too.
+    const RegionStats scene = stats(overlayBox(rgb, 200, 220, 600, 460));
+    EXPECT_GT(scene.spread, 5.0);
+    // HUD: the tachometer's dial at the bottom right, the nitro gauge at the
+    // bottom left and the top bar each bring bright lines of their own.
+    EXPECT_GT(stats(overlayBox(rgb, 610, 10, 790, 190)).bright, 300);
+    EXPECT_GT(stats(overlayBox(rgb, 0, 0, 60, 200)).bright, 100);
+    EXPECT_GT(stats(overlayBox(rgb, 0, 530, 800, 600)).bright, 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoMaps, ShotTool, ::testing::Values(1, 7));
+
+class DrivenRace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!startRaceRenderer()) GTEST_SKIP() << "no GL window or no generated base/";
+        loadCarModels();
+        initCarTable();
+        soundEnabled = musicEnabled = false;
+        gameState = Race;
+        startupPending = false;
+        selectedCar = 2;
+        carPower = carTable[2].power;
+        srand(3);
+        loadRace(4);
+    }
+    void TearDown() override {
+        if (raceWorld != nullptr) unloadRace();
+        for (int i = 0; i < kCarModels; i++) {
+            delete carBodyModels[i];
+            delete carWheelModels[i];
+            carBodyModels[i] = carWheelModels[i] = nullptr;
+        }
+        gameState = MainMenu;
+        stopRaceRenderer();
+    }
+};
+
+TEST_F(DrivenRace, PlayersCarFillsTheLowerMiddle) {
+    // Full throttle out of the grid, the camera swinging in behind; each
+    // frame as the game runs it.
+    frameFactor = 1.0f;
+    keys[VK_UP] = true;
+    for (int i = 0; i < 760; i++) {
+        glLoadIdentity();
+        updateChaseCamera(0);
+        updateStandings();
+        raceStep();
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+    }
+    keys[VK_UP] = false;
+    EXPECT_FALSE(countdownRunning);
+    EXPECT_GT(playerSpeed, 3.0f);
+
+    // The same frame twice, the second without the player's car; the
+    // camera and HUD state are put back in between.
+    auto draw = [&]() {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        resizeScene(640, 480);
+        glLoadIdentity();
+        drawRaceScene();
+        return readFrame();
+    };
+    const float dirX = cameraDirX, dirZ = cameraDirZ, orbit = orbitAngle, arrow = hudArrowAngle,
+                phase = markerPhase, drift = skyDrift;
+    const std::vector<uint8_t> with = draw();
+    cameraDirX = dirX, cameraDirZ = dirZ, orbitAngle = orbit, hudArrowAngle = arrow, markerPhase = phase,
+    skyDrift = drift;
+    const int model = cars[0].model;
+    cars[0].model = -1;
+    const std::vector<uint8_t> without = draw();
+    cars[0].model = model;
+
+    long count = 0;
+    double sumX = 0, sumY = 0;
+    for (int row = 0; row < 480; row++) {
+        for (int x = 0; x < 640; x++) {
+            const size_t i = ((size_t)row * 640 + x) * 3;
+            const int d = std::abs(with[i] - without[i]) + std::abs(with[i + 1] - without[i + 1]) +
+                          std::abs(with[i + 2] - without[i + 2]);
+            if (d < 24) continue;
+            count++;
+            sumX += x;
+            sumY += row;
+        }
+    }
+    ASSERT_GT(count, 640 * 480 / 50) << "the car covers too little of the screen";
+    // Centre of the car's pixels: middle third across, lower half down.
+    EXPECT_NEAR(sumX / count, 320.0, 640.0 / 6);
+    EXPECT_GT(sumY / count, 480 * 0.55);
+    EXPECT_LT(sumY / count, 480 * 0.95);
+}
+
+}  // namespace
