@@ -105,9 +105,14 @@ Image makeSkySide(int face) {
     cairo_rectangle(cr, 12, 0, 488, 256);
     cairo_clip(cr);
     drawSkyline(cr, 12, 500, horizon + 1, 34, 2000 + face, 0.7);
-    setRgba(cr, 0x6a3a38, 0.35);
+    // Haze between the two layers, thickening towards the ground.
+    cairo_pattern_t* haze = cairo_pattern_create_linear(0, horizon - 40, 0, horizon + 1);
+    cairo_pattern_add_color_stop_rgba(haze, 0, 0.42, 0.23, 0.22, 0.0);
+    cairo_pattern_add_color_stop_rgba(haze, 1, 0.42, 0.23, 0.22, 0.45);
+    cairo_set_source(cr, haze);
     cairo_rectangle(cr, 0, horizon - 40, 512, 41);
     cairo_fill(cr);
+    cairo_pattern_destroy(haze);
     drawSkyline(cr, 30, 480, horizon + 1, 62, 3000 + face, 1.0);
     cairo_restore(cr);
     // Reflected lights on the wet ground below the horizon.
