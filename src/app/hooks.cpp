@@ -2,14 +2,25 @@
 #include "app/hooks.h"
 
 #include "app/app.h"
+#include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
 
+// The front-end music: looping, streamed, started once the splash is over.
+static const char* const kMenuMusicPath = ".\\base\\music\\menu.ogg";
+// The menu sounds sit just above the camera, so they play at full gain.
+static const float kMenuSoundRise = 2.0f;
+
 bool hookOpenSoundDevice() {
-    return true;
+    return openSoundDevice(kSoundDeviceName);
 }
-void hookLoadSounds() {}
+
+void hookLoadSounds() {
+    loadEffectSounds();
+    menuMusic.open(kMenuMusicPath, true, true);
+    setInverseDistanceModel();
+}
 
 bool hookInitRenderer() {
     return initRenderer();
@@ -21,8 +32,17 @@ void hookLoadStartupAssets() {
     initCarTable();
     loadGarageModels();
 }
-void hookReleaseSounds() {}
-void hookCloseSoundDevice() {}
+void hookReleaseSounds() {
+    releaseEffectSounds();
+    menuMusic.close();
+    // A quit in the middle of a race leaves its music open; its source has to
+    // go before the context does.
+    raceMusic.close();
+}
+
+void hookCloseSoundDevice() {
+    closeSoundDevice();
+}
 void hookDeleteFonts() {}
 
 void hookDrawLoadingScreen(bool secondPicture) {
@@ -31,7 +51,12 @@ void hookDrawLoadingScreen(bool secondPicture) {
 void hookRenderReflection() {
     renderReflection(true);
 }
-void hookUpdateRaceMusic(float) {}
+void hookUpdateRaceMusic(float gain) {
+    raceMusic.update();
+    raceMusic.setGain(gain);
+    // The checkpoint chime fades in with the music.
+    soundPoint.setGain(gain);
+}
 void hookDrawRaceScene() {
     drawRaceScene();
 }
@@ -45,8 +70,16 @@ void hookRaceCountdown() {
 void hookDrawResultScreen() {
     drawResultScreen();
 }
-void hookPlaceMenuSounds() {}
-void hookUpdateMenuMusic(float) {}
+void hookPlaceMenuSounds() {
+    const float x = cameraEye.x, y = cameraEye.y + kMenuSoundRise, z = cameraEye.z;
+    soundMenu1.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+    soundMenu2.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+}
+
+void hookUpdateMenuMusic(float gain) {
+    menuMusic.update();
+    menuMusic.setGain(gain);
+}
 void hookDrawMenus() {
     drawMenus();
 }
@@ -55,11 +88,23 @@ float hookPlayerSpeed() {
     return playerSpeed;
 }
 
-void hookPlayMenuMusic() {}
-void hookPlayRaceMusic() {}
-void hookStopRaceMusic() {}
-void hookSilenceMenuMusic() {}
-void hookSilenceRaceMusic() {}
+void hookPlayMenuMusic() {
+    menuMusic.play();
+}
+void hookPlayRaceMusic() {
+    raceMusic.play();
+}
+void hookStopRaceMusic() {
+    raceMusic.stop();
+}
+void hookSilenceMenuMusic() {
+    menuMusic.setGain(0.0f);
+    menuMusic.rewind();
+}
+void hookSilenceRaceMusic() {
+    raceMusic.setGain(0.0f);
+    raceMusic.rewind();
+}
 
 void hookMenuClick() {
     menuClick();
