@@ -184,6 +184,9 @@ class MusicStream {
     // long frame is started again once refilled, so a hitch is a gap, not the
     // end of the music.
     bool playRequested;
+    // Set by rewind: the queued buffers still hold the audio from where the
+    // stream was stopped, so the next play refills them from the first sample.
+    bool queueStale;
 
     MusicStream();
     virtual ~MusicStream();
@@ -196,6 +199,8 @@ class MusicStream {
     void stop();
     // Stops, seeks the decoder to the first sample and rewinds the source; a
     // non-looping stream that reached its end also gets its queue rebuilt.
+    // Whatever a streamed queue still holds is refilled from the first sample
+    // by the next play, so the music really starts again from its beginning.
     void rewind();
     // Refills processed buffers; call once per frame while this music is current.
     void update();

@@ -79,7 +79,8 @@ MusicStream::MusicStream()
       streamBuffers{},
       streamBufferCount(0),
       endQueued(false),
-      playRequested(false) {}
+      playRequested(false),
+      queueStale(false) {}
 
 // Globals outlive the sound device, so only the decoder and the file are let
 // go here; OpenAL objects are released by close() while a context exists.
@@ -318,11 +319,22 @@ void MusicStream::restartAfterEnd() {
     primeQueue();
     alSourceRewind(source);
     playRequested = false;
+    queueStale = false;
 }
 
 // Like the effect sounds, a stream that never opened ignores these.
 void MusicStream::play() {
     if (!source) return;
+    if (queueStale && streamed && decoder) {
+        // Without this a rewound stream would first replay up to two buffers
+        // from where it stopped before reaching its beginning.
+        alSourceStop(source);
+        alSourcei(source, AL_BUFFER, 0);
+        endQueued = false;
+        ov_pcm_seek(decoder, 0);
+        primeQueue();
+    }
+    queueStale = false;
     alSourcePlay(source);
     playRequested = true;
 }
@@ -343,6 +355,7 @@ void MusicStream::rewind() {
         alSourceRewind(source);
     }
     playRequested = false;
+    queueStale = streamed;
 }
 
 void MusicStream::setGain(float gain) {
@@ -390,4 +403,5 @@ void MusicStream::close() {
     streamed = false;
     endQueued = false;
     playRequested = false;
+    queueStale = false;
 }
