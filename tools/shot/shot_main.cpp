@@ -26,7 +26,7 @@
 namespace {
 
 // What to show. Only races for now; other screens join as --screen NAME.
-enum class Until { Time, Drift, Finish };
+enum class Until { Time, Finish };
 
 struct ShotOptions {
     std::string screen = "race";
@@ -41,6 +41,7 @@ struct ShotOptions {
     int laps = 4;
     int drawFrames = 60;  // frames drawn in full before the picture
     bool nitro = false;   // hold nitro through the drawn frames
+    bool drift = false;   // throw the car into a slide through the drawn frames
     bool immediate = false;
     bool timing = false;
     bool help = false;
@@ -48,14 +49,14 @@ struct ShotOptions {
 
 void usage() {
     fprintf(stderr,
-            "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|drift|finish]\n"
+            "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
-            "                    [--laps L] [--draw-frames K] [--nitro] [--immediate] [--timing]\n"
+            "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, pause, quit, info, result\n"
             "  --race N        race number 1..20 (default 1)\n"
-            "  --seconds T     seconds after the race is loaded (default 8); with --until drift the\n"
-            "                  first drift after T, with --until finish T seconds after the finish\n"
+            "  --seconds T     seconds after the race is loaded (default 8); with --until finish,\n"
+            "                  seconds after the player's finish\n"
             "  --out FILE      PNG to write (default shot.png)\n"
             "  --resolution R  0: 640 x 480, 1: 800 x 600 (default), 2: 1024 x 768\n"
             "  --car M         the player's car, model index 0..11 (default 0)\n"
@@ -64,6 +65,8 @@ void usage() {
             "  --laps L        laps to drive (default 4)\n"
             "  --draw-frames K frames drawn in full before the picture (default 60)\n"
             "  --nitro         hold the nitro key through the drawn frames\n"
+            "  --drift         full throttle, nitro and full lock towards the next bend through\n"
+            "                  the drawn frames, to catch the car sliding\n"
             "  --immediate     draw models in immediate mode instead of display lists\n"
             "  --timing        print the median and mean time of the drawn frames\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
@@ -87,6 +90,10 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         }
         if (strcmp(a, "--nitro") == 0) {
             o->nitro = true;
+            continue;
+        }
+        if (strcmp(a, "--drift") == 0) {
+            o->drift = true;
             continue;
         }
         if (strcmp(a, "--immediate") == 0) {
@@ -113,8 +120,6 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         } else if (strcmp(a, "--until") == 0) {
             if (strcmp(value, "time") == 0)
                 o->until = Until::Time;
-            else if (strcmp(value, "drift") == 0)
-                o->until = Until::Drift;
             else if (strcmp(value, "finish") == 0)
                 o->until = Until::Finish;
             else
@@ -221,23 +226,32 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
         }
         return target - frame;
     }
-    // Moments found while driving: run undrawn until the moment, then back
-    // up is impossible, so the frames drawn in full come after it.
+    // The finish is found while driving: undrawn until drawFrames before
+    // the moment after it.
     const long limit = 100L * 60 * 30;
     long finishFrame = -1;
     for (; frame < limit; frame++) {
-        if (o.until == Until::Drift && frame >= target && driftScore > 5.0f) break;
-        if (o.until == Until::Finish) {
-            if (raceFinished && finishFrame < 0) finishFrame = frame;
-            if (finishFrame >= 0 && frame - finishFrame >= std::max(0L, target - o.drawFrames)) break;
-        }
+        if (raceFinished && finishFrame < 0) finishFrame = frame;
+        if (finishFrame >= 0 && frame - finishFrame >= std::max(0L, target - o.drawFrames)) break;
         scriptedDriverKeys(cars[0], driver);
         stepWithoutDrawing();
     }
     *undrawn = frame;
     if (frame >= limit) fprintf(stderr, "korvask-shot: the moment did not come within 30 minutes\n");
-    // A drift is caught as it runs: only a few drawn frames, so it lasts.
-    return o.until == Until::Drift ? std::min(o.drawFrames, 8) : o.drawFrames;
+    return std::min<long>(o.drawFrames, std::max(1L, target));
+}
+
+// Full lock towards the bend after the next checkpoint, on the throttle.
+void throwIntoSlide() {
+    const Car& car = cars[0];
+    if (car.body == nullptr || checkpointCount <= 0) return;
+    const Checkpoint& c = checkpoints[(car.nextCheckpoint + 1) % checkpointCount];
+    const Vector3 p = getPosition(car.body);
+    const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
+    keys[VK_UP] = true;
+    keys[VK_DOWN] = false;
+    keys[VK_LEFT] = turn >= 0.0f;
+    keys[VK_RIGHT] = turn < 0.0f;
 }
 
 }  // namespace
@@ -287,7 +301,8 @@ int main(int argc, char** argv) {
     bool read = false;
     for (long k = 1; k <= drawn; k++) {
         scriptedDriverKeys(cars[0], driver);
-        if (opt.nitro) keys[VK_SPACE] = true;
+        if (opt.nitro || opt.drift) keys[VK_SPACE] = true;
+        if (opt.drift) throwIntoSlide();
         auto t0 = std::chrono::steady_clock::now();
         drawFrame();
         if (opt.timing) glFinish();
