@@ -14,7 +14,7 @@
 #include "render_fixtures.h"
 
 inline const char* shaderSourceDir() {
-    return KORVASK_TEST_DATA_DIR "/../../tools/content/shaders";
+    return KORVASK_SOURCE_DIR "/tools/content/shaders";
 }
 
 // A 256 x 256 RGBA glyph image of 16 x 16-pixel cells: the cells named in
