@@ -1,0 +1,368 @@
+// The shell's sound and music calls: the device at start-up and its absence,
+// the menu music's fade-in through the game's own frames, and what leaving and
+// re-entering the window does to the music of a race.
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vorbis/vorbisfile.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app.h"
+#include "app/hooks.h"
+#include "audio/audio.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "temp_folder.h"
+
+namespace {
+
+// Every test of this binary that starts the game opens the sound device; a
+// machine without sound hardware needs OpenAL Soft's silent backend for that.
+// A backend the caller chose is kept.
+const bool kSilentBackendChosen = [] {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+    return true;
+}();
+
+float sourceGain(uint32_t source) {
+    float gain = -1.0f;
+    alGetSourcef(source, AL_GAIN, &gain);
+    return gain;
+}
+
+int sourceState(uint32_t source) {
+    int state = 0;
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    return state;
+}
+
+// Audio frames (one sample per channel) that one streamed buffer holds.
+long framesPerBuffer(const MusicStream& music) {
+    return kStreamBufferBytes / (2 * music.info->channels);
+}
+
+struct FrameRecord {
+    float musicGain;
+    float alGain;
+    bool playing;
+    bool active;
+    float menuSound[3];
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The whole program.
+
+class SoundShell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(kSilentBackendChosen);
+        ASSERT_FALSE(folder.path().empty());
+        folder.linkContent();
+        scriptedReset();
+        resetShellState();
+    }
+    void TearDown() override { scriptedReset(); }
+    TempFolder folder;
+};
+
+TEST_F(SoundShell, TheDeviceLivesFromStartUpToShutdownWithTheMenuMusicWaiting) {
+    bool contextDuringRun = false, menuMusicOpen = false, menuMusicPlaying = true, soundsLoaded = false;
+    scriptedSetFrameCallback([&](int frame) {
+        if (frame != 2) return;
+        contextDuringRun = alcGetCurrentContext() != nullptr;
+        menuMusicOpen = menuMusic.source != 0 && menuMusic.streamed && menuMusic.loop;
+        menuMusicPlaying = menuMusic.isPlaying();
+        soundsLoaded = alIsSource(soundEngine1.source) && alIsSource(soundMenu2.source);
+    });
+    scriptedPushMessage(WM_CLOSE, 0, 0, 3);
+    EXPECT_EQ(gameMain(), 0);
+    EXPECT_TRUE(contextDuringRun);
+    EXPECT_TRUE(soundsLoaded);
+    EXPECT_TRUE(menuMusicOpen);
+    EXPECT_FALSE(menuMusicPlaying) << "the splash plays no music";
+    EXPECT_EQ(menuMusic.source, 0u) << "closed at exit";
+    EXPECT_EQ(soundEngine1.source, 0u) << "released at exit";
+    EXPECT_EQ(alcGetCurrentContext(), nullptr) << "the device is closed at exit";
+}
+
+// The frame dispatcher after the splash, in a window small enough that the
+// garage behind the menus costs next to nothing to draw.
+class SoundFrames : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(kSilentBackendChosen);
+        ASSERT_FALSE(folder.path().empty());
+        folder.linkContent();
+        scriptedReset();
+        resetShellState();
+        setDefaultSettings();
+        ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+        ASSERT_TRUE(hookInitRenderer());
+        ASSERT_TRUE(hookOpenSoundDevice());
+        hookLoadSounds();
+        // As the end of the splash leaves things.
+        startupPending = false;
+        hookPlayMenuMusic();
+        musicGain = -1.5f;
+        menuMusicStartPending = true;
+    }
+    void TearDown() override {
+        hookReleaseSounds();
+        hookCloseSoundDevice();
+        EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
+        scriptedReset();
+    }
+    // One pass of the main loop with no message waiting.
+    FrameRecord frame() {
+        drawFrame();
+        platformSwapBuffers();
+        FrameRecord r{};
+        r.musicGain = musicGain;
+        r.alGain = sourceGain(menuMusic.source);
+        r.playing = menuMusic.isPlaying();
+        r.active = windowActive;
+        alGetSource3f(soundMenu1.source, AL_POSITION, &r.menuSound[0], &r.menuSound[1], &r.menuSound[2]);
+        return r;
+    }
+    TempFolder folder;
+};
+
+TEST_F(SoundFrames, MenuMusicFadesInToFullGainSixAndAQuarterSecondsAfterItStarts) {
+    // Frame 10 is the first to know the frame rate; above 15 it starts the
+    // music over, with the fade at its bottom.
+    std::vector<FrameRecord> record(1);
+    for (int f = 1; f <= 10; f++) record.push_back(frame());
+    const int start = 10;
+    EXPECT_EQ(record[start].musicGain, -1.5f);
+    EXPECT_FALSE(menuMusicStartPending);
+    for (int f = 11; f <= start + 640; f++) record.push_back(frame());
+
+    // gain(t) = -1.5 + 0.4 t, t in seconds since the start, clamped to 0..1.
+    int firstAudible = 0, firstFull = 0;
+    for (int f = start; f <= start + 640; f++) {
+        if (firstAudible == 0 && record[f].alGain > 0.0f) firstAudible = f;
+        if (firstFull == 0 && record[f].alGain >= 0.9999f) firstFull = f;
+        EXPECT_TRUE(record[f].playing) << "frame " << f;
+        EXPECT_GE(record[f].alGain, 0.0f);
+        EXPECT_LE(record[f].alGain, 1.0f);
+    }
+    EXPECT_NEAR((firstAudible - start) * 0.01, 3.75, 0.02);
+    EXPECT_NEAR((firstFull - start) * 0.01, 6.25, 0.02);
+    EXPECT_NEAR(record[start + 450].alGain, 0.3f, 0.005f);
+    EXPECT_NEAR(record[start + 500].alGain, 0.5f, 0.005f);
+    EXPECT_EQ(record[start + 640].alGain, 1.0f);
+
+    // The menu sounds ride 2 above the camera, which no race has moved yet.
+    EXPECT_EQ(record[start].menuSound[0], 0.0f);
+    EXPECT_EQ(record[start].menuSound[1], 2.0f);
+    EXPECT_EQ(record[start].menuSound[2], 0.0f);
+}
+
+TEST_F(SoundFrames, LeavingTheMenusSilencesTheMusicAndComingBackFadesItInAgain) {
+    for (int f = 0; f < 700; f++) frame();
+    ASSERT_EQ(sourceGain(menuMusic.source), 1.0f);
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_EQ(sourceGain(menuMusic.source), 0.0f);
+    EXPECT_EQ(ov_pcm_tell(menuMusic.decoder), 0) << "rewound";
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_TRUE(menuMusic.isPlaying());
+    FrameRecord r{};
+    for (int f = 0; f < 20; f++) r = frame();
+    EXPECT_TRUE(r.playing);
+    EXPECT_EQ(r.alGain, 0.0f) << "fading in from silence";
+    EXPECT_LT(r.musicGain, -1.4f);
+}
+
+// The child half of the test below: the game started where no sound device
+// opens. It leaves with the game's own exit status, or 3 when a window was
+// made all the same.
+TEST(SoundDeviceChild, StartWithoutADevice) {
+    if (std::getenv("KORVASK_NO_DEVICE_CHILD") == nullptr) {
+        GTEST_SKIP() << "runs only when started by SoundDevice.MissingDeviceEndsTheProgramWithMinusOneAndOneLine";
+    }
+    TempFolder folder;
+    scriptedReset();
+    resetShellState();
+    const int status = gameMain();
+    bool windowMade = false;
+    for (const std::string& call : scriptedCallLog()) {
+        windowMade = windowMade || call.rfind("createWindow", 0) == 0;
+    }
+    std::fflush(nullptr);
+    std::_Exit(windowMade ? 3 : status);
+}
+
+TEST(SoundDevice, MissingDeviceEndsTheProgramWithMinusOneAndOneLine) {
+    char self[PATH_MAX] = {0};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    char errPattern[] = "/tmp/korvask-nodevice-XXXXXX";
+    const int fd = mkstemp(errPattern);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    // A backend list naming nothing OpenAL Soft knows leaves it no device.
+    const std::string command = std::string("KORVASK_NO_DEVICE_CHILD=1 ALSOFT_DRIVERS=no-such-driver ALSOFT_LOGLEVEL=0 '") +
+                                self + "' --gtest_filter=SoundDeviceChild.StartWithoutADevice > /dev/null 2> '" +
+                                errPattern + "'";
+    const int status = std::system(command.c_str());
+    std::ifstream err(errPattern);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    std::remove(errPattern);
+
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255) << "exit status -1, before any window";
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("sound device"), std::string::npos) << lines[0];
+}
+
+// ---------------------------------------------------------------------------
+// The hooks and the window procedure on an open device, without frames.
+
+class SoundHooks : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(kSilentBackendChosen);
+        ASSERT_FALSE(folder.path().empty());
+        folder.linkContent();
+        scriptedReset();
+        resetShellState();
+        setDefaultSettings();
+        ASSERT_TRUE(hookOpenSoundDevice());
+        hookLoadSounds();
+        startupPending = false;
+        gameState = Race;
+        countdownRunning = false;
+        raceFinished = false;
+    }
+    void TearDown() override {
+        hookReleaseSounds();
+        hookCloseSoundDevice();
+        EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
+        scriptedReset();
+    }
+
+    // Plays the first race track as a race does and refills it like the
+    // race frame until its first buffer has played and been refilled.
+    void playRaceMusicPastItsFirstBuffer() {
+        ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
+        hookPlayRaceMusic();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (ov_pcm_tell(raceMusic.decoder) <= 2 * framesPerBuffer(raceMusic) &&
+               std::chrono::steady_clock::now() < until) {
+            hookUpdateRaceMusic(1.0f);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_GT(ov_pcm_tell(raceMusic.decoder), 2 * framesPerBuffer(raceMusic));
+        ASSERT_TRUE(raceMusic.isPlaying());
+    }
+    TempFolder folder;
+};
+
+TEST_F(SoundHooks, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
+    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
+                                           &soundCrash0,  &soundCrash1,  &soundCrash2,  &soundCrash3,
+                                           &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
+                                           &soundNitro,   &soundWind,    &soundMenu1,   &soundMenu2};
+    for (SoundEffect* sound : all) {
+        EXPECT_TRUE(alIsSource(sound->source));
+        ALint size = 0;
+        alGetBufferi(sound->buffer, AL_SIZE, &size);
+        EXPECT_GT(size, 0) << "every effect file of base/sound loads";
+    }
+    EXPECT_NE(menuMusic.source, 0u);
+    EXPECT_TRUE(menuMusic.streamed);
+    EXPECT_TRUE(menuMusic.loop);
+    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_EQ(sourceGain(menuMusic.source), 0.0f);
+    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE);
+}
+
+TEST_F(SoundHooks, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) {
+    ASSERT_TRUE(raceMusic.open(".\\base\\music\\2.ogg", true, true));
+    hookUpdateRaceMusic(0.25f);
+    EXPECT_EQ(sourceGain(raceMusic.source), 0.25f);
+    EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
+    hookUpdateMenuMusic(0.75f);
+    EXPECT_EQ(sourceGain(menuMusic.source), 0.75f);
+    EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
+
+    cameraEye = Vector3(120.0f, -4.0f, 37.5f);
+    hookPlaceMenuSounds();
+    for (const SoundEffect* sound : {&soundMenu1, &soundMenu2}) {
+        float p[3], v[3];
+        alGetSourcefv(sound->source, AL_POSITION, p);
+        alGetSourcefv(sound->source, AL_VELOCITY, v);
+        EXPECT_EQ(p[0], 120.0f);
+        EXPECT_EQ(p[1], -2.0f);
+        EXPECT_EQ(p[2], 37.5f);
+        EXPECT_EQ(v[0] * v[0] + v[1] * v[1] + v[2] * v[2], 0.0f);
+    }
+    cameraEye = Vector3();
+}
+
+TEST_F(SoundHooks, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
+    playRaceMusicPastItsFirstBuffer();
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    EXPECT_FALSE(windowActive);
+    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(sourceGain(raceMusic.source), 0.0f);
+    EXPECT_EQ(sourceState(raceMusic.source), AL_INITIAL);
+    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 0);
+    EXPECT_FALSE(menuMusic.isPlaying()) << "the menu music stays out of a race";
+
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_TRUE(windowActive);
+    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_TRUE(raceMusic.isPlaying());
+    EXPECT_FALSE(menuMusic.isPlaying());
+    // What is queued is the first two buffers' worth of the file, and play
+    // begins at its first one.
+    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 2 * framesPerBuffer(raceMusic));
+    ALint queued = 0, offset = -1;
+    alGetSourcei(raceMusic.source, AL_BUFFERS_QUEUED, &queued);
+    alGetSourcei(raceMusic.source, AL_SAMPLE_OFFSET, &offset);
+    EXPECT_EQ(queued, kStreamBufferCount);
+    EXPECT_GE(offset, 0);
+    EXPECT_LT(offset, framesPerBuffer(raceMusic) / 4);
+}
+
+TEST_F(SoundHooks, EscPausesTheRaceMusicWhereItIs) {
+    ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
+    hookPlayRaceMusic();
+    ASSERT_TRUE(raceMusic.isPlaying());
+    const ogg_int64_t decoded = ov_pcm_tell(raceMusic.decoder);
+    ASSERT_GT(decoded, 0);
+    keys[VK_ESCAPE] = true;
+    checkFrameKeys();
+    EXPECT_EQ(gameState, Pause);
+    EXPECT_FALSE(raceMusic.isPlaying());
+    EXPECT_EQ(sourceState(raceMusic.source), AL_STOPPED) << "stopped, not rewound";
+    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), decoded);
+}
+
+TEST_F(SoundHooks, WithMusicOffSwitchingWindowsLeavesTheMusicAlone) {
+    musicEnabled = false;
+    ASSERT_TRUE(raceMusic.open(".\\base\\music\\3.ogg", true, true));
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_FALSE(raceMusic.isPlaying());
+    gameState = MainMenu;
+    windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
+    windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
+    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_FALSE(menuMusicStartPending);
+}
