@@ -1,0 +1,94 @@
+// A driven race recorded for listening: OpenAL Soft's wave backend writes
+// what the game's mixer plays while the race runner's driver races the
+// player's car in real time, with the race frame's own sound and music calls
+// (music refill and fade, camera and listener, race step). Nothing is drawn.
+//
+// Runs only when KORVASK_RECORD_RACE names the WAV file to write; a table of
+// what the car did lands beside it (".csv": time, speed, gear, engine speed,
+// mix, squeal, nitro, checkpoints passed).
+//   KORVASK_RECORD_RACE=/tmp/race.wav build/tests/test_audio --gtest_filter=RaceRecording.*
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app/app.h"
+#include "app/hooks.h"
+#include "audio_test_support.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/gl.h"
+// The runner's driver, compiled in here: it sets nothing but the key states.
+#include "../../tools/sim/sim_driver.cpp"
+
+using namespace audiotest;
+
+TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
+    const char* out = std::getenv("KORVASK_RECORD_RACE");
+    if (!out) GTEST_SKIP() << "set KORVASK_RECORD_RACE to the WAV file to record";
+    const char* secondsText = std::getenv("KORVASK_RECORD_SECONDS");
+    const double seconds = secondsText ? std::atof(secondsText) : 34.0;
+    const char* raceText = std::getenv("KORVASK_RECORD_RACE_NUMBER");
+    const int raceNumber = raceText ? std::atoi(raceText) : 1;
+
+    const std::string config = std::string(out) + ".conf";
+    const std::string text = "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = " +
+                             std::string(out) + "\n";
+    ASSERT_TRUE(writeBytes(config, std::vector<uint8_t>(text.begin(), text.end())));
+    // OpenAL Soft reads these once, when this process first opens a device.
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    setenv("ALSOFT_CONF", config.c_str(), 1);
+    setenv("ALSOFT_LOGLEVEL", "0", 1);
+
+    scriptedReset();
+    ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+    ASSERT_TRUE(hookOpenSoundDevice());
+    hookLoadSounds();
+    soundEnabled = true;
+    musicEnabled = true;
+    initCarTable();
+    selectedCar = 0;
+    carPower = carTable[0].power;
+    frameFactor = 1.0f;
+    srand(7);
+    gameState = Race;
+    loadRace(raceNumber);
+
+    FILE* table = std::fopen((std::string(out) + ".csv").c_str(), "w");
+    ASSERT_NE(table, nullptr);
+    std::fprintf(table, "t,speed,gear,rpm,engineMix,skid,nitro,checkpoints,countdown\n");
+
+    DriverState driver{};
+    const int frames = (int)(seconds * 100.0);
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame < frames; frame++) {
+        // The null and wave devices play in real time: frames of 10 ms.
+        std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
+        scriptedDriverKeys(cars[0], driver);
+
+        musicGain += 0.004f * frameFactor;
+        hookUpdateRaceMusic(musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain));
+        glLoadIdentity();
+        updateChaseCamera(0);
+        updateStandings();
+        raceStep();
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+
+        if (frame % 5 == 0) {
+            std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed, cars[0].gear,
+                         cars[0].rpm, engineMix, skidLevel, keys[VK_SPACE] ? 1 : 0, cars[0].checkpointsPassed,
+                         countdownRunning ? 1 : 0);
+        }
+    }
+    std::fclose(table);
+
+    gameState = MainMenu;
+    unloadRace();
+    hookReleaseSounds();
+    hookCloseSoundDevice();
+    scriptedCloseGLWindow();
+    soundEnabled = false;
+    musicEnabled = false;
+    EXPECT_TRUE(scriptedMessageBoxes().empty());
+    EXPECT_GT(readBytes(out).size(), 44100u * 4u * 10u);
+}

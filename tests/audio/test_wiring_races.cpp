@@ -1,0 +1,116 @@
+// Races loaded and unloaded over and over, with sound and music on: every race
+// opens its music and starts its loops, and none may leave an OpenAL object or
+// heap memory behind.
+#include <malloc.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "app/app.h"
+#include "audio_test_support.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+
+using namespace audiotest;
+
+namespace {
+
+int liveSourceNames() {
+    int count = 0;
+    for (ALuint name = 1; name < 4096; ++name) count += alIsSource(name) ? 1 : 0;
+    return count;
+}
+
+size_t heapInUse() {
+    malloc_trim(0);
+    return mallinfo2().uordblks;
+}
+
+class RaceSounds : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        struct stat st;
+        if (stat("base/maps/1/map.ms3d", &st) != 0 || stat("base/music/1.ogg", &st) != 0) {
+            GTEST_SKIP() << "needs the generated content (korvask-content base)";
+        }
+        ASSERT_TRUE(ensureSoundDevice());
+        scriptedReset();
+        ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+        loadEffectSounds();
+        ASSERT_TRUE(menuMusic.open(".\\base\\music\\menu.ogg", true, true));
+        initCarTable();
+        selectedCar = 0;
+        carPower = carTable[0].power;
+        soundEnabled = true;
+        musicEnabled = true;
+        menuMusicStartPending = false;
+        frameFactor = 1.0f;
+        alGetError();
+    }
+    void TearDown() override {
+        menuMusic.close();
+        releaseEffectSounds();
+        soundEnabled = false;
+        musicEnabled = false;
+        EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
+        scriptedCloseGLWindow();
+    }
+
+    // One race as the menus run it: in from the menu, out to the menu.
+    void raceFromTheMenu(int raceNumber) {
+        gameState = Race;
+        loadRace(raceNumber);
+        gameState = MainMenu;
+        unloadRace();
+    }
+};
+
+}  // namespace
+
+TEST_F(RaceSounds, ARaceStopsTheMenuMusicAndHandsItBackWhenItEnds) {
+    menuMusic.play();
+    gameState = Race;
+    srand(5);
+    loadRace(2);
+    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_TRUE(raceMusic.isPlaying());
+    float gain = -1.0f;
+    alGetSourcef(raceMusic.source, AL_GAIN, &gain);
+    EXPECT_EQ(gain, 0.0f) << "the race music starts silent and fades in";
+    EXPECT_EQ(musicGain, -1.5f);
+    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass,
+                                    &soundStart, &soundWind}) {
+        EXPECT_TRUE(loop->isPlaying());
+    }
+    EXPECT_FALSE(soundNitro.isPlaying());
+
+    gameState = MainMenu;
+    unloadRace();
+    EXPECT_EQ(raceMusic.source, 0u) << "closed";
+    EXPECT_TRUE(menuMusicStartPending) << "the menu frame starts its music again";
+    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass,
+                                    &soundStart, &soundWind, &soundNitro}) {
+        EXPECT_FALSE(loop->isPlaying());
+    }
+}
+
+TEST_F(RaceSounds, FiftyRacesLeaveNoBuffersSourcesOrMemoryBehind) {
+    srand(11);
+    // The first races fill the caches that stay for the run (texture tables,
+    // the decoder's own tables, OpenAL's mixer).
+    for (int race = 1; race <= 3; race++) raceFromTheMenu(race);
+    const int buffers = liveBufferNames();
+    const int sources = liveSourceNames();
+    const size_t registry = bufferRegistry.size();
+    const size_t heap = heapInUse();
+
+    for (int i = 0; i < 50; i++) raceFromTheMenu(1 + i % 3);
+    EXPECT_EQ(liveBufferNames(), buffers);
+    EXPECT_EQ(liveSourceNames(), sources);
+    EXPECT_EQ(bufferRegistry.size(), registry);
+    // A race's map, world and music take megabytes; fifty of them kept would
+    // show far above this allowance for allocator slack.
+    const size_t after = heapInUse();
+    EXPECT_LT(after, heap + (256u << 10)) << "heap grew from " << heap << " to " << after;
+}
