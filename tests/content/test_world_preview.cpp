@@ -180,3 +180,47 @@ TEST_F(WorldPreview, CarsAndGarage) {
     EXPECT_EQ(open, 0);
     save(canvas, "garage.png");
 }
+
+// The whole city from above with every circuit drawn over it, one colour per
+// race. Each race's waypoints fall on the drawn road of its own map (dark,
+// grey asphalt or white markings), not on roofs, grass or paving.
+TEST_F(WorldPreview, CityPlanWithEveryCircuit) {
+    PreviewTextures textures{root, {}};
+    PreviewCamera camera{true, -470.0f, -660.0f, 490.0f, 660.0f, {}, {}, 0.0f, 0.0f};
+    PreviewCanvas plan = makeCanvas(720, 990, 10, 10, 20);
+    for (int race = 1; race <= kRaceCount; ++race) {
+        MeshBuilder visual;
+        buildMapVisual(race, visual, nullptr);
+        Ms3dFile file = fileOf(visual);
+        PreviewCanvas own = makeCanvas(720, 990, 10, 10, 20);
+        drawPreviewModel(own, file, textures, camera);
+        drawPreviewModel(plan, file, textures, camera);
+        std::vector<Waypoint> points = circuitWaypoints(makeCircuit(race));
+        for (size_t i = 1; i < points.size(); ++i) {  // the start gantry hangs over point 0
+            const Waypoint& w = points[i];
+            float sx, sy, depth;
+            projectPreview(own, camera, {float(w.x), 0, float(w.z)}, &sx, &sy, &depth);
+            const uint8_t* p = imagePixel(own.image, static_cast<int>(sx), static_cast<int>(sy));
+            bool grey = std::abs(p[0] - p[1]) < 30 && std::abs(p[1] - p[2]) < 30;
+            // Under the railway the plan shows its deck instead.
+            if (std::fabs(w.x - 115.0f) < 8.0f) continue;
+            // Asphalt is darker than the paving (about 85); markings are
+            // brighter.
+            EXPECT_TRUE(grey && (p[0] < 75 || p[0] > 130))
+                << "race " << race << " waypoint at " << w.x << ", " << w.z << " on " << int(p[0]) << " "
+                << int(p[1]) << " " << int(p[2]);
+            // And it is the road's height that the plan shows there.
+            float top = own.depth[static_cast<size_t>(sy) * 720 + static_cast<size_t>(sx)];
+            EXPECT_NEAR(top, groundHeight(float(w.x), float(w.z)), 0.3f)
+                << "race " << race << " at " << w.x << ", " << w.z;
+        }
+    }
+    for (int race = 1; race <= kRaceCount; ++race) {
+        uint8_t r = static_cast<uint8_t>(80 + (race * 53) % 176),
+                g = static_cast<uint8_t>(80 + (race * 97) % 176),
+                b = static_cast<uint8_t>(80 + (race * 31) % 176);
+        for (const Waypoint& w : circuitWaypoints(makeCircuit(race)))
+            drawPreviewDot(plan, camera, {float(w.x), 0, float(w.z)}, 1, r, g, b);
+    }
+    save(plan, "city_circuits.png");
+}
