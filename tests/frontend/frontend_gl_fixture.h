@@ -1,0 +1,73 @@
+// A hidden GL window in a scratch folder that links the generated content, with
+// the renderer started as the game starts it, for the front end's drawing and
+// race-flow tests. Save files land in the scratch folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/app.h"
+#include "app/temp_folder.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+
+class FrontEndGl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder.path().empty());
+        folder.linkContent();
+        scriptedReset();
+        setDefaultSettings();
+        resolutionIndex = 0;
+        resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
+        soundEnabled = false;
+        musicEnabled = false;
+        setDefaultCareer();
+        ASSERT_TRUE(scriptedOpenGLWindow(screenWidth, screenHeight));
+        resizeScene(screenWidth, screenHeight);
+        ASSERT_TRUE(initRenderer()) << "needs the generated base/ in the build folder";
+        initCarTable();
+        resetFrontEndState();
+        frameFactor = 1.0f;
+    }
+    void TearDown() override {
+        if (raceWorld != nullptr) unloadRace();
+        releaseGarageModels();
+        releaseFonts();
+        releaseTgaTextures();
+        scriptedCloseGLWindow();
+        scriptedReset();
+        gameState = MainMenu;
+    }
+
+    // The garage's models as the end of the splash loads them.
+    void loadMenuAssets() {
+        loadGameTextures();
+        loadCarModels();
+        loadGarageModels();
+    }
+
+    std::vector<uint8_t> readFrame() {
+        std::vector<uint8_t> rgb;
+        EXPECT_TRUE(scriptedReadFrame(&rgb, screenWidth, screenHeight));
+        return rgb;
+    }
+
+    // Sum of absolute channel differences inside a rectangle (rows from the top).
+    long difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int x0, int y0, int x1,
+                    int y1) const {
+        long sum = 0;
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++)
+                for (int c = 0; c < 3; c++) {
+                    const size_t i = ((size_t)y * screenWidth + x) * 3 + c;
+                    sum += a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
+                }
+        return sum;
+    }
+
+    TempFolder folder;
+};

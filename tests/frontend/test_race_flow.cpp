@@ -1,0 +1,166 @@
+// Races started and left from the menus, and the result screen frame by
+// frame: one booking per race, saved at once, and the way back after ten
+// seconds; pause's Restart and Exit in career and quick races.
+#include "frontend_gl_fixture.h"
+#include "app/save_file_bytes.h"
+
+namespace {
+
+constexpr int kPointsField = 18 + 54 + 48 + 1;
+
+class RaceFlow : public FrontEndGl {
+  protected:
+    // The player crosses the line in `place`; the result screen starts.
+    void finish(int place) {
+        countdownRunning = false;
+        raceFinished = true;
+        raceTimer = 0.0f;
+        playerPlace = place;
+    }
+    // Result-screen frames of 10 ms until the race is left; returns them.
+    int runResultScreen() {
+        int frames = 0;
+        while (gameState == Race && raceFinished && frames < 2000) {
+            drawResultScreen();
+            frames++;
+            if (frames == 100) {
+                EXPECT_TRUE(awardPending || !careerRace) << "nothing booked in the first second";
+            }
+        }
+        return frames;
+    }
+};
+
+TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
+    loadGarageModels();
+    const int garageLamps = lightSourceCount;
+    ASSERT_GT(garageLamps, 0);
+    tuningPoints = 250;
+    selectedRace = 1;
+    startCareerRace();
+    ASSERT_EQ(gameState, Race);
+    EXPECT_TRUE(careerRace);
+    EXPECT_TRUE(awardPending);
+    ASSERT_NE(raceWorld, nullptr);
+    finish(1);
+    const int frames = runResultScreen();
+    // 1001 frames of 0.01 s take the timer past 10.0 (float steps land a frame either side).
+    EXPECT_NEAR(frames, 1001, 1);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(careerPoints, 100);
+    EXPECT_EQ(tuningPoints, 1000);
+    EXPECT_EQ(maxRaceUnlocked, 2);
+    EXPECT_EQ(selectedRace, 2);
+    EXPECT_FALSE(careerRace);
+    EXPECT_FALSE(awardPending);
+    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(menuClickSounds, 1);
+    const std::vector<int32_t> career = readIntegers("base/career.inf");
+    ASSERT_EQ(career.size(), 123u);
+    EXPECT_EQ(career[kPointsField], 100);
+    // The garage's lamps are back after the race's.
+    EXPECT_EQ(lightSourceCount, garageLamps);
+}
+
+TEST_F(RaceFlow, RepeatedWinAndFourthPlace) {
+    raceRecord[2].bestPlace = 2;
+    careerPoints = 175;
+    maxRaceUnlocked = 4;
+    tuningPoints = 0;
+    selectedRace = 3;
+    startCareerRace();
+    finish(1);
+    runResultScreen();
+    EXPECT_EQ(careerPoints, 175);
+    EXPECT_EQ(maxRaceUnlocked, 4);
+    EXPECT_EQ(tuningPoints, 750);
+    EXPECT_EQ(selectedRace, 4);  // the map opens on the highest unlocked race
+
+    selectedRace = 4;
+    startCareerRace();
+    finish(4);
+    runResultScreen();
+    EXPECT_EQ(careerPoints, 175);
+    EXPECT_EQ(maxRaceUnlocked, 4);
+    EXPECT_EQ(tuningPoints, 750);
+    EXPECT_EQ(raceRecord[3].bestPlace, 0);
+}
+
+TEST_F(RaceFlow, NewCarWonIsShownUntilTheNextRaceStarts) {
+    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i < 3;
+    selectedRace = 1;
+    startCareerRace();
+    finish(1);
+    runResultScreen();
+    EXPECT_TRUE(carAvailable[3]);
+    EXPECT_TRUE(newCarWon);
+    startCareerRace();
+    EXPECT_FALSE(newCarWon);
+}
+
+TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
+    startQuickRace();
+    EXPECT_GE(quickRaceNumber, 1);
+    EXPECT_LE(quickRaceNumber, 9);
+    EXPECT_GE(selectedCar, 0);
+    EXPECT_LE(selectedCar, 5);
+    EXPECT_FLOAT_EQ(carPower, carTable[selectedCar].power);
+    EXPECT_FALSE(careerRace);
+    finish(1);
+    runResultScreen();
+    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(maxRaceUnlocked, 1);
+    // Nothing was booked, so nothing was saved.
+    EXPECT_EQ(fileSize("base/career.inf"), -1);
+}
+
+TEST_F(RaceFlow, PauseExitFromACareerRaceBooksNothing) {
+    selectedRace = 1;
+    selectedCar = 2;
+    startCareerRace();
+    gameState = Pause;
+    mouseX = 700;
+    mouseY = 342;  // row 4, "Exit"
+    menuClick();
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(selectedCar, 2);
+    EXPECT_FALSE(careerRace);
+    EXPECT_FALSE(awardPending);
+    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(menuClickSounds, 1);
+}
+
+TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
+    selectedRace = 1;
+    selectedCar = 4;
+    startCareerRace();
+    gameState = Pause;
+    mouseX = 700;
+    mouseY = 292;  // row 3, "Restart"
+    menuClick();
+    EXPECT_EQ(gameState, Race);
+    EXPECT_TRUE(careerRace);
+    EXPECT_TRUE(awardPending);
+    EXPECT_EQ(selectedCar, 4);
+    EXPECT_NE(raceWorld, nullptr);
+    EXPECT_TRUE(countdownRunning);
+
+    exitRace();
+    startQuickRace();
+    gameState = Pause;
+    menuClick();
+    EXPECT_EQ(gameState, Race);
+    EXPECT_FALSE(careerRace);
+    EXPECT_FALSE(awardPending);
+    EXPECT_GE(selectedCar, 0);
+    EXPECT_LE(selectedCar, 5);
+    EXPECT_GE(quickRaceNumber, 1);
+    EXPECT_LE(quickRaceNumber, 9);
+    EXPECT_EQ(menuClickSounds, 2);
+}
+
+}  // namespace
