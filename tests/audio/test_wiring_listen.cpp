@@ -7,6 +7,10 @@
 // what the car did lands beside it (".csv": time, speed, gear, engine speed,
 // mix, squeal, nitro, checkpoints passed).
 //   KORVASK_RECORD_RACE=/tmp/race.wav build/tests/test_audio --gtest_filter=RaceRecording.*
+// KORVASK_RECORD_SECONDS sets the length (34 s), KORVASK_RECORD_RACE_NUMBER the
+// race (1), and KORVASK_RECORD_MUTE a comma-separated list of what to leave
+// out, to hear the rest alone: music, engine (the player's loop and its pass
+// sound), opponents, squeal, wind, nitro, gear, chime, crash.
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -23,6 +27,30 @@
 
 using namespace audiotest;
 
+namespace {
+
+// Silences the sounds named in the mute list after the game has set their
+// gains for the frame.
+void muteListed(const std::string& list) {
+    auto listed = [&](const char* name) { return list.find(name) != std::string::npos; };
+    std::vector<uint32_t> sources;
+    if (listed("music")) sources.push_back(raceMusic.source);
+    if (listed("engine")) sources.insert(sources.end(), {soundEngine1.source, soundEnginePass.source});
+    if (listed("opponents"))
+        sources.insert(sources.end(), {soundEngine2.source, soundEngine3.source, soundEngine4.source});
+    if (listed("squeal")) sources.push_back(soundStart.source);
+    if (listed("wind")) sources.push_back(soundWind.source);
+    if (listed("nitro")) sources.push_back(soundNitro.source);
+    if (listed("gear")) sources.push_back(soundGear.source);
+    if (listed("chime")) sources.push_back(soundPoint.source);
+    if (listed("crash"))
+        sources.insert(sources.end(), {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
+    for (uint32_t source : sources)
+        if (source) alSourcef(source, AL_GAIN, 0.0f);
+}
+
+}  // namespace
+
 TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     const char* out = std::getenv("KORVASK_RECORD_RACE");
     if (!out) GTEST_SKIP() << "set KORVASK_RECORD_RACE to the WAV file to record";
@@ -30,6 +58,8 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     const double seconds = secondsText ? std::atof(secondsText) : 34.0;
     const char* raceText = std::getenv("KORVASK_RECORD_RACE_NUMBER");
     const int raceNumber = raceText ? std::atoi(raceText) : 1;
+    const char* muteText = std::getenv("KORVASK_RECORD_MUTE");
+    const std::string mute = muteText ? muteText : "";
 
     const std::string config = std::string(out) + ".conf";
     const std::string text = "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = " +
@@ -73,6 +103,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         updateStandings();
         raceStep();
         if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+        if (!mute.empty()) muteListed(mute);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed, cars[0].gear,
