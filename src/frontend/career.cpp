@@ -12,7 +12,9 @@ static_assert(sizeof(carPrizes) / sizeof(carPrizes[0]) == kPrizeCount, "one row 
 // Each installed package adds this much to all three statistics.
 static const float kPackageBonus = 0.05f;
 
-static bool validCar(int car) { return car >= 0 && car < kCarCount; }
+static bool validCar(int car) {
+    return car >= 0 && car < kCarCount;
+}
 
 void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) {
     if (!validCar(car)) car = 0;
@@ -26,7 +28,9 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
     for (int i = 0; i < 3; i++) *out[i] = values[i] > 1.0f ? 1.0f : values[i];
 }
 
-void computeCarStatistics() { tunedStatistics(selectedCar, &carPower, &carMaxSpeed, &carSuspension); }
+void computeCarStatistics() {
+    tunedStatistics(selectedCar, &carPower, &carMaxSpeed, &carSuspension);
+}
 
 void bookRaceResult(int raceNumber, int place) {
     // Records exist for race numbers 1..24; a number outside them books the

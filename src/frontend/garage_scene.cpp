@@ -140,7 +140,6 @@ void rebuildGarageLights() {
     buildLightSources(garageLightModel);
 }
 
-
 void drawGarageScene() {
     shadingEye = Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
     shadingViewDir = Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]);

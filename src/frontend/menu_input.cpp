@@ -35,7 +35,9 @@ void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY)
     *outY = (int)((float)pixelY * scale);
 }
 
-int menuRowHeight(int row) { return 400 - kRowPitch * (row - 1); }
+int menuRowHeight(int row) {
+    return 400 - kRowPitch * (row - 1);
+}
 
 bool menuRowHit(int row, int x, int y) {
     const int top = kRowTop + kRowPitch * (row - 1);
@@ -49,20 +51,32 @@ static bool inBox(int x, int y, int left, int right, int top, int bottom) {
 // The clickable rows of each screen, as a bit per row.
 static unsigned screenRows(int state) {
     switch (state) {
-    case MainMenu: return 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
-    case QuitConfirm: return 1u << 2 | 1u << 4;
-    case CareerMenu: return 1u << 2 | 1u << 3 | 1u << 4;
-    case Garage: return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
-    case CarTuning: return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
-    case CityMap: return 1u << 1 | 1u << 3 | 1u << 4 | 1u << 5;
-    case Pause: return 1u << 2 | 1u << 3 | 1u << 4;
-    case Options: return 1u << 2 | 1u << 4;
-    case InfoPage: return 1u << 3;
-    default: return 0;
+        case MainMenu:
+            return 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+        case QuitConfirm:
+            return 1u << 2 | 1u << 4;
+        case CareerMenu:
+            return 1u << 2 | 1u << 3 | 1u << 4;
+        case Garage:
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+        case CarTuning:
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+        case CityMap:
+            return 1u << 1 | 1u << 3 | 1u << 4 | 1u << 5;
+        case Pause:
+            return 1u << 2 | 1u << 3 | 1u << 4;
+        case Options:
+            return 1u << 2 | 1u << 4;
+        case InfoPage:
+            return 1u << 3;
+        default:
+            return 0;
     }
 }
 
-bool screenHasRow(int state, int row) { return row >= 1 && row <= kMenuRows && (screenRows(state) >> row & 1u); }
+bool screenHasRow(int state, int row) {
+    return row >= 1 && row <= kMenuRows && (screenRows(state) >> row & 1u);
+}
 
 // ---------------------------------------------------------------------------
 // Sounds.
@@ -191,7 +205,9 @@ static bool clickCareerMenu(int x, int y) {
     return true;
 }
 
-static bool carSelectable(int car) { return car >= 0 && car < kCarCount && carAvailable[car]; }
+static bool carSelectable(int car) {
+    return car >= 0 && car < kCarCount && carAvailable[car];
+}
 
 static bool clickGarage(int x, int y) {
     if (menuRowHit(1, x, y)) {
@@ -333,16 +349,35 @@ static bool clickInfoPage(int x, int y) {
 void menuClick() {
     const int x = mouseX, y = mouseY;
     switch (gameState) {
-    case MainMenu: clickMainMenu(x, y); break;
-    case QuitConfirm: clickQuitConfirm(x, y); break;
-    case CareerMenu: clickCareerMenu(x, y); break;
-    case Garage: clickGarage(x, y); break;
-    case CarTuning: clickCarTuning(x, y); break;
-    case CityMap: clickCityMap(x, y); break;
-    case Pause: clickPause(x, y); break;
-    case Options: clickOptions(x, y); break;
-    case InfoPage: clickInfoPage(x, y); break;
-    default: break;
+        case MainMenu:
+            clickMainMenu(x, y);
+            break;
+        case QuitConfirm:
+            clickQuitConfirm(x, y);
+            break;
+        case CareerMenu:
+            clickCareerMenu(x, y);
+            break;
+        case Garage:
+            clickGarage(x, y);
+            break;
+        case CarTuning:
+            clickCarTuning(x, y);
+            break;
+        case CityMap:
+            clickCityMap(x, y);
+            break;
+        case Pause:
+            clickPause(x, y);
+            break;
+        case Options:
+            clickOptions(x, y);
+            break;
+        case InfoPage:
+            clickInfoPage(x, y);
+            break;
+        default:
+            break;
     }
 }
 
@@ -357,7 +392,8 @@ void menuHover() {
     if (gameState == Race) return;
     for (int row = 1; row <= kMenuRows; row++) {
         bool& flag = menuHoverFlags[row - 1];
-        const bool over = screenHasRow(gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
+        const bool over =
+            screenHasRow(gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
         if (over && !flag) playHoverSound();
         flag = over;
     }

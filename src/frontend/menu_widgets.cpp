@@ -63,7 +63,8 @@ void drawButton(int y, bool hover) {
     glPushMatrix();
     // The plate's origin: 120 right of the item, 25 below its line.
     glTranslatef(560.0f + 120.0f, (float)y - 25.0f, 0.0f);
-    maskThenFace(-120.0f, 0.0f, 120.0f, 60.0f, menuTexture(kButtonMaskTexture), menuTexture(kButtonFaceTexture));
+    maskThenFace(-120.0f, 0.0f, 120.0f, 60.0f, menuTexture(kButtonMaskTexture),
+                 menuTexture(kButtonFaceTexture));
 
     // The icon spins while the item is under the cursor.
     glTranslatef(-67.0f, 30.0f, 0.0f);
@@ -85,7 +86,8 @@ void drawTitleBlock() {
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    maskThenFace(100.0f, 450.0f, 700.0f, 600.0f, menuTexture(kTitleMaskTexture), menuTexture(kTitleFaceTexture));
+    maskThenFace(100.0f, 450.0f, 700.0f, 600.0f, menuTexture(kTitleMaskTexture),
+                 menuTexture(kTitleFaceTexture));
     glDisable(GL_BLEND);
 }
 

@@ -18,10 +18,13 @@ const int kRacePositions[kCareerRaces][2] = {
     {365, 110}, {160, 335}, {210, 420}, {440, 220}, {430, 390}, {135, 200}, {360, 250}, {200, 290},
     {250, 160}, {450, 370}, {390, 340}, {180, 260}, {240, 470}, {320, 320}, {250, 350},
 };
-static_assert(sizeof(kRacePositions) / sizeof(kRacePositions[0]) == kCareerRaces, "one marker per career race");
+static_assert(sizeof(kRacePositions) / sizeof(kRacePositions[0]) == kCareerRaces,
+              "one marker per career race");
 
 // Texts that pulse with the menu phase.
-float pulseAlpha(float base) { return std::sin(0.7f * menuPhase) + base; }
+float pulseAlpha(float base) {
+    return std::sin(0.7f * menuPhase) + base;
+}
 
 // The post-processed garage and its glow, as the race HUD recomposes a frame.
 void drawBackground() {
@@ -86,7 +89,8 @@ void drawCarTuning() {
     printText(150, 350, 1.0f, 1, "       2-nd tuning package");
     printText(150, 300, 1.0f, 1, "       3-rd tuning package");
     textAlpha = pulseAlpha(1.0f);
-    printText(50, 200, 1.0f, 1, "Tuning packages available for installation: %2i", tuningPackagesAffordable());
+    printText(50, 200, 1.0f, 1, "Tuning packages available for installation: %2i",
+              tuningPackagesAffordable());
     textAlpha = 1.0f;
     for (int k = 0; k < kTuningPackages; k++) {
         const int row = k + 1;
@@ -140,16 +144,24 @@ void drawPause() {
 
 const char* resolutionText() {
     switch (screenWidth) {
-    case 640: return "640x480";
-    case 800: return "800x600";
-    case 1024: return "1024x768";
-    default: return "";
+        case 640:
+            return "640x480";
+        case 800:
+            return "800x600";
+        case 1024:
+            return "1024x768";
+        default:
+            return "";
     }
 }
 
-const char* colourDepthText() { return colorBits == 16 ? "16 bit" : (colorBits == 32 ? "32 bit" : ""); }
+const char* colourDepthText() {
+    return colorBits == 16 ? "16 bit" : (colorBits == 32 ? "32 bit" : "");
+}
 
-const char* depthBufferText() { return depthBits == 16 ? "16 bit" : (depthBits == 24 ? "24 bit" : ""); }
+const char* depthBufferText() {
+    return depthBits == 16 ? "16 bit" : (depthBits == 24 ? "24 bit" : "");
+}
 
 void drawOptions() {
     drawDarkeningSheet();
@@ -210,16 +222,35 @@ void drawInfoPage() {
 
 void drawScreen() {
     switch (gameState) {
-    case MainMenu: drawMainMenu(); break;
-    case QuitConfirm: drawQuitConfirm(); break;
-    case CareerMenu: drawCareerMenu(); break;
-    case Garage: drawGarage(); break;
-    case CarTuning: drawCarTuning(); break;
-    case CityMap: drawCityMap(); break;
-    case Pause: drawPause(); break;
-    case Options: drawOptions(); break;
-    case InfoPage: drawInfoPage(); break;
-    default: break;
+        case MainMenu:
+            drawMainMenu();
+            break;
+        case QuitConfirm:
+            drawQuitConfirm();
+            break;
+        case CareerMenu:
+            drawCareerMenu();
+            break;
+        case Garage:
+            drawGarage();
+            break;
+        case CarTuning:
+            drawCarTuning();
+            break;
+        case CityMap:
+            drawCityMap();
+            break;
+        case Pause:
+            drawPause();
+            break;
+        case Options:
+            drawOptions();
+            break;
+        case InfoPage:
+            drawInfoPage();
+            break;
+        default:
+            break;
     }
 }
 

@@ -40,8 +40,12 @@ struct Step {
     const char* what;
 };
 
-Step clickRow(int state, int row, const char* what) { return {state, 700, 192 + 50 * (row - 1), what}; }
-Step clickAt(int state, int x, int y, const char* what) { return {state, x, y, what}; }
+Step clickRow(int state, int row, const char* what) {
+    return {state, 700, 192 + 50 * (row - 1), what};
+}
+Step clickAt(int state, int x, int y, const char* what) {
+    return {state, x, y, what};
+}
 
 class PlayThrough : public ::testing::Test {
   protected:
@@ -88,7 +92,8 @@ class PlayThrough : public ::testing::Test {
             frameFactor = 1.0f;
             updateStandings();
             raceStep();
-            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+                runCountdown();
             raceSteps++;
         }
         frameFactor = measuredFactor;
@@ -131,15 +136,11 @@ class PlayThrough : public ::testing::Test {
 
 TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     steps = {
-        clickRow(MainMenu, 2, "Career"),
-        clickRow(CareerMenu, 2, "New game"),
-        clickRow(Garage, 4, "Select race"),
-        clickRow(CityMap, 4, "Start"),
+        clickRow(MainMenu, 2, "Career"),    clickRow(CareerMenu, 2, "New game"),
+        clickRow(Garage, 4, "Select race"), clickRow(CityMap, 4, "Start"),
         clickRow(Garage, 4, "Select race"),  // after the race
-        clickRow(CityMap, 5, "Back"),
-        clickRow(Garage, 5, "Back"),
-        clickRow(MainMenu, 5, "Quit"),
-        clickRow(QuitConfirm, 2, "Yes"),
+        clickRow(CityMap, 5, "Back"),       clickRow(Garage, 5, "Back"),
+        clickRow(MainMenu, 5, "Quit"),      clickRow(QuitConfirm, 2, "Yes"),
     };
     std::vector<int32_t> careerAtNewGame, careerAfterRace;
     int raceOnMap = -1, placeAtFinish = -1;
@@ -164,7 +165,8 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
         resultSecondsDrawn = raceTimer;
     };
 
-    EXPECT_TRUE(run()) << "stopped before step " << next << ": " << (next < steps.size() ? steps[next].what : "");
+    EXPECT_TRUE(run()) << "stopped before step " << next << ": "
+                       << (next < steps.size() ? steps[next].what : "");
     EXPECT_EQ(exitCode, 0);
 
     // The career as "New game" wrote it.
@@ -227,7 +229,8 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
         if (index == 1) stateAfterEsc = gameState;
     };
 
-    EXPECT_TRUE(run()) << "stopped before step " << next << ": " << (next < steps.size() ? steps[next].what : "");
+    EXPECT_TRUE(run()) << "stopped before step " << next << ": "
+                       << (next < steps.size() ? steps[next].what : "");
     EXPECT_TRUE(escPushed);
     EXPECT_GE(raceNumber, 1);
     EXPECT_LE(raceNumber, 9);
@@ -257,7 +260,8 @@ TEST_F(PlayThrough, ResolutionNeedsApplyWhileColourDepthIsStored) {
         clickRow(MainMenu, 5, "Quit"),
         clickRow(QuitConfirm, 2, "Yes"),
     };
-    EXPECT_TRUE(run()) << "stopped before step " << next << ": " << (next < steps.size() ? steps[next].what : "");
+    EXPECT_TRUE(run()) << "stopped before step " << next << ": "
+                       << (next < steps.size() ? steps[next].what : "");
     EXPECT_EQ(screenWidth, 800);
     EXPECT_EQ(colorBits, 16);
     EXPECT_FALSE(optionsApplied);
@@ -276,7 +280,8 @@ TEST_F(PlayThrough, AppliedResolutionIsStored) {
         clickRow(MainMenu, 5, "Quit"),
         clickRow(QuitConfirm, 2, "Yes"),
     };
-    EXPECT_TRUE(run()) << "stopped before step " << next << ": " << (next < steps.size() ? steps[next].what : "");
+    EXPECT_TRUE(run()) << "stopped before step " << next << ": "
+                       << (next < steps.size() ? steps[next].what : "");
     EXPECT_TRUE(optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 32, 24, 0, 0, 5}));
 }

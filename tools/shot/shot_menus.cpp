@@ -22,9 +22,9 @@ struct MenuShot {
 };
 
 const MenuShot kMenuShots[] = {
-    {"main", MainMenu, 3},    {"career", CareerMenu, 2}, {"garage", Garage, 4},   {"tuning", CarTuning, 2},
-    {"citymap", CityMap, 4},  {"options", Options, 2},   {"pause", Pause, 3},     {"quit", QuitConfirm, 4},
-    {"info", InfoPage, 3},    {"result", Race, 0},
+    {"main", MainMenu, 3},   {"career", CareerMenu, 2}, {"garage", Garage, 4}, {"tuning", CarTuning, 2},
+    {"citymap", CityMap, 4}, {"options", Options, 2},   {"pause", Pause, 3},   {"quit", QuitConfirm, 4},
+    {"info", InfoPage, 3},   {"result", Race, 0},
 };
 
 const MenuShot* findShot(const std::string& name) {
@@ -58,7 +58,9 @@ void placeCursor(int mx, int my) {
 
 }  // namespace
 
-bool isMenuScreen(const std::string& name) { return findShot(name) != nullptr; }
+bool isMenuScreen(const std::string& name) {
+    return findShot(name) != nullptr;
+}
 
 int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames) {
     const MenuShot* shot = findShot(name);
@@ -108,8 +110,8 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
         status = 1;
     }
-    printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n", outPath.c_str(),
-           name.c_str(), screenWidth, screenHeight, mouseX, mouseY);
+    printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n",
+           outPath.c_str(), name.c_str(), screenWidth, screenHeight, mouseX, mouseY);
     if (result) unloadRace();
     releaseGarageModels();
     return status;
