@@ -20,6 +20,7 @@ const char* const musicFileNames[kMusicTrackCount] = {"menu.ogg", "1.ogg", "2.og
 
 static const int kRate = 44100;
 static const double kTailSeconds = 4.0;
+static const float kMusicPeak = 0.5f;
 
 struct TrackSpec {
     double bpm;
@@ -350,22 +351,36 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
     PingPong delay;
     delay.init(static_cast<size_t>(beat * 0.75), 0.38f);
     Biquad delayTone = lowPass(kRate, 3000);
+    // The reverb passes DC about eleven times louder than it came in, so the
+    // notes' small offsets add up to a level sitting well below zero. A 10 Hz
+    // blocker centres the mix, so the saturation and the game's mixer meet
+    // both halves of the wave alike; it runs over the tail too, so the folded
+    // seam stays seamless.
+    const float blockerPole = static_cast<float>(std::exp(-kTwoPi * 10.0 / kRate));
+    float inL = 0, inR = 0, heldL = 0, heldR = 0;
     SampleBuffer out((frames + tail) * 2);
     for (size_t i = 0; i < frames + tail; ++i) {
         float rl, rr, dl, dr;
         reverb.process(mix.reverbSend[i], rl, rr);
         delay.process(delayTone.process(mix.delaySend[i]), dl, dr);
-        out[2 * i] = mix.left[i] + 0.8f * rl + 0.5f * dl;
-        out[2 * i + 1] = mix.right[i] + 0.8f * rr + 0.5f * dr;
+        const float l = mix.left[i] + 0.8f * rl + 0.5f * dl;
+        const float r = mix.right[i] + 0.8f * rr + 0.5f * dr;
+        heldL = l - inL + blockerPole * heldL;
+        heldR = r - inR + blockerPole * heldR;
+        inL = l;
+        inR = r;
+        out[2 * i] = heldL;
+        out[2 * i + 1] = heldR;
     }
     // Fold the tail onto the start: the loop's seam.
     for (size_t i = 0; i < tail * 2; ++i) out[i] += out[frames * 2 + i];
     out.resize(frames * 2);
-    // Gentle master saturation and level.
+    // Gentle master saturation and level. The music plays under the engines,
+    // the squeal and the chimes, so it peaks well below full scale.
     float peak = 0;
     for (float s : out) peak = std::max(peak, std::fabs(s));
     const float drive = peak > 0 ? 1.3f / peak : 1.0f;
-    for (float& s : out) s = 0.89f * std::tanh(s * drive) / std::tanh(1.3f);
+    for (float& s : out) s = kMusicPeak * std::tanh(s * drive) / std::tanh(1.3f);
     return out;
 }
 

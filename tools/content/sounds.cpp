@@ -66,7 +66,10 @@ static const EngineSpec kEngines[5] = {
      0.5, 2.6, 0.22, 1.4, 2600, 0, 0, 0.18, 5, 55},
 };
 
-static std::vector<float> renderEngine(const EngineSpec& e, int rate) {
+static const float kPlayerEnginePeak = 0.8f;
+static const float kOpponentEnginePeak = 0.4f;
+
+static std::vector<float> renderEngine(const EngineSpec& e, int rate, float peak) {
     const double loopSeconds = 2.0, fadeSeconds = 0.15, warmSeconds = 0.3;
     const size_t loop = static_cast<size_t>(loopSeconds * rate), fade = static_cast<size_t>(fadeSeconds * rate);
     const size_t warm = static_cast<size_t>(warmSeconds * rate), total = warm + loop + fade;
@@ -118,7 +121,7 @@ static std::vector<float> renderEngine(const EngineSpec& e, int rate) {
     }
     std::vector<float> body(out.begin() + warm, out.end());
     std::vector<float> looped = closeLoop(body, loop, fade, 1, false);
-    normalisePeak(looped, 0.8f);
+    normalisePeak(looped, peak);
     return looped;
 }
 
@@ -367,11 +370,16 @@ static std::vector<float> renderHover(int rate) {
 std::vector<float> renderEffectSound(int index) {
     const int rate = effectSounds[index].rate;
     switch (index) {
-        case 0: case 1: case 2: case 3: return renderEngine(kEngines[index], rate);
+        // The opponents' engines come in half as loud as the player's: the
+        // game's inverse distance with reference 30 lifts every source closer
+        // than that to full gain, and three of them beside the player's own
+        // at the start and in a pack would clip the mix.
+        case 0: return renderEngine(kEngines[0], rate, kPlayerEnginePeak);
+        case 1: case 2: case 3: return renderEngine(kEngines[index], rate, kOpponentEnginePeak);
         case 4: case 5: case 6: case 7: return renderCrash(kCrashes[index - 4], rate);
         case 8: return renderSqueal(rate);
         case 9: return renderChime(rate);
-        case 10: return renderEngine(kEngines[4], rate);
+        case 10: return renderEngine(kEngines[4], rate, kPlayerEnginePeak);
         case 11: return renderGear(rate);
         case 12: return renderNitro(rate);
         case 13: return renderWind(rate);
