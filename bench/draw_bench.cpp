@@ -82,7 +82,8 @@ void raceFrames(benchmark::State& state, bool displayLists) {
         const auto t0 = std::chrono::steady_clock::now();
         drawFrame();
         glFinish();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         platformSwapBuffers();
     }
     std::sort(ms.begin(), ms.end());
@@ -90,8 +91,12 @@ void raceFrames(benchmark::State& state, bool displayLists) {
     state.counters["p90_ms"] = ms.empty() ? 0.0 : ms[ms.size() * 9 / 10];
 }
 
-void BM_RaceFrameImmediate(benchmark::State& state) { raceFrames(state, false); }
-void BM_RaceFrameDisplayLists(benchmark::State& state) { raceFrames(state, true); }
+void BM_RaceFrameImmediate(benchmark::State& state) {
+    raceFrames(state, false);
+}
+void BM_RaceFrameDisplayLists(benchmark::State& state) {
+    raceFrames(state, true);
+}
 
 BENCHMARK(BM_RaceFrameImmediate)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RaceFrameDisplayLists)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);

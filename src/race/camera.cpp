@@ -95,8 +95,8 @@ void updateChaseCamera(int carIndex) {
 
     const float back = cameraMode == 1 ? 8.0f : 6.5f;
     const float rise = cameraMode == 1 ? 2.2f : 2.0f;
-    gluLookAt(p.x - back * cx, p.y + rise, p.z - back * cz, p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz, 0.0, 1.0,
-              0.0);
+    gluLookAt(p.x - back * cx, p.y + rise, p.z - back * cz, p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz,
+              0.0, 1.0, 0.0);
 
     cameraEye = Vector3(p.x - 6.5f * cx, p.y + 2.0f, p.z - 6.5f * cz);
     shadingEye = Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz);

@@ -231,7 +231,9 @@ bool driftTextStyle(float score, int* colour, float* alpha) {
     return true;
 }
 
-bool cornerArrowShown(float courseDegrees) { return std::fabs(courseDegrees) < 45.0f; }
+bool cornerArrowShown(float courseDegrees) {
+    return std::fabs(courseDegrees) < 45.0f;
+}
 
 void drawRaceHud() {
     glLoadIdentity();

@@ -7,4 +7,6 @@ float markerPhase = 0.0f;
 
 void drawCarEffects() {}
 
-void drawCheckpointMarker() { markerPhase += 1.5f * frameFactor; }
+void drawCheckpointMarker() {
+    markerPhase += 1.5f * frameFactor;
+}

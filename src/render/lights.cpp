@@ -47,8 +47,9 @@ void buildLightSources(const Model* model) {
         }
         const int material = triangle.materialIndex;
         for (int a = 0; a < 3; a++) {
-            lamp.colour[a] =
-                (material >= 0 && material < model->materialCount) ? model->materials[material].emissive[a] : 0.0f;
+            lamp.colour[a] = (material >= 0 && material < model->materialCount)
+                                 ? model->materials[material].emissive[a]
+                                 : 0.0f;
         }
         lamp.direction[0] = 0.0f;
         lamp.direction[1] = -1.0f;
@@ -99,7 +100,8 @@ void selectLights() {
     int used = 0;
     for (int i = 0; i < lightSourceCount && used < kShaderLights - 1; i++) {
         const LightSource& lamp = lightSources[i];
-        if (lamp.viewAngle <= kLampViewAngle || lamp.distanceKey <= kNearLampKey) copyLamp(shaderLights[used++], lamp);
+        if (lamp.viewAngle <= kLampViewAngle || lamp.distanceKey <= kNearLampKey)
+            copyLamp(shaderLights[used++], lamp);
     }
     for (; used < kShaderLights - 1; used++) {
         shaderLights[used].position[0] = 0.0f;
@@ -165,7 +167,8 @@ bool invertMatrix4(const Matrix4& in, Matrix4* out) {
               (double)m[4] * m[3] * m[9] - (double)m[8] * m[1] * m[7] + (double)m[8] * m[3] * m[5];
     inv[15] = (double)m[0] * m[5] * m[10] - (double)m[0] * m[6] * m[9] - (double)m[4] * m[1] * m[10] +
               (double)m[4] * m[2] * m[9] + (double)m[8] * m[1] * m[6] - (double)m[8] * m[2] * m[5];
-    const double det = (double)m[0] * inv[0] + (double)m[1] * inv[4] + (double)m[2] * inv[8] + (double)m[3] * inv[12];
+    const double det =
+        (double)m[0] * inv[0] + (double)m[1] * inv[4] + (double)m[2] * inv[8] + (double)m[3] * inv[12];
     if (!(std::fabs(det) > 1e-12)) {
         *out = Matrix4();
         return false;
@@ -186,7 +189,8 @@ static void transformDirection4(const Matrix4& t, const float d[3], float out[3]
 void updateModelLights() {
     Matrix4 toModel;
     invertMatrix4(modelMatrix, &toModel);
-    for (int i = 0; i < kShaderLights; i++) transformPoint4(toModel, shaderLights[i].position, modelLightPositions[i]);
+    for (int i = 0; i < kShaderLights; i++)
+        transformPoint4(toModel, shaderLights[i].position, modelLightPositions[i]);
     for (int i = 0; i < kShaderLights - 1; i++)
         transformDirection4(toModel, shaderLights[i].direction, modelLightDirections[i]);
     const float eye[3] = {shadingEye.x, shadingEye.y, shadingEye.z};

@@ -2,7 +2,7 @@
 // reflection image is a fixed night surround (dark sky, the city's sodium
 // glow along the horizon, a row of lamps, dark street below) so the paint has
 // something to mirror; the glow images are kept black, so the HUD's
-// recomposition adds nothing; the frame is left as drawn.
+// recomposition adds nothing to the copied frame.
 #include <cmath>
 #include <vector>
 
@@ -46,6 +46,9 @@ void renderReflection(bool) {
 
 void postProcessPass(int, int kind) {
     static const std::vector<uint8_t> black((size_t)kSeamTextureSize * kSeamTextureSize * 4, 0);
+    // Like every real pass, leave the back buffer cleared: the HUD rebuilds
+    // the frame from screenTexture and draws over an empty depth buffer.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (kind != 0) return;
     fillTexture(blurTextureA, black);
     fillTexture(blurTextureB, black);

@@ -49,8 +49,8 @@ inline std::vector<uint8_t> readFrame(int width = 640, int height = 480) {
 
 // Pixels of a frame (rows top first) in a box of overlay units (800 x 600,
 // origin bottom left), as a flat list of RGB.
-inline std::vector<uint8_t> overlayBox(const std::vector<uint8_t>& rgb, float x0, float y0, float x1, float y1,
-                                       int width = 640, int height = 480) {
+inline std::vector<uint8_t> overlayBox(const std::vector<uint8_t>& rgb, float x0, float y0, float x1,
+                                       float y1, int width = 640, int height = 480) {
     std::vector<uint8_t> out;
     const int px0 = (int)(x0 * width / 800.0f), px1 = (int)(x1 * width / 800.0f);
     const int py0 = (int)(y0 * height / 600.0f), py1 = (int)(y1 * height / 600.0f);

@@ -13,7 +13,7 @@
 namespace {
 
 class ChaseCamera : public RaceWorldTest {
-protected:
+  protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
         scriptedReset();
@@ -35,7 +35,8 @@ protected:
     Vector3 viewed(const Vector3& p) {
         GLfloat m[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
-        return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
+        return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
+                       m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
                        m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
     }
     bool windowOpen = false;

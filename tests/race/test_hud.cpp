@@ -46,7 +46,7 @@ TEST(HudRules, DriftTextFadesInAndChangesColourAtTwentyFiveAndFifty) {
 // A world with the four cars and a square course: the player heads along
 // +x towards checkpoint 1, where the road turns.
 class HudFrames : public RaceWorldTest {
-protected:
+  protected:
     void SetUp() override {
         if (!startRaceRenderer()) GTEST_SKIP() << "no GL window or no generated base/";
         RaceWorldTest::SetUp();

@@ -119,7 +119,7 @@ TEST_P(ShotTool, RaceFrameHasSceneAndHudWhereTheyBelong) {
 INSTANTIATE_TEST_SUITE_P(TwoMaps, ShotTool, ::testing::Values(1, 7));
 
 class DrivenRace : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!startRaceRenderer()) GTEST_SKIP() << "no GL window or no generated base/";
         loadCarModels();

@@ -10,7 +10,7 @@
 namespace {
 
 class DrawModel : public RendererTest {
-protected:
+  protected:
     void SetUp() override {
         RendererTest::SetUp();
         ASSERT_TRUE(start(640, 480));

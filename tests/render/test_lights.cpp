@@ -49,7 +49,7 @@ std::unique_ptr<Model> lampModel(const std::vector<LampSpec>& lamps) {
 }
 
 class Lights : public RendererTest {
-protected:
+  protected:
     void SetUp() override {
         RendererTest::SetUp();
         ASSERT_TRUE(start(640, 480));

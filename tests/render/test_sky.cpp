@@ -10,7 +10,7 @@
 namespace {
 
 class Sky : public RendererTest {
-protected:
+  protected:
     void SetUp() override {
         RendererTest::SetUp();
         ASSERT_TRUE(start(640, 480));
@@ -98,8 +98,8 @@ TEST_F(Sky, BoxShowsEachFaceWithItsTextureAndHasNoFloor) {
         uint8_t r, g, b;
     };
     // From the box's middle: -z, +z, up, -x, +x, and down (no face: black).
-    const Look looks[] = {{0, 0, -1, 255, 0, 0},   {0, 0, 1, 0, 255, 0},     {0, 1, 0.01f, 0, 0, 255},
-                          {-1, 0, 0, 255, 255, 0}, {1, 0, 0, 0, 255, 255},   {0, -1, 0.01f, 0, 0, 0}};
+    const Look looks[] = {{0, 0, -1, 255, 0, 0},   {0, 0, 1, 0, 255, 0},   {0, 1, 0.01f, 0, 0, 255},
+                          {-1, 0, 0, 255, 255, 0}, {1, 0, 0, 0, 255, 255}, {0, -1, 0.01f, 0, 0, 0}};
     for (const Look& look : looks) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
