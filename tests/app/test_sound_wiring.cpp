@@ -192,7 +192,8 @@ TEST_F(SoundFrames, LeavingTheMenusSilencesTheMusicAndComingBackFadesItInAgain) 
 // made all the same.
 TEST(SoundDeviceChild, StartWithoutADevice) {
     if (std::getenv("KORVASK_NO_DEVICE_CHILD") == nullptr) {
-        GTEST_SKIP() << "runs only when started by SoundDevice.MissingDeviceEndsTheProgramWithMinusOneAndOneLine";
+        GTEST_SKIP()
+            << "runs only when started by SoundDevice.MissingDeviceEndsTheProgramWithMinusOneAndOneLine";
     }
     TempFolder folder;
     scriptedReset();
@@ -214,9 +215,9 @@ TEST(SoundDevice, MissingDeviceEndsTheProgramWithMinusOneAndOneLine) {
     ASSERT_GE(fd, 0);
     close(fd);
     // A backend list naming nothing OpenAL Soft knows leaves it no device.
-    const std::string command = std::string("KORVASK_NO_DEVICE_CHILD=1 ALSOFT_DRIVERS=no-such-driver ALSOFT_LOGLEVEL=0 '") +
-                                self + "' --gtest_filter=SoundDeviceChild.StartWithoutADevice > /dev/null 2> '" +
-                                errPattern + "'";
+    const std::string command =
+        std::string("KORVASK_NO_DEVICE_CHILD=1 ALSOFT_DRIVERS=no-such-driver ALSOFT_LOGLEVEL=0 '") + self +
+        "' --gtest_filter=SoundDeviceChild.StartWithoutADevice > /dev/null 2> '" + errPattern + "'";
     const int status = std::system(command.c_str());
     std::ifstream err(errPattern);
     std::vector<std::string> lines;
@@ -273,10 +274,10 @@ class SoundHooks : public ::testing::Test {
 };
 
 TEST_F(SoundHooks, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
-    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
-                                           &soundCrash0,  &soundCrash1,  &soundCrash2,  &soundCrash3,
+    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3,    &soundEngine4,
+                                           &soundCrash0,  &soundCrash1,  &soundCrash2,     &soundCrash3,
                                            &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
-                                           &soundNitro,   &soundWind,    &soundMenu1,   &soundMenu2};
+                                           &soundNitro,   &soundWind,    &soundMenu1,      &soundMenu2};
     for (SoundEffect* sound : all) {
         EXPECT_TRUE(alIsSource(sound->source));
         ALint size = 0;

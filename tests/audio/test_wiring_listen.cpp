@@ -44,7 +44,8 @@ void muteListed(const std::string& list) {
     if (listed("gear")) sources.push_back(soundGear.source);
     if (listed("chime")) sources.push_back(soundPoint.source);
     if (listed("crash"))
-        sources.insert(sources.end(), {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
+        sources.insert(sources.end(),
+                       {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
     for (uint32_t source : sources)
         if (source) alSourcef(source, AL_GAIN, 0.0f);
 }
@@ -62,8 +63,9 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     const std::string mute = muteText ? muteText : "";
 
     const std::string config = std::string(out) + ".conf";
-    const std::string text = "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = " +
-                             std::string(out) + "\n";
+    const std::string text =
+        "[general]\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = " +
+        std::string(out) + "\n";
     ASSERT_TRUE(writeBytes(config, std::vector<uint8_t>(text.begin(), text.end())));
     // OpenAL Soft reads these once, when this process first opens a device.
     setenv("ALSOFT_DRIVERS", "wave", 1);
@@ -106,9 +108,9 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         if (!mute.empty()) muteListed(mute);
 
         if (frame % 5 == 0) {
-            std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed, cars[0].gear,
-                         cars[0].rpm, engineMix, skidLevel, keys[VK_SPACE] ? 1 : 0, cars[0].checkpointsPassed,
-                         countdownRunning ? 1 : 0);
+            std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,
+                         cars[0].gear, cars[0].rpm, engineMix, skidLevel, keys[VK_SPACE] ? 1 : 0,
+                         cars[0].checkpointsPassed, countdownRunning ? 1 : 0);
         }
     }
     std::fclose(table);

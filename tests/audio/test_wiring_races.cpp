@@ -79,8 +79,8 @@ TEST_F(RaceSounds, ARaceStopsTheMenuMusicAndHandsItBackWhenItEnds) {
     alGetSourcef(raceMusic.source, AL_GAIN, &gain);
     EXPECT_EQ(gain, 0.0f) << "the race music starts silent and fades in";
     EXPECT_EQ(musicGain, -1.5f);
-    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass,
-                                    &soundStart, &soundWind}) {
+    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
+                                    &soundEnginePass, &soundStart, &soundWind}) {
         EXPECT_TRUE(loop->isPlaying());
     }
     EXPECT_FALSE(soundNitro.isPlaying());
@@ -89,8 +89,8 @@ TEST_F(RaceSounds, ARaceStopsTheMenuMusicAndHandsItBackWhenItEnds) {
     unloadRace();
     EXPECT_EQ(raceMusic.source, 0u) << "closed";
     EXPECT_TRUE(menuMusicStartPending) << "the menu frame starts its music again";
-    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass,
-                                    &soundStart, &soundWind, &soundNitro}) {
+    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
+                                    &soundEnginePass, &soundStart, &soundWind, &soundNitro}) {
         EXPECT_FALSE(loop->isPlaying());
     }
 }
