@@ -43,7 +43,9 @@ void hookReleaseSounds() {
 void hookCloseSoundDevice() {
     closeSoundDevice();
 }
-void hookDeleteFonts() {}
+void hookDeleteFonts() {
+    releaseFonts();
+}
 
 void hookDrawLoadingScreen(bool secondPicture) {
     drawLoadingScreen(secondPicture ? 1 : 0);
@@ -83,7 +85,9 @@ void hookUpdateMenuMusic(float gain) {
 void hookDrawMenus() {
     drawMenus();
 }
-void hookPrintFps(int) {}
+void hookPrintFps(int fps) {
+    printText(670, 500, 1.0f, 1, "FPS:%2i", fps);
+}
 float hookPlayerSpeed() {
     return playerSpeed;
 }

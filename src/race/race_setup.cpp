@@ -253,7 +253,7 @@ void loadRace(int raceNumber) {
         unstickCount[i] = 0;
     }
     resetChaseCamera();
-    // TODO: clear the result screen's award flag once the front end provides it.
+    newCarWon = false;
 }
 
 void unloadRace() {
@@ -282,6 +282,6 @@ void unloadRace() {
     raceTimer = 0.0f;
     countdownRunning = true;
     raceFinished = false;
-    // TODO: rebuild the garage's light list from garageLightModel once the
-    // garage scene provides it; the race's light model replaced it.
+    // The race's lamps replaced the garage's in the shared light list.
+    rebuildGarageLights();
 }

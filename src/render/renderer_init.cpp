@@ -303,7 +303,7 @@ bool initRenderer() {
     gameState = MainMenu;
     selectedCar = 0;
     selectedRace = 1;
-    // TODO: menuPhase = 40 once the garage scene that owns it exists.
+    menuPhase = 40.0f;
 
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     createRenderTextures();
