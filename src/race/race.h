@@ -226,6 +226,8 @@ void updateChaseCamera(int carIndex);
 void drawCars();
 // The whole race scene of one frame, from the camera to the HUD.
 void drawRaceScene();
+// Lay down the map's depth before lighting it (same pixels, less shading).
+extern bool mapDepthPrepass;
 
 // The corner arrow's displayed angle, degrees; never reset.
 extern float hudArrowAngle;

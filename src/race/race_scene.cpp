@@ -17,6 +17,20 @@ static void setMaterialUniforms() {
     glUniform1fARB(shininessUniform, 0.0f);
 }
 
+bool mapDepthPrepass = true;
+
+// Depth only, through the fixed-function pipeline: the light program's
+// vertex stage uses ftransform(), so its depths are the same to the bit and
+// the lit pass then shades only the map's visible fragments instead of every
+// wall behind every other (the city is drawn whole, without culling).
+static void drawMapDepth() {
+    glUseProgramObjectARB(0);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    drawModel(visualMapModel);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glUseProgramObjectARB(lightProgram);
+}
+
 // The map is placed as it is: its light space is the world.
 static void drawMap() {
     glPushMatrix();
@@ -24,6 +38,7 @@ static void drawMap() {
     glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
     updateModelLights();
     glPopMatrix();
+    if (mapDepthPrepass) drawMapDepth();
     uploadModelLights();
     drawModel(visualMapModel);
 }

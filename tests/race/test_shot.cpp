@@ -140,43 +140,50 @@ class DrivenRace : public ::testing::Test {
             carBodyModels[i] = carWheelModels[i] = nullptr;
         }
         gameState = MainMenu;
+        mapDepthPrepass = true;
+        modelDisplayLists = true;
         stopRaceRenderer();
     }
-};
 
-TEST_F(DrivenRace, PlayersCarFillsTheLowerMiddle) {
     // Full throttle out of the grid, the camera swinging in behind; each
-    // frame as the game runs it.
-    frameFactor = 1.0f;
-    keys[VK_UP] = true;
-    for (int i = 0; i < 760; i++) {
-        glLoadIdentity();
-        updateChaseCamera(0);
-        updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+    // frame as the game runs it, without drawing.
+    void driveOffTheGrid() {
+        frameFactor = 1.0f;
+        keys[VK_UP] = true;
+        for (int i = 0; i < 760; i++) {
+            glLoadIdentity();
+            updateChaseCamera(0);
+            updateStandings();
+            raceStep();
+            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+        }
+        keys[VK_UP] = false;
+        saved = {cameraDirX, cameraDirZ, orbitAngle, hudArrowAngle, markerPhase, skyDrift};
     }
-    keys[VK_UP] = false;
-    EXPECT_FALSE(countdownRunning);
-    EXPECT_GT(playerSpeed, 3.0f);
-
-    // The same frame twice, the second without the player's car; the
-    // camera and HUD state are put back in between.
-    auto draw = [&]() {
+    // The race scene of the moment reached; the camera and HUD state are put
+    // back first, so every call draws the same frame.
+    std::vector<uint8_t> drawMoment() {
+        cameraDirX = saved[0], cameraDirZ = saved[1], orbitAngle = saved[2], hudArrowAngle = saved[3];
+        markerPhase = saved[4], skyDrift = saved[5];
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         resizeScene(640, 480);
         glLoadIdentity();
         drawRaceScene();
         return readFrame();
-    };
-    const float dirX = cameraDirX, dirZ = cameraDirZ, orbit = orbitAngle, arrow = hudArrowAngle,
-                phase = markerPhase, drift = skyDrift;
-    const std::vector<uint8_t> with = draw();
-    cameraDirX = dirX, cameraDirZ = dirZ, orbitAngle = orbit, hudArrowAngle = arrow, markerPhase = phase,
-    skyDrift = drift;
+    }
+    std::vector<float> saved;
+};
+
+TEST_F(DrivenRace, PlayersCarFillsTheLowerMiddle) {
+    driveOffTheGrid();
+    EXPECT_FALSE(countdownRunning);
+    EXPECT_GT(playerSpeed, 3.0f);
+
+    // The same frame twice, the second without the player's car.
+    const std::vector<uint8_t> with = drawMoment();
     const int model = cars[0].model;
     cars[0].model = -1;
-    const std::vector<uint8_t> without = draw();
+    const std::vector<uint8_t> without = drawMoment();
     cars[0].model = model;
 
     long count = 0;
@@ -197,6 +204,22 @@ TEST_F(DrivenRace, PlayersCarFillsTheLowerMiddle) {
     EXPECT_NEAR(sumX / count, 320.0, 640.0 / 6);
     EXPECT_GT(sumY / count, 480 * 0.55);
     EXPECT_LT(sumY / count, 480 * 0.95);
+}
+
+TEST_F(DrivenRace, MapDepthPrepassAndDisplayListsDrawTheSamePixels) {
+    driveOffTheGrid();
+    mapDepthPrepass = false;
+    modelDisplayLists = false;
+    const std::vector<uint8_t> reference = drawMoment();
+    mapDepthPrepass = true;
+    const std::vector<uint8_t> prepass = drawMoment();
+    modelDisplayLists = true;
+    const std::vector<uint8_t> both = drawMoment();
+    EXPECT_TRUE(prepass == reference);
+    EXPECT_TRUE(both == reference);
+    long differing = 0;
+    for (size_t i = 0; i < both.size(); i++) differing += both[i] != reference[i];
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
