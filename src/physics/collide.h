@@ -64,6 +64,10 @@ bool boxOverlapsTriangle(const CollisionBox& box, const CollisionTriangle& tri, 
 // triangle towards the box; at most max.
 int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, ContactPoint* out, int max);
 
+// Clips a convex polygon to the half-space dot(p, n) <= offset (n need not be
+// unit); out needs room for count + 1 points. Returns the kept count.
+int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out);
+
 // Keeps the max points of a same-normal set that span the largest area, the
 // deepest first. Returns the kept count.
 int reduceContacts(ContactPoint* points, int count, int max);

@@ -108,8 +108,8 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
 
 // Polygon clipping ------------------------------------------------------------
 
-// Keeps the part of the polygon with dot(p, n) <= offset.
-static int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out) {
+// Keeps the part of the polygon with dot(p, n) <= offset (n need not be unit).
+int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out) {
     int written = 0;
     if (count == 0) return 0;
     Vector3 prev = in[count - 1];

@@ -49,26 +49,6 @@ bool boxOverlapsTriangle(const CollisionBox& box, const CollisionTriangle& tri, 
     return true;
 }
 
-// Keeps the part of the polygon with dot(p, n) <= offset (n need not be unit).
-static int clipByPlane(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out) {
-    int written = 0;
-    if (count == 0) return 0;
-    Vector3 prev = in[count - 1];
-    float prevD = vecDot(prev, n) - offset;
-    for (int i = 0; i < count; i++) {
-        Vector3 cur = in[i];
-        float curD = vecDot(cur, n) - offset;
-        if ((prevD <= 0.0f) != (curD <= 0.0f)) {
-            float t = prevD / (prevD - curD);
-            out[written++] = vecAdd(prev, vecScale(vecSub(cur, prev), t));
-        }
-        if (curD <= 0.0f) out[written++] = cur;
-        prev = cur;
-        prevD = curD;
-    }
-    return written;
-}
-
 // Overlap of box and triangle along a unit axis.
 static float overlapOnAxis(const CollisionBox& box, const CollisionTriangle& tri, const Vector3& axis) {
     float c = vecDot(box.center, axis);
@@ -99,8 +79,8 @@ static int boxFaceContacts(const CollisionBox& box, int k, const CollisionTriang
     for (int s = 0; s < 3 && n > 0; s++) {
         if (s == k) continue;
         float c = vecDot(box.center, box.axis[s]);
-        n = clipByPlane(poly, n, box.axis[s], c + box.half[s], tmp);
-        n = clipByPlane(tmp, n, vecScale(box.axis[s], -1.0f), -c + box.half[s], poly);
+        n = clipPolygon(poly, n, box.axis[s], c + box.half[s], tmp);
+        n = clipPolygon(tmp, n, vecScale(box.axis[s], -1.0f), -c + box.half[s], poly);
     }
     Vector3 faceCenter = vecMadd(box.center, m, box.half[k]);
     ContactPoint points[9];
@@ -157,7 +137,7 @@ int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, Co
         float len = std::sqrt(vecDot(side, side));
         if (!(len > 0.0f)) return 0;
         side = vecScale(side, 1.0f / len);
-        count = clipByPlane(poly, count, side, vecDot(a, side) + kEdgeSlack, tmp);
+        count = clipPolygon(poly, count, side, vecDot(a, side) + kEdgeSlack, tmp);
         for (int i = 0; i < count; i++) poly[i] = tmp[i];
     }
 
