@@ -2,33 +2,15 @@
 // broken files fail with their message and never read outside the file.
 #include <gtest/gtest.h>
 
+#include "decoded_dib.h"
 #include "platform/scripted.h"
 #include "render/render.h"
 #include "render_fixtures.h"
 
 namespace {
 
-struct Decoded {
-    DibResult result;
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
-
-Decoded decode(const Bytes& bytes) {
-    Decoded d;
-    DibImage* image = nullptr;
-    d.result = decodeDib(bytes.data(), bytes.size(), &image);
-    if (image) {
-        d.width = image->width;
-        d.height = image->height;
-        d.rgb.assign(image->pixels, image->pixels + (size_t)image->width * image->height * 3);
-        freeDibImage(image);
-    }
-    return d;
-}
-
 void expectPicture(const Bytes& bytes, const Picture& p, const char* what) {
-    Decoded d = decode(bytes);
+    DecodedDib d = decodeDibBytes(bytes);
     ASSERT_EQ(d.result, DibOk) << what;
     EXPECT_EQ(d.width, p.width) << what;
     EXPECT_EQ(d.height, p.height) << what;
@@ -65,7 +47,7 @@ TEST(DibDecode, EveryDepthGivesThePackedPicture) {
 
 TEST(DibDecode, WidthFiveRowsArePackedWithoutPadding) {
     Picture p = testPicture(5, 2);
-    Decoded d = decode(makeBmp(p, options(24)));
+    DecodedDib d = decodeDibBytes(makeBmp(p, options(24)));
     ASSERT_EQ(d.result, DibOk);
     ASSERT_EQ(d.rgb.size(), 30u);  // two rows of 15 bytes
     // The second row's first pixel follows the first row's fifth directly.
@@ -103,7 +85,7 @@ TEST(DibDecode, BitFieldChannelsScaleToFullRange) {
     Bytes bytes = makeBmp(testPicture(1, 1), o);
     size_t pixelAt = bytes.size() - 4;
     setU16(bytes, pixelAt, 16u << 11 | 32u << 5 | 31u);
-    Decoded d = decode(bytes);
+    DecodedDib d = decodeDibBytes(bytes);
     ASSERT_EQ(d.result, DibOk);
     EXPECT_EQ(d.rgb[0], (16 * 255 + 15) / 31);  // 132
     EXPECT_EQ(d.rgb[1], (32 * 255 + 31) / 63);  // 130
@@ -135,7 +117,7 @@ TEST(DibDecode, RleEscapesSkipAndClip) {
         putU8(b, 0);
     }
     b.insert(b.end(), pixels.begin(), pixels.end());
-    Decoded d = decode(b);
+    DecodedDib d = decodeDibBytes(b);
     ASSERT_EQ(d.result, DibOk);
     auto red = [&](int x, int y) { return (int)d.rgb[((size_t)y * 4 + x) * 3]; };
     for (int x = 0; x < 4; x++) EXPECT_EQ(red(x, 0), 40);
@@ -160,35 +142,35 @@ TEST(DibDecode, RefusesWhatItCannotRead) {
         setU16(b, at, v);
         return b;
     };
-    EXPECT_EQ(decode(withU32(14, 108)).result, DibUnknownFormat);  // V4 header
-    EXPECT_EQ(decode(withU32(14, 64)).result, DibUnknownFormat);
-    EXPECT_EQ(decode(Bytes{'B', 'M', 0}).result, DibUnknownFormat);
-    EXPECT_EQ(decode(Bytes{}).result, DibUnknownFormat);
-    EXPECT_EQ(decode(withU32(18, 0)).result, DibConversionError);           // width 0
-    EXPECT_EQ(decode(withU32(18, 0xFFFFFFFF)).result, DibConversionError);  // width -1
-    EXPECT_EQ(decode(withU32(22, 0)).result, DibConversionError);           // height 0
-    EXPECT_EQ(decode(withU32(18, 3000000)).result, DibConversionError);     // more rows than bytes
-    EXPECT_EQ(decode(withU16(26, 2)).result, DibConversionError);           // two planes
-    EXPECT_EQ(decode(withU16(28, 64)).result, DibConversionError);          // 64 bits
-    EXPECT_EQ(decode(withU16(28, 0)).result, DibConversionError);
-    EXPECT_EQ(decode(withU32(30, 4)).result, DibConversionError);           // JPEG
-    EXPECT_EQ(decode(withU32(30, 2)).result, DibConversionError);           // RLE4 with 8 bits
-    EXPECT_EQ(decode(withU32(46, 0x12345678)).result, DibConversionError);  // palette past the end
-    EXPECT_EQ(decode(withU32(10, 0x7FFFFFFF)).result, DibConversionError);  // pixels past the end
+    EXPECT_EQ(decodeDibBytes(withU32(14, 108)).result, DibUnknownFormat);  // V4 header
+    EXPECT_EQ(decodeDibBytes(withU32(14, 64)).result, DibUnknownFormat);
+    EXPECT_EQ(decodeDibBytes(Bytes{'B', 'M', 0}).result, DibUnknownFormat);
+    EXPECT_EQ(decodeDibBytes(Bytes{}).result, DibUnknownFormat);
+    EXPECT_EQ(decodeDibBytes(withU32(18, 0)).result, DibConversionError);           // width 0
+    EXPECT_EQ(decodeDibBytes(withU32(18, 0xFFFFFFFF)).result, DibConversionError);  // width -1
+    EXPECT_EQ(decodeDibBytes(withU32(22, 0)).result, DibConversionError);           // height 0
+    EXPECT_EQ(decodeDibBytes(withU32(18, 3000000)).result, DibConversionError);     // more rows than bytes
+    EXPECT_EQ(decodeDibBytes(withU16(26, 2)).result, DibConversionError);           // two planes
+    EXPECT_EQ(decodeDibBytes(withU16(28, 64)).result, DibConversionError);          // 64 bits
+    EXPECT_EQ(decodeDibBytes(withU16(28, 0)).result, DibConversionError);
+    EXPECT_EQ(decodeDibBytes(withU32(30, 4)).result, DibConversionError);           // JPEG
+    EXPECT_EQ(decodeDibBytes(withU32(30, 2)).result, DibConversionError);           // RLE4 with 8 bits
+    EXPECT_EQ(decodeDibBytes(withU32(46, 0x12345678)).result, DibConversionError);  // palette past the end
+    EXPECT_EQ(decodeDibBytes(withU32(10, 0x7FFFFFFF)).result, DibConversionError);  // pixels past the end
 
     // Bit fields that overlap or are not one run of ones.
     BmpOptions o = options(16, 3);
     o.masks[0] = 0xFF00, o.masks[1] = 0x0FF0, o.masks[2] = 0x000F;
-    EXPECT_EQ(decode(makeBmp(p, o)).result, DibConversionError);
+    EXPECT_EQ(decodeDibBytes(makeBmp(p, o)).result, DibConversionError);
     o.masks[0] = 0xF0F0, o.masks[1] = 0x0F00, o.masks[2] = 0x000F;
-    EXPECT_EQ(decode(makeBmp(p, o)).result, DibConversionError);
+    EXPECT_EQ(decodeDibBytes(makeBmp(p, o)).result, DibConversionError);
     o.masks[0] = 0x1F0000, o.masks[1] = 0x07E0, o.masks[2] = 0x001F;  // wider than the pixel
-    EXPECT_EQ(decode(makeBmp(p, o)).result, DibConversionError);
+    EXPECT_EQ(decodeDibBytes(makeBmp(p, o)).result, DibConversionError);
 
     // Top-down run-length data does not exist.
     Bytes rle = makeBmp(p, options(8, 1));
     setU32(rle, 22, (uint32_t)-4);
-    EXPECT_EQ(decode(rle).result, DibConversionError);
+    EXPECT_EQ(decodeDibBytes(rle).result, DibConversionError);
 }
 
 // Every prefix of every kind of file either decodes or is refused; an
@@ -214,7 +196,7 @@ TEST(DibDecode, TruncatedAtEveryByteNeverReadsPastTheEnd) {
         for (size_t length = 0; length < whole.size(); length++) {
             Bytes cut(whole.begin(), whole.begin() + length);
             cut.shrink_to_fit();
-            Decoded d = decode(cut);
+            DecodedDib d = decodeDibBytes(cut);
             if (!rle) {
                 bool complete = length + lastPad >= whole.size();
                 EXPECT_EQ(d.result == DibOk, complete) << o.bits << " bits, " << length << " bytes";
@@ -239,7 +221,7 @@ TEST(DibDecode, CorruptingAnyHeaderByteFailsCleanly) {
                 Bytes corrupt = whole;
                 corrupt[at] = value;
                 corrupt.shrink_to_fit();
-                Decoded d = decode(corrupt);
+                DecodedDib d = decodeDibBytes(corrupt);
                 if (d.result == DibOk) {
                     EXPECT_GT(d.width, 0);
                     EXPECT_GT(d.height, 0);
