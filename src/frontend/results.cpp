@@ -17,19 +17,12 @@ static void bookOnce() {
     writeCareerNow();
 }
 
+// Leaves as the pause menu's exit does; a career run then shows the newest
+// race on the city map.
 static void leaveRace() {
-    if (careerRace) {
-        gameState = Garage;
-        selectedRace = maxRaceUnlocked;
-    } else {
-        gameState = MainMenu;
-        selectedCar = 0;
-        selectedRace = 1;
-    }
-    careerRace = false;
-    awardPending = false;
-    unloadRace();
-    rebuildGarageLights();
+    const bool career = careerRace;
+    exitRace();
+    if (career) selectedRace = maxRaceUnlocked;
     playClickSound();
     resetMenuHover();
 }
