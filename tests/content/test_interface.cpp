@@ -16,20 +16,10 @@
 
 #include "content/image_writer.h"
 #include "content/interface.h"
+#include "read_bytes.h"
 #include "render/render.h"
 
 namespace {
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
 
 std::string texturePath(int index, bool tga) { return "base/textures/" + textureFileName(index, tga); }
 

@@ -17,19 +17,9 @@
 #include "content/sounds.h"
 #include "content/synth.h"
 #include "content/wav_writer.h"
+#include "read_bytes.h"
 
 namespace {
-
-std::vector<uint8_t> readBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
-}
 
 std::vector<double> samplesOf(const WavSound& wav) {
     std::vector<double> out(wav.data.size() / 2);
