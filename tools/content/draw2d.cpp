@@ -54,6 +54,12 @@ Image canvasImage(Canvas& canvas, int channels) {
     return image;
 }
 
+Image canvasFinish(Canvas& canvas, int channels) {
+    Image image = canvasImage(canvas, channels);
+    canvasDestroy(canvas);
+    return image;
+}
+
 // Box passes over four interleaved premultiplied channels; samples beyond
 // the border repeat the edge, so borders neither darken nor wrap.
 static void boxPassRows(const std::vector<float>& src, std::vector<float>& dst, int w, int h, int radius) {
@@ -144,6 +150,12 @@ void canvasCompose(Canvas& target, Canvas& source, cairo_operator_t op, double a
     cairo_set_source_surface(target.cr, source.surface, 0, 0);
     cairo_paint_with_alpha(target.cr, alpha);
     cairo_restore(target.cr);
+}
+
+void composeShade(Canvas& canvas, Canvas& shade, int blurRadius) {
+    canvasBlur(shade, blurRadius);
+    canvasCompose(canvas, shade, CAIRO_OPERATOR_OVER);
+    canvasDestroy(shade);
 }
 
 static const char* const kFontFiles[FontCount] = {

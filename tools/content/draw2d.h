@@ -23,10 +23,14 @@ void canvasDestroy(Canvas& canvas);
 // RGB images take the canvas as if composited over black; RGBA images get the
 // straight (un-premultiplied) colour and the coverage as alpha.
 Image canvasImage(Canvas& canvas, int channels);
+// canvasImage, then the canvas freed: the last step of a drawn texture.
+Image canvasFinish(Canvas& canvas, int channels);
 // Blurs the canvas in place (three box passes, close to a Gaussian of the given radius).
 void canvasBlur(Canvas& canvas, int radius);
 // Draws another canvas over this one with the given Cairo operator (ADD for glows).
 void canvasCompose(Canvas& target, Canvas& source, cairo_operator_t op, double alpha = 1.0);
+// Blurs a shade (a soft dark mask), draws it over the canvas and frees it.
+void composeShade(Canvas& canvas, Canvas& shade, int blurRadius);
 
 // The typefaces of the interface, all from Debian's DejaVu files.
 enum FontId { FontSansBold, FontSansBoldOblique, FontCondensedBold, FontCondensedBoldOblique, FontMonoBold, FontSans, FontCount };

@@ -51,9 +51,7 @@ Image makeTachoMask() {
     cairo_set_source_rgba(cr, 0.05, 0.05, 0.07, 0.8);
     roundedRect(cr, 112, 14, 70, 52, 6);
     cairo_fill(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 Image makeTachoFace() {
@@ -131,9 +129,7 @@ Image makeTachoFace() {
     cairo_set_line_width(cr, 0.8);
     setRgba(cr, kNeonMagenta, 0.5);
     cairo_stroke(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // The needle quad is 22 x 110 units with the pivot 6 units above its bottom
@@ -164,9 +160,7 @@ Image makeNeedleMask() {
     cairo_arc(cr, 0, 0, 9.5, 0, 2 * kPi);
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.06);
     cairo_fill(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 Image makeNeedleFace() {
@@ -199,9 +193,7 @@ Image makeNeedleFace() {
     cairo_set_line_width(cr, 1.2);
     setRgba(cr, kNeonCyan);
     cairo_stroke(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // The bend warning: a white arrow pointing ahead (up); the game tints it green
@@ -239,9 +231,7 @@ Image makeCornerArrow() {
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_stroke(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // Top bar: the quad spans overlay (0, 474)-(800, 602); the canvas is drawn in
@@ -279,12 +269,8 @@ Image makeTopBarMask() {
     roundedRect(shade.cr, 552, 10, 156, 36, 6);
     cairo_set_source_rgba(shade.cr, 0, 0, 0, 0.5);
     cairo_fill(shade.cr);
-    canvasBlur(shade, 3);
-    canvasCompose(canvas, shade, CAIRO_OPERATOR_OVER);
-    canvasDestroy(shade);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    composeShade(canvas, shade, 3);
+    return canvasFinish(canvas, 3);
 }
 
 Image makeTopBarFace() {
@@ -333,9 +319,7 @@ Image makeTopBarFace() {
         cairo_set_line_width(cr, 1.6);
         cairo_stroke(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // Nitro gauge: a 200 x 200 quad at the bottom left whose fill is revealed from
@@ -386,9 +370,7 @@ Image makeNitroFrame() {
     setRgba(cr, kNeonCyan, 0.95);
     cairo_fill(cr);
     cairo_restore(cr);
-    Image image = canvasImage(canvas, 4);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 4);
 }
 
 Image makeNitroFill() {
@@ -416,9 +398,7 @@ Image makeNitroFill() {
         cairo_fill(cr);
     }
     cairo_restore(cr);
-    Image image = canvasImage(canvas, 4);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 4);
 }
 
 // Start countdown: added over the frame, so black stays clear; a glowing
@@ -466,7 +446,5 @@ Image makeCountdown(const char* text, uint32_t colour, int width, int height) {
     cairo_set_line_width(cr, 2);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_stroke(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }

@@ -34,12 +34,8 @@ Image makeButtonMask() {
     cairo_set_fill_rule(shade.cr, CAIRO_FILL_RULE_WINDING);
     cairo_set_source_rgba(shade.cr, 0, 0, 0, 0.78);
     cairo_fill(shade.cr);
-    canvasBlur(shade, 2);
-    canvasCompose(canvas, shade, CAIRO_OPERATOR_OVER);
-    canvasDestroy(shade);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    composeShade(canvas, shade, 2);
+    return canvasFinish(canvas, 3);
 }
 
 Image makeButtonFace() {
@@ -79,9 +75,7 @@ Image makeButtonFace() {
         cairo_set_line_width(cr, 1.5);
         cairo_stroke(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // The icon that spins while its button is hovered: an alloy wheel.
@@ -138,9 +132,7 @@ Image makeButtonIcon() {
     cairo_arc(cr, c, c, 4, 0, 2 * kPi);
     setRgba(cr, kNeonMagenta);
     cairo_fill(cr);
-    Image image = canvasImage(canvas, 4);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 4);
 }
 
 // Pointer: the game cuts the triangle (0.5, 1), (0, 0), (1, 0) out of this
@@ -169,9 +161,7 @@ Image makePointer() {
     setRgba(cr, 0xffffff, 0.35);
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // Multiplied over the whole screen behind pause, options and the information
@@ -245,12 +235,8 @@ Image makeTitleMask() {
     cairo_rectangle(shade.cr, 200, 186, 640, 60);
     cairo_set_source_rgba(shade.cr, 0, 0, 0, 0.5);
     cairo_fill(shade.cr);
-    canvasBlur(shade, 14);
-    canvasCompose(canvas, shade, CAIRO_OPERATOR_OVER);
-    canvasDestroy(shade);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    composeShade(canvas, shade, 14);
+    return canvasFinish(canvas, 3);
 }
 
 Image makeTitleFace() {
@@ -266,9 +252,7 @@ Image makeTitleFace() {
     canvasCompose(canvas, glow, CAIRO_OPERATOR_ADD);
     canvasDestroy(glow);
     drawLogo(canvas.cr, 512, 170, 190, true);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // Statistics bar: frame over 700 x 17 units and a fill whose u runs across
@@ -290,9 +274,7 @@ Image makeStatFrame() {
         setRgba(cr, 0x3a5870, 1);
         cairo_stroke(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 Image makeStatFill() {
@@ -318,9 +300,7 @@ Image makeStatFill() {
         cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
         cairo_fill(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // A street at night in perspective: skyline, lamp rows, wet asphalt and light
@@ -456,9 +436,7 @@ Image makeLoadingPicture(int variant) {
         neonStroke(cr, kNeonCyan, 1.5, 1.5);
         cairo_new_path(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // City-map markers: gold chequered disc for a race already won, a hot
@@ -505,7 +483,5 @@ Image makeRaceMarker(bool won) {
         setRgba(cr, 0xffffff);
         cairo_fill(cr);
     }
-    Image image = canvasImage(canvas, 4);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 4);
 }

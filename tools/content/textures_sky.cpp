@@ -123,9 +123,7 @@ Image makeSkySide(int face) {
         cairo_rectangle(cr, x, horizon + 2, rng.range(1, 2.5), rng.range(10, 40));
         cairo_fill(cr);
     }
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // The lid: deep blue with faint stars, the city glow creeping in from the edges.
@@ -139,9 +137,7 @@ Image makeSkyTop() {
     cairo_paint(canvas.cr);
     cairo_pattern_destroy(pattern);
     drawStars(canvas, 256, 5000, 160);
-    Image image = canvasImage(canvas, 3);
-    canvasDestroy(canvas);
-    return image;
+    return canvasFinish(canvas, 3);
 }
 
 // Tiling clouds: the dome tints them warm and adds them over the dark sky, so
