@@ -66,11 +66,11 @@ static void buildStreets() {
     }
 }
 
-// Blocks are the land cells of the grid cut by every street edge, merged
-// into the rectangles the streets leave between them.
-static void buildBlocks() {
-    cityBlocks.clear();
-    std::vector<float> xs = {kCityBounds.x0, kCityBounds.x1}, zs = {kCityBounds.z0, kCityBounds.z1};
+// The lines of the grid that the city's edges and every street edge cut the
+// ground into, sorted and without repeats.
+static void streetGridLines(std::vector<float>& xs, std::vector<float>& zs) {
+    xs = {kCityBounds.x0, kCityBounds.x1};
+    zs = {kCityBounds.z0, kCityBounds.z1};
     for (const Rect& r : cityStreets) {
         xs.push_back(r.x0);
         xs.push_back(r.x1);
@@ -81,6 +81,14 @@ static void buildBlocks() {
     xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
     std::sort(zs.begin(), zs.end());
     zs.erase(std::unique(zs.begin(), zs.end()), zs.end());
+}
+
+// Blocks are the land cells of the grid cut by every street edge, merged
+// into the rectangles the streets leave between them.
+static void buildBlocks() {
+    cityBlocks.clear();
+    std::vector<float> xs, zs;
+    streetGridLines(xs, zs);
     int nx = static_cast<int>(xs.size()) - 1, nz = static_cast<int>(zs.size()) - 1;
     std::vector<int> owner(static_cast<size_t>(nx * nz), -2);  // -2 land unassigned, -1 street
     for (int j = 0; j < nz; ++j)
@@ -293,17 +301,8 @@ static Vec3 onGround(float x, float z, float lift) {
 static void drawStreets(MeshBuilder& mesh, const DistanceToRoute& distance, float reach) {
     int lane = mesh.material("street", cityTexture("street"));
     int plain = mesh.material("asphalt", cityTexture("asphalt"));
-    std::vector<float> xs = {kCityBounds.x0, kCityBounds.x1}, zs = {kCityBounds.z0, kCityBounds.z1};
-    for (const Rect& r : cityStreets) {
-        xs.push_back(r.x0);
-        xs.push_back(r.x1);
-        zs.push_back(r.z0);
-        zs.push_back(r.z1);
-    }
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::sort(zs.begin(), zs.end());
-    zs.erase(std::unique(zs.begin(), zs.end()), zs.end());
+    std::vector<float> xs, zs;
+    streetGridLines(xs, zs);
     const float lift = -0.05f;
     for (size_t j = 0; j + 1 < zs.size(); ++j)
         for (size_t i = 0; i + 1 < xs.size(); ++i) {

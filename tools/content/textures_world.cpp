@@ -105,22 +105,24 @@ static bool roadTextures(const std::string& dir) {
            save(dir, "racekerb", kerb) && save(dir, "startline", start);
 }
 
+// Square slabs: a joint of the given width every spacing pixels, both ways.
+static void drawJoints(Image& image, int spacing, int width, int r, int g, int b) {
+    for (int k = 0; k < image.width; k += spacing) {
+        fillRect(image, k, 0, k + width, image.height, r, g, b);
+        fillRect(image, 0, k, image.width, k + width, r, g, b);
+    }
+}
+
 static bool pavingTextures(const std::string& dir) {
     Image sidewalk = makeImage(128, 128, 3);
     fillNoise(sidewalk, 88, 86, 84, 8, 21u);
-    for (int k = 0; k < 128; k += 32) {
-        fillRect(sidewalk, k, 0, k + 2, 128, 55, 54, 54);
-        fillRect(sidewalk, 0, k, 128, k + 2, 55, 54, 54);
-    }
+    drawJoints(sidewalk, 32, 2, 55, 54, 54);
     Image kerbStone = makeImage(64, 32, 3);
     fillNoise(kerbStone, 135, 135, 130, 10, 22u);
     fillRect(kerbStone, 0, 0, 2, 32, 80, 80, 80);
     Image plaza = makeImage(128, 128, 3);
     fillNoise(plaza, 120, 112, 100, 8, 23u);
-    for (int k = 0; k < 128; k += 16) {
-        fillRect(plaza, k, 0, k + 1, 128, 80, 75, 70);
-        fillRect(plaza, 0, k, 128, k + 1, 80, 75, 70);
-    }
+    drawJoints(plaza, 16, 1, 80, 75, 70);
     Image stone = makeImage(64, 64, 3);
     fillNoise(stone, 160, 155, 145, 12, 24u);
     Image concrete = makeImage(128, 128, 3);
