@@ -67,6 +67,9 @@ int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, Co
 // Clips a convex polygon to the half-space dot(p, n) <= offset (n need not be
 // unit); out needs room for count + 1 points. Returns the kept count.
 int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Vector3* out);
+// The four corners of the box face whose outward normal points most against
+// the direction, in winding order.
+void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* corners);
 
 // Keeps the max points of a same-normal set that span the largest area, the
 // deepest first. Returns the kept count.

@@ -130,7 +130,7 @@ int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Ve
 
 // The four corners of the box face whose outward normal points most against
 // the direction, in winding order.
-static void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* corners) {
+void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* corners) {
     int k = 0;
     float bestDot = 0.0f;
     for (int m = 0; m < 3; m++) {

@@ -108,25 +108,8 @@ int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, Co
         vecDot(vecSub(box.center, tri.v[0]), tri.normal) >= 0.0f ? tri.normal : vecScale(tri.normal, -1.0f);
 
     // The box face looking most against n, clipped to the triangle's prism.
-    int k = 0;
-    float bestDot = -1.0f;
-    for (int m = 0; m < 3; m++) {
-        float dm = std::fabs(vecDot(box.axis[m], n));
-        if (dm > bestDot) {
-            bestDot = dm;
-            k = m;
-        }
-    }
-    float side = vecDot(box.axis[k], n) > 0.0f ? -1.0f : 1.0f;
-    Vector3 faceCenter = vecMadd(box.center, box.axis[k], side * box.half[k]);
-    int u = (k + 1) % 3, v = (k + 2) % 3;
-    Vector3 du = vecScale(box.axis[u], box.half[u]);
-    Vector3 dv = vecScale(box.axis[v], box.half[v]);
     Vector3 poly[12], tmp[12];
-    poly[0] = vecAdd(vecAdd(faceCenter, du), dv);
-    poly[1] = vecSub(vecAdd(faceCenter, du), dv);
-    poly[2] = vecSub(vecSub(faceCenter, du), dv);
-    poly[3] = vecAdd(vecSub(faceCenter, du), dv);
+    incidentFace(box, n, poly);
     int count = 4;
     for (int e = 0; e < 3 && count > 0; e++) {
         const Vector3& a = tri.v[e];
