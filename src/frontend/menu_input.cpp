@@ -155,8 +155,6 @@ void exitRace() {
     careerRace = false;
     awardPending = false;
     unloadRace();
-    // The race's lamps replaced the garage's.
-    rebuildGarageLights();
 }
 
 // ---------------------------------------------------------------------------
