@@ -354,7 +354,7 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0},
                   {0, 0});
     }
-    // Lamp posts: pole behind the barrier, arm out over the kerb.
+    // Lamp posts: pole behind the barrier, arm out over the outer lane.
     int head = mesh.material("lamphead", cityTexture("lamphead"));
     for (const Lamp& lamp : courseLamps(circuit)) {
         Vec3 p = lamp.position;
@@ -379,7 +379,9 @@ std::vector<Lamp> courseLamps(const Circuit& circuit) {
         side = -side;
         Lamp lamp;
         Vec3 post = sectionPoint(s, side * (s.halfWidth + kLampOffset), 0.0f);
-        Vec3 headPoint = sectionPoint(s, side * (s.halfWidth + 1.0f), 0.0f);
+        // The head hangs over the outer lane: the light's spot is narrow, and
+        // a head over the kerb would pool its light on the barrier.
+        Vec3 headPoint = sectionPoint(s, side * (s.halfWidth - kLampReach), 0.0f);
         lamp.post = post;
         lamp.position = {headPoint.x, post.y + kLampHeight, headPoint.z};
         // Sodium along the avenues, cold white along the cross streets.

@@ -53,6 +53,7 @@ constexpr float kWallHeight = 3.0f;     // collision wall above the kerb
 constexpr float kBarrierHeight = 1.1f;  // what is drawn of it
 constexpr float kLampOffset = 4.3f;
 constexpr float kLampHeight = 7.5f;
+constexpr float kLampReach = 1.5f;  // head's distance in from the road's edge
 
 // Waypoints in driving order, starting a few units ahead of the grid.
 std::vector<Waypoint> circuitWaypoints(const Circuit& circuit);
