@@ -23,7 +23,10 @@ CarStyle carStyle(int model) {
 }
 
 static const float kWheelCentreY = -0.5f;
-static const float kSillY = -0.62f;
+// As low as the ground clearance allows (the wheel's bottom sits near -1.0
+// at rest, the suspension lifts it by up to 0.15), so the sills and bumpers
+// wrap the wheels instead of leaving them hanging below the body.
+static const float kSillY = -0.7f;
 static const float kArchRadius = 0.58f;
 
 // ---------------------------------------------------------------------------
@@ -263,7 +266,7 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     if (trim >= 1) {
         for (float side : {-1.0f, 1.0f}) {
             float z0 = side * bodyHalf, z1 = side * (bodyHalf + 0.06f);
-            mesh.box(paint, {s.rearAxle + kArchRadius + 0.05f, kSillY - 0.04f, std::min(z0, z1)},
+            mesh.box(paint, {s.rearAxle + kArchRadius + 0.05f, kSillY - 0.03f, std::min(z0, z1)},
                      {s.frontAxle - kArchRadius - 0.05f, kSillY + 0.12f, std::max(z0, z1)}, 1.0f);
         }
         float deckY = style == 3 ? 0.32f : (style == 0 ? 0.42f : 0.41f);
@@ -272,7 +275,7 @@ void buildCarBody(int model, MeshBuilder& mesh) {
                      {s.rear + 0.35f, deckY + 0.1f, bodyHalf - 0.1f}, 1.0f);
     }
     if (trim == 2) {
-        mesh.box(under, {s.front - 0.25f, kSillY - 0.06f, -bodyHalf},
+        mesh.box(under, {s.front - 0.25f, kSillY - 0.04f, -bodyHalf},
                  {s.front + 0.08f, kSillY + 0.02f, bodyHalf}, 1.0f);
         float deckY = style == 3 ? 0.32f : (style == 0 ? 0.42f : 0.41f);
         float wingY = deckY + (style == 0 ? 0.55f : 0.45f);
@@ -421,9 +424,9 @@ bool generateCars(const std::string& baseDir) {
     std::string commonDir = baseDir + "/cars/common";
     if (!makeDirectories(commonDir)) return false;
     Image tyre = makeImage(64, 64, 3);
-    fillNoise(tyre, 24, 24, 26, 5, 900u);
-    for (int x = 0; x < 64; x += 8) fillRect(tyre, x, 0, x + 3, 32, 12, 12, 13);  // tread blocks
-    fillRect(tyre, 0, 44, 64, 46, 60, 60, 62);                                    // sidewall lettering band
+    fillNoise(tyre, 15, 15, 16, 3, 900u);                                         // black rubber
+    for (int x = 0; x < 64; x += 8) fillRect(tyre, x, 0, x + 3, 32, 7, 7, 8);     // tread blocks
+    fillRect(tyre, 0, 44, 64, 46, 38, 38, 40);                                    // sidewall lettering band
     Image glass = makeImage(64, 64, 3);
     fillNoise(glass, 20, 28, 40, 3, 901u);
     for (int k = 0; k < 64; ++k) tintRect(glass, k, 0, k + 1, 64 - k, 120, 140, 170, 0.12f);  // reflection

@@ -16,7 +16,7 @@
 
 constexpr int kCarCount = 12;
 constexpr float kWheelRadius = 0.45f;
-constexpr float kWheelHalfWidth = 0.17f;
+constexpr float kWheelHalfWidth = 0.24f;  // outer face flush with the body's side at the mount
 
 struct CarStyle {
     float frontAxle, rearAxle;           // wheel centre x
