@@ -127,8 +127,8 @@ TEST_F(ShaderTest, LampFallsOffWithDistanceAndFocus) {
             float x = worldX(px), z = worldZ(py);
             float d2 = x * x + z * z + 7.5f * 7.5f;
             float cosine = 7.5f / std::sqrt(d2);
-            // Lambert times the spot cos^focus, over 1 + 0.0025 d^2.
-            float expected = std::pow(cosine, 1.0f + focus) / (1.0f + 0.0025f * d2);
+            // Lambert times the spot cos^focus, over 1 + 0.0015 d^2.
+            float expected = std::pow(cosine, 1.0f + focus) / (1.0f + 0.0015f * d2);
             EXPECT_NEAR(at(rgb, px, py)[0], 255.0f * expected, 3.0f) << "focus " << focus << " x " << x;
             EXPECT_EQ(at(rgb, px, py)[0], at(rgb, px, py)[2]);
         }

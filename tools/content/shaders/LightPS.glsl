@@ -45,8 +45,9 @@ varying vec3 modelNormal;
 varying vec2 reflectionCoord;
 varying float fogDepth;
 
-// A lamp gives half its light at 20 units: 1 / (1 + 0.0025 * 20 * 20).
-const float kLampFalloff = 0.0025;
+// A lamp gives half its light at about 26 units: 1 / (1 + 0.0015 * 26 * 26),
+// so the pools under lamps 36 apart meet on the road.
+const float kLampFalloff = 0.0015;
 // Tightness of the highlight on polished paint.
 const float kPaintHighlight = 32.0;
 
