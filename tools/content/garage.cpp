@@ -67,12 +67,12 @@ void buildGarage(MeshBuilder& mesh) {
 }
 
 static void addLamp(MeshBuilder& mesh, Vec3 p, float r, float g, float b, const char* name) {
-    MaterialSpec spec;
-    spec.name = name;
-    spec.emissive[0] = spec.diffuse[0] = r;
-    spec.emissive[1] = spec.diffuse[1] = g;
-    spec.emissive[2] = spec.diffuse[2] = b;
-    int material = mesh.material(spec);
+    MaterialSpec desc;
+    desc.name = name;
+    desc.emissive[0] = desc.diffuse[0] = r;
+    desc.emissive[1] = desc.diffuse[1] = g;
+    desc.emissive[2] = desc.diffuse[2] = b;
+    int material = mesh.material(desc);
     mesh.flatTriangle(material, p + Vec3{-0.3f, 0, -0.2f}, p + Vec3{0, 0, 0.4f}, p + Vec3{0.3f, 0, -0.2f},
                       {0, 0}, {0.5f, 1}, {1, 0});
 }

@@ -32,16 +32,16 @@ void buildMapVisual(int race, MeshBuilder& mesh, float* reachUsed) {
 }
 
 static MaterialSpec lampMaterial(const float colour[3]) {
-    MaterialSpec spec;
+    MaterialSpec desc;
     char name[32];
     std::snprintf(name, sizeof name, "lamp%03d%03d%03d", static_cast<int>(colour[0] * 255.0f + 0.5f),
                   static_cast<int>(colour[1] * 255.0f + 0.5f), static_cast<int>(colour[2] * 255.0f + 0.5f));
-    spec.name = name;
+    desc.name = name;
     for (int k = 0; k < 3; ++k) {
-        spec.emissive[k] = colour[k];
-        spec.diffuse[k] = colour[k];
+        desc.emissive[k] = colour[k];
+        desc.diffuse[k] = colour[k];
     }
-    return spec;
+    return desc;
 }
 
 // One small flat triangle per lamp, centred on the lamp's head.

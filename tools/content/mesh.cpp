@@ -3,18 +3,18 @@
 
 #include <cstdio>
 
-int MeshBuilder::material(const MaterialSpec& spec) {
+int MeshBuilder::material(const MaterialSpec& desc) {
     for (size_t i = 0; i < materials_.size(); ++i)
-        if (materials_[i].name == spec.name) return static_cast<int>(i);
-    materials_.push_back(spec);
+        if (materials_[i].name == desc.name) return static_cast<int>(i);
+    materials_.push_back(desc);
     return static_cast<int>(materials_.size() - 1);
 }
 
 int MeshBuilder::material(const std::string& name, const std::string& texture) {
-    MaterialSpec spec;
-    spec.name = name;
-    spec.texture = texture;
-    return material(spec);
+    MaterialSpec desc;
+    desc.name = name;
+    desc.texture = texture;
+    return material(desc);
 }
 
 // Positions are shared when they agree to a millimetre; anything closer is
@@ -111,19 +111,19 @@ bool MeshBuilder::build(Ms3dFile* out, std::string* error) const {
     out->vertices.clear();
     for (const Vec3& p : positions_) out->vertices.push_back(Ms3dVertex{{p.x, p.y, p.z}});
     out->materials.clear();
-    for (const MaterialSpec& spec : materials_) {
+    for (const MaterialSpec& desc : materials_) {
         Ms3dMaterial m;
-        m.name = spec.name;
+        m.name = desc.name;
         for (int i = 0; i < 3; ++i) {
             m.ambient[i] = 0.2f;
-            m.diffuse[i] = spec.diffuse[i];
+            m.diffuse[i] = desc.diffuse[i];
             m.specular[i] = 0.0f;
-            m.emissive[i] = spec.emissive[i];
+            m.emissive[i] = desc.emissive[i];
         }
         m.ambient[3] = m.diffuse[3] = m.specular[3] = m.emissive[3] = 1.0f;
         m.shininess = 0.0f;
         m.transparency = 1.0f;
-        m.texture = spec.texture;
+        m.texture = desc.texture;
         out->materials.push_back(m);
     }
     // Triangles are written grouped by material so each group is a run.

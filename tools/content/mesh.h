@@ -71,7 +71,7 @@ struct MaterialSpec {
 class MeshBuilder {
   public:
     // Index of the material with this name, adding it on first use.
-    int material(const MaterialSpec& spec);
+    int material(const MaterialSpec& desc);
     int material(const std::string& name, const std::string& texture);
 
     // One triangle with a normal and texture coordinate per corner.
