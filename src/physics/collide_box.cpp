@@ -11,6 +11,15 @@ static const float kStartPenetration = 100000.0f;
 static const float kFaceAxisMargin = 0.0001f;
 static const float kFaceAxisTie = 1e-6f;
 static const float kOnFaceSlack = 1.001f;
+// An edge axis must be clearly shallower than the best face axis to win. Two
+// boxes that are nearly aligned (cars side by side or nose to tail, each
+// tilted a hair on its springs) have cross axes that are a face normal up to
+// the tilt, and one of them comes out a few thousandths shallower than the
+// face itself; its edges then meet nowhere inside their segments, the pair
+// got no contact at all and the boxes sank into each other until another
+// axis (the roof) pushed one car on top of the other.
+static const float kEdgeAxisShare = 0.95f;
+static const float kEdgeAxisMargin = 0.01f;
 
 static Vector3 boxVertex(const CollisionBox& box, int index) {
     Vector3 p = box.center;
@@ -52,6 +61,9 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     float best = kStartPenetration;
     int bestIndex = -1;
     Vector3 bestNormal;
+    float bestFace = kStartPenetration;
+    int bestFaceIndex = -1;
+    Vector3 bestFaceNormal;
 
     for (int index = 0; index < 15; index++) {
         Vector3 axis;
@@ -93,7 +105,12 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
                     bestNormal = normal;
                 }
             }
-        } else if (penetration < best) {
+            if (index == 5) {
+                bestFace = best;
+                bestFaceIndex = bestIndex;
+                bestFaceNormal = bestNormal;
+            }
+        } else if (penetration < best && penetration < kEdgeAxisShare * bestFace - kEdgeAxisMargin) {
             best = penetration;
             bestIndex = index;
             bestNormal = normal;
@@ -103,6 +120,9 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     result->axisIndex = bestIndex;
     result->penetration = best;
     result->normal = bestNormal;
+    result->faceIndex = bestFaceIndex;
+    result->facePenetration = bestFace;
+    result->faceNormal = bestFaceNormal;
     return true;
 }
 
@@ -230,9 +250,17 @@ int collideBoxBox(const CollisionBox& a, const CollisionBox& b, ContactPoint* ou
     BoxBoxAxis axis;
     if (max <= 0 || !findBoxBoxAxis(a, b, &axis, margin)) return 0;
     float clipMargin = margin > kContactMargin ? margin : kContactMargin;
+    if (axis.axisIndex >= 6) {
+        int n = edgeContact(a, b, axis, out);
+        if (n > 0) return n;
+        // Edges whose closest points lie off their segments still overlap
+        // somewhere: the best face axis gives the points instead of none.
+        axis.axisIndex = axis.faceIndex;
+        axis.penetration = axis.facePenetration;
+        axis.normal = axis.faceNormal;
+    }
     if (axis.axisIndex < 3) return faceContacts(a, axis.axisIndex, b, true, axis, clipMargin, out, max);
-    if (axis.axisIndex < 6) return faceContacts(b, axis.axisIndex - 3, a, false, axis, clipMargin, out, max);
-    return edgeContact(a, b, axis, out);
+    return faceContacts(b, axis.axisIndex - 3, a, false, axis, clipMargin, out, max);
 }
 
 // Contact reduction -----------------------------------------------------------
