@@ -180,12 +180,19 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     ContactPoint points[kMaxPairContacts + 1];
     int count = 0;
 
+    // The deepest vertex holds only where it lies on the reference face: two
+    // cars side by side, one a little ahead, have the other's far corner as
+    // deepest, out in the air beyond the face, and a push there turns the car.
+    // The clipped corners below cover the face; the vertex stays when nothing
+    // else does.
     Vector3 deepest = boxVertex(other, deepestVertex(other, m));
-    points[count].normal = axis.normal;
-    points[count].depth = axis.penetration;
-    points[count].position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
-    points[count].feature = 0;
-    count++;
+    ContactPoint deepestPoint;
+    deepestPoint.normal = axis.normal;
+    deepestPoint.depth = axis.penetration;
+    deepestPoint.position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
+    deepestPoint.feature = 0;
+    deepestPoint.material = 0;
+    if (pointOnFace(ref, k, deepest)) points[count++] = deepestPoint;
 
     Vector3 poly[8], tmp[8];
     incidentFace(other, m, poly);
@@ -200,14 +207,21 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     for (int i = 0; i < n && count < kMaxPairContacts; i++) {
         float sep = vecDot(vecSub(poly[i], faceCenter), m);
         if (sep >= margin) continue;
-        Vector3 d = vecSub(poly[i], deepest);
-        if (vecDot(d, d) < 1e-6f) continue;  // the deepest vertex again
+        // The deepest vertex again, or a corner the clipping made twice
+        // (boxes meeting along a line give a face of no width).
+        bool again = false;
+        for (int j = 0; j < count && !again; j++) {
+            Vector3 d = vecSub(refIsA ? poly[i] : vecMadd(poly[i], m, -sep), points[j].position);
+            again = vecDot(d, d) < 1e-6f;
+        }
+        if (again) continue;
         points[count].normal = axis.normal;
         points[count].depth = -sep;
         points[count].position = refIsA ? poly[i] : vecMadd(poly[i], m, -sep);
         points[count].feature = 1 + i;
         count++;
     }
+    if (count == 0) points[count++] = deepestPoint;
     count = reduceContacts(points, count, max < 4 ? max : 4);
     for (int i = 0; i < count; i++) out[i] = points[i];
     return count;

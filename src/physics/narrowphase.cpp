@@ -56,21 +56,71 @@ static float closingMargin(const PhysicsWorld* world, const RigidBody* a, const 
     return std::isfinite(margin) ? std::fmin(margin, kMaxClosingMargin) : kContactMargin;
 }
 
+// Points one body pair may gather over all its shape pairs before they are
+// thinned; a car's two boxes against another's give at most 16.
+static const int kBodyPairPoints = 32;
+// What a body pair hands the solver: the four points of its main contact
+// face that span the widest footprint. Two cars side by side touch with both
+// boxes, and the seam between chassis and cabin adds more; more than four
+// points on one face hold no better than four and cost the solver each.
+static const int kBodyPairKept = 4;
+
 static void collideBodies(PhysicsWorld* world, RigidBody* a, RigidBody* b) {
     CollisionState* cs = world->collision;
     float margin = closingMargin(world, a, b);
+    ContactPoint points[kBodyPairPoints];
+    const Geometry* shapes[kBodyPairPoints][2];
+    int count = 0;
     for (const Geometry* ga = a->firstGeometry; ga; ga = ga->next) {
         if (ga->kind != kGeometryBox) continue;
         CollisionBox boxA = geometryBox(ga);
         for (const Geometry* gb = b->firstGeometry; gb; gb = gb->next) {
             if (gb->kind != kGeometryBox) continue;
-            CollisionBox boxB = geometryBox(gb);
-            ContactPoint points[kMaxPairContacts];
-            int n = collideBoxBox(boxA, boxB, points, 4, margin);
-            const Material& ma = world->materials[ga->material];
-            const Material& mb = world->materials[gb->material];
-            for (int i = 0; i < n; i++) addContact(world, cs, a, b, ga->index, gb->index, points[i], ma, mb);
+            if (count + 4 > kBodyPairPoints) break;
+            int n = collideBoxBox(boxA, geometryBox(gb), points + count, 4, margin);
+            for (int i = 0; i < n; i++) {
+                shapes[count][0] = ga;
+                shapes[count][1] = gb;
+                // The slot the point came from, so its shapes are found again
+                // after reduceContacts has moved it.
+                points[count].material = count;
+                count++;
+            }
         }
+    }
+    if (count > kBodyPairKept) {
+        // The main face: the points whose normal is the deepest point's.
+        int deepest = 0;
+        for (int i = 1; i < count; i++) {
+            if (points[i].depth > points[deepest].depth) deepest = i;
+        }
+        Vector3 mainNormal = points[deepest].normal;
+        ContactPoint main[kBodyPairPoints], others[kBodyPairPoints];
+        int mainCount = 0, otherCount = 0;
+        for (int i = 0; i < count; i++) {
+            if (vecDot(points[i].normal, mainNormal) >= kSameNormal)
+                main[mainCount++] = points[i];
+            else
+                others[otherCount++] = points[i];
+        }
+        mainCount = reduceContacts(main, mainCount, kBodyPairKept);
+        // Room left over goes to the deepest points of the other faces.
+        while (mainCount < kBodyPairKept && otherCount > 0) {
+            int best = 0;
+            for (int i = 1; i < otherCount; i++) {
+                if (others[i].depth > others[best].depth) best = i;
+            }
+            main[mainCount++] = others[best];
+            others[best] = others[--otherCount];
+        }
+        for (int i = 0; i < mainCount; i++) points[i] = main[i];
+        count = mainCount;
+    }
+    for (int i = 0; i < count; i++) {
+        const Geometry* ga = shapes[points[i].material][0];
+        const Geometry* gb = shapes[points[i].material][1];
+        addContact(world, cs, a, b, ga->index, gb->index, points[i], world->materials[ga->material],
+                   world->materials[gb->material]);
     }
 }
 
