@@ -11,6 +11,8 @@ static const float kStartPenetration = 100000.0f;
 static const float kFaceAxisMargin = 0.0001f;
 static const float kFaceAxisTie = 1e-6f;
 static const float kOnFaceSlack = 1.001f;
+// Clipped corners closer than 5 cm count as one point.
+static const float kSamePointSquared = 0.05f * 0.05f;
 // An edge axis must be clearly shallower than the best face axis to win. Two
 // boxes that are nearly aligned (cars side by side or nose to tail, each
 // tilted a hair on its springs) have cross axes that are a face normal up to
@@ -207,12 +209,14 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     for (int i = 0; i < n && count < kMaxPairContacts; i++) {
         float sep = vecDot(vecSub(poly[i], faceCenter), m);
         if (sep >= margin) continue;
-        // The deepest vertex again, or a corner the clipping made twice
-        // (boxes meeting along a line give a face of no width).
+        // The deepest vertex again, or a corner next to one already kept:
+        // boxes meeting along a line give a sliver of a face whose corners
+        // come in pairs, and a second point a few centimetres from the first
+        // holds nothing the first does not.
         bool again = false;
         for (int j = 0; j < count && !again; j++) {
             Vector3 d = vecSub(refIsA ? poly[i] : vecMadd(poly[i], m, -sep), points[j].position);
-            again = vecDot(d, d) < 1e-6f;
+            again = vecDot(d, d) < kSamePointSquared;
         }
         if (again) continue;
         points[count].normal = axis.normal;
