@@ -279,6 +279,11 @@ static void offerHit(Sensor* s, float t, const Vector3& origin, const Vector3& r
     s->hitGeometry = geometry;
 }
 
+static bool boxesOverlap(const Vector3& aLo, const Vector3& aHi, const Vector3& bLo, const Vector3& bHi) {
+    return aLo.x <= bHi.x && aHi.x >= bLo.x && aLo.y <= bHi.y && aHi.y >= bLo.y && aLo.z <= bHi.z &&
+           aHi.z >= bLo.z;
+}
+
 static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidBody* target) {
     (void)world;
     Transform frame = getTransform(caster);
@@ -286,9 +291,16 @@ static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidB
         if (s->length == 0.0f) continue;
         Vector3 origin = transformPoint(frame, s->origin);
         Vector3 ray = rotate(s->ray, frame.rotation);
+        Vector3 rayLo, rayHi;
+        rayBounds(origin, ray, &rayLo, &rayHi);
         for (const Geometry* g = target->firstGeometry; g; g = g->next) {
             if (g->kind != kGeometryBox) continue;
             CollisionBox box = geometryBox(g);
+            // A wheel ray beside another car passes its boxes by: their
+            // world boxes tell without the slab tests.
+            Vector3 lo, hi;
+            boxBounds(box, 0.0f, &lo, &hi);
+            if (!boxesOverlap(rayLo, rayHi, lo, hi)) continue;
             RayHit hit;
             if (!rayBox(box, origin, ray, &hit)) continue;
             // The normal in the frame of the box that was hit.
