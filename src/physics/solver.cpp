@@ -11,6 +11,7 @@
 // beyond a slop, so resting contacts do not feed energy back.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "physics/contacts.h"
 
@@ -344,53 +345,80 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
     }
 }
 
-// Relative speed of the two bodies along one row.
-__attribute__((always_inline)) static inline float rowSpeed(const ContactConstraint& k, int row,
-                                                            const SolverBody& a, const SolverBody& b) {
-    return vecDot(k.direction[row], vecSub(a.linearVelocity, b.linearVelocity)) +
-           vecDot(k.armA[row], a.angularVelocity) - vecDot(k.armB[row], b.angularVelocity);
+// The iterations work on whole vectors at once: a Vector3 is four floats,
+// so one vector instruction does x, y and z (w rides along and is never
+// summed). Under-aligned, since the records only promise float alignment.
+typedef float Lanes __attribute__((vector_size(16), aligned(4)));
+
+static inline Lanes lanes(const Vector3& v) {
+    Lanes r;
+    std::memcpy(&r, &v, sizeof r);
+    return r;
 }
 
-__attribute__((always_inline)) static inline void applyRow(const ContactConstraint& k, int row, float lambda,
-                                                           SolverBody& a, SolverBody& b) {
-    const Vector3& d = k.direction[row];
-    a.linearVelocity = vecMadd(a.linearVelocity, d, lambda * k.inverseMassA);
-    a.angularVelocity = vecMadd(a.angularVelocity, k.turnA[row], lambda);
-    b.linearVelocity = vecMadd(b.linearVelocity, d, -lambda * k.inverseMassB);
-    b.angularVelocity = vecMadd(b.angularVelocity, k.turnB[row], -lambda);
+static inline void storeLanes(Vector3& v, Lanes r) {
+    std::memcpy(static_cast<void*>(&v), &r, sizeof r);
 }
 
-// Returns the largest change it made to one of the contact's impulses.
+static inline float sum3(Lanes a) {
+    return a[0] + a[1] + a[2];
+}
+
+// One sweep's work on one contact: the normal row, then both friction rows
+// against the same velocities. Returns the largest change it made to one of
+// the contact's impulses.
 __attribute__((always_inline)) static inline float solveContact(ContactConstraint& k, SolverBody* bodies) {
     SolverBody& a = bodies[k.bodyA];
     SolverBody& b = bodies[k.bodyB];
+    Lanes va = lanes(a.linearVelocity), wa = lanes(a.angularVelocity);
+    Lanes vb = lanes(b.linearVelocity), wb = lanes(b.angularVelocity);
+
     // Normal: the running total may only push.
-    float lambda = k.mass[0] * (k.bias - rowSpeed(k, 0, a, b));
+    Lanes n = lanes(k.direction[0]);
+    float speed = sum3(n * (va - vb) + lanes(k.armA[0]) * wa - lanes(k.armB[0]) * wb);
+    float lambda = k.mass[0] * (k.bias - speed);
     float total = std::max(k.impulse[0] + lambda, 0.0f);
     lambda = total - k.impulse[0];
     k.impulse[0] = total;
-    applyRow(k, 0, lambda, a, b);
+    va += n * (lambda * k.inverseMassA);
+    wa += lanes(k.turnA[0]) * lambda;
+    vb -= n * (lambda * k.inverseMassB);
+    wb -= lanes(k.turnB[0]) * lambda;
+    float largest = std::fabs(lambda);
 
-    // Without friction (the race's own car materials) the cone is a point.
-    if (k.friction == 0.0f) return std::fabs(lambda);
-    // Friction: both directions together, the total scaled back onto the
-    // cone of the friction coefficient times the normal impulse.
-    float t0 = k.impulse[1] - k.mass[1] * rowSpeed(k, 1, a, b);
-    float t1 = k.impulse[2] - k.mass[2] * rowSpeed(k, 2, a, b);
-    float limit = k.friction * total;
-    float len2 = t0 * t0 + t1 * t1;
-    if (len2 > limit * limit) {
-        float len = std::sqrt(len2);
-        float s = len > 0.0f ? limit / len : 0.0f;
-        t0 *= s;
-        t1 *= s;
+    // Friction, unless the cone is a point (the race's own car materials):
+    // both directions together, the total scaled back onto the cone of the
+    // friction coefficient times the normal impulse.
+    if (k.friction != 0.0f) {
+        Lanes u = lanes(k.direction[1]), v = lanes(k.direction[2]);
+        Lanes dv = va - vb;
+        float s0 = sum3(u * dv + lanes(k.armA[1]) * wa - lanes(k.armB[1]) * wb);
+        float s1 = sum3(v * dv + lanes(k.armA[2]) * wa - lanes(k.armB[2]) * wb);
+        float t0 = k.impulse[1] - k.mass[1] * s0;
+        float t1 = k.impulse[2] - k.mass[2] * s1;
+        float limit = k.friction * total;
+        float len2 = t0 * t0 + t1 * t1;
+        if (len2 > limit * limit) {
+            float len = std::sqrt(len2);
+            float scale = len > 0.0f ? limit / len : 0.0f;
+            t0 *= scale;
+            t1 *= scale;
+        }
+        float d0 = t0 - k.impulse[1], d1 = t1 - k.impulse[2];
+        k.impulse[1] = t0;
+        k.impulse[2] = t1;
+        Lanes p = u * d0 + v * d1;
+        va += p * k.inverseMassA;
+        wa += lanes(k.turnA[1]) * d0 + lanes(k.turnA[2]) * d1;
+        vb -= p * k.inverseMassB;
+        wb -= lanes(k.turnB[1]) * d0 + lanes(k.turnB[2]) * d1;
+        largest = std::max(largest, std::max(std::fabs(d0), std::fabs(d1)));
     }
-    float d0 = t0 - k.impulse[1], d1 = t1 - k.impulse[2];
-    applyRow(k, 1, d0, a, b);
-    applyRow(k, 2, d1, a, b);
-    k.impulse[1] = t0;
-    k.impulse[2] = t1;
-    return std::max(std::fabs(lambda), std::max(std::fabs(d0), std::fabs(d1)));
+    storeLanes(a.linearVelocity, va);
+    storeLanes(a.angularVelocity, wa);
+    storeLanes(b.linearVelocity, vb);
+    storeLanes(b.angularVelocity, wb);
+    return largest;
 }
 
 static bool anyNotNearZero(const Vector3& v) {
