@@ -136,6 +136,10 @@ struct CollisionState {
     int previousCount;
     int contactCapacity;
     bool reportedContactsFull;
+    // The range of previous contacts of the body pair last looked up.
+    const RigidBody* matchBodyA;
+    const RigidBody* matchBodyB;
+    int matchFirst, matchEnd;
 
     // Scratch for one shape pair: raw points before reduction.
     ContactPoint* points;
