@@ -32,12 +32,6 @@ static Vector3 boxVertex(const CollisionBox& box, int index) {
     return p;
 }
 
-static float projectedRadius(const CollisionBox& box, const Vector3& axis) {
-    return box.half[0] * std::fabs(vecDot(box.axis[0], axis)) +
-           box.half[1] * std::fabs(vecDot(box.axis[1], axis)) +
-           box.half[2] * std::fabs(vecDot(box.axis[2], axis));
-}
-
 // The vertex of the box lying furthest against the direction.
 static int deepestVertex(const CollisionBox& box, const Vector3& direction) {
     int index = 0;
@@ -67,21 +61,41 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     int bestFaceIndex = -1;
     Vector3 bestFaceNormal;
 
+    // The cosines between the two boxes' axes, c[i][j] = A(i)·B(j): every
+    // projected half size below is a sum of their magnitudes.
+    float c[3][3], abs[3][3];
+    for (int i = 0; i < 3; i++) {
+        for (int j = 0; j < 3; j++) {
+            c[i][j] = vecDot(a.axis[i], b.axis[j]);
+            abs[i][j] = std::fabs(c[i][j]);
+        }
+    }
     for (int index = 0; index < 15; index++) {
         Vector3 axis;
+        float reach;  // both boxes' projected half sizes along the axis
         if (index < 3) {
-            axis = a.axis[index];
+            int i = index;
+            axis = a.axis[i];
+            reach = a.half[i] + b.half[0] * abs[i][0] + b.half[1] * abs[i][1] + b.half[2] * abs[i][2];
         } else if (index < 6) {
-            axis = b.axis[index - 3];
+            int j = index - 3;
+            axis = b.axis[j];
+            reach = a.half[0] * abs[0][j] + a.half[1] * abs[1][j] + a.half[2] * abs[2][j] + b.half[j];
         } else {
             int i = (index - 6) / 3, j = (index - 6) % 3;
             axis = vecCross(a.axis[i], b.axis[j]);
             float len = length(axis);
             if (len == 0.0f) continue;  // parallel edges span no axis
             axis = vecScale(axis, 1.0f / len);
+            // A(k)·(A(i) × B(j)) is ±c[m][j] for the third axis m, and the same
+            // the other way round for B.
+            int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+            reach = (a.half[i1] * abs[i2][j] + a.half[i2] * abs[i1][j] + b.half[j1] * abs[i][j2] +
+                     b.half[j2] * abs[i][j1]) /
+                    len;
         }
         float distance = vecDot(d, axis);
-        float penetration = projectedRadius(a, axis) + projectedRadius(b, axis) - std::fabs(distance);
+        float penetration = reach - std::fabs(distance);
         if (!(penetration > -margin)) return false;
         Vector3 normal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
 
