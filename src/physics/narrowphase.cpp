@@ -284,29 +284,55 @@ static bool boxesOverlap(const Vector3& aLo, const Vector3& aHi, const Vector3& 
            aHi.z >= bLo.z;
 }
 
+static void castRayAtBox(Sensor* s, const Vector3& origin, const Vector3& ray, const CollisionBox& box,
+                         const Geometry* g) {
+    RayHit hit;
+    if (!rayBox(box, origin, ray, &hit)) return;
+    // The normal in the frame of the box that was hit.
+    Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
+                  vecDot(hit.normal, box.axis[2]));
+    offerHit(s, hit.t, origin, ray, local, g->material, g);
+}
+
+// Boxes of the target body kept with their world bounds while its rays are
+// cast; a car has two.
+static const int kCastBoxes = 4;
+
 static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidBody* target) {
     (void)world;
+    CollisionBox boxes[kCastBoxes];
+    Vector3 boxLo[kCastBoxes], boxHi[kCastBoxes];
+    const Geometry* shapes[kCastBoxes];
+    int boxCount = 0;
+    bool cached = true;
+    for (const Geometry* g = target->firstGeometry; g && cached; g = g->next) {
+        if (g->kind != kGeometryBox) continue;
+        if (boxCount == kCastBoxes) {
+            cached = false;
+            break;
+        }
+        boxes[boxCount] = geometryBox(g);
+        boxBounds(boxes[boxCount], 0.0f, &boxLo[boxCount], &boxHi[boxCount]);
+        shapes[boxCount++] = g;
+    }
     Transform frame = getTransform(caster);
     for (Sensor* s = caster->firstSensor; s; s = s->next) {
         if (s->length == 0.0f) continue;
         Vector3 origin = transformPoint(frame, s->origin);
         Vector3 ray = rotate(s->ray, frame.rotation);
+        if (!cached) {
+            for (const Geometry* g = target->firstGeometry; g; g = g->next) {
+                if (g->kind == kGeometryBox) castRayAtBox(s, origin, ray, geometryBox(g), g);
+            }
+            continue;
+        }
+        // A wheel ray beside another car passes its boxes by: their world
+        // boxes tell without the slab tests.
         Vector3 rayLo, rayHi;
         rayBounds(origin, ray, &rayLo, &rayHi);
-        for (const Geometry* g = target->firstGeometry; g; g = g->next) {
-            if (g->kind != kGeometryBox) continue;
-            CollisionBox box = geometryBox(g);
-            // A wheel ray beside another car passes its boxes by: their
-            // world boxes tell without the slab tests.
-            Vector3 lo, hi;
-            boxBounds(box, 0.0f, &lo, &hi);
-            if (!boxesOverlap(rayLo, rayHi, lo, hi)) continue;
-            RayHit hit;
-            if (!rayBox(box, origin, ray, &hit)) continue;
-            // The normal in the frame of the box that was hit.
-            Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
-                          vecDot(hit.normal, box.axis[2]));
-            offerHit(s, hit.t, origin, ray, local, g->material, g);
+        for (int k = 0; k < boxCount; k++) {
+            if (boxesOverlap(rayLo, rayHi, boxLo[k], boxHi[k]))
+                castRayAtBox(s, origin, ray, boxes[k], shapes[k]);
         }
     }
 }
