@@ -95,9 +95,10 @@ struct ContactConstraint {
     Vector3 direction[3];
     Vector3 armA[3], turnA[3];
     Vector3 armB[3], turnB[3];
-    float mass[3];         // effective mass along each row
-    float impulse[3];      // running totals
-    float warmImpulse[3];  // the totals the iterations started from
+    float mass[3];             // effective mass along each row
+    float speedPerImpulse[3];  // its inverse: the speed one unit of impulse makes along the row
+    float impulse[3];          // running totals
+    float warmImpulse[3];      // the totals the iterations started from
     float bias;
     float friction;
     int contact;  // index in CollisionState::contacts

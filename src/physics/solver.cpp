@@ -18,9 +18,10 @@
 static const char kStackingFullMessage[] = "Stacking Buffer full Error. Please contact techincal support\n";
 
 static const int kIterations = 10;
-// A sweep that changes no impulse by more than this ends the iterations
-// early: 0.001 moves a car of mass 100 by 1e-5 units a second.
-static const float kConvergedImpulse = 0.001f;
+// A sweep in which no impulse changes a contact's closing speed by more than
+// this (units per second) ends the iterations early: nothing a player could
+// see moves any more.
+static const float kConvergedSpeed = 1e-4f;
 // Overlap left alone, and the share of the rest removed per sub-step.
 static const float kSlop = 0.005f;
 static const float kBaumgarte = 0.2f;
@@ -297,6 +298,7 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
             k.turnB[row] = Vector3();
         }
         k.mass[row] = inverse > 1e-12f ? 1.0f / inverse : 0.0f;
+        k.speedPerImpulse[row] = inverse;
     }
 
     // Target separating speed. A closing contact that meets within this
@@ -365,8 +367,8 @@ static inline float sum3(Lanes a) {
 }
 
 // One sweep's work on one contact: the normal row, then both friction rows
-// against the same velocities. Returns the largest change it made to one of
-// the contact's impulses.
+// against the same velocities. Returns the largest change of speed along a
+// row that one of its impulses made.
 __attribute__((always_inline)) static inline float solveContact(ContactConstraint& k, SolverBody* bodies) {
     SolverBody& a = bodies[k.bodyA];
     SolverBody& b = bodies[k.bodyB];
@@ -384,7 +386,7 @@ __attribute__((always_inline)) static inline float solveContact(ContactConstrain
     wa += lanes(k.turnA[0]) * lambda;
     vb -= n * (lambda * k.inverseMassB);
     wb -= lanes(k.turnB[0]) * lambda;
-    float largest = std::fabs(lambda);
+    float largest = std::fabs(lambda) * k.speedPerImpulse[0];
 
     // Friction, unless the cone is a point (the race's own car materials):
     // both directions together, the total scaled back onto the cone of the
@@ -412,7 +414,8 @@ __attribute__((always_inline)) static inline float solveContact(ContactConstrain
         wa += lanes(k.turnA[1]) * d0 + lanes(k.turnA[2]) * d1;
         vb -= p * k.inverseMassB;
         wb -= lanes(k.turnB[1]) * d0 + lanes(k.turnB[2]) * d1;
-        largest = std::max(largest, std::max(std::fabs(d0), std::fabs(d1)));
+        largest = std::max(
+            largest, std::max(std::fabs(d0) * k.speedPerImpulse[1], std::fabs(d1) * k.speedPerImpulse[2]));
     }
     storeLanes(a.linearVelocity, va);
     storeLanes(a.angularVelocity, wa);
@@ -476,7 +479,7 @@ void solveContacts(PhysicsWorld* world, float dt) {
         for (int i = 0; i < count; i++) largest = std::max(largest, solveContact(constraints[i], bodies));
         // Warm started, a steady pile settles in a few sweeps; the rest
         // would only move impulses by less than the body could notice.
-        if (largest < kConvergedImpulse) break;
+        if (largest < kConvergedSpeed) break;
     }
     // The angular momentum takes the same impulses: what each row added over
     // all iterations is its final total less the total it started from.
