@@ -62,11 +62,10 @@ struct Contact {
     Vector3 localA;    // position in A's body frame, to recognise the point next sub-step
     float depth;
     float friction, restitution;
-    // Solver data.
+    // What the solver leaves for the next sub-step (its working rows are the
+    // ContactConstraints).
     Vector3 rA, rB;
     Vector3 tangent0, tangent1;
-    float normalMass, tangentMass0, tangentMass1;
-    float bias;
     Vector3 carriedFriction;  // last sub-step's friction impulse as a world vector
     float normalImpulse;      // accumulated, >= 0
     float tangentImpulse0, tangentImpulse1;
@@ -80,8 +79,7 @@ struct SolverBody {
     Vector3 linearVelocity;
     Vector3 angularVelocity;
     Vector3 momentumChange;  // Σ r × p of this solve, added to the angular momentum after it
-    float inverseMass;
-    RigidBody* body;  // null for slot 0
+    RigidBody* body;         // null for slot 0
 };
 
 // One contact as the iterations see it, everything that does not change

@@ -228,7 +228,6 @@ static int solverSlot(CollisionState* cs, RigidBody* body) {
     int slot = cs->solverBodyCount++;
     SolverBody& sb = cs->solverBodies[slot];
     sb.body = body;
-    sb.inverseMass = body->inverseMass;
     info.solverSlot = slot;
     return slot;
 }
@@ -443,7 +442,6 @@ void prepareContacts(PhysicsWorld* world, float dt) {
     still.linearVelocity = Vector3();
     still.angularVelocity = Vector3();
     still.momentumChange = Vector3();
-    still.inverseMass = 0.0f;
     still.body = nullptr;
     if (!(dt > 0.0f)) return;
     buildContactGroups(world);
