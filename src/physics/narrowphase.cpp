@@ -34,6 +34,11 @@ static void boxBounds(const CollisionBox& box, float margin, Vector3* lo, Vector
     }
 }
 
+static bool boxesOverlap(const Vector3& aLo, const Vector3& aHi, const Vector3& bLo, const Vector3& bHi) {
+    return aLo.x <= bHi.x && aHi.x >= bLo.x && aLo.y <= bHi.y && aHi.y >= bLo.y && aLo.z <= bHi.z &&
+           aHi.z >= bLo.z;
+}
+
 static bool awake(const RigidBody* body) {
     return body && body->sleepState == kBodyAwake;
 }
@@ -74,10 +79,18 @@ static void collideBodies(PhysicsWorld* world, RigidBody* a, RigidBody* b) {
     for (const Geometry* ga = a->firstGeometry; ga; ga = ga->next) {
         if (ga->kind != kGeometryBox) continue;
         CollisionBox boxA = geometryBox(ga);
+        Vector3 loA, hiA;
+        boxBounds(boxA, margin, &loA, &hiA);
         for (const Geometry* gb = b->firstGeometry; gb; gb = gb->next) {
             if (gb->kind != kGeometryBox) continue;
             if (count + 4 > kBodyPairPoints) break;
-            int n = collideBoxBox(boxA, geometryBox(gb), points + count, 4, margin);
+            // The bodies' bounds meet, but of their boxes (a car's chassis
+            // and cabin against another's) often only some do.
+            CollisionBox boxB = geometryBox(gb);
+            Vector3 loB, hiB;
+            boxBounds(boxB, 0.0f, &loB, &hiB);
+            if (!boxesOverlap(loA, hiA, loB, hiB)) continue;
+            int n = collideBoxBox(boxA, boxB, points + count, 4, margin);
             for (int i = 0; i < n; i++) {
                 shapes[count][0] = ga;
                 shapes[count][1] = gb;
@@ -277,11 +290,6 @@ static void offerHit(Sensor* s, float t, const Vector3& origin, const Vector3& r
     s->hitPoint = vecMadd(origin, rayVector, t);
     s->hitMaterial = material;
     s->hitGeometry = geometry;
-}
-
-static bool boxesOverlap(const Vector3& aLo, const Vector3& aHi, const Vector3& bLo, const Vector3& bHi) {
-    return aLo.x <= bHi.x && aHi.x >= bLo.x && aLo.y <= bHi.y && aHi.y >= bLo.y && aLo.z <= bHi.z &&
-           aHi.z >= bLo.z;
 }
 
 static void castRayAtBox(Sensor* s, const Vector3& origin, const Vector3& ray, const CollisionBox& box,
