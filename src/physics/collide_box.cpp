@@ -57,9 +57,6 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     float best = kStartPenetration;
     int bestIndex = -1;
     Vector3 bestNormal;
-    float bestFace = kStartPenetration;
-    int bestFaceIndex = -1;
-    Vector3 bestFaceNormal;
 
     // The cosines between the two boxes' axes, c[i][j] = A(i)·B(j): every
     // projected half size below is a sum of their magnitudes.
@@ -70,66 +67,72 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
             abs[i][j] = std::fabs(c[i][j]);
         }
     }
-    for (int index = 0; index < 15; index++) {
+    // The centres' offset in A's frame, for the edge axes' distances.
+    float da[3] = {vecDot(d, a.axis[0]), vecDot(d, a.axis[1]), vecDot(d, a.axis[2])};
+    for (int index = 0; index < 6; index++) {
         Vector3 axis;
         float reach;  // both boxes' projected half sizes along the axis
         if (index < 3) {
             int i = index;
             axis = a.axis[i];
             reach = a.half[i] + b.half[0] * abs[i][0] + b.half[1] * abs[i][1] + b.half[2] * abs[i][2];
-        } else if (index < 6) {
+        } else {
             int j = index - 3;
             axis = b.axis[j];
             reach = a.half[0] * abs[0][j] + a.half[1] * abs[1][j] + a.half[2] * abs[2][j] + b.half[j];
-        } else {
-            int i = (index - 6) / 3, j = (index - 6) % 3;
-            axis = vecCross(a.axis[i], b.axis[j]);
-            float len = length(axis);
-            if (len == 0.0f) continue;  // parallel edges span no axis
-            axis = vecScale(axis, 1.0f / len);
-            // A(k)·(A(i) × B(j)) is ±c[m][j] for the third axis m, and the same
-            // the other way round for B.
-            int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-            reach = (a.half[i1] * abs[i2][j] + a.half[i2] * abs[i1][j] + b.half[j1] * abs[i][j2] +
-                     b.half[j2] * abs[i][j1]) /
-                    len;
         }
         float distance = vecDot(d, axis);
         float penetration = reach - std::fabs(distance);
         if (!(penetration > -margin)) return false;
         Vector3 normal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
-
-        if (index < 6) {
-            if (penetration + kFaceAxisMargin < best) {
-                best = penetration;
-                bestIndex = index;
-                bestNormal = normal;
-            } else if (std::fabs(penetration - best) <= kFaceAxisTie) {
-                // The contact point for a face of A is B's vertex deepest towards A, and
-                // the other way round; the tie goes to a face that really holds it.
-                bool onFace;
-                if (index < 3) {
-                    Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
-                    onFace = pointOnFace(a, index, v);
-                } else {
-                    Vector3 v = boxVertex(a, deepestVertex(a, normal));
-                    onFace = pointOnFace(b, index - 3, v);
-                }
-                if (onFace) {
-                    best = penetration;
-                    bestIndex = index;
-                    bestNormal = normal;
-                }
-            }
-            if (index == 5) {
-                bestFace = best;
-                bestFaceIndex = bestIndex;
-                bestFaceNormal = bestNormal;
-            }
-        } else if (penetration < best && penetration < kEdgeAxisShare * bestFace - kEdgeAxisMargin) {
+        if (penetration + kFaceAxisMargin < best) {
             best = penetration;
             bestIndex = index;
             bestNormal = normal;
+        } else if (std::fabs(penetration - best) <= kFaceAxisTie) {
+            // The contact point for a face of A is B's vertex deepest towards A, and
+            // the other way round; the tie goes to a face that really holds it.
+            bool onFace;
+            if (index < 3) {
+                Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
+                onFace = pointOnFace(a, index, v);
+            } else {
+                Vector3 v = boxVertex(a, deepestVertex(a, normal));
+                onFace = pointOnFace(b, index - 3, v);
+            }
+            if (onFace) {
+                best = penetration;
+                bestIndex = index;
+                bestNormal = normal;
+            }
+        }
+    }
+    float bestFace = best;
+    int bestFaceIndex = bestIndex;
+    Vector3 bestFaceNormal = bestNormal;
+
+    // Edge axes A(i) × B(j), everything from the cosines: |A(i) × B(j)|² is
+    // the sum of the squares of B(j)'s other two components in A's frame,
+    // A(k)·(A(i) × B(j)) is ±c[m][j] for the third axis m (and the same the
+    // other way round for B), and d·(A(i) × B(j)) = d(i2)·c[i1][j] − d(i1)·c[i2][j].
+    // The axis itself is built only for the one that wins.
+    for (int index = 6; index < 15; index++) {
+        int i = (index - 6) / 3, j = (index - 6) % 3;
+        int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+        float length2 = c[i1][j] * c[i1][j] + c[i2][j] * c[i2][j];
+        if (isNearZero(length2)) continue;  // parallel edges span no axis
+        float len = std::sqrt(length2);
+        float reach = (a.half[i1] * abs[i2][j] + a.half[i2] * abs[i1][j] + b.half[j1] * abs[i][j2] +
+                       b.half[j2] * abs[i][j1]) /
+                      len;
+        float distance = (da[i2] * c[i1][j] - da[i1] * c[i2][j]) / len;
+        float penetration = reach - std::fabs(distance);
+        if (!(penetration > -margin)) return false;
+        if (penetration < best && penetration < kEdgeAxisShare * bestFace - kEdgeAxisMargin) {
+            Vector3 axis = vecScale(vecCross(a.axis[i], b.axis[j]), 1.0f / len);
+            best = penetration;
+            bestIndex = index;
+            bestNormal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
         }
     }
     if (bestIndex < 0) return false;
