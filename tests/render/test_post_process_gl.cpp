@@ -80,6 +80,23 @@ TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
     effectsEnabled = true;
 }
 
+// A steady picture gives a steady glow: the history holds the exposure back
+// only so far that the chain settles instead of flaring on every other frame.
+TEST_P(GlowChain, SteadyPictureSettlesToASteadyGlow) {
+    const ResolutionCase& r = GetParam();
+    resolutionIndex = r.index;
+    ASSERT_TRUE(start(r.width, r.height));
+    effectsEnabled = true;
+    double glow[2] = {0.0, 0.0};
+    for (int frame = 0; frame < 32; frame++) {
+        drawTestFrame(r.width, r.height);
+        postProcessFrame();
+        if (frame >= 30) glow[frame - 30] = mean(readTexture(blurTextureA), 0, 8, 8, 48, 248);
+    }
+    EXPECT_NEAR(glow[0], glow[1], 3.0);
+    EXPECT_GT(glow[1], 100.0) << "a white area keeps its glow";
+}
+
 INSTANTIATE_TEST_SUITE_P(Resolutions, GlowChain,
                          ::testing::Values(ResolutionCase{0, 640, 480}, ResolutionCase{2, 1024, 768}));
 
