@@ -89,7 +89,8 @@ void BM_RaceFrameEffects(benchmark::State& state) {
         const auto t0 = std::chrono::steady_clock::now();
         drawFrame();
         glFinish();
-        wall[on].push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        wall[on].push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         cpu[on].push_back(cpuMs() - c0);
         platformSwapBuffers();
     }
