@@ -110,6 +110,48 @@ void BM_RaceFrameEffects(benchmark::State& state) {
     scriptedCloseGLWindow();
 }
 
+// The parts one by one on the same stretch: each frame is drawn in full,
+// then the reflection pass, the screen copy with the glow chain, and the
+// particles' update and drawing are each run once more on their own,
+// between glFinish calls.
+void BM_EffectParts(benchmark::State& state) {
+    if (!startRace()) {
+        state.SkipWithError("no GL window or no base/ (run from the build folder)");
+        return;
+    }
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f;
+    effectsEnabled = true;
+    constexpr int kParts = 3;
+    std::vector<double> wall[kParts];
+    auto timed = [](void (*part)(), std::vector<double>& out) {
+        glFinish();
+        const auto t0 = std::chrono::steady_clock::now();
+        part();
+        glFinish();
+        out.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    };
+    for (auto _ : state) {
+        driveTowardsNextCheckpoint();
+        drawFrame();
+        timed([] { renderReflection(true); }, wall[0]);
+        timed(postProcessFrame, wall[1]);
+        timed(drawCarEffects, wall[2]);
+        platformSwapBuffers();
+    }
+    const char* names[kParts] = {"reflection_median_ms", "glow_median_ms", "particles_median_ms"};
+    for (int part = 0; part < kParts; part++) {
+        std::sort(wall[part].begin(), wall[part].end());
+        state.counters[names[part]] = wall[part].empty() ? 0.0 : wall[part][wall[part].size() / 2];
+    }
+    unloadRace();
+    releaseSky();
+    scriptedCloseGLWindow();
+}
+
+BENCHMARK(BM_EffectParts)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_RaceFrameEffects)->Iterations(2 * kMeasuredFrames)->Unit(benchmark::kMillisecond);
 
 }  // namespace
