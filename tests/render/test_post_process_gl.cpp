@@ -100,6 +100,47 @@ TEST_P(GlowChain, SteadyPictureSettlesToASteadyGlow) {
 INSTANTIATE_TEST_SUITE_P(Resolutions, GlowChain,
                          ::testing::Values(ResolutionCase{0, 640, 480}, ResolutionCase{2, 1024, 768}));
 
+// One particle at half life over a mid-grey frame: the blend mode read from
+// the last word of its file decides between adding and covering.
+struct ParticleBlendCase {
+    int32_t atFour, atNinetyTwo;
+    int expected;  // the pixel under the particle
+};
+class ParticleBlend : public RendererTest, public ::testing::WithParamInterface<ParticleBlendCase> {};
+
+TEST_P(ParticleBlend, DrawsWithTheBlendModeOfTheLastWord) {
+    ASSERT_TRUE(start(640, 480));
+    Bytes file;
+    putU32(file, 1);
+    putU32(file, (uint32_t)GetParam().atFour);
+    for (int i = 2; i < 23; i++) putF32(file, 0.0f);
+    putU32(file, (uint32_t)GetParam().atNinetyTwo);
+    ParticleSystem s{};
+    loadEffectFromBytes(s, file.data(), file.size());
+    ASSERT_EQ(s.count, 1);
+    s.life[0] = 0.5f;
+    s.size[0] = 1.0f;
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 640.0 / 480.0, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+    drawEffect(s, 0.0f, 0.0f, -5.0f, 0.0f, 0.0f, 0.0f, whiteTexture);
+    const std::vector<uint8_t> rgb = frame();
+    EXPECT_NEAR(rgb[((size_t)240 * 640 + 320) * 3], GetParam().expected, 2);
+    EXPECT_NEAR(rgb[((size_t)10 * 640 + 10) * 3], 128, 2) << "only the particle's quad is drawn";
+    releaseEffect(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, ParticleBlend,
+                         ::testing::Values(ParticleBlendCase{0, 1, 255}, ParticleBlendCase{1, 0, 191},
+                                           ParticleBlendCase{1, 2, 191}));
+
 // A red wall left of the view from the origin towards -z, lit only by its
 // emissive colour.
 Model* leftWall() {
