@@ -31,6 +31,8 @@ constexpr float kPodLeft = 96.0f, kPodRight = 252.0f, kPodBottom = 500.0f, kPodT
 constexpr float kMapLeft = 652.0f, kMapBottom = 392.0f, kMapSize = 140.0f;
 // The circuit keeps this much room from the minimap's edge for the dots.
 constexpr float kMapMargin = 10.0f;
+// Length of the heading mark on the player's dot, overlay units.
+constexpr float kHeadingTick = 11.0f;
 // "WRONG WAY" in the large font at twice its size, centred on the screen.
 constexpr float kWarningScale = 2.0f;
 constexpr float kWarningY = 300.0f;
@@ -142,7 +144,7 @@ void drawClockPod() {
     char top[32], best[32];
     formatRaceTime(clockHundredths(raceFinished ? raceTime : lapTime), top, sizeof top);
     // The best lap exists once lap 1 has been driven.
-    if (cars[0].lap >= 2 || raceFinished)
+    if ((cars[0].lap >= 2 || raceFinished) && clockHundredths(bestLapTime) > 0.0f)
         formatRaceTime(clockHundredths(bestLapTime), best, sizeof best);
     else
         std::snprintf(best, sizeof best, "-:--.--");
@@ -196,7 +198,21 @@ void drawMinimap() {
         if (cars[i].body == nullptr) continue;
         const Vector3 p = getPosition(cars[i].body);
         minimapPlace(fit, p.x, p.z, &x, &y);
-        const float r = i == 0 ? 4.5f : 3.5f;
+        const float r = i == 0 ? 5.0f : 4.0f;
+        if (i == 0) {
+            // The map stays north-up, so the player's dot points where the
+            // car faces.
+            Vector3 facing = getRotation(cars[0].body).rows[0];
+            facing.y = 0.0f;
+            normalise(facing);
+            lineWidth(2.0f);
+            colour(kPlayerColour, 1.0f);
+            glBegin(GL_LINES);
+            glVertex2f(x, y);
+            glVertex2f(x + kHeadingTick * facing.x, y - kHeadingTick * facing.z);
+            glEnd();
+            lineWidth(1.0f);
+        }
         glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
         disc(x, y, r + 1.5f);
         colour(i == 0 ? kPlayerColour : kOpponentColour, 1.0f);
