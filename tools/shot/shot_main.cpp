@@ -45,6 +45,7 @@ struct ShotOptions {
     double reverse = 0.0;  // seconds before the picture to brake and back up the road
     bool career = false;   // a career race: the result screen lists the points booked
     bool immediate = false;
+    bool effects = true;  // reflection pass, glow passes and particles
     bool timing = false;
     bool help = false;
 };
@@ -54,7 +55,7 @@ void usage() {
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
-            "                    [--reverse S] [--career]\n"
+            "                    [--effects on|off] [--reverse S] [--career]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, pause, quit, info, result\n"
             "  --race N        race number 1..20 (default 1)\n"
@@ -72,6 +73,8 @@ void usage() {
             "                  the drawn frames, to catch the car sliding\n"
             "  --immediate     draw models in immediate mode instead of display lists\n"
             "  --timing        print the median and mean time of the drawn frames\n"
+            "  --effects off   the same frame without the reflection pass, the glow passes and the\n"
+            "                  particles (black reflection and glow, no dust, flames or smoke)\n"
             "  --reverse S     brake, then reverse up the road from S seconds before the picture\n"
             "                  (7 shows the wrong-way warning; it blinks: see wrongWay in the output)\n"
             "  --career        run it as a career race of a new career, booked in memory only\n"
@@ -134,6 +137,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
                 o->until = Until::Finish;
             else
                 ok = false;
+        } else if (strcmp(a, "--effects") == 0) {
+            ok = strcmp(value, "on") == 0 || strcmp(value, "off") == 0;
+            o->effects = strcmp(value, "on") == 0;
         } else if (strcmp(a, "--race") == 0) {
             ok = parseNumber(value, 1, 20, &v);
             o->race = (int)v;
@@ -213,6 +219,7 @@ bool startGame(const ShotOptions& o) {
     initCarTable();
     startupPending = false;
     modelDisplayLists = !o.immediate;
+    effectsEnabled = o.effects;
     return true;
 }
 
@@ -222,6 +229,8 @@ void stepWithoutDrawing() {
     glLoadIdentity();
     updateChaseCamera(0);
     markerPhase += 1.5f * frameFactor;
+    // The exhaust and dust run warm into the picture, as in a drawn race.
+    if (effectsEnabled) updateCarEffects();
     updateStandings();
     raceStep();
     // The result screen's own clock, as the drawn frames advance it.
