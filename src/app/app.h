@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -159,10 +160,24 @@ void encodeCareer(uint8_t out[kCareerFileBytes]);
 void decodeSettings(const uint8_t* data, size_t size);
 void decodeCareer(const uint8_t* data, size_t size);
 
-// Writes "base/stats.html" with the career's figures; the address the shell
-// opens at exit.
+// The folder of the three player files (menu.inf, career.inf, stats.html),
+// chosen once at start-up: "base" when the game may write there, else the
+// player's data folder ($XDG_DATA_HOME/korvask). Same names, same bytes.
+constexpr int kSavesFolderBytes = 4096;
+extern char savesFolder[kSavesFolderBytes];
+constexpr const char* kSettingsFileName = "menu.inf";
+constexpr const char* kCareerFileName = "career.inf";
+constexpr const char* kStatsFileName = "stats.html";
+void chooseSavesFolder();
+// savesFolder + "/" + name.
+std::string savesPath(const char* name);
+// Writes the settings and career held in memory where their file is missing,
+// so a first start leaves both in the saves folder.
+void writeMissingSaveFiles();
+
+// Writes stats.html in the saves folder with the career's figures; the page
+// the shell opens at exit.
 bool writeStatsPage();
-extern const char* const kStatsPagePath;
 
 // ---------------------------------------------------------------------------
 // Frame timer: milliseconds since timerInit, from the performance counter or

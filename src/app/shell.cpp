@@ -1,4 +1,6 @@
 // The program itself: start-up order, the message loop and shutdown.
+#include <cstdio>
+
 #include "app/app.h"
 #include "app/app_local.h"
 #include "app/hooks.h"
@@ -39,6 +41,7 @@ static int runMainLoop() {
 
 int gameMain() {
     // Start-up.
+    chooseSavesFolder();
     readSettings();
     blurWidth = 256;
     blurHeight = 256;
@@ -50,6 +53,8 @@ int gameMain() {
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
         return 0;
     }
+    // A first start leaves both files in the saves folder at once.
+    writeMissingSaveFiles();
 
     const int exitCode = runMainLoop();
 
@@ -60,7 +65,11 @@ int gameMain() {
     writeCareer();
     destroyGameWindow();
     if (writeStatsPage()) {
-        platformShellOpen(kStatsPagePath);
+        const std::string page = savesPath(kStatsFileName);
+        // With no desktop to show the page, say where it is instead.
+        if (!platformShellOpen(page.c_str())) {
+            std::printf("Career statistics: %s\n", platformAbsolutePath(page.c_str()).c_str());
+        }
     }
     return exitCode;
 }

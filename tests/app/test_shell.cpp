@@ -66,6 +66,15 @@ TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime) {
     EXPECT_TRUE(pendingMusic);
 }
 
+TEST_F(Shell, WithNoWayToOpenTheStatisticsItsPathIsPrintedOnce) {
+    scriptedSetShellOpenWorks(false);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 3);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(gameMain(), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Career statistics: " + folder.path() + "/base/stats.html\n");
+}
+
 TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics) {
     scriptedPushMessage(WM_CLOSE, 0, 0, 3);
     EXPECT_EQ(gameMain(), 0);
