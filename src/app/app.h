@@ -219,6 +219,11 @@ int gameMain();
 bool drawFrame();
 // Single-press keys after each frame: Esc pauses, C camera, F FPS.
 void checkFrameKeys();
+// F12 once per press: the frame just drawn (before its swap) goes to
+// screenshots/korvask-YYYYMMDD-HHMMSS.png in the saves folder.
+void checkScreenshotKey();
+// The width x height frame as an RGB PNG at path; false when it could not.
+bool writeScreenshot(const char* path, int width, int height);
 // Frame measure of drawFrame: FPS groups and frameFactor from the timer.
 void measureFrame();
 // One smoothing step of frameFactor towards the measured frame time m (in

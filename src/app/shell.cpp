@@ -31,6 +31,9 @@ static int runMainLoop() {
         if ((windowActive && !drawFrame()) || quitRequested) {
             return 0;
         }
+        if (windowActive) {
+            checkScreenshotKey();
+        }
         platformSwapBuffers();
         checkFrameKeys();
         if (!windowActive) {
