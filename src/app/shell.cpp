@@ -20,6 +20,8 @@ static const int kInactiveWaitMs = 10;
 // Messages first, then a frame when none waits; returns the exit code.
 static int runMainLoop() {
     for (;;) {
+        // A controller's stick steers in a race and points in the menus.
+        platformSetControllerMenus(gameState != Race);
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {

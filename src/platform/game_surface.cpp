@@ -62,6 +62,18 @@ void surfaceWindowToGame(int gameWidth, int gameHeight, int windowWidth, int win
     *gy = (int)(y < 0 ? 0 : (y >= gameHeight ? gameHeight - 1 : y));
 }
 
+void surfaceGameToWindow(int gameWidth, int gameHeight, int windowWidth, int windowHeight, int gx, int gy,
+                         int* wx, int* wy) {
+    const SurfaceRect r = surfaceFit(gameWidth, gameHeight, windowWidth, windowHeight);
+    if (gameWidth <= 0 || gameHeight <= 0) {
+        *wx = gx;
+        *wy = gy;
+        return;
+    }
+    *wx = r.x + (int)(((long long)gx * 2 + 1) * r.width / ((long long)gameWidth * 2));
+    *wy = r.y + (int)(((long long)gy * 2 + 1) * r.height / ((long long)gameHeight * 2));
+}
+
 template <typename T>
 static bool load(T* entry, const char* name) {
     *entry = (T)platformGetProcAddress(name);

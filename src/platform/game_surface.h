@@ -22,6 +22,11 @@ SurfaceRect surfaceFit(int gameWidth, int gameHeight, int windowWidth, int windo
 void surfaceWindowToGame(int gameWidth, int gameHeight, int windowWidth, int windowHeight, int wx, int wy,
                          int* gx, int* gy);
 
+// The inverse: a game pixel's position in the window (the middle of the
+// window pixels that show it).
+void surfaceGameToWindow(int gameWidth, int gameHeight, int windowWidth, int windowHeight, int gx, int gy,
+                         int* wx, int* wy);
+
 // Makes the off-screen framebuffer (colour, depth and stencil) at the game's
 // resolution and binds it. False, and nothing bound, when the driver has no
 // framebuffer objects.

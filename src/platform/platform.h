@@ -148,6 +148,10 @@ bool platformSwapInterval(int interval);
 // Extension entry point by name, or null.
 void* platformGetProcAddress(const char* name);
 
+// Game controllers drive the same key states as the keyboard; in the menus
+// their stick moves the pointer and A clicks. The shell says which it is.
+void platformSetControllerMenus(bool menus);
+
 // ---------------------------------------------------------------------------
 // Cursor.
 

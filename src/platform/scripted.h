@@ -65,6 +65,11 @@ void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int due
 void scriptedPushKey(uint32_t vk, bool down, int dueFrame = 0);
 void scriptedPushMouseMove(int x, int y, int dueFrame = 0);
 void scriptedPushLeftClick(int x, int y, int dueFrame = 0);
+// Game-controller input (controller_keys.h's PadAxis and PadButton), turned
+// into the game's messages when due, as a real controller's would be.
+void scriptedPushControllerAxis(int axis, int value, int dueFrame = 0);
+void scriptedPushControllerButton(int button, bool down, int dueFrame = 0);
+void scriptedPushControllerRemoved(int dueFrame = 0);
 // Messages still waiting (due or not).
 int scriptedPendingMessages();
 // Called inside platformSwapBuffers before the swap, with the number of the

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/controller_keys.h"
 #include "platform/game_surface.h"
 #include "platform/platform.h"
 #include "platform/png_writer.h"
@@ -52,6 +53,17 @@ struct ScriptedState {
     int presetWindowWidth = 0, presetWindowHeight = 0;
     bool keepWindowPicture = false;
     std::vector<uint8_t> windowPicture;
+
+    // Messages the controller made, delivered before anything else queued.
+    std::vector<PlatformMessage> padOutput;
+};
+
+// Controller events travel the queue as messages of their own, turned into
+// the game's messages when they come due.
+enum : uint32_t {
+    kPadAxisEvent = 0x8001,
+    kPadButtonEvent = 0x8002,
+    kPadRemovedEvent = 0x8003,
 };
 
 ScriptedState state;
@@ -197,6 +209,7 @@ bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int wid
 void scriptedReset() {
     closeWindow();
     state = ScriptedState();
+    padReset();
 }
 
 void scriptedAdvanceClock(double milliseconds) {
@@ -240,8 +253,20 @@ void scriptedPushLeftClick(int x, int y, int dueFrame) {
     scriptedPushMessage(WM_LBUTTONUP, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
 }
 
+void scriptedPushControllerAxis(int axis, int value, int dueFrame) {
+    scriptedPushMessage(kPadAxisEvent, (WPARAM)axis, (LPARAM)value, dueFrame);
+}
+
+void scriptedPushControllerButton(int button, bool down, int dueFrame) {
+    scriptedPushMessage(kPadButtonEvent, (WPARAM)button, down ? 1 : 0, dueFrame);
+}
+
+void scriptedPushControllerRemoved(int dueFrame) {
+    scriptedPushMessage(kPadRemovedEvent, 0, 0, dueFrame);
+}
+
 int scriptedPendingMessages() {
-    return (int)state.queue.size();
+    return (int)(state.queue.size() + state.padOutput.size());
 }
 
 void scriptedSetFrameCallback(std::function<void(int)> callback) {
@@ -315,7 +340,52 @@ bool scriptedCursorShown() {
 // ---------------------------------------------------------------------------
 // platform.h: messages.
 
+// The controller's messages: a click lands where the pointer is, already in
+// game pixels.
+static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+        lParam = makeLong((uint16_t)state.cursorX, (uint16_t)state.cursorY);
+    }
+    state.padOutput.push_back(PlatformMessage{message, wParam, lParam});
+}
+
+static bool takeQueuedMessage(PlatformMessage* out);
+
+static void applyPadEvent(const PlatformMessage& m) {
+    if (m.message == kPadAxisEvent) {
+        padAxis((int)m.wParam, (int)m.lParam, padEmit);
+    } else if (m.message == kPadButtonEvent) {
+        padButton((int)m.wParam, m.lParam != 0, padEmit);
+    } else {
+        padRemoved(padEmit);
+    }
+}
+
+void platformSetControllerMenus(bool menus) {
+    padSetMenus(menus, padEmit);
+}
+
 bool platformPeekMessage(PlatformMessage* out) {
+    for (;;) {
+        if (!state.padOutput.empty()) {
+            *out = state.padOutput.front();
+            state.padOutput.erase(state.padOutput.begin());
+            return true;
+        }
+        PlatformMessage next;
+        if (!takeQueuedMessage(&next)) {
+            return false;
+        }
+        if (next.message >= kPadAxisEvent && next.message <= kPadRemovedEvent) {
+            applyPadEvent(next);
+            continue;
+        }
+        *out = next;
+        return true;
+    }
+}
+
+static bool takeQueuedMessage(PlatformMessage* out) {
     // The earliest-due message that is due now; among equals the first pushed.
     auto best = state.queue.end();
     for (auto it = state.queue.begin(); it != state.queue.end(); ++it) {
@@ -505,6 +575,13 @@ void platformSwapBuffers() {
         }
         SDL_GL_SwapWindow(window);
         surfaceRebind();
+    }
+    // The controller's stick moves the menu pointer by the frame's time.
+    const int width = gameWidth > 0 ? gameWidth : windowWidth,
+              height = gameHeight > 0 ? gameHeight : windowHeight;
+    if (padMovePointer((double)state.frameStepMicroseconds / 1000.0, width, height, &state.cursorX,
+                       &state.cursorY)) {
+        padEmit(WM_MOUSEMOVE, 0, 0);
     }
     state.clockMicroseconds += state.frameStepMicroseconds;
 }

@@ -11,6 +11,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/controller_keys.h"
 #include "platform/game_surface.h"
 #include "platform/platform.h"
 
@@ -54,6 +55,11 @@ static bool initVideo() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
         return false;
+    }
+    // Controllers are a comfort: without them the keyboard still plays. SDL
+    // reports the ones already plugged in as added, like later ones.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::fprintf(stderr, "SDL game controllers: %s\n", SDL_GetError());
     }
     return true;
 }
@@ -203,6 +209,112 @@ static void translateWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
+// ---------------------------------------------------------------------------
+// Game controllers, through controller_keys.
+
+// The time the menu pointer last moved by the stick.
+static Uint32 padPointerTicks = 0;
+
+static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+        int x = 0, y = 0;
+        platformGetCursorPos(&x, &y);
+        lParam = makeLong((uint16_t)x, (uint16_t)y);
+    }
+    push(message, wParam, lParam);
+}
+
+static int padAxisOf(Uint8 axis) {
+    switch (axis) {
+        case SDL_CONTROLLER_AXIS_LEFTX:
+            return PadLeftX;
+        case SDL_CONTROLLER_AXIS_LEFTY:
+            return PadLeftY;
+        case SDL_CONTROLLER_AXIS_TRIGGERLEFT:
+            return PadTriggerLeft;
+        case SDL_CONTROLLER_AXIS_TRIGGERRIGHT:
+            return PadTriggerRight;
+        default:
+            return -1;
+    }
+}
+
+static int padButtonOf(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_A:
+            return PadA;
+        case SDL_CONTROLLER_BUTTON_Y:
+            return PadY;
+        case SDL_CONTROLLER_BUTTON_START:
+            return PadStart;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return PadDpadUp;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return PadDpadDown;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return PadDpadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return PadDpadRight;
+        default:
+            return -1;
+    }
+}
+
+static void translateControllerEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            SDL_GameControllerOpen(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            SDL_GameController* pad = SDL_GameControllerFromInstanceID(e.cdevice.which);
+            if (pad != nullptr) {
+                SDL_GameControllerClose(pad);
+            }
+            padRemoved(padEmit);
+            break;
+        }
+        case SDL_CONTROLLERAXISMOTION:
+            padAxis(padAxisOf(e.caxis.axis), e.caxis.value, padEmit);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            padButton(padButtonOf(e.cbutton.button), e.type == SDL_CONTROLLERBUTTONDOWN, padEmit);
+            break;
+        default:
+            break;
+    }
+}
+
+void platformSetControllerMenus(bool menus) {
+    padSetMenus(menus, padEmit);
+}
+
+// Moves the real pointer by the stick since the last pass, so the menus'
+// own cursor reading sees it too.
+static void movePadPointer() {
+    const Uint32 now = SDL_GetTicks();
+    const Uint32 elapsed = padPointerTicks == 0 ? 0 : now - padPointerTicks;
+    padPointerTicks = now;
+    if (window == nullptr || elapsed == 0) {
+        return;
+    }
+    int x = 0, y = 0;
+    platformGetCursorPos(&x, &y);
+    const int width = surfaceActive() ? gameWidth : windowWidth;
+    const int height = surfaceActive() ? gameHeight : windowHeight;
+    if (!padMovePointer((double)elapsed, width, height, &x, &y)) {
+        return;
+    }
+    int wx = x, wy = y;
+    if (surfaceActive()) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        surfaceGameToWindow(gameWidth, gameHeight, w, h, x, y, &wx, &wy);
+    }
+    SDL_WarpMouseInWindow(window, wx, wy);
+    push(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y));
+}
+
 static void translateEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
@@ -219,6 +331,13 @@ static void translateEvent(const SDL_Event& e) {
             }
             break;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERAXISMOTION:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            translateControllerEvent(e);
+            break;
         case SDL_MOUSEMOTION:
             push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y));
             break;
@@ -242,6 +361,9 @@ static void translateEvent(const SDL_Event& e) {
 // Messages.
 
 bool platformPeekMessage(PlatformMessage* out) {
+    if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        movePadPointer();
+    }
     if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         SDL_Event e;
         while (queue.empty() && SDL_PollEvent(&e)) {
