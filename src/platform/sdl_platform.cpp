@@ -410,6 +410,9 @@ bool platformUnregisterWindowClass(const char*) {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return false;
     }
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     queue.clear();
     return true;
