@@ -38,7 +38,7 @@ const Livery kLiveries[kCarCount] = {
     {0xe8162a, 0xf4f4f4, 0x2c2e36, kShoulderLine | kLowerTone, ""},          // wedge, signal red
     {0xff7800, 0x161616, 0x161616, kStripes, ""},                            // muscle, sunset orange
     {0x92e61c, 0x16181c, 0x16181c, kRoofTone | kShoulderLine, ""},           // hatch, acid lime
-    {0xf0b424, 0xe8142c, 0x24262c, kShoulderLine | kLowerTone, ""},          // GT, gold
+    {0x5cf0b4, 0xe8142c, 0x24262c, kShoulderLine | kLowerTone, ""},          // GT, mint
     {0x2a68ff, 0xf4f4f4, 0xff2e9a, kSideStripe | kNumber, "14"},             // wedge, electric blue
     {0xffd400, 0x141414, 0x141414, kStripes | kNumber | kBonnet, "23"},      // muscle, canary yellow
     {0xf0209c, 0xf4f4f4, 0xf4f4f4, kRoofTone | kSideStripe | kNumber, "5"},  // hatch, hot magenta

@@ -25,17 +25,20 @@ constexpr float kRoomHalf = 14.0f;  // the camera circles 9.5 from the car
 constexpr float kCeilingY = 7.0f;
 constexpr float kTrussY = 5.6f;
 constexpr float kTurntableRadius = 4.2f;
+constexpr float kSpotZ = 2.6f;
 
-// The four lamps: two spots over the car, one in front of the sign, one in
-// front of the light bars.
+// The four lamps: two spots on the car, one over each side so its doors and
+// their liveries are lit as well as its roof (brighter than one, as the
+// spots' cone falls off fast), one in front of the sign, one in front of
+// the light bars.
 struct ShowroomLamp {
     Vec3 position;
     float colour[3];
     const char* name;
 };
 const ShowroomLamp kLamps[4] = {
-    {{2.2f, kTrussY - 0.3f, 1.6f}, {1.0f, 0.94f, 0.84f}, "spotwarm"},
-    {{-2.2f, kTrussY - 0.3f, -1.6f}, {0.85f, 0.92f, 1.0f}, "spotcool"},
+    {{1.4f, kTrussY - 0.9f, kSpotZ}, {1.8f, 1.7f, 1.5f}, "spotwarm"},
+    {{-1.4f, kTrussY - 0.9f, -kSpotZ}, {1.5f, 1.65f, 1.8f}, "spotcool"},
     {{0.0f, 6.2f, -kRoomHalf + 2.4f}, {0.75f, 0.85f, 1.0f}, "signlamp"},
     {{0.0f, 6.2f, kRoomHalf - 2.4f}, {1.0f, 0.7f, 0.95f}, "barlamp"},
 };
