@@ -346,7 +346,8 @@ void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, float x0, flo
             bodySection(b, x, half);
             for (int k = 0; k < 3; ++k) {
                 Vec3 p = half[2 + k];
-                // Out from the shell along the section's own outward line.
+                // Lifted off the shell outwards and towards the car's end,
+                // the way the rounded corner faces.
                 Vec3 out = normalize(Vec3{x1 > 0 ? 0.6f : -0.6f, 0.0f, 1.0f});
                 p = p + out * lift;
                 if (k == 0) p.y += 0.25f * (half[3].y - half[2].y);
@@ -412,7 +413,7 @@ void rearWing(MeshBuilder& mesh, const BodyShape& b, int blade, int stand, float
     for (int k = 0; k <= n; ++k) {  // underside, trailing edge to leading edge
         float t = float(k) / n;
         px.push_back(x + chord * t);
-        py.push_back(y + 0.03f * std::sin(kPi * t) * (1 - t) - 0.05f * t * t * 0);
+        py.push_back(y + 0.03f * std::sin(kPi * t) * (1 - t));
     }
     for (int k = n - 1; k >= 1; --k) {  // upper side back to the trailing edge
         float t = float(k) / n;
