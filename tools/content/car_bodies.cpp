@@ -370,6 +370,26 @@ void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, float x0, flo
     }
 }
 
+// A pair of lamps on the nose or tail panel (end +1 the nose, -1 the tail),
+// between the given parts of the panel's half-width and heights, lit like
+// the lenses round the corners.
+void panelLamps(MeshBuilder& mesh, const BodyShape& b, int material, int end, float in, float out, float y0,
+                float y1) {
+    const float x = end > 0 ? b.s.front + 0.012f : b.s.rear - 0.012f;
+    Vec3 sec[kRingHalf];
+    bodySection(b, end > 0 ? b.s.front : b.s.rear, sec);
+    const float w = sec[2].z;
+    const Vec3 up{0, 1, 0};
+    for (float side : {-1.0f, 1.0f}) {
+        const float z0 = side * in * w, z1 = side * out * w;
+        Vec3 p[4] = {{x, y0, z0}, {x, y0, z1}, {x, y1, z1}, {x, y1, z0}};
+        // u runs from the middle of the car outwards, as on the corner lenses.
+        const Vec3 inside{x - end * 1.0f, y0, 0};
+        outwardTriangle(mesh, material, p[0], p[1], p[2], up, up, up, {0, 1}, {1, 1}, {1, 0}, inside);
+        outwardTriangle(mesh, material, p[0], p[2], p[3], up, up, up, {0, 1}, {1, 0}, {0, 0}, inside);
+    }
+}
+
 // A flat plate across the tail (a light bar) just off the tail panel.
 void tailBar(MeshBuilder& mesh, const BodyShape& b, int material, float y0, float y1, float halfWidth) {
     const float x = b.s.rear - 0.012f;
@@ -498,8 +518,13 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     const float tailLength[4] = {0.3f, 0.22f, 0.26f, 0.34f};
     lampLens(mesh, b, m.head, s.front - headLength[style], s.front - 0.01f, 0.012f);
     lampLens(mesh, b, m.rearLamp, s.rear + 0.01f, s.rear + tailLength[style], 0.012f);
-    Vec3 tailRing[kRingHalf];
+    // Lamps on the nose and tail panels, seen straight on.
+    Vec3 noseRing[kRingHalf], tailRing[kRingHalf];
+    bodySection(b, s.front, noseRing);
     bodySection(b, s.rear, tailRing);
+    const float noseLamp = style == 1 ? 0.16f : 0.1f;
+    panelLamps(mesh, b, m.head, 1, 0.5f, 0.9f, noseRing[3].y - noseLamp, noseRing[3].y);
+    panelLamps(mesh, b, m.rearLamp, -1, 0.55f, 0.92f, tailRing[3].y - 0.1f, tailRing[3].y);
     if (style == 1 || style == 3)  // a light bar joins the tail lamps
         tailBar(mesh, b, m.rearLamp, tailRing[3].y - 0.06f, tailRing[3].y + 0.02f, tailRing[2].z - 0.1f);
 

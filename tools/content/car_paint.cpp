@@ -343,12 +343,13 @@ Image tailTexture(int model) {
 }
 
 // Lamp lenses: u from the lens's back edge to its front, v from its top
-// down. Bright cores that stay white after the lighting, on a dark housing.
+// down. Light housings and near-white cores, so that a lens is the
+// brightest thing on the car in whatever light falls on it.
 Image headlampTexture(int style) {
     Canvas canvas = canvasCreate(64, 32);
     cairo_t* cr = canvas.cr;
     cairo_rectangle(cr, 0, 0, 64, 32);
-    setColour(cr, 0x30343c);
+    setColour(cr, 0x8c94a4);
     cairo_fill(cr);
     Canvas glow = canvasCreate(64, 32);
     cairo_t* g = glow.cr;
@@ -385,7 +386,7 @@ Image taillampTexture(int style) {
     Canvas canvas = canvasCreate(64, 32);
     cairo_t* cr = canvas.cr;
     cairo_rectangle(cr, 0, 0, 64, 32);
-    setColour(cr, 0x8a0810);
+    setColour(cr, 0xd01820);
     cairo_fill(cr);
     Canvas glow = canvasCreate(64, 32);
     cairo_t* g = glow.cr;
@@ -407,7 +408,7 @@ Image taillampTexture(int style) {
             cairo_rectangle(g, 0, 10, 64, 8);
             break;
     }
-    setColour(g, 0xff3a2e);
+    setColour(g, 0xffb4a8);
     cairo_fill(g);
     canvasCompose(canvas, glow, CAIRO_OPERATOR_OVER);
     canvasBlur(glow, 3);
