@@ -16,6 +16,7 @@ constexpr float kWheelCentreY = -0.5f;
 // at rest, the suspension lifts it by up to 0.15).
 constexpr float kSillY = -0.7f;
 constexpr float kArchRadius = 0.58f;
+constexpr float kSideLean = 0.45f;
 constexpr float kPi = 3.14159265f;
 // Points of half a cross-section, from the bottom edge to the roof's centre.
 constexpr int kRingHalf = 9;
@@ -273,6 +274,12 @@ void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
         Vec3 n = normalize(cross(along, round));
         Vec3 p = rings[i][k], c = inside(i);
         if (dot(n, Vec3{0, p.y - c.y, p.z}) < 0) n = n * -1.0f;
+        // The sides below the shoulder lean up a little in the lighting:
+        // the lamps are all overhead, and a door that faces straight out
+        // would take almost none of their light and show only what it
+        // mirrors, not its paint.
+        const int fromBottom = k < kRingHalf ? k : kRing - 1 - k;
+        if (fromBottom <= 3) n = normalize(n + Vec3{0, kSideLean, 0});
         return n;
     };
     for (size_t i = 0; i + 1 < count; ++i) {

@@ -92,7 +92,8 @@ void paintSide(cairo_t* cr, const CarOutline& o, const Livery& l, bool left) {
     cairo_clip(cr);
     sideTransform(cr, o, left);
     const double x0 = o.rear - 0.1, x1 = o.front + 0.1;
-    // Metallic body: light along the shoulder, deeper towards the sill.
+    // Metallic body: a light line along the shoulder, and full colour down
+    // to the sill, which the lamps overhead hardly reach.
     cairo_pattern_t* shade = cairo_pattern_create_linear(0, kSideTopY, 0, kSideBottomY);
     auto stop = [&](double at, uint32_t rgb, double scale) {
         cairo_pattern_add_color_stop_rgb(shade, at, std::min(1.0, channel(rgb, 16) * scale),
@@ -101,9 +102,9 @@ void paintSide(cairo_t* cr, const CarOutline& o, const Livery& l, bool left) {
     };
     stop(0.0, l.body, 1.1);
     stop(0.22, l.body, 1.0);
-    stop(0.3, l.body, 1.12);
-    stop(0.7, l.body, 0.85);
-    stop(1.0, l.body, 0.62);
+    stop(0.3, l.body, 1.15);
+    stop(0.7, l.body, 1.05);
+    stop(1.0, l.body, 0.9);
     cairo_rectangle(cr, x0, kSideBottomY, x1 - x0, kSideTopY - kSideBottomY);
     cairo_set_source(cr, shade);
     cairo_fill(cr);
