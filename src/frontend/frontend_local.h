@@ -45,3 +45,13 @@ void drawDarkeningSheet();
 void drawStatisticsBars();
 // The mouse pointer at mouseX, mouseY.
 void drawPointer();
+
+// The city map's plan: a world point's place on the map screen.
+void cityMapPosition(float x, float z, float* overlayX, float* overlayY);
+// Reads race n's waypoints into the route drawn over the map; their count.
+int loadCityRoute(int race);
+// The route's point i on the screen, as last loaded; false past its end.
+bool cityRoutePoint(int index, float* overlayX, float* overlayY);
+// Race n's circuit over the map picture, its start marked; loads the route
+// when the race shown changes.
+void drawCityRoute(int race, float phase);

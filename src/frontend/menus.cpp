@@ -110,9 +110,15 @@ void drawCityMap() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBindTexture(GL_TEXTURE_2D, menuTga(kCityMapTga));
     overlayQuad(25.0f, 25.0f, 537.0f, 537.0f);
+    glDisable(GL_BLEND);
+
+    // The shown race's circuit over the streets it runs through.
+    const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
+    drawCityRoute(race, mapPhase);
 
     // The marker of the shown race pulses about its place on the map.
-    const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const int best = raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
     const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);

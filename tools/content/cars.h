@@ -6,12 +6,14 @@
 // offsets of its car table (front and rear track at x = offset / 1.67 x 0.77,
 // z = +-1, centre about 0.5 below the body's origin), so the bodies are
 // built around those wheel centres. Four body styles by car model number
-// mod 4 (they share the exhaust and wheel positions of their group), three
-// trims by model number / 4; the higher trims look faster.
+// mod 4 (they share the exhaust and wheel positions of their group): a
+// wedge coupe, a muscle car, a hot hatch and a wide GT; three trims by model
+// number / 4, the higher trims with more aero and louder liveries.
 #pragma once
 
 #include <string>
 
+#include "content/image_writer.h"
 #include "content/mesh.h"
 
 constexpr int kCarCount = 12;
@@ -28,6 +30,25 @@ struct CarStyle {
 CarStyle carStyle(int model);
 
 void buildCarBody(int model, MeshBuilder& mesh);
+
+// Where the paint's decorations go: the body's ends, its greenhouse and the
+// middle of the door with the shoulder's height there.
+struct CarOutline {
+    float rear, front;
+    float screenBase, roofFront, roofRear, backBase, pillar;
+    float door, doorBelt;
+};
+CarOutline carOutline(int model);
+
+// The paint image of model m (0..11), its livery included: the upper half
+// holds the right side (tail to nose) beside the left side (nose to tail),
+// the lower half the car seen from above, tail at the left.
+Image carPaintTexture(int model);
+Image carRimTexture(int model);
+// The textures every car shares (glass, lamps, nose and tail panels, tyre).
+bool writeCommonCarTextures(const std::string& dir);
+// Car m's own nose and tail panels and rims, into its folder.
+bool writeCarPanels(const std::string& dir, int model);
 void buildCarWheel(int model, MeshBuilder& mesh);
 
 // Textures and the 24 models.

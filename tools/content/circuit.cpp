@@ -48,7 +48,7 @@ static std::vector<std::pair<int, int>> circuitCorners(int race) {
         case 4:
             return {{2, 6}, {5, 6}, {5, 7}, {4, 7}, {4, 8}, {2, 8}};
         case 5:
-            return {{2, 3}, {4, 3}, {4, 1}, {2, 1}};
+            return {{2, 3}, {5, 3}, {5, 1}, {2, 1}};
         case 6:
             return {{3, 8}, {4, 8}, {4, 7}, {7, 7}, {7, 9}, {3, 9}};
         case 7:

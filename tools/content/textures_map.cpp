@@ -6,17 +6,18 @@
 
 #include "content/city.h"
 #include "content/interface_local.h"
+#include "frontend/city_map_plan.h"
 
 // World (x, z) to map pixels: x to the right, +z (north) up, the whole
 // street grid inside the frame.
-static const double kCentreX = 5, kCentreZ = -3, kHalfExtent = 600;
-static double mapX(double x) { return 256 + (x - kCentreX) / kHalfExtent * 240; }
-static double mapY(double z) { return 256 - (z - kCentreZ) / kHalfExtent * 240; }
+static const double kCentreX = kCityMapCentreX, kCentreZ = kCityMapCentreZ, kHalfExtent = kCityMapHalfExtent;
+static double mapX(double x) { return 256 + (x - kCentreX) / kHalfExtent * kCityMapHalfPixels; }
+static double mapY(double z) { return 256 - (z - kCentreZ) / kHalfExtent * kCityMapHalfPixels; }
 
 // A block outline with its rounded corners (corners in the city's order:
 // (x0,z0), (x1,z0), (x1,z1), (x0,z1)).
 static void blockPath(cairo_t* cr, const CityBlock& block, double inset) {
-    const double scale = 240 / kHalfExtent;
+    const double scale = kCityMapHalfPixels / kHalfExtent;
     const double x0 = mapX(block.rect.x0) + inset, x1 = mapX(block.rect.x1) - inset;
     const double top = mapY(block.rect.z1) + inset, bottom = mapY(block.rect.z0) - inset;
     if (x1 - x0 < 1 || bottom - top < 1) return;
@@ -55,7 +56,7 @@ Image makeCityMap() {
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
     if (cityBlocks.empty()) buildCity();
-    const double scale = 240 / kHalfExtent;
+    const double scale = kCityMapHalfPixels / kHalfExtent;
     // Streets first, as a sodium glow the blocks then cut into.
     Canvas glow = canvasCreate(512, 512);
     for (const Rect& r : cityStreets) {

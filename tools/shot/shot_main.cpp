@@ -311,6 +311,7 @@ int main(int argc, char** argv) {
     scriptedReset();
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
+        chooseMenuShotSelection(opt.car, opt.race);
         const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames);
         releaseSky();
         scriptedCloseGLWindow();

@@ -27,6 +27,10 @@ const MenuShot kMenuShots[] = {
     {"info", InfoPage, 3},   {"result", Race, 0},
 };
 
+// The car and race the shot shows (--car, --race); -1 keeps the sample's.
+int shotCar = -1;
+int shotRace = -1;
+
 const MenuShot* findShot(const std::string& name) {
     for (const MenuShot& shot : kMenuShots)
         if (name == shot.name) return &shot;
@@ -48,6 +52,16 @@ void sampleCareer() {
     selectedCar = 0;
     selectedRace = 3;
     optionsApplied = true;
+    // The garage shows the chosen car as one the player owns, the city map
+    // the chosen race as one already open.
+    if (shotCar >= 0 && shotCar < kCarCount) {
+        selectedCar = shotCar;
+        carAvailable[shotCar] = true;
+    }
+    if (shotRace >= 1 && shotRace <= kCareerRaces) {
+        selectedRace = shotRace;
+        if (maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
+    }
 }
 
 // Client pixels of a mouse-space point at the current resolution.
@@ -57,6 +71,11 @@ void placeCursor(int mx, int my) {
 }
 
 }  // namespace
+
+void chooseMenuShotSelection(int car, int race) {
+    shotCar = car;
+    shotRace = race;
+}
 
 bool isMenuScreen(const std::string& name) {
     return findShot(name) != nullptr;

@@ -5,6 +5,9 @@
 
 // main, career, garage, tuning, citymap, options, pause, quit, info, result.
 bool isMenuScreen(const std::string& name);
+// The car shown in the garage and tuning screens and the race selected on
+// the city map (and finished on the result screen).
+void chooseMenuShotSelection(int car, int race);
 // Draws the screen through the frame dispatcher and writes the last frame to
 // outPath; the game must already be started (renderer, textures, car models).
 // seconds is the time the screen has been shown. Returns the exit status.
