@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -165,10 +166,24 @@ void encodeCareer(uint8_t out[kCareerFileBytes]);
 void decodeSettings(const uint8_t* data, size_t size);
 void decodeCareer(const uint8_t* data, size_t size);
 
-// Writes "base/stats.html" with the career's figures; the address the shell
-// opens at exit.
+// The folder of the three player files (menu.inf, career.inf, stats.html),
+// chosen once at start-up: "base" when the game may write there, else the
+// player's data folder ($XDG_DATA_HOME/korvask). Same names, same bytes.
+constexpr int kSavesFolderBytes = 4096;
+extern char savesFolder[kSavesFolderBytes];
+constexpr const char* kSettingsFileName = "menu.inf";
+constexpr const char* kCareerFileName = "career.inf";
+constexpr const char* kStatsFileName = "stats.html";
+void chooseSavesFolder();
+// savesFolder + "/" + name.
+std::string savesPath(const char* name);
+// Writes the settings and career held in memory where their file is missing,
+// so a first start leaves both in the saves folder.
+void writeMissingSaveFiles();
+
+// Writes stats.html in the saves folder with the career's figures; the page
+// the shell opens at exit.
 bool writeStatsPage();
-extern const char* const kStatsPagePath;
 
 // ---------------------------------------------------------------------------
 // Frame timer: milliseconds since timerInit, from the performance counter or
@@ -210,6 +225,11 @@ int gameMain();
 bool drawFrame();
 // Single-press keys after each frame: Esc pauses, C camera, F FPS.
 void checkFrameKeys();
+// F12 once per press: the frame just drawn (before its swap) goes to
+// screenshots/korvask-YYYYMMDD-HHMMSS.png in the saves folder.
+void checkScreenshotKey();
+// The width x height frame as an RGB PNG at path; false when it could not.
+bool writeScreenshot(const char* path, int width, int height);
 // Frame measure of drawFrame: FPS groups and frameFactor from the timer.
 void measureFrame();
 // One smoothing step of frameFactor towards the measured frame time m (in

@@ -2,5 +2,8 @@
 #include "app/app.h"
 
 int main() {
+    // The content's paths are relative to the folder holding base/: found from
+    // the program's own place, the game starts from any working folder.
+    platformEnterGameFolder();
     return gameMain();
 }

@@ -4,9 +4,6 @@
 #include "app/app.h"
 #include "frontend/frontend.h"
 
-static const char* const kSettingsPath = ".\\base\\menu.inf";
-static const char* const kCareerPath = "base/career.inf";
-
 int32_t resolutionIndex = 1;
 int32_t screenWidth = 800;
 int32_t screenHeight = 600;
@@ -139,7 +136,7 @@ void encodeSettings(uint8_t out[kSettingsFileBytes]) {
 void readSettings() {
     setDefaultSettings();
     std::vector<uint8_t> bytes;
-    platformReadFile(kSettingsPath, &bytes);
+    platformReadFile(savesPath(kSettingsFileName).c_str(), &bytes);
     decodeSettings(bytes.data(), bytes.size());
 }
 
@@ -154,7 +151,7 @@ bool writeSettings() {
     }
     uint8_t image[kSettingsFileBytes];
     encodeSettings(image);
-    return platformWriteFileAtomic(kSettingsPath, image, sizeof(image));
+    return platformWriteFileAtomic(savesPath(kSettingsFileName).c_str(), image, sizeof(image));
 }
 
 // ---------------------------------------------------------------------------
@@ -231,14 +228,14 @@ void encodeCareer(uint8_t out[kCareerFileBytes]) {
 void readCareer() {
     setDefaultCareer();
     std::vector<uint8_t> bytes;
-    platformReadFile(kCareerPath, &bytes);
+    platformReadFile(savesPath(kCareerFileName).c_str(), &bytes);
     decodeCareer(bytes.data(), bytes.size());
 }
 
 bool writeCareer() {
     uint8_t image[kCareerFileBytes];
     encodeCareer(image);
-    return platformWriteFileAtomic(kCareerPath, image, sizeof(image));
+    return platformWriteFileAtomic(savesPath(kCareerFileName).c_str(), image, sizeof(image));
 }
 
 bool writeCareerNow() {

@@ -1,4 +1,6 @@
 // The program itself: start-up order, the message loop and shutdown.
+#include <cstdio>
+
 #include "app/app.h"
 #include "app/app_local.h"
 #include "app/hooks.h"
@@ -18,6 +20,8 @@ static const int kInactiveWaitMs = 10;
 // Messages first, then a frame when none waits; returns the exit code.
 static int runMainLoop() {
     for (;;) {
+        // A controller's stick steers in a race and points in the menus.
+        platformSetControllerMenus(gameState != Race);
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {
@@ -29,6 +33,9 @@ static int runMainLoop() {
         if ((windowActive && !drawFrame()) || quitRequested) {
             return 0;
         }
+        if (windowActive) {
+            checkScreenshotKey();
+        }
         platformSwapBuffers();
         checkFrameKeys();
         if (!windowActive) {
@@ -39,6 +46,7 @@ static int runMainLoop() {
 
 int gameMain() {
     // Start-up.
+    chooseSavesFolder();
     readSettings();
     blurWidth = 256;
     blurHeight = 256;
@@ -50,6 +58,8 @@ int gameMain() {
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
         return 0;
     }
+    // A first start leaves both files in the saves folder at once.
+    writeMissingSaveFiles();
 
     const int exitCode = runMainLoop();
 
@@ -60,7 +70,11 @@ int gameMain() {
     writeCareer();
     destroyGameWindow();
     if (writeStatsPage()) {
-        platformShellOpen(kStatsPagePath);
+        const std::string page = savesPath(kStatsFileName);
+        // With no desktop to show the page, say where it is instead.
+        if (!platformShellOpen(page.c_str())) {
+            std::printf("Career statistics: %s\n", platformAbsolutePath(page.c_str()).c_str());
+        }
     }
     return exitCode;
 }

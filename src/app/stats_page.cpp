@@ -6,8 +6,6 @@
 
 #include "app/app.h"
 
-const char* const kStatsPagePath = "base/stats.html";
-
 static void appendf(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 static void appendf(std::string* out, const char* format, ...) {
     char buffer[512];
@@ -90,5 +88,5 @@ bool writeStatsPage() {
     }
     page += "</table>\n</body>\n</html>\n";
 
-    return platformWriteFileAtomic(kStatsPagePath, page.data(), page.size());
+    return platformWriteFileAtomic(savesPath(kStatsFileName).c_str(), page.data(), page.size());
 }

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -147,6 +148,10 @@ bool platformSwapInterval(int interval);
 // Extension entry point by name, or null.
 void* platformGetProcAddress(const char* name);
 
+// Game controllers drive the same key states as the keyboard; in the menus
+// their stick moves the pointer and A clicks. The shell says which it is.
+void platformSetControllerMenus(bool menus);
+
 // ---------------------------------------------------------------------------
 // Cursor.
 
@@ -188,8 +193,11 @@ uint32_t platformMillisecondTime();
 // ---------------------------------------------------------------------------
 // Shell and files.
 
-// Asks the desktop to open an address or file ("open", shown normally).
-void platformShellOpen(const char* address);
+// Asks the desktop to open an address or file ("open", shown normally);
+// false when the system has no way to open it.
+bool platformShellOpen(const char* address);
+// path made absolute against the working folder (unchanged when it is).
+std::string platformAbsolutePath(const char* path);
 
 // Opens a content path written either way (".\base\menu.inf" and
 // "base/menu.inf" name the same file). Same modes as fopen.
@@ -203,3 +211,24 @@ bool platformReadFile(const char* path, std::vector<uint8_t>* out);
 // writes "<path>.tmp" beside it, flushes it to disk and renames it over path.
 // Creates the parent folder when it is missing. False when nothing changed.
 bool platformWriteFileAtomic(const char* path, const void* data, size_t size);
+
+// ---------------------------------------------------------------------------
+// Where the game lives and where the player's files go.
+
+// The folder holding the game's content folder base/, found from the
+// program's own location: the program's folder (a build tree) or the data
+// folder an install puts beside bin/ (<prefix>/share/korvask). Empty when
+// neither holds base/.
+std::string platformGameFolder();
+// Makes platformGameFolder() the working folder, so the content's relative
+// paths ("base/...") hold from wherever the game was started. False (and the
+// working folder unchanged) when no game folder is found.
+bool platformEnterGameFolder();
+// True when a file can be made in folder right now (tried, then removed), so
+// read-only mounts and folders owned by someone else both count as unwritable.
+bool platformFolderWritable(const char* folder);
+// The player's data folder for the game: $XDG_DATA_HOME/name when that is an
+// absolute path, else $HOME/.local/share/name. Empty when neither is set.
+std::string platformUserDataFolder(const char* name);
+// Makes folder and every missing folder above it; true when it exists after.
+bool platformMakeFolders(const char* folder);

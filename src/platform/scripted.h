@@ -65,6 +65,11 @@ void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int due
 void scriptedPushKey(uint32_t vk, bool down, int dueFrame = 0);
 void scriptedPushMouseMove(int x, int y, int dueFrame = 0);
 void scriptedPushLeftClick(int x, int y, int dueFrame = 0);
+// Game-controller input (controller_keys.h's PadAxis and PadButton), turned
+// into the game's messages when due, as a real controller's would be.
+void scriptedPushControllerAxis(int axis, int value, int dueFrame = 0);
+void scriptedPushControllerButton(int button, bool down, int dueFrame = 0);
+void scriptedPushControllerRemoved(int dueFrame = 0);
 // Messages still waiting (due or not).
 int scriptedPendingMessages();
 // Called inside platformSwapBuffers before the swap, with the number of the
@@ -72,6 +77,16 @@ int scriptedPendingMessages();
 void scriptedSetFrameCallback(std::function<void(int frame)> callback);
 
 void scriptedSetCursorPos(int x, int y);
+
+// The game window's own size, set before it is made (0 x 0: the game's
+// resolution, as a window that fits). The game still draws at its resolution
+// and the backend presents it scaled; pointer messages are pushed in window
+// pixels and reach the game in its own.
+void scriptedSetWindowSize(int width, int height);
+void scriptedWindowSize(int* width, int* height);
+// Keeps a copy of each picture presented in the window (rows top first, RGB).
+void scriptedKeepWindowPicture(bool keep);
+const std::vector<uint8_t>& scriptedWindowPicture();
 
 // ---------------------------------------------------------------------------
 // Window and context steps that can be made to fail.
@@ -117,6 +132,9 @@ struct ScriptedMessageBox {
 void scriptedSetMessageBoxAnswer(int answer);
 const std::vector<ScriptedMessageBox>& scriptedMessageBoxes();
 const std::vector<std::string>& scriptedShellOpens();
+// Whether shell requests report success (true unless set): false plays a
+// system with no way to open a page.
+void scriptedSetShellOpenWorks(bool works);
 
 struct ScriptedDisplayMode {
     int width, height, bits;  // 0 x 0 x 0 records a restore of the desktop mode

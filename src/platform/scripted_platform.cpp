@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/controller_keys.h"
+#include "platform/game_surface.h"
 #include "platform/platform.h"
 #include "platform/png_writer.h"
 #include "platform/scripted.h"
@@ -42,14 +44,34 @@ struct ScriptedState {
     int messageBoxAnswer = IDYES;
     std::vector<ScriptedMessageBox> messageBoxes;
     std::vector<std::string> shellOpens;
+    bool shellOpenWorks = true;
     std::vector<ScriptedDisplayMode> displayModes;
     std::vector<std::string> callLog;
+
+    // The window's own size when a test sets one (0: the game's size), and
+    // the last picture presented in it when asked to keep it.
+    int presetWindowWidth = 0, presetWindowHeight = 0;
+    bool keepWindowPicture = false;
+    std::vector<uint8_t> windowPicture;
+
+    // Messages the controller made, delivered before anything else queued.
+    std::vector<PlatformMessage> padOutput;
+};
+
+// Controller events travel the queue as messages of their own, turned into
+// the game's messages when they come due.
+enum : uint32_t {
+    kPadAxisEvent = 0x8001,
+    kPadButtonEvent = 0x8002,
+    kPadRemovedEvent = 0x8003,
 };
 
 ScriptedState state;
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 int windowWidth = 0, windowHeight = 0;
+// The game's resolution, from the window it asked for.
+int gameWidth = 0, gameHeight = 0;
 
 }  // namespace
 
@@ -77,6 +99,7 @@ static bool initVideo() {
 }
 
 static void closeWindow() {
+    surfaceForget();
     if (context != nullptr) {
         SDL_GL_MakeCurrent(window, nullptr);
         SDL_GL_DeleteContext(context);
@@ -147,7 +170,7 @@ bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height) {
     const size_t rowBytes = (size_t)width * 3;
     std::vector<uint8_t> bottomUp(rowBytes * (size_t)height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
+    glReadBuffer(surfaceActive() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     if (glGetError() != GL_NO_ERROR) {
         return false;
@@ -158,6 +181,19 @@ bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height) {
                     rowBytes);
     }
     return true;
+}
+
+// Rows top first from what is bound for reading.
+static void readRowsTopFirst(std::vector<uint8_t>* rgb, int width, int height) {
+    const size_t rowBytes = (size_t)width * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    rgb->resize(bottomUp.size());
+    for (int y = 0; y < height; y++) {
+        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
+                    rowBytes);
+    }
 }
 
 bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int width, int height) {
@@ -173,6 +209,7 @@ bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int wid
 void scriptedReset() {
     closeWindow();
     state = ScriptedState();
+    padReset();
 }
 
 void scriptedAdvanceClock(double milliseconds) {
@@ -216,12 +253,42 @@ void scriptedPushLeftClick(int x, int y, int dueFrame) {
     scriptedPushMessage(WM_LBUTTONUP, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
 }
 
+void scriptedPushControllerAxis(int axis, int value, int dueFrame) {
+    scriptedPushMessage(kPadAxisEvent, (WPARAM)axis, (LPARAM)value, dueFrame);
+}
+
+void scriptedPushControllerButton(int button, bool down, int dueFrame) {
+    scriptedPushMessage(kPadButtonEvent, (WPARAM)button, down ? 1 : 0, dueFrame);
+}
+
+void scriptedPushControllerRemoved(int dueFrame) {
+    scriptedPushMessage(kPadRemovedEvent, 0, 0, dueFrame);
+}
+
 int scriptedPendingMessages() {
-    return (int)state.queue.size();
+    return (int)(state.queue.size() + state.padOutput.size());
 }
 
 void scriptedSetFrameCallback(std::function<void(int)> callback) {
     state.frameCallback = std::move(callback);
+}
+
+void scriptedSetWindowSize(int width, int height) {
+    state.presetWindowWidth = width;
+    state.presetWindowHeight = height;
+}
+
+void scriptedKeepWindowPicture(bool keep) {
+    state.keepWindowPicture = keep;
+}
+
+const std::vector<uint8_t>& scriptedWindowPicture() {
+    return state.windowPicture;
+}
+
+void scriptedWindowSize(int* width, int* height) {
+    *width = windowWidth;
+    *height = windowHeight;
 }
 
 void scriptedSetCursorPos(int x, int y) {
@@ -254,6 +321,9 @@ void scriptedSetMessageBoxAnswer(int answer) {
 const std::vector<ScriptedMessageBox>& scriptedMessageBoxes() {
     return state.messageBoxes;
 }
+void scriptedSetShellOpenWorks(bool works) {
+    state.shellOpenWorks = works;
+}
 const std::vector<std::string>& scriptedShellOpens() {
     return state.shellOpens;
 }
@@ -270,7 +340,52 @@ bool scriptedCursorShown() {
 // ---------------------------------------------------------------------------
 // platform.h: messages.
 
+// The controller's messages: a click lands where the pointer is, already in
+// game pixels.
+static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+        lParam = makeLong((uint16_t)state.cursorX, (uint16_t)state.cursorY);
+    }
+    state.padOutput.push_back(PlatformMessage{message, wParam, lParam});
+}
+
+static bool takeQueuedMessage(PlatformMessage* out);
+
+static void applyPadEvent(const PlatformMessage& m) {
+    if (m.message == kPadAxisEvent) {
+        padAxis((int)m.wParam, (int)m.lParam, padEmit);
+    } else if (m.message == kPadButtonEvent) {
+        padButton((int)m.wParam, m.lParam != 0, padEmit);
+    } else {
+        padRemoved(padEmit);
+    }
+}
+
+void platformSetControllerMenus(bool menus) {
+    padSetMenus(menus, padEmit);
+}
+
 bool platformPeekMessage(PlatformMessage* out) {
+    for (;;) {
+        if (!state.padOutput.empty()) {
+            *out = state.padOutput.front();
+            state.padOutput.erase(state.padOutput.begin());
+            return true;
+        }
+        PlatformMessage next;
+        if (!takeQueuedMessage(&next)) {
+            return false;
+        }
+        if (next.message >= kPadAxisEvent && next.message <= kPadRemovedEvent) {
+            applyPadEvent(next);
+            continue;
+        }
+        *out = next;
+        return true;
+    }
+}
+
+static bool takeQueuedMessage(PlatformMessage* out) {
     // The earliest-due message that is due now; among equals the first pushed.
     auto best = state.queue.end();
     for (auto it = state.queue.begin(); it != state.queue.end(); ++it) {
@@ -286,6 +401,16 @@ bool platformPeekMessage(PlatformMessage* out) {
         return false;
     }
     *out = best->message;
+    const bool pointer = out->message == WM_MOUSEMOVE || out->message == WM_LBUTTONDOWN ||
+                         out->message == WM_LBUTTONUP || out->message == WM_RBUTTONDOWN ||
+                         out->message == WM_RBUTTONUP;
+    if (pointer && surfaceActive()) {
+        // Pushed in window pixels; the game hears its own.
+        int x = 0, y = 0;
+        surfaceWindowToGame(gameWidth, gameHeight, windowWidth, windowHeight, loWord((uintptr_t)out->lParam),
+                            hiWord((uintptr_t)out->lParam), &x, &y);
+        out->lParam = makeLong((uint16_t)x, (uint16_t)y);
+    }
     if (out->message == WM_MOUSEMOVE || out->message == WM_LBUTTONDOWN) {
         state.cursorX = loWord((uintptr_t)out->lParam);
         state.cursorY = hiWord((uintptr_t)out->lParam);
@@ -333,7 +458,11 @@ bool platformCreateWindow(const char* title, int width, int height, bool fullscr
     if (stepFails(ScriptedCreateWindow)) {
         return false;
     }
-    return openHiddenWindow(width, height, state.pixelFormat);
+    gameWidth = width;
+    gameHeight = height;
+    const bool preset = state.presetWindowWidth > 0 && state.presetWindowHeight > 0;
+    return openHiddenWindow(preset ? state.presetWindowWidth : width,
+                            preset ? state.presetWindowHeight : height, state.pixelFormat);
 }
 
 bool platformDestroyWindow() {
@@ -385,7 +514,14 @@ bool platformMakeCurrent() {
     if (stepFails(ScriptedMakeCurrent) || context == nullptr) {
         return false;
     }
-    return SDL_GL_MakeCurrent(window, context) == 0;
+    if (SDL_GL_MakeCurrent(window, context) != 0) {
+        return false;
+    }
+    // The game draws at its resolution into its own picture.
+    if (!surfaceActive()) {
+        surfaceCreate(gameWidth, gameHeight, state.pixelFormat.depthBits);
+    }
+    return true;
 }
 
 bool platformReleaseCurrent() {
@@ -407,6 +543,7 @@ bool platformDeleteRenderContext() {
     }
     SDL_GL_DeleteContext(context);
     context = nullptr;
+    surfaceForget();
     return true;
 }
 
@@ -429,7 +566,22 @@ void platformSwapBuffers() {
         state.frameCallback(state.frames);
     }
     if (window != nullptr && context != nullptr) {
+        if (surfaceActive()) {
+            surfacePresent(windowWidth, windowHeight);
+            if (state.keepWindowPicture) {
+                glReadBuffer(GL_BACK);
+                readRowsTopFirst(&state.windowPicture, windowWidth, windowHeight);
+            }
+        }
         SDL_GL_SwapWindow(window);
+        surfaceRebind();
+    }
+    // The controller's stick moves the menu pointer by the frame's time.
+    const int width = gameWidth > 0 ? gameWidth : windowWidth,
+              height = gameHeight > 0 ? gameHeight : windowHeight;
+    if (padMovePointer((double)state.frameStepMicroseconds / 1000.0, width, height, &state.cursorX,
+                       &state.cursorY)) {
+        padEmit(WM_MOUSEMOVE, 0, 0);
     }
     state.clockMicroseconds += state.frameStepMicroseconds;
 }
@@ -489,7 +641,8 @@ uint32_t platformMillisecondTime() {
     return (uint32_t)(state.clockMicroseconds / 1000);
 }
 
-void platformShellOpen(const char* address) {
+bool platformShellOpen(const char* address) {
     logCall("shellOpen %s", address ? address : "");
     state.shellOpens.push_back(address ? address : "");
+    return state.shellOpenWorks;
 }

@@ -1,6 +1,9 @@
 // SDL2 backend of the platform layer (players): one window with an OpenGL
 // compatibility context, SDL events turned into Windows-shaped messages.
 #include <SDL.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -8,6 +11,8 @@
 #include <deque>
 #include <string>
 
+#include "platform/controller_keys.h"
+#include "platform/game_surface.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,6 +22,9 @@ SDL_GLContext context = nullptr;
 std::string windowTitle;
 int windowWidth = 0, windowHeight = 0;
 bool windowFullscreen = false;
+// The game's resolution: the size of the picture it draws, whatever the
+// window's size.
+int gameWidth = 0, gameHeight = 0;
 
 // The fullscreen mode last asked for and found; applied to the window.
 bool modeChosen = false;
@@ -32,6 +40,12 @@ std::deque<PlatformMessage> queue;
 bool reportedActive = true;
 bool reportedMinimised = false;
 
+// Room kept for a window's title bar and frame when fitting it to the screen.
+const int kFrameAllowance = 48;
+
+// How long the shell's opener may take to report that it cannot open a page.
+const int kOpenerWaitMs = 3000;
+
 }  // namespace
 
 static bool initVideo() {
@@ -41,6 +55,11 @@ static bool initVideo() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
         return false;
+    }
+    // Controllers are a comfort: without them the keyboard still plays. SDL
+    // reports the ones already plugged in as added, like later ones.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::fprintf(stderr, "SDL game controllers: %s\n", SDL_GetError());
     }
     return true;
 }
@@ -111,8 +130,38 @@ static uint32_t virtualKey(SDL_Keycode key) {
     }
 }
 
+// A pointer position in window coordinates, in the game's pixels.
+static void windowToGame(int x, int y, int* gx, int* gy) {
+    *gx = x;
+    *gy = y;
+    if (surfaceActive() && window != nullptr) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        surfaceWindowToGame(gameWidth, gameHeight, w, h, x, y, gx, gy);
+    }
+}
+
 static LPARAM mousePosition(int x, int y) {
+    windowToGame(x, y, &x, &y);
     return makeLong((uint16_t)(x < 0 ? 0 : x), (uint16_t)(y < 0 ? 0 : y));
+}
+
+// A window of width x height, or the largest of its shape that fits the
+// screen's usable area: a window must never hide the game's buttons.
+static void fitToScreen(int width, int height, int* fitWidth, int* fitHeight) {
+    *fitWidth = width;
+    *fitHeight = height;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        return;
+    }
+    usable.h -= kFrameAllowance;
+    if (width <= usable.w && height <= usable.h) {
+        return;
+    }
+    const SurfaceRect fit = surfaceFit(width, height, usable.w, usable.h);
+    *fitWidth = fit.width;
+    *fitHeight = fit.height;
 }
 
 static void reportActivation(bool active, bool minimised) {
@@ -147,12 +196,123 @@ static void translateWindowEvent(const SDL_WindowEvent& e) {
             if (window != nullptr) {
                 SDL_GL_GetDrawableSize(window, &w, &h);
             }
+            // The game's own picture keeps its size; the window only shows it.
+            if (surfaceActive()) {
+                w = gameWidth;
+                h = gameHeight;
+            }
             push(WM_SIZE, 0, makeLong((uint16_t)w, (uint16_t)h));
             break;
         }
         default:
             break;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Game controllers, through controller_keys.
+
+// The time the menu pointer last moved by the stick.
+static Uint32 padPointerTicks = 0;
+
+static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
+        int x = 0, y = 0;
+        platformGetCursorPos(&x, &y);
+        lParam = makeLong((uint16_t)x, (uint16_t)y);
+    }
+    push(message, wParam, lParam);
+}
+
+static int padAxisOf(Uint8 axis) {
+    switch (axis) {
+        case SDL_CONTROLLER_AXIS_LEFTX:
+            return PadLeftX;
+        case SDL_CONTROLLER_AXIS_LEFTY:
+            return PadLeftY;
+        case SDL_CONTROLLER_AXIS_TRIGGERLEFT:
+            return PadTriggerLeft;
+        case SDL_CONTROLLER_AXIS_TRIGGERRIGHT:
+            return PadTriggerRight;
+        default:
+            return -1;
+    }
+}
+
+static int padButtonOf(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_A:
+            return PadA;
+        case SDL_CONTROLLER_BUTTON_Y:
+            return PadY;
+        case SDL_CONTROLLER_BUTTON_START:
+            return PadStart;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return PadDpadUp;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return PadDpadDown;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return PadDpadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return PadDpadRight;
+        default:
+            return -1;
+    }
+}
+
+static void translateControllerEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_CONTROLLERDEVICEADDED:
+            SDL_GameControllerOpen(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED: {
+            SDL_GameController* pad = SDL_GameControllerFromInstanceID(e.cdevice.which);
+            if (pad != nullptr) {
+                SDL_GameControllerClose(pad);
+            }
+            padRemoved(padEmit);
+            break;
+        }
+        case SDL_CONTROLLERAXISMOTION:
+            padAxis(padAxisOf(e.caxis.axis), e.caxis.value, padEmit);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            padButton(padButtonOf(e.cbutton.button), e.type == SDL_CONTROLLERBUTTONDOWN, padEmit);
+            break;
+        default:
+            break;
+    }
+}
+
+void platformSetControllerMenus(bool menus) {
+    padSetMenus(menus, padEmit);
+}
+
+// Moves the real pointer by the stick since the last pass, so the menus'
+// own cursor reading sees it too.
+static void movePadPointer() {
+    const Uint32 now = SDL_GetTicks();
+    const Uint32 elapsed = padPointerTicks == 0 ? 0 : now - padPointerTicks;
+    padPointerTicks = now;
+    if (window == nullptr || elapsed == 0) {
+        return;
+    }
+    int x = 0, y = 0;
+    platformGetCursorPos(&x, &y);
+    const int width = surfaceActive() ? gameWidth : windowWidth;
+    const int height = surfaceActive() ? gameHeight : windowHeight;
+    if (!padMovePointer((double)elapsed, width, height, &x, &y)) {
+        return;
+    }
+    int wx = x, wy = y;
+    if (surfaceActive()) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        surfaceGameToWindow(gameWidth, gameHeight, w, h, x, y, &wx, &wy);
+    }
+    SDL_WarpMouseInWindow(window, wx, wy);
+    push(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y));
 }
 
 static void translateEvent(const SDL_Event& e) {
@@ -171,6 +331,13 @@ static void translateEvent(const SDL_Event& e) {
             }
             break;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERAXISMOTION:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            translateControllerEvent(e);
+            break;
         case SDL_MOUSEMOTION:
             push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y));
             break;
@@ -194,6 +361,9 @@ static void translateEvent(const SDL_Event& e) {
 // Messages.
 
 bool platformPeekMessage(PlatformMessage* out) {
+    if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        movePadPointer();
+    }
     if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         SDL_Event e;
         while (queue.empty() && SDL_PollEvent(&e)) {
@@ -239,6 +409,9 @@ bool platformRegisterWindowClass(const char*) {
 bool platformUnregisterWindowClass(const char*) {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return false;
+    }
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     queue.clear();
@@ -305,6 +478,8 @@ static bool openWindow() {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (windowFullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN;
+    } else {
+        flags |= SDL_WINDOW_RESIZABLE;
     }
     // At (0, 0) in both modes: the activation handler puts it back there too.
     window = SDL_CreateWindow(windowTitle.c_str(), 0, 0, windowWidth, windowHeight, flags);
@@ -323,9 +498,14 @@ bool platformCreateWindow(const char* title, int width, int height, bool fullscr
         return false;
     }
     windowTitle = title ? title : "";
+    gameWidth = width;
+    gameHeight = height;
     windowWidth = width;
     windowHeight = height;
     windowFullscreen = fullscreen;
+    if (!fullscreen) {
+        fitToScreen(width, height, &windowWidth, &windowHeight);
+    }
     return openWindow();
 }
 
@@ -389,7 +569,15 @@ bool platformCreateRenderContext() {
 }
 
 bool platformMakeCurrent() {
-    return context != nullptr && SDL_GL_MakeCurrent(window, context) == 0;
+    if (context == nullptr || SDL_GL_MakeCurrent(window, context) != 0) {
+        return false;
+    }
+    // The game draws at its resolution into its own picture, which each swap
+    // shows scaled in the window.
+    if (!surfaceActive() && !surfaceCreate(gameWidth, gameHeight, pixelFormat.depthBits)) {
+        std::fprintf(stderr, "No framebuffer objects: drawing straight into the window\n");
+    }
+    return true;
 }
 
 bool platformReleaseCurrent() {
@@ -402,6 +590,7 @@ bool platformDeleteRenderContext() {
     }
     SDL_GL_DeleteContext(context);
     context = nullptr;
+    surfaceForget();
     return true;
 }
 
@@ -428,16 +617,25 @@ void platformSetWindowPos(int x, int y, int width, int height) {
         return;
     }
     if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        int fitWidth = width, fitHeight = height;
+        fitToScreen(width, height, &fitWidth, &fitHeight);
         SDL_SetWindowPosition(window, x, y);
-        SDL_SetWindowSize(window, width, height);
+        SDL_SetWindowSize(window, fitWidth, fitHeight);
     }
     SDL_ShowWindow(window);
 }
 
 void platformSwapBuffers() {
-    if (window != nullptr) {
-        SDL_GL_SwapWindow(window);
+    if (window == nullptr) {
+        return;
     }
+    if (surfaceActive()) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window, &w, &h);
+        surfacePresent(w, h);
+    }
+    SDL_GL_SwapWindow(window);
+    surfaceRebind();
 }
 
 bool platformSwapInterval(int interval) {
@@ -461,7 +659,9 @@ void platformGetCursorPos(int* x, int* y) {
     *x = 0;
     *y = 0;
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        SDL_GetMouseState(x, y);
+        int wx = 0, wy = 0;
+        SDL_GetMouseState(&wx, &wy);
+        windowToGame(wx, wy, x, y);
     }
 }
 
@@ -526,9 +726,34 @@ uint32_t platformMillisecondTime() {
 // ---------------------------------------------------------------------------
 // Shell.
 
-void platformShellOpen(const char* address) {
+// The desktop's opener; true when it started and has not reported failure
+// within a short wait (a browser it starts may run on long after).
+static bool runOpener(const std::string& url) {
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        return false;
+    }
+    char* const argv[] = {(char*)"xdg-open", (char*)url.c_str(), nullptr};
+    pid_t child = 0;
+    if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ) != 0) {
+        return false;
+    }
+    for (int waited = 0; waited < kOpenerWaitMs; waited += 50) {
+        int status = 0;
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        if (done < 0) {
+            return false;
+        }
+        SDL_Delay(50);
+    }
+    return true;
+}
+
+bool platformShellOpen(const char* address) {
     if (address == nullptr || address[0] == '\0') {
-        return;
+        return false;
     }
     std::string url = address;
     if (url.find("://") == std::string::npos) {
@@ -537,11 +762,9 @@ void platformShellOpen(const char* address) {
         platformNormalisePath(address, normal, sizeof(normal));
         char absolute[PATH_MAX];
         if (realpath(normal, absolute) == nullptr) {
-            return;
+            return false;
         }
         url = std::string("file://") + absolute;
     }
-    if (SDL_OpenURL(url.c_str()) != 0) {
-        std::fprintf(stderr, "Could not open %s: %s\n", url.c_str(), SDL_GetError());
-    }
+    return runOpener(url);
 }

@@ -253,6 +253,7 @@ void loadRace(int raceNumber) {
         unstickCount[i] = 0;
     }
     resetChaseCamera();
+    resetRaceInfo();
     newCarWon = false;
 }
 

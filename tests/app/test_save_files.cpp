@@ -1,6 +1,10 @@
 // Settings and career files: layout, defaults, sanitising and atomic writes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "app/app.h"
 #include "frontend/frontend.h"
@@ -264,7 +268,7 @@ TEST_F(SaveFiles, StatsPageShowsTheCareer) {
     maxRaceUnlocked = 6;
     raceRecord[4].bestPlace = 1;
     ASSERT_TRUE(writeStatsPage());
-    FILE* f = std::fopen(kStatsPagePath, "rb");
+    FILE* f = std::fopen("base/stats.html", "rb");
     ASSERT_NE(f, nullptr);
     std::string page;
     char chunk[4096];
@@ -279,5 +283,93 @@ TEST_F(SaveFiles, StatsPageShowsTheCareer) {
     EXPECT_NE(page.find("8 of 12"), std::string::npos);
     EXPECT_NE(page.find("<td>Race 5</td><td>1st</td>"), std::string::npos);
 }
+
+// Where the player's files go, by whether base/ may be written: each case
+// makes base/ (writable, or a link to a folder nobody can add files to, which
+// holds for root too) and the environment, starts the way the game does, and
+// looks for the two default files in the expected folder.
+struct SavesFolderCase {
+    const char* name;
+    bool baseWritable;
+    const char* dataHome;  // XDG_DATA_HOME, inside the test folder; null: unset
+    bool dataHomeAbsolute;
+    const char* expected;  // the saves folder, relative to the test folder
+};
+
+const SavesFolderCase kSavesFolderCases[] = {
+    {"BaseWritable", true, "data", true, "base"},
+    {"DataHome", false, "data", true, "data/korvask"},
+    {"HomeWhenDataHomeUnset", false, nullptr, true, "home/.local/share/korvask"},
+    // A relative XDG_DATA_HOME is not valid and is ignored.
+    {"HomeWhenDataHomeRelative", false, "relative", false, "home/.local/share/korvask"},
+};
+
+class SavesFolder : public ::testing::TestWithParam<SavesFolderCase> {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder.path().empty());
+        for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
+            const char* value = std::getenv(name);
+            saved.push_back(value ? std::make_pair(true, std::string(value)) : std::make_pair(false, std::string()));
+        }
+        optionsApplied = false;
+    }
+    void TearDown() override {
+        const char* names[] = {"XDG_DATA_HOME", "HOME"};
+        for (size_t i = 0; i < saved.size(); i++) {
+            if (saved[i].first) {
+                setenv(names[i], saved[i].second.c_str(), 1);
+            } else {
+                unsetenv(names[i]);
+            }
+        }
+        std::snprintf(savesFolder, sizeof(savesFolder), "base");
+    }
+    TempFolder folder;
+    std::vector<std::pair<bool, std::string>> saved;
+};
+
+TEST_P(SavesFolder, IsChosenByWhetherBaseIsWritable) {
+    const SavesFolderCase& c = GetParam();
+    if (c.baseWritable) {
+        ASSERT_EQ(mkdir("base", 0777), 0);
+    } else {
+        ASSERT_EQ(symlink("/proc/self", "base"), 0);
+    }
+    if (c.dataHome != nullptr) {
+        const std::string value = c.dataHomeAbsolute ? folder.path() + "/" + c.dataHome : c.dataHome;
+        setenv("XDG_DATA_HOME", value.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
+    setenv("HOME", (folder.path() + "/home").c_str(), 1);
+
+    chooseSavesFolder();
+    const std::string expected = c.baseWritable ? "base" : folder.path() + "/" + c.expected;
+    EXPECT_EQ(std::string(savesFolder), expected);
+
+    // The first start writes the defaults there, in the files' own layout.
+    readSettings();
+    readCareer();
+    writeMissingSaveFiles();
+    EXPECT_EQ(fileSize(expected + "/menu.inf"), kSettingsFileBytes);
+    EXPECT_EQ(fileSize(expected + "/career.inf"), kCareerFileBytes);
+    ASSERT_TRUE(writeStatsPage());
+    EXPECT_GT(fileSize(expected + "/stats.html"), 0);
+
+    // A later start reads what was saved there, and leaves it as it was.
+    screenWidth = 1024;
+    optionsApplied = true;
+    ASSERT_TRUE(writeSettings());
+    setDefaultSettings();
+    chooseSavesFolder();
+    readSettings();
+    writeMissingSaveFiles();
+    EXPECT_EQ(resolutionIndex, 2);
+    EXPECT_EQ(screenWidth, 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SavesFolder, ::testing::ValuesIn(kSavesFolderCases),
+                         [](const ::testing::TestParamInfo<SavesFolderCase>& info) { return info.param.name; });
 
 }  // namespace

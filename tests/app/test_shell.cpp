@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "app/app.h"
 #include "platform/scripted.h"
 #include "save_file_bytes.h"
@@ -64,6 +66,40 @@ TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime) {
     EXPECT_NEAR(endedAt, 806, 1);
     EXPECT_GT(elapsedAtEnd, 8.0f);
     EXPECT_TRUE(pendingMusic);
+}
+
+TEST_F(Shell, WithNoWayToOpenTheStatisticsItsPathIsPrintedOnce) {
+    scriptedSetShellOpenWorks(false);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 3);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(gameMain(), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "Career statistics: " + folder.path() + "/base/stats.html\n");
+}
+
+TEST_F(Shell, F12WritesOneScreenshotPerPressAtTheGameResolution) {
+    // Held for three frames, then pressed again.
+    scriptedPushKey(VK_F12, true, 3);
+    scriptedPushKey(VK_F12, false, 6);
+    scriptedPushKey(VK_F12, true, 8);
+    scriptedPushKey(VK_F12, false, 9);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 10);
+    EXPECT_EQ(gameMain(), 0);
+    std::vector<std::string> shots;
+    for (const auto& entry : std::filesystem::directory_iterator("base/screenshots")) {
+        shots.push_back(entry.path().filename().string());
+    }
+    ASSERT_EQ(shots.size(), 2u);
+    for (const std::string& name : shots) {
+        // korvask-YYYYMMDD-HHMMSS.png, or -2 for a second shot that second.
+        EXPECT_EQ(name.rfind("korvask-20", 0), 0u) << name;
+        EXPECT_EQ(name[16], '-') << name;
+        // PNG header, then IHDR with 800 x 600.
+        const std::vector<int32_t> words = readIntegers("base/screenshots/" + name);
+        ASSERT_GT(words.size(), 6u);
+        EXPECT_EQ(__builtin_bswap32((uint32_t)words[4]), 800u);
+        EXPECT_EQ(__builtin_bswap32((uint32_t)words[5]), 600u);
+    }
 }
 
 TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics) {

@@ -11,3 +11,6 @@ bool generateWorld(const std::string& baseDir);      // base/maps, base/cars, ba
 bool generateInterface(const std::string& baseDir);  // base/textures (tables), effects
 bool generateSounds(const std::string& baseDir);     // base/sound, base/music
 bool generateSaveFiles(const std::string& baseDir);  // base/menu.inf, base/career.inf when absent
+// The desktop icon at 48, 128 and 256 pixels: base/icons/korvask-<size>.png,
+// installed into the icon theme rather than with the game's content.
+bool generateIcons(const std::string& baseDir);

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     const Step steps[] = {
         {"shaders", generateShaders},     {"world", generateWorld}, {"interface", generateInterface},
         {"sounds", generateSounds},       {"save files", generateSaveFiles},
+        {"icons", generateIcons},
     };
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();

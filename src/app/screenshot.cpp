@@ -1,0 +1,71 @@
+// F12: the frame just drawn, at the game's resolution, as a PNG in the saves
+// folder's screenshots/ (korvask-YYYYMMDD-HHMMSS.png).
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/png_writer.h"
+#include "render/gl.h"
+
+// F12 held since the last shot: one press, one picture.
+static bool screenshotKeyHeld = false;
+
+bool writeScreenshot(const char* path, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    // Read from what the game drew into (its own framebuffer, or the back
+    // buffer), before the swap.
+    const size_t rowBytes = (size_t)width * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height), rgb(rowBytes * (size_t)height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    if (glGetError() != GL_NO_ERROR) {
+        return false;
+    }
+    for (int y = 0; y < height; y++) {
+        std::memcpy(rgb.data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
+                    rowBytes);
+    }
+    return writePngRgb(path, rgb.data(), width, height);
+}
+
+static bool fileExists(const std::string& path) {
+    FILE* f = platformOpenFile(path.c_str(), "rb");
+    if (f != nullptr) {
+        std::fclose(f);
+    }
+    return f != nullptr;
+}
+
+void checkScreenshotKey() {
+    if (!keys[VK_F12]) {
+        screenshotKeyHeld = false;
+        return;
+    }
+    if (screenshotKeyHeld) {
+        return;
+    }
+    screenshotKeyHeld = true;
+    const std::string folder = savesPath("screenshots");
+    if (!platformMakeFolders(folder.c_str())) {
+        return;
+    }
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local;
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof(stamp), "korvask-%Y%m%d-%H%M%S", &local);
+    // A second shot within the same second gets a number rather than
+    // replacing the first.
+    std::string path = folder + "/" + stamp + ".png";
+    for (int n = 2; fileExists(path) && n < 100; n++) {
+        path = folder + "/" + stamp + "-" + std::to_string(n) + ".png";
+    }
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    writeScreenshot(path.c_str(), width, height);
+}

@@ -1,0 +1,153 @@
+// Game controllers through the scripted backend and the window procedure: the
+// stick, d-pad, triggers and buttons hold the keys a race reads, the stick and
+// A work the menu pointer, and unplugging releases everything.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/controller_keys.h"
+#include "platform/scripted.h"
+
+namespace {
+
+const uint32_t kWatched[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_ESCAPE, 'C'};
+
+class Controller : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scriptedReset();
+        resetShellState();
+    }
+    void TearDown() override { scriptedReset(); }
+    // Hands every waiting message to the window procedure, as the loop does.
+    void pump() {
+        PlatformMessage m;
+        while (platformPeekMessage(&m)) {
+            windowProcedure(m.message, m.wParam, m.lParam);
+        }
+    }
+    // The watched keys held now, as a string of their codes.
+    std::string held() {
+        std::string out;
+        for (uint32_t vk : kWatched) {
+            if (keys[vk]) out += std::to_string(vk) + " ";
+        }
+        return out;
+    }
+};
+
+struct RaceInput {
+    const char* name;
+    bool button;  // a button, else an axis
+    int which;
+    int value;     // axis value, or 1 for a pressed button
+    uint32_t key;  // the key it holds, 0 for none
+};
+
+const RaceInput kRaceInputs[] = {
+    {"StickLeft", false, PadLeftX, -30000, VK_LEFT},
+    {"StickRight", false, PadLeftX, 30000, VK_RIGHT},
+    {"StickForward", false, PadLeftY, -30000, VK_UP},
+    {"StickInsideDeadZone", false, PadLeftX, 6000, 0},
+    {"RightTrigger", false, PadTriggerRight, 20000, VK_UP},
+    {"LeftTrigger", false, PadTriggerLeft, 20000, VK_DOWN},
+    {"LightTouchOnTrigger", false, PadTriggerRight, 3000, 0},
+    {"DpadLeft", true, PadDpadLeft, 1, VK_LEFT},
+    {"DpadDown", true, PadDpadDown, 1, VK_DOWN},
+    {"A", true, PadA, 1, VK_SPACE},
+    {"Start", true, PadStart, 1, VK_ESCAPE},
+    {"Y", true, PadY, 1, 'C'},
+};
+
+class ControllerInRace : public Controller, public ::testing::WithParamInterface<RaceInput> {};
+
+TEST_P(ControllerInRace, HoldsItsKeyUntilLetGo) {
+    const RaceInput& c = GetParam();
+    gameState = Race;
+    platformSetControllerMenus(false);
+    if (c.button) {
+        scriptedPushControllerButton(c.which, true);
+    } else {
+        scriptedPushControllerAxis(c.which, c.value);
+    }
+    pump();
+    EXPECT_EQ(held(), c.key != 0 ? std::to_string(c.key) + " " : "");
+    if (c.button) {
+        scriptedPushControllerButton(c.which, false);
+    } else {
+        scriptedPushControllerAxis(c.which, 0);
+    }
+    pump();
+    EXPECT_EQ(held(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, ControllerInRace, ::testing::ValuesIn(kRaceInputs),
+                         [](const ::testing::TestParamInfo<RaceInput>& info) { return info.param.name; });
+
+TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
+    gameState = Race;
+    platformSetControllerMenus(false);
+    // Full throttle, steering left, nitro.
+    scriptedPushControllerAxis(PadTriggerRight, 32767, 1);
+    scriptedPushControllerAxis(PadLeftX, -32768, 1);
+    scriptedPushControllerButton(PadA, true, 1);
+    scriptedPushControllerRemoved(2);
+    pump();
+    EXPECT_EQ(held(), "");
+    platformSwapBuffers();
+    pump();
+    EXPECT_TRUE(keys[VK_UP]);
+    EXPECT_TRUE(keys[VK_LEFT]);
+    EXPECT_TRUE(keys[VK_SPACE]);
+    // Unplugged mid-race: the pad lets go of what it held, and a key held on
+    // the keyboard meanwhile stays down.
+    scriptedPushKey(VK_RIGHT, true);
+    pump();
+    platformSwapBuffers();
+    pump();
+    EXPECT_EQ(held(), std::to_string(VK_RIGHT) + " ");
+}
+
+TEST_F(Controller, InTheMenusTheStickMovesThePointerAndAClicks) {
+    ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
+    gameState = MainMenu;
+    platformSetControllerMenus(true);
+    scriptedSetFrameStep(100.0);
+    scriptedSetCursorPos(100, 100);
+    scriptedPushControllerAxis(PadLeftX, 32767);
+    pump();
+    // Pointing, not steering.
+    EXPECT_EQ(held(), "");
+    platformSwapBuffers();
+    pump();
+    int x = 0, y = 0;
+    platformGetCursorPos(&x, &y);
+    // 0.1 s at full deflection.
+    EXPECT_EQ(x, 190);
+    EXPECT_EQ(y, 100);
+    scriptedPushControllerAxis(PadLeftX, 0);
+    pump();
+
+    // On "Options" (as the menu frame reads the pointer), A clicks it.
+    scriptedSetCursorPos(700, 342);
+    mouseX = 700;
+    mouseY = 342;
+    scriptedPushControllerButton(PadA, true);
+    scriptedPushControllerButton(PadA, false);
+    pump();
+    EXPECT_EQ(gameState, Options);
+    EXPECT_FALSE(keys[VK_SPACE]);
+}
+
+TEST_F(Controller, LeavingTheRaceLetsGoOfTheSteering) {
+    gameState = Race;
+    platformSetControllerMenus(false);
+    scriptedPushControllerAxis(PadLeftX, -30000);
+    pump();
+    EXPECT_TRUE(keys[VK_LEFT]);
+    platformSetControllerMenus(true);
+    pump();
+    EXPECT_FALSE(keys[VK_LEFT]);
+}
+
+}  // namespace
