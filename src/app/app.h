@@ -75,6 +75,12 @@ extern float raceTimer;
 
 // true while the key with that virtual-key code is down.
 extern bool keys[256];
+// true when a down message for the key arrived since the last frame's key
+// checks, so a tap that falls between two frames still counts once.
+extern bool keysPressed[256];
+// The key is held, or was tapped since the last frame: what the frame checks
+// and the race's controls read.
+bool keyDown(int vk);
 // One latch shared by the single-press keys.
 extern bool keyLatch;
 // The window is active and not minimised; frames are drawn only then.

@@ -25,8 +25,6 @@ static const float kSplashSecondPicture = 7.0f;
 static const float kSplashSeconds = 8.0f;
 // Music fades in by 0.004 a 10 ms from -1.5: silent for 3.75 s, full after 6.25 s.
 static const float kMusicFadeRate = 0.004f;
-// Slower frames (65 ms and up, smoothed) skip the race step.
-static const float kRaceStepFrameLimit = 6.5f;
 
 float smoothFrameFactor(float factor, float measured) {
     // Follows the measured time by at most 0.1 a frame in either direction.
@@ -106,9 +104,8 @@ static void raceFrame() {
     hookUpdateRaceMusic(clampedGain(musicGain));
 
     hookDrawRaceScene();
-    if (frameFactor < kRaceStepFrameLimit) {
-        hookRaceStep();
-    }
+    // Every frame steps the race; long frames are sliced by the race step.
+    hookRaceStep();
     if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
         hookRaceCountdown();
     }
@@ -159,18 +156,18 @@ bool drawFrame() {
 }
 
 void checkFrameKeys() {
-    if (keys[VK_ESCAPE] && gameState == Race && !countdownRunning && !raceFinished) {
+    if (keyDown(VK_ESCAPE) && gameState == Race && !countdownRunning && !raceFinished) {
         hookStopRaceMusic();
         gameState = Pause;
     }
-    if (keys['C'] && !keyLatch && gameState == Race) {
+    if (keyDown('C') && !keyLatch && gameState == Race) {
         keyLatch = true;
         cameraMode++;
         if (cameraMode > 1) {
             cameraMode = 0;
         }
     }
-    if (keys['F'] && !keyLatch) {
+    if (keyDown('F') && !keyLatch) {
         showFps = !showFps;
         keyLatch = true;
     }
@@ -184,5 +181,9 @@ void checkFrameKeys() {
     }
     if (!anyHeld) {
         keyLatch = false;
+    }
+    // The frame and its race step have seen this frame's taps.
+    for (bool& pressed : keysPressed) {
+        pressed = false;
     }
 }

@@ -63,7 +63,7 @@ void hookDrawRaceScene() {
     drawRaceScene();
 }
 void hookRaceStep() {
-    raceStep();
+    raceFrameStep();
 }
 void hookRaceCountdown() {
     drawCountdown();
@@ -110,7 +110,8 @@ void hookSilenceRaceMusic() {
     raceMusic.rewind();
 }
 
-void hookMenuClick() {
+void hookMenuClick(int x, int y) {
+    screenToMouse(resolutionIndex, x, y, &mouseX, &mouseY);
     menuClick();
 }
 void hookMenuHover() {

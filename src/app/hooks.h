@@ -39,7 +39,8 @@ void hookDeleteFonts();
 void hookDrawLoadingScreen(bool secondPicture);
 // Race frame, in order: reflection pass; race music refill and gain (clamped
 // 0..1, also the gain of soundPoint); race scene through the HUD; the race
-// step (only when frameFactor < 6.5); the countdown; the result screen.
+// step (frames of 65 ms and more in slices below that); the countdown; the
+// result screen.
 void hookRenderReflection();
 void hookUpdateRaceMusic(float gain);
 void hookDrawRaceScene();
@@ -71,7 +72,8 @@ void hookSilenceRaceMusic();
 // ---------------------------------------------------------------------------
 // Window procedure.
 
-// Left button down: the menu click handler (does nothing in a race).
-void hookMenuClick();
+// Left button down at client pixels (x, y): the menu mouse position is taken
+// from the click, then the menu click handler runs (not called in a race).
+void hookMenuClick(int x, int y);
 // Mouse move and other messages outside a race: the menu hover handler.
 void hookMenuHover();

@@ -3,8 +3,13 @@
 #include "app/hooks.h"
 
 bool keys[256];
+bool keysPressed[256];
 bool keyLatch = false;
 bool windowActive = true;
+
+bool keyDown(int vk) {
+    return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
+}
 
 static void hoverUpdate() {
     if (gameState != Race) {
@@ -67,6 +72,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
             if (wParam < 256) {
                 keys[wParam] = true;
+                keysPressed[wParam] = true;
             }
             return 0;
         case WM_KEYUP:
@@ -75,8 +81,10 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_LBUTTONDOWN:
+            // The click acts where it happened, not where the pointer was
+            // at the last menu frame.
             if (gameState != Race) {
-                hookMenuClick();
+                hookMenuClick(loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam));
             }
             hoverUpdate();
             return 0;

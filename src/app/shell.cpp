@@ -101,6 +101,9 @@ void resetShellState() {
     for (bool& key : keys) {
         key = false;
     }
+    for (bool& pressed : keysPressed) {
+        pressed = false;
+    }
     keyLatch = false;
     windowActive = true;
     optionsApplied = false;

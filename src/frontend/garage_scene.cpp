@@ -38,6 +38,10 @@ Model* loadModel(const char* path) {
     return model;
 }
 
+// The room's material for its chunks: the same values as setGarageMaterial.
+const SceneShading kGarageShading = {
+    {0.0f, 0.0f, 0.0f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
+
 void setGarageMaterial() {
     glUniform4fARB(ambientColorUniform, 0.0f, 0.0f, 0.0f, 1.0f);
     glUniform4fARB(matAmbientUniform, 0.5f, 0.5f, 0.5f, 1.0f);
@@ -117,6 +121,7 @@ void loadGarageModels() {
 }
 
 void releaseGarageModels() {
+    releaseModelChunks(garageModel);
     delete garageModel;
     delete garageLightModel;
     garageModel = nullptr;
@@ -149,7 +154,9 @@ void drawGarageScene() {
     glPushMatrix();
     applySceneTransform(tilt, turn);
     uploadModelLights();
-    drawModel(garageModel);
+    // The room in chunks, each lit by the lamps that reach it; the car keeps
+    // the full program for its paint.
+    drawChunkedModel(garageModel, kGarageShading);
     glPopMatrix();
 
     const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;

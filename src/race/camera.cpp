@@ -22,8 +22,6 @@ static const float kOrbitRate = 0.007f;
 static const float kOrbitSpeed = 23.0f;
 // Gaps of this size or less are left as they are.
 static const float kAimDeadZone = 0.01f;
-// Frames this long (95 ms) do not turn the camera.
-static const float kSteadyFrameLimit = 9.5f;
 
 void resetChaseCamera() {
     // The grid faces +x; starting from in front of the car makes the view
@@ -87,10 +85,11 @@ void updateChaseCamera(int carIndex) {
         cameraAimX = n.x;
         cameraAimZ = n.z;
     }
-    if (f < kSteadyFrameLimit) {
-        cameraDirX = approach(cameraDirX, cameraAimX, f);
-        cameraDirZ = approach(cameraDirZ, cameraAimZ, f);
-    }
+    // On a slow machine the camera still turns, at most as far as the race
+    // itself advances in one frame.
+    const float turn = f < kRaceTimeLimit ? f : kRaceTimeLimit;
+    cameraDirX = approach(cameraDirX, cameraAimX, turn);
+    cameraDirZ = approach(cameraDirZ, cameraAimZ, turn);
     const float cx = cameraDirX, cz = cameraDirZ;
 
     const float back = cameraMode == 1 ? 8.0f : 6.5f;

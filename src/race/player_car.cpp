@@ -164,7 +164,7 @@ static float brakeForce(float s, float a, float scale, float backwards) {
 static void updateNitro(Car& car, float f, float& k) {
     k = 1.0f;
     bool playing = soundNitro.isPlaying();
-    if (keys[VK_SPACE]) {
+    if (keyDown(VK_SPACE)) {
         if (car.nitro > 0.0f) {
             car.nitro -= 0.12f * f;
             k = 1.5f;
@@ -184,14 +184,14 @@ static void updateNitro(Car& car, float f, float& k) {
 }
 
 static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v) {
-    if (keys[VK_UP]) {
+    if (keyDown(VK_UP)) {
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
         engineMix += 0.02f * f;
         if (engineMix > 1.0f) engineMix = 1.0f;
         selectGearForce(car, s, power);
-    } else if (keys[VK_DOWN]) {
+    } else if (keyDown(VK_DOWN)) {
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
@@ -228,10 +228,10 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
 }
 
 static void updateSteering(Car& car, float f) {
-    if (keys[VK_LEFT]) {
+    if (keyDown(VK_LEFT)) {
         car.steer += 0.05f * f;
         if (car.steer > 0.7f) car.steer = 0.7f;
-    } else if (keys[VK_RIGHT]) {
+    } else if (keyDown(VK_RIGHT)) {
         car.steer -= 0.05f * f;
         if (car.steer < -0.7f) car.steer = -0.7f;
     } else {

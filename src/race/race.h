@@ -196,7 +196,18 @@ void advanceClock(RaceClock& clock, float f);
 // minutes x 10000 + seconds x 100 + hundredths, the comparable form.
 float clockValue(const RaceClock& clock);
 
+// The longest race step slice (frames of 65 ms and more are cut into equal
+// slices below it) and the most race time one frame may advance (200 ms;
+// slower machines see the race in slow motion).
+constexpr float kRaceStepSliceLimit = 6.5f;
+constexpr float kRaceTimeLimit = 20.0f;
+
+// One step of frameFactor's length: clocks, cars, wheel frames, physics.
 void raceStep();
+// The frame's race step: raceStep in raceStepSlices(frameFactor) equal slices
+// of the frame's time, capped at kRaceTimeLimit.
+void raceFrameStep();
+int raceStepSlices(float f);
 void runCountdown();
 void updateStandings();
 

@@ -8,12 +8,18 @@
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
+static void uniform4(GLint location, const float v[4]) {
+    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
+}
+
+// The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
+// emission), shared with the map's copies of the program.
 static void setMaterialUniforms() {
-    glUniform4fARB(ambientColorUniform, 0.2f, 0.2f, 0.2f, 1.0f);
-    glUniform4fARB(matAmbientUniform, 0.5f, 0.5f, 0.5f, 1.0f);
-    glUniform4fARB(matDiffuseUniform, 1.0f, 1.0f, 1.0f, 1.0f);
+    uniform4(ambientColorUniform, sceneShading.ambientColor);
+    uniform4(matAmbientUniform, sceneShading.matAmbient);
+    uniform4(matDiffuseUniform, sceneShading.matDiffuse);
     glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    glUniform4fARB(emissiveUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    uniform4(emissiveUniform, sceneShading.emissive);
     glUniform1fARB(shininessUniform, 0.0f);
 }
 
@@ -38,6 +44,10 @@ static void drawMap() {
     glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
     updateModelLights();
     glPopMatrix();
+    if (mapChunksEnabled) {
+        drawChunkedModel(visualMapModel, sceneShading);
+        return;
+    }
     if (mapDepthPrepass) drawMapDepth();
     uploadModelLights();
     drawModel(visualMapModel);

@@ -267,6 +267,7 @@ void unloadRace() {
     }
 
     delete collisionMapModel;
+    releaseModelChunks(visualMapModel);
     delete visualMapModel;
     delete lightMapModel;
     collisionMapModel = nullptr;

@@ -82,12 +82,32 @@ void raceStep() {
     }
 }
 
+int raceStepSlices(float f) {
+    const float total = f < kRaceTimeLimit ? f : kRaceTimeLimit;
+    return (int)(total / kRaceStepSliceLimit) + 1;
+}
+
+void raceFrameStep() {
+    // A slow machine's long frames are cut into equal slices, each short
+    // enough for the physics to stay stable, instead of stopping the race.
+    // Past kRaceTimeLimit the race runs in slow motion rather than jumping.
+    const float whole = frameFactor;
+    const float total = whole < kRaceTimeLimit ? whole : kRaceTimeLimit;
+    const int slices = raceStepSlices(whole);
+    // The car updates, the wheel forces and the clocks all read frameFactor:
+    // each slice runs as a frame of its own length.
+    frameFactor = total / (float)slices;
+    for (int i = 0; i < slices; i++) {
+        raceStep();
+    }
+    frameFactor = whole;
+}
+
 void runCountdown() {
     // The frame draws the countdown's images (drawCountdown) just before this
-    // advances the timer that releases the cars.
-    if (frameFactor < 9.5f) {
-        raceTimer += 0.01f * frameFactor;
-    }
+    // advances the timer that releases the cars. Long frames count up to the
+    // same limit as the race step, so the countdown never hangs.
+    raceTimer += 0.01f * (frameFactor < kRaceTimeLimit ? frameFactor : kRaceTimeLimit);
     if (raceTimer > 6.0f) {
         countdownRunning = false;
     }

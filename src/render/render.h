@@ -443,3 +443,43 @@ void drawCheckpointMarker();
 bool checkpointMarkerShown();
 // Running phase of the checkpoint marker, also read by the HUD's arrow.
 extern float markerPhase;
+
+// ---------------------------------------------------------------------------
+// Large lit models in chunks (the race map, the garage room): only the chunks
+// in view are drawn, nearest first, each lit by the lamps that reach it
+// through a copy of the light program that evaluates just those lamps (and no
+// paint: these models have neither highlights nor mirror).
+
+// Material of a chunked model for the light program (no specular colour, no
+// mirror).
+struct SceneShading {
+    float ambientColor[4];
+    float matAmbient[4];
+    float matDiffuse[4];
+    float emissive[4];
+};
+// The race scene's material, shared by the cars' and the map's programs.
+extern SceneShading sceneShading;
+// Off: the race map is drawn whole through the light program (the reference).
+extern bool mapChunksEnabled;
+// What the last drawChunkedModel did: chunks in all, drawn, and drawn with
+// 0..4 lamps.
+struct MapChunkStats {
+    int chunks;
+    int drawn;
+    int byLamps[kShaderLights];
+};
+extern MapChunkStats mapChunkStats;
+
+// Compiles the chunks' copies of the light program (0 to 4 lamps); a copy that
+// fails is replaced by the full program.
+void buildMapLightPrograms();
+// Draws a model whose own space is the current light space (updateModelLights
+// has run for it) with the given material; the light program is in use
+// afterwards. The chunks are built at the model's first draw.
+void drawChunkedModel(Model* model, const SceneShading& shading);
+// Forgets a model's chunks (their lists are deleted), before it is deleted.
+void releaseModelChunks(const Model* model);
+// Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
+// box lo..hi (model space) on a surface of the given diffuse colour.
+bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);

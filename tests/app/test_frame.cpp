@@ -192,4 +192,33 @@ TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving) {
     EXPECT_EQ(gameState, Pause);
 }
 
+// A key pressed and released between two frames (a slow frame, a quick tap)
+// acts once, and only once.
+TEST_F(FrameKeys, ATapBetweenTwoFramesCountsOnce) {
+    struct Tap {
+        uint8_t key;
+        int32_t state;
+    };
+    const Tap taps[] = {{VK_ESCAPE, Race}, {'C', Race}, {'F', MainMenu}};
+    for (const Tap& tap : taps) {
+        resetShellState();
+        gameState = tap.state;
+        windowProcedure(WM_KEYDOWN, tap.key, 0);
+        windowProcedure(WM_KEYUP, tap.key, 0);
+        EXPECT_FALSE(keys[tap.key]) << "the held state follows the key-up";
+        EXPECT_TRUE(keyDown(tap.key));
+        checkFrameKeys();
+        EXPECT_FALSE(keyDown(tap.key)) << "the tap is used up by the frame";
+        if (tap.key == VK_ESCAPE) {
+            EXPECT_EQ(gameState, Pause);
+            gameState = Race;  // "Continue"
+        }
+        checkFrameKeys();
+        checkFrameKeys();
+        EXPECT_EQ(gameState, tap.state) << "Esc paused again";
+        EXPECT_EQ(cameraMode, tap.key == 'C' ? 1 : 0);
+        EXPECT_EQ(showFps, tap.key == 'F');
+    }
+}
+
 }  // namespace

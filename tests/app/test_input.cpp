@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app.h"
+#include "frontend/frontend.h"
 #include "platform/scripted.h"
 
 namespace {
@@ -103,6 +104,27 @@ TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed) {
     PlatformMessage msg;
     EXPECT_FALSE(platformPeekMessage(&msg));
     EXPECT_TRUE(windowActive);
+}
+
+// The pointer moved onto "Career" after the last menu frame: the click acts
+// there, at every resolution, not at the position the frame last read.
+TEST_F(WindowProcedure, AClickRightAfterAMoveHitsTheButtonUnderTheClick) {
+    struct Case {
+        int resolution, pixelX, pixelY;
+    };
+    const Case cases[] = {{0, 560, 192}, {1, 700, 240}, {2, 934, 320}};
+    for (const Case& c : cases) {
+        resetFrontEndState();
+        soundEnabled = false;
+        resolutionIndex = c.resolution;
+        gameState = MainMenu;
+        mouseX = 0;  // where the last frame saw the pointer
+        mouseY = 0;
+        windowProcedure(WM_LBUTTONDOWN, 1, makeLong(c.pixelX, c.pixelY));
+        EXPECT_EQ(gameState, CareerMenu) << "resolution " << c.resolution;
+        EXPECT_EQ(mouseX, 700);
+        EXPECT_EQ(mouseY, 240);
+    }
 }
 
 }  // namespace

@@ -119,13 +119,12 @@ TEST_F(ChaseCamera, CirclesTheCarAfterTheFinishAndHoldsOnSlowFrames) {
     EXPECT_NEAR(cameraAimX, std::cos(1.007f), 1e-5f);
     EXPECT_NEAR(cameraAimZ, std::sin(1.007f), 1e-5f);
 
-    // A frame of 95 ms or more moves neither direction, though the aim and
-    // the orbit go on.
+    // Slow frames still turn the camera, by at most a 200 ms frame's share,
+    // while the aim and the orbit go on.
     frameFactor = 9.5f;
-    const float x = cameraDirX, z = cameraDirZ;
+    const float x = cameraDirX;
     frame();
-    EXPECT_EQ(cameraDirX, x);
-    EXPECT_EQ(cameraDirZ, z);
+    EXPECT_NE(cameraDirX, x);
     EXPECT_NEAR(orbitAngle, 1.007f + 0.0665f, 1e-5f);
     EXPECT_NEAR(cameraAimX, std::cos(1.0735f), 1e-5f);
 }

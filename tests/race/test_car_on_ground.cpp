@@ -130,3 +130,49 @@ TEST_F(FlatGround, OpponentsLapAnOval) {
         EXPECT_GT(getRotation(cars[i].body).rows[1].y, 0.8f) << i;
     }
 }
+
+// A slow machine: 100 ms frames are stepped as two slices of 50 ms, so the
+// clocks keep time and the car drives as it does on a fast machine.
+TEST_F(FlatGround, SlowFramesAreSlicedAndTheRaceRunsOn) {
+    frames(100);
+    keys[VK_UP] = true;
+    raceTime = RaceClock{};
+    const Vector3 start = getPosition(cars[0].body);
+    frameFactor = 10.0f;
+    EXPECT_EQ(raceStepSlices(frameFactor), 2);
+    for (int i = 0; i < 100; i++) {
+        const float before = clockValue(raceTime);
+        raceFrameStep();
+        const float advanced = clockValue(raceTime) - before;
+        // A second's wrap adds 100 - 100 hundredths; every frame is 10.
+        EXPECT_NEAR(advanced, 10.0f, 1e-3f) << "frame " << i;
+        EXPECT_EQ(frameFactor, 10.0f);
+    }
+    EXPECT_EQ(raceTime.seconds, 10);
+    const Vector3 end = getPosition(cars[0].body);
+    // Ten seconds of full throttle from rest: well over a hundred units.
+    EXPECT_GT(end.x - start.x, 100.0f);
+    EXPECT_NEAR(end.y, start.y, 0.5f);
+}
+
+// A hang of ten seconds (as if the frame measure had passed it on whole) is
+// stepped as at most 200 ms of race in short slices: nothing is launched and
+// the race loses the rest of the time rather than jumping.
+TEST_F(FlatGround, OneLongFrameLaunchesNothing) {
+    frames(400);
+    const float speeds[] = {0.0f, 20.0f};
+    for (float speed : speeds) {
+        keys[VK_UP] = speed > 0.0f;
+        place(0, Vector3(0.0f, getPosition(cars[0].body).y, 0.0f), Vector3(speed, 0, 0));
+        frames(20);
+        const float before = length(getLinearVelocity(cars[0].body));
+        const float clock = clockValue(raceTime);
+        frameFactor = 1000.0f;
+        raceFrameStep();
+        EXPECT_NEAR(clockValue(raceTime) - clock, kRaceTimeLimit, 1e-3f);
+        frameFactor = 1.0f;
+        const Vector3 v = getLinearVelocity(cars[0].body);
+        EXPECT_LT(length(v), before + 3.0f) << "start speed " << speed;
+        EXPECT_LT(std::fabs(v.y), 1.0f) << "start speed " << speed;
+    }
+}

@@ -1,6 +1,18 @@
 // Lamp lighting, fragment stage: four street lamps chosen per frame, one
 // fixed fill light, ambient, the material uniforms, the paint reflection and
 // the same exponential fog as the fixed-function pipeline.
+//
+// The renderer also builds cheaper copies for the city itself: LAMPS says how
+// many of the lamp slots are evaluated (the ones that reach the part of the
+// city being drawn come first), and PAINT 0 leaves out the highlights and the
+// mirror, which only polished paint shows (the city has no specular colour
+// and no mirror strength).
+#ifndef LAMPS
+#define LAMPS 4
+#endif
+#ifndef PAINT
+#define PAINT 1
+#endif
 
 // Lamps 1 to 4: model-space position (w = 1), direction they point, colour
 // and focus exponent (the spot falls off as cos^focus from that direction).
@@ -61,35 +73,54 @@ vec3 lamp(vec4 position, vec4 colour, vec3 direction, int focus, vec3 n, vec3 v)
     float spot = pow(max(dot(-l, normalize(direction)), 0.0), float(focus));
     float reach = spot / (1.0 + kLampFalloff * distanceSquared);
     float diffuse = max(dot(n, l), 0.0);
+#if PAINT
     if (diffuse > 0.0)
         highlights += colour.rgb * reach * pow(max(dot(n, normalize(l + v)), 0.0), kPaintHighlight + shininess);
+#endif
     return colour.rgb * diffuse * reach;
 }
 
 void main()
 {
     vec3 n = normalize(modelNormal);
+#if PAINT
     vec3 v = normalize(cameraOri + cameraPos - modelPosition);
+#else
+    vec3 v = vec3(0.0);
+#endif
     highlights = vec3(0.0);
 
-    vec3 light = lamp(lightPos, lightColor, lightOri, lightFocus, n, v);
+    vec3 light = vec3(0.0);
+#if LAMPS > 0
+    light += lamp(lightPos, lightColor, lightOri, lightFocus, n, v);
+#endif
+#if LAMPS > 1
     light += lamp(light2Pos, light2Color, light2Ori, light2Focus, n, v);
+#endif
+#if LAMPS > 2
     light += lamp(light3Pos, light3Color, light3Ori, light3Focus, n, v);
+#endif
+#if LAMPS > 3
     light += lamp(light4Pos, light4Color, light4Ori, light4Focus, n, v);
+#endif
     vec3 toFill = normalize(light5Pos.xyz - modelPosition);
     light += light5Color.rgb * max(dot(n, toFill), 0.0);
 
     vec4 base = texture2D(decal, gl_TexCoord[0].st) * gl_Color;
     vec3 colour = base.rgb * (ambientColor.rgb * matAmbient.rgb + matDiffuse.rgb * light) + emissive.rgb;
 
+#if PAINT
     // Polished paint: lamp highlights and the mirrored surroundings, the
     // mirror strongest at grazing angles.
     float facing = max(dot(n, v), 0.0);
-    float mirror = RefInt * (0.25 + 0.5 * pow(1.0 - facing, 3.0));
+    float glancing = 1.0 - facing;
+    float mirror = RefInt * (0.25 + 0.5 * glancing * glancing * glancing);
     colour += highlights * (matSpecular.rgb + vec3(0.6 * RefInt));
     colour += mirror * texture2D(decal2, reflectionCoord).rgb;
+#endif
 
     // GL_EXP2 fog, as the fixed-function pipeline computes it.
-    float fog = clamp(exp(-pow(gl_Fog.density * fogDepth, 2.0)), 0.0, 1.0);
+    float fogAmount = gl_Fog.density * fogDepth;
+    float fog = clamp(exp(-fogAmount * fogAmount), 0.0, 1.0);
     gl_FragColor = vec4(mix(gl_Fog.color.rgb, colour, fog), base.a);
 }

@@ -18,6 +18,10 @@ void main()
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     fogDepth = abs(eye.z);
 
+#if defined(PAINT) && PAINT == 0
+    // The city's copy of the program mirrors nothing.
+    reflectionCoord = vec2(0.5, 0.5);
+#else
     // The reflection image looks from the car towards the camera, so a
     // surface that mirrors the view straight back samples its centre: the
     // same mapping as GL_SPHERE_MAP.
@@ -26,6 +30,7 @@ void main()
     vec3 r = reflect(u, n);
     float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
     reflectionCoord = r.xy / max(m, 0.0001) + vec2(0.5, 0.5);
+#endif
 
     gl_Position = ftransform();
 }

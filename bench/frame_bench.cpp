@@ -1,0 +1,272 @@
+// The frame budget on this machine: the race frame at the three resolutions,
+// the menu frame over the garage scene, start-up from the end of the splash
+// to the first menu frame, loadRace of the largest map, and the peak memory
+// of a play-through. Every frame goes through the game's frame dispatcher
+// with all of its passes and ends with glFinish, so the software renderer's
+// own threads are inside the figure. Each reports the median wall time and
+// the median CPU time of the whole process (the renderer's threads included:
+// on a shared machine the wall time says as much about the neighbours as
+// about the game), and the load average when it ran.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+constexpr int kMeasuredFrames = 200;
+
+// base/ lies in the build folder, one above bench/.
+void enterBuildFolder() {
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return;
+    path[n] = '\0';
+    for (int up = 0; up < 2; up++) {
+        char* slash = strrchr(path, '/');
+        if (slash == nullptr) return;
+        *slash = '\0';
+    }
+    if (chdir(path) != 0) perror("chdir");
+}
+
+// The map with the most to draw and load.
+int largestMap() {
+    int best = 1;
+    long bestSize = -1;
+    for (int n = 1; n <= 15; n++) {
+        char path[64];
+        snprintf(path, sizeof path, "base/maps/%d/mapvisual.ms3d", n);
+        struct stat st;
+        if (stat(path, &st) == 0 && st.st_size > bestSize) {
+            bestSize = st.st_size;
+            best = n;
+        }
+    }
+    return best;
+}
+
+double cpuMs() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
+}
+
+double wallMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double loadAverage() {
+    double load[1] = {0.0};
+    return getloadavg(load, 1) == 1 ? load[0] : -1.0;
+}
+
+struct Samples {
+    std::vector<double> wall, cpu;
+    void report(benchmark::State& state) const {
+        state.counters["wall_median_ms"] = median(wall);
+        state.counters["cpu_median_ms"] = median(cpu);
+        state.counters["load1"] = loadAverage();
+    }
+};
+
+// One window for the whole program, at the resolution asked for; the
+// renderer, the start-up textures and the car and garage models load once.
+bool openGame(int resolution) {
+    static int openAt = -1;
+    if (openAt == resolution) return true;
+    enterBuildFolder();
+    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (openAt >= 0) scriptedCloseGLWindow();
+    scriptedReset();
+    resetShellState();
+    resolutionIndex = resolution;
+    resolutionSize(resolution, &screenWidth, &screenHeight);
+    blurWidth = blurHeight = 256;
+    soundEnabled = musicEnabled = false;
+    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !initRenderer()) return false;
+    if (!loadGameTextures()) return false;
+    loadCarModels();
+    initCarTable();
+    loadGarageModels();
+    startupPending = false;
+    openAt = resolution;
+    return true;
+}
+
+// One frame as the main loop runs it: messages, drawFrame, the swap, the keys.
+void timedFrame(Samples* samples) {
+    const double w = wallMs(), c = cpuMs();
+    drawFrame();
+    glFinish();
+    if (samples != nullptr) {
+        samples->wall.push_back(wallMs() - w);
+        samples->cpu.push_back(cpuMs() - c);
+    }
+    platformSwapBuffers();
+    checkFrameKeys();
+}
+
+// Into a race on map `race` with the first car, past the countdown by race
+// steps alone; the drawn frames then go on from the open road.
+void startRace(int race) {
+    gameState = Race;
+    selectedCar = 0;
+    carPower = carTable[0].power;
+    srand(1);
+    loadRace(race);
+    DriverState driver{};
+    frameFactor = 1.0f;
+    for (int i = 0; i < 900; i++) {
+        scriptedDriverKeys(cars[0], driver);
+        updateStandings();
+        raceStep();
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+    }
+}
+
+void BM_RaceFrame(benchmark::State& state) {
+    const int resolution = (int)state.range(0);
+    if (!openGame(resolution)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    startRace(1);
+    DriverState driver{};
+    Samples samples;
+    for (auto _ : state) {
+        for (int i = 0; i < kMeasuredFrames; i++) {
+            scriptedDriverKeys(cars[0], driver);
+            timedFrame(&samples);
+        }
+    }
+    unloadRace();
+    gameState = MainMenu;
+    samples.report(state);
+}
+BENCHMARK(BM_RaceFrame)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_MenuFrame(benchmark::State& state) {
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    gameState = MainMenu;
+    Samples samples;
+    for (auto _ : state) {
+        for (int i = 0; i < kMeasuredFrames; i++) timedFrame(&samples);
+    }
+    samples.report(state);
+}
+BENCHMARK(BM_MenuFrame)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// What the end of the splash does (textures, car models and table, garage
+// models), then the first menu frame.
+void BM_StartupToMenu(benchmark::State& state) {
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    gameState = MainMenu;
+    Samples samples;
+    for (auto _ : state) {
+        const double w = wallMs(), c = cpuMs();
+        loadGameTextures();
+        loadCarModels();
+        initCarTable();
+        loadGarageModels();
+        drawFrame();
+        glFinish();
+        samples.wall.push_back(wallMs() - w);
+        samples.cpu.push_back(cpuMs() - c);
+        platformSwapBuffers();
+    }
+    samples.report(state);
+}
+BENCHMARK(BM_StartupToMenu)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LoadRaceLargestMap(benchmark::State& state) {
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    const int race = largestMap();
+    Samples samples;
+    for (auto _ : state) {
+        gameState = Race;
+        srand(1);
+        const double w = wallMs(), c = cpuMs();
+        loadRace(race);
+        samples.wall.push_back(wallMs() - w);
+        samples.cpu.push_back(cpuMs() - c);
+        unloadRace();
+    }
+    gameState = MainMenu;
+    state.SetLabel("race " + std::to_string(race));
+    samples.report(state);
+}
+BENCHMARK(BM_LoadRaceLargestMap)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Menus, a race on the largest map driven to the finish (drawn at the start
+// and on the result screen, stepped undrawn in between, in 100 ms frames as
+// on a slow machine: the race frame's sliced step), back to the menus. Run it on its own (--benchmark_filter=Peak) so no other
+// benchmark's memory counts: ru_maxrss is the whole process's peak.
+void BM_PlaythroughPeakMemory(benchmark::State& state) {
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    int finishedAfter = -1;
+    for (auto _ : state) {
+        gameState = MainMenu;
+        for (int i = 0; i < 30; i++) timedFrame(nullptr);
+        startRace(largestMap());
+        DriverState driver{};
+        for (int i = 0; i < 30; i++) {
+            scriptedDriverKeys(cars[0], driver);
+            timedFrame(nullptr);
+        }
+        int frames = 0;
+        for (; frames < 20000 && !raceFinished; frames++) {
+            scriptedDriverKeys(cars[0], driver);
+            frameFactor = 10.0f;
+            updateStandings();
+            raceFrameStep();
+        }
+        frameFactor = 1.0f;
+        finishedAfter = raceFinished ? frames : -1;
+        for (int i = 0; i < 30 && gameState == Race; i++) timedFrame(nullptr);
+        if (gameState == Race) unloadRace();
+        gameState = MainMenu;
+        for (int i = 0; i < 30; i++) timedFrame(nullptr);
+    }
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_mb"] = (double)usage.ru_maxrss / 1024.0;
+    state.counters["finish_frames_100ms"] = finishedAfter;
+}
+BENCHMARK(BM_PlaythroughPeakMemory)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,407 @@
+// Large lit models (the race map, the garage room) drawn in square chunks: a
+// chunk is drawn only when the view can see it, nearest first, and lit only
+// by the lamps whose light reaches it, through a copy of the light program
+// that evaluates just those lamps.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "render/render.h"
+#include "render/render_local.h"
+
+bool mapChunksEnabled = true;
+SceneShading sceneShading = {
+    {0.2f, 0.2f, 0.2f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
+MapChunkStats mapChunkStats;
+
+namespace {
+
+// Side of a chunk on the ground: small enough that a lamp reaches only a few
+// chunks, large enough that a frame makes a few dozen draw calls, not
+// hundreds.
+constexpr float kChunkSize = 48.0f;
+// The lamps' falloff, as the light program has it: 1 / (1 + k d^2).
+constexpr float kLampFalloff = 0.0015f;
+// A lamp whose light cannot add half a step of an 8-bit channel anywhere in
+// a chunk is left out there: the picture changes by at most one step.
+constexpr float kLampCutoff = 0.5f / 255.0f;
+
+struct MapChunk {
+    float lo[3], hi[3];  // bounds in the model's own space
+    GLuint list;         // the chunk's groups, in model order
+};
+
+struct LampProgram {
+    GLhandleARB program;
+    GLint pos[kShaderLights];
+    GLint ori[kShaderLights - 1];
+    GLint colour[kShaderLights];
+    GLint focus[kShaderLights - 1];
+    GLint ambientColor, matAmbient, matDiffuse, matSpecular, emissive, decal, refInt;
+};
+
+struct ChunkedModel {
+    const Model* model;
+    int triangleCount;
+    std::vector<MapChunk> chunks;
+};
+// The models drawn in chunks so far (the garage and the race's map).
+std::vector<ChunkedModel> chunkedModels;
+// One copy per number of lamps evaluated, 0 to 4, without paint.
+LampProgram lampPrograms[kShaderLights];
+bool lampProgramsBuilt = false;
+
+GLhandleARB compileStage(GLenum kind, const char* defines, const char* path) {
+    char* text = readShaderSource(path);
+    if (text == nullptr) return 0;
+    GLhandleARB shader = glCreateShaderObjectARB(kind);
+    const GLcharARB* sources[2] = {defines, text};
+    glShaderSourceARB(shader, 2, sources, nullptr);
+    glCompileShaderARB(shader);
+    std::free(text);
+    GLint compiled = 0;
+    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
+    if (!compiled) {
+        glDeleteObjectARB(shader);
+        return 0;
+    }
+    return shader;
+}
+
+// A failed copy is left at 0 and the chunks fall back to the full program.
+bool buildLampProgram(LampProgram& p, int lamps) {
+    char defines[64];
+    std::snprintf(defines, sizeof defines, "#define LAMPS %d\n#define PAINT 0\n", lamps);
+    GLhandleARB vs = compileStage(GL_VERTEX_SHADER_ARB, defines, "base/shaders/LightVS.glsl");
+    GLhandleARB fs = compileStage(GL_FRAGMENT_SHADER_ARB, defines, "base/shaders/LightPS.glsl");
+    if (vs == 0 || fs == 0) {
+        if (vs != 0) glDeleteObjectARB(vs);
+        if (fs != 0) glDeleteObjectARB(fs);
+        return false;
+    }
+    p.program = glCreateProgramObjectARB();
+    glAttachObjectARB(p.program, vs);
+    glAttachObjectARB(p.program, fs);
+    glLinkProgramARB(p.program);
+    glDeleteObjectARB(vs);
+    glDeleteObjectARB(fs);
+    GLint linked = 0;
+    glGetObjectParameterivARB(p.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    if (!linked) {
+        glDeleteObjectARB(p.program);
+        p.program = 0;
+        return false;
+    }
+    static const char* const kPos[kShaderLights] = {"lightPos", "light2Pos", "light3Pos", "light4Pos",
+                                                    "light5Pos"};
+    static const char* const kOri[kShaderLights - 1] = {"lightOri", "light2Ori", "light3Ori", "light4Ori"};
+    static const char* const kColour[kShaderLights] = {"lightColor", "light2Color", "light3Color",
+                                                       "light4Color", "light5Color"};
+    static const char* const kFocus[kShaderLights - 1] = {"lightFocus", "light2Focus", "light3Focus",
+                                                          "light4Focus"};
+    for (int i = 0; i < kShaderLights; i++) {
+        p.pos[i] = glGetUniformLocationARB(p.program, kPos[i]);
+        p.colour[i] = glGetUniformLocationARB(p.program, kColour[i]);
+    }
+    for (int i = 0; i < kShaderLights - 1; i++) {
+        p.ori[i] = glGetUniformLocationARB(p.program, kOri[i]);
+        p.focus[i] = glGetUniformLocationARB(p.program, kFocus[i]);
+    }
+    p.ambientColor = glGetUniformLocationARB(p.program, "ambientColor");
+    p.matAmbient = glGetUniformLocationARB(p.program, "matAmbient");
+    p.matDiffuse = glGetUniformLocationARB(p.program, "matDiffuse");
+    p.matSpecular = glGetUniformLocationARB(p.program, "matSpecular");
+    p.emissive = glGetUniformLocationARB(p.program, "emissive");
+    p.decal = glGetUniformLocationARB(p.program, "decal");
+    p.refInt = glGetUniformLocationARB(p.program, "RefInt");
+    return true;
+}
+
+void bindGroupTexture(const Model& model, const ModelGroup& group) {
+    GLuint texture = 0;
+    if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
+        texture = model.materials[group.materialIndex].texture;
+    if (texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnable(GL_TEXTURE_2D);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, whiteTexture);
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
+    if (model.vertexCount <= 0) return;
+
+    float lo[3] = {model.vertices[0].position[0], 0.0f, model.vertices[0].position[2]};
+    for (int v = 1; v < model.vertexCount; v++) {
+        lo[0] = std::min(lo[0], model.vertices[v].position[0]);
+        lo[2] = std::min(lo[2], model.vertices[v].position[2]);
+    }
+    // Each triangle goes to the chunk under its centre; its corners widen
+    // that chunk's bounds, so a chunk's box holds every triangle it draws.
+    struct Cell {
+        std::vector<std::vector<int32_t>> groupTriangles;
+        float lo[3], hi[3];
+    };
+    std::vector<std::pair<long, Cell>> cells;
+    auto cellOf = [&](long key) -> Cell& {
+        for (auto& c : cells)
+            if (c.first == key) return c.second;
+        cells.push_back({key, Cell()});
+        Cell& c = cells.back().second;
+        c.groupTriangles.resize((size_t)model.groupCount);
+        for (int a = 0; a < 3; a++) {
+            c.lo[a] = 1e30f;
+            c.hi[a] = -1e30f;
+        }
+        return c;
+    };
+    for (int g = 0; g < model.groupCount; g++) {
+        const ModelGroup& group = model.groups[g];
+        for (int k = 0; k < group.triangleCount; k++) {
+            const int32_t index = group.triangleIndices[k];
+            if (index < 0 || index >= model.triangleCount) continue;
+            const ModelTriangle& t = model.triangles[index];
+            float centre[3] = {0.0f, 0.0f, 0.0f};
+            bool valid = true;
+            for (int c = 0; c < 3; c++) {
+                const int32_t v = t.vertexIndices[c];
+                if (v < 0 || v >= model.vertexCount) valid = false;
+            }
+            if (!valid) continue;
+            for (int c = 0; c < 3; c++)
+                for (int a = 0; a < 3; a++)
+                    centre[a] += model.vertices[t.vertexIndices[c]].position[a] / 3.0f;
+            const long cx = (long)std::floor((centre[0] - lo[0]) / kChunkSize);
+            const long cz = (long)std::floor((centre[2] - lo[2]) / kChunkSize);
+            Cell& cell = cellOf(cx * 100000L + cz);
+            cell.groupTriangles[(size_t)g].push_back(index);
+            for (int c = 0; c < 3; c++) {
+                const float* p = model.vertices[t.vertexIndices[c]].position;
+                for (int a = 0; a < 3; a++) {
+                    cell.lo[a] = std::min(cell.lo[a], p[a]);
+                    cell.hi[a] = std::max(cell.hi[a], p[a]);
+                }
+            }
+        }
+    }
+
+    for (auto& entry : cells) {
+        Cell& cell = entry.second;
+        MapChunk chunk;
+        std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
+        std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
+        chunk.list = glGenLists(1);
+        if (chunk.list == 0) continue;
+        glNewList(chunk.list, GL_COMPILE);
+        for (int g = 0; g < model.groupCount; g++) {
+            const std::vector<int32_t>& triangles = cell.groupTriangles[(size_t)g];
+            if (triangles.empty()) continue;
+            bindGroupTexture(model, model.groups[g]);
+            glBegin(GL_TRIANGLES);
+            for (int32_t index : triangles) {
+                const ModelTriangle& t = model.triangles[index];
+                for (int c = 0; c < 3; c++) {
+                    glNormal3fv(t.normals[c]);
+                    glTexCoord2f(t.s[c], t.t[c]);
+                    glVertex3fv(model.vertices[t.vertexIndices[c]].position);
+                }
+            }
+            glEnd();
+        }
+        glEndList();
+        chunks.push_back(chunk);
+    }
+}
+
+// The six planes of the current view volume, a x + b y + c z + d >= 0 inside,
+// in the space the model-view matrix starts from.
+void viewPlanes(float planes[6][4]) {
+    float p[16], m[16], c[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // Column-major: c = p * m.
+    for (int col = 0; col < 4; col++)
+        for (int row = 0; row < 4; row++) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; k++) sum += p[k * 4 + row] * m[col * 4 + k];
+            c[col * 4 + row] = sum;
+        }
+    for (int i = 0; i < 3; i++) {
+        for (int a = 0; a < 4; a++) {
+            planes[2 * i][a] = c[a * 4 + 3] + c[a * 4 + i];
+            planes[2 * i + 1][a] = c[a * 4 + 3] - c[a * 4 + i];
+        }
+    }
+}
+
+bool boxVisible(const float planes[6][4], const MapChunk& chunk) {
+    for (int i = 0; i < 6; i++) {
+        const float* q = planes[i];
+        // The box corner furthest along the plane's normal.
+        const float x = q[0] >= 0.0f ? chunk.hi[0] : chunk.lo[0];
+        const float y = q[1] >= 0.0f ? chunk.hi[1] : chunk.lo[1];
+        const float z = q[2] >= 0.0f ? chunk.hi[2] : chunk.lo[2];
+        if (q[0] * x + q[1] * y + q[2] * z + q[3] < 0.0f) return false;
+    }
+    return true;
+}
+
+void uniform4(GLint location, const float v[4]) {
+    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
+}
+
+void uploadShading(const LampProgram& p, const SceneShading& shading) {
+    uniform4(p.ambientColor, shading.ambientColor);
+    uniform4(p.matAmbient, shading.matAmbient);
+    uniform4(p.matDiffuse, shading.matDiffuse);
+    glUniform4fARB(p.matSpecular, 0.0f, 0.0f, 0.0f, 1.0f);
+    uniform4(p.emissive, shading.emissive);
+    glUniform1iARB(p.decal, 0);
+    glUniform1fARB(p.refInt, 0.0f);
+    const ShaderLight& fill = shaderLights[kShaderLights - 1];
+    const float* f = modelLightPositions[kShaderLights - 1];
+    glUniform4fARB(p.pos[kShaderLights - 1], f[0], f[1], f[2], 1.0f);
+    glUniform4fARB(p.colour[kShaderLights - 1], fill.colour[0], fill.colour[1], fill.colour[2], 1.0f);
+}
+
+}  // namespace
+
+bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]) {
+    const ShaderLight& light = shaderLights[slot];
+    const float* l = modelLightPositions[slot];
+    const float* d = modelLightDirections[slot];
+    const float brightest = std::max(light.colour[0], std::max(light.colour[1], light.colour[2])) *
+                            std::max(diffuse[0], std::max(diffuse[1], diffuse[2]));
+    if (brightest <= 0.0f) return false;
+    float nearest2 = 0.0f;
+    float drop = 0.0f;  // furthest any point of the box lies along the lamp's direction
+    float dLength2 = 0.0f;
+    for (int a = 0; a < 3; a++) {
+        const float gap = l[a] < lo[a] ? lo[a] - l[a] : (l[a] > hi[a] ? l[a] - hi[a] : 0.0f);
+        nearest2 += gap * gap;
+        drop += std::max((lo[a] - l[a]) * d[a], (hi[a] - l[a]) * d[a]);
+        dLength2 += d[a] * d[a];
+    }
+    if (dLength2 > 0.0f) drop /= std::sqrt(dLength2);
+    // The spot is cos^focus of the angle from the lamp's direction: nothing
+    // behind the lamp, and at most (drop / distance)^focus in front of it.
+    if (drop <= 0.0f) return false;
+    if (nearest2 <= 0.0f) return true;
+    const float nearest = std::sqrt(nearest2);
+    const float cosine = std::min(1.0f, drop / nearest);
+    const float spot = light.focus > 0 ? std::pow(cosine, (float)light.focus) : 1.0f;
+    return brightest * spot / (1.0f + kLampFalloff * nearest2) >= kLampCutoff;
+}
+
+void buildMapLightPrograms() {
+    lampProgramsBuilt = true;
+    for (int n = 0; n < kShaderLights; n++) {
+        lampPrograms[n] = LampProgram();
+        buildLampProgram(lampPrograms[n], n);
+    }
+}
+
+void releaseModelChunks(const Model* model) {
+    for (size_t i = 0; i < chunkedModels.size(); i++) {
+        if (chunkedModels[i].model != model) continue;
+        for (MapChunk& chunk : chunkedModels[i].chunks)
+            if (chunk.list != 0) glDeleteLists(chunk.list, 1);
+        chunkedModels.erase(chunkedModels.begin() + (long)i);
+        return;
+    }
+}
+
+void drawChunkedModel(Model* model, const SceneShading& shading) {
+    if (model == nullptr) return;
+    if (!lampProgramsBuilt) buildMapLightPrograms();
+    ChunkedModel* entry = nullptr;
+    for (ChunkedModel& c : chunkedModels)
+        if (c.model == model) entry = &c;
+    if (entry != nullptr && entry->triangleCount != model->triangleCount) {
+        releaseModelChunks(model);
+        entry = nullptr;
+    }
+    if (entry == nullptr) {
+        chunkedModels.push_back({model, model->triangleCount, {}});
+        entry = &chunkedModels.back();
+        buildChunks(*model, entry->chunks);
+    }
+    const std::vector<MapChunk>& chunks = entry->chunks;
+
+    glDisable(GL_CULL_FACE);
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    float planes[6][4];
+    viewPlanes(planes);
+    const float eye[3] = {modelCameraPosition[0], modelCameraPosition[1], modelCameraPosition[2]};
+
+    // Visible chunks, nearest first, so the depth test turns away most of
+    // what lies behind. (A depth-only pass in front costs more than it saves
+    // once most of the city is shaded without lamps.)
+    std::vector<std::pair<float, int>> visible;
+    visible.reserve(chunks.size());
+    for (size_t i = 0; i < chunks.size(); i++) {
+        const MapChunk& chunk = chunks[i];
+        if (!boxVisible(planes, chunk)) continue;
+        float d2 = 0.0f;
+        for (int a = 0; a < 3; a++) {
+            const float centre = 0.5f * (chunk.lo[a] + chunk.hi[a]);
+            d2 += (centre - eye[a]) * (centre - eye[a]);
+        }
+        visible.push_back({d2, (int)i});
+    }
+    std::sort(visible.begin(), visible.end());
+    mapChunkStats.chunks = (int)chunks.size();
+    mapChunkStats.drawn = (int)visible.size();
+    for (int& n : mapChunkStats.byLamps) n = 0;
+
+    bool shadingSet[kShaderLights] = {false, false, false, false, false};
+    GLhandleARB current = 0;
+    for (const auto& v : visible) {
+        const MapChunk& chunk = chunks[(size_t)v.second];
+        int reaching[kShaderLights - 1];
+        int n = 0;
+        for (int slot = 0; slot < kShaderLights - 1; slot++)
+            if (lampReachesBox(slot, chunk.lo, chunk.hi, shading.matDiffuse)) reaching[n++] = slot;
+        mapChunkStats.byLamps[n]++;
+        LampProgram& p = lampPrograms[n];
+        if (p.program == 0) {
+            // No cheaper copy: the full program with every lamp.
+            if (current != lightProgram) {
+                glUseProgramObjectARB(lightProgram);
+                current = lightProgram;
+            }
+            uploadModelLights();
+            glCallList(chunk.list);
+            continue;
+        }
+        if (current != p.program) {
+            glUseProgramObjectARB(p.program);
+            current = p.program;
+        }
+        if (!shadingSet[n]) {
+            uploadShading(p, shading);
+            shadingSet[n] = true;
+        }
+        for (int k = 0; k < n; k++) {
+            const int slot = reaching[k];
+            const ShaderLight& light = shaderLights[slot];
+            const float* pos = modelLightPositions[slot];
+            const float* dir = modelLightDirections[slot];
+            glUniform4fARB(p.pos[k], pos[0], pos[1], pos[2], 1.0f);
+            glUniform3fARB(p.ori[k], dir[0], dir[1], dir[2]);
+            glUniform4fARB(p.colour[k], light.colour[0], light.colour[1], light.colour[2], 1.0f);
+            glUniform1iARB(p.focus[k], light.focus);
+        }
+        glCallList(chunk.list);
+    }
+    glUseProgramObjectARB(lightProgram);
+    if (textured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
