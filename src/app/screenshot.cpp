@@ -42,7 +42,7 @@ static bool fileExists(const std::string& path) {
 }
 
 void checkScreenshotKey() {
-    if (!keys[VK_F12]) {
+    if (!keyDown(VK_F12)) {
         screenshotKeyHeld = false;
         return;
     }
