@@ -1,4 +1,6 @@
 // The program itself: start-up order, the message loop and shutdown.
+#include <cstdio>
+
 #include "app/app.h"
 #include "app/app_local.h"
 #include "app/hooks.h"
@@ -14,6 +16,17 @@ float raceTimer = 0.0f;
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
 static const int kInactiveWaitMs = 10;
+
+void reportSaveFailures(bool settingsSaved, bool careerSaved) {
+    if (!settingsSaved) {
+        std::fprintf(stderr, "korvask: could not save the settings\n");
+        platformMessageBox("Could Not Save The Settings.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    }
+    if (!careerSaved) {
+        std::fprintf(stderr, "korvask: could not save the career\n");
+        platformMessageBox("Could Not Save The Career.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    }
+}
 
 // Messages first, then a frame when none waits; returns the exit code.
 static int runMainLoop() {
@@ -56,8 +69,11 @@ int gameMain() {
     // Shutdown.
     hookReleaseSounds();
     hookCloseSoundDevice();
-    writeSettings();
-    writeCareer();
+    // A save that fails leaves the previous file as it was; the player is told
+    // while the window still exists.
+    const bool settingsSaved = writeSettings();
+    const bool careerSaved = writeCareer();
+    reportSaveFailures(settingsSaved, careerSaved);
     destroyGameWindow();
     if (writeStatsPage()) {
         platformShellOpen(kStatsPagePath);
