@@ -61,6 +61,10 @@ int gameMain() {
     }
     hookLoadSounds();
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
+        // The sounds and the device go before the program ends, as at a
+        // normal exit.
+        hookReleaseSounds();
+        hookCloseSoundDevice();
         return 0;
     }
 
