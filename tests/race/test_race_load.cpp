@@ -134,15 +134,15 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         ContentFault fault;
         bool starts;
     } cases[] = {
-        {"base/maps/3/map.ms3d", ContentFault::Missing, false},
-        {"base/maps/3/map.ms3d", ContentFault::Truncated, false},
-        {"base/maps/3/map.ms3d", ContentFault::Zeroed, false},
-        {"base/maps/3/map.ms3d", ContentFault::Folder, false},
-        {"base/maps/3/points/level.ai", ContentFault::Missing, false},
-        {"base/maps/3/points/level.ai", ContentFault::Zeroed, false},
-        {"base/maps/3/points/level.ai", ContentFault::Folder, false},
+        {"base/maps/1/map.ms3d", ContentFault::Missing, false},
+        {"base/maps/1/map.ms3d", ContentFault::Truncated, false},
+        {"base/maps/1/map.ms3d", ContentFault::Zeroed, false},
+        {"base/maps/1/map.ms3d", ContentFault::Folder, false},
+        {"base/maps/1/points/level.ai", ContentFault::Missing, false},
+        {"base/maps/1/points/level.ai", ContentFault::Zeroed, false},
+        {"base/maps/1/points/level.ai", ContentFault::Folder, false},
         // Half the circuit still makes a race of the points that remain.
-        {"base/maps/3/points/level.ai", ContentFault::Truncated, true},
+        {"base/maps/1/points/level.ai", ContentFault::Truncated, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + contentFaultName(c.fault));
@@ -152,7 +152,7 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         gameState = CityMap;
-        selectedRace = 3;
+        selectedRace = 1;
         startCareerRace();
         if (c.starts) {
             EXPECT_EQ(gameState, Race);
