@@ -1,9 +1,13 @@
 // Collision speed on a city-like track mesh: building the terrain tree,
-// casting the wheel rays, and a race-like frame of four cars on spring rays.
-// When Bullet is installed the same frame is built with it and runs in this
-// program beside ours, as a yardstick.
+// casting the wheel rays, a race-like frame of four cars on spring rays,
+// fleets of 4, 16 and 64 cars that never touch, and the eight-car pile-up.
+// When Bullet is installed every scene is built with it too and runs in this
+// program beside ours, as a yardstick. Run with
+//   --benchmark_enable_random_interleaving=true --benchmark_repetitions=5
+// so both engines share whatever else the machine is doing.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -11,6 +15,7 @@
 #include "physics/physics.h"
 
 #ifdef KORVASK_HAVE_BULLET
+#include <BulletCollision/NarrowPhaseCollision/btRaycastCallback.h>
 #include <btBulletCollisionCommon.h>
 #include <btBulletDynamicsCommon.h>
 #endif
@@ -111,22 +116,101 @@ const Vector3 kMounts[4] = {Vector3(2.0f, 0, 1.25f), Vector3(2.0f, 0, -1.25f), V
                             Vector3(-2.0f, 0, -1.25f)};
 const float kSubStep = 0.007f;
 const float kCruise = 25.0f;
-// The cars drive along the streets at z = 0 + block pitch · k (street middles).
-float laneZ(int car) {
-    return kBlock * (1 + 2 * car);
+const float kCarMass = 100.0f;
+const float kCarInertia = 100.0f * 2.6f * 2.6f * 2.0f / 3.0f;  // boxInertia of the cabin's size
+const int kMaxCars = 64;
+
+// Scenes ------------------------------------------------------------------------
+
+// Where each car starts and the speed its driver holds. The same scene
+// drives both engines.
+struct CarStart {
+    Vector3 position;
+    float velocity;  // along +x at the start
+    float cruise;
+};
+
+enum SceneKind {
+    kSceneRace,   // four cars on four streets, put back at the start near the end
+    kSceneFleet,  // n cars spread over the streets, far apart, wrapping round
+    kScenePile,   // eight cars in two touching columns, the front pair slower
+};
+
+const int kPileRows = 4;
+const int kPileResetFrames = 150;
+const float kPileStreetZ = kBlock;
+
+struct Scene {
+    SceneKind kind;
+    int cars;
+    CarStart starts[kMaxCars];
+};
+
+Scene makeScene(SceneKind kind, int cars) {
+    Scene s;
+    s.kind = kind;
+    s.cars = cars;
+    for (int c = 0; c < cars; c++) {
+        CarStart& st = s.starts[c];
+        st.velocity = kCruise;
+        st.cruise = kCruise;
+        if (kind == kSceneRace) {
+            // The cars drive along the street middles z = block pitch · (1 + 2c).
+            st.position = Vector3(5.0f + 7.0f * c, 0.85f, kBlock * (1 + 2 * c));
+        } else if (kind == kSceneFleet) {
+            // Seven inner streets, ten slots of 30 along each.
+            st.position = Vector3(10.0f + 30.0f * (float)(c / 7), 0.85f, kBlock * (1 + c % 7));
+        } else {
+            int row = c / 2;
+            st.position = Vector3(60.0f - 6.0f * row, 0.85f, kPileStreetZ + (c % 2 ? 1.3f : -1.3f));
+            st.velocity = 20.0f;
+            st.cruise = row == 0 ? 15.0f : 25.0f;
+        }
+    }
+    return s;
 }
 
+// A car that leaves the city is put back: race cars to the start, fleet cars
+// 300 back (ten slots), so the spacing holds.
+bool wrapCar(const Scene& s, Vector3* p) {
+    if (p->x <= kCity - 10.0f || s.kind == kScenePile) return false;
+    p->x = s.kind == kSceneRace ? 5.0f : p->x - 300.0f;
+    return true;
+}
+
+// Counters every scene reports, over all cars at the end of the run (the
+// lowest up.y over every frame), so a benchmark that goes wrong shows it.
+struct Figures {
+    float meanHeight = 0, minHeight = 1e30f, maxHeight = -1e30f, meanSpeed = 0, minUp = 1.0f;
+    int contactPoints = 0, awakeBodies = 0;
+    void car(const Vector3& p, const Vector3& v, int cars) {
+        meanHeight += p.y / cars;
+        minHeight = std::min(minHeight, p.y);
+        maxHeight = std::max(maxHeight, p.y);
+        meanSpeed += length(v) / cars;
+    }
+    void report(benchmark::State& state) const {
+        state.counters["meanHeight"] = meanHeight;
+        state.counters["minHeight"] = minHeight;
+        state.counters["maxHeight"] = maxHeight;
+        state.counters["meanSpeed"] = meanSpeed;
+        state.counters["minUpY"] = minUp;
+        state.counters["contactPoints"] = contactPoints;
+        state.counters["awakeBodies"] = awakeBodies;
+    }
+};
+
 // The same car model for both engines, from four ray results: springs,
-// dampers, a side grip and a drive that holds cruising speed. Inputs and
-// outputs in world space.
+// dampers, a side grip and a drive that holds the cruising speed (braking
+// above it). Inputs and outputs in world space.
 struct WheelInput {
     bool hit;
     float depth;
     Vector3 normal, direction, offset, pointVelocity;
 };
 
-void carForces(const WheelInput* wheels, const Vector3& forward, const Vector3& velocity, Vector3* force,
-               Vector3* torque) {
+void carForces(const WheelInput* wheels, const Vector3& forward, const Vector3& velocity, float cruise,
+               Vector3* force, Vector3* torque) {
     Vector3 f, m;
     for (int i = 0; i < 4; i++) {
         const WheelInput& w = wheels[i];
@@ -139,7 +223,7 @@ void carForces(const WheelInput* wheels, const Vector3& forward, const Vector3& 
         removeComponent(side, forward);
         float l = length(side);
         Vector3 grip = l > 0.0f ? side * (-150.0f * std::fmin(std::sqrt(l), 1.0f) / l) : Vector3();
-        Vector3 drive = i >= 2 ? forward * (40.0f * (kCruise - dot(velocity, forward))) : Vector3();
+        Vector3 drive = i >= 2 ? forward * (40.0f * (cruise - dot(velocity, forward))) : Vector3();
         Vector3 sum = fs + fd + grip + drive;
         f += sum;
         m += cross(w.offset, sum);
@@ -151,6 +235,7 @@ void carForces(const WheelInput* wheels, const Vector3& forward, const Vector3& 
 // Ours -------------------------------------------------------------------------
 
 struct OurCar : ControllerListener {
+    float cruise = kCruise;
     void onControl(Controller* controller) override {
         RigidBody* body = getBody(controller);
         Transform t = getTransform(body);
@@ -168,30 +253,37 @@ struct OurCar : ControllerListener {
         }
         for (; i < 4; i++) wheels[i].hit = false;
         Vector3 f, m;
-        carForces(wheels, t.rotation[0], getLinearVelocity(body), &f, &m);
+        carForces(wheels, t.rotation[0], getLinearVelocity(body), cruise, &f, &m);
         setForce(controller, f);
         setTorque(controller, m);
     }
 };
 
 struct OurRace {
+    Scene scene;
     PhysicsWorld* world;
-    RigidBody* cars[4];
-    OurCar listener;
+    RigidBody* cars[kMaxCars];
+    OurCar listeners[kMaxCars];
+    int frames = 0;
+    float minUp = 1.0f;
 
-    OurRace() {
+    explicit OurRace(const Scene& s) : scene(s) {
         WorldSizes sizes;
         sizes.rigidBodiesCount = 80;
         sizes.animatedBodiesCount = 1;
         sizes.rigidParticleCount = 0;
         sizes.overlapPairsCount = 3240;
-        sizes.geometriesCount = 89;
+        sizes.geometriesCount = 2 * kMaxCars + 1;
+        sizes.sensorsCount = 4 * kMaxCars;
+        sizes.constraintSetsCount = kMaxCars;
         sizes.constraintsCount = 448;
         sizes.stackingCount = 200;
         Vector3 gravity(0, -8, 0);
         world = createWorld(sizes, nullptr, &gravity);
+        // Friction 0.5 and no bounce on every surface, as the Bullet side has.
+        if (s.kind == kScenePile) setMaterial(world, 0, 0.5f, 0.0f);
         setTerrainMesh(world, terrainOf(city()));
-        for (int c = 0; c < 4; c++) {
+        for (int c = 0; c < s.cars; c++) {
             RigidBody* body = createBody(world, 0);
             setCollideConnected(body, 1);
             Geometry* lower = addGeometry(body);
@@ -204,28 +296,58 @@ struct OurRace {
             t.position = Vector3(-0.6f, 1.1f, 0);
             setLocalTransform(cabin, t);
             for (int w = 0; w < 4; w++) setRay(addSensor(body), kMounts[w], Vector3(0, -1, 0));
-            addController(body, &listener, 0);
+            listeners[c].cruise = s.starts[c].cruise;
+            addController(body, &listeners[c], 0);
             updateBounds(body);
-            setInertia(body, boxInertia(Vector3(2.5f, 0.6f, 2.6f), 100.0f));
-            setMass(body, 100.0f);
+            setInertia(body, boxInertia(Vector3(2.5f, 0.6f, 2.6f), kCarMass));
+            setMass(body, kCarMass);
             cars[c] = body;
-            place(c, 5.0f + 7.0f * c);
+            place(c, s.starts[c].position);
         }
     }
     ~OurRace() { destroyWorld(world); }
-    void place(int c, float x) {
-        setPosition(cars[c], Vector3(x, 0.85f, laneZ(c)));
+    void place(int c, const Vector3& p) {
+        setPosition(cars[c], p);
         setRotation(cars[c], Matrix3());
-        setLinearVelocity(cars[c], Vector3(kCruise, 0, 0));
+        setLinearVelocity(cars[c], Vector3(scene.starts[c].velocity, 0, 0));
         setAngularMomentum(cars[c], Vector3());
     }
     void frame() {
+        if (scene.kind == kScenePile && frames % kPileResetFrames == 0) {
+            for (int c = 0; c < scene.cars; c++) place(c, scene.starts[c].position);
+        }
         step(world, 4 * kSubStep, 4, nullptr);
-        for (int c = 0; c < 4; c++) {
-            if (getPosition(cars[c]).x > kCity - 10.0f) place(c, 5.0f);
+        frames++;
+        for (int c = 0; c < scene.cars; c++) {
+            minUp = std::min(minUp, cars[c]->rotation.rows[1].y);
+            Vector3 p = getPosition(cars[c]);
+            if (wrapCar(scene, &p)) {
+                setPosition(cars[c], p);
+                setLinearVelocity(cars[c], Vector3(scene.starts[c].velocity, 0, 0));
+            }
         }
     }
+    Figures figures() const {
+        Figures f;
+        for (int c = 0; c < scene.cars; c++) {
+            f.car(getPosition(cars[c]), getLinearVelocity(cars[c]), scene.cars);
+            f.awakeBodies += isAwake(cars[c]);
+        }
+        f.minUp = minUp;
+        f.contactPoints = world->collision->contactCount;
+        return f;
+    }
 };
+
+void runOurs(benchmark::State& state, SceneKind kind, int cars) {
+    OurRace race(makeScene(kind, cars));
+    for (int s = 0; s < 50; s++) race.frame();
+    race.minUp = 1.0f;
+    for (auto _ : state) race.frame();
+    race.figures().report(state);
+    state.counters["timePerCar"] =
+        benchmark::Counter(cars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 
 }  // namespace
 
@@ -246,7 +368,7 @@ BENCHMARK(BM_TerrainTreeBuild)->Unit(benchmark::kMillisecond);
 
 // The sixteen wheel rays of four cars, cast once (one sub-step's worth).
 static void BM_SixteenWheelRays(benchmark::State& state) {
-    OurRace race;
+    OurRace race(makeScene(kSceneRace, 4));
     for (int s = 0; s < 20; s++) race.frame();
     int hits = 0;
     for (auto _ : state) {
@@ -263,12 +385,19 @@ static void BM_SixteenWheelRays(benchmark::State& state) {
 BENCHMARK(BM_SixteenWheelRays)->Unit(benchmark::kMicrosecond);
 
 static void BM_RaceFrame_Korvask(benchmark::State& state) {
-    OurRace race;
-    for (int s = 0; s < 50; s++) race.frame();
-    for (auto _ : state) race.frame();
-    state.counters["carHeight"] = getPosition(race.cars[0]).y;
+    runOurs(state, kSceneRace, 4);
 }
 BENCHMARK(BM_RaceFrame_Korvask)->Unit(benchmark::kMicrosecond);
+
+static void BM_CarsNoContact_Korvask(benchmark::State& state) {
+    runOurs(state, kSceneFleet, (int)state.range(0));
+}
+BENCHMARK(BM_CarsNoContact_Korvask)->Arg(4)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
+
+static void BM_PileUp_Korvask(benchmark::State& state) {
+    runOurs(state, kScenePile, 2 * kPileRows);
+}
+BENCHMARK(BM_PileUp_Korvask)->Unit(benchmark::kMicrosecond);
 
 #ifdef KORVASK_HAVE_BULLET
 
@@ -292,7 +421,35 @@ btVector3 toBullet(const Vector3& v) {
     return btVector3(v.x, v.y, v.z);
 }
 
+// One wheel ray against the mesh's triangles; keeps the nearest hit.
+struct WheelRayCallback : btTriangleRaycastCallback {
+    btVector3 normal;
+    bool hit = false;
+    WheelRayCallback(const btVector3& from, const btVector3& to) : btTriangleRaycastCallback(from, to) {}
+    btScalar reportHit(const btVector3& n, btScalar fraction, int, int) override {
+        if (fraction < m_hitFraction) {
+            normal = n;
+            hit = true;
+            return fraction;
+        }
+        return m_hitFraction;
+    }
+};
+
+// The four rays of a car offered every triangle of one tree query.
+struct FourRays : btTriangleCallback {
+    WheelRayCallback* rays[4];
+    void processTriangle(btVector3* triangle, int part, int index) override {
+        for (int w = 0; w < 4; w++) rays[w]->processTriangle(triangle, part, index);
+    }
+};
+
+// fusedRays: the hand-tuned variant, one processAllTriangles per car over the
+// box around its four rays, as our engine gathers them; it tests the mesh
+// only, which is all the rays meet in the scenes that use it.
 struct BulletRace {
+    Scene scene;
+    bool fusedRays;
     btDefaultCollisionConfiguration config;
     btCollisionDispatcher dispatcher{&config};
     btDbvtBroadphase broadphase;
@@ -305,12 +462,15 @@ struct BulletRace {
     btRigidBody* ground = nullptr;
     btBoxShape lower{btVector3(3.0f, 0.5f, 1.3f)};
     btBoxShape cabin{btVector3(1.25f, 0.3f, 1.3f)};
-    btCompoundShape chassis;
-    btDefaultMotionState* motions[4] = {};
-    btRigidBody* cars[4] = {};
+    btCompoundShape chassis{false};  // two children: no tree of its own
+    btRigidBody* cars[kMaxCars] = {};
+    int frames = 0;
+    float minUp = 1.0f;
 
-    BulletRace() {
+    BulletRace(const Scene& s, bool fused) : scene(s), fusedRays(fused) {
         world.setGravity(btVector3(0, -8, 0));
+        // The city never moves: its bounds need no refresh each step.
+        world.setForceUpdateAllAabbs(false);
         const CityMesh& m = city();
         for (const MeshTriangle& t : m.triangles)
             for (int k = 0; k < 3; k++) indices.push_back(t.vertices[k]);
@@ -324,6 +484,13 @@ struct BulletRace {
                                            (int)m.vertices.size(), positions.data(), 3 * sizeof(btScalar));
         meshShape = new btBvhTriangleMeshShape(meshArray, true);
         ground = new btRigidBody(0.0f, nullptr, meshShape);
+        // Bullet multiplies the two bodies' coefficients: √0.5 on both sides
+        // meets as our 0.5 (the mean of two 0.5s).
+        const float friction = std::sqrt(0.5f);
+        if (s.kind == kScenePile) {
+            ground->setFriction(friction);
+            ground->setRestitution(0.0f);
+        }
         world.addRigidBody(ground);
         btTransform t;
         t.setIdentity();
@@ -331,87 +498,171 @@ struct BulletRace {
         chassis.addChildShape(t, &lower);
         t.setOrigin(btVector3(-0.6f, 1.1f, 0));
         chassis.addChildShape(t, &cabin);
-        float inertia = 100.0f * 2.6f * 2.6f * 2.0f / 3.0f;
-        for (int c = 0; c < 4; c++) {
-            btTransform start;
-            start.setIdentity();
-            motions[c] = new btDefaultMotionState(start);
-            btRigidBody::btRigidBodyConstructionInfo info(100.0f, motions[c], &chassis,
-                                                          btVector3(inertia, inertia, inertia));
+        for (int c = 0; c < s.cars; c++) {
+            btRigidBody::btRigidBodyConstructionInfo info(kCarMass, nullptr, &chassis,
+                                                          btVector3(kCarInertia, kCarInertia, kCarInertia));
             cars[c] = new btRigidBody(info);
             cars[c]->setActivationState(DISABLE_DEACTIVATION);
+            if (s.kind == kScenePile) {
+                cars[c]->setFriction(friction);
+                cars[c]->setRestitution(0.0f);
+            }
             world.addRigidBody(cars[c]);
-            place(c, 5.0f + 7.0f * c);
+            place(c, s.starts[c].position);
         }
     }
     ~BulletRace() {
-        for (int c = 0; c < 4; c++) {
+        for (int c = 0; c < scene.cars; c++) {
             world.removeRigidBody(cars[c]);
             delete cars[c];
-            delete motions[c];
         }
         world.removeRigidBody(ground);
         delete ground;
         delete meshShape;
         delete meshArray;
     }
-    void place(int c, float x) {
+    void place(int c, const Vector3& p) {
         btTransform t;
         t.setIdentity();
-        t.setOrigin(btVector3(x, 0.85f, laneZ(c)));
+        t.setOrigin(toBullet(p));
         cars[c]->setWorldTransform(t);
-        cars[c]->setLinearVelocity(btVector3(kCruise, 0, 0));
+        cars[c]->setLinearVelocity(btVector3(scene.starts[c].velocity, 0, 0));
         cars[c]->setAngularVelocity(btVector3(0, 0, 0));
+    }
+    void castWorld(btRigidBody* body, const btTransform& t, const btVector3& down, WheelInput* wheels) {
+        for (int w = 0; w < 4; w++) {
+            btVector3 from = t * toBullet(kMounts[w]);
+            btVector3 to = from + down;
+            NotMeRay ray(from, to, body);
+            world.rayTest(from, to, ray);
+            WheelInput& in = wheels[w];
+            in.hit = ray.hasHit();
+            in.depth = in.hit ? (1.0f - ray.m_closestHitFraction) : 0.0f;
+            btVector3 n = ray.m_hitNormalWorld;
+            if (in.hit && n.dot(to - from) > 0) n = -n;
+            in.normal = toOurs(n);
+        }
+    }
+    void castFused(const btTransform& t, const btVector3& down, WheelInput* wheels) {
+        btVector3 from[4];
+        btVector3 lo(1e30f, 1e30f, 1e30f), hi(-1e30f, -1e30f, -1e30f);
+        for (int w = 0; w < 4; w++) {
+            from[w] = t * toBullet(kMounts[w]);
+            lo.setMin(from[w]);
+            lo.setMin(from[w] + down);
+            hi.setMax(from[w]);
+            hi.setMax(from[w] + down);
+        }
+        WheelRayCallback r0(from[0], from[0] + down), r1(from[1], from[1] + down),
+            r2(from[2], from[2] + down), r3(from[3], from[3] + down);
+        FourRays four;
+        four.rays[0] = &r0;
+        four.rays[1] = &r1;
+        four.rays[2] = &r2;
+        four.rays[3] = &r3;
+        meshShape->processAllTriangles(&four, lo, hi);
+        for (int w = 0; w < 4; w++) {
+            WheelInput& in = wheels[w];
+            in.hit = four.rays[w]->hit;
+            in.depth = in.hit ? (1.0f - four.rays[w]->m_hitFraction) : 0.0f;
+            btVector3 n = four.rays[w]->normal.normalized();
+            if (in.hit && n.dot(down) > 0) n = -n;
+            in.normal = toOurs(n);
+        }
     }
     // Per sub-step: four rays per car, the forces, one fixed world step.
     void subStep() {
-        for (int c = 0; c < 4; c++) {
+        for (int c = 0; c < scene.cars; c++) {
             btRigidBody* body = cars[c];
             const btTransform& t = body->getWorldTransform();
             WheelInput wheels[4];
-            Vector3 down = toOurs(t.getBasis() * btVector3(0, -1, 0));
+            btVector3 down = t.getBasis() * btVector3(0, -1, 0);
+            if (fusedRays)
+                castFused(t, down, wheels);
+            else
+                castWorld(body, t, down, wheels);
             for (int w = 0; w < 4; w++) {
-                btVector3 from = t * toBullet(kMounts[w]);
-                btVector3 to = from + toBullet(down);
-                NotMeRay ray(from, to, body);
-                world.rayTest(from, to, ray);
                 WheelInput& in = wheels[w];
-                in.hit = ray.hasHit();
-                in.depth = in.hit ? (1.0f - ray.m_closestHitFraction) : 0.0f;
-                btVector3 n = ray.m_hitNormalWorld;
-                if (in.hit && n.dot(to - from) > 0) n = -n;
-                in.normal = toOurs(n);
-                in.direction = down;
-                btVector3 offset = from - t.getOrigin();
+                in.direction = toOurs(down);
+                btVector3 offset = t * toBullet(kMounts[w]) - t.getOrigin();
                 in.offset = toOurs(offset);
                 in.pointVelocity = toOurs(body->getVelocityInLocalPoint(offset));
             }
             Vector3 f, m;
-            carForces(wheels, toOurs(t.getBasis().getColumn(0)), toOurs(body->getLinearVelocity()), &f, &m);
+            carForces(wheels, toOurs(t.getBasis().getColumn(0)), toOurs(body->getLinearVelocity()),
+                      scene.starts[c].cruise, &f, &m);
             body->applyCentralForce(toBullet(f));
             body->applyTorque(toBullet(m));
         }
         world.stepSimulation(kSubStep, 0);
     }
     void frame() {
+        if (scene.kind == kScenePile && frames % kPileResetFrames == 0) {
+            for (int c = 0; c < scene.cars; c++) place(c, scene.starts[c].position);
+        }
         for (int s = 0; s < 4; s++) subStep();
-        for (int c = 0; c < 4; c++) {
-            if (cars[c]->getWorldTransform().getOrigin().x() > kCity - 10.0f) place(c, 5.0f);
+        frames++;
+        for (int c = 0; c < scene.cars; c++) {
+            const btTransform& t = cars[c]->getWorldTransform();
+            minUp = std::min(minUp, (float)t.getBasis().getColumn(1).y());
+            Vector3 p = toOurs(t.getOrigin());
+            if (wrapCar(scene, &p)) {
+                btTransform moved = t;
+                moved.setOrigin(toBullet(p));
+                cars[c]->setWorldTransform(moved);
+                cars[c]->setLinearVelocity(btVector3(scene.starts[c].velocity, 0, 0));
+            }
         }
     }
+    Figures figures() {
+        Figures f;
+        for (int c = 0; c < scene.cars; c++) {
+            f.car(toOurs(cars[c]->getWorldTransform().getOrigin()), toOurs(cars[c]->getLinearVelocity()),
+                  scene.cars);
+            f.awakeBodies += cars[c]->isActive();
+        }
+        f.minUp = minUp;
+        for (int i = 0; i < dispatcher.getNumManifolds(); i++)
+            f.contactPoints += dispatcher.getManifoldByIndexInternal(i)->getNumContacts();
+        return f;
+    }
 };
+
+void runBullet(benchmark::State& state, SceneKind kind, int cars, bool fused) {
+    BulletRace race(makeScene(kind, cars), fused);
+    for (int s = 0; s < 50; s++) race.frame();
+    race.minUp = 1.0f;
+    for (auto _ : state) race.frame();
+    race.figures().report(state);
+    state.counters["timePerCar"] =
+        benchmark::Counter(cars, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 
 }  // namespace
 
 static void BM_RaceFrame_Bullet(benchmark::State& state) {
-    BulletRace race;
-    for (int s = 0; s < 50; s++) race.frame();
-    for (auto _ : state) race.frame();
-    state.counters["carHeight"] = race.cars[0]->getWorldTransform().getOrigin().y();
+    runBullet(state, kSceneRace, 4, false);
 }
 BENCHMARK(BM_RaceFrame_Bullet)->Unit(benchmark::kMicrosecond);
 
-static void BM_TerrainTreeBuild_Bullet(benchmark::State& state) {
+// Hand-tuned: the wheel rays gathered per car as ours are.
+static void BM_RaceFrame_BulletFusedRays(benchmark::State& state) {
+    runBullet(state, kSceneRace, 4, true);
+}
+BENCHMARK(BM_RaceFrame_BulletFusedRays)->Unit(benchmark::kMicrosecond);
+
+static void BM_CarsNoContact_Bullet(benchmark::State& state) {
+    runBullet(state, kSceneFleet, (int)state.range(0), false);
+}
+BENCHMARK(BM_CarsNoContact_Bullet)->Arg(4)->Arg(16)->Arg(64)->Unit(benchmark::kMicrosecond);
+
+static void BM_PileUp_Bullet(benchmark::State& state) {
+    runBullet(state, kScenePile, 2 * kPileRows, false);
+}
+BENCHMARK(BM_PileUp_Bullet)->Unit(benchmark::kMicrosecond);
+
+// The mesh's tree, computing the mesh's bounds first or handed them.
+static void terrainTreeBuildBullet(benchmark::State& state, bool premadeBounds) {
     const CityMesh& m = city();
     std::vector<int> indices;
     std::vector<btScalar> positions;
@@ -424,11 +675,26 @@ static void BM_TerrainTreeBuild_Bullet(benchmark::State& state) {
     }
     btTriangleIndexVertexArray array((int)m.triangles.size(), indices.data(), 3 * sizeof(int),
                                      (int)m.vertices.size(), positions.data(), 3 * sizeof(btScalar));
+    btVector3 lo(0, 0, 0), hi(kCity, 15.0f, kCity);
     for (auto _ : state) {
-        btBvhTriangleMeshShape shape(&array, true);
-        benchmark::DoNotOptimize(&shape);
+        if (premadeBounds) {
+            btBvhTriangleMeshShape shape(&array, true, lo, hi, true);
+            benchmark::DoNotOptimize(&shape);
+        } else {
+            btBvhTriangleMeshShape shape(&array, true);
+            benchmark::DoNotOptimize(&shape);
+        }
     }
 }
+
+static void BM_TerrainTreeBuild_Bullet(benchmark::State& state) {
+    terrainTreeBuildBullet(state, false);
+}
 BENCHMARK(BM_TerrainTreeBuild_Bullet)->Unit(benchmark::kMillisecond);
+
+static void BM_TerrainTreeBuild_BulletPremadeBounds(benchmark::State& state) {
+    terrainTreeBuildBullet(state, true);
+}
+BENCHMARK(BM_TerrainTreeBuild_BulletPremadeBounds)->Unit(benchmark::kMillisecond);
 
 #endif

@@ -143,3 +143,33 @@ int tuningPackagesAffordable();
 // Puts the front end's run-time state back to its start-up values (tests and
 // tools that start the game more than once).
 void resetFrontEndState();
+
+// ---------------------------------------------------------------------------
+// The result screen's table (results_table.cpp).
+
+constexpr int kResultRows = 4;  // one per car
+
+struct ResultRow {
+    int car;        // index into cars; 0 is the player
+    bool finished;  // has driven the race's laps
+    float total;    // race time at the finish, hundredths
+    float bestLap;  // hundredths; 0 when no whole lap was driven
+    int progress;   // checkpoints passed
+    float toNext;   // distance to the next checkpoint
+};
+
+// What the last booked career race gave, for the table's last line.
+extern int bookedCareerPoints;
+extern int bookedTuningPoints;
+// The result screen records its booking here as it makes it.
+void noteRaceBooking(int careerPointsGained, int tuningPointsGained);
+// The four cars as the race left them: the player from the race clocks, the
+// opponents from their own lap times.
+void gatherResultRows(ResultRow rows[kResultRows]);
+// Finishing order: opponents that finished, by time, ahead of those still
+// racing, these by progress (then the nearer their next checkpoint); the
+// player at place 1..4 among them, where "You finished" puts it.
+void orderResults(ResultRow rows[kResultRows], int place);
+// Under the result text: place, car, best lap, time or "racing", and for a
+// career race the points booked.
+void drawResultsTable();

@@ -107,17 +107,6 @@ void drawCarWheels(Model* wheelModel, const CarTableRow& row, float tilt, float 
     }
 }
 
-void copyAndPostProcess() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
-    glBindTexture(GL_TEXTURE_2D, screenTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
-    postProcessPass(3, 0);
-    postProcessPass(3, 1);
-    postProcessPass(2, 1);
-    postProcessPass(2, 2);
-}
-
 }  // namespace
 
 void loadGarageModels() {
@@ -169,5 +158,5 @@ void drawGarageScene() {
 
     glUseProgramObjectARB(0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    copyAndPostProcess();
+    postProcessFrame();
 }

@@ -11,7 +11,9 @@ static const float kResultEndSeconds = 10.0f;
 
 static void bookOnce() {
     if (!awardPending) return;
+    const int points = careerPoints, tuning = tuningPoints;
     bookRaceResult(selectedRace, playerPlace);
+    noteRaceBooking(careerPoints - points, tuningPoints - tuning);
     awardPending = false;
     // Saved at once, so a crash later in the run keeps this race's progress.
     writeCareerNow();
@@ -41,6 +43,7 @@ void drawResultScreen() {
         printTextLarge(280, 290, 1, "  You finished %2i", playerPlace);
         printTextLarge(280, 290, 1, "                 place!");
         if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
+        drawResultsTable();
     }
 
     glMatrixMode(GL_PROJECTION);

@@ -11,10 +11,6 @@ static bool finiteMatrix(const Matrix3& m) {
     return finite3(m.rows[0]) && finite3(m.rows[1]) && finite3(m.rows[2]);
 }
 
-bool isDynamic(const RigidBody* body) {
-    return body->kind == kBodyRigid || body->kind == kBodyParticle;
-}
-
 void wakeBody(RigidBody* body) {
     body->sleepState = kBodyAwake;
     body->subStepsSinceWake = 0;

@@ -40,6 +40,10 @@ struct BoxBoxAxis {
     int axisIndex;      // 0..2 faces of A, 3..5 faces of B, 6..14 edge A(i) x B(j) as 6 + 3i + j
     float penetration;  // overlap along the axis
     Vector3 normal;     // unit, from B towards A
+    // The best of the six face axes alone, for when the edges give no point.
+    int faceIndex;
+    float facePenetration;
+    Vector3 faceNormal;
 };
 
 // Runs every candidate axis; false when one separates the boxes. With a

@@ -11,6 +11,17 @@ static const float kStartPenetration = 100000.0f;
 static const float kFaceAxisMargin = 0.0001f;
 static const float kFaceAxisTie = 1e-6f;
 static const float kOnFaceSlack = 1.001f;
+// Clipped corners closer than 5 cm count as one point.
+static const float kSamePointSquared = 0.05f * 0.05f;
+// An edge axis must be clearly shallower than the best face axis to win. Two
+// boxes that are nearly aligned (cars side by side or nose to tail, each
+// tilted a hair on its springs) have cross axes that are a face normal up to
+// the tilt, and one of them comes out a few thousandths shallower than the
+// face itself; its edges then meet nowhere inside their segments, the pair
+// got no contact at all and the boxes sank into each other until another
+// axis (the roof) pushed one car on top of the other.
+static const float kEdgeAxisShare = 0.95f;
+static const float kEdgeAxisMargin = 0.01f;
 
 static Vector3 boxVertex(const CollisionBox& box, int index) {
     Vector3 p = box.center;
@@ -19,12 +30,6 @@ static Vector3 boxVertex(const CollisionBox& box, int index) {
         p = vecMadd(p, box.axis[k], s);
     }
     return p;
-}
-
-static float projectedRadius(const CollisionBox& box, const Vector3& axis) {
-    return box.half[0] * std::fabs(vecDot(box.axis[0], axis)) +
-           box.half[1] * std::fabs(vecDot(box.axis[1], axis)) +
-           box.half[2] * std::fabs(vecDot(box.axis[2], axis));
 }
 
 // The vertex of the box lying furthest against the direction.
@@ -53,56 +58,90 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     int bestIndex = -1;
     Vector3 bestNormal;
 
-    for (int index = 0; index < 15; index++) {
+    // The cosines between the two boxes' axes, c[i][j] = A(i)·B(j): every
+    // projected half size below is a sum of their magnitudes.
+    float c[3][3], abs[3][3];
+    for (int i = 0; i < 3; i++) {
+        for (int j = 0; j < 3; j++) {
+            c[i][j] = vecDot(a.axis[i], b.axis[j]);
+            abs[i][j] = std::fabs(c[i][j]);
+        }
+    }
+    // The centres' offset in A's frame, for the edge axes' distances.
+    float da[3] = {vecDot(d, a.axis[0]), vecDot(d, a.axis[1]), vecDot(d, a.axis[2])};
+    for (int index = 0; index < 6; index++) {
         Vector3 axis;
+        float reach;  // both boxes' projected half sizes along the axis
         if (index < 3) {
-            axis = a.axis[index];
-        } else if (index < 6) {
-            axis = b.axis[index - 3];
+            int i = index;
+            axis = a.axis[i];
+            reach = a.half[i] + b.half[0] * abs[i][0] + b.half[1] * abs[i][1] + b.half[2] * abs[i][2];
         } else {
-            int i = (index - 6) / 3, j = (index - 6) % 3;
-            axis = vecCross(a.axis[i], b.axis[j]);
-            float len = length(axis);
-            if (len == 0.0f) continue;  // parallel edges span no axis
-            axis = vecScale(axis, 1.0f / len);
+            int j = index - 3;
+            axis = b.axis[j];
+            reach = a.half[0] * abs[0][j] + a.half[1] * abs[1][j] + a.half[2] * abs[2][j] + b.half[j];
         }
         float distance = vecDot(d, axis);
-        float penetration = projectedRadius(a, axis) + projectedRadius(b, axis) - std::fabs(distance);
+        float penetration = reach - std::fabs(distance);
         if (!(penetration > -margin)) return false;
         Vector3 normal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
-
-        if (index < 6) {
-            if (penetration + kFaceAxisMargin < best) {
-                best = penetration;
-                bestIndex = index;
-                bestNormal = normal;
-            } else if (std::fabs(penetration - best) <= kFaceAxisTie) {
-                // The contact point for a face of A is B's vertex deepest towards A, and
-                // the other way round; the tie goes to a face that really holds it.
-                bool onFace;
-                if (index < 3) {
-                    Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
-                    onFace = pointOnFace(a, index, v);
-                } else {
-                    Vector3 v = boxVertex(a, deepestVertex(a, normal));
-                    onFace = pointOnFace(b, index - 3, v);
-                }
-                if (onFace) {
-                    best = penetration;
-                    bestIndex = index;
-                    bestNormal = normal;
-                }
-            }
-        } else if (penetration < best) {
+        if (penetration + kFaceAxisMargin < best) {
             best = penetration;
             bestIndex = index;
             bestNormal = normal;
+        } else if (std::fabs(penetration - best) <= kFaceAxisTie) {
+            // The contact point for a face of A is B's vertex deepest towards A, and
+            // the other way round; the tie goes to a face that really holds it.
+            bool onFace;
+            if (index < 3) {
+                Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
+                onFace = pointOnFace(a, index, v);
+            } else {
+                Vector3 v = boxVertex(a, deepestVertex(a, normal));
+                onFace = pointOnFace(b, index - 3, v);
+            }
+            if (onFace) {
+                best = penetration;
+                bestIndex = index;
+                bestNormal = normal;
+            }
+        }
+    }
+    float bestFace = best;
+    int bestFaceIndex = bestIndex;
+    Vector3 bestFaceNormal = bestNormal;
+
+    // Edge axes A(i) × B(j), everything from the cosines: |A(i) × B(j)|² is
+    // the sum of the squares of B(j)'s other two components in A's frame,
+    // A(k)·(A(i) × B(j)) is ±c[m][j] for the third axis m (and the same the
+    // other way round for B), and d·(A(i) × B(j)) = d(i2)·c[i1][j] − d(i1)·c[i2][j].
+    // The axis itself is built only for the one that wins.
+    for (int index = 6; index < 15; index++) {
+        int i = (index - 6) / 3, j = (index - 6) % 3;
+        int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+        float length2 = c[i1][j] * c[i1][j] + c[i2][j] * c[i2][j];
+        if (isNearZero(length2)) continue;  // parallel edges span no axis
+        float len = std::sqrt(length2);
+        float reach = (a.half[i1] * abs[i2][j] + a.half[i2] * abs[i1][j] + b.half[j1] * abs[i][j2] +
+                       b.half[j2] * abs[i][j1]) /
+                      len;
+        float distance = (da[i2] * c[i1][j] - da[i1] * c[i2][j]) / len;
+        float penetration = reach - std::fabs(distance);
+        if (!(penetration > -margin)) return false;
+        if (penetration < best && penetration < kEdgeAxisShare * bestFace - kEdgeAxisMargin) {
+            Vector3 axis = vecScale(vecCross(a.axis[i], b.axis[j]), 1.0f / len);
+            best = penetration;
+            bestIndex = index;
+            bestNormal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
         }
     }
     if (bestIndex < 0) return false;
     result->axisIndex = bestIndex;
     result->penetration = best;
     result->normal = bestNormal;
+    result->faceIndex = bestFaceIndex;
+    result->facePenetration = bestFace;
+    result->faceNormal = bestFaceNormal;
     return true;
 }
 
@@ -160,12 +199,19 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     ContactPoint points[kMaxPairContacts + 1];
     int count = 0;
 
+    // The deepest vertex holds only where it lies on the reference face: two
+    // cars side by side, one a little ahead, have the other's far corner as
+    // deepest, out in the air beyond the face, and a push there turns the car.
+    // The clipped corners below cover the face; the vertex stays when nothing
+    // else does.
     Vector3 deepest = boxVertex(other, deepestVertex(other, m));
-    points[count].normal = axis.normal;
-    points[count].depth = axis.penetration;
-    points[count].position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
-    points[count].feature = 0;
-    count++;
+    ContactPoint deepestPoint;
+    deepestPoint.normal = axis.normal;
+    deepestPoint.depth = axis.penetration;
+    deepestPoint.position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
+    deepestPoint.feature = 0;
+    deepestPoint.material = 0;
+    if (pointOnFace(ref, k, deepest)) points[count++] = deepestPoint;
 
     Vector3 poly[8], tmp[8];
     incidentFace(other, m, poly);
@@ -180,14 +226,23 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     for (int i = 0; i < n && count < kMaxPairContacts; i++) {
         float sep = vecDot(vecSub(poly[i], faceCenter), m);
         if (sep >= margin) continue;
-        Vector3 d = vecSub(poly[i], deepest);
-        if (vecDot(d, d) < 1e-6f) continue;  // the deepest vertex again
+        // The deepest vertex again, or a corner next to one already kept:
+        // boxes meeting along a line give a sliver of a face whose corners
+        // come in pairs, and a second point a few centimetres from the first
+        // holds nothing the first does not.
+        bool again = false;
+        for (int j = 0; j < count && !again; j++) {
+            Vector3 d = vecSub(refIsA ? poly[i] : vecMadd(poly[i], m, -sep), points[j].position);
+            again = vecDot(d, d) < kSamePointSquared;
+        }
+        if (again) continue;
         points[count].normal = axis.normal;
         points[count].depth = -sep;
         points[count].position = refIsA ? poly[i] : vecMadd(poly[i], m, -sep);
         points[count].feature = 1 + i;
         count++;
     }
+    if (count == 0) points[count++] = deepestPoint;
     count = reduceContacts(points, count, max < 4 ? max : 4);
     for (int i = 0; i < count; i++) out[i] = points[i];
     return count;
@@ -230,9 +285,17 @@ int collideBoxBox(const CollisionBox& a, const CollisionBox& b, ContactPoint* ou
     BoxBoxAxis axis;
     if (max <= 0 || !findBoxBoxAxis(a, b, &axis, margin)) return 0;
     float clipMargin = margin > kContactMargin ? margin : kContactMargin;
+    if (axis.axisIndex >= 6) {
+        int n = edgeContact(a, b, axis, out);
+        if (n > 0) return n;
+        // Edges whose closest points lie off their segments still overlap
+        // somewhere: the best face axis gives the points instead of none.
+        axis.axisIndex = axis.faceIndex;
+        axis.penetration = axis.facePenetration;
+        axis.normal = axis.faceNormal;
+    }
     if (axis.axisIndex < 3) return faceContacts(a, axis.axisIndex, b, true, axis, clipMargin, out, max);
-    if (axis.axisIndex < 6) return faceContacts(b, axis.axisIndex - 3, a, false, axis, clipMargin, out, max);
-    return edgeContact(a, b, axis, out);
+    return faceContacts(b, axis.axisIndex - 3, a, false, axis, clipMargin, out, max);
 }
 
 // Contact reduction -----------------------------------------------------------

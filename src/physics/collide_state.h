@@ -62,15 +62,44 @@ struct Contact {
     Vector3 localA;    // position in A's body frame, to recognise the point next sub-step
     float depth;
     float friction, restitution;
-    // Solver data.
+    // What the solver leaves for the next sub-step (its working rows are the
+    // ContactConstraints).
     Vector3 rA, rB;
     Vector3 tangent0, tangent1;
-    float normalMass, tangentMass0, tangentMass1;
-    float bias;
     Vector3 carriedFriction;  // last sub-step's friction impulse as a world vector
     float normalImpulse;      // accumulated, >= 0
     float tangentImpulse0, tangentImpulse1;
     int stackLevel;
+};
+
+// The solver's copy of a moving body's velocities while it iterates. Slot 0
+// stands for everything that does not move (the terrain, sleeping and
+// animated bodies): no mass to push, zero velocity.
+struct SolverBody {
+    Vector3 linearVelocity;
+    Vector3 angularVelocity;
+    Vector3 momentumChange;  // Σ r × p of this solve, added to the angular momentum after it
+    RigidBody* body;         // null for slot 0
+};
+
+// One contact as the iterations see it, everything that does not change
+// between iterations worked out once per sub-step. Row 0 is the normal, rows
+// 1 and 2 the friction directions. arm = r × direction (angular impulse per
+// unit impulse), turn = world inverse inertia · arm (the angular velocity it
+// causes); B's are for the impulse B receives with the opposite sign.
+struct ContactConstraint {
+    int bodyA, bodyB;  // solver body slots
+    float inverseMassA, inverseMassB;
+    Vector3 direction[3];
+    Vector3 armA[3], turnA[3];
+    Vector3 armB[3], turnB[3];
+    float mass[3];             // effective mass along each row
+    float speedPerImpulse[3];  // its inverse: the speed one unit of impulse makes along the row
+    float impulse[3];          // running totals
+    float warmImpulse[3];      // the totals the iterations started from
+    float bias;
+    float friction;
+    int contact;  // index in CollisionState::contacts
 };
 
 // Per-body figures of the last contact generation, for the sleep tests.
@@ -83,6 +112,7 @@ struct BodyContactInfo {
     bool sliding;         // a contact's friction reached its cone in the last solve
     int group;            // group index this sub-step, −1 for none
     int stackLevel;
+    int solverSlot;  // in CollisionState::solverBodies this sub-step, 0 when it does not move
 };
 
 struct ContactGroup {
@@ -105,6 +135,10 @@ struct CollisionState {
     int previousCount;
     int contactCapacity;
     bool reportedContactsFull;
+    // The range of previous contacts of the body pair last looked up.
+    const RigidBody* matchBodyA;
+    const RigidBody* matchBodyB;
+    int matchFirst, matchEnd;
 
     // Scratch for one shape pair: raw points before reduction.
     ContactPoint* points;
@@ -124,6 +158,13 @@ struct CollisionState {
     int* groupContacts;
     int* stacking;  // the solver's stacking buffer (body slots in stack order)
     int stackingCapacity;
+
+    // The solver's working set, rebuilt every sub-step: bodies (slot 0 the
+    // immovable one) and constraints in solving order, group by group.
+    SolverBody* solverBodies;  // bodyCapacity + 1
+    int solverBodyCount;
+    ContactConstraint* constraints;  // contactCapacity
+    int constraintCount;
 };
 
 // Broad phase (broadphase.cpp)

@@ -37,8 +37,12 @@ bool createCollisionState(PhysicsWorld* world) {
     cs->groupContacts = (int*)allocateArray(world, sizeof(int), cs->contactCapacity);
     cs->stackingCapacity = s.stackingCount;
     cs->stacking = (int*)allocateArray(world, sizeof(int), cs->stackingCapacity);
+    cs->solverBodies = (SolverBody*)allocateArray(world, sizeof(SolverBody), cs->bodyCapacity + 1);
+    cs->constraints =
+        (ContactConstraint*)allocateArray(world, sizeof(ContactConstraint), cs->contactCapacity);
     if (!cs->contacts || !cs->previous || !cs->points || !cs->triangleScratch || !cs->bodyInfo ||
-        !cs->parent || !cs->groups || !cs->groupBodies || !cs->groupContacts || !cs->stacking)
+        !cs->parent || !cs->groups || !cs->groupBodies || !cs->groupContacts || !cs->stacking ||
+        !cs->solverBodies || !cs->constraints)
         return false;
     std::memset(cs->bodyInfo, 0, sizeof(BodyContactInfo) * (cs->bodyCapacity > 0 ? cs->bodyCapacity : 1));
     return true;
@@ -59,6 +63,8 @@ void destroyCollisionState(PhysicsWorld* world) {
     worldFree(world, cs->groupBodies);
     worldFree(world, cs->groupContacts);
     worldFree(world, cs->stacking);
+    worldFree(world, cs->solverBodies);
+    worldFree(world, cs->constraints);
     worldFree(world, cs);
     world->collision = nullptr;
 }

@@ -24,6 +24,10 @@ void beginContacts(PhysicsWorld* world, CollisionState* cs) {
     cs->contacts = t;
     cs->contactCount = 0;
     cs->reportedContactsFull = false;
+    cs->matchBodyA = nullptr;
+    cs->matchBodyB = nullptr;
+    cs->matchFirst = 0;
+    cs->matchEnd = 0;
 }
 
 static Vector3 toBodyFrame(const RigidBody* body, const Vector3& p) {
@@ -39,6 +43,39 @@ static Contact* takeContact(PhysicsWorld* world, CollisionState* cs) {
         return nullptr;
     }
     return &cs->contacts[cs->contactCount++];
+}
+
+// Last sub-step's contacts of one body pair lie side by side (a pair's
+// points are added together), and pairs come in nearly the same order every
+// sub-step: the search starts where the last pair's range ended.
+static void previousPairRange(CollisionState* cs, const RigidBody* a, const RigidBody* b, int* first,
+                              int* end) {
+    if (cs->matchBodyA == a && cs->matchBodyB == b) {
+        *first = cs->matchFirst;
+        *end = cs->matchEnd;
+        return;
+    }
+    int n = cs->previousCount;
+    int start = cs->matchEnd < n ? cs->matchEnd : 0;
+    int found = -1;
+    for (int k = 0; k < n && found < 0; k++) {
+        int i = start + k < n ? start + k : start + k - n;
+        if (cs->previous[i].bodyA == a && cs->previous[i].bodyB == b) found = i;
+    }
+    if (found < 0) {
+        *first = *end = 0;
+    } else {
+        // Back to the start of the run (the search may have wrapped into its middle), then to its end.
+        while (found > 0 && cs->previous[found - 1].bodyA == a && cs->previous[found - 1].bodyB == b) found--;
+        int last = found;
+        while (last < n && cs->previous[last].bodyA == a && cs->previous[last].bodyB == b) last++;
+        *first = found;
+        *end = last;
+    }
+    cs->matchBodyA = a;
+    cs->matchBodyB = b;
+    cs->matchFirst = *first;
+    cs->matchEnd = *end;
 }
 
 void addContact(PhysicsWorld* world, CollisionState* cs, RigidBody* a, RigidBody* b, int keyA, int keyB,
@@ -65,7 +102,9 @@ void addContact(PhysicsWorld* world, CollisionState* cs, RigidBody* a, RigidBody
     // Warm start from the nearest same-pair point of the last sub-step.
     float best = kMatchDistanceSquared;
     const Contact* match = nullptr;
-    for (int i = 0; i < cs->previousCount; i++) {
+    int first, end;
+    previousPairRange(cs, a, b, &first, &end);
+    for (int i = first; i < end; i++) {
         const Contact& p = cs->previous[i];
         if (p.keyA != keyA || p.keyB != keyB || p.bodyA != a || p.bodyB != b) continue;
         Vector3 d = vecSub(p.localA, c->localA);

@@ -34,6 +34,11 @@ static void boxBounds(const CollisionBox& box, float margin, Vector3* lo, Vector
     }
 }
 
+static bool boxesOverlap(const Vector3& aLo, const Vector3& aHi, const Vector3& bLo, const Vector3& bHi) {
+    return aLo.x <= bHi.x && aHi.x >= bLo.x && aLo.y <= bHi.y && aHi.y >= bLo.y && aLo.z <= bHi.z &&
+           aHi.z >= bLo.z;
+}
+
 static bool awake(const RigidBody* body) {
     return body && body->sleepState == kBodyAwake;
 }
@@ -56,21 +61,79 @@ static float closingMargin(const PhysicsWorld* world, const RigidBody* a, const 
     return std::isfinite(margin) ? std::fmin(margin, kMaxClosingMargin) : kContactMargin;
 }
 
+// Points one body pair may gather over all its shape pairs before they are
+// thinned; a car's two boxes against another's give at most 16.
+static const int kBodyPairPoints = 32;
+// What a body pair hands the solver: the four points of its main contact
+// face that span the widest footprint. Two cars side by side touch with both
+// boxes, and the seam between chassis and cabin adds more; more than four
+// points on one face hold no better than four and cost the solver each.
+static const int kBodyPairKept = 4;
+
 static void collideBodies(PhysicsWorld* world, RigidBody* a, RigidBody* b) {
     CollisionState* cs = world->collision;
     float margin = closingMargin(world, a, b);
+    ContactPoint points[kBodyPairPoints];
+    const Geometry* shapes[kBodyPairPoints][2];
+    int count = 0;
     for (const Geometry* ga = a->firstGeometry; ga; ga = ga->next) {
         if (ga->kind != kGeometryBox) continue;
         CollisionBox boxA = geometryBox(ga);
+        Vector3 loA, hiA;
+        boxBounds(boxA, margin, &loA, &hiA);
         for (const Geometry* gb = b->firstGeometry; gb; gb = gb->next) {
             if (gb->kind != kGeometryBox) continue;
+            if (count + 4 > kBodyPairPoints) break;
+            // The bodies' bounds meet, but of their boxes (a car's chassis
+            // and cabin against another's) often only some do.
             CollisionBox boxB = geometryBox(gb);
-            ContactPoint points[kMaxPairContacts];
-            int n = collideBoxBox(boxA, boxB, points, 4, margin);
-            const Material& ma = world->materials[ga->material];
-            const Material& mb = world->materials[gb->material];
-            for (int i = 0; i < n; i++) addContact(world, cs, a, b, ga->index, gb->index, points[i], ma, mb);
+            Vector3 loB, hiB;
+            boxBounds(boxB, 0.0f, &loB, &hiB);
+            if (!boxesOverlap(loA, hiA, loB, hiB)) continue;
+            int n = collideBoxBox(boxA, boxB, points + count, 4, margin);
+            for (int i = 0; i < n; i++) {
+                shapes[count][0] = ga;
+                shapes[count][1] = gb;
+                // The slot the point came from, so its shapes are found again
+                // after reduceContacts has moved it.
+                points[count].material = count;
+                count++;
+            }
         }
+    }
+    if (count > kBodyPairKept) {
+        // The main face: the points whose normal is the deepest point's.
+        int deepest = 0;
+        for (int i = 1; i < count; i++) {
+            if (points[i].depth > points[deepest].depth) deepest = i;
+        }
+        Vector3 mainNormal = points[deepest].normal;
+        ContactPoint main[kBodyPairPoints], others[kBodyPairPoints];
+        int mainCount = 0, otherCount = 0;
+        for (int i = 0; i < count; i++) {
+            if (vecDot(points[i].normal, mainNormal) >= kSameNormal)
+                main[mainCount++] = points[i];
+            else
+                others[otherCount++] = points[i];
+        }
+        mainCount = reduceContacts(main, mainCount, kBodyPairKept);
+        // Room left over goes to the deepest points of the other faces.
+        while (mainCount < kBodyPairKept && otherCount > 0) {
+            int best = 0;
+            for (int i = 1; i < otherCount; i++) {
+                if (others[i].depth > others[best].depth) best = i;
+            }
+            main[mainCount++] = others[best];
+            others[best] = others[--otherCount];
+        }
+        for (int i = 0; i < mainCount; i++) points[i] = main[i];
+        count = mainCount;
+    }
+    for (int i = 0; i < count; i++) {
+        const Geometry* ga = shapes[points[i].material][0];
+        const Geometry* gb = shapes[points[i].material][1];
+        addContact(world, cs, a, b, ga->index, gb->index, points[i], world->materials[ga->material],
+                   world->materials[gb->material]);
     }
 }
 
@@ -229,22 +292,55 @@ static void offerHit(Sensor* s, float t, const Vector3& origin, const Vector3& r
     s->hitGeometry = geometry;
 }
 
+static void castRayAtBox(Sensor* s, const Vector3& origin, const Vector3& ray, const CollisionBox& box,
+                         const Geometry* g) {
+    RayHit hit;
+    if (!rayBox(box, origin, ray, &hit)) return;
+    // The normal in the frame of the box that was hit.
+    Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
+                  vecDot(hit.normal, box.axis[2]));
+    offerHit(s, hit.t, origin, ray, local, g->material, g);
+}
+
+// Boxes of the target body kept with their world bounds while its rays are
+// cast; a car has two.
+static const int kCastBoxes = 4;
+
 static void castAgainstBody(PhysicsWorld* world, RigidBody* caster, const RigidBody* target) {
     (void)world;
+    CollisionBox boxes[kCastBoxes];
+    Vector3 boxLo[kCastBoxes], boxHi[kCastBoxes];
+    const Geometry* shapes[kCastBoxes];
+    int boxCount = 0;
+    bool cached = true;
+    for (const Geometry* g = target->firstGeometry; g && cached; g = g->next) {
+        if (g->kind != kGeometryBox) continue;
+        if (boxCount == kCastBoxes) {
+            cached = false;
+            break;
+        }
+        boxes[boxCount] = geometryBox(g);
+        boxBounds(boxes[boxCount], 0.0f, &boxLo[boxCount], &boxHi[boxCount]);
+        shapes[boxCount++] = g;
+    }
     Transform frame = getTransform(caster);
     for (Sensor* s = caster->firstSensor; s; s = s->next) {
         if (s->length == 0.0f) continue;
         Vector3 origin = transformPoint(frame, s->origin);
         Vector3 ray = rotate(s->ray, frame.rotation);
-        for (const Geometry* g = target->firstGeometry; g; g = g->next) {
-            if (g->kind != kGeometryBox) continue;
-            CollisionBox box = geometryBox(g);
-            RayHit hit;
-            if (!rayBox(box, origin, ray, &hit)) continue;
-            // The normal in the frame of the box that was hit.
-            Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
-                          vecDot(hit.normal, box.axis[2]));
-            offerHit(s, hit.t, origin, ray, local, g->material, g);
+        if (!cached) {
+            for (const Geometry* g = target->firstGeometry; g; g = g->next) {
+                if (g->kind == kGeometryBox) castRayAtBox(s, origin, ray, geometryBox(g), g);
+            }
+            continue;
+        }
+        // A wheel ray beside another car passes its boxes by: their world
+        // boxes tell without the slab tests.
+        Vector3 rayLo, rayHi;
+        rayBounds(origin, ray, &rayLo, &rayHi);
+        for (int k = 0; k < boxCount; k++) {
+            if (boxesOverlap(rayLo, rayHi, boxLo[k], boxHi[k]))
+                castRayAtBox(s, origin, ray, boxes[k], shapes[k]);
         }
     }
 }

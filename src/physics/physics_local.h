@@ -242,7 +242,11 @@ float geometryExtent(const Geometry* geometry);
 // Refreshes a body's world box and its geometries' world transforms.
 void updateBodyBounds(RigidBody* body);
 
-bool isDynamic(const RigidBody* body);
+// Rigid bodies and particles move under forces; animated bodies do not.
+// Inline: the contact loops ask it for every point.
+inline bool isDynamic(const RigidBody* body) {
+    return body->kind == kBodyRigid || body->kind == kBodyParticle;
+}
 // State awake, sub-step count and rest counter 0, snapshot retaken.
 void wakeBody(RigidBody* body);
 // State asleep, motion zeroed, gravity force zero.

@@ -11,12 +11,17 @@
 // beyond a slop, so resting contacts do not feed energy back.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "physics/contacts.h"
 
 static const char kStackingFullMessage[] = "Stacking Buffer full Error. Please contact techincal support\n";
 
 static const int kIterations = 10;
+// A sweep in which no impulse changes a contact's closing speed by more than
+// this (units per second) ends the iterations early: nothing a player could
+// see moves any more.
+static const float kConvergedSpeed = 1e-4f;
 // Overlap left alone, and the share of the rest removed per sub-step.
 static const float kSlop = 0.005f;
 static const float kBaumgarte = 0.2f;
@@ -204,34 +209,6 @@ static void orderStack(PhysicsWorld* world, ContactGroup& g) {
 
 // Impulses -------------------------------------------------------------------
 
-static void applyImpulse(RigidBody* body, const Vector3& r, const Vector3& impulse) {
-    if (!isAwakeDynamic(body)) return;
-    body->linearVelocity = vecMadd(body->linearVelocity, impulse, body->inverseMass);
-    Vector3 dL = vecCross(r, impulse);
-    body->angularMomentum = vecAdd(body->angularMomentum, dL);
-    body->angularVelocity = vecAdd(body->angularVelocity, rotate(dL, body->worldInverseInertia));
-}
-
-static Vector3 pointVelocity(const RigidBody* body, const Vector3& r) {
-    if (!isAwakeDynamic(body)) return Vector3();
-    return vecAdd(body->linearVelocity, vecCross(body->angularVelocity, r));
-}
-
-// 1 / (effective mass of the two bodies along the direction at the offsets).
-static float inverseEffectiveMass(const RigidBody* a, const Vector3& rA, const RigidBody* b,
-                                  const Vector3& rB, const Vector3& d) {
-    float k = 0.0f;
-    if (isAwakeDynamic(a)) {
-        Vector3 w = rotate(vecCross(rA, d), a->worldInverseInertia);
-        k += a->inverseMass + vecDot(vecCross(w, rA), d);
-    }
-    if (isAwakeDynamic(b)) {
-        Vector3 w = rotate(vecCross(rB, d), b->worldInverseInertia);
-        k += b->inverseMass + vecDot(vecCross(w, rB), d);
-    }
-    return k;
-}
-
 static void perpendicular(const Vector3& n, Vector3* t0, Vector3* t1) {
     Vector3 a = std::fabs(n.x) < 0.57f
                     ? Vector3(1.0f, 0.0f, 0.0f)
@@ -242,11 +219,51 @@ static void perpendicular(const Vector3& n, Vector3* t0, Vector3* t1) {
     *t1 = vecCross(n, *t0);
 }
 
-static void prepareContact(Contact& c, float dt) {
+// The solver slot of a body this sub-step: its own when it is awake and
+// dynamic, else the immovable slot 0.
+static int solverSlot(CollisionState* cs, RigidBody* body) {
+    if (!isAwakeDynamic(body)) return 0;
+    BodyContactInfo& info = cs->bodyInfo[body->index];
+    if (info.solverSlot > 0) return info.solverSlot;
+    int slot = cs->solverBodyCount++;
+    SolverBody& sb = cs->solverBodies[slot];
+    sb.body = body;
+    info.solverSlot = slot;
+    return slot;
+}
+
+static Vector3 pointVelocity(const RigidBody* body, const Vector3& r) {
+    if (!isAwakeDynamic(body)) return Vector3();
+    return vecAdd(body->linearVelocity, vecCross(body->angularVelocity, r));
+}
+
+// Warm start: an impulse straight onto a body, before the forces of the
+// sub-step are applied (the angular velocity is derived again from the
+// momentum then).
+static void applyImpulse(RigidBody* body, float inverseMass, const Vector3& impulse, const Vector3& momentum,
+                         const Vector3& turn) {
+    body->linearVelocity = vecMadd(body->linearVelocity, impulse, inverseMass);
+    body->angularMomentum = vecAdd(body->angularMomentum, momentum);
+    body->angularVelocity = vecAdd(body->angularVelocity, turn);
+}
+
+// Everything about one contact that stays fixed while the solver iterates:
+// the friction frame, the arms, the effective masses and the target speed;
+// then last sub-step's impulses are applied to start from.
+static void prepareContact(CollisionState* cs, int index, float dt) {
+    Contact& c = cs->contacts[index];
+    ContactConstraint& k = cs->constraints[cs->constraintCount++];
     RigidBody* a = c.bodyA;
     RigidBody* b = c.bodyB;
     c.rA = vecSub(c.position, a->position);
     c.rB = b ? vecSub(c.position, b->position) : Vector3();
+    k.contact = index;
+    k.bodyA = solverSlot(cs, a);
+    k.bodyB = b ? solverSlot(cs, b) : 0;
+    k.inverseMassA = k.bodyA ? a->inverseMass : 0.0f;
+    k.inverseMassB = k.bodyB ? b->inverseMass : 0.0f;
+    k.friction = c.friction;
+
     Vector3 v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
     float vn = vecDot(v, c.normal);
     Vector3 vt = vecMadd(v, c.normal, -vn);
@@ -257,12 +274,31 @@ static void prepareContact(Contact& c, float dt) {
     } else {
         perpendicular(c.normal, &c.tangent0, &c.tangent1);
     }
-    float kn = inverseEffectiveMass(a, c.rA, b, c.rB, c.normal);
-    float k0 = inverseEffectiveMass(a, c.rA, b, c.rB, c.tangent0);
-    float k1 = inverseEffectiveMass(a, c.rA, b, c.rB, c.tangent1);
-    c.normalMass = kn > 1e-12f ? 1.0f / kn : 0.0f;
-    c.tangentMass0 = k0 > 1e-12f ? 1.0f / k0 : 0.0f;
-    c.tangentMass1 = k1 > 1e-12f ? 1.0f / k1 : 0.0f;
+    k.direction[0] = c.normal;
+    k.direction[1] = c.tangent0;
+    k.direction[2] = c.tangent1;
+    for (int row = 0; row < 3; row++) {
+        const Vector3& d = k.direction[row];
+        float inverse = k.inverseMassA + k.inverseMassB;
+        if (k.bodyA) {
+            k.armA[row] = vecCross(c.rA, d);
+            k.turnA[row] = rotate(k.armA[row], a->worldInverseInertia);
+            inverse += vecDot(k.armA[row], k.turnA[row]);
+        } else {
+            k.armA[row] = Vector3();
+            k.turnA[row] = Vector3();
+        }
+        if (k.bodyB) {
+            k.armB[row] = vecCross(c.rB, d);
+            k.turnB[row] = rotate(k.armB[row], b->worldInverseInertia);
+            inverse += vecDot(k.armB[row], k.turnB[row]);
+        } else {
+            k.armB[row] = Vector3();
+            k.turnB[row] = Vector3();
+        }
+        k.mass[row] = inverse > 1e-12f ? 1.0f / inverse : 0.0f;
+        k.speedPerImpulse[row] = inverse;
+    }
 
     // Target separating speed. A closing contact that meets within this
     // sub-step bounces back with e times its speed, so the first impulse
@@ -274,7 +310,7 @@ static void prepareContact(Contact& c, float dt) {
     else
         target = std::fmin(kBaumgarte * std::fmax(c.depth - kSlop, 0.0f) / dt, kMaxSeparatingSpeed);
     if (vn < -kBounceSpeed && -vn * dt >= -c.depth) target = std::fmax(target, -c.restitution * vn);
-    c.bias = target;
+    k.bias = target;
 
     // Warm start: last sub-step's impulses, friction turned into the new frame.
     float t0 = vecDot(c.carriedFriction, c.tangent0);
@@ -285,46 +321,106 @@ static void prepareContact(Contact& c, float dt) {
         t0 *= limit / len;
         t1 *= limit / len;
     }
-    c.tangentImpulse0 = t0;
-    c.tangentImpulse1 = t1;
+    k.impulse[0] = c.normalImpulse;
+    k.impulse[1] = t0;
+    k.impulse[2] = t1;
+    k.warmImpulse[0] = c.normalImpulse;
+    k.warmImpulse[1] = t0;
+    k.warmImpulse[2] = t1;
+    if (c.normalImpulse == 0.0f && t0 == 0.0f && t1 == 0.0f) return;
     Vector3 p = vecAdd(vecScale(c.normal, c.normalImpulse),
                        vecAdd(vecScale(c.tangent0, t0), vecScale(c.tangent1, t1)));
-    applyImpulse(a, c.rA, p);
-    applyImpulse(b, c.rB, vecScale(p, -1.0f));
+    if (k.bodyA) {
+        Vector3 arm = vecAdd(vecScale(k.armA[0], c.normalImpulse),
+                             vecAdd(vecScale(k.armA[1], t0), vecScale(k.armA[2], t1)));
+        Vector3 turn = vecAdd(vecScale(k.turnA[0], c.normalImpulse),
+                              vecAdd(vecScale(k.turnA[1], t0), vecScale(k.turnA[2], t1)));
+        applyImpulse(a, k.inverseMassA, p, arm, turn);
+    }
+    if (k.bodyB) {
+        Vector3 arm = vecAdd(vecScale(k.armB[0], c.normalImpulse),
+                             vecAdd(vecScale(k.armB[1], t0), vecScale(k.armB[2], t1)));
+        Vector3 turn = vecAdd(vecScale(k.turnB[0], c.normalImpulse),
+                              vecAdd(vecScale(k.turnB[1], t0), vecScale(k.turnB[2], t1)));
+        applyImpulse(b, k.inverseMassB, vecScale(p, -1.0f), vecScale(arm, -1.0f), vecScale(turn, -1.0f));
+    }
 }
 
-static void solveContact(Contact& c) {
-    RigidBody* a = c.bodyA;
-    RigidBody* b = c.bodyB;
-    // Normal: the running total may only push.
-    Vector3 v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
-    float vn = vecDot(v, c.normal);
-    float lambda = c.normalMass * (c.bias - vn);
-    float total = std::fmax(c.normalImpulse + lambda, 0.0f);
-    lambda = total - c.normalImpulse;
-    c.normalImpulse = total;
-    Vector3 p = vecScale(c.normal, lambda);
-    applyImpulse(a, c.rA, p);
-    applyImpulse(b, c.rB, vecScale(p, -1.0f));
+// The iterations work on whole vectors at once: a Vector3 is four floats,
+// so one vector instruction does x, y and z (w rides along and is never
+// summed). Under-aligned, since the records only promise float alignment.
+typedef float Lanes __attribute__((vector_size(16), aligned(4)));
 
-    // Friction: both directions together, the total scaled back onto the
-    // cone of the friction coefficient times the normal impulse.
-    v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
-    float t0 = c.tangentImpulse0 - c.tangentMass0 * vecDot(v, c.tangent0);
-    float t1 = c.tangentImpulse1 - c.tangentMass1 * vecDot(v, c.tangent1);
-    float limit = c.friction * c.normalImpulse;
-    float len = std::sqrt(t0 * t0 + t1 * t1);
-    if (len > limit) {
-        float s = len > 0.0f ? limit / len : 0.0f;
-        t0 *= s;
-        t1 *= s;
+static inline Lanes lanes(const Vector3& v) {
+    Lanes r;
+    std::memcpy(&r, &v, sizeof r);
+    return r;
+}
+
+static inline void storeLanes(Vector3& v, Lanes r) {
+    std::memcpy(static_cast<void*>(&v), &r, sizeof r);
+}
+
+static inline float sum3(Lanes a) {
+    return a[0] + a[1] + a[2];
+}
+
+// One sweep's work on one contact: the normal row, then both friction rows
+// against the same velocities. Returns the largest change of speed along a
+// row that one of its impulses made.
+__attribute__((always_inline)) static inline float solveContact(ContactConstraint& k, SolverBody* bodies) {
+    SolverBody& a = bodies[k.bodyA];
+    SolverBody& b = bodies[k.bodyB];
+    Lanes va = lanes(a.linearVelocity), wa = lanes(a.angularVelocity);
+    Lanes vb = lanes(b.linearVelocity), wb = lanes(b.angularVelocity);
+
+    // Normal: the running total may only push.
+    Lanes n = lanes(k.direction[0]);
+    float speed = sum3(n * (va - vb) + lanes(k.armA[0]) * wa - lanes(k.armB[0]) * wb);
+    float lambda = k.mass[0] * (k.bias - speed);
+    float total = std::max(k.impulse[0] + lambda, 0.0f);
+    lambda = total - k.impulse[0];
+    k.impulse[0] = total;
+    va += n * (lambda * k.inverseMassA);
+    wa += lanes(k.turnA[0]) * lambda;
+    vb -= n * (lambda * k.inverseMassB);
+    wb -= lanes(k.turnB[0]) * lambda;
+    float largest = std::fabs(lambda) * k.speedPerImpulse[0];
+
+    // Friction, unless the cone is a point (the race's own car materials):
+    // both directions together, the total scaled back onto the cone of the
+    // friction coefficient times the normal impulse.
+    if (k.friction != 0.0f) {
+        Lanes u = lanes(k.direction[1]), v = lanes(k.direction[2]);
+        Lanes dv = va - vb;
+        float s0 = sum3(u * dv + lanes(k.armA[1]) * wa - lanes(k.armB[1]) * wb);
+        float s1 = sum3(v * dv + lanes(k.armA[2]) * wa - lanes(k.armB[2]) * wb);
+        float t0 = k.impulse[1] - k.mass[1] * s0;
+        float t1 = k.impulse[2] - k.mass[2] * s1;
+        float limit = k.friction * total;
+        float len2 = t0 * t0 + t1 * t1;
+        if (len2 > limit * limit) {
+            float len = std::sqrt(len2);
+            float scale = len > 0.0f ? limit / len : 0.0f;
+            t0 *= scale;
+            t1 *= scale;
+        }
+        float d0 = t0 - k.impulse[1], d1 = t1 - k.impulse[2];
+        k.impulse[1] = t0;
+        k.impulse[2] = t1;
+        Lanes p = u * d0 + v * d1;
+        va += p * k.inverseMassA;
+        wa += lanes(k.turnA[1]) * d0 + lanes(k.turnA[2]) * d1;
+        vb -= p * k.inverseMassB;
+        wb -= lanes(k.turnB[1]) * d0 + lanes(k.turnB[2]) * d1;
+        largest = std::max(
+            largest, std::max(std::fabs(d0) * k.speedPerImpulse[1], std::fabs(d1) * k.speedPerImpulse[2]));
     }
-    Vector3 dp =
-        vecAdd(vecScale(c.tangent0, t0 - c.tangentImpulse0), vecScale(c.tangent1, t1 - c.tangentImpulse1));
-    c.tangentImpulse0 = t0;
-    c.tangentImpulse1 = t1;
-    applyImpulse(a, c.rA, dp);
-    applyImpulse(b, c.rB, vecScale(dp, -1.0f));
+    storeLanes(a.linearVelocity, va);
+    storeLanes(a.angularVelocity, wa);
+    storeLanes(b.linearVelocity, vb);
+    storeLanes(b.angularVelocity, wb);
+    return largest;
 }
 
 static bool anyNotNearZero(const Vector3& v) {
@@ -339,46 +435,84 @@ static bool finiteVector(const Vector3& v) {
 
 void prepareContacts(PhysicsWorld* world, float dt) {
     CollisionState* cs = world->collision;
-    if (!cs || !(dt > 0.0f)) return;
+    if (!cs) return;
+    cs->constraintCount = 0;
+    cs->solverBodyCount = 1;
+    SolverBody& still = cs->solverBodies[0];
+    still.linearVelocity = Vector3();
+    still.angularVelocity = Vector3();
+    still.momentumChange = Vector3();
+    still.body = nullptr;
+    if (!(dt > 0.0f)) return;
     buildContactGroups(world);
+    for (int i = 0; i < world->liveBodyCount; i++) cs->bodyInfo[world->liveBodies[i]->index].solverSlot = 0;
     for (int g = 0; g < cs->groupCount; g++) {
         ContactGroup& group = cs->groups[g];
         if (group.asleep || group.contactCount == 0) continue;
         wakeMixedGroup(world, group);
         orderStack(world, group);
         for (int i = 0; i < group.contactCount; i++)
-            prepareContact(cs->contacts[cs->groupContacts[group.firstContact + i]], dt);
+            prepareContact(cs, cs->groupContacts[group.firstContact + i], dt);
     }
 }
 
 void solveContacts(PhysicsWorld* world, float dt) {
     CollisionState* cs = world->collision;
     if (!cs) return;
-    for (int g = 0; g < cs->groupCount; g++) {
-        ContactGroup& group = cs->groups[g];
-        if (group.asleep || group.contactCount == 0) continue;
-        const int* list = cs->groupContacts + group.firstContact;
-        for (int it = 0; it < kIterations; it++) {
-            for (int i = 0; i < group.contactCount; i++) solveContact(cs->contacts[list[i]]);
+    // The bodies' velocities now include the sub-step's forces: copy them
+    // in, iterate over every group's constraints (groups share no moving
+    // body, so one sweep over all of them solves each group in its order),
+    // and hand the result back.
+    SolverBody* bodies = cs->solverBodies;
+    for (int i = 1; i < cs->solverBodyCount; i++) {
+        SolverBody& sb = bodies[i];
+        sb.linearVelocity = sb.body->linearVelocity;
+        sb.angularVelocity = sb.body->angularVelocity;
+        sb.momentumChange = Vector3();
+    }
+    ContactConstraint* constraints = cs->constraints;
+    const int count = cs->constraintCount;
+    for (int it = 0; it < kIterations; it++) {
+        float largest = 0.0f;
+        for (int i = 0; i < count; i++) largest = std::max(largest, solveContact(constraints[i], bodies));
+        // Warm started, a steady pile settles in a few sweeps; the rest
+        // would only move impulses by less than the body could notice.
+        if (largest < kConvergedSpeed) break;
+    }
+    // The angular momentum takes the same impulses: what each row added over
+    // all iterations is its final total less the total it started from.
+    for (int i = 0; i < count; i++) {
+        const ContactConstraint& k = constraints[i];
+        for (int row = 0; row < 3; row++) {
+            float added = k.impulse[row] - k.warmImpulse[row];
+            bodies[k.bodyA].momentumChange = vecMadd(bodies[k.bodyA].momentumChange, k.armA[row], added);
+            bodies[k.bodyB].momentumChange = vecMadd(bodies[k.bodyB].momentumChange, k.armB[row], -added);
         }
-        for (int i = 0; i < group.contactCount; i++) {
-            const Contact& c = cs->contacts[list[i]];
-            float t =
-                std::sqrt(c.tangentImpulse0 * c.tangentImpulse0 + c.tangentImpulse1 * c.tangentImpulse1);
-            if (c.normalImpulse > 0.0f && t > 0.0f && t >= kSlidingShare * c.friction * c.normalImpulse) {
-                cs->bodyInfo[c.bodyA->index].sliding = true;
-                if (c.bodyB) cs->bodyInfo[c.bodyB->index].sliding = true;
-            }
-        }
+    }
+    for (int i = 1; i < cs->solverBodyCount; i++) {
+        SolverBody& sb = bodies[i];
+        RigidBody* body = sb.body;
+        body->linearVelocity = sb.linearVelocity;
+        body->angularVelocity = sb.angularVelocity;
+        body->angularMomentum = vecAdd(body->angularMomentum, sb.momentumChange);
         // Never hand on a non-finite state: a body that got one stops.
-        for (int i = 0; i < group.bodyCount; i++) {
-            RigidBody* body = cs->groupBodies[group.firstBody + i];
-            if (!finiteVector(body->linearVelocity) || !finiteVector(body->angularMomentum) ||
-                !finiteVector(body->angularVelocity)) {
-                body->linearVelocity = Vector3();
-                body->angularMomentum = Vector3();
-                body->angularVelocity = Vector3();
-            }
+        if (!finiteVector(body->linearVelocity) || !finiteVector(body->angularMomentum) ||
+            !finiteVector(body->angularVelocity)) {
+            body->linearVelocity = Vector3();
+            body->angularMomentum = Vector3();
+            body->angularVelocity = Vector3();
+        }
+    }
+    for (int i = 0; i < count; i++) {
+        const ContactConstraint& k = constraints[i];
+        Contact& c = cs->contacts[k.contact];
+        c.normalImpulse = k.impulse[0];
+        c.tangentImpulse0 = k.impulse[1];
+        c.tangentImpulse1 = k.impulse[2];
+        float t = std::sqrt(k.impulse[1] * k.impulse[1] + k.impulse[2] * k.impulse[2]);
+        if (k.impulse[0] > 0.0f && t > 0.0f && t >= kSlidingShare * k.friction * k.impulse[0]) {
+            cs->bodyInfo[c.bodyA->index].sliding = true;
+            if (c.bodyB) cs->bodyInfo[c.bodyB->index].sliding = true;
         }
     }
     // Sleep: an awake group sleeps when all its members have been still long

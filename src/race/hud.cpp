@@ -259,5 +259,6 @@ void drawRaceHud() {
     glDisable(GL_LIGHTING);
 
     drawTexts();
+    drawRaceInfo();
     glDisable(GL_BLEND);
 }

@@ -245,3 +245,49 @@ bool cornerArrowShown(float courseDegrees);
 
 // The start countdown's images (3, 2, 1, go) for the current raceTimer.
 void drawCountdown();
+
+// ---------------------------------------------------------------------------
+// Race information beside the HUD (race_info.cpp): every car's lap and finish
+// times, the wrong-way warning, the race clock and the minimap. Reset by
+// loadRace; advanced by raceStep while the cars are updated.
+
+struct CarRaceTimes {
+    int lapsSeen;      // the car's lap when last looked at
+    float lapStart;    // race time at the start of its current lap, hundredths
+    float bestLap;     // hundredths; 0 until it has driven a whole lap
+    bool finished;     // has driven the race's laps
+    float finishTime;  // race time of its finish, hundredths
+    int progress;      // checkpoints passed, frozen at the player's finish
+    float toNext;      // distance to its next checkpoint, frozen likewise
+};
+
+// Opponents' entries are kept here; the player's times are the race clocks.
+extern CarRaceTimes carRaceTimes[kRaceCars];
+// Seconds the player has been driving away from the next checkpoint at speed.
+extern float wrongWayTimer;
+
+// A clock as hundredths since it started (minutes and seconds unfolded).
+float clockHundredths(const RaceClock& clock);
+// "m:ss.hh"; partial hundredths are cut, never rounded up into the next one.
+void formatRaceTime(float hundredths, char* out, int size);
+void resetRaceInfo();
+void updateRaceInfo(float f);
+// The wrong-way timer one race step on: counts while racing and moving at
+// speed away from the checkpoint, back to 0 otherwise.
+float nextWrongWayTimer(float timer, const Vector3& position, const Vector3& velocity,
+                        const Vector3& checkpoint, bool racing, float f);
+// The warning is on after about two seconds of driving the wrong way.
+bool wrongWayShown(float timer);
+
+// North-up placement of the circuit into a square of the overlay: world x to
+// the right, world -z up, one scale for both so the shape is kept.
+struct MinimapFit {
+    float centreX, centreZ;  // world point at the square's centre
+    float scale;             // overlay units per world unit
+    float left, bottom, size;
+};
+MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size);
+// Overlay position of a world point, held inside the square.
+void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY);
+// Race clock, minimap and wrong-way warning over the HUD.
+void drawRaceInfo();

@@ -43,14 +43,6 @@ static void drawMap() {
     drawModel(visualMapModel);
 }
 
-// The frame is copied at the resolution's own size, whatever the window is.
-static void copyScreen() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
-    glBindTexture(GL_TEXTURE_2D, screenTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
-}
-
 void drawRaceScene() {
     // Lit geometry: cars and map.
     glDisable(GL_BLEND);
@@ -87,10 +79,6 @@ void drawRaceScene() {
     glEnable(GL_TEXTURE_2D);
 
     // Glow and HUD.
-    copyScreen();
-    postProcessPass(3, 0);
-    postProcessPass(3, 1);
-    postProcessPass(2, 1);
-    postProcessPass(2, 2);
+    postProcessFrame();
     drawRaceHud();
 }

@@ -262,6 +262,7 @@ bool loadRace(int raceNumber) {
         unstickCount[i] = 0;
     }
     resetChaseCamera();
+    resetRaceInfo();
     newCarWon = false;
     return true;
 }

@@ -61,6 +61,7 @@ void raceStep() {
     for (int i = 1; i < kRaceCars; i++) {
         updateOpponentCar(cars[i], f);
     }
+    updateRaceInfo(f);
 
     // Wheel frames: only the steered axle's direction is kept, for the tyre
     // forces of the coming physics step.

@@ -336,13 +336,110 @@ void releaseSky();
 // Reflection and post-processing passes, particle effects and the checkpoint
 // marker: the race frame's calls into them.
 
-// Renders the reflection image (race: from the player's car).
+// Renders the reflection image (race: from the player's car towards the
+// shading eye, mirrored; front end: the turning garage, not mirrored) and
+// restores the viewport and projection of the current resolution.
 void renderReflection(bool inRace);
-// One pass of the glow chain; type 2 blur, 3 tone mapping; kind 0..6.
+
+// Glow pass types, and kinds 0..6: the pass's place in the chain. Kind 0
+// reads screenTexture, every other kind blurTextureA; even blur kinds run
+// along s, odd ones along t.
+enum PostPassType { BlurPass = 2, HdrPass = 3 };
+struct PostPass {
+    int type;
+    int kind;
+};
+constexpr PostPass kToneMapFrame = {HdrPass, 0};     // the whole frame, shrunk to 256 x 256
+constexpr PostPass kToneMapAgain = {HdrPass, 1};     // steepens the curve once more
+constexpr PostPass kBlurVertical = {BlurPass, 1};    // spreads the glow along t
+constexpr PostPass kBlurHorizontal = {BlurPass, 2};  // along s; its luminance feeds the next frame
+// One pass of the glow chain; leaves the back buffer cleared.
 void postProcessPass(int type, int kind);
-// Dust, exhaust flames and smoke of the four cars.
+// The scenes' ending: copies the frame at the resolution's size into
+// screenTexture and runs the four passes above, in that order.
+void postProcessFrame();
+// blurTextureB to black, so the first frame's tone mapping has a history.
+void clearGlowHistory();
+// Fills a render texture's level 0 with one byte value (RGBA).
+void fillRenderTexture(GLuint texture, int width, int height, uint8_t value);
+// For the whole run, true in the game. Clear (korvask-shot --effects off),
+// the scenes skip the reflection pass, the glow passes and the particles:
+// black reflection and glow images, no dust, flames or smoke.
+extern bool effectsEnabled;
+
+// ---------------------------------------------------------------------------
+// Particle effects: dust at the wheels, exhaust flames and smoke.
+
+struct ParticleSystem {
+    // Per-particle arrays of count entries, allocated by loadEffect.
+    uint8_t* active;  // 1 for every particle, never cleared
+    float* life;      // also the particle's alpha
+    float* fade;
+    float* offsetX;  // relative to the emitter
+    float* offsetY;
+    float* offsetZ;
+    float* velocityX;
+    float* velocityY;
+    float* velocityZ;
+    float* size;
+    float* speedFactor;
+    int32_t count;      // 0 when the file was missing or unusable
+    int32_t blendMode;  // 1 additive, anything else ordinary transparency
+    float maxSize;
+    float velocityScale[3];
+    float fadeScale;
+    float gravity[3];   // added to the velocity at each step
+    int32_t spread[3];  // range of a new particle's random velocity part
+    float spreadOffset[3];
+    int32_t fadeRange;
+    float fadeDivisor;
+    float fadeBase;
+    float sizeGrowth;
+    float initialSize;
+    float factorDecay;
+    float level;  // life (alpha) a new particle starts with; the car code sets it
+    float colour[3];
+    bool enabled;  // while clear, dead particles stay dead
+};
+
+// The effect file is 24 little-endian words.
+constexpr size_t kEffectFileBytes = 96;
+// More particles than this in one system is a broken file, not an effect.
+constexpr int32_t kMaxParticles = 4096;
+// Sub-steps beyond the first on a slow frame, at most.
+constexpr int kMaxEffectSubSteps = 5;
+
+// One system of each kind per car, indexed like cars; for the whole run.
+extern ParticleSystem dustEmitters[4];
+extern ParticleSystem flameEmitters[4];
+extern ParticleSystem smokeEmitters[4];
+
+// Reads an effect file into the system and starts every particle dead, so an
+// enabled system respawns them all at its first update. A missing, short or
+// unusable file leaves the system with no particles.
+void loadEffect(ParticleSystem& system, const char* path);
+// The same from the file's bytes.
+void loadEffectFromBytes(ParticleSystem& system, const uint8_t* data, size_t size);
+void releaseEffect(ParticleSystem& system);
+// The twelve systems from base/effects (renderer start-up).
+void loadEffectSystems();
+// Sub-steps updateEffect runs for a frame factor: 1 + min(int(0.4 f), 5).
+int effectSubSteps(float frameFactor);
+// Advances every particle; (bx, by, bz) is added to a respawned particle's velocity.
+void updateEffect(ParticleSystem& system, float frameFactor, float bx, float by, float bz);
+// Every particle as a camera-facing quad about emitter + offset.
+void drawEffect(const ParticleSystem& system, float x, float y, float z, float eyeX, float eyeY, float eyeZ,
+                GLuint texture);
+// Hands each car's emitter settings to its three systems and advances them
+// (the car's motion blows the dust and the exhaust).
+void updateCarEffects();
+// updateCarEffects, then dust at the wheels (not on the grid during the
+// countdown) and flames and smoke at the two exhaust pipes of each car.
 void drawCarEffects();
 // The pulsing billboard at the player's next checkpoint.
 void drawCheckpointMarker();
+// True while the marker is drawn: after the countdown, before the finish,
+// with checkpoints to reach.
+bool checkpointMarkerShown();
 // Running phase of the checkpoint marker, also read by the HUD's arrow.
 extern float markerPhase;

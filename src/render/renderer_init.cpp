@@ -308,9 +308,8 @@ bool initRenderer() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     createRenderTextures();
 
-    // TODO: load the twelve particle-effect definitions here once the
-    // particle module exists (four systems each from firepipe, smokepipe
-    // and dust.eff).
+    clearGlowHistory();
+    loadEffectSystems();
 
     // The game has no path without GLSL.
     const char* extensions = (const char*)glGetString(GL_EXTENSIONS);

@@ -113,7 +113,8 @@ TEST_F(HudFrames, ArrowIsSeenAtTheTopCentreAndClearFarAway) {
     countdownRunning = true;
     const std::vector<uint8_t> hidden = hud();
     countdownRunning = false;
-    // Every difference lies in the arrow's square about (400, 545).
+    // Every difference lies in the arrow's square about (400, 545), apart
+    // from the race clock under the lap counter, hidden in the countdown.
     long inside = 0, outside = 0;
     for (int row = 0; row < 480; row++) {
         for (int x = 0; x < 640; x++) {
@@ -124,6 +125,8 @@ TEST_F(HudFrames, ArrowIsSeenAtTheTopCentreAndClearFarAway) {
             const float ox = x * 800.0f / 640.0f, oy = (479 - row) * 600.0f / 480.0f;
             if (std::fabs(ox - 400) < 70 && std::fabs(oy - 545) < 70)
                 inside++;
+            else if (ox >= 96 && ox <= 252 && oy >= 500 && oy <= 546)
+                continue;
             else
                 outside++;
         }
@@ -133,7 +136,9 @@ TEST_F(HudFrames, ArrowIsSeenAtTheTopCentreAndClearFarAway) {
 
     // Beyond a squared distance of 30000 the arrow has no alpha left.
     place(0, Vector3(-200, 0, 0), Vector3(10, 0, 0));
-    EXPECT_EQ(hud(), hidden);
+    const std::vector<uint8_t> far = hud();
+    countdownRunning = true;
+    EXPECT_EQ(overlayBox(far, 330, 475, 470, 600), overlayBox(hud(), 330, 475, 470, 600));
 }
 
 TEST_F(HudFrames, NitroFillGrowsUpwardsAndStopsAtFull) {

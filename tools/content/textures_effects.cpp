@@ -78,7 +78,9 @@ Image makeLampSprite() {
     return image;
 }
 
-// Smoke and dust: a pale puff whose alpha is a soft ball broken up by noise.
+// Smoke and dust: a grey puff whose alpha is a soft ball broken up by noise.
+// Grey and thin, since at night nothing lights it but the lamps: a pale, dense
+// puff read as a white cloud that hid the car.
 Image makeSmokeParticle() {
     const int size = 128;
     Image image = makeImage(size, size, 4);
@@ -86,8 +88,8 @@ Image makeSmokeParticle() {
         for (int x = 0; x < size; ++x) {
             const double r = std::hypot(x - 63.5, y - 63.5) / 64;
             const double n = tileFbm(x / 16.0, y / 16.0, 8, 4, 4242);
-            const double a = std::clamp(smoothFall(r, 0.95) * (0.35 + 0.9 * n) * 0.5, 0.0, 1.0);
-            const double shade = 0.72 + 0.25 * n;
+            const double a = std::clamp(smoothFall(r, 0.95) * (0.35 + 0.9 * n) * 0.46, 0.0, 1.0);
+            const double shade = 0.46 + 0.2 * n;
             uint8_t* p = imagePixel(image, x, y);
             p[0] = static_cast<uint8_t>(std::lround(255 * shade));
             p[1] = static_cast<uint8_t>(std::lround(255 * shade * 0.97));
@@ -192,10 +194,10 @@ bool writeEffectFiles(const std::string& effectsDir) {
     const EffectDefinition flame = {
         24, 0.34f, {0, 0.02f, 0}, {0.0009f, 0.0009f, 0.0009f}, 1.0f, {21, 11, 21}, {10, 5, 10}, 60,
         600.0f, 0.09f, 0.02f, 0.1f, 0.06f, 1.0f, 1};
-    // Exhaust smoke: thin grey haze that drifts up and spreads, about a second and a half.
+    // Exhaust smoke: thin grey haze that drifts up and spreads, about a second.
     const EffectDefinition smoke = {
         30, 1.1f, {0, 0.25f, 0}, {0.0011f, 0.0011f, 0.0011f}, 1.0f, {21, 9, 21}, {10, 0, 10}, 60,
-        10000.0f, 0.0075f, 0.014f, 0.14f, 0.028f, 1.0f, 0};
+        10000.0f, 0.0075f, 0.018f, 0.14f, 0.028f, 1.0f, 0};
     return writeFileBytes(effectsDir + "/dust.eff", encodeEffect(dust)) &&
            writeFileBytes(effectsDir + "/firepipe.eff", encodeEffect(flame)) &&
            writeFileBytes(effectsDir + "/smokepipe.eff", encodeEffect(smoke));

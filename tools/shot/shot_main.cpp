@@ -42,7 +42,10 @@ struct ShotOptions {
     int drawFrames = 60;  // frames drawn in full before the picture
     bool nitro = false;   // hold nitro through the drawn frames
     bool drift = false;   // throw the car into a slide through the drawn frames
+    double reverse = 0.0;  // seconds before the picture to brake and back up the road
+    bool career = false;   // a career race: the result screen lists the points booked
     bool immediate = false;
+    bool effects = true;  // reflection pass, glow passes and particles
     bool timing = false;
     bool help = false;
 };
@@ -52,6 +55,7 @@ void usage() {
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
+            "                    [--effects on|off] [--reverse S] [--career]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, pause, quit, info, result\n"
             "  --race N        race number 1..20 (default 1)\n"
@@ -69,6 +73,11 @@ void usage() {
             "                  the drawn frames, to catch the car sliding\n"
             "  --immediate     draw models in immediate mode instead of display lists\n"
             "  --timing        print the median and mean time of the drawn frames\n"
+            "  --effects off   the same frame without the reflection pass, the glow passes and the\n"
+            "                  particles (black reflection and glow, no dust, flames or smoke)\n"
+            "  --reverse S     brake, then reverse up the road from S seconds before the picture\n"
+            "                  (7 shows the wrong-way warning; it blinks: see wrongWay in the output)\n"
+            "  --career        run it as a career race of a new career, booked in memory only\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -104,6 +113,10 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
             o->timing = true;
             continue;
         }
+        if (strcmp(a, "--career") == 0) {
+            o->career = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             fprintf(stderr, "korvask-shot: %s needs a value\n", a);
             return false;
@@ -124,6 +137,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
                 o->until = Until::Finish;
             else
                 ok = false;
+        } else if (strcmp(a, "--effects") == 0) {
+            ok = strcmp(value, "on") == 0 || strcmp(value, "off") == 0;
+            o->effects = strcmp(value, "on") == 0;
         } else if (strcmp(a, "--race") == 0) {
             ok = parseNumber(value, 1, 20, &v);
             o->race = (int)v;
@@ -145,6 +161,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         } else if (strcmp(a, "--laps") == 0) {
             ok = parseNumber(value, 1, 100, &v) && v == (int)v;
             o->laps = (int)v;
+        } else if (strcmp(a, "--reverse") == 0) {
+            ok = parseNumber(value, 0.01, 3600.0, &v);
+            o->reverse = v;
         } else if (strcmp(a, "--draw-frames") == 0) {
             ok = parseNumber(value, 1, 100000, &v) && v == (int)v;
             o->drawFrames = (int)v;
@@ -200,6 +219,7 @@ bool startGame(const ShotOptions& o) {
     initCarTable();
     startupPending = false;
     modelDisplayLists = !o.immediate;
+    effectsEnabled = o.effects;
     return true;
 }
 
@@ -209,9 +229,26 @@ void stepWithoutDrawing() {
     glLoadIdentity();
     updateChaseCamera(0);
     markerPhase += 1.5f * frameFactor;
+    // The exhaust and dust run warm into the picture, as in a drawn race.
+    if (effectsEnabled) updateCarEffects();
     updateStandings();
     raceStep();
+    // The result screen's own clock, as the drawn frames advance it.
+    if (raceFinished) raceTimer += 0.01f * frameFactor;
     if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+}
+
+long reverseFrames(const ShotOptions& o) {
+    return (long)(o.reverse * 100.0 + 0.5);
+}
+
+// Brakes to a stop, lets go once so the gearbox arms reverse, then backs up
+// straight.
+void reverseKeys() {
+    const Car& car = cars[0];
+    const float speed = car.body ? length(getLinearVelocity(car.body)) : 0.0f;
+    keys[VK_UP] = keys[VK_LEFT] = keys[VK_RIGHT] = keys[VK_SPACE] = false;
+    keys[VK_DOWN] = car.reverseArmed || !(car.brakeHeld && speed < 1.0f);
 }
 
 // Frames to the picture: drives undrawn until the last drawFrames frames.
@@ -222,6 +259,7 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
         *undrawn = std::max(0L, target - o.drawFrames);
         for (; frame < *undrawn; frame++) {
             scriptedDriverKeys(cars[0], driver);
+            if (o.reverse > 0.0 && frame >= target - reverseFrames(o)) reverseKeys();
             stepWithoutDrawing();
         }
         return target - frame;
@@ -292,10 +330,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     lapCount = opt.laps;
+    if (opt.career) {
+        // Booked below, in memory: the result screen would save the career.
+        setDefaultCareer();
+        careerRace = true;
+        awardPending = false;
+    }
 
     DriverState driver{};
     long undrawn = 0;
     const long drawn = std::max(1L, framesUntilMoment(opt, driver, &undrawn));
+    if (opt.career && raceFinished) {
+        const int points = careerPoints, tuning = tuningPoints;
+        bookRaceResult(opt.race, playerPlace);
+        noteRaceBooking(careerPoints - points, tuningPoints - tuning);
+    }
 
     // Drawn frames go through the dispatcher with exact 10 ms frames.
     frameFactor = 1.0f;
@@ -307,6 +356,8 @@ int main(int argc, char** argv) {
         scriptedDriverKeys(cars[0], driver);
         if (opt.nitro || opt.drift) keys[VK_SPACE] = true;
         if (opt.drift) throwIntoSlide();
+        if (opt.reverse > 0.0 && undrawn + k - 1 >= (long)(opt.seconds * 100.0 + 0.5) - reverseFrames(opt))
+            reverseKeys();
         auto t0 = std::chrono::steady_clock::now();
         drawFrame();
         if (opt.timing) glFinish();
@@ -322,9 +373,11 @@ int main(int argc, char** argv) {
     }
     const Vector3 p = cars[0].body ? getPosition(cars[0].body) : Vector3();
     printf("{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
-           "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f]",
+           "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f],"
+           "\"place\":%d,\"wrongWay\":%.2f",
            outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap, playerSpeed * 10.5f,
-           driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z);
+           driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z, playerPlace,
+           wrongWayTimer);
     if (opt.timing && !frameMs.empty()) {
         std::vector<double> sorted = frameMs;
         std::sort(sorted.begin(), sorted.end());

@@ -1,0 +1,361 @@
+// Race information over the HUD: the race clock under the lap counter, the
+// north-up minimap under the place counter and the blinking wrong-way
+// warning; also times the opponents' laps and finishes for the result screen.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
+
+CarRaceTimes carRaceTimes[kRaceCars];
+float wrongWayTimer = 0.0f;
+
+namespace {
+
+// Below this ground speed (world units a second, about 31 Km/h on the
+// speedometer) the car is manoeuvring, not driving the wrong way.
+constexpr float kWrongWaySpeed = 3.0f;
+// Long enough to ride out a spin or a wide line through a bend.
+constexpr float kWrongWayDelay = 2.0f;
+// The warning blinks twice a second, lit for most of each beat.
+constexpr float kBlinkPeriod = 0.5f;
+constexpr float kBlinkLit = 0.35f;
+
+// Layout in the 800 x 600 overlay. The top bar's band ends at y 550 (its
+// lap and place pods above), so the clock pod hangs under the lap pod and the
+// minimap under the place pod, clear of the arrow's scope in the middle, the
+// tachometer and nitro gauge at the bottom and the drift text at y 380.
+constexpr float kPodLeft = 96.0f, kPodRight = 252.0f, kPodBottom = 500.0f, kPodTop = 546.0f;
+constexpr float kMapLeft = 652.0f, kMapBottom = 392.0f, kMapSize = 140.0f;
+// The circuit keeps this much room from the minimap's edge for the dots.
+constexpr float kMapMargin = 10.0f;
+// Length of the heading mark on the player's dot, overlay units.
+constexpr float kHeadingTick = 11.0f;
+// "WRONG WAY" in the large font at twice its size, centred on the screen.
+constexpr float kWarningScale = 2.0f;
+constexpr float kWarningY = 300.0f;
+
+// The HUD images' neon: cyan frames, magenta underlines; the player's car
+// is yellow wherever it is marked, the opponents red.
+constexpr float kCyan[3] = {0.18f, 0.9f, 1.0f};
+constexpr float kMagenta[3] = {1.0f, 0.18f, 0.6f};
+constexpr float kPlayerColour[3] = {1.0f, 0.9f, 0.15f};
+constexpr float kOpponentColour[3] = {1.0f, 0.25f, 0.3f};
+
+void colour(const float c[3], float alpha) {
+    glColor4f(c[0], c[1], c[2], alpha);
+}
+
+void fillRect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+void frameRect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+// Line widths are in pixels: scaled so a line keeps its overlay width at
+// every resolution.
+void lineWidth(float overlayUnits) {
+    const float w = overlayUnits * (float)screenWidth / 800.0f;
+    glLineWidth(w < 1.0f ? 1.0f : w);
+}
+
+void disc(float x, float y, float radius) {
+    constexpr int kSides = 12;
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(x, y);
+    for (int i = 0; i <= kSides; i++) {
+        const float a = (float)i * 6.2831853f / (float)kSides;
+        glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
+    }
+    glEnd();
+}
+
+Vector3 checkpointPosition(int i) {
+    return Vector3(checkpoints[i].x, checkpoints[i].y, checkpoints[i].z);
+}
+
+int playerCheckpoint() {
+    const int i = cars[0].nextCheckpoint;
+    return i >= 0 && i < checkpointCount ? i : 0;
+}
+
+// A lap line passed by an opponent: lap 1 starts at its first pass, each
+// later pass closes a lap, and the pass beyond the race's laps is its finish.
+void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
+    if (t.finished) return;
+    if (lap >= 2) {
+        const float driven = now - t.lapStart;
+        if (t.bestLap <= 0.0f || driven <= t.bestLap) t.bestLap = driven;
+        if (lap > lapCount) {
+            t.finished = true;
+            t.finishTime = now;
+        }
+    }
+    t.lapStart = now;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
+
+// Text in the large font at any size, in the current colour, glyph set 1.
+void printScaled(float x, float y, float scale, const char* text) {
+    const TgaImage& glyphs = tgaTextures[1];
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glScalef(scale, scale, 1.0f);
+    glListBase(largeFontLists + 128 - 32);
+    glCallLists((GLsizei)std::strlen(text), GL_UNSIGNED_BYTE, text);
+    glPopMatrix();
+    glDisable(GL_TEXTURE_2D);
+}
+
+void drawClockPod() {
+    if (countdownRunning) return;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
+    fillRect(kPodLeft, kPodBottom, kPodRight, kPodTop);
+    lineWidth(1.4f);
+    colour(kMagenta, 0.9f);
+    glBegin(GL_LINES);
+    glVertex2f(kPodLeft + 4.0f, kPodBottom + 1.0f);
+    glVertex2f(kPodRight - 4.0f, kPodBottom + 1.0f);
+    glEnd();
+    lineWidth(1.0f);
+    glEnable(GL_TEXTURE_2D);
+
+    char top[32], best[32];
+    formatRaceTime(clockHundredths(raceFinished ? raceTime : lapTime), top, sizeof top);
+    // The best lap exists once lap 1 has been driven.
+    if ((cars[0].lap >= 2 || raceFinished) && clockHundredths(bestLapTime) > 0.0f)
+        formatRaceTime(clockHundredths(bestLapTime), best, sizeof best);
+    else
+        std::snprintf(best, sizeof best, "-:--.--");
+
+    textColour = 3;
+    colour(kCyan, 1.0f);
+    printText((int)kPodLeft + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
+    colour(kCyan, 1.0f);
+    printText((int)kPodLeft + 8, 506, 1.0f, 1, "Best");
+    textColour = 0;
+    printText((int)kPodLeft + 72, 526, 1.0f, 1, "%s", top);
+    printText((int)kPodLeft + 72, 506, 1.0f, 1, "%s", best);
+}
+
+void drawMinimap() {
+    if (checkpointCount < 2) return;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const MinimapFit fit = fitMinimap(checkpoints, checkpointCount, kMapLeft, kMapBottom, kMapSize);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
+    fillRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
+    lineWidth(1.0f);
+    colour(kCyan, 0.6f);
+    frameRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
+
+    // The road: a wide faint glow under a thin bright line. (No line
+    // smoothing: on some drivers it leaves later lines drawn differently.)
+    for (int pass = 0; pass < 2; pass++) {
+        lineWidth(pass == 0 ? 5.0f : 1.8f);
+        if (pass == 0)
+            colour(kCyan, 0.3f);
+        else
+            glColor4f(0.75f, 0.97f, 1.0f, 0.95f);
+        glBegin(GL_LINE_LOOP);
+        for (int i = 0; i < checkpointCount; i++) {
+            float x, y;
+            minimapPlace(fit, checkpoints[i].x, checkpoints[i].z, &x, &y);
+            glVertex2f(x, y);
+        }
+        glEnd();
+    }
+    lineWidth(1.0f);
+
+    // The start line, then the opponents, the player on top.
+    float x, y;
+    minimapPlace(fit, checkpoints[0].x, checkpoints[0].z, &x, &y);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.9f);
+    fillRect(x - 2.0f, y - 2.0f, x + 2.0f, y + 2.0f);
+    for (int i = kRaceCars - 1; i >= 0; i--) {
+        if (cars[i].body == nullptr) continue;
+        const Vector3 p = getPosition(cars[i].body);
+        minimapPlace(fit, p.x, p.z, &x, &y);
+        const float r = i == 0 ? 5.0f : 4.0f;
+        if (i == 0) {
+            // The map stays north-up, so the player's dot points where the
+            // car faces.
+            Vector3 facing = getRotation(cars[0].body).rows[0];
+            facing.y = 0.0f;
+            normalise(facing);
+            lineWidth(2.0f);
+            colour(kPlayerColour, 1.0f);
+            glBegin(GL_LINES);
+            glVertex2f(x, y);
+            glVertex2f(x + kHeadingTick * facing.x, y - kHeadingTick * facing.z);
+            glEnd();
+            lineWidth(1.0f);
+        }
+        glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+        disc(x, y, r + 1.5f);
+        colour(i == 0 ? kPlayerColour : kOpponentColour, 1.0f);
+        disc(x, y, r);
+    }
+    glEnable(GL_TEXTURE_2D);
+}
+
+void drawWrongWay() {
+    if (countdownRunning || raceFinished || !wrongWayShown(wrongWayTimer)) return;
+    if (std::fmod(wrongWayTimer - kWrongWayDelay, kBlinkPeriod) > kBlinkLit) return;
+    static const char kText[] = "WRONG WAY";
+    // The glyphs sit in the left half of their quads: the text's width is
+    // its advances, and the quad's height centres it.
+    const float width = 13.0f * kWarningScale * (float)(sizeof kText - 1);
+    const float x = 400.0f - width * 0.5f;
+    const float y = kWarningY - 13.5f * kWarningScale;
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
+    printScaled(x + 2.0f, y - 2.0f, kWarningScale, kText);
+    glColor4f(1.0f, 0.15f, 0.15f, 1.0f);
+    printScaled(x, y, kWarningScale, kText);
+    // A second, added pass gives the letters their neon glow.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glColor4f(1.0f, 0.3f, 0.2f, 0.5f);
+    printScaled(x, y, kWarningScale, kText);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+}  // namespace
+
+float clockHundredths(const RaceClock& clock) {
+    return (float)(clock.minutes * 60 + clock.seconds) * 100.0f + clock.hundredths;
+}
+
+void formatRaceTime(float hundredths, char* out, int size) {
+    if (size <= 0) return;
+    // Up to 999:59.99, far beyond any race.
+    constexpr float kLongest = 999.0f * 6000.0f + 5999.0f;
+    const int whole = hundredths > 0.0f ? (int)(hundredths < kLongest ? hundredths : kLongest) : 0;
+    const int minutes = whole / 6000;
+    const int rest = whole - minutes * 6000;
+    std::snprintf(out, (size_t)size, "%d:%02d.%02d", minutes, rest / 100, rest % 100);
+}
+
+void resetRaceInfo() {
+    for (CarRaceTimes& t : carRaceTimes) t = CarRaceTimes{};
+    wrongWayTimer = 0.0f;
+}
+
+void updateRaceInfo(float f) {
+    const bool racing = !countdownRunning && !raceFinished;
+    if (cars[0].body != nullptr && checkpointCount > 0) {
+        wrongWayTimer =
+            nextWrongWayTimer(wrongWayTimer, getPosition(cars[0].body), getLinearVelocity(cars[0].body),
+                              checkpointPosition(playerCheckpoint()), racing, f);
+    } else {
+        wrongWayTimer = 0.0f;
+    }
+    // Times and progress stand still with the race clocks: what the result
+    // screen lists is the race as it stood at the player's finish.
+    if (!racing) return;
+    const float now = clockHundredths(raceTime);
+    for (int i = 1; i < kRaceCars; i++) {
+        const Car& car = cars[i];
+        CarRaceTimes& t = carRaceTimes[i];
+        while (t.lapsSeen < car.lap) noteOpponentLap(t, ++t.lapsSeen, now);
+        t.progress = car.checkpointsPassed;
+        t.toNext = 0.0f;
+        if (car.body != nullptr && car.nextCheckpoint >= 0 && car.nextCheckpoint < checkpointCount)
+            t.toNext = length(checkpointPosition(car.nextCheckpoint) - getPosition(car.body));
+    }
+}
+
+float nextWrongWayTimer(float timer, const Vector3& position, const Vector3& velocity,
+                        const Vector3& checkpoint, bool racing, float f) {
+    const Vector3 ground(velocity.x, 0.0f, velocity.z);
+    const Vector3 toCheckpoint(checkpoint.x - position.x, 0.0f, checkpoint.z - position.z);
+    const bool away = racing && length(ground) >= kWrongWaySpeed && dot(ground, toCheckpoint) < 0.0f;
+    return away ? timer + 0.01f * f : 0.0f;
+}
+
+bool wrongWayShown(float timer) {
+    return timer > kWrongWayDelay;
+}
+
+MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size) {
+    MinimapFit fit{0.0f, 0.0f, 1.0f, left, bottom, size};
+    if (count <= 0) return fit;
+    float minX = points[0].x, maxX = points[0].x, minZ = points[0].z, maxZ = points[0].z;
+    for (int i = 1; i < count; i++) {
+        minX = std::fmin(minX, points[i].x);
+        maxX = std::fmax(maxX, points[i].x);
+        minZ = std::fmin(minZ, points[i].z);
+        maxZ = std::fmax(maxZ, points[i].z);
+    }
+    fit.centreX = 0.5f * (minX + maxX);
+    fit.centreZ = 0.5f * (minZ + maxZ);
+    // One scale for both axes, set by the longer side, so the circuit's shape
+    // is kept; a single point just sits in the middle.
+    const float extent = std::fmax(maxX - minX, maxZ - minZ);
+    if (extent > 0.001f) fit.scale = (size - 2.0f * kMapMargin) / extent;
+    return fit;
+}
+
+void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY) {
+    // Seen from above with x to the right, world +z points down the screen.
+    float ox = fit.left + 0.5f * fit.size + (x - fit.centreX) * fit.scale;
+    float oy = fit.bottom + 0.5f * fit.size - (z - fit.centreZ) * fit.scale;
+    // A car off the circuit's box stays on the map's rim.
+    const float inset = 0.5f * kMapMargin;
+    ox = std::fmin(std::fmax(ox, fit.left + inset), fit.left + fit.size - inset);
+    oy = std::fmin(std::fmax(oy, fit.bottom + inset), fit.bottom + fit.size - inset);
+    *overlayX = ox;
+    *overlayY = oy;
+}
+
+void drawRaceInfo() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    drawMinimap();
+    drawClockPod();
+    drawWrongWay();
+
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    textColour = 0;
+}

@@ -1,0 +1,330 @@
+// Particle effects read from .eff files: dust at the wheels, exhaust flames
+// and smoke at the pipes, one system of each per car; and the pulsing marker
+// at the player's next checkpoint.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "render/render_local.h"
+
+static_assert(kRaceCars == 4, "one system of each kind per car");
+
+ParticleSystem dustEmitters[kRaceCars];
+ParticleSystem flameEmitters[kRaceCars];
+ParticleSystem smokeEmitters[kRaceCars];
+float markerPhase = 0.0f;
+
+// tgaTextures entries: a soft puff for dust and smoke, a flame tongue.
+static const int kPuffTexture = 4;
+static const int kFlameTexture = 5;
+// gameTextures entry of the checkpoint marker's ring.
+static const int kMarkerTexture = 23;
+// The marker hangs this far below the waypoint, about at windscreen height.
+static const float kMarkerDrop = 4.0f;
+static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
+// A particle's speed from its emitter's base velocity: the dust blows off
+// against the car's motion, the exhaust backwards along the car.
+static const float kDustBlow = 100.0f;
+static const float kExhaustBlow = 120.0f;
+
+// Dust puffs at the four tyres' contact patches, in the car's frame (x
+// forward, z right); y is lowered by each wheel's suspension.
+static const float kDustPoints[kWheels][2] = {{2.0f, -1.1f}, {2.0f, 1.1f}, {-2.0f, 1.1f}, {-2.0f, -1.1f}};
+
+// Exhaust pipe placement by body shape (model number mod 4): x, y and the
+// pipes' distance either side of the centre line.
+struct PipePlacement {
+    float x, y, z0;
+};
+static const PipePlacement kPipes[4] = {
+    {-2.94f, -0.31f, 0.59f}, {-3.05f, -0.38f, 0.775f}, {-3.125f, -0.33f, 0.72f}, {-3.12f, -0.11f, 0.59f}};
+static_assert(sizeof kPipes / sizeof kPipes[0] == 4, "one row per body shape");
+
+// ---------------------------------------------------------------------------
+// Loading.
+
+void releaseEffect(ParticleSystem& system) {
+    std::free(system.active);
+    float** arrays[] = {&system.life,    &system.fade,       &system.offsetX,   &system.offsetY,
+                        &system.offsetZ, &system.velocityX,  &system.velocityY, &system.velocityZ,
+                        &system.size,    &system.speedFactor};
+    for (float** a : arrays) {
+        std::free(*a);
+        *a = nullptr;
+    }
+    system.active = nullptr;
+    system.count = 0;
+}
+
+// A range of 0 or less has no random part; a zero divisor gives none either.
+static int randomBelow(int32_t range) {
+    return range > 0 ? std::rand() % range : 0;
+}
+
+static float newFade(const ParticleSystem& s) {
+    const float random = s.fadeDivisor != 0.0f ? (float)randomBelow(s.fadeRange) / s.fadeDivisor : 0.0f;
+    return random + s.fadeBase;
+}
+
+void loadEffectFromBytes(ParticleSystem& s, const uint8_t* data, size_t size) {
+    releaseEffect(s);
+    s.colour[0] = s.colour[1] = s.colour[2] = 1.0f;
+    if (data == nullptr || size < kEffectFileBytes) return;
+    const int32_t count = readI32(data);
+    // The word at 4 is an older copy of the blend mode; the one at 92 counts.
+    s.blendMode = readI32(data + 92);
+    s.maxSize = readF32(data + 8);
+    for (int k = 0; k < 3; k++) {
+        s.gravity[k] = readF32(data + 12 + 4 * k);
+        s.velocityScale[k] = readF32(data + 24 + 4 * k);
+        s.spread[k] = readI32(data + 40 + 4 * k);
+        s.spreadOffset[k] = readF32(data + 52 + 4 * k);
+    }
+    s.fadeScale = readF32(data + 36);
+    s.fadeRange = readI32(data + 64);
+    s.fadeDivisor = readF32(data + 68);
+    s.fadeBase = readF32(data + 72);
+    s.sizeGrowth = readF32(data + 76);
+    s.initialSize = readF32(data + 80);
+    s.factorDecay = readF32(data + 84);
+    s.level = readF32(data + 88);
+    if (count <= 0 || count > kMaxParticles) return;
+
+    const size_t n = (size_t)count;
+    s.active = (uint8_t*)std::malloc(n);
+    float** arrays[] = {&s.life,      &s.fade,      &s.offsetX,   &s.offsetY, &s.offsetZ,
+                        &s.velocityX, &s.velocityY, &s.velocityZ, &s.size,    &s.speedFactor};
+    bool allocated = s.active != nullptr;
+    for (float** a : arrays) {
+        *a = (float*)std::calloc(n, sizeof(float));
+        allocated &= *a != nullptr;
+    }
+    if (!allocated) {
+        releaseEffect(s);
+        return;
+    }
+    s.count = count;
+    for (int i = 0; i < count; i++) {
+        s.active[i] = 1;
+        s.life[i] = 0.0f;  // dead: respawned at the first enabled update
+        s.fade[i] = newFade(s);
+        s.size[i] = s.initialSize;
+        s.speedFactor[i] = s.level;
+    }
+}
+
+void loadEffect(ParticleSystem& system, const char* path) {
+    uint8_t* data = nullptr;
+    size_t size = 0;
+    if (!readFileBytes(path, &data, &size)) {
+        loadEffectFromBytes(system, nullptr, 0);
+        return;
+    }
+    loadEffectFromBytes(system, data, size);
+    std::free(data);
+}
+
+void loadEffectSystems() {
+    for (int i = 0; i < kRaceCars; i++) loadEffect(flameEmitters[i], "base/effects/firepipe.eff");
+    for (int i = 0; i < kRaceCars; i++) loadEffect(smokeEmitters[i], "base/effects/smokepipe.eff");
+    for (int i = 0; i < kRaceCars; i++) loadEffect(dustEmitters[i], "base/effects/dust.eff");
+}
+
+// ---------------------------------------------------------------------------
+// Motion.
+
+int effectSubSteps(float frameFactor) {
+    const int extra = (int)(0.4f * frameFactor);
+    return 1 + (extra < kMaxEffectSubSteps ? (extra > 0 ? extra : 0) : kMaxEffectSubSteps);
+}
+
+static void respawn(ParticleSystem& s, int i, const float base[3]) {
+    s.life[i] = s.level;
+    s.fade[i] = newFade(s);
+    s.offsetX[i] = s.offsetY[i] = s.offsetZ[i] = 0.0f;
+    s.velocityX[i] = (float)randomBelow(s.spread[0]) - s.spreadOffset[0] + base[0];
+    s.velocityY[i] = (float)randomBelow(s.spread[1]) - s.spreadOffset[1] + base[1];
+    s.velocityZ[i] = (float)randomBelow(s.spread[2]) - s.spreadOffset[2] + base[2];
+    s.size[i] = s.initialSize;
+    s.speedFactor[i] = 1.0f;
+}
+
+void updateEffect(ParticleSystem& s, float frameFactor, float bx, float by, float bz) {
+    const int steps = effectSubSteps(frameFactor);
+    const float base[3] = {bx, by, bz};
+    for (int i = 0; i < s.count; i++) {
+        if (!s.active[i]) continue;
+        for (int step = 0; step < steps; step++) {
+            s.velocityX[i] += s.gravity[0];
+            s.velocityY[i] += s.gravity[1];
+            s.velocityZ[i] += s.gravity[2];
+            if (s.speedFactor[i] > 0.0f) s.speedFactor[i] -= s.factorDecay;
+            s.offsetX[i] += s.velocityX[i] * s.velocityScale[0] * s.speedFactor[i];
+            s.offsetY[i] += s.velocityY[i] * s.velocityScale[1] * s.speedFactor[i];
+            s.offsetZ[i] += s.velocityZ[i] * s.velocityScale[2] * s.speedFactor[i];
+            s.life[i] -= s.fade[i] * s.fadeScale;
+            if (s.size[i] < s.maxSize) s.size[i] += s.sizeGrowth;
+            if (s.life[i] < 0.0f && s.enabled) respawn(s, i, base);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
+
+// Camera-facing axes at centre: r level with the ground, u up the screen.
+static void facingAxes(const double eye[3], const double centre[3], double r[3], double u[3]) {
+    double n[3] = {eye[0] - centre[0], eye[1] - centre[1], eye[2] - centre[2]};
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (length > 0.0)
+        for (double& v : n) v /= length;
+    r[0] = -n[2], r[1] = 0.0, r[2] = n[0];
+    u[0] = n[1] * r[2] - n[2] * r[1];
+    u[1] = n[2] * r[0] - n[0] * r[2];
+    u[2] = n[0] * r[1] - n[1] * r[0];
+}
+
+void drawEffect(const ParticleSystem& s, float x, float y, float z, float eyeX, float eyeY, float eyeZ,
+                GLuint texture) {
+    glDepthMask(GL_FALSE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, s.blendMode == 1 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const double eye[3] = {eyeX, eyeY, eyeZ};
+    for (int i = 0; i < s.count; i++) {
+        if (!s.active[i]) continue;
+        glColor4f(s.colour[0], s.colour[1], s.colour[2], s.life[i]);
+        const double c[3] = {x + (double)s.offsetX[i], y + (double)s.offsetY[i], z + (double)s.offsetZ[i]};
+        double r[3], u[3];
+        facingAxes(eye, c, r, u);
+        const double h = s.size[i];
+        glBegin(GL_TRIANGLE_STRIP);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3d(c[0] - h * u[0], c[1] - h * u[1], c[2] - h * u[2]);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3d(c[0] + h * r[0], c[1] + h * r[1], c[2] + h * r[2]);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3d(c[0] - h * r[0], c[1] - h * r[1], c[2] - h * r[2]);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3d(c[0] + h * u[0], c[1] + h * u[1], c[2] + h * u[2]);
+        glEnd();
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+}
+
+// A point of the car's frame in the world: position + x f + y up + z right.
+static Vector3 carPoint(const Matrix3& rotation, const Vector3& position, float x, float y, float z) {
+    return position + x * rotation.rows[0] + y * rotation.rows[1] + z * rotation.rows[2];
+}
+
+static void drawAt(const ParticleSystem& s, const Vector3& p, GLuint texture) {
+    drawEffect(s, p.x, p.y, p.z, cameraEye.x, cameraEye.y, cameraEye.z, texture);
+}
+
+// The car code's settings for this frame, handed to the car's three systems.
+static void takeEmitterSettings(const Car& car, int i) {
+    dustEmitters[i].level = car.dustLevel;
+    dustEmitters[i].enabled = car.dustActive;
+    for (int k = 0; k < 3; k++) flameEmitters[i].colour[k] = car.flameColour[k];
+    flameEmitters[i].level = car.flameLevel;
+    flameEmitters[i].enabled = car.flameActive;
+    smokeEmitters[i].level = car.smokeLevel;
+    smokeEmitters[i].enabled = car.smokeActive;
+}
+
+void updateCarEffects() {
+    for (int i = 0; i < kRaceCars; i++) {
+        const Car& car = cars[i];
+        if (car.body == nullptr) continue;
+        takeEmitterSettings(car, i);
+        Vector3 away = -getLinearVelocity(car.body);
+        normalise(away);
+        away = kDustBlow * away;
+        updateEffect(dustEmitters[i], frameFactor, away.x, away.y, away.z);
+        Vector3 forward = getRotation(car.body).rows[0];
+        normalise(forward);
+        const Vector3 exhaust = -kExhaustBlow * forward;
+        updateEffect(flameEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
+        updateEffect(smokeEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
+    }
+}
+
+void drawCarEffects() {
+    if (!effectsEnabled) return;
+    updateCarEffects();
+    const GLuint puff = tgaTextures[kPuffTexture].texture;
+    const GLuint flame = tgaTextures[kFlameTexture].texture;
+    for (int i = 0; i < kRaceCars; i++) {
+        const Car& car = cars[i];
+        if (car.body == nullptr) continue;
+        const Matrix3 rotation = getRotation(car.body);
+        const Vector3 position = getPosition(car.body);
+        // No dust on the grid: the cars stand still under the countdown.
+        if (!countdownRunning) {
+            for (int w = 0; w < kWheels; w++) {
+                const Vector3 p =
+                    carPoint(rotation, position, kDustPoints[w][0], -car.suspension[w], kDustPoints[w][1]);
+                drawAt(dustEmitters[i], p, puff);
+            }
+        }
+        const PipePlacement& pipe = kPipes[(car.model % 4 + 4) % 4];
+        for (int side = -1; side <= 1; side += 2) {
+            const Vector3 p = carPoint(rotation, position, pipe.x, pipe.y, side * pipe.z0);
+            drawAt(smokeEmitters[i], p, puff);
+            drawAt(flameEmitters[i], p, flame);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Checkpoint marker.
+
+bool checkpointMarkerShown() {
+    if (countdownRunning || raceFinished || checkpointCount <= 0) return false;
+    const int next = cars[0].nextCheckpoint;
+    return next >= 0 && next < checkpointCount;
+}
+
+void drawCheckpointMarker() {
+    markerPhase += 1.5f * frameFactor;
+    glDepthMask(GL_FALSE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    if (checkpointMarkerShown()) {
+        const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
+        glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, gameTextures[kMarkerTexture]);
+        const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
+        const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
+        double r[3], u[3];
+        facingAxes(eye, centre, r, u);
+        for (int k = 0; k < 3; k++) r[k] *= kMarkerHalfSize[k], u[k] *= kMarkerHalfSize[k];
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3d(centre[0] + r[0], centre[1] + r[1], centre[2] + r[2]);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3d(centre[0] - u[0], centre[1] - u[1], centre[2] - u[2]);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3d(centre[0] - r[0], centre[1] - r[1], centre[2] - r[2]);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3d(centre[0] + u[0], centre[1] + u[1], centre[2] + u[2]);
+        glEnd();
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}

@@ -1,0 +1,115 @@
+// The glow chain after each scene: the frame copied into screenTexture, two
+// tone-mapping passes and two blur passes into blurTextureA, each drawn into
+// the lower-left 256 x 256 of the back buffer and copied out.
+#include <vector>
+
+#include "app/app.h"
+#include "render/render.h"
+
+bool effectsEnabled = true;
+
+// About one texel of the 256-wide glow images.
+static const float kBlurStep = 0.0039f;
+static const float kHdrExposure = 0.17f;
+static const float kHdrGamma = 1.4f;
+static const int kGlowSize = 256;
+
+static const PostPass kGlowChain[] = {kToneMapFrame, kToneMapAgain, kBlurVertical, kBlurHorizontal};
+static_assert(sizeof kGlowChain / sizeof kGlowChain[0] == 4, "the scenes run four glow passes");
+
+void fillRenderTexture(GLuint texture, int width, int height, uint8_t value) {
+    const std::vector<uint8_t> pixels((size_t)width * height * 4, value);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+}
+
+void clearGlowHistory() {
+    fillRenderTexture(blurTextureB, kGlowSize, kGlowSize, 0);
+}
+
+static void useBlurProgram(int kind) {
+    glUseProgramObjectARB(blurProgram);
+    glUniform1iARB(blurDecalUniform, 0);
+    // Even kinds blur along s, odd kinds along t.
+    const bool horizontal = kind % 2 == 0;
+    glUniform4fARB(blurTexOffsetUniform, kBlurStep, kBlurStep, horizontal ? 1.0f : 0.0f,
+                   horizontal ? 0.0f : 1.0f);
+}
+
+// Unit 1 carries the previous frame's glow brightness, which the tone
+// mapping uses to hold back areas that already glowed.
+static void useHdrProgram() {
+    glUseProgramObjectARB(hdrProgram);
+    glUniform1iARB(hdrDecalUniform, 0);
+    glUniform1iARB(hdrDecal2Uniform, 1);
+    glUniform1fARB(hdrExposureUniform, kHdrExposure);
+    glUniform1fARB(hdrGammaUniform, kHdrGamma);
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, blurTextureB);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+}
+
+void postProcessPass(int type, int kind) {
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+    if (type == BlurPass)
+        useBlurProgram(kind);
+    else
+        useHdrProgram();
+    glBindTexture(GL_TEXTURE_2D, kind == 0 ? screenTexture : blurTextureA);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f((float)kGlowSize, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f((float)kGlowSize, (float)kGlowSize);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.0f, (float)kGlowSize);
+    glEnd();
+    glUseProgramObjectARB(0);
+
+    glBindTexture(GL_TEXTURE_2D, blurTextureA);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSize, kGlowSize);
+    if (type == kBlurHorizontal.type && kind == kBlurHorizontal.kind) {
+        // The finished glow's brightness, for the next frame's tone mapping.
+        glBindTexture(GL_TEXTURE_2D, blurTextureB);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, kGlowSize, kGlowSize, 0);
+    }
+
+    if (type == HdrPass) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void postProcessFrame() {
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    if (!effectsEnabled) {
+        // The same frame with no glow: the recomposition adds black.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        fillRenderTexture(blurTextureA, kGlowSize, kGlowSize, 0);
+        return;
+    }
+    for (const PostPass& pass : kGlowChain) postProcessPass(pass.type, pass.kind);
+}

@@ -1,0 +1,117 @@
+// The paint's reflection image: a small wide-angle view drawn into the
+// corner of the back buffer before the scene and copied into
+// reflectionTexture, which the car bodies sample on texture unit 1.
+#include <cmath>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "render/render.h"
+
+static const int kReflectionSize = 256;
+// The reflection view's sky: an open box 8 km wide whose floor sits well
+// below the streets, so its walls fill the horizon seen from any car.
+static const float kSkyBoxBottom = -1000.0f;
+static const float kSkyBoxWidth = 8000.0f;
+static const float kSkyBoxHeight = 3000.0f;
+
+static void setUpReflectionView() {
+    glViewport(0, 0, kReflectionSize, kReflectionSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 1.0, 0.01, 8000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+}
+
+// The lamps as they light a model placed at the world origin; the slots are
+// last frame's, since the camera that picks them runs after this pass.
+static void lightIdentityPlacement() {
+    glUniform4fARB(ambientColorUniform, 0.2f, 0.2f, 0.2f, 1.0f);
+    modelMatrix = Matrix4();
+    updateModelLights();
+}
+
+// What the car's paint sees: the street behind it, towards the camera.
+static void drawRaceSurroundings() {
+    if (cars[0].body == nullptr || visualMapModel == nullptr) return;
+    const Vector3 from = getPosition(cars[0].body);
+    glUseProgramObjectARB(lightProgram);
+    gluLookAt(from.x, from.y, from.z, shadingEye.x, shadingEye.y, shadingEye.z, 0.0, 1.0, 0.0);
+    lightIdentityPlacement();
+    uploadModelLights();
+    drawModel(visualMapModel);
+    glUseProgramObjectARB(0);
+
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawSkyBox(0.0f, kSkyBoxBottom, 0.0f, kSkyBoxWidth, kSkyBoxHeight, kSkyBoxWidth);
+    glDisable(GL_LIGHTING);
+    drawLightSprites();
+}
+
+// The garage room seen from where the car stands, swaying on its own slow
+// rhythm so the paint's reflection moves against the turning car.
+static void drawGarageSurroundings() {
+    if (garageModel == nullptr) return;
+    glUseProgramObjectARB(lightProgram);
+    gluLookAt(0.0, 0.0, 0.0, shadingEye.x, shadingEye.y, shadingEye.z, 0.0, 1.0, 0.0);
+    lightIdentityPlacement();
+    glRotatef(10.0f + 5.0f * std::sin(0.017f * menuPhase), 1.0f, 0.0f, 0.0f);
+    glRotatef(-60.0f * std::sin(0.01f * menuPhase), 0.0f, 1.0f, 0.0f);
+    uploadModelLights();
+    glDisable(GL_LIGHTING);
+    drawModel(garageModel);
+    glUseProgramObjectARB(0);
+}
+
+// Draws the copied square back with s reversed and copies it again: the
+// paint then mirrors the street the way a mirror would, left for left.
+static void mirrorReflection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, kReflectionSize, 0.0, kReflectionSize, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f((float)kReflectionSize, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f((float)kReflectionSize, (float)kReflectionSize);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(0.0f, (float)kReflectionSize);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);
+}
+
+void renderReflection(bool inRace) {
+    if (!effectsEnabled) {
+        fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
+        return;
+    }
+    setUpReflectionView();
+    if (inRace)
+        drawRaceSurroundings();
+    else
+        drawGarageSurroundings();
+
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glBindTexture(GL_TEXTURE_2D, reflectionTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);
+    if (inRace) mirrorReflection();
+
+    int32_t width = screenWidth, height = screenHeight;
+    resolutionSize(resolutionIndex, &width, &height);
+    resizeScene(width, height);
+}

@@ -1,0 +1,223 @@
+// The glow chain and the reflection pass on a real context: the same
+// 256 x 256 square at every resolution, the glow history carried to the next
+// frame, and the race's reflection mirrored where the garage's is not.
+#include <vector>
+
+#include "frontend/frontend.h"
+#include "gl_fixture.h"
+#include "race/race.h"
+
+namespace {
+
+constexpr int kGlow = 256;
+
+std::vector<uint8_t> readTexture(GLuint texture) {
+    std::vector<uint8_t> rgba((size_t)kGlow * kGlow * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+// Mean of one channel over a box of a 256 x 256 RGBA image (y up).
+double mean(const std::vector<uint8_t>& rgba, int channel, int x0, int y0, int x1, int y1) {
+    double sum = 0.0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++) sum += rgba[((size_t)y * kGlow + x) * 4 + channel];
+    return sum / ((x1 - x0) * (y1 - y0));
+}
+
+// A white block over the left quarter of the screen, the rest dark grey.
+void drawTestFrame(int width, int height) {
+    glViewport(0, 0, width, height);
+    glClearColor(0.05f, 0.05f, 0.05f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, width / 4, height);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+struct ResolutionCase {
+    int index, width, height;
+};
+class GlowChain : public RendererTest, public ::testing::WithParamInterface<ResolutionCase> {};
+
+// The glow image is the whole frame shrunk to the square, whatever the
+// resolution: the white quarter lands in the square's left quarter.
+TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
+    const ResolutionCase& r = GetParam();
+    resolutionIndex = r.index;
+    ASSERT_TRUE(start(r.width, r.height));
+    effectsEnabled = true;
+    std::vector<uint8_t> history = readTexture(blurTextureB);
+    EXPECT_EQ(mean(history, 0, 0, 0, kGlow, kGlow), 0.0) << "the first frame starts from no glow";
+
+    drawTestFrame(r.width, r.height);
+    postProcessFrame();
+    const std::vector<uint8_t> first = readTexture(blurTextureA);
+    EXPECT_GT(mean(first, 0, 8, 8, 48, 248), 150.0) << "the white quarter glows";
+    EXPECT_LT(mean(first, 0, 96, 8, 248, 248), 4.0) << "the dark rest stays dark";
+    EXPECT_EQ(frame()[10 * 3], 0) << "the passes leave the buffer cleared";
+
+    history = readTexture(blurTextureB);
+    EXPECT_GT(mean(history, 0, 8, 8, 48, 248), 150.0) << "luminance kept for the next frame";
+    EXPECT_LT(mean(history, 0, 96, 8, 248, 248), 4.0);
+
+    // The same picture again glows less where it glowed before.
+    drawTestFrame(r.width, r.height);
+    postProcessFrame();
+    const std::vector<uint8_t> second = readTexture(blurTextureA);
+    EXPECT_LT(mean(second, 0, 8, 8, 48, 248), mean(first, 0, 8, 8, 48, 248) - 20.0);
+
+    effectsEnabled = false;
+    drawTestFrame(r.width, r.height);
+    postProcessFrame();
+    EXPECT_EQ(mean(readTexture(blurTextureA), 0, 0, 0, kGlow, kGlow), 0.0) << "--effects off: no glow";
+    effectsEnabled = true;
+}
+
+// A steady picture gives a steady glow: the history holds the exposure back
+// only so far that the chain settles instead of flaring on every other frame.
+TEST_P(GlowChain, SteadyPictureSettlesToASteadyGlow) {
+    const ResolutionCase& r = GetParam();
+    resolutionIndex = r.index;
+    ASSERT_TRUE(start(r.width, r.height));
+    effectsEnabled = true;
+    double glow[2] = {0.0, 0.0};
+    for (int frame = 0; frame < 32; frame++) {
+        drawTestFrame(r.width, r.height);
+        postProcessFrame();
+        if (frame >= 30) glow[frame - 30] = mean(readTexture(blurTextureA), 0, 8, 8, 48, 248);
+    }
+    EXPECT_NEAR(glow[0], glow[1], 3.0);
+    EXPECT_GT(glow[1], 100.0) << "a white area keeps its glow";
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, GlowChain,
+                         ::testing::Values(ResolutionCase{0, 640, 480}, ResolutionCase{2, 1024, 768}));
+
+// One particle at half life over a mid-grey frame: the blend mode read from
+// the last word of its file decides between adding and covering.
+struct ParticleBlendCase {
+    int32_t atFour, atNinetyTwo;
+    int expected;  // the pixel under the particle
+};
+class ParticleBlend : public RendererTest, public ::testing::WithParamInterface<ParticleBlendCase> {};
+
+TEST_P(ParticleBlend, DrawsWithTheBlendModeOfTheLastWord) {
+    ASSERT_TRUE(start(640, 480));
+    Bytes file;
+    putU32(file, 1);
+    putU32(file, (uint32_t)GetParam().atFour);
+    for (int i = 2; i < 23; i++) putF32(file, 0.0f);
+    putU32(file, (uint32_t)GetParam().atNinetyTwo);
+    ParticleSystem s{};
+    loadEffectFromBytes(s, file.data(), file.size());
+    ASSERT_EQ(s.count, 1);
+    s.life[0] = 0.5f;
+    s.size[0] = 1.0f;
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 640.0 / 480.0, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+    drawEffect(s, 0.0f, 0.0f, -5.0f, 0.0f, 0.0f, 0.0f, whiteTexture);
+    const std::vector<uint8_t> rgb = frame();
+    EXPECT_NEAR(rgb[((size_t)240 * 640 + 320) * 3], GetParam().expected, 2);
+    EXPECT_NEAR(rgb[((size_t)10 * 640 + 10) * 3], 128, 2) << "only the particle's quad is drawn";
+    releaseEffect(s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, ParticleBlend,
+                         ::testing::Values(ParticleBlendCase{0, 1, 255}, ParticleBlendCase{1, 0, 191},
+                                           ParticleBlendCase{1, 2, 191}));
+
+// A red wall left of the view from the origin towards -z, lit only by its
+// emissive colour.
+Model* leftWall() {
+    Ms3dFile f;
+    f.vertices = {
+        {-6.0f, -3.0f, -5.0f, 0}, {-0.5f, -3.0f, -5.0f, 0}, {-0.5f, 3.0f, -5.0f, 0}, {-6.0f, 3.0f, -5.0f, 0}};
+    f.triangles = {ms3dTriangle(0, 1, 2), ms3dTriangle(0, 2, 3)};
+    f.groups = {{{0, 1}, -1}};
+    const Bytes bytes = f.build();
+    Model* model = new Model();
+    EXPECT_TRUE(model->loadFromBytes(bytes.data(), bytes.size()));
+    return model;
+}
+
+class ReflectionPass : public RendererTest {
+  protected:
+    void SetUp() override {
+        RendererTest::SetUp();
+        resolutionIndex = 0;
+        ASSERT_TRUE(start(640, 480));
+        effectsEnabled = true;
+        glUseProgramObjectARB(lightProgram);
+        glUniform4fARB(emissiveUniform, 1.0f, 0.0f, 0.0f, 1.0f);
+        glUseProgramObjectARB(0);
+        shadingEye = Vector3(0.0f, 0.0f, -10.0f);
+        lightSourceCount = 0;
+        menuPhase = 0.0f;
+    }
+
+    // How much redder than blue the left and right halves are.
+    void sides(bool inRace, double* left, double* right) {
+        renderReflection(inRace);
+        const std::vector<uint8_t> t = readTexture(reflectionTexture);
+        *left = mean(t, 0, 16, 96, 112, 160) - mean(t, 2, 16, 96, 112, 160);
+        *right = mean(t, 0, 144, 96, 240, 160) - mean(t, 2, 144, 96, 240, 160);
+    }
+};
+
+TEST_F(ReflectionPass, GarageIsSeenAsItIs) {
+    Model* saved = garageModel;
+    garageModel = leftWall();
+    double left = 0.0, right = 0.0;
+    sides(false, &left, &right);
+    EXPECT_GT(left, 100.0);
+    EXPECT_LT(right, 10.0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640) << "the screen's viewport is back";
+    delete garageModel;
+    garageModel = saved;
+}
+
+TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
+    Model* savedMap = visualMapModel;
+    visualMapModel = leftWall();
+    double left = 0.0, right = 0.0;
+    cars[0].body = nullptr;
+    sides(true, &left, &right);
+    EXPECT_LT(left, 10.0) << "no player car: nothing drawn";
+
+    WorldSizes sizes{};
+    sizes.rigidBodiesCount = 1;
+    sizes.geometriesCount = 1;
+    sizes.constraintSetsCount = 1;
+    sizes.sensorsCount = 1;
+    PhysicsWorld* world = createWorld(sizes, nullptr, nullptr);
+    ASSERT_NE(world, nullptr);
+    cars[0].body = createBody(world, 0);
+    ASSERT_NE(cars[0].body, nullptr);
+    setPosition(cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
+    sides(true, &left, &right);
+    EXPECT_LT(left, 10.0);
+    EXPECT_GT(right, 100.0) << "the wall on the left shows on the right";
+    cars[0].body = nullptr;
+    destroyWorld(world);
+    delete visualMapModel;
+    visualMapModel = savedMap;
+}
+
+}  // namespace
