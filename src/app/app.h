@@ -153,8 +153,10 @@ bool writeCareer();
 // The career after "New game", written at once.
 void newCareer();
 // Writes the career at once (the result screen calls it after booking, so a
-// crash cannot lose the progress of a race).
+// crash cannot lose the progress of a race); a failure is a line on stderr.
 bool writeCareerNow();
+// Shows the shutdown error box (and a stderr line) for each save that failed.
+void reportSaveFailures(bool settingsSaved, bool careerSaved);
 // The defaults of a missing file.
 void setDefaultSettings();
 void setDefaultCareer();

@@ -1,4 +1,5 @@
 // The settings and career save files: plain little-endian 32-bit integers.
+#include <cstdio>
 #include <cstring>
 
 #include "app/app.h"
@@ -134,6 +135,8 @@ void encodeSettings(uint8_t out[kSettingsFileBytes]) {
 }
 
 void readSettings() {
+    // A game killed while saving leaves its temporary beside the file.
+    platformRemoveStaleTemporaries(savesPath(kSettingsFileName).c_str());
     setDefaultSettings();
     std::vector<uint8_t> bytes;
     platformReadFile(savesPath(kSettingsFileName).c_str(), &bytes);
@@ -204,6 +207,15 @@ void decodeCareer(const uint8_t* data, size_t size) {
             raceRecord[j].bestPlace = 0;
         }
     }
+    // A package is installed (1) or not (0); the garage multiplies the stored
+    // value into the car's ratings, so anything else would rate a car below
+    // zero or above its best. Any other non-zero value counts as installed,
+    // as a flag would.
+    for (int i = 0; i < kCarSlots; i++) {
+        for (int k = 0; k < kTuningPackages; k++) {
+            carTuning[i][k] = carTuning[i][k] > 0 ? 1 : 0;
+        }
+    }
 }
 
 void encodeCareer(uint8_t out[kCareerFileBytes]) {
@@ -226,6 +238,7 @@ void encodeCareer(uint8_t out[kCareerFileBytes]) {
 }
 
 void readCareer() {
+    platformRemoveStaleTemporaries(savesPath(kCareerFileName).c_str());
     setDefaultCareer();
     std::vector<uint8_t> bytes;
     platformReadFile(savesPath(kCareerFileName).c_str(), &bytes);
@@ -239,7 +252,13 @@ bool writeCareer() {
 }
 
 bool writeCareerNow() {
-    return writeCareer();
+    if (writeCareer()) {
+        return true;
+    }
+    // Mid-run saves keep playing: the file still holds the last good career,
+    // and the save at exit tries again and tells the player if it fails.
+    std::fprintf(stderr, "korvask: could not save the career to %s\n", savesPath(kCareerFileName).c_str());
+    return false;
 }
 
 void newCareer() {
@@ -258,5 +277,5 @@ void newCareer() {
     selectedRace = 1;
     careerPoints = 0;
     tuningPoints = 250;
-    writeCareer();
+    writeCareerNow();
 }

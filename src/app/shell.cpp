@@ -17,6 +17,17 @@ float raceTimer = 0.0f;
 // waits for messages instead of spinning.
 static const int kInactiveWaitMs = 10;
 
+void reportSaveFailures(bool settingsSaved, bool careerSaved) {
+    if (!settingsSaved) {
+        std::fprintf(stderr, "korvask: could not save the settings\n");
+        platformMessageBox("Could Not Save The Settings.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    }
+    if (!careerSaved) {
+        std::fprintf(stderr, "korvask: could not save the career\n");
+        platformMessageBox("Could Not Save The Career.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    }
+}
+
 // Messages first, then a frame when none waits; returns the exit code.
 static int runMainLoop() {
     for (;;) {
@@ -56,6 +67,10 @@ int gameMain() {
     }
     hookLoadSounds();
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
+        // The sounds and the device go before the program ends, as at a
+        // normal exit.
+        hookReleaseSounds();
+        hookCloseSoundDevice();
         return 0;
     }
     // A first start leaves both files in the saves folder at once.
@@ -66,8 +81,11 @@ int gameMain() {
     // Shutdown.
     hookReleaseSounds();
     hookCloseSoundDevice();
-    writeSettings();
-    writeCareer();
+    // A save that fails leaves the previous file as it was; the player is told
+    // while the window still exists.
+    const bool settingsSaved = writeSettings();
+    const bool careerSaved = writeCareer();
+    reportSaveFailures(settingsSaved, careerSaved);
     destroyGameWindow();
     if (writeStatsPage()) {
         const std::string page = savesPath(kStatsFileName);

@@ -187,6 +187,10 @@ class MusicStream {
     // Set by rewind: the queued buffers still hold the audio from where the
     // stream was stopped, so the next play refills them from the first sample.
     bool queueStale;
+    // The decoder reported a hard error (not a hole) or could not be opened
+    // again: the file is damaged, so nothing more is decoded from it until
+    // the next open; the music plays out what is queued and falls silent.
+    bool decoderFailed;
 
     MusicStream();
     virtual ~MusicStream();
@@ -197,7 +201,7 @@ class MusicStream {
     bool open(const char* name, bool loopFlag, bool streamedFlag);
     void play();
     void stop();
-    // Stops, seeks the decoder to the first sample and rewinds the source; a
+    // Stops, returns the decoder to the first sample and rewinds the source; a
     // non-looping stream that reached its end also gets its queue rebuilt.
     // Whatever a streamed queue still holds is refilled from the first sample
     // by the next play, so the music really starts again from its beginning.
@@ -220,6 +224,7 @@ class MusicStream {
     bool primeQueue();
     void releaseStreamBuffers();
     void restartAfterEnd();
+    bool restartDecoder();
 };
 
 // For the whole run: the front-end music (".\base\music\menu.ogg").

@@ -53,6 +53,8 @@ static long tellCallback(void* dataSource) {
     return file ? (long)ftello(file) : -1;
 }
 
+static const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};
+
 static uint32_t findWholeFileBuffer(const char* name) {
     for (const auto& entry : bufferRegistry) {
         if (!entry.second.streamed && entry.second.fileName == name && alIsBuffer(entry.first))
@@ -80,7 +82,8 @@ MusicStream::MusicStream()
       streamBufferCount(0),
       endQueued(false),
       playRequested(false),
-      queueStale(false) {}
+      queueStale(false),
+      decoderFailed(false) {}
 
 // Globals outlive the sound device, so only the decoder and the file are let
 // go here; OpenAL objects are released by close() while a context exists.
@@ -158,9 +161,10 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag) {
     file = platformOpenFile(name, "rb");
     if (!file) return false;
     decoder = new OggVorbis_File();
-    ov_callbacks callbacks = {readCallback, seekCallback, closeCallback, tellCallback};
-    if (ov_open_callbacks(file, decoder, nullptr, 0, callbacks) < 0) {
-        // A failed open has already cleared the decoder.
+    if (ov_open_callbacks(file, decoder, nullptr, 0, kFileCallbacks) < 0) {
+        // A failed open has already cleared the decoder; clearing it again
+        // lets go of anything it kept and is harmless otherwise.
+        ov_clear(decoder);
         delete decoder;
         decoder = nullptr;
         return false;
@@ -208,10 +212,9 @@ bool MusicStream::primeQueue() {
         uint32_t buffer = streamBuffers[i];
         bool ended = false;
         int bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
-        if (ended) {
-            ov_pcm_seek(decoder, 0);
+        if (ended && restartDecoder()) {
             if (bytes == 0 && loop) bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
-            if (ended) ov_pcm_seek(decoder, 0);
+            if (ended) restartDecoder();
         }
         if (bytes > 0) {
             alSourceQueueBuffers(source, 1, &buffer);
@@ -227,7 +230,7 @@ bool MusicStream::primeQueue() {
 
 int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
     *ended = true;
-    if (byteCount <= 0 || !decoder) return 0;
+    if (byteCount <= 0 || !decoder || decoderFailed) return 0;
     auto registered = bufferRegistry.find(buffer);
     if (registered == bufferRegistry.end()) return 0;
 
@@ -239,11 +242,18 @@ int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
         int bitstream = 0;
         last = ov_read(decoder, pcm.get() + filled, byteCount - filled, 0, 2, 1, &bitstream);
         if (last == 0) break;
-        if (last < 0) {
+        if (last == OV_HOLE) {
             // Holes in the stream are skipped; a decoder that never recovers
             // is taken as ended rather than spun on forever.
             if (++errorsInRow >= kMaxDecodeErrors) break;
             continue;
+        }
+        if (last < 0) {
+            // Anything worse than a hole means the file is damaged: decoding
+            // on (or seeking about) in it is how a broken stream gets to
+            // write where it should not.
+            decoderFailed = true;
+            break;
         }
         errorsInRow = 0;
         filled += (int)last;
@@ -281,7 +291,14 @@ void MusicStream::update() {
         bool ended = false;
         int bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
         if (ended) {
-            ov_pcm_seek(decoder, 0);
+            if (!restartDecoder()) {
+                // A damaged file: what was decoded still plays, then silence.
+                if (bytes > 0) {
+                    alSourceQueueBuffers(source, 1, &buffer);
+                    checkAlError();
+                }
+                return;
+            }
             if (!loop) {
                 if (bytes > 0) {
                     alSourceQueueBuffers(source, 1, &buffer);
@@ -294,7 +311,7 @@ void MusicStream::update() {
             // empty: take it from the start instead of replaying stale audio.
             if (bytes == 0) {
                 bytes = fillBytes(buffer, kStreamBufferBytes, &ended);
-                if (ended) ov_pcm_seek(decoder, 0);
+                if (ended) restartDecoder();
             }
         }
         if (bytes > 0) {
@@ -315,8 +332,7 @@ void MusicStream::restartAfterEnd() {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     endQueued = false;
-    ov_pcm_seek(decoder, 0);
-    primeQueue();
+    if (restartDecoder()) primeQueue();
     alSourceRewind(source);
     playRequested = false;
     queueStale = false;
@@ -331,8 +347,7 @@ void MusicStream::play() {
         alSourceStop(source);
         alSourcei(source, AL_BUFFER, 0);
         endQueued = false;
-        ov_pcm_seek(decoder, 0);
-        primeQueue();
+        if (restartDecoder()) primeQueue();
     }
     queueStale = false;
     alSourcePlay(source);
@@ -349,7 +364,7 @@ void MusicStream::rewind() {
         restartAfterEnd();
         return;
     }
-    if (decoder) ov_pcm_seek(decoder, 0);
+    if (decoder) restartDecoder();
     if (source) {
         alSourceStop(source);
         alSourceRewind(source);
@@ -404,4 +419,34 @@ void MusicStream::close() {
     endQueued = false;
     playRequested = false;
     queueStale = false;
+    decoderFailed = false;
+}
+
+// Back to the first sample by opening the file again instead of seeking: on
+// some malformed streams that still decode, the decoder's PCM seek writes out
+// of bounds in the system's Ogg library. An open walks the file exactly as the
+// first one did, which this file came through. The same format must come
+// back, since the buffers are registered with it.
+bool MusicStream::restartDecoder() {
+    if (!decoder || !file || decoderFailed) return false;
+    const long channels = info ? info->channels : 0;
+    const long rate = info ? info->rate : 0;
+    ov_clear(decoder);
+    comment = nullptr;
+    info = nullptr;
+    std::clearerr(file);
+    bool reopened =
+        fseeko(file, 0, SEEK_SET) == 0 && ov_open_callbacks(file, decoder, nullptr, 0, kFileCallbacks) == 0;
+    if (reopened) {
+        comment = ov_comment(decoder, -1);
+        info = ov_info(decoder, -1);
+        reopened = info && info->channels == channels && info->rate == rate;
+    }
+    if (!reopened) {
+        ov_clear(decoder);
+        comment = nullptr;
+        info = nullptr;
+        decoderFailed = true;
+    }
+    return reopened;
 }

@@ -54,6 +54,9 @@ void SoundEffect::load(const char* path, bool loop) {
     alSourcef(source, AL_MAX_GAIN, 1.0f);
     // Full loudness within 30 units, about four car lengths, then falling off.
     alSourcef(source, AL_REFERENCE_DISTANCE, 30.0f);
+    // Nothing here is checked, so nothing here may stay pending either: the
+    // music's next check would blame its own open for this sound's error.
+    alGetError();
 }
 
 // An unloaded record (source 0) does nothing: touching name 0 would leave an

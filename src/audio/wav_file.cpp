@@ -34,11 +34,15 @@ static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length) {
     uint16_t tag = readLe16(chunk);
     uint16_t channels = readLe16(chunk + 2);
     uint32_t rate = readLe32(chunk + 4);
+    uint16_t blockAlign = readLe16(chunk + 12);
     uint16_t bits = readLe16(chunk + 14);
     // Only plain PCM of the four OpenAL base formats: anything else would reach
     // alBufferData as noise, or as an error left pending for the next check.
     if (tag != 1 || (channels != 1 && channels != 2) || (bits != 8 && bits != 16)) return fmt;
     if (rate == 0 || rate > 0x7FFFFFFF) return fmt;
+    // The data is cut into frames of this size: a block alignment that
+    // disagrees with the channels and bits leaves the frames unknown.
+    if (blockAlign != channels * (bits / 8)) return fmt;
     fmt.usable = true;
     if (channels == 1)
         fmt.format = bits == 8 ? SoundFormatMono8 : SoundFormatMono16;
@@ -57,6 +61,7 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
     // The RIFF length is not trusted: real files disagree with their own size,
     // so the file's length bounds the walk.
     WavFormat fmt = {false, 0, 0, 0};
+    bool fmtSeen = false;
     const uint8_t* data = nullptr;
     size_t dataSize = 0;
     int loopCount = 0;
@@ -68,7 +73,10 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
         if (length > size - bodyOffset) break;
         const uint8_t* body = bytes + bodyOffset;
         if (std::memcmp(header, "fmt ", 4) == 0) {
-            fmt = readFormatChunk(body, length);
+            // The first "fmt " describes the data; a later one (even after
+            // the data) must not relabel samples already taken.
+            if (!fmtSeen) fmt = readFormatChunk(body, length);
+            fmtSeen = true;
         } else if (std::memcmp(header, "data", 4) == 0) {
             if (fmt.usable && !data) {
                 data = body;

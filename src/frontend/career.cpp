@@ -1,5 +1,7 @@
 // The career's rules: tuned car statistics, tuning purchases and the booking
 // of a finished career race with its prize cars.
+#include <cstdint>
+
 #include "app/app.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
@@ -32,6 +34,16 @@ void computeCarStatistics() {
     tunedStatistics(selectedCar, &carPower, &carMaxSpeed, &carSuspension);
 }
 
+// Points are booked without bound over a long career (or onto a file that
+// already holds huge values): they stop at the int limits instead of wrapping
+// round to a negative score.
+static int32_t addPoints(int32_t total, int64_t amount) {
+    const int64_t sum = (int64_t)total + amount;
+    if (sum > INT32_MAX) return INT32_MAX;
+    if (sum < INT32_MIN) return INT32_MIN;
+    return (int32_t)sum;
+}
+
 void bookRaceResult(int raceNumber, int place) {
     // Records exist for race numbers 1..24; a number outside them books the
     // points nowhere rather than writing past the table.
@@ -39,7 +51,7 @@ void bookRaceResult(int raceNumber, int place) {
     const bool known = record >= 0 && record < kRaceSlots;
     int32_t best = known ? raceRecord[record].bestPlace : 0;
     if ((best == 0 || best == 4) && place >= 1 && place <= 3) {
-        careerPoints += 125 - 25 * place;
+        careerPoints = addPoints(careerPoints, 125 - 25 * (int64_t)place);
         best = place;
         if (known) raceRecord[record].bestPlace = best;
         if (best >= 1 && best <= 3 && maxRaceUnlocked < kCareerRaces) maxRaceUnlocked++;
@@ -50,7 +62,7 @@ void bookRaceResult(int raceNumber, int place) {
             newCarWon = true;
         }
     }
-    tuningPoints += 1000 - 250 * place;
+    tuningPoints = addPoints(tuningPoints, 1000 - 250 * (int64_t)place);
 }
 
 bool buyTuningPackage(int car, int package) {

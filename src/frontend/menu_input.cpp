@@ -105,6 +105,24 @@ static void clicked() {
 // ---------------------------------------------------------------------------
 // Races.
 
+// A race whose track or waypoints are missing or damaged does not start: the
+// player is told and is back on the screen the race was started from (the
+// city map for a career race, the main menu otherwise), with its music.
+static void raceNotStarted(bool career) {
+    platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    gameState = career ? CityMap : MainMenu;
+    careerRace = false;
+    awardPending = false;
+    if (!career) {
+        selectedCar = 0;
+        selectedRace = 1;
+    }
+    if (musicEnabled && !menuMusic.isPlaying()) {
+        menuMusicStartPending = true;
+    }
+    resetMenuHover();
+}
+
 void startQuickRace() {
     gameState = Race;
     careerRace = false;
@@ -117,7 +135,7 @@ void startQuickRace() {
     carPower = row.power;
     carMaxSpeed = row.maxSpeed;
     carSuspension = row.suspensionRating;
-    loadRace(quickRaceNumber);
+    if (!loadRace(quickRaceNumber)) raceNotStarted(false);
 }
 
 void startCareerRace() {
@@ -126,7 +144,7 @@ void startCareerRace() {
     awardPending = true;
     newCarWon = false;
     computeCarStatistics();
-    loadRace(selectedRace);
+    if (!loadRace(selectedRace)) raceNotStarted(true);
 }
 
 void restartRace() {
@@ -134,14 +152,14 @@ void restartRace() {
     unloadRace();
     newCarWon = false;
     if (careerRace) {
-        loadRace(selectedRace);
+        if (!loadRace(selectedRace)) raceNotStarted(true);
         return;
     }
     careerRace = false;
     awardPending = false;
     quickRaceNumber = std::rand() % 9 + 1;
     selectedCar = std::rand() % 6;
-    loadRace(quickRaceNumber);
+    if (!loadRace(quickRaceNumber)) raceNotStarted(false);
 }
 
 void exitRace() {

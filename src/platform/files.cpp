@@ -1,7 +1,9 @@
 // Content and save-file paths: Windows-style names, whole-file reads and
 // atomic replacement. Shared by both backends.
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,11 +54,24 @@ bool platformReadFile(const char* path, std::vector<uint8_t>* out) {
     if (f == nullptr) {
         return false;
     }
+    // Only plain files: a folder or a device in a file's place is refused
+    // rather than read until memory runs out.
+    struct stat info;
+    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode) ||
+        (uint64_t)info.st_size > kMaxReadFileBytes) {
+        std::fclose(f);
+        return false;
+    }
     bool ok = true;
     uint8_t chunk[65536];
     for (;;) {
         size_t got = std::fread(chunk, 1, sizeof(chunk), f);
         out->insert(out->end(), chunk, chunk + got);
+        if (out->size() > kMaxReadFileBytes) {
+            // Grew while being read.
+            ok = false;
+            break;
+        }
         if (got < sizeof(chunk)) {
             ok = !std::ferror(f);
             break;
@@ -79,6 +94,45 @@ static void makeParentFolders(const std::string& path) {
     }
 }
 
+// The temporaries of path are "<path>.tmp" followed by six characters that
+// make each writer's name its own.
+static const char kTempInfix[] = ".tmp";
+
+static std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A rename is only durable once the folder that holds the name is on disk.
+static bool syncFolder(const std::string& folder) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+static bool writeAll(int fd, const void* data, size_t size) {
+    const uint8_t* p = (const uint8_t*)data;
+    while (size > 0) {
+        ssize_t put = write(fd, p, size);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        p += put;
+        size -= (size_t)put;
+    }
+    return true;
+}
+
 bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
     if (path == nullptr || (data == nullptr && size > 0)) {
         return false;
@@ -88,23 +142,71 @@ bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
         return false;
     }
     makeParentFolders(target);
-    const std::string temp = target + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (f == nullptr) {
+    // A name of its own per write: two games quitting together must never
+    // share (and truncate) one temporary, or one of them could publish the
+    // other's half-written file.
+    std::string temp = target + kTempInfix + "XXXXXX";
+    int fd = mkostemp(&temp[0], O_CLOEXEC);
+    if (fd < 0) {
         return false;
     }
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    ok = (std::fflush(f) == 0) && ok;
+    // Held while the file is written, so that a starting game cleaning up
+    // after a killed one leaves a live writer's temporary alone.
+    flock(fd, LOCK_EX);
+    // mkstemp makes the file private; a save is as readable as any file the
+    // player makes.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    bool ok = writeAll(fd, data, size);
     // The data must be on disk before the rename makes it the only copy.
-    ok = (fsync(fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok) {
-        ok = std::rename(temp.c_str(), target.c_str()) == 0;
-    }
+    ok = ok && fsync(fd) == 0;
+    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
-        std::remove(temp.c_str());
+        unlink(temp.c_str());
+    }
+    close(fd);
+    if (ok) {
+        syncFolder(folderOf(target));
     }
     return ok;
+}
+
+int platformRemoveStaleTemporaries(const char* path) {
+    const std::string target = normalised(path);
+    if (target.empty()) {
+        return 0;
+    }
+    const std::string folder = folderOf(target);
+    const size_t slash = target.rfind('/');
+    const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + kTempInfix;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    while (dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0) {
+            continue;
+        }
+        const std::string full = folder + "/" + name;
+        int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat info;
+        // Only plain files that no writer holds: a game killed mid-save left
+        // them, a running one is still writing the others.
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (unlink(full.c_str()) == 0) {
+                removed++;
+            }
+        }
+        close(fd);
+    }
+    closedir(dir);
+    return removed;
 }
 
 // ---------------------------------------------------------------------------

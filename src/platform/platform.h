@@ -205,12 +205,22 @@ FILE* platformOpenFile(const char* path, const char* mode);
 // Rewrites a Windows-style relative path with forward slashes and without a
 // leading ".\"; out must hold at least strlen(path) + 1 bytes.
 void platformNormalisePath(const char* path, char* out, size_t outSize);
-// Reads a whole file into out; false (and out empty) when it cannot be read.
+// The largest file platformReadFile takes; every file the game reads is far
+// smaller.
+constexpr uint64_t kMaxReadFileBytes = 256u << 20;
+// Reads a whole file into out; false (and out empty) when it cannot be read,
+// is not a plain file or is larger than kMaxReadFileBytes.
 bool platformReadFile(const char* path, std::vector<uint8_t>* out);
 // Replaces a file so that an interrupted write never leaves it truncated:
-// writes "<path>.tmp" beside it, flushes it to disk and renames it over path.
-// Creates the parent folder when it is missing. False when nothing changed.
+// writes a temporary of its own beside it ("<path>.tmp" and six characters),
+// flushes it to disk, renames it over path and flushes the folder. Creates the
+// parent folder when it is missing. False when nothing changed: the previous
+// file is then untouched.
 bool platformWriteFileAtomic(const char* path, const void* data, size_t size);
+// Removes the temporaries of path that earlier writes left behind (a game
+// killed while saving); a temporary another game is still writing is kept.
+// Returns how many were removed.
+int platformRemoveStaleTemporaries(const char* path);
 
 // ---------------------------------------------------------------------------
 // Where the game lives and where the player's files go.

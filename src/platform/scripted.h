@@ -131,6 +131,9 @@ struct ScriptedMessageBox {
 // Answer given to Yes/No boxes (IDYES unless set); OK boxes answer IDOK.
 void scriptedSetMessageBoxAnswer(int answer);
 const std::vector<ScriptedMessageBox>& scriptedMessageBoxes();
+// Also prints every box to stderr as it is shown ("message box [caption]
+// text"), for the headless tools; off unless asked for, kept across resets.
+void scriptedEchoMessageBoxes(bool echo);
 const std::vector<std::string>& scriptedShellOpens();
 // Whether shell requests report success (true unless set): false plays a
 // system with no way to open a page.

@@ -318,6 +318,13 @@ PixelFormatRequest scriptedLastPixelFormat() {
 void scriptedSetMessageBoxAnswer(int answer) {
     state.messageBoxAnswer = answer;
 }
+// Kept across scriptedReset: a tool sets it once for its whole run.
+static bool echoMessageBoxes = false;
+
+void scriptedEchoMessageBoxes(bool echo) {
+    echoMessageBoxes = echo;
+}
+
 const std::vector<ScriptedMessageBox>& scriptedMessageBoxes() {
     return state.messageBoxes;
 }
@@ -618,6 +625,11 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags) {
     box.flags = flags;
     box.answer = ((flags & 0x0F) == MB_YESNO) ? state.messageBoxAnswer : IDOK;
     state.messageBoxes.push_back(box);
+    // A headless tool has no screen to show it on: the box goes to stderr,
+    // so a failure is visible from the command line.
+    if (echoMessageBoxes) {
+        std::fprintf(stderr, "message box [%s] %s\n", box.caption.c_str(), box.text.c_str());
+    }
     return box.answer;
 }
 

@@ -164,7 +164,10 @@ extern const Vector3 startPositions[kGridRows];
 // nearest row.
 Vector3 gridOrigin(int raceNumber);
 
-void loadRace(int raceNumber);
+// False when the race's collision model or waypoint file cannot be loaded (or
+// holds nothing): the race is then not started and nothing of it is loaded;
+// the menu music plays on.
+bool loadRace(int raceNumber);
 void buildRaceWorld();
 void createCarBody(Car& car, PhysicsWorld* world, const Vector3& position);
 void buildMapMesh(PhysicsWorld* world);

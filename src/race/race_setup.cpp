@@ -215,13 +215,22 @@ static Model* loadMapModel(int raceNumber, const char* file, bool textures) {
     return model;
 }
 
-void loadRace(int raceNumber) {
+bool loadRace(int raceNumber) {
+    // Without the track's collision model the cars would fall for ever, and
+    // without waypoints the race could never be finished: such a race is not
+    // started at all, and nothing of it stays loaded.
+    readWaypoints(raceNumber);
+    collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
+    if (checkpointCount == 0 || collisionMapModel->triangleCount == 0) {
+        delete collisionMapModel;
+        collisionMapModel = nullptr;
+        checkpointCount = 0;
+        return false;
+    }
     if (musicEnabled) {
         menuMusic.stop();
     }
-    readWaypoints(raceNumber);
 
-    collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
     visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
     // The light model gives the lamps' places and colours; it is never drawn.
     lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
@@ -255,6 +264,7 @@ void loadRace(int raceNumber) {
     resetChaseCamera();
     resetRaceInfo();
     newCarWon = false;
+    return true;
 }
 
 void unloadRace() {

@@ -1,4 +1,6 @@
 // Whole-file reads for the render module's readers.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -10,25 +12,23 @@ bool readFileBytes(const char* path, uint8_t** data, size_t* size) {
     *size = 0;
     FILE* file = platformOpenFile(path, "rb");
     if (!file) return false;
-    // Seeking tells the length of a plain file; a stream that cannot seek is
-    // not something the game reads.
-    if (std::fseek(file, 0, SEEK_END) != 0) {
+    // The length comes from the file system, and only a plain file has one
+    // worth trusting: a folder in a model's place reports a length near 2^63.
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        (uint64_t)info.st_size > kMaxReadFileBytes) {
         std::fclose(file);
         return false;
     }
-    long length = std::ftell(file);
-    if (length < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return false;
-    }
-    uint8_t* buffer = (uint8_t*)std::malloc((size_t)length + 1);
+    const size_t length = (size_t)info.st_size;
+    uint8_t* buffer = (uint8_t*)std::malloc(length + 1);
     if (!buffer) {
         std::fclose(file);
         return false;
     }
-    size_t got = std::fread(buffer, 1, (size_t)length, file);
+    size_t got = std::fread(buffer, 1, length, file);
     std::fclose(file);
-    if (got != (size_t)length) {
+    if (got != length) {
         std::free(buffer);
         return false;
     }

@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Reads a whole file (a content path in either slash style) into a malloc'd
-// buffer. False when it cannot be opened or read; *data is then null. An
+// buffer. False when it cannot be opened or read, is not a plain file or is
+// larger than kMaxReadFileBytes; *data is then null. An
 // empty file gives true with size 0 and a non-null one-byte buffer.
 bool readFileBytes(const char* path, uint8_t** data, size_t* size);
 

@@ -193,3 +193,20 @@ TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame) {
 }
 
 }  // namespace
+
+TEST_F(Shell, AFailedSaveIsReportedAndKeepsThePreviousFile) {
+    // The career's name taken by a folder: no file can be renamed over it.
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({2, 32, 24, 1, 1, 7})));
+    ASSERT_EQ(mkdir("base/career.inf", 0755), 0);
+    scriptedPushMessage(WM_CLOSE, 0, 0, 2);
+    EXPECT_EQ(gameMain(), 0);
+    ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
+    EXPECT_EQ(scriptedMessageBoxes()[0].caption, "SHUTDOWN ERROR");
+    EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Save The Career.");
+    struct stat st;
+    ASSERT_EQ(stat("base/career.inf", &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    // The settings still saved, and no temporary was left behind.
+    EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 32, 24, 1, 1, 7}));
+    EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 0);
+}

@@ -360,3 +360,58 @@ TEST_F(MusicStreamTest, DamagedOggsNeverHang) {
     alGetError();
     scriptedReset();
 }
+
+TEST_F(MusicStreamTest, RewindOpensTheFileAgainAndADamagedFileFallsSilent) {
+    std::string path = scratchPath("rewound.ogg");
+    ASSERT_TRUE(writeOgg(path, 1, 22050, 30000));
+    ASSERT_TRUE(stream.open(path.c_str(), true, true));
+    // Half way through, back to the start: the same first samples again.
+    ALuint first = queuedBuffers()[0];
+    ALint firstSize = bufferInt(first, AL_SIZE);
+    stream.rewind();
+    EXPECT_EQ(decoderAt(), 0);
+    EXPECT_FALSE(stream.decoderFailed);
+    EXPECT_TRUE(stream.fill(first, firstSize));
+    EXPECT_EQ(decoderAt(), firstSize / 2);
+
+    // The file is damaged while it plays (its pages scribbled over in
+    // place): the next return to the start finds no stream and the music
+    // stops decoding for good instead of walking the wreck.
+    std::vector<uint8_t> bytes = readBytes(path);
+    for (uint8_t& b : bytes) b ^= 0xA5;
+    FILE* f = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    stream.rewind();
+    EXPECT_TRUE(stream.decoderFailed);
+    EXPECT_FALSE(stream.fill(first, kStreamBufferBytes));
+    stream.play();
+    for (int i = 0; i < 3; ++i) stream.update();
+    stream.rewind();
+    EXPECT_TRUE(stream.decoderFailed);
+    // A fresh open starts over (and fails cleanly on the damaged file).
+    stream.close();
+    EXPECT_FALSE(stream.decoderFailed);
+    EXPECT_FALSE(stream.open(path.c_str(), true, true));
+    EXPECT_EQ(stream.decoder, nullptr);
+    EXPECT_EQ(stream.file, nullptr);
+    alGetError();
+    scriptedReset();
+}
+
+TEST_F(MusicStreamTest, AHardDecodeErrorStopsTheStreamAtOnce) {
+    ASSERT_TRUE(stream.open(ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000).c_str(), true, true));
+    // A decoder in a state it cannot read from answers every read with an
+    // error that is not a hole.
+    stream.decoder->ready_state = 0;
+    EXPECT_FALSE(stream.fill(stream.streamBuffers[0], kStreamBufferBytes));
+    EXPECT_TRUE(stream.decoderFailed);
+    stream.decoder->ready_state = 2;
+    // Even readable again, the stream decodes nothing more until reopened.
+    EXPECT_FALSE(stream.fill(stream.streamBuffers[0], kStreamBufferBytes));
+    stream.rewind();
+    EXPECT_FALSE(stream.fill(stream.streamBuffers[0], kStreamBufferBytes));
+    alGetError();
+    scriptedReset();
+}

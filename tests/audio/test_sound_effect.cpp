@@ -166,6 +166,24 @@ TEST_F(SoundEffectTest, PlayStopAndRestart) {
     EXPECT_TRUE(scriptedMessageBoxes().empty());
 }
 
+TEST_F(SoundEffectTest, LoadingLeavesNoErrorForTheMusicToReport) {
+    // An error raised before or during a load (here an operation on a source
+    // that does not exist) is not the music's: its open must still succeed
+    // without an "OpenAL error" box.
+    std::string wav = writeWav("clear.wav", pcmWav(1, 8000, 16, rampBytes(800)));
+    std::string ogg = scratchPath("clear.ogg");
+    ASSERT_TRUE(writeOgg(ogg, 1, 8000, 4000));
+    alSourcePlay(0xDEAD);
+    SoundEffect sound{};
+    sound.load(wav.c_str(), false);
+    MusicStream music;
+    EXPECT_TRUE(music.open(ogg.c_str(), true, true));
+    EXPECT_TRUE(scriptedMessageBoxes().empty());
+    music.close();
+    sound.release();
+    scriptedReset();
+}
+
 TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop) {
     // The tests run in the build folder; whatever base/sound holds there, the
     // sixteen sounds load, and a missing file is an empty buffer.

@@ -120,6 +120,54 @@ TEST(WavFile, TrailingPartFrameIsDropped) {
     EXPECT_TRUE(std::equal(wav.data.begin(), wav.data.end(), rampBytes(403).begin()));
 }
 
+TEST(WavFile, TheFirstFormatChunkDescribesTheData) {
+    // A later "fmt " (after the data, or a second one before it) must not
+    // relabel the samples: 0 Hz, or frames that do not fit the data.
+    std::vector<uint8_t> samples = rampBytes(400);
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint8_t>> fmts;
+        bool fmtsAfterData;
+        int format, frequency;
+        size_t bytes;
+    } cases[] = {
+        {"zero-rate fmt after data", {fmtBody(1, 1, 11025, 16), fmtBody(1, 2, 0, 16)}, true, SoundFormatMono16, 11025, 400},
+        {"stereo fmt after data", {fmtBody(1, 1, 8000, 8), fmtBody(1, 2, 44100, 16)}, true, SoundFormatMono8, 8000, 400},
+        {"two fmts before data", {fmtBody(1, 2, 22050, 16), fmtBody(1, 1, 8000, 8)}, false, SoundFormatStereo16, 22050, 400},
+        {"unusable first fmt", {fmtBody(3, 1, 8000, 32), fmtBody(1, 1, 8000, 8)}, false, SoundFormatMono16, 22050, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> chunks;
+        putChunk(&chunks, "fmt ", c.fmts[0]);
+        if (!c.fmtsAfterData) putChunk(&chunks, "fmt ", c.fmts[1]);
+        putChunk(&chunks, "data", samples);
+        if (c.fmtsAfterData) putChunk(&chunks, "fmt ", c.fmts[1]);
+        std::vector<uint8_t> file = riff(chunks);
+        WavSound wav;
+        parseWavBytes(file.data(), file.size(), &wav);
+        EXPECT_EQ(wav.format, c.format);
+        EXPECT_EQ(wav.frequency, c.frequency);
+        EXPECT_EQ(wav.data.size(), c.bytes);
+    }
+}
+
+TEST(WavFile, ABlockAlignmentThatDisagreesWithTheFormatIsRefused) {
+    for (uint16_t blockAlign : {0, 1, 3, 8}) {
+        SCOPED_TRACE(blockAlign);
+        std::vector<uint8_t> fmt = fmtBody(1, 2, 22050, 16);  // frames of 4 bytes
+        fmt[12] = (uint8_t)blockAlign;
+        fmt[13] = 0;
+        std::vector<uint8_t> chunks;
+        putChunk(&chunks, "fmt ", fmt);
+        putChunk(&chunks, "data", rampBytes(402));
+        std::vector<uint8_t> file = riff(chunks);
+        WavSound wav;
+        parseWavBytes(file.data(), file.size(), &wav);
+        expectSilence(wav);
+    }
+}
+
 TEST(WavFile, EveryTruncationAndCorruptCountStaysInsideTheFile) {
     std::vector<uint8_t> chunks;
     putChunk(&chunks, "fmt ", fmtBody(1, 2, 22050, 16));

@@ -2,6 +2,8 @@
 // purchases and the tuned statistics, against the figures worked out by hand.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "app/app.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
@@ -64,6 +66,27 @@ TEST_F(Career, UnlockingStopsAtFifteen) {
     EXPECT_EQ(maxRaceUnlocked, 15);
     EXPECT_EQ(raceRecord[19].bestPlace, 2);
     EXPECT_EQ(careerPoints, 175);
+}
+
+TEST_F(Career, PointsStopAtTheIntegerLimitsInsteadOfWrapping) {
+    struct Case {
+        int32_t careerBefore, tuningBefore;
+        int place;
+        int32_t careerAfter, tuningAfter;
+    } cases[] = {
+        {INT32_MAX - 10, INT32_MAX - 100, 1, INT32_MAX, INT32_MAX},
+        {INT32_MAX, INT32_MAX, 3, INT32_MAX, INT32_MAX},
+        {INT32_MAX - 100, INT32_MAX - 1000, 1, INT32_MAX, INT32_MAX - 250},
+        {0, INT32_MIN + 10, 4, 0, INT32_MIN + 10},
+    };
+    for (const Case& c : cases) {
+        setDefaultCareer();
+        careerPoints = c.careerBefore;
+        tuningPoints = c.tuningBefore;
+        bookRaceResult(2, c.place);
+        EXPECT_EQ(careerPoints, c.careerAfter) << c.careerBefore;
+        EXPECT_EQ(tuningPoints, c.tuningAfter) << c.tuningBefore;
+    }
 }
 
 TEST_F(Career, RaceNumbersOutsideTheRecordsBookNowhere) {

@@ -1,7 +1,13 @@
 // Windows-style content paths, whole-file reads and atomic replacement.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +39,15 @@ TEST(Paths, WindowsStyleNamesBecomeRelativeSlashPaths) {
     platformNormalisePath("abcdef", guard, 3);
     EXPECT_EQ(std::string(guard), "ab");
     EXPECT_EQ(guard[3], 'x');
+}
+
+int entriesIn(const char* folder) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        count++;
+    }
+    return count;
 }
 
 class Files : public ::testing::Test {
@@ -84,14 +99,135 @@ TEST_F(Files, AtomicWriteReplacesAndLeavesNoTemporary) {
     std::vector<uint8_t> back;
     ASSERT_TRUE(platformReadFile("deep/er/file.bin", &back));
     EXPECT_EQ(back, (std::vector<uint8_t>{'a', 'b'}));
-    struct stat st;
-    EXPECT_NE(stat("deep/er/file.bin.tmp", &st), 0);
+    EXPECT_EQ(entriesIn("deep/er"), 1) << "temporary file left behind";
 
-    // When the temporary cannot be made the old file stays whole.
-    ASSERT_EQ(mkdir("deep/er/file.bin.tmp", 0777), 0);
-    EXPECT_FALSE(platformWriteFileAtomic("deep/er/file.bin", big.data(), big.size()));
-    ASSERT_TRUE(platformReadFile("deep/er/file.bin", &back));
-    EXPECT_EQ(back.size(), 2u);
+    // When the name cannot be replaced (a folder holds it) the write fails
+    // and takes its temporary with it.
+    ASSERT_EQ(mkdir("deep/er/folder.bin", 0777), 0);
+    EXPECT_FALSE(platformWriteFileAtomic("deep/er/folder.bin", big.data(), big.size()));
+    EXPECT_EQ(entriesIn("deep/er"), 2);
+}
+
+// ---------------------------------------------------------------------------
+// Saves under faults: whatever happens to a write, the previous file is
+// either still there whole or replaced whole.
+
+const std::vector<uint8_t> kPrevious(492, 0x11);
+
+// Runs body in a child process and returns its wait status.
+template <typename Body>
+int inChild(Body body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+std::vector<uint8_t> contents(const char* path) {
+    std::vector<uint8_t> bytes;
+    platformReadFile(path, &bytes);
+    return bytes;
+}
+
+TEST_F(Files, KilledWhileWritingTheTemporaryKeepsThePreviousSave) {
+    ASSERT_TRUE(platformWriteFileAtomic("base/career.inf", kPrevious.data(), kPrevious.size()));
+    // The file-size limit kills the writer part way through its temporary,
+    // as a player killing the game during the save would.
+    int status = inChild([] {
+        struct rlimit noCore = {0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        struct rlimit limit = {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<uint8_t> big(1 << 20, 0x22);
+        platformWriteFileAtomic("base/career.inf", big.data(), big.size());
+    });
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer was meant to be killed";
+    EXPECT_EQ(contents("base/career.inf"), kPrevious);
+    EXPECT_EQ(entriesIn("base"), 2) << "the killed writer's temporary";
+    // The next start-up clears it away and the save still reads whole.
+    EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 1);
+    EXPECT_EQ(entriesIn("base"), 1);
+    EXPECT_EQ(contents("base/career.inf"), kPrevious);
+}
+
+TEST_F(Files, AFullDiskFailsTheWriteAndKeepsThePreviousSave) {
+    ASSERT_TRUE(platformWriteFileAtomic("base/career.inf", kPrevious.data(), kPrevious.size()));
+    int status = inChild([] {
+        // No room past 100 bytes, reported as an error rather than a signal.
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<uint8_t> next(492, 0x33);
+        _exit(platformWriteFileAtomic("base/career.inf", next.data(), next.size()) ? 1 : 0);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write claimed success";
+    EXPECT_EQ(contents("base/career.inf"), kPrevious);
+    EXPECT_EQ(entriesIn("base"), 1) << "the failed write left its temporary";
+}
+
+TEST_F(Files, TwoWritersAtOnceNeverPublishAPartialSave) {
+    ASSERT_TRUE(platformWriteFileAtomic("base/career.inf", kPrevious.data(), kPrevious.size()));
+    // Two games quitting together, many times over; a reader watches the file
+    // the whole time and must only ever see a whole save.
+    const int kRounds = 200;
+    pid_t watcher = fork();
+    if (watcher == 0) {
+        int bad = 0;
+        for (int i = 0; i < kRounds * 20; i++) {
+            std::vector<uint8_t> seen = contents("base/career.inf");
+            if (seen.size() != 492) bad++;
+        }
+        _exit(bad == 0 ? 0 : 1);
+    }
+    pid_t writers[2];
+    for (int w = 0; w < 2; w++) {
+        writers[w] = fork();
+        if (writers[w] == 0) {
+            std::vector<uint8_t> mine(492, (uint8_t)(0x40 + w));
+            for (int i = 0; i < kRounds; i++) {
+                if (!platformWriteFileAtomic("base/career.inf", mine.data(), mine.size())) _exit(1);
+            }
+            _exit(0);
+        }
+    }
+    for (pid_t pid : {writers[0], writers[1], watcher}) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "process " << pid;
+    }
+    std::vector<uint8_t> last = contents("base/career.inf");
+    ASSERT_EQ(last.size(), 492u);
+    EXPECT_TRUE(last == std::vector<uint8_t>(492, 0x40) || last == std::vector<uint8_t>(492, 0x41));
+    EXPECT_EQ(entriesIn("base"), 1);
+}
+
+TEST_F(Files, ALiveWritersTemporaryIsNotTakenForStale) {
+    ASSERT_EQ(mkdir("base", 0777), 0);
+    // A temporary held the way a writer holds its own.
+    int fd = open("base/career.inf.tmpLiVe01", O_CREAT | O_RDWR, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ASSERT_EQ(mkdir("base/career.inf.tmpDir", 0777), 0);
+    EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 0);
+    close(fd);
+    EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 1);
+    EXPECT_EQ(entriesIn("base"), 1) << "a folder is never removed";
+}
+
+TEST_F(Files, OnlyPlainFilesAreRead) {
+    ASSERT_EQ(mkdir("folder.bin", 0777), 0);
+    ASSERT_EQ(symlink("/dev/zero", "endless.bin"), 0);
+    for (const char* path : {"folder.bin", "endless.bin"}) {
+        SCOPED_TRACE(path);
+        std::vector<uint8_t> bytes = {1};
+        EXPECT_FALSE(platformReadFile(path, &bytes));
+        EXPECT_TRUE(bytes.empty());
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "audio/audio.h"
+#include "faulty_content.h"
 #include "platform/scripted.h"
 #include "race_fixture.h"
 #include "render/render.h"
@@ -120,10 +121,54 @@ TEST_F(RaceLoad, NumbersBeyondTheGridTableStartOnItsLastRow) {
     EXPECT_EQ(p.x, gridOrigin(15).x);
     EXPECT_EQ(p.z, gridOrigin(15).z);
     unloadRace();
-    loadRace(0);  // no such map: empty models and table, still a world
-    ASSERT_NE(raceWorld, nullptr);
+    // No such map: nothing to race on, so no race.
+    EXPECT_FALSE(loadRace(0));
+    EXPECT_EQ(raceWorld, nullptr);
     EXPECT_EQ(checkpointCount, 0);
-    EXPECT_EQ(collisionMapModel->triangleCount, 0);
-    runFrames(50);
-    unloadRace();
+    EXPECT_EQ(collisionMapModel, nullptr);
+}
+
+TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
+    struct Case {
+        const char* file;
+        ContentFault fault;
+        bool starts;
+    } cases[] = {
+        {"base/maps/1/map.ms3d", ContentFault::Missing, false},
+        {"base/maps/1/map.ms3d", ContentFault::Truncated, false},
+        {"base/maps/1/map.ms3d", ContentFault::Zeroed, false},
+        {"base/maps/1/map.ms3d", ContentFault::Folder, false},
+        {"base/maps/1/points/level.ai", ContentFault::Missing, false},
+        {"base/maps/1/points/level.ai", ContentFault::Zeroed, false},
+        {"base/maps/1/points/level.ai", ContentFault::Folder, false},
+        // Half the circuit still makes a race of the points that remain.
+        {"base/maps/1/points/level.ai", ContentFault::Truncated, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + contentFaultName(c.fault));
+        FaultyContent content;
+        ASSERT_TRUE(content.ready());
+        ASSERT_TRUE(content.inject(c.file, c.fault));
+        scriptedReset();
+        ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+        gameState = CityMap;
+        selectedRace = 1;
+        startCareerRace();
+        if (c.starts) {
+            EXPECT_EQ(gameState, Race);
+            ASSERT_NE(raceWorld, nullptr);
+            EXPECT_GT(checkpointCount, 0);
+            exitRace();
+            continue;
+        }
+        // The player is told and is back on the city map with nothing loaded.
+        ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
+        EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Load The Race Track.");
+        EXPECT_EQ(gameState, CityMap);
+        EXPECT_FALSE(careerRace);
+        EXPECT_FALSE(awardPending);
+        EXPECT_EQ(raceWorld, nullptr);
+        EXPECT_EQ(collisionMapModel, nullptr);
+        EXPECT_EQ(visualMapModel, nullptr);
+    }
 }

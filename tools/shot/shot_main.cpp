@@ -309,6 +309,7 @@ int main(int argc, char** argv) {
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
     scriptedReset();
+    scriptedEchoMessageBoxes(true);
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
         chooseMenuShotSelection(opt.car, opt.race);
@@ -325,7 +326,10 @@ int main(int argc, char** argv) {
     selectedRace = opt.race;
     carPower = carTable[opt.car].power;
     srand(opt.seed);
-    loadRace(opt.race);
+    if (!loadRace(opt.race)) {
+        fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
+        return 1;
+    }
     lapCount = opt.laps;
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.

@@ -209,6 +209,7 @@ int main(int argc, char** argv) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
     }
     scriptedReset();
+    scriptedEchoMessageBoxes(true);
     if (!scriptedOpenGLWindow(64, 64)) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
@@ -224,7 +225,10 @@ int main(int argc, char** argv) {
     carPower = carTable[opt.car].power;  // untuned
 
     srand(opt.seed);
-    loadRace(opt.race);
+    if (!loadRace(opt.race)) {
+        fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
+        return 1;
+    }
     lapCount = opt.laps;
     const MapBounds bounds = mapBounds();
 

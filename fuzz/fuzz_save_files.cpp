@@ -1,0 +1,34 @@
+// The settings and career files: any bytes read, then written and read back
+// to the same values (a save never changes what it saved).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "app/app.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const bool career = data[0] & 1;
+    data++;
+    size--;
+    if (career) {
+        setDefaultCareer();
+        decodeCareer(data, size);
+        uint8_t first[kCareerFileBytes], second[kCareerFileBytes];
+        encodeCareer(first);
+        decodeCareer(first, sizeof first);
+        encodeCareer(second);
+        if (std::memcmp(first, second, sizeof first) != 0) __builtin_trap();
+        if (maxRaceUnlocked < 1 || maxRaceUnlocked > kCareerRaces) __builtin_trap();
+    } else {
+        setDefaultSettings();
+        decodeSettings(data, size);
+        uint8_t first[kSettingsFileBytes], second[kSettingsFileBytes];
+        encodeSettings(first);
+        decodeSettings(first, sizeof first);
+        encodeSettings(second);
+        if (std::memcmp(first, second, sizeof first) != 0) __builtin_trap();
+        if (screenWidth != 640 && screenWidth != 800 && screenWidth != 1024) __builtin_trap();
+    }
+    return 0;
+}

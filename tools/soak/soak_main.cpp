@@ -1,0 +1,261 @@
+// Soak run: the whole game through its own loop and frame dispatcher on the
+// scripted backend, fed random but valid input (clicks anywhere and on the
+// menu rows, keys pressed and held, pauses, restarts, window deactivation,
+// quits followed by a fresh start) for a number of frames. Checks every frame
+// that no car body holds a NaN, prints the resident memory's peak per
+// thousand frames and every message box the game shows, and checks the save
+// files at the end. Exit status 0 when nothing went wrong.
+//
+//   korvask-soak [--frames N] [--seconds S] [--seed S] [--content DIR] [--sound]
+//
+// --seconds ends the soak early (as a quit) once that much wall time passed.
+//
+// It runs in a scratch folder whose base/ links the content folders of DIR
+// (default: base/ in the working folder), so the saves it makes stay there.
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "physics/physics.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+
+namespace {
+
+// The client area the game runs in (640 x 480), and mouse space per pixel.
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 480;
+constexpr float kMousePerPixel = 1.25f;
+constexpr int kFramesPerReport = 1000;
+
+std::mt19937 rng;
+long framesWanted = 20000;
+double secondsWanted = 0.0;
+std::chrono::steady_clock::time_point started;
+long framesDone = 0;
+long runs = 0;
+long racesSeen = 0;
+long failures = 0;
+bool wasRacing = false;
+long firstRaceFrame = -1;
+long blockPeakKb = 0;
+std::vector<long> blockPeaks;
+size_t boxesPrinted = 0;
+// Frames of the current run, and when it is to end by closing the window.
+long runFrames = 0;
+long runLength = 0;
+
+int uniform(int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+bool chance(double p) {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(rng) < p;
+}
+
+long residentKb() {
+    FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    long pages = 0, resident = 0;
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+bool finite(const Vector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+void checkBodies() {
+    if (raceWorld == nullptr) return;
+    for (int i = 0; i < kRaceCars; i++) {
+        const RigidBody* body = cars[i].body;
+        if (body == nullptr) continue;
+        if (!finite(getPosition(body)) || !finite(getLinearVelocity(body)) || !finite(getAngularVelocity(body))) {
+            std::printf("frame %ld: car %d holds a NaN or infinity\n", framesDone, i);
+            failures++;
+        }
+    }
+}
+
+void printNewBoxes() {
+    const std::vector<ScriptedMessageBox>& boxes = scriptedMessageBoxes();
+    for (; boxesPrinted < boxes.size(); boxesPrinted++) {
+        std::printf("frame %ld: message box [%s] %s\n", framesDone, boxes[boxesPrinted].caption.c_str(),
+                    boxes[boxesPrinted].text.c_str());
+    }
+}
+
+// A menu row's place in client pixels (rows 1..5 at mouse y 192 + 50 (row-1)).
+void clickMenuRow(int frame) {
+    const int x = (int)(700 / kMousePerPixel), y = (int)((192 + 50 * uniform(0, 4)) / kMousePerPixel);
+    scriptedPushMouseMove(x, y, frame + 1);
+    scriptedPushLeftClick(x, y, frame + 3);
+}
+
+void clickAnywhere(int frame) {
+    const int x = uniform(0, kClientWidth - 1), y = uniform(0, kClientHeight - 1);
+    scriptedPushMouseMove(x, y, frame + 1);
+    if (chance(0.5)) scriptedPushLeftClick(x, y, frame + 2);
+}
+
+const uint32_t kKeys[] = {VK_UP,    VK_UP,    VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, VK_RETURN,
+                          VK_ESCAPE, VK_PAUSE, 'P',      'C',     'F',     VK_F1,    VK_TAB,   VK_SHIFT};
+
+void pressKey(int frame) {
+    const uint32_t key = kKeys[uniform(0, (int)(sizeof kKeys / sizeof kKeys[0]) - 1)];
+    // A tap, or a hold of up to five seconds of frames.
+    const int hold = chance(0.5) ? 1 : uniform(2, 500);
+    scriptedPushKey(key, true, frame);
+    scriptedPushKey(key, false, frame + hold);
+}
+
+void onFrame(int frame) {
+    framesDone++;
+    runFrames++;
+    checkBodies();
+    printNewBoxes();
+    const long kb = residentKb();
+    if (kb > blockPeakKb) blockPeakKb = kb;
+    if (framesDone % kFramesPerReport == 0) {
+        blockPeaks.push_back(blockPeakKb);
+        std::printf("frames %ld: peak %ld KiB, state %d, runs %ld, races %ld\n", framesDone, blockPeakKb,
+                    (int)gameState, runs, racesSeen);
+        std::fflush(stdout);
+        blockPeakKb = 0;
+    }
+    const bool racing = gameState == Race || gameState == Pause;
+    if (racing && !wasRacing) {
+        racesSeen++;
+        if (firstRaceFrame < 0) firstRaceFrame = framesDone;
+    }
+    wasRacing = racing;
+
+    if (secondsWanted > 0.0 && framesWanted > framesDone &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() > secondsWanted) {
+        framesWanted = framesDone;
+    }
+    if (framesDone >= framesWanted || runFrames >= runLength) {
+        // The run ends as a player closes the window.
+        if (runFrames == runLength || framesDone == framesWanted) scriptedPushMessage(WM_CLOSE, 0, 0, frame);
+        return;
+    }
+    if (startupPending) return;
+    if (chance(0.02)) clickMenuRow(frame);
+    if (chance(0.01)) clickAnywhere(frame);
+    if (chance(racing ? 0.05 : 0.01)) pressKey(frame);
+    if (chance(0.001)) {
+        // The window loses focus for a while, then comes back.
+        scriptedPushMessage(WM_ACTIVATE, 0, 0, frame);
+        scriptedPushMessage(WM_ACTIVATE, 1, 0, frame + uniform(1, 30));
+    }
+}
+
+bool checkSaves() {
+    std::vector<uint8_t> settings, career;
+    if (!platformReadFile("base/menu.inf", &settings) || settings.size() != kSettingsFileBytes) {
+        std::printf("settings file missing or of the wrong size\n");
+        return false;
+    }
+    if (!platformReadFile("base/career.inf", &career) || career.size() != kCareerFileBytes) {
+        std::printf("career file missing or of the wrong size\n");
+        return false;
+    }
+    decodeCareer(career.data(), career.size());
+    if (careerPoints < 0 || tuningPoints < 0) {
+        std::printf("career points went negative\n");
+        return false;
+    }
+    return true;
+}
+
+void linkContent(const std::string& content) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::create_directory("base", error);
+    for (const auto& entry : fs::directory_iterator(content, error)) {
+        if (entry.is_directory(error))
+            fs::create_directory_symlink(fs::absolute(entry.path()), fs::path("base") / entry.path().filename(),
+                                         error);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    unsigned seed = 1;
+    bool sound = false;
+    std::string content = "base";
+    for (int i = 1; i < argc; i++) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
+            framesWanted = std::atol(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
+            secondsWanted = std::atof(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--seed") && i + 1 < argc) {
+            seed = (unsigned)std::atol(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--content") && i + 1 < argc) {
+            content = argv[++i];
+        } else if (!std::strcmp(argv[i], "--sound")) {
+            sound = true;
+        } else {
+            std::fprintf(stderr,
+                         "usage: korvask-soak [--frames N] [--seconds S] [--seed S] [--content DIR] [--sound]\n");
+            return 2;
+        }
+    }
+    content = std::filesystem::absolute(content).string();
+    char folder[] = "/tmp/korvask-soak-XXXXXX";
+    if (!mkdtemp(folder) || chdir(folder) != 0) return 2;
+    linkContent(content);
+    rng.seed(seed);
+    started = std::chrono::steady_clock::now();
+    scriptedEchoMessageBoxes(false);
+    std::srand(seed);
+    // 640 x 480 at 32/24 bits; sound and music as asked.
+    const uint8_t settings[kSettingsFileBytes] = {0, 0, 0, 0, 32, 0, 0, 0, 24, 0, 0, 0,
+                                                  (uint8_t)sound, 0, 0, 0, (uint8_t)sound, 0, 0, 0};
+    platformWriteFileAtomic("base/menu.inf", settings, sizeof settings);
+
+    while (framesDone < framesWanted) {
+        scriptedReset();
+        resetShellState();
+        resetFrontEndState();
+        boxesPrinted = 0;
+        runFrames = 0;
+        runLength = uniform(2000, 40000);
+        scriptedSetFrameStep(uniform(8, 40));
+        scriptedSetFrameCallback(onFrame);
+        runs++;
+        const int exitCode = gameMain();
+        printNewBoxes();
+        if (exitCode != 0) {
+            std::printf("run %ld ended with %d\n", runs, exitCode);
+            failures++;
+            break;
+        }
+    }
+    scriptedReset();
+    if (blockPeakKb > 0) blockPeaks.push_back(blockPeakKb);
+    const bool savesValid = checkSaves();
+    long first = 0, last = 0;
+    // Peaks from the first whole block after the first race began.
+    for (size_t i = 0; i < blockPeaks.size(); i++) {
+        if (firstRaceFrame >= 0 && (long)(i * kFramesPerReport) >= firstRaceFrame && first == 0) first = blockPeaks[i];
+        last = blockPeaks[i];
+    }
+    std::printf("soak: %ld frames, %ld runs, %ld races, peak after the first race %ld KiB, at the end %ld KiB, "
+                "saves %s, %ld failures\n",
+                framesDone, runs, racesSeen, first, last, savesValid ? "valid" : "INVALID", failures);
+    std::error_code ignored;
+    if (chdir("/") == 0) std::filesystem::remove_all(folder, ignored);
+    return failures == 0 && savesValid ? 0 : 1;
+}
