@@ -66,7 +66,7 @@ static float closingMargin(const PhysicsWorld* world, const RigidBody* a, const 
 static const int kBodyPairPoints = 32;
 // What a body pair hands the solver: the four points of its main contact
 // face that span the widest footprint. Two cars side by side touch with both
-// boxes, and the seam between chassis and cabin adds more; more than four
+// boxes, and the join between chassis and cabin adds more; more than four
 // points on one face hold no better than four and cost the solver each.
 static const int kBodyPairKept = 4;
 
