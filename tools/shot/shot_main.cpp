@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
@@ -25,7 +26,7 @@
 
 namespace {
 
-// What to show. Only races for now; other screens join as --screen NAME.
+// What to show: a moment of a race, or a menu screen with --screen NAME.
 enum class Until { Time, Finish };
 
 struct ShotOptions {
@@ -205,6 +206,11 @@ bool startGame(const ShotOptions& o) {
     blurWidth = blurHeight = 256;
     soundEnabled = false;
     musicEnabled = false;
+    // Silent, but a race opens its music as in the game; without a device
+    // that open would report an OpenAL error.
+    if (openSoundDevice()) {
+        std::atexit(closeSoundDevice);
+    }
     if (!scriptedOpenGLWindow(screenWidth, screenHeight)) {
         fprintf(stderr, "korvask-shot: no GL window\n");
         return false;
