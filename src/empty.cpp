@@ -1,1 +1,1 @@
-// Placeholder so an empty subsystem still forms a library.
+// Gives a subsystem folder with no sources of its own one object, so its library still builds.

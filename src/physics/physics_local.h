@@ -4,8 +4,8 @@
 // fixed arrays carved out at creation with singly linked free lists; the only
 // later allocations are the terrain copies and the terrain's search tree.
 //
-// The engine is split in two halves that meet at the collision seam declared
-// at the end of this file: the core (world, bodies, integration, sleep) and
+// The engine is split in two halves that meet at the collision interface
+// declared at the end of this file: the core (world, bodies, integration, sleep) and
 // the collision half (broad phase, terrain tree, narrow phase, contacts,
 // solver), which owns everything behind PhysicsWorld::collision.
 #pragma once
@@ -271,8 +271,8 @@ Quaternion quaternionFromMatrix(const Matrix3& m);
 void clearSensorResult(Sensor* sensor);
 
 // ---------------------------------------------------------------------------
-// The collision seam: implemented by the collision half (collision_seam.cpp
-// holds empty stand-ins until it lands). The core calls them in this order.
+// The collision interface: the collision half's entry points for the core
+// (state and phase in collision_seam.cpp). The core calls them in this order.
 // ---------------------------------------------------------------------------
 
 // createWorld, after the core pools: allocate world->collision and every

@@ -431,7 +431,7 @@ static bool finiteVector(const Vector3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-// Seam ------------------------------------------------------------------------
+// The collision phase's entry points --------------------------------------------
 
 void prepareContacts(PhysicsWorld* world, float dt) {
     CollisionState* cs = world->collision;

@@ -76,8 +76,8 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     if (textColour == 0) glColor4f(1.0f, 1.0f, 1.0f, textAlpha);
     if (textColour == 1) glColor4f(1.0f, 0.0f, 0.0f, textAlpha);
     if (textColour == 2) glColor4f(0.0f, 1.0f, 0.0f, textAlpha);
-    // An unloaded glyph image has no texture name yet; binding its
-    // placeholder would create an empty texture under that name.
+    // An unloaded glyph image has no texture name yet; binding its marker
+    // value would create an empty texture under that name.
     const TgaImage& glyphs = tgaTextures[1];
     glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
 

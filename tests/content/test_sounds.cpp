@@ -53,7 +53,7 @@ double energyAbove(const std::vector<double>& x, int rate, double hz) {
     return total > 0 ? above / total : 0;
 }
 
-// Step across the loop point against the steps inside the sound: the seam
+// Step across the loop point against the steps inside the sound: the join
 // must not stand out from the 99.9th percentile of ordinary steps.
 void expectSeamless(const std::vector<double>& x, int channels, const std::string& what) {
     for (int c = 0; c < channels; ++c) {
@@ -61,8 +61,8 @@ void expectSeamless(const std::vector<double>& x, int channels, const std::strin
         const size_t frames = x.size() / channels;
         for (size_t i = 0; i + 1 < frames; ++i) steps.push_back(std::fabs(x[(i + 1) * channels + c] - x[i * channels + c]));
         std::sort(steps.begin(), steps.end());
-        const double seam = std::fabs(x[c] - x[(frames - 1) * channels + c]);
-        EXPECT_LE(seam, steps[steps.size() * 999 / 1000] + 1e-3) << what << " channel " << c;
+        const double join = std::fabs(x[c] - x[(frames - 1) * channels + c]);
+        EXPECT_LE(join, steps[steps.size() * 999 / 1000] + 1e-3) << what << " channel " << c;
     }
 }
 
@@ -171,7 +171,7 @@ TEST(Music, EveryTrackOpensStereoAt44kWithItsLoopLength) {
         // stale buffer at the end of the file.
         EXPECT_NE(frames * 4 % 262144, 0);
 
-        // The seam: the end of the file runs on into its start.
+        // The join: the end of the file runs on into its start.
         auto readAt = [&](ogg_int64_t at, size_t count) {
             std::vector<double> x;
             EXPECT_EQ(ov_pcm_seek(&file, at), 0);
@@ -191,7 +191,7 @@ TEST(Music, EveryTrackOpensStereoAt44kWithItsLoopLength) {
         const std::vector<double> start = readAt(0, 4096);
         ASSERT_EQ(around.size(), 8192u);
         around.insert(around.end(), start.begin(), start.end());
-        // Rotate so the seam sits at the ends of the buffer, as expectSeamless expects.
+        // Rotate so the join sits at the ends of the buffer, as expectSeamless expects.
         std::rotate(around.begin(), around.begin() + 8192, around.end());
         expectSeamless(around, 2, path);
         ov_clear(&file);

@@ -271,7 +271,7 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
         const int degree = t.chords[(b / 2) % 4];
         const int chordNotes[4] = {scaleNote(t.root, degree), scaleNote(t.root, degree + 2),
                                    scaleNote(t.root, degree + 4), scaleNote(t.root, degree + 7)};
-        // Pads: one chord every two bars, always on (they carry the seam).
+        // Pads: one chord every two bars, always on (they carry the join).
         if (b % 2 == 0) {
             const int voiced[4] = {chordNotes[0], chordNotes[1], chordNotes[2], chordNotes[1] + 12};
             const double seconds = 2 * 4 * beatSeconds - 0.1;
@@ -355,7 +355,7 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
     // notes' small offsets add up to a level sitting well below zero. A 10 Hz
     // blocker centres the mix, so the saturation and the game's mixer meet
     // both halves of the wave alike; it runs over the tail too, so the folded
-    // seam stays seamless.
+    // join stays smooth.
     const float blockerPole = static_cast<float>(std::exp(-kTwoPi * 10.0 / kRate));
     float inL = 0, inR = 0, heldL = 0, heldR = 0;
     SampleBuffer out((frames + tail) * 2);
@@ -372,7 +372,7 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
         out[2 * i] = heldL;
         out[2 * i + 1] = heldR;
     }
-    // Fold the tail onto the start: the loop's seam.
+    // Fold the tail onto the start: the loop's join.
     for (size_t i = 0; i < tail * 2; ++i) out[i] += out[frames * 2 + i];
     out.resize(frames * 2);
     // Gentle master saturation and level. The music plays under the engines,

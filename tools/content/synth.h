@@ -1,6 +1,6 @@
 // Small synthesiser toolkit for the generated sounds and music: noise,
 // oscillators, RBJ biquad filters, envelopes, a plate-like reverb, and the
-// loop seam helper. Everything is plain float maths over sample buffers, with
+// loop join helper. Everything is plain float maths over sample buffers, with
 // seeded noise, so a render gives the same samples on every run.
 #pragma once
 

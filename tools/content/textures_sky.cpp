@@ -99,7 +99,7 @@ Image makeSkySide(int face) {
     canvasDestroy(glow);
 
     // Two layers of skyline: a far, hazy one and a near, darker one. The
-    // edges stay low so the four walls meet without a seam.
+    // edges stay low so the four walls meet without a join.
     cairo_t* cr = canvas.cr;
     cairo_save(cr);
     cairo_rectangle(cr, 12, 0, 488, 256);
