@@ -15,58 +15,16 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "bench_race.h"
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 600;
 constexpr int kMeasuredFrames = 300;
-
-// Throttle on, steering at the next checkpoint: enough to keep the car on
-// the road and the view moving through the city.
-void driveTowardsNextCheckpoint() {
-    keys[VK_UP] = true;
-    keys[VK_LEFT] = keys[VK_RIGHT] = false;
-    const Car& car = cars[0];
-    if (car.body == nullptr || checkpointCount <= 0) return;
-    const Checkpoint& c = checkpoints[car.nextCheckpoint % checkpointCount];
-    const Vector3 p = getPosition(car.body);
-    Vector3 forward = getRotation(car.body).rows[0];
-    const float turn = headingAngle(forward, Vector3(c.x - p.x, 0.0f, c.z - p.z));
-    keys[VK_LEFT] = turn > 0.05f;
-    keys[VK_RIGHT] = turn < -0.05f;
-}
 
 bool startRace() {
     static bool started = false;
-    if (started) return true;
-    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    scriptedReset();
-    resolutionIndex = 1;
-    screenWidth = kWidth;
-    screenHeight = kHeight;
-    blurWidth = blurHeight = 256;
-    soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
-    loadCarModels();
-    initCarTable();
-    startupPending = false;
-    gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
-    srand(1);
-    loadRace(1);
-    // Past the countdown without drawing.
-    frameFactor = 1.0f;
-    for (int i = 0; i < 700; i++) {
-        driveTowardsNextCheckpoint();
-        glLoadIdentity();
-        updateChaseCamera(0);
-        updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
-    }
-    started = true;
-    return true;
+    if (!started) started = startDrivenRace();
+    return started;
 }
 
 // Frames take turns among four paths, so each sees the same stretch of the

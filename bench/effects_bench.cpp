@@ -16,64 +16,14 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "bench_race.h"
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 600;
 constexpr int kMeasuredFrames = 300;
 
-// Throttle on, steering at the next checkpoint, so the view moves through
-// the city and the exhaust and dust have something to do.
-void driveTowardsNextCheckpoint() {
-    keys[VK_UP] = true;
-    keys[VK_LEFT] = keys[VK_RIGHT] = false;
-    const Car& car = cars[0];
-    if (car.body == nullptr || checkpointCount <= 0) return;
-    const Checkpoint& c = checkpoints[car.nextCheckpoint % checkpointCount];
-    const Vector3 p = getPosition(car.body);
-    const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
-    keys[VK_LEFT] = turn > 0.05f;
-    keys[VK_RIGHT] = turn < -0.05f;
-}
-
-bool startRace() {
-    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    scriptedReset();
-    resolutionIndex = 1;
-    screenWidth = kWidth;
-    screenHeight = kHeight;
-    blurWidth = blurHeight = 256;
-    soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
-    loadCarModels();
-    initCarTable();
-    startupPending = false;
-    gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
-    srand(1);
-    loadRace(1);
-    // Past the countdown without drawing.
-    frameFactor = 1.0f;
-    for (int i = 0; i < 700; i++) {
-        driveTowardsNextCheckpoint();
-        glLoadIdentity();
-        updateChaseCamera(0);
-        updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
-    }
-    return checkpointCount > 0;
-}
-
-double cpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec * 1e-6;
-}
-
 void BM_RaceFrameEffects(benchmark::State& state) {
-    if (!startRace()) {
+    if (!startDrivenRace()) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
@@ -115,7 +65,7 @@ void BM_RaceFrameEffects(benchmark::State& state) {
 // particles' update and drawing are each run once more on their own,
 // between glFinish calls.
 void BM_EffectParts(benchmark::State& state) {
-    if (!startRace()) {
+    if (!startDrivenRace()) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }

@@ -27,46 +27,11 @@
 #include "race/race.h"
 #include "render/render.h"
 #include "sim/sim_driver.h"
+#include "bench_race.h"
 
 namespace {
 
 constexpr int kMeasuredFrames = 200;
-
-// base/ lies in the build folder, one above bench/.
-void enterBuildFolder() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return;
-    path[n] = '\0';
-    for (int up = 0; up < 2; up++) {
-        char* slash = strrchr(path, '/');
-        if (slash == nullptr) return;
-        *slash = '\0';
-    }
-    if (chdir(path) != 0) perror("chdir");
-}
-
-// The map with the most to draw and load.
-int largestMap() {
-    int best = 1;
-    long bestSize = -1;
-    for (int n = 1; n <= 15; n++) {
-        char path[64];
-        snprintf(path, sizeof path, "base/maps/%d/mapvisual.ms3d", n);
-        struct stat st;
-        if (stat(path, &st) == 0 && st.st_size > bestSize) {
-            bestSize = st.st_size;
-            best = n;
-        }
-    }
-    return best;
-}
-
-double cpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
-}
 
 double wallMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -212,7 +177,7 @@ void BM_LoadRaceLargestMap(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
     }
-    const int race = largestMap();
+    const int race = largestMap("mapvisual.ms3d");
     Samples samples;
     for (auto _ : state) {
         gameState = Race;
@@ -242,7 +207,7 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
     for (auto _ : state) {
         gameState = MainMenu;
         for (int i = 0; i < 30; i++) timedFrame(nullptr);
-        startRace(largestMap());
+        startRace(largestMap("mapvisual.ms3d"));
         DriverState driver{};
         for (int i = 0; i < 30; i++) {
             scriptedDriverKeys(cars[0], driver);

@@ -12,35 +12,7 @@
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
-
-// base/ lies in the build folder, one above bench/.
-static void enterBuildFolder() {
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return;
-    path[n] = '\0';
-    for (int up = 0; up < 2; up++) {
-        char* slash = strrchr(path, '/');
-        if (slash == nullptr) return;
-        *slash = '\0';
-    }
-    if (chdir(path) != 0) perror("chdir");
-}
-
-static int largestMap() {
-    int best = 1;
-    long bestSize = -1;
-    for (int n = 1; n <= 15; n++) {
-        char path[64];
-        snprintf(path, sizeof path, "base/maps/%d/map.ms3d", n);
-        struct stat st;
-        if (stat(path, &st) == 0 && st.st_size > bestSize) {
-            bestSize = st.st_size;
-            best = n;
-        }
-    }
-    return best;
-}
+#include "bench_race.h"
 
 static void BM_RaceStepLargestMap(benchmark::State& state) {
     enterBuildFolder();
@@ -58,7 +30,7 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     selectedCar = 0;
     carPower = carTable[0].power;
     srand(1);
-    const int race = largestMap();
+    const int race = largestMap("map.ms3d");
     loadRace(race);
     if (checkpointCount == 0) {
         state.SkipWithError("no race content under base/: run korvask-content first");
