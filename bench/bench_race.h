@@ -72,13 +72,13 @@ inline bool startDrivenRace() {
     screenHeight = kHeight;
     blurWidth = blurHeight = 256;
     soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
+    if (!scriptedOpenGLWindow(kWidth, kHeight) || !startRenderer() || !loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
     startupPending = false;
     gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     loadRace(1);
     frameFactor = 1.0f;

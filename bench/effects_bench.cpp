@@ -85,7 +85,7 @@ void BM_EffectParts(benchmark::State& state) {
     for (auto _ : state) {
         driveTowardsNextCheckpoint();
         drawFrame();
-        timed([] { renderReflection(true); }, wall[0]);
+        timed([] { renderRaceReflection(); }, wall[0]);
         timed(postProcessFrame, wall[1]);
         timed(drawCarEffects, wall[2]);
         platformSwapBuffers();

@@ -71,7 +71,7 @@ bool openGame(int resolution) {
     resolutionSize(resolution, &screenWidth, &screenHeight);
     blurWidth = blurHeight = 256;
     soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !initRenderer()) return false;
+    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer()) return false;
     if (!loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
@@ -98,8 +98,8 @@ void timedFrame(Samples* samples) {
 // steps alone; the drawn frames then go on from the open road.
 void startRace(int race) {
     gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     loadRace(race);
     DriverState driver{};
@@ -223,7 +223,10 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
         frameFactor = 1.0f;
         finishedAfter = raceFinished ? frames : -1;
         for (int i = 0; i < 30 && gameState == Race; i++) timedFrame(nullptr);
-        if (gameState == Race) unloadRace();
+        if (gameState == Race) {
+            unloadRace();
+            rebuildGarageLights();
+        }
         gameState = MainMenu;
         for (int i = 0; i < 30; i++) timedFrame(nullptr);
     }

@@ -27,8 +27,8 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     gameState = Race;
     frameFactor = 1.0f;
     initCarTable();
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     const int race = largestMap("map.ms3d");
     loadRace(race);

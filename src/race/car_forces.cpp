@@ -2,7 +2,7 @@
 // four wheel rays into springs, dampers, side forces and rear-wheel drive.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"

@@ -2,9 +2,8 @@
 // when blocked and right themselves when stopped for good.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
 #include "race/race_local.h"
 
@@ -136,7 +135,7 @@ void updateOpponentCar(Car& car, float f) {
     car.wheelSpin[0] -=
         fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
 
-    const float pa = carPower * 1.3f;
+    const float pa = playerCarPower * 1.3f;
     updateOpponentEngine(car, f, s);
 
     float speedLimit;
@@ -148,7 +147,7 @@ void updateOpponentCar(Car& car, float f) {
         selectGearForce(car, s, pa);
     }
     if (s >= speedLimit && !car.reversing) {
-        float b = (carPower * 1.5f + 0.5f) * 120.0f;
+        float b = (playerCarPower * 1.5f + 0.5f) * 120.0f;
         float mag = s < 1.0f ? b * sqrtf(s) : b;
         car.driveForce = rollingBack ? mag : -mag;
         opponentSkidLevel += 0.005f * f;

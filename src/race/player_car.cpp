@@ -2,12 +2,12 @@
 // automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "race/race.h"
 #include "race/race_local.h"
+#include "render/render.h"
 
 Car cars[kRaceCars];
 
@@ -56,35 +56,6 @@ Car::Car()
       smokeActive(false) {}
 
 Car::~Car() {}
-
-// Ground-plane bearing of v: 0 along +x, positive towards -z (the car's left).
-static float bearing(const Vector3& v) {
-    float len = length(v);
-    if (len == 0.0f) {
-        return NAN;  // no direction: the heading comes out as 0
-    }
-    float c = v.x / len;
-    // Rounding can push |c| a hair past 1; acos would then give NaN and wipe
-    // out a perfectly good angle.
-    if (c > 1.0f) c = 1.0f;
-    if (c < -1.0f) c = -1.0f;
-    float h = acosf(c);
-    return v.z > 0.0f ? -h : h;
-}
-
-float headingAngle(const Vector3& a, const Vector3& b) {
-    float r = bearing(b) - bearing(a);
-    if (r > 3.14159f) {
-        r = -fabsf(6.28318f - r);
-    }
-    if (r < -3.14159f) {
-        r = fabsf(r + 6.28318f);
-    }
-    if (std::isnan(r)) {
-        r = 0.0f;
-    }
-    return r;
-}
 
 // Target engine speed for an engaged gear at road speed s.
 float gearTargetRpm(int gear, float s) {
@@ -323,7 +294,8 @@ void updatePlayerCar(Car& car, float f) {
     Vector3 v = getLinearVelocity(body);
     float s = length(v);
     playerSpeed = s;
-    const float power = carPower * 1.15f;
+    raceViewSpeed = s;
+    const float power = playerCarPower * 1.15f;
 
     float k;
     updateNitro(car, f, k);

@@ -1,6 +1,6 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
-#include "app/app.h"
+#include "app/state.h"
 #include "race/race.h"
 
 RaceClock raceTime;
@@ -9,6 +9,9 @@ RaceClock bestLapTime;
 int lapCount = 4;
 int playerPlace = 4;
 Standing standings[kRaceCars];
+bool countdownRunning = false;
+bool raceFinished = false;
+float raceTimer = 0.0f;
 
 // The world advances this much per unit of frameFactor, in four sub-steps.
 static constexpr float kPhysicsTimePerUnit = 0.028f;

@@ -3,7 +3,7 @@
 // the lower-left 256 x 256 of the back buffer and copied out.
 #include <vector>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "render/render.h"
 
 bool effectsEnabled = true;

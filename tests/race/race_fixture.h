@@ -19,9 +19,9 @@ inline void resetRaceGlobals() {
     raceTimer = 0.0f;
     soundEnabled = false;
     musicEnabled = false;
-    carPower = 0.5f;
-    selectedCar = 0;
-    engineMix = skidLevel = driftLevel = driftScore = playerSpeed = 0.0f;
+    playerCarPower = 0.5f;
+    playerCarModel = 0;
+    engineMix = skidLevel = driftLevel = driftScore = playerSpeed = raceViewSpeed = 0.0f;
     opponentSkidLevel = 0.0f;
     raceTime = lapTime = bestLapTime = RaceClock{};
     lapCount = 4;

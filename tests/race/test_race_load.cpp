@@ -34,7 +34,7 @@ class RaceLoad : public ::testing::Test {
         resetRaceGlobals();
         gameState = Race;
         initCarTable();
-        carPower = carTable[0].power;
+        playerCarPower = carTable[0].power;
     }
     void TearDown() override { scriptedCloseGLWindow(); }
 

@@ -83,8 +83,8 @@ class DrivenRace : public ::testing::Test {
         soundEnabled = musicEnabled = false;
         gameState = Race;
         startupPending = false;
-        selectedCar = 2;
-        carPower = carTable[2].power;
+        playerCarModel = 2;
+        playerCarPower = carTable[2].power;
         srand(3);
         loadRace(4);
     }

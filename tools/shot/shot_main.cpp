@@ -216,7 +216,7 @@ bool startGame(const ShotOptions& o) {
         return false;
     }
     resizeScene(screenWidth, screenHeight);
-    if (!initRenderer()) {
+    if (!startRenderer()) {
         fprintf(stderr, "korvask-shot: renderer initialisation failed (is base/ generated?)\n");
         return false;
     }
@@ -331,6 +331,8 @@ int main(int argc, char** argv) {
     selectedCar = opt.car;
     selectedRace = opt.race;
     carPower = carTable[opt.car].power;
+    playerCarModel = selectedCar;
+    playerCarPower = carPower;
     srand(opt.seed);
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);

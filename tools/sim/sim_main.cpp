@@ -220,9 +220,9 @@ int main(int argc, char** argv) {
     gameState = Race;
     frameFactor = 1.0f;  // exact 10 ms frames
     initCarTable();
-    selectedCar = opt.car;
+    playerCarModel = opt.car;
     selectedRace = opt.race;
-    carPower = carTable[opt.car].power;  // untuned
+    playerCarPower = carTable[opt.car].power;  // untuned
 
     srand(opt.seed);
     if (!loadRace(opt.race)) {
