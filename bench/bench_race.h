@@ -87,8 +87,8 @@ inline bool startDrivenRace() {
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+        raceStep(frameFactor);
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
     }
     return checkpointCount > 0;
 }

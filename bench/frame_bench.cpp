@@ -107,8 +107,8 @@ void startRace(int race) {
     for (int i = 0; i < 900; i++) {
         scriptedDriverKeys(cars[0], driver);
         updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+        raceStep(frameFactor);
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
     }
 }
 
@@ -218,7 +218,7 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
             scriptedDriverKeys(cars[0], driver);
             frameFactor = 10.0f;
             updateStandings();
-            raceFrameStep();
+            raceFrameStep(frameFactor);
         }
         frameFactor = 1.0f;
         finishedAfter = raceFinished ? frames : -1;

@@ -39,12 +39,12 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     }
     // Through the countdown, then full throttle.
     while (countdownRunning) {
-        raceStep();
-        runCountdown();
+        raceStep(frameFactor);
+        runCountdown(frameFactor);
     }
     keys[VK_UP] = true;
     for (auto _ : state) {
-        raceStep();
+        raceStep(frameFactor);
     }
     keys[VK_UP] = false;
     state.SetLabel("race " + std::to_string(race));

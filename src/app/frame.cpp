@@ -99,10 +99,10 @@ static void raceFrame() {
 
     drawRaceScene();
     // Every frame steps the race; long frames are sliced by the race step.
-    raceFrameStep();
+    raceFrameStep(frameFactor);
     if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
         drawCountdown();
-        runCountdown();
+        runCountdown(frameFactor);
     }
     if (raceFinished) {
         drawResultScreen();

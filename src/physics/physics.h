@@ -327,6 +327,10 @@ RigidBody* createBody(PhysicsWorld* world, int kind);
 
 // The number of completed step calls.
 int getStepCount(const PhysicsWorld* world);
+// Length of the sub-step in progress (inside a step, what the controllers
+// see) or of the last one, in seconds; 0 before the first step or without a
+// world.
+float getSubStepTime(const PhysicsWorld* world);
 
 // ---------------------------------------------------------------------------
 // Bodies

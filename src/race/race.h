@@ -127,7 +127,9 @@ void readWaypoints(int raceNumber);
 // Same from a byte buffer (the file reader's core).
 void parseWaypoints(const unsigned char* data, size_t size);
 void updateOpponentCar(Car& car, float f);
-void unstickCar(Car& car);
+// Puts a car that stands still (under 0.2 units per second) back on its grid
+// rotation 2 units higher, unless f, the step's frame factor, is 9.5 or more.
+void unstickCar(Car& car, float f);
 
 // ---------------------------------------------------------------------------
 // Car forces.
@@ -217,13 +219,19 @@ extern bool raceFinished;
 // Seconds of the countdown, then of the result screen.
 extern float raceTimer;
 
-// One step of frameFactor's length: clocks, cars, wheel frames, physics.
-void raceStep();
-// The frame's race step: raceStep in raceStepSlices(frameFactor) equal slices
-// of the frame's time, capped at kRaceTimeLimit.
-void raceFrameStep();
+// The frame factor of the race step in progress: the car forces, which the
+// physics world's controllers run inside the step, read it.
+extern float raceStepFactor;
+
+// One step of f (units of 10 ms): clocks, cars, wheel frames, physics.
+void raceStep(float f);
+// The frame's race step: raceStep in raceStepSlices(f) equal slices of the
+// frame's time f, capped at kRaceTimeLimit.
+void raceFrameStep(float f);
 int raceStepSlices(float f);
-void runCountdown();
+// Advances the countdown's timer by the frame's time f (capped likewise) and
+// releases the cars after 6 s.
+void runCountdown(float f);
 void updateStandings();
 
 // ---------------------------------------------------------------------------

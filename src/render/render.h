@@ -184,6 +184,9 @@ void releaseTgaTextures();
 // ---------------------------------------------------------------------------
 // Renderer start-up, render textures and programs (for the whole run).
 
+// Fixed-function state, extensions, start-up textures, fonts, render
+// textures, effect systems and the three programs (the shell's startRenderer
+// runs it); false without GLSL or when a program does not build.
 bool initRenderer();
 // Whole text of a shader file, NUL-terminated, malloc'd; null when the file
 // cannot be opened. The caller frees it.

@@ -105,8 +105,8 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep();
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+        raceStep(frameFactor);
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown(frameFactor);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,

@@ -10,10 +10,12 @@
 #include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "race/race.h"
+#include "render/render.h"
 
 inline void resetRaceGlobals() {
     memset(keys, 0, sizeof keys);
     frameFactor = 1.0f;
+    raceStepFactor = 1.0f;
     countdownRunning = false;
     raceFinished = false;
     raceTimer = 0.0f;

@@ -42,9 +42,9 @@ class RaceLoad : public ::testing::Test {
         keys[VK_UP] = true;
         for (int i = 0; i < n; i++) {
             updateStandings();
-            raceStep();
+            raceStep(frameFactor);
             if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-                runCountdown();
+                runCountdown(frameFactor);
         }
         keys[VK_UP] = false;
     }

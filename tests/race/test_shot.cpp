@@ -111,8 +111,8 @@ class DrivenRace : public ::testing::Test {
             glLoadIdentity();
             updateChaseCamera(0);
             updateStandings();
-            raceStep();
-            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+            raceStep(frameFactor);
+            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
         }
         keys[VK_UP] = false;
         saved = {cameraDirX, cameraDirZ, orbitAngle, hudArrowAngle, markerPhase, skyDrift};

@@ -238,10 +238,10 @@ void stepWithoutDrawing() {
     // The exhaust and dust run warm into the picture, as in a drawn race.
     if (effectsEnabled) updateCarEffects();
     updateStandings();
-    raceStep();
+    raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
     if (raceFinished) raceTimer += 0.01f * frameFactor;
-    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown(frameFactor);
 }
 
 long reverseFrames(const ShotOptions& o) {

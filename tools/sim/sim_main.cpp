@@ -243,12 +243,12 @@ int main(int argc, char** argv) {
         updateStandings();
 
         auto t0 = std::chrono::steady_clock::now();
-        raceStep();
+        raceStep(frameFactor);
         auto t1 = std::chrono::steady_clock::now();
         stepMicros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
 
         if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
-            runCountdown();
+            runCountdown(frameFactor);
         }
 
         for (int i = 0; i < kRaceCars; i++) {
