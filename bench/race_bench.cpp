@@ -9,13 +9,13 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
-#include "bench_race.h"
 
 static void BM_RaceStepLargestMap(benchmark::State& state) {
-    enterBuildFolder();
+    enterContentFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     scriptedReset();
     if (!scriptedOpenGLWindow(64, 64)) {

@@ -6,16 +6,12 @@
 #include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "render/texture_table.h"
 
 static_assert(kRaceCars == kEffectCars, "one system of each kind per car");
 
 float markerPhase = 0.0f;
 
-// tgaTextures entries: a soft puff for dust and smoke, a flame tongue.
-static const int kPuffTexture = 4;
-static const int kFlameTexture = 5;
-// gameTextures entry of the checkpoint marker's ring.
-static const int kMarkerTexture = 23;
 // The marker hangs this far below the waypoint, about at windscreen height.
 static const float kMarkerDrop = 4.0f;
 static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
@@ -77,8 +73,8 @@ void updateCarEffects() {
 void drawCarEffects() {
     if (!effectsEnabled) return;
     updateCarEffects();
-    const GLuint puff = tgaTextures[kPuffTexture].texture;
-    const GLuint flame = tgaTextures[kFlameTexture].texture;
+    const GLuint puff = tgaTextures[kSmokeTga].texture;
+    const GLuint flame = tgaTextures[kFlameTga].texture;
     for (int i = 0; i < kRaceCars; i++) {
         const Car& car = cars[i];
         if (car.body == nullptr) continue;
@@ -121,7 +117,7 @@ void drawCheckpointMarker() {
     if (checkpointMarkerShown()) {
         const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
         glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, gameTextures[kMarkerTexture]);
+        glBindTexture(GL_TEXTURE_2D, gameTextures[kCheckpointMarkerTexture]);
         const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
         const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
         double r[3], u[3];

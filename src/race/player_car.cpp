@@ -17,8 +17,6 @@ float driftLevel = 0.0f;
 float driftScore = 0.0f;
 float playerSpeed = 0.0f;
 
-static constexpr float kHalfPi = 1.570796f;
-
 // The player's tuning. Speeds are world units per second, forces are per rear
 // wheel in contact, rates are per 10 ms (multiplied by the frame factor f).
 //

@@ -85,14 +85,12 @@ void loadEffectFromBytes(ParticleSystem& s, const uint8_t* data, size_t size) {
 }
 
 void loadEffect(ParticleSystem& system, const char* path) {
-    uint8_t* data = nullptr;
-    size_t size = 0;
-    if (!readFileBytes(path, &data, &size)) {
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path, &bytes)) {
         loadEffectFromBytes(system, nullptr, 0);
         return;
     }
-    loadEffectFromBytes(system, data, size);
-    std::free(data);
+    loadEffectFromBytes(system, bytes.data(), bytes.size());
 }
 
 void loadEffectSystems() {

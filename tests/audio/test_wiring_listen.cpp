@@ -21,8 +21,7 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/gl.h"
-// The runner's driver, compiled in here: it sets nothing but the key states.
-#include "../../tools/sim/sim_driver.cpp"
+#include "sim/sim_driver.h"
 
 using namespace audiotest;
 
@@ -106,7 +105,8 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         updateChaseCamera(0);
         updateStandings();
         raceStep(frameFactor);
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown(frameFactor);
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+            runCountdown(frameFactor);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,

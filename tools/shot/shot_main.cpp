@@ -241,7 +241,8 @@ void stepWithoutDrawing() {
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
     if (raceFinished) raceTimer += 0.01f * frameFactor;
-    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown(frameFactor);
+    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+        runCountdown(frameFactor);
 }
 
 long reverseFrames(const ShotOptions& o) {

@@ -203,29 +203,13 @@ int main(int argc, char** argv) {
     }
     enterProgramFolder();
 
-    // The model loader uploads textures, so it needs a GL context; without an
-    // X display SDL's offscreen driver gives one.
-    if (getenv("DISPLAY") == nullptr) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    }
     scriptedReset();
     scriptedEchoMessageBoxes(true);
-    if (!scriptedOpenGLWindow(64, 64)) {
+    if (!openSimWindow()) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
-
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;  // exact 10 ms frames
-    initCarTable();
-    playerCarModel = opt.car;
-    selectedRace = opt.race;
-    playerCarPower = carTable[opt.car].power;  // untuned
-
-    srand(opt.seed);
-    if (!loadRace(opt.race)) {
+    if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
     }
@@ -282,7 +266,8 @@ int main(int argc, char** argv) {
             const Car& c = cars[opt.trace];
             Vector3 p = getPosition(c.body), v = getLinearVelocity(c.body);
             fprintf(stderr,
-                    "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d lap=%d "
+                    "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d "
+                    "lap=%d "
                     "rev=%d grip=%.2f\n",
                     frame, clockSeconds(raceTime), p.x, p.y, p.z, length(v), getRotation(c.body).rows[1].y,
                     c.driveForce, c.steer, c.gear, c.aiWaypoint, c.nextCheckpoint, c.lap, c.reversing ? 1 : 0,
