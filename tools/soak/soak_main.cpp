@@ -3,10 +3,11 @@
 // menu rows, keys pressed and held, pauses, restarts, window deactivation,
 // quits followed by a fresh start) for a number of frames. Checks every frame
 // that no car body holds a NaN, prints the resident memory's peak and the
-// heap in use per thousand frames and every message box the game shows, and checks the save
-// files at the end. Exit status 0 when nothing went wrong.
+// heap in use per thousand frames and every message box the game shows, and
+// checks the save files at the end. Exit status 0 when nothing went wrong.
 //
 //   korvask-soak [--frames N] [--seconds S] [--seed S] [--content DIR] [--sound] [--clip]
+//                [--heap-profile N]
 //
 // --seconds ends the soak early (as a quit) once that much wall time passed.
 // --clip    clips the game's rasterization to one pixel with a scissor box
@@ -15,6 +16,9 @@
 //           made and every vertex still transformed, but a software driver
 //           skips the fragment work: the soak checks the game's state, not
 //           its picture, and runs much faster.
+// --heap-profile N  under AddressSanitizer, prints the live heap by allocating
+//           stack every N frames (stderr), so the stacks whose bytes grow
+//           between two prints show where memory goes.
 //
 // It runs in a scratch folder whose base/ links the content folders of DIR
 // (default: base/ in the working folder), so the saves it makes stay there.
@@ -81,9 +85,11 @@ long residentKb() {
 }
 
 // The sanitizer runtime's count of live heap bytes, when the soak runs under
-// one; malloc's own count otherwise. Both see only the heap, not the driver's
-// mapped code or the sanitizer's shadow, so a leak shows apart from caches.
+// one; malloc's own count otherwise. Both count every library's heap, the GL
+// driver's too, but not its mapped code or the sanitizer's shadow memory.
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+extern "C" void __sanitizer_print_memory_profile(size_t topPercent, size_t maxStacks) __attribute__((weak));
+long heapProfileEvery = 0;
 long heapKb() {
     if (__sanitizer_get_current_allocated_bytes)
         return (long)(__sanitizer_get_current_allocated_bytes() / 1024);
@@ -180,6 +186,10 @@ void onFrame(int frame) {
         std::fflush(stdout);
         blockPeakKb = 0;
     }
+    if (heapProfileEvery > 0 && framesDone % heapProfileEvery == 0 && __sanitizer_print_memory_profile) {
+        std::fprintf(stderr, "heap profile at frame %ld:\n", framesDone);
+        __sanitizer_print_memory_profile(95, 25);
+    }
     const bool racing = gameState == Race || gameState == Pause;
     if (racing && !wasRacing) {
         racesSeen++;
@@ -255,10 +265,12 @@ int main(int argc, char** argv) {
             sound = true;
         } else if (!std::strcmp(argv[i], "--clip")) {
             clipToPixel = true;
+        } else if (!std::strcmp(argv[i], "--heap-profile") && i + 1 < argc) {
+            heapProfileEvery = std::atol(argv[++i]);
         } else {
             std::fprintf(stderr,
-                         "usage: korvask-soak [--frames N] [--seconds S] [--seed S] [--content DIR] [--sound] "
-                         "[--clip]\n");
+                         "usage: korvask-soak [--frames N] [--seconds S] [--seed S] [--content DIR] "
+                         "[--sound] [--clip] [--heap-profile N]\n");
             return 2;
         }
     }
@@ -289,6 +301,13 @@ int main(int argc, char** argv) {
         printNewBoxes();
         if (exitCode != 0) {
             std::printf("run %ld ended with %d\n", runs, exitCode);
+            failures++;
+            break;
+        }
+        // The game ends with 0 also when its window cannot be made; another
+        // start would fail the same way, for ever.
+        if (runFrames == 0) {
+            std::printf("run %ld ended before its first frame\n", runs);
             failures++;
             break;
         }
