@@ -10,6 +10,14 @@
 // empty file gives true with size 0 and a non-null one-byte buffer.
 bool readFileBytes(const char* path, uint8_t** data, size_t* size);
 
+// Bytes to allocate for a texture's packed pixels. The system's GLU, when
+// gluBuild2DMipmaps resamples a side that is not a power of two (the 128 x 96
+// garage poster, the 800 x 600 screens), reads a few bytes past the last
+// pixel; one zeroed row and pixel more keeps those reads inside the block.
+inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPerPixel) {
+    return (width * height + width + 1) * bytesPerPixel;
+}
+
 // Little-endian reads; the caller has checked the bounds.
 inline uint16_t readU16(const uint8_t* p) {
     return (uint16_t)(p[0] | (p[1] << 8));
