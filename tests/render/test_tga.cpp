@@ -1,7 +1,6 @@
 // TGA reader: 24 and 32 bits uncompressed with the fixed header, nothing else;
 // and the slack both texture readers leave past the pixels for GLU.
 #include <gtest/gtest.h>
-
 #include <malloc.h>
 
 #include <cstdlib>

@@ -105,7 +105,8 @@ void checkBodies() {
     for (int i = 0; i < kRaceCars; i++) {
         const RigidBody* body = cars[i].body;
         if (body == nullptr) continue;
-        if (!finite(getPosition(body)) || !finite(getLinearVelocity(body)) || !finite(getAngularVelocity(body))) {
+        if (!finite(getPosition(body)) || !finite(getLinearVelocity(body)) ||
+            !finite(getAngularVelocity(body))) {
             std::printf("frame %ld: car %d holds a NaN or infinity\n", framesDone, i);
             failures++;
         }
@@ -157,8 +158,8 @@ void clickAnywhere(int frame) {
     if (chance(0.5)) scriptedPushLeftClick(x, y, frame + 2);
 }
 
-const uint32_t kKeys[] = {VK_UP,    VK_UP,    VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, VK_RETURN,
-                          VK_ESCAPE, VK_PAUSE, 'P',      'C',     'F',     VK_F1,    VK_TAB,   VK_SHIFT};
+const uint32_t kKeys[] = {VK_UP,     VK_UP,    VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, VK_RETURN,
+                          VK_ESCAPE, VK_PAUSE, 'P',   'C',     'F',     VK_F1,    VK_TAB,   VK_SHIFT};
 
 void pressKey(int frame) {
     const uint32_t key = kKeys[uniform(0, (int)(sizeof kKeys / sizeof kKeys[0]) - 1)];
@@ -241,8 +242,8 @@ void linkContent(const std::string& content) {
     fs::create_directory("base", error);
     for (const auto& entry : fs::directory_iterator(content, error)) {
         if (entry.is_directory(error))
-            fs::create_directory_symlink(fs::absolute(entry.path()), fs::path("base") / entry.path().filename(),
-                                         error);
+            fs::create_directory_symlink(fs::absolute(entry.path()),
+                                         fs::path("base") / entry.path().filename(), error);
     }
 }
 
@@ -283,8 +284,8 @@ int main(int argc, char** argv) {
     scriptedEchoMessageBoxes(false);
     std::srand(seed);
     // 640 x 480 at 32/24 bits; sound and music as asked.
-    const uint8_t settings[kSettingsFileBytes] = {0, 0, 0, 0, 32, 0, 0, 0, 24, 0, 0, 0,
-                                                  (uint8_t)sound, 0, 0, 0, (uint8_t)sound, 0, 0, 0};
+    const uint8_t settings[kSettingsFileBytes] = {
+        0, 0, 0, 0, 32, 0, 0, 0, 24, 0, 0, 0, (uint8_t)sound, 0, 0, 0, (uint8_t)sound, 0, 0, 0};
     platformWriteFileAtomic("base/menu.inf", settings, sizeof settings);
 
     while (framesDone < framesWanted) {
@@ -318,12 +319,14 @@ int main(int argc, char** argv) {
     long first = 0, last = 0;
     // Peaks from the first whole block after the first race began.
     for (size_t i = 0; i < blockPeaks.size(); i++) {
-        if (firstRaceFrame >= 0 && (long)(i * kFramesPerReport) >= firstRaceFrame && first == 0) first = blockPeaks[i];
+        if (firstRaceFrame >= 0 && (long)(i * kFramesPerReport) >= firstRaceFrame && first == 0)
+            first = blockPeaks[i];
         last = blockPeaks[i];
     }
-    std::printf("soak: %ld frames, %ld runs, %ld races, peak after the first race %ld KiB, at the end %ld KiB, "
-                "saves %s, %ld failures\n",
-                framesDone, runs, racesSeen, first, last, savesValid ? "valid" : "INVALID", failures);
+    std::printf(
+        "soak: %ld frames, %ld runs, %ld races, peak after the first race %ld KiB, at the end %ld KiB, "
+        "saves %s, %ld failures\n",
+        framesDone, runs, racesSeen, first, last, savesValid ? "valid" : "INVALID", failures);
     std::error_code ignored;
     if (chdir("/") == 0) std::filesystem::remove_all(folder, ignored);
     return failures == 0 && savesValid ? 0 : 1;
