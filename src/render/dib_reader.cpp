@@ -287,8 +287,7 @@ DibResult decodeDib(const uint8_t* data, size_t size, DibImage** out) {
     DibLayout dib;
     DibResult result = parseLayout(data, size, dib);
     if (result != DibOk) return result;
-    size_t bytes = (size_t)dib.width * (size_t)dib.height * 3;
-    uint8_t* pixels = (uint8_t*)std::calloc(bytes, 1);
+    uint8_t* pixels = (uint8_t*)std::calloc(texturePixelBlockBytes(dib.width, dib.height, 3), 1);
     DibImage* image = new (std::nothrow) DibImage;
     if (!pixels || !image) {
         std::free(pixels);

@@ -6,6 +6,14 @@
 
 #include "platform/platform.h"
 
+// Bytes to allocate for a texture's packed pixels. The system's GLU, when
+// gluBuild2DMipmaps resamples a side that is not a power of two (the 128 x 96
+// garage poster, the 800 x 600 screens), reads a few bytes past the last
+// pixel; one zeroed row and pixel more keeps those reads inside the block.
+inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPerPixel) {
+    return (width * height + width + 1) * bytesPerPixel;
+}
+
 // Fetches the seventeen shader-object and uniform entry points through
 // resolve; false when any is missing. initRenderer passes the platform's
 // resolver.

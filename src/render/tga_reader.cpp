@@ -26,7 +26,7 @@ bool decodeTga(const uint8_t* data, size_t size, TgaPixels* out) {
     int32_t bytesPerPixel = bits / 8;
     size_t bytes = (size_t)width * (size_t)height * (size_t)bytesPerPixel;
     if (bytes > size - kTgaHeaderBytes) return false;
-    uint8_t* pixels = (uint8_t*)std::malloc(bytes);
+    uint8_t* pixels = (uint8_t*)std::calloc(texturePixelBlockBytes(width, height, bytesPerPixel), 1);
     if (!pixels) return false;
     // Rows stay in file order: the descriptor's origin bit is ignored, as
     // every texture of the game is stored bottom row first.

@@ -1,5 +1,7 @@
-// TGA reader: 24 and 32 bits uncompressed with the fixed header, nothing else.
+// TGA reader: 24 and 32 bits uncompressed with the fixed header, nothing else;
+// and the slack both texture readers leave past the pixels for GLU.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cstdlib>
 
@@ -68,6 +70,44 @@ TEST(TgaDecode, TruncatedOrCorruptFailsCleanly) {
                 std::free(out.pixels);
             }
         }
+    }
+}
+
+// gluBuild2DMipmaps reads a few bytes past the last pixel when it resamples
+// a side that is not a power of two: both readers leave a zeroed row and
+// pixel beyond the image for it.
+struct SlackCase {
+    const char* what;
+    bool tga;
+    int width, height, bits;
+};
+TEST(TexturePixels, BlockReachesARowAndAPixelPastTheImage) {
+    const SlackCase cases[] = {{"BMP 128 x 96 (garage poster)", false, 128, 96, 24},
+                               {"BMP 5 x 3", false, 5, 3, 24},
+                               {"TGA 128 x 96 RGB", true, 128, 96, 24},
+                               {"TGA 3 x 5 RGBA", true, 3, 5, 32}};
+    for (const SlackCase& c : cases) {
+        const size_t pixel = (size_t)c.bits / 8, image = (size_t)c.width * c.height * pixel;
+        uint8_t* pixels = nullptr;
+        DibImage* dib = nullptr;
+        TgaPixels tga = {};
+        if (c.tga) {
+            Bytes file = makeTga(c.width, c.height, c.bits, std::vector<uint8_t>(image, 9));
+            ASSERT_TRUE(decodeTga(file.data(), file.size(), &tga)) << c.what;
+            pixels = tga.pixels;
+        } else {
+            Picture p = testPicture(c.width, c.height);
+            BmpOptions o;
+            o.bits = c.bits;
+            Bytes file = makeBmp(p, o);
+            ASSERT_EQ(decodeDib(file.data(), file.size(), &dib), DibOk) << c.what;
+            pixels = dib->pixels;
+        }
+        const size_t slack = ((size_t)c.width + 1) * pixel;
+        ASSERT_GE(malloc_usable_size(pixels), image + slack) << c.what;
+        for (size_t i = image; i < image + slack; i++) ASSERT_EQ(pixels[i], 0) << c.what << " byte " << i;
+        if (c.tga) std::free(tga.pixels);
+        if (dib) freeDibImage(dib);
     }
 }
 
