@@ -173,10 +173,18 @@ class ReflectionPass : public RendererTest {
         glUseProgramObjectARB(lightProgram);
         glUniform4fARB(emissiveUniform, 1.0f, 0.0f, 0.0f, 1.0f);
         glUseProgramObjectARB(0);
+        // The race's map is drawn in chunks with the scene's shading.
+        savedShading = sceneShading;
+        sceneShading.emissive[0] = 1.0f;
         shadingEye = Vector3(0.0f, 0.0f, -10.0f);
         lightSourceCount = 0;
         menuPhase = 0.0f;
     }
+    void TearDown() override {
+        sceneShading = savedShading;
+        RendererTest::TearDown();
+    }
+    SceneShading savedShading;
 
     // How much redder than blue the left and right halves are.
     void sides(bool inRace, double* left, double* right) {
