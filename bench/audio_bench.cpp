@@ -7,29 +7,15 @@
 #include <string>
 
 #include "audio/audio.h"
+#include "test_support.h"
 
 namespace {
-
-std::string corpusPath(const char* name) {
-    std::string self = __FILE__;
-    return self.substr(0, self.rfind("/bench/")) + "/../shared/corpus/" + name;
-}
-
-bool soundDevice() {
-    static bool opened = false;
-    if (!opened) {
-        setenv("ALSOFT_DRIVERS", "null", 0);
-        setenv("ALSOFT_LOGLEVEL", "0", 0);
-        opened = openSoundDevice();
-    }
-    return opened;
-}
 
 // One refill of a streamed buffer: 262144 bytes, about 1.5 s of 44.1 kHz
 // stereo, decoded and uploaded. Runs on the frame that finds a buffer played.
 void BM_StreamRefill(benchmark::State& state) {
     MusicStream music;
-    if (!soundDevice() || !music.open(corpusPath("ogg/sfml/doodle_pop.ogg").c_str(), true, true)) {
+    if (!openSilentSoundDevice() || !music.open(corpusPath("ogg/sfml/doodle_pop.ogg").c_str(), true, true)) {
         state.SkipWithError("no device or no corpus");
         return;
     }
@@ -55,7 +41,7 @@ BENCHMARK(BM_StreamRefill)->Unit(benchmark::kMillisecond);
 // What loadRace pays for its music: open, decode two buffers, close.
 void BM_OpenCloseRaceMusic(benchmark::State& state) {
     MusicStream music;
-    if (!soundDevice()) {
+    if (!openSilentSoundDevice()) {
         state.SkipWithError("no device");
         return;
     }

@@ -29,12 +29,12 @@ static void BM_GenerateInterface(benchmark::State& state) {
     const std::string base = scratchBase();
     for (auto _ : state) benchmark::DoNotOptimize(generateInterface(base));
     double bytes = 0;
-    for (int i = 0; i < kInterfaceGameTextures; ++i) {
+    for (int i = 0; i < kGameTextureCount; ++i) {
         const std::string name = textureFileName(i, false);
         const char* names[] = {name.c_str()};
         bytes += folderBytes(base + "/textures", names, 1);
     }
-    for (int i = 0; i < kInterfaceTgaTextures; ++i) {
+    for (int i = 0; i < kTgaTextureCount; ++i) {
         const std::string name = textureFileName(i, true);
         const char* names[] = {name.c_str()};
         bytes += folderBytes(base + "/textures", names, 1);

@@ -62,7 +62,7 @@ struct Samples {
 bool openGame(int resolution) {
     static int openAt = -1;
     if (openAt == resolution) return true;
-    enterBuildFolder();
+    enterContentFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     if (openAt >= 0) scriptedCloseGLWindow();
     scriptedReset();

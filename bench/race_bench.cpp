@@ -15,7 +15,7 @@
 #include "bench_race.h"
 
 static void BM_RaceStepLargestMap(benchmark::State& state) {
-    enterBuildFolder();
+    enterContentFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     scriptedReset();
     if (!scriptedOpenGLWindow(64, 64)) {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "../tests/render/render_fixtures.h"
 #include "render/render.h"
+#include "render_fixtures.h"
 
 namespace {
 

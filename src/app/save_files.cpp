@@ -51,8 +51,7 @@ struct FieldReader {
             return false;
         }
         const uint8_t* p = data + at;
-        *value = (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-                           ((uint32_t)p[3] << 24));
+        *value = readI32(p);
         at += 4;
         return true;
     }

@@ -4,14 +4,6 @@
 #include "audio/audio.h"
 #include "platform/platform.h"
 
-static uint32_t readLe32(const uint8_t* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
-static uint16_t readLe16(const uint8_t* p) {
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-
 static void setSilence(WavSound* out) {
     out->format = SoundFormatMono16;
     out->data.clear();
@@ -31,11 +23,11 @@ struct WavFormat {
 static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length) {
     WavFormat fmt = {false, 0, 0, 0};
     if (length < 16) return fmt;
-    uint16_t tag = readLe16(chunk);
-    uint16_t channels = readLe16(chunk + 2);
-    uint32_t rate = readLe32(chunk + 4);
-    uint16_t blockAlign = readLe16(chunk + 12);
-    uint16_t bits = readLe16(chunk + 14);
+    uint16_t tag = readU16(chunk);
+    uint16_t channels = readU16(chunk + 2);
+    uint32_t rate = readU32(chunk + 4);
+    uint16_t blockAlign = readU16(chunk + 12);
+    uint16_t bits = readU16(chunk + 14);
     // Only plain PCM of the four OpenAL base formats: anything else would reach
     // alBufferData as noise, or as an error left pending for the next check.
     if (tag != 1 || (channels != 1 && channels != 2) || (bits != 8 && bits != 16)) return fmt;
@@ -68,7 +60,7 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
     size_t offset = 12;
     while (size - offset >= 8) {
         const uint8_t* header = bytes + offset;
-        uint32_t length = readLe32(header + 4);
+        uint32_t length = readU32(header + 4);
         size_t bodyOffset = offset + 8;
         if (length > size - bodyOffset) break;
         const uint8_t* body = bytes + bodyOffset;
@@ -85,7 +77,7 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
             }
         } else if (std::memcmp(header, "smpl", 4) == 0) {
             // The loop count sits after seven 32-bit fields; later chunks win.
-            if (length >= 32) loopCount = (int)(readLe32(body + 28) & 0x7FFFFFFF);
+            if (length >= 32) loopCount = (int)(readU32(body + 28) & 0x7FFFFFFF);
         }
         size_t next = (size_t)length + (length & 1);
         if (next > size - bodyOffset) break;

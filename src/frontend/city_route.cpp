@@ -22,11 +22,6 @@ float routeY[kMaxRoutePoints];
 int routeCount = 0;
 int routeRace = -1;
 
-int32_t readInt32(const unsigned char* p) {
-    return (int32_t)((uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) |
-                     ((uint32_t)p[3] << 24));
-}
-
 // One band of the route, each segment a quad, each corner a small fan so
 // the line bends without notches.
 void strokeRoute(float halfWidth, float r, float g, float b, float a) {
@@ -74,10 +69,10 @@ int loadCityRoute(int race) {
     if (file == nullptr) return 0;
     unsigned char header[4];
     if (fread(header, 1, 4, file) == 4) {
-        const int32_t declared = readInt32(header);
+        const int32_t declared = readI32(header);
         unsigned char point[20];
         while (routeCount < declared && routeCount < kMaxRoutePoints && fread(point, 1, 20, file) == 20) {
-            cityMapPosition((float)readInt32(point), (float)readInt32(point + 8), &routeX[routeCount],
+            cityMapPosition((float)readI32(point), (float)readI32(point + 8), &routeX[routeCount],
                             &routeY[routeCount]);
             routeCount++;
         }

@@ -3,34 +3,13 @@
 #pragma once
 
 #include "render/gl.h"
-
-// Game texture entries (gameTextures) and TGA entries (tgaTextures) of the menus.
-enum MenuTexture {
-    kStatFrameTexture = 10,
-    kButtonMaskTexture = 12,
-    kPointerTexture = 14,
-    kDarkeningTexture = 16,
-    kButtonFaceTexture = 17,
-    kTitleMaskTexture = 21,
-    kTitleFaceTexture = 22,
-    kStatFillTexture = 33,
-};
-enum MenuTgaTexture {
-    kButtonIconTga = 3,
-    kMarkerWonTga = 6,
-    kMarkerOpenTga = 7,
-    kCityMapTga = 8,
-};
+#include "render/texture_table.h"
 
 // A game texture's name, 0 when the table has none there.
 GLuint menuTexture(int entry);
 // A TGA texture's name, 0 while it is not loaded.
 GLuint menuTga(int entry);
 
-// Orthographic 800 x 600 projection and identity model-view, both pushed;
-// endOverlay pops them.
-void beginOverlay();
-void endOverlay();
 // One textured quad with texture coordinates u0..u1, v0..v1.
 void overlayQuad(float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f, float u1 = 1.0f,
                  float v1 = 1.0f);

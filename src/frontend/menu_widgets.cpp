@@ -15,23 +15,6 @@ GLuint menuTga(int entry) {
     return name != 0xFFFFFFFFu ? name : 0;
 }
 
-void beginOverlay() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-}
-
-void endOverlay() {
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
-
 void overlayQuad(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1) {
     glBegin(GL_QUADS);
     glTexCoord2f(u0, v0);

@@ -31,11 +31,7 @@ static void leaveRace() {
 
 void drawResultScreen() {
     glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
+    beginOverlay();
 
     if (raceTimer > kResultShowSeconds) {
         bookOnce();
@@ -46,10 +42,7 @@ void drawResultScreen() {
         drawResultsTable();
     }
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    endOverlay();
 
     raceTimer += 0.01f * frameFactor;
     if (raceTimer > kResultEndSeconds) leaveRace();

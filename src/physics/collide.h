@@ -90,24 +90,3 @@ struct RayHit {
 bool rayBox(const CollisionBox& box, const Vector3& origin, const Vector3& rayVector, RayHit* hit);
 // Ray against a triangle, two-sided.
 bool rayTriangle(const CollisionTriangle& tri, const Vector3& origin, const Vector3& rayVector, RayHit* hit);
-
-// Small helpers shared by the collision files ----------------------------------
-
-inline Vector3 vecScale(const Vector3& a, float s) {
-    return Vector3(a.x * s, a.y * s, a.z * s);
-}
-inline Vector3 vecAdd(const Vector3& a, const Vector3& b) {
-    return Vector3(a.x + b.x, a.y + b.y, a.z + b.z);
-}
-inline Vector3 vecSub(const Vector3& a, const Vector3& b) {
-    return Vector3(a.x - b.x, a.y - b.y, a.z - b.z);
-}
-inline Vector3 vecMadd(const Vector3& a, const Vector3& b, float s) {
-    return Vector3(a.x + b.x * s, a.y + b.y * s, a.z + b.z * s);
-}
-inline float vecDot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-inline Vector3 vecCross(const Vector3& a, const Vector3& b) {
-    return Vector3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
-}

@@ -27,7 +27,7 @@ static Vector3 boxVertex(const CollisionBox& box, int index) {
     Vector3 p = box.center;
     for (int k = 0; k < 3; k++) {
         float s = (index >> k) & 1 ? box.half[k] : -box.half[k];
-        p = vecMadd(p, box.axis[k], s);
+        p = p + box.axis[k] * s;
     }
     return p;
 }
@@ -36,7 +36,7 @@ static Vector3 boxVertex(const CollisionBox& box, int index) {
 static int deepestVertex(const CollisionBox& box, const Vector3& direction) {
     int index = 0;
     for (int k = 0; k < 3; k++) {
-        if (vecDot(box.axis[k], direction) < 0.0f) index |= 1 << k;
+        if (dot(box.axis[k], direction) < 0.0f) index |= 1 << k;
     }
     return index;
 }
@@ -44,16 +44,16 @@ static int deepestVertex(const CollisionBox& box, const Vector3& direction) {
 // Whether a point lies on the face of box whose normal is axis k, within the
 // face's slack on the two other axes.
 static bool pointOnFace(const CollisionBox& box, int k, const Vector3& p) {
-    Vector3 d = vecSub(p, box.center);
+    Vector3 d = p - box.center;
     for (int m = 0; m < 3; m++) {
         if (m == k) continue;
-        if (std::fabs(vecDot(d, box.axis[m])) > box.half[m] * kOnFaceSlack) return false;
+        if (std::fabs(dot(d, box.axis[m])) > box.half[m] * kOnFaceSlack) return false;
     }
     return true;
 }
 
 bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* result, float margin) {
-    Vector3 d = vecSub(a.center, b.center);
+    Vector3 d = a.center - b.center;
     float best = kStartPenetration;
     int bestIndex = -1;
     Vector3 bestNormal;
@@ -63,12 +63,12 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
     float c[3][3], abs[3][3];
     for (int i = 0; i < 3; i++) {
         for (int j = 0; j < 3; j++) {
-            c[i][j] = vecDot(a.axis[i], b.axis[j]);
+            c[i][j] = dot(a.axis[i], b.axis[j]);
             abs[i][j] = std::fabs(c[i][j]);
         }
     }
     // The centres' offset in A's frame, for the edge axes' distances.
-    float da[3] = {vecDot(d, a.axis[0]), vecDot(d, a.axis[1]), vecDot(d, a.axis[2])};
+    float da[3] = {dot(d, a.axis[0]), dot(d, a.axis[1]), dot(d, a.axis[2])};
     for (int index = 0; index < 6; index++) {
         Vector3 axis;
         float reach;  // both boxes' projected half sizes along the axis
@@ -81,10 +81,10 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
             axis = b.axis[j];
             reach = a.half[0] * abs[0][j] + a.half[1] * abs[1][j] + a.half[2] * abs[2][j] + b.half[j];
         }
-        float distance = vecDot(d, axis);
+        float distance = dot(d, axis);
         float penetration = reach - std::fabs(distance);
         if (!(penetration > -margin)) return false;
-        Vector3 normal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
+        Vector3 normal = distance < 0.0f ? axis * -1.0f : axis;
         if (penetration + kFaceAxisMargin < best) {
             best = penetration;
             bestIndex = index;
@@ -94,7 +94,7 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
             // the other way round; the tie goes to a face that really holds it.
             bool onFace;
             if (index < 3) {
-                Vector3 v = boxVertex(b, deepestVertex(b, vecScale(normal, -1.0f)));
+                Vector3 v = boxVertex(b, deepestVertex(b, normal * -1.0f));
                 onFace = pointOnFace(a, index, v);
             } else {
                 Vector3 v = boxVertex(a, deepestVertex(a, normal));
@@ -129,10 +129,10 @@ bool findBoxBoxAxis(const CollisionBox& a, const CollisionBox& b, BoxBoxAxis* re
         float penetration = reach - std::fabs(distance);
         if (!(penetration > -margin)) return false;
         if (penetration < best && penetration < kEdgeAxisShare * bestFace - kEdgeAxisMargin) {
-            Vector3 axis = vecScale(vecCross(a.axis[i], b.axis[j]), 1.0f / len);
+            Vector3 axis = cross(a.axis[i], b.axis[j]) * (1.0f / len);
             best = penetration;
             bestIndex = index;
-            bestNormal = distance < 0.0f ? vecScale(axis, -1.0f) : axis;
+            bestNormal = distance < 0.0f ? axis * -1.0f : axis;
         }
     }
     if (bestIndex < 0) return false;
@@ -152,13 +152,13 @@ int clipPolygon(const Vector3* in, int count, const Vector3& n, float offset, Ve
     int written = 0;
     if (count == 0) return 0;
     Vector3 prev = in[count - 1];
-    float prevD = vecDot(prev, n) - offset;
+    float prevD = dot(prev, n) - offset;
     for (int i = 0; i < count; i++) {
         Vector3 cur = in[i];
-        float curD = vecDot(cur, n) - offset;
+        float curD = dot(cur, n) - offset;
         if ((prevD <= 0.0f) != (curD <= 0.0f)) {
             float t = prevD / (prevD - curD);
-            out[written++] = vecAdd(prev, vecScale(vecSub(cur, prev), t));
+            out[written++] = prev + (cur - prev) * t;
         }
         if (curD <= 0.0f) out[written++] = cur;
         prev = cur;
@@ -173,21 +173,21 @@ void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* co
     int k = 0;
     float bestDot = 0.0f;
     for (int m = 0; m < 3; m++) {
-        float dm = std::fabs(vecDot(box.axis[m], direction));
+        float dm = std::fabs(dot(box.axis[m], direction));
         if (dm > bestDot) {
             bestDot = dm;
             k = m;
         }
     }
-    float side = vecDot(box.axis[k], direction) > 0.0f ? -1.0f : 1.0f;
-    Vector3 center = vecMadd(box.center, box.axis[k], side * box.half[k]);
+    float side = dot(box.axis[k], direction) > 0.0f ? -1.0f : 1.0f;
+    Vector3 center = box.center + box.axis[k] * (side * box.half[k]);
     int u = (k + 1) % 3, v = (k + 2) % 3;
-    Vector3 du = vecScale(box.axis[u], box.half[u]);
-    Vector3 dv = vecScale(box.axis[v], box.half[v]);
-    corners[0] = vecAdd(vecAdd(center, du), dv);
-    corners[1] = vecSub(vecAdd(center, du), dv);
-    corners[2] = vecSub(vecSub(center, du), dv);
-    corners[3] = vecAdd(vecSub(center, du), dv);
+    Vector3 du = box.axis[u] * box.half[u];
+    Vector3 dv = box.axis[v] * box.half[v];
+    corners[0] = center + du + dv;
+    corners[1] = center + du - dv;
+    corners[2] = center - du - dv;
+    corners[3] = center - du + dv;
 }
 
 // Face contact: the other box's deepest vertex first, then
@@ -195,7 +195,7 @@ void incidentFace(const CollisionBox& box, const Vector3& direction, Vector3* co
 static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& other, bool refIsA,
                         const BoxBoxAxis& axis, float margin, ContactPoint* out, int max) {
     // Outward normal of the reference face, towards the other box.
-    Vector3 m = refIsA ? vecScale(axis.normal, -1.0f) : axis.normal;
+    Vector3 m = refIsA ? axis.normal * -1.0f : axis.normal;
     ContactPoint points[kMaxPairContacts + 1];
     int count = 0;
 
@@ -208,7 +208,7 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     ContactPoint deepestPoint;
     deepestPoint.normal = axis.normal;
     deepestPoint.depth = axis.penetration;
-    deepestPoint.position = refIsA ? deepest : vecMadd(deepest, m, axis.penetration);
+    deepestPoint.position = refIsA ? deepest : deepest + m * axis.penetration;
     deepestPoint.feature = 0;
     deepestPoint.material = 0;
     if (pointOnFace(ref, k, deepest)) points[count++] = deepestPoint;
@@ -218,13 +218,13 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
     int n = 4;
     for (int s = 0; s < 3 && n > 0; s++) {
         if (s == k) continue;
-        float c = vecDot(ref.center, ref.axis[s]);
+        float c = dot(ref.center, ref.axis[s]);
         n = clipPolygon(poly, n, ref.axis[s], c + ref.half[s], tmp);
-        n = clipPolygon(tmp, n, vecScale(ref.axis[s], -1.0f), -c + ref.half[s], poly);
+        n = clipPolygon(tmp, n, ref.axis[s] * -1.0f, -c + ref.half[s], poly);
     }
-    Vector3 faceCenter = vecMadd(ref.center, m, ref.half[k]);
+    Vector3 faceCenter = ref.center + m * ref.half[k];
     for (int i = 0; i < n && count < kMaxPairContacts; i++) {
-        float sep = vecDot(vecSub(poly[i], faceCenter), m);
+        float sep = dot(poly[i] - faceCenter, m);
         if (sep >= margin) continue;
         // The deepest vertex again, or a corner next to one already kept:
         // boxes meeting along a line give a sliver of a face whose corners
@@ -232,13 +232,13 @@ static int faceContacts(const CollisionBox& ref, int k, const CollisionBox& othe
         // holds nothing the first does not.
         bool again = false;
         for (int j = 0; j < count && !again; j++) {
-            Vector3 d = vecSub(refIsA ? poly[i] : vecMadd(poly[i], m, -sep), points[j].position);
-            again = vecDot(d, d) < kSamePointSquared;
+            Vector3 d = (refIsA ? poly[i] : poly[i] + m * -sep) - points[j].position;
+            again = dot(d, d) < kSamePointSquared;
         }
         if (again) continue;
         points[count].normal = axis.normal;
         points[count].depth = -sep;
-        points[count].position = refIsA ? poly[i] : vecMadd(poly[i], m, -sep);
+        points[count].position = refIsA ? poly[i] : poly[i] + m * -sep;
         points[count].feature = 1 + i;
         count++;
     }
@@ -257,24 +257,24 @@ static int edgeContact(const CollisionBox& a, const CollisionBox& b, const BoxBo
     // A's edge nearest B (against n), B's edge nearest A (along n).
     Vector3 pa = a.center, pb = b.center;
     for (int k = 0; k < 3; k++) {
-        if (k != i) pa = vecMadd(pa, a.axis[k], vecDot(a.axis[k], n) > 0.0f ? -a.half[k] : a.half[k]);
-        if (k != j) pb = vecMadd(pb, b.axis[k], vecDot(b.axis[k], n) > 0.0f ? b.half[k] : -b.half[k]);
+        if (k != i) pa = pa + a.axis[k] * (dot(a.axis[k], n) > 0.0f ? -a.half[k] : a.half[k]);
+        if (k != j) pb = pb + b.axis[k] * (dot(b.axis[k], n) > 0.0f ? b.half[k] : -b.half[k]);
     }
-    pa = vecMadd(pa, a.axis[i], -a.half[i]);
-    pb = vecMadd(pb, b.axis[j], -b.half[j]);
+    pa = pa + a.axis[i] * -a.half[i];
+    pb = pb + b.axis[j] * -b.half[j];
     float lenA = 2.0f * a.half[i], lenB = 2.0f * b.half[j];
     if (isNearZero(lenA) || isNearZero(lenB)) return 0;
     const Vector3& ua = a.axis[i];
     const Vector3& ub = b.axis[j];
-    Vector3 w = vecSub(pa, pb);
-    float c = vecDot(ua, ub);
+    Vector3 w = pa - pb;
+    float c = dot(ua, ub);
     float det = 1.0f - c * c;
     if (isNearZero(det)) return 0;
-    float d = vecDot(ua, w), e = vecDot(ub, w);
+    float d = dot(ua, w), e = dot(ub, w);
     float s = (c * e - d) / det / lenA;
     float t = (e - c * d) / det / lenB;
     if (!(s >= 0.0f && s < 1.0f && t >= 0.0f && t < 1.0f)) return 0;
-    out->position = vecMadd(pb, ub, t * lenB);
+    out->position = pb + ub * (t * lenB);
     out->normal = n;
     out->depth = axis.penetration;
     out->feature = 0;
@@ -301,8 +301,8 @@ int collideBoxBox(const CollisionBox& a, const CollisionBox& b, ContactPoint* ou
 // Contact reduction -----------------------------------------------------------
 
 static float triangleArea2(const Vector3& a, const Vector3& b, const Vector3& c) {
-    Vector3 n = vecCross(vecSub(b, a), vecSub(c, a));
-    return vecDot(n, n);
+    Vector3 n = cross(b - a, c - a);
+    return dot(n, n);
 }
 
 int reduceContacts(ContactPoint* points, int count, int max) {
@@ -320,8 +320,8 @@ int reduceContacts(ContactPoint* points, int count, int max) {
     if (keep > 1) {
         float best = -1.0f;
         for (int i = 0; i < count; i++) {
-            Vector3 d = vecSub(points[i].position, points[deepest].position);
-            float q = vecDot(d, d);
+            Vector3 d = points[i].position - points[deepest].position;
+            float q = dot(d, d);
             if (i != deepest && q > best) {
                 best = q;
                 chosen[1] = i;

@@ -21,13 +21,13 @@ static const float kBoxFaceDepth = 0.1f;
 
 static bool separatedOnAxis(const CollisionBox& box, const CollisionTriangle& tri, const Vector3& axis,
                             float margin) {
-    float len2 = vecDot(axis, axis);
+    float len2 = dot(axis, axis);
     if (isNearZero(len2)) return false;  // no axis to test
-    float c = vecDot(box.center, axis);
-    float r = box.half[0] * std::fabs(vecDot(box.axis[0], axis)) +
-              box.half[1] * std::fabs(vecDot(box.axis[1], axis)) +
-              box.half[2] * std::fabs(vecDot(box.axis[2], axis));
-    float p0 = vecDot(tri.v[0], axis), p1 = vecDot(tri.v[1], axis), p2 = vecDot(tri.v[2], axis);
+    float c = dot(box.center, axis);
+    float r = box.half[0] * std::fabs(dot(box.axis[0], axis)) +
+              box.half[1] * std::fabs(dot(box.axis[1], axis)) +
+              box.half[2] * std::fabs(dot(box.axis[2], axis));
+    float p0 = dot(tri.v[0], axis), p1 = dot(tri.v[1], axis), p2 = dot(tri.v[2], axis);
     float lo = std::fmin(p0, std::fmin(p1, p2));
     float hi = std::fmax(p0, std::fmax(p1, p2));
     float slack = margin * std::sqrt(len2);
@@ -35,15 +35,15 @@ static bool separatedOnAxis(const CollisionBox& box, const CollisionTriangle& tr
 }
 
 bool boxOverlapsTriangle(const CollisionBox& box, const CollisionTriangle& tri, float margin) {
-    Vector3 edges[3] = {vecSub(tri.v[1], tri.v[0]), vecSub(tri.v[2], tri.v[1]), vecSub(tri.v[0], tri.v[2])};
-    Vector3 normal = vecCross(edges[0], vecSub(tri.v[2], tri.v[0]));
+    Vector3 edges[3] = {tri.v[1] - tri.v[0], tri.v[2] - tri.v[1], tri.v[0] - tri.v[2]};
+    Vector3 normal = cross(edges[0], tri.v[2] - tri.v[0]);
     if (separatedOnAxis(box, tri, normal, margin)) return false;
     for (int k = 0; k < 3; k++) {
         if (separatedOnAxis(box, tri, box.axis[k], margin)) return false;
     }
     for (int k = 0; k < 3; k++) {
         for (int e = 0; e < 3; e++) {
-            if (separatedOnAxis(box, tri, vecCross(box.axis[k], edges[e]), margin)) return false;
+            if (separatedOnAxis(box, tri, cross(box.axis[k], edges[e]), margin)) return false;
         }
     }
     return true;
@@ -51,11 +51,11 @@ bool boxOverlapsTriangle(const CollisionBox& box, const CollisionTriangle& tri, 
 
 // Overlap of box and triangle along a unit axis.
 static float overlapOnAxis(const CollisionBox& box, const CollisionTriangle& tri, const Vector3& axis) {
-    float c = vecDot(box.center, axis);
-    float r = box.half[0] * std::fabs(vecDot(box.axis[0], axis)) +
-              box.half[1] * std::fabs(vecDot(box.axis[1], axis)) +
-              box.half[2] * std::fabs(vecDot(box.axis[2], axis));
-    float p0 = vecDot(tri.v[0], axis), p1 = vecDot(tri.v[1], axis), p2 = vecDot(tri.v[2], axis);
+    float c = dot(box.center, axis);
+    float r = box.half[0] * std::fabs(dot(box.axis[0], axis)) +
+              box.half[1] * std::fabs(dot(box.axis[1], axis)) +
+              box.half[2] * std::fabs(dot(box.axis[2], axis));
+    float p0 = dot(tri.v[0], axis), p1 = dot(tri.v[1], axis), p2 = dot(tri.v[2], axis);
     float lo = std::fmin(p0, std::fmin(p1, p2));
     float hi = std::fmax(p0, std::fmax(p1, p2));
     return std::fmin(c + r - lo, hi - (c - r));
@@ -65,12 +65,11 @@ static float overlapOnAxis(const CollisionBox& box, const CollisionTriangle& tri
 // contacts on the box face, normals along m (from the triangle to the box).
 static int boxFaceContacts(const CollisionBox& box, int k, const CollisionTriangle& tri, ContactPoint* out,
                            int max) {
-    Vector3 m = vecDot(vecSub(tri.v[0], box.center), box.axis[k]) +
-                            vecDot(vecSub(tri.v[1], box.center), box.axis[k]) +
-                            vecDot(vecSub(tri.v[2], box.center), box.axis[k]) >
+    Vector3 m = dot(tri.v[0] - box.center, box.axis[k]) + dot(tri.v[1] - box.center, box.axis[k]) +
+                            dot(tri.v[2] - box.center, box.axis[k]) >
                         0.0f
                     ? box.axis[k]
-                    : vecScale(box.axis[k], -1.0f);
+                    : box.axis[k] * -1.0f;
     Vector3 poly[9], tmp[9];
     poly[0] = tri.v[0];
     poly[1] = tri.v[1];
@@ -78,18 +77,18 @@ static int boxFaceContacts(const CollisionBox& box, int k, const CollisionTriang
     int n = 3;
     for (int s = 0; s < 3 && n > 0; s++) {
         if (s == k) continue;
-        float c = vecDot(box.center, box.axis[s]);
+        float c = dot(box.center, box.axis[s]);
         n = clipPolygon(poly, n, box.axis[s], c + box.half[s], tmp);
-        n = clipPolygon(tmp, n, vecScale(box.axis[s], -1.0f), -c + box.half[s], poly);
+        n = clipPolygon(tmp, n, box.axis[s] * -1.0f, -c + box.half[s], poly);
     }
-    Vector3 faceCenter = vecMadd(box.center, m, box.half[k]);
+    Vector3 faceCenter = box.center + m * box.half[k];
     ContactPoint points[9];
     int count = 0;
     for (int i = 0; i < n; i++) {
-        float inside = -vecDot(vecSub(poly[i], faceCenter), m);  // how far the point is within the box
+        float inside = -dot(poly[i] - faceCenter, m);  // how far the point is within the box
         if (inside <= -kContactMargin) continue;
         points[count].position = poly[i];
-        points[count].normal = vecScale(m, -1.0f);
+        points[count].normal = m * -1.0f;
         points[count].depth = inside;
         points[count].feature = 16 + i;
         count++;
@@ -101,11 +100,10 @@ static int boxFaceContacts(const CollisionBox& box, int k, const CollisionTriang
 
 int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, ContactPoint* out, int max) {
     if (max <= 0) return 0;
-    if (vecDot(tri.normal, tri.normal) < 0.5f) return 0;  // degenerate: no face to push with
+    if (dot(tri.normal, tri.normal) < 0.5f) return 0;  // degenerate: no face to push with
     if (!boxOverlapsTriangle(box, tri, kContactMargin)) return 0;
 
-    Vector3 n =
-        vecDot(vecSub(box.center, tri.v[0]), tri.normal) >= 0.0f ? tri.normal : vecScale(tri.normal, -1.0f);
+    Vector3 n = dot(box.center - tri.v[0], tri.normal) >= 0.0f ? tri.normal : tri.normal * -1.0f;
 
     // The box face looking most against n, clipped to the triangle's prism.
     Vector3 poly[12], tmp[12];
@@ -115,12 +113,12 @@ int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, Co
         const Vector3& a = tri.v[e];
         const Vector3& b = tri.v[(e + 1) % 3];
         // Outward side normal of edge a-b, in the triangle's plane.
-        Vector3 side = vecCross(vecSub(b, a), n);
-        if (vecDot(side, vecSub(tri.v[(e + 2) % 3], a)) > 0.0f) side = vecScale(side, -1.0f);
-        float len = std::sqrt(vecDot(side, side));
+        Vector3 side = cross(b - a, n);
+        if (dot(side, tri.v[(e + 2) % 3] - a) > 0.0f) side = side * -1.0f;
+        float len = std::sqrt(dot(side, side));
         if (!(len > 0.0f)) return 0;
-        side = vecScale(side, 1.0f / len);
-        count = clipPolygon(poly, count, side, vecDot(a, side) + kEdgeSlack, tmp);
+        side = side * (1.0f / len);
+        count = clipPolygon(poly, count, side, dot(a, side) + kEdgeSlack, tmp);
         for (int i = 0; i < count; i++) poly[i] = tmp[i];
     }
 
@@ -128,9 +126,9 @@ int collideBoxTriangle(const CollisionBox& box, const CollisionTriangle& tri, Co
     int kept = 0;
     float deepest = -kContactMargin;
     for (int i = 0; i < count; i++) {
-        float sep = vecDot(vecSub(poly[i], tri.v[0]), n);
+        float sep = dot(poly[i] - tri.v[0], n);
         if (sep >= kContactMargin) continue;
-        points[kept].position = vecMadd(poly[i], n, -sep);
+        points[kept].position = poly[i] + n * -sep;
         points[kept].normal = n;
         points[kept].depth = -sep;
         points[kept].feature = i;

@@ -7,11 +7,11 @@
 // face the ray enters within its reach and strictly inside the face's other
 // two extents is the hit. A ray starting inside the box meets nothing.
 bool rayBox(const CollisionBox& box, const Vector3& origin, const Vector3& rayVector, RayHit* hit) {
-    Vector3 rel = vecSub(origin, box.center);
+    Vector3 rel = origin - box.center;
     float o[3], r[3];
     for (int k = 0; k < 3; k++) {
-        o[k] = vecDot(rel, box.axis[k]);
-        r[k] = vecDot(rayVector, box.axis[k]);
+        o[k] = dot(rel, box.axis[k]);
+        r[k] = dot(rayVector, box.axis[k]);
     }
     for (int k = 0; k < 3; k++) {
         float h = box.half[k];
@@ -37,7 +37,7 @@ bool rayBox(const CollisionBox& box, const Vector3& origin, const Vector3& rayVe
         }
         if (!inside) continue;
         hit->t = t;
-        hit->normal = r[k] > 0.0f ? vecScale(box.axis[k], -1.0f) : box.axis[k];
+        hit->normal = r[k] > 0.0f ? box.axis[k] * -1.0f : box.axis[k];
         return true;
     }
     return false;
@@ -45,17 +45,17 @@ bool rayBox(const CollisionBox& box, const Vector3& origin, const Vector3& rayVe
 
 bool rayTriangle(const CollisionTriangle& tri, const Vector3& origin, const Vector3& rayVector, RayHit* hit) {
     const Vector3& n = tri.normal;
-    float denom = vecDot(n, rayVector);
+    float denom = dot(n, rayVector);
     if (isNearZero(denom)) return false;  // parallel to the plane (or a degenerate triangle)
-    float t = vecDot(vecSub(tri.v[0], origin), n) / denom;
+    float t = dot(tri.v[0] - origin, n) / denom;
     if (!(t >= 0.0f && t <= 1.0f)) return false;
-    Vector3 p = vecMadd(origin, rayVector, t);
+    Vector3 p = origin + rayVector * t;
     for (int e = 0; e < 3; e++) {
         const Vector3& a = tri.v[e];
         const Vector3& b = tri.v[(e + 1) % 3];
-        if (vecDot(vecCross(vecSub(b, a), vecSub(p, a)), n) < 0.0f) return false;
+        if (dot(cross(b - a, p - a), n) < 0.0f) return false;
     }
     hit->t = t;
-    hit->normal = denom > 0.0f ? vecScale(n, -1.0f) : n;
+    hit->normal = denom > 0.0f ? n * -1.0f : n;
     return true;
 }

@@ -31,9 +31,9 @@ void beginContacts(PhysicsWorld* world, CollisionState* cs) {
 }
 
 static Vector3 toBodyFrame(const RigidBody* body, const Vector3& p) {
-    Vector3 d = vecSub(p, body->position);
-    return Vector3(vecDot(d, body->rotation.rows[0]), vecDot(d, body->rotation.rows[1]),
-                   vecDot(d, body->rotation.rows[2]));
+    Vector3 d = p - body->position;
+    return Vector3(dot(d, body->rotation.rows[0]), dot(d, body->rotation.rows[1]),
+                   dot(d, body->rotation.rows[2]));
 }
 
 static Contact* takeContact(PhysicsWorld* world, CollisionState* cs) {
@@ -107,8 +107,8 @@ void addContact(PhysicsWorld* world, CollisionState* cs, RigidBody* a, RigidBody
     for (int i = first; i < end; i++) {
         const Contact& p = cs->previous[i];
         if (p.keyA != keyA || p.keyB != keyB || p.bodyA != a || p.bodyB != b) continue;
-        Vector3 d = vecSub(p.localA, c->localA);
-        float q = vecDot(d, d);
+        Vector3 d = p.localA - c->localA;
+        float q = dot(d, d);
         if (q < best) {
             best = q;
             match = &p;
@@ -118,8 +118,8 @@ void addContact(PhysicsWorld* world, CollisionState* cs, RigidBody* a, RigidBody
         c->normalImpulse = match->normalImpulse;
         // The tangent frame may have turned: carry the friction impulse as a
         // world vector and let prepare project it on the new frame.
-        c->carriedFriction = vecAdd(vecScale(match->tangent0, match->tangentImpulse0),
-                                    vecScale(match->tangent1, match->tangentImpulse1));
+        c->carriedFriction =
+            match->tangent0 * match->tangentImpulse0 + match->tangent1 * match->tangentImpulse1;
     }
 }
 
@@ -145,18 +145,18 @@ void summariseBodyContacts(PhysicsWorld* world, CollisionState* cs) {
         info.dynamicPartners = 0;
         info.sliding = false;
     }
-    Vector3 up = vecScale(world->gravityDirection, -1.0f);
+    Vector3 up = world->gravityDirection * -1.0f;
     for (int i = 0; i < cs->contactCount; i++) {
         const Contact& c = cs->contacts[i];
-        Vector3 va = velocityAtOffset(c.bodyA, vecSub(c.position, c.bodyA->position));
-        Vector3 vb = c.bodyB ? velocityAtOffset(c.bodyB, vecSub(c.position, c.bodyB->position)) : Vector3();
-        float approach = -vecDot(vecSub(va, vb), c.normal);
+        Vector3 va = velocityAtOffset(c.bodyA, c.position - c.bodyA->position);
+        Vector3 vb = c.bodyB ? velocityAtOffset(c.bodyB, c.position - c.bodyB->position) : Vector3();
+        float approach = -dot(va - vb, c.normal);
         for (int side = 0; side < 2; side++) {
             RigidBody* body = side == 0 ? c.bodyA : c.bodyB;
             if (!body) continue;
             BodyContactInfo& info = cs->bodyInfo[body->index];
             info.count++;
-            float along = vecDot(c.normal, up) * (side == 0 ? 1.0f : -1.0f);
+            float along = dot(c.normal, up) * (side == 0 ? 1.0f : -1.0f);
             if (along >= kSupportCosine) info.supports++;
             if (c.depth > info.maxDepth) info.maxDepth = c.depth;
             if (approach > info.maxApproach) info.maxApproach = approach;
@@ -177,8 +177,8 @@ ContactClass classifyContacts(const PhysicsWorld* world, const RigidBody* body) 
     if (info.count == 0) return kContactNone;
     if (info.maxDepth > kActiveDepth || info.maxApproach > kActiveApproach || info.sliding)
         return kContactActive;
-    float motion = vecDot(body->linearVelocity, body->linearVelocity) +
-                   vecDot(body->angularVelocity, body->angularVelocity);
+    float motion =
+        dot(body->linearVelocity, body->linearVelocity) + dot(body->angularVelocity, body->angularVelocity);
     if (info.supports > 0 && info.dynamicPartners == 0 && motion < kStillSpeedSquared) return kContactResting;
     return kContactSettling;
 }

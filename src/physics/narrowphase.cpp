@@ -52,11 +52,11 @@ static bool connectedAllows(const RigidBody* a, const RigidBody* b) {
 // How far apart two bodies may still be reported: what they can close in
 // one sub-step, so fast cars meet before they overlap.
 static float closingMargin(const PhysicsWorld* world, const RigidBody* a, const RigidBody* b) {
-    Vector3 along = vecSub(a->position, b->position);
-    float len = std::sqrt(vecDot(along, along));
+    Vector3 along = a->position - b->position;
+    float len = std::sqrt(dot(along, along));
     if (!(len > 0.0f)) return kContactMargin;
-    Vector3 dv = vecSub(a->linearVelocity, b->linearVelocity);
-    float closing = -vecDot(dv, along) / len;
+    Vector3 dv = a->linearVelocity - b->linearVelocity;
+    float closing = -dot(dv, along) / len;
     float margin = kContactMargin + std::fmax(closing, 0.0f) * world->subStepTime;
     return std::isfinite(margin) ? std::fmin(margin, kMaxClosingMargin) : kContactMargin;
 }
@@ -111,7 +111,7 @@ static void collideBodies(PhysicsWorld* world, RigidBody* a, RigidBody* b) {
         ContactPoint main[kBodyPairPoints], others[kBodyPairPoints];
         int mainCount = 0, otherCount = 0;
         for (int i = 0; i < count; i++) {
-            if (vecDot(points[i].normal, mainNormal) >= kSameNormal)
+            if (dot(points[i].normal, mainNormal) >= kSameNormal)
                 main[mainCount++] = points[i];
             else
                 others[otherCount++] = points[i];
@@ -146,7 +146,7 @@ static int thinTerrainPoints(ContactPoint* points, int count) {
     int sets_used = 0;
     for (int i = 0; i < count; i++) {
         int s = 0;
-        while (s < sets_used && vecDot(setNormal[s], points[i].normal) < kSameNormal) s++;
+        while (s < sets_used && dot(setNormal[s], points[i].normal) < kSameNormal) s++;
         if (s == sets_used) {
             if (sets_used == kTerrainNormalSets)
                 s = 0;  // beyond the sets: join the first, still pushes out
@@ -177,7 +177,7 @@ static void growBox(Vector3* lo, Vector3* hi, const Vector3& a, const Vector3& b
 }
 
 static void rayBounds(const Vector3& origin, const Vector3& ray, Vector3* lo, Vector3* hi) {
-    Vector3 end = vecAdd(origin, ray);
+    Vector3 end = origin + ray;
     for (int k = 0; k < 3; k++) {
         (*lo)[k] = origin[k] < end[k] ? origin[k] : end[k];
         (*hi)[k] = origin[k] < end[k] ? end[k] : origin[k];
@@ -287,7 +287,7 @@ static void offerHit(Sensor* s, float t, const Vector3& origin, const Vector3& r
     if (!(depth > s->hitDepth)) return;
     s->hitDepth = depth;
     s->hitNormal = normal;
-    s->hitPoint = vecMadd(origin, rayVector, t);
+    s->hitPoint = origin + rayVector * t;
     s->hitMaterial = material;
     s->hitGeometry = geometry;
 }
@@ -297,8 +297,7 @@ static void castRayAtBox(Sensor* s, const Vector3& origin, const Vector3& ray, c
     RayHit hit;
     if (!rayBox(box, origin, ray, &hit)) return;
     // The normal in the frame of the box that was hit.
-    Vector3 local(vecDot(hit.normal, box.axis[0]), vecDot(hit.normal, box.axis[1]),
-                  vecDot(hit.normal, box.axis[2]));
+    Vector3 local(dot(hit.normal, box.axis[0]), dot(hit.normal, box.axis[1]), dot(hit.normal, box.axis[2]));
     offerHit(s, hit.t, origin, ray, local, g->material, g);
 }
 

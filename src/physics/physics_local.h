@@ -272,7 +272,7 @@ void clearSensorResult(Sensor* sensor);
 
 // ---------------------------------------------------------------------------
 // The collision interface: the collision half's entry points for the core
-// (state and phase in collision_seam.cpp). The core calls them in this order.
+// (state and phase in collision_state.cpp). The core calls them in this order.
 // ---------------------------------------------------------------------------
 
 // createWorld, after the core pools: allocate world->collision and every

@@ -139,8 +139,8 @@ static void wakeMixedGroup(PhysicsWorld* world, ContactGroup& g) {
             anySleeping = true;
             continue;
         }
-        float speed = vecDot(body->linearVelocity, body->linearVelocity) +
-                      vecDot(body->angularVelocity, body->angularVelocity);
+        float speed = dot(body->linearVelocity, body->linearVelocity) +
+                      dot(body->angularVelocity, body->angularVelocity);
         if (speed > kWakeSpeedSquared) stirred = true;
     }
     if (!anySleeping) return;
@@ -213,10 +213,10 @@ static void perpendicular(const Vector3& n, Vector3* t0, Vector3* t1) {
     Vector3 a = std::fabs(n.x) < 0.57f
                     ? Vector3(1.0f, 0.0f, 0.0f)
                     : (std::fabs(n.y) < 0.57f ? Vector3(0.0f, 1.0f, 0.0f) : Vector3(0.0f, 0.0f, 1.0f));
-    Vector3 t = vecCross(n, a);
-    float len = std::sqrt(vecDot(t, t));
-    *t0 = vecScale(t, 1.0f / len);
-    *t1 = vecCross(n, *t0);
+    Vector3 t = cross(n, a);
+    float len = std::sqrt(dot(t, t));
+    *t0 = t * (1.0f / len);
+    *t1 = cross(n, *t0);
 }
 
 // The solver slot of a body this sub-step: its own when it is awake and
@@ -234,7 +234,7 @@ static int solverSlot(CollisionState* cs, RigidBody* body) {
 
 static Vector3 pointVelocity(const RigidBody* body, const Vector3& r) {
     if (!isAwakeDynamic(body)) return Vector3();
-    return vecAdd(body->linearVelocity, vecCross(body->angularVelocity, r));
+    return body->linearVelocity + cross(body->angularVelocity, r);
 }
 
 // Warm start: an impulse straight onto a body, before the forces of the
@@ -242,9 +242,9 @@ static Vector3 pointVelocity(const RigidBody* body, const Vector3& r) {
 // momentum then).
 static void applyImpulse(RigidBody* body, float inverseMass, const Vector3& impulse, const Vector3& momentum,
                          const Vector3& turn) {
-    body->linearVelocity = vecMadd(body->linearVelocity, impulse, inverseMass);
-    body->angularMomentum = vecAdd(body->angularMomentum, momentum);
-    body->angularVelocity = vecAdd(body->angularVelocity, turn);
+    body->linearVelocity = body->linearVelocity + impulse * inverseMass;
+    body->angularMomentum = body->angularMomentum + momentum;
+    body->angularVelocity = body->angularVelocity + turn;
 }
 
 // Everything about one contact that stays fixed while the solver iterates:
@@ -255,8 +255,8 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
     ContactConstraint& k = cs->constraints[cs->constraintCount++];
     RigidBody* a = c.bodyA;
     RigidBody* b = c.bodyB;
-    c.rA = vecSub(c.position, a->position);
-    c.rB = b ? vecSub(c.position, b->position) : Vector3();
+    c.rA = c.position - a->position;
+    c.rB = b ? c.position - b->position : Vector3();
     k.contact = index;
     k.bodyA = solverSlot(cs, a);
     k.bodyB = b ? solverSlot(cs, b) : 0;
@@ -264,13 +264,13 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
     k.inverseMassB = k.bodyB ? b->inverseMass : 0.0f;
     k.friction = c.friction;
 
-    Vector3 v = vecSub(pointVelocity(a, c.rA), pointVelocity(b, c.rB));
-    float vn = vecDot(v, c.normal);
-    Vector3 vt = vecMadd(v, c.normal, -vn);
-    float vt2 = vecDot(vt, vt);
+    Vector3 v = pointVelocity(a, c.rA) - pointVelocity(b, c.rB);
+    float vn = dot(v, c.normal);
+    Vector3 vt = v + c.normal * -vn;
+    float vt2 = dot(vt, vt);
     if (vt2 > 1e-6f) {
-        c.tangent0 = vecScale(vt, 1.0f / std::sqrt(vt2));
-        c.tangent1 = vecCross(c.normal, c.tangent0);
+        c.tangent0 = vt * (1.0f / std::sqrt(vt2));
+        c.tangent1 = cross(c.normal, c.tangent0);
     } else {
         perpendicular(c.normal, &c.tangent0, &c.tangent1);
     }
@@ -281,17 +281,17 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
         const Vector3& d = k.direction[row];
         float inverse = k.inverseMassA + k.inverseMassB;
         if (k.bodyA) {
-            k.armA[row] = vecCross(c.rA, d);
+            k.armA[row] = cross(c.rA, d);
             k.turnA[row] = rotate(k.armA[row], a->worldInverseInertia);
-            inverse += vecDot(k.armA[row], k.turnA[row]);
+            inverse += dot(k.armA[row], k.turnA[row]);
         } else {
             k.armA[row] = Vector3();
             k.turnA[row] = Vector3();
         }
         if (k.bodyB) {
-            k.armB[row] = vecCross(c.rB, d);
+            k.armB[row] = cross(c.rB, d);
             k.turnB[row] = rotate(k.armB[row], b->worldInverseInertia);
-            inverse += vecDot(k.armB[row], k.turnB[row]);
+            inverse += dot(k.armB[row], k.turnB[row]);
         } else {
             k.armB[row] = Vector3();
             k.turnB[row] = Vector3();
@@ -313,8 +313,8 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
     k.bias = target;
 
     // Warm start: last sub-step's impulses, friction turned into the new frame.
-    float t0 = vecDot(c.carriedFriction, c.tangent0);
-    float t1 = vecDot(c.carriedFriction, c.tangent1);
+    float t0 = dot(c.carriedFriction, c.tangent0);
+    float t1 = dot(c.carriedFriction, c.tangent1);
     float limit = c.friction * c.normalImpulse;
     float len = std::sqrt(t0 * t0 + t1 * t1);
     if (len > limit && len > 0.0f) {
@@ -328,21 +328,16 @@ static void prepareContact(CollisionState* cs, int index, float dt) {
     k.warmImpulse[1] = t0;
     k.warmImpulse[2] = t1;
     if (c.normalImpulse == 0.0f && t0 == 0.0f && t1 == 0.0f) return;
-    Vector3 p = vecAdd(vecScale(c.normal, c.normalImpulse),
-                       vecAdd(vecScale(c.tangent0, t0), vecScale(c.tangent1, t1)));
+    Vector3 p = c.normal * c.normalImpulse + (c.tangent0 * t0 + c.tangent1 * t1);
     if (k.bodyA) {
-        Vector3 arm = vecAdd(vecScale(k.armA[0], c.normalImpulse),
-                             vecAdd(vecScale(k.armA[1], t0), vecScale(k.armA[2], t1)));
-        Vector3 turn = vecAdd(vecScale(k.turnA[0], c.normalImpulse),
-                              vecAdd(vecScale(k.turnA[1], t0), vecScale(k.turnA[2], t1)));
+        Vector3 arm = k.armA[0] * c.normalImpulse + (k.armA[1] * t0 + k.armA[2] * t1);
+        Vector3 turn = k.turnA[0] * c.normalImpulse + (k.turnA[1] * t0 + k.turnA[2] * t1);
         applyImpulse(a, k.inverseMassA, p, arm, turn);
     }
     if (k.bodyB) {
-        Vector3 arm = vecAdd(vecScale(k.armB[0], c.normalImpulse),
-                             vecAdd(vecScale(k.armB[1], t0), vecScale(k.armB[2], t1)));
-        Vector3 turn = vecAdd(vecScale(k.turnB[0], c.normalImpulse),
-                              vecAdd(vecScale(k.turnB[1], t0), vecScale(k.turnB[2], t1)));
-        applyImpulse(b, k.inverseMassB, vecScale(p, -1.0f), vecScale(arm, -1.0f), vecScale(turn, -1.0f));
+        Vector3 arm = k.armB[0] * c.normalImpulse + (k.armB[1] * t0 + k.armB[2] * t1);
+        Vector3 turn = k.turnB[0] * c.normalImpulse + (k.turnB[1] * t0 + k.turnB[2] * t1);
+        applyImpulse(b, k.inverseMassB, p * -1.0f, arm * -1.0f, turn * -1.0f);
     }
 }
 
@@ -485,8 +480,8 @@ void solveContacts(PhysicsWorld* world, float dt) {
         const ContactConstraint& k = constraints[i];
         for (int row = 0; row < 3; row++) {
             float added = k.impulse[row] - k.warmImpulse[row];
-            bodies[k.bodyA].momentumChange = vecMadd(bodies[k.bodyA].momentumChange, k.armA[row], added);
-            bodies[k.bodyB].momentumChange = vecMadd(bodies[k.bodyB].momentumChange, k.armB[row], -added);
+            bodies[k.bodyA].momentumChange = bodies[k.bodyA].momentumChange + k.armA[row] * added;
+            bodies[k.bodyB].momentumChange = bodies[k.bodyB].momentumChange + k.armB[row] * -added;
         }
     }
     for (int i = 1; i < cs->solverBodyCount; i++) {
@@ -494,7 +489,7 @@ void solveContacts(PhysicsWorld* world, float dt) {
         RigidBody* body = sb.body;
         body->linearVelocity = sb.linearVelocity;
         body->angularVelocity = sb.angularVelocity;
-        body->angularMomentum = vecAdd(body->angularMomentum, sb.momentumChange);
+        body->angularMomentum = body->angularMomentum + sb.momentumChange;
         // Never hand on a non-finite state: a body that got one stops.
         if (!finiteVector(body->linearVelocity) || !finiteVector(body->angularMomentum) ||
             !finiteVector(body->angularVelocity)) {

@@ -130,7 +130,7 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
                 tmax[a] = std::fmax(tmax[a], tri.v[k][a]);
             }
         }
-        tri.normal = vecCross(vecSub(tri.v[1], tri.v[0]), vecSub(tri.v[2], tri.v[0]));
+        tri.normal = cross(tri.v[1] - tri.v[0], tri.v[2] - tri.v[0]);
         normalise(tri.normal);
         tree->triangleMin[t] = tmin;
         tree->triangleMax[t] = tmax;

@@ -84,6 +84,13 @@ bool platformReadFile(const char* path, std::vector<uint8_t>* out) {
     return ok;
 }
 
+float readF32(const uint8_t* p) {
+    uint32_t bits = readU32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // Creates every missing folder above path ("base/career.inf" -> "base").
 static void makeParentFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {

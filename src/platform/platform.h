@@ -211,6 +211,19 @@ constexpr uint64_t kMaxReadFileBytes = 256u << 20;
 // Reads a whole file into out; false (and out empty) when it cannot be read,
 // is not a plain file or is larger than kMaxReadFileBytes.
 bool platformReadFile(const char* path, std::vector<uint8_t>* out);
+
+// Little-endian reads of the game's binary files; the caller has checked the
+// bounds.
+inline uint16_t readU16(const uint8_t* p) {
+    return (uint16_t)(p[0] | (p[1] << 8));
+}
+inline uint32_t readU32(const uint8_t* p) {
+    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+inline int32_t readI32(const uint8_t* p) {
+    return (int32_t)readU32(p);
+}
+float readF32(const uint8_t* p);
 // Replaces a file so that an interrupted write never leaves it truncated:
 // writes a temporary of its own beside it ("<path>.tmp" and six characters),
 // flushes it to disk, renames it over path and flushes the folder. Creates the

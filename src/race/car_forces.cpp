@@ -9,7 +9,6 @@
 
 CarForceListener CarForceController;
 
-static constexpr float kHalfPi = 1.570796f;
 static constexpr float kFrontStiffness = 1000.0f;
 static constexpr float kRearStiffness = 1200.0f;
 static constexpr float kDamping = 150.0f;

@@ -11,20 +11,14 @@ struct CountdownImage {
 };
 
 static const CountdownImage kCountdownImages[] = {
-    {3.0f, 4.0f, 46, 336.0f, 236.0f, 128.0f, 128.0f},
-    {4.0f, 5.0f, 45, 336.0f, 236.0f, 128.0f, 128.0f},
-    {5.0f, 6.0f, 44, 336.0f, 236.0f, 128.0f, 128.0f},
-    {6.0f, 8.0f, 43, 272.0f, 236.0f, 256.0f, 128.0f},
+    {3.0f, 4.0f, kCountdownThreeTexture, 336.0f, 236.0f, 128.0f, 128.0f},
+    {4.0f, 5.0f, kCountdownTwoTexture, 336.0f, 236.0f, 128.0f, 128.0f},
+    {5.0f, 6.0f, kCountdownOneTexture, 336.0f, 236.0f, 128.0f, 128.0f},
+    {6.0f, 8.0f, kCountdownGoTexture, 272.0f, 236.0f, 256.0f, 128.0f},
 };
 
 void drawCountdown() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    beginOverlay();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -53,8 +47,5 @@ void drawCountdown() {
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    endOverlay();
 }

@@ -12,11 +12,11 @@ float hudArrowAngle = 0.0f;
 namespace {
 
 // Texture entries of the HUD's images.
-constexpr int kDialDark = 6, kDialLight = 7;
-constexpr int kNeedleDark = 8, kNeedleLight = 9;
-constexpr int kArrowTexture = 27;
-constexpr int kTopBarLight = 29, kTopBarDark = 30;
-constexpr int kNitroFrame = 9, kNitroFill = 10;  // TGA table
+constexpr int kDialDark = kTachoMaskTexture, kDialLight = kTachoFaceTexture;
+constexpr int kNeedleDark = kNeedleMaskTexture, kNeedleLight = kNeedleFaceTexture;
+constexpr int kArrowTexture = kCornerArrowTexture;
+constexpr int kTopBarLight = kTopBarFaceTexture, kTopBarDark = kTopBarMaskTexture;
+constexpr int kNitroFrame = kNitroFrameTga, kNitroFill = kNitroFillTga;
 
 // The needle turns 0.035 degrees per revolution above 1000, up to 243 degrees.
 constexpr float kNeedleRestRpm = 1000.0f;
@@ -236,11 +236,7 @@ bool cornerArrowShown(float courseDegrees) {
 
 void drawRaceHud() {
     glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
+    beginOverlay();
     glDisable(GL_LIGHTING);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
@@ -250,10 +246,7 @@ void drawRaceHud() {
     drawTopBar();
     drawNitroGauge();
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    endOverlay();
     glEnable(GL_BLEND);
     glDisable(GL_LIGHTING);
 

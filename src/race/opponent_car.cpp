@@ -11,7 +11,6 @@
 float opponentSkidLevel = 0.0f;
 int unstickCount[kRaceCars];
 
-static constexpr float kHalfPi = 1.570796f;
 // Wheel 0's rolling angle per unit of forward speed and frame unit.
 static constexpr float kOpponentWheelRoll = 1.0995574f;
 

@@ -17,8 +17,6 @@ float driftLevel = 0.0f;
 float driftScore = 0.0f;
 float playerSpeed = 0.0f;
 
-static constexpr float kHalfPi = 1.570796f;
-
 Car::Car()
     : body(nullptr),
       suspension{},

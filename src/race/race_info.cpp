@@ -113,7 +113,7 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
 
 // Text in the large font at any size, in the current colour, glyph set 1.
 void printScaled(float x, float y, float scale, const char* text) {
-    const TgaImage& glyphs = tgaTextures[1];
+    const TgaImage& glyphs = tgaTextures[kGlyphTga];
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
     glPushMatrix();
@@ -333,13 +333,7 @@ void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, floa
 }
 
 void drawRaceInfo() {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    beginOverlay();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -349,10 +343,7 @@ void drawRaceInfo() {
     drawClockPod();
     drawWrongWay();
 
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    endOverlay();
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glBlendFunc(GL_ONE, GL_ONE);

@@ -4,6 +4,9 @@
 #include "audio/audio.h"
 #include "race/race.h"
 
+// A quarter turn: headings within it of a car's nose count as forwards.
+constexpr float kHalfPi = 1.570796f;
+
 // Target engine speed of an engaged gear at road speed s.
 float gearTargetRpm(int gear, float s);
 // Moves rpm a tenth of the gap towards targetRpm per unit of f.

@@ -9,13 +9,6 @@
 Checkpoint checkpoints[kMaxCheckpoints];
 int checkpointCount = 0;
 
-static int32_t readInt32(const unsigned char* p) {
-    uint32_t v = (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-    int32_t out;
-    memcpy(&out, &v, sizeof out);
-    return out;
-}
-
 // Each point is five little-endian int32: x, y, z, w, tag.
 static constexpr size_t kPointBytes = 20;
 
@@ -25,7 +18,7 @@ void parseWaypoints(const unsigned char* data, size_t size) {
     if (data == nullptr || size < 4) {
         return;
     }
-    int32_t declared = readInt32(data);
+    int32_t declared = readI32(data);
     if (declared <= 0) {
         return;
     }
@@ -42,11 +35,11 @@ void parseWaypoints(const unsigned char* data, size_t size) {
     for (size_t i = 0; i < wanted; i++) {
         const unsigned char* p = data + 4 + kPointBytes * i;
         Checkpoint& c = checkpoints[i];
-        c.x = (float)readInt32(p);
-        c.y = (float)readInt32(p + 4);
-        c.z = (float)readInt32(p + 8);
-        c.w = (float)readInt32(p + 12);
-        c.tag = readInt32(p + 16);
+        c.x = (float)readI32(p);
+        c.y = (float)readI32(p + 4);
+        c.z = (float)readI32(p + 8);
+        c.w = (float)readI32(p + 12);
+        c.tag = readI32(p + 16);
     }
     checkpointCount = (int)wanted;
 }
@@ -54,17 +47,8 @@ void parseWaypoints(const unsigned char* data, size_t size) {
 void readWaypoints(int raceNumber) {
     char path[64];
     snprintf(path, sizeof path, "base/maps/%d/points/level.ai", raceNumber);
-    std::vector<unsigned char> bytes;
-    FILE* file = platformOpenFile(path, "rb");
-    if (file != nullptr) {
-        unsigned char chunk[4096];
-        size_t got;
-        // The table bounds what is kept, so reading more than it can use is pointless.
-        const size_t limit = 4 + kPointBytes * kMaxCheckpoints;
-        while (bytes.size() < limit && (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        }
-        fclose(file);
-    }
+    std::vector<uint8_t> bytes;
+    // An unreadable file leaves bytes empty: a race with no checkpoints.
+    platformReadFile(path, &bytes);
     parseWaypoints(bytes.data(), bytes.size());
 }

@@ -312,18 +312,15 @@ DibImage* loadDibImage(const char* path) {
     if (!probe) return nullptr;
     std::fclose(probe);
 
-    uint8_t* data;
-    size_t size;
-    if (!readFileBytes(path, &data, &size) || size == 0) {
-        std::free(data);
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path, &bytes) || bytes.empty()) {
         char text[600];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", path);
         showDibMessage(text);
         return nullptr;
     }
     DibImage* image = nullptr;
-    DibResult result = decodeDib(data, size, &image);
-    std::free(data);
+    DibResult result = decodeDib(bytes.data(), bytes.size(), &image);
     switch (result) {
         case DibOk:
             return image;

@@ -28,7 +28,6 @@ static const float kUnusedLampY = -10000.0f;
 // Half-size of a lamp sprite's billboard argument and its alpha.
 static const double kLampSpriteSize = 2.0;
 static const float kLampSpriteAlpha = 0.4f;
-static const int kLampSpriteTexture = 28;
 
 void buildLightSources(const Model* model) {
     lightSourceCount = 0;

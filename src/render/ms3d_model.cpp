@@ -151,12 +151,9 @@ Model::~Model() {
 }
 
 bool Model::load(const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!readFileBytes(path, &data, &size)) return false;
-    bool loaded = loadFromBytes(data, size);
-    std::free(data);
-    return loaded;
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path, &bytes)) return false;
+    return loadFromBytes(bytes.data(), bytes.size());
 }
 
 bool Model::loadFromBytes(const uint8_t* data, size_t size) {

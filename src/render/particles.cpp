@@ -18,10 +18,7 @@ ParticleSystem smokeEmitters[kRaceCars];
 float markerPhase = 0.0f;
 
 // tgaTextures entries: a soft puff for dust and smoke, a flame tongue.
-static const int kPuffTexture = 4;
-static const int kFlameTexture = 5;
 // gameTextures entry of the checkpoint marker's ring.
-static const int kMarkerTexture = 23;
 // The marker hangs this far below the waypoint, about at windscreen height.
 static const float kMarkerDrop = 4.0f;
 static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
@@ -117,14 +114,12 @@ void loadEffectFromBytes(ParticleSystem& s, const uint8_t* data, size_t size) {
 }
 
 void loadEffect(ParticleSystem& system, const char* path) {
-    uint8_t* data = nullptr;
-    size_t size = 0;
-    if (!readFileBytes(path, &data, &size)) {
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path, &bytes)) {
         loadEffectFromBytes(system, nullptr, 0);
         return;
     }
-    loadEffectFromBytes(system, data, size);
-    std::free(data);
+    loadEffectFromBytes(system, bytes.data(), bytes.size());
 }
 
 void loadEffectSystems() {
@@ -263,8 +258,8 @@ void updateCarEffects() {
 void drawCarEffects() {
     if (!effectsEnabled) return;
     updateCarEffects();
-    const GLuint puff = tgaTextures[kPuffTexture].texture;
-    const GLuint flame = tgaTextures[kFlameTexture].texture;
+    const GLuint puff = tgaTextures[kSmokeTga].texture;
+    const GLuint flame = tgaTextures[kFlameTga].texture;
     for (int i = 0; i < kRaceCars; i++) {
         const Car& car = cars[i];
         if (car.body == nullptr) continue;
@@ -307,7 +302,7 @@ void drawCheckpointMarker() {
     if (checkpointMarkerShown()) {
         const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
         glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, gameTextures[kMarkerTexture]);
+        glBindTexture(GL_TEXTURE_2D, gameTextures[kCheckpointMarkerTexture]);
         const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
         const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
         double r[3], u[3];

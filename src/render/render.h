@@ -17,6 +17,7 @@
 
 #include "physics/physics.h"
 #include "render/gl.h"
+#include "render/texture_table.h"
 
 // ---------------------------------------------------------------------------
 // Models (MS3D files).
@@ -166,9 +167,7 @@ struct TgaImage {
     ~TgaImage() { release(false); }
 };
 
-constexpr int kGameTextureCount = 51;
 constexpr int kStartTextureCount = 4;
-constexpr int kTgaTextureCount = 11;
 
 // For the whole run, made all or nothing by their loaders.
 extern GLuint gameTextures[kGameTextureCount];    // base/textures/tex00..50.bmp
@@ -241,6 +240,11 @@ extern GLuint largeFontLists;
 extern int textColour;
 extern float textAlpha;
 
+// The overlay space for drawing in screen units: an orthographic 800 x 600
+// projection and an identity model-view, both pushed; endOverlay pops both
+// and leaves the model-view matrix current.
+void beginOverlay();
+void endOverlay();
 void buildSmallFont();
 void buildLargeFont();
 void releaseFonts();

@@ -258,13 +258,14 @@ bool hasExtensionName(const char* extensions, const char* name) {
 }
 
 char* readShaderSource(const char* path) {
-    uint8_t* data;
-    size_t size;
-    if (!readFileBytes(path, &data, &size)) return nullptr;
-    // readFileBytes leaves room for the terminator; the text may have lines
-    // of any length.
-    data[size] = '\0';
-    return (char*)data;
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path, &bytes)) return nullptr;
+    // The text may have lines of any length; the caller frees it.
+    char* text = (char*)std::malloc(bytes.size() + 1);
+    if (text == nullptr) return nullptr;
+    if (!bytes.empty()) std::memcpy(text, bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
+    return text;
 }
 
 bool loadShaderEntryPoints(void* (*resolve)(const char*)) {

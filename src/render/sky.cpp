@@ -12,7 +12,6 @@ static GLUquadric* skyQuadric = nullptr;
 static const float kDomeFlattening = 0.14f;
 static const float kDomeUnflattening = 7.142857f;
 static const int kSkyFacets = 16;
-static const int kCloudTexture = 36;
 
 void drawSkyDome() {
     glDisable(GL_CULL_FACE);
@@ -69,11 +68,11 @@ struct SkyFace {
 };
 
 static const SkyFace kSkyBoxFaces[5] = {
-    {1, {{1, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 1, 0, 0, 1}, {0, 0, 0, 0, 0}}},  // z = z0
-    {2, {{0, 0, 1, 1, 0}, {0, 1, 1, 1, 1}, {1, 1, 1, 0, 1}, {1, 0, 1, 0, 0}}},  // z = z1
-    {3, {{1, 1, 0, 0, 1}, {1, 1, 1, 0, 0}, {0, 1, 1, 1, 0}, {0, 1, 0, 1, 1}}},  // top
-    {4, {{0, 1, 0, 1, 1}, {0, 1, 1, 0, 1}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}}},  // x = x0
-    {5, {{1, 0, 0, 0, 0}, {1, 0, 1, 1, 0}, {1, 1, 1, 1, 1}, {1, 1, 0, 0, 1}}},  // x = x1
+    {kSkyNearTexture, {{1, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 1, 0, 0, 1}, {0, 0, 0, 0, 0}}},   // z = z0
+    {kSkyFarTexture, {{0, 0, 1, 1, 0}, {0, 1, 1, 1, 1}, {1, 1, 1, 0, 1}, {1, 0, 1, 0, 0}}},    // z = z1
+    {kSkyTopTexture, {{1, 1, 0, 0, 1}, {1, 1, 1, 0, 0}, {0, 1, 1, 1, 0}, {0, 1, 0, 1, 1}}},    // top
+    {kSkyLeftTexture, {{0, 1, 0, 1, 1}, {0, 1, 1, 0, 1}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}}},   // x = x0
+    {kSkyRightTexture, {{1, 0, 0, 0, 0}, {1, 0, 1, 1, 0}, {1, 1, 1, 1, 1}, {1, 1, 0, 0, 1}}},  // x = x1
 };
 
 void drawSkyBox(float x, float y, float z, float width, float height, float depth) {

@@ -60,13 +60,7 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     if (set < 0) set = 0;
 
     glDisable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    beginOverlay();
     // The small font's baseline sits 3 units below the given y.
     glTranslated((double)x, (double)(small ? y - 3 : y), 0.0);
     glListBase(lists + kSetStride * set - kFirstPrintable);
@@ -78,17 +72,14 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     if (textColour == 2) glColor4f(0.0f, 1.0f, 0.0f, textAlpha);
     // An unloaded glyph image has no texture name yet; binding its marker
     // value would create an empty texture under that name.
-    const TgaImage& glyphs = tgaTextures[1];
+    const TgaImage& glyphs = tgaTextures[kGlyphTga];
     glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
 
     glCallLists(length, GL_UNSIGNED_BYTE, text);
 
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    endOverlay();
     glBlendFunc(GL_ONE, GL_ONE);
     if (small) glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -12,18 +12,16 @@ TgaImage tgaTextures[kTgaTextureCount];
 namespace {
 
 // The table entries in the order startTextures holds them.
-constexpr int kStartTextureFiles[kStartTextureCount] = {42, 41, 0, 40};
+constexpr int kStartTextureFiles[kStartTextureCount] = {kSplashTexture, kLoadingTexture, 0,
+                                                        kStreetViewTexture};
 static_assert(sizeof kStartTextureFiles / sizeof kStartTextureFiles[0] == kStartTextureCount,
               "one file per start-up texture");
 
 bool readTga(const char* path, TgaPixels* out) {
-    uint8_t* data;
-    size_t size;
+    std::vector<uint8_t> bytes;
     *out = TgaPixels{0, 0, 0, nullptr};
-    if (!readFileBytes(path, &data, &size)) return false;
-    bool decoded = decodeTga(data, size, out);
-    std::free(data);
-    return decoded;
+    if (!platformReadFile(path, &bytes)) return false;
+    return decodeTga(bytes.data(), bytes.size(), out);
 }
 
 GLenum tgaFormat(int bytesPerPixel) {
@@ -142,7 +140,6 @@ void TgaImage::release(bool deleteTexture) {
 
 bool loadGameTextures() {
     // Only the cloud layer of the sky dome tiles; everything else clamps.
-    constexpr int kCloudTexture = 36;
     return loadTable(gameTextures, kGameTextureCount, nullptr, true, kCloudTexture);
 }
 

@@ -23,17 +23,9 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "temp_folder.h"
+#include "test_support.h"
 
 namespace {
-
-// Every test of this binary that starts the game opens the sound device; a
-// machine without sound hardware needs OpenAL Soft's silent backend for that.
-// A backend the caller chose is kept.
-const bool kSilentBackendChosen = [] {
-    setenv("ALSOFT_DRIVERS", "null", 0);
-    setenv("ALSOFT_LOGLEVEL", "0", 0);
-    return true;
-}();
 
 float sourceGain(uint32_t source) {
     float gain = -1.0f;
@@ -68,7 +60,7 @@ struct FrameRecord {
 class SoundShell : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(kSilentBackendChosen);
+        chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
         scriptedReset();
@@ -103,7 +95,7 @@ TEST_F(SoundShell, TheDeviceLivesFromStartUpToShutdownWithTheMenuMusicWaiting) {
 class SoundFrames : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(kSilentBackendChosen);
+        chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
         scriptedReset();
@@ -236,7 +228,7 @@ TEST(SoundDevice, MissingDeviceEndsTheProgramWithMinusOneAndOneLine) {
 class SoundHooks : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(kSilentBackendChosen);
+        chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
         scriptedReset();

@@ -17,19 +17,14 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "test_support.h"
 
 namespace audiotest {
 
 // Opens the sound device once for the whole test binary, on OpenAL Soft's
 // silent backend unless the caller already chose one.
 inline bool ensureSoundDevice() {
-    static bool opened = false;
-    if (!opened) {
-        setenv("ALSOFT_DRIVERS", "null", 0);
-        setenv("ALSOFT_LOGLEVEL", "0", 0);
-        opened = openSoundDevice();
-    }
-    return opened;
+    return openSilentSoundDevice();
 }
 
 // A folder of its own under /tmp for files a test writes.

@@ -22,8 +22,7 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/gl.h"
-// The runner's driver, compiled in here: it sets nothing but the key states.
-#include "../../tools/sim/sim_driver.cpp"
+#include "sim/sim_driver.h"
 
 using namespace audiotest;
 

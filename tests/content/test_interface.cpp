@@ -55,22 +55,26 @@ double luminance(const uint8_t* p) { return (p[0] + p[1] + p[2]) / 3.0; }
 }  // namespace
 
 TEST(InterfaceTextures, EveryGameTextureDecodesWithTheSizeItsUseNeeds) {
-    for (int i = 0; i < kInterfaceGameTextures; ++i) {
+    for (int i = 0; i < kGameTextureCount; ++i) {
         const Image image = decodeBmpFile(i);
         ASSERT_GT(image.width, 0) << textureFileName(i, false);
         EXPECT_LE(image.width, 1024);
         EXPECT_LE(image.height, 1024);
     }
     // Countdown: the "3", "2", "1" quads are square, the "GO" quad 2:1.
-    for (int i : {44, 45, 46}) EXPECT_EQ(decodeBmpFile(i).width, decodeBmpFile(i).height);
-    EXPECT_EQ(decodeBmpFile(43).width, 2 * decodeBmpFile(43).height);
+    for (int i : {kCountdownOneTexture, kCountdownTwoTexture, kCountdownThreeTexture})
+        EXPECT_EQ(decodeBmpFile(i).width, decodeBmpFile(i).height);
+    EXPECT_EQ(decodeBmpFile(kCountdownGoTexture).width, 2 * decodeBmpFile(kCountdownGoTexture).height);
     // Multiply/add pairs share one size; the loading pictures fill 800 x 600.
-    const int pairs[][2] = {{6, 7}, {8, 9}, {12, 17}, {21, 22}, {30, 29}, {10, 33}};
+    const int pairs[][2] = {
+        {kTachoMaskTexture, kTachoFaceTexture},   {kNeedleMaskTexture, kNeedleFaceTexture},
+        {kButtonMaskTexture, kButtonFaceTexture}, {kTitleMaskTexture, kTitleFaceTexture},
+        {kTopBarMaskTexture, kTopBarFaceTexture}, {kStatFrameTexture, kStatFillTexture}};
     for (const auto& pair : pairs) {
         EXPECT_EQ(decodeBmpFile(pair[0]).width, decodeBmpFile(pair[1]).width) << pair[0];
         EXPECT_EQ(decodeBmpFile(pair[0]).height, decodeBmpFile(pair[1]).height) << pair[0];
     }
-    for (int i : {40, 41, 42}) {
+    for (int i : {kStreetViewTexture, kLoadingTexture, kSplashTexture}) {
         EXPECT_EQ(decodeBmpFile(i).width, 800);
         EXPECT_EQ(decodeBmpFile(i).height, 600);
     }
@@ -78,7 +82,10 @@ TEST(InterfaceTextures, EveryGameTextureDecodesWithTheSizeItsUseNeeds) {
 
 TEST(InterfaceTextures, MasksKeepTheSceneOutsideTheirWidgetsAndFacesAddNothingThere) {
     // Corners lie outside the dial, plate and needle: mask white, face black.
-    const int pairs[][2] = {{6, 7}, {8, 9}, {12, 17}, {21, 22}};
+    const int pairs[][2] = {{kTachoMaskTexture, kTachoFaceTexture},
+                            {kNeedleMaskTexture, kNeedleFaceTexture},
+                            {kButtonMaskTexture, kButtonFaceTexture},
+                            {kTitleMaskTexture, kTitleFaceTexture}};
     for (const auto& pair : pairs) {
         const Image mask = decodeBmpFile(pair[0]), face = decodeBmpFile(pair[1]);
         ASSERT_GT(mask.width, 0);
@@ -89,14 +96,14 @@ TEST(InterfaceTextures, MasksKeepTheSceneOutsideTheirWidgetsAndFacesAddNothingTh
         }
     }
     // Inside the dial the mask shades the scene.
-    const Image dial = decodeBmpFile(6);
+    const Image dial = decodeBmpFile(kTachoMaskTexture);
     EXPECT_LT(luminance(imagePixel(dial, dial.width / 2, dial.height / 2)), 128);
 }
 
 TEST(InterfaceTextures, BillboardSpritesFadeOutInsideTheirCircle) {
     // Billboards map the texture onto a diamond: anything outside the
     // inscribed circle would show as hard corners.
-    for (int i : {23, 28}) {
+    for (int i : {kCheckpointMarkerTexture, kLampSpriteTexture}) {
         const Image image = decodeBmpFile(i);
         ASSERT_GT(image.width, 0);
         const double cx = (image.width - 1) / 2.0, r = image.width / 2.0;
@@ -105,11 +112,11 @@ TEST(InterfaceTextures, BillboardSpritesFadeOutInsideTheirCircle) {
             for (int x = 0; x < image.width; ++x)
                 if (std::hypot(x - cx, y - cx) > r) outside = std::max(outside, luminance(imagePixel(image, x, y)));
         EXPECT_LE(outside, 2.0) << i;
-        if (i == 28) {
+        if (i == kLampSpriteTexture) {
             EXPECT_GE(centre, 250);  // the lamp's hot core
         }
     }
-    for (int i : {4, 5}) {
+    for (int i : {kSmokeTga, kFlameTga}) {
         const Image image = decodeTgaFile(i);
         ASSERT_EQ(image.channels, 4);
         EXPECT_EQ(imagePixel(image, 0, 0)[3], 0);
@@ -121,7 +128,7 @@ TEST(InterfaceTextures, BillboardSpritesFadeOutInsideTheirCircle) {
 TEST(InterfaceTextures, CloudsTileWithoutASeam) {
     // The cloud layer repeats: the step across the wrap must look like any
     // other step between neighbouring columns and rows.
-    const Image clouds = decodeBmpFile(36);
+    const Image clouds = decodeBmpFile(kCloudTexture);
     ASSERT_GT(clouds.width, 0);
     auto columnStep = [&](int a, int b) {
         double sum = 0;
@@ -141,16 +148,18 @@ TEST(InterfaceTextures, CloudsTileWithoutASeam) {
 }
 
 TEST(InterfaceTextures, TgaTexturesDecodeWithAlphaWhereBlendingUsesIt) {
-    for (int i = 0; i < kInterfaceTgaTextures; ++i) {
+    for (int i = 0; i < kTgaTextureCount; ++i) {
         const Image image = decodeTgaFile(i);
         ASSERT_GT(image.width, 0) << textureFileName(i, true);
     }
-    for (int i : {1, 3, 4, 5, 6, 7, 8, 9, 10}) EXPECT_EQ(decodeTgaFile(i).channels, 4) << i;
-    EXPECT_EQ(decodeTgaFile(8).width, 512);
-    EXPECT_EQ(decodeTgaFile(8).height, 512);
+    for (int i : {kGlyphTga, kButtonIconTga, kSmokeTga, kFlameTga, kMarkerWonTga, kMarkerOpenTga, kCityMapTga,
+                  kNitroFrameTga, kNitroFillTga})
+        EXPECT_EQ(decodeTgaFile(i).channels, 4) << i;
+    EXPECT_EQ(decodeTgaFile(kCityMapTga).width, 512);
+    EXPECT_EQ(decodeTgaFile(kCityMapTga).height, 512);
     // The nitro fill is revealed from the bottom edge up: liquid at both
     // ends of the quad, nothing outside the tube.
-    const Image fill = decodeTgaFile(10);
+    const Image fill = decodeTgaFile(kNitroFillTga);
     ASSERT_EQ(fill.channels, 4);
     int topAlpha = 0, bottomAlpha = 0;
     for (int x = 0; x < fill.width; ++x) {
@@ -163,7 +172,7 @@ TEST(InterfaceTextures, TgaTexturesDecodeWithAlphaWhereBlendingUsesIt) {
 }
 
 TEST(InterfaceTextures, GlyphImageHoldsBothSetsWhereThePrinterCutsThem) {
-    const Image glyphs = decodeTgaFile(1);
+    const Image glyphs = decodeTgaFile(kGlyphTga);
     ASSERT_EQ(glyphs.channels, 4);
     ASSERT_EQ(glyphs.width, glyphs.height);
     const int cell = glyphs.width / 16;
@@ -265,10 +274,10 @@ TEST(InterfaceDeterminism, RegeneratedPicturesMatchTheFilesByteForByte) {
 TEST(InterfaceLook, ContactSheetOfEveryTexture) {
     // Not a check of its own: the sheet is for a person to look at. Each
     // picture is shown in a 160-pixel cell over a checker that shows alpha.
-    const int cell = 160, columns = 8, count = kInterfaceGameTextures + kInterfaceTgaTextures;
+    const int cell = 160, columns = 8, count = kGameTextureCount + kTgaTextureCount;
     Image sheet = makeImage(columns * (cell + 4), (count + columns - 1) / columns * (cell + 4), 3, 40, 0, 60);
     for (int n = 0; n < count; ++n) {
-        const Image image = n < kInterfaceGameTextures ? decodeBmpFile(n) : decodeTgaFile(n - kInterfaceGameTextures);
+        const Image image = n < kGameTextureCount ? decodeBmpFile(n) : decodeTgaFile(n - kGameTextureCount);
         ASSERT_GT(image.width, 0);
         const double scale = std::min(static_cast<double>(cell) / image.width, static_cast<double>(cell) / image.height);
         const int ox = (n % columns) * (cell + 4), oy = (n / columns) * (cell + 4);

@@ -85,41 +85,42 @@ TEST_F(InterfaceGlTest, MenuAndHudArtComposeWithTheGameBlendModes) {
     overlay();
     quad(0, 0, 800, 600, startTextures[1]);
     const std::vector<uint8_t> backdrop = frame();
-    maskedPair(100, 450, 700, 600, gameTextures[21], gameTextures[22]);
+    maskedPair(100, 450, 700, 600, gameTextures[kTitleMaskTexture], gameTextures[kTitleFaceTexture]);
     // Buttons in rows 2 to 5 with icons and labels.
     const char* labels[] = {"Career", "Quick race", "Options", "Quit"};
     for (int row = 0; row < 4; ++row) {
         const float y = 350 - 50 * row;
-        maskedPair(560, y - 25, 800, y + 35, gameTextures[12], gameTextures[17]);
+        maskedPair(560, y - 25, 800, y + 35, gameTextures[kButtonMaskTexture],
+                   gameTextures[kButtonFaceTexture]);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        quad(613 - 32, y + 5 - 32, 613 + 32, y + 5 + 32, tgaTextures[3].texture);
+        quad(613 - 32, y + 5 - 32, 613 + 32, y + 5 + 32, tgaTextures[kButtonIconTga].texture);
         glDisable(GL_BLEND);
         printText(650, static_cast<int>(y), 1.0f, 1, "%s", labels[row]);
         overlay();
     }
     // HUD: dial and needle at 5200 rpm, top bar, nitro at 60 %, countdown "GO".
     glTranslatef(6, -6, 0);
-    maskedPair(600, 0, 800, 200, gameTextures[6], gameTextures[7]);
+    maskedPair(600, 0, 800, 200, gameTextures[kTachoMaskTexture], gameTextures[kTachoFaceTexture]);
     glLoadIdentity();
     glTranslatef(706, 94, 0);
     glRotatef(152.5f - (5200 - 1000) * 0.035f, 0, 0, 1);
-    maskedPair(-11, -6, 11, 104, gameTextures[8], gameTextures[9]);
+    maskedPair(-11, -6, 11, 104, gameTextures[kNeedleMaskTexture], gameTextures[kNeedleFaceTexture]);
     glLoadIdentity();
-    maskedPair(0, 474, 800, 602, gameTextures[30], gameTextures[29]);
+    maskedPair(0, 474, 800, 602, gameTextures[kTopBarMaskTexture], gameTextures[kTopBarFaceTexture]);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glTranslatef(-12, 0, 0);
-    quad(0, 0, 200, 200 * 0.6f, tgaTextures[10].texture, 0.6f);
-    quad(0, 0, 200, 200, tgaTextures[9].texture);
+    quad(0, 0, 200, 200 * 0.6f, tgaTextures[kNitroFillTga].texture, 0.6f);
+    quad(0, 0, 200, 200, tgaTextures[kNitroFrameTga].texture);
     glLoadIdentity();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(1, 1, 1, 0.8f);
-    quad(272, 236, 528, 364, gameTextures[43]);
+    quad(272, 236, 528, 364, gameTextures[kCountdownGoTexture]);
     glColor4f(0.3f, 0.7f, 0, 0.9f);
     glTranslatef(400, 545, 0);
     glRotatef(30, 0, 0, 1);
-    quad(-48, -48, 48, 48, gameTextures[27]);
+    quad(-48, -48, 48, 48, gameTextures[kCornerArrowTexture]);
     glLoadIdentity();
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
@@ -151,7 +152,7 @@ TEST_F(InterfaceGlTest, GlyphImageAndLinesOfTextInBothSets) {
     overlay();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    quad(0, 88, 512, 600, tgaTextures[1].texture);
+    quad(0, 88, 512, 600, tgaTextures[kGlyphTga].texture);
     glDisable(GL_BLEND);
     printText(10, 60, 1.0f, 1, "Quick race  Options  Lap 3/4  0123456789 !?%%");
     printText(10, 35, 1.0f, 0, "Set 0: Drive fast, drive at night. 12:45");

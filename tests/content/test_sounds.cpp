@@ -184,7 +184,9 @@ TEST(Music, EveryTrackOpensStereoAt44kWithItsLoopLength) {
                 got += static_cast<size_t>(n);
             }
             for (size_t k = 0; k + 1 < got; k += 2)
-                x.push_back(static_cast<int16_t>((buffer[k] & 0xff) | (buffer[k + 1] << 8)) / 32768.0);
+                x.push_back(static_cast<int16_t>(static_cast<uint8_t>(buffer[k]) |
+                                                 static_cast<uint8_t>(buffer[k + 1]) << 8) /
+                            32768.0);
             return x;
         };
         std::vector<double> around = readAt(frames - 4096, 4096);

@@ -43,12 +43,11 @@ int countGeometries(const RigidBody* body) {
 
 }  // namespace
 
-TEST(PhysicsWorld, SizesDefaultsAndRaceValues) {
+// Bodies crowded into one spot overlap pairwise: the default pair pool must
+// hold every pair of the default number of bodies.
+TEST(PhysicsWorld, DefaultPairPoolHoldsEveryPairOfBodies) {
     WorldSizes s;
-    const int expected[12] = {50, 50, 50, 50, 1225, 50, 100, 100, 2000, 100, 200, -1};
-    const int* fields = &s.rigidBodiesCount;
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(fields[i], expected[i]) << "field " << i + 1;
-    EXPECT_EQ(s.overlapPairsCount, 50 * 49 / 2);
+    EXPECT_GE(s.overlapPairsCount, s.rigidBodiesCount * (s.rigidBodiesCount - 1) / 2);
 }
 
 TEST(PhysicsWorld, CreateAndDestroyBalanceTheAllocator) {

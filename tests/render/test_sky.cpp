@@ -68,10 +68,10 @@ TEST_F(Sky, DomeIsDarkBlueOverheadAndCloudsAddWarmth) {
     gluLookAt(0, 0, 0, 0, 1, 0.01, 0, 1, 0);
     glDisable(GL_FOG);
     glDisable(GL_LIGHTING);
-    const GLuint saved = gameTextures[36];
-    gameTextures[36] = solidTexture(255, 255, 255);
+    const GLuint saved = gameTextures[kCloudTexture];
+    gameTextures[kCloudTexture] = solidTexture(255, 255, 255);
     drawSkyDome();
-    gameTextures[36] = saved;
+    gameTextures[kCloudTexture] = saved;
     std::vector<uint8_t> rgb = frame();
     const uint8_t* centre = &rgb[((size_t)240 * 640 + 320) * 3];
     // (0, 0, 0.1) behind two layers adding (0.3, 0.2, 0) at alpha 0.5 each.
@@ -83,11 +83,11 @@ TEST_F(Sky, DomeIsDarkBlueOverheadAndCloudsAddWarmth) {
 TEST_F(Sky, BoxShowsEachFaceWithItsTextureAndHasNoFloor) {
     const GLuint saved[6] = {gameTextures[0], gameTextures[1], gameTextures[2],
                              gameTextures[3], gameTextures[4], gameTextures[5]};
-    gameTextures[1] = solidTexture(255, 0, 0);
-    gameTextures[2] = solidTexture(0, 255, 0);
-    gameTextures[3] = solidTexture(0, 0, 255);
-    gameTextures[4] = solidTexture(255, 255, 0);
-    gameTextures[5] = solidTexture(0, 255, 255);
+    gameTextures[kSkyNearTexture] = solidTexture(255, 0, 0);
+    gameTextures[kSkyFarTexture] = solidTexture(0, 255, 0);
+    gameTextures[kSkyTopTexture] = solidTexture(0, 0, 255);
+    gameTextures[kSkyLeftTexture] = solidTexture(255, 255, 0);
+    gameTextures[kSkyRightTexture] = solidTexture(0, 255, 255);
     resizeScene(640, 480);
     glDisable(GL_FOG);
     glDisable(GL_LIGHTING);

@@ -40,9 +40,9 @@ class TextTest : public RendererTest {
     void startWithGlyphs(int w, int h) {
         ASSERT_TRUE(writeFile("base/textures/tex01.tga", glyphImage({kCellA1})));
         ASSERT_TRUE(start(w, h));
-        ASSERT_NE(tgaTextures[1].texture, 0xFFFFFFFFu);
+        ASSERT_NE(tgaTextures[kGlyphTga].texture, 0xFFFFFFFFu);
         // Nearest filtering keeps the glyph edges exact for the pixel counts.
-        glBindTexture(GL_TEXTURE_2D, tgaTextures[1].texture);
+        glBindTexture(GL_TEXTURE_2D, tgaTextures[kGlyphTga].texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

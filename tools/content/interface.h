@@ -6,9 +6,7 @@
 #include <string>
 
 #include "content/image_writer.h"
-
-constexpr int kInterfaceGameTextures = 51;
-constexpr int kInterfaceTgaTextures = 11;
+#include "render/texture_table.h"
 
 // The picture of game texture `index` (0..50, RGB) or TGA texture `index` (0..10).
 Image makeGameTexture(int index);

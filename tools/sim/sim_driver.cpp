@@ -2,8 +2,11 @@
 #include "sim_driver.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "app/app.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
 
 static float clampf(float v, float lo, float hi) {
     return v < lo ? lo : (v > hi ? hi : v);
@@ -124,4 +127,24 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         return;
     }
     setKeys(up, down, left, right, nitro);
+}
+
+bool openSimWindow() {
+    if (getenv("DISPLAY") == nullptr) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    }
+    return scriptedOpenGLWindow(64, 64);
+}
+
+bool loadSimRace(int race, int car, unsigned seed) {
+    soundEnabled = false;
+    musicEnabled = false;
+    gameState = Race;
+    frameFactor = 1.0f;  // exact 10 ms frames
+    initCarTable();
+    selectedCar = car;
+    selectedRace = race;
+    carPower = carTable[car].power;  // untuned
+    srand(seed);
+    return loadRace(race);
 }

@@ -10,5 +10,14 @@ struct DriverState {
     int recoverSteer;  // +1 left, -1 right while backing out
 };
 
+// The race runner's window: the model loader uploads textures, so it needs a
+// GL context; without an X display SDL's offscreen driver gives one. False
+// when no context can be made.
+bool openSimWindow();
+// Loads race `race` as the runner drives it: sound and music off, exact 10 ms
+// frames, the player in car model `car` at its untuned power, the opponents'
+// cars and the music drawn from `seed`. False when the race cannot be loaded.
+bool loadSimRace(int race, int car, unsigned seed);
+
 // Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] for the coming frame.
 void scriptedDriverKeys(const Car& car, DriverState& state);

@@ -203,29 +203,13 @@ int main(int argc, char** argv) {
     }
     enterProgramFolder();
 
-    // The model loader uploads textures, so it needs a GL context; without an
-    // X display SDL's offscreen driver gives one.
-    if (getenv("DISPLAY") == nullptr) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    }
     scriptedReset();
     scriptedEchoMessageBoxes(true);
-    if (!scriptedOpenGLWindow(64, 64)) {
+    if (!openSimWindow()) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
-
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;  // exact 10 ms frames
-    initCarTable();
-    selectedCar = opt.car;
-    selectedRace = opt.race;
-    carPower = carTable[opt.car].power;  // untuned
-
-    srand(opt.seed);
-    if (!loadRace(opt.race)) {
+    if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
     }

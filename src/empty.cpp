@@ -1,1 +1,0 @@
-// Gives a subsystem folder with no sources of its own one object, so its library still builds.

@@ -1,0 +1,109 @@
+// The shared test and benchmark helpers of test_support.h.
+#include "test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+
+void chooseSilentSoundBackend() {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+}
+
+bool openSilentSoundDevice() {
+    static bool opened = false;
+    if (!opened) {
+        chooseSilentSoundBackend();
+        opened = openSoundDevice();
+    }
+    return opened;
+}
+
+std::string corpusPath(const std::string& name) {
+    return std::string(KORVASK_CORPUS_DIR) + "/" + name;
+}
+
+static bool isFolder(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool enterContentFolder() {
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return false;
+    path[n] = '\0';
+    for (char* slash = std::strrchr(path, '/'); slash != nullptr; slash = std::strrchr(path, '/')) {
+        *slash = '\0';
+        const std::string folder = path[0] != '\0' ? path : "/";
+        if (isFolder((folder + "/base").c_str())) return chdir(folder.c_str()) == 0;
+    }
+    return false;
+}
+
+int largestMap(const char* file) {
+    int best = 1;
+    long bestSize = -1;
+    for (int n = 1; n <= 15; n++) {
+        char path[64];
+        std::snprintf(path, sizeof path, "base/maps/%d/%s", n, file);
+        struct stat st;
+        if (stat(path, &st) == 0 && st.st_size > bestSize) {
+            bestSize = st.st_size;
+            best = n;
+        }
+    }
+    return best;
+}
+
+void driveTowardsNextCheckpoint() {
+    keys[VK_UP] = true;
+    keys[VK_LEFT] = keys[VK_RIGHT] = false;
+    const Car& car = cars[0];
+    if (car.body == nullptr || checkpointCount <= 0) return;
+    const Checkpoint& c = checkpoints[car.nextCheckpoint % checkpointCount];
+    const Vector3 p = getPosition(car.body);
+    const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
+    keys[VK_LEFT] = turn > 0.05f;
+    keys[VK_RIGHT] = turn < -0.05f;
+}
+
+bool startDrivenRace() {
+    constexpr int kWidth = 800, kHeight = 600;
+    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    scriptedReset();
+    resolutionIndex = 1;
+    screenWidth = kWidth;
+    screenHeight = kHeight;
+    blurWidth = blurHeight = 256;
+    soundEnabled = musicEnabled = false;
+    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
+    loadCarModels();
+    initCarTable();
+    startupPending = false;
+    gameState = Race;
+    selectedCar = 0;
+    carPower = carTable[0].power;
+    srand(1);
+    loadRace(1);
+    frameFactor = 1.0f;
+    for (int i = 0; i < 700; i++) {
+        driveTowardsNextCheckpoint();
+        glLoadIdentity();
+        updateChaseCamera(0);
+        updateStandings();
+        raceStep();
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+    }
+    return checkpointCount > 0;
+}
