@@ -89,7 +89,7 @@ void BM_EffectParts(benchmark::State& state) {
     for (auto _ : state) {
         driveTowardsNextCheckpoint();
         timed([] { drawFrame(); }, 0);
-        timed([] { renderReflection(true); }, 1);
+        timed([] { renderRaceReflection(); }, 1);
         timed(postProcessFrame, 2);
         timed(drawRaceHud, 3);
         timed(drawCarEffects, 4);

@@ -71,7 +71,7 @@ bool openGame(int resolution) {
     resolutionSize(resolution, &screenWidth, &screenHeight);
     blurWidth = blurHeight = 256;
     soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !initRenderer()) return false;
+    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer()) return false;
     if (!loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
@@ -98,8 +98,8 @@ void timedFrame(Samples* samples) {
 // steps alone; the drawn frames then go on from the open road.
 void startRace(int race) {
     gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     loadRace(race);
     DriverState driver{};
@@ -107,8 +107,8 @@ void startRace(int race) {
     for (int i = 0; i < 900; i++) {
         scriptedDriverKeys(cars[0], driver);
         updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+        raceStep(frameFactor);
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
     }
 }
 
@@ -218,12 +218,15 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
             scriptedDriverKeys(cars[0], driver);
             frameFactor = 10.0f;
             updateStandings();
-            raceFrameStep();
+            raceFrameStep(frameFactor);
         }
         frameFactor = 1.0f;
         finishedAfter = raceFinished ? frames : -1;
         for (int i = 0; i < 30 && gameState == Race; i++) timedFrame(nullptr);
-        if (gameState == Race) unloadRace();
+        if (gameState == Race) {
+            unloadRace();
+            rebuildGarageLights();
+        }
         gameState = MainMenu;
         for (int i = 0; i < 30; i++) timedFrame(nullptr);
     }

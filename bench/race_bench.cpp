@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "app/app.h"
+#include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
-#include "bench_race.h"
 
 static void BM_RaceStepLargestMap(benchmark::State& state) {
     enterContentFolder();
@@ -27,8 +27,8 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     gameState = Race;
     frameFactor = 1.0f;
     initCarTable();
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     const int race = largestMap("map.ms3d");
     loadRace(race);
@@ -39,12 +39,12 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     }
     // Through the countdown, then full throttle.
     while (countdownRunning) {
-        raceStep();
-        runCountdown();
+        raceStep(frameFactor);
+        runCountdown(frameFactor);
     }
     keys[VK_UP] = true;
     for (auto _ : state) {
-        raceStep();
+        raceStep(frameFactor);
     }
     keys[VK_UP] = false;
     state.SetLabel("race " + std::to_string(race));

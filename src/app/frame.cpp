@@ -4,20 +4,11 @@
 #include <ctime>
 
 #include "app/app.h"
-#include "app/hooks.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
 #include "render/gl.h"
-
-float frameFactor = 0.0f;
-float frameClockPrev = 0.0f;
-float frameDelta = 0.0f;
-int fpsCounter = 0;
-float fpsStart = 0.0f;
-float fpsEnd = 0.0f;
-float fpsValue = 0.0f;
-bool startupPending = true;
-float startupElapsed = 0.0f;
-float musicGain = -1.5f;
-bool menuMusicStartPending = false;
+#include "render/render.h"
 
 // The splash shows its first picture for 7 s, the second with "Loading..."
 // until 8 s, then the start-up assets load.
@@ -82,12 +73,15 @@ static void clearAndReset() {
 
 static void splashFrame() {
     startupElapsed += 0.01f * frameFactor;
-    hookDrawLoadingScreen(startupElapsed >= kSplashSecondPicture);
+    drawLoadingScreen(startupElapsed >= kSplashSecondPicture ? 1 : 0);
     if (startupElapsed > kSplashSeconds) {
         startupPending = false;
-        hookLoadStartupAssets();
+        loadGameTextures();
+        loadCarModels();
+        initCarTable();
+        loadGarageModels();
         if (musicEnabled) {
-            hookPlayMenuMusic();
+            menuMusic.play();
         }
         musicGain = -1.5f;
         menuMusicStartPending = true;
@@ -97,20 +91,21 @@ static void splashFrame() {
 
 static void raceFrame() {
     resizeToResolution();
-    hookRenderReflection();
+    renderRaceReflection();
     clearAndReset();
 
     musicGain += kMusicFadeRate * frameFactor;
-    hookUpdateRaceMusic(clampedGain(musicGain));
+    updateRaceMusic(clampedGain(musicGain));
 
-    hookDrawRaceScene();
+    drawRaceScene();
     // Every frame steps the race; long frames are sliced by the race step.
-    hookRaceStep();
+    raceFrameStep(frameFactor);
     if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
-        hookRaceCountdown();
+        drawCountdown();
+        runCountdown(frameFactor);
     }
     if (raceFinished) {
-        hookDrawResultScreen();
+        drawResultScreen();
     }
 }
 
@@ -119,10 +114,11 @@ static void menuFrame() {
     resizeToResolution();
     const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
-    hookPlaceMenuSounds();
+    placeMenuSounds();
     musicGain += kMusicFadeRate * frameFactor;
-    hookUpdateMenuMusic(clampedGain(musicGain));
-    hookDrawMenus();
+    menuMusic.update();
+    menuMusic.setGain(clampedGain(musicGain));
+    drawMenus();
 }
 
 bool drawFrame() {
@@ -143,13 +139,13 @@ bool drawFrame() {
     if (showFps) {
         glEnable(GL_BLEND);
         glDisable(GL_LIGHTING);
-        hookPrintFps((int)fpsValue);
+        printText(670, 500, 1.0f, 1, "FPS:%2i", (int)fpsValue);
         glDisable(GL_BLEND);
     }
 
     if (musicEnabled && menuMusicStartPending && fpsValue > 15.0f) {
         menuMusicStartPending = false;
-        hookPlayMenuMusic();
+        menuMusic.play();
         musicGain = -1.5f;
     }
     return true;
@@ -157,7 +153,8 @@ bool drawFrame() {
 
 void checkFrameKeys() {
     if (keyDown(VK_ESCAPE) && gameState == Race && !countdownRunning && !raceFinished) {
-        hookStopRaceMusic();
+        // Stopped without rewinding: "Continue" plays on from there.
+        raceMusic.stop();
         gameState = Pause;
     }
     if (keyDown('C') && !keyLatch && gameState == Race) {

@@ -1,19 +1,12 @@
 // The window procedure: key state, activation, size, close and the mouse.
 #include "app/app.h"
-#include "app/hooks.h"
-
-bool keys[256];
-bool keysPressed[256];
-bool keyLatch = false;
-bool windowActive = true;
-
-bool keyDown(int vk) {
-    return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
-}
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "render/render.h"
 
 static void hoverUpdate() {
     if (gameState != Race) {
-        hookMenuHover();
+        menuHover();
     }
 }
 
@@ -21,10 +14,10 @@ static void onActivated() {
     windowActive = true;
     if (musicEnabled && !startupPending) {
         if (gameState == Race) {
-            hookPlayRaceMusic();
+            raceMusic.play();
         } else {
             menuMusicStartPending = true;
-            hookPlayMenuMusic();
+            menuMusic.play();
         }
         musicGain = -1.5f;
     }
@@ -36,9 +29,11 @@ static void onDeactivated() {
     windowActive = false;
     if (musicEnabled) {
         if (gameState == Race) {
-            hookSilenceRaceMusic();
+            raceMusic.setGain(0.0f);
+            raceMusic.rewind();
         } else {
-            hookSilenceMenuMusic();
+            menuMusic.setGain(0.0f);
+            menuMusic.rewind();
             menuMusicStartPending = true;
         }
         musicGain = -1.5f;
@@ -84,7 +79,9 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             // The click acts where it happened, not where the pointer was
             // at the last menu frame.
             if (gameState != Race) {
-                hookMenuClick(loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam));
+                screenToMouse(resolutionIndex, loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam), &mouseX,
+                              &mouseY);
+                menuClick();
             }
             hoverUpdate();
             return 0;

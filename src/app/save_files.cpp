@@ -2,8 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
-#include "frontend/frontend.h"
+#include "app/state.h"
 
 int32_t resolutionIndex = 1;
 int32_t screenWidth = 800;
@@ -258,23 +257,4 @@ bool writeCareerNow() {
     // and the save at exit tries again and tells the player if it fails.
     std::fprintf(stderr, "korvask: could not save the career to %s\n", savesPath(kCareerFileName).c_str());
     return false;
-}
-
-void newCareer() {
-    selectedCar = 0;
-    for (int i = 0; i < kCarSlots; i++) {
-        carAvailable[i] = i < 8;
-        for (int k = 0; k < kTuningPackages; k++) {
-            carTuning[i][k] = 0;
-        }
-    }
-    // The race records' flags are kept; only the places are cleared.
-    for (int j = 0; j < kRaceSlots; j++) {
-        raceRecord[j].bestPlace = 0;
-    }
-    maxRaceUnlocked = 1;
-    selectedRace = 1;
-    careerPoints = 0;
-    tuningPoints = 250;
-    writeCareerNow();
 }

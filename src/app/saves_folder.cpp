@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app.h"
+#include "app/state.h"
 
 char savesFolder[kSavesFolderBytes] = "base";
 

@@ -3,15 +3,8 @@
 
 #include "app/app.h"
 #include "app/app_local.h"
-#include "app/hooks.h"
-
-int32_t gameState = Race;
-bool quitRequested = false;
-int cameraMode = 0;
-bool showFps = false;
-bool countdownRunning = false;
-bool raceFinished = false;
-float raceTimer = 0.0f;
+#include "audio/audio.h"
+#include "race/race.h"
 
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
@@ -62,15 +55,15 @@ int gameMain() {
     blurWidth = 256;
     blurHeight = 256;
     readCareer();
-    if (!hookOpenSoundDevice()) {
+    if (!openSoundDevice(kSoundDeviceName)) {
         return -1;
     }
-    hookLoadSounds();
+    loadSounds();
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
         // The sounds and the device go before the program ends, as at a
         // normal exit.
-        hookReleaseSounds();
-        hookCloseSoundDevice();
+        releaseSounds();
+        closeSoundDevice();
         return 0;
     }
     // A first start leaves both files in the saves folder at once.
@@ -79,8 +72,8 @@ int gameMain() {
     const int exitCode = runMainLoop();
 
     // Shutdown.
-    hookReleaseSounds();
-    hookCloseSoundDevice();
+    releaseSounds();
+    closeSoundDevice();
     // A save that fails leaves the previous file as it was; the player is told
     // while the window still exists.
     const bool settingsSaved = writeSettings();

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app.h"
+#include "app/state.h"
 
 static void appendf(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 static void appendf(std::string* out, const char* format, ...) {

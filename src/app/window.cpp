@@ -1,8 +1,12 @@
 // The game window, its OpenGL context and the display mode.
+#include <cstdlib>
+#include <ctime>
+
 #include "app/app.h"
 #include "app/app_local.h"
-#include "app/hooks.h"
+#include "frontend/frontend.h"
 #include "render/gl.h"
+#include "render/render.h"
 
 bool fullscreen = true;
 
@@ -98,12 +102,25 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     platformSetForegroundWindow();
     platformSetFocus();
     resizeScene(width, height);
-    if (!hookInitRenderer()) {
+    if (!startRenderer()) {
         destroyGameWindow();
         showError("Initialization Failed.");
         return false;
     }
     return true;
+}
+
+bool startRenderer() {
+    std::srand((unsigned)std::time(nullptr));
+    timerInit();
+    const bool started = initRenderer();
+    // The menus open on the main menu with the first car and race chosen,
+    // whether or not the shaders built (a failure ends the program anyway).
+    gameState = MainMenu;
+    selectedCar = 0;
+    selectedRace = 1;
+    menuPhase = 40.0f;
+    return started;
 }
 
 void destroyGameWindow() {
@@ -140,24 +157,7 @@ void destroyGameWindow() {
         }
         appInstance = false;
     }
-    hookDeleteFonts();
-}
-
-void resizeScene(int width, int height) {
-    if (height == 0) {
-        height = 1;
-    }
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    const double aspect = (double)width / (double)height;
-    if (gameState != Race) {
-        gluPerspective(35.0, aspect, 0.1, 100.0);
-    } else {
-        gluPerspective(80.0 + 0.5 * (double)hookPlayerSpeed(), aspect, 0.1, 15000.0);
-    }
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    releaseFonts();
 }
 
 void resetWindowState() {

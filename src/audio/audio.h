@@ -231,3 +231,10 @@ class MusicStream {
 extern MusicStream menuMusic;
 // From loadRace to unloadRace: one of the four race tracks.
 extern MusicStream raceMusic;
+
+// Start-up: the sixteen effect sounds in their order, the menu music opened
+// (looping, streamed, not started) and the inverse distance model.
+void loadSounds();
+// Shutdown: the effect sounds in load order, then the menu music and a race
+// music that a quit in the middle of a race left open.
+void releaseSounds();

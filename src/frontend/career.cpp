@@ -2,7 +2,7 @@
 // of a finished career race with its prize cars.
 #include <cstdint>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 
@@ -76,4 +76,24 @@ bool buyTuningPackage(int car, int package) {
 int tuningPackagesAffordable() {
     const int packages = tuningPoints / kTuningPackagePrice;
     return packages < 3 ? packages : 3;
+}
+
+// A fresh career: the first eight cars, no tuning, race 1 unlocked.
+void newCareer() {
+    selectedCar = 0;
+    for (int i = 0; i < kCarSlots; i++) {
+        carAvailable[i] = i < 8;
+        for (int k = 0; k < kTuningPackages; k++) {
+            carTuning[i][k] = 0;
+        }
+    }
+    // The race records' flags are kept; only the places are cleared.
+    for (int j = 0; j < kRaceSlots; j++) {
+        raceRecord[j].bestPlace = 0;
+    }
+    maxRaceUnlocked = 1;
+    selectedRace = 1;
+    careerPoints = 0;
+    tuningPoints = 250;
+    writeCareerNow();
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/city_map_plan.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"

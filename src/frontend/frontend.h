@@ -3,9 +3,9 @@
 // The menus are drawn in the fixed 800 x 600 overlay space (x right, y up)
 // over the garage scene; clicks and hovers are tested in the mouse space of
 // the same size with y growing downwards. Globals below are grouped by
-// lifetime. The selections are written by the menus and read by the race
-// set-up and the driving model; the career itself (points, cars, races) is
-// the shell's save-file state in app/app.h, changed only here.
+// lifetime. The selections are written by the menus and handed to the race
+// when it starts (playerCarModel, playerCarPower); the career itself (points, cars, races) is
+// the save-file state in app/state.h, changed only here.
 #pragma once
 
 class Model;
@@ -82,6 +82,8 @@ void drawResultScreen();
 // The turning garage with the selected car, copied into screenTexture and
 // passed through the glow passes.
 void drawGarageScene();
+// The reflection pass of the garage scene: the room, swaying with menuPhase.
+void renderGarageReflection();
 // Loads the garage and its lamps (end of the splash); releases them (exit).
 void loadGarageModels();
 void releaseGarageModels();
@@ -112,6 +114,8 @@ void startQuickRace();
 void startCareerRace();
 void restartRace();
 void exitRace();
+// Both menu sounds just above cameraEye, so they play at full gain.
+void placeMenuSounds();
 // The click sound, when sound is enabled (also counted).
 void playClickSound();
 void playHoverSound();
@@ -139,6 +143,9 @@ void bookRaceResult(int raceNumber, int place);
 bool buyTuningPackage(int car, int package);
 // Packages the tuning points would buy now, 0..3.
 int tuningPackagesAffordable();
+// The career after "New game" (and the selections back to car 0, race 1),
+// written at once.
+void newCareer();
 
 // Puts the front end's run-time state back to its start-up values (tests and
 // tools that start the game more than once).

@@ -3,7 +3,7 @@
 // the glow passes for the menu overlay to draw as its background.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
@@ -134,6 +134,10 @@ void rebuildGarageLights() {
     buildLightSources(garageLightModel);
 }
 
+void renderGarageReflection() {
+    renderReflection(ReflectionScene{false, garageModel, Vector3(), menuPhase});
+}
+
 void drawGarageScene() {
     shadingEye = Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
     shadingViewDir = Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]);
@@ -142,7 +146,7 @@ void drawGarageScene() {
 
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
-    renderReflection(false);
+    renderGarageReflection();
     // The reflection view leaves its square in the corner of the frame.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();

@@ -3,10 +3,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "render/render.h"
 
 int mouseX = 0;
 int mouseY = 0;
@@ -16,6 +17,9 @@ int menuHoverSounds = 0;
 bool careerRace = false;
 bool awardPending = false;
 bool newCarWon = false;
+
+// The menu sounds sit just above the camera, so they play at full gain.
+static const float kMenuSoundRise = 2.0f;
 
 // ---------------------------------------------------------------------------
 // Mouse space and hit areas.
@@ -91,6 +95,12 @@ void playHoverSound() {
     if (soundEnabled) soundMenu2.play();
 }
 
+void placeMenuSounds() {
+    const float x = cameraEye.x, y = cameraEye.y + kMenuSoundRise, z = cameraEye.z;
+    soundMenu1.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+    soundMenu2.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+}
+
 void resetMenuHover() {
     for (bool& flag : menuHoverFlags) flag = false;
     std::srand((unsigned)std::time(nullptr));
@@ -123,6 +133,20 @@ static void raceNotStarted(bool career) {
     resetMenuHover();
 }
 
+// The race drives the selected car at its power: both are handed over at
+// every start.
+static bool loadSelectedRace(int raceNumber) {
+    playerCarModel = selectedCar;
+    playerCarPower = carPower;
+    return loadRace(raceNumber);
+}
+
+// The race's lamps replaced the garage's in the shared lamp list.
+static void leaveRace() {
+    unloadRace();
+    rebuildGarageLights();
+}
+
 void startQuickRace() {
     gameState = Race;
     careerRace = false;
@@ -135,7 +159,7 @@ void startQuickRace() {
     carPower = row.power;
     carMaxSpeed = row.maxSpeed;
     carSuspension = row.suspensionRating;
-    if (!loadRace(quickRaceNumber)) raceNotStarted(false);
+    if (!loadSelectedRace(quickRaceNumber)) raceNotStarted(false);
 }
 
 void startCareerRace() {
@@ -144,22 +168,22 @@ void startCareerRace() {
     awardPending = true;
     newCarWon = false;
     computeCarStatistics();
-    if (!loadRace(selectedRace)) raceNotStarted(true);
+    if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
 }
 
 void restartRace() {
     gameState = Race;
-    unloadRace();
+    leaveRace();
     newCarWon = false;
     if (careerRace) {
-        if (!loadRace(selectedRace)) raceNotStarted(true);
+        if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
         return;
     }
     careerRace = false;
     awardPending = false;
     quickRaceNumber = std::rand() % 9 + 1;
     selectedCar = std::rand() % 6;
-    if (!loadRace(quickRaceNumber)) raceNotStarted(false);
+    if (!loadSelectedRace(quickRaceNumber)) raceNotStarted(false);
 }
 
 void exitRace() {
@@ -172,7 +196,7 @@ void exitRace() {
     }
     careerRace = false;
     awardPending = false;
-    unloadRace();
+    leaveRace();
 }
 
 // ---------------------------------------------------------------------------

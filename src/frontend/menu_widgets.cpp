@@ -1,6 +1,6 @@
 // The menus' building blocks: overlay projection, button widget, title block,
 // darkening sheet, statistics bars and the mouse pointer.
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "render/render.h"

@@ -2,7 +2,7 @@
 // game state with its items, headings and texts, and the mouse pointer.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "platform/platform.h"

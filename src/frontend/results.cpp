@@ -1,6 +1,6 @@
 // The result screen over a finished race: books a career result once, shows
 // the place, and after ten seconds leaves for the garage or the main menu.
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"

@@ -2,7 +2,7 @@
 // with best lap and race time, and what a career race booked.
 #include <cstdio>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"

@@ -99,6 +99,10 @@ float length(const Vector3& a);
 // In place; a vector of length 0 by the rule above becomes (0, 0, 0), never a
 // unit vector, so callers must be ready for a zero result.
 void normalise(Vector3& a);
+// Signed ground-plane (x-z) angle from direction a to direction b, in -pi..pi,
+// positive to the left of a (towards -z when a is +x). |result| < pi/2 means
+// b points forwards of a; 0 when either has no length.
+float headingAngle(const Vector3& a, const Vector3& b);
 
 // The part of a along the unit direction b (b is not normalised here).
 inline Vector3 project(const Vector3& a, const Vector3& b) {
@@ -323,6 +327,10 @@ RigidBody* createBody(PhysicsWorld* world, int kind);
 
 // The number of completed step calls.
 int getStepCount(const PhysicsWorld* world);
+// Length of the sub-step in progress (inside a step, what the controllers
+// see) or of the last one, in seconds; 0 before the first step or without a
+// world.
+float getSubStepTime(const PhysicsWorld* world);
 
 // ---------------------------------------------------------------------------
 // Bodies

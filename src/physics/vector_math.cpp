@@ -20,6 +20,35 @@ void normalise(Vector3& a) {
     }
 }
 
+// Ground-plane bearing of v: 0 along +x, positive towards -z (the car's left).
+static float bearing(const Vector3& v) {
+    float len = length(v);
+    if (len == 0.0f) {
+        return NAN;  // no direction: the heading comes out as 0
+    }
+    float c = v.x / len;
+    // Rounding can push |c| a hair past 1; acos would then give NaN and wipe
+    // out a perfectly good angle.
+    if (c > 1.0f) c = 1.0f;
+    if (c < -1.0f) c = -1.0f;
+    float h = std::acos(c);
+    return v.z > 0.0f ? -h : h;
+}
+
+float headingAngle(const Vector3& a, const Vector3& b) {
+    float r = bearing(b) - bearing(a);
+    if (r > 3.14159f) {
+        r = -std::fabs(6.28318f - r);
+    }
+    if (r < -3.14159f) {
+        r = std::fabs(r + 6.28318f);
+    }
+    if (std::isnan(r)) {
+        r = 0.0f;
+    }
+    return r;
+}
+
 Matrix3 transpose(const Matrix3& m) {
     return Matrix3(Vector3(m.rows[0].x, m.rows[1].x, m.rows[2].x),
                    Vector3(m.rows[0].y, m.rows[1].y, m.rows[2].y),

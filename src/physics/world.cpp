@@ -290,3 +290,7 @@ RigidBody* createBody(PhysicsWorld* world, int kind) {
 int getStepCount(const PhysicsWorld* world) {
     return world ? world->stepCount : 0;
 }
+
+float getSubStepTime(const PhysicsWorld* world) {
+    return world ? world->subStepTime : 0.0f;
+}

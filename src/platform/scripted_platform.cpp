@@ -1,6 +1,8 @@
 // Scripted backend of the platform layer (tests and tools): exact clock,
 // queued input, recorded message boxes and shell requests, and a real GL
 // context in a hidden SDL window.
+#include <GL/gl.h>
+#include <GL/glext.h>
 #include <SDL.h>
 
 #include <algorithm>
@@ -13,7 +15,6 @@
 #include "platform/platform.h"
 #include "platform/png_writer.h"
 #include "platform/scripted.h"
-#include "render/gl.h"
 
 namespace {
 

@@ -1,21 +1,21 @@
-// The chase camera behind the player's car, the eye values the renderer
-// shades and faces sprites with, and the sound listener that rides with it.
+// The chase camera behind the player's car, the eye values it hands the
+// renderer to shade and face sprites with, and the sound listener that rides
+// with it.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
 #include "render/gl.h"
+#include "render/render.h"
 
 float cameraAimX = 1.0f;
 float cameraAimZ = 0.0f;
 float cameraDirX = -5.5f;
 float cameraDirZ = -1.0f;
 float orbitAngle = 0.0f;
-Vector3 cameraEye;
-Vector3 shadingEye;
-Vector3 shadingViewDir(1.0f, 0.0f, 0.0f);
+int cameraMode = 0;
 
 // After the finish the camera circles at 0.7 radians a second.
 static const float kOrbitRate = 0.007f;

@@ -2,7 +2,7 @@
 // four wheel rays into springs, dampers, side forces and rear-wheel drive.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
@@ -27,8 +27,6 @@ static constexpr float kRollingResistance = 100.0f;
 // opponents' roll-out force of 1 included).
 static constexpr float kNoDrive = 1.0f;
 static constexpr float kCarMass = 100.0f;
-// A physics sub-step lasts this many seconds per unit of frameFactor.
-static constexpr float kSubStepPerUnit = 0.028f / 4.0f;
 
 void CarForceListener::onControl(Controller* controller) {
     RigidBody* body = getBody(controller);
@@ -41,7 +39,7 @@ void CarForceListener::onControl(Controller* controller) {
     }
 }
 
-Vector3 carDragForce(const Vector3& velocity, float driveForce, float f) {
+Vector3 carDragForce(const Vector3& velocity, float driveForce, float h) {
     Vector3 u = velocity;
     normalise(u);
     float q = length(velocity);
@@ -53,9 +51,8 @@ Vector3 carDragForce(const Vector3& velocity, float driveForce, float f) {
     if (fabsf(driveForce) <= kNoDrive) {
         drag += kRollingResistance;
     }
-    // Never more than stops the car within one sub-step, so drag alone never
-    // pushes a nearly stopped car backwards.
-    const float h = kSubStepPerUnit * f;
+    // Never more than stops the car within one sub-step of h seconds, so drag
+    // alone never pushes a nearly stopped car backwards.
     if (h > 0.0f && drag > kCarMass * q / h) {
         drag = kCarMass * q / h;
     }
@@ -97,7 +94,7 @@ void applyCarForces(Car& car, Controller* controller) {
     if (body == nullptr) {
         return;
     }
-    const float f = frameFactor;
+    const float f = raceStepFactor;
     const Transform t = getTransform(body);
     const Vector3 forward = t.rotation.rows[0];
     const Vector3 bodyPos = t.position;
@@ -172,7 +169,7 @@ void applyCarForces(Car& car, Controller* controller) {
         }
     }
 
-    force += carDragForce(getLinearVelocity(body), car.driveForce, f);
+    force += carDragForce(getLinearVelocity(body), car.driveForce, getSubStepTime(raceWorld));
     setForce(controller, force);
     setTorque(controller, torque);
 

@@ -1,6 +1,6 @@
 // The start countdown's overlay: 3, 2, 1 fading in over a second each, then
 // "go" fading in and out over two, added onto the frame.
-#include "app/app.h"
+#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
 

@@ -3,7 +3,7 @@
 // speed, drift, lap and place texts in the 800 x 600 overlay space.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
 

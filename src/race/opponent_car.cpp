@@ -2,9 +2,8 @@
 // when blocked and right themselves when stopped for good.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
 #include "race/race_local.h"
 
@@ -13,6 +12,13 @@ int unstickCount[kRaceCars];
 
 // Wheel 0's rolling angle per unit of forward speed and frame unit.
 static constexpr float kOpponentWheelRoll = 1.0995574f;
+// The opponents' engine forces run 30 % above the player's power rating.
+static constexpr float kOpponentPowerScale = 1.3f;
+// unstickCar: a car slower than this (units per second) stands still; a step
+// whose frame factor reaches kUnstickFrameLimit (frames of 95 ms and more)
+// moves no car.
+static constexpr float kUnstickSpeed = 0.2f;
+static constexpr float kUnstickFrameLimit = 9.5f;
 
 static SoundEffect* engineLoop(int index) {
     switch (index) {
@@ -79,7 +85,7 @@ static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& s
     } else {
         car.stuckTimer += 0.01f * f;
         if (car.stuckTimer > 4.5f) {
-            unstickCar(car);
+            unstickCar(car, f);
             car.stuckTimer = 0.0f;
         }
     }
@@ -135,7 +141,7 @@ void updateOpponentCar(Car& car, float f) {
     car.wheelSpin[0] -=
         fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
 
-    const float pa = carPower * 1.3f;
+    const float pa = playerCarPower * kOpponentPowerScale;
     updateOpponentEngine(car, f, s);
 
     float speedLimit;
@@ -147,7 +153,7 @@ void updateOpponentCar(Car& car, float f) {
         selectGearForce(car, s, pa);
     }
     if (s >= speedLimit && !car.reversing) {
-        float b = (carPower * 1.5f + 0.5f) * 120.0f;
+        float b = (playerCarPower * 1.5f + 0.5f) * 120.0f;
         float mag = s < 1.0f ? b * sqrtf(s) : b;
         car.driveForce = rollingBack ? mag : -mag;
         opponentSkidLevel += 0.005f * f;
@@ -199,11 +205,11 @@ void updateOpponentCar(Car& car, float f) {
     }
 }
 
-void unstickCar(Car& car) {
+void unstickCar(Car& car, float f) {
     if (car.body == nullptr) {
         return;
     }
-    if (length(getLinearVelocity(car.body)) < 0.2f && frameFactor < 9.5f) {
+    if (length(getLinearVelocity(car.body)) < kUnstickSpeed && f < kUnstickFrameLimit) {
         setRotation(car.body, car.startRotation);
         Vector3 p = getPosition(car.body);
         p.y += 2.0f;

@@ -2,12 +2,12 @@
 // automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
 #include <cmath>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "race/race.h"
 #include "race/race_local.h"
+#include "render/render.h"
 
 Car cars[kRaceCars];
 
@@ -16,6 +16,37 @@ float skidLevel = 0.0f;
 float driftLevel = 0.0f;
 float driftScore = 0.0f;
 float playerSpeed = 0.0f;
+
+// The player's tuning. Speeds are world units per second, forces are per rear
+// wheel in contact, rates are per 10 ms (multiplied by the frame factor f).
+//
+// The player's engine forces run 15 % above the car's power rating.
+static constexpr float kPlayerPowerScale = 1.15f;
+// Engine speed: idle, and the revs per unit of road speed in gears 1..5
+// (reverse uses first's); the engine follows its target by 10 % a step.
+static constexpr float kIdleRpm = 1000.0f;
+static constexpr float kGearRpmPerSpeed[5] = {777.7f, 542.6f, 388.8f, 318.2f, 272.7f};
+static constexpr float kRpmFollowRate = 0.1f;
+// Gear bands: the top road speed of gears 1..4 (fifth has none) and each
+// gear's drive force before the power rating; reverse pushes with first's.
+static constexpr float kGearTopSpeed[4] = {9.0f, 12.9f, 18.0f, 22.0f};
+static constexpr float kGearForce[5] = {140.0f, 120.0f, 100.0f, 80.0f, 60.0f};
+// Braking force at 1 unit/s, growing with the square root of the speed.
+static constexpr float kBrakeForce = 100.0f;
+// Nitro: burns this much of the 100-unit tank a step and multiplies the drive
+// force while it burns.
+static constexpr float kNitroBurnRate = 0.12f;
+static constexpr float kNitroBoost = 1.5f;
+// The engine sound's mix moves by this much a step towards the loop (throttle)
+// or the pass sound.
+static constexpr float kEngineMixRate = 0.02f;
+// Steering: turns by kSteerRate radians a step up to the kSteerLock lock; let
+// go, it returns by kSteerReturn of its angle a step and snaps to straight
+// under kSteerSnap radians.
+static constexpr float kSteerRate = 0.05f;
+static constexpr float kSteerLock = 0.7f;
+static constexpr float kSteerReturn = 0.075f;
+static constexpr float kSteerSnap = 0.02f;
 
 Car::Car()
     : body(nullptr),
@@ -55,79 +86,50 @@ Car::Car()
 
 Car::~Car() {}
 
-// Ground-plane bearing of v: 0 along +x, positive towards -z (the car's left).
-static float bearing(const Vector3& v) {
-    float len = length(v);
-    if (len == 0.0f) {
-        return NAN;  // no direction: the heading comes out as 0
-    }
-    float c = v.x / len;
-    // Rounding can push |c| a hair past 1; acos would then give NaN and wipe
-    // out a perfectly good angle.
-    if (c > 1.0f) c = 1.0f;
-    if (c < -1.0f) c = -1.0f;
-    float h = acosf(c);
-    return v.z > 0.0f ? -h : h;
-}
-
-float headingAngle(const Vector3& a, const Vector3& b) {
-    float r = bearing(b) - bearing(a);
-    if (r > 3.14159f) {
-        r = -fabsf(6.28318f - r);
-    }
-    if (r < -3.14159f) {
-        r = fabsf(r + 6.28318f);
-    }
-    if (std::isnan(r)) {
-        r = 0.0f;
-    }
-    return r;
-}
-
 // Target engine speed for an engaged gear at road speed s.
 float gearTargetRpm(int gear, float s) {
     switch (gear) {
         case 1:
         case -1:
-            return 1000.0f + 777.7f * s;
+            return kIdleRpm + kGearRpmPerSpeed[0] * s;
         case 2:
-            return 1000.0f + 542.6f * s;
+            return kIdleRpm + kGearRpmPerSpeed[1] * s;
         case 3:
-            return 1000.0f + 388.8f * s;
+            return kIdleRpm + kGearRpmPerSpeed[2] * s;
         case 4:
-            return 1000.0f + 318.2f * s;
+            return kIdleRpm + kGearRpmPerSpeed[3] * s;
         case 5:
-            return 1000.0f + 272.7f * s;
+            return kIdleRpm + kGearRpmPerSpeed[4] * s;
         default:
-            return 1000.0f;
+            return kIdleRpm;
     }
 }
 
 void followTargetRpm(Car& car, float f) {
     if (car.rpm < car.targetRpm) {
-        car.rpm += fabsf(car.targetRpm - car.rpm) * 0.1f * f;
+        car.rpm += fabsf(car.targetRpm - car.rpm) * kRpmFollowRate * f;
     }
     if (car.rpm > car.targetRpm) {
-        car.rpm -= fabsf(car.targetRpm - car.rpm) * 0.1f * f;
+        car.rpm -= fabsf(car.targetRpm - car.rpm) * kRpmFollowRate * f;
     }
 }
 
 bool selectGearForce(Car& car, float s, float power) {
     // s == 0 exactly (a car at rest) leaves force and gear as they were.
-    if (s > 0.0f && s <= 9.0f) {
-        car.driveForce = 140.0f * power;
+    if (s > 0.0f && s <= kGearTopSpeed[0]) {
+        car.driveForce = kGearForce[0] * power;
         car.targetGear = 1;
-    } else if (s > 9.0f && s <= 12.9f) {
-        car.driveForce = 120.0f * power;
+    } else if (s > kGearTopSpeed[0] && s <= kGearTopSpeed[1]) {
+        car.driveForce = kGearForce[1] * power;
         car.targetGear = 2;
-    } else if (s > 12.9f && s <= 18.0f) {
-        car.driveForce = 100.0f * power;
+    } else if (s > kGearTopSpeed[1] && s <= kGearTopSpeed[2]) {
+        car.driveForce = kGearForce[2] * power;
         car.targetGear = 3;
-    } else if (s > 18.0f && s <= 22.0f) {
-        car.driveForce = 80.0f * power;
+    } else if (s > kGearTopSpeed[2] && s <= kGearTopSpeed[3]) {
+        car.driveForce = kGearForce[3] * power;
         car.targetGear = 4;
-    } else if (s > 22.0f) {
-        car.driveForce = 60.0f * power;
+    } else if (s > kGearTopSpeed[3]) {
+        car.driveForce = kGearForce[4] * power;
         car.targetGear = 5;
     } else {
         return false;
@@ -164,8 +166,8 @@ static void updateNitro(Car& car, float f, float& k) {
     bool playing = soundNitro.isPlaying();
     if (keyDown(VK_SPACE)) {
         if (car.nitro > 0.0f) {
-            car.nitro -= 0.12f * f;
-            k = 1.5f;
+            car.nitro -= kNitroBurnRate * f;
+            k = kNitroBoost;
             if (!playing && soundEnabled) {
                 soundNitro.play();
             }
@@ -186,26 +188,26 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
-        engineMix += 0.02f * f;
+        engineMix += kEngineMixRate * f;
         if (engineMix > 1.0f) engineMix = 1.0f;
         selectGearForce(car, s, power);
     } else if (keyDown(VK_DOWN)) {
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
-            engineMix += 0.02f * f;
+            engineMix += kEngineMixRate * f;
             if (engineMix > 1.0f) engineMix = 1.0f;
         } else {
-            engineMix -= 0.02f * f;
+            engineMix -= kEngineMixRate * f;
             if (engineMix < 0.0f) engineMix = 0.0f;
         }
         float a = headingAngle(forward, v);
-        float scale = 100.0f;
+        float scale = kBrakeForce;
         car.driveForce = brakeForce(s, a, scale, scale);
         if (car.reverseArmed) {
             car.targetGear = -1;
-            if (s > 0.0f && s <= 9.0f) {
-                car.driveForce = -140.0f * power;
+            if (s > 0.0f && s <= kGearTopSpeed[0]) {
+                car.driveForce = -kGearForce[0] * power;
             } else {
                 car.driveForce += 0.1f * f;
             }
@@ -219,7 +221,7 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         if (car.brakeHeld && s < 1.0f) {
             car.reverseArmed = true;
         }
-        engineMix -= 0.02f * f;
+        engineMix -= kEngineMixRate * f;
         if (engineMix < 0.0f) engineMix = 0.0f;
         car.driveForce = 0.0f;
     }
@@ -227,14 +229,14 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
 
 static void updateSteering(Car& car, float f) {
     if (keyDown(VK_LEFT)) {
-        car.steer += 0.05f * f;
-        if (car.steer > 0.7f) car.steer = 0.7f;
+        car.steer += kSteerRate * f;
+        if (car.steer > kSteerLock) car.steer = kSteerLock;
     } else if (keyDown(VK_RIGHT)) {
-        car.steer -= 0.05f * f;
-        if (car.steer < -0.7f) car.steer = -0.7f;
+        car.steer -= kSteerRate * f;
+        if (car.steer < -kSteerLock) car.steer = -kSteerLock;
     } else {
-        car.steer -= 0.075f * car.steer * f;
-        if (fabsf(car.steer) < 0.02f) car.steer = 0.0f;
+        car.steer -= kSteerReturn * car.steer * f;
+        if (fabsf(car.steer) < kSteerSnap) car.steer = 0.0f;
     }
 }
 
@@ -321,7 +323,8 @@ void updatePlayerCar(Car& car, float f) {
     Vector3 v = getLinearVelocity(body);
     float s = length(v);
     playerSpeed = s;
-    const float power = carPower * 1.15f;
+    raceViewSpeed = s;
+    const float power = playerCarPower * kPlayerPowerScale;
 
     float k;
     updateNitro(car, f, k);
@@ -373,8 +376,8 @@ void updatePlayerCar(Car& car, float f) {
     // whatever the keys did above.
     if (raceFinished) {
         float a = headingAngle(forward, v);
-        car.driveForce = brakeForce(s, a, 100.0f, 1.0f);
-        car.steer = 0.7f;
+        car.driveForce = brakeForce(s, a, kBrakeForce, 1.0f);
+        car.steer = kSteerLock;
     }
 
     if (checkpointReached(car, p)) {

@@ -90,10 +90,6 @@ class Car {
 // Index 0 is the player, 1..3 the opponents.
 extern Car cars[kRaceCars];
 
-// Signed ground-plane angle from direction a to direction b, in -pi..pi,
-// positive to the left. |result| < pi/2 means b points forwards of a.
-float headingAngle(const Vector3& a, const Vector3& b);
-
 // ---------------------------------------------------------------------------
 // Player's car (for the whole run, never reset by loadRace).
 
@@ -131,7 +127,9 @@ void readWaypoints(int raceNumber);
 // Same from a byte buffer (the file reader's core).
 void parseWaypoints(const unsigned char* data, size_t size);
 void updateOpponentCar(Car& car, float f);
-void unstickCar(Car& car);
+// Puts a car that stands still (under 0.2 units per second) back on its grid
+// rotation 2 units higher, unless f, the step's frame factor, is 9.5 or more.
+void unstickCar(Car& car, float f);
 
 // ---------------------------------------------------------------------------
 // Car forces.
@@ -164,6 +162,13 @@ extern const Vector3 startPositions[kGridRows];
 // nearest row.
 Vector3 gridOrigin(int raceNumber);
 
+// The player's car in the races to come (model index 0..11) and its power
+// rating as tuned, 0..1: the race scales every engine force by it (the
+// opponents' by it raised by 30 %). The front end hands over its selection
+// (selectedCar, carPower) before it starts a race.
+extern int playerCarModel;
+extern float playerCarPower;
+
 // False when the race's collision model or waypoint file cannot be loaded (or
 // holds nothing): the race is then not started and nothing of it is loaded;
 // the menu music plays on.
@@ -171,6 +176,8 @@ bool loadRace(int raceNumber);
 void buildRaceWorld();
 void createCarBody(Car& car, PhysicsWorld* world, const Vector3& position);
 void buildMapMesh(PhysicsWorld* world);
+// Leaves the lamp list holding the race's lamps; the front end puts the
+// garage's back (rebuildGarageLights).
 void unloadRace();
 
 // ---------------------------------------------------------------------------
@@ -205,13 +212,26 @@ float clockValue(const RaceClock& clock);
 constexpr float kRaceStepSliceLimit = 6.5f;
 constexpr float kRaceTimeLimit = 20.0f;
 
-// One step of frameFactor's length: clocks, cars, wheel frames, physics.
-void raceStep();
-// The frame's race step: raceStep in raceStepSlices(frameFactor) equal slices
-// of the frame's time, capped at kRaceTimeLimit.
-void raceFrameStep();
+// The start countdown runs (set by loadRace, cleared by runCountdown).
+extern bool countdownRunning;
+// The player has finished; the result screen runs.
+extern bool raceFinished;
+// Seconds of the countdown, then of the result screen.
+extern float raceTimer;
+
+// The frame factor of the race step in progress: the car forces, which the
+// physics world's controllers run inside the step, read it.
+extern float raceStepFactor;
+
+// One step of f (units of 10 ms): clocks, cars, wheel frames, physics.
+void raceStep(float f);
+// The frame's race step: raceStep in raceStepSlices(f) equal slices of the
+// frame's time f, capped at kRaceTimeLimit.
+void raceFrameStep(float f);
 int raceStepSlices(float f);
-void runCountdown();
+// Advances the countdown's timer by the frame's time f (capped likewise) and
+// releases the cars after 6 s.
+void runCountdown(float f);
 void updateStandings();
 
 // ---------------------------------------------------------------------------
@@ -223,23 +243,25 @@ extern float cameraAimX;  // horizontal direction the camera is turning to
 extern float cameraAimZ;
 extern float cameraDirX;  // smoothed direction in use
 extern float cameraDirZ;
+// Chase-camera mode 0/1, switched by C in a race.
+extern int cameraMode;
 // Circling angle after the finish, radians; runs on for the whole program.
 extern float orbitAngle;
-// Rewritten by every updateChaseCamera: the eye the sprites and particles
-// face, and the eye and view direction the lamp selection and shading use.
-extern Vector3 cameraEye;
-extern Vector3 shadingEye;
-extern Vector3 shadingViewDir;
-
 void resetChaseCamera();
-// Multiplies the look-at view onto the current model-view matrix, publishes
-// the eye values and places the listener and the moving sounds.
+// Multiplies the look-at view onto the current model-view matrix, writes the
+// renderer's eye values (cameraEye, shadingEye, shadingViewDir) and places the
+// listener and the moving sounds.
 void updateChaseCamera(int carIndex);
 
 // The four cars' bodies and wheels at their physics transforms, lit.
 void drawCars();
 // The whole race scene of one frame, from the camera to the HUD.
 void drawRaceScene();
+// The race's reflection pass: the street seen from the player's car.
+void renderRaceReflection();
+// The race music's refill and its gain (0..1), which the checkpoint chime
+// shares as it fades in with the music.
+void updateRaceMusic(float gain);
 // Lay down the map's depth before lighting it (same pixels, less shading).
 extern bool mapDepthPrepass;
 
@@ -256,6 +278,20 @@ bool cornerArrowShown(float courseDegrees);
 
 // The start countdown's images (3, 2, 1, go) for the current raceTimer.
 void drawCountdown();
+
+// Hands each car's emitter settings to its three effect systems and advances
+// them (the car's motion blows the dust and the exhaust).
+void updateCarEffects();
+// updateCarEffects, then dust at the wheels (not on the grid during the
+// countdown) and flames and smoke at the two exhaust pipes of each car.
+void drawCarEffects();
+// The pulsing billboard at the player's next checkpoint.
+void drawCheckpointMarker();
+// True while the marker is drawn: after the countdown, before the finish,
+// with checkpoints to reach.
+bool checkpointMarkerShown();
+// Running phase of the checkpoint marker, also read by the HUD's arrow.
+extern float markerPhase;
 
 // ---------------------------------------------------------------------------
 // Race information beside the HUD (race_info.cpp): every car's lap and finish

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
 

@@ -20,7 +20,7 @@ bool checkpointReached(const Car& car, const Vector3& p);
 
 // Body drag on a car moving at velocity: quadratic and linear air drag, and
 // rolling resistance when driveForce is no drive at all. f is frameFactor.
-Vector3 carDragForce(const Vector3& velocity, float driveForce, float f);
+Vector3 carDragForce(const Vector3& velocity, float driveForce, float h);
 // Grip factors at a speed and steering angle, with their floors.
 void carGrip(float speed, float steer, float& frontGrip, float& rearGrip);
 // Tyre side force against a sliding velocity, before the grip factors.

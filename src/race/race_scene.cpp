@@ -1,7 +1,7 @@
 // One race frame's picture: camera, lamps, cars and map through the light
 // program, the sky, the effects and lamp sprites, the screen copy with its
 // glow passes, and the HUD over it.
-#include "app/app.h"
+#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
 
@@ -21,6 +21,12 @@ static void setMaterialUniforms() {
     glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
     uniform4(emissiveUniform, sceneShading.emissive);
     glUniform1fARB(shininessUniform, 0.0f);
+}
+
+void renderRaceReflection() {
+    const RigidBody* body = cars[0].body;
+    const Vector3 from = body != nullptr ? getPosition(body) : Vector3();
+    renderReflection(ReflectionScene{true, body != nullptr ? visualMapModel : nullptr, from, 0.0f});
 }
 
 bool mapDepthPrepass = true;

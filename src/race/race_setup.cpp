@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "audio/audio.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
 
@@ -15,6 +14,8 @@ Model* collisionMapModel = nullptr;
 Model* visualMapModel = nullptr;
 Model* lightMapModel = nullptr;
 int raceMusicIndex = 0;
+int playerCarModel = 0;
+float playerCarPower = 0.0f;
 
 const Vector3 wheelMounts[kWheels] = {
     Vector3(2.0f, 0.0f, 1.25f),
@@ -77,7 +78,7 @@ static SoundEffect* carEngineLoop(int i) {
 static int drawOpponentModel(int i) {
     for (;;) {
         int m = rand() % kCarModels;
-        bool taken = m == selectedCar;
+        bool taken = m == playerCarModel;
         for (int j = 1; j < i; j++) {
             taken = taken || m == cars[j].model;
         }
@@ -171,7 +172,7 @@ void buildRaceWorld() {
     Vector3 p = gridOrigin(loadedRaceNumber);
     for (int i = 0; i < kRaceCars; i++) {
         Car& car = cars[i];
-        car.model = i == 0 ? selectedCar : drawOpponentModel(i);
+        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
         car.index = i;
         createCarBody(car, raceWorld, p);
         p.z += 4.5f;
@@ -263,7 +264,6 @@ bool loadRace(int raceNumber) {
     }
     resetChaseCamera();
     resetRaceInfo();
-    newCarWon = false;
     return true;
 }
 
@@ -294,6 +294,11 @@ void unloadRace() {
     raceTimer = 0.0f;
     countdownRunning = true;
     raceFinished = false;
-    // The race's lamps replaced the garage's in the shared light list.
-    rebuildGarageLights();
+}
+
+void updateRaceMusic(float gain) {
+    raceMusic.update();
+    raceMusic.setGain(gain);
+    // The checkpoint chime fades in with the music.
+    soundPoint.setGain(gain);
 }

@@ -1,6 +1,5 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
-#include "app/app.h"
 #include "race/race.h"
 
 RaceClock raceTime;
@@ -9,8 +8,12 @@ RaceClock bestLapTime;
 int lapCount = 4;
 int playerPlace = 4;
 Standing standings[kRaceCars];
+bool countdownRunning = false;
+bool raceFinished = false;
+float raceTimer = 0.0f;
+float raceStepFactor = 1.0f;
 
-// The world advances this much per unit of frameFactor, in four sub-steps.
+// The world advances this much per unit of frame factor, in four sub-steps.
 static constexpr float kPhysicsTimePerUnit = 0.028f;
 static constexpr int kPhysicsSubSteps = 4;
 
@@ -48,8 +51,8 @@ static Transform wheelFrame(const Car& car, const Transform& bodyFrame, int j) {
     return compose(w, axle);
 }
 
-void raceStep() {
-    const float f = frameFactor;
+void raceStep(float f) {
+    raceStepFactor = f;
 
     // Clocks run only between the countdown's release and the finish.
     if (!countdownRunning && !raceFinished) {
@@ -87,27 +90,24 @@ int raceStepSlices(float f) {
     return (int)(total / kRaceStepSliceLimit) + 1;
 }
 
-void raceFrameStep() {
+void raceFrameStep(float f) {
     // A slow machine's long frames are cut into equal slices, each short
     // enough for the physics to stay stable, instead of stopping the race.
     // Past kRaceTimeLimit the race runs in slow motion rather than jumping.
-    const float whole = frameFactor;
-    const float total = whole < kRaceTimeLimit ? whole : kRaceTimeLimit;
-    const int slices = raceStepSlices(whole);
-    // The car updates, the wheel forces and the clocks all read frameFactor:
-    // each slice runs as a frame of its own length.
-    frameFactor = total / (float)slices;
+    const float total = f < kRaceTimeLimit ? f : kRaceTimeLimit;
+    const int slices = raceStepSlices(f);
+    // Each slice runs as a frame of its own length.
+    const float slice = total / (float)slices;
     for (int i = 0; i < slices; i++) {
-        raceStep();
+        raceStep(slice);
     }
-    frameFactor = whole;
 }
 
-void runCountdown() {
+void runCountdown(float f) {
     // The frame draws the countdown's images (drawCountdown) just before this
     // advances the timer that releases the cars. Long frames count up to the
     // same limit as the race step, so the countdown never hangs.
-    raceTimer += 0.01f * (frameFactor < kRaceTimeLimit ? frameFactor : kRaceTimeLimit);
+    raceTimer += 0.01f * (f < kRaceTimeLimit ? f : kRaceTimeLimit);
     if (raceTimer > 6.0f) {
         countdownRunning = false;
     }

@@ -2,12 +2,14 @@
 // the light program each frame, their model-space upload, and the sprites.
 #include <cmath>
 
-#include "app/app.h"
-#include "race/race.h"
+#include "app/state.h"
 #include "render/render.h"
 
 LightSource lightSources[kMaxLights];
 int lightSourceCount = 0;
+Vector3 cameraEye;
+Vector3 shadingEye;
+Vector3 shadingViewDir(1.0f, 0.0f, 0.0f);
 Matrix4 modelMatrix;
 float modelLightPositions[kShaderLights][3];
 float modelLightDirections[kShaderLights - 1][3];

@@ -1,44 +1,15 @@
 // Particle effects read from .eff files: dust at the wheels, exhaust flames
-// and smoke at the pipes, one system of each per car; and the pulsing marker
-// at the player's next checkpoint.
+// and smoke at the pipes, one system of each per car.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
-#include "race/race.h"
 #include "render/render.h"
 #include "render/render_local.h"
 
-static_assert(kRaceCars == 4, "one system of each kind per car");
-
-ParticleSystem dustEmitters[kRaceCars];
-ParticleSystem flameEmitters[kRaceCars];
-ParticleSystem smokeEmitters[kRaceCars];
-float markerPhase = 0.0f;
-
-// tgaTextures entries: a soft puff for dust and smoke, a flame tongue.
-// gameTextures entry of the checkpoint marker's ring.
-// The marker hangs this far below the waypoint, about at windscreen height.
-static const float kMarkerDrop = 4.0f;
-static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
-// A particle's speed from its emitter's base velocity: the dust blows off
-// against the car's motion, the exhaust backwards along the car.
-static const float kDustBlow = 100.0f;
-static const float kExhaustBlow = 120.0f;
-
-// Dust puffs at the four tyres' contact patches, in the car's frame (x
-// forward, z right); y is lowered by each wheel's suspension.
-static const float kDustPoints[kWheels][2] = {{2.0f, -1.1f}, {2.0f, 1.1f}, {-2.0f, 1.1f}, {-2.0f, -1.1f}};
-
-// Exhaust pipe placement by body shape (model number mod 4): x, y and the
-// pipes' distance either side of the centre line.
-struct PipePlacement {
-    float x, y, z0;
-};
-static const PipePlacement kPipes[4] = {
-    {-2.94f, -0.31f, 0.59f}, {-3.05f, -0.38f, 0.775f}, {-3.125f, -0.33f, 0.72f}, {-3.12f, -0.11f, 0.59f}};
-static_assert(sizeof kPipes / sizeof kPipes[0] == 4, "one row per body shape");
+ParticleSystem dustEmitters[kEffectCars];
+ParticleSystem flameEmitters[kEffectCars];
+ParticleSystem smokeEmitters[kEffectCars];
 
 // ---------------------------------------------------------------------------
 // Loading.
@@ -123,9 +94,9 @@ void loadEffect(ParticleSystem& system, const char* path) {
 }
 
 void loadEffectSystems() {
-    for (int i = 0; i < kRaceCars; i++) loadEffect(flameEmitters[i], "base/effects/firepipe.eff");
-    for (int i = 0; i < kRaceCars; i++) loadEffect(smokeEmitters[i], "base/effects/smokepipe.eff");
-    for (int i = 0; i < kRaceCars; i++) loadEffect(dustEmitters[i], "base/effects/dust.eff");
+    for (int i = 0; i < kEffectCars; i++) loadEffect(flameEmitters[i], "base/effects/firepipe.eff");
+    for (int i = 0; i < kEffectCars; i++) loadEffect(smokeEmitters[i], "base/effects/smokepipe.eff");
+    for (int i = 0; i < kEffectCars; i++) loadEffect(dustEmitters[i], "base/effects/dust.eff");
 }
 
 // ---------------------------------------------------------------------------
@@ -171,7 +142,7 @@ void updateEffect(ParticleSystem& s, float frameFactor, float bx, float by, floa
 // Drawing.
 
 // Camera-facing axes at centre: r level with the ground, u up the screen.
-static void facingAxes(const double eye[3], const double centre[3], double r[3], double u[3]) {
+void facingAxes(const double eye[3], const double centre[3], double r[3], double u[3]) {
     double n[3] = {eye[0] - centre[0], eye[1] - centre[1], eye[2] - centre[2]};
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (length > 0.0)
@@ -216,112 +187,4 @@ void drawEffect(const ParticleSystem& s, float x, float y, float z, float eyeX, 
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
-}
-
-// A point of the car's frame in the world: position + x f + y up + z right.
-static Vector3 carPoint(const Matrix3& rotation, const Vector3& position, float x, float y, float z) {
-    return position + x * rotation.rows[0] + y * rotation.rows[1] + z * rotation.rows[2];
-}
-
-static void drawAt(const ParticleSystem& s, const Vector3& p, GLuint texture) {
-    drawEffect(s, p.x, p.y, p.z, cameraEye.x, cameraEye.y, cameraEye.z, texture);
-}
-
-// The car code's settings for this frame, handed to the car's three systems.
-static void takeEmitterSettings(const Car& car, int i) {
-    dustEmitters[i].level = car.dustLevel;
-    dustEmitters[i].enabled = car.dustActive;
-    for (int k = 0; k < 3; k++) flameEmitters[i].colour[k] = car.flameColour[k];
-    flameEmitters[i].level = car.flameLevel;
-    flameEmitters[i].enabled = car.flameActive;
-    smokeEmitters[i].level = car.smokeLevel;
-    smokeEmitters[i].enabled = car.smokeActive;
-}
-
-void updateCarEffects() {
-    for (int i = 0; i < kRaceCars; i++) {
-        const Car& car = cars[i];
-        if (car.body == nullptr) continue;
-        takeEmitterSettings(car, i);
-        Vector3 away = -getLinearVelocity(car.body);
-        normalise(away);
-        away = kDustBlow * away;
-        updateEffect(dustEmitters[i], frameFactor, away.x, away.y, away.z);
-        Vector3 forward = getRotation(car.body).rows[0];
-        normalise(forward);
-        const Vector3 exhaust = -kExhaustBlow * forward;
-        updateEffect(flameEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
-        updateEffect(smokeEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
-    }
-}
-
-void drawCarEffects() {
-    if (!effectsEnabled) return;
-    updateCarEffects();
-    const GLuint puff = tgaTextures[kSmokeTga].texture;
-    const GLuint flame = tgaTextures[kFlameTga].texture;
-    for (int i = 0; i < kRaceCars; i++) {
-        const Car& car = cars[i];
-        if (car.body == nullptr) continue;
-        const Matrix3 rotation = getRotation(car.body);
-        const Vector3 position = getPosition(car.body);
-        // No dust on the grid: the cars stand still under the countdown.
-        if (!countdownRunning) {
-            for (int w = 0; w < kWheels; w++) {
-                const Vector3 p =
-                    carPoint(rotation, position, kDustPoints[w][0], -car.suspension[w], kDustPoints[w][1]);
-                drawAt(dustEmitters[i], p, puff);
-            }
-        }
-        const PipePlacement& pipe = kPipes[(car.model % 4 + 4) % 4];
-        for (int side = -1; side <= 1; side += 2) {
-            const Vector3 p = carPoint(rotation, position, pipe.x, pipe.y, side * pipe.z0);
-            drawAt(smokeEmitters[i], p, puff);
-            drawAt(flameEmitters[i], p, flame);
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Checkpoint marker.
-
-bool checkpointMarkerShown() {
-    if (countdownRunning || raceFinished || checkpointCount <= 0) return false;
-    const int next = cars[0].nextCheckpoint;
-    return next >= 0 && next < checkpointCount;
-}
-
-void drawCheckpointMarker() {
-    markerPhase += 1.5f * frameFactor;
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    if (checkpointMarkerShown()) {
-        const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
-        glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, gameTextures[kCheckpointMarkerTexture]);
-        const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
-        const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
-        double r[3], u[3];
-        facingAxes(eye, centre, r, u);
-        for (int k = 0; k < 3; k++) r[k] *= kMarkerHalfSize[k], u[k] *= kMarkerHalfSize[k];
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3d(centre[0] + r[0], centre[1] + r[1], centre[2] + r[2]);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3d(centre[0] - u[0], centre[1] - u[1], centre[2] - u[2]);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3d(centre[0] - r[0], centre[1] - r[1], centre[2] - r[2]);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3d(centre[0] + u[0], centre[1] + u[1], centre[2] + u[2]);
-        glEnd();
-    }
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_CULL_FACE);
-    glDepthMask(GL_TRUE);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -5,7 +5,7 @@
 // back buffer holds the frame again and the recomposition only adds the glow.
 #include <vector>
 
-#include "app/app.h"
+#include "app/state.h"
 #include "render/render.h"
 
 bool effectsEnabled = true;

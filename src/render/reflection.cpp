@@ -3,9 +3,7 @@
 // reflectionTexture, which the car bodies sample on texture unit 1.
 #include <cmath>
 
-#include "app/app.h"
-#include "frontend/frontend.h"
-#include "race/race.h"
+#include "app/state.h"
 #include "render/render.h"
 
 static const int kReflectionSize = 256;
@@ -41,9 +39,9 @@ static void lightIdentityPlacement() {
 }
 
 // What the car's paint sees: the street behind it, towards the camera.
-static void drawRaceSurroundings() {
-    if (cars[0].body == nullptr || visualMapModel == nullptr) return;
-    const Vector3 from = getPosition(cars[0].body);
+static void drawRaceSurroundings(const ReflectionScene& scene) {
+    if (scene.surroundings == nullptr) return;
+    const Vector3 from = scene.from;
     glUseProgramObjectARB(lightProgram);
     gluLookAt(from.x, from.y, from.z, shadingEye.x, shadingEye.y, shadingEye.z, 0.0, 1.0, 0.0);
     lightIdentityPlacement();
@@ -53,10 +51,10 @@ static void drawRaceSurroundings() {
         modelCameraPosition[0] = from.x;
         modelCameraPosition[1] = from.y;
         modelCameraPosition[2] = from.z;
-        drawChunkedModel(visualMapModel, sceneShading);
+        drawChunkedModel(scene.surroundings, sceneShading);
     } else {
         uploadModelLights();
-        drawModel(visualMapModel);
+        drawModel(scene.surroundings);
     }
     glUseProgramObjectARB(0);
 
@@ -70,16 +68,16 @@ static void drawRaceSurroundings() {
 
 // The garage room seen from where the car stands, swaying on its own slow
 // rhythm so the paint's reflection moves against the turning car.
-static void drawGarageSurroundings() {
-    if (garageModel == nullptr) return;
+static void drawGarageSurroundings(const ReflectionScene& scene) {
+    if (scene.surroundings == nullptr) return;
     glUseProgramObjectARB(lightProgram);
     gluLookAt(0.0, 0.0, 0.0, shadingEye.x, shadingEye.y, shadingEye.z, 0.0, 1.0, 0.0);
     lightIdentityPlacement();
-    glRotatef(10.0f + 5.0f * std::sin(0.017f * menuPhase), 1.0f, 0.0f, 0.0f);
-    glRotatef(-60.0f * std::sin(0.01f * menuPhase), 0.0f, 1.0f, 0.0f);
+    glRotatef(10.0f + 5.0f * std::sin(0.017f * scene.swayPhase), 1.0f, 0.0f, 0.0f);
+    glRotatef(-60.0f * std::sin(0.01f * scene.swayPhase), 0.0f, 1.0f, 0.0f);
     uploadModelLights();
     glDisable(GL_LIGHTING);
-    drawModel(garageModel);
+    drawModel(scene.surroundings);
     glUseProgramObjectARB(0);
 }
 
@@ -107,16 +105,17 @@ static void mirrorReflection() {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);
 }
 
-void renderReflection(bool inRace) {
+void renderReflection(const ReflectionScene& scene) {
+    const bool inRace = scene.inRace;
     if (!effectsEnabled) {
         fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
         return;
     }
     setUpReflectionView();
     if (inRace)
-        drawRaceSurroundings();
+        drawRaceSurroundings(scene);
     else
-        drawGarageSurroundings();
+        drawGarageSurroundings(scene);
 
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);

@@ -183,6 +183,9 @@ void releaseTgaTextures();
 // ---------------------------------------------------------------------------
 // Renderer start-up, render textures and programs (for the whole run).
 
+// Fixed-function state, extensions, start-up textures, fonts, render
+// textures, effect systems and the three programs (the shell's startRenderer
+// runs it); false without GLSL or when a program does not build.
 bool initRenderer();
 // Whole text of a shader file, NUL-terminated, malloc'd; null when the file
 // cannot be opened. The caller frees it.
@@ -255,13 +258,30 @@ void printText(int x, int y, float scale, int set, const char* format, ...)
 void printTextLarge(int x, int y, int set, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
 // ---------------------------------------------------------------------------
+// Scene viewport and projection.
+
+// The player's speed, which widens the race view: written by the player's car
+// at every step.
+extern float raceViewSpeed;
+// Viewport and projection for gameState: 35 degrees in the menus, 80 + 0.5 x
+// raceViewSpeed in a race; a height of 0 is taken as 1.
+void resizeScene(int width, int height);
+
+// ---------------------------------------------------------------------------
 // Model drawing, lamp lighting and light sprites.
 //
 // A map's lamps come from its light model: each triangle's centre is a lamp,
 // its material's emissive colour the lamp's colour. Every frame selectLights
-// sorts them by distance to the camera (shadingEye, owned by the chase camera
-// or the garage scene), hands the nearest visible four to the light program
-// and leaves the array sorted for the sprites.
+// sorts them by distance to the camera (shadingEye), hands the nearest
+// visible four to the light program and leaves the array sorted for the
+// sprites.
+
+// The frame's eyes, written by the chase camera in a race and by the garage
+// scene in the menus: the eye the sprites and particles face, and the eye and
+// view direction the lamp selection and shading use.
+extern Vector3 cameraEye;
+extern Vector3 shadingEye;
+extern Vector3 shadingViewDir;
 
 constexpr int kMaxLights = 200;
 // Lamps nearer than this many units (squared) are lit even behind the camera.
@@ -340,10 +360,18 @@ void releaseSky();
 // Reflection and post-processing passes, particle effects and the checkpoint
 // marker: the race frame's calls into them.
 
-// Renders the reflection image (race: from the player's car towards the
-// shading eye, mirrored; front end: the turning garage, not mirrored) and
-// restores the viewport and projection of the current resolution.
-void renderReflection(bool inRace);
+// What the reflection pass looks at: in a race the street from the player's
+// car towards the shading eye, mirrored; in the front end the garage room
+// swaying with the menu phase, not mirrored.
+struct ReflectionScene {
+    bool inRace;
+    Model* surroundings;  // the race's visual map or the garage; null draws none
+    Vector3 from;         // race: the player's car position
+    float swayPhase;      // garage: the menu animation phase
+};
+// Renders the reflection image and restores the viewport and projection of
+// the current resolution.
+void renderReflection(const ReflectionScene& scene);
 
 // Glow pass types, and kinds 0..6: the pass's place in the chain. Kind 0
 // reads screenTexture, every other kind blurTextureA; even blur kinds run
@@ -413,10 +441,12 @@ constexpr int32_t kMaxParticles = 4096;
 // Sub-steps beyond the first on a slow frame, at most.
 constexpr int kMaxEffectSubSteps = 5;
 
-// One system of each kind per car, indexed like cars; for the whole run.
-extern ParticleSystem dustEmitters[4];
-extern ParticleSystem flameEmitters[4];
-extern ParticleSystem smokeEmitters[4];
+// One system of each kind per car, indexed like the race's cars; for the
+// whole run.
+constexpr int kEffectCars = 4;
+extern ParticleSystem dustEmitters[kEffectCars];
+extern ParticleSystem flameEmitters[kEffectCars];
+extern ParticleSystem smokeEmitters[kEffectCars];
 
 // Reads an effect file into the system and starts every particle dead, so an
 // enabled system respawns them all at its first update. A missing, short or
@@ -434,19 +464,9 @@ void updateEffect(ParticleSystem& system, float frameFactor, float bx, float by,
 // Every particle as a camera-facing quad about emitter + offset.
 void drawEffect(const ParticleSystem& system, float x, float y, float z, float eyeX, float eyeY, float eyeZ,
                 GLuint texture);
-// Hands each car's emitter settings to its three systems and advances them
-// (the car's motion blows the dust and the exhaust).
-void updateCarEffects();
-// updateCarEffects, then dust at the wheels (not on the grid during the
-// countdown) and flames and smoke at the two exhaust pipes of each car.
-void drawCarEffects();
-// The pulsing billboard at the player's next checkpoint.
-void drawCheckpointMarker();
-// True while the marker is drawn: after the countdown, before the finish,
-// with checkpoints to reach.
-bool checkpointMarkerShown();
-// Running phase of the checkpoint marker, also read by the HUD's arrow.
-extern float markerPhase;
+// Camera-facing axes of a billboard at centre seen from eye: r level with the
+// ground, u up the screen.
+void facingAxes(const double eye[3], const double centre[3], double r[3], double u[3]);
 
 // ---------------------------------------------------------------------------
 // Large lit models in chunks (the race map, the garage room): only the chunks

@@ -2,10 +2,8 @@
 // render textures, the start-up textures and fonts, and the GLSL programs.
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
-#include "app/app.h"
-#include "frontend/frontend.h"
+#include "app/state.h"
 #include "platform/platform.h"
 #include "render/render.h"
 #include "render/render_local.h"
@@ -290,9 +288,6 @@ bool loadShaderEntryPoints(void* (*resolve)(const char*)) {
 }
 
 bool initRenderer() {
-    std::srand((unsigned)std::time(nullptr));
-    timerInit();
-
     checkMultitexture();
     loadTgaTextures();
     setFixedFunctionDefaults();
@@ -300,11 +295,6 @@ bool initRenderer() {
     loadStartTextures();
     buildSmallFont();
     buildLargeFont();
-
-    gameState = MainMenu;
-    selectedCar = 0;
-    selectedRace = 1;
-    menuPhase = 40.0f;
 
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     createRenderTextures();

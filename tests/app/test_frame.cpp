@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "platform/scripted.h"
+#include "race/race.h"
 
 namespace {
 

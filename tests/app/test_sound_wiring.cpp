@@ -18,10 +18,11 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/hooks.h"
 #include "audio/audio.h"
+#include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "render/render.h"
 #include "temp_folder.h"
 #include "test_support.h"
 
@@ -102,18 +103,18 @@ class SoundFrames : public ::testing::Test {
         resetShellState();
         setDefaultSettings();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
-        ASSERT_TRUE(hookInitRenderer());
-        ASSERT_TRUE(hookOpenSoundDevice());
-        hookLoadSounds();
+        ASSERT_TRUE(startRenderer());
+        ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
+        loadSounds();
         // As the end of the splash leaves things.
         startupPending = false;
-        hookPlayMenuMusic();
+        menuMusic.play();
         musicGain = -1.5f;
         menuMusicStartPending = true;
     }
     void TearDown() override {
-        hookReleaseSounds();
-        hookCloseSoundDevice();
+        releaseSounds();
+        closeSoundDevice();
         EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
         scriptedReset();
     }
@@ -223,9 +224,9 @@ TEST(SoundDevice, MissingDeviceEndsTheProgramWithMinusOneAndOneLine) {
 }
 
 // ---------------------------------------------------------------------------
-// The hooks and the window procedure on an open device, without frames.
+// The shell's sound steps and the window procedure on an open device, without frames.
 
-class SoundHooks : public ::testing::Test {
+class ShellSounds : public ::testing::Test {
   protected:
     void SetUp() override {
         chooseSilentSoundBackend();
@@ -234,16 +235,16 @@ class SoundHooks : public ::testing::Test {
         scriptedReset();
         resetShellState();
         setDefaultSettings();
-        ASSERT_TRUE(hookOpenSoundDevice());
-        hookLoadSounds();
+        ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
+        loadSounds();
         startupPending = false;
         gameState = Race;
         countdownRunning = false;
         raceFinished = false;
     }
     void TearDown() override {
-        hookReleaseSounds();
-        hookCloseSoundDevice();
+        releaseSounds();
+        closeSoundDevice();
         EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
         scriptedReset();
     }
@@ -252,11 +253,11 @@ class SoundHooks : public ::testing::Test {
     // race frame until its first buffer has played and been refilled.
     void playRaceMusicPastItsFirstBuffer() {
         ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
-        hookPlayRaceMusic();
+        raceMusic.play();
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (ov_pcm_tell(raceMusic.decoder) <= 2 * framesPerBuffer(raceMusic) &&
                std::chrono::steady_clock::now() < until) {
-            hookUpdateRaceMusic(1.0f);
+            updateRaceMusic(1.0f);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         ASSERT_GT(ov_pcm_tell(raceMusic.decoder), 2 * framesPerBuffer(raceMusic));
@@ -265,7 +266,7 @@ class SoundHooks : public ::testing::Test {
     TempFolder folder;
 };
 
-TEST_F(SoundHooks, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
+TEST_F(ShellSounds, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
     SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3,    &soundEngine4,
                                            &soundCrash0,  &soundCrash1,  &soundCrash2,     &soundCrash3,
                                            &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
@@ -284,17 +285,18 @@ TEST_F(SoundHooks, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
     EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE);
 }
 
-TEST_F(SoundHooks, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) {
+TEST_F(ShellSounds, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) {
     ASSERT_TRUE(raceMusic.open(".\\base\\music\\2.ogg", true, true));
-    hookUpdateRaceMusic(0.25f);
+    updateRaceMusic(0.25f);
     EXPECT_EQ(sourceGain(raceMusic.source), 0.25f);
     EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
-    hookUpdateMenuMusic(0.75f);
+    menuMusic.update();
+    menuMusic.setGain(0.75f);
     EXPECT_EQ(sourceGain(menuMusic.source), 0.75f);
     EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
 
     cameraEye = Vector3(120.0f, -4.0f, 37.5f);
-    hookPlaceMenuSounds();
+    placeMenuSounds();
     for (const SoundEffect* sound : {&soundMenu1, &soundMenu2}) {
         float p[3], v[3];
         alGetSourcefv(sound->source, AL_POSITION, p);
@@ -307,7 +309,7 @@ TEST_F(SoundHooks, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) 
     cameraEye = Vector3();
 }
 
-TEST_F(SoundHooks, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
+TEST_F(ShellSounds, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
     playRaceMusicPastItsFirstBuffer();
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     EXPECT_FALSE(windowActive);
@@ -333,9 +335,9 @@ TEST_F(SoundHooks, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
     EXPECT_LT(offset, framesPerBuffer(raceMusic) / 4);
 }
 
-TEST_F(SoundHooks, EscPausesTheRaceMusicWhereItIs) {
+TEST_F(ShellSounds, EscPausesTheRaceMusicWhereItIs) {
     ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
-    hookPlayRaceMusic();
+    raceMusic.play();
     ASSERT_TRUE(raceMusic.isPlaying());
     const ogg_int64_t decoded = ov_pcm_tell(raceMusic.decoder);
     ASSERT_GT(decoded, 0);
@@ -347,7 +349,7 @@ TEST_F(SoundHooks, EscPausesTheRaceMusicWhereItIs) {
     EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), decoded);
 }
 
-TEST_F(SoundHooks, WithMusicOffSwitchingWindowsLeavesTheMusicAlone) {
+TEST_F(ShellSounds, WithMusicOffSwitchingWindowsLeavesTheMusicAlone) {
     musicEnabled = false;
     ASSERT_TRUE(raceMusic.open(".\\base\\music\\3.ogg", true, true));
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);

@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "platform/scripted.h"
 #include "render/gl.h"
+#include "render/render.h"
 
 namespace {
 

@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "app/app.h"
-#include "app/hooks.h"
 #include "audio_test_support.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
@@ -75,13 +74,13 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
 
     scriptedReset();
     ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
-    ASSERT_TRUE(hookOpenSoundDevice());
-    hookLoadSounds();
+    ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
+    loadSounds();
     soundEnabled = true;
     musicEnabled = true;
     initCarTable();
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     frameFactor = 1.0f;
     srand(7);
     gameState = Race;
@@ -101,12 +100,13 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         scriptedDriverKeys(cars[0], driver);
 
         musicGain += 0.004f * frameFactor;
-        hookUpdateRaceMusic(musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain));
+        updateRaceMusic(musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain));
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep();
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+        raceStep(frameFactor);
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+            runCountdown(frameFactor);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,
@@ -118,8 +118,8 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
 
     gameState = MainMenu;
     unloadRace();
-    hookReleaseSounds();
-    hookCloseSoundDevice();
+    releaseSounds();
+    closeSoundDevice();
     scriptedCloseGLWindow();
     soundEnabled = false;
     musicEnabled = false;

@@ -40,8 +40,8 @@ class RaceSounds : public ::testing::Test {
         loadEffectSounds();
         ASSERT_TRUE(menuMusic.open(".\\base\\music\\menu.ogg", true, true));
         initCarTable();
-        selectedCar = 0;
-        carPower = carTable[0].power;
+        playerCarModel = 0;
+        playerCarPower = carTable[0].power;
         soundEnabled = true;
         musicEnabled = true;
         menuMusicStartPending = false;

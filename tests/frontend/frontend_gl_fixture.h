@@ -28,13 +28,16 @@ class FrontEndGl : public ::testing::Test {
         setDefaultCareer();
         ASSERT_TRUE(scriptedOpenGLWindow(screenWidth, screenHeight));
         resizeScene(screenWidth, screenHeight);
-        ASSERT_TRUE(initRenderer()) << "needs the generated base/ in the build folder";
+        ASSERT_TRUE(startRenderer()) << "needs the generated base/ in the build folder";
         initCarTable();
         resetFrontEndState();
         frameFactor = 1.0f;
     }
     void TearDown() override {
-        if (raceWorld != nullptr) unloadRace();
+        if (raceWorld != nullptr) {
+            unloadRace();
+            rebuildGarageLights();
+        }
         releaseGarageModels();
         releaseFonts();
         releaseTgaTextures();

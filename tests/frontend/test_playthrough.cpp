@@ -91,9 +91,9 @@ class PlayThrough : public ::testing::Test {
             scriptedDriverKeys(cars[0], driver);
             frameFactor = 1.0f;
             updateStandings();
-            raceStep();
+            raceStep(frameFactor);
             if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-                runCountdown();
+                runCountdown(frameFactor);
             raceSteps++;
         }
         frameFactor = measuredFactor;

@@ -30,7 +30,7 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
     blurWidth = blurHeight = 256;
     if (!scriptedOpenGLWindow(width, height)) return false;
     resizeScene(width, height);
-    if (!initRenderer()) return false;
+    if (!startRenderer()) return false;
     return loadGameTextures();
 }
 

@@ -10,18 +10,20 @@
 #include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "race/race.h"
+#include "render/render.h"
 
 inline void resetRaceGlobals() {
     memset(keys, 0, sizeof keys);
     frameFactor = 1.0f;
+    raceStepFactor = 1.0f;
     countdownRunning = false;
     raceFinished = false;
     raceTimer = 0.0f;
     soundEnabled = false;
     musicEnabled = false;
-    carPower = 0.5f;
-    selectedCar = 0;
-    engineMix = skidLevel = driftLevel = driftScore = playerSpeed = 0.0f;
+    playerCarPower = 0.5f;
+    playerCarModel = 0;
+    engineMix = skidLevel = driftLevel = driftScore = playerSpeed = raceViewSpeed = 0.0f;
     opponentSkidLevel = 0.0f;
     raceTime = lapTime = bestLapTime = RaceClock{};
     lapCount = 4;

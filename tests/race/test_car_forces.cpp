@@ -31,14 +31,14 @@ TEST(CarDrag, GrowsWithSpeedAndOpposesMotion) {
     const float drive = 50.0f;
     float previous = 0.0f;
     for (float q = 0.5f; q < 40.0f; q += 0.5f) {
-        Vector3 d = carDragForce(Vector3(0.6f * q, 0.0f, -0.8f * q), drive, 1.0f);
+        Vector3 d = carDragForce(Vector3(0.6f * q, 0.0f, -0.8f * q), drive, 0.007f);
         float mag = length(d);
         EXPECT_NEAR(mag, 0.05f * q * q + 1.5f * q, 1e-3f * mag + 1e-4f);
         EXPECT_GT(mag, previous);
         EXPECT_LT(dot(d, Vector3(0.6f, 0.0f, -0.8f)), 0.0f);
         previous = mag;
     }
-    EXPECT_EQ(length(carDragForce(Vector3(0, 0, 0), 0.0f, 1.0f)), 0.0f);
+    EXPECT_EQ(length(carDragForce(Vector3(0, 0, 0), 0.0f, 0.007f)), 0.0f);
 }
 
 // Speed of a car on flat ground under drive (two rear wheels each pushing
@@ -46,7 +46,7 @@ TEST(CarDrag, GrowsWithSpeedAndOpposesMotion) {
 static float coast(float speed, float driveForce, float seconds) {
     const float h = 0.007f;
     for (int i = 0; i < (int)(seconds / h); i++) {
-        Vector3 force = carDragForce(Vector3(speed, 0, 0), driveForce, 1.0f);
+        Vector3 force = carDragForce(Vector3(speed, 0, 0), driveForce, 0.007f);
         speed += (force.x + 2.0f * driveForce) / 100.0f * h;
         if (length(Vector3(speed, 0, 0)) == 0.0f) speed = 0.0f;
     }
@@ -61,7 +61,7 @@ TEST(CarDrag, AFreeRollingCarComesToRestWithoutRollingBack) {
     // Stopping never overshoots into rolling backwards.
     float speed = 0.05f;
     for (int i = 0; i < 100; i++) {
-        speed += carDragForce(Vector3(speed, 0, 0), 0.0f, 1.0f).x / 100.0f * 0.007f;
+        speed += carDragForce(Vector3(speed, 0, 0), 0.0f, 0.007f).x / 100.0f * 0.007f;
         EXPECT_GE(speed, -1e-6f);
     }
 }

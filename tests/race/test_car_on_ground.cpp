@@ -33,7 +33,7 @@ class FlatGround : public RaceWorldTest {
         countdownRunning = false;
     }
     void frames(int n) {
-        for (int i = 0; i < n; i++) raceStep();
+        for (int i = 0; i < n; i++) raceStep(frameFactor);
     }
 };
 
@@ -142,7 +142,7 @@ TEST_F(FlatGround, SlowFramesAreSlicedAndTheRaceRunsOn) {
     EXPECT_EQ(raceStepSlices(frameFactor), 2);
     for (int i = 0; i < 100; i++) {
         const float before = clockValue(raceTime);
-        raceFrameStep();
+        raceFrameStep(frameFactor);
         const float advanced = clockValue(raceTime) - before;
         // A second's wrap adds 100 - 100 hundredths; every frame is 10.
         EXPECT_NEAR(advanced, 10.0f, 1e-3f) << "frame " << i;
@@ -168,7 +168,7 @@ TEST_F(FlatGround, OneLongFrameLaunchesNothing) {
         const float before = length(getLinearVelocity(cars[0].body));
         const float clock = clockValue(raceTime);
         frameFactor = 1000.0f;
-        raceFrameStep();
+        raceFrameStep(frameFactor);
         EXPECT_NEAR(clockValue(raceTime) - clock, kRaceTimeLimit, 1e-3f);
         frameFactor = 1.0f;
         const Vector3 v = getLinearVelocity(cars[0].body);

@@ -83,8 +83,9 @@ TEST(GoldenRun, AFixedRaceEndsInTheRecordedCarStates) {
     for (int frame = 0; frame < kGoldenFrames && !raceFinished; frame++) {
         scriptedDriverKeys(cars[0], driver);
         updateStandings();
-        raceStep();
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+        raceStep(frameFactor);
+        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+            runCountdown(frameFactor);
     }
     for (const Car& car : cars) ASSERT_NE(car.body, nullptr);
     EXPECT_EQ(carStateHash(), kGoldenHash) << "final car states hash to 0x" << std::hex << carStateHash()

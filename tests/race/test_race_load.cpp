@@ -34,7 +34,7 @@ class RaceLoad : public ::testing::Test {
         resetRaceGlobals();
         gameState = Race;
         initCarTable();
-        carPower = carTable[0].power;
+        playerCarPower = carTable[0].power;
     }
     void TearDown() override { scriptedCloseGLWindow(); }
 
@@ -42,9 +42,9 @@ class RaceLoad : public ::testing::Test {
         keys[VK_UP] = true;
         for (int i = 0; i < n; i++) {
             updateStandings();
-            raceStep();
+            raceStep(frameFactor);
             if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-                runCountdown();
+                runCountdown(frameFactor);
         }
         keys[VK_UP] = false;
     }

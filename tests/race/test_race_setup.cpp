@@ -103,10 +103,10 @@ TEST(RaceWorld, BuildsFourDistinctCarsOnTheGrid) {
     for (int seed = 1; seed <= 40; seed++) {
         resetRaceGlobals();
         srand((unsigned)seed);
-        selectedCar = seed % kCarModels;
+        playerCarModel = seed % kCarModels;
         buildRaceWorld();
         ASSERT_NE(raceWorld, nullptr);
-        EXPECT_EQ(cars[0].model, selectedCar);
+        EXPECT_EQ(cars[0].model, playerCarModel);
         for (int i = 0; i < kRaceCars; i++) {
             ASSERT_NE(cars[i].body, nullptr);
             EXPECT_EQ(cars[i].index, i);

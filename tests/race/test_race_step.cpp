@@ -70,16 +70,16 @@ TEST(RaceClock, HundredthsOvershootIsDroppedNotCarried) {
 TEST(RaceStep, ClocksStandDuringCountdownAndAfterFinish) {
     resetRaceGlobals();
     countdownRunning = true;
-    for (int i = 0; i < 50; i++) raceStep();
+    for (int i = 0; i < 50; i++) raceStep(frameFactor);
     EXPECT_EQ(clockValue(raceTime), 0.0f);
     countdownRunning = false;
-    for (int i = 0; i < 150; i++) raceStep();
+    for (int i = 0; i < 150; i++) raceStep(frameFactor);
     EXPECT_EQ(raceTime.seconds, 1);
     EXPECT_NEAR(raceTime.hundredths, 50.0f, 1e-3f);
     EXPECT_EQ(lapTime.seconds, 1);
     raceFinished = true;
     RaceClock frozen = raceTime;
-    for (int i = 0; i < 50; i++) raceStep();
+    for (int i = 0; i < 50; i++) raceStep(frameFactor);
     EXPECT_EQ(clockValue(raceTime), clockValue(frozen));
 }
 
@@ -88,7 +88,7 @@ TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     countdownRunning = true;
     int releasedAt = -1;
     for (int frame = 1; frame <= 1200 && releasedAt < 0; frame++) {
-        runCountdown();
+        runCountdown(frameFactor);
         if (!countdownRunning) releasedAt = frame;
     }
     EXPECT_GE(releasedAt, 600);
@@ -100,13 +100,13 @@ TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     for (const auto& f : factors) {
         frameFactor = f[0];
         raceTimer = 1.0f;
-        runCountdown();
+        runCountdown(frameFactor);
         EXPECT_NEAR(raceTimer, 1.0f + f[1], 1e-5f) << "frameFactor " << f[0];
     }
 
     frameFactor = 1.0f;
     raceTimer = 9.995f;
-    runCountdown();
+    runCountdown(frameFactor);
     EXPECT_EQ(raceTimer, 0.0f);
 }
 

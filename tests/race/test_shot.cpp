@@ -83,8 +83,8 @@ class DrivenRace : public ::testing::Test {
         soundEnabled = musicEnabled = false;
         gameState = Race;
         startupPending = false;
-        selectedCar = 2;
-        carPower = carTable[2].power;
+        playerCarModel = 2;
+        playerCarPower = carTable[2].power;
         srand(3);
         loadRace(4);
     }
@@ -111,8 +111,8 @@ class DrivenRace : public ::testing::Test {
             glLoadIdentity();
             updateChaseCamera(0);
             updateStandings();
-            raceStep();
-            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+            raceStep(frameFactor);
+            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
         }
         keys[VK_UP] = false;
         saved = {cameraDirX, cameraDirZ, orbitAngle, hudArrowAngle, markerPhase, skyDrift};

@@ -70,7 +70,7 @@ class RendererTest : public ::testing::Test {
         blurWidth = blurHeight = 256;
         if (!scriptedOpenGLWindow(w, h)) return false;
         glViewport(0, 0, w, h);
-        return initRenderer();
+        return startRenderer();
     }
 
     std::vector<uint8_t> frame() {

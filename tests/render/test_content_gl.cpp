@@ -39,7 +39,7 @@ TEST(GeneratedContent, LoadsThroughTheGameReaders) {
     screenHeight = 600;
     blurWidth = blurHeight = 256;
     ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
-    ASSERT_TRUE(initRenderer());
+    ASSERT_TRUE(startRenderer());
     for (int i = 0; i < kTgaTextureCount; i++) {
         EXPECT_NE(tgaTextures[i].texture, 0xFFFFFFFFu) << "tex" << i << ".tga";
         EXPECT_TRUE(tgaTextures[i].bytesPerPixel == 3 || tgaTextures[i].bytesPerPixel == 4);

@@ -188,7 +188,10 @@ class ReflectionPass : public RendererTest {
 
     // How much redder than blue the left and right halves are.
     void sides(bool inRace, double* left, double* right) {
-        renderReflection(inRace);
+        if (inRace)
+            renderRaceReflection();
+        else
+            renderGarageReflection();
         const std::vector<uint8_t> t = readTexture(reflectionTexture);
         *left = mean(t, 0, 16, 96, 112, 160) - mean(t, 2, 16, 96, 112, 160);
         *right = mean(t, 0, 144, 96, 240, 160) - mean(t, 2, 144, 96, 240, 160);

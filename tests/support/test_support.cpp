@@ -87,13 +87,13 @@ bool startDrivenRace() {
     screenHeight = kHeight;
     blurWidth = blurHeight = 256;
     soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(kWidth, kHeight) || !initRenderer() || !loadGameTextures()) return false;
+    if (!scriptedOpenGLWindow(kWidth, kHeight) || !startRenderer() || !loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
     startupPending = false;
     gameState = Race;
-    selectedCar = 0;
-    carPower = carTable[0].power;
+    playerCarModel = 0;
+    playerCarPower = carTable[0].power;
     srand(1);
     loadRace(1);
     frameFactor = 1.0f;
@@ -102,8 +102,8 @@ bool startDrivenRace() {
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep();
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown();
+        raceStep(frameFactor);
+        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
     }
     return checkpointCount > 0;
 }

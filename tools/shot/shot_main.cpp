@@ -216,7 +216,7 @@ bool startGame(const ShotOptions& o) {
         return false;
     }
     resizeScene(screenWidth, screenHeight);
-    if (!initRenderer()) {
+    if (!startRenderer()) {
         fprintf(stderr, "korvask-shot: renderer initialisation failed (is base/ generated?)\n");
         return false;
     }
@@ -238,10 +238,11 @@ void stepWithoutDrawing() {
     // The exhaust and dust run warm into the picture, as in a drawn race.
     if (effectsEnabled) updateCarEffects();
     updateStandings();
-    raceStep();
+    raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
     if (raceFinished) raceTimer += 0.01f * frameFactor;
-    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) runCountdown();
+    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
+        runCountdown(frameFactor);
 }
 
 long reverseFrames(const ShotOptions& o) {
@@ -331,6 +332,8 @@ int main(int argc, char** argv) {
     selectedCar = opt.car;
     selectedRace = opt.race;
     carPower = carTable[opt.car].power;
+    playerCarModel = selectedCar;
+    playerCarPower = carPower;
     srand(opt.seed);
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);

@@ -96,6 +96,8 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         awardPending = false;
         newCarWon = true;
         computeCarStatistics();
+        playerCarModel = selectedCar;
+        playerCarPower = carPower;
         loadRace(selectedRace);
         countdownRunning = false;
         raceFinished = true;
@@ -131,7 +133,10 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
     }
     printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n",
            outPath.c_str(), name.c_str(), screenWidth, screenHeight, mouseX, mouseY);
-    if (result) unloadRace();
+    if (result) {
+        unloadRace();
+        rebuildGarageLights();
+    }
     releaseGarageModels();
     return status;
 }

@@ -145,6 +145,8 @@ bool loadSimRace(int race, int car, unsigned seed) {
     selectedCar = car;
     selectedRace = race;
     carPower = carTable[car].power;  // untuned
+    playerCarModel = selectedCar;
+    playerCarPower = carPower;
     srand(seed);
     return loadRace(race);
 }

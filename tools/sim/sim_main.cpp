@@ -227,12 +227,12 @@ int main(int argc, char** argv) {
         updateStandings();
 
         auto t0 = std::chrono::steady_clock::now();
-        raceStep();
+        raceStep(frameFactor);
         auto t1 = std::chrono::steady_clock::now();
         stepMicros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
 
         if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
-            runCountdown();
+            runCountdown(frameFactor);
         }
 
         for (int i = 0; i < kRaceCars; i++) {
@@ -266,7 +266,8 @@ int main(int argc, char** argv) {
             const Car& c = cars[opt.trace];
             Vector3 p = getPosition(c.body), v = getLinearVelocity(c.body);
             fprintf(stderr,
-                    "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d lap=%d "
+                    "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d "
+                    "lap=%d "
                     "rev=%d grip=%.2f\n",
                     frame, clockSeconds(raceTime), p.x, p.y, p.z, length(v), getRotation(c.body).rows[1].y,
                     c.driveForce, c.steer, c.gear, c.aiWaypoint, c.nextCheckpoint, c.lap, c.reversing ? 1 : 0,

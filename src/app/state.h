@@ -1,0 +1,191 @@
+// Run-wide state every module reads: the game state, the frame timing, the
+// input arrays, the settings and career held in the save files, and the frame
+// timer.
+//
+// It sits below the game's modules and includes nothing of them; the shell
+// (app/app.h) starts it up and the screens, the race and the renderer read and
+// write it. Everything runs on the one game thread; window messages are
+// handled only between frames.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------
+// Game state, for the whole run.
+
+enum GameState : int32_t {
+    Race = 0,
+    MainMenu = 1,
+    Garage = 2,
+    Pause = 4,
+    Options = 5,
+    CareerMenu = 20,
+    CityMap = 21,
+    CarTuning = 29,
+    InfoPage = 50,
+    QuitConfirm = 90,
+};
+
+// Current screen or race; 0 (Race) at load, MainMenu once the renderer is up.
+extern int32_t gameState;
+// Set by "Yes" on the quit confirmation; ends the main loop after the frame.
+extern bool quitRequested;
+// FPS display, toggled by F in any state.
+extern bool showFps;
+
+// ---------------------------------------------------------------------------
+// Frame timing, for the whole run. Rates are per 10 ms and multiplied by
+// frameFactor, so 0.01 * frameFactor is the frame's duration in seconds.
+
+// Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
+extern float frameFactor;
+// Clock of the previous frame, in units of 0.1 s.
+extern float frameClockPrev;
+// |this frame's clock - previous|, in units of 0.1 s.
+extern float frameDelta;
+// FPS measure over groups of ten frames: counter 0..10, clocks in seconds.
+extern int fpsCounter;
+extern float fpsStart;
+extern float fpsEnd;
+extern float fpsValue;
+// The eight-second start-up splash still runs; seconds since it began.
+extern bool startupPending;
+extern float startupElapsed;
+// Gain of the music that is fading in, from -1.5 up; applied clamped to 0..1.
+extern float musicGain;
+// The menu music is to be (re)started once the frame rate exceeds 15.
+extern bool menuMusicStartPending;
+
+// ---------------------------------------------------------------------------
+// Input state, written by windowProcedure.
+
+// true while the key with that virtual-key code is down.
+extern bool keys[256];
+// true when a down message for the key arrived since the last frame's key
+// checks, so a tap that falls between two frames still counts once.
+extern bool keysPressed[256];
+// The key is held, or was tapped since the last frame: what the frame checks
+// and the race's controls read.
+bool keyDown(int vk);
+// One latch shared by the single-press keys.
+extern bool keyLatch;
+// The window is active and not minimised; frames are drawn only then.
+extern bool windowActive;
+
+// ---------------------------------------------------------------------------
+// Settings, saved in ".\base\menu.inf" (six 32-bit integers, 24 bytes).
+
+// 0: 640 x 480, 1: 800 x 600, 2: 1024 x 768.
+extern int32_t resolutionIndex;
+// The resolution of resolutionIndex (the options screen changes these).
+extern int32_t screenWidth;
+extern int32_t screenHeight;
+// Colour bits of the display mode and pixel format, 16 or 32.
+extern int32_t colorBits;
+// Depth-buffer bits of the pixel format, 16 or 24.
+extern int32_t depthBits;
+extern bool soundEnabled;
+extern bool musicEnabled;
+// Kept and written back unchanged; nothing else reads it.
+extern int32_t mouseSensitivity;
+// "Apply" was clicked on the options screen in this run: the resolution is
+// written back only then.
+extern bool optionsApplied;
+// Size of the blur render textures, 256 x 256.
+extern int blurWidth;
+extern int blurHeight;
+
+// ---------------------------------------------------------------------------
+// Career, saved in "base/career.inf" (123 32-bit integers, 492 bytes).
+
+enum : int {
+    kCarSlots = 18,  // stored car entries; cars 0..11 exist
+    kCarCount = 12,
+    kTuningPackages = 3,
+    kRaceSlots = 24,  // stored race records; record j is race j + 1
+    kCareerRaces = 15,
+};
+
+struct RaceRecord {
+    bool flag;          // stored and reloaded, used by nothing else
+    int32_t bestPlace;  // 0: not finished in the first three, else 1..3
+};
+
+// Car i may be chosen in the garage.
+extern bool carAvailable[kCarSlots];
+// 1 when tuning package k is installed on car i.
+extern int32_t carTuning[kCarSlots][kTuningPackages];
+extern RaceRecord raceRecord[kRaceSlots];
+// Highest race number that may be chosen on the city map, 1..15.
+extern int32_t maxRaceUnlocked;
+extern int32_t careerPoints;
+// Points that buy tuning packages, 250 a package.
+extern int32_t tuningPoints;
+
+constexpr int kSettingsFileBytes = 6 * 4;
+constexpr int kCareerFileBytes = (kCarSlots + kCarSlots * kTuningPackages + kRaceSlots * 2 + 3) * 4;
+static_assert(kCareerFileBytes == 492, "career file layout");
+
+// ---------------------------------------------------------------------------
+// Save files.
+
+// Missing files or fields keep the defaults; values that later code uses as
+// indices are brought into range.
+void readSettings();
+void readCareer();
+// Both replace their file atomically; false when it could not be written.
+bool writeSettings();
+bool writeCareer();
+// Writes the career at once (the result screen calls it after booking, so a
+// crash cannot lose the progress of a race); a failure is a line on stderr.
+bool writeCareerNow();
+// The defaults of a missing file.
+void setDefaultSettings();
+void setDefaultCareer();
+// Width and height of a resolution index; false when it is out of range.
+bool resolutionSize(int index, int32_t* width, int32_t* height);
+// The file images themselves, for the writers and the tests.
+void encodeSettings(uint8_t out[kSettingsFileBytes]);
+void encodeCareer(uint8_t out[kCareerFileBytes]);
+void decodeSettings(const uint8_t* data, size_t size);
+void decodeCareer(const uint8_t* data, size_t size);
+
+// The folder of the three player files (menu.inf, career.inf, stats.html),
+// chosen once at start-up: "base" when the game may write there, else the
+// player's data folder ($XDG_DATA_HOME/korvask). Same names, same bytes.
+constexpr int kSavesFolderBytes = 4096;
+extern char savesFolder[kSavesFolderBytes];
+constexpr const char* kSettingsFileName = "menu.inf";
+constexpr const char* kCareerFileName = "career.inf";
+constexpr const char* kStatsFileName = "stats.html";
+void chooseSavesFolder();
+// savesFolder + "/" + name.
+std::string savesPath(const char* name);
+// Writes the settings and career held in memory where their file is missing,
+// so a first start leaves both in the saves folder.
+void writeMissingSaveFiles();
+
+// Writes stats.html in the saves folder with the career's figures; the page
+// the shell opens at exit.
+bool writeStatsPage();
+
+// ---------------------------------------------------------------------------
+// Frame timer: milliseconds since timerInit, from the performance counter or
+// the millisecond clock.
+
+struct FrameTimer {
+    int64_t frequency;
+    float resolution;
+    uint32_t mmTimerStart;
+    uint32_t mmTimerElapsed;
+    bool performanceTimer;
+    int64_t performanceTimerStart;
+    int64_t performanceTimerElapsed;
+};
+extern FrameTimer frameTimer;
+
+void timerInit();
+float timerGetTime();

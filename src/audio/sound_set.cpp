@@ -1,0 +1,20 @@
+// The game's sounds for the whole run: loaded after the device opens,
+// released before it closes.
+#include "audio/audio.h"
+
+// The front-end music: looping, streamed, started once the splash is over.
+static const char* const kMenuMusicPath = ".\\base\\music\\menu.ogg";
+
+void loadSounds() {
+    loadEffectSounds();
+    menuMusic.open(kMenuMusicPath, true, true);
+    setInverseDistanceModel();
+}
+
+void releaseSounds() {
+    releaseEffectSounds();
+    menuMusic.close();
+    // A quit in the middle of a race leaves its music open; its source has to
+    // go before the context does.
+    raceMusic.close();
+}

@@ -1,0 +1,142 @@
+// The cars' particle effects (dust at the wheels, exhaust flames and smoke at
+// the pipes) and the pulsing marker at the player's next checkpoint, drawn
+// with the renderer's effect systems facing cameraEye.
+#include <cmath>
+
+#include "app/state.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "render/texture_table.h"
+
+static_assert(kRaceCars == kEffectCars, "one system of each kind per car");
+
+float markerPhase = 0.0f;
+
+// The marker hangs this far below the waypoint, about at windscreen height.
+static const float kMarkerDrop = 4.0f;
+static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
+// A particle's speed from its emitter's base velocity: the dust blows off
+// against the car's motion, the exhaust backwards along the car.
+static const float kDustBlow = 100.0f;
+static const float kExhaustBlow = 120.0f;
+
+// Dust puffs at the four tyres' contact patches, in the car's frame (x
+// forward, z right); y is lowered by each wheel's suspension.
+static const float kDustPoints[kWheels][2] = {{2.0f, -1.1f}, {2.0f, 1.1f}, {-2.0f, 1.1f}, {-2.0f, -1.1f}};
+
+// Exhaust pipe placement by body shape (model number mod 4): x, y and the
+// pipes' distance either side of the centre line.
+struct PipePlacement {
+    float x, y, z0;
+};
+static const PipePlacement kPipes[4] = {
+    {-2.94f, -0.31f, 0.59f}, {-3.05f, -0.38f, 0.775f}, {-3.125f, -0.33f, 0.72f}, {-3.12f, -0.11f, 0.59f}};
+static_assert(sizeof kPipes / sizeof kPipes[0] == 4, "one row per body shape");
+
+// A point of the car's frame in the world: position + x f + y up + z right.
+static Vector3 carPoint(const Matrix3& rotation, const Vector3& position, float x, float y, float z) {
+    return position + x * rotation.rows[0] + y * rotation.rows[1] + z * rotation.rows[2];
+}
+
+static void drawAt(const ParticleSystem& s, const Vector3& p, GLuint texture) {
+    drawEffect(s, p.x, p.y, p.z, cameraEye.x, cameraEye.y, cameraEye.z, texture);
+}
+
+// The car code's settings for this frame, handed to the car's three systems.
+static void takeEmitterSettings(const Car& car, int i) {
+    dustEmitters[i].level = car.dustLevel;
+    dustEmitters[i].enabled = car.dustActive;
+    for (int k = 0; k < 3; k++) flameEmitters[i].colour[k] = car.flameColour[k];
+    flameEmitters[i].level = car.flameLevel;
+    flameEmitters[i].enabled = car.flameActive;
+    smokeEmitters[i].level = car.smokeLevel;
+    smokeEmitters[i].enabled = car.smokeActive;
+}
+
+void updateCarEffects() {
+    for (int i = 0; i < kRaceCars; i++) {
+        const Car& car = cars[i];
+        if (car.body == nullptr) continue;
+        takeEmitterSettings(car, i);
+        Vector3 away = -getLinearVelocity(car.body);
+        normalise(away);
+        away = kDustBlow * away;
+        updateEffect(dustEmitters[i], frameFactor, away.x, away.y, away.z);
+        Vector3 forward = getRotation(car.body).rows[0];
+        normalise(forward);
+        const Vector3 exhaust = -kExhaustBlow * forward;
+        updateEffect(flameEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
+        updateEffect(smokeEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
+    }
+}
+
+void drawCarEffects() {
+    if (!effectsEnabled) return;
+    updateCarEffects();
+    const GLuint puff = tgaTextures[kSmokeTga].texture;
+    const GLuint flame = tgaTextures[kFlameTga].texture;
+    for (int i = 0; i < kRaceCars; i++) {
+        const Car& car = cars[i];
+        if (car.body == nullptr) continue;
+        const Matrix3 rotation = getRotation(car.body);
+        const Vector3 position = getPosition(car.body);
+        // No dust on the grid: the cars stand still under the countdown.
+        if (!countdownRunning) {
+            for (int w = 0; w < kWheels; w++) {
+                const Vector3 p =
+                    carPoint(rotation, position, kDustPoints[w][0], -car.suspension[w], kDustPoints[w][1]);
+                drawAt(dustEmitters[i], p, puff);
+            }
+        }
+        const PipePlacement& pipe = kPipes[(car.model % 4 + 4) % 4];
+        for (int side = -1; side <= 1; side += 2) {
+            const Vector3 p = carPoint(rotation, position, pipe.x, pipe.y, side * pipe.z0);
+            drawAt(smokeEmitters[i], p, puff);
+            drawAt(flameEmitters[i], p, flame);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Checkpoint marker.
+
+bool checkpointMarkerShown() {
+    if (countdownRunning || raceFinished || checkpointCount <= 0) return false;
+    const int next = cars[0].nextCheckpoint;
+    return next >= 0 && next < checkpointCount;
+}
+
+void drawCheckpointMarker() {
+    markerPhase += 1.5f * frameFactor;
+    glDepthMask(GL_FALSE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    if (checkpointMarkerShown()) {
+        const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
+        glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, gameTextures[kCheckpointMarkerTexture]);
+        const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
+        const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
+        double r[3], u[3];
+        facingAxes(eye, centre, r, u);
+        for (int k = 0; k < 3; k++) r[k] *= kMarkerHalfSize[k], u[k] *= kMarkerHalfSize[k];
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3d(centre[0] + r[0], centre[1] + r[1], centre[2] + r[2]);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3d(centre[0] - u[0], centre[1] - u[1], centre[2] - u[2]);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3d(centre[0] - r[0], centre[1] - r[1], centre[2] - r[2]);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3d(centre[0] + u[0], centre[1] + u[1], centre[2] + u[2]);
+        glEnd();
+    }
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}

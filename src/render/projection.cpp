@@ -1,0 +1,24 @@
+// The scene's viewport and projection: the garage's narrow view in the menus,
+// the race's wide one that opens further with the player's speed.
+#include "app/state.h"
+#include "render/gl.h"
+#include "render/render.h"
+
+float raceViewSpeed = 0.0f;
+
+void resizeScene(int width, int height) {
+    if (height == 0) {
+        height = 1;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = (double)width / (double)height;
+    if (gameState != Race) {
+        gluPerspective(35.0, aspect, 0.1, 100.0);
+    } else {
+        gluPerspective(80.0 + 0.5 * (double)raceViewSpeed, aspect, 0.1, 15000.0);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
