@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "app/app.h"
@@ -61,9 +62,10 @@ void BM_RaceFrameEffects(benchmark::State& state) {
 }
 
 // The parts one by one on the same stretch: each frame is drawn in full,
-// then the reflection pass, the screen copy with the glow chain, and the
-// particles' update and drawing are each run once more on their own,
-// between glFinish calls.
+// then the reflection pass, the screen copy with the glow chain, the HUD
+// over it, and the particles' update and drawing are each run once more on
+// their own, between glFinish calls. Reports each part's median wall time
+// and median process CPU time (the rasteriser threads included).
 void BM_EffectParts(benchmark::State& state) {
     if (!startDrivenRace()) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
@@ -72,28 +74,34 @@ void BM_EffectParts(benchmark::State& state) {
     frameFactor = 1.0f;
     frameClockPrev = timerGetTime() * 0.01f;
     effectsEnabled = true;
-    constexpr int kParts = 3;
-    std::vector<double> wall[kParts];
-    auto timed = [](void (*part)(), std::vector<double>& out) {
+    constexpr int kParts = 5;
+    std::vector<double> wall[kParts], cpu[kParts];
+    auto timed = [&](void (*part)(), int index) {
         glFinish();
+        const double c0 = cpuMs();
         const auto t0 = std::chrono::steady_clock::now();
         part();
         glFinish();
-        out.push_back(
+        wall[index].push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        cpu[index].push_back(cpuMs() - c0);
     };
     for (auto _ : state) {
         driveTowardsNextCheckpoint();
-        drawFrame();
-        timed([] { renderRaceReflection(); }, wall[0]);
-        timed(postProcessFrame, wall[1]);
-        timed(drawCarEffects, wall[2]);
+        timed([] { drawFrame(); }, 0);
+        timed([] { renderRaceReflection(); }, 1);
+        timed(postProcessFrame, 2);
+        timed(drawRaceHud, 3);
+        timed(drawCarEffects, 4);
         platformSwapBuffers();
     }
-    const char* names[kParts] = {"reflection_median_ms", "glow_median_ms", "particles_median_ms"};
+    const char* names[kParts] = {"frame", "reflection", "glow", "hud", "particles"};
     for (int part = 0; part < kParts; part++) {
         std::sort(wall[part].begin(), wall[part].end());
-        state.counters[names[part]] = wall[part].empty() ? 0.0 : wall[part][wall[part].size() / 2];
+        std::sort(cpu[part].begin(), cpu[part].end());
+        const std::string name = names[part];
+        state.counters[name + "_median_ms"] = wall[part].empty() ? 0.0 : wall[part][wall[part].size() / 2];
+        state.counters[name + "_cpu_ms"] = cpu[part].empty() ? 0.0 : cpu[part][cpu[part].size() / 2];
     }
     unloadRace();
     releaseSky();

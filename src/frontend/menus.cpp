@@ -26,15 +26,13 @@ float pulseAlpha(float base) {
     return std::sin(0.7f * menuPhase) + base;
 }
 
-// The post-processed garage and its glow, as the race HUD recomposes a frame.
+// The glow over the post-processed garage, which is still in the back buffer,
+// as the race HUD recomposes a frame.
 void drawBackground() {
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glDisable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, screenTexture);
-    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, blurTextureA);

@@ -1,4 +1,4 @@
-// The race HUD: recomposes the frame from the copied scene and its glow, then
+// The race HUD: adds the glow over the post-processed frame, then
 // draws the tachometer, the corner arrow, the top bar, the nitro gauge and the
 // speed, drift, lap and place texts in the 800 x 600 overlay space.
 #include <cmath>
@@ -54,11 +54,10 @@ void multipliedThenAdded(float x0, float y0, float x1, float y1, GLuint dark, GL
     quad(x0, y0, x1, y1);
 }
 
+// The glow over the frame, which the post-processing left in the back buffer.
 void recomposeFrame() {
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
-    glBindTexture(GL_TEXTURE_2D, screenTexture);
-    quad(0.0f, 0.0f, 800.0f, 600.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glBindTexture(GL_TEXTURE_2D, blurTextureA);

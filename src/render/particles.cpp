@@ -164,7 +164,9 @@ void drawEffect(const ParticleSystem& s, float x, float y, float z, float eyeX, 
     glBindTexture(GL_TEXTURE_2D, texture);
     const double eye[3] = {eyeX, eyeY, eyeZ};
     for (int i = 0; i < s.count; i++) {
-        if (!s.active[i]) continue;
+        // A spent particle (life 0 or less) has alpha 0: it would leave every
+        // pixel as it is, in both blend modes, yet cost its whole quad.
+        if (!s.active[i] || !(s.life[i] > 0.0f)) continue;
         glColor4f(s.colour[0], s.colour[1], s.colour[2], s.life[i]);
         const double c[3] = {x + (double)s.offsetX[i], y + (double)s.offsetY[i], z + (double)s.offsetZ[i]};
         double r[3], u[3];

@@ -1,6 +1,8 @@
 // The glow chain after each scene: the frame copied into screenTexture, two
 // tone-mapping passes and two blur passes into blurTextureA, each drawn into
-// the lower-left 256 x 256 of the back buffer and copied out.
+// the lower-left 256 x 256 of the back buffer and copied out. Only that square
+// is overwritten, and it is put back from screenTexture afterwards, so the
+// back buffer holds the frame again and the recomposition only adds the glow.
 #include <vector>
 
 #include "app/state.h"
@@ -53,7 +55,12 @@ static void useHdrProgram() {
 void postProcessPass(int type, int kind) {
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
+    // The pass draws and reads back only the square: clearing the rest of a
+    // large back buffer would cost more than the pass itself.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, kGlowSize, kGlowSize);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     glLoadIdentity();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -98,6 +105,36 @@ void postProcessPass(int type, int kind) {
     glLoadIdentity();
 }
 
+// Puts the frame back into the square the passes drew in, texel for pixel,
+// and clears the depth for the overlays that follow.
+static void restoreGlowSquare(int width, int height) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    const float s = (float)kGlowSize / (float)width, t = (float)kGlowSize / (float)height;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(s, 0.0f);
+    glVertex2f((float)kGlowSize, 0.0f);
+    glTexCoord2f(s, t);
+    glVertex2f((float)kGlowSize, (float)kGlowSize);
+    glTexCoord2f(0.0f, t);
+    glVertex2f(0.0f, (float)kGlowSize);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glClear(GL_DEPTH_BUFFER_BIT);
+}
+
 void postProcessFrame() {
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
@@ -107,9 +144,10 @@ void postProcessFrame() {
     glEnable(GL_TEXTURE_2D);
     if (!effectsEnabled) {
         // The same frame with no glow: the recomposition adds black.
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClear(GL_DEPTH_BUFFER_BIT);
         fillRenderTexture(blurTextureA, kGlowSize, kGlowSize, 0);
         return;
     }
     for (const PostPass& pass : kGlowChain) postProcessPass(pass.type, pass.kind);
+    restoreGlowSquare(width, height);
 }

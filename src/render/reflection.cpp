@@ -22,7 +22,11 @@ static void setUpReflectionView() {
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
+    // Only the square is drawn and read back; the frame clears the rest.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, kReflectionSize, kReflectionSize);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     glLoadIdentity();
 }
 
@@ -41,8 +45,17 @@ static void drawRaceSurroundings(const ReflectionScene& scene) {
     glUseProgramObjectARB(lightProgram);
     gluLookAt(from.x, from.y, from.z, shadingEye.x, shadingEye.y, shadingEye.z, 0.0, 1.0, 0.0);
     lightIdentityPlacement();
-    uploadModelLights();
-    drawModel(scene.surroundings);
+    if (mapChunksEnabled) {
+        // The chunks inside this view only, nearest the car first, each lit
+        // by the lamps that reach it.
+        modelCameraPosition[0] = from.x;
+        modelCameraPosition[1] = from.y;
+        modelCameraPosition[2] = from.z;
+        drawChunkedModel(scene.surroundings, sceneShading);
+    } else {
+        uploadModelLights();
+        drawModel(scene.surroundings);
+    }
     glUseProgramObjectARB(0);
 
     glEnable(GL_TEXTURE_2D);

@@ -186,6 +186,10 @@ TEST_F(ShaderTest, BlurSpreadsAGaussianAlongItsAxisOnly) {
     uint8_t* centre = &dot[((size_t)128 * kSize + 128) * 4];
     centre[0] = centre[1] = centre[2] = centre[3] = 255;
     GLuint source = makeTexture(GL_RGBA, kSize, kSize, dot);
+    // Filtered like the game's glow images: the blur reads two taps at once
+    // between neighbouring texels.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Seventeen taps, sigma 3.2 steps, normalised.
     float weights[9], total = 0.0f;
     for (int k = 0; k <= 8; k++) {

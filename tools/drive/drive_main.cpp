@@ -1,0 +1,186 @@
+// korvask-drive: drives a whole race the way a player at the keyboard does,
+// on the scripted backend. Every frame goes through the game's own frame
+// dispatcher with every pass drawn; the arrow keys and nitro reach the game
+// as key-down and key-up messages through its window procedure, chosen from
+// where the car stands against the waypoints; and the game's clock moves on
+// by each frame's measured wall time, so the race sees the machine's real
+// frame rate, slow frames included. Prints one JSON line when the race is
+// finished or the time allowed runs out.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/app.h"
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+struct DriveOptions {
+    int race = 1;
+    int resolution = 1;
+    int laps = 4;
+    double maxMinutes = 20.0;  // wall time allowed before giving up
+};
+
+bool parseOptions(int argc, char** argv, DriveOptions* o) {
+    for (int i = 1; i < argc; i++) {
+        if (i + 1 >= argc) return false;
+        const char* name = argv[i];
+        const double v = atof(argv[++i]);
+        if (strcmp(name, "--race") == 0 && v >= 1 && v <= 20)
+            o->race = (int)v;
+        else if (strcmp(name, "--resolution") == 0 && v >= 0 && v <= 2)
+            o->resolution = (int)v;
+        else if (strcmp(name, "--laps") == 0 && v >= 1 && v <= 9)
+            o->laps = (int)v;
+        else if (strcmp(name, "--minutes") == 0 && v > 0)
+            o->maxMinutes = v;
+        else
+            return false;
+    }
+    return true;
+}
+
+// base/ lies beside the program.
+void enterProgramFolder() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return;
+    path[n] = '\0';
+    char* slash = strrchr(path, '/');
+    if (slash == nullptr) return;
+    *slash = '\0';
+    if (chdir(path) != 0) fprintf(stderr, "korvask-drive: cannot enter %s\n", path);
+}
+
+bool startGame(const DriveOptions& o) {
+    resolutionIndex = o.resolution;
+    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
+    blurWidth = blurHeight = 256;
+    soundEnabled = false;
+    musicEnabled = false;
+    if (openSoundDevice()) std::atexit(closeSoundDevice);
+    if (!scriptedOpenGLWindow(screenWidth, screenHeight)) return false;
+    resizeScene(screenWidth, screenHeight);
+    if (!initRenderer()) return false;
+    loadGameTextures();
+    loadCarModels();
+    initCarTable();
+    startupPending = false;
+    effectsEnabled = true;
+    return true;
+}
+
+// The keys the driver wants held this frame become key messages for those
+// that change, as a player's fingers would press and release them; they wait
+// in the platform's queue like a real keyboard's.
+void pressKeys(DriverState& driver) {
+    static const uint32_t kDriveKeys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE};
+    bool held[5];
+    for (int k = 0; k < 5; k++) held[k] = keys[kDriveKeys[k]];
+    scriptedDriverKeys(cars[0], driver);
+    for (int k = 0; k < 5; k++) {
+        const bool want = keys[kDriveKeys[k]];
+        keys[kDriveKeys[k]] = held[k];
+        if (want != held[k]) scriptedPushKey(kDriveKeys[k], want);
+    }
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    DriveOptions opt;
+    if (!parseOptions(argc, argv, &opt)) {
+        fprintf(stderr,
+                "usage: korvask-drive [--race N] [--resolution 0|1|2] [--laps L] [--minutes M]\n"
+                "  drives race N (default 1) to the finish with key messages, every pass drawn,\n"
+                "  the game clock following the wall clock; gives up after M minutes (default 20)\n");
+        return 2;
+    }
+    enterProgramFolder();
+    if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    scriptedReset();
+    scriptedEchoMessageBoxes(true);
+    // The clock moves only by the measured frames below.
+    scriptedSetFrameStep(0.0);
+    if (!startGame(opt)) {
+        fprintf(stderr, "korvask-drive: no GL window or no base/\n");
+        return 2;
+    }
+    gameState = Race;
+    selectedCar = 0;
+    selectedRace = opt.race;
+    carPower = carTable[0].power;
+    srand(1);
+    if (!loadRace(opt.race)) {
+        fprintf(stderr, "korvask-drive: race %d could not be loaded\n", opt.race);
+        return 1;
+    }
+    lapCount = opt.laps;
+
+    DriverState driver{};
+    std::vector<double> frameMs;
+    const auto start = std::chrono::steady_clock::now();
+    double lastMs = 10.0;
+    // The finish as the result screen shows it (the screen later unloads the
+    // race and clears it all).
+    bool finished = false;
+    int place = 0;
+    RaceClock finishTime{};
+    double finishWallS = 0.0;
+    frameClockPrev = timerGetTime() * 0.01f;
+    for (;;) {
+        const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (wallS > 60.0 * opt.maxMinutes || gameState != Race) break;
+        if (raceFinished && !finished) {
+            finished = true;
+            place = playerPlace;
+            finishTime = raceTime;
+            finishWallS = wallS;
+        }
+        // A second of the result screen, then done.
+        if (finished && wallS - finishWallS > 1.0) break;
+        scriptedAdvanceClock(lastMs);
+        if (!raceFinished) pressKeys(driver);
+        const auto t0 = std::chrono::steady_clock::now();
+        // The game's main loop: waiting messages first, then one frame.
+        PlatformMessage msg;
+        while (platformPeekMessage(&msg)) windowProcedure(msg.message, msg.wParam, msg.lParam);
+        drawFrame();
+        platformSwapBuffers();
+        checkFrameKeys();
+        glFinish();
+        lastMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        frameMs.push_back(lastMs);
+    }
+    const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double load[1] = {-1.0};
+    getloadavg(load, 1);
+    printf(
+        "{\"race\":%d,\"width\":%d,\"height\":%d,\"laps\":%d,\"finished\":%s,\"place\":%d,"
+        "\"raceTime\":\"%d:%02d.%02d\",\"frames\":%zu,\"wallSeconds\":%.1f,\"fps\":%.2f,"
+        "\"frameMsMedian\":%.1f,\"load1\":%.1f}\n",
+        opt.race, screenWidth, screenHeight, opt.laps, finished ? "true" : "false", place, finishTime.minutes,
+        finishTime.seconds, (int)finishTime.hundredths, frameMs.size(), wallS,
+        wallS > 0.0 ? (double)frameMs.size() / wallS : 0.0, median(frameMs), load[0]);
+    if (gameState == Race) unloadRace();
+    releaseSky();
+    scriptedCloseGLWindow();
+    return finished ? 0 : 1;
+}
