@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/app_local.h"
 #include "audio/audio.h"
+#include "frontend/frontend.h"
 #include "race/race.h"
 
 // Pause between passes while the window is inactive, so a minimised game
@@ -71,7 +72,13 @@ int gameMain() {
 
     const int exitCode = runMainLoop();
 
-    // Shutdown.
+    // Shutdown. A race still running when the game quits is unloaded like
+    // one the player left, and the models go while their GL context exists.
+    if (raceWorld != nullptr) {
+        unloadRace();
+    }
+    releaseCarModels();
+    releaseGarageModels();
     releaseSounds();
     closeSoundDevice();
     // A save that fails leaves the previous file as it was; the player is told

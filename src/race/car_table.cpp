@@ -37,8 +37,18 @@ static Model* loadCarModel(int carNumber, const char* file) {
 }
 
 void loadCarModels() {
+    releaseCarModels();
     for (int n = 1; n <= kCarModels; n++) {
         carBodyModels[n - 1] = loadCarModel(n, "car.ms3d");
         carWheelModels[n - 1] = loadCarModel(n, "wheel.ms3d");
+    }
+}
+
+void releaseCarModels() {
+    for (int i = 0; i < kCarModels; i++) {
+        delete carBodyModels[i];
+        delete carWheelModels[i];
+        carBodyModels[i] = nullptr;
+        carWheelModels[i] = nullptr;
     }
 }

@@ -36,6 +36,8 @@ extern Model* carWheelModels[kCarModels];
 
 // Loads "base/cars/<n>/car.ms3d" and "wheel.ms3d" with their textures.
 void loadCarModels();
+// Frees them; loading again, or a shutdown, calls it.
+void releaseCarModels();
 void initCarTable();
 
 // ---------------------------------------------------------------------------

@@ -251,6 +251,30 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     EXPECT_EQ(career[kTuningField], 250);
 }
 
+// Closing the window in the middle of a race unloads it and frees every
+// model, as leaving it through the menus would: a second start in the same
+// process (the soak tool does this) must find nothing left behind.
+TEST_F(PlayThrough, ClosingDuringARaceFreesTheRaceAndTheModels) {
+    steps = {clickRow(MainMenu, 3, "Quick race")};
+    bool closed = false;
+    raceHandler = [&](int frame) {
+        if (!closed) {
+            closed = true;
+            driveUndrawn([] { return !countdownRunning && raceTime.seconds >= 2; });
+            scriptedPushMessage(WM_CLOSE, 0, 0, frame + 1);
+        }
+    };
+    EXPECT_TRUE(run());
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(visualMapModel, nullptr);
+    EXPECT_EQ(garageModel, nullptr);
+    for (int i = 0; i < kCarModels; i++) {
+        EXPECT_EQ(carBodyModels[i], nullptr) << "car " << i + 1;
+        EXPECT_EQ(carWheelModels[i], nullptr) << "car " << i + 1;
+    }
+}
+
 TEST_F(PlayThrough, ResolutionNeedsApplyWhileColourDepthIsStored) {
     steps = {
         clickRow(MainMenu, 4, "Options"),
