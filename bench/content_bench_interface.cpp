@@ -48,7 +48,8 @@ BENCHMARK(BM_GenerateInterface)->Unit(benchmark::kMillisecond)->Iterations(2);
 static void BM_RenderEffectSounds(benchmark::State& state) {
     double samples = 0;
     for (auto _ : state)
-        for (int i = 0; i < kGeneratedSoundCount; ++i) samples += static_cast<double>(renderEffectSound(i).size());
+        for (int i = 0; i < kGeneratedSoundCount; ++i)
+            samples += static_cast<double>(renderEffectSound(i).size());
     state.counters["MiB"] = samples * 2 / state.iterations() / (1 << 20);
 }
 BENCHMARK(BM_RenderEffectSounds)->Unit(benchmark::kMillisecond)->Iterations(3);

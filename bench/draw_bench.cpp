@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
-#include "bench_race.h"
 
 namespace {
 

@@ -22,19 +22,20 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
 #include "sim/sim_driver.h"
-#include "bench_race.h"
 
 namespace {
 
 constexpr int kMeasuredFrames = 200;
 
 double wallMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 double median(std::vector<double> v) {
@@ -196,8 +197,8 @@ BENCHMARK(BM_LoadRaceLargestMap)->Iterations(5)->Unit(benchmark::kMillisecond)->
 
 // Menus, a race on the largest map driven to the finish (drawn at the start
 // and on the result screen, stepped undrawn in between, in 100 ms frames as
-// on a slow machine: the race frame's sliced step), back to the menus. Run it on its own (--benchmark_filter=Peak) so no other
-// benchmark's memory counts: ru_maxrss is the whole process's peak.
+// on a slow machine: the race frame's sliced step), back to the menus. Run it on its own
+// (--benchmark_filter=Peak) so no other benchmark's memory counts: ru_maxrss is the whole process's peak.
 void BM_PlaythroughPeakMemory(benchmark::State& state) {
     if (!openGame(1)) {
         state.SkipWithError("no GL window or no base/ (build the content first)");

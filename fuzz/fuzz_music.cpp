@@ -1,11 +1,11 @@
 // Music files: the Ogg stream through the game's own file callbacks, as the
 // menus and races use it (open, play, refill, loop, rewind, close), then the
 // same file opened whole. Runs on OpenAL Soft's silent device.
+#include <AL/al.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-#include <AL/al.h>
 
 #include "audio/audio.h"
 #include "fuzz_input_file.h"

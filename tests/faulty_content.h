@@ -43,8 +43,8 @@ class FaultyContent {
         const fs::path content = fs::path(KORVASK_BUILD_DIR) / "base";
         std::error_code error;
         fs::create_directory(fs::path(path_) / "base", error);
-        for (auto it = fs::recursive_directory_iterator(content, error); it != fs::recursive_directory_iterator();
-             it.increment(error)) {
+        for (auto it = fs::recursive_directory_iterator(content, error);
+             it != fs::recursive_directory_iterator(); it.increment(error)) {
             const fs::path here = fs::path(path_) / "base" / fs::relative(it->path(), content, error);
             if (it->is_directory(error))
                 fs::create_directory(here, error);

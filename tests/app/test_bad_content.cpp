@@ -20,9 +20,9 @@
 namespace {
 
 enum class Outcome {
-    Plays,          // the race starts and runs
-    RaceRefused,    // "Start" shows the race-track box and stays on the map
-    StartupEnds,    // "Initialization Failed." and no menus
+    Plays,        // the race starts and runs
+    RaceRefused,  // "Start" shows the race-track box and stays on the map
+    StartupEnds,  // "Initialization Failed." and no menus
 };
 
 struct BadFile {
@@ -140,7 +140,8 @@ TEST_P(BadContent, NeitherCrashesNorHangs) {
             break;
         case Outcome::RaceRefused:
             // Half a waypoint file still holds a circuit of the points it has.
-            if (fault == ContentFault::Truncated && std::string(bad.file).find("level.ai") != std::string::npos) {
+            if (fault == ContentFault::Truncated &&
+                std::string(bad.file).find("level.ai") != std::string::npos) {
                 EXPECT_EQ(raceFrames, kRaceFrames);
                 break;
             }
@@ -170,7 +171,8 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<int, int>>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, BadContent,
-                         ::testing::Combine(::testing::Range(0, (int)(sizeof kBadFiles / sizeof kBadFiles[0])),
+                         ::testing::Combine(::testing::Range(0,
+                                                             (int)(sizeof kBadFiles / sizeof kBadFiles[0])),
                                             ::testing::Range(0, 4)),
                          caseName);
 

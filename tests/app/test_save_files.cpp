@@ -337,7 +337,8 @@ class SavesFolder : public ::testing::TestWithParam<SavesFolderCase> {
         ASSERT_FALSE(folder.path().empty());
         for (const char* name : {"XDG_DATA_HOME", "HOME"}) {
             const char* value = std::getenv(name);
-            saved.push_back(value ? std::make_pair(true, std::string(value)) : std::make_pair(false, std::string()));
+            saved.push_back(value ? std::make_pair(true, std::string(value))
+                                  : std::make_pair(false, std::string()));
         }
         optionsApplied = false;
     }
@@ -397,6 +398,8 @@ TEST_P(SavesFolder, IsChosenByWhetherBaseIsWritable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SavesFolder, ::testing::ValuesIn(kSavesFolderCases),
-                         [](const ::testing::TestParamInfo<SavesFolderCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<SavesFolderCase>& info) {
+                             return info.param.name;
+                         });
 
 }  // namespace

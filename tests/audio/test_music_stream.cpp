@@ -401,7 +401,8 @@ TEST_F(MusicStreamTest, RewindOpensTheFileAgainAndADamagedFileFallsSilent) {
 }
 
 TEST_F(MusicStreamTest, AHardDecodeErrorStopsTheStreamAtOnce) {
-    ASSERT_TRUE(stream.open(ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000).c_str(), true, true));
+    ASSERT_TRUE(
+        stream.open(ogg("long.ogg", 2, 44100, kStereoFramesPerBuffer * 2 + 5000).c_str(), true, true));
     // A decoder in a state it cannot read from answers every read with an
     // error that is not a hole.
     stream.decoder->ready_state = 0;

@@ -131,10 +131,30 @@ TEST(WavFile, TheFirstFormatChunkDescribesTheData) {
         int format, frequency;
         size_t bytes;
     } cases[] = {
-        {"zero-rate fmt after data", {fmtBody(1, 1, 11025, 16), fmtBody(1, 2, 0, 16)}, true, SoundFormatMono16, 11025, 400},
-        {"stereo fmt after data", {fmtBody(1, 1, 8000, 8), fmtBody(1, 2, 44100, 16)}, true, SoundFormatMono8, 8000, 400},
-        {"two fmts before data", {fmtBody(1, 2, 22050, 16), fmtBody(1, 1, 8000, 8)}, false, SoundFormatStereo16, 22050, 400},
-        {"unusable first fmt", {fmtBody(3, 1, 8000, 32), fmtBody(1, 1, 8000, 8)}, false, SoundFormatMono16, 22050, 0},
+        {"zero-rate fmt after data",
+         {fmtBody(1, 1, 11025, 16), fmtBody(1, 2, 0, 16)},
+         true,
+         SoundFormatMono16,
+         11025,
+         400},
+        {"stereo fmt after data",
+         {fmtBody(1, 1, 8000, 8), fmtBody(1, 2, 44100, 16)},
+         true,
+         SoundFormatMono8,
+         8000,
+         400},
+        {"two fmts before data",
+         {fmtBody(1, 2, 22050, 16), fmtBody(1, 1, 8000, 8)},
+         false,
+         SoundFormatStereo16,
+         22050,
+         400},
+        {"unusable first fmt",
+         {fmtBody(3, 1, 8000, 32), fmtBody(1, 1, 8000, 8)},
+         false,
+         SoundFormatMono16,
+         22050,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -95,7 +95,7 @@ TEST(ImageWriter, PngChunksCarryValidChecksumsAndTheRawRows) {
     EXPECT_EQ((idat[0] * 256 + idat[1]) % 31, 0);
     EXPECT_EQ(idat[2], 1);
     EXPECT_EQ(idat[3] | (idat[4] << 8), 32);
-    EXPECT_EQ(idat[7], 0);                                     // filter of row 0
+    EXPECT_EQ(idat[7], 0);                                       // filter of row 0
     EXPECT_EQ(idat[7 + 1 + 3 * 4], imagePixel(image, 4, 0)[0]);  // red of (4, 0)
 }
 

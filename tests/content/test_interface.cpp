@@ -21,7 +21,9 @@
 
 namespace {
 
-std::string texturePath(int index, bool tga) { return "base/textures/" + textureFileName(index, tga); }
+std::string texturePath(int index, bool tga) {
+    return "base/textures/" + textureFileName(index, tga);
+}
 
 // A decoded file as an Image, rows top-down (the readers give bottom row first).
 Image decodeBmpFile(int index) {
@@ -31,7 +33,8 @@ Image decodeBmpFile(int index) {
     if (bytes.empty() || decodeDib(bytes.data(), bytes.size(), &dib) != DibOk || !dib) return image;
     image = makeImage(dib->width, dib->height, 3);
     for (int y = 0; y < dib->height; ++y)
-        std::memcpy(imagePixel(image, 0, dib->height - 1 - y), dib->pixels + static_cast<size_t>(y) * dib->width * 3,
+        std::memcpy(imagePixel(image, 0, dib->height - 1 - y),
+                    dib->pixels + static_cast<size_t>(y) * dib->width * 3,
                     static_cast<size_t>(dib->width) * 3);
     freeDibImage(dib);
     return image;
@@ -50,7 +53,9 @@ Image decodeTgaFile(int index) {
     return image;
 }
 
-double luminance(const uint8_t* p) { return (p[0] + p[1] + p[2]) / 3.0; }
+double luminance(const uint8_t* p) {
+    return (p[0] + p[1] + p[2]) / 3.0;
+}
 
 }  // namespace
 
@@ -110,7 +115,8 @@ TEST(InterfaceTextures, BillboardSpritesFadeOutInsideTheirCircle) {
         double centre = luminance(imagePixel(image, image.width / 2, image.height / 2)), outside = 0;
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x)
-                if (std::hypot(x - cx, y - cx) > r) outside = std::max(outside, luminance(imagePixel(image, x, y)));
+                if (std::hypot(x - cx, y - cx) > r)
+                    outside = std::max(outside, luminance(imagePixel(image, x, y)));
         EXPECT_LE(outside, 2.0) << i;
         if (i == kLampSpriteTexture) {
             EXPECT_GE(centre, 250);  // the lamp's hot core
@@ -132,12 +138,14 @@ TEST(InterfaceTextures, CloudsTileWithoutASeam) {
     ASSERT_GT(clouds.width, 0);
     auto columnStep = [&](int a, int b) {
         double sum = 0;
-        for (int y = 0; y < clouds.height; ++y) sum += std::fabs(luminance(imagePixel(clouds, a, y)) - luminance(imagePixel(clouds, b, y)));
+        for (int y = 0; y < clouds.height; ++y)
+            sum += std::fabs(luminance(imagePixel(clouds, a, y)) - luminance(imagePixel(clouds, b, y)));
         return sum / clouds.height;
     };
     auto rowStep = [&](int a, int b) {
         double sum = 0;
-        for (int x = 0; x < clouds.width; ++x) sum += std::fabs(luminance(imagePixel(clouds, x, a)) - luminance(imagePixel(clouds, x, b)));
+        for (int x = 0; x < clouds.width; ++x)
+            sum += std::fabs(luminance(imagePixel(clouds, x, a)) - luminance(imagePixel(clouds, x, b)));
         return sum / clouds.width;
     };
     double typicalColumn = 0, typicalRow = 0;
@@ -181,7 +189,8 @@ TEST(InterfaceTextures, GlyphImageHoldsBothSetsWhereThePrinterCutsThem) {
         int most = 0;
         const int cx = (index % 16) * cell, cy = (index / 16) * cell;
         for (int y = 0; y < cell; ++y)
-            for (int x = fromX; x < toX; ++x) most = std::max<int>(most, imagePixel(glyphs, cx + x, cy + y)[3]);
+            for (int x = fromX; x < toX; ++x)
+                most = std::max<int>(most, imagePixel(glyphs, cx + x, cy + y)[3]);
         return most;
     };
     for (int set = 0; set < 2; ++set)
@@ -189,7 +198,8 @@ TEST(InterfaceTextures, GlyphImageHoldsBothSetsWhereThePrinterCutsThem) {
             const int index = 128 * set + code - 32;
             EXPECT_GT(ink(index, 0, cell), 200) << "set " << set << " code " << code;
             // The printer advances 10 of the cell's 19 units: the right part stays clear.
-            EXPECT_EQ(ink(index, cell * 12 / 19, cell), 0) << "set " << set << " code " << static_cast<char>(code);
+            EXPECT_EQ(ink(index, cell * 12 / 19, cell), 0)
+                << "set " << set << " code " << static_cast<char>(code);
         }
     // Space, DEL and the rows outside the two sets are empty.
     for (int index : {0, 95, 128, 223}) EXPECT_EQ(ink(index, 0, cell), 0) << index;
@@ -200,7 +210,8 @@ TEST(InterfaceTextures, GlyphImageHoldsBothSetsWhereThePrinterCutsThem) {
     int topRow = cell, bottomRow = -1;
     for (int y = 0; y < cell; ++y)
         for (int x = 0; x < cell; ++x)
-            if (imagePixel(glyphs, cx + x, cy + y)[3] > 128) topRow = std::min(topRow, y), bottomRow = std::max(bottomRow, y);
+            if (imagePixel(glyphs, cx + x, cy + y)[3] > 128)
+                topRow = std::min(topRow, y), bottomRow = std::max(bottomRow, y);
     int barWidth = 0;
     for (int x = 0; x < cell; ++x) barWidth += imagePixel(glyphs, cx + x, cy + topRow + 2)[3] > 128;
     EXPECT_GT(barWidth, cell / 3);
@@ -267,7 +278,8 @@ TEST(InterfaceEffects, EffectFilesGiveShortFlamesAndLongerSmokeAndDust) {
 TEST(InterfaceDeterminism, RegeneratedPicturesMatchTheFilesByteForByte) {
     // The files on disk came from an earlier run of the generator: making a
     // few again (text, blur, noise and drawing in each) must give the same bytes.
-    for (int i : {7, 22, 36, 41}) EXPECT_TRUE(encodeBmp(makeGameTexture(i)) == readBytes(texturePath(i, false))) << i;
+    for (int i : {7, 22, 36, 41})
+        EXPECT_TRUE(encodeBmp(makeGameTexture(i)) == readBytes(texturePath(i, false))) << i;
     for (int i : {1, 8}) EXPECT_TRUE(encodeTga(makeTgaTexture(i)) == readBytes(texturePath(i, true))) << i;
 }
 
@@ -279,13 +291,15 @@ TEST(InterfaceLook, ContactSheetOfEveryTexture) {
     for (int n = 0; n < count; ++n) {
         const Image image = n < kGameTextureCount ? decodeBmpFile(n) : decodeTgaFile(n - kGameTextureCount);
         ASSERT_GT(image.width, 0);
-        const double scale = std::min(static_cast<double>(cell) / image.width, static_cast<double>(cell) / image.height);
+        const double scale =
+            std::min(static_cast<double>(cell) / image.width, static_cast<double>(cell) / image.height);
         const int ox = (n % columns) * (cell + 4), oy = (n / columns) * (cell + 4);
         for (int y = 0; y < static_cast<int>(image.height * scale); ++y)
             for (int x = 0; x < static_cast<int>(image.width * scale); ++x) {
                 const uint8_t* p = imagePixel(image, std::min(image.width - 1, static_cast<int>(x / scale)),
                                               std::min(image.height - 1, static_cast<int>(y / scale)));
-                const double a = image.channels == 4 ? p[3] / 255.0 : 1.0, checker = ((x / 8 + y / 8) & 1) ? 90 : 55;
+                const double a = image.channels == 4 ? p[3] / 255.0 : 1.0,
+                             checker = ((x / 8 + y / 8) & 1) ? 90 : 55;
                 uint8_t* q = imagePixel(sheet, ox + x, oy + y);
                 for (int c = 0; c < 3; ++c) q[c] = static_cast<uint8_t>(p[c] * a + checker * (1 - a));
             }

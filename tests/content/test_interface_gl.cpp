@@ -67,7 +67,7 @@ bool savePng(const std::vector<uint8_t>& rgb, const char* name) {
 }
 
 class InterfaceGlTest : public RendererTest {
-protected:
+  protected:
     bool startWithGeneratedArt() {
         const std::string copy = "cp '" KORVASK_BUILD_DIR "/base/textures/'tex* base/textures/";
         if (std::system(copy.c_str()) != 0) return false;

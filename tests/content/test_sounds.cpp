@@ -59,7 +59,8 @@ void expectSeamless(const std::vector<double>& x, int channels, const std::strin
     for (int c = 0; c < channels; ++c) {
         std::vector<double> steps;
         const size_t frames = x.size() / channels;
-        for (size_t i = 0; i + 1 < frames; ++i) steps.push_back(std::fabs(x[(i + 1) * channels + c] - x[i * channels + c]));
+        for (size_t i = 0; i + 1 < frames; ++i)
+            steps.push_back(std::fabs(x[(i + 1) * channels + c] - x[i * channels + c]));
         std::sort(steps.begin(), steps.end());
         const double join = std::fabs(x[c] - x[(frames - 1) * channels + c]);
         EXPECT_LE(join, steps[steps.size() * 999 / 1000] + 1e-3) << what << " channel " << c;
@@ -78,7 +79,8 @@ TEST(EffectSounds, EveryFileParsesAsMono16WithItsRateAndLoopMark) {
         EXPECT_EQ(wav.loop, effectSounds[i].loop) << effectSounds[i].name;
     }
     // The game loops exactly these (the sound table's loop column).
-    for (const char* name : {"en1.wav", "en2.wav", "en3.wav", "en4.wav", "st.wav", "en_pass.wav", "nitro.wav", "wind.wav"}) {
+    for (const char* name :
+         {"en1.wav", "en2.wav", "en3.wav", "en4.wav", "st.wav", "en_pass.wav", "nitro.wav", "wind.wav"}) {
         bool found = false;
         for (const EffectSound& s : effectSounds) found |= std::string(s.name) == name && s.loop;
         EXPECT_TRUE(found) << name;
@@ -123,7 +125,8 @@ TEST(EffectSounds, EnginesAreDistinctAndStayBelowAliasingWhenPitchedUp) {
     }
     // The four cars' engines fire at different rates (pass-by shares engine 1's).
     for (int a = 0; a < 4; ++a)
-        for (int b = a + 1; b < 4; ++b) EXPECT_GT(std::fabs(fundamentals[a] - fundamentals[b]), 3.0) << a << " " << b;
+        for (int b = a + 1; b < 4; ++b)
+            EXPECT_GT(std::fabs(fundamentals[a] - fundamentals[b]), 3.0) << a << " " << b;
     EXPECT_NEAR(fundamentals[4], fundamentals[0], 3.0);
     // At a pitch of 1 an engine fires at about 4250 rpm: 100 to 300 pulses a second.
     for (double f : fundamentals) {
@@ -150,7 +153,8 @@ TEST(EffectSounds, CrashesGrowInWeight) {
 TEST(EffectSounds, RegeneratedSoundsMatchTheFilesByteForByte) {
     for (int i : {0, 7, 8, 9}) {
         const EffectSound& s = effectSounds[i];
-        EXPECT_TRUE(encodeWav(renderEffectSound(i), 1, s.rate, s.loop) == readBytes(std::string("base/sound/") + s.name))
+        EXPECT_TRUE(encodeWav(renderEffectSound(i), 1, s.rate, s.loop) ==
+                    readBytes(std::string("base/sound/") + s.name))
             << s.name;
     }
 }
@@ -179,7 +183,8 @@ TEST(Music, EveryTrackOpensStereoAt44kWithItsLoopLength) {
             size_t got = 0;
             int section = 0;
             while (got < buffer.size()) {
-                const long n = ov_read(&file, buffer.data() + got, static_cast<int>(buffer.size() - got), 0, 2, 1, &section);
+                const long n = ov_read(&file, buffer.data() + got, static_cast<int>(buffer.size() - got), 0,
+                                       2, 1, &section);
                 if (n <= 0) break;
                 got += static_cast<size_t>(n);
             }
@@ -205,13 +210,15 @@ TEST(Music, RegeneratedTrackMatchesItsFileByteForByte) {
     int shortest = 0;
     for (int i = 1; i < kMusicTrackCount; ++i)
         if (musicTrackFrames(i) < musicTrackFrames(shortest)) shortest = i;
-    const std::vector<uint8_t> again = encodeOggVorbis(renderMusicTrack(shortest), 44100, 0.25f, 0x4b520000 + shortest);
+    const std::vector<uint8_t> again =
+        encodeOggVorbis(renderMusicTrack(shortest), 44100, 0.25f, 0x4b520000 + shortest);
     EXPECT_TRUE(again == readBytes(std::string("base/music/") + musicFileNames[shortest]));
 }
 
 TEST(Synth, FastSineMatchesTheLibrarySine) {
     double worst = 0;
-    for (int i = -4000; i <= 4000; ++i) worst = std::max(worst, std::fabs(fastSin(i / 997.0) - std::sin(kTwoPi * i / 997.0)));
+    for (int i = -4000; i <= 4000; ++i)
+        worst = std::max(worst, std::fabs(fastSin(i / 997.0) - std::sin(kTwoPi * i / 997.0)));
     EXPECT_LT(worst, 1e-4);
 }
 
@@ -237,9 +244,13 @@ TEST(Synth, EnvelopeFollowsItsClosedForm) {
     for (int i = 0; i < 800; ++i) {
         const double t = (i + 1) / rate, value = e.next();
         double expected;
-        if (t <= attack) expected = t / attack;
-        else if (t <= length) expected = sustain + (1 - sustain) * std::exp(-(t - attack) / decayTime);
-        else expected = (sustain + (1 - sustain) * std::exp(-(length - attack) / decayTime)) * std::exp(-(t - length) / release);
+        if (t <= attack)
+            expected = t / attack;
+        else if (t <= length)
+            expected = sustain + (1 - sustain) * std::exp(-(t - attack) / decayTime);
+        else
+            expected = (sustain + (1 - sustain) * std::exp(-(length - attack) / decayTime)) *
+                       std::exp(-(t - length) / release);
         EXPECT_NEAR(value, expected, 0.02) << "t = " << t;
     }
 }
@@ -287,7 +298,8 @@ TEST(OggEncoder, SameSamplesGiveTheSameFileAndDecodeToTheirLength) {
         stereo[2 * i] = 0.3f * fastSin(440.0 * i / 44100);
         stereo[2 * i + 1] = 0.3f * fastSin(660.0 * i / 44100);
     }
-    const std::vector<uint8_t> a = encodeOggVorbis(stereo, 44100, 0.25f, 7), b = encodeOggVorbis(stereo, 44100, 0.25f, 7);
+    const std::vector<uint8_t> a = encodeOggVorbis(stereo, 44100, 0.25f, 7),
+                               b = encodeOggVorbis(stereo, 44100, 0.25f, 7);
     ASSERT_FALSE(a.empty());
     EXPECT_TRUE(a == b);
     const std::string path = std::string(KORVASK_BUILD_DIR) + "/test_encoder.ogg";

@@ -1,6 +1,6 @@
 // Windows-style content paths, whole-file reads and atomic replacement.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <csignal>
-
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>

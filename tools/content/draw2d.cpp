@@ -136,8 +136,10 @@ void canvasBlur(Canvas& canvas, int radius) {
             }
             // Keep the premultiplied invariant (no channel above alpha) after rounding.
             const uint32_t al = v >> 24;
-            uint32_t rr = std::min((v >> 16) & 255, al), gg = std::min((v >> 8) & 255, al), bb = std::min(v & 255, al);
-            reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride)[x] = (al << 24) | (rr << 16) | (gg << 8) | bb;
+            uint32_t rr = std::min((v >> 16) & 255, al), gg = std::min((v >> 8) & 255, al),
+                     bb = std::min(v & 255, al);
+            reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride)[x] =
+                (al << 24) | (rr << 16) | (gg << 8) | bb;
         }
     cairo_surface_mark_dirty(canvas.surface);
 }
@@ -159,8 +161,9 @@ void composeShade(Canvas& canvas, Canvas& shade, int blurRadius) {
 }
 
 static const char* const kFontFiles[FontCount] = {
-    "DejaVuSans-Bold.ttf",          "DejaVuSans-BoldOblique.ttf", "DejaVuSansCondensed-Bold.ttf",
-    "DejaVuSansCondensed-BoldOblique.ttf", "DejaVuSansMono-Bold.ttf",    "DejaVuSans.ttf",
+    "DejaVuSans-Bold.ttf",          "DejaVuSans-BoldOblique.ttf",
+    "DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-BoldOblique.ttf",
+    "DejaVuSansMono-Bold.ttf",      "DejaVuSans.ttf",
 };
 static const char* const kFontFolders[] = {"/usr/share/fonts/truetype/dejavu/", "/usr/share/fonts/dejavu/",
                                            "/usr/local/share/fonts/"};
@@ -176,7 +179,8 @@ static cairo_font_face_t* fontFace(FontId font) {
         for (const char* folder : kFontFolders) {
             const std::string path = std::string(folder) + kFontFiles[font];
             if (FT_New_Face(fontLibrary, path.c_str(), 0, &fontFaces[font]) == 0) {
-                fontCairoFaces[font] = cairo_ft_font_face_create_for_ft_face(fontFaces[font], FT_LOAD_NO_HINTING);
+                fontCairoFaces[font] =
+                    cairo_ft_font_face_create_for_ft_face(fontFaces[font], FT_LOAD_NO_HINTING);
                 return fontCairoFaces[font];
             }
         }
@@ -185,9 +189,10 @@ static cairo_font_face_t* fontFace(FontId font) {
     std::fprintf(stderr, "korvask-content: %s not found, using a system font\n", kFontFiles[font]);
     const bool bold = font != FontSans;
     const bool oblique = font == FontSansBoldOblique || font == FontCondensedBoldOblique;
-    fontCairoFaces[font] = cairo_toy_font_face_create(font == FontMonoBold ? "monospace" : "sans-serif",
-                                                      oblique ? CAIRO_FONT_SLANT_OBLIQUE : CAIRO_FONT_SLANT_NORMAL,
-                                                      bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    fontCairoFaces[font] =
+        cairo_toy_font_face_create(font == FontMonoBold ? "monospace" : "sans-serif",
+                                   oblique ? CAIRO_FONT_SLANT_OBLIQUE : CAIRO_FONT_SLANT_NORMAL,
+                                   bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     return fontCairoFaces[font];
 }
 
@@ -231,7 +236,8 @@ void textPathCentred(cairo_t* cr, const char* text, double cx, double baselineY)
 }
 
 void setRgba(cairo_t* cr, uint32_t rgb, double alpha) {
-    cairo_set_source_rgba(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0, alpha);
+    cairo_set_source_rgba(cr, ((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0,
+                          alpha);
 }
 
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
@@ -245,7 +251,8 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
 }
 
 static double latticeValue(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
+    uint32_t h =
+        static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xffffff) / 16777215.0;
@@ -259,7 +266,8 @@ double tileNoise(double x, double y, int period, uint32_t seed) {
     ty = ty * ty * (3 - 2 * ty);
     auto wrap = [period](int v) { return ((v % period) + period) % period; };
     const double a = latticeValue(wrap(x0), wrap(y0), seed), b = latticeValue(wrap(x0 + 1), wrap(y0), seed);
-    const double c = latticeValue(wrap(x0), wrap(y0 + 1), seed), d = latticeValue(wrap(x0 + 1), wrap(y0 + 1), seed);
+    const double c = latticeValue(wrap(x0), wrap(y0 + 1), seed),
+                 d = latticeValue(wrap(x0 + 1), wrap(y0 + 1), seed);
     return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * ty;
 }
 

@@ -33,7 +33,15 @@ void canvasCompose(Canvas& target, Canvas& source, cairo_operator_t op, double a
 void composeShade(Canvas& canvas, Canvas& shade, int blurRadius);
 
 // The typefaces of the interface, all from Debian's DejaVu files.
-enum FontId { FontSansBold, FontSansBoldOblique, FontCondensedBold, FontCondensedBoldOblique, FontMonoBold, FontSans, FontCount };
+enum FontId {
+    FontSansBold,
+    FontSansBoldOblique,
+    FontCondensedBold,
+    FontCondensedBoldOblique,
+    FontMonoBold,
+    FontSans,
+    FontCount
+};
 // Selects a font at a size in canvas units, with hinting off so that the
 // outlines (and so the bytes) do not depend on the machine's settings.
 void setFont(cairo_t* cr, FontId font, double size);

@@ -28,7 +28,8 @@ static void drawGlyphSet(cairo_t* cr, int firstRow, FontId font, double size, ui
         cairo_text_extents(cr, text, &extents);
         // Centre the ink in the advance box, narrowing the few glyphs that are
         // wider than it so neighbours never collide.
-        const double squeeze = extents.width > kAdvancePixels - 1 ? (kAdvancePixels - 1) / extents.width : 1.0;
+        const double squeeze =
+            extents.width > kAdvancePixels - 1 ? (kAdvancePixels - 1) / extents.width : 1.0;
         cairo_save(cr);
         // Nothing of a glyph, rim included, may reach a neighbouring cell.
         cairo_rectangle(cr, cellX, cellY, kCell, kCell);

@@ -55,9 +55,9 @@ std::vector<uint8_t> encodeBmp(const Image& image) {
     put32(out, 40);  // info header size
     put32(out, static_cast<uint32_t>(image.width));
     put32(out, static_cast<uint32_t>(image.height));  // positive: bottom-up
-    put16(out, 1);                                     // planes
-    put16(out, 24);                                    // bits per pixel
-    put32(out, 0);                                     // BI_RGB
+    put16(out, 1);                                    // planes
+    put16(out, 24);                                   // bits per pixel
+    put32(out, 0);                                    // BI_RGB
     put32(out, dataBytes);
     put32(out, 2835);  // 72 dpi, in pixels per metre
     put32(out, 2835);
@@ -202,6 +202,12 @@ bool makeDirectories(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool writeBmp(const std::string& path, const Image& image) { return writeFileBytes(path, encodeBmp(image)); }
-bool writeTga(const std::string& path, const Image& image) { return writeFileBytes(path, encodeTga(image)); }
-bool writePng(const std::string& path, const Image& image) { return writeFileBytes(path, encodePng(image)); }
+bool writeBmp(const std::string& path, const Image& image) {
+    return writeFileBytes(path, encodeBmp(image));
+}
+bool writeTga(const std::string& path, const Image& image) {
+    return writeFileBytes(path, encodeTga(image));
+}
+bool writePng(const std::string& path, const Image& image) {
+    return writeFileBytes(path, encodePng(image));
+}

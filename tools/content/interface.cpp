@@ -1,10 +1,11 @@
 // generateInterface: every picture of the three texture tables, and the
 // particle-effect files.
+#include "content/interface.h"
+
 #include <cstdio>
 #include <string>
 
 #include "content/content.h"
-#include "content/interface.h"
 #include "content/interface_local.h"
 
 // Entries the game draws get their own art; the rest are small spare tiles
@@ -71,7 +72,8 @@ Image makeGameTexture(int index) {
             return makeCountdown("2", 0xff8020, 256, 256);
         case kCountdownThreeTexture:
             return makeCountdown("3", 0xff2a2a, 256, 256);
-        default: return makeSpareTexture(index, 3);
+        default:
+            return makeSpareTexture(index, 3);
     }
 }
 
@@ -95,7 +97,8 @@ Image makeTgaTexture(int index) {
             return makeNitroFrame();
         case kNitroFillTga:
             return makeNitroFill();
-        default: return makeSpareTexture(index + 100, 4);
+        default:
+            return makeSpareTexture(index + 100, 4);
     }
 }
 

@@ -63,7 +63,8 @@ bool writeEffectFiles(const std::string& effectsDir);
 
 // Draws a night skyline silhouette with lit windows between x0 and x1, its
 // base at baseY, buildings up to maxHeight tall.
-void drawSkyline(cairo_t* cr, double x0, double x1, double baseY, double maxHeight, uint32_t seed, double windowScale);
+void drawSkyline(cairo_t* cr, double x0, double x1, double baseY, double maxHeight, uint32_t seed,
+                 double windowScale);
 // Fills the canvas with a vertical gradient through the given stops (position, colour).
 void verticalGradient(Canvas& canvas, const double* stops, const uint32_t* colours, int count);
 // Strokes the current path several times, wide and faint to narrow and bright,

@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
         bool (*run)(const std::string&);
     };
     const Step steps[] = {
-        {"shaders", generateShaders},     {"world", generateWorld}, {"interface", generateInterface},
-        {"sounds", generateSounds},       {"save files", generateSaveFiles},
-        {"icons", generateIcons},
+        {"shaders", generateShaders}, {"world", generateWorld},          {"interface", generateInterface},
+        {"sounds", generateSounds},   {"save files", generateSaveFiles}, {"icons", generateIcons},
     };
     for (const Step& step : steps) {
         auto start = std::chrono::steady_clock::now();

@@ -25,13 +25,13 @@ static const float kMusicPeak = 0.5f;
 struct TrackSpec {
     double bpm;
     int bars;
-    int root;            // MIDI note of the key's tonic (minor key)
-    int chords[4];       // chord roots as minor-scale degrees, two bars each
-    int drumStyle;       // 0 soft half-time, 1 four on the floor, 2 half-time heavy
-    int bassStyle;       // 0 eighths, 1 rolling sixteenths with octaves, 2 sustained pulses
-    int arpPattern;      // 0 up, 1 up-down, 2 broken
+    int root;        // MIDI note of the key's tonic (minor key)
+    int chords[4];   // chord roots as minor-scale degrees, two bars each
+    int drumStyle;   // 0 soft half-time, 1 four on the floor, 2 half-time heavy
+    int bassStyle;   // 0 eighths, 1 rolling sixteenths with octaves, 2 sustained pulses
+    int arpPattern;  // 0 up, 1 up-down, 2 broken
     double padCutoff;
-    double lead;         // level of the lead melody in the second half
+    double lead;  // level of the lead melody in the second half
     uint32_t seed;
 };
 
@@ -48,14 +48,18 @@ static const TrackSpec kTracks[kMusicTrackCount] = {
     {98, 32, 48, {0, 5, 2, 4}, 2, 0, 2, 1500, 0.75, 19},
 };
 
-static size_t samplesPerBeat(const TrackSpec& t) { return static_cast<size_t>(std::lround(kRate * 60.0 / t.bpm)); }
+static size_t samplesPerBeat(const TrackSpec& t) {
+    return static_cast<size_t>(std::lround(kRate * 60.0 / t.bpm));
+}
 
 size_t musicTrackFrames(int index) {
     const TrackSpec& t = kTracks[index];
     return samplesPerBeat(t) * 4 * t.bars;
 }
 
-static double midiHz(double note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+static double midiHz(double note) {
+    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
 
 // Natural minor scale steps, and a triad (plus seventh) on a degree.
 static int scaleNote(int root, int degree) {
@@ -163,13 +167,15 @@ static void bassNote(Voice& mix, size_t at, double seconds, int note, float gain
         if (i % 64 == 0) retuneLowPass(lp, kRate, cutoff * (1 + 3 * std::exp(-t / 0.06)), 1.4);
         phase += step;
         phase2 += step * 1.006;
-        const float osc = 0.5f * (sawBlep(phase, step) + sawBlep(phase2, step * 1.006)) + 0.6f * fastSin(phase * 0.5);
+        const float osc =
+            0.5f * (sawBlep(phase, step) + sawBlep(phase2, step * 1.006)) + 0.6f * fastSin(phase * 0.5);
         const float env = envelope.next();
         mix.add(at + i, lp.process(osc) * env * gain, 0, 0.03f, 0);
     }
 }
 
-static void padChord(Voice& mix, size_t at, double seconds, const int* notes, int count, float gain, double cutoff) {
+static void padChord(Voice& mix, size_t at, double seconds, const int* notes, int count, float gain,
+                     double cutoff) {
     const size_t len = static_cast<size_t>((seconds + 1.2) * kRate);
     for (int n = 0; n < count; ++n) {
         const double f = midiHz(notes[n]);
@@ -275,20 +281,23 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
         if (b % 2 == 0) {
             const int voiced[4] = {chordNotes[0], chordNotes[1], chordNotes[2], chordNotes[1] + 12};
             const double seconds = 2 * 4 * beatSeconds - 0.1;
-            cache.place(mix, b * bar, keyOf("pad", degree), static_cast<size_t>((seconds + 1.2) * kRate), 0.5f,
-                        [&](Voice& v) { padChord(v, 0, seconds, voiced, 4, 1.0f, t.padCutoff); });
+            cache.place(mix, b * bar, keyOf("pad", degree), static_cast<size_t>((seconds + 1.2) * kRate),
+                        0.5f, [&](Voice& v) { padChord(v, 0, seconds, voiced, 4, 1.0f, t.padCutoff); });
         }
         // Drums.
         const bool drums = section == MainA || section == MainB || section == Fill;
         for (int s = 0; s < 16; ++s) {
             const size_t pos = at16(b, s);
             if (drums) {
-                const bool kickHit = t.drumStyle == 1 ? s % 4 == 0 : (s == 0 || s == 10 || (t.drumStyle == 0 && s == 8));
-                if (kickHit) cache.place(mix, pos, "kick", kRate / 2, 1.0f, [](Voice& v) { kick(v, 0, 0.95f); });
+                const bool kickHit =
+                    t.drumStyle == 1 ? s % 4 == 0 : (s == 0 || s == 10 || (t.drumStyle == 0 && s == 8));
+                if (kickHit)
+                    cache.place(mix, pos, "kick", kRate / 2, 1.0f, [](Voice& v) { kick(v, 0, 0.95f); });
                 const bool snareHit = t.drumStyle == 1 ? (s == 4 || s == 12) : s == 8;
                 auto snareVoice = [&](Voice& v) { snare(v, 0, 1.0f, noise); };
                 if (snareHit) cache.place(mix, pos, "snare", kRate * 4 / 10, 0.55f, snareVoice);
-                if (section == Fill && s >= 12) cache.place(mix, pos, "snare", kRate * 4 / 10, 0.25f + 0.08f * (s - 12), snareVoice);
+                if (section == Fill && s >= 12)
+                    cache.place(mix, pos, "snare", kRate * 4 / 10, 0.25f + 0.08f * (s - 12), snareVoice);
             }
             if (section != Break) {
                 const bool offbeat = s % 4 == 2;
@@ -305,13 +314,15 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
         if (section != Intro) {
             const int low = chordNotes[0] - 24;
             auto bass = [&](size_t pos, double seconds, int note, float gain, double cutoff) {
-                cache.place(mix, pos, keyOf("bass", seconds, note, cutoff), static_cast<size_t>((seconds + 0.1) * kRate), gain,
+                cache.place(mix, pos, keyOf("bass", seconds, note, cutoff),
+                            static_cast<size_t>((seconds + 0.1) * kRate), gain,
                             [&](Voice& v) { bassNote(v, 0, seconds, note, 1.0f, cutoff); });
             };
             if (section == Break) {
                 bass(b * bar, 4 * beatSeconds - 0.05, low, 0.45f, 260);
             } else if (t.bassStyle == 1) {
-                for (int s = 0; s < 16; ++s) bass(at16(b, s), beatSeconds / 4 - 0.01, low + (s % 2 ? 12 : 0), 0.42f, 420);
+                for (int s = 0; s < 16; ++s)
+                    bass(at16(b, s), beatSeconds / 4 - 0.01, low + (s % 2 ? 12 : 0), 0.42f, 420);
             } else if (t.bassStyle == 2) {
                 for (int s = 0; s < 16; s += 4) bass(at16(b, s), beatSeconds * 0.9, low, 0.5f, 320);
             } else {
@@ -320,7 +331,8 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
             }
         }
         // Arpeggio over the chord, brightening through the track.
-        if (section == Intro || section == Break || section == MainB || (section == MainA && b >= t.bars / 4)) {
+        if (section == Intro || section == Break || section == MainB ||
+            (section == MainA && b >= t.bars / 4)) {
             static const int up[8] = {0, 1, 2, 3, 0, 1, 2, 3}, upDown[8] = {0, 1, 2, 3, 2, 1, 0, 1},
                              broken[8] = {0, 2, 1, 3, 0, 2, 3, 1};
             const int* pattern = t.arpPattern == 0 ? up : t.arpPattern == 1 ? upDown : broken;
@@ -329,7 +341,8 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
                 const int note = chordNotes[pattern[s % 8]] + 12;
                 const float pan = s % 2 ? 0.4f : -0.4f;
                 cache.place(mix, at16(b, s), keyOf("pluck", note, pan, brightness), kRate * 4 / 10,
-                            section == Intro ? 0.12f : 0.16f, [&](Voice& v) { pluck(v, 0, note, 1.0f, pan, brightness); });
+                            section == Intro ? 0.12f : 0.16f,
+                            [&](Voice& v) { pluck(v, 0, note, 1.0f, pan, brightness); });
             }
         }
         // Lead: a two-bar phrase of chord tones in the second half.
@@ -339,8 +352,9 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
                 const int tone = phrase[half + k];
                 const int note = (tone < 4 ? chordNotes[tone] : chordNotes[0] + 12) + 12;
                 const double seconds = beatSeconds * (k == 6 ? 1.8 : 0.9);
-                cache.place(mix, at16(b, k * 2), keyOf("lead", note, seconds), static_cast<size_t>((seconds + 0.3) * kRate),
-                            static_cast<float>(0.16 * t.lead), [&](Voice& v) { leadNote(v, 0, seconds, note, 1.0f); });
+                cache.place(mix, at16(b, k * 2), keyOf("lead", note, seconds),
+                            static_cast<size_t>((seconds + 0.3) * kRate), static_cast<float>(0.16 * t.lead),
+                            [&](Voice& v) { leadNote(v, 0, seconds, note, 1.0f); });
             }
         }
     }
@@ -384,7 +398,9 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
     return out;
 }
 
-SampleBuffer renderMusicTrack(int index) { return renderTrack(kTracks[index]); }
+SampleBuffer renderMusicTrack(int index) {
+    return renderTrack(kTracks[index]);
+}
 
 bool generateMusic(const std::string& musicDir) {
     // The tracks are independent: render and encode them side by side.

@@ -20,50 +20,127 @@
 static constexpr double kPi = 3.14159265358979323846;
 
 const EffectSound effectSounds[kGeneratedSoundCount] = {
-    {"en1.wav", 22050, true},    {"en2.wav", 22050, true},   {"en3.wav", 22050, true},   {"en4.wav", 22050, true},
-    {"cr0.wav", 44100, false},   {"cr1.wav", 44100, false},  {"cr2.wav", 44100, false},  {"cr3.wav", 44100, false},
-    {"st.wav", 22050, true},     {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
-    {"nitro.wav", 22050, true},  {"wind.wav", 22050, true},  {"menu1.wav", 44100, false}, {"menu2.wav", 44100, false},
+    {"en1.wav", 22050, true},    {"en2.wav", 22050, true},     {"en3.wav", 22050, true},
+    {"en4.wav", 22050, true},    {"cr0.wav", 44100, false},    {"cr1.wav", 44100, false},
+    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 22050, true},
+    {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
+    {"nitro.wav", 22050, true},  {"wind.wav", 22050, true},    {"menu1.wav", 44100, false},
+    {"menu2.wav", 44100, false},
 };
 
 // ---------------------------------------------------------------------------
 // Engines
 
 struct EngineSpec {
-    double cycleHz;          // two crank turns per second at pitch 1 (whole number: the loop closes)
-    int firings;             // per cycle
-    double offsets[8];       // firing times as fractions of a firing interval (uneven = burble)
+    double cycleHz;     // two crank turns per second at pitch 1 (whole number: the loop closes)
+    int firings;        // per cycle
+    double offsets[8];  // firing times as fractions of a firing interval (uneven = burble)
     double gains[8];
-    double resonance[3];     // exhaust and intake body resonances, Hz
+    double resonance[3];  // exhaust and intake body resonances, Hz
     double q[3];
     double resonanceGain[3];
-    double body;             // the raw pulse train's share
-    double pulseMs;          // width of one exhaust pulse
-    double noise;            // combustion and intake noise
-    double drive;            // saturation
+    double body;     // the raw pulse train's share
+    double pulseMs;  // width of one exhaust pulse
+    double noise;    // combustion and intake noise
+    double drive;    // saturation
     double lowPassHz;
-    double whineHz, whine;   // turbocharger whistle, whole cycles per loop
-    double jitter;           // firing-to-firing strength variation
-    double pops;             // overrun crackles per second
+    double whineHz, whine;  // turbocharger whistle, whole cycles per loop
+    double jitter;          // firing-to-firing strength variation
+    double pops;            // overrun crackles per second
     uint32_t seed;
 };
 
 static const EngineSpec kEngines[5] = {
     // en1: the player's car, a free-revving four with a rasp.
-    {35, 4, {0, 0, 0, 0}, {1, 0.92, 1.04, 0.95}, {420, 1150, 2500}, {3, 4, 5}, {1.0, 0.7, 0.35}, 0.6, 2.2, 0.18,
-     1.8, 4500, 0, 0, 0.08, 0, 11},
+    {35,
+     4,
+     {0, 0, 0, 0},
+     {1, 0.92, 1.04, 0.95},
+     {420, 1150, 2500},
+     {3, 4, 5},
+     {1.0, 0.7, 0.35},
+     0.6,
+     2.2,
+     0.18,
+     1.8,
+     4500,
+     0,
+     0,
+     0.08,
+     0,
+     11},
     // en2: a big cross-plane V8: uneven bank pulses give the burble.
-    {30, 8, {0, 0.06, -0.04, 0.09, 0, -0.07, 0.05, -0.08}, {1, 0.72, 1.12, 0.66, 1.0, 0.8, 1.08, 0.7},
-     {170, 620, 1500}, {2, 3, 4}, {1.3, 0.8, 0.3}, 0.8, 2.8, 0.12, 2.6, 3800, 0, 0, 0.1, 0, 22},
+    {30,
+     8,
+     {0, 0.06, -0.04, 0.09, 0, -0.07, 0.05, -0.08},
+     {1, 0.72, 1.12, 0.66, 1.0, 0.8, 1.08, 0.7},
+     {170, 620, 1500},
+     {2, 3, 4},
+     {1.3, 0.8, 0.3},
+     0.8,
+     2.8,
+     0.12,
+     2.6,
+     3800,
+     0,
+     0,
+     0.1,
+     0,
+     22},
     // en3: a flat six: paired pulses, smooth and hollow.
-    {36, 6, {0, 0.12, 0, 0.12, 0, 0.12}, {1, 0.62, 1, 0.62, 1, 0.62}, {300, 880, 2100}, {2.5, 3.5, 4},
-     {1.1, 0.8, 0.3}, 0.5, 2.4, 0.14, 2.0, 4200, 0, 0, 0.07, 0, 33},
+    {36,
+     6,
+     {0, 0.12, 0, 0.12, 0, 0.12},
+     {1, 0.62, 1, 0.62, 1, 0.62},
+     {300, 880, 2100},
+     {2.5, 3.5, 4},
+     {1.1, 0.8, 0.3},
+     0.5,
+     2.4,
+     0.14,
+     2.0,
+     4200,
+     0,
+     0,
+     0.07,
+     0,
+     33},
     // en4: a turbocharged straight six with its whistle.
-    {33, 6, {0, 0, 0, 0, 0, 0}, {1, 0.95, 1, 0.97, 1, 0.94}, {350, 1300, 2900}, {2.5, 4, 5}, {1.0, 0.6, 0.3},
-     0.55, 2.0, 0.2, 1.6, 4500, 2310, 0.05, 0.06, 0, 44},
+    {33,
+     6,
+     {0, 0, 0, 0, 0, 0},
+     {1, 0.95, 1, 0.97, 1, 0.94},
+     {350, 1300, 2900},
+     {2.5, 4, 5},
+     {1.0, 0.6, 0.3},
+     0.55,
+     2.0,
+     0.2,
+     1.6,
+     4500,
+     2310,
+     0.05,
+     0.06,
+     0,
+     44},
     // en_pass: the first engine off the throttle: weak pulses, muffled, crackling.
-    {35, 4, {0, 0.02, 0, -0.02}, {0.6, 0.5, 0.62, 0.48}, {380, 900, 2300}, {2.5, 3, 4}, {0.9, 0.45, 0.2},
-     0.5, 2.6, 0.22, 1.4, 2600, 0, 0, 0.18, 5, 55},
+    {35,
+     4,
+     {0, 0.02, 0, -0.02},
+     {0.6, 0.5, 0.62, 0.48},
+     {380, 900, 2300},
+     {2.5, 3, 4},
+     {0.9, 0.45, 0.2},
+     0.5,
+     2.6,
+     0.22,
+     1.4,
+     2600,
+     0,
+     0,
+     0.18,
+     5,
+     55},
 };
 
 static const float kPlayerEnginePeak = 0.8f;
@@ -71,7 +148,8 @@ static const float kOpponentEnginePeak = 0.4f;
 
 static std::vector<float> renderEngine(const EngineSpec& e, int rate, float peak) {
     const double loopSeconds = 2.0, fadeSeconds = 0.15, warmSeconds = 0.3;
-    const size_t loop = static_cast<size_t>(loopSeconds * rate), fade = static_cast<size_t>(fadeSeconds * rate);
+    const size_t loop = static_cast<size_t>(loopSeconds * rate),
+                 fade = static_cast<size_t>(fadeSeconds * rate);
     const size_t warm = static_cast<size_t>(warmSeconds * rate), total = warm + loop + fade;
     Noise noise(e.seed);
 
@@ -109,7 +187,8 @@ static std::vector<float> renderEngine(const EngineSpec& e, int rate, float peak
         x += static_cast<float>(e.noise) * noiseBand.process(noise.next()) * (0.35f + envelope[i]);
         if (e.whine > 0) {
             whinePhase += e.whineHz / rate;
-            x += static_cast<float>(e.whine * (std::sin(kTwoPi * whinePhase) + 0.3 * whineBand.process(noise.next())));
+            x += static_cast<float>(e.whine *
+                                    (std::sin(kTwoPi * whinePhase) + 0.3 * whineBand.process(noise.next())));
         }
         if (e.pops > 0) {
             if (noise.uniform() < e.pops / rate) popEnergy = 0.5 + noise.uniform();
@@ -130,8 +209,8 @@ static std::vector<float> renderEngine(const EngineSpec& e, int rate, float peak
 
 struct CrashSpec {
     double seconds;
-    int hits;              // sub-impacts
-    double hitSpread;      // seconds over which they fall
+    int hits;          // sub-impacts
+    double hitSpread;  // seconds over which they fall
     double thumpFrom, thumpTo, thumpTau;
     double crunch, crunchTau;
     double metal, metalTau;
@@ -155,7 +234,8 @@ static std::vector<float> renderCrash(const CrashSpec& c, int rate) {
     double hitTimes[8];
     double hitGains[8];
     for (int h = 0; h < c.hits; ++h) {
-        hitTimes[h] = h == 0 ? 0.0 : c.hitSpread * (h / static_cast<double>(c.hits)) * (0.7 + 0.6 * noise.uniform());
+        hitTimes[h] =
+            h == 0 ? 0.0 : c.hitSpread * (h / static_cast<double>(c.hits)) * (0.7 + 0.6 * noise.uniform());
         hitGains[h] = h == 0 ? 1.0 : 0.45 + 0.4 * noise.uniform();
     }
     // Metal modes: inharmonic partials of a panel.
@@ -173,7 +253,8 @@ static std::vector<float> renderCrash(const CrashSpec& c, int rate) {
         glassHz[g] = 3000 + 5000 * noise.uniform();
         glassGain[g] = 0.1 + 0.25 * noise.uniform();
     }
-    Biquad crunchBand = bandPass(rate, 1400, 0.7), crunchLow = lowPass(rate, 6000), crunchLow2 = lowPass(rate, 6000);
+    Biquad crunchBand = bandPass(rate, 1400, 0.7), crunchLow = lowPass(rate, 6000),
+           crunchLow2 = lowPass(rate, 6000);
     Biquad scrapeBand = bandPass(rate, 2600, 3.0);
     double grain = 0, grainLeft = 0;
     double thumpPhase[8] = {0};
@@ -187,7 +268,8 @@ static std::vector<float> renderCrash(const CrashSpec& c, int rate) {
             thumpPhase[h] += f / rate;
             x += hitGains[h] * std::sin(kTwoPi * thumpPhase[h]) * decay(u, c.thumpTau) * 0.9;
             double ring = 0;
-            for (int m = 0; m < 10; ++m) ring += modeGain[m] * std::sin(kTwoPi * modeHz[m] * u + m) * decay(u, modeTau[m]);
+            for (int m = 0; m < 10; ++m)
+                ring += modeGain[m] * std::sin(kTwoPi * modeHz[m] * u + m) * decay(u, modeTau[m]);
             x += c.metal * hitGains[h] * ring * 0.35;
         }
         // Crunch: grains of noise, each with a soft attack and a quick decay,
@@ -198,10 +280,15 @@ static std::vector<float> renderCrash(const CrashSpec& c, int rate) {
         }
         grainLeft += (grain - grainLeft) * 0.08;  // attack over a few samples
         grain *= 0.9975;
-        x += c.crunch * crunchBand.process(noise.next() * static_cast<float>(grainLeft * 1.6 + 0.6 * decay(t, c.crunchTau * 0.4))) * 2.0;
+        x += c.crunch *
+             crunchBand.process(noise.next() *
+                                static_cast<float>(grainLeft * 1.6 + 0.6 * decay(t, c.crunchTau * 0.4))) *
+             2.0;
         for (int k = 0; k < glassCount; ++k) {
             const double u = t - glassAt[k];
-            if (u >= 0 && u < 0.2) x += glassGain[k] * std::sin(kTwoPi * glassHz[k] * u) * decay(u, 0.025) * std::min(1.0, u / 0.0008);
+            if (u >= 0 && u < 0.2)
+                x += glassGain[k] * std::sin(kTwoPi * glassHz[k] * u) * decay(u, 0.025) *
+                     std::min(1.0, u / 0.0008);
         }
         if (c.scrape > 0 && t > 0.1) {
             const double rough = 0.5 + 0.5 * std::sin(kTwoPi * 31 * t) * std::sin(kTwoPi * 7 * t);
@@ -257,10 +344,12 @@ static std::vector<float> renderWind(int rate) {
     Biquad low = lowPass(rate, 160), band = bandPass(rate, 600, 0.9), band2 = bandPass(rate, 1500, 1.5);
     for (size_t i = 0; i < raw.size(); ++i) {
         const double t = static_cast<double>(i % loop) / rate;
-        const double gust = 0.65 + 0.2 * std::sin(kTwoPi * 0.25 * t) + 0.15 * std::sin(kTwoPi * 0.75 * t + 1.3);
+        const double gust =
+            0.65 + 0.2 * std::sin(kTwoPi * 0.25 * t) + 0.15 * std::sin(kTwoPi * 0.75 * t + 1.3);
         const double whistle = 0.5 + 0.5 * std::sin(kTwoPi * 0.5 * t + 0.7);
         const float n = noise.next();
-        raw[i] = static_cast<float>(gust * (1.2 * low.process(n) + 0.9 * band.process(n) + 0.35 * whistle * band2.process(n)));
+        raw[i] = static_cast<float>(
+            gust * (1.2 * low.process(n) + 0.9 * band.process(n) + 0.35 * whistle * band2.process(n)));
     }
     std::vector<float> out = closeLoop(raw, loop, fade);
     normalisePeak(out, 0.7f);
@@ -277,8 +366,8 @@ static std::vector<float> renderNitro(int rate) {
         const double t = static_cast<double>(i % loop) / rate;
         const double flutter = 0.9 + 0.1 * std::sin(kTwoPi * 17 * t);
         const float n = noise.next();
-        raw[i] = static_cast<float>(flutter * (0.8 * hiss.process(hp.process(n)) + 1.6 * roar.process(n) +
-                                               2.5 * roar2.process(n)));
+        raw[i] = static_cast<float>(
+            flutter * (0.8 * hiss.process(hp.process(n)) + 1.6 * roar.process(n) + 2.5 * roar2.process(n)));
     }
     std::vector<float> out = closeLoop(raw, loop, fade);
     normalisePeak(out, 0.75f);
@@ -293,7 +382,8 @@ static std::vector<float> renderChime(int rate) {
     const size_t total = static_cast<size_t>(1.1 * rate);
     std::vector<float> out(total, 0.0f);
     const double notes[2] = {1318.5, 1760.0}, at[2] = {0.0, 0.085};
-    const double ratios[4] = {1.0, 2.0, 2.76, 5.4}, gains[4] = {1.0, 0.35, 0.25, 0.1}, taus[4] = {0.35, 0.2, 0.12, 0.05};
+    const double ratios[4] = {1.0, 2.0, 2.76, 5.4}, gains[4] = {1.0, 0.35, 0.25, 0.1},
+                 taus[4] = {0.35, 0.2, 0.12, 0.05};
     for (size_t i = 0; i < total; ++i) {
         const double t = i / static_cast<double>(rate);
         double x = 0;
@@ -302,7 +392,8 @@ static std::vector<float> renderChime(int rate) {
             if (u < 0) continue;
             const double attack = std::min(1.0, u / 0.002);
             for (int p = 0; p < 4; ++p)
-                x += attack * gains[p] * std::sin(kTwoPi * notes[n] * ratios[p] * u) * decay(u, taus[p] * (n ? 1.4 : 1.0));
+                x += attack * gains[p] * std::sin(kTwoPi * notes[n] * ratios[p] * u) *
+                     decay(u, taus[p] * (n ? 1.4 : 1.0));
         }
         out[i] = static_cast<float>(x);
     }
@@ -324,7 +415,8 @@ static std::vector<float> renderGear(int rate) {
         double x = std::sin(kTwoPi * phase) * decay(t, 0.035) * 0.9;
         const double u = t - 0.012;
         if (u >= 0)
-            x += 0.3 * (std::sin(kTwoPi * 1870 * u) * decay(u, 0.02) + 0.6 * std::sin(kTwoPi * 3140 * u) * decay(u, 0.012) +
+            x += 0.3 * (std::sin(kTwoPi * 1870 * u) * decay(u, 0.02) +
+                        0.6 * std::sin(kTwoPi * 3140 * u) * decay(u, 0.012) +
                         0.4 * std::sin(kTwoPi * 4730 * u) * decay(u, 0.008));
         x += 0.15 * air.process(noise.next()) * decay(t - 0.03, 0.05) * (t > 0.03 ? 1 : 0);
         out[i] = static_cast<float>(x);
@@ -342,7 +434,8 @@ static std::vector<float> renderClick(int rate) {
     std::vector<float> out(total);
     for (size_t i = 0; i < total; ++i) {
         const double t = i / static_cast<double>(rate);
-        const double x = std::sin(kTwoPi * 2200 * t) * decay(t, 0.006) + 0.5 * std::sin(kTwoPi * 330 * t) * decay(t, 0.012) +
+        const double x = std::sin(kTwoPi * 2200 * t) * decay(t, 0.006) +
+                         0.5 * std::sin(kTwoPi * 330 * t) * decay(t, 0.012) +
                          0.6 * hp.process(noise.next()) * decay(t, 0.0015);
         out[i] = static_cast<float>(x * std::min(1.0, t / 0.0005));
     }
@@ -374,18 +467,35 @@ std::vector<float> renderEffectSound(int index) {
         // game's inverse distance with reference 30 lifts every source closer
         // than that to full gain, and three of them beside the player's own
         // at the start and in a pack would clip the mix.
-        case 0: return renderEngine(kEngines[0], rate, kPlayerEnginePeak);
-        case 1: case 2: case 3: return renderEngine(kEngines[index], rate, kOpponentEnginePeak);
-        case 4: case 5: case 6: case 7: return renderCrash(kCrashes[index - 4], rate);
-        case 8: return renderSqueal(rate);
-        case 9: return renderChime(rate);
-        case 10: return renderEngine(kEngines[4], rate, kPlayerEnginePeak);
-        case 11: return renderGear(rate);
-        case 12: return renderNitro(rate);
-        case 13: return renderWind(rate);
-        case 14: return renderClick(rate);
-        case 15: return renderHover(rate);
-        default: return {};
+        case 0:
+            return renderEngine(kEngines[0], rate, kPlayerEnginePeak);
+        case 1:
+        case 2:
+        case 3:
+            return renderEngine(kEngines[index], rate, kOpponentEnginePeak);
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+            return renderCrash(kCrashes[index - 4], rate);
+        case 8:
+            return renderSqueal(rate);
+        case 9:
+            return renderChime(rate);
+        case 10:
+            return renderEngine(kEngines[4], rate, kPlayerEnginePeak);
+        case 11:
+            return renderGear(rate);
+        case 12:
+            return renderNitro(rate);
+        case 13:
+            return renderWind(rate);
+        case 14:
+            return renderClick(rate);
+        case 15:
+            return renderHover(rate);
+        default:
+            return {};
     }
 }
 

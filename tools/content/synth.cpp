@@ -21,7 +21,9 @@ void* allocateSamples(size_t bytes) {
     return memory;
 }
 
-void releaseSamples(void* memory) { std::free(memory); }
+void releaseSamples(void* memory) {
+    std::free(memory);
+}
 
 Biquad lowPass(double rate, double cutoff, double q) {
     Biquad f;

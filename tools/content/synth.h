@@ -4,8 +4,8 @@
 // seeded noise, so a render gives the same samples on every run.
 #pragma once
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -25,9 +25,13 @@ struct SampleAllocator {
     T* allocate(size_t n) { return static_cast<T*>(allocateSamples(n * sizeof(T))); }
     void deallocate(T* p, size_t) { releaseSamples(p); }
     template <typename U>
-    bool operator==(const SampleAllocator<U>&) const { return true; }
+    bool operator==(const SampleAllocator<U>&) const {
+        return true;
+    }
     template <typename U>
-    bool operator!=(const SampleAllocator<U>&) const { return false; }
+    bool operator!=(const SampleAllocator<U>&) const {
+        return false;
+    }
 };
 using SampleBuffer = std::vector<float, SampleAllocator<float>>;
 
@@ -75,8 +79,10 @@ OnePole onePole(double rate, double cutoff);
 inline float fastSin(double phase) {
     double x = phase - std::floor(phase + 0.5);  // [-0.5, 0.5)
     // sin(2 pi x) folded onto [-0.25, 0.25].
-    if (x > 0.25) x = 0.5 - x;
-    else if (x < -0.25) x = -0.5 - x;
+    if (x > 0.25)
+        x = 0.5 - x;
+    else if (x < -0.25)
+        x = -0.5 - x;
     const double y = kTwoPi * x, y2 = y * y;
     return static_cast<float>(y * (1 - y2 / 6 * (1 - y2 / 20 * (1 - y2 / 42 * (1 - y2 / 72)))));
 }
@@ -89,8 +95,10 @@ struct Envelope {
     double level = 0, excess = 1;  // excess: the decaying part above the sustain level
     bool attacking = true;
     Envelope(double rate, double length, double attack, double decayTime, double sustainLevel, double release)
-        : attackStep(1.0 / std::max(1.0, attack * rate)), decayFactor(std::exp(-1.0 / (decayTime * rate))),
-          releaseFactor(std::exp(-1.0 / (release * rate))), sustain(sustainLevel),
+        : attackStep(1.0 / std::max(1.0, attack * rate)),
+          decayFactor(std::exp(-1.0 / (decayTime * rate))),
+          releaseFactor(std::exp(-1.0 / (release * rate))),
+          sustain(sustainLevel),
           holdSamples(static_cast<size_t>(length * rate)) {}
     float next() {
         if (at++ >= holdSamples) {
@@ -110,13 +118,17 @@ struct Envelope {
 };
 
 // Band-limited-enough oscillators for a phase in cycles (fraction used).
-inline float sineAt(double phase) { return static_cast<float>(std::sin(kTwoPi * phase)); }
+inline float sineAt(double phase) {
+    return static_cast<float>(std::sin(kTwoPi * phase));
+}
 // Saw with a polyBLEP correction at the wrap: `step` is the phase increment per sample.
 float sawBlep(double phase, double step);
 float squareBlep(double phase, double step, double width = 0.5);
 
 // Exponential decay envelope value after t seconds with the given time constant.
-inline float decay(double t, double tau) { return t < 0 ? 0.0f : static_cast<float>(std::exp(-t / tau)); }
+inline float decay(double t, double tau) {
+    return t < 0 ? 0.0f : static_cast<float>(std::exp(-t / tau));
+}
 // Attack-decay-sustain-release gain at time t of a note held for `length` seconds.
 float adsr(double t, double length, double attack, double decayTime, double sustain, double release);
 
@@ -162,8 +174,8 @@ struct PingPong {
 // Returns the loop (loopLength samples), interleaved with `channels`.
 // Equal-power weights suit noise (the two ends are unrelated); linear ones
 // suit periodic sounds whose ends already agree, which equal power would swell.
-std::vector<float> closeLoop(const std::vector<float>& samples, size_t loopLength, size_t fade, int channels = 1,
-                             bool equalPower = true);
+std::vector<float> closeLoop(const std::vector<float>& samples, size_t loopLength, size_t fade,
+                             int channels = 1, bool equalPower = true);
 
 // Scales so the largest magnitude is `peak`.
 void normalisePeak(std::vector<float>& samples, float peak);

@@ -187,17 +187,53 @@ static std::vector<uint8_t> encodeEffect(const EffectDefinition& e) {
 // (100 or 120 along a unit direction), scaled down to world units per step.
 bool writeEffectFiles(const std::string& effectsDir) {
     // Dust kicked up by sliding tyres: wide, slow, rising puffs that last about a second.
-    const EffectDefinition dust = {
-        40, 2.6f, {0, 0.06f, 0}, {0.0016f, 0.0016f, 0.0016f}, 1.0f, {41, 25, 41}, {20, -5, 20}, 100,
-        10000.0f, 0.012f, 0.035f, 0.45f, 0.018f, 1.0f, 0};
+    const EffectDefinition dust = {40,
+                                   2.6f,
+                                   {0, 0.06f, 0},
+                                   {0.0016f, 0.0016f, 0.0016f},
+                                   1.0f,
+                                   {41, 25, 41},
+                                   {20, -5, 20},
+                                   100,
+                                   10000.0f,
+                                   0.012f,
+                                   0.035f,
+                                   0.45f,
+                                   0.018f,
+                                   1.0f,
+                                   0};
     // Exhaust flames: short, quick tongues behind the pipe, added to the frame.
-    const EffectDefinition flame = {
-        24, 0.34f, {0, 0.02f, 0}, {0.0009f, 0.0009f, 0.0009f}, 1.0f, {21, 11, 21}, {10, 5, 10}, 60,
-        600.0f, 0.09f, 0.02f, 0.1f, 0.06f, 1.0f, 1};
+    const EffectDefinition flame = {24,
+                                    0.34f,
+                                    {0, 0.02f, 0},
+                                    {0.0009f, 0.0009f, 0.0009f},
+                                    1.0f,
+                                    {21, 11, 21},
+                                    {10, 5, 10},
+                                    60,
+                                    600.0f,
+                                    0.09f,
+                                    0.02f,
+                                    0.1f,
+                                    0.06f,
+                                    1.0f,
+                                    1};
     // Exhaust smoke: thin grey haze that drifts up and spreads, about a second.
-    const EffectDefinition smoke = {
-        30, 1.1f, {0, 0.25f, 0}, {0.0011f, 0.0011f, 0.0011f}, 1.0f, {21, 9, 21}, {10, 0, 10}, 60,
-        10000.0f, 0.0075f, 0.018f, 0.14f, 0.028f, 1.0f, 0};
+    const EffectDefinition smoke = {30,
+                                    1.1f,
+                                    {0, 0.25f, 0},
+                                    {0.0011f, 0.0011f, 0.0011f},
+                                    1.0f,
+                                    {21, 9, 21},
+                                    {10, 0, 10},
+                                    60,
+                                    10000.0f,
+                                    0.0075f,
+                                    0.018f,
+                                    0.14f,
+                                    0.028f,
+                                    1.0f,
+                                    0};
     return writeFileBytes(effectsDir + "/dust.eff", encodeEffect(dust)) &&
            writeFileBytes(effectsDir + "/firepipe.eff", encodeEffect(flame)) &&
            writeFileBytes(effectsDir + "/smokepipe.eff", encodeEffect(smoke));

@@ -10,7 +10,9 @@
 
 // Overlay angle (degrees, counter-clockwise from +x) of the needle at an engine
 // speed: 152.5 degrees from straight up at 1000 rpm, 0.035 degrees clockwise per rpm.
-static double needleAngle(double rpm) { return 90.0 + 152.5 - (std::max(rpm, 1000.0) - 1000.0) * 0.035; }
+static double needleAngle(double rpm) {
+    return 90.0 + 152.5 - (std::max(rpm, 1000.0) - 1000.0) * 0.035;
+}
 
 // Dial canvases are drawn in the HUD quad's own units (200 x 200, y up, the
 // needle's pivot at the centre).
@@ -73,7 +75,8 @@ Image makeTachoFace() {
     cairo_set_line_width(cr, 1.6);
     cairo_set_source_rgba(cr, 0.35, 0.45, 0.6, 1);
     cairo_stroke(cr);
-    const double start = needleAngle(1000), redline = needleAngle(6500), end = needleAngle(1000 + 243 / 0.035);
+    const double start = needleAngle(1000), redline = needleAngle(6500),
+                 end = needleAngle(1000 + 243 / 0.035);
     arcPath(cr, 86, start, redline);
     neonStroke(cr, kNeonCyan, 2.2, 1.6);
     cairo_new_path(cr);
@@ -93,8 +96,10 @@ Image makeTachoFace() {
         cairo_move_to(cr, x0, y0);
         cairo_line_to(cr, x1, y1);
         cairo_set_line_width(cr, major ? 3.0 : 1.4);
-        if (rpm >= 6500) cairo_set_source_rgb(cr, 1, 0.25, 0.3);
-        else cairo_set_source_rgb(cr, major ? 0.95 : 0.6, major ? 0.97 : 0.65, major ? 1.0 : 0.72);
+        if (rpm >= 6500)
+            cairo_set_source_rgb(cr, 1, 0.25, 0.3);
+        else
+            cairo_set_source_rgb(cr, major ? 0.95 : 0.6, major ? 0.97 : 0.65, major ? 1.0 : 0.72);
         cairo_stroke(cr);
         if (major) {
             char label[4];
@@ -105,8 +110,10 @@ Image makeTachoFace() {
             cairo_translate(cr, tx, ty);
             cairo_scale(cr, 1, -1);  // text upright in the y-up frame
             textPathCentred(cr, label, 0, 6);
-            if (rpm >= 7000) cairo_set_source_rgb(cr, 1, 0.3, 0.35);
-            else cairo_set_source_rgb(cr, 0.95, 0.96, 1);
+            if (rpm >= 7000)
+                cairo_set_source_rgb(cr, 1, 0.3, 0.35);
+            else
+                cairo_set_source_rgb(cr, 0.95, 0.96, 1);
             cairo_fill(cr);
             cairo_restore(cr);
         }
@@ -331,7 +338,9 @@ static Canvas gaugeCanvas() {
     return canvas;
 }
 
-static void tubePath(cairo_t* cr, double inset) { roundedRect(cr, 22 + inset, 8 + inset, 30 - 2 * inset, 184 - 2 * inset, 14 - inset); }
+static void tubePath(cairo_t* cr, double inset) {
+    roundedRect(cr, 22 + inset, 8 + inset, 30 - 2 * inset, 184 - 2 * inset, 14 - inset);
+}
 
 Image makeNitroFrame() {
     Canvas canvas = gaugeCanvas();
@@ -437,7 +446,8 @@ Image makeCountdown(const char* text, uint32_t colour, int width, int height) {
     shape(cr);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, cy - size / 2, 0, cy + size / 2);
     cairo_pattern_add_color_stop_rgb(p, 0, 1, 1, 1);
-    const double r = ((colour >> 16) & 255) / 255.0, g = ((colour >> 8) & 255) / 255.0, b = (colour & 255) / 255.0;
+    const double r = ((colour >> 16) & 255) / 255.0, g = ((colour >> 8) & 255) / 255.0,
+                 b = (colour & 255) / 255.0;
     cairo_pattern_add_color_stop_rgb(p, 0.45, 0.5 + r / 2, 0.5 + g / 2, 0.5 + b / 2);
     cairo_pattern_add_color_stop_rgb(p, 1, r, g, b);
     cairo_set_source(cr, p);

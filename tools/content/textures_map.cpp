@@ -11,8 +11,12 @@
 // World (x, z) to map pixels: x to the right, +z (north) up, the whole
 // street grid inside the frame.
 static const double kCentreX = kCityMapCentreX, kCentreZ = kCityMapCentreZ, kHalfExtent = kCityMapHalfExtent;
-static double mapX(double x) { return 256 + (x - kCentreX) / kHalfExtent * kCityMapHalfPixels; }
-static double mapY(double z) { return 256 - (z - kCentreZ) / kHalfExtent * kCityMapHalfPixels; }
+static double mapX(double x) {
+    return 256 + (x - kCentreX) / kHalfExtent * kCityMapHalfPixels;
+}
+static double mapY(double z) {
+    return 256 - (z - kCentreZ) / kHalfExtent * kCityMapHalfPixels;
+}
 
 // A block outline with its rounded corners (corners in the city's order:
 // (x0,z0), (x1,z0), (x1,z1), (x0,z1)).
@@ -22,14 +26,15 @@ static void blockPath(cairo_t* cr, const CityBlock& block, double inset) {
     const double top = mapY(block.rect.z1) + inset, bottom = mapY(block.rect.z0) - inset;
     if (x1 - x0 < 1 || bottom - top < 1) return;
     auto radius = [&](int c) {
-        return std::min({block.rounded[c] ? block.cornerRadius[c] * scale : 0.0, (x1 - x0) / 2, (bottom - top) / 2});
+        return std::min(
+            {block.rounded[c] ? block.cornerRadius[c] * scale : 0.0, (x1 - x0) / 2, (bottom - top) / 2});
     };
     const double r0 = radius(0), r1 = radius(1), r2 = radius(2), r3 = radius(3);
     cairo_new_sub_path(cr);
-    cairo_arc(cr, x1 - r2, top + r2, r2, -kPi / 2, 0);          // (x1, z1): top right
-    cairo_arc(cr, x1 - r1, bottom - r1, r1, 0, kPi / 2);         // (x1, z0): bottom right
-    cairo_arc(cr, x0 + r0, bottom - r0, r0, kPi / 2, kPi);       // (x0, z0): bottom left
-    cairo_arc(cr, x0 + r3, top + r3, r3, kPi, 1.5 * kPi);        // (x0, z1): top left
+    cairo_arc(cr, x1 - r2, top + r2, r2, -kPi / 2, 0);      // (x1, z1): top right
+    cairo_arc(cr, x1 - r1, bottom - r1, r1, 0, kPi / 2);    // (x1, z0): bottom right
+    cairo_arc(cr, x0 + r0, bottom - r0, r0, kPi / 2, kPi);  // (x0, z0): bottom left
+    cairo_arc(cr, x0 + r3, top + r3, r3, kPi, 1.5 * kPi);   // (x0, z1): top left
     cairo_close_path(cr);
 }
 
@@ -92,9 +97,12 @@ Image makeCityMap() {
     cairo_clip(cr);
     for (const CityBlock& block : cityBlocks) {
         blockPath(cr, block, 0);
-        if (block.kind == 1) cairo_set_source_rgba(cr, 0.04, 0.20, 0.12, 0.95);
-        else if (block.kind == 2) cairo_set_source_rgba(cr, 0.20, 0.18, 0.24, 0.95);
-        else cairo_set_source_rgba(cr, 0.06, 0.08, 0.17, 0.95);
+        if (block.kind == 1)
+            cairo_set_source_rgba(cr, 0.04, 0.20, 0.12, 0.95);
+        else if (block.kind == 2)
+            cairo_set_source_rgba(cr, 0.20, 0.18, 0.24, 0.95);
+        else
+            cairo_set_source_rgba(cr, 0.06, 0.08, 0.17, 0.95);
         cairo_fill_preserve(cr);
         cairo_set_source_rgba(cr, 0.35, 0.45, 0.75, 0.45);
         cairo_set_line_width(cr, 0.8);

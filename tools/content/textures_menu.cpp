@@ -111,8 +111,10 @@ Image makeButtonIcon() {
         const double a = i * 2 * kPi / 5 - kPi / 2;
         for (double side : {-0.16, 0.16}) {
             cairo_move_to(cr, c + 10 * std::cos(a + side * 3), c + 10 * std::sin(a + side * 3));
-            cairo_line_to(cr, c + 40 * std::cos(a + side * 0.7 - 0.05), c + 40 * std::sin(a + side * 0.7 - 0.05));
-            cairo_line_to(cr, c + 40 * std::cos(a + side * 0.7 + 0.05), c + 40 * std::sin(a + side * 0.7 + 0.05));
+            cairo_line_to(cr, c + 40 * std::cos(a + side * 0.7 - 0.05),
+                          c + 40 * std::sin(a + side * 0.7 - 0.05));
+            cairo_line_to(cr, c + 40 * std::cos(a + side * 0.7 + 0.05),
+                          c + 40 * std::sin(a + side * 0.7 + 0.05));
             cairo_close_path(cr);
             cairo_set_source(cr, rim);
             cairo_set_line_width(cr, 4.5);
@@ -459,8 +461,10 @@ Image makeRaceMarker(bool won) {
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 6; ++x) {
                 cairo_rectangle(cr, 12 + x * 7, 12 + y * 7, 7, 7);
-                if ((x + y) % 2) cairo_set_source_rgb(cr, 1, 0.95, 0.8);
-                else cairo_set_source_rgb(cr, 0.08, 0.06, 0.02);
+                if ((x + y) % 2)
+                    cairo_set_source_rgb(cr, 1, 0.95, 0.8);
+                else
+                    cairo_set_source_rgb(cr, 0.08, 0.06, 0.02);
                 cairo_fill(cr);
             }
         cairo_restore(cr);

@@ -8,8 +8,8 @@ void verticalGradient(Canvas& canvas, const double* stops, const uint32_t* colou
     cairo_pattern_t* pattern = cairo_pattern_create_linear(0, 0, 0, canvas.height);
     for (int i = 0; i < count; ++i) {
         const uint32_t c = colours[i];
-        cairo_pattern_add_color_stop_rgb(pattern, stops[i], ((c >> 16) & 255) / 255.0, ((c >> 8) & 255) / 255.0,
-                                         (c & 255) / 255.0);
+        cairo_pattern_add_color_stop_rgb(pattern, stops[i], ((c >> 16) & 255) / 255.0,
+                                         ((c >> 8) & 255) / 255.0, (c & 255) / 255.0);
     }
     cairo_save(canvas.cr);
     cairo_set_source(canvas.cr, pattern);
@@ -37,7 +37,8 @@ void neonStroke(cairo_t* cr, uint32_t colour, double width, double glow) {
     cairo_restore(cr);
 }
 
-void drawSkyline(cairo_t* cr, double x0, double x1, double baseY, double maxHeight, uint32_t seed, double windowScale) {
+void drawSkyline(cairo_t* cr, double x0, double x1, double baseY, double maxHeight, uint32_t seed,
+                 double windowScale) {
     Rng rng(seed);
     double x = x0;
     while (x < x1) {
@@ -54,7 +55,11 @@ void drawSkyline(cairo_t* cr, double x0, double x1, double baseY, double maxHeig
             for (double wx = x + step * 0.6; wx < right - size; wx += step) {
                 const double roll = rng.uniform();
                 if (roll < 0.22) {
-                    setRgba(cr, roll < 0.05 ? 0xbfe4ff : roll < 0.15 ? 0xffc070 : 0xffe2a0, rng.range(0.35, 0.9));
+                    setRgba(cr,
+                            roll < 0.05   ? 0xbfe4ff
+                            : roll < 0.15 ? 0xffc070
+                                          : 0xffe2a0,
+                            rng.range(0.35, 0.9));
                     cairo_rectangle(cr, wx, wy, size, size);
                     cairo_fill(cr);
                 }

@@ -14,7 +14,9 @@ static void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, v & 0xffff);
     put16(out, v >> 16);
 }
-static void putId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
+static void putId(std::vector<uint8_t>& out, const char* id) {
+    out.insert(out.end(), id, id + 4);
+}
 
 std::vector<uint8_t> encodeWav(const std::vector<float>& samples, int channels, int rate, bool loop) {
     std::vector<uint8_t> out;
@@ -42,21 +44,21 @@ std::vector<uint8_t> encodeWav(const std::vector<float>& samples, int channels, 
     if (loop) {
         putId(out, "smpl");
         put32(out, smplBytes);
-        put32(out, 0);                                             // manufacturer
-        put32(out, 0);                                             // product
-        put32(out, static_cast<uint32_t>(1000000000.0 / rate));    // sample period, ns
-        put32(out, 60);                                            // MIDI unity note
-        put32(out, 0);                                             // pitch fraction
-        put32(out, 0);                                             // SMPTE format
-        put32(out, 0);                                             // SMPTE offset
-        put32(out, 1);                                             // one loop
-        put32(out, 0);                                             // no sampler data
-        put32(out, 0);                                             // cue id
-        put32(out, 0);                                             // forward loop
-        put32(out, 0);                                             // start frame
-        put32(out, frames - 1);                                    // end frame, inclusive
-        put32(out, 0);                                             // fraction
-        put32(out, 0);                                             // play forever
+        put32(out, 0);                                           // manufacturer
+        put32(out, 0);                                           // product
+        put32(out, static_cast<uint32_t>(1000000000.0 / rate));  // sample period, ns
+        put32(out, 60);                                          // MIDI unity note
+        put32(out, 0);                                           // pitch fraction
+        put32(out, 0);                                           // SMPTE format
+        put32(out, 0);                                           // SMPTE offset
+        put32(out, 1);                                           // one loop
+        put32(out, 0);                                           // no sampler data
+        put32(out, 0);                                           // cue id
+        put32(out, 0);                                           // forward loop
+        put32(out, 0);                                           // start frame
+        put32(out, frames - 1);                                  // end frame, inclusive
+        put32(out, 0);                                           // fraction
+        put32(out, 0);                                           // play forever
     }
     return out;
 }

@@ -40,9 +40,9 @@ struct ShotOptions {
     unsigned seed = 1;
     int camera = 0;
     int laps = 4;
-    int drawFrames = 60;  // frames drawn in full before the picture
-    bool nitro = false;   // hold nitro through the drawn frames
-    bool drift = false;   // throw the car into a slide through the drawn frames
+    int drawFrames = 60;   // frames drawn in full before the picture
+    bool nitro = false;    // hold nitro through the drawn frames
+    bool drift = false;    // throw the car into a slide through the drawn frames
     double reverse = 0.0;  // seconds before the picture to brake and back up the road
     bool career = false;   // a career race: the result screen lists the points booked
     bool immediate = false;
@@ -371,7 +371,8 @@ int main(int argc, char** argv) {
         auto t0 = std::chrono::steady_clock::now();
         drawFrame();
         if (opt.timing) glFinish();
-        frameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        frameMs.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         if (k == drawn) read = scriptedReadFrame(&rgb, screenWidth, screenHeight);
         platformSwapBuffers();
     }
@@ -382,20 +383,21 @@ int main(int argc, char** argv) {
         status = 1;
     }
     const Vector3 p = cars[0].body ? getPosition(cars[0].body) : Vector3();
-    printf("{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
-           "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f],"
-           "\"place\":%d,\"wrongWay\":%.2f",
-           outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap, playerSpeed * 10.5f,
-           driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z, playerPlace,
-           wrongWayTimer);
+    printf(
+        "{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
+        "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f],"
+        "\"place\":%d,\"wrongWay\":%.2f",
+        outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap,
+        playerSpeed * 10.5f, driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z,
+        playerPlace, wrongWayTimer);
     if (opt.timing && !frameMs.empty()) {
         std::vector<double> sorted = frameMs;
         std::sort(sorted.begin(), sorted.end());
         double mean = 0.0;
         for (double m : sorted) mean += m;
         mean /= (double)sorted.size();
-        printf(",\"frames\":%zu,\"frameMsMedian\":%.2f,\"frameMsMean\":%.2f", sorted.size(), sorted[sorted.size() / 2],
-               mean);
+        printf(",\"frames\":%zu,\"frameMsMedian\":%.2f,\"frameMsMean\":%.2f", sorted.size(),
+               sorted[sorted.size() / 2], mean);
     }
     printf("}\n");
 
