@@ -110,6 +110,63 @@ void BM_EffectParts(benchmark::State& state) {
 
 BENCHMARK(BM_EffectParts)->Iterations(kMeasuredFrames)->Unit(benchmark::kMillisecond);
 
+// The savings that can be switched off, each measured against its own
+// reference on the same stretch: frames alternate between the switch on and
+// off. Reports each side's median wall time and mean process CPU time.
+struct Switch {
+    const char* name;
+    bool* value;
+};
+const Switch kSwitches[] = {
+    {"fog_far_chunks", &fogFarChunks},
+};
+
+void BM_RaceFrameSwitch(benchmark::State& state) {
+    const Switch& which = kSwitches[state.range(0)];
+    state.SetLabel(which.name);
+    if (!startDrivenRace()) {
+        state.SkipWithError("no GL window or no base/ (run from the build folder)");
+        return;
+    }
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f;
+    effectsEnabled = true;
+    std::vector<double> wall[2], cpu[2];
+    int frame = 0;
+    for (auto _ : state) {
+        const int on = frame++ % 2;
+        *which.value = on == 1;
+        driveTowardsNextCheckpoint();
+        const double c0 = cpuMs();
+        const auto t0 = std::chrono::steady_clock::now();
+        drawFrame();
+        glFinish();
+        wall[on].push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        cpu[on].push_back(cpuMs() - c0);
+        platformSwapBuffers();
+    }
+    *which.value = true;
+    const char* wallNames[2] = {"off_median_ms", "on_median_ms"};
+    const char* cpuNames[2] = {"off_cpu_mean_ms", "on_cpu_mean_ms"};
+    for (int side = 0; side < 2; side++) {
+        std::vector<double>& w = wall[side];
+        std::sort(w.begin(), w.end());
+        state.counters[wallNames[side]] = w.empty() ? 0.0 : w[w.size() / 2];
+        double sum = 0.0;
+        for (double c : cpu[side]) sum += c;
+        state.counters[cpuNames[side]] = cpu[side].empty() ? 0.0 : sum / (double)cpu[side].size();
+    }
+    unloadRace();
+    releaseSky();
+    scriptedCloseGLWindow();
+}
+
+BENCHMARK(BM_RaceFrameSwitch)
+    ->DenseRange(0, (int)(sizeof kSwitches / sizeof kSwitches[0]) - 1)
+    ->Iterations(2 * kMeasuredFrames)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_RaceFrameEffects)->Iterations(2 * kMeasuredFrames)->Unit(benchmark::kMillisecond);
 
 }  // namespace

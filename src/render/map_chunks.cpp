@@ -52,6 +52,8 @@ struct ChunkedModel {
 std::vector<ChunkedModel> chunkedModels;
 // One copy per number of lamps evaluated, 0 to 4, without paint.
 LampProgram lampPrograms[kShaderLights];
+// The copy that draws a chunk in the fog's colour alone.
+LampProgram foggedProgram;
 bool lampProgramsBuilt = false;
 
 GLhandleARB compileStage(GLenum kind, const char* defines, const char* path) {
@@ -72,9 +74,10 @@ GLhandleARB compileStage(GLenum kind, const char* defines, const char* path) {
 }
 
 // A failed copy is left at 0 and the chunks fall back to the full program.
-bool buildLampProgram(LampProgram& p, int lamps) {
-    char defines[64];
-    std::snprintf(defines, sizeof defines, "#define LAMPS %d\n#define PAINT 0\n", lamps);
+bool buildLampProgram(LampProgram& p, int lamps, bool fogged = false) {
+    char defines[96];
+    std::snprintf(defines, sizeof defines, "#define LAMPS %d\n#define PAINT 0\n#define FOGGED %d\n", lamps,
+                  fogged ? 1 : 0);
     GLhandleARB vs = compileStage(GL_VERTEX_SHADER_ARB, defines, "base/shaders/LightVS.glsl");
     GLhandleARB fs = compileStage(GL_FRAGMENT_SHADER_ARB, defines, "base/shaders/LightPS.glsl");
     if (vs == 0 || fs == 0) {
@@ -220,8 +223,8 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
 
 // The six planes of the current view volume, a x + b y + c z + d >= 0 inside,
 // in the space the model-view matrix starts from.
-void viewPlanes(float planes[6][4]) {
-    float p[16], m[16], c[16];
+void viewPlanes(float planes[6][4], float m[16]) {
+    float p[16], c[16];
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     // Column-major: c = p * m.
@@ -253,6 +256,28 @@ bool boxVisible(const float planes[6][4], const MapChunk& chunk) {
 
 void uniform4(GLint location, const float v[4]) {
     glUniform4fARB(location, v[0], v[1], v[2], v[3]);
+}
+
+// The nearest depth in front of the eye (as the fog measures it, along the
+// view axis) of any point of the box, given the model-view matrix.
+float nearestViewDepth(const float m[16], const float lo[3], const float hi[3]) {
+    float z = m[14];
+    for (int a = 0; a < 3; a++) z += std::max(m[2 + 4 * a] * lo[a], m[2 + 4 * a] * hi[a]);
+    return -z;
+}
+
+// The brightest channel the light program can give a surface of this
+// material lit by the fill light and the given lamps (textures and colours
+// at most 1).
+float brightestLit(const SceneShading& shading, const int* lamps, int lampCount) {
+    float brightest = 0.0f;
+    for (int c = 0; c < 3; c++) {
+        float light = shaderLights[kShaderLights - 1].colour[c];
+        for (int k = 0; k < lampCount; k++) light += shaderLights[lamps[k]].colour[c];
+        brightest = std::max(brightest, shading.ambientColor[c] * shading.matAmbient[c] +
+                                            shading.matDiffuse[c] * light + shading.emissive[c]);
+    }
+    return brightest;
 }
 
 void uploadShading(const LampProgram& p, const SceneShading& shading) {
@@ -298,12 +323,28 @@ bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float 
     return brightest * spot / (1.0f + kLampFalloff * nearest2) >= kLampCutoff;
 }
 
+bool fogFarChunks = true;
+
+float fogHiddenDepth(float density, const float fogColour[3], float brightest) {
+    float furthest = brightest;
+    for (int c = 0; c < 3; c++) furthest = std::max(furthest, fogColour[c]);
+    // The fog's weight on the surface is exp(-(density d)^2); the picture is
+    // the fog colour to within half a step once that weight times the
+    // largest gap between surface and fog is under half a step.
+    const float steps = furthest / kLampCutoff;
+    if (steps <= 1.0f) return 0.0f;
+    if (density <= 0.0f) return 1e30f;
+    return std::sqrt(std::log(steps)) / density;
+}
+
 void buildMapLightPrograms() {
     lampProgramsBuilt = true;
     for (int n = 0; n < kShaderLights; n++) {
         lampPrograms[n] = LampProgram();
         buildLampProgram(lampPrograms[n], n);
     }
+    foggedProgram = LampProgram();
+    buildLampProgram(foggedProgram, 0, true);
 }
 
 void releaseModelChunks(const Model* model) {
@@ -335,8 +376,11 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
 
     glDisable(GL_CULL_FACE);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    float planes[6][4];
-    viewPlanes(planes);
+    float planes[6][4], modelView[16];
+    viewPlanes(planes, modelView);
+    float fogDensity = 0.0f, fogColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_FOG_DENSITY, &fogDensity);
+    glGetFloatv(GL_FOG_COLOR, fogColour);
     const float eye[3] = {modelCameraPosition[0], modelCameraPosition[1], modelCameraPosition[2]};
 
     // Visible chunks, nearest first, so the depth test turns away most of
@@ -358,6 +402,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
     mapChunkStats.chunks = (int)chunks.size();
     mapChunkStats.drawn = (int)visible.size();
     for (int& n : mapChunkStats.byLamps) n = 0;
+    mapChunkStats.fogged = 0;
 
     bool shadingSet[kShaderLights] = {false, false, false, false, false};
     GLhandleARB current = 0;
@@ -367,6 +412,19 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
         int n = 0;
         for (int slot = 0; slot < kShaderLights - 1; slot++)
             if (lampReachesBox(slot, chunk.lo, chunk.hi, shading.matDiffuse)) reaching[n++] = slot;
+        // Past the fog's reach the lighting cannot show: the fog's colour
+        // alone, with no texture read and no lamp.
+        if (fogFarChunks && foggedProgram.program != 0 &&
+            nearestViewDepth(modelView, chunk.lo, chunk.hi) >=
+                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n))) {
+            mapChunkStats.fogged++;
+            if (current != foggedProgram.program) {
+                glUseProgramObjectARB(foggedProgram.program);
+                current = foggedProgram.program;
+            }
+            glCallList(chunk.list);
+            continue;
+        }
         mapChunkStats.byLamps[n]++;
         LampProgram& p = lampPrograms[n];
         if (p.program == 0) {

@@ -492,6 +492,7 @@ struct MapChunkStats {
     int chunks;
     int drawn;
     int byLamps[kShaderLights];
+    int fogged;  // drawn in the fog's colour alone
 };
 extern MapChunkStats mapChunkStats;
 
@@ -507,3 +508,10 @@ void releaseModelChunks(const Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);
+// Chunks whose nearest point lies this deep or deeper in the view are drawn
+// in the fog's colour alone: under GL_EXP2 fog of this density they differ
+// from it by under half an 8-bit step, on a surface no brighter than
+// brightest (a channel, 0 to 1 and over).
+float fogHiddenDepth(float density, const float fogColour[3], float brightest);
+// Off: every chunk goes through its lamps' program, however deep in the fog.
+extern bool fogFarChunks;

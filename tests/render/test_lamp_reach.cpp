@@ -3,6 +3,7 @@
 // soon enough to spare the shading of most of the city.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/render.h"
@@ -70,6 +71,34 @@ TEST(LampReach, LeftOutOnlyWhereItAddsLessThanHalfAStep) {
     }
     EXPECT_GT(firstLeftOut, 15.0f);
     EXPECT_LT(firstLeftOut, 40.0f);
+}
+
+// A chunk is drawn in the fog's colour alone only where the lit surface
+// would show through the fog by under half a step, and not much later than
+// that: the depth is tight for the night haze of the race.
+TEST(FogHiddenDepth, HiddenByUnderHalfAStepAndNoDeeperThanNeeded) {
+    struct Case {
+        float density, fog, brightest;
+        const char* what;
+    };
+    const Case cases[] = {
+        {0.012f, 0.07f, 0.35f, "the city by the fill light alone"},
+        {0.012f, 0.07f, 5.1f, "a wall under four white lamps"},
+        {0.03f, 0.07f, 1.0f, "denser haze"},
+        {0.012f, 0.9f, 0.1f, "bright fog over a dark city"},
+    };
+    for (const Case& c : cases) {
+        const float fog[3] = {c.fog, c.fog, c.fog};
+        const float depth = fogHiddenDepth(c.density, fog, c.brightest);
+        const float gap = std::max(c.brightest, c.fog);
+        auto shows = [&](float d) { return 255.0f * gap * std::exp(-std::pow(c.density * d, 2.0f)); };
+        EXPECT_LE(shows(depth), 0.5f + 1e-4f) << c.what;
+        EXPECT_GT(shows(0.95f * depth), 0.5f) << c.what;
+    }
+    const float nearlyBlack[3] = {0.0005f, 0.0005f, 0.0005f};
+    EXPECT_EQ(fogHiddenDepth(0.012f, nearlyBlack, 0.0005f), 0.0f) << "nothing to hide";
+    const float grey[3] = {0.07f, 0.07f, 0.07f};
+    EXPECT_GT(fogHiddenDepth(0.0f, grey, 1.0f), 1e20f) << "no fog hides nothing";
 }
 
 }  // namespace

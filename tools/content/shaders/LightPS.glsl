@@ -6,12 +6,17 @@
 // many of the lamp slots are evaluated (the ones that reach the part of the
 // city being drawn come first), and PAINT 0 leaves out the highlights and the
 // mirror, which only polished paint shows (the city has no specular colour
-// and no mirror strength).
+// and no mirror strength). FOGGED 1 is the copy for the parts of the city so
+// far away that the fog hides them completely: they are drawn in the fog's
+// colour alone.
 #ifndef LAMPS
 #define LAMPS 4
 #endif
 #ifndef PAINT
 #define PAINT 1
+#endif
+#ifndef FOGGED
+#define FOGGED 0
 #endif
 
 // Lamps 1 to 4: model-space position (w = 1), direction they point, colour
@@ -80,6 +85,12 @@ vec3 lamp(vec4 position, vec4 colour, vec3 direction, int focus, vec3 n, vec3 v)
     return colour.rgb * diffuse * reach;
 }
 
+#if FOGGED
+void main()
+{
+    gl_FragColor = vec4(gl_Fog.color.rgb, gl_Color.a);
+}
+#else
 void main()
 {
     vec3 n = normalize(modelNormal);
@@ -124,3 +135,4 @@ void main()
     float fog = clamp(exp(-fogAmount * fogAmount), 0.0, 1.0);
     gl_FragColor = vec4(mix(gl_Fog.color.rgb, colour, fog), base.a);
 }
+#endif

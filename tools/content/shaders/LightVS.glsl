@@ -10,6 +10,11 @@ varying float fogDepth;
 
 void main()
 {
+#if defined(FOGGED) && FOGGED
+    // Hidden by the fog: only the position and the colour's alpha count.
+    gl_FrontColor = gl_Color;
+    gl_Position = ftransform();
+#else
     modelPosition = gl_Vertex.xyz;
     modelNormal = gl_Normal;
     gl_TexCoord[0] = gl_MultiTexCoord0;
@@ -33,4 +38,5 @@ void main()
 #endif
 
     gl_Position = ftransform();
+#endif
 }
