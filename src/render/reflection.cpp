@@ -105,12 +105,28 @@ static void mirrorReflection() {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);
 }
 
+bool reflectionEveryOtherFrame = true;
+
+// Whether reflectionTexture holds a race's mirror image drawn on the frame
+// before this one.
+static bool mirrorFromLastFrame = false;
+
 void renderReflection(const ReflectionScene& scene) {
     const bool inRace = scene.inRace;
     if (!effectsEnabled) {
         fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
+        mirrorFromLastFrame = false;
         return;
     }
+    // The street mirrored in the paint moves little from one frame to the
+    // next: in a race the image is kept for a second frame, so it is at most
+    // one frame old. The garage's own view is not a race's, so a race's
+    // first frame always draws its own.
+    if (inRace && reflectionEveryOtherFrame && mirrorFromLastFrame) {
+        mirrorFromLastFrame = false;
+        return;
+    }
+    mirrorFromLastFrame = inRace;
     setUpReflectionView();
     if (inRace)
         drawRaceSurroundings(scene);

@@ -495,6 +495,9 @@ struct MapChunkStats {
     int fogged;  // drawn in the fog's colour alone
 };
 extern MapChunkStats mapChunkStats;
+// On: a race redraws the paint's reflection image on every other frame and
+// keeps it for the frame between (the garage redraws it on every frame).
+extern bool reflectionEveryOtherFrame;
 
 // Compiles the chunks' copies of the light program (0 to 4 lamps); a copy that
 // fails is replaced by the full program.

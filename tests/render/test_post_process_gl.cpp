@@ -231,6 +231,8 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     ASSERT_NE(cars[0].body, nullptr);
     setPosition(cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
     sides(true, &left, &right);
+    EXPECT_LT(right, 10.0) << "the frame after a drawn one keeps its image";
+    sides(true, &left, &right);
     EXPECT_LT(left, 10.0);
     EXPECT_GT(right, 100.0) << "the wall on the left shows on the right";
     cars[0].body = nullptr;
