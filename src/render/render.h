@@ -507,3 +507,34 @@ void releaseModelChunks(const Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);
+
+// ---------------------------------------------------------------------------
+// Small lit models (car bodies and wheels), each lit through a copy of the
+// light program that evaluates only the lamps reaching its bounds.
+
+// Off: every body and wheel goes through the full light program (the
+// reference picture).
+extern bool modelLampChoiceEnabled;
+// Draws with 0..4 lamps since the stats were last cleared (benchmarks, tests).
+struct ModelLampStats {
+    int byLamps[kShaderLights];
+};
+extern ModelLampStats modelLampStats;
+// Compiles the cars' copies of the light program (0 to 4 lamps, with and
+// without paint) for the current rendering context; a copy that fails is
+// replaced by the full program.
+void buildModelLightPrograms();
+// drawLitModel through the cheapest copy that gives the same picture: the
+// lamps reaching the model, polished paint only where mirror (the paint's
+// RefInt) is above 0, the given material with no specular colour. Leaves the
+// full light program in use with RefInt 0.
+void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
+                      const SceneShading& shading, float mirror);
+// Drops the cached bounds of a model whose vertices are about to be freed.
+void forgetModelBounds(const Model* model);
+// Whether a sphere (in the space the model-view matrix starts from) reaches
+// into the current view volume.
+bool sphereInView(const float centre[3], float radius);
+// Centre and radius of a sphere around every vertex of the model, in its own
+// space; false for an empty model.
+bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
