@@ -538,3 +538,19 @@ bool sphereInView(const float centre[3], float radius);
 // Centre and radius of a sphere around every vertex of the model, in its own
 // space; false for an empty model.
 bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
+
+// ---------------------------------------------------------------------------
+// Large overlay images (HUD bars and gauges, menu plates) drawn in tiles,
+// leaving out the tiles where the image leaves the frame as it is.
+
+// How the image is blended over the frame; the caller sets the blend function.
+enum OverlayBlend { OverlayMultiply, OverlayAdd, OverlayAlpha };
+// Off: each image is one quad (the reference for comparisons).
+extern bool overlayTilesEnabled;
+// The image over x0,y0 - x1,y1 in overlay units, texture 0..1 across it, up
+// to the fraction tLimit of its height; binds the texture. The tiles an image
+// needs are found from its texels at its first draw at each size on screen.
+void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
+                      float tLimit = 1.0f);
+// Forgets the tiles found so far, before the images' textures are replaced.
+void forgetOverlayTiles();
