@@ -1,8 +1,9 @@
 // What the cars cost the race frame and the menu frame at 800 x 600: frames
 // cycle through three ways of drawing the cars, so each sees the same stretch
 // of the race (or of the garage's turn): every car through the full light
-// program, each part through the copy with only the lamps that reach it, and
-// that with the cars out of view skipped. Reports each way's median wall
+// program, each part through the copy with only the lamps that reach it,
+// that with the cars out of view skipped, and no cars at all (what is left of
+// the frame without them). Reports each way's median wall
 // time (glFinish included) and median process CPU time per frame, and how
 // many car parts were drawn with 0 to 4 lamps per frame.
 #include <benchmark/benchmark.h>
@@ -22,8 +23,8 @@
 namespace {
 
 constexpr int kFramesEach = 150;
-constexpr int kWays = 3;
-const char* const kWayNames[kWays] = {"full", "lamps", "lamps_culled"};
+constexpr int kWays = 4;
+const char* const kWayNames[kWays] = {"full", "lamps", "lamps_culled", "no_cars"};
 
 struct WaySamples {
     std::vector<double> wall[kWays], cpu[kWays];
@@ -32,12 +33,24 @@ struct WaySamples {
 
     void frame(int way, void (*draw)()) {
         modelLampChoiceEnabled = way >= 1;
-        carViewCulling = way == 2;
+        carViewCulling = way >= 2;
         modelLampStats = ModelLampStats();
+        // Without their models the cars draw nothing.
+        Model* bodies[kCarModels];
+        Model* wheels[kCarModels];
+        for (int m = 0; m < kCarModels; m++) {
+            bodies[m] = carBodyModels[m];
+            wheels[m] = carWheelModels[m];
+            if (way == 3) carBodyModels[m] = carWheelModels[m] = nullptr;
+        }
         const double c0 = cpuMs();
         const auto t0 = std::chrono::steady_clock::now();
         draw();
         glFinish();
+        for (int m = 0; m < kCarModels; m++) {
+            carBodyModels[m] = bodies[m];
+            carWheelModels[m] = wheels[m];
+        }
         wall[way].push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         cpu[way].push_back(cpuMs() - c0);
