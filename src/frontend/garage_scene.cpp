@@ -73,6 +73,21 @@ void lightForIdentityPlacement() {
     glPopMatrix();
 }
 
+// The body sits at the room's origin: its light space is the room's.
+void placeAtRoomOrigin(const void*) {}
+
+struct GarageWheelPlacement {
+    const CarTableRow* row;
+    const GarageWheel* wheel;
+};
+
+void placeGarageWheel(const void* context) {
+    const GarageWheelPlacement& p = *(const GarageWheelPlacement*)context;
+    applyWheelOffset(*p.row, *p.wheel);
+}
+
+// Body and wheels each lit by the lamps that reach them, the body with its
+// paint.
 void drawCarBody(Model* body, float tilt, float turn) {
     if (multitextureAvailable) {
         glActiveTextureARB(GL_TEXTURE1_ARB);
@@ -80,33 +95,23 @@ void drawCarBody(Model* body, float tilt, float turn) {
         glBindTexture(GL_TEXTURE_2D, reflectionTexture);
         glActiveTextureARB(GL_TEXTURE0_ARB);
     }
-    glUniform1fARB(refIntUniform, 1.0f);
     glPushMatrix();
     applySceneTransform(tilt, turn);
-    drawModel(body);
+    drawLampLitModel(body, placeAtRoomOrigin, nullptr, kGarageShading, 1.0f);
     glPopMatrix();
     if (multitextureAvailable) {
         glActiveTextureARB(GL_TEXTURE1_ARB);
         glDisable(GL_TEXTURE_2D);
         glActiveTextureARB(GL_TEXTURE0_ARB);
     }
-    glUniform1fARB(refIntUniform, 0.0f);
 }
 
 void drawCarWheels(Model* wheelModel, const CarTableRow& row, float tilt, float turn) {
     for (const GarageWheel& wheel : kGarageWheels) {
-        glPushMatrix();
-        glLoadIdentity();
-        applyWheelOffset(row, wheel);
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
-        updateModelLights();
-        glPopMatrix();
-        uploadModelLights();
-
+        const GarageWheelPlacement placement{&row, &wheel};
         glPushMatrix();
         applySceneTransform(tilt, turn);
-        applyWheelOffset(row, wheel);
-        drawModel(wheelModel);
+        drawLampLitModel(wheelModel, placeGarageWheel, &placement, kGarageShading, 0.0f);
         glPopMatrix();
     }
 }
@@ -153,18 +158,20 @@ void drawGarageScene() {
     glUseProgramObjectARB(lightProgram);
     setGarageMaterial();
     selectLights();
-    lightForIdentityPlacement();
 
+    // The body first: the depth test then turns away the room behind it
+    // instead of shading it and covering it again.
+    const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
+    drawCarBody(carBodyModels[car], tilt, turn);
+
+    lightForIdentityPlacement();
     glPushMatrix();
     applySceneTransform(tilt, turn);
     uploadModelLights();
-    // The room in chunks, each lit by the lamps that reach it; the car keeps
-    // the full program for its paint.
+    // The room in chunks, each lit by the lamps that reach it.
     drawChunkedModel(garageModel, kGarageShading);
     glPopMatrix();
 
-    const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
-    drawCarBody(carBodyModels[car], tilt, turn);
     drawCarWheels(carWheelModels[car], carTable[car], tilt, turn);
 
     glUseProgramObjectARB(0);

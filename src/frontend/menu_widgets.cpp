@@ -28,15 +28,14 @@ void overlayQuad(float x0, float y0, float x1, float y1, float u0, float v0, flo
     glEnd();
 }
 
-// Darkens the frame by one image, then lights it by another over the same quad.
+// Darkens the frame by one image, then lights it by another over the same
+// quad, each only where it changes the frame.
 static void maskThenFace(float x0, float y0, float x1, float y1, GLuint mask, GLuint face) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, mask);
-    overlayQuad(x0, y0, x1, y1);
+    drawOverlayImage(mask, OverlayMultiply, x0, y0, x1, y1);
     glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, face);
-    overlayQuad(x0, y0, x1, y1);
+    drawOverlayImage(face, OverlayAdd, x0, y0, x1, y1);
 }
 
 void drawButton(int y, bool hover) {

@@ -1,5 +1,9 @@
 // The four cars of a race: each body with its paint reflection and its four
 // wheels, steered and rolling, lit by the lamps like the rest of the scene.
+// A car wholly out of view is skipped, and each part is shaded with only the
+// lamps whose light reaches it.
+#include <cmath>
+
 #include "race/race.h"
 #include "render/render.h"
 
@@ -12,6 +16,8 @@ static const float kBodyRaise = 0.15f;
 static const float kWheelOffsetScale = 0.77f / 1.67f;
 static const float kWheelTrack = 1.0f;
 static const float kWheelHeight = 0.45f;
+
+bool carViewCulling = true;
 
 struct CarPlacement {
     const float* bodyMatrix;  // 16 floats, OpenGL order
@@ -49,7 +55,7 @@ static void drawWheels(const Car& car, const float* bodyMatrix, Model* wheel) {
         c.steerDegrees = front ? car.steer * kSteerDegrees : 0.0f;
         c.spinDegrees = car.wheelSpin[j] * kSpinDegrees;
         c.mirrored = c.z < 0.0f;
-        drawLitModel(wheel, placeWheel, &c);
+        drawLampLitModel(wheel, placeWheel, &c, sceneShading, 0.0f);
     }
 }
 
@@ -60,17 +66,48 @@ static void drawBody(const float* bodyMatrix, Model* body) {
         glBindTexture(GL_TEXTURE_2D, reflectionTexture);
         glActiveTextureARB(GL_TEXTURE0_ARB);
     }
-    glUniform1fARB(refIntUniform, 1.0f);
     CarPlacement c{};
     c.bodyMatrix = bodyMatrix;
-    drawLitModel(body, placeBody, &c);
+    drawLampLitModel(body, placeBody, &c, sceneShading, 1.0f);
     if (multitextureAvailable) {
         glActiveTextureARB(GL_TEXTURE1_ARB);
         glDisable(GL_TEXTURE_2D);
         glActiveTextureARB(GL_TEXTURE0_ARB);
     }
     glEnable(GL_TEXTURE_2D);
-    glUniform1fARB(refIntUniform, 0.0f);
+}
+
+// Whether any part of the car can show in the current view: a sphere around
+// the raised body and every wheel, whichever is larger.
+static bool carInView(const Car& car, const float* bodyMatrix) {
+    Model* body = carBodyModels[car.model];
+    Model* wheel = carWheelModels[car.model];
+    float centre[3], radius;
+    if (!modelBoundingSphere(body, centre, &radius)) return true;
+    centre[1] += kBodyRaise;
+    float wheelCentre[3], wheelRadius;
+    if (modelBoundingSphere(wheel, wheelCentre, &wheelRadius)) {
+        const CarTableRow& row = carTable[car.model];
+        const float reachX = std::fmax(row.frontWheelOffset, row.rearWheelOffset) * kWheelOffsetScale;
+        // A wheel hangs at most kWheelHeight + a whole wheel ray (about 1)
+        // below its mount; the distance to the centre is bounded axis by axis.
+        const float wheelCorner[3] = {reachX + std::fabs(centre[0]),
+                                      kWheelHeight + 1.0f + std::fabs(centre[1]),
+                                      kWheelTrack + std::fabs(centre[2])};
+        const float lengthOfCorner =
+            std::sqrt(wheelCorner[0] * wheelCorner[0] + wheelCorner[1] * wheelCorner[1] +
+                      wheelCorner[2] * wheelCorner[2]);
+        const float wheelSize =
+            wheelRadius + std::sqrt(wheelCentre[0] * wheelCentre[0] + wheelCentre[1] * wheelCentre[1] +
+                                    wheelCentre[2] * wheelCentre[2]);
+        radius = std::fmax(radius, lengthOfCorner + wheelSize);
+    }
+    // The rotation is orthonormal: lengths are kept, only the centre moves.
+    float world[3];
+    for (int r = 0; r < 3; r++)
+        world[r] = bodyMatrix[r] * centre[0] + bodyMatrix[4 + r] * centre[1] + bodyMatrix[8 + r] * centre[2] +
+                   bodyMatrix[12 + r];
+    return sphereInView(world, radius);
 }
 
 void drawCars() {
@@ -84,6 +121,7 @@ void drawCars() {
         for (int k = 0; k < 16; k++) bodyMatrix[k] = frame.elements()[k];
         bodyMatrix[3] = bodyMatrix[7] = bodyMatrix[11] = 0.0f;
         bodyMatrix[15] = 1.0f;
+        if (carViewCulling && !carInView(car, bodyMatrix)) continue;
         if (carWheelModels[car.model] != nullptr) drawWheels(car, bodyMatrix, carWheelModels[car.model]);
         if (carBodyModels[car.model] != nullptr) drawBody(bodyMatrix, carBodyModels[car.model]);
     }

@@ -44,14 +44,13 @@ void quad(float x0, float y0, float x1, float y1) {
     glEnd();
 }
 
-// The same quad darkened by one image and then lit by another.
+// The same quad darkened by one image and then lit by another, each only
+// where it changes the frame.
 void multipliedThenAdded(float x0, float y0, float x1, float y1, GLuint dark, GLuint light) {
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, dark);
-    quad(x0, y0, x1, y1);
+    drawOverlayImage(dark, OverlayMultiply, x0, y0, x1, y1);
     glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, light);
-    quad(x0, y0, x1, y1);
+    drawOverlayImage(light, OverlayAdd, x0, y0, x1, y1);
 }
 
 // The glow over the frame, which the post-processing left in the back buffer.
@@ -168,21 +167,8 @@ void drawNitroGauge() {
     float fill = cars[0].nitro * 0.01f;
     if (fill > 1.0f) fill = 1.0f;
     // An empty (or negative) tank draws no fill at all.
-    if (fill > 0.0f) {
-        glBindTexture(GL_TEXTURE_2D, tgaName(kNitroFill));
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex2f(0.0f, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex2f(200.0f, 0.0f);
-        glTexCoord2f(1.0f, fill);
-        glVertex2f(200.0f, 200.0f * fill);
-        glTexCoord2f(0.0f, fill);
-        glVertex2f(0.0f, 200.0f * fill);
-        glEnd();
-    }
-    glBindTexture(GL_TEXTURE_2D, tgaName(kNitroFrame));
-    quad(0.0f, 0.0f, 200.0f, 200.0f);
+    if (fill > 0.0f) drawOverlayImage(tgaName(kNitroFill), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f, fill);
+    drawOverlayImage(tgaName(kNitroFrame), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f);
     glTranslatef(12.0f, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

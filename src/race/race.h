@@ -340,3 +340,6 @@ MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bot
 void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY);
 // Race clock, minimap and wrong-way warning over the HUD.
 void drawRaceInfo();
+// Off: every car is drawn whether or not it can show in the view (the
+// reference for comparisons); set for the whole run.
+extern bool carViewCulling;

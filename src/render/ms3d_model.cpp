@@ -240,6 +240,7 @@ void Model::release() {
         delete[] materials;
     }
     delete[] triangles;
+    forgetModelBounds(this);
     delete[] vertices;
     groups = nullptr;
     materials = nullptr;

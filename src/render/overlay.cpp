@@ -1,5 +1,10 @@
 // The 800 x 600 overlay space every screen-fixed picture is drawn in: HUD,
-// race clock, minimap, countdown, menus, results and text.
+// race clock, minimap, countdown, menus, results and text; and large overlay
+// images drawn only where they change the frame.
+#include <cmath>
+#include <vector>
+
+#include "app/state.h"
 #include "render/render.h"
 
 void beginOverlay() {
@@ -17,4 +22,133 @@ void endOverlay() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+}
+
+namespace {
+
+// Tiles across and up an image: the HUD's bars and gauges are mostly empty
+// around thin outlines, and a 16 x 16 grid finds most of that emptiness while
+// the tiles stay a few hundred pixels each.
+constexpr int kTileGrid = 16;
+
+// Which tiles of an image change the frame, for one blend and one size on
+// screen (the size decides which mipmap levels can be sampled).
+struct TileMask {
+    GLuint texture;
+    OverlayBlend blend;
+    int pixelsWide, pixelsHigh;
+    bool drawn[kTileGrid][kTileGrid];  // [row from t = 0][column from s = 0]
+};
+std::vector<TileMask> tileMasks;
+
+// Whether a texel leaves the frame as it is under the blend: white under a
+// multiply, black under an add, fully transparent under alpha blending.
+bool leavesFrame(const unsigned char* rgba, OverlayBlend blend) {
+    switch (blend) {
+        case OverlayMultiply:
+            return rgba[0] == 255 && rgba[1] == 255 && rgba[2] == 255;
+        case OverlayAdd:
+            return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 0;
+        case OverlayAlpha:
+            return rgba[3] == 0;
+    }
+    return false;
+}
+
+// A tile is left out only when every texel any of its pixels can filter from
+// leaves the frame as it is, on every mipmap level the size on screen can
+// reach (one beyond the nearest, for trilinear filtering), a texel of margin
+// around it and wrapping at the edges, for linear filtering and repeat.
+void buildTileMask(TileMask& mask) {
+    for (auto& row : mask.drawn)
+        for (bool& d : row) d = false;
+    glBindTexture(GL_TEXTURE_2D, mask.texture);
+    GLint w0 = 0, h0 = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w0);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h0);
+    if (w0 <= 0 || h0 <= 0 || mask.pixelsWide <= 0 || mask.pixelsHigh <= 0) {
+        for (auto& row : mask.drawn)
+            for (bool& d : row) d = true;
+        return;
+    }
+    const float texelsPerPixel =
+        std::fmax((float)w0 / (float)mask.pixelsWide, (float)h0 / (float)mask.pixelsHigh);
+    const int lastLevel = texelsPerPixel > 1.0f ? (int)std::ceil(std::log2(texelsPerPixel)) + 1 : 1;
+    std::vector<unsigned char> texels;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int level = 0; level <= lastLevel; level++) {
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        if (w <= 0 || h <= 0) break;
+        texels.resize((size_t)w * (size_t)h * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        for (int ty = 0; ty < kTileGrid; ty++)
+            for (int tx = 0; tx < kTileGrid; tx++) {
+                if (mask.drawn[ty][tx]) continue;
+                const int xLo = (int)std::floor((float)tx * (float)w / kTileGrid - 0.5f) - 1;
+                const int xHi = (int)std::floor((float)(tx + 1) * (float)w / kTileGrid - 0.5f) + 2;
+                const int yLo = (int)std::floor((float)ty * (float)h / kTileGrid - 0.5f) - 1;
+                const int yHi = (int)std::floor((float)(ty + 1) * (float)h / kTileGrid - 0.5f) + 2;
+                bool changes = false;
+                for (int y = yLo; y <= yHi && !changes; y++)
+                    for (int x = xLo; x <= xHi && !changes; x++) {
+                        const int wx = ((x % w) + w) % w, wy = ((y % h) + h) % h;
+                        changes =
+                            !leavesFrame(&texels[((size_t)wy * (size_t)w + (size_t)wx) * 4], mask.blend);
+                    }
+                mask.drawn[ty][tx] = changes;
+            }
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+}
+
+const TileMask& tileMaskOf(GLuint texture, OverlayBlend blend, int pixelsWide, int pixelsHigh) {
+    for (const TileMask& m : tileMasks)
+        if (m.texture == texture && m.blend == blend && m.pixelsWide == pixelsWide &&
+            m.pixelsHigh == pixelsHigh)
+            return m;
+    tileMasks.push_back(TileMask{texture, blend, pixelsWide, pixelsHigh, {}});
+    buildTileMask(tileMasks.back());
+    return tileMasks.back();
+}
+
+}  // namespace
+
+bool overlayTilesEnabled = true;
+
+void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
+                      float tLimit) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const int pixelsWide = (int)std::lround(std::fabs(x1 - x0) * (float)screenWidth / 800.0f);
+    const int pixelsHigh = (int)std::lround(std::fabs(y1 - y0) * (float)screenHeight / 600.0f);
+    const TileMask* mask = overlayTilesEnabled && texture != 0 && glIsTexture(texture)
+                               ? &tileMaskOf(texture, blend, pixelsWide, pixelsHigh)
+                               : nullptr;
+    const int grid = mask != nullptr ? kTileGrid : 1;
+    glBegin(GL_QUADS);
+    for (int ty = 0; ty < grid; ty++) {
+        const float t0 = (float)ty / (float)grid;
+        if (t0 >= tLimit) break;
+        const float t1 = std::fmin((float)(ty + 1) / (float)grid, tLimit);
+        const float ya = y0 + (y1 - y0) * t0, yb = y0 + (y1 - y0) * t1;
+        for (int tx = 0; tx < grid; tx++) {
+            if (mask != nullptr && !mask->drawn[ty][tx]) continue;
+            const float s0 = (float)tx / (float)grid, s1 = (float)(tx + 1) / (float)grid;
+            const float xa = x0 + (x1 - x0) * s0, xb = x0 + (x1 - x0) * s1;
+            glTexCoord2f(s0, t0);
+            glVertex2f(xa, ya);
+            glTexCoord2f(s1, t0);
+            glVertex2f(xb, ya);
+            glTexCoord2f(s1, t1);
+            glVertex2f(xb, yb);
+            glTexCoord2f(s0, t1);
+            glVertex2f(xa, yb);
+        }
+    }
+    glEnd();
+}
+
+void forgetOverlayTiles() {
+    tileMasks.clear();
 }

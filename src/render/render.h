@@ -507,3 +507,50 @@ void releaseModelChunks(const Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);
+
+// ---------------------------------------------------------------------------
+// Small lit models (car bodies and wheels), each lit through a copy of the
+// light program that evaluates only the lamps reaching its bounds.
+
+// Off: every body and wheel goes through the full light program (the
+// reference picture).
+extern bool modelLampChoiceEnabled;
+// Draws with 0..4 lamps since the stats were last cleared (benchmarks, tests).
+struct ModelLampStats {
+    int byLamps[kShaderLights];
+};
+extern ModelLampStats modelLampStats;
+// Compiles the cars' copies of the light program (0 to 4 lamps, with and
+// without paint) for the current rendering context; a copy that fails is
+// replaced by the full program.
+void buildModelLightPrograms();
+// drawLitModel through the cheapest copy that gives the same picture: the
+// lamps reaching the model, polished paint only where mirror (the paint's
+// RefInt) is above 0, the given material with no specular colour. Leaves the
+// full light program in use with RefInt 0.
+void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
+                      const SceneShading& shading, float mirror);
+// Drops the cached bounds of a model whose vertices are about to be freed.
+void forgetModelBounds(const Model* model);
+// Whether a sphere (in the space the model-view matrix starts from) reaches
+// into the current view volume.
+bool sphereInView(const float centre[3], float radius);
+// Centre and radius of a sphere around every vertex of the model, in its own
+// space; false for an empty model.
+bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
+
+// ---------------------------------------------------------------------------
+// Large overlay images (HUD bars and gauges, menu plates) drawn in tiles,
+// leaving out the tiles where the image leaves the frame as it is.
+
+// How the image is blended over the frame; the caller sets the blend function.
+enum OverlayBlend { OverlayMultiply, OverlayAdd, OverlayAlpha };
+// Off: each image is one quad (the reference for comparisons).
+extern bool overlayTilesEnabled;
+// The image over x0,y0 - x1,y1 in overlay units, texture 0..1 across it, up
+// to the fraction tLimit of its height; binds the texture. The tiles an image
+// needs are found from its texels at its first draw at each size on screen.
+void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
+                      float tLimit = 1.0f);
+// Forgets the tiles found so far, before the images' textures are replaced.
+void forgetOverlayTiles();

@@ -312,6 +312,7 @@ bool initRenderer() {
     if (!buildProgram(&lightProgram, "base/shaders/LightVS.glsl", "base/shaders/LightPS.glsl")) return false;
     lookUpUniforms(lightProgram, kLightUniforms);
     buildMapLightPrograms();
+    buildModelLightPrograms();
     if (!buildProgram(&blurProgram, "base/shaders/BlurVS.glsl", "base/shaders/BlurPS.glsl")) return false;
     lookUpUniforms(blurProgram, kBlurUniforms);
     if (!buildProgram(&hdrProgram, "base/shaders/HDRVS.glsl", "base/shaders/HDRPS.glsl")) return false;

@@ -139,6 +139,9 @@ void TgaImage::release(bool deleteTexture) {
 }
 
 bool loadGameTextures() {
+    // New names may reuse deleted ones: the overlay tiles found for the old
+    // images must not be applied to the new.
+    forgetOverlayTiles();
     // Only the cloud layer of the sky dome tiles; everything else clamps.
     return loadTable(gameTextures, kGameTextureCount, nullptr, true, kCloudTexture);
 }
@@ -148,6 +151,7 @@ bool loadStartTextures() {
 }
 
 void loadTgaTextures() {
+    forgetOverlayTiles();
     for (int i = 0; i < kTgaTextureCount; i++) {
         char path[64];
         texturePath(path, sizeof path, i, "tga");
@@ -156,5 +160,6 @@ void loadTgaTextures() {
 }
 
 void releaseTgaTextures() {
+    forgetOverlayTiles();
     for (TgaImage& image : tgaTextures) image.release(true);
 }

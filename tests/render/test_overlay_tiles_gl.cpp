@@ -1,0 +1,124 @@
+// Overlay images drawn in tiles: leaving out the tiles where an image leaves
+// the frame as it is gives the one-quad picture, whatever the blend and
+// whether the image is magnified or minified through its mipmaps.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "gl_fixture.h"
+
+namespace {
+
+constexpr int kImage = 128;
+
+class OverlayTiles : public RendererTest {
+  protected:
+    void SetUp() override {
+        RendererTest::SetUp();
+        ASSERT_TRUE(start(640, 480));
+        glViewport(0, 0, 640, 480);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
+        glUseProgramObjectARB(0);
+    }
+    void TearDown() override {
+        overlayTilesEnabled = true;
+        RendererTest::TearDown();
+    }
+
+    // Plain everywhere (white, black or transparent as the blend wants) but
+    // for a ring near one corner, whose colour changes the frame.
+    static GLuint ringImage(OverlayBlend blend) {
+        std::vector<uint8_t> rgba((size_t)kImage * kImage * 4);
+        for (int y = 0; y < kImage; y++)
+            for (int x = 0; x < kImage; x++) {
+                uint8_t* p = &rgba[((size_t)y * kImage + x) * 4];
+                const float r = std::hypot((float)x - 30.0f, (float)y - 96.0f);
+                const bool ring = r > 8.0f && r < 14.0f;
+                const uint8_t plain = blend == OverlayMultiply ? 255 : 0;
+                p[0] = ring ? 40 : plain;
+                p[1] = ring ? 200 : plain;
+                p[2] = ring ? 120 : plain;
+                p[3] = blend == OverlayAlpha ? (ring ? 200 : 0) : 255;
+            }
+        GLuint texture;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, kImage, kImage, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return texture;
+    }
+
+    std::vector<uint8_t> draw(GLuint texture, OverlayBlend blend, float size, bool tiles,
+                              bool opaque = false) {
+        overlayTilesEnabled = tiles;
+        glClear(GL_COLOR_BUFFER_BIT);
+        beginOverlay();
+        // A coloured background, so every blend has something to change.
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glBegin(GL_QUADS);
+        glColor3f(0.2f, 0.5f, 0.9f);
+        glVertex2f(0, 0);
+        glColor3f(0.9f, 0.3f, 0.1f);
+        glVertex2f(800, 0);
+        glColor3f(0.4f, 0.9f, 0.4f);
+        glVertex2f(800, 600);
+        glColor3f(0.7f, 0.7f, 0.2f);
+        glVertex2f(0, 600);
+        glEnd();
+        glEnable(GL_TEXTURE_2D);
+        glColor4f(1, 1, 1, 1);
+        glEnable(GL_BLEND);
+        if (blend == OverlayMultiply) glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        if (blend == OverlayAdd) glBlendFunc(GL_ONE, GL_ONE);
+        if (blend == OverlayAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        // Drawn opaque instead, the quads sent show where the tiles are.
+        if (opaque) glBlendFunc(GL_ONE, GL_ZERO);
+        drawOverlayImage(texture, blend, 37.0f, 21.0f, 37.0f + size, 21.0f + size, 0.8f);
+        glDisable(GL_BLEND);
+        endOverlay();
+        return frame();
+    }
+};
+
+TEST_F(OverlayTiles, TilesDrawTheOneQuadPicture) {
+    // Sizes in overlay units: minified to about a third, near 1:1 and
+    // magnified four times on the 640-pixel-wide frame.
+    const float sizes[] = {55.0f, 160.0f, 640.0f};
+    for (OverlayBlend blend : {OverlayMultiply, OverlayAdd, OverlayAlpha}) {
+        const GLuint texture = ringImage(blend);
+        for (float size : sizes) {
+            const std::vector<uint8_t> reference = draw(texture, blend, size, false);
+            const std::vector<uint8_t> tiled = draw(texture, blend, size, true);
+            ASSERT_EQ(tiled.size(), reference.size());
+            int worst = 0;
+            for (size_t i = 0; i < tiled.size(); i++)
+                worst = std::max(worst, std::abs((int)tiled[i] - (int)reference[i]));
+            // Tiles interpolate the same texture coordinates from other
+            // corners: at most a rounding step apart.
+            EXPECT_LE(worst, 1) << "blend " << blend << " size " << size;
+        }
+        // Near 1:1 the ring's tiles are drawn and most of the rest are not.
+        const std::vector<uint8_t> before = draw(texture, blend, 160.0f, true, false);
+        const std::vector<uint8_t> sent = draw(texture, blend, 160.0f, true, true);
+        int kept = 0, quadPixels = 0;
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++) {
+                // The quad: overlay 37..197 across, 21..149 up (0.8 of 160).
+                const float ox = ((float)x + 0.5f) * 800.0f / 640.0f,
+                            oy = ((float)y + 0.5f) * 600.0f / 480.0f;
+                if (ox < 40 || ox > 194 || oy < 24 || oy > 146) continue;
+                quadPixels++;
+                const size_t i = ((size_t)(479 - y) * 640 + x) * 3;
+                kept += sent[i] == before[i] && sent[i + 1] == before[i + 1] && sent[i + 2] == before[i + 2];
+            }
+        EXPECT_GT(kept, quadPixels / 2) << "blend " << blend;
+        glDeleteTextures(1, &texture);
+        forgetOverlayTiles();
+    }
+}
+
+}  // namespace
