@@ -10,12 +10,14 @@
 //                [--heap-profile N]
 //
 // --seconds ends the soak early (as a quit) once that much wall time passed.
-// --clip    clips the game's rasterization to one pixel with a scissor box
-//           the soak sets at every buffer swap (the game never uses the
-//           scissor itself, and its present keeps it). Every GL call is still
-//           made and every vertex still transformed, but a software driver
-//           skips the fragment work: the soak checks the game's state, not
-//           its picture, and runs much faster.
+// --clip    clips the game's rasterization to one pixel: the scissor test
+//           stays on with the box at the bottom-left pixel, cut further by
+//           the box the game itself sets while it has the test on (the
+//           soak's own glEnable, glDisable, glIsEnabled and glScissor stand
+//           between the game and the driver). Every GL call is still made
+//           and every vertex still transformed, but a software driver skips
+//           the fragment work: the soak checks the game's state, not its
+//           picture, and runs much faster.
 // --heap-profile N  under AddressSanitizer, prints the live heap by allocating
 //           stack every N frames (stderr), so the stacks whose bytes grow
 //           between two prints show where memory goes.
@@ -23,9 +25,11 @@
 // It runs in a scratch folder whose base/ links the content folders of DIR
 // (default: base/ in the working folder), so the saves it makes stay there.
 #include <GL/gl.h>
+#include <dlfcn.h>
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -67,6 +71,41 @@ size_t boxesPrinted = 0;
 // Frames of the current run, and when it is to end by closing the window.
 long runFrames = 0;
 long runLength = 0;
+
+// The game's own scissor state, which --clip keeps apart from the driver's.
+struct GameScissor {
+    bool enabled = false;
+    GLint x = 0, y = 0;
+    GLsizei width = 0, height = 0;  // 0 x 0: the window's size, as GL starts
+    bool boxSet = false;
+};
+GameScissor gameScissor;
+
+template <typename T>
+T nextDefinition(const char* name) {
+    void* found = dlsym(RTLD_NEXT, name);
+    if (found == nullptr) {
+        std::fprintf(stderr, "korvask-soak: no %s in the GL library\n", name);
+        std::abort();
+    }
+    return reinterpret_cast<T>(found);
+}
+
+// The driver's scissor box: the bottom-left pixel, inside the game's box
+// while the game has its test on (possibly empty).
+void applyClip() {
+    static const auto scissor = nextDefinition<void (*)(GLint, GLint, GLsizei, GLsizei)>("glScissor");
+    static const auto enable = nextDefinition<void (*)(GLenum)>("glEnable");
+    GLint x0 = 0, y0 = 0, x1 = 1, y1 = 1;
+    if (gameScissor.enabled && gameScissor.boxSet) {
+        x0 = std::max(x0, gameScissor.x);
+        y0 = std::max(y0, gameScissor.y);
+        x1 = std::min(x1, gameScissor.x + (GLint)gameScissor.width);
+        y1 = std::min(y1, gameScissor.y + (GLint)gameScissor.height);
+    }
+    scissor(x0, y0, std::max(0, x1 - x0), std::max(0, y1 - y0));
+    enable(GL_SCISSOR_TEST);
+}
 
 int uniform(int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
@@ -170,10 +209,9 @@ void pressKey(int frame) {
 }
 
 void onFrame(int frame) {
-    if (clipToPixel) {
-        glScissor(0, 0, 1, 1);
-        glEnable(GL_SCISSOR_TEST);
-    }
+    // A fresh context starts with the test off; the clip holds from the
+    // first frame on.
+    if (clipToPixel) applyClip();
     framesDone++;
     runFrames++;
     checkBodies();
@@ -249,6 +287,53 @@ void linkContent(const std::string& content) {
 
 }  // namespace
 
+// Defined here, these take the place of the GL library's entry points for
+// every call the game's code makes; each forwards to the library's own, and
+// with --clip keeps the one-pixel box in force.
+extern "C" void glEnable(GLenum cap) {
+    static const auto next = nextDefinition<void (*)(GLenum)>("glEnable");
+    if (cap == GL_SCISSOR_TEST) {
+        gameScissor.enabled = true;
+        if (clipToPixel) {
+            applyClip();
+            return;
+        }
+    }
+    next(cap);
+}
+
+extern "C" void glDisable(GLenum cap) {
+    static const auto next = nextDefinition<void (*)(GLenum)>("glDisable");
+    if (cap == GL_SCISSOR_TEST) {
+        gameScissor.enabled = false;
+        if (clipToPixel) {
+            applyClip();
+            return;
+        }
+    }
+    next(cap);
+}
+
+extern "C" GLboolean glIsEnabled(GLenum cap) {
+    static const auto next = nextDefinition<GLboolean (*)(GLenum)>("glIsEnabled");
+    if (cap == GL_SCISSOR_TEST && clipToPixel) return gameScissor.enabled ? GL_TRUE : GL_FALSE;
+    return next(cap);
+}
+
+extern "C" void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    static const auto next = nextDefinition<void (*)(GLint, GLint, GLsizei, GLsizei)>("glScissor");
+    gameScissor.x = x;
+    gameScissor.y = y;
+    gameScissor.width = width;
+    gameScissor.height = height;
+    gameScissor.boxSet = true;
+    if (clipToPixel) {
+        applyClip();
+        return;
+    }
+    next(x, y, width, height);
+}
+
 int main(int argc, char** argv) {
     unsigned seed = 1;
     bool sound = false;
@@ -293,6 +378,7 @@ int main(int argc, char** argv) {
         resetShellState();
         resetFrontEndState();
         boxesPrinted = 0;
+        gameScissor = GameScissor();
         runFrames = 0;
         runLength = uniform(2000, 40000);
         scriptedSetFrameStep(uniform(8, 40));
