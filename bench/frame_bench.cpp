@@ -78,6 +78,10 @@ bool openGame(int resolution) {
     initCarTable();
     loadGarageModels();
     startupPending = false;
+    // The benchmark steps in 10 ms frames, but every frame it draws takes
+    // longer than 30 ms here: draw the reflection as the game does on such
+    // a machine.
+    reflectionSlowFrameFactor = 0.0f;
     openAt = resolution;
     return true;
 }

@@ -107,6 +107,10 @@ static void mirrorReflection() {
 
 bool reflectionEveryOtherFrame = true;
 
+// Frames of 30 ms or more (below about 33 frames a second) keep the mirror
+// image for a second frame; faster machines draw it on every frame.
+float reflectionSlowFrameFactor = 3.0f;
+
 // Whether reflectionTexture holds a race's mirror image drawn on the frame
 // before this one.
 static bool mirrorFromLastFrame = false;
@@ -119,10 +123,11 @@ void renderReflection(const ReflectionScene& scene) {
         return;
     }
     // The street mirrored in the paint moves little from one frame to the
-    // next: in a race the image is kept for a second frame, so it is at most
-    // one frame old. The garage's own view is not a race's, so a race's
-    // first frame always draws its own.
-    if (inRace && reflectionEveryOtherFrame && mirrorFromLastFrame) {
+    // next: when frames are slow, a race keeps the image for a second frame,
+    // so it is at most one frame old. The garage's own view is not a race's,
+    // so a race's first frame always draws its own.
+    if (inRace && reflectionEveryOtherFrame && mirrorFromLastFrame &&
+        frameFactor >= reflectionSlowFrameFactor) {
         mirrorFromLastFrame = false;
         return;
     }

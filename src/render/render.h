@@ -495,9 +495,11 @@ struct MapChunkStats {
     int fogged;  // drawn in the fog's colour alone
 };
 extern MapChunkStats mapChunkStats;
-// On: a race redraws the paint's reflection image on every other frame and
+// On: when frames are slow (frameFactor at reflectionSlowFrameFactor or
+// more), a race redraws the paint's reflection image on every other frame and
 // keeps it for the frame between (the garage redraws it on every frame).
 extern bool reflectionEveryOtherFrame;
+extern float reflectionSlowFrameFactor;
 
 // Compiles the chunks' copies of the light program (0 to 4 lamps); a copy that
 // fails is replaced by the full program.
