@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/render.h"
+#include "render/render_local.h"
 
 bool modelLampChoiceEnabled = true;
 ModelLampStats modelLampStats;
@@ -19,20 +20,10 @@ namespace {
 // the cut-off lampReachesBox applies to the diffuse part alone.
 constexpr float kPaintHighlightShare = 0.6f;
 
-struct LitCopy {
-    GLhandleARB program;
-    GLint pos[kShaderLights];
-    GLint ori[kShaderLights - 1];
-    GLint colour[kShaderLights];
-    GLint focus[kShaderLights - 1];
-    GLint ambientColor, matAmbient, matDiffuse, matSpecular, emissive, shininess;
-    GLint cameraOri, cameraPos, decal, decal2, refInt;
-};
-
 // [paint][lamps]: without paint (wheels: no highlights, no mirror) and with
 // it (bodies), each for 0 to 4 lamps. A copy that fails stays at 0 and its
 // draws go through the full program; built with each rendering context.
-LitCopy litCopies[2][kShaderLights];
+LampProgram litCopies[2][kShaderLights];
 
 // Model-space bounds of each model drawn so far, keyed by its vertex array.
 struct ModelBounds {
@@ -42,73 +33,10 @@ struct ModelBounds {
 };
 std::vector<ModelBounds> boundsCache;
 
-GLhandleARB compileCopyStage(GLenum kind, const char* defines, const char* path) {
-    char* text = readShaderSource(path);
-    if (text == nullptr) return 0;
-    GLhandleARB shader = glCreateShaderObjectARB(kind);
-    const GLcharARB* sources[2] = {defines, text};
-    glShaderSourceARB(shader, 2, sources, nullptr);
-    glCompileShaderARB(shader);
-    std::free(text);
-    GLint compiled = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
-    if (!compiled) {
-        glDeleteObjectARB(shader);
-        return 0;
-    }
-    return shader;
-}
-
-void buildLitCopy(LitCopy& c, int lamps, int paint) {
-    c = LitCopy();
+void buildLitCopy(LampProgram& c, int lamps, int paint) {
     char defines[64];
     std::snprintf(defines, sizeof defines, "#define LAMPS %d\n#define PAINT %d\n", lamps, paint);
-    GLhandleARB vs = compileCopyStage(GL_VERTEX_SHADER_ARB, defines, "base/shaders/LightVS.glsl");
-    GLhandleARB fs = compileCopyStage(GL_FRAGMENT_SHADER_ARB, defines, "base/shaders/LightPS.glsl");
-    if (vs == 0 || fs == 0) {
-        if (vs != 0) glDeleteObjectARB(vs);
-        if (fs != 0) glDeleteObjectARB(fs);
-        return;
-    }
-    GLhandleARB program = glCreateProgramObjectARB();
-    glAttachObjectARB(program, vs);
-    glAttachObjectARB(program, fs);
-    glLinkProgramARB(program);
-    glDeleteObjectARB(vs);
-    glDeleteObjectARB(fs);
-    GLint linked = 0;
-    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    if (!linked) {
-        glDeleteObjectARB(program);
-        return;
-    }
-    c.program = program;
-    static const char* const kPos[kShaderLights] = {"lightPos", "light2Pos", "light3Pos", "light4Pos",
-                                                    "light5Pos"};
-    static const char* const kOri[kShaderLights - 1] = {"lightOri", "light2Ori", "light3Ori", "light4Ori"};
-    static const char* const kColour[kShaderLights] = {"lightColor", "light2Color", "light3Color",
-                                                       "light4Color", "light5Color"};
-    static const char* const kFocus[kShaderLights - 1] = {"lightFocus", "light2Focus", "light3Focus",
-                                                          "light4Focus"};
-    for (int i = 0; i < kShaderLights; i++) {
-        c.pos[i] = glGetUniformLocationARB(program, kPos[i]);
-        c.colour[i] = glGetUniformLocationARB(program, kColour[i]);
-    }
-    for (int i = 0; i < kShaderLights - 1; i++) {
-        c.ori[i] = glGetUniformLocationARB(program, kOri[i]);
-        c.focus[i] = glGetUniformLocationARB(program, kFocus[i]);
-    }
-    c.ambientColor = glGetUniformLocationARB(program, "ambientColor");
-    c.matAmbient = glGetUniformLocationARB(program, "matAmbient");
-    c.matDiffuse = glGetUniformLocationARB(program, "matDiffuse");
-    c.matSpecular = glGetUniformLocationARB(program, "matSpecular");
-    c.emissive = glGetUniformLocationARB(program, "emissive");
-    c.shininess = glGetUniformLocationARB(program, "shininess");
-    c.cameraOri = glGetUniformLocationARB(program, "cameraOri");
-    c.cameraPos = glGetUniformLocationARB(program, "cameraPos");
-    c.decal = glGetUniformLocationARB(program, "decal");
-    c.decal2 = glGetUniformLocationARB(program, "decal2");
-    c.refInt = glGetUniformLocationARB(program, "RefInt");
+    buildLampProgram(c, defines);
 }
 
 const ModelBounds& boundsOf(const Model& model) {
@@ -131,7 +59,7 @@ void uniform4(GLint location, const float v[4]) {
 
 // Everything the copy reads besides the lamps that reach: the material, the
 // fill light, the camera and the two texture units.
-void uploadCopyState(const LitCopy& c, const SceneShading& shading, float mirror) {
+void uploadCopyState(const LampProgram& c, const SceneShading& shading, float mirror) {
     uniform4(c.ambientColor, shading.ambientColor);
     uniform4(c.matAmbient, shading.matAmbient);
     uniform4(c.matDiffuse, shading.matDiffuse);
@@ -152,7 +80,7 @@ void uploadCopyState(const LitCopy& c, const SceneShading& shading, float mirror
 // The lamps reaching the model (whose light space updateModelLights has
 // set) go to the copy's first slots; returns the copy in use, or null when
 // the full program must draw it.
-const LitCopy* useLitCopy(const Model& model, const SceneShading& shading, float mirror) {
+const LampProgram* useLitCopy(const Model& model, const SceneShading& shading, float mirror) {
     const bool paint = mirror != 0.0f;
     const ModelBounds& b = boundsOf(model);
     float reachScale[4];
@@ -162,7 +90,7 @@ const LitCopy* useLitCopy(const Model& model, const SceneShading& shading, float
     int n = 0;
     for (int slot = 0; slot < kShaderLights - 1; slot++)
         if (lampReachesBox(slot, b.lo, b.hi, reachScale)) reaching[n++] = slot;
-    const LitCopy& c = litCopies[paint ? 1 : 0][n];
+    const LampProgram& c = litCopies[paint ? 1 : 0][n];
     if (c.program == 0) return nullptr;
     modelLampStats.byLamps[n]++;
     glUseProgramObjectARB(c.program);
@@ -197,7 +125,7 @@ void drawLampLitModel(Model* model, void (*placement)(const void* context), cons
     glPopMatrix();
     updateModelLights();
 
-    const LitCopy* copy = modelLampChoiceEnabled ? useLitCopy(*model, shading, mirror) : nullptr;
+    const LampProgram* copy = modelLampChoiceEnabled ? useLitCopy(*model, shading, mirror) : nullptr;
     if (copy == nullptr) {
         // The full program with all four lamps, its material as the caller
         // set it.

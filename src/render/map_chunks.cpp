@@ -34,15 +34,6 @@ struct MapChunk {
     GLuint list;         // the chunk's groups, in model order
 };
 
-struct LampProgram {
-    GLhandleARB program;
-    GLint pos[kShaderLights];
-    GLint ori[kShaderLights - 1];
-    GLint colour[kShaderLights];
-    GLint focus[kShaderLights - 1];
-    GLint ambientColor, matAmbient, matDiffuse, matSpecular, emissive, decal, refInt;
-};
-
 struct ChunkedModel {
     const Model* model;
     int triangleCount;
@@ -73,11 +64,18 @@ GLhandleARB compileStage(GLenum kind, const char* defines, const char* path) {
     return shader;
 }
 
-// A failed copy is left at 0 and the chunks fall back to the full program.
-bool buildLampProgram(LampProgram& p, int lamps, bool fogged = false) {
+// A chunk's copy: no paint; fogged draws in the fog's colour alone.
+bool buildChunkProgram(LampProgram& p, int lamps, bool fogged = false) {
     char defines[96];
     std::snprintf(defines, sizeof defines, "#define LAMPS %d\n#define PAINT 0\n#define FOGGED %d\n", lamps,
                   fogged ? 1 : 0);
+    return buildLampProgram(p, defines);
+}
+
+}  // namespace
+
+bool buildLampProgram(LampProgram& p, const char* defines) {
+    p = LampProgram();
     GLhandleARB vs = compileStage(GL_VERTEX_SHADER_ARB, defines, "base/shaders/LightVS.glsl");
     GLhandleARB fs = compileStage(GL_FRAGMENT_SHADER_ARB, defines, "base/shaders/LightPS.glsl");
     if (vs == 0 || fs == 0) {
@@ -118,10 +116,16 @@ bool buildLampProgram(LampProgram& p, int lamps, bool fogged = false) {
     p.matDiffuse = glGetUniformLocationARB(p.program, "matDiffuse");
     p.matSpecular = glGetUniformLocationARB(p.program, "matSpecular");
     p.emissive = glGetUniformLocationARB(p.program, "emissive");
+    p.shininess = glGetUniformLocationARB(p.program, "shininess");
+    p.cameraOri = glGetUniformLocationARB(p.program, "cameraOri");
+    p.cameraPos = glGetUniformLocationARB(p.program, "cameraPos");
     p.decal = glGetUniformLocationARB(p.program, "decal");
+    p.decal2 = glGetUniformLocationARB(p.program, "decal2");
     p.refInt = glGetUniformLocationARB(p.program, "RefInt");
     return true;
 }
+
+namespace {
 
 void bindGroupTexture(const Model& model, const ModelGroup& group) {
     GLuint texture = 0;
@@ -341,10 +345,10 @@ void buildMapLightPrograms() {
     lampProgramsBuilt = true;
     for (int n = 0; n < kShaderLights; n++) {
         lampPrograms[n] = LampProgram();
-        buildLampProgram(lampPrograms[n], n);
+        buildChunkProgram(lampPrograms[n], n);
     }
     foggedProgram = LampProgram();
-    buildLampProgram(foggedProgram, 0, true);
+    buildChunkProgram(foggedProgram, 0, true);
 }
 
 void releaseModelChunks(const Model* model) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "render/render.h"
 
 // Bytes to allocate for a texture's packed pixels. The system's GLU, when
 // gluBuild2DMipmaps resamples a side that is not a power of two (the 128 x 96
@@ -18,3 +19,18 @@ inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPe
 // resolve; false when any is missing. initRenderer passes the platform's
 // resolver.
 bool loadShaderEntryPoints(void* (*resolve)(const char*));
+
+// A copy of the light program compiled with `defines` in front of its text
+// (LAMPS, PAINT, FOGGED), and its uniforms' locations.
+struct LampProgram {
+    GLhandleARB program;
+    GLint pos[kShaderLights];
+    GLint ori[kShaderLights - 1];
+    GLint colour[kShaderLights];
+    GLint focus[kShaderLights - 1];
+    GLint ambientColor, matAmbient, matDiffuse, matSpecular, emissive, shininess;
+    GLint cameraOri, cameraPos, decal, decal2, refInt;
+};
+// False, with p.program left 0, when a stage fails to compile or link; the
+// caller then draws through the full program.
+bool buildLampProgram(LampProgram& p, const char* defines);
