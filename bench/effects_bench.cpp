@@ -23,6 +23,32 @@ namespace {
 
 constexpr int kMeasuredFrames = 300;
 
+// One frame through the dispatcher, its wall and process CPU time (the
+// rasteriser threads included) added to the samples, then the swap.
+void timedFrame(std::vector<double>* wall, std::vector<double>* cpu) {
+    const double c0 = cpuMs();
+    const auto t0 = std::chrono::steady_clock::now();
+    drawFrame();
+    glFinish();
+    wall->push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    cpu->push_back(cpuMs() - c0);
+    platformSwapBuffers();
+}
+
+// Median wall and mean CPU time of the frames drawn off ([0]) and on ([1]).
+void reportOffOn(benchmark::State& state, std::vector<double> wall[2], const std::vector<double> cpu[2]) {
+    const char* wallNames[2] = {"off_median_ms", "on_median_ms"};
+    const char* cpuNames[2] = {"off_cpu_mean_ms", "on_cpu_mean_ms"};
+    for (int side = 0; side < 2; side++) {
+        std::vector<double>& w = wall[side];
+        std::sort(w.begin(), w.end());
+        state.counters[wallNames[side]] = w.empty() ? 0.0 : w[w.size() / 2];
+        double sum = 0.0;
+        for (double c : cpu[side]) sum += c;
+        state.counters[cpuNames[side]] = cpu[side].empty() ? 0.0 : sum / (double)cpu[side].size();
+    }
+}
+
 void BM_RaceFrameEffects(benchmark::State& state) {
     // Slow frames, as on this machine: see frame_bench.
     reflectionSlowFrameFactor = 0.0f;
@@ -38,26 +64,10 @@ void BM_RaceFrameEffects(benchmark::State& state) {
         const int on = frame++ % 2;
         effectsEnabled = on == 1;
         driveTowardsNextCheckpoint();
-        const double c0 = cpuMs();
-        const auto t0 = std::chrono::steady_clock::now();
-        drawFrame();
-        glFinish();
-        wall[on].push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-        cpu[on].push_back(cpuMs() - c0);
-        platformSwapBuffers();
+        timedFrame(&wall[on], &cpu[on]);
     }
     effectsEnabled = true;
-    const char* wallNames[2] = {"off_median_ms", "on_median_ms"};
-    const char* cpuNames[2] = {"off_cpu_mean_ms", "on_cpu_mean_ms"};
-    for (int side = 0; side < 2; side++) {
-        std::vector<double>& w = wall[side];
-        std::sort(w.begin(), w.end());
-        state.counters[wallNames[side]] = w.empty() ? 0.0 : w[w.size() / 2];
-        double sum = 0.0;
-        for (double c : cpu[side]) sum += c;
-        state.counters[cpuNames[side]] = cpu[side].empty() ? 0.0 : sum / (double)cpu[side].size();
-    }
+    reportOffOn(state, wall, cpu);
     unloadRace();
     releaseSky();
     scriptedCloseGLWindow();
@@ -148,26 +158,10 @@ void BM_RaceFrameSwitch(benchmark::State& state) {
         const int on = (frame++ / 2) % 2;
         *which.value = on == 1;
         driveTowardsNextCheckpoint();
-        const double c0 = cpuMs();
-        const auto t0 = std::chrono::steady_clock::now();
-        drawFrame();
-        glFinish();
-        wall[on].push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-        cpu[on].push_back(cpuMs() - c0);
-        platformSwapBuffers();
+        timedFrame(&wall[on], &cpu[on]);
     }
     *which.value = true;
-    const char* wallNames[2] = {"off_median_ms", "on_median_ms"};
-    const char* cpuNames[2] = {"off_cpu_mean_ms", "on_cpu_mean_ms"};
-    for (int side = 0; side < 2; side++) {
-        std::vector<double>& w = wall[side];
-        std::sort(w.begin(), w.end());
-        state.counters[wallNames[side]] = w.empty() ? 0.0 : w[w.size() / 2];
-        double sum = 0.0;
-        for (double c : cpu[side]) sum += c;
-        state.counters[cpuNames[side]] = cpu[side].empty() ? 0.0 : sum / (double)cpu[side].size();
-    }
+    reportOffOn(state, wall, cpu);
     unloadRace();
     releaseSky();
     scriptedCloseGLWindow();
