@@ -138,6 +138,34 @@ void BM_RaceFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_RaceFrame)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
+// The race frame at 800 x 600 at each graphics preset (0 Low, 1 Medium, 2
+// High), on the same stretch of race 1 as RaceFrame.
+void BM_RaceFramePreset(benchmark::State& state) {
+    const int preset = (int)state.range(0);
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    startRace(1);
+    applyGraphicsPreset(preset);
+    DriverState driver{};
+    Samples samples;
+    int drawn = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kMeasuredFrames; i++) {
+            scriptedDriverKeys(cars[0], driver);
+            timedFrame(&samples);
+            drawn += mapChunkStats.drawn;
+        }
+    }
+    unloadRace();
+    applyGraphicsPreset(GraphicsHigh);
+    gameState = MainMenu;
+    samples.report(state);
+    state.counters["chunks_drawn"] = (double)drawn / kMeasuredFrames;
+}
+BENCHMARK(BM_RaceFramePreset)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 void BM_MenuFrame(benchmark::State& state) {
     if (!openGame(1)) {
         state.SkipWithError("no GL window or no base/ (build the content first)");

@@ -98,6 +98,9 @@ struct PlatformMessage {
     uint32_t message;
     WPARAM wParam;
     LPARAM lParam;
+    // When it happened, on platformMillisecondTime's clock; 0 when the
+    // platform cannot tell (taken as the moment it is handled).
+    uint32_t time;
 };
 
 // Takes the next waiting message off the queue; false when none waits. Pumps

@@ -235,6 +235,7 @@ void scriptedPushMessage(uint32_t message, WPARAM wParam, LPARAM lParam, int due
     q.message.message = message;
     q.message.wParam = wParam;
     q.message.lParam = lParam;
+    q.message.time = 0;
     q.dueFrame = dueFrame;
     q.order = state.pushed++;
     state.queue.push_back(q);
@@ -354,7 +355,7 @@ static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
         lParam = makeLong((uint16_t)state.cursorX, (uint16_t)state.cursorY);
     }
-    state.padOutput.push_back(PlatformMessage{message, wParam, lParam});
+    state.padOutput.push_back(PlatformMessage{message, wParam, lParam, 0});
 }
 
 static bool takeQueuedMessage(PlatformMessage* out);

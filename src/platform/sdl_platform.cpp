@@ -64,8 +64,8 @@ static bool initVideo() {
     return true;
 }
 
-static void push(uint32_t message, WPARAM wParam, LPARAM lParam) {
-    queue.push_back(PlatformMessage{message, wParam, lParam});
+static void push(uint32_t message, WPARAM wParam, LPARAM lParam, uint32_t time = 0) {
+    queue.push_back(PlatformMessage{message, wParam, lParam, time});
 }
 
 // ---------------------------------------------------------------------------
@@ -327,7 +327,9 @@ static void translateEvent(const SDL_Event& e) {
         case SDL_KEYUP: {
             uint32_t vk = virtualKey(e.key.keysym.sym);
             if (vk != 0) {
-                push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0);
+                // The key's own moment, so a slow frame's race step can give
+                // each stretch of its time the keys that were down then.
+                push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0, e.key.timestamp);
             }
             break;
         }

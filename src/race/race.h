@@ -13,6 +13,7 @@
 #include "physics/physics.h"
 
 class Model;
+struct KeyEvent;
 
 // ---------------------------------------------------------------------------
 // Car table and models (for the whole run).
@@ -228,9 +229,16 @@ extern float raceStepFactor;
 // One step of f (units of 10 ms): clocks, cars, wheel frames, physics.
 void raceStep(float f);
 // The frame's race step: raceStep in raceStepSlices(f) equal slices of the
-// frame's time f, capped at kRaceTimeLimit.
+// frame's time f, capped at kRaceTimeLimit. When the frame needs more than
+// one slice and its key changes are timed, the time is cut at each change
+// and every stretch is stepped with the keys held during it.
 void raceFrameStep(float f);
 int raceStepSlices(float f);
+// The frame's key timeline can place its changes: every change has its time
+// and the frame's span is known.
+bool keyTimelineUsable();
+// Where in the frame's span (0..1) a key change happened.
+float keyEventShare(const KeyEvent& e);
 // Advances the countdown's timer by the frame's time f (capped likewise) and
 // releases the cars after 6 s.
 void runCountdown(float f);

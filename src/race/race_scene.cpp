@@ -51,7 +51,7 @@ static void drawMap() {
     updateModelLights();
     glPopMatrix();
     if (mapChunksEnabled) {
-        drawChunkedModel(visualMapModel, sceneShading);
+        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
         return;
     }
     if (mapDepthPrepass) drawMapDepth();
@@ -60,6 +60,9 @@ static void drawMap() {
 }
 
 void drawRaceScene() {
+    // The 3-D scene at the preset's render scale; the glow and the HUD at
+    // the full resolution.
+    beginScaledScene();
     // Lit geometry: cars and map.
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
@@ -95,6 +98,7 @@ void drawRaceScene() {
     glEnable(GL_TEXTURE_2D);
 
     // Glow and HUD.
+    endScaledScene();
     postProcessFrame();
     drawRaceHud();
 }

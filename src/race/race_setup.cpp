@@ -232,6 +232,8 @@ bool loadRace(int raceNumber) {
         menuMusic.stop();
     }
 
+    // A graphics preset chosen in the options is in force from this race on.
+    applyGraphicsSetting();
     visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
     // The light model gives the lamps' places and colours; it is never drawn.
     lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);

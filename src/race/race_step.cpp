@@ -1,6 +1,9 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
+#include <cstring>
+
 #include "race/race.h"
+#include "state/state.h"
 
 RaceClock raceTime;
 RaceClock lapTime;
@@ -90,17 +93,68 @@ int raceStepSlices(float f) {
     return (int)(total / kRaceStepSliceLimit) + 1;
 }
 
-void raceFrameStep(float f) {
-    // A slow machine's long frames are cut into equal slices, each short
-    // enough for the physics to stay stable, instead of stopping the race.
-    // Past kRaceTimeLimit the race runs in slow motion rather than jumping.
-    const float total = f < kRaceTimeLimit ? f : kRaceTimeLimit;
-    const int slices = raceStepSlices(f);
+// raceStep over time `total` in equal slices under the slice limit.
+static void stepInSlices(float total) {
+    const int slices = raceStepSlices(total);
     // Each slice runs as a frame of its own length.
     const float slice = total / (float)slices;
     for (int i = 0; i < slices; i++) {
         raceStep(slice);
     }
+}
+
+bool keyTimelineUsable() {
+    if (keyEventCount <= 0 || !(inputSpanEndMs > inputSpanStartMs)) return false;
+    for (int i = 0; i < keyEventCount; i++)
+        if (keyEvents[i].timeMs < 0.0f) return false;
+    return true;
+}
+
+float keyEventShare(const KeyEvent& e) {
+    const float share = (e.timeMs - inputSpanStartMs) / (inputSpanEndMs - inputSpanStartMs);
+    return share < 0.0f ? 0.0f : (share > 1.0f ? 1.0f : share);
+}
+
+// The frame's time in stretches between its key changes, each stepped with
+// the keys as they stood during it: a short tap on a slow frame steers for
+// its own share of the frame, not for the whole frame.
+static void stepByKeyTimeline(float total) {
+    bool endKeys[256], endPressed[256];
+    std::memcpy(endKeys, keys, sizeof keys);
+    std::memcpy(endPressed, keysPressed, sizeof keysPressed);
+    // Back to the keys at the frame's start: each key's state before its
+    // first change. A key that changed is then down exactly where the
+    // timeline says, so its tap no longer counts for the whole frame.
+    for (int i = keyEventCount - 1; i >= 0; i--) {
+        keys[keyEvents[i].vk] = !keyEvents[i].down;
+        keysPressed[keyEvents[i].vk] = false;
+    }
+    float from = 0.0f;
+    for (int i = 0; i < keyEventCount; i++) {
+        const float to = keyEventShare(keyEvents[i]);
+        if (to > from) {
+            stepInSlices(total * (to - from));
+            from = to;
+        }
+        keys[keyEvents[i].vk] = keyEvents[i].down;
+    }
+    if (from < 1.0f) stepInSlices(total * (1.0f - from));
+    std::memcpy(keys, endKeys, sizeof keys);
+    std::memcpy(keysPressed, endPressed, sizeof keysPressed);
+}
+
+void raceFrameStep(float f) {
+    // A slow machine's long frames are cut into equal slices, each short
+    // enough for the physics to stay stable, instead of stopping the race.
+    // Past kRaceTimeLimit the race runs in slow motion rather than jumping.
+    const float total = f < kRaceTimeLimit ? f : kRaceTimeLimit;
+    // A frame of one slice reads the keys as they stand at its end; a longer
+    // one follows the moments its keys changed, when the platform told them.
+    if (raceStepSlices(f) > 1 && keyTimelineUsable()) {
+        stepByKeyTimeline(total);
+        return;
+    }
+    stepInSlices(total);
 }
 
 bool countdownShowing() {

@@ -13,6 +13,7 @@
 #include "render/render_local.h"
 
 bool mapChunksEnabled = true;
+bool mapBackFaceCulling = true;
 SceneShading sceneShading = {
     {0.2f, 0.2f, 0.2f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 MapChunkStats mapChunkStats;
@@ -30,8 +31,9 @@ constexpr float kLampFalloff = 0.0015f;
 constexpr float kLampCutoff = 0.5f / 255.0f;
 
 struct MapChunk {
-    float lo[3], hi[3];  // bounds in the model's own space
-    GLuint list;         // the chunk's groups, in model order
+    float lo[3], hi[3];   // bounds in the model's own space
+    GLuint list;          // the chunk's closed groups, in model order
+    GLuint twoSidedList;  // its groups seen from both sides; 0 when none
 };
 
 struct ChunkedModel {
@@ -140,6 +142,36 @@ void bindGroupTexture(const Model& model, const ModelGroup& group) {
     }
 }
 
+bool groupTwoSided(const Model& model, const ModelGroup& group) {
+    return group.materialIndex >= 0 && group.materialIndex < model.materialCount &&
+           model.materials[group.materialIndex].twoSided;
+}
+
+// One display list of a chunk's groups that are (or are not) two-sided.
+GLuint compileChunkList(const Model& model, const std::vector<std::vector<int32_t>>& groupTriangles,
+                        bool twoSided) {
+    const GLuint list = glGenLists(1);
+    if (list == 0) return 0;
+    glNewList(list, GL_COMPILE);
+    for (int g = 0; g < model.groupCount; g++) {
+        const std::vector<int32_t>& triangles = groupTriangles[(size_t)g];
+        if (triangles.empty() || groupTwoSided(model, model.groups[g]) != twoSided) continue;
+        bindGroupTexture(model, model.groups[g]);
+        glBegin(GL_TRIANGLES);
+        for (int32_t index : triangles) {
+            const ModelTriangle& t = model.triangles[index];
+            for (int c = 0; c < 3; c++) {
+                glNormal3fv(t.normals[c]);
+                glTexCoord2f(t.s[c], t.t[c]);
+                glVertex3fv(model.vertices[t.vertexIndices[c]].position);
+            }
+        }
+        glEnd();
+    }
+    glEndList();
+    return list;
+}
+
 void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
     if (model.vertexCount <= 0) return;
 
@@ -202,25 +234,12 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
         MapChunk chunk;
         std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
         std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
-        chunk.list = glGenLists(1);
+        chunk.list = compileChunkList(model, cell.groupTriangles, false);
         if (chunk.list == 0) continue;
-        glNewList(chunk.list, GL_COMPILE);
-        for (int g = 0; g < model.groupCount; g++) {
-            const std::vector<int32_t>& triangles = cell.groupTriangles[(size_t)g];
-            if (triangles.empty()) continue;
-            bindGroupTexture(model, model.groups[g]);
-            glBegin(GL_TRIANGLES);
-            for (int32_t index : triangles) {
-                const ModelTriangle& t = model.triangles[index];
-                for (int c = 0; c < 3; c++) {
-                    glNormal3fv(t.normals[c]);
-                    glTexCoord2f(t.s[c], t.t[c]);
-                    glVertex3fv(model.vertices[t.vertexIndices[c]].position);
-                }
-            }
-            glEnd();
-        }
-        glEndList();
+        chunk.twoSidedList = 0;
+        for (int g = 0; g < model.groupCount; g++)
+            if (groupTwoSided(model, model.groups[g]) && !cell.groupTriangles[(size_t)g].empty())
+                chunk.twoSidedList = compileChunkList(model, cell.groupTriangles, true);
         chunks.push_back(chunk);
     }
 }
@@ -282,6 +301,21 @@ float brightestLit(const SceneShading& shading, const int* lamps, int lampCount)
                                             shading.matDiffuse[c] * light + shading.emissive[c]);
     }
     return brightest;
+}
+
+// The preset's draw distance leaves out chunks lying wholly beyond it.
+bool beyondDrawDistance(const float m[16], const MapChunk& chunk) {
+    const float distance = graphicsSwitches.drawDistance;
+    return distance > 0.0f && nearestViewDepth(m, chunk.lo, chunk.hi) > distance;
+}
+
+// A chunk's closed shapes with their back faces culled (when asked), then
+// its two-sided pieces without.
+void callChunk(const MapChunk& chunk, bool cullBackFaces) {
+    if (cullBackFaces) glEnable(GL_CULL_FACE);
+    glCallList(chunk.list);
+    if (cullBackFaces) glDisable(GL_CULL_FACE);
+    if (chunk.twoSidedList != 0) glCallList(chunk.twoSidedList);
 }
 
 void uploadShading(const LampProgram& p, const SceneShading& shading) {
@@ -354,14 +388,16 @@ void buildMapLightPrograms() {
 void releaseModelChunks(const Model* model) {
     for (size_t i = 0; i < chunkedModels.size(); i++) {
         if (chunkedModels[i].model != model) continue;
-        for (MapChunk& chunk : chunkedModels[i].chunks)
+        for (MapChunk& chunk : chunkedModels[i].chunks) {
             if (chunk.list != 0) glDeleteLists(chunk.list, 1);
+            if (chunk.twoSidedList != 0) glDeleteLists(chunk.twoSidedList, 1);
+        }
         chunkedModels.erase(chunkedModels.begin() + (long)i);
         return;
     }
 }
 
-void drawChunkedModel(Model* model, const SceneShading& shading) {
+void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces) {
     if (model == nullptr) return;
     if (!lampProgramsBuilt) buildMapLightPrograms();
     ChunkedModel* entry = nullptr;
@@ -394,7 +430,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
     visible.reserve(chunks.size());
     for (size_t i = 0; i < chunks.size(); i++) {
         const MapChunk& chunk = chunks[i];
-        if (!boxVisible(planes, chunk)) continue;
+        if (!boxVisible(planes, chunk) || beyondDrawDistance(modelView, chunk)) continue;
         float d2 = 0.0f;
         for (int a = 0; a < 3; a++) {
             const float centre = 0.5f * (chunk.lo[a] + chunk.hi[a]);
@@ -426,7 +462,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
                 glUseProgramObjectARB(foggedProgram.program);
                 current = foggedProgram.program;
             }
-            glCallList(chunk.list);
+            callChunk(chunk, cullBackFaces);
             continue;
         }
         mapChunkStats.byLamps[n]++;
@@ -438,7 +474,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
                 current = lightProgram;
             }
             uploadModelLights();
-            glCallList(chunk.list);
+            callChunk(chunk, cullBackFaces);
             continue;
         }
         if (current != p.program) {
@@ -459,7 +495,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
             glUniform4fARB(p.colour[k], light.colour[0], light.colour[1], light.colour[2], 1.0f);
             glUniform1iARB(p.focus[k], light.focus);
         }
-        glCallList(chunk.list);
+        callChunk(chunk, cullBackFaces);
     }
     glUseProgramObjectARB(lightProgram);
     if (textured)

@@ -119,6 +119,7 @@ bool readMaterials(Reader& in, Model& model) {
         }
         material.shininess = readF32(record + 96);
         material.transparency = readF32(record + 100);
+        material.twoSided = (record[104] & kMaterialTwoSided) != 0;
         material.texture = 0;
         // The name field need not hold a NUL: take at most its 128 bytes.
         const char* name = (const char*)(record + kTextureNameOffset);

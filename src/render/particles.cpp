@@ -1,5 +1,6 @@
 // Particle effects read from .eff files: dust at the wheels, exhaust flames
 // and smoke at the pipes, one system of each per car.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -163,7 +164,8 @@ void drawEffect(const ParticleSystem& s, float x, float y, float z, float eyeX, 
     glBlendFunc(GL_SRC_ALPHA, s.blendMode == 1 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     glBindTexture(GL_TEXTURE_2D, texture);
     const double eye[3] = {eyeX, eyeY, eyeZ};
-    for (int i = 0; i < s.count; i++) {
+    const int stride = std::max(1, graphicsSwitches.particleStride);
+    for (int i = 0; i < s.count; i += stride) {
         // A spent particle (life 0 or less) has alpha 0: it would leave every
         // pixel as it is, in both blend modes, yet cost its whole quad.
         if (!s.active[i] || !(s.life[i] > 0.0f)) continue;

@@ -14,7 +14,18 @@ bool effectsEnabled = true;
 static const float kBlurStep = 0.0039f;
 static const float kHdrExposure = 0.17f;
 static const float kHdrGamma = 1.4f;
-static const int kGlowSize = 256;
+static const int kFullGlowSize = 256;
+
+// The side of the glow images the preset asks for (the full size when the
+// glow is off, for the images' black stand-ins).
+static int glowSize() {
+    const int size = graphicsSwitches.glowSize;
+    return size > 0 && size <= kFullGlowSize ? size : kFullGlowSize;
+}
+// The size blurTextureA was last given; a change of preset resizes it.
+static int glowTextureSize = kFullGlowSize;
+// blurTextureA is black and no glow pass has run since.
+static bool glowImageBlack = false;
 
 static const PostPass kGlowChain[] = {kToneMapFrame, kToneMapAgain, kBlurVertical, kBlurHorizontal};
 static_assert(sizeof kGlowChain / sizeof kGlowChain[0] == 4, "the scenes run four glow passes");
@@ -26,7 +37,7 @@ void fillRenderTexture(GLuint texture, int width, int height, uint8_t value) {
 }
 
 void clearGlowHistory() {
-    fillRenderTexture(blurTextureB, kGlowSize, kGlowSize, 0);
+    fillRenderTexture(blurTextureB, glowSize(), glowSize(), 0);
 }
 
 static void useBlurProgram(int kind) {
@@ -53,12 +64,13 @@ static void useHdrProgram() {
 }
 
 void postProcessPass(int type, int kind) {
+    const int side = glowSize();
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
     // The pass draws and reads back only the square: clearing the rest of a
     // large back buffer would cost more than the pass itself.
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, kGlowSize, kGlowSize);
+    glScissor(0, 0, side, side);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
     glLoadIdentity();
@@ -78,20 +90,26 @@ void postProcessPass(int type, int kind) {
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glTexCoord2f(1.0f, 0.0f);
-    glVertex2f((float)kGlowSize, 0.0f);
+    glVertex2f((float)side, 0.0f);
     glTexCoord2f(1.0f, 1.0f);
-    glVertex2f((float)kGlowSize, (float)kGlowSize);
+    glVertex2f((float)side, (float)side);
     glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(0.0f, (float)kGlowSize);
+    glVertex2f(0.0f, (float)side);
     glEnd();
     glUseProgramObjectARB(0);
 
     glBindTexture(GL_TEXTURE_2D, blurTextureA);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kGlowSize, kGlowSize);
+    if (glowTextureSize != side) {
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, side, side, 0);
+        glowTextureSize = side;
+    } else {
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, side, side);
+    }
+    glowImageBlack = false;
     if (type == kBlurHorizontal.type && kind == kBlurHorizontal.kind) {
         // The finished glow's brightness, for the next frame's tone mapping.
         glBindTexture(GL_TEXTURE_2D, blurTextureB);
-        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, kGlowSize, kGlowSize, 0);
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, 0, 0, side, side, 0);
     }
 
     if (type == HdrPass) {
@@ -108,6 +126,7 @@ void postProcessPass(int type, int kind) {
 // Puts the frame back into the square the passes drew in, texel for pixel,
 // and clears the depth for the overlays that follow.
 static void restoreGlowSquare(int width, int height) {
+    const int side = glowSize();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -117,16 +136,16 @@ static void restoreGlowSquare(int width, int height) {
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, screenTexture);
-    const float s = (float)kGlowSize / (float)width, t = (float)kGlowSize / (float)height;
+    const float s = (float)side / (float)width, t = (float)side / (float)height;
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glTexCoord2f(s, 0.0f);
-    glVertex2f((float)kGlowSize, 0.0f);
+    glVertex2f((float)side, 0.0f);
     glTexCoord2f(s, t);
-    glVertex2f((float)kGlowSize, (float)kGlowSize);
+    glVertex2f((float)side, (float)side);
     glTexCoord2f(0.0f, t);
-    glVertex2f(0.0f, (float)kGlowSize);
+    glVertex2f(0.0f, (float)side);
     glEnd();
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
@@ -142,10 +161,14 @@ void postProcessFrame() {
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
-    if (!effectsEnabled) {
+    if (!effectsEnabled || graphicsSwitches.glowSize <= 0) {
         // The same frame with no glow: the recomposition adds black.
         glClear(GL_DEPTH_BUFFER_BIT);
-        fillRenderTexture(blurTextureA, kGlowSize, kGlowSize, 0);
+        if (!glowImageBlack) {
+            fillRenderTexture(blurTextureA, kFullGlowSize, kFullGlowSize, 0);
+            glowTextureSize = kFullGlowSize;
+            glowImageBlack = true;
+        }
         return;
     }
     for (const PostPass& pass : kGlowChain) postProcessPass(pass.type, pass.kind);

@@ -1,6 +1,7 @@
 // The paint's reflection image: a small wide-angle view drawn into the
 // corner of the back buffer before the scene and copied into
 // reflectionTexture, which the car bodies sample on texture unit 1.
+#include <algorithm>
 #include <cmath>
 
 #include "render/render.h"
@@ -51,7 +52,7 @@ static void drawRaceSurroundings(const ReflectionScene& scene) {
         modelCameraPosition[0] = from.x;
         modelCameraPosition[1] = from.y;
         modelCameraPosition[2] = from.z;
-        drawChunkedModel(scene.surroundings, sceneShading);
+        drawChunkedModel(scene.surroundings, sceneShading, mapBackFaceCulling);
     } else {
         uploadModelLights();
         drawModel(scene.surroundings);
@@ -111,27 +112,36 @@ bool reflectionEveryOtherFrame = true;
 // image for a second frame; faster machines draw it on every frame.
 float reflectionSlowFrameFactor = 3.0f;
 
-// Whether reflectionTexture holds a race's mirror image drawn on the frame
-// before this one.
-static bool mirrorFromLastFrame = false;
+// Race frames the mirror image has been kept for since it was drawn; -1
+// when reflectionTexture holds no race's image (the garage's, or black).
+static int mirrorKeptFrames = -1;
+// reflectionTexture was filled black and nothing has been drawn into it since.
+static bool mirrorBlack = false;
 
 void renderReflection(const ReflectionScene& scene) {
     const bool inRace = scene.inRace;
-    if (!effectsEnabled) {
-        fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
-        mirrorFromLastFrame = false;
+    const int interval = graphicsSwitches.reflectionInterval;
+    if (!effectsEnabled || (inRace && interval <= 0)) {
+        if (!mirrorBlack) fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
+        mirrorBlack = true;
+        mirrorKeptFrames = -1;
         return;
     }
     // The street mirrored in the paint moves little from one frame to the
     // next: when frames are slow, a race keeps the image for a second frame,
-    // so it is at most one frame old. The garage's own view is not a race's,
-    // so a race's first frame always draws its own.
-    if (inRace && reflectionEveryOtherFrame && mirrorFromLastFrame &&
-        frameFactor >= reflectionSlowFrameFactor) {
-        mirrorFromLastFrame = false;
-        return;
+    // so it is at most one frame old; a preset may keep it longer. The
+    // garage's own view is not a race's, so a race's first frame always
+    // draws its own.
+    if (inRace && mirrorKeptFrames >= 0) {
+        const int keep =
+            std::max(interval, reflectionEveryOtherFrame && frameFactor >= reflectionSlowFrameFactor ? 2 : 1);
+        if (mirrorKeptFrames + 1 < keep) {
+            mirrorKeptFrames++;
+            return;
+        }
     }
-    mirrorFromLastFrame = inRace;
+    mirrorKeptFrames = inRace ? 0 : -1;
+    mirrorBlack = false;
     setUpReflectionView();
     if (inRace)
         drawRaceSurroundings(scene);

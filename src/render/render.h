@@ -44,6 +44,9 @@ struct ModelGroup {
     int32_t* triangleIndices;  // into Model::triangles
 };
 
+// The material mode bit that marks surfaces seen from both sides.
+constexpr uint8_t kMaterialTwoSided = 0x80;
+
 struct ModelMaterial {
     float ambient[4];
     float diffuse[4];
@@ -51,6 +54,7 @@ struct ModelMaterial {
     float emissive[4];  // a lamp model's emissive colour is its lamp's colour
     float shininess;
     float transparency;
+    bool twoSided;      // seen from both sides: drawn without back-face culling
     GLuint texture;     // 0 when the material names no file or it failed to load
     char* textureFile;  // path as stored in the model, may be empty
 };
@@ -537,7 +541,12 @@ void buildMapLightPrograms();
 // Draws a model whose own space is the current light space (updateModelLights
 // has run for it) with the given material; the light program is in use
 // afterwards. The chunks are built at the model's first draw.
-void drawChunkedModel(Model* model, const SceneShading& shading);
+// cullBackFaces: the closed shapes are drawn with their back faces culled
+// (the race map); groups of two-sided materials never are.
+void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces = false);
+// On: the race map's closed shapes are drawn with back-face culling. Off:
+// every face (the reference picture).
+extern bool mapBackFaceCulling;
 // Forgets a model's chunks (their lists are deleted), before it is deleted.
 void releaseModelChunks(const Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
@@ -597,3 +606,53 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
                       float tLimit = 1.0f);
 // Forgets the tiles found so far, before the images' textures are replaced.
 void forgetOverlayTiles();
+
+// ---------------------------------------------------------------------------
+// Graphics presets. High draws every pass in full; Medium and Low cheapen or
+// drop passes for machines that render in software. The settings key
+// `graphics` holds 0 Low, 1 Medium, 2 High or 3 Auto (the default), which
+// takes the highest preset that Auto's measure of the first menu frames
+// expects to keep a race above 30 frames a second.
+
+enum GraphicsPresetName { GraphicsLow, GraphicsMedium, GraphicsHigh, GraphicsAuto };
+constexpr int kGraphicsPresetCount = 3;
+
+// What the passes read each frame.
+struct GraphicsSwitches {
+    float renderScale;       // the race's 3-D scene at this fraction of the resolution, scaled up
+    int reflectionInterval;  // 0: no mirror in the paint; n: the race redraws it every n-th frame
+    int glowSize;            // side of the glow images (256 or 128); 0: no glow
+    int particleStride;      // every n-th particle is drawn
+    float drawDistance;      // map chunks beyond this depth are left out; 0: none
+    float fogDensity;        // GL_EXP2 density of the night haze
+};
+extern const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount];
+// The preset in force (Low, Medium or High) and its switches.
+extern int graphicsPreset;
+extern GraphicsSwitches graphicsSwitches;
+// Auto's choice once made from the menu frames; -1 while it measures.
+extern int autoGraphicsPreset;
+
+// Puts a preset's switches (and fog) in force at once.
+void applyGraphicsPreset(int preset);
+// The `graphics` setting, 0..3.
+int graphicsSetting();
+// Applies the `graphics` setting: the options screen calls it when the row
+// changes, and each race load calls it.
+void applyGraphicsSetting();
+// Auto's rule: the highest preset whose race frame, predicted from the median
+// menu frame time on this machine, stays within 1/30 s.
+int chooseAutoPreset(const float* menuFrameMs, int count);
+// The frame dispatcher hands over each menu frame's time until Auto has chosen.
+void noteMenuFrameTime(float frameMs);
+// Auto is still timing the menu frames (they are drawn at High meanwhile).
+bool autoMeasuring();
+
+// The race's 3-D scene at graphicsSwitches.renderScale: beginScaledScene
+// narrows the viewport to the scaled size; endScaledScene stretches that
+// picture over the whole frame, before the glow and the HUD, which keep the
+// full resolution. Both do nothing at scale 1.
+void beginScaledScene();
+void endScaledScene();
+// The scaled scene's size in pixels for a frame of width x height.
+void scaledSceneSize(int width, int height, float scale, int* outWidth, int* outHeight);

@@ -50,6 +50,9 @@ void measureFrame() {
         fpsCounter = 0;
     }
 
+    // The key changes handled before this frame happened since the last one.
+    inputSpanStartMs = inputSpanEndMs;
+    inputSpanEndMs = timerGetTime();
     const float t = timerGetTime() * 0.01f;
     frameDelta = t > frameClockPrev ? t - frameClockPrev : frameClockPrev - t;
     frameClockPrev = t;
@@ -110,6 +113,8 @@ static void raceFrame() {
 }
 
 static void menuFrame() {
+    // Auto's measure of this machine: the menu frames' own times.
+    if (autoGraphicsPreset < 0) noteMenuFrameTime(frameDelta * 100.0f);
     clearAndReset();
     resizeToResolution();
     const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -186,4 +191,5 @@ void checkFrameKeys() {
     for (bool& pressed : keysPressed) {
         pressed = false;
     }
+    clearKeyEvents();
 }

@@ -66,12 +66,14 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_KEYDOWN:
             if (wParam < 256) {
+                noteKeyEvent((int)wParam, true);
                 keys[wParam] = true;
                 keysPressed[wParam] = true;
             }
             return 0;
         case WM_KEYUP:
             if (wParam < 256) {
+                noteKeyEvent((int)wParam, false);
                 keys[wParam] = false;
             }
             return 0;

@@ -33,7 +33,11 @@ static int runMainLoop() {
             if (msg.message == WM_QUIT) {
                 return (int)(intptr_t)msg.wParam;
             }
+            // The message's own moment on the frame clock, for the key timeline.
+            messageTimeMs =
+                msg.time != 0 ? timerGetTime() - (float)(platformMillisecondTime() - msg.time) : -1.0f;
             windowProcedure(msg.message, msg.wParam, msg.lParam);
+            messageTimeMs = -1.0f;
             continue;
         }
         if ((windowActive && !drawFrame()) || quitRequested) {

@@ -114,6 +114,9 @@ bool startRenderer() {
     std::srand((unsigned)std::time(nullptr));
     timerInit();
     const bool started = initRenderer();
+    // The graphics preset of the settings; Auto starts at High while it
+    // times the first menu frames.
+    if (started) applyGraphicsSetting();
     // The menus open on the main menu with the first car and race chosen,
     // whether or not the shaders built (a failure ends the program anyway).
     gameState = MainMenu;

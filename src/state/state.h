@@ -70,6 +70,29 @@ extern bool keysPressed[256];
 // The key is held, or was tapped since the last frame: what the frame checks
 // and the race's controls read.
 bool keyDown(int vk);
+
+// The frame's key changes with the moments they happened (timerGetTime's
+// clock, ms), so a slow frame's race step can give each stretch of the
+// frame's time the keys that were down then. Cleared after each frame's key
+// checks; a key held down (repeats) adds nothing.
+struct KeyEvent {
+    float timeMs;  // negative when the platform could not tell
+    uint8_t vk;
+    bool down;
+};
+constexpr int kMaxKeyEvents = 64;
+extern KeyEvent keyEvents[kMaxKeyEvents];
+extern int keyEventCount;
+// The stretch of the clock the frame's events fall in: from the previous
+// frame's measure to this one's (written by the frame measure).
+extern float inputSpanStartMs;
+extern float inputSpanEndMs;
+// When the message being handled happened; negative: now.
+extern float messageTimeMs;
+// Records a change of keys[vk] to down at messageTimeMs (call it before
+// keys[] is written); a key already in that state records nothing.
+void noteKeyEvent(int vk, bool down);
+void clearKeyEvents();
 // One latch shared by the single-press keys.
 extern bool keyLatch;
 // The window is active and not minimised; frames are drawn only then.

@@ -341,6 +341,10 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     // A gantry over the start line: two posts behind the barriers and a
     // chequered banner across the road, 6 up.
     int metal = mesh.material("metal", cityTexture("metal"));
+    // The lamp arms have no bottom face and the banner is one quad: both are
+    // seen from the road below or behind.
+    mesh.markTwoSided(metal);
+    mesh.markTwoSided(startLine);
     {
         float post = half + kBarrierOffset + 0.8f;
         float y0 = groundHeight(x, z), top = y0 + 7.2f;

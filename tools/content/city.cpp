@@ -491,6 +491,7 @@ static void drawBuilding(MeshBuilder& mesh, const CityBuilding& b) {
     drawRoof(mesh, roof, b.rect, top);
     if (b.neon >= 0 && b.height > 12.0f) {
         int neon = mesh.material(neons[b.neon], cityTexture(neons[b.neon]));
+        mesh.markTwoSided(neon);  // a blade sign, seen from both sides
         Vec3 root, out;
         neonPlacement(b, &root, &out);
         Vec3 tip = root + out * 2.6f;
@@ -516,6 +517,8 @@ static void drawTree(MeshBuilder& mesh, float x, float z, float size) {
 
 static void drawPark(MeshBuilder& mesh, const CityBlock& block) {
     int path = mesh.material("plaza", cityTexture("plaza"));
+    // The paths' quads are wound facing down; they are seen from above.
+    mesh.markTwoSided(path);
     const Rect& r = block.rect;
     float cx = 0.5f * (r.x0 + r.x1), cz = 0.5f * (r.z0 + r.z1);
     // Two paths crossing at the middle, just above the grass.

@@ -17,6 +17,10 @@ int MeshBuilder::material(const std::string& name, const std::string& texture) {
     return material(desc);
 }
 
+void MeshBuilder::markTwoSided(int material) {
+    if (material >= 0 && material < static_cast<int>(materials_.size())) materials_[material].twoSided = true;
+}
+
 // Positions are shared when they agree to a millimetre; anything closer is
 // the same point for every model we make.
 uint32_t MeshBuilder::vertex(Vec3 p) {
@@ -123,6 +127,7 @@ bool MeshBuilder::build(Ms3dFile* out, std::string* error) const {
         m.ambient[3] = m.diffuse[3] = m.specular[3] = m.emissive[3] = 1.0f;
         m.shininess = 0.0f;
         m.transparency = 1.0f;
+        m.mode = desc.twoSided ? kMs3dTwoSided : 0;
         m.texture = desc.texture;
         out->materials.push_back(m);
     }

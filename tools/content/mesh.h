@@ -66,6 +66,9 @@ struct MaterialSpec {
     std::string texture;  // "" for none
     float emissive[3] = {0, 0, 0};
     float diffuse[3] = {0.8f, 0.8f, 0.8f};
+    // Open pieces seen from both sides (signs, thin arms without a bottom):
+    // drawn without back-face culling.
+    bool twoSided = false;
 };
 
 class MeshBuilder {
@@ -73,6 +76,8 @@ class MeshBuilder {
     // Index of the material with this name, adding it on first use.
     int material(const MaterialSpec& desc);
     int material(const std::string& name, const std::string& texture);
+    // Marks a material's surfaces as seen from both sides.
+    void markTwoSided(int material);
 
     // One triangle with a normal and texture coordinate per corner.
     void triangle(int material, const Vec3 p[3], const Vec3 n[3], const TexCoord uv[3]);

@@ -119,7 +119,7 @@ bool encodeMs3d(const Ms3dFile& model, std::vector<uint8_t>* out, std::string* e
         for (float value : material.emissive) putFloat(bytes, value);
         putFloat(bytes, material.shininess);
         putFloat(bytes, material.transparency);
-        putU8(bytes, 0);
+        putU8(bytes, material.mode);
         putText(bytes, material.texture, 128);
         putText(bytes, std::string(), 128);
     }

@@ -33,6 +33,10 @@ struct Ms3dGroup {
     int8_t material;  // -1: none
 };
 
+// Material mode bit: the surfaces are seen from both sides, so the game
+// draws them without back-face culling.
+constexpr uint8_t kMs3dTwoSided = 0x80;
+
 struct Ms3dMaterial {
     std::string name;
     float ambient[4];
@@ -42,6 +46,7 @@ struct Ms3dMaterial {
     float shininess;
     float transparency;
     std::string texture;  // path relative to the game's working directory, < 128 bytes
+    uint8_t mode = 0;     // kMs3dTwoSided and the format's own bits
 };
 
 struct Ms3dFile {

@@ -47,6 +47,8 @@ struct ShotOptions {
     bool career = false;   // a career race: the result screen lists the points booked
     bool immediate = false;
     bool effects = true;  // reflection pass, glow passes and particles
+    int graphics = -1;    // graphics preset 0..2; -1: the settings' own
+    bool culling = true;  // the map's closed shapes drawn with back faces culled
     bool timing = false;
     bool help = false;
 };
@@ -57,6 +59,7 @@ void usage() {
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
             "                    [--effects on|off] [--reverse S] [--career]\n"
+            "                    [--graphics 0|1|2] [--culling on|off]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, pause, quit, info, result\n"
             "  --race N        race number 1..20 (default 1)\n"
@@ -79,6 +82,8 @@ void usage() {
             "  --reverse S     brake, then reverse up the road from S seconds before the picture\n"
             "                  (7 shows the wrong-way warning; it blinks: see wrongWay in the output)\n"
             "  --career        run it as a career race of a new career, booked in memory only\n"
+            "  --graphics P    graphics preset: 0 Low, 1 Medium, 2 High (default: the settings')\n"
+            "  --culling off   the map drawn without back-face culling (the reference picture)\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -138,6 +143,12 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
                 o->until = Until::Finish;
             else
                 ok = false;
+        } else if (strcmp(a, "--graphics") == 0) {
+            ok = parseNumber(value, 0, 2, &v) && v == (int)v;
+            o->graphics = (int)v;
+        } else if (strcmp(a, "--culling") == 0) {
+            ok = strcmp(value, "on") == 0 || strcmp(value, "off") == 0;
+            o->culling = strcmp(value, "on") == 0;
         } else if (strcmp(a, "--effects") == 0) {
             ok = strcmp(value, "on") == 0 || strcmp(value, "off") == 0;
             o->effects = strcmp(value, "on") == 0;
@@ -226,6 +237,7 @@ bool startGame(const ShotOptions& o) {
     startupPending = false;
     modelDisplayLists = !o.immediate;
     effectsEnabled = o.effects;
+    mapBackFaceCulling = o.culling;
     return true;
 }
 
@@ -338,6 +350,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
     }
+    if (opt.graphics >= 0) applyGraphicsPreset(opt.graphics);
     lapCount = opt.laps;
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.

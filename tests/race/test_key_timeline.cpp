@@ -1,0 +1,97 @@
+// The race step of a slow frame follows the moments the keys changed: a tap
+// steers for its own share of the frame's race time, and a frame of one
+// slice reads the keys as it always did.
+#include <gtest/gtest.h>
+
+#include "race_fixture.h"
+#include "state/state.h"
+
+namespace {
+
+// The player's steering turns 0.05 radians per 10 ms of race time held.
+constexpr float kSteerPerUnit = 0.05f;
+
+class KeyTimeline : public RaceWorldTest {
+  protected:
+    void SetUp() override {
+        RaceWorldTest::SetUp();
+        std::memset(keysPressed, 0, sizeof keysPressed);
+        clearKeyEvents();
+    }
+    void TearDown() override {
+        clearKeyEvents();
+        std::memset(keys, 0, sizeof keys);
+        std::memset(keysPressed, 0, sizeof keysPressed);
+        RaceWorldTest::TearDown();
+    }
+    // A key change as the window procedure records it, at timeMs.
+    void change(int vk, bool down, float timeMs) {
+        messageTimeMs = timeMs;
+        noteKeyEvent(vk, down);
+        keys[vk] = down;
+        if (down) keysPressed[vk] = true;
+        messageTimeMs = -1.0f;
+    }
+    void frame(float fromMs, float toMs, float f) {
+        inputSpanStartMs = fromMs;
+        inputSpanEndMs = toMs;
+        raceFrameStep(f);
+        clearKeyEvents();
+        std::memset(keysPressed, 0, sizeof keysPressed);
+    }
+};
+
+TEST_F(KeyTimeline, LeftPressedForTheLastThirtyPercentOfASlowFrameSteersThatShare) {
+    // A 1 s frame advances the race by its cap, 200 ms (20 units): Left went
+    // down 0.7 s into it and is still held, so it steered for 6 units.
+    const int left = keyBindings[BindLeft];
+    change(left, true, 1700.0f);
+    frame(1000.0f, 2000.0f, 100.0f);
+    EXPECT_NEAR(cars[0].steer, 6.0f * kSteerPerUnit, 1e-4f);
+    EXPECT_TRUE(keys[left]);  // the frame's end state is kept
+}
+
+TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
+    // Straight for 0.3 s, Left for 0.3 s, then released: the steering stops
+    // at 6 units' worth and returns over the last 8 units (two slices of 4,
+    // each taking back 0.075 x 4 of the angle).
+    const int left = keyBindings[BindLeft];
+    change(left, true, 300.0f);
+    change(left, false, 600.0f);
+    frame(0.0f, 1000.0f, 100.0f);
+    const float held = 6.0f * kSteerPerUnit;
+    EXPECT_NEAR(cars[0].steer, held * 0.7f * 0.7f, 1e-4f);
+    EXPECT_FALSE(keys[left]);
+}
+
+struct OneSliceCase {
+    const char* name;
+    bool timed;  // the platform told the moment of the change
+    float f;     // the frame's time
+};
+
+TEST_F(KeyTimeline, FramesOfOneSliceOrWithoutMomentsReadTheKeysAtTheirEnd) {
+    // A tap that came and went inside the frame still steers for the whole
+    // frame, as the key checks have always counted it.
+    const OneSliceCase cases[] = {
+        {"60 fps, timed", true, 1.6f},
+        {"one slice, just under the limit, timed", true, 6.4f},
+        {"slow frame, untimed", false, 20.0f},
+    };
+    const int left = keyBindings[BindLeft];
+    for (const OneSliceCase& c : cases) {
+        cars[0].steer = 0.0f;
+        messageTimeMs = c.timed ? 5.0f : -1.0f;
+        noteKeyEvent(left, true);
+        keys[left] = true;
+        keysPressed[left] = true;
+        messageTimeMs = c.timed ? 6.0f : -1.0f;
+        noteKeyEvent(left, false);
+        keys[left] = false;
+        messageTimeMs = -1.0f;
+        frame(0.0f, 10.0f * c.f, c.f);
+        EXPECT_NEAR(cars[0].steer, std::min(0.7f, c.f * kSteerPerUnit), 1e-4f) << c.name;
+    }
+}
+
+}  // namespace
