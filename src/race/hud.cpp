@@ -55,6 +55,8 @@ void multipliedThenAdded(float x0, float y0, float x1, float y1, GLuint dark, GL
 
 // The glow over the frame, which the post-processing left in the back buffer.
 void recomposeFrame() {
+    // A preset without glow leaves nothing to add.
+    if (graphicsSwitches.glowSize <= 0) return;
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

@@ -27,7 +27,7 @@ int autoGraphicsPreset = -1;
 // The race frame of each preset against the menu frame on the same machine
 // (frame_bench, llvmpipe at 800 x 600): the menu frame is what Auto can
 // measure before any race is loaded.
-static const float kRaceToMenuCost[kGraphicsPresetCount] = {0.55f, 0.8f, 1.2f};
+static const float kRaceToMenuCost[kGraphicsPresetCount] = {0.65f, 1.0f, 1.42f};
 // Auto keeps the race above 30 frames a second.
 static const float kAutoFrameBudgetMs = 1000.0f / 30.0f;
 // Menu frames Auto times before it chooses, after the first few (which load
@@ -67,7 +67,8 @@ void applyGraphicsSetting() {
 }
 
 void noteMenuFrameTime(float frameMs) {
-    if (autoGraphicsPreset >= 0) return;
+    // Only frames drawn at High tell what High costs on this machine.
+    if (autoGraphicsPreset >= 0 || graphicsPreset != GraphicsHigh) return;
     if (autoSkipped < kAutoSkippedFrames) {
         autoSkipped++;
         return;
