@@ -20,7 +20,26 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 PREFIX="$WORK/prefix"
+# What a killed writer or a player leaves in base/ must not travel either:
+# planted in a folder of their own (which nothing else in the build touches),
+# the names are left out wherever they lie.
+PLANTED="$BUILD/base/install-check-$$"
+mkdir -p "$PLANTED/screenshots"
+trap 'rm -rf "$PLANTED"; cleanup' EXIT
+planted_names=(career.inf.tmpQ1w2E3 menu.inf.tmpAbCdEf stats.html.tmp000000 korvask-20260101-120000.png.tmpzZ9yY8
+  career.inf.new menu.inf.new .korvask-probe-4242 career.inf.bad menu.inf.bad career.inf.tmp
+  menu.inf career.inf stats.html korvask-20260101-120000.png)
+for name in "${planted_names[@]}"; do echo planted > "$PLANTED/$name"; done
+echo planted > "$PLANTED/screenshots/korvask-20260101-120000.png"
 cmake --install "$BUILD" --prefix "$PREFIX" > "$WORK/install.log"
+rm -rf "$PLANTED"
+left="$(find "$PREFIX/share/korvask/base/install-check-$$" -mindepth 1 2>/dev/null || true)"
+[ -z "$left" ] || fail "installed: $left"
+rm -rf "$PREFIX/share/korvask/base/install-check-$$"
+# Nor does anything a run of the game left among the content itself.
+left="$(find "$PREFIX" -name '*.tmp*' -o -name '*.new' -o -name '.korvask-probe-*' -o -name '*.bad' \
+  -o -name 'korvask-*.png' -o -name screenshots)"
+[ -z "$left" ] || fail "installed: $left"
 
 # Everything in its place.
 for path in bin/korvask \
