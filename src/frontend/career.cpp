@@ -2,9 +2,9 @@
 // of a finished career race with its prize cars.
 #include <cstdint>
 
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "state/state.h"
 
 // Each installed package adds this much to all three statistics.
 static const float kPackageBonus = 0.05f;

@@ -1,11 +1,12 @@
 // The program itself: start-up order, the message loop and shutdown.
+#include "shell/shell.h"
+
 #include <cstdio>
 
-#include "app/app.h"
-#include "app/app_local.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "shell/shell_local.h"
 
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
@@ -50,6 +51,7 @@ void tellSaveProblemsAtStart() {
         tellPlayer("No folder for the saves can be written: the settings and the career will not be saved.");
     }
     tellSaveFileCheck(settingsFileCheck, "settings", kSettingsFileName);
+    tellSaveFileCheck(gameSettingsFileCheck, "game settings", kGameSettingsFileName);
     tellSaveFileCheck(careerFileCheck, "career", kCareerFileName);
 }
 
@@ -84,9 +86,11 @@ int gameMain() {
     // Start-up.
     chooseSavesFolder();
     readSettings();
+    readGameSettings();
     blurWidth = 256;
     blurHeight = 256;
     readCareer();
+    // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();
     if (!openSoundDevice(kSoundDeviceName)) {
         return -1;
@@ -115,7 +119,8 @@ int gameMain() {
     closeSoundDevice();
     // A save that fails leaves the previous file as it was; the player is told
     // while the window still exists.
-    const bool settingsSaved = writeSettings();
+    const bool menuSettingsSaved = writeSettings();
+    const bool settingsSaved = writeGameSettings() && menuSettingsSaved;
     const bool careerSaved = writeCareer();
     reportSaveFailures(settingsSaved, careerSaved);
     destroyGameWindow();
@@ -155,6 +160,7 @@ void resetShellState() {
         pressed = false;
     }
     keyLatch = false;
+    setDefaultKeyBindings();
     windowActive = true;
     optionsApplied = false;
     playerNotice.set = false;

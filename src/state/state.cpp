@@ -1,6 +1,6 @@
 // The run-wide state's globals at their load-time values, and the player's
 // notice.
-#include "app/state.h"
+#include "state/state.h"
 
 #include <cstdio>
 

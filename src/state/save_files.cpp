@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
+#include "state/state.h"
 
 int32_t resolutionIndex = 1;
 int32_t screenWidth = 800;
@@ -146,10 +146,9 @@ void encodeSettings(uint8_t out[kSettingsFileBytes]) {
     w.integer(mouseSensitivity);
 }
 
-// Reads one save file whole. A missing file is no fault (a first start); one
-// that exists but cannot be read is never written over in this run, whatever
-// it holds.
-static bool readSaveFile(const char* name, SaveFileCheck* check, std::vector<uint8_t>* bytes) {
+// A missing file is no fault (a first start); one that exists but cannot be
+// read is never written over in this run, whatever it holds.
+bool readSaveFile(const char* name, SaveFileCheck* check, std::vector<uint8_t>* bytes) {
     *check = SaveFileCheck{};
     const int error = platformTryReadFile(savesPath(name).c_str(), bytes);
     if (error == 0) {
@@ -166,7 +165,7 @@ static bool readSaveFile(const char* name, SaveFileCheck* check, std::vector<uin
 // A file read whole but holding what the game cannot use: its bytes go to
 // "<name>.bad" (one copy, replaced by a newer one) before the repaired values
 // are ever written over it. Without that copy the file is kept instead.
-static void keepDamagedFile(const char* name, const std::vector<uint8_t>& bytes, SaveFileCheck* check) {
+void keepDamagedSaveFile(const char* name, const std::vector<uint8_t>& bytes, SaveFileCheck* check) {
     check->damaged = true;
     const std::string copy = savesPath(name) + kDamagedFileSuffix;
     check->backupKept = platformWriteFileAtomic(copy.c_str(), bytes.data(), bytes.size());
@@ -185,7 +184,7 @@ void readSettings() {
         return;
     }
     if (!decodeSettings(bytes.data(), bytes.size())) {
-        keepDamagedFile(kSettingsFileName, bytes, &settingsFileCheck);
+        keepDamagedSaveFile(kSettingsFileName, bytes, &settingsFileCheck);
         // The repaired file replaces it at once, so the player hears of the
         // damage once.
         writeSettings();
@@ -353,7 +352,7 @@ void readCareer() {
         return;
     }
     if (!decodeCareer(bytes.data(), bytes.size())) {
-        keepDamagedFile(kCareerFileName, bytes, &careerFileCheck);
+        keepDamagedSaveFile(kCareerFileName, bytes, &careerFileCheck);
         writeCareer();
     }
 }

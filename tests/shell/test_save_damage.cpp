@@ -11,11 +11,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
-#include "save_file_bytes.h"
-#include "temp_folder.h"
+#include "shell/shell.h"
+#include "support/save_file_bytes.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -59,25 +59,46 @@ class SaveDamage : public ::testing::Test {
 
 enum class Unreadable { Folder, IoError };
 
+// The three save files, by name: what the player is told they hold, and
+// their read's check.
+const char* whatIsIn(const std::string& file) {
+    return file == kCareerFileName ? "career" : file == kSettingsFileName ? "settings" : "game settings";
+}
+
+const SaveFileCheck& checkOf(const std::string& file) {
+    return file == kCareerFileName     ? careerFileCheck
+           : file == kSettingsFileName ? settingsFileCheck
+                                       : gameSettingsFileCheck;
+}
+
+void readAllSaves() {
+    readSettings();
+    readGameSettings();
+    readCareer();
+}
+
 struct UnreadableCase {
     const char* name;
-    bool career;
+    const char* file;
     Unreadable kind;
     int error;
 };
 
 const UnreadableCase kUnreadableCases[] = {
-    {"CareerIsAFolder", true, Unreadable::Folder, EISDIR},
-    {"CareerGivesAnIoError", true, Unreadable::IoError, EIO},
-    {"SettingsIsAFolder", false, Unreadable::Folder, EISDIR},
-    {"SettingsGivesAnIoError", false, Unreadable::IoError, EIO},
+    {"CareerIsAFolder", kCareerFileName, Unreadable::Folder, EISDIR},
+    {"CareerGivesAnIoError", kCareerFileName, Unreadable::IoError, EIO},
+    {"SettingsIsAFolder", kSettingsFileName, Unreadable::Folder, EISDIR},
+    {"SettingsGivesAnIoError", kSettingsFileName, Unreadable::IoError, EIO},
+    {"GameSettingsIsAFolder", kGameSettingsFileName, Unreadable::Folder, EISDIR},
+    {"GameSettingsGivesAnIoError", kGameSettingsFileName, Unreadable::IoError, EIO},
 };
 
 class UnreadableSave : public SaveDamage, public ::testing::WithParamInterface<UnreadableCase> {};
 
 TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     const UnreadableCase& c = GetParam();
-    const std::string path = std::string("base/") + (c.career ? kCareerFileName : kSettingsFileName);
+    const bool career = std::strcmp(c.file, kCareerFileName) == 0;
+    const std::string path = std::string("base/") + c.file;
     if (c.kind == Unreadable::Folder) {
         ASSERT_EQ(mkdir(path.c_str(), 0777), 0);
         ASSERT_EQ(mkdir((path + "/inside").c_str(), 0777), 0);
@@ -88,9 +109,8 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     // Values the defaults must replace.
     careerPoints = 999;
     colorBits = 16;
-    readSettings();
-    readCareer();
-    const SaveFileCheck& check = c.career ? careerFileCheck : settingsFileCheck;
+    readAllSaves();
+    const SaveFileCheck& check = checkOf(c.file);
     EXPECT_TRUE(check.unreadable);
     EXPECT_TRUE(check.keepFile);
     EXPECT_STREQ(check.reason, std::strerror(c.error));
@@ -98,8 +118,8 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     EXPECT_EQ(colorBits, 32);
 
     tellSaveProblemsAtStart();
-    const std::string expected = std::string("Could not read the ") + (c.career ? "career" : "settings") +
-                                 ": " + std::strerror(c.error) + ". It will not be overwritten.";
+    const std::string expected = std::string("Could not read the ") + whatIsIn(c.file) + ": " +
+                                 std::strerror(c.error) + ". It will not be overwritten.";
     EXPECT_EQ(boxes(), std::vector<std::string>{expected});
 
     // The first start's writes, a new career and the saves at exit all leave
@@ -107,6 +127,7 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     writeMissingSaveFiles();
     newCareer();
     EXPECT_TRUE(writeSettings());
+    EXPECT_TRUE(writeGameSettings());
     EXPECT_TRUE(writeCareer());
     struct stat info;
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
@@ -117,8 +138,8 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
         EXPECT_TRUE(S_ISLNK(info.st_mode));
     }
     // The other file is written as usual.
-    const std::string other = std::string("base/") + (c.career ? kSettingsFileName : kCareerFileName);
-    EXPECT_EQ(fileSize(other), c.career ? kSettingsFileBytes : kCareerFileBytes);
+    const std::string other = std::string("base/") + (career ? kSettingsFileName : kCareerFileName);
+    EXPECT_EQ(fileSize(other), career ? kSettingsFileBytes : kCareerFileBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableSave, ::testing::ValuesIn(kUnreadableCases),
@@ -187,56 +208,66 @@ std::vector<uint8_t> careerWith(int at, int32_t value) {
     return leIntegers(career);
 }
 
+std::vector<uint8_t> textBytes(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
 struct DamagedCase {
     const char* name;
-    bool career;
+    const char* file;
     std::vector<uint8_t> bytes;
 };
 
 const DamagedCase kDamagedCases[] = {
-    {"EmptyCareer", true, {}},
-    {"ShortCareer", true, leIntegers({1, 1, 1})},
-    {"LongCareer", true,
+    {"EmptyCareer", kCareerFileName, {}},
+    {"ShortCareer", kCareerFileName, leIntegers({1, 1, 1})},
+    {"LongCareer", kCareerFileName,
      [] {
          std::vector<uint8_t> b = careerWith(0, 1);
          b.resize(b.size() + 4, 0);
          return b;
      }()},
-    {"NanCareer", true, nanBytes(kCareerFileBytes)},
-    {"NegativePoints", true, careerWith(kMaxRaceAt + 1, -2147483647 - 1)},
-    {"PlaceFive", true, careerWith(kRacesAt + 1, 5)},
-    {"ShortSettings", false, leIntegers({1, 32})},
-    {"ColourBitsEight", false, leIntegers({1, 8, 24, 1, 1, 0})},
-    {"NanSettings", false, nanBytes(kSettingsFileBytes)},
+    {"NanCareer", kCareerFileName, nanBytes(kCareerFileBytes)},
+    {"NegativePoints", kCareerFileName, careerWith(kMaxRaceAt + 1, -2147483647 - 1)},
+    {"PlaceFive", kCareerFileName, careerWith(kRacesAt + 1, 5)},
+    {"ShortSettings", kSettingsFileName, leIntegers({1, 32})},
+    {"ColourBitsEight", kSettingsFileName, leIntegers({1, 8, 24, 1, 1, 0})},
+    {"NanSettings", kSettingsFileName, nanBytes(kSettingsFileBytes)},
+    {"GameSettingsLineWithoutValue", kGameSettingsFileName, textBytes("difficulty = 2\nmy own note\n")},
+    {"GameSettingsOversized", kGameSettingsFileName,
+     textBytes(std::string(kMaxGameSettingsFileBytes + 1, '#'))},
 };
 
 class DamagedSave : public SaveDamage, public ::testing::WithParamInterface<DamagedCase> {
   protected:
     void readBoth() {
-        readSettings();
-        readCareer();
+        readAllSaves();
         tellSaveProblemsAtStart();
     }
 };
 
 TEST_P(DamagedSave, IsKeptOnceAsBadAndThePlayerToldOnce) {
     const DamagedCase& c = GetParam();
-    const std::string file = c.career ? kCareerFileName : kSettingsFileName;
+    const std::string file = c.file;
     const std::string path = "base/" + file;
     ASSERT_TRUE(writeBytes("base/career.inf", careerWith(0, 1)));
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({1, 32, 24, 1, 1, 0})));
+    ASSERT_TRUE(writeBytes("base/settings.cfg", textBytes("difficulty = 1\n")));
     ASSERT_TRUE(writeBytes(path, c.bytes));
 
     readBoth();
-    const SaveFileCheck& check = c.career ? careerFileCheck : settingsFileCheck;
+    const SaveFileCheck& check = checkOf(file);
     EXPECT_TRUE(check.damaged);
     EXPECT_TRUE(check.backupKept);
     EXPECT_FALSE(check.keepFile);
     EXPECT_EQ(bytesOf(path + ".bad"), c.bytes);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"The " + std::string(c.career ? "career" : "settings") +
+    EXPECT_EQ(boxes(), std::vector<std::string>{"The " + std::string(whatIsIn(file)) +
                                                 " file was damaged. A copy was kept as " + path + ".bad."});
     // The repaired file stands in its place at once, whole.
-    EXPECT_EQ(fileSize(path), c.career ? kCareerFileBytes : kSettingsFileBytes);
+    EXPECT_NE(bytesOf(path), c.bytes);
+    if (file != kGameSettingsFileName) {
+        EXPECT_EQ(fileSize(path), file == kCareerFileName ? kCareerFileBytes : kSettingsFileBytes);
+    }
 
     // The next start finds nothing to tell and leaves the copy as it is.
     scriptedReset();
