@@ -7,9 +7,10 @@ install(TARGETS korvask RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # base/ as generated, without anything a run of the game left in it: an
 # installed game keeps the player's files in the player's data folder. The
-# player's files are the saves, their kept copies of damaged ones (*.bad), the
-# statistics page and the screenshots, wherever they lie; the temporaries are
-# every name of packaging/temporary_names.txt (KORVASK_TEMPORARY_NAMES).
+# player's files are the saves (menu.inf, settings.cfg, career.inf), the kept
+# copies of damaged ones (*.bad), the statistics page and the screenshots,
+# wherever they lie; the temporaries are every name of
+# packaging/temporary_names.txt (KORVASK_TEMPORARY_NAMES).
 set(korvask_left_out)
 foreach(name IN LISTS KORVASK_TEMPORARY_NAMES)
   list(APPEND korvask_left_out PATTERN "${name}" EXCLUDE)
@@ -21,6 +22,7 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/base
   PATTERN "korvask-*.png" EXCLUDE
   PATTERN "menu.inf" EXCLUDE
   PATTERN "career.inf" EXCLUDE
+  PATTERN "settings.cfg" EXCLUDE
   PATTERN "*.bad" EXCLUDE
   PATTERN "stats.html" EXCLUDE
   PATTERN "*.tmp" EXCLUDE
