@@ -32,6 +32,7 @@ constexpr float kLampCutoff = 0.5f / 255.0f;
 struct MapChunk {
     float lo[3], hi[3];  // bounds in the model's own space
     GLuint list;         // the chunk's groups, in model order
+    float glow;          // brightest emissive channel of its groups' materials
 };
 
 struct ChunkedModel {
@@ -127,19 +128,6 @@ bool buildLampProgram(LampProgram& p, const char* defines) {
 
 namespace {
 
-void bindGroupTexture(const Model& model, const ModelGroup& group) {
-    GLuint texture = 0;
-    if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
-        texture = model.materials[group.materialIndex].texture;
-    if (texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glEnable(GL_TEXTURE_2D);
-    } else {
-        glBindTexture(GL_TEXTURE_2D, whiteTexture);
-        glDisable(GL_TEXTURE_2D);
-    }
-}
-
 void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
     if (model.vertexCount <= 0) return;
 
@@ -202,6 +190,13 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
         MapChunk chunk;
         std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
         std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
+        chunk.glow = 0.0f;
+        for (int g = 0; g < model.groupCount; g++) {
+            const int material = model.groups[g].materialIndex;
+            if (cell.groupTriangles[(size_t)g].empty() || material < 0 || material >= model.materialCount)
+                continue;
+            for (int a = 0; a < 3; a++) chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
+        }
         chunk.list = glGenLists(1);
         if (chunk.list == 0) continue;
         glNewList(chunk.list, GL_COMPILE);
@@ -209,6 +204,7 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
             const std::vector<int32_t>& triangles = cell.groupTriangles[(size_t)g];
             if (triangles.empty()) continue;
             bindGroupTexture(model, model.groups[g]);
+            sendGroupGlow(model, model.groups[g]);
             glBegin(GL_TRIANGLES);
             for (int32_t index : triangles) {
                 const ModelTriangle& t = model.triangles[index];
@@ -220,6 +216,7 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
             }
             glEnd();
         }
+        clearGroupGlow();
         glEndList();
         chunks.push_back(chunk);
     }
@@ -420,7 +417,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading) {
         // alone, with no texture read and no lamp.
         if (fogFarChunks && foggedProgram.program != 0 &&
             nearestViewDepth(modelView, chunk.lo, chunk.hi) >=
-                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n))) {
+                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n) + chunk.glow)) {
             mapChunkStats.fogged++;
             if (current != foggedProgram.program) {
                 glUseProgramObjectARB(foggedProgram.program);

@@ -34,3 +34,10 @@ struct LampProgram {
 // False, with p.program left 0, when a stage fails to compile or link; the
 // caller then draws through the full program.
 bool buildLampProgram(LampProgram& p, const char* defines);
+
+// Per group of a model: binds its material's texture (or the white one) and
+// sends its emissive colour to the light program; clearGroupGlow sets the
+// emissive colour back to none once the model is drawn.
+void bindGroupTexture(const Model& model, const ModelGroup& group);
+void sendGroupGlow(const Model& model, const ModelGroup& group);
+void clearGroupGlow();
