@@ -14,7 +14,7 @@
 
 bool mapChunksEnabled = true;
 SceneShading sceneShading = {
-    {0.2f, 0.2f, 0.2f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
+    {0.24f, 0.25f, 0.3f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 MapChunkStats mapChunkStats;
 
 namespace {

@@ -366,7 +366,7 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         bannerDesc.texture = cityTexture(bannerDesc.name.c_str());
         for (float& e : bannerDesc.emissive) e = 0.55f;
         int banner = mesh.material(bannerDesc);
-        mesh.quad(banner, a, b, b + Vec3{0, 1.2f, 0}, a + Vec3{0, 1.2f, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+        mesh.quad(banner, a, b, b + Vec3{0, 1.2f, 0}, a + Vec3{0, 1.2f, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0});
     }
     // Lamp posts: pole behind the barrier, arm out over the outer lane.
     // The heads shine in their lamp's colour whether or not a lamp is near.

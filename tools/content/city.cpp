@@ -642,8 +642,11 @@ static void drawBuilding(MeshBuilder& mesh, const CityBuilding& b) {
         int neon = glowing(mesh, "blade" + std::to_string(b.neon), 1.0f, 1.0f, 1.0f);
         Vec3 root, out;
         neonPlacement(b, &root, &out);
+        // Lettered on both faces, each reading the right way round.
+        const Vec3 across = Vec3{-out.z, 0, out.x} * 0.08f;
         Vec3 tip = root + out * 2.6f;
-        mesh.wall(neon, root, tip, 7.8f, 2.6f, 7.8f);
+        mesh.wall(neon, root + across, tip + across, 7.8f, 2.6f, 7.8f);
+        mesh.wall(neon, tip - across, root - across, 7.8f, 2.6f, 7.8f);
     }
 }
 

@@ -252,7 +252,7 @@ Image letteredSign(const char* text, uint32_t colour, int width, int height, boo
     neonStroke(cr, colour, 2.0, 3.0);
     cairo_new_path(cr);
     if (stacked) {
-        setFont(cr, FontCondensedBold, width * 0.62);
+        setFont(cr, FontCondensedBold, width * 0.5);
         int letters = 0;
         for (const char* c = text; *c; ++c)
             if (*c != ' ') ++letters;
