@@ -838,21 +838,33 @@ static void drawStreetTrees(MeshBuilder& mesh, const CityBlock& block) {
     }
 }
 
+// A block's ground and what stands on it besides its buildings.
+static void drawBlockWithFurniture(MeshBuilder& mesh, const CityBlock& block) {
+    drawBlock(mesh, block);
+    if (block.kind == 1) drawPark(mesh, block);
+    if (block.kind == 2) drawPlaza(mesh, block);
+    if (block.kind == 3) drawQuay(mesh, block);
+    if (block.kind == 0 && block.district == Ironworks) drawFences(mesh, block);
+    if (block.kind <= 1 && block.district == Parkside) drawStreetTrees(mesh, block);
+}
+
 void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach) {
     drawStreets(mesh, distance, reach);
     for (const CityBlock& block : cityBlocks) {
         if (rectDistance(distance, block.rect) > reach) continue;
-        drawBlock(mesh, block);
-        if (block.kind == 1) drawPark(mesh, block);
-        if (block.kind == 2) drawPlaza(mesh, block);
-        if (block.kind == 3) drawQuay(mesh, block);
-        if (block.kind == 0 && block.district == Ironworks) drawFences(mesh, block);
-        if (block.kind <= 1 && block.district == Parkside) drawStreetTrees(mesh, block);
+        drawBlockWithFurniture(mesh, block);
     }
     for (const CityBuilding& b : cityBuildings)
         if (rectDistance(distance, b.rect) <= reach) drawBuilding(mesh, b);
     drawViaduct(mesh, distance, reach);
     drawWater(mesh, distance, reach);
+}
+
+void drawDistrict(MeshBuilder& mesh, District district) {
+    for (const CityBlock& block : cityBlocks)
+        if (block.district == district) drawBlockWithFurniture(mesh, block);
+    for (const CityBuilding& b : cityBuildings)
+        if (b.district == district) drawBuilding(mesh, b);
 }
 
 std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach) {

@@ -91,6 +91,10 @@ using DistanceToRoute = std::function<float(float x, float z)>;
 // Ground, blocks, buildings and landmarks within `reach` of the route.
 void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach);
 
+// Every block and building of one district, the whole city over, with its
+// street furniture: what that district's generator makes.
+void drawDistrict(MeshBuilder& mesh, District district);
+
 // The glow of the neon signs within reach, for the map's light model.
 struct NeonLamp {
     Vec3 position;
