@@ -8,10 +8,6 @@
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
-static void uniform4(GLint location, const float v[4]) {
-    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
-}
-
 // The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
 // emission), shared with the map's copies of the program.
 static void setMaterialUniforms() {
