@@ -619,7 +619,7 @@ static void drawBuilding(MeshBuilder& mesh, const CityBuilding& b) {
     float shopTop = b.base;
     if (b.shop >= 0) {
         shopTop = groundHeight(0.5f * (b.rect.x0 + b.rect.x1), 0.5f * (b.rect.z0 + b.rect.z1)) + 4.8f;
-        int shop = glowing(mesh, shops[b.shop], 0.6f, 0.55f, 0.45f);
+        int shop = glowing(mesh, shops[b.shop], 0.3f, 0.28f, 0.24f);
         if (b.arcade)
             drawArcade(mesh, b, shop, facade, shopTop);
         else
