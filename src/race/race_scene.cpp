@@ -33,7 +33,8 @@ static bool setRaceNight() {
     glGetFloatv(GL_FOG_COLOR, dayFog);
     ShaderLight& fill = shaderLights[kShaderLights - 1];
     for (int a = 0; a < 3; a++) fill.colour[a] = kMoonlight[a];
-    glUniform4fARB(lightColorUniform[kShaderLights - 1], fill.colour[0], fill.colour[1], fill.colour[2], 1.0f);
+    glUniform4fARB(lightColorUniform[kShaderLights - 1], fill.colour[0], fill.colour[1], fill.colour[2],
+                   1.0f);
     glFogfv(GL_FOG_COLOR, kNightHaze);
     return true;
 }

@@ -32,7 +32,8 @@ ShaderStage compileShaderStage(GLenum kind, const char* defines, const char* pat
         GLsizei length = 0;
         glGetInfoLogARB(stage.shader, (GLsizei)sizeof log - 1, &length, log);
         log[length > 0 && length < (GLsizei)sizeof log ? length : 0] = '\0';
-        std::fprintf(stderr, "korvask: %s%s does not compile:\n%s\n", defines[0] ? "a copy of " : "", path, log);
+        std::fprintf(stderr, "korvask: %s%s does not compile:\n%s\n", defines[0] ? "a copy of " : "", path,
+                     log);
     }
     return stage;
 }
@@ -132,7 +133,8 @@ void uploadReachingLamps(const LampProgram& p, const int* slots, int count) {
     }
 }
 
-int lampsReachingBox(const float lo[3], const float hi[3], const float scale[4], int slots[kShaderLights - 1]) {
+int lampsReachingBox(const float lo[3], const float hi[3], const float scale[4],
+                     int slots[kShaderLights - 1]) {
     int n = 0;
     for (int slot = 0; slot < kShaderLights - 1; slot++)
         if (lampReachesBox(slot, lo, hi, scale)) slots[n++] = slot;

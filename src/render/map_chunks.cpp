@@ -127,7 +127,8 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
             const int material = model.groups[g].materialIndex;
             if (cell.groupTriangles[(size_t)g].empty() || material < 0 || material >= model.materialCount)
                 continue;
-            for (int a = 0; a < 3; a++) chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
+            for (int a = 0; a < 3; a++)
+                chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
         }
         chunk.list = glGenLists(1);
         if (chunk.list == 0) continue;

@@ -54,7 +54,8 @@ void uploadLampShading(const LampProgram& p, const SceneShading& shading, float 
 void uploadReachingLamps(const LampProgram& p, const int* slots, int count);
 // The slots of the lamps whose light reaches the box (lampReachesBox with
 // the given scale); returns how many.
-int lampsReachingBox(const float lo[3], const float hi[3], const float scale[4], int slots[kShaderLights - 1]);
+int lampsReachingBox(const float lo[3], const float hi[3], const float scale[4],
+                     int slots[kShaderLights - 1]);
 
 // The six planes of the current view volume, a x + b y + c z + d >= 0
 // inside, in the space the model-view matrix (kept beside them) starts from.

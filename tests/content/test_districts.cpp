@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -54,6 +55,7 @@ TEST(Districts, EachGeneratorMakesTheSameOutputEveryRun) {
         EXPECT_EQ(districtHash(static_cast<District>(d), &again), first[d]) << kDistrictStyles[d].name;
         EXPECT_GT(triangles[d], 2000) << kDistrictStyles[d].name << " builds a quarter of the city";
         distinct.insert(first[d]);
+        std::printf("%-10s %6d triangles in the whole city\n", kDistrictStyles[d].name, triangles[d]);
     }
     EXPECT_EQ(distinct.size(), static_cast<size_t>(kDistrictCount));
 }
@@ -136,14 +138,16 @@ TEST(Districts, TriangleAndLampBudgetsPerChunkHoldForEveryMap) {
         for (int i = 0; i < visual.triangleCount(); ++i) {
             int v[3];
             visual.triangleVertices(i, v);
-            const float x = (p[v[0]].x + p[v[1]].x + p[v[2]].x) / 3.0f, z = (p[v[0]].z + p[v[1]].z + p[v[2]].z) / 3.0f;
+            const float x = (p[v[0]].x + p[v[1]].x + p[v[2]].x) / 3.0f,
+                        z = (p[v[0]].z + p[v[1]].z + p[v[2]].z) / 3.0f;
             ++triangles[{static_cast<int>(std::floor(x / kChunk)), static_cast<int>(std::floor(z / kChunk))}];
         }
         const std::vector<Vec3>& q = lights.positions();
         for (int i = 0; i < lights.triangleCount(); ++i) {
             int v[3];
             lights.triangleVertices(i, v);
-            const float x = (q[v[0]].x + q[v[1]].x + q[v[2]].x) / 3.0f, z = (q[v[0]].z + q[v[1]].z + q[v[2]].z) / 3.0f;
+            const float x = (q[v[0]].x + q[v[1]].x + q[v[2]].x) / 3.0f,
+                        z = (q[v[0]].z + q[v[1]].z + q[v[2]].z) / 3.0f;
             ++lamps[{static_cast<int>(std::floor(x / kChunk)), static_cast<int>(std::floor(z / kChunk))}];
         }
         int most = 0, mostLamps = 0;

@@ -557,7 +557,8 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     // dark surround set into the rear bumper.
     const float pipe = style == 1 ? 0.085f : (style == 3 ? 0.1f : 0.075f);
     for (float side : {-1.0f, 1.0f}) {
-        cylinderX(mesh, m.chrome, m.under, s.exhaustX + 0.35f, s.exhaustX, s.exhaustY, side * s.exhaustZ, pipe);
+        cylinderX(mesh, m.chrome, m.under, s.exhaustX + 0.35f, s.exhaustX, s.exhaustY, side * s.exhaustZ,
+                  pipe);
         const float z = side * s.exhaustZ;
         mesh.box(m.under, {s.exhaustX + 0.05f, s.exhaustY - pipe - 0.05f, z - pipe - 0.09f},
                  {s.exhaustX + 0.22f, s.exhaustY + pipe + 0.05f, z + pipe + 0.09f}, 1.0f);

@@ -4,9 +4,9 @@
 #include "content/circuit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
-#include <cmath>
 #include <utility>
 
 #include "content/city.h"
@@ -316,7 +316,8 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         mesh.quad(road, la, ra, rb, lb, {0, va}, {1, va}, {1, vb}, {0, vb});
         const District district = districtAt(a.position.x, a.position.z);
         // Round the start line the barriers carry the race's own boards.
-        const bool boards = std::fabs(a.position.x - startX) < 45.0f && std::fabs(a.position.z - startZ) < 25.0f;
+        const bool boards =
+            std::fabs(a.position.x - startX) < 45.0f && std::fabs(a.position.z - startZ) < 25.0f;
         const int kerb = kerbs[district], barrier = boards ? banner : barriers[district];
         for (int side = -1; side <= 1; side += 2) {
             float ha = a.halfWidth, hb = b.halfWidth;

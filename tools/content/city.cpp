@@ -144,7 +144,8 @@ static void buildBlocks() {
             block.kind = 0;
             if (inside(block.rect, -20.0f, 235.0f)) block.kind = 1;   // the park beside the north start
             if (inside(block.rect, -135.0f, -25.0f)) block.kind = 2;  // the plaza with the monument
-            block.district = districtAt(0.5f * (block.rect.x0 + block.rect.x1), 0.5f * (block.rect.z0 + block.rect.z1));
+            block.district =
+                districtAt(0.5f * (block.rect.x0 + block.rect.x1), 0.5f * (block.rect.z0 + block.rect.z1));
             // South of the boulevard the harbour's blocks are quays.
             if (block.rect.z1 <= kStreetZ[0] - kBoulevardHalfWidth + 0.5f) block.kind = 3;
             cityBlocks.push_back(block);
@@ -458,7 +459,6 @@ static void drawBlock(MeshBuilder& mesh, const CityBlock& block) {
     }
 }
 
-
 // The four walls of a footprint between two heights, outward.
 static void drawWalls(MeshBuilder& mesh, int material, const Rect& r, float y0, float y1, float tileU,
                       float tileV) {
@@ -549,8 +549,10 @@ static void drawChimney(MeshBuilder& mesh, const CityBuilding& b) {
     const float r0 = 2.2f, r1 = 1.3f;
     for (int k = 0; k < 8; ++k) {
         float a0 = k * 0.785398f, a1 = (k + 1) * 0.785398f;
-        Vec3 p0{x + r0 * std::cos(a0), y0, z + r0 * std::sin(a0)}, p1{x + r0 * std::cos(a1), y0, z + r0 * std::sin(a1)};
-        Vec3 q0{x + r1 * std::cos(a0), y1, z + r1 * std::sin(a0)}, q1{x + r1 * std::cos(a1), y1, z + r1 * std::sin(a1)};
+        Vec3 p0{x + r0 * std::cos(a0), y0, z + r0 * std::sin(a0)},
+            p1{x + r0 * std::cos(a1), y0, z + r0 * std::sin(a1)};
+        Vec3 q0{x + r1 * std::cos(a0), y1, z + r1 * std::sin(a0)},
+            q1{x + r1 * std::cos(a1), y1, z + r1 * std::sin(a1)};
         mesh.quad(brick, p1, p0, q0, q1, {1, 8}, {0, 8}, {0, 0}, {1, 0});
     }
     mesh.box(warning, {x - 0.35f, y1, z - 0.35f}, {x + 0.35f, y1 + 0.6f, z + 0.35f}, 1.0f);

@@ -63,15 +63,15 @@ struct CityBuilding {
     float base;    // ground height under its lowest corner
     float height;  // above base
     District district;
-    int facade;     // facade texture of its district
-    int shop;       // shop-front texture, -1 for none
-    int neon;       // lettered blade sign (0..15), -1 for none
-    int neonSide;   // 0..3: -z, +x, +z, -x
-    int streetSide; // the side facing the street (as neonSide), -1 inside
-    bool tiered;    // a narrower tower on top
-    int billboard;  // a lettered sign on the roof (0..7), -1 for none
-    bool chimney;   // a works chimney beside it
-    bool arcade;    // the ground floor set back behind pillars
+    int facade;      // facade texture of its district
+    int shop;        // shop-front texture, -1 for none
+    int neon;        // lettered blade sign (0..15), -1 for none
+    int neonSide;    // 0..3: -z, +x, +z, -x
+    int streetSide;  // the side facing the street (as neonSide), -1 inside
+    bool tiered;     // a narrower tower on top
+    int billboard;   // a lettered sign on the roof (0..7), -1 for none
+    bool chimney;    // a works chimney beside it
+    bool arcade;     // the ground floor set back behind pillars
 };
 
 // For the whole run of the generator, made by buildCity.

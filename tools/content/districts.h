@@ -11,16 +11,16 @@
 enum District { Downtown, Harbour, Ironworks, OldTown, Parkside, kDistrictCount };
 
 struct DistrictStyle {
-    const char* name;       // as the city map prints it
-    uint32_t mapTint;       // 0xRRGGBB on the city map
-    float lampColour[3];    // the course lamps' light
-    float lampHeight;       // head above the road
+    const char* name;          // as the city map prints it
+    uint32_t mapTint;          // 0xRRGGBB on the city map
+    float lampColour[3];       // the course lamps' light
+    float lampHeight;          // head above the road
     float heightLo, heightHi;  // building heights
-    int facadeCount;        // facade textures "<prefix>0".."<prefix>N-1"
+    int facadeCount;           // facade textures "<prefix>0".."<prefix>N-1"
     const char* facadePrefix;
-    const char* kerb;       // course kerb texture
-    const char* barrier;    // course barrier texture
-    float lotLo, lotHi;     // lot widths along the street
+    const char* kerb;     // course kerb texture
+    const char* barrier;  // course barrier texture
+    float lotLo, lotHi;   // lot widths along the street
 };
 
 extern const DistrictStyle kDistrictStyles[kDistrictCount];

@@ -44,9 +44,9 @@ Image glassFacade(int style, uint32_t seed) {
             const int w = style == 3 ? 64 : 32;
             int x0 = col * w + 1, x1 = col * w + w - 1, y0 = row * 32 + 2, y1 = row * 32 + 28;
             if (style == 0) y1 = row * 32 + 22;  // ribbon windows over spandrel bands
-            Rgb c = floorLit || rng.uniform() < 0.25f ? (rng.uniform() < 0.7f ? cold : warm)
-                                                       : Rgb{glass[style].r + 10, glass[style].g + 18,
-                                                             glass[style].b + 26};
+            Rgb c = floorLit || rng.uniform() < 0.25f
+                        ? (rng.uniform() < 0.7f ? cold : warm)
+                        : Rgb{glass[style].r + 10, glass[style].g + 18, glass[style].b + 26};
             fillRect(image, x0, y0, x1, y1, c.r, c.g, c.b);
             // The lit office's ceiling lights, a band across the top.
             if (c.r > 150) tintRect(image, x0, y0, x1, y0 + 4, 255, 255, 255, 0.5f);
@@ -196,7 +196,8 @@ Image barrierTexture(int style, uint32_t seed) {
                     c = (x / 32) % 2 == 0 ? Rgb{30, 140, 70} : Rgb{230, 235, 230};
                     break;
             }
-            p[0] = static_cast<uint8_t>(c.r), p[1] = static_cast<uint8_t>(c.g), p[2] = static_cast<uint8_t>(c.b);
+            p[0] = static_cast<uint8_t>(c.r), p[1] = static_cast<uint8_t>(c.g),
+            p[2] = static_cast<uint8_t>(c.b);
         }
     fillRect(image, 0, 60, 128, 64, 60, 60, 60);
     return image;
@@ -238,8 +239,10 @@ Image waterTexture(uint32_t seed) {
 }
 
 // The invented names on the city's signs.
-const char* const kTowerBrands[8] = {"ZEPHYRA", "NOVA KAI", "VOLTIX", "OKTAN", "LUMA BANK", "AXIOM", "MIRU", "KARTELL"};
-const char* const kStreetSigns[8] = {"CAFE ORSO", "BAR LUNA", "PIER 7", "DOCK 3", "MAGNAR", "HOTEL VEL", "NOODLE", "TAXI"};
+const char* const kTowerBrands[8] = {"ZEPHYRA",   "NOVA KAI", "VOLTIX", "OKTAN",
+                                     "LUMA BANK", "AXIOM",    "MIRU",   "KARTELL"};
+const char* const kStreetSigns[8] = {"CAFE ORSO", "BAR LUNA",  "PIER 7", "DOCK 3",
+                                     "MAGNAR",    "HOTEL VEL", "NOODLE", "TAXI"};
 
 // A lettered tube sign: the name in tubes of one colour over a dark panel,
 // with a soft halo; the letters stacked when the sign stands upright.
@@ -331,13 +334,18 @@ bool writeDistrictTextures(const std::string& baseDir) {
         ok = save(dir, kDistrictStyles[d].kerb, kerbTexture(kerbs[d][0], kerbs[d][1], 550u + d)) &&
              save(dir, kDistrictStyles[d].barrier, barrierTexture(d, 560u + d));
     }
-    for (int i = 0; i < 4 && ok; ++i) ok = save(dir, "container" + std::to_string(i), containerTexture(i, 570u + i));
+    for (int i = 0; i < 4 && ok; ++i)
+        ok = save(dir, "container" + std::to_string(i), containerTexture(i, 570u + i));
     ok = ok && save(dir, "fence", fenceTexture(580u)) && save(dir, "water", waterTexture(581u));
     for (int i = 0; i < 8 && ok; ++i) {
-        ok = save(dir, "billboard" + std::to_string(i), letteredSign(kTowerBrands[i], kSignColours[i], 256, 64, false)) &&
-             save(dir, "blade" + std::to_string(i), letteredSign(kStreetSigns[i], bladeSignColour(i), 64, 192, true)) &&
-             save(dir, "blade" + std::to_string(i + 8), letteredSign(kTowerBrands[i], bladeSignColour(i + 8), 64, 192, true));
+        ok = save(dir, "billboard" + std::to_string(i),
+                  letteredSign(kTowerBrands[i], kSignColours[i], 256, 64, false)) &&
+             save(dir, "blade" + std::to_string(i),
+                  letteredSign(kStreetSigns[i], bladeSignColour(i), 64, 192, true)) &&
+             save(dir, "blade" + std::to_string(i + 8),
+                  letteredSign(kTowerBrands[i], bladeSignColour(i + 8), 64, 192, true));
     }
-    for (int race = 1; race <= 15 && ok; ++race) ok = save(dir, "startbanner" + std::to_string(race), startBanner(race));
+    for (int race = 1; race <= 15 && ok; ++race)
+        ok = save(dir, "startbanner" + std::to_string(race), startBanner(race));
     return ok;
 }

@@ -135,7 +135,8 @@ Image makeCityMap() {
         // Taller buildings read lighter, a few have lit roofs.
         const double tall = std::min(1.0, b.height / 80.0);
         const uint32_t tint = kDistrictStyles[b.district].mapTint;
-        const double tr = ((tint >> 16) & 0xff) / 255.0, tg = ((tint >> 8) & 0xff) / 255.0, tb = (tint & 0xff) / 255.0;
+        const double tr = ((tint >> 16) & 0xff) / 255.0, tg = ((tint >> 8) & 0xff) / 255.0,
+                     tb = (tint & 0xff) / 255.0;
         cairo_rectangle(cr, x, y, w, h);
         cairo_set_source_rgba(cr, 0.08 + (0.25 + 0.2 * tall) * tr, 0.08 + (0.25 + 0.2 * tall) * tg,
                               0.12 + (0.25 + 0.2 * tall) * tb, 0.95);
