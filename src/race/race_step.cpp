@@ -103,6 +103,16 @@ void raceFrameStep(float f) {
     }
 }
 
+bool countdownShowing() {
+    return (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished;
+}
+
+void tickCountdown(float f) {
+    if (countdownShowing()) {
+        runCountdown(f);
+    }
+}
+
 void runCountdown(float f) {
     // The frame draws the countdown's images (drawCountdown) just before this
     // advances the timer that releases the cars. Long frames count up to the

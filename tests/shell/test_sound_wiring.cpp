@@ -17,13 +17,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
-#include "temp_folder.h"
+#include "shell/shell.h"
+#include "support/temp_folder.h"
 #include "test_support.h"
 
 namespace {
