@@ -8,10 +8,6 @@
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
-static void uniform4(GLint location, const float v[4]) {
-    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
-}
-
 // The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
 // emission), shared with the map's copies of the program.
 static void setMaterialUniforms() {
@@ -21,6 +17,26 @@ static void setMaterialUniforms() {
     glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
     uniform4(emissiveUniform, sceneShading.emissive);
     glUniform1fARB(shininessUniform, 0.0f);
+}
+
+// The race's night: a moonlit fill from high above, bluer and a little
+// stronger than the garage's, and a blue-black haze in place of grey fog, so
+// a street between lamps still shows its kerbs, walls and the road's edge.
+static const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
+static const GLfloat kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
+
+static GLfloat dayFog[4];
+
+// False while paused, when the pause's blue light stays as it is.
+static bool setRaceNight() {
+    if (gameState == Pause) return false;
+    glGetFloatv(GL_FOG_COLOR, dayFog);
+    ShaderLight& fill = shaderLights[kShaderLights - 1];
+    for (int a = 0; a < 3; a++) fill.colour[a] = kMoonlight[a];
+    glUniform4fARB(lightColorUniform[kShaderLights - 1], fill.colour[0], fill.colour[1], fill.colour[2],
+                   1.0f);
+    glFogfv(GL_FOG_COLOR, kNightHaze);
+    return true;
 }
 
 void renderRaceReflection() {
@@ -69,6 +85,7 @@ void drawRaceScene() {
     updateChaseCamera(0);
     glLightfv(GL_LIGHT1, GL_POSITION, kSceneLightPosition);
     selectLights();
+    const bool night = setRaceNight();
     setMaterialUniforms();
     drawCars();
     drawMap();
@@ -93,6 +110,8 @@ void drawRaceScene() {
     drawLightSprites();
     glEnable(GL_FOG);
     glEnable(GL_TEXTURE_2D);
+    // The garage keeps the fog it had.
+    if (night) glFogfv(GL_FOG_COLOR, dayFog);
 
     // Glow and HUD.
     postProcessFrame();

@@ -144,7 +144,11 @@ Model::Model()
       triangles(nullptr),
       vertexCount(0),
       vertices(nullptr),
-      drawList(0) {}
+      drawList(0),
+      boundsKnown(false),
+      boundsLo(),
+      boundsHi(),
+      chunks(nullptr) {}
 
 Model::~Model() {
     release();
@@ -226,6 +230,7 @@ void Model::release() {
     // A list exists only if the model was drawn, so a context was current.
     if (drawList != 0) glDeleteLists(drawList, 1);
     drawList = 0;
+    releaseModelChunks(this);
     if (groups) {
         for (int i = 0; i < groupCount; i++) std::free(groups[i].triangleIndices);
         delete[] groups;

@@ -108,6 +108,12 @@ class Model : public ModelBase {
     // Display list holding the whole model, made by its first drawModel while
     // modelDisplayLists is set; 0 until then. release() deletes it.
     GLuint drawList;
+    // What the drawing code works out about the model once, kept with it and
+    // dropped by release(): its bounds (once boundsKnown) and its chunks
+    // for drawing in pieces (null until first drawn that way).
+    mutable bool boundsKnown;
+    mutable float boundsLo[3], boundsHi[3];
+    struct ModelChunks* chunks;
 };
 
 // ---------------------------------------------------------------------------
@@ -514,6 +520,8 @@ struct SceneShading {
 };
 // The race scene's material, shared by the cars' and the map's programs.
 extern SceneShading sceneShading;
+// Sets a vec4 uniform of the program in use from four floats.
+void uniform4(GLint location, const float v[4]);
 // Off: the race map is drawn whole through the light program (the reference).
 extern bool mapChunksEnabled;
 // What the last drawChunkedModel did: chunks in all, drawn, and drawn with
@@ -539,7 +547,7 @@ void buildMapLightPrograms();
 // afterwards. The chunks are built at the model's first draw.
 void drawChunkedModel(Model* model, const SceneShading& shading);
 // Forgets a model's chunks (their lists are deleted), before it is deleted.
-void releaseModelChunks(const Model* model);
+void releaseModelChunks(Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);
@@ -574,7 +582,7 @@ void buildModelLightPrograms();
 void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
                       const SceneShading& shading, float mirror);
 // Drops the cached bounds of a model whose vertices are about to be freed.
-void forgetModelBounds(const Model* model);
+void forgetModelBounds(Model* model);
 // Whether a sphere (in the space the model-view matrix starts from) reaches
 // into the current view volume.
 bool sphereInView(const float centre[3], float radius);

@@ -156,16 +156,9 @@ void createRenderTextures() {
 // Compiles one stage and attaches it. A compile error shows up as the link
 // failure that follows, with the driver's log.
 bool attachShader(GLhandleARB program, GLenum kind, const char* path) {
-    char* text = readShaderSource(path);
-    if (!text) return false;
-    GLhandleARB shader = glCreateShaderObjectARB(kind);
-    const GLcharARB* source = text;
-    glShaderSourceARB(shader, 1, &source, nullptr);
-    glCompileShaderARB(shader);
-    GLint compiled = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
-    glAttachObjectARB(program, shader);
-    std::free(text);
+    const ShaderStage stage = compileShaderStage(kind, "", path);
+    if (stage.shader == 0) return false;
+    glAttachObjectARB(program, stage.shader);
     return true;
 }
 
@@ -173,15 +166,9 @@ bool buildProgram(GLhandleARB* program, const char* vertexPath, const char* frag
     *program = glCreateProgramObjectARB();
     if (!attachShader(*program, GL_VERTEX_SHADER_ARB, vertexPath)) return false;
     if (!attachShader(*program, GL_FRAGMENT_SHADER_ARB, fragmentPath)) return false;
-    glLinkProgramARB(*program);
-    GLint linked = 0;
-    glGetObjectParameterivARB(*program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    if (!linked) {
-        constexpr int kLogChars = 4096;
-        char log[kLogChars + 1];
-        GLsizei length = 0;
-        glGetInfoLogARB(*program, kLogChars, &length, log);
-        log[length >= 0 && length <= kLogChars ? length : 0] = '\0';
+    constexpr int kLogChars = 4096;
+    char log[kLogChars + 1];
+    if (!linkShaderProgram(*program, log, (int)sizeof log)) {
         platformMessageBox(log, "Error linking shaders...", MB_OK | MB_ICONERROR);
         return false;
     }
