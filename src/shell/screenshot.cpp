@@ -65,7 +65,7 @@ void checkScreenshotKey() {
     for (int n = 2; fileExists(path) && n < 100; n++) {
         path = folder + "/" + stamp + "-" + std::to_string(n) + ".png";
     }
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     writeScreenshot(path.c_str(), width, height);
 }
