@@ -8,21 +8,6 @@
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
-static void uniform4(GLint location, const float v[4]) {
-    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
-}
-
-// The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
-// emission), shared with the map's copies of the program.
-static void setMaterialUniforms() {
-    uniform4(ambientColorUniform, sceneShading.ambientColor);
-    uniform4(matAmbientUniform, sceneShading.matAmbient);
-    uniform4(matDiffuseUniform, sceneShading.matDiffuse);
-    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    uniform4(emissiveUniform, sceneShading.emissive);
-    glUniform1fARB(shininessUniform, 0.0f);
-}
-
 void renderRaceReflection() {
     const RigidBody* body = cars[0].body;
     const Vector3 from = body != nullptr ? getPosition(body) : Vector3();
@@ -40,7 +25,7 @@ static void drawMapDepth() {
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     drawModel(visualMapModel);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glUseProgramObjectARB(lightProgram);
+    useLightProgram();
 }
 
 // The map is placed as it is: its light space is the world.
@@ -65,11 +50,13 @@ void drawRaceScene() {
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glUseProgramObjectARB(lightProgram);
+    useLightProgram();
     updateChaseCamera(0);
     glLightfv(GL_LIGHT1, GL_POSITION, kSceneLightPosition);
     selectLights();
-    setMaterialUniforms();
+    // The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
+    // emission), shared with the map's copies of the program.
+    setLightMaterial(sceneShading);
     drawCars();
     drawMap();
 
@@ -81,15 +68,9 @@ void drawRaceScene() {
     glDisable(GL_FOG);
     drawSkyDome();
     glEnable(GL_FOG);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_CULL_FACE);
     drawCarEffects();
-    glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     drawCheckpointMarker();
-    glEnable(GL_FOG);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
     drawLightSprites();
     glEnable(GL_FOG);
     glEnable(GL_TEXTURE_2D);

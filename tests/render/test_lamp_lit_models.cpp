@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "gl_fixture.h"
+#include "render/render_local.h"
 
 namespace {
 
