@@ -55,8 +55,6 @@ int gameMain() {
     chooseSavesFolder();
     readSettings();
     readGameSettings();
-    blurWidth = 256;
-    blurHeight = 256;
     readCareer();
     if (!openSoundDevice(kSoundDeviceName)) {
         return -1;
@@ -101,33 +99,10 @@ int gameMain() {
 }
 
 void resetShellState() {
-    gameState = Race;
-    quitRequested = false;
+    resetRunState();
     cameraMode = 0;
-    showFps = false;
     countdownRunning = false;
     raceFinished = false;
     raceTimer = 0.0f;
-
-    frameFactor = 0.0f;
-    frameClockPrev = 0.0f;
-    frameDelta = 0.0f;
-    fpsCounter = 0;
-    fpsStart = fpsEnd = fpsValue = 0.0f;
-    startupPending = true;
-    startupElapsed = 0.0f;
-    musicGain = -1.5f;
-    menuMusicStartPending = false;
-
-    for (bool& key : keys) {
-        key = false;
-    }
-    for (bool& pressed : keysPressed) {
-        pressed = false;
-    }
-    keyLatch = false;
-    setDefaultKeyBindings();
-    windowActive = true;
-    optionsApplied = false;
     resetWindowState();
 }
