@@ -1,6 +1,8 @@
 // The run-wide state's globals and the one place that gives them their
-// starting values, at load and again for each fresh run.
+// starting values, at load and again for each fresh run; the player's notice.
 #include "state/state.h"
+
+#include <cstdio>
 
 int32_t gameState;
 bool quitRequested;
@@ -27,6 +29,8 @@ bool keyDown(int vk) {
     return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
 }
 
+PlayerNotice playerNotice;
+
 void resetRunState() {
     gameState = Race;
     quitRequested = false;
@@ -52,7 +56,27 @@ void resetRunState() {
     windowActive = true;
     optionsApplied = false;
     setDefaultKeyBindings();
+    playerNotice.set = false;
 }
 
 // Load time is the first reset.
 static const bool kStateAtLoad = (resetRunState(), true);
+
+void setPlayerNotice(const char* text) {
+    std::snprintf(playerNotice.text, sizeof(playerNotice.text), "%s", text != nullptr ? text : "");
+    playerNotice.shownAtMs = timerGetTime();
+    playerNotice.set = true;
+}
+
+const char* currentPlayerNotice() {
+    if (!playerNotice.set) {
+        return nullptr;
+    }
+    const float age = timerGetTime() - playerNotice.shownAtMs;
+    // A timer restarted since (a new run) counts as over.
+    if (age < 0.0f || age >= kPlayerNoticeMs) {
+        playerNotice.set = false;
+        return nullptr;
+    }
+    return playerNotice.text;
+}
