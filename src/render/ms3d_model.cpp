@@ -94,7 +94,8 @@ bool readGroups(Reader& in, Model& model) {
             group.triangleIndices[k] = readU16(indices + 2 * k);
             if (group.triangleIndices[k] >= model.triangleCount) return false;
         }
-        group.materialIndex = (int8_t)in.take(1)[0];
+        // A signed byte: -1 is "no material".
+        group.materialIndex = static_cast<int8_t>(in.take(1)[0]);  // NOLINT(bugprone-signed-char-misuse)
     }
     return true;
 }

@@ -15,6 +15,38 @@ inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPe
     return (width * height + width + 1) * bytesPerPixel;
 }
 
+// The three shader programs and their uniform locations, looked up by
+// initRenderer; the render module's files set them, the rest of the game
+// draws through useLightProgram and setLightMaterial.
+extern GLhandleARB lightProgram;
+extern GLhandleARB blurProgram;
+extern GLhandleARB hdrProgram;
+
+// Light program uniform locations. Lamps 1..4 have an orientation and a focus
+// exponent; lamp 5 (index 4) is the fixed fill light and has neither.
+extern GLint lightPosUniform[kShaderLights];        // "lightPos" .. "light5Pos", vec4
+extern GLint lightOriUniform[kShaderLights - 1];    // "lightOri" .. "light4Ori", vec3
+extern GLint lightColorUniform[kShaderLights];      // "lightColor" .. "light5Color", vec4
+extern GLint lightFocusUniform[kShaderLights - 1];  // "lightFocus" .. "light4Focus", int
+extern GLint ambientColorUniform;                   // vec4
+extern GLint matAmbientUniform;                     // vec4
+extern GLint matDiffuseUniform;                     // vec4
+extern GLint matSpecularUniform;                    // vec4
+extern GLint emissiveUniform;                       // vec4
+extern GLint shininessUniform;                      // float
+extern GLint cameraOriUniform;                      // vec3, camera in model space
+extern GLint lightDecalUniform;                     // sampler, unit 0
+extern GLint lightDecal2Uniform;                    // sampler, unit 1 (reflection)
+extern GLint refIntUniform;                         // "RefInt", float
+// Blur program.
+extern GLint blurTexOffsetUniform;  // vec4: step s, step t, axis s, axis t
+extern GLint blurDecalUniform;
+// HDR program.
+extern GLint hdrExposureUniform;
+extern GLint hdrGammaUniform;
+extern GLint hdrDecalUniform;
+extern GLint hdrDecal2Uniform;
+
 // Fetches the seventeen shader-object and uniform entry points through
 // resolve; false when any is missing. initRenderer passes the platform's
 // resolver.

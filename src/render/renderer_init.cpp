@@ -30,7 +30,6 @@ GLint matSpecularUniform;
 GLint emissiveUniform;
 GLint shininessUniform;
 GLint cameraOriUniform;
-GLint cameraPosUniform;
 GLint lightDecalUniform;
 GLint lightDecal2Uniform;
 GLint refIntUniform;
@@ -181,37 +180,22 @@ struct UniformBinding {
 };
 
 const UniformBinding kLightUniforms[] = {
-    {"lightPos", &lightPosUniform[0]},
-    {"light2Pos", &lightPosUniform[1]},
-    {"light3Pos", &lightPosUniform[2]},
-    {"light4Pos", &lightPosUniform[3]},
-    {"light5Pos", &lightPosUniform[4]},
-    {"lightOri", &lightOriUniform[0]},
-    {"light2Ori", &lightOriUniform[1]},
-    {"light3Ori", &lightOriUniform[2]},
-    {"light4Ori", &lightOriUniform[3]},
-    {"lightColor", &lightColorUniform[0]},
-    {"light2Color", &lightColorUniform[1]},
-    {"light3Color", &lightColorUniform[2]},
-    {"light4Color", &lightColorUniform[3]},
-    {"light5Color", &lightColorUniform[4]},
-    {"lightFocus", &lightFocusUniform[0]},
-    {"light2Focus", &lightFocusUniform[1]},
-    {"light3Focus", &lightFocusUniform[2]},
-    {"light4Focus", &lightFocusUniform[3]},
-    {"ambientColor", &ambientColorUniform},
-    {"matAmbient", &matAmbientUniform},
-    {"matDiffuse", &matDiffuseUniform},
-    {"matSpecular", &matSpecularUniform},
-    {"emissive", &emissiveUniform},
-    {"shininess", &shininessUniform},
-    {"cameraOri", &cameraOriUniform},
-    {"cameraPos", &cameraPosUniform},
-    {"decal", &lightDecalUniform},
-    {"decal2", &lightDecal2Uniform},
-    {"RefInt", &refIntUniform},
+    {"lightPos", &lightPosUniform[0]},      {"light2Pos", &lightPosUniform[1]},
+    {"light3Pos", &lightPosUniform[2]},     {"light4Pos", &lightPosUniform[3]},
+    {"light5Pos", &lightPosUniform[4]},     {"lightOri", &lightOriUniform[0]},
+    {"light2Ori", &lightOriUniform[1]},     {"light3Ori", &lightOriUniform[2]},
+    {"light4Ori", &lightOriUniform[3]},     {"lightColor", &lightColorUniform[0]},
+    {"light2Color", &lightColorUniform[1]}, {"light3Color", &lightColorUniform[2]},
+    {"light4Color", &lightColorUniform[3]}, {"light5Color", &lightColorUniform[4]},
+    {"lightFocus", &lightFocusUniform[0]},  {"light2Focus", &lightFocusUniform[1]},
+    {"light3Focus", &lightFocusUniform[2]}, {"light4Focus", &lightFocusUniform[3]},
+    {"ambientColor", &ambientColorUniform}, {"matAmbient", &matAmbientUniform},
+    {"matDiffuse", &matDiffuseUniform},     {"matSpecular", &matSpecularUniform},
+    {"emissive", &emissiveUniform},         {"shininess", &shininessUniform},
+    {"cameraOri", &cameraOriUniform},       {"decal", &lightDecalUniform},
+    {"decal2", &lightDecal2Uniform},        {"RefInt", &refIntUniform},
 };
-static_assert(sizeof kLightUniforms / sizeof kLightUniforms[0] == 29, "every light program uniform");
+static_assert(sizeof kLightUniforms / sizeof kLightUniforms[0] == 28, "every light program uniform");
 const UniformBinding kBlurUniforms[] = {{"texOffset", &blurTexOffsetUniform}, {"decal", &blurDecalUniform}};
 const UniformBinding kHdrUniforms[] = {{"exposure", &hdrExposureUniform},
                                        {"gamma", &hdrGammaUniform},

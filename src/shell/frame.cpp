@@ -61,8 +61,8 @@ static float clampedGain(float gain) {
 }
 
 static void resizeToResolution() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     resizeScene(width, height);
 }
 
@@ -72,7 +72,7 @@ static void clearAndReset() {
 }
 
 static void splashFrame() {
-    startupElapsed += 0.01f * frameFactor;
+    startupElapsed += frameSeconds();
     drawLoadingScreen(startupElapsed >= kSplashSecondPicture ? 1 : 0);
     if (startupElapsed > kSplashSeconds) {
         startupPending = false;

@@ -75,8 +75,8 @@ void checkScreenshotKey() {
     for (int n = 2; fileExists(path) && n < 100; n++) {
         path = folder + "/" + stamp + "-" + std::to_string(n) + ".png";
     }
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     errno = 0;
     if (!writeScreenshot(path.c_str(), width, height)) {
         reportScreenshotFailure(path.c_str(), std::strerror(errno != 0 ? errno : EIO));

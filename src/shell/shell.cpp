@@ -87,8 +87,6 @@ int gameMain() {
     chooseSavesFolder();
     readSettings();
     readGameSettings();
-    blurWidth = 256;
-    blurHeight = 256;
     readCareer();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();
@@ -135,34 +133,10 @@ int gameMain() {
 }
 
 void resetShellState() {
-    gameState = Race;
-    quitRequested = false;
+    resetRunState();
     cameraMode = 0;
-    showFps = false;
     countdownRunning = false;
     raceFinished = false;
     raceTimer = 0.0f;
-
-    frameFactor = 0.0f;
-    frameClockPrev = 0.0f;
-    frameDelta = 0.0f;
-    fpsCounter = 0;
-    fpsStart = fpsEnd = fpsValue = 0.0f;
-    startupPending = true;
-    startupElapsed = 0.0f;
-    musicGain = -1.5f;
-    menuMusicStartPending = false;
-
-    for (bool& key : keys) {
-        key = false;
-    }
-    for (bool& pressed : keysPressed) {
-        pressed = false;
-    }
-    keyLatch = false;
-    setDefaultKeyBindings();
-    windowActive = true;
-    optionsApplied = false;
-    playerNotice.set = false;
     resetWindowState();
 }

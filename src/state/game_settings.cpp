@@ -27,9 +27,6 @@ void setDefaultKeyBindings() {
     }
 }
 
-// Tools and tests drive the car without ever starting the shell.
-static const bool kBindingsAtLoad = (setDefaultKeyBindings(), true);
-
 bool actionDown(int action) {
     return action >= 0 && action < kBindActions && keyDown(keyBindings[action]);
 }

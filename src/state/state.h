@@ -42,6 +42,10 @@ extern bool showFps;
 
 // Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
 extern float frameFactor;
+// The frame's duration in seconds.
+inline float frameSeconds() {
+    return 0.01f * frameFactor;
+}
 // Clock of the previous frame, in units of 0.1 s.
 extern float frameClockPrev;
 // |this frame's clock - previous|, in units of 0.1 s.
@@ -58,6 +62,11 @@ extern float startupElapsed;
 extern float musicGain;
 // The menu music is to be (re)started once the frame rate exceeds 15.
 extern bool menuMusicStartPending;
+
+// Puts the game state, the frame timing, the input state, optionsApplied and
+// the key bindings back to their starting values: at load, and for each fresh
+// run (resetShellState, the tests' fixtures).
+void resetRunState();
 
 // ---------------------------------------------------------------------------
 // Input state, written by windowProcedure.
@@ -94,7 +103,10 @@ extern int32_t mouseSensitivity;
 // "Apply" was clicked on the options screen in this run: the resolution is
 // written back only then.
 extern bool optionsApplied;
-// Size of the blur render textures, 256 x 256.
+// Side of the square glow (blur) render textures, in pixels: the glow passes
+// draw into that corner of the back buffer and copy it out.
+constexpr int kBlurTextureSize = 256;
+// Size of the blur render textures, kBlurTextureSize square for the whole run.
 extern int blurWidth;
 extern int blurHeight;
 
@@ -183,6 +195,12 @@ void setDefaultSettings();
 void setDefaultCareer();
 // Width and height of a resolution index; false when it is out of range.
 bool resolutionSize(int index, int32_t* width, int32_t* height);
+// Sets resolutionIndex and screenWidth x screenHeight to that resolution; an
+// index out of range keeps the screen size.
+void chooseResolution(int index);
+// The size the game draws at: that of resolutionIndex, or screenWidth x
+// screenHeight when the index is out of range.
+void currentResolution(int32_t* width, int32_t* height);
 // The file images themselves, for the writers and the tests.
 void encodeSettings(uint8_t out[kSettingsFileBytes]);
 void encodeCareer(uint8_t out[kCareerFileBytes]);

@@ -6,6 +6,7 @@
 #include "frontend/frontend.h"
 #include "gl_fixture.h"
 #include "race/race.h"
+#include "render/render_local.h"
 
 namespace {
 

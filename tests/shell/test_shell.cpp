@@ -9,6 +9,7 @@
 #include "shell/shell.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ class Shell : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
     }
     void TearDown() override { scriptedReset(); }
     TempFolder folder;

@@ -201,9 +201,7 @@ void enterProgramFolder() {
 
 // The renderer and the start-up assets, as the game has them after its splash.
 bool startGame(const ShotOptions& o) {
-    resolutionIndex = o.resolution;
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(o.resolution);
     soundEnabled = false;
     musicEnabled = false;
     // Silent, but a race opens its music as in the game; without a device
@@ -240,7 +238,7 @@ void stepWithoutDrawing() {
     updateStandings();
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
-    if (raceFinished) raceTimer += 0.01f * frameFactor;
+    if (raceFinished) raceTimer += frameSeconds();
     tickCountdown(frameFactor);
 }
 
