@@ -12,27 +12,6 @@
 GameSetting gameSettings[kMaxGameSettings];
 int gameSettingCount = 0;
 GameSettingsRead gameSettingsRead = GameSettingsRead::Missing;
-int keyBindings[kBindActions];
-
-// Keys a player expects: the arrows drive, Space fires the nitro, C and Esc as
-// the frame keys always were, R puts the car back on the road.
-static const int kDefaultKeyBindings[kBindActions] = {VK_UP,    VK_DOWN, VK_LEFT,   VK_RIGHT,
-                                                      VK_SPACE, 'C',     VK_ESCAPE, 'R'};
-static_assert(sizeof(kDefaultKeyBindings) / sizeof(kDefaultKeyBindings[0]) == kBindActions,
-              "one default key per action");
-
-void setDefaultKeyBindings() {
-    for (int a = 0; a < kBindActions; a++) {
-        keyBindings[a] = kDefaultKeyBindings[a];
-    }
-}
-
-// Tools and tests drive the car without ever starting the shell.
-static const bool kBindingsAtLoad = (setDefaultKeyBindings(), true);
-
-bool actionDown(int action) {
-    return action >= 0 && action < kBindActions && keyDown(keyBindings[action]);
-}
 
 // ---------------------------------------------------------------------------
 // The table of keys and values.
@@ -191,6 +170,17 @@ void readGameSettings() {
     clearGameSettings();
     const std::string path = savesPath(kGameSettingsFileName);
     platformRemoveStaleTemporaries(path.c_str());
+    // A file too large to be ours is not read at all: the game plays on the
+    // defaults and writes a clean file at exit.
+    std::error_code sizeError;
+    if (std::filesystem::is_regular_file(path, sizeError) &&
+        std::filesystem::file_size(path, sizeError) > (uintmax_t)kMaxGameSettingsFileBytes && !sizeError) {
+        gameSettingsRead = GameSettingsRead::Read;
+        std::fprintf(stderr,
+                     "korvask: %s is larger than a settings file can be; using the default settings\n",
+                     path.c_str());
+        return;
+    }
     std::vector<uint8_t> bytes;
     if (!platformReadFile(path.c_str(), &bytes)) {
         std::error_code error;

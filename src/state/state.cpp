@@ -1,6 +1,8 @@
 // The run-wide state's globals at their load-time values.
 #include "state/state.h"
 
+#include <cstdio>
+
 int32_t gameState = Race;
 bool quitRequested = false;
 bool showFps = false;
@@ -24,4 +26,25 @@ bool windowActive = true;
 
 bool keyDown(int vk) {
     return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
+}
+
+PlayerNotice playerNotice;
+
+void setPlayerNotice(const char* text) {
+    std::snprintf(playerNotice.text, sizeof(playerNotice.text), "%s", text != nullptr ? text : "");
+    playerNotice.shownAtMs = timerGetTime();
+    playerNotice.set = true;
+}
+
+const char* currentPlayerNotice() {
+    if (!playerNotice.set) {
+        return nullptr;
+    }
+    const float age = timerGetTime() - playerNotice.shownAtMs;
+    // A clock that went back (a new timer) ends the notice too.
+    if (age < 0.0f || age >= kPlayerNoticeMs) {
+        playerNotice.set = false;
+        return nullptr;
+    }
+    return playerNotice.text;
 }
