@@ -1,5 +1,6 @@
 // F12: the frame just drawn, at the game's resolution, as a PNG in the saves
 // folder's screenshots/ (korvask-YYYYMMDD-HHMMSS.png).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -52,6 +53,7 @@ void checkScreenshotKey() {
     screenshotKeyHeld = true;
     const std::string folder = savesPath("screenshots");
     if (!platformMakeFolders(folder.c_str())) {
+        setPlayerNotice("Screenshot failed: the folder cannot be made");
         return;
     }
     char stamp[32];
@@ -67,5 +69,12 @@ void checkScreenshotKey() {
     }
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
-    writeScreenshot(path.c_str(), width, height);
+    errno = 0;
+    if (writeScreenshot(path.c_str(), width, height)) {
+        setPlayerNotice("Screenshot saved");
+    } else {
+        char text[120];
+        std::snprintf(text, sizeof text, "Screenshot failed: %s", std::strerror(errno != 0 ? errno : EIO));
+        setPlayerNotice(text);
+    }
 }
