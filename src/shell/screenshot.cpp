@@ -16,6 +16,7 @@ static bool screenshotKeyHeld = false;
 
 bool writeScreenshot(const char* path, int width, int height) {
     if (width <= 0 || height <= 0) {
+        errno = EINVAL;
         return false;
     }
     // Read from what the game drew into (its own framebuffer, or the back
@@ -25,6 +26,7 @@ bool writeScreenshot(const char* path, int width, int height) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     if (glGetError() != GL_NO_ERROR) {
+        errno = EIO;
         return false;
     }
     for (int y = 0; y < height; y++) {
@@ -42,6 +44,14 @@ static bool fileExists(const std::string& path) {
     return f != nullptr;
 }
 
+// The player sees a failed shot on screen; the terminal gets where and why.
+static void reportScreenshotFailure(const char* where, const char* why) {
+    std::fprintf(stderr, "korvask: could not save the screenshot %s: %s\n", where, why);
+    char text[120];
+    std::snprintf(text, sizeof text, "Screenshot failed: %s", why);
+    setPlayerNotice(text);
+}
+
 void checkScreenshotKey() {
     if (!keyDown(VK_F12)) {
         screenshotKeyHeld = false;
@@ -52,8 +62,8 @@ void checkScreenshotKey() {
     }
     screenshotKeyHeld = true;
     const std::string folder = savesPath("screenshots");
-    if (!platformMakeFolders(folder.c_str())) {
-        setPlayerNotice("Screenshot failed: the folder cannot be made");
+    if (!platformMakeFolders(folder.c_str()) || !platformFolderWritable(folder.c_str())) {
+        reportScreenshotFailure(folder.c_str(), "the folder cannot be written");
         return;
     }
     char stamp[32];
@@ -73,8 +83,6 @@ void checkScreenshotKey() {
     if (writeScreenshot(path.c_str(), width, height)) {
         setPlayerNotice("Screenshot saved");
     } else {
-        char text[120];
-        std::snprintf(text, sizeof text, "Screenshot failed: %s", std::strerror(errno != 0 ? errno : EIO));
-        setPlayerNotice(text);
+        reportScreenshotFailure(path.c_str(), std::strerror(errno != 0 ? errno : EIO));
     }
 }

@@ -1,4 +1,5 @@
-// The run-wide state's globals at their load-time values.
+// The run-wide state's globals at their load-time values, and the player's
+// notice.
 #include "state/state.h"
 
 #include <cstdio>
@@ -41,7 +42,7 @@ const char* currentPlayerNotice() {
         return nullptr;
     }
     const float age = timerGetTime() - playerNotice.shownAtMs;
-    // A clock that went back (a new timer) ends the notice too.
+    // A timer restarted since (a new run) counts as over.
     if (age < 0.0f || age >= kPlayerNoticeMs) {
         playerNotice.set = false;
         return nullptr;
