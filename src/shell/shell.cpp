@@ -5,8 +5,15 @@
 
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "platform/controller_keys.h"
 #include "race/race.h"
 #include "shell/shell_local.h"
+
+static_assert((int)PadKeyAccelerate == (int)BindAccelerate && (int)PadKeyBrake == (int)BindBrake &&
+                  (int)PadKeyLeft == (int)BindLeft && (int)PadKeyRight == (int)BindRight &&
+                  (int)PadKeyNitro == (int)BindNitro && (int)PadKeyCamera == (int)BindCamera &&
+                  (int)PadKeyPause == (int)BindPause,
+              "the controller's keys follow the actions' order");
 
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
@@ -60,6 +67,8 @@ static int runMainLoop() {
     for (;;) {
         // A controller's stick steers in a race and points in the menus.
         platformSetControllerMenus(gameState != Race);
+        // The controller presses the keys the actions are bound to.
+        padSetKeys(keyBindings);
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {
@@ -87,6 +96,7 @@ int gameMain() {
     chooseSavesFolder();
     readSettings();
     readGameSettings();
+    readKeyBindings();
     readCareer();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();

@@ -26,6 +26,7 @@ enum GameState : int32_t {
     CityMap = 21,
     CarTuning = 29,
     InfoPage = 50,
+    Controls = 51,
     QuitConfirm = 90,
 };
 
@@ -291,13 +292,37 @@ enum BindAction : int {
 };
 extern int keyBindings[kBindActions];
 void setDefaultKeyBindings();
+// The action's key when settings.cfg does not say (-1 for no action).
+int defaultKeyBinding(int action);
 // keyDown of the action's key.
 bool actionDown(int action);
+// The name a key has in settings.cfg and on the Controls screen ("Up",
+// "Space", "A", "F1"); nullptr for a key without one.
+const char* keyName(int vk);
+// The key of a name, -1 when no key has it.
+int keyFromName(const char* name);
+// A named key that nothing else takes (F shows the frame rate, F12 takes a
+// screenshot).
+bool keyBindable(int vk);
+// "key.accelerate" .. "key.reset": where settings.cfg keeps each action's key.
+const char* bindingSettingKey(int action);
+// Sets keyBindings from settings.cfg's table: an action whose key is missing,
+// unknown or shared with another action gets its default (with a stderr line
+// for the bad ones); then writes the result back to the table.
+void readKeyBindings();
+// Writes keyBindings to the settings table.
+void storeKeyBindings();
+// Binds vk to the action; an action that held vk takes the action's old key.
+// false, changing nothing, when vk cannot be bound.
+bool bindKey(int action, int vk);
+// Every action back to its default key, in the table too.
+void restoreDefaultKeyBindings();
 
 // ---------------------------------------------------------------------------
 // A notice for the player: one short line over whatever screen is up (a
-// screenshot that could not be saved), for kPlayerNoticeMs of the frame
-// timer's time. Any module sets it; the frame draws it.
+// screenshot saved or not, a locked car), for kPlayerNoticeMs of the frame
+// timer's time. Any module sets it; the frame draws it once, over the race or
+// the menus.
 
 constexpr float kPlayerNoticeMs = 2000.0f;
 struct PlayerNotice {

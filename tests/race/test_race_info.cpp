@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
 // shape, and is seen from above with x to the right and z down the screen.
 class MinimapFitTest : public ::testing::TestWithParam<int> {};
 
-constexpr float kLeft = 652.0f, kBottom = 392.0f, kSize = 140.0f, kMargin = 10.0f;
+constexpr float kLeft = 652.0f, kBottom = 344.0f, kSize = 140.0f, kMargin = 10.0f;
 
 TEST_P(MinimapFitTest, CircuitFillsTheSquareAndKeepsItsShape) {
     resetRaceGlobals();

@@ -100,6 +100,9 @@ TEST_F(Shell, F12WritesOneScreenshotPerPressAtTheGameResolution) {
         EXPECT_EQ(__builtin_bswap32((uint32_t)words[4]), 800u);
         EXPECT_EQ(__builtin_bswap32((uint32_t)words[5]), 600u);
     }
+    // The player was told, within the notice's two seconds of the last shot.
+    ASSERT_NE(currentPlayerNotice(), nullptr);
+    EXPECT_STREQ(currentPlayerNotice(), "Screenshot saved");
 }
 
 TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics) {

@@ -68,7 +68,7 @@ TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed) {
     EXPECT_EQ(
         box.text,
         "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
-    EXPECT_EQ(box.caption, "Tovin GL");
+    EXPECT_EQ(box.caption, "Korvask");
     EXPECT_EQ(box.flags, (uint32_t)(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_FALSE(fullscreen);
     EXPECT_TRUE(scriptedCursorShown());
