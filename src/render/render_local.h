@@ -105,3 +105,5 @@ bool sphereInView(const ViewVolume& v, const float centre[3], float radius);
 void bindGroupTexture(const Model& model, const ModelGroup& group);
 void sendGroupGlow(const Model& model, const ModelGroup& group);
 void clearGroupGlow();
+// Sets a vec4 uniform of the program in use from four floats.
+void uniform4(GLint location, const float v[4]);

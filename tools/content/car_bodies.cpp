@@ -515,11 +515,11 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     m.nose = mesh.material("front", dir + "front.bmp");
     m.tail = mesh.material("rear", dir + "rear.bmp");
     // The lamps shine by themselves, lit by a street lamp or not.
-    auto lampMaterial = [&](const char* name, const std::string& texture, float r, float g, float b) {
+    auto lampMaterial = [&](const char* name, const std::string& texture, float red, float green, float blue) {
         MaterialSpec desc;
         desc.name = name;
         desc.texture = texture;
-        desc.emissive[0] = r, desc.emissive[1] = g, desc.emissive[2] = b;
+        desc.emissive[0] = red, desc.emissive[1] = green, desc.emissive[2] = blue;
         return mesh.material(desc);
     };
     m.head = lampMaterial("headlamp", common("headlamp" + std::to_string(style)), 0.9f, 0.92f, 0.95f);
