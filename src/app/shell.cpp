@@ -113,8 +113,9 @@ void resetShellState() {
     fpsStart = fpsEnd = fpsValue = 0.0f;
     startupPending = true;
     startupElapsed = 0.0f;
-    musicGain = -1.5f;
+    startMusicFade();
     menuMusicStartPending = false;
+    menuMusicWaitSeconds = 0.0f;
 
     for (bool& key : keys) {
         key = false;

@@ -14,8 +14,9 @@ float fpsEnd = 0.0f;
 float fpsValue = 0.0f;
 bool startupPending = true;
 float startupElapsed = 0.0f;
-float musicGain = -1.5f;
+float musicGain = kMusicFadeStart;
 bool menuMusicStartPending = false;
+float menuMusicWaitSeconds = 0.0f;
 
 bool keys[256];
 bool keysPressed[256];
@@ -24,4 +25,28 @@ bool windowActive = true;
 
 bool keyDown(int vk) {
     return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
+}
+
+void startMusicFade() {
+    musicGain = kMusicFadeStart;
+}
+
+float advanceMusicFade(float f) {
+    musicGain += kMusicFadeRate * f;
+    return musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain);
+}
+
+void requestMenuMusicStart() {
+    menuMusicStartPending = true;
+    menuMusicWaitSeconds = 0.0f;
+}
+
+bool menuMusicStartDue(float frameSeconds) {
+    if (!menuMusicStartPending) return false;
+    menuMusicWaitSeconds +=
+        frameSeconds < kMenuMusicWaitFrameSeconds ? frameSeconds : kMenuMusicWaitFrameSeconds;
+    if (fpsValue <= 15.0f && menuMusicWaitSeconds < kMenuMusicWaitSeconds) return false;
+    menuMusicStartPending = false;
+    menuMusicWaitSeconds = 0.0f;
+    return true;
 }

@@ -128,7 +128,7 @@ static void raceNotStarted(bool career) {
         selectedRace = 1;
     }
     if (musicEnabled && !menuMusic.isPlaying()) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     resetMenuHover();
 }
@@ -308,7 +308,7 @@ static bool clickPause(int x, int y) {
         // Back into the race as it was: no click, the music plays on.
         gameState = Race;
         if (musicEnabled) raceMusic.play();
-        musicGain = -1.5f;
+        startMusicFade();
         resetMenuHover();
         return true;
     }
@@ -356,7 +356,7 @@ static bool clickOptionLines(int x, int y) {
         musicEnabled = !musicEnabled;
         if (musicEnabled) {
             menuMusic.play();
-            musicGain = -1.5f;
+            startMusicFade();
         } else {
             menuMusic.rewind();
         }

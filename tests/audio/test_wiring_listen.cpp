@@ -99,8 +99,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
         scriptedDriverKeys(cars[0], driver);
 
-        musicGain += 0.004f * frameFactor;
-        updateRaceMusic(musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain));
+        updateRaceSounds(frameFactor);
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
