@@ -20,7 +20,7 @@ const char* const musicFileNames[kMusicTrackCount] = {"menu.ogg", "1.ogg", "2.og
 
 static const int kRate = 44100;
 static const double kTailSeconds = 4.0;
-static const float kMusicPeak = 0.35f;
+static const float kMusicPeak = 0.31f;
 
 struct TrackSpec {
     double bpm;

@@ -1,6 +1,9 @@
-// The sixteen effect sounds, synthesised: engine loops, crashes, tyre squeal,
-// chimes, mechanical and menu sounds. All mono (the game places them in 3-D),
-// 16-bit; the loops are 22.05 kHz, the one-shots 44.1 kHz.
+// The effect sounds, synthesised: engine loops, crashes, tyre squeal, the
+// checkpoint tick, mechanical, menu and countdown sounds, and the bed under
+// the splash. All mono (the game places them in 3-D), 16-bit; the engine,
+// nitro and wind loops are 22.05 kHz, the squeal and the one-shots 44.1 kHz
+// (the squeal's whistle, resampled from 22.05 kHz by the mixer, left a faint
+// wavering image near 21 kHz).
 //
 // The engine loops are played with a pitch of 0.35 at 1000 rpm up to 2.5, so
 // the recorded engine is one at about 4250 rpm; its firing pattern repeats a
@@ -22,7 +25,7 @@ static constexpr double kPi = 3.14159265358979323846;
 const EffectSound effectSounds[kGeneratedSoundCount] = {
     {"en1.wav", 22050, true},    {"en2.wav", 22050, true},     {"en3.wav", 22050, true},
     {"en4.wav", 22050, true},    {"cr0.wav", 44100, false},    {"cr1.wav", 44100, false},
-    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 22050, true},
+    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 44100, true},
     {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
     {"nitro.wav", 22050, true},  {"wind.wav", 22050, true},    {"menu1.wav", 44100, false},
     {"menu2.wav", 44100, false}, {"count.wav", 44100, false},
@@ -33,14 +36,14 @@ const EffectSound effectSounds[kGeneratedSoundCount] = {
 // crashes cut through, the checkpoint tick stays a tick, and everything the
 // game can play at once still leaves headroom under full scale.
 const float effectSoundPeaks[kGeneratedSoundCount] = {
-    0.38f,  // en1: the player's engine
-    0.19f,  // en2 .. en4: opponents, at up to full gain when close
-    0.19f, 0.19f,
+    0.34f,  // en1: the player's engine
+    0.17f,  // en2 .. en4: opponents, at up to full gain when close
+    0.17f, 0.17f,
     0.24f,  // cr0 .. cr3: crashes, growing with the impact
     0.29f, 0.34f, 0.40f,
     0.22f,  // st: tyre squeal
     0.08f,  // point: checkpoint tick
-    0.38f,  // en_pass: the player's engine off the throttle (crossfades with en1)
+    0.34f,  // en_pass: the player's engine off the throttle (crossfades with en1)
     0.18f,  // gear
     0.20f,  // nitro
     0.28f,  // wind
