@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 namespace {
 

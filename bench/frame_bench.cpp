@@ -21,12 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -113,7 +113,7 @@ void startRace(int race) {
         scriptedDriverKeys(cars[0], driver);
         updateStandings();
         raceStep(frameFactor);
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
+        tickCountdown(frameFactor);
     }
 }
 

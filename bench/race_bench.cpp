@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
 #include "bench_race.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 static void BM_RaceStepLargestMap(benchmark::State& state) {
     enterContentFolder();

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/app.h"
+#include "shell/shell.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

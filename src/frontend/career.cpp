@@ -2,9 +2,9 @@
 // of a finished career race with its prize cars.
 #include <cstdint>
 
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "state/state.h"
 
 const CarPrize carPrizes[kPrizeCount] = {
     {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/state.h"
 #include "frontend/city_map_plan.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "platform/platform.h"
+#include "state/state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // the same size with y growing downwards. Globals below are grouped by
 // lifetime. The selections are written by the menus and handed to the race
 // when it starts (playerCarModel, playerCarPower); the career itself (points, cars, races) is
-// the save-file state in app/state.h, changed only here.
+// the save-file state in state/state.h, changed only here.
 #pragma once
 
 class Model;
@@ -180,3 +180,10 @@ void orderResults(ResultRow rows[kResultRows], int place);
 // Under the result text: place, car, best lap, time or "racing", and for a
 // career race the points booked.
 void drawResultsTable();
+
+// ---------------------------------------------------------------------------
+// Stats page.
+
+// Writes stats.html in the saves folder with the career's figures; the page
+// the shell opens at exit.
+bool writeStatsPage();

@@ -3,10 +3,10 @@
 // the glow passes for the menu overlay to draw as its background.
 #include <cmath>
 
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 Model* garageModel = nullptr;
 Model* garageLightModel = nullptr;

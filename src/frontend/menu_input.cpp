@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 int mouseX = 0;
 int mouseY = 0;

@@ -1,9 +1,9 @@
 // The menus' building blocks: overlay projection, button widget, title block,
 // darkening sheet, statistics bars and the mouse pointer.
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "render/render.h"
+#include "state/state.h"
 
 GLuint menuTexture(int entry) {
     return entry >= 0 && entry < kGameTextureCount ? gameTextures[entry] : 0;

@@ -2,11 +2,11 @@
 // game state with its items, headings and texts, and the mouse pointer.
 #include <cmath>
 
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "platform/platform.h"
 #include "render/render.h"
+#include "state/state.h"
 
 float menuPhase = 40.0f;
 float mapPhase = 0.0f;

@@ -1,9 +1,9 @@
 // The result screen over a finished race: books a career result once, shows
 // the place, and after ten seconds leaves for the garage or the main menu.
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 // Nothing shows for the first second; the race ends at ten.
 static const float kResultShowSeconds = 1.0f;

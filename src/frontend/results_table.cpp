@@ -2,10 +2,10 @@
 // with best lap and race time, and what a career race booked.
 #include <cstdio>
 
-#include "app/state.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 int bookedCareerPoints = 0;
 int bookedTuningPoints = 0;
@@ -23,11 +23,6 @@ constexpr int kRowStep = 20;
 constexpr int kPointsY = 104;
 constexpr int kPlaceX = 222, kNameX = 268, kBestX = 380, kTimeX = 490;
 
-// The HUD's neon and the player's yellow of the minimap.
-constexpr float kCyan[3] = {0.18f, 0.9f, 1.0f};
-constexpr float kMagenta[3] = {1.0f, 0.18f, 0.6f};
-constexpr float kPlayerColour[3] = {1.0f, 0.9f, 0.15f};
-
 // a goes before b among the opponents.
 bool ahead(const ResultRow& a, const ResultRow& b) {
     if (a.finished != b.finished) return a.finished;
@@ -36,43 +31,18 @@ bool ahead(const ResultRow& a, const ResultRow& b) {
     return a.toNext < b.toNext;
 }
 
-void printIn(const float c[3], int x, int y, const char* text) {
-    textColour = 3;
-    glColor4f(c[0], c[1], c[2], 1.0f);
-    printText(x, y, 1.0f, 1, "%s", text);
-    textColour = 0;
-}
-
 void drawPanel(float bottom) {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.5f);
-    glBegin(GL_QUADS);
-    glVertex2f(kPanelLeft, bottom);
-    glVertex2f(kPanelRight, bottom);
-    glVertex2f(kPanelRight, kPanelTop);
-    glVertex2f(kPanelLeft, kPanelTop);
-    glEnd();
-    glLineWidth((float)screenWidth / 800.0f < 1.0f ? 1.0f : (float)screenWidth / 800.0f);
-    glColor4f(kCyan[0], kCyan[1], kCyan[2], 0.7f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(kPanelLeft, bottom);
-    glVertex2f(kPanelRight, bottom);
-    glVertex2f(kPanelRight, kPanelTop);
-    glVertex2f(kPanelLeft, kPanelTop);
-    glEnd();
+    beginShapes();
+    shapeColour(kHudBlack, 0.5f);
+    fillRect(kPanelLeft, bottom, kPanelRight, kPanelTop);
+    shapeLineWidth(1.0f);
+    shapeColour(kHudCyan, 0.7f);
+    outlineRect(kPanelLeft, bottom, kPanelRight, kPanelTop);
     // The header's magenta underline, as under the HUD's lap and place.
     const float underline = (float)kHeaderY - 5.0f;
-    glColor4f(kMagenta[0], kMagenta[1], kMagenta[2], 0.9f);
-    glBegin(GL_LINES);
-    glVertex2f(kPanelLeft + 8.0f, underline);
-    glVertex2f(kPanelRight - 8.0f, underline);
-    glEnd();
-    glLineWidth(1.0f);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    shapeColour(kHudMagenta, 0.9f);
+    drawLine(kPanelLeft + 8.0f, underline, kPanelRight - 8.0f, underline);
+    endShapes();
 }
 
 }  // namespace
@@ -133,43 +103,43 @@ void drawResultsTable() {
     const bool points = careerRace && !awardPending;
     drawPanel(points ? (float)kPointsY - 10.0f : (float)(kFirstRowY - kRowStep * (kResultRows - 1)) - 12.0f);
 
-    printIn(kCyan, kPlaceX, kHeaderY, "Pos");
-    printIn(kCyan, kNameX, kHeaderY, "Car");
-    printIn(kCyan, kBestX, kHeaderY, "Best lap");
-    printIn(kCyan, kTimeX, kHeaderY, "Time");
+    printColoured(kHudCyan, 1.0f, kPlaceX, kHeaderY, "Pos");
+    printColoured(kHudCyan, 1.0f, kNameX, kHeaderY, "Car");
+    printColoured(kHudCyan, 1.0f, kBestX, kHeaderY, "Best lap");
+    printColoured(kHudCyan, 1.0f, kTimeX, kHeaderY, "Time");
     for (int i = 0; i < kResultRows; i++) {
         const ResultRow& r = rows[i];
         const int y = kFirstRowY - kRowStep * i;
-        const float* c = r.car == 0 ? kPlayerColour : nullptr;
+        const float* c = r.car == 0 ? kHudPlayer : nullptr;
         static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
         if (c == nullptr) c = kWhite;
         char text[24];
         std::snprintf(text, sizeof text, "%d", i + 1);
-        printIn(c, kPlaceX + 8, y, text);
+        printColoured(c, 1.0f, kPlaceX + 8, y, text);
         if (r.car == 0)
             std::snprintf(text, sizeof text, "You");
         else
             std::snprintf(text, sizeof text, "Rival %d", r.car);
-        printIn(c, kNameX, y, text);
+        printColoured(c, 1.0f, kNameX, y, text);
         if (r.bestLap > 0.0f)
             formatRaceTime(r.bestLap, text, sizeof text);
         else
             std::snprintf(text, sizeof text, "-:--.--");
-        printIn(c, kBestX, y, text);
+        printColoured(c, 1.0f, kBestX, y, text);
         if (r.finished) {
             formatRaceTime(r.total, text, sizeof text);
-            printIn(c, kTimeX, y, text);
+            printColoured(c, 1.0f, kTimeX, y, text);
         } else {
-            printIn(kCyan, kTimeX, y, "racing");
+            printColoured(kHudCyan, 1.0f, kTimeX, y, "racing");
         }
     }
     if (points) {
         char text[40];
-        printIn(kCyan, kPlaceX, kPointsY, "Points");
+        printColoured(kHudCyan, 1.0f, kPlaceX, kPointsY, "Points");
         std::snprintf(text, sizeof text, "+%d", bookedCareerPoints);
-        printIn(kPlayerColour, kPlaceX + 70, kPointsY, text);
-        printIn(kCyan, kBestX - 22, kPointsY, "Tuning points");
+        printColoured(kHudPlayer, 1.0f, kPlaceX + 70, kPointsY, text);
+        printColoured(kHudCyan, 1.0f, kBestX - 22, kPointsY, "Tuning points");
         std::snprintf(text, sizeof text, "+%d", bookedTuningPoints);
-        printIn(kPlayerColour, kBestX + 118, kPointsY, text);
+        printColoured(kHudPlayer, 1.0f, kBestX + 118, kPointsY, text);
     }
 }

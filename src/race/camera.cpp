@@ -3,12 +3,12 @@
 // with it.
 #include <cmath>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
 #include "render/gl.h"
 #include "render/render.h"
+#include "state/state.h"
 
 float cameraAimX = 1.0f;
 float cameraAimZ = 0.0f;

@@ -3,10 +3,10 @@
 // with the renderer's effect systems facing cameraEye.
 #include <cmath>
 
-#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
 #include "render/texture_table.h"
+#include "state/state.h"
 
 static_assert(kRaceCars == kEffectCars, "one system of each kind per car");
 

@@ -2,10 +2,10 @@
 // four wheel rays into springs, dampers, side forces and rear-wheel drive.
 #include <cmath>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
+#include "state/state.h"
 
 CarForceListener CarForceController;
 

@@ -1,8 +1,8 @@
 // The start countdown's overlay: 3, 2, 1 fading in over a second each, then
 // "go" fading in and out over two, added onto the frame.
-#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 struct CountdownImage {
     float from, to;  // raceTimer range, seconds, both ends excluded

@@ -3,9 +3,9 @@
 // speed, drift, lap and place texts in the 800 x 600 overlay space.
 #include <cmath>
 
-#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 float hudArrowAngle = 0.0f;
 

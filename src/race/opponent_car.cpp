@@ -2,10 +2,10 @@
 // when blocked and right themselves when stopped for good.
 #include <cmath>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
+#include "state/state.h"
 
 float opponentSkidLevel = 0.0f;
 int unstickCount[kRaceCars];

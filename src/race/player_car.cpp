@@ -2,12 +2,12 @@
 // automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
 #include <cmath>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "platform/platform.h"
 #include "race/race.h"
 #include "race/race_local.h"
 #include "render/render.h"
+#include "state/state.h"
 
 Car cars[kRaceCars];
 
@@ -164,7 +164,7 @@ static float brakeForce(float s, float a, float scale, float backwards) {
 static void updateNitro(Car& car, float f, float& k) {
     k = 1.0f;
     bool playing = soundNitro.isPlaying();
-    if (keyDown(VK_SPACE)) {
+    if (actionDown(BindNitro)) {
         if (car.nitro > 0.0f) {
             car.nitro -= kNitroBurnRate * f;
             k = kNitroBoost;
@@ -184,14 +184,14 @@ static void updateNitro(Car& car, float f, float& k) {
 }
 
 static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v) {
-    if (keyDown(VK_UP)) {
+    if (actionDown(BindAccelerate)) {
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
         engineMix += kEngineMixRate * f;
         if (engineMix > 1.0f) engineMix = 1.0f;
         selectGearForce(car, s, power);
-    } else if (keyDown(VK_DOWN)) {
+    } else if (actionDown(BindBrake)) {
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
@@ -228,10 +228,10 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
 }
 
 static void updateSteering(Car& car, float f) {
-    if (keyDown(VK_LEFT)) {
+    if (actionDown(BindLeft)) {
         car.steer += kSteerRate * f;
         if (car.steer > kSteerLock) car.steer = kSteerLock;
-    } else if (keyDown(VK_RIGHT)) {
+    } else if (actionDown(BindRight)) {
         car.steer -= kSteerRate * f;
         if (car.steer < -kSteerLock) car.steer = -kSteerLock;
     } else {

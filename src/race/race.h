@@ -234,6 +234,11 @@ int raceStepSlices(float f);
 // Advances the countdown's timer by the frame's time f (capped likewise) and
 // releases the cars after 6 s.
 void runCountdown(float f);
+// The countdown's images are up: while it runs and for the first ten seconds
+// of race time, until the finish. Each frame that shows them also runs them.
+bool countdownShowing();
+// runCountdown(f) on a frame that shows the countdown.
+void tickCountdown(float f);
 void updateStandings();
 
 // ---------------------------------------------------------------------------

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 CarRaceTimes carRaceTimes[kRaceCars];
 float wrongWayTimer = 0.0f;
@@ -37,53 +37,6 @@ constexpr float kHeadingTick = 11.0f;
 constexpr float kWarningScale = 2.0f;
 constexpr float kWarningY = 300.0f;
 
-// The HUD images' neon: cyan frames, magenta underlines; the player's car
-// is yellow wherever it is marked, the opponents red.
-constexpr float kCyan[3] = {0.18f, 0.9f, 1.0f};
-constexpr float kMagenta[3] = {1.0f, 0.18f, 0.6f};
-constexpr float kPlayerColour[3] = {1.0f, 0.9f, 0.15f};
-constexpr float kOpponentColour[3] = {1.0f, 0.25f, 0.3f};
-
-void colour(const float c[3], float alpha) {
-    glColor4f(c[0], c[1], c[2], alpha);
-}
-
-void fillRect(float x0, float y0, float x1, float y1) {
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-}
-
-void frameRect(float x0, float y0, float x1, float y1) {
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-}
-
-// Line widths are in pixels: scaled so a line keeps its overlay width at
-// every resolution.
-void lineWidth(float overlayUnits) {
-    const float w = overlayUnits * (float)screenWidth / 800.0f;
-    glLineWidth(w < 1.0f ? 1.0f : w);
-}
-
-void disc(float x, float y, float radius) {
-    constexpr int kSides = 12;
-    glBegin(GL_TRIANGLE_FAN);
-    glVertex2f(x, y);
-    for (int i = 0; i <= kSides; i++) {
-        const float a = (float)i * 6.2831853f / (float)kSides;
-        glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
-    }
-    glEnd();
-}
-
 Vector3 checkpointPosition(int i) {
     return Vector3(checkpoints[i].x, checkpoints[i].y, checkpoints[i].z);
 }
@@ -111,20 +64,6 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
 // ---------------------------------------------------------------------------
 // Drawing.
 
-// Text in the large font at any size, in the current colour, glyph set 1.
-void printScaled(float x, float y, float scale, const char* text) {
-    const TgaImage& glyphs = tgaTextures[kGlyphTga];
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
-    glPushMatrix();
-    glTranslatef(x, y, 0.0f);
-    glScalef(scale, scale, 1.0f);
-    glListBase(largeFontLists + 128 - 32);
-    glCallLists((GLsizei)std::strlen(text), GL_UNSIGNED_BYTE, text);
-    glPopMatrix();
-    glDisable(GL_TEXTURE_2D);
-}
-
 void drawClockPod() {
     if (countdownRunning) return;
     glEnable(GL_BLEND);
@@ -132,13 +71,13 @@ void drawClockPod() {
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
     fillRect(kPodLeft, kPodBottom, kPodRight, kPodTop);
-    lineWidth(1.4f);
-    colour(kMagenta, 0.9f);
+    shapeLineWidth(1.4f);
+    shapeColour(kHudMagenta, 0.9f);
     glBegin(GL_LINES);
     glVertex2f(kPodLeft + 4.0f, kPodBottom + 1.0f);
     glVertex2f(kPodRight - 4.0f, kPodBottom + 1.0f);
     glEnd();
-    lineWidth(1.0f);
+    shapeLineWidth(1.0f);
     glEnable(GL_TEXTURE_2D);
 
     char top[32], best[32];
@@ -150,9 +89,9 @@ void drawClockPod() {
         std::snprintf(best, sizeof best, "-:--.--");
 
     textColour = 3;
-    colour(kCyan, 1.0f);
+    shapeColour(kHudCyan, 1.0f);
     printText((int)kPodLeft + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
-    colour(kCyan, 1.0f);
+    shapeColour(kHudCyan, 1.0f);
     printText((int)kPodLeft + 8, 506, 1.0f, 1, "Best");
     textColour = 0;
     printText((int)kPodLeft + 72, 526, 1.0f, 1, "%s", top);
@@ -167,16 +106,16 @@ void drawMinimap() {
     glDisable(GL_TEXTURE_2D);
     glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
     fillRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
-    lineWidth(1.0f);
-    colour(kCyan, 0.6f);
-    frameRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
+    shapeLineWidth(1.0f);
+    shapeColour(kHudCyan, 0.6f);
+    outlineRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
 
     // The road: a wide faint glow under a thin bright line. (No line
     // smoothing: on some drivers it leaves later lines drawn differently.)
     for (int pass = 0; pass < 2; pass++) {
-        lineWidth(pass == 0 ? 5.0f : 1.8f);
+        shapeLineWidth(pass == 0 ? 5.0f : 1.8f);
         if (pass == 0)
-            colour(kCyan, 0.3f);
+            shapeColour(kHudCyan, 0.3f);
         else
             glColor4f(0.75f, 0.97f, 1.0f, 0.95f);
         glBegin(GL_LINE_LOOP);
@@ -187,7 +126,7 @@ void drawMinimap() {
         }
         glEnd();
     }
-    lineWidth(1.0f);
+    shapeLineWidth(1.0f);
 
     // The start line, then the opponents, the player on top.
     float x, y;
@@ -205,18 +144,18 @@ void drawMinimap() {
             Vector3 facing = getRotation(cars[0].body).rows[0];
             facing.y = 0.0f;
             normalise(facing);
-            lineWidth(2.0f);
-            colour(kPlayerColour, 1.0f);
+            shapeLineWidth(2.0f);
+            shapeColour(kHudPlayer, 1.0f);
             glBegin(GL_LINES);
             glVertex2f(x, y);
             glVertex2f(x + kHeadingTick * facing.x, y - kHeadingTick * facing.z);
             glEnd();
-            lineWidth(1.0f);
+            shapeLineWidth(1.0f);
         }
         glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
-        disc(x, y, r + 1.5f);
-        colour(i == 0 ? kPlayerColour : kOpponentColour, 1.0f);
-        disc(x, y, r);
+        fillDisc(x, y, r + 1.5f);
+        shapeColour(i == 0 ? kHudPlayer : kHudOpponent, 1.0f);
+        fillDisc(x, y, r);
     }
     glEnable(GL_TEXTURE_2D);
 }

@@ -1,9 +1,9 @@
 // One race frame's picture: camera, lamps, cars and map through the light
 // program, the sky, the effects and lamp sprites, the screen copy with its
 // glow passes, and the HUD over it.
-#include "app/state.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "state/state.h"
 
 PhysicsWorld* raceWorld = nullptr;
 Model* collisionMapModel = nullptr;

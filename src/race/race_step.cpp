@@ -1,8 +1,8 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
-#include "app/state.h"
 #include "audio/audio.h"
 #include "race/race.h"
+#include "state/state.h"
 
 RaceClock raceTime;
 RaceClock lapTime;
@@ -114,6 +114,16 @@ static void playCountdownBeep(float before, float after) {
             soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
             soundCountdown.play();
         }
+    }
+}
+
+bool countdownShowing() {
+    return (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished;
+}
+
+void tickCountdown(float f) {
+    if (countdownShowing()) {
+        runCountdown(f);
     }
 }
 

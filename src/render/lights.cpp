@@ -2,8 +2,8 @@
 // the light program each frame, their model-space upload, and the sprites.
 #include <cmath>
 
-#include "app/state.h"
 #include "render/render.h"
+#include "state/state.h"
 
 LightSource lightSources[kMaxLights];
 int lightSourceCount = 0;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/state.h"
 #include "render/render.h"
+#include "state/state.h"
 
 void beginOverlay() {
     glMatrixMode(GL_PROJECTION);

@@ -5,8 +5,8 @@
 // back buffer holds the frame again and the recomposition only adds the glow.
 #include <vector>
 
-#include "app/state.h"
 #include "render/render.h"
+#include "state/state.h"
 
 bool effectsEnabled = true;
 

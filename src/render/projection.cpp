@@ -1,8 +1,8 @@
 // The scene's viewport and projection: the garage's narrow view in the menus,
 // the race's wide one that opens further with the player's speed.
-#include "app/state.h"
 #include "render/gl.h"
 #include "render/render.h"
+#include "state/state.h"
 
 float raceViewSpeed = 0.0f;
 

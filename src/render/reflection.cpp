@@ -3,8 +3,8 @@
 // reflectionTexture, which the car bodies sample on texture unit 1.
 #include <cmath>
 
-#include "app/state.h"
 #include "render/render.h"
+#include "state/state.h"
 
 static const int kReflectionSize = 256;
 // The reflection view's sky: an open box 8 km wide whose floor sits well

@@ -258,6 +258,36 @@ void printText(int x, int y, float scale, int set, const char* format, ...)
 void printTextLarge(int x, int y, int set, const char* format, ...) __attribute__((format(printf, 4, 5)));
 
 // ---------------------------------------------------------------------------
+// Flat 2-D shapes for the HUD, the menus and the result screens, in the
+// overlay space between beginOverlay and endOverlay (x right, y up, 800 x 600
+// at every resolution).
+
+// The HUD's neon palette: cyan frames, magenta underlines, the player's car
+// yellow wherever it is marked, the opponents red; green ahead, red behind.
+constexpr float kHudCyan[3] = {0.18f, 0.9f, 1.0f};
+constexpr float kHudMagenta[3] = {1.0f, 0.18f, 0.6f};
+constexpr float kHudPlayer[3] = {1.0f, 0.9f, 0.15f};
+constexpr float kHudOpponent[3] = {1.0f, 0.25f, 0.3f};
+constexpr float kHudBlack[3] = {0.0f, 0.0f, 0.0f};
+constexpr float kHudWhite[3] = {1.0f, 1.0f, 1.0f};
+
+// Untextured, alpha-blended drawing without the depth test; endShapes puts
+// back texturing, a 1-pixel line and white.
+void beginShapes();
+void endShapes();
+void shapeColour(const float rgb[3], float alpha);
+void fillRect(float x0, float y0, float x1, float y1);
+void outlineRect(float x0, float y0, float x1, float y1);
+void drawLine(float x0, float y0, float x1, float y1);
+// Line width in overlay units, so a line keeps its width at every resolution.
+void shapeLineWidth(float overlayUnits);
+void fillDisc(float x, float y, float radius);
+// Text in the large font at any size, in the current colour, glyph set 1.
+void printScaled(float x, float y, float scale, const char* text);
+// Text in the large font's glyph set 1 in the given colour.
+void printColoured(const float rgb[3], float alpha, int x, int y, const char* text);
+
+// ---------------------------------------------------------------------------
 // Scene viewport and projection.
 
 // The player's speed, which widens the race view: written by the player's car

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/state.h"
 #include "platform/platform.h"
 #include "render/render.h"
 #include "render/render_local.h"
+#include "state/state.h"
 
 bool multitextureAvailable;
 int maxTextureUnits;

@@ -1,7 +1,7 @@
 // The night sky: a flattened dome of three spheres with drifting clouds for
 // the race view, and a five-face box for the small reflection view.
-#include "app/state.h"
 #include "render/render.h"
+#include "state/state.h"
 
 float skyDrift = 0.0f;
 

@@ -12,12 +12,12 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/app.h"
 #include "audio_test_support.h"
 #include "physics/physics.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/gl.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
 
 using namespace audiotest;
@@ -145,8 +145,7 @@ class LoopbackMix : public ::testing::Test {
         updateChaseCamera(0);
         updateStandings();
         raceStep(frameFactor);
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-            runCountdown(frameFactor);
+        tickCountdown(frameFactor);
         mixFor(kFrameSamples);
     }
 

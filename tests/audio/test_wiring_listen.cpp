@@ -15,12 +15,12 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/app.h"
 #include "audio_test_support.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/gl.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
 
 using namespace audiotest;
@@ -105,8 +105,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         updateChaseCamera(0);
         updateStandings();
         raceStep(frameFactor);
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-            runCountdown(frameFactor);
+        tickCountdown(frameFactor);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,

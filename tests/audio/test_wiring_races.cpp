@@ -6,11 +6,11 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
 #include "audio_test_support.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 using namespace audiotest;
 

@@ -7,12 +7,12 @@
 
 #include <vector>
 
-#include "app/app.h"
-#include "app/temp_folder.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
+#include "support/temp_folder.h"
 
 class FrontEndGl : public ::testing::Test {
   protected:

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 namespace {
 

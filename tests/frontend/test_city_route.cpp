@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // garage, tuning, city map and options screens.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "app/temp_folder.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "shell/shell.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/save_file_bytes.h"
-#include "app/temp_folder.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/gl.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
+#include "support/save_file_bytes.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -92,8 +92,7 @@ class PlayThrough : public ::testing::Test {
             frameFactor = 1.0f;
             updateStandings();
             raceStep(frameFactor);
-            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-                runCountdown(frameFactor);
+            tickCountdown(frameFactor);
             raceSteps++;
         }
         frameFactor = measuredFactor;

@@ -1,8 +1,8 @@
 // Races started and left from the menus, and the result screen frame by
 // frame: one booking per race, saved at once, and the way back after ten
 // seconds; pause's Restart and Exit in career and quick races.
-#include "app/save_file_bytes.h"
 #include "frontend_gl_fixture.h"
+#include "support/save_file_bytes.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <vector>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 inline bool generatedContentPresent() {
     struct stat info;

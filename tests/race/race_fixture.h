@@ -6,11 +6,11 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 inline void resetRaceGlobals() {
     memset(keys, 0, sizeof keys);

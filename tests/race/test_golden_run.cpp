@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "race_fixture.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -84,8 +84,7 @@ TEST(GoldenRun, AFixedRaceEndsInTheRecordedCarStates) {
         scriptedDriverKeys(cars[0], driver);
         updateStandings();
         raceStep(frameFactor);
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-            runCountdown(frameFactor);
+        tickCountdown(frameFactor);
     }
     for (const Car& car : cars) ASSERT_NE(car.body, nullptr);
     EXPECT_EQ(carStateHash(), kGoldenHash) << "final car states hash to 0x" << std::hex << carStateHash()

@@ -43,8 +43,7 @@ class RaceLoad : public ::testing::Test {
         for (int i = 0; i < n; i++) {
             updateStandings();
             raceStep(frameFactor);
-            if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-                runCountdown(frameFactor);
+            tickCountdown(frameFactor);
         }
         keys[VK_UP] = false;
     }

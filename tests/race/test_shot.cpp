@@ -112,7 +112,7 @@ class DrivenRace : public ::testing::Test {
             updateChaseCamera(0);
             updateStandings();
             raceStep(frameFactor);
-            if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
+            tickCountdown(frameFactor);
         }
         keys[VK_UP] = false;
         saved = {cameraDirX, cameraDirZ, orbitAngle, hudArrowAngle, markerPhase, skyDrift};

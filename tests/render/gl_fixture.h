@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "render/render.h"
 #include "render_fixtures.h"
+#include "shell/shell.h"
 
 inline const char* shaderSourceDir() {
     return KORVASK_SOURCE_DIR "/tools/content/shaders";

@@ -6,10 +6,10 @@
 
 #include <memory>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "render/render.h"
 #include "render_fixtures.h"
+#include "shell/shell.h"
 
 namespace {
 

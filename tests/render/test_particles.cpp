@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/app.h"
 #include "race/race.h"
 #include "render/render.h"
 #include "render_fixtures.h"
+#include "shell/shell.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 void chooseSilentSoundBackend() {
     setenv("ALSOFT_DRIVERS", "null", 0);
@@ -103,7 +103,7 @@ bool startDrivenRace() {
         updateChaseCamera(0);
         updateStandings();
         raceStep(frameFactor);
-        if (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) runCountdown(frameFactor);
+        tickCountdown(frameFactor);
     }
     return checkpointCount > 0;
 }

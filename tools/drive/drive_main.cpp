@@ -15,12 +15,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 #include "sim/sim_driver.h"
 
 namespace {

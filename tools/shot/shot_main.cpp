@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 #include "shot/shot_menus.h"
 #include "sim/sim_driver.h"
 
@@ -241,8 +241,7 @@ void stepWithoutDrawing() {
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
     if (raceFinished) raceTimer += 0.01f * frameFactor;
-    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished)
-        runCountdown(frameFactor);
+    tickCountdown(frameFactor);
 }
 
 long reverseFrames(const ShotOptions& o) {

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 namespace {
 

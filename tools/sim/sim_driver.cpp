@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
+#include "shell/shell.h"
 
 static float clampf(float v, float lo, float hi) {
     return v < lo ? lo : (v > hi ? hi : v);

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
+#include "shell/shell.h"
 #include "sim_driver.h"
 
 namespace {
@@ -231,9 +231,7 @@ int main(int argc, char** argv) {
         auto t1 = std::chrono::steady_clock::now();
         stepMicros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
 
-        if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
-            runCountdown(frameFactor);
-        }
+        tickCountdown(frameFactor);
 
         for (int i = 0; i < kRaceCars; i++) {
             CarStats& s = stats[i];

@@ -40,11 +40,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
+#include "state/state.h"
 
 int32_t resolutionIndex = 1;
 int32_t screenWidth = 800;

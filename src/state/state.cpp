@@ -1,5 +1,5 @@
 // The run-wide state's globals at their load-time values.
-#include "app/state.h"
+#include "state/state.h"
 
 int32_t gameState = Race;
 bool quitRequested = false;

@@ -1,9 +1,9 @@
 // The window procedure: keys, activation, close and system commands.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
+#include "shell/shell.h"
 
 namespace {
 

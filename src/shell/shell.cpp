@@ -1,11 +1,12 @@
 // The program itself: start-up order, the message loop and shutdown.
+#include "shell/shell.h"
+
 #include <cstdio>
 
-#include "app/app.h"
-#include "app/app_local.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "shell/shell_local.h"
 
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
@@ -53,6 +54,7 @@ int gameMain() {
     // Start-up.
     chooseSavesFolder();
     readSettings();
+    readGameSettings();
     blurWidth = 256;
     blurHeight = 256;
     readCareer();
@@ -83,7 +85,8 @@ int gameMain() {
     closeSoundDevice();
     // A save that fails leaves the previous file as it was; the player is told
     // while the window still exists.
-    const bool settingsSaved = writeSettings();
+    const bool menuSettingsSaved = writeSettings();
+    const bool settingsSaved = writeGameSettings() && menuSettingsSaved;
     const bool careerSaved = writeCareer();
     reportSaveFailures(settingsSaved, careerSaved);
     destroyGameWindow();
@@ -124,6 +127,7 @@ void resetShellState() {
         pressed = false;
     }
     keyLatch = false;
+    setDefaultKeyBindings();
     windowActive = true;
     optionsApplied = false;
     resetWindowState();

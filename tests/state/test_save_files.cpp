@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
-#include "save_file_bytes.h"
-#include "temp_folder.h"
+#include "shell/shell.h"
+#include "support/save_file_bytes.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "render/gl.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 // The splash shows its first picture for 7 s, the second with "Loading..."
 // until 8 s, then the start-up assets load.
@@ -98,7 +98,7 @@ static void raceFrame() {
     drawRaceScene();
     // Every frame steps the race; long frames are sliced by the race step.
     raceFrameStep(frameFactor);
-    if ((countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished) {
+    if (countdownShowing()) {
         drawCountdown();
         runCountdown(frameFactor);
     }
@@ -155,12 +155,12 @@ bool drawFrame() {
 }
 
 void checkFrameKeys() {
-    if (keyDown(VK_ESCAPE) && gameState == Race && !countdownRunning && !raceFinished) {
+    if (actionDown(BindPause) && gameState == Race && !countdownRunning && !raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         raceMusic.stop();
         gameState = Pause;
     }
-    if (keyDown('C') && !keyLatch && gameState == Race) {
+    if (actionDown(BindCamera) && !keyLatch && gameState == Race) {
         keyLatch = true;
         cameraMode++;
         if (cameraMode > 1) {
@@ -179,6 +179,9 @@ void checkFrameKeys() {
     for (uint8_t key : kLatchKeys) {
         anyHeld = anyHeld || keys[key];
     }
+    // A camera key bound elsewhere holds the latch as C does.
+    const int cameraKey = keyBindings[BindCamera];
+    anyHeld = anyHeld || (cameraKey >= 0 && cameraKey < 256 && keys[cameraKey]);
     if (!anyHeld) {
         keyLatch = false;
     }

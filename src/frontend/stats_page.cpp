@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/state.h"
+#include "frontend/frontend.h"
+#include "state/state.h"
 
 static void appendf(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 static void appendf(std::string* out, const char* format, ...) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/state.h"
+#include "state/state.h"
 
 char savesFolder[kSavesFolderBytes] = "base";
 

@@ -17,13 +17,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
-#include "temp_folder.h"
+#include "shell/shell.h"
+#include "support/temp_folder.h"
 #include "test_support.h"
 
 namespace {
@@ -150,7 +150,9 @@ TEST_F(SoundFrames, MenuMusicFadesInFromSilenceToFullGainInTwoAndAHalfSeconds) {
         EXPECT_TRUE(record[f].playing) << "frame " << f;
         EXPECT_GT(record[f].alGain, 0.0f) << "heard from the first frame";
         EXPECT_LE(record[f].alGain, 1.0f);
-        if (f > 1 && f <= 250) EXPECT_GT(record[f].alGain, record[f - 1].alGain) << "frame " << f;
+        if (f > 1 && f <= 250) {
+            EXPECT_GT(record[f].alGain, record[f - 1].alGain) << "frame " << f;
+        }
     }
     EXPECT_NEAR(firstFull * 0.01, 2.5, 0.02);
     EXPECT_NEAR(record[50].alGain, 0.2f, 0.005f);

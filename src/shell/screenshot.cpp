@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "platform/png_writer.h"
 #include "render/gl.h"
+#include "shell/shell.h"
 
 // F12 held since the last shot: one press, one picture.
 static bool screenshotKeyHeld = false;

@@ -3,10 +3,10 @@
 // A work the menu pointer, and unplugging releases everything.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
 #include "frontend/frontend.h"
 #include "platform/controller_keys.h"
 #include "platform/scripted.h"
+#include "shell/shell.h"
 
 namespace {
 

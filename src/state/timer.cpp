@@ -1,7 +1,7 @@
 // Frame timer: milliseconds since timerInit, read by the frame measure.
 #include <cstring>
 
-#include "app/state.h"
+#include "state/state.h"
 
 FrameTimer frameTimer;
 

@@ -1,5 +1,5 @@
 // The game's entry point; everything else lives in the engine library.
-#include "app/app.h"
+#include "shell/shell.h"
 
 int main() {
     // The content's paths are relative to the folder holding base/: found from

@@ -3,7 +3,7 @@
 // timer.
 //
 // It sits below the game's modules and includes nothing of them; the shell
-// (app/app.h) starts it up and the screens, the race and the renderer read and
+// (shell/shell.h) starts it up and the screens, the race and the renderer read and
 // write it. Everything runs on the one game thread; window messages are
 // handled only between frames.
 #pragma once
@@ -194,9 +194,70 @@ std::string savesPath(const char* name);
 // so a first start leaves both in the saves folder.
 void writeMissingSaveFiles();
 
-// Writes stats.html in the saves folder with the career's figures; the page
-// the shell opens at exit.
-bool writeStatsPage();
+// ---------------------------------------------------------------------------
+// Our own settings, for the whole run, saved in "settings.cfg" beside
+// menu.inf: one "key = value" a line, '#' starts a comment. It holds what the
+// 24-byte menu.inf cannot (volumes, difficulty, graphics, key bindings); each
+// module reads its keys with settingInt or settingText when it needs them.
+// Keys the game does not know are kept and written back.
+
+constexpr const char* kGameSettingsFileName = "settings.cfg";
+constexpr int kMaxGameSettings = 64;
+constexpr int kSettingKeyBytes = 32;    // key letters, digits, '_', '.', '-'
+constexpr int kSettingValueBytes = 96;  // printable text
+constexpr int kMaxGameSettingsFileBytes = 64 * 1024;
+
+struct GameSetting {
+    char key[kSettingKeyBytes];
+    char value[kSettingValueBytes];
+};
+// What readGameSettings found.
+enum class GameSettingsRead { Missing, Read, Unreadable };
+
+extern GameSetting gameSettings[kMaxGameSettings];
+extern int gameSettingCount;
+// An unreadable file is never written over (writeGameSettings leaves it).
+extern GameSettingsRead gameSettingsRead;
+
+// Empties the table (a fresh run).
+void clearGameSettings();
+// Reads settings.cfg from the saves folder; a missing, unreadable, oversized
+// or garbled file leaves the defaults for what could not be read and says so
+// once on stderr.
+void readGameSettings();
+// Replaces settings.cfg atomically; false when it could not be written.
+bool writeGameSettings();
+// Adds the lines of text to the table; returns how many lines were dropped.
+int parseGameSettings(const char* text, size_t size);
+// The file's text for the table.
+std::string formatGameSettings();
+// The value of key, or nullptr when the table has none.
+const char* settingText(const char* key);
+// false when the key or value is not one the file can hold, or the table is full.
+bool setSettingText(const char* key, const char* value);
+// The whole number under key: fallback when absent; a value that is not a
+// number or lies outside lo..hi is replaced (clamped) with a line on stderr.
+int settingInt(const char* key, int fallback, int lo, int hi);
+void setSettingInt(const char* key, int value);
+
+// ---------------------------------------------------------------------------
+// Key bindings, for the whole run: the virtual-key code of each driving action.
+
+enum BindAction : int {
+    BindAccelerate,
+    BindBrake,  // brake, and reverse once stopped
+    BindLeft,
+    BindRight,
+    BindNitro,
+    BindCamera,
+    BindPause,
+    BindReset,  // back onto the road
+    kBindActions
+};
+extern int keyBindings[kBindActions];
+void setDefaultKeyBindings();
+// keyDown of the action's key.
+bool actionDown(int action);
 
 // ---------------------------------------------------------------------------
 // Frame timer: milliseconds since timerInit, from the performance counter or

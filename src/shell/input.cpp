@@ -1,8 +1,8 @@
 // The window procedure: key state, activation, size, close and the mouse.
-#include "app/app.h"
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 static void hoverUpdate() {
     if (gameState != Race) {

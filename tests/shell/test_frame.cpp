@@ -1,9 +1,9 @@
 // Frame measure, frame timer and the single-press keys after each frame.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 namespace {
 

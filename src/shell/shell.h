@@ -2,11 +2,11 @@
 // window and context, and the window procedure.
 //
 // The shell sits on top of every module: it starts the run-wide state
-// (app/state.h), the sound, the renderer and the screens, and calls into them
+// (state/state.h), the sound, the renderer and the screens, and calls into them
 // in the order a frame needs.
 #pragma once
 
-#include "app/state.h"
+#include "state/state.h"
 
 // Shows the shutdown error box (and a stderr line) for each save that failed.
 void reportSaveFailures(bool settingsSaved, bool careerSaved);

@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
-#include "app/app.h"
 #include "platform/scripted.h"
-#include "save_file_bytes.h"
-#include "temp_folder.h"
+#include "shell/shell.h"
+#include "support/save_file_bytes.h"
+#include "support/temp_folder.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "app/app.h"
 #include "platform/scripted.h"
 #include "render/gl.h"
 #include "render/render.h"
+#include "shell/shell.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/app.h"
-#include "app/app_local.h"
 #include "frontend/frontend.h"
 #include "render/gl.h"
 #include "render/render.h"
+#include "shell/shell.h"
+#include "shell/shell_local.h"
 
 bool fullscreen = true;
 

@@ -11,11 +11,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/app.h"
 #include "faulty_content.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "shell/shell.h"
 
 namespace {
 

@@ -1,0 +1,86 @@
+// Flat 2-D shapes and scaled text in the 800 x 600 overlay space, so the HUD,
+// the menus and the result screens draw without touching GL themselves.
+#include <cmath>
+#include <cstring>
+
+#include "render/render.h"
+#include "state/state.h"
+
+void beginShapes() {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void endShapes() {
+    glLineWidth(1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void shapeColour(const float rgb[3], float alpha) {
+    glColor4f(rgb[0], rgb[1], rgb[2], alpha);
+}
+
+void fillRect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+void outlineRect(float x0, float y0, float x1, float y1) {
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+void drawLine(float x0, float y0, float x1, float y1) {
+    glBegin(GL_LINES);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y1);
+    glEnd();
+}
+
+void shapeLineWidth(float overlayUnits) {
+    // GL line widths are in pixels.
+    const float w = overlayUnits * (float)screenWidth / 800.0f;
+    glLineWidth(w < 1.0f ? 1.0f : w);
+}
+
+void fillDisc(float x, float y, float radius) {
+    constexpr int kSides = 12;
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(x, y);
+    for (int i = 0; i <= kSides; i++) {
+        const float a = (float)i * 6.2831853f / (float)kSides;
+        glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
+    }
+    glEnd();
+}
+
+void printScaled(float x, float y, float scale, const char* text) {
+    const TgaImage& glyphs = tgaTextures[kGlyphTga];
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
+    glPushMatrix();
+    glTranslatef(x, y, 0.0f);
+    glScalef(scale, scale, 1.0f);
+    glListBase(largeFontLists + 128 - 32);
+    glCallLists((GLsizei)std::strlen(text), GL_UNSIGNED_BYTE, text);
+    glPopMatrix();
+    glDisable(GL_TEXTURE_2D);
+}
+
+void printColoured(const float rgb[3], float alpha, int x, int y, const char* text) {
+    textColour = 3;
+    glColor4f(rgb[0], rgb[1], rgb[2], alpha);
+    printText(x, y, 1.0f, 1, "%s", text);
+    textColour = 0;
+}

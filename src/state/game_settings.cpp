@@ -1,0 +1,228 @@
+// Our own settings file beside menu.inf: "key = value" text lines for what
+// the 24-byte menu.inf cannot hold (volumes, difficulty, graphics, keys).
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "state/state.h"
+
+GameSetting gameSettings[kMaxGameSettings];
+int gameSettingCount = 0;
+GameSettingsRead gameSettingsRead = GameSettingsRead::Missing;
+int keyBindings[kBindActions];
+
+// Keys a player expects: the arrows drive, Space fires the nitro, C and Esc as
+// the frame keys always were, R puts the car back on the road.
+static const int kDefaultKeyBindings[kBindActions] = {VK_UP,    VK_DOWN, VK_LEFT,   VK_RIGHT,
+                                                      VK_SPACE, 'C',     VK_ESCAPE, 'R'};
+static_assert(sizeof(kDefaultKeyBindings) / sizeof(kDefaultKeyBindings[0]) == kBindActions,
+              "one default key per action");
+
+void setDefaultKeyBindings() {
+    for (int a = 0; a < kBindActions; a++) {
+        keyBindings[a] = kDefaultKeyBindings[a];
+    }
+}
+
+// Tools and tests drive the car without ever starting the shell.
+static const bool kBindingsAtLoad = (setDefaultKeyBindings(), true);
+
+bool actionDown(int action) {
+    return action >= 0 && action < kBindActions && keyDown(keyBindings[action]);
+}
+
+// ---------------------------------------------------------------------------
+// The table of keys and values.
+
+static GameSetting* findSetting(const char* key) {
+    for (int i = 0; i < gameSettingCount; i++) {
+        if (std::strcmp(gameSettings[i].key, key) == 0) {
+            return &gameSettings[i];
+        }
+    }
+    return nullptr;
+}
+
+static bool validKey(const char* key, size_t length) {
+    if (length == 0 || length >= (size_t)kSettingKeyBytes) {
+        return false;
+    }
+    for (size_t i = 0; i < length; i++) {
+        const unsigned char c = (unsigned char)key[i];
+        if (!std::isalnum(c) && c != '_' && c != '.' && c != '-') {
+            return false;
+        }
+    }
+    return true;
+}
+
+static bool validValue(const char* value, size_t length) {
+    if (length >= (size_t)kSettingValueBytes) {
+        return false;
+    }
+    for (size_t i = 0; i < length; i++) {
+        const unsigned char c = (unsigned char)value[i];
+        if (c < 0x20 || c == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void clearGameSettings() {
+    gameSettingCount = 0;
+    gameSettingsRead = GameSettingsRead::Missing;
+}
+
+bool setSettingText(const char* key, const char* value) {
+    const size_t keyLength = std::strlen(key);
+    const size_t valueLength = std::strlen(value);
+    if (!validKey(key, keyLength) || !validValue(value, valueLength)) {
+        return false;
+    }
+    GameSetting* setting = findSetting(key);
+    if (setting == nullptr) {
+        if (gameSettingCount == kMaxGameSettings) {
+            return false;
+        }
+        setting = &gameSettings[gameSettingCount++];
+        std::memcpy(setting->key, key, keyLength + 1);
+    }
+    std::memcpy(setting->value, value, valueLength + 1);
+    return true;
+}
+
+const char* settingText(const char* key) {
+    const GameSetting* setting = findSetting(key);
+    return setting != nullptr ? setting->value : nullptr;
+}
+
+void setSettingInt(const char* key, int value) {
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d", value);
+    setSettingText(key, text);
+}
+
+int settingInt(const char* key, int fallback, int lo, int hi) {
+    const char* text = settingText(key);
+    if (text == nullptr) {
+        return fallback;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0') {
+        std::fprintf(stderr, "korvask: %s: \"%s\" is not a number, using %d\n", kGameSettingsFileName, text,
+                     fallback);
+        setSettingInt(key, fallback);
+        return fallback;
+    }
+    if (value < lo || value > hi) {
+        const int clamped = value < lo ? lo : hi;
+        std::fprintf(stderr, "korvask: %s: %s = %ld is out of range %d..%d, using %d\n",
+                     kGameSettingsFileName, key, value, lo, hi, clamped);
+        setSettingInt(key, clamped);
+        return clamped;
+    }
+    return (int)value;
+}
+
+// ---------------------------------------------------------------------------
+// The file.
+
+static void trim(const char** begin, const char** end) {
+    while (*begin < *end && (**begin == ' ' || **begin == '\t')) {
+        (*begin)++;
+    }
+    while (*end > *begin && ((*end)[-1] == ' ' || (*end)[-1] == '\t' || (*end)[-1] == '\r')) {
+        (*end)--;
+    }
+}
+
+int parseGameSettings(const char* text, size_t size) {
+    int dropped = 0;
+    const char* at = text;
+    const char* const stop = text + size;
+    while (at < stop) {
+        const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', (size_t)(stop - at)));
+        if (lineEnd == nullptr) {
+            lineEnd = stop;
+        }
+        const char* begin = at;
+        const char* end = lineEnd;
+        at = lineEnd + 1;
+        trim(&begin, &end);
+        if (begin == end || *begin == '#') {
+            continue;
+        }
+        const char* equals = static_cast<const char*>(std::memchr(begin, '=', (size_t)(end - begin)));
+        if (equals == nullptr) {
+            dropped++;
+            continue;
+        }
+        const char* keyEnd = equals;
+        const char* valueBegin = equals + 1;
+        trim(&begin, &keyEnd);
+        trim(&valueBegin, &end);
+        const std::string key(begin, keyEnd);
+        const std::string value(valueBegin, end);
+        if (key.find('\0') != std::string::npos || value.find('\0') != std::string::npos ||
+            !setSettingText(key.c_str(), value.c_str())) {
+            dropped++;
+        }
+    }
+    return dropped;
+}
+
+std::string formatGameSettings() {
+    std::string out = "# Korvask settings: key = value, one a line. The game rewrites this file at exit.\n";
+    for (int i = 0; i < gameSettingCount; i++) {
+        out += gameSettings[i].key;
+        out += " = ";
+        out += gameSettings[i].value;
+        out += '\n';
+    }
+    return out;
+}
+
+void readGameSettings() {
+    clearGameSettings();
+    const std::string path = savesPath(kGameSettingsFileName);
+    platformRemoveStaleTemporaries(path.c_str());
+    std::vector<uint8_t> bytes;
+    if (!platformReadFile(path.c_str(), &bytes)) {
+        std::error_code error;
+        if (std::filesystem::exists(path, error) || error) {
+            // There is a file we cannot read: keep it as it is for the player
+            // to mend, and play on the defaults.
+            gameSettingsRead = GameSettingsRead::Unreadable;
+            std::fprintf(
+                stderr,
+                "korvask: could not read %s; using the default settings, and it will not be overwritten\n",
+                path.c_str());
+        }
+        return;
+    }
+    gameSettingsRead = GameSettingsRead::Read;
+    if (bytes.size() > (size_t)kMaxGameSettingsFileBytes) {
+        std::fprintf(stderr,
+                     "korvask: %s is larger than a settings file can be; using the default settings\n",
+                     path.c_str());
+        return;
+    }
+    const int dropped = parseGameSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (dropped > 0) {
+        std::fprintf(stderr, "korvask: %s: %d line(s) could not be read and were left out\n", path.c_str(),
+                     dropped);
+    }
+}
+
+bool writeGameSettings() {
+    if (gameSettingsRead == GameSettingsRead::Unreadable) {
+        return true;
+    }
+    const std::string text = formatGameSettings();
+    return platformWriteFileAtomic(savesPath(kGameSettingsFileName).c_str(), text.data(), text.size());
+}
