@@ -148,6 +148,7 @@ void setMusicVolume(float volume) {
     musicVolume = clampVolume(volume);
     menuMusic.setGain(menuMusic.gain);
     raceMusic.setGain(raceMusic.gain);
+    splashMusic.setGain(splashMusic.gain);
 }
 
 void stopRaceSounds() {
