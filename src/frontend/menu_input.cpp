@@ -131,7 +131,7 @@ static void raceNotStarted(bool career) {
         selectedRace = 1;
     }
     if (musicEnabled && !menuMusic.isPlaying()) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     resetMenuHover();
 }
@@ -332,7 +332,7 @@ static bool clickPause(int x, int y) {
         // Back into the race as it was: no click, the music plays on.
         gameState = Race;
         if (musicEnabled) raceMusic.play();
-        musicGain = -1.5f;
+        startMusicFade();
         resetMenuHover();
         return true;
     }
@@ -380,7 +380,7 @@ static bool clickOptionLines(int x, int y) {
         musicEnabled = !musicEnabled;
         if (musicEnabled) {
             menuMusic.play();
-            musicGain = -1.5f;
+            startMusicFade();
         } else {
             menuMusic.rewind();
         }

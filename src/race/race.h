@@ -269,6 +269,9 @@ void renderRaceReflection();
 // The race music's refill and its gain (0..1), which the checkpoint chime
 // shares as it fades in with the music.
 void updateRaceMusic(float gain);
+// The race frame's music, once a frame of frameFactor f: the race music's
+// fade-in and refill, and the menu music fading out under it after a load.
+void updateRaceSounds(float f);
 // Lay down the map's depth before lighting it (same pixels, less shading).
 extern bool mapDepthPrepass;
 

@@ -228,9 +228,9 @@ bool loadRace(int raceNumber) {
         checkpointCount = 0;
         return false;
     }
-    if (musicEnabled) {
-        menuMusic.stop();
-    }
+    // Not stopped dead: the menu music plays on through the loading and
+    // fades out under the countdown (updateMenuMusicFadeOut).
+    fadeOutMenuMusic();
 
     visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
     // The light model gives the lamps' places and colours; it is never drawn.
@@ -250,7 +250,7 @@ bool loadRace(int raceNumber) {
     }
 
     // The race music fades in from below silence.
-    musicGain = -1.5f;
+    startMusicFade();
     countdownRunning = true;
     raceFinished = false;
     raceTimer = 0.0f;
@@ -288,12 +288,18 @@ void unloadRace() {
         raceMusic.stop();
     }
     raceMusic.close();
+    endMenuMusicFadeOut();
     if (gameState != Race && musicEnabled) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     raceTimer = 0.0f;
     countdownRunning = true;
     raceFinished = false;
+}
+
+void updateRaceSounds(float f) {
+    updateRaceMusic(advanceMusicFade(f));
+    updateMenuMusicFadeOut(f);
 }
 
 void updateRaceMusic(float gain) {

@@ -1,6 +1,8 @@
 // The per-frame race step: clocks, car updates, wheel frames, physics, the
 // start countdown's timer and the standings.
+#include "audio/audio.h"
 #include "race/race.h"
+#include "state/state.h"
 
 RaceClock raceTime;
 RaceClock lapTime;
@@ -103,6 +105,18 @@ void raceFrameStep(float f) {
     }
 }
 
+// A beep as each of the images 3, 2, 1 comes up, and a higher one with "go",
+// when the cars are released.
+static void playCountdownBeep(float before, float after) {
+    static const float kBeepTimes[4] = {3.0f, 4.0f, 5.0f, 6.0f};
+    for (int i = 0; i < 4; i++) {
+        if (before < kBeepTimes[i] && after >= kBeepTimes[i] && soundEnabled) {
+            soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
+            soundCountdown.play();
+        }
+    }
+}
+
 bool countdownShowing() {
     return (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished;
 }
@@ -117,7 +131,9 @@ void runCountdown(float f) {
     // The frame draws the countdown's images (drawCountdown) just before this
     // advances the timer that releases the cars. Long frames count up to the
     // same limit as the race step, so the countdown never hangs.
+    const float before = raceTimer;
     raceTimer += 0.01f * (f < kRaceTimeLimit ? f : kRaceTimeLimit);
+    playCountdownBeep(before, raceTimer);
     if (raceTimer > 6.0f) {
         countdownRunning = false;
     }

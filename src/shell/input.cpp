@@ -16,10 +16,10 @@ static void onActivated() {
         if (gameState == Race) {
             raceMusic.play();
         } else {
-            menuMusicStartPending = true;
+            requestMenuMusicStart();
             menuMusic.play();
         }
-        musicGain = -1.5f;
+        startMusicFade();
     }
     platformChangeDisplayMode(screenWidth, screenHeight, colorBits);
     platformSetWindowPos(0, 0, screenWidth, screenHeight);
@@ -34,9 +34,9 @@ static void onDeactivated() {
         } else {
             menuMusic.setGain(0.0f);
             menuMusic.rewind();
-            menuMusicStartPending = true;
+            requestMenuMusicStart();
         }
-        musicGain = -1.5f;
+        startMusicFade();
     }
     platformRestoreDisplayMode();
 }

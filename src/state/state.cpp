@@ -19,6 +19,7 @@ bool startupPending;
 float startupElapsed;
 float musicGain;
 bool menuMusicStartPending;
+float menuMusicWaitSeconds;
 
 bool keys[256];
 bool keysPressed[256];
@@ -27,6 +28,30 @@ bool windowActive;
 
 bool keyDown(int vk) {
     return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
+}
+
+void startMusicFade() {
+    musicGain = kMusicFadeStart;
+}
+
+float advanceMusicFade(float f) {
+    musicGain += kMusicFadeRate * f;
+    return musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain);
+}
+
+void requestMenuMusicStart() {
+    menuMusicStartPending = true;
+    menuMusicWaitSeconds = 0.0f;
+}
+
+bool menuMusicStartDue(float frameSeconds) {
+    if (!menuMusicStartPending) return false;
+    menuMusicWaitSeconds +=
+        frameSeconds < kMenuMusicWaitFrameSeconds ? frameSeconds : kMenuMusicWaitFrameSeconds;
+    if (fpsValue <= 15.0f && menuMusicWaitSeconds < kMenuMusicWaitSeconds) return false;
+    menuMusicStartPending = false;
+    menuMusicWaitSeconds = 0.0f;
+    return true;
 }
 
 PlayerNotice playerNotice;
@@ -43,8 +68,9 @@ void resetRunState() {
     fpsStart = fpsEnd = fpsValue = 0.0f;
     startupPending = true;
     startupElapsed = 0.0f;
-    musicGain = -1.5f;
+    startMusicFade();
     menuMusicStartPending = false;
+    menuMusicWaitSeconds = 0.0f;
 
     for (bool& key : keys) {
         key = false;

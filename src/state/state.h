@@ -59,10 +59,36 @@ extern float fpsValue;
 // The eight-second start-up splash still runs; seconds since it began.
 extern bool startupPending;
 extern float startupElapsed;
-// Gain of the music that is fading in, from -1.5 up; applied clamped to 0..1.
+// Gain of the music that is fading in, from kMusicFadeStart up; applied
+// clamped to 0..1. Written only by startMusicFade and advanceMusicFade.
 extern float musicGain;
-// The menu music is to be (re)started once the frame rate exceeds 15.
+// The menu music is to be (re)started once the frame rate exceeds 15 or the
+// menu has waited kMenuMusicWaitSeconds; set through requestMenuMusicStart.
 extern bool menuMusicStartPending;
+// Seconds of menu frames drawn while menuMusicStartPending was set.
+extern float menuMusicWaitSeconds;
+
+// The fade-in starts at silence and rises by kMusicFadeRate a 10 ms: full
+// gain 2.5 s after the music starts, so its first notes are already heard.
+constexpr float kMusicFadeStart = 0.0f;
+constexpr float kMusicFadeRate = 0.004f;
+// A machine that never draws 15 frames a second still gets its menu music
+// this long after the menu comes up.
+constexpr float kMenuMusicWaitSeconds = 2.0f;
+// The longest time one slow frame adds to the wait: a load is not time in
+// the menu.
+constexpr float kMenuMusicWaitFrameSeconds = 0.25f;
+
+// Starts the fade-in of the music that is now current from its quiet end.
+void startMusicFade();
+// Raises the fade by a frame of frameFactor f; returns the gain to apply.
+float advanceMusicFade(float f);
+// Marks the menu music to be started by the menu frames.
+void requestMenuMusicStart();
+// Counts a menu frame of frameSeconds real time towards the wait; true once
+// the pending start is due (fpsValue above 15, or the wait is over), which
+// also clears the request.
+bool menuMusicStartDue(float frameSeconds);
 
 // Puts the game state, the frame timing, the input state, optionsApplied and
 // the key bindings back to their starting values: at load, and for each fresh

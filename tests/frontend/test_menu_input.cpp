@@ -343,7 +343,7 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     soundEnabled = false;
     clickAt(300, 390);
     EXPECT_TRUE(musicEnabled);
-    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
     clickAt(300, 390);
     EXPECT_FALSE(musicEnabled);
     EXPECT_EQ(menuHoverSounds, 7);
@@ -371,7 +371,7 @@ TEST_F(MenuInput, PauseContinueIsSilentAndRestartsTheMusicFade) {
     menuHoverFlags[1] = true;
     clickRow(2);
     EXPECT_EQ(gameState, Race);
-    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
     EXPECT_EQ(menuClickSounds, 0);
     EXPECT_FALSE(anyHover());
     // No menu clicks and no hovers in a race.
