@@ -38,6 +38,8 @@ static void wantedKeys(bool wanted[256]) {
     wanted[VK_SPACE] = !pad.menus && pad.buttons[PadA];
     wanted[VK_ESCAPE] = pad.buttons[PadStart];
     wanted['C'] = pad.buttons[PadY];
+    // B puts the car back on the road (R's default binding).
+    wanted['R'] = !pad.menus && pad.buttons[PadB];
 }
 
 // Sends key down or up for every key whose wanted state changed.
