@@ -9,10 +9,14 @@ int raceDifficulty = kDifficultyNormal;
 // at Normal one runs a little above the player's pace, one about level and
 // one a little below it.
 static constexpr float kOpponentPower[kDifficultyCount][kRaceCars - 1] = {
-    {1.12f, 1.04f, 0.96f},  // Easy
-    {1.25f, 1.05f, 0.85f},  // Normal
-    {1.52f, 1.45f, 1.38f},  // Hard
+    {0.85f, 0.75f, 0.65f},  // Easy
+    {1.05f, 0.85f, 0.7f},   // Normal
+    {1.4f, 1.25f, 1.1f},    // Hard
 };
+
+// How much wheel the opponents dare at speed, against Normal's: more lock
+// holds a tighter line through a bend at the same speed.
+static constexpr float kOpponentCornering[kDifficultyCount] = {0.7f, 1.0f, 1.1f};
 
 int readRaceDifficulty() {
     return settingInt(kDifficultyKey, kDifficultyNormal, kDifficultyEasy, kDifficultyHard);
@@ -23,4 +27,10 @@ float opponentPowerScale(int difficulty, int carIndex) {
     if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
     if (carIndex < 1 || carIndex >= kRaceCars) return kOpponentPower[difficulty][1];
     return kOpponentPower[difficulty][carIndex - 1];
+}
+
+float opponentCorneringScale(int difficulty) {
+    if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
+    if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
+    return kOpponentCornering[difficulty];
 }

@@ -152,7 +152,7 @@ static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& s
 float opponentSteerTarget(float e, float s) {
     float lock = kOpponentSteerLock;
     if (s > 1.0f) {
-        float grip = kOpponentGripSteer / sqrtf(s);
+        float grip = kOpponentGripSteer * opponentCorneringScale(raceDifficulty) / sqrtf(s);
         if (grip < lock) lock = grip;
     }
     float target = kOpponentSteerGain * e;

@@ -136,6 +136,8 @@ int readRaceDifficulty();
 // rating, for a difficulty and an opponent (cars 1..3): the field spreads
 // around the difficulty's pace.
 float opponentPowerScale(int difficulty, int carIndex);
+// How much steering the opponents use at speed against Normal's (1).
+float opponentCorneringScale(int difficulty);
 // An opponent that gains no waypoint for this long while it still moves
 // (sliding along a barrier, say) is put back on its line.
 constexpr float kLostSeconds = 8.0f;
@@ -153,7 +155,7 @@ void readWaypoints(int raceNumber);
 void parseWaypoints(const unsigned char* data, size_t size);
 void updateOpponentCar(Car& car, float f);
 // The wheel angle an opponent steers towards for a heading error e (radians,
-// positive to the left) at speed s.
+// positive to the left) at speed s, at the race's difficulty.
 float opponentSteerTarget(float e, float s);
 // Puts a car that stands still (under 0.2 units per second) back on its grid
 // rotation 2 units higher, unless f, the step's frame factor, is 9.5 or more.

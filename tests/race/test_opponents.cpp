@@ -21,8 +21,8 @@ class Opponent : public RaceWorldTest {
     }
 };
 
-// Normal's middle opponent drives on the player's rating scaled by 1.05.
-static const float kPa = 0.5f * 1.05f;
+// Normal's middle opponent drives on the player's rating scaled by 0.85.
+static const float kPa = 0.5f * 0.85f;
 
 TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
     // Car 2 at Normal: the middle of the field.
