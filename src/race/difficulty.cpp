@@ -18,6 +18,10 @@ static constexpr float kOpponentPower[kDifficultyCount][kRaceCars - 1] = {
 // holds a tighter line through a bend at the same speed.
 static constexpr float kOpponentCornering[kDifficultyCount] = {0.7f, 1.0f, 1.1f};
 
+// The opponents' speed limit on the open road (Normal and Hard keep 30,
+// above what the cars reach; Easy's opponents lift well before that).
+static constexpr float kOpponentTopSpeed[kDifficultyCount] = {15.0f, 30.0f, 30.0f};
+
 int readRaceDifficulty() {
     return settingInt(kDifficultyKey, kDifficultyNormal, kDifficultyEasy, kDifficultyHard);
 }
@@ -33,4 +37,10 @@ float opponentCorneringScale(int difficulty) {
     if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
     if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
     return kOpponentCornering[difficulty];
+}
+
+float opponentTopSpeed(int difficulty) {
+    if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
+    if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
+    return kOpponentTopSpeed[difficulty];
 }

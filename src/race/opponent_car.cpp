@@ -59,7 +59,7 @@ static void updateOpponentEngine(Car& car, float f, float s) {
 // Drives towards the current waypoint; returns the steering error e and the
 // speed limit it implies.
 static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& speedLimit) {
-    speedLimit = 30.0f;
+    speedLimit = opponentTopSpeed(raceDifficulty);
     if (checkpointCount <= 0) {
         return 0.0f;
     }

@@ -138,6 +138,8 @@ int readRaceDifficulty();
 float opponentPowerScale(int difficulty, int carIndex);
 // How much steering the opponents use at speed against Normal's (1).
 float opponentCorneringScale(int difficulty);
+// The opponents' speed limit where no sharp turn lies ahead.
+float opponentTopSpeed(int difficulty);
 // An opponent that gains no waypoint for this long while it still moves
 // (sliding along a barrier, say) is put back on its line.
 constexpr float kLostSeconds = 8.0f;

@@ -98,8 +98,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     // Facing well away from the checkpoint (after backing out, say): slow
     // down and turn round on full lock.
     const bool turningRound = fabsf(e) > 1.2f;
-    const float lock =
-        speed > 1.0f && !turningRound ? clampf(1.1f / sqrtf(speed), 0.2f, 0.7f) : 0.7f;
+    const float lock = speed > 1.0f && !turningRound ? clampf(1.1f / sqrtf(speed), 0.2f, 0.7f) : 0.7f;
     const float wish = clampf(1.6f * e, -lock, lock);
     bool left = car.steer < wish - 0.04f;
     bool right = car.steer > wish + 0.04f;
