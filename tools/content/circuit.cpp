@@ -271,7 +271,7 @@ struct LineKey {
     float offset;
 };
 
-static std::vector<LineKey> racingLineKeys(const Circuit& circuit) {
+static std::vector<LineKey> racingLineKeys(const Circuit& circuit, float startDistance) {
     std::vector<Bend> bends = circuitBends(circuit);
     std::vector<LineKey> keys;
     size_t m = bends.size();
@@ -292,6 +292,17 @@ static std::vector<LineKey> racingLineKeys(const Circuit& circuit) {
             keys.push_back({std::fmod(b.apex - in + circuit.lapLength, circuit.lapLength), -b.side});
         }
     }
+    // Through the start line on the centre, where waypoint 0 stands: the
+    // keys near it are dropped so the line runs straight into it.
+    const float start = std::fmod(startDistance, circuit.lapLength);
+    std::vector<LineKey> kept;
+    for (const LineKey& k : keys) {
+        float gap = std::fabs(k.distance - start);
+        gap = std::min(gap, circuit.lapLength - gap);
+        if (gap > kLineReach) kept.push_back(k);
+    }
+    kept.push_back({start, 0.0f});
+    keys = kept;
     std::sort(keys.begin(), keys.end(),
               [](const LineKey& x, const LineKey& y) { return x.distance < y.distance; });
     return keys;
@@ -339,7 +350,7 @@ std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
     float startDistance = before.distance + (x0 - before.position.x);
     add(x0, z0, circuit.path[0].halfWidth, 1);
 
-    std::vector<LineKey> keys = racingLineKeys(circuit);
+    std::vector<LineKey> keys = racingLineKeys(circuit, startDistance);
     constexpr float kStep = 1.0f;
     Vec3 last{x0, 0.0f, z0};
     Vec3 previous = racingLinePoint(circuit, keys, startDistance);
