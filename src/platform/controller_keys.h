@@ -28,6 +28,22 @@ enum PadButton {
 // Where the messages go (the backend's queue).
 typedef void (*PadEmit)(uint32_t message, WPARAM wParam, LPARAM lParam);
 
+// The keys the controller holds for the driving actions, in the order of the
+// game's key bindings; the arrows, Space, C and Esc until set otherwise.
+enum PadKey {
+    PadKeyAccelerate,
+    PadKeyBrake,
+    PadKeyLeft,
+    PadKeyRight,
+    PadKeyNitro,
+    PadKeyCamera,
+    PadKeyPause,
+    PadKeyCount
+};
+// Takes effect with the controller's next change (a key it holds under an old
+// binding is released then).
+void padSetKeys(const int keys[PadKeyCount]);
+
 // Axis values as controllers report them: sticks -32768..32767 (y down),
 // triggers 0..32767.
 void padAxis(int axis, int value, PadEmit emit);

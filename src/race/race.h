@@ -410,6 +410,8 @@ struct MinimapFit {
 MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size);
 // Overlay position of a world point, held inside the square.
 void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY);
+// The minimap's square in the overlay.
+void minimapRect(float* x0, float* y0, float* x1, float* y1);
 // Race clock, minimap and wrong-way warning over the HUD.
 void drawRaceInfo();
 // Off: every car is drawn whether or not it can show in the view (the

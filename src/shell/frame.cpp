@@ -61,8 +61,8 @@ static float clampedGain(float gain) {
 }
 
 static void resizeToResolution() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     resizeScene(width, height);
 }
 
@@ -72,7 +72,7 @@ static void clearAndReset() {
 }
 
 static void splashFrame() {
-    startupElapsed += 0.01f * frameFactor;
+    startupElapsed += frameSeconds();
     drawLoadingScreen(startupElapsed >= kSplashSecondPicture ? 1 : 0);
     if (startupElapsed > kSplashSeconds) {
         startupPending = false;
@@ -139,17 +139,11 @@ bool drawFrame() {
     if (showFps) {
         glEnable(GL_BLEND);
         glDisable(GL_LIGHTING);
-        printText(670, 500, 1.0f, 1, "FPS:%2i", (int)fpsValue);
+        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", (int)fpsValue);
         glDisable(GL_BLEND);
     }
-    // The player's notice, low on the screen where neither the HUD's figures
-    // nor the menus' rows lie.
-    if (const char* notice = currentPlayerNotice()) {
-        glEnable(GL_BLEND);
-        glDisable(GL_LIGHTING);
-        printText(20, 20, 1.0f, 1, "%s", notice);
-        glDisable(GL_BLEND);
-    }
+    // The player's notice, over the race or the menus alike.
+    drawPlayerNotice();
 
     if (musicEnabled && menuMusicStartPending && fpsValue > 15.0f) {
         menuMusicStartPending = false;
@@ -157,6 +151,15 @@ bool drawFrame() {
         musicGain = -1.5f;
     }
     return true;
+}
+
+void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
+    // "FPS:99" in the small font: six advances of 10 and the last glyph's
+    // width, its baseline 3 below the given y, glyphs 20 high.
+    *x0 = (float)kFrameCounterX;
+    *x1 = (float)kFrameCounterX + 5.0f * 10.0f + 19.0f;
+    *y0 = (float)kFrameCounterY - 3.0f;
+    *y1 = (float)kFrameCounterY + 17.0f;
 }
 
 void checkFrameKeys() {

@@ -65,6 +65,11 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             platformPostQuitMessage(0);
             return 0;
         case WM_KEYDOWN:
+            // The Controls screen waiting for a key takes it whole: it is
+            // bound, not played.
+            if (wParam < 256 && controlsKeyPressed((int)wParam)) {
+                return 0;
+            }
             if (wParam < 256) {
                 keys[wParam] = true;
                 keysPressed[wParam] = true;

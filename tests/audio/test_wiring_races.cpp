@@ -32,7 +32,7 @@ class RaceSounds : public ::testing::Test {
     void SetUp() override {
         struct stat st;
         if (stat("base/maps/1/map.ms3d", &st) != 0 || stat("base/music/1.ogg", &st) != 0) {
-            GTEST_SKIP() << "needs the generated content (korvask-content base)";
+            FAIL() << "needs the generated content (korvask-content base)";
         }
         ASSERT_TRUE(ensureSoundDevice());
         scriptedReset();

@@ -4,15 +4,14 @@
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
 class WindowProcedure : public ::testing::Test {
   protected:
     void SetUp() override {
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         gameState = MainMenu;
         startupPending = false;
     }

@@ -434,7 +434,7 @@ TEST_F(SaveDamage, AScreenshotThatCannotBeSavedIsShownForTwoSeconds) {
     keys[VK_F12] = false;
     checkScreenshotKey();
     ASSERT_NE(currentPlayerNotice(), nullptr);
-    EXPECT_STREQ(currentPlayerNotice(), "Could not save the screenshot.");
+    EXPECT_STREQ(currentPlayerNotice(), "Screenshot failed: the folder cannot be written");
     scriptedAdvanceClock(1900.0);
     EXPECT_NE(currentPlayerNotice(), nullptr);
     scriptedAdvanceClock(200.0);

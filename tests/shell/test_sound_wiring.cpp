@@ -64,8 +64,7 @@ class SoundShell : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
     }
     void TearDown() override { scriptedReset(); }
     TempFolder folder;
@@ -99,9 +98,7 @@ class SoundFrames : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         ASSERT_TRUE(startRenderer());
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
@@ -189,8 +186,7 @@ TEST(SoundDeviceChild, StartWithoutADevice) {
             << "runs only when started by SoundDevice.MissingDeviceEndsTheProgramWithMinusOneAndOneLine";
     }
     TempFolder folder;
-    scriptedReset();
-    resetShellState();
+    resetRunWideState();
     const int status = gameMain();
     bool windowMade = false;
     for (const std::string& call : scriptedCallLog()) {
@@ -232,9 +228,7 @@ class ShellSounds : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
         loadSounds();
         startupPending = false;

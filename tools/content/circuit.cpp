@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "content/city.h"
+#include "content/districts.h"
 
 Vec3 raceGridOrigin(int race) {
     switch (race) {
@@ -429,9 +432,21 @@ void buildCollision(MeshBuilder& mesh, const Circuit& circuit) {
 
 void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     int road = mesh.material("course", cityTexture("course"));
-    int kerb = mesh.material("racekerb", cityTexture("racekerb"));
+    // Each district paints its own kerbs and barriers.
+    int kerbs[kDistrictCount], barriers[kDistrictCount];
+    for (int d = 0; d < kDistrictCount; ++d) {
+        kerbs[d] = mesh.material(kDistrictStyles[d].kerb, cityTexture(kDistrictStyles[d].kerb));
+        barriers[d] = mesh.material(kDistrictStyles[d].barrier, cityTexture(kDistrictStyles[d].barrier));
+    }
     int strip = mesh.material("sidewalk", cityTexture("sidewalk"));
-    int barrier = mesh.material("barrier", cityTexture("barrier"));
+    // The race's banner: over the start line and on the boards round it, lit
+    // from within.
+    MaterialSpec bannerDesc;
+    bannerDesc.name = "startbanner" + std::to_string(circuit.race);
+    bannerDesc.texture = cityTexture(bannerDesc.name.c_str());
+    for (float& e : bannerDesc.emissive) e = 0.55f;
+    const int banner = mesh.material(bannerDesc);
+    const float startX = raceGridOrigin(circuit.race).x + 6.0f, startZ = gridMiddleZ(circuit.race);
     int concrete = mesh.material("concrete", cityTexture("concrete"));
     int startLine = mesh.material("startline", cityTexture("startline"));
     size_t n = circuit.path.size();
@@ -442,6 +457,11 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         Vec3 la = sectionPoint(a, -a.halfWidth, 0), ra = sectionPoint(a, a.halfWidth, 0);
         Vec3 lb = sectionPoint(b, -b.halfWidth, 0), rb = sectionPoint(b, b.halfWidth, 0);
         mesh.quad(road, la, ra, rb, lb, {0, va}, {1, va}, {1, vb}, {0, vb});
+        const District district = districtAt(a.position.x, a.position.z);
+        // Round the start line the barriers carry the race's own boards.
+        const bool boards =
+            std::fabs(a.position.x - startX) < 45.0f && std::fabs(a.position.z - startZ) < 25.0f;
+        const int kerb = kerbs[district], barrier = boards ? banner : barriers[district];
         for (int side = -1; side <= 1; side += 2) {
             float ha = a.halfWidth, hb = b.halfWidth;
             auto at = [&](const PathSample& s, float h, float off, float lift) {
@@ -454,13 +474,16 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                  e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
             Vec3 up{0, kBarrierHeight, 0};
             float ka = a.distance / 4.0f, kb = (i + 1 == n ? circuit.lapLength : b.distance) / 4.0f;
+            // A board is 8 times as long as high, and reads from the road.
+            const float boardScale = boards ? 4.0f / (8.0f * kBarrierHeight) : 1.0f;
+            const float ba = ka * boardScale * side, bb = kb * boardScale * side;
             // Up-facing quads run near-left, near-right, far-right, far-left;
             // walls run a, b, b + up, a + up with the face to the right of a->b.
             if (side > 0) {
                 mesh.quad(kerb, e0a, e1a, e1b, e0b, {ka, 0}, {ka, 1}, {kb, 1}, {kb, 0});
                 mesh.quad(strip, e1a, e2a, e2b, e1b, {e1a.x / 4, e1a.z / 4}, {e2a.x / 4, e2a.z / 4},
                           {e2b.x / 4, e2b.z / 4}, {e1b.x / 4, e1b.z / 4});
-                mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
+                mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {bb, 1}, {ba, 1}, {ba, 0}, {bb, 0});
                 mesh.quad(concrete, e2a + up, e3a + up, e3b + up, e2b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
                           {0, 1});
                 mesh.quad(concrete, e3a, e3b, e3b + up, e3a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
@@ -468,7 +491,7 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                 mesh.quad(kerb, e1a, e0a, e0b, e1b, {ka, 1}, {ka, 0}, {kb, 0}, {kb, 1});
                 mesh.quad(strip, e2a, e1a, e1b, e2b, {e2a.x / 4, e2a.z / 4}, {e1a.x / 4, e1a.z / 4},
                           {e1b.x / 4, e1b.z / 4}, {e2b.x / 4, e2b.z / 4});
-                mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
+                mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ba, 1}, {bb, 1}, {bb, 0}, {ba, 0});
                 mesh.quad(concrete, e3a + up, e2a + up, e2b + up, e3b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
                           {0, 1});
                 mesh.quad(concrete, e3b, e3a, e3a + up, e3b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
@@ -494,12 +517,22 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         mesh.box(metal, {x - 0.25f, top - 0.3f, z - post}, {x + 0.25f, top, z + post}, 1.0f);
         Vec3 a{x, y0 + 6.0f, z - post + 0.3f}, b{x, y0 + 6.0f, z + post - 0.3f};
         // Facing the grid (-x) and, drawn without culling, seen from behind too.
-        mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0},
-                  {0, 0});
+        mesh.quad(banner, a, b, b + Vec3{0, 1.2f, 0}, a + Vec3{0, 1.2f, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0});
     }
     // Lamp posts: pole behind the barrier, arm out over the outer lane.
-    int head = mesh.material("lamphead", cityTexture("lamphead"));
+    // The heads shine in their lamp's colour whether or not a lamp is near.
+    auto headMaterial = [&](const Lamp& lamp) {
+        MaterialSpec desc;
+        char name[32];
+        std::snprintf(name, sizeof name, "lamphead%03d%03d%03d", static_cast<int>(lamp.colour[0] * 255.0f),
+                      static_cast<int>(lamp.colour[1] * 255.0f), static_cast<int>(lamp.colour[2] * 255.0f));
+        desc.name = name;
+        desc.texture = cityTexture("lamphead");
+        for (int k = 0; k < 3; ++k) desc.emissive[k] = lamp.colour[k];
+        return mesh.material(desc);
+    };
     for (const Lamp& lamp : courseLamps(circuit)) {
+        int head = headMaterial(lamp);
         Vec3 p = lamp.position;
         Vec3 post{lamp.post.x, groundHeight(lamp.post.x, lamp.post.z), lamp.post.z};
         mesh.box(metal, {post.x - 0.15f, post.y, post.z - 0.15f},
@@ -526,11 +559,10 @@ std::vector<Lamp> courseLamps(const Circuit& circuit) {
         // a head over the kerb would pool its light on the barrier.
         Vec3 headPoint = sectionPoint(s, side * (s.halfWidth - kLampReach), 0.0f);
         lamp.post = post;
-        lamp.position = {headPoint.x, post.y + kLampHeight, headPoint.z};
-        // Sodium along the avenues, cold white along the cross streets.
-        bool alongX = std::fabs(s.direction.x) > 0.7f;
-        float sodium[3] = {1.0f, 0.62f, 0.28f}, white[3] = {0.78f, 0.86f, 1.0f};
-        for (int k = 0; k < 3; ++k) lamp.colour[k] = alongX ? white[k] : sodium[k];
+        // Each district its own lamps: colour and height.
+        const DistrictStyle& style = kDistrictStyles[districtAt(post.x, post.z)];
+        lamp.position = {headPoint.x, post.y + style.lampHeight, headPoint.z};
+        for (int k = 0; k < 3; ++k) lamp.colour[k] = style.lampColour[k];
         lamps.push_back(lamp);
     }
     return lamps;
