@@ -49,6 +49,8 @@ static void wantedKeys(bool wanted[256]) {
     wanted[padKeys[PadKeyNitro]] |= !pad.menus && pad.buttons[PadA];
     wanted[padKeys[PadKeyPause]] |= pad.buttons[PadStart];
     wanted[padKeys[PadKeyCamera]] |= pad.buttons[PadY];
+    // B puts the car back on the road (R, the reset key's default).
+    wanted['R'] |= !pad.menus && pad.buttons[PadB];
 }
 
 // Sends key down or up for every key whose wanted state changed.

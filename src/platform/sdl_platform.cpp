@@ -366,6 +366,8 @@ static int padButtonOf(Uint8 button) {
             return PadA;
         case SDL_CONTROLLER_BUTTON_Y:
             return PadY;
+        case SDL_CONTROLLER_BUTTON_B:
+            return PadB;
         case SDL_CONTROLLER_BUTTON_START:
             return PadStart;
         case SDL_CONTROLLER_BUTTON_DPAD_UP:

@@ -238,5 +238,6 @@ void drawRaceHud() {
 
     drawTexts();
     drawRaceInfo();
+    drawResetOverlay();
     glDisable(GL_BLEND);
 }

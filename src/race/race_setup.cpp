@@ -239,6 +239,7 @@ bool loadRace(int raceNumber) {
     buildLightSources(lightMapModel);
 
     loadedRaceNumber = raceNumber;
+    raceDifficulty = readRaceDifficulty();
     buildRaceWorld();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
@@ -261,9 +262,12 @@ bool loadRace(int raceNumber) {
     bestLapTime = RaceClock{};
     for (int i = 0; i < kRaceCars; i++) {
         unstickCount[i] = 0;
+        lostCount[i] = 0;
+        cars[i].lostTimer = 0.0f;
     }
     resetChaseCamera();
     resetRaceInfo();
+    resetCarReset();
     return true;
 }
 

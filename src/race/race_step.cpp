@@ -66,6 +66,7 @@ void raceStep(float f) {
     for (int i = 1; i < kRaceCars; i++) {
         updateOpponentCar(cars[i], f);
     }
+    updateCarReset(f);
     updateRaceInfo(f);
 
     // Wheel frames: only the steered axle's direction is kept, for the tyre
@@ -142,10 +143,38 @@ void runCountdown(float f) {
     }
 }
 
+// Distance from a car to the first checkpoint; cars without a body count as
+// far away.
+static float distanceToStart(int i) {
+    if (cars[i].body == nullptr || checkpointCount <= 0) {
+        return 1e30f;
+    }
+    const Checkpoint& c = checkpoints[0];
+    return length(getPosition(cars[i].body) - Vector3(c.x, c.y, c.z));
+}
+
 void updateStandings() {
+    bool started = false;
     for (int i = 0; i < kRaceCars; i++) {
         standings[i].car = i;
         standings[i].checkpointsPassed = cars[i].checkpointsPassed;
+        started = started || cars[i].checkpointsPassed > 0;
+    }
+    if (!started) {
+        // On the grid nobody has passed anything yet: the car nearest the
+        // first checkpoint leads (equal distances keep the grid's order).
+        float distance[kRaceCars];
+        for (int i = 0; i < kRaceCars; i++) distance[i] = distanceToStart(i);
+        for (int i = 1; i < kRaceCars; i++) {
+            Standing t = standings[i];
+            int j = i;
+            while (j > 0 && distance[standings[j - 1].car] > distance[t.car]) {
+                standings[j] = standings[j - 1];
+                j--;
+            }
+            standings[j] = t;
+        }
+        return;
     }
     // An exchange sort: equal counts are never swapped with each other, but a
     // third car moved past them can reorder them.

@@ -18,6 +18,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "sim_driver.h"
+#include "state/state.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ struct SimOptions {
     int frames = 60000;  // ten minutes of race
     int car = 0;         // model index 0..11
     int trace = -1;      // car whose state goes to stderr every 10 frames
+    int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
     bool help = false;
 };
 
@@ -52,12 +54,14 @@ double clockSeconds(const RaceClock& c) {
 void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
+            "                   [--difficulty D]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
             "  --frames M  give up after M frames of 10 ms (default 60000)\n"
             "  --car M     the player's car, model index 0..11 (default 0)\n"
             "  --trace C   print car C's state to stderr every 10 frames\n"
+            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -99,6 +103,9 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         } else if (strcmp(a, "--trace") == 0) {
             ok = parseInt(argv[++i], 0, kRaceCars - 1, &v);
             o->trace = (int)v;
+        } else if (strcmp(a, "--difficulty") == 0) {
+            ok = parseInt(argv[++i], 0, 2, &v);
+            o->difficulty = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
             o->car = (int)v;
@@ -179,8 +186,8 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best,
-           s.topSpeed, unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s",
+           best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
@@ -209,6 +216,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
+    setSettingInt("difficulty", opt.difficulty);
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
