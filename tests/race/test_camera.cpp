@@ -182,7 +182,9 @@ TEST(ChaseEye, PulledInFrontOfAWallAndLiftedWhereThatWouldPutItInTheCar) {
         const bool clearOfBody = std::fabs(eye.x) >= 4.0f - 1e-3f || eye.y >= 4.5f - 1e-3f;
         EXPECT_TRUE(clearOfBody) << c.wallX << ": " << eye.x << " " << eye.y;
         EXPECT_EQ(eye.y > 4.0f, c.lifted) << c.wallX;
-        if (!c.pulled) EXPECT_NEAR(eye.x, wanted.x, 1e-6f);
+        if (!c.pulled) {
+            EXPECT_NEAR(eye.x, wanted.x, 1e-6f);
+        }
     }
 }
 

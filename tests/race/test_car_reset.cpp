@@ -135,7 +135,9 @@ TEST(Difficulty, ReadFromTheSettingsWithBadValuesClamped) {
     };
     for (const Case& c : cases) {
         clearGameSettings();
-        if (c.value != nullptr) ASSERT_TRUE(setSettingText(kDifficultyKey, c.value));
+        if (c.value != nullptr) {
+            ASSERT_TRUE(setSettingText(kDifficultyKey, c.value));
+        }
         EXPECT_EQ(readRaceDifficulty(), c.difficulty) << (c.value ? c.value : "none");
     }
     clearGameSettings();

@@ -39,7 +39,9 @@ TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
     for (int d = kDifficultyEasy; d <= kDifficultyHard; d++) {
         EXPECT_GT(opponentPowerScale(d, 1), opponentPowerScale(d, 2)) << d;
         EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d, 3)) << d;
-        if (d > kDifficultyEasy) EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d - 1, 2)) << d;
+        if (d > kDifficultyEasy) {
+            EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d - 1, 2)) << d;
+        }
     }
     raceDifficulty = kDifficultyHard;
     drive(Vector3(0, 0, 0), Vector3(5, 0, 0));
