@@ -333,6 +333,47 @@ static Vec3 racingLinePoint(const Circuit& circuit, const std::vector<LineKey>& 
     return s.position + rightOf(s.direction) * offset;
 }
 
+// The turn of the line at waypoint i of the stored, whole-unit points.
+static float storedTurn(const std::vector<Waypoint>& points, size_t i) {
+    const size_t n = points.size();
+    const Waypoint& a = points[(i + n - 1) % n];
+    const Waypoint& b = points[i];
+    const Waypoint& c = points[(i + 1) % n];
+    Vec3 ab{float(b.x - a.x), 0.0f, float(b.z - a.z)}, bc{float(c.x - b.x), 0.0f, float(c.z - b.z)};
+    if (length(ab) <= 0.0f || length(bc) <= 0.0f) return 3.1415927f;
+    return std::fabs(signedTurn(normalize(ab), normalize(bc)));
+}
+
+// Rounding the points to whole units can bend a short step of a tight bend
+// by a tenth of a radian or more; a point whose neighbours then turn too
+// sharply moves by a unit to where the three turns it shapes are gentlest.
+static void evenRoundedTurns(std::vector<Waypoint>& points) {
+    const size_t n = points.size();
+    if (n < 4) return;
+    auto worstNear = [&](size_t i) {
+        return std::max(
+            {storedTurn(points, (i + n - 1) % n), storedTurn(points, i), storedTurn(points, (i + 1) % n)});
+    };
+    for (size_t i = 1; i < n; ++i) {
+        if (worstNear(i) < 2.0f * kWaypointTurn) continue;
+        const Waypoint kept = points[i];
+        Waypoint best = kept;
+        float bestWorst = worstNear(i);
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dz = -1; dz <= 1; ++dz) {
+                points[i].x = kept.x + dx;
+                points[i].z = kept.z + dz;
+                const float worst = worstNear(i);
+                if (worst < bestWorst) {
+                    bestWorst = worst;
+                    best = points[i];
+                }
+            }
+        }
+        points[i] = best;
+    }
+}
+
 std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
     std::vector<Waypoint> points;
     Vec3 grid = raceGridOrigin(circuit.race);
@@ -376,6 +417,7 @@ std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
             turned = 0.0f;
         }
     }
+    evenRoundedTurns(points);
     return points;
 }
 
