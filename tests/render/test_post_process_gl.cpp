@@ -335,6 +335,8 @@ TEST_P(MaterialGlow, TailLampShinesWithNoLampNear) {
 
 INSTANTIATE_TEST_SUITE_P(Paths, MaterialGlow,
                          ::testing::Values(GlowPathCase{"map", true}, GlowPathCase{"cars", false}),
-                         [](const ::testing::TestParamInfo<GlowPathCase>& param) { return param.param.name; });
+                         [](const ::testing::TestParamInfo<GlowPathCase>& param) {
+                             return param.param.name;
+                         });
 
 }  // namespace

@@ -515,7 +515,8 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     m.nose = mesh.material("front", dir + "front.bmp");
     m.tail = mesh.material("rear", dir + "rear.bmp");
     // The lamps shine by themselves, lit by a street lamp or not.
-    auto lampMaterial = [&](const char* name, const std::string& texture, float red, float green, float blue) {
+    auto lampMaterial = [&](const char* name, const std::string& texture, float red, float green,
+                            float blue) {
         MaterialSpec desc;
         desc.name = name;
         desc.texture = texture;
