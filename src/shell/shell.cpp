@@ -58,6 +58,10 @@ int gameMain() {
     blurWidth = 256;
     blurHeight = 256;
     readCareer();
+    // The lap records and ghosts are read and written by the game itself
+    // (the tools and tests keep their hands off the saves folder).
+    ghostFilesEnabled = true;
+    readLapRecords();
     if (!openSoundDevice(kSoundDeviceName)) {
         return -1;
     }
