@@ -43,6 +43,7 @@ void drawBackground() {
 
 void drawMainMenu() {
     drawTitleBlock();
+    drawMenuItem(1, "Practice");
     drawMenuItem(2, "Career");
     drawMenuItem(3, "Quick race");
     drawMenuItem(4, "Options");
@@ -253,6 +254,12 @@ void drawScreen() {
         case InfoPage:
             drawInfoPage();
             break;
+        case PracticeMenu:
+            drawPracticeMenu();
+            break;
+        case RecordsPage:
+            drawRecordsPage();
+            break;
         default:
             break;
     }
@@ -293,4 +300,5 @@ void resetFrontEndState() {
     careerRace = false;
     awardPending = false;
     newCarWon = false;
+    practiceKind = NoPractice;
 }
