@@ -22,7 +22,7 @@ namespace {
 // A split stays on the panel this long, hundredths of race time.
 constexpr float kSplitShownFor = 500.0f;
 // The ghost's tint: a cold blue-white that stands out of the orange lamps.
-constexpr float kGhostTint[4] = {0.45f, 0.85f, 1.0f, 0.55f};
+constexpr float kGhostTint[4] = {0.35f, 0.75f, 1.0f, 0.4f};
 // The body model sits this far above the physics body's origin, the wheels
 // at the car table's offsets scaled to the model (as the cars are drawn).
 constexpr float kBodyRaise = 0.15f;
@@ -214,7 +214,7 @@ void drawLapPanel() {
         shapeColour(kHudCyan, 1.0f);
         printText((int)kLeft + 8, 448, 1.0f, 1, "Split %d", lapTiming.lastSplitSector);
         shapeColour(colour, 1.0f);
-        printText((int)kLeft + 72, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+', whole / 100,
+        printText((int)kLeft + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+', whole / 100,
                   whole % 100);
     }
     textColour = 0;
