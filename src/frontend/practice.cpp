@@ -151,7 +151,8 @@ void drawPracticeMenu() {
     recordLine(practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
     printColoured(kHudCyan, 1.0f, kLabelX, 330, "Record");
     printText(kValueX - 100, 330, 1.0f, 1, "%s  %s  %s", lap, car, date);
-    printText(kLabelX, 280, 1.0f, 0, "Time trial: alone, flying start, laps until you leave.");
+    printText(kLabelX, 290, 1.0f, 0, "Time trial: alone, from a standing start;");
+    printText(kLabelX, 268, 1.0f, 0, "the laps run on until you exit.");
 
     drawMenuItem(1, "Race");
     drawMenuItem(2, "Time trial");
