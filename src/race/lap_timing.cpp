@@ -154,7 +154,8 @@ void drawGhostCar() {
     Vector3 p;
     Quaternion q;
     const int model = raceGhost.car;
-    if (!ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
+    // Career and quick races time their laps but race only the opponents.
+    if (!timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
     const Matrix3 r = toMatrix(q);
     float matrix[16];
     poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), matrix);
@@ -201,7 +202,7 @@ void drawLapPanel() {
     shapeColour(kHudCyan, 1.0f);
     printText((int)kLeft + 8, 476, 1.0f, 1, "Record");
     shapeColour(kHudWhite, 1.0f);
-    printText((int)kLeft + 72, 476, 1.0f, 1, "%s", text);
+    printText((int)kLeft + 86, 476, 1.0f, 1, "%s", text);
 
     const bool fresh = lapTiming.lastSplitSector > 0 &&
                        clockHundredths(raceTime) - lapTiming.lastSplitShownAt < kSplitShownFor;

@@ -491,8 +491,8 @@ const float* referenceSplits();
 void resetLapTiming();
 // Called by raceStep after the player's update with what it held before.
 void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore);
-// The ghost's car at the lap clock, drawn translucent; nothing when there is
-// no ghost or the lap has gone past its end.
+// The ghost's car at the lap clock, drawn translucent in a time trial;
+// nothing when there is no ghost or the lap has gone past its end.
 void drawGhostCar();
 // Where the ghost is now; false when not shown.
 bool ghostNow(Vector3* position, Quaternion* orientation);
