@@ -6,15 +6,27 @@
 install(TARGETS korvask RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # base/ as generated, without anything a run of the game left in it: an
-# installed game keeps the player's files in the player's data folder.
+# installed game keeps the player's files in the player's data folder. The
+# player's files are the saves (menu.inf, settings.cfg, career.inf), the kept
+# copies of damaged ones (*.bad), the statistics page and the screenshots,
+# wherever they lie; the temporaries are every name of
+# packaging/temporary_names.txt (KORVASK_TEMPORARY_NAMES).
+set(korvask_left_out)
+foreach(name IN LISTS KORVASK_TEMPORARY_NAMES)
+  list(APPEND korvask_left_out PATTERN "${name}" EXCLUDE)
+endforeach()
 install(DIRECTORY ${CMAKE_BINARY_DIR}/base
   DESTINATION ${CMAKE_INSTALL_DATADIR}/korvask
   PATTERN "icons" EXCLUDE
   PATTERN "screenshots" EXCLUDE
+  PATTERN "korvask-*.png" EXCLUDE
   PATTERN "menu.inf" EXCLUDE
   PATTERN "career.inf" EXCLUDE
+  PATTERN "settings.cfg" EXCLUDE
+  PATTERN "*.bad" EXCLUDE
   PATTERN "stats.html" EXCLUDE
-  PATTERN "*.tmp" EXCLUDE)
+  PATTERN "*.tmp" EXCLUDE
+  ${korvask_left_out})
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/korvask.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/io.korvask.Korvask.metainfo.xml

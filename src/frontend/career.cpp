@@ -6,11 +6,6 @@
 #include "race/race.h"
 #include "state/state.h"
 
-const CarPrize carPrizes[kPrizeCount] = {
-    {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},
-};
-static_assert(sizeof(carPrizes) / sizeof(carPrizes[0]) == kPrizeCount, "one row per prize car");
-
 // Each installed package adds this much to all three statistics.
 static const float kPackageBonus = 0.05f;
 

@@ -147,13 +147,6 @@ void playHoverSound();
 // Career rules (career.cpp).
 
 constexpr int kTuningPackagePrice = 250;
-constexpr int kPrizeCount = 9;
-
-struct CarPrize {
-    int points;  // careerPoints at which the car becomes available
-    int car;
-};
-extern const CarPrize carPrizes[kPrizeCount];
 
 // The tuned statistics of a car: base + 0.05 per installed package, at most 1.
 void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension);

@@ -2,6 +2,7 @@
 // atomic replacement. Shared by both backends.
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -48,40 +49,58 @@ FILE* platformOpenFile(const char* path, const char* mode) {
     return std::fopen(normalised(path).c_str(), mode);
 }
 
-bool platformReadFile(const char* path, std::vector<uint8_t>* out) {
+int platformTryReadFile(const char* path, std::vector<uint8_t>* out) {
     out->clear();
+    if (path == nullptr) {
+        return ENOENT;
+    }
     FILE* f = platformOpenFile(path, "rb");
     if (f == nullptr) {
-        return false;
+        return errno != 0 ? errno : EIO;
     }
     // Only plain files: a folder or a device in a file's place is refused
     // rather than read until memory runs out.
     struct stat info;
-    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode) ||
-        (uint64_t)info.st_size > kMaxReadFileBytes) {
-        std::fclose(f);
-        return false;
+    int error = 0;
+    if (fstat(fileno(f), &info) != 0) {
+        error = errno != 0 ? errno : EIO;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+    } else if ((uint64_t)info.st_size > kMaxReadFileBytes) {
+        error = EFBIG;
     }
-    bool ok = true;
+    if (error != 0) {
+        std::fclose(f);
+        return error;
+    }
     uint8_t chunk[65536];
+    errno = 0;
     for (;;) {
         size_t got = std::fread(chunk, 1, sizeof(chunk), f);
         out->insert(out->end(), chunk, chunk + got);
         if (out->size() > kMaxReadFileBytes) {
             // Grew while being read.
-            ok = false;
+            error = EFBIG;
             break;
         }
         if (got < sizeof(chunk)) {
-            ok = !std::ferror(f);
+            if (std::ferror(f)) {
+                error = errno != 0 ? errno : EIO;
+            }
             break;
         }
     }
     std::fclose(f);
-    if (!ok) {
+    if (error != 0) {
         out->clear();
     }
-    return ok;
+    return error;
+}
+
+bool platformReadFile(const char* path, std::vector<uint8_t>* out) {
+    return platformTryReadFile(path, out) == 0;
 }
 
 float readF32(const uint8_t* p) {
@@ -101,9 +120,16 @@ static void makeParentFolders(const std::string& path) {
     }
 }
 
-// The temporaries of path are "<path>.tmp" followed by six characters that
-// make each writer's name its own.
+// The temporaries of path are "<path>.tmp" followed by the six characters
+// mkostemp puts in place of XXXXXX, which make each writer's name its own.
+// The build passes the same name's pattern, from the one list of temporary
+// names the install leaves out too.
 static const char kTempInfix[] = ".tmp";
+static const char kTempTemplate[] = "XXXXXX";
+#ifndef KORVASK_WRITER_TEMPORARY
+#error "the build passes the writers' temporary name pattern"
+#endif
+static const char kWriterTemporary[] = KORVASK_WRITER_TEMPORARY;
 
 static std::string folderOf(const std::string& path) {
     size_t slash = path.rfind('/');
@@ -132,6 +158,9 @@ static bool writeAll(int fd, const void* data, size_t size) {
             continue;
         }
         if (put <= 0) {
+            if (put == 0) {
+                errno = ENOSPC;
+            }
             return false;
         }
         p += put;
@@ -152,7 +181,7 @@ bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
     // A name of its own per write: two games quitting together must never
     // share (and truncate) one temporary, or one of them could publish the
     // other's half-written file.
-    std::string temp = target + kTempInfix + "XXXXXX";
+    std::string temp = target + kTempInfix + kTempTemplate;
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -169,6 +198,8 @@ bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
     // The data must be on disk before the rename makes it the only copy.
     ok = ok && fsync(fd) == 0;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+    // errno of the step that failed, for the caller's message.
+    const int error = errno;
     if (!ok) {
         unlink(temp.c_str());
     }
@@ -176,7 +207,18 @@ bool platformWriteFileAtomic(const char* path, const void* data, size_t size) {
     if (ok) {
         syncFolder(folderOf(target));
     }
+    errno = error;
     return ok;
+}
+
+bool platformIsWriterTemporary(const char* saveName, const char* name) {
+    if (saveName == nullptr || name == nullptr || saveName[0] == '\0') {
+        return false;
+    }
+    // The pattern reads "*<suffix>": the save's own name stands for the star.
+    const size_t length = std::strlen(saveName);
+    return std::strncmp(name, saveName, length) == 0 && kWriterTemporary[0] == '*' &&
+           fnmatch(kWriterTemporary + 1, name + length, 0) == 0;
 }
 
 int platformRemoveStaleTemporaries(const char* path) {
@@ -186,15 +228,17 @@ int platformRemoveStaleTemporaries(const char* path) {
     }
     const std::string folder = folderOf(target);
     const size_t slash = target.rfind('/');
-    const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + kTempInfix;
+    const std::string saveName = slash == std::string::npos ? target : target.substr(slash + 1);
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
         return 0;
     }
     int removed = 0;
     while (dirent* entry = readdir(dir)) {
+        // Only the exact names the writer makes: a player's own
+        // "career.inf.tmp.bak" or "menu.inf.tmp_backup" is no temporary.
         const char* name = entry->d_name;
-        if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0) {
+        if (!platformIsWriterTemporary(saveName.c_str(), name)) {
             continue;
         }
         const std::string full = folder + "/" + name;
@@ -204,7 +248,8 @@ int platformRemoveStaleTemporaries(const char* path) {
         }
         struct stat info;
         // Only plain files that no writer holds: a game killed mid-save left
-        // them, a running one is still writing the others.
+        // them, a running one is still writing the others. Links and folders
+        // are never the writer's.
         if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
             if (unlink(full.c_str()) == 0) {
                 removed++;

@@ -211,6 +211,10 @@ constexpr uint64_t kMaxReadFileBytes = 256u << 20;
 // Reads a whole file into out; false (and out empty) when it cannot be read,
 // is not a plain file or is larger than kMaxReadFileBytes.
 bool platformReadFile(const char* path, std::vector<uint8_t>* out);
+// The same read, saying why it failed: 0 when the file was read, else an errno
+// value (ENOENT: there is no file; EISDIR: a folder; EINVAL: not a plain
+// file; EFBIG: too large; EACCES, EIO and the like from the system).
+int platformTryReadFile(const char* path, std::vector<uint8_t>* out);
 
 // Little-endian reads of the game's binary files; the caller has checked the
 // bounds.
@@ -230,9 +234,13 @@ float readF32(const uint8_t* p);
 // parent folder when it is missing. False when nothing changed: the previous
 // file is then untouched.
 bool platformWriteFileAtomic(const char* path, const void* data, size_t size);
+// True when name is one of the temporaries platformWriteFileAtomic makes for
+// the file called saveName: the name, ".tmp" and exactly six letters or digits.
+bool platformIsWriterTemporary(const char* saveName, const char* name);
 // Removes the temporaries of path that earlier writes left behind (a game
-// killed while saving); a temporary another game is still writing is kept.
-// Returns how many were removed.
+// killed while saving): plain files of exactly the writer's names that no
+// writer holds. Look-alike names, folders, links and a temporary another game
+// is still writing are kept. Returns how many were removed.
 int platformRemoveStaleTemporaries(const char* path);
 
 // ---------------------------------------------------------------------------

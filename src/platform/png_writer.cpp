@@ -1,7 +1,7 @@
 // PNG encoding with stored deflate blocks: a signature, IHDR, one IDAT and IEND.
 #include "platform/png_writer.h"
 
-#include <cstdio>
+#include "platform/platform.h"
 
 static uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size) {
     static uint32_t table[256];
@@ -101,11 +101,7 @@ bool writePngRgb(const char* path, const uint8_t* rgb, int width, int height) {
     if (!encodePngRgb(rgb, width, height, &png)) {
         return false;
     }
-    FILE* f = std::fopen(path, "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    // Written beside its name and renamed only once whole: a full disk leaves
+    // no cut-off picture taking the space the saves need.
+    return platformWriteFileAtomic(path, png.data(), png.size());
 }

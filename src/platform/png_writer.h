@@ -7,4 +7,6 @@
 
 // Encodes width x height pixels of 3 bytes each, rows top first.
 bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t>* png);
+// Writes the PNG to path whole or not at all (a temporary renamed over it);
+// false, with errno saying why, when it could not.
 bool writePngRgb(const char* path, const uint8_t* rgb, int width, int height);

@@ -1,11 +1,13 @@
 // SDL2 backend of the platform layer (players): one window with an OpenGL
 // compatibility context, SDL events turned into Windows-shaped messages.
 #include <SDL.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -46,9 +48,94 @@ const int kFrameAllowance = 48;
 // How long the shell's opener may take to report that it cannot open a page.
 const int kOpenerWaitMs = 3000;
 
+// SIGTERM or SIGINT arrived (its number; 0 while none): the game ends as
+// though its window was closed. Written by the signal handler.
+volatile sig_atomic_t quitSignal = 0;
+// A message box is up. The box is a process of its own (the window system's
+// box runs in a forked copy of the game), which the handler ends so that the
+// box goes with the game.
+volatile sig_atomic_t boxShowing = 0;
+// The game's own process; a box's forked copy inherits the handler.
+pid_t gamePid = 0;
+// The close that quitSignal asks for was queued.
+bool quitQueued = false;
+
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// Termination signals. Only async-signal-safe calls in the handler.
+
+// Ends every process the game's main thread started that still runs: during
+// a box that is the box.
+static void endBoxProcesses() {
+    // "/proc/self/task/<pid>/children": the main thread's children, which is
+    // where the box was forked.
+    char path[64] = "/proc/self/task/";
+    size_t at = sizeof("/proc/self/task/") - 1;
+    char digits[16];
+    int count = 0;
+    for (long pid = (long)gamePid; pid > 0 && count < (int)sizeof(digits); pid /= 10) {
+        digits[count++] = (char)('0' + pid % 10);
+    }
+    while (count > 0) {
+        path[at++] = digits[--count];
+    }
+    const char tail[] = "/children";
+    for (size_t i = 0; i < sizeof(tail); i++) {
+        path[at++] = tail[i];
+    }
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    char list[512];
+    const ssize_t got = read(fd, list, sizeof(list) - 1);
+    close(fd);
+    long pid = 0;
+    for (ssize_t i = 0; i <= got; i++) {
+        if (i < got && list[i] >= '0' && list[i] <= '9') {
+            pid = pid * 10 + (list[i] - '0');
+        } else if (pid > 0) {
+            kill((pid_t)pid, SIGTERM);
+            pid = 0;
+        }
+    }
+}
+
+static void onQuitSignal(int number) {
+    // In a box's own process, or a second time in the game (a shutdown the
+    // player no longer waits for): the signal's usual end.
+    if (getpid() != gamePid || quitSignal != 0) {
+        std::signal(number, SIG_DFL);
+        raise(number);
+        return;
+    }
+    quitSignal = number;
+    if (boxShowing) {
+        endBoxProcesses();
+    }
+}
+
+// Set once, before SDL starts its event loop (which would otherwise turn the
+// signals into a quit event itself, but only while video runs: not during a
+// box shown after the window went, nor before it exists).
+static void catchQuitSignals() {
+    if (gamePid != 0) {
+        return;
+    }
+    gamePid = getpid();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action;
+    std::memset(&action, 0, sizeof(action));
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
 static bool initVideo() {
+    catchQuitSignals();
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         return true;
     }
@@ -361,6 +448,13 @@ static void translateEvent(const SDL_Event& e) {
 // Messages.
 
 bool platformPeekMessage(PlatformMessage* out) {
+    catchQuitSignals();
+    // A termination signal closes the game the way its window's close does:
+    // the saves are written and everything is released.
+    if (quitSignal != 0 && !quitQueued) {
+        quitQueued = true;
+        push(WM_CLOSE, 0, 0);
+    }
     if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         movePadPointer();
     }
@@ -692,8 +786,24 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags) {
     }
     data.buttons = buttons;
 
+    // Once a termination signal came, no box waits for an answer: the one up
+    // is ended with the game, and later ones only go to the terminal. They
+    // answer as their Esc key would.
+    catchQuitSignals();
+    const int escapeAnswer = yesNo ? IDNO : IDOK;
+    if (quitSignal != 0) {
+        std::fprintf(stderr, "%s: %s\n", data.title, data.message);
+        return escapeAnswer;
+    }
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
+    boxShowing = 1;
+    const int shown = SDL_ShowMessageBox(&data, &pressed);
+    boxShowing = 0;
+    if (quitSignal != 0) {
+        std::fprintf(stderr, "%s: %s\n", data.title, data.message);
+        return escapeAnswer;
+    }
+    if (shown != 0 || pressed < 0) {
         // No box could be shown (no display, no fonts): say it on the
         // terminal and take the default button.
         std::fprintf(stderr, "%s: %s\n", data.title, data.message);

@@ -142,6 +142,14 @@ bool drawFrame() {
         printText(670, 500, 1.0f, 1, "FPS:%2i", (int)fpsValue);
         glDisable(GL_BLEND);
     }
+    // The player's notice, low on the screen where neither the HUD's figures
+    // nor the menus' rows lie.
+    if (const char* notice = currentPlayerNotice()) {
+        glEnable(GL_BLEND);
+        glDisable(GL_LIGHTING);
+        printText(20, 20, 1.0f, 1, "%s", notice);
+        glDisable(GL_BLEND);
+    }
 
     if (musicEnabled && menuMusicStartPending && fpsValue > 15.0f) {
         menuMusicStartPending = false;

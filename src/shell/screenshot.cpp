@@ -1,5 +1,6 @@
 // F12: the frame just drawn, at the game's resolution, as a PNG in the saves
 // folder's screenshots/ (korvask-YYYYMMDD-HHMMSS.png).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -15,6 +16,7 @@ static bool screenshotKeyHeld = false;
 
 bool writeScreenshot(const char* path, int width, int height) {
     if (width <= 0 || height <= 0) {
+        errno = EINVAL;
         return false;
     }
     // Read from what the game drew into (its own framebuffer, or the back
@@ -24,6 +26,7 @@ bool writeScreenshot(const char* path, int width, int height) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     if (glGetError() != GL_NO_ERROR) {
+        errno = EIO;
         return false;
     }
     for (int y = 0; y < height; y++) {
@@ -41,6 +44,12 @@ static bool fileExists(const std::string& path) {
     return f != nullptr;
 }
 
+// The player sees a failed shot on screen; the terminal gets where and why.
+static void reportScreenshotFailure(const char* where, const char* why) {
+    std::fprintf(stderr, "korvask: could not save the screenshot %s: %s\n", where, why);
+    setPlayerNotice("Could not save the screenshot.");
+}
+
 void checkScreenshotKey() {
     if (!keyDown(VK_F12)) {
         screenshotKeyHeld = false;
@@ -51,7 +60,8 @@ void checkScreenshotKey() {
     }
     screenshotKeyHeld = true;
     const std::string folder = savesPath("screenshots");
-    if (!platformMakeFolders(folder.c_str())) {
+    if (!platformMakeFolders(folder.c_str()) || !platformFolderWritable(folder.c_str())) {
+        reportScreenshotFailure(folder.c_str(), "the folder cannot be written");
         return;
     }
     char stamp[32];
@@ -67,5 +77,8 @@ void checkScreenshotKey() {
     }
     int32_t width = screenWidth, height = screenHeight;
     resolutionSize(resolutionIndex, &width, &height);
-    writeScreenshot(path.c_str(), width, height);
+    errno = 0;
+    if (!writeScreenshot(path.c_str(), width, height)) {
+        reportScreenshotFailure(path.c_str(), std::strerror(errno != 0 ? errno : EIO));
+    }
 }

@@ -23,6 +23,38 @@ void reportSaveFailures(bool settingsSaved, bool careerSaved) {
     }
 }
 
+static void tellPlayer(const char* text) {
+    std::fprintf(stderr, "korvask: %s\n", text);
+    platformMessageBox(text, "Korvask", MB_OK | MB_ICONWARNING);
+}
+
+static void tellSaveFileCheck(const SaveFileCheck& check, const char* what, const char* fileName) {
+    char text[512];
+    if (check.unreadable) {
+        std::snprintf(text, sizeof(text), "Could not read the %s: %s. It will not be overwritten.", what,
+                      check.reason);
+        tellPlayer(text);
+    } else if (check.damaged && check.backupKept) {
+        std::snprintf(text, sizeof(text), "The %s file was damaged. A copy was kept as %s%s.", what,
+                      savesPath(fileName).c_str(), kDamagedFileSuffix);
+        tellPlayer(text);
+    } else if (check.damaged) {
+        std::snprintf(text, sizeof(text),
+                      "The %s file was damaged and no copy of it could be kept. It will not be overwritten.",
+                      what);
+        tellPlayer(text);
+    }
+}
+
+void tellSaveProblemsAtStart() {
+    if (!savesFolderWritable) {
+        tellPlayer("No folder for the saves can be written: the settings and the career will not be saved.");
+    }
+    tellSaveFileCheck(settingsFileCheck, "settings", kSettingsFileName);
+    tellSaveFileCheck(gameSettingsFileCheck, "game settings", kGameSettingsFileName);
+    tellSaveFileCheck(careerFileCheck, "career", kCareerFileName);
+}
+
 // Messages first, then a frame when none waits; returns the exit code.
 static int runMainLoop() {
     for (;;) {
@@ -62,6 +94,8 @@ int gameMain() {
     // (the tools and tests keep their hands off the saves folder).
     ghostFilesEnabled = true;
     readLapRecords();
+    // Before the sound device and the window: the player reads it first.
+    tellSaveProblemsAtStart();
     if (!openSoundDevice(kSoundDeviceName)) {
         return -1;
     }
@@ -133,5 +167,6 @@ void resetShellState() {
     setDefaultKeyBindings();
     windowActive = true;
     optionsApplied = false;
+    playerNotice.set = false;
     resetWindowState();
 }

@@ -10,6 +10,10 @@
 
 // Shows the shutdown error box (and a stderr line) for each save that failed.
 void reportSaveFailures(bool settingsSaved, bool careerSaved);
+// After the saves were read: a box (and a stderr line) for a saves folder that
+// takes no files, and for each save file that could not be read or was
+// damaged.
+void tellSaveProblemsAtStart();
 
 // ---------------------------------------------------------------------------
 // Window, context and input.

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "state/state.h"
@@ -12,6 +11,7 @@
 GameSetting gameSettings[kMaxGameSettings];
 int gameSettingCount = 0;
 GameSettingsRead gameSettingsRead = GameSettingsRead::Missing;
+SaveFileCheck gameSettingsFileCheck;
 int keyBindings[kBindActions];
 
 // Keys a player expects: the arrows drive, Space fires the nitro, C and Esc as
@@ -75,6 +75,7 @@ static bool validValue(const char* value, size_t length) {
 void clearGameSettings() {
     gameSettingCount = 0;
     gameSettingsRead = GameSettingsRead::Missing;
+    gameSettingsFileCheck = SaveFileCheck{};
 }
 
 bool setSettingText(const char* key, const char* value) {
@@ -192,35 +193,38 @@ void readGameSettings() {
     const std::string path = savesPath(kGameSettingsFileName);
     platformRemoveStaleTemporaries(path.c_str());
     std::vector<uint8_t> bytes;
-    if (!platformReadFile(path.c_str(), &bytes)) {
-        std::error_code error;
-        if (std::filesystem::exists(path, error) || error) {
+    if (!readSaveFile(kGameSettingsFileName, &gameSettingsFileCheck, &bytes)) {
+        if (gameSettingsFileCheck.unreadable) {
             // There is a file we cannot read: keep it as it is for the player
             // to mend, and play on the defaults.
             gameSettingsRead = GameSettingsRead::Unreadable;
-            std::fprintf(
-                stderr,
-                "korvask: could not read %s; using the default settings, and it will not be overwritten\n",
-                path.c_str());
         }
         return;
     }
     gameSettingsRead = GameSettingsRead::Read;
+    int dropped = 0;
     if (bytes.size() > (size_t)kMaxGameSettingsFileBytes) {
         std::fprintf(stderr,
                      "korvask: %s is larger than a settings file can be; using the default settings\n",
                      path.c_str());
-        return;
+        dropped = 1;
+    } else {
+        dropped = parseGameSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (dropped > 0) {
+            std::fprintf(stderr, "korvask: %s: %d line(s) could not be read and were left out\n",
+                         path.c_str(), dropped);
+        }
     }
-    const int dropped = parseGameSettings(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (dropped > 0) {
-        std::fprintf(stderr, "korvask: %s: %d line(s) could not be read and were left out\n", path.c_str(),
-                     dropped);
+        // What was left out stays in the copy; the lines read replace the
+        // file at once, so the player hears of it once.
+        keepDamagedSaveFile(kGameSettingsFileName, bytes, &gameSettingsFileCheck);
+        writeGameSettings();
     }
 }
 
 bool writeGameSettings() {
-    if (gameSettingsRead == GameSettingsRead::Unreadable) {
+    if (gameSettingsRead == GameSettingsRead::Unreadable || gameSettingsFileCheck.keepFile) {
         return true;
     }
     const std::string text = formatGameSettings();

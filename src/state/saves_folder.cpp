@@ -1,6 +1,7 @@
 // Where the player's files live: base/ itself when the game may write there
 // (a game run from its build folder), else the player's data folder (an
 // installed game, whose base/ belongs to the system).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,12 +9,14 @@
 #include "state/state.h"
 
 char savesFolder[kSavesFolderBytes] = "base";
+bool savesFolderWritable = true;
 
 static void setSavesFolder(const std::string& folder) {
     std::snprintf(savesFolder, sizeof(savesFolder), "%s", folder.c_str());
 }
 
 void chooseSavesFolder() {
+    savesFolderWritable = true;
     if (platformFolderWritable("base")) {
         setSavesFolder("base");
         return;
@@ -21,12 +24,16 @@ void chooseSavesFolder() {
     const std::string userFolder = platformUserDataFolder("korvask");
     if (userFolder.empty() || userFolder.size() >= sizeof(savesFolder) ||
         !platformMakeFolders(userFolder.c_str())) {
-        // Nowhere to write: keep base/, whose writes then fail quietly, as a
-        // settings file that cannot be opened always has.
+        // Nowhere to write: keep base/, whose saves are read as usual; the
+        // shell tells the player at start that nothing will be kept.
         setSavesFolder("base");
+        savesFolderWritable = false;
         return;
     }
     setSavesFolder(userFolder);
+    // A data folder that exists but takes no files still holds the saves to
+    // read.
+    savesFolderWritable = platformFolderWritable(userFolder.c_str());
 }
 
 std::string savesPath(const char* name) {
@@ -34,11 +41,13 @@ std::string savesPath(const char* name) {
 }
 
 void writeMissingSaveFiles() {
+    // Only where there is no file at all: one that cannot be read is the
+    // player's and stays as it is.
     std::vector<uint8_t> bytes;
-    if (!platformReadFile(savesPath(kSettingsFileName).c_str(), &bytes)) {
+    if (platformTryReadFile(savesPath(kSettingsFileName).c_str(), &bytes) == ENOENT) {
         writeSettings();
     }
-    if (!platformReadFile(savesPath(kCareerFileName).c_str(), &bytes)) {
+    if (platformTryReadFile(savesPath(kCareerFileName).c_str(), &bytes) == ENOENT) {
         writeCareer();
     }
 }

@@ -1,5 +1,8 @@
-// The run-wide state's globals at their load-time values.
+// The run-wide state's globals at their load-time values, and the player's
+// notice.
 #include "state/state.h"
+
+#include <cstdio>
 
 int32_t gameState = Race;
 bool quitRequested = false;
@@ -24,4 +27,25 @@ bool windowActive = true;
 
 bool keyDown(int vk) {
     return vk >= 0 && vk < 256 && (keys[vk] || keysPressed[vk]);
+}
+
+PlayerNotice playerNotice;
+
+void setPlayerNotice(const char* text) {
+    std::snprintf(playerNotice.text, sizeof(playerNotice.text), "%s", text != nullptr ? text : "");
+    playerNotice.shownAtMs = timerGetTime();
+    playerNotice.set = true;
+}
+
+const char* currentPlayerNotice() {
+    if (!playerNotice.set) {
+        return nullptr;
+    }
+    const float age = timerGetTime() - playerNotice.shownAtMs;
+    // A timer restarted since (a new run) counts as over.
+    if (age < 0.0f || age >= kPlayerNoticeMs) {
+        playerNotice.set = false;
+        return nullptr;
+    }
+    return playerNotice.text;
 }

@@ -127,6 +127,14 @@ extern int32_t careerPoints;
 // Points that buy tuning packages, 250 a package.
 extern int32_t tuningPoints;
 
+// The cars a career wins by its points, in order of the points.
+constexpr int kPrizeCount = 9;
+struct CarPrize {
+    int points;  // careerPoints at which the car becomes available
+    int car;
+};
+extern const CarPrize carPrizes[kPrizeCount];
+
 constexpr int kSettingsFileBytes = 6 * 4;
 constexpr int kCareerFileBytes = (kCarSlots + kCarSlots * kTuningPackages + kRaceSlots * 2 + 3) * 4;
 static_assert(kCareerFileBytes == 492, "career file layout");
@@ -134,11 +142,39 @@ static_assert(kCareerFileBytes == 492, "career file layout");
 // ---------------------------------------------------------------------------
 // Save files.
 
+// How a save file came through its read at start-up; the shell tells the
+// player. Set by readSettings and readCareer, for the whole run.
+struct SaveFileCheck {
+    // The file exists but could not be read (no permission, a folder, an I/O
+    // error); reason holds the system's words.
+    bool unreadable;
+    char reason[96];
+    // The file was read but held values the game cannot use; they were
+    // brought into range, and its bytes kept as "<name>.bad" when backupKept.
+    bool damaged;
+    bool backupKept;
+    // Never written over in this run: unreadable, or damaged with no copy kept.
+    bool keepFile;
+};
+extern SaveFileCheck settingsFileCheck;
+extern SaveFileCheck careerFileCheck;
+extern SaveFileCheck gameSettingsFileCheck;
+// The copy of a damaged save file: "career.inf.bad" beside "career.inf".
+constexpr const char* kDamagedFileSuffix = ".bad";
+// Reads the save file called name in the saves folder whole into bytes;
+// false when there is none or it cannot be read (check says which, and why).
+bool readSaveFile(const char* name, SaveFileCheck* check, std::vector<uint8_t>* bytes);
+// Keeps the bytes of a save file that held nonsense as "<name>.bad", one copy
+// replaced by a newer one; without the copy the file is kept (check->keepFile).
+void keepDamagedSaveFile(const char* name, const std::vector<uint8_t>& bytes, SaveFileCheck* check);
+
 // Missing files or fields keep the defaults; values that later code uses as
-// indices are brought into range.
+// indices are brought into range, and the career's points and unlocks follow
+// from its results.
 void readSettings();
 void readCareer();
-// Both replace their file atomically; false when it could not be written.
+// Both replace their file atomically; false when it could not be written. A
+// file its check keeps is left as it was (true: the player was told at start).
 bool writeSettings();
 bool writeCareer();
 // Writes the career at once (the result screen calls it after booking, so a
@@ -152,8 +188,10 @@ bool resolutionSize(int index, int32_t* width, int32_t* height);
 // The file images themselves, for the writers and the tests.
 void encodeSettings(uint8_t out[kSettingsFileBytes]);
 void encodeCareer(uint8_t out[kCareerFileBytes]);
-void decodeSettings(const uint8_t* data, size_t size);
-void decodeCareer(const uint8_t* data, size_t size);
+// false when the image was not whole or held values that had to be changed
+// (a flag's non-zero value and a package's positive one are as stored).
+bool decodeSettings(const uint8_t* data, size_t size);
+bool decodeCareer(const uint8_t* data, size_t size);
 
 // The folder of the three player files (menu.inf, career.inf, stats.html),
 // chosen once at start-up: "base" when the game may write there, else the
@@ -164,6 +202,9 @@ constexpr const char* kSettingsFileName = "menu.inf";
 constexpr const char* kCareerFileName = "career.inf";
 constexpr const char* kStatsFileName = "stats.html";
 void chooseSavesFolder();
+// The chosen folder takes new files; false when neither base/ nor the
+// player's data folder can be written (the saves will not be kept).
+extern bool savesFolderWritable;
 // savesFolder + "/" + name.
 std::string savesPath(const char* name);
 // Writes the settings and career held in memory where their file is missing,
@@ -198,8 +239,10 @@ extern GameSettingsRead gameSettingsRead;
 // Empties the table (a fresh run).
 void clearGameSettings();
 // Reads settings.cfg from the saves folder; a missing, unreadable, oversized
-// or garbled file leaves the defaults for what could not be read and says so
-// once on stderr.
+// or garbled file leaves the defaults for what could not be read. One that
+// cannot be read is never written over; an oversized or garbled one is kept
+// as settings.cfg.bad before the lines that could be read replace it
+// (gameSettingsFileCheck says which, for the shell to tell the player).
 void readGameSettings();
 // Replaces settings.cfg atomically; false when it could not be written.
 bool writeGameSettings();
@@ -234,6 +277,23 @@ extern int keyBindings[kBindActions];
 void setDefaultKeyBindings();
 // keyDown of the action's key.
 bool actionDown(int action);
+
+// ---------------------------------------------------------------------------
+// A notice for the player: one short line over whatever screen is up (a
+// screenshot that could not be saved), for kPlayerNoticeMs of the frame
+// timer's time. Any module sets it; the frame draws it.
+
+constexpr float kPlayerNoticeMs = 2000.0f;
+struct PlayerNotice {
+    char text[160];
+    float shownAtMs;  // timerGetTime when it was set
+    bool set;
+};
+extern PlayerNotice playerNotice;
+// Shows text from now on for kPlayerNoticeMs, replacing any earlier notice.
+void setPlayerNotice(const char* text);
+// The notice's text while it is due, else null.
+const char* currentPlayerNotice();
 
 // ---------------------------------------------------------------------------
 // Frame timer: milliseconds since timerInit, from the performance counter or

@@ -20,7 +20,26 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 PREFIX="$WORK/prefix"
+# What a killed writer or a player leaves in base/ must not travel either:
+# planted in a folder of their own (which nothing else in the build touches),
+# the names are left out wherever they lie.
+PLANTED="$BUILD/base/install-check-$$"
+mkdir -p "$PLANTED/screenshots"
+trap 'rm -rf "$PLANTED"; cleanup' EXIT
+planted_names=(career.inf.tmpQ1w2E3 menu.inf.tmpAbCdEf stats.html.tmp000000 korvask-20260101-120000.png.tmpzZ9yY8
+  career.inf.new menu.inf.new .korvask-probe-4242 career.inf.bad menu.inf.bad career.inf.tmp
+  settings.cfg.tmpAbC123 settings.cfg.bad menu.inf career.inf settings.cfg stats.html korvask-20260101-120000.png)
+for name in "${planted_names[@]}"; do echo planted > "$PLANTED/$name"; done
+echo planted > "$PLANTED/screenshots/korvask-20260101-120000.png"
 cmake --install "$BUILD" --prefix "$PREFIX" > "$WORK/install.log"
+rm -rf "$PLANTED"
+left="$(find "$PREFIX/share/korvask/base/install-check-$$" -mindepth 1 2>/dev/null || true)"
+[ -z "$left" ] || fail "installed: $left"
+rm -rf "$PREFIX/share/korvask/base/install-check-$$"
+# Nor does anything a run of the game left among the content itself.
+left="$(find "$PREFIX" -name '*.tmp*' -o -name '*.new' -o -name '.korvask-probe-*' -o -name '*.bad' \
+  -o -name 'korvask-*.png' -o -name screenshots)"
+[ -z "$left" ] || fail "installed: $left"
 
 # Everything in its place.
 for path in bin/korvask \
@@ -38,7 +57,7 @@ for size in 48 128 256; do
   [ "$header" = "$expected" ] || fail "icon ${size}: header $header"
 done
 # No player's files travel with the content.
-for name in menu.inf career.inf stats.html icons screenshots; do
+for name in menu.inf career.inf settings.cfg stats.html icons screenshots; do
   [ ! -e "$PREFIX/share/korvask/base/$name" ] || fail "base/$name installed"
 done
 
@@ -65,10 +84,24 @@ for _ in $(seq 1 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 [ -s "$WORK/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 
+# A sanitized build's options go with the game through its clean
+# environment, the leak suppressions as a copy the other user may read.
+SANITIZER_ENV=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+  value="${!name:-}"
+  [ -n "$value" ] || continue
+  if [[ "$value" =~ suppressions=([^:]*) ]]; then
+    cp "${BASH_REMATCH[1]}" "$WORK/$name.supp"
+    chmod 644 "$WORK/$name.supp"
+    value="${value/suppressions=${BASH_REMATCH[1]}/suppressions=$WORK/$name.supp}"
+  fi
+  SANITIZER_ENV+=("$name=$value")
+done
+
 cd "$WORK/elsewhere"
 # No opener on PATH: the game says where the statistics page is instead.
 "${RUN_AS[@]}" env -i HOME="$HOME_DIR" DISPLAY="$DISPLAY" PATH=/nonexistent ALSOFT_DRIVERS=null \
-  ALSOFT_LOGLEVEL=0 "$PREFIX/bin/korvask" > "$WORK/game.out" 2> "$WORK/game.err" &
+  ALSOFT_LOGLEVEL=0 "${SANITIZER_ENV[@]}" "$PREFIX/bin/korvask" > "$WORK/game.out" 2> "$WORK/game.err" &
 GAME_PID=$!
 
 # Wait for its window, then close it as the desktop would.

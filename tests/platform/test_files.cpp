@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/png_writer.h"
 
 namespace {
 
@@ -216,6 +217,127 @@ TEST_F(Files, ALiveWritersTemporaryIsNotTakenForStale) {
     close(fd);
     EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 1);
     EXPECT_EQ(entriesIn("base"), 1) << "a folder is never removed";
+}
+
+// The start-up cleaner's names: only the writer's own temporaries of the save
+// it cleans for, as plain files no writer holds, are removed.
+enum class Entry { File, Folder, LinkToFile, HeldFile };
+
+struct CleanerCase {
+    const char* save;
+    const char* name;
+    Entry entry;
+    bool removed;
+};
+
+const CleanerCase kCleanerCases[] = {
+    {"career.inf", "career.inf.tmpAbC123", Entry::File, true},
+    {"career.inf", "career.inf.tmp000000", Entry::File, true},
+    {"career.inf", "career.inf.tmpzzZZ99", Entry::File, true},
+    {"menu.inf", "menu.inf.tmpXyZ789", Entry::File, true},
+    // Look-alikes are the player's.
+    {"career.inf", "career.inf.tmp", Entry::File, false},
+    {"career.inf", "career.inf.tmp.bak", Entry::File, false},
+    {"career.inf", "career.inf.tmp-copy-of-my-career", Entry::File, false},
+    {"menu.inf", "menu.inf.tmp_backup", Entry::File, false},
+    {"career.inf", "career.inf.tmpAbC12", Entry::File, false},
+    {"career.inf", "career.inf.tmpAbC1234", Entry::File, false},
+    {"career.inf", "career.inf.tmpAb.123", Entry::File, false},
+    {"career.inf", "career.inf.tmpAb-123", Entry::File, false},
+    {"career.inf", "my-career.inf.tmpAbC123", Entry::File, false},
+    {"career.inf", "menu.inf.tmpAbC123", Entry::File, false},
+    {"career.inf", "career.inf.TMPAbC123", Entry::File, false},
+    // The exact name, but not the writer's kind of file, or still written.
+    {"career.inf", "career.inf.tmpAbC123", Entry::Folder, false},
+    {"career.inf", "career.inf.tmpAbC123", Entry::LinkToFile, false},
+    {"career.inf", "career.inf.tmpAbC123", Entry::HeldFile, false},
+};
+
+TEST_F(Files, TheCleanerRemovesOnlyTheWritersStaleTemporaries) {
+    for (const CleanerCase& c : kCleanerCases) {
+        SCOPED_TRACE(std::string(c.name) + " for " + c.save + " as entry " + std::to_string((int)c.entry));
+        std::filesystem::remove_all("base");
+        ASSERT_EQ(mkdir("base", 0777), 0);
+        ASSERT_TRUE(platformWriteFileAtomic("base/kept.bin", "player", 6));
+        const std::string path = std::string("base/") + c.name;
+        int held = -1;
+        switch (c.entry) {
+            case Entry::File:
+                ASSERT_TRUE(platformWriteFileAtomic(path.c_str(), "x", 1));
+                break;
+            case Entry::Folder:
+                ASSERT_EQ(mkdir(path.c_str(), 0777), 0);
+                break;
+            case Entry::LinkToFile:
+                ASSERT_EQ(symlink("kept.bin", path.c_str()), 0);
+                break;
+            case Entry::HeldFile:
+                held = open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+                ASSERT_GE(held, 0);
+                ASSERT_EQ(flock(held, LOCK_EX), 0);
+                break;
+        }
+        EXPECT_EQ(platformRemoveStaleTemporaries((std::string("base/") + c.save).c_str()), c.removed ? 1 : 0);
+        struct stat info;
+        EXPECT_EQ(lstat(path.c_str(), &info) != 0, c.removed);
+        EXPECT_EQ(contents("base/kept.bin"), (std::vector<uint8_t>{'p', 'l', 'a', 'y', 'e', 'r'}));
+        if (held >= 0) {
+            close(held);
+        }
+    }
+}
+
+TEST_F(Files, TheWritersRealTemporariesMatchTheCleanersPattern) {
+    // mkostemp's own names, from the writer's template.
+    for (int i = 0; i < 50; i++) {
+        char name[] = "career.inf.tmpXXXXXX";
+        int fd = mkostemp(name, O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        unlink(name);
+        EXPECT_TRUE(platformIsWriterTemporary("career.inf", name)) << name;
+    }
+}
+
+// Why a read failed: a missing file is told apart from one that is there but
+// cannot be read.
+TEST_F(Files, AFailedReadSaysWhy) {
+    ASSERT_EQ(mkdir("folder.inf", 0777), 0);
+    ASSERT_EQ(symlink("/proc/self/mem", "broken.inf"), 0);
+    ASSERT_TRUE(platformWriteFileAtomic("good.inf", "ok", 2));
+    const struct {
+        const char* path;
+        int error;
+    } cases[] = {{"good.inf", 0}, {"none.inf", ENOENT}, {"folder.inf", EISDIR}, {"broken.inf", EIO}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::vector<uint8_t> bytes = {9};
+        EXPECT_EQ(platformTryReadFile(c.path, &bytes), c.error);
+        EXPECT_EQ(bytes.empty(), c.error != 0);
+    }
+}
+
+// A screenshot is whole or not there at all.
+TEST_F(Files, APictureThatCannotBeWrittenLeavesNothingBehind) {
+    std::vector<uint8_t> rgb(64 * 48 * 3, 0x80);
+    ASSERT_EQ(mkdir("shots", 0777), 0);
+    ASSERT_TRUE(writePngRgb("shots/whole.png", rgb.data(), 64, 48));
+    EXPECT_EQ(contents("shots/whole.png").size() > 64u * 48u * 3u, true);
+    // A full disk: no room past 1000 bytes, reported as an error.
+    int status = inChild([&rgb] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        errno = 0;
+        const bool written = writePngRgb("shots/full.png", rgb.data(), 64, 48);
+        _exit(written ? 1 : (errno == EFBIG ? 0 : 2));
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: claimed success, 2: no reason given";
+    EXPECT_EQ(entriesIn("shots"), 1) << "a cut-off picture or its temporary was left";
+    // A folder that takes no files (even for root).
+    ASSERT_EQ(symlink("/proc/self", "locked"), 0);
+    EXPECT_FALSE(writePngRgb("locked/shot.png", rgb.data(), 64, 48));
 }
 
 TEST_F(Files, OnlyPlainFilesAreRead) {

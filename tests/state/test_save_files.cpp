@@ -192,16 +192,19 @@ TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing) {
 
     // A career cut inside the race records.
     std::vector<int32_t> career(kRacesAt + 3, 0);
-    career[9] = 1;
+    career[kTuningAt + 9 * 3] = 1;
     career[kRacesAt + 1] = 2;
     ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
     readCareer();
-    EXPECT_TRUE(carAvailable[9]);
-    EXPECT_FALSE(carAvailable[0]);
+    EXPECT_EQ(carTuning[9][0], 1);
     EXPECT_EQ(raceRecord[0].bestPlace, 2);
     EXPECT_FALSE(raceRecord[1].flag);
     EXPECT_EQ(raceRecord[1].bestPlace, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
+    // What the cut took follows from what was read: the first eight cars, and
+    // race 2 open after a second place in race 1.
+    EXPECT_TRUE(carAvailable[0]);
+    EXPECT_FALSE(carAvailable[9]);
+    EXPECT_EQ(maxRaceUnlocked, 2);
     EXPECT_EQ(careerPoints, 0);
     EXPECT_EQ(tuningPoints, 250);
 }
@@ -220,19 +223,26 @@ TEST_F(SaveFiles, OutOfRangeValuesAreSanitised) {
     EXPECT_EQ(colorBits, 32);
     EXPECT_EQ(depthBits, 24);
 
-    const int32_t maxRaces[][2] = {{99, 15}, {0, 1}, {-5, 1}, {15, 15}, {7, 7}};
+    // Best places outside 0..3 are no finish; the highest race open follows
+    // from the finishes in the first three, whatever was stored.
+    const int32_t maxRaces[][3] = {
+        // stored maxRaceUnlocked, races placed, expected
+        {99, 1, 2}, {0, 1, 2}, {-5, 0, 1}, {15, 13, 14}, {7, 6, 7}, {1, 6, 7}, {3, 0, 1},
+    };
     for (const auto& c : maxRaces) {
         std::vector<int32_t> career(123, 0);
         career[kMaxRaceAt] = c[0];
         career[kRacesAt + 1] = 7;
         career[kRacesAt + 3] = -1;
-        career[kRacesAt + 5] = 3;
+        for (int race = 0; race < c[1]; race++) {
+            career[kRacesAt + 2 * (race + 2) + 1] = 3;
+        }
         ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
         readCareer();
-        EXPECT_EQ(maxRaceUnlocked, c[1]) << "stored " << c[0];
+        EXPECT_EQ(maxRaceUnlocked, c[2]) << "stored " << c[0] << ", " << c[1] << " placed";
         EXPECT_EQ(raceRecord[0].bestPlace, 0);
         EXPECT_EQ(raceRecord[1].bestPlace, 0);
-        EXPECT_EQ(raceRecord[2].bestPlace, 3);
+        EXPECT_EQ(raceRecord[2].bestPlace, c[1] > 0 ? 3 : 0);
     }
 }
 
@@ -257,8 +267,9 @@ TEST_F(SaveFiles, StaleTemporariesAreRemovedAtStartUp) {
     readCareer();
     struct stat st;
     EXPECT_NE(stat("base/career.inf.tmpAbC123", &st), 0);
-    EXPECT_NE(stat("base/career.inf.tmp", &st), 0);
     EXPECT_NE(stat("base/menu.inf.tmpXyZ789", &st), 0);
+    // Without the writer's six characters the name is no temporary of ours.
+    EXPECT_EQ(stat("base/career.inf.tmp", &st), 0);
     EXPECT_EQ(fileSize("base/career.inf"), 492);
 }
 
