@@ -68,9 +68,7 @@ bool openGame(int resolution) {
     if (openAt >= 0) scriptedCloseGLWindow();
     scriptedReset();
     resetShellState();
-    resolutionIndex = resolution;
-    resolutionSize(resolution, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(resolution);
     soundEnabled = musicEnabled = false;
     if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer()) return false;
     if (!loadGameTextures()) return false;

@@ -1,5 +1,6 @@
 // Menu clicks and hovers: the mouse space, the items' hit areas, the fixed
 // order in which a click is tested, and starting or leaving a race.
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -77,6 +78,8 @@ static unsigned screenRows(int state) {
             return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
         case RecordsPage:
             return 1u << 5;
+        case Controls:
+            return 1u << 4 | 1u << 5;
         default:
             return 0;
     }
@@ -132,7 +135,7 @@ static void raceNotStarted(bool career) {
         selectedRace = 1;
     }
     if (musicEnabled && !menuMusic.isPlaying()) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     resetMenuHover();
 }
@@ -271,20 +274,32 @@ static bool clickCareerMenu(int x, int y) {
     return true;
 }
 
-static bool carSelectable(int car) {
-    return car >= 0 && car < kCarCount && carAvailable[car];
+// Locked cars can be looked at but not raced or tuned: the player is told why.
+static void refuseLockedCar() {
+    char text[80];
+    std::snprintf(text, sizeof text, "%s is locked: it unlocks at %d points", carName(selectedCar),
+                  carUnlockPoints(selectedCar));
+    setPlayerNotice(text);
 }
 
 static bool clickGarage(int x, int y) {
     if (menuRowHit(1, x, y)) {
-        if (selectedCar > 0 && carSelectable(selectedCar - 1)) selectedCar--;
+        if (selectedCar > 0) selectedCar--;
     } else if (menuRowHit(2, x, y)) {
-        if (selectedCar < kCarCount - 1 && carSelectable(selectedCar + 1)) selectedCar++;
+        // On past the cars the career has, to those it can still win.
+        if (selectedCar < kCarCount - 1) selectedCar++;
     } else if (menuRowHit(3, x, y)) {
+        if (!carSelectable(selectedCar)) {
+            refuseLockedCar();
+            return true;
+        }
         gameState = CarTuning;
     } else if (menuRowHit(4, x, y)) {
-        // An unavailable car cannot race: the click is silently ignored.
-        if (!carSelectable(selectedCar)) return true;
+        // A locked car cannot race: no click, only the notice.
+        if (!carSelectable(selectedCar)) {
+            refuseLockedCar();
+            return true;
+        }
         gameState = CityMap;
     } else if (menuRowHit(5, x, y)) {
         gameState = MainMenu;
@@ -312,16 +327,25 @@ static bool clickCarTuning(int x, int y) {
 
 static bool clickCityMap(int x, int y) {
     if (menuRowHit(1, x, y)) {
-        if (selectedRace < maxRaceUnlocked) selectedRace++;
+        // On to the races still locked, which show what opens them.
+        if (selectedRace < kCareerRaces) selectedRace++;
         playClickSound();
     } else if (menuRowHit(3, x, y)) {
         if (selectedRace > 1) selectedRace--;
         playClickSound();
     } else if (menuRowHit(4, x, y)) {
+        if (!raceUnlocked(selectedRace)) {
+            char text[48];
+            std::snprintf(text, sizeof text, "Finish race %d first", selectedRace - 1);
+            setPlayerNotice(text);
+            return true;
+        }
         startCareerRace();
         clicked();
     } else if (menuRowHit(5, x, y)) {
         gameState = Garage;
+        // The map opens again on a race that can be started.
+        if (!raceUnlocked(selectedRace)) selectedRace = maxRaceUnlocked;
         clicked();
     } else {
         return false;
@@ -334,7 +358,7 @@ static bool clickPause(int x, int y) {
         // Back into the race as it was: no click, the music plays on.
         gameState = Race;
         if (musicEnabled) raceMusic.play();
-        musicGain = -1.5f;
+        startMusicFade();
         resetMenuHover();
         return true;
     }
@@ -382,7 +406,7 @@ static bool clickOptionLines(int x, int y) {
         musicEnabled = !musicEnabled;
         if (musicEnabled) {
             menuMusic.play();
-            musicGain = -1.5f;
+            startMusicFade();
         } else {
             menuMusic.rewind();
         }
@@ -393,7 +417,7 @@ static bool clickOptionLines(int x, int y) {
 }
 
 static bool clickOptions(int x, int y) {
-    if (clickOptionLines(x, y)) return true;
+    if (clickOptionLines(x, y) || clickOptionRows(x, y)) return true;
     if (menuRowHit(2, x, y)) {
         optionsApplied = true;
     } else if (menuRowHit(4, x, y)) {
@@ -448,6 +472,9 @@ void menuClick() {
         case RecordsPage:
             clickRecordsPage(x, y);
             break;
+        case Controls:
+            clickControlsScreen(x, y);
+            break;
         default:
             break;
     }
@@ -462,6 +489,10 @@ static bool rowHoverable(int row) {
 
 void menuHover() {
     if (gameState == Race) return;
+    if (gameState == Controls)
+        hoverControlsScreen(mouseX, mouseY);
+    else
+        controlsHoverRow = -1;
     for (int row = 1; row <= kMenuRows; row++) {
         bool& flag = menuHoverFlags[row - 1];
         const bool over =

@@ -245,5 +245,6 @@ void drawRaceHud() {
     drawTexts();
     drawRaceInfo();
     drawLapPanel();
+    drawResetOverlay();
     glDisable(GL_BLEND);
 }

@@ -69,6 +69,7 @@ class Car {
     float reverseTimer;         // opponents: seconds spent slow / backing-out countdown
     float stuckTimer;           // opponents: seconds spent nearly motionless
     bool reversing;             // opponents: backing out
+    float lostTimer;            // opponents: seconds since the last waypoint gained
     Matrix3 startRotation;      // body rotation on the grid
     bool reverseArmed;          // the next Down press drives backwards
     bool brakeHeld;             // Down was the last pedal used
@@ -126,6 +127,32 @@ extern float opponentSkidLevel;
 // circuits and the opponents' driving).
 extern int unstickCount[kRaceCars];
 
+// The opponents' difficulty, read from the settings key "difficulty" by
+// loadRace: 0 Easy, 1 Normal (the default), 2 Hard; anything else clamps.
+constexpr const char* kDifficultyKey = "difficulty";
+constexpr int kDifficultyEasy = 0;
+constexpr int kDifficultyNormal = 1;
+constexpr int kDifficultyHard = 2;
+constexpr int kDifficultyCount = 3;
+extern int raceDifficulty;
+int readRaceDifficulty();
+// What an opponent's engine forces are scaled by against the player's power
+// rating, for a difficulty and an opponent (cars 1..3): the field spreads
+// around the difficulty's pace.
+float opponentPowerScale(int difficulty, int carIndex);
+// How much steering the opponents use at speed against Normal's (1).
+float opponentCorneringScale(int difficulty);
+// The opponents' speed limit where no sharp turn lies ahead.
+float opponentTopSpeed(int difficulty);
+// An opponent that gains no waypoint for this long while it still moves
+// (sliding along a barrier, say) is put back on its line.
+constexpr float kLostSeconds = 8.0f;
+// Opponents put back on their line in this race, per car.
+extern int lostCount[kRaceCars];
+// Puts a car back on the road at a checkpoint: on its point, facing the point
+// after it, at rest.
+void placeCarAtCheckpoint(Car& car, int checkpoint);
+
 // Fills checkpoints from "base/maps/<n>/points/level.ai". A missing file
 // leaves the table empty; more than kMaxCheckpoints points keeps the first
 // kMaxCheckpoints; a truncated file keeps the points it holds whole.
@@ -133,6 +160,9 @@ void readWaypoints(int raceNumber);
 // Same from a byte buffer (the file reader's core).
 void parseWaypoints(const unsigned char* data, size_t size);
 void updateOpponentCar(Car& car, float f);
+// The wheel angle an opponent steers towards for a heading error e (radians,
+// positive to the left) at speed s, at the race's difficulty.
+float opponentSteerTarget(float e, float s);
 // Puts a car that stands still (under 0.2 units per second) back on its grid
 // rotation 2 units higher, unless f, the step's frame factor, is 9.5 or more.
 void unstickCar(Car& car, float f);
@@ -247,6 +277,31 @@ bool countdownShowing();
 void tickCountdown(float f);
 void updateStandings();
 
+// The player's way back onto the road (the reset key): a short fade to black,
+// the car put down on the last checkpoint it passed, facing the next, at
+// rest, and kResetPenaltySeconds added to the race and lap clocks. Refused
+// during the countdown, after the finish, before the first checkpoint and
+// while a reset runs. Opponents never ask for it.
+constexpr int kResetPenaltySeconds = 3;
+// Seconds since the reset was asked for; below 0 when none runs.
+extern float resetTimer;
+// Seconds the time cost stays on the HUD.
+extern float resetPenaltyShown;
+// Resets taken in this race.
+extern int resetCount;
+bool carResetAllowed();
+// Starts a reset; false when refused.
+bool requestCarReset();
+// A press of the reset key starts one; runs the fade and places the car.
+// Called by raceStep after the cars' own updates.
+void updateCarReset(float f);
+// How dark the fade is now, 0..1.
+float carResetFade();
+// loadRace: no reset running.
+void resetCarReset();
+// The fade and the "+3 s" over the HUD.
+void drawResetOverlay();
+
 // ---------------------------------------------------------------------------
 // Race drawing: chase camera, cars, HUD and countdown overlay.
 
@@ -265,6 +320,18 @@ void resetChaseCamera();
 // renderer's eye values (cameraEye, shadingEye, shadingViewDir) and places the
 // listener and the moving sounds.
 void updateChaseCamera(int carIndex);
+// The chase eye wanted behind the car at `car`, pulled in along the line
+// from over the car's roof where the map's collision triangles cut it, and
+// lifted over the car where that leaves it nearer than the car's body.
+Vector3 clearChaseEye(const Vector3& car, const Vector3& wanted);
+// The same from the fraction (0..1) of that line that is clear.
+Vector3 placeChaseEye(const Vector3& car, const Vector3& wanted, float hitFraction);
+struct ModelVertex;
+struct ModelTriangle;
+// Fraction of the segment from `from` to `to` before its first triangle, 1
+// when it meets none.
+float segmentHitFraction(const ModelVertex* vertices, int vertexCount, const ModelTriangle* triangles,
+                         int triangleCount, const Vector3& from, const Vector3& to);
 
 // The four cars' bodies and wheels at their physics transforms, lit.
 void drawCars();
@@ -275,6 +342,9 @@ void renderRaceReflection();
 // The race music's refill and its gain (0..1), which the checkpoint chime
 // shares as it fades in with the music.
 void updateRaceMusic(float gain);
+// The race frame's music, once a frame of frameFactor f: the race music's
+// fade-in and refill, and the menu music fading out under it after a load.
+void updateRaceSounds(float f);
 // Lay down the map's depth before lighting it (same pixels, less shading).
 extern bool mapDepthPrepass;
 
@@ -349,6 +419,8 @@ struct MinimapFit {
 MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size);
 // Overlay position of a world point, held inside the square.
 void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY);
+// The minimap's square in the overlay.
+void minimapRect(float* x0, float* y0, float* x1, float* y1);
 // Race clock, minimap and wrong-way warning over the HUD.
 void drawRaceInfo();
 // Off: every car is drawn whether or not it can show in the view (the

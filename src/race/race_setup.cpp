@@ -236,9 +236,9 @@ bool loadRace(int raceNumber) {
         checkpointCount = 0;
         return false;
     }
-    if (musicEnabled) {
-        menuMusic.stop();
-    }
+    // Not stopped dead: the menu music plays on through the loading and
+    // fades out under the countdown (updateMenuMusicFadeOut).
+    fadeOutMenuMusic();
 
     visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
     // The light model gives the lamps' places and colours; it is never drawn.
@@ -247,6 +247,7 @@ bool loadRace(int raceNumber) {
     buildLightSources(lightMapModel);
 
     loadedRaceNumber = raceNumber;
+    raceDifficulty = readRaceDifficulty();
     buildRaceWorld();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
@@ -258,7 +259,7 @@ bool loadRace(int raceNumber) {
     }
 
     // The race music fades in from below silence.
-    musicGain = -1.5f;
+    startMusicFade();
     countdownRunning = true;
     raceFinished = false;
     raceTimer = 0.0f;
@@ -269,6 +270,8 @@ bool loadRace(int raceNumber) {
     bestLapTime = RaceClock{};
     for (int i = 0; i < kRaceCars; i++) {
         unstickCount[i] = 0;
+        lostCount[i] = 0;
+        cars[i].lostTimer = 0.0f;
     }
     if (timeTrialMode) {
         // No countdown: the clock waits for the first pass of the line, and
@@ -279,6 +282,7 @@ bool loadRace(int raceNumber) {
     resetChaseCamera();
     resetRaceInfo();
     resetLapTiming();
+    resetCarReset();
     return true;
 }
 
@@ -303,12 +307,18 @@ void unloadRace() {
         raceMusic.stop();
     }
     raceMusic.close();
+    endMenuMusicFadeOut();
     if (gameState != Race && musicEnabled) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     raceTimer = 0.0f;
     countdownRunning = true;
     raceFinished = false;
+}
+
+void updateRaceSounds(float f) {
+    updateRaceMusic(advanceMusicFade(f));
+    updateMenuMusicFadeOut(f);
 }
 
 void updateRaceMusic(float gain) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 bool effectsEnabled = true;
@@ -14,7 +15,7 @@ bool effectsEnabled = true;
 static const float kBlurStep = 0.0039f;
 static const float kHdrExposure = 0.17f;
 static const float kHdrGamma = 1.4f;
-static const int kGlowSize = 256;
+static const int kGlowSize = kBlurTextureSize;
 
 static const PostPass kGlowChain[] = {kToneMapFrame, kToneMapAgain, kBlurVertical, kBlurHorizontal};
 static_assert(sizeof kGlowChain / sizeof kGlowChain[0] == 4, "the scenes run four glow passes");
@@ -53,8 +54,8 @@ static void useHdrProgram() {
 }
 
 void postProcessPass(int type, int kind) {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     // The pass draws and reads back only the square: clearing the rest of a
     // large back buffer would cost more than the pass itself.
     glEnable(GL_SCISSOR_TEST);
@@ -136,8 +137,8 @@ static void restoreGlowSquare(int width, int height) {
 }
 
 void postProcessFrame() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     glBindTexture(GL_TEXTURE_2D, screenTexture);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     glDisable(GL_BLEND);

@@ -67,9 +67,7 @@ void enterProgramFolder() {
 }
 
 bool startGame(const DriveOptions& o) {
-    resolutionIndex = o.resolution;
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(o.resolution);
     soundEnabled = false;
     musicEnabled = false;
     if (openSoundDevice()) std::atexit(closeSoundDevice);

@@ -45,6 +45,7 @@ struct ShotOptions {
     bool drift = false;    // throw the car into a slide through the drawn frames
     double reverse = 0.0;  // seconds before the picture to brake and back up the road
     bool career = false;   // a career race: the result screen lists the points booked
+    bool locked = false;   // menus: the car and race shown stay locked
     bool immediate = false;
     bool effects = true;  // reflection pass, glow passes and particles
     bool timing = false;
@@ -58,9 +59,11 @@ void usage() {
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
-            "                    [--effects on|off] [--reverse S] [--career] [--time-trial] [--ghost FILE]\n"
+            "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
+            "                    [--ghost FILE]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
-            "                  tuning, citymap, options, pause, quit, info, result, practice, records\n"
+            "                  tuning, citymap, options, controls, pause, quit, info, result,\n"
+            "                  practice, records\n"
             "  --race N        race number 1..20 (default 1)\n"
             "  --seconds T     seconds after the race is loaded (default 8); with --until finish,\n"
             "                  seconds after the player's finish\n"
@@ -84,6 +87,7 @@ void usage() {
             "  --time-trial    drive alone, without the countdown\n"
             "  --ghost FILE    drive beside the ghost in FILE (written by korvask-sim --record),\n"
             "                  its lap taken as the circuit's record\n"
+            "  --locked        menus: the garage's car and the city map's race are not yet won\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -125,6 +129,10 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         }
         if (strcmp(a, "--time-trial") == 0) {
             o->timeTrial = true;
+            continue;
+        }
+        if (strcmp(a, "--locked") == 0) {
+            o->locked = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -213,9 +221,7 @@ void enterProgramFolder() {
 
 // The renderer and the start-up assets, as the game has them after its splash.
 bool startGame(const ShotOptions& o) {
-    resolutionIndex = o.resolution;
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(o.resolution);
     soundEnabled = false;
     musicEnabled = false;
     // Silent, but a race opens its music as in the game; without a device
@@ -252,7 +258,7 @@ void stepWithoutDrawing() {
     updateStandings();
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
-    if (raceFinished) raceTimer += 0.01f * frameFactor;
+    if (raceFinished) raceTimer += frameSeconds();
     tickCountdown(frameFactor);
 }
 
@@ -331,7 +337,7 @@ int main(int argc, char** argv) {
     scriptedEchoMessageBoxes(true);
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
-        chooseMenuShotSelection(opt.car, opt.race);
+        chooseMenuShotSelection(opt.car, opt.race, opt.locked);
         const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames);
         releaseSky();
         scriptedCloseGLWindow();

@@ -22,15 +22,17 @@ struct MenuShot {
 };
 
 const MenuShot kMenuShots[] = {
-    {"main", MainMenu, 3},    {"career", CareerMenu, 2},     {"garage", Garage, 4},
-    {"tuning", CarTuning, 2}, {"citymap", CityMap, 4},       {"options", Options, 2},
-    {"pause", Pause, 3},      {"quit", QuitConfirm, 4},      {"info", InfoPage, 3},
-    {"result", Race, 0},      {"practice", PracticeMenu, 2}, {"records", RecordsPage, 5},
+    {"main", MainMenu, 3},       {"career", CareerMenu, 2}, {"garage", Garage, 4},
+    {"tuning", CarTuning, 2},    {"citymap", CityMap, 4},   {"options", Options, 2},
+    {"pause", Pause, 3},         {"quit", QuitConfirm, 4},  {"info", InfoPage, 3},
+    {"controls", Controls, 4},   {"result", Race, 0},       {"practice", PracticeMenu, 2},
+    {"records", RecordsPage, 5},
 };
 
 // The car and race the shot shows (--car, --race); -1 keeps the sample's.
 int shotCar = -1;
 int shotRace = -1;
+bool shotLocked = false;
 
 const MenuShot* findShot(const std::string& name) {
     for (const MenuShot& shot : kMenuShots)
@@ -71,11 +73,12 @@ void sampleCareer() {
     // the chosen race as one already open.
     if (shotCar >= 0 && shotCar < kCarCount) {
         selectedCar = shotCar;
-        carAvailable[shotCar] = true;
+        carAvailable[shotCar] = !shotLocked;
     }
     if (shotRace >= 1 && shotRace <= kCareerRaces) {
         selectedRace = shotRace;
-        if (maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
+        if (shotLocked && maxRaceUnlocked >= shotRace) maxRaceUnlocked = shotRace > 1 ? shotRace - 1 : 1;
+        if (!shotLocked && maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
     }
 }
 
@@ -87,9 +90,10 @@ void placeCursor(int mx, int my) {
 
 }  // namespace
 
-void chooseMenuShotSelection(int car, int race) {
+void chooseMenuShotSelection(int car, int race, bool locked) {
     shotCar = car;
     shotRace = race;
+    shotLocked = locked;
 }
 
 bool isMenuScreen(const std::string& name) {

@@ -18,6 +18,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "sim_driver.h"
+#include "state/state.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ struct SimOptions {
     bool timeTrial = false;
     std::string record;  // ghost file to write with the best lap
     std::string ghost;   // ghost file to replay beside the player
+    int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
     bool help = false;
 };
 
@@ -112,6 +114,7 @@ void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
+            "                   [--difficulty D]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -122,6 +125,7 @@ void usage() {
             "  --record FILE write the ghost of the best lap driven to FILE\n"
             "  --ghost FILE  replay the ghost in FILE beside the player and report the gap\n"
             "                at each sector and the ghost's distance from the player\n"
+            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -170,6 +174,9 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         } else if (strcmp(a, "--record") == 0 || strcmp(a, "--ghost") == 0) {
             (strcmp(a, "--record") == 0 ? o->record : o->ghost) = argv[++i];
             ok = argv[i][0] != '\0';
+        } else if (strcmp(a, "--difficulty") == 0) {
+            ok = parseInt(argv[++i], 0, 2, &v);
+            o->difficulty = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
             o->car = (int)v;
@@ -250,8 +257,8 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best,
-           s.topSpeed, unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s",
+           best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
@@ -283,6 +290,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     timeTrialMode = opt.timeTrial;
+    setSettingInt("difficulty", opt.difficulty);
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
