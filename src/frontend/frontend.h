@@ -57,6 +57,15 @@ extern bool awardPending;
 // The last booking made a car available ("You win new car.").
 extern bool newCarWon;
 
+// What the running race was started as from the practice screen; nothing of
+// a practice race or a time trial is booked in the career.
+enum PracticeKind : int { NoPractice, PracticeRace, PracticeTimeTrial };
+extern int practiceKind;
+// The practice screen's circuit (1..maxRaceUnlocked) and car (an available
+// one); kept for the whole run.
+extern int practiceCircuit;
+extern int practiceCar;
+
 // ---------------------------------------------------------------------------
 // From the end of the start-up splash to exit: the garage scene's models.
 
@@ -109,6 +118,19 @@ int menuRowHeight(int row);
 // True when the shown screen has a clickable item in that row.
 bool screenHasRow(int state, int row);
 
+// The practice screen and the records screen (practice.cpp).
+void drawPracticeMenu();
+void drawRecordsPage();
+// Clicks on them; true when an item took the click.
+bool clickPracticeMenu(int x, int y);
+bool clickRecordsPage(int x, int y);
+// Brings the practice choice into range: an unlocked circuit, an available car.
+void settlePracticeChoice();
+// Starts the chosen circuit and car as a race against three opponents, or
+// as a time trial; false (and back on the practice screen) when it cannot.
+bool startPractice(int kind);
+// The records screen's line for circuit n: best lap, car and date, or dashes.
+void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, char* date, int dateSize);
 // ---------------------------------------------------------------------------
 // Options and Controls screens (options_rows.cpp, controls_screen.cpp).
 

@@ -57,7 +57,7 @@ static bool inBox(int x, int y, int left, int right, int top, int bottom) {
 static unsigned screenRows(int state) {
     switch (state) {
         case MainMenu:
-            return 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
         case QuitConfirm:
             return 1u << 2 | 1u << 4;
         case CareerMenu:
@@ -74,6 +74,10 @@ static unsigned screenRows(int state) {
             return 1u << 2 | 1u << 4;
         case InfoPage:
             return 1u << 3;
+        case PracticeMenu:
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+        case RecordsPage:
+            return 1u << 5;
         case Controls:
             return 1u << 4 | 1u << 5;
         default:
@@ -152,6 +156,8 @@ static void leaveRace() {
 
 void startQuickRace() {
     gameState = Race;
+    practiceKind = NoPractice;
+    timeTrialMode = false;
     careerRace = false;
     awardPending = false;
     newCarWon = false;
@@ -167,6 +173,8 @@ void startQuickRace() {
 
 void startCareerRace() {
     gameState = Race;
+    practiceKind = NoPractice;
+    timeTrialMode = false;
     careerRace = true;
     awardPending = true;
     newCarWon = false;
@@ -178,6 +186,11 @@ void restartRace() {
     gameState = Race;
     leaveRace();
     newCarWon = false;
+    // A practice race or time trial starts again on its circuit and car.
+    if (practiceKind != NoPractice) {
+        startPractice(practiceKind);
+        return;
+    }
     if (careerRace) {
         if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
         return;
@@ -190,6 +203,16 @@ void restartRace() {
 }
 
 void exitRace() {
+    if (practiceKind != NoPractice) {
+        // Back to the practice screen with the choice kept.
+        gameState = PracticeMenu;
+        practiceKind = NoPractice;
+        timeTrialMode = false;
+        careerRace = false;
+        awardPending = false;
+        leaveRace();
+        return;
+    }
     if (careerRace) {
         gameState = Garage;
     } else {
@@ -206,7 +229,10 @@ void exitRace() {
 // Clicks, screen by screen; each returns true when an item took the click.
 
 static bool clickMainMenu(int x, int y) {
-    if (menuRowHit(2, x, y)) {
+    if (menuRowHit(1, x, y)) {
+        settlePracticeChoice();
+        gameState = PracticeMenu;
+    } else if (menuRowHit(2, x, y)) {
         gameState = CareerMenu;
     } else if (menuRowHit(3, x, y)) {
         startQuickRace();
@@ -439,6 +465,12 @@ void menuClick() {
             break;
         case InfoPage:
             clickInfoPage(x, y);
+            break;
+        case PracticeMenu:
+            clickPracticeMenu(x, y);
+            break;
+        case RecordsPage:
+            clickRecordsPage(x, y);
             break;
         case Controls:
             clickControlsScreen(x, y);

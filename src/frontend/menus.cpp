@@ -45,6 +45,7 @@ void drawBackground() {
 
 void drawMainMenu() {
     drawTitleBlock();
+    drawMenuItem(1, "Practice");
     drawMenuItem(2, "Career");
     drawMenuItem(3, "Quick race");
     drawMenuItem(4, "Options");
@@ -291,6 +292,12 @@ void drawScreen() {
         case InfoPage:
             drawInfoPage();
             break;
+        case PracticeMenu:
+            drawPracticeMenu();
+            break;
+        case RecordsPage:
+            drawRecordsPage();
+            break;
         case Controls:
             drawControlsScreen();
             break;
@@ -334,4 +341,5 @@ void resetFrontEndState() {
     careerRace = false;
     awardPending = false;
     newCarWon = false;
+    practiceKind = NoPractice;
 }

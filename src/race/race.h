@@ -10,6 +10,10 @@
 // never exceeds kMaxCheckpoints; every car body's user data is its Car.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "physics/physics.h"
 
 class Model;
@@ -201,6 +205,8 @@ Vector3 gridOrigin(int raceNumber);
 extern int playerCarModel;
 extern float playerCarPower;
 
+// The race number loadRace was last given.
+extern int loadedRaceNumber;
 // False when the race's collision model or waypoint file cannot be loaded (or
 // holds nothing): the race is then not started and nothing of it is loaded;
 // the menu music plays on.
@@ -420,3 +426,147 @@ void drawRaceInfo();
 // Off: every car is drawn whether or not it can show in the view (the
 // reference for comparisons); set for the whole run.
 extern bool carViewCulling;
+
+// ---------------------------------------------------------------------------
+// Lap records and ghosts (lap_records.cpp, ghost_lap.cpp, lap_timing.cpp).
+//
+// Every race times the player's laps and their three sectors (cut by
+// checkpoint count); a lap faster than the circuit's record becomes the
+// record, one faster than the ghost of its circuit and car becomes that
+// ghost. The ghost is the lap's line as position and orientation sampled at
+// a fixed rate and interpolated between samples, so it replays the same
+// whatever the physics does. Records live in "records.dat" and each ghost in
+// "ghost_<race>_<car>.dat" in the saves folder; a missing or damaged file
+// leaves that record or ghost out (a line on stderr) and keeps the rest.
+
+constexpr int kRecordCircuits = 15;  // circuits 1..15
+constexpr int kLapSectors = 3;
+// The ghost's samples lie this far apart on the lap clock (20 a second).
+constexpr float kGhostSampleHundredths = 5.0f;
+// Twenty minutes of lap; a longer lap keeps no ghost.
+constexpr int kMaxGhostSamples = 24001;
+constexpr const char* kLapRecordsFileName = "records.dat";
+constexpr int kLapRecordsVersion = 1;
+constexpr int kGhostFileVersion = 1;
+constexpr size_t kLapRecordBytes = 32;
+constexpr size_t kLapRecordsHeaderBytes = 12;
+constexpr size_t kMaxLapRecordsFileBytes = kLapRecordsHeaderBytes + 64 * kLapRecordBytes;
+constexpr size_t kGhostHeaderBytes = 40;
+constexpr size_t kGhostSampleBytes = 28;
+constexpr size_t kMaxGhostFileBytes = kGhostHeaderBytes + kMaxGhostSamples * kGhostSampleBytes;
+
+struct LapRecord {
+    float lap;                  // hundredths on the lap clock; 0: no record
+    int car;                    // model index 0..11
+    int64_t date;               // seconds since 1970, UTC
+    float splits[kLapSectors];  // lap clock at each sector's end; the last is the lap
+};
+// Circuit n's record at index n - 1; read at start-up, written on each new one.
+extern LapRecord lapRecords[kRecordCircuits];
+
+struct GhostSample {
+    float position[3];     // the car body's origin
+    float orientation[4];  // unit quaternion, scalar last
+};
+
+struct GhostLap {
+    int race;  // 1..15; 0: no ghost
+    int car;   // model index 0..11
+    float lap;
+    float splits[kLapSectors];
+    // At 0, kGhostSampleHundredths, 2 x ... below lap, and the last at lap.
+    std::vector<GhostSample> samples;
+};
+
+// How a records or ghost file was found.
+enum class LapFileRead { Missing, Read, Partial, Refused };
+
+// The samples a lap of that length holds (the last one at the lap's end).
+int ghostSampleCount(float lap);
+// Lap clock of sample i.
+float ghostSampleTime(const GhostLap& ghost, int i);
+// The ghost's pose at lap clock t, interpolated between the samples around
+// it; false when it holds nothing or t lies outside 0..lap.
+bool ghostPose(const GhostLap& ghost, float t, Vector3* position, Quaternion* orientation);
+
+// Samples a lap as it is driven: start at the line, step every race step with
+// the lap clock and the body's pose, finish at the next pass of the line.
+struct GhostRecorder {
+    GhostLap lap;
+    float lastTime;
+    GhostSample last;
+    bool running;
+};
+void ghostRecordStart(GhostRecorder& rec, int race, int car, const Vector3& p, const Quaternion& q);
+void ghostRecordStep(GhostRecorder& rec, float t, const Vector3& p, const Quaternion& q);
+// Ends the lap at lap clock `lap`; false (and nothing kept) when it ran too
+// long or backwards.
+bool ghostRecordFinish(GhostRecorder& rec, float lap, const Vector3& p, const Quaternion& q);
+
+// The ghost file's bytes, and back: decodeGhost refuses (false) a file that
+// is not a whole ghost of this version; `detail` says why.
+std::vector<uint8_t> encodeGhost(const GhostLap& ghost);
+bool decodeGhost(const uint8_t* data, size_t size, GhostLap* ghost, const char** detail);
+// "ghost_<race>_<car>.dat".
+std::string ghostFileName(int race, int car);
+// Reads a ghost file; one for another circuit (or car, when car >= 0) is
+// refused. A refusal is said once on stderr.
+LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost);
+bool writeGhostFile(const char* path, const GhostLap& ghost);
+
+// The records file's bytes, and back. decodeLapRecords keeps every whole,
+// sound entry it finds and leaves the others empty.
+std::vector<uint8_t> encodeLapRecords();
+LapFileRead decodeLapRecords(const uint8_t* data, size_t size);
+void clearLapRecords();
+// From and to the saves folder; a damaged file is said once on stderr.
+LapFileRead readLapRecords();
+bool writeLapRecords();
+// Books a lap: true when it beats (is faster than) the circuit's record,
+// which it then replaces.
+bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors], int64_t date);
+
+// The sector (1..3) a pass of that checkpoint ends, 0 for none; checkpoint 0
+// ends the lap's last.
+int sectorEndedAt(int checkpoint, int count);
+
+// The race in progress: the time trial (no opponents, no countdown, laps
+// until the player leaves) when set before loadRace; cleared by nothing but
+// the front end.
+extern bool timeTrialMode;
+// Laps of a time trial: more than anyone drives.
+constexpr int kTimeTrialLaps = 999;
+// Lap timing of the running race (reset by loadRace).
+struct LapTiming {
+    float sessionBest;          // best lap since the race was loaded; 0: none
+    float lastLap;              // the lap last completed; 0: none
+    int lapsCompleted;          // since the race was loaded
+    float splits[kLapSectors];  // this lap's sector ends so far
+    int sectorsDone;            // of this lap
+    float lastSplitGap;         // the last split against the reference
+    int lastSplitSector;        // 1..3; 0: none shown
+    float lastSplitShownAt;     // race clock of that split, hundredths
+    bool lapRunning;            // past the line once
+};
+extern LapTiming lapTiming;
+// The ghost driven beside the player (the record of the circuit and car) and
+// the lap being sampled.
+extern GhostLap raceGhost;
+extern GhostRecorder lapRecorder;
+// The sampled line of the session's best lap (empty until a lap is done).
+extern GhostLap sessionGhost;
+// Ghost files are read and written (the game); the tools may switch it off.
+extern bool ghostFilesEnabled;
+// The splits to race against: the ghost's when there is one, else the
+// circuit record's; nullptr when neither.
+const float* referenceSplits();
+void resetLapTiming();
+// Called by raceStep after the player's update with what it held before.
+void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore);
+// The ghost's car at the lap clock, drawn translucent in a time trial;
+// nothing when there is no ghost or the lap has gone past its end.
+void drawGhostCar();
+// Where the ghost is now; false when not shown.
+bool ghostNow(Vector3* position, Quaternion* orientation);
+// The time trial's panel: current lap, session best, record, last split.
+void drawLapPanel();

@@ -75,8 +75,9 @@ void drawRaceScene() {
     drawCars();
     drawMap();
 
-    // Unlit: sky, effects, marker and lamp sprites.
+    // Unlit: the ghost, sky, effects, marker and lamp sprites.
     glUseProgramObjectARB(0);
+    drawGhostCar();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);

@@ -66,8 +66,7 @@ Vector3 gridOrigin(int raceNumber) {
     return startPositions[row];
 }
 
-// The race number loadRace was given; buildRaceWorld reads the grid by it.
-static int loadedRaceNumber = 1;
+int loadedRaceNumber = 1;
 
 static SoundEffect* carEngineLoop(int i) {
     SoundEffect* loops[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
@@ -170,10 +169,19 @@ void buildRaceWorld() {
 
     // The cars stand side by side along +z, all facing +x, the player first.
     Vector3 p = gridOrigin(loadedRaceNumber);
+    // A time trial puts the player alone on the grid.
+    const int carsOnGrid = timeTrialMode ? 1 : kRaceCars;
     for (int i = 0; i < kRaceCars; i++) {
         Car& car = cars[i];
-        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
         car.index = i;
+        if (i >= carsOnGrid) {
+            car.body = nullptr;
+            car.checkpointsPassed = 0;
+            car.nextCheckpoint = 0;
+            car.lap = 0;
+            continue;
+        }
+        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
         createCarBody(car, raceWorld, p);
         p.z += 4.5f;
         if (car.body != nullptr) {
@@ -265,8 +273,15 @@ bool loadRace(int raceNumber) {
         lostCount[i] = 0;
         cars[i].lostTimer = 0.0f;
     }
+    if (timeTrialMode) {
+        // No countdown: the clock waits for the first pass of the line, and
+        // laps go on until the player leaves.
+        countdownRunning = false;
+        lapCount = kTimeTrialLaps;
+    }
     resetChaseCamera();
     resetRaceInfo();
+    resetLapTiming();
     resetCarReset();
     return true;
 }

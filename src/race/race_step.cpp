@@ -62,7 +62,10 @@ void raceStep(float f) {
         advanceClock(lapTime, f);
     }
 
+    const int passedBefore = cars[0].checkpointsPassed, nextBefore = cars[0].nextCheckpoint;
+    const float lapClockBefore = clockHundredths(lapTime);
     updatePlayerCar(cars[0], f);
+    updateLapTiming(passedBefore, nextBefore, lapClockBefore);
     for (int i = 1; i < kRaceCars; i++) {
         updateOpponentCar(cars[i], f);
     }

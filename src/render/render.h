@@ -335,6 +335,11 @@ extern bool modelDisplayLists;
 
 // Draws every group; leaves culling off and the texturing state as found.
 void drawModel(Model* model);
+// A model as a ghost: placed by the OpenGL matrix `placement` on the current
+// model-view, unlit, added to the picture in the tint's colour and alpha
+// (a faint glow of the whole shape, then its textures), without writing depth
+// so the scene behind shows through. The light program must be off.
+void drawGhostModel(Model* model, const float placement[16], const float tint[4]);
 // The immediate-mode reference, whatever modelDisplayLists says.
 void drawModelImmediate(const Model& model);
 // Fills lightSources from a flattened light model (at most kMaxLights lamps).

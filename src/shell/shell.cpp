@@ -98,6 +98,10 @@ int gameMain() {
     readGameSettings();
     readKeyBindings();
     readCareer();
+    // The lap records and ghosts are read and written by the game itself
+    // (the tools and tests keep their hands off the saves folder).
+    ghostFilesEnabled = true;
+    readLapRecords();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();
     if (!openSoundDevice(kSoundDeviceName)) {

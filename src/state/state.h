@@ -24,6 +24,8 @@ enum GameState : int32_t {
     Options = 5,
     CareerMenu = 20,
     CityMap = 21,
+    PracticeMenu = 22,
+    RecordsPage = 23,
     CarTuning = 29,
     InfoPage = 50,
     Controls = 51,

@@ -113,7 +113,6 @@ TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
 
 TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
     gameState = MainMenu;
-    clickRow(1);  // the main menu has no first row
     clickAt(600, 242);
     clickAt(700, 215);
     clickAt(300, 300);
@@ -302,9 +301,11 @@ TEST_F(MenuInput, HoverSoundOncePerEntry) {
     hoverAt(700, 240);
     EXPECT_EQ(menuHoverSounds, 3);
     // Rows the screen does not have never light up.
-    hoverAt(700, 190);
+    gameState = QuitConfirm;
+    hoverAt(700, 290);
     EXPECT_FALSE(anyHover());
     EXPECT_EQ(menuHoverSounds, 3);
+    gameState = MainMenu;
     // After a click the row under the cursor on the new screen sounds again.
     hoverAt(700, 240);
     menuClick();

@@ -49,6 +49,8 @@ struct ShotOptions {
     bool immediate = false;
     bool effects = true;  // reflection pass, glow passes and particles
     bool timing = false;
+    bool timeTrial = false;
+    std::string ghost;  // ghost file driven beside the player
     bool help = false;
 };
 
@@ -57,9 +59,11 @@ void usage() {
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
-            "                    [--effects on|off] [--reverse S] [--career] [--locked]\n"
+            "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
+            "                    [--ghost FILE]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
-            "                  tuning, citymap, options, controls, pause, quit, info, result\n"
+            "                  tuning, citymap, options, controls, pause, quit, info, result,\n"
+            "                  practice, records\n"
             "  --race N        race number 1..20 (default 1)\n"
             "  --seconds T     seconds after the race is loaded (default 8); with --until finish,\n"
             "                  seconds after the player's finish\n"
@@ -80,6 +84,9 @@ void usage() {
             "  --reverse S     brake, then reverse up the road from S seconds before the picture\n"
             "                  (7 shows the wrong-way warning; it blinks: see wrongWay in the output)\n"
             "  --career        run it as a career race of a new career, booked in memory only\n"
+            "  --time-trial    drive alone, without the countdown\n"
+            "  --ghost FILE    drive beside the ghost in FILE (written by korvask-sim --record),\n"
+            "                  its lap taken as the circuit's record\n"
             "  --locked        menus: the garage's car and the city map's race are not yet won\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
@@ -120,6 +127,10 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
             o->career = true;
             continue;
         }
+        if (strcmp(a, "--time-trial") == 0) {
+            o->timeTrial = true;
+            continue;
+        }
         if (strcmp(a, "--locked") == 0) {
             o->locked = true;
             continue;
@@ -134,6 +145,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         if (strcmp(a, "--screen") == 0) {
             o->screen = value;
             ok = o->screen == "race" || isMenuScreen(o->screen);
+        } else if (strcmp(a, "--ghost") == 0) {
+            o->ghost = value;
+            ok = !o->ghost.empty();
         } else if (strcmp(a, "--out") == 0) {
             o->out = value;
             ok = !o->out.empty();
@@ -315,6 +329,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::string outPath = absolutePath(opt.out);
+    const std::string ghostPath = opt.ghost.empty() ? opt.ghost : absolutePath(opt.ghost);
     enterProgramFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
@@ -338,11 +353,21 @@ int main(int argc, char** argv) {
     playerCarModel = selectedCar;
     playerCarPower = carPower;
     srand(opt.seed);
+    timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
     }
     lapCount = opt.laps;
+    if (!ghostPath.empty() &&
+        readGhostFile(ghostPath.c_str(), opt.race, -1, &raceGhost) == LapFileRead::Read) {
+        // In memory only: the ghost's lap stands as the circuit's record.
+        LapRecord& record = lapRecords[opt.race - 1];
+        record.lap = raceGhost.lap;
+        record.car = raceGhost.car;
+        record.date = 0;
+        for (int s = 0; s < kLapSectors; s++) record.splits[s] = raceGhost.splits[s];
+    }
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.
         setDefaultCareer();
@@ -393,6 +418,13 @@ int main(int argc, char** argv) {
         outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap,
         playerSpeed * 10.5f, driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z,
         playerPlace, wrongWayTimer);
+    Vector3 ghostAt;
+    Quaternion ghostTurn;
+    if (ghostNow(&ghostAt, &ghostTurn))
+        printf(",\"ghost\":[%.1f,%.1f,%.1f],\"ghostDistance\":%.1f", ghostAt.x, ghostAt.y, ghostAt.z,
+               length(ghostAt - p));
+    if (lapTiming.lastSplitSector > 0)
+        printf(",\"split\":%d,\"splitGap\":%.2f", lapTiming.lastSplitSector, lapTiming.lastSplitGap / 100.0f);
     if (opt.timing && !frameMs.empty()) {
         std::vector<double> sorted = frameMs;
         std::sort(sorted.begin(), sorted.end());
