@@ -102,10 +102,7 @@ BENCHMARK(BM_RaceFrameCars)->Iterations(kWays* kFramesEach)->Unit(benchmark::kMi
 void BM_MenuFrameCar(benchmark::State& state) {
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     scriptedReset();
-    resolutionIndex = 1;
-    screenWidth = 800;
-    screenHeight = 600;
-    blurWidth = blurHeight = 256;
+    chooseResolution(1);
     soundEnabled = musicEnabled = false;
     if (!enterContentFolder() || !scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer() ||
         !loadGameTextures()) {

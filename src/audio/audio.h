@@ -42,6 +42,13 @@ constexpr const char* kSoundDeviceName = "DirectSound3D";
 // failure prints one line on stderr saying why and returns false; the caller
 // then ends the program with exit status -1.
 bool openSoundDevice(const char* deviceName = kSoundDeviceName);
+// Opens OpenAL Soft's loopback device at `rate` frames a second, 16-bit
+// stereo, with the same context as the game's own device: nothing plays, and
+// renderSoundMix hands over the mix on demand. For tests and recordings.
+bool openLoopbackSoundDevice(int rate);
+// Mixes the next `frames` stereo frames of the loopback device into `stereo`
+// (left and right interleaved). Does nothing when no loopback device is open.
+void renderSoundMix(int16_t* stereo, int frames);
 // Makes no context current, destroys the context and closes its device. Also
 // deletes the whole-file music buffers still registered. Safe when no device
 // is open.
@@ -92,11 +99,16 @@ struct SoundEffect {
     // Kept first so that code holding the record reaches the source directly.
     uint32_t source;
     uint32_t buffer;
+    // The gain the game asked for; the source plays it times effectsVolume.
+    float gain;
 
     // Reads the WAV file (silence when it is missing), makes the source and the
     // buffer, and sets pitch 1, the loop flag, maximum gain 1 and reference
     // distance 30. OpenAL errors are not checked here.
     void load(const char* path, bool loop);
+    // Plays at the listener whatever it moves to: for the game's own cues
+    // rather than sounds of the scene.
+    void setListenerRelative();
     void play();
     void stop();
     void setGain(float gain);
@@ -127,7 +139,21 @@ extern SoundEffect soundMenu2;       // menu hover
 
 constexpr int kEffectSoundCount = 16;
 
-// Loads the sixteen effect sounds from "base/sound" in their fixed order.
+// For the whole run, loaded after the sixteen and played at the listener:
+// the countdown beep, at pitch 1 on 3, 2, 1 and higher on go ("count.wav").
+extern SoundEffect soundCountdown;
+// Pitch of soundCountdown on "go": an octave above the three counts.
+constexpr float kCountdownGoPitch = 2.0f;
+
+// Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
+// set through setEffectsVolume and setMusicVolume, which apply it at once.
+extern float effectsVolume;  // scales every effect sound's gain
+extern float musicVolume;    // scales both music streams' gain
+void setEffectsVolume(float volume);
+void setMusicVolume(float volume);
+
+// Loads the sixteen effect sounds from "base/sound" in their fixed order,
+// then the countdown and splash cues.
 void loadEffectSounds();
 // Releases them in the same order.
 void releaseEffectSounds();
@@ -174,6 +200,8 @@ class MusicStream {
     // The music file the decoder's callbacks read.
     FILE* file;
     bool streamed;
+    // The gain the game asked for; the source plays it times musicVolume.
+    float gain;
 
     // The streamed buffers this object made; deleted by close.
     uint32_t streamBuffers[kStreamBufferCount];
@@ -231,6 +259,25 @@ class MusicStream {
 extern MusicStream menuMusic;
 // From loadRace to unloadRace: one of the four race tracks.
 extern MusicStream raceMusic;
+// For the whole run: the quiet loop under the start-up splash
+// (".\base\music\splash.wav", whole file, looping).
+extern MusicStream splashMusic;
+
+// The splash's bed: started with the splash, then faded out by the gain the
+// menu frames pass in (1 - the menu music's fade) and stopped at silence.
+void startSplashBed();
+void fadeSplashBed(float gain);
+// The menu music plays on through a race's loading instead of stopping dead,
+// and fades out under the countdown while the race music fades in:
+// fadeOutMenuMusic is called by loadRace, updateMenuMusicFadeOut by every
+// race frame (refill, lower by f, stop and rewind at silence), and
+// endMenuMusicFadeOut by unloadRace (stops and rewinds what is left).
+void fadeOutMenuMusic();
+void updateMenuMusicFadeOut(float f);
+void endMenuMusicFadeOut();
+bool menuMusicFadingOut();
+// The fade-out's fall a 10 ms: from full gain to silence in 1.25 s.
+constexpr float kMenuMusicFadeOutRate = 0.008f;
 
 // Start-up: the sixteen effect sounds in their order, the menu music opened
 // (looping, streamed, not started) and the inverse distance model.

@@ -78,6 +78,7 @@ MusicStream::MusicStream()
       info(nullptr),
       file(nullptr),
       streamed(false),
+      gain(0.0f),
       streamBuffers{},
       streamBufferCount(0),
       endQueued(false),
@@ -110,7 +111,11 @@ bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag) {
         return false;
     }
     alSourcef(source, AL_PITCH, 1.0f);
+    gain = 0.0f;
     alSourcef(source, AL_GAIN, 0.0f);
+    // Music plays at the listener: left at the world's origin it would fade
+    // with the distance of a race's camera from there.
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSourcefv(source, AL_POSITION, position);
     alSourcefv(source, AL_VELOCITY, velocity);
     alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
@@ -373,8 +378,9 @@ void MusicStream::rewind() {
     queueStale = streamed;
 }
 
-void MusicStream::setGain(float gain) {
-    if (source) alSourcef(source, AL_GAIN, gain);
+void MusicStream::setGain(float newGain) {
+    gain = newGain;
+    if (source) alSourcef(source, AL_GAIN, gain * musicVolume);
 }
 
 bool MusicStream::isPlaying() const {

@@ -1,9 +1,46 @@
-// The OpenAL device and context, the listener and the error report.
+// The OpenAL device and context, the listener, the loopback mix and the error
+// report.
+#include <AL/alext.h>
+
 #include <cstring>
 
 #include "audio/audio.h"
 #include "audio/audio_local.h"
 #include "platform/platform.h"
+
+// The limiter only catches what the mix's own levels let through (see
+// docs/SOUND.md): a pile-up of every sound at once should still never reach
+// the converter as a clipped square.
+static void contextAttributes(ALCdevice* device, ALCint* attributes, int rate) {
+    int at = 0;
+    if (alcIsExtensionPresent(device, "ALC_SOFT_output_limiter")) {
+        attributes[at++] = ALC_OUTPUT_LIMITER_SOFT;
+        attributes[at++] = ALC_TRUE;
+    }
+    if (rate > 0) {
+        attributes[at++] = ALC_FREQUENCY;
+        attributes[at++] = rate;
+        attributes[at++] = ALC_FORMAT_CHANNELS_SOFT;
+        attributes[at++] = ALC_STEREO_SOFT;
+        attributes[at++] = ALC_FORMAT_TYPE_SOFT;
+        attributes[at++] = ALC_SHORT_SOFT;
+    }
+    attributes[at] = 0;
+}
+
+static bool makeContext(ALCdevice* device, int rate) {
+    ALCint attributes[16];
+    contextAttributes(device, attributes, rate);
+    ALCcontext* context = alcCreateContext(device, attributes);
+    if (!context || !alcMakeContextCurrent(context)) {
+        std::fprintf(stderr, "korvask: the sound device opened but refused a context\n");
+        if (context) alcDestroyContext(context);
+        alcCloseDevice(device);
+        return false;
+    }
+    alGetError();
+    return true;
+}
 
 bool openSoundDevice(const char* deviceName) {
     // Nothing on Linux answers to the game's device name: the default device
@@ -14,15 +51,28 @@ bool openSoundDevice(const char* deviceName) {
         std::fprintf(stderr, "korvask: no sound device could be opened (OpenAL found no output)\n");
         return false;
     }
-    ALCcontext* context = alcCreateContext(device, nullptr);
-    if (!context || !alcMakeContextCurrent(context)) {
-        std::fprintf(stderr, "korvask: the sound device opened but refused a context\n");
-        if (context) alcDestroyContext(context);
-        alcCloseDevice(device);
-        return false;
-    }
-    alGetError();
+    return makeContext(device, 0);
+}
+
+// The loopback device mixes only when asked, into memory, as fast as the
+// machine can: what the game would play, without a sound card or a clock.
+static ALCdevice* loopbackDevice = nullptr;
+static LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
+
+bool openLoopbackSoundDevice(int rate) {
+    if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
+    auto openLoopback = (LPALCLOOPBACKOPENDEVICESOFT)alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT");
+    renderSamples = (LPALCRENDERSAMPLESSOFT)alcGetProcAddress(nullptr, "alcRenderSamplesSOFT");
+    if (!openLoopback || !renderSamples) return false;
+    ALCdevice* device = openLoopback(nullptr);
+    if (!device) return false;
+    if (!makeContext(device, rate)) return false;
+    loopbackDevice = device;
     return true;
+}
+
+void renderSoundMix(int16_t* stereo, int frames) {
+    if (loopbackDevice && renderSamples && frames > 0) renderSamples(loopbackDevice, stereo, frames);
 }
 
 void closeSoundDevice() {
@@ -41,6 +91,7 @@ void closeSoundDevice() {
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(context);
     if (device) alcCloseDevice(device);
+    if (device == loopbackDevice) loopbackDevice = nullptr;
 }
 
 void setInverseDistanceModel() {

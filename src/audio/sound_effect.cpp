@@ -18,6 +18,10 @@ SoundEffect soundNitro;
 SoundEffect soundWind;
 SoundEffect soundMenu1;
 SoundEffect soundMenu2;
+SoundEffect soundCountdown;
+
+float effectsVolume = 1.0f;
+float musicVolume = 1.0f;
 
 struct EffectSoundFile {
     SoundEffect* sound;
@@ -39,6 +43,11 @@ static const EffectSoundFile kEffectSoundFiles[] = {
 static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectSoundCount,
               "one file per effect sound");
 
+// The game's own cues, heard at the listener, after the sixteen.
+static const EffectSoundFile kCueSoundFiles[] = {
+    {&soundCountdown, "base/sound/count.wav", false},
+};
+
 void SoundEffect::load(const char* path, bool loop) {
     WavSound wav;
     readWavFile(path, &wav);
@@ -50,6 +59,8 @@ void SoundEffect::load(const char* path, bool loop) {
     alSourcei(source, AL_BUFFER, (ALint)buffer);
 
     alSourcef(source, AL_PITCH, 1.0f);
+    gain = 1.0f;
+    alSourcef(source, AL_GAIN, gain * effectsVolume);
     alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
     alSourcef(source, AL_MAX_GAIN, 1.0f);
     // Full loudness within 30 units, about four car lengths, then falling off.
@@ -71,9 +82,17 @@ void SoundEffect::stop() {
     alSourceStop(source);
 }
 
-void SoundEffect::setGain(float gain) {
+void SoundEffect::setGain(float newGain) {
+    gain = newGain;
     if (!source) return;
-    alSourcef(source, AL_GAIN, gain);
+    alSourcef(source, AL_GAIN, gain * effectsVolume);
+}
+
+void SoundEffect::setListenerRelative() {
+    if (!source) return;
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
+    alSource3f(source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
 }
 
 void SoundEffect::setPitch(float pitch) {
@@ -104,10 +123,32 @@ void SoundEffect::release() {
 
 void loadEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
+    for (const EffectSoundFile& file : kCueSoundFiles) {
+        file.sound->load(file.path, file.loop);
+        file.sound->setListenerRelative();
+    }
 }
 
 void releaseEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->release();
+    for (const EffectSoundFile& file : kCueSoundFiles) file.sound->release();
+}
+
+static float clampVolume(float volume) {
+    return volume < 0.0f ? 0.0f : (volume > 1.0f ? 1.0f : volume);
+}
+
+void setEffectsVolume(float volume) {
+    effectsVolume = clampVolume(volume);
+    for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->setGain(file.sound->gain);
+    for (const EffectSoundFile& file : kCueSoundFiles) file.sound->setGain(file.sound->gain);
+}
+
+void setMusicVolume(float volume) {
+    musicVolume = clampVolume(volume);
+    menuMusic.setGain(menuMusic.gain);
+    raceMusic.setGain(raceMusic.gain);
+    splashMusic.setGain(splashMusic.gain);
 }
 
 void stopRaceSounds() {

@@ -4,16 +4,20 @@
 
 // The front-end music: looping, streamed, started once the splash is over.
 static const char* const kMenuMusicPath = ".\\base\\music\\menu.ogg";
+// The quiet loop under the splash: short enough to hold in one buffer.
+static const char* const kSplashMusicPath = ".\\base\\music\\splash.wav";
 
 void loadSounds() {
     loadEffectSounds();
     menuMusic.open(kMenuMusicPath, true, true);
+    splashMusic.open(kSplashMusicPath, true, false);
     setInverseDistanceModel();
 }
 
 void releaseSounds() {
     releaseEffectSounds();
     menuMusic.close();
+    splashMusic.close();
     // A quit in the middle of a race leaves its music open; its source has to
     // go before the context does.
     raceMusic.close();

@@ -92,3 +92,29 @@ void newCareer() {
     tuningPoints = 250;
     writeCareerNow();
 }
+
+// Twelve street cars, from the first car of a new career to the last prize.
+static const char* const kCarNames[kCarCount] = {
+    "Streetfox",   "Alley Cat", "Nightjar",   "Ember S",     "Graphite GT", "Switchback",
+    "Redline Six", "Neon Wasp", "Ironclad R", "Night Heron", "Starling RS", "Korvask Zero",
+};
+
+const char* carName(int car) {
+    return validCar(car) ? kCarNames[car] : "";
+}
+
+int carUnlockPoints(int car) {
+    // Cars 3 to 7 are prizes too, though every new career has them already.
+    if (!validCar(car)) return 0;
+    for (const CarPrize& prize : carPrizes)
+        if (prize.car == car) return prize.points;
+    return 0;
+}
+
+bool carSelectable(int car) {
+    return validCar(car) && carAvailable[car];
+}
+
+bool raceUnlocked(int race) {
+    return race >= 1 && race <= kCareerRaces && race <= maxRaceUnlocked;
+}

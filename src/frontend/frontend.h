@@ -57,6 +57,15 @@ extern bool awardPending;
 // The last booking made a car available ("You win new car.").
 extern bool newCarWon;
 
+// What the running race was started as from the practice screen; nothing of
+// a practice race or a time trial is booked in the career.
+enum PracticeKind : int { NoPractice, PracticeRace, PracticeTimeTrial };
+extern int practiceKind;
+// The practice screen's circuit (1..maxRaceUnlocked) and car (an available
+// one); kept for the whole run.
+extern int practiceCircuit;
+extern int practiceCar;
+
 // ---------------------------------------------------------------------------
 // From the end of the start-up splash to exit: the garage scene's models.
 
@@ -109,6 +118,64 @@ int menuRowHeight(int row);
 // True when the shown screen has a clickable item in that row.
 bool screenHasRow(int state, int row);
 
+// The practice screen and the records screen (practice.cpp).
+void drawPracticeMenu();
+void drawRecordsPage();
+// Clicks on them; true when an item took the click.
+bool clickPracticeMenu(int x, int y);
+bool clickRecordsPage(int x, int y);
+// Brings the practice choice into range: an unlocked circuit, an available car.
+void settlePracticeChoice();
+// Starts the chosen circuit and car as a race against three opponents, or
+// as a time trial; false (and back on the practice screen) when it cannot.
+bool startPractice(int kind);
+// The records screen's line for circuit n: best lap, car and date, or dashes.
+void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, char* date, int dateSize);
+// ---------------------------------------------------------------------------
+// Options and Controls screens (options_rows.cpp, controls_screen.cpp).
+
+// The options screen's rows below the display and sound lines: music and
+// effects volume, difficulty, graphics, and the way to the Controls screen.
+// Their overlay heights; a row's mouse band is 581 - y .. 609 - y, x 131..449.
+constexpr int kMusicVolumeY = 160;
+constexpr int kEffectsVolumeY = 130;
+constexpr int kDifficultyY = 100;
+constexpr int kGraphicsY = 70;
+constexpr int kControlsY = 40;
+// The volume bar's ten steps, each kVolumeStepWidth wide from kVolumeBarX.
+constexpr int kVolumeBarX = 340;
+constexpr int kVolumeStepWidth = 10;
+void drawOptionRows();
+// A click on one of those rows; true when it took the click.
+bool clickOptionRows(int x, int y);
+// The settings' own words: "Easy" .. "Hard", "Low" .. "Auto".
+const char* difficultyName(int difficulty);
+const char* graphicsName(int graphics);
+
+// The Controls screen: one row per driving action with its key and its
+// controller button; a click on a row waits for a key.
+constexpr int kControlsRowTopY = 460;  // overlay height of the first action
+constexpr int kControlsRowPitch = 34;
+// -1, or the action that the next key press binds.
+extern int controlsCapture;
+// The action row under the cursor, -1 for none.
+extern int controlsHoverRow;
+void drawControlsScreen();
+bool clickControlsScreen(int x, int y);
+void hoverControlsScreen(int x, int y);
+// A key press while the screen waits for one: binds it (a clash swaps), Esc
+// cancels. false when the screen was not waiting.
+bool controlsKeyPressed(int vk);
+// The action row at a mouse point, -1 for none.
+int controlsRowAt(int x, int y);
+// The controller's button or stick for each action, as the screen lists it.
+const char* controllerButtonName(int action);
+const char* actionName(int action);
+
+// The player's notice (state.h), when one is due: a line on a dark plate,
+// over the race or the menus.
+void drawPlayerNotice();
+
 // Starting and leaving races from the menus.
 void startQuickRace();
 void startCareerRace();
@@ -136,6 +203,15 @@ void bookRaceResult(int raceNumber, int place);
 bool buyTuningPackage(int car, int package);
 // Packages the tuning points would buy now, 0..3.
 int tuningPackagesAffordable();
+// The car's name in the garage (cars 0..11; "" for any other number).
+const char* carName(int car);
+// The career points at which the car is won; 0 for cars 0..2, which every
+// career has.
+int carUnlockPoints(int car);
+// Car 0..11 may be driven (it is available in the career).
+bool carSelectable(int car);
+// The career race may be started from the city map (1..maxRaceUnlocked).
+bool raceUnlocked(int race);
 // The career after "New game" (and the selections back to car 0, race 1),
 // written at once.
 void newCareer();

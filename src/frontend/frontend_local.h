@@ -19,6 +19,14 @@ void drawButton(int y, bool hover);
 // A button with its label at (650, y), glyph set 1.
 void drawMenuItem(int row, const char* label);
 void drawTitleBlock();
+// Text over the garage scene sits on a dark translucent plate, so a bright car
+// behind it never swallows it. Widths follow the fonts' advances (small 10,
+// large 13 overlay units); leading blanks, which place text, get no plate.
+void drawTextPlate(float x0, float y0, float x1, float y1, float alpha = 0.6f);
+void printOnPlate(int x, int y, const char* text);
+void printLargeOnPlate(int x, int y, const char* text);
+// A padlock centred on (x, y), size its body's width.
+void drawLock(float x, float y, float size);
 void drawDarkeningSheet();
 // The three statistics bars of the selected car and their labels.
 void drawStatisticsBars();

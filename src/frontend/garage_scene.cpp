@@ -43,12 +43,7 @@ const SceneShading kGarageShading = {
     {0.0f, 0.0f, 0.0f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 
 void setGarageMaterial() {
-    glUniform4fARB(ambientColorUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    glUniform4fARB(matAmbientUniform, 0.5f, 0.5f, 0.5f, 1.0f);
-    glUniform4fARB(matDiffuseUniform, 1.0f, 1.0f, 1.0f, 1.0f);
-    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    glUniform4fARB(emissiveUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    glUniform1fARB(shininessUniform, 0.0f);
+    setLightMaterial(kGarageShading);
 }
 
 // The view every model of the garage is drawn under.
@@ -155,7 +150,7 @@ void drawGarageScene() {
     // The reflection view leaves its square in the corner of the frame.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    glUseProgramObjectARB(lightProgram);
+    useLightProgram();
     setGarageMaterial();
     selectLights();
 

@@ -1,5 +1,6 @@
 // Menu clicks and hovers: the mouse space, the items' hit areas, the fixed
 // order in which a click is tested, and starting or leaving a race.
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -56,7 +57,7 @@ static bool inBox(int x, int y, int left, int right, int top, int bottom) {
 static unsigned screenRows(int state) {
     switch (state) {
         case MainMenu:
-            return 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
         case QuitConfirm:
             return 1u << 2 | 1u << 4;
         case CareerMenu:
@@ -73,6 +74,12 @@ static unsigned screenRows(int state) {
             return 1u << 2 | 1u << 4;
         case InfoPage:
             return 1u << 3;
+        case PracticeMenu:
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+        case RecordsPage:
+            return 1u << 5;
+        case Controls:
+            return 1u << 4 | 1u << 5;
         default:
             return 0;
     }
@@ -128,7 +135,7 @@ static void raceNotStarted(bool career) {
         selectedRace = 1;
     }
     if (musicEnabled && !menuMusic.isPlaying()) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     resetMenuHover();
 }
@@ -149,6 +156,8 @@ static void leaveRace() {
 
 void startQuickRace() {
     gameState = Race;
+    practiceKind = NoPractice;
+    timeTrialMode = false;
     careerRace = false;
     awardPending = false;
     newCarWon = false;
@@ -164,6 +173,8 @@ void startQuickRace() {
 
 void startCareerRace() {
     gameState = Race;
+    practiceKind = NoPractice;
+    timeTrialMode = false;
     careerRace = true;
     awardPending = true;
     newCarWon = false;
@@ -175,6 +186,11 @@ void restartRace() {
     gameState = Race;
     leaveRace();
     newCarWon = false;
+    // A practice race or time trial starts again on its circuit and car.
+    if (practiceKind != NoPractice) {
+        startPractice(practiceKind);
+        return;
+    }
     if (careerRace) {
         if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
         return;
@@ -187,6 +203,16 @@ void restartRace() {
 }
 
 void exitRace() {
+    if (practiceKind != NoPractice) {
+        // Back to the practice screen with the choice kept.
+        gameState = PracticeMenu;
+        practiceKind = NoPractice;
+        timeTrialMode = false;
+        careerRace = false;
+        awardPending = false;
+        leaveRace();
+        return;
+    }
     if (careerRace) {
         gameState = Garage;
     } else {
@@ -203,7 +229,10 @@ void exitRace() {
 // Clicks, screen by screen; each returns true when an item took the click.
 
 static bool clickMainMenu(int x, int y) {
-    if (menuRowHit(2, x, y)) {
+    if (menuRowHit(1, x, y)) {
+        settlePracticeChoice();
+        gameState = PracticeMenu;
+    } else if (menuRowHit(2, x, y)) {
         gameState = CareerMenu;
     } else if (menuRowHit(3, x, y)) {
         startQuickRace();
@@ -245,20 +274,32 @@ static bool clickCareerMenu(int x, int y) {
     return true;
 }
 
-static bool carSelectable(int car) {
-    return car >= 0 && car < kCarCount && carAvailable[car];
+// Locked cars can be looked at but not raced or tuned: the player is told why.
+static void refuseLockedCar() {
+    char text[80];
+    std::snprintf(text, sizeof text, "%s is locked: it unlocks at %d points", carName(selectedCar),
+                  carUnlockPoints(selectedCar));
+    setPlayerNotice(text);
 }
 
 static bool clickGarage(int x, int y) {
     if (menuRowHit(1, x, y)) {
-        if (selectedCar > 0 && carSelectable(selectedCar - 1)) selectedCar--;
+        if (selectedCar > 0) selectedCar--;
     } else if (menuRowHit(2, x, y)) {
-        if (selectedCar < kCarCount - 1 && carSelectable(selectedCar + 1)) selectedCar++;
+        // On past the cars the career has, to those it can still win.
+        if (selectedCar < kCarCount - 1) selectedCar++;
     } else if (menuRowHit(3, x, y)) {
+        if (!carSelectable(selectedCar)) {
+            refuseLockedCar();
+            return true;
+        }
         gameState = CarTuning;
     } else if (menuRowHit(4, x, y)) {
-        // An unavailable car cannot race: the click is silently ignored.
-        if (!carSelectable(selectedCar)) return true;
+        // A locked car cannot race: no click, only the notice.
+        if (!carSelectable(selectedCar)) {
+            refuseLockedCar();
+            return true;
+        }
         gameState = CityMap;
     } else if (menuRowHit(5, x, y)) {
         gameState = MainMenu;
@@ -286,16 +327,25 @@ static bool clickCarTuning(int x, int y) {
 
 static bool clickCityMap(int x, int y) {
     if (menuRowHit(1, x, y)) {
-        if (selectedRace < maxRaceUnlocked) selectedRace++;
+        // On to the races still locked, which show what opens them.
+        if (selectedRace < kCareerRaces) selectedRace++;
         playClickSound();
     } else if (menuRowHit(3, x, y)) {
         if (selectedRace > 1) selectedRace--;
         playClickSound();
     } else if (menuRowHit(4, x, y)) {
+        if (!raceUnlocked(selectedRace)) {
+            char text[48];
+            std::snprintf(text, sizeof text, "Finish race %d first", selectedRace - 1);
+            setPlayerNotice(text);
+            return true;
+        }
         startCareerRace();
         clicked();
     } else if (menuRowHit(5, x, y)) {
         gameState = Garage;
+        // The map opens again on a race that can be started.
+        if (!raceUnlocked(selectedRace)) selectedRace = maxRaceUnlocked;
         clicked();
     } else {
         return false;
@@ -308,7 +358,7 @@ static bool clickPause(int x, int y) {
         // Back into the race as it was: no click, the music plays on.
         gameState = Race;
         if (musicEnabled) raceMusic.play();
-        musicGain = -1.5f;
+        startMusicFade();
         resetMenuHover();
         return true;
     }
@@ -356,7 +406,7 @@ static bool clickOptionLines(int x, int y) {
         musicEnabled = !musicEnabled;
         if (musicEnabled) {
             menuMusic.play();
-            musicGain = -1.5f;
+            startMusicFade();
         } else {
             menuMusic.rewind();
         }
@@ -367,7 +417,7 @@ static bool clickOptionLines(int x, int y) {
 }
 
 static bool clickOptions(int x, int y) {
-    if (clickOptionLines(x, y)) return true;
+    if (clickOptionLines(x, y) || clickOptionRows(x, y)) return true;
     if (menuRowHit(2, x, y)) {
         optionsApplied = true;
     } else if (menuRowHit(4, x, y)) {
@@ -416,6 +466,15 @@ void menuClick() {
         case InfoPage:
             clickInfoPage(x, y);
             break;
+        case PracticeMenu:
+            clickPracticeMenu(x, y);
+            break;
+        case RecordsPage:
+            clickRecordsPage(x, y);
+            break;
+        case Controls:
+            clickControlsScreen(x, y);
+            break;
         default:
             break;
     }
@@ -430,6 +489,10 @@ static bool rowHoverable(int row) {
 
 void menuHover() {
     if (gameState == Race) return;
+    if (gameState == Controls)
+        hoverControlsScreen(mouseX, mouseY);
+    else
+        controlsHoverRow = -1;
     for (int row = 1; row <= kMenuRows; row++) {
         bool& flag = menuHoverFlags[row - 1];
         const bool over =

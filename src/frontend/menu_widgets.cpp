@@ -1,5 +1,7 @@
 // The menus' building blocks: overlay projection, button widget, title block,
 // darkening sheet, statistics bars and the mouse pointer.
+#include <cstring>
+
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "render/render.h"
@@ -38,6 +40,8 @@ static void maskThenFace(float x0, float y0, float x1, float y1, GLuint mask, GL
     drawOverlayImage(face, OverlayAdd, x0, y0, x1, y1);
 }
 
+static void drawLabelPlate(int y, bool hover);
+
 void drawButton(int y, bool hover) {
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -56,12 +60,87 @@ void drawButton(int y, bool hover) {
     overlayQuad(-32.0f, -32.0f, 32.0f, 32.0f);
     glPopMatrix();
     glDisable(GL_BLEND);
+    drawLabelPlate(y, hover);
 }
 
 void drawMenuItem(int row, const char* label) {
     const int y = menuRowHeight(row);
     drawButton(y, menuHoverFlags[row - 1]);
     printText(650, y, 1.0f, 1, "%s", label);
+}
+
+// Where the label of a button drawn at overlay height y sits: dark when idle,
+// lit in the glow colour while the pointer is on it.
+static void drawLabelPlate(int y, bool hover) {
+    const float x0 = 630.0f, x1 = 792.0f, y0 = (float)y - 8.0f, y1 = (float)y + 21.0f;
+    beginShapes();
+    if (hover) {
+        shapeColour(kHudCyan, 0.42f);
+        fillRect(x0, y0, x1, y1);
+        shapeLineWidth(1.5f);
+        shapeColour(kHudCyan, 1.0f);
+        outlineRect(x0, y0, x1, y1);
+    } else {
+        shapeColour(kHudBlack, 0.55f);
+        fillRect(x0, y0, x1, y1);
+    }
+    endShapes();
+}
+
+void drawTextPlate(float x0, float y0, float x1, float y1, float alpha) {
+    beginShapes();
+    shapeColour(kHudBlack, alpha);
+    fillRect(x0, y0, x1, y1);
+    endShapes();
+}
+
+// The first and last non-blank characters of text: [first, end).
+static void inkSpan(const char* text, int* first, int* end) {
+    const int length = (int)std::strlen(text);
+    int a = 0, b = length;
+    while (a < b && text[a] == ' ') a++;
+    while (b > a && text[b - 1] == ' ') b--;
+    *first = a;
+    *end = b;
+}
+
+void printOnPlate(int x, int y, const char* text) {
+    int first, end;
+    inkSpan(text, &first, &end);
+    if (end > first)
+        drawTextPlate((float)(x + 10 * first - 6), (float)(y - 6), (float)(x + 10 * end + 8),
+                      (float)(y + 19));
+    printText(x, y, 1.0f, 1, "%s", text);
+}
+
+void printLargeOnPlate(int x, int y, const char* text) {
+    int first, end;
+    inkSpan(text, &first, &end);
+    if (end > first)
+        drawTextPlate((float)(x + 13 * first - 8), (float)(y - 5), (float)(x + 13 * end + 10),
+                      (float)(y + 29));
+    printTextLarge(x, y, 1, "%s", text);
+}
+
+void drawLock(float x, float y, float size) {
+    const float half = 0.5f * size;
+    beginShapes();
+    // The shackle: a thick U above the body.
+    shapeLineWidth(0.16f * size);
+    shapeColour(kHudWhite, 0.95f);
+    const float sx = 0.3f * size, top = y + 0.75f * size, base = y + 0.15f * size;
+    drawLine(x - sx, base, x - sx, top);
+    drawLine(x - sx - 0.07f * size, top, x + sx + 0.07f * size, top);
+    drawLine(x + sx, top, x + sx, base);
+    // The body, with a dark rim and a keyhole.
+    shapeColour(kHudBlack, 0.8f);
+    fillRect(x - half - 2.0f, y - 0.5f * size - 2.0f, x + half + 2.0f, y + 0.2f * size + 2.0f);
+    shapeColour(kHudPlayer, 1.0f);
+    fillRect(x - half, y - 0.5f * size, x + half, y + 0.2f * size);
+    shapeColour(kHudBlack, 0.9f);
+    fillDisc(x, y - 0.1f * size, 0.1f * size);
+    fillRect(x - 0.04f * size, y - 0.36f * size, x + 0.04f * size, y - 0.1f * size);
+    endShapes();
 }
 
 void drawTitleBlock() {
@@ -103,9 +182,9 @@ void drawStatisticsBars() {
     drawBar(50.0f, 125.0f, carPower);
     drawBar(50.0f, 75.0f, carMaxSpeed);
     drawBar(50.0f, 25.0f, carSuspension);
-    printText(50, 150, 1.0f, 1, "Power");
-    printText(50, 100, 1.0f, 1, "Max speed");
-    printText(50, 50, 1.0f, 1, "Suspension");
+    printOnPlate(50, 150, "Power");
+    printOnPlate(50, 100, "Max speed");
+    printOnPlate(50, 50, "Suspension");
 }
 
 void drawPointer() {
@@ -124,4 +203,26 @@ void drawPointer() {
     glVertex2f(15.0f, 5.0f);
     glEnd();
     glPopMatrix();
+}
+
+void drawPlayerNotice() {
+    const char* notice = currentPlayerNotice();
+    if (notice == nullptr) return;
+    // In a race under the top bar's pods, clear of the minimap and the drift
+    // text; in the menus along the bottom edge, under the statistics bars and
+    // the screens' panels.
+    const bool race = gameState == Race;
+    const int y = race ? 452 : 5;
+    const int width = 10 * (int)std::strlen(notice);
+    const int x = 400 - width / 2;
+    beginOverlay();
+    beginShapes();
+    shapeColour(kHudBlack, 0.8f);
+    fillRect((float)(x - 12), (float)(y - 9), (float)(x + width + 12), (float)(y + 18));
+    shapeLineWidth(1.5f);
+    shapeColour(kHudMagenta, 0.95f);
+    drawLine((float)(x - 10), (float)(y + 18), (float)(x + width + 10), (float)(y + 18));
+    endShapes();
+    endOverlay();
+    printText(x, y, 1.0f, 1, "%s", notice);
 }

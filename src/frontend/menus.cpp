@@ -1,6 +1,8 @@
 // The menu frame: the garage scene as background, the screen of the current
 // game state with its items, headings and texts, and the mouse pointer.
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
@@ -43,6 +45,7 @@ void drawBackground() {
 
 void drawMainMenu() {
     drawTitleBlock();
+    drawMenuItem(1, "Practice");
     drawMenuItem(2, "Career");
     drawMenuItem(3, "Quick race");
     drawMenuItem(4, "Options");
@@ -50,22 +53,40 @@ void drawMainMenu() {
 }
 
 void drawQuitConfirm() {
-    printTextLarge(35, 300, 1, "   Do you really want to quit?");
+    printLargeOnPlate(35, 300, "   Do you really want to quit?");
     drawMenuItem(2, "Yes");
     drawMenuItem(4, "No");
 }
 
 void drawCareerMenu() {
-    printTextLarge(200, 500, 1, "      Street racer career");
+    printLargeOnPlate(200, 500, "      Street racer career");
     drawMenuItem(2, "New game");
     drawButton(menuRowHeight(3), menuHoverFlags[2]);
     printText(637, 300, 1.0f, 1, "Continue game");
     drawMenuItem(4, "Back");
 }
 
+// A locked car stands in the dark behind a padlock, with the points that win it.
+void drawLockedCar() {
+    drawTextPlate(0.0f, 0.0f, 800.0f, 600.0f, 0.72f);
+    drawLock(300.0f, 330.0f, 56.0f);
+    char text[64];
+    std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(selectedCar));
+    printLargeOnPlate(300 - 13 * (int)std::strlen(text) / 2, 250, text);
+    std::snprintf(text, sizeof text, "You have %d", careerPoints);
+    printOnPlate(300 - 10 * (int)std::strlen(text) / 2, 218, text);
+}
+
 void drawGarage() {
+    const bool locked = !carSelectable(selectedCar);
+    if (locked) drawLockedCar();
     drawStatisticsBars();
-    printTextLarge(320, 550, 1, "    Garage");
+    printLargeOnPlate(320, 550, "    Garage");
+    // The car's name over its ratings, and where it stands among the twelve.
+    printLargeOnPlate(50, 180, carName(selectedCar));
+    char place[32];
+    std::snprintf(place, sizeof place, "%d / %d", selectedCar + 1, kCarCount);
+    printOnPlate(50 + 13 * (int)std::strlen(carName(selectedCar)) + 24, 184, place);
     // The arrows are drawn a little lower, before and after the word.
     drawMenuItem(1, "  Car");
     printText(650, 398, 1.0f, 1, "<");
@@ -82,13 +103,16 @@ bool packageInstalled(int package) {
 
 void drawCarTuning() {
     drawStatisticsBars();
-    printTextLarge(260, 500, 1, "     Car Tuning");
-    printText(150, 400, 1.0f, 1, "       1-st tuning package");
-    printText(150, 350, 1.0f, 1, "       2-nd tuning package");
-    printText(150, 300, 1.0f, 1, "       3-rd tuning package");
+    printLargeOnPlate(260, 500, "     Car Tuning");
+    printOnPlate(150, 400, "       1st tuning package");
+    printOnPlate(150, 350, "       2nd tuning package");
+    printOnPlate(150, 300, "       3rd tuning package");
+    char available[64];
+    std::snprintf(available, sizeof available, "Tuning packages available for installation: %2i",
+                  tuningPackagesAffordable());
+    drawTextPlate(44.0f, 194.0f, 536.0f, 219.0f);
     textAlpha = pulseAlpha(1.0f);
-    printText(50, 200, 1.0f, 1, "Tuning packages available for installation: %2i",
-              tuningPackagesAffordable());
+    printText(50, 200, 1.0f, 1, "%s", available);
     textAlpha = 1.0f;
     for (int k = 0; k < kTuningPackages; k++) {
         const int row = k + 1;
@@ -125,13 +149,25 @@ void drawCityMap() {
     overlayQuad(cx - half, cy - half, cx + half, cy + half);
     glDisable(GL_BLEND);
 
-    printTextLarge(315, 550, 1, " City map");
+    // A race not yet open shows its lock and the race that opens it.
+    if (!raceUnlocked(race)) {
+        drawLock(cx, cy + 4.0f, 22.0f);
+        char text[48];
+        std::snprintf(text, sizeof text, "Finish race %d first", race - 1);
+        // Beside the lock, on the side of the map with room for it.
+        const int width = 10 * (int)std::strlen(text);
+        const int x = cx > 300.0f ? (int)cx - 22 - width : (int)cx + 22;
+        printOnPlate(x, (int)cy - 4, text);
+    }
+
+    printLargeOnPlate(315, 550, " City map");
     drawMenuItem(1, "Race");
     printText(650, 400, 1.0f, 1, "     >");
     drawMenuItem(3, "  Race");
     printText(650, 300, 1.0f, 1, "<");
     drawMenuItem(4, "Start");
     drawMenuItem(5, "Back");
+    drawTextPlate(580.0f, 339.0f, 700.0f, 373.0f);
     textAlpha = pulseAlpha(1.1f);
     printTextLarge(587, 344, 1, "Race %2i", selectedRace);
     textAlpha = 1.0f;
@@ -140,7 +176,7 @@ void drawCityMap() {
 
 void drawPause() {
     drawDarkeningSheet();
-    printTextLarge(357, 500, 1, "Pause");
+    printLargeOnPlate(357, 500, "Pause");
     drawMenuItem(2, "Continue");
     drawMenuItem(3, "Restart");
     drawMenuItem(4, "Exit");
@@ -169,12 +205,14 @@ const char* depthBufferText() {
 
 void drawOptions() {
     drawDarkeningSheet();
+    // One panel under every setting line.
+    drawTextPlate(126.0f, 26.0f, 548.0f, 476.0f, 0.62f);
     drawMenuItem(2, "Apply");
     drawMenuItem(4, "Back");
-    printTextLarge(320, 550, 1, "Options");
+    printLargeOnPlate(320, 550, "Options");
     if (optionsApplied) {
         textAlpha = pulseAlpha(1.0f);
-        printText(135, 100, 1.0f, 1, "Changes will be applyed after reload of the game");
+        printText(135, 300, 1.0f, 1, "Changes will be applied after reload of the game");
         textAlpha = 1.0f;
     }
     printText(150, 450, 1.0f, 1, "Display resolution");
@@ -187,6 +225,7 @@ void drawOptions() {
     printText(360, 250, 1.0f, 1, "%s", soundEnabled ? "YES" : "NO");
     printText(150, 200, 1.0f, 1, "Music");
     printText(360, 200, 1.0f, 1, "%s", musicEnabled ? "YES" : "NO");
+    drawOptionRows();
 }
 
 // The information page is written in glyph set 0, the softer face. Lines stay
@@ -253,6 +292,15 @@ void drawScreen() {
         case InfoPage:
             drawInfoPage();
             break;
+        case PracticeMenu:
+            drawPracticeMenu();
+            break;
+        case RecordsPage:
+            drawRecordsPage();
+            break;
+        case Controls:
+            drawControlsScreen();
+            break;
         default:
             break;
     }
@@ -293,4 +341,5 @@ void resetFrontEndState() {
     careerRace = false;
     awardPending = false;
     newCarWon = false;
+    practiceKind = NoPractice;
 }

@@ -44,6 +44,6 @@ void drawResultScreen() {
 
     endOverlay();
 
-    raceTimer += 0.01f * frameFactor;
+    raceTimer += frameSeconds();
     if (raceTimer > kResultEndSeconds) leaveRace();
 }

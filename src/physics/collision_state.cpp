@@ -33,7 +33,7 @@ bool createCollisionState(PhysicsWorld* world) {
     cs->parent = (int*)allocateArray(world, sizeof(int), cs->bodyCapacity);
     cs->groupCapacity = s.contactGroupsCount;
     cs->groups = (ContactGroup*)allocateArray(world, sizeof(ContactGroup), cs->groupCapacity);
-    cs->groupBodies = (RigidBody**)allocateArray(world, sizeof(RigidBody*), cs->bodyCapacity);
+    cs->groupBodies = (RigidBody**)allocateArray(world, sizeof(cs->groupBodies[0]), cs->bodyCapacity);
     cs->groupContacts = (int*)allocateArray(world, sizeof(int), cs->contactCapacity);
     cs->stackingCapacity = s.stackingCount;
     cs->stacking = (int*)allocateArray(world, sizeof(int), cs->stackingCapacity);

@@ -209,28 +209,6 @@ static bool boxesOverlap(const Vector3& aMin, const Vector3& aMax, const Vector3
            aMax.z >= bMin.z;
 }
 
-int queryTerrainLeaves(const TerrainTree& tree, const Vector3& boxMin, const Vector3& boxMax, int* leaves,
-                       int max) {
-    if (tree.nodeCount == 0) return 0;
-    // Depth is at most 5, so the stack never holds more than 4 per level.
-    int stack[4 * (kTerrainMaxDepth + 2)];
-    int top = 0, found = 0;
-    stack[top++] = 0;
-    while (top > 0) {
-        const TerrainNode& node = tree.nodes[stack[--top]];
-        if (!boxesOverlap(node.boundsMin, node.boundsMax, boxMin, boxMax)) continue;
-        if (node.triangleCount > 0) {
-            if (found < max) leaves[found] = (int)(&node - tree.nodes);
-            found++;
-            continue;
-        }
-        for (int c = 3; c >= 0; c--) {
-            if (node.children[c] >= 0) stack[top++] = node.children[c];
-        }
-    }
-    return found;
-}
-
 int queryTerrainTriangles(TerrainTree& tree, const Vector3& boxMin, const Vector3& boxMax, int* out,
                           int max) {
     if (tree.nodeCount == 0) return 0;

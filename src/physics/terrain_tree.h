@@ -43,10 +43,6 @@ struct PhysicsWorld;
 bool buildTree(PhysicsWorld* world, TerrainTree* tree);
 void releaseTree(PhysicsWorld* world, TerrainTree* tree);
 
-// The leaves whose path of bounds overlaps the box, in visiting order; the
-// count may exceed max (only max are written).
-int queryTerrainLeaves(const TerrainTree& tree, const Vector3& boxMin, const Vector3& boxMax, int* leaves,
-                       int max);
 // Distinct triangles of those leaves whose own box overlaps the query box;
 // at most max written, the count returned.
 int queryTerrainTriangles(TerrainTree& tree, const Vector3& boxMin, const Vector3& boxMax, int* out, int max);

@@ -124,10 +124,10 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
         world->bodyCapacity = (int)bodyCount;
     if (ok) {
         world->bodies = allocatePool<RigidBody>(world, world->bodyCapacity, &ok);
-        world->liveBodies =
-            world->bodyCapacity > 0
-                ? static_cast<RigidBody**>(worldAllocate(world, sizeof(RigidBody*) * world->bodyCapacity))
-                : nullptr;
+        world->liveBodies = world->bodyCapacity > 0
+                                ? static_cast<RigidBody**>(worldAllocate(
+                                      world, sizeof(world->liveBodies[0]) * world->bodyCapacity))
+                                : nullptr;
         if (world->bodyCapacity > 0 && !world->liveBodies) ok = false;
     }
     if (ok) {

@@ -21,7 +21,16 @@ struct PadState {
 
 PadState pad = {};
 
+const int kDefaultPadKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE};
+int padKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE};
+
 }  // namespace
+
+void padSetKeys(const int keys[PadKeyCount]) {
+    for (int k = 0; k < PadKeyCount; k++) {
+        padKeys[k] = keys[k] >= 0 && keys[k] < 256 ? keys[k] : kDefaultPadKeys[k];
+    }
+}
 
 // The keys the controller's present state asks for.
 static void wantedKeys(bool wanted[256]) {
@@ -29,15 +38,19 @@ static void wantedKeys(bool wanted[256]) {
         wanted[i] = false;
     }
     const bool stick = !pad.menus;
-    wanted[VK_LEFT] = pad.buttons[PadDpadLeft] || (stick && pad.axes[PadLeftX] < -kDeadZone);
-    wanted[VK_RIGHT] = pad.buttons[PadDpadRight] || (stick && pad.axes[PadLeftX] > kDeadZone);
-    wanted[VK_UP] = pad.buttons[PadDpadUp] || pad.axes[PadTriggerRight] > kDeadZone ||
-                    (stick && pad.axes[PadLeftY] < -kDeadZone);
-    wanted[VK_DOWN] = pad.buttons[PadDpadDown] || pad.axes[PadTriggerLeft] > kDeadZone ||
-                      (stick && pad.axes[PadLeftY] > kDeadZone);
-    wanted[VK_SPACE] = !pad.menus && pad.buttons[PadA];
-    wanted[VK_ESCAPE] = pad.buttons[PadStart];
-    wanted['C'] = pad.buttons[PadY];
+    // Two actions never share a key, but a key wanted by one is never
+    // dropped by another: each only adds.
+    wanted[padKeys[PadKeyLeft]] |= pad.buttons[PadDpadLeft] || (stick && pad.axes[PadLeftX] < -kDeadZone);
+    wanted[padKeys[PadKeyRight]] |= pad.buttons[PadDpadRight] || (stick && pad.axes[PadLeftX] > kDeadZone);
+    wanted[padKeys[PadKeyAccelerate]] |= pad.buttons[PadDpadUp] || pad.axes[PadTriggerRight] > kDeadZone ||
+                                         (stick && pad.axes[PadLeftY] < -kDeadZone);
+    wanted[padKeys[PadKeyBrake]] |= pad.buttons[PadDpadDown] || pad.axes[PadTriggerLeft] > kDeadZone ||
+                                    (stick && pad.axes[PadLeftY] > kDeadZone);
+    wanted[padKeys[PadKeyNitro]] |= !pad.menus && pad.buttons[PadA];
+    wanted[padKeys[PadKeyPause]] |= pad.buttons[PadStart];
+    wanted[padKeys[PadKeyCamera]] |= pad.buttons[PadY];
+    // B puts the car back on the road (R, the reset key's default).
+    wanted['R'] |= !pad.menus && pad.buttons[PadB];
 }
 
 // Sends key down or up for every key whose wanted state changed.
@@ -131,4 +144,5 @@ bool padMovePointer(double ms, int width, int height, int* x, int* y) {
 
 void padReset() {
     pad = PadState();
+    padSetKeys(kDefaultPadKeys);
 }

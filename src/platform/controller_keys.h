@@ -3,7 +3,7 @@
 // Both backends feed the controller's axes and buttons in here and pass on
 // the messages that come out: in a race the left stick (past its dead zone)
 // or the d-pad holds the arrow keys, the right trigger Up, the left trigger
-// Down, A Space, Start Esc and Y C; in the menus the left stick moves the
+// Down, A Space, Start Esc, Y C and B R; in the menus the left stick moves the
 // pointer and A clicks where it points. Unplugging releases every key the
 // controller held. The keyboard stays as it was: these are extra messages.
 #pragma once
@@ -13,10 +13,36 @@
 #include "platform/platform.h"
 
 enum PadAxis { PadLeftX, PadLeftY, PadTriggerLeft, PadTriggerRight, PadAxisCount };
-enum PadButton { PadA, PadY, PadStart, PadDpadUp, PadDpadDown, PadDpadLeft, PadDpadRight, PadButtonCount };
+enum PadButton {
+    PadA,
+    PadY,
+    PadStart,
+    PadDpadUp,
+    PadDpadDown,
+    PadDpadLeft,
+    PadDpadRight,
+    PadB,
+    PadButtonCount
+};
 
 // Where the messages go (the backend's queue).
 typedef void (*PadEmit)(uint32_t message, WPARAM wParam, LPARAM lParam);
+
+// The keys the controller holds for the driving actions, in the order of the
+// game's key bindings; the arrows, Space, C and Esc until set otherwise.
+enum PadKey {
+    PadKeyAccelerate,
+    PadKeyBrake,
+    PadKeyLeft,
+    PadKeyRight,
+    PadKeyNitro,
+    PadKeyCamera,
+    PadKeyPause,
+    PadKeyCount
+};
+// Takes effect with the controller's next change (a key it holds under an old
+// binding is released then).
+void padSetKeys(const int keys[PadKeyCount]);
 
 // Axis values as controllers report them: sticks -32768..32767 (y down),
 // triggers 0..32767.

@@ -339,7 +339,7 @@ bool platformMakeFolders(const char* folder) {
 }
 
 std::string platformAbsolutePath(const char* path) {
-    const std::string relative = normalised(path);
+    std::string relative = normalised(path);
     if (!relative.empty() && relative[0] == '/') {
         return relative;
     }

@@ -138,12 +138,6 @@ void surfaceForget() {
 bool surfaceActive() {
     return active;
 }
-int surfaceWidth() {
-    return gameWidth;
-}
-int surfaceHeight() {
-    return gameHeight;
-}
 
 void surfacePresent(int windowWidth, int windowHeight) {
     if (!active || windowWidth <= 0 || windowHeight <= 0) {

@@ -34,8 +34,6 @@ bool surfaceCreate(int width, int height, int depthBits);
 // Forgets the framebuffer; its objects go with the context.
 void surfaceForget();
 bool surfaceActive();
-int surfaceWidth();
-int surfaceHeight();
 // Draws the picture into the window's back buffer (windowWidth x
 // windowHeight drawable pixels) with black bars, leaving the game's GL state
 // as it was. The window's buffer stays bound until surfaceRebind.

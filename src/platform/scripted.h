@@ -83,7 +83,6 @@ void scriptedSetCursorPos(int x, int y);
 // and the backend presents it scaled; pointer messages are pushed in window
 // pixels and reach the game in its own.
 void scriptedSetWindowSize(int width, int height);
-void scriptedWindowSize(int* width, int* height);
 // Keeps a copy of each picture presented in the window (rows top first, RGB).
 void scriptedKeepWindowPicture(bool keep);
 const std::vector<uint8_t>& scriptedWindowPicture();

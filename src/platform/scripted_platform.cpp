@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -214,10 +215,10 @@ void scriptedReset() {
 }
 
 void scriptedAdvanceClock(double milliseconds) {
-    state.clockMicroseconds += (int64_t)(milliseconds * 1000.0 + 0.5);
+    state.clockMicroseconds += std::llround(milliseconds * 1000.0);
 }
 void scriptedSetFrameStep(double milliseconds) {
-    state.frameStepMicroseconds = (int64_t)(milliseconds * 1000.0 + 0.5);
+    state.frameStepMicroseconds = std::llround(milliseconds * 1000.0);
 }
 double scriptedClockMs() {
     return (double)state.clockMicroseconds / 1000.0;
@@ -286,11 +287,6 @@ void scriptedKeepWindowPicture(bool keep) {
 
 const std::vector<uint8_t>& scriptedWindowPicture() {
     return state.windowPicture;
-}
-
-void scriptedWindowSize(int* width, int* height) {
-    *width = windowWidth;
-    *height = windowHeight;
 }
 
 void scriptedSetCursorPos(int x, int y) {

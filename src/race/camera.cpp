@@ -22,6 +22,8 @@ static const float kOrbitRate = 0.007f;
 static const float kOrbitSpeed = 23.0f;
 // Gaps of this size or less are left as they are.
 static const float kAimDeadZone = 0.01f;
+// The eye's distance uses at least this much of the smoothed direction.
+static const float kMinDirLength = 0.75f;
 
 void resetChaseCamera() {
     // The grid faces +x; starting from in front of the car makes the view
@@ -94,10 +96,25 @@ void updateChaseCamera(int carIndex) {
 
     const float back = cameraMode == 1 ? 8.0f : 6.5f;
     const float rise = cameraMode == 1 ? 2.2f : 2.0f;
-    gluLookAt(p.x - back * cx, p.y + rise, p.z - back * cz, p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz,
-              0.0, 1.0, 0.0);
+    // While the direction swings round (reversing, a spin) its smoothed
+    // length can pass near zero; the eye keeps its distance all the same.
+    float ex = cx, ez = cz;
+    const float dirLength = std::sqrt(cx * cx + cz * cz);
+    if (dirLength < kMinDirLength) {
+        if (dirLength > 1e-4f) {
+            ex = cx / dirLength * kMinDirLength;
+            ez = cz / dirLength * kMinDirLength;
+        } else if (body != nullptr) {
+            const Vector3 nose = getRotation(body).rows[0];
+            ex = nose.x * kMinDirLength;
+            ez = nose.z * kMinDirLength;
+        }
+    }
+    const Vector3 eye = clearChaseEye(p, Vector3(p.x - back * ex, p.y + rise, p.z - back * ez));
+    gluLookAt(eye.x, eye.y, eye.z, p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz, 0.0, 1.0, 0.0);
 
-    cameraEye = Vector3(p.x - 6.5f * cx, p.y + 2.0f, p.z - 6.5f * cz);
+    cameraEye =
+        cameraMode == 0 ? eye : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez));
     shadingEye = Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz);
     shadingViewDir = Vector3(38.0f * cx, -3.2f, 38.0f * cz);
     normalise(shadingViewDir);

@@ -190,11 +190,17 @@ void drawTexts() {
         textColour = 0;
     }
 
+    updateStandings();
+    if (timeTrialMode) {
+        // Alone and without end: the lap number only, no place.
+        printTextLarge(105, 563, 1, "Lap");
+        printTextLarge(105, 563, 0, "    %2i", cars[0].lap > 1 ? cars[0].lap : 1);
+        return;
+    }
     printTextLarge(105, 563, 1, "Lap   /");
     printTextLarge(105, 563, 0, "    %2i", cars[0].lap > 1 ? cars[0].lap : 1);
     printTextLarge(105, 563, 0, "      %2i", lapCount);
 
-    updateStandings();
     printTextLarge(560, 563, 1, "Place  /");
     printTextLarge(560, 563, 0, "     %2i", playerPlace);
     printTextLarge(560, 563, 0, "       %2i", 4);
@@ -240,5 +246,7 @@ void drawRaceHud() {
 
     drawTexts();
     drawRaceInfo();
+    drawLapPanel();
+    drawResetOverlay();
     glDisable(GL_BLEND);
 }

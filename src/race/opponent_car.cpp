@@ -9,16 +9,21 @@
 
 float opponentSkidLevel = 0.0f;
 int unstickCount[kRaceCars];
+int lostCount[kRaceCars];
 
 // Wheel 0's rolling angle per unit of forward speed and frame unit.
 static constexpr float kOpponentWheelRoll = 1.0995574f;
-// The opponents' engine forces run 30 % above the player's power rating.
-static constexpr float kOpponentPowerScale = 1.3f;
 // unstickCar: a car slower than this (units per second) stands still; a step
 // whose frame factor reaches kUnstickFrameLimit (frames of 95 ms and more)
 // moves no car.
 static constexpr float kUnstickSpeed = 0.2f;
 static constexpr float kUnstickFrameLimit = 9.5f;
+// Steering: rate per unit of f, full lock, the wheel angle per radian of error, and the most wheel angle
+// times the square root of the speed that the tyres take without sliding.
+static constexpr float kOpponentSteerRate = 0.02f;
+static constexpr float kOpponentSteerLock = 0.7f;
+static constexpr float kOpponentSteerGain = 1.2f;
+static constexpr float kOpponentGripSteer = 1.1f;
 
 static SoundEffect* engineLoop(int index) {
     switch (index) {
@@ -54,7 +59,7 @@ static void updateOpponentEngine(Car& car, float f, float s) {
 // Drives towards the current waypoint; returns the steering error e and the
 // speed limit it implies.
 static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& speedLimit) {
-    speedLimit = 30.0f;
+    speedLimit = opponentTopSpeed(raceDifficulty);
     if (checkpointCount <= 0) {
         return 0.0f;
     }
@@ -70,12 +75,40 @@ static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& 
         speedLimit = 4.0f;
     }
     if (length(Vector3(c.x, c.y, c.z) - p) < 15.0f) {
+        car.lostTimer = 0.0f;
         car.aiWaypoint += 1;
         if (car.aiWaypoint > checkpointCount - 1) {
             car.aiWaypoint = 0;
         }
     }
     return e;
+}
+
+// A car that keeps moving without gaining a waypoint (held against a barrier
+// it slides along, too fast for the back-out and for unstickCar) is put back
+// on its line: on the waypoint it last gained, facing the one it drives to.
+static void rescueLostCar(Car& car, float f, float s) {
+    const bool holding = countdownRunning || raceFinished;
+    if (holding || s < kUnstickSpeed || checkpointCount <= 0) {
+        car.lostTimer = 0.0f;
+        return;
+    }
+    car.lostTimer += 0.01f * f;
+    if (car.lostTimer <= kLostSeconds) {
+        return;
+    }
+    car.lostTimer = 0.0f;
+    car.reversing = false;
+    car.reverseTimer = 0.0f;
+    car.stuckTimer = 0.0f;
+    int from = car.aiWaypoint - 1;
+    if (from < 0) from = checkpointCount - 1;
+    placeCarAtCheckpoint(car, from);
+    // Still inside the waypoint it starts from: aim past it.
+    car.aiWaypoint = (from + 1) % checkpointCount;
+    if (car.index >= 0 && car.index < kRaceCars) {
+        lostCount[car.index] += 1;
+    }
 }
 
 static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& speedLimit) {
@@ -111,16 +144,32 @@ static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& s
     }
 }
 
-static void steerTowards(Car& car, float f, float e) {
-    if (e > 0.1f) {
-        car.steer += 0.02f * f;
-        if (car.steer > 0.7f) car.steer = 0.7f;
-    } else if (e < -0.1f) {
-        car.steer -= 0.02f * f;
-        if (car.steer < -0.7f) car.steer = -0.7f;
+// Steering: the wheel turns at 0.02 per unit of f towards an angle in
+// proportion to the error e, never past the lock, and at speed never past
+// what keeps the tyres gripping (a full lock at racing speed only slides the
+// car wide), so it settles on the angle a bend needs instead of swinging
+// from lock to lock.
+float opponentSteerTarget(float e, float s) {
+    float lock = kOpponentSteerLock;
+    if (s > 1.0f) {
+        float grip = kOpponentGripSteer * opponentCorneringScale(raceDifficulty) / sqrtf(s);
+        if (grip < lock) lock = grip;
+    }
+    float target = kOpponentSteerGain * e;
+    if (target > lock) target = lock;
+    if (target < -lock) target = -lock;
+    return target;
+}
+
+static void steerTowards(Car& car, float f, float e, float s) {
+    const float target = opponentSteerTarget(e, s);
+    const float rate = kOpponentSteerRate * f;
+    if (car.steer < target - rate) {
+        car.steer += rate;
+    } else if (car.steer > target + rate) {
+        car.steer -= rate;
     } else {
-        if (car.steer > 0.0f) car.steer -= 0.02f * f;
-        if (car.steer < 0.0f) car.steer += 0.02f * f;
+        car.steer = target;
     }
 }
 
@@ -141,12 +190,13 @@ void updateOpponentCar(Car& car, float f) {
     car.wheelSpin[0] -=
         fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
 
-    const float pa = playerCarPower * kOpponentPowerScale;
+    const float pa = playerCarPower * opponentPowerScale(raceDifficulty, car.index);
     updateOpponentEngine(car, f, s);
 
     float speedLimit;
     float e = aimAtWaypoint(car, p, u, speedLimit);
     updateStuckAndReverse(car, f, s, pa, speedLimit);
+    rescueLostCar(car, f, s);
 
     if (s < speedLimit && !car.reversing) {
         car.gear = car.targetGear;
@@ -159,7 +209,7 @@ void updateOpponentCar(Car& car, float f) {
         opponentSkidLevel += 0.005f * f;
     }
 
-    steerTowards(car, f, e);
+    steerTowards(car, f, e, s);
 
     if (car.slipGrip >= 0.75f || s <= 5.4f) {
         opponentSkidLevel -= 0.005f * f;

@@ -63,6 +63,7 @@ Car::Car()
       reverseTimer(0.0f),
       stuckTimer(0.0f),
       reversing(false),
+      lostTimer(0.0f),
       startRotation(Matrix3::identity()),
       reverseArmed(false),
       brakeHeld(false),

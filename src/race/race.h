@@ -10,6 +10,10 @@
 // never exceeds kMaxCheckpoints; every car body's user data is its Car.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "physics/physics.h"
 
 class Model;
@@ -66,6 +70,7 @@ class Car {
     float reverseTimer;         // opponents: seconds spent slow / backing-out countdown
     float stuckTimer;           // opponents: seconds spent nearly motionless
     bool reversing;             // opponents: backing out
+    float lostTimer;            // opponents: seconds since the last waypoint gained
     Matrix3 startRotation;      // body rotation on the grid
     bool reverseArmed;          // the next Down press drives backwards
     bool brakeHeld;             // Down was the last pedal used
@@ -123,6 +128,32 @@ extern float opponentSkidLevel;
 // circuits and the opponents' driving).
 extern int unstickCount[kRaceCars];
 
+// The opponents' difficulty, read from the settings key "difficulty" by
+// loadRace: 0 Easy, 1 Normal (the default), 2 Hard; anything else clamps.
+constexpr const char* kDifficultyKey = "difficulty";
+constexpr int kDifficultyEasy = 0;
+constexpr int kDifficultyNormal = 1;
+constexpr int kDifficultyHard = 2;
+constexpr int kDifficultyCount = 3;
+extern int raceDifficulty;
+int readRaceDifficulty();
+// What an opponent's engine forces are scaled by against the player's power
+// rating, for a difficulty and an opponent (cars 1..3): the field spreads
+// around the difficulty's pace.
+float opponentPowerScale(int difficulty, int carIndex);
+// How much steering the opponents use at speed against Normal's (1).
+float opponentCorneringScale(int difficulty);
+// The opponents' speed limit where no sharp turn lies ahead.
+float opponentTopSpeed(int difficulty);
+// An opponent that gains no waypoint for this long while it still moves
+// (sliding along a barrier, say) is put back on its line.
+constexpr float kLostSeconds = 8.0f;
+// Opponents put back on their line in this race, per car.
+extern int lostCount[kRaceCars];
+// Puts a car back on the road at a checkpoint: on its point, facing the point
+// after it, at rest.
+void placeCarAtCheckpoint(Car& car, int checkpoint);
+
 // Fills checkpoints from "base/maps/<n>/points/level.ai". A missing file
 // leaves the table empty; more than kMaxCheckpoints points keeps the first
 // kMaxCheckpoints; a truncated file keeps the points it holds whole.
@@ -130,6 +161,9 @@ void readWaypoints(int raceNumber);
 // Same from a byte buffer (the file reader's core).
 void parseWaypoints(const unsigned char* data, size_t size);
 void updateOpponentCar(Car& car, float f);
+// The wheel angle an opponent steers towards for a heading error e (radians,
+// positive to the left) at speed s, at the race's difficulty.
+float opponentSteerTarget(float e, float s);
 // Puts a car that stands still (under 0.2 units per second) back on its grid
 // rotation 2 units higher, unless f, the step's frame factor, is 9.5 or more.
 void unstickCar(Car& car, float f);
@@ -172,6 +206,8 @@ Vector3 gridOrigin(int raceNumber);
 extern int playerCarModel;
 extern float playerCarPower;
 
+// The race number loadRace was last given.
+extern int loadedRaceNumber;
 // False when the race's collision model or waypoint file cannot be loaded (or
 // holds nothing): the race is then not started and nothing of it is loaded;
 // the menu music plays on.
@@ -249,6 +285,31 @@ bool countdownShowing();
 void tickCountdown(float f);
 void updateStandings();
 
+// The player's way back onto the road (the reset key): a short fade to black,
+// the car put down on the last checkpoint it passed, facing the next, at
+// rest, and kResetPenaltySeconds added to the race and lap clocks. Refused
+// during the countdown, after the finish, before the first checkpoint and
+// while a reset runs. Opponents never ask for it.
+constexpr int kResetPenaltySeconds = 3;
+// Seconds since the reset was asked for; below 0 when none runs.
+extern float resetTimer;
+// Seconds the time cost stays on the HUD.
+extern float resetPenaltyShown;
+// Resets taken in this race.
+extern int resetCount;
+bool carResetAllowed();
+// Starts a reset; false when refused.
+bool requestCarReset();
+// A press of the reset key starts one; runs the fade and places the car.
+// Called by raceStep after the cars' own updates.
+void updateCarReset(float f);
+// How dark the fade is now, 0..1.
+float carResetFade();
+// loadRace: no reset running.
+void resetCarReset();
+// The fade and the "+3 s" over the HUD.
+void drawResetOverlay();
+
 // ---------------------------------------------------------------------------
 // Race drawing: chase camera, cars, HUD and countdown overlay.
 
@@ -267,6 +328,18 @@ void resetChaseCamera();
 // renderer's eye values (cameraEye, shadingEye, shadingViewDir) and places the
 // listener and the moving sounds.
 void updateChaseCamera(int carIndex);
+// The chase eye wanted behind the car at `car`, pulled in along the line
+// from over the car's roof where the map's collision triangles cut it, and
+// lifted over the car where that leaves it nearer than the car's body.
+Vector3 clearChaseEye(const Vector3& car, const Vector3& wanted);
+// The same from the fraction (0..1) of that line that is clear.
+Vector3 placeChaseEye(const Vector3& car, const Vector3& wanted, float hitFraction);
+struct ModelVertex;
+struct ModelTriangle;
+// Fraction of the segment from `from` to `to` before its first triangle, 1
+// when it meets none.
+float segmentHitFraction(const ModelVertex* vertices, int vertexCount, const ModelTriangle* triangles,
+                         int triangleCount, const Vector3& from, const Vector3& to);
 
 // The four cars' bodies and wheels at their physics transforms, lit.
 void drawCars();
@@ -277,6 +350,9 @@ void renderRaceReflection();
 // The race music's refill and its gain (0..1), which the checkpoint chime
 // shares as it fades in with the music.
 void updateRaceMusic(float gain);
+// The race frame's music, once a frame of frameFactor f: the race music's
+// fade-in and refill, and the menu music fading out under it after a load.
+void updateRaceSounds(float f);
 // Lay down the map's depth before lighting it (same pixels, less shading).
 extern bool mapDepthPrepass;
 
@@ -351,8 +427,154 @@ struct MinimapFit {
 MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size);
 // Overlay position of a world point, held inside the square.
 void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, float* overlayY);
+// The minimap's square in the overlay.
+void minimapRect(float* x0, float* y0, float* x1, float* y1);
 // Race clock, minimap and wrong-way warning over the HUD.
 void drawRaceInfo();
 // Off: every car is drawn whether or not it can show in the view (the
 // reference for comparisons); set for the whole run.
 extern bool carViewCulling;
+
+// ---------------------------------------------------------------------------
+// Lap records and ghosts (lap_records.cpp, ghost_lap.cpp, lap_timing.cpp).
+//
+// Every race times the player's laps and their three sectors (cut by
+// checkpoint count); a lap faster than the circuit's record becomes the
+// record, one faster than the ghost of its circuit and car becomes that
+// ghost. The ghost is the lap's line as position and orientation sampled at
+// a fixed rate and interpolated between samples, so it replays the same
+// whatever the physics does. Records live in "records.dat" and each ghost in
+// "ghost_<race>_<car>.dat" in the saves folder; a missing or damaged file
+// leaves that record or ghost out (a line on stderr) and keeps the rest.
+
+constexpr int kRecordCircuits = 15;  // circuits 1..15
+constexpr int kLapSectors = 3;
+// The ghost's samples lie this far apart on the lap clock (20 a second).
+constexpr float kGhostSampleHundredths = 5.0f;
+// Twenty minutes of lap; a longer lap keeps no ghost.
+constexpr int kMaxGhostSamples = 24001;
+constexpr const char* kLapRecordsFileName = "records.dat";
+constexpr int kLapRecordsVersion = 1;
+constexpr int kGhostFileVersion = 1;
+constexpr size_t kLapRecordBytes = 32;
+constexpr size_t kLapRecordsHeaderBytes = 12;
+constexpr size_t kMaxLapRecordsFileBytes = kLapRecordsHeaderBytes + 64 * kLapRecordBytes;
+constexpr size_t kGhostHeaderBytes = 40;
+constexpr size_t kGhostSampleBytes = 28;
+constexpr size_t kMaxGhostFileBytes = kGhostHeaderBytes + kMaxGhostSamples * kGhostSampleBytes;
+
+struct LapRecord {
+    float lap;                  // hundredths on the lap clock; 0: no record
+    int car;                    // model index 0..11
+    int64_t date;               // seconds since 1970, UTC
+    float splits[kLapSectors];  // lap clock at each sector's end; the last is the lap
+};
+// Circuit n's record at index n - 1; read at start-up, written on each new one.
+extern LapRecord lapRecords[kRecordCircuits];
+
+struct GhostSample {
+    float position[3];     // the car body's origin
+    float orientation[4];  // unit quaternion, scalar last
+};
+
+struct GhostLap {
+    int race;  // 1..15; 0: no ghost
+    int car;   // model index 0..11
+    float lap;
+    float splits[kLapSectors];
+    // At 0, kGhostSampleHundredths, 2 x ... below lap, and the last at lap.
+    std::vector<GhostSample> samples;
+};
+
+// How a records or ghost file was found.
+enum class LapFileRead { Missing, Read, Partial, Refused };
+
+// The samples a lap of that length holds (the last one at the lap's end).
+int ghostSampleCount(float lap);
+// Lap clock of sample i.
+float ghostSampleTime(const GhostLap& ghost, int i);
+// The ghost's pose at lap clock t, interpolated between the samples around
+// it; false when it holds nothing or t lies outside 0..lap.
+bool ghostPose(const GhostLap& ghost, float t, Vector3* position, Quaternion* orientation);
+
+// Samples a lap as it is driven: start at the line, step every race step with
+// the lap clock and the body's pose, finish at the next pass of the line.
+struct GhostRecorder {
+    GhostLap lap;
+    float lastTime;
+    GhostSample last;
+    bool running;
+};
+void ghostRecordStart(GhostRecorder& rec, int race, int car, const Vector3& p, const Quaternion& q);
+void ghostRecordStep(GhostRecorder& rec, float t, const Vector3& p, const Quaternion& q);
+// Ends the lap at lap clock `lap`; false (and nothing kept) when it ran too
+// long or backwards.
+bool ghostRecordFinish(GhostRecorder& rec, float lap, const Vector3& p, const Quaternion& q);
+
+// The ghost file's bytes, and back: decodeGhost refuses (false) a file that
+// is not a whole ghost of this version; `detail` says why.
+std::vector<uint8_t> encodeGhost(const GhostLap& ghost);
+bool decodeGhost(const uint8_t* data, size_t size, GhostLap* ghost, const char** detail);
+// "ghost_<race>_<car>.dat".
+std::string ghostFileName(int race, int car);
+// Reads a ghost file; one for another circuit (or car, when car >= 0) is
+// refused. A refusal is said once on stderr.
+LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost);
+bool writeGhostFile(const char* path, const GhostLap& ghost);
+
+// The records file's bytes, and back. decodeLapRecords keeps every whole,
+// sound entry it finds and leaves the others empty.
+std::vector<uint8_t> encodeLapRecords();
+LapFileRead decodeLapRecords(const uint8_t* data, size_t size);
+void clearLapRecords();
+// From and to the saves folder; a damaged file is said once on stderr.
+LapFileRead readLapRecords();
+bool writeLapRecords();
+// Books a lap: true when it beats (is faster than) the circuit's record,
+// which it then replaces.
+bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors], int64_t date);
+
+// The sector (1..3) a pass of that checkpoint ends, 0 for none; checkpoint 0
+// ends the lap's last.
+int sectorEndedAt(int checkpoint, int count);
+
+// The race in progress: the time trial (no opponents, no countdown, laps
+// until the player leaves) when set before loadRace; cleared by nothing but
+// the front end.
+extern bool timeTrialMode;
+// Laps of a time trial: more than anyone drives.
+constexpr int kTimeTrialLaps = 999;
+// Lap timing of the running race (reset by loadRace).
+struct LapTiming {
+    float sessionBest;          // best lap since the race was loaded; 0: none
+    float lastLap;              // the lap last completed; 0: none
+    int lapsCompleted;          // since the race was loaded
+    float splits[kLapSectors];  // this lap's sector ends so far
+    int sectorsDone;            // of this lap
+    float lastSplitGap;         // the last split against the reference
+    int lastSplitSector;        // 1..3; 0: none shown
+    float lastSplitShownAt;     // race clock of that split, hundredths
+    bool lapRunning;            // past the line once
+};
+extern LapTiming lapTiming;
+// The ghost driven beside the player (the record of the circuit and car) and
+// the lap being sampled.
+extern GhostLap raceGhost;
+extern GhostRecorder lapRecorder;
+// The sampled line of the session's best lap (empty until a lap is done).
+extern GhostLap sessionGhost;
+// Ghost files are read and written (the game); the tools may switch it off.
+extern bool ghostFilesEnabled;
+// The splits to race against: the ghost's when there is one, else the
+// circuit record's; nullptr when neither.
+const float* referenceSplits();
+void resetLapTiming();
+// Called by raceStep after the player's update with what it held before.
+void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore);
+// The ghost's car at the lap clock, drawn translucent in a time trial;
+// nothing when there is no ghost or the lap has gone past its end.
+void drawGhostCar();
+// Where the ghost is now; false when not shown.
+bool ghostNow(Vector3* position, Quaternion* orientation);
+// The time trial's panel: current lap, session best, record, last split.
+void drawLapPanel();

@@ -25,10 +25,12 @@ constexpr float kBlinkLit = 0.35f;
 
 // Layout in the 800 x 600 overlay. The top bar's band ends at y 550 (its
 // lap and place pods above), so the clock pod hangs under the lap pod and the
-// minimap under the place pod, clear of the arrow's scope in the middle, the
-// tachometer and nitro gauge at the bottom and the drift text at y 380.
+// minimap on the right under the place pod, low enough that the frame counter
+// (F, at y 497..517) stays above it; all clear of the arrow's scope in the
+// middle, the tachometer and nitro gauge at the bottom and the drift text at
+// y 380.
 constexpr float kPodLeft = 96.0f, kPodRight = 252.0f, kPodBottom = 500.0f, kPodTop = 546.0f;
-constexpr float kMapLeft = 652.0f, kMapBottom = 392.0f, kMapSize = 140.0f;
+constexpr float kMapLeft = 652.0f, kMapBottom = 344.0f, kMapSize = 140.0f;
 // The circuit keeps this much room from the minimap's edge for the dots.
 constexpr float kMapMargin = 10.0f;
 // Length of the heading mark on the player's dot, overlay units.
@@ -269,6 +271,13 @@ void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, floa
     oy = std::fmin(std::fmax(oy, fit.bottom + inset), fit.bottom + fit.size - inset);
     *overlayX = ox;
     *overlayY = oy;
+}
+
+void minimapRect(float* x0, float* y0, float* x1, float* y1) {
+    *x0 = kMapLeft;
+    *y0 = kMapBottom;
+    *x1 = kMapLeft + kMapSize;
+    *y1 = kMapBottom + kMapSize;
 }
 
 void drawRaceInfo() {

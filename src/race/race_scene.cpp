@@ -8,19 +8,18 @@
 // Light 1 stands high over the city for the fixed-function drawing.
 static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
-static void uniform4(GLint location, const float v[4]) {
-    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
-}
+// The race's night: a moonlit fill from high above, bluer and a little
+// stronger than the garage's, and a blue-black haze in place of grey fog, so
+// a street between lamps still shows its kerbs, walls and the road's edge.
+static const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
+static const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
 
-// The scene's material (ambient 0.2, material ambient 0.5, diffuse 1, no
-// emission), shared with the map's copies of the program.
-static void setMaterialUniforms() {
-    uniform4(ambientColorUniform, sceneShading.ambientColor);
-    uniform4(matAmbientUniform, sceneShading.matAmbient);
-    uniform4(matDiffuseUniform, sceneShading.matDiffuse);
-    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
-    uniform4(emissiveUniform, sceneShading.emissive);
-    glUniform1fARB(shininessUniform, 0.0f);
+// False while paused, when the pause's blue light stays as it is.
+static bool setRaceNight() {
+    if (gameState == Pause) return false;
+    setFillLight(kMoonlight);
+    pushFogColour(kNightHaze);
+    return true;
 }
 
 void renderRaceReflection() {
@@ -40,7 +39,7 @@ static void drawMapDepth() {
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     drawModel(visualMapModel);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glUseProgramObjectARB(lightProgram);
+    useLightProgram();
 }
 
 // The map is placed as it is: its light space is the world.
@@ -68,34 +67,34 @@ void drawRaceScene() {
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glUseProgramObjectARB(lightProgram);
+    useLightProgram();
     updateChaseCamera(0);
     glLightfv(GL_LIGHT1, GL_POSITION, kSceneLightPosition);
     selectLights();
-    setMaterialUniforms();
+    const bool night = setRaceNight();
+    // The scene's material (ambient, material ambient, diffuse, emission),
+    // shared with the map's copies of the program.
+    setLightMaterial(sceneShading);
     drawCars();
     drawMap();
 
-    // Unlit: sky, effects, marker and lamp sprites.
+    // Unlit: the ghost, sky, effects, marker and lamp sprites.
     glUseProgramObjectARB(0);
+    drawGhostCar();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     drawSkyDome();
     glEnable(GL_FOG);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_CULL_FACE);
     drawCarEffects();
-    glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     drawCheckpointMarker();
-    glEnable(GL_FOG);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
     drawLightSprites();
     glEnable(GL_FOG);
     glEnable(GL_TEXTURE_2D);
+    // The garage keeps the fog it had.
+    if (night) popFogColour();
 
     // Glow and HUD.
     endScaledScene();

@@ -66,8 +66,7 @@ Vector3 gridOrigin(int raceNumber) {
     return startPositions[row];
 }
 
-// The race number loadRace was given; buildRaceWorld reads the grid by it.
-static int loadedRaceNumber = 1;
+int loadedRaceNumber = 1;
 
 static SoundEffect* carEngineLoop(int i) {
     SoundEffect* loops[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
@@ -170,10 +169,19 @@ void buildRaceWorld() {
 
     // The cars stand side by side along +z, all facing +x, the player first.
     Vector3 p = gridOrigin(loadedRaceNumber);
+    // A time trial puts the player alone on the grid.
+    const int carsOnGrid = timeTrialMode ? 1 : kRaceCars;
     for (int i = 0; i < kRaceCars; i++) {
         Car& car = cars[i];
-        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
         car.index = i;
+        if (i >= carsOnGrid) {
+            car.body = nullptr;
+            car.checkpointsPassed = 0;
+            car.nextCheckpoint = 0;
+            car.lap = 0;
+            continue;
+        }
+        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
         createCarBody(car, raceWorld, p);
         p.z += 4.5f;
         if (car.body != nullptr) {
@@ -228,9 +236,9 @@ bool loadRace(int raceNumber) {
         checkpointCount = 0;
         return false;
     }
-    if (musicEnabled) {
-        menuMusic.stop();
-    }
+    // Not stopped dead: the menu music plays on through the loading and
+    // fades out under the countdown (updateMenuMusicFadeOut).
+    fadeOutMenuMusic();
 
     // A graphics preset chosen in the options is in force from this race on.
     applyGraphicsSetting();
@@ -241,6 +249,7 @@ bool loadRace(int raceNumber) {
     buildLightSources(lightMapModel);
 
     loadedRaceNumber = raceNumber;
+    raceDifficulty = readRaceDifficulty();
     buildRaceWorld();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
@@ -252,7 +261,7 @@ bool loadRace(int raceNumber) {
     }
 
     // The race music fades in from below silence.
-    musicGain = -1.5f;
+    startMusicFade();
     countdownRunning = true;
     raceFinished = false;
     raceTimer = 0.0f;
@@ -263,9 +272,19 @@ bool loadRace(int raceNumber) {
     bestLapTime = RaceClock{};
     for (int i = 0; i < kRaceCars; i++) {
         unstickCount[i] = 0;
+        lostCount[i] = 0;
+        cars[i].lostTimer = 0.0f;
+    }
+    if (timeTrialMode) {
+        // No countdown: the clock waits for the first pass of the line, and
+        // laps go on until the player leaves.
+        countdownRunning = false;
+        lapCount = kTimeTrialLaps;
     }
     resetChaseCamera();
     resetRaceInfo();
+    resetLapTiming();
+    resetCarReset();
     return true;
 }
 
@@ -290,12 +309,18 @@ void unloadRace() {
         raceMusic.stop();
     }
     raceMusic.close();
+    endMenuMusicFadeOut();
     if (gameState != Race && musicEnabled) {
-        menuMusicStartPending = true;
+        requestMenuMusicStart();
     }
     raceTimer = 0.0f;
     countdownRunning = true;
     raceFinished = false;
+}
+
+void updateRaceSounds(float f) {
+    updateRaceMusic(advanceMusicFade(f));
+    updateMenuMusicFadeOut(f);
 }
 
 void updateRaceMusic(float gain) {

@@ -2,6 +2,7 @@
 // start countdown's timer and the standings.
 #include <cstring>
 
+#include "audio/audio.h"
 #include "race/race.h"
 #include "state/state.h"
 
@@ -63,10 +64,14 @@ void raceStep(float f) {
         advanceClock(lapTime, f);
     }
 
+    const int passedBefore = cars[0].checkpointsPassed, nextBefore = cars[0].nextCheckpoint;
+    const float lapClockBefore = clockHundredths(lapTime);
     updatePlayerCar(cars[0], f);
+    updateLapTiming(passedBefore, nextBefore, lapClockBefore);
     for (int i = 1; i < kRaceCars; i++) {
         updateOpponentCar(cars[i], f);
     }
+    updateCarReset(f);
     updateRaceInfo(f);
 
     // Wheel frames: only the steered axle's direction is kept, for the tyre
@@ -157,6 +162,18 @@ void raceFrameStep(float f) {
     stepInSlices(total);
 }
 
+// A beep as each of the images 3, 2, 1 comes up, and a higher one with "go",
+// when the cars are released.
+static void playCountdownBeep(float before, float after) {
+    static const float kBeepTimes[4] = {3.0f, 4.0f, 5.0f, 6.0f};
+    for (int i = 0; i < 4; i++) {
+        if (before < kBeepTimes[i] && after >= kBeepTimes[i] && soundEnabled) {
+            soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
+            soundCountdown.play();
+        }
+    }
+}
+
 bool countdownShowing() {
     return (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished;
 }
@@ -171,7 +188,9 @@ void runCountdown(float f) {
     // The frame draws the countdown's images (drawCountdown) just before this
     // advances the timer that releases the cars. Long frames count up to the
     // same limit as the race step, so the countdown never hangs.
+    const float before = raceTimer;
     raceTimer += 0.01f * (f < kRaceTimeLimit ? f : kRaceTimeLimit);
+    playCountdownBeep(before, raceTimer);
     if (raceTimer > 6.0f) {
         countdownRunning = false;
     }
@@ -180,10 +199,38 @@ void runCountdown(float f) {
     }
 }
 
+// Distance from a car to the first checkpoint; cars without a body count as
+// far away.
+static float distanceToStart(int i) {
+    if (cars[i].body == nullptr || checkpointCount <= 0) {
+        return 1e30f;
+    }
+    const Checkpoint& c = checkpoints[0];
+    return length(getPosition(cars[i].body) - Vector3(c.x, c.y, c.z));
+}
+
 void updateStandings() {
+    bool started = false;
     for (int i = 0; i < kRaceCars; i++) {
         standings[i].car = i;
         standings[i].checkpointsPassed = cars[i].checkpointsPassed;
+        started = started || cars[i].checkpointsPassed > 0;
+    }
+    if (!started) {
+        // On the grid nobody has passed anything yet: the car nearest the
+        // first checkpoint leads (equal distances keep the grid's order).
+        float distance[kRaceCars];
+        for (int i = 0; i < kRaceCars; i++) distance[i] = distanceToStart(i);
+        for (int i = 1; i < kRaceCars; i++) {
+            Standing t = standings[i];
+            int j = i;
+            while (j > 0 && distance[standings[j - 1].car] > distance[t.car]) {
+                standings[j] = standings[j - 1];
+                j--;
+            }
+            standings[j] = t;
+        }
+        return;
     }
     // An exchange sort: equal counts are never swapped with each other, but a
     // third car moved past them can reorder them.

@@ -1,13 +1,14 @@
 // Model drawing: every group of a loaded model as one triangle batch, in
 // immediate mode or through a display list built once per model.
 #include "render/render.h"
+#include "render/render_local.h"
 
 bool modelDisplayLists = true;
 
 // Texturing of one group. Untextured groups still bind the white texture:
 // the light program samples unit 0 whether or not texturing is enabled, and
 // must see white there rather than whatever the last group left bound.
-static void bindGroupTexture(const Model& model, const ModelGroup& group) {
+void bindGroupTexture(const Model& model, const ModelGroup& group) {
     GLuint texture = 0;
     if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
         texture = model.materials[group.materialIndex].texture;
@@ -18,6 +19,26 @@ static void bindGroupTexture(const Model& model, const ModelGroup& group) {
         glBindTexture(GL_TEXTURE_2D, whiteTexture);
         glDisable(GL_TEXTURE_2D);
     }
+}
+
+// A material's emissive colour travels as texture coordinate set 1, a
+// vertex attribute every copy of the light program reads the same way and
+// that display lists record along with the group: the bright parts of the
+// group's picture (lit windows, tail lamps, neon tubes) shine by that much
+// whether or not a lamp is near.
+void sendGroupGlow(const Model& model, const ModelGroup& group) {
+    if (glMultiTexCoord4fARB == nullptr) return;
+    const float* e = nullptr;
+    if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
+        e = model.materials[group.materialIndex].emissive;
+    if (e != nullptr)
+        glMultiTexCoord4fARB(GL_TEXTURE1_ARB, e[0], e[1], e[2], 0.0f);
+    else
+        glMultiTexCoord4fARB(GL_TEXTURE1_ARB, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+void clearGroupGlow() {
+    if (glMultiTexCoord4fARB != nullptr) glMultiTexCoord4fARB(GL_TEXTURE1_ARB, 0.0f, 0.0f, 0.0f, 0.0f);
 }
 
 // Corner order 0, 1, 2; for each corner normal, texture coordinate, position.
@@ -38,8 +59,10 @@ static void sendGroups(const Model& model) {
     for (int g = 0; g < model.groupCount; g++) {
         const ModelGroup& group = model.groups[g];
         bindGroupTexture(model, group);
+        sendGroupGlow(model, group);
         sendGroupTriangles(model, group);
     }
+    clearGroupGlow();
 }
 
 void drawModelImmediate(const Model& model) {

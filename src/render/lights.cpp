@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 LightSource lightSources[kMaxLights];
@@ -71,6 +72,37 @@ static void copyLamp(ShaderLight& slot, const LightSource& lamp) {
     slot.position[3] = 1.0f;
     slot.colour[3] = 1.0f;
     slot.focus = lamp.focus;
+}
+
+void useLightProgram() {
+    glUseProgramObjectARB(lightProgram);
+}
+
+void setLightMaterial(const SceneShading& shading) {
+    const float* colours[] = {shading.ambientColor, shading.matAmbient, shading.matDiffuse, shading.emissive};
+    const GLint locations[] = {ambientColorUniform, matAmbientUniform, matDiffuseUniform, emissiveUniform};
+    for (int k = 0; k < 4; k++) {
+        glUniform4fARB(locations[k], colours[k][0], colours[k][1], colours[k][2], colours[k][3]);
+    }
+    glUniform4fARB(matSpecularUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform1fARB(shininessUniform, 0.0f);
+}
+
+void setFillLight(const float rgb[3]) {
+    ShaderLight& fill = shaderLights[kShaderLights - 1];
+    for (int a = 0; a < 3; a++) fill.colour[a] = rgb[a];
+    glUniform4fARB(lightColorUniform[kShaderLights - 1], rgb[0], rgb[1], rgb[2], 1.0f);
+}
+
+static GLfloat pushedFog[4];
+
+void pushFogColour(const float rgba[4]) {
+    glGetFloatv(GL_FOG_COLOR, pushedFog);
+    glFogfv(GL_FOG_COLOR, rgba);
+}
+
+void popFogColour() {
+    glFogfv(GL_FOG_COLOR, pushedFog);
 }
 
 void selectLights() {

@@ -15,7 +15,7 @@
 bool mapChunksEnabled = true;
 bool mapBackFaceCulling = true;
 SceneShading sceneShading = {
-    {0.2f, 0.2f, 0.2f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
+    {0.24f, 0.25f, 0.3f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 MapChunkStats mapChunkStats;
 
 namespace {
@@ -34,37 +34,14 @@ struct MapChunk {
     float lo[3], hi[3];   // bounds in the model's own space
     GLuint list;          // the chunk's closed groups, in model order
     GLuint twoSidedList;  // its groups seen from both sides; 0 when none
+    float glow;           // brightest emissive channel of its groups' materials
 };
 
-struct ChunkedModel {
-    const Model* model;
-    int triangleCount;
-    std::vector<MapChunk> chunks;
-};
-// The models drawn in chunks so far (the garage and the race's map).
-std::vector<ChunkedModel> chunkedModels;
 // One copy per number of lamps evaluated, 0 to 4, without paint.
 LampProgram lampPrograms[kShaderLights];
 // The copy that draws a chunk in the fog's colour alone.
 LampProgram foggedProgram;
 bool lampProgramsBuilt = false;
-
-GLhandleARB compileStage(GLenum kind, const char* defines, const char* path) {
-    char* text = readShaderSource(path);
-    if (text == nullptr) return 0;
-    GLhandleARB shader = glCreateShaderObjectARB(kind);
-    const GLcharARB* sources[2] = {defines, text};
-    glShaderSourceARB(shader, 2, sources, nullptr);
-    glCompileShaderARB(shader);
-    std::free(text);
-    GLint compiled = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
-    if (!compiled) {
-        glDeleteObjectARB(shader);
-        return 0;
-    }
-    return shader;
-}
 
 // A chunk's copy: no paint; fogged draws in the fog's colour alone.
 bool buildChunkProgram(LampProgram& p, int lamps, bool fogged = false) {
@@ -76,71 +53,14 @@ bool buildChunkProgram(LampProgram& p, int lamps, bool fogged = false) {
 
 }  // namespace
 
-bool buildLampProgram(LampProgram& p, const char* defines) {
-    p = LampProgram();
-    GLhandleARB vs = compileStage(GL_VERTEX_SHADER_ARB, defines, "base/shaders/LightVS.glsl");
-    GLhandleARB fs = compileStage(GL_FRAGMENT_SHADER_ARB, defines, "base/shaders/LightPS.glsl");
-    if (vs == 0 || fs == 0) {
-        if (vs != 0) glDeleteObjectARB(vs);
-        if (fs != 0) glDeleteObjectARB(fs);
-        return false;
-    }
-    p.program = glCreateProgramObjectARB();
-    glAttachObjectARB(p.program, vs);
-    glAttachObjectARB(p.program, fs);
-    glLinkProgramARB(p.program);
-    glDeleteObjectARB(vs);
-    glDeleteObjectARB(fs);
-    GLint linked = 0;
-    glGetObjectParameterivARB(p.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    if (!linked) {
-        glDeleteObjectARB(p.program);
-        p.program = 0;
-        return false;
-    }
-    static const char* const kPos[kShaderLights] = {"lightPos", "light2Pos", "light3Pos", "light4Pos",
-                                                    "light5Pos"};
-    static const char* const kOri[kShaderLights - 1] = {"lightOri", "light2Ori", "light3Ori", "light4Ori"};
-    static const char* const kColour[kShaderLights] = {"lightColor", "light2Color", "light3Color",
-                                                       "light4Color", "light5Color"};
-    static const char* const kFocus[kShaderLights - 1] = {"lightFocus", "light2Focus", "light3Focus",
-                                                          "light4Focus"};
-    for (int i = 0; i < kShaderLights; i++) {
-        p.pos[i] = glGetUniformLocationARB(p.program, kPos[i]);
-        p.colour[i] = glGetUniformLocationARB(p.program, kColour[i]);
-    }
-    for (int i = 0; i < kShaderLights - 1; i++) {
-        p.ori[i] = glGetUniformLocationARB(p.program, kOri[i]);
-        p.focus[i] = glGetUniformLocationARB(p.program, kFocus[i]);
-    }
-    p.ambientColor = glGetUniformLocationARB(p.program, "ambientColor");
-    p.matAmbient = glGetUniformLocationARB(p.program, "matAmbient");
-    p.matDiffuse = glGetUniformLocationARB(p.program, "matDiffuse");
-    p.matSpecular = glGetUniformLocationARB(p.program, "matSpecular");
-    p.emissive = glGetUniformLocationARB(p.program, "emissive");
-    p.shininess = glGetUniformLocationARB(p.program, "shininess");
-    p.cameraOri = glGetUniformLocationARB(p.program, "cameraOri");
-    p.cameraPos = glGetUniformLocationARB(p.program, "cameraPos");
-    p.decal = glGetUniformLocationARB(p.program, "decal");
-    p.decal2 = glGetUniformLocationARB(p.program, "decal2");
-    p.refInt = glGetUniformLocationARB(p.program, "RefInt");
-    return true;
-}
+// A model's chunks, owned by the model (Model::chunks) and built at its first
+// draw in chunks.
+struct ModelChunks {
+    int triangleCount;  // the model's when the chunks were built
+    std::vector<MapChunk> chunks;
+};
 
 namespace {
-
-void bindGroupTexture(const Model& model, const ModelGroup& group) {
-    GLuint texture = 0;
-    if (group.materialIndex >= 0 && group.materialIndex < model.materialCount)
-        texture = model.materials[group.materialIndex].texture;
-    if (texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glEnable(GL_TEXTURE_2D);
-    } else {
-        glBindTexture(GL_TEXTURE_2D, whiteTexture);
-        glDisable(GL_TEXTURE_2D);
-    }
-}
 
 bool groupTwoSided(const Model& model, const ModelGroup& group) {
     return group.materialIndex >= 0 && group.materialIndex < model.materialCount &&
@@ -157,6 +77,7 @@ GLuint compileChunkList(const Model& model, const std::vector<std::vector<int32_
         const std::vector<int32_t>& triangles = groupTriangles[(size_t)g];
         if (triangles.empty() || groupTwoSided(model, model.groups[g]) != twoSided) continue;
         bindGroupTexture(model, model.groups[g]);
+        sendGroupGlow(model, model.groups[g]);
         glBegin(GL_TRIANGLES);
         for (int32_t index : triangles) {
             const ModelTriangle& t = model.triangles[index];
@@ -168,6 +89,7 @@ GLuint compileChunkList(const Model& model, const std::vector<std::vector<int32_
         }
         glEnd();
     }
+    clearGroupGlow();
     glEndList();
     return list;
 }
@@ -234,51 +156,25 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
         MapChunk chunk;
         std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
         std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
+        chunk.glow = 0.0f;
+        for (int g = 0; g < model.groupCount; g++) {
+            const int material = model.groups[g].materialIndex;
+            if (cell.groupTriangles[(size_t)g].empty() || material < 0 || material >= model.materialCount)
+                continue;
+            for (int a = 0; a < 3; a++)
+                chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
+        }
         chunk.list = compileChunkList(model, cell.groupTriangles, false);
         if (chunk.list == 0) continue;
         chunk.twoSidedList = 0;
-        for (int g = 0; g < model.groupCount; g++)
-            if (groupTwoSided(model, model.groups[g]) && !cell.groupTriangles[(size_t)g].empty())
+        for (int g = 0; g < model.groupCount; g++) {
+            if (groupTwoSided(model, model.groups[g]) && !cell.groupTriangles[(size_t)g].empty()) {
                 chunk.twoSidedList = compileChunkList(model, cell.groupTriangles, true);
+                break;
+            }
+        }
         chunks.push_back(chunk);
     }
-}
-
-// The six planes of the current view volume, a x + b y + c z + d >= 0 inside,
-// in the space the model-view matrix starts from.
-void viewPlanes(float planes[6][4], float m[16]) {
-    float p[16], c[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, p);
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    // Column-major: c = p * m.
-    for (int col = 0; col < 4; col++)
-        for (int row = 0; row < 4; row++) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; k++) sum += p[k * 4 + row] * m[col * 4 + k];
-            c[col * 4 + row] = sum;
-        }
-    for (int i = 0; i < 3; i++) {
-        for (int a = 0; a < 4; a++) {
-            planes[2 * i][a] = c[a * 4 + 3] + c[a * 4 + i];
-            planes[2 * i + 1][a] = c[a * 4 + 3] - c[a * 4 + i];
-        }
-    }
-}
-
-bool boxVisible(const float planes[6][4], const MapChunk& chunk) {
-    for (int i = 0; i < 6; i++) {
-        const float* q = planes[i];
-        // The box corner furthest along the plane's normal.
-        const float x = q[0] >= 0.0f ? chunk.hi[0] : chunk.lo[0];
-        const float y = q[1] >= 0.0f ? chunk.hi[1] : chunk.lo[1];
-        const float z = q[2] >= 0.0f ? chunk.hi[2] : chunk.lo[2];
-        if (q[0] * x + q[1] * y + q[2] * z + q[3] < 0.0f) return false;
-    }
-    return true;
-}
-
-void uniform4(GLint location, const float v[4]) {
-    glUniform4fARB(location, v[0], v[1], v[2], v[3]);
 }
 
 // The nearest depth in front of the eye (as the fog measures it, along the
@@ -316,20 +212,6 @@ void callChunk(const MapChunk& chunk, bool cullBackFaces) {
     glCallList(chunk.list);
     if (cullBackFaces) glDisable(GL_CULL_FACE);
     if (chunk.twoSidedList != 0) glCallList(chunk.twoSidedList);
-}
-
-void uploadShading(const LampProgram& p, const SceneShading& shading) {
-    uniform4(p.ambientColor, shading.ambientColor);
-    uniform4(p.matAmbient, shading.matAmbient);
-    uniform4(p.matDiffuse, shading.matDiffuse);
-    glUniform4fARB(p.matSpecular, 0.0f, 0.0f, 0.0f, 1.0f);
-    uniform4(p.emissive, shading.emissive);
-    glUniform1iARB(p.decal, 0);
-    glUniform1fARB(p.refInt, 0.0f);
-    const ShaderLight& fill = shaderLights[kShaderLights - 1];
-    const float* f = modelLightPositions[kShaderLights - 1];
-    glUniform4fARB(p.pos[kShaderLights - 1], f[0], f[1], f[2], 1.0f);
-    glUniform4fARB(p.colour[kShaderLights - 1], fill.colour[0], fill.colour[1], fill.colour[2], 1.0f);
 }
 
 }  // namespace
@@ -385,39 +267,31 @@ void buildMapLightPrograms() {
     buildChunkProgram(foggedProgram, 0, true);
 }
 
-void releaseModelChunks(const Model* model) {
-    for (size_t i = 0; i < chunkedModels.size(); i++) {
-        if (chunkedModels[i].model != model) continue;
-        for (MapChunk& chunk : chunkedModels[i].chunks) {
-            if (chunk.list != 0) glDeleteLists(chunk.list, 1);
-            if (chunk.twoSidedList != 0) glDeleteLists(chunk.twoSidedList, 1);
-        }
-        chunkedModels.erase(chunkedModels.begin() + (long)i);
-        return;
+void releaseModelChunks(Model* model) {
+    if (model == nullptr || model->chunks == nullptr) return;
+    for (MapChunk& chunk : model->chunks->chunks) {
+        if (chunk.list != 0) glDeleteLists(chunk.list, 1);
+        if (chunk.twoSidedList != 0) glDeleteLists(chunk.twoSidedList, 1);
     }
+    delete model->chunks;
+    model->chunks = nullptr;
 }
 
 void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces) {
     if (model == nullptr) return;
     if (!lampProgramsBuilt) buildMapLightPrograms();
-    ChunkedModel* entry = nullptr;
-    for (ChunkedModel& c : chunkedModels)
-        if (c.model == model) entry = &c;
-    if (entry != nullptr && entry->triangleCount != model->triangleCount) {
+    if (model->chunks != nullptr && model->chunks->triangleCount != model->triangleCount)
         releaseModelChunks(model);
-        entry = nullptr;
+    if (model->chunks == nullptr) {
+        model->chunks = new ModelChunks{model->triangleCount, {}};
+        buildChunks(*model, model->chunks->chunks);
     }
-    if (entry == nullptr) {
-        chunkedModels.push_back({model, model->triangleCount, {}});
-        entry = &chunkedModels.back();
-        buildChunks(*model, entry->chunks);
-    }
-    const std::vector<MapChunk>& chunks = entry->chunks;
+    const std::vector<MapChunk>& chunks = model->chunks->chunks;
 
     glDisable(GL_CULL_FACE);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    float planes[6][4], modelView[16];
-    viewPlanes(planes, modelView);
+    ViewVolume view;
+    currentViewVolume(&view);
     float fogDensity = 0.0f, fogColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     glGetFloatv(GL_FOG_DENSITY, &fogDensity);
     glGetFloatv(GL_FOG_COLOR, fogColour);
@@ -430,7 +304,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     visible.reserve(chunks.size());
     for (size_t i = 0; i < chunks.size(); i++) {
         const MapChunk& chunk = chunks[i];
-        if (!boxVisible(planes, chunk) || beyondDrawDistance(modelView, chunk)) continue;
+        if (!boxInView(view, chunk.lo, chunk.hi) || beyondDrawDistance(view.modelView, chunk)) continue;
         float d2 = 0.0f;
         for (int a = 0; a < 3; a++) {
             const float centre = 0.5f * (chunk.lo[a] + chunk.hi[a]);
@@ -449,14 +323,12 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     for (const auto& v : visible) {
         const MapChunk& chunk = chunks[(size_t)v.second];
         int reaching[kShaderLights - 1];
-        int n = 0;
-        for (int slot = 0; slot < kShaderLights - 1; slot++)
-            if (lampReachesBox(slot, chunk.lo, chunk.hi, shading.matDiffuse)) reaching[n++] = slot;
+        const int n = lampsReachingBox(chunk.lo, chunk.hi, shading.matDiffuse, reaching);
         // Past the fog's reach the lighting cannot show: the fog's colour
         // alone, with no texture read and no lamp.
         if (fogFarChunks && foggedProgram.program != 0 &&
-            nearestViewDepth(modelView, chunk.lo, chunk.hi) >=
-                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n))) {
+            nearestViewDepth(view.modelView, chunk.lo, chunk.hi) >=
+                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n) + chunk.glow)) {
             mapChunkStats.fogged++;
             if (current != foggedProgram.program) {
                 glUseProgramObjectARB(foggedProgram.program);
@@ -482,19 +354,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
             current = p.program;
         }
         if (!shadingSet[n]) {
-            uploadShading(p, shading);
+            uploadLampShading(p, shading, 0.0f);
             shadingSet[n] = true;
         }
-        for (int k = 0; k < n; k++) {
-            const int slot = reaching[k];
-            const ShaderLight& light = shaderLights[slot];
-            const float* pos = modelLightPositions[slot];
-            const float* dir = modelLightDirections[slot];
-            glUniform4fARB(p.pos[k], pos[0], pos[1], pos[2], 1.0f);
-            glUniform3fARB(p.ori[k], dir[0], dir[1], dir[2]);
-            glUniform4fARB(p.colour[k], light.colour[0], light.colour[1], light.colour[2], 1.0f);
-            glUniform1iARB(p.focus[k], light.focus);
-        }
+        uploadReachingLamps(p, reaching, n);
         callChunk(chunk, cullBackFaces);
     }
     glUseProgramObjectARB(lightProgram);

@@ -94,7 +94,8 @@ bool readGroups(Reader& in, Model& model) {
             group.triangleIndices[k] = readU16(indices + 2 * k);
             if (group.triangleIndices[k] >= model.triangleCount) return false;
         }
-        group.materialIndex = (int8_t)in.take(1)[0];
+        // A signed byte: -1 is "no material".
+        group.materialIndex = static_cast<int8_t>(in.take(1)[0]);  // NOLINT(bugprone-signed-char-misuse)
     }
     return true;
 }
@@ -145,7 +146,11 @@ Model::Model()
       triangles(nullptr),
       vertexCount(0),
       vertices(nullptr),
-      drawList(0) {}
+      drawList(0),
+      boundsKnown(false),
+      boundsLo(),
+      boundsHi(),
+      chunks(nullptr) {}
 
 Model::~Model() {
     release();
@@ -227,6 +232,7 @@ void Model::release() {
     // A list exists only if the model was drawn, so a context was current.
     if (drawList != 0) glDeleteLists(drawList, 1);
     drawList = 0;
+    releaseModelChunks(this);
     if (groups) {
         for (int i = 0; i < groupCount; i++) std::free(groups[i].triangleIndices);
         delete[] groups;

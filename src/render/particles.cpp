@@ -15,16 +15,24 @@ ParticleSystem smokeEmitters[kEffectCars];
 // ---------------------------------------------------------------------------
 // Loading.
 
-void releaseEffect(ParticleSystem& system) {
-    std::free(system.active);
-    float** arrays[] = {&system.life,    &system.fade,       &system.offsetX,   &system.offsetY,
-                        &system.offsetZ, &system.velocityX,  &system.velocityY, &system.velocityZ,
-                        &system.size,    &system.speedFactor};
-    for (float** a : arrays) {
-        std::free(*a);
-        *a = nullptr;
+// The ten per-particle float arrays, in their order in the float block.
+static const int kFloatArrays = 10;
+
+static void pointArrays(ParticleSystem& s, size_t n) {
+    float** arrays[kFloatArrays] = {&s.life,      &s.fade,      &s.offsetX,   &s.offsetY, &s.offsetZ,
+                                    &s.velocityX, &s.velocityY, &s.velocityZ, &s.size,    &s.speedFactor};
+    float* block = n > 0 ? s.floatBlock.data() : nullptr;
+    for (int k = 0; k < kFloatArrays; k++) {
+        *arrays[k] = block != nullptr ? block + static_cast<size_t>(k) * n : nullptr;
     }
-    system.active = nullptr;
+    s.active = n > 0 ? s.flagBlock.data() : nullptr;
+}
+
+void releaseEffect(ParticleSystem& system) {
+    // Swapped out, not cleared, so the memory goes back at once.
+    std::vector<uint8_t>().swap(system.flagBlock);
+    std::vector<float>().swap(system.floatBlock);
+    pointArrays(system, 0);
     system.count = 0;
 }
 
@@ -34,7 +42,8 @@ static int randomBelow(int32_t range) {
 }
 
 static float newFade(const ParticleSystem& s) {
-    const float random = s.fadeDivisor != 0.0f ? (float)randomBelow(s.fadeRange) / s.fadeDivisor : 0.0f;
+    const float random =
+        s.fadeDivisor != 0.0f ? static_cast<float>(randomBelow(s.fadeRange)) / s.fadeDivisor : 0.0f;
     return random + s.fadeBase;
 }
 
@@ -62,19 +71,10 @@ void loadEffectFromBytes(ParticleSystem& s, const uint8_t* data, size_t size) {
     s.level = readF32(data + 88);
     if (count <= 0 || count > kMaxParticles) return;
 
-    const size_t n = (size_t)count;
-    s.active = (uint8_t*)std::malloc(n);
-    float** arrays[] = {&s.life,      &s.fade,      &s.offsetX,   &s.offsetY, &s.offsetZ,
-                        &s.velocityX, &s.velocityY, &s.velocityZ, &s.size,    &s.speedFactor};
-    bool allocated = s.active != nullptr;
-    for (float** a : arrays) {
-        *a = (float*)std::calloc(n, sizeof(float));
-        allocated &= *a != nullptr;
-    }
-    if (!allocated) {
-        releaseEffect(s);
-        return;
-    }
+    const size_t n = static_cast<size_t>(count);
+    s.flagBlock.assign(n, 0);
+    s.floatBlock.assign(n * kFloatArrays, 0.0f);
+    pointArrays(s, n);
     s.count = count;
     for (int i = 0; i < count; i++) {
         s.active[i] = 1;
@@ -104,7 +104,7 @@ void loadEffectSystems() {
 // Motion.
 
 int effectSubSteps(float frameFactor) {
-    const int extra = (int)(0.4f * frameFactor);
+    const int extra = static_cast<int>(0.4f * frameFactor);
     return 1 + (extra < kMaxEffectSubSteps ? (extra > 0 ? extra : 0) : kMaxEffectSubSteps);
 }
 
@@ -112,9 +112,9 @@ static void respawn(ParticleSystem& s, int i, const float base[3]) {
     s.life[i] = s.level;
     s.fade[i] = newFade(s);
     s.offsetX[i] = s.offsetY[i] = s.offsetZ[i] = 0.0f;
-    s.velocityX[i] = (float)randomBelow(s.spread[0]) - s.spreadOffset[0] + base[0];
-    s.velocityY[i] = (float)randomBelow(s.spread[1]) - s.spreadOffset[1] + base[1];
-    s.velocityZ[i] = (float)randomBelow(s.spread[2]) - s.spreadOffset[2] + base[2];
+    s.velocityX[i] = static_cast<float>(randomBelow(s.spread[0])) - s.spreadOffset[0] + base[0];
+    s.velocityY[i] = static_cast<float>(randomBelow(s.spread[1])) - s.spreadOffset[1] + base[1];
+    s.velocityZ[i] = static_cast<float>(randomBelow(s.spread[2])) - s.spreadOffset[2] + base[2];
     s.size[i] = s.initialSize;
     s.speedFactor[i] = 1.0f;
 }
@@ -170,7 +170,8 @@ void drawEffect(const ParticleSystem& s, float x, float y, float z, float eyeX, 
         // pixel as it is, in both blend modes, yet cost its whole quad.
         if (!s.active[i] || !(s.life[i] > 0.0f)) continue;
         glColor4f(s.colour[0], s.colour[1], s.colour[2], s.life[i]);
-        const double c[3] = {x + (double)s.offsetX[i], y + (double)s.offsetY[i], z + (double)s.offsetZ[i]};
+        const double c[3] = {x + static_cast<double>(s.offsetX[i]), y + static_cast<double>(s.offsetY[i]),
+                             z + static_cast<double>(s.offsetZ[i])};
         double r[3], u[3];
         facingAxes(eye, c, r, u);
         const double h = s.size[i];

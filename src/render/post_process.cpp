@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 bool effectsEnabled = true;
@@ -14,7 +15,7 @@ bool effectsEnabled = true;
 static const float kBlurStep = 0.0039f;
 static const float kHdrExposure = 0.17f;
 static const float kHdrGamma = 1.4f;
-static const int kFullGlowSize = 256;
+static const int kFullGlowSize = kBlurTextureSize;
 
 // The side of the glow images the preset asks for (the full size when the
 // glow is off, for the images' black stand-ins).
@@ -65,8 +66,8 @@ static void useHdrProgram() {
 
 void postProcessPass(int type, int kind) {
     const int side = glowSize();
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     // The pass draws and reads back only the square: clearing the rest of a
     // large back buffer would cost more than the pass itself.
     glEnable(GL_SCISSOR_TEST);
@@ -155,8 +156,8 @@ static void restoreGlowSquare(int width, int height) {
 }
 
 void postProcessFrame() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     glBindTexture(GL_TEXTURE_2D, screenTexture);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     glDisable(GL_BLEND);

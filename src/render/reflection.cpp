@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 static const int kReflectionSize = 256;
@@ -154,7 +155,7 @@ void renderReflection(const ReflectionScene& scene) {
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);
     if (inRace) mirrorReflection();
 
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     resizeScene(width, height);
 }

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "physics/physics.h"
 #include "render/gl.h"
@@ -112,6 +113,12 @@ class Model : public ModelBase {
     // Display list holding the whole model, made by its first drawModel while
     // modelDisplayLists is set; 0 until then. release() deletes it.
     GLuint drawList;
+    // What the drawing code works out about the model once, kept with it and
+    // dropped by release(): its bounds (once boundsKnown) and its chunks
+    // for drawing in pieces (null until first drawn that way).
+    mutable bool boundsKnown;
+    mutable float boundsLo[3], boundsHi[3];
+    struct ModelChunks* chunks;
 };
 
 // ---------------------------------------------------------------------------
@@ -207,36 +214,8 @@ extern GLuint reflectionTexture;  // 256 x 256 RGBA
 // A 1 x 1 white texture: bind it for untextured geometry drawn with the
 // light program, which samples unit 0 whether or not texturing is enabled.
 extern GLuint whiteTexture;
-extern GLhandleARB lightProgram;
-extern GLhandleARB blurProgram;
-extern GLhandleARB hdrProgram;
-
+// Lamps the light program takes: four lamps and the fixed fill light.
 constexpr int kShaderLights = 5;
-// Light program uniform locations. Lamps 1..4 have an orientation and a focus
-// exponent; lamp 5 (index 4) is the fixed fill light and has neither.
-extern GLint lightPosUniform[kShaderLights];        // "lightPos" .. "light5Pos", vec4
-extern GLint lightOriUniform[kShaderLights - 1];    // "lightOri" .. "light4Ori", vec3
-extern GLint lightColorUniform[kShaderLights];      // "lightColor" .. "light5Color", vec4
-extern GLint lightFocusUniform[kShaderLights - 1];  // "lightFocus" .. "light4Focus", int
-extern GLint ambientColorUniform;                   // vec4
-extern GLint matAmbientUniform;                     // vec4
-extern GLint matDiffuseUniform;                     // vec4
-extern GLint matSpecularUniform;                    // vec4
-extern GLint emissiveUniform;                       // vec4
-extern GLint shininessUniform;                      // float
-extern GLint cameraOriUniform;                      // vec3, camera in model space
-extern GLint cameraPosUniform;                      // vec3, looked up, never set
-extern GLint lightDecalUniform;                     // sampler, unit 0
-extern GLint lightDecal2Uniform;                    // sampler, unit 1 (reflection)
-extern GLint refIntUniform;                         // "RefInt", float
-// Blur program.
-extern GLint blurTexOffsetUniform;  // vec4: step s, step t, axis s, axis t
-extern GLint blurDecalUniform;
-// HDR program.
-extern GLint hdrExposureUniform;
-extern GLint hdrGammaUniform;
-extern GLint hdrDecalUniform;
-extern GLint hdrDecal2Uniform;
 
 // ---------------------------------------------------------------------------
 // Bitmap font and 2-D text, in the 800 x 600 overlay space (origin bottom left).
@@ -360,6 +339,11 @@ extern bool modelDisplayLists;
 
 // Draws every group; leaves culling off and the texturing state as found.
 void drawModel(Model* model);
+// A model as a ghost: placed by the OpenGL matrix `placement` on the current
+// model-view, unlit, added to the picture in the tint's colour and alpha
+// (a faint glow of the whole shape, then its textures), without writing depth
+// so the scene behind shows through. The light program must be off.
+void drawGhostModel(Model* model, const float placement[16], const float tint[4]);
 // The immediate-mode reference, whatever modelDisplayLists says.
 void drawModelImmediate(const Model& model);
 // Fills lightSources from a flattened light model (at most kMaxLights lamps).
@@ -437,7 +421,9 @@ extern bool effectsEnabled;
 // Particle effects: dust at the wheels, exhaust flames and smoke.
 
 struct ParticleSystem {
-    // Per-particle arrays of count entries, allocated by loadEffect.
+    // Per-particle arrays of count entries, set by loadEffect to point into
+    // the two owned blocks below (null while count is 0). A system is moved,
+    // never copied: a copy's arrays would point into the original's blocks.
     uint8_t* active;  // 1 for every particle, never cleared
     float* life;      // also the particle's alpha
     float* fade;
@@ -466,6 +452,10 @@ struct ParticleSystem {
     float level;  // life (alpha) a new particle starts with; the car code sets it
     float colour[3];
     bool enabled;  // while clear, dead particles stay dead
+    // What the arrays above point into: the flags, and the ten float arrays
+    // one after another.
+    std::vector<uint8_t> flagBlock;
+    std::vector<float> floatBlock;
 };
 
 // The effect file is 24 little-endian words.
@@ -518,6 +508,18 @@ struct SceneShading {
 };
 // The race scene's material, shared by the cars' and the map's programs.
 extern SceneShading sceneShading;
+// Binds the full light program (the one every lamp-lit model without a copy
+// of its own is drawn with).
+void useLightProgram();
+// Gives the bound full light program a material: the shading's colours, no
+// specular colour, shininess 0.
+void setLightMaterial(const SceneShading& shading);
+// Colours the fill light (the last shader light) and gives the bound light
+// program the colour.
+void setFillLight(const float rgb[3]);
+// Sets the fog's colour, keeping the one it replaces for popFogColour.
+void pushFogColour(const float rgba[4]);
+void popFogColour();
 // Off: the race map is drawn whole through the light program (the reference).
 extern bool mapChunksEnabled;
 // What the last drawChunkedModel did: chunks in all, drawn, and drawn with
@@ -548,7 +550,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
 // every face (the reference picture).
 extern bool mapBackFaceCulling;
 // Forgets a model's chunks (their lists are deleted), before it is deleted.
-void releaseModelChunks(const Model* model);
+void releaseModelChunks(Model* model);
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);
@@ -583,7 +585,7 @@ void buildModelLightPrograms();
 void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
                       const SceneShading& shading, float mirror);
 // Drops the cached bounds of a model whose vertices are about to be freed.
-void forgetModelBounds(const Model* model);
+void forgetModelBounds(Model* model);
 // Whether a sphere (in the space the model-view matrix starts from) reaches
 // into the current view volume.
 bool sphereInView(const float centre[3], float radius);

@@ -15,6 +15,38 @@ inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPe
     return (width * height + width + 1) * bytesPerPixel;
 }
 
+// The three shader programs and their uniform locations, looked up by
+// initRenderer; the render module's files set them, the rest of the game
+// draws through useLightProgram and setLightMaterial.
+extern GLhandleARB lightProgram;
+extern GLhandleARB blurProgram;
+extern GLhandleARB hdrProgram;
+
+// Light program uniform locations. Lamps 1..4 have an orientation and a focus
+// exponent; lamp 5 (index 4) is the fixed fill light and has neither.
+extern GLint lightPosUniform[kShaderLights];        // "lightPos" .. "light5Pos", vec4
+extern GLint lightOriUniform[kShaderLights - 1];    // "lightOri" .. "light4Ori", vec3
+extern GLint lightColorUniform[kShaderLights];      // "lightColor" .. "light5Color", vec4
+extern GLint lightFocusUniform[kShaderLights - 1];  // "lightFocus" .. "light4Focus", int
+extern GLint ambientColorUniform;                   // vec4
+extern GLint matAmbientUniform;                     // vec4
+extern GLint matDiffuseUniform;                     // vec4
+extern GLint matSpecularUniform;                    // vec4
+extern GLint emissiveUniform;                       // vec4
+extern GLint shininessUniform;                      // float
+extern GLint cameraOriUniform;                      // vec3, camera in model space
+extern GLint lightDecalUniform;                     // sampler, unit 0
+extern GLint lightDecal2Uniform;                    // sampler, unit 1 (reflection)
+extern GLint refIntUniform;                         // "RefInt", float
+// Blur program.
+extern GLint blurTexOffsetUniform;  // vec4: step s, step t, axis s, axis t
+extern GLint blurDecalUniform;
+// HDR program.
+extern GLint hdrExposureUniform;
+extern GLint hdrGammaUniform;
+extern GLint hdrDecalUniform;
+extern GLint hdrDecal2Uniform;
+
 // Fetches the seventeen shader-object and uniform entry points through
 // resolve; false when any is missing. initRenderer passes the platform's
 // resolver.
@@ -31,6 +63,47 @@ struct LampProgram {
     GLint ambientColor, matAmbient, matDiffuse, matSpecular, emissive, shininess;
     GLint cameraOri, cameraPos, decal, decal2, refInt;
 };
-// False, with p.program left 0, when a stage fails to compile or link; the
-// caller then draws through the full program.
+// False, with p.program left 0, when a stage fails to compile or link (what
+// the driver says goes to stderr); the caller then draws through the full
+// program.
 bool buildLampProgram(LampProgram& p, const char* defines);
+
+// One stage of a program from its file with `defines` in front ("" for
+// none). The shader is 0 when the file cannot be read; a stage that does not
+// compile is reported on stderr with the driver's log and still returned.
+struct ShaderStage {
+    GLhandleARB shader;
+    bool compiled;
+};
+ShaderStage compileShaderStage(GLenum kind, const char* defines, const char* path);
+// Links; on failure false, with up to logSize - 1 characters of the log.
+bool linkShaderProgram(GLhandleARB program, char* log, int logSize);
+
+// A copy's material, fill light, camera and texture units, with the mirror
+// strength for "RefInt".
+void uploadLampShading(const LampProgram& p, const SceneShading& shading, float mirror);
+// The lamps of the given shader slots into the copy's first lamp slots.
+void uploadReachingLamps(const LampProgram& p, const int* slots, int count);
+// The slots of the lamps whose light reaches the box (lampReachesBox with
+// the given scale); returns how many.
+int lampsReachingBox(const float lo[3], const float hi[3], const float scale[4],
+                     int slots[kShaderLights - 1]);
+
+// The six planes of the current view volume, a x + b y + c z + d >= 0
+// inside, in the space the model-view matrix (kept beside them) starts from.
+struct ViewVolume {
+    float planes[6][4];
+    float modelView[16];
+};
+void currentViewVolume(ViewVolume* v);
+bool boxInView(const ViewVolume& v, const float lo[3], const float hi[3]);
+bool sphereInView(const ViewVolume& v, const float centre[3], float radius);
+
+// Per group of a model: binds its material's texture (or the white one) and
+// sends its emissive colour to the light program; clearGroupGlow sets the
+// emissive colour back to none once the model is drawn.
+void bindGroupTexture(const Model& model, const ModelGroup& group);
+void sendGroupGlow(const Model& model, const ModelGroup& group);
+void clearGroupGlow();
+// Sets a vec4 uniform of the program in use from four floats.
+void uniform4(GLint location, const float v[4]);

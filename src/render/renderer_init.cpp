@@ -30,7 +30,6 @@ GLint matSpecularUniform;
 GLint emissiveUniform;
 GLint shininessUniform;
 GLint cameraOriUniform;
-GLint cameraPosUniform;
 GLint lightDecalUniform;
 GLint lightDecal2Uniform;
 GLint refIntUniform;
@@ -156,16 +155,9 @@ void createRenderTextures() {
 // Compiles one stage and attaches it. A compile error shows up as the link
 // failure that follows, with the driver's log.
 bool attachShader(GLhandleARB program, GLenum kind, const char* path) {
-    char* text = readShaderSource(path);
-    if (!text) return false;
-    GLhandleARB shader = glCreateShaderObjectARB(kind);
-    const GLcharARB* source = text;
-    glShaderSourceARB(shader, 1, &source, nullptr);
-    glCompileShaderARB(shader);
-    GLint compiled = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_COMPILE_STATUS_ARB, &compiled);
-    glAttachObjectARB(program, shader);
-    std::free(text);
+    const ShaderStage stage = compileShaderStage(kind, "", path);
+    if (stage.shader == 0) return false;
+    glAttachObjectARB(program, stage.shader);
     return true;
 }
 
@@ -173,15 +165,9 @@ bool buildProgram(GLhandleARB* program, const char* vertexPath, const char* frag
     *program = glCreateProgramObjectARB();
     if (!attachShader(*program, GL_VERTEX_SHADER_ARB, vertexPath)) return false;
     if (!attachShader(*program, GL_FRAGMENT_SHADER_ARB, fragmentPath)) return false;
-    glLinkProgramARB(*program);
-    GLint linked = 0;
-    glGetObjectParameterivARB(*program, GL_OBJECT_LINK_STATUS_ARB, &linked);
-    if (!linked) {
-        constexpr int kLogChars = 4096;
-        char log[kLogChars + 1];
-        GLsizei length = 0;
-        glGetInfoLogARB(*program, kLogChars, &length, log);
-        log[length >= 0 && length <= kLogChars ? length : 0] = '\0';
+    constexpr int kLogChars = 4096;
+    char log[kLogChars + 1];
+    if (!linkShaderProgram(*program, log, (int)sizeof log)) {
         platformMessageBox(log, "Error linking shaders...", MB_OK | MB_ICONERROR);
         return false;
     }
@@ -194,37 +180,22 @@ struct UniformBinding {
 };
 
 const UniformBinding kLightUniforms[] = {
-    {"lightPos", &lightPosUniform[0]},
-    {"light2Pos", &lightPosUniform[1]},
-    {"light3Pos", &lightPosUniform[2]},
-    {"light4Pos", &lightPosUniform[3]},
-    {"light5Pos", &lightPosUniform[4]},
-    {"lightOri", &lightOriUniform[0]},
-    {"light2Ori", &lightOriUniform[1]},
-    {"light3Ori", &lightOriUniform[2]},
-    {"light4Ori", &lightOriUniform[3]},
-    {"lightColor", &lightColorUniform[0]},
-    {"light2Color", &lightColorUniform[1]},
-    {"light3Color", &lightColorUniform[2]},
-    {"light4Color", &lightColorUniform[3]},
-    {"light5Color", &lightColorUniform[4]},
-    {"lightFocus", &lightFocusUniform[0]},
-    {"light2Focus", &lightFocusUniform[1]},
-    {"light3Focus", &lightFocusUniform[2]},
-    {"light4Focus", &lightFocusUniform[3]},
-    {"ambientColor", &ambientColorUniform},
-    {"matAmbient", &matAmbientUniform},
-    {"matDiffuse", &matDiffuseUniform},
-    {"matSpecular", &matSpecularUniform},
-    {"emissive", &emissiveUniform},
-    {"shininess", &shininessUniform},
-    {"cameraOri", &cameraOriUniform},
-    {"cameraPos", &cameraPosUniform},
-    {"decal", &lightDecalUniform},
-    {"decal2", &lightDecal2Uniform},
-    {"RefInt", &refIntUniform},
+    {"lightPos", &lightPosUniform[0]},      {"light2Pos", &lightPosUniform[1]},
+    {"light3Pos", &lightPosUniform[2]},     {"light4Pos", &lightPosUniform[3]},
+    {"light5Pos", &lightPosUniform[4]},     {"lightOri", &lightOriUniform[0]},
+    {"light2Ori", &lightOriUniform[1]},     {"light3Ori", &lightOriUniform[2]},
+    {"light4Ori", &lightOriUniform[3]},     {"lightColor", &lightColorUniform[0]},
+    {"light2Color", &lightColorUniform[1]}, {"light3Color", &lightColorUniform[2]},
+    {"light4Color", &lightColorUniform[3]}, {"light5Color", &lightColorUniform[4]},
+    {"lightFocus", &lightFocusUniform[0]},  {"light2Focus", &lightFocusUniform[1]},
+    {"light3Focus", &lightFocusUniform[2]}, {"light4Focus", &lightFocusUniform[3]},
+    {"ambientColor", &ambientColorUniform}, {"matAmbient", &matAmbientUniform},
+    {"matDiffuse", &matDiffuseUniform},     {"matSpecular", &matSpecularUniform},
+    {"emissive", &emissiveUniform},         {"shininess", &shininessUniform},
+    {"cameraOri", &cameraOriUniform},       {"decal", &lightDecalUniform},
+    {"decal2", &lightDecal2Uniform},        {"RefInt", &refIntUniform},
 };
-static_assert(sizeof kLightUniforms / sizeof kLightUniforms[0] == 29, "every light program uniform");
+static_assert(sizeof kLightUniforms / sizeof kLightUniforms[0] == 28, "every light program uniform");
 const UniformBinding kBlurUniforms[] = {{"texOffset", &blurTexOffsetUniform}, {"decal", &blurDecalUniform}};
 const UniformBinding kHdrUniforms[] = {{"exposure", &hdrExposureUniform},
                                        {"gamma", &hdrGammaUniform},

@@ -14,8 +14,6 @@
 // until 8 s, then the start-up assets load.
 static const float kSplashSecondPicture = 7.0f;
 static const float kSplashSeconds = 8.0f;
-// Music fades in by 0.004 a 10 ms from -1.5: silent for 3.75 s, full after 6.25 s.
-static const float kMusicFadeRate = 0.004f;
 
 float smoothFrameFactor(float factor, float measured) {
     // Follows the measured time by at most 0.1 a frame in either direction.
@@ -59,13 +57,9 @@ void measureFrame() {
     frameFactor = smoothFrameFactor(frameFactor, frameDelta * 10.0f);
 }
 
-static float clampedGain(float gain) {
-    return gain < 0.0f ? 0.0f : (gain > 1.0f ? 1.0f : gain);
-}
-
 static void resizeToResolution() {
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     resizeScene(width, height);
 }
 
@@ -75,7 +69,12 @@ static void clearAndReset() {
 }
 
 static void splashFrame() {
-    startupElapsed += 0.01f * frameFactor;
+    // A quiet bed under the pictures, so the game is not silent while it
+    // starts; the menu music takes over from it.
+    if (startupElapsed == 0.0f && musicEnabled) {
+        startSplashBed();
+    }
+    startupElapsed += frameSeconds();
     drawLoadingScreen(startupElapsed >= kSplashSecondPicture ? 1 : 0);
     if (startupElapsed > kSplashSeconds) {
         startupPending = false;
@@ -86,8 +85,8 @@ static void splashFrame() {
         if (musicEnabled) {
             menuMusic.play();
         }
-        musicGain = -1.5f;
-        menuMusicStartPending = true;
+        startMusicFade();
+        requestMenuMusicStart();
         std::srand((unsigned)std::time(nullptr));
     }
 }
@@ -97,8 +96,7 @@ static void raceFrame() {
     renderRaceReflection();
     clearAndReset();
 
-    musicGain += kMusicFadeRate * frameFactor;
-    updateRaceMusic(clampedGain(musicGain));
+    updateRaceSounds(frameFactor);
 
     drawRaceScene();
     // Every frame steps the race; long frames are sliced by the race step.
@@ -120,9 +118,10 @@ static void menuFrame() {
     const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
     placeMenuSounds();
-    musicGain += kMusicFadeRate * frameFactor;
+    const float gain = advanceMusicFade(frameFactor);
     menuMusic.update();
-    menuMusic.setGain(clampedGain(musicGain));
+    menuMusic.setGain(gain);
+    fadeSplashBed(1.0f - gain);
     drawMenus();
 }
 
@@ -144,24 +143,31 @@ bool drawFrame() {
     if (showFps) {
         glEnable(GL_BLEND);
         glDisable(GL_LIGHTING);
-        printText(670, 500, 1.0f, 1, "FPS:%2i", (int)fpsValue);
+        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", (int)fpsValue);
         glDisable(GL_BLEND);
     }
-    // The player's notice, low on the screen where neither the HUD's figures
-    // nor the menus' rows lie.
-    if (const char* notice = currentPlayerNotice()) {
-        glEnable(GL_BLEND);
-        glDisable(GL_LIGHTING);
-        printText(20, 20, 1.0f, 1, "%s", notice);
-        glDisable(GL_BLEND);
-    }
+    // The player's notice, over the race or the menus alike.
+    drawPlayerNotice();
 
-    if (musicEnabled && menuMusicStartPending && fpsValue > 15.0f) {
-        menuMusicStartPending = false;
+    // The start waits for a steady frame rate, but never longer than the
+    // wait: a slow machine gets its menu music too. A music already playing
+    // (from the end of the splash) keeps its fade rather than starting over.
+    if (musicEnabled && gameState != Race && menuMusicStartDue(frameDelta * 0.1f) && !menuMusic.isPlaying()) {
+        // From silence at once: this frame's gain was set before the start.
+        startMusicFade();
+        menuMusic.setGain(kMusicFadeStart);
         menuMusic.play();
-        musicGain = -1.5f;
     }
     return true;
+}
+
+void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
+    // "FPS:99" in the small font: six advances of 10 and the last glyph's
+    // width, its baseline 3 below the given y, glyphs 20 high.
+    *x0 = (float)kFrameCounterX;
+    *x1 = (float)kFrameCounterX + 5.0f * 10.0f + 19.0f;
+    *y0 = (float)kFrameCounterY - 3.0f;
+    *y1 = (float)kFrameCounterY + 17.0f;
 }
 
 void checkFrameKeys() {

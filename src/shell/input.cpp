@@ -16,10 +16,10 @@ static void onActivated() {
         if (gameState == Race) {
             raceMusic.play();
         } else {
-            menuMusicStartPending = true;
+            requestMenuMusicStart();
             menuMusic.play();
         }
-        musicGain = -1.5f;
+        startMusicFade();
     }
     platformChangeDisplayMode(screenWidth, screenHeight, colorBits);
     platformSetWindowPos(0, 0, screenWidth, screenHeight);
@@ -34,9 +34,9 @@ static void onDeactivated() {
         } else {
             menuMusic.setGain(0.0f);
             menuMusic.rewind();
-            menuMusicStartPending = true;
+            requestMenuMusicStart();
         }
-        musicGain = -1.5f;
+        startMusicFade();
     }
     platformRestoreDisplayMode();
 }
@@ -65,6 +65,11 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             platformPostQuitMessage(0);
             return 0;
         case WM_KEYDOWN:
+            // The Controls screen waiting for a key takes it whole: it is
+            // bound, not played.
+            if (wParam < 256 && controlsKeyPressed((int)wParam)) {
+                return 0;
+            }
             if (wParam < 256) {
                 noteKeyEvent((int)wParam, true);
                 keys[wParam] = true;

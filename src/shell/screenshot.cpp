@@ -47,7 +47,9 @@ static bool fileExists(const std::string& path) {
 // The player sees a failed shot on screen; the terminal gets where and why.
 static void reportScreenshotFailure(const char* where, const char* why) {
     std::fprintf(stderr, "korvask: could not save the screenshot %s: %s\n", where, why);
-    setPlayerNotice("Could not save the screenshot.");
+    char text[120];
+    std::snprintf(text, sizeof text, "Screenshot failed: %s", why);
+    setPlayerNotice(text);
 }
 
 void checkScreenshotKey() {
@@ -75,10 +77,12 @@ void checkScreenshotKey() {
     for (int n = 2; fileExists(path) && n < 100; n++) {
         path = folder + "/" + stamp + "-" + std::to_string(n) + ".png";
     }
-    int32_t width = screenWidth, height = screenHeight;
-    resolutionSize(resolutionIndex, &width, &height);
+    int32_t width, height;
+    currentResolution(&width, &height);
     errno = 0;
-    if (!writeScreenshot(path.c_str(), width, height)) {
+    if (writeScreenshot(path.c_str(), width, height)) {
+        setPlayerNotice("Screenshot saved");
+    } else {
         reportScreenshotFailure(path.c_str(), std::strerror(errno != 0 ? errno : EIO));
     }
 }

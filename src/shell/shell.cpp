@@ -5,8 +5,15 @@
 
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "platform/controller_keys.h"
 #include "race/race.h"
 #include "shell/shell_local.h"
+
+static_assert((int)PadKeyAccelerate == (int)BindAccelerate && (int)PadKeyBrake == (int)BindBrake &&
+                  (int)PadKeyLeft == (int)BindLeft && (int)PadKeyRight == (int)BindRight &&
+                  (int)PadKeyNitro == (int)BindNitro && (int)PadKeyCamera == (int)BindCamera &&
+                  (int)PadKeyPause == (int)BindPause,
+              "the controller's keys follow the actions' order");
 
 // Pause between passes while the window is inactive, so a minimised game
 // waits for messages instead of spinning.
@@ -60,6 +67,8 @@ static int runMainLoop() {
     for (;;) {
         // A controller's stick steers in a race and points in the menus.
         platformSetControllerMenus(gameState != Race);
+        // The controller presses the keys the actions are bound to.
+        padSetKeys(keyBindings);
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {
@@ -91,9 +100,12 @@ int gameMain() {
     chooseSavesFolder();
     readSettings();
     readGameSettings();
-    blurWidth = 256;
-    blurHeight = 256;
+    readKeyBindings();
     readCareer();
+    // The lap records and ghosts are read and written by the game itself
+    // (the tools and tests keep their hands off the saves folder).
+    ghostFilesEnabled = true;
+    readLapRecords();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();
     if (!openSoundDevice(kSoundDeviceName)) {
@@ -139,34 +151,10 @@ int gameMain() {
 }
 
 void resetShellState() {
-    gameState = Race;
-    quitRequested = false;
+    resetRunState();
     cameraMode = 0;
-    showFps = false;
     countdownRunning = false;
     raceFinished = false;
     raceTimer = 0.0f;
-
-    frameFactor = 0.0f;
-    frameClockPrev = 0.0f;
-    frameDelta = 0.0f;
-    fpsCounter = 0;
-    fpsStart = fpsEnd = fpsValue = 0.0f;
-    startupPending = true;
-    startupElapsed = 0.0f;
-    musicGain = -1.5f;
-    menuMusicStartPending = false;
-
-    for (bool& key : keys) {
-        key = false;
-    }
-    for (bool& pressed : keysPressed) {
-        pressed = false;
-    }
-    keyLatch = false;
-    setDefaultKeyBindings();
-    windowActive = true;
-    optionsApplied = false;
-    playerNotice.set = false;
     resetWindowState();
 }

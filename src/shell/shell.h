@@ -38,6 +38,11 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam);
 int gameMain();
 // The frame dispatcher; always true.
 bool drawFrame();
+// Where the frame counter (F) is printed, in the 800 x 600 overlay.
+constexpr int kFrameCounterX = 670;
+constexpr int kFrameCounterY = 500;
+// The overlay rectangle its text covers.
+void frameCounterRect(float* x0, float* y0, float* x1, float* y1);
 // Single-press keys after each frame: Esc pauses, C camera, F FPS.
 void checkFrameKeys();
 // F12 once per press: the frame just drawn (before its swap) goes to

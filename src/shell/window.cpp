@@ -41,7 +41,7 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     if (fullscreen && !platformChangeDisplayMode(width, height, bits)) {
         int answer = platformMessageBox(
             "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
-            "Tovin GL", MB_YESNO | MB_ICONEXCLAMATION);
+            "Korvask", MB_YESNO | MB_ICONEXCLAMATION);
         if (answer == IDYES) {
             fullscreen = false;
         } else {

@@ -12,27 +12,6 @@ GameSetting gameSettings[kMaxGameSettings];
 int gameSettingCount = 0;
 GameSettingsRead gameSettingsRead = GameSettingsRead::Missing;
 SaveFileCheck gameSettingsFileCheck;
-int keyBindings[kBindActions];
-
-// Keys a player expects: the arrows drive, Space fires the nitro, C and Esc as
-// the frame keys always were, R puts the car back on the road.
-static const int kDefaultKeyBindings[kBindActions] = {VK_UP,    VK_DOWN, VK_LEFT,   VK_RIGHT,
-                                                      VK_SPACE, 'C',     VK_ESCAPE, 'R'};
-static_assert(sizeof(kDefaultKeyBindings) / sizeof(kDefaultKeyBindings[0]) == kBindActions,
-              "one default key per action");
-
-void setDefaultKeyBindings() {
-    for (int a = 0; a < kBindActions; a++) {
-        keyBindings[a] = kDefaultKeyBindings[a];
-    }
-}
-
-// Tools and tests drive the car without ever starting the shell.
-static const bool kBindingsAtLoad = (setDefaultKeyBindings(), true);
-
-bool actionDown(int action) {
-    return action >= 0 && action < kBindActions && keyDown(keyBindings[action]);
-}
 
 // ---------------------------------------------------------------------------
 // The table of keys and values.

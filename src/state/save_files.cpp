@@ -14,8 +14,8 @@ bool soundEnabled = true;
 bool musicEnabled = true;
 int32_t mouseSensitivity = 0;
 bool optionsApplied = false;
-int blurWidth = 256;
-int blurHeight = 256;
+int blurWidth = kBlurTextureSize;
+int blurHeight = kBlurTextureSize;
 
 bool carAvailable[kCarSlots];
 int32_t carTuning[kCarSlots][kTuningPackages];
@@ -41,6 +41,17 @@ bool resolutionSize(int index, int32_t* width, int32_t* height) {
     *width = kResolutions[index][0];
     *height = kResolutions[index][1];
     return true;
+}
+
+void chooseResolution(int index) {
+    resolutionIndex = index;
+    resolutionSize(index, &screenWidth, &screenHeight);
+}
+
+void currentResolution(int32_t* width, int32_t* height) {
+    *width = screenWidth;
+    *height = screenHeight;
+    resolutionSize(resolutionIndex, width, height);
 }
 
 // ---------------------------------------------------------------------------

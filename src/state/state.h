@@ -24,8 +24,11 @@ enum GameState : int32_t {
     Options = 5,
     CareerMenu = 20,
     CityMap = 21,
+    PracticeMenu = 22,
+    RecordsPage = 23,
     CarTuning = 29,
     InfoPage = 50,
+    Controls = 51,
     QuitConfirm = 90,
 };
 
@@ -42,6 +45,10 @@ extern bool showFps;
 
 // Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
 extern float frameFactor;
+// The frame's duration in seconds.
+inline float frameSeconds() {
+    return 0.01f * frameFactor;
+}
 // Clock of the previous frame, in units of 0.1 s.
 extern float frameClockPrev;
 // |this frame's clock - previous|, in units of 0.1 s.
@@ -54,10 +61,41 @@ extern float fpsValue;
 // The eight-second start-up splash still runs; seconds since it began.
 extern bool startupPending;
 extern float startupElapsed;
-// Gain of the music that is fading in, from -1.5 up; applied clamped to 0..1.
+// Gain of the music that is fading in, from kMusicFadeStart up; applied
+// clamped to 0..1. Written only by startMusicFade and advanceMusicFade.
 extern float musicGain;
-// The menu music is to be (re)started once the frame rate exceeds 15.
+// The menu music is to be (re)started once the frame rate exceeds 15 or the
+// menu has waited kMenuMusicWaitSeconds; set through requestMenuMusicStart.
 extern bool menuMusicStartPending;
+// Seconds of menu frames drawn while menuMusicStartPending was set.
+extern float menuMusicWaitSeconds;
+
+// The fade-in starts at silence and rises by kMusicFadeRate a 10 ms: full
+// gain 2.5 s after the music starts, so its first notes are already heard.
+constexpr float kMusicFadeStart = 0.0f;
+constexpr float kMusicFadeRate = 0.004f;
+// A machine that never draws 15 frames a second still gets its menu music
+// this long after the menu comes up.
+constexpr float kMenuMusicWaitSeconds = 2.0f;
+// The longest time one slow frame adds to the wait: a load is not time in
+// the menu.
+constexpr float kMenuMusicWaitFrameSeconds = 0.25f;
+
+// Starts the fade-in of the music that is now current from its quiet end.
+void startMusicFade();
+// Raises the fade by a frame of frameFactor f; returns the gain to apply.
+float advanceMusicFade(float f);
+// Marks the menu music to be started by the menu frames.
+void requestMenuMusicStart();
+// Counts a menu frame of frameSeconds real time towards the wait; true once
+// the pending start is due (fpsValue above 15, or the wait is over), which
+// also clears the request.
+bool menuMusicStartDue(float frameSeconds);
+
+// Puts the game state, the frame timing, the input state, optionsApplied and
+// the key bindings back to their starting values: at load, and for each fresh
+// run (resetShellState, the tests' fixtures).
+void resetRunState();
 
 // ---------------------------------------------------------------------------
 // Input state, written by windowProcedure.
@@ -117,7 +155,10 @@ extern int32_t mouseSensitivity;
 // "Apply" was clicked on the options screen in this run: the resolution is
 // written back only then.
 extern bool optionsApplied;
-// Size of the blur render textures, 256 x 256.
+// Side of the square glow (blur) render textures, in pixels: the glow passes
+// draw into that corner of the back buffer and copy it out.
+constexpr int kBlurTextureSize = 256;
+// Size of the blur render textures, kBlurTextureSize square for the whole run.
 extern int blurWidth;
 extern int blurHeight;
 
@@ -206,6 +247,12 @@ void setDefaultSettings();
 void setDefaultCareer();
 // Width and height of a resolution index; false when it is out of range.
 bool resolutionSize(int index, int32_t* width, int32_t* height);
+// Sets resolutionIndex and screenWidth x screenHeight to that resolution; an
+// index out of range keeps the screen size.
+void chooseResolution(int index);
+// The size the game draws at: that of resolutionIndex, or screenWidth x
+// screenHeight when the index is out of range.
+void currentResolution(int32_t* width, int32_t* height);
 // The file images themselves, for the writers and the tests.
 void encodeSettings(uint8_t out[kSettingsFileBytes]);
 void encodeCareer(uint8_t out[kCareerFileBytes]);
@@ -296,13 +343,37 @@ enum BindAction : int {
 };
 extern int keyBindings[kBindActions];
 void setDefaultKeyBindings();
+// The action's key when settings.cfg does not say (-1 for no action).
+int defaultKeyBinding(int action);
 // keyDown of the action's key.
 bool actionDown(int action);
+// The name a key has in settings.cfg and on the Controls screen ("Up",
+// "Space", "A", "F1"); nullptr for a key without one.
+const char* keyName(int vk);
+// The key of a name, -1 when no key has it.
+int keyFromName(const char* name);
+// A named key that nothing else takes (F shows the frame rate, F12 takes a
+// screenshot).
+bool keyBindable(int vk);
+// "key.accelerate" .. "key.reset": where settings.cfg keeps each action's key.
+const char* bindingSettingKey(int action);
+// Sets keyBindings from settings.cfg's table: an action whose key is missing,
+// unknown or shared with another action gets its default (with a stderr line
+// for the bad ones); then writes the result back to the table.
+void readKeyBindings();
+// Writes keyBindings to the settings table.
+void storeKeyBindings();
+// Binds vk to the action; an action that held vk takes the action's old key.
+// false, changing nothing, when vk cannot be bound.
+bool bindKey(int action, int vk);
+// Every action back to its default key, in the table too.
+void restoreDefaultKeyBindings();
 
 // ---------------------------------------------------------------------------
 // A notice for the player: one short line over whatever screen is up (a
-// screenshot that could not be saved), for kPlayerNoticeMs of the frame
-// timer's time. Any module sets it; the frame draws it.
+// screenshot saved or not, a locked car), for kPlayerNoticeMs of the frame
+// timer's time. Any module sets it; the frame draws it once, over the race or
+// the menus.
 
 constexpr float kPlayerNoticeMs = 2000.0f;
 struct PlayerNotice {

@@ -67,7 +67,7 @@ bool haveContent() {
 }  // namespace
 
 TEST(MixLevels, MusicIsCentredAndPlaysUnderThePlayersEngine) {
-    if (!haveContent()) GTEST_SKIP() << "needs the generated content (korvask-content base)";
+    if (!haveContent()) FAIL() << "needs the generated content (korvask-content base)";
     const Level engine = wavLevel("base/sound/en1.wav");
     ASSERT_GT(engine.rms, 0.1);
     for (const char* track : {"base/music/menu.ogg", "base/music/1.ogg", "base/music/2.ogg",
@@ -83,7 +83,7 @@ TEST(MixLevels, MusicIsCentredAndPlaysUnderThePlayersEngine) {
 }
 
 TEST(MixLevels, OpponentsEnginesPeakAtHalfThePlayers) {
-    if (!haveContent()) GTEST_SKIP() << "needs the generated content (korvask-content base)";
+    if (!haveContent()) FAIL() << "needs the generated content (korvask-content base)";
     const double player = wavLevel("base/sound/en1.wav").peak;
     EXPECT_NEAR(wavLevel("base/sound/en_pass.wav").peak, player, 0.02);
     for (const char* opponent : {"base/sound/en2.wav", "base/sound/en3.wav", "base/sound/en4.wav"}) {

@@ -10,7 +10,7 @@
 // KORVASK_RECORD_SECONDS sets the length (34 s), KORVASK_RECORD_RACE_NUMBER the
 // race (1), and KORVASK_RECORD_MUTE a comma-separated list of what to leave
 // out, to hear the rest alone: music, engine (the player's loop and its pass
-// sound), opponents, squeal, wind, nitro, gear, chime, crash.
+// sound), opponents, squeal, wind, nitro, gear, chime, crash, count.
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -43,6 +43,7 @@ void muteListed(const std::string& list) {
     if (listed("nitro")) sources.push_back(soundNitro.source);
     if (listed("gear")) sources.push_back(soundGear.source);
     if (listed("chime")) sources.push_back(soundPoint.source);
+    if (listed("count")) sources.push_back(soundCountdown.source);
     if (listed("crash"))
         sources.insert(sources.end(),
                        {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
@@ -99,8 +100,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
         scriptedDriverKeys(cars[0], driver);
 
-        musicGain += 0.004f * frameFactor;
-        updateRaceMusic(musicGain < 0.0f ? 0.0f : (musicGain > 1.0f ? 1.0f : musicGain));
+        updateRaceSounds(frameFactor);
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();

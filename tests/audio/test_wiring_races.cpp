@@ -32,7 +32,7 @@ class RaceSounds : public ::testing::Test {
     void SetUp() override {
         struct stat st;
         if (stat("base/maps/1/map.ms3d", &st) != 0 || stat("base/music/1.ogg", &st) != 0) {
-            GTEST_SKIP() << "needs the generated content (korvask-content base)";
+            FAIL() << "needs the generated content (korvask-content base)";
         }
         ASSERT_TRUE(ensureSoundDevice());
         scriptedReset();
@@ -68,17 +68,24 @@ class RaceSounds : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RaceSounds, ARaceStopsTheMenuMusicAndHandsItBackWhenItEnds) {
+TEST_F(RaceSounds, ARaceFadesTheMenuMusicOutAndHandsItBackWhenItEnds) {
     menuMusic.play();
+    menuMusic.setGain(1.0f);
     gameState = Race;
     srand(5);
     loadRace(2);
-    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_TRUE(menuMusic.isPlaying()) << "plays on through the loading";
+    EXPECT_TRUE(menuMusicFadingOut());
     EXPECT_TRUE(raceMusic.isPlaying());
     float gain = -1.0f;
     alGetSourcef(raceMusic.source, AL_GAIN, &gain);
     EXPECT_EQ(gain, 0.0f) << "the race music starts silent and fades in";
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
+    // A frame of the race lowers the menu music under the race's.
+    updateRaceSounds(1.0f);
+    float menuGain = -1.0f;
+    alGetSourcef(menuMusic.source, AL_GAIN, &menuGain);
+    EXPECT_NEAR(menuGain, 1.0f - kMenuMusicFadeOutRate, 1e-6f);
     for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
                                     &soundEnginePass, &soundStart, &soundWind}) {
         EXPECT_TRUE(loop->isPlaying());
@@ -88,6 +95,8 @@ TEST_F(RaceSounds, ARaceStopsTheMenuMusicAndHandsItBackWhenItEnds) {
     gameState = MainMenu;
     unloadRace();
     EXPECT_EQ(raceMusic.source, 0u) << "closed";
+    EXPECT_FALSE(menuMusicFadingOut());
+    EXPECT_FALSE(menuMusic.isPlaying()) << "what was left of the fade is stopped";
     EXPECT_TRUE(menuMusicStartPending) << "the menu frame starts its music again";
     for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
                                     &soundEnginePass, &soundStart, &soundWind, &soundNitro}) {

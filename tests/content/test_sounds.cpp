@@ -97,11 +97,47 @@ TEST(EffectSounds, LoopsCloseWithoutAStepAndOneShotsStartAndEndQuietly) {
             EXPECT_LT(std::fabs(x.front()), 0.02) << effectSounds[i].name;
             EXPECT_LT(std::fabs(x.back()), 0.02) << effectSounds[i].name;
         }
+    }
+}
+
+// Every file peaks where the loudness plan puts it, and none alone comes
+// near full scale: the mix of all of them must still fit.
+TEST(EffectSounds, EveryFilePeaksAtItsPlannedLevel) {
+    for (int i = 0; i < kGeneratedSoundCount; ++i) {
+        const std::vector<double> x = samplesOf(loadEffect(i));
         double peak = 0;
         for (double v : x) peak = std::max(peak, std::fabs(v));
-        EXPECT_GT(peak, 0.3) << effectSounds[i].name;
-        EXPECT_LT(peak, 0.999) << effectSounds[i].name;  // never clipped
+        EXPECT_NEAR(peak, effectSoundPeaks[i], 0.002) << effectSounds[i].name;
+        EXPECT_LT(peak, 0.5) << effectSounds[i].name;
     }
+}
+
+// Two checkpoints a second must not nag: the tick is over in a blink and,
+// over half a second, carries a small fraction of the engine's energy.
+TEST(EffectSounds, TheCheckpointTickIsShortAndSitsUnderTheEngine) {
+    const WavSound tickWav = loadEffect(9), engineWav = loadEffect(0);
+    const std::vector<double> tick = samplesOf(tickWav), engine = samplesOf(engineWav);
+    EXPECT_LT(static_cast<double>(tick.size()) / tickWav.frequency, 0.1);
+    double tickEnergy = 0, engineEnergy = 0;
+    for (double v : tick) tickEnergy += v * v / tickWav.frequency;
+    for (size_t i = 0; i < static_cast<size_t>(engineWav.frequency / 2); ++i)
+        engineEnergy += engine[i] * engine[i] / engineWav.frequency;
+    EXPECT_LT(10 * std::log10(tickEnergy / engineEnergy), -25.0);
+}
+
+TEST(EffectSounds, TheSplashBedIsAQuietSeamlessLoop) {
+    WavSound wav{};
+    const std::vector<uint8_t> bytes = readBytes("base/music/splash.wav");
+    parseWavBytes(bytes.data(), bytes.size(), &wav);
+    EXPECT_EQ(wav.format, SoundFormatMono16);
+    EXPECT_EQ(wav.frequency, kSplashBedRate);
+    EXPECT_TRUE(wav.loop);
+    const std::vector<double> x = samplesOf(wav);
+    ASSERT_GE(x.size(), static_cast<size_t>(4 * kSplashBedRate));
+    expectSeamless(x, 1, "splash.wav");
+    double peak = 0;
+    for (double v : x) peak = std::max(peak, std::fabs(v));
+    EXPECT_NEAR(peak, kSplashBedPeak, 0.002);
 }
 
 TEST(EffectSounds, EnginesAreDistinctAndStayBelowAliasingWhenPitchedUp) {

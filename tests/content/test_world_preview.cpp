@@ -224,3 +224,41 @@ TEST_F(WorldPreview, CityPlanWithEveryCircuit) {
     }
     save(plan, "city_circuits.png");
 }
+
+// Each district by day, from one of its own streets: what its generator
+// alone puts there (previews/district_*.png; the street itself is the
+// course's) stands along both sides of the view.
+TEST_F(WorldPreview, EachDistrictFromItsStreets) {
+    buildCity();
+    struct View {
+        District district;
+        float x, z, tx, tz;
+        const char* file;
+    };
+    const View views[] = {
+        {Downtown, -80.0f, -70.0f, 60.0f, -70.0f, "district_downtown.png"},
+        {Harbour, -60.0f, -548.0f, 60.0f, -610.0f, "district_harbour.png"},
+        {Ironworks, 435.0f, -300.0f, 435.0f, -100.0f, "district_ironworks.png"},
+        {OldTown, -290.0f, -160.0f, -425.0f, -160.0f, "district_oldtown.png"},
+        {Parkside, 60.0f, 440.0f, -95.0f, 440.0f, "district_parkside.png"},
+    };
+    PreviewTextures textures{root, {}};
+    for (const View& v : views) {
+        ASSERT_EQ(districtAt(v.x, v.z), v.district) << v.file;
+        MeshBuilder mesh;
+        drawDistrict(mesh, v.district);
+        const float y = groundHeight(v.x, v.z);
+        PreviewCamera camera{false, 0, 0, 0, 0, {v.x, y + 2.5f, v.z}, {v.tx, y + 4.0f, v.tz}, 1.0f, 0.004f};
+        const uint8_t sky[3] = {120, 150, 190};
+        PreviewCanvas canvas = makeCanvas(480, 360, sky[0], sky[1], sky[2]);
+        drawPreviewModel(canvas, fileOf(mesh), textures, camera);
+        int covered[2] = {0, 0};  // left and right thirds
+        for (int yy = 0; yy < 360; ++yy)
+            for (int x = 0; x < 160; ++x) {
+                if (!isBackground(imagePixel(canvas.image, x, yy), sky)) ++covered[0];
+                if (!isBackground(imagePixel(canvas.image, 479 - x, yy), sky)) ++covered[1];
+            }
+        EXPECT_GT(covered[0] + covered[1], 160 * 360 / 4) << v.file;
+        save(canvas, v.file);
+    }
+}

@@ -13,19 +13,17 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"
+#include "test_support.h"
 
 class FrontEndGl : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        setDefaultSettings();
-        resolutionIndex = 0;
-        resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
+        resetRunWideState();
+        chooseResolution(0);
         soundEnabled = false;
         musicEnabled = false;
-        setDefaultCareer();
         ASSERT_TRUE(scriptedOpenGLWindow(screenWidth, screenHeight));
         resizeScene(screenWidth, screenHeight);
         ASSERT_TRUE(startRenderer()) << "needs the generated base/ in the build folder";

@@ -3,6 +3,8 @@
 // garage, tuning, city map and options screens.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "shell/shell.h"
@@ -111,7 +113,6 @@ TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
 
 TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
     gameState = MainMenu;
-    clickRow(1);  // the main menu has no first row
     clickAt(600, 242);
     clickAt(700, 215);
     clickAt(300, 300);
@@ -147,7 +148,7 @@ TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
     EXPECT_EQ(careerPoints, 50);
 }
 
-TEST_F(MenuInput, GarageArrowsClickEvenWhenTheyCannotMove) {
+TEST_F(MenuInput, GarageArrowsGoOnToLockedCarsAndClickAtTheEnds) {
     gameState = Garage;
     clickRow(1);  // previous car from car 0
     EXPECT_EQ(selectedCar, 0);
@@ -155,18 +156,57 @@ TEST_F(MenuInput, GarageArrowsClickEvenWhenTheyCannotMove) {
     clickRow(2);
     EXPECT_EQ(selectedCar, 1);
     selectedCar = 7;
-    clickRow(2);  // car 8 is not available in a new career
-    EXPECT_EQ(selectedCar, 7);
-    selectedCar = 5;
+    clickRow(2);  // car 8 is locked in a new career, but can be looked at
+    EXPECT_EQ(selectedCar, 8);
     carAvailable[4] = false;
+    selectedCar = 5;
     clickRow(1);
-    EXPECT_EQ(selectedCar, 5);
-    carAvailable[11] = true;
+    EXPECT_EQ(selectedCar, 4);
     selectedCar = 11;
     clickRow(2);  // no car after the twelfth
     EXPECT_EQ(selectedCar, 11);
     EXPECT_EQ(menuClickSounds, 5);
     EXPECT_EQ(gameState, Garage);
+}
+
+struct LockedCarCase {
+    int car;
+    int points;   // carUnlockPoints
+    bool locked;  // in a new career
+    const char* name;
+};
+
+TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
+    const LockedCarCase cases[] = {
+        {0, 0, false, "Streetfox"},    {7, 600, false, "Neon Wasp"},     {8, 750, true, "Ironclad R"},
+        {9, 900, true, "Night Heron"}, {11, 1200, true, "Korvask Zero"},
+    };
+    for (const LockedCarCase& c : cases) {
+        gameState = Garage;
+        selectedCar = c.car;
+        playerNotice.set = false;
+        EXPECT_EQ(carUnlockPoints(c.car), c.points) << c.car;
+        EXPECT_STREQ(carName(c.car), c.name);
+        clickRow(4);  // Select race
+        EXPECT_EQ(gameState, c.locked ? Garage : CityMap) << c.car;
+        const char* notice = currentPlayerNotice();
+        if (c.locked) {
+            ASSERT_NE(notice, nullptr) << c.car;
+            EXPECT_NE(std::string(notice).find(std::to_string(c.points) + " points"), std::string::npos)
+                << notice;
+        } else {
+            EXPECT_EQ(notice, nullptr) << c.car;
+        }
+    }
+    // Tuning a locked car is refused the same way; the refusals were silent.
+    gameState = Garage;
+    selectedCar = 10;
+    clickRow(3);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(menuClickSounds, 2);
+    // Twelve different names.
+    for (int a = 0; a < kCarCount; a++)
+        for (int b = a + 1; b < kCarCount; b++) EXPECT_STRNE(carName(a), carName(b));
 }
 
 TEST_F(MenuInput, SelectRaceOnAnUnavailableCarIsSilent) {
@@ -221,20 +261,30 @@ TEST_F(MenuInput, TuningWithSixHundredPoints) {
     EXPECT_EQ(menuHoverSounds, 1);
 }
 
-TEST_F(MenuInput, RaceArrowsStayWithinTheUnlockedRaces) {
+TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
     gameState = CityMap;
     maxRaceUnlocked = 3;
     selectedRace = 2;
     menuHoverFlags[0] = true;
     clickRow(1);
     EXPECT_EQ(selectedRace, 3);
-    clickRow(1);
-    EXPECT_EQ(selectedRace, 3);
+    clickRow(1);  // race 4 is locked, and shown
+    EXPECT_EQ(selectedRace, 4);
     EXPECT_TRUE(menuHoverFlags[0]);
-    for (int i = 0; i < 4; i++) clickRow(3);
-    EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(menuClickSounds, 6);
+    clickRow(4);  // Start refuses it and says why
     EXPECT_EQ(gameState, CityMap);
+    ASSERT_NE(currentPlayerNotice(), nullptr);
+    EXPECT_STREQ(currentPlayerNotice(), "Finish race 3 first");
+    for (int i = 0; i < 20; i++) clickRow(1);
+    EXPECT_EQ(selectedRace, kCareerRaces);
+    for (int i = 0; i < 20; i++) clickRow(3);
+    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(menuClickSounds, 42);
+    // Leaving the map on a locked race brings it back to an open one.
+    selectedRace = 9;
+    clickRow(5);
+    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(selectedRace, 3);
 }
 
 TEST_F(MenuInput, HoverSoundOncePerEntry) {
@@ -251,9 +301,11 @@ TEST_F(MenuInput, HoverSoundOncePerEntry) {
     hoverAt(700, 240);
     EXPECT_EQ(menuHoverSounds, 3);
     // Rows the screen does not have never light up.
-    hoverAt(700, 190);
+    gameState = QuitConfirm;
+    hoverAt(700, 290);
     EXPECT_FALSE(anyHover());
     EXPECT_EQ(menuHoverSounds, 3);
+    gameState = MainMenu;
     // After a click the row under the cursor on the new screen sounds again.
     hoverAt(700, 240);
     menuClick();
@@ -292,7 +344,7 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     soundEnabled = false;
     clickAt(300, 390);
     EXPECT_TRUE(musicEnabled);
-    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
     clickAt(300, 390);
     EXPECT_FALSE(musicEnabled);
     EXPECT_EQ(menuHoverSounds, 7);
@@ -320,7 +372,7 @@ TEST_F(MenuInput, PauseContinueIsSilentAndRestartsTheMusicFade) {
     menuHoverFlags[1] = true;
     clickRow(2);
     EXPECT_EQ(gameState, Race);
-    EXPECT_FLOAT_EQ(musicGain, -1.5f);
+    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
     EXPECT_EQ(menuClickSounds, 0);
     EXPECT_FALSE(anyHover());
     // No menu clicks and no hovers in a race.

@@ -19,6 +19,7 @@
 #include "sim/sim_driver.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -54,8 +55,7 @@ class PlayThrough : public ::testing::Test {
         folder.linkContent();
         // 640 x 480, 32-bit colour, 24-bit depth, no sound, no music.
         ASSERT_TRUE(writeFile("base/menu.inf", leIntegers({0, 32, 24, 0, 0, 5})));
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
         resetFrontEndState();
         scriptedSetFrameStep(60.0);
         scriptedSetFrameCallback([this](int frame) { onFrame(frame); });

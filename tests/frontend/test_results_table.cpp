@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {finished(0, 30000), racing(1, 3, 0), racing(2, 2, 0), racing(3, 1, 0)},
                   9,
                   {1, 2, 3, 0}}),
-    [](const ::testing::TestParamInfo<OrderCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<OrderCase>& test) { return std::string(test.param.name); });
 
 TEST(ResultRows, PlayerFromTheRaceClocksOpponentsFromTheirOwnTimes) {
     resetRaceInfo();

@@ -27,7 +27,6 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
     resolutionIndex = width == 640 ? 0 : (width == 800 ? 1 : 2);
     screenWidth = width;
     screenHeight = height;
-    blurWidth = blurHeight = 256;
     if (!scriptedOpenGLWindow(width, height)) return false;
     resizeScene(width, height);
     if (!startRenderer()) return false;

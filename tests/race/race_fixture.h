@@ -30,9 +30,12 @@ inline void resetRaceGlobals() {
     playerPlace = 4;
     checkpointCount = 0;
     memset(checkpoints, 0, sizeof checkpoints);
+    raceDifficulty = kDifficultyNormal;
+    resetCarReset();
     for (int i = 0; i < kRaceCars; i++) {
         cars[i] = Car();
         unstickCount[i] = 0;
+        lostCount[i] = 0;
     }
 }
 

@@ -142,4 +142,62 @@ TEST_F(ChaseCamera, ModeOneSitsFurtherBackAndHigher) {
     EXPECT_NEAR(cameraEye.x, p.x - 6.5f * cameraDirX, 1e-4f);
 }
 
+// A wall 4 units behind a car facing +x: one upright quad across z.
+struct WallModel {
+    ModelVertex vertices[4];
+    ModelTriangle triangles[2];
+    WallModel(float x) {
+        const float corners[4][3] = {{x, -5, -20}, {x, -5, 20}, {x, 10, 20}, {x, 10, -20}};
+        for (int i = 0; i < 4; i++) {
+            vertices[i] = ModelVertex{};
+            for (int k = 0; k < 3; k++) vertices[i].position[k] = corners[i][k];
+        }
+        const int idx[2][3] = {{0, 1, 2}, {0, 2, 3}};
+        for (int t = 0; t < 2; t++) {
+            triangles[t] = ModelTriangle{};
+            for (int k = 0; k < 3; k++) triangles[t].vertexIndices[k] = idx[t][k];
+        }
+    }
+};
+
+TEST(ChaseEye, PulledInFrontOfAWallAndLiftedWhereThatWouldPutItInTheCar) {
+    const Vector3 car(0, 0, 0);
+    const Vector3 wanted(-6.5f, 2.0f, 0.0f);
+    struct Case {
+        float wallX;
+        bool pulled, lifted;
+    } cases[] = {
+        {-20.0f, false, false},  // far behind the eye: nothing in the way
+        {-5.5f, true, false},    // just in front of the eye: pulled in to 5
+        {-3.0f, true, true},     // against the bumper: no room, look from above
+    };
+    for (const Case& c : cases) {
+        WallModel wall(c.wallX);
+        const float hit =
+            segmentHitFraction(wall.vertices, 4, wall.triangles, 2, Vector3(0, 1.6f, 0), wanted);
+        EXPECT_EQ(hit < 1.0f, c.pulled) << c.wallX;
+        const Vector3 eye = placeChaseEye(car, wanted, hit);
+        // Never on the far side of the wall, never within the body.
+        EXPECT_GT(eye.x, c.wallX) << c.wallX;
+        const bool clearOfBody = std::fabs(eye.x) >= 4.0f - 1e-3f || eye.y >= 4.5f - 1e-3f;
+        EXPECT_TRUE(clearOfBody) << c.wallX << ": " << eye.x << " " << eye.y;
+        EXPECT_EQ(eye.y > 4.0f, c.lifted) << c.wallX;
+        if (!c.pulled) {
+            EXPECT_NEAR(eye.x, wanted.x, 1e-6f);
+        }
+    }
+}
+
+TEST_F(ChaseCamera, EyeKeepsItsDistanceWhileTheDirectionSwingsRound) {
+    // Just after a spin the smoothed direction passes near zero length.
+    const Vector3 p(5, 1, 3);
+    place(0, p, Vector3(0.5f, 0, 0));
+    cameraAimX = cameraDirX = 0.02f;
+    cameraAimZ = cameraDirZ = 0.0f;
+    frame();
+    const float dx = cameraEye.x - p.x, dz = cameraEye.z - p.z;
+    EXPECT_GE(std::sqrt(dx * dx + dz * dz), 4.8f);
+    EXPECT_LT(cameraEye.x, p.x);  // still behind the car
+}
+
 }  // namespace

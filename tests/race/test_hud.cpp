@@ -48,7 +48,7 @@ TEST(HudRules, DriftTextFadesInAndChangesColourAtTwentyFiveAndFifty) {
 class HudFrames : public RaceWorldTest {
   protected:
     void SetUp() override {
-        if (!startRaceRenderer()) GTEST_SKIP() << "no GL window or no generated base/";
+        if (!startRaceRenderer()) FAIL() << "no GL window or no generated base/";
         RaceWorldTest::SetUp();
         const float course[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
         for (int i = 0; i < 4; i++) checkpoints[i] = Checkpoint{course[i][0], 0.0f, course[i][1], 0.0f, 0};

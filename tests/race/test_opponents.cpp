@@ -1,4 +1,5 @@
-// Opponent drivers: power, speed limit, steering, backing out, unsticking.
+// Opponent drivers: power, speed limit, steering, backing out, unsticking,
+// rescue when lost.
 #include <cmath>
 
 #include "race_fixture.h"
@@ -20,12 +21,31 @@ class Opponent : public RaceWorldTest {
     }
 };
 
-TEST_F(Opponent, DrivesWithThePlayersRatingRaisedByThirtyPercent) {
+// Normal's middle opponent drives on the player's rating scaled by 0.85.
+static const float kPa = 0.5f * 0.85f;
+
+TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
+    // Car 2 at Normal: the middle of the field.
+    Car& middle = cars[2];
+    place(2, Vector3(0, 0, 0), Vector3(5, 0, 0));
+    updateOpponentCar(middle, 1.0f);
+    EXPECT_NEAR(middle.driveForce, 140.0f * kPa, 1e-3f);
+    place(2, Vector3(0, 0, 0), Vector3(25, 0, 0));
+    updateOpponentCar(middle, 1.0f);
+    EXPECT_NEAR(middle.driveForce, 60.0f * kPa, 1e-3f);
+    EXPECT_EQ(middle.targetGear, 5);
+    // Every difficulty spreads its three cars, quickest first, and each
+    // difficulty's cars are quicker than the one below it.
+    for (int d = kDifficultyEasy; d <= kDifficultyHard; d++) {
+        EXPECT_GT(opponentPowerScale(d, 1), opponentPowerScale(d, 2)) << d;
+        EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d, 3)) << d;
+        if (d > kDifficultyEasy) {
+            EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d - 1, 2)) << d;
+        }
+    }
+    raceDifficulty = kDifficultyHard;
     drive(Vector3(0, 0, 0), Vector3(5, 0, 0));
-    EXPECT_NEAR(car().driveForce, 140.0f * 0.65f, 1e-3f);  // 91 against the player's 80.5
-    drive(Vector3(0, 0, 0), Vector3(25, 0, 0));
-    EXPECT_NEAR(car().driveForce, 60.0f * 0.65f, 1e-3f);
-    EXPECT_EQ(car().targetGear, 5);
+    EXPECT_NEAR(car().driveForce, 140.0f * 0.5f * opponentPowerScale(kDifficultyHard, 1), 1e-3f);
 }
 
 TEST_F(Opponent, SharpTurnAheadDropsTheLimitToFourAndBrakes) {
@@ -38,7 +58,7 @@ TEST_F(Opponent, SharpTurnAheadDropsTheLimitToFourAndBrakes) {
     EXPECT_GT(car().steer, 0.0f);
     // Below the low limit it drives on.
     drive(Vector3(0, 0, 0), Vector3(3, 0, 0));
-    EXPECT_NEAR(car().driveForce, 91.0f, 1e-3f);
+    EXPECT_NEAR(car().driveForce, 140.0f * 0.5f * opponentPowerScale(kDifficultyNormal, 1), 1e-3f);
     // Rolling backwards at the limit the brake pushes forwards.
     car().aiWaypoint = 0;
     checkpoints[0] = {1000, 0, -600, 0, 0};  // far off the direction of travel (-x)
@@ -46,26 +66,37 @@ TEST_F(Opponent, SharpTurnAheadDropsTheLimitToFourAndBrakes) {
     EXPECT_NEAR(car().driveForce, brake, 1e-3f);
 }
 
-TEST_F(Opponent, SteeringFollowsTheErrorWithADeadZone) {
+TEST_F(Opponent, SteersTowardsAnAngleInProportionToTheError) {
+    struct Case {
+        float e, s, target;
+    } cases[] = {
+        {0.0f, 10.0f, 0.0f},      // straight ahead: straight wheels
+        {0.1f, 4.0f, 0.12f},      // in proportion, positive to the left
+        {-0.3f, 4.0f, -0.36f},    //
+        {1.5f, 1.0f, 0.7f},       // never past the lock
+        {1.5f, 25.0f, 0.22f},     // at speed no more than the tyres hold
+        {-1.5f, 16.0f, -0.275f},  //
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(opponentSteerTarget(c.e, c.s), c.target, 1e-4f) << c.e << " " << c.s;
+
+    // The wheel moves there at 0.02 per unit of frame factor.
     car().aiWaypoint = 0;
-    checkpoints[0] = {1000, 0, 50, 0, 0};  // 0.05 to the right: inside the dead zone
-    car().steer = 0.1f;
-    drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
-    EXPECT_NEAR(car().steer, 0.08f, 1e-6f);
-    car().steer = -0.01f;
-    drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
-    EXPECT_NEAR(car().steer, 0.01f, 1e-6f);
     checkpoints[0] = {1000, 0, 300, 0, 0};  // 0.29 to the right
     car().steer = 0.0f;
+    drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
+    EXPECT_NEAR(car().steer, -0.02f, 1e-6f);
     drive(Vector3(0, 0, 0), Vector3(10, 0, 0), 50);
-    EXPECT_EQ(car().steer, -0.7f);
+    EXPECT_NEAR(car().steer, opponentSteerTarget(-0.2914568f, 10.0f), 1e-3f);
+    EXPECT_LT(car().steer, -0.3f);
 }
 
 TEST_F(Opponent, DueWestSteersSlightlyNotAllTheWayRound) {
     car().aiWaypoint = 0;
     checkpoints[0] = {-1000, 0, -20, 0, 0};  // ahead along -x, a touch to the right
     drive(Vector3(0, 0, 0), Vector3(-10, 0, 0.1f));
-    EXPECT_NEAR(car().driveForce, 120.0f * 0.65f, 1e-3f);  // no brake: the error is small
+    EXPECT_NEAR(car().driveForce, 120.0f * 0.5f * opponentPowerScale(kDifficultyNormal, 1),
+                1e-3f);  // no brake: the error is small
     EXPECT_GE(car().steer, -0.02f);
     EXPECT_LE(car().steer, 0.02f);
 }
@@ -84,7 +115,7 @@ TEST_F(Opponent, BacksOutAfterThreeSecondsForOneAndAHalf) {
         drive(Vector3(0, 0, 0), Vector3(0.5f, 0, 0));
         if (startedAt < 0 && car().reversing) {
             startedAt = frame;
-            EXPECT_NEAR(car().driveForce, -160.0f * 0.65f, 1e-3f);
+            EXPECT_NEAR(car().driveForce, -160.0f * 0.5f * opponentPowerScale(kDifficultyNormal, 1), 1e-3f);
         }
         if (startedAt > 0 && !car().reversing) endedAt = frame;
     }
@@ -151,4 +182,49 @@ TEST_F(Opponent, RollsToAStopAfterTheFinishAndCountsLapsWithoutFinishing) {
     EXPECT_EQ(car().lap, 6);
     EXPECT_EQ(car().checkpointsPassed, 12);
     EXPECT_FALSE(raceFinished);
+}
+
+TEST_F(Opponent, SlidingAlongABarrierWithoutGainingAWaypointIsPutBackOnItsLine) {
+    // Waypoint 1 lies beyond a barrier: the car slides along it at 4 units a
+    // second with full lock, too fast for the back-out and for unstickCar.
+    checkpointCount = 3;
+    checkpoints[0] = {0, 2, 0, 10, 1};
+    checkpoints[1] = {0, 2, 100, 10, 1};
+    checkpoints[2] = {100, 2, 100, 10, 1};
+    car().aiWaypoint = 1;
+    int rescuedAt = -1;
+    for (int frame = 1; frame <= 1000 && rescuedAt < 0; frame++) {
+        const Vector3 slide(-50.0f + 0.04f * (float)frame, 0.0f, 40.0f);
+        drive(slide, Vector3(4.0f, 0.0f, 0.0f));
+        if (lostCount[1] > 0) rescuedAt = frame;
+    }
+    EXPECT_NEAR(rescuedAt, 801, 2);  // after 8 s
+    EXPECT_EQ(unstickCount[1], 0);
+    EXPECT_FALSE(car().reversing);
+    // On the waypoint it last gained, facing the one it drives to, at rest.
+    const Vector3 p = getPosition(car().body);
+    EXPECT_NEAR(p.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(p.z, 0.0f, 1e-4f);
+    const Vector3 nose = getRotation(car().body).rows[0];
+    EXPECT_NEAR(nose.z, 1.0f, 1e-5f);
+    EXPECT_NEAR(length(getLinearVelocity(car().body)), 0.0f, 1e-6f);
+    EXPECT_EQ(car().aiWaypoint, 1);
+}
+
+TEST_F(Opponent, ADriverGainingWaypointsOrHeldOnTheGridIsNeverRescued) {
+    checkpointCount = 2;
+    checkpoints[0] = {0, 0, 0, 10, 1};
+    checkpoints[1] = {0, 0, 1000, 10, 1};
+    car().aiWaypoint = 1;
+    countdownRunning = true;
+    drive(Vector3(-50, 0, 40), Vector3(4, 0, 0), 1000);
+    EXPECT_EQ(lostCount[1], 0);
+    countdownRunning = false;
+    // Gaining a waypoint every 5 s keeps it going.
+    for (int k = 0; k < 4; k++) {
+        drive(Vector3(-50, 0, 40), Vector3(4, 0, 0), 500);
+        drive(Vector3(0, 0, 1000), Vector3(4, 0, 0));
+        car().aiWaypoint = 1;
+    }
+    EXPECT_EQ(lostCount[1], 0);
 }

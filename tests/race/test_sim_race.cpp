@@ -31,7 +31,7 @@ static void runRace(int race) {
     char mapFile[64];
     snprintf(mapFile, sizeof mapFile, "/base/maps/%d/map.ms3d", race);
     if (!exists(sim) || !exists(build + mapFile)) {
-        GTEST_SKIP() << "needs korvask-sim and the generated maps in " << build;
+        FAIL() << "needs korvask-sim and the generated maps in " << build;
     }
     std::string command = sim + " --race " + std::to_string(race) + " --seed 7 2>&1";
     FILE* pipe = popen(command.c_str(), "r");

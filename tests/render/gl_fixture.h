@@ -67,7 +67,6 @@ class RendererTest : public ::testing::Test {
         height = h;
         screenWidth = w;
         screenHeight = h;
-        blurWidth = blurHeight = 256;
         if (!scriptedOpenGLWindow(w, h)) return false;
         glViewport(0, 0, w, h);
         return startRenderer();

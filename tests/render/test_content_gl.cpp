@@ -33,11 +33,10 @@ std::vector<std::string> modelFiles() {
 }
 
 TEST(GeneratedContent, LoadsThroughTheGameReaders) {
-    if (!contentPresent()) GTEST_SKIP() << "run korvask-content first";
+    if (!contentPresent()) FAIL() << "run korvask-content first";
     scriptedReset();
     screenWidth = 800;
     screenHeight = 600;
-    blurWidth = blurHeight = 256;
     ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
     ASSERT_TRUE(startRenderer());
     for (int i = 0; i < kTgaTextureCount; i++) {

@@ -3,9 +3,11 @@
 // of it lies inside the view volume.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "gl_fixture.h"
+#include "render/render_local.h"
 
 namespace {
 
@@ -139,6 +141,40 @@ TEST_F(LampLitModel, SpheresInAndOutOfView) {
         {{0, 30, 0}, 1, false, "overhead"},
     };
     for (const Case& c : cases) EXPECT_EQ(sphereInView(c.centre, c.radius), c.inView) << c.what;
+}
+
+}  // namespace
+
+namespace {
+
+// What the drawing code keeps about a model goes with it: loading other
+// geometry into the same record gives that geometry's bounds and chunks.
+TEST_F(LampLitModel, BoundsAndChunksBelongToTheModel) {
+    float centre[3], radius = 0.0f;
+    ASSERT_TRUE(modelBoundingSphere(ground.get(), centre, &radius));
+    EXPECT_NEAR(radius, std::sqrt(200.0f), 1e-3f);
+    drawChunkedModel(ground.get(), sceneShading);
+    ASSERT_NE(ground->chunks, nullptr);
+
+    Ms3dFile f = ms3dQuad();
+    f.vertices = {{100, 0, 100, 1}, {102, 0, 100, 2}, {102, 0, 102, 3}, {100, 0, 102, 4}};
+    f.materials.clear();
+    f.groups = {{{0, 1}, -1}};
+    Bytes bytes = f.build();
+    ASSERT_TRUE(ground->loadFromBytes(bytes.data(), bytes.size()));
+    EXPECT_EQ(ground->chunks, nullptr) << "the old chunks went with the old geometry";
+    ASSERT_TRUE(modelBoundingSphere(ground.get(), centre, &radius));
+    EXPECT_NEAR(centre[0], 101.0f, 1e-4f);
+    EXPECT_NEAR(radius, std::sqrt(2.0f), 1e-4f);
+}
+
+// A copy whose text does not compile is refused, not used.
+TEST_F(LampLitModel, ACopyThatDoesNotCompileIsRefused) {
+    LampProgram p;
+    EXPECT_FALSE(buildLampProgram(p, "#define LAMPS (\n"));
+    EXPECT_EQ(p.program, 0u);
+    EXPECT_TRUE(buildLampProgram(p, "#define LAMPS 2\n"));
+    EXPECT_NE(p.program, 0u);
 }
 
 }  // namespace

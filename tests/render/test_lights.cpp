@@ -8,6 +8,7 @@
 
 #include "gl_fixture.h"
 #include "race/race.h"
+#include "render/render_local.h"
 
 namespace {
 

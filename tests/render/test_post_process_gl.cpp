@@ -6,6 +6,7 @@
 #include "frontend/frontend.h"
 #include "gl_fixture.h"
 #include "race/race.h"
+#include "render/render_local.h"
 
 namespace {
 
@@ -250,5 +251,92 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     delete visualMapModel;
     visualMapModel = savedMap;
 }
+
+}  // namespace
+
+namespace {
+
+// A tail lamp's lens across the middle of the view from the origin towards
+// -z: its material glows red, untextured, and no lamp is anywhere near.
+Model* tailLamp() {
+    Ms3dFile f;
+    f.vertices = {
+        {-2.0f, -1.0f, -5.0f, 0}, {2.0f, -1.0f, -5.0f, 0}, {2.0f, 1.0f, -5.0f, 0}, {-2.0f, 1.0f, -5.0f, 0}};
+    f.triangles = {ms3dTriangle(0, 1, 2), ms3dTriangle(0, 2, 3)};
+    Ms3dMaterial lens = ms3dMaterial("");
+    const float glow[4] = {1.0f, 0.15f, 0.1f, 1.0f};
+    for (int k = 0; k < 4; k++) lens.emissive[k] = glow[k];
+    f.materials = {lens};
+    f.groups = {{{0, 1}, 0}};
+    const Bytes bytes = f.build();
+    Model* model = new Model();
+    EXPECT_TRUE(model->loadFromBytes(bytes.data(), bytes.size()));
+    return model;
+}
+
+void placeNowhere(const void*) {}
+
+struct GlowPathCase {
+    const char* name;
+    bool chunked;  // the map's path; otherwise the cars'
+};
+class MaterialGlow : public RendererTest, public ::testing::WithParamInterface<GlowPathCase> {};
+
+// The lens shines red in the dark and feeds the glow, through the map's
+// chunks and through the cars' program copies alike.
+TEST_P(MaterialGlow, TailLampShinesWithNoLampNear) {
+    resolutionIndex = 0;
+    ASSERT_TRUE(start(640, 480));
+    effectsEnabled = true;
+    const SceneShading saved = sceneShading;
+    for (int a = 0; a < 3; a++) sceneShading.ambientColor[a] = 0.0f;
+    lightSourceCount = 0;
+    shadingEye = Vector3(0.0f, 0.0f, 0.0f);
+    shadingViewDir = Vector3(0.0f, 0.0f, -1.0f);
+    glViewport(0, 0, 640, 480);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 640.0 / 480.0, 0.5, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_FOG);
+    glUseProgramObjectARB(lightProgram);
+    selectLights();
+    // No fill light either: only the material's own glow can show.
+    for (int a = 0; a < 3; a++) shaderLights[kShaderLights - 1].colour[a] = 0.0f;
+    glUniform4fARB(lightColorUniform[kShaderLights - 1], 0.0f, 0.0f, 0.0f, 1.0f);
+    glUniform4fARB(ambientColorUniform, 0.0f, 0.0f, 0.0f, 1.0f);
+    Model* lens = tailLamp();
+    if (GetParam().chunked) {
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+        updateModelLights();
+        drawChunkedModel(lens, sceneShading);
+        releaseModelChunks(lens);
+    } else {
+        drawLampLitModel(lens, placeNowhere, nullptr, sceneShading, 1.0f);
+    }
+    glUseProgramObjectARB(0);
+    const std::vector<uint8_t> rgb = frame();
+    const uint8_t* centre = &rgb[((size_t)240 * 640 + 320) * 3];
+    EXPECT_GT(centre[0], 220) << "the lens shines red";
+    EXPECT_LT(centre[2], 60);
+    EXPECT_LT(rgb[((size_t)20 * 640 + 20) * 3], 5) << "around it the night stays black";
+
+    postProcessFrame();
+    const std::vector<uint8_t> glow = readTexture(blurTextureA);
+    EXPECT_GT(mean(glow, 0, 112, 120, 144, 136), 100.0) << "the lens feeds the glow";
+    EXPECT_LT(mean(glow, 2, 112, 120, 144, 136), 30.0) << "a red glow";
+    EXPECT_LT(mean(glow, 0, 0, 0, 16, 16), 4.0);
+    delete lens;
+    sceneShading = saved;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, MaterialGlow,
+                         ::testing::Values(GlowPathCase{"map", true}, GlowPathCase{"cars", false}),
+                         [](const ::testing::TestParamInfo<GlowPathCase>& param) {
+                             return param.param.name;
+                         });
 
 }  // namespace

@@ -60,11 +60,10 @@ TEST_F(RendererTest, StartsOnMesaWithEveryProgramAndUniform) {
         EXPECT_NE(lightOriUniform[i], -1) << i;
         EXPECT_NE(lightFocusUniform[i], -1) << i;
     }
-    for (GLint location :
-         {ambientColorUniform, matAmbientUniform, matDiffuseUniform, matSpecularUniform, emissiveUniform,
-          shininessUniform, cameraOriUniform, cameraPosUniform, lightDecalUniform, lightDecal2Uniform,
-          refIntUniform, blurTexOffsetUniform, blurDecalUniform, hdrExposureUniform, hdrGammaUniform,
-          hdrDecalUniform, hdrDecal2Uniform})
+    for (GLint location : {ambientColorUniform, matAmbientUniform, matDiffuseUniform, matSpecularUniform,
+                           emissiveUniform, shininessUniform, cameraOriUniform, lightDecalUniform,
+                           lightDecal2Uniform, refIntUniform, blurTexOffsetUniform, blurDecalUniform,
+                           hdrExposureUniform, hdrGammaUniform, hdrDecalUniform, hdrDecal2Uniform})
         EXPECT_NE(location, -1);
 
     // The uniforms take the types the game sets them with.
@@ -77,10 +76,10 @@ TEST_F(RendererTest, StartsOnMesaWithEveryProgramAndUniform) {
     glUniform3fARB(cameraOriUniform, 0, 0, 5);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     glUseProgramObjectARB(blurProgram);
-    glUniform4fARB(blurTexOffsetUniform, 0.0039f, 0.0039f, 1, 0);
+    glUniform4fARB(blurTexOffsetUniform, 0.5f, 0.5f, 1, 0);
     glUseProgramObjectARB(hdrProgram);
-    glUniform1fARB(hdrExposureUniform, 0.17f);
-    glUniform1fARB(hdrGammaUniform, 1.4f);
+    glUniform1fARB(hdrExposureUniform, 1.0f);
+    glUniform1fARB(hdrGammaUniform, 1.0f);
     glUniform1iARB(hdrDecal2Uniform, 1);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     glUseProgramObjectARB(0);

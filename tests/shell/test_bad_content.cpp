@@ -16,6 +16,7 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
@@ -73,8 +74,7 @@ class BadContent : public ::testing::TestWithParam<std::tuple<int, int>> {
         // 640 x 480 with sound and music on, so the broken sounds are played.
         const uint8_t settings[kSettingsFileBytes] = {0, 0, 0, 0, 32, 0, 0, 0, 24, 0, 0, 0, 1, 0, 0, 0, 1};
         ASSERT_TRUE(platformWriteFileAtomic("base/menu.inf", settings, sizeof settings));
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
         resetFrontEndState();
         // Long frames through the eight-second splash, then ordinary ones.
         scriptedSetFrameStep(200.0);

@@ -7,6 +7,7 @@
 #include "platform/controller_keys.h"
 #include "platform/scripted.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
@@ -14,10 +15,7 @@ const uint32_t kWatched[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_ESC
 
 class Controller : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scriptedReset();
-        resetShellState();
-    }
+    void SetUp() override { resetRunWideState(); }
     void TearDown() override { scriptedReset(); }
     // Hands every waiting message to the window procedure, as the loop does.
     void pump() {
@@ -82,7 +80,7 @@ TEST_P(ControllerInRace, HoldsItsKeyUntilLetGo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, ControllerInRace, ::testing::ValuesIn(kRaceInputs),
-                         [](const ::testing::TestParamInfo<RaceInput>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<RaceInput>& test) { return test.param.name; });
 
 TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
     gameState = Race;

@@ -4,6 +4,7 @@
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
@@ -43,10 +44,7 @@ TEST(FrameFactor, SubMillisecondFrameIsTakenAtOnce) {
 
 class FrameClock : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scriptedReset();
-        resetShellState();
-    }
+    void SetUp() override { resetRunWideState(); }
 };
 
 TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter) {
@@ -99,8 +97,7 @@ TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup) {
 class FrameKeys : public ::testing::Test {
   protected:
     void SetUp() override {
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
         gameState = MainMenu;
     }
 };

@@ -4,15 +4,14 @@
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
 class WindowProcedure : public ::testing::Test {
   protected:
     void SetUp() override {
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         gameState = MainMenu;
         startupPending = false;
     }
@@ -40,7 +39,7 @@ TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode) {
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     EXPECT_FALSE(windowActive);
     EXPECT_TRUE(menuMusicStartPending);
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
     ASSERT_FALSE(scriptedDisplayModes().empty());
     EXPECT_EQ(scriptedDisplayModes().back().width, 0) << "desktop mode restored";
     // A key held across the switch stays down until its key-up arrives.
@@ -51,7 +50,7 @@ TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode) {
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
     EXPECT_TRUE(windowActive);
     EXPECT_TRUE(menuMusicStartPending);
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
     const ScriptedDisplayMode& mode = scriptedDisplayModes().back();
     EXPECT_EQ(mode.width, 800);
     EXPECT_EQ(mode.height, 600);
@@ -85,7 +84,7 @@ TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplas
     gameState = Race;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
     EXPECT_FALSE(menuMusicStartPending);
 }
 

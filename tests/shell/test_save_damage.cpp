@@ -143,8 +143,8 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableSave, ::testing::ValuesIn(kUnreadableCases),
-                         [](const ::testing::TestParamInfo<UnreadableCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<UnreadableCase>& param) {
+                             return param.param.name;
                          });
 
 // The file of another user, mode 600, in a folder the player may write to:
@@ -288,7 +288,7 @@ TEST_P(DamagedSave, IsKeptOnceAsBadAndThePlayerToldOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedSave, ::testing::ValuesIn(kDamagedCases),
-                         [](const ::testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<DamagedCase>& param) { return param.param.name; });
 
 TEST_F(SaveDamage, ADamagedCareerWithNoRoomForItsCopyIsKept) {
     const std::vector<uint8_t> damaged = nanBytes(kCareerFileBytes);
@@ -372,8 +372,8 @@ TEST_P(CareerRange, FiguresFollowFromTheResults) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CareerRange, ::testing::ValuesIn(kCareerRangeCases),
-                         [](const ::testing::TestParamInfo<CareerRangeCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<CareerRangeCase>& param) {
+                             return param.param.name;
                          });
 
 TEST_F(SaveDamage, AFileOfNanBytesUnlocksNothing) {
@@ -434,7 +434,7 @@ TEST_F(SaveDamage, AScreenshotThatCannotBeSavedIsShownForTwoSeconds) {
     keys[VK_F12] = false;
     checkScreenshotKey();
     ASSERT_NE(currentPlayerNotice(), nullptr);
-    EXPECT_STREQ(currentPlayerNotice(), "Could not save the screenshot.");
+    EXPECT_STREQ(currentPlayerNotice(), "Screenshot failed: the folder cannot be written");
     scriptedAdvanceClock(1900.0);
     EXPECT_NE(currentPlayerNotice(), nullptr);
     scriptedAdvanceClock(200.0);

@@ -9,6 +9,7 @@
 #include "shell/shell.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ class Shell : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
     }
     void TearDown() override { scriptedReset(); }
     TempFolder folder;
@@ -100,6 +100,9 @@ TEST_F(Shell, F12WritesOneScreenshotPerPressAtTheGameResolution) {
         EXPECT_EQ(__builtin_bswap32((uint32_t)words[4]), 800u);
         EXPECT_EQ(__builtin_bswap32((uint32_t)words[5]), 600u);
     }
+    // The player was told, within the notice's two seconds of the last shot.
+    ASSERT_NE(currentPlayerNotice(), nullptr);
+    EXPECT_STREQ(currentPlayerNotice(), "Screenshot saved");
 }
 
 TEST_F(Shell, CloseEndsTheLoopWritesBothFilesAndOpensTheStatistics) {
@@ -194,15 +197,17 @@ TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame) {
 
 }  // namespace
 
-TEST_F(Shell, AFailedSaveIsReportedAndKeepsThePreviousFile) {
-    // The career's name taken by a folder: no file can be renamed over it.
+TEST_F(Shell, ACareerThatCannotBeReadIsToldAtStartAndKept) {
+    // The career's name taken by a folder: it cannot be read, and a new
+    // career must not be renamed over it at exit.
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({2, 32, 24, 1, 1, 7})));
     ASSERT_EQ(mkdir("base/career.inf", 0755), 0);
     scriptedPushMessage(WM_CLOSE, 0, 0, 2);
     EXPECT_EQ(gameMain(), 0);
     ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
-    EXPECT_EQ(scriptedMessageBoxes()[0].caption, "SHUTDOWN ERROR");
-    EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Save The Career.");
+    EXPECT_EQ(scriptedMessageBoxes()[0].caption, "Korvask");
+    EXPECT_EQ(scriptedMessageBoxes()[0].text,
+              "Could not read the career: Is a directory. It will not be overwritten.");
     struct stat st;
     ASSERT_EQ(stat("base/career.inf", &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));

@@ -64,8 +64,7 @@ class SoundShell : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
     }
     void TearDown() override { scriptedReset(); }
     TempFolder folder;
@@ -99,9 +98,7 @@ class SoundFrames : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         ASSERT_TRUE(startRenderer());
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
@@ -109,8 +106,8 @@ class SoundFrames : public ::testing::Test {
         // As the end of the splash leaves things.
         startupPending = false;
         menuMusic.play();
-        musicGain = -1.5f;
-        menuMusicStartPending = true;
+        startMusicFade();
+        requestMenuMusicStart();
     }
     void TearDown() override {
         releaseSounds();
@@ -133,35 +130,69 @@ class SoundFrames : public ::testing::Test {
     TempFolder folder;
 };
 
-TEST_F(SoundFrames, MenuMusicFadesInToFullGainSixAndAQuarterSecondsAfterItStarts) {
-    // Frame 10 is the first to know the frame rate; above 15 it starts the
-    // music over, with the fade at its bottom.
+TEST_F(SoundFrames, MenuMusicFadesInFromSilenceToFullGainInTwoAndAHalfSeconds) {
+    // Frame 10 is the first to know the frame rate; above 15 it clears the
+    // start, and the music already playing keeps its fade. Steady 10 ms
+    // frames from the first.
+    frameFactor = 1.0f;
+    frameClockPrev = timerGetTime() * 0.01f - 0.1f;
     std::vector<FrameRecord> record(1);
-    for (int f = 1; f <= 10; f++) record.push_back(frame());
-    const int start = 10;
-    EXPECT_EQ(record[start].musicGain, -1.5f);
+    for (int f = 1; f <= 300; f++) record.push_back(frame());
     EXPECT_FALSE(menuMusicStartPending);
-    for (int f = 11; f <= start + 640; f++) record.push_back(frame());
 
-    // gain(t) = -1.5 + 0.4 t, t in seconds since the start, clamped to 0..1.
-    int firstAudible = 0, firstFull = 0;
-    for (int f = start; f <= start + 640; f++) {
-        if (firstAudible == 0 && record[f].alGain > 0.0f) firstAudible = f;
+    // gain(t) = 0.4 t, t in seconds since the start, clamped to 0..1.
+    int firstFull = 0;
+    for (int f = 1; f <= 300; f++) {
         if (firstFull == 0 && record[f].alGain >= 0.9999f) firstFull = f;
         EXPECT_TRUE(record[f].playing) << "frame " << f;
-        EXPECT_GE(record[f].alGain, 0.0f);
+        EXPECT_GT(record[f].alGain, 0.0f) << "heard from the first frame";
         EXPECT_LE(record[f].alGain, 1.0f);
+        if (f > 1 && f <= 250) {
+            EXPECT_GT(record[f].alGain, record[f - 1].alGain) << "frame " << f;
+        }
     }
-    EXPECT_NEAR((firstAudible - start) * 0.01, 3.75, 0.02);
-    EXPECT_NEAR((firstFull - start) * 0.01, 6.25, 0.02);
-    EXPECT_NEAR(record[start + 450].alGain, 0.3f, 0.005f);
-    EXPECT_NEAR(record[start + 500].alGain, 0.5f, 0.005f);
-    EXPECT_EQ(record[start + 640].alGain, 1.0f);
+    EXPECT_NEAR(firstFull * 0.01, 2.5, 0.02);
+    EXPECT_NEAR(record[50].alGain, 0.2f, 0.005f);
+    EXPECT_NEAR(record[125].alGain, 0.5f, 0.005f);
+    EXPECT_EQ(record[300].alGain, 1.0f);
 
     // The menu sounds ride 2 above the camera, which no race has moved yet.
-    EXPECT_EQ(record[start].menuSound[0], 0.0f);
-    EXPECT_EQ(record[start].menuSound[1], 2.0f);
-    EXPECT_EQ(record[start].menuSound[2], 0.0f);
+    EXPECT_EQ(record[10].menuSound[0], 0.0f);
+    EXPECT_EQ(record[10].menuSound[1], 2.0f);
+    EXPECT_EQ(record[10].menuSound[2], 0.0f);
+}
+
+// The menu music waiting to start again (after a race) starts once the frame
+// rate passes 15, or after two seconds of menu frames on a slower machine.
+TEST_F(SoundFrames, TheMenuMusicStartsAtTenAndAtSixtyFramesASecond) {
+    struct Rate {
+        double frameMs;
+        double earliest, latest;  // seconds of menu frames before it plays
+    };
+    const Rate rates[] = {
+        {1000.0 / 60.0, 0.1, 0.4},  // the first measure of ten frames
+        {100.0, 1.9, 2.15},         // never above 15: the two-second wait
+    };
+    for (const Rate& rate : rates) {
+        SCOPED_TRACE(rate.frameMs);
+        menuMusic.rewind();
+        resetShellState();
+        startupPending = false;
+        gameState = MainMenu;
+        requestMenuMusicStart();
+        scriptedSetFrameStep(rate.frameMs);
+        frameClockPrev = timerGetTime() * 0.01f;
+        double startedAt = -1;
+        for (int f = 1; f <= 400 && startedAt < 0; f++) {
+            frame();
+            if (menuMusic.isPlaying()) startedAt = f * rate.frameMs / 1000.0;
+        }
+        EXPECT_GE(startedAt, rate.earliest);
+        EXPECT_LE(startedAt, rate.latest);
+        EXPECT_FALSE(menuMusicStartPending);
+        EXPECT_EQ(sourceGain(menuMusic.source), 0.0f) << "fading in from silence";
+    }
+    scriptedSetFrameStep(10.0);
 }
 
 TEST_F(SoundFrames, LeavingTheMenusSilencesTheMusicAndComingBackFadesItInAgain) {
@@ -176,8 +207,8 @@ TEST_F(SoundFrames, LeavingTheMenusSilencesTheMusicAndComingBackFadesItInAgain) 
     FrameRecord r{};
     for (int f = 0; f < 20; f++) r = frame();
     EXPECT_TRUE(r.playing);
-    EXPECT_EQ(r.alGain, 0.0f) << "fading in from silence";
-    EXPECT_LT(r.musicGain, -1.4f);
+    EXPECT_NEAR(r.alGain, 20 * kMusicFadeRate, 1e-5f) << "fading in again from silence";
+    EXPECT_NEAR(r.musicGain, 20 * kMusicFadeRate, 1e-5f);
 }
 
 // The child half of the test below: the game started where no sound device
@@ -189,8 +220,7 @@ TEST(SoundDeviceChild, StartWithoutADevice) {
             << "runs only when started by SoundDevice.MissingDeviceEndsTheProgramWithMinusOneAndOneLine";
     }
     TempFolder folder;
-    scriptedReset();
-    resetShellState();
+    resetRunWideState();
     const int status = gameMain();
     bool windowMade = false;
     for (const std::string& call : scriptedCallLog()) {
@@ -232,9 +262,7 @@ class ShellSounds : public ::testing::Test {
         chooseSilentSoundBackend();
         ASSERT_FALSE(folder.path().empty());
         folder.linkContent();
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
+        resetRunWideState();
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
         loadSounds();
         startupPending = false;
@@ -313,7 +341,7 @@ TEST_F(ShellSounds, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
     playRaceMusicPastItsFirstBuffer();
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     EXPECT_FALSE(windowActive);
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
     EXPECT_EQ(sourceGain(raceMusic.source), 0.0f);
     EXPECT_EQ(sourceState(raceMusic.source), AL_INITIAL);
     EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 0);
@@ -321,7 +349,7 @@ TEST_F(ShellSounds, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
 
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
     EXPECT_TRUE(windowActive);
-    EXPECT_EQ(musicGain, -1.5f);
+    EXPECT_EQ(musicGain, kMusicFadeStart);
     EXPECT_TRUE(raceMusic.isPlaying());
     EXPECT_FALSE(menuMusic.isPlaying());
     // What is queued is the first two buffers' worth of the file, and play

@@ -8,16 +8,13 @@
 #include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
+#include "test_support.h"
 
 namespace {
 
 class GameWindow : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scriptedReset();
-        resetShellState();
-        setDefaultSettings();
-    }
+    void SetUp() override { resetRunWideState(); }
     void TearDown() override {
         destroyGameWindow();
         scriptedReset();
@@ -71,7 +68,7 @@ TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed) {
     EXPECT_EQ(
         box.text,
         "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
-    EXPECT_EQ(box.caption, "Tovin GL");
+    EXPECT_EQ(box.caption, "Korvask");
     EXPECT_EQ(box.flags, (uint32_t)(MB_YESNO | MB_ICONEXCLAMATION));
     EXPECT_FALSE(fullscreen);
     EXPECT_TRUE(scriptedCursorShown());
@@ -108,8 +105,7 @@ TEST_F(GameWindow, EveryCreationFailureHasItsMessage) {
         {ScriptedMakeCurrent, "Can't Activate The GL Rendering Context.", true},
     };
     for (const FailureCase& c : cases) {
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
         scriptedFailStep(c.step);
         EXPECT_FALSE(createGameWindow("Korvask", 800, 600, 32, true)) << c.message;
         ASSERT_EQ(scriptedMessageBoxes().size(), 1u) << c.message;
@@ -134,8 +130,7 @@ TEST_F(GameWindow, ReleaseFailuresAreReportedAndShutdownGoesOn) {
         {ScriptedUnregisterClass, "Could Not Unregister Class.", true},
     };
     for (const FailureCase& c : cases) {
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
         ASSERT_TRUE(createGameWindow("Korvask", 640, 480, 32, false));
         scriptedFailStep(c.step);
         destroyGameWindow();

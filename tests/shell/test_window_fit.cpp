@@ -9,6 +9,7 @@
 #include "shell/shell.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
+#include "test_support.h"
 
 namespace {
 
@@ -34,8 +35,7 @@ class WindowFit : public ::testing::TestWithParam<WindowCase> {
         folder.linkContent();
         // 1024 x 768 chosen on the options screen in an earlier run.
         ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({2, 32, 24, 0, 0, 0})));
-        scriptedReset();
-        resetShellState();
+        resetRunWideState();
     }
     void TearDown() override { scriptedReset(); }
     TempFolder folder;
@@ -109,6 +109,6 @@ TEST_P(WindowFit, PictureIsScaledWithBarsAndClicksReachTheButton) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowFit, ::testing::ValuesIn(kWindowCases),
-                         [](const ::testing::TestParamInfo<WindowCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<WindowCase>& test) { return test.param.name; });
 
 }  // namespace

@@ -55,13 +55,25 @@ TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip) {
 }
 
 TEST_F(SaveFiles, ResolutionIndexGivesWindowSize) {
-    const int32_t sizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
+    // Three 4:3 sizes, growing with the index, from 640 wide to 1024; the
+    // index read is the one written back.
+    int32_t previousWidth = 0;
     for (int index = 0; index < 3; index++) {
         ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({index, 32, 24, 1, 1, 0})));
         readSettings();
-        EXPECT_EQ(screenWidth, sizes[index][0]);
-        EXPECT_EQ(screenHeight, sizes[index][1]);
+        EXPECT_EQ(resolutionIndex, index);
+        EXPECT_EQ(screenWidth * 3, screenHeight * 4) << index;
+        EXPECT_GT(screenWidth, previousWidth) << index;
+        previousWidth = screenWidth;
+        int32_t width = 0, height = 0;
+        currentResolution(&width, &height);
+        EXPECT_EQ(width, screenWidth) << "the game draws at the size read";
+        EXPECT_EQ(height, screenHeight);
     }
+    EXPECT_EQ(previousWidth, 1024);
+    ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 32, 24, 1, 1, 0})));
+    readSettings();
+    EXPECT_EQ(screenWidth, 640);
 }
 
 TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply) {
@@ -409,8 +421,8 @@ TEST_P(SavesFolder, IsChosenByWhetherBaseIsWritable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SavesFolder, ::testing::ValuesIn(kSavesFolderCases),
-                         [](const ::testing::TestParamInfo<SavesFolderCase>& info) {
-                             return info.param.name;
+                         [](const ::testing::TestParamInfo<SavesFolderCase>& test) {
+                             return test.param.name;
                          });
 
 }  // namespace

@@ -29,6 +29,14 @@ bool openSilentSoundDevice() {
     return opened;
 }
 
+void resetRunWideState() {
+    scriptedReset();
+    resetShellState();
+    setDefaultSettings();
+    setDefaultCareer();
+    clearGameSettings();
+}
+
 std::string corpusPath(const std::string& name) {
     return std::string(KORVASK_CORPUS_DIR) + "/" + name;
 }
@@ -81,11 +89,8 @@ void driveTowardsNextCheckpoint() {
 bool startDrivenRace() {
     constexpr int kWidth = 800, kHeight = 600;
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    scriptedReset();
-    resolutionIndex = 1;
-    screenWidth = kWidth;
-    screenHeight = kHeight;
-    blurWidth = blurHeight = 256;
+    resetRunWideState();
+    chooseResolution(1);
     soundEnabled = musicEnabled = false;
     if (!scriptedOpenGLWindow(kWidth, kHeight) || !startRenderer() || !loadGameTextures()) return false;
     loadCarModels();

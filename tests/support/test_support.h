@@ -13,6 +13,13 @@ void chooseSilentSoundBackend();
 // false when it cannot be opened.
 bool openSilentSoundDevice();
 
+// Puts the whole run-wide state back as a fresh run of the game finds it:
+// the shell's and the race's run globals (resetShellState), the settings and
+// career defaults, an empty settings.cfg table and the scripted platform's
+// script. Every fixture that touches the game's globals starts here, so no
+// test sees what an earlier one left.
+void resetRunWideState();
+
 // A file of the outside corpus (shared/corpus beside the checkout).
 std::string corpusPath(const std::string& name);
 // Enters the nearest folder at or above the program's own that holds base/

@@ -514,8 +514,17 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     m.under = mesh.material("under", common("under"));
     m.nose = mesh.material("front", dir + "front.bmp");
     m.tail = mesh.material("rear", dir + "rear.bmp");
-    m.head = mesh.material("headlamp", common("headlamp" + std::to_string(style)));
-    m.rearLamp = mesh.material("taillamp", common("taillamp" + std::to_string(style)));
+    // The lamps shine by themselves, lit by a street lamp or not.
+    auto lampMaterial = [&](const char* name, const std::string& texture, float red, float green,
+                            float blue) {
+        MaterialSpec desc;
+        desc.name = name;
+        desc.texture = texture;
+        desc.emissive[0] = red, desc.emissive[1] = green, desc.emissive[2] = blue;
+        return mesh.material(desc);
+    };
+    m.head = lampMaterial("headlamp", common("headlamp" + std::to_string(style)), 0.9f, 0.92f, 0.95f);
+    m.rearLamp = lampMaterial("taillamp", common("taillamp" + std::to_string(style)), 1.0f, 0.22f, 0.16f);
     m.chrome = mesh.material("exhaust", common("exhaust"));
     m.trim = mesh.material("trim", common("trim"));
     buildShell(mesh, b, m);
@@ -545,10 +554,22 @@ void buildCarBody(int model, MeshBuilder& mesh) {
         float z0 = side * (z - 0.02f), z1 = side * (z + 0.13f);
         prism(mesh, m.paint, px, py, std::min(z0, z1), std::max(z0, z1));
     }
-    // Exhaust pipes, their tips where the exhaust flames start.
-    for (float side : {-1.0f, 1.0f})
+    // Exhaust pipes, their tips where the exhaust flames start, each in a
+    // dark surround set into the rear bumper.
+    const float pipe = style == 1 ? 0.085f : (style == 3 ? 0.1f : 0.075f);
+    for (float side : {-1.0f, 1.0f}) {
         cylinderX(mesh, m.chrome, m.under, s.exhaustX + 0.35f, s.exhaustX, s.exhaustY, side * s.exhaustZ,
-                  style == 1 ? 0.085f : (style == 3 ? 0.1f : 0.075f));
+                  pipe);
+        const float z = side * s.exhaustZ;
+        mesh.box(m.under, {s.exhaustX + 0.05f, s.exhaustY - pipe - 0.05f, z - pipe - 0.09f},
+                 {s.exhaustX + 0.22f, s.exhaustY + pipe + 0.05f, z + pipe + 0.09f}, 1.0f);
+    }
+    // The rear bumper: a band across the tail under the lamps.
+    {
+        const float x = s.rear + 0.12f, w = halfWidthAt(b, x) * 0.92f;
+        const float y0 = bottomAt(b, x) + 0.04f, y1 = std::min(y0 + 0.16f, tailRing[3].y - 0.14f);
+        if (y1 > y0 + 0.04f) mesh.box(m.trim, {s.rear - 0.05f, y0, -w}, {x, y1, w}, 1.0f);
+    }
 
     // Trims: sport trims get skirts; the top trims a splitter too.
     if (trim >= 1) {

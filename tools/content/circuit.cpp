@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "content/city.h"
+#include "content/districts.h"
 
 Vec3 raceGridOrigin(int race) {
     switch (race) {
@@ -182,6 +185,194 @@ float distanceToPath(const Circuit& circuit, float x, float z) {
 
 // ---------------------------------------------------------------------------
 // Waypoints.
+//
+// The opponents drive from waypoint to waypoint and brake hard whenever the
+// next one lies well off their course, so the points follow a racing line:
+// out wide before a bend, to the inside at its apex, out wide again after
+// it. Points come every kWaypointStraight units on the straights and closer
+// in the bends, so that no single step turns the line by more than
+// kWaypointTurn.
+
+static constexpr float kWaypointStraight = 30.0f;
+static constexpr float kWaypointMinStep = 8.0f;
+static constexpr float kWaypointTurn = 0.22f;
+// How far the line keeps from the road's edge (half a car and a margin).
+static constexpr float kLineEdgeMargin = 3.5f;
+// Distance from a bend's apex at which the line is back at the outside, for
+// a bend of a quarter turn; sharper or wider bends scale it.
+static constexpr float kLineReach = 55.0f;
+
+struct Bend {
+    float apex;  // distance along the lap of the arc's middle
+    float side;  // +1 turns right (the inside is on the right), -1 left
+    float reach;
+};
+
+static float signedTurn(Vec3 from, Vec3 to) {
+    // Positive when `to` lies to the right of `from`.
+    float cross = from.x * to.z - from.z * to.x;
+    float dot = from.x * to.x + from.z * to.z;
+    return std::atan2(cross, dot);
+}
+
+static std::vector<Bend> circuitBends(const Circuit& circuit) {
+    std::vector<Bend> bends;
+    size_t n = circuit.path.size();
+    for (size_t i = 0; i < n; ++i) {
+        const PathSample& s = circuit.path[i];
+        // An arc's samples are marked from its second one on: its first one
+        // (unmarked) ends the straight before it.
+        if (!s.corner || circuit.path[(i + n - 1) % n].corner) continue;
+        size_t startIndex = (i + n - 1) % n;
+        size_t end = i;
+        while (circuit.path[(end + 1) % n].corner) end = (end + 1) % n;
+        size_t after = (end + 1) % n;
+        float d0 = circuit.path[startIndex].distance;
+        float d1 = circuit.path[after].distance;
+        if (d1 < d0) d1 += circuit.lapLength;
+        float turn =
+            signedTurn(circuit.path[(startIndex + n - 1) % n].direction, circuit.path[after].direction);
+        Bend b;
+        b.apex = std::fmod(0.5f * (d0 + d1), circuit.lapLength);
+        b.side = turn > 0.0f ? 1.0f : -1.0f;
+        b.reach = kLineReach * std::min(1.3f, std::fabs(turn) / 1.5707963f) + 0.5f * (d1 - d0);
+        bends.push_back(b);
+    }
+    return bends;
+}
+
+// Centre-line position, direction and half-width at a distance along the lap.
+static PathSample pathAt(const Circuit& circuit, float distance) {
+    size_t n = circuit.path.size();
+    distance = std::fmod(distance, circuit.lapLength);
+    if (distance < 0.0f) distance += circuit.lapLength;
+    size_t lo = 0, hi = n;
+    while (hi - lo > 1) {
+        size_t mid = (lo + hi) / 2;
+        if (circuit.path[mid].distance <= distance)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    const PathSample& a = circuit.path[lo];
+    const PathSample& b = circuit.path[(lo + 1) % n];
+    float span = (lo + 1 < n ? b.distance : circuit.lapLength) - a.distance;
+    float t = span > 0.0f ? (distance - a.distance) / span : 0.0f;
+    PathSample s = a;
+    s.position = a.position + (b.position - a.position) * t;
+    s.direction = normalize(a.direction + (b.direction - a.direction) * t);
+    s.halfWidth = a.halfWidth + (b.halfWidth - a.halfWidth) * t;
+    s.distance = distance;
+    return s;
+}
+
+// The racing line's side offset (to the right of the centre line, as a
+// fraction of the usable half-width) along the lap: key points at each apex
+// and, where two bends turn the same way, out wide between them.
+struct LineKey {
+    float distance;
+    float offset;
+};
+
+static std::vector<LineKey> racingLineKeys(const Circuit& circuit, float startDistance) {
+    std::vector<Bend> bends = circuitBends(circuit);
+    std::vector<LineKey> keys;
+    size_t m = bends.size();
+    for (size_t i = 0; i < m; ++i) {
+        const Bend& a = bends[i];
+        const Bend& b = bends[(i + 1) % m];
+        keys.push_back({a.apex, a.side});
+        float gap = b.apex - a.apex;
+        if (gap <= 0.0f) gap += circuit.lapLength;
+        // Bends the other way: the line runs straight from apex to apex.
+        if (a.side != b.side) continue;
+        float out = a.reach, in = b.reach;
+        if (out + in > gap) {
+            out = in = 0.5f * gap;
+            keys.push_back({std::fmod(a.apex + out, circuit.lapLength), -a.side});
+        } else {
+            keys.push_back({std::fmod(a.apex + out, circuit.lapLength), -a.side});
+            keys.push_back({std::fmod(b.apex - in + circuit.lapLength, circuit.lapLength), -b.side});
+        }
+    }
+    // Through the start line on the centre, where waypoint 0 stands: the
+    // keys near it are dropped so the line runs straight into it.
+    const float start = std::fmod(startDistance, circuit.lapLength);
+    std::vector<LineKey> kept;
+    for (const LineKey& k : keys) {
+        float gap = std::fabs(k.distance - start);
+        gap = std::min(gap, circuit.lapLength - gap);
+        if (gap > kLineReach) kept.push_back(k);
+    }
+    kept.push_back({start, 0.0f});
+    keys = kept;
+    std::sort(keys.begin(), keys.end(),
+              [](const LineKey& x, const LineKey& y) { return x.distance < y.distance; });
+    return keys;
+}
+
+static float racingLineOffset(const std::vector<LineKey>& keys, float lapLength, float distance) {
+    if (keys.empty()) return 0.0f;
+    size_t k = 0;
+    while (k < keys.size() && keys[k].distance <= distance) ++k;
+    const LineKey& next = keys[k % keys.size()];
+    const LineKey& prev = keys[(k + keys.size() - 1) % keys.size()];
+    float span = next.distance - prev.distance;
+    float along = distance - prev.distance;
+    if (span <= 0.0f) span += lapLength;
+    if (along < 0.0f) along += lapLength;
+    float t = span > 0.0f ? std::clamp(along / span, 0.0f, 1.0f) : 0.0f;
+    t = t * t * (3.0f - 2.0f * t);
+    return prev.offset + (next.offset - prev.offset) * t;
+}
+
+static Vec3 racingLinePoint(const Circuit& circuit, const std::vector<LineKey>& keys, float distance) {
+    PathSample s = pathAt(circuit, distance);
+    float usable = std::max(0.0f, s.halfWidth - kLineEdgeMargin);
+    float offset = racingLineOffset(keys, circuit.lapLength, s.distance) * usable;
+    return s.position + rightOf(s.direction) * offset;
+}
+
+// The turn of the line at waypoint i of the stored, whole-unit points.
+static float storedTurn(const std::vector<Waypoint>& points, size_t i) {
+    const size_t n = points.size();
+    const Waypoint& a = points[(i + n - 1) % n];
+    const Waypoint& b = points[i];
+    const Waypoint& c = points[(i + 1) % n];
+    Vec3 ab{float(b.x - a.x), 0.0f, float(b.z - a.z)}, bc{float(c.x - b.x), 0.0f, float(c.z - b.z)};
+    if (length(ab) <= 0.0f || length(bc) <= 0.0f) return 3.1415927f;
+    return std::fabs(signedTurn(normalize(ab), normalize(bc)));
+}
+
+// Rounding the points to whole units can bend a short step of a tight bend
+// by a tenth of a radian or more; a point whose neighbours then turn too
+// sharply moves by a unit to where the three turns it shapes are gentlest.
+static void evenRoundedTurns(std::vector<Waypoint>& points) {
+    const size_t n = points.size();
+    if (n < 4) return;
+    auto worstNear = [&](size_t i) {
+        return std::max(
+            {storedTurn(points, (i + n - 1) % n), storedTurn(points, i), storedTurn(points, (i + 1) % n)});
+    };
+    for (size_t i = 1; i < n; ++i) {
+        if (worstNear(i) < 2.0f * kWaypointTurn) continue;
+        const Waypoint kept = points[i];
+        Waypoint best = kept;
+        float bestWorst = worstNear(i);
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dz = -1; dz <= 1; ++dz) {
+                points[i].x = kept.x + dx;
+                points[i].z = kept.z + dz;
+                const float worst = worstNear(i);
+                if (worst < bestWorst) {
+                    bestWorst = worst;
+                    best = points[i];
+                }
+            }
+        }
+        points[i] = best;
+    }
+}
 
 std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
     std::vector<Waypoint> points;
@@ -195,41 +386,38 @@ std::vector<Waypoint> circuitWaypoints(const Circuit& circuit) {
                                   static_cast<int>(std::lround(z)), static_cast<int>(std::lround(half)),
                                   tag});
     };
-    // The start straight is the first edge: find the sample just past x0.
+    // The start straight is the first edge: find the distance of x0 on it.
     size_t n = circuit.path.size();
     size_t first = 0;
     while (first < n && !circuit.path[first].corner && circuit.path[first].position.x <= x0) ++first;
+    const PathSample& before = circuit.path[first > 0 ? first - 1 : 0];
+    float startDistance = before.distance + (x0 - before.position.x);
     add(x0, z0, circuit.path[0].halfWidth, 1);
-    float startDistance = circuit.path[first > 0 ? first - 1 : 0].distance +
-                          (x0 - circuit.path[first > 0 ? first - 1 : 0].position.x);
-    float last = startDistance;
-    int arcCount = 0;
-    for (size_t i = first; i < n; ++i) {
-        const PathSample& s = circuit.path[i];
-        bool take = false;
-        if (s.corner) {
-            ++arcCount;
-            take = arcCount % 2 == 0;
-        } else {
-            // The first straight sample after an arc closes the corner.
-            take = arcCount > 0 || s.distance - last >= 24.0f;
-            arcCount = 0;
-        }
-        if (s.distance - last < 6.0f) take = false;
-        if (take) {
-            add(s.position.x, s.position.z, s.halfWidth, s.corner ? 2 : 1);
-            last = s.distance;
-        }
-    }
-    // Close the lap: the straight from the last corner to the start.
-    for (size_t i = 0; i < first; ++i) {
-        const PathSample& s = circuit.path[i];
-        float along = s.distance + circuit.lapLength;
-        if (along - last >= 24.0f && startDistance + circuit.lapLength - along >= 12.0f) {
-            add(s.position.x, s.position.z, s.halfWidth, 1);
-            last = along;
+
+    std::vector<LineKey> keys = racingLineKeys(circuit, startDistance);
+    constexpr float kStep = 1.0f;
+    Vec3 last{x0, 0.0f, z0};
+    Vec3 previous = racingLinePoint(circuit, keys, startDistance);
+    Vec3 heading = normalize(Vec3{previous.x - x0, 0.0f, previous.z - z0});
+    float turned = 0.0f;
+    float end = startDistance + circuit.lapLength;
+    for (float d = startDistance + kStep; d < end - 15.0f; d += kStep) {
+        Vec3 p = racingLinePoint(circuit, keys, d);
+        Vec3 step{p.x - previous.x, 0.0f, p.z - previous.z};
+        if (length(step) <= 0.0f) continue;
+        Vec3 dir = normalize(step);
+        turned += std::fabs(signedTurn(heading, dir));
+        heading = dir;
+        previous = p;
+        float gone = length(Vec3{p.x - last.x, 0.0f, p.z - last.z});
+        if (gone >= kWaypointStraight || (turned >= kWaypointTurn && gone >= kWaypointMinStep)) {
+            PathSample s = pathAt(circuit, d);
+            add(p.x, p.z, s.halfWidth, turned >= kWaypointTurn ? 2 : 1);
+            last = p;
+            turned = 0.0f;
         }
     }
+    evenRoundedTurns(points);
     return points;
 }
 
@@ -286,9 +474,21 @@ void buildCollision(MeshBuilder& mesh, const Circuit& circuit) {
 
 void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     int road = mesh.material("course", cityTexture("course"));
-    int kerb = mesh.material("racekerb", cityTexture("racekerb"));
+    // Each district paints its own kerbs and barriers.
+    int kerbs[kDistrictCount], barriers[kDistrictCount];
+    for (int d = 0; d < kDistrictCount; ++d) {
+        kerbs[d] = mesh.material(kDistrictStyles[d].kerb, cityTexture(kDistrictStyles[d].kerb));
+        barriers[d] = mesh.material(kDistrictStyles[d].barrier, cityTexture(kDistrictStyles[d].barrier));
+    }
     int strip = mesh.material("sidewalk", cityTexture("sidewalk"));
-    int barrier = mesh.material("barrier", cityTexture("barrier"));
+    // The race's banner: over the start line and on the boards round it, lit
+    // from within.
+    MaterialSpec bannerDesc;
+    bannerDesc.name = "startbanner" + std::to_string(circuit.race);
+    bannerDesc.texture = cityTexture(bannerDesc.name.c_str());
+    for (float& e : bannerDesc.emissive) e = 0.55f;
+    const int banner = mesh.material(bannerDesc);
+    const float startX = raceGridOrigin(circuit.race).x + 6.0f, startZ = gridMiddleZ(circuit.race);
     int concrete = mesh.material("concrete", cityTexture("concrete"));
     int startLine = mesh.material("startline", cityTexture("startline"));
     size_t n = circuit.path.size();
@@ -299,6 +499,11 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         Vec3 la = sectionPoint(a, -a.halfWidth, 0), ra = sectionPoint(a, a.halfWidth, 0);
         Vec3 lb = sectionPoint(b, -b.halfWidth, 0), rb = sectionPoint(b, b.halfWidth, 0);
         mesh.quad(road, la, ra, rb, lb, {0, va}, {1, va}, {1, vb}, {0, vb});
+        const District district = districtAt(a.position.x, a.position.z);
+        // Round the start line the barriers carry the race's own boards.
+        const bool boards =
+            std::fabs(a.position.x - startX) < 45.0f && std::fabs(a.position.z - startZ) < 25.0f;
+        const int kerb = kerbs[district], barrier = boards ? banner : barriers[district];
         for (int side = -1; side <= 1; side += 2) {
             float ha = a.halfWidth, hb = b.halfWidth;
             auto at = [&](const PathSample& s, float h, float off, float lift) {
@@ -311,13 +516,16 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                  e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
             Vec3 up{0, kBarrierHeight, 0};
             float ka = a.distance / 4.0f, kb = (i + 1 == n ? circuit.lapLength : b.distance) / 4.0f;
+            // A board is 8 times as long as high, and reads from the road.
+            const float boardScale = boards ? 4.0f / (8.0f * kBarrierHeight) : 1.0f;
+            const float ba = ka * boardScale * side, bb = kb * boardScale * side;
             // Up-facing quads run near-left, near-right, far-right, far-left;
             // walls run a, b, b + up, a + up with the face to the right of a->b.
             if (side > 0) {
                 mesh.quad(kerb, e0a, e1a, e1b, e0b, {ka, 0}, {ka, 1}, {kb, 1}, {kb, 0});
                 mesh.quad(strip, e1a, e2a, e2b, e1b, {e1a.x / 4, e1a.z / 4}, {e2a.x / 4, e2a.z / 4},
                           {e2b.x / 4, e2b.z / 4}, {e1b.x / 4, e1b.z / 4});
-                mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
+                mesh.quad(barrier, e2b, e2a, e2a + up, e2b + up, {bb, 1}, {ba, 1}, {ba, 0}, {bb, 0});
                 mesh.quad(concrete, e2a + up, e3a + up, e3b + up, e2b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
                           {0, 1});
                 mesh.quad(concrete, e3a, e3b, e3b + up, e3a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
@@ -325,7 +533,7 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                 mesh.quad(kerb, e1a, e0a, e0b, e1b, {ka, 1}, {ka, 0}, {kb, 0}, {kb, 1});
                 mesh.quad(strip, e2a, e1a, e1b, e2b, {e2a.x / 4, e2a.z / 4}, {e1a.x / 4, e1a.z / 4},
                           {e1b.x / 4, e1b.z / 4}, {e2b.x / 4, e2b.z / 4});
-                mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ka, 1}, {kb, 1}, {kb, 0}, {ka, 0});
+                mesh.quad(barrier, e2a, e2b, e2b + up, e2a + up, {ba, 1}, {bb, 1}, {bb, 0}, {ba, 0});
                 mesh.quad(concrete, e3a + up, e2a + up, e2b + up, e3b + up, {0, 0}, {0.1f, 0}, {0.1f, 1},
                           {0, 1});
                 mesh.quad(concrete, e3b, e3a, e3a + up, e3b + up, {kb, 1}, {ka, 1}, {ka, 0}, {kb, 0});
@@ -355,12 +563,22 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
         mesh.box(metal, {x - 0.25f, top - 0.3f, z - post}, {x + 0.25f, top, z + post}, 1.0f);
         Vec3 a{x, y0 + 6.0f, z - post + 0.3f}, b{x, y0 + 6.0f, z + post - 0.3f};
         // Facing the grid (-x) and, drawn without culling, seen from behind too.
-        mesh.quad(startLine, a, b, b + Vec3{0, 0.9f, 0}, a + Vec3{0, 0.9f, 0}, {0, 1}, {post, 1}, {post, 0},
-                  {0, 0});
+        mesh.quad(banner, a, b, b + Vec3{0, 1.2f, 0}, a + Vec3{0, 1.2f, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0});
     }
     // Lamp posts: pole behind the barrier, arm out over the outer lane.
-    int head = mesh.material("lamphead", cityTexture("lamphead"));
+    // The heads shine in their lamp's colour whether or not a lamp is near.
+    auto headMaterial = [&](const Lamp& lamp) {
+        MaterialSpec desc;
+        char name[32];
+        std::snprintf(name, sizeof name, "lamphead%03d%03d%03d", static_cast<int>(lamp.colour[0] * 255.0f),
+                      static_cast<int>(lamp.colour[1] * 255.0f), static_cast<int>(lamp.colour[2] * 255.0f));
+        desc.name = name;
+        desc.texture = cityTexture("lamphead");
+        for (int k = 0; k < 3; ++k) desc.emissive[k] = lamp.colour[k];
+        return mesh.material(desc);
+    };
     for (const Lamp& lamp : courseLamps(circuit)) {
+        int head = headMaterial(lamp);
         Vec3 p = lamp.position;
         Vec3 post{lamp.post.x, groundHeight(lamp.post.x, lamp.post.z), lamp.post.z};
         mesh.box(metal, {post.x - 0.15f, post.y, post.z - 0.15f},
@@ -387,11 +605,10 @@ std::vector<Lamp> courseLamps(const Circuit& circuit) {
         // a head over the kerb would pool its light on the barrier.
         Vec3 headPoint = sectionPoint(s, side * (s.halfWidth - kLampReach), 0.0f);
         lamp.post = post;
-        lamp.position = {headPoint.x, post.y + kLampHeight, headPoint.z};
-        // Sodium along the avenues, cold white along the cross streets.
-        bool alongX = std::fabs(s.direction.x) > 0.7f;
-        float sodium[3] = {1.0f, 0.62f, 0.28f}, white[3] = {0.78f, 0.86f, 1.0f};
-        for (int k = 0; k < 3; ++k) lamp.colour[k] = alongX ? white[k] : sodium[k];
+        // Each district its own lamps: colour and height.
+        const DistrictStyle& style = kDistrictStyles[districtAt(post.x, post.z)];
+        lamp.position = {headPoint.x, post.y + style.lampHeight, headPoint.z};
+        for (int k = 0; k < 3; ++k) lamp.colour[k] = style.lampColour[k];
         lamps.push_back(lamp);
     }
     return lamps;

@@ -12,7 +12,8 @@ std::vector<CityBuilding> cityBuildings;
 
 // The city reaches a little past its outer ring so the ring has buildings
 // on both sides.
-static const Rect kCityBounds = {-520.0f, -680.0f, 530.0f, 680.0f};
+// The south edge is the harbour's quay: the basin lies beyond it.
+static const Rect kCityBounds = {-520.0f, kQuayZ, 530.0f, 680.0f};
 static const float kViaductX = 115.0f;  // the elevated railway, north to south
 static const float kViaductHalfWidth = 6.0f;
 static const float kViaductDeck = 10.0f;  // underside above the road
@@ -143,6 +144,10 @@ static void buildBlocks() {
             block.kind = 0;
             if (inside(block.rect, -20.0f, 235.0f)) block.kind = 1;   // the park beside the north start
             if (inside(block.rect, -135.0f, -25.0f)) block.kind = 2;  // the plaza with the monument
+            block.district =
+                districtAt(0.5f * (block.rect.x0 + block.rect.x1), 0.5f * (block.rect.z0 + block.rect.z1));
+            // South of the boulevard the harbour's blocks are quays.
+            if (block.rect.z1 <= kStreetZ[0] - kBoulevardHalfWidth + 0.5f) block.kind = 3;
             cityBlocks.push_back(block);
         }
 }
@@ -184,7 +189,7 @@ static bool fitsBlock(const CityBlock& block, const Rect& lot) {
     return true;
 }
 
-static void addBuilding(Random& rng, const CityBlock& block, Rect lot) {
+static void addBuilding(Random& rng, const CityBlock& block, Rect lot, int streetSide) {
     if (lot.x1 - lot.x0 < 6.0f || lot.z1 - lot.z0 < 6.0f) return;
     if (!fitsBlock(block, lot)) {
         rng.next();  // keep the other lots' draws as they were
@@ -198,22 +203,48 @@ static void addBuilding(Random& rng, const CityBlock& block, Rect lot) {
     b.base = std::min(std::min(groundHeight(lot.x0, lot.z0), groundHeight(lot.x1, lot.z0)),
                       std::min(groundHeight(lot.x1, lot.z1), groundHeight(lot.x0, lot.z1))) -
              0.3f;
-    float cx = 0.5f * (lot.x0 + lot.x1), cz = 0.5f * (lot.z0 + lot.z1);
-    float fromCentre = std::sqrt(cx * cx + (cz + 60.0f) * (cz + 60.0f));
-    // Downtown towers, a ring of mid-rise, low shops at the edges.
-    if (fromCentre < 260.0f)
-        b.height = rng.range(28.0f, 85.0f);
-    else if (fromCentre < 470.0f)
-        b.height = rng.range(14.0f, 42.0f);
-    else
-        b.height = rng.range(9.0f, 26.0f);
-    if (rng.uniform() < 0.15f) b.height *= 0.5f;
+    b.district = block.district;
+    const DistrictStyle& style = kDistrictStyles[b.district];
+    b.height = rng.range(style.heightLo, style.heightHi);
+    if (rng.uniform() < 0.15f) b.height *= 0.6f;
     b.height = std::max(b.height, 8.0f);
-    b.facade = rng.below(6);
-    b.shop = rng.uniform() < 0.7f ? rng.below(4) : -1;
-    b.neon = rng.uniform() < 0.45f ? rng.below(6) : -1;
-    b.neonSide = rng.below(4);
-    b.tiered = b.height > 45.0f && rng.uniform() < 0.6f;
+    b.facade = rng.below(style.facadeCount);
+    b.streetSide = streetSide;
+    b.shop = -1;
+    b.neon = -1;
+    b.neonSide = streetSide >= 0 ? streetSide : rng.below(4);
+    b.tiered = false;
+    b.billboard = -1;
+    b.chimney = false;
+    b.arcade = false;
+    const float pick = rng.uniform();
+    switch (b.district) {
+        case Downtown:
+            b.shop = rng.below(4);
+            if (pick < 0.5f) b.neon = 8 + rng.below(8);
+            b.tiered = b.height > 50.0f && rng.uniform() < 0.6f;
+            if (rng.uniform() < 0.35f) b.billboard = rng.below(8);
+            break;
+        case Harbour:
+            if (pick < 0.25f) b.neon = 2 + rng.below(2);
+            break;
+        case Ironworks:
+            if (pick < 0.15f) b.neon = rng.uniform() < 0.5f ? 4 : 7;
+            b.chimney = rng.uniform() < 0.3f;
+            break;
+        case OldTown:
+            b.shop = rng.below(4);
+            if (pick < 0.4f) {
+                static const int kOldTownSigns[4] = {0, 1, 5, 6};
+                b.neon = kOldTownSigns[rng.below(4)];
+            }
+            b.arcade = streetSide >= 0 && rng.uniform() < 0.6f;
+            break;
+        default:
+            b.shop = rng.uniform() < 0.4f ? rng.below(4) : -1;
+            if (pick < 0.12f) b.neon = rng.below(8);
+            break;
+    }
     cityBuildings.push_back(b);
 }
 
@@ -223,6 +254,7 @@ static void buildBuildings() {
     Random rng(20261207u);
     for (const CityBlock& block : cityBlocks) {
         if (block.kind != 0) continue;
+        const DistrictStyle& style = kDistrictStyles[block.district];
         Rect in = block.rect;
         if (nearStreet(block.rect, 0)) in.z0 += kSidewalkWidth;
         if (nearStreet(block.rect, 1)) in.x1 -= kSidewalkWidth;
@@ -230,15 +262,16 @@ static void buildBuildings() {
         if (nearStreet(block.rect, 3)) in.x0 += kSidewalkWidth;
         float w = in.x1 - in.x0, d = in.z1 - in.z0;
         if (w < 8.0f || d < 8.0f) continue;
-        float depth = std::min(26.0f, 0.5f * std::min(w, d));
+        float depth = std::min(block.district == OldTown ? 16.0f : 26.0f, 0.5f * std::min(w, d));
+        auto side = [&](int k) { return nearStreet(block.rect, k) ? k : -1; };
         // Corner lots step back from the rounded kerbs.
         auto cornerInset = [&](int c) { return block.rounded[c] ? kSidewalkWidth : 0.0f; };
-        // Split a run [a, b] into lots of 14..34 units.
+        // Split a run [a, b] into lots of the district's widths.
         auto split = [&](float a, float b) {
             std::vector<float> cuts = {a};
             float x = a;
-            while (b - x > 40.0f) {
-                x += rng.range(14.0f, 34.0f);
+            while (b - x > style.lotHi + 6.0f) {
+                x += rng.range(style.lotLo, style.lotHi);
                 cuts.push_back(x);
             }
             cuts.push_back(b);
@@ -246,25 +279,29 @@ static void buildBuildings() {
         };
         // Corners.
         addBuilding(rng, block,
-                    {in.x0 + cornerInset(0), in.z0 + cornerInset(0), in.x0 + depth, in.z0 + depth});
+                    {in.x0 + cornerInset(0), in.z0 + cornerInset(0), in.x0 + depth, in.z0 + depth}, side(0));
         addBuilding(rng, block,
-                    {in.x1 - depth, in.z0 + cornerInset(1), in.x1 - cornerInset(1), in.z0 + depth});
+                    {in.x1 - depth, in.z0 + cornerInset(1), in.x1 - cornerInset(1), in.z0 + depth}, side(0));
         addBuilding(rng, block,
-                    {in.x1 - depth, in.z1 - depth, in.x1 - cornerInset(2), in.z1 - cornerInset(2)});
+                    {in.x1 - depth, in.z1 - depth, in.x1 - cornerInset(2), in.z1 - cornerInset(2)}, side(2));
         addBuilding(rng, block,
-                    {in.x0 + cornerInset(3), in.z1 - depth, in.x0 + depth, in.z1 - cornerInset(3)});
+                    {in.x0 + cornerInset(3), in.z1 - depth, in.x0 + depth, in.z1 - cornerInset(3)}, side(2));
         if (w > 2.0f * depth + 6.0f) {
             std::vector<float> cuts = split(in.x0 + depth, in.x1 - depth);
             for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-                addBuilding(rng, block, {cuts[k], in.z0, cuts[k + 1], in.z0 + depth * rng.range(0.7f, 1.0f)});
-                addBuilding(rng, block, {cuts[k], in.z1 - depth * rng.range(0.7f, 1.0f), cuts[k + 1], in.z1});
+                addBuilding(rng, block, {cuts[k], in.z0, cuts[k + 1], in.z0 + depth * rng.range(0.7f, 1.0f)},
+                            side(0));
+                addBuilding(rng, block, {cuts[k], in.z1 - depth * rng.range(0.7f, 1.0f), cuts[k + 1], in.z1},
+                            side(2));
             }
         }
         if (d > 2.0f * depth + 6.0f) {
             std::vector<float> cuts = split(in.z0 + depth, in.z1 - depth);
             for (size_t k = 0; k + 1 < cuts.size(); ++k) {
-                addBuilding(rng, block, {in.x0, cuts[k], in.x0 + depth * rng.range(0.7f, 1.0f), cuts[k + 1]});
-                addBuilding(rng, block, {in.x1 - depth * rng.range(0.7f, 1.0f), cuts[k], in.x1, cuts[k + 1]});
+                addBuilding(rng, block, {in.x0, cuts[k], in.x0 + depth * rng.range(0.7f, 1.0f), cuts[k + 1]},
+                            side(3));
+                addBuilding(rng, block, {in.x1 - depth * rng.range(0.7f, 1.0f), cuts[k], in.x1, cuts[k + 1]},
+                            side(1));
             }
         }
     }
@@ -401,6 +438,7 @@ static void drawBlock(MeshBuilder& mesh, const CityBlock& block) {
     const float top = 0.15f, bottom = -0.1f;
     int topMaterial = block.kind == 1   ? mesh.material("grass", cityTexture("grass"))
                       : block.kind == 2 ? mesh.material("plaza", cityTexture("plaza"))
+                      : block.kind == 3 ? mesh.material("concrete", cityTexture("concrete"))
                                         : mesh.material("sidewalk", cityTexture("sidewalk"));
     int kerb = mesh.material("kerb", cityTexture("kerb"));
     std::vector<Vec3> outline = blockOutline(block, top);
@@ -420,9 +458,6 @@ static void drawBlock(MeshBuilder& mesh, const CityBlock& block) {
         along += seg / 2.0f;
     }
 }
-
-const float kNeonColours[6][3] = {{1.0f, 0.2f, 0.7f}, {0.2f, 0.9f, 1.0f},  {0.3f, 1.0f, 0.4f},
-                                  {0.6f, 0.3f, 1.0f}, {1.0f, 0.55f, 0.1f}, {1.0f, 0.15f, 0.15f}};
 
 // The four walls of a footprint between two heights, outward.
 static void drawWalls(MeshBuilder& mesh, int material, const Rect& r, float y0, float y1, float tileU,
@@ -466,36 +501,155 @@ static void neonPlacement(const CityBuilding& b, Vec3* root, Vec3* out) {
     root->y = b.base + 6.0f;
 }
 
+// A material whose bright texels shine by themselves by the given colour.
+static int glowing(MeshBuilder& mesh, const std::string& name, float r, float g, float b) {
+    MaterialSpec desc;
+    desc.name = name;
+    desc.texture = cityTexture(name.c_str());
+    desc.emissive[0] = r;
+    desc.emissive[1] = g;
+    desc.emissive[2] = b;
+    return mesh.material(desc);
+}
+
+// An untextured material of one glowing colour (warning lights).
+static int glowColour(MeshBuilder& mesh, const char* name, float r, float g, float b) {
+    MaterialSpec desc;
+    desc.name = name;
+    for (int k = 0; k < 3; ++k) desc.diffuse[k] = 0.2f;
+    desc.emissive[0] = r;
+    desc.emissive[1] = g;
+    desc.emissive[2] = b;
+    return mesh.material(desc);
+}
+
+// Outward unit direction and the two ends of a footprint's side (as neonSide).
+static void footprintSide(const Rect& r, int side, Vec3* a, Vec3* b, Vec3* out) {
+    switch (side) {
+        case 0:
+            *a = {r.x1, 0, r.z0}, *b = {r.x0, 0, r.z0}, *out = {0, 0, -1};
+            break;
+        case 1:
+            *a = {r.x1, 0, r.z1}, *b = {r.x1, 0, r.z0}, *out = {1, 0, 0};
+            break;
+        case 2:
+            *a = {r.x0, 0, r.z1}, *b = {r.x1, 0, r.z1}, *out = {0, 0, 1};
+            break;
+        default:
+            *a = {r.x0, 0, r.z0}, *b = {r.x0, 0, r.z1}, *out = {-1, 0, 0};
+            break;
+    }
+}
+
+static void drawChimney(MeshBuilder& mesh, const CityBuilding& b) {
+    int brick = mesh.material("works0", cityTexture("works0"));
+    int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
+    const float x = b.rect.x0 + 3.0f, z = b.rect.z0 + 3.0f;
+    const float y0 = b.base, y1 = b.base + b.height + 22.0f;
+    const float r0 = 2.2f, r1 = 1.3f;
+    for (int k = 0; k < 8; ++k) {
+        float a0 = k * 0.785398f, a1 = (k + 1) * 0.785398f;
+        Vec3 p0{x + r0 * std::cos(a0), y0, z + r0 * std::sin(a0)},
+            p1{x + r0 * std::cos(a1), y0, z + r0 * std::sin(a1)};
+        Vec3 q0{x + r1 * std::cos(a0), y1, z + r1 * std::sin(a0)},
+            q1{x + r1 * std::cos(a1), y1, z + r1 * std::sin(a1)};
+        mesh.quad(brick, p1, p0, q0, q1, {1, 8}, {0, 8}, {0, 0}, {1, 0});
+    }
+    mesh.box(warning, {x - 0.35f, y1, z - 0.35f}, {x + 0.35f, y1 + 0.6f, z + 0.35f}, 1.0f);
+}
+
+// The ground floor set back behind a row of pillars that carry the floors
+// above: the old town's arcades.
+static void drawArcade(MeshBuilder& mesh, const CityBuilding& b, int shop, int facade, float shopTop) {
+    Vec3 a, c, out;
+    footprintSide(b.rect, b.streetSide, &a, &c, &out);
+    const float depth = 2.6f;
+    Rect inner = b.rect;
+    if (b.streetSide == 0) inner.z0 += depth;
+    if (b.streetSide == 1) inner.x1 -= depth;
+    if (b.streetSide == 2) inner.z1 -= depth;
+    if (b.streetSide == 3) inner.x0 += depth;
+    drawWalls(mesh, shop, inner, b.base, shopTop, 12.0f, shopTop - b.base);
+    // The vault's ceiling, seen from the street below.
+    Vec3 a2 = a - out * depth, c2 = c - out * depth;
+    Vec3 up{0, shopTop, 0};
+    mesh.quad(facade, a2 + up, c2 + up, c + up, a + up, {0, 0}, {1, 0}, {1, 0.1f}, {0, 0.1f});
+    // Pillars every 4 units along the street side.
+    const float run = length(c - a);
+    const int count = std::max(2, static_cast<int>(run / 4.0f) + 1);
+    const Vec3 along = normalize(c - a);
+    for (int k = 0; k < count; ++k) {
+        Vec3 p = a + along * (0.4f + (run - 0.8f) * k / static_cast<float>(count - 1)) - out * 0.4f;
+        Vec3 lo{p.x - 0.35f, b.base, p.z - 0.35f}, hi{p.x + 0.35f, shopTop, p.z + 0.35f};
+        Vec3 s[4] = {{lo.x, 0, lo.z}, {hi.x, 0, lo.z}, {hi.x, 0, hi.z}, {lo.x, 0, hi.z}};
+        for (int e = 0; e < 4; ++e)
+            mesh.wall(facade, Vec3{s[(e + 1) % 4].x, lo.y, s[(e + 1) % 4].z}, Vec3{s[e].x, lo.y, s[e].z},
+                      hi.y - lo.y, 16.0f, 16.0f);
+    }
+}
+
+// A lettered sign standing on the roof over the street side.
+static void drawBillboard(MeshBuilder& mesh, const CityBuilding& b, float top) {
+    std::string name = "billboard" + std::to_string(b.billboard);
+    int sign = glowing(mesh, name, 1.0f, 1.0f, 1.0f);
+    int metal = mesh.material("metal", cityTexture("metal"));
+    Vec3 a, c, out;
+    footprintSide(b.rect, b.neonSide, &a, &c, &out);
+    const Vec3 along = normalize(c - a);
+    const float run = length(c - a);
+    const float width = std::min(run - 2.0f, 18.0f), height = width / 4.0f;
+    if (width < 6.0f) return;
+    Vec3 mid = (a + c) * 0.5f - out * 1.5f;
+    Vec3 l = mid - along * (0.5f * width), r = mid + along * (0.5f * width);
+    const float y0 = top + 1.2f;
+    for (Vec3 p : {l + along * 1.0f, r - along * 1.0f})
+        mesh.box(metal, {p.x - 0.2f, top, p.z - 0.2f}, {p.x + 0.2f, y0, p.z + 0.2f}, 1.0f);
+    Vec3 lo{l.x, y0, l.z}, ro{r.x, y0, r.z};
+    mesh.quad(sign, lo, ro, ro + Vec3{0, height, 0}, lo + Vec3{0, height, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+}
+
 static void drawBuilding(MeshBuilder& mesh, const CityBuilding& b) {
-    static const char* facades[6] = {"facade0", "facade1", "facade2", "facade3", "facade4", "facade5"};
     static const char* shops[4] = {"shop0", "shop1", "shop2", "shop3"};
-    static const char* neons[6] = {"neon0", "neon1", "neon2", "neon3", "neon4", "neon5"};
-    int facade = mesh.material(facades[b.facade], cityTexture(facades[b.facade]));
+    const DistrictStyle& style = kDistrictStyles[b.district];
+    const std::string facadeName = style.facadePrefix + std::to_string(b.facade);
+    // Lit windows shine warm whatever lamp is near; downtown's offices cooler.
+    int facade = b.district == Downtown ? glowing(mesh, facadeName, 0.45f, 0.5f, 0.55f)
+                                        : glowing(mesh, facadeName, 0.55f, 0.5f, 0.42f);
     int roof = mesh.material("roof", cityTexture("roof"));
+    const float tileV = b.district == Downtown || b.district == Parkside ? 26.0f : 16.0f;
     float top = b.base + b.height;
     float shopTop = b.base;
     if (b.shop >= 0) {
         shopTop = groundHeight(0.5f * (b.rect.x0 + b.rect.x1), 0.5f * (b.rect.z0 + b.rect.z1)) + 4.8f;
-        int shop = mesh.material(shops[b.shop], cityTexture(shops[b.shop]));
-        drawWalls(mesh, shop, b.rect, b.base, shopTop, 12.0f, shopTop - b.base);
+        int shop = glowing(mesh, shops[b.shop], 0.3f, 0.28f, 0.24f);
+        if (b.arcade)
+            drawArcade(mesh, b, shop, facade, shopTop);
+        else
+            drawWalls(mesh, shop, b.rect, b.base, shopTop, 12.0f, shopTop - b.base);
     }
-    drawWalls(mesh, facade, b.rect, shopTop, top, 16.0f, 16.0f);
+    drawWalls(mesh, facade, b.rect, shopTop, top, 16.0f, tileV);
+    float roofTop = top;
     if (b.tiered) {
         Rect upper = b.rect;
         float ix = 0.2f * (upper.x1 - upper.x0), iz = 0.2f * (upper.z1 - upper.z0);
         upper = {upper.x0 + ix, upper.z0 + iz, upper.x1 - ix, upper.z1 - iz};
         float upperTop = top + 0.35f * b.height;
-        drawWalls(mesh, facade, upper, top, upperTop, 16.0f, 16.0f);
+        drawWalls(mesh, facade, upper, top, upperTop, 16.0f, tileV);
         drawRoof(mesh, roof, upper, upperTop);
     }
-    drawRoof(mesh, roof, b.rect, top);
+    drawRoof(mesh, roof, b.rect, roofTop);
+    if (b.billboard >= 0) drawBillboard(mesh, b, top);
+    if (b.chimney) drawChimney(mesh, b);
     if (b.neon >= 0 && b.height > 12.0f) {
-        int neon = mesh.material(neons[b.neon], cityTexture(neons[b.neon]));
+        int neon = glowing(mesh, "blade" + std::to_string(b.neon), 1.0f, 1.0f, 1.0f);
         mesh.markTwoSided(neon);  // a blade sign, seen from both sides
         Vec3 root, out;
         neonPlacement(b, &root, &out);
+        // Lettered on both faces, each reading the right way round.
+        const Vec3 across = Vec3{-out.z, 0, out.x} * 0.08f;
         Vec3 tip = root + out * 2.6f;
-        mesh.wall(neon, root, tip, 7.0f, 2.6f, 7.0f);
+        mesh.wall(neon, root + across, tip + across, 7.8f, 2.6f, 7.8f);
+        mesh.wall(neon, tip - across, root - across, 7.8f, 2.6f, 7.8f);
     }
 }
 
@@ -590,17 +744,132 @@ static void drawViaduct(MeshBuilder& mesh, const DistanceToRoute& distance, floa
     }
 }
 
+// A quay: stacked containers, and gantry cranes reaching out over the basin.
+static void drawQuay(MeshBuilder& mesh, const CityBlock& block) {
+    int containers[4];
+    for (int k = 0; k < 4; ++k) {
+        std::string name = "container" + std::to_string(k);
+        containers[k] = mesh.material(name, cityTexture(name.c_str()));
+    }
+    int crane = mesh.material("container3", cityTexture("container3"));
+    int concrete = mesh.material("concrete", cityTexture("concrete"));
+    int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
+    const Rect& r = block.rect;
+    Random rng(static_cast<uint32_t>(std::fabs(r.x0) * 13.0f + 7.0f));
+    const float g = groundHeight(0.5f * (r.x0 + r.x1), 0.5f * (r.z0 + r.z1)) + 0.15f;
+    // The quay wall down to the water.
+    for (float x = r.x0; x < r.x1; x += 40.0f) {
+        float x1 = std::min(r.x1, x + 40.0f);
+        mesh.wall(concrete, {x, g - 3.0f, r.z0}, {x1, g - 3.0f, r.z0}, 3.0f, 8.0f, 3.0f);
+    }
+    // Container stacks in two bands, gaps for the straddle carriers.
+    for (float x = r.x0 + 8.0f; x + 12.0f < r.x1 - 8.0f; x += 13.5f) {
+        for (float z : {r.z0 + 5.0f, r.z0 + 8.0f, r.z0 + 19.0f, r.z0 + 22.0f, r.z0 + 25.0f}) {
+            if (z + 2.6f > r.z1 - kSidewalkWidth - 2.0f) continue;
+            int stack = rng.below(4);
+            for (int level = 0; level < stack; ++level) {
+                float y = g + level * 2.7f;
+                mesh.box(containers[rng.below(4)], {x, y, z}, {x + 12.2f, y + 2.6f, z + 2.5f}, 12.2f);
+            }
+        }
+    }
+    // Cranes every 70 units: four legs, a portal beam and the boom over the water.
+    for (float cx = r.x0 + 30.0f; cx < r.x1 - 20.0f; cx += 70.0f) {
+        const float top = g + 30.0f;
+        for (float dx : {-6.0f, 6.0f})
+            for (float z : {r.z0 + 2.0f, r.z0 + 15.0f})
+                mesh.box(crane, {cx + dx - 0.5f, g, z - 0.5f}, {cx + dx + 0.5f, top, z + 0.5f}, 4.0f);
+        for (float z : {r.z0 + 2.0f, r.z0 + 15.0f})
+            mesh.box(crane, {cx - 6.5f, top - 1.2f, z - 0.6f}, {cx + 6.5f, top, z + 0.6f}, 4.0f);
+        mesh.box(crane, {cx - 1.4f, top, r.z0 - 34.0f}, {cx + 1.4f, top + 1.8f, r.z0 + 22.0f}, 4.0f);
+        mesh.box(crane, {cx - 3.0f, top + 1.8f, r.z0 + 8.0f}, {cx + 3.0f, top + 5.5f, r.z0 + 16.0f}, 4.0f);
+        mesh.box(warning, {cx - 0.4f, top + 1.8f, r.z0 - 34.0f}, {cx + 0.4f, top + 2.6f, r.z0 - 33.2f}, 1.0f);
+        mesh.box(warning, {cx - 0.4f, top + 5.5f, r.z0 + 11.6f}, {cx + 0.4f, top + 6.3f, r.z0 + 12.4f}, 1.0f);
+    }
+}
+
+// The harbour basin beyond the quays, in squares that follow the reach.
+static void drawWater(MeshBuilder& mesh, const DistanceToRoute& distance, float reach) {
+    int water = mesh.material("water", cityTexture("water"));
+    const float step = 60.0f;
+    for (float x = kCityBounds.x0 - 120.0f; x < kCityBounds.x1 + 120.0f; x += step)
+        for (float z = kQuayZ - 240.0f; z < kQuayZ; z += step) {
+            Rect cell = {x, z, x + step, z + step};
+            if (rectDistance(distance, cell) > reach) continue;
+            const float y = groundHeight(x + 0.5f * step, kQuayZ) - 2.6f;
+            mesh.quad(water, {x, y, z + step}, {x + step, y, z + step}, {x + step, y, z}, {x, y, z},
+                      {x / 30.0f, (z + step) / 30.0f}, {(x + step) / 30.0f, (z + step) / 30.0f},
+                      {(x + step) / 30.0f, z / 30.0f}, {x / 30.0f, z / 30.0f});
+        }
+}
+
+// The ironworks' yards: corrugated fences along their streets.
+static void drawFences(MeshBuilder& mesh, const CityBlock& block) {
+    int fence = mesh.material("fence", cityTexture("fence"));
+    const Rect& r = block.rect;
+    const float in = kSidewalkWidth - 0.6f, gap = 12.0f;
+    for (int side = 0; side < 4; ++side) {
+        if (!nearStreet(r, side)) continue;
+        Vec3 a, b, out;
+        Rect inner = {r.x0 + in, r.z0 + in, r.x1 - in, r.z1 - in};
+        footprintSide(inner, side, &a, &b, &out);
+        const Vec3 along = normalize(b - a);
+        const float run = length(b - a) - 2.0f * gap;
+        for (float t = 0.0f; t < run; t += 20.0f) {
+            Vec3 p = a + along * (gap + t), q = a + along * (gap + std::min(run, t + 20.0f));
+            p.y = groundHeight(p.x, p.z);
+            q.y = groundHeight(q.x, q.z);
+            mesh.wall(fence, q, p, 2.4f, 4.0f, 2.4f);
+        }
+    }
+}
+
+// Parkside: a tree every 18 units along the sidewalks.
+static void drawStreetTrees(MeshBuilder& mesh, const CityBlock& block) {
+    const Rect& r = block.rect;
+    const float in = kSidewalkWidth - 0.4f, gap = 14.0f;
+    Random rng(static_cast<uint32_t>(std::fabs(r.x0 * 7.0f + r.z0 * 3.0f)) + 5u);
+    for (int side = 0; side < 4; ++side) {
+        if (!nearStreet(r, side)) continue;
+        Vec3 a, b, out;
+        Rect inner = {r.x0 + in, r.z0 + in, r.x1 - in, r.z1 - in};
+        footprintSide(inner, side, &a, &b, &out);
+        const Vec3 along = normalize(b - a);
+        const float run = length(b - a) - 2.0f * gap;
+        for (float t = 0.0f; t <= run; t += 18.0f) {
+            Vec3 p = a + along * (gap + t);
+            drawTree(mesh, p.x, p.z, rng.range(0.75f, 0.95f));
+        }
+    }
+}
+
+// A block's ground and what stands on it besides its buildings.
+static void drawBlockWithFurniture(MeshBuilder& mesh, const CityBlock& block) {
+    drawBlock(mesh, block);
+    if (block.kind == 1) drawPark(mesh, block);
+    if (block.kind == 2) drawPlaza(mesh, block);
+    if (block.kind == 3) drawQuay(mesh, block);
+    if (block.kind == 0 && block.district == Ironworks) drawFences(mesh, block);
+    if (block.kind <= 1 && block.district == Parkside) drawStreetTrees(mesh, block);
+}
+
 void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach) {
     drawStreets(mesh, distance, reach);
     for (const CityBlock& block : cityBlocks) {
         if (rectDistance(distance, block.rect) > reach) continue;
-        drawBlock(mesh, block);
-        if (block.kind == 1) drawPark(mesh, block);
-        if (block.kind == 2) drawPlaza(mesh, block);
+        drawBlockWithFurniture(mesh, block);
     }
     for (const CityBuilding& b : cityBuildings)
         if (rectDistance(distance, b.rect) <= reach) drawBuilding(mesh, b);
     drawViaduct(mesh, distance, reach);
+    drawWater(mesh, distance, reach);
+}
+
+void drawDistrict(MeshBuilder& mesh, District district) {
+    for (const CityBlock& block : cityBlocks)
+        if (block.district == district) drawBlockWithFurniture(mesh, block);
+    for (const CityBuilding& b : cityBuildings)
+        if (b.district == district) drawBuilding(mesh, b);
 }
 
 std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach) {
@@ -611,7 +880,7 @@ std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach
         neonPlacement(b, &root, &out);
         NeonLamp lamp;
         lamp.position = root + out * 1.3f + Vec3{0, 3.5f, 0};
-        for (int i = 0; i < 3; ++i) lamp.colour[i] = kNeonColours[b.neon][i];
+        colourOf(bladeSignColour(b.neon), lamp.colour);
         lamp.distance = distance(lamp.position.x, lamp.position.z);
         lamps.push_back(lamp);
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "content/districts.h"
 #include "content/mesh.h"
 
 // Avenues (constant x, running along z), west to east.
@@ -53,18 +54,24 @@ struct CityBlock {
     Rect rect;
     bool rounded[4];        // corners (x0,z0), (x1,z0), (x1,z1), (x0,z1) face a crossing
     float cornerRadius[4];  // kerb arc radius of each rounded corner
-    int kind;               // 0 buildings, 1 park, 2 plaza
+    int kind;               // 0 buildings, 1 park, 2 plaza, 3 quay
+    District district;
 };
 
 struct CityBuilding {
     Rect rect;
     float base;    // ground height under its lowest corner
     float height;  // above base
-    int facade;    // facade texture
-    int shop;      // shop-front texture, -1 for none
-    int neon;      // neon sign texture, -1 for none
-    int neonSide;  // 0..3: -z, +x, +z, -x
-    bool tiered;   // a narrower tower on top
+    District district;
+    int facade;      // facade texture of its district
+    int shop;        // shop-front texture, -1 for none
+    int neon;        // lettered blade sign (0..15), -1 for none
+    int neonSide;    // 0..3: -z, +x, +z, -x
+    int streetSide;  // the side facing the street (as neonSide), -1 inside
+    bool tiered;     // a narrower tower on top
+    int billboard;   // a lettered sign on the roof (0..7), -1 for none
+    bool chimney;    // a works chimney beside it
+    bool arcade;     // the ground floor set back behind pillars
 };
 
 // For the whole run of the generator, made by buildCity.
@@ -83,6 +90,10 @@ using DistanceToRoute = std::function<float(float x, float z)>;
 
 // Ground, blocks, buildings and landmarks within `reach` of the route.
 void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach);
+
+// Every block and building of one district, the whole city over, with its
+// street furniture: what that district's generator makes.
+void drawDistrict(MeshBuilder& mesh, District district);
 
 // The glow of the neon signs within reach, for the map's light model.
 struct NeonLamp {

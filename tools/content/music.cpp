@@ -20,7 +20,7 @@ const char* const musicFileNames[kMusicTrackCount] = {"menu.ogg", "1.ogg", "2.og
 
 static const int kRate = 44100;
 static const double kTailSeconds = 4.0;
-static const float kMusicPeak = 0.5f;
+static const float kMusicPeak = 0.31f;
 
 struct TrackSpec {
     double bpm;
@@ -33,19 +33,22 @@ struct TrackSpec {
     double padCutoff;
     double lead;  // level of the lead melody in the second half
     uint32_t seed;
+    // Bars at the start with the pads alone, swelling in: the opening the
+    // game's fade-in plays over, before the hats and the arpeggio enter.
+    int padBars;
 };
 
 static const TrackSpec kTracks[kMusicTrackCount] = {
     // menu: slow and wide, A minor.
-    {100, 32, 57, {0, 5, 2, 6}, 0, 0, 1, 1600, 0.0, 7},
+    {100, 32, 57, {0, 5, 2, 6}, 0, 0, 1, 1600, 0.0, 7, 2},
     // 1: driving, E minor.
-    {120, 40, 52, {0, 5, 2, 6}, 1, 1, 0, 2200, 0.8, 11},
+    {120, 40, 52, {0, 5, 2, 6}, 1, 1, 0, 2200, 0.8, 11, 0},
     // 2: darker and faster, F# minor.
-    {126, 40, 54, {0, 5, 6, 4}, 1, 1, 2, 2000, 0.7, 13},
+    {126, 40, 54, {0, 5, 6, 4}, 1, 1, 2, 2000, 0.7, 13, 0},
     // 3: moody half-time, D minor.
-    {105, 32, 50, {0, 5, 3, 6}, 2, 2, 1, 1800, 0.6, 17},
+    {105, 32, 50, {0, 5, 3, 6}, 2, 2, 1, 1800, 0.6, 17, 0},
     // 4: heavy and slow, C minor.
-    {98, 32, 48, {0, 5, 2, 4}, 2, 0, 2, 1500, 0.75, 19},
+    {98, 32, 48, {0, 5, 2, 4}, 2, 0, 2, 1500, 0.75, 19, 0},
 };
 
 static size_t samplesPerBeat(const TrackSpec& t) {
@@ -299,7 +302,7 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
                 if (section == Fill && s >= 12)
                     cache.place(mix, pos, "snare", kRate * 4 / 10, 0.25f + 0.08f * (s - 12), snareVoice);
             }
-            if (section != Break) {
+            if (section != Break && b >= t.padBars) {
                 const bool offbeat = s % 4 == 2;
                 if (s % 2 == 0 || (t.drumStyle == 1 && section == MainB)) {
                     const bool open = offbeat && t.drumStyle == 1;
@@ -331,7 +334,7 @@ static SampleBuffer renderTrack(const TrackSpec& t) {
             }
         }
         // Arpeggio over the chord, brightening through the track.
-        if (section == Intro || section == Break || section == MainB ||
+        if ((section == Intro && b >= t.padBars) || section == Break || section == MainB ||
             (section == MainA && b >= t.bars / 4)) {
             static const int up[8] = {0, 1, 2, 3, 0, 1, 2, 3}, upDown[8] = {0, 1, 2, 3, 2, 1, 0, 1},
                              broken[8] = {0, 2, 1, 3, 0, 2, 3, 1};

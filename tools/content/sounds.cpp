@@ -1,6 +1,9 @@
-// The sixteen effect sounds, synthesised: engine loops, crashes, tyre squeal,
-// chimes, mechanical and menu sounds. All mono (the game places them in 3-D),
-// 16-bit; the loops are 22.05 kHz, the one-shots 44.1 kHz.
+// The effect sounds, synthesised: engine loops, crashes, tyre squeal, the
+// checkpoint tick, mechanical, menu and countdown sounds, and the bed under
+// the splash. All mono (the game places them in 3-D), 16-bit; the engine,
+// nitro and wind loops are 22.05 kHz, the squeal and the one-shots 44.1 kHz
+// (the squeal's whistle, resampled from 22.05 kHz by the mixer, left a faint
+// wavering image near 21 kHz).
 //
 // The engine loops are played with a pitch of 0.35 at 1000 rpm up to 2.5, so
 // the recorded engine is one at about 4250 rpm; its firing pattern repeats a
@@ -22,10 +25,31 @@ static constexpr double kPi = 3.14159265358979323846;
 const EffectSound effectSounds[kGeneratedSoundCount] = {
     {"en1.wav", 22050, true},    {"en2.wav", 22050, true},     {"en3.wav", 22050, true},
     {"en4.wav", 22050, true},    {"cr0.wav", 44100, false},    {"cr1.wav", 44100, false},
-    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 22050, true},
+    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 44100, true},
     {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
     {"nitro.wav", 22050, true},  {"wind.wav", 22050, true},    {"menu1.wav", 44100, false},
-    {"menu2.wav", 44100, false},
+    {"menu2.wav", 44100, false}, {"count.wav", 44100, false},
+};
+
+// The loudness plan (docs/SOUND.md): every file's peak, set so that the
+// player's engine leads, the opponents, squeal, nitro and wind sit under it,
+// crashes cut through, the checkpoint tick stays a tick, and everything the
+// game can play at once still leaves headroom under full scale.
+const float effectSoundPeaks[kGeneratedSoundCount] = {
+    0.34f,  // en1: the player's engine
+    0.17f,  // en2 .. en4: opponents, at up to full gain when close
+    0.17f, 0.17f,
+    0.24f,  // cr0 .. cr3: crashes, growing with the impact
+    0.29f, 0.34f, 0.40f,
+    0.22f,  // st: tyre squeal
+    0.08f,  // point: checkpoint tick
+    0.34f,  // en_pass: the player's engine off the throttle (crossfades with en1)
+    0.18f,  // gear
+    0.20f,  // nitro
+    0.28f,  // wind
+    0.35f,  // menu1: click
+    0.22f,  // menu2: hover
+    0.28f,  // count: countdown beep
 };
 
 // ---------------------------------------------------------------------------
@@ -143,9 +167,6 @@ static const EngineSpec kEngines[5] = {
      55},
 };
 
-static const float kPlayerEnginePeak = 0.8f;
-static const float kOpponentEnginePeak = 0.4f;
-
 static std::vector<float> renderEngine(const EngineSpec& e, int rate, float peak) {
     const double loopSeconds = 2.0, fadeSeconds = 0.15, warmSeconds = 0.3;
     const size_t loop = static_cast<size_t>(loopSeconds * rate),
@@ -221,10 +242,10 @@ struct CrashSpec {
 };
 
 static const CrashSpec kCrashes[4] = {
-    {0.45, 1, 0.0, 140, 70, 0.05, 0.35, 0.05, 0.10, 0.12, 0.0, 0.0, 0.55f, 101},
-    {0.8, 2, 0.05, 120, 55, 0.07, 0.55, 0.09, 0.30, 0.22, 0.08, 0.0, 0.7f, 202},
-    {1.3, 3, 0.12, 105, 45, 0.09, 0.8, 0.15, 0.55, 0.35, 0.35, 0.25, 0.85f, 303},
-    {2.0, 4, 0.22, 90, 32, 0.13, 1.0, 0.25, 0.8, 0.55, 0.6, 0.6, 0.95f, 404},
+    {0.45, 1, 0.0, 140, 70, 0.05, 0.35, 0.05, 0.10, 0.12, 0.0, 0.0, 1.0f, 101},
+    {0.8, 2, 0.05, 120, 55, 0.07, 0.55, 0.09, 0.30, 0.22, 0.08, 0.0, 1.0f, 202},
+    {1.3, 3, 0.12, 105, 45, 0.09, 0.8, 0.15, 0.55, 0.35, 0.35, 0.25, 1.0f, 303},
+    {2.0, 4, 0.22, 90, 32, 0.13, 1.0, 0.25, 0.8, 0.55, 0.6, 0.6, 1.0f, 404},
 };
 
 static std::vector<float> renderCrash(const CrashSpec& c, int rate) {
@@ -337,19 +358,24 @@ static std::vector<float> renderSqueal(int rate) {
     return out;
 }
 
+// Wind at speed: a low buffeting under a bright rush of air. The rush sits
+// above the engines' harmonics (2-6 kHz), so the wind is heard over an engine
+// at full throttle even at the modest gain the game gives it at 200 km/h.
 static std::vector<float> renderWind(int rate) {
     const size_t loop = 4 * rate, fade = rate / 2;
     Noise noise(909);
     std::vector<float> raw(loop + fade);
     Biquad low = lowPass(rate, 160), band = bandPass(rate, 600, 0.9), band2 = bandPass(rate, 1500, 1.5);
+    Biquad rushHigh = highPass(rate, 2000), rushLow = lowPass(rate, 6000);
     for (size_t i = 0; i < raw.size(); ++i) {
         const double t = static_cast<double>(i % loop) / rate;
         const double gust =
             0.65 + 0.2 * std::sin(kTwoPi * 0.25 * t) + 0.15 * std::sin(kTwoPi * 0.75 * t + 1.3);
         const double whistle = 0.5 + 0.5 * std::sin(kTwoPi * 0.5 * t + 0.7);
         const float n = noise.next();
-        raw[i] = static_cast<float>(
-            gust * (1.2 * low.process(n) + 0.9 * band.process(n) + 0.35 * whistle * band2.process(n)));
+        const double rush = rushLow.process(rushHigh.process(n));
+        raw[i] = static_cast<float>(gust * (1.0 * low.process(n) + 0.7 * band.process(n) +
+                                            0.35 * whistle * band2.process(n) + 0.55 * rush));
     }
     std::vector<float> out = closeLoop(raw, loop, fade);
     normalisePeak(out, 0.7f);
@@ -377,28 +403,38 @@ static std::vector<float> renderNitro(int rate) {
 // ---------------------------------------------------------------------------
 // One-shots
 
-// Checkpoint chime: two bright bell strikes a fourth apart.
-static std::vector<float> renderChime(int rate) {
-    const size_t total = static_cast<size_t>(1.1 * rate);
-    std::vector<float> out(total, 0.0f);
-    const double notes[2] = {1318.5, 1760.0}, at[2] = {0.0, 0.085};
-    const double ratios[4] = {1.0, 2.0, 2.76, 5.4}, gains[4] = {1.0, 0.35, 0.25, 0.1},
-                 taus[4] = {0.35, 0.2, 0.12, 0.05};
+// Checkpoint tick: a short, soft wooden tick above the engines' range, so it
+// is heard at a low level and does not tire at two a second. A hint of a
+// pitched knock (2.4 kHz) over a very short burst of filtered noise.
+static std::vector<float> renderTick(int rate) {
+    const size_t total = static_cast<size_t>(0.06 * rate);
+    Noise noise(1313);
+    Biquad band = bandPass(rate, 4200, 2.0);
+    std::vector<float> out(total);
     for (size_t i = 0; i < total; ++i) {
         const double t = i / static_cast<double>(rate);
-        double x = 0;
-        for (int n = 0; n < 2; ++n) {
-            const double u = t - at[n];
-            if (u < 0) continue;
-            const double attack = std::min(1.0, u / 0.002);
-            for (int p = 0; p < 4; ++p)
-                x += attack * gains[p] * std::sin(kTwoPi * notes[n] * ratios[p] * u) *
-                     decay(u, taus[p] * (n ? 1.4 : 1.0));
-        }
-        out[i] = static_cast<float>(x);
+        const double knock = std::sin(kTwoPi * 2400 * t) * decay(t, 0.009) +
+                             0.35 * std::sin(kTwoPi * 3650 * t) * decay(t, 0.005);
+        const double x = knock + 0.5 * band.process(noise.next()) * decay(t, 0.002);
+        out[i] = static_cast<float>(x * std::min(1.0, t / 0.0008));
     }
-    for (size_t i = 0; i < 1000; ++i) out[total - 1 - i] *= i / 1000.0f;
-    normalisePeak(out, 0.7f);
+    for (size_t i = 0; i < 400; ++i) out[total - 1 - i] *= i / 400.0f;
+    return out;
+}
+
+// Countdown beep: a clean tone with a soft attack, E5 at pitch 1; the game
+// plays it an octave higher on "go", where it also lasts half as long.
+static std::vector<float> renderBeep(int rate) {
+    const size_t total = static_cast<size_t>(0.4 * rate);
+    std::vector<float> out(total);
+    for (size_t i = 0; i < total; ++i) {
+        const double t = i / static_cast<double>(rate);
+        const double env = std::min(1.0, t / 0.004) * (t < 0.22 ? 1.0 : decay(t - 0.22, 0.04));
+        out[i] =
+            static_cast<float>(env * (std::sin(kTwoPi * 659.25 * t) + 0.25 * std::sin(kTwoPi * 1318.5 * t) +
+                                      0.08 * std::sin(kTwoPi * 1977.8 * t)));
+    }
+    for (size_t i = 0; i < 400; ++i) out[total - 1 - i] *= i / 400.0f;
     return out;
 }
 
@@ -460,19 +496,14 @@ static std::vector<float> renderHover(int rate) {
     return out;
 }
 
-std::vector<float> renderEffectSound(int index) {
+static std::vector<float> renderRaw(int index) {
     const int rate = effectSounds[index].rate;
     switch (index) {
-        // The opponents' engines come in half as loud as the player's: the
-        // game's inverse distance with reference 30 lifts every source closer
-        // than that to full gain, and three of them beside the player's own
-        // at the start and in a pack would clip the mix.
         case 0:
-            return renderEngine(kEngines[0], rate, kPlayerEnginePeak);
         case 1:
         case 2:
         case 3:
-            return renderEngine(kEngines[index], rate, kOpponentEnginePeak);
+            return renderEngine(kEngines[index], rate, 1.0f);
         case 4:
         case 5:
         case 6:
@@ -481,9 +512,9 @@ std::vector<float> renderEffectSound(int index) {
         case 8:
             return renderSqueal(rate);
         case 9:
-            return renderChime(rate);
+            return renderTick(rate);
         case 10:
-            return renderEngine(kEngines[4], rate, kPlayerEnginePeak);
+            return renderEngine(kEngines[4], rate, 1.0f);
         case 11:
             return renderGear(rate);
         case 12:
@@ -494,9 +525,46 @@ std::vector<float> renderEffectSound(int index) {
             return renderClick(rate);
         case 15:
             return renderHover(rate);
+        case 16:
+            return renderBeep(rate);
         default:
             return {};
     }
+}
+
+std::vector<float> renderEffectSound(int index) {
+    std::vector<float> out = renderRaw(index);
+    normalisePeak(out, effectSoundPeaks[index]);
+    return out;
+}
+
+// The splash's bed: a slow, dark chord of soft saws (A minor, the menu
+// music's key) breathing through a low-pass, over the far rumble of a city
+// at night. Every modulation makes whole cycles in the 8 s loop.
+std::vector<float> renderSplashBed() {
+    const int rate = kSplashBedRate;
+    const size_t loop = 8 * rate, fade = rate;
+    Noise noise(1414);
+    const double notes[4] = {110.0, 164.81, 261.63, 329.63};
+    double phase[4] = {0, 0.25, 0.5, 0.75};
+    Biquad filter = lowPass(rate, 600, 0.9), rumble = lowPass(rate, 90), rumble2 = lowPass(rate, 90);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        double chord = 0;
+        for (int n = 0; n < 4; ++n) {
+            const double step = notes[n] * (1.0 + 0.002 * std::sin(kTwoPi * 0.125 * (n + 1) * t)) / rate;
+            phase[n] += step;
+            chord += sawBlep(phase[n], step) * (n == 0 ? 0.6 : 0.35);
+        }
+        const double cutoff = 420 + 260 * (0.5 - 0.5 * std::cos(kTwoPi * 0.125 * t));
+        retuneLowPass(filter, rate, cutoff, 0.9);
+        const double city = rumble2.process(rumble.process(noise.next())) * 6.0;
+        raw[i] = static_cast<float>(filter.process(static_cast<float>(chord)) + city);
+    }
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    normalisePeak(out, kSplashBedPeak);
+    return out;
 }
 
 bool generateSounds(const std::string& baseDir) {
@@ -506,5 +574,6 @@ bool generateSounds(const std::string& baseDir) {
         const EffectSound& s = effectSounds[i];
         if (!writeWav(soundDir + "/" + s.name, renderEffectSound(i), 1, s.rate, s.loop)) return false;
     }
+    if (!writeWav(musicDir + "/splash.wav", renderSplashBed(), 1, kSplashBedRate, true)) return false;
     return generateMusic(musicDir);
 }

@@ -12,11 +12,20 @@ struct EffectSound {
     int rate;
     bool loop;
 };
-constexpr int kGeneratedSoundCount = 16;
+// The game's sixteen effects, then its countdown beep (count.wav).
+constexpr int kGeneratedSoundCount = 17;
 extern const EffectSound effectSounds[kGeneratedSoundCount];
+// Peak level of each effect file, the loudness plan of docs/SOUND.md.
+extern const float effectSoundPeaks[kGeneratedSoundCount];
 
 // Mono samples in [-1, 1] of effect `index` (the order of effectSounds).
 std::vector<float> renderEffectSound(int index);
+
+// The quiet loop under the start-up splash (base/music/splash.wav): mono,
+// 22.05 kHz, peaking at kSplashBedPeak.
+constexpr int kSplashBedRate = 22050;
+constexpr float kSplashBedPeak = 0.2f;
+std::vector<float> renderSplashBed();
 
 // Music: base/music/menu.ogg and 1.ogg to 4.ogg.
 constexpr int kMusicTrackCount = 5;

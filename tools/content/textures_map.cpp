@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "content/city.h"
+#include "content/districts.h"
 #include "content/interface_local.h"
 #include "frontend/city_map_plan.h"
 
@@ -95,17 +96,35 @@ Image makeCityMap() {
     cairo_save(cr);
     roundedRect(cr, 8, 8, 496, 496, 10);
     cairo_clip(cr);
+    // The harbour basin south of the quays.
+    cairo_rectangle(cr, 0, mapY(kQuayZ), 512, 512);
+    cairo_set_source_rgba(cr, 0.02, 0.08, 0.16, 0.95);
+    cairo_fill(cr);
+    for (int k = 0; k < 6; ++k) {  // ripples
+        const double y = mapY(kQuayZ) + 8 + 7 * k;
+        for (double x = 20 + 9 * (k % 2); x < 490; x += 26) {
+            cairo_move_to(cr, x, y);
+            cairo_line_to(cr, x + 10, y);
+        }
+    }
+    cairo_set_source_rgba(cr, 0.3, 0.6, 0.9, 0.25);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    // Blocks in their district's tint (parks green, the plaza stone).
     for (const CityBlock& block : cityBlocks) {
+        double tint[3] = {((kDistrictStyles[block.district].mapTint >> 16) & 0xff) / 255.0,
+                          ((kDistrictStyles[block.district].mapTint >> 8) & 0xff) / 255.0,
+                          (kDistrictStyles[block.district].mapTint & 0xff) / 255.0};
         blockPath(cr, block, 0);
         if (block.kind == 1)
-            cairo_set_source_rgba(cr, 0.04, 0.20, 0.12, 0.95);
+            cairo_set_source_rgba(cr, 0.04, 0.22, 0.12, 0.95);
         else if (block.kind == 2)
             cairo_set_source_rgba(cr, 0.20, 0.18, 0.24, 0.95);
         else
-            cairo_set_source_rgba(cr, 0.06, 0.08, 0.17, 0.95);
+            cairo_set_source_rgba(cr, 0.04 + 0.2 * tint[0], 0.05 + 0.2 * tint[1], 0.1 + 0.2 * tint[2], 0.95);
         cairo_fill_preserve(cr);
-        cairo_set_source_rgba(cr, 0.35, 0.45, 0.75, 0.45);
-        cairo_set_line_width(cr, 0.8);
+        cairo_set_source_rgba(cr, tint[0], tint[1], tint[2], 0.5);
+        cairo_set_line_width(cr, 0.9);
         cairo_stroke(cr);
     }
     Rng rng(8080);
@@ -115,14 +134,43 @@ Image makeCityMap() {
         if (w < 0.5 || h < 0.5) continue;
         // Taller buildings read lighter, a few have lit roofs.
         const double tall = std::min(1.0, b.height / 80.0);
+        const uint32_t tint = kDistrictStyles[b.district].mapTint;
+        const double tr = ((tint >> 16) & 0xff) / 255.0, tg = ((tint >> 8) & 0xff) / 255.0,
+                     tb = (tint & 0xff) / 255.0;
         cairo_rectangle(cr, x, y, w, h);
-        cairo_set_source_rgba(cr, 0.12 + 0.14 * tall, 0.15 + 0.16 * tall, 0.28 + 0.2 * tall, 0.95);
+        cairo_set_source_rgba(cr, 0.08 + (0.25 + 0.2 * tall) * tr, 0.08 + (0.25 + 0.2 * tall) * tg,
+                              0.12 + (0.25 + 0.2 * tall) * tb, 0.95);
         cairo_fill(cr);
         if (rng.uniform() < 0.25) {
             cairo_rectangle(cr, x + w * 0.3, y + h * 0.3, w * 0.4, h * 0.4);
             setRgba(cr, rng.uniform() < 0.5 ? kNeonCyan : kNeonMagenta, 0.5);
             cairo_fill(cr);
         }
+    }
+    // Each district's name over the middle of its blocks, in its tint.
+    for (int d = 0; d < kDistrictCount; ++d) {
+        double sx = 0, sz = 0, area = 0;
+        for (const CityBlock& block : cityBlocks) {
+            if (block.district != d || block.kind == 3) continue;
+            const double a = (block.rect.x1 - block.rect.x0) * (block.rect.z1 - block.rect.z0);
+            sx += a * 0.5 * (block.rect.x0 + block.rect.x1);
+            sz += a * 0.5 * (block.rect.z0 + block.rect.z1);
+            area += a;
+        }
+        if (area <= 0) continue;
+        double x = mapX(sx / area), y = mapY(sz / area);
+        setFont(cr, FontCondensedBold, 17);
+        const double w = textWidth(cr, kDistrictStyles[d].name);
+        x = std::clamp(x, 18 + w / 2, 494 - w / 2);
+        roundedRect(cr, x - w / 2 - 6, y - 15, w + 12, 21, 5);
+        cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.6);
+        cairo_fill(cr);
+        textPathCentred(cr, kDistrictStyles[d].name, x, y);
+        neonStroke(cr, kDistrictStyles[d].mapTint, 0.6, 2.0);
+        cairo_new_path(cr);
+        textPathCentred(cr, kDistrictStyles[d].name, x, y);
+        setRgba(cr, 0xffffff, 0.95);
+        cairo_fill(cr);
     }
     cairo_restore(cr);
     // Frame, compass and name plate.

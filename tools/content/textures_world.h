@@ -9,6 +9,8 @@
 
 // base/textures/city/*.bmp
 bool writeCityTextures(const std::string& baseDir);
+// base/textures/city/*.bmp of the districts: facades, kerbs, barriers, signs.
+bool writeDistrictTextures(const std::string& baseDir);
 
 // Every pixel the colour plus a uniform random offset in [-amplitude, amplitude].
 void fillNoise(Image& image, int r, int g, int b, int amplitude, uint32_t seed);

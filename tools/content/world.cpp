@@ -8,6 +8,6 @@
 
 bool generateWorld(const std::string& baseDir) {
     buildCity();
-    return writeCityTextures(baseDir) && generateMaps(baseDir) && generateCars(baseDir) &&
-           generateGarage(baseDir);
+    return writeCityTextures(baseDir) && writeDistrictTextures(baseDir) && generateMaps(baseDir) &&
+           generateCars(baseDir) && generateGarage(baseDir);
 }

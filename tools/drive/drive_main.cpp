@@ -30,6 +30,7 @@ struct DriveOptions {
     int resolution = 1;
     int laps = 4;
     double maxMinutes = 20.0;  // wall time allowed before giving up
+    bool timeTrial = false;    // alone, no countdown; ends after the laps
 };
 
 bool parseOptions(int argc, char** argv, DriveOptions* o) {
@@ -45,6 +46,8 @@ bool parseOptions(int argc, char** argv, DriveOptions* o) {
             o->laps = (int)v;
         else if (strcmp(name, "--minutes") == 0 && v > 0)
             o->maxMinutes = v;
+        else if (strcmp(name, "--time-trial") == 0 && (v == 0 || v == 1))
+            o->timeTrial = v == 1;
         else
             return false;
     }
@@ -64,9 +67,7 @@ void enterProgramFolder() {
 }
 
 bool startGame(const DriveOptions& o) {
-    resolutionIndex = o.resolution;
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(o.resolution);
     soundEnabled = false;
     musicEnabled = false;
     if (openSoundDevice()) std::atexit(closeSoundDevice);
@@ -109,6 +110,7 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, &opt)) {
         fprintf(stderr,
                 "usage: korvask-drive [--race N] [--resolution 0|1|2] [--laps L] [--minutes M]\n"
+                "                     [--time-trial 0|1]\n"
                 "  drives race N (default 1) to the finish with key messages, every pass drawn,\n"
                 "  the game clock following the wall clock; gives up after M minutes (default 20)\n");
         return 2;
@@ -128,6 +130,7 @@ int main(int argc, char** argv) {
     selectedRace = opt.race;
     carPower = carTable[0].power;
     srand(1);
+    timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-drive: race %d could not be loaded\n", opt.race);
         return 1;
@@ -144,6 +147,9 @@ int main(int argc, char** argv) {
     int place = 0;
     RaceClock finishTime{};
     double finishWallS = 0.0;
+    // Frames after the first timed lap, and those of them that showed the
+    // ghost that lap left.
+    int laterLapFrames = 0, ghostFrames = 0;
     frameClockPrev = timerGetTime() * 0.01f;
     for (;;) {
         const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -168,6 +174,12 @@ int main(int argc, char** argv) {
         glFinish();
         lastMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         frameMs.push_back(lastMs);
+        if (lapTiming.lapsCompleted >= 1 && !raceFinished) {
+            Vector3 p;
+            Quaternion q;
+            laterLapFrames++;
+            ghostFrames += ghostNow(&p, &q) ? 1 : 0;
+        }
     }
     const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     double load[1] = {-1.0};
@@ -175,10 +187,11 @@ int main(int argc, char** argv) {
     printf(
         "{\"race\":%d,\"width\":%d,\"height\":%d,\"laps\":%d,\"finished\":%s,\"place\":%d,"
         "\"raceTime\":\"%d:%02d.%02d\",\"frames\":%zu,\"wallSeconds\":%.1f,\"fps\":%.2f,"
-        "\"frameMsMedian\":%.1f,\"load1\":%.1f}\n",
+        "\"frameMsMedian\":%.1f,\"load1\":%.1f,\"laterLapFrames\":%d,\"ghostFrames\":%d}\n",
         opt.race, screenWidth, screenHeight, opt.laps, finished ? "true" : "false", place, finishTime.minutes,
         finishTime.seconds, (int)finishTime.hundredths, frameMs.size(), wallS,
-        wallS > 0.0 ? (double)frameMs.size() / wallS : 0.0, median(frameMs), load[0]);
+        wallS > 0.0 ? (double)frameMs.size() / wallS : 0.0, median(frameMs), load[0], laterLapFrames,
+        ghostFrames);
     if (gameState == Race) unloadRace();
     releaseSky();
     scriptedCloseGLWindow();

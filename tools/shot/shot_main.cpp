@@ -45,11 +45,14 @@ struct ShotOptions {
     bool drift = false;    // throw the car into a slide through the drawn frames
     double reverse = 0.0;  // seconds before the picture to brake and back up the road
     bool career = false;   // a career race: the result screen lists the points booked
+    bool locked = false;   // menus: the car and race shown stay locked
     bool immediate = false;
     bool effects = true;  // reflection pass, glow passes and particles
     int graphics = -1;    // graphics preset 0..2; -1: the settings' own
     bool culling = true;  // the map's closed shapes drawn with back faces culled
     bool timing = false;
+    bool timeTrial = false;
+    std::string ghost;  // ghost file driven beside the player
     bool help = false;
 };
 
@@ -58,10 +61,11 @@ void usage() {
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
             "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
-            "                    [--effects on|off] [--reverse S] [--career]\n"
-            "                    [--graphics 0|1|2] [--culling on|off]\n"
+            "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
+            "                    [--ghost FILE] [--graphics 0|1|2] [--culling on|off]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
-            "                  tuning, citymap, options, pause, quit, info, result\n"
+            "                  tuning, citymap, options, controls, pause, quit, info, result,\n"
+            "                  practice, records\n"
             "  --race N        race number 1..20 (default 1)\n"
             "  --seconds T     seconds after the race is loaded (default 8); with --until finish,\n"
             "                  seconds after the player's finish\n"
@@ -84,6 +88,10 @@ void usage() {
             "  --career        run it as a career race of a new career, booked in memory only\n"
             "  --graphics P    graphics preset: 0 Low, 1 Medium, 2 High (default: the settings')\n"
             "  --culling off   the map drawn without back-face culling (the reference picture)\n"
+            "  --time-trial    drive alone, without the countdown\n"
+            "  --ghost FILE    drive beside the ghost in FILE (written by korvask-sim --record),\n"
+            "                  its lap taken as the circuit's record\n"
+            "  --locked        menus: the garage's car and the city map's race are not yet won\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -123,6 +131,14 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
             o->career = true;
             continue;
         }
+        if (strcmp(a, "--time-trial") == 0) {
+            o->timeTrial = true;
+            continue;
+        }
+        if (strcmp(a, "--locked") == 0) {
+            o->locked = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             fprintf(stderr, "korvask-shot: %s needs a value\n", a);
             return false;
@@ -133,6 +149,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         if (strcmp(a, "--screen") == 0) {
             o->screen = value;
             ok = o->screen == "race" || isMenuScreen(o->screen);
+        } else if (strcmp(a, "--ghost") == 0) {
+            o->ghost = value;
+            ok = !o->ghost.empty();
         } else if (strcmp(a, "--out") == 0) {
             o->out = value;
             ok = !o->out.empty();
@@ -212,9 +231,7 @@ void enterProgramFolder() {
 
 // The renderer and the start-up assets, as the game has them after its splash.
 bool startGame(const ShotOptions& o) {
-    resolutionIndex = o.resolution;
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
-    blurWidth = blurHeight = 256;
+    chooseResolution(o.resolution);
     soundEnabled = false;
     musicEnabled = false;
     // Silent, but a race opens its music as in the game; without a device
@@ -252,7 +269,7 @@ void stepWithoutDrawing() {
     updateStandings();
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
-    if (raceFinished) raceTimer += 0.01f * frameFactor;
+    if (raceFinished) raceTimer += frameSeconds();
     tickCountdown(frameFactor);
 }
 
@@ -323,6 +340,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::string outPath = absolutePath(opt.out);
+    const std::string ghostPath = opt.ghost.empty() ? opt.ghost : absolutePath(opt.ghost);
     enterProgramFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
@@ -330,7 +348,7 @@ int main(int argc, char** argv) {
     scriptedEchoMessageBoxes(true);
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
-        chooseMenuShotSelection(opt.car, opt.race);
+        chooseMenuShotSelection(opt.car, opt.race, opt.locked);
         const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames);
         releaseSky();
         scriptedCloseGLWindow();
@@ -346,12 +364,22 @@ int main(int argc, char** argv) {
     playerCarModel = selectedCar;
     playerCarPower = carPower;
     srand(opt.seed);
+    timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
     }
     if (opt.graphics >= 0) applyGraphicsPreset(opt.graphics);
     lapCount = opt.laps;
+    if (!ghostPath.empty() &&
+        readGhostFile(ghostPath.c_str(), opt.race, -1, &raceGhost) == LapFileRead::Read) {
+        // In memory only: the ghost's lap stands as the circuit's record.
+        LapRecord& record = lapRecords[opt.race - 1];
+        record.lap = raceGhost.lap;
+        record.car = raceGhost.car;
+        record.date = 0;
+        for (int s = 0; s < kLapSectors; s++) record.splits[s] = raceGhost.splits[s];
+    }
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.
         setDefaultCareer();
@@ -402,6 +430,13 @@ int main(int argc, char** argv) {
         outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap,
         playerSpeed * 10.5f, driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z,
         playerPlace, wrongWayTimer);
+    Vector3 ghostAt;
+    Quaternion ghostTurn;
+    if (ghostNow(&ghostAt, &ghostTurn))
+        printf(",\"ghost\":[%.1f,%.1f,%.1f],\"ghostDistance\":%.1f", ghostAt.x, ghostAt.y, ghostAt.z,
+               length(ghostAt - p));
+    if (lapTiming.lastSplitSector > 0)
+        printf(",\"split\":%d,\"splitGap\":%.2f", lapTiming.lastSplitSector, lapTiming.lastSplitGap / 100.0f);
     if (opt.timing && !frameMs.empty()) {
         std::vector<double> sorted = frameMs;
         std::sort(sorted.begin(), sorted.end());

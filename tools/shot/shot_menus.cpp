@@ -22,14 +22,17 @@ struct MenuShot {
 };
 
 const MenuShot kMenuShots[] = {
-    {"main", MainMenu, 3},   {"career", CareerMenu, 2}, {"garage", Garage, 4}, {"tuning", CarTuning, 2},
-    {"citymap", CityMap, 4}, {"options", Options, 2},   {"pause", Pause, 3},   {"quit", QuitConfirm, 4},
-    {"info", InfoPage, 3},   {"result", Race, 0},
+    {"main", MainMenu, 3},       {"career", CareerMenu, 2}, {"garage", Garage, 4},
+    {"tuning", CarTuning, 2},    {"citymap", CityMap, 4},   {"options", Options, 2},
+    {"pause", Pause, 3},         {"quit", QuitConfirm, 4},  {"info", InfoPage, 3},
+    {"controls", Controls, 4},   {"result", Race, 0},       {"practice", PracticeMenu, 2},
+    {"records", RecordsPage, 5},
 };
 
 // The car and race the shot shows (--car, --race); -1 keeps the sample's.
 int shotCar = -1;
 int shotRace = -1;
+bool shotLocked = false;
 
 const MenuShot* findShot(const std::string& name) {
     for (const MenuShot& shot : kMenuShots)
@@ -52,15 +55,30 @@ void sampleCareer() {
     selectedCar = 0;
     selectedRace = 3;
     optionsApplied = true;
+    // Lap records of the circuits driven so far.
+    clearLapRecords();
+    const float laps[4] = {5123.0f, 6248.5f, 7012.0f, 5830.25f};
+    for (int i = 0; i < 4; i++) {
+        LapRecord& r = lapRecords[i];
+        r.lap = laps[i];
+        r.car = (i * 3) % 4;
+        r.date = 1796947200 + 86400 * 3 * i;  // December 2026
+        r.splits[0] = laps[i] * 0.3f;
+        r.splits[1] = laps[i] * 0.65f;
+        r.splits[2] = laps[i];
+    }
+    practiceCircuit = 2;
+    practiceCar = 3;
     // The garage shows the chosen car as one the player owns, the city map
     // the chosen race as one already open.
     if (shotCar >= 0 && shotCar < kCarCount) {
         selectedCar = shotCar;
-        carAvailable[shotCar] = true;
+        carAvailable[shotCar] = !shotLocked;
     }
     if (shotRace >= 1 && shotRace <= kCareerRaces) {
         selectedRace = shotRace;
-        if (maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
+        if (shotLocked && maxRaceUnlocked >= shotRace) maxRaceUnlocked = shotRace > 1 ? shotRace - 1 : 1;
+        if (!shotLocked && maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
     }
 }
 
@@ -72,9 +90,10 @@ void placeCursor(int mx, int my) {
 
 }  // namespace
 
-void chooseMenuShotSelection(int car, int race) {
+void chooseMenuShotSelection(int car, int race, bool locked) {
     shotCar = car;
     shotRace = race;
+    shotLocked = locked;
 }
 
 bool isMenuScreen(const std::string& name) {

@@ -8,6 +8,11 @@
 #include "platform/scripted.h"
 #include "shell/shell.h"
 
+// How far ahead the driver judges a bend, and how much slower it takes
+// one per radian the line turns there.
+static constexpr float kBendLookAhead = 45.0f;
+static constexpr float kBendSlowing = 11.0f;
+
 static float clampf(float v, float lo, float hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
@@ -83,26 +88,21 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     normalise(aimDir);
     normalise(leg);
     // Close to the checkpoint, start turning into the next leg.
-    float blend = clampf((30.0f - distance) / 30.0f, 0.0f, 0.6f);
+    float blend = clampf((25.0f - distance) / 30.0f, 0.0f, 0.45f);
     Vector3 steerDir = aimDir * (1.0f - blend) + leg * blend;
     const float e = headingAngle(forward, steerDir);
     const float turn = fabsf(headingAngle(aimDir, leg));
 
-    // Steering: a proportional wish, reached by holding Left or Right.
-    const float wish = clampf(1.6f * e, -0.7f, 0.7f);
+    // Steering: a proportional wish, reached by holding Left or Right; at
+    // speed no more lock than the tyres hold, or the car slides wide.
+    // Facing well away from the checkpoint (after backing out, say): slow
+    // down and turn round on full lock.
+    const bool turningRound = fabsf(e) > 1.2f;
+    const float lock = speed > 1.0f && !turningRound ? clampf(1.1f / sqrtf(speed), 0.2f, 0.7f) : 0.7f;
+    const float wish = clampf(1.6f * e, -lock, lock);
     bool left = car.steer < wish - 0.04f;
     bool right = car.steer > wish + 0.04f;
 
-    // Speed: slow enough for the corner at the checkpoint ahead, and for the
-    // error we are carrying now.
-    float cornerSpeed = clampf(30.0f - 16.0f * turn, 9.0f, 30.0f);
-    float brakingRoom = (speed * speed - cornerSpeed * cornerSpeed) / 10.0f + 8.0f;
-    float limit = distance < brakingRoom ? cornerSpeed : 30.0f;
-    float nowLimit = clampf(30.0f - 20.0f * fabsf(e), 8.0f, 30.0f);
-    if (nowLimit < limit) limit = nowLimit;
-
-    bool up = speed < limit;
-    bool down = !up && speed > limit + 2.0f && speed > 2.0f;
     // Nitro on a straight: the next few legs run nearly in line.
     float bendAhead = turn;
     for (int k = 1; k < 4; k++) {
@@ -112,6 +112,31 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         normalise(b);
         bendAhead += fabsf(headingAngle(a, b));
     }
+
+    // Speed: slow enough for the corner at the checkpoint ahead, and for the
+    // error we are carrying now.
+    // The points come closer together where the line turns, so the bend is
+    // judged by how far the line turns over the next stretch of road.
+    float bendSoon = turn;
+    float along = distance;
+    for (int k = 1; k < 8 && along < kBendLookAhead; k++) {
+        const int a = (next + k) % checkpointCount;
+        Vector3 in = flat(pointOf(a) - pointOf((a + checkpointCount - 1) % checkpointCount));
+        Vector3 out = flat(pointOf((a + 1) % checkpointCount) - pointOf(a));
+        along += length(in);
+        normalise(in);
+        normalise(out);
+        bendSoon += fabsf(headingAngle(in, out));
+    }
+    float cornerSpeed = clampf(30.0f - kBendSlowing * bendSoon, 9.0f, 30.0f);
+    float brakingRoom = (speed * speed - cornerSpeed * cornerSpeed) / 10.0f + 8.0f;
+    float limit = distance < brakingRoom ? cornerSpeed : 30.0f;
+    float nowLimit = clampf(30.0f - 20.0f * fabsf(e), 8.0f, 30.0f);
+    if (nowLimit < limit) limit = nowLimit;
+    if (turningRound) limit = 5.0f;
+
+    bool up = speed < limit;
+    bool down = !up && speed > limit + 2.0f && speed > 2.0f;
     bool nitro = up && fabsf(e) < 0.1f && bendAhead < 0.25f && speed > 15.0f;
 
     // Stuck against something: back out.

@@ -18,6 +18,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "sim_driver.h"
+#include "state/state.h"
 
 namespace {
 
@@ -28,6 +29,10 @@ struct SimOptions {
     int frames = 60000;  // ten minutes of race
     int car = 0;         // model index 0..11
     int trace = -1;      // car whose state goes to stderr every 10 frames
+    bool timeTrial = false;
+    std::string record;  // ghost file to write with the best lap
+    std::string ghost;   // ghost file to replay beside the player
+    int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
     bool help = false;
 };
 
@@ -45,6 +50,62 @@ struct CarStats {
     long fifthGearFrames = 0;
 };
 
+// A replayed ghost beside the player: per timed lap the gap at each sector
+// end (player minus ghost, hundredths) and the ghost's largest distance from
+// the player's car over the lap.
+struct GhostLapGap {
+    float gaps[kLapSectors] = {0.0f, 0.0f, 0.0f};
+    int sectors = 0;
+    float maxDistance = 0.0f;
+};
+
+struct GhostReplay {
+    GhostLap ghost;
+    std::vector<GhostLapGap> laps;
+    int lapsSeen = 0;  // laps completed when last looked at
+    int sectorsSeen = 0;
+};
+
+void followGhost(GhostReplay& r) {
+    const Car& car = cars[0];
+    if (car.body == nullptr) return;
+    // A lap completed: its last sector closes on the lap time.
+    if (lapTiming.lapsCompleted != r.lapsSeen) {
+        if (!r.laps.empty()) {
+            GhostLapGap& g = r.laps.back();
+            g.gaps[kLapSectors - 1] = lapTiming.lastLap - r.ghost.splits[kLapSectors - 1];
+            g.sectors = kLapSectors;
+        }
+        r.lapsSeen = lapTiming.lapsCompleted;
+        r.sectorsSeen = 0;
+        if (lapTiming.lapRunning) r.laps.push_back(GhostLapGap{});
+    } else if (lapTiming.lapRunning && r.laps.empty()) {
+        r.laps.push_back(GhostLapGap{});
+    }
+    if (!lapTiming.lapRunning || r.laps.empty()) return;
+    GhostLapGap& g = r.laps.back();
+    if (lapTiming.sectorsDone > r.sectorsSeen) {
+        r.sectorsSeen = lapTiming.sectorsDone;
+        g.gaps[r.sectorsSeen - 1] = lapTiming.splits[r.sectorsSeen - 1] - r.ghost.splits[r.sectorsSeen - 1];
+        g.sectors = r.sectorsSeen;
+    }
+    // The ghost's samples hold the car as each step began: the car stands
+    // now where the coming step's clock will find it.
+    Vector3 p;
+    Quaternion q;
+    if (ghostPose(r.ghost, clockHundredths(lapTime) + frameFactor, &p, &q)) {
+        const float d = length(p - getPosition(car.body));
+        if (d > g.maxDistance) g.maxDistance = d;
+    }
+}
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+    return std::string(cwd) + "/" + path;
+}
+
 double clockSeconds(const RaceClock& c) {
     return c.minutes * 60.0 + c.seconds + c.hundredths / 100.0;
 }
@@ -52,12 +113,19 @@ double clockSeconds(const RaceClock& c) {
 void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
+            "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
+            "                   [--difficulty D]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
             "  --frames M  give up after M frames of 10 ms (default 60000)\n"
             "  --car M     the player's car, model index 0..11 (default 0)\n"
             "  --trace C   print car C's state to stderr every 10 frames\n"
+            "  --time-trial  drive alone, without the countdown\n"
+            "  --record FILE write the ghost of the best lap driven to FILE\n"
+            "  --ghost FILE  replay the ghost in FILE beside the player and report the gap\n"
+            "                at each sector and the ghost's distance from the player\n"
+            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -78,11 +146,15 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
             o->help = true;
             return true;
         }
+        if (strcmp(a, "--time-trial") == 0) {
+            o->timeTrial = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             fprintf(stderr, "korvask-sim: %s needs a value\n", a);
             return false;
         }
-        long v;
+        long v = 0;
         bool ok;
         if (strcmp(a, "--race") == 0) {
             ok = parseInt(argv[++i], 1, 20, &v);
@@ -99,6 +171,12 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         } else if (strcmp(a, "--trace") == 0) {
             ok = parseInt(argv[++i], 0, kRaceCars - 1, &v);
             o->trace = (int)v;
+        } else if (strcmp(a, "--record") == 0 || strcmp(a, "--ghost") == 0) {
+            (strcmp(a, "--record") == 0 ? o->record : o->ghost) = argv[++i];
+            ok = argv[i][0] != '\0';
+        } else if (strcmp(a, "--difficulty") == 0) {
+            ok = parseInt(argv[++i], 0, 2, &v);
+            o->difficulty = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
             o->car = (int)v;
@@ -179,8 +257,8 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"minY\":%.2f,\"leftMap\":%s", best,
-           s.topSpeed, unstickCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s",
+           best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
@@ -201,6 +279,8 @@ int main(int argc, char** argv) {
         usage();
         return 0;
     }
+    opt.record = absolutePath(opt.record);
+    opt.ghost = absolutePath(opt.ghost);
     enterProgramFolder();
 
     scriptedReset();
@@ -209,12 +289,19 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
+    timeTrialMode = opt.timeTrial;
+    setSettingInt("difficulty", opt.difficulty);
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
     }
     lapCount = opt.laps;
     const MapBounds bounds = mapBounds();
+    GhostReplay replay;
+    if (!opt.ghost.empty() &&
+        readGhostFile(opt.ghost.c_str(), opt.race, -1, &replay.ghost) == LapFileRead::Read) {
+        raceGhost = replay.ghost;
+    }
 
     CarStats stats[kRaceCars];
     DriverState driver{};
@@ -260,6 +347,7 @@ int main(int argc, char** argv) {
                 if (!countdownRunning && !raceFinished) s.fifthGearFrames += cars[0].gear == 5 ? 1 : 0;
             }
         }
+        if (!replay.ghost.samples.empty()) followGhost(replay);
         if (opt.trace >= 0 && frame % 10 == 0 && cars[opt.trace].body != nullptr) {
             const Car& c = cars[opt.trace];
             Vector3 p = getPosition(c.body), v = getLinearVelocity(c.body);
@@ -285,6 +373,8 @@ int main(int argc, char** argv) {
             if (standings[k].car == i) place = k + 1;
         }
         if (i == 0 && raceFinished) place = playerPlace;
+        // A time trial has the player alone.
+        if (timeTrialMode && i > 0) continue;
         printCar(i, stats[i], place);
     }
     std::vector<double> sorted = stepMicros;
@@ -299,7 +389,27 @@ int main(int argc, char** argv) {
         opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false", clockSeconds(raceTime),
         checkpointCount, median, mean, bounds.valid ? bounds.minY : 0.0f);
 
-    const bool finished = raceFinished;
+    if (!replay.ghost.samples.empty()) {
+        printf("{\"ghost\":\"%s\",\"ghostLap\":%.2f,\"laps\":[", opt.ghost.c_str(), replay.ghost.lap / 100.0);
+        for (size_t k = 0; k < replay.laps.size(); k++) {
+            const GhostLapGap& g = replay.laps[k];
+            printf("%s{\"lap\":%zu,\"sectorGaps\":[", k ? "," : "", k + 1);
+            for (int s = 0; s < g.sectors; s++) printf("%s%.2f", s ? "," : "", g.gaps[s] / 100.0);
+            printf("],\"maxDistance\":%.3f}", g.maxDistance);
+        }
+        printf("]}\n");
+    }
+    bool recorded = true;
+    if (!opt.record.empty()) {
+        recorded = !sessionGhost.samples.empty() && writeGhostFile(opt.record.c_str(), sessionGhost);
+        if (sessionGhost.samples.empty())
+            fprintf(stderr, "korvask-sim: no whole lap of circuits 1..15 was driven; no ghost written\n");
+        else if (recorded)
+            printf("{\"record\":\"%s\",\"lap\":%.2f,\"samples\":%zu,\"bytes\":%zu}\n", opt.record.c_str(),
+                   sessionGhost.lap / 100.0, sessionGhost.samples.size(), encodeGhost(sessionGhost).size());
+    }
+
+    const bool finished = raceFinished && recorded;
     unloadRace();
     scriptedCloseGLWindow();
     return finished ? 0 : 1;

@@ -61,6 +61,8 @@ varying vec3 modelPosition;
 varying vec3 modelNormal;
 varying vec2 reflectionCoord;
 varying float fogDepth;
+// The material's emissive colour: what its bright parts give off unlit.
+varying vec3 glowColour;
 
 // A lamp gives half its light at about 26 units: 1 / (1 + 0.0015 * 26 * 26),
 // so the pools under lamps 36 apart meet on the road.
@@ -117,8 +119,14 @@ void main()
     vec3 toFill = normalize(light5Pos.xyz - modelPosition);
     light += light5Color.rgb * max(dot(n, toFill), 0.0);
 
-    vec4 base = texture2D(decal, gl_TexCoord[0].st) * gl_Color;
+    vec4 texel = texture2D(decal, gl_TexCoord[0].st);
+    vec4 base = texel * gl_Color;
     vec3 colour = base.rgb * (ambientColor.rgb * matAmbient.rgb + matDiffuse.rgb * light) + emissive.rgb;
+    // Lamps, lit windows and neon shine by themselves: the bright parts of
+    // the picture give off the material's emissive colour, the dark frame
+    // and wall around them nothing, with or without a street lamp near.
+    float lit = smoothstep(0.72, 0.95, max(texel.r, max(texel.g, texel.b)));
+    colour += texel.rgb * glowColour * lit;
 
 #if PAINT
     // Polished paint: lamp highlights and the mirrored surroundings, the

@@ -7,6 +7,8 @@ varying vec3 modelNormal;
 varying vec2 reflectionCoord;
 // Distance the fixed-function fog would use: the eye-space depth.
 varying float fogDepth;
+// The material's emissive colour, sent per group as texture coordinate set 1.
+varying vec3 glowColour;
 
 void main()
 {
@@ -19,6 +21,7 @@ void main()
     modelNormal = gl_Normal;
     gl_TexCoord[0] = gl_MultiTexCoord0;
     gl_FrontColor = gl_Color;
+    glowColour = gl_MultiTexCoord1.rgb;
 
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     fogDepth = abs(eye.z);

@@ -1,0 +1,112 @@
+// The options screen's own rows: music and effects volume, difficulty,
+// graphics and the way to the Controls screen. Each is a settings.cfg key
+// (music_volume, effects_volume, difficulty, graphics) that the sound, the
+// race and the renderer read when they need it.
+#include <cstdio>
+
+#include "frontend/frontend.h"
+#include "frontend/frontend_local.h"
+#include "render/render.h"
+#include "state/state.h"
+
+namespace {
+
+constexpr int kVolumeSteps = 10;
+constexpr int kLabelX = 150;
+constexpr int kValueX = 360;
+constexpr int kRowLeft = 131, kRowRight = 449;
+
+// The mouse band of a row drawn at overlay height y, as the lines above it.
+bool onRow(int x, int y, int rowY) {
+    return x >= kRowLeft && x <= kRowRight && y >= 581 - rowY && y <= 609 - rowY;
+}
+
+int musicVolumeSetting() {
+    return settingInt("music_volume", kVolumeSteps, 0, kVolumeSteps);
+}
+
+int effectsVolumeSetting() {
+    return settingInt("effects_volume", kVolumeSteps, 0, kVolumeSteps);
+}
+
+// Ten steps, lit up to the volume; a click on step k sets volume k.
+void drawVolumeBar(int y, int volume) {
+    beginShapes();
+    for (int k = 0; k < kVolumeSteps; k++) {
+        const float x0 = (float)(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
+        const float top = (float)y + 4.0f + 1.2f * (float)k;
+        if (k < volume)
+            shapeColour(kHudCyan, 0.95f);
+        else
+            shapeColour(kHudWhite, 0.18f);
+        fillRect(x0, (float)y, x0 + (float)kVolumeStepWidth - 2.0f, top);
+    }
+    endShapes();
+}
+
+// The volume a click at x sets: the step under it, or one more (after ten,
+// none) on the label.
+int clickedVolume(int x, int volume) {
+    if (x >= kVolumeBarX && x < kVolumeBarX + kVolumeSteps * kVolumeStepWidth)
+        return (x - kVolumeBarX) / kVolumeStepWidth + 1;
+    if (x >= kVolumeBarX + kVolumeSteps * kVolumeStepWidth) return kVolumeSteps;
+    return volume >= kVolumeSteps ? 0 : volume + 1;
+}
+
+}  // namespace
+
+const char* difficultyName(int difficulty) {
+    static const char* const kNames[3] = {"Easy", "Normal", "Hard"};
+    return difficulty >= 0 && difficulty < 3 ? kNames[difficulty] : "";
+}
+
+const char* graphicsName(int graphics) {
+    static const char* const kNames[4] = {"Low", "Medium", "High", "Auto"};
+    return graphics >= 0 && graphics < 4 ? kNames[graphics] : "";
+}
+
+void drawOptionRows() {
+    const int music = musicVolumeSetting(), effects = effectsVolumeSetting();
+    printText(kLabelX, kMusicVolumeY, 1.0f, 1, "Music volume");
+    drawVolumeBar(kMusicVolumeY, music);
+    printText(kVolumeBarX + 106, kMusicVolumeY, 1.0f, 1, "%d", music);
+    printText(kLabelX, kEffectsVolumeY, 1.0f, 1, "Effects volume");
+    drawVolumeBar(kEffectsVolumeY, effects);
+    printText(kVolumeBarX + 106, kEffectsVolumeY, 1.0f, 1, "%d", effects);
+    printText(kLabelX, kDifficultyY, 1.0f, 1, "Difficulty");
+    printText(kValueX, kDifficultyY, 1.0f, 1, "%s", difficultyName(settingInt("difficulty", 1, 0, 2)));
+    printText(kLabelX, kGraphicsY, 1.0f, 1, "Graphics");
+    printText(kValueX, kGraphicsY, 1.0f, 1, "%s", graphicsName(settingInt("graphics", 3, 0, 3)));
+    // The way on to the keys is a row of its own that lights up like an item.
+    const bool over = onRow(mouseX, mouseY, kControlsY);
+    beginShapes();
+    shapeColour(over ? kHudCyan : kHudMagenta, over ? 0.42f : 0.22f);
+    fillRect((float)kLabelX - 8.0f, (float)kControlsY - 7.0f, 450.0f, (float)kControlsY + 20.0f);
+    endShapes();
+    printText(kLabelX, kControlsY, 1.0f, 1, "Controls");
+    printText(kValueX, kControlsY, 1.0f, 1, "keys >");
+}
+
+bool clickOptionRows(int x, int y) {
+    if (onRow(x, y, kMusicVolumeY)) {
+        setSettingInt("music_volume", clickedVolume(x, musicVolumeSetting()));
+    } else if (onRow(x, y, kEffectsVolumeY)) {
+        setSettingInt("effects_volume", clickedVolume(x, effectsVolumeSetting()));
+    } else if (onRow(x, y, kDifficultyY)) {
+        setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 1) % 3);
+    } else if (onRow(x, y, kGraphicsY)) {
+        setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 1) % 4);
+    } else if (onRow(x, y, kControlsY)) {
+        gameState = Controls;
+        controlsCapture = -1;
+        playClickSound();
+        resetMenuHover();
+        return true;
+    } else {
+        return false;
+    }
+    // As the display lines: the hover sound answers.
+    playHoverSound();
+    resetMenuHover();
+    return true;
+}

@@ -1,0 +1,223 @@
+// The practice screen (any unlocked circuit with any available car, as a
+// race against three opponents or as a time trial against the ghost) and the
+// records screen with the best lap of every circuit.
+#include <cstdio>
+#include <ctime>
+
+#include "audio/audio.h"
+#include "frontend/frontend.h"
+#include "frontend/frontend_local.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "state/state.h"
+
+int practiceKind = NoPractice;
+int practiceCircuit = 1;
+int practiceCar = 0;
+
+namespace {
+
+// The choice lines: label, arrows either side of the value.
+constexpr int kCircuitLineY = 450;
+constexpr int kCarLineY = 400;
+constexpr int kLabelX = 80;
+constexpr int kPreviousX = 250, kValueX = 300, kNextX = 450;
+constexpr int kArrowHalfWidth = 20;
+
+// Mouse-space hit box of the arrow drawn at overlay (x, lineY).
+bool arrowHit(int x, int y, int arrowX, int lineY) {
+    const int top = 600 - lineY - 19, bottom = 600 - lineY + 9;
+    return x >= arrowX - kArrowHalfWidth + 6 && x <= arrowX + kArrowHalfWidth + 6 && y >= top && y <= bottom;
+}
+
+bool carAvailableForPractice(int car) {
+    return car >= 0 && car < kCarCount && carAvailable[car];
+}
+
+void stepCar(int direction) {
+    for (int car = practiceCar + direction; car >= 0 && car < kCarCount; car += direction) {
+        if (carAvailableForPractice(car)) {
+            practiceCar = car;
+            return;
+        }
+    }
+}
+
+void drawArrowBox(int arrowX, int lineY, const char* arrow) {
+    beginShapes();
+    shapeColour(kHudBlack, 0.5f);
+    fillRect((float)(arrowX - kArrowHalfWidth + 6), (float)(lineY - 9), (float)(arrowX + kArrowHalfWidth + 6),
+             (float)(lineY + 19));
+    shapeLineWidth(1.2f);
+    shapeColour(kHudCyan, 0.8f);
+    outlineRect((float)(arrowX - kArrowHalfWidth + 6), (float)(lineY - 9),
+                (float)(arrowX + kArrowHalfWidth + 6), (float)(lineY + 19));
+    endShapes();
+    printText(arrowX, lineY, 1.0f, 1, "%s", arrow);
+}
+
+void drawPanel(float x0, float y0, float x1, float y1) {
+    beginShapes();
+    shapeColour(kHudBlack, 0.55f);
+    fillRect(x0, y0, x1, y1);
+    shapeLineWidth(1.4f);
+    shapeColour(kHudMagenta, 0.9f);
+    drawLine(x0 + 4.0f, y0 + 1.0f, x1 - 4.0f, y0 + 1.0f);
+    endShapes();
+}
+
+// The race whose track cannot be loaded: said, and back on the screen.
+void practiceNotStarted() {
+    platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    gameState = PracticeMenu;
+    practiceKind = NoPractice;
+    timeTrialMode = false;
+    if (musicEnabled && !menuMusic.isPlaying()) menuMusicStartPending = true;
+    resetMenuHover();
+}
+
+}  // namespace
+
+void settlePracticeChoice() {
+    if (practiceCircuit < 1) practiceCircuit = 1;
+    if (practiceCircuit > maxRaceUnlocked) practiceCircuit = maxRaceUnlocked;
+    if (practiceCircuit > kCareerRaces) practiceCircuit = kCareerRaces;
+    if (!carAvailableForPractice(practiceCar)) {
+        practiceCar = 0;
+        for (int car = 0; car < kCarCount; car++) {
+            if (carAvailableForPractice(car)) {
+                practiceCar = car;
+                break;
+            }
+        }
+    }
+}
+
+bool startPractice(int kind) {
+    settlePracticeChoice();
+    gameState = Race;
+    careerRace = false;
+    awardPending = false;
+    newCarWon = false;
+    practiceKind = kind;
+    timeTrialMode = kind == PracticeTimeTrial;
+    // The car as the career has tuned it; the career itself is left alone.
+    float maxSpeed = 0.0f, suspension = 0.0f;
+    tunedStatistics(practiceCar, &playerCarPower, &maxSpeed, &suspension);
+    playerCarModel = practiceCar;
+    if (loadRace(practiceCircuit)) return true;
+    practiceNotStarted();
+    return false;
+}
+
+void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, char* date, int dateSize) {
+    const LapRecord* r = circuit >= 1 && circuit <= kRecordCircuits && lapRecords[circuit - 1].lap > 0.0f
+                             ? &lapRecords[circuit - 1]
+                             : nullptr;
+    if (r == nullptr) {
+        std::snprintf(lap, (size_t)lapSize, "-:--.--");
+        std::snprintf(car, (size_t)carSize, "-");
+        std::snprintf(date, (size_t)dateSize, "-");
+        return;
+    }
+    formatRaceTime(r->lap, lap, lapSize);
+    std::snprintf(car, (size_t)carSize, "Car %d", r->car + 1);
+    const time_t when = (time_t)r->date;
+    struct tm day;
+    if (gmtime_r(&when, &day) != nullptr)
+        std::snprintf(date, (size_t)dateSize, "%04d-%02d-%02d", day.tm_year + 1900, day.tm_mon + 1,
+                      day.tm_mday);
+    else
+        std::snprintf(date, (size_t)dateSize, "-");
+}
+
+void drawPracticeMenu() {
+    settlePracticeChoice();
+    drawDarkeningSheet();
+    printTextLarge(300, 550, 1, "  Practice");
+    drawPanel(60.0f, 250.0f, 540.0f, 490.0f);
+
+    printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
+    drawArrowBox(kPreviousX, kCircuitLineY, "<");
+    printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", practiceCircuit);
+    drawArrowBox(kNextX, kCircuitLineY, ">");
+
+    printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
+    drawArrowBox(kPreviousX, kCarLineY, "<");
+    printText(kValueX, kCarLineY, 1.0f, 1, "Car %2i", practiceCar + 1);
+    drawArrowBox(kNextX, kCarLineY, ">");
+
+    char lap[32], car[16], date[16];
+    recordLine(practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
+    printColoured(kHudCyan, 1.0f, kLabelX, 330, "Record");
+    printText(kValueX - 100, 330, 1.0f, 1, "%s  %s  %s", lap, car, date);
+    printText(kLabelX, 290, 1.0f, 0, "Time trial: alone, from a standing start;");
+    printText(kLabelX, 268, 1.0f, 0, "the laps run on until you exit.");
+
+    drawMenuItem(1, "Race");
+    drawMenuItem(2, "Time trial");
+    drawMenuItem(3, "Records");
+    drawMenuItem(5, "Back");
+}
+
+void drawRecordsPage() {
+    drawDarkeningSheet();
+    printTextLarge(290, 550, 1, "Lap records");
+    constexpr int kTop = 490, kPitch = 25;
+    drawPanel(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32));
+    printColoured(kHudCyan, 1.0f, 60, kTop + 4, "Circuit");
+    printColoured(kHudCyan, 1.0f, 190, kTop + 4, "Best lap");
+    printColoured(kHudCyan, 1.0f, 320, kTop + 4, "Car");
+    printColoured(kHudCyan, 1.0f, 420, kTop + 4, "Date");
+    for (int circuit = 1; circuit <= kRecordCircuits; circuit++) {
+        char lap[32], car[16], date[16];
+        recordLine(circuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
+        const int y = kTop - kPitch * circuit;
+        printText(60, y, 1.0f, 1, "Race %2i", circuit);
+        printText(190, y, 1.0f, 1, "%s", lap);
+        printText(320, y, 1.0f, 1, "%s", car);
+        printText(420, y, 1.0f, 1, "%s", date);
+    }
+    drawMenuItem(5, "Back");
+}
+
+bool clickPracticeMenu(int x, int y) {
+    settlePracticeChoice();
+    if (arrowHit(x, y, kPreviousX, kCircuitLineY)) {
+        if (practiceCircuit > 1) practiceCircuit--;
+        playClickSound();
+        return true;
+    }
+    if (arrowHit(x, y, kNextX, kCircuitLineY)) {
+        if (practiceCircuit < maxRaceUnlocked && practiceCircuit < kCareerRaces) practiceCircuit++;
+        playClickSound();
+        return true;
+    }
+    if (arrowHit(x, y, kPreviousX, kCarLineY) || arrowHit(x, y, kNextX, kCarLineY)) {
+        stepCar(arrowHit(x, y, kPreviousX, kCarLineY) ? -1 : 1);
+        playClickSound();
+        return true;
+    }
+    if (menuRowHit(1, x, y)) {
+        startPractice(PracticeRace);
+    } else if (menuRowHit(2, x, y)) {
+        startPractice(PracticeTimeTrial);
+    } else if (menuRowHit(3, x, y)) {
+        gameState = RecordsPage;
+    } else if (menuRowHit(5, x, y)) {
+        gameState = MainMenu;
+    } else {
+        return false;
+    }
+    playClickSound();
+    resetMenuHover();
+    return true;
+}
+
+bool clickRecordsPage(int x, int y) {
+    if (!menuRowHit(5, x, y)) return false;
+    gameState = PracticeMenu;
+    playClickSound();
+    resetMenuHover();
+    return true;
+}

@@ -1,0 +1,46 @@
+// How quick the opponents are: Easy, Normal or Hard from the settings, and
+// how the three of them spread around that pace.
+#include "race/race.h"
+#include "state/state.h"
+
+int raceDifficulty = kDifficultyNormal;
+
+// Engine power of each opponent (cars 1, 2, 3) against the player's rating:
+// at Normal one runs a little above the player's pace, one about level and
+// one a little below it.
+static constexpr float kOpponentPower[kDifficultyCount][kRaceCars - 1] = {
+    {0.85f, 0.75f, 0.65f},  // Easy
+    {1.05f, 0.85f, 0.7f},   // Normal
+    {1.4f, 1.25f, 1.1f},    // Hard
+};
+
+// How much wheel the opponents dare at speed, against Normal's: more lock
+// holds a tighter line through a bend at the same speed.
+static constexpr float kOpponentCornering[kDifficultyCount] = {0.7f, 1.0f, 1.1f};
+
+// The opponents' speed limit on the open road (Normal and Hard keep 30,
+// above what the cars reach; Easy's opponents lift well before that).
+static constexpr float kOpponentTopSpeed[kDifficultyCount] = {15.0f, 30.0f, 30.0f};
+
+int readRaceDifficulty() {
+    return settingInt(kDifficultyKey, kDifficultyNormal, kDifficultyEasy, kDifficultyHard);
+}
+
+float opponentPowerScale(int difficulty, int carIndex) {
+    if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
+    if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
+    if (carIndex < 1 || carIndex >= kRaceCars) return kOpponentPower[difficulty][1];
+    return kOpponentPower[difficulty][carIndex - 1];
+}
+
+float opponentCorneringScale(int difficulty) {
+    if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
+    if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
+    return kOpponentCornering[difficulty];
+}
+
+float opponentTopSpeed(int difficulty) {
+    if (difficulty < kDifficultyEasy) difficulty = kDifficultyEasy;
+    if (difficulty > kDifficultyHard) difficulty = kDifficultyHard;
+    return kOpponentTopSpeed[difficulty];
+}

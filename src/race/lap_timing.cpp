@@ -1,0 +1,224 @@
+// The player's laps in every race: sector splits against the record, the
+// session's best lap, the circuit's record and the ghost of the circuit and
+// car, which the lap being driven replaces when it is faster. Also draws the
+// ghost car and the time trial's lap panel.
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "race/race.h"
+#include "render/render.h"
+#include "state/state.h"
+
+bool timeTrialMode = false;
+LapTiming lapTiming;
+GhostLap raceGhost;
+GhostRecorder lapRecorder;
+GhostLap sessionGhost;
+bool ghostFilesEnabled = false;
+
+namespace {
+
+// A split stays on the panel this long, hundredths of race time.
+constexpr float kSplitShownFor = 500.0f;
+// The ghost's tint: a cold blue-white that stands out of the orange lamps.
+constexpr float kGhostTint[4] = {0.35f, 0.75f, 1.0f, 0.4f};
+// The body model sits this far above the physics body's origin, the wheels
+// at the car table's offsets scaled to the model (as the cars are drawn).
+constexpr float kBodyRaise = 0.15f;
+constexpr float kWheelOffsetScale = 0.77f / 1.67f;
+constexpr float kWheelTrack = 1.0f;
+constexpr float kWheelDrop = 0.45f - 0.8f;
+
+bool recordCircuit(int race) {
+    return race >= 1 && race <= kRecordCircuits;
+}
+
+Quaternion playerOrientation() {
+    return getOrientation(cars[0].body);
+}
+
+void showSplit(int sector, float at) {
+    const float* reference = referenceSplits();
+    if (reference == nullptr) return;
+    lapTiming.lastSplitSector = sector;
+    lapTiming.lastSplitGap = at - reference[sector - 1];
+    lapTiming.lastSplitShownAt = clockHundredths(raceTime);
+}
+
+void completeLap(float lap, const Vector3& p, const Quaternion& q) {
+    lapTiming.splits[kLapSectors - 1] = lap;
+    showSplit(kLapSectors, lap);
+    lapTiming.lastLap = lap;
+    lapTiming.lapsCompleted++;
+    const bool sessionBest = lapTiming.sessionBest <= 0.0f || lap < lapTiming.sessionBest;
+    if (sessionBest) lapTiming.sessionBest = lap;
+
+    const int race = loadedRaceNumber, car = cars[0].model;
+    const bool sampled = ghostRecordFinish(lapRecorder, lap, p, q) && recordCircuit(race);
+    if (sampled) {
+        for (int s = 0; s < kLapSectors; s++) lapRecorder.lap.splits[s] = lapTiming.splits[s];
+        if (sessionBest) sessionGhost = lapRecorder.lap;
+    }
+    if (!recordCircuit(race)) return;
+    if (sampled && (raceGhost.samples.empty() || lap < raceGhost.lap)) {
+        // The new best of this car replaces the ghost at once.
+        raceGhost = lapRecorder.lap;
+        if (ghostFilesEnabled) writeGhostFile(savesPath(ghostFileName(race, car).c_str()).c_str(), raceGhost);
+    }
+    if (offerLapRecord(race, car, lap, lapTiming.splits, (int64_t)std::time(nullptr)) && ghostFilesEnabled)
+        writeLapRecords();
+}
+
+// A body matrix in OpenGL order from a ghost pose, raised or moved in the
+// car's own frame.
+void poseMatrix(const Vector3& p, const Matrix3& r, const Vector3& local, float out[16]) {
+    const Vector3 at = p + rotate(local, r);
+    for (int row = 0; row < 3; row++) {
+        out[4 * row + 0] = r.rows[row].x;
+        out[4 * row + 1] = r.rows[row].y;
+        out[4 * row + 2] = r.rows[row].z;
+        out[4 * row + 3] = 0.0f;
+    }
+    out[12] = at.x;
+    out[13] = at.y;
+    out[14] = at.z;
+    out[15] = 1.0f;
+}
+
+}  // namespace
+
+const float* referenceSplits() {
+    if (!raceGhost.samples.empty()) return raceGhost.splits;
+    const int race = loadedRaceNumber;
+    if (recordCircuit(race) && lapRecords[race - 1].lap > 0.0f) return lapRecords[race - 1].splits;
+    return nullptr;
+}
+
+int sectorEndedAt(int checkpoint, int count) {
+    if (count <= 0) return 0;
+    if (checkpoint == 0) return kLapSectors;
+    for (int s = 1; s < kLapSectors; s++)
+        if (checkpoint == count * s / kLapSectors) return s;
+    return 0;
+}
+
+void resetLapTiming() {
+    lapTiming = LapTiming{};
+    lapRecorder.running = false;
+    lapRecorder.lap.samples.clear();
+    raceGhost.race = 0;
+    raceGhost.samples.clear();
+    sessionGhost.race = 0;
+    sessionGhost.samples.clear();
+    const int race = loadedRaceNumber;
+    if (ghostFilesEnabled && recordCircuit(race))
+        readGhostFile(savesPath(ghostFileName(race, playerCarModel).c_str()).c_str(), race, playerCarModel,
+                      &raceGhost);
+}
+
+void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore) {
+    const Car& car = cars[0];
+    if (car.body == nullptr) return;
+    const Vector3 p = getPosition(car.body);
+    const Quaternion q = playerOrientation();
+    if (car.checkpointsPassed == passedBefore) {
+        if (lapTiming.lapRunning) ghostRecordStep(lapRecorder, clockHundredths(lapTime), p, q);
+        return;
+    }
+    // The pass of checkpoint nextBefore, on the lap clock as it read then.
+    const int sector = sectorEndedAt(nextBefore, checkpointCount);
+    if (nextBefore == 0) {
+        if (lapTiming.lapRunning) completeLap(lapClockBefore, p, q);
+        lapTiming.lapRunning = !raceFinished;
+        lapTiming.sectorsDone = 0;
+        for (float& s : lapTiming.splits) s = 0.0f;
+        if (lapTiming.lapRunning) ghostRecordStart(lapRecorder, loadedRaceNumber, car.model, p, q);
+        return;
+    }
+    if (!lapTiming.lapRunning) return;
+    ghostRecordStep(lapRecorder, lapClockBefore, p, q);
+    if (sector > 0) {
+        lapTiming.splits[sector - 1] = lapClockBefore;
+        lapTiming.sectorsDone = sector;
+        showSplit(sector, lapClockBefore);
+    }
+}
+
+bool ghostNow(Vector3* position, Quaternion* orientation) {
+    if (!lapTiming.lapRunning || raceFinished) return false;
+    return ghostPose(raceGhost, clockHundredths(lapTime), position, orientation);
+}
+
+void drawGhostCar() {
+    Vector3 p;
+    Quaternion q;
+    const int model = raceGhost.car;
+    // Career and quick races time their laps but race only the opponents.
+    if (!timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
+    const Matrix3 r = toMatrix(q);
+    float matrix[16];
+    poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), matrix);
+    drawGhostModel(carBodyModels[model], matrix, kGhostTint);
+    const CarTableRow& row = carTable[model];
+    for (int j = 0; j < kWheels; j++) {
+        const float x = (j < 2 ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
+        const float z = j % 2 == 0 ? kWheelTrack : -kWheelTrack;
+        // The left-hand wheels turn their other face out, as on the cars.
+        const Matrix3 wheel = z < 0.0f ? fromEulerXYZ(Vector3(3.1415927f, 0.0f, 0.0f)) * r : r;
+        poseMatrix(p, r, Vector3(x, kWheelDrop, z), matrix);
+        for (int row3 = 0; row3 < 3; row3++) {
+            matrix[4 * row3 + 0] = wheel.rows[row3].x;
+            matrix[4 * row3 + 1] = wheel.rows[row3].y;
+            matrix[4 * row3 + 2] = wheel.rows[row3].z;
+        }
+        drawGhostModel(carWheelModels[model], matrix, kGhostTint);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The time trial's panel, under the race clock: the record and the last
+// split against it.
+
+void drawLapPanel() {
+    if (!timeTrialMode) return;
+    constexpr float kLeft = 96.0f, kRight = 252.0f, kBottom = 436.0f, kTop = 496.0f;
+    beginOverlay();
+    beginShapes();
+    shapeColour(kHudBlack, 0.55f);
+    fillRect(kLeft, kBottom, kRight, kTop);
+    shapeLineWidth(1.4f);
+    shapeColour(kHudCyan, 0.9f);
+    drawLine(kLeft + 4.0f, kBottom + 1.0f, kRight - 4.0f, kBottom + 1.0f);
+    endShapes();
+
+    const int race = loadedRaceNumber;
+    const LapRecord* record =
+        recordCircuit(race) && lapRecords[race - 1].lap > 0.0f ? &lapRecords[race - 1] : nullptr;
+    char text[32] = "-:--.--";
+    if (record != nullptr) formatRaceTime(record->lap, text, sizeof text);
+    // Shapes leave alpha blending on; the text keeps the shape colour.
+    textColour = 3;
+    shapeColour(kHudCyan, 1.0f);
+    printText((int)kLeft + 8, 476, 1.0f, 1, "Record");
+    shapeColour(kHudWhite, 1.0f);
+    printText((int)kLeft + 86, 476, 1.0f, 1, "%s", text);
+
+    const bool fresh = lapTiming.lastSplitSector > 0 &&
+                       clockHundredths(raceTime) - lapTiming.lastSplitShownAt < kSplitShownFor;
+    if (fresh) {
+        const float gap = lapTiming.lastSplitGap;
+        // Green ahead of the record, red behind it.
+        static const float kAhead[3] = {0.2f, 1.0f, 0.35f};
+        const float* colour = gap <= 0.0f ? kAhead : kHudOpponent;
+        const int whole = (int)std::fabs(gap);
+        shapeColour(kHudCyan, 1.0f);
+        printText((int)kLeft + 8, 448, 1.0f, 1, "Split %d", lapTiming.lastSplitSector);
+        shapeColour(colour, 1.0f);
+        printText((int)kLeft + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+', whole / 100,
+                  whole % 100);
+    }
+    textColour = 0;
+    shapeColour(kHudWhite, 1.0f);
+    endOverlay();
+}

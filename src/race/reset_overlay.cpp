@@ -1,0 +1,27 @@
+// The reset's fade to black and the time it cost, over the HUD.
+#include <cstdio>
+
+#include "race/race.h"
+#include "render/render.h"
+
+void drawResetOverlay() {
+    const float fade = carResetFade();
+    if (fade <= 0.0f && resetPenaltyShown <= 0.0f) {
+        return;
+    }
+    beginOverlay();
+    beginShapes();
+    if (fade > 0.0f) {
+        shapeColour(kHudBlack, fade);
+        fillRect(0.0f, 0.0f, 800.0f, 600.0f);
+    }
+    endShapes();
+    if (resetPenaltyShown > 0.0f) {
+        // Fades out over its last second, under the race clock.
+        float alpha = resetPenaltyShown < 1.0f ? resetPenaltyShown : 1.0f;
+        char text[16];
+        std::snprintf(text, sizeof text, "+%d s", kResetPenaltySeconds);
+        printColoured(kHudMagenta, alpha, 370, 500, text);
+    }
+    endOverlay();
+}

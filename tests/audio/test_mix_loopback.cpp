@@ -1,0 +1,333 @@
+// The game's mix heard through OpenAL Soft's loopback device: a race driven
+// flat out with nitro never reaches full scale, an impact is heard, the
+// countdown beeps, and from the menu through the loading into the countdown
+// the sound never drops out. The loopback device mixes only when asked, so
+// each 10 ms frame of the game is followed by exactly 10 ms of its mix.
+// With KORVASK_MIX_DIR set, each test also leaves its mix there as a WAV file
+// named after it, to listen to or to look at (sox's spectrogram).
+#include <AL/alc.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "audio_test_support.h"
+#include "physics/physics.h"
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "render/gl.h"
+#include "shell/shell.h"
+#include "sim/sim_driver.h"
+
+using namespace audiotest;
+
+namespace {
+
+constexpr int kMixRate = 44100;
+constexpr int kFrameSamples = kMixRate / 100;  // one 10 ms game frame
+// Below this a 16-bit sample counts as silence (about -70 dBFS).
+constexpr int kSilence = 10;
+
+struct Level {
+    int peak;
+    double rms;
+};
+
+Level levelOf(const std::vector<int16_t>& stereo, size_t from, size_t to) {
+    Level level{0, 0.0};
+    to = std::min(to, stereo.size());
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) {
+        level.peak = std::max(level.peak, std::abs((int)stereo[i]));
+        sum += (double)stereo[i] * stereo[i];
+    }
+    level.rms = to > from ? std::sqrt(sum / (double)(to - from)) : 0.0;
+    return level;
+}
+
+// The longest run of silent stereo frames, in frames.
+size_t longestSilence(const std::vector<int16_t>& stereo, size_t from, size_t to) {
+    size_t run = 0, longest = 0;
+    for (size_t i = from; i + 1 < std::min(to, stereo.size()); i += 2) {
+        const bool quiet = std::abs((int)stereo[i]) < kSilence && std::abs((int)stereo[i + 1]) < kSilence;
+        run = quiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+void muteSources(std::initializer_list<const SoundEffect*> sounds) {
+    for (const SoundEffect* sound : sounds) alSourcef(sound->source, AL_MAX_GAIN, 0.0f);
+}
+
+class LoopbackMix : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        struct stat st;
+        ASSERT_EQ(stat("base/maps/1/map.ms3d", &st), 0) << "needs the generated content";
+        ASSERT_EQ(stat("base/music/1.ogg", &st), 0) << "needs the generated content";
+        ASSERT_EQ(stat("base/sound/count.wav", &st), 0) << "needs the generated content";
+        // The binary's shared silent device comes back once the test is done.
+        previous = alcGetCurrentContext();
+        ASSERT_TRUE(openLoopbackSoundDevice(kMixRate));
+        scriptedReset();
+        ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
+        loadSounds();
+        initCarTable();
+        playerCarModel = 0;
+        playerCarPower = carTable[0].power;
+        soundEnabled = true;
+        musicEnabled = true;
+        frameFactor = 1.0f;
+        startMusicFade();
+        menuMusicStartPending = false;
+        srand(7);
+    }
+    void TearDown() override {
+        if (const char* dir = std::getenv("KORVASK_MIX_DIR")) {
+            const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+            writeMix(std::string(dir) + "/" + name + ".wav");
+        }
+        if (raceLoaded) {
+            gameState = MainMenu;
+            unloadRace();
+        }
+        endMenuMusicFadeOut();
+        releaseSounds();
+        closeSoundDevice();
+        alcMakeContextCurrent(previous);
+        soundEnabled = false;
+        musicEnabled = false;
+        menuMusicStartPending = false;
+        EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
+        scriptedCloseGLWindow();
+    }
+
+    void writeMix(const std::string& path) const {
+        std::vector<uint8_t> samples(mix.size() * 2);
+        for (size_t i = 0; i < mix.size(); ++i) {
+            samples[2 * i] = (uint8_t)(mix[i] & 0xFF);
+            samples[2 * i + 1] = (uint8_t)((uint16_t)mix[i] >> 8);
+        }
+        writeBytes(path, pcmWav(2, kMixRate, 16, samples));
+    }
+
+    void mixFor(int samples) {
+        const size_t at = mix.size();
+        mix.resize(at + 2 * (size_t)samples);
+        renderSoundMix(mix.data() + at, samples);
+    }
+
+    // The menu frame's music calls, without the drawing.
+    void menuFrame() {
+        const float gain = advanceMusicFade(frameFactor);
+        menuMusic.update();
+        menuMusic.setGain(gain);
+        mixFor(kFrameSamples);
+    }
+
+    // A race as the menus start it: the game does not mix while it loads, the
+    // device goes on playing what is queued for as long as the load takes.
+    void startRace(int raceNumber) {
+        gameState = Race;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(loadRace(raceNumber));
+        raceLoaded = true;
+        loadSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        mixFor((int)(loadSeconds * kMixRate));
+    }
+
+    // The race frame's sound and race calls, without the drawing.
+    void raceFrame() {
+        updateRaceSounds(frameFactor);
+        glLoadIdentity();
+        updateChaseCamera(0);
+        updateStandings();
+        raceStep(frameFactor);
+        tickCountdown(frameFactor);
+        mixFor(kFrameSamples);
+    }
+
+    void holdKeys(bool up, bool nitro) {
+        for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE}) keys[key] = false;
+        keys[VK_UP] = up;
+        keys[VK_SPACE] = nitro;
+    }
+
+    ALCcontext* previous = nullptr;
+    bool raceLoaded = false;
+    double loadSeconds = 0;
+    std::vector<int16_t> mix;
+};
+
+}  // namespace
+
+TEST_F(LoopbackMix, FullThrottleWithNitroAndThePackNeverReachesFullScale) {
+    startRace(1);
+    DriverState driver{};
+    int nitroFrames = 0, fastFrames = 0;
+    for (int frame = 0; frame < 2600; frame++) {
+        // The runner's driver keeps the car on the road; the throttle stays
+        // down and the nitro burns whenever the tank allows.
+        scriptedDriverKeys(cars[0], driver);
+        keys[VK_UP] = !keys[VK_DOWN];
+        keys[VK_SPACE] = true;
+        nitroFrames += soundNitro.isPlaying() ? 1 : 0;
+        fastFrames += playerSpeed > 18.0f ? 1 : 0;
+        raceFrame();
+    }
+    ASSERT_GT(nitroFrames, 300) << "the nitro never burned";
+    ASSERT_GT(fastFrames, 300) << "the car never got going";
+    const Level level = levelOf(mix, 0, mix.size());
+    // Full scale is 32767; the mix keeps at least 1 dB below it by its own
+    // levels, so the output limiter never has to act.
+    EXPECT_LT(level.peak, 29204) << "rms " << level.rms;
+    EXPECT_GT(level.rms, 1000.0) << "a mix this quiet says nothing about headroom";
+}
+
+TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
+    // Only the sounds under test are heard in each run, so the mix shows
+    // where they sound and where they must not. Throttle held from the grid.
+    const std::vector<const SoundEffect*> crashes = {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3};
+    struct Moment {
+        const char* what;
+        std::vector<const SoundEffect*> heard;
+        int fromFrame, toFrame;  // race frames after loading
+        bool present;
+    };
+    // The countdown's images come up at 3, 4 and 5 s and "go" at 6 s.
+    const Moment moments[] = {
+        {"no beep before the first count", {&soundCountdown}, 100, 295, false},
+        {"beep on 3", {&soundCountdown}, 300, 330, true},
+        {"beep on 2", {&soundCountdown}, 400, 430, true},
+        {"beep on 1", {&soundCountdown}, 500, 530, true},
+        {"beep on go", {&soundCountdown}, 600, 615, true},
+        {"no beep once the race runs", {&soundCountdown}, 650, 800, false},
+        {"no crash while held on the grid", crashes, 10, 600, false},
+        {"no nitro without the key", {&soundNitro}, 10, 900, false},
+        {"engines heard on the grid", {&soundEngine1, &soundEnginePass, &soundEngine2}, 100, 300, true},
+    };
+    const SoundEffect* all[] = {&soundEngine1,    &soundEngine2,  &soundEngine3, &soundEngine4, &soundCrash0,
+                                &soundCrash1,     &soundCrash2,   &soundCrash3,  &soundStart,   &soundPoint,
+                                &soundEnginePass, &soundGear,     &soundNitro,   &soundWind,    &soundMenu1,
+                                &soundMenu2,      &soundCountdown};
+    for (const Moment& moment : moments) {
+        SCOPED_TRACE(moment.what);
+        srand(7);
+        startRace(1);
+        mix.clear();
+        // Whatever played while loading has faded out by fromFrame.
+        for (const SoundEffect* sound : all) {
+            const bool heard =
+                std::find(moment.heard.begin(), moment.heard.end(), sound) != moment.heard.end();
+            alSourcef(sound->source, AL_MAX_GAIN, heard ? 1.0f : 0.0f);
+        }
+        alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+        holdKeys(true, false);
+        for (int frame = 0; frame < moment.toFrame; frame++) raceFrame();
+        const Level level = levelOf(mix, 2 * (size_t)kFrameSamples * moment.fromFrame, mix.size());
+        if (moment.present) {
+            EXPECT_GT(level.peak, 3000);
+        } else {
+            EXPECT_LT(level.peak, kSilence);
+        }
+        gameState = MainMenu;
+        unloadRace();
+        raceLoaded = false;
+        for (const SoundEffect* sound : all) alSourcef(sound->source, AL_MAX_GAIN, 1.0f);
+    }
+}
+
+TEST_F(LoopbackMix, AnImpactIsHeard) {
+    startRace(1);
+    holdKeys(true, false);
+    // Out of the countdown and up to speed.
+    for (int frame = 0; frame < 900; frame++) raceFrame();
+    ASSERT_GT(playerSpeed, 10.0f);
+    muteSources({&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundPoint,
+                 &soundEnginePass, &soundGear, &soundNitro, &soundWind});
+    alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+    for (int frame = 0; frame < 20; frame++) raceFrame();
+    const size_t before = mix.size();
+    // A side hit: the blow sets the car spinning about its vertical axis as
+    // a kerb or another car would.
+    setAngularMomentum(cars[0].body, Vector3{0.0f, 1500.0f, 0.0f});
+    for (int frame = 0; frame < 30; frame++) raceFrame();
+    // The muted sources take a few milliseconds to fade out.
+    EXPECT_LT(levelOf(mix, before - 2 * kFrameSamples * 10, before).peak, kSilence) << "no crash before";
+    const Level crash = levelOf(mix, before, mix.size());
+    EXPECT_GT(crash.peak, 3000);
+    EXPECT_GT(crash.rms, 300.0);
+}
+
+TEST_F(LoopbackMix, FromTheMenuIntoTheCountdownTheSoundNeverDropsOut) {
+    // The menu music at full gain, as after its fade-in.
+    menuMusic.play();
+    for (int frame = 0; frame < 300; frame++) menuFrame();
+    const size_t click = mix.size();
+    soundMenu1.play();
+    startRace(1);
+    holdKeys(false, false);
+    for (int frame = 0; frame < 650; frame++) raceFrame();
+    // 20 ms at most anywhere from the click to just after "go".
+    EXPECT_LE(longestSilence(mix, click, mix.size()), (size_t)kMixRate / 50)
+        << "the load took " << loadSeconds << " s";
+    EXPECT_FALSE(menuMusic.isPlaying()) << "faded out and stopped by the countdown";
+    EXPECT_FALSE(menuMusicFadingOut());
+    // The race music is up to full well before the cars are released.
+    float gain = 0.0f;
+    alGetSourcef(raceMusic.source, AL_GAIN, &gain);
+    EXPECT_EQ(gain, 1.0f);
+}
+
+TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
+    // More than a race ever stacks up: four engines at full gain and top
+    // pitch, squeal, nitro, wind, the heaviest crash, a gear change and the
+    // checkpoint tick, all at the same moment over the race music at full.
+    // The chase camera keeps the player's car ahead of the listener; the
+    // opponents can be anywhere around it, all three hard to one side at
+    // worst, where a mono source gives that side all it has.
+    struct Place {
+        const char* what;
+        float x, z;  // the opponents from the listener, which looks along -z
+    };
+    const Place places[] = {
+        {"the pack ahead", 0.0f, -5.0f},
+        {"the pack hard to the right", 5.0f, 0.0f},
+        {"the pack hard to the left", -5.0f, 0.0f},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.what);
+        srand(7);
+        startRace(1);
+        mix.clear();
+        for (SoundEffect* sound : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart,
+                                   &soundNitro, &soundWind, &soundCrash3, &soundGear, &soundPoint}) {
+            const bool opponent = sound == &soundEngine2 || sound == &soundEngine3 || sound == &soundEngine4;
+            sound->setListenerRelative();
+            sound->setPositionVelocity(opponent ? place.x : 0.0f, 0.0f, opponent ? place.z : -5.0f, 0.0f,
+                                       0.0f, 0.0f);
+            sound->setGain(1.0f);
+            sound->setPitch(2.5f);
+            sound->play();
+        }
+        soundEnginePass.stop();
+        raceMusic.setGain(1.0f);
+        for (int frame = 0; frame < 150; frame++) {
+            raceMusic.update();
+            mixFor(kFrameSamples);
+        }
+        // A decibel of headroom left by the levels alone: the output limiter
+        // has nothing to do.
+        const Level level = levelOf(mix, 0, mix.size());
+        EXPECT_LT(level.peak, 29204);
+        EXPECT_GT(level.rms, 3000.0);
+        gameState = MainMenu;
+        unloadRace();
+        raceLoaded = false;
+        // The next race's sounds play in the scene again.
+        releaseSounds();
+        loadSounds();
+    }
+}

@@ -1,0 +1,140 @@
+// The options screen's own rows and the Controls screen: volumes, difficulty
+// and graphics in settings.cfg's keys, and binding a key by clicking an action
+// and pressing it through the window procedure.
+#include <gtest/gtest.h>
+
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "shell/shell.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class ControlsScreen : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder.path().empty());
+        setDefaultSettings();
+        soundEnabled = false;
+        musicEnabled = false;
+        resetFrontEndState();
+        clearGameSettings();
+        setDefaultKeyBindings();
+        for (bool& key : keys) key = false;
+        controlsCapture = -1;
+    }
+    void TearDown() override {
+        gameState = MainMenu;
+        controlsCapture = -1;
+        clearGameSettings();
+        setDefaultKeyBindings();
+    }
+    void clickAt(int x, int y) {
+        mouseX = x;
+        mouseY = y;
+        menuClick();
+    }
+    // The mouse height of an option row drawn at overlay height y.
+    static int optionRow(int y) { return 595 - y; }
+    // The middle of an action's row on the Controls screen.
+    static int actionRow(int action) { return 600 - (kControlsRowTopY - kControlsRowPitch * action) - 6; }
+    void press(int vk) {
+        windowProcedure(WM_KEYDOWN, (WPARAM)vk, 0);
+        windowProcedure(WM_KEYUP, (WPARAM)vk, 0);
+    }
+    TempFolder folder;
+};
+
+struct OptionClick {
+    int x;
+    int rowY;
+    const char* key;
+    int expected;
+};
+
+TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
+    gameState = Options;
+    const OptionClick clicks[] = {
+        {kVolumeBarX + 3 * kVolumeStepWidth + 2, kMusicVolumeY, "music_volume", 4},
+        {kVolumeBarX + 2, kMusicVolumeY, "music_volume", 1},
+        {200, kMusicVolumeY, "music_volume", 2},  // the label steps up
+        {kVolumeBarX + 9 * kVolumeStepWidth + 5, kEffectsVolumeY, "effects_volume", 10},
+        {200, kEffectsVolumeY, "effects_volume", 0},  // and wraps after ten
+        {200, kDifficultyY, "difficulty", 2},
+        {200, kDifficultyY, "difficulty", 0},
+        {200, kGraphicsY, "graphics", 0},
+        {300, kGraphicsY, "graphics", 1},
+    };
+    for (const OptionClick& c : clicks) {
+        clickAt(c.x, optionRow(c.rowY));
+        EXPECT_EQ(settingInt(c.key, -1, -1, 10), c.expected) << c.key << " at x " << c.x;
+    }
+    EXPECT_STREQ(difficultyName(0), "Easy");
+    EXPECT_STREQ(graphicsName(3), "Auto");
+    // Beside the rows nothing is set, and the old lines keep their places.
+    clickAt(460, optionRow(kDifficultyY));
+    EXPECT_EQ(settingInt("difficulty", -1, -1, 2), 0);
+    EXPECT_EQ(gameState, Options);
+    clickAt(200, optionRow(kControlsY));
+    EXPECT_EQ(gameState, Controls);
+}
+
+TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
+    gameState = Controls;
+    EXPECT_EQ(controlsRowAt(100, actionRow(BindNitro)), BindNitro);
+    EXPECT_EQ(controlsRowAt(700, actionRow(BindNitro)), -1);
+    clickAt(100, actionRow(BindNitro));
+    EXPECT_EQ(controlsCapture, BindNitro);
+    press('N');
+    EXPECT_EQ(keyBindings[BindNitro], 'N');
+    EXPECT_EQ(controlsCapture, -1);
+    EXPECT_FALSE(keys['N']);
+    EXPECT_STREQ(settingText("key.nitro"), "N");
+    // Not waiting: keys are keys again.
+    windowProcedure(WM_KEYDOWN, (WPARAM)'N', 0);
+    EXPECT_TRUE(keys['N']);
+    windowProcedure(WM_KEYUP, (WPARAM)'N', 0);
+
+    // Esc leaves the key as it was; a key the game keeps is refused and the
+    // row waits on.
+    clickAt(100, actionRow(BindCamera));
+    press(VK_ESCAPE);
+    EXPECT_EQ(controlsCapture, -1);
+    EXPECT_EQ(keyBindings[BindCamera], 'C');
+    EXPECT_EQ(gameState, Controls);
+    clickAt(100, actionRow(BindCamera));
+    press('F');
+    EXPECT_EQ(controlsCapture, BindCamera);
+    EXPECT_EQ(keyBindings[BindCamera], 'C');
+    EXPECT_NE(currentPlayerNotice(), nullptr);
+
+    // A clash swaps: camera takes Up, accelerate gets C.
+    press(VK_UP);
+    EXPECT_EQ(keyBindings[BindCamera], VK_UP);
+    EXPECT_EQ(keyBindings[BindAccelerate], 'C');
+
+    // Defaults (row 4) puts every key back; Back (row 5) returns to Options.
+    clickAt(700, 342);
+    for (int a = 0; a < kBindActions; a++) EXPECT_EQ(keyBindings[a], defaultKeyBinding(a)) << a;
+    EXPECT_STREQ(settingText("key.camera"), "C");
+    clickAt(100, actionRow(BindLeft));
+    clickAt(700, 392);
+    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(controlsCapture, -1);
+}
+
+TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
+    gameState = Controls;
+    const int sounds = menuHoverSounds;
+    mouseX = 120;
+    mouseY = actionRow(BindBrake);
+    menuHover();
+    menuHover();
+    EXPECT_EQ(controlsHoverRow, BindBrake);
+    EXPECT_EQ(menuHoverSounds, sounds + 1);
+    mouseX = 700;
+    menuHover();
+    EXPECT_EQ(controlsHoverRow, -1);
+}
+
+}  // namespace

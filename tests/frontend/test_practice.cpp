@@ -1,0 +1,116 @@
+// The practice screen: its choice stays within the career's unlocked circuits
+// and available cars, a practice race leaves the career file as it was, and
+// the time trial puts the player alone on the grid without a countdown.
+#include <fstream>
+#include <iterator>
+
+#include "frontend_gl_fixture.h"
+
+namespace {
+
+class Practice : public FrontEndGl {
+  protected:
+    void clickAt(int x, int y) {
+        mouseX = x;
+        mouseY = y;
+        menuClick();
+    }
+    void clickRow(int row) { clickAt(700, 192 + 50 * (row - 1)); }
+    // The arrows of the circuit line (overlay y 450) and the car line (400).
+    void circuitArrow(bool next) { clickAt(next ? 456 : 256, 145); }
+    void carArrow(bool next) { clickAt(next ? 456 : 256, 195); }
+
+    static std::vector<char> fileBytes(const char* path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
+
+}  // namespace
+
+TEST_F(Practice, ChoiceKeepsToUnlockedCircuitsAndAvailableCars) {
+    maxRaceUnlocked = 3;
+    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i == 0 || i == 2 || i == 5;
+    gameState = MainMenu;
+    clickRow(1);
+    ASSERT_EQ(gameState, PracticeMenu);
+    struct Step {
+        bool circuit, next;
+        int wantCircuit, wantCar;
+    } steps[] = {
+        {true, false, 1, 0}, {true, true, 2, 0},  {true, true, 3, 0},  {true, true, 3, 0},
+        {false, true, 3, 2}, {false, true, 3, 5}, {false, true, 3, 5}, {false, false, 3, 2},
+    };
+    for (const Step& s : steps) {
+        if (s.circuit)
+            circuitArrow(s.next);
+        else
+            carArrow(s.next);
+        EXPECT_EQ(practiceCircuit, s.wantCircuit);
+        EXPECT_EQ(practiceCar, s.wantCar);
+        EXPECT_EQ(gameState, PracticeMenu);
+    }
+    clickRow(3);
+    EXPECT_EQ(gameState, RecordsPage);
+    clickRow(5);
+    EXPECT_EQ(gameState, PracticeMenu);
+    clickRow(5);
+    EXPECT_EQ(gameState, MainMenu);
+}
+
+TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
+    loadGarageModels();
+    careerPoints = 175;
+    tuningPoints = 300;
+    maxRaceUnlocked = 2;
+    ASSERT_TRUE(writeCareerNow());
+    const std::vector<char> before = fileBytes("base/career.inf");
+    ASSERT_EQ(before.size(), (size_t)kCareerFileBytes);
+
+    gameState = PracticeMenu;
+    practiceCircuit = 2;
+    practiceCar = 1;
+    clickRow(1);
+    ASSERT_EQ(gameState, Race);
+    EXPECT_EQ(practiceKind, PracticeRace);
+    EXPECT_FALSE(timeTrialMode);
+    for (int i = 0; i < kRaceCars; i++) EXPECT_NE(cars[i].body, nullptr) << i;
+    EXPECT_EQ(cars[0].model, 1);
+    // A win, as a career race would book it.
+    countdownRunning = false;
+    raceFinished = true;
+    playerPlace = 1;
+    for (int frames = 0; gameState == Race && frames < 2000; frames++) drawResultScreen();
+    EXPECT_EQ(gameState, PracticeMenu);
+    EXPECT_EQ(practiceKind, NoPractice);
+    EXPECT_EQ(careerPoints, 175);
+    EXPECT_EQ(tuningPoints, 300);
+    EXPECT_EQ(maxRaceUnlocked, 2);
+    EXPECT_EQ(fileBytes("base/career.inf"), before);
+}
+
+TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
+    loadGarageModels();
+    gameState = PracticeMenu;
+    practiceCircuit = 1;
+    practiceCar = 0;
+    clickRow(2);
+    ASSERT_EQ(gameState, Race);
+    EXPECT_TRUE(timeTrialMode);
+    EXPECT_NE(cars[0].body, nullptr);
+    for (int i = 1; i < kRaceCars; i++) EXPECT_EQ(cars[i].body, nullptr) << i;
+    EXPECT_FALSE(countdownRunning);
+    EXPECT_FALSE(countdownShowing());
+    EXPECT_EQ(lapCount, kTimeTrialLaps);
+    // Pause's Restart starts the same again, Exit goes back to the screen.
+    gameState = Pause;
+    clickRow(3);
+    EXPECT_EQ(gameState, Race);
+    EXPECT_TRUE(timeTrialMode);
+    EXPECT_EQ(cars[1].body, nullptr);
+    gameState = Pause;
+    clickRow(4);
+    EXPECT_EQ(gameState, PracticeMenu);
+    EXPECT_FALSE(timeTrialMode);
+    EXPECT_EQ(raceWorld, nullptr);
+}
