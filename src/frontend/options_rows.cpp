@@ -96,6 +96,7 @@ bool clickOptionRows(int x, int y) {
         setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 1) % 3);
     } else if (onRow(x, y, kGraphicsY)) {
         setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 1) % 4);
+        applyGraphicsSetting();
     } else if (onRow(x, y, kControlsY)) {
         gameState = Controls;
         controlsCapture = -1;
