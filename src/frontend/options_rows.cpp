@@ -4,6 +4,7 @@
 // race and the renderer read when they need it.
 #include <cstdio>
 
+#include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "render/render.h"
@@ -87,11 +88,18 @@ void drawOptionRows() {
     printText(kValueX, kControlsY, 1.0f, 1, "keys >");
 }
 
+void applyVolumeSettings() {
+    setMusicVolume((float)musicVolumeSetting() / (float)kVolumeSteps);
+    setEffectsVolume((float)effectsVolumeSetting() / (float)kVolumeSteps);
+}
+
 bool clickOptionRows(int x, int y) {
     if (onRow(x, y, kMusicVolumeY)) {
         setSettingInt("music_volume", clickedVolume(x, musicVolumeSetting()));
+        applyVolumeSettings();
     } else if (onRow(x, y, kEffectsVolumeY)) {
         setSettingInt("effects_volume", clickedVolume(x, effectsVolumeSetting()));
+        applyVolumeSettings();
     } else if (onRow(x, y, kDifficultyY)) {
         setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 1) % 3);
     } else if (onRow(x, y, kGraphicsY)) {

@@ -112,6 +112,7 @@ int gameMain() {
         return -1;
     }
     loadSounds();
+    applyVolumeSettings();
     if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
         // The sounds and the device go before the program ends, as at a
         // normal exit.

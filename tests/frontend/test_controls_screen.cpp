@@ -3,6 +3,7 @@
 // and pressing it through the window procedure.
 #include <gtest/gtest.h>
 
+#include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "shell/shell.h"
@@ -68,6 +69,12 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
     for (const OptionClick& c : clicks) {
         clickAt(c.x, optionRow(c.rowY));
         EXPECT_EQ(settingInt(c.key, -1, -1, 10), c.expected) << c.key << " at x " << c.x;
+        // The sound hears a volume the moment it is clicked.
+        if (c.rowY == kMusicVolumeY) {
+            EXPECT_FLOAT_EQ(musicVolume, (float)c.expected / 10.0f) << "x " << c.x;
+        } else if (c.rowY == kEffectsVolumeY) {
+            EXPECT_FLOAT_EQ(effectsVolume, (float)c.expected / 10.0f) << "x " << c.x;
+        }
     }
     EXPECT_STREQ(difficultyName(0), "Easy");
     EXPECT_STREQ(graphicsName(3), "Auto");

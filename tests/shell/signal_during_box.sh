@@ -91,7 +91,7 @@ run_case() {
 
 for signal in TERM INT; do
   # Without the game's 800 x 600 mode the game asks before playing in a window.
-  run_case 1024x768x24 0 "$signal" "Tovin GL"
+  run_case 1024x768x24 0 "$signal" "Korvask"
   run_case 800x600x24 1 "$signal" "ERROR"
 done
 echo "signal during box: ok"
