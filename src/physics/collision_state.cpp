@@ -33,6 +33,8 @@ bool createCollisionState(PhysicsWorld* world) {
     cs->parent = (int*)allocateArray(world, sizeof(int), cs->bodyCapacity);
     cs->groupCapacity = s.contactGroupsCount;
     cs->groups = (ContactGroup*)allocateArray(world, sizeof(ContactGroup), cs->groupCapacity);
+    // An array of body pointers: the element is a pointer on purpose.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
     cs->groupBodies = (RigidBody**)allocateArray(world, sizeof(cs->groupBodies[0]), cs->bodyCapacity);
     cs->groupContacts = (int*)allocateArray(world, sizeof(int), cs->contactCapacity);
     cs->stackingCapacity = s.stackingCount;

@@ -124,10 +124,11 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
         world->bodyCapacity = (int)bodyCount;
     if (ok) {
         world->bodies = allocatePool<RigidBody>(world, world->bodyCapacity, &ok);
-        world->liveBodies = world->bodyCapacity > 0
-                                ? static_cast<RigidBody**>(worldAllocate(
-                                      world, sizeof(world->liveBodies[0]) * world->bodyCapacity))
-                                : nullptr;
+        // An array of body pointers: the element is a pointer on purpose.
+        // NOLINTNEXTLINE(bugprone-sizeof-expression)
+        const size_t liveBytes = sizeof(world->liveBodies[0]) * (size_t)world->bodyCapacity;
+        world->liveBodies =
+            world->bodyCapacity > 0 ? static_cast<RigidBody**>(worldAllocate(world, liveBytes)) : nullptr;
         if (world->bodyCapacity > 0 && !world->liveBodies) ok = false;
     }
     if (ok) {

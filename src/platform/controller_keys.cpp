@@ -50,7 +50,7 @@ static void wantedKeys(bool wanted[256]) {
     wanted[padKeys[PadKeyPause]] |= pad.buttons[PadStart];
     wanted[padKeys[PadKeyCamera]] |= pad.buttons[PadY];
     // B puts the car back on the road (R, the reset key's default).
-    wanted['R'] |= !pad.menus && pad.buttons[PadB];
+    wanted[static_cast<int>('R')] |= !pad.menus && pad.buttons[PadB];
 }
 
 // Sends key down or up for every key whose wanted state changed.

@@ -23,7 +23,7 @@ PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
 bool active = false;
 GLuint framebuffer = 0;
 GLuint colourBuffer = 0, depthBuffer = 0;
-int gameWidth = 0, gameHeight = 0;
+int heldWidth = 0, heldHeight = 0;
 
 }  // namespace
 
@@ -123,8 +123,8 @@ bool surfaceCreate(int width, int height, int depthBits) {
     }
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    gameWidth = width;
-    gameHeight = height;
+    heldWidth = width;
+    heldHeight = height;
     active = true;
     return true;
 }
@@ -132,7 +132,7 @@ bool surfaceCreate(int width, int height, int depthBits) {
 void surfaceForget() {
     active = false;
     framebuffer = colourBuffer = depthBuffer = 0;
-    gameWidth = gameHeight = 0;
+    heldWidth = heldHeight = 0;
 }
 
 bool surfaceActive() {
@@ -153,12 +153,12 @@ void surfacePresent(int windowWidth, int windowHeight) {
     glDrawBuffer(GL_BACK);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    const SurfaceRect r = surfaceFit(gameWidth, gameHeight, windowWidth, windowHeight);
+    const SurfaceRect r = surfaceFit(heldWidth, heldHeight, windowWidth, windowHeight);
     // GL counts rows from the bottom.
     const int bottom = windowHeight - r.y - r.height;
-    const bool sameSize = r.width == gameWidth && r.height == gameHeight;
+    const bool sameSize = r.width == heldWidth && r.height == heldHeight;
     bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    blitFramebuffer(0, 0, gameWidth, gameHeight, r.x, bottom, r.x + r.width, bottom + r.height,
+    blitFramebuffer(0, 0, heldWidth, heldHeight, r.x, bottom, r.x + r.width, bottom + r.height,
                     GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
 
     // The window's buffer stays bound for drawing and reading until the swap.

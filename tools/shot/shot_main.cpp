@@ -47,8 +47,8 @@ struct ShotOptions {
     bool career = false;   // a career race: the result screen lists the points booked
     bool locked = false;   // menus: the car and race shown stay locked
     bool immediate = false;
-    bool effects = true;  // reflection pass, glow passes and particles
-    int graphics = -1;    // graphics preset 0..2; -1: the settings' own
+    bool effects = true;   // reflection pass, glow passes and particles
+    int graphics = -1;     // graphics preset 0..2; -1: the settings' own
     bool culling = false;  // the map's closed shapes drawn with back faces culled
     bool timing = false;
     bool timeTrial = false;
