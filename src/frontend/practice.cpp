@@ -56,16 +56,6 @@ void drawArrowBox(int arrowX, int lineY, const char* arrow) {
     printText(arrowX, lineY, 1.0f, 1, "%s", arrow);
 }
 
-void drawPanel(float x0, float y0, float x1, float y1) {
-    beginShapes();
-    shapeColour(kHudBlack, 0.55f);
-    fillRect(x0, y0, x1, y1);
-    shapeLineWidth(1.4f);
-    shapeColour(kHudMagenta, 0.9f);
-    drawLine(x0 + 4.0f, y0 + 1.0f, x1 - 4.0f, y0 + 1.0f);
-    endShapes();
-}
-
 // The race whose track cannot be loaded: said, and back on the screen.
 void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
@@ -135,7 +125,7 @@ void drawPracticeMenu() {
     settlePracticeChoice();
     drawDarkeningSheet();
     printTextLarge(300, 550, 1, "  Practice");
-    drawPanel(60.0f, 250.0f, 540.0f, 490.0f);
+    drawPod(60.0f, 250.0f, 540.0f, 490.0f, kHudMagenta);
 
     printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
     drawArrowBox(kPreviousX, kCircuitLineY, "<");
@@ -164,7 +154,7 @@ void drawRecordsPage() {
     drawDarkeningSheet();
     printTextLarge(290, 550, 1, "Lap records");
     constexpr int kTop = 490, kPitch = 25;
-    drawPanel(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32));
+    drawPod(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32), kHudMagenta);
     printColoured(kHudCyan, 1.0f, 60, kTop + 4, "Circuit");
     printColoured(kHudCyan, 1.0f, 190, kTop + 4, "Best lap");
     printColoured(kHudCyan, 1.0f, 320, kTop + 4, "Car");

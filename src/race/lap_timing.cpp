@@ -184,13 +184,7 @@ void drawLapPanel() {
     if (!timeTrialMode) return;
     constexpr float kLeft = 96.0f, kRight = 252.0f, kBottom = 436.0f, kTop = 496.0f;
     beginOverlay();
-    beginShapes();
-    shapeColour(kHudBlack, 0.55f);
-    fillRect(kLeft, kBottom, kRight, kTop);
-    shapeLineWidth(1.4f);
-    shapeColour(kHudCyan, 0.9f);
-    drawLine(kLeft + 4.0f, kBottom + 1.0f, kRight - 4.0f, kBottom + 1.0f);
-    endShapes();
+    drawPod(kLeft, kBottom, kRight, kTop, kHudCyan);
 
     const int race = loadedRaceNumber;
     const LapRecord* record =

@@ -65,6 +65,16 @@ void fillDisc(float x, float y, float radius) {
     glEnd();
 }
 
+void drawPod(float x0, float y0, float x1, float y1, const float underline[3]) {
+    beginShapes();
+    shapeColour(kHudBlack, 0.55f);
+    fillRect(x0, y0, x1, y1);
+    shapeLineWidth(1.4f);
+    shapeColour(underline, 0.9f);
+    drawLine(x0 + 4.0f, y0 + 1.0f, x1 - 4.0f, y0 + 1.0f);
+    endShapes();
+}
+
 void printScaled(float x, float y, float scale, const char* text) {
     const TgaImage& glyphs = tgaTextures[kGlyphTga];
     glEnable(GL_TEXTURE_2D);

@@ -17,8 +17,8 @@ static const float kHdrExposure = 0.17f;
 static const float kHdrGamma = 1.4f;
 static const int kFullGlowSize = kBlurTextureSize;
 
-// The side of the glow images the preset asks for (the full size when the
-// glow is off, for the images' black stand-ins).
+// The side of the glow images the preset asks for; with the glow off the
+// images stay at the full size and are filled black once.
 static int glowSize() {
     const int size = graphicsSwitches.glowSize;
     return size > 0 && size <= kFullGlowSize ? size : kFullGlowSize;

@@ -265,6 +265,9 @@ void drawLine(float x0, float y0, float x1, float y1);
 // Line width in overlay units, so a line keeps its width at every resolution.
 void shapeLineWidth(float overlayUnits);
 void fillDisc(float x, float y, float radius);
+// The HUD's pod: a dark translucent plate with a neon line along its foot
+// (begins and ends its own shapes).
+void drawPod(float x0, float y0, float x1, float y1, const float underline[3]);
 // Text in the large font at any size, in the current colour, glyph set 1.
 void printScaled(float x, float y, float scale, const char* text);
 // Text in the large font's glyph set 1 in the given colour.
