@@ -257,6 +257,9 @@ extern bool countdownRunning;
 extern bool raceFinished;
 // Seconds of the countdown, then of the result screen.
 extern float raceTimer;
+// No race running: the countdown, the finish and the race timer, and the
+// chase camera's mode at their starting values (the shell's reset).
+void resetRaceRunState();
 
 // The frame factor of the race step in progress: the car forces, which the
 // physics world's controllers run inside the step, read it.

@@ -17,6 +17,13 @@ bool raceFinished = false;
 float raceTimer = 0.0f;
 float raceStepFactor = 1.0f;
 
+void resetRaceRunState() {
+    countdownRunning = false;
+    raceFinished = false;
+    raceTimer = 0.0f;
+    cameraMode = 0;
+}
+
 // The world advances this much per unit of frame factor, in four sub-steps.
 static constexpr float kPhysicsTimePerUnit = 0.028f;
 static constexpr int kPhysicsSubSteps = 4;

@@ -154,9 +154,6 @@ int gameMain() {
 
 void resetShellState() {
     resetRunState();
-    cameraMode = 0;
-    countdownRunning = false;
-    raceFinished = false;
-    raceTimer = 0.0f;
+    resetRaceRunState();
     resetWindowState();
 }
