@@ -47,6 +47,7 @@ inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& byte
     if (f == nullptr) {
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    // An empty vector's data() may be null, which fwrite must not be given.
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
