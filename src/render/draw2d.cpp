@@ -94,3 +94,21 @@ void printColoured(const float rgb[3], float alpha, int x, int y, const char* te
     printText(x, y, 1.0f, 1, "%s", text);
     textColour = 0;
 }
+
+void strokeLoop(const float* xy, int count) {
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < count; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
+}
+
+void fillTriangle(const float xy[6]) {
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < 3; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
+}
+
+void fillQuad(const float xy[8]) {
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
+}

@@ -268,6 +268,52 @@ void fillDisc(float x, float y, float radius);
 // The HUD's pod: a dark translucent plate with a neon line along its foot
 // (begins and ends its own shapes).
 void drawPod(float x0, float y0, float x1, float y1, const float underline[3]);
+// A closed line through count points (x, y pairs), and a filled triangle or
+// four-cornered quad, each corner an x, y pair.
+void strokeLoop(const float* xy, int count);
+void fillTriangle(const float xy[6]);
+void fillQuad(const float xy[8]);
+// The colour of what is drawn next, shapes and images alike (images are
+// tinted by it).
+void drawColour(float r, float g, float b, float a);
+
+// How what is drawn next meets the frame.
+enum Blend2D {
+    Blend2DOff,       // replaces it (leaves the blend function as it was)
+    Blend2DAlpha,     // over it by the colour's alpha
+    Blend2DGlow,      // added to it, weighted by alpha
+    Blend2DAdd,       // added to it in full
+    Blend2DMultiply,  // darkens it by what is drawn
+};
+void setBlend2D(Blend2D mode);
+
+// Images in the overlay: lighting and the depth test off, texturing on, drawn
+// in white; endImages turns blending off and the depth test back on.
+void beginImages();
+void endImages();
+// What the scene's drawing expects back: texturing and the depth test on,
+// drawing in white.
+void restoreSceneState();
+// The texture over x0,y0 - x1,y1 with texture coordinates u0,v0 - u1,v1;
+// binds it (0: none) and turns texturing on.
+void drawImage(GLuint texture, float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f,
+               float u1 = 1.0f, float v1 = 1.0f);
+// One textured triangle: three corners of x, y, u, v.
+void drawImageTriangle(GLuint texture, const float corners[12]);
+// A gauge or plate image: the frame darkened by mask, then lit by face over
+// the same quad, each only where it changes the frame (blending on).
+void drawMaskedImage(GLuint mask, GLuint face, float x0, float y0, float x1, float y1);
+// The name of a TGA texture, 0 while it is not loaded.
+GLuint tgaTextureName(int entry);
+
+// The overlay's transform: moves and turns what is drawn next, kept on a
+// stack; resetView puts the model-view back to identity.
+void pushTransform2D();
+void popTransform2D();
+void translate2D(float x, float y);
+void rotate2D(float degrees);
+void resetView();
+
 // Text in the large font at any size, in the current colour, glyph set 1.
 void printScaled(float x, float y, float scale, const char* text);
 // Text in the large font's glyph set 1 in the given colour.
