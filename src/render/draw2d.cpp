@@ -54,12 +54,11 @@ void shapeLineWidth(float overlayUnits) {
     glLineWidth(w < 1.0f ? 1.0f : w);
 }
 
-void fillDisc(float x, float y, float radius) {
-    constexpr int kSides = 12;
+void fillDisc(float x, float y, float radius, int sides) {
     glBegin(GL_TRIANGLE_FAN);
     glVertex2f(x, y);
-    for (int i = 0; i <= kSides; i++) {
-        const float a = (float)i * 6.2831853f / (float)kSides;
+    for (int i = 0; i <= sides; i++) {
+        const float a = static_cast<float>(i) * 6.2831853f / static_cast<float>(sides);
         glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
     }
     glEnd();

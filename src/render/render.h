@@ -264,7 +264,7 @@ void outlineRect(float x0, float y0, float x1, float y1);
 void drawLine(float x0, float y0, float x1, float y1);
 // Line width in overlay units, so a line keeps its width at every resolution.
 void shapeLineWidth(float overlayUnits);
-void fillDisc(float x, float y, float radius);
+void fillDisc(float x, float y, float radius, int sides = 12);
 // The HUD's pod: a dark translucent plate with a neon line along its foot
 // (begins and ends its own shapes).
 void drawPod(float x0, float y0, float x1, float y1, const float underline[3]);
