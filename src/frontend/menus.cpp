@@ -31,16 +31,10 @@ float pulseAlpha(float base) {
 // The glow over the post-processed garage, which is still in the back buffer,
 // as the race HUD recomposes a frame.
 void drawBackground() {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, blurTextureA);
-    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
+    beginImages();
+    setBlend2D(Blend2DAdd);
+    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    setBlend2D(Blend2DOff);
 }
 
 void drawMainMenu() {
@@ -125,29 +119,24 @@ void drawCarTuning() {
 
 void drawCityMap() {
     mapPhase += 0.1f * frameFactor;
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, menuTga(kCityMapTga));
-    overlayQuad(25.0f, 25.0f, 537.0f, 537.0f);
-    glDisable(GL_BLEND);
+    beginImages();
+    setBlend2D(Blend2DAlpha);
+    drawImage(tgaTextureName(kCityMapTga), 25.0f, 25.0f, 537.0f, 537.0f);
+    setBlend2D(Blend2DOff);
 
     // The shown race's circuit over the streets it runs through.
     const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
     drawCityRoute(race, mapPhase);
 
     // The marker of the shown race pulses about its place on the map.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setBlend2D(Blend2DAlpha);
     const int best = raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
     const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
     const float cx = (float)kRacePositions[race - 1][0], cy = (float)kRacePositions[race - 1][1];
-    glBindTexture(GL_TEXTURE_2D, menuTga(won ? kMarkerWonTga : kMarkerOpenTga));
-    overlayQuad(cx - half, cy - half, cx + half, cy + half);
-    glDisable(GL_BLEND);
+    drawImage(tgaTextureName(won ? kMarkerWonTga : kMarkerOpenTga), cx - half, cy - half, cx + half,
+              cy + half);
+    setBlend2D(Blend2DOff);
 
     // A race not yet open shows its lock and the race that opens it.
     if (!raceUnlocked(race)) {
@@ -316,7 +305,7 @@ void refreshMouse() {
 
 void drawMenus() {
     menuPhase += 0.2f * frameFactor;
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     drawGarageScene();
 
     beginOverlay();
@@ -324,10 +313,9 @@ void drawMenus() {
     drawScreen();
     refreshMouse();
     drawPointer();
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    endImages();
     endOverlay();
-    glLoadIdentity();
+    resetView();
 }
 
 void resetFrontEndState() {
