@@ -643,6 +643,73 @@ bool sphereInView(const float centre[3], float radius);
 bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
 
 // ---------------------------------------------------------------------------
+// Scene passes: the state the race and the garage draw their 3-D scenes in.
+
+// A cleared colour and depth buffer and an identity view.
+void clearFrame();
+// Light 1's position (x, y, z, w) for the fixed-function drawing, in the
+// current view.
+void placeFixedLight(const float position[4]);
+// Lit geometry: blending, fixed-function lighting and fog off, white, the
+// light program in use.
+void beginLitScene();
+// Back to fixed-function drawing, no program in use.
+void endLitScene();
+// The unlit passes after it (sky, effects, sprites): white, textured, no
+// fixed-function lighting, no fog.
+void beginUnlitScene();
+// The night haze on or off for what is drawn next.
+void setSceneFog(bool on);
+// The model matrix taken as the identity for the lamp selection, for models
+// whose light space is the world's (the map, the garage room).
+void placeModelLightsInWorld();
+// The race's map through the light program: in chunks when mapChunksEnabled
+// (back faces culled per mapBackFaceCulling), else whole, after a depth-only
+// pass when depthPrepass is set.
+void drawSceneMap(Model* map, bool depthPrepass);
+
+// Camera-facing sprites added to the frame without writing depth (the
+// checkpoint marker): endGlowSprites puts back culling, depth writes and
+// white, and turns blending off.
+void beginGlowSprites();
+void endGlowSprites();
+// One sprite at centre facing cameraEye, halfSize along each world axis,
+// tinted by rgba.
+void drawFacingSprite(GLuint texture, const double centre[3], const double halfSize[3], const float rgba[4]);
+
+// ---------------------------------------------------------------------------
+// Cars: body and wheels lamp-lit like the scene, the body with its paint's
+// reflection in the second texture unit.
+
+// Where a wheel is drawn in its car's frame.
+struct WheelPose {
+    float x, y, z;
+    float steerDegrees;  // about the car's up axis; 0 leaves it straight
+    float spinDegrees;   // about the axle
+    bool mirrored;       // turned over about x, so one model serves both sides
+};
+constexpr int kCarWheelPoses = 4;
+
+// A race car placed by bodyMatrix (OpenGL order), its body raised by
+// bodyRaise: the wheels (when wheel is not null), then the body (when body is
+// not null), with sceneShading.
+void drawRaceCarModel(Model* body, Model* wheel, const float bodyMatrix[16], float bodyRaise,
+                      const WheelPose wheels[kCarWheelPoses]);
+
+// The garage's turning view: moved by offset, tilted about x, turned about y.
+struct GarageView {
+    float offset[3];
+    float tiltDegrees;
+    float turnDegrees;
+};
+// The car's body at the room's origin; the room in chunks, lit in its own
+// space; the car's wheels at their places (steer and spin unused).
+void drawGarageCarBody(Model* body, const GarageView& view, const SceneShading& shading);
+void drawGarageRoom(Model* room, const GarageView& view, const SceneShading& shading);
+void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose wheels[kCarWheelPoses],
+                         const SceneShading& shading);
+
+// ---------------------------------------------------------------------------
 // Large overlay images (HUD bars and gauges, menu plates) drawn in tiles,
 // leaving out the tiles where the image leaves the frame as it is.
 
