@@ -647,6 +647,9 @@ bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
 
 // A cleared colour and depth buffer and an identity view.
 void clearFrame();
+// The frame drawn so far (what the game draws into, before the swap) as RGB
+// rows, top row first; false when GL reports an error reading it.
+bool readFrameRgb(std::vector<uint8_t>* rgb, int width, int height);
 // Light 1's position (x, y, z, w) for the fixed-function drawing, in the
 // current view.
 void placeFixedLight(const float position[4]);

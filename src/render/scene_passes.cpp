@@ -1,11 +1,26 @@
 // The state the race and the garage draw their 3-D scenes in: the lit pass
 // through the light program, the unlit passes after it, the map and the
 // camera-facing glow sprites.
+#include <cstring>
+
 #include "render/render.h"
 
 void clearFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+}
+
+bool readFrameRgb(std::vector<uint8_t>* rgb, int width, int height) {
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    if (glGetError() != GL_NO_ERROR) return false;
+    rgb->resize(bottomUp.size());
+    for (int y = 0; y < height; y++)
+        std::memcpy(rgb->data() + rowBytes * static_cast<size_t>(y),
+                    bottomUp.data() + rowBytes * static_cast<size_t>(height - 1 - y), rowBytes);
+    return true;
 }
 
 void placeFixedLight(const float position[4]) {
