@@ -46,8 +46,8 @@ constexpr int kStartDiscSides = 16;
 
 void cityMapPosition(float x, float z, float* overlayX, float* overlayY) {
     const double scale = kCityMapHalfPixels / kCityMapHalfExtent;
-    *overlayX = kMapLeft + (float)(kCityMapPixels / 2 + (x - kCityMapCentreX) * scale);
-    *overlayY = kMapBottom + (float)(kCityMapPixels / 2 + (z - kCityMapCentreZ) * scale);
+    *overlayX = kMapLeft + static_cast<float>(kCityMapPixels / 2 + (x - kCityMapCentreX) * scale);
+    *overlayY = kMapBottom + static_cast<float>(kCityMapPixels / 2 + (z - kCityMapCentreZ) * scale);
 }
 
 int loadCityRoute(int race) {
@@ -62,8 +62,8 @@ int loadCityRoute(int race) {
         const int32_t declared = readI32(header);
         unsigned char point[20];
         while (routeCount < declared && routeCount < kMaxRoutePoints && fread(point, 1, 20, file) == 20) {
-            cityMapPosition((float)readI32(point), (float)readI32(point + 8), &routeX[routeCount],
-                            &routeY[routeCount]);
+            cityMapPosition(static_cast<float>(readI32(point)), static_cast<float>(readI32(point + 8)),
+                            &routeX[routeCount], &routeY[routeCount]);
             routeCount++;
         }
     }

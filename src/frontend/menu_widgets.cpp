@@ -40,7 +40,8 @@ void drawMenuItem(int row, const char* label) {
 // Where the label of a button drawn at overlay height y sits: dark when idle,
 // lit in the glow colour while the pointer is on it.
 static void drawLabelPlate(int y, bool hover) {
-    const float x0 = 630.0f, x1 = 792.0f, y0 = (float)y - 8.0f, y1 = (float)y + 21.0f;
+    const float x0 = 630.0f, x1 = 792.0f, y0 = static_cast<float>(y) - 8.0f,
+                y1 = static_cast<float>(y) + 21.0f;
     beginShapes();
     if (hover) {
         shapeColour(kHudCyan, 0.42f);
@@ -64,7 +65,7 @@ void drawTextPlate(float x0, float y0, float x1, float y1, float alpha) {
 
 // The first and last non-blank characters of text: [first, end).
 static void inkSpan(const char* text, int* first, int* end) {
-    const int length = (int)std::strlen(text);
+    const int length = static_cast<int>(std::strlen(text));
     int a = 0, b = length;
     while (a < b && text[a] == ' ') a++;
     while (b > a && text[b - 1] == ' ') b--;
@@ -76,8 +77,8 @@ void printOnPlate(int x, int y, const char* text) {
     int first, end;
     inkSpan(text, &first, &end);
     if (end > first)
-        drawTextPlate((float)(x + 10 * first - 6), (float)(y - 6), (float)(x + 10 * end + 8),
-                      (float)(y + 19));
+        drawTextPlate(static_cast<float>(x + 10 * first - 6), static_cast<float>(y - 6),
+                      static_cast<float>(x + 10 * end + 8), static_cast<float>(y + 19));
     printText(x, y, 1.0f, 1, "%s", text);
 }
 
@@ -85,8 +86,8 @@ void printLargeOnPlate(int x, int y, const char* text) {
     int first, end;
     inkSpan(text, &first, &end);
     if (end > first)
-        drawTextPlate((float)(x + 13 * first - 8), (float)(y - 5), (float)(x + 13 * end + 10),
-                      (float)(y + 29));
+        drawTextPlate(static_cast<float>(x + 13 * first - 8), static_cast<float>(y - 5),
+                      static_cast<float>(x + 13 * end + 10), static_cast<float>(y + 29));
     printTextLarge(x, y, 1, "%s", text);
 }
 
@@ -165,15 +166,17 @@ void drawPlayerNotice() {
     // the screens' panels.
     const bool race = gameState == Race;
     const int y = race ? 452 : 5;
-    const int width = 10 * (int)std::strlen(notice);
+    const int width = 10 * static_cast<int>(std::strlen(notice));
     const int x = 400 - width / 2;
     beginOverlay();
     beginShapes();
     shapeColour(kHudBlack, 0.8f);
-    fillRect((float)(x - 12), (float)(y - 9), (float)(x + width + 12), (float)(y + 18));
+    fillRect(static_cast<float>(x - 12), static_cast<float>(y - 9), static_cast<float>(x + width + 12),
+             static_cast<float>(y + 18));
     shapeLineWidth(1.5f);
     shapeColour(kHudMagenta, 0.95f);
-    drawLine((float)(x - 10), (float)(y + 18), (float)(x + width + 10), (float)(y + 18));
+    drawLine(static_cast<float>(x - 10), static_cast<float>(y + 18), static_cast<float>(x + width + 10),
+             static_cast<float>(y + 18));
     endShapes();
     endOverlay();
     printText(x, y, 1.0f, 1, "%s", notice);

@@ -66,9 +66,9 @@ void drawLockedCar() {
     drawLock(300.0f, 330.0f, 56.0f);
     char text[64];
     std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(selectedCar));
-    printLargeOnPlate(300 - 13 * (int)std::strlen(text) / 2, 250, text);
+    printLargeOnPlate(300 - 13 * static_cast<int>(std::strlen(text)) / 2, 250, text);
     std::snprintf(text, sizeof text, "You have %d", careerPoints);
-    printOnPlate(300 - 10 * (int)std::strlen(text) / 2, 218, text);
+    printOnPlate(300 - 10 * static_cast<int>(std::strlen(text)) / 2, 218, text);
 }
 
 void drawGarage() {
@@ -80,7 +80,7 @@ void drawGarage() {
     printLargeOnPlate(50, 180, carName(selectedCar));
     char place[32];
     std::snprintf(place, sizeof place, "%d / %d", selectedCar + 1, kCarCount);
-    printOnPlate(50 + 13 * (int)std::strlen(carName(selectedCar)) + 24, 184, place);
+    printOnPlate(50 + 13 * static_cast<int>(std::strlen(carName(selectedCar))) + 24, 184, place);
     // The arrows are drawn a little lower, before and after the word.
     drawMenuItem(1, "  Car");
     printText(650, 398, 1.0f, 1, "<");
@@ -133,7 +133,8 @@ void drawCityMap() {
     const int best = raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
     const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
-    const float cx = (float)kRacePositions[race - 1][0], cy = (float)kRacePositions[race - 1][1];
+    const float cx = static_cast<float>(kRacePositions[race - 1][0]),
+                cy = static_cast<float>(kRacePositions[race - 1][1]);
     drawImage(tgaTextureName(won ? kMarkerWonTga : kMarkerOpenTga), cx - half, cy - half, cx + half,
               cy + half);
     setBlend2D(Blend2DOff);
@@ -144,9 +145,9 @@ void drawCityMap() {
         char text[48];
         std::snprintf(text, sizeof text, "Finish race %d first", race - 1);
         // Beside the lock, on the side of the map with room for it.
-        const int width = 10 * (int)std::strlen(text);
-        const int x = cx > 300.0f ? (int)cx - 22 - width : (int)cx + 22;
-        printOnPlate(x, (int)cy - 4, text);
+        const int width = 10 * static_cast<int>(std::strlen(text));
+        const int x = cx > 300.0f ? static_cast<int>(cx) - 22 - width : static_cast<int>(cx) + 22;
+        printOnPlate(x, static_cast<int>(cy) - 4, text);
     }
 
     printLargeOnPlate(315, 550, " City map");

@@ -128,7 +128,7 @@ void drawNitroGauge() {
 }
 
 void drawTexts() {
-    printTextLarge(727, 37, 1, "%2i", (int)(playerSpeed * 10.5f));
+    printTextLarge(727, 37, 1, "%2i", static_cast<int>(playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
 
     int colour;
@@ -136,7 +136,7 @@ void drawTexts() {
     if (driftTextStyle(driftScore, &colour, &alpha)) {
         textAlpha = alpha;
         textColour = colour;
-        printTextLarge(330, 380, 1, "Drift  +%2i", (int)driftScore);
+        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(driftScore));
         textAlpha = 1.0f;
         textColour = 0;
     }

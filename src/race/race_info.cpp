@@ -81,12 +81,12 @@ void drawClockPod() {
 
     textColour = 3;
     shapeColour(kHudCyan, 1.0f);
-    printText((int)kPodLeft + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
+    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
     shapeColour(kHudCyan, 1.0f);
-    printText((int)kPodLeft + 8, 506, 1.0f, 1, "Best");
+    printText(static_cast<int>(kPodLeft) + 8, 506, 1.0f, 1, "Best");
     textColour = 0;
-    printText((int)kPodLeft + 72, 526, 1.0f, 1, "%s", top);
-    printText((int)kPodLeft + 72, 506, 1.0f, 1, "%s", best);
+    printText(static_cast<int>(kPodLeft) + 72, 526, 1.0f, 1, "%s", top);
+    printText(static_cast<int>(kPodLeft) + 72, 506, 1.0f, 1, "%s", best);
 }
 
 void drawMinimap() {
@@ -149,7 +149,7 @@ void drawWrongWay() {
     static const char kText[] = "WRONG WAY";
     // The glyphs sit in the left half of their quads: the text's width is
     // its advances, and the quad's height centres it.
-    const float width = 13.0f * kWarningScale * (float)(sizeof kText - 1);
+    const float width = 13.0f * kWarningScale * static_cast<float>(sizeof kText - 1);
     const float x = 400.0f - width * 0.5f;
     const float y = kWarningY - 13.5f * kWarningScale;
     setBlend2D(Blend2DAlpha);
@@ -167,17 +167,17 @@ void drawWrongWay() {
 }  // namespace
 
 float clockHundredths(const RaceClock& clock) {
-    return (float)(clock.minutes * 60 + clock.seconds) * 100.0f + clock.hundredths;
+    return static_cast<float>(clock.minutes * 60 + clock.seconds) * 100.0f + clock.hundredths;
 }
 
 void formatRaceTime(float hundredths, char* out, int size) {
     if (size <= 0) return;
     // Up to 999:59.99, far beyond any race.
     constexpr float kLongest = 999.0f * 6000.0f + 5999.0f;
-    const int whole = hundredths > 0.0f ? (int)(hundredths < kLongest ? hundredths : kLongest) : 0;
+    const int whole = hundredths > 0.0f ? static_cast<int>(hundredths < kLongest ? hundredths : kLongest) : 0;
     const int minutes = whole / 6000;
     const int rest = whole - minutes * 6000;
-    std::snprintf(out, (size_t)size, "%d:%02d.%02d", minutes, rest / 100, rest % 100);
+    std::snprintf(out, static_cast<size_t>(size), "%d:%02d.%02d", minutes, rest / 100, rest % 100);
 }
 
 void resetRaceInfo() {

@@ -50,7 +50,7 @@ void drawLine(float x0, float y0, float x1, float y1) {
 
 void shapeLineWidth(float overlayUnits) {
     // GL line widths are in pixels.
-    const float w = overlayUnits * (float)screenWidth / 800.0f;
+    const float w = overlayUnits * static_cast<float>(screenWidth) / 800.0f;
     glLineWidth(w < 1.0f ? 1.0f : w);
 }
 
@@ -82,7 +82,7 @@ void printScaled(float x, float y, float scale, const char* text) {
     glTranslatef(x, y, 0.0f);
     glScalef(scale, scale, 1.0f);
     glListBase(largeFontLists + 128 - 32);
-    glCallLists((GLsizei)std::strlen(text), GL_UNSIGNED_BYTE, text);
+    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
     glPopMatrix();
     glDisable(GL_TEXTURE_2D);
 }

@@ -156,10 +156,10 @@ bool drawFrame() {
 void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
     // "FPS:99" in the small font: six advances of 10 and the last glyph's
     // width, its baseline 3 below the given y, glyphs 20 high.
-    *x0 = (float)kFrameCounterX;
-    *x1 = (float)kFrameCounterX + 5.0f * 10.0f + 19.0f;
-    *y0 = (float)kFrameCounterY - 3.0f;
-    *y1 = (float)kFrameCounterY + 17.0f;
+    *x0 = static_cast<float>(kFrameCounterX);
+    *x1 = static_cast<float>(kFrameCounterX) + 5.0f * 10.0f + 19.0f;
+    *y0 = static_cast<float>(kFrameCounterY) - 3.0f;
+    *y1 = static_cast<float>(kFrameCounterY) + 17.0f;
 }
 
 void checkFrameKeys() {
