@@ -63,31 +63,34 @@ void drawTextPlate(float x0, float y0, float x1, float y1, float alpha) {
     endShapes();
 }
 
-// The first and last non-blank characters of text: [first, end).
-static void inkSpan(const char* text, int* first, int* end) {
+// How a font's plate reaches around its text: the glyphs' advance, and the
+// margins left of the first inked glyph, right of the last, below and above
+// the line.
+struct PlateFit {
+    int advance, left, right, below, above;
+};
+constexpr PlateFit kSmallPlate = {10, 6, 8, 6, 19};
+constexpr PlateFit kLargePlate = {13, 8, 10, 5, 29};
+
+// The plate under the inked part of text (leading and trailing blanks only
+// place it); none for blank text.
+static void plateUnderText(int x, int y, const char* text, const PlateFit& fit) {
     const int length = static_cast<int>(std::strlen(text));
-    int a = 0, b = length;
-    while (a < b && text[a] == ' ') a++;
-    while (b > a && text[b - 1] == ' ') b--;
-    *first = a;
-    *end = b;
+    int first = 0, end = length;
+    while (first < end && text[first] == ' ') first++;
+    while (end > first && text[end - 1] == ' ') end--;
+    if (end <= first) return;
+    drawTextPlate(static_cast<float>(x + fit.advance * first - fit.left), static_cast<float>(y - fit.below),
+                  static_cast<float>(x + fit.advance * end + fit.right), static_cast<float>(y + fit.above));
 }
 
 void printOnPlate(int x, int y, const char* text) {
-    int first, end;
-    inkSpan(text, &first, &end);
-    if (end > first)
-        drawTextPlate(static_cast<float>(x + 10 * first - 6), static_cast<float>(y - 6),
-                      static_cast<float>(x + 10 * end + 8), static_cast<float>(y + 19));
+    plateUnderText(x, y, text, kSmallPlate);
     printText(x, y, 1.0f, 1, "%s", text);
 }
 
 void printLargeOnPlate(int x, int y, const char* text) {
-    int first, end;
-    inkSpan(text, &first, &end);
-    if (end > first)
-        drawTextPlate(static_cast<float>(x + 13 * first - 8), static_cast<float>(y - 5),
-                      static_cast<float>(x + 13 * end + 10), static_cast<float>(y + 29));
+    plateUnderText(x, y, text, kLargePlate);
     printTextLarge(x, y, 1, "%s", text);
 }
 
