@@ -9,6 +9,7 @@
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "platform/platform.h"
+#include "render/render.h"
 #include "state/state.h"
 
 namespace {
@@ -25,39 +26,28 @@ int routeRace = -1;
 // One band of the route, each segment a quad, each corner a small fan so
 // the line bends without notches.
 void strokeRoute(float halfWidth, float r, float g, float b, float a) {
-    glColor4f(r, g, b, a);
-    glBegin(GL_QUADS);
+    drawColour(r, g, b, a);
     for (int i = 0; i < routeCount; i++) {
         const int j = (i + 1) % routeCount;
         const float dx = routeX[j] - routeX[i], dy = routeY[j] - routeY[i];
         const float length = std::sqrt(dx * dx + dy * dy);
         if (length < 0.01f) continue;
         const float nx = -dy / length * halfWidth, ny = dx / length * halfWidth;
-        glVertex2f(routeX[i] + nx, routeY[i] + ny);
-        glVertex2f(routeX[j] + nx, routeY[j] + ny);
-        glVertex2f(routeX[j] - nx, routeY[j] - ny);
-        glVertex2f(routeX[i] - nx, routeY[i] - ny);
+        const float band[8] = {routeX[i] + nx, routeY[i] + ny, routeX[j] + nx, routeY[j] + ny,
+                               routeX[j] - nx, routeY[j] - ny, routeX[i] - nx, routeY[i] - ny};
+        fillQuad(band);
     }
-    glEnd();
 }
 
-void disc(float x, float y, float radius, float r, float g, float b, float a) {
-    glColor4f(r, g, b, a);
-    glBegin(GL_TRIANGLE_FAN);
-    glVertex2f(x, y);
-    for (int k = 0; k <= 16; k++) {
-        const float angle = 6.2831853f * (float)k / 16.0f;
-        glVertex2f(x + radius * std::cos(angle), y + radius * std::sin(angle));
-    }
-    glEnd();
-}
+// The start light's discs are rounder than the HUD's dots.
+constexpr int kStartDiscSides = 16;
 
 }  // namespace
 
 void cityMapPosition(float x, float z, float* overlayX, float* overlayY) {
     const double scale = kCityMapHalfPixels / kCityMapHalfExtent;
-    *overlayX = kMapLeft + (float)(kCityMapPixels / 2 + (x - kCityMapCentreX) * scale);
-    *overlayY = kMapBottom + (float)(kCityMapPixels / 2 + (z - kCityMapCentreZ) * scale);
+    *overlayX = kMapLeft + static_cast<float>(kCityMapPixels / 2 + (x - kCityMapCentreX) * scale);
+    *overlayY = kMapBottom + static_cast<float>(kCityMapPixels / 2 + (z - kCityMapCentreZ) * scale);
 }
 
 int loadCityRoute(int race) {
@@ -72,8 +62,8 @@ int loadCityRoute(int race) {
         const int32_t declared = readI32(header);
         unsigned char point[20];
         while (routeCount < declared && routeCount < kMaxRoutePoints && fread(point, 1, 20, file) == 20) {
-            cityMapPosition((float)readI32(point), (float)readI32(point + 8), &routeX[routeCount],
-                            &routeY[routeCount]);
+            cityMapPosition(static_cast<float>(readI32(point)), static_cast<float>(readI32(point + 8)),
+                            &routeX[routeCount], &routeY[routeCount]);
             routeCount++;
         }
     }
@@ -91,10 +81,9 @@ bool cityRoutePoint(int index, float* overlayX, float* overlayY) {
 void drawCityRoute(int race, float phase) {
     if (race != routeRace) loadCityRoute(race);
     if (routeCount < 2) return;
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
+    beginShapes();
     // Neon: a wide faint glow, a tube of magenta, a hot white core.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    setBlend2D(Blend2DGlow);
     strokeRoute(5.0f, 1.0f, 0.18f, 0.6f, 0.22f);
     strokeRoute(2.6f, 1.0f, 0.18f, 0.6f, 0.6f);
     strokeRoute(0.9f, 1.0f, 0.9f, 0.96f, 0.95f);
@@ -107,23 +96,24 @@ void drawCityRoute(int race, float phase) {
     const float length = std::hypot(dx, dy);
     if (length > 0.01f) dx /= length, dy /= length;
     const float pulse = 0.75f + 0.25f * std::sin(phase * 2.0f);
-    disc(sx, sy, 9.0f, 0.18f, 0.9f, 1.0f, 0.25f * pulse);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glVertex2f(sx - dy * 7.0f - dx * 1.5f, sy + dx * 7.0f - dy * 1.5f);
-    glVertex2f(sx - dy * 7.0f + dx * 1.5f, sy + dx * 7.0f + dy * 1.5f);
-    glVertex2f(sx + dy * 7.0f + dx * 1.5f, sy - dx * 7.0f + dy * 1.5f);
-    glVertex2f(sx + dy * 7.0f - dx * 1.5f, sy - dx * 7.0f - dy * 1.5f);
-    glEnd();
-    disc(sx, sy, 3.5f, 0.18f, 0.9f, 1.0f, 1.0f);
+    shapeColour(kHudCyan, 0.25f * pulse);
+    fillDisc(sx, sy, 9.0f, kStartDiscSides);
+    const float bar[8] = {sx - dy * 7.0f - dx * 1.5f, sy + dx * 7.0f - dy * 1.5f, sx - dy * 7.0f + dx * 1.5f,
+                          sy + dx * 7.0f + dy * 1.5f, sx + dy * 7.0f + dx * 1.5f, sy - dx * 7.0f + dy * 1.5f,
+                          sx + dy * 7.0f - dx * 1.5f, sy - dx * 7.0f - dy * 1.5f};
+    shapeColour(kHudWhite, 1.0f);
+    fillQuad(bar);
+    shapeColour(kHudCyan, 1.0f);
+    fillDisc(sx, sy, 3.5f, kStartDiscSides);
     const float cx = routeX[ahead], cy = routeY[ahead];
-    glColor4f(0.18f, 0.9f, 1.0f, 0.95f);
-    glBegin(GL_TRIANGLES);
-    glVertex2f(cx + dx * 6.0f, cy + dy * 6.0f);
-    glVertex2f(cx - dy * 4.5f - dx * 2.0f, cy + dx * 4.5f - dy * 2.0f);
-    glVertex2f(cx + dy * 4.5f - dx * 2.0f, cy - dx * 4.5f - dy * 2.0f);
-    glEnd();
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
+    const float chevron[6] = {cx + dx * 6.0f,
+                              cy + dy * 6.0f,
+                              cx - dy * 4.5f - dx * 2.0f,
+                              cy + dx * 4.5f - dy * 2.0f,
+                              cx + dy * 4.5f - dx * 2.0f,
+                              cy - dx * 4.5f - dy * 2.0f};
+    shapeColour(kHudCyan, 0.95f);
+    fillTriangle(chevron);
+    endShapes();
+    setBlend2D(Blend2DAlpha);
 }

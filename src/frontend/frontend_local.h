@@ -7,12 +7,6 @@
 
 // A game texture's name, 0 when the table has none there.
 GLuint menuTexture(int entry);
-// A TGA texture's name, 0 while it is not loaded.
-GLuint menuTga(int entry);
-
-// One textured quad with texture coordinates u0..u1, v0..v1.
-void overlayQuad(float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f, float u1 = 1.0f,
-                 float v1 = 1.0f);
 
 // The button widget of an item drawn at overlay height y.
 void drawButton(int y, bool hover);

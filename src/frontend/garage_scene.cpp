@@ -46,68 +46,17 @@ void setGarageMaterial() {
     setLightMaterial(kGarageShading);
 }
 
-// The view every model of the garage is drawn under.
-void applySceneTransform(float tilt, float turn) {
-    glTranslatef(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
-    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
-    glRotatef(turn, 0.0f, 1.0f, 0.0f);
-}
-
-void applyWheelOffset(const CarTableRow& row, const GarageWheel& wheel) {
-    const float x = (wheel.front ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
-    glTranslatef(x, kWheelHeight, wheel.z);
-    if (wheel.mirrored) glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-}
-
-// Lamps in the room's own space, where the scene's lights live.
-void lightForIdentityPlacement() {
-    glPushMatrix();
-    glLoadIdentity();
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
-    updateModelLights();
-    glPopMatrix();
-}
-
-// The body sits at the room's origin: its light space is the room's.
-void placeAtRoomOrigin(const void*) {}
-
-struct GarageWheelPlacement {
-    const CarTableRow* row;
-    const GarageWheel* wheel;
-};
-
-void placeGarageWheel(const void* context) {
-    const GarageWheelPlacement& p = *(const GarageWheelPlacement*)context;
-    applyWheelOffset(*p.row, *p.wheel);
-}
-
-// Body and wheels each lit by the lamps that reach them, the body with its
-// paint.
-void drawCarBody(Model* body, float tilt, float turn) {
-    if (multitextureAvailable) {
-        glActiveTextureARB(GL_TEXTURE1_ARB);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, reflectionTexture);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-    glPushMatrix();
-    applySceneTransform(tilt, turn);
-    drawLampLitModel(body, placeAtRoomOrigin, nullptr, kGarageShading, 1.0f);
-    glPopMatrix();
-    if (multitextureAvailable) {
-        glActiveTextureARB(GL_TEXTURE1_ARB);
-        glDisable(GL_TEXTURE_2D);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-}
-
-void drawCarWheels(Model* wheelModel, const CarTableRow& row, float tilt, float turn) {
-    for (const GarageWheel& wheel : kGarageWheels) {
-        const GarageWheelPlacement placement{&row, &wheel};
-        glPushMatrix();
-        applySceneTransform(tilt, turn);
-        drawLampLitModel(wheelModel, placeGarageWheel, &placement, kGarageShading, 0.0f);
-        glPopMatrix();
+// Each wheel's place on the car standing in the room.
+void poseGarageWheels(const CarTableRow& row, WheelPose wheels[kCarWheelPoses]) {
+    for (int j = 0; j < kWheels; j++) {
+        const GarageWheel& wheel = kGarageWheels[j];
+        WheelPose& w = wheels[j];
+        w.x = (wheel.front ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
+        w.y = kWheelHeight;
+        w.z = wheel.z;
+        w.steerDegrees = 0.0f;
+        w.spinDegrees = 0.0f;
+        w.mirrored = wheel.mirrored;
     }
 }
 
@@ -144,12 +93,12 @@ void drawGarageScene() {
     const float tilt = 5.0f * std::sin(0.017f * menuPhase) + 5.0f;
     const float turn = (menuPhase + 265.0f) * 0.7f;
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
+    const GarageView view{{garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]}, tilt, turn};
+
+    beginUnlitScene();
     renderGarageReflection();
     // The reflection view leaves its square in the corner of the frame.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearFrame();
     useLightProgram();
     setGarageMaterial();
     selectLights();
@@ -157,19 +106,13 @@ void drawGarageScene() {
     // The body first: the depth test then turns away the room behind it
     // instead of shading it and covering it again.
     const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
-    drawCarBody(carBodyModels[car], tilt, turn);
+    drawGarageCarBody(carBodyModels[car], view, kGarageShading);
+    drawGarageRoom(garageModel, view, kGarageShading);
+    WheelPose wheels[kCarWheelPoses];
+    poseGarageWheels(carTable[car], wheels);
+    drawGarageCarWheels(carWheelModels[car], view, wheels, kGarageShading);
 
-    lightForIdentityPlacement();
-    glPushMatrix();
-    applySceneTransform(tilt, turn);
-    uploadModelLights();
-    // The room in chunks, each lit by the lamps that reach it.
-    drawChunkedModel(garageModel, kGarageShading);
-    glPopMatrix();
-
-    drawCarWheels(carWheelModels[car], carTable[car], tilt, turn);
-
-    glUseProgramObjectARB(0);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    endLitScene();
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     postProcessFrame();
 }

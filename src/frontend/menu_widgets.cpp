@@ -11,55 +11,23 @@ GLuint menuTexture(int entry) {
     return entry >= 0 && entry < kGameTextureCount ? gameTextures[entry] : 0;
 }
 
-GLuint menuTga(int entry) {
-    if (entry < 0 || entry >= kTgaTextureCount) return 0;
-    const GLuint name = tgaTextures[entry].texture;
-    return name != 0xFFFFFFFFu ? name : 0;
-}
-
-void overlayQuad(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(u0, v0);
-    glVertex2f(x0, y0);
-    glTexCoord2f(u1, v0);
-    glVertex2f(x1, y0);
-    glTexCoord2f(u1, v1);
-    glVertex2f(x1, y1);
-    glTexCoord2f(u0, v1);
-    glVertex2f(x0, y1);
-    glEnd();
-}
-
-// Darkens the frame by one image, then lights it by another over the same
-// quad, each only where it changes the frame.
-static void maskThenFace(float x0, float y0, float x1, float y1, GLuint mask, GLuint face) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    drawOverlayImage(mask, OverlayMultiply, x0, y0, x1, y1);
-    glBlendFunc(GL_ONE, GL_ONE);
-    drawOverlayImage(face, OverlayAdd, x0, y0, x1, y1);
-}
-
 static void drawLabelPlate(int y, bool hover);
 
 void drawButton(int y, bool hover) {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glPushMatrix();
+    beginImages();
+    pushTransform2D();
     // The plate's origin: 120 right of the item, 25 below its line.
-    glTranslatef(560.0f + 120.0f, (float)y - 25.0f, 0.0f);
-    maskThenFace(-120.0f, 0.0f, 120.0f, 60.0f, menuTexture(kButtonMaskTexture),
-                 menuTexture(kButtonFaceTexture));
+    translate2D(560.0f + 120.0f, static_cast<float>(y) - 25.0f);
+    drawMaskedImage(menuTexture(kButtonMaskTexture), menuTexture(kButtonFaceTexture), -120.0f, 0.0f, 120.0f,
+                    60.0f);
 
     // The icon spins while the item is under the cursor.
-    glTranslatef(-67.0f, 30.0f, 0.0f);
-    if (hover) glRotatef(menuPhase * 10.0f, 0.0f, 0.0f, 1.0f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, menuTga(kButtonIconTga));
-    overlayQuad(-32.0f, -32.0f, 32.0f, 32.0f);
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    translate2D(-67.0f, 30.0f);
+    if (hover) rotate2D(menuPhase * 10.0f);
+    setBlend2D(Blend2DAlpha);
+    drawImage(tgaTextureName(kButtonIconTga), -32.0f, -32.0f, 32.0f, 32.0f);
+    popTransform2D();
+    setBlend2D(Blend2DOff);
     drawLabelPlate(y, hover);
 }
 
@@ -72,7 +40,8 @@ void drawMenuItem(int row, const char* label) {
 // Where the label of a button drawn at overlay height y sits: dark when idle,
 // lit in the glow colour while the pointer is on it.
 static void drawLabelPlate(int y, bool hover) {
-    const float x0 = 630.0f, x1 = 792.0f, y0 = (float)y - 8.0f, y1 = (float)y + 21.0f;
+    const float x0 = 630.0f, x1 = 792.0f, y0 = static_cast<float>(y) - 8.0f,
+                y1 = static_cast<float>(y) + 21.0f;
     beginShapes();
     if (hover) {
         shapeColour(kHudCyan, 0.42f);
@@ -94,31 +63,34 @@ void drawTextPlate(float x0, float y0, float x1, float y1, float alpha) {
     endShapes();
 }
 
-// The first and last non-blank characters of text: [first, end).
-static void inkSpan(const char* text, int* first, int* end) {
-    const int length = (int)std::strlen(text);
-    int a = 0, b = length;
-    while (a < b && text[a] == ' ') a++;
-    while (b > a && text[b - 1] == ' ') b--;
-    *first = a;
-    *end = b;
+// How a font's plate reaches around its text: the glyphs' advance, and the
+// margins left of the first inked glyph, right of the last, below and above
+// the line.
+struct PlateFit {
+    int advance, left, right, below, above;
+};
+constexpr PlateFit kSmallPlate = {10, 6, 8, 6, 19};
+constexpr PlateFit kLargePlate = {13, 8, 10, 5, 29};
+
+// The plate under the inked part of text (leading and trailing blanks only
+// place it); none for blank text.
+static void plateUnderText(int x, int y, const char* text, const PlateFit& fit) {
+    const int length = static_cast<int>(std::strlen(text));
+    int first = 0, end = length;
+    while (first < end && text[first] == ' ') first++;
+    while (end > first && text[end - 1] == ' ') end--;
+    if (end <= first) return;
+    drawTextPlate(static_cast<float>(x + fit.advance * first - fit.left), static_cast<float>(y - fit.below),
+                  static_cast<float>(x + fit.advance * end + fit.right), static_cast<float>(y + fit.above));
 }
 
 void printOnPlate(int x, int y, const char* text) {
-    int first, end;
-    inkSpan(text, &first, &end);
-    if (end > first)
-        drawTextPlate((float)(x + 10 * first - 6), (float)(y - 6), (float)(x + 10 * end + 8),
-                      (float)(y + 19));
+    plateUnderText(x, y, text, kSmallPlate);
     printText(x, y, 1.0f, 1, "%s", text);
 }
 
 void printLargeOnPlate(int x, int y, const char* text) {
-    int first, end;
-    inkSpan(text, &first, &end);
-    if (end > first)
-        drawTextPlate((float)(x + 13 * first - 8), (float)(y - 5), (float)(x + 13 * end + 10),
-                      (float)(y + 29));
+    plateUnderText(x, y, text, kLargePlate);
     printTextLarge(x, y, 1, "%s", text);
 }
 
@@ -144,41 +116,32 @@ void drawLock(float x, float y, float size) {
 }
 
 void drawTitleBlock() {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    maskThenFace(100.0f, 450.0f, 700.0f, 600.0f, menuTexture(kTitleMaskTexture),
-                 menuTexture(kTitleFaceTexture));
-    glDisable(GL_BLEND);
+    beginImages();
+    drawMaskedImage(menuTexture(kTitleMaskTexture), menuTexture(kTitleFaceTexture), 100.0f, 450.0f, 700.0f,
+                    600.0f);
+    setBlend2D(Blend2DOff);
 }
 
 void drawDarkeningSheet() {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, menuTexture(kDarkeningTexture));
-    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
-    glDisable(GL_BLEND);
+    beginImages();
+    setBlend2D(Blend2DMultiply);
+    drawImage(menuTexture(kDarkeningTexture), 0.0f, 0.0f, 800.0f, 600.0f);
+    setBlend2D(Blend2DOff);
 }
 
 // A value of 0.4 draws an empty bar and 1.0 a full one.
 static void drawBar(float x, float y, float value) {
-    glBindTexture(GL_TEXTURE_2D, menuTexture(kStatFrameTexture));
-    overlayQuad(x, y - 1.0f, x + 700.0f, y + 16.0f);
+    drawImage(menuTexture(kStatFrameTexture), x, y - 1.0f, x + 700.0f, y + 16.0f);
     const float filled = value - 0.4f;
     if (filled <= 0.0f) return;
-    glBindTexture(GL_TEXTURE_2D, menuTexture(kStatFillTexture));
-    overlayQuad(x + 1.0f, y + 1.0f, x + filled * 1165.0f, y + 14.0f, 0.0f, 0.0f, filled * 1.65f, 1.0f);
+    drawImage(menuTexture(kStatFillTexture), x + 1.0f, y + 1.0f, x + filled * 1165.0f, y + 14.0f, 0.0f, 0.0f,
+              filled * 1.65f, 1.0f);
 }
 
 void drawStatisticsBars() {
     computeCarStatistics();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    beginImages();
+    setBlend2D(Blend2DOff);
     drawBar(50.0f, 125.0f, carPower);
     drawBar(50.0f, 75.0f, carMaxSpeed);
     drawBar(50.0f, 25.0f, carSuspension);
@@ -188,21 +151,14 @@ void drawStatisticsBars() {
 }
 
 void drawPointer() {
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, menuTexture(kPointerTexture));
-    glPushMatrix();
-    glTranslatef((float)mouseX, 580.0f - (float)mouseY, 0.0f);
-    glBegin(GL_TRIANGLES);
-    glTexCoord2f(0.5f, 1.0f);
-    glVertex2f(0.0f, 20.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(15.0f, 5.0f);
-    glEnd();
-    glPopMatrix();
+    setBlend2D(Blend2DOff);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+    pushTransform2D();
+    translate2D(static_cast<float>(mouseX), 580.0f - static_cast<float>(mouseY));
+    // Tip, heel and wing: x, y, u, v each.
+    const float arrow[12] = {0.0f, 20.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 15.0f, 5.0f, 1.0f, 0.0f};
+    drawImageTriangle(menuTexture(kPointerTexture), arrow);
+    popTransform2D();
 }
 
 void drawPlayerNotice() {
@@ -213,15 +169,17 @@ void drawPlayerNotice() {
     // the screens' panels.
     const bool race = gameState == Race;
     const int y = race ? 452 : 5;
-    const int width = 10 * (int)std::strlen(notice);
+    const int width = 10 * static_cast<int>(std::strlen(notice));
     const int x = 400 - width / 2;
     beginOverlay();
     beginShapes();
     shapeColour(kHudBlack, 0.8f);
-    fillRect((float)(x - 12), (float)(y - 9), (float)(x + width + 12), (float)(y + 18));
+    fillRect(static_cast<float>(x - 12), static_cast<float>(y - 9), static_cast<float>(x + width + 12),
+             static_cast<float>(y + 18));
     shapeLineWidth(1.5f);
     shapeColour(kHudMagenta, 0.95f);
-    drawLine((float)(x - 10), (float)(y + 18), (float)(x + width + 10), (float)(y + 18));
+    drawLine(static_cast<float>(x - 10), static_cast<float>(y + 18), static_cast<float>(x + width + 10),
+             static_cast<float>(y + 18));
     endShapes();
     endOverlay();
     printText(x, y, 1.0f, 1, "%s", notice);

@@ -31,16 +31,10 @@ float pulseAlpha(float base) {
 // The glow over the post-processed garage, which is still in the back buffer,
 // as the race HUD recomposes a frame.
 void drawBackground() {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, blurTextureA);
-    overlayQuad(0.0f, 0.0f, 800.0f, 600.0f);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
+    beginImages();
+    setBlend2D(Blend2DAdd);
+    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    setBlend2D(Blend2DOff);
 }
 
 void drawMainMenu() {
@@ -72,9 +66,9 @@ void drawLockedCar() {
     drawLock(300.0f, 330.0f, 56.0f);
     char text[64];
     std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(selectedCar));
-    printLargeOnPlate(300 - 13 * (int)std::strlen(text) / 2, 250, text);
+    printLargeOnPlate(300 - 13 * static_cast<int>(std::strlen(text)) / 2, 250, text);
     std::snprintf(text, sizeof text, "You have %d", careerPoints);
-    printOnPlate(300 - 10 * (int)std::strlen(text) / 2, 218, text);
+    printOnPlate(300 - 10 * static_cast<int>(std::strlen(text)) / 2, 218, text);
 }
 
 void drawGarage() {
@@ -86,7 +80,7 @@ void drawGarage() {
     printLargeOnPlate(50, 180, carName(selectedCar));
     char place[32];
     std::snprintf(place, sizeof place, "%d / %d", selectedCar + 1, kCarCount);
-    printOnPlate(50 + 13 * (int)std::strlen(carName(selectedCar)) + 24, 184, place);
+    printOnPlate(50 + 13 * static_cast<int>(std::strlen(carName(selectedCar))) + 24, 184, place);
     // The arrows are drawn a little lower, before and after the word.
     drawMenuItem(1, "  Car");
     printText(650, 398, 1.0f, 1, "<");
@@ -125,29 +119,25 @@ void drawCarTuning() {
 
 void drawCityMap() {
     mapPhase += 0.1f * frameFactor;
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, menuTga(kCityMapTga));
-    overlayQuad(25.0f, 25.0f, 537.0f, 537.0f);
-    glDisable(GL_BLEND);
+    beginImages();
+    setBlend2D(Blend2DAlpha);
+    drawImage(tgaTextureName(kCityMapTga), 25.0f, 25.0f, 537.0f, 537.0f);
+    setBlend2D(Blend2DOff);
 
     // The shown race's circuit over the streets it runs through.
     const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
     drawCityRoute(race, mapPhase);
 
     // The marker of the shown race pulses about its place on the map.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setBlend2D(Blend2DAlpha);
     const int best = raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
     const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
-    const float cx = (float)kRacePositions[race - 1][0], cy = (float)kRacePositions[race - 1][1];
-    glBindTexture(GL_TEXTURE_2D, menuTga(won ? kMarkerWonTga : kMarkerOpenTga));
-    overlayQuad(cx - half, cy - half, cx + half, cy + half);
-    glDisable(GL_BLEND);
+    const float cx = static_cast<float>(kRacePositions[race - 1][0]),
+                cy = static_cast<float>(kRacePositions[race - 1][1]);
+    drawImage(tgaTextureName(won ? kMarkerWonTga : kMarkerOpenTga), cx - half, cy - half, cx + half,
+              cy + half);
+    setBlend2D(Blend2DOff);
 
     // A race not yet open shows its lock and the race that opens it.
     if (!raceUnlocked(race)) {
@@ -155,9 +145,9 @@ void drawCityMap() {
         char text[48];
         std::snprintf(text, sizeof text, "Finish race %d first", race - 1);
         // Beside the lock, on the side of the map with room for it.
-        const int width = 10 * (int)std::strlen(text);
-        const int x = cx > 300.0f ? (int)cx - 22 - width : (int)cx + 22;
-        printOnPlate(x, (int)cy - 4, text);
+        const int width = 10 * static_cast<int>(std::strlen(text));
+        const int x = cx > 300.0f ? static_cast<int>(cx) - 22 - width : static_cast<int>(cx) + 22;
+        printOnPlate(x, static_cast<int>(cy) - 4, text);
     }
 
     printLargeOnPlate(315, 550, " City map");
@@ -316,7 +306,7 @@ void refreshMouse() {
 
 void drawMenus() {
     menuPhase += 0.2f * frameFactor;
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     drawGarageScene();
 
     beginOverlay();
@@ -324,10 +314,9 @@ void drawMenus() {
     drawScreen();
     refreshMouse();
     drawPointer();
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    endImages();
     endOverlay();
-    glLoadIdentity();
+    resetView();
 }
 
 void resetFrontEndState() {

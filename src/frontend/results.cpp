@@ -30,12 +30,12 @@ static void leaveRace() {
 }
 
 void drawResultScreen() {
-    glLoadIdentity();
+    resetView();
     beginOverlay();
 
     if (raceTimer > kResultShowSeconds) {
         bookOnce();
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        drawColour(1.0f, 1.0f, 1.0f, 1.0f);
         printTextLarge(280, 290, 1, "  You finished %2i", playerPlace);
         printTextLarge(280, 290, 1, "                 place!");
         if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");

@@ -108,35 +108,12 @@ bool checkpointMarkerShown() {
 
 void drawCheckpointMarker() {
     markerPhase += 1.5f * frameFactor;
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
+    beginGlowSprites();
     if (checkpointMarkerShown()) {
         const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
-        glColor4f(0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, gameTextures[kCheckpointMarkerTexture]);
-        const double eye[3] = {cameraEye.x, cameraEye.y, cameraEye.z};
+        const float red[4] = {0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f};
         const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
-        double r[3], u[3];
-        facingAxes(eye, centre, r, u);
-        for (int k = 0; k < 3; k++) r[k] *= kMarkerHalfSize[k], u[k] *= kMarkerHalfSize[k];
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex3d(centre[0] + r[0], centre[1] + r[1], centre[2] + r[2]);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3d(centre[0] - u[0], centre[1] - u[1], centre[2] - u[2]);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3d(centre[0] - r[0], centre[1] - r[1], centre[2] - r[2]);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3d(centre[0] + u[0], centre[1] + u[1], centre[2] + u[2]);
-        glEnd();
+        drawFacingSprite(gameTextures[kCheckpointMarkerTexture], centre, kMarkerHalfSize, red);
     }
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_CULL_FACE);
-    glDepthMask(GL_TRUE);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    endGlowSprites();
 }

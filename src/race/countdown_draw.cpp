@@ -19,33 +19,20 @@ static const CountdownImage kCountdownImages[] = {
 
 void drawCountdown() {
     beginOverlay();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    beginImages();
+    setBlend2D(Blend2DGlow);
 
     for (const CountdownImage& image : kCountdownImages) {
         if (!(raceTimer > image.from && raceTimer < image.to)) continue;
         // Fades in over its first second; the long "go" fades out over its last.
         float alpha = raceTimer - image.from;
         if (image.to - image.from > 1.0f && raceTimer >= image.from + 1.0f) alpha = image.to - raceTimer;
-        glColor4f(1.0f, 1.0f, 1.0f, alpha);
-        glBindTexture(GL_TEXTURE_2D, gameTextures[image.texture]);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex2f(image.x, image.y);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex2f(image.x + image.width, image.y);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex2f(image.x + image.width, image.y + image.height);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex2f(image.x, image.y + image.height);
-        glEnd();
+        drawColour(1.0f, 1.0f, 1.0f, alpha);
+        drawImage(gameTextures[image.texture], image.x, image.y, image.x + image.width,
+                  image.y + image.height);
     }
 
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    endImages();
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     endOverlay();
 }

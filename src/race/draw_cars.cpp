@@ -7,6 +7,8 @@
 #include "race/race.h"
 #include "render/render.h"
 
+static_assert(kWheels == kCarWheelPoses, "a pose for every wheel");
+
 // Radians to the degrees glRotate takes.
 static const float kSteerDegrees = 57.324f;
 static const float kSpinDegrees = 57.29578f;
@@ -19,62 +21,21 @@ static const float kWheelHeight = 0.45f;
 
 bool carViewCulling = true;
 
-struct CarPlacement {
-    const float* bodyMatrix;  // 16 floats, OpenGL order
-    float x, y, z;            // wheel position in the car's frame
-    float steerDegrees;       // front wheels only, else 0
-    float spinDegrees;
-    bool mirrored;  // the left-hand wheels show the wheel model's other face
-};
-
-static void placeWheel(const void* context) {
-    const CarPlacement& c = *(const CarPlacement*)context;
-    glMultMatrixf(c.bodyMatrix);
-    glTranslatef(c.x, c.y, c.z);
-    if (c.steerDegrees != 0.0f) glRotatef(c.steerDegrees, 0.0f, 1.0f, 0.0f);
-    glRotatef(c.spinDegrees, 0.0f, 0.0f, 1.0f);
-    if (c.mirrored) glRotatef(180.0f, 1.0f, 0.0f, 0.0f);
-}
-
-static void placeBody(const void* context) {
-    const CarPlacement& c = *(const CarPlacement*)context;
-    glMultMatrixf(c.bodyMatrix);
-    glTranslatef(0.0f, kBodyRaise, 0.0f);
-}
-
-static void drawWheels(const Car& car, const float* bodyMatrix, Model* wheel) {
+// Each wheel's place on the car this frame: steered, rolling, hanging on
+// its suspension.
+static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
     const CarTableRow& row = carTable[car.model];
     for (int j = 0; j < kWheels; j++) {
         const bool front = j < 2;
-        CarPlacement c;
-        c.bodyMatrix = bodyMatrix;
-        c.x = (front ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
-        c.y = kWheelHeight - car.suspension[j];
+        WheelPose& w = wheels[j];
+        w.x = (front ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
+        w.y = kWheelHeight - car.suspension[j];
         // Wheels 0 and 2 are on the +z side, as their mounts.
-        c.z = (j % 2 == 0) ? kWheelTrack : -kWheelTrack;
-        c.steerDegrees = front ? car.steer * kSteerDegrees : 0.0f;
-        c.spinDegrees = car.wheelSpin[j] * kSpinDegrees;
-        c.mirrored = c.z < 0.0f;
-        drawLampLitModel(wheel, placeWheel, &c, sceneShading, 0.0f);
+        w.z = (j % 2 == 0) ? kWheelTrack : -kWheelTrack;
+        w.steerDegrees = front ? car.steer * kSteerDegrees : 0.0f;
+        w.spinDegrees = car.wheelSpin[j] * kSpinDegrees;
+        w.mirrored = w.z < 0.0f;
     }
-}
-
-static void drawBody(const float* bodyMatrix, Model* body) {
-    if (multitextureAvailable) {
-        glActiveTextureARB(GL_TEXTURE1_ARB);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, reflectionTexture);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-    CarPlacement c{};
-    c.bodyMatrix = bodyMatrix;
-    drawLampLitModel(body, placeBody, &c, sceneShading, 1.0f);
-    if (multitextureAvailable) {
-        glActiveTextureARB(GL_TEXTURE1_ARB);
-        glDisable(GL_TEXTURE_2D);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-    glEnable(GL_TEXTURE_2D);
 }
 
 // Whether any part of the car can show in the current view: a sphere around
@@ -122,7 +83,8 @@ void drawCars() {
         bodyMatrix[3] = bodyMatrix[7] = bodyMatrix[11] = 0.0f;
         bodyMatrix[15] = 1.0f;
         if (carViewCulling && !carInView(car, bodyMatrix)) continue;
-        if (carWheelModels[car.model] != nullptr) drawWheels(car, bodyMatrix, carWheelModels[car.model]);
-        if (carBodyModels[car.model] != nullptr) drawBody(bodyMatrix, carBodyModels[car.model]);
+        WheelPose wheels[kCarWheelPoses];
+        poseWheels(car, wheels);
+        drawRaceCarModel(carBodyModels[car.model], carWheelModels[car.model], bodyMatrix, kBodyRaise, wheels);
     }
 }

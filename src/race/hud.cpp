@@ -31,66 +31,31 @@ constexpr float kSharpBend = 0.785f;
 constexpr float kArrowTurnRate = 1.5f;
 constexpr float kRadiansToDegrees = 57.296f;
 
-void quad(float x0, float y0, float x1, float y1) {
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(x0, y0);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(x1, y0);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(x1, y1);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(x0, y1);
-    glEnd();
-}
-
-// The same quad darkened by one image and then lit by another, each only
-// where it changes the frame.
-void multipliedThenAdded(float x0, float y0, float x1, float y1, GLuint dark, GLuint light) {
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    drawOverlayImage(dark, OverlayMultiply, x0, y0, x1, y1);
-    glBlendFunc(GL_ONE, GL_ONE);
-    drawOverlayImage(light, OverlayAdd, x0, y0, x1, y1);
-}
-
 // The glow over the frame, which the post-processing left in the back buffer.
 void recomposeFrame() {
     // A preset without glow leaves nothing to add.
     if (graphicsSwitches.glowSize <= 0) return;
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, blurTextureA);
-    quad(0.0f, 0.0f, 800.0f, 600.0f);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    beginImages();
+    setBlend2D(Blend2DAdd);
+    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    endImages();
 }
 
 void drawTachometer() {
     const float needle = tachometerNeedleAngle(cars[0].rpm);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glTranslatef(6.0f, -6.0f, 0.0f);
-    multipliedThenAdded(600.0f, 0.0f, 800.0f, 200.0f, gameTextures[kDialDark], gameTextures[kDialLight]);
-    glTranslatef(-6.0f, 6.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    beginImages();
+    translate2D(6.0f, -6.0f);
+    drawMaskedImage(gameTextures[kDialDark], gameTextures[kDialLight], 600.0f, 0.0f, 800.0f, 200.0f);
+    translate2D(-6.0f, 6.0f);
+    endImages();
 
-    glTranslatef(706.0f, 94.0f, 0.0f);
-    glRotatef(needle, 0.0f, 0.0f, 1.0f);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    multipliedThenAdded(-11.0f, -6.0f, 11.0f, 104.0f, gameTextures[kNeedleDark], gameTextures[kNeedleLight]);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glRotatef(-needle, 0.0f, 0.0f, 1.0f);
-    glTranslatef(-706.0f, -94.0f, 0.0f);
+    translate2D(706.0f, 94.0f);
+    rotate2D(needle);
+    beginImages();
+    drawMaskedImage(gameTextures[kNeedleDark], gameTextures[kNeedleLight], -11.0f, -6.0f, 11.0f, 104.0f);
+    endImages();
+    rotate2D(-needle);
+    translate2D(-706.0f, -94.0f);
 }
 
 Vector3 checkpointPosition(int i) {
@@ -120,16 +85,13 @@ void drawCornerArrow() {
     const float course = headingAngle(d1, v) * kRadiansToDegrees;
     if (!cornerArrowShown(course) || countdownRunning || raceFinished) return;
 
-    glTranslatef(400.0f, 545.0f, 0.0f);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
+    translate2D(400.0f, 545.0f);
+    beginImages();
     float s = 1.0f;
     if (std::fabs(turn) > kSharpBend) s = 8.0f * std::sin(0.05f * markerPhase);
     const float red = std::fabs(0.637f * turn);
-    glColor4f(red, fade - red, 0.0f, fade);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glBindTexture(GL_TEXTURE_2D, gameTextures[kArrowTexture]);
+    drawColour(red, fade - red, 0.0f, fade);
+    setBlend2D(Blend2DGlow);
 
     float target = turn * kRadiansToDegrees;
     if (target < -90.0f) target = -90.0f;
@@ -137,47 +99,36 @@ void drawCornerArrow() {
     if (target < hudArrowAngle) hudArrowAngle -= kArrowTurnRate * frameFactor;
     if (target > hudArrowAngle) hudArrowAngle += kArrowTurnRate * frameFactor;
 
-    glRotatef(hudArrowAngle, 0.0f, 0.0f, 1.0f);
-    quad(-48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);
-    glRotatef(-hudArrowAngle, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glTranslatef(-400.0f, -545.0f, 0.0f);
+    rotate2D(hudArrowAngle);
+    drawImage(gameTextures[kArrowTexture], -48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);
+    rotate2D(-hudArrowAngle);
+    endImages();
+    translate2D(-400.0f, -545.0f);
 }
 
 void drawTopBar() {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    multipliedThenAdded(0.0f, 474.0f, 800.0f, 602.0f, gameTextures[kTopBarDark], gameTextures[kTopBarLight]);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    beginImages();
+    drawMaskedImage(gameTextures[kTopBarDark], gameTextures[kTopBarLight], 0.0f, 474.0f, 800.0f, 602.0f);
+    endImages();
 }
 
-GLuint tgaName(int entry) {
-    const TgaImage& image = tgaTextures[entry];
-    return image.texture != 0xFFFFFFFFu ? image.texture : 0;
-}
-
+// Drawn with the depth test on, as the top bar leaves it.
 void drawNitroGauge() {
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glTranslatef(-12.0f, 0.0f, 0.0f);
+    setBlend2D(Blend2DAlpha);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+    translate2D(-12.0f, 0.0f);
     float fill = cars[0].nitro * 0.01f;
     if (fill > 1.0f) fill = 1.0f;
     // An empty (or negative) tank draws no fill at all.
-    if (fill > 0.0f) drawOverlayImage(tgaName(kNitroFill), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f, fill);
-    drawOverlayImage(tgaName(kNitroFrame), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f);
-    glTranslatef(12.0f, 0.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    if (fill > 0.0f)
+        drawOverlayImage(tgaTextureName(kNitroFill), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f, fill);
+    drawOverlayImage(tgaTextureName(kNitroFrame), OverlayAlpha, 0.0f, 0.0f, 200.0f, 200.0f);
+    translate2D(12.0f, 0.0f);
+    endImages();
 }
 
 void drawTexts() {
-    printTextLarge(727, 37, 1, "%2i", (int)(playerSpeed * 10.5f));
+    printTextLarge(727, 37, 1, "%2i", static_cast<int>(playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
 
     int colour;
@@ -185,7 +136,7 @@ void drawTexts() {
     if (driftTextStyle(driftScore, &colour, &alpha)) {
         textAlpha = alpha;
         textColour = colour;
-        printTextLarge(330, 380, 1, "Drift  +%2i", (int)driftScore);
+        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(driftScore));
         textAlpha = 1.0f;
         textColour = 0;
     }
@@ -229,10 +180,9 @@ bool cornerArrowShown(float courseDegrees) {
 }
 
 void drawRaceHud() {
-    glLoadIdentity();
+    resetView();
     beginOverlay();
-    glDisable(GL_LIGHTING);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    beginImages();
 
     recomposeFrame();
     drawTachometer();
@@ -241,12 +191,11 @@ void drawRaceHud() {
     drawNitroGauge();
 
     endOverlay();
-    glEnable(GL_BLEND);
-    glDisable(GL_LIGHTING);
+    setBlend2D(Blend2DAlpha);
 
     drawTexts();
     drawRaceInfo();
     drawLapPanel();
     drawResetOverlay();
-    glDisable(GL_BLEND);
+    setBlend2D(Blend2DOff);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "race/race.h"
 #include "render/render.h"
@@ -68,19 +69,7 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
 
 void drawClockPod() {
     if (countdownRunning) return;
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
-    fillRect(kPodLeft, kPodBottom, kPodRight, kPodTop);
-    shapeLineWidth(1.4f);
-    shapeColour(kHudMagenta, 0.9f);
-    glBegin(GL_LINES);
-    glVertex2f(kPodLeft + 4.0f, kPodBottom + 1.0f);
-    glVertex2f(kPodRight - 4.0f, kPodBottom + 1.0f);
-    glEnd();
-    shapeLineWidth(1.0f);
-    glEnable(GL_TEXTURE_2D);
+    drawPod(kPodLeft, kPodBottom, kPodRight, kPodTop, kHudMagenta);
 
     char top[32], best[32];
     formatRaceTime(clockHundredths(raceFinished ? raceTime : lapTime), top, sizeof top);
@@ -92,21 +81,19 @@ void drawClockPod() {
 
     textColour = 3;
     shapeColour(kHudCyan, 1.0f);
-    printText((int)kPodLeft + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
+    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
     shapeColour(kHudCyan, 1.0f);
-    printText((int)kPodLeft + 8, 506, 1.0f, 1, "Best");
+    printText(static_cast<int>(kPodLeft) + 8, 506, 1.0f, 1, "Best");
     textColour = 0;
-    printText((int)kPodLeft + 72, 526, 1.0f, 1, "%s", top);
-    printText((int)kPodLeft + 72, 506, 1.0f, 1, "%s", best);
+    printText(static_cast<int>(kPodLeft) + 72, 526, 1.0f, 1, "%s", top);
+    printText(static_cast<int>(kPodLeft) + 72, 506, 1.0f, 1, "%s", best);
 }
 
 void drawMinimap() {
     if (checkpointCount < 2) return;
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const MinimapFit fit = fitMinimap(checkpoints, checkpointCount, kMapLeft, kMapBottom, kMapSize);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.55f);
+    beginShapes();
+    shapeColour(kHudBlack, 0.55f);
     fillRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
     shapeLineWidth(1.0f);
     shapeColour(kHudCyan, 0.6f);
@@ -114,26 +101,23 @@ void drawMinimap() {
 
     // The road: a wide faint glow under a thin bright line. (No line
     // smoothing: on some drivers it leaves later lines drawn differently.)
+    std::vector<float> road(2 * static_cast<size_t>(checkpointCount));
+    for (int i = 0; i < checkpointCount; i++)
+        minimapPlace(fit, checkpoints[i].x, checkpoints[i].z, &road[2 * i], &road[2 * i + 1]);
     for (int pass = 0; pass < 2; pass++) {
         shapeLineWidth(pass == 0 ? 5.0f : 1.8f);
         if (pass == 0)
             shapeColour(kHudCyan, 0.3f);
         else
-            glColor4f(0.75f, 0.97f, 1.0f, 0.95f);
-        glBegin(GL_LINE_LOOP);
-        for (int i = 0; i < checkpointCount; i++) {
-            float x, y;
-            minimapPlace(fit, checkpoints[i].x, checkpoints[i].z, &x, &y);
-            glVertex2f(x, y);
-        }
-        glEnd();
+            drawColour(0.75f, 0.97f, 1.0f, 0.95f);
+        strokeLoop(road.data(), checkpointCount);
     }
     shapeLineWidth(1.0f);
 
     // The start line, then the opponents, the player on top.
     float x, y;
     minimapPlace(fit, checkpoints[0].x, checkpoints[0].z, &x, &y);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.9f);
+    shapeColour(kHudWhite, 0.9f);
     fillRect(x - 2.0f, y - 2.0f, x + 2.0f, y + 2.0f);
     for (int i = kRaceCars - 1; i >= 0; i--) {
         if (cars[i].body == nullptr) continue;
@@ -148,18 +132,15 @@ void drawMinimap() {
             normalise(facing);
             shapeLineWidth(2.0f);
             shapeColour(kHudPlayer, 1.0f);
-            glBegin(GL_LINES);
-            glVertex2f(x, y);
-            glVertex2f(x + kHeadingTick * facing.x, y - kHeadingTick * facing.z);
-            glEnd();
+            drawLine(x, y, x + kHeadingTick * facing.x, y - kHeadingTick * facing.z);
             shapeLineWidth(1.0f);
         }
-        glColor4f(0.0f, 0.0f, 0.0f, 0.8f);
+        shapeColour(kHudBlack, 0.8f);
         fillDisc(x, y, r + 1.5f);
         shapeColour(i == 0 ? kHudPlayer : kHudOpponent, 1.0f);
         fillDisc(x, y, r);
     }
-    glEnable(GL_TEXTURE_2D);
+    endShapes();
 }
 
 void drawWrongWay() {
@@ -168,37 +149,35 @@ void drawWrongWay() {
     static const char kText[] = "WRONG WAY";
     // The glyphs sit in the left half of their quads: the text's width is
     // its advances, and the quad's height centres it.
-    const float width = 13.0f * kWarningScale * (float)(sizeof kText - 1);
+    const float width = 13.0f * kWarningScale * static_cast<float>(sizeof kText - 1);
     const float x = 400.0f - width * 0.5f;
     const float y = kWarningY - 13.5f * kWarningScale;
-    glEnable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
+    setBlend2D(Blend2DAlpha);
+    drawColour(0.0f, 0.0f, 0.0f, 0.7f);
     printScaled(x + 2.0f, y - 2.0f, kWarningScale, kText);
-    glColor4f(1.0f, 0.15f, 0.15f, 1.0f);
+    drawColour(1.0f, 0.15f, 0.15f, 1.0f);
     printScaled(x, y, kWarningScale, kText);
     // A second, added pass gives the letters their neon glow.
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glColor4f(1.0f, 0.3f, 0.2f, 0.5f);
+    setBlend2D(Blend2DGlow);
+    drawColour(1.0f, 0.3f, 0.2f, 0.5f);
     printScaled(x, y, kWarningScale, kText);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setBlend2D(Blend2DAlpha);
 }
 
 }  // namespace
 
 float clockHundredths(const RaceClock& clock) {
-    return (float)(clock.minutes * 60 + clock.seconds) * 100.0f + clock.hundredths;
+    return static_cast<float>(clock.minutes * 60 + clock.seconds) * 100.0f + clock.hundredths;
 }
 
 void formatRaceTime(float hundredths, char* out, int size) {
     if (size <= 0) return;
     // Up to 999:59.99, far beyond any race.
     constexpr float kLongest = 999.0f * 6000.0f + 5999.0f;
-    const int whole = hundredths > 0.0f ? (int)(hundredths < kLongest ? hundredths : kLongest) : 0;
+    const int whole = hundredths > 0.0f ? static_cast<int>(hundredths < kLongest ? hundredths : kLongest) : 0;
     const int minutes = whole / 6000;
     const int rest = whole - minutes * 6000;
-    std::snprintf(out, (size_t)size, "%d:%02d.%02d", minutes, rest / 100, rest % 100);
+    std::snprintf(out, static_cast<size_t>(size), "%d:%02d.%02d", minutes, rest / 100, rest % 100);
 }
 
 void resetRaceInfo() {
@@ -282,19 +261,16 @@ void minimapRect(float* x0, float* y0, float* x1, float* y1) {
 
 void drawRaceInfo() {
     beginOverlay();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    beginImages();
+    setBlend2D(Blend2DAlpha);
 
     drawMinimap();
     drawClockPod();
     drawWrongWay();
 
     endOverlay();
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    restoreSceneState();
+    setBlend2D(Blend2DAdd);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     textColour = 0;
 }

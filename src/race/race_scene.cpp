@@ -6,7 +6,7 @@
 #include "state/state.h"
 
 // Light 1 stands high over the city for the fixed-function drawing.
-static const GLfloat kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
+static const float kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
 // The race's night: a moonlit fill from high above, bluer and a little
 // stronger than the garage's, and a blue-black haze in place of grey fog, so
@@ -30,69 +30,34 @@ void renderRaceReflection() {
 
 bool mapDepthPrepass = true;
 
-// Depth only, through the fixed-function pipeline: the light program's
-// vertex stage uses ftransform(), so its depths are the same to the bit and
-// the lit pass then shades only the map's visible fragments instead of every
-// wall behind every other (the city is drawn whole, without culling).
-static void drawMapDepth() {
-    glUseProgramObjectARB(0);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    drawModel(visualMapModel);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    useLightProgram();
-}
-
-// The map is placed as it is: its light space is the world.
-static void drawMap() {
-    glPushMatrix();
-    glLoadIdentity();
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
-    updateModelLights();
-    glPopMatrix();
-    if (mapChunksEnabled) {
-        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
-        return;
-    }
-    if (mapDepthPrepass) drawMapDepth();
-    uploadModelLights();
-    drawModel(visualMapModel);
-}
-
 void drawRaceScene() {
     // The 3-D scene at the preset's render scale; the glow and the HUD at
     // the full resolution.
     beginScaledScene();
     // Lit geometry: cars and map.
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    useLightProgram();
+    beginLitScene();
     updateChaseCamera(0);
-    glLightfv(GL_LIGHT1, GL_POSITION, kSceneLightPosition);
+    placeFixedLight(kSceneLightPosition);
     selectLights();
     const bool night = setRaceNight();
     // The scene's material (ambient, material ambient, diffuse, emission),
     // shared with the map's copies of the program.
     setLightMaterial(sceneShading);
     drawCars();
-    drawMap();
+    drawSceneMap(visualMapModel, mapDepthPrepass);
 
     // Unlit: the ghost, sky, effects, marker and lamp sprites.
-    glUseProgramObjectARB(0);
+    endLitScene();
     drawGhostCar();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
+    beginUnlitScene();
     drawSkyDome();
-    glEnable(GL_FOG);
+    setSceneFog(true);
     drawCarEffects();
-    glDisable(GL_FOG);
+    setSceneFog(false);
     drawCheckpointMarker();
     drawLightSprites();
-    glEnable(GL_FOG);
-    glEnable(GL_TEXTURE_2D);
+    setSceneFog(true);
+    restoreSceneState();
     // The garage keeps the fog it had.
     if (night) popFogColour();
 

@@ -50,16 +50,15 @@ void drawLine(float x0, float y0, float x1, float y1) {
 
 void shapeLineWidth(float overlayUnits) {
     // GL line widths are in pixels.
-    const float w = overlayUnits * (float)screenWidth / 800.0f;
+    const float w = overlayUnits * static_cast<float>(screenWidth) / 800.0f;
     glLineWidth(w < 1.0f ? 1.0f : w);
 }
 
-void fillDisc(float x, float y, float radius) {
-    constexpr int kSides = 12;
+void fillDisc(float x, float y, float radius, int sides) {
     glBegin(GL_TRIANGLE_FAN);
     glVertex2f(x, y);
-    for (int i = 0; i <= kSides; i++) {
-        const float a = (float)i * 6.2831853f / (float)kSides;
+    for (int i = 0; i <= sides; i++) {
+        const float a = static_cast<float>(i) * 6.2831853f / static_cast<float>(sides);
         glVertex2f(x + radius * std::cos(a), y + radius * std::sin(a));
     }
     glEnd();
@@ -83,7 +82,7 @@ void printScaled(float x, float y, float scale, const char* text) {
     glTranslatef(x, y, 0.0f);
     glScalef(scale, scale, 1.0f);
     glListBase(largeFontLists + 128 - 32);
-    glCallLists((GLsizei)std::strlen(text), GL_UNSIGNED_BYTE, text);
+    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
     glPopMatrix();
     glDisable(GL_TEXTURE_2D);
 }
@@ -93,4 +92,22 @@ void printColoured(const float rgb[3], float alpha, int x, int y, const char* te
     glColor4f(rgb[0], rgb[1], rgb[2], alpha);
     printText(x, y, 1.0f, 1, "%s", text);
     textColour = 0;
+}
+
+void strokeLoop(const float* xy, int count) {
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < count; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
+}
+
+void fillTriangle(const float xy[6]) {
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i < 3; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
+}
+
+void fillQuad(const float xy[8]) {
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; i++) glVertex2f(xy[2 * i], xy[2 * i + 1]);
+    glEnd();
 }

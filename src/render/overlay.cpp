@@ -55,6 +55,12 @@ bool leavesFrame(const unsigned char* rgba, OverlayBlend blend) {
     return false;
 }
 
+// The texel (rounded down) at the start of tile t across a level size texels
+// wide, for linear filtering's half-texel offset.
+int tileTexel(int t, int size) {
+    return static_cast<int>(std::floor(static_cast<float>(t) * static_cast<float>(size) / kTileGrid - 0.5f));
+}
+
 // A tile is left out only when every texel any of its pixels can filter from
 // leaves the frame as it is, on every mipmap level the size on screen can
 // reach (one beyond the nearest, for trilinear filtering), a texel of margin
@@ -71,9 +77,10 @@ void buildTileMask(TileMask& mask) {
             for (bool& d : row) d = true;
         return;
     }
-    const float texelsPerPixel =
-        std::fmax((float)w0 / (float)mask.pixelsWide, (float)h0 / (float)mask.pixelsHigh);
-    const int lastLevel = texelsPerPixel > 1.0f ? (int)std::ceil(std::log2(texelsPerPixel)) + 1 : 1;
+    const float texelsPerPixel = std::fmax(static_cast<float>(w0) / static_cast<float>(mask.pixelsWide),
+                                           static_cast<float>(h0) / static_cast<float>(mask.pixelsHigh));
+    const int lastLevel =
+        texelsPerPixel > 1.0f ? static_cast<int>(std::ceil(std::log2(texelsPerPixel))) + 1 : 1;
     std::vector<unsigned char> texels;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int level = 0; level <= lastLevel; level++) {
@@ -81,21 +88,20 @@ void buildTileMask(TileMask& mask) {
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
         if (w <= 0 || h <= 0) break;
-        texels.resize((size_t)w * (size_t)h * 4);
+        texels.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
         glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
         for (int ty = 0; ty < kTileGrid; ty++)
             for (int tx = 0; tx < kTileGrid; tx++) {
                 if (mask.drawn[ty][tx]) continue;
-                const int xLo = (int)std::floor((float)tx * (float)w / kTileGrid - 0.5f) - 1;
-                const int xHi = (int)std::floor((float)(tx + 1) * (float)w / kTileGrid - 0.5f) + 2;
-                const int yLo = (int)std::floor((float)ty * (float)h / kTileGrid - 0.5f) - 1;
-                const int yHi = (int)std::floor((float)(ty + 1) * (float)h / kTileGrid - 0.5f) + 2;
+                const int xLo = tileTexel(tx, w) - 1, xHi = tileTexel(tx + 1, w) + 2;
+                const int yLo = tileTexel(ty, h) - 1, yHi = tileTexel(ty + 1, h) + 2;
                 bool changes = false;
                 for (int y = yLo; y <= yHi && !changes; y++)
                     for (int x = xLo; x <= xHi && !changes; x++) {
                         const int wx = ((x % w) + w) % w, wy = ((y % h) + h) % h;
-                        changes =
-                            !leavesFrame(&texels[((size_t)wy * (size_t)w + (size_t)wx) * 4], mask.blend);
+                        const size_t texel =
+                            static_cast<size_t>(wy) * static_cast<size_t>(w) + static_cast<size_t>(wx);
+                        changes = !leavesFrame(&texels[texel * 4], mask.blend);
                     }
                 mask.drawn[ty][tx] = changes;
             }
@@ -120,21 +126,24 @@ bool overlayTilesEnabled = true;
 void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
                       float tLimit) {
     glBindTexture(GL_TEXTURE_2D, texture);
-    const int pixelsWide = (int)std::lround(std::fabs(x1 - x0) * (float)screenWidth / 800.0f);
-    const int pixelsHigh = (int)std::lround(std::fabs(y1 - y0) * (float)screenHeight / 600.0f);
+    const int pixelsWide =
+        static_cast<int>(std::lround(std::fabs(x1 - x0) * static_cast<float>(screenWidth) / 800.0f));
+    const int pixelsHigh =
+        static_cast<int>(std::lround(std::fabs(y1 - y0) * static_cast<float>(screenHeight) / 600.0f));
     const TileMask* mask = overlayTilesEnabled && texture != 0 && glIsTexture(texture)
                                ? &tileMaskOf(texture, blend, pixelsWide, pixelsHigh)
                                : nullptr;
     const int grid = mask != nullptr ? kTileGrid : 1;
     glBegin(GL_QUADS);
     for (int ty = 0; ty < grid; ty++) {
-        const float t0 = (float)ty / (float)grid;
+        const float t0 = static_cast<float>(ty) / static_cast<float>(grid);
         if (t0 >= tLimit) break;
-        const float t1 = std::fmin((float)(ty + 1) / (float)grid, tLimit);
+        const float t1 = std::fmin(static_cast<float>(ty + 1) / static_cast<float>(grid), tLimit);
         const float ya = y0 + (y1 - y0) * t0, yb = y0 + (y1 - y0) * t1;
         for (int tx = 0; tx < grid; tx++) {
             if (mask != nullptr && !mask->drawn[ty][tx]) continue;
-            const float s0 = (float)tx / (float)grid, s1 = (float)(tx + 1) / (float)grid;
+            const float s0 = static_cast<float>(tx) / static_cast<float>(grid),
+                        s1 = static_cast<float>(tx + 1) / static_cast<float>(grid);
             const float xa = x0 + (x1 - x0) * s0, xb = x0 + (x1 - x0) * s1;
             glTexCoord2f(s0, t0);
             glVertex2f(xa, ya);

@@ -264,10 +264,56 @@ void outlineRect(float x0, float y0, float x1, float y1);
 void drawLine(float x0, float y0, float x1, float y1);
 // Line width in overlay units, so a line keeps its width at every resolution.
 void shapeLineWidth(float overlayUnits);
-void fillDisc(float x, float y, float radius);
+void fillDisc(float x, float y, float radius, int sides = 12);
 // The HUD's pod: a dark translucent plate with a neon line along its foot
 // (begins and ends its own shapes).
 void drawPod(float x0, float y0, float x1, float y1, const float underline[3]);
+// A closed line through count points (x, y pairs), and a filled triangle or
+// four-cornered quad, each corner an x, y pair.
+void strokeLoop(const float* xy, int count);
+void fillTriangle(const float xy[6]);
+void fillQuad(const float xy[8]);
+// The colour of what is drawn next, shapes and images alike (images are
+// tinted by it).
+void drawColour(float r, float g, float b, float a);
+
+// How what is drawn next meets the frame.
+enum Blend2D {
+    Blend2DOff,       // replaces it (leaves the blend function as it was)
+    Blend2DAlpha,     // over it by the colour's alpha
+    Blend2DGlow,      // added to it, weighted by alpha
+    Blend2DAdd,       // added to it in full
+    Blend2DMultiply,  // darkens it by what is drawn
+};
+void setBlend2D(Blend2D mode);
+
+// Images in the overlay: lighting and the depth test off, texturing on, drawn
+// in white; endImages turns blending off and the depth test back on.
+void beginImages();
+void endImages();
+// What the scene's drawing expects back: texturing and the depth test on,
+// drawing in white.
+void restoreSceneState();
+// The texture over x0,y0 - x1,y1 with texture coordinates u0,v0 - u1,v1;
+// binds it (0: none) and turns texturing on.
+void drawImage(GLuint texture, float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f,
+               float u1 = 1.0f, float v1 = 1.0f);
+// One textured triangle: three corners of x, y, u, v.
+void drawImageTriangle(GLuint texture, const float corners[12]);
+// A gauge or plate image: the frame darkened by mask, then lit by face over
+// the same quad, each only where it changes the frame (blending on).
+void drawMaskedImage(GLuint mask, GLuint face, float x0, float y0, float x1, float y1);
+// The name of a TGA texture, 0 while it is not loaded.
+GLuint tgaTextureName(int entry);
+
+// The overlay's transform: moves and turns what is drawn next, kept on a
+// stack; resetView puts the model-view back to identity.
+void pushTransform2D();
+void popTransform2D();
+void translate2D(float x, float y);
+void rotate2D(float degrees);
+void resetView();
+
 // Text in the large font at any size, in the current colour, glyph set 1.
 void printScaled(float x, float y, float scale, const char* text);
 // Text in the large font's glyph set 1 in the given colour.
@@ -595,6 +641,76 @@ bool sphereInView(const float centre[3], float radius);
 // Centre and radius of a sphere around every vertex of the model, in its own
 // space; false for an empty model.
 bool modelBoundingSphere(const Model* model, float centre[3], float* radius);
+
+// ---------------------------------------------------------------------------
+// Scene passes: the state the race and the garage draw their 3-D scenes in.
+
+// A cleared colour and depth buffer and an identity view.
+void clearFrame();
+// The frame drawn so far (what the game draws into, before the swap) as RGB
+// rows, top row first; false when GL reports an error reading it.
+bool readFrameRgb(std::vector<uint8_t>* rgb, int width, int height);
+// Light 1's position (x, y, z, w) for the fixed-function drawing, in the
+// current view.
+void placeFixedLight(const float position[4]);
+// Lit geometry: blending, fixed-function lighting and fog off, white, the
+// light program in use.
+void beginLitScene();
+// Back to fixed-function drawing, no program in use.
+void endLitScene();
+// The unlit passes after it (sky, effects, sprites): white, textured, no
+// fixed-function lighting, no fog.
+void beginUnlitScene();
+// The night haze on or off for what is drawn next.
+void setSceneFog(bool on);
+// The model matrix taken as the identity for the lamp selection, for models
+// whose light space is the world's (the map, the garage room).
+void placeModelLightsInWorld();
+// The race's map through the light program: in chunks when mapChunksEnabled
+// (back faces culled per mapBackFaceCulling), else whole, after a depth-only
+// pass when depthPrepass is set.
+void drawSceneMap(Model* map, bool depthPrepass);
+
+// Camera-facing sprites added to the frame without writing depth (the
+// checkpoint marker): endGlowSprites puts back culling, depth writes and
+// white, and turns blending off.
+void beginGlowSprites();
+void endGlowSprites();
+// One sprite at centre facing cameraEye, halfSize along each world axis,
+// tinted by rgba.
+void drawFacingSprite(GLuint texture, const double centre[3], const double halfSize[3], const float rgba[4]);
+
+// ---------------------------------------------------------------------------
+// Cars: body and wheels lamp-lit like the scene, the body with its paint's
+// reflection in the second texture unit.
+
+// Where a wheel is drawn in its car's frame.
+struct WheelPose {
+    float x, y, z;
+    float steerDegrees;  // about the car's up axis; 0 leaves it straight
+    float spinDegrees;   // about the axle
+    bool mirrored;       // turned over about x, so one model serves both sides
+};
+constexpr int kCarWheelPoses = 4;
+
+// A race car placed by bodyMatrix (OpenGL order), its body raised by
+// bodyRaise: the wheels (when wheel is not null), then the body (when body is
+// not null), with sceneShading.
+void drawRaceCarModel(Model* body, Model* wheel, const float bodyMatrix[16], float bodyRaise,
+                      const WheelPose wheels[kCarWheelPoses]);
+
+// The garage's turning view: moved by offset, tilted about x, turned about y.
+struct GarageView {
+    float offset[3];
+    float tiltDegrees;
+    float turnDegrees;
+};
+// The car's body at the room's origin; the room in chunks, lit in its own
+// space; the car's wheels at their places (steer and spin unused).
+void drawGarageCarBody(Model* body, const GarageView& view, const SceneShading& shading);
+void drawGarageRoom(Model* room, const GarageView& view, const SceneShading& shading);
+void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose wheels[kCarWheelPoses],
+                         const SceneShading& shading);
 
 // ---------------------------------------------------------------------------
 // Large overlay images (HUD bars and gauges, menu plates) drawn in tiles,

@@ -6,7 +6,6 @@
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
-#include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
 
@@ -63,11 +62,6 @@ static void resizeToResolution() {
     resizeScene(width, height);
 }
 
-static void clearAndReset() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-}
-
 static void splashFrame() {
     // A quiet bed under the pictures, so the game is not silent while it
     // starts; the menu music takes over from it.
@@ -94,7 +88,7 @@ static void splashFrame() {
 static void raceFrame() {
     resizeToResolution();
     renderRaceReflection();
-    clearAndReset();
+    clearFrame();
 
     updateRaceSounds(frameFactor);
 
@@ -113,10 +107,10 @@ static void raceFrame() {
 static void menuFrame() {
     // Auto's measure of this machine: the menu frames' own times.
     if (autoGraphicsPreset < 0) noteMenuFrameTime(frameDelta * 100.0f);
-    clearAndReset();
+    clearFrame();
     resizeToResolution();
-    const GLfloat lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
+    const float lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    placeFixedLight(lightPosition);
     placeMenuSounds();
     const float gain = advanceMusicFade(frameFactor);
     menuMusic.update();
@@ -127,7 +121,7 @@ static void menuFrame() {
 
 bool drawFrame() {
     measureFrame();
-    clearAndReset();
+    clearFrame();
 
     if (startupPending) {
         splashFrame();
@@ -141,10 +135,8 @@ bool drawFrame() {
     }
 
     if (showFps) {
-        glEnable(GL_BLEND);
-        glDisable(GL_LIGHTING);
-        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", (int)fpsValue);
-        glDisable(GL_BLEND);
+        beginImages();
+        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", static_cast<int>(fpsValue));
     }
     // The player's notice, over the race or the menus alike.
     drawPlayerNotice();
@@ -164,10 +156,10 @@ bool drawFrame() {
 void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
     // "FPS:99" in the small font: six advances of 10 and the last glyph's
     // width, its baseline 3 below the given y, glyphs 20 high.
-    *x0 = (float)kFrameCounterX;
-    *x1 = (float)kFrameCounterX + 5.0f * 10.0f + 19.0f;
-    *y0 = (float)kFrameCounterY - 3.0f;
-    *y1 = (float)kFrameCounterY + 17.0f;
+    *x0 = static_cast<float>(kFrameCounterX);
+    *x1 = static_cast<float>(kFrameCounterX) + 5.0f * 10.0f + 19.0f;
+    *y0 = static_cast<float>(kFrameCounterY) - 3.0f;
+    *y1 = static_cast<float>(kFrameCounterY) + 17.0f;
 }
 
 void checkFrameKeys() {

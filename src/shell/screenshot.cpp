@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/png_writer.h"
-#include "render/gl.h"
+#include "render/render.h"
 #include "shell/shell.h"
 
 // F12 held since the last shot: one press, one picture.
@@ -19,19 +19,10 @@ bool writeScreenshot(const char* path, int width, int height) {
         errno = EINVAL;
         return false;
     }
-    // Read from what the game drew into (its own framebuffer, or the back
-    // buffer), before the swap.
-    const size_t rowBytes = (size_t)width * 3;
-    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height), rgb(rowBytes * (size_t)height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    if (glGetError() != GL_NO_ERROR) {
+    std::vector<uint8_t> rgb;
+    if (!readFrameRgb(&rgb, width, height)) {
         errno = EIO;
         return false;
-    }
-    for (int y = 0; y < height; y++) {
-        std::memcpy(rgb.data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
-                    rowBytes);
     }
     return writePngRgb(path, rgb.data(), width, height);
 }

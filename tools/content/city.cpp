@@ -476,29 +476,29 @@ static void drawRoof(MeshBuilder& mesh, int material, const Rect& r, float y) {
               {r.x0 / t, r.z1 / t}, {r.x1 / t, r.z1 / t}, {r.x1 / t, r.z0 / t}, {r.x0 / t, r.z0 / t});
 }
 
-// Where a building's blade sign hangs: out from the middle of one side.
-static void neonPlacement(const CityBuilding& b, Vec3* root, Vec3* out) {
-    const Rect& r = b.rect;
-    float mx = 0.5f * (r.x0 + r.x1), mz = 0.5f * (r.z0 + r.z1);
-    switch (b.neonSide) {
+// Outward unit direction and the two ends of a footprint's side (as neonSide).
+static void footprintSide(const Rect& r, int side, Vec3* a, Vec3* b, Vec3* out) {
+    switch (side) {
         case 0:
-            *root = {mx, 0, r.z0};
-            *out = {0, 0, -1};
+            *a = {r.x1, 0, r.z0}, *b = {r.x0, 0, r.z0}, *out = {0, 0, -1};
             break;
         case 1:
-            *root = {r.x1, 0, mz};
-            *out = {1, 0, 0};
+            *a = {r.x1, 0, r.z1}, *b = {r.x1, 0, r.z0}, *out = {1, 0, 0};
             break;
         case 2:
-            *root = {mx, 0, r.z1};
-            *out = {0, 0, 1};
+            *a = {r.x0, 0, r.z1}, *b = {r.x1, 0, r.z1}, *out = {0, 0, 1};
             break;
         default:
-            *root = {r.x0, 0, mz};
-            *out = {-1, 0, 0};
+            *a = {r.x0, 0, r.z0}, *b = {r.x0, 0, r.z1}, *out = {-1, 0, 0};
             break;
     }
-    root->y = b.base + 6.0f;
+}
+
+// Where a building's blade sign hangs: out from the middle of one side.
+static void neonPlacement(const CityBuilding& b, Vec3* root, Vec3* out) {
+    Vec3 a, c;
+    footprintSide(b.rect, b.neonSide, &a, &c, out);
+    *root = {0.5f * (a.x + c.x), b.base + 6.0f, 0.5f * (a.z + c.z)};
 }
 
 // A material whose bright texels shine by themselves by the given colour.
@@ -521,24 +521,6 @@ static int glowColour(MeshBuilder& mesh, const char* name, float r, float g, flo
     desc.emissive[1] = g;
     desc.emissive[2] = b;
     return mesh.material(desc);
-}
-
-// Outward unit direction and the two ends of a footprint's side (as neonSide).
-static void footprintSide(const Rect& r, int side, Vec3* a, Vec3* b, Vec3* out) {
-    switch (side) {
-        case 0:
-            *a = {r.x1, 0, r.z0}, *b = {r.x0, 0, r.z0}, *out = {0, 0, -1};
-            break;
-        case 1:
-            *a = {r.x1, 0, r.z1}, *b = {r.x1, 0, r.z0}, *out = {1, 0, 0};
-            break;
-        case 2:
-            *a = {r.x0, 0, r.z1}, *b = {r.x1, 0, r.z1}, *out = {0, 0, 1};
-            break;
-        default:
-            *a = {r.x0, 0, r.z0}, *b = {r.x0, 0, r.z1}, *out = {-1, 0, 0};
-            break;
-    }
 }
 
 static void drawChimney(MeshBuilder& mesh, const CityBuilding& b) {
@@ -803,18 +785,29 @@ static void drawWater(MeshBuilder& mesh, const DistanceToRoute& distance, float 
         }
 }
 
+// The line along a block's side on a street, `in` inside its edge, leaving
+// `gap` clear at each corner: its start, direction and length; false where
+// the side has no street.
+static bool sidewalkLine(const Rect& r, int side, float in, float gap, Vec3* start, Vec3* along, float* run) {
+    if (!nearStreet(r, side)) return false;
+    Vec3 a, b, out;
+    const Rect inner = {r.x0 + in, r.z0 + in, r.x1 - in, r.z1 - in};
+    footprintSide(inner, side, &a, &b, &out);
+    *start = a;
+    *along = normalize(b - a);
+    *run = length(b - a) - 2.0f * gap;
+    return true;
+}
+
 // The ironworks' yards: corrugated fences along their streets.
 static void drawFences(MeshBuilder& mesh, const CityBlock& block) {
     int fence = mesh.material("fence", cityTexture("fence"));
     const Rect& r = block.rect;
     const float in = kSidewalkWidth - 0.6f, gap = 12.0f;
     for (int side = 0; side < 4; ++side) {
-        if (!nearStreet(r, side)) continue;
-        Vec3 a, b, out;
-        Rect inner = {r.x0 + in, r.z0 + in, r.x1 - in, r.z1 - in};
-        footprintSide(inner, side, &a, &b, &out);
-        const Vec3 along = normalize(b - a);
-        const float run = length(b - a) - 2.0f * gap;
+        Vec3 a, along;
+        float run;
+        if (!sidewalkLine(r, side, in, gap, &a, &along, &run)) continue;
         for (float t = 0.0f; t < run; t += 20.0f) {
             Vec3 p = a + along * (gap + t), q = a + along * (gap + std::min(run, t + 20.0f));
             p.y = groundHeight(p.x, p.z);
@@ -830,12 +823,9 @@ static void drawStreetTrees(MeshBuilder& mesh, const CityBlock& block) {
     const float in = kSidewalkWidth - 0.4f, gap = 14.0f;
     Random rng(static_cast<uint32_t>(std::fabs(r.x0 * 7.0f + r.z0 * 3.0f)) + 5u);
     for (int side = 0; side < 4; ++side) {
-        if (!nearStreet(r, side)) continue;
-        Vec3 a, b, out;
-        Rect inner = {r.x0 + in, r.z0 + in, r.x1 - in, r.z1 - in};
-        footprintSide(inner, side, &a, &b, &out);
-        const Vec3 along = normalize(b - a);
-        const float run = length(b - a) - 2.0f * gap;
+        Vec3 a, along;
+        float run;
+        if (!sidewalkLine(r, side, in, gap, &a, &along, &run)) continue;
         for (float t = 0.0f; t <= run; t += 18.0f) {
             Vec3 p = a + along * (gap + t);
             drawTree(mesh, p.x, p.z, rng.range(0.75f, 0.95f));
