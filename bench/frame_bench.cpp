@@ -160,7 +160,7 @@ void BM_RaceFramePreset(benchmark::State& state) {
     }
     unloadRace();
     applyGraphicsPreset(GraphicsHigh);
-    mapBackFaceCulling = false;
+    mapBackFaceCulling = true;
     gameState = MainMenu;
     samples.report(state);
     state.counters["chunks_drawn"] = (double)drawn / kMeasuredFrames;

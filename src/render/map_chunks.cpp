@@ -13,9 +13,9 @@
 #include "render/render_local.h"
 
 bool mapChunksEnabled = true;
-// Off by default: some of the districts' open pieces (cranes, fences, trees)
-// are not marked two-sided, and culling would cut holes in them.
-bool mapBackFaceCulling = false;
+// The content marks every open or single-sheet piece two-sided, so culling
+// the closed shapes' back faces leaves the picture as it is.
+bool mapBackFaceCulling = true;
 SceneShading sceneShading = {
     {0.24f, 0.25f, 0.3f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 MapChunkStats mapChunkStats;

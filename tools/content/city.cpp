@@ -542,7 +542,9 @@ static void footprintSide(const Rect& r, int side, Vec3* a, Vec3* b, Vec3* out) 
 }
 
 static void drawChimney(MeshBuilder& mesh, const CityBuilding& b) {
-    int brick = mesh.material("works0", cityTexture("works0"));
+    // An open tube: its inside shows from above.
+    int brick = mesh.material("chimney", cityTexture("works0"));
+    mesh.markTwoSided(brick);
     int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
     const float x = b.rect.x0 + 3.0f, z = b.rect.z0 + 3.0f;
     const float y0 = b.base, y1 = b.base + b.height + 22.0f;
@@ -592,6 +594,7 @@ static void drawArcade(MeshBuilder& mesh, const CityBuilding& b, int shop, int f
 static void drawBillboard(MeshBuilder& mesh, const CityBuilding& b, float top) {
     std::string name = "billboard" + std::to_string(b.billboard);
     int sign = glowing(mesh, name, 1.0f, 1.0f, 1.0f);
+    mesh.markTwoSided(sign);  // one sheet, seen from the street behind it too
     int metal = mesh.material("metal", cityTexture("metal"));
     Vec3 a, c, out;
     footprintSide(b.rect, b.neonSide, &a, &c, &out);
@@ -750,8 +753,13 @@ static void drawQuay(MeshBuilder& mesh, const CityBlock& block) {
     for (int k = 0; k < 4; ++k) {
         std::string name = "container" + std::to_string(k);
         containers[k] = mesh.material(name, cityTexture(name.c_str()));
+        // Stacked a hand's width apart and open below: the gaps show
+        // the inside of the box above.
+        mesh.markTwoSided(containers[k]);
     }
-    int crane = mesh.material("container3", cityTexture("container3"));
+    // The cranes' beams and boom are open below, seen from the quay.
+    int crane = mesh.material("crane", cityTexture("container3"));
+    mesh.markTwoSided(crane);
     int concrete = mesh.material("concrete", cityTexture("concrete"));
     int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
     const Rect& r = block.rect;
@@ -806,6 +814,7 @@ static void drawWater(MeshBuilder& mesh, const DistanceToRoute& distance, float 
 // The ironworks' yards: corrugated fences along their streets.
 static void drawFences(MeshBuilder& mesh, const CityBlock& block) {
     int fence = mesh.material("fence", cityTexture("fence"));
+    mesh.markTwoSided(fence);  // one sheet, seen from the yard and the street
     const Rect& r = block.rect;
     const float in = kSidewalkWidth - 0.6f, gap = 12.0f;
     for (int side = 0; side < 4; ++side) {
