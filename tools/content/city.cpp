@@ -881,6 +881,23 @@ void drawDistrict(MeshBuilder& mesh, District district) {
         if (b.district == district) drawBuilding(mesh, b);
 }
 
+std::vector<CitySolid> citySolids(const DistanceToRoute& distance, float reach) {
+    std::vector<CitySolid> solids;
+    for (const CityBuilding& b : cityBuildings) {
+        if (rectDistance(distance, b.rect) > reach) continue;
+        CitySolid s{b.rect, b.base + b.height};
+        if (b.shop >= 0 && b.arcade) {
+            const float depth = 2.6f;  // as drawArcade sets the shops back
+            if (b.streetSide == 0) s.rect.z0 += depth;
+            if (b.streetSide == 1) s.rect.x1 -= depth;
+            if (b.streetSide == 2) s.rect.z1 -= depth;
+            if (b.streetSide == 3) s.rect.x0 += depth;
+        }
+        solids.push_back(s);
+    }
+    return solids;
+}
+
 std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach) {
     std::vector<NeonLamp> lamps;
     for (const CityBuilding& b : cityBuildings) {
