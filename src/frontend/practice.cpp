@@ -111,7 +111,7 @@ void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, cha
         return;
     }
     formatRaceTime(r->lap, lap, lapSize);
-    std::snprintf(car, (size_t)carSize, "Car %d", r->car + 1);
+    std::snprintf(car, static_cast<size_t>(carSize), "%s", carName(r->car));
     const time_t when = (time_t)r->date;
     struct tm day;
     if (gmtime_r(&when, &day) != nullptr)
@@ -134,7 +134,7 @@ void drawPracticeMenu() {
 
     printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
     drawArrowBox(kPreviousX, kCarLineY, "<");
-    printText(kValueX, kCarLineY, 1.0f, 1, "Car %2i", practiceCar + 1);
+    printText(kValueX, kCarLineY, 1.0f, 1, "%s", carName(practiceCar));
     drawArrowBox(kNextX, kCarLineY, ">");
 
     char lap[32], car[16], date[16];
@@ -157,16 +157,16 @@ void drawRecordsPage() {
     drawPod(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32), kHudMagenta);
     printColoured(kHudCyan, 1.0f, 60, kTop + 4, "Circuit");
     printColoured(kHudCyan, 1.0f, 190, kTop + 4, "Best lap");
-    printColoured(kHudCyan, 1.0f, 320, kTop + 4, "Car");
-    printColoured(kHudCyan, 1.0f, 420, kTop + 4, "Date");
+    printColoured(kHudCyan, 1.0f, 300, kTop + 4, "Car");
+    printColoured(kHudCyan, 1.0f, 440, kTop + 4, "Date");
     for (int circuit = 1; circuit <= kRecordCircuits; circuit++) {
         char lap[32], car[16], date[16];
         recordLine(circuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
         const int y = kTop - kPitch * circuit;
         printText(60, y, 1.0f, 1, "Race %2i", circuit);
         printText(190, y, 1.0f, 1, "%s", lap);
-        printText(320, y, 1.0f, 1, "%s", car);
-        printText(420, y, 1.0f, 1, "%s", date);
+        printText(300, y, 1.0f, 1, "%s", car);
+        printText(440, y, 1.0f, 1, "%s", date);
     }
     drawMenuItem(5, "Back");
 }

@@ -21,8 +21,8 @@ struct PadState {
 
 PadState pad = {};
 
-const int kDefaultPadKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE};
-int padKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE};
+const int kDefaultPadKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'R'};
+int padKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'R'};
 
 }  // namespace
 
@@ -49,8 +49,7 @@ static void wantedKeys(bool wanted[256]) {
     wanted[padKeys[PadKeyNitro]] |= !pad.menus && pad.buttons[PadA];
     wanted[padKeys[PadKeyPause]] |= pad.buttons[PadStart];
     wanted[padKeys[PadKeyCamera]] |= pad.buttons[PadY];
-    // B puts the car back on the road (R, the reset key's default).
-    wanted[static_cast<int>('R')] |= !pad.menus && pad.buttons[PadB];
+    wanted[padKeys[PadKeyReset]] |= !pad.menus && pad.buttons[PadB];
 }
 
 // Sends key down or up for every key whose wanted state changed.

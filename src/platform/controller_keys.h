@@ -29,7 +29,7 @@ enum PadButton {
 typedef void (*PadEmit)(uint32_t message, WPARAM wParam, LPARAM lParam);
 
 // The keys the controller holds for the driving actions, in the order of the
-// game's key bindings; the arrows, Space, C and Esc until set otherwise.
+// game's key bindings; the arrows, Space, C, Esc and R until set otherwise.
 enum PadKey {
     PadKeyAccelerate,
     PadKeyBrake,
@@ -38,6 +38,7 @@ enum PadKey {
     PadKeyNitro,
     PadKeyCamera,
     PadKeyPause,
+    PadKeyReset,  // B: back onto the road
     PadKeyCount
 };
 // Takes effect with the controller's next change (a key it holds under an old

@@ -12,7 +12,8 @@
 static_assert((int)PadKeyAccelerate == (int)BindAccelerate && (int)PadKeyBrake == (int)BindBrake &&
                   (int)PadKeyLeft == (int)BindLeft && (int)PadKeyRight == (int)BindRight &&
                   (int)PadKeyNitro == (int)BindNitro && (int)PadKeyCamera == (int)BindCamera &&
-                  (int)PadKeyPause == (int)BindPause,
+                  (int)PadKeyPause == (int)BindPause && (int)PadKeyReset == (int)BindReset &&
+                  (int)PadKeyCount == (int)kBindActions,
               "the controller's keys follow the actions' order");
 
 // Pause between passes while the window is inactive, so a minimised game

@@ -28,7 +28,7 @@ constexpr unsigned kGoldenSeed = 7;
 // Enough for the whole race: the countdown, four laps with the bumps between
 // the cars, and the finish.
 constexpr int kGoldenFrames = 12000;
-constexpr uint64_t kGoldenHash = 0x334a8b54cb2bb162;
+constexpr uint64_t kGoldenHash = 0x038a897f669a9baa;
 
 // 64-bit FNV-1a over the exact bits of each value.
 struct StateHash {

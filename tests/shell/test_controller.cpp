@@ -11,7 +11,7 @@
 
 namespace {
 
-const uint32_t kWatched[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_ESCAPE, 'C'};
+const uint32_t kWatched[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_SPACE, VK_ESCAPE, 'C', 'R', 'T'};
 
 class Controller : public ::testing::Test {
   protected:
@@ -55,6 +55,7 @@ const RaceInput kRaceInputs[] = {
     {"A", true, PadA, 1, VK_SPACE},
     {"Start", true, PadStart, 1, VK_ESCAPE},
     {"Y", true, PadY, 1, 'C'},
+    {"B", true, PadB, 1, 'R'},
 };
 
 class ControllerInRace : public Controller, public ::testing::WithParamInterface<RaceInput> {};
@@ -81,6 +82,21 @@ TEST_P(ControllerInRace, HoldsItsKeyUntilLetGo) {
 
 INSTANTIATE_TEST_SUITE_P(Inputs, ControllerInRace, ::testing::ValuesIn(kRaceInputs),
                          [](const ::testing::TestParamInfo<RaceInput>& test) { return test.param.name; });
+
+TEST_F(Controller, BPressesWhateverKeyTheResetIsBoundTo) {
+    gameState = Race;
+    platformSetControllerMenus(false);
+    int bindings[kBindActions] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'T'};
+    padSetKeys(bindings);
+    scriptedPushControllerButton(PadB, true);
+    pump();
+    EXPECT_EQ(held(), std::to_string('T') + " ");
+    scriptedPushControllerButton(PadB, false);
+    pump();
+    EXPECT_EQ(held(), "");
+    int defaults[kBindActions] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'R'};
+    padSetKeys(defaults);
+}
 
 TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
     gameState = Race;

@@ -275,7 +275,9 @@ Image letteredSign(const char* text, uint32_t colour, int width, int height, boo
         textPathCentred(cr, text, width / 2.0, height * 0.72);
     }
     Canvas halo = canvasCreate(width, height);
-    cairo_append_path(halo.cr, cairo_copy_path(cr));
+    cairo_path_t* letters = cairo_copy_path(cr);
+    cairo_append_path(halo.cr, letters);
+    cairo_path_destroy(letters);
     setRgba(halo.cr, colour, 1.0);
     cairo_set_line_width(halo.cr, 6.0);
     cairo_stroke(halo.cr);

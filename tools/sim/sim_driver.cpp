@@ -12,6 +12,10 @@
 // one per radian the line turns there.
 static constexpr float kBendLookAhead = 45.0f;
 static constexpr float kBendSlowing = 11.0f;
+// Ten seconds without reaching the next checkpoint: backing out has not freed
+// the car (pinned in a corner, or beached on a kerb), so it goes back onto
+// the road with the reset key, as a player would.
+static constexpr int kGiveUpFrames = 1000;
 
 static float clampf(float v, float lo, float hi) {
     return v < lo ? lo : (v > hi ? hi : v);
@@ -59,6 +63,7 @@ static bool recover(const Car& car, DriverState& st, float speed) {
 
 void scriptedDriverKeys(const Car& car, DriverState& st) {
     setKeys(false, false, false, false, false);
+    keys[keyBindings[BindReset]] = false;
     if (car.body == nullptr || checkpointCount <= 0) {
         return;
     }
@@ -72,6 +77,16 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         return;
     }
     if (raceFinished) {
+        return;
+    }
+    if (car.nextCheckpoint != st.lastCheckpoint) {
+        st.lastCheckpoint = car.nextCheckpoint;
+        st.framesWithoutCheckpoint = 0;
+    } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed()) {
+        keys[keyBindings[BindReset]] = true;
+        st.framesWithoutCheckpoint = 0;
+        st.recoverFrame = 0;
+        st.slowFrames = 0;
         return;
     }
     if (recover(car, st, speed)) {

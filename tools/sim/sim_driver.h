@@ -5,9 +5,11 @@
 #include "race/race.h"
 
 struct DriverState {
-    int slowFrames;    // frames in a row below walking pace while racing
-    int recoverFrame;  // > 0 while backing out of a dead end, counts the manoeuvre
-    int recoverSteer;  // +1 left, -1 right while backing out
+    int slowFrames;               // frames in a row below walking pace while racing
+    int recoverFrame;             // > 0 while backing out of a dead end, counts the manoeuvre
+    int recoverSteer;             // +1 left, -1 right while backing out
+    int lastCheckpoint;           // the car's next checkpoint when last seen
+    int framesWithoutCheckpoint;  // frames since that changed
 };
 
 // The race runner's window: the model loader uploads textures, so it needs a
@@ -19,5 +21,6 @@ bool openSimWindow();
 // cars and the music drawn from `seed`. False when the race cannot be loaded.
 bool loadSimRace(int race, int car, unsigned seed);
 
-// Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] for the coming frame.
+// Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] and the reset key for the coming
+// frame.
 void scriptedDriverKeys(const Car& car, DriverState& state);

@@ -261,8 +261,9 @@ void printCar(int i, const CarStats& s, int place) {
            best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
     if (i == 0) {
         printf(
-            ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f",
-            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01);
+            ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f,"
+            "\"resets\":%d",
+            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01, resetCount);
     }
     printf("}\n");
 }
