@@ -349,7 +349,7 @@ int main(int argc, char** argv) {
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
         chooseMenuShotSelection(opt.car, opt.race, opt.locked);
-        const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames);
+        const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames, opt.seed);
         releaseSky();
         scriptedCloseGLWindow();
         return status;

@@ -4,6 +4,7 @@
 #include "shot/shot_menus.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -100,7 +101,8 @@ bool isMenuScreen(const std::string& name) {
     return findShot(name) != nullptr;
 }
 
-int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames) {
+int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames,
+                    unsigned seed) {
     const MenuShot* shot = findShot(name);
     if (shot == nullptr) return 2;
     loadGarageModels();
@@ -117,6 +119,9 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         computeCarStatistics();
         playerCarModel = selectedCar;
         playerCarPower = carPower;
+        // The opponents' cars are drawn at random: from the seed, not from
+        // the clock the menus seed the generator with.
+        srand(seed);
         loadRace(selectedRace);
         countdownRunning = false;
         raceFinished = true;

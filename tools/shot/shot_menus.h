@@ -12,5 +12,7 @@ bool isMenuScreen(const std::string& name);
 void chooseMenuShotSelection(int car, int race, bool locked);
 // Draws the screen through the frame dispatcher and writes the last frame to
 // outPath; the game must already be started (renderer, textures, car models).
-// seconds is the time the screen has been shown. Returns the exit status.
-int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames);
+// seconds is the time the screen has been shown; seed draws the result
+// screen's opponent cars. Returns the exit status.
+int shootMenuScreen(const std::string& name, const std::string& outPath, double seconds, int drawFrames,
+                    unsigned seed);
