@@ -138,10 +138,12 @@ BENCHMARK(BM_RaceFrame)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::
 
 // The race frame at 800 x 600 at each graphics preset (0 Low, 1 Medium, 2
 // High; 3 is High with the map's back faces drawn, as the map was drawn
-// before), on the same stretch of race 1 as RaceFrame.
+// before), with the map's visibility sets (second argument 1) or every chunk
+// in view drawn (0), on the same stretch of race 1 as RaceFrame.
 void BM_RaceFramePreset(benchmark::State& state) {
     const int preset = std::min((int)state.range(0), (int)GraphicsHigh);
     mapBackFaceCulling = state.range(0) <= GraphicsHigh;
+    mapVisibilityEnabled = state.range(1) != 0;
     if (!openGame(1)) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
@@ -160,16 +162,20 @@ void BM_RaceFramePreset(benchmark::State& state) {
     }
     unloadRace();
     applyGraphicsPreset(GraphicsHigh);
-    mapBackFaceCulling = false;
+    mapBackFaceCulling = true;
+    mapVisibilityEnabled = false;
     gameState = MainMenu;
     samples.report(state);
     state.counters["chunks_drawn"] = (double)drawn / kMeasuredFrames;
 }
 BENCHMARK(BM_RaceFramePreset)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(3)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({2, 0})
+    ->Args({2, 1})
+    ->Args({3, 0})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();

@@ -1,5 +1,7 @@
 // Loading and releasing a race: map models, waypoints, the physics world
 // with its track mesh and the four car bodies, the grid and the race music.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -224,6 +226,38 @@ static Model* loadMapModel(int raceNumber, const char* file, bool textures) {
     return model;
 }
 
+// The chase camera rides at most this high over the road (the car's centre
+// about 1 over it, the eye 2.2 over that, or 4.5 when a wall lifts it), with
+// room to spare; a frame whose eye is higher draws every chunk in view.
+static constexpr float kChaseEyeReach = 8.0f;
+// The course is sampled this often for the streets the camera passes; the
+// eye stays within the barriers, at most 15 + 3.9 from the centre line
+// (the boulevard), and within half a step of a sample along it.
+static constexpr float kCourseStep = 8.0f;
+static constexpr float kCourseEyeReach = 24.0f;
+
+// Which of the map's chunks each street along the course can see.
+static void buildMapVisibility(int raceNumber) {
+    char path[64];
+    snprintf(path, sizeof path, "base/maps/%d/solids.txt", raceNumber);
+    std::vector<MapSolid> solids;
+    if (!loadMapSolids(path, &solids) || checkpointCount <= 0) return;
+    std::vector<float> eyePoints;
+    for (int i = 0; i < checkpointCount; i++) {
+        const Checkpoint& a = checkpoints[i];
+        const Checkpoint& b = checkpoints[(i + 1) % checkpointCount];
+        const float length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.z - a.z) * (b.z - a.z));
+        const int steps = 1 + (int)(length / kCourseStep);
+        for (int s = 0; s < steps; s++) {
+            const float f = (float)s / (float)steps;
+            eyePoints.push_back(a.x + (b.x - a.x) * f);
+            eyePoints.push_back(a.z + (b.z - a.z) * f);
+            eyePoints.push_back(std::max(a.y, b.y) + kChaseEyeReach);
+        }
+    }
+    buildChunkVisibility(visualMapModel, solids, eyePoints, kCourseEyeReach);
+}
+
 bool loadRace(int raceNumber) {
     // Without the track's collision model the cars would fall for ever, and
     // without waypoints the race could never be finished: such a race is not
@@ -247,6 +281,7 @@ bool loadRace(int raceNumber) {
     lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
     lightMapModel->buildFlatTriangles();
     buildLightSources(lightMapModel);
+    buildMapVisibility(raceNumber);
 
     loadedRaceNumber = raceNumber;
     raceDifficulty = readRaceDifficulty();

@@ -13,31 +13,20 @@
 #include "render/render_local.h"
 
 bool mapChunksEnabled = true;
-// Off by default: some of the districts' open pieces (cranes, fences, trees)
-// are not marked two-sided, and culling would cut holes in them.
-bool mapBackFaceCulling = false;
+// The content marks every open or single-sheet piece two-sided, so culling
+// the closed shapes' back faces leaves the picture as it is.
+bool mapBackFaceCulling = true;
 SceneShading sceneShading = {
     {0.24f, 0.25f, 0.3f, 1.0f}, {0.5f, 0.5f, 0.5f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 1.0f}};
 MapChunkStats mapChunkStats;
 
 namespace {
 
-// Side of a chunk on the ground: small enough that a lamp reaches only a few
-// chunks, large enough that a frame makes a few dozen draw calls, not
-// hundreds.
-constexpr float kChunkSize = 48.0f;
 // The lamps' falloff, as the light program has it: 1 / (1 + k d^2).
 constexpr float kLampFalloff = 0.0015f;
 // A lamp whose light cannot add half a step of an 8-bit channel anywhere in
 // a chunk is left out there: the picture changes by at most one step.
 constexpr float kLampCutoff = 0.5f / 255.0f;
-
-struct MapChunk {
-    float lo[3], hi[3];   // bounds in the model's own space
-    GLuint list;          // the chunk's closed groups, in model order
-    GLuint twoSidedList;  // its groups seen from both sides; 0 when none
-    float glow;           // brightest emissive channel of its groups' materials
-};
 
 // One copy per number of lamps evaluated, 0 to 4, without paint.
 LampProgram lampPrograms[kShaderLights];
@@ -54,13 +43,6 @@ bool buildChunkProgram(LampProgram& p, int lamps, bool fogged = false) {
 }
 
 }  // namespace
-
-// A model's chunks, owned by the model (Model::chunks) and built at its first
-// draw in chunks.
-struct ModelChunks {
-    int triangleCount;  // the model's when the chunks were built
-    std::vector<MapChunk> chunks;
-};
 
 namespace {
 
@@ -96,7 +78,8 @@ GLuint compileChunkList(const Model& model, const std::vector<std::vector<int32_
     return list;
 }
 
-void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
+void buildChunks(const Model& model, ModelChunks& built) {
+    std::vector<MapChunk>& chunks = built.chunks;
     if (model.vertexCount <= 0) return;
 
     float lo[3] = {model.vertices[0].position[0], 0.0f, model.vertices[0].position[2]};
@@ -104,6 +87,8 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
         lo[0] = std::min(lo[0], model.vertices[v].position[0]);
         lo[2] = std::min(lo[2], model.vertices[v].position[2]);
     }
+    built.originX = lo[0];
+    built.originZ = lo[2];
     // Each triangle goes to the chunk under its centre; its corners widen
     // that chunk's bounds, so a chunk's box holds every triangle it draws.
     struct Cell {
@@ -156,6 +141,9 @@ void buildChunks(const Model& model, std::vector<MapChunk>& chunks) {
     for (auto& entry : cells) {
         Cell& cell = entry.second;
         MapChunk chunk;
+        // Centres lie at or past the lowest corner: both cells count from 0.
+        chunk.cellX = (int)(entry.first / 100000L);
+        chunk.cellZ = (int)(entry.first % 100000L);
         std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
         std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
         chunk.glow = 0.0f;
@@ -270,6 +258,7 @@ void buildMapLightPrograms() {
 }
 
 void releaseModelChunks(Model* model) {
+    forgetPendingVisibility(model);
     if (model == nullptr || model->chunks == nullptr) return;
     for (MapChunk& chunk : model->chunks->chunks) {
         if (chunk.list != 0) glDeleteLists(chunk.list, 1);
@@ -279,15 +268,21 @@ void releaseModelChunks(Model* model) {
     model->chunks = nullptr;
 }
 
-void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces) {
-    if (model == nullptr) return;
-    if (!lampProgramsBuilt) buildMapLightPrograms();
+void ensureModelChunks(Model* model) {
     if (model->chunks != nullptr && model->chunks->triangleCount != model->triangleCount)
         releaseModelChunks(model);
     if (model->chunks == nullptr) {
-        model->chunks = new ModelChunks{model->triangleCount, {}};
-        buildChunks(*model, model->chunks->chunks);
+        model->chunks = new ModelChunks();
+        model->chunks->triangleCount = model->triangleCount;
+        buildChunks(*model, *model->chunks);
     }
+}
+
+void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces) {
+    if (model == nullptr) return;
+    if (!lampProgramsBuilt) buildMapLightPrograms();
+    ensureModelChunks(model);
+    takePendingVisibility(model);
     const std::vector<MapChunk>& chunks = model->chunks->chunks;
 
     glDisable(GL_CULL_FACE);
@@ -298,6 +293,9 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     glGetFloatv(GL_FOG_DENSITY, &fogDensity);
     glGetFloatv(GL_FOG_COLOR, fogColour);
     const float eye[3] = {modelCameraPosition[0], modelCameraPosition[1], modelCameraPosition[2]};
+    // The chunks this street can see, when the model has visibility sets
+    // and the view's eye lies where they hold; null: every chunk.
+    const uint8_t* seen = mapVisibilityEnabled ? chunksSeenFrom(*model->chunks, view.modelView) : nullptr;
 
     // Visible chunks, nearest first, so the depth test turns away most of
     // what lies behind. (A depth-only pass in front costs more than it saves
@@ -306,7 +304,9 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     visible.reserve(chunks.size());
     for (size_t i = 0; i < chunks.size(); i++) {
         const MapChunk& chunk = chunks[i];
-        if (!boxInView(view, chunk.lo, chunk.hi) || beyondDrawDistance(view.modelView, chunk)) continue;
+        if ((seen != nullptr && seen[i] == 0) || !boxInView(view, chunk.lo, chunk.hi) ||
+            beyondDrawDistance(view.modelView, chunk))
+            continue;
         float d2 = 0.0f;
         for (int a = 0; a < 3; a++) {
             const float centre = 0.5f * (chunk.lo[a] + chunk.hi[a]);

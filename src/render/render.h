@@ -600,6 +600,29 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
 extern bool mapBackFaceCulling;
 // Forgets a model's chunks (their lists are deleted), before it is deleted.
 void releaseModelChunks(Model* model);
+
+// A building of the map as the visibility sets see it (world units): its
+// footprint x0..x1, z0..z1 is closed by walls and a roof and hides what lies
+// behind it from below the ground up to top.
+struct MapSolid {
+    float x0, z0, x1, z1, top;
+};
+// Reads a map's "solids.txt" (one "x0 z0 x1 z1 top" line a building); false
+// with an empty list when the file is missing or any line is not five finite
+// numbers with x0 < x1 and z0 < z1.
+bool loadMapSolids(const char* path, std::vector<MapSolid>* solids);
+// Works out which of a chunked model's chunks an eye can see past the
+// solids, for eyes within eyeReach of the given eye points (x, z and the
+// highest the eye rises there, in threes), one set per chunk's square of
+// ground (for the highest eye of the points in it), at the
+// model's first draw in chunks; drawChunkedModel then leaves out the others
+// while its eye is in that region, and draws every chunk in view while it is
+// not. releaseModelChunks forgets them.
+void buildChunkVisibility(Model* model, const std::vector<MapSolid>& solids,
+                          const std::vector<float>& eyePoints, float eyeReach);
+// On: a chunked model with visibility sets draws only the chunks its eye's
+// cell can see. Off: every chunk in view (the reference picture).
+extern bool mapVisibilityEnabled;
 // Whether lamp slot 0..3 can add half an 8-bit step or more anywhere in the
 // box lo..hi (model space) on a surface of the given diffuse colour.
 bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float diffuse[4]);

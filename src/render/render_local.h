@@ -107,3 +107,51 @@ void sendGroupGlow(const Model& model, const ModelGroup& group);
 void clearGroupGlow();
 // Sets a vec4 uniform of the program in use from four floats.
 void uniform4(GLint location, const float v[4]);
+
+// Side of a map chunk's cell on the ground: small enough that a lamp reaches
+// only a few chunks, large enough that a frame makes a few dozen draw calls,
+// not hundreds.
+constexpr float kChunkSize = 48.0f;
+
+struct MapChunk {
+    float lo[3], hi[3];   // bounds in the model's own space
+    GLuint list;          // the chunk's closed groups, in model order
+    GLuint twoSidedList;  // its groups seen from both sides; 0 when none
+    float glow;           // brightest emissive channel of its groups' materials
+    int cellX, cellZ;     // the ground cell holding its triangles' centres
+};
+
+// A model's chunks, owned by the model (Model::chunks) and built at its first
+// draw in chunks, or when visibility sets are given to it.
+struct ModelChunks {
+    int triangleCount = 0;  // the model's when the chunks were built
+    std::vector<MapChunk> chunks;
+    float originX = 0.0f, originZ = 0.0f;  // corner of cell (0, 0), model space
+    // Visibility sets: for each viewer cell (cellsX x cellsZ, row by z), one
+    // flag per chunk, 1 where an eye in the cell's part of the eye region, no
+    // higher than the cell's eye top, may see some of the chunk. Empty: none
+    // built.
+    int cellsX = 0, cellsZ = 0;
+    std::vector<float> eyeTops;  // per viewer cell: the highest eye its set holds for
+    std::vector<uint8_t> seen;
+    std::vector<uint8_t> hasSet;  // per viewer cell: 1 when its set was worked out
+    // The eye region: the ground cells (eyeNx x eyeNz of kGroundCell from
+    // eyeX0, eyeZ0) the sets hold for.
+    float eyeX0 = 0.0f, eyeZ0 = 0.0f;
+    int eyeNx = 0, eyeNz = 0;
+    std::vector<uint8_t> eyeCells;
+};
+
+// Side of a ground cell of the visibility sets' grid of buildings.
+constexpr float kGroundCell = 4.0f;
+
+// Builds a model's chunks if it has none (or its triangles changed).
+void ensureModelChunks(Model* model);
+// Works out the model's visibility sets, if buildChunkVisibility left some
+// to do for it, its chunks are built and the sets are switched on;
+// forgetPendingVisibility drops them undone.
+void takePendingVisibility(const Model* model);
+void forgetPendingVisibility(const Model* model);
+// The flags of the chunks seen from the eye of the model-view matrix, or
+// null when no set covers that eye.
+const uint8_t* chunksSeenFrom(const ModelChunks& chunks, const float modelView[16]);

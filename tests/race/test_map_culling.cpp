@@ -1,5 +1,5 @@
 // The race map drawn with its closed shapes' back faces culled shows what
-// the full draw shows: cameras at random places along three courses, each
+// the full draw shows: cameras at random places along every course, each
 // frame read back with and without the culling and compared.
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -71,34 +71,36 @@ TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
         return (float)(seed >> 8) / 16777216.0f;
     };
     for (int shot = 0; shot < 6; shot++) {
-        // Somewhere near the course, at a car's height or above the roofs,
-        // looking any way.
+        // Over the road near the course, where the chase camera rides or
+        // high above the street (over the railway's deck), looking any way.
         const Checkpoint& c = checkpoints[(int)(uniform() * checkpointCount) % checkpointCount];
-        const Vector3 eye(c.x + (uniform() - 0.5f) * 30.0f,
-                          c.y + 1.5f + uniform() * (shot % 2 ? 40.0f : 4.0f),
-                          c.z + (uniform() - 0.5f) * 30.0f);
+        const float across = (uniform() - 0.5f) * 16.0f, along = (uniform() - 0.5f) * 16.0f;
+        const float rise = shot % 2 ? 16.0f + uniform() * 30.0f : 1.5f + uniform() * 5.0f;
+        const Vector3 eye(c.x + across, c.y + rise, c.z + along);
         const float yaw = uniform() * 6.2831853f;
         const Vector3 at(eye.x + 10.0f * std::cos(yaw), eye.y - 3.0f * uniform(),
                          eye.z + 10.0f * std::sin(yaw));
         const std::vector<uint8_t> full = drawMap(eye, at, false);
         const std::vector<uint8_t> culled = drawMap(eye, at, true);
         // Culling removes only faces turned away, which closed shapes hide
-        // behind their own fronts; where the fronts leave a crack narrower
-        // than a pixel between them, a back face may have filled a pixel.
+        // behind their own fronts. Where two shapes meet along an edge
+        // without sharing its corners, a pixel can fall between their
+        // fronts: a back face fills it in the full draw. Any open piece left
+        // unmarked shows hundreds of pixels (a fence alone, 1,400 on map 1).
         long differing = 0;
         for (size_t i = 0; i + 2 < full.size(); i += 3) {
             int most = 0;
             for (int k = 0; k < 3; k++) most = std::max(most, std::abs(full[i + k] - culled[i + k]));
             differing += most > 1;
         }
-        EXPECT_LE(differing, 640 * 480 / 1000) << "map " << GetParam() << ", camera " << shot;
+        EXPECT_LE(differing, 32) << "map " << GetParam() << ", camera " << shot;
         long lit = 0;
         for (uint8_t v : full) lit += v > 20;
         EXPECT_GT(lit, 1000) << "the camera sees the city";
     }
 }
 
-// Maps whose open pieces are all marked two-sided.
-INSTANTIATE_TEST_SUITE_P(TwoMaps, MapCulling, ::testing::Values(1, 2));
+// Maps 16 to 20 repeat the first five circuits.
+INSTANTIATE_TEST_SUITE_P(EveryMap, MapCulling, ::testing::Range(1, kRecordCircuits + 1));
 
 }  // namespace

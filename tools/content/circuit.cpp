@@ -487,6 +487,8 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
     bannerDesc.name = "startbanner" + std::to_string(circuit.race);
     bannerDesc.texture = cityTexture(bannerDesc.name.c_str());
     for (float& e : bannerDesc.emissive) e = 0.55f;
+    // The banner over the road is one quad, seen from both ways round.
+    bannerDesc.twoSided = true;
     const int banner = mesh.material(bannerDesc);
     const float startX = raceGridOrigin(circuit.race).x + 6.0f, startZ = gridMiddleZ(circuit.race);
     int concrete = mesh.material("concrete", cityTexture("concrete"));

@@ -524,7 +524,9 @@ static int glowColour(MeshBuilder& mesh, const char* name, float r, float g, flo
 }
 
 static void drawChimney(MeshBuilder& mesh, const CityBuilding& b) {
-    int brick = mesh.material("works0", cityTexture("works0"));
+    // An open tube: its inside shows from above.
+    int brick = mesh.material("chimney", cityTexture("works0"));
+    mesh.markTwoSided(brick);
     int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
     const float x = b.rect.x0 + 3.0f, z = b.rect.z0 + 3.0f;
     const float y0 = b.base, y1 = b.base + b.height + 22.0f;
@@ -574,6 +576,7 @@ static void drawArcade(MeshBuilder& mesh, const CityBuilding& b, int shop, int f
 static void drawBillboard(MeshBuilder& mesh, const CityBuilding& b, float top) {
     std::string name = "billboard" + std::to_string(b.billboard);
     int sign = glowing(mesh, name, 1.0f, 1.0f, 1.0f);
+    mesh.markTwoSided(sign);  // one sheet, seen from the street behind it too
     int metal = mesh.material("metal", cityTexture("metal"));
     Vec3 a, c, out;
     footprintSide(b.rect, b.neonSide, &a, &c, &out);
@@ -732,8 +735,13 @@ static void drawQuay(MeshBuilder& mesh, const CityBlock& block) {
     for (int k = 0; k < 4; ++k) {
         std::string name = "container" + std::to_string(k);
         containers[k] = mesh.material(name, cityTexture(name.c_str()));
+        // Stacked a hand's width apart and open below: the gaps show
+        // the inside of the box above.
+        mesh.markTwoSided(containers[k]);
     }
-    int crane = mesh.material("container3", cityTexture("container3"));
+    // The cranes' beams and boom are open below, seen from the quay.
+    int crane = mesh.material("crane", cityTexture("container3"));
+    mesh.markTwoSided(crane);
     int concrete = mesh.material("concrete", cityTexture("concrete"));
     int warning = glowColour(mesh, "warninglight", 1.0f, 0.1f, 0.05f);
     const Rect& r = block.rect;
@@ -802,6 +810,7 @@ static bool sidewalkLine(const Rect& r, int side, float in, float gap, Vec3* sta
 // The ironworks' yards: corrugated fences along their streets.
 static void drawFences(MeshBuilder& mesh, const CityBlock& block) {
     int fence = mesh.material("fence", cityTexture("fence"));
+    mesh.markTwoSided(fence);  // one sheet, seen from the yard and the street
     const Rect& r = block.rect;
     const float in = kSidewalkWidth - 0.6f, gap = 12.0f;
     for (int side = 0; side < 4; ++side) {
@@ -860,6 +869,23 @@ void drawDistrict(MeshBuilder& mesh, District district) {
         if (block.district == district) drawBlockWithFurniture(mesh, block);
     for (const CityBuilding& b : cityBuildings)
         if (b.district == district) drawBuilding(mesh, b);
+}
+
+std::vector<CitySolid> citySolids(const DistanceToRoute& distance, float reach) {
+    std::vector<CitySolid> solids;
+    for (const CityBuilding& b : cityBuildings) {
+        if (rectDistance(distance, b.rect) > reach) continue;
+        CitySolid s{b.rect, b.base + b.height};
+        if (b.shop >= 0 && b.arcade) {
+            const float depth = 2.6f;  // as drawArcade sets the shops back
+            if (b.streetSide == 0) s.rect.z0 += depth;
+            if (b.streetSide == 1) s.rect.x1 -= depth;
+            if (b.streetSide == 2) s.rect.z1 -= depth;
+            if (b.streetSide == 3) s.rect.x0 += depth;
+        }
+        solids.push_back(s);
+    }
+    return solids;
 }
 
 std::vector<NeonLamp> cityNeonLamps(const DistanceToRoute& distance, float reach) {

@@ -95,6 +95,15 @@ void drawCity(MeshBuilder& mesh, const DistanceToRoute& distance, float reach);
 // street furniture: what that district's generator makes.
 void drawDistrict(MeshBuilder& mesh, District district);
 
+// A building drawn within reach, as the game's visibility sets see it: a
+// footprint closed by its walls and roof, solid from below the ground up to
+// top. An arcade's footprint leaves out the open floor behind its pillars.
+struct CitySolid {
+    Rect rect;
+    float top;
+};
+std::vector<CitySolid> citySolids(const DistanceToRoute& distance, float reach);
+
 // The glow of the neon signs within reach, for the map's light model.
 struct NeonLamp {
     Vec3 position;

@@ -68,6 +68,22 @@ void buildMapLights(int race, MeshBuilder& mesh) {
     }
 }
 
+// The buildings the map draws, one "x0 z0 x1 z1 top" line each (floats as
+// written, to the bit): the game
+// works out from them which chunks of the city a street can see.
+static bool writeSolids(int race, float reach, const std::string& path) {
+    Circuit circuit = makeCircuit(race);
+    DistanceToRoute distance = [&circuit](float x, float z) { return distanceToPath(circuit, x, z); };
+    std::string text;
+    char line[128];
+    for (const CitySolid& s : citySolids(distance, reach)) {
+        std::snprintf(line, sizeof line, "%.9g %.9g %.9g %.9g %.9g\n", s.rect.x0, s.rect.z0, s.rect.x1,
+                      s.rect.z1, s.top);
+        text += line;
+    }
+    return writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
 static bool copyFile(const std::string& from, const std::string& to) {
     std::FILE* in = std::fopen(from.c_str(), "rb");
     if (!in) return false;
@@ -92,10 +108,11 @@ bool generateMaps(const std::string& baseDir) {
             return false;
         }
         MeshBuilder visual, lights;
-        buildMapVisual(race, visual, nullptr);
+        float reach = 0.0f;
+        buildMapVisual(race, visual, &reach);
         buildMapLights(race, lights);
         if (!writeMesh(dir + "/map.ms3d", collision) || !writeMesh(dir + "/mapvisual.ms3d", visual) ||
-            !writeMesh(dir + "/light.ms3d", lights) ||
+            !writeMesh(dir + "/light.ms3d", lights) || !writeSolids(race, reach, dir + "/solids.txt") ||
             !writeWaypoints(dir + "/points/level.ai", circuitWaypoints(circuit)))
             return false;
     }
@@ -104,7 +121,8 @@ bool generateMaps(const std::string& baseDir) {
         std::string from = baseDir + "/maps/" + std::to_string(map - kRaceCount);
         std::string to = baseDir + "/maps/" + std::to_string(map);
         if (!makeDirectories(to + "/points")) return false;
-        for (const char* file : {"/map.ms3d", "/mapvisual.ms3d", "/light.ms3d", "/points/level.ai"})
+        for (const char* file :
+             {"/map.ms3d", "/mapvisual.ms3d", "/light.ms3d", "/solids.txt", "/points/level.ai"})
             if (!copyFile(from + file, to + file)) {
                 std::fprintf(stderr, "korvask-content: cannot copy %s%s\n", from.c_str(), file);
                 return false;

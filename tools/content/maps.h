@@ -1,5 +1,6 @@
 // The twenty map folders: base/maps/N/ with map.ms3d (collision),
-// mapvisual.ms3d (drawn), light.ms3d (lamps) and points/level.ai.
+// mapvisual.ms3d (drawn), light.ms3d (lamps), solids.txt (the buildings
+// that hide the city behind them) and points/level.ai.
 #pragma once
 
 #include <string>

@@ -47,9 +47,9 @@ struct ShotOptions {
     bool career = false;   // a career race: the result screen lists the points booked
     bool locked = false;   // menus: the car and race shown stay locked
     bool immediate = false;
-    bool effects = true;   // reflection pass, glow passes and particles
-    int graphics = -1;     // graphics preset 0..2; -1: the settings' own
-    bool culling = false;  // the map's closed shapes drawn with back faces culled
+    bool effects = true;  // reflection pass, glow passes and particles
+    int graphics = -1;    // graphics preset 0..2; -1: the settings' own
+    bool culling = true;  // the map's closed shapes drawn with back faces culled
     bool timing = false;
     bool timeTrial = false;
     std::string ghost;  // ghost file driven beside the player
@@ -87,7 +87,7 @@ void usage() {
             "                  (7 shows the wrong-way warning; it blinks: see wrongWay in the output)\n"
             "  --career        run it as a career race of a new career, booked in memory only\n"
             "  --graphics P    graphics preset: 0 Low, 1 Medium, 2 High (default: the settings')\n"
-            "  --culling on    the map's closed shapes drawn with back faces culled\n"
+            "  --culling off   every face of the map drawn (the reference picture)\n"
             "  --time-trial    drive alone, without the countdown\n"
             "  --ghost FILE    drive beside the ghost in FILE (written by korvask-sim --record),\n"
             "                  its lap taken as the circuit's record\n"
