@@ -1,7 +1,6 @@
 // The race map drawn with its closed shapes' back faces culled shows what
 // the full draw shows: cameras at random places along every course, each
 // frame read back with and without the culling and compared.
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,57 +8,15 @@
 #include <cstdlib>
 #include <vector>
 
-#include "race_draw_fixture.h"
+#include "map_draw_fixture.h"
 
 namespace {
 
-class MapCulling : public ::testing::TestWithParam<int> {
+class MapCulling : public MapDrawTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(generatedContentPresent()) << "build the content first (base/ in the build folder)";
-        ASSERT_TRUE(startRaceRenderer());
-        loadCarModels();
-        initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
-        srand(1);
-        ASSERT_TRUE(loadRace(GetParam()));
-    }
-    void TearDown() override {
-        if (raceWorld != nullptr) unloadRace();
-        for (int i = 0; i < kCarModels; i++) {
-            delete carBodyModels[i];
-            delete carWheelModels[i];
-            carBodyModels[i] = carWheelModels[i] = nullptr;
-        }
-        mapBackFaceCulling = true;
-        gameState = MainMenu;
-        stopRaceRenderer();
-    }
-
-    // The map alone, lit as the race lights it, from eye towards at.
     std::vector<uint8_t> drawMap(const Vector3& eye, const Vector3& at, bool cull) {
         mapBackFaceCulling = cull;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        resizeScene(640, 480);
-        glLoadIdentity();
-        gluLookAt(eye.x, eye.y, eye.z, at.x, at.y, at.z, 0.0, 1.0, 0.0);
-        shadingEye = eye;
-        shadingViewDir = at - eye;
-        useLightProgram();
-        selectLights();
-        glPushMatrix();
-        glLoadIdentity();
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
-        updateModelLights();
-        glPopMatrix();
-        glEnable(GL_FOG);
-        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
-        glUseProgramObjectARB(0);
-        return readFrame();
+        return drawMapAlone(eye, at);
     }
 };
 

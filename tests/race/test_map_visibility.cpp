@@ -1,7 +1,6 @@
 // The map drawn through its visibility sets shows what the full draw shows:
 // cameras where the chase camera rides on three courses, each frame read
 // back with and without the sets and compared; and the solids file reader.
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,57 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "race_draw_fixture.h"
+#include "map_draw_fixture.h"
 
 namespace {
 
-class MapVisibility : public ::testing::TestWithParam<int> {
+class MapVisibility : public MapDrawTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(generatedContentPresent()) << "build the content first (base/ in the build folder)";
-        ASSERT_TRUE(startRaceRenderer());
-        loadCarModels();
-        initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
-        srand(1);
-        ASSERT_TRUE(loadRace(GetParam()));
-    }
-    void TearDown() override {
-        if (raceWorld != nullptr) unloadRace();
-        for (int i = 0; i < kCarModels; i++) {
-            delete carBodyModels[i];
-            delete carWheelModels[i];
-            carBodyModels[i] = carWheelModels[i] = nullptr;
-        }
-        mapVisibilityEnabled = false;
-        gameState = MainMenu;
-        stopRaceRenderer();
-    }
-
-    // The map alone at High, lit as the race lights it, from eye towards at.
     std::vector<uint8_t> drawMap(const Vector3& eye, const Vector3& at, bool sets) {
         mapVisibilityEnabled = sets;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        resizeScene(640, 480);
-        glLoadIdentity();
-        gluLookAt(eye.x, eye.y, eye.z, at.x, at.y, at.z, 0.0, 1.0, 0.0);
-        shadingEye = eye;
-        shadingViewDir = at - eye;
-        useLightProgram();
-        selectLights();
-        glPushMatrix();
-        glLoadIdentity();
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
-        updateModelLights();
-        glPopMatrix();
-        glEnable(GL_FOG);
-        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
-        glUseProgramObjectARB(0);
-        return readFrame();
+        return drawMapAlone(eye, at);
     }
 };
 

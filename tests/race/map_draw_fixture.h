@@ -1,0 +1,62 @@
+// The race map drawn alone, as the race lights it, for the tests that compare
+// a cheaper way of drawing it against the full draw: a race loaded on the
+// course of the test's parameter, and the map switches put back afterwards.
+#pragma once
+
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "race_draw_fixture.h"
+
+class MapDrawTest : public ::testing::TestWithParam<int> {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(generatedContentPresent()) << "build the content first (base/ in the build folder)";
+        ASSERT_TRUE(startRaceRenderer());
+        loadCarModels();
+        initCarTable();
+        soundEnabled = musicEnabled = false;
+        gameState = Race;
+        startupPending = false;
+        playerCarModel = 0;
+        playerCarPower = carTable[0].power;
+        srand(1);
+        ASSERT_TRUE(loadRace(GetParam()));
+    }
+    void TearDown() override {
+        if (raceWorld != nullptr) unloadRace();
+        for (int i = 0; i < kCarModels; i++) {
+            delete carBodyModels[i];
+            delete carWheelModels[i];
+            carBodyModels[i] = carWheelModels[i] = nullptr;
+        }
+        mapBackFaceCulling = true;
+        mapVisibilityEnabled = false;
+        gameState = MainMenu;
+        stopRaceRenderer();
+    }
+
+    // The map alone with the switches as they stand, from eye towards at.
+    std::vector<uint8_t> drawMapAlone(const Vector3& eye, const Vector3& at) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        resizeScene(640, 480);
+        glLoadIdentity();
+        gluLookAt(eye.x, eye.y, eye.z, at.x, at.y, at.z, 0.0, 1.0, 0.0);
+        shadingEye = eye;
+        shadingViewDir = at - eye;
+        useLightProgram();
+        selectLights();
+        glPushMatrix();
+        glLoadIdentity();
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelMatrix.m);
+        updateModelLights();
+        glPopMatrix();
+        glEnable(GL_FOG);
+        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
+        glUseProgramObjectARB(0);
+        return readFrame();
+    }
+};
