@@ -54,13 +54,13 @@ def main():
             results.setdefault(race, []).append((car, rows))
 
     print("difficulty %s, seed %s, %d laps, cars %s" % (opts["--difficulty"], opts["--seed"], laps, opts["--cars"]))
-    print("| race | finished | opponents a lap down | lost opponents | pace ratio (median) | quickest / slowest "
+    print("| race | finished | opponents a lap down | opponents rescued | pace ratio (median) | quickest / slowest "
           "opponent | player's places 1/2/3/4 |")
     print("|---|---|---|---|---|---|---|")
     bad = 0
     all_ratios = []
     for race in races:
-        finished = down = lost = 0
+        finished = down = rescued = 0
         ratios, quick, slow = [], [], []
         places = [0, 0, 0, 0]
         for car, rows in results.get(race, []):
@@ -69,7 +69,7 @@ def main():
             p, opp = rows[0], rows[1:]
             finished += 1 if p["finished"] else 0
             down += sum(1 for o in opp if o["laps"] < laps - 1)
-            lost += sum(1 for o in opp if o.get("lost", 0) > 0)
+            rescued += sum(1 for o in opp if o.get("lost", 0) > 0)
             if 1 <= p["place"] <= 4:
                 places[p["place"] - 1] += 1
             best = [o["bestLap"] for o in opp if o["bestLap"] > 0]
@@ -83,7 +83,7 @@ def main():
         if finished < runs or down or not (0.95 <= ratio <= 1.05):
             bad += 1
         print("| %d | %d/%d | %d | %d | %.3f | %.3f / %.3f | %s |" % (
-            race, finished, runs, down, lost, ratio, statistics.median(quick) if quick else 0.0,
+            race, finished, runs, down, rescued, ratio, statistics.median(quick) if quick else 0.0,
             statistics.median(slow) if slow else 0.0, "/".join(str(x) for x in places)))
         sys.stdout.flush()
     if all_ratios:
