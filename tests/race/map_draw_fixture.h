@@ -27,12 +27,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(loadRace(GetParam()));
     }
     void TearDown() override {
-        if (raceWorld != nullptr) unloadRace();
-        for (int i = 0; i < kCarModels; i++) {
-            delete carBodyModels[i];
-            delete carWheelModels[i];
-            carBodyModels[i] = carWheelModels[i] = nullptr;
-        }
+        unloadRaceAndCars();
         mapBackFaceCulling = true;
         mapVisibilityEnabled = false;
         gameState = MainMenu;

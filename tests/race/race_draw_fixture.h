@@ -33,6 +33,16 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
     return loadGameTextures();
 }
 
+// Unloads the race, if one is loaded, and frees the car models.
+inline void unloadRaceAndCars() {
+    if (raceWorld != nullptr) unloadRace();
+    for (int i = 0; i < kCarModels; i++) {
+        delete carBodyModels[i];
+        delete carWheelModels[i];
+        carBodyModels[i] = carWheelModels[i] = nullptr;
+    }
+}
+
 inline void stopRaceRenderer() {
     releaseSky();
     releaseFonts();

@@ -89,12 +89,7 @@ class DrivenRace : public ::testing::Test {
         loadRace(4);
     }
     void TearDown() override {
-        if (raceWorld != nullptr) unloadRace();
-        for (int i = 0; i < kCarModels; i++) {
-            delete carBodyModels[i];
-            delete carWheelModels[i];
-            carBodyModels[i] = carWheelModels[i] = nullptr;
-        }
+        unloadRaceAndCars();
         gameState = MainMenu;
         mapDepthPrepass = true;
         modelDisplayLists = true;
