@@ -110,6 +110,12 @@ float readF32(const uint8_t* p) {
     return value;
 }
 
+void appendF32(std::vector<uint8_t>& out, float f) {
+    uint32_t v;
+    std::memcpy(&v, &f, 4);
+    appendU32(out, v);
+}
+
 // Creates every missing folder above path ("base/career.inf" -> "base").
 static void makeParentFolders(const std::string& path) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {

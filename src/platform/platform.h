@@ -231,6 +231,11 @@ inline int32_t readI32(const uint8_t* p) {
     return (int32_t)readU32(p);
 }
 float readF32(const uint8_t* p);
+// Little-endian writes of the same values, appended to out.
+inline void appendU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; i++) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void appendF32(std::vector<uint8_t>& out, float f);
 // Replaces a file so that an interrupted write never leaves it truncated:
 // writes a temporary of its own beside it ("<path>.tmp" and six characters),
 // flushes it to disk, renames it over path and flushes the folder. Creates the

@@ -43,16 +43,6 @@ GhostSample blend(const GhostSample& a, const GhostSample& b, float k) {
     return s;
 }
 
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; i++) out.push_back((uint8_t)(v >> (8 * i)));
-}
-
-void putF32(std::vector<uint8_t>& out, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    put32(out, v);
-}
-
 bool soundLap(float lap) {
     return std::isfinite(lap) && lap > 0.0f && ghostSampleCount(lap) <= kMaxGhostSamples;
 }
@@ -152,16 +142,16 @@ std::vector<uint8_t> encodeGhost(const GhostLap& ghost) {
     std::vector<uint8_t> out;
     out.reserve(kGhostHeaderBytes + ghost.samples.size() * kGhostSampleBytes);
     for (uint8_t b : kGhostMagic) out.push_back(b);
-    put32(out, kGhostFileVersion);
-    put32(out, (uint32_t)ghost.race);
-    put32(out, (uint32_t)ghost.car);
-    putF32(out, ghost.lap);
-    for (float s : ghost.splits) putF32(out, s);
-    put32(out, (uint32_t)kGhostSampleHundredths);
-    put32(out, (uint32_t)ghost.samples.size());
+    appendU32(out, kGhostFileVersion);
+    appendU32(out, (uint32_t)ghost.race);
+    appendU32(out, (uint32_t)ghost.car);
+    appendF32(out, ghost.lap);
+    for (float s : ghost.splits) appendF32(out, s);
+    appendU32(out, (uint32_t)kGhostSampleHundredths);
+    appendU32(out, (uint32_t)ghost.samples.size());
     for (const GhostSample& s : ghost.samples) {
-        for (float v : s.position) putF32(out, v);
-        for (float v : s.orientation) putF32(out, v);
+        for (float v : s.position) appendF32(out, v);
+        for (float v : s.orientation) appendF32(out, v);
     }
     return out;
 }

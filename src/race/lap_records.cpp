@@ -15,16 +15,6 @@ namespace {
 
 const uint8_t kRecordsMagic[4] = {'K', 'V', 'R', 'L'};
 
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; i++) out.push_back((uint8_t)(v >> (8 * i)));
-}
-
-void putF32(std::vector<uint8_t>& out, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    put32(out, v);
-}
-
 // One entry; false when it is not a record the game could have made.
 bool decodeEntry(const uint8_t* p, int* race, LapRecord* out) {
     const uint32_t circuit = readU32(p), car = readU32(p + 4);
@@ -55,17 +45,17 @@ std::vector<uint8_t> encodeLapRecords() {
     for (const LapRecord& r : lapRecords) count += r.lap > 0.0f ? 1 : 0;
     std::vector<uint8_t> out;
     for (uint8_t b : kRecordsMagic) out.push_back(b);
-    put32(out, kLapRecordsVersion);
-    put32(out, (uint32_t)count);
+    appendU32(out, kLapRecordsVersion);
+    appendU32(out, (uint32_t)count);
     for (int i = 0; i < kRecordCircuits; i++) {
         const LapRecord& r = lapRecords[i];
         if (!(r.lap > 0.0f)) continue;
-        put32(out, (uint32_t)(i + 1));
-        put32(out, (uint32_t)r.car);
-        putF32(out, r.lap);
-        for (float s : r.splits) putF32(out, s);
-        put32(out, (uint32_t)((uint64_t)r.date & 0xFFFFFFFFu));
-        put32(out, (uint32_t)((uint64_t)r.date >> 32));
+        appendU32(out, (uint32_t)(i + 1));
+        appendU32(out, (uint32_t)r.car);
+        appendF32(out, r.lap);
+        for (float s : r.splits) appendF32(out, s);
+        appendU32(out, (uint32_t)((uint64_t)r.date & 0xFFFFFFFFu));
+        appendU32(out, (uint32_t)((uint64_t)r.date >> 32));
     }
     return out;
 }
