@@ -54,4 +54,9 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         glUseProgramObjectARB(0);
         return readFrame();
     }
+    // The same with one of the map's switches set first.
+    std::vector<uint8_t> drawMapWith(bool& mapSwitch, bool on, const Vector3& eye, const Vector3& at) {
+        mapSwitch = on;
+        return drawMapAlone(eye, at);
+    }
 };

@@ -12,13 +12,7 @@
 
 namespace {
 
-class MapCulling : public MapDrawTest {
-  protected:
-    std::vector<uint8_t> drawMap(const Vector3& eye, const Vector3& at, bool cull) {
-        mapBackFaceCulling = cull;
-        return drawMapAlone(eye, at);
-    }
-};
+class MapCulling : public MapDrawTest {};
 
 TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
     ASSERT_GT(checkpointCount, 0);
@@ -37,8 +31,8 @@ TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
         const float yaw = uniform() * 6.2831853f;
         const Vector3 at(eye.x + 10.0f * std::cos(yaw), eye.y - 3.0f * uniform(),
                          eye.z + 10.0f * std::sin(yaw));
-        const std::vector<uint8_t> full = drawMap(eye, at, false);
-        const std::vector<uint8_t> culled = drawMap(eye, at, true);
+        const std::vector<uint8_t> full = drawMapWith(mapBackFaceCulling, false, eye, at);
+        const std::vector<uint8_t> culled = drawMapWith(mapBackFaceCulling, true, eye, at);
         // Culling removes only faces turned away, which closed shapes hide
         // behind their own fronts. Where two shapes meet along an edge
         // without sharing its corners, a pixel can fall between their

@@ -13,13 +13,7 @@
 
 namespace {
 
-class MapVisibility : public MapDrawTest {
-  protected:
-    std::vector<uint8_t> drawMap(const Vector3& eye, const Vector3& at, bool sets) {
-        mapVisibilityEnabled = sets;
-        return drawMapAlone(eye, at);
-    }
-};
+class MapVisibility : public MapDrawTest {};
 
 TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
     ASSERT_GT(checkpointCount, 0);
@@ -40,9 +34,9 @@ TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
         const float yaw = uniform() * 6.2831853f;
         const Vector3 at(eye.x + 10.0f * std::cos(yaw), eye.y - 2.0f * uniform(),
                          eye.z + 10.0f * std::sin(yaw));
-        const std::vector<uint8_t> full = drawMap(eye, at, false);
+        const std::vector<uint8_t> full = drawMapWith(mapVisibilityEnabled, false, eye, at);
         drawnFull += mapChunkStats.drawn;
-        const std::vector<uint8_t> culled = drawMap(eye, at, true);
+        const std::vector<uint8_t> culled = drawMapWith(mapVisibilityEnabled, true, eye, at);
         drawnSets += mapChunkStats.drawn;
         long differing = 0;
         for (size_t i = 0; i < full.size(); i++) differing += full[i] != culled[i];
@@ -57,9 +51,9 @@ TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
 TEST_P(MapVisibility, AnEyeAboveTheRoofsDrawsEveryChunkInView) {
     const Checkpoint& c = checkpoints[0];
     const Vector3 eye(c.x, c.y + 60.0f, c.z), at(c.x + 10.0f, c.y + 50.0f, c.z);
-    drawMap(eye, at, false);
+    drawMapWith(mapVisibilityEnabled, false, eye, at);
     const int full = mapChunkStats.drawn;
-    drawMap(eye, at, true);
+    drawMapWith(mapVisibilityEnabled, true, eye, at);
     EXPECT_EQ(mapChunkStats.drawn, full);
 }
 
