@@ -86,11 +86,13 @@ bool startGame(const DriveOptions& o) {
 // that change, as a player's fingers would press and release them; they wait
 // in the platform's queue like a real keyboard's.
 void pressKeys(DriverState& driver) {
-    static const uint32_t kDriveKeys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE};
-    bool held[5];
-    for (int k = 0; k < 5; k++) held[k] = keys[kDriveKeys[k]];
+    const uint32_t kDriveKeys[] = {VK_UP,    VK_DOWN,  VK_LEFT,
+                                   VK_RIGHT, VK_SPACE, static_cast<uint32_t>(keyBindings[BindReset])};
+    constexpr int kKeys = sizeof kDriveKeys / sizeof kDriveKeys[0];
+    bool held[kKeys];
+    for (int k = 0; k < kKeys; k++) held[k] = keys[kDriveKeys[k]];
     scriptedDriverKeys(cars[0], driver);
-    for (int k = 0; k < 5; k++) {
+    for (int k = 0; k < kKeys; k++) {
         const bool want = keys[kDriveKeys[k]];
         keys[kDriveKeys[k]] = held[k];
         if (want != held[k]) scriptedPushKey(kDriveKeys[k], want);
