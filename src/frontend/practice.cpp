@@ -154,19 +154,20 @@ void drawRecordsPage() {
     drawDarkeningSheet();
     printTextLarge(290, 550, 1, "Lap records");
     constexpr int kTop = 490, kPitch = 25;
+    constexpr int kCircuitX = 60, kLapX = 190, kCarX = 300, kDateX = 440;
     drawPod(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32), kHudMagenta);
-    printColoured(kHudCyan, 1.0f, 60, kTop + 4, "Circuit");
-    printColoured(kHudCyan, 1.0f, 190, kTop + 4, "Best lap");
-    printColoured(kHudCyan, 1.0f, 300, kTop + 4, "Car");
-    printColoured(kHudCyan, 1.0f, 440, kTop + 4, "Date");
+    printColoured(kHudCyan, 1.0f, kCircuitX, kTop + 4, "Circuit");
+    printColoured(kHudCyan, 1.0f, kLapX, kTop + 4, "Best lap");
+    printColoured(kHudCyan, 1.0f, kCarX, kTop + 4, "Car");
+    printColoured(kHudCyan, 1.0f, kDateX, kTop + 4, "Date");
     for (int circuit = 1; circuit <= kRecordCircuits; circuit++) {
         char lap[32], car[16], date[16];
         recordLine(circuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
         const int y = kTop - kPitch * circuit;
-        printText(60, y, 1.0f, 1, "Race %2i", circuit);
-        printText(190, y, 1.0f, 1, "%s", lap);
-        printText(300, y, 1.0f, 1, "%s", car);
-        printText(440, y, 1.0f, 1, "%s", date);
+        printText(kCircuitX, y, 1.0f, 1, "Race %2i", circuit);
+        printText(kLapX, y, 1.0f, 1, "%s", lap);
+        printText(kCarX, y, 1.0f, 1, "%s", car);
+        printText(kDateX, y, 1.0f, 1, "%s", date);
     }
     drawMenuItem(5, "Back");
 }
