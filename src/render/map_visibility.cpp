@@ -17,7 +17,6 @@
 // line can be at its distance.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -255,16 +254,12 @@ bool overlaps(const float a[4], const float b[4]) {
 
 bool loadMapSolids(const char* path, std::vector<MapSolid>* solids) {
     solids->clear();
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return false;
-    std::vector<char> text;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.insert(text.end(), buffer, buffer + got);
-    std::fclose(f);
+    // A plain file of a sane size, as every reader of the game's files takes.
+    std::vector<uint8_t> text;
+    if (!platformReadFile(path, &text)) return false;
     text.push_back('\0');
-    const char* p = text.data();
-    const char* end = text.data() + text.size() - 1;
+    const char* p = reinterpret_cast<const char*>(text.data());
+    const char* end = p + text.size() - 1;
     while (p < end) {
         float v[5];
         for (float& value : v) {
