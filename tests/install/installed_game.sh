@@ -84,24 +84,10 @@ for _ in $(seq 1 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 [ -s "$WORK/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WORK/display")"
 
-# A sanitized build's options go with the game through its clean
-# environment, the leak suppressions as a copy the other user may read.
-SANITIZER_ENV=()
-for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
-  value="${!name:-}"
-  [ -n "$value" ] || continue
-  if [[ "$value" =~ suppressions=([^:]*) ]]; then
-    cp "${BASH_REMATCH[1]}" "$WORK/$name.supp"
-    chmod 644 "$WORK/$name.supp"
-    value="${value/suppressions=${BASH_REMATCH[1]}/suppressions=$WORK/$name.supp}"
-  fi
-  SANITIZER_ENV+=("$name=$value")
-done
-
 cd "$WORK/elsewhere"
 # No opener on PATH: the game says where the statistics page is instead.
 "${RUN_AS[@]}" env -i HOME="$HOME_DIR" DISPLAY="$DISPLAY" PATH=/nonexistent ALSOFT_DRIVERS=null \
-  ALSOFT_LOGLEVEL=0 "${SANITIZER_ENV[@]}" "$PREFIX/bin/korvask" > "$WORK/game.out" 2> "$WORK/game.err" &
+  ALSOFT_LOGLEVEL=0 "$PREFIX/bin/korvask" > "$WORK/game.out" 2> "$WORK/game.err" &
 GAME_PID=$!
 
 # Wait for its window, then close it as the desktop would.
