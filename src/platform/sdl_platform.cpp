@@ -1,9 +1,7 @@
 // SDL2 backend of the platform layer (players): one window with an OpenGL
 // compatibility context, SDL events turned into Windows-shaped messages.
 #include <SDL.h>
-#include <dlfcn.h>
 #include <fcntl.h>
-#include <link.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,38 +133,6 @@ static void catchQuitSignals() {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
-
-// A build with AddressSanitizer keeps every library it loaded mapped until
-// the end. Stopping video unloads the GL driver, and the leak check at exit
-// could then no longer name the library a leak of the driver's came from,
-// which its suppressions match by.
-#if defined(__SANITIZE_ADDRESS__)
-#define KORVASK_KEEP_LIBRARIES 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KORVASK_KEEP_LIBRARIES 1
-#endif
-#endif
-
-#ifdef KORVASK_KEEP_LIBRARIES
-static int noteLibrary(struct dl_phdr_info* info, size_t, void* names) {
-    if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0') {
-        static_cast<std::deque<std::string>*>(names)->push_back(info->dlpi_name);
-    }
-    return 0;
-}
-
-static void keepLibrariesLoaded() {
-    // Named first and opened after: the walk holds the loader's lock.
-    std::deque<std::string> names;
-    dl_iterate_phdr(noteLibrary, &names);
-    for (const std::string& name : names) {
-        dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-    }
-}
-#else
-static void keepLibrariesLoaded() {}
-#endif
 
 static bool initVideo() {
     catchQuitSignals();
@@ -545,7 +511,6 @@ bool platformUnregisterWindowClass(const char*) {
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0) {
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
-    keepLibrariesLoaded();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     queue.clear();
     return true;
