@@ -227,24 +227,18 @@ bool platformIsWriterTemporary(const char* saveName, const char* name) {
            fnmatch(kWriterTemporary + 1, name + length, 0) == 0;
 }
 
-int platformRemoveStaleTemporaries(const char* path) {
-    const std::string target = normalised(path);
-    if (target.empty()) {
-        return 0;
-    }
-    const std::string folder = folderOf(target);
-    const size_t slash = target.rfind('/');
-    const std::string saveName = slash == std::string::npos ? target : target.substr(slash + 1);
+// Removes from folder the plain files whose names isTemporary takes and that
+// no writer holds; returns how many went.
+template <typename Match>
+static int removeStaleIn(const std::string& folder, Match isTemporary) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
         return 0;
     }
     int removed = 0;
     while (dirent* entry = readdir(dir)) {
-        // Only the exact names the writer makes: a player's own
-        // "career.inf.tmp.bak" or "menu.inf.tmp_backup" is no temporary.
         const char* name = entry->d_name;
-        if (!platformIsWriterTemporary(saveName.c_str(), name)) {
+        if (!isTemporary(name)) {
             continue;
         }
         const std::string full = folder + "/" + name;
@@ -265,6 +259,52 @@ int platformRemoveStaleTemporaries(const char* path) {
     }
     closedir(dir);
     return removed;
+}
+
+int platformRemoveStaleTemporaries(const char* path) {
+    const std::string target = normalised(path);
+    if (target.empty()) {
+        return 0;
+    }
+    const size_t slash = target.rfind('/');
+    const std::string saveName = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Only the exact names the writer makes: a player's own
+    // "career.inf.tmp.bak" or "menu.inf.tmp_backup" is no temporary.
+    return removeStaleIn(folderOf(target),
+                         [&](const char* name) { return platformIsWriterTemporary(saveName.c_str(), name); });
+}
+
+int platformRemoveStaleTemporariesLike(const char* folder, const char* saveGlob) {
+    if (folder == nullptr || saveGlob == nullptr || saveGlob[0] == '\0' || kWriterTemporary[0] != '*') {
+        return 0;
+    }
+    const std::string pattern = std::string(saveGlob) + (kWriterTemporary + 1);
+    return removeStaleIn(normalised(folder),
+                         [&](const char* name) { return fnmatch(pattern.c_str(), name, FNM_PERIOD) == 0; });
+}
+
+int platformLockFolder(const char* folder) {
+    if (folder == nullptr) {
+        return -1;
+    }
+    const std::string path = normalised(folder);
+    int fd = open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+void platformUnlockFolder(int lock) {
+    if (lock >= 0) {
+        close(lock);
+    }
 }
 
 // ---------------------------------------------------------------------------

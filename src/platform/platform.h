@@ -250,6 +250,15 @@ bool platformIsWriterTemporary(const char* saveName, const char* name);
 // writer holds. Look-alike names, folders, links and a temporary another game
 // is still writing are kept. Returns how many were removed.
 int platformRemoveStaleTemporaries(const char* path);
+// The same for every save of folder whose name matches saveGlob (fnmatch:
+// "ghost_*.dat" cleans after every ghost file).
+int platformRemoveStaleTemporariesLike(const char* folder, const char* saveGlob);
+// Holds folder for one game at a time (an advisory lock of the folder
+// itself), so that two games reading, merging and rewriting one file cannot
+// lose each other's work; waits for the other game. Returns the lock, or -1
+// when the folder cannot be locked (the caller goes on unlocked).
+int platformLockFolder(const char* folder);
+void platformUnlockFolder(int lock);
 
 // ---------------------------------------------------------------------------
 // Where the game lives and where the player's files go.
