@@ -51,6 +51,35 @@ static bool validValue(const char* value, size_t length) {
     return true;
 }
 
+// The keys of the options screen and of the graphics and race modules; the
+// key bindings' keys come from their own table.
+static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics"};
+static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + kBindActions + kMaxUnknownGameSettings <=
+                  kMaxGameSettings,
+              "the game's own keys always have room in the table");
+
+bool ownSettingKey(const char* key) {
+    for (const char* own : kOwnSettingKeys) {
+        if (std::strcmp(own, key) == 0) {
+            return true;
+        }
+    }
+    for (int a = 0; a < kBindActions; a++) {
+        if (std::strcmp(bindingSettingKey(a), key) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+static int unknownSettingCount() {
+    int count = 0;
+    for (int i = 0; i < gameSettingCount; i++) {
+        count += ownSettingKey(gameSettings[i].key) ? 0 : 1;
+    }
+    return count;
+}
+
 void clearGameSettings() {
     gameSettingCount = 0;
     gameSettingsRead = GameSettingsRead::Missing;
@@ -65,7 +94,8 @@ bool setSettingText(const char* key, const char* value) {
     }
     GameSetting* setting = findSetting(key);
     if (setting == nullptr) {
-        if (gameSettingCount == kMaxGameSettings) {
+        if (gameSettingCount == kMaxGameSettings ||
+            (!ownSettingKey(key) && unknownSettingCount() >= kMaxUnknownGameSettings)) {
             return false;
         }
         setting = &gameSettings[gameSettingCount++];
@@ -123,6 +153,7 @@ static void trim(const char** begin, const char** end) {
 
 int parseGameSettings(const char* text, size_t size) {
     int dropped = 0;
+    int noRoom = 0;
     const char* at = text;
     const char* const stop = text + size;
     while (at < stop) {
@@ -151,7 +182,15 @@ int parseGameSettings(const char* text, size_t size) {
         if (key.find('\0') != std::string::npos || value.find('\0') != std::string::npos ||
             !setSettingText(key.c_str(), value.c_str())) {
             dropped++;
+            if (validKey(key.c_str(), key.size()) && validValue(value.c_str(), value.size()) &&
+                settingText(key.c_str()) == nullptr) {
+                noRoom++;
+            }
         }
+    }
+    if (noRoom > 0) {
+        std::fprintf(stderr, "korvask: %s: %d key(s) the game does not know were left out (it keeps %d)\n",
+                     kGameSettingsFileName, noRoom, kMaxUnknownGameSettings);
     }
     return dropped;
 }

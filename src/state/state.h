@@ -288,6 +288,9 @@ void writeMissingSaveFiles();
 
 constexpr const char* kGameSettingsFileName = "settings.cfg";
 constexpr int kMaxGameSettings = 64;
+// Keys the game does not know take at most this many rows, so the game's own
+// keys always have room (further unknown keys are left out, said once).
+constexpr int kMaxUnknownGameSettings = 32;
 constexpr int kSettingKeyBytes = 32;    // key letters, digits, '_', '.', '-'
 constexpr int kSettingValueBytes = 96;  // printable text
 constexpr int kMaxGameSettingsFileBytes = 64 * 1024;
@@ -316,11 +319,14 @@ void readGameSettings();
 bool writeGameSettings();
 // Adds the lines of text to the table; returns how many lines were dropped.
 int parseGameSettings(const char* text, size_t size);
+// True for the keys the game itself reads and writes.
+bool ownSettingKey(const char* key);
 // The file's text for the table.
 std::string formatGameSettings();
 // The value of key, or nullptr when the table has none.
 const char* settingText(const char* key);
-// false when the key or value is not one the file can hold, or the table is full.
+// false when the key or value is not one the file can hold, or the key is one
+// the game does not know and kMaxUnknownGameSettings of those are held.
 bool setSettingText(const char* key, const char* value);
 // The whole number under key: fallback when absent; a value that is not a
 // number or lies outside lo..hi is replaced (clamped) with a line on stderr.

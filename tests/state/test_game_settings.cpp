@@ -133,3 +133,42 @@ TEST_F(GameSettings, ActionsFollowTheirBoundKeys) {
 }
 
 }  // namespace
+
+// Keys the game does not know never crowd out its own: a file full of them
+// keeps the options and the key bindings working and saved.
+TEST_F(GameSettings, UnknownKeysLeaveRoomForTheGamesOwn) {
+    struct Case {
+        const char* name;
+        int unknownBefore, unknownAfter;
+        int dropped;
+    } cases[] = {
+        {"a few", 5, 0, 0},
+        {"the limit", kMaxUnknownGameSettings, 0, 0},
+        {"a table's worth before", kMaxGameSettings, 0, kMaxGameSettings - kMaxUnknownGameSettings},
+        {"a table's worth around", kMaxGameSettings / 2, kMaxGameSettings / 2,
+         kMaxGameSettings - kMaxUnknownGameSettings},
+    };
+    for (const Case& c : cases) {
+        clearGameSettings();
+        std::string text;
+        for (int i = 0; i < c.unknownBefore; i++) text += "mod.before" + std::to_string(i) + " = 1\n";
+        text += "difficulty = 2\nmusic_volume = 3\nkey.nitro = N\n";
+        for (int i = 0; i < c.unknownAfter; i++) text += "mod.after" + std::to_string(i) + " = 1\n";
+        EXPECT_EQ(parseGameSettings(text.data(), text.size()), c.dropped) << c.name;
+        EXPECT_EQ(settingInt("difficulty", 1, 0, 2), 2) << c.name;
+        EXPECT_EQ(settingInt("music_volume", 10, 0, 10), 3) << c.name;
+        EXPECT_STREQ(settingText("key.nitro"), "N") << c.name;
+        // The options screen's rows and every binding still take values.
+        EXPECT_TRUE(setSettingText("effects_volume", "4")) << c.name;
+        EXPECT_TRUE(setSettingText("graphics", "0")) << c.name;
+        for (int a = 0; a < kBindActions; a++)
+            EXPECT_TRUE(setSettingText(bindingSettingKey(a), "F5")) << c.name;
+        const std::string saved = formatGameSettings();
+        EXPECT_NE(saved.find("effects_volume = 4\n"), std::string::npos) << c.name;
+        EXPECT_NE(saved.find("difficulty = 2\n"), std::string::npos) << c.name;
+        // Unknown keys beyond the limit are refused, the first ones kept.
+        EXPECT_EQ(setSettingText("mod.late", "1"), c.unknownBefore + c.unknownAfter < kMaxUnknownGameSettings)
+            << c.name;
+        EXPECT_NE(saved.find("mod.before0 = 1\n"), std::string::npos) << c.name;
+    }
+}
