@@ -1,26 +1,37 @@
 // The ghost lap: a lap's line sampled at a fixed rate on the lap clock,
 // replayed by interpolating between the samples around the clock, and its
 // file ("KVGH", version, circuit, car, lap, splits, rate, count, samples).
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "race/race.h"
+#include "race/race_local.h"
 #include "state/state.h"
 
 namespace {
 
 const uint8_t kGhostMagic[4] = {'K', 'V', 'G', 'H'};
 
+// The body's orientation drifts off unit length between the solver's
+// normalisations; every stored pose is unit length, the lap's last as well.
 GhostSample makeSample(const Vector3& p, const Quaternion& q) {
     GhostSample s;
     s.position[0] = p.x;
     s.position[1] = p.y;
     s.position[2] = p.z;
-    s.orientation[0] = q.x;
-    s.orientation[1] = q.y;
-    s.orientation[2] = q.z;
-    s.orientation[3] = q.w;
+    const float length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+    if (!(length > 1e-6f) || !std::isfinite(length)) {
+        s.orientation[0] = s.orientation[1] = s.orientation[2] = 0.0f;
+        s.orientation[3] = 1.0f;
+        return s;
+    }
+    s.orientation[0] = q.x / length;
+    s.orientation[1] = q.y / length;
+    s.orientation[2] = q.z / length;
+    s.orientation[3] = q.w / length;
     return s;
 }
 
@@ -220,21 +231,26 @@ std::string ghostFileName(int race, int car) {
     return name;
 }
 
-LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost) {
+namespace {
+
+// readGhostFile, keeping the bytes read (for a copy of a refused file).
+LapFileRead readGhostBytes(const char* path, int race, int car, GhostLap* ghost, std::vector<uint8_t>* bytes,
+                           int* error) {
     ghost->race = 0;
     ghost->samples.clear();
-    std::vector<uint8_t> bytes;
-    if (!platformReadFile(path, &bytes)) {
+    if (error != nullptr) *error = 0;
+    const int failed = platformTryReadFile(path, bytes);
+    if (failed == ENOENT) return LapFileRead::Missing;
+    if (failed != 0) {
         // No file is no ghost yet; anything else unreadable is said.
-        FILE* f = std::fopen(path, "rb");
-        if (f == nullptr) return LapFileRead::Missing;
-        std::fclose(f);
-        std::fprintf(stderr, "korvask: ghost %s cannot be read; racing without it\n", path);
-        return LapFileRead::Refused;
+        std::fprintf(stderr, "korvask: ghost %s cannot be read (%s); racing without it\n", path,
+                     std::strerror(failed));
+        if (error != nullptr) *error = failed;
+        return LapFileRead::Unreadable;
     }
     const char* why = nullptr;
     GhostLap read;
-    if (!decodeGhost(bytes.data(), bytes.size(), &read, &why)) {
+    if (!decodeGhost(bytes->data(), bytes->size(), &read, &why)) {
         std::fprintf(stderr, "korvask: ghost %s is %s; racing without it\n", path, why);
         return LapFileRead::Refused;
     }
@@ -247,9 +263,111 @@ LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost) 
     return LapFileRead::Read;
 }
 
+bool listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Once a run per file: the player hears why a ghost file stays as it is or
+// where its copy went.
+void tellGhostOnce(const std::string& name, const char* text) {
+    if (listed(lapFiles.ghostsTold, name)) return;
+    lapFiles.ghostsTold.push_back(name);
+    tellLapFiles(text);
+}
+
+void keepGhostFile(const std::string& name, int error) {
+    if (!listed(lapFiles.ghostsKept, name)) lapFiles.ghostsKept.push_back(name);
+    char text[160];
+    if (error != 0)
+        std::snprintf(text, sizeof text, "Could not read the ghost %s: %s. It will not be overwritten.",
+                      name.c_str(), std::strerror(error));
+    else
+        std::snprintf(text, sizeof text,
+                      "The ghost %s was damaged and no copy of it could be kept. It will not be overwritten.",
+                      name.c_str());
+    tellGhostOnce(name, text);
+}
+
+// A refused ghost goes to "<name>.bad" before anything replaces it; false
+// (and the file kept) when the copy could not be made.
+bool copyRefusedGhost(const std::string& name, const std::vector<uint8_t>& bytes) {
+    SaveFileCheck check{};
+    keepDamagedSaveFile(name.c_str(), bytes, &check);
+    if (!check.backupKept) {
+        keepGhostFile(name, 0);
+        return false;
+    }
+    char text[160];
+    std::snprintf(text, sizeof text, "The ghost %s was damaged. A copy was kept as %s%s.", name.c_str(),
+                  name.c_str(), kDamagedFileSuffix);
+    tellGhostOnce(name, text);
+    return true;
+}
+
+void waitToSave(const std::string& name, const GhostLap& ghost) {
+    for (LapFileState::Ghost& g : lapFiles.ghostsUnsaved)
+        if (g.name == name) {
+            g.lap = ghost;
+            return;
+        }
+    lapFiles.ghostsUnsaved.push_back({name, ghost});
+}
+
+}  // namespace
+
+LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost, int* error) {
+    std::vector<uint8_t> bytes;
+    return readGhostBytes(path, race, car, ghost, &bytes, error);
+}
+
 bool writeGhostFile(const char* path, const GhostLap& ghost) {
     const std::vector<uint8_t> bytes = encodeGhost(ghost);
     if (platformWriteFileAtomic(path, bytes.data(), bytes.size())) return true;
-    std::fprintf(stderr, "korvask: could not write the ghost %s\n", path);
+    std::fprintf(stderr, "korvask: could not write the ghost %s: %s\n", path, std::strerror(errno));
+    return false;
+}
+
+LapFileRead loadGhostFile(int race, int car, GhostLap* ghost) {
+    const std::string name = ghostFileName(race, car);
+    std::vector<uint8_t> bytes;
+    int error = 0;
+    const LapFileRead read =
+        readGhostBytes(savesPath(name.c_str()).c_str(), race, car, ghost, &bytes, &error);
+    if (read == LapFileRead::Unreadable) keepGhostFile(name, error);
+    if (read == LapFileRead::Refused) copyRefusedGhost(name, bytes);
+    return read;
+}
+
+bool saveGhostFile(int race, int car, const GhostLap& ghost) {
+    const std::string name = ghostFileName(race, car);
+    if (listed(lapFiles.ghostsKept, name)) return true;
+    const std::string path = savesPath(name.c_str());
+    const int lock = platformLockFolder(savesFolder);
+    // What is there now: another game's faster lap stands, a file that cannot
+    // be read stays, a refused one is copied aside first.
+    std::vector<uint8_t> bytes;
+    GhostLap saved;
+    int error = 0;
+    const LapFileRead read = readGhostBytes(path.c_str(), race, car, &saved, &bytes, &error);
+    bool write = true;
+    if (read == LapFileRead::Unreadable) {
+        keepGhostFile(name, error);
+        write = false;
+    } else if (read == LapFileRead::Read) {
+        write = ghost.lap < saved.lap;
+    } else if (read == LapFileRead::Refused) {
+        write = copyRefusedGhost(name, bytes);
+    }
+    const bool written = !write || writeGhostFile(path.c_str(), ghost);
+    const int failed = errno;
+    platformUnlockFolder(lock);
+    if (written) return true;
+    if (lapFiles.ghostsUnsaved.empty()) {
+        char text[160];
+        std::snprintf(text, sizeof text, "Could not save the ghost: %s. It will be tried again at exit.",
+                      std::strerror(failed));
+        setPlayerNotice(text);
+    }
+    waitToSave(name, ghost);
     return false;
 }

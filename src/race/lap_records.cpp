@@ -2,14 +2,17 @@
 // then per entry the circuit, the car, the lap, the three sector ends and the
 // date. Read leniently: an entry that does not make sense is left out, the
 // others are kept.
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "race/race.h"
+#include "race/race_local.h"
 #include "state/state.h"
 
 LapRecord lapRecords[kRecordCircuits];
+LapFileState lapFiles;
 
 namespace {
 
@@ -38,6 +41,7 @@ bool decodeEntry(const uint8_t* p, int* race, LapRecord* out) {
 
 void clearLapRecords() {
     for (LapRecord& r : lapRecords) r = LapRecord{};
+    lapFiles = LapFileState{};
 }
 
 std::vector<uint8_t> encodeLapRecords() {
@@ -60,8 +64,8 @@ std::vector<uint8_t> encodeLapRecords() {
     return out;
 }
 
-LapFileRead decodeLapRecords(const uint8_t* data, size_t size) {
-    clearLapRecords();
+LapFileRead decodeLapRecordsInto(const uint8_t* data, size_t size, LapRecord records[kRecordCircuits]) {
+    for (int i = 0; i < kRecordCircuits; i++) records[i] = LapRecord{};
     if (size < kLapRecordsHeaderBytes || std::memcmp(data, kRecordsMagic, 4) != 0 ||
         readU32(data + 4) != (uint32_t)kLapRecordsVersion || size > kMaxLapRecordsFileBytes)
         return LapFileRead::Refused;
@@ -77,25 +81,19 @@ LapFileRead decodeLapRecords(const uint8_t* data, size_t size) {
             continue;
         }
         // Two entries for one circuit: the faster stands.
-        LapRecord& slot = lapRecords[race - 1];
+        LapRecord& slot = records[race - 1];
         if (!(slot.lap > 0.0f) || r.lap < slot.lap) slot = r;
     }
     return whole ? LapFileRead::Read : LapFileRead::Partial;
 }
 
-LapFileRead readLapRecords() {
-    const std::string path = savesPath(kLapRecordsFileName);
-    platformRemoveStaleTemporaries(path.c_str());
-    clearLapRecords();
-    std::vector<uint8_t> bytes;
-    if (!platformReadFile(path.c_str(), &bytes)) {
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (f == nullptr) return LapFileRead::Missing;
-        std::fclose(f);
-        std::fprintf(stderr, "korvask: %s cannot be read; starting without lap records\n", path.c_str());
-        return LapFileRead::Refused;
-    }
-    const LapFileRead read = decodeLapRecords(bytes.data(), bytes.size());
+LapFileRead decodeLapRecords(const uint8_t* data, size_t size) {
+    return decodeLapRecordsInto(data, size, lapRecords);
+}
+
+namespace {
+
+void sayRecordsRead(const std::string& path, LapFileRead read) {
     if (read == LapFileRead::Refused)
         std::fprintf(
             stderr,
@@ -104,14 +102,103 @@ LapFileRead readLapRecords() {
     else if (read == LapFileRead::Partial)
         std::fprintf(stderr, "korvask: %s is damaged; keeping the lap records it holds whole\n",
                      path.c_str());
+}
+
+}  // namespace
+
+LapFileRead readLapRecords() {
+    const std::string path = savesPath(kLapRecordsFileName);
+    // Games killed while saving leave their temporaries beside the files.
+    platformRemoveStaleTemporaries(path.c_str());
+    platformRemoveStaleTemporariesLike(savesFolder, kGhostFilePattern);
+    clearLapRecords();
+    lapFiles.recordsUnsaved = false;
+    std::vector<uint8_t> bytes;
+    if (!readSaveFile(kLapRecordsFileName, &lapFiles.records, &bytes)) {
+        if (!lapFiles.records.unreadable) return LapFileRead::Missing;
+        std::fprintf(stderr, "korvask: %s cannot be read (%s); starting without lap records\n", path.c_str(),
+                     lapFiles.records.reason);
+        return LapFileRead::Unreadable;
+    }
+    const LapFileRead read = decodeLapRecords(bytes.data(), bytes.size());
+    sayRecordsRead(path, read);
+    // What the game could not take stays in the copy before any lap of this
+    // run replaces the file.
+    if (read != LapFileRead::Read) keepDamagedSaveFile(kLapRecordsFileName, bytes, &lapFiles.records);
     return read;
 }
 
+namespace {
+
+// The records another game saved since this one read them: the faster of
+// each circuit stands. False when the file there must not be replaced.
+bool mergeSavedRecords(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    const int error = platformTryReadFile(path.c_str(), &bytes);
+    if (error == ENOENT) return true;
+    if (error != 0) {
+        lapFiles.records.unreadable = true;
+        lapFiles.records.keepFile = true;
+        std::snprintf(lapFiles.records.reason, sizeof lapFiles.records.reason, "%s", std::strerror(error));
+        char text[160];
+        std::snprintf(text, sizeof text, "Could not read the lap records: %s. They will not be overwritten.",
+                      lapFiles.records.reason);
+        tellLapFiles(text);
+        return false;
+    }
+    LapRecord saved[kRecordCircuits];
+    const LapFileRead read = decodeLapRecordsInto(bytes.data(), bytes.size(), saved);
+    if (read != LapFileRead::Read) {
+        if (!lapFiles.records.damaged) sayRecordsRead(path, read);
+        SaveFileCheck check{};
+        keepDamagedSaveFile(kLapRecordsFileName, bytes, &check);
+        if (!check.backupKept) {
+            lapFiles.records.keepFile = true;
+            tellLapFiles(
+                "The lap records file was damaged and no copy of it could be kept. It will not be "
+                "overwritten.");
+            return false;
+        }
+        if (!lapFiles.records.damaged) {
+            const std::string text = std::string("The lap records file was damaged. A copy was kept as ") +
+                                     kLapRecordsFileName + kDamagedFileSuffix + ".";
+            tellLapFiles(text.c_str());
+        }
+        lapFiles.records.damaged = true;
+    }
+    for (int i = 0; i < kRecordCircuits; i++) {
+        LapRecord& ours = lapRecords[i];
+        if (saved[i].lap > 0.0f && (!(ours.lap > 0.0f) || saved[i].lap < ours.lap)) ours = saved[i];
+    }
+    return true;
+}
+
+}  // namespace
+
 bool writeLapRecords() {
-    const std::vector<uint8_t> bytes = encodeLapRecords();
-    if (platformWriteFileAtomic(savesPath(kLapRecordsFileName).c_str(), bytes.data(), bytes.size()))
+    // Told at start (or when it was found): the file stays as it is.
+    if (lapFiles.records.keepFile) return true;
+    const std::string path = savesPath(kLapRecordsFileName);
+    const int lock = platformLockFolder(savesFolder);
+    bool written = true;
+    if (mergeSavedRecords(path)) {
+        const std::vector<uint8_t> bytes = encodeLapRecords();
+        written = platformWriteFileAtomic(path.c_str(), bytes.data(), bytes.size());
+    }
+    const int error = errno;
+    platformUnlockFolder(lock);
+    if (written) {
+        lapFiles.recordsUnsaved = false;
         return true;
-    std::fprintf(stderr, "korvask: could not write %s\n", savesPath(kLapRecordsFileName).c_str());
+    }
+    std::fprintf(stderr, "korvask: could not write %s: %s\n", path.c_str(), std::strerror(error));
+    if (!lapFiles.recordsUnsaved) {
+        char text[160];
+        std::snprintf(text, sizeof text, "Could not save the lap record: %s. It will be tried again at exit.",
+                      std::strerror(error));
+        setPlayerNotice(text);
+    }
+    lapFiles.recordsUnsaved = true;
     return false;
 }
 
@@ -124,4 +211,17 @@ bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors
     slot.date = date;
     for (int s = 0; s < kLapSectors; s++) slot.splits[s] = splits[s];
     return true;
+}
+
+void tellLapFiles(const char* text) {
+    std::fprintf(stderr, "korvask: %s\n", text);
+    setPlayerNotice(text);
+}
+
+bool saveLapFilesAtExit() {
+    bool saved = !lapFiles.recordsUnsaved || writeLapRecords();
+    std::vector<LapFileState::Ghost> waiting;
+    waiting.swap(lapFiles.ghostsUnsaved);
+    for (const LapFileState::Ghost& g : waiting) saved = saveGhostFile(g.lap.race, g.lap.car, g.lap) && saved;
+    return saved;
 }

@@ -64,7 +64,7 @@ void completeLap(float lap, const Vector3& p, const Quaternion& q) {
     if (sampled && (raceGhost.samples.empty() || lap < raceGhost.lap)) {
         // The new best of this car replaces the ghost at once.
         raceGhost = lapRecorder.lap;
-        if (ghostFilesEnabled) writeGhostFile(savesPath(ghostFileName(race, car).c_str()).c_str(), raceGhost);
+        if (ghostFilesEnabled) saveGhostFile(race, car, raceGhost);
     }
     if (offerLapRecord(race, car, lap, lapTiming.splits, (int64_t)std::time(nullptr)) && ghostFilesEnabled)
         writeLapRecords();
@@ -112,9 +112,7 @@ void resetLapTiming() {
     sessionGhost.race = 0;
     sessionGhost.samples.clear();
     const int race = loadedRaceNumber;
-    if (ghostFilesEnabled && recordCircuit(race))
-        readGhostFile(savesPath(ghostFileName(race, playerCarModel).c_str()).c_str(), race, playerCarModel,
-                      &raceGhost);
+    if (ghostFilesEnabled && recordCircuit(race)) loadGhostFile(race, playerCarModel, &raceGhost);
 }
 
 void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore) {

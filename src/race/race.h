@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "physics/physics.h"
+#include "state/state.h"
 
 class Model;
 struct KeyEvent;
@@ -490,7 +491,9 @@ struct GhostLap {
 };
 
 // How a records or ghost file was found.
-enum class LapFileRead { Missing, Read, Partial, Refused };
+// Unreadable: the file is there but cannot be read (no permission, a folder,
+// an I/O error); it is never written over in this run.
+enum class LapFileRead { Missing, Read, Partial, Refused, Unreadable };
 
 // The samples a lap of that length holds (the last one at the lap's end).
 int ghostSampleCount(float lap);
@@ -518,21 +521,56 @@ bool ghostRecordFinish(GhostRecorder& rec, float lap, const Vector3& p, const Qu
 // is not a whole ghost of this version; `detail` says why.
 std::vector<uint8_t> encodeGhost(const GhostLap& ghost);
 bool decodeGhost(const uint8_t* data, size_t size, GhostLap* ghost, const char** detail);
-// "ghost_<race>_<car>.dat".
+// "ghost_<race>_<car>.dat", every one of them matching kGhostFilePattern.
 std::string ghostFileName(int race, int car);
+constexpr const char* kGhostFilePattern = "ghost_*.dat";
 // Reads a ghost file; one for another circuit (or car, when car >= 0) is
-// refused. A refusal is said once on stderr.
-LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost);
+// refused. A refusal is said once on stderr; when error is given it gets the
+// system's errno of an unreadable file.
+LapFileRead readGhostFile(const char* path, int race, int car, GhostLap* ghost, int* error = nullptr);
 bool writeGhostFile(const char* path, const GhostLap& ghost);
 
 // The records file's bytes, and back. decodeLapRecords keeps every whole,
-// sound entry it finds and leaves the others empty.
+// sound entry it finds and leaves the others empty; decodeLapRecordsInto
+// fills a table of the caller's instead of lapRecords.
 std::vector<uint8_t> encodeLapRecords();
 LapFileRead decodeLapRecords(const uint8_t* data, size_t size);
+LapFileRead decodeLapRecordsInto(const uint8_t* data, size_t size, LapRecord records[kRecordCircuits]);
+// No records, and the lap files' state of a new run.
 void clearLapRecords();
-// From and to the saves folder; a damaged file is said once on stderr.
+// From and to the saves folder. Reading cleans the temporaries of killed
+// writes (records and ghosts) and keeps a damaged or refused file as
+// "records.dat.bad"; an unreadable one is never written over. Writing merges
+// what another game saved meanwhile (under the saves folder's lock), so no
+// game's record is lost; a write that fails is told on screen and tried
+// again by saveLapFilesAtExit.
 LapFileRead readLapRecords();
 bool writeLapRecords();
+// Writes the ghost of race and car to the saves folder unless the file there
+// holds a faster lap of theirs or must be kept; a refused file there is
+// copied aside first. False when it could not be written (told, and tried
+// again at exit).
+bool saveGhostFile(int race, int car, const GhostLap& ghost);
+// Reads the ghost of race and car from the saves folder into ghost (empty
+// when there is none): an unreadable file is kept and a refused one copied
+// aside, the player told once.
+LapFileRead loadGhostFile(int race, int car, GhostLap* ghost);
+// The lap files whose save failed, tried once more; false when any still
+// failed (the player is told by the caller).
+bool saveLapFilesAtExit();
+// The lap files of this run: what reading found, and what waits to be saved.
+struct LapFileState {
+    SaveFileCheck records;  // what readLapRecords found
+    bool recordsUnsaved;    // the last write failed
+    struct Ghost {
+        std::string name;  // in the saves folder
+        GhostLap lap;      // what waits to be saved
+    };
+    std::vector<Ghost> ghostsUnsaved;
+    std::vector<std::string> ghostsKept;  // never written over in this run
+    std::vector<std::string> ghostsTold;  // the player heard of them once
+};
+extern LapFileState lapFiles;
 // Books a lap: true when it beats (is faster than) the circuit's record,
 // which it then replaces.
 bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors], int64_t date);

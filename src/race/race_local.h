@@ -30,3 +30,7 @@ Vector3 tyreSideForce(const Vector3& slide);
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);
 }
+
+// Tells the player of a lap file (records or ghost): a line on stderr and the
+// on-screen notice.
+void tellLapFiles(const char* text);

@@ -61,6 +61,7 @@ void tellSaveProblemsAtStart() {
     tellSaveFileCheck(settingsFileCheck, "settings", kSettingsFileName);
     tellSaveFileCheck(gameSettingsFileCheck, "game settings", kGameSettingsFileName);
     tellSaveFileCheck(careerFileCheck, "career", kCareerFileName);
+    tellSaveFileCheck(lapFiles.records, "lap records", kLapRecordsFileName);
 }
 
 // Messages first, then a frame when none waits; returns the exit code.
@@ -141,6 +142,10 @@ int gameMain() {
     const bool settingsSaved = writeGameSettings() && menuSettingsSaved;
     const bool careerSaved = writeCareer();
     reportSaveFailures(settingsSaved, careerSaved);
+    // A lap record or ghost whose save failed in the race gets a last try.
+    if (!saveLapFilesAtExit()) {
+        platformMessageBox("Could Not Save The Lap Records.", "SHUTDOWN ERROR", MB_OK | MB_ICONINFORMATION);
+    }
     destroyGameWindow();
     if (writeStatsPage()) {
         const std::string page = savesPath(kStatsFileName);

@@ -123,6 +123,21 @@ TEST(GhostLapSampling, InterpolatesBetweenSamples) {
     EXPECT_FALSE(ghostPose(GhostLap{}, 0.0f, &p, &q));
 }
 
+// The body's orientation is off unit length between the solver's
+// normalisations; every stored pose is unit length, the lap's last included.
+TEST(GhostLapSampling, StoresUnitOrientations) {
+    GhostRecorder rec{};
+    const Quaternion longer(0.0f, 0.3f * 1.05f, 0.0f, std::sqrt(1.0f - 0.09f) * 1.05f);
+    ghostRecordStart(rec, 3, 2, Vector3(0, 0, 0), longer);
+    for (float t = 1.0f; t < 20.0f; t += 1.0f) ghostRecordStep(rec, t, Vector3(t, 0, 0), longer);
+    ASSERT_TRUE(ghostRecordFinish(rec, 20.5f, Vector3(20.5f, 0, 0), longer));
+    for (const GhostSample& s : rec.lap.samples) {
+        float n = 0.0f;
+        for (float v : s.orientation) n += v * v;
+        EXPECT_NEAR(n, 1.0f, 1e-5f);
+    }
+}
+
 TEST(LapRecordRule, ReplacedOnlyByAFasterLap) {
     clearLapRecords();
     const float splits[3] = {1000.0f, 2000.0f, 3000.0f};

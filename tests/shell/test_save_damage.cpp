@@ -13,6 +13,7 @@
 
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
+#include "race/race.h"
 #include "shell/shell.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
@@ -42,6 +43,7 @@ class SaveDamage : public ::testing::Test {
     void TearDown() override {
         settingsFileCheck = SaveFileCheck{};
         careerFileCheck = SaveFileCheck{};
+        clearLapRecords();
         scriptedReset();
     }
     std::vector<std::string> boxes() const {
@@ -59,22 +61,27 @@ class SaveDamage : public ::testing::Test {
 
 enum class Unreadable { Folder, IoError };
 
-// The three save files, by name: what the player is told they hold, and
-// their read's check.
+// The save files, by name: what the player is told they hold, and their
+// read's check.
 const char* whatIsIn(const std::string& file) {
-    return file == kCareerFileName ? "career" : file == kSettingsFileName ? "settings" : "game settings";
+    return file == kCareerFileName       ? "career"
+           : file == kSettingsFileName   ? "settings"
+           : file == kLapRecordsFileName ? "lap records"
+                                         : "game settings";
 }
 
 const SaveFileCheck& checkOf(const std::string& file) {
-    return file == kCareerFileName     ? careerFileCheck
-           : file == kSettingsFileName ? settingsFileCheck
-                                       : gameSettingsFileCheck;
+    return file == kCareerFileName       ? careerFileCheck
+           : file == kSettingsFileName   ? settingsFileCheck
+           : file == kLapRecordsFileName ? lapFiles.records
+                                         : gameSettingsFileCheck;
 }
 
 void readAllSaves() {
     readSettings();
     readGameSettings();
     readCareer();
+    readLapRecords();
 }
 
 struct UnreadableCase {
@@ -91,6 +98,8 @@ const UnreadableCase kUnreadableCases[] = {
     {"SettingsGivesAnIoError", kSettingsFileName, Unreadable::IoError, EIO},
     {"GameSettingsIsAFolder", kGameSettingsFileName, Unreadable::Folder, EISDIR},
     {"GameSettingsGivesAnIoError", kGameSettingsFileName, Unreadable::IoError, EIO},
+    {"LapRecordsIsAFolder", kLapRecordsFileName, Unreadable::Folder, EISDIR},
+    {"LapRecordsGivesAnIoError", kLapRecordsFileName, Unreadable::IoError, EIO},
 };
 
 class UnreadableSave : public SaveDamage, public ::testing::WithParamInterface<UnreadableCase> {};
@@ -129,6 +138,9 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     EXPECT_TRUE(writeSettings());
     EXPECT_TRUE(writeGameSettings());
     EXPECT_TRUE(writeCareer());
+    const float splits[kLapSectors] = {1.0f, 2.0f, 3.0f};
+    offerLapRecord(1, 0, 3.0f, splits, 0);
+    EXPECT_TRUE(writeLapRecords());
     struct stat info;
     ASSERT_EQ(lstat(path.c_str(), &info), 0);
     if (c.kind == Unreadable::Folder) {
@@ -289,6 +301,18 @@ TEST_P(DamagedSave, IsKeptOnceAsBadAndThePlayerToldOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedSave, ::testing::ValuesIn(kDamagedCases),
                          [](const ::testing::TestParamInfo<DamagedCase>& param) { return param.param.name; });
+
+// Lap records of a version to come: kept as records.dat.bad at start, and
+// the player told, before any lap of this run replaces the file.
+TEST_F(SaveDamage, RefusedLapRecordsAreCopiedAsideAndTold) {
+    std::vector<uint8_t> future = {'K', 'V', 'R', 'L', 2, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(writeBytes("base/records.dat", future));
+    readAllSaves();
+    tellSaveProblemsAtStart();
+    EXPECT_EQ(boxes(), std::vector<std::string>{
+                           "The lap records file was damaged. A copy was kept as base/records.dat.bad."});
+    EXPECT_EQ(bytesOf("base/records.dat.bad"), future);
+}
 
 TEST_F(SaveDamage, ADamagedCareerWithNoRoomForItsCopyIsKept) {
     const std::vector<uint8_t> damaged = nanBytes(kCareerFileBytes);

@@ -33,6 +33,7 @@ struct SimOptions {
     std::string record;  // ghost file to write with the best lap
     std::string ghost;   // ghost file to replay beside the player
     int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
+    bool saves = false;  // the game's own saves: records and ghosts read and written
     bool help = false;
 };
 
@@ -114,7 +115,7 @@ void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
-            "                   [--difficulty D]\n"
+            "                   [--difficulty D] [--saves]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -126,6 +127,9 @@ void usage() {
             "  --ghost FILE  replay the ghost in FILE beside the player and report the gap\n"
             "                at each sector and the ghost's distance from the player\n"
             "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
+            "  --saves     use the saves folder as the game does: the lap records and\n"
+            "              ghosts read at start and written at each lap, what the game\n"
+            "              tells the player on stderr\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -148,6 +152,10 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         }
         if (strcmp(a, "--time-trial") == 0) {
             o->timeTrial = true;
+            continue;
+        }
+        if (strcmp(a, "--saves") == 0) {
+            o->saves = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -292,6 +300,13 @@ int main(int argc, char** argv) {
     }
     timeTrialMode = opt.timeTrial;
     setSettingInt("difficulty", opt.difficulty);
+    if (opt.saves) {
+        // The game's start-up of the lap files; its boxes are echoed.
+        chooseSavesFolder();
+        readLapRecords();
+        ghostFilesEnabled = true;
+        tellSaveProblemsAtStart();
+    }
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
@@ -410,6 +425,11 @@ int main(int argc, char** argv) {
                    sessionGhost.lap / 100.0, sessionGhost.samples.size(), encodeGhost(sessionGhost).size());
     }
 
+    // The game's last try at a lap file whose save failed, and its box.
+    if (opt.saves && !saveLapFilesAtExit()) {
+        fprintf(stderr, "korvask: Could Not Save The Lap Records.\n");
+        recorded = false;
+    }
     const bool finished = raceFinished && recorded;
     unloadRace();
     scriptedCloseGLWindow();
