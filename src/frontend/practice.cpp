@@ -112,9 +112,12 @@ void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, cha
     }
     formatRaceTime(r->lap, lap, lapSize);
     std::snprintf(car, static_cast<size_t>(carSize), "%s", carName(r->car));
-    const time_t when = (time_t)r->date;
+    // Dates outside 1970 to 9999 are no date a lap was driven on, and a far
+    // one would overflow the calendar's year.
+    constexpr int64_t kLastDate = 253402300799;  // 9999-12-31 23:59:59 UTC
+    const time_t when = static_cast<time_t>(r->date);
     struct tm day;
-    if (gmtime_r(&when, &day) != nullptr)
+    if (r->date >= 0 && r->date <= kLastDate && gmtime_r(&when, &day) != nullptr)
         std::snprintf(date, (size_t)dateSize, "%04d-%02d-%02d", day.tm_year + 1900, day.tm_mon + 1,
                       day.tm_mday);
     else

@@ -1,6 +1,7 @@
 // The practice screen: its choice stays within the career's unlocked circuits
 // and available cars, a practice race leaves the career file as it was, and
 // the time trial puts the player alone on the grid without a countdown.
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -113,4 +114,30 @@ TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
     EXPECT_EQ(gameState, PracticeMenu);
     EXPECT_FALSE(timeTrialMode);
     EXPECT_EQ(raceWorld, nullptr);
+}
+
+// The records table's date column: a date no lap was driven on, however far
+// off, reads "-" rather than a year that overflowed.
+TEST(PracticeRecords, DatesOutsideTheCalendarReadAsNone) {
+    struct Case {
+        int64_t date;
+        const char* shown;
+    } cases[] = {
+        {1796947200, "2026-12-11"},
+        {0, "1970-01-01"},
+        {253402300799, "9999-12-31"},
+        {253402300800, "-"},
+        {int64_t{1} << 55, "-"},  // past year 2^31
+        {-1, "-"},
+        {INT64_MIN, "-"},
+    };
+    const float splits[3] = {1000.0f, 2000.0f, 3000.0f};
+    for (const Case& c : cases) {
+        clearLapRecords();
+        ASSERT_TRUE(offerLapRecord(2, 1, 3000.0f, splits, c.date));
+        char lap[32], car[16], date[16];
+        recordLine(2, lap, sizeof lap, car, sizeof car, date, sizeof date);
+        EXPECT_STREQ(date, c.shown) << c.date;
+    }
+    clearLapRecords();
 }
