@@ -41,8 +41,11 @@ struct SolidGrid {
 };
 
 int cellFloor(float v, float origin, int count) {
-    const int c = (int)std::floor((v - origin) / kGroundCell);
-    return std::max(0, std::min(count - 1, c));
+    // Clamped before the conversion: a cell far off the grid is its edge.
+    const float c = std::floor((v - origin) / kGroundCell);
+    if (!(c > 0.0f)) return 0;
+    if (c >= static_cast<float>(count - 1)) return std::max(0, count - 1);
+    return static_cast<int>(c);
 }
 
 // Whether the rectangles (all overlapping the cell) cover it wholly.
@@ -266,7 +269,7 @@ bool loadMapSolids(const char* path, std::vector<MapSolid>* solids) {
             while (p < end && (*p == ' ' || *p == '\t')) p++;
             char* after = nullptr;
             value = std::strtof(p, &after);
-            if (after == p || !std::isfinite(value)) {
+            if (after == p || !std::isfinite(value) || std::fabs(value) > kMaxSolidCoordinate) {
                 solids->clear();
                 return false;
             }

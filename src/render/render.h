@@ -609,7 +609,8 @@ struct MapSolid {
 };
 // Reads a map's "solids.txt" (one "x0 z0 x1 z1 top" line a building); false
 // with an empty list when the file is missing or any line is not five finite
-// numbers with x0 < x1 and z0 < z1.
+// numbers within kMaxSolidCoordinate with x0 < x1 and z0 < z1.
+constexpr float kMaxSolidCoordinate = 1e6f;
 bool loadMapSolids(const char* path, std::vector<MapSolid>* solids);
 // Works out which of a chunked model's chunks an eye can see past the
 // solids, for eyes within eyeReach of the given eye points (x, z and the

@@ -86,7 +86,9 @@ TEST(MapSolids, ReadsEveryLineOrNone) {
         {"3 2 1 4 5\n", false, 0},  // x0 past x1
         {"1 4 3 4 5\n", false, 0},  // no depth
         {"1 2 3 4 nan\n", false, 0},
-        {"1 2 3 4 1e40\n", false, 0},  // not a float
+        {"1 2 3 4 1e40\n", false, 0},     // not a float
+        {"9e9 2 9.1e9 4 5\n", false, 0},  // beyond any map: no grid cell holds it
+        {"-1e6 -1e6 1e6 1e6 5\n", true, 1},
     };
     for (const Case& c : cases) {
         std::vector<MapSolid> solids = {MapSolid{0, 0, 1, 1, 1}};
