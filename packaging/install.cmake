@@ -7,7 +7,8 @@ install(TARGETS korvask RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # base/ as generated, without anything a run of the game left in it: an
 # installed game keeps the player's files in the player's data folder. The
-# player's files are the saves (menu.inf, settings.cfg, career.inf), the kept
+# player's files are the saves (menu.inf, settings.cfg, career.inf, the lap
+# records and the ghosts), the kept
 # copies of damaged ones (*.bad), the statistics page and the screenshots,
 # wherever they lie; the temporaries are every name of
 # packaging/temporary_names.txt (KORVASK_TEMPORARY_NAMES).
@@ -23,6 +24,8 @@ install(DIRECTORY ${CMAKE_BINARY_DIR}/base
   PATTERN "menu.inf" EXCLUDE
   PATTERN "career.inf" EXCLUDE
   PATTERN "settings.cfg" EXCLUDE
+  PATTERN "records.dat" EXCLUDE
+  PATTERN "ghost_*.dat" EXCLUDE
   PATTERN "*.bad" EXCLUDE
   PATTERN "stats.html" EXCLUDE
   PATTERN "*.tmp" EXCLUDE

@@ -28,7 +28,9 @@ mkdir -p "$PLANTED/screenshots"
 trap 'rm -rf "$PLANTED"; cleanup' EXIT
 planted_names=(career.inf.tmpQ1w2E3 menu.inf.tmpAbCdEf stats.html.tmp000000 korvask-20260101-120000.png.tmpzZ9yY8
   career.inf.new menu.inf.new .korvask-probe-4242 career.inf.bad menu.inf.bad career.inf.tmp
-  settings.cfg.tmpAbC123 settings.cfg.bad menu.inf career.inf settings.cfg stats.html korvask-20260101-120000.png)
+  settings.cfg.tmpAbC123 settings.cfg.bad menu.inf career.inf settings.cfg stats.html korvask-20260101-120000.png
+  records.dat records.dat.bad records.dat.tmpR3c0rd ghost_1_0.dat ghost_15_11.dat ghost_1_0.dat.tmpAbC123
+  ghost_3_2.dat.bad)
 for name in "${planted_names[@]}"; do echo planted > "$PLANTED/$name"; done
 echo planted > "$PLANTED/screenshots/korvask-20260101-120000.png"
 cmake --install "$BUILD" --prefix "$PREFIX" > "$WORK/install.log"
@@ -57,7 +59,7 @@ for size in 48 128 256; do
   [ "$header" = "$expected" ] || fail "icon ${size}: header $header"
 done
 # No player's files travel with the content.
-for name in menu.inf career.inf settings.cfg stats.html icons screenshots; do
+for name in menu.inf career.inf settings.cfg records.dat ghost_1_0.dat stats.html icons screenshots; do
   [ ! -e "$PREFIX/share/korvask/base/$name" ] || fail "base/$name installed"
 done
 
