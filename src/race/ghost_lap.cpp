@@ -366,7 +366,7 @@ bool saveGhostFile(int race, int car, const GhostLap& ghost) {
         char text[160];
         std::snprintf(text, sizeof text, "Could not save the ghost: %s. It will be tried again at exit.",
                       std::strerror(failed));
-        setPlayerNotice(text);
+        tellLapFiles(text);
     }
     waitToSave(name, ghost);
     return false;

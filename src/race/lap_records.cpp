@@ -196,7 +196,7 @@ bool writeLapRecords() {
         char text[160];
         std::snprintf(text, sizeof text, "Could not save the lap record: %s. It will be tried again at exit.",
                       std::strerror(error));
-        setPlayerNotice(text);
+        tellLapFiles(text);
     }
     lapFiles.recordsUnsaved = true;
     return false;
