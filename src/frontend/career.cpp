@@ -1,6 +1,7 @@
 // The career's rules: tuned car statistics, tuning purchases and the booking
 // of a finished career race with its prize cars.
 #include <cstdint>
+#include <cstdio>
 
 #include "frontend/frontend.h"
 #include "race/race.h"
@@ -117,4 +118,56 @@ bool carSelectable(int car) {
 
 bool raceUnlocked(int race) {
     return race >= 1 && race <= kCareerRaces && race <= maxRaceUnlocked;
+}
+
+const char* placeOrdinal(int place) {
+    static const char* const kOrdinals[kRaceCars] = {"1st", "2nd", "3rd", "4th"};
+    return place >= 1 && place <= kRaceCars ? kOrdinals[place - 1] : "";
+}
+
+void raceUnlockHint(int race, char* text, int size) {
+    std::snprintf(text, static_cast<size_t>(size), "Finish race %d in the top 3 to open race %d", race - 1,
+                  race);
+}
+
+bool careerResultHint(int race, int place, char* text, int size) {
+    if (place >= 1 && place <= 3) return false;
+    // The newest race opens the next one; one already won earns only its
+    // tuning points again.
+    const int best = race >= 1 && race <= kRaceSlots ? raceRecord[race - 1].bestPlace : 0;
+    const bool won = best >= 1 && best <= 3;
+    if (won)
+        std::snprintf(text, static_cast<size_t>(size), "Finish in the top 3 to earn tuning points");
+    else if (race < kCareerRaces)
+        std::snprintf(text, static_cast<size_t>(size), "Finish in the top 3 to earn points and open race %d",
+                      race + 1);
+    else
+        std::snprintf(text, static_cast<size_t>(size), "Finish in the top 3 to earn points");
+    return true;
+}
+
+int careerRacesWon() {
+    int won = 0;
+    for (int race = 0; race < kCareerRaces; race++) {
+        const int best = raceRecord[race].bestPlace;
+        won += best >= 1 && best <= 3 ? 1 : 0;
+    }
+    return won;
+}
+
+void careerNextUnlock(char* text, int size) {
+    // The next race first, then the next car the points win.
+    if (maxRaceUnlocked < kCareerRaces) {
+        std::snprintf(text, static_cast<size_t>(size), "Next: finish race %d in the top 3 to open race %d",
+                      maxRaceUnlocked, maxRaceUnlocked + 1);
+        return;
+    }
+    for (const CarPrize& prize : carPrizes) {
+        if (!carAvailable[prize.car] && careerPoints < prize.points) {
+            std::snprintf(text, static_cast<size_t>(size), "Next: %s at %d points", carName(prize.car),
+                          prize.points);
+            return;
+        }
+    }
+    std::snprintf(text, static_cast<size_t>(size), "Every race and car is open");
 }

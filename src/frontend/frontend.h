@@ -109,6 +109,25 @@ void menuClick();
 void menuHover();
 // Clears every hover flag, then reseeds the random generator from the clock.
 void resetMenuHover();
+// A click at a point of the mouse space, as the keys' items make it.
+void menuClickAt(int x, int y);
+// Left (-1) or Right (1) on an options line or row at a mouse point: the
+// value one step back or on; false when nothing there takes a step.
+bool stepOptionsItem(int x, int y, int direction);
+
+// The keys in the menus (menu_keys.cpp): Up, Down and Tab move the highlight
+// over the shown screen's items, Left and Right change a value, Return acts
+// as a click on the highlighted item, Esc goes back. true when the key was
+// taken; a held key's repeats move the highlight but never act again.
+bool menuKeyDown(int vk, bool repeat);
+// The pointer moved: the mouse leads the highlight again.
+void menuPointerMoved();
+// The item the keys highlight on the shown screen: its row (1..5, or 0 for
+// an item on the left) and its mouse-space box; false while the pointer leads.
+bool menuKeyFocusItem(int* row, int* x0, int* y0, int* x1, int* y1);
+// The highlight of a left-hand item, over the screen drawn.
+void drawMenuKeyFocus();
+void resetMenuKeys();
 // Cursor pixels at a resolution index to the 800 x 600 mouse space.
 void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY);
 // Mouse-space hit test of a right-hand row 1..5 (x 601..799).
@@ -150,6 +169,9 @@ void drawOptionRows();
 void applyVolumeSettings();
 // A click on one of those rows; true when it took the click.
 bool clickOptionRows(int x, int y);
+// Left (-1) or Right (1) on one of them: a volume a step down or up, the
+// difficulty or graphics a value back or on; false when none is there.
+bool stepOptionRow(int x, int y, int direction);
 // The settings' own words: "Easy" .. "Hard", "Low" .. "Auto".
 const char* difficultyName(int difficulty);
 const char* graphicsName(int graphics);
@@ -214,6 +236,18 @@ int carUnlockPoints(int car);
 bool carSelectable(int car);
 // The career race may be started from the city map (1..maxRaceUnlocked).
 bool raceUnlocked(int race);
+// "1st" .. "4th" for places 1..4; "" for any other.
+const char* placeOrdinal(int place);
+// What opens a career race that is still locked: "Finish race 1 in the top 3
+// to open race 2".
+void raceUnlockHint(int race, char* text, int size);
+// What a career race's place would have needed to earn anything (read before
+// the result is booked); false when the place earns something.
+bool careerResultHint(int race, int place, char* text, int size);
+// Career races finished in the first three, 0..15.
+int careerRacesWon();
+// The career's next step: the next race to open or the next car to win.
+void careerNextUnlock(char* text, int size);
 // The career after "New game" (and the selections back to car 0, race 1),
 // written at once.
 void newCareer();

@@ -335,8 +335,8 @@ static bool clickCityMap(int x, int y) {
         playClickSound();
     } else if (menuRowHit(4, x, y)) {
         if (!raceUnlocked(selectedRace)) {
-            char text[48];
-            std::snprintf(text, sizeof text, "Finish race %d first", selectedRace - 1);
+            char text[64];
+            raceUnlockHint(selectedRace, text, sizeof text);
             setPlayerNotice(text);
             return true;
         }
@@ -416,6 +416,24 @@ static bool clickOptionLines(int x, int y) {
     return true;
 }
 
+bool stepOptionsItem(int x, int y, int direction) {
+    if (inBox(x, y, 131, 449, 131, 159)) {
+        // The three resolutions in a ring, either way round.
+        static const int kWidths[3] = {640, 800, 1024}, kHeights[3] = {480, 600, 768};
+        int at = 0;
+        while (at < 2 && kWidths[at] != screenWidth) at++;
+        at = (at + (direction < 0 ? 2 : 1)) % 3;
+        playHoverSound();
+        resetMenuHover();
+        screenWidth = kWidths[at];
+        screenHeight = kHeights[at];
+        return true;
+    }
+    // The switches have two values: either way flips them.
+    if (inBox(x, y, 131, 449, 181, 409)) return clickOptionLines(x, y);
+    return stepOptionRow(x, y, direction);
+}
+
 static bool clickOptions(int x, int y) {
     if (clickOptionLines(x, y) || clickOptionRows(x, y)) return true;
     if (menuRowHit(2, x, y)) {
@@ -437,7 +455,10 @@ static bool clickInfoPage(int x, int y) {
 }
 
 void menuClick() {
-    const int x = mouseX, y = mouseY;
+    menuClickAt(mouseX, mouseY);
+}
+
+void menuClickAt(int x, int y) {
     switch (gameState) {
         case MainMenu:
             clickMainMenu(x, y);
@@ -489,6 +510,15 @@ static bool rowHoverable(int row) {
 
 void menuHover() {
     if (gameState == Race) return;
+    int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)) {
+        // The keys lead: their item alone is lit (the keys played its sound).
+        controlsHoverRow =
+            gameState == Controls && focusRow == 0 ? controlsRowAt((x0 + x1) / 2, (y0 + y1) / 2) : -1;
+        for (int row = 1; row <= kMenuRows; row++)
+            menuHoverFlags[row - 1] = row == focusRow && rowHoverable(row);
+        return;
+    }
     if (gameState == Controls)
         hoverControlsScreen(mouseX, mouseY);
     else

@@ -54,6 +54,16 @@ void drawQuitConfirm() {
 
 void drawCareerMenu() {
     printLargeOnPlate(200, 500, "      Street racer career");
+    // Where the career stands, and what comes next.
+    char line[80];
+    std::snprintf(line, sizeof line, "Points: %d", careerPoints);
+    printOnPlate(60, 420, line);
+    std::snprintf(line, sizeof line, "Tuning points: %d", tuningPoints);
+    printOnPlate(60, 390, line);
+    std::snprintf(line, sizeof line, "Races won: %d of %d", careerRacesWon(), kCareerRaces);
+    printOnPlate(60, 360, line);
+    careerNextUnlock(line, sizeof line);
+    printOnPlate(60, 330, line);
     drawMenuItem(2, "New game");
     drawButton(menuRowHeight(3), menuHoverFlags[2]);
     printText(637, 300, 1.0f, 1, "Continue game");
@@ -142,12 +152,10 @@ void drawCityMap() {
     // A race not yet open shows its lock and the race that opens it.
     if (!raceUnlocked(race)) {
         drawLock(cx, cy + 4.0f, 22.0f);
-        char text[48];
-        std::snprintf(text, sizeof text, "Finish race %d first", race - 1);
-        // Beside the lock, on the side of the map with room for it.
-        const int width = 10 * static_cast<int>(std::strlen(text));
-        const int x = cx > 300.0f ? static_cast<int>(cx) - 22 - width : static_cast<int>(cx) + 22;
-        printOnPlate(x, static_cast<int>(cy) - 4, text);
+        char text[64];
+        raceUnlockHint(race, text, sizeof text);
+        // Under the map, where the longest hint has room.
+        printOnPlate(40, 8, text);
     }
 
     printLargeOnPlate(315, 550, " City map");
@@ -312,6 +320,7 @@ void drawMenus() {
     beginOverlay();
     drawBackground();
     drawScreen();
+    drawMenuKeyFocus();
     refreshMouse();
     drawPointer();
     endImages();
@@ -331,4 +340,5 @@ void resetFrontEndState() {
     awardPending = false;
     newCarWon = false;
     practiceKind = NoPractice;
+    resetMenuKeys();
 }

@@ -79,7 +79,10 @@ void drawOptionRows() {
     printText(kLabelX, kGraphicsY, 1.0f, 1, "Graphics");
     printText(kValueX, kGraphicsY, 1.0f, 1, "%s", graphicsName(settingInt("graphics", 3, 0, 3)));
     // The way on to the keys is a row of its own that lights up like an item.
-    const bool over = onRow(mouseX, mouseY, kControlsY);
+    int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    const bool over = menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)
+                          ? onRow((x0 + x1) / 2, (y0 + y1) / 2, kControlsY)
+                          : onRow(mouseX, mouseY, kControlsY);
     beginShapes();
     shapeColour(over ? kHudCyan : kHudMagenta, over ? 0.42f : 0.22f);
     fillRect((float)kLabelX - 8.0f, (float)kControlsY - 7.0f, 450.0f, (float)kControlsY + 20.0f);
@@ -91,6 +94,27 @@ void drawOptionRows() {
 void applyVolumeSettings() {
     setMusicVolume((float)musicVolumeSetting() / (float)kVolumeSteps);
     setEffectsVolume((float)effectsVolumeSetting() / (float)kVolumeSteps);
+}
+
+bool stepOptionRow(int x, int y, int direction) {
+    const int step = direction < 0 ? -1 : 1;
+    if (onRow(x, y, kMusicVolumeY) || onRow(x, y, kEffectsVolumeY)) {
+        const char* key = onRow(x, y, kMusicVolumeY) ? "music_volume" : "effects_volume";
+        const int volume = settingInt(key, kVolumeSteps, 0, kVolumeSteps) + step;
+        if (volume < 0 || volume > kVolumeSteps) return true;
+        setSettingInt(key, volume);
+        applyVolumeSettings();
+    } else if (onRow(x, y, kDifficultyY)) {
+        setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 3 + step) % 3);
+    } else if (onRow(x, y, kGraphicsY)) {
+        setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 4 + step) % 4);
+        applyGraphicsSetting();
+    } else {
+        return false;
+    }
+    playHoverSound();
+    resetMenuHover();
+    return true;
 }
 
 bool clickOptionRows(int x, int y) {

@@ -1,6 +1,9 @@
 // The result screen over a finished race: books a career result once, shows
 // the place, and after ten seconds leaves for the garage or the main menu.
+#include <cstring>
+
 #include "frontend/frontend.h"
+#include "frontend/frontend_local.h"
 #include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
@@ -9,8 +12,13 @@
 static const float kResultShowSeconds = 1.0f;
 static const float kResultEndSeconds = 10.0f;
 
+// What the place would have needed to earn anything, read as the race was
+// before this result was booked.
+static char resultHint[96];
+
 static void bookOnce() {
     if (!awardPending) return;
+    if (!careerResultHint(selectedRace, playerPlace, resultHint, sizeof resultHint)) resultHint[0] = '\0';
     const int points = careerPoints, tuning = tuningPoints;
     bookRaceResult(selectedRace, playerPlace);
     noteRaceBooking(careerPoints - points, tuningPoints - tuning);
@@ -36,9 +44,10 @@ void drawResultScreen() {
     if (raceTimer > kResultShowSeconds) {
         bookOnce();
         drawColour(1.0f, 1.0f, 1.0f, 1.0f);
-        printTextLarge(280, 290, 1, "  You finished %2i", playerPlace);
-        printTextLarge(280, 290, 1, "                 place!");
+        printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(playerPlace));
         if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
+        if (careerRace && resultHint[0] != '\0')
+            printOnPlate(400 - 5 * static_cast<int>(std::strlen(resultHint)), 258, resultHint);
         drawResultsTable();
     }
 

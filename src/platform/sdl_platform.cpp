@@ -418,7 +418,9 @@ static void translateEvent(const SDL_Event& e) {
             if (vk != 0) {
                 // The key's own moment, so a slow frame's race step can give
                 // each stretch of its time the keys that were down then.
-                push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0, e.key.timestamp);
+                // A held key's repeats carry bit 30, the key was down before.
+                const LPARAM repeat = e.type == SDL_KEYDOWN && e.key.repeat != 0 ? LPARAM{1} << 30 : 0;
+                push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, repeat, e.key.timestamp);
             }
             break;
         }

@@ -13,6 +13,17 @@
 // until 8 s, then the start-up assets load.
 static const float kSplashSecondPicture = 7.0f;
 static const float kSplashSeconds = 8.0f;
+// A key, click or button ends the splash once it has shown this long.
+static const float kSplashSkippableAfter = 1.0f;
+
+bool skipSplash() {
+    if (!startupPending || startupElapsed < kSplashSkippableAfter || startupElapsed >= kSplashSeconds) {
+        return false;
+    }
+    // The next frame shows "Loading..." and loads what the splash hides.
+    startupElapsed = kSplashSeconds;
+    return true;
+}
 
 float smoothFrameFactor(float factor, float measured) {
     // Follows the measured time by at most 0.1 a frame in either direction.

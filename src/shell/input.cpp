@@ -4,6 +4,9 @@
 #include "render/render.h"
 #include "shell/shell.h"
 
+// Where the last pointer message put the pointer, in window pixels.
+static LPARAM lastPointer = -1;
+
 static void hoverUpdate() {
     if (gameState != Race) {
         menuHover();
@@ -67,7 +70,16 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
             // The Controls screen waiting for a key takes it whole: it is
             // bound, not played.
+            if (startupPending) {
+                skipSplash();
+            }
             if (wParam < 256 && controlsKeyPressed((int)wParam)) {
+                return 0;
+            }
+            // The menus move their highlight and act on their own keys; a
+            // held key's repeats (bit 30, the key was already down) only move.
+            if (wParam < 256 && !startupPending &&
+                menuKeyDown(static_cast<int>(wParam), (static_cast<uintptr_t>(lParam) >> 30 & 1u) != 0)) {
                 return 0;
             }
             if (wParam < 256) {
@@ -83,12 +95,24 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_LBUTTONDOWN:
+            if (startupPending) {
+                skipSplash();
+                return 0;
+            }
             // The click acts where it happened, not where the pointer was
             // at the last menu frame.
             if (gameState != Race) {
                 screenToMouse(resolutionIndex, loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam), &mouseX,
                               &mouseY);
                 menuClick();
+            }
+            hoverUpdate();
+            return 0;
+        case WM_MOUSEMOVE:
+            // A pointer that really moved leads the menus' highlight again.
+            if (lParam != lastPointer) {
+                lastPointer = lParam;
+                menuPointerMoved();
             }
             hoverUpdate();
             return 0;

@@ -38,6 +38,10 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam);
 int gameMain();
 // The frame dispatcher; always true.
 bool drawFrame();
+// A key, click or button during the start-up splash: after its first second
+// the next frame loads what the splash hides and the menus open. false when
+// the splash cannot end yet (or is over).
+bool skipSplash();
 // Where the frame counter (F) is printed, in the 800 x 600 overlay.
 constexpr int kFrameCounterX = 670;
 constexpr int kFrameCounterY = 500;

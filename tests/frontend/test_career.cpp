@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "frontend/frontend.h"
 #include "race/race.h"
@@ -159,3 +160,50 @@ TEST_F(Career, TunedStatisticsAddFiveHundredthsAPackageUpToOne) {
 }
 
 }  // namespace
+
+// What the result and the city map say: the place as an ordinal, and for a
+// place that earns nothing what would have.
+TEST_F(Career, ResultAndMapSayWhatAPlaceEarnsAndWhatOpensARace) {
+    struct Case {
+        int race, bestBefore, place;
+        const char* finished;
+        const char* hint;  // nullptr: the place earns something
+    } cases[] = {
+        {1, 0, 1, "1st", nullptr},
+        {1, 0, 2, "2nd", nullptr},
+        {1, 0, 3, "3rd", nullptr},
+        {1, 0, 4, "4th", "Finish in the top 3 to earn points and open race 2"},
+        {1, 4, 4, "4th", "Finish in the top 3 to earn points and open race 2"},
+        {1, 2, 4, "4th", "Finish in the top 3 to earn tuning points"},
+        {15, 0, 4, "4th", "Finish in the top 3 to earn points"},
+    };
+    for (const Case& c : cases) {
+        setDefaultCareer();
+        raceRecord[c.race - 1].bestPlace = c.bestBefore;
+        EXPECT_STREQ(placeOrdinal(c.place), c.finished);
+        char text[96] = "";
+        EXPECT_EQ(careerResultHint(c.race, c.place, text, sizeof text), c.hint != nullptr) << c.place;
+        EXPECT_STREQ(c.hint != nullptr ? text : nullptr, c.hint) << c.race << " " << c.place;
+    }
+    EXPECT_STREQ(placeOrdinal(0), "");
+    EXPECT_STREQ(placeOrdinal(5), "");
+    char text[64];
+    raceUnlockHint(2, text, sizeof text);
+    EXPECT_STREQ(text, "Finish race 1 in the top 3 to open race 2");
+}
+
+TEST_F(Career, CareerScreenSaysWhatComesNext) {
+    char text[80];
+    careerNextUnlock(text, sizeof text);
+    EXPECT_STREQ(text, "Next: finish race 1 in the top 3 to open race 2");
+    bookRaceResult(1, 2);
+    bookRaceResult(2, 4);
+    EXPECT_EQ(careerRacesWon(), 1);
+    careerNextUnlock(text, sizeof text);
+    EXPECT_STREQ(text, "Next: finish race 2 in the top 3 to open race 3");
+    // Every race open: the next prize car.
+    maxRaceUnlocked = kCareerRaces;
+    careerNextUnlock(text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("Next: ", 0), 0u) << text;
+    EXPECT_NE(std::string(text).find(" points"), std::string::npos) << text;
+}

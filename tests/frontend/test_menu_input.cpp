@@ -274,7 +274,7 @@ TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
     clickRow(4);  // Start refuses it and says why
     EXPECT_EQ(gameState, CityMap);
     ASSERT_NE(currentPlayerNotice(), nullptr);
-    EXPECT_STREQ(currentPlayerNotice(), "Finish race 3 first");
+    EXPECT_STREQ(currentPlayerNotice(), "Finish race 3 in the top 3 to open race 4");
     for (int i = 0; i < 20; i++) clickRow(1);
     EXPECT_EQ(selectedRace, kCareerRaces);
     for (int i = 0; i < 20; i++) clickRow(3);

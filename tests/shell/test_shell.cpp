@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "frontend/frontend.h"
 #include "platform/scripted.h"
+#include "race/race.h"
 #include "shell/shell.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
@@ -214,4 +216,40 @@ TEST_F(Shell, ACareerThatCannotBeReadIsToldAtStartAndKept) {
     // The settings still saved, and no temporary was left behind.
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 32, 24, 1, 1, 7}));
     EXPECT_EQ(platformRemoveStaleTemporaries("base/career.inf"), 0);
+}
+
+// Any key or click ends the splash after its first second, and the assets
+// it hides still load; before that second, and as a click on the menu
+// hidden behind it, it does nothing.
+TEST_F(Shell, SplashEndsAtAKeyOrClickAfterItsFirstSecond) {
+    struct Case {
+        const char* name;
+        uint32_t message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } cases[] = {
+        {"key", WM_KEYDOWN, 'X', 0},
+        {"click on the quick race row", WM_LBUTTONDOWN, 1, makeLong(700, 290)},
+    };
+    for (const Case& c : cases) {
+        scriptedReset();
+        resetRunWideState();
+        int endedAt = 0;
+        bool loaded = false;
+        scriptedSetFrameCallback([&](int frame) {
+            if (!startupPending && endedAt == 0) {
+                endedAt = frame;
+                loaded = garageModel != nullptr && carBodyModels[0] != nullptr;
+            }
+        });
+        // 0.45 s in: too soon; 1.4 s in: the splash ends.
+        scriptedPushMessage(c.message, c.wParam, c.lParam, 50);
+        scriptedPushMessage(c.message, c.wParam, c.lParam, 150);
+        scriptedPushMessage(WM_CLOSE, 0, 0, 200);
+        EXPECT_EQ(gameMain(), 0) << c.name;
+        EXPECT_GE(endedAt, 150) << c.name;
+        EXPECT_LE(endedAt, 152) << c.name;
+        EXPECT_EQ(gameState, MainMenu) << c.name;
+        EXPECT_TRUE(loaded) << c.name;
+    }
 }
