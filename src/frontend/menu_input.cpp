@@ -373,6 +373,13 @@ static bool clickPause(int x, int y) {
     return true;
 }
 
+// Window, fullscreen and desktop in a ring; kept in settings.cfg and used
+// from the next start, as the resolution is.
+static void stepDisplayMode(int direction) {
+    const int now = displayModeSetting() < 0 ? DisplayFullscreen : displayModeSetting();
+    setDisplayModeSetting((now + (direction < 0 ? kDisplayModes - 1 : 1)) % kDisplayModes);
+}
+
 // The setting lines: each cycles one value; the first three click with the
 // hover sound, the switches are silent.
 static bool clickOptionLines(int x, int y) {
@@ -398,6 +405,10 @@ static bool clickOptionLines(int x, int y) {
         playHoverSound();
         resetMenuHover();
         depthBits = depthBits == 16 ? 24 : 16;
+    } else if (inBox(x, y, 131, 449, 281, 309)) {
+        playHoverSound();
+        resetMenuHover();
+        stepDisplayMode(1);
     } else if (inBox(x, y, 131, 449, 331, 359)) {
         resetMenuHover();
         soundEnabled = !soundEnabled;
@@ -427,6 +438,12 @@ bool stepOptionsItem(int x, int y, int direction) {
         resetMenuHover();
         screenWidth = kWidths[at];
         screenHeight = kHeights[at];
+        return true;
+    }
+    if (inBox(x, y, 131, 449, 281, 309)) {
+        playHoverSound();
+        resetMenuHover();
+        stepDisplayMode(direction);
         return true;
     }
     // The switches have two values: either way flips them.

@@ -37,8 +37,9 @@ struct KeyItems {
 };
 
 // The options screen's lines on the left, by their mouse bands: display
-// resolution, colour depth, depth buffer, sound, music, then the rows below.
-constexpr int kOptionLineTops[] = {131, 181, 231, 331, 381};
+// resolution, colour depth, depth buffer, display mode, sound, music, then
+// the rows below.
+constexpr int kOptionLineTops[] = {131, 181, 231, 281, 331, 381};
 constexpr int kOptionRowYs[] = {kMusicVolumeY, kEffectsVolumeY, kDifficultyY, kGraphicsY, kControlsY};
 // The practice screen's two choice lines, overlay heights, and their arrows.
 constexpr int kPracticeLineYs[] = {450, 400};

@@ -209,8 +209,9 @@ void drawOptions() {
     drawMenuItem(4, "Back");
     printLargeOnPlate(320, 550, "Options");
     if (optionsApplied) {
+        drawTextPlate(126.0f, 494.0f, 640.0f, 521.0f);
         textAlpha = pulseAlpha(1.0f);
-        printText(135, 300, 1.0f, 1, "Changes will be applied after reload of the game");
+        printText(135, 500, 1.0f, 1, "Changes will be applied after reload of the game");
         textAlpha = 1.0f;
     }
     printText(150, 450, 1.0f, 1, "Display resolution");
@@ -219,6 +220,10 @@ void drawOptions() {
     printText(360, 400, 1.0f, 1, "%s", colourDepthText());
     printText(150, 350, 1.0f, 1, "Depth buffer");
     printText(360, 350, 1.0f, 1, "%s", depthBufferText());
+    // Until the player chooses, the game starts fullscreen.
+    const int display = displayModeSetting();
+    printText(150, 300, 1.0f, 1, "Display");
+    printText(360, 300, 1.0f, 1, "%s", displayModeName(display < 0 ? DisplayFullscreen : display));
     printText(150, 250, 1.0f, 1, "Sound");
     printText(360, 250, 1.0f, 1, "%s", soundEnabled ? "YES" : "NO");
     printText(150, 200, 1.0f, 1, "Music");

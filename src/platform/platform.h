@@ -130,6 +130,9 @@ bool platformRegisterWindowClass(const char* className);
 bool platformUnregisterWindowClass(const char* className);
 // Switches the display to width x height at bits per pixel for fullscreen play.
 bool platformChangeDisplayMode(int width, int height, int bits);
+// Fullscreen from now on means a borderless window over the whole desktop at
+// the desktop's own mode (the picture scaled into it), never a mode change.
+void platformUseDesktopFullscreen(bool desktop);
 void platformRestoreDisplayMode();
 bool platformCreateWindow(const char* title, int width, int height, bool fullscreen);
 bool platformDestroyWindow();

@@ -453,6 +453,10 @@ bool platformChangeDisplayMode(int width, int height, int bits) {
     return true;
 }
 
+void platformUseDesktopFullscreen(bool desktop) {
+    logCall("useDesktopFullscreen %s", desktop ? "yes" : "no");
+}
+
 void platformRestoreDisplayMode() {
     logCall("restoreDisplayMode");
     state.displayModes.push_back({0, 0, 0});

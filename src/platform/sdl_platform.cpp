@@ -28,6 +28,8 @@ bool windowFullscreen = false;
 // window's size.
 int gameWidth = 0, gameHeight = 0;
 
+// Fullscreen is the desktop's own mode in a borderless window.
+bool desktopFullscreen = false;
 // The fullscreen mode last asked for and found; applied to the window.
 bool modeChosen = false;
 SDL_DisplayMode chosenMode;
@@ -518,9 +520,23 @@ bool platformUnregisterWindowClass(const char*) {
     return true;
 }
 
+void platformUseDesktopFullscreen(bool desktop) {
+    desktopFullscreen = desktop;
+}
+
 bool platformChangeDisplayMode(int width, int height, int bits) {
     if (!initVideo()) {
         return false;
+    }
+    if (desktopFullscreen) {
+        // The desktop keeps its mode: a window that left fullscreen covers it
+        // again.
+        modeChosen = false;
+        if (window != nullptr && windowFullscreen &&
+            (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+            SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
+        return true;
     }
     // Only an exact size counts, as a mode change on Windows would; the pixel
     // depth of the desktop's modes decides the colour, whatever bits says.
@@ -577,7 +593,7 @@ static bool openWindow() {
     setGlAttributes(pixelFormat);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (windowFullscreen) {
-        flags |= SDL_WINDOW_FULLSCREEN;
+        flags |= desktopFullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
     } else {
         flags |= SDL_WINDOW_RESIZABLE;
     }

@@ -115,9 +115,13 @@ int gameMain() {
     }
     loadSounds();
     applyVolumeSettings();
-    if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, true)) {
+    // The display mode the player chose (fullscreen until they have said).
+    const int display = displayModeSetting();
+    platformUseDesktopFullscreen(display == DisplayDesktop);
+    if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, display != DisplayWindow)) {
         // The sounds and the device go before the program ends, as at a
-        // normal exit.
+        // normal exit; the answer to the window-mode question is kept.
+        writeGameSettings();
         releaseSounds();
         closeSoundDevice();
         return 0;

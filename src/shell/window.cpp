@@ -1,4 +1,5 @@
 // The game window, its OpenGL context and the display mode.
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -39,14 +40,32 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     appInstance = true;
 
     if (fullscreen && !platformChangeDisplayMode(width, height, bits)) {
-        int answer = platformMessageBox(
-            "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
-            "Korvask", MB_YESNO | MB_ICONEXCLAMATION);
-        if (answer == IDYES) {
-            fullscreen = false;
+        if (displayModeSetting() < 0) {
+            // The first start asks once; the answer is kept in settings.cfg.
+            int answer = platformMessageBox(
+                "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
+                "Instead?",
+                "Korvask", MB_YESNO | MB_ICONEXCLAMATION);
+            if (answer == IDYES) {
+                fullscreen = false;
+                setDisplayModeSetting(DisplayWindow);
+            } else {
+                setDisplayModeSetting(DisplayFullscreen);
+                platformMessageBox("Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+                return false;
+            }
         } else {
-            platformMessageBox("Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
-            return false;
+            // A fullscreen the player chose that this display cannot give: the
+            // game plays in a window and says so, once.
+            fullscreen = false;
+            setDisplayModeSetting(DisplayWindow);
+            char text[160];
+            std::snprintf(text, sizeof(text),
+                          "Fullscreen at %dx%d is not available on this display: the game plays in a "
+                          "window. The options screen's Display row changes it.",
+                          width, height);
+            std::fprintf(stderr, "korvask: %s\n", text);
+            platformMessageBox(text, "Korvask", MB_OK | MB_ICONINFORMATION);
         }
     }
 

@@ -53,7 +53,8 @@ static bool validValue(const char* value, size_t length) {
 
 // The keys of the options screen and of the graphics and race modules; the
 // key bindings' keys come from their own table.
-static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics"};
+static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics",
+                                              "display"};
 static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + kBindActions + kMaxUnknownGameSettings <=
                   kMaxGameSettings,
               "the game's own keys always have room in the table");
@@ -247,4 +248,36 @@ bool writeGameSettings() {
     }
     const std::string text = formatGameSettings();
     return platformWriteFileAtomic(savesPath(kGameSettingsFileName).c_str(), text.data(), text.size());
+}
+
+// ---------------------------------------------------------------------------
+// The display mode.
+
+static const char* const kDisplayWords[kDisplayModes] = {"window", "fullscreen", "desktop"};
+
+int displayModeSetting() {
+    const char* text = settingText("display");
+    if (text == nullptr) {
+        return -1;
+    }
+    for (int mode = 0; mode < kDisplayModes; mode++) {
+        if (std::strcmp(text, kDisplayWords[mode]) == 0) {
+            return mode;
+        }
+    }
+    // A word the game does not know: as if the player had said nothing.
+    std::fprintf(stderr, "korvask: %s: display = \"%s\" is not window, fullscreen or desktop\n",
+                 kGameSettingsFileName, text);
+    return -1;
+}
+
+void setDisplayModeSetting(int mode) {
+    if (mode >= 0 && mode < kDisplayModes) {
+        setSettingText("display", kDisplayWords[mode]);
+    }
+}
+
+const char* displayModeName(int mode) {
+    static const char* const kNames[kDisplayModes] = {"Window", "Fullscreen", "Desktop"};
+    return mode >= 0 && mode < kDisplayModes ? kNames[mode] : "";
 }

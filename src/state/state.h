@@ -321,6 +321,16 @@ bool writeGameSettings();
 int parseGameSettings(const char* text, size_t size);
 // True for the keys the game itself reads and writes.
 bool ownSettingKey(const char* key);
+
+// How the game's window shows, kept as "display = window", "fullscreen" or
+// "desktop" (borderless over the whole desktop) once the player has said:
+// answered the window-mode question or chosen on the options screen.
+enum DisplayMode : int { DisplayWindow, DisplayFullscreen, DisplayDesktop, kDisplayModes };
+// The stored mode, -1 while the player has said nothing.
+int displayModeSetting();
+void setDisplayModeSetting(int mode);
+// "Window", "Fullscreen", "Desktop".
+const char* displayModeName(int mode);
 // The file's text for the table.
 std::string formatGameSettings();
 // The value of key, or nullptr when the table has none.

@@ -62,7 +62,7 @@ const ScreenCase kScreens[] = {
     {"tuning", CarTuning, 4, Garage},
     {"city map", CityMap, 4, Garage},
     {"pause", Pause, 3, Race},
-    {"options", Options, 12, MainMenu},
+    {"options", Options, 13, MainMenu},
     {"info", InfoPage, 1, MainMenu},
     {"practice", PracticeMenu, 6, MainMenu},
     {"records", RecordsPage, 1, PracticeMenu},
@@ -157,10 +157,10 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
         int want;
     } cases[] = {
         {0, VK_LEFT, nullptr, 640},        {0, VK_LEFT, nullptr, 1024},
-        {0, VK_RIGHT, nullptr, 640},       {5, VK_LEFT, "music_volume", 9},
-        {5, VK_RIGHT, "music_volume", 10}, {5, VK_RIGHT, "music_volume", 10},
-        {6, VK_LEFT, "effects_volume", 9}, {7, VK_LEFT, "difficulty", 0},
-        {7, VK_LEFT, "difficulty", 2},     {8, VK_RIGHT, "graphics", 0},
+        {0, VK_RIGHT, nullptr, 640},       {6, VK_LEFT, "music_volume", 9},
+        {6, VK_RIGHT, "music_volume", 10}, {6, VK_RIGHT, "music_volume", 10},
+        {7, VK_LEFT, "effects_volume", 9}, {8, VK_LEFT, "difficulty", 0},
+        {8, VK_LEFT, "difficulty", 2},     {9, VK_RIGHT, "graphics", 0},
     };
     for (const Case& c : cases) {
         resetMenuKeys();
@@ -169,6 +169,21 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
         ASSERT_TRUE(press(c.key));
         const int got = c.setting == nullptr ? screenWidth : settingInt(c.setting, -1, -100, 100);
         EXPECT_EQ(got, c.want) << c.downs << " " << c.key;
+    }
+    // The display mode: fullscreen until chosen, then window, desktop,
+    // fullscreen either way round.
+    resetMenuKeys();
+    for (int d = 0; d < 4; d++) press(VK_DOWN);
+    const struct {
+        int key;
+        int mode;
+    } modes[] = {{VK_LEFT, DisplayWindow},
+                 {VK_LEFT, DisplayDesktop},
+                 {VK_RIGHT, DisplayWindow},
+                 {VK_RIGHT, DisplayFullscreen}};
+    for (const auto& m : modes) {
+        ASSERT_TRUE(press(m.key));
+        EXPECT_EQ(displayModeSetting(), m.mode);
     }
     EXPECT_EQ(gameState, Options);
 }

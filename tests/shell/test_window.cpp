@@ -182,3 +182,35 @@ TEST_F(GameWindow, ResizeSceneTakesHeightZeroAsOne) {
 }
 
 }  // namespace
+
+// The window-mode question is asked once, its answer kept; a fullscreen the
+// player chose that the display refuses starts windowed and says so once.
+TEST_F(GameWindow, TheDisplayModeIsAskedOnceAndKept) {
+    struct Case {
+        const char* name;
+        int stored;  // -1: nothing said yet
+        int answer;
+        bool created, fullscreenAfter;
+        int storedAfter;
+        int boxes;
+    } cases[] = {
+        {"first start, yes", -1, IDYES, true, false, DisplayWindow, 1},
+        {"first start, no", -1, IDNO, false, true, DisplayFullscreen, 2},
+        {"fullscreen chosen", DisplayFullscreen, IDNO, true, false, DisplayWindow, 1},
+        {"window chosen", DisplayWindow, IDNO, true, false, DisplayWindow, 0},
+    };
+    for (const Case& c : cases) {
+        resetRunWideState();
+        setDisplayModeSetting(c.stored);
+        scriptedFailStep(ScriptedChangeDisplayMode);
+        scriptedSetMessageBoxAnswer(c.answer);
+        EXPECT_EQ(createGameWindow("Korvask", 800, 600, 32, c.stored != DisplayWindow), c.created) << c.name;
+        EXPECT_EQ(fullscreen, c.fullscreenAfter) << c.name;
+        EXPECT_EQ(displayModeSetting(), c.storedAfter) << c.name;
+        EXPECT_EQ(static_cast<int>(scriptedMessageBoxes().size()), c.boxes) << c.name;
+        if (c.stored == DisplayFullscreen) {
+            EXPECT_EQ(lastBox().text.find("Fullscreen at 800x600 is not available"), 0u) << lastBox().text;
+        }
+        destroyGameWindow();
+    }
+}
