@@ -7,6 +7,7 @@
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
 #include "platform/platform.h"
+#include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
 
@@ -159,6 +160,9 @@ void drawCityMap() {
     }
 
     printLargeOnPlate(315, 550, " City map");
+    char name[48];
+    std::snprintf(name, sizeof name, "Race %d: %s", race, circuitName(race));
+    printOnPlate(40, 552, name);
     drawMenuItem(1, "Race");
     printText(650, 400, 1.0f, 1, "     >");
     drawMenuItem(3, "  Race");

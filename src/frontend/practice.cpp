@@ -133,6 +133,7 @@ void drawPracticeMenu() {
     printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
     drawArrowBox(kPreviousX, kCircuitLineY, "<");
     printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", practiceCircuit);
+    printColoured(kHudCyan, 1.0f, kValueX, kCircuitLineY - 24, circuitName(practiceCircuit));
     drawArrowBox(kNextX, kCircuitLineY, ">");
 
     printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
@@ -157,7 +158,7 @@ void drawRecordsPage() {
     drawDarkeningSheet();
     printTextLarge(290, 550, 1, "Lap records");
     constexpr int kTop = 490, kPitch = 25;
-    constexpr int kCircuitX = 60, kLapX = 190, kCarX = 300, kDateX = 440;
+    constexpr int kCircuitX = 50, kNameX = 80, kLapX = 230, kCarX = 320, kDateX = 450;
     drawPod(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32), kHudMagenta);
     printColoured(kHudCyan, 1.0f, kCircuitX, kTop + 4, "Circuit");
     printColoured(kHudCyan, 1.0f, kLapX, kTop + 4, "Best lap");
@@ -167,7 +168,8 @@ void drawRecordsPage() {
         char lap[32], car[16], date[16];
         recordLine(circuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
         const int y = kTop - kPitch * circuit;
-        printText(kCircuitX, y, 1.0f, 1, "Race %2i", circuit);
+        printText(kCircuitX, y, 1.0f, 1, "%2i", circuit);
+        printText(kNameX, y, 1.0f, 1, "%s", circuitName(circuit));
         printText(kLapX, y, 1.0f, 1, "%s", lap);
         printText(kCarX, y, 1.0f, 1, "%s", car);
         printText(kDateX, y, 1.0f, 1, "%s", date);

@@ -1,5 +1,6 @@
 // The result screen over a finished race: books a career result once, shows
 // the place, and after ten seconds leaves for the garage or the main menu.
+#include <cstdio>
 #include <cstring>
 
 #include "frontend/frontend.h"
@@ -44,6 +45,11 @@ void drawResultScreen() {
     if (raceTimer > kResultShowSeconds) {
         bookOnce();
         drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+        char circuit[48];
+        std::snprintf(circuit, sizeof circuit, "Race %d: %s", loadedRaceNumber,
+                      circuitName(loadedRaceNumber));
+        if (circuitName(loadedRaceNumber)[0] != '\0')
+            printOnPlate(400 - 5 * static_cast<int>(std::strlen(circuit)), 330, circuit);
         printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(playerPlace));
         if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
         if (careerRace && resultHint[0] != '\0')

@@ -1,8 +1,14 @@
 // The start countdown's overlay: 3, 2, 1 fading in over a second each, then
 // "go" fading in and out over two, added onto the frame.
+#include <cstdio>
+#include <cstring>
+
 #include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
+
+// The circuit's name shows until the count's "3".
+static const float kCircuitNameSeconds = 3.0f;
 
 struct CountdownImage {
     float from, to;  // raceTimer range, seconds, both ends excluded
@@ -34,5 +40,21 @@ void drawCountdown() {
 
     endImages();
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+    // The circuit's name while the grid waits for the lights, fading out as
+    // the count begins.
+    const char* name = circuitName(loadedRaceNumber);
+    if (name[0] != '\0' && raceTimer < kCircuitNameSeconds) {
+        char text[48];
+        std::snprintf(text, sizeof text, "Race %d: %s", loadedRaceNumber, name);
+        const float alpha = raceTimer < kCircuitNameSeconds - 1.0f ? 1.0f : kCircuitNameSeconds - raceTimer;
+        const int width = 13 * static_cast<int>(std::strlen(text));
+        beginShapes();
+        shapeColour(kHudBlack, 0.6f * alpha);
+        fillRect(static_cast<float>(392 - width / 2), 404.0f, static_cast<float>(408 + width / 2), 440.0f);
+        endShapes();
+        textAlpha = alpha;
+        printTextLarge(400 - width / 2, 410, 1, "%s", text);
+        textAlpha = 1.0f;
+    }
     endOverlay();
 }

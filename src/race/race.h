@@ -452,6 +452,9 @@ extern bool carViewCulling;
 // leaves that record or ghost out (a line on stderr) and keeps the rest.
 
 constexpr int kRecordCircuits = 15;  // circuits 1..15
+// The circuit's name ("Harbour Loop"), shown beside its race number; "" for
+// a number outside 1..15.
+const char* circuitName(int race);
 constexpr int kLapSectors = 3;
 // The ghost's samples lie this far apart on the lap clock (20 a second).
 constexpr float kGhostSampleHundredths = 5.0f;

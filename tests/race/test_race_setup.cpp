@@ -2,6 +2,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "race_fixture.h"
@@ -126,4 +128,18 @@ TEST(RaceWorld, BuildsFourDistinctCarsOnTheGrid) {
         raceWorld = nullptr;
         for (int i = 0; i < kRaceCars; i++) cars[i].body = nullptr;
     }
+}
+
+// Every circuit has a name of its own that fits the records table's column.
+TEST(CircuitNames, OneNameEachThatFitsItsColumn) {
+    std::set<std::string> names;
+    for (int race = 1; race <= kRecordCircuits; race++) {
+        const std::string name = circuitName(race);
+        EXPECT_FALSE(name.empty()) << race;
+        EXPECT_LE(name.size(), 14u) << name;
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(kRecordCircuits));
+    EXPECT_STREQ(circuitName(0), "");
+    EXPECT_STREQ(circuitName(16), "");
 }
