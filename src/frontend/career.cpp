@@ -171,3 +171,36 @@ void careerNextUnlock(char* text, int size) {
     }
     std::snprintf(text, static_cast<size_t>(size), "Every race and car is open");
 }
+
+// The ratings in the garage's units: power in kW, top speed in km/h as the
+// speedometer reads it, suspension on a scale of ten.
+int ratingKilowatts(float power) {
+    return static_cast<int>(power * 330.0f + 0.5f);
+}
+
+int ratingKmh(float maxSpeed) {
+    return static_cast<int>(maxSpeed * 450.0f + 0.5f);
+}
+
+float ratingOutOfTen(float suspension) {
+    return suspension * 10.0f;
+}
+
+void tuningPackageGain(int car, int package, char* text, int size) {
+    float power = 0.0f, speed = 0.0f, suspension = 0.0f;
+    tunedStatistics(car, &power, &speed, &suspension);
+    // What the car would have with the package as well, within the caps.
+    const float with[3] = {power + kPackageBonus > 1.0f ? 1.0f : power + kPackageBonus,
+                           speed + kPackageBonus > 1.0f ? 1.0f : speed + kPackageBonus,
+                           suspension + kPackageBonus > 1.0f ? 1.0f : suspension + kPackageBonus};
+    const bool installed =
+        validCar(car) && package >= 0 && package < kTuningPackages && carTuning[car][package] != 0;
+    if (installed) {
+        std::snprintf(text, static_cast<size_t>(size), "installed");
+        return;
+    }
+    const int percent = power > 0.0f ? static_cast<int>((with[0] - power) / power * 100.0f + 0.5f) : 0;
+    std::snprintf(text, static_cast<size_t>(size), "+%d %% power, +%d km/h, +%.1f grip", percent,
+                  ratingKmh(with[1]) - ratingKmh(speed),
+                  ratingOutOfTen(with[2]) - ratingOutOfTen(suspension));
+}

@@ -236,6 +236,13 @@ int carUnlockPoints(int car);
 bool carSelectable(int car);
 // The career race may be started from the city map (1..maxRaceUnlocked).
 bool raceUnlocked(int race);
+// A car's ratings in the garage's units: kW, km/h, and suspension out of 10.
+int ratingKilowatts(float power);
+int ratingKmh(float maxSpeed);
+float ratingOutOfTen(float suspension);
+// What package k (0..2) adds to the car: "+10 % power, +23 km/h, +0.5 grip",
+// or "installed".
+void tuningPackageGain(int car, int package, char* text, int size);
 // "1st" .. "4th" for places 1..4; "" for any other.
 const char* placeOrdinal(int place);
 // What opens a career race that is still locked: "Finish race 1 in the top 3

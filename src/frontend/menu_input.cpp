@@ -314,7 +314,13 @@ static bool clickGarage(int x, int y) {
 static bool clickCarTuning(int x, int y) {
     for (int k = 0; k < kTuningPackages; k++) {
         if (menuRowHit(k + 1, x, y)) {
-            buyTuningPackage(selectedCar, k);
+            // Points too short for a package still for sale: said, not silent.
+            if (!buyTuningPackage(selectedCar, k) && carTuning[selectedCar][k] == 0) {
+                char text[96];
+                std::snprintf(text, sizeof text, "Not enough tuning points: a package costs %d, you have %d",
+                              kTuningPackagePrice, tuningPoints);
+                setPlayerNotice(text);
+            }
             playClickSound();
             return true;
         }

@@ -1,5 +1,6 @@
 // The menus' building blocks: overlay projection, button widget, title block,
 // darkening sheet, statistics bars and the mouse pointer.
+#include <cstdio>
 #include <cstring>
 
 #include "frontend/frontend.h"
@@ -145,9 +146,13 @@ void drawStatisticsBars() {
     drawBar(50.0f, 125.0f, carPower);
     drawBar(50.0f, 75.0f, carMaxSpeed);
     drawBar(50.0f, 25.0f, carSuspension);
-    printOnPlate(50, 150, "Power");
-    printOnPlate(50, 100, "Max speed");
-    printOnPlate(50, 50, "Suspension");
+    char text[48];
+    std::snprintf(text, sizeof text, "Power  %d kW", ratingKilowatts(carPower));
+    printOnPlate(50, 150, text);
+    std::snprintf(text, sizeof text, "Max speed  %d km/h", ratingKmh(carMaxSpeed));
+    printOnPlate(50, 100, text);
+    std::snprintf(text, sizeof text, "Suspension  %.1f / 10", ratingOutOfTen(carSuspension));
+    printOnPlate(50, 50, text);
 }
 
 void drawPointer() {

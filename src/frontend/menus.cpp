@@ -112,6 +112,16 @@ void drawCarTuning() {
     printOnPlate(150, 400, "       1st tuning package");
     printOnPlate(150, 350, "       2nd tuning package");
     printOnPlate(150, 300, "       3rd tuning package");
+    // What each package adds, before it is bought, and what it costs.
+    for (int k = 0; k < kTuningPackages; k++) {
+        char gain[64];
+        tuningPackageGain(selectedCar, k, gain, sizeof gain);
+        printColoured(kHudCyan, 1.0f, 220, 378 - 50 * k, gain);
+    }
+    char price[80];
+    std::snprintf(price, sizeof price, "Each package costs %d tuning points; you have %d",
+                  kTuningPackagePrice, tuningPoints);
+    printOnPlate(150, 450, price);
     char available[64];
     std::snprintf(available, sizeof available, "Tuning packages available for installation: %2i",
                   tuningPackagesAffordable());

@@ -207,3 +207,26 @@ TEST_F(Career, CareerScreenSaysWhatComesNext) {
     EXPECT_EQ(std::string(text).rfind("Next: ", 0), 0u) << text;
     EXPECT_NE(std::string(text).find(" points"), std::string::npos) << text;
 }
+
+// The garage's figures and what a package adds before it is bought.
+TEST_F(Career, RatingsInUnitsAndWhatAPackageAdds) {
+    struct Case {
+        float power, speed, suspension;
+        int kw, kmh;
+        float outOfTen;
+    } cases[] = {{0.5f, 0.52f, 0.53f, 165, 234, 5.3f}, {1.0f, 1.0f, 1.0f, 330, 450, 10.0f}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ratingKilowatts(c.power), c.kw);
+        EXPECT_EQ(ratingKmh(c.speed), c.kmh);
+        EXPECT_NEAR(ratingOutOfTen(c.suspension), c.outOfTen, 1e-5f);
+    }
+    char text[64];
+    // Car 0 at power 0.50: a package adds 0.05, a tenth.
+    tuningPackageGain(0, 0, text, sizeof text);
+    EXPECT_STREQ(text, "+10 % power, +23 km/h, +0.5 grip");
+    ASSERT_TRUE(buyTuningPackage(0, 0));
+    tuningPackageGain(0, 0, text, sizeof text);
+    EXPECT_STREQ(text, "installed");
+    tuningPackageGain(0, 1, text, sizeof text);
+    EXPECT_STREQ(text, "+9 % power, +22 km/h, +0.5 grip");
+}

@@ -244,12 +244,15 @@ TEST_F(MenuInput, TuningWithSixHundredPoints) {
     EXPECT_TRUE(menuHoverFlags[0]);  // tuning rows keep the hover flags
     clickRow(1);                     // installed: nothing more to buy
     clickRow(3);
-    clickRow(2);  // 100 points left
+    clickRow(2);  // 100 points left: refused
     EXPECT_EQ(tuningPoints, 100);
     EXPECT_EQ(tuningPackagesAffordable(), 0);
     EXPECT_EQ(carTuning[3][0], 1);
     EXPECT_EQ(carTuning[3][1], 0);
     EXPECT_EQ(carTuning[3][2], 1);
+    // The last click was refused for too few points, and said so.
+    ASSERT_NE(currentPlayerNotice(), nullptr);
+    EXPECT_STREQ(currentPlayerNotice(), "Not enough tuning points: a package costs 250, you have 100");
     EXPECT_EQ(menuClickSounds, 4);
     EXPECT_EQ(gameState, CarTuning);
     // Installed rows no longer light up under the cursor.
