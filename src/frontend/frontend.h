@@ -137,6 +137,20 @@ int menuRowHeight(int row);
 // True when the shown screen has a clickable item in that row.
 bool screenHasRow(int state, int row);
 
+// The quick race screen (quick_race.cpp): a circuit and a car, each random
+// (kQuickRaceRandom) or one the career has opened; kept for the whole run.
+constexpr int kQuickRaceRandom = -1;
+extern int quickRaceCircuit;
+extern int quickRaceCar;
+void drawQuickRaceMenu();
+bool clickQuickRaceMenu(int x, int y);
+// A choice the career no longer offers goes back to random.
+void settleQuickRaceChoice();
+// The circuit (1..9 when random) and the car (0..5 when random) of the next
+// quick race.
+int drawQuickRaceCircuit();
+int drawQuickRaceCar();
+
 // The practice screen and the records screen (practice.cpp).
 void drawPracticeMenu();
 void drawRecordsPage();

@@ -36,3 +36,10 @@ bool cityRoutePoint(int index, float* overlayX, float* overlayY);
 // Race n's circuit over the map picture, its start marked; loads the route
 // when the race shown changes.
 void drawCityRoute(int race, float phase);
+
+// The choice lines of the practice and quick race screens: "<" and ">" boxes
+// either side of a value. Half the arrow's hit box across, in overlay units.
+constexpr int kArrowHalfWidth = 20;
+// Mouse-space hit box of the arrow drawn at overlay (arrowX, lineY).
+bool arrowHit(int x, int y, int arrowX, int lineY);
+void drawArrowBox(int arrowX, int lineY, const char* arrow);

@@ -76,6 +76,8 @@ static unsigned screenRows(int state) {
             return 1u << 3;
         case PracticeMenu:
             return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+        case QuickRaceMenu:
+            return 1u << 1 | 1u << 5;
         case RecordsPage:
             return 1u << 5;
         case Controls:
@@ -161,8 +163,8 @@ void startQuickRace() {
     careerRace = false;
     awardPending = false;
     newCarWon = false;
-    quickRaceNumber = std::rand() % 9 + 1;
-    selectedCar = std::rand() % 6;
+    quickRaceNumber = drawQuickRaceCircuit();
+    selectedCar = drawQuickRaceCar();
     // A quick race drives the car as it comes, without the career's tuning.
     const CarTableRow& row = carTable[selectedCar];
     carPower = row.power;
@@ -197,8 +199,8 @@ void restartRace() {
     }
     careerRace = false;
     awardPending = false;
-    quickRaceNumber = std::rand() % 9 + 1;
-    selectedCar = std::rand() % 6;
+    quickRaceNumber = drawQuickRaceCircuit();
+    selectedCar = drawQuickRaceCar();
     if (!loadSelectedRace(quickRaceNumber)) raceNotStarted(false);
 }
 
@@ -235,7 +237,8 @@ static bool clickMainMenu(int x, int y) {
     } else if (menuRowHit(2, x, y)) {
         gameState = CareerMenu;
     } else if (menuRowHit(3, x, y)) {
-        startQuickRace();
+        settleQuickRaceChoice();
+        gameState = QuickRaceMenu;
     } else if (menuRowHit(4, x, y)) {
         gameState = Options;
     } else if (menuRowHit(5, x, y)) {
@@ -512,6 +515,9 @@ void menuClickAt(int x, int y) {
             break;
         case PracticeMenu:
             clickPracticeMenu(x, y);
+            break;
+        case QuickRaceMenu:
+            clickQuickRaceMenu(x, y);
             break;
         case RecordsPage:
             clickRecordsPage(x, y);

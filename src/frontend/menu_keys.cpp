@@ -41,7 +41,8 @@ struct KeyItems {
 // the rows below.
 constexpr int kOptionLineTops[] = {131, 181, 231, 281, 331, 381};
 constexpr int kOptionRowYs[] = {kMusicVolumeY, kEffectsVolumeY, kDifficultyY, kGraphicsY, kControlsY};
-// The practice screen's two choice lines, overlay heights, and their arrows.
+// The practice and quick race screens' two choice lines, overlay heights,
+// and their arrows.
 constexpr int kPracticeLineYs[] = {450, 400};
 constexpr int kPracticePreviousX = 250, kPracticeNextX = 450;
 
@@ -60,6 +61,7 @@ KeyItems itemsOf(int state) {
             for (int y : kOptionRowYs) k.add(131, 581 - y, 449, 609 - y);
             break;
         case PracticeMenu:
+        case QuickRaceMenu:
             for (int y : kPracticeLineYs) k.add(60, 600 - y - 19, 540, 600 - y + 9);
             break;
         case Controls:
@@ -84,6 +86,7 @@ int backRow(int state) {
         case CarTuning:
         case CityMap:
         case PracticeMenu:
+        case QuickRaceMenu:
         case RecordsPage:
         case Controls:
             return 5;
@@ -126,7 +129,8 @@ bool stepValue(const KeyItems& k, int direction) {
         case CityMap:
             menuClickAt(700, rowCentreY(direction < 0 ? 3 : 1));
             return true;
-        case PracticeMenu: {
+        case PracticeMenu:
+        case QuickRaceMenu: {
             if (menuKeyFocus < 0 || menuKeyFocus >= 2) return false;
             const int y = 600 - kPracticeLineYs[menuKeyFocus] - 5;
             menuClickAt((direction < 0 ? kPracticePreviousX : kPracticeNextX) + 6, y);

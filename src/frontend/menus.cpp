@@ -312,6 +312,9 @@ void drawScreen() {
         case PracticeMenu:
             drawPracticeMenu();
             break;
+        case QuickRaceMenu:
+            drawQuickRaceMenu();
+            break;
         case RecordsPage:
             drawRecordsPage();
             break;
@@ -359,5 +362,7 @@ void resetFrontEndState() {
     awardPending = false;
     newCarWon = false;
     practiceKind = NoPractice;
+    quickRaceCircuit = kQuickRaceRandom;
+    quickRaceCar = kQuickRaceRandom;
     resetMenuKeys();
 }

@@ -22,13 +22,6 @@ constexpr int kCircuitLineY = 450;
 constexpr int kCarLineY = 400;
 constexpr int kLabelX = 80;
 constexpr int kPreviousX = 250, kValueX = 300, kNextX = 450;
-constexpr int kArrowHalfWidth = 20;
-
-// Mouse-space hit box of the arrow drawn at overlay (x, lineY).
-bool arrowHit(int x, int y, int arrowX, int lineY) {
-    const int top = 600 - lineY - 19, bottom = 600 - lineY + 9;
-    return x >= arrowX - kArrowHalfWidth + 6 && x <= arrowX + kArrowHalfWidth + 6 && y >= top && y <= bottom;
-}
 
 bool carAvailableForPractice(int car) {
     return car >= 0 && car < kCarCount && carAvailable[car];
@@ -43,19 +36,6 @@ void stepCar(int direction) {
     }
 }
 
-void drawArrowBox(int arrowX, int lineY, const char* arrow) {
-    beginShapes();
-    shapeColour(kHudBlack, 0.5f);
-    fillRect((float)(arrowX - kArrowHalfWidth + 6), (float)(lineY - 9), (float)(arrowX + kArrowHalfWidth + 6),
-             (float)(lineY + 19));
-    shapeLineWidth(1.2f);
-    shapeColour(kHudCyan, 0.8f);
-    outlineRect((float)(arrowX - kArrowHalfWidth + 6), (float)(lineY - 9),
-                (float)(arrowX + kArrowHalfWidth + 6), (float)(lineY + 19));
-    endShapes();
-    printText(arrowX, lineY, 1.0f, 1, "%s", arrow);
-}
-
 // The race whose track cannot be loaded: said, and back on the screen.
 void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
@@ -67,6 +47,24 @@ void practiceNotStarted() {
 }
 
 }  // namespace
+
+bool arrowHit(int x, int y, int arrowX, int lineY) {
+    const int top = 600 - lineY - 19, bottom = 600 - lineY + 9;
+    return x >= arrowX - kArrowHalfWidth + 6 && x <= arrowX + kArrowHalfWidth + 6 && y >= top && y <= bottom;
+}
+
+void drawArrowBox(int arrowX, int lineY, const char* arrow) {
+    const float x0 = static_cast<float>(arrowX - kArrowHalfWidth + 6),
+                x1 = static_cast<float>(arrowX + kArrowHalfWidth + 6);
+    beginShapes();
+    shapeColour(kHudBlack, 0.5f);
+    fillRect(x0, static_cast<float>(lineY - 9), x1, static_cast<float>(lineY + 19));
+    shapeLineWidth(1.2f);
+    shapeColour(kHudCyan, 0.8f);
+    outlineRect(x0, static_cast<float>(lineY - 9), x1, static_cast<float>(lineY + 19));
+    endShapes();
+    printText(arrowX, lineY, 1.0f, 1, "%s", arrow);
+}
 
 void settlePracticeChoice() {
     if (practiceCircuit < 1) practiceCircuit = 1;

@@ -26,6 +26,7 @@ enum GameState : int32_t {
     CityMap = 21,
     PracticeMenu = 22,
     RecordsPage = 23,
+    QuickRaceMenu = 24,
     CarTuning = 29,
     InfoPage = 50,
     Controls = 51,

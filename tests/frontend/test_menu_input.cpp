@@ -395,3 +395,50 @@ TEST_F(MenuInput, InformationPageLeadsBackToTheMainMenu) {
 }
 
 }  // namespace
+
+// Quick race: random as it always was, or a circuit and car the career has
+// opened, stepped through by the arrows and round again.
+TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
+    gameState = MainMenu;
+    clickRow(3);
+    ASSERT_EQ(gameState, QuickRaceMenu);
+    maxRaceUnlocked = 2;
+    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i == 0 || i == 4;
+    const int nextCircuit = 470, previousCircuit = 270, nextCar = 470, previousCar = 270;
+    const int circuitY = 600 - 450 - 5, carY = 600 - 400 - 5;
+    struct Step {
+        int x, y;
+        int circuit, car;
+    } steps[] = {
+        {nextCircuit, circuitY, 1, kQuickRaceRandom},
+        {nextCircuit, circuitY, 2, kQuickRaceRandom},
+        {nextCircuit, circuitY, kQuickRaceRandom, kQuickRaceRandom},
+        {previousCircuit, circuitY, 2, kQuickRaceRandom},
+        {nextCar, carY, 2, 0},
+        {nextCar, carY, 2, 4},
+        {nextCar, carY, 2, kQuickRaceRandom},
+        {previousCar, carY, 2, 4},
+    };
+    int i = 0;
+    for (const Step& s : steps) {
+        clickAt(s.x + 6 - 20, s.y);
+        EXPECT_EQ(quickRaceCircuit, s.circuit) << i;
+        EXPECT_EQ(quickRaceCar, s.car) << i;
+        i++;
+    }
+    EXPECT_EQ(drawQuickRaceCircuit(), 2);
+    EXPECT_EQ(drawQuickRaceCar(), 4);
+    // A choice the career no longer offers is random again.
+    carAvailable[4] = false;
+    maxRaceUnlocked = 1;
+    settleQuickRaceChoice();
+    EXPECT_EQ(quickRaceCircuit, kQuickRaceRandom);
+    EXPECT_EQ(quickRaceCar, kQuickRaceRandom);
+    for (int k = 0; k < 20; k++) {
+        const int circuit = drawQuickRaceCircuit(), car = drawQuickRaceCar();
+        EXPECT_TRUE(circuit >= 1 && circuit <= 9) << circuit;
+        EXPECT_TRUE(car >= 0 && car <= 5) << car;
+    }
+    clickRow(5);
+    EXPECT_EQ(gameState, MainMenu);
+}

@@ -65,6 +65,7 @@ const ScreenCase kScreens[] = {
     {"options", Options, 13, MainMenu},
     {"info", InfoPage, 1, MainMenu},
     {"practice", PracticeMenu, 6, MainMenu},
+    {"quick race", QuickRaceMenu, 4, MainMenu},
     {"records", RecordsPage, 1, PracticeMenu},
     {"controls", Controls, kBindActions + 2, Options},
 };

@@ -210,10 +210,8 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
 
 TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     steps = {
-        clickRow(MainMenu, 3, "Quick race"),
-        clickRow(Pause, 4, "Exit"),
-        clickRow(MainMenu, 5, "Quit"),
-        clickRow(QuitConfirm, 2, "Yes"),
+        clickRow(MainMenu, 3, "Quick race"), clickRow(QuickRaceMenu, 1, "Start"), clickRow(Pause, 4, "Exit"),
+        clickRow(MainMenu, 5, "Quit"),       clickRow(QuitConfirm, 2, "Yes"),
     };
     int raceNumber = 0, stateAfterEsc = -1;
     bool driven = false, escPushed = false;
@@ -229,7 +227,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
         }
     };
     beforeStep = [&](size_t index, int) {
-        if (index == 1) stateAfterEsc = gameState;
+        if (index == 2) stateAfterEsc = gameState;
     };
 
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
@@ -258,7 +256,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
 // model, as leaving it through the menus would: a second start in the same
 // process (the soak tool does this) must find nothing left behind.
 TEST_F(PlayThrough, ClosingDuringARaceFreesTheRaceAndTheModels) {
-    steps = {clickRow(MainMenu, 3, "Quick race")};
+    steps = {clickRow(MainMenu, 3, "Quick race"), clickRow(QuickRaceMenu, 1, "Start")};
     bool closed = false;
     raceHandler = [&](int frame) {
         if (!closed) {

@@ -65,7 +65,7 @@ void usage() {
             "                    [--ghost FILE] [--graphics 0|1|2] [--culling on|off]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, controls, pause, quit, info, result,\n"
-            "                  practice, records\n"
+            "                  practice, records, quickrace\n"
             "  --race N        race number 1..20 (default 1)\n"
             "  --seconds T     seconds after the race is loaded (default 8); with --until finish,\n"
             "                  seconds after the player's finish\n"

@@ -23,11 +23,13 @@ struct MenuShot {
 };
 
 const MenuShot kMenuShots[] = {
-    {"main", MainMenu, 3},       {"career", CareerMenu, 2}, {"garage", Garage, 4},
-    {"tuning", CarTuning, 2},    {"citymap", CityMap, 4},   {"options", Options, 2},
-    {"pause", Pause, 3},         {"quit", QuitConfirm, 4},  {"info", InfoPage, 3},
-    {"controls", Controls, 4},   {"result", Race, 0},       {"practice", PracticeMenu, 2},
-    {"records", RecordsPage, 5},
+    {"main", MainMenu, 3},       {"career", CareerMenu, 2},
+    {"garage", Garage, 4},       {"tuning", CarTuning, 2},
+    {"citymap", CityMap, 4},     {"options", Options, 2},
+    {"pause", Pause, 3},         {"quit", QuitConfirm, 4},
+    {"info", InfoPage, 3},       {"controls", Controls, 4},
+    {"result", Race, 0},         {"practice", PracticeMenu, 2},
+    {"records", RecordsPage, 5}, {"quickrace", QuickRaceMenu, 1},
 };
 
 // The car and race the shot shows (--car, --race); -1 keeps the sample's.
@@ -70,6 +72,8 @@ void sampleCareer() {
     }
     practiceCircuit = 2;
     practiceCar = 3;
+    quickRaceCircuit = 3;
+    quickRaceCar = 2;
     // The garage shows the chosen car as one the player owns, the city map
     // the chosen race as one already open.
     if (shotCar >= 0 && shotCar < kCarCount) {

@@ -166,6 +166,8 @@ int forwardRow(int state) {
     switch (state) {
         case MainMenu:
             return 3;  // quick race
+        case QuickRaceMenu:
+            return 1;  // start it
         case CareerMenu:
             return 3;  // continue the career
         case Garage:

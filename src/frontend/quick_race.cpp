@@ -1,0 +1,121 @@
+// The quick race screen: a random circuit and car, as the quick race always
+// drew them, or the player's choice among the circuits and cars the career
+// has opened.
+#include <cstdio>
+#include <cstdlib>
+
+#include "frontend/frontend.h"
+#include "frontend/frontend_local.h"
+#include "race/race.h"
+#include "render/render.h"
+#include "state/state.h"
+
+int quickRaceCircuit = kQuickRaceRandom;
+int quickRaceCar = kQuickRaceRandom;
+
+namespace {
+
+constexpr int kCircuitLineY = 450;
+constexpr int kCarLineY = 400;
+constexpr int kLabelX = 80;
+constexpr int kPreviousX = 250, kValueX = 300, kNextX = 450;
+constexpr int kStartRow = 1;
+constexpr int kBackRow = 5;
+
+bool circuitOpen(int circuit) {
+    return circuit >= 1 && circuit <= maxRaceUnlocked && circuit <= kCareerRaces;
+}
+
+bool carOpen(int car) {
+    return car >= 0 && car < kCarCount && carAvailable[car];
+}
+
+// Random, then the open circuits in order, and round again.
+void stepCircuit(int direction) {
+    const int last = maxRaceUnlocked < kCareerRaces ? maxRaceUnlocked : kCareerRaces;
+    const int now = quickRaceCircuit;
+    if (direction > 0)
+        quickRaceCircuit = now == kQuickRaceRandom ? 1 : (now >= last ? kQuickRaceRandom : now + 1);
+    else
+        quickRaceCircuit = now == kQuickRaceRandom ? last : (now <= 1 ? kQuickRaceRandom : now - 1);
+}
+
+void stepCar(int direction) {
+    int car = quickRaceCar;
+    for (int tries = 0; tries <= kCarCount; tries++) {
+        car += direction;
+        if (car >= kCarCount) car = kQuickRaceRandom;
+        if (car < kQuickRaceRandom) car = kCarCount - 1;
+        if (car == kQuickRaceRandom || carOpen(car)) break;
+    }
+    quickRaceCar = car;
+}
+
+}  // namespace
+
+void settleQuickRaceChoice() {
+    if (quickRaceCircuit != kQuickRaceRandom && !circuitOpen(quickRaceCircuit))
+        quickRaceCircuit = kQuickRaceRandom;
+    if (quickRaceCar != kQuickRaceRandom && !carOpen(quickRaceCar)) quickRaceCar = kQuickRaceRandom;
+}
+
+void drawQuickRaceMenu() {
+    settleQuickRaceChoice();
+    drawDarkeningSheet();
+    printTextLarge(300, 550, 1, "Quick race");
+    drawPod(60.0f, 330.0f, 540.0f, 490.0f, kHudMagenta);
+
+    printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
+    drawArrowBox(kPreviousX, kCircuitLineY, "<");
+    if (quickRaceCircuit == kQuickRaceRandom) {
+        printText(kValueX, kCircuitLineY, 1.0f, 1, "Random");
+    } else {
+        printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", quickRaceCircuit);
+        printColoured(kHudCyan, 1.0f, kValueX, kCircuitLineY - 24, circuitName(quickRaceCircuit));
+    }
+    drawArrowBox(kNextX, kCircuitLineY, ">");
+
+    printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
+    drawArrowBox(kPreviousX, kCarLineY, "<");
+    printText(kValueX, kCarLineY, 1.0f, 1, "%s",
+              quickRaceCar == kQuickRaceRandom ? "Random" : carName(quickRaceCar));
+    drawArrowBox(kNextX, kCarLineY, ">");
+    printText(kLabelX, 350, 1.0f, 0, "Random, or a circuit and car your career has opened.");
+
+    drawMenuItem(kStartRow, "Start");
+    drawMenuItem(kBackRow, "Back");
+}
+
+bool clickQuickRaceMenu(int x, int y) {
+    settleQuickRaceChoice();
+    if (arrowHit(x, y, kPreviousX, kCircuitLineY) || arrowHit(x, y, kNextX, kCircuitLineY)) {
+        stepCircuit(arrowHit(x, y, kPreviousX, kCircuitLineY) ? -1 : 1);
+        playClickSound();
+        return true;
+    }
+    if (arrowHit(x, y, kPreviousX, kCarLineY) || arrowHit(x, y, kNextX, kCarLineY)) {
+        stepCar(arrowHit(x, y, kPreviousX, kCarLineY) ? -1 : 1);
+        playClickSound();
+        return true;
+    }
+    if (menuRowHit(kStartRow, x, y)) {
+        startQuickRace();
+    } else if (menuRowHit(kBackRow, x, y)) {
+        gameState = MainMenu;
+    } else {
+        return false;
+    }
+    playClickSound();
+    resetMenuHover();
+    return true;
+}
+
+int drawQuickRaceCircuit() {
+    settleQuickRaceChoice();
+    return quickRaceCircuit != kQuickRaceRandom ? quickRaceCircuit : std::rand() % 9 + 1;
+}
+
+int drawQuickRaceCar() {
+    settleQuickRaceChoice();
+    return quickRaceCar != kQuickRaceRandom ? quickRaceCar : std::rand() % 6;
+}
