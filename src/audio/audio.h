@@ -53,7 +53,8 @@ void renderSoundMix(int16_t* stereo, int frames);
 // deletes the whole-file music buffers still registered. Safe when no device
 // is open.
 void closeSoundDevice();
-// Inverse distance attenuation, not clamped; set once after the sounds load.
+// Inverse distance attenuation, clamped at the reference distance (never
+// louder than the gain asked for); set once after the sounds load.
 void setInverseDistanceModel();
 // Places the listener. orientation is the "at" vector followed by "up".
 void setListener(const float position[3], const float velocity[3], const float orientation[6]);

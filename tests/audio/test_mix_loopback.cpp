@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "audio_test_support.h"
+#include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "platform/scripted.h"
 #include "race/race.h"
@@ -330,4 +331,58 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         releaseSounds();
         loadSounds();
     }
+}
+
+TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound) {
+    // Every kind of effect where the game plays it: the menu sounds above the
+    // camera, the car's sounds at the car a few metres ahead of the listener,
+    // an opponent far down the road, a cue at the listener; full gain and a
+    // part of it. Volume 3 of 10 is a gain of 0.3, 10.46 dB down.
+    struct Case {
+        const char* what;
+        SoundEffect* sound;
+        float gain;
+        enum { Menu, Car, Far, Listener } place;
+    };
+    const Case cases[] = {
+        {"menu click", &soundMenu1, 1.0f, Case::Menu},
+        {"menu hover", &soundMenu2, 1.0f, Case::Menu},
+        {"engine on the throttle", &soundEngine1, 1.0f, Case::Car},
+        {"engine half off the throttle", &soundEnginePass, 0.5f, Case::Car},
+        {"squeal", &soundStart, 0.4f, Case::Car},
+        {"heaviest crash", &soundCrash3, 1.0f, Case::Car},
+        {"gear change", &soundGear, 1.0f, Case::Car},
+        {"opponent far down the road", &soundEngine2, 0.6f, Case::Far},
+        {"countdown beep", &soundCountdown, 1.0f, Case::Listener},
+    };
+    startRace(1);
+    setMusicVolume(0.0f);
+    holdKeys(false, false);
+    // Past the countdown, the camera swung round behind the car.
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    stopRaceSounds();
+    const Vector3 p = getPosition(cars[0].body);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        double rms[2];
+        const float volumes[2] = {1.0f, 0.3f};
+        for (int v = 0; v < 2; v++) {
+            setEffectsVolume(volumes[v]);
+            if (c.place == Case::Menu) placeMenuSounds();
+            if (c.place == Case::Car) c.sound->setPositionVelocity(p.x, p.y, p.z, 0.0f, 0.0f, 0.0f);
+            if (c.place == Case::Far) c.sound->setPositionVelocity(p.x + 90.0f, p.y, p.z, 0.0f, 0.0f, 0.0f);
+            c.sound->setGain(c.gain);
+            c.sound->setPitch(1.0f);
+            c.sound->play();
+            mix.clear();
+            for (int frame = 0; frame < 30; frame++) mixFor(kFrameSamples);
+            c.sound->stop();
+            for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
+            rms[v] = levelOf(mix, 0, mix.size()).rms;
+        }
+        ASSERT_GT(rms[0], 30.0) << "not heard at all";
+        EXPECT_NEAR(20.0 * std::log10(rms[1] / rms[0]), -10.46, 0.3);
+    }
+    setEffectsVolume(1.0f);
+    setMusicVolume(1.0f);
 }
