@@ -158,8 +158,14 @@ void setMusicVolume(float volume);
 void loadEffectSounds();
 // Releases them in the same order.
 void releaseEffectSounds();
-// Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro.
+// Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro,
+// and whatever the pause holds.
 void stopRaceSounds();
+// The pause menu: pauses every race sound that is playing (engines, squeal,
+// wind, nitro, crashes, gear, tick, countdown), and "Continue" plays those on
+// from where they stopped. The menu's own sounds are not touched.
+void pauseRaceSounds();
+void resumeRaceSounds();
 
 // ---------------------------------------------------------------------------
 // Music streams.

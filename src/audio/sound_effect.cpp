@@ -151,6 +151,31 @@ void setMusicVolume(float volume) {
     splashMusic.setGain(splashMusic.gain);
 }
 
+// Every sound a race plays: what the pause silences and "Continue" resumes.
+static SoundEffect* const kRaceSounds[] = {
+    &soundEngine1,    &soundEngine2, &soundEngine3, &soundEngine4, &soundCrash0,
+    &soundCrash1,     &soundCrash2,  &soundCrash3,  &soundStart,   &soundPoint,
+    &soundEnginePass, &soundGear,    &soundNitro,   &soundWind,    &soundCountdown,
+};
+constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
+// Which of them the pause caught playing.
+static bool racePaused[kRaceSoundCount];
+
+void pauseRaceSounds() {
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        racePaused[i] = kRaceSounds[i]->isPlaying();
+        if (racePaused[i]) alSourcePause(kRaceSounds[i]->source);
+    }
+}
+
+void resumeRaceSounds() {
+    // A paused source plays on from where it stopped.
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        if (racePaused[i]) kRaceSounds[i]->play();
+        racePaused[i] = false;
+    }
+}
+
 void stopRaceSounds() {
     soundStart.stop();
     soundEnginePass.stop();
@@ -160,4 +185,10 @@ void stopRaceSounds() {
     soundEngine4.stop();
     soundWind.stop();
     soundNitro.stop();
+    // A race left from the pause menu: what the pause held would otherwise
+    // resume from the middle at its next play.
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        if (racePaused[i]) kRaceSounds[i]->stop();
+        racePaused[i] = false;
+    }
 }

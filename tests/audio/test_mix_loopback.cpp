@@ -386,3 +386,48 @@ TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound
     setEffectsVolume(1.0f);
     setMusicVolume(1.0f);
 }
+
+TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
+    startRace(1);
+    holdKeys(true, false);
+    // Out of the countdown, engines, squeal, wind and music all running, and
+    // a crash ringing on.
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    soundCrash3.play();
+    for (int frame = 0; frame < 20; frame++) raceFrame();
+    ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
+    ALint crashAt = 0, engineAt = 0;
+
+    keys[keyBindings[BindPause]] = true;
+    checkFrameKeys();
+    keys[keyBindings[BindPause]] = false;
+    ASSERT_EQ(gameState, Pause);
+    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
+    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);
+    // The pause menu's frames: its hover sound is its own, so it is kept out.
+    const size_t paused = mix.size();
+    for (int frame = 0; frame < 100; frame++) menuFrame();
+    // The sources fade out over a few milliseconds; then all that is left is
+    // the 16-bit output's dither, one step either way (-90 dBFS).
+    EXPECT_LE(levelOf(mix, paused + 2 * kFrameSamples * 2, mix.size()).peak, 1);
+    for (const SoundEffect* sound :
+         {&soundEngine1, &soundEngine2, &soundEnginePass, &soundStart, &soundWind, &soundCrash3})
+        EXPECT_EQ(sourceInt(sound->source, AL_SOURCE_STATE), AL_PAUSED);
+
+    // "Continue".
+    mouseX = 700;
+    mouseY = 240;
+    menuClick();
+    ASSERT_EQ(gameState, Race);
+    EXPECT_TRUE(soundEngine1.isPlaying());
+    EXPECT_TRUE(soundEnginePass.isPlaying());
+    EXPECT_TRUE(soundWind.isPlaying());
+    ALint crashNow = 0, engineNow = 0;
+    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashNow);
+    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineNow);
+    EXPECT_EQ(crashNow, crashAt) << "the crash plays on from where it was";
+    EXPECT_EQ(engineNow, engineAt);
+    const size_t resumed = mix.size();
+    for (int frame = 0; frame < 20; frame++) raceFrame();
+    EXPECT_GT(levelOf(mix, resumed, mix.size()).peak, 3000);
+}
