@@ -177,6 +177,8 @@ void applyCarForces(Car& car, Controller* controller) {
         SoundEffect* crash = crashSound(length(getAngularMomentum(body)));
         if (crash != nullptr) {
             placeSound(*crash, bodyPos, getLinearVelocity(body));
+            // The impact rule may have left the file quieter.
+            crash->setGain(1.0f);
             if (soundEnabled) {
                 crash->play();
             }
@@ -184,4 +186,5 @@ void applyCarForces(Car& car, Controller* controller) {
         }
     }
     car.crashCooldown += 0.01f * f;
+    listenForImpact(car, getSubStepTime(raceWorld));
 }

@@ -26,6 +26,21 @@ void carGrip(float speed, float steer, float& frontGrip, float& rearGrip);
 // Tyre side force against a sliding velocity, before the grip factors.
 Vector3 tyreSideForce(const Vector3& slide);
 
+// Impacts: a car losing at least this much speed (units a second, about 31
+// Km/h) within a few sub-steps is heard crashing.
+constexpr float kImpactThreshold = 3.0f;
+struct ImpactSound {
+    SoundEffect* sound;  // null below the threshold
+    float gain;
+};
+// The crash file and gain for a loss of speed: the heavier the hit, the
+// heavier the file and the louder it plays.
+ImpactSound impactSoundFor(float speedLost);
+// Watches one car's speed over each physics sub-step of h seconds and plays
+// a crash sound sized to the speed it lost, at most one per car in 0.3 s
+// of play. Returns the sound played, if any.
+ImpactSound listenForImpact(const Car& car, float h);
+
 // Places a sound at a body's position with its velocity.
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);

@@ -431,3 +431,37 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     for (int frame = 0; frame < 20; frame++) raceFrame();
     EXPECT_GT(levelOf(mix, resumed, mix.size()).peak, 3000);
 }
+TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
+    // The whole race's sound, music at full. After the countdown the car is
+    // turned to face the wall beside the grid, 8 units from it, and set going
+    // at 19.05 units a second (200 Km/h) with the throttle down.
+    startRace(1);
+    holdKeys(false, false);
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    holdKeys(true, false);
+    RigidBody* body = cars[0].body;
+    setRotation(body,
+                Matrix3(Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f)));
+    setPosition(body, getPosition(body) + Vector3(0.0f, 0.0f, 8.0f));
+    setLinearVelocity(body, Vector3(0.0f, 0.0f, -200.0f / 10.5f));
+    size_t hitAt = 0;
+    float speedBefore = 0.0f;
+    for (int frame = 0; frame < 60; frame++) {
+        const size_t at = mix.size();
+        const float speed = playerSpeed;
+        raceFrame();
+        if (hitAt == 0 && soundCrash3.isPlaying()) {
+            hitAt = at;
+            speedBefore = speed;
+        }
+    }
+    ASSERT_NE(hitAt, 0u) << "the heaviest crash was not heard";
+    EXPECT_GT(speedBefore, 18.5f);
+    EXPECT_LT(playerSpeed, 3.0f) << "stopped by the wall";
+    const size_t tenth = 2 * (size_t)kMixRate / 10;
+    const Level bed = levelOf(mix, hitAt - 6 * tenth, hitAt - tenth);
+    const Level hit = levelOf(mix, hitAt, hitAt + tenth);
+    const double over = 20.0 * std::log10(hit.rms / bed.rms);
+    EXPECT_GT(over, 6.0) << "bed rms " << bed.rms << ", the hit's first 100 ms " << hit.rms;
+    EXPECT_LT(hit.peak, 29204) << "a decibel under full scale";
+}
