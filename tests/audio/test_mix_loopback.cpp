@@ -195,6 +195,20 @@ class LoopbackMix : public ::testing::Test {
         keys[VK_SPACE] = nitro;
     }
 
+    // Once the countdown is over, turns the player's car to face the wall
+    // beside the grid, 8 units from it, and sets it going at `speed` with the
+    // throttle down.
+    void driveAtTheWallBesideTheGrid(float speed) {
+        holdKeys(false, false);
+        for (int frame = 0; frame < 700; frame++) raceFrame();
+        holdKeys(true, false);
+        RigidBody* body = cars[0].body;
+        setRotation(
+            body, Matrix3(Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f)));
+        setPosition(body, getPosition(body) + Vector3(0.0f, 0.0f, 8.0f));
+        setLinearVelocity(body, Vector3(0.0f, 0.0f, -speed));
+    }
+
     ALCcontext* previous = nullptr;
     bool raceLoaded = false;
     double loadSeconds = 0;
@@ -399,7 +413,13 @@ TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound
     holdKeys(false, false);
     // Past the countdown, the camera swung round behind the car.
     for (int frame = 0; frame < 700; frame++) raceFrame();
+    // Nothing else heard: a knock between the opponents on the grid may
+    // still be ringing.
     stopRaceSounds();
+    for (SoundEffect* sound : {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3, &soundGear,
+                               &soundPoint, &soundCountdown, &soundMenu1, &soundMenu2})
+        sound->stop();
+    for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
     const Vector3 p = getPosition(cars[0].body);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -470,19 +490,12 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     for (int frame = 0; frame < 20; frame++) raceFrame();
     EXPECT_GT(levelOf(mix, resumed, mix.size()).peak, 3000);
 }
+
 TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
-    // The whole race's sound, music at full. After the countdown the car is
-    // turned to face the wall beside the grid, 8 units from it, and set going
-    // at 19.05 units a second (200 Km/h) with the throttle down.
+    // The whole race's sound, music at full: a head-on hit at 19.05 units a
+    // second (200 Km/h) with the throttle down.
     startRace(1);
-    holdKeys(false, false);
-    for (int frame = 0; frame < 700; frame++) raceFrame();
-    holdKeys(true, false);
-    RigidBody* body = cars[0].body;
-    setRotation(body,
-                Matrix3(Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f)));
-    setPosition(body, getPosition(body) + Vector3(0.0f, 0.0f, 8.0f));
-    setLinearVelocity(body, Vector3(0.0f, 0.0f, -200.0f / 10.5f));
+    driveAtTheWallBesideTheGrid(200.0f / 10.5f);
     size_t hitAt = 0;
     float speedBefore = 0.0f;
     for (int frame = 0; frame < 60; frame++) {
@@ -531,5 +544,83 @@ TEST_F(LoopbackMix, The22kHzLoopsLeaveNoImagesAboveTheirBand) {
         const double body = bandEnergy(mix, 200.0, 10000.0), images = bandEnergy(mix, 12000.0, 20000.0);
         ASSERT_GT(body, 0.0);
         EXPECT_LT(10.0 * std::log10(images / body), -50.0);
+    }
+}
+
+TEST_F(LoopbackMix, TheThrottleHeldAgainstAWallRevsTheEngine) {
+    startRace(1);
+    driveAtTheWallBesideTheGrid(5.0f);
+    // Into the wall within a second, then pressed against it for two.
+    for (int frame = 0; frame < 300; frame++) raceFrame();
+    ASSERT_LT(playerSpeed, 3.0f) << "the wall holds the car";
+    EXPECT_LT(cars[0].rpm, 1500.0f) << "the gearbox idles at this road speed";
+    float pitch = 0.0f;
+    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    // 0.35 at 1000 rpm, 0.2 more a thousand: the spinning wheels rev it past 5000.
+    EXPECT_GT(pitch, 1.15f);
+    EXPECT_EQ(engineMix, 1.0f) << "heard on the throttle";
+    // Off the throttle the revs fall back to idle within a second.
+    holdKeys(false, false);
+    for (int frame = 0; frame < 100; frame++) raceFrame();
+    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    EXPECT_LT(pitch, 0.5f);
+}
+
+TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) {
+    // Flat out down the first straight; opponent 1 is put alongside at the
+    // player's speed, and each engine is heard alone.
+    struct Case {
+        const char* what;
+        float side, back;  // units to the player's left and behind it
+        bool leftLouder;
+    };
+    const Case cases[] = {
+        {"beside, on the left", 5.0f, 0.0f, true},
+        {"a car length behind", 0.0f, 6.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        srand(7);
+        startRace(1);
+        holdKeys(true, false);
+        for (int frame = 0; frame < 1500; frame++) raceFrame();
+        alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+        Level heard[2][2];  // player, opponent; left, right
+        for (int who = 0; who < 2; who++) {
+            const Vector3 p = getPosition(cars[0].body), v = getLinearVelocity(cars[0].body);
+            Vector3 ahead = v;
+            normalise(ahead);
+            // The listener looks along the car's way; its left is ahead x up.
+            const Vector3 left(ahead.z, 0.0f, -ahead.x);
+            setPosition(cars[1].body, p + left * c.side - ahead * c.back);
+            setLinearVelocity(cars[1].body, v);
+            for (const SoundEffect* sound :
+                 {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass, &soundStart,
+                  &soundWind, &soundGear, &soundPoint})
+                alSourcef(sound->source, AL_MAX_GAIN,
+                          sound == (who == 0 ? &soundEngine1 : &soundEngine2) ? 1.0f : 0.0f);
+            mix.clear();
+            for (int frame = 0; frame < 30; frame++) raceFrame();
+            std::vector<int16_t> channel[2];
+            for (size_t i = mix.size() / 2; i + 1 < mix.size(); i += 2) {
+                channel[0].push_back(mix[i]);
+                channel[1].push_back(mix[i + 1]);
+            }
+            for (int ch = 0; ch < 2; ch++) heard[who][ch] = levelOf(channel[ch], 0, channel[ch].size());
+        }
+        ASSERT_GT(playerSpeed, 15.0f);
+        const double player = std::hypot(heard[0][0].rms, heard[0][1].rms);
+        const double opponent = std::hypot(heard[1][0].rms, heard[1][1].rms);
+        const double under = 20.0 * std::log10(opponent / player);
+        // The loudness plan's 6 dB under the player at top revs, never lost.
+        EXPECT_GT(under, -8.0);
+        EXPECT_LT(under, -4.0);
+        const double leftOverRight = 20.0 * std::log10(heard[1][0].rms / heard[1][1].rms);
+        if (c.leftLouder) {
+            EXPECT_GT(leftOverRight, 3.0);
+        }
+        gameState = MainMenu;
+        unloadRace();
+        raceLoaded = false;
     }
 }

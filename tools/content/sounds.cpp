@@ -43,7 +43,7 @@ const float effectSoundPeaks[kGeneratedSoundCount] = {
     0.29f, 0.34f, 0.40f,
     0.22f,  // st: tyre squeal
     0.08f,  // point: checkpoint tick
-    0.34f,  // en_pass: the player's engine off the throttle (crossfades with en1)
+    0.30f,  // en_pass: the player's engine off the throttle (crossfades with en1), 6 dB under it
     0.18f,  // gear
     0.20f,  // nitro
     0.28f,  // wind
