@@ -145,6 +145,14 @@ constexpr int kEffectSoundCount = 16;
 extern SoundEffect soundCountdown;
 // Pitch of soundCountdown on "go": an octave above the three counts.
 constexpr float kCountdownGoPitch = 2.0f;
+// The race's stings, at the listener: a new lap ("lap.wav"), the last lap
+// ("lastlap.wav"), and the finish by place: a win ("finish1.wav"), second or
+// third ("finish2.wav"), last ("finish4.wav").
+extern SoundEffect soundLapSting;
+extern SoundEffect soundLastLapSting;
+extern SoundEffect soundFinishWin;
+extern SoundEffect soundFinishPodium;
+extern SoundEffect soundFinishLast;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
 // set through setEffectsVolume and setMusicVolume, which apply it at once.

@@ -21,6 +21,11 @@ SoundEffect soundWind;
 SoundEffect soundMenu1;
 SoundEffect soundMenu2;
 SoundEffect soundCountdown;
+SoundEffect soundLapSting;
+SoundEffect soundLastLapSting;
+SoundEffect soundFinishWin;
+SoundEffect soundFinishPodium;
+SoundEffect soundFinishLast;
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
@@ -48,6 +53,11 @@ static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectS
 // The game's own cues, heard at the listener, after the sixteen.
 static const EffectSoundFile kCueSoundFiles[] = {
     {&soundCountdown, "base/sound/count.wav", false},
+    {&soundLapSting, "base/sound/lap.wav", false},
+    {&soundLastLapSting, "base/sound/lastlap.wav", false},
+    {&soundFinishWin, "base/sound/finish1.wav", false},
+    {&soundFinishPodium, "base/sound/finish2.wav", false},
+    {&soundFinishLast, "base/sound/finish4.wav", false},
 };
 
 // The engines, nitro and wind are 22.05 kHz files played at every pitch
@@ -167,9 +177,10 @@ void setMusicVolume(float volume) {
 
 // Every sound a race plays: what the pause silences and "Continue" resumes.
 static SoundEffect* const kRaceSounds[] = {
-    &soundEngine1,    &soundEngine2, &soundEngine3, &soundEngine4, &soundCrash0,
-    &soundCrash1,     &soundCrash2,  &soundCrash3,  &soundStart,   &soundPoint,
-    &soundEnginePass, &soundGear,    &soundNitro,   &soundWind,    &soundCountdown,
+    &soundEngine1,    &soundEngine2,      &soundEngine3,   &soundEngine4,      &soundCrash0,
+    &soundCrash1,     &soundCrash2,       &soundCrash3,    &soundStart,        &soundPoint,
+    &soundEnginePass, &soundGear,         &soundNitro,     &soundWind,         &soundCountdown,
+    &soundLapSting,   &soundLastLapSting, &soundFinishWin, &soundFinishPodium, &soundFinishLast,
 };
 constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
 // Which of them the pause caught playing.

@@ -41,6 +41,14 @@ ImpactSound impactSoundFor(float speedLost);
 // of play. Returns the sound played, if any.
 ImpactSound listenForImpact(const Car& car, float h);
 
+// The stings: for the lap just begun of `laps` (none for the first), and
+// for the player's place at the finish.
+SoundEffect* lapSting(int lap, int laps);
+SoundEffect* finishSting(int place);
+// Once a race frame: plays the sting a new lap or the finish calls for, and
+// returns it.
+SoundEffect* updateRaceCues();
+
 // Places a sound at a body's position with its velocity.
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);

@@ -8,6 +8,7 @@
 
 #include "audio/audio.h"
 #include "race/race.h"
+#include "race/race_local.h"
 #include "render/render.h"
 #include "state/state.h"
 
@@ -356,6 +357,7 @@ void unloadRace() {
 void updateRaceSounds(float f) {
     updateRaceMusic(advanceMusicFade(f));
     updateMenuMusicFadeOut(f);
+    updateRaceCues();
 }
 
 void updateRaceMusic(float gain) {

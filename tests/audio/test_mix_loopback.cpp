@@ -59,9 +59,9 @@ size_t longestSilence(const std::vector<int16_t>& stereo, size_t from, size_t to
 }
 
 // Energy of one channel of the stereo mix in the band lo..hi Hz, from the
-// power spectrum of Hann-windowed blocks of 4096 frames (a plain radix-2 FFT).
-double bandEnergy(const std::vector<int16_t>& stereo, double lo, double hi) {
-    constexpr size_t n = 4096;
+// power spectrum of Hann-windowed blocks of n frames, a power of two (a plain
+// radix-2 FFT).
+double bandEnergy(const std::vector<int16_t>& stereo, double lo, double hi, size_t n = 4096) {
     std::vector<double> re(n), im(n);
     double energy = 0;
     for (size_t block = 0; block + 2 * n <= stereo.size(); block += 2 * n) {
@@ -337,8 +337,9 @@ TEST_F(LoopbackMix, FromTheMenuIntoTheCountdownTheSoundNeverDropsOut) {
 
 TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
     // More than a race ever stacks up: four engines at full gain and top
-    // pitch, squeal, nitro, wind, the heaviest crash, a gear change and the
-    // checkpoint tick, all at the same moment over the race music at full.
+    // pitch, squeal, nitro, wind, the heaviest crash, a gear change, the
+    // checkpoint tick and every sting, all at the same moment over the race
+    // music at full.
     // The chase camera keeps the player's car ahead of the listener; the
     // opponents can be anywhere around it, all three hard to one side at
     // worst, where a mono source gives that side all it has.
@@ -356,8 +357,10 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         srand(7);
         startRace(1);
         mix.clear();
-        for (SoundEffect* sound : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart,
-                                   &soundNitro, &soundWind, &soundCrash3, &soundGear, &soundPoint}) {
+        for (SoundEffect* sound :
+             {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundNitro,
+              &soundWind, &soundCrash3, &soundGear, &soundPoint, &soundLapSting, &soundLastLapSting,
+              &soundFinishWin, &soundFinishPodium, &soundFinishLast}) {
             const bool opponent = sound == &soundEngine2 || sound == &soundEngine3 || sound == &soundEngine4;
             sound->setListenerRelative();
             sound->setPositionVelocity(opponent ? place.x : 0.0f, 0.0f, opponent ? place.z : -5.0f, 0.0f,
@@ -623,4 +626,34 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
         unloadRace();
         raceLoaded = false;
     }
+}
+
+TEST_F(LoopbackMix, TheCheckpointTickStandsAboveTheWindAt250Kmh) {
+    // Each alone at the car, the wind at its gain for 250 Km/h, the tick at
+    // full (the music's fade is over): in the tick's own band the tick is
+    // far louder than the wind's rush beside it.
+    startRace(1);
+    holdKeys(false, false);
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    stopRaceSounds();
+    alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+    mixFor(kFrameSamples);
+    const Vector3 p = getPosition(cars[0].body);
+    double band[2][2];  // tick, wind; in 6.5-10 kHz, in 1-6 kHz
+    SoundEffect* sounds[2] = {&soundPoint, &soundWind};
+    for (int i = 0; i < 2; i++) {
+        sounds[i]->setPositionVelocity(p.x, p.y, p.z, 0.0f, 0.0f, 0.0f);
+        sounds[i]->setGain(i == 0 ? 1.0f : 0.066f * 250.0f / 10.5f - 1.0f);
+        sounds[i]->setPitch(1.0f);
+        sounds[i]->play();
+        mix.clear();
+        mixFor(1024);
+        sounds[i]->stop();
+        // The tick's first 23 ms, where it is heard.
+        band[i][0] = bandEnergy(mix, 6500.0, 10000.0, 1024);
+        band[i][1] = bandEnergy(mix, 1000.0, 6000.0, 1024);
+    }
+    ASSERT_GT(band[1][1], 0.0) << "the wind is heard";
+    EXPECT_GT(10.0 * std::log10(band[0][0] / band[1][0]), 10.0) << "the tick over the wind in its band";
+    EXPECT_GT(band[0][0], band[0][1]) << "the tick's energy lies above the wind's rush";
 }
