@@ -100,8 +100,10 @@ struct SoundEffect {
     // Kept first so that code holding the record reaches the source directly.
     uint32_t source;
     uint32_t buffer;
-    // The gain the game asked for; the source plays it times effectsVolume.
+    // The gain the game asked for; the source plays it times effectsVolume
+    // (and times raceBedGain for a sound of the race's bed).
     float gain;
+    bool bed;
 
     // Reads the WAV file (silence when it is missing), makes the source and the
     // buffer, and sets pitch 1, the loop flag, maximum gain 1 and reference
@@ -160,6 +162,16 @@ extern float effectsVolume;  // scales every effect sound's gain
 extern float musicVolume;    // scales both music streams' gain
 void setEffectsVolume(float volume);
 void setMusicVolume(float volume);
+
+// An impact on the player's car ducks the race's bed (the engines, squeal,
+// wind, nitro and the race music) so the crash stands out of it, then lets
+// it come back. raceBedGain is 1 but for the moment after a hit; the race's
+// sounds play at their gain times it, the crashes and cues do not.
+extern float raceBedGain;
+// Ducks the bed to `gain` (0..1) at once, unless it is already lower.
+void duckRaceBed(float gain);
+// Brings the bed back towards 1 by f frame units; once a race frame.
+void recoverRaceBed(float f);
 
 // Loads the sixteen effect sounds from "base/sound" in their fixed order,
 // then the countdown and splash cues.

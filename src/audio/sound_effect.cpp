@@ -29,6 +29,7 @@ SoundEffect soundFinishLast;
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
+float raceBedGain = 1.0f;
 
 struct EffectSoundFile {
     SoundEffect* sound;
@@ -109,7 +110,7 @@ void SoundEffect::stop() {
 void SoundEffect::setGain(float newGain) {
     gain = newGain;
     if (!source) return;
-    alSourcef(source, AL_GAIN, gain * effectsVolume);
+    alSourcef(source, AL_GAIN, gain * effectsVolume * (bed ? raceBedGain : 1.0f));
 }
 
 void SoundEffect::setListenerRelative() {
@@ -145,8 +146,13 @@ void SoundEffect::release() {
     buffer = 0;
 }
 
+// The race's bed: what an impact ducks.
+static SoundEffect* const kBedSounds[] = {&soundEngine1,    &soundEngine2, &soundEngine3, &soundEngine4,
+                                          &soundEnginePass, &soundStart,   &soundWind,    &soundNitro};
+
 void loadEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
+    for (SoundEffect* sound : kBedSounds) sound->bed = true;
     for (const EffectSoundFile& file : kCueSoundFiles) {
         file.sound->load(file.path, file.loop);
         file.sound->setListenerRelative();
@@ -166,6 +172,28 @@ void setEffectsVolume(float volume) {
     effectsVolume = clampVolume(volume);
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->setGain(file.sound->gain);
     for (const EffectSoundFile& file : kCueSoundFiles) file.sound->setGain(file.sound->gain);
+}
+
+static void applyBedGain() {
+    for (SoundEffect* sound : kBedSounds) sound->setGain(sound->gain);
+    raceMusic.setGain(raceMusic.gain);
+}
+
+void duckRaceBed(float gain) {
+    if (gain >= raceBedGain) return;
+    raceBedGain = gain < 0.0f ? 0.0f : gain;
+    applyBedGain();
+}
+
+// The bed comes back from a full duck (0.4) in about 0.3 s: after the
+// crash's first 100 ms, while its tail rings on.
+static constexpr float kBedRecoveryRate = 0.02f;
+
+void recoverRaceBed(float f) {
+    if (raceBedGain >= 1.0f) return;
+    raceBedGain += kBedRecoveryRate * f;
+    if (raceBedGain > 1.0f) raceBedGain = 1.0f;
+    applyBedGain();
 }
 
 void setMusicVolume(float volume) {
@@ -210,6 +238,7 @@ void stopRaceSounds() {
     soundEngine4.stop();
     soundWind.stop();
     soundNitro.stop();
+    raceBedGain = 1.0f;
     // A race left from the pause menu: what the pause held would otherwise
     // resume from the middle at its next play.
     for (int i = 0; i < kRaceSoundCount; i++) {

@@ -179,6 +179,7 @@ void applyCarForces(Car& car, Controller* controller) {
             placeSound(*crash, bodyPos, getLinearVelocity(body));
             // The impact rule may have left the file quieter.
             crash->setGain(1.0f);
+            duckRaceBed(0.4f);
             if (soundEnabled) {
                 crash->play();
             }

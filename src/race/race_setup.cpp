@@ -357,6 +357,7 @@ void unloadRace() {
 void updateRaceSounds(float f) {
     updateRaceMusic(advanceMusicFade(f));
     updateMenuMusicFadeOut(f);
+    recoverRaceBed(f);
     updateRaceCues();
 }
 

@@ -41,8 +41,8 @@ const float effectSoundPeaks[kGeneratedSoundCount] = {
     0.34f,  // en1: the player's engine
     0.17f,  // en2 .. en4: opponents, at up to full gain when close
     0.17f, 0.17f,
-    0.24f,  // cr0 .. cr3: crashes, growing with the impact
-    0.29f, 0.34f, 0.40f,
+    0.34f,  // cr0 .. cr3: crashes, growing with the impact, over a ducked bed
+    0.40f, 0.45f, 0.49f,
     0.22f,  // st: tyre squeal
     0.12f,  // point: checkpoint tick
     0.30f,  // en_pass: the player's engine off the throttle (crossfades with en1), 6 dB under it
