@@ -155,6 +155,12 @@ extern SoundEffect soundLastLapSting;
 extern SoundEffect soundFinishWin;
 extern SoundEffect soundFinishPodium;
 extern SoundEffect soundFinishLast;
+// The districts' ambience under a race, looping at the listener: the city's
+// hum ("amb_city.wav"), the harbour's water ("amb_harbour.wav") and the
+// ironworks ("amb_works.wav").
+extern SoundEffect soundAmbienceCity;
+extern SoundEffect soundAmbienceHarbour;
+extern SoundEffect soundAmbienceWorks;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
 // set through setEffectsVolume and setMusicVolume, which apply it at once.
@@ -179,7 +185,7 @@ void loadEffectSounds();
 // Releases them in the same order.
 void releaseEffectSounds();
 // Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro,
-// and whatever the pause holds.
+// the ambience, and whatever the pause holds.
 void stopRaceSounds();
 // The pause menu: pauses every race sound that is playing (engines, squeal,
 // wind, nitro, crashes, gear, tick, countdown), and "Continue" plays those on

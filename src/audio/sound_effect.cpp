@@ -26,6 +26,9 @@ SoundEffect soundLastLapSting;
 SoundEffect soundFinishWin;
 SoundEffect soundFinishPodium;
 SoundEffect soundFinishLast;
+SoundEffect soundAmbienceCity;
+SoundEffect soundAmbienceHarbour;
+SoundEffect soundAmbienceWorks;
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
@@ -59,6 +62,9 @@ static const EffectSoundFile kCueSoundFiles[] = {
     {&soundFinishWin, "base/sound/finish1.wav", false},
     {&soundFinishPodium, "base/sound/finish2.wav", false},
     {&soundFinishLast, "base/sound/finish4.wav", false},
+    {&soundAmbienceCity, "base/sound/amb_city.wav", true},
+    {&soundAmbienceHarbour, "base/sound/amb_harbour.wav", true},
+    {&soundAmbienceWorks, "base/sound/amb_works.wav", true},
 };
 
 // The engines, nitro and wind are 22.05 kHz files played at every pitch
@@ -205,10 +211,14 @@ void setMusicVolume(float volume) {
 
 // Every sound a race plays: what the pause silences and "Continue" resumes.
 static SoundEffect* const kRaceSounds[] = {
-    &soundEngine1,    &soundEngine2,      &soundEngine3,   &soundEngine4,      &soundCrash0,
-    &soundCrash1,     &soundCrash2,       &soundCrash3,    &soundStart,        &soundPoint,
-    &soundEnginePass, &soundGear,         &soundNitro,     &soundWind,         &soundCountdown,
-    &soundLapSting,   &soundLastLapSting, &soundFinishWin, &soundFinishPodium, &soundFinishLast,
+    &soundEngine1,         &soundEngine2,       &soundEngine3,
+    &soundEngine4,         &soundCrash0,        &soundCrash1,
+    &soundCrash2,          &soundCrash3,        &soundStart,
+    &soundPoint,           &soundEnginePass,    &soundGear,
+    &soundNitro,           &soundWind,          &soundCountdown,
+    &soundLapSting,        &soundLastLapSting,  &soundFinishWin,
+    &soundFinishPodium,    &soundFinishLast,    &soundAmbienceCity,
+    &soundAmbienceHarbour, &soundAmbienceWorks,
 };
 constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
 // Which of them the pause caught playing.
@@ -238,6 +248,9 @@ void stopRaceSounds() {
     soundEngine4.stop();
     soundWind.stop();
     soundNitro.stop();
+    soundAmbienceCity.stop();
+    soundAmbienceHarbour.stop();
+    soundAmbienceWorks.stop();
     raceBedGain = 1.0f;
     // A race left from the pause menu: what the pause held would otherwise
     // resume from the middle at its next play.

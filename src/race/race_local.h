@@ -49,6 +49,17 @@ SoundEffect* finishSting(int place);
 // returns it.
 SoundEffect* updateRaceCues();
 
+// The districts' ambience beds.
+enum AmbienceBed { AmbienceCity, AmbienceHarbour, AmbienceWorks, kAmbienceBeds };
+// How much of each bed is heard at (x, z): summing to 1, the most for the
+// bed of the district the point lies in, blending over a street's length
+// at a district's edge.
+void ambienceWeights(float x, float z, float weights[kAmbienceBeds]);
+// Starts the beds at silence (loadRace), and fades each towards its weight
+// at the player's car (once a race frame).
+void startAmbience();
+void updateAmbience(float f);
+
 // Places a sound at a body's position with its velocity.
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);

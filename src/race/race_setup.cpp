@@ -211,6 +211,7 @@ void buildRaceWorld() {
             soundWind.play();
         }
     }
+    if (soundEnabled) startAmbience();
     buildMapMesh(raceWorld);
 }
 
@@ -359,6 +360,7 @@ void updateRaceSounds(float f) {
     updateMenuMusicFadeOut(f);
     recoverRaceBed(f);
     updateRaceCues();
+    updateAmbience(f);
 }
 
 void updateRaceMusic(float gain) {

@@ -23,14 +23,15 @@
 static constexpr double kPi = 3.14159265358979323846;
 
 const EffectSound effectSounds[kGeneratedSoundCount] = {
-    {"en1.wav", 22050, true},      {"en2.wav", 22050, true},      {"en3.wav", 22050, true},
-    {"en4.wav", 22050, true},      {"cr0.wav", 44100, false},     {"cr1.wav", 44100, false},
-    {"cr2.wav", 44100, false},     {"cr3.wav", 44100, false},     {"st.wav", 44100, true},
-    {"point.wav", 44100, false},   {"en_pass.wav", 22050, true},  {"gear.wav", 44100, false},
-    {"nitro.wav", 22050, true},    {"wind.wav", 22050, true},     {"menu1.wav", 44100, false},
-    {"menu2.wav", 44100, false},   {"count.wav", 44100, false},   {"lap.wav", 44100, false},
-    {"lastlap.wav", 44100, false}, {"finish1.wav", 44100, false}, {"finish2.wav", 44100, false},
-    {"finish4.wav", 44100, false},
+    {"en1.wav", 22050, true},       {"en2.wav", 22050, true},      {"en3.wav", 22050, true},
+    {"en4.wav", 22050, true},       {"cr0.wav", 44100, false},     {"cr1.wav", 44100, false},
+    {"cr2.wav", 44100, false},      {"cr3.wav", 44100, false},     {"st.wav", 44100, true},
+    {"point.wav", 44100, false},    {"en_pass.wav", 22050, true},  {"gear.wav", 44100, false},
+    {"nitro.wav", 22050, true},     {"wind.wav", 22050, true},     {"menu1.wav", 44100, false},
+    {"menu2.wav", 44100, false},    {"count.wav", 44100, false},   {"lap.wav", 44100, false},
+    {"lastlap.wav", 44100, false},  {"finish1.wav", 44100, false}, {"finish2.wav", 44100, false},
+    {"finish4.wav", 44100, false},  {"amb_city.wav", 44100, true}, {"amb_harbour.wav", 44100, true},
+    {"amb_works.wav", 44100, true},
 };
 
 // The loudness plan (docs/SOUND.md): every file's peak, set so that the
@@ -56,6 +57,8 @@ const float effectSoundPeaks[kGeneratedSoundCount] = {
     0.26f,  // lastlap: the last lap's sting
     0.28f,  // finish1 .. finish4: the finish stings by place
     0.26f, 0.24f,
+    0.10f,  // amb_city, amb_harbour, amb_works: the districts' ambience, far under the engines
+    0.10f, 0.10f,
 };
 
 // ---------------------------------------------------------------------------
@@ -573,6 +576,79 @@ static std::vector<float> renderHover(int rate) {
     return out;
 }
 
+// ---------------------------------------------------------------------------
+// Ambience: the districts heard under the race, 8 s seamless loops at 44.1 kHz.
+
+// The city at night: the far rumble of traffic, a swish of tyres on wet
+// streets swelling and fading, and the hum of the lamps' transformers.
+static std::vector<float> renderCityAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1515);
+    Biquad rumble = lowPass(rate, 120), rumble2 = lowPass(rate, 120), swish = bandPass(rate, 900, 0.8),
+           swishTop = lowPass(rate, 3000);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        const double swell = 0.5 + 0.5 * std::sin(kTwoPi * 0.125 * t) * std::sin(kTwoPi * 0.375 * t + 0.4);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(3.0 * rumble2.process(rumble.process(n)) +
+                                    0.5 * swell * swishTop.process(swish.process(n)));
+    }
+    // The hum is periodic, whole cycles in the loop: added after the noise's
+    // crossfade, which would swell it.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        out[i] += static_cast<float>(0.05 * (std::sin(kTwoPi * 100 * t) + 0.4 * std::sin(kTwoPi * 200 * t)));
+    }
+    return out;
+}
+
+// The harbour: water lapping at the quay in uneven waves, and the low
+// groan of moored hulls.
+static std::vector<float> renderHarbourAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1616);
+    Biquad lap = bandPass(rate, 450, 1.2), splash = bandPass(rate, 2200, 1.5), swell = lowPass(rate, 80);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        // Waves at 0.5, 0.75 and 1.25 a second: whole cycles in the loop.
+        double wave = 0.5 + 0.3 * std::sin(kTwoPi * 0.5 * t) + 0.2 * std::sin(kTwoPi * 1.25 * t + 1.1);
+        wave *= 0.7 + 0.3 * std::sin(kTwoPi * 0.75 * t + 2.0);
+        const double slap = std::pow(std::max(0.0, wave), 3.0);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(1.2 * wave * lap.process(n) + 0.6 * slap * splash.process(n) +
+                                    2.0 * swell.process(n));
+    }
+    return closeLoop(raw, loop, fade);
+}
+
+// The ironworks: a deep mains hum with its harmonics, a furnace's roar and
+// a far hammer every two seconds.
+static std::vector<float> renderWorksAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1717);
+    Biquad roar = lowPass(rate, 300), roar2 = bandPass(rate, 160, 0.7);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const float n = noise.next();
+        raw[i] = static_cast<float>(2.0 * roar.process(n) + 0.8 * roar2.process(n));
+    }
+    // The hum and the hammer are periodic: added after the noise's crossfade.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double hum = std::sin(kTwoPi * 50 * t) + 0.5 * std::sin(kTwoPi * 100 * t) +
+                           0.3 * std::sin(kTwoPi * 150 * t) + 0.15 * std::sin(kTwoPi * 250 * t);
+        const double u = std::fmod(t, 2.0);
+        const double hammer = (std::sin(kTwoPi * 820 * u) + 0.6 * std::sin(kTwoPi * 1370 * u)) *
+                              decay(u, 0.05) * std::min(1.0, u / 0.001);
+        out[i] += static_cast<float>(0.25 * hum + 0.35 * hammer);
+    }
+    return out;
+}
+
 static std::vector<float> renderRaw(int index) {
     const int rate = effectSounds[index].rate;
     switch (index) {
@@ -614,6 +690,12 @@ static std::vector<float> renderRaw(int index) {
             return renderPodiumSting(rate);
         case 21:
             return renderLastPlaceSting(rate);
+        case 22:
+            return renderCityAmbience(rate);
+        case 23:
+            return renderHarbourAmbience(rate);
+        case 24:
+            return renderWorksAmbience(rate);
         default:
             return {};
     }
