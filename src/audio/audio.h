@@ -161,6 +161,9 @@ extern SoundEffect soundFinishLast;
 extern SoundEffect soundAmbienceCity;
 extern SoundEffect soundAmbienceHarbour;
 extern SoundEffect soundAmbienceWorks;
+// The player's tyres drumming over a kerb ("kerb.wav"), looping at the car,
+// part of the race's bed.
+extern SoundEffect soundKerb;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
 // set through setEffectsVolume and setMusicVolume, which apply it at once.
@@ -185,7 +188,7 @@ void loadEffectSounds();
 // Releases them in the same order.
 void releaseEffectSounds();
 // Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro,
-// the ambience, and whatever the pause holds.
+// the ambience, the kerb rumble, and whatever the pause holds.
 void stopRaceSounds();
 // The pause menu: pauses every race sound that is playing (engines, squeal,
 // wind, nitro, crashes, gear, tick, countdown), and "Continue" plays those on

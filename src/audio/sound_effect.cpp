@@ -29,6 +29,7 @@ SoundEffect soundFinishLast;
 SoundEffect soundAmbienceCity;
 SoundEffect soundAmbienceHarbour;
 SoundEffect soundAmbienceWorks;
+SoundEffect soundKerb;
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
@@ -65,6 +66,11 @@ static const EffectSoundFile kCueSoundFiles[] = {
     {&soundAmbienceCity, "base/sound/amb_city.wav", true},
     {&soundAmbienceHarbour, "base/sound/amb_harbour.wav", true},
     {&soundAmbienceWorks, "base/sound/amb_works.wav", true},
+};
+
+// Sounds of our own placed in the scene, after the cues.
+static const EffectSoundFile kSceneSoundFiles[] = {
+    {&soundKerb, "base/sound/kerb.wav", true},
 };
 
 // The engines, nitro and wind are 22.05 kHz files played at every pitch
@@ -153,11 +159,13 @@ void SoundEffect::release() {
 }
 
 // The race's bed: what an impact ducks.
-static SoundEffect* const kBedSounds[] = {&soundEngine1,    &soundEngine2, &soundEngine3, &soundEngine4,
-                                          &soundEnginePass, &soundStart,   &soundWind,    &soundNitro};
+static SoundEffect* const kBedSounds[] = {&soundEngine1, &soundEngine2,    &soundEngine3,
+                                          &soundEngine4, &soundEnginePass, &soundStart,
+                                          &soundWind,    &soundNitro,      &soundKerb};
 
 void loadEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->load(file.path, file.loop);
     for (SoundEffect* sound : kBedSounds) sound->bed = true;
     for (const EffectSoundFile& file : kCueSoundFiles) {
         file.sound->load(file.path, file.loop);
@@ -168,6 +176,7 @@ void loadEffectSounds() {
 void releaseEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->release();
     for (const EffectSoundFile& file : kCueSoundFiles) file.sound->release();
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->release();
 }
 
 static float clampVolume(float volume) {
@@ -178,6 +187,7 @@ void setEffectsVolume(float volume) {
     effectsVolume = clampVolume(volume);
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->setGain(file.sound->gain);
     for (const EffectSoundFile& file : kCueSoundFiles) file.sound->setGain(file.sound->gain);
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->setGain(file.sound->gain);
 }
 
 static void applyBedGain() {
@@ -218,7 +228,7 @@ static SoundEffect* const kRaceSounds[] = {
     &soundNitro,           &soundWind,          &soundCountdown,
     &soundLapSting,        &soundLastLapSting,  &soundFinishWin,
     &soundFinishPodium,    &soundFinishLast,    &soundAmbienceCity,
-    &soundAmbienceHarbour, &soundAmbienceWorks,
+    &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb,
 };
 constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
 // Which of them the pause caught playing.
@@ -251,6 +261,7 @@ void stopRaceSounds() {
     soundAmbienceCity.stop();
     soundAmbienceHarbour.stop();
     soundAmbienceWorks.stop();
+    soundKerb.stop();
     raceBedGain = 1.0f;
     // A race left from the pause menu: what the pause held would otherwise
     // resume from the middle at its next play.

@@ -124,6 +124,7 @@ void applyCarForces(Car& car, Controller* controller) {
             continue;
         }
         const Vector3 n = getHitNormal(sensor);
+        noteWheelGround(car, n, t.rotation.rows[2]);
         const Vector3 dir = rotate(getDirection(sensor), t.rotation);
         const Vector3 origin = transformPoint(t, getOrigin(sensor));
         const Vector3 r = origin - bodyPos;

@@ -60,6 +60,15 @@ void ambienceWeights(float x, float z, float weights[kAmbienceBeds]);
 void startAmbience();
 void updateAmbience(float f);
 
+// The kerb rumble: whether a wheel's ground is the kerb's face; each wheel's
+// ground noted at every sub-step (the player's car alone is heard); the loop
+// started with a race and set from the wheels noted, once a race frame.
+bool wheelOnKerb(const Vector3& groundNormal, const Vector3& carSide);
+void noteWheelGround(const Car& car, const Vector3& groundNormal, const Vector3& carSide);
+void startKerbRumble();
+void updateKerbRumble(float f);
+float kerbRumbleLevel();
+
 // Places a sound at a body's position with its velocity.
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);

@@ -211,7 +211,10 @@ void buildRaceWorld() {
             soundWind.play();
         }
     }
-    if (soundEnabled) startAmbience();
+    if (soundEnabled) {
+        startAmbience();
+        startKerbRumble();
+    }
     buildMapMesh(raceWorld);
 }
 
@@ -361,6 +364,7 @@ void updateRaceSounds(float f) {
     recoverRaceBed(f);
     updateRaceCues();
     updateAmbience(f);
+    updateKerbRumble(f);
 }
 
 void updateRaceMusic(float gain) {

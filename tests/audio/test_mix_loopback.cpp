@@ -262,12 +262,13 @@ TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
         {"no nitro without the key", {&soundNitro}, 10, 900, false},
         {"engines heard on the grid", {&soundEngine1, &soundEnginePass, &soundEngine2}, 100, 300, true},
     };
-    const SoundEffect* all[] = {
-        &soundEngine1,   &soundEngine2,      &soundEngine3,         &soundEngine4,
-        &soundCrash0,    &soundCrash1,       &soundCrash2,          &soundCrash3,
-        &soundStart,     &soundPoint,        &soundEnginePass,      &soundGear,
-        &soundNitro,     &soundWind,         &soundMenu1,           &soundMenu2,
-        &soundCountdown, &soundAmbienceCity, &soundAmbienceHarbour, &soundAmbienceWorks};
+    const SoundEffect* all[] = {&soundEngine1,         &soundEngine2,       &soundEngine3,
+                                &soundEngine4,         &soundCrash0,        &soundCrash1,
+                                &soundCrash2,          &soundCrash3,        &soundStart,
+                                &soundPoint,           &soundEnginePass,    &soundGear,
+                                &soundNitro,           &soundWind,          &soundMenu1,
+                                &soundMenu2,           &soundCountdown,     &soundAmbienceCity,
+                                &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb};
     for (const Moment& moment : moments) {
         SCOPED_TRACE(moment.what);
         srand(7);
@@ -303,7 +304,7 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
     ASSERT_GT(playerSpeed, 10.0f);
     muteSources({&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundPoint,
                  &soundEnginePass, &soundGear, &soundNitro, &soundWind, &soundAmbienceCity,
-                 &soundAmbienceHarbour, &soundAmbienceWorks});
+                 &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb});
     alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
     for (int frame = 0; frame < 20; frame++) raceFrame();
     const size_t before = mix.size();
@@ -341,9 +342,10 @@ TEST_F(LoopbackMix, FromTheMenuIntoTheCountdownTheSoundNeverDropsOut) {
 TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
     // More than a race ever stacks up: four engines at full gain and top
     // pitch, squeal, nitro, wind, the heaviest crash, a gear change, the
-    // checkpoint tick, every sting and every district's ambience, all at the
-    // same moment over the race music at full. The crash comes with the duck
-    // of the bed that every hit of the player's car brings.
+    // checkpoint tick, every sting, every district's ambience and the kerb
+    // rumble, all at the same moment over the race music at full. The crash
+    // comes with the duck of the bed that every hit of the player's car
+    // brings.
     // The chase camera keeps the player's car ahead of the listener; the
     // opponents can be anywhere around it, all three hard to one side at
     // worst, where a mono source gives that side all it has.
@@ -365,7 +367,7 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
              {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundNitro,
               &soundWind, &soundCrash3, &soundGear, &soundPoint, &soundLapSting, &soundLastLapSting,
               &soundFinishWin, &soundFinishPodium, &soundFinishLast, &soundAmbienceCity,
-              &soundAmbienceHarbour, &soundAmbienceWorks}) {
+              &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb}) {
             const bool opponent = sound == &soundEngine2 || sound == &soundEngine3 || sound == &soundEngine4;
             sound->setListenerRelative();
             sound->setPositionVelocity(opponent ? place.x : 0.0f, 0.0f, opponent ? place.z : -5.0f, 0.0f,

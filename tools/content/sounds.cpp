@@ -31,7 +31,7 @@ const EffectSound effectSounds[kGeneratedSoundCount] = {
     {"menu2.wav", 44100, false},    {"count.wav", 44100, false},   {"lap.wav", 44100, false},
     {"lastlap.wav", 44100, false},  {"finish1.wav", 44100, false}, {"finish2.wav", 44100, false},
     {"finish4.wav", 44100, false},  {"amb_city.wav", 44100, true}, {"amb_harbour.wav", 44100, true},
-    {"amb_works.wav", 44100, true},
+    {"amb_works.wav", 44100, true}, {"kerb.wav", 44100, true},
 };
 
 // The loudness plan (docs/SOUND.md): every file's peak, set so that the
@@ -59,6 +59,7 @@ const float effectSoundPeaks[kGeneratedSoundCount] = {
     0.26f, 0.24f,
     0.10f,  // amb_city, amb_harbour, amb_works: the districts' ambience, far under the engines
     0.10f, 0.10f,
+    0.22f,  // kerb: the tyres drumming over a kerb
 };
 
 // ---------------------------------------------------------------------------
@@ -649,6 +650,30 @@ static std::vector<float> renderWorksAmbience(int rate) {
     return out;
 }
 
+// Kerb rumble: the tyres drumming over the kerb's ridges, 24 a second at
+// pitch 1 (the game raises the pitch with the speed), each a dull thump and
+// a grain of grit. A whole number of ridges in the 1 s loop.
+static std::vector<float> renderKerbRumble(int rate) {
+    const size_t loop = static_cast<size_t>(rate), fade = static_cast<size_t>(rate) / 4;
+    Noise noise(1818);
+    Biquad grit = bandPass(rate, 700, 0.9), body = lowPass(rate, 250);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        const double u = std::fmod(t, 1.0 / 24.0);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(1.5 * body.process(n) * decay(u, 0.02) +
+                                    0.6 * grit.process(n) * decay(u, 0.008));
+    }
+    // The thumps are periodic: added after the noise's crossfade.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double u = std::fmod(static_cast<double>(i) / rate, 1.0 / 24.0);
+        out[i] += static_cast<float>(std::sin(kTwoPi * 75 * u) * decay(u, 0.012) * std::min(1.0, u / 0.001));
+    }
+    return out;
+}
+
 static std::vector<float> renderRaw(int index) {
     const int rate = effectSounds[index].rate;
     switch (index) {
@@ -696,6 +721,8 @@ static std::vector<float> renderRaw(int index) {
             return renderHarbourAmbience(rate);
         case 24:
             return renderWorksAmbience(rate);
+        case 25:
+            return renderKerbRumble(rate);
         default:
             return {};
     }

@@ -16,8 +16,8 @@ struct EffectSound {
 // stings (lap.wav, lastlap.wav) and the finish stings by place (finish1.wav
 // for a win, finish2.wav for second or third, finish4.wav for last), and
 // the districts' ambience loops (amb_city.wav, amb_harbour.wav,
-// amb_works.wav).
-constexpr int kGeneratedSoundCount = 25;
+// amb_works.wav), and the kerb rumble (kerb.wav).
+constexpr int kGeneratedSoundCount = 26;
 extern const EffectSound effectSounds[kGeneratedSoundCount];
 // Peak level of each effect file, the loudness plan of docs/SOUND.md.
 extern const float effectSoundPeaks[kGeneratedSoundCount];
