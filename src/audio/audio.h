@@ -53,7 +53,8 @@ void renderSoundMix(int16_t* stereo, int frames);
 // deletes the whole-file music buffers still registered. Safe when no device
 // is open.
 void closeSoundDevice();
-// Inverse distance attenuation, not clamped; set once after the sounds load.
+// Inverse distance attenuation, clamped at the reference distance (never
+// louder than the gain asked for); set once after the sounds load.
 void setInverseDistanceModel();
 // Places the listener. orientation is the "at" vector followed by "up".
 void setListener(const float position[3], const float velocity[3], const float orientation[6]);
@@ -99,8 +100,10 @@ struct SoundEffect {
     // Kept first so that code holding the record reaches the source directly.
     uint32_t source;
     uint32_t buffer;
-    // The gain the game asked for; the source plays it times effectsVolume.
+    // The gain the game asked for; the source plays it times effectsVolume
+    // (and times raceBedGain for a sound of the race's bed).
     float gain;
+    bool bed;
 
     // Reads the WAV file (silence when it is missing), makes the source and the
     // buffer, and sets pitch 1, the loop flag, maximum gain 1 and reference
@@ -144,6 +147,23 @@ constexpr int kEffectSoundCount = 16;
 extern SoundEffect soundCountdown;
 // Pitch of soundCountdown on "go": an octave above the three counts.
 constexpr float kCountdownGoPitch = 2.0f;
+// The race's stings, at the listener: a new lap ("lap.wav"), the last lap
+// ("lastlap.wav"), and the finish by place: a win ("finish1.wav"), second or
+// third ("finish2.wav"), last ("finish4.wav").
+extern SoundEffect soundLapSting;
+extern SoundEffect soundLastLapSting;
+extern SoundEffect soundFinishWin;
+extern SoundEffect soundFinishPodium;
+extern SoundEffect soundFinishLast;
+// The districts' ambience under a race, looping at the listener: the city's
+// hum ("amb_city.wav"), the harbour's water ("amb_harbour.wav") and the
+// ironworks ("amb_works.wav").
+extern SoundEffect soundAmbienceCity;
+extern SoundEffect soundAmbienceHarbour;
+extern SoundEffect soundAmbienceWorks;
+// The player's tyres drumming over a kerb ("kerb.wav"), looping at the car,
+// part of the race's bed.
+extern SoundEffect soundKerb;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
 // set through setEffectsVolume and setMusicVolume, which apply it at once.
@@ -152,13 +172,29 @@ extern float musicVolume;    // scales both music streams' gain
 void setEffectsVolume(float volume);
 void setMusicVolume(float volume);
 
+// An impact on the player's car ducks the race's bed (the engines, squeal,
+// wind, nitro and the race music) so the crash stands out of it, then lets
+// it come back. raceBedGain is 1 but for the moment after a hit; the race's
+// sounds play at their gain times it, the crashes and cues do not.
+extern float raceBedGain;
+// Ducks the bed to `gain` (0..1) at once, unless it is already lower.
+void duckRaceBed(float gain);
+// Brings the bed back towards 1 by f frame units; once a race frame.
+void recoverRaceBed(float f);
+
 // Loads the sixteen effect sounds from "base/sound" in their fixed order,
 // then the countdown and splash cues.
 void loadEffectSounds();
 // Releases them in the same order.
 void releaseEffectSounds();
-// Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro.
+// Stops the sounds a race leaves running: st, en_pass, en1..en4, wind, nitro,
+// the ambience, the kerb rumble, and whatever the pause holds.
 void stopRaceSounds();
+// The pause menu: pauses every race sound that is playing (engines, squeal,
+// wind, nitro, crashes, gear, tick, countdown), and "Continue" plays those on
+// from where they stopped. The menu's own sounds are not touched.
+void pauseRaceSounds();
+void resumeRaceSounds();
 
 // ---------------------------------------------------------------------------
 // Music streams.

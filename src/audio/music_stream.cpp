@@ -380,7 +380,9 @@ void MusicStream::rewind() {
 
 void MusicStream::setGain(float newGain) {
     gain = newGain;
-    if (source) alSourcef(source, AL_GAIN, gain * musicVolume);
+    // The race music is part of the bed an impact ducks.
+    const float duck = this == &raceMusic ? raceBedGain : 1.0f;
+    if (source) alSourcef(source, AL_GAIN, gain * musicVolume * duck);
 }
 
 bool MusicStream::isPlaying() const {

@@ -94,8 +94,13 @@ void closeSoundDevice() {
     if (device == loopbackDevice) loopbackDevice = nullptr;
 }
 
+// Clamped: a source nearer than its reference distance plays at the gain
+// asked for, not above it. Unclamped, such a source's distance gain rose
+// over 1 and the maximum gain of 1 cut it back, so the engine's crossfade,
+// the squeal's and the wind's levels and the player's effects volume were
+// lost on every sound near the listener.
 void setInverseDistanceModel() {
-    alDistanceModel(AL_INVERSE_DISTANCE);
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
 }
 
 void setListener(const float position[3], const float velocity[3], const float orientation[6]) {

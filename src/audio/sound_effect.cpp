@@ -1,4 +1,6 @@
 // Effect sounds: one OpenAL source and one buffer per WAV file.
+#include <AL/alext.h>
+
 #include "audio/audio.h"
 #include "audio/audio_local.h"
 
@@ -19,9 +21,19 @@ SoundEffect soundWind;
 SoundEffect soundMenu1;
 SoundEffect soundMenu2;
 SoundEffect soundCountdown;
+SoundEffect soundLapSting;
+SoundEffect soundLastLapSting;
+SoundEffect soundFinishWin;
+SoundEffect soundFinishPodium;
+SoundEffect soundFinishLast;
+SoundEffect soundAmbienceCity;
+SoundEffect soundAmbienceHarbour;
+SoundEffect soundAmbienceWorks;
+SoundEffect soundKerb;
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
+float raceBedGain = 1.0f;
 
 struct EffectSoundFile {
     SoundEffect* sound;
@@ -46,7 +58,31 @@ static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectS
 // The game's own cues, heard at the listener, after the sixteen.
 static const EffectSoundFile kCueSoundFiles[] = {
     {&soundCountdown, "base/sound/count.wav", false},
+    {&soundLapSting, "base/sound/lap.wav", false},
+    {&soundLastLapSting, "base/sound/lastlap.wav", false},
+    {&soundFinishWin, "base/sound/finish1.wav", false},
+    {&soundFinishPodium, "base/sound/finish2.wav", false},
+    {&soundFinishLast, "base/sound/finish4.wav", false},
+    {&soundAmbienceCity, "base/sound/amb_city.wav", true},
+    {&soundAmbienceHarbour, "base/sound/amb_harbour.wav", true},
+    {&soundAmbienceWorks, "base/sound/amb_works.wav", true},
 };
+
+// Sounds of our own placed in the scene, after the cues.
+static const EffectSoundFile kSceneSoundFiles[] = {
+    {&soundKerb, "base/sound/kerb.wav", true},
+};
+
+// The engines, nitro and wind are 22.05 kHz files played at every pitch
+// from 0.15 to 2.5: the mixer's default linear resampler mirrors their rush
+// and pops between 12 and 20 kHz only 3 to 27 dB down. OpenAL Soft lists its
+// resamplers from the plainest to the finest; the last one is a windowed
+// sinc that keeps those images far down.
+static void useFinestResampler(ALuint source) {
+    if (!alIsExtensionPresent("AL_SOFT_source_resampler")) return;
+    const ALint count = alGetInteger(AL_NUM_RESAMPLERS_SOFT);
+    if (count > 0) alSourcei(source, AL_SOURCE_RESAMPLER_SOFT, count - 1);
+}
 
 void SoundEffect::load(const char* path, bool loop) {
     WavSound wav;
@@ -65,6 +101,7 @@ void SoundEffect::load(const char* path, bool loop) {
     alSourcef(source, AL_MAX_GAIN, 1.0f);
     // Full loudness within 30 units, about four car lengths, then falling off.
     alSourcef(source, AL_REFERENCE_DISTANCE, 30.0f);
+    useFinestResampler(source);
     // Nothing here is checked, so nothing here may stay pending either: the
     // music's next check would blame its own open for this sound's error.
     alGetError();
@@ -85,7 +122,7 @@ void SoundEffect::stop() {
 void SoundEffect::setGain(float newGain) {
     gain = newGain;
     if (!source) return;
-    alSourcef(source, AL_GAIN, gain * effectsVolume);
+    alSourcef(source, AL_GAIN, gain * effectsVolume * (bed ? raceBedGain : 1.0f));
 }
 
 void SoundEffect::setListenerRelative() {
@@ -121,8 +158,15 @@ void SoundEffect::release() {
     buffer = 0;
 }
 
+// The race's bed: what an impact ducks.
+static SoundEffect* const kBedSounds[] = {&soundEngine1, &soundEngine2,    &soundEngine3,
+                                          &soundEngine4, &soundEnginePass, &soundStart,
+                                          &soundWind,    &soundNitro,      &soundKerb};
+
 void loadEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->load(file.path, file.loop);
+    for (SoundEffect* sound : kBedSounds) sound->bed = true;
     for (const EffectSoundFile& file : kCueSoundFiles) {
         file.sound->load(file.path, file.loop);
         file.sound->setListenerRelative();
@@ -132,6 +176,7 @@ void loadEffectSounds() {
 void releaseEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->release();
     for (const EffectSoundFile& file : kCueSoundFiles) file.sound->release();
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->release();
 }
 
 static float clampVolume(float volume) {
@@ -142,6 +187,29 @@ void setEffectsVolume(float volume) {
     effectsVolume = clampVolume(volume);
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->setGain(file.sound->gain);
     for (const EffectSoundFile& file : kCueSoundFiles) file.sound->setGain(file.sound->gain);
+    for (const EffectSoundFile& file : kSceneSoundFiles) file.sound->setGain(file.sound->gain);
+}
+
+static void applyBedGain() {
+    for (SoundEffect* sound : kBedSounds) sound->setGain(sound->gain);
+    raceMusic.setGain(raceMusic.gain);
+}
+
+void duckRaceBed(float gain) {
+    if (gain >= raceBedGain) return;
+    raceBedGain = gain < 0.0f ? 0.0f : gain;
+    applyBedGain();
+}
+
+// The bed comes back from a full duck (0.4) in about 0.3 s: after the
+// crash's first 100 ms, while its tail rings on.
+static constexpr float kBedRecoveryRate = 0.02f;
+
+void recoverRaceBed(float f) {
+    if (raceBedGain >= 1.0f) return;
+    raceBedGain += kBedRecoveryRate * f;
+    if (raceBedGain > 1.0f) raceBedGain = 1.0f;
+    applyBedGain();
 }
 
 void setMusicVolume(float volume) {
@@ -149,6 +217,36 @@ void setMusicVolume(float volume) {
     menuMusic.setGain(menuMusic.gain);
     raceMusic.setGain(raceMusic.gain);
     splashMusic.setGain(splashMusic.gain);
+}
+
+// Every sound a race plays: what the pause silences and "Continue" resumes.
+static SoundEffect* const kRaceSounds[] = {
+    &soundEngine1,         &soundEngine2,       &soundEngine3,
+    &soundEngine4,         &soundCrash0,        &soundCrash1,
+    &soundCrash2,          &soundCrash3,        &soundStart,
+    &soundPoint,           &soundEnginePass,    &soundGear,
+    &soundNitro,           &soundWind,          &soundCountdown,
+    &soundLapSting,        &soundLastLapSting,  &soundFinishWin,
+    &soundFinishPodium,    &soundFinishLast,    &soundAmbienceCity,
+    &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb,
+};
+constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
+// Which of them the pause caught playing.
+static bool racePaused[kRaceSoundCount];
+
+void pauseRaceSounds() {
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        racePaused[i] = kRaceSounds[i]->isPlaying();
+        if (racePaused[i]) alSourcePause(kRaceSounds[i]->source);
+    }
+}
+
+void resumeRaceSounds() {
+    // A paused source plays on from where it stopped.
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        if (racePaused[i]) kRaceSounds[i]->play();
+        racePaused[i] = false;
+    }
 }
 
 void stopRaceSounds() {
@@ -160,4 +258,15 @@ void stopRaceSounds() {
     soundEngine4.stop();
     soundWind.stop();
     soundNitro.stop();
+    soundAmbienceCity.stop();
+    soundAmbienceHarbour.stop();
+    soundAmbienceWorks.stop();
+    soundKerb.stop();
+    raceBedGain = 1.0f;
+    // A race left from the pause menu: what the pause held would otherwise
+    // resume from the middle at its next play.
+    for (int i = 0; i < kRaceSoundCount; i++) {
+        if (racePaused[i]) kRaceSounds[i]->stop();
+        racePaused[i] = false;
+    }
 }

@@ -367,6 +367,7 @@ static bool clickPause(int x, int y) {
         // Back into the race as it was: no click, the music plays on.
         gameState = Race;
         if (musicEnabled) raceMusic.play();
+        resumeRaceSounds();
         startMusicFade();
         resetMenuHover();
         return true;

@@ -124,6 +124,7 @@ void applyCarForces(Car& car, Controller* controller) {
             continue;
         }
         const Vector3 n = getHitNormal(sensor);
+        noteWheelGround(car, n, t.rotation.rows[2]);
         const Vector3 dir = rotate(getDirection(sensor), t.rotation);
         const Vector3 origin = transformPoint(t, getOrigin(sensor));
         const Vector3 r = origin - bodyPos;
@@ -177,6 +178,9 @@ void applyCarForces(Car& car, Controller* controller) {
         SoundEffect* crash = crashSound(length(getAngularMomentum(body)));
         if (crash != nullptr) {
             placeSound(*crash, bodyPos, getLinearVelocity(body));
+            // The impact rule may have left the file quieter.
+            crash->setGain(1.0f);
+            duckRaceBed(0.4f);
             if (soundEnabled) {
                 crash->play();
             }
@@ -184,4 +188,5 @@ void applyCarForces(Car& car, Controller* controller) {
         }
     }
     car.crashCooldown += 0.01f * f;
+    listenForImpact(car, getSubStepTime(raceWorld));
 }

@@ -138,6 +138,27 @@ bool selectGearForce(Car& car, float s, float power) {
     return true;
 }
 
+// The throttle held while the car cannot get going (against a wall, on the
+// grid) spins the rear wheels: the engine is heard revving towards this,
+// though the gearbox's engine speed stays at idle. Rising over about a
+// second, falling in about half that once the car moves or the throttle
+// lifts.
+static constexpr float kWheelSpinRpm = 6000.0f;
+static constexpr float kWheelSpinSpeed = 3.0f;  // road speed under which the wheels spin
+static constexpr float kWheelSpinRise = 0.03f;  // of the gap a 10 ms
+static constexpr float kWheelSpinFall = 0.06f;
+// The revs the spinning wheels add; heard only, never driven.
+static float wheelSpinRpm = 0.0f;
+
+static float heardEngineRpm(const Car& car, float f, float s) {
+    if (actionDown(BindAccelerate) && s < kWheelSpinSpeed && !raceFinished) {
+        wheelSpinRpm += (kWheelSpinRpm - wheelSpinRpm) * kWheelSpinRise * f;
+    } else {
+        wheelSpinRpm -= wheelSpinRpm * kWheelSpinFall * f;
+    }
+    return car.rpm > wheelSpinRpm ? car.rpm : wheelSpinRpm;
+}
+
 static void clamp01(float& v) {
     if (v < 0.0f) v = 0.0f;
     if (v > 1.0f) v = 1.0f;
@@ -336,7 +357,7 @@ void updatePlayerCar(Car& car, float f) {
     // Engine sounds: the loop and the pass sound cross-fade by last frame's mix.
     soundEngine1.setGain(engineMix);
     soundEnginePass.setGain(1.0f - engineMix);
-    float pitch = (car.rpm - 1000.0f) * 0.0002f + 0.35f;
+    float pitch = (heardEngineRpm(car, f, s) - 1000.0f) * 0.0002f + 0.35f;
     if (pitch < 0.15f) pitch = 0.15f;
     if (pitch > 2.5f) pitch = 2.5f;
     soundEngine1.setPitch(pitch);

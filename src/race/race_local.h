@@ -26,6 +26,49 @@ void carGrip(float speed, float steer, float& frontGrip, float& rearGrip);
 // Tyre side force against a sliding velocity, before the grip factors.
 Vector3 tyreSideForce(const Vector3& slide);
 
+// Impacts: a car losing at least this much speed (units a second, about 31
+// Km/h) within a few sub-steps is heard crashing.
+constexpr float kImpactThreshold = 3.0f;
+struct ImpactSound {
+    SoundEffect* sound;  // null below the threshold
+    float gain;
+};
+// The crash file and gain for a loss of speed: the heavier the hit, the
+// heavier the file and the louder it plays.
+ImpactSound impactSoundFor(float speedLost);
+// Watches one car's speed over each physics sub-step of h seconds and plays
+// a crash sound sized to the speed it lost, at most one per car in 0.3 s
+// of play. Returns the sound played, if any.
+ImpactSound listenForImpact(const Car& car, float h);
+
+// The stings: for the lap just begun of `laps` (none for the first), and
+// for the player's place at the finish.
+SoundEffect* lapSting(int lap, int laps);
+SoundEffect* finishSting(int place);
+// Once a race frame: plays the sting a new lap or the finish calls for, and
+// returns it.
+SoundEffect* updateRaceCues();
+
+// The districts' ambience beds.
+enum AmbienceBed { AmbienceCity, AmbienceHarbour, AmbienceWorks, kAmbienceBeds };
+// How much of each bed is heard at (x, z): summing to 1, the most for the
+// bed of the district the point lies in, blending over a street's length
+// at a district's edge.
+void ambienceWeights(float x, float z, float weights[kAmbienceBeds]);
+// Starts the beds at silence (loadRace), and fades each towards its weight
+// at the player's car (once a race frame).
+void startAmbience();
+void updateAmbience(float f);
+
+// The kerb rumble: whether a wheel's ground is the kerb's face; each wheel's
+// ground noted at every sub-step (the player's car alone is heard); the loop
+// started with a race and set from the wheels noted, once a race frame.
+bool wheelOnKerb(const Vector3& groundNormal, const Vector3& carSide);
+void noteWheelGround(const Car& car, const Vector3& groundNormal, const Vector3& carSide);
+void startKerbRumble();
+void updateKerbRumble(float f);
+float kerbRumbleLevel();
+
 // Places a sound at a body's position with its velocity.
 inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
     sound.setPositionVelocity(p.x, p.y, p.z, v.x, v.y, v.z);

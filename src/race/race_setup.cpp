@@ -8,6 +8,7 @@
 
 #include "audio/audio.h"
 #include "race/race.h"
+#include "race/race_local.h"
 #include "render/render.h"
 #include "state/state.h"
 
@@ -210,6 +211,10 @@ void buildRaceWorld() {
             soundWind.play();
         }
     }
+    if (soundEnabled) {
+        startAmbience();
+        startKerbRumble();
+    }
     buildMapMesh(raceWorld);
 }
 
@@ -356,6 +361,10 @@ void unloadRace() {
 void updateRaceSounds(float f) {
     updateRaceMusic(advanceMusicFade(f));
     updateMenuMusicFadeOut(f);
+    recoverRaceBed(f);
+    updateRaceCues();
+    updateAmbience(f);
+    updateKerbRumble(f);
 }
 
 void updateRaceMusic(float gain) {

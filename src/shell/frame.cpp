@@ -177,6 +177,7 @@ void checkFrameKeys() {
     if (actionDown(BindPause) && gameState == Race && !countdownRunning && !raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         raceMusic.stop();
+        pauseRaceSounds();
         gameState = Pause;
     }
     if (actionDown(BindCamera) && !keyLatch && gameState == Race) {

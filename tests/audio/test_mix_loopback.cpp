@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "audio_test_support.h"
+#include "frontend/frontend.h"
 #include "physics/physics.h"
 #include "platform/scripted.h"
 #include "race/race.h"
@@ -55,6 +56,45 @@ size_t longestSilence(const std::vector<int16_t>& stereo, size_t from, size_t to
         longest = std::max(longest, run);
     }
     return longest;
+}
+
+// Energy of one channel of the stereo mix in the band lo..hi Hz, from the
+// power spectrum of Hann-windowed blocks of n frames, a power of two (a plain
+// radix-2 FFT).
+double bandEnergy(const std::vector<int16_t>& stereo, double lo, double hi, size_t n = 4096) {
+    std::vector<double> re(n), im(n);
+    double energy = 0;
+    for (size_t block = 0; block + 2 * n <= stereo.size(); block += 2 * n) {
+        for (size_t i = 0; i < n; i++) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * (double)i / (double)n);
+            re[i] = w * stereo[block + 2 * i];
+            im[i] = 0;
+        }
+        for (size_t i = 1, j = 0; i < n; i++) {
+            size_t bit = n >> 1;
+            for (; j & bit; bit >>= 1) j ^= bit;
+            j ^= bit;
+            if (i < j) std::swap(re[i], re[j]);
+        }
+        for (size_t len = 2; len <= n; len <<= 1) {
+            const double a = -2.0 * M_PI / (double)len;
+            for (size_t i = 0; i < n; i += len)
+                for (size_t k = 0; k < len / 2; k++) {
+                    const double c = std::cos(a * (double)k), s = std::sin(a * (double)k);
+                    const size_t u = i + k, v = i + k + len / 2;
+                    const double tr = re[v] * c - im[v] * s, ti = re[v] * s + im[v] * c;
+                    re[v] = re[u] - tr;
+                    im[v] = im[u] - ti;
+                    re[u] += tr;
+                    im[u] += ti;
+                }
+        }
+        for (size_t k = 1; k < n / 2; k++) {
+            const double hz = (double)k * kMixRate / (double)n;
+            if (hz >= lo && hz < hi) energy += re[k] * re[k] + im[k] * im[k];
+        }
+    }
+    return energy;
 }
 
 void muteSources(std::initializer_list<const SoundEffect*> sounds) {
@@ -155,6 +195,20 @@ class LoopbackMix : public ::testing::Test {
         keys[VK_SPACE] = nitro;
     }
 
+    // Once the countdown is over, turns the player's car to face the wall
+    // beside the grid, 8 units from it, and sets it going at `speed` with the
+    // throttle down.
+    void driveAtTheWallBesideTheGrid(float speed) {
+        holdKeys(false, false);
+        for (int frame = 0; frame < 700; frame++) raceFrame();
+        holdKeys(true, false);
+        RigidBody* body = cars[0].body;
+        setRotation(
+            body, Matrix3(Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f)));
+        setPosition(body, getPosition(body) + Vector3(0.0f, 0.0f, 8.0f));
+        setLinearVelocity(body, Vector3(0.0f, 0.0f, -speed));
+    }
+
     ALCcontext* previous = nullptr;
     bool raceLoaded = false;
     double loadSeconds = 0;
@@ -208,10 +262,13 @@ TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
         {"no nitro without the key", {&soundNitro}, 10, 900, false},
         {"engines heard on the grid", {&soundEngine1, &soundEnginePass, &soundEngine2}, 100, 300, true},
     };
-    const SoundEffect* all[] = {&soundEngine1,    &soundEngine2,  &soundEngine3, &soundEngine4, &soundCrash0,
-                                &soundCrash1,     &soundCrash2,   &soundCrash3,  &soundStart,   &soundPoint,
-                                &soundEnginePass, &soundGear,     &soundNitro,   &soundWind,    &soundMenu1,
-                                &soundMenu2,      &soundCountdown};
+    const SoundEffect* all[] = {&soundEngine1,         &soundEngine2,       &soundEngine3,
+                                &soundEngine4,         &soundCrash0,        &soundCrash1,
+                                &soundCrash2,          &soundCrash3,        &soundStart,
+                                &soundPoint,           &soundEnginePass,    &soundGear,
+                                &soundNitro,           &soundWind,          &soundMenu1,
+                                &soundMenu2,           &soundCountdown,     &soundAmbienceCity,
+                                &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb};
     for (const Moment& moment : moments) {
         SCOPED_TRACE(moment.what);
         srand(7);
@@ -246,7 +303,8 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
     for (int frame = 0; frame < 900; frame++) raceFrame();
     ASSERT_GT(playerSpeed, 10.0f);
     muteSources({&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundPoint,
-                 &soundEnginePass, &soundGear, &soundNitro, &soundWind});
+                 &soundEnginePass, &soundGear, &soundNitro, &soundWind, &soundAmbienceCity,
+                 &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb});
     alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
     for (int frame = 0; frame < 20; frame++) raceFrame();
     const size_t before = mix.size();
@@ -283,8 +341,11 @@ TEST_F(LoopbackMix, FromTheMenuIntoTheCountdownTheSoundNeverDropsOut) {
 
 TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
     // More than a race ever stacks up: four engines at full gain and top
-    // pitch, squeal, nitro, wind, the heaviest crash, a gear change and the
-    // checkpoint tick, all at the same moment over the race music at full.
+    // pitch, squeal, nitro, wind, the heaviest crash, a gear change, the
+    // checkpoint tick, every sting, every district's ambience and the kerb
+    // rumble, all at the same moment over the race music at full. The crash
+    // comes with the duck of the bed that every hit of the player's car
+    // brings.
     // The chase camera keeps the player's car ahead of the listener; the
     // opponents can be anywhere around it, all three hard to one side at
     // worst, where a mono source gives that side all it has.
@@ -302,8 +363,11 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         srand(7);
         startRace(1);
         mix.clear();
-        for (SoundEffect* sound : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart,
-                                   &soundNitro, &soundWind, &soundCrash3, &soundGear, &soundPoint}) {
+        for (SoundEffect* sound :
+             {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundNitro,
+              &soundWind, &soundCrash3, &soundGear, &soundPoint, &soundLapSting, &soundLastLapSting,
+              &soundFinishWin, &soundFinishPodium, &soundFinishLast, &soundAmbienceCity,
+              &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb}) {
             const bool opponent = sound == &soundEngine2 || sound == &soundEngine3 || sound == &soundEngine4;
             sound->setListenerRelative();
             sound->setPositionVelocity(opponent ? place.x : 0.0f, 0.0f, opponent ? place.z : -5.0f, 0.0f,
@@ -312,10 +376,12 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
             sound->setPitch(2.5f);
             sound->play();
         }
+        duckRaceBed(0.4f);
         soundEnginePass.stop();
         raceMusic.setGain(1.0f);
         for (int frame = 0; frame < 150; frame++) {
             raceMusic.update();
+            recoverRaceBed(1.0f);
             mixFor(kFrameSamples);
         }
         // A decibel of headroom left by the levels alone: the output limiter
@@ -330,4 +396,277 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         releaseSounds();
         loadSounds();
     }
+}
+
+TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound) {
+    // Every kind of effect where the game plays it: the menu sounds above the
+    // camera, the car's sounds at the car a few metres ahead of the listener,
+    // an opponent far down the road, a cue at the listener; full gain and a
+    // part of it. Volume 3 of 10 is a gain of 0.3, 10.46 dB down.
+    struct Case {
+        const char* what;
+        SoundEffect* sound;
+        float gain;
+        enum { Menu, Car, Far, Listener } place;
+    };
+    const Case cases[] = {
+        {"menu click", &soundMenu1, 1.0f, Case::Menu},
+        {"menu hover", &soundMenu2, 1.0f, Case::Menu},
+        {"engine on the throttle", &soundEngine1, 1.0f, Case::Car},
+        {"engine half off the throttle", &soundEnginePass, 0.5f, Case::Car},
+        {"squeal", &soundStart, 0.4f, Case::Car},
+        {"heaviest crash", &soundCrash3, 1.0f, Case::Car},
+        {"gear change", &soundGear, 1.0f, Case::Car},
+        {"opponent far down the road", &soundEngine2, 0.6f, Case::Far},
+        {"countdown beep", &soundCountdown, 1.0f, Case::Listener},
+    };
+    startRace(1);
+    setMusicVolume(0.0f);
+    holdKeys(false, false);
+    // Past the countdown, the camera swung round behind the car.
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    // Nothing else heard: a knock between the opponents on the grid may
+    // still be ringing.
+    stopRaceSounds();
+    for (SoundEffect* sound : {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3, &soundGear,
+                               &soundPoint, &soundCountdown, &soundMenu1, &soundMenu2})
+        sound->stop();
+    for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
+    const Vector3 p = getPosition(cars[0].body);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        double rms[2];
+        const float volumes[2] = {1.0f, 0.3f};
+        for (int v = 0; v < 2; v++) {
+            setEffectsVolume(volumes[v]);
+            if (c.place == Case::Menu) placeMenuSounds();
+            if (c.place == Case::Car) c.sound->setPositionVelocity(p.x, p.y, p.z, 0.0f, 0.0f, 0.0f);
+            if (c.place == Case::Far) c.sound->setPositionVelocity(p.x + 90.0f, p.y, p.z, 0.0f, 0.0f, 0.0f);
+            c.sound->setGain(c.gain);
+            c.sound->setPitch(1.0f);
+            c.sound->play();
+            mix.clear();
+            for (int frame = 0; frame < 30; frame++) mixFor(kFrameSamples);
+            c.sound->stop();
+            for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
+            rms[v] = levelOf(mix, 0, mix.size()).rms;
+        }
+        ASSERT_GT(rms[0], 30.0) << "not heard at all";
+        EXPECT_NEAR(20.0 * std::log10(rms[1] / rms[0]), -10.46, 0.3);
+    }
+    setEffectsVolume(1.0f);
+    setMusicVolume(1.0f);
+}
+
+TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
+    startRace(1);
+    holdKeys(true, false);
+    // Out of the countdown, engines, squeal, wind and music all running, and
+    // a crash ringing on.
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    soundCrash3.play();
+    for (int frame = 0; frame < 20; frame++) raceFrame();
+    ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
+    ALint crashAt = 0, engineAt = 0;
+
+    keys[keyBindings[BindPause]] = true;
+    checkFrameKeys();
+    keys[keyBindings[BindPause]] = false;
+    ASSERT_EQ(gameState, Pause);
+    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
+    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);
+    // The pause menu's frames: its hover sound is its own, so it is kept out.
+    const size_t paused = mix.size();
+    for (int frame = 0; frame < 100; frame++) menuFrame();
+    // The sources fade out over a few milliseconds; then all that is left is
+    // the 16-bit output's dither, one step either way (-90 dBFS).
+    EXPECT_LE(levelOf(mix, paused + 2 * kFrameSamples * 2, mix.size()).peak, 1);
+    for (const SoundEffect* sound :
+         {&soundEngine1, &soundEngine2, &soundEnginePass, &soundStart, &soundWind, &soundCrash3})
+        EXPECT_EQ(sourceInt(sound->source, AL_SOURCE_STATE), AL_PAUSED);
+
+    // "Continue".
+    mouseX = 700;
+    mouseY = 240;
+    menuClick();
+    ASSERT_EQ(gameState, Race);
+    EXPECT_TRUE(soundEngine1.isPlaying());
+    EXPECT_TRUE(soundEnginePass.isPlaying());
+    EXPECT_TRUE(soundWind.isPlaying());
+    ALint crashNow = 0, engineNow = 0;
+    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashNow);
+    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineNow);
+    EXPECT_EQ(crashNow, crashAt) << "the crash plays on from where it was";
+    EXPECT_EQ(engineNow, engineAt);
+    const size_t resumed = mix.size();
+    for (int frame = 0; frame < 20; frame++) raceFrame();
+    EXPECT_GT(levelOf(mix, resumed, mix.size()).peak, 3000);
+}
+
+TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
+    // The whole race's sound, music at full, the engine on the throttle: a
+    // head-on hit at 19.05 units a second (200 Km/h).
+    startRace(1);
+    driveAtTheWallBesideTheGrid(200.0f / 10.5f);
+    // The engine heard on the throttle, as after a run up to that speed.
+    engineMix = 1.0f;
+    size_t hitAt = 0;
+    float speedBefore = 0.0f;
+    for (int frame = 0; frame < 60; frame++) {
+        const size_t at = mix.size();
+        const float speed = playerSpeed;
+        raceFrame();
+        if (hitAt == 0 && soundCrash3.isPlaying()) {
+            hitAt = at;
+            speedBefore = speed;
+        }
+    }
+    ASSERT_NE(hitAt, 0u) << "the heaviest crash was not heard";
+    EXPECT_GT(speedBefore, 18.5f);
+    EXPECT_LT(playerSpeed, 3.0f) << "stopped by the wall";
+    const size_t tenth = 2 * (size_t)kMixRate / 10;
+    const Level bed = levelOf(mix, hitAt - 6 * tenth, hitAt - tenth);
+    const Level hit = levelOf(mix, hitAt, hitAt + tenth);
+    const double over = 20.0 * std::log10(hit.rms / bed.rms);
+    EXPECT_GT(over, 6.0) << "bed rms " << bed.rms << ", the hit's first 100 ms " << hit.rms;
+    EXPECT_LT(over, 10.0) << "a crash, not a blast";
+    RecordProperty("dB over the bed", std::to_string(over));
+    EXPECT_LT(hit.peak, 29204) << "a decibel under full scale";
+}
+
+TEST_F(LoopbackMix, The22kHzLoopsLeaveNoImagesAboveTheirBand) {
+    // A 22.05 kHz file holds nothing above 11 kHz: whatever the 44.1 kHz mix
+    // shows between 12 and 20 kHz the resampler made. Each loop alone at the
+    // listener, at the pitch where its band stays under 11 kHz.
+    struct Case {
+        const char* what;
+        SoundEffect* sound;
+        float pitch;
+    };
+    const Case cases[] = {
+        {"wind", &soundWind, 1.0f},
+        {"nitro", &soundNitro, 1.0f},
+        {"engine at 4000 rpm", &soundEngine1, 0.95f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        mix.clear();
+        c.sound->setListenerRelative();
+        c.sound->setGain(1.0f);
+        c.sound->setPitch(c.pitch);
+        c.sound->play();
+        for (int frame = 0; frame < 200; frame++) mixFor(kFrameSamples);
+        c.sound->stop();
+        const double body = bandEnergy(mix, 200.0, 10000.0), images = bandEnergy(mix, 12000.0, 20000.0);
+        ASSERT_GT(body, 0.0);
+        EXPECT_LT(10.0 * std::log10(images / body), -50.0);
+    }
+}
+
+TEST_F(LoopbackMix, TheThrottleHeldAgainstAWallRevsTheEngine) {
+    startRace(1);
+    driveAtTheWallBesideTheGrid(5.0f);
+    // Into the wall within a second, then pressed against it for two.
+    for (int frame = 0; frame < 300; frame++) raceFrame();
+    ASSERT_LT(playerSpeed, 3.0f) << "the wall holds the car";
+    EXPECT_LT(cars[0].rpm, 1500.0f) << "the gearbox idles at this road speed";
+    float pitch = 0.0f;
+    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    // 0.35 at 1000 rpm, 0.2 more a thousand: the spinning wheels rev it past 5000.
+    EXPECT_GT(pitch, 1.15f);
+    EXPECT_EQ(engineMix, 1.0f) << "heard on the throttle";
+    // Off the throttle the revs fall back to idle within a second.
+    holdKeys(false, false);
+    for (int frame = 0; frame < 100; frame++) raceFrame();
+    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    EXPECT_LT(pitch, 0.5f);
+}
+
+TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) {
+    // Flat out down the first straight; opponent 1 is put alongside at the
+    // player's speed, and each engine is heard alone.
+    struct Case {
+        const char* what;
+        float side, back;  // units to the player's left and behind it
+        bool leftLouder;
+    };
+    const Case cases[] = {
+        {"beside, on the left", 5.0f, 0.0f, true},
+        {"a car length behind", 0.0f, 6.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        srand(7);
+        startRace(1);
+        holdKeys(true, false);
+        for (int frame = 0; frame < 1500; frame++) raceFrame();
+        alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+        Level heard[2][2];  // player, opponent; left, right
+        for (int who = 0; who < 2; who++) {
+            const Vector3 p = getPosition(cars[0].body), v = getLinearVelocity(cars[0].body);
+            Vector3 ahead = v;
+            normalise(ahead);
+            // The listener looks along the car's way; its left is ahead x up.
+            const Vector3 left(ahead.z, 0.0f, -ahead.x);
+            setPosition(cars[1].body, p + left * c.side - ahead * c.back);
+            setLinearVelocity(cars[1].body, v);
+            for (const SoundEffect* sound :
+                 {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass, &soundStart,
+                  &soundWind, &soundGear, &soundPoint})
+                alSourcef(sound->source, AL_MAX_GAIN,
+                          sound == (who == 0 ? &soundEngine1 : &soundEngine2) ? 1.0f : 0.0f);
+            mix.clear();
+            for (int frame = 0; frame < 30; frame++) raceFrame();
+            std::vector<int16_t> channel[2];
+            for (size_t i = mix.size() / 2; i + 1 < mix.size(); i += 2) {
+                channel[0].push_back(mix[i]);
+                channel[1].push_back(mix[i + 1]);
+            }
+            for (int ch = 0; ch < 2; ch++) heard[who][ch] = levelOf(channel[ch], 0, channel[ch].size());
+        }
+        ASSERT_GT(playerSpeed, 15.0f);
+        const double player = std::hypot(heard[0][0].rms, heard[0][1].rms);
+        const double opponent = std::hypot(heard[1][0].rms, heard[1][1].rms);
+        const double under = 20.0 * std::log10(opponent / player);
+        // The loudness plan's 6 dB under the player at top revs, never lost.
+        EXPECT_GT(under, -8.0);
+        EXPECT_LT(under, -4.0);
+        const double leftOverRight = 20.0 * std::log10(heard[1][0].rms / heard[1][1].rms);
+        if (c.leftLouder) {
+            EXPECT_GT(leftOverRight, 3.0);
+        }
+        gameState = MainMenu;
+        unloadRace();
+        raceLoaded = false;
+    }
+}
+
+TEST_F(LoopbackMix, TheCheckpointTickStandsAboveTheWindAt250Kmh) {
+    // Each alone at the car, the wind at its gain for 250 Km/h, the tick at
+    // full (the music's fade is over): in the tick's own band the tick is
+    // far louder than the wind's rush beside it.
+    startRace(1);
+    holdKeys(false, false);
+    for (int frame = 0; frame < 700; frame++) raceFrame();
+    stopRaceSounds();
+    alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+    mixFor(kFrameSamples);
+    const Vector3 p = getPosition(cars[0].body);
+    double band[2][2];  // tick, wind; in 6.5-10 kHz, in 1-6 kHz
+    SoundEffect* sounds[2] = {&soundPoint, &soundWind};
+    for (int i = 0; i < 2; i++) {
+        sounds[i]->setPositionVelocity(p.x, p.y, p.z, 0.0f, 0.0f, 0.0f);
+        sounds[i]->setGain(i == 0 ? 1.0f : 0.066f * 250.0f / 10.5f - 1.0f);
+        sounds[i]->setPitch(1.0f);
+        sounds[i]->play();
+        mix.clear();
+        mixFor(1024);
+        sounds[i]->stop();
+        // The tick's first 23 ms, where it is heard.
+        band[i][0] = bandEnergy(mix, 6500.0, 10000.0, 1024);
+        band[i][1] = bandEnergy(mix, 1000.0, 6000.0, 1024);
+    }
+    ASSERT_GT(band[1][1], 0.0) << "the wind is heard";
+    EXPECT_GT(10.0 * std::log10(band[0][0] / band[1][0]), 10.0) << "the tick over the wind in its band";
+    EXPECT_GT(band[0][0], band[0][1]) << "the tick's energy lies above the wind's rush";
 }

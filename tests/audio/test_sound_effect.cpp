@@ -41,10 +41,10 @@ TEST(SoundDevice, MissingDeviceEndsWithOneLineOnStderr) {
         ::testing::ExitedWithCode(255), "no sound device");
 }
 
-TEST_F(SoundEffectTest, DeviceHasACurrentContextAndInverseDistance) {
+TEST_F(SoundEffectTest, DeviceHasACurrentContextAndClampedInverseDistance) {
     ASSERT_NE(alcGetCurrentContext(), nullptr);
     setInverseDistanceModel();
-    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE);
+    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE_CLAMPED);
 
     const float position[3] = {1, 2, 3}, velocity[3] = {4, 5, 6};
     const float orientation[6] = {0, 0, -1, 0, 1, 0};

@@ -8,9 +8,10 @@
 // mix, squeal, nitro, checkpoints passed).
 //   KORVASK_RECORD_RACE=/tmp/race.wav build/tests/test_audio --gtest_filter=RaceRecording.*
 // KORVASK_RECORD_SECONDS sets the length (34 s), KORVASK_RECORD_RACE_NUMBER the
-// race (1), and KORVASK_RECORD_MUTE a comma-separated list of what to leave
+// race (1), KORVASK_RECORD_LAPS the laps (4; the recording ends 6 s after the
+// finish), and KORVASK_RECORD_MUTE a comma-separated list of what to leave
 // out, to hear the rest alone: music, engine (the player's loop and its pass
-// sound), opponents, squeal, wind, nitro, gear, chime, crash, count.
+// sound), opponents, squeal, wind, nitro, gear, chime, crash, count, sting.
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -44,6 +45,9 @@ void muteListed(const std::string& list) {
     if (listed("gear")) sources.push_back(soundGear.source);
     if (listed("chime")) sources.push_back(soundPoint.source);
     if (listed("count")) sources.push_back(soundCountdown.source);
+    if (listed("sting"))
+        sources.insert(sources.end(), {soundLapSting.source, soundLastLapSting.source, soundFinishWin.source,
+                                       soundFinishPodium.source, soundFinishLast.source});
     if (listed("crash"))
         sources.insert(sources.end(),
                        {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
@@ -60,6 +64,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     const double seconds = secondsText ? std::atof(secondsText) : 34.0;
     const char* raceText = std::getenv("KORVASK_RECORD_RACE_NUMBER");
     const int raceNumber = raceText ? std::atoi(raceText) : 1;
+    const char* lapsText = std::getenv("KORVASK_RECORD_LAPS");
     const char* muteText = std::getenv("KORVASK_RECORD_MUTE");
     const std::string mute = muteText ? muteText : "";
 
@@ -86,6 +91,7 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     srand(7);
     gameState = Race;
     loadRace(raceNumber);
+    if (lapsText) lapCount = std::atoi(lapsText);
     if (!mute.empty()) muteListed(mute);
 
     FILE* table = std::fopen((std::string(out) + ".csv").c_str(), "w");
@@ -95,7 +101,9 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     DriverState driver{};
     const int frames = (int)(seconds * 100.0);
     const auto start = std::chrono::steady_clock::now();
-    for (int frame = 0; frame < frames; frame++) {
+    int finishedFrames = 0;
+    for (int frame = 0; frame < frames && finishedFrames < 600; frame++) {
+        finishedFrames += raceFinished ? 1 : 0;
         // The null and wave devices play in real time: frames of 10 ms.
         std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
         scriptedDriverKeys(cars[0], driver);

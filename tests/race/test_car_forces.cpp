@@ -97,3 +97,51 @@ TEST_F(CarForces, ACarInTheAirGetsOnlyDragAndGravityAndKeepsItsGrip) {
     EXPECT_EQ(cars[0].driveForce, 80.0f);  // the cornering loss needs ground too
     for (int w = 0; w < kWheels; w++) EXPECT_EQ(cars[0].suspension[w], 0.9f);
 }
+
+TEST(CarImpacts, HeavierHitsPlayHeavierFilesLouder) {
+    struct Case {
+        float lost;  // units a second
+        const SoundEffect* sound;
+        float gain;
+    };
+    const Case cases[] = {
+        {2.9f, nullptr, 0.0f},
+        {3.0f, &soundCrash0, 0.5f},
+        {5.9f, &soundCrash0, 0.5f + 0.5f * 2.9f / 9.0f},
+        {6.0f, &soundCrash1, 2.0f / 3.0f},
+        {11.9f, &soundCrash2, 0.5f + 0.5f * 8.9f / 9.0f},
+        {14.9f, &soundCrash2, 1.0f},
+        {15.0f, &soundCrash3, 1.0f},
+        {19.0f, &soundCrash3, 1.0f},
+    };
+    for (const Case& c : cases) {
+        const ImpactSound impact = impactSoundFor(c.lost);
+        EXPECT_EQ(impact.sound, c.sound) << c.lost;
+        EXPECT_NEAR(impact.gain, c.gain, 1e-5f) << c.lost;
+    }
+}
+
+TEST_F(CarForces, AnImpactIsHeardOnceItStopsGrowingAndNotAgainWithin03Seconds) {
+    // Speeds of car 1 at successive sub-steps of 0.007 physics seconds (2.5 ms
+    // of play): a hit spread over three sub-steps, a second one 0.155 s of
+    // play later, a third 0.31 s after the first.
+    const float h = 0.007f;
+    auto subStep = [&](float speed) {
+        place(1, getPosition(cars[1].body), Vector3(speed, 0.0f, 0.0f));
+        return listenForImpact(cars[1], h).sound;
+    };
+    for (int i = 0; i < 10; i++) EXPECT_EQ(subStep(20.0f), nullptr);
+    EXPECT_EQ(subStep(14.0f), nullptr) << "still losing speed";
+    EXPECT_EQ(subStep(6.0f), nullptr);
+    EXPECT_EQ(subStep(2.0f), nullptr);
+    EXPECT_EQ(subStep(2.0f), &soundCrash3) << "18 lost in all";
+    for (int i = 0; i < 60; i++) EXPECT_EQ(subStep(12.0f), nullptr);
+    EXPECT_EQ(subStep(2.0f), nullptr);
+    EXPECT_EQ(subStep(2.0f), nullptr) << "0.155 s after the last: too soon";
+    for (int i = 0; i < 60; i++) subStep(12.0f);
+    EXPECT_EQ(subStep(5.0f), nullptr);
+    EXPECT_EQ(subStep(5.0f), &soundCrash1) << "about 7 lost, 0.31 s after the hit";
+    // Braking hard from 20 never opens a gap of 3.
+    for (int i = 0; i < 10; i++) subStep(20.0f);
+    for (int i = 0; i < 400; i++) EXPECT_EQ(subStep(20.0f - 0.05f * (float)i), nullptr);
+}

@@ -310,7 +310,7 @@ TEST_F(ShellSounds, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
     EXPECT_TRUE(menuMusic.loop);
     EXPECT_FALSE(menuMusic.isPlaying());
     EXPECT_EQ(sourceGain(menuMusic.source), 0.0f);
-    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE);
+    EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE_CLAMPED);
 }
 
 TEST_F(ShellSounds, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) {

@@ -23,12 +23,15 @@
 static constexpr double kPi = 3.14159265358979323846;
 
 const EffectSound effectSounds[kGeneratedSoundCount] = {
-    {"en1.wav", 22050, true},    {"en2.wav", 22050, true},     {"en3.wav", 22050, true},
-    {"en4.wav", 22050, true},    {"cr0.wav", 44100, false},    {"cr1.wav", 44100, false},
-    {"cr2.wav", 44100, false},   {"cr3.wav", 44100, false},    {"st.wav", 44100, true},
-    {"point.wav", 44100, false}, {"en_pass.wav", 22050, true}, {"gear.wav", 44100, false},
-    {"nitro.wav", 22050, true},  {"wind.wav", 22050, true},    {"menu1.wav", 44100, false},
-    {"menu2.wav", 44100, false}, {"count.wav", 44100, false},
+    {"en1.wav", 22050, true},       {"en2.wav", 22050, true},      {"en3.wav", 22050, true},
+    {"en4.wav", 22050, true},       {"cr0.wav", 44100, false},     {"cr1.wav", 44100, false},
+    {"cr2.wav", 44100, false},      {"cr3.wav", 44100, false},     {"st.wav", 44100, true},
+    {"point.wav", 44100, false},    {"en_pass.wav", 22050, true},  {"gear.wav", 44100, false},
+    {"nitro.wav", 22050, true},     {"wind.wav", 22050, true},     {"menu1.wav", 44100, false},
+    {"menu2.wav", 44100, false},    {"count.wav", 44100, false},   {"lap.wav", 44100, false},
+    {"lastlap.wav", 44100, false},  {"finish1.wav", 44100, false}, {"finish2.wav", 44100, false},
+    {"finish4.wav", 44100, false},  {"amb_city.wav", 44100, true}, {"amb_harbour.wav", 44100, true},
+    {"amb_works.wav", 44100, true}, {"kerb.wav", 44100, true},
 };
 
 // The loudness plan (docs/SOUND.md): every file's peak, set so that the
@@ -39,17 +42,24 @@ const float effectSoundPeaks[kGeneratedSoundCount] = {
     0.34f,  // en1: the player's engine
     0.17f,  // en2 .. en4: opponents, at up to full gain when close
     0.17f, 0.17f,
-    0.24f,  // cr0 .. cr3: crashes, growing with the impact
-    0.29f, 0.34f, 0.40f,
+    0.34f,  // cr0 .. cr3: crashes, growing with the impact, over a ducked bed
+    0.40f, 0.45f, 0.49f,
     0.22f,  // st: tyre squeal
-    0.08f,  // point: checkpoint tick
-    0.34f,  // en_pass: the player's engine off the throttle (crossfades with en1)
+    0.12f,  // point: checkpoint tick
+    0.30f,  // en_pass: the player's engine off the throttle (crossfades with en1), 6 dB under it
     0.18f,  // gear
     0.20f,  // nitro
     0.28f,  // wind
     0.35f,  // menu1: click
     0.22f,  // menu2: hover
     0.28f,  // count: countdown beep
+    0.24f,  // lap: the lap sting, over the engines like the beep
+    0.26f,  // lastlap: the last lap's sting
+    0.28f,  // finish1 .. finish4: the finish stings by place
+    0.26f, 0.24f,
+    0.10f,  // amb_city, amb_harbour, amb_works: the districts' ambience, far under the engines
+    0.10f, 0.10f,
+    0.22f,  // kerb: the tyres drumming over a kerb
 };
 
 // ---------------------------------------------------------------------------
@@ -366,16 +376,19 @@ static std::vector<float> renderWind(int rate) {
     Noise noise(909);
     std::vector<float> raw(loop + fade);
     Biquad low = lowPass(rate, 160), band = bandPass(rate, 600, 0.9), band2 = bandPass(rate, 1500, 1.5);
-    Biquad rushHigh = highPass(rate, 2000), rushLow = lowPass(rate, 6000);
+    // The rush falls off steeply above 6 kHz: the checkpoint tick lives there.
+    Biquad rushHigh = highPass(rate, 2000), rushLow = lowPass(rate, 6000), rushLow2 = lowPass(rate, 6000),
+           rushLow3 = lowPass(rate, 6000), top = lowPass(rate, 6500), top2 = lowPass(rate, 6500);
     for (size_t i = 0; i < raw.size(); ++i) {
         const double t = static_cast<double>(i % loop) / rate;
         const double gust =
             0.65 + 0.2 * std::sin(kTwoPi * 0.25 * t) + 0.15 * std::sin(kTwoPi * 0.75 * t + 1.3);
         const double whistle = 0.5 + 0.5 * std::sin(kTwoPi * 0.5 * t + 0.7);
         const float n = noise.next();
-        const double rush = rushLow.process(rushHigh.process(n));
-        raw[i] = static_cast<float>(gust * (1.0 * low.process(n) + 0.7 * band.process(n) +
-                                            0.35 * whistle * band2.process(n) + 0.55 * rush));
+        const double rush = rushLow3.process(rushLow2.process(rushLow.process(rushHigh.process(n))));
+        const float wind = static_cast<float>(gust * (1.0 * low.process(n) + 0.7 * band.process(n) +
+                                                      0.35 * whistle * band2.process(n) + 0.55 * rush));
+        raw[i] = top2.process(top.process(wind));
     }
     std::vector<float> out = closeLoop(raw, loop, fade);
     normalisePeak(out, 0.7f);
@@ -403,23 +416,91 @@ static std::vector<float> renderNitro(int rate) {
 // ---------------------------------------------------------------------------
 // One-shots
 
-// Checkpoint tick: a short, soft wooden tick above the engines' range, so it
-// is heard at a low level and does not tire at two a second. A hint of a
-// pitched knock (2.4 kHz) over a very short burst of filtered noise.
+// Checkpoint tick: a short, bright tick above the engines' range and above
+// the wind's rush (2-6 kHz), so it is heard at a low level at any speed and
+// does not tire at two a second. Two glassy partials (7.1 and 9.3 kHz) over a
+// very short burst of noise filtered around 8 kHz, and a faint knock at 2.4
+// kHz for body.
 static std::vector<float> renderTick(int rate) {
     const size_t total = static_cast<size_t>(0.06 * rate);
     Noise noise(1313);
-    Biquad band = bandPass(rate, 4200, 2.0);
+    Biquad band = bandPass(rate, 8000, 2.0);
     std::vector<float> out(total);
     for (size_t i = 0; i < total; ++i) {
         const double t = i / static_cast<double>(rate);
-        const double knock = std::sin(kTwoPi * 2400 * t) * decay(t, 0.009) +
-                             0.35 * std::sin(kTwoPi * 3650 * t) * decay(t, 0.005);
-        const double x = knock + 0.5 * band.process(noise.next()) * decay(t, 0.002);
+        const double ping = std::sin(kTwoPi * 7100 * t) * decay(t, 0.012) +
+                            0.6 * std::sin(kTwoPi * 9300 * t) * decay(t, 0.008) +
+                            0.2 * std::sin(kTwoPi * 2400 * t) * decay(t, 0.006);
+        const double x = ping + 0.5 * band.process(noise.next()) * decay(t, 0.002);
         out[i] = static_cast<float>(x * std::min(1.0, t / 0.0008));
     }
     for (size_t i = 0; i < 400; ++i) out[total - 1 - i] *= i / 400.0f;
     return out;
+}
+
+// A bell-like note: a few inharmonic partials with a soft strike, for the
+// stings. Adds it into out from `at` seconds, lasting about `tau` seconds.
+static void addBell(std::vector<float>& out, int rate, double at, double hz, double tau, double gain) {
+    static const double kPartials[4][2] = {{1.0, 1.0}, {2.0, 0.45}, {3.01, 0.22}, {4.17, 0.12}};
+    const size_t from = static_cast<size_t>(at * rate);
+    for (size_t i = from; i < out.size(); ++i) {
+        const double t = (i - from) / static_cast<double>(rate);
+        double x = 0;
+        for (const auto& partial : kPartials)
+            x += partial[1] * std::sin(kTwoPi * hz * partial[0] * t) * decay(t, tau / partial[0]);
+        out[i] += static_cast<float>(gain * x * std::min(1.0, t / 0.003));
+    }
+}
+
+// The stings, in the race music's key of A minor: notes in Hz, the time each
+// starts and how long it rings.
+struct StingNote {
+    double at, hz, tau, gain;
+};
+
+static std::vector<float> renderSting(int rate, double seconds, const StingNote* notes, int count) {
+    std::vector<float> out(static_cast<size_t>(seconds * rate), 0.0f);
+    for (int n = 0; n < count; ++n) addBell(out, rate, notes[n].at, notes[n].hz, notes[n].tau, notes[n].gain);
+    for (size_t i = 0; i < 600; ++i) out[out.size() - 1 - i] *= i / 600.0f;
+    return out;
+}
+
+// A new lap: two notes rising a fifth (E5, B5).
+static std::vector<float> renderLapSting(int rate) {
+    static const StingNote kNotes[] = {{0.0, 659.25, 0.25, 1.0}, {0.12, 987.77, 0.35, 0.9}};
+    return renderSting(rate, 0.7, kNotes, 2);
+}
+
+// The last lap: three notes rising to the octave (E5, A5, E6), the top one
+// doubled and ringing longer, so it is told from a lap at once.
+static std::vector<float> renderLastLapSting(int rate) {
+    static const StingNote kNotes[] = {
+        {0.0, 659.25, 0.2, 1.0}, {0.1, 880.0, 0.2, 0.9}, {0.2, 1318.5, 0.5, 0.9}, {0.2, 1320.5, 0.5, 0.5}};
+    return renderSting(rate, 1.1, kNotes, 4);
+}
+
+// A win: a rising A major arpeggio to the octave, held as a chord.
+static std::vector<float> renderWinSting(int rate) {
+    static const StingNote kNotes[] = {{0.0, 440.0, 0.5, 0.9},   {0.11, 554.37, 0.5, 0.8},
+                                       {0.22, 659.25, 0.6, 0.8}, {0.33, 880.0, 0.9, 0.9},
+                                       {0.33, 1108.7, 0.9, 0.5}, {0.33, 1318.5, 0.9, 0.4}};
+    return renderSting(rate, 2.0, kNotes, 6);
+}
+
+// Second or third: the A minor triad rising, ending on the fifth.
+static std::vector<float> renderPodiumSting(int rate) {
+    static const StingNote kNotes[] = {
+        {0.0, 440.0, 0.4, 0.9}, {0.14, 523.25, 0.4, 0.8}, {0.28, 659.25, 0.7, 0.8}, {0.28, 329.63, 0.7, 0.4}};
+    return renderSting(rate, 1.5, kNotes, 4);
+}
+
+// Last: falling from the fifth to the root, low and soft.
+static std::vector<float> renderLastPlaceSting(int rate) {
+    static const StingNote kNotes[] = {{0.0, 329.63, 0.35, 0.9},
+                                       {0.18, 293.66, 0.35, 0.8},
+                                       {0.36, 220.0, 0.8, 0.9},
+                                       {0.36, 261.63, 0.8, 0.4}};
+    return renderSting(rate, 1.5, kNotes, 4);
 }
 
 // Countdown beep: a clean tone with a soft attack, E5 at pitch 1; the game
@@ -496,6 +577,103 @@ static std::vector<float> renderHover(int rate) {
     return out;
 }
 
+// ---------------------------------------------------------------------------
+// Ambience: the districts heard under the race, 8 s seamless loops at 44.1 kHz.
+
+// The city at night: the far rumble of traffic, a swish of tyres on wet
+// streets swelling and fading, and the hum of the lamps' transformers.
+static std::vector<float> renderCityAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1515);
+    Biquad rumble = lowPass(rate, 120), rumble2 = lowPass(rate, 120), swish = bandPass(rate, 900, 0.8),
+           swishTop = lowPass(rate, 3000);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        const double swell = 0.5 + 0.5 * std::sin(kTwoPi * 0.125 * t) * std::sin(kTwoPi * 0.375 * t + 0.4);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(3.0 * rumble2.process(rumble.process(n)) +
+                                    0.5 * swell * swishTop.process(swish.process(n)));
+    }
+    // The hum is periodic, whole cycles in the loop: added after the noise's
+    // crossfade, which would swell it.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        out[i] += static_cast<float>(0.05 * (std::sin(kTwoPi * 100 * t) + 0.4 * std::sin(kTwoPi * 200 * t)));
+    }
+    return out;
+}
+
+// The harbour: water lapping at the quay in uneven waves, and the low
+// groan of moored hulls.
+static std::vector<float> renderHarbourAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1616);
+    Biquad lap = bandPass(rate, 450, 1.2), splash = bandPass(rate, 2200, 1.5), swell = lowPass(rate, 80);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        // Waves at 0.5, 0.75 and 1.25 a second: whole cycles in the loop.
+        double wave = 0.5 + 0.3 * std::sin(kTwoPi * 0.5 * t) + 0.2 * std::sin(kTwoPi * 1.25 * t + 1.1);
+        wave *= 0.7 + 0.3 * std::sin(kTwoPi * 0.75 * t + 2.0);
+        const double slap = std::pow(std::max(0.0, wave), 3.0);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(1.2 * wave * lap.process(n) + 0.6 * slap * splash.process(n) +
+                                    2.0 * swell.process(n));
+    }
+    return closeLoop(raw, loop, fade);
+}
+
+// The ironworks: a deep mains hum with its harmonics, a furnace's roar and
+// a far hammer every two seconds.
+static std::vector<float> renderWorksAmbience(int rate) {
+    const size_t loop = 8 * static_cast<size_t>(rate), fade = static_cast<size_t>(rate);
+    Noise noise(1717);
+    Biquad roar = lowPass(rate, 300), roar2 = bandPass(rate, 160, 0.7);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const float n = noise.next();
+        raw[i] = static_cast<float>(2.0 * roar.process(n) + 0.8 * roar2.process(n));
+    }
+    // The hum and the hammer are periodic: added after the noise's crossfade.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double hum = std::sin(kTwoPi * 50 * t) + 0.5 * std::sin(kTwoPi * 100 * t) +
+                           0.3 * std::sin(kTwoPi * 150 * t) + 0.15 * std::sin(kTwoPi * 250 * t);
+        const double u = std::fmod(t, 2.0);
+        const double hammer = (std::sin(kTwoPi * 820 * u) + 0.6 * std::sin(kTwoPi * 1370 * u)) *
+                              decay(u, 0.05) * std::min(1.0, u / 0.001);
+        out[i] += static_cast<float>(0.25 * hum + 0.35 * hammer);
+    }
+    return out;
+}
+
+// Kerb rumble: the tyres drumming over the kerb's ridges, 24 a second at
+// pitch 1 (the game raises the pitch with the speed), each a dull thump and
+// a grain of grit. A whole number of ridges in the 1 s loop.
+static std::vector<float> renderKerbRumble(int rate) {
+    const size_t loop = static_cast<size_t>(rate), fade = static_cast<size_t>(rate) / 4;
+    Noise noise(1818);
+    Biquad grit = bandPass(rate, 700, 0.9), body = lowPass(rate, 250);
+    std::vector<float> raw(loop + fade);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const double t = static_cast<double>(i % loop) / rate;
+        const double u = std::fmod(t, 1.0 / 24.0);
+        const float n = noise.next();
+        raw[i] = static_cast<float>(1.5 * body.process(n) * decay(u, 0.02) +
+                                    0.6 * grit.process(n) * decay(u, 0.008));
+    }
+    // The thumps are periodic: added after the noise's crossfade.
+    std::vector<float> out = closeLoop(raw, loop, fade);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double u = std::fmod(static_cast<double>(i) / rate, 1.0 / 24.0);
+        out[i] += static_cast<float>(std::sin(kTwoPi * 75 * u) * decay(u, 0.012) * std::min(1.0, u / 0.001));
+    }
+    return out;
+}
+
 static std::vector<float> renderRaw(int index) {
     const int rate = effectSounds[index].rate;
     switch (index) {
@@ -527,6 +705,24 @@ static std::vector<float> renderRaw(int index) {
             return renderHover(rate);
         case 16:
             return renderBeep(rate);
+        case 17:
+            return renderLapSting(rate);
+        case 18:
+            return renderLastLapSting(rate);
+        case 19:
+            return renderWinSting(rate);
+        case 20:
+            return renderPodiumSting(rate);
+        case 21:
+            return renderLastPlaceSting(rate);
+        case 22:
+            return renderCityAmbience(rate);
+        case 23:
+            return renderHarbourAmbience(rate);
+        case 24:
+            return renderWorksAmbience(rate);
+        case 25:
+            return renderKerbRumble(rate);
         default:
             return {};
     }

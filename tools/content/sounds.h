@@ -12,8 +12,12 @@ struct EffectSound {
     int rate;
     bool loop;
 };
-// The game's sixteen effects, then its countdown beep (count.wav).
-constexpr int kGeneratedSoundCount = 17;
+// The game's sixteen effects, then its countdown beep (count.wav), the lap
+// stings (lap.wav, lastlap.wav) and the finish stings by place (finish1.wav
+// for a win, finish2.wav for second or third, finish4.wav for last), and
+// the districts' ambience loops (amb_city.wav, amb_harbour.wav,
+// amb_works.wav), and the kerb rumble (kerb.wav).
+constexpr int kGeneratedSoundCount = 26;
 extern const EffectSound effectSounds[kGeneratedSoundCount];
 // Peak level of each effect file, the loudness plan of docs/SOUND.md.
 extern const float effectSoundPeaks[kGeneratedSoundCount];
