@@ -246,10 +246,11 @@ void advanceClock(RaceClock& clock, float f);
 float clockValue(const RaceClock& clock);
 
 // The longest race step slice (frames of 65 ms and more are cut into equal
-// slices below it) and the most race time one frame may advance (200 ms;
-// slower machines see the race in slow motion).
+// slices below it) and the most race time one frame may advance (300 ms, as
+// much as the frame clock counts for one frame, so a machine drawing 5
+// frames a second still races in real time; slower ones see slow motion).
 constexpr float kRaceStepSliceLimit = 6.5f;
-constexpr float kRaceTimeLimit = 20.0f;
+constexpr float kRaceTimeLimit = 30.0f;
 
 // The start countdown runs (set by loadRace, cleared by runCountdown).
 extern bool countdownRunning;
