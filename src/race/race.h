@@ -405,7 +405,8 @@ struct CarRaceTimes {
 
 // Opponents' entries are kept here; the player's times are the race clocks.
 extern CarRaceTimes carRaceTimes[kRaceCars];
-// Seconds the player has been driving away from the next checkpoint at speed.
+// Seconds the player's wrong-way warning has been on without a break; 0 while
+// it is off.
 extern float wrongWayTimer;
 
 // A clock as hundredths since it started (minutes and seconds unfolded).
@@ -414,12 +415,33 @@ float clockHundredths(const RaceClock& clock);
 void formatRaceTime(float hundredths, char* out, int size);
 void resetRaceInfo();
 void updateRaceInfo(float f);
-// The wrong-way timer one race step on: counts while racing and moving at
-// speed away from the checkpoint, back to 0 otherwise.
-float nextWrongWayTimer(float timer, const Vector3& position, const Vector3& velocity,
-                        const Vector3& checkpoint, bool racing, float f);
-// The warning is on after about two seconds of driving the wrong way.
+// The warning is on (for the timer of the player's warning).
 bool wrongWayShown(float timer);
+
+// Each car's progress along the waypoints (course_progress.cpp), from loadRace
+// on: how far it has driven along the circuit, which way, and since which
+// checkpoint.
+struct CourseProgress {
+    int segment;            // from checkpoint `segment` to the next, where the car was last found
+    float along;            // distance along the waypoints from the start line, counting every lap,
+                            // less when driven backwards
+    float passedAlong;      // `along` when the car last passed a checkpoint
+    int passedSeen;         // the car's checkpointsPassed when last looked at
+    float backwards;        // distance lately driven against the circuit's direction
+    float wrongWaySeconds;  // seconds its wrong-way warning was on in this race
+};
+extern CourseProgress courseProgress[kRaceCars];
+// Finds every car on the circuit where it stands (loadRace).
+void resetCourseProgress();
+// The car was put down at the checkpoint (a reset, a rescue).
+void placeCourseProgress(int car, int checkpoint);
+// One race step: every car's progress, the warnings and the player's timer.
+void updateCourseProgress(float f);
+// The car has driven the wrong way for a sustained distance while racing.
+bool wrongWayOn(int car);
+// The car came to its next checkpoint driving the circuit's way round since
+// the last one it passed (a car that drove the loop backwards did not).
+bool checkpointApproachedInOrder(const Car& car);
 
 // North-up placement of the circuit into a square of the overlay: world x to
 // the right, world -z up, one scale for both so the shape is kept.

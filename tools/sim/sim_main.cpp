@@ -257,8 +257,11 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s",
-           best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf(
+        "],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s,"
+        "\"wrongWaySeconds\":%.2f",
+        best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false",
+        courseProgress[i].wrongWaySeconds);
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f,"
