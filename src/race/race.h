@@ -323,8 +323,19 @@ extern float cameraAimX;  // horizontal direction the camera is turning to
 extern float cameraAimZ;
 extern float cameraDirX;  // smoothed direction in use
 extern float cameraDirZ;
-// Chase-camera mode 0/1, switched by C in a race.
+// Camera mode, cycled by C in a race: the chase camera near and further
+// back, then the view from the front bumper and from over the hood.
+enum : int { kChaseNearView, kChaseFarView, kBumperView, kHoodView, kCameraModes };
 extern int cameraMode;
+// Seconds the player's car has stood still (held in a wall, say) while
+// racing; past two the chase camera goes back behind its nose.
+extern float cameraHeldSeconds;
+// How much of the eye's height above the car is lift over a tilted roof,
+// given back over about a second once the car is level again.
+extern float cameraLift;
+// The ghost's opacity by its distance from the eye: whole beyond a car's
+// length, fading out as the camera comes nearer, gone inside its body.
+float ghostFade(const Vector3& ghost);
 // Circling angle after the finish, radians; runs on for the whole program.
 extern float orbitAngle;
 void resetChaseCamera();

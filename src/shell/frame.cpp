@@ -207,7 +207,7 @@ void checkFrameKeys() {
     if (actionDown(BindCamera) && !keyLatch && gameState == Race) {
         keyLatch = true;
         cameraMode++;
-        if (cameraMode > 1) {
+        if (cameraMode >= kCameraModes) {
             cameraMode = 0;
         }
     }
