@@ -129,13 +129,24 @@ extern float opponentSkidLevel;
 extern int unstickCount[kRaceCars];
 
 // The opponents' difficulty, read from the settings key "difficulty" by
-// loadRace: 0 Easy, 1 Normal (the default), 2 Hard; anything else clamps.
+// loadRace: 0 Easy, 1 Normal, 2 Hard, or 3 Rising (the default), which is
+// Easy for career races 1-3, Normal for 4-10, Hard after, and Normal for a
+// quick race or practice; anything else clamps.
 constexpr const char* kDifficultyKey = "difficulty";
 constexpr int kDifficultyEasy = 0;
 constexpr int kDifficultyNormal = 1;
 constexpr int kDifficultyHard = 2;
 constexpr int kDifficultyCount = 3;
+constexpr int kDifficultyRising = 3;
+constexpr int kDifficultySettings = 4;
 extern int raceDifficulty;
+// The career race being loaded (1..15), 0 for a quick race or practice: set
+// by the front end before loadRace, back to 0 by unloadRace.
+extern int raceCareerNumber;
+// The setting as stored, 0..3.
+int difficultySetting();
+// The difficulty a setting gives a race (careerRace 0: not a career race).
+int difficultyOfRace(int setting, int careerRace);
 int readRaceDifficulty();
 // What an opponent's engine forces are scaled by against the player's power
 // rating, for a difficulty and an opponent (cars 1..3): the field spreads

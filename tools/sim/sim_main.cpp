@@ -30,9 +30,11 @@ struct SimOptions {
     int car = 0;         // model index 0..11
     int trace = -1;      // car whose state goes to stderr every 10 frames
     bool timeTrial = false;
-    std::string record;  // ghost file to write with the best lap
-    std::string ghost;   // ghost file to replay beside the player
-    int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
+    std::string record;     // ghost file to write with the best lap
+    std::string ghost;      // ghost file to replay beside the player
+    int difficulty = 1;     // the opponents' difficulty, 0..3 (the settings key)
+    bool career = false;    // run as that race of the career (Rising follows it)
+    bool newcomer = false;  // the driver's throttle and steering at kNewcomerShare
     bool help = false;
 };
 
@@ -114,7 +116,7 @@ void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
-            "                   [--difficulty D]\n"
+            "                   [--difficulty D] [--career] [--newcomer]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -125,7 +127,9 @@ void usage() {
             "  --record FILE write the ghost of the best lap driven to FILE\n"
             "  --ghost FILE  replay the ghost in FILE beside the player and report the gap\n"
             "                at each sector and the ghost's distance from the player\n"
-            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
+            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard, 3 Rising (default 1)\n"
+            "  --career      run it as that race of a career (Rising's difficulty follows it)\n"
+            "  --newcomer    a slower hand: the driver's throttle and steering at 85 %%\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -148,6 +152,10 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         }
         if (strcmp(a, "--time-trial") == 0) {
             o->timeTrial = true;
+            continue;
+        }
+        if (strcmp(a, "--career") == 0 || strcmp(a, "--newcomer") == 0) {
+            (strcmp(a, "--career") == 0 ? o->career : o->newcomer) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -175,7 +183,7 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
             (strcmp(a, "--record") == 0 ? o->record : o->ghost) = argv[++i];
             ok = argv[i][0] != '\0';
         } else if (strcmp(a, "--difficulty") == 0) {
-            ok = parseInt(argv[++i], 0, 2, &v);
+            ok = parseInt(argv[++i], 0, kDifficultySettings - 1, &v);
             o->difficulty = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
@@ -295,6 +303,7 @@ int main(int argc, char** argv) {
     }
     timeTrialMode = opt.timeTrial;
     setSettingInt("difficulty", opt.difficulty);
+    raceCareerNumber = opt.career ? opt.race : 0;
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
@@ -309,6 +318,9 @@ int main(int argc, char** argv) {
 
     CarStats stats[kRaceCars];
     DriverState driver{};
+    // A newcomer, as the sweep measures the first races with: 85 % of the
+    // scripted driver's throttle and steering rate.
+    if (opt.newcomer) driver.keyShare = 0.85f;
     std::vector<double> stepMicros;
     stepMicros.reserve((size_t)opt.frames);
     long frame = 0;
