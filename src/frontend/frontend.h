@@ -188,6 +188,9 @@ bool clickOptionRows(int x, int y);
 bool stepOptionRow(int x, int y, int direction);
 // The settings' own words: "Easy" .. "Hard", "Low" .. "Auto".
 const char* difficultyName(int difficulty);
+// What a difficulty setting does, in a line ("Easy: rivals brake early and
+// give way").
+const char* difficultyText(int difficulty);
 const char* graphicsName(int graphics);
 
 // The Controls screen: one row per driving action with its key and its

@@ -147,6 +147,8 @@ static void raceNotStarted(bool career) {
 static bool loadSelectedRace(int raceNumber) {
     playerCarModel = selectedCar;
     playerCarPower = carPower;
+    // Rising's difficulty follows the career's race.
+    raceCareerNumber = careerRace ? raceNumber : 0;
     return loadRace(raceNumber);
 }
 

@@ -184,6 +184,17 @@ void drawCityMap() {
     printTextLarge(587, 344, 1, "Race %2i", selectedRace);
     textAlpha = 1.0f;
     textColour = 0;
+    // The difficulty this race is run at, and whether it rises with the
+    // career.
+    const int setting = difficultySetting();
+    char difficulty[48];
+    std::snprintf(difficulty, sizeof difficulty, "Difficulty: %s%s",
+                  difficultyName(difficultyOfRace(setting, race)),
+                  setting == kDifficultyRising ? " (Rising)" : "");
+    drawColour(0.75f, 0.9f, 1.0f, 1.0f);
+    printScaled(575.0f, 160.0f, 0.55f, difficulty);
+    // The large font's print leaves texturing off; the prints after it need it.
+    beginImages();
 }
 
 void drawPause() {

@@ -7,6 +7,7 @@
 #include "audio/audio.h"
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
+#include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
 
@@ -15,6 +16,10 @@ namespace {
 constexpr int kVolumeSteps = 10;
 constexpr int kLabelX = 150;
 constexpr int kValueX = 360;
+// The difficulty's line on what it does, in the large font at 0.55 (7.15
+// units a letter): 45 letters from here end clear of the screen's edge.
+constexpr int kDifficultyTextX = 440;
+constexpr float kDifficultyTextScale = 0.55f;
 constexpr int kRowLeft = 131, kRowRight = 449;
 
 // The mouse band of a row drawn at overlay height y, as the lines above it.
@@ -57,8 +62,18 @@ int clickedVolume(int x, int volume) {
 }  // namespace
 
 const char* difficultyName(int difficulty) {
-    static const char* const kNames[3] = {"Easy", "Normal", "Hard"};
-    return difficulty >= 0 && difficulty < 3 ? kNames[difficulty] : "";
+    static const char* const kNames[kDifficultySettings] = {"Easy", "Normal", "Hard", "Rising"};
+    return difficulty >= 0 && difficulty < kDifficultySettings ? kNames[difficulty] : "";
+}
+
+const char* difficultyText(int difficulty) {
+    static const char* const kTexts[kDifficultySettings] = {
+        "Easy: rivals brake early and give way",
+        "Normal: rivals race a good driver's pace",
+        "Hard: rivals drive flat out and fight back",
+        "Rising: Easy at first, then Normal, then Hard",
+    };
+    return difficulty >= 0 && difficulty < kDifficultySettings ? kTexts[difficulty] : "";
 }
 
 const char* graphicsName(int graphics) {
@@ -75,7 +90,14 @@ void drawOptionRows() {
     drawVolumeBar(kEffectsVolumeY, effects);
     printText(kVolumeBarX + 106, kEffectsVolumeY, 1.0f, 1, "%d", effects);
     printText(kLabelX, kDifficultyY, 1.0f, 1, "Difficulty");
-    printText(kValueX, kDifficultyY, 1.0f, 1, "%s", difficultyName(settingInt("difficulty", 1, 0, 2)));
+    const int difficulty = difficultySetting();
+    printText(kValueX, kDifficultyY, 1.0f, 1, "%s", difficultyName(difficulty));
+    // What the value does, smaller, beside it.
+    drawColour(0.75f, 0.9f, 1.0f, 1.0f);
+    printScaled((float)kDifficultyTextX, (float)kDifficultyY - 2.0f, kDifficultyTextScale,
+                difficultyText(difficulty));
+    // The large font's print leaves texturing off; the prints after it need it.
+    beginImages();
     printText(kLabelX, kGraphicsY, 1.0f, 1, "Graphics");
     printText(kValueX, kGraphicsY, 1.0f, 1, "%s", graphicsName(settingInt("graphics", 3, 0, 3)));
     // The way on to the keys is a row of its own that lights up like an item.
@@ -105,7 +127,8 @@ bool stepOptionRow(int x, int y, int direction) {
         setSettingInt(key, volume);
         applyVolumeSettings();
     } else if (onRow(x, y, kDifficultyY)) {
-        setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 3 + step) % 3);
+        setSettingInt(kDifficultyKey,
+                      (difficultySetting() + kDifficultySettings + step) % kDifficultySettings);
     } else if (onRow(x, y, kGraphicsY)) {
         setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 4 + step) % 4);
         applyGraphicsSetting();
@@ -125,7 +148,7 @@ bool clickOptionRows(int x, int y) {
         setSettingInt("effects_volume", clickedVolume(x, effectsVolumeSetting()));
         applyVolumeSettings();
     } else if (onRow(x, y, kDifficultyY)) {
-        setSettingInt("difficulty", (settingInt("difficulty", 1, 0, 2) + 1) % 3);
+        setSettingInt(kDifficultyKey, (difficultySetting() + 1) % kDifficultySettings);
     } else if (onRow(x, y, kGraphicsY)) {
         setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 1) % 4);
         applyGraphicsSetting();

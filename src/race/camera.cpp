@@ -16,6 +16,8 @@ float cameraDirX = -5.5f;
 float cameraDirZ = -1.0f;
 float orbitAngle = 0.0f;
 int cameraMode = 0;
+float cameraHeldSeconds = 0.0f;
+float cameraLift = 0.0f;
 
 // After the finish the camera circles at 0.7 radians a second.
 static const float kOrbitRate = 0.007f;
@@ -24,6 +26,24 @@ static const float kOrbitSpeed = 23.0f;
 static const float kAimDeadZone = 0.01f;
 // The eye's distance uses at least this much of the smoothed direction.
 static const float kMinDirLength = 0.75f;
+// The chase eye stays this far over the highest corner of the car's body
+// (level, the roof is 1.4 over the body's centre and the eye 2.0: only a
+// tilt of more than about 12 degrees lifts it), and gives back the lift at
+// 5 % a 10 ms, within a second once the car is level again.
+static const float kRoofClearance = 0.3f;
+static const float kLiftReturn = 0.05f;
+// A car slower than this (units a second) for kHeldSeconds while racing is
+// held (in a wall, say): the camera goes back behind its nose.
+static const float kHeldSpeed = 1.5f;
+static const float kHeldSeconds = 2.0f;
+// The car's length: the ghost fades out over the last half of it and is
+// gone inside its body.
+static const float kCarLength = 6.0f;
+// Where the bumper and hood views sit on the car, in its own axes (+x
+// forward, +y up): just ahead of the front bumper, and over the hood in
+// front of the windscreen.
+static const Vector3 kBumperEye(3.3f, 0.45f, 0.0f);
+static const Vector3 kHoodEye(1.0f, 1.35f, 0.0f);
 
 void resetChaseCamera() {
     // The grid faces +x; starting from in front of the car makes the view
@@ -32,6 +52,66 @@ void resetChaseCamera() {
     cameraAimZ = 0.0f;
     cameraDirX = -5.5f;
     cameraDirZ = -1.0f;
+    cameraHeldSeconds = 0.0f;
+    cameraLift = 0.0f;
+}
+
+// The highest point of the car's body (chassis and cabin boxes) over its
+// centre, in world units, as it is turned now.
+static float roofHeight(const Matrix3& r) {
+    static const float kBoxes[2][6] = {{-3.0f, -0.2f, -1.3f, 3.0f, 0.8f, 1.3f},
+                                       {-1.85f, 0.8f, -1.3f, 0.65f, 1.4f, 1.3f}};
+    float top = -1e30f;
+    for (const float* box : kBoxes) {
+        for (int corner = 0; corner < 8; corner++) {
+            const float x = box[(corner & 1) ? 3 : 0], y = box[(corner & 2) ? 4 : 1],
+                        z = box[(corner & 4) ? 5 : 2];
+            top = std::fmax(top, x * r.rows[0].y + y * r.rows[1].y + z * r.rows[2].y);
+        }
+    }
+    return top;
+}
+
+float ghostFade(const Vector3& ghost) {
+    const float d = length(ghost - cameraEye);
+    const float fade = (d - 0.5f * kCarLength) / (0.5f * kCarLength);
+    return fade < 0.0f ? 0.0f : (fade > 1.0f ? 1.0f : fade);
+}
+
+// A car held still for kHeldSeconds while racing gets the camera back behind
+// its nose at once: the aim only follows motion, so it would stay wherever
+// the car's last slide left it.
+static void bringCameraBehindHeldCar(const RigidBody* body, float h, float f) {
+    const bool racing = !countdownRunning && !raceFinished;
+    if (!racing || h >= kHeldSpeed) {
+        cameraHeldSeconds = 0.0f;
+        return;
+    }
+    const float before = cameraHeldSeconds;
+    cameraHeldSeconds += 0.01f * f;
+    if (before > kHeldSeconds || cameraHeldSeconds <= kHeldSeconds) return;
+    Vector3 nose = getRotation(body).rows[0];
+    nose.y = 0.0f;
+    if (length(nose) < 1e-3f) return;
+    normalise(nose);
+    cameraAimX = cameraDirX = nose.x;
+    cameraAimZ = cameraDirZ = nose.z;
+}
+
+// The bumper and hood views: fixed to the car, looking along its nose.
+static Vector3 carViewEye(const RigidBody* body, const Vector3& p, Vector3* centre) {
+    const Matrix3 r = getRotation(body);
+    const Vector3 local = cameraMode == kBumperView ? kBumperEye : kHoodEye;
+    const Vector3 eye = p + r.rows[0] * local.x + r.rows[1] * local.y + r.rows[2] * local.z;
+    Vector3 ahead = r.rows[0];
+    ahead.y = 0.0f;
+    if (length(ahead) < 1e-3f) ahead = Vector3(cameraDirX, 0.0f, cameraDirZ);
+    normalise(ahead);
+    // A little down the road: the hood view sees the hood, the bumper the
+    // road just ahead.
+    const float drop = cameraMode == kBumperView ? 0.6f : 1.6f;
+    *centre = Vector3(eye.x + 30.0f * ahead.x, eye.y - drop, eye.z + 30.0f * ahead.z);
+    return eye;
 }
 
 static float approach(float current, float target, float f) {
@@ -92,6 +172,7 @@ void updateChaseCamera(int carIndex) {
     const float turn = f < kRaceTimeLimit ? f : kRaceTimeLimit;
     cameraDirX = approach(cameraDirX, cameraAimX, turn);
     cameraDirZ = approach(cameraDirZ, cameraAimZ, turn);
+    if (body != nullptr) bringCameraBehindHeldCar(body, h, f);
     const float cx = cameraDirX, cz = cameraDirZ;
 
     const float back = cameraMode == 1 ? 8.0f : 6.5f;
@@ -110,11 +191,23 @@ void updateChaseCamera(int carIndex) {
             ez = nose.z * kMinDirLength;
         }
     }
-    const Vector3 eye = clearChaseEye(p, Vector3(p.x - back * ex, p.y + rise, p.z - back * ez));
-    gluLookAt(eye.x, eye.y, eye.z, p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz, 0.0, 1.0, 0.0);
+    Vector3 eye = clearChaseEye(p, Vector3(p.x - back * ex, p.y + rise, p.z - back * ez));
+    // Never under the roof of a tilted car: lifted at once, let down over
+    // about a second once the car is level again.
+    if (body != nullptr) {
+        const float over = p.y + roofHeight(getRotation(body)) + kRoofClearance - eye.y;
+        cameraLift -= cameraLift * std::fmin(1.0f, kLiftReturn * turn);
+        if (over > cameraLift) cameraLift = over;
+        if (cameraLift > 0.0f) eye.y += cameraLift;
+    }
+    Vector3 centre(p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz);
+    if (body != nullptr && (cameraMode == kBumperView || cameraMode == kHoodView))
+        eye = carViewEye(body, p, &centre);
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0.0, 1.0, 0.0);
 
-    cameraEye =
-        cameraMode == 0 ? eye : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez));
+    cameraEye = cameraMode != kChaseFarView
+                    ? eye
+                    : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez));
     shadingEye = Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz);
     shadingViewDir = Vector3(38.0f * cx, -3.2f, 38.0f * cz);
     normalise(shadingViewDir);

@@ -38,6 +38,7 @@ void placeCarAtCheckpoint(Car& car, int checkpoint) {
     setAngularMomentum(car.body, Vector3(0.0f, 0.0f, 0.0f));
     car.driveForce = 0.0f;
     car.steer = 0.0f;
+    placeCourseProgress(car.index, checkpoint);
 }
 
 static void addSeconds(RaceClock& clock, int seconds) {

@@ -1,5 +1,6 @@
-// How quick the opponents are: Easy, Normal or Hard from the settings, and
-// how the three of them spread around that pace.
+// How quick the opponents are: Easy, Normal or Hard from the settings, or
+// rising through them over a career, and how the three of them spread
+// around that pace.
 #include "race/race.h"
 #include "state/state.h"
 
@@ -23,8 +24,27 @@ static constexpr float kOpponentCornering[kDifficultyCount] = {1.25f, 0.75f, 0.7
 // above what the cars reach; Easy's opponents lift well before that).
 static constexpr float kOpponentTopSpeed[kDifficultyCount] = {15.0f, 30.0f, 30.0f};
 
+int raceCareerNumber = 0;
+
+// Rising's steps: a new career's first races at Easy, the middle of it at
+// Normal, its last races at Hard.
+static constexpr int kRisingLastEasy = 3;
+static constexpr int kRisingLastNormal = 10;
+
+int difficultySetting() {
+    return settingInt(kDifficultyKey, kDifficultyRising, kDifficultyEasy, kDifficultyRising);
+}
+
+int difficultyOfRace(int setting, int careerRace) {
+    if (setting < kDifficultyEasy) return kDifficultyEasy;
+    if (setting < kDifficultyRising) return setting;
+    if (careerRace < 1) return kDifficultyNormal;
+    if (careerRace <= kRisingLastEasy) return kDifficultyEasy;
+    return careerRace <= kRisingLastNormal ? kDifficultyNormal : kDifficultyHard;
+}
+
 int readRaceDifficulty() {
-    return settingInt(kDifficultyKey, kDifficultyNormal, kDifficultyEasy, kDifficultyHard);
+    return difficultyOfRace(difficultySetting(), raceCareerNumber);
 }
 
 float opponentPowerScale(int difficulty, int carIndex) {

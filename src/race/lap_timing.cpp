@@ -154,10 +154,13 @@ void drawGhostCar() {
     const int model = raceGhost.car;
     // Career and quick races time their laps but race only the opponents.
     if (!timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
+    // Faded out as the camera comes near it, rather than filling the view.
+    const float tint[4] = {kGhostTint[0], kGhostTint[1], kGhostTint[2], kGhostTint[3] * ghostFade(p)};
+    if (tint[3] <= 0.0f) return;
     const Matrix3 r = toMatrix(q);
     float matrix[16];
     poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), matrix);
-    drawGhostModel(carBodyModels[model], matrix, kGhostTint);
+    drawGhostModel(carBodyModels[model], matrix, tint);
     const CarTableRow& row = carTable[model];
     for (int j = 0; j < kWheels; j++) {
         const float x = (j < 2 ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
@@ -170,7 +173,7 @@ void drawGhostCar() {
             matrix[4 * row3 + 1] = wheel.rows[row3].y;
             matrix[4 * row3 + 2] = wheel.rows[row3].z;
         }
-        drawGhostModel(carWheelModels[model], matrix, kGhostTint);
+        drawGhostModel(carWheelModels[model], matrix, tint);
     }
 }
 

@@ -334,7 +334,7 @@ bool checkpointReached(const Car& car, const Vector3& p) {
         return false;
     }
     const Checkpoint& c = checkpoints[car.nextCheckpoint];
-    return length(Vector3(c.x, c.y, c.z) - p) < 15.0f;
+    return length(Vector3(c.x, c.y, c.z) - p) < 15.0f && checkpointApproachedInOrder(car);
 }
 
 void updatePlayerCar(Car& car, float f) {

@@ -130,13 +130,24 @@ extern float opponentSkidLevel;
 extern int unstickCount[kRaceCars];
 
 // The opponents' difficulty, read from the settings key "difficulty" by
-// loadRace: 0 Easy, 1 Normal (the default), 2 Hard; anything else clamps.
+// loadRace: 0 Easy, 1 Normal, 2 Hard, or 3 Rising (the default), which is
+// Easy for career races 1-3, Normal for 4-10, Hard after, and Normal for a
+// quick race or practice; anything else clamps.
 constexpr const char* kDifficultyKey = "difficulty";
 constexpr int kDifficultyEasy = 0;
 constexpr int kDifficultyNormal = 1;
 constexpr int kDifficultyHard = 2;
 constexpr int kDifficultyCount = 3;
+constexpr int kDifficultyRising = 3;
+constexpr int kDifficultySettings = 4;
 extern int raceDifficulty;
+// The career race being loaded (1..15), 0 for a quick race or practice: set
+// by the front end before loadRace, back to 0 by unloadRace.
+extern int raceCareerNumber;
+// The setting as stored, 0..3.
+int difficultySetting();
+// The difficulty a setting gives a race (careerRace 0: not a career race).
+int difficultyOfRace(int setting, int careerRace);
 int readRaceDifficulty();
 // What an opponent's engine forces are scaled by against the player's power
 // rating, for a difficulty and an opponent (cars 1..3): the field spreads
@@ -247,10 +258,11 @@ void advanceClock(RaceClock& clock, float f);
 float clockValue(const RaceClock& clock);
 
 // The longest race step slice (frames of 65 ms and more are cut into equal
-// slices below it) and the most race time one frame may advance (200 ms;
-// slower machines see the race in slow motion).
+// slices below it) and the most race time one frame may advance (300 ms, as
+// much as the frame clock counts for one frame, so a machine drawing 5
+// frames a second still races in real time; slower ones see slow motion).
 constexpr float kRaceStepSliceLimit = 6.5f;
-constexpr float kRaceTimeLimit = 20.0f;
+constexpr float kRaceTimeLimit = 30.0f;
 
 // The start countdown runs (set by loadRace, cleared by runCountdown).
 extern bool countdownRunning;
@@ -323,8 +335,19 @@ extern float cameraAimX;  // horizontal direction the camera is turning to
 extern float cameraAimZ;
 extern float cameraDirX;  // smoothed direction in use
 extern float cameraDirZ;
-// Chase-camera mode 0/1, switched by C in a race.
+// Camera mode, cycled by C in a race: the chase camera near and further
+// back, then the view from the front bumper and from over the hood.
+enum : int { kChaseNearView, kChaseFarView, kBumperView, kHoodView, kCameraModes };
 extern int cameraMode;
+// Seconds the player's car has stood still (held in a wall, say) while
+// racing; past two the chase camera goes back behind its nose.
+extern float cameraHeldSeconds;
+// How much of the eye's height above the car is lift over a tilted roof,
+// given back over about a second once the car is level again.
+extern float cameraLift;
+// The ghost's opacity by its distance from the eye: whole beyond a car's
+// length, fading out as the camera comes nearer, gone inside its body.
+float ghostFade(const Vector3& ghost);
 // Circling angle after the finish, radians; runs on for the whole program.
 extern float orbitAngle;
 void resetChaseCamera();
@@ -405,7 +428,8 @@ struct CarRaceTimes {
 
 // Opponents' entries are kept here; the player's times are the race clocks.
 extern CarRaceTimes carRaceTimes[kRaceCars];
-// Seconds the player has been driving away from the next checkpoint at speed.
+// Seconds the player's wrong-way warning has been on without a break; 0 while
+// it is off.
 extern float wrongWayTimer;
 
 // A clock as hundredths since it started (minutes and seconds unfolded).
@@ -414,12 +438,33 @@ float clockHundredths(const RaceClock& clock);
 void formatRaceTime(float hundredths, char* out, int size);
 void resetRaceInfo();
 void updateRaceInfo(float f);
-// The wrong-way timer one race step on: counts while racing and moving at
-// speed away from the checkpoint, back to 0 otherwise.
-float nextWrongWayTimer(float timer, const Vector3& position, const Vector3& velocity,
-                        const Vector3& checkpoint, bool racing, float f);
-// The warning is on after about two seconds of driving the wrong way.
+// The warning is on (for the timer of the player's warning).
 bool wrongWayShown(float timer);
+
+// Each car's progress along the waypoints (course_progress.cpp), from loadRace
+// on: how far it has driven along the circuit, which way, and since which
+// checkpoint.
+struct CourseProgress {
+    int segment;            // from checkpoint `segment` to the next, where the car was last found
+    float along;            // distance along the waypoints from the start line, counting every lap,
+                            // less when driven backwards
+    float passedAlong;      // `along` when the car last passed a checkpoint
+    int passedSeen;         // the car's checkpointsPassed when last looked at
+    float backwards;        // distance lately driven against the circuit's direction
+    float wrongWaySeconds;  // seconds its wrong-way warning was on in this race
+};
+extern CourseProgress courseProgress[kRaceCars];
+// Finds every car on the circuit where it stands (loadRace).
+void resetCourseProgress();
+// The car was put down at the checkpoint (a reset, a rescue).
+void placeCourseProgress(int car, int checkpoint);
+// One race step: every car's progress, the warnings and the player's timer.
+void updateCourseProgress(float f);
+// The car has driven the wrong way for a sustained distance while racing.
+bool wrongWayOn(int car);
+// The car came to its next checkpoint driving the circuit's way round since
+// the last one it passed (a car that drove the loop backwards did not).
+bool checkpointApproachedInOrder(const Car& car);
 
 // North-up placement of the circuit into a square of the overlay: world x to
 // the right, world -z up, one scale for both so the shape is kept.

@@ -15,11 +15,6 @@ float wrongWayTimer = 0.0f;
 
 namespace {
 
-// Below this ground speed (world units a second, about 31 Km/h on the
-// speedometer) the car is manoeuvring, not driving the wrong way.
-constexpr float kWrongWaySpeed = 3.0f;
-// Long enough to ride out a spin or a wide line through a bend.
-constexpr float kWrongWayDelay = 2.0f;
 // The warning blinks twice a second, lit for most of each beat.
 constexpr float kBlinkPeriod = 0.5f;
 constexpr float kBlinkLit = 0.35f;
@@ -42,11 +37,6 @@ constexpr float kWarningY = 300.0f;
 
 Vector3 checkpointPosition(int i) {
     return Vector3(checkpoints[i].x, checkpoints[i].y, checkpoints[i].z);
-}
-
-int playerCheckpoint() {
-    const int i = cars[0].nextCheckpoint;
-    return i >= 0 && i < checkpointCount ? i : 0;
 }
 
 // A lap line passed by an opponent: lap 1 starts at its first pass, each
@@ -145,7 +135,7 @@ void drawMinimap() {
 
 void drawWrongWay() {
     if (countdownRunning || raceFinished || !wrongWayShown(wrongWayTimer)) return;
-    if (std::fmod(wrongWayTimer - kWrongWayDelay, kBlinkPeriod) > kBlinkLit) return;
+    if (std::fmod(wrongWayTimer, kBlinkPeriod) > kBlinkLit) return;
     static const char kText[] = "WRONG WAY";
     // The glyphs sit in the left half of their quads: the text's width is
     // its advances, and the quad's height centres it.
@@ -182,18 +172,12 @@ void formatRaceTime(float hundredths, char* out, int size) {
 
 void resetRaceInfo() {
     for (CarRaceTimes& t : carRaceTimes) t = CarRaceTimes{};
-    wrongWayTimer = 0.0f;
+    resetCourseProgress();
 }
 
 void updateRaceInfo(float f) {
     const bool racing = !countdownRunning && !raceFinished;
-    if (cars[0].body != nullptr && checkpointCount > 0) {
-        wrongWayTimer =
-            nextWrongWayTimer(wrongWayTimer, getPosition(cars[0].body), getLinearVelocity(cars[0].body),
-                              checkpointPosition(playerCheckpoint()), racing, f);
-    } else {
-        wrongWayTimer = 0.0f;
-    }
+    updateCourseProgress(f);
     // Times and progress stand still with the race clocks: what the result
     // screen lists is the race as it stood at the player's finish.
     if (!racing) return;
@@ -209,16 +193,8 @@ void updateRaceInfo(float f) {
     }
 }
 
-float nextWrongWayTimer(float timer, const Vector3& position, const Vector3& velocity,
-                        const Vector3& checkpoint, bool racing, float f) {
-    const Vector3 ground(velocity.x, 0.0f, velocity.z);
-    const Vector3 toCheckpoint(checkpoint.x - position.x, 0.0f, checkpoint.z - position.z);
-    const bool away = racing && length(ground) >= kWrongWaySpeed && dot(ground, toCheckpoint) < 0.0f;
-    return away ? timer + 0.01f * f : 0.0f;
-}
-
 bool wrongWayShown(float timer) {
-    return timer > kWrongWayDelay;
+    return timer > 0.0f;
 }
 
 MinimapFit fitMinimap(const Checkpoint* points, int count, float left, float bottom, float size) {

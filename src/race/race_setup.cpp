@@ -330,6 +330,7 @@ bool loadRace(int raceNumber) {
 
 void unloadRace() {
     stopRaceSounds();
+    raceCareerNumber = 0;
 
     destroyWorld(raceWorld);
     raceWorld = nullptr;

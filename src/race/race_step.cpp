@@ -22,6 +22,7 @@ void resetRaceRunState() {
     raceFinished = false;
     raceTimer = 0.0f;
     cameraMode = 0;
+    raceCareerNumber = 0;
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.

@@ -67,19 +67,23 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             platformPostQuitMessage(0);
             return 0;
-        case WM_KEYDOWN:
-            // The Controls screen waiting for a key takes it whole: it is
-            // bound, not played.
+        case WM_KEYDOWN: {
             if (startupPending) {
                 skipSplash();
             }
+            // The Controls screen waiting for a key takes it whole: it is
+            // bound, not played.
             if (wParam < 256 && controlsKeyPressed((int)wParam)) {
                 return 0;
             }
             // The menus move their highlight and act on their own keys; a
             // held key's repeats (bit 30, the key was already down) only move.
+            // A key that took the menus into the race (Esc on "Continue",
+            // Return on "Start") is not held down in it.
+            const int32_t before = gameState;
             if (wParam < 256 && !startupPending &&
-                menuKeyDown(static_cast<int>(wParam), (static_cast<uintptr_t>(lParam) >> 30 & 1u) != 0)) {
+                menuKeyDown(static_cast<int>(wParam), (static_cast<uintptr_t>(lParam) >> 30 & 1u) != 0) &&
+                gameState == Race && before != Race) {
                 return 0;
             }
             if (wParam < 256) {
@@ -88,6 +92,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
                 keysPressed[wParam] = true;
             }
             return 0;
+        }
         case WM_KEYUP:
             if (wParam < 256) {
                 noteKeyEvent((int)wParam, false);

@@ -9,6 +9,7 @@ bool quitRequested;
 bool showFps;
 
 float frameFactor;
+float frameTimeCarry;
 float frameClockPrev;
 float frameDelta;
 int fpsCounter;
@@ -62,6 +63,7 @@ void resetRunState() {
     showFps = false;
 
     frameFactor = 0.0f;
+    frameTimeCarry = 0.0f;
     frameClockPrev = 0.0f;
     frameDelta = 0.0f;
     fpsCounter = 0;

@@ -50,6 +50,10 @@ extern float frameFactor;
 inline float frameSeconds() {
     return 0.01f * frameFactor;
 }
+// Measured frame time the smoothing has not yet handed out as frameFactor
+// (negative: handed out ahead of the clock), in units of 10 ms. The next
+// frames pay it back, so the game's time keeps the wall clock's.
+extern float frameTimeCarry;
 // Clock of the previous frame, in units of 0.1 s.
 extern float frameClockPrev;
 // |this frame's clock - previous|, in units of 0.1 s.

@@ -61,8 +61,8 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
         {200, kMusicVolumeY, "music_volume", 2},  // the label steps up
         {kVolumeBarX + 9 * kVolumeStepWidth + 5, kEffectsVolumeY, "effects_volume", 10},
         {200, kEffectsVolumeY, "effects_volume", 0},  // and wraps after ten
-        {200, kDifficultyY, "difficulty", 2},
-        {200, kDifficultyY, "difficulty", 0},
+        {200, kDifficultyY, "difficulty", 0},         // from Rising, a new file's, round to Easy
+        {200, kDifficultyY, "difficulty", 1},
         {200, kGraphicsY, "graphics", 0},
         {300, kGraphicsY, "graphics", 1},
     };
@@ -77,10 +77,12 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
         }
     }
     EXPECT_STREQ(difficultyName(0), "Easy");
+    EXPECT_STREQ(difficultyName(kDifficultyRising), "Rising");
+    EXPECT_STREQ(difficultyText(0), "Easy: rivals brake early and give way");
     EXPECT_STREQ(graphicsName(3), "Auto");
     // Beside the rows nothing is set, and the old lines keep their places.
     clickAt(460, optionRow(kDifficultyY));
-    EXPECT_EQ(settingInt("difficulty", -1, -1, 2), 0);
+    EXPECT_EQ(settingInt("difficulty", -1, -1, 3), 1);
     EXPECT_EQ(gameState, Options);
     clickAt(200, optionRow(kControlsY));
     EXPECT_EQ(gameState, Controls);

@@ -160,8 +160,9 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
         {0, VK_LEFT, nullptr, 640},        {0, VK_LEFT, nullptr, 1024},
         {0, VK_RIGHT, nullptr, 640},       {6, VK_LEFT, "music_volume", 9},
         {6, VK_RIGHT, "music_volume", 10}, {6, VK_RIGHT, "music_volume", 10},
-        {7, VK_LEFT, "effects_volume", 9}, {8, VK_LEFT, "difficulty", 0},
-        {8, VK_LEFT, "difficulty", 2},     {9, VK_RIGHT, "graphics", 0},
+        {7, VK_LEFT, "effects_volume", 9}, {8, VK_LEFT, "difficulty", 2},
+        {8, VK_LEFT, "difficulty", 1},     {8, VK_RIGHT, "difficulty", 2},
+        {9, VK_RIGHT, "graphics", 0},
     };
     for (const Case& c : cases) {
         resetMenuKeys();

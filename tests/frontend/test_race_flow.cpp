@@ -163,4 +163,29 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
     EXPECT_EQ(menuClickSounds, 2);
 }
 
+TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
+    // A new settings file: no difficulty, so Rising.
+    clearGameSettings();
+    maxRaceUnlocked = 15;
+    const int races[][2] = {
+        {1, kDifficultyEasy}, {3, kDifficultyEasy}, {4, kDifficultyNormal}, {12, kDifficultyHard}};
+    for (const auto& r : races) {
+        selectedRace = r[0];
+        startCareerRace();
+        ASSERT_NE(raceWorld, nullptr);
+        EXPECT_EQ(raceDifficulty, r[1]) << "career race " << r[0];
+        exitRace();
+    }
+    startQuickRace();
+    ASSERT_NE(raceWorld, nullptr);
+    EXPECT_EQ(raceDifficulty, kDifficultyNormal);
+    exitRace();
+    // A player's own choice holds for the career too.
+    setSettingInt(kDifficultyKey, kDifficultyHard);
+    selectedRace = 2;
+    startCareerRace();
+    EXPECT_EQ(raceDifficulty, kDifficultyHard);
+    exitRace();
+}
+
 }  // namespace

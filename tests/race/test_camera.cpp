@@ -200,4 +200,104 @@ TEST_F(ChaseCamera, EyeKeepsItsDistanceWhileTheDirectionSwingsRound) {
     EXPECT_LT(cameraEye.x, p.x);  // still behind the car
 }
 
+// The body's highest corner over its centre: the front chassis corners and
+// the cabin's, as the car is turned.
+float roofAbove(const Matrix3& r) {
+    float top = -1e30f;
+    const float corners[4][3] = {
+        {3.0f, 0.8f, 1.3f}, {3.0f, 0.8f, -1.3f}, {-1.85f, 1.4f, 1.3f}, {-1.85f, 1.4f, -1.3f}};
+    for (const auto& c : corners)
+        top = std::fmax(top, c[0] * r.rows[0].y + c[1] * r.rows[1].y + c[2] * r.rows[2].y);
+    return top;
+}
+
+struct TiltCase {
+    const char* name;
+    Vector3 euler;  // the body's turn, radians
+};
+
+// Nose up onto a barrier, nose down off a kerb, on its side.
+const TiltCase kTilts[] = {
+    {"nose up 40 degrees", Vector3(0.0f, 0.0f, 0.7f)},
+    {"nose down 30 degrees", Vector3(0.0f, 0.0f, -0.52f)},
+    {"on its side", Vector3(1.57f, 0.0f, 0.0f)},
+};
+
+TEST_F(ChaseCamera, EyeStaysOverTheRoofOfATiltedCarAndComesBackDownWithinASecond) {
+    const Vector3 p(0, 1, 0);
+    for (const TiltCase& c : kTilts) {
+        resetChaseCamera();
+        cameraAimX = cameraDirX = 1.0f;
+        cameraAimZ = cameraDirZ = 0.0f;
+        place(0, p, Vector3(0, 0, 0));
+        setRotation(cars[0].body, fromEulerXYZ(c.euler));
+        for (int i = 0; i < 100; i++) {
+            frame();
+            ASSERT_GT(cameraEye.y, p.y + roofAbove(getRotation(cars[0].body))) << c.name << ", frame " << i;
+        }
+        // Level again: down to its usual height within a second, not at once.
+        setRotation(cars[0].body, Matrix3::identity());
+        frame();
+        const float firstDown = cameraEye.y;
+        for (int i = 1; i < 100; i++) frame();
+        EXPECT_NEAR(cameraEye.y, p.y + 2.0f, 0.02f) << c.name;
+        if (roofAbove(fromEulerXYZ(c.euler)) + 0.3f > 2.0f) {
+            EXPECT_GT(firstDown, p.y + 2.1f) << c.name;
+        }
+    }
+}
+
+TEST_F(ChaseCamera, ACarHeldStillForTwoSecondsGetsTheCameraBackBehindIt) {
+    // Slid along a wall facing +z and stopped there: the camera looked along
+    // the slide (+x).
+    place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
+    setRotation(cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));
+    const Vector3 nose = getRotation(cars[0].body).rows[0];
+    ASSERT_NEAR(nose.z, 1.0f, 1e-4f);
+    cameraAimX = cameraDirX = 1.0f;
+    cameraAimZ = cameraDirZ = 0.0f;
+    for (int i = 0; i < 190; i++) frame();
+    EXPECT_NEAR(cameraDirX, 1.0f, 1e-4f) << "turned before two seconds";
+    for (int i = 190; i < 210; i++) frame();
+    EXPECT_NEAR(cameraDirX, nose.x, 1e-4f);
+    EXPECT_NEAR(cameraDirZ, nose.z, 1e-4f);
+    EXPECT_LT(cameraEye.z, -4.0f);  // behind the nose
+    // Not while the countdown holds the cars.
+    resetChaseCamera();
+    cameraAimX = cameraDirX = 1.0f;
+    cameraAimZ = cameraDirZ = 0.0f;
+    countdownRunning = true;
+    for (int i = 0; i < 300; i++) frame();
+    EXPECT_NEAR(cameraDirX, 1.0f, 1e-4f);
+}
+
+TEST_F(ChaseCamera, BumperAndHoodViewsLookAlongTheNoseFromOnTheCar) {
+    const Vector3 p(10, 2, -4);
+    place(0, p, Vector3(0, 0, 12));
+    setRotation(cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));  // nose +z
+    struct ViewCase {
+        int mode;
+        float ahead, up;  // the eye from the car's centre, along the nose and up
+    } views[] = {{kBumperView, 3.3f, 0.45f}, {kHoodView, 1.0f, 1.35f}};
+    for (const ViewCase& v : views) {
+        cameraMode = v.mode;
+        frame();
+        EXPECT_NEAR(cameraEye.x, p.x, 1e-3f) << v.mode;
+        EXPECT_NEAR(cameraEye.y, p.y + v.up, 1e-3f) << v.mode;
+        EXPECT_NEAR(cameraEye.z, p.z + v.ahead, 1e-3f) << v.mode;
+        // The eye at the view's origin, the road ahead down its -z axis.
+        const Vector3 eye = viewed(cameraEye);
+        EXPECT_NEAR(length(eye), 0.0f, 1e-3f) << v.mode;
+        const Vector3 ahead = viewed(cameraEye + Vector3(0, 0, 20));
+        EXPECT_LT(ahead.z, -19.0f) << v.mode;
+        EXPECT_NEAR(ahead.x, 0.0f, 1e-3f) << v.mode;
+    }
+}
+
+TEST(GhostFade, WholeBeyondACarsLengthGoneInsideItsBody) {
+    cameraEye = Vector3(0, 0, 0);
+    const float cases[][2] = {{20.0f, 1.0f}, {6.0f, 1.0f}, {4.5f, 0.5f}, {3.0f, 0.0f}, {1.0f, 0.0f}};
+    for (const auto& c : cases) EXPECT_NEAR(ghostFade(Vector3(0, 0, c[0])), c[1], 1e-5f) << c[0];
+}
+
 }  // namespace

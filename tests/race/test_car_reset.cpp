@@ -125,21 +125,41 @@ TEST(Standings, OnTheGridTheCarNearestTheFirstCheckpointLeads) {
     for (int i = 0; i < kRaceCars; i++) cars[i].body = nullptr;
 }
 
-TEST(Difficulty, ReadFromTheSettingsWithBadValuesClamped) {
+TEST(Difficulty, ReadFromTheSettingsWithBadValuesClampedAndRisingOverTheCareer) {
     struct Case {
-        const char* value;  // nullptr: no key
+        const char* value;  // nullptr: no key, as in a new settings file
+        int careerRace;     // 0: a quick race or practice
         int difficulty;
     } cases[] = {
-        {nullptr, kDifficultyNormal}, {"0", kDifficultyEasy}, {"1", kDifficultyNormal},
-        {"2", kDifficultyHard},       {"7", kDifficultyHard}, {"-3", kDifficultyEasy},
+        // A choice of Easy, Normal or Hard holds for every race.
+        {"0", 1, kDifficultyEasy},
+        {"1", 2, kDifficultyNormal},
+        {"2", 0, kDifficultyHard},
+        {"2", 15, kDifficultyHard},
+        {"-3", 0, kDifficultyEasy},
+        // Rising, and no key at all: Easy for a career's races 1-3, Normal
+        // from 4 to 10, Hard after; Normal outside the career.
+        {nullptr, 1, kDifficultyEasy},
+        {nullptr, 3, kDifficultyEasy},
+        {nullptr, 4, kDifficultyNormal},
+        {nullptr, 10, kDifficultyNormal},
+        {nullptr, 11, kDifficultyHard},
+        {nullptr, 0, kDifficultyNormal},
+        {"3", 2, kDifficultyEasy},
+        {"3", 15, kDifficultyHard},
+        {"7", 12, kDifficultyHard},
+        {"7", 0, kDifficultyNormal},
     };
     for (const Case& c : cases) {
         clearGameSettings();
         if (c.value != nullptr) {
             ASSERT_TRUE(setSettingText(kDifficultyKey, c.value));
         }
-        EXPECT_EQ(readRaceDifficulty(), c.difficulty) << (c.value ? c.value : "none");
+        raceCareerNumber = c.careerRace;
+        EXPECT_EQ(readRaceDifficulty(), c.difficulty)
+            << (c.value ? c.value : "none") << ", race " << c.careerRace;
     }
+    raceCareerNumber = 0;
     clearGameSettings();
     // A difficulty out of range scales like the nearest one.
     EXPECT_EQ(opponentPowerScale(9, 1), opponentPowerScale(kDifficultyHard, 1));

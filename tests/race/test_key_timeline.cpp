@@ -42,25 +42,25 @@ class KeyTimeline : public RaceWorldTest {
 };
 
 TEST_F(KeyTimeline, LeftPressedForTheLastThirtyPercentOfASlowFrameSteersThatShare) {
-    // A 1 s frame advances the race by its cap, 200 ms (20 units): Left went
-    // down 0.7 s into it and is still held, so it steered for 6 units.
+    // A 1 s frame advances the race by its cap, 300 ms (30 units): Left went
+    // down 0.7 s into it and is still held, so it steered for 9 units.
     const int left = keyBindings[BindLeft];
     change(left, true, 1700.0f);
     frame(1000.0f, 2000.0f, 100.0f);
-    EXPECT_NEAR(cars[0].steer, 6.0f * kSteerPerUnit, 1e-4f);
+    EXPECT_NEAR(cars[0].steer, 9.0f * kSteerPerUnit, 1e-4f);
     EXPECT_TRUE(keys[left]);  // the frame's end state is kept
 }
 
 TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
-    // Straight for 0.3 s, Left for 0.3 s, then released: the steering stops
-    // at 6 units' worth and returns over the last 8 units (two slices of 4,
-    // each taking back 0.075 x 4 of the angle).
+    // Straight for 0.3 s, Left for 0.3 s, then released: of the frame's 30
+    // units the steering stops at 9 units' worth and returns over the last
+    // 12 (two slices of 6, each taking back 0.075 x 6 of the angle).
     const int left = keyBindings[BindLeft];
     change(left, true, 300.0f);
     change(left, false, 600.0f);
     frame(0.0f, 1000.0f, 100.0f);
-    const float held = 6.0f * kSteerPerUnit;
-    EXPECT_NEAR(cars[0].steer, held * 0.7f * 0.7f, 1e-4f);
+    const float held = 9.0f * kSteerPerUnit;
+    EXPECT_NEAR(cars[0].steer, held * 0.55f * 0.55f, 1e-4f);
     EXPECT_FALSE(keys[left]);
 }
 

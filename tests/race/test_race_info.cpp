@@ -1,5 +1,5 @@
 // Race information beside the HUD: the clock's m:ss.hh, the minimap's fit of
-// every circuit into its square, the wrong-way timer and the opponents' lap
+// every circuit into its square, the wrong-way warning and the opponents' lap
 // and finish times.
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "race/race_local.h"
 #include "race_fixture.h"
 
 namespace {
@@ -87,75 +88,179 @@ TEST(MinimapFitRules, OnePointSitsInTheMiddleAndStrayCarsStayOnTheRim) {
     EXPECT_GT(y, kBottom + kSize - kMargin);
 }
 
-// Frames of one step each, from a timer of 0, and where they leave it.
-struct WrongWayCase {
-    const char* name;
-    Vector3 velocity;  // the car stands at the origin, the checkpoint at +x 100
-    bool racing;
-    int frames;
-    float timer;
-    bool shown;
-};
-
-class WrongWayTimer : public ::testing::TestWithParam<WrongWayCase> {};
-
-TEST_P(WrongWayTimer, CountsOnlyWhileDrivingAwayAtSpeed) {
-    const WrongWayCase& c = GetParam();
-    float timer = 0.0f;
-    for (int i = 0; i < c.frames; i++)
-        timer = nextWrongWayTimer(timer, Vector3(0, 0, 0), c.velocity, Vector3(100, 0, 0), c.racing, 1.0f);
-    EXPECT_NEAR(timer, c.timer, 1e-3f);
-    EXPECT_EQ(wrongWayShown(timer), c.shown);
+// A square loop of 200 a side, driven anticlockwise seen from above:
+// checkpoints every 50 along the edges.
+void squareLoop() {
+    checkpointCount = 0;
+    const float corners[4][2] = {{0, 0}, {200, 0}, {200, 200}, {0, 200}};
+    for (int side = 0; side < 4; side++) {
+        const float* a = corners[side];
+        const float* b = corners[(side + 1) % 4];
+        for (int k = 0; k < 4; k++) {
+            const float t = (float)k / 4.0f;
+            checkpoints[checkpointCount++] =
+                Checkpoint{a[0] + (b[0] - a[0]) * t, 0.0f, a[1] + (b[1] - a[1]) * t, 0.0f, 0};
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WrongWayTimer,
-    ::testing::Values(WrongWayCase{"AwayUnderTwoSeconds", Vector3(-6, 0, 0), true, 190, 1.9f, false},
-                      WrongWayCase{"AwayOverTwoSeconds", Vector3(-6, 0, 0), true, 210, 2.1f, true},
-                      WrongWayCase{"AwaySideways", Vector3(-1, 0, 8), true, 210, 2.1f, true},
-                      WrongWayCase{"Towards", Vector3(6, 0, 0), true, 300, 0.0f, false},
-                      WrongWayCase{"AcrossTheRoad", Vector3(0, 0, 6), true, 300, 0.0f, false},
-                      WrongWayCase{"AwayTooSlowly", Vector3(-2.5f, 0, 0), true, 300, 0.0f, false},
-                      WrongWayCase{"FallingIsNoSpeed", Vector3(-1, -9, 0), true, 300, 0.0f, false},
-                      WrongWayCase{"NotRacing", Vector3(-6, 0, 0), false, 300, 0.0f, false}),
-    [](const ::testing::TestParamInfo<WrongWayCase>& test) { return std::string(test.param.name); });
-
-TEST(WrongWayTimerRules, TurningRoundClearsItAtOnce) {
-    float timer = 0.0f;
-    for (int i = 0; i < 300; i++)
-        timer = nextWrongWayTimer(timer, Vector3(0, 0, 0), Vector3(-6, 0, 0), Vector3(100, 0, 0), true, 1.0f);
-    ASSERT_TRUE(wrongWayShown(timer));
-    timer = nextWrongWayTimer(timer, Vector3(0, 0, 0), Vector3(6, 0, 0), Vector3(100, 0, 0), true, 1.0f);
-    EXPECT_FALSE(wrongWayShown(timer));
+// A point of the square loop at distance d from the start, on a line `off`
+// to the right of the road's middle (the inside of every bend), `off`
+// shortening each side twice: the loop's 800 units map onto that line.
+Vector3 onSquare(float d, float off = 0.0f) {
+    d = std::fmod(std::fmod(d, 800.0f) + 800.0f, 800.0f);
+    const float corners[5][2] = {
+        {off, off}, {200 - off, off}, {200 - off, 200 - off}, {off, 200 - off}, {off, off}};
+    const int side = (int)(d / 200.0f);
+    const float t = (d - 200.0f * (float)side) / 200.0f;
+    const float* a = corners[side];
+    const float* b = corners[side + 1];
+    return Vector3(a[0] + (b[0] - a[0]) * t, 0.0f, a[1] + (b[1] - a[1]) * t);
 }
 
 class RaceInfoTest : public RaceWorldTest {
   protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
+        squareLoop();
+        for (int i = 0; i < kRaceCars; i++) setPosition(cars[i].body, onSquare(-5.0f, 2.0f * (float)i));
         resetRaceInfo();
-        checkpoints[0] = Checkpoint{100.0f, 0.0f, 0.0f, 0.0f, 0};
-        checkpoints[1] = Checkpoint{200.0f, 0.0f, 0.0f, 0.0f, 0};
-        checkpointCount = 2;
-        // The player backs away from checkpoint 0 at 6 units a second.
-        setPosition(cars[0].body, Vector3(0, 0, 0));
-        setLinearVelocity(cars[0].body, Vector3(-6, 0, 0));
     }
     void run(int frames) {
         for (int i = 0; i < frames; i++) updateRaceInfo(1.0f);
     }
+    // The player's car moved from distance `from` to `to` along the loop in
+    // steps of a race step at `speed` units a second, `off` to the right.
+    void drive(float from, float to, float speed = 20.0f, float off = 0.0f) {
+        const float step = (to > from ? 1.0f : -1.0f) * speed * 0.01f;
+        const int steps = (int)std::fabs((to - from) / step);
+        for (int k = 1; k <= steps; k++) {
+            setPosition(cars[0].body, onSquare(from + step * (float)k, off));
+            run(1);
+            seenOn = seenOn || wrongWayShown(wrongWayTimer);
+        }
+    }
+    bool seenOn = false;
 };
+
+struct WrongWayCase {
+    const char* name;
+    float from, to;  // distances along the loop
+    float off;       // to the right of the road's middle
+    bool shown;      // the warning came on
+};
+
+// Driving the circuit's way round never shows the warning, whatever line
+// the car takes through the bends; driving against it does once it has gone
+// 30 units that way.
+const WrongWayCase kWrongWayCases[] = {
+    {"forwards down the middle", 0.0f, 790.0f, 0.0f, false},
+    {"forwards on the outside of the bends", 0.0f, 790.0f, -9.0f, false},
+    {"forwards on the inside of the bends", 0.0f, 790.0f, 9.0f, false},
+    {"backwards 25 units", 300.0f, 275.0f, 0.0f, false},
+    {"backwards 35 units", 300.0f, 265.0f, 0.0f, true},
+    {"backwards round a bend", 430.0f, 370.0f, 5.0f, true},
+    {"backwards over the start line", 20.0f, -40.0f, 0.0f, true},
+};
+
+TEST_F(RaceInfoTest, WarningOnlyAfterThirtyUnitsAgainstTheCircuit) {
+    for (const WrongWayCase& c : kWrongWayCases) {
+        TearDown();
+        SetUp();
+        setPosition(cars[0].body, onSquare(c.from, c.off));
+        resetRaceInfo();
+        seenOn = false;
+        drive(c.from, c.to, 20.0f, c.off);
+        EXPECT_EQ(seenOn, c.shown) << c.name;
+    }
+}
+
+TEST_F(RaceInfoTest, WarningComesOnWithinTwoSecondsOfTurningRoundAndGoesOffAfter) {
+    drive(0.0f, 300.0f);
+    ASSERT_FALSE(wrongWayShown(wrongWayTimer));
+    // Turned round at 20 units a second: on within 2 s.
+    int steps = 0;
+    float d = 300.0f;
+    while (!wrongWayShown(wrongWayTimer) && steps < 300) {
+        d -= 0.2f;
+        setPosition(cars[0].body, onSquare(d));
+        run(1);
+        steps++;
+    }
+    EXPECT_LE(steps, 200);
+    EXPECT_GT(courseProgress[0].wrongWaySeconds, 0.0f);
+    // Turned the right way again: off within 10 units.
+    drive(d, d + 10.0f);
+    EXPECT_FALSE(wrongWayShown(wrongWayTimer));
+}
 
 TEST_F(RaceInfoTest, WarningStaysOffDuringTheCountdownAndAfterTheFinish) {
     countdownRunning = true;
-    run(300);
-    EXPECT_FALSE(wrongWayShown(wrongWayTimer));
+    drive(300.0f, 200.0f);
+    EXPECT_FALSE(seenOn);
     countdownRunning = false;
-    run(210);
+    drive(200.0f, 160.0f);
     EXPECT_TRUE(wrongWayShown(wrongWayTimer));
     raceFinished = true;
     run(1);
     EXPECT_FALSE(wrongWayShown(wrongWayTimer));
+}
+
+TEST_F(RaceInfoTest, CheckpointsCountOnlyForACarDrivingTheLoopTheRightWayRound) {
+    // Round the loop the right way: checkpoint 0 at the end closes lap 1.
+    Car& car = cars[0];
+    for (float d = -5.0f; d <= 805.0f; d += 0.2f) {
+        setPosition(car.body, onSquare(d));
+        run(1);
+        if (checkpointReached(car, getPosition(car.body))) {
+            if (car.nextCheckpoint == 0) car.lap++;
+            car.checkpointsPassed++;
+            car.nextCheckpoint = (car.nextCheckpoint + 1) % checkpointCount;
+        }
+    }
+    EXPECT_EQ(car.lap, 2);
+    EXPECT_EQ(car.checkpointsPassed, 17);
+    // Then turned round before the next checkpoint and driven the loop
+    // backwards to the start line and past it: nothing more counts.
+    for (float d = 805.0f; d >= -40.0f; d -= 0.2f) {
+        setPosition(car.body, onSquare(d));
+        run(1);
+        EXPECT_FALSE(checkpointReached(car, getPosition(car.body))) << "at " << d;
+    }
+}
+
+struct ResetCase {
+    const char* name;
+    float at;          // where the car stands when put back, along the loop
+    int next;          // its next checkpoint there
+    float checkpoint;  // where it is put back: its last checkpoint
+};
+
+// Put back on the last checkpoint passed, the car goes on to the next one,
+// which counts: a reset costs time, never the lap.
+const ResetCase kResetCases[] = {
+    {"in the middle of a lap", 270.0f, 6, 250.0f},
+    {"before the start line", 770.0f, 0, 750.0f},
+    {"just after the start line", 20.0f, 1, 0.0f},
+};
+
+TEST_F(RaceInfoTest, ACarPutBackOnTheLastCheckpointKeepsItsLap) {
+    for (const ResetCase& c : kResetCases) {
+        TearDown();
+        SetUp();
+        Car& car = cars[0];
+        drive(-5.0f, c.at);
+        car.lap = 1;
+        car.nextCheckpoint = c.next;
+        car.checkpointsPassed = c.next == 0 ? checkpointCount : c.next;
+        run(1);
+        placeCarAtCheckpoint(car, car.nextCheckpoint - 1);
+        run(1);
+        EXPECT_FALSE(wrongWayShown(wrongWayTimer)) << c.name;
+        EXPECT_NEAR(std::fmod(courseProgress[0].along + 800.0f, 800.0f), c.checkpoint, 1.0f) << c.name;
+        drive(c.checkpoint, c.checkpoint + 40.0f);
+        EXPECT_TRUE(checkpointReached(car, getPosition(car.body))) << c.name;
+    }
 }
 
 TEST_F(RaceInfoTest, OpponentLapsAreTimedFromItsFirstPassAndItFinishesAfterTheLastLap) {

@@ -153,13 +153,14 @@ TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch) {
     }
 }
 
-TEST_F(FrameKeys, CSwitchesTheCameraPerPressInARaceOnly) {
+TEST_F(FrameKeys, CCyclesTheCameraPerPressInARaceOnly) {
     keys['C'] = true;
     checkFrameKeys();
     EXPECT_EQ(cameraMode, 0) << "C outside a race";
 
     gameState = Race;
-    const int expected[] = {1, 0, 1, 0};
+    // The two chase distances, the bumper and the hood, and round again.
+    const int expected[] = {1, 2, 3, 0, 1};
     for (int press : expected) {
         keys['C'] = true;
         checkFrameKeys();

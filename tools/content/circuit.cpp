@@ -518,9 +518,12 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
                  e3b = at(b, hb, kBarrierOffset + 0.4f, kKerbHeight);
             Vec3 up{0, kBarrierHeight, 0};
             float ka = a.distance / 4.0f, kb = (i + 1 == n ? circuit.lapLength : b.distance) / 4.0f;
-            // A board is 8 times as long as high, and reads from the road.
+            // A board is 8 times as long as high, and reads from the road:
+            // its lettering runs left to right for someone facing the
+            // barrier, against the road's direction on the right-hand side
+            // and with it on the left.
             const float boardScale = boards ? 4.0f / (8.0f * kBarrierHeight) : 1.0f;
-            const float ba = ka * boardScale * side, bb = kb * boardScale * side;
+            const float ba = -ka * boardScale * side, bb = -kb * boardScale * side;
             // Up-facing quads run near-left, near-right, far-right, far-left;
             // walls run a, b, b + up, a + up with the face to the right of a->b.
             if (side > 0) {
@@ -563,9 +566,12 @@ void drawCourse(MeshBuilder& mesh, const Circuit& circuit) {
             mesh.box(metal, {x - 0.3f, groundHeight(x, pz), pz - 0.3f}, {x + 0.3f, top, pz + 0.3f}, 1.0f);
         }
         mesh.box(metal, {x - 0.25f, top - 0.3f, z - post}, {x + 0.25f, top, z + post}, 1.0f);
-        Vec3 a{x, y0 + 6.0f, z - post + 0.3f}, b{x, y0 + 6.0f, z + post - 0.3f};
-        // Facing the grid (-x) and, drawn without culling, seen from behind too.
-        mesh.quad(banner, a, b, b + Vec3{0, 1.2f, 0}, a + Vec3{0, 1.2f, 0}, {1, 1}, {0, 1}, {0, 0}, {1, 0});
+        Vec3 a{x - 0.02f, y0 + 6.0f, z - post + 0.3f}, b{x - 0.02f, y0 + 6.0f, z + post - 0.3f};
+        const Vec3 up{0, 1.2f, 0}, back{0.04f, 0, 0};
+        // Two faces back to back, each reading left to right: one facing the
+        // grid (-x), one seen from beyond the line (a replay's camera).
+        mesh.quad(banner, a, b, b + up, a + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+        mesh.quad(banner, b + back, a + back, a + back + up, b + back + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
     }
     // Lamp posts: pole behind the barrier, arm out over the outer lane.
     // The heads shine in their lamp's colour whether or not a lamp is near.

@@ -576,7 +576,7 @@ static void drawArcade(MeshBuilder& mesh, const CityBuilding& b, int shop, int f
 static void drawBillboard(MeshBuilder& mesh, const CityBuilding& b, float top) {
     std::string name = "billboard" + std::to_string(b.billboard);
     int sign = glowing(mesh, name, 1.0f, 1.0f, 1.0f);
-    mesh.markTwoSided(sign);  // one sheet, seen from the street behind it too
+    mesh.markTwoSided(sign);  // thin enough to be seen edge-on from either side
     int metal = mesh.material("metal", cityTexture("metal"));
     Vec3 a, c, out;
     footprintSide(b.rect, b.neonSide, &a, &c, &out);
@@ -590,7 +590,11 @@ static void drawBillboard(MeshBuilder& mesh, const CityBuilding& b, float top) {
     for (Vec3 p : {l + along * 1.0f, r - along * 1.0f})
         mesh.box(metal, {p.x - 0.2f, top, p.z - 0.2f}, {p.x + 0.2f, y0, p.z + 0.2f}, 1.0f);
     Vec3 lo{l.x, y0, l.z}, ro{r.x, y0, r.z};
-    mesh.quad(sign, lo, ro, ro + Vec3{0, height, 0}, lo + Vec3{0, height, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+    const Vec3 up{0, height, 0}, back = out * -0.05f;
+    // Lettered on both faces, each reading left to right: the street's and,
+    // a hair behind it, the one seen from the roofs' side.
+    mesh.quad(sign, lo, ro, ro + up, lo + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+    mesh.quad(sign, ro + back, lo + back, lo + back + up, ro + back + up, {0, 1}, {1, 1}, {1, 0}, {0, 0});
 }
 
 static void drawBuilding(MeshBuilder& mesh, const CityBuilding& b) {

@@ -196,6 +196,17 @@ static cairo_font_face_t* fontFace(FontId font) {
     return fontCairoFaces[font];
 }
 
+std::string fontFilePath(FontId font) {
+    for (const char* folder : kFontFolders) {
+        const std::string path = std::string(folder) + kFontFiles[font];
+        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+            std::fclose(f);
+            return path;
+        }
+    }
+    return std::string();
+}
+
 void setFont(cairo_t* cr, FontId font, double size) {
     cairo_set_font_face(cr, fontFace(font));
     cairo_set_font_size(cr, size);

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <string>
 
 #include "content/image_writer.h"
 
@@ -45,6 +46,8 @@ enum FontId {
 // Selects a font at a size in canvas units, with hinting off so that the
 // outlines (and so the bytes) do not depend on the machine's settings.
 void setFont(cairo_t* cr, FontId font, double size);
+// The DejaVu file of a font; empty when none of the font folders holds it.
+std::string fontFilePath(FontId font);
 // Releases the FreeType faces once all drawing is done.
 void releaseArtFonts();
 

@@ -293,7 +293,6 @@ Image letteredSign(const char* text, uint32_t colour, int width, int height, boo
 
 // The start gantry's banner: each race its own colours and sponsor.
 Image startBanner(int race) {
-    static const char* const kSponsors[5] = {"VOLTIX", "OKTAN", "NOVA KAI", "ZEPHYRA", "MAGNAR"};
     static const uint32_t kBands[5] = {0xd01e2e, 0x1e50d0, 0xe0a010, 0x20a060, 0x8a2ed0};
     Canvas canvas = canvasCreate(256, 32);
     cairo_t* cr = canvas.cr;
@@ -307,16 +306,21 @@ Image startBanner(int race) {
     }
     cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
     cairo_fill(cr);
-    setFont(cr, FontCondensedBoldOblique, 20);
-    char text[48];
-    std::snprintf(text, sizeof text, "%s  RACE %d", kSponsors[(race * 3) % 5], race);
-    textPathCentred(cr, text, 128, 24);
+    setFont(cr, kStartBannerFont, 20);
+    textPathCentred(cr, startBannerText(race).c_str(), 128, 24);
     setRgba(cr, 0xffffff);
     cairo_fill(cr);
     return canvasFinish(canvas, 3);
 }
 
 }  // namespace
+
+std::string startBannerText(int race) {
+    static const char* const kSponsors[5] = {"VOLTIX", "OKTAN", "NOVA KAI", "ZEPHYRA", "MAGNAR"};
+    char text[48];
+    std::snprintf(text, sizeof text, "%s  RACE %d", kSponsors[(race * 3) % 5], race);
+    return text;
+}
 
 bool writeDistrictTextures(const std::string& baseDir) {
     const std::string dir = baseDir + "/textures/city";

@@ -5,12 +5,17 @@
 #include <cstdint>
 #include <string>
 
+#include "content/draw2d.h"
 #include "content/image_writer.h"
 
 // base/textures/city/*.bmp
 bool writeCityTextures(const std::string& baseDir);
 // base/textures/city/*.bmp of the districts: facades, kerbs, barriers, signs.
 bool writeDistrictTextures(const std::string& baseDir);
+// The lettering of a race's start banner (over the start line and on the
+// boards round it), in kStartBannerFont.
+std::string startBannerText(int race);
+constexpr FontId kStartBannerFont = FontCondensedBoldOblique;
 
 // Every pixel the colour plus a uniform random offset in [-amplitude, amplitude].
 void fillNoise(Image& image, int r, int g, int b, int amplitude, uint32_t seed);

@@ -73,6 +73,9 @@ bool startGame(const DriveOptions& o) {
     if (openSoundDevice()) std::atexit(closeSoundDevice);
     if (!scriptedOpenGLWindow(screenWidth, screenHeight)) return false;
     resizeScene(screenWidth, screenHeight);
+    // The game starts its frame timer with the renderer; without it the
+    // clock reads 0 and the race never moves.
+    timerInit();
     if (!initRenderer()) return false;
     loadGameTextures();
     loadCarModels();
@@ -152,6 +155,9 @@ int main(int argc, char** argv) {
     // Frames after the first timed lap, and those of them that showed the
     // ghost that lap left.
     int laterLapFrames = 0, ghostFrames = 0;
+    // The wall time at the end of the frame that sounds each countdown beep
+    // (the images 3, 2, 1 and "go" at 3, 4, 5 and 6 s of the countdown).
+    double beepWallS[4] = {-1.0, -1.0, -1.0, -1.0};
     frameClockPrev = timerGetTime() * 0.01f;
     for (;;) {
         const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -170,7 +176,14 @@ int main(int argc, char** argv) {
         // The game's main loop: waiting messages first, then one frame.
         PlatformMessage msg;
         while (platformPeekMessage(&msg)) windowProcedure(msg.message, msg.wParam, msg.lParam);
+        const float countdownBefore = raceTimer;
         drawFrame();
+        for (int k = 0; k < 4; k++) {
+            const float beep = 3.0f + (float)k;
+            if (beepWallS[k] < 0.0 && countdownBefore < beep && raceTimer >= beep)
+                beepWallS[k] =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
         platformSwapBuffers();
         checkFrameKeys();
         glFinish();
@@ -189,11 +202,13 @@ int main(int argc, char** argv) {
     printf(
         "{\"race\":%d,\"width\":%d,\"height\":%d,\"laps\":%d,\"finished\":%s,\"place\":%d,"
         "\"raceTime\":\"%d:%02d.%02d\",\"frames\":%zu,\"wallSeconds\":%.1f,\"fps\":%.2f,"
-        "\"frameMsMedian\":%.1f,\"load1\":%.1f,\"laterLapFrames\":%d,\"ghostFrames\":%d}\n",
+        "\"frameMsMedian\":%.1f,\"load1\":%.1f,\"laterLapFrames\":%d,\"ghostFrames\":%d,"
+        "\"beepGapsMs\":[%.0f,%.0f,%.0f]}\n",
         opt.race, screenWidth, screenHeight, opt.laps, finished ? "true" : "false", place, finishTime.minutes,
         finishTime.seconds, (int)finishTime.hundredths, frameMs.size(), wallS,
         wallS > 0.0 ? (double)frameMs.size() / wallS : 0.0, median(frameMs), load[0], laterLapFrames,
-        ghostFrames);
+        ghostFrames, 1000.0 * (beepWallS[1] - beepWallS[0]), 1000.0 * (beepWallS[2] - beepWallS[1]),
+        1000.0 * (beepWallS[3] - beepWallS[2]));
     if (gameState == Race) unloadRace();
     releaseSky();
     scriptedCloseGLWindow();

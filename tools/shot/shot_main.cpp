@@ -59,7 +59,7 @@ struct ShotOptions {
 void usage() {
     fprintf(stderr,
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
-            "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0|1]\n"
+            "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0-3]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
             "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
             "                    [--ghost FILE] [--graphics 0|1|2] [--culling on|off]\n"
@@ -73,7 +73,7 @@ void usage() {
             "  --resolution R  0: 640 x 480, 1: 800 x 600 (default), 2: 1024 x 768\n"
             "  --car M         the player's car, model index 0..11 (default 0)\n"
             "  --seed S        random seed for the opponents' cars (default 1)\n"
-            "  --camera C      chase camera mode 0 or 1 (default 0)\n"
+            "  --camera C      0 chase camera, 1 chase further back, 2 bumper, 3 hood (default 0)\n"
             "  --laps L        laps to drive (default 4)\n"
             "  --draw-frames K frames drawn in full before the picture (default 60)\n"
             "  --nitro         hold the nitro key through the drawn frames\n"
@@ -187,7 +187,7 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
             ok = parseNumber(value, 0, 4294967295.0, &v) && v == (double)(unsigned)v;
             o->seed = (unsigned)v;
         } else if (strcmp(a, "--camera") == 0) {
-            ok = parseNumber(value, 0, 1, &v) && v == (int)v;
+            ok = parseNumber(value, 0, kCameraModes - 1, &v) && v == (int)v;
             o->camera = (int)v;
         } else if (strcmp(a, "--laps") == 0) {
             ok = parseNumber(value, 1, 100, &v) && v == (int)v;

@@ -166,6 +166,24 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         recover(car, st, speed);
         return;
     }
+    if (st.keyShare > 0.0f && st.keyShare < 1.0f) {
+        st.throttleCredit = std::fmin(2.0f, st.throttleCredit + st.keyShare);
+        st.steerCredit = std::fmin(2.0f, st.steerCredit + st.keyShare);
+        if (up) {
+            if (st.throttleCredit >= 1.0f)
+                st.throttleCredit -= 1.0f;
+            else
+                up = false;
+        }
+        if (left || right) {
+            if (st.steerCredit >= 1.0f) {
+                st.steerCredit -= 1.0f;
+            } else {
+                left = false;
+                right = false;
+            }
+        }
+    }
     setKeys(up, down, left, right, nitro);
 }
 

@@ -10,6 +10,12 @@ struct DriverState {
     int recoverSteer;             // +1 left, -1 right while backing out
     int lastCheckpoint;           // the car's next checkpoint when last seen
     int framesWithoutCheckpoint;  // frames since that changed
+    // A slower hand (a newcomer): the throttle and the steering keys are held
+    // for only this share of the frames the driver wants them (0: all), the
+    // credits counting the frames owed.
+    float keyShare;
+    float throttleCredit;
+    float steerCredit;
 };
 
 // The race runner's window: the model loader uploads textures, so it needs a

@@ -30,10 +30,12 @@ struct SimOptions {
     int car = 0;         // model index 0..11
     int trace = -1;      // car whose state goes to stderr every 10 frames
     bool timeTrial = false;
-    std::string record;  // ghost file to write with the best lap
-    std::string ghost;   // ghost file to replay beside the player
-    int difficulty = 1;  // the opponents' difficulty, 0..2 (the settings key)
-    bool saves = false;  // the game's own saves: records and ghosts read and written
+    std::string record;     // ghost file to write with the best lap
+    std::string ghost;      // ghost file to replay beside the player
+    int difficulty = 1;     // the opponents' difficulty, 0..3 (the settings key)
+    bool career = false;    // run as that race of the career (Rising follows it)
+    bool newcomer = false;  // the driver's throttle and steering at kNewcomerShare
+    bool saves = false;     // the game's own saves: records and ghosts read and written
     bool help = false;
 };
 
@@ -115,7 +117,7 @@ void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
-            "                   [--difficulty D] [--saves]\n"
+            "                   [--difficulty D] [--career] [--newcomer] [--saves]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -126,7 +128,9 @@ void usage() {
             "  --record FILE write the ghost of the best lap driven to FILE\n"
             "  --ghost FILE  replay the ghost in FILE beside the player and report the gap\n"
             "                at each sector and the ghost's distance from the player\n"
-            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard (default 1)\n"
+            "  --difficulty D  the opponents: 0 Easy, 1 Normal, 2 Hard, 3 Rising (default 1)\n"
+            "  --career      run it as that race of a career (Rising's difficulty follows it)\n"
+            "  --newcomer    a slower hand: the driver's throttle and steering at 85 %%\n"
             "  --saves     use the saves folder as the game does: the lap records and\n"
             "              ghosts read at start and written at each lap, what the game\n"
             "              tells the player on stderr\n"
@@ -158,6 +162,10 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
             o->saves = true;
             continue;
         }
+        if (strcmp(a, "--career") == 0 || strcmp(a, "--newcomer") == 0) {
+            (strcmp(a, "--career") == 0 ? o->career : o->newcomer) = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             fprintf(stderr, "korvask-sim: %s needs a value\n", a);
             return false;
@@ -183,7 +191,7 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
             (strcmp(a, "--record") == 0 ? o->record : o->ghost) = argv[++i];
             ok = argv[i][0] != '\0';
         } else if (strcmp(a, "--difficulty") == 0) {
-            ok = parseInt(argv[++i], 0, 2, &v);
+            ok = parseInt(argv[++i], 0, kDifficultySettings - 1, &v);
             o->difficulty = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
@@ -265,8 +273,11 @@ void printCar(int i, const CarStats& s, int place) {
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
-    printf("],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s",
-           best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false");
+    printf(
+        "],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s,"
+        "\"wrongWaySeconds\":%.2f",
+        best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false",
+        courseProgress[i].wrongWaySeconds);
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f,"
@@ -300,6 +311,7 @@ int main(int argc, char** argv) {
     }
     timeTrialMode = opt.timeTrial;
     setSettingInt("difficulty", opt.difficulty);
+    raceCareerNumber = opt.career ? opt.race : 0;
     if (opt.saves) {
         // The game's start-up of the lap files; its boxes are echoed.
         chooseSavesFolder();
@@ -321,6 +333,9 @@ int main(int argc, char** argv) {
 
     CarStats stats[kRaceCars];
     DriverState driver{};
+    // A newcomer, as the sweep measures the first races with: 85 % of the
+    // scripted driver's throttle and steering rate.
+    if (opt.newcomer) driver.keyShare = 0.85f;
     std::vector<double> stepMicros;
     stepMicros.reserve((size_t)opt.frames);
     long frame = 0;

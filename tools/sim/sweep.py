@@ -3,13 +3,15 @@
 close the races are.
 
 usage: sweep.py BUILD_DIR [--seed S] [--races 1-15] [--cars 0-11] [--laps L]
-                [--difficulty 0|1|2] [--jobs J]
+                [--difficulty 0|1|2|3] [--jobs J] [--newcomer]
 
 Per circuit: races finished by the player, opponents a lap or more down at
 the finish, the pace ratio (median over the runs of the median of the three
 opponents' best laps over the player's best lap: 1.00 is the player's pace,
 above is slower), the spread of the field (quickest and slowest opponent
 against the player), and the player's places (count of 1st/2nd/3rd/4th).
+--newcomer drives with korvask-sim's newcomer (85 % of the scripted driver's
+throttle and steering rate).
 Run under xvfb-run, or with no DISPLAY (the runner then draws offscreen)."""
 import json
 import os
@@ -24,9 +26,9 @@ def span(text):
     return range(int(lo), int(hi or lo) + 1)
 
 
-def run_one(build, race, car, seed, laps, difficulty):
+def run_one(build, race, car, seed, laps, difficulty, newcomer):
     cmd = [build + "/korvask-sim", "--race", str(race), "--car", str(car), "--seed", str(seed),
-           "--laps", str(laps), "--difficulty", str(difficulty)]
+           "--laps", str(laps), "--difficulty", str(difficulty)] + (["--newcomer"] if newcomer else [])
     out = subprocess.run(cmd, capture_output=True, text=True, timeout=900)
     rows = [json.loads(l) for l in out.stdout.splitlines() if l.startswith("{")]
     return race, car, [r for r in rows if "car" in r]
@@ -39,7 +41,8 @@ def main():
     build = sys.argv[1]
     opts = {"--seed": "7", "--races": "1-15", "--cars": "0-11", "--laps": "4", "--difficulty": "1",
             "--jobs": "2"}
-    args = sys.argv[2:]
+    args = [a for a in sys.argv[2:] if a != "--newcomer"]
+    newcomer = "--newcomer" in sys.argv[2:]
     while len(args) >= 2 and args[0] in opts:
         opts[args[0]] = args[1]
         args = args[2:]
@@ -48,7 +51,7 @@ def main():
     jobs = [(r, c) for r in races for c in cars]
     results = {}
     with ThreadPoolExecutor(max_workers=int(opts["--jobs"])) as pool:
-        futures = [pool.submit(run_one, build, r, c, opts["--seed"], laps, opts["--difficulty"]) for r, c in jobs]
+        futures = [pool.submit(run_one, build, r, c, opts["--seed"], laps, opts["--difficulty"], newcomer) for r, c in jobs]
         for f in futures:
             race, car, rows = f.result()
             results.setdefault(race, []).append((car, rows))

@@ -1,0 +1,79 @@
+// The wrong-way warning on the real circuits: a clean scripted lap of each of
+// the fifteen never shows it, and a car turned round on the road gets it
+// within two seconds.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/scripted.h"
+#include "race/race.h"
+#include "race_fixture.h"
+#include "shell/shell.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+// Long enough for the countdown and a lap of the longest circuit.
+constexpr int kLapFrames = 20000;
+// Two seconds of 10 ms frames.
+constexpr int kTwoSeconds = 200;
+
+// The player's car put down on a checkpoint facing back the way it came,
+// already rolling at speed that way.
+void turnRound(int checkpoint, float speed) {
+    placeCarAtCheckpoint(cars[0], checkpoint);
+    Matrix3 r = getRotation(cars[0].body);
+    const Vector3 back = r.rows[0] * -1.0f;
+    setRotation(cars[0].body, Matrix3(back, r.rows[1], r.rows[2] * -1.0f));
+    setLinearVelocity(cars[0].body, back * speed);
+}
+
+// Throttle held, steering for the checkpoint behind the car, taken one
+// further back each time the car comes near it.
+void driveBackwards(int* target) {
+    const Vector3 p = getPosition(cars[0].body);
+    const Checkpoint& c = checkpoints[*target];
+    Vector3 to(c.x - p.x, 0.0f, c.z - p.z);
+    if (length(to) < 15.0f) *target = (*target + checkpointCount - 1) % checkpointCount;
+    const float e = headingAngle(getRotation(cars[0].body).rows[0], to);
+    const float wish = e > 0.5f ? 0.5f : (e < -0.5f ? -0.5f : e);
+    for (bool& key : keys) key = false;
+    keys[VK_UP] = true;
+    keys[VK_LEFT] = cars[0].steer < wish - 0.04f;
+    keys[VK_RIGHT] = cars[0].steer > wish + 0.04f;
+}
+
+TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSeconds) {
+    struct stat st;
+    if (stat("base/maps/1/map.ms3d", &st) != 0) FAIL() << "needs the generated maps (korvask-content base)";
+    for (int race = 1; race <= kCareerRaces; race++) {
+        resetRaceGlobals();
+        scriptedReset();
+        ASSERT_TRUE(openSimWindow());
+        ASSERT_TRUE(loadSimRace(race, 0, 7)) << "race " << race;
+        DriverState driver{};
+        for (int frame = 0; frame < kLapFrames && cars[0].lap < 2; frame++) {
+            scriptedDriverKeys(cars[0], driver);
+            updateStandings();
+            raceStep(frameFactor);
+            tickCountdown(frameFactor);
+        }
+        EXPECT_EQ(cars[0].lap, 2) << "race " << race << ": the scripted driver did not finish its lap";
+        EXPECT_EQ(courseProgress[0].wrongWaySeconds, 0.0f) << "race " << race;
+
+        // Turned round half a lap on, rolling back at 20 units a second.
+        const int at = (cars[0].nextCheckpoint + checkpointCount / 2) % checkpointCount;
+        int target = (at + checkpointCount - 1) % checkpointCount;
+        turnRound(at, 20.0f);
+        int frames = 0;
+        while (!wrongWayShown(wrongWayTimer) && frames < 3 * kTwoSeconds) {
+            driveBackwards(&target);
+            raceStep(frameFactor);
+            frames++;
+        }
+        EXPECT_LE(frames, kTwoSeconds) << "race " << race;
+        unloadRace();
+        scriptedCloseGLWindow();
+    }
+}
+
+}  // namespace
