@@ -52,9 +52,10 @@ static bool validValue(const char* value, size_t length) {
 }
 
 // The keys of the options screen and of the graphics and race modules; the
-// key bindings' keys come from their own table.
+// key bindings' keys (two per action) come from their own table.
 static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics"};
-static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + kBindActions + kMaxUnknownGameSettings <=
+static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + 2 * kBindActions +
+                      kMaxUnknownGameSettings <=
                   kMaxGameSettings,
               "the game's own keys always have room in the table");
 
@@ -65,7 +66,8 @@ bool ownSettingKey(const char* key) {
         }
     }
     for (int a = 0; a < kBindActions; a++) {
-        if (std::strcmp(bindingSettingKey(a), key) == 0) {
+        if (std::strcmp(bindingSettingKey(a), key) == 0 ||
+            std::strcmp(secondBindingSettingKey(a), key) == 0) {
             return true;
         }
     }

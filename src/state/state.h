@@ -334,7 +334,9 @@ int settingInt(const char* key, int fallback, int lo, int hi);
 void setSettingInt(const char* key, int value);
 
 // ---------------------------------------------------------------------------
-// Key bindings, for the whole run: the virtual-key code of each driving action.
+// Key bindings, for the whole run: the virtual-key code of each driving
+// action, a primary key each and a second one (kNoKey where the second is
+// free). No key serves two slots.
 
 enum BindAction : int {
     BindAccelerate,
@@ -347,11 +349,15 @@ enum BindAction : int {
     BindReset,  // back onto the road
     kBindActions
 };
+constexpr int kNoKey = -1;
 extern int keyBindings[kBindActions];
+extern int secondKeyBindings[kBindActions];
 void setDefaultKeyBindings();
-// The action's key when settings.cfg does not say (-1 for no action).
+// The action's key when settings.cfg does not say (-1 for no action), and
+// its second key (kNoKey for none).
 int defaultKeyBinding(int action);
-// keyDown of the action's key.
+int defaultSecondKeyBinding(int action);
+// keyDown of the action's primary or second key.
 bool actionDown(int action);
 // The name a key has in settings.cfg and on the Controls screen ("Up",
 // "Space", "A", "F1"); nullptr for a key without one.
@@ -363,15 +369,24 @@ int keyFromName(const char* name);
 bool keyBindable(int vk);
 // "key.accelerate" .. "key.reset": where settings.cfg keeps each action's key.
 const char* bindingSettingKey(int action);
+// "key2.accelerate" .. "key2.reset": the second keys ("None" for none).
+const char* secondBindingSettingKey(int action);
 // Sets keyBindings from settings.cfg's table: an action whose key is missing,
 // unknown or shared with another action gets its default (with a stderr line
-// for the bad ones); then writes the result back to the table.
+// for the bad ones); then the second keys the same way, where one that
+// cannot be its default is none; then writes the result back to the table.
 void readKeyBindings();
 // Writes keyBindings to the settings table.
 void storeKeyBindings();
 // Binds vk to the action; an action that held vk takes the action's old key.
 // false, changing nothing, when vk cannot be bound.
 bool bindKey(int action, int vk);
+// The same for slot 0 (the primary) or 1 (the second key). A primary that
+// holds vk while the slot had no key takes its own second key instead; an
+// action with no second key keeps its primary (false, nothing changes).
+bool bindKeySlot(int action, int slot, int vk);
+// The action's second key left free.
+void clearSecondKey(int action);
 // Every action back to its default key, in the table too.
 void restoreDefaultKeyBindings();
 
