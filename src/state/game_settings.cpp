@@ -52,9 +52,10 @@ static bool validValue(const char* value, size_t length) {
 }
 
 // The keys of the options screen and of the graphics and race modules; the
-// key bindings' keys (two per action) come from their own table.
+// key bindings' keys (two per action) and the input settings' keys come from
+// their own tables.
 static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics"};
-static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + 2 * kBindActions +
+static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + 2 * kBindActions + kInputSettingKeys +
                       kMaxUnknownGameSettings <=
                   kMaxGameSettings,
               "the game's own keys always have room in the table");
@@ -71,7 +72,7 @@ bool ownSettingKey(const char* key) {
             return true;
         }
     }
-    return false;
+    return inputSettingKey(key);
 }
 
 static int unknownSettingCount() {

@@ -82,6 +82,7 @@ void resetRunState() {
     windowActive = true;
     optionsApplied = false;
     setDefaultKeyBindings();
+    setDefaultInputSettings();
     playerNotice.set = false;
 }
 

@@ -391,6 +391,42 @@ void clearSecondKey(int action);
 void restoreDefaultKeyBindings();
 
 // ---------------------------------------------------------------------------
+// Analogue input, for the whole run: how each device's raw axis becomes the
+// value the car gets, and the controller's rumble. settings.cfg keeps them
+// under "keys." and "pad." ("pad.dead_zone = 15"); the Controls screen
+// changes them.
+
+enum InputDevice : int { DeviceKeys, DeviceController, kInputDevices };
+struct InputDeviceSettings {
+    int deadZone;       // percent of the travel, 0..50, read as rest
+    float sensitivity;  // 0.5..2.0: the shaped value is scaled by it, then held to 1
+    float linearity;    // 1.0 (linear) .. 3.0: the curve's power, finer near the centre
+    // The wheel turns towards where the input points at the keys' steady
+    // rate, rather than at once.
+    bool steerAssist;
+};
+constexpr int kMaxDeadZone = 50;
+constexpr float kMinSensitivity = 0.5f, kMaxSensitivity = 2.0f;
+constexpr float kMinLinearity = 1.0f, kMaxLinearity = 3.0f;
+extern InputDeviceSettings inputDevices[kInputDevices];
+// Controller rumble in percent, 0 (off) .. 100.
+extern int rumbleStrength;
+void setDefaultInputSettings();
+// From settings.cfg's table: out-of-range values are clamped and values that
+// are not numbers take the default, each with a line on stderr; then the
+// result is written back to the table.
+void readInputSettings();
+void storeInputSettings();
+// True for the input settings' own keys in settings.cfg, of which there are
+// kInputSettingKeys.
+bool inputSettingKey(const char* key);
+constexpr int kInputSettingKeys = 6;
+// A raw axis (-1..1; a trigger 0..1) as the car gets it: inside the dead zone
+// 0, beyond it the rest of the travel from 0 to 1, raised to the linearity,
+// scaled by the sensitivity and held to 1, the sign kept.
+float shapeAxis(float raw, const InputDeviceSettings& device);
+
+// ---------------------------------------------------------------------------
 // A notice for the player: one short line over whatever screen is up (a
 // screenshot saved or not, a locked car), for kPlayerNoticeMs of the frame
 // timer's time. Any module sets it; the frame draws it once, over the race or
