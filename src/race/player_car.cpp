@@ -433,6 +433,7 @@ void updatePlayerCar(Car& car, float f) {
 
     updateDrift(car, f, s);
     updateEmitters(car, k);
+    updateRumble(car, k > 1.0f, f);
 
     if (countdownRunning) {
         car.driveForce = 0.01f;

@@ -1,5 +1,6 @@
 // The player's car driven by a controller: the stick steers and the triggers
-// press the pedals in proportion, through the controller's settings.
+// press the pedals in proportion, through the controller's settings; the
+// controller rumbles for crashes, kerbs and nitro.
 #include <cmath>
 
 #include "platform/controller_keys.h"
@@ -112,6 +113,52 @@ TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
     keys[VK_LEFT] = true;
     frames(1);
     EXPECT_EQ(cars[0].steer, 0.7f);
+}
+
+TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
+    scriptedSetController(true, true);
+    resetRumble();
+    rumbleStrength = 100;
+    place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
+    frames(2);
+    EXPECT_TRUE(scriptedRumbles().empty());
+    // Into a wall: 9 units/s gone in one frame knocks at full strength; a
+    // softer knock is weaker.
+    place(0, Vector3(0, 0, 0), Vector3(-4, 0, 0));
+    frames(1);
+    ASSERT_EQ(scriptedRumbles().size(), 1u);
+    EXPECT_FLOAT_EQ(scriptedRumbles()[0].strength, 1.0f);
+    frames(30);
+    place(0, Vector3(0, 0, 0), Vector3(0.5f, 0, 0));
+    frames(1);
+    ASSERT_EQ(scriptedRumbles().size(), 2u);
+    EXPECT_GT(scriptedRumbles()[1].strength, 0.2f);
+    EXPECT_LT(scriptedRumbles()[1].strength, 0.7f);
+    frames(30);
+    // Over a kerb: the wheels bounce while the car rolls on.
+    place(0, Vector3(0, 0, 0), Vector3(6, 0, 0));
+    frames(30);
+    const size_t before = scriptedRumbles().size();
+    for (float& s : cars[0].suspension) s = s > 0.8f ? 0.7f : 0.9f;
+    frames(1);
+    ASSERT_EQ(scriptedRumbles().size(), before + 1);
+    EXPECT_LT(scriptedRumbles().back().strength, 0.5f);
+    frames(30);
+    // Nitro hums at a low strength, halved with the setting at 50 %.
+    rumbleStrength = 50;
+    keys[VK_SPACE] = true;
+    cars[0].nitro = 100.0f;
+    const size_t humStart = scriptedRumbles().size();
+    frames(1);
+    ASSERT_EQ(scriptedRumbles().size(), humStart + 1);
+    EXPECT_LT(scriptedRumbles().back().strength, 0.15f);
+    EXPECT_GT(scriptedRumbles().back().strength, 0.0f);
+    // Off: nothing at all.
+    rumbleStrength = 0;
+    const size_t off = scriptedRumbles().size();
+    place(0, Vector3(0, 0, 0), Vector3(-10, 0, 0));
+    frames(20);
+    EXPECT_EQ(scriptedRumbles().size(), off);
 }
 
 }  // namespace
