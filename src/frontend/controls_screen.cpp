@@ -1,31 +1,160 @@
-// The Controls screen: each driving action with its key and its controller
-// button. A click on a row waits for a key; the key pressed then is bound to
-// the action (an action that had it takes the old key), Esc leaves the key as
-// it was, and "Defaults" puts every key back.
+// The Controls screen: each driving action with its two keys and its
+// controller input, the controller's and the keys' settings, and live bars of
+// the controller's stick and triggers. A click on a key waits for a key; the
+// key pressed then is bound there (a slot that had it takes the old key), Esc
+// leaves the key as it was, Backspace leaves a second key free, and
+// "Defaults" puts every key back.
 #include <cstdio>
 #include <cstring>
 
 #include "frontend/frontend.h"
 #include "frontend/frontend_local.h"
+#include "platform/controller_keys.h"
 #include "render/render.h"
 #include "state/state.h"
 
 int controlsCapture = -1;
+int controlsCaptureSlot = 0;
 int controlsHoverRow = -1;
 
 namespace {
 
 constexpr int kActionX = 90;
-constexpr int kKeyX = 300;
-constexpr int kPadX = 400;
+constexpr int kKeyX = 292;
+constexpr int kSecondX = 372;
+constexpr int kPadX = 452;
 // The rows' plates, overlay x.
-constexpr float kRowLeft = 80.0f, kRowRight = 548.0f;
+constexpr float kRowLeft = 80.0f, kRowRight = 566.0f;
 // Items in the right-hand column.
 constexpr int kDefaultsRow = 4;
 constexpr int kBackRow = 5;
+// The settings' rows under the actions: label, value between "<" and ">".
+constexpr int kSettingLabelX = 90;
+constexpr int kSettingValueX = 360;
+constexpr int kSettingLessX = 330, kSettingMoreX = 440;
+// Live bars in the right-hand column.
+constexpr float kBarLeft = 600.0f, kBarRight = 786.0f;
+constexpr int kBarTopY = 116, kBarPitch = 30;
 
 int rowY(int action) {
     return kControlsRowTopY - kControlsRowPitch * action;
+}
+
+int settingY(int row) {
+    return kControlsSettingTopY - kControlsSettingPitch * row;
+}
+
+void setTenths(float& value, float step, float lo, float hi) {
+    const int tenths = static_cast<int>(value * 10.0f + (value >= 0.0f ? 0.5f : -0.5f)) +
+                       static_cast<int>(step * 10.0f + (step >= 0.0f ? 0.5f : -0.5f));
+    value = static_cast<float>(tenths) / 10.0f;
+    if (value < lo) value = lo;
+    if (value > hi) value = hi;
+}
+
+// The rumble row's text: a controller that cannot rumble says so.
+void rumbleText(char* text, size_t size) {
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    if (pad.connected && !pad.rumble)
+        std::snprintf(text, size, "Pad cannot rumble");
+    else if (rumbleStrength == 0)
+        std::snprintf(text, size, "Off");
+    else
+        std::snprintf(text, size, "%d %%", rumbleStrength);
+}
+
+void settingValueText(int row, char* text, size_t size) {
+    const InputDeviceSettings& pad = inputDevices[DeviceController];
+    switch (row) {
+        case ControlsDeadZone:
+            std::snprintf(text, size, "%d %%", pad.deadZone);
+            break;
+        case ControlsSensitivity:
+            std::snprintf(text, size, "%.1f", static_cast<double>(pad.sensitivity));
+            break;
+        case ControlsLinearity:
+            std::snprintf(text, size, "%.1f", static_cast<double>(pad.linearity));
+            break;
+        case ControlsPadSteerAssist:
+            std::snprintf(text, size, "%s", pad.steerAssist ? "On" : "Off");
+            break;
+        case ControlsKeysSteerAssist:
+            std::snprintf(text, size, "%s", inputDevices[DeviceKeys].steerAssist ? "On" : "Off");
+            break;
+        default:
+            rumbleText(text, size);
+            break;
+    }
+}
+
+// One bar: the raw axis pale and white, the value the car gets inside it in
+// cyan, over the dead zone's band. Centred bars run -1..1 from the middle.
+void drawAxisBar(int y, const char* label, float raw, float shaped, bool centred) {
+    printText(static_cast<int>(kBarLeft), y + 4, 0.8f, 1, "%s", label);
+    const float y0 = static_cast<float>(y) - 12.0f, y1 = static_cast<float>(y) - 2.0f;
+    const float mid = centred ? 0.5f * (kBarLeft + kBarRight) : kBarLeft;
+    const float half = centred ? 0.5f * (kBarRight - kBarLeft) : kBarRight - kBarLeft;
+    const float rest = static_cast<float>(inputDevices[DeviceController].deadZone) / 100.0f;
+    beginShapes();
+    shapeColour(kHudBlack, 0.6f);
+    fillRect(kBarLeft, y0, kBarRight, y1);
+    shapeColour(kHudMagenta, 0.35f);
+    fillRect(centred ? mid - rest * half : mid, y0, mid + rest * half, y1);
+    shapeColour(kHudWhite, 0.35f);
+    fillRect(raw < 0.0f ? mid + raw * half : mid, y0, raw < 0.0f ? mid : mid + raw * half, y1);
+    shapeColour(kHudCyan, 0.95f);
+    fillRect(shaped < 0.0f ? mid + shaped * half : mid, y0 + 2.5f, shaped < 0.0f ? mid : mid + shaped * half,
+             y1 - 2.5f);
+    shapeLineWidth(1.0f);
+    shapeColour(kHudWhite, 0.5f);
+    outlineRect(kBarLeft, y0, kBarRight, y1);
+    endShapes();
+}
+
+void drawLiveBars() {
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    const InputDeviceSettings& device = inputDevices[DeviceController];
+    const float x = static_cast<float>(pad.axes[PadLeftX]) / 32767.0f;
+    const float right = static_cast<float>(pad.axes[PadTriggerRight]) / 32767.0f;
+    const float left = static_cast<float>(pad.axes[PadTriggerLeft]) / 32767.0f;
+    drawTextPlate(kBarLeft - 8.0f, static_cast<float>(kBarTopY - 2 * kBarPitch) - 18.0f, kBarRight + 8.0f,
+                  static_cast<float>(kBarTopY) + 46.0f, 0.62f);
+    printColoured(kHudCyan, 1.0f, static_cast<int>(kBarLeft), kBarTopY + 24,
+                  pad.connected ? "Controller" : "No controller");
+    // The key to the two shades.
+    printColoured(kHudWhite, 0.7f, 712, kBarTopY + 24, "raw");
+    printColoured(kHudCyan, 1.0f, 750, kBarTopY + 24, "car");
+    drawAxisBar(kBarTopY, "Stick", x, shapeAxis(x, device), true);
+    drawAxisBar(kBarTopY - kBarPitch, "Throttle", right, shapeAxis(right, device), false);
+    drawAxisBar(kBarTopY - 2 * kBarPitch, "Brake", left, shapeAxis(left, device), false);
+}
+
+void drawSettingRows() {
+    drawTextPlate(kRowLeft - 6.0f, static_cast<float>(settingY(kControlsSettingRows - 1)) - 10.0f,
+                  kRowRight + 6.0f, static_cast<float>(settingY(0)) + 22.0f, 0.62f);
+    const int over = controlsSettingRowAt(mouseX, mouseY);
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    const bool rumbleMissing = pad.connected && !pad.rumble;
+    for (int row = 0; row < kControlsSettingRows; row++) {
+        const int y = settingY(row);
+        if (row == over) {
+            beginShapes();
+            shapeColour(kHudCyan, 0.38f);
+            fillRect(kRowLeft, static_cast<float>(y) - 5.0f, kRowRight, static_cast<float>(y) + 17.0f);
+            endShapes();
+        }
+        char value[48];
+        settingValueText(row, value, sizeof value);
+        printText(kSettingLabelX, y, 0.9f, 1, "%s", controlsSettingName(row));
+        printText(kSettingValueX, y, 0.9f, 1, "%s", value);
+        if (row != ControlsRumble || !rumbleMissing) {
+            printText(kSettingLessX, y, 0.9f, 1, "<");
+            printText(kSettingMoreX, y, 0.9f, 1, ">");
+        }
+    }
 }
 
 }  // namespace
@@ -40,9 +169,17 @@ const char* actionName(int action) {
 
 const char* controllerButtonName(int action) {
     static const char* const kNames[kBindActions] = {
-        "Right trigger", "Left trigger", "Stick left", "Stick right", "A", "Y", "Start", "-",
+        "R trigger", "L trigger", "Stick left", "Stick right", "A", "Y", "Start", "B",
     };
     return action >= 0 && action < kBindActions ? kNames[action] : "";
+}
+
+const char* controlsSettingName(int row) {
+    static const char* const kNames[kControlsSettingRows] = {
+        "Stick dead zone",    "Stick sensitivity", "Stick linearity",
+        "Stick steer assist", "Keys steer assist", "Rumble",
+    };
+    return row >= 0 && row < kControlsSettingRows ? kNames[row] : "";
 }
 
 int controlsRowAt(int x, int y) {
@@ -55,6 +192,53 @@ int controlsRowAt(int x, int y) {
     return -1;
 }
 
+int controlsSlotAt(int x) {
+    return x >= kSecondX - 8 && x < kPadX - 8 ? 1 : 0;
+}
+
+int controlsSettingRowAt(int x, int y) {
+    if (x < (int)kRowLeft || x > (int)kRowRight) return -1;
+    for (int row = 0; row < kControlsSettingRows; row++) {
+        const int top = 600 - settingY(row) - 16, bottom = 600 - settingY(row) + 4;
+        if (y >= top && y <= bottom) return row;
+    }
+    return -1;
+}
+
+void stepControlsSetting(int row, int direction) {
+    InputDeviceSettings& pad = inputDevices[DeviceController];
+    const int d = direction < 0 ? -1 : 1;
+    switch (row) {
+        case ControlsDeadZone:
+            pad.deadZone += 5 * d;
+            if (pad.deadZone < 0) pad.deadZone = 0;
+            if (pad.deadZone > kMaxDeadZone) pad.deadZone = kMaxDeadZone;
+            break;
+        case ControlsSensitivity:
+            setTenths(pad.sensitivity, 0.1f * static_cast<float>(d), kMinSensitivity, kMaxSensitivity);
+            break;
+        case ControlsLinearity:
+            setTenths(pad.linearity, 0.1f * static_cast<float>(d), kMinLinearity, kMaxLinearity);
+            break;
+        case ControlsPadSteerAssist:
+            pad.steerAssist = !pad.steerAssist;
+            break;
+        case ControlsKeysSteerAssist:
+            inputDevices[DeviceKeys].steerAssist = !inputDevices[DeviceKeys].steerAssist;
+            break;
+        case ControlsRumble:
+            rumbleStrength += 10 * d;
+            if (rumbleStrength < 0) rumbleStrength = 0;
+            if (rumbleStrength > 100) rumbleStrength = 100;
+            // A taste of the new strength.
+            platformRumble(static_cast<float>(rumbleStrength) / 100.0f, 200);
+            break;
+        default:
+            return;
+    }
+    storeInputSettings();
+}
+
 void drawControlsScreen() {
     drawDarkeningSheet();
     printLargeOnPlate(300, 550, "Controls");
@@ -62,37 +246,54 @@ void drawControlsScreen() {
                   (float)kControlsRowTopY + 54.0f, 0.62f);
     printColoured(kHudCyan, 1.0f, kActionX, kControlsRowTopY + 34, "Action");
     printColoured(kHudCyan, 1.0f, kKeyX, kControlsRowTopY + 34, "Key");
+    printColoured(kHudCyan, 1.0f, kSecondX, kControlsRowTopY + 34, "Second");
     printColoured(kHudCyan, 1.0f, kPadX, kControlsRowTopY + 34, "Controller");
     for (int a = 0; a < kBindActions; a++) {
         const int y = rowY(a);
         const bool capturing = controlsCapture == a;
         const bool over = controlsHoverRow == a;
         if (capturing || over) {
+            // The slot waiting for a key lights up on its own.
+            const float x0 =
+                capturing ? (float)(controlsCaptureSlot == 1 ? kSecondX : kKeyX) - 8.0f : kRowLeft;
+            const float x1 = capturing ? x0 + 80.0f : kRowRight;
             beginShapes();
-            shapeColour(capturing ? kHudMagenta : kHudCyan, capturing ? 0.5f : 0.38f);
+            shapeColour(kHudCyan, 0.38f);
             fillRect(kRowLeft, (float)y - 8.0f, kRowRight, (float)y + 21.0f);
+            if (capturing) {
+                shapeColour(kHudMagenta, 0.6f);
+                fillRect(x0, (float)y - 8.0f, x1, (float)y + 21.0f);
+            }
             shapeLineWidth(1.5f);
             shapeColour(capturing ? kHudMagenta : kHudCyan, 1.0f);
-            outlineRect(kRowLeft, (float)y - 8.0f, kRowRight, (float)y + 21.0f);
+            outlineRect(x0, (float)y - 8.0f, x1, (float)y + 21.0f);
             endShapes();
         }
         printText(kActionX, y, 1.0f, 1, "%s", actionName(a));
-        const char* key = keyName(keyBindings[a]);
-        if (capturing) {
-            textAlpha = 0.6f * (float)(menuPhase - (int)menuPhase) + 0.4f;
-            printText(kKeyX, y, 1.0f, 1, "?");
-            textAlpha = 1.0f;
-        } else {
-            printText(kKeyX, y, 1.0f, 1, "%s", key != nullptr ? key : "-");
+        const int slotKeys[2] = {keyBindings[a], secondKeyBindings[a]};
+        const int slotX[2] = {kKeyX, kSecondX};
+        for (int slot = 0; slot < 2; slot++) {
+            if (capturing && controlsCaptureSlot == slot) {
+                textAlpha = 0.6f * (float)(menuPhase - (int)menuPhase) + 0.4f;
+                printText(slotX[slot], y, 1.0f, 1, "?");
+                textAlpha = 1.0f;
+                continue;
+            }
+            const char* key = keyName(slotKeys[slot]);
+            printText(slotX[slot], y, 1.0f, 1, "%s", key != nullptr ? key : "-");
         }
         printText(kPadX, y, 1.0f, 1, "%s", controllerButtonName(a));
     }
-    char hint[80];
-    if (controlsCapture >= 0)
+    char hint[96];
+    if (controlsCapture >= 0 && controlsCaptureSlot == 1)
+        std::snprintf(hint, sizeof hint, "%s, second key? (Backspace: none)", actionName(controlsCapture));
+    else if (controlsCapture >= 0)
         std::snprintf(hint, sizeof hint, "Press a key for %s (Esc cancels)", actionName(controlsCapture));
     else
-        std::snprintf(hint, sizeof hint, "Click an action, then press its new key");
-    printOnPlate(kActionX, rowY(kBindActions - 1) - 50, hint);
+        std::snprintf(hint, sizeof hint, "Click a key, then press its new key");
+    printOnPlate(kActionX, rowY(kBindActions - 1) - 46, hint);
+    drawSettingRows();
+    drawLiveBars();
     drawMenuItem(kDefaultsRow, "Defaults");
     drawMenuItem(kBackRow, "Back");
 }
@@ -100,9 +301,18 @@ void drawControlsScreen() {
 bool clickControlsScreen(int x, int y) {
     const int row = controlsRowAt(x, y);
     if (row >= 0) {
-        // A second click on the waiting row keeps waiting; another row waits
+        // A second click on the waiting key keeps waiting; another key waits
         // instead.
         controlsCapture = row;
+        controlsCaptureSlot = controlsSlotAt(x);
+        playClickSound();
+        return true;
+    }
+    const int setting = controlsSettingRowAt(x, y);
+    if (setting >= 0) {
+        // Left of the value's middle steps down, right of it up.
+        stepControlsSetting(setting, x < kSettingValueX + 30 && x >= kSettingLessX - 10 ? -1 : 1);
+        controlsCapture = -1;
         playClickSound();
         return true;
     }
@@ -132,11 +342,21 @@ bool controlsKeyPressed(int vk) {
         controlsCapture = -1;
         return true;
     }
-    if (!bindKey(controlsCapture, vk)) {
-        // Keys the game keeps for itself, or has no name for, wait on.
-        char text[64];
+    if (vk == VK_BACK && controlsCaptureSlot == 1) {
+        clearSecondKey(controlsCapture);
+        controlsCapture = -1;
+        playClickSound();
+        return true;
+    }
+    if (!bindKeySlot(controlsCapture, controlsCaptureSlot, vk)) {
+        // Keys the game keeps for itself, or has no name for, or the only key
+        // of another action, wait on.
+        char text[80];
         const char* name = keyName(vk);
-        std::snprintf(text, sizeof text, "%s cannot be bound", name != nullptr ? name : "That key");
+        if (keyBindable(vk))
+            std::snprintf(text, sizeof text, "%s is the only key of another action", name);
+        else
+            std::snprintf(text, sizeof text, "%s cannot be bound", name != nullptr ? name : "That key");
         setPlayerNotice(text);
         return true;
     }

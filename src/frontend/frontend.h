@@ -193,12 +193,27 @@ const char* difficultyName(int difficulty);
 const char* difficultyText(int difficulty);
 const char* graphicsName(int graphics);
 
-// The Controls screen: one row per driving action with its key and its
-// controller button; a click on a row waits for a key.
+// The Controls screen: one row per driving action with its two keys and its
+// controller input, a click on a key waits for a key; under them the
+// controller's and the keys' settings, a click left of a value steps it down,
+// right of it up.
 constexpr int kControlsRowTopY = 460;  // overlay height of the first action
 constexpr int kControlsRowPitch = 34;
-// -1, or the action that the next key press binds.
+constexpr int kControlsSettingTopY = 136;  // overlay height of the first setting
+constexpr int kControlsSettingPitch = 21;
+enum ControlsSetting : int {
+    ControlsDeadZone,
+    ControlsSensitivity,
+    ControlsLinearity,
+    ControlsPadSteerAssist,
+    ControlsKeysSteerAssist,
+    ControlsRumble,
+    kControlsSettingRows
+};
+// -1, or the action that the next key press binds, in slot
+// controlsCaptureSlot (0 the primary key, 1 the second).
 extern int controlsCapture;
+extern int controlsCaptureSlot;
 // The action row under the cursor, -1 for none.
 extern int controlsHoverRow;
 void drawControlsScreen();
@@ -207,8 +222,15 @@ void hoverControlsScreen(int x, int y);
 // A key press while the screen waits for one: binds it (a clash swaps), Esc
 // cancels. false when the screen was not waiting.
 bool controlsKeyPressed(int vk);
-// The action row at a mouse point, -1 for none.
+// The action row at a mouse point, -1 for none, and the key slot at a mouse
+// x (1 in the "Second" column, else 0).
 int controlsRowAt(int x, int y);
+int controlsSlotAt(int x);
+// The setting row at a mouse point, -1 for none; its name; one step of it
+// up (direction > 0) or down, written to settings.cfg's table.
+int controlsSettingRowAt(int x, int y);
+const char* controlsSettingName(int row);
+void stepControlsSetting(int row, int direction);
 // The controller's button or stick for each action, as the screen lists it.
 const char* controllerButtonName(int action);
 const char* actionName(int action);

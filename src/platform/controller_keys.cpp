@@ -3,13 +3,15 @@
 
 namespace {
 
-// A stick or trigger counts only past a quarter of its travel, so a worn
-// stick resting off centre never steers.
+// In the menus a stick or trigger counts only past a quarter of its travel,
+// so a worn stick resting off centre never moves the pointer.
 const int kDeadZone = 8000;
 // Full deflection moves the pointer this many game pixels a second.
 const double kPointerSpeed = 900.0;
 
 struct PadState {
+    bool connected;
+    bool rumble;
     int axes[PadAxisCount];
     bool buttons[PadButtonCount];
     bool menus;
@@ -37,15 +39,17 @@ static void wantedKeys(bool wanted[256]) {
     for (int i = 0; i < 256; i++) {
         wanted[i] = false;
     }
-    const bool stick = !pad.menus;
+    // In a race the stick and the triggers are read in proportion, not as
+    // keys; in the menus the triggers step like Up and Down.
+    const bool triggers = pad.menus;
     // Two actions never share a key, but a key wanted by one is never
     // dropped by another: each only adds.
-    wanted[padKeys[PadKeyLeft]] |= pad.buttons[PadDpadLeft] || (stick && pad.axes[PadLeftX] < -kDeadZone);
-    wanted[padKeys[PadKeyRight]] |= pad.buttons[PadDpadRight] || (stick && pad.axes[PadLeftX] > kDeadZone);
-    wanted[padKeys[PadKeyAccelerate]] |= pad.buttons[PadDpadUp] || pad.axes[PadTriggerRight] > kDeadZone ||
-                                         (stick && pad.axes[PadLeftY] < -kDeadZone);
-    wanted[padKeys[PadKeyBrake]] |= pad.buttons[PadDpadDown] || pad.axes[PadTriggerLeft] > kDeadZone ||
-                                    (stick && pad.axes[PadLeftY] > kDeadZone);
+    wanted[padKeys[PadKeyLeft]] |= pad.buttons[PadDpadLeft];
+    wanted[padKeys[PadKeyRight]] |= pad.buttons[PadDpadRight];
+    wanted[padKeys[PadKeyAccelerate]] |=
+        pad.buttons[PadDpadUp] || (triggers && pad.axes[PadTriggerRight] > kDeadZone);
+    wanted[padKeys[PadKeyBrake]] |=
+        pad.buttons[PadDpadDown] || (triggers && pad.axes[PadTriggerLeft] > kDeadZone);
     wanted[padKeys[PadKeyNitro]] |= !pad.menus && pad.buttons[PadA];
     wanted[padKeys[PadKeyPause]] |= pad.buttons[PadStart];
     wanted[padKeys[PadKeyCamera]] |= pad.buttons[PadY];
@@ -69,6 +73,7 @@ void padAxis(int axis, int value, PadEmit emit) {
         return;
     }
     pad.axes[axis] = value;
+    pad.connected = true;
     syncKeys(emit);
 }
 
@@ -82,6 +87,7 @@ void padButton(int button, bool down, PadEmit emit) {
         emit(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 1 : 0, 0);
     }
     pad.buttons[button] = down;
+    pad.connected = true;
     syncKeys(emit);
 }
 
@@ -94,10 +100,25 @@ void padRemoved(PadEmit emit) {
     for (bool& button : pad.buttons) {
         button = false;
     }
+    pad.connected = false;
+    pad.rumble = false;
     if (clicking) {
         emit(WM_LBUTTONUP, 0, 0);
     }
     syncKeys(emit);
+}
+
+void padSetConnected(bool connected, bool rumble) {
+    pad.connected = connected;
+    pad.rumble = connected && rumble;
+}
+
+void padAnalogue(PadAnalogue* out) {
+    out->connected = pad.connected;
+    out->rumble = pad.rumble;
+    for (int a = 0; a < PadAxisCount; a++) {
+        out->axes[a] = pad.axes[a];
+    }
 }
 
 void padSetMenus(bool menus, PadEmit emit) {

@@ -1,11 +1,12 @@
 // Game controllers as the keys and pointer the game already reads.
 //
 // Both backends feed the controller's axes and buttons in here and pass on
-// the messages that come out: in a race the left stick (past its dead zone)
-// or the d-pad holds the arrow keys, the right trigger Up, the left trigger
-// Down, A Space, Start Esc, Y C and B R; in the menus the left stick moves the
-// pointer and A clicks where it points. Unplugging releases every key the
-// controller held. The keyboard stays as it was: these are extra messages.
+// the messages that come out: in a race the d-pad holds the arrow keys, A
+// Space, Start Esc, Y C and B R, while the left stick and the triggers steer
+// and drive in proportion (the race reads them with padAnalogue); in the
+// menus the left stick moves the pointer, A clicks where it points and the
+// triggers hold Up and Down. Unplugging releases every key the controller
+// held. The keyboard stays as it was: these are extra messages.
 #pragma once
 
 #include <cstdint>
@@ -59,3 +60,16 @@ void padSetMenus(bool menus, PadEmit emit);
 bool padMovePointer(double ms, int width, int height, int* x, int* y);
 // Forgets every held input (a fresh run).
 void padReset();
+
+// The controller's analogue state, raw as it reports it (see padAxis), for
+// the race's steering and pedals and the Controls screen's bars; every axis
+// reads 0 without a controller.
+struct PadAnalogue {
+    bool connected;
+    bool rumble;  // the controller can rumble
+    int axes[PadAxisCount];
+};
+void padAnalogue(PadAnalogue* out);
+// A controller was plugged in (any axis or button counts as one too), and
+// whether it can rumble.
+void padSetConnected(bool connected, bool rumble);

@@ -157,6 +157,9 @@ void* platformGetProcAddress(const char* name);
 // Game controllers drive the same key states as the keyboard; in the menus
 // their stick moves the pointer and A clicks. The shell says which it is.
 void platformSetControllerMenus(bool menus);
+// Rumbles the controller at strength 0..1 for ms milliseconds, replacing a
+// rumble still running; nothing without a controller that can rumble.
+void platformRumble(float strength, int ms);
 
 // ---------------------------------------------------------------------------
 // Cursor.

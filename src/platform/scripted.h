@@ -70,6 +70,16 @@ void scriptedPushLeftClick(int x, int y, int dueFrame = 0);
 void scriptedPushControllerAxis(int axis, int value, int dueFrame = 0);
 void scriptedPushControllerButton(int button, bool down, int dueFrame = 0);
 void scriptedPushControllerRemoved(int dueFrame = 0);
+// The virtual controller at once, without the queue: plugged in (and able
+// to rumble) or not, and an axis moved to value (PadAxis's ranges).
+void scriptedSetController(bool connected, bool rumble);
+void scriptedSetControllerAxis(int axis, int value);
+// Every rumble the game asked of a controller that can rumble, in order.
+struct ScriptedRumble {
+    float strength;
+    int ms;
+};
+const std::vector<ScriptedRumble>& scriptedRumbles();
 // Messages still waiting (due or not).
 int scriptedPendingMessages();
 // Called inside platformSwapBuffers before the swap, with the number of the

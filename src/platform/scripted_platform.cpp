@@ -58,6 +58,7 @@ struct ScriptedState {
 
     // Messages the controller made, delivered before anything else queued.
     std::vector<PlatformMessage> padOutput;
+    std::vector<ScriptedRumble> rumbles;
 };
 
 // Controller events travel the queue as messages of their own, turned into
@@ -368,6 +369,26 @@ static void applyPadEvent(const PlatformMessage& m) {
 
 void platformSetControllerMenus(bool menus) {
     padSetMenus(menus, padEmit);
+}
+
+void scriptedSetController(bool connected, bool rumble) {
+    padSetConnected(connected, rumble);
+}
+
+void scriptedSetControllerAxis(int axis, int value) {
+    padAxis(axis, value, padEmit);
+}
+
+void platformRumble(float strength, int ms) {
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    if (pad.rumble && ms > 0) {
+        state.rumbles.push_back(ScriptedRumble{strength, ms});
+    }
+}
+
+const std::vector<ScriptedRumble>& scriptedRumbles() {
+    return state.rumbles;
 }
 
 bool platformPeekMessage(PlatformMessage* out) {

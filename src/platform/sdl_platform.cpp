@@ -303,6 +303,8 @@ static void translateWindowEvent(const SDL_WindowEvent& e) {
 
 // The time the menu pointer last moved by the stick.
 static Uint32 padPointerTicks = 0;
+// The controller last plugged in: the one that rumbles.
+static SDL_GameController* rumblePad = nullptr;
 
 static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
@@ -353,12 +355,20 @@ static int padButtonOf(Uint8 button) {
 
 static void translateControllerEvent(const SDL_Event& e) {
     switch (e.type) {
-        case SDL_CONTROLLERDEVICEADDED:
-            SDL_GameControllerOpen(e.cdevice.which);
+        case SDL_CONTROLLERDEVICEADDED: {
+            SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which);
+            if (pad != nullptr) {
+                rumblePad = pad;
+                padSetConnected(true, SDL_GameControllerHasRumble(pad) == SDL_TRUE);
+            }
             break;
+        }
         case SDL_CONTROLLERDEVICEREMOVED: {
             SDL_GameController* pad = SDL_GameControllerFromInstanceID(e.cdevice.which);
             if (pad != nullptr) {
+                if (pad == rumblePad) {
+                    rumblePad = nullptr;
+                }
                 SDL_GameControllerClose(pad);
             }
             padRemoved(padEmit);
@@ -378,6 +388,16 @@ static void translateControllerEvent(const SDL_Event& e) {
 
 void platformSetControllerMenus(bool menus) {
     padSetMenus(menus, padEmit);
+}
+
+void platformRumble(float strength, int ms) {
+    if (rumblePad == nullptr || ms <= 0) {
+        return;
+    }
+    const float held = strength < 0.0f ? 0.0f : (strength > 1.0f ? 1.0f : strength);
+    const Uint16 level = static_cast<Uint16>(held * 65535.0f);
+    // Both motors: the heavy one carries the knock, the light one the buzz.
+    SDL_GameControllerRumble(rumblePad, level, level, static_cast<Uint32>(ms));
 }
 
 // Moves the real pointer by the stick since the last pass, so the menus'
@@ -513,6 +533,7 @@ bool platformUnregisterWindowClass(const char*) {
         return false;
     }
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0) {
+        rumblePad = nullptr;
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

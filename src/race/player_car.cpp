@@ -1,8 +1,10 @@
-// The Car record and the player's car: keys to drive force and steering, the
-// automatic gearbox, nitro, drift, sounds, emitters and lap bookkeeping.
+// The Car record and the player's car: keys or a controller to drive force
+// and steering, the automatic gearbox, nitro, drift, sounds, emitters and lap
+// bookkeeping.
 #include <cmath>
 
 #include "audio/audio.h"
+#include "platform/controller_keys.h"
 #include "platform/platform.h"
 #include "race/race.h"
 #include "race/race_local.h"
@@ -205,15 +207,58 @@ static void updateNitro(Car& car, float f, float& k) {
     }
 }
 
-static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v) {
-    if (actionDown(BindAccelerate)) {
+// What the player asks of the car this frame, each -1..1: steering (positive
+// turns left) and drive (positive throttle, negative brake or reverse). Keys
+// give -1, 0 or 1 and win while held; otherwise a controller's stick and
+// triggers give their shaped deflection.
+struct PlayerInput {
+    float steer;
+    float drive;
+    bool analogueSteer;
+};
+
+// A raw stick or trigger value as a fraction of its travel.
+static float axisFraction(int value) {
+    return static_cast<float>(value) / 32767.0f;
+}
+
+static PlayerInput readPlayerInput() {
+    PlayerInput in{};
+    in.steer = actionDown(BindLeft) ? 1.0f : (actionDown(BindRight) ? -1.0f : 0.0f);
+    in.drive = actionDown(BindAccelerate) ? 1.0f : (actionDown(BindBrake) ? -1.0f : 0.0f);
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    if (!pad.connected) {
+        return in;
+    }
+    const InputDeviceSettings& device = inputDevices[DeviceController];
+    // The stick's right is positive; the car's left is.
+    const float stick = -shapeAxis(axisFraction(pad.axes[PadLeftX]), device);
+    if (in.steer == 0.0f && stick != 0.0f) {
+        in.steer = stick;
+        in.analogueSteer = true;
+    }
+    const float throttle = shapeAxis(axisFraction(pad.axes[PadTriggerRight]), device);
+    const float brake = shapeAxis(axisFraction(pad.axes[PadTriggerLeft]), device);
+    if (in.drive == 0.0f) {
+        // The throttle wins over the brake, as Up does over Down.
+        in.drive = throttle > 0.0f ? throttle : -brake;
+    }
+    return in;
+}
+
+static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v,
+                         float drive) {
+    if (drive > 0.0f) {
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
         engineMix += kEngineMixRate * f;
         if (engineMix > 1.0f) engineMix = 1.0f;
-        selectGearForce(car, s, power);
-    } else if (actionDown(BindBrake)) {
+        // A part-pressed pedal gives that part of the gear's force.
+        if (selectGearForce(car, s, power) && drive < 1.0f) car.driveForce *= drive;
+    } else if (drive < 0.0f) {
+        const float pedal = -drive;
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
@@ -226,16 +271,19 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         float a = headingAngle(forward, v);
         float scale = kBrakeForce;
         car.driveForce = brakeForce(s, a, scale, scale);
+        if (pedal < 1.0f) car.driveForce *= pedal;
         if (car.reverseArmed) {
             car.targetGear = -1;
             if (s > 0.0f && s <= kGearTopSpeed[0]) {
                 car.driveForce = -kGearForce[0] * power;
+                if (pedal < 1.0f) car.driveForce *= pedal;
             } else {
                 car.driveForce += 0.1f * f;
             }
         } else {
             float t = (s - 1.0f) * 0.2f;
             clamp01(t);
+            if (pedal < 1.0f) t *= pedal;
             if (t > skidLevel) skidLevel = t;
         }
     } else {
@@ -249,16 +297,35 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
     }
 }
 
-static void updateSteering(Car& car, float f) {
-    if (actionDown(BindLeft)) {
+static void returnSteering(Car& car, float f) {
+    car.steer -= kSteerReturn * car.steer * f;
+    if (fabsf(car.steer) < kSteerSnap) car.steer = 0.0f;
+}
+
+static void updateSteering(Car& car, float f, const PlayerInput& in) {
+    const bool assist = inputDevices[in.analogueSteer ? DeviceController : DeviceKeys].steerAssist;
+    if (in.steer == 0.0f) {
+        returnSteering(car, f);
+        return;
+    }
+    const float target = in.steer * kSteerLock;
+    if (!assist) {
+        car.steer = target;
+    } else if (!in.analogueSteer) {
+        // Keys turn towards full lock at the steady rate.
+        if (in.steer > 0.0f) {
+            car.steer += kSteerRate * f;
+            if (car.steer > kSteerLock) car.steer = kSteerLock;
+        } else {
+            car.steer -= kSteerRate * f;
+            if (car.steer < -kSteerLock) car.steer = -kSteerLock;
+        }
+    } else if (car.steer < target) {
         car.steer += kSteerRate * f;
-        if (car.steer > kSteerLock) car.steer = kSteerLock;
-    } else if (actionDown(BindRight)) {
+        if (car.steer > target) car.steer = target;
+    } else if (car.steer > target) {
         car.steer -= kSteerRate * f;
-        if (car.steer < -kSteerLock) car.steer = -kSteerLock;
-    } else {
-        car.steer -= kSteerReturn * car.steer * f;
-        if (fabsf(car.steer) < kSteerSnap) car.steer = 0.0f;
+        if (car.steer < target) car.steer = target;
     }
 }
 
@@ -364,8 +431,9 @@ void updatePlayerCar(Car& car, float f) {
     soundEnginePass.setPitch(pitch);
 
     Vector3 forward = getRotation(body).rows[0];
-    updatePedals(car, f, s, power * k, forward, v);
-    updateSteering(car, f);
+    const PlayerInput input = readPlayerInput();
+    updatePedals(car, f, s, power * k, forward, v, input.drive);
+    updateSteering(car, f, input);
 
     // Tyre squeal.
     Vector3 p = getPosition(body);
@@ -386,6 +454,7 @@ void updatePlayerCar(Car& car, float f) {
 
     updateDrift(car, f, s);
     updateEmitters(car, k);
+    updateRumble(car, k > 1.0f, f);
 
     if (countdownRunning) {
         car.driveForce = 0.01f;

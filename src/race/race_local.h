@@ -77,3 +77,9 @@ inline void placeSound(SoundEffect& sound, const Vector3& p, const Vector3& v) {
 // Tells the player of a lap file (records or ghost): a line on stderr and the
 // on-screen notice.
 void tellLapFiles(const char* text);
+
+// The controller's rumble for the player's car, once a frame after its
+// update: crashes by their impact, kerbs, nitro. resetRumble forgets the car
+// last seen (a fresh run).
+void updateRumble(const Car& car, bool nitroBurning, float f);
+void resetRumble();

@@ -235,9 +235,8 @@ void checkFrameKeys() {
     for (uint8_t key : kLatchKeys) {
         anyHeld = anyHeld || keys[key];
     }
-    // A camera key bound elsewhere holds the latch as C does.
-    const int cameraKey = keyBindings[BindCamera];
-    anyHeld = anyHeld || (cameraKey >= 0 && cameraKey < 256 && keys[cameraKey]);
+    // A camera key bound elsewhere (or a second one) holds the latch as C does.
+    anyHeld = anyHeld || actionDown(BindCamera);
     if (!anyHeld) {
         keyLatch = false;
     }

@@ -103,6 +103,7 @@ int gameMain() {
     readSettings();
     readGameSettings();
     readKeyBindings();
+    readInputSettings();
     readCareer();
     // The lap records and ghosts are read and written by the game itself
     // (the tools and tests keep their hands off the saves folder).

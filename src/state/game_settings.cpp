@@ -52,10 +52,12 @@ static bool validValue(const char* value, size_t length) {
 }
 
 // The keys of the options screen and of the graphics and race modules; the
-// key bindings' keys come from their own table.
+// key bindings' keys (two per action) and the input settings' keys come from
+// their own tables.
 static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics",
                                               "display"};
-static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + kBindActions + kMaxUnknownGameSettings <=
+static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + 2 * kBindActions + kInputSettingKeys +
+                      kMaxUnknownGameSettings <=
                   kMaxGameSettings,
               "the game's own keys always have room in the table");
 
@@ -66,11 +68,12 @@ bool ownSettingKey(const char* key) {
         }
     }
     for (int a = 0; a < kBindActions; a++) {
-        if (std::strcmp(bindingSettingKey(a), key) == 0) {
+        if (std::strcmp(bindingSettingKey(a), key) == 0 ||
+            std::strcmp(secondBindingSettingKey(a), key) == 0) {
             return true;
         }
     }
-    return false;
+    return inputSettingKey(key);
 }
 
 static int unknownSettingCount() {

@@ -1,12 +1,14 @@
-// The driving actions' keys: their defaults, their names in settings.cfg
-// ("key.nitro = Space") and on the Controls screen, and binding a key with a
-// clash swapped rather than lost.
+// The driving actions' keys, a primary and a second each: their defaults,
+// their names in settings.cfg ("key.nitro = Space", "key2.nitro = Shift") and
+// on the Controls screen, and binding a key with a clash swapped rather than
+// lost.
 #include <cstdio>
 #include <cstring>
 
 #include "state/state.h"
 
 int keyBindings[kBindActions];
+int secondKeyBindings[kBindActions];
 
 namespace {
 
@@ -16,11 +18,22 @@ const int kDefaultKeyBindings[kBindActions] = {VK_UP,    VK_DOWN, VK_LEFT,   VK_
                                                VK_SPACE, 'C',     VK_ESCAPE, 'R'};
 static_assert(sizeof(kDefaultKeyBindings) / sizeof(kDefaultKeyBindings[0]) == kBindActions,
               "one default key per action");
+// The left hand's keys beside them, for keyboards that cannot hold an arrow
+// and Space together.
+const int kDefaultSecondKeys[kBindActions] = {'W', 'S', 'A', 'D', VK_SHIFT, kNoKey, kNoKey, kNoKey};
+static_assert(sizeof(kDefaultSecondKeys) / sizeof(kDefaultSecondKeys[0]) == kBindActions,
+              "one default second key per action");
 
 const char* const kActionSettingKeys[kBindActions] = {
     "key.accelerate", "key.brake",  "key.left",  "key.right",
     "key.nitro",      "key.camera", "key.pause", "key.reset",
 };
+const char* const kSecondSettingKeys[kBindActions] = {
+    "key2.accelerate", "key2.brake",  "key2.left",  "key2.right",
+    "key2.nitro",      "key2.camera", "key2.pause", "key2.reset",
+};
+// What settings.cfg and the screen show for a second key left free.
+const char* const kNoKeyName = "None";
 
 struct NamedKey {
     int vk;
@@ -72,10 +85,37 @@ void settleBindings(int bindings[kBindActions]) {
             }
 }
 
+// True when vk is some action's primary key, or the second key of an action
+// before `before`.
+bool keyTaken(int vk, const int bindings[kBindActions], const int seconds[kBindActions], int before) {
+    for (int a = 0; a < kBindActions; a++)
+        if (bindings[a] == vk || (a < before && seconds[a] == vk)) return true;
+    return false;
+}
+
+// Each second key that cannot be bound or is taken by a primary or an earlier
+// second goes back to its default, or to none when that is taken too.
+void settleSecondKeys(const int bindings[kBindActions], int seconds[kBindActions]) {
+    for (int a = 0; a < kBindActions; a++) {
+        if (seconds[a] == kNoKey) continue;
+        if (keyBindable(seconds[a]) && !keyTaken(seconds[a], bindings, seconds, a)) continue;
+        seconds[a] = kDefaultSecondKeys[a];
+        if (seconds[a] != kNoKey && keyTaken(seconds[a], bindings, seconds, a)) seconds[a] = kNoKey;
+    }
+}
+
+const char* slotKeyName(int vk) {
+    const char* name = keyName(vk);
+    return name != nullptr ? name : kNoKeyName;
+}
+
 }  // namespace
 
 void setDefaultKeyBindings() {
-    for (int a = 0; a < kBindActions; a++) keyBindings[a] = kDefaultKeyBindings[a];
+    for (int a = 0; a < kBindActions; a++) {
+        keyBindings[a] = kDefaultKeyBindings[a];
+        secondKeyBindings[a] = kDefaultSecondKeys[a];
+    }
 }
 
 // Tools and tests drive the car without ever starting the shell.
@@ -85,12 +125,22 @@ int defaultKeyBinding(int action) {
     return action >= 0 && action < kBindActions ? kDefaultKeyBindings[action] : -1;
 }
 
+int defaultSecondKeyBinding(int action) {
+    return action >= 0 && action < kBindActions ? kDefaultSecondKeys[action] : kNoKey;
+}
+
 bool actionDown(int action) {
-    return action >= 0 && action < kBindActions && keyDown(keyBindings[action]);
+    return action >= 0 && action < kBindActions &&
+           (keyDown(keyBindings[action]) ||
+            (secondKeyBindings[action] != kNoKey && keyDown(secondKeyBindings[action])));
 }
 
 const char* bindingSettingKey(int action) {
     return action >= 0 && action < kBindActions ? kActionSettingKeys[action] : nullptr;
+}
+
+const char* secondBindingSettingKey(int action) {
+    return action >= 0 && action < kBindActions ? kSecondSettingKeys[action] : nullptr;
 }
 
 const char* keyName(int vk) {
@@ -122,6 +172,34 @@ bool keyBindable(int vk) {
     return keyName(vk) != nullptr && !reservedKey(vk);
 }
 
+// The second keys once the primaries are settled: a second key never takes a
+// primary's place.
+static void readSecondKeys() {
+    int seconds[kBindActions];
+    bool fromFile[kBindActions];
+    for (int a = 0; a < kBindActions; a++) {
+        seconds[a] = kDefaultSecondKeys[a];
+        const char* text = settingText(kSecondSettingKeys[a]);
+        fromFile[a] = text != nullptr;
+        if (text == nullptr) continue;
+        seconds[a] = std::strcmp(text, kNoKeyName) == 0 ? kNoKey : keyFromName(text);
+        if (seconds[a] != kNoKey && !keyBindable(seconds[a])) {
+            std::fprintf(stderr, "korvask: %s: %s = \"%s\" is not a key the game can use\n",
+                         kGameSettingsFileName, kSecondSettingKeys[a], text);
+            seconds[a] = kDefaultSecondKeys[a];
+        }
+    }
+    int settled[kBindActions];
+    std::memcpy(settled, seconds, sizeof settled);
+    settleSecondKeys(keyBindings, settled);
+    for (int a = 0; a < kBindActions; a++) {
+        if (fromFile[a] && settled[a] != seconds[a])
+            std::fprintf(stderr, "korvask: %s: %s shares its key with another action; using %s\n",
+                         kGameSettingsFileName, kSecondSettingKeys[a], slotKeyName(settled[a]));
+        secondKeyBindings[a] = settled[a];
+    }
+}
+
 void readKeyBindings() {
     int bindings[kBindActions];
     for (int a = 0; a < kBindActions; a++) {
@@ -142,20 +220,56 @@ void readKeyBindings() {
                          kGameSettingsFileName, kActionSettingKeys[a], keyName(settled[a]));
         keyBindings[a] = settled[a];
     }
+    readSecondKeys();
     storeKeyBindings();
 }
 
 void storeKeyBindings() {
-    for (int a = 0; a < kBindActions; a++) setSettingText(kActionSettingKeys[a], keyName(keyBindings[a]));
+    for (int a = 0; a < kBindActions; a++) {
+        setSettingText(kActionSettingKeys[a], keyName(keyBindings[a]));
+        setSettingText(kSecondSettingKeys[a], slotKeyName(secondKeyBindings[a]));
+    }
+}
+
+static int* boundKeySlot(int action, int slot) {
+    if (action < 0 || action >= kBindActions) return nullptr;
+    return slot == 0 ? &keyBindings[action] : (slot == 1 ? &secondKeyBindings[action] : nullptr);
 }
 
 bool bindKey(int action, int vk) {
-    if (action < 0 || action >= kBindActions || !keyBindable(vk)) return false;
-    for (int other = 0; other < kBindActions; other++)
-        if (other != action && keyBindings[other] == vk) keyBindings[other] = keyBindings[action];
-    keyBindings[action] = vk;
+    return bindKeySlot(action, 0, vk);
+}
+
+bool bindKeySlot(int action, int slot, int vk) {
+    int* target = boundKeySlot(action, slot);
+    if (target == nullptr || !keyBindable(vk)) return false;
+    const int old = *target;
+    if (old == vk) return true;
+    for (int other = 0; other < kBindActions; other++) {
+        if (keyBindings[other] == vk) {
+            // A primary is never left without a key: its second steps up
+            // when there is no old key to swap in.
+            if (old != kNoKey) {
+                keyBindings[other] = old;
+            } else if (secondKeyBindings[other] != kNoKey) {
+                keyBindings[other] = secondKeyBindings[other];
+                secondKeyBindings[other] = kNoKey;
+            } else {
+                return false;
+            }
+        } else if (secondKeyBindings[other] == vk) {
+            secondKeyBindings[other] = old;
+        }
+    }
+    *target = vk;
     storeKeyBindings();
     return true;
+}
+
+void clearSecondKey(int action) {
+    if (action < 0 || action >= kBindActions) return;
+    secondKeyBindings[action] = kNoKey;
+    storeKeyBindings();
 }
 
 void restoreDefaultKeyBindings() {

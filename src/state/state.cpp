@@ -84,6 +84,7 @@ void resetRunState() {
     windowActive = true;
     optionsApplied = false;
     setDefaultKeyBindings();
+    setDefaultInputSettings();
     playerNotice.set = false;
 }
 

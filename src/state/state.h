@@ -349,7 +349,9 @@ int settingInt(const char* key, int fallback, int lo, int hi);
 void setSettingInt(const char* key, int value);
 
 // ---------------------------------------------------------------------------
-// Key bindings, for the whole run: the virtual-key code of each driving action.
+// Key bindings, for the whole run: the virtual-key code of each driving
+// action, a primary key each and a second one (kNoKey where the second is
+// free). No key serves two slots.
 
 enum BindAction : int {
     BindAccelerate,
@@ -362,11 +364,15 @@ enum BindAction : int {
     BindReset,  // back onto the road
     kBindActions
 };
+constexpr int kNoKey = -1;
 extern int keyBindings[kBindActions];
+extern int secondKeyBindings[kBindActions];
 void setDefaultKeyBindings();
-// The action's key when settings.cfg does not say (-1 for no action).
+// The action's key when settings.cfg does not say (-1 for no action), and
+// its second key (kNoKey for none).
 int defaultKeyBinding(int action);
-// keyDown of the action's key.
+int defaultSecondKeyBinding(int action);
+// keyDown of the action's primary or second key.
 bool actionDown(int action);
 // The name a key has in settings.cfg and on the Controls screen ("Up",
 // "Space", "A", "F1"); nullptr for a key without one.
@@ -378,17 +384,62 @@ int keyFromName(const char* name);
 bool keyBindable(int vk);
 // "key.accelerate" .. "key.reset": where settings.cfg keeps each action's key.
 const char* bindingSettingKey(int action);
+// "key2.accelerate" .. "key2.reset": the second keys ("None" for none).
+const char* secondBindingSettingKey(int action);
 // Sets keyBindings from settings.cfg's table: an action whose key is missing,
 // unknown or shared with another action gets its default (with a stderr line
-// for the bad ones); then writes the result back to the table.
+// for the bad ones); then the second keys the same way, where one that
+// cannot be its default is none; then writes the result back to the table.
 void readKeyBindings();
 // Writes keyBindings to the settings table.
 void storeKeyBindings();
 // Binds vk to the action; an action that held vk takes the action's old key.
 // false, changing nothing, when vk cannot be bound.
 bool bindKey(int action, int vk);
+// The same for slot 0 (the primary) or 1 (the second key). A primary that
+// holds vk while the slot had no key takes its own second key instead; an
+// action with no second key keeps its primary (false, nothing changes).
+bool bindKeySlot(int action, int slot, int vk);
+// The action's second key left free.
+void clearSecondKey(int action);
 // Every action back to its default key, in the table too.
 void restoreDefaultKeyBindings();
+
+// ---------------------------------------------------------------------------
+// Analogue input, for the whole run: how each device's raw axis becomes the
+// value the car gets, and the controller's rumble. settings.cfg keeps them
+// under "keys." and "pad." ("pad.dead_zone = 15"); the Controls screen
+// changes them.
+
+enum InputDevice : int { DeviceKeys, DeviceController, kInputDevices };
+struct InputDeviceSettings {
+    int deadZone;       // percent of the travel, 0..50, read as rest
+    float sensitivity;  // 0.5..2.0: the shaped value is scaled by it, then held to 1
+    float linearity;    // 1.0 (linear) .. 3.0: the curve's power, finer near the centre
+    // The wheel turns towards where the input points at the keys' steady
+    // rate, rather than at once.
+    bool steerAssist;
+};
+constexpr int kMaxDeadZone = 50;
+constexpr float kMinSensitivity = 0.5f, kMaxSensitivity = 2.0f;
+constexpr float kMinLinearity = 1.0f, kMaxLinearity = 3.0f;
+extern InputDeviceSettings inputDevices[kInputDevices];
+// Controller rumble in percent, 0 (off) .. 100.
+extern int rumbleStrength;
+void setDefaultInputSettings();
+// From settings.cfg's table: out-of-range values are clamped and values that
+// are not numbers take the default, each with a line on stderr; then the
+// result is written back to the table.
+void readInputSettings();
+void storeInputSettings();
+// True for the input settings' own keys in settings.cfg, of which there are
+// kInputSettingKeys.
+bool inputSettingKey(const char* key);
+constexpr int kInputSettingKeys = 6;
+// A raw axis (-1..1; a trigger 0..1) as the car gets it: inside the dead zone
+// 0, beyond it the rest of the travel from 0 to 1, raised to the linearity,
+// scaled by the sensitivity and held to 1, the sign kept.
+float shapeAxis(float raw, const InputDeviceSettings& device);
 
 // ---------------------------------------------------------------------------
 // A notice for the player: one short line over whatever screen is up (a

@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "platform/scripted.h"
 #include "race/race.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"
@@ -21,6 +22,7 @@ class ControlsScreen : public ::testing::Test {
         resetFrontEndState();
         clearGameSettings();
         setDefaultKeyBindings();
+        setDefaultInputSettings();
         for (bool& key : keys) key = false;
         controlsCapture = -1;
     }
@@ -29,6 +31,8 @@ class ControlsScreen : public ::testing::Test {
         controlsCapture = -1;
         clearGameSettings();
         setDefaultKeyBindings();
+        setDefaultInputSettings();
+        scriptedReset();
     }
     void clickAt(int x, int y) {
         mouseX = x;
@@ -39,6 +43,8 @@ class ControlsScreen : public ::testing::Test {
     static int optionRow(int y) { return 595 - y; }
     // The middle of an action's row on the Controls screen.
     static int actionRow(int action) { return 600 - (kControlsRowTopY - kControlsRowPitch * action) - 6; }
+    // The middle of a setting's row.
+    static int settingRow(int row) { return 600 - (kControlsSettingTopY - kControlsSettingPitch * row) - 6; }
     void press(int vk) {
         windowProcedure(WM_KEYDOWN, (WPARAM)vk, 0);
         windowProcedure(WM_KEYUP, (WPARAM)vk, 0);
@@ -144,6 +150,63 @@ TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
     mouseX = 700;
     menuHover();
     EXPECT_EQ(controlsHoverRow, -1);
+}
+
+TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
+    gameState = Controls;
+    EXPECT_EQ(controlsSlotAt(100), 0);
+    EXPECT_EQ(controlsSlotAt(380), 1);
+    clickAt(380, actionRow(BindNitro));
+    EXPECT_EQ(controlsCapture, BindNitro);
+    EXPECT_EQ(controlsCaptureSlot, 1);
+    press('N');
+    EXPECT_EQ(secondKeyBindings[BindNitro], 'N');
+    EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);
+    EXPECT_STREQ(settingText("key2.nitro"), "N");
+    // A clash across the columns swaps: steering left's second takes N.
+    clickAt(380, actionRow(BindLeft));
+    press('N');
+    EXPECT_EQ(secondKeyBindings[BindLeft], 'N');
+    EXPECT_EQ(secondKeyBindings[BindNitro], 'A');
+    // Backspace leaves a second key free; on a primary it is a key.
+    clickAt(380, actionRow(BindLeft));
+    press(VK_BACK);
+    EXPECT_EQ(secondKeyBindings[BindLeft], kNoKey);
+    EXPECT_STREQ(settingText("key2.left"), "None");
+    clickAt(100, actionRow(BindLeft));
+    press(VK_BACK);
+    EXPECT_EQ(keyBindings[BindLeft], VK_BACK);
+}
+
+struct SettingClick {
+    int row;
+    int x;  // left of the value steps down, right of it up
+    int clicks;
+    const char* key;
+    const char* value;
+};
+
+TEST_F(ControlsScreen, SettingRowsStepWithinTheirRangesAndWriteTheirKeys) {
+    const SettingClick cases[] = {
+        {ControlsDeadZone, 450, 2, "pad.dead_zone", "25"},
+        {ControlsDeadZone, 335, 9, "pad.dead_zone", "0"},
+        {ControlsDeadZone, 450, 20, "pad.dead_zone", "50"},
+        {ControlsSensitivity, 450, 3, "pad.sensitivity", "1.3"},
+        {ControlsSensitivity, 335, 30, "pad.sensitivity", "0.5"},
+        {ControlsLinearity, 450, 30, "pad.linearity", "3.0"},
+        {ControlsPadSteerAssist, 450, 1, "pad.steer_assist", "1"},
+        {ControlsKeysSteerAssist, 335, 1, "keys.steer_assist", "0"},
+        {ControlsRumble, 335, 20, "pad.rumble", "0"},
+    };
+    gameState = Controls;
+    for (const SettingClick& c : cases) {
+        EXPECT_EQ(controlsSettingRowAt(c.x, settingRow(c.row)), c.row);
+        for (int i = 0; i < c.clicks; i++) clickAt(c.x, settingRow(c.row));
+        EXPECT_STREQ(settingText(c.key), c.value) << controlsSettingName(c.row);
+    }
+    EXPECT_EQ(inputDevices[DeviceController].deadZone, 50);
+    EXPECT_FALSE(inputDevices[DeviceKeys].steerAssist);
+    EXPECT_EQ(rumbleStrength, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Game controllers through the scripted backend and the window procedure: the
-// stick, d-pad, triggers and buttons hold the keys a race reads, the stick and
-// A work the menu pointer, and unplugging releases everything.
+// d-pad and buttons hold the keys a race reads while the stick and triggers
+// are read in proportion, the stick and A work the menu pointer, and
+// unplugging releases everything.
 #include <gtest/gtest.h>
 
 #include "frontend/frontend.h"
@@ -43,13 +44,11 @@ struct RaceInput {
 };
 
 const RaceInput kRaceInputs[] = {
-    {"StickLeft", false, PadLeftX, -30000, VK_LEFT},
-    {"StickRight", false, PadLeftX, 30000, VK_RIGHT},
-    {"StickForward", false, PadLeftY, -30000, VK_UP},
-    {"StickInsideDeadZone", false, PadLeftX, 6000, 0},
-    {"RightTrigger", false, PadTriggerRight, 20000, VK_UP},
-    {"LeftTrigger", false, PadTriggerLeft, 20000, VK_DOWN},
-    {"LightTouchOnTrigger", false, PadTriggerRight, 3000, 0},
+    // The stick and the triggers steer and drive in proportion, not as keys.
+    {"StickLeft", false, PadLeftX, -30000, 0},
+    {"StickForward", false, PadLeftY, -30000, 0},
+    {"RightTrigger", false, PadTriggerRight, 20000, 0},
+    {"LeftTrigger", false, PadTriggerLeft, 20000, 0},
     {"DpadLeft", true, PadDpadLeft, 1, VK_LEFT},
     {"DpadDown", true, PadDpadDown, 1, VK_DOWN},
     {"A", true, PadA, 1, VK_SPACE},
@@ -110,9 +109,12 @@ TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
     EXPECT_EQ(held(), "");
     platformSwapBuffers();
     pump();
-    EXPECT_TRUE(keys[VK_UP]);
-    EXPECT_TRUE(keys[VK_LEFT]);
-    EXPECT_TRUE(keys[VK_SPACE]);
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    EXPECT_TRUE(pad.connected);
+    EXPECT_EQ(pad.axes[PadTriggerRight], 32767);
+    EXPECT_EQ(pad.axes[PadLeftX], -32768);
+    EXPECT_EQ(held(), std::to_string(VK_SPACE) + " ");
     // Unplugged mid-race: the pad lets go of what it held, and a key held on
     // the keyboard meanwhile stays down.
     scriptedPushKey(VK_RIGHT, true);
@@ -120,6 +122,22 @@ TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
     platformSwapBuffers();
     pump();
     EXPECT_EQ(held(), std::to_string(VK_RIGHT) + " ");
+    padAnalogue(&pad);
+    EXPECT_FALSE(pad.connected);
+    EXPECT_EQ(pad.axes[PadTriggerRight], 0);
+    EXPECT_EQ(pad.axes[PadLeftX], 0);
+}
+
+TEST_F(Controller, RumbleReachesOnlyAControllerThatCanRumble) {
+    platformRumble(0.5f, 100);
+    scriptedSetController(true, false);
+    platformRumble(0.5f, 100);
+    EXPECT_TRUE(scriptedRumbles().empty());
+    scriptedSetController(true, true);
+    platformRumble(0.8f, 120);
+    ASSERT_EQ(scriptedRumbles().size(), 1u);
+    EXPECT_FLOAT_EQ(scriptedRumbles()[0].strength, 0.8f);
+    EXPECT_EQ(scriptedRumbles()[0].ms, 120);
 }
 
 TEST_F(Controller, InTheMenusTheStickMovesThePointerAndAClicks) {
@@ -155,15 +173,20 @@ TEST_F(Controller, InTheMenusTheStickMovesThePointerAndAClicks) {
     EXPECT_FALSE(keys[VK_SPACE]);
 }
 
-TEST_F(Controller, LeavingTheRaceLetsGoOfTheSteering) {
+TEST_F(Controller, TriggersStepTheMenusAndLetGoWhenTheRaceStarts) {
+    gameState = MainMenu;
+    platformSetControllerMenus(true);
+    scriptedPushControllerAxis(PadTriggerLeft, 30000);
+    pump();
+    EXPECT_TRUE(keys[VK_DOWN]);
     gameState = Race;
     platformSetControllerMenus(false);
-    scriptedPushControllerAxis(PadLeftX, -30000);
     pump();
-    EXPECT_TRUE(keys[VK_LEFT]);
-    platformSetControllerMenus(true);
-    pump();
-    EXPECT_FALSE(keys[VK_LEFT]);
+    EXPECT_FALSE(keys[VK_DOWN]);
+    // Still held: the race reads it as the brake pedal.
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    EXPECT_EQ(pad.axes[PadTriggerLeft], 30000);
 }
 
 }  // namespace

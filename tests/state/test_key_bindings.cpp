@@ -1,5 +1,6 @@
 // Key bindings in settings.cfg: names, the round trip through the file, bad
-// bindings falling back to defaults, and binding with a clash swapped.
+// bindings falling back to defaults, binding with a clash swapped, and the
+// second key of each action.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -133,6 +134,94 @@ TEST_F(KeyBindings, BadFilesStartOnDefaultsAndAreWrittenClean) {
     struct stat info;
     ASSERT_EQ(stat("base/settings.cfg", &info), 0);
     EXPECT_LT(info.st_size, 1024);
+}
+
+struct SecondFileCase {
+    const char* text;
+    int expected[kBindActions];  // the second keys, kNoKey for none
+};
+
+TEST_F(KeyBindings, SecondKeysFromTheFileNeverTakeAPrimarysPlace) {
+    const SecondFileCase cases[] = {
+        // The left hand's keys beside the arrows, Shift beside Space.
+        {"", {'W', 'S', 'A', 'D', VK_SHIFT, kNoKey, kNoKey, kNoKey}},
+        {"key2.camera = V\nkey2.nitro = None\n", {'W', 'S', 'A', 'D', kNoKey, 'V', kNoKey, kNoKey}},
+        // A primary moved onto a default second key: that second is none.
+        {"key.accelerate = W\n", {kNoKey, 'S', 'A', 'D', VK_SHIFT, kNoKey, kNoKey, kNoKey}},
+        // A second key that is a primary, or another second, or no key the
+        // game can use: its default.
+        {"key2.left = Up\nkey2.pause = W\nkey2.reset = F\n",
+         {'W', 'S', 'A', 'D', VK_SHIFT, kNoKey, kNoKey, kNoKey}},
+    };
+    for (const SecondFileCase& c : cases) {
+        clearGameSettings();
+        setDefaultKeyBindings();
+        readFile(c.text);
+        for (int a = 0; a < kBindActions; a++) {
+            EXPECT_EQ(secondKeyBindings[a], c.expected[a]) << c.text << " action " << a;
+            const char* name = keyName(c.expected[a]);
+            EXPECT_STREQ(settingText(secondBindingSettingKey(a)), name != nullptr ? name : "None") << c.text;
+        }
+        const int accelerate = std::strstr(c.text, "key.accelerate = W") != nullptr ? 'W' : (int)VK_UP;
+        EXPECT_EQ(keyBindings[BindAccelerate], accelerate);
+    }
+}
+
+TEST_F(KeyBindings, EitherKeyDrivesTheActionAndClashesSwapAcrossSlots) {
+    for (bool& key : keys) key = false;
+    keys['A'] = true;
+    EXPECT_TRUE(actionDown(BindLeft));
+    EXPECT_FALSE(actionDown(BindRight));
+    keys['A'] = false;
+    keys[VK_SHIFT] = true;
+    EXPECT_TRUE(actionDown(BindNitro));
+    keys[VK_SHIFT] = false;
+
+    // Nitro's second takes A from steering left, which takes Shift.
+    ASSERT_TRUE(bindKeySlot(BindNitro, 1, 'A'));
+    EXPECT_EQ(secondKeyBindings[BindNitro], 'A');
+    EXPECT_EQ(secondKeyBindings[BindLeft], VK_SHIFT);
+    EXPECT_STREQ(settingText("key2.left"), "Shift");
+    // A primary takes a second key: the second slot gets the primary's old key.
+    ASSERT_TRUE(bindKeySlot(BindBrake, 0, 'D'));
+    EXPECT_EQ(keyBindings[BindBrake], 'D');
+    EXPECT_EQ(secondKeyBindings[BindRight], VK_DOWN);
+    // An empty second slot taking a primary: that action's second key steps up.
+    clearSecondKey(BindCamera);
+    ASSERT_TRUE(bindKeySlot(BindCamera, 1, VK_UP));
+    EXPECT_EQ(secondKeyBindings[BindCamera], VK_UP);
+    EXPECT_EQ(keyBindings[BindAccelerate], 'W');
+    EXPECT_EQ(secondKeyBindings[BindAccelerate], kNoKey);
+    // ... and an action with no second key keeps its only key.
+    EXPECT_FALSE(bindKeySlot(BindPause, 1, 'W'));
+    EXPECT_EQ(keyBindings[BindAccelerate], 'W');
+    EXPECT_EQ(secondKeyBindings[BindPause], kNoKey);
+
+    // Every key is in one slot at most.
+    for (int a = 0; a < kBindActions; a++) {
+        for (int b = 0; b < kBindActions; b++) {
+            if (a != b) {
+                EXPECT_NE(keyBindings[a], keyBindings[b]);
+            }
+            EXPECT_NE(keyBindings[a], secondKeyBindings[b]);
+            if (a != b && secondKeyBindings[a] != kNoKey) {
+                EXPECT_NE(secondKeyBindings[a], secondKeyBindings[b]);
+            }
+        }
+    }
+    // What is written is read back the same.
+    int primaries[kBindActions], seconds[kBindActions];
+    std::memcpy(primaries, keyBindings, sizeof primaries);
+    std::memcpy(seconds, secondKeyBindings, sizeof seconds);
+    ASSERT_TRUE(writeGameSettings());
+    setDefaultKeyBindings();
+    clearGameSettings();
+    readGameSettings();
+    readKeyBindings();
+    for (int a = 0; a < kBindActions; a++) {
+        EXPECT_EQ(keyBindings[a], primaries[a]) << a;
+        EXPECT_EQ(secondKeyBindings[a], seconds[a]) << a;
+    }
 }
 
 }  // namespace

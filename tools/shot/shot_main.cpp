@@ -17,6 +17,7 @@
 
 #include "audio/audio.h"
 #include "frontend/frontend.h"
+#include "platform/controller_keys.h"
 #include "platform/scripted.h"
 #include "race/race.h"
 #include "render/render.h"
@@ -46,6 +47,7 @@ struct ShotOptions {
     double reverse = 0.0;  // seconds before the picture to brake and back up the road
     bool career = false;   // a career race: the result screen lists the points booked
     bool locked = false;   // menus: the car and race shown stay locked
+    bool pad = false;      // a controller plugged in, its stick and triggers part way
     bool immediate = false;
     bool effects = true;  // reflection pass, glow passes and particles
     int graphics = -1;    // graphics preset 0..2; -1: the settings' own
@@ -92,6 +94,8 @@ void usage() {
             "  --ghost FILE    drive beside the ghost in FILE (written by korvask-sim --record),\n"
             "                  its lap taken as the circuit's record\n"
             "  --locked        menus: the garage's car and the city map's race are not yet won\n"
+            "  --pad           menus: a controller without rumble plugged in, its stick 60 %% to\n"
+            "                  the left, the right trigger at 70 %% and the left one at 10 %%\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -137,6 +141,10 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         }
         if (strcmp(a, "--locked") == 0) {
             o->locked = true;
+            continue;
+        }
+        if (strcmp(a, "--pad") == 0) {
+            o->pad = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -349,6 +357,12 @@ int main(int argc, char** argv) {
     if (!startGame(opt)) return 2;
     if (opt.screen != "race") {
         chooseMenuShotSelection(opt.car, opt.race, opt.locked);
+        if (opt.pad) {
+            scriptedSetController(true, false);
+            scriptedSetControllerAxis(PadLeftX, -19660);
+            scriptedSetControllerAxis(PadTriggerRight, 22937);
+            scriptedSetControllerAxis(PadTriggerLeft, 3277);
+        }
         const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames, opt.seed);
         releaseSky();
         scriptedCloseGLWindow();

@@ -1,10 +1,12 @@
-// A scripted driver that races the player's car by the key states alone.
+// A scripted driver that races the player's car by the key states, or by a
+// virtual controller's stick and triggers.
 #include "sim_driver.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "frontend/frontend.h"
+#include "platform/controller_keys.h"
 #include "platform/scripted.h"
 #include "shell/shell.h"
 
@@ -30,12 +32,47 @@ static Vector3 flat(const Vector3& v) {
     return Vector3(v.x, 0.0f, v.z);
 }
 
+// Driving by the controller: the stick and triggers take the place of the
+// arrows; A (nitro) holds Space as a controller's A does.
+static bool padDriving = false;
+
+// The raw deflection that the controller's settings turn into want (0..1):
+// the inverse of the dead zone, curve and sensitivity, as a hand learns it.
+static int rawFor(float want) {
+    if (want <= 0.0f) return 0;
+    const InputDeviceSettings& d = inputDevices[DeviceController];
+    const float rest = static_cast<float>(d.deadZone) / 100.0f;
+    const float t = powf(clampf(want / d.sensitivity, 0.0f, 1.0f), 1.0f / d.linearity);
+    return static_cast<int>(clampf(rest + (1.0f - rest) * t, 0.0f, 1.0f) * 32767.0f + 0.5f);
+}
+
+// Stick (positive steers left, -1..1) and pedals (0..1) on the virtual
+// controller.
+static void setPad(float steer, float throttle, float brake, bool nitro) {
+    const int stick = rawFor(fabsf(steer));
+    scriptedSetControllerAxis(PadLeftX, steer > 0.0f ? -stick : stick);
+    scriptedSetControllerAxis(PadTriggerRight, rawFor(throttle));
+    scriptedSetControllerAxis(PadTriggerLeft, rawFor(brake));
+    keys[VK_SPACE] = nitro;
+}
+
 static void setKeys(bool up, bool down, bool left, bool right, bool space) {
+    if (padDriving) {
+        setPad(left ? 1.0f : (right ? -1.0f : 0.0f), up ? 1.0f : 0.0f, down ? 1.0f : 0.0f, space);
+        return;
+    }
     keys[VK_UP] = up;
     keys[VK_DOWN] = down;
     keys[VK_LEFT] = left;
     keys[VK_RIGHT] = right;
     keys[VK_SPACE] = space;
+}
+
+void useSimController() {
+    padDriving = true;
+    scriptedSetController(true, false);
+    // The game's own start: the controller's settings as a player finds them.
+    setDefaultInputSettings();
 }
 
 // Backing out of a wall: brake to a stop, let go (which arms reverse), drive
@@ -183,6 +220,14 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
                 right = false;
             }
         }
+    }
+    if (padDriving) {
+        // The stick points the wheels where the wish is; the pedals press in
+        // proportion to the speed to gain or lose.
+        const float throttle = up ? clampf((limit - speed) / 3.0f, 0.25f, 1.0f) : 0.0f;
+        const float brake = down ? clampf((speed - limit) / 4.0f, 0.3f, 1.0f) : 0.0f;
+        setPad(wish / 0.7f, throttle, brake, nitro);
+        return;
     }
     setKeys(up, down, left, right, nitro);
 }

@@ -28,5 +28,9 @@ bool openSimWindow();
 bool loadSimRace(int race, int car, unsigned seed);
 
 // Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] and the reset key for the coming
-// frame.
+// frame; after useSimController, the virtual controller's stick and triggers
+// instead of the arrows.
 void scriptedDriverKeys(const Car& car, DriverState& state);
+// Drives by a plugged-in virtual controller from now on, with the
+// controller's default settings.
+void useSimController();

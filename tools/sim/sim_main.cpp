@@ -1,5 +1,6 @@
 // korvask-sim: runs one race headless with exact 10 ms frames, the player's
-// car driven by a scripted driver through the key states, and prints one JSON
+// car driven by a scripted driver through the key states (or a virtual
+// controller's stick and triggers), and prints one JSON
 // object per car and one for the race.
 #include <unistd.h>
 
@@ -36,6 +37,7 @@ struct SimOptions {
     bool career = false;    // run as that race of the career (Rising follows it)
     bool newcomer = false;  // the driver's throttle and steering at kNewcomerShare
     bool saves = false;     // the game's own saves: records and ghosts read and written
+    bool pad = false;       // drive by a virtual controller's stick and triggers
     bool help = false;
 };
 
@@ -117,7 +119,7 @@ void usage() {
     fprintf(stderr,
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
-            "                   [--difficulty D] [--career] [--newcomer] [--saves]\n"
+            "                   [--difficulty D] [--career] [--newcomer] [--saves] [--pad]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -134,6 +136,8 @@ void usage() {
             "  --saves     use the saves folder as the game does: the lap records and\n"
             "              ghosts read at start and written at each lap, what the game\n"
             "              tells the player on stderr\n"
+            "  --pad       drive by a virtual controller's stick and triggers (A for the\n"
+            "              nitro) instead of the arrow keys\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -156,6 +160,10 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         }
         if (strcmp(a, "--time-trial") == 0) {
             o->timeTrial = true;
+            continue;
+        }
+        if (strcmp(a, "--pad") == 0) {
+            o->pad = true;
             continue;
         }
         if (strcmp(a, "--saves") == 0) {
@@ -331,6 +339,7 @@ int main(int argc, char** argv) {
         raceGhost = replay.ghost;
     }
 
+    if (opt.pad) useSimController();
     CarStats stats[kRaceCars];
     DriverState driver{};
     // A newcomer, as the sweep measures the first races with: 85 % of the
