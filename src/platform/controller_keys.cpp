@@ -4,10 +4,8 @@
 namespace {
 
 // In the menus a stick or trigger counts only past a quarter of its travel,
-// so a worn stick resting off centre never moves the pointer.
+// so a worn stick resting off centre never moves the highlight.
 const int kDeadZone = 8000;
-// Full deflection moves the pointer this many game pixels a second.
-const double kPointerSpeed = 900.0;
 
 struct PadState {
     bool connected;
@@ -17,8 +15,6 @@ struct PadState {
     bool menus;
     // The keys this controller holds down now, by virtual-key code.
     bool held[256];
-    // Sub-pixel remainder of the pointer's motion.
-    double pointerX, pointerY;
 };
 
 PadState pad = {};
@@ -39,9 +35,21 @@ static void wantedKeys(bool wanted[256]) {
     for (int i = 0; i < 256; i++) {
         wanted[i] = false;
     }
+    if (pad.menus) {
+        // The menus' own keys: the d-pad, the stick and the triggers move the
+        // highlight, A chooses, B and Start go back.
+        const int x = pad.axes[PadLeftX], y = pad.axes[PadLeftY];
+        wanted[VK_LEFT] = pad.buttons[PadDpadLeft] || x < -kDeadZone;
+        wanted[VK_RIGHT] = pad.buttons[PadDpadRight] || x > kDeadZone;
+        wanted[VK_UP] = pad.buttons[PadDpadUp] || y < -kDeadZone || pad.axes[PadTriggerRight] > kDeadZone;
+        wanted[VK_DOWN] = pad.buttons[PadDpadDown] || y > kDeadZone || pad.axes[PadTriggerLeft] > kDeadZone;
+        wanted[VK_RETURN] = pad.buttons[PadA];
+        wanted[VK_ESCAPE] = pad.buttons[PadB] || pad.buttons[PadStart];
+        return;
+    }
     // In a race the stick and the triggers are read in proportion, not as
-    // keys; in the menus the triggers step like Up and Down.
-    const bool triggers = pad.menus;
+    // keys.
+    const bool triggers = false;
     // Two actions never share a key, but a key wanted by one is never
     // dropped by another: each only adds.
     wanted[padKeys[PadKeyLeft]] |= pad.buttons[PadDpadLeft];
@@ -81,19 +89,12 @@ void padButton(int button, bool down, PadEmit emit) {
     if (button < 0 || button >= PadButtonCount) {
         return;
     }
-    // In the menus A is the left mouse button (the backend knows where the
-    // pointer is and fills the position in).
-    if (button == PadA && pad.menus && down != pad.buttons[PadA]) {
-        emit(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down ? 1 : 0, 0);
-    }
     pad.buttons[button] = down;
     pad.connected = true;
     syncKeys(emit);
 }
 
 void padRemoved(PadEmit emit) {
-    const bool menus = pad.menus;
-    const bool clicking = menus && pad.buttons[PadA];
     for (int& axis : pad.axes) {
         axis = 0;
     }
@@ -102,9 +103,6 @@ void padRemoved(PadEmit emit) {
     }
     pad.connected = false;
     pad.rumble = false;
-    if (clicking) {
-        emit(WM_LBUTTONUP, 0, 0);
-    }
     syncKeys(emit);
 }
 
@@ -127,39 +125,6 @@ void padSetMenus(bool menus, PadEmit emit) {
     }
     pad.menus = menus;
     syncKeys(emit);
-}
-
-static double deflection(int value) {
-    if (value > -kDeadZone && value < kDeadZone) {
-        return 0.0;
-    }
-    const double sign = value < 0 ? -1.0 : 1.0;
-    const double beyond = (value < 0 ? -(double)value : (double)value) - kDeadZone;
-    const double travel = 32767.0 - kDeadZone;
-    return sign * (beyond > travel ? 1.0 : beyond / travel);
-}
-
-bool padMovePointer(double ms, int width, int height, int* x, int* y) {
-    if (!pad.menus || ms <= 0.0 || width <= 0 || height <= 0) {
-        return false;
-    }
-    const double dx = deflection(pad.axes[PadLeftX]) * kPointerSpeed * ms / 1000.0;
-    const double dy = deflection(pad.axes[PadLeftY]) * kPointerSpeed * ms / 1000.0;
-    if (dx == 0.0 && dy == 0.0) {
-        return false;
-    }
-    pad.pointerX += dx;
-    pad.pointerY += dy;
-    const int stepX = (int)pad.pointerX, stepY = (int)pad.pointerY;
-    pad.pointerX -= stepX;
-    pad.pointerY -= stepY;
-    int nx = *x + stepX, ny = *y + stepY;
-    nx = nx < 0 ? 0 : (nx >= width ? width - 1 : nx);
-    ny = ny < 0 ? 0 : (ny >= height ? height - 1 : ny);
-    const bool moved = nx != *x || ny != *y;
-    *x = nx;
-    *y = ny;
-    return moved;
 }
 
 void padReset() {

@@ -1,12 +1,12 @@
-// Game controllers as the keys and pointer the game already reads.
+// Game controllers as the keys the game already reads.
 //
 // Both backends feed the controller's axes and buttons in here and pass on
 // the messages that come out: in a race the d-pad holds the arrow keys, A
 // Space, Start Esc, Y C and B R, while the left stick and the triggers steer
 // and drive in proportion (the race reads them with padAnalogue); in the
-// menus the left stick moves the pointer, A clicks where it points and the
-// triggers hold Up and Down. Unplugging releases every key the controller
-// held. The keyboard stays as it was: these are extra messages.
+// menus the d-pad, the left stick and the triggers hold the arrow keys that
+// move the highlight, A holds Return and B and Start hold Esc. Unplugging
+// releases every key the controller held. The keyboard stays as it was: these are extra messages.
 #pragma once
 
 #include <cstdint>
@@ -52,12 +52,9 @@ void padAxis(int axis, int value, PadEmit emit);
 void padButton(int button, bool down, PadEmit emit);
 // The controller is gone: every key it held is released.
 void padRemoved(PadEmit emit);
-// true while the game shows its menus (the stick moves the pointer, A
-// clicks); false in a race.
+// true while the game shows its menus (the menus' own keys); false in a
+// race.
 void padSetMenus(bool menus, PadEmit emit);
-// The pointer after ms milliseconds of the stick's deflection, in game
-// pixels within width x height; true when it moved.
-bool padMovePointer(double ms, int width, int height, int* x, int* y);
 // Forgets every held input (a fresh run).
 void padReset();
 

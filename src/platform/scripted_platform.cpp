@@ -606,13 +606,6 @@ void platformSwapBuffers() {
         SDL_GL_SwapWindow(window);
         surfaceRebind();
     }
-    // The controller's stick moves the menu pointer by the frame's time.
-    const int width = gameWidth > 0 ? gameWidth : windowWidth,
-              height = gameHeight > 0 ? gameHeight : windowHeight;
-    if (padMovePointer((double)state.frameStepMicroseconds / 1000.0, width, height, &state.cursorX,
-                       &state.cursorY)) {
-        padEmit(WM_MOUSEMOVE, 0, 0);
-    }
     state.clockMicroseconds += state.frameStepMicroseconds;
 }
 

@@ -301,8 +301,6 @@ static void translateWindowEvent(const SDL_WindowEvent& e) {
 // ---------------------------------------------------------------------------
 // Game controllers, through controller_keys.
 
-// The time the menu pointer last moved by the stick.
-static Uint32 padPointerTicks = 0;
 // The controller last plugged in: the one that rumbles.
 static SDL_GameController* rumblePad = nullptr;
 
@@ -400,32 +398,6 @@ void platformRumble(float strength, int ms) {
     SDL_GameControllerRumble(rumblePad, level, level, static_cast<Uint32>(ms));
 }
 
-// Moves the real pointer by the stick since the last pass, so the menus'
-// own cursor reading sees it too.
-static void movePadPointer() {
-    const Uint32 now = SDL_GetTicks();
-    const Uint32 elapsed = padPointerTicks == 0 ? 0 : now - padPointerTicks;
-    padPointerTicks = now;
-    if (window == nullptr || elapsed == 0) {
-        return;
-    }
-    int x = 0, y = 0;
-    platformGetCursorPos(&x, &y);
-    const int width = surfaceActive() ? gameWidth : windowWidth;
-    const int height = surfaceActive() ? gameHeight : windowHeight;
-    if (!padMovePointer((double)elapsed, width, height, &x, &y)) {
-        return;
-    }
-    int wx = x, wy = y;
-    if (surfaceActive()) {
-        int w = 0, h = 0;
-        SDL_GetWindowSize(window, &w, &h);
-        surfaceGameToWindow(gameWidth, gameHeight, w, h, x, y, &wx, &wy);
-    }
-    SDL_WarpMouseInWindow(window, wx, wy);
-    push(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y));
-}
-
 static void translateEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
@@ -482,9 +454,6 @@ bool platformPeekMessage(PlatformMessage* out) {
     if (quitSignal != 0 && !quitQueued) {
         quitQueued = true;
         push(WM_CLOSE, 0, 0);
-    }
-    if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        movePadPointer();
     }
     if (queue.empty() && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
         SDL_Event e;

@@ -1,7 +1,7 @@
 // Game controllers through the scripted backend and the window procedure: the
 // d-pad and buttons hold the keys a race reads while the stick and triggers
-// are read in proportion, the stick and A work the menu pointer, and
-// unplugging releases everything.
+// are read in proportion, the stick, d-pad, A and B work the menus' keys,
+// and unplugging releases everything.
 #include <gtest/gtest.h>
 
 #include "frontend/frontend.h"
@@ -140,37 +140,48 @@ TEST_F(Controller, RumbleReachesOnlyAControllerThatCanRumble) {
     EXPECT_EQ(scriptedRumbles()[0].ms, 120);
 }
 
-TEST_F(Controller, InTheMenusTheStickMovesThePointerAndAClicks) {
+// A controller alone works the menus: the stick and d-pad move the
+// highlight, A chooses, B goes back; the pointer stays where it was.
+TEST_F(Controller, InTheMenusTheStickMovesTheHighlightAndAChooses) {
     ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
     gameState = MainMenu;
-    // The menus are up: the splash takes clicks only to end.
     startupPending = false;
     platformSetControllerMenus(true);
-    scriptedSetFrameStep(100.0);
     scriptedSetCursorPos(100, 100);
-    scriptedPushControllerAxis(PadLeftX, 32767);
-    pump();
-    // Pointing, not steering.
-    EXPECT_EQ(held(), "");
-    platformSwapBuffers();
-    pump();
+    struct Step {
+        bool button;
+        int which, value;
+        int state, litRow;
+    } steps[] = {
+        {false, PadLeftY, 30000, MainMenu, 1},  // down: the first item
+        {false, PadLeftY, 0, MainMenu, 1},     {false, PadLeftY, 30000, MainMenu, 2},
+        {false, PadLeftY, 0, MainMenu, 2},     {true, PadDpadDown, 1, MainMenu, 3},
+        {true, PadDpadDown, 0, MainMenu, 3},   {true, PadDpadDown, 1, MainMenu, 4},
+        {true, PadDpadDown, 0, MainMenu, 4},   {true, PadA, 1, Options, 0},
+        {true, PadA, 0, Options, 0},           {true, PadB, 1, MainMenu, 1},
+        {true, PadB, 0, MainMenu, 1},
+    };
+    int i = 0;
+    for (const Step& s : steps) {
+        if (s.button)
+            scriptedPushControllerButton(s.which, s.value != 0);
+        else
+            scriptedPushControllerAxis(s.which, s.value);
+        pump();
+        EXPECT_EQ(gameState, s.state) << i;
+        int lit = 0;
+        for (int row = 1; row <= kMenuRows; row++)
+            if (menuHoverFlags[row - 1]) lit = row;
+        EXPECT_TRUE(s.litRow == 0 || lit == s.litRow) << i << ": " << lit;
+        i++;
+    }
     int x = 0, y = 0;
     platformGetCursorPos(&x, &y);
-    // 0.1 s at full deflection.
-    EXPECT_EQ(x, 190);
+    EXPECT_EQ(x, 100);
     EXPECT_EQ(y, 100);
-    scriptedPushControllerAxis(PadLeftX, 0);
-    pump();
-
-    // On "Options" (as the menu frame reads the pointer), A clicks it.
-    scriptedSetCursorPos(700, 342);
-    mouseX = 700;
-    mouseY = 342;
-    scriptedPushControllerButton(PadA, true);
-    scriptedPushControllerButton(PadA, false);
-    pump();
-    EXPECT_EQ(gameState, Options);
+    // Nothing the menus used is held in a race.
     EXPECT_FALSE(keys[VK_SPACE]);
+    EXPECT_FALSE(keys[VK_RETURN]);
 }
 
 TEST_F(Controller, TriggersStepTheMenusAndLetGoWhenTheRaceStarts) {
