@@ -1,5 +1,6 @@
 // The career's rules: tuned car statistics, tuning purchases and the booking
 // of a finished career race with its prize cars.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -175,11 +176,11 @@ void careerNextUnlock(char* text, int size) {
 // The ratings in the garage's units: power in kW, top speed in km/h as the
 // speedometer reads it, suspension on a scale of ten.
 int ratingKilowatts(float power) {
-    return static_cast<int>(power * 330.0f + 0.5f);
+    return static_cast<int>(std::lround(power * 330.0f));
 }
 
 int ratingKmh(float maxSpeed) {
-    return static_cast<int>(maxSpeed * 450.0f + 0.5f);
+    return static_cast<int>(std::lround(maxSpeed * 450.0f));
 }
 
 float ratingOutOfTen(float suspension) {
@@ -199,7 +200,7 @@ void tuningPackageGain(int car, int package, char* text, int size) {
         std::snprintf(text, static_cast<size_t>(size), "installed");
         return;
     }
-    const int percent = power > 0.0f ? static_cast<int>((with[0] - power) / power * 100.0f + 0.5f) : 0;
+    const int percent = power > 0.0f ? static_cast<int>(std::lround((with[0] - power) / power * 100.0f)) : 0;
     std::snprintf(text, static_cast<size_t>(size), "+%d %% power, +%d km/h, +%.1f grip", percent,
                   ratingKmh(with[1]) - ratingKmh(speed),
                   ratingOutOfTen(with[2]) - ratingOutOfTen(suspension));
