@@ -43,3 +43,6 @@ constexpr int kArrowHalfWidth = 20;
 // Mouse-space hit box of the arrow drawn at overlay (arrowX, lineY).
 bool arrowHit(int x, int y, int arrowX, int lineY);
 void drawArrowBox(int arrowX, int lineY, const char* arrow);
+// The circuit line ("Race 3" and its name, or "Random" below 1) and the car
+// line (its name, or "Random" below 0), each between its arrows.
+void drawChoiceLines(int circuit, int car);

@@ -53,6 +53,23 @@ bool arrowHit(int x, int y, int arrowX, int lineY) {
     return x >= arrowX - kArrowHalfWidth + 6 && x <= arrowX + kArrowHalfWidth + 6 && y >= top && y <= bottom;
 }
 
+void drawChoiceLines(int circuit, int car) {
+    printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
+    drawArrowBox(kPreviousX, kCircuitLineY, "<");
+    if (circuit < 1) {
+        printText(kValueX, kCircuitLineY, 1.0f, 1, "Random");
+    } else {
+        printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", circuit);
+        printColoured(kHudCyan, 1.0f, kValueX, kCircuitLineY - 24, circuitName(circuit));
+    }
+    drawArrowBox(kNextX, kCircuitLineY, ">");
+
+    printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
+    drawArrowBox(kPreviousX, kCarLineY, "<");
+    printText(kValueX, kCarLineY, 1.0f, 1, "%s", car < 0 ? "Random" : carName(car));
+    drawArrowBox(kNextX, kCarLineY, ">");
+}
+
 void drawArrowBox(int arrowX, int lineY, const char* arrow) {
     const float x0 = static_cast<float>(arrowX - kArrowHalfWidth + 6),
                 x1 = static_cast<float>(arrowX + kArrowHalfWidth + 6);
@@ -128,16 +145,7 @@ void drawPracticeMenu() {
     printTextLarge(300, 550, 1, "  Practice");
     drawPod(60.0f, 250.0f, 540.0f, 490.0f, kHudMagenta);
 
-    printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
-    drawArrowBox(kPreviousX, kCircuitLineY, "<");
-    printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", practiceCircuit);
-    printColoured(kHudCyan, 1.0f, kValueX, kCircuitLineY - 24, circuitName(practiceCircuit));
-    drawArrowBox(kNextX, kCircuitLineY, ">");
-
-    printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
-    drawArrowBox(kPreviousX, kCarLineY, "<");
-    printText(kValueX, kCarLineY, 1.0f, 1, "%s", carName(practiceCar));
-    drawArrowBox(kNextX, kCarLineY, ">");
+    drawChoiceLines(practiceCircuit, practiceCar);
 
     char lap[32], car[16], date[16];
     recordLine(practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);

@@ -18,7 +18,7 @@ namespace {
 constexpr int kCircuitLineY = 450;
 constexpr int kCarLineY = 400;
 constexpr int kLabelX = 80;
-constexpr int kPreviousX = 250, kValueX = 300, kNextX = 450;
+constexpr int kPreviousX = 250, kNextX = 450;
 constexpr int kStartRow = 1;
 constexpr int kBackRow = 5;
 
@@ -65,21 +65,7 @@ void drawQuickRaceMenu() {
     printTextLarge(300, 550, 1, "Quick race");
     drawPod(60.0f, 330.0f, 540.0f, 490.0f, kHudMagenta);
 
-    printText(kLabelX, kCircuitLineY, 1.0f, 1, "Circuit");
-    drawArrowBox(kPreviousX, kCircuitLineY, "<");
-    if (quickRaceCircuit == kQuickRaceRandom) {
-        printText(kValueX, kCircuitLineY, 1.0f, 1, "Random");
-    } else {
-        printText(kValueX, kCircuitLineY, 1.0f, 1, "Race %2i", quickRaceCircuit);
-        printColoured(kHudCyan, 1.0f, kValueX, kCircuitLineY - 24, circuitName(quickRaceCircuit));
-    }
-    drawArrowBox(kNextX, kCircuitLineY, ">");
-
-    printText(kLabelX, kCarLineY, 1.0f, 1, "Car");
-    drawArrowBox(kPreviousX, kCarLineY, "<");
-    printText(kValueX, kCarLineY, 1.0f, 1, "%s",
-              quickRaceCar == kQuickRaceRandom ? "Random" : carName(quickRaceCar));
-    drawArrowBox(kNextX, kCarLineY, ">");
+    drawChoiceLines(quickRaceCircuit, quickRaceCar);
     printText(kLabelX, 350, 1.0f, 0, "Random, or a circuit and car your career has opened.");
 
     drawMenuItem(kStartRow, "Start");
