@@ -1,6 +1,8 @@
 // Effect sounds: one OpenAL source and one buffer per WAV file.
 #include <AL/alext.h>
 
+#include <cmath>
+
 #include "audio/audio.h"
 #include "audio/audio_local.h"
 
@@ -119,8 +121,12 @@ void SoundEffect::stop() {
     alSourceStop(source);
 }
 
+// A value OpenAL refuses (a NaN from a car's broken state, a pitch of 0)
+// would leave an error pending that the music's next check takes as its own
+// and stops for; such a value changes nothing instead.
 void SoundEffect::setGain(float newGain) {
-    gain = newGain;
+    if (!std::isfinite(newGain)) return;
+    gain = newGain < 0.0f ? 0.0f : newGain;
     if (!source) return;
     alSourcef(source, AL_GAIN, gain * effectsVolume * (bed ? raceBedGain : 1.0f));
 }
@@ -133,12 +139,14 @@ void SoundEffect::setListenerRelative() {
 }
 
 void SoundEffect::setPitch(float pitch) {
-    if (!source) return;
+    if (!source || !std::isfinite(pitch) || !(pitch > 0.0f)) return;
     alSourcef(source, AL_PITCH, pitch);
 }
 
 void SoundEffect::setPositionVelocity(float px, float py, float pz, float vx, float vy, float vz) {
     if (!source) return;
+    for (float v : {px, py, pz, vx, vy, vz})
+        if (!std::isfinite(v)) return;
     alSource3f(source, AL_POSITION, px, py, pz);
     alSource3f(source, AL_VELOCITY, vx, vy, vz);
 }

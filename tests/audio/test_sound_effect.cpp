@@ -1,6 +1,7 @@
 // The sound device, effect sounds reaching OpenAL and the error report.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "audio_test_support.h"
@@ -141,6 +142,40 @@ TEST_F(SoundEffectTest, LoadSetsSourceParameters) {
     once.release();
     looping.release();
     EXPECT_TRUE(checkAlError());
+}
+
+// Values OpenAL would refuse leave the source as it was and no error behind
+// for the music's next check to take as its own.
+TEST_F(SoundEffectTest, RefusedValuesChangeNothingAndLeaveNoError) {
+    std::string path = writeWav("refused.wav", pcmWav(1, 8000, 16, rampBytes(200)));
+    SoundEffect sound{};
+    sound.load(path.c_str(), true);
+    sound.setGain(0.5f);
+    sound.setPitch(1.5f);
+    sound.setPositionVelocity(1, 2, 3, 0, 0, 0);
+    ASSERT_EQ(alGetError(), AL_NO_ERROR);
+    const float nan = std::nanf(""), inf = INFINITY;
+    struct Case {
+        float gain, pitch, x;
+    } cases[] = {{nan, 1.5f, 1}, {inf, nan, 1}, {0.5f, 0.0f, nan}, {0.5f, -2.0f, inf}};
+    for (const Case& c : cases) {
+        sound.setGain(c.gain);
+        sound.setPitch(c.pitch);
+        sound.setPositionVelocity(c.x, 2, 3, 0, 0, 0);
+        EXPECT_EQ(alGetError(), AL_NO_ERROR) << c.gain << " " << c.pitch << " " << c.x;
+        float value = 0, p[3];
+        alGetSourcef(sound.source, AL_GAIN, &value);
+        EXPECT_FLOAT_EQ(value, 0.5f * effectsVolume);
+        alGetSourcef(sound.source, AL_PITCH, &value);
+        EXPECT_EQ(value, 1.5f);
+        alGetSourcefv(sound.source, AL_POSITION, p);
+        EXPECT_EQ(p[0], 1.0f);
+    }
+    // A negative gain is silence.
+    sound.setGain(-1.0f);
+    EXPECT_EQ(alGetError(), AL_NO_ERROR);
+    EXPECT_EQ(sound.gain, 0.0f);
+    sound.release();
 }
 
 TEST_F(SoundEffectTest, PlayStopAndRestart) {
