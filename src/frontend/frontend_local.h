@@ -37,12 +37,14 @@ bool cityRoutePoint(int index, float* overlayX, float* overlayY);
 // when the race shown changes.
 void drawCityRoute(int race, float phase);
 
-// The choice lines of the practice and quick race screens: "<" and ">" boxes
-// either side of a value. Half the arrow's hit box across, in overlay units.
-constexpr int kArrowHalfWidth = 20;
-// Mouse-space hit box of the arrow drawn at overlay (arrowX, lineY).
-bool arrowHit(int x, int y, int arrowX, int lineY);
-void drawArrowBox(int arrowX, int lineY, const char* arrow);
+// The choice lines of the practice and quick race screens: the circuit and
+// the car, each with "<" and ">" boxes either side of its value, at these
+// overlay heights and arrow positions.
+constexpr int kChoiceCircuitY = 450, kChoiceCarY = 400;
+constexpr int kChoicePreviousX = 250, kChoiceNextX = 450;
+// The arrow of the line at lineY under a mouse-space point: -1 the previous,
+// 1 the next, 0 none.
+int choiceArrowAt(int x, int y, int lineY);
 // The circuit line ("Race 3" and its name, or "Random" below 1) and the car
 // line (its name, or "Random" below 0), each between its arrows.
 void drawChoiceLines(int circuit, int car);

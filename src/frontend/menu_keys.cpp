@@ -41,10 +41,8 @@ struct KeyItems {
 // the rows below.
 constexpr int kOptionLineTops[] = {131, 181, 231, 281, 331, 381};
 constexpr int kOptionRowYs[] = {kMusicVolumeY, kEffectsVolumeY, kDifficultyY, kGraphicsY, kControlsY};
-// The practice and quick race screens' two choice lines, overlay heights,
-// and their arrows.
-constexpr int kPracticeLineYs[] = {450, 400};
-constexpr int kPracticePreviousX = 250, kPracticeNextX = 450;
+// The practice and quick race screens' two choice lines, overlay heights.
+constexpr int kPracticeLineYs[] = {kChoiceCircuitY, kChoiceCarY};
 
 unsigned rowsOf(int state) {
     unsigned rows = 0;
@@ -133,7 +131,7 @@ bool stepValue(const KeyItems& k, int direction) {
         case QuickRaceMenu: {
             if (menuKeyFocus < 0 || menuKeyFocus >= 2) return false;
             const int y = 600 - kPracticeLineYs[menuKeyFocus] - 5;
-            menuClickAt((direction < 0 ? kPracticePreviousX : kPracticeNextX) + 6, y);
+            menuClickAt((direction < 0 ? kChoicePreviousX : kChoiceNextX) + 6, y);
             return true;
         }
         case Options: {

@@ -18,10 +18,12 @@ int practiceCar = 0;
 namespace {
 
 // The choice lines: label, arrows either side of the value.
-constexpr int kCircuitLineY = 450;
-constexpr int kCarLineY = 400;
+constexpr int kCircuitLineY = kChoiceCircuitY;
+constexpr int kCarLineY = kChoiceCarY;
 constexpr int kLabelX = 80;
-constexpr int kPreviousX = 250, kValueX = 300, kNextX = 450;
+constexpr int kPreviousX = kChoicePreviousX, kValueX = 300, kNextX = kChoiceNextX;
+// Half an arrow box across, in overlay units.
+constexpr int kArrowHalfWidth = 20;
 
 bool carAvailableForPractice(int car) {
     return car >= 0 && car < kCarCount && carAvailable[car];
@@ -48,9 +50,17 @@ void practiceNotStarted() {
 
 }  // namespace
 
-bool arrowHit(int x, int y, int arrowX, int lineY) {
+// Mouse-space hit box of the arrow drawn at overlay (arrowX, lineY).
+static bool arrowHit(int x, int y, int arrowX, int lineY) {
     const int top = 600 - lineY - 19, bottom = 600 - lineY + 9;
     return x >= arrowX - kArrowHalfWidth + 6 && x <= arrowX + kArrowHalfWidth + 6 && y >= top && y <= bottom;
+}
+
+static void drawArrowBox(int arrowX, int lineY, const char* arrow);
+
+int choiceArrowAt(int x, int y, int lineY) {
+    if (arrowHit(x, y, kPreviousX, lineY)) return -1;
+    return arrowHit(x, y, kNextX, lineY) ? 1 : 0;
 }
 
 void drawChoiceLines(int circuit, int car) {
@@ -70,7 +80,7 @@ void drawChoiceLines(int circuit, int car) {
     drawArrowBox(kNextX, kCarLineY, ">");
 }
 
-void drawArrowBox(int arrowX, int lineY, const char* arrow) {
+static void drawArrowBox(int arrowX, int lineY, const char* arrow) {
     const float x0 = static_cast<float>(arrowX - kArrowHalfWidth + 6),
                 x1 = static_cast<float>(arrowX + kArrowHalfWidth + 6);
     beginShapes();
@@ -185,18 +195,15 @@ void drawRecordsPage() {
 
 bool clickPracticeMenu(int x, int y) {
     settlePracticeChoice();
-    if (arrowHit(x, y, kPreviousX, kCircuitLineY)) {
-        if (practiceCircuit > 1) practiceCircuit--;
+    if (const int step = choiceArrowAt(x, y, kCircuitLineY)) {
+        if (step < 0 && practiceCircuit > 1) practiceCircuit--;
+        if (step > 0 && practiceCircuit < maxRaceUnlocked && practiceCircuit < kCareerRaces)
+            practiceCircuit++;
         playClickSound();
         return true;
     }
-    if (arrowHit(x, y, kNextX, kCircuitLineY)) {
-        if (practiceCircuit < maxRaceUnlocked && practiceCircuit < kCareerRaces) practiceCircuit++;
-        playClickSound();
-        return true;
-    }
-    if (arrowHit(x, y, kPreviousX, kCarLineY) || arrowHit(x, y, kNextX, kCarLineY)) {
-        stepCar(arrowHit(x, y, kPreviousX, kCarLineY) ? -1 : 1);
+    if (const int step = choiceArrowAt(x, y, kCarLineY)) {
+        stepCar(step);
         playClickSound();
         return true;
     }

@@ -15,10 +15,7 @@ int quickRaceCar = kQuickRaceRandom;
 
 namespace {
 
-constexpr int kCircuitLineY = 450;
-constexpr int kCarLineY = 400;
 constexpr int kLabelX = 80;
-constexpr int kPreviousX = 250, kNextX = 450;
 constexpr int kStartRow = 1;
 constexpr int kBackRow = 5;
 
@@ -74,13 +71,13 @@ void drawQuickRaceMenu() {
 
 bool clickQuickRaceMenu(int x, int y) {
     settleQuickRaceChoice();
-    if (arrowHit(x, y, kPreviousX, kCircuitLineY) || arrowHit(x, y, kNextX, kCircuitLineY)) {
-        stepCircuit(arrowHit(x, y, kPreviousX, kCircuitLineY) ? -1 : 1);
+    if (const int step = choiceArrowAt(x, y, kChoiceCircuitY)) {
+        stepCircuit(step);
         playClickSound();
         return true;
     }
-    if (arrowHit(x, y, kPreviousX, kCarLineY) || arrowHit(x, y, kNextX, kCarLineY)) {
-        stepCar(arrowHit(x, y, kPreviousX, kCarLineY) ? -1 : 1);
+    if (const int step = choiceArrowAt(x, y, kChoiceCarY)) {
+        stepCar(step);
         playClickSound();
         return true;
     }
