@@ -23,9 +23,9 @@ void BM_StreamRefill(benchmark::State& state) {
     // be refilled in place.
     ALuint buffer = 0;
     alGenBuffers(1, &buffer);
-    RegisteredBuffer record = bufferRegistry[music.streamBuffers[0]];
+    RegisteredBuffer record = audio.bufferRegistry[music.streamBuffers[0]];
     record.buffer = buffer;
-    bufferRegistry[buffer] = record;
+    audio.bufferRegistry[buffer] = record;
     for (auto _ : state) {
         bool full = music.fill(buffer, kStreamBufferBytes);
         if (!full) music.rewind();
@@ -33,7 +33,7 @@ void BM_StreamRefill(benchmark::State& state) {
     }
     state.SetBytesProcessed((int64_t)state.iterations() * kStreamBufferBytes);
     music.close();
-    bufferRegistry.erase(buffer);
+    audio.bufferRegistry.erase(buffer);
     alDeleteBuffers(1, &buffer);
 }
 BENCHMARK(BM_StreamRefill)->Unit(benchmark::kMillisecond);

@@ -39,14 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (music.open(path.c_str(), false, false)) music.close();
     // Whole-file buffers are kept and shared by name; this name holds a new
     // file every run, so its buffer goes.
-    for (auto it = bufferRegistry.begin(); it != bufferRegistry.end();) {
+    for (auto it = audio.bufferRegistry.begin(); it != audio.bufferRegistry.end();) {
         if (it->second.streamed) {
             ++it;
             continue;
         }
         ALuint name = it->first;
         alDeleteBuffers(1, &name);
-        it = bufferRegistry.erase(it);
+        it = audio.bufferRegistry.erase(it);
     }
     // OpenAL errors show boxes through the scripted backend: keep them from
     // piling up over millions of runs.

@@ -122,48 +122,10 @@ struct SoundEffect {
     void release();
 };
 
-// For the whole run, loaded by loadEffectSounds in this order.
-extern SoundEffect soundEngine1;  // player's engine loop ("base/sound/en1.wav")
-extern SoundEffect soundEngine2;  // opponents' engine loops (en2 .. en4)
-extern SoundEffect soundEngine3;
-extern SoundEffect soundEngine4;
-extern SoundEffect soundCrash0;  // crash sounds by impact strength (cr0 .. cr3)
-extern SoundEffect soundCrash1;
-extern SoundEffect soundCrash2;
-extern SoundEffect soundCrash3;
-extern SoundEffect soundStart;       // tyre squeal loop ("st.wav")
-extern SoundEffect soundPoint;       // checkpoint chime
-extern SoundEffect soundEnginePass;  // player's engine when off the throttle
-extern SoundEffect soundGear;        // gear change
-extern SoundEffect soundNitro;       // nitro loop
-extern SoundEffect soundWind;        // wind loop
-extern SoundEffect soundMenu1;       // menu click
-extern SoundEffect soundMenu2;       // menu hover
-
 constexpr int kEffectSoundCount = 16;
 
-// For the whole run, loaded after the sixteen and played at the listener:
-// the countdown beep, at pitch 1 on 3, 2, 1 and higher on go ("count.wav").
-extern SoundEffect soundCountdown;
 // Pitch of soundCountdown on "go": an octave above the three counts.
 constexpr float kCountdownGoPitch = 2.0f;
-// The race's stings, at the listener: a new lap ("lap.wav"), the last lap
-// ("lastlap.wav"), and the finish by place: a win ("finish1.wav"), second or
-// third ("finish2.wav"), last ("finish4.wav").
-extern SoundEffect soundLapSting;
-extern SoundEffect soundLastLapSting;
-extern SoundEffect soundFinishWin;
-extern SoundEffect soundFinishPodium;
-extern SoundEffect soundFinishLast;
-// The districts' ambience under a race, looping at the listener: the city's
-// hum ("amb_city.wav"), the harbour's water ("amb_harbour.wav") and the
-// ironworks ("amb_works.wav").
-extern SoundEffect soundAmbienceCity;
-extern SoundEffect soundAmbienceHarbour;
-extern SoundEffect soundAmbienceWorks;
-// The player's tyres drumming over a kerb ("kerb.wav"), looping at the car,
-// part of the race's bed.
-extern SoundEffect soundKerb;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
 // set through setEffectsVolume and setMusicVolume, which apply it at once.
@@ -172,11 +134,6 @@ extern float musicVolume;    // scales both music streams' gain
 void setEffectsVolume(float volume);
 void setMusicVolume(float volume);
 
-// An impact on the player's car ducks the race's bed (the engines, squeal,
-// wind, nitro and the race music) so the crash stands out of it, then lets
-// it come back. raceBedGain is 1 but for the moment after a hit; the race's
-// sounds play at their gain times it, the crashes and cues do not.
-extern float raceBedGain;
 // Ducks the bed to `gain` (0..1) at once, unless it is already lower.
 void duckRaceBed(float gain);
 // Brings the bed back towards 1 by f frame units; once a race frame.
@@ -217,9 +174,6 @@ struct RegisteredBuffer {
     // Streamed buffers hold one slice of a file and are never shared.
     bool streamed;
 };
-
-// For the whole run: every buffer a MusicStream made, by buffer name.
-extern std::map<uint32_t, RegisteredBuffer> bufferRegistry;
 
 class MusicStream {
   public:
@@ -291,14 +245,6 @@ class MusicStream {
     bool restartDecoder();
 };
 
-// For the whole run: the front-end music (".\base\music\menu.ogg").
-extern MusicStream menuMusic;
-// From loadRace to unloadRace: one of the four race tracks.
-extern MusicStream raceMusic;
-// For the whole run: the quiet loop under the start-up splash
-// (".\base\music\splash.wav", whole file, looping).
-extern MusicStream splashMusic;
-
 // The splash's bed: started with the splash, then faded out by the gain the
 // menu frames pass in (1 - the menu music's fade) and stopped at silence.
 void startSplashBed();
@@ -321,3 +267,58 @@ void loadSounds();
 // Shutdown: the effect sounds in load order, then the menu music and a race
 // music that a quit in the middle of a race left open.
 void releaseSounds();
+
+struct AudioRun {
+    // For the whole run: every buffer a MusicStream made, by buffer name.
+    std::map<uint32_t, RegisteredBuffer> bufferRegistry{};
+    // For the whole run, loaded by loadEffectSounds in this order.
+    SoundEffect soundEngine1{};  // player's engine loop ("base/sound/en1.wav")
+    SoundEffect soundEngine2{};  // opponents' engine loops (en2 .. en4)
+    SoundEffect soundEngine3{};
+    SoundEffect soundEngine4{};
+    SoundEffect soundCrash0{};  // crash sounds by impact strength (cr0 .. cr3)
+    SoundEffect soundCrash1{};
+    SoundEffect soundCrash2{};
+    SoundEffect soundCrash3{};
+    SoundEffect soundStart{};       // tyre squeal loop ("st.wav")
+    SoundEffect soundPoint{};       // checkpoint chime
+    SoundEffect soundEnginePass{};  // player's engine when off the throttle
+    SoundEffect soundGear{};        // gear change
+    SoundEffect soundNitro{};       // nitro loop
+    SoundEffect soundWind{};        // wind loop
+    SoundEffect soundMenu1{};       // menu click
+    SoundEffect soundMenu2{};       // menu hover
+    // For the whole run, loaded after the sixteen and played at the listener:
+    // the countdown beep, at pitch 1 on 3, 2, 1 and higher on go ("count.wav").
+    SoundEffect soundCountdown{};
+    // The race's stings, at the listener: a new lap ("lap.wav"), the last lap
+    // ("lastlap.wav"), and the finish by place: a win ("finish1.wav"), second or
+    // third ("finish2.wav"), last ("finish4.wav").
+    SoundEffect soundLapSting{};
+    SoundEffect soundLastLapSting{};
+    SoundEffect soundFinishWin{};
+    SoundEffect soundFinishPodium{};
+    SoundEffect soundFinishLast{};
+    // The districts' ambience under a race, looping at the listener: the city's
+    // hum ("amb_city.wav"), the harbour's water ("amb_harbour.wav") and the
+    // ironworks ("amb_works.wav").
+    SoundEffect soundAmbienceCity{};
+    SoundEffect soundAmbienceHarbour{};
+    SoundEffect soundAmbienceWorks{};
+    // The player's tyres drumming over a kerb ("kerb.wav"), looping at the car,
+    // part of the race's bed.
+    SoundEffect soundKerb{};
+    // An impact on the player's car ducks the race's bed (the engines, squeal,
+    // wind, nitro and the race music) so the crash stands out of it, then lets
+    // it come back. raceBedGain is 1 but for the moment after a hit; the race's
+    // sounds play at their gain times it, the crashes and cues do not.
+    float raceBedGain = 1.0f;
+    // For the whole run: the front-end music (".\base\music\menu.ogg").
+    MusicStream menuMusic{};
+    // From loadRace to unloadRace: one of the four race tracks.
+    MusicStream raceMusic{};
+    // For the whole run: the quiet loop under the start-up splash
+    // (".\base\music\splash.wav", whole file, looping).
+    MusicStream splashMusic{};
+};
+extern AudioRun audio;

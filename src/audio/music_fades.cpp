@@ -2,33 +2,31 @@
 // the menu music into a race's music.
 #include "audio/audio.h"
 
-MusicStream splashMusic;
-
 static bool menuFadeOut = false;
 static float menuFadeOutGain = 0.0f;
 
 void startSplashBed() {
-    splashMusic.setGain(1.0f);
-    if (!splashMusic.isPlaying()) splashMusic.play();
+    audio.splashMusic.setGain(1.0f);
+    if (!audio.splashMusic.isPlaying()) audio.splashMusic.play();
 }
 
 void fadeSplashBed(float gain) {
-    if (!splashMusic.isPlaying()) return;
+    if (!audio.splashMusic.isPlaying()) return;
     if (gain <= 0.0f) {
-        splashMusic.setGain(0.0f);
-        splashMusic.rewind();
+        audio.splashMusic.setGain(0.0f);
+        audio.splashMusic.rewind();
         return;
     }
     // Only ever down: the bed never comes back once the menu music took over.
-    if (gain < splashMusic.gain) splashMusic.setGain(gain);
+    if (gain < audio.splashMusic.gain) audio.splashMusic.setGain(gain);
 }
 
 void fadeOutMenuMusic() {
     // The bed may still be fading when a race is chosen at once.
     fadeSplashBed(0.0f);
-    if (!menuMusic.isPlaying()) return;
+    if (!audio.menuMusic.isPlaying()) return;
     menuFadeOut = true;
-    menuFadeOutGain = menuMusic.gain;
+    menuFadeOutGain = audio.menuMusic.gain;
 }
 
 void updateMenuMusicFadeOut(float f) {
@@ -38,15 +36,15 @@ void updateMenuMusicFadeOut(float f) {
         endMenuMusicFadeOut();
         return;
     }
-    menuMusic.update();
-    menuMusic.setGain(menuFadeOutGain);
+    audio.menuMusic.update();
+    audio.menuMusic.setGain(menuFadeOutGain);
 }
 
 void endMenuMusicFadeOut() {
     if (!menuFadeOut) return;
     menuFadeOut = false;
-    menuMusic.setGain(0.0f);
-    menuMusic.rewind();
+    audio.menuMusic.setGain(0.0f);
+    audio.menuMusic.rewind();
 }
 
 bool menuMusicFadingOut() {

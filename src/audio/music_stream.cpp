@@ -10,10 +10,6 @@
 #include "audio/audio_local.h"
 #include "platform/platform.h"
 
-std::map<uint32_t, RegisteredBuffer> bufferRegistry;
-MusicStream menuMusic;
-MusicStream raceMusic;
-
 // The decoder reads the music file through these; the file stays ours, so
 // the close callback leaves it open for close() to shut.
 static size_t readCallback(void* buffer, size_t size, size_t count, void* dataSource) {
@@ -56,7 +52,7 @@ static long tellCallback(void* dataSource) {
 static const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};
 
 static uint32_t findWholeFileBuffer(const char* name) {
-    for (const auto& entry : bufferRegistry) {
+    for (const auto& entry : audio.bufferRegistry) {
         if (!entry.second.streamed && entry.second.fileName == name && alIsBuffer(entry.first))
             return entry.first;
     }
@@ -64,7 +60,7 @@ static uint32_t findWholeFileBuffer(const char* name) {
 }
 
 static void registerBuffer(uint32_t buffer, const char* name, int rate, int format, bool streamed) {
-    bufferRegistry[buffer] = RegisteredBuffer{buffer, name, rate, format, streamed};
+    audio.bufferRegistry[buffer] = RegisteredBuffer{buffer, name, rate, format, streamed};
 }
 
 MusicStream::MusicStream()
@@ -236,8 +232,8 @@ bool MusicStream::primeQueue() {
 int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
     *ended = true;
     if (byteCount <= 0 || !decoder || decoderFailed) return 0;
-    auto registered = bufferRegistry.find(buffer);
-    if (registered == bufferRegistry.end()) return 0;
+    auto registered = audio.bufferRegistry.find(buffer);
+    if (registered == audio.bufferRegistry.end()) return 0;
 
     std::unique_ptr<char[]> pcm(new char[(size_t)byteCount]);
     int filled = 0;
@@ -381,7 +377,7 @@ void MusicStream::rewind() {
 void MusicStream::setGain(float newGain) {
     gain = newGain;
     // The race music is part of the bed an impact ducks.
-    const float duck = this == &raceMusic ? raceBedGain : 1.0f;
+    const float duck = this == &audio.raceMusic ? audio.raceBedGain : 1.0f;
     if (source) alSourcef(source, AL_GAIN, gain * musicVolume * duck);
 }
 
@@ -394,7 +390,7 @@ bool MusicStream::isPlaying() const {
 void MusicStream::releaseStreamBuffers() {
     for (int i = 0; i < streamBufferCount; ++i) {
         ALuint buffer = streamBuffers[i];
-        bufferRegistry.erase(buffer);
+        audio.bufferRegistry.erase(buffer);
         if (buffer && alIsBuffer(buffer)) alDeleteBuffers(1, &buffer);
         streamBuffers[i] = 0;
     }

@@ -80,11 +80,11 @@ void closeSoundDevice() {
     if (!context) return;
     // Whole-file music buffers are shared by name and outlive their streams;
     // the device is the last owner they have.
-    for (auto& entry : bufferRegistry) {
+    for (auto& entry : audio.bufferRegistry) {
         ALuint buffer = entry.first;
         if (alIsBuffer(buffer)) alDeleteBuffers(1, &buffer);
     }
-    bufferRegistry.clear();
+    audio.bufferRegistry.clear();
     alGetError();
 
     ALCdevice* device = alcGetContextsDevice(context);

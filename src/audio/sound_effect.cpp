@@ -6,36 +6,8 @@
 #include "audio/audio.h"
 #include "audio/audio_local.h"
 
-SoundEffect soundEngine1;
-SoundEffect soundEngine2;
-SoundEffect soundEngine3;
-SoundEffect soundEngine4;
-SoundEffect soundCrash0;
-SoundEffect soundCrash1;
-SoundEffect soundCrash2;
-SoundEffect soundCrash3;
-SoundEffect soundStart;
-SoundEffect soundPoint;
-SoundEffect soundEnginePass;
-SoundEffect soundGear;
-SoundEffect soundNitro;
-SoundEffect soundWind;
-SoundEffect soundMenu1;
-SoundEffect soundMenu2;
-SoundEffect soundCountdown;
-SoundEffect soundLapSting;
-SoundEffect soundLastLapSting;
-SoundEffect soundFinishWin;
-SoundEffect soundFinishPodium;
-SoundEffect soundFinishLast;
-SoundEffect soundAmbienceCity;
-SoundEffect soundAmbienceHarbour;
-SoundEffect soundAmbienceWorks;
-SoundEffect soundKerb;
-
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
-float raceBedGain = 1.0f;
 
 struct EffectSoundFile {
     SoundEffect* sound;
@@ -45,34 +17,42 @@ struct EffectSoundFile {
 
 // Load order, which is also the release order.
 static const EffectSoundFile kEffectSoundFiles[] = {
-    {&soundEngine1, "base/sound/en1.wav", true},        {&soundEngine2, "base/sound/en2.wav", true},
-    {&soundEngine3, "base/sound/en3.wav", true},        {&soundEngine4, "base/sound/en4.wav", true},
-    {&soundCrash0, "base/sound/cr0.wav", false},        {&soundCrash1, "base/sound/cr1.wav", false},
-    {&soundCrash2, "base/sound/cr2.wav", false},        {&soundCrash3, "base/sound/cr3.wav", false},
-    {&soundStart, "base/sound/st.wav", true},           {&soundPoint, "base/sound/point.wav", false},
-    {&soundEnginePass, "base/sound/en_pass.wav", true}, {&soundGear, "base/sound/gear.wav", false},
-    {&soundNitro, "base/sound/nitro.wav", true},        {&soundWind, "base/sound/wind.wav", true},
-    {&soundMenu1, "base/sound/menu1.wav", false},       {&soundMenu2, "base/sound/menu2.wav", false},
+    {&audio.soundEngine1, "base/sound/en1.wav", true},
+    {&audio.soundEngine2, "base/sound/en2.wav", true},
+    {&audio.soundEngine3, "base/sound/en3.wav", true},
+    {&audio.soundEngine4, "base/sound/en4.wav", true},
+    {&audio.soundCrash0, "base/sound/cr0.wav", false},
+    {&audio.soundCrash1, "base/sound/cr1.wav", false},
+    {&audio.soundCrash2, "base/sound/cr2.wav", false},
+    {&audio.soundCrash3, "base/sound/cr3.wav", false},
+    {&audio.soundStart, "base/sound/st.wav", true},
+    {&audio.soundPoint, "base/sound/point.wav", false},
+    {&audio.soundEnginePass, "base/sound/en_pass.wav", true},
+    {&audio.soundGear, "base/sound/gear.wav", false},
+    {&audio.soundNitro, "base/sound/nitro.wav", true},
+    {&audio.soundWind, "base/sound/wind.wav", true},
+    {&audio.soundMenu1, "base/sound/menu1.wav", false},
+    {&audio.soundMenu2, "base/sound/menu2.wav", false},
 };
 static_assert(sizeof kEffectSoundFiles / sizeof kEffectSoundFiles[0] == kEffectSoundCount,
               "one file per effect sound");
 
 // The game's own cues, heard at the listener, after the sixteen.
 static const EffectSoundFile kCueSoundFiles[] = {
-    {&soundCountdown, "base/sound/count.wav", false},
-    {&soundLapSting, "base/sound/lap.wav", false},
-    {&soundLastLapSting, "base/sound/lastlap.wav", false},
-    {&soundFinishWin, "base/sound/finish1.wav", false},
-    {&soundFinishPodium, "base/sound/finish2.wav", false},
-    {&soundFinishLast, "base/sound/finish4.wav", false},
-    {&soundAmbienceCity, "base/sound/amb_city.wav", true},
-    {&soundAmbienceHarbour, "base/sound/amb_harbour.wav", true},
-    {&soundAmbienceWorks, "base/sound/amb_works.wav", true},
+    {&audio.soundCountdown, "base/sound/count.wav", false},
+    {&audio.soundLapSting, "base/sound/lap.wav", false},
+    {&audio.soundLastLapSting, "base/sound/lastlap.wav", false},
+    {&audio.soundFinishWin, "base/sound/finish1.wav", false},
+    {&audio.soundFinishPodium, "base/sound/finish2.wav", false},
+    {&audio.soundFinishLast, "base/sound/finish4.wav", false},
+    {&audio.soundAmbienceCity, "base/sound/amb_city.wav", true},
+    {&audio.soundAmbienceHarbour, "base/sound/amb_harbour.wav", true},
+    {&audio.soundAmbienceWorks, "base/sound/amb_works.wav", true},
 };
 
 // Sounds of our own placed in the scene, after the cues.
 static const EffectSoundFile kSceneSoundFiles[] = {
-    {&soundKerb, "base/sound/kerb.wav", true},
+    {&audio.soundKerb, "base/sound/kerb.wav", true},
 };
 
 // The engines, nitro and wind are 22.05 kHz files played at every pitch
@@ -128,7 +108,7 @@ void SoundEffect::setGain(float newGain) {
     if (!std::isfinite(newGain)) return;
     gain = newGain < 0.0f ? 0.0f : newGain;
     if (!source) return;
-    alSourcef(source, AL_GAIN, gain * effectsVolume * (bed ? raceBedGain : 1.0f));
+    alSourcef(source, AL_GAIN, gain * effectsVolume * (bed ? audio.raceBedGain : 1.0f));
 }
 
 void SoundEffect::setListenerRelative() {
@@ -167,9 +147,9 @@ void SoundEffect::release() {
 }
 
 // The race's bed: what an impact ducks.
-static SoundEffect* const kBedSounds[] = {&soundEngine1, &soundEngine2,    &soundEngine3,
-                                          &soundEngine4, &soundEnginePass, &soundStart,
-                                          &soundWind,    &soundNitro,      &soundKerb};
+static SoundEffect* const kBedSounds[] = {&audio.soundEngine1, &audio.soundEngine2,    &audio.soundEngine3,
+                                          &audio.soundEngine4, &audio.soundEnginePass, &audio.soundStart,
+                                          &audio.soundWind,    &audio.soundNitro,      &audio.soundKerb};
 
 void loadEffectSounds() {
     for (const EffectSoundFile& file : kEffectSoundFiles) file.sound->load(file.path, file.loop);
@@ -200,12 +180,12 @@ void setEffectsVolume(float volume) {
 
 static void applyBedGain() {
     for (SoundEffect* sound : kBedSounds) sound->setGain(sound->gain);
-    raceMusic.setGain(raceMusic.gain);
+    audio.raceMusic.setGain(audio.raceMusic.gain);
 }
 
 void duckRaceBed(float gain) {
-    if (gain >= raceBedGain) return;
-    raceBedGain = gain < 0.0f ? 0.0f : gain;
+    if (gain >= audio.raceBedGain) return;
+    audio.raceBedGain = gain < 0.0f ? 0.0f : gain;
     applyBedGain();
 }
 
@@ -214,29 +194,29 @@ void duckRaceBed(float gain) {
 static constexpr float kBedRecoveryRate = 0.02f;
 
 void recoverRaceBed(float f) {
-    if (raceBedGain >= 1.0f) return;
-    raceBedGain += kBedRecoveryRate * f;
-    if (raceBedGain > 1.0f) raceBedGain = 1.0f;
+    if (audio.raceBedGain >= 1.0f) return;
+    audio.raceBedGain += kBedRecoveryRate * f;
+    if (audio.raceBedGain > 1.0f) audio.raceBedGain = 1.0f;
     applyBedGain();
 }
 
 void setMusicVolume(float volume) {
     musicVolume = clampVolume(volume);
-    menuMusic.setGain(menuMusic.gain);
-    raceMusic.setGain(raceMusic.gain);
-    splashMusic.setGain(splashMusic.gain);
+    audio.menuMusic.setGain(audio.menuMusic.gain);
+    audio.raceMusic.setGain(audio.raceMusic.gain);
+    audio.splashMusic.setGain(audio.splashMusic.gain);
 }
 
 // Every sound a race plays: what the pause silences and "Continue" resumes.
 static SoundEffect* const kRaceSounds[] = {
-    &soundEngine1,         &soundEngine2,       &soundEngine3,
-    &soundEngine4,         &soundCrash0,        &soundCrash1,
-    &soundCrash2,          &soundCrash3,        &soundStart,
-    &soundPoint,           &soundEnginePass,    &soundGear,
-    &soundNitro,           &soundWind,          &soundCountdown,
-    &soundLapSting,        &soundLastLapSting,  &soundFinishWin,
-    &soundFinishPodium,    &soundFinishLast,    &soundAmbienceCity,
-    &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb,
+    &audio.soundEngine1,         &audio.soundEngine2,       &audio.soundEngine3,
+    &audio.soundEngine4,         &audio.soundCrash0,        &audio.soundCrash1,
+    &audio.soundCrash2,          &audio.soundCrash3,        &audio.soundStart,
+    &audio.soundPoint,           &audio.soundEnginePass,    &audio.soundGear,
+    &audio.soundNitro,           &audio.soundWind,          &audio.soundCountdown,
+    &audio.soundLapSting,        &audio.soundLastLapSting,  &audio.soundFinishWin,
+    &audio.soundFinishPodium,    &audio.soundFinishLast,    &audio.soundAmbienceCity,
+    &audio.soundAmbienceHarbour, &audio.soundAmbienceWorks, &audio.soundKerb,
 };
 constexpr int kRaceSoundCount = sizeof kRaceSounds / sizeof kRaceSounds[0];
 // Which of them the pause caught playing.
@@ -258,19 +238,19 @@ void resumeRaceSounds() {
 }
 
 void stopRaceSounds() {
-    soundStart.stop();
-    soundEnginePass.stop();
-    soundEngine1.stop();
-    soundEngine2.stop();
-    soundEngine3.stop();
-    soundEngine4.stop();
-    soundWind.stop();
-    soundNitro.stop();
-    soundAmbienceCity.stop();
-    soundAmbienceHarbour.stop();
-    soundAmbienceWorks.stop();
-    soundKerb.stop();
-    raceBedGain = 1.0f;
+    audio.soundStart.stop();
+    audio.soundEnginePass.stop();
+    audio.soundEngine1.stop();
+    audio.soundEngine2.stop();
+    audio.soundEngine3.stop();
+    audio.soundEngine4.stop();
+    audio.soundWind.stop();
+    audio.soundNitro.stop();
+    audio.soundAmbienceCity.stop();
+    audio.soundAmbienceHarbour.stop();
+    audio.soundAmbienceWorks.stop();
+    audio.soundKerb.stop();
+    audio.raceBedGain = 1.0f;
     // A race left from the pause menu: what the pause held would otherwise
     // resume from the middle at its next play.
     for (int i = 0; i < kRaceSoundCount; i++) {

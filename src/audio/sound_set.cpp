@@ -9,16 +9,16 @@ static const char* const kSplashMusicPath = ".\\base\\music\\splash.wav";
 
 void loadSounds() {
     loadEffectSounds();
-    menuMusic.open(kMenuMusicPath, true, true);
-    splashMusic.open(kSplashMusicPath, true, false);
+    audio.menuMusic.open(kMenuMusicPath, true, true);
+    audio.splashMusic.open(kSplashMusicPath, true, false);
     setInverseDistanceModel();
 }
 
 void releaseSounds() {
     releaseEffectSounds();
-    menuMusic.close();
-    splashMusic.close();
+    audio.menuMusic.close();
+    audio.splashMusic.close();
     // A quit in the middle of a race leaves its music open; its source has to
     // go before the context does.
-    raceMusic.close();
+    audio.raceMusic.close();
 }

@@ -28,7 +28,7 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
 }
 
 void computeCarStatistics() {
-    tunedStatistics(selectedCar, &carPower, &carMaxSpeed, &carSuspension);
+    tunedStatistics(frontEnd.selectedCar, &frontEnd.carPower, &frontEnd.carMaxSpeed, &frontEnd.carSuspension);
 }
 
 // Points are booked without bound over a long career (or onto a file that
@@ -56,7 +56,7 @@ void bookRaceResult(int raceNumber, int place) {
     for (const CarPrize& prize : carPrizes) {
         if (career.careerPoints >= prize.points && !career.carAvailable[prize.car]) {
             career.carAvailable[prize.car] = true;
-            newCarWon = true;
+            frontEnd.newCarWon = true;
         }
     }
     career.tuningPoints = addPoints(career.tuningPoints, 1000 - 250 * (int64_t)place);
@@ -77,7 +77,7 @@ int tuningPackagesAffordable() {
 
 // A fresh career: the first eight cars, no tuning, race 1 unlocked.
 void newCareer() {
-    selectedCar = 0;
+    frontEnd.selectedCar = 0;
     for (int i = 0; i < kCarSlots; i++) {
         career.carAvailable[i] = i < 8;
         for (int k = 0; k < kTuningPackages; k++) {
@@ -89,7 +89,7 @@ void newCareer() {
         career.raceRecord[j].bestPlace = 0;
     }
     career.maxRaceUnlocked = 1;
-    selectedRace = 1;
+    frontEnd.selectedRace = 1;
     career.careerPoints = 0;
     career.tuningPoints = 250;
     writeCareerNow();

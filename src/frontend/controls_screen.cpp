@@ -13,10 +13,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-int controlsCapture = -1;
-int controlsCaptureSlot = 0;
-int controlsHoverRow = -1;
-
 namespace {
 
 constexpr int kActionX = 90;
@@ -134,7 +130,7 @@ void drawLiveBars() {
 void drawSettingRows() {
     drawTextPlate(kRowLeft - 6.0f, static_cast<float>(settingY(kControlsSettingRows - 1)) - 10.0f,
                   kRowRight + 6.0f, static_cast<float>(settingY(0)) + 22.0f, 0.62f);
-    const int over = controlsSettingRowAt(mouseX, mouseY);
+    const int over = controlsSettingRowAt(frontEnd.mouseX, frontEnd.mouseY);
     PadAnalogue pad;
     padAnalogue(&pad);
     const bool rumbleMissing = pad.connected && !pad.rumble;
@@ -250,12 +246,12 @@ void drawControlsScreen() {
     printColoured(kHudCyan, 1.0f, kPadX, kControlsRowTopY + 34, "Controller");
     for (int a = 0; a < kBindActions; a++) {
         const int y = rowY(a);
-        const bool capturing = controlsCapture == a;
-        const bool over = controlsHoverRow == a;
+        const bool capturing = frontEnd.controlsCapture == a;
+        const bool over = frontEnd.controlsHoverRow == a;
         if (capturing || over) {
             // The slot waiting for a key lights up on its own.
             const float x0 =
-                capturing ? (float)(controlsCaptureSlot == 1 ? kSecondX : kKeyX) - 8.0f : kRowLeft;
+                capturing ? (float)(frontEnd.controlsCaptureSlot == 1 ? kSecondX : kKeyX) - 8.0f : kRowLeft;
             const float x1 = capturing ? x0 + 80.0f : kRowRight;
             beginShapes();
             shapeColour(kHudCyan, 0.38f);
@@ -273,8 +269,8 @@ void drawControlsScreen() {
         const int slotKeys[2] = {keyBindings[a], secondKeyBindings[a]};
         const int slotX[2] = {kKeyX, kSecondX};
         for (int slot = 0; slot < 2; slot++) {
-            if (capturing && controlsCaptureSlot == slot) {
-                textAlpha = 0.6f * (float)(menuPhase - (int)menuPhase) + 0.4f;
+            if (capturing && frontEnd.controlsCaptureSlot == slot) {
+                textAlpha = 0.6f * (float)(frontEnd.menuPhase - (int)frontEnd.menuPhase) + 0.4f;
                 printText(slotX[slot], y, 1.0f, 1, "?");
                 textAlpha = 1.0f;
                 continue;
@@ -285,10 +281,12 @@ void drawControlsScreen() {
         printText(kPadX, y, 1.0f, 1, "%s", controllerButtonName(a));
     }
     char hint[96];
-    if (controlsCapture >= 0 && controlsCaptureSlot == 1)
-        std::snprintf(hint, sizeof hint, "%s, second key? (Backspace: none)", actionName(controlsCapture));
-    else if (controlsCapture >= 0)
-        std::snprintf(hint, sizeof hint, "Press a key for %s (Esc cancels)", actionName(controlsCapture));
+    if (frontEnd.controlsCapture >= 0 && frontEnd.controlsCaptureSlot == 1)
+        std::snprintf(hint, sizeof hint, "%s, second key? (Backspace: none)",
+                      actionName(frontEnd.controlsCapture));
+    else if (frontEnd.controlsCapture >= 0)
+        std::snprintf(hint, sizeof hint, "Press a key for %s (Esc cancels)",
+                      actionName(frontEnd.controlsCapture));
     else
         std::snprintf(hint, sizeof hint, "Click a key, then press its new key");
     printOnPlate(kActionX, rowY(kBindActions - 1) - 46, hint);
@@ -303,8 +301,8 @@ bool clickControlsScreen(int x, int y) {
     if (row >= 0) {
         // A second click on the waiting key keeps waiting; another key waits
         // instead.
-        controlsCapture = row;
-        controlsCaptureSlot = controlsSlotAt(x);
+        frontEnd.controlsCapture = row;
+        frontEnd.controlsCaptureSlot = controlsSlotAt(x);
         playClickSound();
         return true;
     }
@@ -312,15 +310,15 @@ bool clickControlsScreen(int x, int y) {
     if (setting >= 0) {
         // Left of the value's middle steps down, right of it up.
         stepControlsSetting(setting, x < kSettingValueX + 30 && x >= kSettingLessX - 10 ? -1 : 1);
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
         playClickSound();
         return true;
     }
     if (menuRowHit(kDefaultsRow, x, y)) {
         restoreDefaultKeyBindings();
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
     } else if (menuRowHit(kBackRow, x, y)) {
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
         game.gameState = Options;
     } else {
         return false;
@@ -332,23 +330,23 @@ bool clickControlsScreen(int x, int y) {
 
 void hoverControlsScreen(int x, int y) {
     const int row = controlsRowAt(x, y);
-    if (row >= 0 && row != controlsHoverRow) playHoverSound();
-    controlsHoverRow = row;
+    if (row >= 0 && row != frontEnd.controlsHoverRow) playHoverSound();
+    frontEnd.controlsHoverRow = row;
 }
 
 bool controlsKeyPressed(int vk) {
-    if (game.gameState != Controls || controlsCapture < 0) return false;
+    if (game.gameState != Controls || frontEnd.controlsCapture < 0) return false;
     if (vk == VK_ESCAPE) {
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
         return true;
     }
-    if (vk == VK_BACK && controlsCaptureSlot == 1) {
-        clearSecondKey(controlsCapture);
-        controlsCapture = -1;
+    if (vk == VK_BACK && frontEnd.controlsCaptureSlot == 1) {
+        clearSecondKey(frontEnd.controlsCapture);
+        frontEnd.controlsCapture = -1;
         playClickSound();
         return true;
     }
-    if (!bindKeySlot(controlsCapture, controlsCaptureSlot, vk)) {
+    if (!bindKeySlot(frontEnd.controlsCapture, frontEnd.controlsCaptureSlot, vk)) {
         // Keys the game keeps for itself, or has no name for, or the only key
         // of another action, wait on.
         char text[80];
@@ -360,7 +358,7 @@ bool controlsKeyPressed(int vk) {
         setPlayerNotice(text);
         return true;
     }
-    controlsCapture = -1;
+    frontEnd.controlsCapture = -1;
     playClickSound();
     return true;
 }

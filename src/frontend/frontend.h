@@ -13,19 +13,6 @@ class Model;
 // ---------------------------------------------------------------------------
 // For the whole run: what the menus selected.
 
-// Car shown in the garage and driven in the next race, 0..11 (car number - 1).
-extern int selectedCar;
-// Career race shown on the city map, 1..maxRaceUnlocked.
-extern int selectedRace;
-// Race number of the running quick race, 1..9, drawn by the main menu.
-extern int quickRaceNumber;
-// Power rating of the selected car as tuned, 0..1; the race scales every
-// engine force by it (the opponents by it raised by 30 %).
-extern float carPower;
-// The other two statistics of the selected car as tuned, 0..1 (garage bars).
-extern float carMaxSpeed;
-extern float carSuspension;
-
 // ---------------------------------------------------------------------------
 // For the whole run: menu state, written by drawMenus, menuClick and menuHover.
 
@@ -33,49 +20,15 @@ extern float carSuspension;
 constexpr int kMenuHoverSlots = 11;
 constexpr int kMenuRows = 5;
 
-// Cursor in the 800 x 600 mouse space, y down; refreshed once per menu frame.
-extern int mouseX;
-extern int mouseY;
-// The item in that slot is under the cursor and drawn highlighted.
-extern bool menuHoverFlags[kMenuHoverSlots];
-// Animation phase: 40 at start-up, += 0.2 x frameFactor every menu frame.
-extern float menuPhase;
-// Pulse phase of the city map's race marker, += 0.1 x frameFactor a map frame.
-extern float mapPhase;
-// Menu sounds played since start-up (click soundMenu1, hover soundMenu2),
-// counted whether or not a device plays them; the sound switch still decides.
-extern int menuClickSounds;
-extern int menuHoverSounds;
-
 // ---------------------------------------------------------------------------
 // From a race's start to its end: the result screen's flags.
-
-// The running race was started from the city map.
-extern bool careerRace;
-// The running career race's result has not been booked yet.
-extern bool awardPending;
-// The last booking made a car available ("You win new car.").
-extern bool newCarWon;
 
 // What the running race was started as from the practice screen; nothing of
 // a practice race or a time trial is booked in the career.
 enum PracticeKind : int { NoPractice, PracticeRace, PracticeTimeTrial };
-extern int practiceKind;
-// The practice screen's circuit (1..maxRaceUnlocked) and car (an available
-// one); kept for the whole run.
-extern int practiceCircuit;
-extern int practiceCar;
 
 // ---------------------------------------------------------------------------
 // From the end of the start-up splash to exit: the garage scene's models.
-
-extern Model* garageModel;       // "base/garage/garage.ms3d"
-extern Model* garageLightModel;  // "base/garage/light.ms3d", lamps only, never drawn
-// Translation of the whole garage from the eye; also the eye the lamps are
-// shaded from (the chase camera writes the same vector in a race).
-extern const float garageCameraOffset[3];
-// View direction the lamp selection uses in the garage.
-extern const float garageLightDirection[3];
 
 // ---------------------------------------------------------------------------
 // Screens (menus.cpp, loading_screen.cpp, results.cpp, garage_scene.cpp).
@@ -140,8 +93,6 @@ bool screenHasRow(int state, int row);
 // The quick race screen (quick_race.cpp): a circuit and a car, each random
 // (kQuickRaceRandom) or one the career has opened; kept for the whole run.
 constexpr int kQuickRaceRandom = -1;
-extern int quickRaceCircuit;
-extern int quickRaceCar;
 void drawQuickRaceMenu();
 bool clickQuickRaceMenu(int x, int y);
 // A choice the career no longer offers goes back to random.
@@ -210,12 +161,6 @@ enum ControlsSetting : int {
     ControlsRumble,
     kControlsSettingRows
 };
-// -1, or the action that the next key press binds, in slot
-// controlsCaptureSlot (0 the primary key, 1 the second).
-extern int controlsCapture;
-extern int controlsCaptureSlot;
-// The action row under the cursor, -1 for none.
-extern int controlsHoverRow;
 void drawControlsScreen();
 bool clickControlsScreen(int x, int y);
 void hoverControlsScreen(int x, int y);
@@ -316,9 +261,6 @@ struct ResultRow {
     float toNext;   // distance to the next checkpoint
 };
 
-// What the last booked career race gave, for the table's last line.
-extern int bookedCareerPoints;
-extern int bookedTuningPoints;
 // The result screen records its booking here as it makes it.
 void noteRaceBooking(int careerPointsGained, int tuningPointsGained);
 // The four cars as the race left them: the player from the race clocks, the
@@ -338,3 +280,56 @@ void drawResultsTable();
 // Writes stats.html in the saves folder with the career's figures; the page
 // the shell opens at exit.
 bool writeStatsPage();
+
+struct FrontEndState {
+    // Car shown in the garage and driven in the next race, 0..11 (car number - 1).
+    int selectedCar = 0;
+    // Career race shown on the city map, 1..maxRaceUnlocked.
+    int selectedRace = 0;
+    // Race number of the running quick race, 1..9, drawn by the main menu.
+    int quickRaceNumber = 0;
+    // Power rating of the selected car as tuned, 0..1; the race scales every
+    // engine force by it (the opponents by it raised by 30 %).
+    float carPower = 0.0f;
+    // The other two statistics of the selected car as tuned, 0..1 (garage bars).
+    float carMaxSpeed = 0.0f;
+    float carSuspension = 0.0f;
+    // Cursor in the 800 x 600 mouse space, y down; refreshed once per menu frame.
+    int mouseX = 0;
+    int mouseY = 0;
+    // The item in that slot is under the cursor and drawn highlighted.
+    bool menuHoverFlags[kMenuHoverSlots]{};
+    // Animation phase: 40 at start-up, += 0.2 x frameFactor every menu frame.
+    float menuPhase = 40.0f;
+    // Pulse phase of the city map's race marker, += 0.1 x frameFactor a map frame.
+    float mapPhase = 0.0f;
+    // Menu sounds played since start-up (click soundMenu1, hover soundMenu2),
+    // counted whether or not a device plays them; the sound switch still decides.
+    int menuClickSounds = 0;
+    int menuHoverSounds = 0;
+    // The running race was started from the city map.
+    bool careerRace = false;
+    // The running career race's result has not been booked yet.
+    bool awardPending = false;
+    // The last booking made a car available ("You win new car.").
+    bool newCarWon = false;
+    int practiceKind = NoPractice;
+    // The practice screen's circuit (1..maxRaceUnlocked) and car (an available
+    // one); kept for the whole run.
+    int practiceCircuit = 1;
+    int practiceCar = 0;
+    int quickRaceCircuit = kQuickRaceRandom;
+    int quickRaceCar = kQuickRaceRandom;
+    // -1, or the action that the next key press binds, in slot
+    // controlsCaptureSlot (0 the primary key, 1 the second).
+    int controlsCapture = -1;
+    int controlsCaptureSlot = 0;
+    // The action row under the cursor, -1 for none.
+    int controlsHoverRow = -1;
+    // What the last booked career race gave, for the table's last line.
+    int bookedCareerPoints = 0;
+    int bookedTuningPoints = 0;
+    Model* garageModel = nullptr;       // "base/garage/garage.ms3d"
+    Model* garageLightModel = nullptr;  // "base/garage/light.ms3d", lamps only, never drawn
+};
+extern FrontEndState frontEnd;

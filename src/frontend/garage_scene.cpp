@@ -8,10 +8,11 @@
 #include "render/render.h"
 #include "state/state.h"
 
-Model* garageModel = nullptr;
-Model* garageLightModel = nullptr;
-const float garageCameraOffset[3] = {0.0f, -0.5f, -9.5f};
-const float garageLightDirection[3] = {0.0f, 0.0f, -1.0f};
+// Translation of the whole garage from the eye; also the eye the lamps are
+// shaded from (the chase camera writes the same vector in a race).
+static const float garageCameraOffset[3] = {0.0f, -0.5f, -9.5f};
+// View direction the lamp selection uses in the garage.
+static const float garageLightDirection[3] = {0.0f, 0.0f, -1.0f};
 
 namespace {
 
@@ -64,34 +65,34 @@ void poseGarageWheels(const CarTableRow& row, WheelPose wheels[kCarWheelPoses]) 
 
 void loadGarageModels() {
     releaseGarageModels();
-    garageModel = loadModel("base/garage/garage.ms3d");
-    garageLightModel = loadModel("base/garage/light.ms3d");
+    frontEnd.garageModel = loadModel("base/garage/garage.ms3d");
+    frontEnd.garageLightModel = loadModel("base/garage/light.ms3d");
     rebuildGarageLights();
 }
 
 void releaseGarageModels() {
-    releaseModelChunks(garageModel);
-    delete garageModel;
-    delete garageLightModel;
-    garageModel = nullptr;
-    garageLightModel = nullptr;
+    releaseModelChunks(frontEnd.garageModel);
+    delete frontEnd.garageModel;
+    delete frontEnd.garageLightModel;
+    frontEnd.garageModel = nullptr;
+    frontEnd.garageLightModel = nullptr;
 }
 
 void rebuildGarageLights() {
-    if (garageLightModel == nullptr) return;
-    garageLightModel->buildFlatTriangles();
-    buildLightSources(garageLightModel);
+    if (frontEnd.garageLightModel == nullptr) return;
+    frontEnd.garageLightModel->buildFlatTriangles();
+    buildLightSources(frontEnd.garageLightModel);
 }
 
 void renderGarageReflection() {
-    renderReflection(ReflectionScene{false, garageModel, Vector3(), menuPhase});
+    renderReflection(ReflectionScene{false, frontEnd.garageModel, Vector3(), frontEnd.menuPhase});
 }
 
 void drawGarageScene() {
     shadingEye = Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
     shadingViewDir = Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]);
-    const float tilt = 5.0f * std::sin(0.017f * menuPhase) + 5.0f;
-    const float turn = (menuPhase + 265.0f) * 0.7f;
+    const float tilt = 5.0f * std::sin(0.017f * frontEnd.menuPhase) + 5.0f;
+    const float turn = (frontEnd.menuPhase + 265.0f) * 0.7f;
 
     const GarageView view{{garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]}, tilt, turn};
 
@@ -105,9 +106,9 @@ void drawGarageScene() {
 
     // The body first: the depth test then turns away the room behind it
     // instead of shading it and covering it again.
-    const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
+    const int car = frontEnd.selectedCar >= 0 && frontEnd.selectedCar < kCarModels ? frontEnd.selectedCar : 0;
     drawGarageCarBody(raceRun.carBodyModels[car], view, kGarageShading);
-    drawGarageRoom(garageModel, view, kGarageShading);
+    drawGarageRoom(frontEnd.garageModel, view, kGarageShading);
     WheelPose wheels[kCarWheelPoses];
     poseGarageWheels(raceRun.carTable[car], wheels);
     drawGarageCarWheels(raceRun.carWheelModels[car], view, wheels, kGarageShading);

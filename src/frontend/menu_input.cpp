@@ -10,15 +10,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-int mouseX = 0;
-int mouseY = 0;
-bool menuHoverFlags[kMenuHoverSlots];
-int menuClickSounds = 0;
-int menuHoverSounds = 0;
-bool careerRace = false;
-bool awardPending = false;
-bool newCarWon = false;
-
 // The menu sounds sit just above the camera, so they play at full gain.
 static const float kMenuSoundRise = 2.0f;
 
@@ -95,23 +86,23 @@ bool screenHasRow(int state, int row) {
 // Sounds.
 
 void playClickSound() {
-    menuClickSounds++;
-    if (options.soundEnabled) soundMenu1.play();
+    frontEnd.menuClickSounds++;
+    if (options.soundEnabled) audio.soundMenu1.play();
 }
 
 void playHoverSound() {
-    menuHoverSounds++;
-    if (options.soundEnabled) soundMenu2.play();
+    frontEnd.menuHoverSounds++;
+    if (options.soundEnabled) audio.soundMenu2.play();
 }
 
 void placeMenuSounds() {
     const float x = cameraEye.x, y = cameraEye.y + kMenuSoundRise, z = cameraEye.z;
-    soundMenu1.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
-    soundMenu2.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+    audio.soundMenu1.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
+    audio.soundMenu2.setPositionVelocity(x, y, z, 0.0f, 0.0f, 0.0f);
 }
 
 void resetMenuHover() {
-    for (bool& flag : menuHoverFlags) flag = false;
+    for (bool& flag : frontEnd.menuHoverFlags) flag = false;
     std::srand((unsigned)std::time(nullptr));
 }
 
@@ -130,13 +121,13 @@ static void clicked() {
 static void raceNotStarted(bool inCareer) {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     game.gameState = inCareer ? CityMap : MainMenu;
-    careerRace = false;
-    awardPending = false;
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
     if (!inCareer) {
-        selectedCar = 0;
-        selectedRace = 1;
+        frontEnd.selectedCar = 0;
+        frontEnd.selectedRace = 1;
     }
-    if (options.musicEnabled && !menuMusic.isPlaying()) {
+    if (options.musicEnabled && !audio.menuMusic.isPlaying()) {
         requestMenuMusicStart();
     }
     resetMenuHover();
@@ -145,10 +136,10 @@ static void raceNotStarted(bool inCareer) {
 // The race drives the selected car at its power: both are handed over at
 // every start.
 static bool loadSelectedRace(int raceNumber) {
-    players[0].playerCarModel = selectedCar;
-    players[0].playerCarPower = carPower;
+    players[0].playerCarModel = frontEnd.selectedCar;
+    players[0].playerCarPower = frontEnd.carPower;
     // Rising's difficulty follows the career's race.
-    session.raceCareerNumber = careerRace ? raceNumber : 0;
+    session.raceCareerNumber = frontEnd.careerRace ? raceNumber : 0;
     return loadRace(raceNumber);
 }
 
@@ -160,72 +151,72 @@ static void leaveRace() {
 
 void startQuickRace() {
     game.gameState = Race;
-    practiceKind = NoPractice;
+    frontEnd.practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
-    careerRace = false;
-    awardPending = false;
-    newCarWon = false;
-    quickRaceNumber = drawQuickRaceCircuit();
-    selectedCar = drawQuickRaceCar();
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
+    frontEnd.newCarWon = false;
+    frontEnd.quickRaceNumber = drawQuickRaceCircuit();
+    frontEnd.selectedCar = drawQuickRaceCar();
     // A quick race drives the car as it comes, without the career's tuning.
-    const CarTableRow& row = raceRun.carTable[selectedCar];
-    carPower = row.power;
-    carMaxSpeed = row.maxSpeed;
-    carSuspension = row.suspensionRating;
-    if (!loadSelectedRace(quickRaceNumber)) raceNotStarted(false);
+    const CarTableRow& row = raceRun.carTable[frontEnd.selectedCar];
+    frontEnd.carPower = row.power;
+    frontEnd.carMaxSpeed = row.maxSpeed;
+    frontEnd.carSuspension = row.suspensionRating;
+    if (!loadSelectedRace(frontEnd.quickRaceNumber)) raceNotStarted(false);
 }
 
 void startCareerRace() {
     game.gameState = Race;
-    practiceKind = NoPractice;
+    frontEnd.practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
-    careerRace = true;
-    awardPending = true;
-    newCarWon = false;
+    frontEnd.careerRace = true;
+    frontEnd.awardPending = true;
+    frontEnd.newCarWon = false;
     computeCarStatistics();
-    if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
+    if (!loadSelectedRace(frontEnd.selectedRace)) raceNotStarted(true);
 }
 
 void restartRace() {
     game.gameState = Race;
     leaveRace();
-    newCarWon = false;
+    frontEnd.newCarWon = false;
     // A practice race or time trial starts again on its circuit and car.
-    if (practiceKind != NoPractice) {
-        startPractice(practiceKind);
+    if (frontEnd.practiceKind != NoPractice) {
+        startPractice(frontEnd.practiceKind);
         return;
     }
-    if (careerRace) {
-        if (!loadSelectedRace(selectedRace)) raceNotStarted(true);
+    if (frontEnd.careerRace) {
+        if (!loadSelectedRace(frontEnd.selectedRace)) raceNotStarted(true);
         return;
     }
-    careerRace = false;
-    awardPending = false;
-    quickRaceNumber = drawQuickRaceCircuit();
-    selectedCar = drawQuickRaceCar();
-    if (!loadSelectedRace(quickRaceNumber)) raceNotStarted(false);
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
+    frontEnd.quickRaceNumber = drawQuickRaceCircuit();
+    frontEnd.selectedCar = drawQuickRaceCar();
+    if (!loadSelectedRace(frontEnd.quickRaceNumber)) raceNotStarted(false);
 }
 
 void exitRace() {
-    if (practiceKind != NoPractice) {
+    if (frontEnd.practiceKind != NoPractice) {
         // Back to the practice screen with the choice kept.
         game.gameState = PracticeMenu;
-        practiceKind = NoPractice;
+        frontEnd.practiceKind = NoPractice;
         raceRun.timeTrialMode = false;
-        careerRace = false;
-        awardPending = false;
+        frontEnd.careerRace = false;
+        frontEnd.awardPending = false;
         leaveRace();
         return;
     }
-    if (careerRace) {
+    if (frontEnd.careerRace) {
         game.gameState = Garage;
     } else {
         game.gameState = MainMenu;
-        selectedCar = 0;
-        selectedRace = 1;
+        frontEnd.selectedCar = 0;
+        frontEnd.selectedRace = 1;
     }
-    careerRace = false;
-    awardPending = false;
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
     leaveRace();
 }
 
@@ -282,33 +273,33 @@ static bool clickCareerMenu(int x, int y) {
 // Locked cars can be looked at but not raced or tuned: the player is told why.
 static void refuseLockedCar() {
     char text[80];
-    std::snprintf(text, sizeof text, "%s is locked: it unlocks at %d points", carName(selectedCar),
-                  carUnlockPoints(selectedCar));
+    std::snprintf(text, sizeof text, "%s is locked: it unlocks at %d points", carName(frontEnd.selectedCar),
+                  carUnlockPoints(frontEnd.selectedCar));
     setPlayerNotice(text);
 }
 
 static bool clickGarage(int x, int y) {
     if (menuRowHit(1, x, y)) {
-        if (selectedCar > 0) selectedCar--;
+        if (frontEnd.selectedCar > 0) frontEnd.selectedCar--;
     } else if (menuRowHit(2, x, y)) {
         // On past the cars the career has, to those it can still win.
-        if (selectedCar < kCarCount - 1) selectedCar++;
+        if (frontEnd.selectedCar < kCarCount - 1) frontEnd.selectedCar++;
     } else if (menuRowHit(3, x, y)) {
-        if (!carSelectable(selectedCar)) {
+        if (!carSelectable(frontEnd.selectedCar)) {
             refuseLockedCar();
             return true;
         }
         game.gameState = CarTuning;
     } else if (menuRowHit(4, x, y)) {
         // A locked car cannot race: no click, only the notice.
-        if (!carSelectable(selectedCar)) {
+        if (!carSelectable(frontEnd.selectedCar)) {
             refuseLockedCar();
             return true;
         }
         game.gameState = CityMap;
     } else if (menuRowHit(5, x, y)) {
         game.gameState = MainMenu;
-        if (!carSelectable(selectedCar)) selectedCar = 0;
+        if (!carSelectable(frontEnd.selectedCar)) frontEnd.selectedCar = 0;
     } else {
         return false;
     }
@@ -320,7 +311,8 @@ static bool clickCarTuning(int x, int y) {
     for (int k = 0; k < kTuningPackages; k++) {
         if (menuRowHit(k + 1, x, y)) {
             // Points too short for a package still for sale: said, not silent.
-            if (!buyTuningPackage(selectedCar, k) && career.carTuning[selectedCar][k] == 0) {
+            if (!buyTuningPackage(frontEnd.selectedCar, k) &&
+                career.carTuning[frontEnd.selectedCar][k] == 0) {
                 char text[96];
                 std::snprintf(text, sizeof text, "Not enough tuning points: a package costs %d, you have %d",
                               kTuningPackagePrice, career.tuningPoints);
@@ -339,15 +331,15 @@ static bool clickCarTuning(int x, int y) {
 static bool clickCityMap(int x, int y) {
     if (menuRowHit(1, x, y)) {
         // On to the races still locked, which show what opens them.
-        if (selectedRace < kCareerRaces) selectedRace++;
+        if (frontEnd.selectedRace < kCareerRaces) frontEnd.selectedRace++;
         playClickSound();
     } else if (menuRowHit(3, x, y)) {
-        if (selectedRace > 1) selectedRace--;
+        if (frontEnd.selectedRace > 1) frontEnd.selectedRace--;
         playClickSound();
     } else if (menuRowHit(4, x, y)) {
-        if (!raceUnlocked(selectedRace)) {
+        if (!raceUnlocked(frontEnd.selectedRace)) {
             char text[64];
-            raceUnlockHint(selectedRace, text, sizeof text);
+            raceUnlockHint(frontEnd.selectedRace, text, sizeof text);
             setPlayerNotice(text);
             return true;
         }
@@ -356,7 +348,7 @@ static bool clickCityMap(int x, int y) {
     } else if (menuRowHit(5, x, y)) {
         game.gameState = Garage;
         // The map opens again on a race that can be started.
-        if (!raceUnlocked(selectedRace)) selectedRace = career.maxRaceUnlocked;
+        if (!raceUnlocked(frontEnd.selectedRace)) frontEnd.selectedRace = career.maxRaceUnlocked;
         clicked();
     } else {
         return false;
@@ -368,7 +360,7 @@ static bool clickPause(int x, int y) {
     if (menuRowHit(2, x, y)) {
         // Back into the race as it was: no click, the music plays on.
         game.gameState = Race;
-        if (options.musicEnabled) raceMusic.play();
+        if (options.musicEnabled) audio.raceMusic.play();
         resumeRaceSounds();
         startMusicFade();
         resetMenuHover();
@@ -428,10 +420,10 @@ static bool clickOptionLines(int x, int y) {
         resetMenuHover();
         options.musicEnabled = !options.musicEnabled;
         if (options.musicEnabled) {
-            menuMusic.play();
+            audio.menuMusic.play();
             startMusicFade();
         } else {
-            menuMusic.rewind();
+            audio.menuMusic.rewind();
         }
     } else {
         return false;
@@ -484,7 +476,7 @@ static bool clickInfoPage(int x, int y) {
 }
 
 void menuClick() {
-    menuClickAt(mouseX, mouseY);
+    menuClickAt(frontEnd.mouseX, frontEnd.mouseY);
 }
 
 void menuClickAt(int x, int y) {
@@ -535,8 +527,9 @@ void menuClickAt(int x, int y) {
 
 // A tuning row can be hovered only while its package is still for sale.
 static bool rowHoverable(int row) {
-    if (game.gameState == CarTuning && row <= kTuningPackages && selectedCar >= 0 && selectedCar < kCarCount)
-        return career.carTuning[selectedCar][row - 1] == 0;
+    if (game.gameState == CarTuning && row <= kTuningPackages && frontEnd.selectedCar >= 0 &&
+        frontEnd.selectedCar < kCarCount)
+        return career.carTuning[frontEnd.selectedCar][row - 1] == 0;
     return true;
 }
 
@@ -545,20 +538,20 @@ void menuHover() {
     int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)) {
         // The keys lead: their item alone is lit (the keys played its sound).
-        controlsHoverRow =
+        frontEnd.controlsHoverRow =
             game.gameState == Controls && focusRow == 0 ? controlsRowAt((x0 + x1) / 2, (y0 + y1) / 2) : -1;
         for (int row = 1; row <= kMenuRows; row++)
-            menuHoverFlags[row - 1] = row == focusRow && rowHoverable(row);
+            frontEnd.menuHoverFlags[row - 1] = row == focusRow && rowHoverable(row);
         return;
     }
     if (game.gameState == Controls)
-        hoverControlsScreen(mouseX, mouseY);
+        hoverControlsScreen(frontEnd.mouseX, frontEnd.mouseY);
     else
-        controlsHoverRow = -1;
+        frontEnd.controlsHoverRow = -1;
     for (int row = 1; row <= kMenuRows; row++) {
-        bool& flag = menuHoverFlags[row - 1];
-        const bool over =
-            screenHasRow(game.gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
+        bool& flag = frontEnd.menuHoverFlags[row - 1];
+        const bool over = screenHasRow(game.gameState, row) && rowHoverable(row) &&
+                          menuRowHit(row, frontEnd.mouseX, frontEnd.mouseY);
         if (over && !flag) playHoverSound();
         flag = over;
     }

@@ -24,7 +24,7 @@ void drawButton(int y, bool hover) {
 
     // The icon spins while the item is under the cursor.
     translate2D(-67.0f, 30.0f);
-    if (hover) rotate2D(menuPhase * 10.0f);
+    if (hover) rotate2D(frontEnd.menuPhase * 10.0f);
     setBlend2D(Blend2DAlpha);
     drawImage(tgaTextureName(kButtonIconTga), -32.0f, -32.0f, 32.0f, 32.0f);
     popTransform2D();
@@ -34,7 +34,7 @@ void drawButton(int y, bool hover) {
 
 void drawMenuItem(int row, const char* label) {
     const int y = menuRowHeight(row);
-    drawButton(y, menuHoverFlags[row - 1]);
+    drawButton(y, frontEnd.menuHoverFlags[row - 1]);
     printText(650, y, 1.0f, 1, "%s", label);
 }
 
@@ -143,15 +143,15 @@ void drawStatisticsBars() {
     computeCarStatistics();
     beginImages();
     setBlend2D(Blend2DOff);
-    drawBar(50.0f, 125.0f, carPower);
-    drawBar(50.0f, 75.0f, carMaxSpeed);
-    drawBar(50.0f, 25.0f, carSuspension);
+    drawBar(50.0f, 125.0f, frontEnd.carPower);
+    drawBar(50.0f, 75.0f, frontEnd.carMaxSpeed);
+    drawBar(50.0f, 25.0f, frontEnd.carSuspension);
     char text[48];
-    std::snprintf(text, sizeof text, "Power  %d kW", ratingKilowatts(carPower));
+    std::snprintf(text, sizeof text, "Power  %d kW", ratingKilowatts(frontEnd.carPower));
     printOnPlate(50, 150, text);
-    std::snprintf(text, sizeof text, "Max speed  %d km/h", ratingKmh(carMaxSpeed));
+    std::snprintf(text, sizeof text, "Max speed  %d km/h", ratingKmh(frontEnd.carMaxSpeed));
     printOnPlate(50, 100, text);
-    std::snprintf(text, sizeof text, "Suspension  %.1f / 10", ratingOutOfTen(carSuspension));
+    std::snprintf(text, sizeof text, "Suspension  %.1f / 10", ratingOutOfTen(frontEnd.carSuspension));
     printOnPlate(50, 50, text);
 }
 
@@ -159,7 +159,7 @@ void drawPointer() {
     setBlend2D(Blend2DOff);
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     pushTransform2D();
-    translate2D(static_cast<float>(mouseX), 580.0f - static_cast<float>(mouseY));
+    translate2D(static_cast<float>(frontEnd.mouseX), 580.0f - static_cast<float>(frontEnd.mouseY));
     // Tip, heel and wing: x, y, u, v each.
     const float arrow[12] = {0.0f, 20.0f, 0.5f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 15.0f, 5.0f, 1.0f, 0.0f};
     drawImageTriangle(menuTexture(kPointerTexture), arrow);

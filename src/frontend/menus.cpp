@@ -11,9 +11,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-float menuPhase = 40.0f;
-float mapPhase = 0.0f;
-
 namespace {
 
 // Overlay centre of each race's marker on the city map, races 1..15.
@@ -26,7 +23,7 @@ static_assert(sizeof(kRacePositions) / sizeof(kRacePositions[0]) == kCareerRaces
 
 // Texts that pulse with the menu phase.
 float pulseAlpha(float base) {
-    return std::sin(0.7f * menuPhase) + base;
+    return std::sin(0.7f * frontEnd.menuPhase) + base;
 }
 
 // The glow over the post-processed garage, which is still in the back buffer,
@@ -66,7 +63,7 @@ void drawCareerMenu() {
     careerNextUnlock(line, sizeof line);
     printOnPlate(60, 330, line);
     drawMenuItem(2, "New game");
-    drawButton(menuRowHeight(3), menuHoverFlags[2]);
+    drawButton(menuRowHeight(3), frontEnd.menuHoverFlags[2]);
     printText(637, 300, 1.0f, 1, "Continue game");
     drawMenuItem(4, "Back");
 }
@@ -76,22 +73,22 @@ void drawLockedCar() {
     drawTextPlate(0.0f, 0.0f, 800.0f, 600.0f, 0.72f);
     drawLock(300.0f, 330.0f, 56.0f);
     char text[64];
-    std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(selectedCar));
+    std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(frontEnd.selectedCar));
     printLargeOnPlate(300 - 13 * static_cast<int>(std::strlen(text)) / 2, 250, text);
     std::snprintf(text, sizeof text, "You have %d", career.careerPoints);
     printOnPlate(300 - 10 * static_cast<int>(std::strlen(text)) / 2, 218, text);
 }
 
 void drawGarage() {
-    const bool locked = !carSelectable(selectedCar);
+    const bool locked = !carSelectable(frontEnd.selectedCar);
     if (locked) drawLockedCar();
     drawStatisticsBars();
     printLargeOnPlate(320, 550, "    Garage");
     // The car's name over its ratings, and where it stands among the twelve.
-    printLargeOnPlate(50, 180, carName(selectedCar));
+    printLargeOnPlate(50, 180, carName(frontEnd.selectedCar));
     char place[32];
-    std::snprintf(place, sizeof place, "%d / %d", selectedCar + 1, kCarCount);
-    printOnPlate(50 + 13 * static_cast<int>(std::strlen(carName(selectedCar))) + 24, 184, place);
+    std::snprintf(place, sizeof place, "%d / %d", frontEnd.selectedCar + 1, kCarCount);
+    printOnPlate(50 + 13 * static_cast<int>(std::strlen(carName(frontEnd.selectedCar))) + 24, 184, place);
     // The arrows are drawn a little lower, before and after the word.
     drawMenuItem(1, "  Car");
     printText(650, 398, 1.0f, 1, "<");
@@ -103,7 +100,8 @@ void drawGarage() {
 }
 
 bool packageInstalled(int package) {
-    return selectedCar >= 0 && selectedCar < kCarCount && career.carTuning[selectedCar][package] != 0;
+    return frontEnd.selectedCar >= 0 && frontEnd.selectedCar < kCarCount &&
+           career.carTuning[frontEnd.selectedCar][package] != 0;
 }
 
 void drawCarTuning() {
@@ -115,7 +113,7 @@ void drawCarTuning() {
     // What each package adds, before it is bought, and what it costs.
     for (int k = 0; k < kTuningPackages; k++) {
         char gain[64];
-        tuningPackageGain(selectedCar, k, gain, sizeof gain);
+        tuningPackageGain(frontEnd.selectedCar, k, gain, sizeof gain);
         printColoured(kHudCyan, 1.0f, 220, 378 - 50 * k, gain);
     }
     char price[80];
@@ -132,28 +130,30 @@ void drawCarTuning() {
     for (int k = 0; k < kTuningPackages; k++) {
         const int row = k + 1;
         const bool installed = packageInstalled(k);
-        drawButton(menuRowHeight(row), menuHoverFlags[row - 1] && !installed);
+        drawButton(menuRowHeight(row), frontEnd.menuHoverFlags[row - 1] && !installed);
         printText(650, menuRowHeight(row), 1.0f, 1, "%s", installed ? "Installed" : "Set up!");
     }
     drawMenuItem(5, "Back");
 }
 
 void drawCityMap() {
-    mapPhase += 0.1f * frameClock.frameFactor;
+    frontEnd.mapPhase += 0.1f * frameClock.frameFactor;
     beginImages();
     setBlend2D(Blend2DAlpha);
     drawImage(tgaTextureName(kCityMapTga), 25.0f, 25.0f, 537.0f, 537.0f);
     setBlend2D(Blend2DOff);
 
     // The shown race's circuit over the streets it runs through.
-    const int race = selectedRace < 1 ? 1 : (selectedRace > kCareerRaces ? kCareerRaces : selectedRace);
-    drawCityRoute(race, mapPhase);
+    const int race = frontEnd.selectedRace < 1
+                         ? 1
+                         : (frontEnd.selectedRace > kCareerRaces ? kCareerRaces : frontEnd.selectedRace);
+    drawCityRoute(race, frontEnd.mapPhase);
 
     // The marker of the shown race pulses about its place on the map.
     setBlend2D(Blend2DAlpha);
     const int best = career.raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
-    const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
+    const float half = 10.0f * (0.25f * std::sin(frontEnd.mapPhase) + 1.0f);
     const float cx = static_cast<float>(kRacePositions[race - 1][0]),
                 cy = static_cast<float>(kRacePositions[race - 1][1]);
     drawImage(tgaTextureName(won ? kMarkerWonTga : kMarkerOpenTga), cx - half, cy - half, cx + half,
@@ -181,7 +181,7 @@ void drawCityMap() {
     drawMenuItem(5, "Back");
     drawTextPlate(580.0f, 339.0f, 700.0f, 373.0f);
     textAlpha = pulseAlpha(1.1f);
-    printTextLarge(587, 344, 1, "Race %2i", selectedRace);
+    printTextLarge(587, 344, 1, "Race %2i", frontEnd.selectedRace);
     textAlpha = 1.0f;
     textColour = 0;
     // The difficulty this race is run at, and whether it rises with the
@@ -288,7 +288,7 @@ void drawInfoPage() {
                       career.careerPoints);
     }
     printText(15, 190, 1.0f, 1, "                                   :");
-    drawButton(menuRowHeight(3), menuHoverFlags[2]);
+    drawButton(menuRowHeight(3), frontEnd.menuHoverFlags[2]);
     printText(650, 300, 1.0f, 0, "Back");
 }
 
@@ -341,13 +341,13 @@ void drawScreen() {
 void refreshMouse() {
     int x = 0, y = 0;
     platformGetCursorPos(&x, &y);
-    screenToMouse(options.resolutionIndex, x, y, &mouseX, &mouseY);
+    screenToMouse(options.resolutionIndex, x, y, &frontEnd.mouseX, &frontEnd.mouseY);
 }
 
 }  // namespace
 
 void drawMenus() {
-    menuPhase += 0.2f * frameClock.frameFactor;
+    frontEnd.menuPhase += 0.2f * frameClock.frameFactor;
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     drawGarageScene();
 
@@ -363,18 +363,18 @@ void drawMenus() {
 }
 
 void resetFrontEndState() {
-    menuPhase = 40.0f;
-    mapPhase = 0.0f;
-    mouseX = 0;
-    mouseY = 0;
-    for (bool& flag : menuHoverFlags) flag = false;
-    menuClickSounds = 0;
-    menuHoverSounds = 0;
-    careerRace = false;
-    awardPending = false;
-    newCarWon = false;
-    practiceKind = NoPractice;
-    quickRaceCircuit = kQuickRaceRandom;
-    quickRaceCar = kQuickRaceRandom;
+    frontEnd.menuPhase = 40.0f;
+    frontEnd.mapPhase = 0.0f;
+    frontEnd.mouseX = 0;
+    frontEnd.mouseY = 0;
+    for (bool& flag : frontEnd.menuHoverFlags) flag = false;
+    frontEnd.menuClickSounds = 0;
+    frontEnd.menuHoverSounds = 0;
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
+    frontEnd.newCarWon = false;
+    frontEnd.practiceKind = NoPractice;
+    frontEnd.quickRaceCircuit = kQuickRaceRandom;
+    frontEnd.quickRaceCar = kQuickRaceRandom;
     resetMenuKeys();
 }

@@ -104,7 +104,7 @@ void drawOptionRows() {
     int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     const bool over = menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)
                           ? onRow((x0 + x1) / 2, (y0 + y1) / 2, kControlsY)
-                          : onRow(mouseX, mouseY, kControlsY);
+                          : onRow(frontEnd.mouseX, frontEnd.mouseY, kControlsY);
     beginShapes();
     shapeColour(over ? kHudCyan : kHudMagenta, over ? 0.42f : 0.22f);
     fillRect((float)kLabelX - 8.0f, (float)kControlsY - 7.0f, 450.0f, (float)kControlsY + 20.0f);
@@ -154,7 +154,7 @@ bool clickOptionRows(int x, int y) {
         applyGraphicsSetting();
     } else if (onRow(x, y, kControlsY)) {
         game.gameState = Controls;
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
         playClickSound();
         resetMenuHover();
         return true;

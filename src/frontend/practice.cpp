@@ -11,10 +11,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-int practiceKind = NoPractice;
-int practiceCircuit = 1;
-int practiceCar = 0;
-
 namespace {
 
 // The choice lines: label, arrows either side of the value.
@@ -30,9 +26,9 @@ bool carAvailableForPractice(int car) {
 }
 
 void stepCar(int direction) {
-    for (int car = practiceCar + direction; car >= 0 && car < kCarCount; car += direction) {
+    for (int car = frontEnd.practiceCar + direction; car >= 0 && car < kCarCount; car += direction) {
         if (carAvailableForPractice(car)) {
-            practiceCar = car;
+            frontEnd.practiceCar = car;
             return;
         }
     }
@@ -42,9 +38,9 @@ void stepCar(int direction) {
 void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     game.gameState = PracticeMenu;
-    practiceKind = NoPractice;
+    frontEnd.practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
-    if (options.musicEnabled && !menuMusic.isPlaying()) game.menuMusicStartPending = true;
+    if (options.musicEnabled && !audio.menuMusic.isPlaying()) game.menuMusicStartPending = true;
     resetMenuHover();
 }
 
@@ -94,14 +90,14 @@ static void drawArrowBox(int arrowX, int lineY, const char* arrow) {
 }
 
 void settlePracticeChoice() {
-    if (practiceCircuit < 1) practiceCircuit = 1;
-    if (practiceCircuit > career.maxRaceUnlocked) practiceCircuit = career.maxRaceUnlocked;
-    if (practiceCircuit > kCareerRaces) practiceCircuit = kCareerRaces;
-    if (!carAvailableForPractice(practiceCar)) {
-        practiceCar = 0;
+    if (frontEnd.practiceCircuit < 1) frontEnd.practiceCircuit = 1;
+    if (frontEnd.practiceCircuit > career.maxRaceUnlocked) frontEnd.practiceCircuit = career.maxRaceUnlocked;
+    if (frontEnd.practiceCircuit > kCareerRaces) frontEnd.practiceCircuit = kCareerRaces;
+    if (!carAvailableForPractice(frontEnd.practiceCar)) {
+        frontEnd.practiceCar = 0;
         for (int car = 0; car < kCarCount; car++) {
             if (carAvailableForPractice(car)) {
-                practiceCar = car;
+                frontEnd.practiceCar = car;
                 break;
             }
         }
@@ -111,16 +107,16 @@ void settlePracticeChoice() {
 bool startPractice(int kind) {
     settlePracticeChoice();
     game.gameState = Race;
-    careerRace = false;
-    awardPending = false;
-    newCarWon = false;
-    practiceKind = kind;
+    frontEnd.careerRace = false;
+    frontEnd.awardPending = false;
+    frontEnd.newCarWon = false;
+    frontEnd.practiceKind = kind;
     raceRun.timeTrialMode = kind == PracticeTimeTrial;
     // The car as the career has tuned it; the career itself is left alone.
     float maxSpeed = 0.0f, suspension = 0.0f;
-    tunedStatistics(practiceCar, &players[0].playerCarPower, &maxSpeed, &suspension);
-    players[0].playerCarModel = practiceCar;
-    if (loadRace(practiceCircuit)) return true;
+    tunedStatistics(frontEnd.practiceCar, &players[0].playerCarPower, &maxSpeed, &suspension);
+    players[0].playerCarModel = frontEnd.practiceCar;
+    if (loadRace(frontEnd.practiceCircuit)) return true;
     practiceNotStarted();
     return false;
 }
@@ -156,10 +152,10 @@ void drawPracticeMenu() {
     printTextLarge(300, 550, 1, "  Practice");
     drawPod(60.0f, 250.0f, 540.0f, 490.0f, kHudMagenta);
 
-    drawChoiceLines(practiceCircuit, practiceCar);
+    drawChoiceLines(frontEnd.practiceCircuit, frontEnd.practiceCar);
 
     char lap[32], car[16], date[16];
-    recordLine(practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
+    recordLine(frontEnd.practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
     printColoured(kHudCyan, 1.0f, kLabelX, 330, "Record");
     printText(kValueX - 100, 330, 1.0f, 1, "%s  %s  %s", lap, car, date);
     printText(kLabelX, 290, 1.0f, 0, "Time trial: alone, from a standing start;");
@@ -197,9 +193,10 @@ void drawRecordsPage() {
 bool clickPracticeMenu(int x, int y) {
     settlePracticeChoice();
     if (const int step = choiceArrowAt(x, y, kCircuitLineY)) {
-        if (step < 0 && practiceCircuit > 1) practiceCircuit--;
-        if (step > 0 && practiceCircuit < career.maxRaceUnlocked && practiceCircuit < kCareerRaces)
-            practiceCircuit++;
+        if (step < 0 && frontEnd.practiceCircuit > 1) frontEnd.practiceCircuit--;
+        if (step > 0 && frontEnd.practiceCircuit < career.maxRaceUnlocked &&
+            frontEnd.practiceCircuit < kCareerRaces)
+            frontEnd.practiceCircuit++;
         playClickSound();
         return true;
     }

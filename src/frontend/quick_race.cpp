@@ -10,9 +10,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-int quickRaceCircuit = kQuickRaceRandom;
-int quickRaceCar = kQuickRaceRandom;
-
 namespace {
 
 constexpr int kLabelX = 80;
@@ -30,30 +27,31 @@ bool carOpen(int car) {
 // Random, then the open circuits in order, and round again.
 void stepCircuit(int direction) {
     const int last = career.maxRaceUnlocked < kCareerRaces ? career.maxRaceUnlocked : kCareerRaces;
-    const int now = quickRaceCircuit;
+    const int now = frontEnd.quickRaceCircuit;
     if (direction > 0)
-        quickRaceCircuit = now == kQuickRaceRandom ? 1 : (now >= last ? kQuickRaceRandom : now + 1);
+        frontEnd.quickRaceCircuit = now == kQuickRaceRandom ? 1 : (now >= last ? kQuickRaceRandom : now + 1);
     else
-        quickRaceCircuit = now == kQuickRaceRandom ? last : (now <= 1 ? kQuickRaceRandom : now - 1);
+        frontEnd.quickRaceCircuit = now == kQuickRaceRandom ? last : (now <= 1 ? kQuickRaceRandom : now - 1);
 }
 
 void stepCar(int direction) {
-    int car = quickRaceCar;
+    int car = frontEnd.quickRaceCar;
     for (int tries = 0; tries <= kCarCount; tries++) {
         car += direction;
         if (car >= kCarCount) car = kQuickRaceRandom;
         if (car < kQuickRaceRandom) car = kCarCount - 1;
         if (car == kQuickRaceRandom || carOpen(car)) break;
     }
-    quickRaceCar = car;
+    frontEnd.quickRaceCar = car;
 }
 
 }  // namespace
 
 void settleQuickRaceChoice() {
-    if (quickRaceCircuit != kQuickRaceRandom && !circuitOpen(quickRaceCircuit))
-        quickRaceCircuit = kQuickRaceRandom;
-    if (quickRaceCar != kQuickRaceRandom && !carOpen(quickRaceCar)) quickRaceCar = kQuickRaceRandom;
+    if (frontEnd.quickRaceCircuit != kQuickRaceRandom && !circuitOpen(frontEnd.quickRaceCircuit))
+        frontEnd.quickRaceCircuit = kQuickRaceRandom;
+    if (frontEnd.quickRaceCar != kQuickRaceRandom && !carOpen(frontEnd.quickRaceCar))
+        frontEnd.quickRaceCar = kQuickRaceRandom;
 }
 
 void drawQuickRaceMenu() {
@@ -62,7 +60,7 @@ void drawQuickRaceMenu() {
     printTextLarge(300, 550, 1, "Quick race");
     drawPod(60.0f, 330.0f, 540.0f, 490.0f, kHudMagenta);
 
-    drawChoiceLines(quickRaceCircuit, quickRaceCar);
+    drawChoiceLines(frontEnd.quickRaceCircuit, frontEnd.quickRaceCar);
     printText(kLabelX, 350, 1.0f, 0, "Random, or a circuit and car your career has opened.");
 
     drawMenuItem(kStartRow, "Start");
@@ -95,10 +93,10 @@ bool clickQuickRaceMenu(int x, int y) {
 
 int drawQuickRaceCircuit() {
     settleQuickRaceChoice();
-    return quickRaceCircuit != kQuickRaceRandom ? quickRaceCircuit : std::rand() % 9 + 1;
+    return frontEnd.quickRaceCircuit != kQuickRaceRandom ? frontEnd.quickRaceCircuit : std::rand() % 9 + 1;
 }
 
 int drawQuickRaceCar() {
     settleQuickRaceChoice();
-    return quickRaceCar != kQuickRaceRandom ? quickRaceCar : std::rand() % 6;
+    return frontEnd.quickRaceCar != kQuickRaceRandom ? frontEnd.quickRaceCar : std::rand() % 6;
 }

@@ -18,13 +18,13 @@ static const float kResultEndSeconds = 10.0f;
 static char resultHint[96];
 
 static void bookOnce() {
-    if (!awardPending) return;
-    if (!careerResultHint(selectedRace, players[0].playerPlace, resultHint, sizeof resultHint))
+    if (!frontEnd.awardPending) return;
+    if (!careerResultHint(frontEnd.selectedRace, players[0].playerPlace, resultHint, sizeof resultHint))
         resultHint[0] = '\0';
     const int points = career.careerPoints, tuning = career.tuningPoints;
-    bookRaceResult(selectedRace, players[0].playerPlace);
+    bookRaceResult(frontEnd.selectedRace, players[0].playerPlace);
     noteRaceBooking(career.careerPoints - points, career.tuningPoints - tuning);
-    awardPending = false;
+    frontEnd.awardPending = false;
     // Saved at once, so a crash later in the run keeps this race's progress.
     writeCareerNow();
 }
@@ -32,9 +32,9 @@ static void bookOnce() {
 // Leaves as the pause menu's exit does; a career run then shows the newest
 // race on the city map.
 static void leaveRace() {
-    const bool inCareer = careerRace;
+    const bool inCareer = frontEnd.careerRace;
     exitRace();
-    if (inCareer) selectedRace = career.maxRaceUnlocked;
+    if (inCareer) frontEnd.selectedRace = career.maxRaceUnlocked;
     playClickSound();
     resetMenuHover();
 }
@@ -52,8 +52,8 @@ void drawResultScreen() {
         if (circuitName(session.loadedRaceNumber)[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(circuit)), 330, circuit);
         printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(players[0].playerPlace));
-        if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
-        if (careerRace && resultHint[0] != '\0')
+        if (frontEnd.newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
+        if (frontEnd.careerRace && resultHint[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(resultHint)), 258, resultHint);
         drawResultsTable();
     }

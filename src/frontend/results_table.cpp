@@ -7,9 +7,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-int bookedCareerPoints = 0;
-int bookedTuningPoints = 0;
-
 static_assert(kResultRows == kRaceCars, "one result row per car");
 
 namespace {
@@ -48,8 +45,8 @@ void drawPanel(float bottom) {
 }  // namespace
 
 void noteRaceBooking(int careerPointsGained, int tuningPointsGained) {
-    bookedCareerPoints = careerPointsGained;
-    bookedTuningPoints = tuningPointsGained;
+    frontEnd.bookedCareerPoints = careerPointsGained;
+    frontEnd.bookedTuningPoints = tuningPointsGained;
 }
 
 void gatherResultRows(ResultRow rows[kResultRows]) {
@@ -101,7 +98,7 @@ void drawResultsTable() {
     gatherResultRows(rows);
     orderResults(rows, players[0].playerPlace);
 
-    const bool points = careerRace && !awardPending;
+    const bool points = frontEnd.careerRace && !frontEnd.awardPending;
     drawPanel(points ? (float)kPointsY - 10.0f : (float)(kFirstRowY - kRowStep * (kResultRows - 1)) - 12.0f);
 
     printColoured(kHudCyan, 1.0f, kPlaceX, kHeaderY, "Pos");
@@ -137,10 +134,10 @@ void drawResultsTable() {
     if (points) {
         char text[40];
         printColoured(kHudCyan, 1.0f, kPlaceX, kPointsY, "Points");
-        std::snprintf(text, sizeof text, "+%d", bookedCareerPoints);
+        std::snprintf(text, sizeof text, "+%d", frontEnd.bookedCareerPoints);
         printColoured(kHudPlayer, 1.0f, kPlaceX + 70, kPointsY, text);
         printColoured(kHudCyan, 1.0f, kBestX - 22, kPointsY, "Tuning points");
-        std::snprintf(text, sizeof text, "+%d", bookedTuningPoints);
+        std::snprintf(text, sizeof text, "+%d", frontEnd.bookedTuningPoints);
         printColoured(kHudPlayer, 1.0f, kBestX + 118, kPointsY, text);
     }
 }

@@ -32,7 +32,8 @@ constexpr float kAmbienceBlend = 40.0f;
 // a second to cross over.
 constexpr float kAmbienceFollow = 0.01f;
 
-SoundEffect* const kBeds[kAmbienceBeds] = {&soundAmbienceCity, &soundAmbienceHarbour, &soundAmbienceWorks};
+SoundEffect* const kBeds[kAmbienceBeds] = {&audio.soundAmbienceCity, &audio.soundAmbienceHarbour,
+                                           &audio.soundAmbienceWorks};
 
 }  // namespace
 

@@ -125,12 +125,13 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
 
     if (session.cars[0].body != nullptr) {
         const Vector3 p0 = getPosition(session.cars[0].body);
-        placeSound(soundEnginePass, p0, v0);
-        placeSound(soundGear, p0, v0);
-        placeSound(soundNitro, p0, v0);
-        placeSound(soundWind, p0, v0);
+        placeSound(audio.soundEnginePass, p0, v0);
+        placeSound(audio.soundGear, p0, v0);
+        placeSound(audio.soundNitro, p0, v0);
+        placeSound(audio.soundWind, p0, v0);
     }
-    SoundEffect* engines[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
+    SoundEffect* engines[kRaceCars] = {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,
+                                       &audio.soundEngine4};
     for (int i = 0; i < kRaceCars; i++) {
         if (session.cars[i].body != nullptr)
             placeSound(*engines[i], getPosition(session.cars[i].body),

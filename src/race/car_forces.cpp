@@ -82,10 +82,10 @@ Vector3 tyreSideForce(const Vector3& slide) {
 }
 
 static SoundEffect* crashSound(float m) {
-    if (m > 600.0f && m <= 1100.0f) return &soundCrash0;
-    if (m > 1100.0f && m <= 1400.0f) return &soundCrash1;
-    if (m > 1400.0f && m <= 2000.0f) return &soundCrash2;
-    if (m > 2000.0f && m <= 30000.0f) return &soundCrash3;
+    if (m > 600.0f && m <= 1100.0f) return &audio.soundCrash0;
+    if (m > 1100.0f && m <= 1400.0f) return &audio.soundCrash1;
+    if (m > 1400.0f && m <= 2000.0f) return &audio.soundCrash2;
+    if (m > 2000.0f && m <= 30000.0f) return &audio.soundCrash3;
     return nullptr;
 }
 

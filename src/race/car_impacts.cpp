@@ -41,7 +41,8 @@ ImpactSound impactSoundFor(float speedLost) {
     // Bands of speed lost, units a second (Km/h is 10.5 times that): a
     // scrape, a knock, a hard hit, a car stopped dead.
     static const float kBandFrom[4] = {kImpactThreshold, 6.0f, 10.0f, 15.0f};
-    static SoundEffect* const kFiles[4] = {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3};
+    static SoundEffect* const kFiles[4] = {&audio.soundCrash0, &audio.soundCrash1, &audio.soundCrash2,
+                                           &audio.soundCrash3};
     static_assert(sizeof kBandFrom / sizeof kBandFrom[0] == sizeof kFiles / sizeof kFiles[0],
                   "one file per band");
     ImpactSound out{nullptr, 0.0f};

@@ -34,8 +34,8 @@ void noteWheelGround(const Car& car, const Vector3& groundNormal, const Vector3&
 void startKerbRumble() {
     wheelsOnKerb = 0;
     kerbLevel = 0.0f;
-    soundKerb.setGain(0.0f);
-    soundKerb.play();
+    audio.soundKerb.setGain(0.0f);
+    audio.soundKerb.play();
 }
 
 void updateKerbRumble(float f) {
@@ -46,12 +46,12 @@ void updateKerbRumble(float f) {
     if (kerbLevel > 1.0f) kerbLevel = 1.0f;
     if (session.cars[0].body == nullptr) return;
     const float s = players[0].playerSpeed;
-    placeSound(soundKerb, getPosition(session.cars[0].body), getLinearVelocity(session.cars[0].body));
-    soundKerb.setGain(kerbLevel * (s < kKerbFullSpeed ? s / kKerbFullSpeed : 1.0f));
+    placeSound(audio.soundKerb, getPosition(session.cars[0].body), getLinearVelocity(session.cars[0].body));
+    audio.soundKerb.setGain(kerbLevel * (s < kKerbFullSpeed ? s / kKerbFullSpeed : 1.0f));
     float pitch = s / 20.0f;
     if (pitch < 0.3f) pitch = 0.3f;
     if (pitch > 2.0f) pitch = 2.0f;
-    soundKerb.setPitch(pitch);
+    audio.soundKerb.setPitch(pitch);
 }
 
 float kerbRumbleLevel() {

@@ -24,13 +24,13 @@ static constexpr float kOpponentGripSteer = 1.1f;
 static SoundEffect* engineLoop(int index) {
     switch (index) {
         case 0:
-            return &soundEngine1;
+            return &audio.soundEngine1;
         case 1:
-            return &soundEngine2;
+            return &audio.soundEngine2;
         case 2:
-            return &soundEngine3;
+            return &audio.soundEngine3;
         case 3:
-            return &soundEngine4;
+            return &audio.soundEngine4;
         default:
             return nullptr;
     }

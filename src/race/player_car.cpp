@@ -160,8 +160,8 @@ static void clamp01(float& v) {
 
 static void engageGear(Car& car) {
     if (car.gear != car.targetGear) {
-        if (options.soundEnabled && !soundGear.isPlaying()) {
-            soundGear.play();
+        if (options.soundEnabled && !audio.soundGear.isPlaying()) {
+            audio.soundGear.play();
         }
         car.gear = car.targetGear;
     }
@@ -179,23 +179,23 @@ static float brakeForce(float s, float a, float scale, float backwards) {
 
 static void updateNitro(Car& car, float f, float& k) {
     k = 1.0f;
-    bool playing = soundNitro.isPlaying();
+    bool playing = audio.soundNitro.isPlaying();
     if (actionDown(BindNitro)) {
         if (car.nitro > 0.0f) {
             car.nitro -= kNitroBurnRate * f;
             k = kNitroBoost;
             if (!playing && options.soundEnabled) {
-                soundNitro.play();
+                audio.soundNitro.play();
             }
         }
         if (car.nitro <= 0.0f) {
             car.nitro = 0.0f;
             if (playing) {
-                soundNitro.stop();
+                audio.soundNitro.stop();
             }
         }
     } else if (playing) {
-        soundNitro.stop();
+        audio.soundNitro.stop();
     }
 }
 
@@ -364,9 +364,9 @@ static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
             players[0].playerPlace = 1 + i;
         }
     }
-    placeSound(soundPoint, p, v);
+    placeSound(audio.soundPoint, p, v);
     if (options.soundEnabled) {
-        soundPoint.play();
+        audio.soundPoint.play();
     }
     if (car.nextCheckpoint == 0) {
         car.lap += 1;
@@ -415,13 +415,13 @@ void updatePlayerCar(Car& car, float f) {
     followTargetRpm(car, f);
 
     // Engine sounds: the loop and the pass sound cross-fade by last frame's mix.
-    soundEngine1.setGain(players[0].engineMix);
-    soundEnginePass.setGain(1.0f - players[0].engineMix);
+    audio.soundEngine1.setGain(players[0].engineMix);
+    audio.soundEnginePass.setGain(1.0f - players[0].engineMix);
     float pitch = (heardEngineRpm(car, f, s) - 1000.0f) * 0.0002f + 0.35f;
     if (pitch < 0.15f) pitch = 0.15f;
     if (pitch > 2.5f) pitch = 2.5f;
-    soundEngine1.setPitch(pitch);
-    soundEnginePass.setPitch(pitch);
+    audio.soundEngine1.setPitch(pitch);
+    audio.soundEnginePass.setPitch(pitch);
 
     Vector3 forward = getRotation(body).rows[0];
     const PlayerInput held = readPlayerInput();
@@ -430,19 +430,19 @@ void updatePlayerCar(Car& car, float f) {
 
     // Tyre squeal.
     Vector3 p = getPosition(body);
-    placeSound(soundStart, p, v);
+    placeSound(audio.soundStart, p, v);
     if (car.slipGrip < 0.75f && s > 5.4f) {
         players[0].skidLevel += 0.01f * f;
     } else {
         players[0].skidLevel -= 0.0125f * f;
     }
     clamp01(players[0].skidLevel);
-    soundStart.setGain(players[0].skidLevel);
+    audio.soundStart.setGain(players[0].skidLevel);
 
     float wind = 0.066f * s - 1.0f;
     clamp01(wind);
-    if (soundWind.isPlaying() && options.soundEnabled) {
-        soundWind.setGain(wind);
+    if (audio.soundWind.isPlaying() && options.soundEnabled) {
+        audio.soundWind.setGain(wind);
     }
 
     updateDrift(car, f, s);

@@ -153,23 +153,12 @@ void unstickCar(Car& car, float f);
 // ---------------------------------------------------------------------------
 // Car forces.
 
-// Listener every car body's controller calls once per physics sub-step.
-struct CarForceListener : ControllerListener {
-    void onControl(Controller* controller) override;
-};
-extern CarForceListener CarForceController;
-
 void applyCarForces(Car& car, Controller* controller);
 
 // ---------------------------------------------------------------------------
 // Race setup (from loadRace to unloadRace).
 
-// Wheel mounting points in car coordinates; 0 and 1 front, 2 and 3 rear.
-extern const Vector3 wheelMounts[kWheels];
-
 constexpr int kGridRows = 15;
-// Grid origin of race number n (1..15) at index n - 1.
-extern const Vector3 startPositions[kGridRows];
 // The grid origin of a race number; numbers outside 1..15 clamp to the
 // nearest row.
 Vector3 gridOrigin(int raceNumber);
@@ -211,8 +200,8 @@ float clockValue(const RaceClock& clock);
 constexpr float kRaceStepSliceLimit = 6.5f;
 constexpr float kRaceTimeLimit = 30.0f;
 
-// No race running: the countdown, the finish and the race timer, and the
-// chase camera's mode at their starting values (the shell's reset).
+// No race loaded and no player seen yet: the session and every player's
+// record at their starting values (the shell's reset at the start of a run).
 void resetRaceRunState();
 
 // One step of f (units of 10 ms): clocks, cars, wheel frames, physics.

@@ -14,12 +14,12 @@ SoundEffect* lapSting(int lap, int laps) {
     // The first lap begins at the first pass of the line: the countdown and
     // "go" have said it already.
     if (lap < 2) return nullptr;
-    return lap >= laps ? &soundLastLapSting : &soundLapSting;
+    return lap >= laps ? &audio.soundLastLapSting : &audio.soundLapSting;
 }
 
 SoundEffect* finishSting(int place) {
-    if (place <= 1) return &soundFinishWin;
-    return place <= 3 ? &soundFinishPodium : &soundFinishLast;
+    if (place <= 1) return &audio.soundFinishWin;
+    return place <= 3 ? &audio.soundFinishPodium : &audio.soundFinishLast;
 }
 
 SoundEffect* updateRaceCues() {

@@ -4,6 +4,15 @@
 #include "audio/audio.h"
 #include "race/race.h"
 
+// Wheel mounting points in car coordinates; 0 and 1 front, 2 and 3 rear.
+extern const Vector3 wheelMounts[kWheels];
+
+// Listener every car body's controller calls once per physics sub-step.
+struct CarForceListener : ControllerListener {
+    void onControl(Controller* controller) override;
+};
+extern CarForceListener CarForceController;
+
 // A quarter turn: headings within it of a car's nose count as forwards.
 constexpr float kHalfPi = 1.570796f;
 

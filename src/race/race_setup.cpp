@@ -19,7 +19,8 @@ const Vector3 wheelMounts[kWheels] = {
     Vector3(-2.0f, 0.0f, -1.25f),
 };
 
-const Vector3 startPositions[kGridRows] = {
+// Grid origin of race number n (1..15) at index n - 1.
+static const Vector3 startPositions[kGridRows] = {
     Vector3(-18.0f, -5.0f, -167.0f),  // 1
     Vector3(-369.0f, -6.2f, 552.0f),  // 2
     Vector3(392.0f, -6.0f, -126.0f),  // 3
@@ -62,7 +63,8 @@ Vector3 gridOrigin(int raceNumber) {
 }
 
 static SoundEffect* carEngineLoop(int i) {
-    SoundEffect* loops[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
+    SoundEffect* loops[kRaceCars] = {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,
+                                     &audio.soundEngine4};
     return loops[i];
 }
 
@@ -192,13 +194,13 @@ void buildRaceWorld() {
             loop->setGain(0.0f);
             loop->play();
             if (i == 0) {
-                soundEnginePass.setGain(0.0f);
-                soundEnginePass.play();
+                audio.soundEnginePass.setGain(0.0f);
+                audio.soundEnginePass.play();
             }
-            soundStart.setGain(0.0f);
-            soundStart.play();
-            soundWind.setGain(0.0f);
-            soundWind.play();
+            audio.soundStart.setGain(0.0f);
+            audio.soundStart.play();
+            audio.soundWind.setGain(0.0f);
+            audio.soundWind.play();
         }
     }
     if (options.soundEnabled) {
@@ -285,9 +287,9 @@ bool loadRace(int raceNumber) {
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
                                                ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
     session.raceMusicIndex = rand() % 4;
-    raceMusic.open(kRaceTracks[session.raceMusicIndex], true, true);
+    audio.raceMusic.open(kRaceTracks[session.raceMusicIndex], true, true);
     if (options.musicEnabled) {
-        raceMusic.play();
+        audio.raceMusic.play();
     }
 
     // The race music fades in from below silence.
@@ -337,9 +339,9 @@ void unloadRace() {
     session.lightMapModel = nullptr;
 
     if (options.musicEnabled) {
-        raceMusic.stop();
+        audio.raceMusic.stop();
     }
-    raceMusic.close();
+    audio.raceMusic.close();
     endMenuMusicFadeOut();
     if (game.gameState != Race && options.musicEnabled) {
         requestMenuMusicStart();
@@ -359,8 +361,8 @@ void updateRaceSounds(float f) {
 }
 
 void updateRaceMusic(float gain) {
-    raceMusic.update();
-    raceMusic.setGain(gain);
+    audio.raceMusic.update();
+    audio.raceMusic.setGain(gain);
     // The checkpoint chime fades in with the music.
-    soundPoint.setGain(gain);
+    audio.soundPoint.setGain(gain);
 }

@@ -4,14 +4,12 @@
 
 #include "audio/audio.h"
 #include "race/race.h"
+#include "race/race_local.h"
 #include "state/state.h"
 
 void resetRaceRunState() {
-    session.countdownRunning = false;
-    session.raceFinished = false;
-    session.raceTimer = 0.0f;
-    players[0].cameraMode = 0;
-    session.raceCareerNumber = 0;
+    session = RaceSession{};
+    for (PlayerRace& player : players) player = PlayerRace{};
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.
@@ -165,8 +163,8 @@ static void playCountdownBeep(float before, float after) {
     static const float kBeepTimes[4] = {3.0f, 4.0f, 5.0f, 6.0f};
     for (int i = 0; i < 4; i++) {
         if (before < kBeepTimes[i] && after >= kBeepTimes[i] && options.soundEnabled) {
-            soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
-            soundCountdown.play();
+            audio.soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
+            audio.soundCountdown.play();
         }
     }
 }

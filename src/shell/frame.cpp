@@ -127,7 +127,7 @@ static void splashFrame() {
         initCarTable();
         loadGarageModels();
         if (options.musicEnabled) {
-            menuMusic.play();
+            audio.menuMusic.play();
         }
         startMusicFade();
         requestMenuMusicStart();
@@ -163,8 +163,8 @@ static void menuFrame() {
     placeFixedLight(lightPosition);
     placeMenuSounds();
     const float gain = advanceMusicFade(frameClock.frameFactor);
-    menuMusic.update();
-    menuMusic.setGain(gain);
+    audio.menuMusic.update();
+    audio.menuMusic.setGain(gain);
     fadeSplashBed(1.0f - gain);
     drawMenus();
 }
@@ -195,11 +195,11 @@ bool drawFrame() {
     // wait: a slow machine gets its menu music too. A music already playing
     // (from the end of the splash) keeps its fade rather than starting over.
     if (options.musicEnabled && game.gameState != Race && menuMusicStartDue(frameClock.frameDelta * 0.1f) &&
-        !menuMusic.isPlaying()) {
+        !audio.menuMusic.isPlaying()) {
         // From silence at once: this frame's gain was set before the start.
         startMusicFade();
-        menuMusic.setGain(kMusicFadeStart);
-        menuMusic.play();
+        audio.menuMusic.setGain(kMusicFadeStart);
+        audio.menuMusic.play();
     }
     return true;
 }
@@ -217,7 +217,7 @@ void checkFrameKeys() {
     if (actionDown(BindPause) && game.gameState == Race && !session.countdownRunning &&
         !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
-        raceMusic.stop();
+        audio.raceMusic.stop();
         pauseRaceSounds();
         game.gameState = Pause;
     }

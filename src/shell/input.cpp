@@ -17,10 +17,10 @@ static void onActivated() {
     game.windowActive = true;
     if (options.musicEnabled && !game.startupPending) {
         if (game.gameState == Race) {
-            raceMusic.play();
+            audio.raceMusic.play();
         } else {
             requestMenuMusicStart();
-            menuMusic.play();
+            audio.menuMusic.play();
         }
         startMusicFade();
     }
@@ -32,11 +32,11 @@ static void onDeactivated() {
     game.windowActive = false;
     if (options.musicEnabled) {
         if (game.gameState == Race) {
-            raceMusic.setGain(0.0f);
-            raceMusic.rewind();
+            audio.raceMusic.setGain(0.0f);
+            audio.raceMusic.rewind();
         } else {
-            menuMusic.setGain(0.0f);
-            menuMusic.rewind();
+            audio.menuMusic.setGain(0.0f);
+            audio.menuMusic.rewind();
             requestMenuMusicStart();
         }
         startMusicFade();
@@ -108,7 +108,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             // at the last menu frame.
             if (game.gameState != Race) {
                 screenToMouse(options.resolutionIndex, loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam),
-                              &mouseX, &mouseY);
+                              &frontEnd.mouseX, &frontEnd.mouseY);
                 menuClick();
             }
             hoverUpdate();

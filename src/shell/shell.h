@@ -19,7 +19,7 @@ void tellSaveProblemsAtStart();
 // Window, context and input.
 
 // The display mode was changed for this window.
-extern bool fullscreen;
+bool windowFullscreen();
 
 bool createGameWindow(const char* title, int width, int height, int bits, bool fullscreenFlag);
 void destroyGameWindow();

@@ -9,7 +9,12 @@
 #include "shell/shell.h"
 #include "shell/shell_local.h"
 
-bool fullscreen = true;
+// The display mode was changed for this window.
+static bool fullscreen = true;
+
+bool windowFullscreen() {
+    return fullscreen;
+}
 
 // Held platform objects (the platform layer keeps the objects themselves;
 // these say whether the shell holds one and must release it).
@@ -139,9 +144,9 @@ bool startRenderer() {
     // The menus open on the main menu with the first car and race chosen,
     // whether or not the shaders built (a failure ends the program anyway).
     game.gameState = MainMenu;
-    selectedCar = 0;
-    selectedRace = 1;
-    menuPhase = 40.0f;
+    frontEnd.selectedCar = 0;
+    frontEnd.selectedRace = 1;
+    frontEnd.menuPhase = 40.0f;
     return started;
 }
 

@@ -5,11 +5,6 @@
 
 #include "state/state.h"
 
-const CarPrize carPrizes[kPrizeCount] = {
-    {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},
-};
-static_assert(sizeof(carPrizes) / sizeof(carPrizes[0]) == kPrizeCount, "one row per prize car");
-
 static const int32_t kResolutions[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
 
 bool resolutionSize(int index, int32_t* width, int32_t* height) {

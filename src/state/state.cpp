@@ -33,37 +33,15 @@ bool menuMusicStartDue(float frameSeconds) {
 }
 
 void resetRunState() {
-    game.gameState = Race;
-    game.quitRequested = false;
-    game.showFps = false;
-
-    frameClock.frameFactor = 0.0f;
-    frameClock.frameTimeCarry = 0.0f;
-    frameClock.frameClockPrev = 0.0f;
-    frameClock.frameDelta = 0.0f;
-    frameClock.fpsCounter = 0;
-    frameClock.fpsStart = frameClock.fpsEnd = frameClock.fpsValue = 0.0f;
-    game.startupPending = true;
-    game.startupElapsed = 0.0f;
+    game = GameRunState{};
+    frameClock = FrameClock{};
+    input = InputState{};
     startMusicFade();
-    game.menuMusicStartPending = false;
-    game.menuMusicWaitSeconds = 0.0f;
-
-    for (bool& key : input.keys) {
-        key = false;
-    }
-    for (bool& pressed : input.keysPressed) {
-        pressed = false;
-    }
-    input.keyLatch = false;
-    game.windowActive = true;
     options.optionsApplied = false;
     setDefaultKeyBindings();
     setDefaultInputSettings();
-    game.playerNotice.set = false;
 }
 
-// Load time is the first reset.
 static const bool kStateAtLoad = (resetRunState(), true);
 
 void setPlayerNotice(const char* text) {

@@ -115,7 +115,9 @@ struct CarPrize {
     int points;  // careerPoints at which the car becomes available
     int car;
 };
-extern const CarPrize carPrizes[kPrizeCount];
+inline constexpr CarPrize carPrizes[kPrizeCount] = {
+    {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},
+};
 
 constexpr int kSettingsFileBytes = 6 * 4;
 constexpr int kCareerFileBytes = (kCarSlots + kCarSlots * kTuningPackages + kRaceSlots * 2 + 3) * 4;
@@ -383,18 +385,20 @@ struct FrameTimer {
 
 void timerInit();
 float timerGetTime();
+// The clock timerInit chose and where it started.
+const FrameTimer& currentFrameTimer();
 
 struct GameRunState {
     // Current screen or race; 0 (Race) at load, MainMenu once the renderer is up.
-    int32_t gameState{};
+    int32_t gameState = Race;
     // Set by "Yes" on the quit confirmation; ends the main loop after the frame.
     bool quitRequested{};
     // FPS display, toggled by F in any state.
     bool showFps{};
     // The window is active and not minimised; frames are drawn only then.
-    bool windowActive{};
+    bool windowActive = true;
     // The eight-second start-up splash still runs; seconds since it began.
-    bool startupPending{};
+    bool startupPending = true;
     float startupElapsed{};
     // Gain of the music that is fading in, from kMusicFadeStart up; applied
     // clamped to 0..1. Written only by startMusicFade and advanceMusicFade.
@@ -424,7 +428,6 @@ struct FrameClock {
     float fpsStart{};
     float fpsEnd{};
     float fpsValue{};
-    FrameTimer frameTimer{};
 };
 extern FrameClock frameClock;
 

@@ -3,36 +3,42 @@
 
 #include "state/state.h"
 
+static FrameTimer frameTimer;
+
 void timerInit() {
-    std::memset(&frameClock.frameTimer, 0, sizeof(frameClock.frameTimer));
+    std::memset(&frameTimer, 0, sizeof(frameTimer));
     int64_t frequency = 0;
     if (platformQueryPerformanceFrequency(&frequency) && frequency > 0 &&
-        platformQueryPerformanceCounter(&frameClock.frameTimer.performanceTimerStart)) {
-        frameClock.frameTimer.frequency = frequency;
-        frameClock.frameTimer.performanceTimer = true;
-        frameClock.frameTimer.resolution = (float)(1.0 / (double)frequency);
-        frameClock.frameTimer.performanceTimerElapsed = frameClock.frameTimer.performanceTimerStart;
+        platformQueryPerformanceCounter(&frameTimer.performanceTimerStart)) {
+        frameTimer.frequency = frequency;
+        frameTimer.performanceTimer = true;
+        frameTimer.resolution = (float)(1.0 / (double)frequency);
+        frameTimer.performanceTimerElapsed = frameTimer.performanceTimerStart;
     } else {
-        frameClock.frameTimer.performanceTimer = false;
-        frameClock.frameTimer.mmTimerStart = platformMillisecondTime();
-        frameClock.frameTimer.resolution = 0.001f;
-        frameClock.frameTimer.frequency = 1000;
-        frameClock.frameTimer.mmTimerElapsed = frameClock.frameTimer.mmTimerStart;
+        frameTimer.performanceTimer = false;
+        frameTimer.mmTimerStart = platformMillisecondTime();
+        frameTimer.resolution = 0.001f;
+        frameTimer.frequency = 1000;
+        frameTimer.mmTimerElapsed = frameTimer.mmTimerStart;
     }
 }
 
 float timerGetTime() {
     // Ticks are scaled in double: a float seconds-per-tick at a MHz counter
     // would put an error of parts per million on every frame time.
-    if (frameClock.frameTimer.frequency <= 0) {
+    if (frameTimer.frequency <= 0) {
         return 0.0f;  // not started yet
     }
-    if (frameClock.frameTimer.performanceTimer) {
+    if (frameTimer.performanceTimer) {
         int64_t now = 0;
         platformQueryPerformanceCounter(&now);
-        int64_t ticks = now - frameClock.frameTimer.performanceTimerStart;
-        return (float)((double)ticks * 1000.0 / (double)frameClock.frameTimer.frequency);
+        int64_t ticks = now - frameTimer.performanceTimerStart;
+        return (float)((double)ticks * 1000.0 / (double)frameTimer.frequency);
     }
-    uint32_t ticks = platformMillisecondTime() - frameClock.frameTimer.mmTimerStart;
-    return (float)((double)ticks * 1000.0 / (double)frameClock.frameTimer.frequency);
+    uint32_t ticks = platformMillisecondTime() - frameTimer.mmTimerStart;
+    return (float)((double)ticks * 1000.0 / (double)frameTimer.frequency);
+}
+
+const FrameTimer& currentFrameTimer() {
+    return frameTimer;
 }

@@ -21,9 +21,10 @@ TEST(GameContent, SixteenEffectSoundsHoldSound) {
     scriptedReset();
     loadEffectSounds();
     const SoundEffect* all[kEffectSoundCount] = {
-        &soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundCrash0,     &soundCrash1,
-        &soundCrash2,  &soundCrash3,  &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
-        &soundNitro,   &soundWind,    &soundMenu1,   &soundMenu2};
+        &audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,    &audio.soundEngine4,
+        &audio.soundCrash0,  &audio.soundCrash1,  &audio.soundCrash2,     &audio.soundCrash3,
+        &audio.soundStart,   &audio.soundPoint,   &audio.soundEnginePass, &audio.soundGear,
+        &audio.soundNitro,   &audio.soundWind,    &audio.soundMenu1,      &audio.soundMenu2};
     for (int i = 0; i < kEffectSoundCount; ++i) {
         SCOPED_TRACE(i);
         EXPECT_GT(bufferInt(all[i]->buffer, AL_SIZE), 0);
@@ -42,13 +43,13 @@ TEST(GameContent, MusicOpensByItsWindowsStylePaths) {
                             ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
     for (const char* track : tracks) {
         SCOPED_TRACE(track);
-        ASSERT_TRUE(menuMusic.open(track, true, true));
-        ASSERT_EQ(menuMusic.streamBufferCount, kStreamBufferCount);
+        ASSERT_TRUE(audio.menuMusic.open(track, true, true));
+        ASSERT_EQ(audio.menuMusic.streamBufferCount, kStreamBufferCount);
         for (int i = 0; i < kStreamBufferCount; ++i) {
             // Every track is far longer than the two buffers: both are full.
-            EXPECT_EQ(bufferInt(menuMusic.streamBuffers[i], AL_SIZE), kStreamBufferBytes);
+            EXPECT_EQ(bufferInt(audio.menuMusic.streamBuffers[i], AL_SIZE), kStreamBufferBytes);
         }
-        menuMusic.close();
+        audio.menuMusic.close();
     }
     EXPECT_TRUE(scriptedMessageBoxes().empty());
 }

@@ -162,8 +162,8 @@ class LoopbackMix : public ::testing::Test {
     // The menu frame's music calls, without the drawing.
     void menuFrame() {
         const float gain = advanceMusicFade(frameClock.frameFactor);
-        menuMusic.update();
-        menuMusic.setGain(gain);
+        audio.menuMusic.update();
+        audio.menuMusic.setGain(gain);
         mixFor(kFrameSamples);
     }
 
@@ -227,7 +227,7 @@ TEST_F(LoopbackMix, FullThrottleWithNitroAndThePackNeverReachesFullScale) {
         scriptedDriverKeys(session.cars[0], driver);
         input.keys[VK_UP] = !input.keys[VK_DOWN];
         input.keys[VK_SPACE] = true;
-        nitroFrames += soundNitro.isPlaying() ? 1 : 0;
+        nitroFrames += audio.soundNitro.isPlaying() ? 1 : 0;
         fastFrames += players[0].playerSpeed > 18.0f ? 1 : 0;
         raceFrame();
     }
@@ -243,7 +243,8 @@ TEST_F(LoopbackMix, FullThrottleWithNitroAndThePackNeverReachesFullScale) {
 TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
     // Only the sounds under test are heard in each run, so the mix shows
     // where they sound and where they must not. Throttle held from the grid.
-    const std::vector<const SoundEffect*> crashes = {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3};
+    const std::vector<const SoundEffect*> crashes = {&audio.soundCrash0, &audio.soundCrash1,
+                                                     &audio.soundCrash2, &audio.soundCrash3};
     struct Moment {
         const char* what;
         std::vector<const SoundEffect*> heard;
@@ -252,23 +253,28 @@ TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
     };
     // The countdown's images come up at 3, 4 and 5 s and "go" at 6 s.
     const Moment moments[] = {
-        {"no beep before the first count", {&soundCountdown}, 100, 295, false},
-        {"beep on 3", {&soundCountdown}, 300, 330, true},
-        {"beep on 2", {&soundCountdown}, 400, 430, true},
-        {"beep on 1", {&soundCountdown}, 500, 530, true},
-        {"beep on go", {&soundCountdown}, 600, 615, true},
-        {"no beep once the race runs", {&soundCountdown}, 650, 800, false},
+        {"no beep before the first count", {&audio.soundCountdown}, 100, 295, false},
+        {"beep on 3", {&audio.soundCountdown}, 300, 330, true},
+        {"beep on 2", {&audio.soundCountdown}, 400, 430, true},
+        {"beep on 1", {&audio.soundCountdown}, 500, 530, true},
+        {"beep on go", {&audio.soundCountdown}, 600, 615, true},
+        {"no beep once the race runs", {&audio.soundCountdown}, 650, 800, false},
         {"no crash while held on the grid", crashes, 10, 600, false},
-        {"no nitro without the key", {&soundNitro}, 10, 900, false},
-        {"engines heard on the grid", {&soundEngine1, &soundEnginePass, &soundEngine2}, 100, 300, true},
+        {"no nitro without the key", {&audio.soundNitro}, 10, 900, false},
+        {"engines heard on the grid",
+         {&audio.soundEngine1, &audio.soundEnginePass, &audio.soundEngine2},
+         100,
+         300,
+         true},
     };
-    const SoundEffect* all[] = {&soundEngine1,         &soundEngine2,       &soundEngine3,
-                                &soundEngine4,         &soundCrash0,        &soundCrash1,
-                                &soundCrash2,          &soundCrash3,        &soundStart,
-                                &soundPoint,           &soundEnginePass,    &soundGear,
-                                &soundNitro,           &soundWind,          &soundMenu1,
-                                &soundMenu2,           &soundCountdown,     &soundAmbienceCity,
-                                &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb};
+    const SoundEffect* all[] = {
+        &audio.soundEngine1,         &audio.soundEngine2,       &audio.soundEngine3,
+        &audio.soundEngine4,         &audio.soundCrash0,        &audio.soundCrash1,
+        &audio.soundCrash2,          &audio.soundCrash3,        &audio.soundStart,
+        &audio.soundPoint,           &audio.soundEnginePass,    &audio.soundGear,
+        &audio.soundNitro,           &audio.soundWind,          &audio.soundMenu1,
+        &audio.soundMenu2,           &audio.soundCountdown,     &audio.soundAmbienceCity,
+        &audio.soundAmbienceHarbour, &audio.soundAmbienceWorks, &audio.soundKerb};
     for (const Moment& moment : moments) {
         SCOPED_TRACE(moment.what);
         srand(7);
@@ -280,7 +286,7 @@ TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
                 std::find(moment.heard.begin(), moment.heard.end(), sound) != moment.heard.end();
             alSourcef(sound->source, AL_MAX_GAIN, heard ? 1.0f : 0.0f);
         }
-        alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+        alSourcef(audio.raceMusic.source, AL_MAX_GAIN, 0.0f);
         holdKeys(true, false);
         for (int frame = 0; frame < moment.toFrame; frame++) raceFrame();
         const Level level = levelOf(mix, 2 * (size_t)kFrameSamples * moment.fromFrame, mix.size());
@@ -302,10 +308,11 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
     // Out of the countdown and up to speed.
     for (int frame = 0; frame < 900; frame++) raceFrame();
     ASSERT_GT(players[0].playerSpeed, 10.0f);
-    muteSources({&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundPoint,
-                 &soundEnginePass, &soundGear, &soundNitro, &soundWind, &soundAmbienceCity,
-                 &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb});
-    alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+    muteSources({&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3, &audio.soundEngine4,
+                 &audio.soundStart, &audio.soundPoint, &audio.soundEnginePass, &audio.soundGear,
+                 &audio.soundNitro, &audio.soundWind, &audio.soundAmbienceCity, &audio.soundAmbienceHarbour,
+                 &audio.soundAmbienceWorks, &audio.soundKerb});
+    alSourcef(audio.raceMusic.source, AL_MAX_GAIN, 0.0f);
     for (int frame = 0; frame < 20; frame++) raceFrame();
     const size_t before = mix.size();
     // A side hit: the blow sets the car spinning about its vertical axis as
@@ -321,21 +328,21 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
 
 TEST_F(LoopbackMix, FromTheMenuIntoTheCountdownTheSoundNeverDropsOut) {
     // The menu music at full gain, as after its fade-in.
-    menuMusic.play();
+    audio.menuMusic.play();
     for (int frame = 0; frame < 300; frame++) menuFrame();
     const size_t click = mix.size();
-    soundMenu1.play();
+    audio.soundMenu1.play();
     startRace(1);
     holdKeys(false, false);
     for (int frame = 0; frame < 650; frame++) raceFrame();
     // 20 ms at most anywhere from the click to just after "go".
     EXPECT_LE(longestSilence(mix, click, mix.size()), (size_t)kMixRate / 50)
         << "the load took " << loadSeconds << " s";
-    EXPECT_FALSE(menuMusic.isPlaying()) << "faded out and stopped by the countdown";
+    EXPECT_FALSE(audio.menuMusic.isPlaying()) << "faded out and stopped by the countdown";
     EXPECT_FALSE(menuMusicFadingOut());
     // The race music is up to full well before the cars are released.
     float gain = 0.0f;
-    alGetSourcef(raceMusic.source, AL_GAIN, &gain);
+    alGetSourcef(audio.raceMusic.source, AL_GAIN, &gain);
     EXPECT_EQ(gain, 1.0f);
 }
 
@@ -364,11 +371,13 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         startRace(1);
         mix.clear();
         for (SoundEffect* sound :
-             {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundNitro,
-              &soundWind, &soundCrash3, &soundGear, &soundPoint, &soundLapSting, &soundLastLapSting,
-              &soundFinishWin, &soundFinishPodium, &soundFinishLast, &soundAmbienceCity,
-              &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb}) {
-            const bool opponent = sound == &soundEngine2 || sound == &soundEngine3 || sound == &soundEngine4;
+             {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3, &audio.soundEngine4,
+              &audio.soundStart, &audio.soundNitro, &audio.soundWind, &audio.soundCrash3, &audio.soundGear,
+              &audio.soundPoint, &audio.soundLapSting, &audio.soundLastLapSting, &audio.soundFinishWin,
+              &audio.soundFinishPodium, &audio.soundFinishLast, &audio.soundAmbienceCity,
+              &audio.soundAmbienceHarbour, &audio.soundAmbienceWorks, &audio.soundKerb}) {
+            const bool opponent =
+                sound == &audio.soundEngine2 || sound == &audio.soundEngine3 || sound == &audio.soundEngine4;
             sound->setListenerRelative();
             sound->setPositionVelocity(opponent ? place.x : 0.0f, 0.0f, opponent ? place.z : -5.0f, 0.0f,
                                        0.0f, 0.0f);
@@ -377,10 +386,10 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
             sound->play();
         }
         duckRaceBed(0.4f);
-        soundEnginePass.stop();
-        raceMusic.setGain(1.0f);
+        audio.soundEnginePass.stop();
+        audio.raceMusic.setGain(1.0f);
         for (int frame = 0; frame < 150; frame++) {
-            raceMusic.update();
+            audio.raceMusic.update();
             recoverRaceBed(1.0f);
             mixFor(kFrameSamples);
         }
@@ -410,15 +419,15 @@ TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound
         enum { Menu, Car, Far, Listener } place;
     };
     const Case cases[] = {
-        {"menu click", &soundMenu1, 1.0f, Case::Menu},
-        {"menu hover", &soundMenu2, 1.0f, Case::Menu},
-        {"engine on the throttle", &soundEngine1, 1.0f, Case::Car},
-        {"engine half off the throttle", &soundEnginePass, 0.5f, Case::Car},
-        {"squeal", &soundStart, 0.4f, Case::Car},
-        {"heaviest crash", &soundCrash3, 1.0f, Case::Car},
-        {"gear change", &soundGear, 1.0f, Case::Car},
-        {"opponent far down the road", &soundEngine2, 0.6f, Case::Far},
-        {"countdown beep", &soundCountdown, 1.0f, Case::Listener},
+        {"menu click", &audio.soundMenu1, 1.0f, Case::Menu},
+        {"menu hover", &audio.soundMenu2, 1.0f, Case::Menu},
+        {"engine on the throttle", &audio.soundEngine1, 1.0f, Case::Car},
+        {"engine half off the throttle", &audio.soundEnginePass, 0.5f, Case::Car},
+        {"squeal", &audio.soundStart, 0.4f, Case::Car},
+        {"heaviest crash", &audio.soundCrash3, 1.0f, Case::Car},
+        {"gear change", &audio.soundGear, 1.0f, Case::Car},
+        {"opponent far down the road", &audio.soundEngine2, 0.6f, Case::Far},
+        {"countdown beep", &audio.soundCountdown, 1.0f, Case::Listener},
     };
     startRace(1);
     setMusicVolume(0.0f);
@@ -428,8 +437,9 @@ TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound
     // Nothing else heard: a knock between the opponents on the grid may
     // still be ringing.
     stopRaceSounds();
-    for (SoundEffect* sound : {&soundCrash0, &soundCrash1, &soundCrash2, &soundCrash3, &soundGear,
-                               &soundPoint, &soundCountdown, &soundMenu1, &soundMenu2})
+    for (SoundEffect* sound :
+         {&audio.soundCrash0, &audio.soundCrash1, &audio.soundCrash2, &audio.soundCrash3, &audio.soundGear,
+          &audio.soundPoint, &audio.soundCountdown, &audio.soundMenu1, &audio.soundMenu2})
         sound->stop();
     for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
     const Vector3 p = getPosition(session.cars[0].body);
@@ -464,7 +474,7 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     // Out of the countdown, engines, squeal, wind and music all running, and
     // a crash ringing on.
     for (int frame = 0; frame < 700; frame++) raceFrame();
-    soundCrash3.play();
+    audio.soundCrash3.play();
     for (int frame = 0; frame < 20; frame++) raceFrame();
     ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
     ALint crashAt = 0, engineAt = 0;
@@ -473,29 +483,29 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     checkFrameKeys();
     input.keys[keyBindings[BindPause]] = false;
     ASSERT_EQ(game.gameState, Pause);
-    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
-    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);
+    alGetSourcei(audio.soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
+    alGetSourcei(audio.soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);
     // The pause menu's frames: its hover sound is its own, so it is kept out.
     const size_t paused = mix.size();
     for (int frame = 0; frame < 100; frame++) menuFrame();
     // The sources fade out over a few milliseconds; then all that is left is
     // the 16-bit output's dither, one step either way (-90 dBFS).
     EXPECT_LE(levelOf(mix, paused + 2 * kFrameSamples * 2, mix.size()).peak, 1);
-    for (const SoundEffect* sound :
-         {&soundEngine1, &soundEngine2, &soundEnginePass, &soundStart, &soundWind, &soundCrash3})
+    for (const SoundEffect* sound : {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEnginePass,
+                                     &audio.soundStart, &audio.soundWind, &audio.soundCrash3})
         EXPECT_EQ(sourceInt(sound->source, AL_SOURCE_STATE), AL_PAUSED);
 
     // "Continue".
-    mouseX = 700;
-    mouseY = 240;
+    frontEnd.mouseX = 700;
+    frontEnd.mouseY = 240;
     menuClick();
     ASSERT_EQ(game.gameState, Race);
-    EXPECT_TRUE(soundEngine1.isPlaying());
-    EXPECT_TRUE(soundEnginePass.isPlaying());
-    EXPECT_TRUE(soundWind.isPlaying());
+    EXPECT_TRUE(audio.soundEngine1.isPlaying());
+    EXPECT_TRUE(audio.soundEnginePass.isPlaying());
+    EXPECT_TRUE(audio.soundWind.isPlaying());
     ALint crashNow = 0, engineNow = 0;
-    alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashNow);
-    alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineNow);
+    alGetSourcei(audio.soundCrash3.source, AL_SAMPLE_OFFSET, &crashNow);
+    alGetSourcei(audio.soundEngine1.source, AL_SAMPLE_OFFSET, &engineNow);
     EXPECT_EQ(crashNow, crashAt) << "the crash plays on from where it was";
     EXPECT_EQ(engineNow, engineAt);
     const size_t resumed = mix.size();
@@ -516,7 +526,7 @@ TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
         const size_t at = mix.size();
         const float speed = players[0].playerSpeed;
         raceFrame();
-        if (hitAt == 0 && soundCrash3.isPlaying()) {
+        if (hitAt == 0 && audio.soundCrash3.isPlaying()) {
             hitAt = at;
             speedBefore = speed;
         }
@@ -544,9 +554,9 @@ TEST_F(LoopbackMix, The22kHzLoopsLeaveNoImagesAboveTheirBand) {
         float pitch;
     };
     const Case cases[] = {
-        {"wind", &soundWind, 1.0f},
-        {"nitro", &soundNitro, 1.0f},
-        {"engine at 4000 rpm", &soundEngine1, 0.95f},
+        {"wind", &audio.soundWind, 1.0f},
+        {"nitro", &audio.soundNitro, 1.0f},
+        {"engine at 4000 rpm", &audio.soundEngine1, 0.95f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -571,14 +581,14 @@ TEST_F(LoopbackMix, TheThrottleHeldAgainstAWallRevsTheEngine) {
     ASSERT_LT(players[0].playerSpeed, 3.0f) << "the wall holds the car";
     EXPECT_LT(session.cars[0].rpm, 1500.0f) << "the gearbox idles at this road speed";
     float pitch = 0.0f;
-    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    alGetSourcef(audio.soundEngine1.source, AL_PITCH, &pitch);
     // 0.35 at 1000 rpm, 0.2 more a thousand: the spinning wheels rev it past 5000.
     EXPECT_GT(pitch, 1.15f);
     EXPECT_EQ(players[0].engineMix, 1.0f) << "heard on the throttle";
     // Off the throttle the revs fall back to idle within a second.
     holdKeys(false, false);
     for (int frame = 0; frame < 100; frame++) raceFrame();
-    alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
+    alGetSourcef(audio.soundEngine1.source, AL_PITCH, &pitch);
     EXPECT_LT(pitch, 0.5f);
 }
 
@@ -600,7 +610,7 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
         startRace(1);
         holdKeys(true, false);
         for (int frame = 0; frame < 1500; frame++) raceFrame();
-        alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+        alSourcef(audio.raceMusic.source, AL_MAX_GAIN, 0.0f);
         Level heard[2][2];  // player, opponent; left, right
         for (int who = 0; who < 2; who++) {
             const Vector3 p = getPosition(session.cars[0].body), v = getLinearVelocity(session.cars[0].body);
@@ -610,11 +620,11 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
             const Vector3 left(ahead.z, 0.0f, -ahead.x);
             setPosition(session.cars[1].body, p + left * c.side - ahead * c.back);
             setLinearVelocity(session.cars[1].body, v);
-            for (const SoundEffect* sound :
-                 {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass, &soundStart,
-                  &soundWind, &soundGear, &soundPoint})
+            for (const SoundEffect* sound : {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,
+                                             &audio.soundEngine4, &audio.soundEnginePass, &audio.soundStart,
+                                             &audio.soundWind, &audio.soundGear, &audio.soundPoint})
                 alSourcef(sound->source, AL_MAX_GAIN,
-                          sound == (who == 0 ? &soundEngine1 : &soundEngine2) ? 1.0f : 0.0f);
+                          sound == (who == 0 ? &audio.soundEngine1 : &audio.soundEngine2) ? 1.0f : 0.0f);
             mix.clear();
             for (int frame = 0; frame < 30; frame++) raceFrame();
             std::vector<int16_t> channel[2];
@@ -649,11 +659,11 @@ TEST_F(LoopbackMix, TheCheckpointTickStandsAboveTheWindAt250Kmh) {
     holdKeys(false, false);
     for (int frame = 0; frame < 700; frame++) raceFrame();
     stopRaceSounds();
-    alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
+    alSourcef(audio.raceMusic.source, AL_MAX_GAIN, 0.0f);
     mixFor(kFrameSamples);
     const Vector3 p = getPosition(session.cars[0].body);
     double band[2][2];  // tick, wind; in 6.5-10 kHz, in 1-6 kHz
-    SoundEffect* sounds[2] = {&soundPoint, &soundWind};
+    SoundEffect* sounds[2] = {&audio.soundPoint, &audio.soundWind};
     for (int i = 0; i < 2; i++) {
         sounds[i]->setPositionVelocity(p.x, p.y, p.z, 0.0f, 0.0f, 0.0f);
         sounds[i]->setGain(i == 0 ? 1.0f : 0.066f * 250.0f / 10.5f - 1.0f);

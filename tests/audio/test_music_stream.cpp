@@ -22,7 +22,7 @@ class MusicStreamTest : public ::testing::Test {
         ASSERT_TRUE(ensureSoundDevice());
         alGetError();
         scriptedReset();
-        registryBefore = bufferRegistry.size();
+        registryBefore = audio.bufferRegistry.size();
     }
     void TearDown() override {
         stream.close();
@@ -90,10 +90,10 @@ TEST_F(MusicStreamTest, StreamedOggQueuesTwoFullBuffersWithGainZero) {
         EXPECT_EQ(bufferInt(b, AL_SIZE), kStreamBufferBytes);
         EXPECT_EQ(bufferInt(b, AL_CHANNELS), 2);
         EXPECT_EQ(bufferInt(b, AL_FREQUENCY), 44100);
-        ASSERT_EQ(bufferRegistry.count(b), 1u);
-        EXPECT_EQ(bufferRegistry[b].fileName, path);
-        EXPECT_EQ(bufferRegistry[b].format, AL_FORMAT_STEREO16);
-        EXPECT_TRUE(bufferRegistry[b].streamed);
+        ASSERT_EQ(audio.bufferRegistry.count(b), 1u);
+        EXPECT_EQ(audio.bufferRegistry[b].fileName, path);
+        EXPECT_EQ(audio.bufferRegistry[b].format, AL_FORMAT_STEREO16);
+        EXPECT_TRUE(audio.bufferRegistry[b].streamed);
     }
     EXPECT_EQ(decoderAt(), 2 * kStereoFramesPerBuffer);
     EXPECT_EQ(stream.info->channels, 2);
@@ -220,7 +220,7 @@ TEST_F(MusicStreamTest, UpperCaseExtensionAndUnknownKinds) {
     EXPECT_EQ(stream.file, nullptr);
     EXPECT_FALSE(stream.open(scratchPath("missing.ogg").c_str(), true, true));
     EXPECT_FALSE(stream.open(scratchPath("noextension").c_str(), true, true));
-    EXPECT_EQ(bufferRegistry.size(), registryBefore);
+    EXPECT_EQ(audio.bufferRegistry.size(), registryBefore);
 }
 
 TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer) {
@@ -233,7 +233,7 @@ TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer) {
     ASSERT_TRUE(other.open(path.c_str(), false, false));
     EXPECT_NE(other.source, stream.source);
     EXPECT_EQ((ALuint)sourceInt(other.source, AL_BUFFER), buffer);
-    EXPECT_EQ(bufferRegistry.size(), registryBefore + 1);
+    EXPECT_EQ(audio.bufferRegistry.size(), registryBefore + 1);
 
     // A streamed open of the same file makes slices of its own and never
     // hands them to a whole-file open.
@@ -248,7 +248,7 @@ TEST_F(MusicStreamTest, WholeFileOggOpenedTwiceSharesOneBuffer) {
     stream.close();
     other.close();
     EXPECT_TRUE(alIsBuffer(buffer));
-    EXPECT_EQ(bufferRegistry.count(buffer), 1u);
+    EXPECT_EQ(audio.bufferRegistry.count(buffer), 1u);
 }
 
 TEST_F(MusicStreamTest, WholeFileWavIsSharedWithMusicDistances) {
@@ -276,7 +276,7 @@ TEST_F(MusicStreamTest, FiftyRacesOfMusicLeaveNoBuffersBehind) {
     ASSERT_TRUE(stream.open(path.c_str(), true, true));
     stream.close();
     const int buffersBefore = liveBufferNames();
-    const size_t registered = bufferRegistry.size();
+    const size_t registered = audio.bufferRegistry.size();
     std::vector<ALuint> seen;
     seen.reserve(50 * kStreamBufferCount);
     // Each open allocates a decoder of some tens of kilobytes: fifty kept
@@ -294,7 +294,7 @@ TEST_F(MusicStreamTest, FiftyRacesOfMusicLeaveNoBuffersBehind) {
     const size_t heapAfter = mallinfo2().uordblks;
     EXPECT_LT(heapAfter, heapBefore + 256 * 1024) << "heap grew from " << heapBefore << " to " << heapAfter;
     EXPECT_EQ(liveBufferNames(), buffersBefore);
-    EXPECT_EQ(bufferRegistry.size(), registered);
+    EXPECT_EQ(audio.bufferRegistry.size(), registered);
     for (ALuint b : seen) EXPECT_FALSE(alIsBuffer(b));
     // Reopening without a close releases the last file too.
     ASSERT_TRUE(stream.open(path.c_str(), true, true));

@@ -223,10 +223,11 @@ TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop) {
     // The tests run in the build folder; whatever base/sound holds there, the
     // sixteen sounds load, and a missing file is an empty buffer.
     loadEffectSounds();
-    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3,    &soundEngine4,
-                                           &soundCrash0,  &soundCrash1,  &soundCrash2,     &soundCrash3,
-                                           &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
-                                           &soundNitro,   &soundWind,    &soundMenu1,      &soundMenu2};
+    SoundEffect* all[kEffectSoundCount] = {
+        &audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,    &audio.soundEngine4,
+        &audio.soundCrash0,  &audio.soundCrash1,  &audio.soundCrash2,     &audio.soundCrash3,
+        &audio.soundStart,   &audio.soundPoint,   &audio.soundEnginePass, &audio.soundGear,
+        &audio.soundNitro,   &audio.soundWind,    &audio.soundMenu1,      &audio.soundMenu2};
     const bool loops[kEffectSoundCount] = {true, true,  true, true,  false, false, false, false,
                                            true, false, true, false, true,  true,  false, false};
     for (int i = 0; i < kEffectSoundCount; ++i) {
@@ -251,8 +252,9 @@ TEST_F(SoundEffectTest, MissingFilesLoadAsSilenceAndRaceSoundsStop) {
         s->play();
     }
     stopRaceSounds();
-    SoundEffect* stopped[] = {&soundStart,   &soundEnginePass, &soundEngine1, &soundEngine2,
-                              &soundEngine3, &soundEngine4,    &soundWind,    &soundNitro};
+    SoundEffect* stopped[] = {&audio.soundStart,   &audio.soundEnginePass, &audio.soundEngine1,
+                              &audio.soundEngine2, &audio.soundEngine3,    &audio.soundEngine4,
+                              &audio.soundWind,    &audio.soundNitro};
     for (int i = 0; i < kEffectSoundCount; ++i) {
         bool shouldStop = std::find(std::begin(stopped), std::end(stopped), all[i]) != std::end(stopped);
         EXPECT_EQ(all[i]->isPlaying(), !shouldStop) << i;

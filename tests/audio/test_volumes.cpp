@@ -17,9 +17,9 @@ float gainOf(uint32_t source) {
 TEST(Volumes, ScaleTheGameGainsAtOnceAndStayWithinZeroToOne) {
     ASSERT_TRUE(ensureSoundDevice());
     // The game's own sounds, which the volumes reach.
-    SoundEffect& effect = soundMenu1;
+    SoundEffect& effect = audio.soundMenu1;
     effect.load(KORVASK_TEST_DATA_DIR "/missing.wav", false);
-    MusicStream& music = menuMusic;
+    MusicStream& music = audio.menuMusic;
     const std::string ogg = scratchPath("volume.ogg");
     ASSERT_TRUE(writeOgg(ogg, 2, 22050, 4410));
     ASSERT_TRUE(music.open(ogg.c_str(), true, true));

@@ -35,22 +35,25 @@ namespace {
 void muteListed(const std::string& list) {
     auto listed = [&](const char* name) { return list.find(name) != std::string::npos; };
     std::vector<uint32_t> sources;
-    if (listed("music")) sources.push_back(raceMusic.source);
-    if (listed("engine")) sources.insert(sources.end(), {soundEngine1.source, soundEnginePass.source});
+    if (listed("music")) sources.push_back(audio.raceMusic.source);
+    if (listed("engine"))
+        sources.insert(sources.end(), {audio.soundEngine1.source, audio.soundEnginePass.source});
     if (listed("opponents"))
-        sources.insert(sources.end(), {soundEngine2.source, soundEngine3.source, soundEngine4.source});
-    if (listed("squeal")) sources.push_back(soundStart.source);
-    if (listed("wind")) sources.push_back(soundWind.source);
-    if (listed("nitro")) sources.push_back(soundNitro.source);
-    if (listed("gear")) sources.push_back(soundGear.source);
-    if (listed("chime")) sources.push_back(soundPoint.source);
-    if (listed("count")) sources.push_back(soundCountdown.source);
-    if (listed("sting"))
-        sources.insert(sources.end(), {soundLapSting.source, soundLastLapSting.source, soundFinishWin.source,
-                                       soundFinishPodium.source, soundFinishLast.source});
-    if (listed("crash"))
         sources.insert(sources.end(),
-                       {soundCrash0.source, soundCrash1.source, soundCrash2.source, soundCrash3.source});
+                       {audio.soundEngine2.source, audio.soundEngine3.source, audio.soundEngine4.source});
+    if (listed("squeal")) sources.push_back(audio.soundStart.source);
+    if (listed("wind")) sources.push_back(audio.soundWind.source);
+    if (listed("nitro")) sources.push_back(audio.soundNitro.source);
+    if (listed("gear")) sources.push_back(audio.soundGear.source);
+    if (listed("chime")) sources.push_back(audio.soundPoint.source);
+    if (listed("count")) sources.push_back(audio.soundCountdown.source);
+    if (listed("sting"))
+        sources.insert(sources.end(), {audio.soundLapSting.source, audio.soundLastLapSting.source,
+                                       audio.soundFinishWin.source, audio.soundFinishPodium.source,
+                                       audio.soundFinishLast.source});
+    if (listed("crash"))
+        sources.insert(sources.end(), {audio.soundCrash0.source, audio.soundCrash1.source,
+                                       audio.soundCrash2.source, audio.soundCrash3.source});
     for (uint32_t source : sources)
         if (source) alSourcef(source, AL_MAX_GAIN, 0.0f);
 }

@@ -38,7 +38,7 @@ class RaceSounds : public ::testing::Test {
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         loadEffectSounds();
-        ASSERT_TRUE(menuMusic.open(".\\base\\music\\menu.ogg", true, true));
+        ASSERT_TRUE(audio.menuMusic.open(".\\base\\music\\menu.ogg", true, true));
         initCarTable();
         players[0].playerCarModel = 0;
         players[0].playerCarPower = raceRun.carTable[0].power;
@@ -49,7 +49,7 @@ class RaceSounds : public ::testing::Test {
         alGetError();
     }
     void TearDown() override {
-        menuMusic.close();
+        audio.menuMusic.close();
         releaseEffectSounds();
         options.soundEnabled = false;
         options.musicEnabled = false;
@@ -69,37 +69,39 @@ class RaceSounds : public ::testing::Test {
 }  // namespace
 
 TEST_F(RaceSounds, ARaceFadesTheMenuMusicOutAndHandsItBackWhenItEnds) {
-    menuMusic.play();
-    menuMusic.setGain(1.0f);
+    audio.menuMusic.play();
+    audio.menuMusic.setGain(1.0f);
     game.gameState = Race;
     srand(5);
     loadRace(2);
-    EXPECT_TRUE(menuMusic.isPlaying()) << "plays on through the loading";
+    EXPECT_TRUE(audio.menuMusic.isPlaying()) << "plays on through the loading";
     EXPECT_TRUE(menuMusicFadingOut());
-    EXPECT_TRUE(raceMusic.isPlaying());
+    EXPECT_TRUE(audio.raceMusic.isPlaying());
     float gain = -1.0f;
-    alGetSourcef(raceMusic.source, AL_GAIN, &gain);
+    alGetSourcef(audio.raceMusic.source, AL_GAIN, &gain);
     EXPECT_EQ(gain, 0.0f) << "the race music starts silent and fades in";
     EXPECT_EQ(game.musicGain, kMusicFadeStart);
     // A frame of the race lowers the menu music under the race's.
     updateRaceSounds(1.0f);
     float menuGain = -1.0f;
-    alGetSourcef(menuMusic.source, AL_GAIN, &menuGain);
+    alGetSourcef(audio.menuMusic.source, AL_GAIN, &menuGain);
     EXPECT_NEAR(menuGain, 1.0f - kMenuMusicFadeOutRate, 1e-6f);
-    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
-                                    &soundEnginePass, &soundStart, &soundWind}) {
+    for (const SoundEffect* loop :
+         {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3, &audio.soundEngine4,
+          &audio.soundEnginePass, &audio.soundStart, &audio.soundWind}) {
         EXPECT_TRUE(loop->isPlaying());
     }
-    EXPECT_FALSE(soundNitro.isPlaying());
+    EXPECT_FALSE(audio.soundNitro.isPlaying());
 
     game.gameState = MainMenu;
     unloadRace();
-    EXPECT_EQ(raceMusic.source, 0u) << "closed";
+    EXPECT_EQ(audio.raceMusic.source, 0u) << "closed";
     EXPECT_FALSE(menuMusicFadingOut());
-    EXPECT_FALSE(menuMusic.isPlaying()) << "what was left of the fade is stopped";
+    EXPECT_FALSE(audio.menuMusic.isPlaying()) << "what was left of the fade is stopped";
     EXPECT_TRUE(game.menuMusicStartPending) << "the menu frame starts its music again";
-    for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
-                                    &soundEnginePass, &soundStart, &soundWind, &soundNitro}) {
+    for (const SoundEffect* loop :
+         {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3, &audio.soundEngine4,
+          &audio.soundEnginePass, &audio.soundStart, &audio.soundWind, &audio.soundNitro}) {
         EXPECT_FALSE(loop->isPlaying());
     }
 }
@@ -111,13 +113,13 @@ TEST_F(RaceSounds, FiftyRacesLeaveNoBuffersSourcesOrMemoryBehind) {
     for (int race = 1; race <= 3; race++) raceFromTheMenu(race);
     const int buffers = liveBufferNames();
     const int sources = liveSourceNames();
-    const size_t registry = bufferRegistry.size();
+    const size_t registry = audio.bufferRegistry.size();
     const size_t heap = heapInUse();
 
     for (int i = 0; i < 50; i++) raceFromTheMenu(1 + i % 3);
     EXPECT_EQ(liveBufferNames(), buffers);
     EXPECT_EQ(liveSourceNames(), sources);
-    EXPECT_EQ(bufferRegistry.size(), registry);
+    EXPECT_EQ(audio.bufferRegistry.size(), registry);
     // A race's map, world and music take megabytes; fifty of them kept would
     // show far above this allowance for allocator slack.
     const size_t after = heapInUse();

@@ -28,7 +28,7 @@ TEST_F(Career, FirstWinOfANewCareer) {
     EXPECT_EQ(career.maxRaceUnlocked, 2);
     EXPECT_EQ(career.tuningPoints, 1000);
     // Car 3 is one of the eight a new career starts with: nothing is won.
-    EXPECT_FALSE(newCarWon);
+    EXPECT_FALSE(frontEnd.newCarWon);
 }
 
 TEST_F(Career, PointsByPlaceAndTuningPointsForEveryPlace) {
@@ -102,15 +102,15 @@ TEST_F(Career, PrizeCarsFollowThePointThresholds) {
     for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i < 3;
     career.careerPoints = 375;
     bookRaceResult(2, 1);  // 475 points: cars 3, 4, 5 and 6
-    EXPECT_TRUE(newCarWon);
+    EXPECT_TRUE(frontEnd.newCarWon);
     for (int car = 3; car <= 6; car++) EXPECT_TRUE(career.carAvailable[car]) << car;
     EXPECT_FALSE(career.carAvailable[7]);
-    newCarWon = false;
+    frontEnd.newCarWon = false;
     career.careerPoints = 1199;
     bookRaceResult(9, 4);  // no points: 1199 is one short of car 11
     for (int car = 7; car <= 10; car++) EXPECT_TRUE(career.carAvailable[car]) << car;
     EXPECT_FALSE(career.carAvailable[11]);
-    EXPECT_TRUE(newCarWon);
+    EXPECT_TRUE(frontEnd.newCarWon);
     // Cars beyond the twelfth are never handed out.
     career.careerPoints = 100000;
     bookRaceResult(9, 4);
@@ -153,10 +153,10 @@ TEST_F(Career, TunedStatisticsAddFiveHundredthsAPackageUpToOne) {
     tunedStatistics(5, &power, &speed, &suspension);
     EXPECT_FLOAT_EQ(power, 1.0f);
     EXPECT_FLOAT_EQ(speed, 1.0f);
-    selectedCar = 5;
+    frontEnd.selectedCar = 5;
     computeCarStatistics();
-    EXPECT_FLOAT_EQ(carPower, 1.0f);
-    EXPECT_FLOAT_EQ(carMaxSpeed, 1.0f);
+    EXPECT_FLOAT_EQ(frontEnd.carPower, 1.0f);
+    EXPECT_FLOAT_EQ(frontEnd.carMaxSpeed, 1.0f);
 }
 
 }  // namespace

@@ -24,19 +24,19 @@ class ControlsScreen : public ::testing::Test {
         setDefaultKeyBindings();
         setDefaultInputSettings();
         for (bool& key : input.keys) key = false;
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
     }
     void TearDown() override {
         game.gameState = MainMenu;
-        controlsCapture = -1;
+        frontEnd.controlsCapture = -1;
         clearGameSettings();
         setDefaultKeyBindings();
         setDefaultInputSettings();
         scriptedReset();
     }
     void clickAt(int x, int y) {
-        mouseX = x;
-        mouseY = y;
+        frontEnd.mouseX = x;
+        frontEnd.mouseY = y;
         menuClick();
     }
     // The mouse height of an option row drawn at overlay height y.
@@ -99,10 +99,10 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     EXPECT_EQ(controlsRowAt(100, actionRow(BindNitro)), BindNitro);
     EXPECT_EQ(controlsRowAt(700, actionRow(BindNitro)), -1);
     clickAt(100, actionRow(BindNitro));
-    EXPECT_EQ(controlsCapture, BindNitro);
+    EXPECT_EQ(frontEnd.controlsCapture, BindNitro);
     press('N');
     EXPECT_EQ(keyBindings[BindNitro], 'N');
-    EXPECT_EQ(controlsCapture, -1);
+    EXPECT_EQ(frontEnd.controlsCapture, -1);
     EXPECT_FALSE(input.keys['N']);
     EXPECT_STREQ(settingText("key.nitro"), "N");
     // Not waiting: keys are keys again.
@@ -114,12 +114,12 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     // row waits on.
     clickAt(100, actionRow(BindCamera));
     press(VK_ESCAPE);
-    EXPECT_EQ(controlsCapture, -1);
+    EXPECT_EQ(frontEnd.controlsCapture, -1);
     EXPECT_EQ(keyBindings[BindCamera], 'C');
     EXPECT_EQ(game.gameState, Controls);
     clickAt(100, actionRow(BindCamera));
     press('F');
-    EXPECT_EQ(controlsCapture, BindCamera);
+    EXPECT_EQ(frontEnd.controlsCapture, BindCamera);
     EXPECT_EQ(keyBindings[BindCamera], 'C');
     EXPECT_NE(currentPlayerNotice(), nullptr);
 
@@ -135,21 +135,21 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     clickAt(100, actionRow(BindLeft));
     clickAt(700, 392);
     EXPECT_EQ(game.gameState, Options);
-    EXPECT_EQ(controlsCapture, -1);
+    EXPECT_EQ(frontEnd.controlsCapture, -1);
 }
 
 TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
     game.gameState = Controls;
-    const int sounds = menuHoverSounds;
-    mouseX = 120;
-    mouseY = actionRow(BindBrake);
+    const int sounds = frontEnd.menuHoverSounds;
+    frontEnd.mouseX = 120;
+    frontEnd.mouseY = actionRow(BindBrake);
     menuHover();
     menuHover();
-    EXPECT_EQ(controlsHoverRow, BindBrake);
-    EXPECT_EQ(menuHoverSounds, sounds + 1);
-    mouseX = 700;
+    EXPECT_EQ(frontEnd.controlsHoverRow, BindBrake);
+    EXPECT_EQ(frontEnd.menuHoverSounds, sounds + 1);
+    frontEnd.mouseX = 700;
     menuHover();
-    EXPECT_EQ(controlsHoverRow, -1);
+    EXPECT_EQ(frontEnd.controlsHoverRow, -1);
 }
 
 TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
@@ -157,8 +157,8 @@ TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
     EXPECT_EQ(controlsSlotAt(100), 0);
     EXPECT_EQ(controlsSlotAt(380), 1);
     clickAt(380, actionRow(BindNitro));
-    EXPECT_EQ(controlsCapture, BindNitro);
-    EXPECT_EQ(controlsCaptureSlot, 1);
+    EXPECT_EQ(frontEnd.controlsCapture, BindNitro);
+    EXPECT_EQ(frontEnd.controlsCaptureSlot, 1);
     press('N');
     EXPECT_EQ(secondKeyBindings[BindNitro], 'N');
     EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);

@@ -29,7 +29,7 @@ class GarageScene : public FrontEndGl {
 
 TEST_F(GarageScene, WheelsFollowTheCarTable) {
     for (int car : {0, 1, 3}) {
-        selectedCar = car;
+        frontEnd.selectedCar = car;
         drawGarageScene();
         // The light space of the last wheel drawn: front right, turned over.
         const float* m = modelMatrix.m;
@@ -48,22 +48,22 @@ TEST_F(GarageScene, WheelsFollowTheCarTable) {
 }
 
 TEST_F(GarageScene, TheCarChangesAtOnceAndTheViewTurns) {
-    const float phase = menuPhase;
+    const float phase = frontEnd.menuPhase;
     // The reflection view lights the room with last frame's lamps, and the
     // glow keeps last frame's brightness: one frame picks the lamps, and
     // both compared frames start from no glow.
     menuFrame();
-    menuPhase = phase;
+    frontEnd.menuPhase = phase;
     clearGlowHistory();
     const std::vector<uint8_t> first = menuFrame();
-    menuPhase = phase;
+    frontEnd.menuPhase = phase;
     clearGlowHistory();
     const std::vector<uint8_t> same = menuFrame();
-    menuPhase = phase;
-    selectedCar = 5;
+    frontEnd.menuPhase = phase;
+    frontEnd.selectedCar = 5;
     const std::vector<uint8_t> otherCar = menuFrame();
-    selectedCar = 0;
-    menuPhase = phase + 100.0f;  // 5 s of menus: 70 degrees further round
+    frontEnd.selectedCar = 0;
+    frontEnd.menuPhase = phase + 100.0f;  // 5 s of menus: 70 degrees further round
     const std::vector<uint8_t> turned = menuFrame();
     // The car stands in the middle of the picture, left of the buttons.
     const int x0 = 120, x1 = 420, y0 = 160, y1 = 400;
@@ -71,7 +71,7 @@ TEST_F(GarageScene, TheCarChangesAtOnceAndTheViewTurns) {
     EXPECT_GT(difference(first, otherCar, x0, y0, x1, y1), 20000);
     EXPECT_GT(difference(first, turned, x0, y0, x1, y1), 20000);
     // Each menu frame moves the phase on by 0.2 per 10 ms.
-    EXPECT_NEAR(menuPhase, phase + 100.2f, 1e-3f);
+    EXPECT_NEAR(frontEnd.menuPhase, phase + 100.2f, 1e-3f);
 }
 
 TEST_F(GarageScene, PointerFollowsTheCursorInMouseSpace) {
@@ -79,10 +79,10 @@ TEST_F(GarageScene, PointerFollowsTheCursorInMouseSpace) {
     scriptedSetCursorPos(50, 50);
     const std::vector<uint8_t> away = menuFrame();
     scriptedSetCursorPos(400, 300);
-    menuPhase -= 0.2f;  // the same garage behind both
+    frontEnd.menuPhase -= 0.2f;  // the same garage behind both
     const std::vector<uint8_t> here = menuFrame();
-    EXPECT_EQ(mouseX, 500);
-    EXPECT_EQ(mouseY, 375);
+    EXPECT_EQ(frontEnd.mouseX, 500);
+    EXPECT_EQ(frontEnd.mouseY, 375);
     // The pointer covers x 500..515 and y 375..395 of mouse space: pixels
     // 400..412 across and 300..316 down. Its body lies inside that box.
     EXPECT_GT(difference(away, here, 401, 304, 405, 312), 0);
@@ -91,10 +91,10 @@ TEST_F(GarageScene, PointerFollowsTheCursorInMouseSpace) {
 TEST_F(GarageScene, ItemsUnderTheCursorSpinTheirIcon) {
     game.gameState = MainMenu;
     scriptedSetCursorPos(10, 10);
-    menuPhase = 44.5f;
+    frontEnd.menuPhase = 44.5f;
     const std::vector<uint8_t> still = menuFrame();
-    menuHoverFlags[2] = true;  // "Quick race"
-    menuPhase = 44.5f;
+    frontEnd.menuHoverFlags[2] = true;  // "Quick race"
+    frontEnd.menuPhase = 44.5f;
     const std::vector<uint8_t> spinning = menuFrame();
     // The icon of row 3 spans overlay x 581..645 and y 273..337: pixels
     // (x 0.8) 465..516 across and 210..262 from the top. Row 2's icon, above

@@ -28,8 +28,8 @@ class MenuInput : public ::testing::Test {
         resetFrontEndState();
         options.optionsApplied = false;
         game.quitRequested = false;
-        selectedCar = 0;
-        selectedRace = 1;
+        frontEnd.selectedCar = 0;
+        frontEnd.selectedRace = 1;
     }
     void TearDown() override { game.gameState = MainMenu; }
 
@@ -37,17 +37,17 @@ class MenuInput : public ::testing::Test {
     // the window procedure runs it after every click.
     void clickRow(int row) { clickAt(700, (kRowTops[row - 1] + kRowBottoms[row - 1]) / 2); }
     void clickAt(int x, int y) {
-        mouseX = x;
-        mouseY = y;
+        frontEnd.mouseX = x;
+        frontEnd.mouseY = y;
         menuClick();
     }
     void hoverAt(int x, int y) {
-        mouseX = x;
-        mouseY = y;
+        frontEnd.mouseX = x;
+        frontEnd.mouseY = y;
         menuHover();
     }
     bool anyHover() const {
-        for (bool flag : menuHoverFlags)
+        for (bool flag : frontEnd.menuHoverFlags)
             if (flag) return true;
         return false;
     }
@@ -90,10 +90,10 @@ TEST_F(MenuInput, RowHitAreasAreInclusive) {
 
 TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
     game.gameState = MainMenu;
-    menuHoverFlags[1] = true;
+    frontEnd.menuHoverFlags[1] = true;
     clickRow(2);
     EXPECT_EQ(game.gameState, CareerMenu);
-    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_EQ(frontEnd.menuClickSounds, 1);
     EXPECT_FALSE(anyHover());
     clickRow(4);
     EXPECT_EQ(game.gameState, MainMenu);
@@ -108,7 +108,7 @@ TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
     clickRow(5);
     clickRow(2);
     EXPECT_TRUE(game.quitRequested);
-    EXPECT_EQ(menuClickSounds, 8);
+    EXPECT_EQ(frontEnd.menuClickSounds, 8);
 }
 
 TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
@@ -121,20 +121,20 @@ TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
     clickRow(3);
     EXPECT_EQ(game.gameState, QuitConfirm);
     EXPECT_FALSE(game.quitRequested);
-    EXPECT_EQ(menuClickSounds, 0);
+    EXPECT_EQ(frontEnd.menuClickSounds, 0);
 }
 
 TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
     career.careerPoints = 900;
     career.maxRaceUnlocked = 9;
-    selectedCar = 6;
+    frontEnd.selectedCar = 6;
     game.gameState = CareerMenu;
     clickRow(2);
     EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(career.careerPoints, 0);
     EXPECT_EQ(career.maxRaceUnlocked, 1);
     EXPECT_EQ(career.tuningPoints, 250);
-    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
     FILE* f = fopen("base/career.inf", "rb");
     ASSERT_NE(f, nullptr);
     fseek(f, 0, SEEK_END);
@@ -151,21 +151,21 @@ TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
 TEST_F(MenuInput, GarageArrowsGoOnToLockedCarsAndClickAtTheEnds) {
     game.gameState = Garage;
     clickRow(1);  // previous car from car 0
-    EXPECT_EQ(selectedCar, 0);
-    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
+    EXPECT_EQ(frontEnd.menuClickSounds, 1);
     clickRow(2);
-    EXPECT_EQ(selectedCar, 1);
-    selectedCar = 7;
+    EXPECT_EQ(frontEnd.selectedCar, 1);
+    frontEnd.selectedCar = 7;
     clickRow(2);  // car 8 is locked in a new career, but can be looked at
-    EXPECT_EQ(selectedCar, 8);
+    EXPECT_EQ(frontEnd.selectedCar, 8);
     career.carAvailable[4] = false;
-    selectedCar = 5;
+    frontEnd.selectedCar = 5;
     clickRow(1);
-    EXPECT_EQ(selectedCar, 4);
-    selectedCar = 11;
+    EXPECT_EQ(frontEnd.selectedCar, 4);
+    frontEnd.selectedCar = 11;
     clickRow(2);  // no car after the twelfth
-    EXPECT_EQ(selectedCar, 11);
-    EXPECT_EQ(menuClickSounds, 5);
+    EXPECT_EQ(frontEnd.selectedCar, 11);
+    EXPECT_EQ(frontEnd.menuClickSounds, 5);
     EXPECT_EQ(game.gameState, Garage);
 }
 
@@ -183,7 +183,7 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
     };
     for (const LockedCarCase& c : cases) {
         game.gameState = Garage;
-        selectedCar = c.car;
+        frontEnd.selectedCar = c.car;
         game.playerNotice.set = false;
         EXPECT_EQ(carUnlockPoints(c.car), c.points) << c.car;
         EXPECT_STREQ(carName(c.car), c.name);
@@ -200,10 +200,10 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
     }
     // Tuning a locked car is refused the same way; the refusals were silent.
     game.gameState = Garage;
-    selectedCar = 10;
+    frontEnd.selectedCar = 10;
     clickRow(3);
     EXPECT_EQ(game.gameState, Garage);
-    EXPECT_EQ(menuClickSounds, 2);
+    EXPECT_EQ(frontEnd.menuClickSounds, 2);
     // Twelve different names.
     for (int a = 0; a < kCarCount; a++)
         for (int b = a + 1; b < kCarCount; b++) EXPECT_STRNE(carName(a), carName(b));
@@ -211,18 +211,18 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
 
 TEST_F(MenuInput, SelectRaceOnAnUnavailableCarIsSilent) {
     game.gameState = Garage;
-    selectedCar = 9;
-    menuHoverFlags[3] = true;
+    frontEnd.selectedCar = 9;
+    frontEnd.menuHoverFlags[3] = true;
     clickRow(4);
     EXPECT_EQ(game.gameState, Garage);
-    EXPECT_EQ(menuClickSounds, 0);
-    EXPECT_TRUE(menuHoverFlags[3]);
+    EXPECT_EQ(frontEnd.menuClickSounds, 0);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[3]);
     // "Back" puts an unavailable car back to the first one.
     clickRow(5);
     EXPECT_EQ(game.gameState, MainMenu);
-    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
     game.gameState = Garage;
-    selectedCar = 2;
+    frontEnd.selectedCar = 2;
     clickRow(4);
     EXPECT_EQ(game.gameState, CityMap);
     clickRow(5);
@@ -232,17 +232,17 @@ TEST_F(MenuInput, SelectRaceOnAnUnavailableCarIsSilent) {
     clickRow(5);
     EXPECT_EQ(game.gameState, Garage);
     clickRow(5);
-    EXPECT_EQ(selectedCar, 2);
+    EXPECT_EQ(frontEnd.selectedCar, 2);
 }
 
 TEST_F(MenuInput, TuningWithSixHundredPoints) {
     game.gameState = CarTuning;
-    selectedCar = 3;
+    frontEnd.selectedCar = 3;
     career.tuningPoints = 600;
-    menuHoverFlags[0] = true;
+    frontEnd.menuHoverFlags[0] = true;
     clickRow(1);
-    EXPECT_TRUE(menuHoverFlags[0]);  // tuning rows keep the hover flags
-    clickRow(1);                     // installed: nothing more to buy
+    EXPECT_TRUE(frontEnd.menuHoverFlags[0]);  // tuning rows keep the hover flags
+    clickRow(1);                              // installed: nothing more to buy
     clickRow(3);
     clickRow(2);  // 100 points left: refused
     EXPECT_EQ(career.tuningPoints, 100);
@@ -253,41 +253,41 @@ TEST_F(MenuInput, TuningWithSixHundredPoints) {
     // The last click was refused for too few points, and said so.
     ASSERT_NE(currentPlayerNotice(), nullptr);
     EXPECT_STREQ(currentPlayerNotice(), "Not enough tuning points: a package costs 250, you have 100");
-    EXPECT_EQ(menuClickSounds, 4);
+    EXPECT_EQ(frontEnd.menuClickSounds, 4);
     EXPECT_EQ(game.gameState, CarTuning);
     // Installed rows no longer light up under the cursor.
     resetMenuHover();
     hoverAt(700, 192);
-    EXPECT_FALSE(menuHoverFlags[0]);
+    EXPECT_FALSE(frontEnd.menuHoverFlags[0]);
     hoverAt(700, 242);
-    EXPECT_TRUE(menuHoverFlags[1]);
-    EXPECT_EQ(menuHoverSounds, 1);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[1]);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 1);
 }
 
 TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
     game.gameState = CityMap;
     career.maxRaceUnlocked = 3;
-    selectedRace = 2;
-    menuHoverFlags[0] = true;
+    frontEnd.selectedRace = 2;
+    frontEnd.menuHoverFlags[0] = true;
     clickRow(1);
-    EXPECT_EQ(selectedRace, 3);
+    EXPECT_EQ(frontEnd.selectedRace, 3);
     clickRow(1);  // race 4 is locked, and shown
-    EXPECT_EQ(selectedRace, 4);
-    EXPECT_TRUE(menuHoverFlags[0]);
+    EXPECT_EQ(frontEnd.selectedRace, 4);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[0]);
     clickRow(4);  // Start refuses it and says why
     EXPECT_EQ(game.gameState, CityMap);
     ASSERT_NE(currentPlayerNotice(), nullptr);
     EXPECT_STREQ(currentPlayerNotice(), "Finish race 3 in the top 3 to open race 4");
     for (int i = 0; i < 20; i++) clickRow(1);
-    EXPECT_EQ(selectedRace, kCareerRaces);
+    EXPECT_EQ(frontEnd.selectedRace, kCareerRaces);
     for (int i = 0; i < 20; i++) clickRow(3);
-    EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(menuClickSounds, 42);
+    EXPECT_EQ(frontEnd.selectedRace, 1);
+    EXPECT_EQ(frontEnd.menuClickSounds, 42);
     // Leaving the map on a locked race brings it back to an open one.
-    selectedRace = 9;
+    frontEnd.selectedRace = 9;
     clickRow(5);
     EXPECT_EQ(game.gameState, Garage);
-    EXPECT_EQ(selectedRace, 3);
+    EXPECT_EQ(frontEnd.selectedRace, 3);
 }
 
 TEST_F(MenuInput, HoverSoundOncePerEntry) {
@@ -295,31 +295,31 @@ TEST_F(MenuInput, HoverSoundOncePerEntry) {
     hoverAt(700, 240);
     hoverAt(710, 250);
     hoverAt(780, 230);
-    EXPECT_TRUE(menuHoverFlags[1]);
-    EXPECT_EQ(menuHoverSounds, 1);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[1]);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 1);
     hoverAt(700, 265);  // between rows 2 and 3
     EXPECT_FALSE(anyHover());
     hoverAt(700, 280);
-    EXPECT_TRUE(menuHoverFlags[2]);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[2]);
     hoverAt(700, 240);
-    EXPECT_EQ(menuHoverSounds, 3);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 3);
     // Rows the screen does not have never light up.
     game.gameState = QuitConfirm;
     hoverAt(700, 290);
     EXPECT_FALSE(anyHover());
-    EXPECT_EQ(menuHoverSounds, 3);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 3);
     game.gameState = MainMenu;
     // After a click the row under the cursor on the new screen sounds again.
     hoverAt(700, 240);
     menuClick();
     menuHover();
     EXPECT_EQ(game.gameState, CareerMenu);
-    EXPECT_TRUE(menuHoverFlags[1]);
-    EXPECT_EQ(menuHoverSounds, 5);
+    EXPECT_TRUE(frontEnd.menuHoverFlags[1]);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 5);
 }
 
 TEST_F(MenuInput, ResetClearsEveryHoverFlag) {
-    for (bool& flag : menuHoverFlags) flag = true;
+    for (bool& flag : frontEnd.menuHoverFlags) flag = true;
     resetMenuHover();
     EXPECT_FALSE(anyHover());
 }
@@ -341,7 +341,7 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     EXPECT_EQ(options.colorBits, 32);
     clickAt(300, 240);
     EXPECT_EQ(options.depthBits, 16);
-    EXPECT_EQ(menuHoverSounds, 7);  // these three lines click with the hover sound
+    EXPECT_EQ(frontEnd.menuHoverSounds, 7);  // these three lines click with the hover sound
     clickAt(300, 340);
     EXPECT_TRUE(options.soundEnabled);
     options.soundEnabled = false;
@@ -350,8 +350,8 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     EXPECT_FLOAT_EQ(game.musicGain, kMusicFadeStart);
     clickAt(300, 390);
     EXPECT_FALSE(options.musicEnabled);
-    EXPECT_EQ(menuHoverSounds, 7);
-    EXPECT_EQ(menuClickSounds, 0);
+    EXPECT_EQ(frontEnd.menuHoverSounds, 7);
+    EXPECT_EQ(frontEnd.menuClickSounds, 0);
     // Between the lines and beside them nothing changes.
     clickAt(300, 300);
     clickAt(130, 140);
@@ -366,17 +366,17 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     EXPECT_TRUE(options.optionsApplied);
     clickRow(4);
     EXPECT_EQ(game.gameState, MainMenu);
-    EXPECT_EQ(menuClickSounds, 2);
+    EXPECT_EQ(frontEnd.menuClickSounds, 2);
 }
 
 TEST_F(MenuInput, PauseContinueIsSilentAndRestartsTheMusicFade) {
     game.gameState = Pause;
     game.musicGain = 0.7f;
-    menuHoverFlags[1] = true;
+    frontEnd.menuHoverFlags[1] = true;
     clickRow(2);
     EXPECT_EQ(game.gameState, Race);
     EXPECT_FLOAT_EQ(game.musicGain, kMusicFadeStart);
-    EXPECT_EQ(menuClickSounds, 0);
+    EXPECT_EQ(frontEnd.menuClickSounds, 0);
     EXPECT_FALSE(anyHover());
     // No menu clicks and no hovers in a race.
     clickRow(3);
@@ -391,7 +391,7 @@ TEST_F(MenuInput, InformationPageLeadsBackToTheMainMenu) {
     EXPECT_EQ(game.gameState, InfoPage);
     clickRow(3);
     EXPECT_EQ(game.gameState, MainMenu);
-    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_EQ(frontEnd.menuClickSounds, 1);
 }
 
 }  // namespace
@@ -422,8 +422,8 @@ TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
     int i = 0;
     for (const Step& s : steps) {
         clickAt(s.x + 6 - 20, s.y);
-        EXPECT_EQ(quickRaceCircuit, s.circuit) << i;
-        EXPECT_EQ(quickRaceCar, s.car) << i;
+        EXPECT_EQ(frontEnd.quickRaceCircuit, s.circuit) << i;
+        EXPECT_EQ(frontEnd.quickRaceCar, s.car) << i;
         i++;
     }
     EXPECT_EQ(drawQuickRaceCircuit(), 2);
@@ -432,8 +432,8 @@ TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
     career.carAvailable[4] = false;
     career.maxRaceUnlocked = 1;
     settleQuickRaceChoice();
-    EXPECT_EQ(quickRaceCircuit, kQuickRaceRandom);
-    EXPECT_EQ(quickRaceCar, kQuickRaceRandom);
+    EXPECT_EQ(frontEnd.quickRaceCircuit, kQuickRaceRandom);
+    EXPECT_EQ(frontEnd.quickRaceCar, kQuickRaceRandom);
     for (int k = 0; k < 20; k++) {
         const int circuit = drawQuickRaceCircuit(), car = drawQuickRaceCar();
         EXPECT_TRUE(circuit >= 1 && circuit <= 9) << circuit;

@@ -27,11 +27,11 @@ class MenuKeys : public ::testing::Test {
         resetFrontEndState();
         options.optionsApplied = false;
         game.quitRequested = false;
-        selectedCar = 0;
-        selectedRace = 1;
+        frontEnd.selectedCar = 0;
+        frontEnd.selectedRace = 1;
         // The pointer rests off every item.
-        mouseX = 10;
-        mouseY = 590;
+        frontEnd.mouseX = 10;
+        frontEnd.mouseY = 590;
     }
     void TearDown() override {
         game.gameState = MainMenu;
@@ -41,7 +41,7 @@ class MenuKeys : public ::testing::Test {
     // The lit right-hand row, 0 for none.
     static int litRow() {
         for (int row = 1; row <= kMenuRows; row++)
-            if (menuHoverFlags[row - 1]) return row;
+            if (frontEnd.menuHoverFlags[row - 1]) return row;
         return 0;
     }
     TempFolder folder;
@@ -128,23 +128,23 @@ TEST_F(MenuKeys, KeysLeadFromTheMainMenuToTheCityMap) {
         i++;
     }
     // The garage's Right and Left went to car 1 and back to car 0.
-    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
 }
 
 TEST_F(MenuKeys, LeftAndRightChangeValues) {
     game.gameState = Garage;
     ASSERT_TRUE(press(VK_RIGHT));
-    EXPECT_EQ(selectedCar, 1);
+    EXPECT_EQ(frontEnd.selectedCar, 1);
     ASSERT_TRUE(press(VK_LEFT));
-    EXPECT_EQ(selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
 
     career.maxRaceUnlocked = 3;
     game.gameState = CityMap;
     ASSERT_TRUE(press(VK_RIGHT));
-    EXPECT_EQ(selectedRace, 2);
+    EXPECT_EQ(frontEnd.selectedRace, 2);
     ASSERT_TRUE(press(VK_LEFT));
     ASSERT_TRUE(press(VK_LEFT));
-    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(frontEnd.selectedRace, 1);
 
     // The options lines: resolution, the two depths and the switches, then
     // the volumes, difficulty and graphics.
@@ -212,8 +212,8 @@ TEST_F(MenuKeys, ThePointerTakesTheHighlightBack) {
     press(VK_DOWN);
     EXPECT_EQ(litRow(), 2);
     menuPointerMoved();
-    mouseX = 700;
-    mouseY = 390;  // row 5
+    frontEnd.mouseX = 700;
+    frontEnd.mouseY = 390;  // row 5
     menuHover();
     EXPECT_EQ(litRow(), 5);
     // Keys again: from the first item.

@@ -155,7 +155,7 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
         }
         if (index == 4) {
             careerAfterRace = readIntegers("base/career.inf");
-            raceOnMap = selectedRace;
+            raceOnMap = frontEnd.selectedRace;
         }
         if (index == 2) careerAtNewGame = readIntegers("base/career.inf");
     };
@@ -194,9 +194,9 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     EXPECT_EQ(career.maxRaceUnlocked, 2);
     EXPECT_EQ(career.tuningPoints, 1000);
     EXPECT_EQ(career.raceRecord[0].bestPlace, 1);
-    EXPECT_FALSE(newCarWon);
-    EXPECT_FALSE(careerRace);
-    EXPECT_FALSE(awardPending);
+    EXPECT_FALSE(frontEnd.newCarWon);
+    EXPECT_FALSE(frontEnd.careerRace);
+    EXPECT_FALSE(frontEnd.awardPending);
     EXPECT_EQ(fileSize("base/career.inf"), 492);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
@@ -206,7 +206,7 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     EXPECT_EQ(career[72 + 1], 1);  // race 1's best place
     for (int car = 0; car < 18; car++) EXPECT_EQ(career[car], car < 8 ? 1 : 0) << car;
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 32, 24, 0, 0, 5}));
-    EXPECT_EQ(menuClickSounds, (int)steps.size() + 1);  // the result screen's return clicks too
+    EXPECT_EQ(frontEnd.menuClickSounds, (int)steps.size() + 1);  // the result screen's return clicks too
 }
 
 TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
@@ -219,7 +219,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     raceHandler = [&](int frame) {
         if (!driven) {
             driven = true;
-            raceNumber = quickRaceNumber;
+            raceNumber = frontEnd.quickRaceNumber;
             // Through the countdown and five seconds of driving.
             driveUndrawn([] { return !session.countdownRunning && session.raceTime.seconds >= 5; });
             scriptedPushKey(VK_ESCAPE, true, frame + 1);
@@ -237,10 +237,10 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     EXPECT_GE(raceNumber, 1);
     EXPECT_LE(raceNumber, 9);
     EXPECT_EQ(stateAfterEsc, Pause);
-    EXPECT_FALSE(careerRace);
-    EXPECT_FALSE(awardPending);
-    EXPECT_EQ(selectedCar, 0);
-    EXPECT_EQ(selectedRace, 1);
+    EXPECT_FALSE(frontEnd.careerRace);
+    EXPECT_FALSE(frontEnd.awardPending);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedRace, 1);
     EXPECT_EQ(session.raceWorld, nullptr);
     // Nothing booked: the career is the new one the missing file gave.
     EXPECT_EQ(career.careerPoints, 0);
@@ -270,7 +270,7 @@ TEST_F(PlayThrough, ClosingDuringARaceFreesTheRaceAndTheModels) {
     EXPECT_TRUE(closed);
     EXPECT_EQ(session.raceWorld, nullptr);
     EXPECT_EQ(session.visualMapModel, nullptr);
-    EXPECT_EQ(garageModel, nullptr);
+    EXPECT_EQ(frontEnd.garageModel, nullptr);
     for (int i = 0; i < kCarModels; i++) {
         EXPECT_EQ(raceRun.carBodyModels[i], nullptr) << "car " << i + 1;
         EXPECT_EQ(raceRun.carWheelModels[i], nullptr) << "car " << i + 1;
@@ -293,7 +293,7 @@ TEST_F(PlayThrough, ResolutionNeedsApplyWhileColourDepthIsStored) {
     EXPECT_FALSE(options.optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 16, 24, 0, 0, 5}));
     // The two setting lines click with the hover sound; four items click.
-    EXPECT_EQ(menuClickSounds, 4);
+    EXPECT_EQ(frontEnd.menuClickSounds, 4);
 }
 
 TEST_F(PlayThrough, AppliedResolutionIsStored) {

@@ -12,8 +12,8 @@ namespace {
 class Practice : public FrontEndGl {
   protected:
     void clickAt(int x, int y) {
-        mouseX = x;
-        mouseY = y;
+        frontEnd.mouseX = x;
+        frontEnd.mouseY = y;
         menuClick();
     }
     void clickRow(int row) { clickAt(700, 192 + 50 * (row - 1)); }
@@ -47,8 +47,8 @@ TEST_F(Practice, ChoiceKeepsToUnlockedCircuitsAndAvailableCars) {
             circuitArrow(s.next);
         else
             carArrow(s.next);
-        EXPECT_EQ(practiceCircuit, s.wantCircuit);
-        EXPECT_EQ(practiceCar, s.wantCar);
+        EXPECT_EQ(frontEnd.practiceCircuit, s.wantCircuit);
+        EXPECT_EQ(frontEnd.practiceCar, s.wantCar);
         EXPECT_EQ(game.gameState, PracticeMenu);
     }
     clickRow(3);
@@ -69,11 +69,11 @@ TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
     ASSERT_EQ(before.size(), (size_t)kCareerFileBytes);
 
     game.gameState = PracticeMenu;
-    practiceCircuit = 2;
-    practiceCar = 1;
+    frontEnd.practiceCircuit = 2;
+    frontEnd.practiceCar = 1;
     clickRow(1);
     ASSERT_EQ(game.gameState, Race);
-    EXPECT_EQ(practiceKind, PracticeRace);
+    EXPECT_EQ(frontEnd.practiceKind, PracticeRace);
     EXPECT_FALSE(raceRun.timeTrialMode);
     for (int i = 0; i < kRaceCars; i++) EXPECT_NE(session.cars[i].body, nullptr) << i;
     EXPECT_EQ(session.cars[0].model, 1);
@@ -83,7 +83,7 @@ TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
     players[0].playerPlace = 1;
     for (int frames = 0; game.gameState == Race && frames < 2000; frames++) drawResultScreen();
     EXPECT_EQ(game.gameState, PracticeMenu);
-    EXPECT_EQ(practiceKind, NoPractice);
+    EXPECT_EQ(frontEnd.practiceKind, NoPractice);
     EXPECT_EQ(career.careerPoints, 175);
     EXPECT_EQ(career.tuningPoints, 300);
     EXPECT_EQ(career.maxRaceUnlocked, 2);
@@ -93,8 +93,8 @@ TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
 TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
     loadGarageModels();
     game.gameState = PracticeMenu;
-    practiceCircuit = 1;
-    practiceCar = 0;
+    frontEnd.practiceCircuit = 1;
+    frontEnd.practiceCar = 0;
     clickRow(2);
     ASSERT_EQ(game.gameState, Race);
     EXPECT_TRUE(raceRun.timeTrialMode);

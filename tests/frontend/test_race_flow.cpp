@@ -24,7 +24,8 @@ class RaceFlow : public FrontEndGl {
             drawResultScreen();
             frames++;
             if (frames == 100) {
-                EXPECT_TRUE(awardPending || !careerRace) << "nothing booked in the first second";
+                EXPECT_TRUE(frontEnd.awardPending || !frontEnd.careerRace)
+                    << "nothing booked in the first second";
             }
         }
         return frames;
@@ -36,11 +37,11 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     const int garageLamps = lightSourceCount;
     ASSERT_GT(garageLamps, 0);
     career.tuningPoints = 250;
-    selectedRace = 1;
+    frontEnd.selectedRace = 1;
     startCareerRace();
     ASSERT_EQ(game.gameState, Race);
-    EXPECT_TRUE(careerRace);
-    EXPECT_TRUE(awardPending);
+    EXPECT_TRUE(frontEnd.careerRace);
+    EXPECT_TRUE(frontEnd.awardPending);
     ASSERT_NE(session.raceWorld, nullptr);
     finish(1);
     const int frames = runResultScreen();
@@ -50,11 +51,11 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     EXPECT_EQ(career.careerPoints, 100);
     EXPECT_EQ(career.tuningPoints, 1000);
     EXPECT_EQ(career.maxRaceUnlocked, 2);
-    EXPECT_EQ(selectedRace, 2);
-    EXPECT_FALSE(careerRace);
-    EXPECT_FALSE(awardPending);
+    EXPECT_EQ(frontEnd.selectedRace, 2);
+    EXPECT_FALSE(frontEnd.careerRace);
+    EXPECT_FALSE(frontEnd.awardPending);
     EXPECT_EQ(session.raceWorld, nullptr);
-    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_EQ(frontEnd.menuClickSounds, 1);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
     EXPECT_EQ(career[kPointsField], 100);
@@ -67,16 +68,16 @@ TEST_F(RaceFlow, RepeatedWinAndFourthPlace) {
     career.careerPoints = 175;
     career.maxRaceUnlocked = 4;
     career.tuningPoints = 0;
-    selectedRace = 3;
+    frontEnd.selectedRace = 3;
     startCareerRace();
     finish(1);
     runResultScreen();
     EXPECT_EQ(career.careerPoints, 175);
     EXPECT_EQ(career.maxRaceUnlocked, 4);
     EXPECT_EQ(career.tuningPoints, 750);
-    EXPECT_EQ(selectedRace, 4);  // the map opens on the highest unlocked race
+    EXPECT_EQ(frontEnd.selectedRace, 4);  // the map opens on the highest unlocked race
 
-    selectedRace = 4;
+    frontEnd.selectedRace = 4;
     startCareerRace();
     finish(4);
     runResultScreen();
@@ -88,29 +89,29 @@ TEST_F(RaceFlow, RepeatedWinAndFourthPlace) {
 
 TEST_F(RaceFlow, NewCarWonIsShownUntilTheNextRaceStarts) {
     for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i < 3;
-    selectedRace = 1;
+    frontEnd.selectedRace = 1;
     startCareerRace();
     finish(1);
     runResultScreen();
     EXPECT_TRUE(career.carAvailable[3]);
-    EXPECT_TRUE(newCarWon);
+    EXPECT_TRUE(frontEnd.newCarWon);
     startCareerRace();
-    EXPECT_FALSE(newCarWon);
+    EXPECT_FALSE(frontEnd.newCarWon);
 }
 
 TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
     startQuickRace();
-    EXPECT_GE(quickRaceNumber, 1);
-    EXPECT_LE(quickRaceNumber, 9);
-    EXPECT_GE(selectedCar, 0);
-    EXPECT_LE(selectedCar, 5);
-    EXPECT_FLOAT_EQ(carPower, raceRun.carTable[selectedCar].power);
-    EXPECT_FALSE(careerRace);
+    EXPECT_GE(frontEnd.quickRaceNumber, 1);
+    EXPECT_LE(frontEnd.quickRaceNumber, 9);
+    EXPECT_GE(frontEnd.selectedCar, 0);
+    EXPECT_LE(frontEnd.selectedCar, 5);
+    EXPECT_FLOAT_EQ(frontEnd.carPower, raceRun.carTable[frontEnd.selectedCar].power);
+    EXPECT_FALSE(frontEnd.careerRace);
     finish(1);
     runResultScreen();
     EXPECT_EQ(game.gameState, MainMenu);
-    EXPECT_EQ(selectedCar, 0);
-    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedRace, 1);
     EXPECT_EQ(career.careerPoints, 0);
     EXPECT_EQ(career.maxRaceUnlocked, 1);
     // Nothing was booked, so nothing was saved.
@@ -118,34 +119,34 @@ TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
 }
 
 TEST_F(RaceFlow, PauseExitFromACareerRaceBooksNothing) {
-    selectedRace = 1;
-    selectedCar = 2;
+    frontEnd.selectedRace = 1;
+    frontEnd.selectedCar = 2;
     startCareerRace();
     game.gameState = Pause;
-    mouseX = 700;
-    mouseY = 342;  // row 4, "Exit"
+    frontEnd.mouseX = 700;
+    frontEnd.mouseY = 342;  // row 4, "Exit"
     menuClick();
     EXPECT_EQ(game.gameState, Garage);
-    EXPECT_EQ(selectedCar, 2);
-    EXPECT_FALSE(careerRace);
-    EXPECT_FALSE(awardPending);
+    EXPECT_EQ(frontEnd.selectedCar, 2);
+    EXPECT_FALSE(frontEnd.careerRace);
+    EXPECT_FALSE(frontEnd.awardPending);
     EXPECT_EQ(session.raceWorld, nullptr);
     EXPECT_EQ(career.careerPoints, 0);
-    EXPECT_EQ(menuClickSounds, 1);
+    EXPECT_EQ(frontEnd.menuClickSounds, 1);
 }
 
 TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
-    selectedRace = 1;
-    selectedCar = 4;
+    frontEnd.selectedRace = 1;
+    frontEnd.selectedCar = 4;
     startCareerRace();
     game.gameState = Pause;
-    mouseX = 700;
-    mouseY = 292;  // row 3, "Restart"
+    frontEnd.mouseX = 700;
+    frontEnd.mouseY = 292;  // row 3, "Restart"
     menuClick();
     EXPECT_EQ(game.gameState, Race);
-    EXPECT_TRUE(careerRace);
-    EXPECT_TRUE(awardPending);
-    EXPECT_EQ(selectedCar, 4);
+    EXPECT_TRUE(frontEnd.careerRace);
+    EXPECT_TRUE(frontEnd.awardPending);
+    EXPECT_EQ(frontEnd.selectedCar, 4);
     EXPECT_NE(session.raceWorld, nullptr);
     EXPECT_TRUE(session.countdownRunning);
 
@@ -154,13 +155,13 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
     game.gameState = Pause;
     menuClick();
     EXPECT_EQ(game.gameState, Race);
-    EXPECT_FALSE(careerRace);
-    EXPECT_FALSE(awardPending);
-    EXPECT_GE(selectedCar, 0);
-    EXPECT_LE(selectedCar, 5);
-    EXPECT_GE(quickRaceNumber, 1);
-    EXPECT_LE(quickRaceNumber, 9);
-    EXPECT_EQ(menuClickSounds, 2);
+    EXPECT_FALSE(frontEnd.careerRace);
+    EXPECT_FALSE(frontEnd.awardPending);
+    EXPECT_GE(frontEnd.selectedCar, 0);
+    EXPECT_LE(frontEnd.selectedCar, 5);
+    EXPECT_GE(frontEnd.quickRaceNumber, 1);
+    EXPECT_LE(frontEnd.quickRaceNumber, 9);
+    EXPECT_EQ(frontEnd.menuClickSounds, 2);
 }
 
 TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
@@ -170,7 +171,7 @@ TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     const int races[][2] = {
         {1, kDifficultyEasy}, {3, kDifficultyEasy}, {4, kDifficultyNormal}, {12, kDifficultyHard}};
     for (const auto& r : races) {
-        selectedRace = r[0];
+        frontEnd.selectedRace = r[0];
         startCareerRace();
         ASSERT_NE(session.raceWorld, nullptr);
         EXPECT_EQ(session.raceDifficulty, r[1]) << "career race " << r[0];
@@ -182,7 +183,7 @@ TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     exitRace();
     // A player's own choice holds for the career too.
     setSettingInt(kDifficultyKey, kDifficultyHard);
-    selectedRace = 2;
+    frontEnd.selectedRace = 2;
     startCareerRace();
     EXPECT_EQ(session.raceDifficulty, kDifficultyHard);
     exitRace();

@@ -106,13 +106,13 @@ TEST(CarImpacts, HeavierHitsPlayHeavierFilesLouder) {
     };
     const Case cases[] = {
         {2.9f, nullptr, 0.0f},
-        {3.0f, &soundCrash0, 0.5f},
-        {5.9f, &soundCrash0, 0.5f + 0.5f * 2.9f / 9.0f},
-        {6.0f, &soundCrash1, 2.0f / 3.0f},
-        {11.9f, &soundCrash2, 0.5f + 0.5f * 8.9f / 9.0f},
-        {14.9f, &soundCrash2, 1.0f},
-        {15.0f, &soundCrash3, 1.0f},
-        {19.0f, &soundCrash3, 1.0f},
+        {3.0f, &audio.soundCrash0, 0.5f},
+        {5.9f, &audio.soundCrash0, 0.5f + 0.5f * 2.9f / 9.0f},
+        {6.0f, &audio.soundCrash1, 2.0f / 3.0f},
+        {11.9f, &audio.soundCrash2, 0.5f + 0.5f * 8.9f / 9.0f},
+        {14.9f, &audio.soundCrash2, 1.0f},
+        {15.0f, &audio.soundCrash3, 1.0f},
+        {19.0f, &audio.soundCrash3, 1.0f},
     };
     for (const Case& c : cases) {
         const ImpactSound impact = impactSoundFor(c.lost);
@@ -134,13 +134,13 @@ TEST_F(CarForces, AnImpactIsHeardOnceItStopsGrowingAndNotAgainWithin03Seconds) {
     EXPECT_EQ(subStep(14.0f), nullptr) << "still losing speed";
     EXPECT_EQ(subStep(6.0f), nullptr);
     EXPECT_EQ(subStep(2.0f), nullptr);
-    EXPECT_EQ(subStep(2.0f), &soundCrash3) << "18 lost in all";
+    EXPECT_EQ(subStep(2.0f), &audio.soundCrash3) << "18 lost in all";
     for (int i = 0; i < 60; i++) EXPECT_EQ(subStep(12.0f), nullptr);
     EXPECT_EQ(subStep(2.0f), nullptr);
     EXPECT_EQ(subStep(2.0f), nullptr) << "0.155 s after the last: too soon";
     for (int i = 0; i < 60; i++) subStep(12.0f);
     EXPECT_EQ(subStep(5.0f), nullptr);
-    EXPECT_EQ(subStep(5.0f), &soundCrash1) << "about 7 lost, 0.31 s after the hit";
+    EXPECT_EQ(subStep(5.0f), &audio.soundCrash1) << "about 7 lost, 0.31 s after the hit";
     // Braking hard from 20 never opens a gap of 3.
     for (int i = 0; i < 10; i++) subStep(20.0f);
     for (int i = 0; i < 400; i++) EXPECT_EQ(subStep(20.0f - 0.05f * (float)i), nullptr);

@@ -40,7 +40,7 @@ TEST_F(KerbRumbleRace, TheRumbleComesInOnTheKerbFollowsTheSpeedAndDiesAway) {
         updateKerbRumble(1.0f);
     }
     EXPECT_GT(kerbRumbleLevel(), 0.95f);
-    EXPECT_NEAR(soundKerb.gain, kerbRumbleLevel(), 1e-6f) << "full from 6 units a second";
+    EXPECT_NEAR(audio.soundKerb.gain, kerbRumbleLevel(), 1e-6f) << "full from 6 units a second";
     // An opponent on the kerb is not the player's tyres.
     startKerbRumble();
     for (int frame = 0; frame < 10; frame++) {
@@ -54,7 +54,7 @@ TEST_F(KerbRumbleRace, TheRumbleComesInOnTheKerbFollowsTheSpeedAndDiesAway) {
         noteWheelGround(session.cars[0], kerb, side);
         updateKerbRumble(1.0f);
     }
-    EXPECT_NEAR(soundKerb.gain, 0.5f * kerbRumbleLevel(), 1e-6f);
+    EXPECT_NEAR(audio.soundKerb.gain, 0.5f * kerbRumbleLevel(), 1e-6f);
     // Back on the road: gone within half a second.
     for (int frame = 0; frame < 50; frame++) {
         noteWheelGround(session.cars[0], road, side);

@@ -16,18 +16,18 @@ TEST(RaceCues, EachLapAfterTheFirstAndTheFinishByPlaceRingOnce) {
         {true, false, 0, 4, nullptr},
         {false, false, 0, 4, nullptr},
         {false, false, 1, 4, nullptr},  // the first pass of the line
-        {false, false, 2, 3, &soundLapSting},
+        {false, false, 2, 3, &audio.soundLapSting},
         {false, false, 2, 3, nullptr},
-        {false, false, 3, 2, &soundLapSting},
-        {false, false, 4, 2, &soundLastLapSting},
+        {false, false, 3, 2, &audio.soundLapSting},
+        {false, false, 4, 2, &audio.soundLastLapSting},
         {false, false, 4, 2, nullptr},
-        {false, true, 4, 2, &soundFinishPodium},
+        {false, true, 4, 2, &audio.soundFinishPodium},
         {false, true, 4, 2, nullptr},
         // The next race: the countdown forgets the last one.
         {true, false, 0, 4, nullptr},
         {false, false, 1, 4, nullptr},
-        {false, false, 2, 4, &soundLapSting},
-        {false, true, 2, 1, &soundFinishWin},
+        {false, false, 2, 4, &audio.soundLapSting},
+        {false, true, 2, 1, &audio.soundFinishWin},
     };
     int at = 0;
     for (const Frame& f : frames) {
@@ -38,10 +38,10 @@ TEST(RaceCues, EachLapAfterTheFirstAndTheFinishByPlaceRingOnce) {
         EXPECT_EQ(updateRaceCues(), f.heard) << "frame " << at;
         at++;
     }
-    const SoundEffect* byPlace[4] = {&soundFinishWin, &soundFinishPodium, &soundFinishPodium,
-                                     &soundFinishLast};
+    const SoundEffect* byPlace[4] = {&audio.soundFinishWin, &audio.soundFinishPodium,
+                                     &audio.soundFinishPodium, &audio.soundFinishLast};
     for (int place = 1; place <= 4; place++) EXPECT_EQ(finishSting(place), byPlace[place - 1]) << place;
-    EXPECT_EQ(lapSting(3, 3), &soundLastLapSting);
+    EXPECT_EQ(lapSting(3, 3), &audio.soundLastLapSting);
     EXPECT_EQ(lapSting(1, 1), nullptr);
     session.cars[0].body = nullptr;
     resetRaceGlobals();

@@ -92,23 +92,23 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     options.soundEnabled = false;
     options.musicEnabled = false;
     loadRace(1);
-    EXPECT_FALSE(soundEngine1.isPlaying());
-    EXPECT_FALSE(soundWind.isPlaying());
-    EXPECT_FALSE(raceMusic.isPlaying());
-    EXPECT_NE(raceMusic.decoder, nullptr);  // opened all the same
+    EXPECT_FALSE(audio.soundEngine1.isPlaying());
+    EXPECT_FALSE(audio.soundWind.isPlaying());
+    EXPECT_FALSE(audio.raceMusic.isPlaying());
+    EXPECT_NE(audio.raceMusic.decoder, nullptr);  // opened all the same
     unloadRace();
 
     options.soundEnabled = true;
     options.musicEnabled = true;
     loadRace(1);
-    EXPECT_TRUE(soundEngine1.isPlaying());
-    EXPECT_TRUE(soundEngine4.isPlaying());
-    EXPECT_TRUE(soundEnginePass.isPlaying());
-    EXPECT_TRUE(soundWind.isPlaying());
-    EXPECT_TRUE(raceMusic.isPlaying());
+    EXPECT_TRUE(audio.soundEngine1.isPlaying());
+    EXPECT_TRUE(audio.soundEngine4.isPlaying());
+    EXPECT_TRUE(audio.soundEnginePass.isPlaying());
+    EXPECT_TRUE(audio.soundWind.isPlaying());
+    EXPECT_TRUE(audio.raceMusic.isPlaying());
     unloadRace();
-    EXPECT_FALSE(soundEngine1.isPlaying());
-    EXPECT_FALSE(raceMusic.isPlaying());
+    EXPECT_FALSE(audio.soundEngine1.isPlaying());
+    EXPECT_FALSE(audio.raceMusic.isPlaying());
     options.soundEnabled = false;
     options.musicEnabled = false;
 }
@@ -151,7 +151,7 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         game.gameState = CityMap;
-        selectedRace = 1;
+        frontEnd.selectedRace = 1;
         startCareerRace();
         if (c.starts) {
             EXPECT_EQ(game.gameState, Race);
@@ -164,8 +164,8 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
         EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Load The Race Track.");
         EXPECT_EQ(game.gameState, CityMap);
-        EXPECT_FALSE(careerRace);
-        EXPECT_FALSE(awardPending);
+        EXPECT_FALSE(frontEnd.careerRace);
+        EXPECT_FALSE(frontEnd.awardPending);
         EXPECT_EQ(session.raceWorld, nullptr);
         EXPECT_EQ(session.collisionMapModel, nullptr);
         EXPECT_EQ(session.visualMapModel, nullptr);

@@ -179,7 +179,7 @@ class ReflectionPass : public RendererTest {
         sceneShading.emissive[0] = 1.0f;
         shadingEye = Vector3(0.0f, 0.0f, -10.0f);
         lightSourceCount = 0;
-        menuPhase = 0.0f;
+        frontEnd.menuPhase = 0.0f;
     }
     void TearDown() override {
         sceneShading = savedShading;
@@ -200,8 +200,8 @@ class ReflectionPass : public RendererTest {
 };
 
 TEST_F(ReflectionPass, GarageIsSeenAsItIs) {
-    Model* saved = garageModel;
-    garageModel = leftWall();
+    Model* saved = frontEnd.garageModel;
+    frontEnd.garageModel = leftWall();
     double left = 0.0, right = 0.0;
     sides(false, &left, &right);
     EXPECT_GT(left, 100.0);
@@ -209,8 +209,8 @@ TEST_F(ReflectionPass, GarageIsSeenAsItIs) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640) << "the screen's viewport is back";
-    delete garageModel;
-    garageModel = saved;
+    delete frontEnd.garageModel;
+    frontEnd.garageModel = saved;
 }
 
 TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {

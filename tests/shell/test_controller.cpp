@@ -171,7 +171,7 @@ TEST_F(Controller, InTheMenusTheStickMovesTheHighlightAndAChooses) {
         EXPECT_EQ(game.gameState, s.state) << i;
         int lit = 0;
         for (int row = 1; row <= kMenuRows; row++)
-            if (menuHoverFlags[row - 1]) lit = row;
+            if (frontEnd.menuHoverFlags[row - 1]) lit = row;
         EXPECT_TRUE(s.litRow == 0 || lit == s.litRow) << i << ": " << lit;
         i++;
     }

@@ -117,12 +117,12 @@ TEST_F(WindowProcedure, AClickRightAfterAMoveHitsTheButtonUnderTheClick) {
         options.soundEnabled = false;
         options.resolutionIndex = c.resolution;
         game.gameState = MainMenu;
-        mouseX = 0;  // where the last frame saw the pointer
-        mouseY = 0;
+        frontEnd.mouseX = 0;  // where the last frame saw the pointer
+        frontEnd.mouseY = 0;
         windowProcedure(WM_LBUTTONDOWN, 1, makeLong(c.pixelX, c.pixelY));
         EXPECT_EQ(game.gameState, CareerMenu) << "resolution " << c.resolution;
-        EXPECT_EQ(mouseX, 700);
-        EXPECT_EQ(mouseY, 240);
+        EXPECT_EQ(frontEnd.mouseX, 700);
+        EXPECT_EQ(frontEnd.mouseY, 240);
     }
 }
 

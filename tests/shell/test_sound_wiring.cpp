@@ -75,9 +75,9 @@ TEST_F(SoundShell, TheDeviceLivesFromStartUpToShutdownWithTheMenuMusicWaiting) {
     scriptedSetFrameCallback([&](int frame) {
         if (frame != 2) return;
         contextDuringRun = alcGetCurrentContext() != nullptr;
-        menuMusicOpen = menuMusic.source != 0 && menuMusic.streamed && menuMusic.loop;
-        menuMusicPlaying = menuMusic.isPlaying();
-        soundsLoaded = alIsSource(soundEngine1.source) && alIsSource(soundMenu2.source);
+        menuMusicOpen = audio.menuMusic.source != 0 && audio.menuMusic.streamed && audio.menuMusic.loop;
+        menuMusicPlaying = audio.menuMusic.isPlaying();
+        soundsLoaded = alIsSource(audio.soundEngine1.source) && alIsSource(audio.soundMenu2.source);
     });
     scriptedPushMessage(WM_CLOSE, 0, 0, 3);
     EXPECT_EQ(gameMain(), 0);
@@ -85,8 +85,8 @@ TEST_F(SoundShell, TheDeviceLivesFromStartUpToShutdownWithTheMenuMusicWaiting) {
     EXPECT_TRUE(soundsLoaded);
     EXPECT_TRUE(menuMusicOpen);
     EXPECT_FALSE(menuMusicPlaying) << "the splash plays no music";
-    EXPECT_EQ(menuMusic.source, 0u) << "closed at exit";
-    EXPECT_EQ(soundEngine1.source, 0u) << "released at exit";
+    EXPECT_EQ(audio.menuMusic.source, 0u) << "closed at exit";
+    EXPECT_EQ(audio.soundEngine1.source, 0u) << "released at exit";
     EXPECT_EQ(alcGetCurrentContext(), nullptr) << "the device is closed at exit";
 }
 
@@ -105,7 +105,7 @@ class SoundFrames : public ::testing::Test {
         loadSounds();
         // As the end of the splash leaves things.
         game.startupPending = false;
-        menuMusic.play();
+        audio.menuMusic.play();
         startMusicFade();
         requestMenuMusicStart();
     }
@@ -121,10 +121,11 @@ class SoundFrames : public ::testing::Test {
         platformSwapBuffers();
         FrameRecord r{};
         r.musicGain = game.musicGain;
-        r.alGain = sourceGain(menuMusic.source);
-        r.playing = menuMusic.isPlaying();
+        r.alGain = sourceGain(audio.menuMusic.source);
+        r.playing = audio.menuMusic.isPlaying();
         r.active = game.windowActive;
-        alGetSource3f(soundMenu1.source, AL_POSITION, &r.menuSound[0], &r.menuSound[1], &r.menuSound[2]);
+        alGetSource3f(audio.soundMenu1.source, AL_POSITION, &r.menuSound[0], &r.menuSound[1],
+                      &r.menuSound[2]);
         return r;
     }
     TempFolder folder;
@@ -175,7 +176,7 @@ TEST_F(SoundFrames, TheMenuMusicStartsAtTenAndAtSixtyFramesASecond) {
     };
     for (const Rate& rate : rates) {
         SCOPED_TRACE(rate.frameMs);
-        menuMusic.rewind();
+        audio.menuMusic.rewind();
         resetShellState();
         game.startupPending = false;
         game.gameState = MainMenu;
@@ -185,25 +186,25 @@ TEST_F(SoundFrames, TheMenuMusicStartsAtTenAndAtSixtyFramesASecond) {
         double startedAt = -1;
         for (int f = 1; f <= 400 && startedAt < 0; f++) {
             frame();
-            if (menuMusic.isPlaying()) startedAt = f * rate.frameMs / 1000.0;
+            if (audio.menuMusic.isPlaying()) startedAt = f * rate.frameMs / 1000.0;
         }
         EXPECT_GE(startedAt, rate.earliest);
         EXPECT_LE(startedAt, rate.latest);
         EXPECT_FALSE(game.menuMusicStartPending);
-        EXPECT_EQ(sourceGain(menuMusic.source), 0.0f) << "fading in from silence";
+        EXPECT_EQ(sourceGain(audio.menuMusic.source), 0.0f) << "fading in from silence";
     }
     scriptedSetFrameStep(10.0);
 }
 
 TEST_F(SoundFrames, LeavingTheMenusSilencesTheMusicAndComingBackFadesItInAgain) {
     for (int f = 0; f < 700; f++) frame();
-    ASSERT_EQ(sourceGain(menuMusic.source), 1.0f);
+    ASSERT_EQ(sourceGain(audio.menuMusic.source), 1.0f);
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
-    EXPECT_FALSE(menuMusic.isPlaying());
-    EXPECT_EQ(sourceGain(menuMusic.source), 0.0f);
-    EXPECT_EQ(ov_pcm_tell(menuMusic.decoder), 0) << "rewound";
+    EXPECT_FALSE(audio.menuMusic.isPlaying());
+    EXPECT_EQ(sourceGain(audio.menuMusic.source), 0.0f);
+    EXPECT_EQ(ov_pcm_tell(audio.menuMusic.decoder), 0) << "rewound";
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_TRUE(menuMusic.isPlaying());
+    EXPECT_TRUE(audio.menuMusic.isPlaying());
     FrameRecord r{};
     for (int f = 0; f < 20; f++) r = frame();
     EXPECT_TRUE(r.playing);
@@ -280,52 +281,53 @@ class ShellSounds : public ::testing::Test {
     // Plays the first race track as a race does and refills it like the
     // race frame until its first buffer has played and been refilled.
     void playRaceMusicPastItsFirstBuffer() {
-        ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
-        raceMusic.play();
+        ASSERT_TRUE(audio.raceMusic.open(".\\base\\music\\1.ogg", true, true));
+        audio.raceMusic.play();
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (ov_pcm_tell(raceMusic.decoder) <= 2 * framesPerBuffer(raceMusic) &&
+        while (ov_pcm_tell(audio.raceMusic.decoder) <= 2 * framesPerBuffer(audio.raceMusic) &&
                std::chrono::steady_clock::now() < until) {
             updateRaceMusic(1.0f);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        ASSERT_GT(ov_pcm_tell(raceMusic.decoder), 2 * framesPerBuffer(raceMusic));
-        ASSERT_TRUE(raceMusic.isPlaying());
+        ASSERT_GT(ov_pcm_tell(audio.raceMusic.decoder), 2 * framesPerBuffer(audio.raceMusic));
+        ASSERT_TRUE(audio.raceMusic.isPlaying());
     }
     TempFolder folder;
 };
 
 TEST_F(ShellSounds, StartUpLoadsTheSixteenSoundsAndQueuesTheMenuMusicSilently) {
-    SoundEffect* all[kEffectSoundCount] = {&soundEngine1, &soundEngine2, &soundEngine3,    &soundEngine4,
-                                           &soundCrash0,  &soundCrash1,  &soundCrash2,     &soundCrash3,
-                                           &soundStart,   &soundPoint,   &soundEnginePass, &soundGear,
-                                           &soundNitro,   &soundWind,    &soundMenu1,      &soundMenu2};
+    SoundEffect* all[kEffectSoundCount] = {
+        &audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,    &audio.soundEngine4,
+        &audio.soundCrash0,  &audio.soundCrash1,  &audio.soundCrash2,     &audio.soundCrash3,
+        &audio.soundStart,   &audio.soundPoint,   &audio.soundEnginePass, &audio.soundGear,
+        &audio.soundNitro,   &audio.soundWind,    &audio.soundMenu1,      &audio.soundMenu2};
     for (SoundEffect* sound : all) {
         EXPECT_TRUE(alIsSource(sound->source));
         ALint size = 0;
         alGetBufferi(sound->buffer, AL_SIZE, &size);
         EXPECT_GT(size, 0) << "every effect file of base/sound loads";
     }
-    EXPECT_NE(menuMusic.source, 0u);
-    EXPECT_TRUE(menuMusic.streamed);
-    EXPECT_TRUE(menuMusic.loop);
-    EXPECT_FALSE(menuMusic.isPlaying());
-    EXPECT_EQ(sourceGain(menuMusic.source), 0.0f);
+    EXPECT_NE(audio.menuMusic.source, 0u);
+    EXPECT_TRUE(audio.menuMusic.streamed);
+    EXPECT_TRUE(audio.menuMusic.loop);
+    EXPECT_FALSE(audio.menuMusic.isPlaying());
+    EXPECT_EQ(sourceGain(audio.menuMusic.source), 0.0f);
     EXPECT_EQ(alGetInteger(AL_DISTANCE_MODEL), AL_INVERSE_DISTANCE_CLAMPED);
 }
 
 TEST_F(ShellSounds, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera) {
-    ASSERT_TRUE(raceMusic.open(".\\base\\music\\2.ogg", true, true));
+    ASSERT_TRUE(audio.raceMusic.open(".\\base\\music\\2.ogg", true, true));
     updateRaceMusic(0.25f);
-    EXPECT_EQ(sourceGain(raceMusic.source), 0.25f);
-    EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
-    menuMusic.update();
-    menuMusic.setGain(0.75f);
-    EXPECT_EQ(sourceGain(menuMusic.source), 0.75f);
-    EXPECT_EQ(sourceGain(soundPoint.source), 0.25f);
+    EXPECT_EQ(sourceGain(audio.raceMusic.source), 0.25f);
+    EXPECT_EQ(sourceGain(audio.soundPoint.source), 0.25f);
+    audio.menuMusic.update();
+    audio.menuMusic.setGain(0.75f);
+    EXPECT_EQ(sourceGain(audio.menuMusic.source), 0.75f);
+    EXPECT_EQ(sourceGain(audio.soundPoint.source), 0.25f);
 
     cameraEye = Vector3(120.0f, -4.0f, 37.5f);
     placeMenuSounds();
-    for (const SoundEffect* sound : {&soundMenu1, &soundMenu2}) {
+    for (const SoundEffect* sound : {&audio.soundMenu1, &audio.soundMenu2}) {
         float p[3], v[3];
         alGetSourcefv(sound->source, AL_POSITION, p);
         alGetSourcefv(sound->source, AL_VELOCITY, v);
@@ -342,50 +344,50 @@ TEST_F(ShellSounds, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     EXPECT_FALSE(game.windowActive);
     EXPECT_EQ(game.musicGain, kMusicFadeStart);
-    EXPECT_EQ(sourceGain(raceMusic.source), 0.0f);
-    EXPECT_EQ(sourceState(raceMusic.source), AL_INITIAL);
-    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 0);
-    EXPECT_FALSE(menuMusic.isPlaying()) << "the menu music stays out of a race";
+    EXPECT_EQ(sourceGain(audio.raceMusic.source), 0.0f);
+    EXPECT_EQ(sourceState(audio.raceMusic.source), AL_INITIAL);
+    EXPECT_EQ(ov_pcm_tell(audio.raceMusic.decoder), 0);
+    EXPECT_FALSE(audio.menuMusic.isPlaying()) << "the menu music stays out of a race";
 
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
     EXPECT_TRUE(game.windowActive);
     EXPECT_EQ(game.musicGain, kMusicFadeStart);
-    EXPECT_TRUE(raceMusic.isPlaying());
-    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_TRUE(audio.raceMusic.isPlaying());
+    EXPECT_FALSE(audio.menuMusic.isPlaying());
     // What is queued is the first two buffers' worth of the file, and play
     // begins at its first one.
-    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 2 * framesPerBuffer(raceMusic));
+    EXPECT_EQ(ov_pcm_tell(audio.raceMusic.decoder), 2 * framesPerBuffer(audio.raceMusic));
     ALint queued = 0, offset = -1;
-    alGetSourcei(raceMusic.source, AL_BUFFERS_QUEUED, &queued);
-    alGetSourcei(raceMusic.source, AL_SAMPLE_OFFSET, &offset);
+    alGetSourcei(audio.raceMusic.source, AL_BUFFERS_QUEUED, &queued);
+    alGetSourcei(audio.raceMusic.source, AL_SAMPLE_OFFSET, &offset);
     EXPECT_EQ(queued, kStreamBufferCount);
     EXPECT_GE(offset, 0);
-    EXPECT_LT(offset, framesPerBuffer(raceMusic) / 4);
+    EXPECT_LT(offset, framesPerBuffer(audio.raceMusic) / 4);
 }
 
 TEST_F(ShellSounds, EscPausesTheRaceMusicWhereItIs) {
-    ASSERT_TRUE(raceMusic.open(".\\base\\music\\1.ogg", true, true));
-    raceMusic.play();
-    ASSERT_TRUE(raceMusic.isPlaying());
-    const ogg_int64_t decoded = ov_pcm_tell(raceMusic.decoder);
+    ASSERT_TRUE(audio.raceMusic.open(".\\base\\music\\1.ogg", true, true));
+    audio.raceMusic.play();
+    ASSERT_TRUE(audio.raceMusic.isPlaying());
+    const ogg_int64_t decoded = ov_pcm_tell(audio.raceMusic.decoder);
     ASSERT_GT(decoded, 0);
     input.keys[VK_ESCAPE] = true;
     checkFrameKeys();
     EXPECT_EQ(game.gameState, Pause);
-    EXPECT_FALSE(raceMusic.isPlaying());
-    EXPECT_EQ(sourceState(raceMusic.source), AL_STOPPED) << "stopped, not rewound";
-    EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), decoded);
+    EXPECT_FALSE(audio.raceMusic.isPlaying());
+    EXPECT_EQ(sourceState(audio.raceMusic.source), AL_STOPPED) << "stopped, not rewound";
+    EXPECT_EQ(ov_pcm_tell(audio.raceMusic.decoder), decoded);
 }
 
 TEST_F(ShellSounds, WithMusicOffSwitchingWindowsLeavesTheMusicAlone) {
     options.musicEnabled = false;
-    ASSERT_TRUE(raceMusic.open(".\\base\\music\\3.ogg", true, true));
+    ASSERT_TRUE(audio.raceMusic.open(".\\base\\music\\3.ogg", true, true));
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_FALSE(raceMusic.isPlaying());
+    EXPECT_FALSE(audio.raceMusic.isPlaying());
     game.gameState = MainMenu;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_FALSE(menuMusic.isPlaying());
+    EXPECT_FALSE(audio.menuMusic.isPlaying());
     EXPECT_FALSE(game.menuMusicStartPending);
 }

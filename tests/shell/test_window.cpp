@@ -29,7 +29,7 @@ TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat) {
     options.depthBits = 16;
     ASSERT_TRUE(createGameWindow("Korvask", 800, 600, 32, true));
     EXPECT_TRUE(scriptedMessageBoxes().empty());
-    EXPECT_TRUE(fullscreen);
+    EXPECT_TRUE(windowFullscreen());
     EXPECT_TRUE(scriptedContextHeld());
     EXPECT_FALSE(scriptedCursorShown());
     ASSERT_EQ(scriptedDisplayModes().size(), 1u);
@@ -70,7 +70,7 @@ TEST_F(GameWindow, RefusedModeAnsweredYesGoesWindowed) {
         "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
     EXPECT_EQ(box.caption, "Korvask");
     EXPECT_EQ(box.flags, (uint32_t)(MB_YESNO | MB_ICONEXCLAMATION));
-    EXPECT_FALSE(fullscreen);
+    EXPECT_FALSE(windowFullscreen());
     EXPECT_TRUE(scriptedCursorShown());
     EXPECT_TRUE(scriptedContextHeld());
     EXPECT_EQ(scriptedCallLog()[2], "createWindow Korvask 1024x768 windowed");
@@ -205,7 +205,7 @@ TEST_F(GameWindow, TheDisplayModeIsAskedOnceAndKept) {
         scriptedFailStep(ScriptedChangeDisplayMode);
         scriptedSetMessageBoxAnswer(c.answer);
         EXPECT_EQ(createGameWindow("Korvask", 800, 600, 32, c.stored != DisplayWindow), c.created) << c.name;
-        EXPECT_EQ(fullscreen, c.fullscreenAfter) << c.name;
+        EXPECT_EQ(windowFullscreen(), c.fullscreenAfter) << c.name;
         EXPECT_EQ(displayModeSetting(), c.storedAfter) << c.name;
         EXPECT_EQ(static_cast<int>(scriptedMessageBoxes().size()), c.boxes) << c.name;
         if (c.stored == DisplayFullscreen) {

@@ -115,8 +115,8 @@ TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne) {
 }
 
 TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack) {
-    selectedCar = 7;
-    selectedRace = 9;
+    frontEnd.selectedCar = 7;
+    frontEnd.selectedRace = 9;
     career.maxRaceUnlocked = 12;
     career.careerPoints = 900;
     career.tuningPoints = 10;
@@ -124,8 +124,8 @@ TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack) {
     career.raceRecord[2].flag = true;
     career.raceRecord[2].bestPlace = 3;
     newCareer();
-    EXPECT_EQ(selectedCar, 0);
-    EXPECT_EQ(selectedRace, 1);
+    EXPECT_EQ(frontEnd.selectedCar, 0);
+    EXPECT_EQ(frontEnd.selectedRace, 1);
     EXPECT_EQ(fileSize("base/career.inf"), 492);
 
     setDefaultCareer();

@@ -131,9 +131,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     game.gameState = Race;
-    selectedCar = 0;
-    selectedRace = opt.race;
-    carPower = raceRun.carTable[0].power;
+    frontEnd.selectedCar = 0;
+    frontEnd.selectedRace = opt.race;
+    frontEnd.carPower = raceRun.carTable[0].power;
     srand(1);
     raceRun.timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {

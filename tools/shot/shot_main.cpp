@@ -372,11 +372,11 @@ int main(int argc, char** argv) {
     // As the city map's "Start" would: race state and the chosen car.
     game.gameState = Race;
     players[0].cameraMode = opt.camera;
-    selectedCar = opt.car;
-    selectedRace = opt.race;
-    carPower = raceRun.carTable[opt.car].power;
-    players[0].playerCarModel = selectedCar;
-    players[0].playerCarPower = carPower;
+    frontEnd.selectedCar = opt.car;
+    frontEnd.selectedRace = opt.race;
+    frontEnd.carPower = raceRun.carTable[opt.car].power;
+    players[0].playerCarModel = frontEnd.selectedCar;
+    players[0].playerCarPower = frontEnd.carPower;
     srand(opt.seed);
     raceRun.timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
@@ -397,8 +397,8 @@ int main(int argc, char** argv) {
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.
         setDefaultCareer();
-        careerRace = true;
-        awardPending = false;
+        frontEnd.careerRace = true;
+        frontEnd.awardPending = false;
     }
 
     DriverState driver{};

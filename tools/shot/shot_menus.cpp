@@ -55,8 +55,8 @@ void sampleCareer() {
     career.raceRecord[2].bestPlace = 3;
     career.carAvailable[3] = true;
     career.carTuning[0][0] = 1;
-    selectedCar = 0;
-    selectedRace = 3;
+    frontEnd.selectedCar = 0;
+    frontEnd.selectedRace = 3;
     options.optionsApplied = true;
     // Lap records of the circuits driven so far.
     clearLapRecords();
@@ -70,18 +70,18 @@ void sampleCareer() {
         r.splits[1] = laps[i] * 0.65f;
         r.splits[2] = laps[i];
     }
-    practiceCircuit = 2;
-    practiceCar = 3;
-    quickRaceCircuit = 3;
-    quickRaceCar = 2;
+    frontEnd.practiceCircuit = 2;
+    frontEnd.practiceCar = 3;
+    frontEnd.quickRaceCircuit = 3;
+    frontEnd.quickRaceCar = 2;
     // The garage shows the chosen car as one the player owns, the city map
     // the chosen race as one already open.
     if (shotCar >= 0 && shotCar < kCarCount) {
-        selectedCar = shotCar;
+        frontEnd.selectedCar = shotCar;
         career.carAvailable[shotCar] = !shotLocked;
     }
     if (shotRace >= 1 && shotRace <= kCareerRaces) {
-        selectedRace = shotRace;
+        frontEnd.selectedRace = shotRace;
         if (shotLocked && career.maxRaceUnlocked >= shotRace)
             career.maxRaceUnlocked = shotRace > 1 ? shotRace - 1 : 1;
         if (!shotLocked && career.maxRaceUnlocked < shotRace) career.maxRaceUnlocked = shotRace;
@@ -119,16 +119,16 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
     if (result) {
         // A career race just won: the screen with both of its lines.
         game.gameState = Race;
-        careerRace = true;
-        awardPending = false;
-        newCarWon = true;
+        frontEnd.careerRace = true;
+        frontEnd.awardPending = false;
+        frontEnd.newCarWon = true;
         computeCarStatistics();
-        players[0].playerCarModel = selectedCar;
-        players[0].playerCarPower = carPower;
+        players[0].playerCarModel = frontEnd.selectedCar;
+        players[0].playerCarPower = frontEnd.carPower;
         // The opponents' cars are drawn at random: from the seed, not from
         // the clock the menus seed the generator with.
         srand(seed);
-        loadRace(selectedRace);
+        loadRace(frontEnd.selectedRace);
         session.countdownRunning = false;
         session.raceFinished = true;
         players[0].playerPlace = 1;
@@ -143,7 +143,7 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
 
     // The menu phase stands where `seconds` of menus would have left it.
     const int frames = drawFrames < 1 ? 1 : drawFrames;
-    menuPhase += 20.0f * (float)seconds - 0.2f * (float)frames;
+    frontEnd.menuPhase += 20.0f * (float)seconds - 0.2f * (float)frames;
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     std::vector<uint8_t> rgb;
@@ -162,7 +162,8 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         status = 1;
     }
     printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n",
-           outPath.c_str(), name.c_str(), options.screenWidth, options.screenHeight, mouseX, mouseY);
+           outPath.c_str(), name.c_str(), options.screenWidth, options.screenHeight, frontEnd.mouseX,
+           frontEnd.mouseY);
     if (result) {
         unloadRace();
         rebuildGarageLights();

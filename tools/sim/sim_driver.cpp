@@ -247,11 +247,11 @@ bool loadSimRace(int race, int car, unsigned seed) {
     game.gameState = Race;
     frameClock.frameFactor = 1.0f;  // exact 10 ms frames
     initCarTable();
-    selectedCar = car;
-    selectedRace = race;
-    carPower = raceRun.carTable[car].power;  // untuned
-    players[0].playerCarModel = selectedCar;
-    players[0].playerCarPower = carPower;
+    frontEnd.selectedCar = car;
+    frontEnd.selectedRace = race;
+    frontEnd.carPower = raceRun.carTable[car].power;  // untuned
+    players[0].playerCarModel = frontEnd.selectedCar;
+    players[0].playerCarPower = frontEnd.carPower;
     srand(seed);
     return loadRace(race);
 }
