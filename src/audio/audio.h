@@ -166,11 +166,12 @@ extern SoundEffect soundAmbienceWorks;
 extern SoundEffect soundKerb;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
-// set through setEffectsVolume and setMusicVolume, which apply it at once.
-extern float effectsVolume;  // scales every effect sound's gain
-extern float musicVolume;    // scales both music streams' gain
+// setEffectsVolume and setMusicVolume apply it at once.
 void setEffectsVolume(float volume);
 void setMusicVolume(float volume);
+// Hands the settings' music and effects volumes to the sound; the options
+// screen's volume rows call it through their rows.
+void applyVolumeSettings();
 
 // An impact on the player's car ducks the race's bed (the engines, squeal,
 // wind, nitro and the race music) so the crash stands out of it, then lets

@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_local.h"
+#include "state/state.h"
 
 SoundEffect soundEngine1;
 SoundEffect soundEngine2;
@@ -226,6 +227,16 @@ void setMusicVolume(float volume) {
     raceMusic.setGain(raceMusic.gain);
     splashMusic.setGain(splashMusic.gain);
 }
+
+void applyVolumeSettings() {
+    setMusicVolume(settingNumber(Setting::MusicVolume) /
+                   static_cast<float>(settingRow(Setting::MusicVolume).hi));
+    setEffectsVolume(settingNumber(Setting::EffectsVolume) /
+                     static_cast<float>(settingRow(Setting::EffectsVolume).hi));
+}
+
+static const bool kVolumeApplyHooked = (setSettingApply(Setting::MusicVolume, applyVolumeSettings),
+                                        setSettingApply(Setting::EffectsVolume, applyVolumeSettings), true);
 
 // Every sound a race plays: what the pause silences and "Continue" resumes.
 static SoundEffect* const kRaceSounds[] = {

@@ -469,9 +469,9 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
     ALint crashAt = 0, engineAt = 0;
 
-    keys[keyBindings[BindPause]] = true;
+    keys[controlSettings.keyBindings[BindPause]] = true;
     checkFrameKeys();
-    keys[keyBindings[BindPause]] = false;
+    keys[controlSettings.keyBindings[BindPause]] = false;
     ASSERT_EQ(gameState, Pause);
     alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
     alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);

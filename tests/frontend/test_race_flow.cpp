@@ -181,7 +181,7 @@ TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     EXPECT_EQ(raceDifficulty, kDifficultyNormal);
     exitRace();
     // A player's own choice holds for the career too.
-    setSettingInt(kDifficultyKey, kDifficultyHard);
+    setSettingValue(Setting::Difficulty, kDifficultyHard);
     selectedRace = 2;
     startCareerRace();
     EXPECT_EQ(raceDifficulty, kDifficultyHard);
