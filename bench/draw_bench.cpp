@@ -36,15 +36,15 @@ void BM_RaceFramePaths(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     constexpr int kPaths = 4;
     std::vector<double> ms[kPaths];
     int frame = 0;
     for (auto _ : state) {
         const int path = frame++ % kPaths;
         modelDisplayLists = path >= 1;
-        mapDepthPrepass = path == 2;
+        raceRun.mapDepthPrepass = path == 2;
         mapChunksEnabled = path == 3;
         driveTowardsNextCheckpoint();
         const auto t0 = std::chrono::steady_clock::now();
@@ -55,7 +55,7 @@ void BM_RaceFramePaths(benchmark::State& state) {
         platformSwapBuffers();
     }
     modelDisplayLists = true;
-    mapDepthPrepass = true;
+    raceRun.mapDepthPrepass = true;
     mapChunksEnabled = true;
     const char* names[kPaths] = {"immediate_median_ms", "lists_median_ms", "lists_prepass_median_ms",
                                  "chunks_median_ms"};

@@ -33,23 +33,23 @@ struct WaySamples {
 
     void frame(int way, void (*draw)()) {
         modelLampChoiceEnabled = way >= 1;
-        carViewCulling = way >= 2;
+        raceRun.carViewCulling = way >= 2;
         modelLampStats = ModelLampStats();
         // Without their models the cars draw nothing.
         Model* bodies[kCarModels];
         Model* wheels[kCarModels];
         for (int m = 0; m < kCarModels; m++) {
-            bodies[m] = carBodyModels[m];
-            wheels[m] = carWheelModels[m];
-            if (way == 3) carBodyModels[m] = carWheelModels[m] = nullptr;
+            bodies[m] = raceRun.carBodyModels[m];
+            wheels[m] = raceRun.carWheelModels[m];
+            if (way == 3) raceRun.carBodyModels[m] = raceRun.carWheelModels[m] = nullptr;
         }
         const double c0 = cpuMs();
         const auto t0 = std::chrono::steady_clock::now();
         draw();
         glFinish();
         for (int m = 0; m < kCarModels; m++) {
-            carBodyModels[m] = bodies[m];
-            carWheelModels[m] = wheels[m];
+            raceRun.carBodyModels[m] = bodies[m];
+            raceRun.carWheelModels[m] = wheels[m];
         }
         wall[way].push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
@@ -73,7 +73,7 @@ struct WaySamples {
             state.counters["parts_" + std::to_string(n) + "_lamps"] =
                 chosenFrames > 0 ? (double)partsByLamps[n] / (double)chosenFrames : 0.0;
         modelLampChoiceEnabled = true;
-        carViewCulling = true;
+        raceRun.carViewCulling = true;
     }
 };
 
@@ -82,8 +82,8 @@ void BM_RaceFrameCars(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     WaySamples samples;
     int frame = 0;
     for (auto _ : state) {
@@ -103,18 +103,18 @@ void BM_MenuFrameCar(benchmark::State& state) {
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     scriptedReset();
     chooseResolution(1);
-    soundEnabled = musicEnabled = false;
-    if (!enterContentFolder() || !scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer() ||
-        !loadGameTextures()) {
+    options.soundEnabled = options.musicEnabled = false;
+    if (!enterContentFolder() || !scriptedOpenGLWindow(options.screenWidth, options.screenHeight) ||
+        !startRenderer() || !loadGameTextures()) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
     loadCarModels();
     initCarTable();
     loadGarageModels();
-    startupPending = false;
-    gameState = MainMenu;
-    frameFactor = 1.0f;
+    game.startupPending = false;
+    game.gameState = MainMenu;
+    frameClock.frameFactor = 1.0f;
     WaySamples samples;
     int frame = 0;
     for (auto _ : state) samples.frame(frame++ % kWays, [] { drawFrame(); });

@@ -22,31 +22,31 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
         state.SkipWithError("no GL context for the model loader");
         return;
     }
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
+    game.gameState = Race;
+    frameClock.frameFactor = 1.0f;
     initCarTable();
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     const int race = largestMap("map.ms3d");
     loadRace(race);
-    if (checkpointCount == 0) {
+    if (session.checkpointCount == 0) {
         state.SkipWithError("no race content under base/: run korvask-content first");
         unloadRace();
         return;
     }
     // Through the countdown, then full throttle.
-    while (countdownRunning) {
-        raceStep(frameFactor);
-        runCountdown(frameFactor);
+    while (session.countdownRunning) {
+        raceStep(frameClock.frameFactor);
+        runCountdown(frameClock.frameFactor);
     }
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     for (auto _ : state) {
-        raceStep(frameFactor);
+        raceStep(frameClock.frameFactor);
     }
-    keys[VK_UP] = false;
+    input.keys[VK_UP] = false;
     state.SetLabel("race " + std::to_string(race));
     unloadRace();
     scriptedCloseGLWindow();

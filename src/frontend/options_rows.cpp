@@ -149,7 +149,7 @@ bool clickOptionRows(int x, int y) {
     } else if (row != nullptr) {
         stepSetting(row->setting, 1);
     } else if (onRow(x, y, kControlsY)) {
-        gameState = Controls;
+        game.gameState = Controls;
         controlsCapture = -1;
         playClickSound();
         resetMenuHover();

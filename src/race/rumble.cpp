@@ -65,7 +65,7 @@ void updateRumble(const Car& car, bool nitroBurning, float f) {
     rumble.nitroWaitMs -= frameMs;
     // Nothing while held on the grid, after the finish, during a reset's
     // fade (the car is moved), or with rumble off.
-    if (fresh || countdownRunning || raceFinished || carResetFade() > 0.0f ||
+    if (fresh || session.countdownRunning || session.raceFinished || carResetFade() > 0.0f ||
         controlSettings.rumbleStrength <= 0)
         return;
 

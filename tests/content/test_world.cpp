@@ -230,7 +230,7 @@ TEST_F(World, CollisionMeshesBuildThePhysicsTerrain) {
 TEST_F(World, StartingGridsStandOnTheRoad) {
     for (int race = 1; race <= kRaceCount; ++race) {
         SCOPED_TRACE("race " + std::to_string(race));
-        collisionMapModel = loadModel(mapFile(race, "map.ms3d")).release();
+        session.collisionMapModel = loadModel(mapFile(race, "map.ms3d")).release();
         Vector3 gravity(0, -8, 0);
         WorldSizes sizes;
         PhysicsWorld* world = createWorld(sizes, nullptr, &gravity);
@@ -238,31 +238,32 @@ TEST_F(World, StartingGridsStandOnTheRoad) {
         buildMapMesh(world);
         Vec3 g = raceGridOrigin(race);
         for (int i = 0; i < kRaceCars; ++i) {
-            cars[i] = Car();
-            cars[i].index = i;
-            createCarBody(cars[i], world, Vector3(g.x, g.y, g.z + 4.5f * i));
-            ASSERT_NE(cars[i].body, nullptr);
+            session.cars[i] = Car();
+            session.cars[i].index = i;
+            createCarBody(session.cars[i], world, Vector3(g.x, g.y, g.z + 4.5f * i));
+            ASSERT_NE(session.cars[i].body, nullptr);
         }
         for (int k = 0; k < 70; ++k) step(world, 0.028f, 4, nullptr);
         // The car forces keep 1 - depth of each wheel ray, held to 0.7..0.9:
         // 0.9 would mean a wheel in the air.
         for (int i = 0; i < kRaceCars; ++i)
             for (int w = 0; w < 4; ++w) {
-                EXPECT_GT(cars[i].suspension[w], 0.72f) << "car " << i << " wheel " << w;
-                EXPECT_LT(cars[i].suspension[w], 0.88f) << "car " << i << " wheel " << w;
+                EXPECT_GT(session.cars[i].suspension[w], 0.72f) << "car " << i << " wheel " << w;
+                EXPECT_LT(session.cars[i].suspension[w], 0.88f) << "car " << i << " wheel " << w;
             }
         for (int i = 0; i < kRaceCars; ++i) {
-            Vector3 p = getPosition(cars[i].body);
+            Vector3 p = getPosition(session.cars[i].body);
             float road = groundHeight(p.x, p.z);
             EXPECT_NEAR(p.y - road, 0.82f, 0.15f) << "car " << i;
             EXPECT_NEAR(p.x, g.x, 0.5f) << "car " << i;
-            EXPECT_LT(length(Vec3{getLinearVelocity(cars[i].body).x, getLinearVelocity(cars[i].body).y,
-                                  getLinearVelocity(cars[i].body).z}),
+            EXPECT_LT(length(Vec3{getLinearVelocity(session.cars[i].body).x,
+                                  getLinearVelocity(session.cars[i].body).y,
+                                  getLinearVelocity(session.cars[i].body).z}),
                       0.5f);
         }
         destroyWorld(world);
-        delete collisionMapModel;
-        collisionMapModel = nullptr;
+        delete session.collisionMapModel;
+        session.collisionMapModel = nullptr;
     }
 }
 
@@ -441,9 +442,9 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     std::string base = folder + "/base";
     ASSERT_TRUE(generateSaveFiles(base));
     std::vector<uint8_t> settings = readFile(base + "/menu.inf");
-    std::vector<uint8_t> career = readFile(base + "/career.inf");
+    std::vector<uint8_t> careerFile = readFile(base + "/career.inf");
     ASSERT_EQ(settings.size(), 24u);
-    ASSERT_EQ(career.size(), 492u);
+    ASSERT_EQ(careerFile.size(), 492u);
     auto at = [](const std::vector<uint8_t>& b, int i) {
         return static_cast<int32_t>(b[4 * i] | b[4 * i + 1] << 8 | b[4 * i + 2] << 16 |
                                     static_cast<uint32_t>(b[4 * i + 3]) << 24);
@@ -454,13 +455,13 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     EXPECT_EQ(at(settings, 3), 1);
     EXPECT_EQ(at(settings, 4), 1);
     EXPECT_EQ(at(settings, 5), 0);
-    for (int i = 0; i < 18; ++i) EXPECT_EQ(at(career, i), i < 8 ? 1 : 0);
-    for (int i = 18; i < 120; ++i) EXPECT_EQ(at(career, i), 0) << "integer " << i;
-    EXPECT_EQ(at(career, 120), 1);    // highest race unlocked
-    EXPECT_EQ(at(career, 121), 0);    // career points
-    EXPECT_EQ(at(career, 122), 250);  // tuning points
+    for (int i = 0; i < 18; ++i) EXPECT_EQ(at(careerFile, i), i < 8 ? 1 : 0);
+    for (int i = 18; i < 120; ++i) EXPECT_EQ(at(careerFile, i), 0) << "integer " << i;
+    EXPECT_EQ(at(careerFile, 120), 1);    // highest race unlocked
+    EXPECT_EQ(at(careerFile, 121), 0);    // career points
+    EXPECT_EQ(at(careerFile, 122), 250);  // tuning points
     // A player's career survives the next build.
-    std::vector<uint8_t> played(career);
+    std::vector<uint8_t> played(careerFile);
     played[4 * 121] = 77;
     {
         std::ofstream out(base + "/career.inf", std::ios::binary);

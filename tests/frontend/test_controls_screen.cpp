@@ -19,17 +19,17 @@ class ControlsScreen : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         setDefaultSettings();
-        soundEnabled = false;
-        musicEnabled = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
         resetFrontEndState();
         clearGameSettings();
         setDefaultKeyBindings();
         setDefaultInputSettings();
-        for (bool& key : keys) key = false;
+        for (bool& key : input.keys) key = false;
         controlsCapture = -1;
     }
     void TearDown() override {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         controlsCapture = -1;
         clearGameSettings();
         setDefaultKeyBindings();
@@ -62,7 +62,7 @@ struct OptionClick {
 };
 
 TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
-    gameState = Options;
+    game.gameState = Options;
     const OptionClick clicks[] = {
         {kVolumeBarX + 3 * kVolumeStepWidth + 2, kMusicVolumeY, Setting::MusicVolume, 4},
         {kVolumeBarX + 2, kMusicVolumeY, Setting::MusicVolume, 1},
@@ -93,9 +93,9 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
     // Beside the rows nothing is set, and the old lines keep their places.
     clickAt(460, optionRow(kDifficultyY));
     EXPECT_EQ(settingValue(Setting::Difficulty), 1);
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
     clickAt(200, optionRow(kControlsY));
-    EXPECT_EQ(gameState, Controls);
+    EXPECT_EQ(game.gameState, Controls);
 }
 
 struct OptionStep {
@@ -109,7 +109,7 @@ struct OptionStep {
 // Left and Right on the options screen's rows: the volumes stop at their
 // ends, difficulty and graphics go round; each keeps within its row's range.
 TEST_F(ControlsScreen, OptionRowsStepWithinTheirRanges) {
-    gameState = Options;
+    game.gameState = Options;
     const OptionStep steps[] = {
         {kMusicVolumeY, Setting::MusicVolume, 1, 4, 10},     {kMusicVolumeY, Setting::MusicVolume, -1, 14, 0},
         {kEffectsVolumeY, Setting::EffectsVolume, -1, 3, 7}, {kDifficultyY, Setting::Difficulty, 1, 1, 0},
@@ -135,7 +135,7 @@ TEST_F(ControlsScreen, OptionRowsStepWithinTheirRanges) {
 }
 
 TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
-    gameState = Controls;
+    game.gameState = Controls;
     EXPECT_EQ(controlsRowAt(100, actionRow(BindNitro)), BindNitro);
     EXPECT_EQ(controlsRowAt(700, actionRow(BindNitro)), -1);
     clickAt(100, actionRow(BindNitro));
@@ -143,11 +143,11 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     press('N');
     EXPECT_EQ(controlSettings.keyBindings[BindNitro], 'N');
     EXPECT_EQ(controlsCapture, -1);
-    EXPECT_FALSE(keys['N']);
+    EXPECT_FALSE(input.keys['N']);
     EXPECT_STREQ(settingText("key.nitro"), "N");
     // Not waiting: keys are keys again.
     windowProcedure(WM_KEYDOWN, (WPARAM)'N', 0);
-    EXPECT_TRUE(keys['N']);
+    EXPECT_TRUE(input.keys['N']);
     windowProcedure(WM_KEYUP, (WPARAM)'N', 0);
 
     // Esc leaves the key as it was; a key the game keeps is refused and the
@@ -156,7 +156,7 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     press(VK_ESCAPE);
     EXPECT_EQ(controlsCapture, -1);
     EXPECT_EQ(controlSettings.keyBindings[BindCamera], 'C');
-    EXPECT_EQ(gameState, Controls);
+    EXPECT_EQ(game.gameState, Controls);
     clickAt(100, actionRow(BindCamera));
     press('F');
     EXPECT_EQ(controlsCapture, BindCamera);
@@ -175,12 +175,12 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     EXPECT_STREQ(settingText("key.camera"), "C");
     clickAt(100, actionRow(BindLeft));
     clickAt(700, 392);
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
     EXPECT_EQ(controlsCapture, -1);
 }
 
 TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
-    gameState = Controls;
+    game.gameState = Controls;
     const int sounds = menuHoverSounds;
     mouseX = 120;
     mouseY = actionRow(BindBrake);
@@ -194,7 +194,7 @@ TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
 }
 
 TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
-    gameState = Controls;
+    game.gameState = Controls;
     EXPECT_EQ(controlsSlotAt(100), 0);
     EXPECT_EQ(controlsSlotAt(380), 1);
     clickAt(380, actionRow(BindNitro));
@@ -239,7 +239,7 @@ TEST_F(ControlsScreen, SettingRowsStepWithinTheirRangesAndWriteTheirKeys) {
         {ControlsKeysSteerAssist, 335, 1, "keys.steer_assist", "0"},
         {ControlsRumble, 335, 20, "pad.rumble", "0"},
     };
-    gameState = Controls;
+    game.gameState = Controls;
     for (const SettingClick& c : cases) {
         EXPECT_EQ(controlsSettingRowAt(c.x, settingRow(c.row)), c.row);
         for (int i = 0; i < c.clicks; i++) clickAt(c.x, settingRow(c.row));

@@ -62,7 +62,7 @@ class PlayThrough : public ::testing::Test {
     }
     void TearDown() override {
         scriptedReset();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     }
 
     static bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -86,31 +86,32 @@ class PlayThrough : public ::testing::Test {
         DriverState driver{};
         // Each undrawn step is one exact 10 ms frame; the drawn frames go on
         // with the frame factor the loop had measured.
-        const float measuredFactor = frameFactor;
+        const float measuredFactor = frameClock.frameFactor;
         for (int i = 0; i < kRaceStepLimit && !until(); i++) {
-            scriptedDriverKeys(cars[0], driver);
-            frameFactor = 1.0f;
+            scriptedDriverKeys(session.cars[0], driver);
+            frameClock.frameFactor = 1.0f;
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
             raceSteps++;
         }
-        frameFactor = measuredFactor;
-        keys[VK_UP] = keys[VK_DOWN] = keys[VK_LEFT] = keys[VK_RIGHT] = keys[VK_SPACE] = false;
+        frameClock.frameFactor = measuredFactor;
+        input.keys[VK_UP] = input.keys[VK_DOWN] = input.keys[VK_LEFT] = input.keys[VK_RIGHT] =
+            input.keys[VK_SPACE] = false;
     }
 
     void onFrame(int frame) {
         if (frame > kFrameLimit) {
-            quitRequested = true;
+            game.quitRequested = true;
             return;
         }
-        if (raceHandler && gameState == Race) raceHandler(frame);
-        if (next >= steps.size() || frame < waitUntil || startupPending) return;
+        if (raceHandler && game.gameState == Race) raceHandler(frame);
+        if (next >= steps.size() || frame < waitUntil || game.startupPending) return;
         const Step& step = steps[next];
-        if (gameState != step.state) return;
+        if (game.gameState != step.state) return;
         if (beforeStep) beforeStep(next, frame);
         pushClick(step.x, step.y, frame);
-        statesSeen.push_back(gameState);
+        statesSeen.push_back(game.gameState);
         next++;
         // Give the click and the new screen time to arrive.
         waitUntil = frame + 5;
@@ -161,11 +162,11 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     raceHandler = [&](int) {
         if (!driven) {
             driven = true;
-            driveUndrawn([] { return raceFinished; });
-            placeAtFinish = playerPlace;
+            driveUndrawn([] { return session.raceFinished; });
+            placeAtFinish = players[0].playerPlace;
             return;
         }
-        resultSecondsDrawn = raceTimer;
+        resultSecondsDrawn = session.raceTimer;
     };
 
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
@@ -189,10 +190,10 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     EXPECT_EQ(raceOnMap, 2);
 
     // In memory and in the file written at exit.
-    EXPECT_EQ(careerPoints, 100);
-    EXPECT_EQ(maxRaceUnlocked, 2);
-    EXPECT_EQ(tuningPoints, 1000);
-    EXPECT_EQ(raceRecord[0].bestPlace, 1);
+    EXPECT_EQ(career.careerPoints, 100);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
+    EXPECT_EQ(career.tuningPoints, 1000);
+    EXPECT_EQ(career.raceRecord[0].bestPlace, 1);
     EXPECT_FALSE(newCarWon);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
@@ -220,14 +221,14 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
             driven = true;
             raceNumber = quickRaceNumber;
             // Through the countdown and five seconds of driving.
-            driveUndrawn([] { return !countdownRunning && raceTime.seconds >= 5; });
+            driveUndrawn([] { return !session.countdownRunning && session.raceTime.seconds >= 5; });
             scriptedPushKey(VK_ESCAPE, true, frame + 1);
             scriptedPushKey(VK_ESCAPE, false, frame + 3);
             escPushed = true;
         }
     };
     beforeStep = [&](size_t index, int) {
-        if (index == 2) stateAfterEsc = gameState;
+        if (index == 2) stateAfterEsc = game.gameState;
     };
 
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
@@ -240,11 +241,11 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     EXPECT_FALSE(awardPending);
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
     // Nothing booked: the career is the new one the missing file gave.
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_EQ(career.tuningPoints, 250);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
     EXPECT_EQ(career[kPointsField], 0);
@@ -261,18 +262,18 @@ TEST_F(PlayThrough, ClosingDuringARaceFreesTheRaceAndTheModels) {
     raceHandler = [&](int frame) {
         if (!closed) {
             closed = true;
-            driveUndrawn([] { return !countdownRunning && raceTime.seconds >= 2; });
+            driveUndrawn([] { return !session.countdownRunning && session.raceTime.seconds >= 2; });
             scriptedPushMessage(WM_CLOSE, 0, 0, frame + 1);
         }
     };
     EXPECT_TRUE(run());
     EXPECT_TRUE(closed);
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(visualMapModel, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.visualMapModel, nullptr);
     EXPECT_EQ(garageModel, nullptr);
     for (int i = 0; i < kCarModels; i++) {
-        EXPECT_EQ(carBodyModels[i], nullptr) << "car " << i + 1;
-        EXPECT_EQ(carWheelModels[i], nullptr) << "car " << i + 1;
+        EXPECT_EQ(raceRun.carBodyModels[i], nullptr) << "car " << i + 1;
+        EXPECT_EQ(raceRun.carWheelModels[i], nullptr) << "car " << i + 1;
     }
 }
 
@@ -287,9 +288,9 @@ TEST_F(PlayThrough, ResolutionNeedsApplyWhileColourDepthIsStored) {
     };
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
                        << (next < steps.size() ? steps[next].what : "");
-    EXPECT_EQ(screenWidth, 800);
-    EXPECT_EQ(colorBits, 16);
-    EXPECT_FALSE(optionsApplied);
+    EXPECT_EQ(options.screenWidth, 800);
+    EXPECT_EQ(options.colorBits, 16);
+    EXPECT_FALSE(options.optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 16, 24, 0, 0, 5}));
     // The two setting lines click with the hover sound; four items click.
     EXPECT_EQ(menuClickSounds, 4);
@@ -307,7 +308,7 @@ TEST_F(PlayThrough, AppliedResolutionIsStored) {
     };
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
                        << (next < steps.size() ? steps[next].what : "");
-    EXPECT_TRUE(optionsApplied);
+    EXPECT_TRUE(options.optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 32, 24, 0, 0, 5}));
 }
 

@@ -12,15 +12,15 @@ class RaceFlow : public FrontEndGl {
   protected:
     // The player crosses the line in `place`; the result screen starts.
     void finish(int place) {
-        countdownRunning = false;
-        raceFinished = true;
-        raceTimer = 0.0f;
-        playerPlace = place;
+        session.countdownRunning = false;
+        session.raceFinished = true;
+        session.raceTimer = 0.0f;
+        players[0].playerPlace = place;
     }
     // Result-screen frames of 10 ms until the race is left; returns them.
     int runResultScreen() {
         int frames = 0;
-        while (gameState == Race && raceFinished && frames < 2000) {
+        while (game.gameState == Race && session.raceFinished && frames < 2000) {
             drawResultScreen();
             frames++;
             if (frames == 100) {
@@ -35,25 +35,25 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     loadGarageModels();
     const int garageLamps = lightSourceCount;
     ASSERT_GT(garageLamps, 0);
-    tuningPoints = 250;
+    career.tuningPoints = 250;
     selectedRace = 1;
     startCareerRace();
-    ASSERT_EQ(gameState, Race);
+    ASSERT_EQ(game.gameState, Race);
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
-    ASSERT_NE(raceWorld, nullptr);
+    ASSERT_NE(session.raceWorld, nullptr);
     finish(1);
     const int frames = runResultScreen();
     // 1001 frames of 0.01 s take the timer past 10.0 (float steps land a frame either side).
     EXPECT_NEAR(frames, 1001, 1);
-    EXPECT_EQ(gameState, Garage);
-    EXPECT_EQ(careerPoints, 100);
-    EXPECT_EQ(tuningPoints, 1000);
-    EXPECT_EQ(maxRaceUnlocked, 2);
+    EXPECT_EQ(game.gameState, Garage);
+    EXPECT_EQ(career.careerPoints, 100);
+    EXPECT_EQ(career.tuningPoints, 1000);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
     EXPECT_EQ(selectedRace, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
     EXPECT_EQ(menuClickSounds, 1);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
@@ -63,36 +63,36 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
 }
 
 TEST_F(RaceFlow, RepeatedWinAndFourthPlace) {
-    raceRecord[2].bestPlace = 2;
-    careerPoints = 175;
-    maxRaceUnlocked = 4;
-    tuningPoints = 0;
+    career.raceRecord[2].bestPlace = 2;
+    career.careerPoints = 175;
+    career.maxRaceUnlocked = 4;
+    career.tuningPoints = 0;
     selectedRace = 3;
     startCareerRace();
     finish(1);
     runResultScreen();
-    EXPECT_EQ(careerPoints, 175);
-    EXPECT_EQ(maxRaceUnlocked, 4);
-    EXPECT_EQ(tuningPoints, 750);
+    EXPECT_EQ(career.careerPoints, 175);
+    EXPECT_EQ(career.maxRaceUnlocked, 4);
+    EXPECT_EQ(career.tuningPoints, 750);
     EXPECT_EQ(selectedRace, 4);  // the map opens on the highest unlocked race
 
     selectedRace = 4;
     startCareerRace();
     finish(4);
     runResultScreen();
-    EXPECT_EQ(careerPoints, 175);
-    EXPECT_EQ(maxRaceUnlocked, 4);
-    EXPECT_EQ(tuningPoints, 750);
-    EXPECT_EQ(raceRecord[3].bestPlace, 0);
+    EXPECT_EQ(career.careerPoints, 175);
+    EXPECT_EQ(career.maxRaceUnlocked, 4);
+    EXPECT_EQ(career.tuningPoints, 750);
+    EXPECT_EQ(career.raceRecord[3].bestPlace, 0);
 }
 
 TEST_F(RaceFlow, NewCarWonIsShownUntilTheNextRaceStarts) {
-    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i < 3;
+    for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i < 3;
     selectedRace = 1;
     startCareerRace();
     finish(1);
     runResultScreen();
-    EXPECT_TRUE(carAvailable[3]);
+    EXPECT_TRUE(career.carAvailable[3]);
     EXPECT_TRUE(newCarWon);
     startCareerRace();
     EXPECT_FALSE(newCarWon);
@@ -104,15 +104,15 @@ TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
     EXPECT_LE(quickRaceNumber, 9);
     EXPECT_GE(selectedCar, 0);
     EXPECT_LE(selectedCar, 5);
-    EXPECT_FLOAT_EQ(carPower, carTable[selectedCar].power);
+    EXPECT_FLOAT_EQ(carPower, raceRun.carTable[selectedCar].power);
     EXPECT_FALSE(careerRace);
     finish(1);
     runResultScreen();
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
     // Nothing was booked, so nothing was saved.
     EXPECT_EQ(fileSize("base/career.inf"), -1);
 }
@@ -121,16 +121,16 @@ TEST_F(RaceFlow, PauseExitFromACareerRaceBooksNothing) {
     selectedRace = 1;
     selectedCar = 2;
     startCareerRace();
-    gameState = Pause;
+    game.gameState = Pause;
     mouseX = 700;
     mouseY = 342;  // row 4, "Exit"
     menuClick();
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(selectedCar, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(career.careerPoints, 0);
     EXPECT_EQ(menuClickSounds, 1);
 }
 
@@ -138,22 +138,22 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
     selectedRace = 1;
     selectedCar = 4;
     startCareerRace();
-    gameState = Pause;
+    game.gameState = Pause;
     mouseX = 700;
     mouseY = 292;  // row 3, "Restart"
     menuClick();
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
     EXPECT_EQ(selectedCar, 4);
-    EXPECT_NE(raceWorld, nullptr);
-    EXPECT_TRUE(countdownRunning);
+    EXPECT_NE(session.raceWorld, nullptr);
+    EXPECT_TRUE(session.countdownRunning);
 
     exitRace();
     startQuickRace();
-    gameState = Pause;
+    game.gameState = Pause;
     menuClick();
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
     EXPECT_GE(selectedCar, 0);
@@ -166,25 +166,25 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
 TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     // A new settings file: no difficulty, so Rising.
     clearGameSettings();
-    maxRaceUnlocked = 15;
+    career.maxRaceUnlocked = 15;
     const int races[][2] = {
         {1, kDifficultyEasy}, {3, kDifficultyEasy}, {4, kDifficultyNormal}, {12, kDifficultyHard}};
     for (const auto& r : races) {
         selectedRace = r[0];
         startCareerRace();
-        ASSERT_NE(raceWorld, nullptr);
-        EXPECT_EQ(raceDifficulty, r[1]) << "career race " << r[0];
+        ASSERT_NE(session.raceWorld, nullptr);
+        EXPECT_EQ(session.raceDifficulty, r[1]) << "career race " << r[0];
         exitRace();
     }
     startQuickRace();
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_EQ(raceDifficulty, kDifficultyNormal);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_EQ(session.raceDifficulty, kDifficultyNormal);
     exitRace();
     // A player's own choice holds for the career too.
     setSettingValue(Setting::Difficulty, kDifficultyHard);
     selectedRace = 2;
     startCareerRace();
-    EXPECT_EQ(raceDifficulty, kDifficultyHard);
+    EXPECT_EQ(session.raceDifficulty, kDifficultyHard);
     exitRace();
 }
 

@@ -18,11 +18,11 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(startRaceRenderer());
         loadCarModels();
         initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
+        options.soundEnabled = options.musicEnabled = false;
+        game.gameState = Race;
+        game.startupPending = false;
+        players[0].playerCarModel = 0;
+        players[0].playerCarPower = raceRun.carTable[0].power;
         srand(1);
         ASSERT_TRUE(loadRace(GetParam()));
     }
@@ -30,7 +30,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         unloadRaceAndCars();
         mapBackFaceCulling = true;
         mapVisibilityEnabled = false;
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         stopRaceRenderer();
     }
 
@@ -50,7 +50,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         updateModelLights();
         glPopMatrix();
         glEnable(GL_FOG);
-        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
+        drawChunkedModel(session.visualMapModel, sceneShading, mapBackFaceCulling);
         glUseProgramObjectARB(0);
         return readFrame();
     }

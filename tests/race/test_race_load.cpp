@@ -32,20 +32,20 @@ class RaceLoad : public ::testing::Test {
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         resetRaceGlobals();
-        gameState = Race;
+        game.gameState = Race;
         initCarTable();
-        playerCarPower = carTable[0].power;
+        players[0].playerCarPower = raceRun.carTable[0].power;
     }
     void TearDown() override { scriptedCloseGLWindow(); }
 
     void runFrames(int n) {
-        keys[VK_UP] = true;
+        input.keys[VK_UP] = true;
         for (int i = 0; i < n; i++) {
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
         }
-        keys[VK_UP] = false;
+        input.keys[VK_UP] = false;
     }
 };
 bool RaceLoad::soundDevice = false;
@@ -53,35 +53,35 @@ bool RaceLoad::soundDevice = false;
 TEST_F(RaceLoad, ASecondRaceStartsFromAFreshWorld) {
     srand(3);
     loadRace(1);
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_GT(checkpointCount, 10);
-    EXPECT_GT(collisionMapModel->triangleCount, 0);
-    EXPECT_TRUE(countdownRunning);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_GT(session.checkpointCount, 10);
+    EXPECT_GT(session.collisionMapModel->triangleCount, 0);
+    EXPECT_TRUE(session.countdownRunning);
     runFrames(1500);
-    EXPECT_FALSE(countdownRunning);
-    EXPECT_GT(clockValue(raceTime), 0.0f);
-    EXPECT_GT(cars[0].checkpointsPassed, 1);
-    cars[0].nitro = 10.0f;
+    EXPECT_FALSE(session.countdownRunning);
+    EXPECT_GT(clockValue(session.raceTime), 0.0f);
+    EXPECT_GT(session.cars[0].checkpointsPassed, 1);
+    session.cars[0].nitro = 10.0f;
     unloadRace();
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(collisionMapModel, nullptr);
-    EXPECT_TRUE(countdownRunning);
-    EXPECT_EQ(raceTimer, 0.0f);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.collisionMapModel, nullptr);
+    EXPECT_TRUE(session.countdownRunning);
+    EXPECT_EQ(session.raceTimer, 0.0f);
 
     loadRace(5);
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_EQ(clockValue(raceTime), 0.0f);
-    EXPECT_EQ(clockValue(lapTime), 0.0f);
-    EXPECT_EQ(clockValue(bestLapTime), 0.0f);
-    EXPECT_EQ(playerPlace, 4);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_EQ(clockValue(session.raceTime), 0.0f);
+    EXPECT_EQ(clockValue(players[0].lapTime), 0.0f);
+    EXPECT_EQ(clockValue(players[0].bestLapTime), 0.0f);
+    EXPECT_EQ(players[0].playerPlace, 4);
     for (int i = 0; i < kRaceCars; i++) {
-        EXPECT_EQ(cars[i].lap, 0);
-        EXPECT_EQ(cars[i].checkpointsPassed, 0);
-        EXPECT_EQ(cars[i].nextCheckpoint, 0);
-        EXPECT_EQ(cars[i].aiWaypoint, 0);
-        EXPECT_EQ(cars[i].nitro, 100.0f);
+        EXPECT_EQ(session.cars[i].lap, 0);
+        EXPECT_EQ(session.cars[i].checkpointsPassed, 0);
+        EXPECT_EQ(session.cars[i].nextCheckpoint, 0);
+        EXPECT_EQ(session.cars[i].aiWaypoint, 0);
+        EXPECT_EQ(session.cars[i].nitro, 100.0f);
         // Race 5 shares race 1's grid.
-        Vector3 p = getPosition(cars[i].body);
+        Vector3 p = getPosition(session.cars[i].body);
         EXPECT_EQ(p.x, gridOrigin(1).x);
     }
     unloadRace();
@@ -89,8 +89,8 @@ TEST_F(RaceLoad, ASecondRaceStartsFromAFreshWorld) {
 
 TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     if (!soundDevice) GTEST_SKIP() << "no sound device (run with ALSOFT_DRIVERS=null)";
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     loadRace(1);
     EXPECT_FALSE(soundEngine1.isPlaying());
     EXPECT_FALSE(soundWind.isPlaying());
@@ -98,8 +98,8 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     EXPECT_NE(raceMusic.decoder, nullptr);  // opened all the same
     unloadRace();
 
-    soundEnabled = true;
-    musicEnabled = true;
+    options.soundEnabled = true;
+    options.musicEnabled = true;
     loadRace(1);
     EXPECT_TRUE(soundEngine1.isPlaying());
     EXPECT_TRUE(soundEngine4.isPlaying());
@@ -109,22 +109,22 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     unloadRace();
     EXPECT_FALSE(soundEngine1.isPlaying());
     EXPECT_FALSE(raceMusic.isPlaying());
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
 }
 
 TEST_F(RaceLoad, NumbersBeyondTheGridTableStartOnItsLastRow) {
     loadRace(17);  // the map files go to 20, the grid table to 15
-    ASSERT_NE(raceWorld, nullptr);
-    Vector3 p = getPosition(cars[0].body);
+    ASSERT_NE(session.raceWorld, nullptr);
+    Vector3 p = getPosition(session.cars[0].body);
     EXPECT_EQ(p.x, gridOrigin(15).x);
     EXPECT_EQ(p.z, gridOrigin(15).z);
     unloadRace();
     // No such map: nothing to race on, so no race.
     EXPECT_FALSE(loadRace(0));
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(checkpointCount, 0);
-    EXPECT_EQ(collisionMapModel, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.checkpointCount, 0);
+    EXPECT_EQ(session.collisionMapModel, nullptr);
 }
 
 TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
@@ -150,24 +150,24 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         ASSERT_TRUE(content.inject(c.file, c.fault));
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
-        gameState = CityMap;
+        game.gameState = CityMap;
         selectedRace = 1;
         startCareerRace();
         if (c.starts) {
-            EXPECT_EQ(gameState, Race);
-            ASSERT_NE(raceWorld, nullptr);
-            EXPECT_GT(checkpointCount, 0);
+            EXPECT_EQ(game.gameState, Race);
+            ASSERT_NE(session.raceWorld, nullptr);
+            EXPECT_GT(session.checkpointCount, 0);
             exitRace();
             continue;
         }
         // The player is told and is back on the city map with nothing loaded.
         ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
         EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Load The Race Track.");
-        EXPECT_EQ(gameState, CityMap);
+        EXPECT_EQ(game.gameState, CityMap);
         EXPECT_FALSE(careerRace);
         EXPECT_FALSE(awardPending);
-        EXPECT_EQ(raceWorld, nullptr);
-        EXPECT_EQ(collisionMapModel, nullptr);
-        EXPECT_EQ(visualMapModel, nullptr);
+        EXPECT_EQ(session.raceWorld, nullptr);
+        EXPECT_EQ(session.collisionMapModel, nullptr);
+        EXPECT_EQ(session.visualMapModel, nullptr);
     }
 }

@@ -51,7 +51,7 @@ class GlowChain : public RendererTest, public ::testing::WithParamInterface<Reso
 // resolution: the white quarter lands in the square's left quarter.
 TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
     const ResolutionCase& r = GetParam();
-    resolutionIndex = r.index;
+    options.resolutionIndex = r.index;
     ASSERT_TRUE(start(r.width, r.height));
     effectsEnabled = true;
     std::vector<uint8_t> history = readTexture(blurTextureB);
@@ -93,7 +93,7 @@ TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
 // only so far that the chain settles instead of flaring on every other frame.
 TEST_P(GlowChain, SteadyPictureSettlesToASteadyGlow) {
     const ResolutionCase& r = GetParam();
-    resolutionIndex = r.index;
+    options.resolutionIndex = r.index;
     ASSERT_TRUE(start(r.width, r.height));
     effectsEnabled = true;
     double glow[2] = {0.0, 0.0};
@@ -168,7 +168,7 @@ class ReflectionPass : public RendererTest {
   protected:
     void SetUp() override {
         RendererTest::SetUp();
-        resolutionIndex = 0;
+        options.resolutionIndex = 0;
         ASSERT_TRUE(start(640, 480));
         effectsEnabled = true;
         glUseProgramObjectARB(lightProgram);
@@ -214,10 +214,10 @@ TEST_F(ReflectionPass, GarageIsSeenAsItIs) {
 }
 
 TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
-    Model* savedMap = visualMapModel;
-    visualMapModel = leftWall();
+    Model* savedMap = session.visualMapModel;
+    session.visualMapModel = leftWall();
     double left = 0.0, right = 0.0;
-    cars[0].body = nullptr;
+    session.cars[0].body = nullptr;
     sides(true, &left, &right);
     EXPECT_LT(left, 10.0) << "no player car: nothing drawn";
 
@@ -228,11 +228,11 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     sizes.sensorsCount = 1;
     PhysicsWorld* world = createWorld(sizes, nullptr, nullptr);
     ASSERT_NE(world, nullptr);
-    cars[0].body = createBody(world, 0);
-    ASSERT_NE(cars[0].body, nullptr);
-    setPosition(cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
-    const float savedFactor = frameFactor;
-    frameFactor = 5.0f;
+    session.cars[0].body = createBody(world, 0);
+    ASSERT_NE(session.cars[0].body, nullptr);
+    setPosition(session.cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
+    const float savedFactor = frameClock.frameFactor;
+    frameClock.frameFactor = 5.0f;
     sides(true, &left, &right);
     EXPECT_LT(right, 10.0) << "after a slow frame, the next one keeps the image";
     sides(true, &left, &right);
@@ -240,16 +240,16 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     EXPECT_GT(right, 100.0) << "the wall on the left shows on the right";
 
     // At full speed every frame draws its own image.
-    frameFactor = 1.0f;
-    delete visualMapModel;
-    visualMapModel = nullptr;
+    frameClock.frameFactor = 1.0f;
+    delete session.visualMapModel;
+    session.visualMapModel = nullptr;
     sides(true, &left, &right);
     EXPECT_LT(right, 10.0) << "a fast frame redraws: the wall is gone";
-    frameFactor = savedFactor;
-    cars[0].body = nullptr;
+    frameClock.frameFactor = savedFactor;
+    session.cars[0].body = nullptr;
     destroyWorld(world);
-    delete visualMapModel;
-    visualMapModel = savedMap;
+    delete session.visualMapModel;
+    session.visualMapModel = savedMap;
 }
 
 }  // namespace
@@ -285,7 +285,7 @@ class MaterialGlow : public RendererTest, public ::testing::WithParamInterface<G
 // The lens shines red in the dark and feeds the glow, through the map's
 // chunks and through the cars' program copies alike.
 TEST_P(MaterialGlow, TailLampShinesWithNoLampNear) {
-    resolutionIndex = 0;
+    options.resolutionIndex = 0;
     ASSERT_TRUE(start(640, 480));
     effectsEnabled = true;
     const SceneShading saved = sceneShading;

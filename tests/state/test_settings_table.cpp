@@ -17,7 +17,7 @@ class SettingsTable : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
-        std::strcpy(savesFolder, "base");
+        std::strcpy(saves.savesFolder, "base");
         clearGameSettings();
     }
     void TearDown() override {

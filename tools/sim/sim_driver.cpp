@@ -24,7 +24,7 @@ static float clampf(float v, float lo, float hi) {
 }
 
 static Vector3 pointOf(int i) {
-    const Checkpoint& c = checkpoints[i];
+    const Checkpoint& c = session.checkpoints[i];
     return Vector3(c.x, c.y, c.z);
 }
 
@@ -53,7 +53,7 @@ static void setPad(float steer, float throttle, float brake, bool nitro) {
     scriptedSetControllerAxis(PadLeftX, steer > 0.0f ? -stick : stick);
     scriptedSetControllerAxis(PadTriggerRight, rawFor(throttle));
     scriptedSetControllerAxis(PadTriggerLeft, rawFor(brake));
-    keys[VK_SPACE] = nitro;
+    input.keys[VK_SPACE] = nitro;
 }
 
 static void setKeys(bool up, bool down, bool left, bool right, bool space) {
@@ -61,11 +61,11 @@ static void setKeys(bool up, bool down, bool left, bool right, bool space) {
         setPad(left ? 1.0f : (right ? -1.0f : 0.0f), up ? 1.0f : 0.0f, down ? 1.0f : 0.0f, space);
         return;
     }
-    keys[VK_UP] = up;
-    keys[VK_DOWN] = down;
-    keys[VK_LEFT] = left;
-    keys[VK_RIGHT] = right;
-    keys[VK_SPACE] = space;
+    input.keys[VK_UP] = up;
+    input.keys[VK_DOWN] = down;
+    input.keys[VK_LEFT] = left;
+    input.keys[VK_RIGHT] = right;
+    input.keys[VK_SPACE] = space;
 }
 
 void useSimController() {
@@ -100,8 +100,8 @@ static bool recover(const Car& car, DriverState& st, float speed) {
 
 void scriptedDriverKeys(const Car& car, DriverState& st) {
     setKeys(false, false, false, false, false);
-    keys[controlSettings.keyBindings[BindReset]] = false;
-    if (car.body == nullptr || checkpointCount <= 0) {
+    input.keys[controlSettings.keyBindings[BindReset]] = false;
+    if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
     const Vector3 p = getPosition(car.body);
@@ -109,18 +109,18 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     const float speed = length(v);
     const Vector3 forward = getRotation(car.body).rows[0];
 
-    if (countdownRunning) {
+    if (session.countdownRunning) {
         setKeys(true, false, false, false, false);
         return;
     }
-    if (raceFinished) {
+    if (session.raceFinished) {
         return;
     }
     if (car.nextCheckpoint != st.lastCheckpoint) {
         st.lastCheckpoint = car.nextCheckpoint;
         st.framesWithoutCheckpoint = 0;
     } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed()) {
-        keys[controlSettings.keyBindings[BindReset]] = true;
+        input.keys[controlSettings.keyBindings[BindReset]] = true;
         st.framesWithoutCheckpoint = 0;
         st.recoverFrame = 0;
         st.slowFrames = 0;
@@ -132,7 +132,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
 
     // Aim at the next checkpoint; look one further to judge the corner.
     const int next = car.nextCheckpoint;
-    const int after = (next + 1) % checkpointCount;
+    const int after = (next + 1) % session.checkpointCount;
     Vector3 toTarget = flat(pointOf(next) - p);
     const float distance = length(toTarget);
     Vector3 leg = flat(pointOf(after) - pointOf(next));
@@ -158,8 +158,10 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     // Nitro on a straight: the next few legs run nearly in line.
     float bendAhead = turn;
     for (int k = 1; k < 4; k++) {
-        Vector3 a = flat(pointOf((next + k) % checkpointCount) - pointOf((next + k - 1) % checkpointCount));
-        Vector3 b = flat(pointOf((next + k + 1) % checkpointCount) - pointOf((next + k) % checkpointCount));
+        Vector3 a = flat(pointOf((next + k) % session.checkpointCount) -
+                         pointOf((next + k - 1) % session.checkpointCount));
+        Vector3 b = flat(pointOf((next + k + 1) % session.checkpointCount) -
+                         pointOf((next + k) % session.checkpointCount));
         normalise(a);
         normalise(b);
         bendAhead += fabsf(headingAngle(a, b));
@@ -172,9 +174,9 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     float bendSoon = turn;
     float along = distance;
     for (int k = 1; k < 8 && along < kBendLookAhead; k++) {
-        const int a = (next + k) % checkpointCount;
-        Vector3 in = flat(pointOf(a) - pointOf((a + checkpointCount - 1) % checkpointCount));
-        Vector3 out = flat(pointOf((a + 1) % checkpointCount) - pointOf(a));
+        const int a = (next + k) % session.checkpointCount;
+        Vector3 in = flat(pointOf(a) - pointOf((a + session.checkpointCount - 1) % session.checkpointCount));
+        Vector3 out = flat(pointOf((a + 1) % session.checkpointCount) - pointOf(a));
         along += length(in);
         normalise(in);
         normalise(out);
@@ -240,16 +242,16 @@ bool openSimWindow() {
 }
 
 bool loadSimRace(int race, int car, unsigned seed) {
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;  // exact 10 ms frames
+    options.soundEnabled = false;
+    options.musicEnabled = false;
+    game.gameState = Race;
+    frameClock.frameFactor = 1.0f;  // exact 10 ms frames
     initCarTable();
     selectedCar = car;
     selectedRace = race;
-    carPower = carTable[car].power;  // untuned
-    playerCarModel = selectedCar;
-    playerCarPower = carPower;
+    carPower = raceRun.carTable[car].power;  // untuned
+    players[0].playerCarModel = selectedCar;
+    players[0].playerCarPower = carPower;
     srand(seed);
     return loadRace(race);
 }
