@@ -22,16 +22,21 @@ constexpr SettingRow whole(const char* key, int initial, int lo, int hi, int ste
     return SettingRow{key, SettingType::Whole, initial, lo, hi, step, wraps, nullptr, apply};
 }
 
-constexpr SettingRow tenths(const char* key, float initial, float lo, float hi) {
-    return SettingRow{key,
-                      SettingType::Tenths,
-                      static_cast<int>(initial * 10.0f + 0.5f),
-                      static_cast<int>(lo * 10.0f + 0.5f),
-                      static_cast<int>(hi * 10.0f + 0.5f),
-                      1,
-                      false,
-                      nullptr,
-                      readInputSettings};
+// Every figure of a Tenths row is a whole number of tenths, so ten times it
+// is exact in a float.
+constexpr int inTenths(float value) {
+    return static_cast<int>(value * 10.0f);
+}
+constexpr bool wholeTenths(float value) {
+    return static_cast<float>(inTenths(value)) == value * 10.0f;
+}
+static_assert(wholeTenths(kMinSensitivity) && wholeTenths(kMaxSensitivity) && wholeTenths(kMinLinearity) &&
+                  wholeTenths(kMaxLinearity),
+              "the stick's ranges are whole tenths");
+
+constexpr SettingRow tenths(const char* key, int initial, float lo, float hi) {
+    return SettingRow{key,     SettingType::Tenths, initial, inTenths(lo), inTenths(hi), 1, false,
+                      nullptr, readInputSettings};
 }
 
 // On or off.
@@ -58,8 +63,8 @@ SettingRow settingRows[kSettingCount] = {
     SettingRow{"display", SettingType::Word, -1, 0, kDisplayModes - 1, 1, true, kDisplayWords, nullptr},
     onOff("keys.steer_assist", true),
     whole("pad.dead_zone", 15, 0, kMaxDeadZone, 5, false, readInputSettings),
-    tenths("pad.sensitivity", 1.0f, kMinSensitivity, kMaxSensitivity),
-    tenths("pad.linearity", 1.5f, kMinLinearity, kMaxLinearity),
+    tenths("pad.sensitivity", 10, kMinSensitivity, kMaxSensitivity),
+    tenths("pad.linearity", 15, kMinLinearity, kMaxLinearity),
     onOff("pad.steer_assist", false),
     whole("pad.rumble", 60, 0, 100, 10, false, readInputSettings),
     keyRow("key.accelerate", VK_UP),
