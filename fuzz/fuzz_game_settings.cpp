@@ -14,10 +14,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every action has a key of its own.
     for (int a = 0; a < kBindActions; a++)
         for (int b = a + 1; b < kBindActions; b++)
-            if (keyBindings[a] == keyBindings[b]) __builtin_trap();
+            if (controlSettings.keyBindings[a] == controlSettings.keyBindings[b]) __builtin_trap();
     storeKeyBindings();
-    if (!setSettingText("difficulty", "2") || !setSettingText("music_volume", "3")) __builtin_trap();
-    if (settingInt("difficulty", 1, 0, 2) != 2) __builtin_trap();
+    if (!setSettingText(settingKey(Setting::Difficulty), "2") ||
+        !setSettingText(settingKey(Setting::MusicVolume), "3"))
+        __builtin_trap();
+    if (settingValue(Setting::Difficulty) != 2) __builtin_trap();
+    // Every row reads a value in its range from whatever the text held.
+    for (int i = 0; i < kSettingCount; i++) {
+        const Setting setting = static_cast<Setting>(i);
+        const SettingRow& row = settingRow(setting);
+        const int value = settingValue(setting);
+        if (row.type != SettingType::Key && value != row.initial && (value < row.lo || value > row.hi))
+            __builtin_trap();
+    }
     const std::string first = formatGameSettings();
     clearGameSettings();
     if (parseGameSettings(first.data(), first.size()) != 0) __builtin_trap();

@@ -128,11 +128,12 @@ constexpr int kEffectSoundCount = 16;
 constexpr float kCountdownGoPitch = 2.0f;
 
 // Loudness the player chose, 0 (silent) to 1 (as made), for the whole run;
-// set through setEffectsVolume and setMusicVolume, which apply it at once.
-extern float effectsVolume;  // scales every effect sound's gain
-extern float musicVolume;    // scales both music streams' gain
+// setEffectsVolume and setMusicVolume apply it at once.
 void setEffectsVolume(float volume);
 void setMusicVolume(float volume);
+// Hands the settings' music and effects volumes to the sound; the options
+// screen's volume rows call it through their rows.
+void applyVolumeSettings();
 
 // Ducks the bed to `gain` (0..1) at once, unless it is already lower.
 void duckRaceBed(float gain);

@@ -11,3 +11,7 @@ static_assert(SoundFormatMono16 == AL_FORMAT_MONO16, "SoundFormat mirrors OpenAL
 static_assert(SoundFormatStereo8 == AL_FORMAT_STEREO8, "SoundFormat mirrors OpenAL");
 static_assert(SoundFormatStereo16 == AL_FORMAT_STEREO16, "SoundFormat mirrors OpenAL");
 static_assert(sizeof(ALuint) == sizeof(uint32_t), "source and buffer names are kept as uint32_t");
+
+// The volumes in force (see setEffectsVolume and setMusicVolume).
+extern float effectsVolume;  // scales every effect sound's gain
+extern float musicVolume;    // scales both music streams' gain

@@ -5,6 +5,7 @@
 
 #include "audio/audio.h"
 #include "audio/audio_local.h"
+#include "state/state.h"
 
 float effectsVolume = 1.0f;
 float musicVolume = 1.0f;
@@ -206,6 +207,16 @@ void setMusicVolume(float volume) {
     audio.raceMusic.setGain(audio.raceMusic.gain);
     audio.splashMusic.setGain(audio.splashMusic.gain);
 }
+
+void applyVolumeSettings() {
+    setMusicVolume(settingNumber(Setting::MusicVolume) /
+                   static_cast<float>(settingRow(Setting::MusicVolume).hi));
+    setEffectsVolume(settingNumber(Setting::EffectsVolume) /
+                     static_cast<float>(settingRow(Setting::EffectsVolume).hi));
+}
+
+static const bool kVolumeApplyHooked = (setSettingApply(Setting::MusicVolume, applyVolumeSettings),
+                                        setSettingApply(Setting::EffectsVolume, applyVolumeSettings), true);
 
 // Every sound a race plays: what the pause silences and "Continue" resumes.
 static SoundEffect* const kRaceSounds[] = {

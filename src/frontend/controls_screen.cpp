@@ -40,13 +40,11 @@ int settingY(int row) {
     return kControlsSettingTopY - kControlsSettingPitch * row;
 }
 
-void setTenths(float& value, float step, float lo, float hi) {
-    const int tenths = static_cast<int>(value * 10.0f + (value >= 0.0f ? 0.5f : -0.5f)) +
-                       static_cast<int>(step * 10.0f + (step >= 0.0f ? 0.5f : -0.5f));
-    value = static_cast<float>(tenths) / 10.0f;
-    if (value < lo) value = lo;
-    if (value > hi) value = hi;
-}
+// The settings' rows of the table, in ControlsSetting's order.
+const Setting kControlsSettings[kControlsSettingRows] = {
+    Setting::PadDeadZone,    Setting::PadSensitivity,  Setting::PadLinearity,
+    Setting::PadSteerAssist, Setting::KeysSteerAssist, Setting::PadRumble,
+};
 
 // The rumble row's text: a controller that cannot rumble says so.
 void rumbleText(char* text, size_t size) {
@@ -54,34 +52,25 @@ void rumbleText(char* text, size_t size) {
     padAnalogue(&pad);
     if (pad.connected && !pad.rumble)
         std::snprintf(text, size, "Pad cannot rumble");
-    else if (rumbleStrength == 0)
+    else if (controlSettings.rumbleStrength == 0)
         std::snprintf(text, size, "Off");
     else
-        std::snprintf(text, size, "%d %%", rumbleStrength);
+        std::snprintf(text, size, "%d %%", controlSettings.rumbleStrength);
 }
 
+// A row's value as the screen words it: tenths with their decimal, a switch
+// On or Off, a whole number in percent.
 void settingValueText(int row, char* text, size_t size) {
-    const InputDeviceSettings& pad = inputDevices[DeviceController];
-    switch (row) {
-        case ControlsDeadZone:
-            std::snprintf(text, size, "%d %%", pad.deadZone);
-            break;
-        case ControlsSensitivity:
-            std::snprintf(text, size, "%.1f", static_cast<double>(pad.sensitivity));
-            break;
-        case ControlsLinearity:
-            std::snprintf(text, size, "%.1f", static_cast<double>(pad.linearity));
-            break;
-        case ControlsPadSteerAssist:
-            std::snprintf(text, size, "%s", pad.steerAssist ? "On" : "Off");
-            break;
-        case ControlsKeysSteerAssist:
-            std::snprintf(text, size, "%s", inputDevices[DeviceKeys].steerAssist ? "On" : "Off");
-            break;
-        default:
-            rumbleText(text, size);
-            break;
-    }
+    const Setting setting = kControlsSettings[row];
+    const SettingRow& r = settingRow(setting);
+    if (setting == Setting::PadRumble)
+        rumbleText(text, size);
+    else if (r.type == SettingType::Tenths)
+        std::snprintf(text, size, "%.1f", static_cast<double>(settingNumber(setting)));
+    else if (r.hi == 1)
+        std::snprintf(text, size, "%s", settingValue(setting) != 0 ? "On" : "Off");
+    else
+        std::snprintf(text, size, "%d %%", settingValue(setting));
 }
 
 // One bar: the raw axis pale and white, the value the car gets inside it in
@@ -91,7 +80,7 @@ void drawAxisBar(int y, const char* label, float raw, float shaped, bool centred
     const float y0 = static_cast<float>(y) - 12.0f, y1 = static_cast<float>(y) - 2.0f;
     const float mid = centred ? 0.5f * (kBarLeft + kBarRight) : kBarLeft;
     const float half = centred ? 0.5f * (kBarRight - kBarLeft) : kBarRight - kBarLeft;
-    const float rest = static_cast<float>(inputDevices[DeviceController].deadZone) / 100.0f;
+    const float rest = static_cast<float>(controlSettings.inputDevices[DeviceController].deadZone) / 100.0f;
     beginShapes();
     shapeColour(kHudBlack, 0.6f);
     fillRect(kBarLeft, y0, kBarRight, y1);
@@ -111,7 +100,7 @@ void drawAxisBar(int y, const char* label, float raw, float shaped, bool centred
 void drawLiveBars() {
     PadAnalogue pad;
     padAnalogue(&pad);
-    const InputDeviceSettings& device = inputDevices[DeviceController];
+    const InputDeviceSettings& device = controlSettings.inputDevices[DeviceController];
     const float x = static_cast<float>(pad.axes[PadLeftX]) / 32767.0f;
     const float right = static_cast<float>(pad.axes[PadTriggerRight]) / 32767.0f;
     const float left = static_cast<float>(pad.axes[PadTriggerLeft]) / 32767.0f;
@@ -202,37 +191,11 @@ int controlsSettingRowAt(int x, int y) {
 }
 
 void stepControlsSetting(int row, int direction) {
-    InputDeviceSettings& pad = inputDevices[DeviceController];
-    const int d = direction < 0 ? -1 : 1;
-    switch (row) {
-        case ControlsDeadZone:
-            pad.deadZone += 5 * d;
-            if (pad.deadZone < 0) pad.deadZone = 0;
-            if (pad.deadZone > kMaxDeadZone) pad.deadZone = kMaxDeadZone;
-            break;
-        case ControlsSensitivity:
-            setTenths(pad.sensitivity, 0.1f * static_cast<float>(d), kMinSensitivity, kMaxSensitivity);
-            break;
-        case ControlsLinearity:
-            setTenths(pad.linearity, 0.1f * static_cast<float>(d), kMinLinearity, kMaxLinearity);
-            break;
-        case ControlsPadSteerAssist:
-            pad.steerAssist = !pad.steerAssist;
-            break;
-        case ControlsKeysSteerAssist:
-            inputDevices[DeviceKeys].steerAssist = !inputDevices[DeviceKeys].steerAssist;
-            break;
-        case ControlsRumble:
-            rumbleStrength += 10 * d;
-            if (rumbleStrength < 0) rumbleStrength = 0;
-            if (rumbleStrength > 100) rumbleStrength = 100;
-            // A taste of the new strength.
-            platformRumble(static_cast<float>(rumbleStrength) / 100.0f, 200);
-            break;
-        default:
-            return;
-    }
-    storeInputSettings();
+    if (row < 0 || row >= kControlsSettingRows) return;
+    stepSetting(kControlsSettings[row], direction);
+    // A taste of the new strength.
+    if (row == ControlsRumble)
+        platformRumble(static_cast<float>(controlSettings.rumbleStrength) / 100.0f, 200);
 }
 
 void drawControlsScreen() {
@@ -266,7 +229,7 @@ void drawControlsScreen() {
             endShapes();
         }
         printText(kActionX, y, 1.0f, 1, "%s", actionName(a));
-        const int slotKeys[2] = {keyBindings[a], secondKeyBindings[a]};
+        const int slotKeys[2] = {controlSettings.keyBindings[a], controlSettings.secondKeyBindings[a]};
         const int slotX[2] = {kKeyX, kSecondX};
         for (int slot = 0; slot < 2; slot++) {
             if (capturing && frontEnd.controlsCaptureSlot == slot) {

@@ -130,8 +130,6 @@ constexpr int kControlsY = 40;
 constexpr int kVolumeBarX = 340;
 constexpr int kVolumeStepWidth = 10;
 void drawOptionRows();
-// Hands the settings' music and effects volumes to the sound.
-void applyVolumeSettings();
 // A click on one of those rows; true when it took the click.
 bool clickOptionRows(int x, int y);
 // Left (-1) or Right (1) on one of them: a volume a step down or up, the

@@ -1,7 +1,7 @@
 // The options screen's own rows: music and effects volume, difficulty,
-// graphics and the way to the Controls screen. Each is a settings.cfg key
-// (music_volume, effects_volume, difficulty, graphics) that the sound, the
-// race and the renderer read when they need it.
+// graphics and the way to the Controls screen. Each value row is a row of the
+// settings table, which the sound, the race and the renderer read; a change
+// here runs the row's apply function.
 #include <cstdio>
 
 #include "audio/audio.h"
@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kVolumeSteps = 10;
 constexpr int kLabelX = 150;
 constexpr int kValueX = 360;
 // The difficulty's line on what it does, in the large font at 0.55 (7.15
@@ -27,18 +26,31 @@ bool onRow(int x, int y, int rowY) {
     return x >= kRowLeft && x <= kRowRight && y >= 581 - rowY && y <= 609 - rowY;
 }
 
-int musicVolumeSetting() {
-    return settingInt("music_volume", kVolumeSteps, 0, kVolumeSteps);
+// The value rows, top to bottom; a volume shows as a bar of steps.
+struct OptionRow {
+    Setting setting;
+    int y;
+    const char* label;
+    bool bar;
+};
+const OptionRow kOptionRows[] = {
+    {Setting::MusicVolume, kMusicVolumeY, "Music volume", true},
+    {Setting::EffectsVolume, kEffectsVolumeY, "Effects volume", true},
+    {Setting::Difficulty, kDifficultyY, "Difficulty", false},
+    {Setting::Graphics, kGraphicsY, "Graphics", false},
+};
+
+const OptionRow* optionRowAt(int x, int y) {
+    for (const OptionRow& row : kOptionRows)
+        if (onRow(x, y, row.y)) return &row;
+    return nullptr;
 }
 
-int effectsVolumeSetting() {
-    return settingInt("effects_volume", kVolumeSteps, 0, kVolumeSteps);
-}
-
-// Ten steps, lit up to the volume; a click on step k sets volume k.
-void drawVolumeBar(int y, int volume) {
+// A step of the bar for each volume step, lit up to the volume; a click on
+// step k sets volume k.
+void drawVolumeBar(int y, int volume, int steps) {
     beginShapes();
-    for (int k = 0; k < kVolumeSteps; k++) {
+    for (int k = 0; k < steps; k++) {
         const float x0 = (float)(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
         const float top = (float)y + 4.0f + 1.2f * (float)k;
         if (k < volume)
@@ -52,11 +64,16 @@ void drawVolumeBar(int y, int volume) {
 
 // The volume a click at x sets: the step under it, or one more (after ten,
 // none) on the label.
-int clickedVolume(int x, int volume) {
-    if (x >= kVolumeBarX && x < kVolumeBarX + kVolumeSteps * kVolumeStepWidth)
+int clickedVolume(int x, int volume, int steps) {
+    if (x >= kVolumeBarX && x < kVolumeBarX + steps * kVolumeStepWidth)
         return (x - kVolumeBarX) / kVolumeStepWidth + 1;
-    if (x >= kVolumeBarX + kVolumeSteps * kVolumeStepWidth) return kVolumeSteps;
-    return volume >= kVolumeSteps ? 0 : volume + 1;
+    if (x >= kVolumeBarX + steps * kVolumeStepWidth) return steps;
+    return volume >= steps ? 0 : volume + 1;
+}
+
+// The row's value as the screen words it.
+const char* optionValueName(Setting setting, int value) {
+    return setting == Setting::Difficulty ? difficultyName(value) : graphicsName(value);
 }
 
 }  // namespace
@@ -82,24 +99,24 @@ const char* graphicsName(int graphics) {
 }
 
 void drawOptionRows() {
-    const int music = musicVolumeSetting(), effects = effectsVolumeSetting();
-    printText(kLabelX, kMusicVolumeY, 1.0f, 1, "Music volume");
-    drawVolumeBar(kMusicVolumeY, music);
-    printText(kVolumeBarX + 106, kMusicVolumeY, 1.0f, 1, "%d", music);
-    printText(kLabelX, kEffectsVolumeY, 1.0f, 1, "Effects volume");
-    drawVolumeBar(kEffectsVolumeY, effects);
-    printText(kVolumeBarX + 106, kEffectsVolumeY, 1.0f, 1, "%d", effects);
-    printText(kLabelX, kDifficultyY, 1.0f, 1, "Difficulty");
-    const int difficulty = difficultySetting();
-    printText(kValueX, kDifficultyY, 1.0f, 1, "%s", difficultyName(difficulty));
-    // What the value does, smaller, beside it.
-    drawColour(0.75f, 0.9f, 1.0f, 1.0f);
-    printScaled((float)kDifficultyTextX, (float)kDifficultyY - 2.0f, kDifficultyTextScale,
-                difficultyText(difficulty));
-    // The large font's print leaves texturing off; the prints after it need it.
-    beginImages();
-    printText(kLabelX, kGraphicsY, 1.0f, 1, "Graphics");
-    printText(kValueX, kGraphicsY, 1.0f, 1, "%s", graphicsName(settingInt("graphics", 3, 0, 3)));
+    for (const OptionRow& row : kOptionRows) {
+        const int value = settingValue(row.setting);
+        printText(kLabelX, row.y, 1.0f, 1, "%s", row.label);
+        if (row.bar) {
+            drawVolumeBar(row.y, value, settingRow(row.setting).hi);
+            printText(kVolumeBarX + 106, row.y, 1.0f, 1, "%d", value);
+            continue;
+        }
+        printText(kValueX, row.y, 1.0f, 1, "%s", optionValueName(row.setting, value));
+        if (row.setting == Setting::Difficulty) {
+            // What the value does, smaller, beside it.
+            drawColour(0.75f, 0.9f, 1.0f, 1.0f);
+            printScaled(static_cast<float>(kDifficultyTextX), static_cast<float>(row.y) - 2.0f,
+                        kDifficultyTextScale, difficultyText(value));
+            // The large font's print leaves texturing off; the prints after it need it.
+            beginImages();
+        }
+    }
     // The way on to the keys is a row of its own that lights up like an item.
     int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     const bool over = menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)
@@ -113,45 +130,24 @@ void drawOptionRows() {
     printText(kValueX, kControlsY, 1.0f, 1, "keys >");
 }
 
-void applyVolumeSettings() {
-    setMusicVolume((float)musicVolumeSetting() / (float)kVolumeSteps);
-    setEffectsVolume((float)effectsVolumeSetting() / (float)kVolumeSteps);
-}
-
 bool stepOptionRow(int x, int y, int direction) {
-    const int step = direction < 0 ? -1 : 1;
-    if (onRow(x, y, kMusicVolumeY) || onRow(x, y, kEffectsVolumeY)) {
-        const char* key = onRow(x, y, kMusicVolumeY) ? "music_volume" : "effects_volume";
-        const int volume = settingInt(key, kVolumeSteps, 0, kVolumeSteps) + step;
-        if (volume < 0 || volume > kVolumeSteps) return true;
-        setSettingInt(key, volume);
-        applyVolumeSettings();
-    } else if (onRow(x, y, kDifficultyY)) {
-        setSettingInt(kDifficultyKey,
-                      (difficultySetting() + kDifficultySettings + step) % kDifficultySettings);
-    } else if (onRow(x, y, kGraphicsY)) {
-        setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 4 + step) % 4);
-        applyGraphicsSetting();
-    } else {
-        return false;
-    }
+    const OptionRow* row = optionRowAt(x, y);
+    if (row == nullptr) return false;
+    // A volume stops at its ends; the others go round.
+    if (!stepSetting(row->setting, direction) && row->bar) return true;
     playHoverSound();
     resetMenuHover();
     return true;
 }
 
 bool clickOptionRows(int x, int y) {
-    if (onRow(x, y, kMusicVolumeY)) {
-        setSettingInt("music_volume", clickedVolume(x, musicVolumeSetting()));
-        applyVolumeSettings();
-    } else if (onRow(x, y, kEffectsVolumeY)) {
-        setSettingInt("effects_volume", clickedVolume(x, effectsVolumeSetting()));
-        applyVolumeSettings();
-    } else if (onRow(x, y, kDifficultyY)) {
-        setSettingInt(kDifficultyKey, (difficultySetting() + 1) % kDifficultySettings);
-    } else if (onRow(x, y, kGraphicsY)) {
-        setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 1) % 4);
-        applyGraphicsSetting();
+    const OptionRow* row = optionRowAt(x, y);
+    if (row != nullptr && row->bar) {
+        setSettingValue(row->setting,
+                        clickedVolume(x, settingValue(row->setting), settingRow(row->setting).hi));
+        applySetting(row->setting);
+    } else if (row != nullptr) {
+        stepSetting(row->setting, 1);
     } else if (onRow(x, y, kControlsY)) {
         game.gameState = Controls;
         frontEnd.controlsCapture = -1;

@@ -28,7 +28,7 @@ static constexpr int kRisingLastEasy = 3;
 static constexpr int kRisingLastNormal = 10;
 
 int difficultySetting() {
-    return settingInt(kDifficultyKey, kDifficultyRising, kDifficultyEasy, kDifficultyRising);
+    return settingValue(Setting::Difficulty);
 }
 
 int difficultyOfRace(int setting, int careerRace) {

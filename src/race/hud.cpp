@@ -32,7 +32,7 @@ constexpr float kRadiansToDegrees = 57.296f;
 // The glow over the frame, which the post-processing left in the back buffer.
 void recomposeFrame() {
     // A preset without glow leaves nothing to add.
-    if (graphicsSwitches.glowSize <= 0) return;
+    if (graphicsSwitchesInForce().glowSize <= 0) return;
     beginImages();
     setBlend2D(Blend2DAdd);
     drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);

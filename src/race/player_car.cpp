@@ -223,7 +223,7 @@ static PlayerInput readPlayerInput() {
     if (!pad.connected) {
         return in;
     }
-    const InputDeviceSettings& device = inputDevices[DeviceController];
+    const InputDeviceSettings& device = controlSettings.inputDevices[DeviceController];
     // The stick's right is positive; the car's left is.
     const float stick = -shapeAxis(axisFraction(pad.axes[PadLeftX]), device);
     if (in.steer == 0.0f && stick != 0.0f) {
@@ -295,7 +295,8 @@ static void returnSteering(Car& car, float f) {
 }
 
 static void updateSteering(Car& car, float f, const PlayerInput& in) {
-    const bool assist = inputDevices[in.analogueSteer ? DeviceController : DeviceKeys].steerAssist;
+    const bool assist =
+        controlSettings.inputDevices[in.analogueSteer ? DeviceController : DeviceKeys].steerAssist;
     if (in.steer == 0.0f) {
         returnSteering(car, f);
         return;

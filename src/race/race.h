@@ -105,11 +105,10 @@ struct Checkpoint {
 
 constexpr int kMaxCheckpoints = 150;
 
-// The opponents' difficulty, read from the settings key "difficulty" by
-// loadRace: 0 Easy, 1 Normal, 2 Hard, or 3 Rising (the default), which is
-// Easy for career races 1-3, Normal for 4-10, Hard after, and Normal for a
-// quick race or practice; anything else clamps.
-constexpr const char* kDifficultyKey = "difficulty";
+// The opponents' difficulty, read from Setting::Difficulty by loadRace: 0
+// Easy, 1 Normal, 2 Hard, or 3 Rising (the default), which is Easy for career
+// races 1-3, Normal for 4-10, Hard after, and Normal for a quick race or
+// practice; anything else clamps.
 constexpr int kDifficultyEasy = 0;
 constexpr int kDifficultyNormal = 1;
 constexpr int kDifficultyHard = 2;

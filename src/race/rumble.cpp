@@ -39,7 +39,7 @@ struct RumbleState {
 RumbleState rumble = {};
 
 void start(float strength, int ms) {
-    platformRumble(strength * static_cast<float>(rumbleStrength) / 100.0f, ms);
+    platformRumble(strength * static_cast<float>(controlSettings.rumbleStrength) / 100.0f, ms);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ void updateRumble(const Car& car, bool nitroBurning, float f) {
     // Nothing while held on the grid, after the finish, during a reset's
     // fade (the car is moved), or with rumble off.
     if (fresh || session.countdownRunning || session.raceFinished || carResetFade() > 0.0f ||
-        rumbleStrength <= 0)
+        controlSettings.rumbleStrength <= 0)
         return;
 
     // Per 10 ms, so a long frame does not read as a crash.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 // Night haze of the full picture: about 150 units are visible.
@@ -37,6 +38,10 @@ static const int kAutoMeasuredFrames = 40;
 static std::vector<float> autoFrames;
 static int autoSkipped = 0;
 
+const GraphicsSwitches& graphicsSwitchesInForce() {
+    return graphicsSwitches;
+}
+
 void applyGraphicsPreset(int preset) {
     preset = std::max(0, std::min(kGraphicsPresetCount - 1, preset));
     graphicsPreset = preset;
@@ -55,8 +60,11 @@ int chooseAutoPreset(const float* menuFrameMs, int count) {
 }
 
 int graphicsSetting() {
-    return settingInt("graphics", GraphicsAuto, GraphicsLow, GraphicsAuto);
+    return settingValue(Setting::Graphics);
 }
+
+// The options screen's graphics row applies its choice at once.
+static const bool kGraphicsApplyHooked = (setSettingApply(Setting::Graphics, applyGraphicsSetting), true);
 
 void applyGraphicsSetting() {
     const int setting = graphicsSetting();

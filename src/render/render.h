@@ -754,8 +754,8 @@ void forgetOverlayTiles();
 
 // ---------------------------------------------------------------------------
 // Graphics presets. High draws every pass in full; Medium and Low cheapen or
-// drop passes for machines that render in software. The settings key
-// `graphics` holds 0 Low, 1 Medium, 2 High or 3 Auto (the default), which
+// drop passes for machines that render in software. Setting::Graphics
+// holds 0 Low, 1 Medium, 2 High or 3 Auto (the default), which
 // takes the highest preset that Auto's measure of the first menu frames
 // expects to keep a race above 30 frames a second.
 
@@ -772,17 +772,14 @@ struct GraphicsSwitches {
     float fogDensity;        // GL_EXP2 density of the night haze
 };
 extern const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount];
-// The preset in force (Low, Medium or High) and its switches.
-extern int graphicsPreset;
-extern GraphicsSwitches graphicsSwitches;
-// Auto's choice once made from the menu frames; -1 while it measures.
-extern int autoGraphicsPreset;
+// The switches of the preset in force.
+const GraphicsSwitches& graphicsSwitchesInForce();
 
 // Puts a preset's switches (and fog) in force at once.
 void applyGraphicsPreset(int preset);
-// The `graphics` setting, 0..3.
+// Setting::Graphics, 0..3.
 int graphicsSetting();
-// Applies the `graphics` setting: the options screen calls it when the row
+// Applies Setting::Graphics: the options screen's row calls it when it
 // changes, and each race load calls it.
 void applyGraphicsSetting();
 // Auto's rule: the highest preset whose race frame, predicted from the median

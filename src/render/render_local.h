@@ -7,6 +7,13 @@
 #include "platform/platform.h"
 #include "render/render.h"
 
+// The preset in force (Low, Medium or High) and its switches, set by
+// applyGraphicsPreset.
+extern int graphicsPreset;
+extern GraphicsSwitches graphicsSwitches;
+// Auto's choice once made from the menu frames; -1 while it measures.
+extern int autoGraphicsPreset;
+
 // Bytes to allocate for a texture's packed pixels. The system's GLU, when
 // gluBuild2DMipmaps resamples a side that is not a power of two (the 128 x 96
 // garage poster, the 800 x 600 screens), reads a few bytes past the last

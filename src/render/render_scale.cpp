@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 // The scaled picture, as large as the last scaled scene.

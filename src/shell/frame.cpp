@@ -156,7 +156,7 @@ static void raceFrame() {
 
 static void menuFrame() {
     // Auto's measure of this machine: the menu frames' own times.
-    if (autoGraphicsPreset < 0) noteMenuFrameTime(frameClock.frameDelta * 100.0f);
+    noteMenuFrameTime(frameClock.frameDelta * 100.0f);
     clearFrame();
     resizeToResolution();
     const float lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};

@@ -70,7 +70,7 @@ static int runMainLoop() {
         // A controller's stick steers in a race and points in the menus.
         platformSetControllerMenus(game.gameState != Race);
         // The controller presses the keys the actions are bound to.
-        padSetKeys(keyBindings);
+        padSetKeys(controlSettings.keyBindings);
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "state/state.h"
+#include "state/state_local.h"
 
 GameSetting gameSettings[kMaxGameSettings];
 int gameSettingCount = 0;
@@ -16,7 +17,7 @@ SaveFileCheck gameSettingsFileCheck;
 // ---------------------------------------------------------------------------
 // The table of keys and values.
 
-static GameSetting* findSetting(const char* key) {
+static GameSetting* findStored(const char* key) {
     for (int i = 0; i < gameSettingCount; i++) {
         if (std::strcmp(gameSettings[i].key, key) == 0) {
             return &gameSettings[i];
@@ -51,31 +52,6 @@ static bool validValue(const char* value, size_t length) {
     return true;
 }
 
-// The keys of the options screen and of the graphics and race modules; the
-// key bindings' keys (two per action) and the input settings' keys come from
-// their own tables.
-static const char* const kOwnSettingKeys[] = {"music_volume", "effects_volume", "difficulty", "graphics",
-                                              "display"};
-static_assert(sizeof(kOwnSettingKeys) / sizeof(kOwnSettingKeys[0]) + 2 * kBindActions + kInputSettingKeys +
-                      kMaxUnknownGameSettings <=
-                  kMaxGameSettings,
-              "the game's own keys always have room in the table");
-
-bool ownSettingKey(const char* key) {
-    for (const char* own : kOwnSettingKeys) {
-        if (std::strcmp(own, key) == 0) {
-            return true;
-        }
-    }
-    for (int a = 0; a < kBindActions; a++) {
-        if (std::strcmp(bindingSettingKey(a), key) == 0 ||
-            std::strcmp(secondBindingSettingKey(a), key) == 0) {
-            return true;
-        }
-    }
-    return inputSettingKey(key);
-}
-
 static int unknownSettingCount() {
     int count = 0;
     for (int i = 0; i < gameSettingCount; i++) {
@@ -96,7 +72,7 @@ bool setSettingText(const char* key, const char* value) {
     if (!validKey(key, keyLength) || !validValue(value, valueLength)) {
         return false;
     }
-    GameSetting* setting = findSetting(key);
+    GameSetting* setting = findStored(key);
     if (setting == nullptr) {
         if (gameSettingCount == kMaxGameSettings ||
             (!ownSettingKey(key) && unknownSettingCount() >= kMaxUnknownGameSettings)) {
@@ -109,38 +85,17 @@ bool setSettingText(const char* key, const char* value) {
     return true;
 }
 
+void eraseSettingText(const char* key) {
+    GameSetting* setting = findStored(key);
+    if (setting == nullptr) return;
+    // Later rows move up, so the file keeps its order.
+    for (GameSetting* next = setting + 1; next < gameSettings + gameSettingCount; next++) *(next - 1) = *next;
+    gameSettingCount--;
+}
+
 const char* settingText(const char* key) {
-    const GameSetting* setting = findSetting(key);
+    const GameSetting* setting = findStored(key);
     return setting != nullptr ? setting->value : nullptr;
-}
-
-void setSettingInt(const char* key, int value) {
-    char text[16];
-    std::snprintf(text, sizeof(text), "%d", value);
-    setSettingText(key, text);
-}
-
-int settingInt(const char* key, int fallback, int lo, int hi) {
-    const char* text = settingText(key);
-    if (text == nullptr) {
-        return fallback;
-    }
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0') {
-        std::fprintf(stderr, "korvask: %s: \"%s\" is not a number, using %d\n", kGameSettingsFileName, text,
-                     fallback);
-        setSettingInt(key, fallback);
-        return fallback;
-    }
-    if (value < lo || value > hi) {
-        const int clamped = value < lo ? lo : hi;
-        std::fprintf(stderr, "korvask: %s: %s = %ld is out of range %d..%d, using %d\n",
-                     kGameSettingsFileName, key, value, lo, hi, clamped);
-        setSettingInt(key, clamped);
-        return clamped;
-    }
-    return (int)value;
 }
 
 // ---------------------------------------------------------------------------
@@ -251,36 +206,4 @@ bool writeGameSettings() {
     }
     const std::string text = formatGameSettings();
     return platformWriteFileAtomic(savesPath(kGameSettingsFileName).c_str(), text.data(), text.size());
-}
-
-// ---------------------------------------------------------------------------
-// The display mode.
-
-static const char* const kDisplayWords[kDisplayModes] = {"window", "fullscreen", "desktop"};
-
-int displayModeSetting() {
-    const char* text = settingText("display");
-    if (text == nullptr) {
-        return -1;
-    }
-    for (int mode = 0; mode < kDisplayModes; mode++) {
-        if (std::strcmp(text, kDisplayWords[mode]) == 0) {
-            return mode;
-        }
-    }
-    // A word the game does not know: as if the player had said nothing.
-    std::fprintf(stderr, "korvask: %s: display = \"%s\" is not window, fullscreen or desktop\n",
-                 kGameSettingsFileName, text);
-    return -1;
-}
-
-void setDisplayModeSetting(int mode) {
-    if (mode >= 0 && mode < kDisplayModes) {
-        setSettingText("display", kDisplayWords[mode]);
-    }
-}
-
-const char* displayModeName(int mode) {
-    static const char* const kNames[kDisplayModes] = {"Window", "Fullscreen", "Desktop"};
-    return mode >= 0 && mode < kDisplayModes ? kNames[mode] : "";
 }

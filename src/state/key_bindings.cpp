@@ -7,33 +7,18 @@
 
 #include "state/state.h"
 
-int keyBindings[kBindActions];
-int secondKeyBindings[kBindActions];
+ControlSettings controlSettings;
 
 namespace {
 
-// Keys a player expects: the arrows drive, Space fires the nitro, C and Esc as
-// the frame keys always were, R puts the car back on the road.
-const int kDefaultKeyBindings[kBindActions] = {VK_UP,    VK_DOWN, VK_LEFT,   VK_RIGHT,
-                                               VK_SPACE, 'C',     VK_ESCAPE, 'R'};
-static_assert(sizeof(kDefaultKeyBindings) / sizeof(kDefaultKeyBindings[0]) == kBindActions,
-              "one default key per action");
-// The left hand's keys beside them, for keyboards that cannot hold an arrow
-// and Space together.
-const int kDefaultSecondKeys[kBindActions] = {'W', 'S', 'A', 'D', VK_SHIFT, kNoKey, kNoKey, kNoKey};
-static_assert(sizeof(kDefaultSecondKeys) / sizeof(kDefaultSecondKeys[0]) == kBindActions,
-              "one default second key per action");
+// The defaults of the table's key rows.
+int defaultKey(int action) {
+    return settingRow(bindingSetting(action, 0)).initial;
+}
 
-const char* const kActionSettingKeys[kBindActions] = {
-    "key.accelerate", "key.brake",  "key.left",  "key.right",
-    "key.nitro",      "key.camera", "key.pause", "key.reset",
-};
-const char* const kSecondSettingKeys[kBindActions] = {
-    "key2.accelerate", "key2.brake",  "key2.left",  "key2.right",
-    "key2.nitro",      "key2.camera", "key2.pause", "key2.reset",
-};
-// What settings.cfg and the screen show for a second key left free.
-const char* const kNoKeyName = "None";
+int defaultSecondKey(int action) {
+    return settingRow(bindingSetting(action, 1)).initial;
+}
 
 struct NamedKey {
     int vk;
@@ -70,8 +55,8 @@ void settleBindings(int bindings[kBindActions]) {
         }
         bool changed = false;
         for (int a = 0; a < kBindActions; a++) {
-            if (bad[a] && bindings[a] != kDefaultKeyBindings[a]) {
-                bindings[a] = kDefaultKeyBindings[a];
+            if (bad[a] && bindings[a] != defaultKey(a)) {
+                bindings[a] = defaultKey(a);
                 changed = true;
             }
         }
@@ -80,7 +65,7 @@ void settleBindings(int bindings[kBindActions]) {
     for (int a = 0; a < kBindActions; a++)
         for (int b = a + 1; b < kBindActions; b++)
             if (bindings[a] == bindings[b]) {
-                for (int c = 0; c < kBindActions; c++) bindings[c] = kDefaultKeyBindings[c];
+                for (int c = 0; c < kBindActions; c++) bindings[c] = defaultKey(c);
                 return;
             }
 }
@@ -99,22 +84,17 @@ void settleSecondKeys(const int bindings[kBindActions], int seconds[kBindActions
     for (int a = 0; a < kBindActions; a++) {
         if (seconds[a] == kNoKey) continue;
         if (keyBindable(seconds[a]) && !keyTaken(seconds[a], bindings, seconds, a)) continue;
-        seconds[a] = kDefaultSecondKeys[a];
+        seconds[a] = defaultSecondKey(a);
         if (seconds[a] != kNoKey && keyTaken(seconds[a], bindings, seconds, a)) seconds[a] = kNoKey;
     }
-}
-
-const char* slotKeyName(int vk) {
-    const char* name = keyName(vk);
-    return name != nullptr ? name : kNoKeyName;
 }
 
 }  // namespace
 
 void setDefaultKeyBindings() {
     for (int a = 0; a < kBindActions; a++) {
-        keyBindings[a] = kDefaultKeyBindings[a];
-        secondKeyBindings[a] = kDefaultSecondKeys[a];
+        controlSettings.keyBindings[a] = defaultKey(a);
+        controlSettings.secondKeyBindings[a] = defaultSecondKey(a);
     }
 }
 
@@ -122,25 +102,18 @@ void setDefaultKeyBindings() {
 static const bool kBindingsAtLoad = (setDefaultKeyBindings(), true);
 
 int defaultKeyBinding(int action) {
-    return action >= 0 && action < kBindActions ? kDefaultKeyBindings[action] : -1;
+    return action >= 0 && action < kBindActions ? defaultKey(action) : -1;
 }
 
 int defaultSecondKeyBinding(int action) {
-    return action >= 0 && action < kBindActions ? kDefaultSecondKeys[action] : kNoKey;
+    return action >= 0 && action < kBindActions ? defaultSecondKey(action) : kNoKey;
 }
 
 bool actionDown(int action) {
     return action >= 0 && action < kBindActions &&
-           (keyDown(keyBindings[action]) ||
-            (secondKeyBindings[action] != kNoKey && keyDown(secondKeyBindings[action])));
-}
-
-const char* bindingSettingKey(int action) {
-    return action >= 0 && action < kBindActions ? kActionSettingKeys[action] : nullptr;
-}
-
-const char* secondBindingSettingKey(int action) {
-    return action >= 0 && action < kBindActions ? kSecondSettingKeys[action] : nullptr;
+           (keyDown(controlSettings.keyBindings[action]) ||
+            (controlSettings.secondKeyBindings[action] != kNoKey &&
+             keyDown(controlSettings.secondKeyBindings[action])));
 }
 
 const char* keyName(int vk) {
@@ -178,38 +151,40 @@ static void readSecondKeys() {
     int seconds[kBindActions];
     bool fromFile[kBindActions];
     for (int a = 0; a < kBindActions; a++) {
-        seconds[a] = kDefaultSecondKeys[a];
-        const char* text = settingText(kSecondSettingKeys[a]);
+        seconds[a] = defaultSecondKey(a);
+        const Setting setting = bindingSetting(a, 1);
+        const char* text = settingText(settingKey(setting));
         fromFile[a] = text != nullptr;
         if (text == nullptr) continue;
-        seconds[a] = std::strcmp(text, kNoKeyName) == 0 ? kNoKey : keyFromName(text);
+        seconds[a] = settingValue(setting);
         if (seconds[a] != kNoKey && !keyBindable(seconds[a])) {
             std::fprintf(stderr, "korvask: %s: %s = \"%s\" is not a key the game can use\n",
-                         kGameSettingsFileName, kSecondSettingKeys[a], text);
-            seconds[a] = kDefaultSecondKeys[a];
+                         kGameSettingsFileName, settingKey(bindingSetting(a, 1)), text);
+            seconds[a] = defaultSecondKey(a);
         }
     }
     int settled[kBindActions];
     std::memcpy(settled, seconds, sizeof settled);
-    settleSecondKeys(keyBindings, settled);
+    settleSecondKeys(controlSettings.keyBindings, settled);
     for (int a = 0; a < kBindActions; a++) {
         if (fromFile[a] && settled[a] != seconds[a])
             std::fprintf(stderr, "korvask: %s: %s shares its key with another action; using %s\n",
-                         kGameSettingsFileName, kSecondSettingKeys[a], slotKeyName(settled[a]));
-        secondKeyBindings[a] = settled[a];
+                         kGameSettingsFileName, settingKey(bindingSetting(a, 1)), slotKeyName(settled[a]));
+        controlSettings.secondKeyBindings[a] = settled[a];
     }
 }
 
 void readKeyBindings() {
     int bindings[kBindActions];
     for (int a = 0; a < kBindActions; a++) {
-        bindings[a] = kDefaultKeyBindings[a];
-        const char* text = settingText(kActionSettingKeys[a]);
+        bindings[a] = defaultKey(a);
+        const char* text = settingText(settingKey(bindingSetting(a, 0)));
         if (text == nullptr) continue;
-        bindings[a] = keyFromName(text);
+        bindings[a] = settingValue(bindingSetting(a, 0));
         if (!keyBindable(bindings[a]))
             std::fprintf(stderr, "korvask: %s: %s = \"%s\" is not a key the game can use; using %s\n",
-                         kGameSettingsFileName, kActionSettingKeys[a], text, keyName(kDefaultKeyBindings[a]));
+                         kGameSettingsFileName, settingKey(bindingSetting(a, 0)), text,
+                         keyName(defaultKey(a)));
     }
     int settled[kBindActions];
     std::memcpy(settled, bindings, sizeof settled);
@@ -217,8 +192,8 @@ void readKeyBindings() {
     for (int a = 0; a < kBindActions; a++) {
         if (keyBindable(bindings[a]) && settled[a] != bindings[a])
             std::fprintf(stderr, "korvask: %s: %s shares its key with another action; using %s\n",
-                         kGameSettingsFileName, kActionSettingKeys[a], keyName(settled[a]));
-        keyBindings[a] = settled[a];
+                         kGameSettingsFileName, settingKey(bindingSetting(a, 0)), keyName(settled[a]));
+        controlSettings.keyBindings[a] = settled[a];
     }
     readSecondKeys();
     storeKeyBindings();
@@ -226,14 +201,15 @@ void readKeyBindings() {
 
 void storeKeyBindings() {
     for (int a = 0; a < kBindActions; a++) {
-        setSettingText(kActionSettingKeys[a], keyName(keyBindings[a]));
-        setSettingText(kSecondSettingKeys[a], slotKeyName(secondKeyBindings[a]));
+        setSettingValue(bindingSetting(a, 0), controlSettings.keyBindings[a]);
+        setSettingValue(bindingSetting(a, 1), controlSettings.secondKeyBindings[a]);
     }
 }
 
 static int* boundKeySlot(int action, int slot) {
     if (action < 0 || action >= kBindActions) return nullptr;
-    return slot == 0 ? &keyBindings[action] : (slot == 1 ? &secondKeyBindings[action] : nullptr);
+    return slot == 0 ? &controlSettings.keyBindings[action]
+                     : (slot == 1 ? &controlSettings.secondKeyBindings[action] : nullptr);
 }
 
 bool bindKey(int action, int vk) {
@@ -246,19 +222,19 @@ bool bindKeySlot(int action, int slot, int vk) {
     const int old = *target;
     if (old == vk) return true;
     for (int other = 0; other < kBindActions; other++) {
-        if (keyBindings[other] == vk) {
+        if (controlSettings.keyBindings[other] == vk) {
             // A primary is never left without a key: its second steps up
             // when there is no old key to swap in.
             if (old != kNoKey) {
-                keyBindings[other] = old;
-            } else if (secondKeyBindings[other] != kNoKey) {
-                keyBindings[other] = secondKeyBindings[other];
-                secondKeyBindings[other] = kNoKey;
+                controlSettings.keyBindings[other] = old;
+            } else if (controlSettings.secondKeyBindings[other] != kNoKey) {
+                controlSettings.keyBindings[other] = controlSettings.secondKeyBindings[other];
+                controlSettings.secondKeyBindings[other] = kNoKey;
             } else {
                 return false;
             }
-        } else if (secondKeyBindings[other] == vk) {
-            secondKeyBindings[other] = old;
+        } else if (controlSettings.secondKeyBindings[other] == vk) {
+            controlSettings.secondKeyBindings[other] = old;
         }
     }
     *target = vk;
@@ -268,7 +244,7 @@ bool bindKeySlot(int action, int slot, int vk) {
 
 void clearSecondKey(int action) {
     if (action < 0 || action >= kBindActions) return;
-    secondKeyBindings[action] = kNoKey;
+    controlSettings.secondKeyBindings[action] = kNoKey;
     storeKeyBindings();
 }
 

@@ -198,9 +198,11 @@ void writeMissingSaveFiles();
 // ---------------------------------------------------------------------------
 // Our own settings, for the whole run, saved in "settings.cfg" beside
 // menu.inf: one "key = value" a line, '#' starts a comment. It holds what the
-// 24-byte menu.inf cannot (volumes, difficulty, graphics, key bindings); each
-// module reads its keys with settingInt or settingText when it needs them.
-// Keys the game does not know are kept and written back.
+// 24-byte menu.inf cannot (volumes, difficulty, graphics, key bindings).
+// Every key the game knows is a row of one table (settings_table.cpp): its
+// key, type, default, range and the owner's apply function. Modules read and
+// write their rows through the typed accessors below; keys the game does not
+// know are kept as text and written back.
 
 constexpr const char* kGameSettingsFileName = "settings.cfg";
 constexpr int kMaxGameSettings = 64;
@@ -211,19 +213,7 @@ constexpr int kSettingKeyBytes = 32;    // key letters, digits, '_', '.', '-'
 constexpr int kSettingValueBytes = 96;  // printable text
 constexpr int kMaxGameSettingsFileBytes = 64 * 1024;
 
-struct GameSetting {
-    char key[kSettingKeyBytes];
-    char value[kSettingValueBytes];
-};
-// What readGameSettings found.
-enum class GameSettingsRead { Missing, Read, Unreadable };
-
-extern GameSetting gameSettings[kMaxGameSettings];
-extern int gameSettingCount;
-// An unreadable file is never written over (writeGameSettings leaves it).
-extern GameSettingsRead gameSettingsRead;
-
-// Empties the table (a fresh run).
+// Empties the stored settings (a fresh run).
 void clearGameSettings();
 // Reads settings.cfg from the saves folder; a missing, unreadable, oversized
 // or garbled file leaves the defaults for what could not be read. One that
@@ -233,10 +223,82 @@ void clearGameSettings();
 void readGameSettings();
 // Replaces settings.cfg atomically; false when it could not be written.
 bool writeGameSettings();
-// Adds the lines of text to the table; returns how many lines were dropped.
+// Adds the lines of text to the stored settings; returns how many lines were
+// dropped.
 int parseGameSettings(const char* text, size_t size);
+// The file's text for the stored settings.
+std::string formatGameSettings();
+
+// The settings the game knows, one row each of the table.
+enum class Setting : int {
+    MusicVolume,
+    EffectsVolume,
+    Difficulty,
+    Graphics,
+    Display,
+    KeysSteerAssist,
+    PadDeadZone,
+    PadSensitivity,
+    PadLinearity,
+    PadSteerAssist,
+    PadRumble,
+    // The driving actions' keys, in BindAction's order, then their second keys.
+    FirstKey,
+    FirstSecondKey = FirstKey + 8,
+    Count = FirstSecondKey + 8,
+};
+constexpr int kSettingCount = static_cast<int>(Setting::Count);
+
+enum class SettingType : int {
+    Whole,   // a whole number in lo..hi
+    Tenths,  // a number with one decimal; value, lo, hi and step in tenths
+    Word,    // one of the row's words; the value is its index
+    Key,     // a key's name (see keyName); the value is its virtual key
+};
+struct SettingRow {
+    const char* key;  // as settings.cfg writes it
+    SettingType type;
+    // The value without a line in the file: Word's -1 means the player has
+    // not said; Key's kNoKey means no key.
+    int initial;
+    int lo, hi;
+    // One press on the options or Controls screen; a row that wraps goes
+    // round past either end instead of stopping there.
+    int step;
+    bool wraps;
+    const char* const* words;  // Word: hi + 1 of them
+    // The owner's hook, run when a screen changes the row (nullptr: the owner
+    // reads the row when it needs it).
+    void (*apply)();
+};
+const SettingRow& settingRow(Setting setting);
+inline const char* settingKey(Setting setting) {
+    return settingRow(setting).key;
+}
+// The row of an action's key (slot 0) or second key (slot 1).
+Setting bindingSetting(int action, int slot);
+// The row whose key is key; false when the game does not know it.
+bool findSetting(const char* key, Setting* setting);
 // True for the keys the game itself reads and writes.
 bool ownSettingKey(const char* key);
+// An owner puts its apply function into its row at start-up.
+void setSettingApply(Setting setting, void (*apply)());
+
+// The row's value: the default when the file has none. A value that is not a
+// number, lies outside the range or is no word of the row is defaulted or
+// clamped here, with a line on stderr, and the mended value replaces it, so
+// it is said once. Key rows give the key's code as it is written (the
+// bindings settle unusable and shared keys).
+int settingValue(Setting setting);
+// A Tenths row's value as a number (a Whole row's as it is).
+float settingNumber(Setting setting);
+// Stores value, held to the row's range (a Word row's -1 leaves the key out).
+void setSettingValue(Setting setting, int value);
+// One step of the row in direction (-1 or 1), wrapped or held at the ends,
+// then the owner's apply function; false when the value stayed.
+bool stepSetting(Setting setting, int direction);
+// Runs the row's apply function, if its owner set one.
+void applySetting(Setting setting);
 
 // How the game's window shows, kept as "display = window", "fullscreen" or
 // "desktop" (borderless over the whole desktop) once the player has said:
@@ -247,17 +309,11 @@ int displayModeSetting();
 void setDisplayModeSetting(int mode);
 // "Window", "Fullscreen", "Desktop".
 const char* displayModeName(int mode);
-// The file's text for the table.
-std::string formatGameSettings();
-// The value of key, or nullptr when the table has none.
+// The value of key, or nullptr when the file has none.
 const char* settingText(const char* key);
 // false when the key or value is not one the file can hold, or the key is one
 // the game does not know and kMaxUnknownGameSettings of those are held.
 bool setSettingText(const char* key, const char* value);
-// The whole number under key: fallback when absent; a value that is not a
-// number or lies outside lo..hi is replaced (clamped) with a line on stderr.
-int settingInt(const char* key, int fallback, int lo, int hi);
-void setSettingInt(const char* key, int value);
 
 // ---------------------------------------------------------------------------
 // Key bindings, for the whole run: the virtual-key code of each driving
@@ -276,8 +332,6 @@ enum BindAction : int {
     kBindActions
 };
 constexpr int kNoKey = -1;
-extern int keyBindings[kBindActions];
-extern int secondKeyBindings[kBindActions];
 void setDefaultKeyBindings();
 // The action's key when settings.cfg does not say (-1 for no action), and
 // its second key (kNoKey for none).
@@ -293,16 +347,17 @@ int keyFromName(const char* name);
 // A named key that nothing else takes (F shows the frame rate, F12 takes a
 // screenshot).
 bool keyBindable(int vk);
-// "key.accelerate" .. "key.reset": where settings.cfg keeps each action's key.
-const char* bindingSettingKey(int action);
-// "key2.accelerate" .. "key2.reset": the second keys ("None" for none).
-const char* secondBindingSettingKey(int action);
-// Sets keyBindings from settings.cfg's table: an action whose key is missing,
-// unknown or shared with another action gets its default (with a stderr line
-// for the bad ones); then the second keys the same way, where one that
-// cannot be its default is none; then writes the result back to the table.
+static_assert(static_cast<int>(Setting::Count) - static_cast<int>(Setting::FirstKey) == 2 * kBindActions,
+              "a key row and a second-key row per action");
+// The name settings.cfg and the Controls screen give a key slot: keyName,
+// or "None" for a slot left free.
+const char* slotKeyName(int vk);
+// Sets the key bindings from settings.cfg's table: an action whose key is
+// missing, unknown or shared with another action gets its default (with a
+// stderr line for the bad ones); then the second keys the same way, where one
+// that cannot be its default is none; then writes the result back.
 void readKeyBindings();
-// Writes keyBindings to the settings table.
+// Writes the key bindings to the settings table.
 void storeKeyBindings();
 // Binds vk to the action; an action that held vk takes the action's old key.
 // false, changing nothing, when vk cannot be bound.
@@ -334,19 +389,23 @@ struct InputDeviceSettings {
 constexpr int kMaxDeadZone = 50;
 constexpr float kMinSensitivity = 0.5f, kMaxSensitivity = 2.0f;
 constexpr float kMinLinearity = 1.0f, kMaxLinearity = 3.0f;
-extern InputDeviceSettings inputDevices[kInputDevices];
-// Controller rumble in percent, 0 (off) .. 100.
-extern int rumbleStrength;
+
+// The player's controls, for the whole run: the settings' key and input rows
+// as the game uses them. State writes them (readKeyBindings, bindKeySlot,
+// readInputSettings, the rows' apply function); the rest of the game reads.
+struct ControlSettings {
+    int keyBindings[kBindActions];
+    int secondKeyBindings[kBindActions];
+    InputDeviceSettings inputDevices[kInputDevices];
+    int rumbleStrength;  // controller rumble in percent, 0 (off) .. 100
+};
+extern ControlSettings controlSettings;
 void setDefaultInputSettings();
 // From settings.cfg's table: out-of-range values are clamped and values that
 // are not numbers take the default, each with a line on stderr; then the
 // result is written back to the table.
 void readInputSettings();
 void storeInputSettings();
-// True for the input settings' own keys in settings.cfg, of which there are
-// kInputSettingKeys.
-bool inputSettingKey(const char* key);
-constexpr int kInputSettingKeys = 6;
 // A raw axis (-1..1; a trigger 0..1) as the car gets it: inside the dead zone
 // 0, beyond it the rest of the travel from 0 to 1, raised to the linearity,
 // scaled by the sensitivity and held to 1, the sign kept.

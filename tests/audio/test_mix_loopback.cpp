@@ -479,9 +479,9 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
     ALint crashAt = 0, engineAt = 0;
 
-    input.keys[keyBindings[BindPause]] = true;
+    input.keys[controlSettings.keyBindings[BindPause]] = true;
     checkFrameKeys();
-    input.keys[keyBindings[BindPause]] = false;
+    input.keys[controlSettings.keyBindings[BindPause]] = false;
     ASSERT_EQ(game.gameState, Pause);
     alGetSourcei(audio.soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
     alGetSourcei(audio.soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <thread>
 
+#include "audio/audio_local.h"
 #include "audio_test_support.h"
 #include "platform/scripted.h"
 

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "audio/audio.h"
+#include "audio/audio_local.h"
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "render/render.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"
 
@@ -55,26 +57,28 @@ class ControlsScreen : public ::testing::Test {
 struct OptionClick {
     int x;
     int rowY;
-    const char* key;
+    Setting setting;
     int expected;
 };
 
 TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
     game.gameState = Options;
     const OptionClick clicks[] = {
-        {kVolumeBarX + 3 * kVolumeStepWidth + 2, kMusicVolumeY, "music_volume", 4},
-        {kVolumeBarX + 2, kMusicVolumeY, "music_volume", 1},
-        {200, kMusicVolumeY, "music_volume", 2},  // the label steps up
-        {kVolumeBarX + 9 * kVolumeStepWidth + 5, kEffectsVolumeY, "effects_volume", 10},
-        {200, kEffectsVolumeY, "effects_volume", 0},  // and wraps after ten
-        {200, kDifficultyY, "difficulty", 0},         // from Rising, a new file's, round to Easy
-        {200, kDifficultyY, "difficulty", 1},
-        {200, kGraphicsY, "graphics", 0},
-        {300, kGraphicsY, "graphics", 1},
+        {kVolumeBarX + 3 * kVolumeStepWidth + 2, kMusicVolumeY, Setting::MusicVolume, 4},
+        {kVolumeBarX + 2, kMusicVolumeY, Setting::MusicVolume, 1},
+        {200, kMusicVolumeY, Setting::MusicVolume, 2},  // the label steps up
+        {kVolumeBarX + 9 * kVolumeStepWidth + 5, kEffectsVolumeY, Setting::EffectsVolume, 10},
+        {200, kEffectsVolumeY, Setting::EffectsVolume, 0},  // and wraps after ten
+        {200, kDifficultyY, Setting::Difficulty, 0},        // from Rising, a new file's, round to Easy
+        {200, kDifficultyY, Setting::Difficulty, 1},
+        {200, kGraphicsY, Setting::Graphics, 0},
+        {300, kGraphicsY, Setting::Graphics, 1},
     };
     for (const OptionClick& c : clicks) {
         clickAt(c.x, optionRow(c.rowY));
-        EXPECT_EQ(settingInt(c.key, -1, -1, 10), c.expected) << c.key << " at x " << c.x;
+        // The file holds the value as the player set it, not only the screen.
+        ASSERT_NE(settingText(settingKey(c.setting)), nullptr) << settingKey(c.setting);
+        EXPECT_EQ(settingValue(c.setting), c.expected) << settingKey(c.setting) << " at x " << c.x;
         // The sound hears a volume the moment it is clicked.
         if (c.rowY == kMusicVolumeY) {
             EXPECT_FLOAT_EQ(musicVolume, (float)c.expected / 10.0f) << "x " << c.x;
@@ -88,10 +92,46 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
     EXPECT_STREQ(graphicsName(3), "Auto");
     // Beside the rows nothing is set, and the old lines keep their places.
     clickAt(460, optionRow(kDifficultyY));
-    EXPECT_EQ(settingInt("difficulty", -1, -1, 3), 1);
+    EXPECT_EQ(settingValue(Setting::Difficulty), 1);
     EXPECT_EQ(game.gameState, Options);
     clickAt(200, optionRow(kControlsY));
     EXPECT_EQ(game.gameState, Controls);
+}
+
+struct OptionStep {
+    int rowY;
+    Setting setting;
+    int direction;
+    int presses;
+    int expected;
+};
+
+// Left and Right on the options screen's rows: the volumes stop at their
+// ends, difficulty and graphics go round; each keeps within its row's range.
+TEST_F(ControlsScreen, OptionRowsStepWithinTheirRanges) {
+    game.gameState = Options;
+    const OptionStep steps[] = {
+        {kMusicVolumeY, Setting::MusicVolume, 1, 4, 10},     {kMusicVolumeY, Setting::MusicVolume, -1, 14, 0},
+        {kEffectsVolumeY, Setting::EffectsVolume, -1, 3, 7}, {kDifficultyY, Setting::Difficulty, 1, 1, 0},
+        {kDifficultyY, Setting::Difficulty, -1, 6, 1},       {kGraphicsY, Setting::Graphics, -1, 5, 2},
+    };
+    for (const OptionStep& c : steps) {
+        clearGameSettings();
+        for (int i = 0; i < c.presses; i++) {
+            EXPECT_TRUE(stepOptionRow(200, optionRow(c.rowY), c.direction));
+            const int now = settingValue(c.setting);
+            EXPECT_GE(now, ::settingRow(c.setting).lo) << settingKey(c.setting);
+            EXPECT_LE(now, ::settingRow(c.setting).hi) << settingKey(c.setting);
+        }
+        EXPECT_EQ(settingValue(c.setting), c.expected) << settingKey(c.setting);
+    }
+    // The graphics row puts its preset in force at once.
+    clearGameSettings();
+    stepOptionRow(200, optionRow(kGraphicsY), 1);
+    EXPECT_EQ(graphicsSwitchesInForce().renderScale, kGraphicsPresets[GraphicsLow].renderScale);
+    stepOptionRow(200, optionRow(kGraphicsY), 1);
+    EXPECT_EQ(graphicsSwitchesInForce().renderScale, kGraphicsPresets[GraphicsMedium].renderScale);
+    EXPECT_FALSE(stepOptionRow(200, optionRow(kControlsY), 1));
 }
 
 TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
@@ -101,7 +141,7 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     clickAt(100, actionRow(BindNitro));
     EXPECT_EQ(frontEnd.controlsCapture, BindNitro);
     press('N');
-    EXPECT_EQ(keyBindings[BindNitro], 'N');
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], 'N');
     EXPECT_EQ(frontEnd.controlsCapture, -1);
     EXPECT_FALSE(input.keys['N']);
     EXPECT_STREQ(settingText("key.nitro"), "N");
@@ -115,22 +155,23 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     clickAt(100, actionRow(BindCamera));
     press(VK_ESCAPE);
     EXPECT_EQ(frontEnd.controlsCapture, -1);
-    EXPECT_EQ(keyBindings[BindCamera], 'C');
+    EXPECT_EQ(controlSettings.keyBindings[BindCamera], 'C');
     EXPECT_EQ(game.gameState, Controls);
     clickAt(100, actionRow(BindCamera));
     press('F');
     EXPECT_EQ(frontEnd.controlsCapture, BindCamera);
-    EXPECT_EQ(keyBindings[BindCamera], 'C');
+    EXPECT_EQ(controlSettings.keyBindings[BindCamera], 'C');
     EXPECT_NE(currentPlayerNotice(), nullptr);
 
     // A clash swaps: camera takes Up, accelerate gets C.
     press(VK_UP);
-    EXPECT_EQ(keyBindings[BindCamera], VK_UP);
-    EXPECT_EQ(keyBindings[BindAccelerate], 'C');
+    EXPECT_EQ(controlSettings.keyBindings[BindCamera], VK_UP);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], 'C');
 
     // Defaults (row 4) puts every key back; Back (row 5) returns to Options.
     clickAt(700, 342);
-    for (int a = 0; a < kBindActions; a++) EXPECT_EQ(keyBindings[a], defaultKeyBinding(a)) << a;
+    for (int a = 0; a < kBindActions; a++)
+        EXPECT_EQ(controlSettings.keyBindings[a], defaultKeyBinding(a)) << a;
     EXPECT_STREQ(settingText("key.camera"), "C");
     clickAt(100, actionRow(BindLeft));
     clickAt(700, 392);
@@ -160,22 +201,22 @@ TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
     EXPECT_EQ(frontEnd.controlsCapture, BindNitro);
     EXPECT_EQ(frontEnd.controlsCaptureSlot, 1);
     press('N');
-    EXPECT_EQ(secondKeyBindings[BindNitro], 'N');
-    EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindNitro], 'N');
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], VK_SPACE);
     EXPECT_STREQ(settingText("key2.nitro"), "N");
     // A clash across the columns swaps: steering left's second takes N.
     clickAt(380, actionRow(BindLeft));
     press('N');
-    EXPECT_EQ(secondKeyBindings[BindLeft], 'N');
-    EXPECT_EQ(secondKeyBindings[BindNitro], 'A');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindLeft], 'N');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindNitro], 'A');
     // Backspace leaves a second key free; on a primary it is a key.
     clickAt(380, actionRow(BindLeft));
     press(VK_BACK);
-    EXPECT_EQ(secondKeyBindings[BindLeft], kNoKey);
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindLeft], kNoKey);
     EXPECT_STREQ(settingText("key2.left"), "None");
     clickAt(100, actionRow(BindLeft));
     press(VK_BACK);
-    EXPECT_EQ(keyBindings[BindLeft], VK_BACK);
+    EXPECT_EQ(controlSettings.keyBindings[BindLeft], VK_BACK);
 }
 
 struct SettingClick {
@@ -204,9 +245,9 @@ TEST_F(ControlsScreen, SettingRowsStepWithinTheirRangesAndWriteTheirKeys) {
         for (int i = 0; i < c.clicks; i++) clickAt(c.x, settingRow(c.row));
         EXPECT_STREQ(settingText(c.key), c.value) << controlsSettingName(c.row);
     }
-    EXPECT_EQ(inputDevices[DeviceController].deadZone, 50);
-    EXPECT_FALSE(inputDevices[DeviceKeys].steerAssist);
-    EXPECT_EQ(rumbleStrength, 0);
+    EXPECT_EQ(controlSettings.inputDevices[DeviceController].deadZone, 50);
+    EXPECT_FALSE(controlSettings.inputDevices[DeviceKeys].steerAssist);
+    EXPECT_EQ(controlSettings.rumbleStrength, 0);
 }
 
 }  // namespace

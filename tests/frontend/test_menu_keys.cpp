@@ -154,22 +154,22 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
     struct Case {
         int downs;  // from the first item
         int key;
-        const char* setting;  // nullptr: the line's own global
+        Setting setting;  // Setting::Count: the line's own global
         int want;
     } cases[] = {
-        {0, VK_LEFT, nullptr, 640},        {0, VK_LEFT, nullptr, 1024},
-        {0, VK_RIGHT, nullptr, 640},       {6, VK_LEFT, "music_volume", 9},
-        {6, VK_RIGHT, "music_volume", 10}, {6, VK_RIGHT, "music_volume", 10},
-        {7, VK_LEFT, "effects_volume", 9}, {8, VK_LEFT, "difficulty", 2},
-        {8, VK_LEFT, "difficulty", 1},     {8, VK_RIGHT, "difficulty", 2},
-        {9, VK_RIGHT, "graphics", 0},
+        {0, VK_LEFT, Setting::Count, 640},       {0, VK_LEFT, Setting::Count, 1024},
+        {0, VK_RIGHT, Setting::Count, 640},      {6, VK_LEFT, Setting::MusicVolume, 9},
+        {6, VK_RIGHT, Setting::MusicVolume, 10}, {6, VK_RIGHT, Setting::MusicVolume, 10},
+        {7, VK_LEFT, Setting::EffectsVolume, 9}, {8, VK_LEFT, Setting::Difficulty, 2},
+        {8, VK_LEFT, Setting::Difficulty, 1},    {8, VK_RIGHT, Setting::Difficulty, 2},
+        {9, VK_RIGHT, Setting::Graphics, 0},
     };
     for (const Case& c : cases) {
         resetMenuKeys();
         press(VK_DOWN);
         for (int d = 0; d < c.downs; d++) press(VK_DOWN);
         ASSERT_TRUE(press(c.key));
-        const int got = c.setting == nullptr ? options.screenWidth : settingInt(c.setting, -1, -100, 100);
+        const int got = c.setting == Setting::Count ? options.screenWidth : settingValue(c.setting);
         EXPECT_EQ(got, c.want) << c.downs << " " << c.key;
     }
     // The display mode: fullscreen until chosen, then window, desktop,

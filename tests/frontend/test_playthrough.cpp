@@ -151,7 +151,7 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
         // Easy, so the scripted driver's win is the case booked here.
         if (index == 3) {
             std::srand(7);
-            setSettingInt(kDifficultyKey, kDifficultyEasy);
+            setSettingValue(Setting::Difficulty, kDifficultyEasy);
         }
         if (index == 4) {
             careerAfterRace = readIntegers("base/career.inf");

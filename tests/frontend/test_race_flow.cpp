@@ -24,8 +24,7 @@ class RaceFlow : public FrontEndGl {
             drawResultScreen();
             frames++;
             if (frames == 100) {
-                EXPECT_TRUE(frontEnd.awardPending || !frontEnd.careerRace)
-                    << "nothing booked in the first second";
+                EXPECT_TRUE(frontEnd.awardPending || !frontEnd.careerRace) << "nothing booked in the first second";
             }
         }
         return frames;
@@ -182,7 +181,7 @@ TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     EXPECT_EQ(session.raceDifficulty, kDifficultyNormal);
     exitRace();
     // A player's own choice holds for the career too.
-    setSettingInt(kDifficultyKey, kDifficultyHard);
+    setSettingValue(Setting::Difficulty, kDifficultyHard);
     frontEnd.selectedRace = 2;
     startCareerRace();
     EXPECT_EQ(session.raceDifficulty, kDifficultyHard);

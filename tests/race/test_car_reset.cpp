@@ -19,16 +19,16 @@ class CarReset : public RaceWorldTest {
         setDefaultKeyBindings();
     }
     void TearDown() override {
-        input.keys[keyBindings[BindReset]] = false;
+        input.keys[controlSettings.keyBindings[BindReset]] = false;
         RaceWorldTest::TearDown();
     }
     // Frames of the reset alone, with the key held for the first of them.
     void press(int frames) {
         for (int i = 0; i < frames; i++) {
-            input.keys[keyBindings[BindReset]] = i == 0;
+            input.keys[controlSettings.keyBindings[BindReset]] = i == 0;
             updateCarReset(1.0f);
         }
-        input.keys[keyBindings[BindReset]] = false;
+        input.keys[controlSettings.keyBindings[BindReset]] = false;
     }
 };
 
@@ -153,7 +153,7 @@ TEST(Difficulty, ReadFromTheSettingsWithBadValuesClampedAndRisingOverTheCareer) 
     for (const Case& c : cases) {
         clearGameSettings();
         if (c.value != nullptr) {
-            ASSERT_TRUE(setSettingText(kDifficultyKey, c.value));
+            ASSERT_TRUE(setSettingText(settingKey(Setting::Difficulty), c.value));
         }
         session.raceCareerNumber = c.careerRace;
         EXPECT_EQ(readRaceDifficulty(), c.difficulty)

@@ -44,7 +44,7 @@ class KeyTimeline : public RaceWorldTest {
 TEST_F(KeyTimeline, LeftPressedForTheLastThirtyPercentOfASlowFrameSteersThatShare) {
     // A 1 s frame advances the race by its cap, 300 ms (30 units): Left went
     // down 0.7 s into it and is still held, so it steered for 9 units.
-    const int left = keyBindings[BindLeft];
+    const int left = controlSettings.keyBindings[BindLeft];
     change(left, true, 1700.0f);
     frame(1000.0f, 2000.0f, 100.0f);
     EXPECT_NEAR(session.cars[0].steer, 9.0f * kSteerPerUnit, 1e-4f);
@@ -55,7 +55,7 @@ TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
     // Straight for 0.3 s, Left for 0.3 s, then released: of the frame's 30
     // units the steering stops at 9 units' worth and returns over the last
     // 12 (two slices of 6, each taking back 0.075 x 6 of the angle).
-    const int left = keyBindings[BindLeft];
+    const int left = controlSettings.keyBindings[BindLeft];
     change(left, true, 300.0f);
     change(left, false, 600.0f);
     frame(0.0f, 1000.0f, 100.0f);
@@ -78,7 +78,7 @@ TEST_F(KeyTimeline, FramesOfOneSliceOrWithoutMomentsReadTheKeysAtTheirEnd) {
         {"one slice, just under the limit, timed", true, 6.4f},
         {"slow frame, untimed", false, 20.0f},
     };
-    const int left = keyBindings[BindLeft];
+    const int left = controlSettings.keyBindings[BindLeft];
     for (const OneSliceCase& c : cases) {
         session.cars[0].steer = 0.0f;
         input.messageTimeMs = c.timed ? 5.0f : -1.0f;

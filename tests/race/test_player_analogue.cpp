@@ -18,7 +18,7 @@ class PlayerAnalogue : public RaceWorldTest {
         RaceWorldTest::SetUp();
         setDefaultInputSettings();
         // A straight curve keeps the expected values easy to work by hand.
-        inputDevices[DeviceController] = InputDeviceSettings{15, 1.0f, 1.0f, false};
+        controlSettings.inputDevices[DeviceController] = InputDeviceSettings{15, 1.0f, 1.0f, false};
         scriptedSetController(true, false);
     }
     void TearDown() override {
@@ -54,7 +54,7 @@ class StickSteers : public PlayerAnalogue, public ::testing::WithParamInterface<
 
 TEST_P(StickSteers, InProportion) {
     const StickCase& c = GetParam();
-    inputDevices[DeviceController].steerAssist = c.assist;
+    controlSettings.inputDevices[DeviceController].steerAssist = c.assist;
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     scriptedSetControllerAxis(PadLeftX, travel(c.stick));
     frames(c.frames);
@@ -108,7 +108,7 @@ TEST_F(PlayerAnalogue, AHeldKeyWinsOverTheStick) {
 }
 
 TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
-    inputDevices[DeviceKeys].steerAssist = false;
+    controlSettings.inputDevices[DeviceKeys].steerAssist = false;
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     input.keys[VK_LEFT] = true;
     frames(1);
@@ -118,7 +118,7 @@ TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
 TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     scriptedSetController(true, true);
     resetRumble();
-    rumbleStrength = 100;
+    controlSettings.rumbleStrength = 100;
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     frames(2);
     EXPECT_TRUE(scriptedRumbles().empty());
@@ -145,7 +145,7 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     EXPECT_LT(scriptedRumbles().back().strength, 0.5f);
     frames(30);
     // Nitro hums at a low strength, halved with the setting at 50 %.
-    rumbleStrength = 50;
+    controlSettings.rumbleStrength = 50;
     input.keys[VK_SPACE] = true;
     session.cars[0].nitro = 100.0f;
     const size_t humStart = scriptedRumbles().size();
@@ -154,7 +154,7 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     EXPECT_LT(scriptedRumbles().back().strength, 0.15f);
     EXPECT_GT(scriptedRumbles().back().strength, 0.0f);
     // Off: nothing at all.
-    rumbleStrength = 0;
+    controlSettings.rumbleStrength = 0;
     const size_t off = scriptedRumbles().size();
     place(0, Vector3(0, 0, 0), Vector3(-10, 0, 0));
     frames(20);

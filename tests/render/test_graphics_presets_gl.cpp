@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gl_fixture.h"
+#include "render/render_local.h"
 
 namespace {
 

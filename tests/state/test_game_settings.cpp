@@ -9,6 +9,7 @@
 #include <string>
 
 #include "state/state.h"
+#include "state/state_local.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
 
@@ -71,14 +72,16 @@ struct NumberCase {
 };
 
 TEST_F(GameSettings, NumbersOutOfRangeAreClampedAndStoredBack) {
-    const NumberCase cases[] = {{"1", 1}, {"-4", 0}, {"99", 2}, {"two", 1}, {"1.5", 1}, {"", 1}};
+    // Difficulty: 0..3, Rising (3) by default.
+    const NumberCase cases[] = {{"1", 1}, {"-4", 0}, {"99", 3}, {"two", 3}, {"1.5", 3}, {"", 3}};
     for (const NumberCase& c : cases) {
         clearGameSettings();
         ASSERT_TRUE(setSettingText("difficulty", c.value));
-        EXPECT_EQ(settingInt("difficulty", 1, 0, 2), c.expected) << '"' << c.value << '"';
-        EXPECT_EQ(settingInt("difficulty", 1, 0, 2), c.expected) << "second read of " << c.value;
+        EXPECT_EQ(settingValue(Setting::Difficulty), c.expected) << '"' << c.value << '"';
+        EXPECT_EQ(settingValue(Setting::Difficulty), c.expected) << "second read of " << c.value;
     }
-    EXPECT_EQ(settingInt("absent", 5, 0, 10), 5);
+    clearGameSettings();
+    EXPECT_EQ(settingValue(Setting::MusicVolume), 10);
 }
 
 TEST_F(GameSettings, UnknownKeysSurviveARoundTrip) {
@@ -86,12 +89,12 @@ TEST_F(GameSettings, UnknownKeysSurviveARoundTrip) {
     ASSERT_TRUE(writeBytes("base/settings.cfg", std::vector<uint8_t>(text.begin(), text.end())));
     readGameSettings();
     EXPECT_EQ(gameSettingsRead, GameSettingsRead::Read);
-    setSettingInt("music_volume", 3);
+    setSettingValue(Setting::MusicVolume, 3);
     ASSERT_TRUE(writeGameSettings());
     clearGameSettings();
     readGameSettings();
     EXPECT_STREQ(settingText("future_key"), "hello");
-    EXPECT_EQ(settingInt("music_volume", 10, 0, 10), 3);
+    EXPECT_EQ(settingValue(Setting::MusicVolume), 3);
 }
 
 TEST_F(GameSettings, BadFilesGiveDefaultsAndAreHandledSafely) {
@@ -101,7 +104,7 @@ TEST_F(GameSettings, BadFilesGiveDefaultsAndAreHandledSafely) {
     for (size_t i = 0; i < garbage.size(); i++) garbage[i] = (uint8_t)(i * 131 + 7);
     ASSERT_TRUE(writeBytes("base/settings.cfg", garbage));
     readGameSettings();
-    EXPECT_EQ(settingInt("difficulty", 1, 0, 2), 1);
+    EXPECT_EQ(settingValue(Setting::Difficulty), 3);
     EXPECT_TRUE(writeGameSettings());
     EXPECT_EQ(readText("base/settings.cfg").find('\x01'), std::string::npos);
 
@@ -113,7 +116,7 @@ TEST_F(GameSettings, BadFilesGiveDefaultsAndAreHandledSafely) {
     ASSERT_EQ(mkdir("base/settings.cfg", 0777), 0);
     readGameSettings();
     EXPECT_EQ(gameSettingsRead, GameSettingsRead::Unreadable);
-    setSettingInt("difficulty", 2);
+    setSettingValue(Setting::Difficulty, 2);
     EXPECT_TRUE(writeGameSettings());
     struct stat info;
     ASSERT_EQ(stat("base/settings.cfg", &info), 0);
@@ -124,11 +127,11 @@ TEST_F(GameSettings, ActionsFollowTheirBoundKeys) {
     setDefaultKeyBindings();
     input.keys['N'] = true;
     EXPECT_FALSE(actionDown(BindNitro));
-    keyBindings[BindNitro] = 'N';
+    controlSettings.keyBindings[BindNitro] = 'N';
     EXPECT_TRUE(actionDown(BindNitro));
     input.keys['N'] = false;
     setDefaultKeyBindings();
-    EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], VK_SPACE);
     EXPECT_FALSE(actionDown(kBindActions));
 }
 
@@ -155,14 +158,14 @@ TEST_F(GameSettings, UnknownKeysLeaveRoomForTheGamesOwn) {
         text += "difficulty = 2\nmusic_volume = 3\nkey.nitro = N\n";
         for (int i = 0; i < c.unknownAfter; i++) text += "mod.after" + std::to_string(i) + " = 1\n";
         EXPECT_EQ(parseGameSettings(text.data(), text.size()), c.dropped) << c.name;
-        EXPECT_EQ(settingInt("difficulty", 1, 0, 2), 2) << c.name;
-        EXPECT_EQ(settingInt("music_volume", 10, 0, 10), 3) << c.name;
+        EXPECT_EQ(settingValue(Setting::Difficulty), 2) << c.name;
+        EXPECT_EQ(settingValue(Setting::MusicVolume), 3) << c.name;
         EXPECT_STREQ(settingText("key.nitro"), "N") << c.name;
         // The options screen's rows and every binding still take values.
         EXPECT_TRUE(setSettingText("effects_volume", "4")) << c.name;
         EXPECT_TRUE(setSettingText("graphics", "0")) << c.name;
         for (int a = 0; a < kBindActions; a++)
-            EXPECT_TRUE(setSettingText(bindingSettingKey(a), "F5")) << c.name;
+            EXPECT_TRUE(setSettingText(settingKey(bindingSetting(a, 0)), "F5")) << c.name;
         const std::string saved = formatGameSettings();
         EXPECT_NE(saved.find("effects_volume = 4\n"), std::string::npos) << c.name;
         EXPECT_NE(saved.find("difficulty = 2\n"), std::string::npos) << c.name;

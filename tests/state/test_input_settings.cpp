@@ -85,9 +85,9 @@ int lines(const std::string& text) {
 TEST_F(InputSettings, DefaultsSuitEachDevice) {
     EXPECT_EQ(readFile(""), "");
     // Keys turn in at their steady rate; a stick says how far at once.
-    EXPECT_TRUE(inputDevices[DeviceKeys].steerAssist);
-    EXPECT_FALSE(inputDevices[DeviceController].steerAssist);
-    EXPECT_GT(inputDevices[DeviceController].deadZone, 0);
+    EXPECT_TRUE(controlSettings.inputDevices[DeviceKeys].steerAssist);
+    EXPECT_FALSE(controlSettings.inputDevices[DeviceController].steerAssist);
+    EXPECT_GT(controlSettings.inputDevices[DeviceController].deadZone, 0);
     // The table holds them for the file written at exit.
     EXPECT_STREQ(settingText("keys.steer_assist"), "1");
     EXPECT_STREQ(settingText("pad.steer_assist"), "0");
@@ -100,12 +100,12 @@ TEST_F(InputSettings, OutOfRangeValuesAreClampedWithOneLineEach) {
         "keys.steer_assist = 0\n");
     EXPECT_EQ(lines(err), 4) << err;
     EXPECT_NE(err.find("pad.linearity"), std::string::npos) << err;
-    const InputDeviceSettings& pad = inputDevices[DeviceController];
+    const InputDeviceSettings& pad = controlSettings.inputDevices[DeviceController];
     EXPECT_EQ(pad.deadZone, 50);
     EXPECT_FLOAT_EQ(pad.sensitivity, 0.5f);
     EXPECT_FLOAT_EQ(pad.linearity, 3.0f);
-    EXPECT_EQ(rumbleStrength, 0);
-    EXPECT_FALSE(inputDevices[DeviceKeys].steerAssist);
+    EXPECT_EQ(controlSettings.rumbleStrength, 0);
+    EXPECT_FALSE(controlSettings.inputDevices[DeviceKeys].steerAssist);
     EXPECT_STREQ(settingText("pad.dead_zone"), "50");
     EXPECT_STREQ(settingText("pad.linearity"), "3.0");
 }
@@ -113,16 +113,16 @@ TEST_F(InputSettings, OutOfRangeValuesAreClampedWithOneLineEach) {
 TEST_F(InputSettings, ValuesInRangeRoundTripAndWordsTakeTheDefault) {
     const std::string err = readFile("pad.sensitivity = 1.3\npad.linearity = fast\npad.dead_zone = 5\n");
     EXPECT_EQ(lines(err), 1) << err;
-    EXPECT_FLOAT_EQ(inputDevices[DeviceController].sensitivity, 1.3f);
-    EXPECT_FLOAT_EQ(inputDevices[DeviceController].linearity, 1.5f);
-    EXPECT_EQ(inputDevices[DeviceController].deadZone, 5);
+    EXPECT_FLOAT_EQ(controlSettings.inputDevices[DeviceController].sensitivity, 1.3f);
+    EXPECT_FLOAT_EQ(controlSettings.inputDevices[DeviceController].linearity, 1.5f);
+    EXPECT_EQ(controlSettings.inputDevices[DeviceController].deadZone, 5);
     ASSERT_TRUE(writeGameSettings());
     setDefaultInputSettings();
     clearGameSettings();
     readGameSettings();
     readInputSettings();
-    EXPECT_FLOAT_EQ(inputDevices[DeviceController].sensitivity, 1.3f);
-    EXPECT_EQ(inputDevices[DeviceController].deadZone, 5);
+    EXPECT_FLOAT_EQ(controlSettings.inputDevices[DeviceController].sensitivity, 1.3f);
+    EXPECT_EQ(controlSettings.inputDevices[DeviceController].deadZone, 5);
     // The game's own keys: never crowded out by keys it does not know.
     EXPECT_TRUE(ownSettingKey("pad.dead_zone"));
     EXPECT_TRUE(ownSettingKey("key2.nitro"));

@@ -77,12 +77,12 @@ TEST_F(KeyBindings, BadBindingsGiveThatActionItsDefault) {
     for (const FileCase& c : cases) {
         clearGameSettings();
         setDefaultKeyBindings();
-        keyBindings[BindReset] = 'Q';  // whatever was bound before is replaced
+        controlSettings.keyBindings[BindReset] = 'Q';  // whatever was bound before is replaced
         readFile(c.text);
         for (int a = 0; a < kBindActions; a++) {
-            EXPECT_EQ(keyBindings[a], c.expected[a]) << c.text << " action " << a;
+            EXPECT_EQ(controlSettings.keyBindings[a], c.expected[a]) << c.text << " action " << a;
             // The table holds what is in force, for the file written at exit.
-            EXPECT_STREQ(settingText(bindingSettingKey(a)), keyName(c.expected[a])) << c.text;
+            EXPECT_STREQ(settingText(settingKey(bindingSetting(a, 0))), keyName(c.expected[a])) << c.text;
         }
     }
     EXPECT_EQ(defaultKeyBinding(BindPause), defaults[BindPause]);
@@ -90,46 +90,46 @@ TEST_F(KeyBindings, BadBindingsGiveThatActionItsDefault) {
 
 TEST_F(KeyBindings, BindingSwapsAClashAndSurvivesTheFile) {
     ASSERT_TRUE(bindKey(BindNitro, 'N'));
-    EXPECT_EQ(keyBindings[BindNitro], 'N');
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], 'N');
     // Up belongs to accelerate: accelerate takes nitro's old key.
     ASSERT_TRUE(bindKey(BindNitro, VK_UP));
-    EXPECT_EQ(keyBindings[BindNitro], VK_UP);
-    EXPECT_EQ(keyBindings[BindAccelerate], 'N');
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], VK_UP);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], 'N');
     // Keys that cannot be bound change nothing.
     EXPECT_FALSE(bindKey(BindLeft, 'F'));
     EXPECT_FALSE(bindKey(BindLeft, 0));
     EXPECT_FALSE(bindKey(kBindActions, 'W'));
-    EXPECT_EQ(keyBindings[BindLeft], VK_LEFT);
+    EXPECT_EQ(controlSettings.keyBindings[BindLeft], VK_LEFT);
 
     ASSERT_TRUE(writeGameSettings());
     setDefaultKeyBindings();
     clearGameSettings();
     readGameSettings();
     readKeyBindings();
-    EXPECT_EQ(keyBindings[BindNitro], VK_UP);
-    EXPECT_EQ(keyBindings[BindAccelerate], 'N');
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], VK_UP);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], 'N');
     EXPECT_STREQ(settingText("key.nitro"), "Up");
 
     restoreDefaultKeyBindings();
-    EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);
+    EXPECT_EQ(controlSettings.keyBindings[BindNitro], VK_SPACE);
     EXPECT_STREQ(settingText("key.accelerate"), "Up");
 }
 
 TEST_F(KeyBindings, BadFilesStartOnDefaultsAndAreWrittenClean) {
     // Empty, garbage with one good line in it, and a file far too large.
     readFile("");
-    EXPECT_EQ(keyBindings[BindAccelerate], VK_UP);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], VK_UP);
     std::string garbage(300, '\x07');
     garbage += "\nkey.brake = S\n\xff\xfe\x00zz\n";
     readFile(garbage);
-    EXPECT_EQ(keyBindings[BindBrake], 'S');
+    EXPECT_EQ(controlSettings.keyBindings[BindBrake], 'S');
     ASSERT_TRUE(writeGameSettings());
     clearGameSettings();
     readGameSettings();
     EXPECT_STREQ(settingText("key.brake"), "S");
 
     readFile("key.brake = S\n" + std::string((size_t)kMaxGameSettingsFileBytes, '#'));
-    EXPECT_EQ(keyBindings[BindBrake], VK_DOWN);
+    EXPECT_EQ(controlSettings.keyBindings[BindBrake], VK_DOWN);
     ASSERT_TRUE(writeGameSettings());
     struct stat info;
     ASSERT_EQ(stat("base/settings.cfg", &info), 0);
@@ -158,12 +158,13 @@ TEST_F(KeyBindings, SecondKeysFromTheFileNeverTakeAPrimarysPlace) {
         setDefaultKeyBindings();
         readFile(c.text);
         for (int a = 0; a < kBindActions; a++) {
-            EXPECT_EQ(secondKeyBindings[a], c.expected[a]) << c.text << " action " << a;
+            EXPECT_EQ(controlSettings.secondKeyBindings[a], c.expected[a]) << c.text << " action " << a;
             const char* name = keyName(c.expected[a]);
-            EXPECT_STREQ(settingText(secondBindingSettingKey(a)), name != nullptr ? name : "None") << c.text;
+            EXPECT_STREQ(settingText(settingKey(bindingSetting(a, 1))), name != nullptr ? name : "None")
+                << c.text;
         }
         const int accelerate = std::strstr(c.text, "key.accelerate = W") != nullptr ? 'W' : (int)VK_UP;
-        EXPECT_EQ(keyBindings[BindAccelerate], accelerate);
+        EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], accelerate);
     }
 }
 
@@ -179,48 +180,48 @@ TEST_F(KeyBindings, EitherKeyDrivesTheActionAndClashesSwapAcrossSlots) {
 
     // Nitro's second takes A from steering left, which takes Shift.
     ASSERT_TRUE(bindKeySlot(BindNitro, 1, 'A'));
-    EXPECT_EQ(secondKeyBindings[BindNitro], 'A');
-    EXPECT_EQ(secondKeyBindings[BindLeft], VK_SHIFT);
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindNitro], 'A');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindLeft], VK_SHIFT);
     EXPECT_STREQ(settingText("key2.left"), "Shift");
     // A primary takes a second key: the second slot gets the primary's old key.
     ASSERT_TRUE(bindKeySlot(BindBrake, 0, 'D'));
-    EXPECT_EQ(keyBindings[BindBrake], 'D');
-    EXPECT_EQ(secondKeyBindings[BindRight], VK_DOWN);
+    EXPECT_EQ(controlSettings.keyBindings[BindBrake], 'D');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindRight], VK_DOWN);
     // An empty second slot taking a primary: that action's second key steps up.
     clearSecondKey(BindCamera);
     ASSERT_TRUE(bindKeySlot(BindCamera, 1, VK_UP));
-    EXPECT_EQ(secondKeyBindings[BindCamera], VK_UP);
-    EXPECT_EQ(keyBindings[BindAccelerate], 'W');
-    EXPECT_EQ(secondKeyBindings[BindAccelerate], kNoKey);
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindCamera], VK_UP);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], 'W');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindAccelerate], kNoKey);
     // ... and an action with no second key keeps its only key.
     EXPECT_FALSE(bindKeySlot(BindPause, 1, 'W'));
-    EXPECT_EQ(keyBindings[BindAccelerate], 'W');
-    EXPECT_EQ(secondKeyBindings[BindPause], kNoKey);
+    EXPECT_EQ(controlSettings.keyBindings[BindAccelerate], 'W');
+    EXPECT_EQ(controlSettings.secondKeyBindings[BindPause], kNoKey);
 
     // Every key is in one slot at most.
     for (int a = 0; a < kBindActions; a++) {
         for (int b = 0; b < kBindActions; b++) {
             if (a != b) {
-                EXPECT_NE(keyBindings[a], keyBindings[b]);
+                EXPECT_NE(controlSettings.keyBindings[a], controlSettings.keyBindings[b]);
             }
-            EXPECT_NE(keyBindings[a], secondKeyBindings[b]);
-            if (a != b && secondKeyBindings[a] != kNoKey) {
-                EXPECT_NE(secondKeyBindings[a], secondKeyBindings[b]);
+            EXPECT_NE(controlSettings.keyBindings[a], controlSettings.secondKeyBindings[b]);
+            if (a != b && controlSettings.secondKeyBindings[a] != kNoKey) {
+                EXPECT_NE(controlSettings.secondKeyBindings[a], controlSettings.secondKeyBindings[b]);
             }
         }
     }
     // What is written is read back the same.
     int primaries[kBindActions], seconds[kBindActions];
-    std::memcpy(primaries, keyBindings, sizeof primaries);
-    std::memcpy(seconds, secondKeyBindings, sizeof seconds);
+    std::memcpy(primaries, controlSettings.keyBindings, sizeof primaries);
+    std::memcpy(seconds, controlSettings.secondKeyBindings, sizeof seconds);
     ASSERT_TRUE(writeGameSettings());
     setDefaultKeyBindings();
     clearGameSettings();
     readGameSettings();
     readKeyBindings();
     for (int a = 0; a < kBindActions; a++) {
-        EXPECT_EQ(keyBindings[a], primaries[a]) << a;
-        EXPECT_EQ(secondKeyBindings[a], seconds[a]) << a;
+        EXPECT_EQ(controlSettings.keyBindings[a], primaries[a]) << a;
+        EXPECT_EQ(controlSettings.secondKeyBindings[a], seconds[a]) << a;
     }
 }
 

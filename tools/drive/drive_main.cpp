@@ -89,8 +89,9 @@ bool startGame(const DriveOptions& o) {
 // that change, as a player's fingers would press and release them; they wait
 // in the platform's queue like a real keyboard's.
 void pressKeys(DriverState& driver) {
-    const uint32_t kDriveKeys[] = {VK_UP,    VK_DOWN,  VK_LEFT,
-                                   VK_RIGHT, VK_SPACE, static_cast<uint32_t>(keyBindings[BindReset])};
+    const uint32_t kDriveKeys[] = {VK_UP,    VK_DOWN,
+                                   VK_LEFT,  VK_RIGHT,
+                                   VK_SPACE, static_cast<uint32_t>(controlSettings.keyBindings[BindReset])};
     constexpr int kKeys = sizeof kDriveKeys / sizeof kDriveKeys[0];
     bool held[kKeys];
     for (int k = 0; k < kKeys; k++) held[k] = input.keys[kDriveKeys[k]];

@@ -40,7 +40,7 @@ static bool padDriving = false;
 // the inverse of the dead zone, curve and sensitivity, as a hand learns it.
 static int rawFor(float want) {
     if (want <= 0.0f) return 0;
-    const InputDeviceSettings& d = inputDevices[DeviceController];
+    const InputDeviceSettings& d = controlSettings.inputDevices[DeviceController];
     const float rest = static_cast<float>(d.deadZone) / 100.0f;
     const float t = powf(clampf(want / d.sensitivity, 0.0f, 1.0f), 1.0f / d.linearity);
     return static_cast<int>(clampf(rest + (1.0f - rest) * t, 0.0f, 1.0f) * 32767.0f + 0.5f);
@@ -100,7 +100,7 @@ static bool recover(const Car& car, DriverState& st, float speed) {
 
 void scriptedDriverKeys(const Car& car, DriverState& st) {
     setKeys(false, false, false, false, false);
-    input.keys[keyBindings[BindReset]] = false;
+    input.keys[controlSettings.keyBindings[BindReset]] = false;
     if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
@@ -120,7 +120,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         st.lastCheckpoint = car.nextCheckpoint;
         st.framesWithoutCheckpoint = 0;
     } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed()) {
-        input.keys[keyBindings[BindReset]] = true;
+        input.keys[controlSettings.keyBindings[BindReset]] = true;
         st.framesWithoutCheckpoint = 0;
         st.recoverFrame = 0;
         st.slowFrames = 0;

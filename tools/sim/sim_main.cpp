@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     raceRun.timeTrialMode = opt.timeTrial;
-    setSettingInt("difficulty", opt.difficulty);
+    setSettingValue(Setting::Difficulty, opt.difficulty);
     session.raceCareerNumber = opt.career ? opt.race : 0;
     if (opt.saves) {
         // The game's start-up of the lap files; its boxes are echoed.
