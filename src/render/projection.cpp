@@ -20,7 +20,7 @@ void resizeScene(int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const double aspect = (double)width / (double)height;
-    if (gameState != Race) {
+    if (game.gameState != Race) {
         gluPerspective(kGarageFieldOfView, aspect, kGarageNearPlane, kGarageFarPlane);
     } else {
         gluPerspective(kRaceFieldOfView + kRaceViewWidening * (double)raceViewSpeed, aspect, kRaceNearPlane,
