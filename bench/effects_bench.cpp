@@ -16,6 +16,7 @@
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
 

@@ -2,11 +2,11 @@
 // 800 x 600 overlay space set up by beginOverlay.
 #pragma once
 
-#include "render/gl.h"
+#include "render/render.h"
 #include "render/texture_table.h"
 
 // A game texture's name, 0 when the table has none there.
-GLuint menuTexture(int entry);
+TextureId menuTexture(int entry);
 
 // The button widget of an item drawn at overlay height y.
 void drawButton(int y, bool hover);

@@ -100,6 +100,10 @@ void drawGarageScene() {
     renderGarageReflection();
     // The reflection view leaves its square in the corner of the frame.
     clearFrame();
+    // From the room's origin down -z with the garage's lens, over the window.
+    SceneView roomView;
+    roomView.viewport = windowViewport();
+    setSceneView(roomView);
     useLightProgram();
     setGarageMaterial();
     selectLights();

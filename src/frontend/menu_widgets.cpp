@@ -8,7 +8,7 @@
 #include "render/render.h"
 #include "state/state.h"
 
-GLuint menuTexture(int entry) {
+TextureId menuTexture(int entry) {
     return entry >= 0 && entry < kGameTextureCount ? gameTextures[entry] : 0;
 }
 

@@ -1,12 +1,11 @@
-// The chase camera behind the player's car, the eye values it hands the
-// renderer to shade and face sprites with, and the sound listener that rides
-// with it.
+// The chase camera behind the player's car: the view it hands the renderer,
+// the eye values the renderer shades and faces sprites with, and the sound
+// listener that rides with it.
 #include <cmath>
 
 #include "audio/audio.h"
 #include "race/race.h"
 #include "race/race_local.h"
-#include "render/gl.h"
 #include "render/render.h"
 #include "state/state.h"
 
@@ -139,7 +138,7 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
     }
 }
 
-void updateChaseCamera(int carIndex) {
+SceneView updateChaseCamera(int carIndex) {
     const float f = frameClock.frameFactor;
     const RigidBody* body = (carIndex >= 0 && carIndex < kRaceCars) ? session.cars[carIndex].body : nullptr;
     const Vector3 p = body != nullptr ? getPosition(body) : Vector3();
@@ -196,7 +195,6 @@ void updateChaseCamera(int carIndex) {
     Vector3 centre(p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz);
     if (body != nullptr && (players[0].cameraMode == kBumperView || players[0].cameraMode == kHoodView))
         eye = carViewEye(body, p, &centre);
-    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0.0, 1.0, 0.0);
 
     cameraEye = players[0].cameraMode != kChaseFarView
                     ? eye
@@ -206,4 +204,13 @@ void updateChaseCamera(int carIndex) {
     normalise(shadingViewDir);
 
     placeListenerAndSounds(p, cx, cz);
+
+    SceneView view;
+    view.eye = eye;
+    view.target = centre;
+    view.fieldOfView = kRaceFieldOfView + kRaceViewWidening * static_cast<double>(raceViewSpeed);
+    view.nearPlane = kRaceNearPlane;
+    view.farPlane = kRaceFarPlane;
+    view.viewport = windowViewport();
+    return view;
 }

@@ -36,7 +36,7 @@ static Vector3 carPoint(const Matrix3& rotation, const Vector3& position, float 
     return position + x * rotation.rows[0] + y * rotation.rows[1] + z * rotation.rows[2];
 }
 
-static void drawAt(const ParticleSystem& s, const Vector3& p, GLuint texture) {
+static void drawAt(const ParticleSystem& s, const Vector3& p, TextureId texture) {
     drawEffect(s, p.x, p.y, p.z, cameraEye.x, cameraEye.y, cameraEye.z, texture);
 }
 
@@ -71,8 +71,8 @@ void updateCarEffects() {
 void drawCarEffects() {
     if (!effectsEnabled) return;
     updateCarEffects();
-    const GLuint puff = tgaTextures[kSmokeTga].texture;
-    const GLuint flame = tgaTextures[kFlameTga].texture;
+    const TextureId puff = tgaTextures[kSmokeTga].texture;
+    const TextureId flame = tgaTextures[kFlameTga].texture;
     for (int i = 0; i < kRaceCars; i++) {
         const Car& car = session.cars[i];
         if (car.body == nullptr) continue;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "physics/physics.h"
+#include "render/render.h"
 #include "state/state.h"
 
 class Model;
@@ -255,10 +256,10 @@ enum : int { kChaseNearView, kChaseFarView, kBumperView, kHoodView, kCameraModes
 // length, fading out as the camera comes nearer, gone inside its body.
 float ghostFade(const Vector3& ghost);
 void resetChaseCamera();
-// Multiplies the look-at view onto the current model-view matrix, writes the
-// renderer's eye values (cameraEye, shadingEye, shadingViewDir) and places the
-// listener and the moving sounds.
-void updateChaseCamera(int carIndex);
+// Moves the camera on a frame and returns the view it sees, over the whole
+// window, for setSceneView; writes the renderer's eye values (cameraEye,
+// shadingEye, shadingViewDir) and places the listener and the moving sounds.
+SceneView updateChaseCamera(int carIndex);
 // The chase eye wanted behind the car at `car`, pulled in along the line
 // from over the car's roof where the map's collision triangles cut it, and
 // lifted over the car where that leaves it nearer than the car's body.

@@ -34,7 +34,7 @@ void drawRaceScene() {
     beginScaledScene();
     // Lit geometry: cars and map.
     beginLitScene();
-    updateChaseCamera(0);
+    setSceneView(updateChaseCamera(0));
     placeFixedLight(kSceneLightPosition);
     selectLights();
     const bool night = setRaceNight();

@@ -1,5 +1,6 @@
 // The cars' models in the race and in the garage: wheels and body placed and
 // lamp-lit like the rest of the scene, the body with its paint's reflection.
+#include "render/gl.h"
 #include "render/render.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "state/state.h"
 

@@ -1,5 +1,6 @@
 // Images, blending and the transform of the 800 x 600 overlay space, so the
 // HUD, the countdown and the menus place their pictures without touching GL.
+#include "render/gl.h"
 #include "render/render.h"
 
 void drawColour(float r, float g, float b, float a) {

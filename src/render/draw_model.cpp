@@ -1,5 +1,6 @@
 // Model drawing: every group of a loaded model as one triangle batch, in
 // immediate mode or through a display list built once per model.
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

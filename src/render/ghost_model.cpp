@@ -1,5 +1,6 @@
 // Ghost drawing: a model added to the picture, tinted and translucent, that
 // hides nothing behind it.
+#include "render/gl.h"
 #include "render/render.h"
 
 void drawGhostModel(Model* model, const float placement[16], const float tint[4]) {

@@ -1,4 +1,4 @@
-// The one way into OpenGL and GLU for the renderer, the race and the front end.
+// The one way into OpenGL and GLU, for the renderer and the platform code.
 // Extension entry points are fetched at start-up through the platform layer.
 #pragma once
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

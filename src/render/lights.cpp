@@ -2,6 +2,7 @@
 // the light program each frame, their model-space upload, and the sprites.
 #include <cmath>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

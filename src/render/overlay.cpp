@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "state/state.h"
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

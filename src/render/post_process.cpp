@@ -5,6 +5,7 @@
 // back buffer holds the frame again and the recomposition only adds the glow.
 #include <vector>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"

@@ -17,8 +17,12 @@
 #include <vector>
 
 #include "physics/physics.h"
-#include "render/gl.h"
 #include "render/texture_table.h"
+
+// A texture as the renderer names it; 0 is none.
+using TextureId = unsigned int;
+// A display list (or the first of a block of them) as the renderer names it.
+using DrawListId = unsigned int;
 
 // ---------------------------------------------------------------------------
 // Models (MS3D files).
@@ -56,7 +60,7 @@ struct ModelMaterial {
     float shininess;
     float transparency;
     bool twoSided;      // seen from both sides: drawn without back-face culling
-    GLuint texture;     // 0 when the material names no file or it failed to load
+    TextureId texture;  // 0 when the material names no file or it failed to load
     char* textureFile;  // path as stored in the model, may be empty
 };
 
@@ -112,7 +116,7 @@ class Model : public ModelBase {
     ModelVertex* vertices;
     // Display list holding the whole model, made by its first drawModel while
     // modelDisplayLists is set; 0 until then. release() deletes it.
-    GLuint drawList;
+    DrawListId drawList;
     // What the drawing code works out about the model once, kept with it and
     // dropped by release(): its bounds (once boundsKnown) and its chunks
     // for drawing in pieces (null until first drawn that way).
@@ -160,12 +164,12 @@ struct TgaPixels {
 bool decodeTga(const uint8_t* data, size_t size, TgaPixels* out);
 
 // Each returns a GL texture name, 0 on failure. Need a current context.
-GLuint loadBmpTexture(const char* path);
-GLuint loadTgaTexture(const char* path);
+TextureId loadBmpTexture(const char* path);
+TextureId loadTgaTexture(const char* path);
 
 // One clamped TGA texture that keeps its pixels.
 struct TgaImage {
-    GLuint texture = 0xFFFFFFFFu;  // all bits set until loaded
+    TextureId texture = 0xFFFFFFFFu;  // all bits set until loaded
     int32_t width = 0;
     int32_t height = 0;
     uint8_t* pixels = nullptr;
@@ -181,9 +185,9 @@ struct TgaImage {
 constexpr int kStartTextureCount = 4;
 
 // For the whole run, made all or nothing by their loaders.
-extern GLuint gameTextures[kGameTextureCount];    // base/textures/tex00..50.bmp
-extern GLuint startTextures[kStartTextureCount];  // tex42, tex41, tex00, tex40.bmp
-extern TgaImage tgaTextures[kTgaTextureCount];    // base/textures/tex00..10.tga
+extern TextureId gameTextures[kGameTextureCount];    // base/textures/tex00..50.bmp
+extern TextureId startTextures[kStartTextureCount];  // tex42, tex41, tex00, tex40.bmp
+extern TgaImage tgaTextures[kTgaTextureCount];       // base/textures/tex00..10.tga
 
 bool loadGameTextures();
 bool loadStartTextures();
@@ -207,21 +211,21 @@ bool hasExtensionName(const char* extensions, const char* name);
 
 extern bool multitextureAvailable;
 extern int maxTextureUnits;
-extern GLuint screenTexture;      // screenWidth x screenHeight RGBA
-extern GLuint blurTextureA;       // blurWidth x blurHeight RGBA
-extern GLuint blurTextureB;       // previous frame's glow brightness
-extern GLuint reflectionTexture;  // 256 x 256 RGBA
+extern TextureId screenTexture;      // screenWidth x screenHeight RGBA
+extern TextureId blurTextureA;       // blurWidth x blurHeight RGBA
+extern TextureId blurTextureB;       // previous frame's glow brightness
+extern TextureId reflectionTexture;  // 256 x 256 RGBA
 // A 1 x 1 white texture: bind it for untextured geometry drawn with the
 // light program, which samples unit 0 whether or not texturing is enabled.
-extern GLuint whiteTexture;
+extern TextureId whiteTexture;
 // Lamps the light program takes: four lamps and the fixed fill light.
 constexpr int kShaderLights = 5;
 
 // ---------------------------------------------------------------------------
 // Bitmap font and 2-D text, in the 800 x 600 overlay space (origin bottom left).
 
-extern GLuint smallFontLists;  // 256 lists, one per glyph cell
-extern GLuint largeFontLists;
+extern DrawListId smallFontLists;  // 256 lists, one per glyph cell
+extern DrawListId largeFontLists;
 // 0 white, 1 red, 2 green; anything else keeps the current colour.
 extern int textColour;
 extern float textAlpha;
@@ -296,15 +300,15 @@ void endImages();
 void restoreSceneState();
 // The texture over x0,y0 - x1,y1 with texture coordinates u0,v0 - u1,v1;
 // binds it (0: none) and turns texturing on.
-void drawImage(GLuint texture, float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f,
+void drawImage(TextureId texture, float x0, float y0, float x1, float y1, float u0 = 0.0f, float v0 = 0.0f,
                float u1 = 1.0f, float v1 = 1.0f);
 // One textured triangle: three corners of x, y, u, v.
-void drawImageTriangle(GLuint texture, const float corners[12]);
+void drawImageTriangle(TextureId texture, const float corners[12]);
 // A gauge or plate image: the frame darkened by mask, then lit by face over
 // the same quad, each only where it changes the frame (blending on).
-void drawMaskedImage(GLuint mask, GLuint face, float x0, float y0, float x1, float y1);
+void drawMaskedImage(TextureId mask, TextureId face, float x0, float y0, float x1, float y1);
 // The name of a TGA texture, 0 while it is not loaded.
-GLuint tgaTextureName(int entry);
+TextureId tgaTextureName(int entry);
 
 // The overlay's transform: moves and turns what is drawn next, kept on a
 // stack; resetView puts the model-view back to identity.
@@ -325,9 +329,49 @@ void printColoured(const float rgb[3], float alpha, int x, int y, const char* te
 // The player's speed, which widens the race view: written by the player's car
 // at every step.
 extern float raceViewSpeed;
-// Viewport and projection for gameState: 35 degrees in the menus, 80 + 0.5 x
-// raceViewSpeed in a race; a height of 0 is taken as 1.
+// The lenses: the garage's narrow one, and the race's, whose vertical angle
+// opens by kRaceViewWidening degrees for each unit of raceViewSpeed.
+constexpr double kGarageFieldOfView = 35.0;
+constexpr double kGarageNearPlane = 0.1;
+constexpr double kGarageFarPlane = 100.0;
+constexpr double kRaceFieldOfView = 80.0;
+constexpr double kRaceViewWidening = 0.5;
+constexpr double kRaceNearPlane = 0.1;
+constexpr double kRaceFarPlane = 15000.0;
+// Viewport and projection for gameState: the garage's lens in the menus, the
+// race's in a race; a height of 0 is taken as 1. The size is the window's
+// from then on (windowViewport).
 void resizeScene(int width, int height);
+
+// A rectangle of the window in pixels, x and y from its lower left corner.
+struct ViewportRect {
+    int x = 0;
+    int y = 0;
+    int width = 1;
+    int height = 1;
+};
+
+// How a 3-D scene is seen: from eye towards target with up at the top of the
+// picture, a vertical field of view in degrees, the near and far planes, and
+// the part of the window the picture fills.
+struct SceneView {
+    Vector3 eye;
+    Vector3 target{0.0f, 0.0f, -1.0f};
+    Vector3 up{0.0f, 1.0f, 0.0f};
+    double fieldOfView = kGarageFieldOfView;
+    double nearPlane = kGarageNearPlane;
+    double farPlane = kGarageFarPlane;
+    ViewportRect viewport;
+};
+
+// The whole window, as the last resizeScene gave it.
+ViewportRect windowViewport();
+// The scene is drawn in view from here on: its viewport (scaled down between
+// beginScaledScene and endScaledScene), its projection with the viewport's
+// aspect, and the model-view looking from its eye at its target.
+void setSceneView(const SceneView& view);
+// The view last set.
+const SceneView& sceneView();
 
 // ---------------------------------------------------------------------------
 // Model drawing, lamp lighting and light sprites.
@@ -460,7 +504,7 @@ void postProcessFrame();
 // blurTextureB to black, so the first frame's tone mapping has a history.
 void clearGlowHistory();
 // Fills a render texture's level 0 with one byte value (RGBA).
-void fillRenderTexture(GLuint texture, int width, int height, uint8_t value);
+void fillRenderTexture(TextureId texture, int width, int height, uint8_t value);
 // For the whole run, true in the game. Clear (korvask-shot --effects off),
 // the scenes skip the reflection pass, the glow passes and the particles:
 // black reflection and glow images, no dust, flames or smoke.
@@ -536,7 +580,7 @@ int effectSubSteps(float frameFactor);
 void updateEffect(ParticleSystem& system, float frameFactor, float bx, float by, float bz);
 // Every particle as a camera-facing quad about emitter + offset.
 void drawEffect(const ParticleSystem& system, float x, float y, float z, float eyeX, float eyeY, float eyeZ,
-                GLuint texture);
+                TextureId texture);
 // Camera-facing axes of a billboard at centre seen from eye: r level with the
 // ground, u up the screen.
 void facingAxes(const double eye[3], const double centre[3], double r[3], double u[3]);
@@ -702,7 +746,8 @@ void beginGlowSprites();
 void endGlowSprites();
 // One sprite at centre facing cameraEye, halfSize along each world axis,
 // tinted by rgba.
-void drawFacingSprite(GLuint texture, const double centre[3], const double halfSize[3], const float rgba[4]);
+void drawFacingSprite(TextureId texture, const double centre[3], const double halfSize[3],
+                      const float rgba[4]);
 
 // ---------------------------------------------------------------------------
 // Cars: body and wheels lamp-lit like the scene, the body with its paint's
@@ -747,7 +792,7 @@ extern bool overlayTilesEnabled;
 // The image over x0,y0 - x1,y1 in overlay units, texture 0..1 across it, up
 // to the fraction tLimit of its height; binds the texture. The tiles an image
 // needs are found from its texels at its first draw at each size on screen.
-void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
+void drawOverlayImage(TextureId texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
                       float tLimit = 1.0f);
 // Forgets the tiles found so far, before the images' textures are replaced.
 void forgetOverlayTiles();

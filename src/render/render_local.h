@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "render/gl.h"
 #include "render/render.h"
 
 // The preset in force (Low, Medium or High) and its switches, set by
@@ -21,6 +22,10 @@ extern int autoGraphicsPreset;
 inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPerPixel) {
     return (width * height + width + 1) * bytesPerPixel;
 }
+
+// Where a scene view's viewport is drawn: the rectangle itself, or scaled to
+// the preset's render scale between beginScaledScene and endScaledScene.
+ViewportRect drawnViewport(const ViewportRect& rect);
 
 // The three shader programs and their uniform locations, looked up by
 // initRenderer; the render module's files set them, the rest of the game

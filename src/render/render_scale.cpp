@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"
@@ -11,6 +12,8 @@
 // The scaled picture, as large as the last scaled scene.
 static GLuint scaledSceneTexture = 0;
 static int scaledTextureWidth = 0, scaledTextureHeight = 0;
+// The scale a scene view's viewport is drawn at: 1 outside a scaled scene.
+static float drawnScale = 1.0f;
 
 void scaledSceneSize(int width, int height, float scale, int* outWidth, int* outHeight) {
     if (!(scale > 0.0f) || scale >= 1.0f) {
@@ -31,14 +34,26 @@ static bool sceneIsScaled(int* width, int* height, int* scaledWidth, int* scaled
     return *scaledWidth < w || *scaledHeight < h;
 }
 
+ViewportRect drawnViewport(const ViewportRect& rect) {
+    if (drawnScale >= 1.0f) return rect;
+    ViewportRect drawn;
+    drawn.x = static_cast<int>(std::lround(rect.x * drawnScale));
+    drawn.y = static_cast<int>(std::lround(rect.y * drawnScale));
+    scaledSceneSize(rect.width, rect.height, drawnScale, &drawn.width, &drawn.height);
+    return drawn;
+}
+
 void beginScaledScene() {
     int width, height, sw, sh;
+    drawnScale = 1.0f;
     if (!sceneIsScaled(&width, &height, &sw, &sh)) return;
+    drawnScale = graphicsSwitches.renderScale;
     glViewport(0, 0, sw, sh);
 }
 
 void endScaledScene() {
     int width, height, sw, sh;
+    drawnScale = 1.0f;
     if (!sceneIsScaled(&width, &height, &sw, &sh)) return;
     glUseProgramObjectARB(0);
     glEnable(GL_TEXTURE_2D);

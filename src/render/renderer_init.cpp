@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 #include "state/state.h"

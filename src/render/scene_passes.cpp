@@ -3,6 +3,7 @@
 // camera-facing glow sprites.
 #include <cstring>
 
+#include "render/gl.h"
 #include "render/render.h"
 
 void clearFrame() {

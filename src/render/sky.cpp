@@ -1,5 +1,6 @@
 // The night sky: a flattened dome of three spheres with drifting clouds for
 // the race view, and a five-face box for the small reflection view.
+#include "render/gl.h"
 #include "render/render.h"
 #include "state/state.h"
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "render/gl.h"
 #include "render/render.h"
 
 GLuint smallFontLists;

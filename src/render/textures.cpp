@@ -1,9 +1,15 @@
 // Image files to GL textures, and the game's three texture tables.
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
+
+// The game's names for textures and display lists are GL's own.
+static_assert(std::is_same<TextureId, GLuint>::value, "a TextureId is a GL texture name");
+static_assert(std::is_same<DrawListId, GLuint>::value, "a DrawListId is a GL display list name");
 
 GLuint gameTextures[kGameTextureCount];
 GLuint startTextures[kStartTextureCount];

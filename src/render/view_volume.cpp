@@ -3,6 +3,7 @@
 // draw calls.
 #include <cmath>
 
+#include "render/gl.h"
 #include "render/render.h"
 #include "render/render_local.h"
 

@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "frontend/frontend.h"
-#include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "shell/shell_local.h"

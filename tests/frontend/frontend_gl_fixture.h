@@ -10,6 +10,7 @@
 #include "frontend/frontend.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"

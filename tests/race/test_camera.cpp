@@ -26,10 +26,10 @@ class ChaseCamera : public RaceWorldTest {
         if (windowOpen) scriptedCloseGLWindow();
         RaceWorldTest::TearDown();
     }
+    // One frame of the camera, its view handed to the renderer.
     void frame() {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        updateChaseCamera(0);
+        view = updateChaseCamera(0);
+        setSceneView(view);
     }
     // The current view applied to a world point.
     Vector3 viewed(const Vector3& p) {
@@ -40,6 +40,7 @@ class ChaseCamera : public RaceWorldTest {
                        m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
     }
     bool windowOpen = false;
+    SceneView view;
 };
 
 TEST_F(ChaseCamera, SweepsInFromInFrontAndSettlesBehindTheCar) {
@@ -298,6 +299,23 @@ TEST_F(ChaseCamera, BumperAndHoodViewsLookAlongTheNoseFromOnTheCar) {
         EXPECT_LT(ahead.z, -19.0f) << v.mode;
         EXPECT_NEAR(ahead.x, 0.0f, 1e-3f) << v.mode;
     }
+}
+
+TEST_F(ChaseCamera, ViewWidensWithSpeedOverTheWholeWindow) {
+    resizeScene(64, 48);
+    place(0, Vector3(0, 0, 0), Vector3(10, 0, 0));
+    const float speedToDegrees[][2] = {{0.0f, 80.0f}, {20.0f, 90.0f}, {60.0f, 110.0f}};
+    for (const auto& c : speedToDegrees) {
+        raceViewSpeed = c[0];
+        frame();
+        EXPECT_DOUBLE_EQ(view.fieldOfView, c[1]) << c[0];
+        EXPECT_DOUBLE_EQ(view.nearPlane, 0.1) << c[0];
+        EXPECT_DOUBLE_EQ(view.farPlane, 15000.0) << c[0];
+        EXPECT_EQ(view.viewport.width, 64);
+        EXPECT_EQ(view.viewport.height, 48);
+        EXPECT_FLOAT_EQ(view.up.y, 1.0f);
+    }
+    raceViewSpeed = 0.0f;
 }
 
 TEST(GhostFade, WholeBeyondACarsLengthGoneInsideItsBody) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/scripted.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "render_fixtures.h"
 #include "shell/shell.h"

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/scripted.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "render_fixtures.h"
 #include "shell/shell.h"

@@ -20,6 +20,7 @@
 #include "platform/controller_keys.h"
 #include "platform/scripted.h"
 #include "race/race.h"
+#include "render/gl.h"
 #include "render/render.h"
 #include "shell/shell.h"
 #include "shot/shot_menus.h"
