@@ -14,7 +14,7 @@ void noteKeyEvent(int vk, bool down) {
     if (keyEventCount >= kMaxKeyEvents) return;
     KeyEvent& e = keyEvents[keyEventCount++];
     e.timeMs = messageTimeMs;
-    e.vk = (uint8_t)vk;
+    e.vk = static_cast<uint8_t>(vk);
     e.down = down;
 }
 
