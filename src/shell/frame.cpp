@@ -128,7 +128,7 @@ static void splashFrame() {
         }
         startMusicFade();
         requestMenuMusicStart();
-        std::srand((unsigned)std::time(nullptr));
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
     }
 }
 
