@@ -20,7 +20,7 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
     // The stored values count as they are (1 when installed), so a file that
     // holds something else still gives the figure the bars show.
     float bonus = 0.0f;
-    for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * (float)carTuning[car][k];
+    for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * static_cast<float>(carTuning[car][k]);
     const CarTableRow& row = carTable[car];
     const float values[3] = {row.power + bonus, row.maxSpeed + bonus, row.suspensionRating + bonus};
     float* out[3] = {power, maxSpeed, suspension};
@@ -35,10 +35,10 @@ void computeCarStatistics() {
 // already holds huge values): they stop at the int limits instead of wrapping
 // round to a negative score.
 static int32_t addPoints(int32_t total, int64_t amount) {
-    const int64_t sum = (int64_t)total + amount;
+    const int64_t sum = static_cast<int64_t>(total) + amount;
     if (sum > INT32_MAX) return INT32_MAX;
     if (sum < INT32_MIN) return INT32_MIN;
-    return (int32_t)sum;
+    return static_cast<int32_t>(sum);
 }
 
 void bookRaceResult(int raceNumber, int place) {
@@ -48,7 +48,7 @@ void bookRaceResult(int raceNumber, int place) {
     const bool known = record >= 0 && record < kRaceSlots;
     int32_t best = known ? raceRecord[record].bestPlace : 0;
     if ((best == 0 || best == 4) && place >= 1 && place <= 3) {
-        careerPoints = addPoints(careerPoints, 125 - 25 * (int64_t)place);
+        careerPoints = addPoints(careerPoints, 125 - 25 * static_cast<int64_t>(place));
         best = place;
         if (known) raceRecord[record].bestPlace = best;
         if (best >= 1 && best <= 3 && maxRaceUnlocked < kCareerRaces) maxRaceUnlocked++;
@@ -59,7 +59,7 @@ void bookRaceResult(int raceNumber, int place) {
             newCarWon = true;
         }
     }
-    tuningPoints = addPoints(tuningPoints, 1000 - 250 * (int64_t)place);
+    tuningPoints = addPoints(tuningPoints, 1000 - 250 * static_cast<int64_t>(place));
 }
 
 bool buyTuningPackage(int car, int package) {

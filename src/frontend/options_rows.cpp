@@ -39,13 +39,13 @@ int effectsVolumeSetting() {
 void drawVolumeBar(int y, int volume) {
     beginShapes();
     for (int k = 0; k < kVolumeSteps; k++) {
-        const float x0 = (float)(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
-        const float top = (float)y + 4.0f + 1.2f * (float)k;
+        const float x0 = static_cast<float>(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
+        const float top = static_cast<float>(y) + 4.0f + 1.2f * static_cast<float>(k);
         if (k < volume)
             shapeColour(kHudCyan, 0.95f);
         else
             shapeColour(kHudWhite, 0.18f);
-        fillRect(x0, (float)y, x0 + (float)kVolumeStepWidth - 2.0f, top);
+        fillRect(x0, static_cast<float>(y), x0 + static_cast<float>(kVolumeStepWidth) - 2.0f, top);
     }
     endShapes();
 }
@@ -94,8 +94,8 @@ void drawOptionRows() {
     printText(kValueX, kDifficultyY, 1.0f, 1, "%s", difficultyName(difficulty));
     // What the value does, smaller, beside it.
     drawColour(0.75f, 0.9f, 1.0f, 1.0f);
-    printScaled((float)kDifficultyTextX, (float)kDifficultyY - 2.0f, kDifficultyTextScale,
-                difficultyText(difficulty));
+    printScaled(static_cast<float>(kDifficultyTextX), static_cast<float>(kDifficultyY) - 2.0f,
+                kDifficultyTextScale, difficultyText(difficulty));
     // The large font's print leaves texturing off; the prints after it need it.
     beginImages();
     printText(kLabelX, kGraphicsY, 1.0f, 1, "Graphics");
@@ -107,15 +107,16 @@ void drawOptionRows() {
                           : onRow(mouseX, mouseY, kControlsY);
     beginShapes();
     shapeColour(over ? kHudCyan : kHudMagenta, over ? 0.42f : 0.22f);
-    fillRect((float)kLabelX - 8.0f, (float)kControlsY - 7.0f, 450.0f, (float)kControlsY + 20.0f);
+    fillRect(static_cast<float>(kLabelX) - 8.0f, static_cast<float>(kControlsY) - 7.0f, 450.0f,
+             static_cast<float>(kControlsY) + 20.0f);
     endShapes();
     printText(kLabelX, kControlsY, 1.0f, 1, "Controls");
     printText(kValueX, kControlsY, 1.0f, 1, "keys >");
 }
 
 void applyVolumeSettings() {
-    setMusicVolume((float)musicVolumeSetting() / (float)kVolumeSteps);
-    setEffectsVolume((float)effectsVolumeSetting() / (float)kVolumeSteps);
+    setMusicVolume(static_cast<float>(musicVolumeSetting()) / static_cast<float>(kVolumeSteps));
+    setEffectsVolume(static_cast<float>(effectsVolumeSetting()) / static_cast<float>(kVolumeSteps));
 }
 
 bool stepOptionRow(int x, int y, int direction) {
