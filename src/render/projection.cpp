@@ -13,11 +13,11 @@ void resizeScene(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double aspect = (double)width / (double)height;
+    const double aspect = static_cast<double>(width) / static_cast<double>(height);
     if (gameState != Race) {
         gluPerspective(35.0, aspect, 0.1, 100.0);
     } else {
-        gluPerspective(80.0 + 0.5 * (double)raceViewSpeed, aspect, 0.1, 15000.0);
+        gluPerspective(80.0 + 0.5 * static_cast<double>(raceViewSpeed), aspect, 0.1, 15000.0);
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
