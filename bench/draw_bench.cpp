@@ -44,7 +44,7 @@ void BM_RaceFramePaths(benchmark::State& state) {
     for (auto _ : state) {
         const int path = frame++ % kPaths;
         modelDisplayLists = path >= 1;
-        mapDepthPrepass = path == 2;
+        raceRun.mapDepthPrepass = path == 2;
         mapChunksEnabled = path == 3;
         driveTowardsNextCheckpoint();
         const auto t0 = std::chrono::steady_clock::now();
@@ -55,7 +55,7 @@ void BM_RaceFramePaths(benchmark::State& state) {
         platformSwapBuffers();
     }
     modelDisplayLists = true;
-    mapDepthPrepass = true;
+    raceRun.mapDepthPrepass = true;
     mapChunksEnabled = true;
     const char* names[kPaths] = {"immediate_median_ms", "lists_median_ms", "lists_prepass_median_ms",
                                  "chunks_median_ms"};

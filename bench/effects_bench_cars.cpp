@@ -33,23 +33,23 @@ struct WaySamples {
 
     void frame(int way, void (*draw)()) {
         modelLampChoiceEnabled = way >= 1;
-        carViewCulling = way >= 2;
+        raceRun.carViewCulling = way >= 2;
         modelLampStats = ModelLampStats();
         // Without their models the cars draw nothing.
         Model* bodies[kCarModels];
         Model* wheels[kCarModels];
         for (int m = 0; m < kCarModels; m++) {
-            bodies[m] = carBodyModels[m];
-            wheels[m] = carWheelModels[m];
-            if (way == 3) carBodyModels[m] = carWheelModels[m] = nullptr;
+            bodies[m] = raceRun.carBodyModels[m];
+            wheels[m] = raceRun.carWheelModels[m];
+            if (way == 3) raceRun.carBodyModels[m] = raceRun.carWheelModels[m] = nullptr;
         }
         const double c0 = cpuMs();
         const auto t0 = std::chrono::steady_clock::now();
         draw();
         glFinish();
         for (int m = 0; m < kCarModels; m++) {
-            carBodyModels[m] = bodies[m];
-            carWheelModels[m] = wheels[m];
+            raceRun.carBodyModels[m] = bodies[m];
+            raceRun.carWheelModels[m] = wheels[m];
         }
         wall[way].push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
@@ -73,7 +73,7 @@ struct WaySamples {
             state.counters["parts_" + std::to_string(n) + "_lamps"] =
                 chosenFrames > 0 ? (double)partsByLamps[n] / (double)chosenFrames : 0.0;
         modelLampChoiceEnabled = true;
-        carViewCulling = true;
+        raceRun.carViewCulling = true;
     }
 };
 

@@ -101,14 +101,14 @@ void timedFrame(Samples* samples) {
 // steps alone; the drawn frames then go on from the open road.
 void startRace(int race) {
     gameState = Race;
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(race);
     DriverState driver{};
     frameFactor = 1.0f;
     for (int i = 0; i < 900; i++) {
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
         raceStep(frameFactor);
         tickCountdown(frameFactor);
@@ -126,7 +126,7 @@ void BM_RaceFrame(benchmark::State& state) {
     Samples samples;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             timedFrame(&samples);
         }
     }
@@ -155,7 +155,7 @@ void BM_RaceFramePreset(benchmark::State& state) {
     int drawn = 0;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             timedFrame(&samples);
             drawn += mapChunkStats.drawn;
         }
@@ -188,25 +188,25 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
     }
-    timeTrialMode = true;
+    raceRun.timeTrialMode = true;
     gameState = Race;
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(1);
     DriverState driver{};
     frameFactor = 1.0f;
-    for (int i = 0; i < 20000 && lapTiming.lapsCompleted < 1; i++) {
-        scriptedDriverKeys(cars[0], driver);
+    for (int i = 0; i < 20000 && players[0].lapTiming.lapsCompleted < 1; i++) {
+        scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
         raceStep(frameFactor);
     }
-    if (state.range(0) == 0) raceGhost.samples.clear();
+    if (state.range(0) == 0) players[0].raceGhost.samples.clear();
     Samples samples;
     int shown = 0;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             Vector3 p;
             Quaternion q;
             shown += ghostNow(&p, &q) ? 1 : 0;
@@ -214,7 +214,7 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
         }
     }
     unloadRace();
-    timeTrialMode = false;
+    raceRun.timeTrialMode = false;
     gameState = MainMenu;
     samples.report(state);
     state.counters["ghost_frames"] = shown;
@@ -298,18 +298,18 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
         startRace(largestMap("mapvisual.ms3d"));
         DriverState driver{};
         for (int i = 0; i < 30; i++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             timedFrame(nullptr);
         }
         int frames = 0;
-        for (; frames < 20000 && !raceFinished; frames++) {
-            scriptedDriverKeys(cars[0], driver);
+        for (; frames < 20000 && !session.raceFinished; frames++) {
+            scriptedDriverKeys(session.cars[0], driver);
             frameFactor = 10.0f;
             updateStandings();
             raceFrameStep(frameFactor);
         }
         frameFactor = 1.0f;
-        finishedAfter = raceFinished ? frames : -1;
+        finishedAfter = session.raceFinished ? frames : -1;
         for (int i = 0; i < 30 && gameState == Race; i++) timedFrame(nullptr);
         if (gameState == Race) {
             unloadRace();

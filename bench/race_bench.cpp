@@ -27,18 +27,18 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     gameState = Race;
     frameFactor = 1.0f;
     initCarTable();
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     const int race = largestMap("map.ms3d");
     loadRace(race);
-    if (checkpointCount == 0) {
+    if (session.checkpointCount == 0) {
         state.SkipWithError("no race content under base/: run korvask-content first");
         unloadRace();
         return;
     }
     // Through the countdown, then full throttle.
-    while (countdownRunning) {
+    while (session.countdownRunning) {
         raceStep(frameFactor);
         runCountdown(frameFactor);
     }

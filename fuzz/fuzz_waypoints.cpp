@@ -6,6 +6,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parseWaypoints(data, size);
-    if (checkpointCount < 0 || checkpointCount > kMaxCheckpoints) __builtin_trap();
+    if (session.checkpointCount < 0 || session.checkpointCount > kMaxCheckpoints) __builtin_trap();
     return 0;
 }

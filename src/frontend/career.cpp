@@ -21,7 +21,7 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
     // holds something else still gives the figure the bars show.
     float bonus = 0.0f;
     for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * static_cast<float>(carTuning[car][k]);
-    const CarTableRow& row = carTable[car];
+    const CarTableRow& row = raceRun.carTable[car];
     const float values[3] = {row.power + bonus, row.maxSpeed + bonus, row.suspensionRating + bonus};
     float* out[3] = {power, maxSpeed, suspension};
     for (int i = 0; i < 3; i++) *out[i] = values[i] > 1.0f ? 1.0f : values[i];

@@ -106,11 +106,11 @@ void drawGarageScene() {
     // The body first: the depth test then turns away the room behind it
     // instead of shading it and covering it again.
     const int car = selectedCar >= 0 && selectedCar < kCarModels ? selectedCar : 0;
-    drawGarageCarBody(carBodyModels[car], view, kGarageShading);
+    drawGarageCarBody(raceRun.carBodyModels[car], view, kGarageShading);
     drawGarageRoom(garageModel, view, kGarageShading);
     WheelPose wheels[kCarWheelPoses];
-    poseGarageWheels(carTable[car], wheels);
-    drawGarageCarWheels(carWheelModels[car], view, wheels, kGarageShading);
+    poseGarageWheels(raceRun.carTable[car], wheels);
+    drawGarageCarWheels(raceRun.carWheelModels[car], view, wheels, kGarageShading);
 
     endLitScene();
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);

@@ -145,10 +145,10 @@ static void raceNotStarted(bool career) {
 // The race drives the selected car at its power: both are handed over at
 // every start.
 static bool loadSelectedRace(int raceNumber) {
-    playerCarModel = selectedCar;
-    playerCarPower = carPower;
+    players[0].playerCarModel = selectedCar;
+    players[0].playerCarPower = carPower;
     // Rising's difficulty follows the career's race.
-    raceCareerNumber = careerRace ? raceNumber : 0;
+    session.raceCareerNumber = careerRace ? raceNumber : 0;
     return loadRace(raceNumber);
 }
 
@@ -161,14 +161,14 @@ static void leaveRace() {
 void startQuickRace() {
     gameState = Race;
     practiceKind = NoPractice;
-    timeTrialMode = false;
+    raceRun.timeTrialMode = false;
     careerRace = false;
     awardPending = false;
     newCarWon = false;
     quickRaceNumber = drawQuickRaceCircuit();
     selectedCar = drawQuickRaceCar();
     // A quick race drives the car as it comes, without the career's tuning.
-    const CarTableRow& row = carTable[selectedCar];
+    const CarTableRow& row = raceRun.carTable[selectedCar];
     carPower = row.power;
     carMaxSpeed = row.maxSpeed;
     carSuspension = row.suspensionRating;
@@ -178,7 +178,7 @@ void startQuickRace() {
 void startCareerRace() {
     gameState = Race;
     practiceKind = NoPractice;
-    timeTrialMode = false;
+    raceRun.timeTrialMode = false;
     careerRace = true;
     awardPending = true;
     newCarWon = false;
@@ -211,7 +211,7 @@ void exitRace() {
         // Back to the practice screen with the choice kept.
         gameState = PracticeMenu;
         practiceKind = NoPractice;
-        timeTrialMode = false;
+        raceRun.timeTrialMode = false;
         careerRace = false;
         awardPending = false;
         leaveRace();

@@ -43,7 +43,7 @@ void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     gameState = PracticeMenu;
     practiceKind = NoPractice;
-    timeTrialMode = false;
+    raceRun.timeTrialMode = false;
     if (musicEnabled && !menuMusic.isPlaying()) menuMusicStartPending = true;
     resetMenuHover();
 }
@@ -115,20 +115,21 @@ bool startPractice(int kind) {
     awardPending = false;
     newCarWon = false;
     practiceKind = kind;
-    timeTrialMode = kind == PracticeTimeTrial;
+    raceRun.timeTrialMode = kind == PracticeTimeTrial;
     // The car as the career has tuned it; the career itself is left alone.
     float maxSpeed = 0.0f, suspension = 0.0f;
-    tunedStatistics(practiceCar, &playerCarPower, &maxSpeed, &suspension);
-    playerCarModel = practiceCar;
+    tunedStatistics(practiceCar, &players[0].playerCarPower, &maxSpeed, &suspension);
+    players[0].playerCarModel = practiceCar;
     if (loadRace(practiceCircuit)) return true;
     practiceNotStarted();
     return false;
 }
 
 void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, char* date, int dateSize) {
-    const LapRecord* r = circuit >= 1 && circuit <= kRecordCircuits && lapRecords[circuit - 1].lap > 0.0f
-                             ? &lapRecords[circuit - 1]
-                             : nullptr;
+    const LapRecord* r =
+        circuit >= 1 && circuit <= kRecordCircuits && raceRun.lapRecords[circuit - 1].lap > 0.0f
+            ? &raceRun.lapRecords[circuit - 1]
+            : nullptr;
     if (r == nullptr) {
         std::snprintf(lap, static_cast<size_t>(lapSize), "-:--.--");
         std::snprintf(car, static_cast<size_t>(carSize), "-");

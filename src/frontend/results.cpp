@@ -19,9 +19,10 @@ static char resultHint[96];
 
 static void bookOnce() {
     if (!awardPending) return;
-    if (!careerResultHint(selectedRace, playerPlace, resultHint, sizeof resultHint)) resultHint[0] = '\0';
+    if (!careerResultHint(selectedRace, players[0].playerPlace, resultHint, sizeof resultHint))
+        resultHint[0] = '\0';
     const int points = careerPoints, tuning = tuningPoints;
-    bookRaceResult(selectedRace, playerPlace);
+    bookRaceResult(selectedRace, players[0].playerPlace);
     noteRaceBooking(careerPoints - points, tuningPoints - tuning);
     awardPending = false;
     // Saved at once, so a crash later in the run keeps this race's progress.
@@ -42,15 +43,15 @@ void drawResultScreen() {
     resetView();
     beginOverlay();
 
-    if (raceTimer > kResultShowSeconds) {
+    if (session.raceTimer > kResultShowSeconds) {
         bookOnce();
         drawColour(1.0f, 1.0f, 1.0f, 1.0f);
         char circuit[48];
-        std::snprintf(circuit, sizeof circuit, "Race %d: %s", loadedRaceNumber,
-                      circuitName(loadedRaceNumber));
-        if (circuitName(loadedRaceNumber)[0] != '\0')
+        std::snprintf(circuit, sizeof circuit, "Race %d: %s", session.loadedRaceNumber,
+                      circuitName(session.loadedRaceNumber));
+        if (circuitName(session.loadedRaceNumber)[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(circuit)), 330, circuit);
-        printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(playerPlace));
+        printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(players[0].playerPlace));
         if (newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
         if (careerRace && resultHint[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(resultHint)), 258, resultHint);
@@ -59,6 +60,6 @@ void drawResultScreen() {
 
     endOverlay();
 
-    raceTimer += frameSeconds();
-    if (raceTimer > kResultEndSeconds) leaveRace();
+    session.raceTimer += frameSeconds();
+    if (session.raceTimer > kResultEndSeconds) leaveRace();
 }

@@ -55,7 +55,7 @@ void noteRaceBooking(int careerPointsGained, int tuningPointsGained) {
 void gatherResultRows(ResultRow rows[kResultRows]) {
     for (int i = 0; i < kResultRows; i++) {
         ResultRow& r = rows[i];
-        const CarRaceTimes& t = carRaceTimes[i];
+        const CarRaceTimes& t = session.carRaceTimes[i];
         r.car = i;
         r.finished = t.finished;
         r.total = t.finishTime;
@@ -65,10 +65,11 @@ void gatherResultRows(ResultRow rows[kResultRows]) {
     }
     // The player's own clocks; its best lap exists once lap 1 is driven.
     ResultRow& player = rows[0];
-    player.finished = raceFinished;
-    player.total = clockHundredths(raceTime);
-    player.bestLap = cars[0].lap >= 2 || raceFinished ? clockHundredths(bestLapTime) : 0.0f;
-    player.progress = cars[0].checkpointsPassed;
+    player.finished = session.raceFinished;
+    player.total = clockHundredths(session.raceTime);
+    player.bestLap =
+        session.cars[0].lap >= 2 || session.raceFinished ? clockHundredths(players[0].bestLapTime) : 0.0f;
+    player.progress = session.cars[0].checkpointsPassed;
 }
 
 void orderResults(ResultRow rows[kResultRows], int place) {
@@ -98,7 +99,7 @@ void orderResults(ResultRow rows[kResultRows], int place) {
 void drawResultsTable() {
     ResultRow rows[kResultRows];
     gatherResultRows(rows);
-    orderResults(rows, playerPlace);
+    orderResults(rows, players[0].playerPlace);
 
     const bool points = careerRace && !awardPending;
     drawPanel(points ? static_cast<float>(kPointsY) - 10.0f

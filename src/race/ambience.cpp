@@ -61,8 +61,8 @@ void startAmbience() {
 }
 
 void updateAmbience(float f) {
-    if (cars[0].body == nullptr) return;
-    const Vector3 p = getPosition(cars[0].body);
+    if (session.cars[0].body == nullptr) return;
+    const Vector3 p = getPosition(session.cars[0].body);
     float weights[kAmbienceBeds];
     ambienceWeights(p.x, p.z, weights);
     for (int b = 0; b < kAmbienceBeds; b++) {

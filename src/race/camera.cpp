@@ -10,15 +10,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-float cameraAimX = 1.0f;
-float cameraAimZ = 0.0f;
-float cameraDirX = -5.5f;
-float cameraDirZ = -1.0f;
-float orbitAngle = 0.0f;
-int cameraMode = 0;
-float cameraHeldSeconds = 0.0f;
-float cameraLift = 0.0f;
-
 // After the finish the camera circles at 0.7 radians a second.
 static const float kOrbitRate = 0.007f;
 static const float kOrbitSpeed = 23.0f;
@@ -48,12 +39,12 @@ static const Vector3 kHoodEye(1.0f, 1.35f, 0.0f);
 void resetChaseCamera() {
     // The grid faces +x; starting from in front of the car makes the view
     // swing round behind it while the countdown runs.
-    cameraAimX = 1.0f;
-    cameraAimZ = 0.0f;
-    cameraDirX = -5.5f;
-    cameraDirZ = -1.0f;
-    cameraHeldSeconds = 0.0f;
-    cameraLift = 0.0f;
+    players[0].cameraAimX = 1.0f;
+    players[0].cameraAimZ = 0.0f;
+    players[0].cameraDirX = -5.5f;
+    players[0].cameraDirZ = -1.0f;
+    players[0].cameraHeldSeconds = 0.0f;
+    players[0].cameraLift = 0.0f;
 }
 
 // The highest point of the car's body (chassis and cabin boxes) over its
@@ -82,34 +73,34 @@ float ghostFade(const Vector3& ghost) {
 // its nose at once: the aim only follows motion, so it would stay wherever
 // the car's last slide left it.
 static void bringCameraBehindHeldCar(const RigidBody* body, float h, float f) {
-    const bool racing = !countdownRunning && !raceFinished;
+    const bool racing = !session.countdownRunning && !session.raceFinished;
     if (!racing || h >= kHeldSpeed) {
-        cameraHeldSeconds = 0.0f;
+        players[0].cameraHeldSeconds = 0.0f;
         return;
     }
-    const float before = cameraHeldSeconds;
-    cameraHeldSeconds += 0.01f * f;
-    if (before > kHeldSeconds || cameraHeldSeconds <= kHeldSeconds) return;
+    const float before = players[0].cameraHeldSeconds;
+    players[0].cameraHeldSeconds += 0.01f * f;
+    if (before > kHeldSeconds || players[0].cameraHeldSeconds <= kHeldSeconds) return;
     Vector3 nose = getRotation(body).rows[0];
     nose.y = 0.0f;
     if (length(nose) < 1e-3f) return;
     normalise(nose);
-    cameraAimX = cameraDirX = nose.x;
-    cameraAimZ = cameraDirZ = nose.z;
+    players[0].cameraAimX = players[0].cameraDirX = nose.x;
+    players[0].cameraAimZ = players[0].cameraDirZ = nose.z;
 }
 
 // The bumper and hood views: fixed to the car, looking along its nose.
 static Vector3 carViewEye(const RigidBody* body, const Vector3& p, Vector3* centre) {
     const Matrix3 r = getRotation(body);
-    const Vector3 local = cameraMode == kBumperView ? kBumperEye : kHoodEye;
+    const Vector3 local = players[0].cameraMode == kBumperView ? kBumperEye : kHoodEye;
     const Vector3 eye = p + r.rows[0] * local.x + r.rows[1] * local.y + r.rows[2] * local.z;
     Vector3 ahead = r.rows[0];
     ahead.y = 0.0f;
-    if (length(ahead) < 1e-3f) ahead = Vector3(cameraDirX, 0.0f, cameraDirZ);
+    if (length(ahead) < 1e-3f) ahead = Vector3(players[0].cameraDirX, 0.0f, players[0].cameraDirZ);
     normalise(ahead);
     // A little down the road: the hood view sees the hood, the bumper the
     // road just ahead.
-    const float drop = cameraMode == kBumperView ? 0.6f : 1.6f;
+    const float drop = players[0].cameraMode == kBumperView ? 0.6f : 1.6f;
     *centre = Vector3(eye.x + 30.0f * ahead.x, eye.y - drop, eye.z + 30.0f * ahead.z);
     return eye;
 }
@@ -124,7 +115,7 @@ static float approach(float current, float target, float f) {
 }
 
 static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
-    const Vector3 v0 = cars[0].body != nullptr ? getLinearVelocity(cars[0].body) : Vector3();
+    const Vector3 v0 = session.cars[0].body != nullptr ? getLinearVelocity(session.cars[0].body) : Vector3();
     const float position[3] = {p.x - 12.0f * cx, p.y + 5.0f, p.z - 12.0f * cz};
     const float velocity[3] = {v0.x, v0.y, v0.z};
     Vector3 at(27.0f * cx, -5.0f, 27.0f * cz);
@@ -132,8 +123,8 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
     const float orientation[6] = {at.x, at.y, at.z, 0.0f, 1.0f, 0.0f};
     setListener(position, velocity, orientation);
 
-    if (cars[0].body != nullptr) {
-        const Vector3 p0 = getPosition(cars[0].body);
+    if (session.cars[0].body != nullptr) {
+        const Vector3 p0 = getPosition(session.cars[0].body);
         placeSound(soundEnginePass, p0, v0);
         placeSound(soundGear, p0, v0);
         placeSound(soundNitro, p0, v0);
@@ -141,21 +132,22 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
     }
     SoundEffect* engines[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
     for (int i = 0; i < kRaceCars; i++) {
-        if (cars[i].body != nullptr)
-            placeSound(*engines[i], getPosition(cars[i].body), getLinearVelocity(cars[i].body));
+        if (session.cars[i].body != nullptr)
+            placeSound(*engines[i], getPosition(session.cars[i].body),
+                       getLinearVelocity(session.cars[i].body));
     }
 }
 
 void updateChaseCamera(int carIndex) {
     const float f = frameFactor;
-    const RigidBody* body = (carIndex >= 0 && carIndex < kRaceCars) ? cars[carIndex].body : nullptr;
+    const RigidBody* body = (carIndex >= 0 && carIndex < kRaceCars) ? session.cars[carIndex].body : nullptr;
     const Vector3 p = body != nullptr ? getPosition(body) : Vector3();
     Vector3 v = body != nullptr ? getLinearVelocity(body) : Vector3();
 
-    orbitAngle += kOrbitRate * f;
-    if (raceFinished) {
-        v.x = std::cos(orbitAngle) * kOrbitSpeed;
-        v.z = std::sin(orbitAngle) * kOrbitSpeed;
+    players[0].orbitAngle += kOrbitRate * f;
+    if (session.raceFinished) {
+        v.x = std::cos(players[0].orbitAngle) * kOrbitSpeed;
+        v.z = std::sin(players[0].orbitAngle) * kOrbitSpeed;
     }
 
     // The aim follows the direction of travel, not the car's heading, and
@@ -164,19 +156,19 @@ void updateChaseCamera(int carIndex) {
     Vector3 n = v;
     normalise(n);
     if (h > 1.0f) {
-        cameraAimX = n.x;
-        cameraAimZ = n.z;
+        players[0].cameraAimX = n.x;
+        players[0].cameraAimZ = n.z;
     }
     // On a slow machine the camera still turns, at most as far as the race
     // itself advances in one frame.
     const float turn = f < kRaceTimeLimit ? f : kRaceTimeLimit;
-    cameraDirX = approach(cameraDirX, cameraAimX, turn);
-    cameraDirZ = approach(cameraDirZ, cameraAimZ, turn);
+    players[0].cameraDirX = approach(players[0].cameraDirX, players[0].cameraAimX, turn);
+    players[0].cameraDirZ = approach(players[0].cameraDirZ, players[0].cameraAimZ, turn);
     if (body != nullptr) bringCameraBehindHeldCar(body, h, f);
-    const float cx = cameraDirX, cz = cameraDirZ;
+    const float cx = players[0].cameraDirX, cz = players[0].cameraDirZ;
 
-    const float back = cameraMode == 1 ? 8.0f : 6.5f;
-    const float rise = cameraMode == 1 ? 2.2f : 2.0f;
+    const float back = players[0].cameraMode == 1 ? 8.0f : 6.5f;
+    const float rise = players[0].cameraMode == 1 ? 2.2f : 2.0f;
     // While the direction swings round (reversing, a spin) its smoothed
     // length can pass near zero; the eye keeps its distance all the same.
     float ex = cx, ez = cz;
@@ -196,16 +188,16 @@ void updateChaseCamera(int carIndex) {
     // about a second once the car is level again.
     if (body != nullptr) {
         const float over = p.y + roofHeight(getRotation(body)) + kRoofClearance - eye.y;
-        cameraLift -= cameraLift * std::fmin(1.0f, kLiftReturn * turn);
-        if (over > cameraLift) cameraLift = over;
-        if (cameraLift > 0.0f) eye.y += cameraLift;
+        players[0].cameraLift -= players[0].cameraLift * std::fmin(1.0f, kLiftReturn * turn);
+        if (over > players[0].cameraLift) players[0].cameraLift = over;
+        if (players[0].cameraLift > 0.0f) eye.y += players[0].cameraLift;
     }
     Vector3 centre(p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz);
-    if (body != nullptr && (cameraMode == kBumperView || cameraMode == kHoodView))
+    if (body != nullptr && (players[0].cameraMode == kBumperView || players[0].cameraMode == kHoodView))
         eye = carViewEye(body, p, &centre);
     gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0.0, 1.0, 0.0);
 
-    cameraEye = cameraMode != kChaseFarView
+    cameraEye = players[0].cameraMode != kChaseFarView
                     ? eye
                     : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez));
     shadingEye = Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz);

@@ -86,7 +86,7 @@ Vector3 placeChaseEye(const Vector3& car, const Vector3& wanted, float hitFracti
 
 Vector3 clearChaseEye(const Vector3& car, const Vector3& wanted) {
     float hit = 1.0f;
-    const Model* map = collisionMapModel;
+    const Model* map = session.collisionMapModel;
     if (map != nullptr && map->triangles != nullptr && map->vertices != nullptr) {
         hit = segmentHitFraction(map->vertices, map->vertexCount, map->triangles, map->triangleCount,
                                  Vector3(car.x, car.y + kRayRise, car.z), wanted);

@@ -10,8 +10,6 @@
 
 static_assert(kRaceCars == kEffectCars, "one system of each kind per car");
 
-float markerPhase = 0.0f;
-
 // The marker hangs this far below the waypoint, about at windscreen height.
 static const float kMarkerDrop = 4.0f;
 static const double kMarkerHalfSize[3] = {22.0, 18.0, 22.0};
@@ -55,7 +53,7 @@ static void takeEmitterSettings(const Car& car, int i) {
 
 void updateCarEffects() {
     for (int i = 0; i < kRaceCars; i++) {
-        const Car& car = cars[i];
+        const Car& car = session.cars[i];
         if (car.body == nullptr) continue;
         takeEmitterSettings(car, i);
         Vector3 away = -getLinearVelocity(car.body);
@@ -76,12 +74,12 @@ void drawCarEffects() {
     const GLuint puff = tgaTextures[kSmokeTga].texture;
     const GLuint flame = tgaTextures[kFlameTga].texture;
     for (int i = 0; i < kRaceCars; i++) {
-        const Car& car = cars[i];
+        const Car& car = session.cars[i];
         if (car.body == nullptr) continue;
         const Matrix3 rotation = getRotation(car.body);
         const Vector3 position = getPosition(car.body);
         // No dust on the grid: the cars stand still under the countdown.
-        if (!countdownRunning) {
+        if (!session.countdownRunning) {
             for (int w = 0; w < kWheels; w++) {
                 const Vector3 p =
                     carPoint(rotation, position, kDustPoints[w][0], -car.suspension[w], kDustPoints[w][1]);
@@ -101,17 +99,17 @@ void drawCarEffects() {
 // Checkpoint marker.
 
 bool checkpointMarkerShown() {
-    if (countdownRunning || raceFinished || checkpointCount <= 0) return false;
-    const int next = cars[0].nextCheckpoint;
-    return next >= 0 && next < checkpointCount;
+    if (session.countdownRunning || session.raceFinished || session.checkpointCount <= 0) return false;
+    const int next = session.cars[0].nextCheckpoint;
+    return next >= 0 && next < session.checkpointCount;
 }
 
 void drawCheckpointMarker() {
-    markerPhase += 1.5f * frameFactor;
+    session.markerPhase += 1.5f * frameFactor;
     beginGlowSprites();
     if (checkpointMarkerShown()) {
-        const Checkpoint& c = checkpoints[cars[0].nextCheckpoint];
-        const float red[4] = {0.7f + 0.3f * std::sin(0.05f * markerPhase), 0.0f, 0.0f, 1.0f};
+        const Checkpoint& c = session.checkpoints[session.cars[0].nextCheckpoint];
+        const float red[4] = {0.7f + 0.3f * std::sin(0.05f * session.markerPhase), 0.0f, 0.0f, 1.0f};
         const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
         drawFacingSprite(gameTextures[kCheckpointMarkerTexture], centre, kMarkerHalfSize, red);
     }

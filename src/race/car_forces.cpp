@@ -94,7 +94,7 @@ void applyCarForces(Car& car, Controller* controller) {
     if (body == nullptr) {
         return;
     }
-    const float f = raceStepFactor;
+    const float f = session.raceStepFactor;
     const Transform t = getTransform(body);
     const Vector3 forward = t.rotation.rows[0];
     const Vector3 bodyPos = t.position;
@@ -170,7 +170,7 @@ void applyCarForces(Car& car, Controller* controller) {
         }
     }
 
-    force += carDragForce(getLinearVelocity(body), car.driveForce, getSubStepTime(raceWorld));
+    force += carDragForce(getLinearVelocity(body), car.driveForce, getSubStepTime(session.raceWorld));
     setForce(controller, force);
     setTorque(controller, torque);
 
@@ -188,5 +188,5 @@ void applyCarForces(Car& car, Controller* controller) {
         }
     }
     car.crashCooldown += 0.01f * f;
-    listenForImpact(car, getSubStepTime(raceWorld));
+    listenForImpact(car, getSubStepTime(session.raceWorld));
 }

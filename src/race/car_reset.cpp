@@ -6,10 +6,6 @@
 #include "race/race.h"
 #include "state/state.h"
 
-float resetTimer = -1.0f;
-float resetPenaltyShown = 0.0f;
-int resetCount = 0;
-
 // Seconds of the fade to black and back, and how long the time cost stays on
 // the HUD afterwards.
 static constexpr float kResetFadeSeconds = 0.6f;
@@ -18,13 +14,13 @@ static bool resetKeyWasDown = false;
 static bool resetPlaced = false;
 
 void placeCarAtCheckpoint(Car& car, int checkpoint) {
-    if (car.body == nullptr || checkpointCount <= 0) {
+    if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
-    checkpoint %= checkpointCount;
-    if (checkpoint < 0) checkpoint += checkpointCount;
-    const Checkpoint& c = checkpoints[checkpoint];
-    const Checkpoint& n = checkpoints[(checkpoint + 1) % checkpointCount];
+    checkpoint %= session.checkpointCount;
+    if (checkpoint < 0) checkpoint += session.checkpointCount;
+    const Checkpoint& c = session.checkpoints[checkpoint];
+    const Checkpoint& n = session.checkpoints[(checkpoint + 1) % session.checkpointCount];
     Vector3 forward(n.x - c.x, 0.0f, n.z - c.z);
     if (length(forward) <= 0.0f) forward = Vector3(1.0f, 0.0f, 0.0f);
     normalise(forward);
@@ -48,26 +44,27 @@ static void addSeconds(RaceClock& clock, int seconds) {
 }
 
 bool carResetAllowed() {
-    const Car& car = cars[0];
-    return !countdownRunning && !raceFinished && resetTimer < 0.0f && car.body != nullptr &&
-           checkpointCount > 0 && car.checkpointsPassed > 0;
+    const Car& car = session.cars[0];
+    return !session.countdownRunning && !session.raceFinished && players[0].resetTimer < 0.0f &&
+           car.body != nullptr && session.checkpointCount > 0 && car.checkpointsPassed > 0;
 }
 
 bool requestCarReset() {
     if (!carResetAllowed()) {
         return false;
     }
-    resetTimer = 0.0f;
+    players[0].resetTimer = 0.0f;
     resetPlaced = false;
     return true;
 }
 
 float carResetFade() {
-    if (resetTimer < 0.0f) {
+    if (players[0].resetTimer < 0.0f) {
         return 0.0f;
     }
     const float half = 0.5f * kResetFadeSeconds;
-    float fade = resetTimer < half ? resetTimer / half : 1.0f - (resetTimer - half) / half;
+    float fade = players[0].resetTimer < half ? players[0].resetTimer / half
+                                              : 1.0f - (players[0].resetTimer - half) / half;
     return fade < 0.0f ? 0.0f : (fade > 1.0f ? 1.0f : fade);
 }
 
@@ -77,36 +74,36 @@ void updateCarReset(float f) {
         requestCarReset();
     }
     resetKeyWasDown = down;
-    if (resetPenaltyShown > 0.0f) {
-        resetPenaltyShown -= 0.01f * f;
-        if (resetPenaltyShown < 0.0f) resetPenaltyShown = 0.0f;
+    if (players[0].resetPenaltyShown > 0.0f) {
+        players[0].resetPenaltyShown -= 0.01f * f;
+        if (players[0].resetPenaltyShown < 0.0f) players[0].resetPenaltyShown = 0.0f;
     }
-    if (resetTimer < 0.0f) {
+    if (players[0].resetTimer < 0.0f) {
         return;
     }
     // The finish ends a reset in progress where it stands.
-    if (raceFinished) {
-        resetTimer = -1.0f;
+    if (session.raceFinished) {
+        players[0].resetTimer = -1.0f;
         return;
     }
-    Car& car = cars[0];
-    resetTimer += 0.01f * f;
-    if (!resetPlaced && resetTimer >= 0.5f * kResetFadeSeconds) {
+    Car& car = session.cars[0];
+    players[0].resetTimer += 0.01f * f;
+    if (!resetPlaced && players[0].resetTimer >= 0.5f * kResetFadeSeconds) {
         // Behind the black: on the last checkpoint passed, facing the next.
         placeCarAtCheckpoint(car, car.nextCheckpoint - 1);
-        addSeconds(raceTime, kResetPenaltySeconds);
-        addSeconds(lapTime, kResetPenaltySeconds);
-        resetPenaltyShown = kResetPenaltyShowSeconds;
-        resetCount += 1;
+        addSeconds(session.raceTime, kResetPenaltySeconds);
+        addSeconds(players[0].lapTime, kResetPenaltySeconds);
+        players[0].resetPenaltyShown = kResetPenaltyShowSeconds;
+        players[0].resetCount += 1;
         resetPlaced = true;
         if (car.body != nullptr) {
             const Matrix3 r = getRotation(car.body);
-            cameraAimX = cameraDirX = r.rows[0].x;
-            cameraAimZ = cameraDirZ = r.rows[0].z;
+            players[0].cameraAimX = players[0].cameraDirX = r.rows[0].x;
+            players[0].cameraAimZ = players[0].cameraDirZ = r.rows[0].z;
         }
-        wrongWayTimer = 0.0f;
-        driftLevel = 0.0f;
-        driftScore = 0.0f;
+        players[0].wrongWayTimer = 0.0f;
+        players[0].driftLevel = 0.0f;
+        players[0].driftScore = 0.0f;
     }
     if (resetPlaced && car.body != nullptr) {
         // Held at rest while the picture comes back.
@@ -114,15 +111,15 @@ void updateCarReset(float f) {
         setLinearVelocity(car.body, Vector3(0.0f, 0.0f, 0.0f));
         setAngularMomentum(car.body, Vector3(0.0f, 0.0f, 0.0f));
     }
-    if (resetTimer >= kResetFadeSeconds) {
-        resetTimer = -1.0f;
+    if (players[0].resetTimer >= kResetFadeSeconds) {
+        players[0].resetTimer = -1.0f;
     }
 }
 
 void resetCarReset() {
-    resetTimer = -1.0f;
-    resetPenaltyShown = 0.0f;
-    resetCount = 0;
+    players[0].resetTimer = -1.0f;
+    players[0].resetPenaltyShown = 0.0f;
+    players[0].resetCount = 0;
     resetPlaced = false;
     resetKeyWasDown = false;
 }

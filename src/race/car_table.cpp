@@ -4,10 +4,6 @@
 #include "race/race.h"
 #include "render/render.h"
 
-CarTableRow carTable[kCarTableRows];
-Model* carBodyModels[kCarModels];
-Model* carWheelModels[kCarModels];
-
 static const CarTableRow kCarRatings[kCarTableRows] = {
     {0.50f, 0.52f, 0.53f, 3.96f, 3.88f}, {0.52f, 0.54f, 0.55f, 3.54f, 4.69f},
     {0.53f, 0.55f, 0.53f, 3.96f, 3.88f}, {0.55f, 0.52f, 0.55f, 3.66f, 4.19f},
@@ -23,7 +19,7 @@ static_assert(sizeof(kCarRatings) / sizeof(kCarRatings[0]) == kCarTableRows, "on
 
 void initCarTable() {
     for (int i = 0; i < kCarTableRows; i++) {
-        carTable[i] = kCarRatings[i];
+        raceRun.carTable[i] = kCarRatings[i];
     }
 }
 
@@ -39,16 +35,16 @@ static Model* loadCarModel(int carNumber, const char* file) {
 void loadCarModels() {
     releaseCarModels();
     for (int n = 1; n <= kCarModels; n++) {
-        carBodyModels[n - 1] = loadCarModel(n, "car.ms3d");
-        carWheelModels[n - 1] = loadCarModel(n, "wheel.ms3d");
+        raceRun.carBodyModels[n - 1] = loadCarModel(n, "car.ms3d");
+        raceRun.carWheelModels[n - 1] = loadCarModel(n, "wheel.ms3d");
     }
 }
 
 void releaseCarModels() {
     for (int i = 0; i < kCarModels; i++) {
-        delete carBodyModels[i];
-        delete carWheelModels[i];
-        carBodyModels[i] = nullptr;
-        carWheelModels[i] = nullptr;
+        delete raceRun.carBodyModels[i];
+        delete raceRun.carWheelModels[i];
+        raceRun.carBodyModels[i] = nullptr;
+        raceRun.carWheelModels[i] = nullptr;
     }
 }

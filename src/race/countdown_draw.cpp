@@ -29,10 +29,11 @@ void drawCountdown() {
     setBlend2D(Blend2DGlow);
 
     for (const CountdownImage& image : kCountdownImages) {
-        if (!(raceTimer > image.from && raceTimer < image.to)) continue;
+        if (!(session.raceTimer > image.from && session.raceTimer < image.to)) continue;
         // Fades in over its first second; the long "go" fades out over its last.
-        float alpha = raceTimer - image.from;
-        if (image.to - image.from > 1.0f && raceTimer >= image.from + 1.0f) alpha = image.to - raceTimer;
+        float alpha = session.raceTimer - image.from;
+        if (image.to - image.from > 1.0f && session.raceTimer >= image.from + 1.0f)
+            alpha = image.to - session.raceTimer;
         drawColour(1.0f, 1.0f, 1.0f, alpha);
         drawImage(gameTextures[image.texture], image.x, image.y, image.x + image.width,
                   image.y + image.height);
@@ -42,11 +43,12 @@ void drawCountdown() {
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     // The circuit's name while the grid waits for the lights, fading out as
     // the count begins.
-    const char* name = circuitName(loadedRaceNumber);
-    if (name[0] != '\0' && raceTimer < kCircuitNameSeconds) {
+    const char* name = circuitName(session.loadedRaceNumber);
+    if (name[0] != '\0' && session.raceTimer < kCircuitNameSeconds) {
         char text[48];
-        std::snprintf(text, sizeof text, "Race %d: %s", loadedRaceNumber, name);
-        const float alpha = raceTimer < kCircuitNameSeconds - 1.0f ? 1.0f : kCircuitNameSeconds - raceTimer;
+        std::snprintf(text, sizeof text, "Race %d: %s", session.loadedRaceNumber, name);
+        const float alpha =
+            session.raceTimer < kCircuitNameSeconds - 1.0f ? 1.0f : kCircuitNameSeconds - session.raceTimer;
         const int width = 13 * static_cast<int>(std::strlen(text));
         beginShapes();
         shapeColour(kHudBlack, 0.6f * alpha);

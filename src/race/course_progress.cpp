@@ -8,8 +8,6 @@
 #include "race/race.h"
 #include "state/state.h"
 
-CourseProgress courseProgress[kRaceCars];
-
 namespace {
 
 // Driven this far against the circuit's direction, the car is going the
@@ -29,7 +27,9 @@ constexpr int kSearchBack = 2, kSearchAhead = 3;
 constexpr float kLostDistance = 30.0f;
 
 Vector3 point(int i) {
-    const Checkpoint& c = checkpoints[((i % checkpointCount) + checkpointCount) % checkpointCount];
+    const Checkpoint& c =
+        session
+            .checkpoints[((i % session.checkpointCount) + session.checkpointCount) % session.checkpointCount];
     return Vector3(c.x, c.y, c.z);
 }
 
@@ -40,7 +40,7 @@ float segmentStarts[kMaxCheckpoints + 1];
 
 void measureLoop() {
     segmentStarts[0] = 0.0f;
-    for (int k = 0; k < checkpointCount; k++)
+    for (int k = 0; k < session.checkpointCount; k++)
         segmentStarts[k + 1] = segmentStarts[k] + length(point(k + 1) - point(k));
 }
 
@@ -49,7 +49,7 @@ float startOf(int i) {
 }
 
 float loopLength() {
-    return segmentStarts[checkpointCount];
+    return segmentStarts[session.checkpointCount];
 }
 
 struct OnSegment {
@@ -74,7 +74,8 @@ OnSegment placeOnSegment(int segment, const Vector3& p) {
 OnSegment nearestSegment(int from, int to, const Vector3& p) {
     OnSegment best{0, 0.0f, 1e30f};
     for (int k = from; k <= to; k++) {
-        const int segment = ((k % checkpointCount) + checkpointCount) % checkpointCount;
+        const int segment =
+            ((k % session.checkpointCount) + session.checkpointCount) % session.checkpointCount;
         const OnSegment on = placeOnSegment(segment, p);
         if (on.distance < best.distance) best = on;
     }
@@ -90,18 +91,18 @@ float loopStep(float from, float to, float loop) {
 }
 
 bool racing() {
-    return !countdownRunning && !raceFinished;
+    return !session.countdownRunning && !session.raceFinished;
 }
 
 void seed(int car, const OnSegment& on) {
-    CourseProgress& c = courseProgress[car];
+    CourseProgress& c = session.courseProgress[car];
     const float loop = loopLength();
     c.segment = on.segment;
     // The grid stands just behind the start line: a little before 0, not
     // nearly a lap on.
     c.along = on.along > 0.5f * loop ? on.along - loop : on.along;
     c.passedAlong = c.along;
-    c.passedSeen = cars[car].checkpointsPassed;
+    c.passedSeen = session.cars[car].checkpointsPassed;
     c.backwards = 0.0f;
 }
 
@@ -110,44 +111,44 @@ void seed(int car, const OnSegment& on) {
 void resetCourseProgress() {
     measureLoop();
     for (int i = 0; i < kRaceCars; i++) {
-        courseProgress[i] = CourseProgress{};
-        if (cars[i].body != nullptr && checkpointCount > 1)
-            seed(i, nearestSegment(0, checkpointCount - 1, getPosition(cars[i].body)));
+        session.courseProgress[i] = CourseProgress{};
+        if (session.cars[i].body != nullptr && session.checkpointCount > 1)
+            seed(i, nearestSegment(0, session.checkpointCount - 1, getPosition(session.cars[i].body)));
     }
-    wrongWayTimer = 0.0f;
+    players[0].wrongWayTimer = 0.0f;
 }
 
 void placeCourseProgress(int car, int checkpoint) {
-    if (car < 0 || car >= kRaceCars || checkpointCount <= 1) return;
+    if (car < 0 || car >= kRaceCars || session.checkpointCount <= 1) return;
     measureLoop();
-    CourseProgress& c = courseProgress[car];
-    checkpoint = ((checkpoint % checkpointCount) + checkpointCount) % checkpointCount;
+    CourseProgress& c = session.courseProgress[car];
+    checkpoint = ((checkpoint % session.checkpointCount) + session.checkpointCount) % session.checkpointCount;
     // The same lap of the loop as before the move, the nearer way round.
     c.along += loopStep(c.along, startOf(checkpoint), loopLength());
     c.segment = checkpoint;
     if (c.passedAlong > c.along) c.passedAlong = c.along;
     c.backwards = 0.0f;
-    if (car == 0) wrongWayTimer = 0.0f;
+    if (car == 0) players[0].wrongWayTimer = 0.0f;
 }
 
 void updateCourseProgress(float f) {
-    if (checkpointCount <= 1) return;
+    if (session.checkpointCount <= 1) return;
     measureLoop();
     const float loop = loopLength();
     for (int i = 0; i < kRaceCars; i++) {
-        CourseProgress& c = courseProgress[i];
-        if (cars[i].body == nullptr) continue;
-        const Vector3 p = getPosition(cars[i].body);
+        CourseProgress& c = session.courseProgress[i];
+        if (session.cars[i].body == nullptr) continue;
+        const Vector3 p = getPosition(session.cars[i].body);
         OnSegment on = nearestSegment(c.segment - kSearchBack, c.segment + kSearchAhead, p);
         if (on.distance > kLostDistance) {
-            const OnSegment anywhere = nearestSegment(0, checkpointCount - 1, p);
+            const OnSegment anywhere = nearestSegment(0, session.checkpointCount - 1, p);
             if (anywhere.distance < on.distance) on = anywhere;
         }
         const float step = loopStep(std::fmod(std::fmod(c.along, loop) + loop, loop), on.along, loop);
         c.along += step;
         c.segment = on.segment;
-        if (cars[i].checkpointsPassed != c.passedSeen) {
-            c.passedSeen = cars[i].checkpointsPassed;
+        if (session.cars[i].checkpointsPassed != c.passedSeen) {
+            c.passedSeen = session.cars[i].checkpointsPassed;
             c.passedAlong = c.along;
         }
         if (!racing()) {
@@ -159,16 +160,17 @@ void updateCourseProgress(float f) {
         }
         const bool shown = wrongWayOn(i);
         if (shown) c.wrongWaySeconds += 0.01f * f;
-        if (i == 0) wrongWayTimer = shown ? wrongWayTimer + 0.01f * f : 0.0f;
+        if (i == 0) players[0].wrongWayTimer = shown ? players[0].wrongWayTimer + 0.01f * f : 0.0f;
     }
 }
 
 bool wrongWayOn(int car) {
-    return car >= 0 && car < kRaceCars && racing() && courseProgress[car].backwards >= kWrongWayDistance;
+    return car >= 0 && car < kRaceCars && racing() &&
+           session.courseProgress[car].backwards >= kWrongWayDistance;
 }
 
 bool checkpointApproachedInOrder(const Car& car) {
-    if (car.index < 0 || car.index >= kRaceCars || checkpointCount <= 1) return true;
-    const CourseProgress& c = courseProgress[car.index];
+    if (car.index < 0 || car.index >= kRaceCars || session.checkpointCount <= 1) return true;
+    const CourseProgress& c = session.courseProgress[car.index];
     return c.along - c.passedAlong > -kPassSlack;
 }

@@ -4,8 +4,6 @@
 #include "race/race.h"
 #include "state/state.h"
 
-int raceDifficulty = kDifficultyNormal;
-
 // Engine power of each opponent (cars 1, 2, 3) against the player's rating:
 // at Normal one runs a little above the player's pace, one about level and
 // one a little below it.
@@ -23,8 +21,6 @@ static constexpr float kOpponentCornering[kDifficultyCount] = {1.25f, 0.75f, 0.7
 // The opponents' speed limit on the open road (Normal and Hard keep 30,
 // above what the cars reach; Easy's opponents lift well before that).
 static constexpr float kOpponentTopSpeed[kDifficultyCount] = {15.0f, 30.0f, 30.0f};
-
-int raceCareerNumber = 0;
 
 // Rising's steps: a new career's first races at Easy, the middle of it at
 // Normal, its last races at Hard.
@@ -44,7 +40,7 @@ int difficultyOfRace(int setting, int careerRace) {
 }
 
 int readRaceDifficulty() {
-    return difficultyOfRace(difficultySetting(), raceCareerNumber);
+    return difficultyOfRace(difficultySetting(), session.raceCareerNumber);
 }
 
 float opponentPowerScale(int difficulty, int carIndex) {

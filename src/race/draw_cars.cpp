@@ -19,12 +19,10 @@ static const float kWheelOffsetScale = 0.77f / 1.67f;
 static const float kWheelTrack = 1.0f;
 static const float kWheelHeight = 0.45f;
 
-bool carViewCulling = true;
-
 // Each wheel's place on the car this frame: steered, rolling, hanging on
 // its suspension.
 static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
-    const CarTableRow& row = carTable[car.model];
+    const CarTableRow& row = raceRun.carTable[car.model];
     for (int j = 0; j < kWheels; j++) {
         const bool front = j < 2;
         WheelPose& w = wheels[j];
@@ -41,14 +39,14 @@ static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
 // Whether any part of the car can show in the current view: a sphere around
 // the raised body and every wheel, whichever is larger.
 static bool carInView(const Car& car, const float* bodyMatrix) {
-    Model* body = carBodyModels[car.model];
-    Model* wheel = carWheelModels[car.model];
+    Model* body = raceRun.carBodyModels[car.model];
+    Model* wheel = raceRun.carWheelModels[car.model];
     float centre[3], radius;
     if (!modelBoundingSphere(body, centre, &radius)) return true;
     centre[1] += kBodyRaise;
     float wheelCentre[3], wheelRadius;
     if (modelBoundingSphere(wheel, wheelCentre, &wheelRadius)) {
-        const CarTableRow& row = carTable[car.model];
+        const CarTableRow& row = raceRun.carTable[car.model];
         const float reachX = std::fmax(row.frontWheelOffset, row.rearWheelOffset) * kWheelOffsetScale;
         // A wheel hangs at most kWheelHeight + a whole wheel ray (about 1)
         // below its mount; the distance to the centre is bounded axis by axis.
@@ -73,7 +71,7 @@ static bool carInView(const Car& car, const float* bodyMatrix) {
 
 void drawCars() {
     for (int i = 0; i < kRaceCars; i++) {
-        const Car& car = cars[i];
+        const Car& car = session.cars[i];
         if (car.body == nullptr || car.model < 0 || car.model >= kCarModels) continue;
         const Transform frame = getTransform(car.body);
         // Rotation rows then position: already an OpenGL matrix, except that
@@ -82,9 +80,10 @@ void drawCars() {
         for (int k = 0; k < 16; k++) bodyMatrix[k] = frame.elements()[k];
         bodyMatrix[3] = bodyMatrix[7] = bodyMatrix[11] = 0.0f;
         bodyMatrix[15] = 1.0f;
-        if (carViewCulling && !carInView(car, bodyMatrix)) continue;
+        if (raceRun.carViewCulling && !carInView(car, bodyMatrix)) continue;
         WheelPose wheels[kCarWheelPoses];
         poseWheels(car, wheels);
-        drawRaceCarModel(carBodyModels[car.model], carWheelModels[car.model], bodyMatrix, kBodyRaise, wheels);
+        drawRaceCarModel(raceRun.carBodyModels[car.model], raceRun.carWheelModels[car.model], bodyMatrix,
+                         kBodyRaise, wheels);
     }
 }

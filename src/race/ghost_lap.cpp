@@ -271,13 +271,13 @@ bool listed(const std::vector<std::string>& names, const std::string& name) {
 // Once a run per file: the player hears why a ghost file stays as it is or
 // where its copy went.
 void tellGhostOnce(const std::string& name, const char* text) {
-    if (listed(lapFiles.ghostsTold, name)) return;
-    lapFiles.ghostsTold.push_back(name);
+    if (listed(raceRun.lapFiles.ghostsTold, name)) return;
+    raceRun.lapFiles.ghostsTold.push_back(name);
     tellLapFiles(text);
 }
 
 void keepGhostFile(const std::string& name, int error) {
-    if (!listed(lapFiles.ghostsKept, name)) lapFiles.ghostsKept.push_back(name);
+    if (!listed(raceRun.lapFiles.ghostsKept, name)) raceRun.lapFiles.ghostsKept.push_back(name);
     char text[160];
     if (error != 0)
         std::snprintf(text, sizeof text, "Could not read the ghost %s: %s. It will not be overwritten.",
@@ -306,12 +306,12 @@ bool copyRefusedGhost(const std::string& name, const std::vector<uint8_t>& bytes
 }
 
 void waitToSave(const std::string& name, const GhostLap& ghost) {
-    for (LapFileState::Ghost& g : lapFiles.ghostsUnsaved)
+    for (LapFileState::Ghost& g : raceRun.lapFiles.ghostsUnsaved)
         if (g.name == name) {
             g.lap = ghost;
             return;
         }
-    lapFiles.ghostsUnsaved.push_back({name, ghost});
+    raceRun.lapFiles.ghostsUnsaved.push_back({name, ghost});
 }
 
 }  // namespace
@@ -341,7 +341,7 @@ LapFileRead loadGhostFile(int race, int car, GhostLap* ghost) {
 
 bool saveGhostFile(int race, int car, const GhostLap& ghost) {
     const std::string name = ghostFileName(race, car);
-    if (listed(lapFiles.ghostsKept, name)) return true;
+    if (listed(raceRun.lapFiles.ghostsKept, name)) return true;
     const std::string path = savesPath(name.c_str());
     const int lock = platformLockFolder(savesFolder);
     // What is there now: another game's faster lap stands, a file that cannot
@@ -363,7 +363,7 @@ bool saveGhostFile(int race, int car, const GhostLap& ghost) {
     const int failed = errno;
     platformUnlockFolder(lock);
     if (written) return true;
-    if (lapFiles.ghostsUnsaved.empty()) {
+    if (raceRun.lapFiles.ghostsUnsaved.empty()) {
         char text[160];
         std::snprintf(text, sizeof text, "Could not save the ghost: %s. It will be tried again at exit.",
                       std::strerror(failed));

@@ -7,8 +7,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-float hudArrowAngle = 0.0f;
-
 namespace {
 
 // Texture entries of the HUD's images.
@@ -42,7 +40,7 @@ void recomposeFrame() {
 }
 
 void drawTachometer() {
-    const float needle = tachometerNeedleAngle(cars[0].rpm);
+    const float needle = tachometerNeedleAngle(session.cars[0].rpm);
     beginImages();
     translate2D(6.0f, -6.0f);
     drawMaskedImage(gameTextures[kDialDark], gameTextures[kDialLight], 600.0f, 0.0f, 800.0f, 200.0f);
@@ -59,18 +57,18 @@ void drawTachometer() {
 }
 
 Vector3 checkpointPosition(int i) {
-    const Checkpoint& c = checkpoints[i];
+    const Checkpoint& c = session.checkpoints[i];
     return Vector3(c.x, c.y, c.z);
 }
 
 void drawCornerArrow() {
-    const Car& player = cars[0];
-    if (player.body == nullptr || checkpointCount <= 0) return;
+    const Car& player = session.cars[0];
+    if (player.body == nullptr || session.checkpointCount <= 0) return;
     const Vector3 p = getPosition(player.body);
     int i = player.nextCheckpoint;
-    if (i < 0 || i >= checkpointCount) i = 0;
-    const int next = i + 1 >= checkpointCount ? 0 : i + 1;
-    const int before = i - 1 < 0 ? checkpointCount - 1 : i - 1;
+    if (i < 0 || i >= session.checkpointCount) i = 0;
+    const int next = i + 1 >= session.checkpointCount ? 0 : i + 1;
+    const int before = i - 1 < 0 ? session.checkpointCount - 1 : i - 1;
     const Vector3 c = checkpointPosition(i);
     Vector3 d1 = c - checkpointPosition(before);
     Vector3 d2 = checkpointPosition(next) - c;
@@ -83,12 +81,12 @@ void drawCornerArrow() {
     const Vector3 gap = c - p;
     const float fade = (kArrowReach - dot(gap, gap)) * kArrowFadeScale;
     const float course = headingAngle(d1, v) * kRadiansToDegrees;
-    if (!cornerArrowShown(course) || countdownRunning || raceFinished) return;
+    if (!cornerArrowShown(course) || session.countdownRunning || session.raceFinished) return;
 
     translate2D(400.0f, 545.0f);
     beginImages();
     float s = 1.0f;
-    if (std::fabs(turn) > kSharpBend) s = 8.0f * std::sin(0.05f * markerPhase);
+    if (std::fabs(turn) > kSharpBend) s = 8.0f * std::sin(0.05f * session.markerPhase);
     const float red = std::fabs(0.637f * turn);
     drawColour(red, fade - red, 0.0f, fade);
     setBlend2D(Blend2DGlow);
@@ -96,12 +94,12 @@ void drawCornerArrow() {
     float target = turn * kRadiansToDegrees;
     if (target < -90.0f) target = -90.0f;
     if (target > 90.0f) target = 90.0f;
-    if (target < hudArrowAngle) hudArrowAngle -= kArrowTurnRate * frameFactor;
-    if (target > hudArrowAngle) hudArrowAngle += kArrowTurnRate * frameFactor;
+    if (target < players[0].hudArrowAngle) players[0].hudArrowAngle -= kArrowTurnRate * frameFactor;
+    if (target > players[0].hudArrowAngle) players[0].hudArrowAngle += kArrowTurnRate * frameFactor;
 
-    rotate2D(hudArrowAngle);
+    rotate2D(players[0].hudArrowAngle);
     drawImage(gameTextures[kArrowTexture], -48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);
-    rotate2D(-hudArrowAngle);
+    rotate2D(-players[0].hudArrowAngle);
     endImages();
     translate2D(-400.0f, -545.0f);
 }
@@ -117,7 +115,7 @@ void drawNitroGauge() {
     setBlend2D(Blend2DAlpha);
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     translate2D(-12.0f, 0.0f);
-    float fill = cars[0].nitro * 0.01f;
+    float fill = session.cars[0].nitro * 0.01f;
     if (fill > 1.0f) fill = 1.0f;
     // An empty (or negative) tank draws no fill at all.
     if (fill > 0.0f)
@@ -128,32 +126,32 @@ void drawNitroGauge() {
 }
 
 void drawTexts() {
-    printTextLarge(727, 37, 1, "%2i", static_cast<int>(playerSpeed * 10.5f));
+    printTextLarge(727, 37, 1, "%2i", static_cast<int>(players[0].playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
 
     int colour;
     float alpha;
-    if (driftTextStyle(driftScore, &colour, &alpha)) {
+    if (driftTextStyle(players[0].driftScore, &colour, &alpha)) {
         textAlpha = alpha;
         textColour = colour;
-        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(driftScore));
+        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(players[0].driftScore));
         textAlpha = 1.0f;
         textColour = 0;
     }
 
     updateStandings();
-    if (timeTrialMode) {
+    if (raceRun.timeTrialMode) {
         // Alone and without end: the lap number only, no place.
         printTextLarge(105, 563, 1, "Lap");
-        printTextLarge(105, 563, 0, "    %2i", cars[0].lap > 1 ? cars[0].lap : 1);
+        printTextLarge(105, 563, 0, "    %2i", session.cars[0].lap > 1 ? session.cars[0].lap : 1);
         return;
     }
     printTextLarge(105, 563, 1, "Lap   /");
-    printTextLarge(105, 563, 0, "    %2i", cars[0].lap > 1 ? cars[0].lap : 1);
-    printTextLarge(105, 563, 0, "      %2i", lapCount);
+    printTextLarge(105, 563, 0, "    %2i", session.cars[0].lap > 1 ? session.cars[0].lap : 1);
+    printTextLarge(105, 563, 0, "      %2i", session.lapCount);
 
     printTextLarge(560, 563, 1, "Place  /");
-    printTextLarge(560, 563, 0, "     %2i", playerPlace);
+    printTextLarge(560, 563, 0, "     %2i", players[0].playerPlace);
     printTextLarge(560, 563, 0, "       %2i", 4);
 }
 

@@ -44,9 +44,9 @@ void updateKerbRumble(float f) {
     kerbLevel += (target - kerbLevel) * (target > kerbLevel ? kKerbRise : kKerbFall) * f;
     if (kerbLevel < 0.0f) kerbLevel = 0.0f;
     if (kerbLevel > 1.0f) kerbLevel = 1.0f;
-    if (cars[0].body == nullptr) return;
-    const float s = playerSpeed;
-    placeSound(soundKerb, getPosition(cars[0].body), getLinearVelocity(cars[0].body));
+    if (session.cars[0].body == nullptr) return;
+    const float s = players[0].playerSpeed;
+    placeSound(soundKerb, getPosition(session.cars[0].body), getLinearVelocity(session.cars[0].body));
     soundKerb.setGain(kerbLevel * (s < kKerbFullSpeed ? s / kKerbFullSpeed : 1.0f));
     float pitch = s / 20.0f;
     if (pitch < 0.3f) pitch = 0.3f;

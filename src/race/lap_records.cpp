@@ -11,9 +11,6 @@
 #include "race/race_local.h"
 #include "state/state.h"
 
-LapRecord lapRecords[kRecordCircuits];
-LapFileState lapFiles;
-
 namespace {
 
 const uint8_t kRecordsMagic[4] = {'K', 'V', 'R', 'L'};
@@ -43,19 +40,19 @@ bool decodeEntry(const uint8_t* p, int* race, LapRecord* out) {
 }  // namespace
 
 void clearLapRecords() {
-    for (LapRecord& r : lapRecords) r = LapRecord{};
-    lapFiles = LapFileState{};
+    for (LapRecord& r : raceRun.lapRecords) r = LapRecord{};
+    raceRun.lapFiles = LapFileState{};
 }
 
 std::vector<uint8_t> encodeLapRecords() {
     int count = 0;
-    for (const LapRecord& r : lapRecords) count += r.lap > 0.0f ? 1 : 0;
+    for (const LapRecord& r : raceRun.lapRecords) count += r.lap > 0.0f ? 1 : 0;
     std::vector<uint8_t> out;
     for (uint8_t b : kRecordsMagic) out.push_back(b);
     appendU32(out, kLapRecordsVersion);
     appendU32(out, static_cast<uint32_t>(count));
     for (int i = 0; i < kRecordCircuits; i++) {
-        const LapRecord& r = lapRecords[i];
+        const LapRecord& r = raceRun.lapRecords[i];
         if (!(r.lap > 0.0f)) continue;
         appendU32(out, static_cast<uint32_t>(i + 1));
         appendU32(out, static_cast<uint32_t>(r.car));
@@ -91,7 +88,7 @@ LapFileRead decodeLapRecordsInto(const uint8_t* data, size_t size, LapRecord rec
 }
 
 LapFileRead decodeLapRecords(const uint8_t* data, size_t size) {
-    return decodeLapRecordsInto(data, size, lapRecords);
+    return decodeLapRecordsInto(data, size, raceRun.lapRecords);
 }
 
 namespace {
@@ -115,19 +112,19 @@ LapFileRead readLapRecords() {
     platformRemoveStaleTemporaries(path.c_str());
     platformRemoveStaleTemporariesLike(savesFolder, kGhostFilePattern);
     clearLapRecords();
-    lapFiles.recordsUnsaved = false;
+    raceRun.lapFiles.recordsUnsaved = false;
     std::vector<uint8_t> bytes;
-    if (!readSaveFile(kLapRecordsFileName, &lapFiles.records, &bytes)) {
-        if (!lapFiles.records.unreadable) return LapFileRead::Missing;
+    if (!readSaveFile(kLapRecordsFileName, &raceRun.lapFiles.records, &bytes)) {
+        if (!raceRun.lapFiles.records.unreadable) return LapFileRead::Missing;
         std::fprintf(stderr, "korvask: %s cannot be read (%s); starting without lap records\n", path.c_str(),
-                     lapFiles.records.reason);
+                     raceRun.lapFiles.records.reason);
         return LapFileRead::Unreadable;
     }
     const LapFileRead read = decodeLapRecords(bytes.data(), bytes.size());
     sayRecordsRead(path, read);
     // What the game could not take stays in the copy before any lap of this
     // run replaces the file.
-    if (read != LapFileRead::Read) keepDamagedSaveFile(kLapRecordsFileName, bytes, &lapFiles.records);
+    if (read != LapFileRead::Read) keepDamagedSaveFile(kLapRecordsFileName, bytes, &raceRun.lapFiles.records);
     return read;
 }
 
@@ -140,37 +137,38 @@ bool mergeSavedRecords(const std::string& path) {
     const int error = platformTryReadFile(path.c_str(), &bytes);
     if (error == ENOENT) return true;
     if (error != 0) {
-        lapFiles.records.unreadable = true;
-        lapFiles.records.keepFile = true;
-        std::snprintf(lapFiles.records.reason, sizeof lapFiles.records.reason, "%s", std::strerror(error));
+        raceRun.lapFiles.records.unreadable = true;
+        raceRun.lapFiles.records.keepFile = true;
+        std::snprintf(raceRun.lapFiles.records.reason, sizeof raceRun.lapFiles.records.reason, "%s",
+                      std::strerror(error));
         char text[160];
         std::snprintf(text, sizeof text, "Could not read the lap records: %s. They will not be overwritten.",
-                      lapFiles.records.reason);
+                      raceRun.lapFiles.records.reason);
         tellLapFiles(text);
         return false;
     }
     LapRecord saved[kRecordCircuits];
     const LapFileRead read = decodeLapRecordsInto(bytes.data(), bytes.size(), saved);
     if (read != LapFileRead::Read) {
-        if (!lapFiles.records.damaged) sayRecordsRead(path, read);
+        if (!raceRun.lapFiles.records.damaged) sayRecordsRead(path, read);
         SaveFileCheck check{};
         keepDamagedSaveFile(kLapRecordsFileName, bytes, &check);
         if (!check.backupKept) {
-            lapFiles.records.keepFile = true;
+            raceRun.lapFiles.records.keepFile = true;
             tellLapFiles(
                 "The lap records file was damaged and no copy of it could be kept. It will not be "
                 "overwritten.");
             return false;
         }
-        if (!lapFiles.records.damaged) {
+        if (!raceRun.lapFiles.records.damaged) {
             const std::string text = std::string("The lap records file was damaged. A copy was kept as ") +
                                      kLapRecordsFileName + kDamagedFileSuffix + ".";
             tellLapFiles(text.c_str());
         }
-        lapFiles.records.damaged = true;
+        raceRun.lapFiles.records.damaged = true;
     }
     for (int i = 0; i < kRecordCircuits; i++) {
-        LapRecord& ours = lapRecords[i];
+        LapRecord& ours = raceRun.lapRecords[i];
         if (saved[i].lap > 0.0f && (!(ours.lap > 0.0f) || saved[i].lap < ours.lap)) ours = saved[i];
     }
     return true;
@@ -180,7 +178,7 @@ bool mergeSavedRecords(const std::string& path) {
 
 bool writeLapRecords() {
     // Told at start (or when it was found): the file stays as it is.
-    if (lapFiles.records.keepFile) return true;
+    if (raceRun.lapFiles.records.keepFile) return true;
     const std::string path = savesPath(kLapRecordsFileName);
     const int lock = platformLockFolder(savesFolder);
     bool written = true;
@@ -191,23 +189,23 @@ bool writeLapRecords() {
     const int error = errno;
     platformUnlockFolder(lock);
     if (written) {
-        lapFiles.recordsUnsaved = false;
+        raceRun.lapFiles.recordsUnsaved = false;
         return true;
     }
     std::fprintf(stderr, "korvask: could not write %s: %s\n", path.c_str(), std::strerror(error));
-    if (!lapFiles.recordsUnsaved) {
+    if (!raceRun.lapFiles.recordsUnsaved) {
         char text[160];
         std::snprintf(text, sizeof text, "Could not save the lap record: %s. It will be tried again at exit.",
                       std::strerror(error));
         tellLapFiles(text);
     }
-    lapFiles.recordsUnsaved = true;
+    raceRun.lapFiles.recordsUnsaved = true;
     return false;
 }
 
 bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors], int64_t date) {
     if (race < 1 || race > kRecordCircuits || !(lap > 0.0f)) return false;
-    LapRecord& slot = lapRecords[race - 1];
+    LapRecord& slot = raceRun.lapRecords[race - 1];
     if (slot.lap > 0.0f && !(lap < slot.lap)) return false;
     slot.lap = lap;
     slot.car = car;
@@ -222,9 +220,9 @@ void tellLapFiles(const char* text) {
 }
 
 bool saveLapFilesAtExit() {
-    bool saved = !lapFiles.recordsUnsaved || writeLapRecords();
+    bool saved = !raceRun.lapFiles.recordsUnsaved || writeLapRecords();
     std::vector<LapFileState::Ghost> waiting;
-    waiting.swap(lapFiles.ghostsUnsaved);
+    waiting.swap(raceRun.lapFiles.ghostsUnsaved);
     for (const LapFileState::Ghost& g : waiting) saved = saveGhostFile(g.lap.race, g.lap.car, g.lap) && saved;
     return saved;
 }

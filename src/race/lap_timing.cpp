@@ -10,13 +10,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-bool timeTrialMode = false;
-LapTiming lapTiming;
-GhostLap raceGhost;
-GhostRecorder lapRecorder;
-GhostLap sessionGhost;
-bool ghostFilesEnabled = false;
-
 namespace {
 
 // A split stays on the panel this long, hundredths of race time.
@@ -35,39 +28,42 @@ bool recordCircuit(int race) {
 }
 
 Quaternion playerOrientation() {
-    return getOrientation(cars[0].body);
+    return getOrientation(session.cars[0].body);
 }
 
 void showSplit(int sector, float at) {
     const float* reference = referenceSplits();
     if (reference == nullptr) return;
-    lapTiming.lastSplitSector = sector;
-    lapTiming.lastSplitGap = at - reference[sector - 1];
-    lapTiming.lastSplitShownAt = clockHundredths(raceTime);
+    players[0].lapTiming.lastSplitSector = sector;
+    players[0].lapTiming.lastSplitGap = at - reference[sector - 1];
+    players[0].lapTiming.lastSplitShownAt = clockHundredths(session.raceTime);
 }
 
 void completeLap(float lap, const Vector3& p, const Quaternion& q) {
-    lapTiming.splits[kLapSectors - 1] = lap;
+    players[0].lapTiming.splits[kLapSectors - 1] = lap;
     showSplit(kLapSectors, lap);
-    lapTiming.lastLap = lap;
-    lapTiming.lapsCompleted++;
-    const bool sessionBest = lapTiming.sessionBest <= 0.0f || lap < lapTiming.sessionBest;
-    if (sessionBest) lapTiming.sessionBest = lap;
+    players[0].lapTiming.lastLap = lap;
+    players[0].lapTiming.lapsCompleted++;
+    const bool sessionBest =
+        players[0].lapTiming.sessionBest <= 0.0f || lap < players[0].lapTiming.sessionBest;
+    if (sessionBest) players[0].lapTiming.sessionBest = lap;
 
-    const int race = loadedRaceNumber, car = cars[0].model;
-    const bool sampled = ghostRecordFinish(lapRecorder, lap, p, q) && recordCircuit(race);
+    const int race = session.loadedRaceNumber, car = session.cars[0].model;
+    const bool sampled = ghostRecordFinish(players[0].lapRecorder, lap, p, q) && recordCircuit(race);
     if (sampled) {
-        for (int s = 0; s < kLapSectors; s++) lapRecorder.lap.splits[s] = lapTiming.splits[s];
-        if (sessionBest) sessionGhost = lapRecorder.lap;
+        for (int s = 0; s < kLapSectors; s++)
+            players[0].lapRecorder.lap.splits[s] = players[0].lapTiming.splits[s];
+        if (sessionBest) players[0].sessionGhost = players[0].lapRecorder.lap;
     }
     if (!recordCircuit(race)) return;
-    if (sampled && (raceGhost.samples.empty() || lap < raceGhost.lap)) {
+    if (sampled && (players[0].raceGhost.samples.empty() || lap < players[0].raceGhost.lap)) {
         // The new best of this car replaces the ghost at once.
-        raceGhost = lapRecorder.lap;
-        if (ghostFilesEnabled) saveGhostFile(race, car, raceGhost);
+        players[0].raceGhost = players[0].lapRecorder.lap;
+        if (raceRun.ghostFilesEnabled) saveGhostFile(race, car, players[0].raceGhost);
     }
-    if (offerLapRecord(race, car, lap, lapTiming.splits, static_cast<int64_t>(std::time(nullptr))) &&
-        ghostFilesEnabled)
+    if (offerLapRecord(race, car, lap, players[0].lapTiming.splits,
+                       static_cast<int64_t>(std::time(nullptr))) &&
+        raceRun.ghostFilesEnabled)
         writeLapRecords();
 }
 
@@ -90,9 +86,10 @@ void poseMatrix(const Vector3& p, const Matrix3& r, const Vector3& local, float 
 }  // namespace
 
 const float* referenceSplits() {
-    if (!raceGhost.samples.empty()) return raceGhost.splits;
-    const int race = loadedRaceNumber;
-    if (recordCircuit(race) && lapRecords[race - 1].lap > 0.0f) return lapRecords[race - 1].splits;
+    if (!players[0].raceGhost.samples.empty()) return players[0].raceGhost.splits;
+    const int race = session.loadedRaceNumber;
+    if (recordCircuit(race) && raceRun.lapRecords[race - 1].lap > 0.0f)
+        return raceRun.lapRecords[race - 1].splits;
     return nullptr;
 }
 
@@ -105,64 +102,67 @@ int sectorEndedAt(int checkpoint, int count) {
 }
 
 void resetLapTiming() {
-    lapTiming = LapTiming{};
-    lapRecorder.running = false;
-    lapRecorder.lap.samples.clear();
-    raceGhost.race = 0;
-    raceGhost.samples.clear();
-    sessionGhost.race = 0;
-    sessionGhost.samples.clear();
-    const int race = loadedRaceNumber;
-    if (ghostFilesEnabled && recordCircuit(race)) loadGhostFile(race, playerCarModel, &raceGhost);
+    players[0].lapTiming = LapTiming{};
+    players[0].lapRecorder.running = false;
+    players[0].lapRecorder.lap.samples.clear();
+    players[0].raceGhost.race = 0;
+    players[0].raceGhost.samples.clear();
+    players[0].sessionGhost.race = 0;
+    players[0].sessionGhost.samples.clear();
+    const int race = session.loadedRaceNumber;
+    if (raceRun.ghostFilesEnabled && recordCircuit(race))
+        loadGhostFile(race, players[0].playerCarModel, &players[0].raceGhost);
 }
 
 void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore) {
-    const Car& car = cars[0];
+    const Car& car = session.cars[0];
     if (car.body == nullptr) return;
     const Vector3 p = getPosition(car.body);
     const Quaternion q = playerOrientation();
     if (car.checkpointsPassed == passedBefore) {
-        if (lapTiming.lapRunning) ghostRecordStep(lapRecorder, clockHundredths(lapTime), p, q);
+        if (players[0].lapTiming.lapRunning)
+            ghostRecordStep(players[0].lapRecorder, clockHundredths(players[0].lapTime), p, q);
         return;
     }
     // The pass of checkpoint nextBefore, on the lap clock as it read then.
-    const int sector = sectorEndedAt(nextBefore, checkpointCount);
+    const int sector = sectorEndedAt(nextBefore, session.checkpointCount);
     if (nextBefore == 0) {
-        if (lapTiming.lapRunning) completeLap(lapClockBefore, p, q);
-        lapTiming.lapRunning = !raceFinished;
-        lapTiming.sectorsDone = 0;
-        for (float& s : lapTiming.splits) s = 0.0f;
-        if (lapTiming.lapRunning) ghostRecordStart(lapRecorder, loadedRaceNumber, car.model, p, q);
+        if (players[0].lapTiming.lapRunning) completeLap(lapClockBefore, p, q);
+        players[0].lapTiming.lapRunning = !session.raceFinished;
+        players[0].lapTiming.sectorsDone = 0;
+        for (float& s : players[0].lapTiming.splits) s = 0.0f;
+        if (players[0].lapTiming.lapRunning)
+            ghostRecordStart(players[0].lapRecorder, session.loadedRaceNumber, car.model, p, q);
         return;
     }
-    if (!lapTiming.lapRunning) return;
-    ghostRecordStep(lapRecorder, lapClockBefore, p, q);
+    if (!players[0].lapTiming.lapRunning) return;
+    ghostRecordStep(players[0].lapRecorder, lapClockBefore, p, q);
     if (sector > 0) {
-        lapTiming.splits[sector - 1] = lapClockBefore;
-        lapTiming.sectorsDone = sector;
+        players[0].lapTiming.splits[sector - 1] = lapClockBefore;
+        players[0].lapTiming.sectorsDone = sector;
         showSplit(sector, lapClockBefore);
     }
 }
 
 bool ghostNow(Vector3* position, Quaternion* orientation) {
-    if (!lapTiming.lapRunning || raceFinished) return false;
-    return ghostPose(raceGhost, clockHundredths(lapTime), position, orientation);
+    if (!players[0].lapTiming.lapRunning || session.raceFinished) return false;
+    return ghostPose(players[0].raceGhost, clockHundredths(players[0].lapTime), position, orientation);
 }
 
 void drawGhostCar() {
     Vector3 p;
     Quaternion q;
-    const int model = raceGhost.car;
+    const int model = players[0].raceGhost.car;
     // Career and quick races time their laps but race only the opponents.
-    if (!timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
+    if (!raceRun.timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
     // Faded out as the camera comes near it, rather than filling the view.
     const float tint[4] = {kGhostTint[0], kGhostTint[1], kGhostTint[2], kGhostTint[3] * ghostFade(p)};
     if (tint[3] <= 0.0f) return;
     const Matrix3 r = toMatrix(q);
     float matrix[16];
     poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), matrix);
-    drawGhostModel(carBodyModels[model], matrix, tint);
-    const CarTableRow& row = carTable[model];
+    drawGhostModel(raceRun.carBodyModels[model], matrix, tint);
+    const CarTableRow& row = raceRun.carTable[model];
     for (int j = 0; j < kWheels; j++) {
         const float x = (j < 2 ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
         const float z = j % 2 == 0 ? kWheelTrack : -kWheelTrack;
@@ -174,7 +174,7 @@ void drawGhostCar() {
             matrix[4 * row3 + 1] = wheel.rows[row3].y;
             matrix[4 * row3 + 2] = wheel.rows[row3].z;
         }
-        drawGhostModel(carWheelModels[model], matrix, tint);
+        drawGhostModel(raceRun.carWheelModels[model], matrix, tint);
     }
 }
 
@@ -183,14 +183,15 @@ void drawGhostCar() {
 // split against it.
 
 void drawLapPanel() {
-    if (!timeTrialMode) return;
+    if (!raceRun.timeTrialMode) return;
     constexpr float kLeft = 96.0f, kRight = 252.0f, kBottom = 436.0f, kTop = 496.0f;
     beginOverlay();
     drawPod(kLeft, kBottom, kRight, kTop, kHudCyan);
 
-    const int race = loadedRaceNumber;
-    const LapRecord* record =
-        recordCircuit(race) && lapRecords[race - 1].lap > 0.0f ? &lapRecords[race - 1] : nullptr;
+    const int race = session.loadedRaceNumber;
+    const LapRecord* record = recordCircuit(race) && raceRun.lapRecords[race - 1].lap > 0.0f
+                                  ? &raceRun.lapRecords[race - 1]
+                                  : nullptr;
     char text[32] = "-:--.--";
     if (record != nullptr) formatRaceTime(record->lap, text, sizeof text);
     // Shapes leave alpha blending on; the text keeps the shape colour.
@@ -200,16 +201,18 @@ void drawLapPanel() {
     shapeColour(kHudWhite, 1.0f);
     printText(static_cast<int>(kLeft) + 86, 476, 1.0f, 1, "%s", text);
 
-    const bool fresh = lapTiming.lastSplitSector > 0 &&
-                       clockHundredths(raceTime) - lapTiming.lastSplitShownAt < kSplitShownFor;
+    const bool fresh =
+        players[0].lapTiming.lastSplitSector > 0 &&
+        clockHundredths(session.raceTime) - players[0].lapTiming.lastSplitShownAt < kSplitShownFor;
     if (fresh) {
-        const float gap = lapTiming.lastSplitGap;
+        const float gap = players[0].lapTiming.lastSplitGap;
         // Green ahead of the record, red behind it.
         static const float kAhead[3] = {0.2f, 1.0f, 0.35f};
         const float* colour = gap <= 0.0f ? kAhead : kHudOpponent;
         const int whole = static_cast<int>(std::fabs(gap));
         shapeColour(kHudCyan, 1.0f);
-        printText(static_cast<int>(kLeft) + 8, 448, 1.0f, 1, "Split %d", lapTiming.lastSplitSector);
+        printText(static_cast<int>(kLeft) + 8, 448, 1.0f, 1, "Split %d",
+                  players[0].lapTiming.lastSplitSector);
         shapeColour(colour, 1.0f);
         printText(static_cast<int>(kLeft) + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+',
                   whole / 100, whole % 100);

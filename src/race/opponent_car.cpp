@@ -7,10 +7,6 @@
 #include "race/race_local.h"
 #include "state/state.h"
 
-float opponentSkidLevel = 0.0f;
-int unstickCount[kRaceCars];
-int lostCount[kRaceCars];
-
 // Wheel 0's rolling angle per unit of forward speed and frame unit.
 static constexpr float kOpponentWheelRoll = 1.0995574f;
 // unstickCar: a car slower than this (units per second) stands still; a step
@@ -59,14 +55,14 @@ static void updateOpponentEngine(Car& car, float f, float s) {
 // Drives towards the current waypoint; returns the steering error e and the
 // speed limit it implies.
 static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& speedLimit) {
-    speedLimit = opponentTopSpeed(raceDifficulty);
-    if (checkpointCount <= 0) {
+    speedLimit = opponentTopSpeed(session.raceDifficulty);
+    if (session.checkpointCount <= 0) {
         return 0.0f;
     }
-    if (car.aiWaypoint < 0 || car.aiWaypoint >= checkpointCount) {
+    if (car.aiWaypoint < 0 || car.aiWaypoint >= session.checkpointCount) {
         car.aiWaypoint = 0;
     }
-    const Checkpoint& c = checkpoints[car.aiWaypoint];
+    const Checkpoint& c = session.checkpoints[car.aiWaypoint];
     Vector3 d(c.x - p.x, 0.0f, c.z - p.z);
     normalise(d);
     float e = headingAngle(u, d);
@@ -77,7 +73,7 @@ static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& 
     if (length(Vector3(c.x, c.y, c.z) - p) < 15.0f) {
         car.lostTimer = 0.0f;
         car.aiWaypoint += 1;
-        if (car.aiWaypoint > checkpointCount - 1) {
+        if (car.aiWaypoint > session.checkpointCount - 1) {
             car.aiWaypoint = 0;
         }
     }
@@ -88,8 +84,8 @@ static float aimAtWaypoint(Car& car, const Vector3& p, const Vector3& u, float& 
 // it slides along, too fast for the back-out and for unstickCar) is put back
 // on its line: on the waypoint it last gained, facing the one it drives to.
 static void rescueLostCar(Car& car, float f, float s) {
-    const bool holding = countdownRunning || raceFinished;
-    if (holding || s < kUnstickSpeed || checkpointCount <= 0) {
+    const bool holding = session.countdownRunning || session.raceFinished;
+    if (holding || s < kUnstickSpeed || session.checkpointCount <= 0) {
         car.lostTimer = 0.0f;
         return;
     }
@@ -102,17 +98,17 @@ static void rescueLostCar(Car& car, float f, float s) {
     car.reverseTimer = 0.0f;
     car.stuckTimer = 0.0f;
     int from = car.aiWaypoint - 1;
-    if (from < 0) from = checkpointCount - 1;
+    if (from < 0) from = session.checkpointCount - 1;
     placeCarAtCheckpoint(car, from);
     // Still inside the waypoint it starts from: aim past it.
-    car.aiWaypoint = (from + 1) % checkpointCount;
+    car.aiWaypoint = (from + 1) % session.checkpointCount;
     if (car.index >= 0 && car.index < kRaceCars) {
-        lostCount[car.index] += 1;
+        session.lostCount[car.index] += 1;
     }
 }
 
 static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& speedLimit) {
-    const bool holding = countdownRunning || raceFinished;
+    const bool holding = session.countdownRunning || session.raceFinished;
     if (s >= 0.3f || holding) {
         car.stuckTimer = 0.0f;
     } else {
@@ -152,7 +148,7 @@ static void updateStuckAndReverse(Car& car, float f, float s, float pa, float& s
 float opponentSteerTarget(float e, float s) {
     float lock = kOpponentSteerLock;
     if (s > 1.0f) {
-        float grip = kOpponentGripSteer * opponentCorneringScale(raceDifficulty) / sqrtf(s);
+        float grip = kOpponentGripSteer * opponentCorneringScale(session.raceDifficulty) / sqrtf(s);
         if (grip < lock) lock = grip;
     }
     float target = kOpponentSteerGain * e;
@@ -190,7 +186,7 @@ void updateOpponentCar(Car& car, float f) {
     car.wheelSpin[0] -=
         fabsf(length(project(v, forward))) * (rollingBack ? -1.0f : 1.0f) * kOpponentWheelRoll * f;
 
-    const float pa = playerCarPower * opponentPowerScale(raceDifficulty, car.index);
+    const float pa = players[0].playerCarPower * opponentPowerScale(session.raceDifficulty, car.index);
     updateOpponentEngine(car, f, s);
 
     float speedLimit;
@@ -203,24 +199,24 @@ void updateOpponentCar(Car& car, float f) {
         selectGearForce(car, s, pa);
     }
     if (s >= speedLimit && !car.reversing) {
-        float b = (playerCarPower * 1.5f + 0.5f) * 120.0f;
+        float b = (players[0].playerCarPower * 1.5f + 0.5f) * 120.0f;
         float mag = s < 1.0f ? b * sqrtf(s) : b;
         car.driveForce = rollingBack ? mag : -mag;
-        opponentSkidLevel += 0.005f * f;
+        session.opponentSkidLevel += 0.005f * f;
     }
 
     steerTowards(car, f, e, s);
 
     if (car.slipGrip >= 0.75f || s <= 5.4f) {
-        opponentSkidLevel -= 0.005f * f;
+        session.opponentSkidLevel -= 0.005f * f;
     } else {
-        opponentSkidLevel += 0.005f * f;
+        session.opponentSkidLevel += 0.005f * f;
     }
-    if (opponentSkidLevel < 0.0f) opponentSkidLevel = 0.0f;
-    if (opponentSkidLevel > 1.0f) opponentSkidLevel = 1.0f;
+    if (session.opponentSkidLevel < 0.0f) session.opponentSkidLevel = 0.0f;
+    if (session.opponentSkidLevel > 1.0f) session.opponentSkidLevel = 1.0f;
 
-    car.dustLevel = opponentSkidLevel;
-    car.dustActive = opponentSkidLevel > 0.5f;
+    car.dustLevel = session.opponentSkidLevel;
+    car.dustActive = session.opponentSkidLevel > 0.5f;
     bool fast = s > 17.0f;
     car.flameColour[0] = fast ? 0.0f : 1.0f;
     car.flameColour[1] = 1.0f;
@@ -228,7 +224,7 @@ void updateOpponentCar(Car& car, float f) {
     car.flameLevel = (car.rpm - 1000.0f) * 0.0002f;
     car.flameActive = true;
 
-    if (countdownRunning) {
+    if (session.countdownRunning) {
         car.driveForce = 0.01f;
         car.steer = 0.0f;
         setLinearVelocity(body, Vector3(0.0f, 0.0f, 0.0f));
@@ -236,7 +232,7 @@ void updateOpponentCar(Car& car, float f) {
     }
 
     // After the finish the opponents lift off and roll to a stop.
-    if (raceFinished) {
+    if (session.raceFinished) {
         float mag = s < 1.0f ? sqrtf(s) : 1.0f;
         car.driveForce = rollingBack ? mag : -mag;
         car.steer = 0.0f;
@@ -249,7 +245,7 @@ void updateOpponentCar(Car& car, float f) {
         }
         car.checkpointsPassed += 1;
         car.nextCheckpoint += 1;
-        if (car.nextCheckpoint >= checkpointCount) {
+        if (car.nextCheckpoint >= session.checkpointCount) {
             car.nextCheckpoint = 0;
         }
     }
@@ -266,7 +262,7 @@ void unstickCar(Car& car, float f) {
         setPosition(car.body, p);
         car.driveForce = 0.0f;
         if (car.index >= 0 && car.index < kRaceCars) {
-            unstickCount[car.index] += 1;
+            session.unstickCount[car.index] += 1;
         }
     }
 }

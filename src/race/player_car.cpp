@@ -11,14 +11,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-Car cars[kRaceCars];
-
-float engineMix = 0.0f;
-float skidLevel = 0.0f;
-float driftLevel = 0.0f;
-float driftScore = 0.0f;
-float playerSpeed = 0.0f;
-
 // The player's tuning. Speeds are world units per second, forces are per rear
 // wheel in contact, rates are per 10 ms (multiplied by the frame factor f).
 //
@@ -153,7 +145,7 @@ static constexpr float kWheelSpinFall = 0.06f;
 static float wheelSpinRpm = 0.0f;
 
 static float heardEngineRpm(const Car& car, float f, float s) {
-    if (actionDown(BindAccelerate) && s < kWheelSpinSpeed && !raceFinished) {
+    if (actionDown(BindAccelerate) && s < kWheelSpinSpeed && !session.raceFinished) {
         wheelSpinRpm += (kWheelSpinRpm - wheelSpinRpm) * kWheelSpinRise * f;
     } else {
         wheelSpinRpm -= wheelSpinRpm * kWheelSpinFall * f;
@@ -253,8 +245,8 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
-        engineMix += kEngineMixRate * f;
-        if (engineMix > 1.0f) engineMix = 1.0f;
+        players[0].engineMix += kEngineMixRate * f;
+        if (players[0].engineMix > 1.0f) players[0].engineMix = 1.0f;
         // A part-pressed pedal gives that part of the gear's force.
         if (selectGearForce(car, s, power) && drive < 1.0f) car.driveForce *= drive;
     } else if (drive < 0.0f) {
@@ -262,11 +254,11 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
-            engineMix += kEngineMixRate * f;
-            if (engineMix > 1.0f) engineMix = 1.0f;
+            players[0].engineMix += kEngineMixRate * f;
+            if (players[0].engineMix > 1.0f) players[0].engineMix = 1.0f;
         } else {
-            engineMix -= kEngineMixRate * f;
-            if (engineMix < 0.0f) engineMix = 0.0f;
+            players[0].engineMix -= kEngineMixRate * f;
+            if (players[0].engineMix < 0.0f) players[0].engineMix = 0.0f;
         }
         float a = headingAngle(forward, v);
         float scale = kBrakeForce;
@@ -284,15 +276,15 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
             float t = (s - 1.0f) * 0.2f;
             clamp01(t);
             if (pedal < 1.0f) t *= pedal;
-            if (t > skidLevel) skidLevel = t;
+            if (t > players[0].skidLevel) players[0].skidLevel = t;
         }
     } else {
         // Letting go of the brake at a near stop arms reverse.
         if (car.brakeHeld && s < 1.0f) {
             car.reverseArmed = true;
         }
-        engineMix -= kEngineMixRate * f;
-        if (engineMix < 0.0f) engineMix = 0.0f;
+        players[0].engineMix -= kEngineMixRate * f;
+        if (players[0].engineMix < 0.0f) players[0].engineMix = 0.0f;
         car.driveForce = 0.0f;
     }
 }
@@ -331,23 +323,23 @@ static void updateSteering(Car& car, float f, const PlayerInput& in) {
 
 static void updateDrift(Car& car, float f, float s) {
     if (car.slipGrip < 0.4f && s > 8.0f) {
-        if (driftLevel < 4.0f) driftLevel += 0.01f * f;
-    } else if (driftLevel > 0.0f) {
-        driftLevel -= 0.02f * f;
+        if (players[0].driftLevel < 4.0f) players[0].driftLevel += 0.01f * f;
+    } else if (players[0].driftLevel > 0.0f) {
+        players[0].driftLevel -= 0.02f * f;
     }
-    if (driftLevel > 1.0f) {
+    if (players[0].driftLevel > 1.0f) {
         // Drifting refills the nitro tank.
-        if (car.nitro < 100.0f) car.nitro += (driftLevel - 1.0f) * 0.1f * f;
+        if (car.nitro < 100.0f) car.nitro += (players[0].driftLevel - 1.0f) * 0.1f * f;
         if (car.nitro > 100.0f) car.nitro = 100.0f;
-        driftScore += (driftLevel - 1.0f) * 0.1f * f;
+        players[0].driftScore += (players[0].driftLevel - 1.0f) * 0.1f * f;
     } else {
-        driftScore = 0.0f;
+        players[0].driftScore = 0.0f;
     }
 }
 
 static void updateEmitters(Car& car, float k) {
-    car.dustLevel = skidLevel;
-    car.dustActive = skidLevel > 0.01f;
+    car.dustLevel = players[0].skidLevel;
+    car.dustActive = players[0].skidLevel > 0.01f;
     float e = (car.rpm - 4000.0f) * 0.00025f;
     clamp01(e);
     car.flameColour[0] = 1.0f;
@@ -368,8 +360,8 @@ static void updateEmitters(Car& car, float k) {
 static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
     // The standings were refreshed by this frame's HUD.
     for (int i = 0; i < kRaceCars; i++) {
-        if (standings[i].car == 0) {
-            playerPlace = 1 + i;
+        if (session.standings[i].car == 0) {
+            players[0].playerPlace = 1 + i;
         }
     }
     placeSound(soundPoint, p, v);
@@ -379,28 +371,29 @@ static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
     if (car.nextCheckpoint == 0) {
         car.lap += 1;
         // Lap 1 ends when lap becomes 2 and is always the first best lap.
-        if (clockValue(lapTime) <= clockValue(bestLapTime) || car.lap == 2) {
-            bestLapTime = lapTime;
+        if (clockValue(players[0].lapTime) <= clockValue(players[0].bestLapTime) || car.lap == 2) {
+            players[0].bestLapTime = players[0].lapTime;
         }
-        lapTime = RaceClock{};
-        if (car.lap > lapCount) {
-            car.lap = lapCount;
-            raceFinished = true;
+        players[0].lapTime = RaceClock{};
+        if (car.lap > session.lapCount) {
+            car.lap = session.lapCount;
+            session.raceFinished = true;
         }
     }
     car.checkpointsPassed += 1;
     car.nextCheckpoint += 1;
-    if (car.nextCheckpoint >= checkpointCount) {
+    if (car.nextCheckpoint >= session.checkpointCount) {
         car.nextCheckpoint = 0;
     }
 }
 
 bool checkpointReached(const Car& car, const Vector3& p) {
     // An empty table has nothing to reach (and nothing to index).
-    if (checkpointCount <= 0 || car.nextCheckpoint < 0 || car.nextCheckpoint >= checkpointCount) {
+    if (session.checkpointCount <= 0 || car.nextCheckpoint < 0 ||
+        car.nextCheckpoint >= session.checkpointCount) {
         return false;
     }
-    const Checkpoint& c = checkpoints[car.nextCheckpoint];
+    const Checkpoint& c = session.checkpoints[car.nextCheckpoint];
     return length(Vector3(c.x, c.y, c.z) - p) < 15.0f && checkpointApproachedInOrder(car);
 }
 
@@ -411,9 +404,9 @@ void updatePlayerCar(Car& car, float f) {
     RigidBody* body = car.body;
     Vector3 v = getLinearVelocity(body);
     float s = length(v);
-    playerSpeed = s;
+    players[0].playerSpeed = s;
     raceViewSpeed = s;
-    const float power = playerCarPower * kPlayerPowerScale;
+    const float power = players[0].playerCarPower * kPlayerPowerScale;
 
     float k;
     updateNitro(car, f, k);
@@ -422,8 +415,8 @@ void updatePlayerCar(Car& car, float f) {
     followTargetRpm(car, f);
 
     // Engine sounds: the loop and the pass sound cross-fade by last frame's mix.
-    soundEngine1.setGain(engineMix);
-    soundEnginePass.setGain(1.0f - engineMix);
+    soundEngine1.setGain(players[0].engineMix);
+    soundEnginePass.setGain(1.0f - players[0].engineMix);
     float pitch = (heardEngineRpm(car, f, s) - 1000.0f) * 0.0002f + 0.35f;
     if (pitch < 0.15f) pitch = 0.15f;
     if (pitch > 2.5f) pitch = 2.5f;
@@ -439,12 +432,12 @@ void updatePlayerCar(Car& car, float f) {
     Vector3 p = getPosition(body);
     placeSound(soundStart, p, v);
     if (car.slipGrip < 0.75f && s > 5.4f) {
-        skidLevel += 0.01f * f;
+        players[0].skidLevel += 0.01f * f;
     } else {
-        skidLevel -= 0.0125f * f;
+        players[0].skidLevel -= 0.0125f * f;
     }
-    clamp01(skidLevel);
-    soundStart.setGain(skidLevel);
+    clamp01(players[0].skidLevel);
+    soundStart.setGain(players[0].skidLevel);
 
     float wind = 0.066f * s - 1.0f;
     clamp01(wind);
@@ -456,7 +449,7 @@ void updatePlayerCar(Car& car, float f) {
     updateEmitters(car, k);
     updateRumble(car, k > 1.0f, f);
 
-    if (countdownRunning) {
+    if (session.countdownRunning) {
         car.driveForce = 0.01f;
         car.steer = 0.0f;
         setLinearVelocity(body, Vector3(0.0f, 0.0f, 0.0f));
@@ -465,7 +458,7 @@ void updatePlayerCar(Car& car, float f) {
 
     // After the finish the autopilot brakes to a standstill turning left,
     // whatever the keys did above.
-    if (raceFinished) {
+    if (session.raceFinished) {
         float a = headingAngle(forward, v);
         car.driveForce = brakeForce(s, a, kBrakeForce, 1.0f);
         car.steer = kSteerLock;

@@ -34,12 +34,6 @@ struct CarTableRow {
 constexpr int kCarTableRows = 18;
 constexpr int kCarModels = 12;
 
-// Per-car ratings; rows 0..11 belong to the twelve cars. Filled by initCarTable.
-extern CarTableRow carTable[kCarTableRows];
-// Body and wheel models of car n at index n - 1; loaded by loadCarModels.
-extern Model* carBodyModels[kCarModels];
-extern Model* carWheelModels[kCarModels];
-
 // Loads "base/cars/<n>/car.ms3d" and "wheel.ms3d" with their textures.
 void loadCarModels();
 // Frees them; loading again, or a shutdown, calls it.
@@ -96,17 +90,8 @@ class Car {
     bool smokeActive;
 };
 
-// Index 0 is the player, 1..3 the opponents.
-extern Car cars[kRaceCars];
-
 // ---------------------------------------------------------------------------
 // Player's car (for the whole run, never reset by loadRace).
-
-extern float engineMix;    // gain of the engine loop; the pass sound gets 1 - engineMix
-extern float skidLevel;    // tyre squeal and dust, 0..1
-extern float driftLevel;   // drift build-up, about 0..4
-extern float driftScore;   // points of the current drift
-extern float playerSpeed;  // the player's speed this frame
 
 void updatePlayerCar(Car& car, float f);
 
@@ -120,15 +105,6 @@ struct Checkpoint {
 
 constexpr int kMaxCheckpoints = 150;
 
-// The map's waypoints, from loadRace to unloadRace; point 0 is the start line.
-extern Checkpoint checkpoints[kMaxCheckpoints];
-extern int checkpointCount;
-// Dust level shared by the three opponents, 0..1.
-extern float opponentSkidLevel;
-// unstickCar calls that moved each car in this race (a health figure for the
-// circuits and the opponents' driving).
-extern int unstickCount[kRaceCars];
-
 // The opponents' difficulty, read from the settings key "difficulty" by
 // loadRace: 0 Easy, 1 Normal, 2 Hard, or 3 Rising (the default), which is
 // Easy for career races 1-3, Normal for 4-10, Hard after, and Normal for a
@@ -140,10 +116,6 @@ constexpr int kDifficultyHard = 2;
 constexpr int kDifficultyCount = 3;
 constexpr int kDifficultyRising = 3;
 constexpr int kDifficultySettings = 4;
-extern int raceDifficulty;
-// The career race being loaded (1..15), 0 for a quick race or practice: set
-// by the front end before loadRace, back to 0 by unloadRace.
-extern int raceCareerNumber;
 // The setting as stored, 0..3.
 int difficultySetting();
 // The difficulty a setting gives a race (careerRace 0: not a career race).
@@ -160,8 +132,6 @@ float opponentTopSpeed(int difficulty);
 // An opponent that gains no waypoint for this long while it still moves
 // (sliding along a barrier, say) is put back on its line.
 constexpr float kLostSeconds = 8.0f;
-// Opponents put back on their line in this race, per car.
-extern int lostCount[kRaceCars];
 // Puts a car back on the road at a checkpoint: on its point, facing the point
 // after it, at rest.
 void placeCarAtCheckpoint(Car& car, int checkpoint);
@@ -194,13 +164,6 @@ void applyCarForces(Car& car, Controller* controller);
 // ---------------------------------------------------------------------------
 // Race setup (from loadRace to unloadRace).
 
-extern PhysicsWorld* raceWorld;
-extern Model* collisionMapModel;
-extern Model* visualMapModel;
-extern Model* lightMapModel;
-// Index of the race music track, 0..3, drawn by loadRace.
-extern int raceMusicIndex;
-
 // Wheel mounting points in car coordinates; 0 and 1 front, 2 and 3 rear.
 extern const Vector3 wheelMounts[kWheels];
 
@@ -211,15 +174,6 @@ extern const Vector3 startPositions[kGridRows];
 // nearest row.
 Vector3 gridOrigin(int raceNumber);
 
-// The player's car in the races to come (model index 0..11) and its power
-// rating as tuned, 0..1: the race scales every engine force by it (the
-// opponents' by it raised by 30 %). The front end hands over its selection
-// (selectedCar, carPower) before it starts a race.
-extern int playerCarModel;
-extern float playerCarPower;
-
-// The race number loadRace was last given.
-extern int loadedRaceNumber;
 // False when the race's collision model or waypoint file cannot be loaded (or
 // holds nothing): the race is then not started and nothing of it is loaded;
 // the menu music plays on.
@@ -245,13 +199,6 @@ struct Standing {
     int checkpointsPassed;  // its progress
 };
 
-extern RaceClock raceTime;
-extern RaceClock lapTime;
-extern RaceClock bestLapTime;
-extern int lapCount;     // laps to drive, 4
-extern int playerPlace;  // 1..4, taken from standings at each checkpoint
-extern Standing standings[kRaceCars];
-
 // Advances a clock by f hundredths; overshooting hundredths are dropped.
 void advanceClock(RaceClock& clock, float f);
 // minutes x 10000 + seconds x 100 + hundredths, the comparable form.
@@ -264,19 +211,9 @@ float clockValue(const RaceClock& clock);
 constexpr float kRaceStepSliceLimit = 6.5f;
 constexpr float kRaceTimeLimit = 30.0f;
 
-// The start countdown runs (set by loadRace, cleared by runCountdown).
-extern bool countdownRunning;
-// The player has finished; the result screen runs.
-extern bool raceFinished;
-// Seconds of the countdown, then of the result screen.
-extern float raceTimer;
 // No race running: the countdown, the finish and the race timer, and the
 // chase camera's mode at their starting values (the shell's reset).
 void resetRaceRunState();
-
-// The frame factor of the race step in progress: the car forces, which the
-// physics world's controllers run inside the step, read it.
-extern float raceStepFactor;
 
 // One step of f (units of 10 ms): clocks, cars, wheel frames, physics.
 void raceStep(float f);
@@ -307,12 +244,6 @@ void updateStandings();
 // during the countdown, after the finish, before the first checkpoint and
 // while a reset runs. Opponents never ask for it.
 constexpr int kResetPenaltySeconds = 3;
-// Seconds since the reset was asked for; below 0 when none runs.
-extern float resetTimer;
-// Seconds the time cost stays on the HUD.
-extern float resetPenaltyShown;
-// Resets taken in this race.
-extern int resetCount;
 bool carResetAllowed();
 // Starts a reset; false when refused.
 bool requestCarReset();
@@ -329,27 +260,12 @@ void drawResetOverlay();
 // ---------------------------------------------------------------------------
 // Race drawing: chase camera, cars, HUD and countdown overlay.
 
-// Chase camera, reset by loadRace (resetChaseCamera). The smoothed direction
-// starts in front of the car so the view sweeps in behind it at the start.
-extern float cameraAimX;  // horizontal direction the camera is turning to
-extern float cameraAimZ;
-extern float cameraDirX;  // smoothed direction in use
-extern float cameraDirZ;
 // Camera mode, cycled by C in a race: the chase camera near and further
 // back, then the view from the front bumper and from over the hood.
 enum : int { kChaseNearView, kChaseFarView, kBumperView, kHoodView, kCameraModes };
-extern int cameraMode;
-// Seconds the player's car has stood still (held in a wall, say) while
-// racing; past two the chase camera goes back behind its nose.
-extern float cameraHeldSeconds;
-// How much of the eye's height above the car is lift over a tilted roof,
-// given back over about a second once the car is level again.
-extern float cameraLift;
 // The ghost's opacity by its distance from the eye: whole beyond a car's
 // length, fading out as the camera comes nearer, gone inside its body.
 float ghostFade(const Vector3& ghost);
-// Circling angle after the finish, radians; runs on for the whole program.
-extern float orbitAngle;
 void resetChaseCamera();
 // Multiplies the look-at view onto the current model-view matrix, writes the
 // renderer's eye values (cameraEye, shadingEye, shadingViewDir) and places the
@@ -380,11 +296,7 @@ void updateRaceMusic(float gain);
 // The race frame's music, once a frame of frameFactor f: the race music's
 // fade-in and refill, and the menu music fading out under it after a load.
 void updateRaceSounds(float f);
-// Lay down the map's depth before lighting it (same pixels, less shading).
-extern bool mapDepthPrepass;
 
-// The corner arrow's displayed angle, degrees; never reset.
-extern float hudArrowAngle;
 void drawRaceHud();
 // The tachometer needle's angle in degrees for an engine speed.
 float tachometerNeedleAngle(float rpm);
@@ -408,8 +320,6 @@ void drawCheckpointMarker();
 // True while the marker is drawn: after the countdown, before the finish,
 // with checkpoints to reach.
 bool checkpointMarkerShown();
-// Running phase of the checkpoint marker, also read by the HUD's arrow.
-extern float markerPhase;
 
 // ---------------------------------------------------------------------------
 // Race information beside the HUD (race_info.cpp): every car's lap and finish
@@ -425,12 +335,6 @@ struct CarRaceTimes {
     int progress;      // checkpoints passed, frozen at the player's finish
     float toNext;      // distance to its next checkpoint, frozen likewise
 };
-
-// Opponents' entries are kept here; the player's times are the race clocks.
-extern CarRaceTimes carRaceTimes[kRaceCars];
-// Seconds the player's wrong-way warning has been on without a break; 0 while
-// it is off.
-extern float wrongWayTimer;
 
 // A clock as hundredths since it started (minutes and seconds unfolded).
 float clockHundredths(const RaceClock& clock);
@@ -453,7 +357,6 @@ struct CourseProgress {
     float backwards;        // distance lately driven against the circuit's direction
     float wrongWaySeconds;  // seconds its wrong-way warning was on in this race
 };
-extern CourseProgress courseProgress[kRaceCars];
 // Finds every car on the circuit where it stands (loadRace).
 void resetCourseProgress();
 // The car was put down at the checkpoint (a reset, a rescue).
@@ -480,9 +383,6 @@ void minimapPlace(const MinimapFit& fit, float x, float z, float* overlayX, floa
 void minimapRect(float* x0, float* y0, float* x1, float* y1);
 // Race clock, minimap and wrong-way warning over the HUD.
 void drawRaceInfo();
-// Off: every car is drawn whether or not it can show in the view (the
-// reference for comparisons); set for the whole run.
-extern bool carViewCulling;
 
 // ---------------------------------------------------------------------------
 // Lap records and ghosts (lap_records.cpp, ghost_lap.cpp, lap_timing.cpp).
@@ -521,8 +421,6 @@ struct LapRecord {
     int64_t date;               // seconds since 1970, UTC
     float splits[kLapSectors];  // lap clock at each sector's end; the last is the lap
 };
-// Circuit n's record at index n - 1; read at start-up, written on each new one.
-extern LapRecord lapRecords[kRecordCircuits];
 
 struct GhostSample {
     float position[3];     // the car body's origin
@@ -618,7 +516,6 @@ struct LapFileState {
     std::vector<std::string> ghostsKept;  // never written over in this run
     std::vector<std::string> ghostsTold;  // the player heard of them once
 };
-extern LapFileState lapFiles;
 // Books a lap: true when it beats (is faster than) the circuit's record,
 // which it then replaces.
 bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors], int64_t date);
@@ -627,10 +524,6 @@ bool offerLapRecord(int race, int car, float lap, const float splits[kLapSectors
 // ends the lap's last.
 int sectorEndedAt(int checkpoint, int count);
 
-// The race in progress: the time trial (no opponents, no countdown, laps
-// until the player leaves) when set before loadRace; cleared by nothing but
-// the front end.
-extern bool timeTrialMode;
 // Laps of a time trial: more than anyone drives.
 constexpr int kTimeTrialLaps = 999;
 // Lap timing of the running race (reset by loadRace).
@@ -645,15 +538,6 @@ struct LapTiming {
     float lastSplitShownAt;     // race clock of that split, hundredths
     bool lapRunning;            // past the line once
 };
-extern LapTiming lapTiming;
-// The ghost driven beside the player (the record of the circuit and car) and
-// the lap being sampled.
-extern GhostLap raceGhost;
-extern GhostRecorder lapRecorder;
-// The sampled line of the session's best lap (empty until a lap is done).
-extern GhostLap sessionGhost;
-// Ghost files are read and written (the game); the tools may switch it off.
-extern bool ghostFilesEnabled;
 // The splits to race against: the ghost's when there is one, else the
 // circuit record's; nullptr when neither.
 const float* referenceSplits();
@@ -667,3 +551,129 @@ void drawGhostCar();
 bool ghostNow(Vector3* position, Quaternion* orientation);
 // The time trial's panel: current lap, session best, record, last split.
 void drawLapPanel();
+
+// What the race keeps for the whole run.
+struct RaceRunState {
+    // Per-car ratings; rows 0..11 belong to the twelve cars. Filled by initCarTable.
+    CarTableRow carTable[kCarTableRows]{};
+    // Body and wheel models of car n at index n - 1; loaded by loadCarModels.
+    Model* carBodyModels[kCarModels]{};
+    Model* carWheelModels[kCarModels]{};
+    // Circuit n's record at index n - 1; read at start-up, written on each new one.
+    LapRecord lapRecords[kRecordCircuits]{};
+    LapFileState lapFiles{};
+    // Ghost files are read and written (the game); the tools may switch it off.
+    bool ghostFilesEnabled = false;
+    // Off: every car is drawn whether or not it can show in the view (the
+    // reference for comparisons); set for the whole run.
+    bool carViewCulling = true;
+    // Lay down the map's depth before lighting it (same pixels, less shading).
+    bool mapDepthPrepass = true;
+    // The race in progress: the time trial (no opponents, no countdown, laps
+    // until the player leaves) when set before loadRace; cleared by nothing but
+    // the front end.
+    bool timeTrialMode = false;
+};
+extern RaceRunState raceRun;
+
+// One loaded race, from loadRace to unloadRace.
+struct RaceSession {
+    // Index 0 is the player, 1..3 the opponents.
+    Car cars[kRaceCars]{};
+    // The map's waypoints, from loadRace to unloadRace; point 0 is the start line.
+    Checkpoint checkpoints[kMaxCheckpoints]{};
+    int checkpointCount = 0;
+    // Dust level shared by the three opponents, 0..1.
+    float opponentSkidLevel = 0.0f;
+    // unstickCar calls that moved each car in this race (a health figure for the
+    // circuits and the opponents' driving).
+    int unstickCount[kRaceCars]{};
+    // Opponents put back on their line in this race, per car.
+    int lostCount[kRaceCars]{};
+    int raceDifficulty = kDifficultyNormal;
+    PhysicsWorld* raceWorld = nullptr;
+    Model* collisionMapModel = nullptr;
+    Model* visualMapModel = nullptr;
+    Model* lightMapModel = nullptr;
+    // Index of the race music track, 0..3, drawn by loadRace.
+    int raceMusicIndex = 0;
+    RaceClock raceTime{};
+    int lapCount = 4;  // laps to drive, 4
+    Standing standings[kRaceCars]{};
+    // The start countdown runs (set by loadRace, cleared by runCountdown).
+    bool countdownRunning = false;
+    // The player has finished; the result screen runs.
+    bool raceFinished = false;
+    // Seconds of the countdown, then of the result screen.
+    float raceTimer = 0.0f;
+    // The frame factor of the race step in progress: the car forces, which the
+    // physics world's controllers run inside the step, read it.
+    float raceStepFactor = 1.0f;
+    // Running phase of the checkpoint marker, also read by the HUD's arrow.
+    float markerPhase = 0.0f;
+    // Opponents' entries are kept here; the player's times are the race clocks.
+    CarRaceTimes carRaceTimes[kRaceCars]{};
+    CourseProgress courseProgress[kRaceCars]{};
+    // The career race being loaded (1..15), 0 for a quick race or practice: set
+    // by the front end before loadRace, back to 0 by unloadRace.
+    int raceCareerNumber = 0;
+    // The race number loadRace was last given.
+    int loadedRaceNumber = 1;
+};
+extern RaceSession session;
+
+// Up to four people race on one screen; each has a record of their own.
+constexpr int kMaxPlayers = 4;
+
+// What the race keeps of one human player and their car, the car itself
+// apart (session.cars[i]).
+struct PlayerRace {
+    float engineMix = 0.0f;    // gain of the engine loop; the pass sound gets 1 - engineMix
+    float skidLevel = 0.0f;    // tyre squeal and dust, 0..1
+    float driftLevel = 0.0f;   // drift build-up, about 0..4
+    float driftScore = 0.0f;   // points of the current drift
+    float playerSpeed = 0.0f;  // the player's speed this frame
+    // The player's car in the races to come (model index 0..11) and its power
+    // rating as tuned, 0..1: the race scales every engine force by it (the
+    // opponents' by it raised by 30 %). The front end hands over its selection
+    // (selectedCar, carPower) before it starts a race.
+    int playerCarModel = 0;
+    float playerCarPower = 0.0f;
+    RaceClock lapTime{};
+    RaceClock bestLapTime{};
+    int playerPlace = 4;  // 1..4, taken from standings at each checkpoint
+    // Seconds since the reset was asked for; below 0 when none runs.
+    float resetTimer = -1.0f;
+    // Seconds the time cost stays on the HUD.
+    float resetPenaltyShown = 0.0f;
+    // Resets taken in this race.
+    int resetCount = 0;
+    // Chase camera, reset by loadRace (resetChaseCamera). The smoothed direction
+    // starts in front of the car so the view sweeps in behind it at the start.
+    float cameraAimX = 1.0f;  // horizontal direction the camera is turning to
+    float cameraAimZ = 0.0f;
+    float cameraDirX = -5.5f;  // smoothed direction in use
+    float cameraDirZ = -1.0f;
+    int cameraMode = 0;
+    // Seconds the player's car has stood still (held in a wall, say) while
+    // racing; past two the chase camera goes back behind its nose.
+    float cameraHeldSeconds = 0.0f;
+    // How much of the eye's height above the car is lift over a tilted roof,
+    // given back over about a second once the car is level again.
+    float cameraLift = 0.0f;
+    // Circling angle after the finish, radians; runs on for the whole program.
+    float orbitAngle = 0.0f;
+    // The corner arrow's displayed angle, degrees; never reset.
+    float hudArrowAngle = 0.0f;
+    // Seconds the player's wrong-way warning has been on without a break; 0 while
+    // it is off.
+    float wrongWayTimer = 0.0f;
+    LapTiming lapTiming{};
+    // The ghost driven beside the player (the record of the circuit and car) and
+    // the lap being sampled.
+    GhostLap raceGhost{};
+    GhostRecorder lapRecorder{};
+    // The sampled line of the session's best lap (empty until a lap is done).
+    GhostLap sessionGhost{};
+};
+extern PlayerRace players[kMaxPlayers];

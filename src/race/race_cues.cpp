@@ -23,18 +23,18 @@ SoundEffect* finishSting(int place) {
 }
 
 SoundEffect* updateRaceCues() {
-    const Car& car = cars[0];
-    if (countdownRunning || car.body == nullptr) {
+    const Car& car = session.cars[0];
+    if (session.countdownRunning || car.body == nullptr) {
         heardLap = car.lap;
-        heardFinish = raceFinished;
+        heardFinish = session.raceFinished;
         return nullptr;
     }
     SoundEffect* sting = nullptr;
-    if (raceFinished && !heardFinish) {
-        sting = finishSting(playerPlace);
+    if (session.raceFinished && !heardFinish) {
+        sting = finishSting(players[0].playerPlace);
         heardFinish = true;
-    } else if (car.lap > heardLap && !raceFinished) {
-        sting = lapSting(car.lap, lapCount);
+    } else if (car.lap > heardLap && !session.raceFinished) {
+        sting = lapSting(car.lap, session.lapCount);
     }
     heardLap = car.lap;
     if (sting != nullptr && soundEnabled) sting->play();

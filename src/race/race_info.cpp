@@ -10,9 +10,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-CarRaceTimes carRaceTimes[kRaceCars];
-float wrongWayTimer = 0.0f;
-
 namespace {
 
 // The warning blinks twice a second, lit for most of each beat.
@@ -36,7 +33,7 @@ constexpr float kWarningScale = 2.0f;
 constexpr float kWarningY = 300.0f;
 
 Vector3 checkpointPosition(int i) {
-    return Vector3(checkpoints[i].x, checkpoints[i].y, checkpoints[i].z);
+    return Vector3(session.checkpoints[i].x, session.checkpoints[i].y, session.checkpoints[i].z);
 }
 
 // A lap line passed by an opponent: lap 1 starts at its first pass, each
@@ -46,7 +43,7 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
     if (lap >= 2) {
         const float driven = now - t.lapStart;
         if (t.bestLap <= 0.0f || driven <= t.bestLap) t.bestLap = driven;
-        if (lap > lapCount) {
+        if (lap > session.lapCount) {
             t.finished = true;
             t.finishTime = now;
         }
@@ -58,20 +55,21 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
 // Drawing.
 
 void drawClockPod() {
-    if (countdownRunning) return;
+    if (session.countdownRunning) return;
     drawPod(kPodLeft, kPodBottom, kPodRight, kPodTop, kHudMagenta);
 
     char top[32], best[32];
-    formatRaceTime(clockHundredths(raceFinished ? raceTime : lapTime), top, sizeof top);
+    formatRaceTime(clockHundredths(session.raceFinished ? session.raceTime : players[0].lapTime), top,
+                   sizeof top);
     // The best lap exists once lap 1 has been driven.
-    if ((cars[0].lap >= 2 || raceFinished) && clockHundredths(bestLapTime) > 0.0f)
-        formatRaceTime(clockHundredths(bestLapTime), best, sizeof best);
+    if ((session.cars[0].lap >= 2 || session.raceFinished) && clockHundredths(players[0].bestLapTime) > 0.0f)
+        formatRaceTime(clockHundredths(players[0].bestLapTime), best, sizeof best);
     else
         std::snprintf(best, sizeof best, "-:--.--");
 
     textColour = 3;
     shapeColour(kHudCyan, 1.0f);
-    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", raceFinished ? "Total" : "Time");
+    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", session.raceFinished ? "Total" : "Time");
     shapeColour(kHudCyan, 1.0f);
     printText(static_cast<int>(kPodLeft) + 8, 506, 1.0f, 1, "Best");
     textColour = 0;
@@ -80,8 +78,9 @@ void drawClockPod() {
 }
 
 void drawMinimap() {
-    if (checkpointCount < 2) return;
-    const MinimapFit fit = fitMinimap(checkpoints, checkpointCount, kMapLeft, kMapBottom, kMapSize);
+    if (session.checkpointCount < 2) return;
+    const MinimapFit fit =
+        fitMinimap(session.checkpoints, session.checkpointCount, kMapLeft, kMapBottom, kMapSize);
     beginShapes();
     shapeColour(kHudBlack, 0.55f);
     fillRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
@@ -91,33 +90,33 @@ void drawMinimap() {
 
     // The road: a wide faint glow under a thin bright line. (No line
     // smoothing: on some drivers it leaves later lines drawn differently.)
-    std::vector<float> road(2 * static_cast<size_t>(checkpointCount));
-    for (int i = 0; i < checkpointCount; i++)
-        minimapPlace(fit, checkpoints[i].x, checkpoints[i].z, &road[2 * i], &road[2 * i + 1]);
+    std::vector<float> road(2 * static_cast<size_t>(session.checkpointCount));
+    for (int i = 0; i < session.checkpointCount; i++)
+        minimapPlace(fit, session.checkpoints[i].x, session.checkpoints[i].z, &road[2 * i], &road[2 * i + 1]);
     for (int pass = 0; pass < 2; pass++) {
         shapeLineWidth(pass == 0 ? 5.0f : 1.8f);
         if (pass == 0)
             shapeColour(kHudCyan, 0.3f);
         else
             drawColour(0.75f, 0.97f, 1.0f, 0.95f);
-        strokeLoop(road.data(), checkpointCount);
+        strokeLoop(road.data(), session.checkpointCount);
     }
     shapeLineWidth(1.0f);
 
     // The start line, then the opponents, the player on top.
     float x, y;
-    minimapPlace(fit, checkpoints[0].x, checkpoints[0].z, &x, &y);
+    minimapPlace(fit, session.checkpoints[0].x, session.checkpoints[0].z, &x, &y);
     shapeColour(kHudWhite, 0.9f);
     fillRect(x - 2.0f, y - 2.0f, x + 2.0f, y + 2.0f);
     for (int i = kRaceCars - 1; i >= 0; i--) {
-        if (cars[i].body == nullptr) continue;
-        const Vector3 p = getPosition(cars[i].body);
+        if (session.cars[i].body == nullptr) continue;
+        const Vector3 p = getPosition(session.cars[i].body);
         minimapPlace(fit, p.x, p.z, &x, &y);
         const float r = i == 0 ? 5.0f : 4.0f;
         if (i == 0) {
             // The map stays north-up, so the player's dot points where the
             // car faces.
-            Vector3 facing = getRotation(cars[0].body).rows[0];
+            Vector3 facing = getRotation(session.cars[0].body).rows[0];
             facing.y = 0.0f;
             normalise(facing);
             shapeLineWidth(2.0f);
@@ -134,8 +133,8 @@ void drawMinimap() {
 }
 
 void drawWrongWay() {
-    if (countdownRunning || raceFinished || !wrongWayShown(wrongWayTimer)) return;
-    if (std::fmod(wrongWayTimer, kBlinkPeriod) > kBlinkLit) return;
+    if (session.countdownRunning || session.raceFinished || !wrongWayShown(players[0].wrongWayTimer)) return;
+    if (std::fmod(players[0].wrongWayTimer, kBlinkPeriod) > kBlinkLit) return;
     static const char kText[] = "WRONG WAY";
     // The glyphs sit in the left half of their quads: the text's width is
     // its advances, and the quad's height centres it.
@@ -171,24 +170,24 @@ void formatRaceTime(float hundredths, char* out, int size) {
 }
 
 void resetRaceInfo() {
-    for (CarRaceTimes& t : carRaceTimes) t = CarRaceTimes{};
+    for (CarRaceTimes& t : session.carRaceTimes) t = CarRaceTimes{};
     resetCourseProgress();
 }
 
 void updateRaceInfo(float f) {
-    const bool racing = !countdownRunning && !raceFinished;
+    const bool racing = !session.countdownRunning && !session.raceFinished;
     updateCourseProgress(f);
     // Times and progress stand still with the race clocks: what the result
     // screen lists is the race as it stood at the player's finish.
     if (!racing) return;
-    const float now = clockHundredths(raceTime);
+    const float now = clockHundredths(session.raceTime);
     for (int i = 1; i < kRaceCars; i++) {
-        const Car& car = cars[i];
-        CarRaceTimes& t = carRaceTimes[i];
+        const Car& car = session.cars[i];
+        CarRaceTimes& t = session.carRaceTimes[i];
         while (t.lapsSeen < car.lap) noteOpponentLap(t, ++t.lapsSeen, now);
         t.progress = car.checkpointsPassed;
         t.toNext = 0.0f;
-        if (car.body != nullptr && car.nextCheckpoint >= 0 && car.nextCheckpoint < checkpointCount)
+        if (car.body != nullptr && car.nextCheckpoint >= 0 && car.nextCheckpoint < session.checkpointCount)
             t.toNext = length(checkpointPosition(car.nextCheckpoint) - getPosition(car.body));
     }
 }

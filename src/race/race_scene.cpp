@@ -23,12 +23,10 @@ static bool setRaceNight() {
 }
 
 void renderRaceReflection() {
-    const RigidBody* body = cars[0].body;
+    const RigidBody* body = session.cars[0].body;
     const Vector3 from = body != nullptr ? getPosition(body) : Vector3();
-    renderReflection(ReflectionScene{true, body != nullptr ? visualMapModel : nullptr, from, 0.0f});
+    renderReflection(ReflectionScene{true, body != nullptr ? session.visualMapModel : nullptr, from, 0.0f});
 }
-
-bool mapDepthPrepass = true;
 
 void drawRaceScene() {
     // The 3-D scene at the preset's render scale; the glow and the HUD at
@@ -44,7 +42,7 @@ void drawRaceScene() {
     // shared with the map's copies of the program.
     setLightMaterial(sceneShading);
     drawCars();
-    drawSceneMap(visualMapModel, mapDepthPrepass);
+    drawSceneMap(session.visualMapModel, raceRun.mapDepthPrepass);
 
     // Unlit: the ghost, sky, effects, marker and lamp sprites.
     endLitScene();

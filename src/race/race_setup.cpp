@@ -12,14 +12,6 @@
 #include "render/render.h"
 #include "state/state.h"
 
-PhysicsWorld* raceWorld = nullptr;
-Model* collisionMapModel = nullptr;
-Model* visualMapModel = nullptr;
-Model* lightMapModel = nullptr;
-int raceMusicIndex = 0;
-int playerCarModel = 0;
-float playerCarPower = 0.0f;
-
 const Vector3 wheelMounts[kWheels] = {
     Vector3(2.0f, 0.0f, 1.25f),
     Vector3(2.0f, 0.0f, -1.25f),
@@ -69,8 +61,6 @@ Vector3 gridOrigin(int raceNumber) {
     return startPositions[row];
 }
 
-int loadedRaceNumber = 1;
-
 static SoundEffect* carEngineLoop(int i) {
     SoundEffect* loops[kRaceCars] = {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4};
     return loops[i];
@@ -80,9 +70,9 @@ static SoundEffect* carEngineLoop(int i) {
 static int drawOpponentModel(int i) {
     for (;;) {
         int m = rand() % kCarModels;
-        bool taken = m == playerCarModel;
+        bool taken = m == players[0].playerCarModel;
         for (int j = 1; j < i; j++) {
-            taken = taken || m == cars[j].model;
+            taken = taken || m == session.cars[j].model;
         }
         if (!taken) {
             return m;
@@ -133,10 +123,10 @@ void createCarBody(Car& car, PhysicsWorld* world, const Vector3& position) {
 }
 
 void buildMapMesh(PhysicsWorld* world) {
-    if (world == nullptr || collisionMapModel == nullptr) {
+    if (world == nullptr || session.collisionMapModel == nullptr) {
         return;
     }
-    const Model& m = *collisionMapModel;
+    const Model& m = *session.collisionMapModel;
     std::vector<Vector3> vertices(m.vertexCount > 0 ? static_cast<size_t>(m.vertexCount) : 0);
     for (size_t i = 0; i < vertices.size(); i++) {
         const ModelVertex& v = m.vertices[i];
@@ -159,23 +149,23 @@ void buildMapMesh(PhysicsWorld* world) {
 
 void buildRaceWorld() {
     const Vector3 gravity(0.0f, -8.0f, 0.0f);
-    raceWorld = createWorld(raceWorldSizes(), nullptr, &gravity);
-    if (raceWorld == nullptr) {
+    session.raceWorld = createWorld(raceWorldSizes(), nullptr, &gravity);
+    if (session.raceWorld == nullptr) {
         return;
     }
     for (int i = 0; i <= 4; i++) {
-        setMaterial(raceWorld, i, 0.0f, 0.1f);
+        setMaterial(session.raceWorld, i, 0.0f, 0.1f);
     }
-    setMaterial(raceWorld, 7, 1.0f, 0.1f);
-    setMaterial(raceWorld, 8, 0.5f, 0.1f);
-    setMaterial(raceWorld, 9, 0.5f, 0.1f);
+    setMaterial(session.raceWorld, 7, 1.0f, 0.1f);
+    setMaterial(session.raceWorld, 8, 0.5f, 0.1f);
+    setMaterial(session.raceWorld, 9, 0.5f, 0.1f);
 
     // The cars stand side by side along +z, all facing +x, the player first.
-    Vector3 p = gridOrigin(loadedRaceNumber);
+    Vector3 p = gridOrigin(session.loadedRaceNumber);
     // A time trial puts the player alone on the grid.
-    const int carsOnGrid = timeTrialMode ? 1 : kRaceCars;
+    const int carsOnGrid = raceRun.timeTrialMode ? 1 : kRaceCars;
     for (int i = 0; i < kRaceCars; i++) {
-        Car& car = cars[i];
+        Car& car = session.cars[i];
         car.index = i;
         if (i >= carsOnGrid) {
             car.body = nullptr;
@@ -184,8 +174,8 @@ void buildRaceWorld() {
             car.lap = 0;
             continue;
         }
-        car.model = i == 0 ? playerCarModel : drawOpponentModel(i);
-        createCarBody(car, raceWorld, p);
+        car.model = i == 0 ? players[0].playerCarModel : drawOpponentModel(i);
+        createCarBody(car, session.raceWorld, p);
         p.z += 4.5f;
         if (car.body != nullptr) {
             car.startRotation = getRotation(car.body);
@@ -215,7 +205,7 @@ void buildRaceWorld() {
         startAmbience();
         startKerbRumble();
     }
-    buildMapMesh(raceWorld);
+    buildMapMesh(session.raceWorld);
 }
 
 static Model* loadMapModel(int raceNumber, const char* file, bool textures) {
@@ -246,11 +236,11 @@ static void buildMapVisibility(int raceNumber) {
     char path[64];
     snprintf(path, sizeof path, "base/maps/%d/solids.txt", raceNumber);
     std::vector<MapSolid> solids;
-    if (!loadMapSolids(path, &solids) || checkpointCount <= 0) return;
+    if (!loadMapSolids(path, &solids) || session.checkpointCount <= 0) return;
     std::vector<float> eyePoints;
-    for (int i = 0; i < checkpointCount; i++) {
-        const Checkpoint& a = checkpoints[i];
-        const Checkpoint& b = checkpoints[(i + 1) % checkpointCount];
+    for (int i = 0; i < session.checkpointCount; i++) {
+        const Checkpoint& a = session.checkpoints[i];
+        const Checkpoint& b = session.checkpoints[(i + 1) % session.checkpointCount];
         const float length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.z - a.z) * (b.z - a.z));
         const int steps = 1 + static_cast<int>(length / kCourseStep);
         for (int s = 0; s < steps; s++) {
@@ -260,7 +250,7 @@ static void buildMapVisibility(int raceNumber) {
             eyePoints.push_back(std::max(a.y, b.y) + kChaseEyeReach);
         }
     }
-    buildChunkVisibility(visualMapModel, solids, eyePoints, kCourseEyeReach);
+    buildChunkVisibility(session.visualMapModel, solids, eyePoints, kCourseEyeReach);
 }
 
 bool loadRace(int raceNumber) {
@@ -268,11 +258,11 @@ bool loadRace(int raceNumber) {
     // without waypoints the race could never be finished: such a race is not
     // started at all, and nothing of it stays loaded.
     readWaypoints(raceNumber);
-    collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
-    if (checkpointCount == 0 || collisionMapModel->triangleCount == 0) {
-        delete collisionMapModel;
-        collisionMapModel = nullptr;
-        checkpointCount = 0;
+    session.collisionMapModel = loadMapModel(raceNumber, "map.ms3d", false);
+    if (session.checkpointCount == 0 || session.collisionMapModel->triangleCount == 0) {
+        delete session.collisionMapModel;
+        session.collisionMapModel = nullptr;
+        session.checkpointCount = 0;
         return false;
     }
     // Not stopped dead: the menu music plays on through the loading and
@@ -281,45 +271,45 @@ bool loadRace(int raceNumber) {
 
     // A graphics preset chosen in the options is in force from this race on.
     applyGraphicsSetting();
-    visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
+    session.visualMapModel = loadMapModel(raceNumber, "mapvisual.ms3d", true);
     // The light model gives the lamps' places and colours; it is never drawn.
-    lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
-    lightMapModel->buildFlatTriangles();
-    buildLightSources(lightMapModel);
+    session.lightMapModel = loadMapModel(raceNumber, "light.ms3d", false);
+    session.lightMapModel->buildFlatTriangles();
+    buildLightSources(session.lightMapModel);
     buildMapVisibility(raceNumber);
 
-    loadedRaceNumber = raceNumber;
-    raceDifficulty = readRaceDifficulty();
+    session.loadedRaceNumber = raceNumber;
+    session.raceDifficulty = readRaceDifficulty();
     buildRaceWorld();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
                                                ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
-    raceMusicIndex = rand() % 4;
-    raceMusic.open(kRaceTracks[raceMusicIndex], true, true);
+    session.raceMusicIndex = rand() % 4;
+    raceMusic.open(kRaceTracks[session.raceMusicIndex], true, true);
     if (musicEnabled) {
         raceMusic.play();
     }
 
     // The race music fades in from below silence.
     startMusicFade();
-    countdownRunning = true;
-    raceFinished = false;
-    raceTimer = 0.0f;
-    lapCount = 4;
-    playerPlace = 4;
-    raceTime = RaceClock{};
-    lapTime = RaceClock{};
-    bestLapTime = RaceClock{};
+    session.countdownRunning = true;
+    session.raceFinished = false;
+    session.raceTimer = 0.0f;
+    session.lapCount = 4;
+    players[0].playerPlace = 4;
+    session.raceTime = RaceClock{};
+    players[0].lapTime = RaceClock{};
+    players[0].bestLapTime = RaceClock{};
     for (int i = 0; i < kRaceCars; i++) {
-        unstickCount[i] = 0;
-        lostCount[i] = 0;
-        cars[i].lostTimer = 0.0f;
+        session.unstickCount[i] = 0;
+        session.lostCount[i] = 0;
+        session.cars[i].lostTimer = 0.0f;
     }
-    if (timeTrialMode) {
+    if (raceRun.timeTrialMode) {
         // No countdown: the clock waits for the first pass of the line, and
         // laps go on until the player leaves.
-        countdownRunning = false;
-        lapCount = kTimeTrialLaps;
+        session.countdownRunning = false;
+        session.lapCount = kTimeTrialLaps;
     }
     resetChaseCamera();
     resetRaceInfo();
@@ -330,21 +320,21 @@ bool loadRace(int raceNumber) {
 
 void unloadRace() {
     stopRaceSounds();
-    raceCareerNumber = 0;
+    session.raceCareerNumber = 0;
 
-    destroyWorld(raceWorld);
-    raceWorld = nullptr;
+    destroyWorld(session.raceWorld);
+    session.raceWorld = nullptr;
     for (int i = 0; i < kRaceCars; i++) {
-        cars[i].body = nullptr;
+        session.cars[i].body = nullptr;
     }
 
-    delete collisionMapModel;
-    releaseModelChunks(visualMapModel);
-    delete visualMapModel;
-    delete lightMapModel;
-    collisionMapModel = nullptr;
-    visualMapModel = nullptr;
-    lightMapModel = nullptr;
+    delete session.collisionMapModel;
+    releaseModelChunks(session.visualMapModel);
+    delete session.visualMapModel;
+    delete session.lightMapModel;
+    session.collisionMapModel = nullptr;
+    session.visualMapModel = nullptr;
+    session.lightMapModel = nullptr;
 
     if (musicEnabled) {
         raceMusic.stop();
@@ -354,9 +344,9 @@ void unloadRace() {
     if (gameState != Race && musicEnabled) {
         requestMenuMusicStart();
     }
-    raceTimer = 0.0f;
-    countdownRunning = true;
-    raceFinished = false;
+    session.raceTimer = 0.0f;
+    session.countdownRunning = true;
+    session.raceFinished = false;
 }
 
 void updateRaceSounds(float f) {

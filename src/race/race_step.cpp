@@ -6,23 +6,12 @@
 #include "race/race.h"
 #include "state/state.h"
 
-RaceClock raceTime;
-RaceClock lapTime;
-RaceClock bestLapTime;
-int lapCount = 4;
-int playerPlace = 4;
-Standing standings[kRaceCars];
-bool countdownRunning = false;
-bool raceFinished = false;
-float raceTimer = 0.0f;
-float raceStepFactor = 1.0f;
-
 void resetRaceRunState() {
-    countdownRunning = false;
-    raceFinished = false;
-    raceTimer = 0.0f;
-    cameraMode = 0;
-    raceCareerNumber = 0;
+    session.countdownRunning = false;
+    session.raceFinished = false;
+    session.raceTimer = 0.0f;
+    players[0].cameraMode = 0;
+    session.raceCareerNumber = 0;
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.
@@ -65,20 +54,20 @@ static Transform wheelFrame(const Car& car, const Transform& bodyFrame, int j) {
 }
 
 void raceStep(float f) {
-    raceStepFactor = f;
+    session.raceStepFactor = f;
 
     // Clocks run only between the countdown's release and the finish.
-    if (!countdownRunning && !raceFinished) {
-        advanceClock(raceTime, f);
-        advanceClock(lapTime, f);
+    if (!session.countdownRunning && !session.raceFinished) {
+        advanceClock(session.raceTime, f);
+        advanceClock(players[0].lapTime, f);
     }
 
-    const int passedBefore = cars[0].checkpointsPassed, nextBefore = cars[0].nextCheckpoint;
-    const float lapClockBefore = clockHundredths(lapTime);
-    updatePlayerCar(cars[0], f);
+    const int passedBefore = session.cars[0].checkpointsPassed, nextBefore = session.cars[0].nextCheckpoint;
+    const float lapClockBefore = clockHundredths(players[0].lapTime);
+    updatePlayerCar(session.cars[0], f);
     updateLapTiming(passedBefore, nextBefore, lapClockBefore);
     for (int i = 1; i < kRaceCars; i++) {
-        updateOpponentCar(cars[i], f);
+        updateOpponentCar(session.cars[i], f);
     }
     updateCarReset(f);
     updateRaceInfo(f);
@@ -86,7 +75,7 @@ void raceStep(float f) {
     // Wheel frames: only the steered axle's direction is kept, for the tyre
     // forces of the coming physics step.
     for (int i = 0; i < kRaceCars; i++) {
-        Car& car = cars[i];
+        Car& car = session.cars[i];
         if (car.body == nullptr) {
             continue;
         }
@@ -97,8 +86,8 @@ void raceStep(float f) {
         }
     }
 
-    if (raceWorld != nullptr) {
-        step(raceWorld, kPhysicsTimePerUnit * f, kPhysicsSubSteps, nullptr);
+    if (session.raceWorld != nullptr) {
+        step(session.raceWorld, kPhysicsTimePerUnit * f, kPhysicsSubSteps, nullptr);
     }
 }
 
@@ -184,7 +173,8 @@ static void playCountdownBeep(float before, float after) {
 }
 
 bool countdownShowing() {
-    return (countdownRunning || (raceTimer > 0.0f && raceTimer < 10.0f)) && !raceFinished;
+    return (session.countdownRunning || (session.raceTimer > 0.0f && session.raceTimer < 10.0f)) &&
+           !session.raceFinished;
 }
 
 void tickCountdown(float f) {
@@ -197,33 +187,33 @@ void runCountdown(float f) {
     // The frame draws the countdown's images (drawCountdown) just before this
     // advances the timer that releases the cars. Long frames count up to the
     // same limit as the race step, so the countdown never hangs.
-    const float before = raceTimer;
-    raceTimer += 0.01f * (f < kRaceTimeLimit ? f : kRaceTimeLimit);
-    playCountdownBeep(before, raceTimer);
-    if (raceTimer > 6.0f) {
-        countdownRunning = false;
+    const float before = session.raceTimer;
+    session.raceTimer += 0.01f * (f < kRaceTimeLimit ? f : kRaceTimeLimit);
+    playCountdownBeep(before, session.raceTimer);
+    if (session.raceTimer > 6.0f) {
+        session.countdownRunning = false;
     }
-    if (raceTimer > 10.0f) {
-        raceTimer = 0.0f;
+    if (session.raceTimer > 10.0f) {
+        session.raceTimer = 0.0f;
     }
 }
 
 // Distance from a car to the first checkpoint; cars without a body count as
 // far away.
 static float distanceToStart(int i) {
-    if (cars[i].body == nullptr || checkpointCount <= 0) {
+    if (session.cars[i].body == nullptr || session.checkpointCount <= 0) {
         return 1e30f;
     }
-    const Checkpoint& c = checkpoints[0];
-    return length(getPosition(cars[i].body) - Vector3(c.x, c.y, c.z));
+    const Checkpoint& c = session.checkpoints[0];
+    return length(getPosition(session.cars[i].body) - Vector3(c.x, c.y, c.z));
 }
 
 void updateStandings() {
     bool started = false;
     for (int i = 0; i < kRaceCars; i++) {
-        standings[i].car = i;
-        standings[i].checkpointsPassed = cars[i].checkpointsPassed;
-        started = started || cars[i].checkpointsPassed > 0;
+        session.standings[i].car = i;
+        session.standings[i].checkpointsPassed = session.cars[i].checkpointsPassed;
+        started = started || session.cars[i].checkpointsPassed > 0;
     }
     if (!started) {
         // On the grid nobody has passed anything yet: the car nearest the
@@ -231,13 +221,13 @@ void updateStandings() {
         float distance[kRaceCars];
         for (int i = 0; i < kRaceCars; i++) distance[i] = distanceToStart(i);
         for (int i = 1; i < kRaceCars; i++) {
-            Standing t = standings[i];
+            Standing t = session.standings[i];
             int j = i;
-            while (j > 0 && distance[standings[j - 1].car] > distance[t.car]) {
-                standings[j] = standings[j - 1];
+            while (j > 0 && distance[session.standings[j - 1].car] > distance[t.car]) {
+                session.standings[j] = session.standings[j - 1];
                 j--;
             }
-            standings[j] = t;
+            session.standings[j] = t;
         }
         return;
     }
@@ -245,10 +235,10 @@ void updateStandings() {
     // third car moved past them can reorder them.
     for (int i = 0; i < kRaceCars - 1; i++) {
         for (int j = i + 1; j < kRaceCars; j++) {
-            if (standings[i].checkpointsPassed < standings[j].checkpointsPassed) {
-                Standing t = standings[i];
-                standings[i] = standings[j];
-                standings[j] = t;
+            if (session.standings[i].checkpointsPassed < session.standings[j].checkpointsPassed) {
+                Standing t = session.standings[i];
+                session.standings[i] = session.standings[j];
+                session.standings[j] = t;
             }
         }
     }

@@ -6,7 +6,7 @@
 
 void drawResetOverlay() {
     const float fade = carResetFade();
-    if (fade <= 0.0f && resetPenaltyShown <= 0.0f) {
+    if (fade <= 0.0f && players[0].resetPenaltyShown <= 0.0f) {
         return;
     }
     beginOverlay();
@@ -16,9 +16,9 @@ void drawResetOverlay() {
         fillRect(0.0f, 0.0f, 800.0f, 600.0f);
     }
     endShapes();
-    if (resetPenaltyShown > 0.0f) {
+    if (players[0].resetPenaltyShown > 0.0f) {
         // Fades out over its last second, under the race clock.
-        float alpha = resetPenaltyShown < 1.0f ? resetPenaltyShown : 1.0f;
+        float alpha = players[0].resetPenaltyShown < 1.0f ? players[0].resetPenaltyShown : 1.0f;
         char text[16];
         std::snprintf(text, sizeof text, "+%d s", kResetPenaltySeconds);
         printColoured(kHudMagenta, alpha, 370, 500, text);

@@ -65,7 +65,9 @@ void updateRumble(const Car& car, bool nitroBurning, float f) {
     rumble.nitroWaitMs -= frameMs;
     // Nothing while held on the grid, after the finish, during a reset's
     // fade (the car is moved), or with rumble off.
-    if (fresh || countdownRunning || raceFinished || carResetFade() > 0.0f || rumbleStrength <= 0) return;
+    if (fresh || session.countdownRunning || session.raceFinished || carResetFade() > 0.0f ||
+        rumbleStrength <= 0)
+        return;
 
     // Per 10 ms, so a long frame does not read as a crash.
     const float impact = length(v - before) / (f > 0.0f ? f : 1.0f);

@@ -6,15 +6,12 @@
 #include "platform/platform.h"
 #include "race/race.h"
 
-Checkpoint checkpoints[kMaxCheckpoints];
-int checkpointCount = 0;
-
 // Each point is five little-endian int32: x, y, z, w, tag.
 static constexpr size_t kPointBytes = 20;
 
 void parseWaypoints(const unsigned char* data, size_t size) {
-    memset(checkpoints, 0, sizeof checkpoints);
-    checkpointCount = 0;
+    memset(session.checkpoints, 0, sizeof session.checkpoints);
+    session.checkpointCount = 0;
     if (data == nullptr || size < 4) {
         return;
     }
@@ -34,14 +31,14 @@ void parseWaypoints(const unsigned char* data, size_t size) {
     }
     for (size_t i = 0; i < wanted; i++) {
         const unsigned char* p = data + 4 + kPointBytes * i;
-        Checkpoint& c = checkpoints[i];
+        Checkpoint& c = session.checkpoints[i];
         c.x = static_cast<float>(readI32(p));
         c.y = static_cast<float>(readI32(p + 4));
         c.z = static_cast<float>(readI32(p + 8));
         c.w = static_cast<float>(readI32(p + 12));
         c.tag = readI32(p + 16);
     }
-    checkpointCount = static_cast<int>(wanted);
+    session.checkpointCount = static_cast<int>(wanted);
 }
 
 void readWaypoints(int raceNumber) {

@@ -146,7 +146,7 @@ static void raceFrame() {
         drawCountdown();
         runCountdown(frameFactor);
     }
-    if (raceFinished) {
+    if (session.raceFinished) {
         drawResultScreen();
     }
 }
@@ -210,7 +210,7 @@ void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
 }
 
 void checkFrameKeys() {
-    if (actionDown(BindPause) && gameState == Race && !countdownRunning && !raceFinished) {
+    if (actionDown(BindPause) && gameState == Race && !session.countdownRunning && !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         raceMusic.stop();
         pauseRaceSounds();
@@ -218,9 +218,9 @@ void checkFrameKeys() {
     }
     if (actionDown(BindCamera) && !keyLatch && gameState == Race) {
         keyLatch = true;
-        cameraMode++;
-        if (cameraMode >= kCameraModes) {
-            cameraMode = 0;
+        players[0].cameraMode++;
+        if (players[0].cameraMode >= kCameraModes) {
+            players[0].cameraMode = 0;
         }
     }
     if (keyDown('F') && !keyLatch) {

@@ -65,7 +65,7 @@ void tellSaveProblemsAtStart() {
     tellSaveFileCheck(settingsFileCheck, "settings", kSettingsFileName);
     tellSaveFileCheck(gameSettingsFileCheck, "game settings", kGameSettingsFileName);
     tellSaveFileCheck(careerFileCheck, "career", kCareerFileName);
-    tellSaveFileCheck(lapFiles.records, "lap records", kLapRecordsFileName);
+    tellSaveFileCheck(raceRun.lapFiles.records, "lap records", kLapRecordsFileName);
 }
 
 // Messages first, then a frame when none waits; returns the exit code.
@@ -112,7 +112,7 @@ int gameMain() {
     readCareer();
     // The lap records and ghosts are read and written by the game itself
     // (the tools and tests keep their hands off the saves folder).
-    ghostFilesEnabled = true;
+    raceRun.ghostFilesEnabled = true;
     readLapRecords();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();
@@ -139,7 +139,7 @@ int gameMain() {
 
     // Shutdown. A race still running when the game quits is unloaded like
     // one the player left, and the models go while their GL context exists.
-    if (raceWorld != nullptr) {
+    if (session.raceWorld != nullptr) {
         unloadRace();
     }
     releaseCarModels();

@@ -115,8 +115,8 @@ class LoopbackMix : public ::testing::Test {
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         loadSounds();
         initCarTable();
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
+        players[0].playerCarModel = 0;
+        players[0].playerCarPower = raceRun.carTable[0].power;
         soundEnabled = true;
         musicEnabled = true;
         frameFactor = 1.0f;
@@ -202,7 +202,7 @@ class LoopbackMix : public ::testing::Test {
         holdKeys(false, false);
         for (int frame = 0; frame < 700; frame++) raceFrame();
         holdKeys(true, false);
-        RigidBody* body = cars[0].body;
+        RigidBody* body = session.cars[0].body;
         setRotation(
             body, Matrix3(Vector3(0.0f, 0.0f, -1.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(1.0f, 0.0f, 0.0f)));
         setPosition(body, getPosition(body) + Vector3(0.0f, 0.0f, 8.0f));
@@ -224,11 +224,11 @@ TEST_F(LoopbackMix, FullThrottleWithNitroAndThePackNeverReachesFullScale) {
     for (int frame = 0; frame < 2600; frame++) {
         // The runner's driver keeps the car on the road; the throttle stays
         // down and the nitro burns whenever the tank allows.
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
         keys[VK_UP] = !keys[VK_DOWN];
         keys[VK_SPACE] = true;
         nitroFrames += soundNitro.isPlaying() ? 1 : 0;
-        fastFrames += playerSpeed > 18.0f ? 1 : 0;
+        fastFrames += players[0].playerSpeed > 18.0f ? 1 : 0;
         raceFrame();
     }
     ASSERT_GT(nitroFrames, 300) << "the nitro never burned";
@@ -301,7 +301,7 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
     holdKeys(true, false);
     // Out of the countdown and up to speed.
     for (int frame = 0; frame < 900; frame++) raceFrame();
-    ASSERT_GT(playerSpeed, 10.0f);
+    ASSERT_GT(players[0].playerSpeed, 10.0f);
     muteSources({&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundStart, &soundPoint,
                  &soundEnginePass, &soundGear, &soundNitro, &soundWind, &soundAmbienceCity,
                  &soundAmbienceHarbour, &soundAmbienceWorks, &soundKerb});
@@ -310,7 +310,7 @@ TEST_F(LoopbackMix, AnImpactIsHeard) {
     const size_t before = mix.size();
     // A side hit: the blow sets the car spinning about its vertical axis as
     // a kerb or another car would.
-    setAngularMomentum(cars[0].body, Vector3{0.0f, 1500.0f, 0.0f});
+    setAngularMomentum(session.cars[0].body, Vector3{0.0f, 1500.0f, 0.0f});
     for (int frame = 0; frame < 30; frame++) raceFrame();
     // The muted sources take a few milliseconds to fade out.
     EXPECT_LT(levelOf(mix, before - 2 * kFrameSamples * 10, before).peak, kSilence) << "no crash before";
@@ -432,7 +432,7 @@ TEST_F(LoopbackMix, EffectsVolumeThreeIsTenAndAHalfDecibelsUnderTenForEverySound
                                &soundPoint, &soundCountdown, &soundMenu1, &soundMenu2})
         sound->stop();
     for (int frame = 0; frame < 5; frame++) mixFor(kFrameSamples);
-    const Vector3 p = getPosition(cars[0].body);
+    const Vector3 p = getPosition(session.cars[0].body);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         double rms[2];
@@ -509,12 +509,12 @@ TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
     startRace(1);
     driveAtTheWallBesideTheGrid(200.0f / 10.5f);
     // The engine heard on the throttle, as after a run up to that speed.
-    engineMix = 1.0f;
+    players[0].engineMix = 1.0f;
     size_t hitAt = 0;
     float speedBefore = 0.0f;
     for (int frame = 0; frame < 60; frame++) {
         const size_t at = mix.size();
-        const float speed = playerSpeed;
+        const float speed = players[0].playerSpeed;
         raceFrame();
         if (hitAt == 0 && soundCrash3.isPlaying()) {
             hitAt = at;
@@ -523,7 +523,7 @@ TEST_F(LoopbackMix, AWallHitAt200KmhStandsOutOfTheMix) {
     }
     ASSERT_NE(hitAt, 0u) << "the heaviest crash was not heard";
     EXPECT_GT(speedBefore, 18.5f);
-    EXPECT_LT(playerSpeed, 3.0f) << "stopped by the wall";
+    EXPECT_LT(players[0].playerSpeed, 3.0f) << "stopped by the wall";
     const size_t tenth = 2 * (size_t)kMixRate / 10;
     const Level bed = levelOf(mix, hitAt - 6 * tenth, hitAt - tenth);
     const Level hit = levelOf(mix, hitAt, hitAt + tenth);
@@ -568,13 +568,13 @@ TEST_F(LoopbackMix, TheThrottleHeldAgainstAWallRevsTheEngine) {
     driveAtTheWallBesideTheGrid(5.0f);
     // Into the wall within a second, then pressed against it for two.
     for (int frame = 0; frame < 300; frame++) raceFrame();
-    ASSERT_LT(playerSpeed, 3.0f) << "the wall holds the car";
-    EXPECT_LT(cars[0].rpm, 1500.0f) << "the gearbox idles at this road speed";
+    ASSERT_LT(players[0].playerSpeed, 3.0f) << "the wall holds the car";
+    EXPECT_LT(session.cars[0].rpm, 1500.0f) << "the gearbox idles at this road speed";
     float pitch = 0.0f;
     alGetSourcef(soundEngine1.source, AL_PITCH, &pitch);
     // 0.35 at 1000 rpm, 0.2 more a thousand: the spinning wheels rev it past 5000.
     EXPECT_GT(pitch, 1.15f);
-    EXPECT_EQ(engineMix, 1.0f) << "heard on the throttle";
+    EXPECT_EQ(players[0].engineMix, 1.0f) << "heard on the throttle";
     // Off the throttle the revs fall back to idle within a second.
     holdKeys(false, false);
     for (int frame = 0; frame < 100; frame++) raceFrame();
@@ -603,13 +603,13 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
         alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
         Level heard[2][2];  // player, opponent; left, right
         for (int who = 0; who < 2; who++) {
-            const Vector3 p = getPosition(cars[0].body), v = getLinearVelocity(cars[0].body);
+            const Vector3 p = getPosition(session.cars[0].body), v = getLinearVelocity(session.cars[0].body);
             Vector3 ahead = v;
             normalise(ahead);
             // The listener looks along the car's way; its left is ahead x up.
             const Vector3 left(ahead.z, 0.0f, -ahead.x);
-            setPosition(cars[1].body, p + left * c.side - ahead * c.back);
-            setLinearVelocity(cars[1].body, v);
+            setPosition(session.cars[1].body, p + left * c.side - ahead * c.back);
+            setLinearVelocity(session.cars[1].body, v);
             for (const SoundEffect* sound :
                  {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4, &soundEnginePass, &soundStart,
                   &soundWind, &soundGear, &soundPoint})
@@ -624,7 +624,7 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
             }
             for (int ch = 0; ch < 2; ch++) heard[who][ch] = levelOf(channel[ch], 0, channel[ch].size());
         }
-        ASSERT_GT(playerSpeed, 15.0f);
+        ASSERT_GT(players[0].playerSpeed, 15.0f);
         const double player = std::hypot(heard[0][0].rms, heard[0][1].rms);
         const double opponent = std::hypot(heard[1][0].rms, heard[1][1].rms);
         const double under = 20.0 * std::log10(opponent / player);
@@ -651,7 +651,7 @@ TEST_F(LoopbackMix, TheCheckpointTickStandsAboveTheWindAt250Kmh) {
     stopRaceSounds();
     alSourcef(raceMusic.source, AL_MAX_GAIN, 0.0f);
     mixFor(kFrameSamples);
-    const Vector3 p = getPosition(cars[0].body);
+    const Vector3 p = getPosition(session.cars[0].body);
     double band[2][2];  // tick, wind; in 6.5-10 kHz, in 1-6 kHz
     SoundEffect* sounds[2] = {&soundPoint, &soundWind};
     for (int i = 0; i < 2; i++) {

@@ -85,13 +85,13 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     soundEnabled = true;
     musicEnabled = true;
     initCarTable();
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     frameFactor = 1.0f;
     srand(7);
     gameState = Race;
     loadRace(raceNumber);
-    if (lapsText) lapCount = std::atoi(lapsText);
+    if (lapsText) session.lapCount = std::atoi(lapsText);
     if (!mute.empty()) muteListed(mute);
 
     FILE* table = std::fopen((std::string(out) + ".csv").c_str(), "w");
@@ -103,10 +103,10 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     const auto start = std::chrono::steady_clock::now();
     int finishedFrames = 0;
     for (int frame = 0; frame < frames && finishedFrames < 600; frame++) {
-        finishedFrames += raceFinished ? 1 : 0;
+        finishedFrames += session.raceFinished ? 1 : 0;
         // The null and wave devices play in real time: frames of 10 ms.
         std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
 
         updateRaceSounds(frameFactor);
         glLoadIdentity();
@@ -116,9 +116,10 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         tickCountdown(frameFactor);
 
         if (frame % 5 == 0) {
-            std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01, playerSpeed,
-                         cars[0].gear, cars[0].rpm, engineMix, skidLevel, keys[VK_SPACE] ? 1 : 0,
-                         cars[0].checkpointsPassed, countdownRunning ? 1 : 0);
+            std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01,
+                         players[0].playerSpeed, session.cars[0].gear, session.cars[0].rpm,
+                         players[0].engineMix, players[0].skidLevel, keys[VK_SPACE] ? 1 : 0,
+                         session.cars[0].checkpointsPassed, session.countdownRunning ? 1 : 0);
         }
     }
     std::fclose(table);

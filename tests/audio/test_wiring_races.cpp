@@ -40,8 +40,8 @@ class RaceSounds : public ::testing::Test {
         loadEffectSounds();
         ASSERT_TRUE(menuMusic.open(".\\base\\music\\menu.ogg", true, true));
         initCarTable();
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
+        players[0].playerCarModel = 0;
+        players[0].playerCarPower = raceRun.carTable[0].power;
         soundEnabled = true;
         musicEnabled = true;
         menuMusicStartPending = false;

@@ -153,12 +153,12 @@ TEST(Waypoints, GameParserReadsTheWrittenFile) {
     std::vector<unsigned char> bytes = encodeWaypoints(points);
     ASSERT_EQ(bytes.size(), 4u + 20 * 3);
     parseWaypoints(bytes.data(), bytes.size());
-    ASSERT_EQ(checkpointCount, 3);
-    EXPECT_FLOAT_EQ(checkpoints[0].x, -12.0f);
-    EXPECT_FLOAT_EQ(checkpoints[0].z, -160.0f);
-    EXPECT_FLOAT_EQ(checkpoints[1].w, 15.0f);
-    EXPECT_EQ(checkpoints[1].tag, 2);
-    EXPECT_FLOAT_EQ(checkpoints[2].z, 2147483647.0f);
+    ASSERT_EQ(session.checkpointCount, 3);
+    EXPECT_FLOAT_EQ(session.checkpoints[0].x, -12.0f);
+    EXPECT_FLOAT_EQ(session.checkpoints[0].z, -160.0f);
+    EXPECT_FLOAT_EQ(session.checkpoints[1].w, 15.0f);
+    EXPECT_EQ(session.checkpoints[1].tag, 2);
+    EXPECT_FLOAT_EQ(session.checkpoints[2].z, 2147483647.0f);
     std::vector<Waypoint> back;
     ASSERT_TRUE(decodeWaypoints(bytes, &back));
     EXPECT_EQ(back[2].x, -2147483647);

@@ -103,8 +103,8 @@ class StartBanner : public ::testing::TestWithParam<int> {
         gameState = Race;
         startupPending = false;
         raceViewSpeed = 0.0f;
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
+        players[0].playerCarModel = 0;
+        players[0].playerCarPower = raceRun.carTable[0].power;
         ASSERT_TRUE(loadRace(GetParam()));
     }
     void TearDown() override {
@@ -119,15 +119,15 @@ TEST_P(StartBanner, ReadsTheRightWayRoundFromTheGrid) {
     // (its boards stand on the barriers below).
     std::vector<Vector3> corners;
     float top = -1e30f;
-    for (int g = 0; g < visualMapModel->groupCount; g++) {
-        const ModelGroup& group = visualMapModel->groups[g];
+    for (int g = 0; g < session.visualMapModel->groupCount; g++) {
+        const ModelGroup& group = session.visualMapModel->groups[g];
         if (group.materialIndex < 0) continue;
-        const char* file = visualMapModel->materials[group.materialIndex].textureFile;
+        const char* file = session.visualMapModel->materials[group.materialIndex].textureFile;
         if (file == nullptr || std::strstr(file, "startbanner") == nullptr) continue;
         for (int t = 0; t < group.triangleCount; t++)
             for (int k = 0; k < 3; k++) {
-                const ModelTriangle& tri = visualMapModel->triangles[group.triangleIndices[t]];
-                const float* p = visualMapModel->vertices[tri.vertexIndices[k]].position;
+                const ModelTriangle& tri = session.visualMapModel->triangles[group.triangleIndices[t]];
+                const float* p = session.visualMapModel->vertices[tri.vertexIndices[k]].position;
                 corners.push_back(Vector3(p[0], p[1], p[2]));
                 top = std::max(top, p[1]);
             }
@@ -158,7 +158,7 @@ TEST_P(StartBanner, ReadsTheRightWayRoundFromTheGrid) {
     updateModelLights();
     glPopMatrix();
     glEnable(GL_FOG);
-    drawChunkedModel(visualMapModel, sceneShading, false);
+    drawChunkedModel(session.visualMapModel, sceneShading, false);
     glUseProgramObjectARB(0);
 
     // The banner's rectangle in the picture.

@@ -230,7 +230,7 @@ TEST_F(World, CollisionMeshesBuildThePhysicsTerrain) {
 TEST_F(World, StartingGridsStandOnTheRoad) {
     for (int race = 1; race <= kRaceCount; ++race) {
         SCOPED_TRACE("race " + std::to_string(race));
-        collisionMapModel = loadModel(mapFile(race, "map.ms3d")).release();
+        session.collisionMapModel = loadModel(mapFile(race, "map.ms3d")).release();
         Vector3 gravity(0, -8, 0);
         WorldSizes sizes;
         PhysicsWorld* world = createWorld(sizes, nullptr, &gravity);
@@ -238,31 +238,32 @@ TEST_F(World, StartingGridsStandOnTheRoad) {
         buildMapMesh(world);
         Vec3 g = raceGridOrigin(race);
         for (int i = 0; i < kRaceCars; ++i) {
-            cars[i] = Car();
-            cars[i].index = i;
-            createCarBody(cars[i], world, Vector3(g.x, g.y, g.z + 4.5f * i));
-            ASSERT_NE(cars[i].body, nullptr);
+            session.cars[i] = Car();
+            session.cars[i].index = i;
+            createCarBody(session.cars[i], world, Vector3(g.x, g.y, g.z + 4.5f * i));
+            ASSERT_NE(session.cars[i].body, nullptr);
         }
         for (int k = 0; k < 70; ++k) step(world, 0.028f, 4, nullptr);
         // The car forces keep 1 - depth of each wheel ray, held to 0.7..0.9:
         // 0.9 would mean a wheel in the air.
         for (int i = 0; i < kRaceCars; ++i)
             for (int w = 0; w < 4; ++w) {
-                EXPECT_GT(cars[i].suspension[w], 0.72f) << "car " << i << " wheel " << w;
-                EXPECT_LT(cars[i].suspension[w], 0.88f) << "car " << i << " wheel " << w;
+                EXPECT_GT(session.cars[i].suspension[w], 0.72f) << "car " << i << " wheel " << w;
+                EXPECT_LT(session.cars[i].suspension[w], 0.88f) << "car " << i << " wheel " << w;
             }
         for (int i = 0; i < kRaceCars; ++i) {
-            Vector3 p = getPosition(cars[i].body);
+            Vector3 p = getPosition(session.cars[i].body);
             float road = groundHeight(p.x, p.z);
             EXPECT_NEAR(p.y - road, 0.82f, 0.15f) << "car " << i;
             EXPECT_NEAR(p.x, g.x, 0.5f) << "car " << i;
-            EXPECT_LT(length(Vec3{getLinearVelocity(cars[i].body).x, getLinearVelocity(cars[i].body).y,
-                                  getLinearVelocity(cars[i].body).z}),
+            EXPECT_LT(length(Vec3{getLinearVelocity(session.cars[i].body).x,
+                                  getLinearVelocity(session.cars[i].body).y,
+                                  getLinearVelocity(session.cars[i].body).z}),
                       0.5f);
         }
         destroyWorld(world);
-        delete collisionMapModel;
-        collisionMapModel = nullptr;
+        delete session.collisionMapModel;
+        session.collisionMapModel = nullptr;
     }
 }
 

@@ -32,7 +32,7 @@ class FrontEndGl : public ::testing::Test {
         frameFactor = 1.0f;
     }
     void TearDown() override {
-        if (raceWorld != nullptr) {
+        if (session.raceWorld != nullptr) {
             unloadRace();
             rebuildGarageLights();
         }

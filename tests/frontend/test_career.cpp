@@ -141,13 +141,13 @@ TEST_F(Career, TuningPurchasesWithSixHundredPoints) {
 TEST_F(Career, TunedStatisticsAddFiveHundredthsAPackageUpToOne) {
     float power, speed, suspension;
     tunedStatistics(5, &power, &speed, &suspension);
-    EXPECT_FLOAT_EQ(power, carTable[5].power);
-    EXPECT_FLOAT_EQ(speed, carTable[5].maxSpeed);
-    EXPECT_FLOAT_EQ(suspension, carTable[5].suspensionRating);
+    EXPECT_FLOAT_EQ(power, raceRun.carTable[5].power);
+    EXPECT_FLOAT_EQ(speed, raceRun.carTable[5].maxSpeed);
+    EXPECT_FLOAT_EQ(suspension, raceRun.carTable[5].suspensionRating);
     carTuning[5][0] = carTuning[5][2] = 1;
     tunedStatistics(5, &power, &speed, &suspension);
-    EXPECT_NEAR(power, carTable[5].power + 0.10f, 1e-6f);
-    EXPECT_NEAR(suspension, carTable[5].suspensionRating + 0.10f, 1e-6f);
+    EXPECT_NEAR(power, raceRun.carTable[5].power + 0.10f, 1e-6f);
+    EXPECT_NEAR(suspension, raceRun.carTable[5].suspensionRating + 0.10f, 1e-6f);
     // A stored value other than 1 counts as it is, but never past a full bar.
     carTuning[5][1] = 20;
     tunedStatistics(5, &power, &speed, &suspension);

@@ -33,7 +33,7 @@ TEST_F(GarageScene, WheelsFollowTheCarTable) {
         drawGarageScene();
         // The light space of the last wheel drawn: front right, turned over.
         const float* m = modelMatrix.m;
-        EXPECT_NEAR(m[12], carTable[car].frontWheelOffset / 1.67f * 0.77f, 1e-5f) << car;
+        EXPECT_NEAR(m[12], raceRun.carTable[car].frontWheelOffset / 1.67f * 0.77f, 1e-5f) << car;
         EXPECT_NEAR(m[13], -0.48f, 1e-6f);
         EXPECT_NEAR(m[14], -1.0f, 1e-6f);
         EXPECT_NEAR(m[0], 1.0f, 1e-6f);

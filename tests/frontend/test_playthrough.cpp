@@ -88,7 +88,7 @@ class PlayThrough : public ::testing::Test {
         // with the frame factor the loop had measured.
         const float measuredFactor = frameFactor;
         for (int i = 0; i < kRaceStepLimit && !until(); i++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             frameFactor = 1.0f;
             updateStandings();
             raceStep(frameFactor);
@@ -161,11 +161,11 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     raceHandler = [&](int) {
         if (!driven) {
             driven = true;
-            driveUndrawn([] { return raceFinished; });
-            placeAtFinish = playerPlace;
+            driveUndrawn([] { return session.raceFinished; });
+            placeAtFinish = players[0].playerPlace;
             return;
         }
-        resultSecondsDrawn = raceTimer;
+        resultSecondsDrawn = session.raceTimer;
     };
 
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
@@ -220,7 +220,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
             driven = true;
             raceNumber = quickRaceNumber;
             // Through the countdown and five seconds of driving.
-            driveUndrawn([] { return !countdownRunning && raceTime.seconds >= 5; });
+            driveUndrawn([] { return !session.countdownRunning && session.raceTime.seconds >= 5; });
             scriptedPushKey(VK_ESCAPE, true, frame + 1);
             scriptedPushKey(VK_ESCAPE, false, frame + 3);
             escPushed = true;
@@ -240,7 +240,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     EXPECT_FALSE(awardPending);
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
     // Nothing booked: the career is the new one the missing file gave.
     EXPECT_EQ(careerPoints, 0);
     EXPECT_EQ(maxRaceUnlocked, 1);
@@ -261,18 +261,18 @@ TEST_F(PlayThrough, ClosingDuringARaceFreesTheRaceAndTheModels) {
     raceHandler = [&](int frame) {
         if (!closed) {
             closed = true;
-            driveUndrawn([] { return !countdownRunning && raceTime.seconds >= 2; });
+            driveUndrawn([] { return !session.countdownRunning && session.raceTime.seconds >= 2; });
             scriptedPushMessage(WM_CLOSE, 0, 0, frame + 1);
         }
     };
     EXPECT_TRUE(run());
     EXPECT_TRUE(closed);
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(visualMapModel, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.visualMapModel, nullptr);
     EXPECT_EQ(garageModel, nullptr);
     for (int i = 0; i < kCarModels; i++) {
-        EXPECT_EQ(carBodyModels[i], nullptr) << "car " << i + 1;
-        EXPECT_EQ(carWheelModels[i], nullptr) << "car " << i + 1;
+        EXPECT_EQ(raceRun.carBodyModels[i], nullptr) << "car " << i + 1;
+        EXPECT_EQ(raceRun.carWheelModels[i], nullptr) << "car " << i + 1;
     }
 }
 

@@ -74,13 +74,13 @@ TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
     clickRow(1);
     ASSERT_EQ(gameState, Race);
     EXPECT_EQ(practiceKind, PracticeRace);
-    EXPECT_FALSE(timeTrialMode);
-    for (int i = 0; i < kRaceCars; i++) EXPECT_NE(cars[i].body, nullptr) << i;
-    EXPECT_EQ(cars[0].model, 1);
+    EXPECT_FALSE(raceRun.timeTrialMode);
+    for (int i = 0; i < kRaceCars; i++) EXPECT_NE(session.cars[i].body, nullptr) << i;
+    EXPECT_EQ(session.cars[0].model, 1);
     // A win, as a career race would book it.
-    countdownRunning = false;
-    raceFinished = true;
-    playerPlace = 1;
+    session.countdownRunning = false;
+    session.raceFinished = true;
+    players[0].playerPlace = 1;
     for (int frames = 0; gameState == Race && frames < 2000; frames++) drawResultScreen();
     EXPECT_EQ(gameState, PracticeMenu);
     EXPECT_EQ(practiceKind, NoPractice);
@@ -97,23 +97,23 @@ TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
     practiceCar = 0;
     clickRow(2);
     ASSERT_EQ(gameState, Race);
-    EXPECT_TRUE(timeTrialMode);
-    EXPECT_NE(cars[0].body, nullptr);
-    for (int i = 1; i < kRaceCars; i++) EXPECT_EQ(cars[i].body, nullptr) << i;
-    EXPECT_FALSE(countdownRunning);
+    EXPECT_TRUE(raceRun.timeTrialMode);
+    EXPECT_NE(session.cars[0].body, nullptr);
+    for (int i = 1; i < kRaceCars; i++) EXPECT_EQ(session.cars[i].body, nullptr) << i;
+    EXPECT_FALSE(session.countdownRunning);
     EXPECT_FALSE(countdownShowing());
-    EXPECT_EQ(lapCount, kTimeTrialLaps);
+    EXPECT_EQ(session.lapCount, kTimeTrialLaps);
     // Pause's Restart starts the same again, Exit goes back to the screen.
     gameState = Pause;
     clickRow(3);
     EXPECT_EQ(gameState, Race);
-    EXPECT_TRUE(timeTrialMode);
-    EXPECT_EQ(cars[1].body, nullptr);
+    EXPECT_TRUE(raceRun.timeTrialMode);
+    EXPECT_EQ(session.cars[1].body, nullptr);
     gameState = Pause;
     clickRow(4);
     EXPECT_EQ(gameState, PracticeMenu);
-    EXPECT_FALSE(timeTrialMode);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_FALSE(raceRun.timeTrialMode);
+    EXPECT_EQ(session.raceWorld, nullptr);
 }
 
 // The records table's date column: a date no lap was driven on, however far

@@ -12,15 +12,15 @@ class RaceFlow : public FrontEndGl {
   protected:
     // The player crosses the line in `place`; the result screen starts.
     void finish(int place) {
-        countdownRunning = false;
-        raceFinished = true;
-        raceTimer = 0.0f;
-        playerPlace = place;
+        session.countdownRunning = false;
+        session.raceFinished = true;
+        session.raceTimer = 0.0f;
+        players[0].playerPlace = place;
     }
     // Result-screen frames of 10 ms until the race is left; returns them.
     int runResultScreen() {
         int frames = 0;
-        while (gameState == Race && raceFinished && frames < 2000) {
+        while (gameState == Race && session.raceFinished && frames < 2000) {
             drawResultScreen();
             frames++;
             if (frames == 100) {
@@ -41,7 +41,7 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     ASSERT_EQ(gameState, Race);
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
-    ASSERT_NE(raceWorld, nullptr);
+    ASSERT_NE(session.raceWorld, nullptr);
     finish(1);
     const int frames = runResultScreen();
     // 1001 frames of 0.01 s take the timer past 10.0 (float steps land a frame either side).
@@ -53,7 +53,7 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     EXPECT_EQ(selectedRace, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
     EXPECT_EQ(menuClickSounds, 1);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
@@ -104,7 +104,7 @@ TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
     EXPECT_LE(quickRaceNumber, 9);
     EXPECT_GE(selectedCar, 0);
     EXPECT_LE(selectedCar, 5);
-    EXPECT_FLOAT_EQ(carPower, carTable[selectedCar].power);
+    EXPECT_FLOAT_EQ(carPower, raceRun.carTable[selectedCar].power);
     EXPECT_FALSE(careerRace);
     finish(1);
     runResultScreen();
@@ -129,7 +129,7 @@ TEST_F(RaceFlow, PauseExitFromACareerRaceBooksNothing) {
     EXPECT_EQ(selectedCar, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
-    EXPECT_EQ(raceWorld, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
     EXPECT_EQ(careerPoints, 0);
     EXPECT_EQ(menuClickSounds, 1);
 }
@@ -146,8 +146,8 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
     EXPECT_EQ(selectedCar, 4);
-    EXPECT_NE(raceWorld, nullptr);
-    EXPECT_TRUE(countdownRunning);
+    EXPECT_NE(session.raceWorld, nullptr);
+    EXPECT_TRUE(session.countdownRunning);
 
     exitRace();
     startQuickRace();
@@ -172,19 +172,19 @@ TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     for (const auto& r : races) {
         selectedRace = r[0];
         startCareerRace();
-        ASSERT_NE(raceWorld, nullptr);
-        EXPECT_EQ(raceDifficulty, r[1]) << "career race " << r[0];
+        ASSERT_NE(session.raceWorld, nullptr);
+        EXPECT_EQ(session.raceDifficulty, r[1]) << "career race " << r[0];
         exitRace();
     }
     startQuickRace();
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_EQ(raceDifficulty, kDifficultyNormal);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_EQ(session.raceDifficulty, kDifficultyNormal);
     exitRace();
     // A player's own choice holds for the career too.
     setSettingInt(kDifficultyKey, kDifficultyHard);
     selectedRace = 2;
     startCareerRace();
-    EXPECT_EQ(raceDifficulty, kDifficultyHard);
+    EXPECT_EQ(session.raceDifficulty, kDifficultyHard);
     exitRace();
 }
 

@@ -63,13 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ResultRows, PlayerFromTheRaceClocksOpponentsFromTheirOwnTimes) {
     resetRaceInfo();
-    raceFinished = true;
-    raceTime = RaceClock{4, 2, 50.0f};
-    bestLapTime = RaceClock{0, 58, 7.0f};
-    cars[0].lap = 4;
-    carRaceTimes[2].finished = true;
-    carRaceTimes[2].finishTime = 24000.0f;
-    carRaceTimes[2].bestLap = 5800.0f;
+    session.raceFinished = true;
+    session.raceTime = RaceClock{4, 2, 50.0f};
+    players[0].bestLapTime = RaceClock{0, 58, 7.0f};
+    session.cars[0].lap = 4;
+    session.carRaceTimes[2].finished = true;
+    session.carRaceTimes[2].finishTime = 24000.0f;
+    session.carRaceTimes[2].bestLap = 5800.0f;
     ResultRow rows[kResultRows];
     gatherResultRows(rows);
     EXPECT_TRUE(rows[0].finished);
@@ -78,7 +78,7 @@ TEST(ResultRows, PlayerFromTheRaceClocksOpponentsFromTheirOwnTimes) {
     EXPECT_TRUE(rows[2].finished);
     EXPECT_FLOAT_EQ(rows[2].total, 24000.0f);
     EXPECT_FALSE(rows[1].finished);
-    raceFinished = false;
+    session.raceFinished = false;
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         soundEnabled = musicEnabled = false;
         gameState = Race;
         startupPending = false;
-        playerCarModel = 0;
-        playerCarPower = carTable[0].power;
+        players[0].playerCarModel = 0;
+        players[0].playerCarPower = raceRun.carTable[0].power;
         srand(1);
         ASSERT_TRUE(loadRace(GetParam()));
     }
@@ -50,7 +50,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         updateModelLights();
         glPopMatrix();
         glEnable(GL_FOG);
-        drawChunkedModel(visualMapModel, sceneShading, mapBackFaceCulling);
+        drawChunkedModel(session.visualMapModel, sceneShading, mapBackFaceCulling);
         glUseProgramObjectARB(0);
         return readFrame();
     }

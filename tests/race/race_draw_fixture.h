@@ -35,11 +35,11 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
 
 // Unloads the race, if one is loaded, and frees the car models.
 inline void unloadRaceAndCars() {
-    if (raceWorld != nullptr) unloadRace();
+    if (session.raceWorld != nullptr) unloadRace();
     for (int i = 0; i < kCarModels; i++) {
-        delete carBodyModels[i];
-        delete carWheelModels[i];
-        carBodyModels[i] = carWheelModels[i] = nullptr;
+        delete raceRun.carBodyModels[i];
+        delete raceRun.carWheelModels[i];
+        raceRun.carBodyModels[i] = raceRun.carWheelModels[i] = nullptr;
     }
 }
 

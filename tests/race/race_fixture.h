@@ -15,27 +15,28 @@
 inline void resetRaceGlobals() {
     memset(keys, 0, sizeof keys);
     frameFactor = 1.0f;
-    raceStepFactor = 1.0f;
-    countdownRunning = false;
-    raceFinished = false;
-    raceTimer = 0.0f;
+    session.raceStepFactor = 1.0f;
+    session.countdownRunning = false;
+    session.raceFinished = false;
+    session.raceTimer = 0.0f;
     soundEnabled = false;
     musicEnabled = false;
-    playerCarPower = 0.5f;
-    playerCarModel = 0;
-    engineMix = skidLevel = driftLevel = driftScore = playerSpeed = raceViewSpeed = 0.0f;
-    opponentSkidLevel = 0.0f;
-    raceTime = lapTime = bestLapTime = RaceClock{};
-    lapCount = 4;
-    playerPlace = 4;
-    checkpointCount = 0;
-    memset(checkpoints, 0, sizeof checkpoints);
-    raceDifficulty = kDifficultyNormal;
+    players[0].playerCarPower = 0.5f;
+    players[0].playerCarModel = 0;
+    players[0].engineMix = players[0].skidLevel = players[0].driftLevel = players[0].driftScore =
+        players[0].playerSpeed = raceViewSpeed = 0.0f;
+    session.opponentSkidLevel = 0.0f;
+    session.raceTime = players[0].lapTime = players[0].bestLapTime = RaceClock{};
+    session.lapCount = 4;
+    players[0].playerPlace = 4;
+    session.checkpointCount = 0;
+    memset(session.checkpoints, 0, sizeof session.checkpoints);
+    session.raceDifficulty = kDifficultyNormal;
     resetCarReset();
     for (int i = 0; i < kRaceCars; i++) {
-        cars[i] = Car();
-        unstickCount[i] = 0;
-        lostCount[i] = 0;
+        session.cars[i] = Car();
+        session.unstickCount[i] = 0;
+        session.lostCount[i] = 0;
     }
 }
 
@@ -49,25 +50,25 @@ class RaceWorldTest : public ::testing::Test {
         Vector3 gravity(0.0f, -8.0f, 0.0f);
         world = createWorld(sizes, nullptr, &gravity);
         ASSERT_NE(world, nullptr);
-        raceWorld = world;
+        session.raceWorld = world;
         for (int i = 0; i < kRaceCars; i++) {
-            cars[i].index = i;
-            createCarBody(cars[i], world, Vector3(0.0f, 0.0f, 10.0f * (float)i));
-            ASSERT_NE(cars[i].body, nullptr);
-            cars[i].startRotation = getRotation(cars[i].body);
+            session.cars[i].index = i;
+            createCarBody(session.cars[i], world, Vector3(0.0f, 0.0f, 10.0f * (float)i));
+            ASSERT_NE(session.cars[i].body, nullptr);
+            session.cars[i].startRotation = getRotation(session.cars[i].body);
         }
     }
     void TearDown() override {
         destroyWorld(world);
-        raceWorld = nullptr;
+        session.raceWorld = nullptr;
         for (int i = 0; i < kRaceCars; i++) {
-            cars[i].body = nullptr;
+            session.cars[i].body = nullptr;
         }
     }
 
     // Moves car i to p with velocity v, nothing else changed.
     void place(int i, const Vector3& p, const Vector3& v) {
-        setPosition(cars[i].body, p);
-        setLinearVelocity(cars[i].body, v);
+        setPosition(session.cars[i].body, p);
+        setLinearVelocity(session.cars[i].body, v);
     }
 };

@@ -19,10 +19,10 @@ class ChaseCamera : public RaceWorldTest {
         scriptedReset();
         windowOpen = scriptedOpenGLWindow(64, 64);
         resetChaseCamera();
-        cameraMode = 0;
+        players[0].cameraMode = 0;
     }
     void TearDown() override {
-        cameraMode = 0;
+        players[0].cameraMode = 0;
         if (windowOpen) scriptedCloseGLWindow();
         RaceWorldTest::TearDown();
     }
@@ -47,22 +47,22 @@ TEST_F(ChaseCamera, SweepsInFromInFrontAndSettlesBehindTheCar) {
     place(0, p, Vector3(10, 0, 0));
     frame();
     // One frame closes 1 % of each gap: -5.5 towards 1, -1 towards 0.
-    EXPECT_NEAR(cameraDirX, -5.5f + 0.065f, 1e-6f);
-    EXPECT_NEAR(cameraDirZ, -0.99f, 1e-6f);
-    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * cameraDirX, 1e-4f);
+    EXPECT_NEAR(players[0].cameraDirX, -5.5f + 0.065f, 1e-6f);
+    EXPECT_NEAR(players[0].cameraDirZ, -0.99f, 1e-6f);
+    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * players[0].cameraDirX, 1e-4f);
     EXPECT_NEAR(cameraEye.y, p.y + 2.0f, 1e-5f);
-    EXPECT_NEAR(shadingEye.z, p.z - 8.0f * cameraDirZ, 1e-4f);
+    EXPECT_NEAR(shadingEye.z, p.z - 8.0f * players[0].cameraDirZ, 1e-4f);
     EXPECT_NEAR(shadingEye.y, p.y + 2.2f, 1e-5f);
 
     for (int i = 1; i < 300; i++) frame();
     // The gap shrinks geometrically: 6.5 x 0.99^300 after 300 frames.
-    EXPECT_NEAR(cameraDirX, 1.0f - 6.5f * std::pow(0.99f, 300.0f), 2e-3f);
+    EXPECT_NEAR(players[0].cameraDirX, 1.0f - 6.5f * std::pow(0.99f, 300.0f), 2e-3f);
     for (int i = 300; i < 1000; i++) frame();
     // It stops once a gap is 0.01 or less.
-    EXPECT_GT(cameraDirX, 0.989f);
-    EXPECT_LE(cameraDirX, 0.9901f);
-    EXPECT_GE(cameraDirZ, -0.01f);
-    EXPECT_LT(cameraDirZ, -0.0098f);
+    EXPECT_GT(players[0].cameraDirX, 0.989f);
+    EXPECT_LE(players[0].cameraDirX, 0.9901f);
+    EXPECT_GE(players[0].cameraDirZ, -0.01f);
+    EXPECT_LT(players[0].cameraDirZ, -0.0098f);
 
     // The view looks from the eye (at the origin of eye space) along the
     // smoothed direction, down towards a point 30 ahead and 1 below.
@@ -70,32 +70,36 @@ TEST_F(ChaseCamera, SweepsInFromInFrontAndSettlesBehindTheCar) {
     EXPECT_NEAR(eye.x, 0.0f, 1e-3f);
     EXPECT_NEAR(eye.y, 0.0f, 1e-3f);
     EXPECT_NEAR(eye.z, 0.0f, 1e-3f);
-    const Vector3 ahead = viewed(Vector3(p.x + 30 * cameraDirX, p.y - 1, p.z + 30 * cameraDirZ));
+    const Vector3 ahead =
+        viewed(Vector3(p.x + 30 * players[0].cameraDirX, p.y - 1, p.z + 30 * players[0].cameraDirZ));
     EXPECT_NEAR(ahead.x, 0.0f, 1e-3f);
     EXPECT_NEAR(ahead.y, 0.0f, 1e-3f);
     EXPECT_LT(ahead.z, -30.0f);
     // shadingViewDir is (38 cx, -3.2, 38 cz) normalised.
-    const float n = std::sqrt(38 * 38 * (cameraDirX * cameraDirX + cameraDirZ * cameraDirZ) + 3.2f * 3.2f);
-    EXPECT_NEAR(shadingViewDir.x, 38 * cameraDirX / n, 1e-5f);
+    const float n = std::sqrt(
+        38 * 38 *
+            (players[0].cameraDirX * players[0].cameraDirX + players[0].cameraDirZ * players[0].cameraDirZ) +
+        3.2f * 3.2f);
+    EXPECT_NEAR(shadingViewDir.x, 38 * players[0].cameraDirX / n, 1e-5f);
     EXPECT_NEAR(shadingViewDir.y, -3.2f / n, 1e-5f);
 }
 
 TEST_F(ChaseCamera, HoldsItsAimBelowHorizontalSpeedOne) {
     place(0, Vector3(0, 0, 0), Vector3(0.6f, 5.0f, 0.7f));  // fast, but mostly upwards
     frame();
-    EXPECT_FLOAT_EQ(cameraAimX, 1.0f);
-    EXPECT_FLOAT_EQ(cameraAimZ, 0.0f);
+    EXPECT_FLOAT_EQ(players[0].cameraAimX, 1.0f);
+    EXPECT_FLOAT_EQ(players[0].cameraAimZ, 0.0f);
     // Above it the aim is the whole velocity normalised, vertical part too.
     place(0, Vector3(0, 0, 0), Vector3(3.0f, 4.0f, 0.0f));
     frame();
-    EXPECT_NEAR(cameraAimX, 0.6f, 1e-6f);
-    EXPECT_NEAR(cameraAimZ, 0.0f, 1e-6f);
+    EXPECT_NEAR(players[0].cameraAimX, 0.6f, 1e-6f);
+    EXPECT_NEAR(players[0].cameraAimZ, 0.0f, 1e-6f);
     // Standing still keeps it.
     place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
-    const float x = cameraDirX;
+    const float x = players[0].cameraDirX;
     frame();
-    EXPECT_NEAR(cameraAimX, 0.6f, 1e-6f);
-    EXPECT_GT(cameraDirX, x);  // still closing the gap to the held aim
+    EXPECT_NEAR(players[0].cameraAimX, 0.6f, 1e-6f);
+    EXPECT_GT(players[0].cameraDirX, x);  // still closing the gap to the held aim
 }
 
 TEST_F(ChaseCamera, ReversingTurnsTheCameraRound) {
@@ -103,43 +107,44 @@ TEST_F(ChaseCamera, ReversingTurnsTheCameraRound) {
     for (int i = 0; i < 1000; i++) frame();
     place(0, Vector3(0, 0, 0), Vector3(-4, 0, 0));
     frame();
-    EXPECT_FLOAT_EQ(cameraAimX, -1.0f);
+    EXPECT_FLOAT_EQ(players[0].cameraAimX, -1.0f);
     for (int i = 0; i < 1000; i++) frame();
-    EXPECT_LT(cameraDirX, -0.98f);
+    EXPECT_LT(players[0].cameraDirX, -0.98f);
     // Behind a car moving -x is at larger x.
     EXPECT_GT(cameraEye.x, 6.0f);
 }
 
 TEST_F(ChaseCamera, CirclesTheCarAfterTheFinishAndHoldsOnSlowFrames) {
     place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
-    raceFinished = true;
-    orbitAngle = 1.0f;
+    session.raceFinished = true;
+    players[0].orbitAngle = 1.0f;
     frame();
-    EXPECT_NEAR(orbitAngle, 1.007f, 1e-6f);
-    EXPECT_NEAR(cameraAimX, std::cos(1.007f), 1e-5f);
-    EXPECT_NEAR(cameraAimZ, std::sin(1.007f), 1e-5f);
+    EXPECT_NEAR(players[0].orbitAngle, 1.007f, 1e-6f);
+    EXPECT_NEAR(players[0].cameraAimX, std::cos(1.007f), 1e-5f);
+    EXPECT_NEAR(players[0].cameraAimZ, std::sin(1.007f), 1e-5f);
 
     // Slow frames still turn the camera, by at most a 200 ms frame's share,
     // while the aim and the orbit go on.
     frameFactor = 9.5f;
-    const float x = cameraDirX;
+    const float x = players[0].cameraDirX;
     frame();
-    EXPECT_NE(cameraDirX, x);
-    EXPECT_NEAR(orbitAngle, 1.007f + 0.0665f, 1e-5f);
-    EXPECT_NEAR(cameraAimX, std::cos(1.0735f), 1e-5f);
+    EXPECT_NE(players[0].cameraDirX, x);
+    EXPECT_NEAR(players[0].orbitAngle, 1.007f + 0.0665f, 1e-5f);
+    EXPECT_NEAR(players[0].cameraAimX, std::cos(1.0735f), 1e-5f);
 }
 
 TEST_F(ChaseCamera, ModeOneSitsFurtherBackAndHigher) {
     const Vector3 p(20, -3, 7);
     place(0, p, Vector3(0, 0, 10));
-    cameraMode = 1;
+    players[0].cameraMode = 1;
     frame();
-    const Vector3 eye = viewed(Vector3(p.x - 8 * cameraDirX, p.y + 2.2f, p.z - 8 * cameraDirZ));
+    const Vector3 eye =
+        viewed(Vector3(p.x - 8 * players[0].cameraDirX, p.y + 2.2f, p.z - 8 * players[0].cameraDirZ));
     EXPECT_NEAR(eye.x, 0.0f, 1e-3f);
     EXPECT_NEAR(eye.y, 0.0f, 1e-3f);
     EXPECT_NEAR(eye.z, 0.0f, 1e-3f);
     // The published sprite eye stays the mode 0 one.
-    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * cameraDirX, 1e-4f);
+    EXPECT_NEAR(cameraEye.x, p.x - 6.5f * players[0].cameraDirX, 1e-4f);
 }
 
 // A wall 4 units behind a car facing +x: one upright quad across z.
@@ -192,8 +197,8 @@ TEST_F(ChaseCamera, EyeKeepsItsDistanceWhileTheDirectionSwingsRound) {
     // Just after a spin the smoothed direction passes near zero length.
     const Vector3 p(5, 1, 3);
     place(0, p, Vector3(0.5f, 0, 0));
-    cameraAimX = cameraDirX = 0.02f;
-    cameraAimZ = cameraDirZ = 0.0f;
+    players[0].cameraAimX = players[0].cameraDirX = 0.02f;
+    players[0].cameraAimZ = players[0].cameraDirZ = 0.0f;
     frame();
     const float dx = cameraEye.x - p.x, dz = cameraEye.z - p.z;
     EXPECT_GE(std::sqrt(dx * dx + dz * dz), 4.8f);
@@ -227,16 +232,17 @@ TEST_F(ChaseCamera, EyeStaysOverTheRoofOfATiltedCarAndComesBackDownWithinASecond
     const Vector3 p(0, 1, 0);
     for (const TiltCase& c : kTilts) {
         resetChaseCamera();
-        cameraAimX = cameraDirX = 1.0f;
-        cameraAimZ = cameraDirZ = 0.0f;
+        players[0].cameraAimX = players[0].cameraDirX = 1.0f;
+        players[0].cameraAimZ = players[0].cameraDirZ = 0.0f;
         place(0, p, Vector3(0, 0, 0));
-        setRotation(cars[0].body, fromEulerXYZ(c.euler));
+        setRotation(session.cars[0].body, fromEulerXYZ(c.euler));
         for (int i = 0; i < 100; i++) {
             frame();
-            ASSERT_GT(cameraEye.y, p.y + roofAbove(getRotation(cars[0].body))) << c.name << ", frame " << i;
+            ASSERT_GT(cameraEye.y, p.y + roofAbove(getRotation(session.cars[0].body)))
+                << c.name << ", frame " << i;
         }
         // Level again: down to its usual height within a second, not at once.
-        setRotation(cars[0].body, Matrix3::identity());
+        setRotation(session.cars[0].body, Matrix3::identity());
         frame();
         const float firstDown = cameraEye.y;
         for (int i = 1; i < 100; i++) frame();
@@ -251,36 +257,36 @@ TEST_F(ChaseCamera, ACarHeldStillForTwoSecondsGetsTheCameraBackBehindIt) {
     // Slid along a wall facing +z and stopped there: the camera looked along
     // the slide (+x).
     place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
-    setRotation(cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));
-    const Vector3 nose = getRotation(cars[0].body).rows[0];
+    setRotation(session.cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));
+    const Vector3 nose = getRotation(session.cars[0].body).rows[0];
     ASSERT_NEAR(nose.z, 1.0f, 1e-4f);
-    cameraAimX = cameraDirX = 1.0f;
-    cameraAimZ = cameraDirZ = 0.0f;
+    players[0].cameraAimX = players[0].cameraDirX = 1.0f;
+    players[0].cameraAimZ = players[0].cameraDirZ = 0.0f;
     for (int i = 0; i < 190; i++) frame();
-    EXPECT_NEAR(cameraDirX, 1.0f, 1e-4f) << "turned before two seconds";
+    EXPECT_NEAR(players[0].cameraDirX, 1.0f, 1e-4f) << "turned before two seconds";
     for (int i = 190; i < 210; i++) frame();
-    EXPECT_NEAR(cameraDirX, nose.x, 1e-4f);
-    EXPECT_NEAR(cameraDirZ, nose.z, 1e-4f);
+    EXPECT_NEAR(players[0].cameraDirX, nose.x, 1e-4f);
+    EXPECT_NEAR(players[0].cameraDirZ, nose.z, 1e-4f);
     EXPECT_LT(cameraEye.z, -4.0f);  // behind the nose
     // Not while the countdown holds the cars.
     resetChaseCamera();
-    cameraAimX = cameraDirX = 1.0f;
-    cameraAimZ = cameraDirZ = 0.0f;
-    countdownRunning = true;
+    players[0].cameraAimX = players[0].cameraDirX = 1.0f;
+    players[0].cameraAimZ = players[0].cameraDirZ = 0.0f;
+    session.countdownRunning = true;
     for (int i = 0; i < 300; i++) frame();
-    EXPECT_NEAR(cameraDirX, 1.0f, 1e-4f);
+    EXPECT_NEAR(players[0].cameraDirX, 1.0f, 1e-4f);
 }
 
 TEST_F(ChaseCamera, BumperAndHoodViewsLookAlongTheNoseFromOnTheCar) {
     const Vector3 p(10, 2, -4);
     place(0, p, Vector3(0, 0, 12));
-    setRotation(cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));  // nose +z
+    setRotation(session.cars[0].body, fromEulerXYZ(Vector3(0.0f, -1.5707964f, 0.0f)));  // nose +z
     struct ViewCase {
         int mode;
         float ahead, up;  // the eye from the car's centre, along the nose and up
     } views[] = {{kBumperView, 3.3f, 0.45f}, {kHoodView, 1.0f, 1.35f}};
     for (const ViewCase& v : views) {
-        cameraMode = v.mode;
+        players[0].cameraMode = v.mode;
         frame();
         EXPECT_NEAR(cameraEye.x, p.x, 1e-3f) << v.mode;
         EXPECT_NEAR(cameraEye.y, p.y + v.up, 1e-3f) << v.mode;

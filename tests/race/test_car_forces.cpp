@@ -79,23 +79,23 @@ using CarForces = RaceWorldTest;
 
 TEST_F(CarForces, ACarInTheAirGetsOnlyDragAndGravityAndKeepsItsGrip) {
     for (int i = 0; i < kRaceCars; i++) {
-        cars[i].frontGrip = 0.42f;
-        cars[i].rearGrip = 0.43f;
-        cars[i].driveForce = 80.0f;
-        cars[i].steer = 0.5f;
+        session.cars[i].frontGrip = 0.42f;
+        session.cars[i].rearGrip = 0.43f;
+        session.cars[i].driveForce = 80.0f;
+        session.cars[i].steer = 0.5f;
     }
     place(0, Vector3(0, 100, 0), Vector3(0, 0, 0));
     step(world, 0.028f, 4, nullptr);
     step(world, 0.028f, 4, nullptr);
     // No wheel touches: no drive, no springs; the body falls at g (drag on
     // the tiny fall speed is below the tolerance).
-    Vector3 v = getLinearVelocity(cars[0].body);
+    Vector3 v = getLinearVelocity(session.cars[0].body);
     EXPECT_NEAR(v.x, 0.0f, 1e-5f);
     EXPECT_NEAR(v.y, -0.42f, 0.04f);  // gravity acts from the first or second sub-step
-    EXPECT_EQ(cars[0].frontGrip, 0.42f);
-    EXPECT_EQ(cars[0].rearGrip, 0.43f);
-    EXPECT_EQ(cars[0].driveForce, 80.0f);  // the cornering loss needs ground too
-    for (int w = 0; w < kWheels; w++) EXPECT_EQ(cars[0].suspension[w], 0.9f);
+    EXPECT_EQ(session.cars[0].frontGrip, 0.42f);
+    EXPECT_EQ(session.cars[0].rearGrip, 0.43f);
+    EXPECT_EQ(session.cars[0].driveForce, 80.0f);  // the cornering loss needs ground too
+    for (int w = 0; w < kWheels; w++) EXPECT_EQ(session.cars[0].suspension[w], 0.9f);
 }
 
 TEST(CarImpacts, HeavierHitsPlayHeavierFilesLouder) {
@@ -127,8 +127,8 @@ TEST_F(CarForces, AnImpactIsHeardOnceItStopsGrowingAndNotAgainWithin03Seconds) {
     // play later, a third 0.31 s after the first.
     const float h = 0.007f;
     auto subStep = [&](float speed) {
-        place(1, getPosition(cars[1].body), Vector3(speed, 0.0f, 0.0f));
-        return listenForImpact(cars[1], h).sound;
+        place(1, getPosition(session.cars[1].body), Vector3(speed, 0.0f, 0.0f));
+        return listenForImpact(session.cars[1], h).sound;
     };
     for (int i = 0; i < 10; i++) EXPECT_EQ(subStep(20.0f), nullptr);
     EXPECT_EQ(subStep(14.0f), nullptr) << "still losing speed";

@@ -11,11 +11,11 @@ class CarReset : public RaceWorldTest {
   protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
-        checkpointCount = 4;
-        checkpoints[0] = {0, 2, 0, 10, 1};
-        checkpoints[1] = {100, 2, 0, 10, 1};
-        checkpoints[2] = {100, 2, 100, 10, 2};
-        checkpoints[3] = {0, 2, 100, 10, 1};
+        session.checkpointCount = 4;
+        session.checkpoints[0] = {0, 2, 0, 10, 1};
+        session.checkpoints[1] = {100, 2, 0, 10, 1};
+        session.checkpoints[2] = {100, 2, 100, 10, 2};
+        session.checkpoints[3] = {0, 2, 100, 10, 1};
         setDefaultKeyBindings();
     }
     void TearDown() override {
@@ -42,12 +42,12 @@ TEST_F(CarReset, PutsTheCarOnTheLastCheckpointFacingTheNextAtRestForThreeSeconds
     };
     for (const Case& c : cases) {
         resetCarReset();
-        Car& car = cars[0];
+        Car& car = session.cars[0];
         car.nextCheckpoint = c.nextCheckpoint;
         car.checkpointsPassed = 7;
         car.lap = 2;
-        raceTime = RaceClock{1, 58, 50.0f};
-        lapTime = RaceClock{0, 20, 0.0f};
+        session.raceTime = RaceClock{1, 58, 50.0f};
+        players[0].lapTime = RaceClock{0, 20, 0.0f};
         place(0, Vector3(40, 0, -30), Vector3(0, 0, 12));  // off the road, sliding
         ASSERT_TRUE(carResetAllowed());
         press(20);
@@ -64,31 +64,31 @@ TEST_F(CarReset, PutsTheCarOnTheLastCheckpointFacingTheNextAtRestForThreeSeconds
         EXPECT_NEAR(length(getLinearVelocity(car.body)), 0.0f, 1e-6f);
         EXPECT_EQ(carResetFade(), 0.0f);
         // Three seconds on both clocks, carried into the minutes.
-        EXPECT_EQ(raceTime.minutes, 2);
-        EXPECT_EQ(raceTime.seconds, 1);
-        EXPECT_EQ(lapTime.seconds, 23);
-        EXPECT_GT(resetPenaltyShown, 0.0f);
+        EXPECT_EQ(session.raceTime.minutes, 2);
+        EXPECT_EQ(session.raceTime.seconds, 1);
+        EXPECT_EQ(players[0].lapTime.seconds, 23);
+        EXPECT_GT(players[0].resetPenaltyShown, 0.0f);
         // The progress is the car's own: nothing passed or lost.
         EXPECT_EQ(car.nextCheckpoint, c.nextCheckpoint);
         EXPECT_EQ(car.checkpointsPassed, 7);
         EXPECT_EQ(car.lap, 2);
-        EXPECT_EQ(resetCount, 1);
+        EXPECT_EQ(players[0].resetCount, 1);
     }
 }
 
 TEST_F(CarReset, RefusedDuringTheCountdownAfterTheFinishAndBeforeTheFirstCheckpoint) {
-    Car& car = cars[0];
+    Car& car = session.cars[0];
     car.nextCheckpoint = 2;
     car.checkpointsPassed = 2;
     place(0, Vector3(40, 0, -30), Vector3(0, 0, 0));
-    countdownRunning = true;
+    session.countdownRunning = true;
     press(100);
-    EXPECT_EQ(resetCount, 0);
+    EXPECT_EQ(players[0].resetCount, 0);
     EXPECT_NEAR(getPosition(car.body).x, 40.0f, 1e-3f);
-    countdownRunning = false;
-    raceFinished = true;
+    session.countdownRunning = false;
+    session.raceFinished = true;
     EXPECT_FALSE(requestCarReset());
-    raceFinished = false;
+    session.raceFinished = false;
     car.checkpointsPassed = 0;
     EXPECT_FALSE(requestCarReset());
     car.checkpointsPassed = 2;
@@ -96,7 +96,7 @@ TEST_F(CarReset, RefusedDuringTheCountdownAfterTheFinishAndBeforeTheFirstCheckpo
     EXPECT_TRUE(requestCarReset());
     EXPECT_FALSE(requestCarReset());
     press(100);
-    EXPECT_EQ(resetCount, 1);
+    EXPECT_EQ(players[0].resetCount, 1);
 }
 
 TEST(Standings, OnTheGridTheCarNearestTheFirstCheckpointLeads) {
@@ -105,24 +105,24 @@ TEST(Standings, OnTheGridTheCarNearestTheFirstCheckpointLeads) {
     Vector3 gravity(0.0f, -8.0f, 0.0f);
     PhysicsWorld* world = createWorld(sizes, nullptr, &gravity);
     ASSERT_NE(world, nullptr);
-    checkpointCount = 2;
-    checkpoints[0] = {10, 0, 6.75f, 10, 1};
-    checkpoints[1] = {100, 0, 6.75f, 10, 1};
+    session.checkpointCount = 2;
+    session.checkpoints[0] = {10, 0, 6.75f, 10, 1};
+    session.checkpoints[1] = {100, 0, 6.75f, 10, 1};
     // The grid: the player at z 0, the others 4.5 apart; the player and car
     // 3 stand furthest from the point, equally far.
     for (int i = 0; i < kRaceCars; i++) {
-        cars[i].index = i;
-        createCarBody(cars[i], world, Vector3(0.0f, 0.0f, 4.5f * (float)i));
+        session.cars[i].index = i;
+        createCarBody(session.cars[i], world, Vector3(0.0f, 0.0f, 4.5f * (float)i));
     }
     updateStandings();
     const int order[kRaceCars] = {1, 2, 0, 3};
-    for (int i = 0; i < kRaceCars; i++) EXPECT_EQ(standings[i].car, order[i]) << i;
+    for (int i = 0; i < kRaceCars; i++) EXPECT_EQ(session.standings[i].car, order[i]) << i;
     // Once a checkpoint is passed the counts decide again.
-    cars[3].checkpointsPassed = 1;
+    session.cars[3].checkpointsPassed = 1;
     updateStandings();
-    EXPECT_EQ(standings[0].car, 3);
+    EXPECT_EQ(session.standings[0].car, 3);
     destroyWorld(world);
-    for (int i = 0; i < kRaceCars; i++) cars[i].body = nullptr;
+    for (int i = 0; i < kRaceCars; i++) session.cars[i].body = nullptr;
 }
 
 TEST(Difficulty, ReadFromTheSettingsWithBadValuesClampedAndRisingOverTheCareer) {
@@ -155,11 +155,11 @@ TEST(Difficulty, ReadFromTheSettingsWithBadValuesClampedAndRisingOverTheCareer) 
         if (c.value != nullptr) {
             ASSERT_TRUE(setSettingText(kDifficultyKey, c.value));
         }
-        raceCareerNumber = c.careerRace;
+        session.raceCareerNumber = c.careerRace;
         EXPECT_EQ(readRaceDifficulty(), c.difficulty)
             << (c.value ? c.value : "none") << ", race " << c.careerRace;
     }
-    raceCareerNumber = 0;
+    session.raceCareerNumber = 0;
     clearGameSettings();
     // A difficulty out of range scales like the nearest one.
     EXPECT_EQ(opponentPowerScale(9, 1), opponentPowerScale(kDifficultyHard, 1));

@@ -48,7 +48,7 @@ struct StateHash {
 
 uint64_t carStateHash() {
     StateHash h;
-    for (const Car& car : cars) {
+    for (const Car& car : session.cars) {
         h.vector(getPosition(car.body));
         const Matrix3 r = getRotation(car.body);
         for (int row = 0; row < 3; row++) h.vector(r.rows[row]);
@@ -63,7 +63,7 @@ uint64_t carStateHash() {
         h.number(car.checkpointsPassed);
         h.number(car.aiWaypoint);
     }
-    h.number(raceTimer);
+    h.number(session.raceTimer);
     return h.value;
 }
 
@@ -79,13 +79,13 @@ TEST(GoldenRun, AFixedRaceEndsInTheRecordedCarStates) {
     ASSERT_TRUE(openSimWindow());
     ASSERT_TRUE(loadSimRace(kGoldenRace, kGoldenCar, kGoldenSeed));
     DriverState driver{};
-    for (int frame = 0; frame < kGoldenFrames && !raceFinished; frame++) {
-        scriptedDriverKeys(cars[0], driver);
+    for (int frame = 0; frame < kGoldenFrames && !session.raceFinished; frame++) {
+        scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
         raceStep(frameFactor);
         tickCountdown(frameFactor);
     }
-    for (const Car& car : cars) ASSERT_NE(car.body, nullptr);
+    for (const Car& car : session.cars) ASSERT_NE(car.body, nullptr);
     EXPECT_EQ(carStateHash(), kGoldenHash) << "final car states hash to 0x" << std::hex << carStateHash()
                                            << "; see the top of this file before changing the value";
     unloadRace();

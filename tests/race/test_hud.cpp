@@ -51,17 +51,18 @@ class HudFrames : public RaceWorldTest {
         if (!startRaceRenderer()) FAIL() << "no GL window or no generated base/";
         RaceWorldTest::SetUp();
         const float course[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
-        for (int i = 0; i < 4; i++) checkpoints[i] = Checkpoint{course[i][0], 0.0f, course[i][1], 0.0f, 0};
-        checkpointCount = 4;
-        cars[0].nextCheckpoint = 1;
-        cars[0].nitro = 100.0f;
-        cars[0].rpm = 1000.0f;
+        for (int i = 0; i < 4; i++)
+            session.checkpoints[i] = Checkpoint{course[i][0], 0.0f, course[i][1], 0.0f, 0};
+        session.checkpointCount = 4;
+        session.cars[0].nextCheckpoint = 1;
+        session.cars[0].nitro = 100.0f;
+        session.cars[0].rpm = 1000.0f;
         place(0, Vector3(50, 0, 0), Vector3(10, 0, 0));
-        hudArrowAngle = 0.0f;
-        markerPhase = 0.0f;
+        players[0].hudArrowAngle = 0.0f;
+        session.markerPhase = 0.0f;
     }
     void TearDown() override {
-        if (raceWorld != nullptr) RaceWorldTest::TearDown();
+        if (session.raceWorld != nullptr) RaceWorldTest::TearDown();
         stopRaceRenderer();
     }
 
@@ -81,9 +82,9 @@ class HudFrames : public RaceWorldTest {
 
     // Whether the arrow was drawn: drawing it turns hudArrowAngle.
     bool arrowDrawn() {
-        hudArrowAngle = 0.0f;
+        players[0].hudArrowAngle = 0.0f;
         hud();
-        return hudArrowAngle != 0.0f;
+        return players[0].hudArrowAngle != 0.0f;
     }
 };
 
@@ -91,13 +92,13 @@ TEST_F(HudFrames, ArrowTurnsTowardsTheBendOnlyWhileRacingForwards) {
     ASSERT_TRUE(arrowDrawn());
     // The bend at checkpoint 1 turns from +x to +z, to the car's right:
     // the arrow turns the negative way, 1.5 degrees per unit of frame time.
-    EXPECT_FLOAT_EQ(hudArrowAngle, -1.5f);
-    countdownRunning = true;
+    EXPECT_FLOAT_EQ(players[0].hudArrowAngle, -1.5f);
+    session.countdownRunning = true;
     EXPECT_FALSE(arrowDrawn());
-    countdownRunning = false;
-    raceFinished = true;
+    session.countdownRunning = false;
+    session.raceFinished = true;
     EXPECT_FALSE(arrowDrawn());
-    raceFinished = false;
+    session.raceFinished = false;
     place(0, Vector3(50, 0, 0), Vector3(-10, 0, 0));
     EXPECT_FALSE(arrowDrawn());
     // 44 degrees off the road still shows it, 46 does not.
@@ -110,9 +111,9 @@ TEST_F(HudFrames, ArrowTurnsTowardsTheBendOnlyWhileRacingForwards) {
 
 TEST_F(HudFrames, ArrowIsSeenAtTheTopCentreAndClearFarAway) {
     const std::vector<uint8_t> shown = hud();
-    countdownRunning = true;
+    session.countdownRunning = true;
     const std::vector<uint8_t> hidden = hud();
-    countdownRunning = false;
+    session.countdownRunning = false;
     // Every difference lies in the arrow's square about (400, 545), apart
     // from the race clock under the lap counter, hidden in the countdown.
     long inside = 0, outside = 0;
@@ -137,19 +138,19 @@ TEST_F(HudFrames, ArrowIsSeenAtTheTopCentreAndClearFarAway) {
     // Beyond a squared distance of 30000 the arrow has no alpha left.
     place(0, Vector3(-200, 0, 0), Vector3(10, 0, 0));
     const std::vector<uint8_t> far = hud();
-    countdownRunning = true;
+    session.countdownRunning = true;
     EXPECT_EQ(overlayBox(far, 330, 475, 470, 600), overlayBox(hud(), 330, 475, 470, 600));
 }
 
 TEST_F(HudFrames, NitroFillGrowsUpwardsAndStopsAtFull) {
-    countdownRunning = true;  // no arrow: it turns from frame to frame
-    cars[0].nitro = 0.0f;
+    session.countdownRunning = true;  // no arrow: it turns from frame to frame
+    session.cars[0].nitro = 0.0f;
     const std::vector<uint8_t> empty = hud();
-    cars[0].nitro = 100.0f;
+    session.cars[0].nitro = 100.0f;
     const std::vector<uint8_t> full = hud();
-    cars[0].nitro = 250.0f;
+    session.cars[0].nitro = 250.0f;
     EXPECT_EQ(hud(), full);
-    cars[0].nitro = 50.0f;
+    session.cars[0].nitro = 50.0f;
     const std::vector<uint8_t> half = hud();
 
     // The gauge spans (-12, 0) to (188, 200).
@@ -161,40 +162,40 @@ TEST_F(HudFrames, NitroFillGrowsUpwardsAndStopsAtFull) {
 }
 
 TEST_F(HudFrames, NeedleAndLapShowTheirEdgeValues) {
-    countdownRunning = true;  // no arrow: it turns from frame to frame
-    cars[0].rpm = 400.0f;
+    session.countdownRunning = true;  // no arrow: it turns from frame to frame
+    session.cars[0].rpm = 400.0f;
     const std::vector<uint8_t> rest = hud();
-    cars[0].rpm = 1000.0f;
+    session.cars[0].rpm = 1000.0f;
     EXPECT_EQ(hud(), rest);
-    cars[0].rpm = 9000.0f;
+    session.cars[0].rpm = 9000.0f;
     const std::vector<uint8_t> stop = hud();
     EXPECT_NE(stop, rest);
-    cars[0].rpm = 1000.0f + 243.0f / 0.035f + 1.0f;
+    session.cars[0].rpm = 1000.0f + 243.0f / 0.035f + 1.0f;
     EXPECT_EQ(hud(), stop);
-    cars[0].rpm = 1000.0f;
+    session.cars[0].rpm = 1000.0f;
 
     // Lap 0 (before the start line) reads as lap 1; lap 2 changes only the
     // lap text at the top left.
-    cars[0].lap = 0;
+    session.cars[0].lap = 0;
     const std::vector<uint8_t> lap0 = hud();
-    cars[0].lap = 1;
+    session.cars[0].lap = 1;
     EXPECT_EQ(hud(), lap0);
-    cars[0].lap = 2;
+    session.cars[0].lap = 2;
     const std::vector<uint8_t> lap2 = hud();
     EXPECT_NE(overlayBox(lap2, 100, 555, 300, 600), overlayBox(lap0, 100, 555, 300, 600));
     EXPECT_EQ(overlayBox(lap2, 320, 0, 800, 600), overlayBox(lap0, 320, 0, 800, 600));
 }
 
 TEST_F(HudFrames, DriftTextIsGreenAboveTwentyFiveAndRedAboveFifty) {
-    countdownRunning = true;  // no arrow: it turns from frame to frame
-    driftScore = 0.05f;
+    session.countdownRunning = true;  // no arrow: it turns from frame to frame
+    players[0].driftScore = 0.05f;
     const std::vector<uint8_t> none = hud();
-    driftScore = 0.0f;
+    players[0].driftScore = 0.0f;
     EXPECT_EQ(hud(), none);
     auto dominant = [&](float score, int channel) {
-        driftScore = score;
+        players[0].driftScore = score;
         const std::vector<uint8_t> box = overlayBox(hud(), 330, 380, 560, 420);
-        driftScore = 0.0f;
+        players[0].driftScore = 0.0f;
         int count = 0;
         for (size_t i = 0; i + 2 < box.size(); i += 3) {
             const int others = channel == 0 ? box[i + 1] + box[i + 2] : box[i] + box[i + 2];

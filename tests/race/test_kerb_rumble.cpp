@@ -33,10 +33,10 @@ using KerbRumbleRace = RaceWorldTest;
 TEST_F(KerbRumbleRace, TheRumbleComesInOnTheKerbFollowsTheSpeedAndDiesAway) {
     const Vector3 side(0.0f, 0.0f, 1.0f), kerb(0.0f, 0.83f, -0.55f), road(0.0f, 1.0f, 0.0f);
     startKerbRumble();
-    playerSpeed = 15.0f;
+    players[0].playerSpeed = 15.0f;
     for (int frame = 0; frame < 10; frame++) {
-        noteWheelGround(cars[0], kerb, side);
-        noteWheelGround(cars[1], road, side);
+        noteWheelGround(session.cars[0], kerb, side);
+        noteWheelGround(session.cars[1], road, side);
         updateKerbRumble(1.0f);
     }
     EXPECT_GT(kerbRumbleLevel(), 0.95f);
@@ -44,22 +44,22 @@ TEST_F(KerbRumbleRace, TheRumbleComesInOnTheKerbFollowsTheSpeedAndDiesAway) {
     // An opponent on the kerb is not the player's tyres.
     startKerbRumble();
     for (int frame = 0; frame < 10; frame++) {
-        noteWheelGround(cars[1], kerb, side);
+        noteWheelGround(session.cars[1], kerb, side);
         updateKerbRumble(1.0f);
     }
     EXPECT_EQ(kerbRumbleLevel(), 0.0f);
     // Slowly over the kerb: heard in proportion.
-    playerSpeed = 3.0f;
+    players[0].playerSpeed = 3.0f;
     for (int frame = 0; frame < 20; frame++) {
-        noteWheelGround(cars[0], kerb, side);
+        noteWheelGround(session.cars[0], kerb, side);
         updateKerbRumble(1.0f);
     }
     EXPECT_NEAR(soundKerb.gain, 0.5f * kerbRumbleLevel(), 1e-6f);
     // Back on the road: gone within half a second.
     for (int frame = 0; frame < 50; frame++) {
-        noteWheelGround(cars[0], road, side);
+        noteWheelGround(session.cars[0], road, side);
         updateKerbRumble(1.0f);
     }
     EXPECT_LT(kerbRumbleLevel(), 0.05f);
-    playerSpeed = 0.0f;
+    players[0].playerSpeed = 0.0f;
 }

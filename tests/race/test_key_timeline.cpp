@@ -47,7 +47,7 @@ TEST_F(KeyTimeline, LeftPressedForTheLastThirtyPercentOfASlowFrameSteersThatShar
     const int left = keyBindings[BindLeft];
     change(left, true, 1700.0f);
     frame(1000.0f, 2000.0f, 100.0f);
-    EXPECT_NEAR(cars[0].steer, 9.0f * kSteerPerUnit, 1e-4f);
+    EXPECT_NEAR(session.cars[0].steer, 9.0f * kSteerPerUnit, 1e-4f);
     EXPECT_TRUE(keys[left]);  // the frame's end state is kept
 }
 
@@ -60,7 +60,7 @@ TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
     change(left, false, 600.0f);
     frame(0.0f, 1000.0f, 100.0f);
     const float held = 9.0f * kSteerPerUnit;
-    EXPECT_NEAR(cars[0].steer, held * 0.55f * 0.55f, 1e-4f);
+    EXPECT_NEAR(session.cars[0].steer, held * 0.55f * 0.55f, 1e-4f);
     EXPECT_FALSE(keys[left]);
 }
 
@@ -80,7 +80,7 @@ TEST_F(KeyTimeline, FramesOfOneSliceOrWithoutMomentsReadTheKeysAtTheirEnd) {
     };
     const int left = keyBindings[BindLeft];
     for (const OneSliceCase& c : cases) {
-        cars[0].steer = 0.0f;
+        session.cars[0].steer = 0.0f;
         messageTimeMs = c.timed ? 5.0f : -1.0f;
         noteKeyEvent(left, true);
         keys[left] = true;
@@ -90,7 +90,7 @@ TEST_F(KeyTimeline, FramesOfOneSliceOrWithoutMomentsReadTheKeysAtTheirEnd) {
         keys[left] = false;
         messageTimeMs = -1.0f;
         frame(0.0f, 10.0f * c.f, c.f);
-        EXPECT_NEAR(cars[0].steer, std::min(0.7f, c.f * kSteerPerUnit), 1e-4f) << c.name;
+        EXPECT_NEAR(session.cars[0].steer, std::min(0.7f, c.f * kSteerPerUnit), 1e-4f) << c.name;
     }
 }
 

@@ -168,7 +168,7 @@ TEST_F(LapFilesOfThePlayer, RecordsFileLosesNothingAtTheNextLap) {
         EXPECT_TRUE(writeLapRecords()) << c.name;
         if (c.kind == Kind::Folder || c.kind == Kind::IoError) {
             EXPECT_EQ(read, LapFileRead::Unreadable) << c.name;
-            EXPECT_TRUE(lapFiles.records.unreadable && lapFiles.records.keepFile) << c.name;
+            EXPECT_TRUE(raceRun.lapFiles.records.unreadable && raceRun.lapFiles.records.keepFile) << c.name;
             expectUntouched(path, c.kind);
             continue;
         }
@@ -179,18 +179,18 @@ TEST_F(LapFilesOfThePlayer, RecordsFileLosesNothingAtTheNextLap) {
             EXPECT_EQ(bytesOf("elsewhere.dat"), original) << c.name;
         } else {
             EXPECT_TRUE(read == LapFileRead::Refused || read == LapFileRead::Partial) << c.name;
-            EXPECT_TRUE(lapFiles.records.damaged && lapFiles.records.backupKept) << c.name;
+            EXPECT_TRUE(raceRun.lapFiles.records.damaged && raceRun.lapFiles.records.backupKept) << c.name;
             EXPECT_EQ(bytesOf(path + ".bad"), original) << c.name;
         }
         // The new file holds the new record and every whole record the old
         // one had.
         clearLapRecords();
         EXPECT_EQ(readLapRecords(), LapFileRead::Read) << c.name;
-        EXPECT_FLOAT_EQ(lapRecords[4].lap, 4000.0f) << c.name;
+        EXPECT_FLOAT_EQ(raceRun.lapRecords[4].lap, 4000.0f) << c.name;
         const bool firstWhole = c.bytes != recordsOfUnknownCircuit && c.bytes != recordsOfUnknownCar;
         const bool anyWhole = c.bytes != recordsOfVersion2;
-        EXPECT_EQ(lapRecords[1].lap > 0.0f, anyWhole && firstWhole) << c.name;
-        EXPECT_EQ(lapRecords[8].lap > 0.0f, anyWhole && c.bytes != recordsTruncated) << c.name;
+        EXPECT_EQ(raceRun.lapRecords[1].lap > 0.0f, anyWhole && firstWhole) << c.name;
+        EXPECT_EQ(raceRun.lapRecords[8].lap > 0.0f, anyWhole && c.bytes != recordsTruncated) << c.name;
     }
 }
 
@@ -306,9 +306,9 @@ TEST_F(LapFilesOfThePlayer, TwoGamesSavingAtOnceKeepBothRecords) {
     }
     ASSERT_EQ(readLapRecords(), LapFileRead::Read);
     const float last = 9000.0f - 10.0f * (kLaps - 1);
-    EXPECT_FLOAT_EQ(lapRecords[3].lap, last);
-    EXPECT_FLOAT_EQ(lapRecords[9].lap, last);
-    EXPECT_EQ(lapRecords[9].car, 1);
+    EXPECT_FLOAT_EQ(raceRun.lapRecords[3].lap, last);
+    EXPECT_FLOAT_EQ(raceRun.lapRecords[9].lap, last);
+    EXPECT_EQ(raceRun.lapRecords[9].car, 1);
 }
 
 // A disk with no room: the lap's record and ghost cannot be saved. The player
@@ -343,7 +343,7 @@ TEST_F(LapFilesOfThePlayer, FailedSaveIsToldAndTriedAgainAtExit) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: saved, 2: not told, 4: ghost saved, 8: exit saved, 16: "
                                          "partial file, 32: exit did not save";
     EXPECT_EQ(readLapRecords(), LapFileRead::Read);
-    EXPECT_FLOAT_EQ(lapRecords[4].lap, 4000.0f);
+    EXPECT_FLOAT_EQ(raceRun.lapRecords[4].lap, 4000.0f);
     GhostLap ghost;
     EXPECT_EQ(loadGhostFile(3, 2, &ghost), LapFileRead::Read);
     EXPECT_FLOAT_EQ(ghost.lap, 200.0f);

@@ -154,10 +154,10 @@ TEST(LapRecordRule, ReplacedOnlyByAFasterLap) {
     for (const Case& c : cases) {
         EXPECT_EQ(offerLapRecord(c.race, c.car, c.lap, splits, 7), c.taken) << c.race << " " << c.lap;
         if (c.race >= 1 && c.race <= kRecordCircuits) {
-            EXPECT_FLOAT_EQ(lapRecords[c.race - 1].lap, c.standing);
+            EXPECT_FLOAT_EQ(raceRun.lapRecords[c.race - 1].lap, c.standing);
         }
     }
-    EXPECT_EQ(lapRecords[3].car, 5);
+    EXPECT_EQ(raceRun.lapRecords[3].car, 5);
     clearLapRecords();
 }
 
@@ -168,12 +168,12 @@ TEST_F(LapFiles, RecordsRoundTripThroughTheSavesFolder) {
     ASSERT_TRUE(writeLapRecords());
     clearLapRecords();
     EXPECT_EQ(readLapRecords(), LapFileRead::Read);
-    EXPECT_FLOAT_EQ(lapRecords[0].lap, 5123.5f);
-    EXPECT_EQ(lapRecords[0].date, 1796947200);
-    EXPECT_FLOAT_EQ(lapRecords[0].splits[1], 3000.25f);
-    EXPECT_EQ(lapRecords[14].car, 11);
-    EXPECT_EQ(lapRecords[14].date, -5);
-    EXPECT_EQ(lapRecords[7].lap, 0.0f);
+    EXPECT_FLOAT_EQ(raceRun.lapRecords[0].lap, 5123.5f);
+    EXPECT_EQ(raceRun.lapRecords[0].date, 1796947200);
+    EXPECT_FLOAT_EQ(raceRun.lapRecords[0].splits[1], 3000.25f);
+    EXPECT_EQ(raceRun.lapRecords[14].car, 11);
+    EXPECT_EQ(raceRun.lapRecords[14].date, -5);
+    EXPECT_EQ(raceRun.lapRecords[7].lap, 0.0f);
 
     const GhostLap ghost = driveStraight(123.0f, 1.0f);
     const std::string path = savesPath(ghostFileName(3, 2).c_str());
@@ -214,8 +214,8 @@ TEST_F(LapFiles, DamagedFilesLeaveOnlyWhatTheyBreak) {
         std::remove(path.c_str());
         if (c.write) writeBytes(path, c.bytes);
         EXPECT_EQ(readLapRecords(), c.read) << c.name;
-        EXPECT_EQ(lapRecords[1].lap > 0.0f, c.second) << c.name;
-        EXPECT_EQ(lapRecords[8].lap > 0.0f, c.ninth) << c.name;
+        EXPECT_EQ(raceRun.lapRecords[1].lap > 0.0f, c.second) << c.name;
+        EXPECT_EQ(raceRun.lapRecords[8].lap > 0.0f, c.ninth) << c.name;
     }
 
     // Ghosts: the damaged one is left out, and a ghost of another circuit or

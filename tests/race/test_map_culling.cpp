@@ -15,7 +15,7 @@ namespace {
 class MapCulling : public MapDrawTest {};
 
 TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
-    ASSERT_GT(checkpointCount, 0);
+    ASSERT_GT(session.checkpointCount, 0);
     unsigned seed = 1234u + (unsigned)GetParam();
     auto uniform = [&seed]() {
         seed = seed * 1664525u + 1013904223u;
@@ -24,7 +24,8 @@ TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
     for (int shot = 0; shot < 6; shot++) {
         // Over the road near the course, where the chase camera rides or
         // high above the street (over the railway's deck), looking any way.
-        const Checkpoint& c = checkpoints[(int)(uniform() * checkpointCount) % checkpointCount];
+        const Checkpoint& c =
+            session.checkpoints[(int)(uniform() * session.checkpointCount) % session.checkpointCount];
         const float across = (uniform() - 0.5f) * 16.0f, along = (uniform() - 0.5f) * 16.0f;
         const float rise = shot % 2 ? 16.0f + uniform() * 30.0f : 1.5f + uniform() * 5.0f;
         const Vector3 eye(c.x + across, c.y + rise, c.z + along);

@@ -16,7 +16,7 @@ namespace {
 class MapVisibility : public MapDrawTest {};
 
 TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
-    ASSERT_GT(checkpointCount, 0);
+    ASSERT_GT(session.checkpointCount, 0);
     applyGraphicsPreset(GraphicsHigh);
     unsigned seed = 4321u + (unsigned)GetParam();
     auto uniform = [&seed]() {
@@ -28,7 +28,8 @@ TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
     for (int shot = 0; shot < kShots; shot++) {
         // Over the road near the course at the chase camera's height,
         // looking any way along the ground.
-        const Checkpoint& c = checkpoints[(int)(uniform() * checkpointCount) % checkpointCount];
+        const Checkpoint& c =
+            session.checkpoints[(int)(uniform() * session.checkpointCount) % session.checkpointCount];
         const Vector3 eye(c.x + (uniform() - 0.5f) * 16.0f, c.y + 1.5f + uniform() * 5.0f,
                           c.z + (uniform() - 0.5f) * 16.0f);
         const float yaw = uniform() * 6.2831853f;
@@ -49,7 +50,7 @@ TEST_P(MapVisibility, ChaseCamerasSeeWhatTheFullDrawSees) {
 }
 
 TEST_P(MapVisibility, AnEyeAboveTheRoofsDrawsEveryChunkInView) {
-    const Checkpoint& c = checkpoints[0];
+    const Checkpoint& c = session.checkpoints[0];
     const Vector3 eye(c.x, c.y + 60.0f, c.z), at(c.x + 10.0f, c.y + 50.0f, c.z);
     drawMapWith(mapVisibilityEnabled, false, eye, at);
     const int full = mapChunkStats.drawn;

@@ -8,11 +8,11 @@ class Opponent : public RaceWorldTest {
   protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
-        checkpointCount = 2;
-        checkpoints[0] = {1000, 0, 0, 0, 0};  // far ahead along +x
-        checkpoints[1] = {0, 0, 1000, 0, 0};
+        session.checkpointCount = 2;
+        session.checkpoints[0] = {1000, 0, 0, 0, 0};  // far ahead along +x
+        session.checkpoints[1] = {0, 0, 1000, 0, 0};
     }
-    Car& car() { return cars[1]; }
+    Car& car() { return session.cars[1]; }
     void drive(const Vector3& p, const Vector3& v, int frames = 1) {
         for (int i = 0; i < frames; i++) {
             place(1, p, v);
@@ -26,7 +26,7 @@ static const float kPa = 0.5f * 0.9f;
 
 TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
     // Car 2 at Normal: the middle of the field.
-    Car& middle = cars[2];
+    Car& middle = session.cars[2];
     place(2, Vector3(0, 0, 0), Vector3(5, 0, 0));
     updateOpponentCar(middle, 1.0f);
     EXPECT_NEAR(middle.driveForce, 140.0f * kPa, 1e-3f);
@@ -43,7 +43,7 @@ TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
             EXPECT_GT(opponentPowerScale(d, 2), opponentPowerScale(d - 1, 2)) << d;
         }
     }
-    raceDifficulty = kDifficultyHard;
+    session.raceDifficulty = kDifficultyHard;
     drive(Vector3(0, 0, 0), Vector3(5, 0, 0));
     EXPECT_NEAR(car().driveForce, 140.0f * 0.5f * opponentPowerScale(kDifficultyHard, 1), 1e-3f);
 }
@@ -51,7 +51,7 @@ TEST_F(Opponent, DrivesWithThePlayersRatingScaledByDifficultyAndPlace) {
 TEST_F(Opponent, SharpTurnAheadDropsTheLimitToFourAndBrakes) {
     // Heading +x, the waypoint straight to the left (+pi/2 away).
     car().aiWaypoint = 1;
-    checkpoints[1] = {0, 0, -1000, 0, 0};
+    session.checkpoints[1] = {0, 0, -1000, 0, 0};
     drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
     const float brake = (0.5f * 1.5f + 0.5f) * 120.0f;
     EXPECT_NEAR(car().driveForce, -brake, 1e-3f);
@@ -61,7 +61,7 @@ TEST_F(Opponent, SharpTurnAheadDropsTheLimitToFourAndBrakes) {
     EXPECT_NEAR(car().driveForce, 140.0f * 0.5f * opponentPowerScale(kDifficultyNormal, 1), 1e-3f);
     // Rolling backwards at the limit the brake pushes forwards.
     car().aiWaypoint = 0;
-    checkpoints[0] = {1000, 0, -600, 0, 0};  // far off the direction of travel (-x)
+    session.checkpoints[0] = {1000, 0, -600, 0, 0};  // far off the direction of travel (-x)
     drive(Vector3(0, 0, 0), Vector3(-10, 0, 0));
     EXPECT_NEAR(car().driveForce, brake, 1e-3f);
 }
@@ -82,7 +82,7 @@ TEST_F(Opponent, SteersTowardsAnAngleInProportionToTheError) {
 
     // The wheel moves there at 0.02 per unit of frame factor.
     car().aiWaypoint = 0;
-    checkpoints[0] = {1000, 0, 300, 0, 0};  // 0.29 to the right
+    session.checkpoints[0] = {1000, 0, 300, 0, 0};  // 0.29 to the right
     car().steer = 0.0f;
     drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
     EXPECT_NEAR(car().steer, -0.02f, 1e-6f);
@@ -93,7 +93,7 @@ TEST_F(Opponent, SteersTowardsAnAngleInProportionToTheError) {
 
 TEST_F(Opponent, DueWestSteersSlightlyNotAllTheWayRound) {
     car().aiWaypoint = 0;
-    checkpoints[0] = {-1000, 0, -20, 0, 0};  // ahead along -x, a touch to the right
+    session.checkpoints[0] = {-1000, 0, -20, 0, 0};  // ahead along -x, a touch to the right
     drive(Vector3(0, 0, 0), Vector3(-10, 0, 0.1f));
     EXPECT_NEAR(car().driveForce, 120.0f * 0.5f * opponentPowerScale(kDifficultyNormal, 1),
                 1e-3f);  // no brake: the error is small
@@ -121,11 +121,11 @@ TEST_F(Opponent, BacksOutAfterThreeSecondsForOneAndAHalf) {
     }
     EXPECT_NEAR(startedAt, 301, 2);
     EXPECT_NEAR(endedAt - startedAt, 150, 2);
-    EXPECT_EQ(unstickCount[1], 0);  // 0.5 is too fast to count as stopped
+    EXPECT_EQ(session.unstickCount[1], 0);  // 0.5 is too fast to count as stopped
 }
 
 TEST_F(Opponent, NoBackingOutOrUnstickDuringCountdown) {
-    countdownRunning = true;
+    session.countdownRunning = true;
     drive(Vector3(0, 0, 0), Vector3(0, 0, 0), 600);
     EXPECT_FALSE(car().reversing);
     EXPECT_EQ(car().stuckTimer, 0.0f);
@@ -139,7 +139,7 @@ TEST_F(Opponent, StoppedForFourAndAHalfSecondsIsPutBackUpright) {
     for (int frame = 1; frame <= 600 && movedAt < 0; frame++) {
         setLinearVelocity(car().body, Vector3(0, 0, 0));
         updateOpponentCar(car(), 1.0f);
-        if (unstickCount[1] > 0) movedAt = frame;
+        if (session.unstickCount[1] > 0) movedAt = frame;
     }
     EXPECT_NEAR(movedAt, 451, 2);
     EXPECT_NEAR(getPosition(car().body).y, 2.0f, 1e-4f);  // raised by 2 from y 0
@@ -168,38 +168,38 @@ TEST_F(Opponent, UnstickNeedsAStoppedCarAndAShortFrame) {
 }
 
 TEST_F(Opponent, RollsToAStopAfterTheFinishAndCountsLapsWithoutFinishing) {
-    raceFinished = true;
+    session.raceFinished = true;
     drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
     EXPECT_EQ(car().driveForce, -1.0f);
     EXPECT_EQ(car().steer, 0.0f);
-    raceFinished = false;
-    checkpoints[0] = {0, 0, 0, 0, 0};
-    checkpoints[1] = {50, 0, 0, 0, 0};
+    session.raceFinished = false;
+    session.checkpoints[0] = {0, 0, 0, 0, 0};
+    session.checkpoints[1] = {50, 0, 0, 0, 0};
     for (int lap = 0; lap < 6; lap++) {
         drive(Vector3(0, 0, 0), Vector3(10, 0, 0));
         drive(Vector3(50, 0, 0), Vector3(10, 0, 0));
     }
     EXPECT_EQ(car().lap, 6);
     EXPECT_EQ(car().checkpointsPassed, 12);
-    EXPECT_FALSE(raceFinished);
+    EXPECT_FALSE(session.raceFinished);
 }
 
 TEST_F(Opponent, SlidingAlongABarrierWithoutGainingAWaypointIsPutBackOnItsLine) {
     // Waypoint 1 lies beyond a barrier: the car slides along it at 4 units a
     // second with full lock, too fast for the back-out and for unstickCar.
-    checkpointCount = 3;
-    checkpoints[0] = {0, 2, 0, 10, 1};
-    checkpoints[1] = {0, 2, 100, 10, 1};
-    checkpoints[2] = {100, 2, 100, 10, 1};
+    session.checkpointCount = 3;
+    session.checkpoints[0] = {0, 2, 0, 10, 1};
+    session.checkpoints[1] = {0, 2, 100, 10, 1};
+    session.checkpoints[2] = {100, 2, 100, 10, 1};
     car().aiWaypoint = 1;
     int rescuedAt = -1;
     for (int frame = 1; frame <= 1000 && rescuedAt < 0; frame++) {
         const Vector3 slide(-50.0f + 0.04f * (float)frame, 0.0f, 40.0f);
         drive(slide, Vector3(4.0f, 0.0f, 0.0f));
-        if (lostCount[1] > 0) rescuedAt = frame;
+        if (session.lostCount[1] > 0) rescuedAt = frame;
     }
     EXPECT_NEAR(rescuedAt, 801, 2);  // after 8 s
-    EXPECT_EQ(unstickCount[1], 0);
+    EXPECT_EQ(session.unstickCount[1], 0);
     EXPECT_FALSE(car().reversing);
     // On the waypoint it last gained, facing the one it drives to, at rest.
     const Vector3 p = getPosition(car().body);
@@ -212,19 +212,19 @@ TEST_F(Opponent, SlidingAlongABarrierWithoutGainingAWaypointIsPutBackOnItsLine) 
 }
 
 TEST_F(Opponent, ADriverGainingWaypointsOrHeldOnTheGridIsNeverRescued) {
-    checkpointCount = 2;
-    checkpoints[0] = {0, 0, 0, 10, 1};
-    checkpoints[1] = {0, 0, 1000, 10, 1};
+    session.checkpointCount = 2;
+    session.checkpoints[0] = {0, 0, 0, 10, 1};
+    session.checkpoints[1] = {0, 0, 1000, 10, 1};
     car().aiWaypoint = 1;
-    countdownRunning = true;
+    session.countdownRunning = true;
     drive(Vector3(-50, 0, 40), Vector3(4, 0, 0), 1000);
-    EXPECT_EQ(lostCount[1], 0);
-    countdownRunning = false;
+    EXPECT_EQ(session.lostCount[1], 0);
+    session.countdownRunning = false;
     // Gaining a waypoint every 5 s keeps it going.
     for (int k = 0; k < 4; k++) {
         drive(Vector3(-50, 0, 40), Vector3(4, 0, 0), 500);
         drive(Vector3(0, 0, 1000), Vector3(4, 0, 0));
         car().aiWaypoint = 1;
     }
-    EXPECT_EQ(lostCount[1], 0);
+    EXPECT_EQ(session.lostCount[1], 0);
 }

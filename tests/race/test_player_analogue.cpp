@@ -29,7 +29,7 @@ class PlayerAnalogue : public RaceWorldTest {
     // A fraction of the axis's travel in the controller's own units.
     static int travel(float fraction) { return static_cast<int>(std::lround(fraction * 32767.0f)); }
     void frames(int n) {
-        for (int i = 0; i < n; i++) updatePlayerCar(cars[0], 1.0f);
+        for (int i = 0; i < n; i++) updatePlayerCar(session.cars[0], 1.0f);
     }
 };
 
@@ -58,7 +58,7 @@ TEST_P(StickSteers, InProportion) {
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     scriptedSetControllerAxis(PadLeftX, travel(c.stick));
     frames(c.frames);
-    EXPECT_NEAR(cars[0].steer, c.steer, 1e-4f);
+    EXPECT_NEAR(session.cars[0].steer, c.steer, 1e-4f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, StickSteers, ::testing::ValuesIn(kStickCases),
@@ -68,10 +68,10 @@ TEST_F(PlayerAnalogue, LettingGoReturnsTheWheelAsKeysDo) {
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     scriptedSetControllerAxis(PadLeftX, travel(-1.0f));
     frames(1);
-    ASSERT_NEAR(cars[0].steer, 0.7f, 1e-6f);
+    ASSERT_NEAR(session.cars[0].steer, 0.7f, 1e-6f);
     scriptedSetControllerAxis(PadLeftX, 0);
     frames(1);
-    EXPECT_NEAR(cars[0].steer, 0.7f * (1.0f - 0.075f), 1e-5f);
+    EXPECT_NEAR(session.cars[0].steer, 0.7f * (1.0f - 0.075f), 1e-5f);
 }
 
 TEST_F(PlayerAnalogue, TriggersPressThePedalsInProportion) {
@@ -79,23 +79,23 @@ TEST_F(PlayerAnalogue, TriggersPressThePedalsInProportion) {
     place(0, Vector3(0, 0, 0), Vector3(3, 0, 0));
     scriptedSetControllerAxis(PadTriggerRight, travel(0.575f));
     frames(1);
-    EXPECT_NEAR(cars[0].driveForce, 0.5f * 140.0f * kP, 1e-3f);
-    EXPECT_EQ(cars[0].targetGear, 1);
+    EXPECT_NEAR(session.cars[0].driveForce, 0.5f * 140.0f * kP, 1e-3f);
+    EXPECT_EQ(session.cars[0].targetGear, 1);
     // The throttle wins over the brake, as Up does over Down.
     scriptedSetControllerAxis(PadTriggerLeft, travel(1.0f));
     frames(1);
-    EXPECT_NEAR(cars[0].driveForce, 0.5f * 140.0f * kP, 1e-3f);
+    EXPECT_NEAR(session.cars[0].driveForce, 0.5f * 140.0f * kP, 1e-3f);
     // A quarter brake at 4 units/s: a quarter of 100 x sqrt(4) against the
     // motion.
     scriptedSetControllerAxis(PadTriggerRight, 0);
     scriptedSetControllerAxis(PadTriggerLeft, travel(0.15f + 0.85f * 0.25f));
     place(0, Vector3(0, 0, 0), Vector3(4, 0, 0));
     frames(1);
-    EXPECT_NEAR(cars[0].driveForce, -0.25f * 200.0f, 1e-2f);
+    EXPECT_NEAR(session.cars[0].driveForce, -0.25f * 200.0f, 1e-2f);
     // A light touch inside the dead zone is no pedal at all.
     scriptedSetControllerAxis(PadTriggerLeft, travel(0.1f));
     frames(1);
-    EXPECT_EQ(cars[0].driveForce, 0.0f);
+    EXPECT_EQ(session.cars[0].driveForce, 0.0f);
 }
 
 TEST_F(PlayerAnalogue, AHeldKeyWinsOverTheStick) {
@@ -104,7 +104,7 @@ TEST_F(PlayerAnalogue, AHeldKeyWinsOverTheStick) {
     keys[VK_RIGHT] = true;
     frames(2);
     // The keys' steady rate, to the right.
-    EXPECT_NEAR(cars[0].steer, -0.1f, 1e-5f);
+    EXPECT_NEAR(session.cars[0].steer, -0.1f, 1e-5f);
 }
 
 TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
@@ -112,7 +112,7 @@ TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     keys[VK_LEFT] = true;
     frames(1);
-    EXPECT_EQ(cars[0].steer, 0.7f);
+    EXPECT_EQ(session.cars[0].steer, 0.7f);
 }
 
 TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
@@ -139,7 +139,7 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     place(0, Vector3(0, 0, 0), Vector3(6, 0, 0));
     frames(30);
     const size_t before = scriptedRumbles().size();
-    for (float& s : cars[0].suspension) s = s > 0.8f ? 0.7f : 0.9f;
+    for (float& s : session.cars[0].suspension) s = s > 0.8f ? 0.7f : 0.9f;
     frames(1);
     ASSERT_EQ(scriptedRumbles().size(), before + 1);
     EXPECT_LT(scriptedRumbles().back().strength, 0.5f);
@@ -147,7 +147,7 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     // Nitro hums at a low strength, halved with the setting at 50 %.
     rumbleStrength = 50;
     keys[VK_SPACE] = true;
-    cars[0].nitro = 100.0f;
+    session.cars[0].nitro = 100.0f;
     const size_t humStart = scriptedRumbles().size();
     frames(1);
     ASSERT_EQ(scriptedRumbles().size(), humStart + 1);

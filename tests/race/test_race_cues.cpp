@@ -4,9 +4,9 @@
 
 TEST(RaceCues, EachLapAfterTheFirstAndTheFinishByPlaceRingOnce) {
     resetRaceGlobals();
-    RigidBody* fakeBody = reinterpret_cast<RigidBody*>(&cars[0]);  // only tested for null
-    cars[0].body = fakeBody;
-    lapCount = 4;
+    RigidBody* fakeBody = reinterpret_cast<RigidBody*>(&session.cars[0]);  // only tested for null
+    session.cars[0].body = fakeBody;
+    session.lapCount = 4;
     struct Frame {
         bool countdown, finished;
         int lap, place;
@@ -31,10 +31,10 @@ TEST(RaceCues, EachLapAfterTheFirstAndTheFinishByPlaceRingOnce) {
     };
     int at = 0;
     for (const Frame& f : frames) {
-        countdownRunning = f.countdown;
-        raceFinished = f.finished;
-        cars[0].lap = f.lap;
-        playerPlace = f.place;
+        session.countdownRunning = f.countdown;
+        session.raceFinished = f.finished;
+        session.cars[0].lap = f.lap;
+        players[0].playerPlace = f.place;
         EXPECT_EQ(updateRaceCues(), f.heard) << "frame " << at;
         at++;
     }
@@ -43,6 +43,6 @@ TEST(RaceCues, EachLapAfterTheFirstAndTheFinishByPlaceRingOnce) {
     for (int place = 1; place <= 4; place++) EXPECT_EQ(finishSting(place), byPlace[place - 1]) << place;
     EXPECT_EQ(lapSting(3, 3), &soundLastLapSting);
     EXPECT_EQ(lapSting(1, 1), nullptr);
-    cars[0].body = nullptr;
+    session.cars[0].body = nullptr;
     resetRaceGlobals();
 }

@@ -42,24 +42,25 @@ constexpr float kLeft = 652.0f, kBottom = 344.0f, kSize = 140.0f, kMargin = 10.0
 TEST_P(MinimapFitTest, CircuitFillsTheSquareAndKeepsItsShape) {
     resetRaceGlobals();
     readWaypoints(GetParam());
-    if (checkpointCount == 0) FAIL() << "no waypoint file (is base/ generated?)";
-    const MinimapFit fit = fitMinimap(checkpoints, checkpointCount, kLeft, kBottom, kSize);
+    if (session.checkpointCount == 0) FAIL() << "no waypoint file (is base/ generated?)";
+    const MinimapFit fit = fitMinimap(session.checkpoints, session.checkpointCount, kLeft, kBottom, kSize);
     float minX = FLT_MAX, maxX = -FLT_MAX, minY = FLT_MAX, maxY = -FLT_MAX;
     float worldW = 0.0f, worldD = 0.0f;
-    for (int i = 0; i < checkpointCount; i++) {
+    for (int i = 0; i < session.checkpointCount; i++) {
         float x, y;
-        minimapPlace(fit, checkpoints[i].x, checkpoints[i].z, &x, &y);
+        minimapPlace(fit, session.checkpoints[i].x, session.checkpoints[i].z, &x, &y);
         minX = std::fmin(minX, x), maxX = std::fmax(maxX, x);
         minY = std::fmin(minY, y), maxY = std::fmax(maxY, y);
-        for (int j = 0; j < checkpointCount; j++) {
-            worldW = std::fmax(worldW, checkpoints[j].x - checkpoints[i].x);
-            worldD = std::fmax(worldD, checkpoints[j].z - checkpoints[i].z);
+        for (int j = 0; j < session.checkpointCount; j++) {
+            worldW = std::fmax(worldW, session.checkpoints[j].x - session.checkpoints[i].x);
+            worldD = std::fmax(worldD, session.checkpoints[j].z - session.checkpoints[i].z);
         }
         // North-up: further along x is further right, further along z lower.
         float x0, y0;
-        minimapPlace(fit, checkpoints[0].x, checkpoints[0].z, &x0, &y0);
-        EXPECT_EQ(x > x0 + 0.01f, checkpoints[i].x > checkpoints[0].x + 0.01f / fit.scale) << i;
-        EXPECT_EQ(y<y0 - 0.01f, checkpoints[i].z> checkpoints[0].z + 0.01f / fit.scale) << i;
+        minimapPlace(fit, session.checkpoints[0].x, session.checkpoints[0].z, &x0, &y0);
+        EXPECT_EQ(x > x0 + 0.01f, session.checkpoints[i].x > session.checkpoints[0].x + 0.01f / fit.scale)
+            << i;
+        EXPECT_EQ(y<y0 - 0.01f, session.checkpoints[i].z> session.checkpoints[0].z + 0.01f / fit.scale) << i;
     }
     const float inner = kSize - 2.0f * kMargin;
     EXPECT_GE(minX, kLeft + kMargin - 0.01f);
@@ -91,14 +92,14 @@ TEST(MinimapFitRules, OnePointSitsInTheMiddleAndStrayCarsStayOnTheRim) {
 // A square loop of 200 a side, driven anticlockwise seen from above:
 // checkpoints every 50 along the edges.
 void squareLoop() {
-    checkpointCount = 0;
+    session.checkpointCount = 0;
     const float corners[4][2] = {{0, 0}, {200, 0}, {200, 200}, {0, 200}};
     for (int side = 0; side < 4; side++) {
         const float* a = corners[side];
         const float* b = corners[(side + 1) % 4];
         for (int k = 0; k < 4; k++) {
             const float t = (float)k / 4.0f;
-            checkpoints[checkpointCount++] =
+            session.checkpoints[session.checkpointCount++] =
                 Checkpoint{a[0] + (b[0] - a[0]) * t, 0.0f, a[1] + (b[1] - a[1]) * t, 0.0f, 0};
         }
     }
@@ -123,7 +124,8 @@ class RaceInfoTest : public RaceWorldTest {
     void SetUp() override {
         RaceWorldTest::SetUp();
         squareLoop();
-        for (int i = 0; i < kRaceCars; i++) setPosition(cars[i].body, onSquare(-5.0f, 2.0f * (float)i));
+        for (int i = 0; i < kRaceCars; i++)
+            setPosition(session.cars[i].body, onSquare(-5.0f, 2.0f * (float)i));
         resetRaceInfo();
     }
     void run(int frames) {
@@ -135,9 +137,9 @@ class RaceInfoTest : public RaceWorldTest {
         const float step = (to > from ? 1.0f : -1.0f) * speed * 0.01f;
         const int steps = (int)std::fabs((to - from) / step);
         for (int k = 1; k <= steps; k++) {
-            setPosition(cars[0].body, onSquare(from + step * (float)k, off));
+            setPosition(session.cars[0].body, onSquare(from + step * (float)k, off));
             run(1);
-            seenOn = seenOn || wrongWayShown(wrongWayTimer);
+            seenOn = seenOn || wrongWayShown(players[0].wrongWayTimer);
         }
     }
     bool seenOn = false;
@@ -167,7 +169,7 @@ TEST_F(RaceInfoTest, WarningOnlyAfterThirtyUnitsAgainstTheCircuit) {
     for (const WrongWayCase& c : kWrongWayCases) {
         TearDown();
         SetUp();
-        setPosition(cars[0].body, onSquare(c.from, c.off));
+        setPosition(session.cars[0].body, onSquare(c.from, c.off));
         resetRaceInfo();
         seenOn = false;
         drive(c.from, c.to, 20.0f, c.off);
@@ -177,45 +179,45 @@ TEST_F(RaceInfoTest, WarningOnlyAfterThirtyUnitsAgainstTheCircuit) {
 
 TEST_F(RaceInfoTest, WarningComesOnWithinTwoSecondsOfTurningRoundAndGoesOffAfter) {
     drive(0.0f, 300.0f);
-    ASSERT_FALSE(wrongWayShown(wrongWayTimer));
+    ASSERT_FALSE(wrongWayShown(players[0].wrongWayTimer));
     // Turned round at 20 units a second: on within 2 s.
     int steps = 0;
     float d = 300.0f;
-    while (!wrongWayShown(wrongWayTimer) && steps < 300) {
+    while (!wrongWayShown(players[0].wrongWayTimer) && steps < 300) {
         d -= 0.2f;
-        setPosition(cars[0].body, onSquare(d));
+        setPosition(session.cars[0].body, onSquare(d));
         run(1);
         steps++;
     }
     EXPECT_LE(steps, 200);
-    EXPECT_GT(courseProgress[0].wrongWaySeconds, 0.0f);
+    EXPECT_GT(session.courseProgress[0].wrongWaySeconds, 0.0f);
     // Turned the right way again: off within 10 units.
     drive(d, d + 10.0f);
-    EXPECT_FALSE(wrongWayShown(wrongWayTimer));
+    EXPECT_FALSE(wrongWayShown(players[0].wrongWayTimer));
 }
 
 TEST_F(RaceInfoTest, WarningStaysOffDuringTheCountdownAndAfterTheFinish) {
-    countdownRunning = true;
+    session.countdownRunning = true;
     drive(300.0f, 200.0f);
     EXPECT_FALSE(seenOn);
-    countdownRunning = false;
+    session.countdownRunning = false;
     drive(200.0f, 160.0f);
-    EXPECT_TRUE(wrongWayShown(wrongWayTimer));
-    raceFinished = true;
+    EXPECT_TRUE(wrongWayShown(players[0].wrongWayTimer));
+    session.raceFinished = true;
     run(1);
-    EXPECT_FALSE(wrongWayShown(wrongWayTimer));
+    EXPECT_FALSE(wrongWayShown(players[0].wrongWayTimer));
 }
 
 TEST_F(RaceInfoTest, CheckpointsCountOnlyForACarDrivingTheLoopTheRightWayRound) {
     // Round the loop the right way: checkpoint 0 at the end closes lap 1.
-    Car& car = cars[0];
+    Car& car = session.cars[0];
     for (float d = -5.0f; d <= 805.0f; d += 0.2f) {
         setPosition(car.body, onSquare(d));
         run(1);
         if (checkpointReached(car, getPosition(car.body))) {
             if (car.nextCheckpoint == 0) car.lap++;
             car.checkpointsPassed++;
-            car.nextCheckpoint = (car.nextCheckpoint + 1) % checkpointCount;
+            car.nextCheckpoint = (car.nextCheckpoint + 1) % session.checkpointCount;
         }
     }
     EXPECT_EQ(car.lap, 2);
@@ -248,36 +250,37 @@ TEST_F(RaceInfoTest, ACarPutBackOnTheLastCheckpointKeepsItsLap) {
     for (const ResetCase& c : kResetCases) {
         TearDown();
         SetUp();
-        Car& car = cars[0];
+        Car& car = session.cars[0];
         drive(-5.0f, c.at);
         car.lap = 1;
         car.nextCheckpoint = c.next;
-        car.checkpointsPassed = c.next == 0 ? checkpointCount : c.next;
+        car.checkpointsPassed = c.next == 0 ? session.checkpointCount : c.next;
         run(1);
         placeCarAtCheckpoint(car, car.nextCheckpoint - 1);
         run(1);
-        EXPECT_FALSE(wrongWayShown(wrongWayTimer)) << c.name;
-        EXPECT_NEAR(std::fmod(courseProgress[0].along + 800.0f, 800.0f), c.checkpoint, 1.0f) << c.name;
+        EXPECT_FALSE(wrongWayShown(players[0].wrongWayTimer)) << c.name;
+        EXPECT_NEAR(std::fmod(session.courseProgress[0].along + 800.0f, 800.0f), c.checkpoint, 1.0f)
+            << c.name;
         drive(c.checkpoint, c.checkpoint + 40.0f);
         EXPECT_TRUE(checkpointReached(car, getPosition(car.body))) << c.name;
     }
 }
 
 TEST_F(RaceInfoTest, OpponentLapsAreTimedFromItsFirstPassAndItFinishesAfterTheLastLap) {
-    lapCount = 2;
-    Car& rival = cars[1];
+    session.lapCount = 2;
+    Car& rival = session.cars[1];
     const int passes[4][2] = {{1, 1500}, {2, 7500}, {3, 12600}, {4, 99000}};  // lap, race time (hundredths)
     for (const auto& pass : passes) {
         rival.lap = pass[0];
-        raceTime = RaceClock{pass[1] / 6000, pass[1] / 100 % 60, (float)(pass[1] % 100)};
-        if (pass[0] == 4) raceFinished = true;  // the player finished first: its clocks stopped
+        session.raceTime = RaceClock{pass[1] / 6000, pass[1] / 100 % 60, (float)(pass[1] % 100)};
+        if (pass[0] == 4) session.raceFinished = true;  // the player finished first: its clocks stopped
         run(1);
     }
-    const CarRaceTimes& t = carRaceTimes[1];
+    const CarRaceTimes& t = session.carRaceTimes[1];
     EXPECT_FLOAT_EQ(t.bestLap, 5100.0f);  // lap 2 (12600 - 7500), not the approach before lap 1
     EXPECT_TRUE(t.finished);
     EXPECT_FLOAT_EQ(t.finishTime, 12600.0f);
-    EXPECT_FALSE(carRaceTimes[2].finished);
+    EXPECT_FALSE(session.carRaceTimes[2].finished);
 }
 
 }  // namespace

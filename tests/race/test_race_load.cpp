@@ -34,7 +34,7 @@ class RaceLoad : public ::testing::Test {
         resetRaceGlobals();
         gameState = Race;
         initCarTable();
-        playerCarPower = carTable[0].power;
+        players[0].playerCarPower = raceRun.carTable[0].power;
     }
     void TearDown() override { scriptedCloseGLWindow(); }
 
@@ -53,35 +53,35 @@ bool RaceLoad::soundDevice = false;
 TEST_F(RaceLoad, ASecondRaceStartsFromAFreshWorld) {
     srand(3);
     loadRace(1);
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_GT(checkpointCount, 10);
-    EXPECT_GT(collisionMapModel->triangleCount, 0);
-    EXPECT_TRUE(countdownRunning);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_GT(session.checkpointCount, 10);
+    EXPECT_GT(session.collisionMapModel->triangleCount, 0);
+    EXPECT_TRUE(session.countdownRunning);
     runFrames(1500);
-    EXPECT_FALSE(countdownRunning);
-    EXPECT_GT(clockValue(raceTime), 0.0f);
-    EXPECT_GT(cars[0].checkpointsPassed, 1);
-    cars[0].nitro = 10.0f;
+    EXPECT_FALSE(session.countdownRunning);
+    EXPECT_GT(clockValue(session.raceTime), 0.0f);
+    EXPECT_GT(session.cars[0].checkpointsPassed, 1);
+    session.cars[0].nitro = 10.0f;
     unloadRace();
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(collisionMapModel, nullptr);
-    EXPECT_TRUE(countdownRunning);
-    EXPECT_EQ(raceTimer, 0.0f);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.collisionMapModel, nullptr);
+    EXPECT_TRUE(session.countdownRunning);
+    EXPECT_EQ(session.raceTimer, 0.0f);
 
     loadRace(5);
-    ASSERT_NE(raceWorld, nullptr);
-    EXPECT_EQ(clockValue(raceTime), 0.0f);
-    EXPECT_EQ(clockValue(lapTime), 0.0f);
-    EXPECT_EQ(clockValue(bestLapTime), 0.0f);
-    EXPECT_EQ(playerPlace, 4);
+    ASSERT_NE(session.raceWorld, nullptr);
+    EXPECT_EQ(clockValue(session.raceTime), 0.0f);
+    EXPECT_EQ(clockValue(players[0].lapTime), 0.0f);
+    EXPECT_EQ(clockValue(players[0].bestLapTime), 0.0f);
+    EXPECT_EQ(players[0].playerPlace, 4);
     for (int i = 0; i < kRaceCars; i++) {
-        EXPECT_EQ(cars[i].lap, 0);
-        EXPECT_EQ(cars[i].checkpointsPassed, 0);
-        EXPECT_EQ(cars[i].nextCheckpoint, 0);
-        EXPECT_EQ(cars[i].aiWaypoint, 0);
-        EXPECT_EQ(cars[i].nitro, 100.0f);
+        EXPECT_EQ(session.cars[i].lap, 0);
+        EXPECT_EQ(session.cars[i].checkpointsPassed, 0);
+        EXPECT_EQ(session.cars[i].nextCheckpoint, 0);
+        EXPECT_EQ(session.cars[i].aiWaypoint, 0);
+        EXPECT_EQ(session.cars[i].nitro, 100.0f);
         // Race 5 shares race 1's grid.
-        Vector3 p = getPosition(cars[i].body);
+        Vector3 p = getPosition(session.cars[i].body);
         EXPECT_EQ(p.x, gridOrigin(1).x);
     }
     unloadRace();
@@ -115,16 +115,16 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
 
 TEST_F(RaceLoad, NumbersBeyondTheGridTableStartOnItsLastRow) {
     loadRace(17);  // the map files go to 20, the grid table to 15
-    ASSERT_NE(raceWorld, nullptr);
-    Vector3 p = getPosition(cars[0].body);
+    ASSERT_NE(session.raceWorld, nullptr);
+    Vector3 p = getPosition(session.cars[0].body);
     EXPECT_EQ(p.x, gridOrigin(15).x);
     EXPECT_EQ(p.z, gridOrigin(15).z);
     unloadRace();
     // No such map: nothing to race on, so no race.
     EXPECT_FALSE(loadRace(0));
-    EXPECT_EQ(raceWorld, nullptr);
-    EXPECT_EQ(checkpointCount, 0);
-    EXPECT_EQ(collisionMapModel, nullptr);
+    EXPECT_EQ(session.raceWorld, nullptr);
+    EXPECT_EQ(session.checkpointCount, 0);
+    EXPECT_EQ(session.collisionMapModel, nullptr);
 }
 
 TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
@@ -155,8 +155,8 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         startCareerRace();
         if (c.starts) {
             EXPECT_EQ(gameState, Race);
-            ASSERT_NE(raceWorld, nullptr);
-            EXPECT_GT(checkpointCount, 0);
+            ASSERT_NE(session.raceWorld, nullptr);
+            EXPECT_GT(session.checkpointCount, 0);
             exitRace();
             continue;
         }
@@ -166,8 +166,8 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         EXPECT_EQ(gameState, CityMap);
         EXPECT_FALSE(careerRace);
         EXPECT_FALSE(awardPending);
-        EXPECT_EQ(raceWorld, nullptr);
-        EXPECT_EQ(collisionMapModel, nullptr);
-        EXPECT_EQ(visualMapModel, nullptr);
+        EXPECT_EQ(session.raceWorld, nullptr);
+        EXPECT_EQ(session.collisionMapModel, nullptr);
+        EXPECT_EQ(session.visualMapModel, nullptr);
     }
 }

@@ -29,28 +29,28 @@ static std::vector<unsigned char> waypointFile(int32_t declared, int points) {
 TEST(Waypoints, ReadsPointsInFileOrder) {
     std::vector<unsigned char> file = waypointFile(3, 3);
     parseWaypoints(file.data(), file.size());
-    ASSERT_EQ(checkpointCount, 3);
-    EXPECT_EQ(checkpoints[2].x, 20.0f);
-    EXPECT_EQ(checkpoints[2].y, -7.0f);
-    EXPECT_EQ(checkpoints[2].z, -14.0f);
-    EXPECT_EQ(checkpoints[2].w, 3.0f);
-    EXPECT_EQ(checkpoints[2].tag, 102);
+    ASSERT_EQ(session.checkpointCount, 3);
+    EXPECT_EQ(session.checkpoints[2].x, 20.0f);
+    EXPECT_EQ(session.checkpoints[2].y, -7.0f);
+    EXPECT_EQ(session.checkpoints[2].z, -14.0f);
+    EXPECT_EQ(session.checkpoints[2].w, 3.0f);
+    EXPECT_EQ(session.checkpoints[2].tag, 102);
 }
 
 TEST(Waypoints, LyingOrTruncatedFilesStayInsideTheTable) {
     // More points than the table holds: the first 150 are kept.
     std::vector<unsigned char> file = waypointFile(200, 200);
     parseWaypoints(file.data(), file.size());
-    EXPECT_EQ(checkpointCount, kMaxCheckpoints);
-    EXPECT_EQ(checkpoints[149].tag, 249);
+    EXPECT_EQ(session.checkpointCount, kMaxCheckpoints);
+    EXPECT_EQ(session.checkpoints[149].tag, 249);
 
     // A count that claims more than the file holds keeps what is there.
     file = waypointFile(1000000, 10);
     parseWaypoints(file.data(), file.size());
-    EXPECT_EQ(checkpointCount, 10);
+    EXPECT_EQ(session.checkpointCount, 10);
     file = waypointFile(-4, 10);
     parseWaypoints(file.data(), file.size());
-    EXPECT_EQ(checkpointCount, 0);
+    EXPECT_EQ(session.checkpointCount, 0);
 
     // Cut at every byte: only whole points count.
     file = waypointFile(5, 5);
@@ -58,7 +58,7 @@ TEST(Waypoints, LyingOrTruncatedFilesStayInsideTheTable) {
         std::vector<unsigned char> part(file.begin(), file.begin() + cut);
         parseWaypoints(part.data(), part.size());
         int whole = cut < 4 ? 0 : (int)((cut - 4) / 20);
-        EXPECT_EQ(checkpointCount, whole) << cut;
+        EXPECT_EQ(session.checkpointCount, whole) << cut;
     }
 }
 
@@ -66,17 +66,17 @@ TEST(Waypoints, AMissingFileGivesAnEmptyTable) {
     std::vector<unsigned char> file = waypointFile(3, 3);
     parseWaypoints(file.data(), file.size());
     readWaypoints(99);  // no such map
-    EXPECT_EQ(checkpointCount, 0);
-    EXPECT_EQ(checkpoints[0].x, 0.0f);
+    EXPECT_EQ(session.checkpointCount, 0);
+    EXPECT_EQ(session.checkpoints[0].x, 0.0f);
 }
 
 // A quick race drives a car with its row's ratings untuned, and the garage
 // shows them as bars that end at 1; the wheels are drawn at the offsets.
 TEST(CarTable, EveryCarGetsRatingsTheBarsCanShowAndWheelsOnItsBody) {
-    memset(carTable, 0, sizeof carTable);
+    memset(raceRun.carTable, 0, sizeof raceRun.carTable);
     initCarTable();
     for (int i = 0; i < kCarModels; i++) {
-        const CarTableRow& row = carTable[i];
+        const CarTableRow& row = raceRun.carTable[i];
         for (float rating : {row.power, row.maxSpeed, row.suspensionRating}) {
             EXPECT_GE(rating, 0.5f) << "car " << i;
             EXPECT_LE(rating, 1.0f) << "car " << i;
@@ -105,28 +105,28 @@ TEST(RaceWorld, BuildsFourDistinctCarsOnTheGrid) {
     for (int seed = 1; seed <= 40; seed++) {
         resetRaceGlobals();
         srand((unsigned)seed);
-        playerCarModel = seed % kCarModels;
+        players[0].playerCarModel = seed % kCarModels;
         buildRaceWorld();
-        ASSERT_NE(raceWorld, nullptr);
-        EXPECT_EQ(cars[0].model, playerCarModel);
+        ASSERT_NE(session.raceWorld, nullptr);
+        EXPECT_EQ(session.cars[0].model, players[0].playerCarModel);
         for (int i = 0; i < kRaceCars; i++) {
-            ASSERT_NE(cars[i].body, nullptr);
-            EXPECT_EQ(cars[i].index, i);
-            EXPECT_EQ(cars[i].nitro, 100.0f);
-            EXPECT_EQ(getUserData(cars[i].body), &cars[i]);
-            for (int j = 0; j < i; j++) EXPECT_NE(cars[i].model, cars[j].model) << seed;
-            Vector3 p = getPosition(cars[i].body);
+            ASSERT_NE(session.cars[i].body, nullptr);
+            EXPECT_EQ(session.cars[i].index, i);
+            EXPECT_EQ(session.cars[i].nitro, 100.0f);
+            EXPECT_EQ(getUserData(session.cars[i].body), &session.cars[i]);
+            for (int j = 0; j < i; j++) EXPECT_NE(session.cars[i].model, session.cars[j].model) << seed;
+            Vector3 p = getPosition(session.cars[i].body);
             Vector3 origin = gridOrigin(1);
             EXPECT_EQ(p.x, origin.x);
             EXPECT_EQ(p.z, origin.z + 4.5f * (float)i);
         }
         // The cabin's box gives every axis 2/3 x 100 x 2.6 x 2.6.
-        Vector3 inertia = getInertia(cars[0].body);
+        Vector3 inertia = getInertia(session.cars[0].body);
         EXPECT_NEAR(inertia.x, 2.0f / 3.0f * 100.0f * 2.6f * 2.6f, 0.01f);
-        EXPECT_EQ(getMass(cars[0].body), 100.0f);
-        destroyWorld(raceWorld);
-        raceWorld = nullptr;
-        for (int i = 0; i < kRaceCars; i++) cars[i].body = nullptr;
+        EXPECT_EQ(getMass(session.cars[0].body), 100.0f);
+        destroyWorld(session.raceWorld);
+        session.raceWorld = nullptr;
+        for (int i = 0; i < kRaceCars; i++) session.cars[i].body = nullptr;
     }
 }
 

@@ -69,27 +69,27 @@ TEST(RaceClock, HundredthsOvershootIsDroppedNotCarried) {
 
 TEST(RaceStep, ClocksStandDuringCountdownAndAfterFinish) {
     resetRaceGlobals();
-    countdownRunning = true;
+    session.countdownRunning = true;
     for (int i = 0; i < 50; i++) raceStep(frameFactor);
-    EXPECT_EQ(clockValue(raceTime), 0.0f);
-    countdownRunning = false;
+    EXPECT_EQ(clockValue(session.raceTime), 0.0f);
+    session.countdownRunning = false;
     for (int i = 0; i < 150; i++) raceStep(frameFactor);
-    EXPECT_EQ(raceTime.seconds, 1);
-    EXPECT_NEAR(raceTime.hundredths, 50.0f, 1e-3f);
-    EXPECT_EQ(lapTime.seconds, 1);
-    raceFinished = true;
-    RaceClock frozen = raceTime;
+    EXPECT_EQ(session.raceTime.seconds, 1);
+    EXPECT_NEAR(session.raceTime.hundredths, 50.0f, 1e-3f);
+    EXPECT_EQ(players[0].lapTime.seconds, 1);
+    session.raceFinished = true;
+    RaceClock frozen = session.raceTime;
     for (int i = 0; i < 50; i++) raceStep(frameFactor);
-    EXPECT_EQ(clockValue(raceTime), clockValue(frozen));
+    EXPECT_EQ(clockValue(session.raceTime), clockValue(frozen));
 }
 
 TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     resetRaceGlobals();
-    countdownRunning = true;
+    session.countdownRunning = true;
     int releasedAt = -1;
     for (int frame = 1; frame <= 1200 && releasedAt < 0; frame++) {
         runCountdown(frameFactor);
-        if (!countdownRunning) releasedAt = frame;
+        if (!session.countdownRunning) releasedAt = frame;
     }
     EXPECT_GE(releasedAt, 600);
     EXPECT_LE(releasedAt, 602);
@@ -99,32 +99,33 @@ TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     const float factors[][2] = {{9.5f, 0.095f}, {20.0f, 0.2f}, {30.0f, 0.3f}, {500.0f, 0.3f}};
     for (const auto& f : factors) {
         frameFactor = f[0];
-        raceTimer = 1.0f;
+        session.raceTimer = 1.0f;
         runCountdown(frameFactor);
-        EXPECT_NEAR(raceTimer, 1.0f + f[1], 1e-5f) << "frameFactor " << f[0];
+        EXPECT_NEAR(session.raceTimer, 1.0f + f[1], 1e-5f) << "frameFactor " << f[0];
     }
 
     frameFactor = 1.0f;
-    raceTimer = 9.995f;
+    session.raceTimer = 9.995f;
     runCountdown(frameFactor);
-    EXPECT_EQ(raceTimer, 0.0f);
+    EXPECT_EQ(session.raceTimer, 0.0f);
 }
 
 TEST(Standings, SwapOrderCanReorderEqualCounts) {
     resetRaceGlobals();
     int passed[4] = {1, 1, 2, 0};
-    for (int i = 0; i < 4; i++) cars[i].checkpointsPassed = passed[i];
+    for (int i = 0; i < 4; i++) session.cars[i].checkpointsPassed = passed[i];
     updateStandings();
     // Car 2 moves to the front by swapping with car 0, which pushes car 0
     // behind car 1 although both have passed one checkpoint.
     int order[4] = {2, 1, 0, 3};
     for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(standings[i].car, order[i]) << i;
-        EXPECT_EQ(standings[i].checkpointsPassed, passed[order[i]]);
+        EXPECT_EQ(session.standings[i].car, order[i]) << i;
+        EXPECT_EQ(session.standings[i].checkpointsPassed, passed[order[i]]);
     }
 
     int sorted[4] = {0, 5, 3, 5};
-    for (int i = 0; i < 4; i++) cars[i].checkpointsPassed = sorted[i];
+    for (int i = 0; i < 4; i++) session.cars[i].checkpointsPassed = sorted[i];
     updateStandings();
-    for (int i = 0; i < 3; i++) EXPECT_GE(standings[i].checkpointsPassed, standings[i + 1].checkpointsPassed);
+    for (int i = 0; i < 3; i++)
+        EXPECT_GE(session.standings[i].checkpointsPassed, session.standings[i + 1].checkpointsPassed);
 }

@@ -83,15 +83,15 @@ class DrivenRace : public ::testing::Test {
         soundEnabled = musicEnabled = false;
         gameState = Race;
         startupPending = false;
-        playerCarModel = 2;
-        playerCarPower = carTable[2].power;
+        players[0].playerCarModel = 2;
+        players[0].playerCarPower = raceRun.carTable[2].power;
         srand(3);
         loadRace(4);
     }
     void TearDown() override {
         unloadRaceAndCars();
         gameState = MainMenu;
-        mapDepthPrepass = true;
+        raceRun.mapDepthPrepass = true;
         modelDisplayLists = true;
         effectsEnabled = true;
         stopRaceRenderer();
@@ -110,13 +110,15 @@ class DrivenRace : public ::testing::Test {
             tickCountdown(frameFactor);
         }
         keys[VK_UP] = false;
-        saved = {cameraDirX, cameraDirZ, orbitAngle, hudArrowAngle, markerPhase, skyDrift};
+        saved = {players[0].cameraDirX,    players[0].cameraDirZ, players[0].orbitAngle,
+                 players[0].hudArrowAngle, session.markerPhase,   skyDrift};
     }
     // The race scene of the moment reached; the camera and HUD state are put
     // back first, so every call draws the same frame.
     std::vector<uint8_t> drawMoment() {
-        cameraDirX = saved[0], cameraDirZ = saved[1], orbitAngle = saved[2], hudArrowAngle = saved[3];
-        markerPhase = saved[4], skyDrift = saved[5];
+        players[0].cameraDirX = saved[0], players[0].cameraDirZ = saved[1], players[0].orbitAngle = saved[2],
+        players[0].hudArrowAngle = saved[3];
+        session.markerPhase = saved[4], skyDrift = saved[5];
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         resizeScene(640, 480);
         glLoadIdentity();
@@ -128,15 +130,15 @@ class DrivenRace : public ::testing::Test {
 
 TEST_F(DrivenRace, PlayersCarFillsTheLowerMiddle) {
     driveOffTheGrid();
-    EXPECT_FALSE(countdownRunning);
-    EXPECT_GT(playerSpeed, 3.0f);
+    EXPECT_FALSE(session.countdownRunning);
+    EXPECT_GT(players[0].playerSpeed, 3.0f);
 
     // The same frame twice, the second without the player's car.
     const std::vector<uint8_t> with = drawMoment();
-    const int model = cars[0].model;
-    cars[0].model = -1;
+    const int model = session.cars[0].model;
+    session.cars[0].model = -1;
     const std::vector<uint8_t> without = drawMoment();
-    cars[0].model = model;
+    session.cars[0].model = model;
 
     long count = 0;
     double sumX = 0, sumY = 0;
@@ -163,10 +165,10 @@ TEST_F(DrivenRace, MapDepthPrepassAndDisplayListsDrawTheSamePixels) {
     // The glow history and the particles move on with every frame drawn;
     // without them each path draws the very same moment.
     effectsEnabled = false;
-    mapDepthPrepass = false;
+    raceRun.mapDepthPrepass = false;
     modelDisplayLists = false;
     const std::vector<uint8_t> reference = drawMoment();
-    mapDepthPrepass = true;
+    raceRun.mapDepthPrepass = true;
     const std::vector<uint8_t> prepass = drawMoment();
     modelDisplayLists = true;
     const std::vector<uint8_t> both = drawMoment();

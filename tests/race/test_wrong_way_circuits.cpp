@@ -20,26 +20,26 @@ constexpr int kTwoSeconds = 200;
 // The player's car put down on a checkpoint facing back the way it came,
 // already rolling at speed that way.
 void turnRound(int checkpoint, float speed) {
-    placeCarAtCheckpoint(cars[0], checkpoint);
-    Matrix3 r = getRotation(cars[0].body);
+    placeCarAtCheckpoint(session.cars[0], checkpoint);
+    Matrix3 r = getRotation(session.cars[0].body);
     const Vector3 back = r.rows[0] * -1.0f;
-    setRotation(cars[0].body, Matrix3(back, r.rows[1], r.rows[2] * -1.0f));
-    setLinearVelocity(cars[0].body, back * speed);
+    setRotation(session.cars[0].body, Matrix3(back, r.rows[1], r.rows[2] * -1.0f));
+    setLinearVelocity(session.cars[0].body, back * speed);
 }
 
 // Throttle held, steering for the checkpoint behind the car, taken one
 // further back each time the car comes near it.
 void driveBackwards(int* target) {
-    const Vector3 p = getPosition(cars[0].body);
-    const Checkpoint& c = checkpoints[*target];
+    const Vector3 p = getPosition(session.cars[0].body);
+    const Checkpoint& c = session.checkpoints[*target];
     Vector3 to(c.x - p.x, 0.0f, c.z - p.z);
-    if (length(to) < 15.0f) *target = (*target + checkpointCount - 1) % checkpointCount;
-    const float e = headingAngle(getRotation(cars[0].body).rows[0], to);
+    if (length(to) < 15.0f) *target = (*target + session.checkpointCount - 1) % session.checkpointCount;
+    const float e = headingAngle(getRotation(session.cars[0].body).rows[0], to);
     const float wish = e > 0.5f ? 0.5f : (e < -0.5f ? -0.5f : e);
     for (bool& key : keys) key = false;
     keys[VK_UP] = true;
-    keys[VK_LEFT] = cars[0].steer < wish - 0.04f;
-    keys[VK_RIGHT] = cars[0].steer > wish + 0.04f;
+    keys[VK_LEFT] = session.cars[0].steer < wish - 0.04f;
+    keys[VK_RIGHT] = session.cars[0].steer > wish + 0.04f;
 }
 
 TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSeconds) {
@@ -51,21 +51,23 @@ TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSecond
         ASSERT_TRUE(openSimWindow());
         ASSERT_TRUE(loadSimRace(race, 0, 7)) << "race " << race;
         DriverState driver{};
-        for (int frame = 0; frame < kLapFrames && cars[0].lap < 2; frame++) {
-            scriptedDriverKeys(cars[0], driver);
+        for (int frame = 0; frame < kLapFrames && session.cars[0].lap < 2; frame++) {
+            scriptedDriverKeys(session.cars[0], driver);
             updateStandings();
             raceStep(frameFactor);
             tickCountdown(frameFactor);
         }
-        EXPECT_EQ(cars[0].lap, 2) << "race " << race << ": the scripted driver did not finish its lap";
-        EXPECT_EQ(courseProgress[0].wrongWaySeconds, 0.0f) << "race " << race;
+        EXPECT_EQ(session.cars[0].lap, 2)
+            << "race " << race << ": the scripted driver did not finish its lap";
+        EXPECT_EQ(session.courseProgress[0].wrongWaySeconds, 0.0f) << "race " << race;
 
         // Turned round half a lap on, rolling back at 20 units a second.
-        const int at = (cars[0].nextCheckpoint + checkpointCount / 2) % checkpointCount;
-        int target = (at + checkpointCount - 1) % checkpointCount;
+        const int at =
+            (session.cars[0].nextCheckpoint + session.checkpointCount / 2) % session.checkpointCount;
+        int target = (at + session.checkpointCount - 1) % session.checkpointCount;
         turnRound(at, 20.0f);
         int frames = 0;
-        while (!wrongWayShown(wrongWayTimer) && frames < 3 * kTwoSeconds) {
+        while (!wrongWayShown(players[0].wrongWayTimer) && frames < 3 * kTwoSeconds) {
             driveBackwards(&target);
             raceStep(frameFactor);
             frames++;

@@ -213,15 +213,15 @@ struct MarkerCase {
 class MarkerShown : public ::testing::TestWithParam<MarkerCase> {};
 
 TEST_P(MarkerShown, OnlyBetweenStartAndFinish) {
-    const bool savedCountdown = countdownRunning, savedFinished = raceFinished;
-    const int savedCount = checkpointCount, savedNext = cars[0].nextCheckpoint;
-    countdownRunning = GetParam().countdown;
-    raceFinished = GetParam().finished;
-    checkpointCount = GetParam().checkpointCount;
-    cars[0].nextCheckpoint = 0;
+    const bool savedCountdown = session.countdownRunning, savedFinished = session.raceFinished;
+    const int savedCount = session.checkpointCount, savedNext = session.cars[0].nextCheckpoint;
+    session.countdownRunning = GetParam().countdown;
+    session.raceFinished = GetParam().finished;
+    session.checkpointCount = GetParam().checkpointCount;
+    session.cars[0].nextCheckpoint = 0;
     EXPECT_EQ(checkpointMarkerShown(), GetParam().shown);
-    countdownRunning = savedCountdown, raceFinished = savedFinished;
-    checkpointCount = savedCount, cars[0].nextCheckpoint = savedNext;
+    session.countdownRunning = savedCountdown, session.raceFinished = savedFinished;
+    session.checkpointCount = savedCount, session.cars[0].nextCheckpoint = savedNext;
 }
 
 INSTANTIATE_TEST_SUITE_P(States, MarkerShown,

@@ -214,10 +214,10 @@ TEST_F(ReflectionPass, GarageIsSeenAsItIs) {
 }
 
 TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
-    Model* savedMap = visualMapModel;
-    visualMapModel = leftWall();
+    Model* savedMap = session.visualMapModel;
+    session.visualMapModel = leftWall();
     double left = 0.0, right = 0.0;
-    cars[0].body = nullptr;
+    session.cars[0].body = nullptr;
     sides(true, &left, &right);
     EXPECT_LT(left, 10.0) << "no player car: nothing drawn";
 
@@ -228,9 +228,9 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     sizes.sensorsCount = 1;
     PhysicsWorld* world = createWorld(sizes, nullptr, nullptr);
     ASSERT_NE(world, nullptr);
-    cars[0].body = createBody(world, 0);
-    ASSERT_NE(cars[0].body, nullptr);
-    setPosition(cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
+    session.cars[0].body = createBody(world, 0);
+    ASSERT_NE(session.cars[0].body, nullptr);
+    setPosition(session.cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
     const float savedFactor = frameFactor;
     frameFactor = 5.0f;
     sides(true, &left, &right);
@@ -241,15 +241,15 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
 
     // At full speed every frame draws its own image.
     frameFactor = 1.0f;
-    delete visualMapModel;
-    visualMapModel = nullptr;
+    delete session.visualMapModel;
+    session.visualMapModel = nullptr;
     sides(true, &left, &right);
     EXPECT_LT(right, 10.0) << "a fast frame redraws: the wall is gone";
     frameFactor = savedFactor;
-    cars[0].body = nullptr;
+    session.cars[0].body = nullptr;
     destroyWorld(world);
-    delete visualMapModel;
-    visualMapModel = savedMap;
+    delete session.visualMapModel;
+    session.visualMapModel = savedMap;
 }
 
 }  // namespace

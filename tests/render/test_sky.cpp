@@ -16,7 +16,7 @@ class Sky : public RendererTest {
         ASSERT_TRUE(start(640, 480));
         // The race's projection reaches 15000 units.
         gameState = Race;
-        playerSpeed = raceViewSpeed = 0.0f;
+        players[0].playerSpeed = raceViewSpeed = 0.0f;
     }
     void TearDown() override {
         releaseSky();

@@ -156,7 +156,7 @@ TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch) {
 TEST_F(FrameKeys, CCyclesTheCameraPerPressInARaceOnly) {
     keys['C'] = true;
     checkFrameKeys();
-    EXPECT_EQ(cameraMode, 0) << "C outside a race";
+    EXPECT_EQ(players[0].cameraMode, 0) << "C outside a race";
 
     gameState = Race;
     // The two chase distances, the bumper and the hood, and round again.
@@ -165,7 +165,7 @@ TEST_F(FrameKeys, CCyclesTheCameraPerPressInARaceOnly) {
         keys['C'] = true;
         checkFrameKeys();
         checkFrameKeys();
-        EXPECT_EQ(cameraMode, press);
+        EXPECT_EQ(players[0].cameraMode, press);
         keys['C'] = false;
         checkFrameKeys();
     }
@@ -177,16 +177,16 @@ TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving) {
     EXPECT_EQ(gameState, MainMenu);
 
     gameState = Race;
-    countdownRunning = true;
+    session.countdownRunning = true;
     checkFrameKeys();
     EXPECT_EQ(gameState, Race) << "Esc during the countdown";
 
-    countdownRunning = false;
-    raceFinished = true;
+    session.countdownRunning = false;
+    session.raceFinished = true;
     checkFrameKeys();
     EXPECT_EQ(gameState, Race) << "Esc on the result screen";
 
-    raceFinished = false;
+    session.raceFinished = false;
     checkFrameKeys();
     EXPECT_EQ(gameState, Pause);
 }
@@ -215,7 +215,7 @@ TEST_F(FrameKeys, ATapBetweenTwoFramesCountsOnce) {
         checkFrameKeys();
         checkFrameKeys();
         EXPECT_EQ(gameState, tap.state) << "Esc paused again";
-        EXPECT_EQ(cameraMode, tap.key == 'C' ? 1 : 0);
+        EXPECT_EQ(players[0].cameraMode, tap.key == 'C' ? 1 : 0);
         EXPECT_EQ(showFps, tap.key == 'F');
     }
 }

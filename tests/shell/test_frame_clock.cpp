@@ -98,20 +98,20 @@ TEST_F(FrameClockKeepsTime, CountdownBeepsFallOneSecondApart) {
     for (const ClockCase& c : kClockCases) {
         SetUp();
         const std::vector<double> times = frameTimes(c, 12.0);
-        countdownRunning = true;
+        session.countdownRunning = true;
         // The race's load is a long frame of its own before the countdown.
         frame(900.0);
         double wall = 0.0, beeps[4] = {-1.0, -1.0, -1.0, -1.0}, longest = 0.0;
         for (double ms : times) {
             frame(ms);
             wall += ms;
-            const float before = raceTimer;
+            const float before = session.raceTimer;
             runCountdown(frameFactor);
             for (int k = 0; k < 4; k++) {
-                if (before < 3.0f + k && raceTimer >= 3.0f + k && beeps[k] < 0.0) beeps[k] = wall;
+                if (before < 3.0f + k && session.raceTimer >= 3.0f + k && beeps[k] < 0.0) beeps[k] = wall;
             }
             longest = std::fmax(longest, ms);
-            if (raceTimer >= 6.5f) break;
+            if (session.raceTimer >= 6.5f) break;
         }
         for (int k = 1; k < 4; k++) {
             ASSERT_GE(beeps[k - 1], 0.0) << c.name;

@@ -73,7 +73,7 @@ const char* whatIsIn(const std::string& file) {
 const SaveFileCheck& checkOf(const std::string& file) {
     return file == kCareerFileName       ? careerFileCheck
            : file == kSettingsFileName   ? settingsFileCheck
-           : file == kLapRecordsFileName ? lapFiles.records
+           : file == kLapRecordsFileName ? raceRun.lapFiles.records
                                          : gameSettingsFileCheck;
 }
 

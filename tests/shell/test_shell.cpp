@@ -241,7 +241,7 @@ TEST_F(Shell, SplashEndsAtAKeyOrClickAfterItsFirstSecond) {
         scriptedSetFrameCallback([&](int frame) {
             if (!startupPending && endedAt == 0) {
                 endedAt = frame;
-                loaded = garageModel != nullptr && carBodyModels[0] != nullptr;
+                loaded = garageModel != nullptr && raceRun.carBodyModels[0] != nullptr;
             }
         });
         // 0.45 s in: too soon; 1.4 s in: the splash ends.

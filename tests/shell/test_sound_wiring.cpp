@@ -267,8 +267,8 @@ class ShellSounds : public ::testing::Test {
         loadSounds();
         startupPending = false;
         gameState = Race;
-        countdownRunning = false;
-        raceFinished = false;
+        session.countdownRunning = false;
+        session.raceFinished = false;
     }
     void TearDown() override {
         releaseSounds();

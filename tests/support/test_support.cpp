@@ -77,9 +77,9 @@ int largestMap(const char* file) {
 void driveTowardsNextCheckpoint() {
     keys[VK_UP] = true;
     keys[VK_LEFT] = keys[VK_RIGHT] = false;
-    const Car& car = cars[0];
-    if (car.body == nullptr || checkpointCount <= 0) return;
-    const Checkpoint& c = checkpoints[car.nextCheckpoint % checkpointCount];
+    const Car& car = session.cars[0];
+    if (car.body == nullptr || session.checkpointCount <= 0) return;
+    const Checkpoint& c = session.checkpoints[car.nextCheckpoint % session.checkpointCount];
     const Vector3 p = getPosition(car.body);
     const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
     keys[VK_LEFT] = turn > 0.05f;
@@ -97,8 +97,8 @@ bool startDrivenRace() {
     initCarTable();
     startupPending = false;
     gameState = Race;
-    playerCarModel = 0;
-    playerCarPower = carTable[0].power;
+    players[0].playerCarModel = 0;
+    players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(1);
     frameFactor = 1.0f;
@@ -110,5 +110,5 @@ bool startDrivenRace() {
         raceStep(frameFactor);
         tickCountdown(frameFactor);
     }
-    return checkpointCount > 0;
+    return session.checkpointCount > 0;
 }

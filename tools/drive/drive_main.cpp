@@ -94,7 +94,7 @@ void pressKeys(DriverState& driver) {
     constexpr int kKeys = sizeof kDriveKeys / sizeof kDriveKeys[0];
     bool held[kKeys];
     for (int k = 0; k < kKeys; k++) held[k] = keys[kDriveKeys[k]];
-    scriptedDriverKeys(cars[0], driver);
+    scriptedDriverKeys(session.cars[0], driver);
     for (int k = 0; k < kKeys; k++) {
         const bool want = keys[kDriveKeys[k]];
         keys[kDriveKeys[k]] = held[k];
@@ -133,14 +133,14 @@ int main(int argc, char** argv) {
     gameState = Race;
     selectedCar = 0;
     selectedRace = opt.race;
-    carPower = carTable[0].power;
+    carPower = raceRun.carTable[0].power;
     srand(1);
-    timeTrialMode = opt.timeTrial;
+    raceRun.timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-drive: race %d could not be loaded\n", opt.race);
         return 1;
     }
-    lapCount = opt.laps;
+    session.lapCount = opt.laps;
 
     DriverState driver{};
     std::vector<double> frameMs;
@@ -162,25 +162,25 @@ int main(int argc, char** argv) {
     for (;;) {
         const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (wallS > 60.0 * opt.maxMinutes || gameState != Race) break;
-        if (raceFinished && !finished) {
+        if (session.raceFinished && !finished) {
             finished = true;
-            place = playerPlace;
-            finishTime = raceTime;
+            place = players[0].playerPlace;
+            finishTime = session.raceTime;
             finishWallS = wallS;
         }
         // A second of the result screen, then done.
         if (finished && wallS - finishWallS > 1.0) break;
         scriptedAdvanceClock(lastMs);
-        if (!raceFinished) pressKeys(driver);
+        if (!session.raceFinished) pressKeys(driver);
         const auto t0 = std::chrono::steady_clock::now();
         // The game's main loop: waiting messages first, then one frame.
         PlatformMessage msg;
         while (platformPeekMessage(&msg)) windowProcedure(msg.message, msg.wParam, msg.lParam);
-        const float countdownBefore = raceTimer;
+        const float countdownBefore = session.raceTimer;
         drawFrame();
         for (int k = 0; k < 4; k++) {
             const float beep = 3.0f + (float)k;
-            if (beepWallS[k] < 0.0 && countdownBefore < beep && raceTimer >= beep)
+            if (beepWallS[k] < 0.0 && countdownBefore < beep && session.raceTimer >= beep)
                 beepWallS[k] =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         }
@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
         glFinish();
         lastMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         frameMs.push_back(lastMs);
-        if (lapTiming.lapsCompleted >= 1 && !raceFinished) {
+        if (players[0].lapTiming.lapsCompleted >= 1 && !session.raceFinished) {
             Vector3 p;
             Quaternion q;
             laterLapFrames++;

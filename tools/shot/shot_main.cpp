@@ -271,13 +271,13 @@ void stepWithoutDrawing() {
     frameFactor = 1.0f;
     glLoadIdentity();
     updateChaseCamera(0);
-    markerPhase += 1.5f * frameFactor;
+    session.markerPhase += 1.5f * frameFactor;
     // The exhaust and dust run warm into the picture, as in a drawn race.
     if (effectsEnabled) updateCarEffects();
     updateStandings();
     raceStep(frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
-    if (raceFinished) raceTimer += frameSeconds();
+    if (session.raceFinished) session.raceTimer += frameSeconds();
     tickCountdown(frameFactor);
 }
 
@@ -288,7 +288,7 @@ long reverseFrames(const ShotOptions& o) {
 // Brakes to a stop, lets go once so the gearbox arms reverse, then backs up
 // straight.
 void reverseKeys() {
-    const Car& car = cars[0];
+    const Car& car = session.cars[0];
     const float speed = car.body ? length(getLinearVelocity(car.body)) : 0.0f;
     keys[VK_UP] = keys[VK_LEFT] = keys[VK_RIGHT] = keys[VK_SPACE] = false;
     keys[VK_DOWN] = car.reverseArmed || !(car.brakeHeld && speed < 1.0f);
@@ -301,7 +301,7 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
     if (o.until == Until::Time) {
         *undrawn = std::max(0L, target - o.drawFrames);
         for (; frame < *undrawn; frame++) {
-            scriptedDriverKeys(cars[0], driver);
+            scriptedDriverKeys(session.cars[0], driver);
             if (o.reverse > 0.0 && frame >= target - reverseFrames(o)) reverseKeys();
             stepWithoutDrawing();
         }
@@ -312,9 +312,9 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
     const long limit = 100L * 60 * 30;
     long finishFrame = -1;
     for (; frame < limit; frame++) {
-        if (raceFinished && finishFrame < 0) finishFrame = frame;
+        if (session.raceFinished && finishFrame < 0) finishFrame = frame;
         if (finishFrame >= 0 && frame - finishFrame >= std::max(0L, target - o.drawFrames)) break;
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
         stepWithoutDrawing();
     }
     *undrawn = frame;
@@ -324,9 +324,9 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
 
 // Full lock towards the bend after the next checkpoint, on the throttle.
 void throwIntoSlide() {
-    const Car& car = cars[0];
-    if (car.body == nullptr || checkpointCount <= 0) return;
-    const Checkpoint& c = checkpoints[(car.nextCheckpoint + 1) % checkpointCount];
+    const Car& car = session.cars[0];
+    if (car.body == nullptr || session.checkpointCount <= 0) return;
+    const Checkpoint& c = session.checkpoints[(car.nextCheckpoint + 1) % session.checkpointCount];
     const Vector3 p = getPosition(car.body);
     const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
     keys[VK_UP] = true;
@@ -371,28 +371,28 @@ int main(int argc, char** argv) {
 
     // As the city map's "Start" would: race state and the chosen car.
     gameState = Race;
-    cameraMode = opt.camera;
+    players[0].cameraMode = opt.camera;
     selectedCar = opt.car;
     selectedRace = opt.race;
-    carPower = carTable[opt.car].power;
-    playerCarModel = selectedCar;
-    playerCarPower = carPower;
+    carPower = raceRun.carTable[opt.car].power;
+    players[0].playerCarModel = selectedCar;
+    players[0].playerCarPower = carPower;
     srand(opt.seed);
-    timeTrialMode = opt.timeTrial;
+    raceRun.timeTrialMode = opt.timeTrial;
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
     }
     if (opt.graphics >= 0) applyGraphicsPreset(opt.graphics);
-    lapCount = opt.laps;
+    session.lapCount = opt.laps;
     if (!ghostPath.empty() &&
-        readGhostFile(ghostPath.c_str(), opt.race, -1, &raceGhost) == LapFileRead::Read) {
+        readGhostFile(ghostPath.c_str(), opt.race, -1, &players[0].raceGhost) == LapFileRead::Read) {
         // In memory only: the ghost's lap stands as the circuit's record.
-        LapRecord& record = lapRecords[opt.race - 1];
-        record.lap = raceGhost.lap;
-        record.car = raceGhost.car;
+        LapRecord& record = raceRun.lapRecords[opt.race - 1];
+        record.lap = players[0].raceGhost.lap;
+        record.car = players[0].raceGhost.car;
         record.date = 0;
-        for (int s = 0; s < kLapSectors; s++) record.splits[s] = raceGhost.splits[s];
+        for (int s = 0; s < kLapSectors; s++) record.splits[s] = players[0].raceGhost.splits[s];
     }
     if (opt.career) {
         // Booked below, in memory: the result screen would save the career.
@@ -404,9 +404,9 @@ int main(int argc, char** argv) {
     DriverState driver{};
     long undrawn = 0;
     const long drawn = std::max(1L, framesUntilMoment(opt, driver, &undrawn));
-    if (opt.career && raceFinished) {
+    if (opt.career && session.raceFinished) {
         const int points = careerPoints, tuning = tuningPoints;
-        bookRaceResult(opt.race, playerPlace);
+        bookRaceResult(opt.race, players[0].playerPlace);
         noteRaceBooking(careerPoints - points, tuningPoints - tuning);
     }
 
@@ -417,7 +417,7 @@ int main(int argc, char** argv) {
     std::vector<double> frameMs;
     bool read = false;
     for (long k = 1; k <= drawn; k++) {
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
         if (opt.nitro || opt.drift) keys[VK_SPACE] = true;
         if (opt.drift) throwIntoSlide();
         if (opt.reverse > 0.0 && undrawn + k - 1 >= (long)(opt.seconds * 100.0 + 0.5) - reverseFrames(opt))
@@ -436,21 +436,23 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
         status = 1;
     }
-    const Vector3 p = cars[0].body ? getPosition(cars[0].body) : Vector3();
+    const Vector3 p = session.cars[0].body ? getPosition(session.cars[0].body) : Vector3();
     printf(
         "{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
         "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f],"
         "\"place\":%d,\"wrongWay\":%.2f",
-        outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, cars[0].lap,
-        playerSpeed * 10.5f, driftScore, cars[0].nitro, raceFinished ? "true" : "false", p.x, p.y, p.z,
-        playerPlace, wrongWayTimer);
+        outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, session.cars[0].lap,
+        players[0].playerSpeed * 10.5f, players[0].driftScore, session.cars[0].nitro,
+        session.raceFinished ? "true" : "false", p.x, p.y, p.z, players[0].playerPlace,
+        players[0].wrongWayTimer);
     Vector3 ghostAt;
     Quaternion ghostTurn;
     if (ghostNow(&ghostAt, &ghostTurn))
         printf(",\"ghost\":[%.1f,%.1f,%.1f],\"ghostDistance\":%.1f", ghostAt.x, ghostAt.y, ghostAt.z,
                length(ghostAt - p));
-    if (lapTiming.lastSplitSector > 0)
-        printf(",\"split\":%d,\"splitGap\":%.2f", lapTiming.lastSplitSector, lapTiming.lastSplitGap / 100.0f);
+    if (players[0].lapTiming.lastSplitSector > 0)
+        printf(",\"split\":%d,\"splitGap\":%.2f", players[0].lapTiming.lastSplitSector,
+               players[0].lapTiming.lastSplitGap / 100.0f);
     if (opt.timing && !frameMs.empty()) {
         std::vector<double> sorted = frameMs;
         std::sort(sorted.begin(), sorted.end());

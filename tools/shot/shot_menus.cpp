@@ -62,7 +62,7 @@ void sampleCareer() {
     clearLapRecords();
     const float laps[4] = {5123.0f, 6248.5f, 7012.0f, 5830.25f};
     for (int i = 0; i < 4; i++) {
-        LapRecord& r = lapRecords[i];
+        LapRecord& r = raceRun.lapRecords[i];
         r.lap = laps[i];
         r.car = (i * 3) % 4;
         r.date = 1796947200 + 86400 * 3 * i;  // December 2026
@@ -121,16 +121,16 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         awardPending = false;
         newCarWon = true;
         computeCarStatistics();
-        playerCarModel = selectedCar;
-        playerCarPower = carPower;
+        players[0].playerCarModel = selectedCar;
+        players[0].playerCarPower = carPower;
         // The opponents' cars are drawn at random: from the seed, not from
         // the clock the menus seed the generator with.
         srand(seed);
         loadRace(selectedRace);
-        countdownRunning = false;
-        raceFinished = true;
-        playerPlace = 1;
-        raceTimer = 2.0f;
+        session.countdownRunning = false;
+        session.raceFinished = true;
+        players[0].playerPlace = 1;
+        session.raceTimer = 2.0f;
     } else {
         gameState = shot->state;
     }

@@ -24,7 +24,7 @@ static float clampf(float v, float lo, float hi) {
 }
 
 static Vector3 pointOf(int i) {
-    const Checkpoint& c = checkpoints[i];
+    const Checkpoint& c = session.checkpoints[i];
     return Vector3(c.x, c.y, c.z);
 }
 
@@ -101,7 +101,7 @@ static bool recover(const Car& car, DriverState& st, float speed) {
 void scriptedDriverKeys(const Car& car, DriverState& st) {
     setKeys(false, false, false, false, false);
     keys[keyBindings[BindReset]] = false;
-    if (car.body == nullptr || checkpointCount <= 0) {
+    if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
     const Vector3 p = getPosition(car.body);
@@ -109,11 +109,11 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     const float speed = length(v);
     const Vector3 forward = getRotation(car.body).rows[0];
 
-    if (countdownRunning) {
+    if (session.countdownRunning) {
         setKeys(true, false, false, false, false);
         return;
     }
-    if (raceFinished) {
+    if (session.raceFinished) {
         return;
     }
     if (car.nextCheckpoint != st.lastCheckpoint) {
@@ -132,7 +132,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
 
     // Aim at the next checkpoint; look one further to judge the corner.
     const int next = car.nextCheckpoint;
-    const int after = (next + 1) % checkpointCount;
+    const int after = (next + 1) % session.checkpointCount;
     Vector3 toTarget = flat(pointOf(next) - p);
     const float distance = length(toTarget);
     Vector3 leg = flat(pointOf(after) - pointOf(next));
@@ -158,8 +158,10 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     // Nitro on a straight: the next few legs run nearly in line.
     float bendAhead = turn;
     for (int k = 1; k < 4; k++) {
-        Vector3 a = flat(pointOf((next + k) % checkpointCount) - pointOf((next + k - 1) % checkpointCount));
-        Vector3 b = flat(pointOf((next + k + 1) % checkpointCount) - pointOf((next + k) % checkpointCount));
+        Vector3 a = flat(pointOf((next + k) % session.checkpointCount) -
+                         pointOf((next + k - 1) % session.checkpointCount));
+        Vector3 b = flat(pointOf((next + k + 1) % session.checkpointCount) -
+                         pointOf((next + k) % session.checkpointCount));
         normalise(a);
         normalise(b);
         bendAhead += fabsf(headingAngle(a, b));
@@ -172,9 +174,9 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
     float bendSoon = turn;
     float along = distance;
     for (int k = 1; k < 8 && along < kBendLookAhead; k++) {
-        const int a = (next + k) % checkpointCount;
-        Vector3 in = flat(pointOf(a) - pointOf((a + checkpointCount - 1) % checkpointCount));
-        Vector3 out = flat(pointOf((a + 1) % checkpointCount) - pointOf(a));
+        const int a = (next + k) % session.checkpointCount;
+        Vector3 in = flat(pointOf(a) - pointOf((a + session.checkpointCount - 1) % session.checkpointCount));
+        Vector3 out = flat(pointOf((a + 1) % session.checkpointCount) - pointOf(a));
         along += length(in);
         normalise(in);
         normalise(out);
@@ -247,9 +249,9 @@ bool loadSimRace(int race, int car, unsigned seed) {
     initCarTable();
     selectedCar = car;
     selectedRace = race;
-    carPower = carTable[car].power;  // untuned
-    playerCarModel = selectedCar;
-    playerCarPower = carPower;
+    carPower = raceRun.carTable[car].power;  // untuned
+    players[0].playerCarModel = selectedCar;
+    players[0].playerCarPower = carPower;
     srand(seed);
     return loadRace(race);
 }

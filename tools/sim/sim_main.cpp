@@ -72,33 +72,34 @@ struct GhostReplay {
 };
 
 void followGhost(GhostReplay& r) {
-    const Car& car = cars[0];
+    const Car& car = session.cars[0];
     if (car.body == nullptr) return;
     // A lap completed: its last sector closes on the lap time.
-    if (lapTiming.lapsCompleted != r.lapsSeen) {
+    if (players[0].lapTiming.lapsCompleted != r.lapsSeen) {
         if (!r.laps.empty()) {
             GhostLapGap& g = r.laps.back();
-            g.gaps[kLapSectors - 1] = lapTiming.lastLap - r.ghost.splits[kLapSectors - 1];
+            g.gaps[kLapSectors - 1] = players[0].lapTiming.lastLap - r.ghost.splits[kLapSectors - 1];
             g.sectors = kLapSectors;
         }
-        r.lapsSeen = lapTiming.lapsCompleted;
+        r.lapsSeen = players[0].lapTiming.lapsCompleted;
         r.sectorsSeen = 0;
-        if (lapTiming.lapRunning) r.laps.push_back(GhostLapGap{});
-    } else if (lapTiming.lapRunning && r.laps.empty()) {
+        if (players[0].lapTiming.lapRunning) r.laps.push_back(GhostLapGap{});
+    } else if (players[0].lapTiming.lapRunning && r.laps.empty()) {
         r.laps.push_back(GhostLapGap{});
     }
-    if (!lapTiming.lapRunning || r.laps.empty()) return;
+    if (!players[0].lapTiming.lapRunning || r.laps.empty()) return;
     GhostLapGap& g = r.laps.back();
-    if (lapTiming.sectorsDone > r.sectorsSeen) {
-        r.sectorsSeen = lapTiming.sectorsDone;
-        g.gaps[r.sectorsSeen - 1] = lapTiming.splits[r.sectorsSeen - 1] - r.ghost.splits[r.sectorsSeen - 1];
+    if (players[0].lapTiming.sectorsDone > r.sectorsSeen) {
+        r.sectorsSeen = players[0].lapTiming.sectorsDone;
+        g.gaps[r.sectorsSeen - 1] =
+            players[0].lapTiming.splits[r.sectorsSeen - 1] - r.ghost.splits[r.sectorsSeen - 1];
         g.sectors = r.sectorsSeen;
     }
     // The ghost's samples hold the car as each step began: the car stands
     // now where the coming step's clock will find it.
     Vector3 p;
     Quaternion q;
-    if (ghostPose(r.ghost, clockHundredths(lapTime) + frameFactor, &p, &q)) {
+    if (ghostPose(r.ghost, clockHundredths(players[0].lapTime) + frameFactor, &p, &q)) {
         const float d = length(p - getPosition(car.body));
         if (d > g.maxDistance) g.maxDistance = d;
     }
@@ -241,7 +242,7 @@ struct MapBounds {
 
 MapBounds mapBounds() {
     MapBounds b;
-    const Model* m = collisionMapModel;
+    const Model* m = session.collisionMapModel;
     if (m == nullptr || m->vertexCount <= 0) {
         return b;
     }
@@ -260,37 +261,37 @@ MapBounds mapBounds() {
 }
 
 int completedLaps(int i) {
-    if (i == 0 && raceFinished) {
-        return lapCount;
+    if (i == 0 && session.raceFinished) {
+        return session.lapCount;
     }
-    return std::max(cars[i].lap - 1, 0);
+    return std::max(session.cars[i].lap - 1, 0);
 }
 
 void printCar(int i, const CarStats& s, int place) {
-    const Car& c = cars[i];
+    const Car& c = session.cars[i];
     double best = 0.0;
     if (i == 0) {
-        best = clockSeconds(bestLapTime);
+        best = clockSeconds(players[0].bestLapTime);
     } else if (!s.lapTimes.empty()) {
         best = *std::min_element(s.lapTimes.begin(), s.lapTimes.end());
     }
     printf(
         "{\"car\":%d,\"model\":%d,\"laps\":%d,\"checkpoints\":%d,\"finished\":%s,\"place\":%d,\"lapTimes\":[",
-        i, c.model, completedLaps(i), c.checkpointsPassed, (i == 0 && raceFinished) ? "true" : "false",
-        place);
+        i, c.model, completedLaps(i), c.checkpointsPassed,
+        (i == 0 && session.raceFinished) ? "true" : "false", place);
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
     printf(
         "],\"bestLap\":%.2f,\"topSpeed\":%.2f,\"unstuck\":%d,\"lost\":%d,\"minY\":%.2f,\"leftMap\":%s,"
         "\"wrongWaySeconds\":%.2f",
-        best, s.topSpeed, unstickCount[i], lostCount[i], s.minY, s.leftMap ? "true" : "false",
-        courseProgress[i].wrongWaySeconds);
+        best, s.topSpeed, session.unstickCount[i], session.lostCount[i], s.minY, s.leftMap ? "true" : "false",
+        session.courseProgress[i].wrongWaySeconds);
     if (i == 0) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f,"
             "\"resets\":%d",
-            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01, resetCount);
+            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01, players[0].resetCount);
     }
     printf("}\n");
 }
@@ -317,26 +318,26 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
-    timeTrialMode = opt.timeTrial;
+    raceRun.timeTrialMode = opt.timeTrial;
     setSettingInt("difficulty", opt.difficulty);
-    raceCareerNumber = opt.career ? opt.race : 0;
+    session.raceCareerNumber = opt.career ? opt.race : 0;
     if (opt.saves) {
         // The game's start-up of the lap files; its boxes are echoed.
         chooseSavesFolder();
         readLapRecords();
-        ghostFilesEnabled = true;
+        raceRun.ghostFilesEnabled = true;
         tellSaveProblemsAtStart();
     }
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
     }
-    lapCount = opt.laps;
+    session.lapCount = opt.laps;
     const MapBounds bounds = mapBounds();
     GhostReplay replay;
     if (!opt.ghost.empty() &&
         readGhostFile(opt.ghost.c_str(), opt.race, -1, &replay.ghost) == LapFileRead::Read) {
-        raceGhost = replay.ghost;
+        players[0].raceGhost = replay.ghost;
     }
 
     if (opt.pad) useSimController();
@@ -350,7 +351,7 @@ int main(int argc, char** argv) {
     long frame = 0;
     long finishFrame = -1;
     for (frame = 1; frame <= opt.frames; frame++) {
-        scriptedDriverKeys(cars[0], driver);
+        scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
 
         auto t0 = std::chrono::steady_clock::now();
@@ -362,10 +363,10 @@ int main(int argc, char** argv) {
 
         for (int i = 0; i < kRaceCars; i++) {
             CarStats& s = stats[i];
-            if (cars[i].body == nullptr) continue;
-            Vector3 p = getPosition(cars[i].body);
-            float speed = length(getLinearVelocity(cars[i].body));
-            if (!countdownRunning) s.topSpeed = std::max(s.topSpeed, speed);
+            if (session.cars[i].body == nullptr) continue;
+            Vector3 p = getPosition(session.cars[i].body);
+            float speed = length(getLinearVelocity(session.cars[i].body));
+            if (!session.countdownRunning) s.topSpeed = std::max(s.topSpeed, speed);
             s.minY = std::min(s.minY, p.y);
             if (bounds.valid && (p.x < bounds.minX - 5 || p.x > bounds.maxX + 5 || p.z < bounds.minZ - 5 ||
                                  p.z > bounds.maxZ + 5 || p.y < bounds.minY - 5)) {
@@ -373,33 +374,34 @@ int main(int argc, char** argv) {
             }
             // A lap is timed on the race clock from one pass of the start
             // line to the next (the player's lap counter stops at the finish).
-            if (cars[i].lap != s.lastLap || (i == 0 && raceFinished && finishFrame < 0)) {
-                double now = clockSeconds(raceTime);
+            if (session.cars[i].lap != s.lastLap || (i == 0 && session.raceFinished && finishFrame < 0)) {
+                double now = clockSeconds(session.raceTime);
                 if (s.lastLap > 0) s.lapTimes.push_back(now - s.lapStart);
-                s.lastLap = cars[i].lap;
+                s.lastLap = session.cars[i].lap;
                 s.lapStart = now;
             }
             if (i == 0) {
-                if (keys[VK_SPACE] && cars[0].nitro > 0.0f)
+                if (keys[VK_SPACE] && session.cars[0].nitro > 0.0f)
                     s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
-                s.maxDrift = std::max(s.maxDrift, driftLevel);
-                s.maxDriftScore = std::max(s.maxDriftScore, driftScore);
-                if (!countdownRunning && !raceFinished) s.fifthGearFrames += cars[0].gear == 5 ? 1 : 0;
+                s.maxDrift = std::max(s.maxDrift, players[0].driftLevel);
+                s.maxDriftScore = std::max(s.maxDriftScore, players[0].driftScore);
+                if (!session.countdownRunning && !session.raceFinished)
+                    s.fifthGearFrames += session.cars[0].gear == 5 ? 1 : 0;
             }
         }
         if (!replay.ghost.samples.empty()) followGhost(replay);
-        if (opt.trace >= 0 && frame % 10 == 0 && cars[opt.trace].body != nullptr) {
-            const Car& c = cars[opt.trace];
+        if (opt.trace >= 0 && frame % 10 == 0 && session.cars[opt.trace].body != nullptr) {
+            const Car& c = session.cars[opt.trace];
             Vector3 p = getPosition(c.body), v = getLinearVelocity(c.body);
             fprintf(stderr,
                     "%ld t=%.2f p=(%.1f %.1f %.1f) s=%.2f up=%.2f drive=%.1f steer=%.2f gear=%d wp=%d cp=%d "
                     "lap=%d "
                     "rev=%d grip=%.2f\n",
-                    frame, clockSeconds(raceTime), p.x, p.y, p.z, length(v), getRotation(c.body).rows[1].y,
-                    c.driveForce, c.steer, c.gear, c.aiWaypoint, c.nextCheckpoint, c.lap, c.reversing ? 1 : 0,
-                    c.slipGrip);
+                    frame, clockSeconds(session.raceTime), p.x, p.y, p.z, length(v),
+                    getRotation(c.body).rows[1].y, c.driveForce, c.steer, c.gear, c.aiWaypoint,
+                    c.nextCheckpoint, c.lap, c.reversing ? 1 : 0, c.slipGrip);
         }
-        if (raceFinished && finishFrame < 0) {
+        if (session.raceFinished && finishFrame < 0) {
             finishFrame = frame;
             break;
         }
@@ -410,11 +412,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kRaceCars; i++) {
         int place = 0;
         for (int k = 0; k < kRaceCars; k++) {
-            if (standings[k].car == i) place = k + 1;
+            if (session.standings[k].car == i) place = k + 1;
         }
-        if (i == 0 && raceFinished) place = playerPlace;
+        if (i == 0 && session.raceFinished) place = players[0].playerPlace;
         // A time trial has the player alone.
-        if (timeTrialMode && i > 0) continue;
+        if (raceRun.timeTrialMode && i > 0) continue;
         printCar(i, stats[i], place);
     }
     std::vector<double> sorted = stepMicros;
@@ -426,8 +428,9 @@ int main(int argc, char** argv) {
     printf(
         "{\"race\":%d,\"seed\":%u,\"laps\":%d,\"frames\":%ld,\"finished\":%s,\"raceTime\":%.2f,"
         "\"checkpointCount\":%d,\"stepMicrosMedian\":%.1f,\"stepMicrosMean\":%.1f,\"mapMinY\":%.2f}\n",
-        opt.race, opt.seed, lapCount, frame, raceFinished ? "true" : "false", clockSeconds(raceTime),
-        checkpointCount, median, mean, bounds.valid ? bounds.minY : 0.0f);
+        opt.race, opt.seed, session.lapCount, frame, session.raceFinished ? "true" : "false",
+        clockSeconds(session.raceTime), session.checkpointCount, median, mean,
+        bounds.valid ? bounds.minY : 0.0f);
 
     if (!replay.ghost.samples.empty()) {
         printf("{\"ghost\":\"%s\",\"ghostLap\":%.2f,\"laps\":[", opt.ghost.c_str(), replay.ghost.lap / 100.0);
@@ -441,12 +444,14 @@ int main(int argc, char** argv) {
     }
     bool recorded = true;
     if (!opt.record.empty()) {
-        recorded = !sessionGhost.samples.empty() && writeGhostFile(opt.record.c_str(), sessionGhost);
-        if (sessionGhost.samples.empty())
+        recorded = !players[0].sessionGhost.samples.empty() &&
+                   writeGhostFile(opt.record.c_str(), players[0].sessionGhost);
+        if (players[0].sessionGhost.samples.empty())
             fprintf(stderr, "korvask-sim: no whole lap of circuits 1..15 was driven; no ghost written\n");
         else if (recorded)
             printf("{\"record\":\"%s\",\"lap\":%.2f,\"samples\":%zu,\"bytes\":%zu}\n", opt.record.c_str(),
-                   sessionGhost.lap / 100.0, sessionGhost.samples.size(), encodeGhost(sessionGhost).size());
+                   players[0].sessionGhost.lap / 100.0, players[0].sessionGhost.samples.size(),
+                   encodeGhost(players[0].sessionGhost).size());
     }
 
     // The game's last try at a lap file whose save failed, and its box.
@@ -454,7 +459,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask: Could Not Save The Lap Records.\n");
         recorded = false;
     }
-    const bool finished = raceFinished && recorded;
+    const bool finished = session.raceFinished && recorded;
     unloadRace();
     scriptedCloseGLWindow();
     return finished ? 0 : 1;

@@ -140,9 +140,9 @@ bool finite(const Vector3& v) {
 }
 
 void checkBodies() {
-    if (raceWorld == nullptr) return;
+    if (session.raceWorld == nullptr) return;
     for (int i = 0; i < kRaceCars; i++) {
-        const RigidBody* body = cars[i].body;
+        const RigidBody* body = session.cars[i].body;
         if (body == nullptr) continue;
         if (!finite(getPosition(body)) || !finite(getLinearVelocity(body)) ||
             !finite(getAngularVelocity(body))) {
