@@ -36,8 +36,8 @@ bool createCollisionState(PhysicsWorld* world) {
     cs->groups = static_cast<ContactGroup*>(allocateArray(world, sizeof(ContactGroup), cs->groupCapacity));
     // An array of body pointers: the element is a pointer on purpose.
     // NOLINTNEXTLINE(bugprone-sizeof-expression)
-    cs->groupBodies =
-        static_cast<RigidBody**>(allocateArray(world, sizeof(cs->groupBodies[0]), cs->bodyCapacity));
+    const size_t bodyPointerBytes = sizeof(cs->groupBodies[0]);
+    cs->groupBodies = static_cast<RigidBody**>(allocateArray(world, bodyPointerBytes, cs->bodyCapacity));
     cs->groupContacts = static_cast<int*>(allocateArray(world, sizeof(int), cs->contactCapacity));
     cs->stackingCapacity = s.stackingCount;
     cs->stacking = static_cast<int*>(allocateArray(world, sizeof(int), cs->stackingCapacity));
