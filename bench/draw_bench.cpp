@@ -36,8 +36,8 @@ void BM_RaceFramePaths(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     constexpr int kPaths = 4;
     std::vector<double> ms[kPaths];
     int frame = 0;

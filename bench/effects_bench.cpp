@@ -56,8 +56,8 @@ void BM_RaceFrameEffects(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     std::vector<double> wall[2], cpu[2];
     int frame = 0;
     for (auto _ : state) {
@@ -85,8 +85,8 @@ void BM_EffectParts(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     effectsEnabled = true;
     // The reflection pass timed on its own draws in full every time.
     reflectionEveryOtherFrame = false;
@@ -149,8 +149,8 @@ void BM_RaceFrameSwitch(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     effectsEnabled = true;
     std::vector<double> wall[2], cpu[2];
     int frame = 0;

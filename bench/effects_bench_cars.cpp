@@ -82,8 +82,8 @@ void BM_RaceFrameCars(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     WaySamples samples;
     int frame = 0;
     for (auto _ : state) {
@@ -103,18 +103,18 @@ void BM_MenuFrameCar(benchmark::State& state) {
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     scriptedReset();
     chooseResolution(1);
-    soundEnabled = musicEnabled = false;
-    if (!enterContentFolder() || !scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer() ||
-        !loadGameTextures()) {
+    options.soundEnabled = options.musicEnabled = false;
+    if (!enterContentFolder() || !scriptedOpenGLWindow(options.screenWidth, options.screenHeight) ||
+        !startRenderer() || !loadGameTextures()) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
     loadCarModels();
     initCarTable();
     loadGarageModels();
-    startupPending = false;
-    gameState = MainMenu;
-    frameFactor = 1.0f;
+    game.startupPending = false;
+    game.gameState = MainMenu;
+    frameClock.frameFactor = 1.0f;
     WaySamples samples;
     int frame = 0;
     for (auto _ : state) samples.frame(frame++ % kWays, [] { drawFrame(); });

@@ -69,13 +69,13 @@ bool openGame(int resolution) {
     scriptedReset();
     resetShellState();
     chooseResolution(resolution);
-    soundEnabled = musicEnabled = false;
-    if (!scriptedOpenGLWindow(screenWidth, screenHeight) || !startRenderer()) return false;
+    options.soundEnabled = options.musicEnabled = false;
+    if (!scriptedOpenGLWindow(options.screenWidth, options.screenHeight) || !startRenderer()) return false;
     if (!loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
     loadGarageModels();
-    startupPending = false;
+    game.startupPending = false;
     // The benchmark steps in 10 ms frames, but every frame it draws takes
     // longer than 30 ms here: draw the reflection as the game does on such
     // a machine.
@@ -100,18 +100,18 @@ void timedFrame(Samples* samples) {
 // Into a race on map `race` with the first car, past the countdown by race
 // steps alone; the drawn frames then go on from the open road.
 void startRace(int race) {
-    gameState = Race;
+    game.gameState = Race;
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(race);
     DriverState driver{};
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     for (int i = 0; i < 900; i++) {
         scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
-        raceStep(frameFactor);
-        tickCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
     }
 }
 
@@ -131,7 +131,7 @@ void BM_RaceFrame(benchmark::State& state) {
         }
     }
     unloadRace();
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     samples.report(state);
 }
 BENCHMARK(BM_RaceFrame)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
@@ -164,7 +164,7 @@ void BM_RaceFramePreset(benchmark::State& state) {
     applyGraphicsPreset(GraphicsHigh);
     mapBackFaceCulling = true;
     mapVisibilityEnabled = false;
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     samples.report(state);
     state.counters["chunks_drawn"] = (double)drawn / kMeasuredFrames;
 }
@@ -189,17 +189,17 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
         return;
     }
     raceRun.timeTrialMode = true;
-    gameState = Race;
+    game.gameState = Race;
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(1);
     DriverState driver{};
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     for (int i = 0; i < 20000 && players[0].lapTiming.lapsCompleted < 1; i++) {
         scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
-        raceStep(frameFactor);
+        raceStep(frameClock.frameFactor);
     }
     if (state.range(0) == 0) players[0].raceGhost.samples.clear();
     Samples samples;
@@ -215,7 +215,7 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
     }
     unloadRace();
     raceRun.timeTrialMode = false;
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     samples.report(state);
     state.counters["ghost_frames"] = shown;
 }
@@ -226,7 +226,7 @@ void BM_MenuFrame(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
     }
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     Samples samples;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) timedFrame(&samples);
@@ -242,7 +242,7 @@ void BM_StartupToMenu(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
     }
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     Samples samples;
     for (auto _ : state) {
         const double w = wallMs(), c = cpuMs();
@@ -268,7 +268,7 @@ void BM_LoadRaceLargestMap(benchmark::State& state) {
     const int race = largestMap("mapvisual.ms3d");
     Samples samples;
     for (auto _ : state) {
-        gameState = Race;
+        game.gameState = Race;
         srand(1);
         const double w = wallMs(), c = cpuMs();
         loadRace(race);
@@ -276,7 +276,7 @@ void BM_LoadRaceLargestMap(benchmark::State& state) {
         samples.cpu.push_back(cpuMs() - c);
         unloadRace();
     }
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     state.SetLabel("race " + std::to_string(race));
     samples.report(state);
 }
@@ -293,7 +293,7 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
     }
     int finishedAfter = -1;
     for (auto _ : state) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         for (int i = 0; i < 30; i++) timedFrame(nullptr);
         startRace(largestMap("mapvisual.ms3d"));
         DriverState driver{};
@@ -304,18 +304,18 @@ void BM_PlaythroughPeakMemory(benchmark::State& state) {
         int frames = 0;
         for (; frames < 20000 && !session.raceFinished; frames++) {
             scriptedDriverKeys(session.cars[0], driver);
-            frameFactor = 10.0f;
+            frameClock.frameFactor = 10.0f;
             updateStandings();
-            raceFrameStep(frameFactor);
+            raceFrameStep(frameClock.frameFactor);
         }
-        frameFactor = 1.0f;
+        frameClock.frameFactor = 1.0f;
         finishedAfter = session.raceFinished ? frames : -1;
-        for (int i = 0; i < 30 && gameState == Race; i++) timedFrame(nullptr);
-        if (gameState == Race) {
+        for (int i = 0; i < 30 && game.gameState == Race; i++) timedFrame(nullptr);
+        if (game.gameState == Race) {
             unloadRace();
             rebuildGarageLights();
         }
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         for (int i = 0; i < 30; i++) timedFrame(nullptr);
     }
     rusage usage;

@@ -22,10 +22,10 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
         state.SkipWithError("no GL context for the model loader");
         return;
     }
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
+    game.gameState = Race;
+    frameClock.frameFactor = 1.0f;
     initCarTable();
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
@@ -39,14 +39,14 @@ static void BM_RaceStepLargestMap(benchmark::State& state) {
     }
     // Through the countdown, then full throttle.
     while (session.countdownRunning) {
-        raceStep(frameFactor);
-        runCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        runCountdown(frameClock.frameFactor);
     }
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     for (auto _ : state) {
-        raceStep(frameFactor);
+        raceStep(frameClock.frameFactor);
     }
-    keys[VK_UP] = false;
+    input.keys[VK_UP] = false;
     state.SetLabel("race " + std::to_string(race));
     unloadRace();
     scriptedCloseGLWindow();

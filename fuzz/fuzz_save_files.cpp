@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         decodeCareer(first, sizeof first);
         encodeCareer(second);
         if (std::memcmp(first, second, sizeof first) != 0) __builtin_trap();
-        if (maxRaceUnlocked < 1 || maxRaceUnlocked > kCareerRaces) __builtin_trap();
+        if (career.maxRaceUnlocked < 1 || career.maxRaceUnlocked > kCareerRaces) __builtin_trap();
     } else {
         setDefaultSettings();
         decodeSettings(data, size);
@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         decodeSettings(first, sizeof first);
         encodeSettings(second);
         if (std::memcmp(first, second, sizeof first) != 0) __builtin_trap();
-        if (screenWidth != 640 && screenWidth != 800 && screenWidth != 1024) __builtin_trap();
+        if (options.screenWidth != 640 && options.screenWidth != 800 && options.screenWidth != 1024)
+            __builtin_trap();
     }
     return 0;
 }

@@ -20,7 +20,8 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
     // The stored values count as they are (1 when installed), so a file that
     // holds something else still gives the figure the bars show.
     float bonus = 0.0f;
-    for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * static_cast<float>(carTuning[car][k]);
+    for (int k = 0; k < kTuningPackages; k++)
+        bonus += kPackageBonus * static_cast<float>(career.carTuning[car][k]);
     const CarTableRow& row = raceRun.carTable[car];
     const float values[3] = {row.power + bonus, row.maxSpeed + bonus, row.suspensionRating + bonus};
     float* out[3] = {power, maxSpeed, suspension};
@@ -46,32 +47,32 @@ void bookRaceResult(int raceNumber, int place) {
     // points nowhere rather than writing past the table.
     const int record = raceNumber - 1;
     const bool known = record >= 0 && record < kRaceSlots;
-    int32_t best = known ? raceRecord[record].bestPlace : 0;
+    int32_t best = known ? career.raceRecord[record].bestPlace : 0;
     if ((best == 0 || best == 4) && place >= 1 && place <= 3) {
-        careerPoints = addPoints(careerPoints, 125 - 25 * static_cast<int64_t>(place));
+        career.careerPoints = addPoints(career.careerPoints, 125 - 25 * static_cast<int64_t>(place));
         best = place;
-        if (known) raceRecord[record].bestPlace = best;
-        if (best >= 1 && best <= 3 && maxRaceUnlocked < kCareerRaces) maxRaceUnlocked++;
+        if (known) career.raceRecord[record].bestPlace = best;
+        if (best >= 1 && best <= 3 && career.maxRaceUnlocked < kCareerRaces) career.maxRaceUnlocked++;
     }
     for (const CarPrize& prize : carPrizes) {
-        if (careerPoints >= prize.points && !carAvailable[prize.car]) {
-            carAvailable[prize.car] = true;
+        if (career.careerPoints >= prize.points && !career.carAvailable[prize.car]) {
+            career.carAvailable[prize.car] = true;
             newCarWon = true;
         }
     }
-    tuningPoints = addPoints(tuningPoints, 1000 - 250 * static_cast<int64_t>(place));
+    career.tuningPoints = addPoints(career.tuningPoints, 1000 - 250 * static_cast<int64_t>(place));
 }
 
 bool buyTuningPackage(int car, int package) {
     if (!validCar(car) || package < 0 || package >= kTuningPackages) return false;
-    if (tuningPoints < kTuningPackagePrice || carTuning[car][package] != 0) return false;
-    tuningPoints -= kTuningPackagePrice;
-    carTuning[car][package] = 1;
+    if (career.tuningPoints < kTuningPackagePrice || career.carTuning[car][package] != 0) return false;
+    career.tuningPoints -= kTuningPackagePrice;
+    career.carTuning[car][package] = 1;
     return true;
 }
 
 int tuningPackagesAffordable() {
-    const int packages = tuningPoints / kTuningPackagePrice;
+    const int packages = career.tuningPoints / kTuningPackagePrice;
     return packages < 3 ? packages : 3;
 }
 
@@ -79,19 +80,19 @@ int tuningPackagesAffordable() {
 void newCareer() {
     selectedCar = 0;
     for (int i = 0; i < kCarSlots; i++) {
-        carAvailable[i] = i < 8;
+        career.carAvailable[i] = i < 8;
         for (int k = 0; k < kTuningPackages; k++) {
-            carTuning[i][k] = 0;
+            career.carTuning[i][k] = 0;
         }
     }
     // The race records' flags are kept; only the places are cleared.
     for (int j = 0; j < kRaceSlots; j++) {
-        raceRecord[j].bestPlace = 0;
+        career.raceRecord[j].bestPlace = 0;
     }
-    maxRaceUnlocked = 1;
+    career.maxRaceUnlocked = 1;
     selectedRace = 1;
-    careerPoints = 0;
-    tuningPoints = 250;
+    career.careerPoints = 0;
+    career.tuningPoints = 250;
     writeCareerNow();
 }
 
@@ -114,11 +115,11 @@ int carUnlockPoints(int car) {
 }
 
 bool carSelectable(int car) {
-    return validCar(car) && carAvailable[car];
+    return validCar(car) && career.carAvailable[car];
 }
 
 bool raceUnlocked(int race) {
-    return race >= 1 && race <= kCareerRaces && race <= maxRaceUnlocked;
+    return race >= 1 && race <= kCareerRaces && race <= career.maxRaceUnlocked;
 }
 
 const char* placeOrdinal(int place) {
@@ -135,7 +136,7 @@ bool careerResultHint(int race, int place, char* text, int size) {
     if (place >= 1 && place <= 3) return false;
     // The newest race opens the next one; one already won earns only its
     // tuning points again.
-    const int best = race >= 1 && race <= kRaceSlots ? raceRecord[race - 1].bestPlace : 0;
+    const int best = race >= 1 && race <= kRaceSlots ? career.raceRecord[race - 1].bestPlace : 0;
     const bool won = best >= 1 && best <= 3;
     if (won)
         std::snprintf(text, static_cast<size_t>(size), "Finish in the top 3 to earn tuning points");
@@ -150,7 +151,7 @@ bool careerResultHint(int race, int place, char* text, int size) {
 int careerRacesWon() {
     int won = 0;
     for (int race = 0; race < kCareerRaces; race++) {
-        const int best = raceRecord[race].bestPlace;
+        const int best = career.raceRecord[race].bestPlace;
         won += best >= 1 && best <= 3 ? 1 : 0;
     }
     return won;
@@ -158,13 +159,13 @@ int careerRacesWon() {
 
 void careerNextUnlock(char* text, int size) {
     // The next race first, then the next car the points win.
-    if (maxRaceUnlocked < kCareerRaces) {
+    if (career.maxRaceUnlocked < kCareerRaces) {
         std::snprintf(text, static_cast<size_t>(size), "Next: finish race %d in the top 3 to open race %d",
-                      maxRaceUnlocked, maxRaceUnlocked + 1);
+                      career.maxRaceUnlocked, career.maxRaceUnlocked + 1);
         return;
     }
     for (const CarPrize& prize : carPrizes) {
-        if (!carAvailable[prize.car] && careerPoints < prize.points) {
+        if (!career.carAvailable[prize.car] && career.careerPoints < prize.points) {
             std::snprintf(text, static_cast<size_t>(size), "Next: %s at %d points", carName(prize.car),
                           prize.points);
             return;
@@ -195,7 +196,7 @@ void tuningPackageGain(int car, int package, char* text, int size) {
                            speed + kPackageBonus > 1.0f ? 1.0f : speed + kPackageBonus,
                            suspension + kPackageBonus > 1.0f ? 1.0f : suspension + kPackageBonus};
     const bool installed =
-        validCar(car) && package >= 0 && package < kTuningPackages && carTuning[car][package] != 0;
+        validCar(car) && package >= 0 && package < kTuningPackages && career.carTuning[car][package] != 0;
     if (installed) {
         std::snprintf(text, static_cast<size_t>(size), "installed");
         return;

@@ -321,7 +321,7 @@ bool clickControlsScreen(int x, int y) {
         controlsCapture = -1;
     } else if (menuRowHit(kBackRow, x, y)) {
         controlsCapture = -1;
-        gameState = Options;
+        game.gameState = Options;
     } else {
         return false;
     }
@@ -337,7 +337,7 @@ void hoverControlsScreen(int x, int y) {
 }
 
 bool controlsKeyPressed(int vk) {
-    if (gameState != Controls || controlsCapture < 0) return false;
+    if (game.gameState != Controls || controlsCapture < 0) return false;
     if (vk == VK_ESCAPE) {
         controlsCapture = -1;
         return true;

@@ -96,12 +96,12 @@ bool screenHasRow(int state, int row) {
 
 void playClickSound() {
     menuClickSounds++;
-    if (soundEnabled) soundMenu1.play();
+    if (options.soundEnabled) soundMenu1.play();
 }
 
 void playHoverSound() {
     menuHoverSounds++;
-    if (soundEnabled) soundMenu2.play();
+    if (options.soundEnabled) soundMenu2.play();
 }
 
 void placeMenuSounds() {
@@ -127,16 +127,16 @@ static void clicked() {
 // A race whose track or waypoints are missing or damaged does not start: the
 // player is told and is back on the screen the race was started from (the
 // city map for a career race, the main menu otherwise), with its music.
-static void raceNotStarted(bool career) {
+static void raceNotStarted(bool inCareer) {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-    gameState = career ? CityMap : MainMenu;
+    game.gameState = inCareer ? CityMap : MainMenu;
     careerRace = false;
     awardPending = false;
-    if (!career) {
+    if (!inCareer) {
         selectedCar = 0;
         selectedRace = 1;
     }
-    if (musicEnabled && !menuMusic.isPlaying()) {
+    if (options.musicEnabled && !menuMusic.isPlaying()) {
         requestMenuMusicStart();
     }
     resetMenuHover();
@@ -159,7 +159,7 @@ static void leaveRace() {
 }
 
 void startQuickRace() {
-    gameState = Race;
+    game.gameState = Race;
     practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
     careerRace = false;
@@ -176,7 +176,7 @@ void startQuickRace() {
 }
 
 void startCareerRace() {
-    gameState = Race;
+    game.gameState = Race;
     practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
     careerRace = true;
@@ -187,7 +187,7 @@ void startCareerRace() {
 }
 
 void restartRace() {
-    gameState = Race;
+    game.gameState = Race;
     leaveRace();
     newCarWon = false;
     // A practice race or time trial starts again on its circuit and car.
@@ -209,7 +209,7 @@ void restartRace() {
 void exitRace() {
     if (practiceKind != NoPractice) {
         // Back to the practice screen with the choice kept.
-        gameState = PracticeMenu;
+        game.gameState = PracticeMenu;
         practiceKind = NoPractice;
         raceRun.timeTrialMode = false;
         careerRace = false;
@@ -218,9 +218,9 @@ void exitRace() {
         return;
     }
     if (careerRace) {
-        gameState = Garage;
+        game.gameState = Garage;
     } else {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         selectedCar = 0;
         selectedRace = 1;
     }
@@ -235,16 +235,16 @@ void exitRace() {
 static bool clickMainMenu(int x, int y) {
     if (menuRowHit(1, x, y)) {
         settlePracticeChoice();
-        gameState = PracticeMenu;
+        game.gameState = PracticeMenu;
     } else if (menuRowHit(2, x, y)) {
-        gameState = CareerMenu;
+        game.gameState = CareerMenu;
     } else if (menuRowHit(3, x, y)) {
         settleQuickRaceChoice();
-        gameState = QuickRaceMenu;
+        game.gameState = QuickRaceMenu;
     } else if (menuRowHit(4, x, y)) {
-        gameState = Options;
+        game.gameState = Options;
     } else if (menuRowHit(5, x, y)) {
-        gameState = QuitConfirm;
+        game.gameState = QuitConfirm;
     } else {
         return false;
     }
@@ -254,9 +254,9 @@ static bool clickMainMenu(int x, int y) {
 
 static bool clickQuitConfirm(int x, int y) {
     if (menuRowHit(2, x, y)) {
-        quitRequested = true;
+        game.quitRequested = true;
     } else if (menuRowHit(4, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     } else {
         return false;
     }
@@ -267,11 +267,11 @@ static bool clickQuitConfirm(int x, int y) {
 static bool clickCareerMenu(int x, int y) {
     if (menuRowHit(2, x, y)) {
         newCareer();
-        gameState = Garage;
+        game.gameState = Garage;
     } else if (menuRowHit(3, x, y)) {
-        gameState = Garage;
+        game.gameState = Garage;
     } else if (menuRowHit(4, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     } else {
         return false;
     }
@@ -298,16 +298,16 @@ static bool clickGarage(int x, int y) {
             refuseLockedCar();
             return true;
         }
-        gameState = CarTuning;
+        game.gameState = CarTuning;
     } else if (menuRowHit(4, x, y)) {
         // A locked car cannot race: no click, only the notice.
         if (!carSelectable(selectedCar)) {
             refuseLockedCar();
             return true;
         }
-        gameState = CityMap;
+        game.gameState = CityMap;
     } else if (menuRowHit(5, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         if (!carSelectable(selectedCar)) selectedCar = 0;
     } else {
         return false;
@@ -320,10 +320,10 @@ static bool clickCarTuning(int x, int y) {
     for (int k = 0; k < kTuningPackages; k++) {
         if (menuRowHit(k + 1, x, y)) {
             // Points too short for a package still for sale: said, not silent.
-            if (!buyTuningPackage(selectedCar, k) && carTuning[selectedCar][k] == 0) {
+            if (!buyTuningPackage(selectedCar, k) && career.carTuning[selectedCar][k] == 0) {
                 char text[96];
                 std::snprintf(text, sizeof text, "Not enough tuning points: a package costs %d, you have %d",
-                              kTuningPackagePrice, tuningPoints);
+                              kTuningPackagePrice, career.tuningPoints);
                 setPlayerNotice(text);
             }
             playClickSound();
@@ -331,7 +331,7 @@ static bool clickCarTuning(int x, int y) {
         }
     }
     if (!menuRowHit(5, x, y)) return false;
-    gameState = Garage;
+    game.gameState = Garage;
     clicked();
     return true;
 }
@@ -354,9 +354,9 @@ static bool clickCityMap(int x, int y) {
         startCareerRace();
         clicked();
     } else if (menuRowHit(5, x, y)) {
-        gameState = Garage;
+        game.gameState = Garage;
         // The map opens again on a race that can be started.
-        if (!raceUnlocked(selectedRace)) selectedRace = maxRaceUnlocked;
+        if (!raceUnlocked(selectedRace)) selectedRace = career.maxRaceUnlocked;
         clicked();
     } else {
         return false;
@@ -367,8 +367,8 @@ static bool clickCityMap(int x, int y) {
 static bool clickPause(int x, int y) {
     if (menuRowHit(2, x, y)) {
         // Back into the race as it was: no click, the music plays on.
-        gameState = Race;
-        if (musicEnabled) raceMusic.play();
+        game.gameState = Race;
+        if (options.musicEnabled) raceMusic.play();
         resumeRaceSounds();
         startMusicFade();
         resetMenuHover();
@@ -399,35 +399,35 @@ static bool clickOptionLines(int x, int y) {
     if (inBox(x, y, 131, 449, 131, 159)) {
         playHoverSound();
         resetMenuHover();
-        if (screenWidth == 640) {
-            screenWidth = 800;
-            screenHeight = 600;
-        } else if (screenWidth == 800) {
-            screenWidth = 1024;
-            screenHeight = 768;
-        } else if (screenWidth == 1024) {
-            screenWidth = 640;
-            screenHeight = 480;
+        if (options.screenWidth == 640) {
+            options.screenWidth = 800;
+            options.screenHeight = 600;
+        } else if (options.screenWidth == 800) {
+            options.screenWidth = 1024;
+            options.screenHeight = 768;
+        } else if (options.screenWidth == 1024) {
+            options.screenWidth = 640;
+            options.screenHeight = 480;
         }
     } else if (inBox(x, y, 131, 449, 181, 209)) {
         playHoverSound();
         resetMenuHover();
-        colorBits = colorBits == 16 ? 32 : 16;
+        options.colorBits = options.colorBits == 16 ? 32 : 16;
     } else if (inBox(x, y, 131, 449, 231, 259)) {
         playHoverSound();
         resetMenuHover();
-        depthBits = depthBits == 16 ? 24 : 16;
+        options.depthBits = options.depthBits == 16 ? 24 : 16;
     } else if (inBox(x, y, 131, 449, 281, 309)) {
         playHoverSound();
         resetMenuHover();
         stepDisplayMode(1);
     } else if (inBox(x, y, 131, 449, 331, 359)) {
         resetMenuHover();
-        soundEnabled = !soundEnabled;
+        options.soundEnabled = !options.soundEnabled;
     } else if (inBox(x, y, 131, 449, 381, 409)) {
         resetMenuHover();
-        musicEnabled = !musicEnabled;
-        if (musicEnabled) {
+        options.musicEnabled = !options.musicEnabled;
+        if (options.musicEnabled) {
             menuMusic.play();
             startMusicFade();
         } else {
@@ -444,12 +444,12 @@ bool stepOptionsItem(int x, int y, int direction) {
         // The three resolutions in a ring, either way round.
         static const int kWidths[3] = {640, 800, 1024}, kHeights[3] = {480, 600, 768};
         int at = 0;
-        while (at < 2 && kWidths[at] != screenWidth) at++;
+        while (at < 2 && kWidths[at] != options.screenWidth) at++;
         at = (at + (direction < 0 ? 2 : 1)) % 3;
         playHoverSound();
         resetMenuHover();
-        screenWidth = kWidths[at];
-        screenHeight = kHeights[at];
+        options.screenWidth = kWidths[at];
+        options.screenHeight = kHeights[at];
         return true;
     }
     if (inBox(x, y, 131, 449, 281, 309)) {
@@ -466,9 +466,9 @@ bool stepOptionsItem(int x, int y, int direction) {
 static bool clickOptions(int x, int y) {
     if (clickOptionLines(x, y) || clickOptionRows(x, y)) return true;
     if (menuRowHit(2, x, y)) {
-        optionsApplied = true;
+        options.optionsApplied = true;
     } else if (menuRowHit(4, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     } else {
         return false;
     }
@@ -478,7 +478,7 @@ static bool clickOptions(int x, int y) {
 
 static bool clickInfoPage(int x, int y) {
     if (!menuRowHit(3, x, y)) return false;
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     clicked();
     return true;
 }
@@ -488,7 +488,7 @@ void menuClick() {
 }
 
 void menuClickAt(int x, int y) {
-    switch (gameState) {
+    switch (game.gameState) {
         case MainMenu:
             clickMainMenu(x, y);
             break;
@@ -535,30 +535,30 @@ void menuClickAt(int x, int y) {
 
 // A tuning row can be hovered only while its package is still for sale.
 static bool rowHoverable(int row) {
-    if (gameState == CarTuning && row <= kTuningPackages && selectedCar >= 0 && selectedCar < kCarCount)
-        return carTuning[selectedCar][row - 1] == 0;
+    if (game.gameState == CarTuning && row <= kTuningPackages && selectedCar >= 0 && selectedCar < kCarCount)
+        return career.carTuning[selectedCar][row - 1] == 0;
     return true;
 }
 
 void menuHover() {
-    if (gameState == Race) return;
+    if (game.gameState == Race) return;
     int focusRow = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (menuKeyFocusItem(&focusRow, &x0, &y0, &x1, &y1)) {
         // The keys lead: their item alone is lit (the keys played its sound).
         controlsHoverRow =
-            gameState == Controls && focusRow == 0 ? controlsRowAt((x0 + x1) / 2, (y0 + y1) / 2) : -1;
+            game.gameState == Controls && focusRow == 0 ? controlsRowAt((x0 + x1) / 2, (y0 + y1) / 2) : -1;
         for (int row = 1; row <= kMenuRows; row++)
             menuHoverFlags[row - 1] = row == focusRow && rowHoverable(row);
         return;
     }
-    if (gameState == Controls)
+    if (game.gameState == Controls)
         hoverControlsScreen(mouseX, mouseY);
     else
         controlsHoverRow = -1;
     for (int row = 1; row <= kMenuRows; row++) {
         bool& flag = menuHoverFlags[row - 1];
         const bool over =
-            screenHasRow(gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
+            screenHasRow(game.gameState, row) && rowHoverable(row) && menuRowHit(row, mouseX, mouseY);
         if (over && !flag) playHoverSound();
         flag = over;
     }

@@ -112,15 +112,15 @@ void clickItem(const KeyItem& item) {
 // The focus follows the screen: a new screen reached by keys starts on its
 // first item, one reached by the mouse leaves the pointer in charge.
 void followScreen() {
-    if (menuKeyScreen == gameState) return;
+    if (menuKeyScreen == game.gameState) return;
     const bool keysLed = menuKeyFocus >= 0;
-    menuKeyScreen = gameState;
-    menuKeyFocus = keysLed && itemsOf(gameState).count > 0 ? 0 : -1;
+    menuKeyScreen = game.gameState;
+    menuKeyFocus = keysLed && itemsOf(game.gameState).count > 0 ? 0 : -1;
 }
 
 // Left or Right on the focused item: the screen's own value change.
 bool stepValue(const KeyItems& k, int direction) {
-    switch (gameState) {
+    switch (game.gameState) {
         case Garage:
             menuClickAt(700, rowCentreY(direction < 0 ? 1 : 2));
             return true;
@@ -147,9 +147,9 @@ bool stepValue(const KeyItems& k, int direction) {
 }  // namespace
 
 bool menuKeyDown(int vk, bool repeat) {
-    if (gameState == Race) return false;
+    if (game.gameState == Race) return false;
     followScreen();
-    const KeyItems k = itemsOf(gameState);
+    const KeyItems k = itemsOf(game.gameState);
     if (k.count == 0) return false;
     switch (vk) {
         case VK_DOWN:
@@ -183,7 +183,7 @@ bool menuKeyDown(int vk, bool repeat) {
             return true;
         case VK_ESCAPE: {
             if (repeat) return true;
-            const int row = backRow(gameState);
+            const int row = backRow(game.gameState);
             if (row == 0) return false;
             // The way back keeps the keys in charge on the screen it leads to.
             if (menuKeyFocus < 0) menuKeyFocus = 0;
@@ -209,7 +209,7 @@ void resetMenuKeys() {
 bool menuKeyFocusItem(int* row, int* x0, int* y0, int* x1, int* y1) {
     followScreen();
     if (menuKeyFocus < 0) return false;
-    const KeyItems k = itemsOf(gameState);
+    const KeyItems k = itemsOf(game.gameState);
     if (menuKeyFocus >= k.count) return false;
     const KeyItem& item = k.items[menuKeyFocus];
     *row = item.row;
@@ -224,7 +224,7 @@ void drawMenuKeyFocus() {
     int row = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     // The right-hand rows and the Controls screen's actions light their own
     // plates; the lines on the left get the same cyan outline.
-    if (!menuKeyFocusItem(&row, &x0, &y0, &x1, &y1) || row != 0 || gameState == Controls) return;
+    if (!menuKeyFocusItem(&row, &x0, &y0, &x1, &y1) || row != 0 || game.gameState == Controls) return;
     beginShapes();
     shapeLineWidth(1.5f);
     shapeColour(kHudCyan, 1.0f);

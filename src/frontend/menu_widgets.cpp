@@ -172,7 +172,7 @@ void drawPlayerNotice() {
     // In a race under the top bar's pods, clear of the minimap and the drift
     // text; in the menus along the bottom edge, under the statistics bars and
     // the screens' panels.
-    const bool race = gameState == Race;
+    const bool race = game.gameState == Race;
     const int y = race ? 452 : 5;
     const int width = 10 * static_cast<int>(std::strlen(notice));
     const int x = 400 - width / 2;

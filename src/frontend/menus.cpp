@@ -57,9 +57,9 @@ void drawCareerMenu() {
     printLargeOnPlate(200, 500, "      Street racer career");
     // Where the career stands, and what comes next.
     char line[80];
-    std::snprintf(line, sizeof line, "Points: %d", careerPoints);
+    std::snprintf(line, sizeof line, "Points: %d", career.careerPoints);
     printOnPlate(60, 420, line);
-    std::snprintf(line, sizeof line, "Tuning points: %d", tuningPoints);
+    std::snprintf(line, sizeof line, "Tuning points: %d", career.tuningPoints);
     printOnPlate(60, 390, line);
     std::snprintf(line, sizeof line, "Races won: %d of %d", careerRacesWon(), kCareerRaces);
     printOnPlate(60, 360, line);
@@ -78,7 +78,7 @@ void drawLockedCar() {
     char text[64];
     std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(selectedCar));
     printLargeOnPlate(300 - 13 * static_cast<int>(std::strlen(text)) / 2, 250, text);
-    std::snprintf(text, sizeof text, "You have %d", careerPoints);
+    std::snprintf(text, sizeof text, "You have %d", career.careerPoints);
     printOnPlate(300 - 10 * static_cast<int>(std::strlen(text)) / 2, 218, text);
 }
 
@@ -103,7 +103,7 @@ void drawGarage() {
 }
 
 bool packageInstalled(int package) {
-    return selectedCar >= 0 && selectedCar < kCarCount && carTuning[selectedCar][package] != 0;
+    return selectedCar >= 0 && selectedCar < kCarCount && career.carTuning[selectedCar][package] != 0;
 }
 
 void drawCarTuning() {
@@ -120,7 +120,7 @@ void drawCarTuning() {
     }
     char price[80];
     std::snprintf(price, sizeof price, "Each package costs %d tuning points; you have %d",
-                  kTuningPackagePrice, tuningPoints);
+                  kTuningPackagePrice, career.tuningPoints);
     printOnPlate(150, 450, price);
     char available[64];
     std::snprintf(available, sizeof available, "Tuning packages available for installation: %2i",
@@ -139,7 +139,7 @@ void drawCarTuning() {
 }
 
 void drawCityMap() {
-    mapPhase += 0.1f * frameFactor;
+    mapPhase += 0.1f * frameClock.frameFactor;
     beginImages();
     setBlend2D(Blend2DAlpha);
     drawImage(tgaTextureName(kCityMapTga), 25.0f, 25.0f, 537.0f, 537.0f);
@@ -151,7 +151,7 @@ void drawCityMap() {
 
     // The marker of the shown race pulses about its place on the map.
     setBlend2D(Blend2DAlpha);
-    const int best = raceRecord[race - 1].bestPlace;
+    const int best = career.raceRecord[race - 1].bestPlace;
     const bool won = best >= 1 && best <= 3;
     const float half = 10.0f * (0.25f * std::sin(mapPhase) + 1.0f);
     const float cx = static_cast<float>(kRacePositions[race - 1][0]),
@@ -206,7 +206,7 @@ void drawPause() {
 }
 
 const char* resolutionText() {
-    switch (screenWidth) {
+    switch (options.screenWidth) {
         case 640:
             return "640x480";
         case 800:
@@ -219,11 +219,11 @@ const char* resolutionText() {
 }
 
 const char* colourDepthText() {
-    return colorBits == 16 ? "16 bit" : (colorBits == 32 ? "32 bit" : "");
+    return options.colorBits == 16 ? "16 bit" : (options.colorBits == 32 ? "32 bit" : "");
 }
 
 const char* depthBufferText() {
-    return depthBits == 16 ? "16 bit" : (depthBits == 24 ? "24 bit" : "");
+    return options.depthBits == 16 ? "16 bit" : (options.depthBits == 24 ? "24 bit" : "");
 }
 
 void drawOptions() {
@@ -233,7 +233,7 @@ void drawOptions() {
     drawMenuItem(2, "Apply");
     drawMenuItem(4, "Back");
     printLargeOnPlate(320, 550, "Options");
-    if (optionsApplied) {
+    if (options.optionsApplied) {
         drawTextPlate(126.0f, 494.0f, 640.0f, 521.0f);
         textAlpha = pulseAlpha(1.0f);
         printText(135, 500, 1.0f, 1, "Changes will be applied after reload of the game");
@@ -250,9 +250,9 @@ void drawOptions() {
     printText(150, 300, 1.0f, 1, "Display");
     printText(360, 300, 1.0f, 1, "%s", displayModeName(display < 0 ? DisplayFullscreen : display));
     printText(150, 250, 1.0f, 1, "Sound");
-    printText(360, 250, 1.0f, 1, "%s", soundEnabled ? "YES" : "NO");
+    printText(360, 250, 1.0f, 1, "%s", options.soundEnabled ? "YES" : "NO");
     printText(150, 200, 1.0f, 1, "Music");
-    printText(360, 200, 1.0f, 1, "%s", musicEnabled ? "YES" : "NO");
+    printText(360, 200, 1.0f, 1, "%s", options.musicEnabled ? "YES" : "NO");
     drawOptionRows();
 }
 
@@ -284,7 +284,8 @@ void drawInfoPage() {
         if (kInfoLines[i] != nullptr)
             printText(15, kInfoHeights[i], 1.0f, 0, "%s", kInfoLines[i]);
         else
-            printText(15, kInfoHeights[i], 1.0f, 0, "Career points so far                 %i", careerPoints);
+            printText(15, kInfoHeights[i], 1.0f, 0, "Career points so far                 %i",
+                      career.careerPoints);
     }
     printText(15, 190, 1.0f, 1, "                                   :");
     drawButton(menuRowHeight(3), menuHoverFlags[2]);
@@ -292,7 +293,7 @@ void drawInfoPage() {
 }
 
 void drawScreen() {
-    switch (gameState) {
+    switch (game.gameState) {
         case MainMenu:
             drawMainMenu();
             break;
@@ -340,13 +341,13 @@ void drawScreen() {
 void refreshMouse() {
     int x = 0, y = 0;
     platformGetCursorPos(&x, &y);
-    screenToMouse(resolutionIndex, x, y, &mouseX, &mouseY);
+    screenToMouse(options.resolutionIndex, x, y, &mouseX, &mouseY);
 }
 
 }  // namespace
 
 void drawMenus() {
-    menuPhase += 0.2f * frameFactor;
+    menuPhase += 0.2f * frameClock.frameFactor;
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     drawGarageScene();
 

@@ -154,7 +154,7 @@ bool clickOptionRows(int x, int y) {
         setSettingInt("graphics", (settingInt("graphics", 3, 0, 3) + 1) % 4);
         applyGraphicsSetting();
     } else if (onRow(x, y, kControlsY)) {
-        gameState = Controls;
+        game.gameState = Controls;
         controlsCapture = -1;
         playClickSound();
         resetMenuHover();

@@ -26,7 +26,7 @@ constexpr int kPreviousX = kChoicePreviousX, kValueX = 300, kNextX = kChoiceNext
 constexpr int kArrowHalfWidth = 20;
 
 bool carAvailableForPractice(int car) {
-    return car >= 0 && car < kCarCount && carAvailable[car];
+    return car >= 0 && car < kCarCount && career.carAvailable[car];
 }
 
 void stepCar(int direction) {
@@ -41,10 +41,10 @@ void stepCar(int direction) {
 // The race whose track cannot be loaded: said, and back on the screen.
 void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-    gameState = PracticeMenu;
+    game.gameState = PracticeMenu;
     practiceKind = NoPractice;
     raceRun.timeTrialMode = false;
-    if (musicEnabled && !menuMusic.isPlaying()) menuMusicStartPending = true;
+    if (options.musicEnabled && !menuMusic.isPlaying()) game.menuMusicStartPending = true;
     resetMenuHover();
 }
 
@@ -95,7 +95,7 @@ static void drawArrowBox(int arrowX, int lineY, const char* arrow) {
 
 void settlePracticeChoice() {
     if (practiceCircuit < 1) practiceCircuit = 1;
-    if (practiceCircuit > maxRaceUnlocked) practiceCircuit = maxRaceUnlocked;
+    if (practiceCircuit > career.maxRaceUnlocked) practiceCircuit = career.maxRaceUnlocked;
     if (practiceCircuit > kCareerRaces) practiceCircuit = kCareerRaces;
     if (!carAvailableForPractice(practiceCar)) {
         practiceCar = 0;
@@ -110,7 +110,7 @@ void settlePracticeChoice() {
 
 bool startPractice(int kind) {
     settlePracticeChoice();
-    gameState = Race;
+    game.gameState = Race;
     careerRace = false;
     awardPending = false;
     newCarWon = false;
@@ -199,7 +199,7 @@ bool clickPracticeMenu(int x, int y) {
     settlePracticeChoice();
     if (const int step = choiceArrowAt(x, y, kCircuitLineY)) {
         if (step < 0 && practiceCircuit > 1) practiceCircuit--;
-        if (step > 0 && practiceCircuit < maxRaceUnlocked && practiceCircuit < kCareerRaces)
+        if (step > 0 && practiceCircuit < career.maxRaceUnlocked && practiceCircuit < kCareerRaces)
             practiceCircuit++;
         playClickSound();
         return true;
@@ -214,9 +214,9 @@ bool clickPracticeMenu(int x, int y) {
     } else if (menuRowHit(2, x, y)) {
         startPractice(PracticeTimeTrial);
     } else if (menuRowHit(3, x, y)) {
-        gameState = RecordsPage;
+        game.gameState = RecordsPage;
     } else if (menuRowHit(5, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     } else {
         return false;
     }
@@ -227,7 +227,7 @@ bool clickPracticeMenu(int x, int y) {
 
 bool clickRecordsPage(int x, int y) {
     if (!menuRowHit(5, x, y)) return false;
-    gameState = PracticeMenu;
+    game.gameState = PracticeMenu;
     playClickSound();
     resetMenuHover();
     return true;

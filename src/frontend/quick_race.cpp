@@ -20,16 +20,16 @@ constexpr int kStartRow = 1;
 constexpr int kBackRow = 5;
 
 bool circuitOpen(int circuit) {
-    return circuit >= 1 && circuit <= maxRaceUnlocked && circuit <= kCareerRaces;
+    return circuit >= 1 && circuit <= career.maxRaceUnlocked && circuit <= kCareerRaces;
 }
 
 bool carOpen(int car) {
-    return car >= 0 && car < kCarCount && carAvailable[car];
+    return car >= 0 && car < kCarCount && career.carAvailable[car];
 }
 
 // Random, then the open circuits in order, and round again.
 void stepCircuit(int direction) {
-    const int last = maxRaceUnlocked < kCareerRaces ? maxRaceUnlocked : kCareerRaces;
+    const int last = career.maxRaceUnlocked < kCareerRaces ? career.maxRaceUnlocked : kCareerRaces;
     const int now = quickRaceCircuit;
     if (direction > 0)
         quickRaceCircuit = now == kQuickRaceRandom ? 1 : (now >= last ? kQuickRaceRandom : now + 1);
@@ -84,7 +84,7 @@ bool clickQuickRaceMenu(int x, int y) {
     if (menuRowHit(kStartRow, x, y)) {
         startQuickRace();
     } else if (menuRowHit(kBackRow, x, y)) {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     } else {
         return false;
     }

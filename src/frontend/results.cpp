@@ -21,9 +21,9 @@ static void bookOnce() {
     if (!awardPending) return;
     if (!careerResultHint(selectedRace, players[0].playerPlace, resultHint, sizeof resultHint))
         resultHint[0] = '\0';
-    const int points = careerPoints, tuning = tuningPoints;
+    const int points = career.careerPoints, tuning = career.tuningPoints;
     bookRaceResult(selectedRace, players[0].playerPlace);
-    noteRaceBooking(careerPoints - points, tuningPoints - tuning);
+    noteRaceBooking(career.careerPoints - points, career.tuningPoints - tuning);
     awardPending = false;
     // Saved at once, so a crash later in the run keeps this race's progress.
     writeCareerNow();
@@ -32,9 +32,9 @@ static void bookOnce() {
 // Leaves as the pause menu's exit does; a career run then shows the newest
 // race on the city map.
 static void leaveRace() {
-    const bool career = careerRace;
+    const bool inCareer = careerRace;
     exitRace();
-    if (career) selectedRace = maxRaceUnlocked;
+    if (inCareer) selectedRace = career.maxRaceUnlocked;
     playClickSound();
     resetMenuHover();
 }

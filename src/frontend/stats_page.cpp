@@ -37,14 +37,14 @@ bool writeStatsPage() {
     int carsOwned = 0;
     int packages = 0;
     for (int i = 0; i < kCarCount; i++) {
-        carsOwned += carAvailable[i] ? 1 : 0;
+        carsOwned += career.carAvailable[i] ? 1 : 0;
         for (int k = 0; k < kTuningPackages; k++) {
-            packages += carTuning[i][k] != 0 ? 1 : 0;
+            packages += career.carTuning[i][k] != 0 ? 1 : 0;
         }
     }
     int podiums = 0;
     for (int j = 0; j < kCareerRaces; j++) {
-        podiums += raceRecord[j].bestPlace != 0 ? 1 : 0;
+        podiums += career.raceRecord[j].bestPlace != 0 ? 1 : 0;
     }
 
     std::string page;
@@ -64,11 +64,11 @@ bool writeStatsPage() {
 
     page += "<table>\n";
     appendf(&page, "<tr><th>Career points</th><td class=\"figure\">%d</td></tr>\n",
-            static_cast<int>(careerPoints));
+            static_cast<int>(career.careerPoints));
     appendf(&page, "<tr><th>Tuning points</th><td class=\"figure\">%d</td></tr>\n",
-            static_cast<int>(tuningPoints));
+            static_cast<int>(career.tuningPoints));
     appendf(&page, "<tr><th>Races unlocked</th><td class=\"figure\">%d of %d</td></tr>\n",
-            static_cast<int>(maxRaceUnlocked), kCareerRaces);
+            static_cast<int>(career.maxRaceUnlocked), kCareerRaces);
     appendf(&page, "<tr><th>Podium finishes</th><td class=\"figure\">%d</td></tr>\n", podiums);
     appendf(&page, "<tr><th>Cars owned</th><td class=\"figure\">%d of %d</td></tr>\n", carsOwned, kCarCount);
     appendf(&page, "<tr><th>Tuning packages fitted</th><td class=\"figure\">%d</td></tr>\n", packages);
@@ -76,7 +76,8 @@ bool writeStatsPage() {
 
     page += "<h2>Best places</h2>\n<table>\n<tr><th>Race</th><th>Best place</th></tr>\n";
     for (int j = 0; j < kCareerRaces; j++) {
-        appendf(&page, "<tr><td>Race %d</td><td>%s</td></tr>\n", j + 1, placeName(raceRecord[j].bestPlace));
+        appendf(&page, "<tr><td>Race %d</td><td>%s</td></tr>\n", j + 1,
+                placeName(career.raceRecord[j].bestPlace));
     }
     page += "</table>\n";
 
@@ -84,11 +85,11 @@ bool writeStatsPage() {
     for (int i = 0; i < kCarCount; i++) {
         int fitted = 0;
         for (int k = 0; k < kTuningPackages; k++) {
-            fitted += carTuning[i][k] != 0 ? 1 : 0;
+            fitted += career.carTuning[i][k] != 0 ? 1 : 0;
         }
         appendf(&page, "<tr><td>Car %d</td><td class=\"%s\">%s</td><td>%d of %d</td></tr>\n", i + 1,
-                carAvailable[i] ? "owned" : "locked", carAvailable[i] ? "owned" : "locked", fitted,
-                kTuningPackages);
+                career.carAvailable[i] ? "owned" : "locked", career.carAvailable[i] ? "owned" : "locked",
+                fitted, kTuningPackages);
     }
     page += "</table>\n</body>\n</html>\n";
 

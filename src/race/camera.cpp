@@ -139,7 +139,7 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
 }
 
 void updateChaseCamera(int carIndex) {
-    const float f = frameFactor;
+    const float f = frameClock.frameFactor;
     const RigidBody* body = (carIndex >= 0 && carIndex < kRaceCars) ? session.cars[carIndex].body : nullptr;
     const Vector3 p = body != nullptr ? getPosition(body) : Vector3();
     Vector3 v = body != nullptr ? getLinearVelocity(body) : Vector3();

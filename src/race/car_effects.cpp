@@ -59,12 +59,12 @@ void updateCarEffects() {
         Vector3 away = -getLinearVelocity(car.body);
         normalise(away);
         away = kDustBlow * away;
-        updateEffect(dustEmitters[i], frameFactor, away.x, away.y, away.z);
+        updateEffect(dustEmitters[i], frameClock.frameFactor, away.x, away.y, away.z);
         Vector3 forward = getRotation(car.body).rows[0];
         normalise(forward);
         const Vector3 exhaust = -kExhaustBlow * forward;
-        updateEffect(flameEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
-        updateEffect(smokeEmitters[i], frameFactor, exhaust.x, exhaust.y, exhaust.z);
+        updateEffect(flameEmitters[i], frameClock.frameFactor, exhaust.x, exhaust.y, exhaust.z);
+        updateEffect(smokeEmitters[i], frameClock.frameFactor, exhaust.x, exhaust.y, exhaust.z);
     }
 }
 
@@ -105,7 +105,7 @@ bool checkpointMarkerShown() {
 }
 
 void drawCheckpointMarker() {
-    session.markerPhase += 1.5f * frameFactor;
+    session.markerPhase += 1.5f * frameClock.frameFactor;
     beginGlowSprites();
     if (checkpointMarkerShown()) {
         const Checkpoint& c = session.checkpoints[session.cars[0].nextCheckpoint];

@@ -181,7 +181,7 @@ void applyCarForces(Car& car, Controller* controller) {
             // The impact rule may have left the file quieter.
             crash->setGain(1.0f);
             duckRaceBed(0.4f);
-            if (soundEnabled) {
+            if (options.soundEnabled) {
                 crash->play();
             }
             car.crashCooldown = 0.0f;

@@ -80,7 +80,7 @@ ImpactSound listenForImpact(const Car& car, float h) {
         const ImpactSound impact = impactSoundFor(w.loss);
         placeSound(*impact.sound, p, v);
         impact.sound->setGain(impact.gain);
-        if (soundEnabled) impact.sound->play();
+        if (options.soundEnabled) impact.sound->play();
         // The player's own hits duck the bed: 8 dB for the heaviest.
         if (car.index == 0) duckRaceBed(1.0f - kImpactDuck * impact.gain);
         w.quiet = 0.0f;

@@ -343,7 +343,7 @@ bool saveGhostFile(int race, int car, const GhostLap& ghost) {
     const std::string name = ghostFileName(race, car);
     if (listed(raceRun.lapFiles.ghostsKept, name)) return true;
     const std::string path = savesPath(name.c_str());
-    const int lock = platformLockFolder(savesFolder);
+    const int lock = platformLockFolder(saves.savesFolder);
     // What is there now: another game's faster lap stands, a file that cannot
     // be read stays, a refused one is copied aside first.
     std::vector<uint8_t> bytes;

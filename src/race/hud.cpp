@@ -94,8 +94,10 @@ void drawCornerArrow() {
     float target = turn * kRadiansToDegrees;
     if (target < -90.0f) target = -90.0f;
     if (target > 90.0f) target = 90.0f;
-    if (target < players[0].hudArrowAngle) players[0].hudArrowAngle -= kArrowTurnRate * frameFactor;
-    if (target > players[0].hudArrowAngle) players[0].hudArrowAngle += kArrowTurnRate * frameFactor;
+    if (target < players[0].hudArrowAngle)
+        players[0].hudArrowAngle -= kArrowTurnRate * frameClock.frameFactor;
+    if (target > players[0].hudArrowAngle)
+        players[0].hudArrowAngle += kArrowTurnRate * frameClock.frameFactor;
 
     rotate2D(players[0].hudArrowAngle);
     drawImage(gameTextures[kArrowTexture], -48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);

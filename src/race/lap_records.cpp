@@ -110,7 +110,7 @@ LapFileRead readLapRecords() {
     const std::string path = savesPath(kLapRecordsFileName);
     // Games killed while saving leave their temporaries beside the files.
     platformRemoveStaleTemporaries(path.c_str());
-    platformRemoveStaleTemporariesLike(savesFolder, kGhostFilePattern);
+    platformRemoveStaleTemporariesLike(saves.savesFolder, kGhostFilePattern);
     clearLapRecords();
     raceRun.lapFiles.recordsUnsaved = false;
     std::vector<uint8_t> bytes;
@@ -180,7 +180,7 @@ bool writeLapRecords() {
     // Told at start (or when it was found): the file stays as it is.
     if (raceRun.lapFiles.records.keepFile) return true;
     const std::string path = savesPath(kLapRecordsFileName);
-    const int lock = platformLockFolder(savesFolder);
+    const int lock = platformLockFolder(saves.savesFolder);
     bool written = true;
     if (mergeSavedRecords(path)) {
         const std::vector<uint8_t> bytes = encodeLapRecords();

@@ -160,7 +160,7 @@ static void clamp01(float& v) {
 
 static void engageGear(Car& car) {
     if (car.gear != car.targetGear) {
-        if (soundEnabled && !soundGear.isPlaying()) {
+        if (options.soundEnabled && !soundGear.isPlaying()) {
             soundGear.play();
         }
         car.gear = car.targetGear;
@@ -184,7 +184,7 @@ static void updateNitro(Car& car, float f, float& k) {
         if (car.nitro > 0.0f) {
             car.nitro -= kNitroBurnRate * f;
             k = kNitroBoost;
-            if (!playing && soundEnabled) {
+            if (!playing && options.soundEnabled) {
                 soundNitro.play();
             }
         }
@@ -365,7 +365,7 @@ static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
         }
     }
     placeSound(soundPoint, p, v);
-    if (soundEnabled) {
+    if (options.soundEnabled) {
         soundPoint.play();
     }
     if (car.nextCheckpoint == 0) {
@@ -424,9 +424,9 @@ void updatePlayerCar(Car& car, float f) {
     soundEnginePass.setPitch(pitch);
 
     Vector3 forward = getRotation(body).rows[0];
-    const PlayerInput input = readPlayerInput();
-    updatePedals(car, f, s, power * k, forward, v, input.drive);
-    updateSteering(car, f, input);
+    const PlayerInput held = readPlayerInput();
+    updatePedals(car, f, s, power * k, forward, v, held.drive);
+    updateSteering(car, f, held);
 
     // Tyre squeal.
     Vector3 p = getPosition(body);
@@ -441,7 +441,7 @@ void updatePlayerCar(Car& car, float f) {
 
     float wind = 0.066f * s - 1.0f;
     clamp01(wind);
-    if (soundWind.isPlaying() && soundEnabled) {
+    if (soundWind.isPlaying() && options.soundEnabled) {
         soundWind.setGain(wind);
     }
 

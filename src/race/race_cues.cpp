@@ -37,6 +37,6 @@ SoundEffect* updateRaceCues() {
         sting = lapSting(car.lap, session.lapCount);
     }
     heardLap = car.lap;
-    if (sting != nullptr && soundEnabled) sting->play();
+    if (sting != nullptr && options.soundEnabled) sting->play();
     return sting;
 }

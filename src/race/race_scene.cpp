@@ -16,7 +16,7 @@ static const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
 
 // False while paused, when the pause's blue light stays as it is.
 static bool setRaceNight() {
-    if (gameState == Pause) return false;
+    if (game.gameState == Pause) return false;
     setFillLight(kMoonlight);
     pushFogColour(kNightHaze);
     return true;

@@ -187,7 +187,7 @@ void buildRaceWorld() {
         car.steer = 0.0f;
         car.aiWaypoint = 0;
 
-        if (soundEnabled) {
+        if (options.soundEnabled) {
             SoundEffect* loop = carEngineLoop(i);
             loop->setGain(0.0f);
             loop->play();
@@ -201,7 +201,7 @@ void buildRaceWorld() {
             soundWind.play();
         }
     }
-    if (soundEnabled) {
+    if (options.soundEnabled) {
         startAmbience();
         startKerbRumble();
     }
@@ -286,7 +286,7 @@ bool loadRace(int raceNumber) {
                                                ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};
     session.raceMusicIndex = rand() % 4;
     raceMusic.open(kRaceTracks[session.raceMusicIndex], true, true);
-    if (musicEnabled) {
+    if (options.musicEnabled) {
         raceMusic.play();
     }
 
@@ -336,12 +336,12 @@ void unloadRace() {
     session.visualMapModel = nullptr;
     session.lightMapModel = nullptr;
 
-    if (musicEnabled) {
+    if (options.musicEnabled) {
         raceMusic.stop();
     }
     raceMusic.close();
     endMenuMusicFadeOut();
-    if (gameState != Race && musicEnabled) {
+    if (game.gameState != Race && options.musicEnabled) {
         requestMenuMusicStart();
     }
     session.raceTimer = 0.0f;

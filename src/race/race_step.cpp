@@ -107,14 +107,14 @@ static void stepInSlices(float total) {
 }
 
 bool keyTimelineUsable() {
-    if (keyEventCount <= 0 || !(inputSpanEndMs > inputSpanStartMs)) return false;
-    for (int i = 0; i < keyEventCount; i++)
-        if (keyEvents[i].timeMs < 0.0f) return false;
+    if (input.keyEventCount <= 0 || !(input.inputSpanEndMs > input.inputSpanStartMs)) return false;
+    for (int i = 0; i < input.keyEventCount; i++)
+        if (input.keyEvents[i].timeMs < 0.0f) return false;
     return true;
 }
 
 float keyEventShare(const KeyEvent& e) {
-    const float share = (e.timeMs - inputSpanStartMs) / (inputSpanEndMs - inputSpanStartMs);
+    const float share = (e.timeMs - input.inputSpanStartMs) / (input.inputSpanEndMs - input.inputSpanStartMs);
     return share < 0.0f ? 0.0f : (share > 1.0f ? 1.0f : share);
 }
 
@@ -123,27 +123,27 @@ float keyEventShare(const KeyEvent& e) {
 // its own share of the frame, not for the whole frame.
 static void stepByKeyTimeline(float total) {
     bool endKeys[256], endPressed[256];
-    std::memcpy(endKeys, keys, sizeof keys);
-    std::memcpy(endPressed, keysPressed, sizeof keysPressed);
+    std::memcpy(endKeys, input.keys, sizeof input.keys);
+    std::memcpy(endPressed, input.keysPressed, sizeof input.keysPressed);
     // Back to the keys at the frame's start: each key's state before its
     // first change. A key that changed is then down exactly where the
     // timeline says, so its tap no longer counts for the whole frame.
-    for (int i = keyEventCount - 1; i >= 0; i--) {
-        keys[keyEvents[i].vk] = !keyEvents[i].down;
-        keysPressed[keyEvents[i].vk] = false;
+    for (int i = input.keyEventCount - 1; i >= 0; i--) {
+        input.keys[input.keyEvents[i].vk] = !input.keyEvents[i].down;
+        input.keysPressed[input.keyEvents[i].vk] = false;
     }
     float from = 0.0f;
-    for (int i = 0; i < keyEventCount; i++) {
-        const float to = keyEventShare(keyEvents[i]);
+    for (int i = 0; i < input.keyEventCount; i++) {
+        const float to = keyEventShare(input.keyEvents[i]);
         if (to > from) {
             stepInSlices(total * (to - from));
             from = to;
         }
-        keys[keyEvents[i].vk] = keyEvents[i].down;
+        input.keys[input.keyEvents[i].vk] = input.keyEvents[i].down;
     }
     if (from < 1.0f) stepInSlices(total * (1.0f - from));
-    std::memcpy(keys, endKeys, sizeof keys);
-    std::memcpy(keysPressed, endPressed, sizeof keysPressed);
+    std::memcpy(input.keys, endKeys, sizeof input.keys);
+    std::memcpy(input.keysPressed, endPressed, sizeof input.keysPressed);
 }
 
 void raceFrameStep(float f) {
@@ -165,7 +165,7 @@ void raceFrameStep(float f) {
 static void playCountdownBeep(float before, float after) {
     static const float kBeepTimes[4] = {3.0f, 4.0f, 5.0f, 6.0f};
     for (int i = 0; i < 4; i++) {
-        if (before < kBeepTimes[i] && after >= kBeepTimes[i] && soundEnabled) {
+        if (before < kBeepTimes[i] && after >= kBeepTimes[i] && options.soundEnabled) {
             soundCountdown.setPitch(i == 3 ? kCountdownGoPitch : 1.0f);
             soundCountdown.play();
         }

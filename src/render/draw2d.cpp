@@ -50,7 +50,7 @@ void drawLine(float x0, float y0, float x1, float y1) {
 
 void shapeLineWidth(float overlayUnits) {
     // GL line widths are in pixels.
-    const float w = overlayUnits * static_cast<float>(screenWidth) / 800.0f;
+    const float w = overlayUnits * static_cast<float>(options.screenWidth) / 800.0f;
     glLineWidth(w < 1.0f ? 1.0f : w);
 }
 

@@ -144,7 +144,7 @@ void selectLights() {
 
     // The fill light: dim white from high above, blue while paused.
     ShaderLight& fill = shaderLights[kShaderLights - 1];
-    const bool paused = gameState == Pause;
+    const bool paused = game.gameState == Pause;
     const float fillPosition[3] = {paused ? 0.0f : 600.0f, paused ? 10.0f : 600.0f, 0.0f};
     const float fillColour[3] = {paused ? 0.0f : 0.25f, paused ? 0.0f : 0.25f, paused ? 1.0f : 0.25f};
     for (int a = 0; a < 3; a++) {

@@ -127,9 +127,9 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
                       float tLimit) {
     glBindTexture(GL_TEXTURE_2D, texture);
     const int pixelsWide =
-        static_cast<int>(std::lround(std::fabs(x1 - x0) * static_cast<float>(screenWidth) / 800.0f));
+        static_cast<int>(std::lround(std::fabs(x1 - x0) * static_cast<float>(options.screenWidth) / 800.0f));
     const int pixelsHigh =
-        static_cast<int>(std::lround(std::fabs(y1 - y0) * static_cast<float>(screenHeight) / 600.0f));
+        static_cast<int>(std::lround(std::fabs(y1 - y0) * static_cast<float>(options.screenHeight) / 600.0f));
     const TileMask* mask = overlayTilesEnabled && texture != 0 && glIsTexture(texture)
                                ? &tileMaskOf(texture, blend, pixelsWide, pixelsHigh)
                                : nullptr;

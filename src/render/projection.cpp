@@ -14,7 +14,7 @@ void resizeScene(int width, int height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const double aspect = static_cast<double>(width) / static_cast<double>(height);
-    if (gameState != Race) {
+    if (game.gameState != Race) {
         gluPerspective(35.0, aspect, 0.1, 100.0);
     } else {
         gluPerspective(80.0 + 0.5 * static_cast<double>(raceViewSpeed), aspect, 0.1, 15000.0);

@@ -134,8 +134,9 @@ void renderReflection(const ReflectionScene& scene) {
     // garage's own view is not a race's, so a race's first frame always
     // draws its own.
     if (inRace && mirrorKeptFrames >= 0) {
-        const int keep =
-            std::max(interval, reflectionEveryOtherFrame && frameFactor >= reflectionSlowFrameFactor ? 2 : 1);
+        const int keep = std::max(
+            interval,
+            reflectionEveryOtherFrame && frameClock.frameFactor >= reflectionSlowFrameFactor ? 2 : 1);
         if (mirrorKeptFrames + 1 < keep) {
             mirrorKeptFrames++;
             return;

@@ -22,8 +22,8 @@ void scaledSceneSize(int width, int height, float scale, int* outWidth, int* out
 }
 
 static bool sceneIsScaled(int* width, int* height, int* scaledWidth, int* scaledHeight) {
-    int32_t w = screenWidth, h = screenHeight;
-    resolutionSize(resolutionIndex, &w, &h);
+    int32_t w = options.screenWidth, h = options.screenHeight;
+    resolutionSize(options.resolutionIndex, &w, &h);
     *width = w;
     *height = h;
     scaledSceneSize(w, h, graphicsSwitches.renderScale, scaledWidth, scaledHeight);

@@ -138,9 +138,9 @@ GLuint createRenderTexture(int width, int height) {
 }
 
 void createRenderTextures() {
-    screenTexture = createRenderTexture(screenWidth, screenHeight);
-    blurTextureA = createRenderTexture(blurWidth, blurHeight);
-    blurTextureB = createRenderTexture(blurWidth, blurHeight);
+    screenTexture = createRenderTexture(options.screenWidth, options.screenHeight);
+    blurTextureA = createRenderTexture(options.blurWidth, options.blurHeight);
+    blurTextureB = createRenderTexture(options.blurWidth, options.blurHeight);
     reflectionTexture = createRenderTexture(kReflectionSize, kReflectionSize);
 
     const uint8_t white[4] = {255, 255, 255, 255};

@@ -21,7 +21,7 @@ void drawSkyDome() {
         gluQuadricNormals(skyQuadric, GLU_SMOOTH);
         gluQuadricTexture(skyQuadric, GL_TRUE);
     }
-    skyDrift += 0.000001f * frameFactor;
+    skyDrift += 0.000001f * frameClock.frameFactor;
 
     glScalef(1.0f, kDomeFlattening, 1.0f);
     glPushMatrix();

@@ -17,11 +17,12 @@ static const float kSplashSeconds = 8.0f;
 static const float kSplashSkippableAfter = 1.0f;
 
 bool skipSplash() {
-    if (!startupPending || startupElapsed < kSplashSkippableAfter || startupElapsed >= kSplashSeconds) {
+    if (!game.startupPending || game.startupElapsed < kSplashSkippableAfter ||
+        game.startupElapsed >= kSplashSeconds) {
         return false;
     }
     // The next frame shows "Loading..." and loads what the splash hides.
-    startupElapsed = kSplashSeconds;
+    game.startupElapsed = kSplashSeconds;
     return true;
 }
 
@@ -82,25 +83,27 @@ float keepFrameTime(float factor, float measured, float* carry) {
 void measureFrame() {
     // FPS over groups of ten frames: the 1st and the 10th frame's clocks are
     // nine frame times apart.
-    fpsCounter++;
-    if (fpsCounter == 1) {
-        fpsStart = timerGetTime() / 1000.0f;
+    frameClock.fpsCounter++;
+    if (frameClock.fpsCounter == 1) {
+        frameClock.fpsStart = timerGetTime() / 1000.0f;
     }
-    if (fpsCounter == 10) {
-        fpsEnd = timerGetTime() / 1000.0f;
-        if (fpsEnd > fpsStart) {
-            fpsValue = 9.0f / (fpsEnd - fpsStart);
+    if (frameClock.fpsCounter == 10) {
+        frameClock.fpsEnd = timerGetTime() / 1000.0f;
+        if (frameClock.fpsEnd > frameClock.fpsStart) {
+            frameClock.fpsValue = 9.0f / (frameClock.fpsEnd - frameClock.fpsStart);
         }
-        fpsCounter = 0;
+        frameClock.fpsCounter = 0;
     }
 
     // The key changes handled before this frame happened since the last one.
-    inputSpanStartMs = inputSpanEndMs;
-    inputSpanEndMs = timerGetTime();
+    input.inputSpanStartMs = input.inputSpanEndMs;
+    input.inputSpanEndMs = timerGetTime();
     const float t = timerGetTime() * 0.01f;
-    frameDelta = t > frameClockPrev ? t - frameClockPrev : frameClockPrev - t;
-    frameClockPrev = t;
-    frameFactor = keepFrameTime(frameFactor, frameDelta * 10.0f, &frameTimeCarry);
+    frameClock.frameDelta =
+        t > frameClock.frameClockPrev ? t - frameClock.frameClockPrev : frameClock.frameClockPrev - t;
+    frameClock.frameClockPrev = t;
+    frameClock.frameFactor =
+        keepFrameTime(frameClock.frameFactor, frameClock.frameDelta * 10.0f, &frameClock.frameTimeCarry);
 }
 
 static void resizeToResolution() {
@@ -112,18 +115,18 @@ static void resizeToResolution() {
 static void splashFrame() {
     // A quiet bed under the pictures, so the game is not silent while it
     // starts; the menu music takes over from it.
-    if (startupElapsed == 0.0f && musicEnabled) {
+    if (game.startupElapsed == 0.0f && options.musicEnabled) {
         startSplashBed();
     }
-    startupElapsed += frameSeconds();
-    drawLoadingScreen(startupElapsed >= kSplashSecondPicture ? 1 : 0);
-    if (startupElapsed > kSplashSeconds) {
-        startupPending = false;
+    game.startupElapsed += frameSeconds();
+    drawLoadingScreen(game.startupElapsed >= kSplashSecondPicture ? 1 : 0);
+    if (game.startupElapsed > kSplashSeconds) {
+        game.startupPending = false;
         loadGameTextures();
         loadCarModels();
         initCarTable();
         loadGarageModels();
-        if (musicEnabled) {
+        if (options.musicEnabled) {
             menuMusic.play();
         }
         startMusicFade();
@@ -137,14 +140,14 @@ static void raceFrame() {
     renderRaceReflection();
     clearFrame();
 
-    updateRaceSounds(frameFactor);
+    updateRaceSounds(frameClock.frameFactor);
 
     drawRaceScene();
     // Every frame steps the race; long frames are sliced by the race step.
-    raceFrameStep(frameFactor);
+    raceFrameStep(frameClock.frameFactor);
     if (countdownShowing()) {
         drawCountdown();
-        runCountdown(frameFactor);
+        runCountdown(frameClock.frameFactor);
     }
     if (session.raceFinished) {
         drawResultScreen();
@@ -153,13 +156,13 @@ static void raceFrame() {
 
 static void menuFrame() {
     // Auto's measure of this machine: the menu frames' own times.
-    if (autoGraphicsPreset < 0) noteMenuFrameTime(frameDelta * 100.0f);
+    if (autoGraphicsPreset < 0) noteMenuFrameTime(frameClock.frameDelta * 100.0f);
     clearFrame();
     resizeToResolution();
     const float lightPosition[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     placeFixedLight(lightPosition);
     placeMenuSounds();
-    const float gain = advanceMusicFade(frameFactor);
+    const float gain = advanceMusicFade(frameClock.frameFactor);
     menuMusic.update();
     menuMusic.setGain(gain);
     fadeSplashBed(1.0f - gain);
@@ -170,20 +173,20 @@ bool drawFrame() {
     measureFrame();
     clearFrame();
 
-    if (startupPending) {
+    if (game.startupPending) {
         splashFrame();
         return true;
     }
 
-    if (gameState == Race) {
+    if (game.gameState == Race) {
         raceFrame();
     } else {
         menuFrame();
     }
 
-    if (showFps) {
+    if (game.showFps) {
         beginImages();
-        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", static_cast<int>(fpsValue));
+        printText(kFrameCounterX, kFrameCounterY, 1.0f, 1, "FPS:%2i", static_cast<int>(frameClock.fpsValue));
     }
     // The player's notice, over the race or the menus alike.
     drawPlayerNotice();
@@ -191,7 +194,8 @@ bool drawFrame() {
     // The start waits for a steady frame rate, but never longer than the
     // wait: a slow machine gets its menu music too. A music already playing
     // (from the end of the splash) keeps its fade rather than starting over.
-    if (musicEnabled && gameState != Race && menuMusicStartDue(frameDelta * 0.1f) && !menuMusic.isPlaying()) {
+    if (options.musicEnabled && game.gameState != Race && menuMusicStartDue(frameClock.frameDelta * 0.1f) &&
+        !menuMusic.isPlaying()) {
         // From silence at once: this frame's gain was set before the start.
         startMusicFade();
         menuMusic.setGain(kMusicFadeStart);
@@ -210,22 +214,23 @@ void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
 }
 
 void checkFrameKeys() {
-    if (actionDown(BindPause) && gameState == Race && !session.countdownRunning && !session.raceFinished) {
+    if (actionDown(BindPause) && game.gameState == Race && !session.countdownRunning &&
+        !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         raceMusic.stop();
         pauseRaceSounds();
-        gameState = Pause;
+        game.gameState = Pause;
     }
-    if (actionDown(BindCamera) && !keyLatch && gameState == Race) {
-        keyLatch = true;
+    if (actionDown(BindCamera) && !input.keyLatch && game.gameState == Race) {
+        input.keyLatch = true;
         players[0].cameraMode++;
         if (players[0].cameraMode >= kCameraModes) {
             players[0].cameraMode = 0;
         }
     }
-    if (keyDown('F') && !keyLatch) {
-        showFps = !showFps;
-        keyLatch = true;
+    if (keyDown('F') && !input.keyLatch) {
+        game.showFps = !game.showFps;
+        input.keyLatch = true;
     }
 
     // Keys that hold the latch while down, so one press acts once.
@@ -233,15 +238,15 @@ void checkFrameKeys() {
                                          'X',      'Z', 'O', 'P', 'I', 'U'};
     bool anyHeld = false;
     for (uint8_t key : kLatchKeys) {
-        anyHeld = anyHeld || keys[key];
+        anyHeld = anyHeld || input.keys[key];
     }
     // A camera key bound elsewhere (or a second one) holds the latch as C does.
     anyHeld = anyHeld || actionDown(BindCamera);
     if (!anyHeld) {
-        keyLatch = false;
+        input.keyLatch = false;
     }
     // The frame and its race step have seen this frame's taps.
-    for (bool& pressed : keysPressed) {
+    for (bool& pressed : input.keysPressed) {
         pressed = false;
     }
     clearKeyEvents();

@@ -8,15 +8,15 @@
 static LPARAM lastPointer = -1;
 
 static void hoverUpdate() {
-    if (gameState != Race) {
+    if (game.gameState != Race) {
         menuHover();
     }
 }
 
 static void onActivated() {
-    windowActive = true;
-    if (musicEnabled && !startupPending) {
-        if (gameState == Race) {
+    game.windowActive = true;
+    if (options.musicEnabled && !game.startupPending) {
+        if (game.gameState == Race) {
             raceMusic.play();
         } else {
             requestMenuMusicStart();
@@ -24,14 +24,14 @@ static void onActivated() {
         }
         startMusicFade();
     }
-    platformChangeDisplayMode(screenWidth, screenHeight, colorBits);
-    platformSetWindowPos(0, 0, screenWidth, screenHeight);
+    platformChangeDisplayMode(options.screenWidth, options.screenHeight, options.colorBits);
+    platformSetWindowPos(0, 0, options.screenWidth, options.screenHeight);
 }
 
 static void onDeactivated() {
-    windowActive = false;
-    if (musicEnabled) {
-        if (gameState == Race) {
+    game.windowActive = false;
+    if (options.musicEnabled) {
+        if (game.gameState == Race) {
             raceMusic.setGain(0.0f);
             raceMusic.rewind();
         } else {
@@ -68,7 +68,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             platformPostQuitMessage(0);
             return 0;
         case WM_KEYDOWN: {
-            if (startupPending) {
+            if (game.startupPending) {
                 skipSplash();
             }
             // The Controls screen waiting for a key takes it whole: it is
@@ -80,34 +80,34 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             // held key's repeats (bit 30, the key was already down) only move.
             // A key that took the menus into the race (Esc on "Continue",
             // Return on "Start") is not held down in it.
-            const int32_t before = gameState;
-            if (wParam < 256 && !startupPending &&
+            const int32_t before = game.gameState;
+            if (wParam < 256 && !game.startupPending &&
                 menuKeyDown(static_cast<int>(wParam), (static_cast<uintptr_t>(lParam) >> 30 & 1u) != 0) &&
-                gameState == Race && before != Race) {
+                game.gameState == Race && before != Race) {
                 return 0;
             }
             if (wParam < 256) {
                 noteKeyEvent(static_cast<int>(wParam), true);
-                keys[wParam] = true;
-                keysPressed[wParam] = true;
+                input.keys[wParam] = true;
+                input.keysPressed[wParam] = true;
             }
             return 0;
         }
         case WM_KEYUP:
             if (wParam < 256) {
                 noteKeyEvent(static_cast<int>(wParam), false);
-                keys[wParam] = false;
+                input.keys[wParam] = false;
             }
             return 0;
         case WM_LBUTTONDOWN:
-            if (startupPending) {
+            if (game.startupPending) {
                 skipSplash();
                 return 0;
             }
             // The click acts where it happened, not where the pointer was
             // at the last menu frame.
-            if (gameState != Race) {
-                screenToMouse(resolutionIndex, loWord(static_cast<uintptr_t>(lParam)),
+            if (game.gameState != Race) {
+                screenToMouse(options.resolutionIndex, loWord(static_cast<uintptr_t>(lParam)),
                               hiWord(static_cast<uintptr_t>(lParam)), &mouseX, &mouseY);
                 menuClick();
             }

@@ -59,12 +59,12 @@ static void tellSaveFileCheck(const SaveFileCheck& check, const char* what, cons
 }
 
 void tellSaveProblemsAtStart() {
-    if (!savesFolderWritable) {
+    if (!saves.savesFolderWritable) {
         tellPlayer("No folder for the saves can be written: the settings and the career will not be saved.");
     }
-    tellSaveFileCheck(settingsFileCheck, "settings", kSettingsFileName);
+    tellSaveFileCheck(saves.settingsFileCheck, "settings", kSettingsFileName);
     tellSaveFileCheck(gameSettingsFileCheck, "game settings", kGameSettingsFileName);
-    tellSaveFileCheck(careerFileCheck, "career", kCareerFileName);
+    tellSaveFileCheck(saves.careerFileCheck, "career", kCareerFileName);
     tellSaveFileCheck(raceRun.lapFiles.records, "lap records", kLapRecordsFileName);
 }
 
@@ -72,7 +72,7 @@ void tellSaveProblemsAtStart() {
 static int runMainLoop() {
     for (;;) {
         // A controller's stick steers in a race and points in the menus.
-        platformSetControllerMenus(gameState != Race);
+        platformSetControllerMenus(game.gameState != Race);
         // The controller presses the keys the actions are bound to.
         padSetKeys(keyBindings);
         PlatformMessage msg;
@@ -81,22 +81,22 @@ static int runMainLoop() {
                 return static_cast<int>(static_cast<intptr_t>(msg.wParam));
             }
             // The message's own moment on the frame clock, for the key timeline.
-            messageTimeMs = msg.time != 0
-                                ? timerGetTime() - static_cast<float>(platformMillisecondTime() - msg.time)
-                                : -1.0f;
+            input.messageTimeMs =
+                msg.time != 0 ? timerGetTime() - static_cast<float>(platformMillisecondTime() - msg.time)
+                              : -1.0f;
             windowProcedure(msg.message, msg.wParam, msg.lParam);
-            messageTimeMs = -1.0f;
+            input.messageTimeMs = -1.0f;
             continue;
         }
-        if ((windowActive && !drawFrame()) || quitRequested) {
+        if ((game.windowActive && !drawFrame()) || game.quitRequested) {
             return 0;
         }
-        if (windowActive) {
+        if (game.windowActive) {
             checkScreenshotKey();
         }
         platformSwapBuffers();
         checkFrameKeys();
-        if (!windowActive) {
+        if (!game.windowActive) {
             platformWaitMessage(kInactiveWaitMs);
         }
     }
@@ -124,7 +124,8 @@ int gameMain() {
     // The display mode the player chose (fullscreen until they have said).
     const int display = displayModeSetting();
     platformUseDesktopFullscreen(display == DisplayDesktop);
-    if (!createGameWindow("Korvask", screenWidth, screenHeight, colorBits, display != DisplayWindow)) {
+    if (!createGameWindow("Korvask", options.screenWidth, options.screenHeight, options.colorBits,
+                          display != DisplayWindow)) {
         // The sounds and the device go before the program ends, as at a
         // normal exit; the answer to the window-mode question is kept.
         writeGameSettings();

@@ -83,7 +83,7 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
     // screen's changes apply at the next start.
     if (!pixelFormatFilled) {
         pixelFormat.colorBits = bits;
-        pixelFormat.depthBits = depthBits;
+        pixelFormat.depthBits = options.depthBits;
         pixelFormat.stencilBits = 1;
         pixelFormat.doubleBuffer = true;
         pixelFormatFilled = true;
@@ -138,7 +138,7 @@ bool startRenderer() {
     if (started) applyGraphicsSetting();
     // The menus open on the main menu with the first car and race chosen,
     // whether or not the shaders built (a failure ends the program anyway).
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     selectedCar = 0;
     selectedRace = 1;
     menuPhase = 40.0f;

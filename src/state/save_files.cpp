@@ -5,32 +5,10 @@
 
 #include "state/state.h"
 
-int32_t resolutionIndex = 1;
-int32_t screenWidth = 800;
-int32_t screenHeight = 600;
-int32_t colorBits = 32;
-int32_t depthBits = 24;
-bool soundEnabled = true;
-bool musicEnabled = true;
-int32_t mouseSensitivity = 0;
-bool optionsApplied = false;
-int blurWidth = kBlurTextureSize;
-int blurHeight = kBlurTextureSize;
-
-bool carAvailable[kCarSlots];
-int32_t carTuning[kCarSlots][kTuningPackages];
-RaceRecord raceRecord[kRaceSlots];
-int32_t maxRaceUnlocked = 1;
-int32_t careerPoints = 0;
-int32_t tuningPoints = 250;
-
 const CarPrize carPrizes[kPrizeCount] = {
     {100, 3}, {200, 4}, {300, 5}, {450, 6}, {600, 7}, {750, 8}, {900, 9}, {1050, 10}, {1200, 11},
 };
 static_assert(sizeof(carPrizes) / sizeof(carPrizes[0]) == kPrizeCount, "one row per prize car");
-
-SaveFileCheck settingsFileCheck;
-SaveFileCheck careerFileCheck;
 
 static const int32_t kResolutions[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
 
@@ -44,14 +22,14 @@ bool resolutionSize(int index, int32_t* width, int32_t* height) {
 }
 
 void chooseResolution(int index) {
-    resolutionIndex = index;
-    resolutionSize(index, &screenWidth, &screenHeight);
+    options.resolutionIndex = index;
+    resolutionSize(index, &options.screenWidth, &options.screenHeight);
 }
 
 void currentResolution(int32_t* width, int32_t* height) {
-    *width = screenWidth;
-    *height = screenHeight;
-    resolutionSize(resolutionIndex, width, height);
+    *width = options.screenWidth;
+    *height = options.screenHeight;
+    resolutionSize(options.resolutionIndex, width, height);
 }
 
 // ---------------------------------------------------------------------------
@@ -109,52 +87,52 @@ struct FieldWriter {
 // Settings.
 
 void setDefaultSettings() {
-    resolutionIndex = 1;
-    screenWidth = 800;
-    screenHeight = 600;
-    colorBits = 32;
-    depthBits = 24;
-    soundEnabled = true;
-    musicEnabled = true;
-    mouseSensitivity = 0;
+    options.resolutionIndex = 1;
+    options.screenWidth = 800;
+    options.screenHeight = 600;
+    options.colorBits = 32;
+    options.depthBits = 24;
+    options.soundEnabled = true;
+    options.musicEnabled = true;
+    options.mouseSensitivity = 0;
 }
 
 bool decodeSettings(const uint8_t* data, size_t size) {
     FieldReader r = {data, size, 0};
-    r.integer(&resolutionIndex);
-    r.integer(&colorBits);
-    r.integer(&depthBits);
-    r.flag(&soundEnabled);
-    r.flag(&musicEnabled);
-    r.integer(&mouseSensitivity);
+    r.integer(&options.resolutionIndex);
+    r.integer(&options.colorBits);
+    r.integer(&options.depthBits);
+    r.flag(&options.soundEnabled);
+    r.flag(&options.musicEnabled);
+    r.integer(&options.mouseSensitivity);
 
     // The resolution index picks a table row and the bits go to the pixel
     // format and the display mode: keep them to the values the game offers.
     bool intact = size == static_cast<size_t>(kSettingsFileBytes);
-    if (resolutionIndex < 0 || resolutionIndex > 2) {
-        resolutionIndex = 1;
+    if (options.resolutionIndex < 0 || options.resolutionIndex > 2) {
+        options.resolutionIndex = 1;
         intact = false;
     }
-    if (colorBits != 16 && colorBits != 32) {
-        colorBits = 32;
+    if (options.colorBits != 16 && options.colorBits != 32) {
+        options.colorBits = 32;
         intact = false;
     }
-    if (depthBits != 16 && depthBits != 24) {
-        depthBits = 24;
+    if (options.depthBits != 16 && options.depthBits != 24) {
+        options.depthBits = 24;
         intact = false;
     }
-    resolutionSize(resolutionIndex, &screenWidth, &screenHeight);
+    resolutionSize(options.resolutionIndex, &options.screenWidth, &options.screenHeight);
     return intact;
 }
 
 void encodeSettings(uint8_t out[kSettingsFileBytes]) {
     FieldWriter w = {out, 0};
-    w.integer(resolutionIndex);
-    w.integer(colorBits);
-    w.integer(depthBits);
-    w.flag(soundEnabled);
-    w.flag(musicEnabled);
-    w.integer(mouseSensitivity);
+    w.integer(options.resolutionIndex);
+    w.integer(options.colorBits);
+    w.integer(options.depthBits);
+    w.flag(options.soundEnabled);
+    w.flag(options.musicEnabled);
+    w.integer(options.mouseSensitivity);
 }
 
 // A missing file is no fault (a first start); one that exists but cannot be
@@ -190,12 +168,12 @@ void readSettings() {
     platformRemoveStaleTemporaries(savesPath(kSettingsFileName).c_str());
     setDefaultSettings();
     std::vector<uint8_t> bytes;
-    if (!readSaveFile(kSettingsFileName, &settingsFileCheck, &bytes)) {
+    if (!readSaveFile(kSettingsFileName, &saves.settingsFileCheck, &bytes)) {
         decodeSettings(nullptr, 0);
         return;
     }
     if (!decodeSettings(bytes.data(), bytes.size())) {
-        keepDamagedSaveFile(kSettingsFileName, bytes, &settingsFileCheck);
+        keepDamagedSaveFile(kSettingsFileName, bytes, &saves.settingsFileCheck);
         // The repaired file replaces it at once, so the player hears of the
         // damage once.
         writeSettings();
@@ -203,14 +181,14 @@ void readSettings() {
 }
 
 bool writeSettings() {
-    if (settingsFileCheck.keepFile) {
+    if (saves.settingsFileCheck.keepFile) {
         return true;
     }
     // The resolution chosen on the options screen counts only after "Apply".
-    if (optionsApplied) {
+    if (options.optionsApplied) {
         for (int i = 0; i < 3; i++) {
-            if (screenWidth == kResolutions[i][0]) {
-                resolutionIndex = i;
+            if (options.screenWidth == kResolutions[i][0]) {
+                options.resolutionIndex = i;
             }
         }
     }
@@ -224,18 +202,18 @@ bool writeSettings() {
 
 void setDefaultCareer() {
     for (int i = 0; i < kCarSlots; i++) {
-        carAvailable[i] = i < 8;
+        career.carAvailable[i] = i < 8;
         for (int k = 0; k < kTuningPackages; k++) {
-            carTuning[i][k] = 0;
+            career.carTuning[i][k] = 0;
         }
     }
     for (int j = 0; j < kRaceSlots; j++) {
-        raceRecord[j].flag = false;
-        raceRecord[j].bestPlace = 0;
+        career.raceRecord[j].flag = false;
+        career.raceRecord[j].bestPlace = 0;
     }
-    maxRaceUnlocked = 1;
-    careerPoints = 0;
-    tuningPoints = 250;
+    career.maxRaceUnlocked = 1;
+    career.careerPoints = 0;
+    career.tuningPoints = 250;
 }
 
 // What a career can have earned follows from the results it holds: a first
@@ -262,20 +240,20 @@ static bool clampInteger(int32_t* value, int32_t low, int32_t high) {
 bool decodeCareer(const uint8_t* data, size_t size) {
     FieldReader r = {data, size, 0};
     for (int i = 0; i < kCarSlots; i++) {
-        r.flag(&carAvailable[i]);
+        r.flag(&career.carAvailable[i]);
     }
     for (int i = 0; i < kCarSlots; i++) {
         for (int k = 0; k < kTuningPackages; k++) {
-            r.integer(&carTuning[i][k]);
+            r.integer(&career.carTuning[i][k]);
         }
     }
     for (int j = 0; j < kRaceSlots; j++) {
-        r.flag(&raceRecord[j].flag);
-        r.integer(&raceRecord[j].bestPlace);
+        r.flag(&career.raceRecord[j].flag);
+        r.integer(&career.raceRecord[j].bestPlace);
     }
-    r.integer(&maxRaceUnlocked);
-    r.integer(&careerPoints);
-    r.integer(&tuningPoints);
+    r.integer(&career.maxRaceUnlocked);
+    r.integer(&career.careerPoints);
+    r.integer(&career.tuningPoints);
     bool intact = size == static_cast<size_t>(kCareerFileBytes);
 
     // A package is installed (1) or not (0); the garage multiplies the stored
@@ -284,10 +262,10 @@ bool decodeCareer(const uint8_t* data, size_t size) {
     // as a flag would.
     for (int i = 0; i < kCarSlots; i++) {
         for (int k = 0; k < kTuningPackages; k++) {
-            if (carTuning[i][k] < 0) {
+            if (career.carTuning[i][k] < 0) {
                 intact = false;
             }
-            carTuning[i][k] = carTuning[i][k] > 0 ? 1 : 0;
+            career.carTuning[i][k] = career.carTuning[i][k] > 0 ? 1 : 0;
         }
     }
 
@@ -296,7 +274,7 @@ bool decodeCareer(const uint8_t* data, size_t size) {
     int placed = 0;
     int32_t earned = 0;
     for (int j = 0; j < kRaceSlots; j++) {
-        int32_t& best = raceRecord[j].bestPlace;
+        int32_t& best = career.raceRecord[j].bestPlace;
         if (best < 0 || best > 3 || (j >= kCareerRaces && best != 0)) {
             best = 0;
             intact = false;
@@ -310,26 +288,26 @@ bool decodeCareer(const uint8_t* data, size_t size) {
     // Races open one after another, each with the first finish in the first
     // three of the one before; the city map indexes its races by this.
     const int32_t unlocked = placed + 1 < kCareerRaces ? placed + 1 : kCareerRaces;
-    if (maxRaceUnlocked != unlocked) {
-        maxRaceUnlocked = unlocked;
+    if (career.maxRaceUnlocked != unlocked) {
+        career.maxRaceUnlocked = unlocked;
         intact = false;
     }
     // Points come only from those finishes; tuning points are never negative
     // and never more than the career's races pay.
-    intact = clampInteger(&careerPoints, 0, earned) && intact;
-    intact = clampInteger(&tuningPoints, 0, kMostTuningPoints) && intact;
+    intact = clampInteger(&career.careerPoints, 0, earned) && intact;
+    intact = clampInteger(&career.tuningPoints, 0, kMostTuningPoints) && intact;
 
     // Cars: the first eight belong to every career, the prize cars follow
     // from the points, and the stored slots past the last car hold nothing.
     for (int i = 0; i < kCarSlots; i++) {
         bool available = i < 8;
         for (const CarPrize& prize : carPrizes) {
-            if (prize.car == i && careerPoints >= prize.points) {
+            if (prize.car == i && career.careerPoints >= prize.points) {
                 available = true;
             }
         }
-        if (carAvailable[i] != available) {
-            carAvailable[i] = available;
+        if (career.carAvailable[i] != available) {
+            career.carAvailable[i] = available;
             intact = false;
         }
     }
@@ -339,37 +317,37 @@ bool decodeCareer(const uint8_t* data, size_t size) {
 void encodeCareer(uint8_t out[kCareerFileBytes]) {
     FieldWriter w = {out, 0};
     for (int i = 0; i < kCarSlots; i++) {
-        w.flag(carAvailable[i]);
+        w.flag(career.carAvailable[i]);
     }
     for (int i = 0; i < kCarSlots; i++) {
         for (int k = 0; k < kTuningPackages; k++) {
-            w.integer(carTuning[i][k]);
+            w.integer(career.carTuning[i][k]);
         }
     }
     for (int j = 0; j < kRaceSlots; j++) {
-        w.flag(raceRecord[j].flag);
-        w.integer(raceRecord[j].bestPlace);
+        w.flag(career.raceRecord[j].flag);
+        w.integer(career.raceRecord[j].bestPlace);
     }
-    w.integer(maxRaceUnlocked);
-    w.integer(careerPoints);
-    w.integer(tuningPoints);
+    w.integer(career.maxRaceUnlocked);
+    w.integer(career.careerPoints);
+    w.integer(career.tuningPoints);
 }
 
 void readCareer() {
     platformRemoveStaleTemporaries(savesPath(kCareerFileName).c_str());
     setDefaultCareer();
     std::vector<uint8_t> bytes;
-    if (!readSaveFile(kCareerFileName, &careerFileCheck, &bytes)) {
+    if (!readSaveFile(kCareerFileName, &saves.careerFileCheck, &bytes)) {
         return;
     }
     if (!decodeCareer(bytes.data(), bytes.size())) {
-        keepDamagedSaveFile(kCareerFileName, bytes, &careerFileCheck);
+        keepDamagedSaveFile(kCareerFileName, bytes, &saves.careerFileCheck);
         writeCareer();
     }
 }
 
 bool writeCareer() {
-    if (careerFileCheck.keepFile) {
+    if (saves.careerFileCheck.keepFile) {
         return true;
     }
     uint8_t image[kCareerFileBytes];

@@ -8,36 +8,33 @@
 
 #include "state/state.h"
 
-char savesFolder[kSavesFolderBytes] = "base";
-bool savesFolderWritable = true;
-
 static void setSavesFolder(const std::string& folder) {
-    std::snprintf(savesFolder, sizeof(savesFolder), "%s", folder.c_str());
+    std::snprintf(saves.savesFolder, sizeof(saves.savesFolder), "%s", folder.c_str());
 }
 
 void chooseSavesFolder() {
-    savesFolderWritable = true;
+    saves.savesFolderWritable = true;
     if (platformFolderWritable("base")) {
         setSavesFolder("base");
         return;
     }
     const std::string userFolder = platformUserDataFolder("korvask");
-    if (userFolder.empty() || userFolder.size() >= sizeof(savesFolder) ||
+    if (userFolder.empty() || userFolder.size() >= sizeof(saves.savesFolder) ||
         !platformMakeFolders(userFolder.c_str())) {
         // Nowhere to write: keep base/, whose saves are read as usual; the
         // shell tells the player at start that nothing will be kept.
         setSavesFolder("base");
-        savesFolderWritable = false;
+        saves.savesFolderWritable = false;
         return;
     }
     setSavesFolder(userFolder);
     // A data folder that exists but takes no files still holds the saves to
     // read.
-    savesFolderWritable = platformFolderWritable(userFolder.c_str());
+    saves.savesFolderWritable = platformFolderWritable(userFolder.c_str());
 }
 
 std::string savesPath(const char* name) {
-    return std::string(savesFolder) + "/" + name;
+    return std::string(saves.savesFolder) + "/" + name;
 }
 
 void writeMissingSaveFiles() {

@@ -33,47 +33,9 @@ enum GameState : int32_t {
     QuitConfirm = 90,
 };
 
-// Current screen or race; 0 (Race) at load, MainMenu once the renderer is up.
-extern int32_t gameState;
-// Set by "Yes" on the quit confirmation; ends the main loop after the frame.
-extern bool quitRequested;
-// FPS display, toggled by F in any state.
-extern bool showFps;
-
 // ---------------------------------------------------------------------------
 // Frame timing, for the whole run. Rates are per 10 ms and multiplied by
 // frameFactor, so 0.01 * frameFactor is the frame's duration in seconds.
-
-// Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
-extern float frameFactor;
-// The frame's duration in seconds.
-inline float frameSeconds() {
-    return 0.01f * frameFactor;
-}
-// Measured frame time the smoothing has not yet handed out as frameFactor
-// (negative: handed out ahead of the clock), in units of 10 ms. The next
-// frames pay it back, so the game's time keeps the wall clock's.
-extern float frameTimeCarry;
-// Clock of the previous frame, in units of 0.1 s.
-extern float frameClockPrev;
-// |this frame's clock - previous|, in units of 0.1 s.
-extern float frameDelta;
-// FPS measure over groups of ten frames: counter 0..10, clocks in seconds.
-extern int fpsCounter;
-extern float fpsStart;
-extern float fpsEnd;
-extern float fpsValue;
-// The eight-second start-up splash still runs; seconds since it began.
-extern bool startupPending;
-extern float startupElapsed;
-// Gain of the music that is fading in, from kMusicFadeStart up; applied
-// clamped to 0..1. Written only by startMusicFade and advanceMusicFade.
-extern float musicGain;
-// The menu music is to be (re)started once the frame rate exceeds 15 or the
-// menu has waited kMenuMusicWaitSeconds; set through requestMenuMusicStart.
-extern bool menuMusicStartPending;
-// Seconds of menu frames drawn while menuMusicStartPending was set.
-extern float menuMusicWaitSeconds;
 
 // The fade-in starts at silence and rises by kMusicFadeRate a 10 ms: full
 // gain 2.5 s after the music starts, so its first notes are already heard.
@@ -105,11 +67,6 @@ void resetRunState();
 // ---------------------------------------------------------------------------
 // Input state, written by windowProcedure.
 
-// true while the key with that virtual-key code is down.
-extern bool keys[256];
-// true when a down message for the key arrived since the last frame's key
-// checks, so a tap that falls between two frames still counts once.
-extern bool keysPressed[256];
 // The key is held, or was tapped since the last frame: what the frame checks
 // and the race's controls read.
 bool keyDown(int vk);
@@ -124,48 +81,17 @@ struct KeyEvent {
     bool down;
 };
 constexpr int kMaxKeyEvents = 64;
-extern KeyEvent keyEvents[kMaxKeyEvents];
-extern int keyEventCount;
-// The stretch of the clock the frame's events fall in: from the previous
-// frame's measure to this one's (written by the frame measure).
-extern float inputSpanStartMs;
-extern float inputSpanEndMs;
-// When the message being handled happened; negative: now.
-extern float messageTimeMs;
 // Records a change of keys[vk] to down at messageTimeMs (call it before
 // keys[] is written); a key already in that state records nothing.
 void noteKeyEvent(int vk, bool down);
 void clearKeyEvents();
-// One latch shared by the single-press keys.
-extern bool keyLatch;
-// The window is active and not minimised; frames are drawn only then.
-extern bool windowActive;
 
 // ---------------------------------------------------------------------------
 // Settings, saved in ".\base\menu.inf" (six 32-bit integers, 24 bytes).
 
-// 0: 640 x 480, 1: 800 x 600, 2: 1024 x 768.
-extern int32_t resolutionIndex;
-// The resolution of resolutionIndex (the options screen changes these).
-extern int32_t screenWidth;
-extern int32_t screenHeight;
-// Colour bits of the display mode and pixel format, 16 or 32.
-extern int32_t colorBits;
-// Depth-buffer bits of the pixel format, 16 or 24.
-extern int32_t depthBits;
-extern bool soundEnabled;
-extern bool musicEnabled;
-// Kept and written back unchanged; nothing else reads it.
-extern int32_t mouseSensitivity;
-// "Apply" was clicked on the options screen in this run: the resolution is
-// written back only then.
-extern bool optionsApplied;
 // Side of the square glow (blur) render textures, in pixels: the glow passes
 // draw into that corner of the back buffer and copy it out.
 constexpr int kBlurTextureSize = 256;
-// Size of the blur render textures, kBlurTextureSize square for the whole run.
-extern int blurWidth;
-extern int blurHeight;
 
 // ---------------------------------------------------------------------------
 // Career, saved in "base/career.inf" (123 32-bit integers, 492 bytes).
@@ -182,17 +108,6 @@ struct RaceRecord {
     bool flag;          // stored and reloaded, used by nothing else
     int32_t bestPlace;  // 0: not finished in the first three, else 1..3
 };
-
-// Car i may be chosen in the garage.
-extern bool carAvailable[kCarSlots];
-// 1 when tuning package k is installed on car i.
-extern int32_t carTuning[kCarSlots][kTuningPackages];
-extern RaceRecord raceRecord[kRaceSlots];
-// Highest race number that may be chosen on the city map, 1..15.
-extern int32_t maxRaceUnlocked;
-extern int32_t careerPoints;
-// Points that buy tuning packages, 250 a package.
-extern int32_t tuningPoints;
 
 // The cars a career wins by its points, in order of the points.
 constexpr int kPrizeCount = 9;
@@ -223,8 +138,6 @@ struct SaveFileCheck {
     // Never written over in this run: unreadable, or damaged with no copy kept.
     bool keepFile;
 };
-extern SaveFileCheck settingsFileCheck;
-extern SaveFileCheck careerFileCheck;
 extern SaveFileCheck gameSettingsFileCheck;
 // The copy of a damaged save file: "career.inf.bad" beside "career.inf".
 constexpr const char* kDamagedFileSuffix = ".bad";
@@ -270,14 +183,10 @@ bool decodeCareer(const uint8_t* data, size_t size);
 // chosen once at start-up: "base" when the game may write there, else the
 // player's data folder ($XDG_DATA_HOME/korvask). Same names, same bytes.
 constexpr int kSavesFolderBytes = 4096;
-extern char savesFolder[kSavesFolderBytes];
 constexpr const char* kSettingsFileName = "menu.inf";
 constexpr const char* kCareerFileName = "career.inf";
 constexpr const char* kStatsFileName = "stats.html";
 void chooseSavesFolder();
-// The chosen folder takes new files; false when neither base/ nor the
-// player's data folder can be written (the saves will not be kept).
-extern bool savesFolderWritable;
 // savesFolder + "/" + name.
 std::string savesPath(const char* name);
 // Writes the settings and career held in memory where their file is missing,
@@ -453,7 +362,6 @@ struct PlayerNotice {
     float shownAtMs;  // timerGetTime when it was set
     bool set;
 };
-extern PlayerNotice playerNotice;
 // Shows text from now on for kPlayerNoticeMs, replacing any earlier notice.
 void setPlayerNotice(const char* text);
 // The notice's text while it is due, else null.
@@ -472,7 +380,121 @@ struct FrameTimer {
     int64_t performanceTimerStart;
     int64_t performanceTimerElapsed;
 };
-extern FrameTimer frameTimer;
 
 void timerInit();
 float timerGetTime();
+
+struct GameRunState {
+    // Current screen or race; 0 (Race) at load, MainMenu once the renderer is up.
+    int32_t gameState{};
+    // Set by "Yes" on the quit confirmation; ends the main loop after the frame.
+    bool quitRequested{};
+    // FPS display, toggled by F in any state.
+    bool showFps{};
+    // The window is active and not minimised; frames are drawn only then.
+    bool windowActive{};
+    // The eight-second start-up splash still runs; seconds since it began.
+    bool startupPending{};
+    float startupElapsed{};
+    // Gain of the music that is fading in, from kMusicFadeStart up; applied
+    // clamped to 0..1. Written only by startMusicFade and advanceMusicFade.
+    float musicGain{};
+    // The menu music is to be (re)started once the frame rate exceeds 15 or the
+    // menu has waited kMenuMusicWaitSeconds; set through requestMenuMusicStart.
+    bool menuMusicStartPending{};
+    // Seconds of menu frames drawn while menuMusicStartPending was set.
+    float menuMusicWaitSeconds{};
+    PlayerNotice playerNotice{};
+};
+extern GameRunState game;
+
+struct FrameClock {
+    // Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
+    float frameFactor{};
+    // Measured frame time the smoothing has not yet handed out as frameFactor
+    // (negative: handed out ahead of the clock), in units of 10 ms. The next
+    // frames pay it back, so the game's time keeps the wall clock's.
+    float frameTimeCarry{};
+    // Clock of the previous frame, in units of 0.1 s.
+    float frameClockPrev{};
+    // |this frame's clock - previous|, in units of 0.1 s.
+    float frameDelta{};
+    // FPS measure over groups of ten frames: counter 0..10, clocks in seconds.
+    int fpsCounter{};
+    float fpsStart{};
+    float fpsEnd{};
+    float fpsValue{};
+    FrameTimer frameTimer{};
+};
+extern FrameClock frameClock;
+
+struct InputState {
+    // true while the key with that virtual-key code is down.
+    bool keys[256]{};
+    // true when a down message for the key arrived since the last frame's key
+    // checks, so a tap that falls between two frames still counts once.
+    bool keysPressed[256]{};
+    KeyEvent keyEvents[kMaxKeyEvents]{};
+    int keyEventCount = 0;
+    // The stretch of the clock the frame's events fall in: from the previous
+    // frame's measure to this one's (written by the frame measure).
+    float inputSpanStartMs = 0.0f;
+    float inputSpanEndMs = 0.0f;
+    // When the message being handled happened; negative: now.
+    float messageTimeMs = -1.0f;
+    // One latch shared by the single-press keys.
+    bool keyLatch{};
+};
+extern InputState input;
+
+struct MenuOptions {
+    // 0: 640 x 480, 1: 800 x 600, 2: 1024 x 768.
+    int32_t resolutionIndex = 1;
+    // Colour bits of the display mode and pixel format, 16 or 32.
+    int32_t colorBits = 32;
+    // Depth-buffer bits of the pixel format, 16 or 24.
+    int32_t depthBits = 24;
+    bool soundEnabled = true;
+    bool musicEnabled = true;
+    // Kept and written back unchanged; nothing else reads it.
+    int32_t mouseSensitivity = 0;
+    // "Apply" was clicked on the options screen in this run: the resolution is
+    // written back only then.
+    bool optionsApplied = false;
+    // The resolution of resolutionIndex (the options screen changes these).
+    int32_t screenWidth = 800;
+    int32_t screenHeight = 600;
+    // Size of the blur render textures, kBlurTextureSize square for the whole run.
+    int blurWidth = kBlurTextureSize;
+    int blurHeight = kBlurTextureSize;
+};
+extern MenuOptions options;
+
+struct CareerState {
+    // Car i may be chosen in the garage.
+    bool carAvailable[kCarSlots]{};
+    // 1 when tuning package k is installed on car i.
+    int32_t carTuning[kCarSlots][kTuningPackages]{};
+    RaceRecord raceRecord[kRaceSlots]{};
+    // Highest race number that may be chosen on the city map, 1..15.
+    int32_t maxRaceUnlocked = 1;
+    int32_t careerPoints = 0;
+    // Points that buy tuning packages, 250 a package.
+    int32_t tuningPoints = 250;
+};
+extern CareerState career;
+
+struct SaveFolderState {
+    char savesFolder[kSavesFolderBytes] = "base";
+    // The chosen folder takes new files; false when neither base/ nor the
+    // player's data folder can be written (the saves will not be kept).
+    bool savesFolderWritable = true;
+    SaveFileCheck settingsFileCheck{};
+    SaveFileCheck careerFileCheck{};
+};
+extern SaveFolderState saves;
+
+// The frame's duration in seconds.
+inline float frameSeconds() {
+    return 0.01f * frameClock.frameFactor;
+}

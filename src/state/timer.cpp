@@ -3,40 +3,38 @@
 
 #include "state/state.h"
 
-FrameTimer frameTimer;
-
 void timerInit() {
-    std::memset(&frameTimer, 0, sizeof(frameTimer));
+    std::memset(&frameClock.frameTimer, 0, sizeof(frameClock.frameTimer));
     int64_t frequency = 0;
     if (platformQueryPerformanceFrequency(&frequency) && frequency > 0 &&
-        platformQueryPerformanceCounter(&frameTimer.performanceTimerStart)) {
-        frameTimer.frequency = frequency;
-        frameTimer.performanceTimer = true;
-        frameTimer.resolution = static_cast<float>(1.0 / static_cast<double>(frequency));
-        frameTimer.performanceTimerElapsed = frameTimer.performanceTimerStart;
+        platformQueryPerformanceCounter(&frameClock.frameTimer.performanceTimerStart)) {
+        frameClock.frameTimer.frequency = frequency;
+        frameClock.frameTimer.performanceTimer = true;
+        frameClock.frameTimer.resolution = static_cast<float>(1.0 / static_cast<double>(frequency));
+        frameClock.frameTimer.performanceTimerElapsed = frameClock.frameTimer.performanceTimerStart;
     } else {
-        frameTimer.performanceTimer = false;
-        frameTimer.mmTimerStart = platformMillisecondTime();
-        frameTimer.resolution = 0.001f;
-        frameTimer.frequency = 1000;
-        frameTimer.mmTimerElapsed = frameTimer.mmTimerStart;
+        frameClock.frameTimer.performanceTimer = false;
+        frameClock.frameTimer.mmTimerStart = platformMillisecondTime();
+        frameClock.frameTimer.resolution = 0.001f;
+        frameClock.frameTimer.frequency = 1000;
+        frameClock.frameTimer.mmTimerElapsed = frameClock.frameTimer.mmTimerStart;
     }
 }
 
 float timerGetTime() {
     // Ticks are scaled in double: a float seconds-per-tick at a MHz counter
     // would put an error of parts per million on every frame time.
-    if (frameTimer.frequency <= 0) {
+    if (frameClock.frameTimer.frequency <= 0) {
         return 0.0f;  // not started yet
     }
-    if (frameTimer.performanceTimer) {
+    if (frameClock.frameTimer.performanceTimer) {
         int64_t now = 0;
         platformQueryPerformanceCounter(&now);
-        int64_t ticks = now - frameTimer.performanceTimerStart;
+        int64_t ticks = now - frameClock.frameTimer.performanceTimerStart;
         return static_cast<float>(static_cast<double>(ticks) * 1000.0 /
-                                  static_cast<double>(frameTimer.frequency));
+                                  static_cast<double>(frameClock.frameTimer.frequency));
     }
-    uint32_t ticks = platformMillisecondTime() - frameTimer.mmTimerStart;
+    uint32_t ticks = platformMillisecondTime() - frameClock.frameTimer.mmTimerStart;
     return static_cast<float>(static_cast<double>(ticks) * 1000.0 /
-                              static_cast<double>(frameTimer.frequency));
+                              static_cast<double>(frameClock.frameTimer.frequency));
 }

@@ -117,11 +117,11 @@ class LoopbackMix : public ::testing::Test {
         initCarTable();
         players[0].playerCarModel = 0;
         players[0].playerCarPower = raceRun.carTable[0].power;
-        soundEnabled = true;
-        musicEnabled = true;
-        frameFactor = 1.0f;
+        options.soundEnabled = true;
+        options.musicEnabled = true;
+        frameClock.frameFactor = 1.0f;
         startMusicFade();
-        menuMusicStartPending = false;
+        game.menuMusicStartPending = false;
         srand(7);
     }
     void TearDown() override {
@@ -130,16 +130,16 @@ class LoopbackMix : public ::testing::Test {
             writeMix(std::string(dir) + "/" + name + ".wav");
         }
         if (raceLoaded) {
-            gameState = MainMenu;
+            game.gameState = MainMenu;
             unloadRace();
         }
         endMenuMusicFadeOut();
         releaseSounds();
         closeSoundDevice();
         alcMakeContextCurrent(previous);
-        soundEnabled = false;
-        musicEnabled = false;
-        menuMusicStartPending = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
+        game.menuMusicStartPending = false;
         EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
         scriptedCloseGLWindow();
     }
@@ -161,7 +161,7 @@ class LoopbackMix : public ::testing::Test {
 
     // The menu frame's music calls, without the drawing.
     void menuFrame() {
-        const float gain = advanceMusicFade(frameFactor);
+        const float gain = advanceMusicFade(frameClock.frameFactor);
         menuMusic.update();
         menuMusic.setGain(gain);
         mixFor(kFrameSamples);
@@ -170,7 +170,7 @@ class LoopbackMix : public ::testing::Test {
     // A race as the menus start it: the game does not mix while it loads, the
     // device goes on playing what is queued for as long as the load takes.
     void startRace(int raceNumber) {
-        gameState = Race;
+        game.gameState = Race;
         const auto start = std::chrono::steady_clock::now();
         ASSERT_TRUE(loadRace(raceNumber));
         raceLoaded = true;
@@ -180,19 +180,19 @@ class LoopbackMix : public ::testing::Test {
 
     // The race frame's sound and race calls, without the drawing.
     void raceFrame() {
-        updateRaceSounds(frameFactor);
+        updateRaceSounds(frameClock.frameFactor);
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep(frameFactor);
-        tickCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
         mixFor(kFrameSamples);
     }
 
     void holdKeys(bool up, bool nitro) {
-        for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE}) keys[key] = false;
-        keys[VK_UP] = up;
-        keys[VK_SPACE] = nitro;
+        for (int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE}) input.keys[key] = false;
+        input.keys[VK_UP] = up;
+        input.keys[VK_SPACE] = nitro;
     }
 
     // Once the countdown is over, turns the player's car to face the wall
@@ -225,8 +225,8 @@ TEST_F(LoopbackMix, FullThrottleWithNitroAndThePackNeverReachesFullScale) {
         // The runner's driver keeps the car on the road; the throttle stays
         // down and the nitro burns whenever the tank allows.
         scriptedDriverKeys(session.cars[0], driver);
-        keys[VK_UP] = !keys[VK_DOWN];
-        keys[VK_SPACE] = true;
+        input.keys[VK_UP] = !input.keys[VK_DOWN];
+        input.keys[VK_SPACE] = true;
         nitroFrames += soundNitro.isPlaying() ? 1 : 0;
         fastFrames += players[0].playerSpeed > 18.0f ? 1 : 0;
         raceFrame();
@@ -289,7 +289,7 @@ TEST_F(LoopbackMix, EveryMomentPlaysItsSoundAndNoOther) {
         } else {
             EXPECT_LT(level.peak, kSilence);
         }
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         unloadRace();
         raceLoaded = false;
         for (const SoundEffect* sound : all) alSourcef(sound->source, AL_MAX_GAIN, 1.0f);
@@ -389,7 +389,7 @@ TEST_F(LoopbackMix, EverySoundAtOnceAtItsLoudestStaysUnderFullScale) {
         const Level level = levelOf(mix, 0, mix.size());
         EXPECT_LT(level.peak, 29204);
         EXPECT_GT(level.rms, 3000.0);
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         unloadRace();
         raceLoaded = false;
         // The next race's sounds play in the scene again.
@@ -469,10 +469,10 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     ASSERT_GT(levelOf(mix, mix.size() - 2 * kFrameSamples * 10, mix.size()).peak, 3000);
     ALint crashAt = 0, engineAt = 0;
 
-    keys[keyBindings[BindPause]] = true;
+    input.keys[keyBindings[BindPause]] = true;
     checkFrameKeys();
-    keys[keyBindings[BindPause]] = false;
-    ASSERT_EQ(gameState, Pause);
+    input.keys[keyBindings[BindPause]] = false;
+    ASSERT_EQ(game.gameState, Pause);
     alGetSourcei(soundCrash3.source, AL_SAMPLE_OFFSET, &crashAt);
     alGetSourcei(soundEngine1.source, AL_SAMPLE_OFFSET, &engineAt);
     // The pause menu's frames: its hover sound is its own, so it is kept out.
@@ -489,7 +489,7 @@ TEST_F(LoopbackMix, PauseSilencesTheRaceAndContinuePlaysOnFromThere) {
     mouseX = 700;
     mouseY = 240;
     menuClick();
-    ASSERT_EQ(gameState, Race);
+    ASSERT_EQ(game.gameState, Race);
     EXPECT_TRUE(soundEngine1.isPlaying());
     EXPECT_TRUE(soundEnginePass.isPlaying());
     EXPECT_TRUE(soundWind.isPlaying());
@@ -635,7 +635,7 @@ TEST_F(LoopbackMix, AnOpponentBesideOrBehindIsHeardPlacedUnderThePlayersEngine) 
         if (c.leftLouder) {
             EXPECT_GT(leftOverRight, 3.0);
         }
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         unloadRace();
         raceLoaded = false;
     }

@@ -82,14 +82,14 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
     ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
     ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
     loadSounds();
-    soundEnabled = true;
-    musicEnabled = true;
+    options.soundEnabled = true;
+    options.musicEnabled = true;
     initCarTable();
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     srand(7);
-    gameState = Race;
+    game.gameState = Race;
     loadRace(raceNumber);
     if (lapsText) session.lapCount = std::atoi(lapsText);
     if (!mute.empty()) muteListed(mute);
@@ -108,29 +108,29 @@ TEST(RaceRecording, DrivenRaceThroughTheWaveBackend) {
         std::this_thread::sleep_until(start + std::chrono::milliseconds(10 * frame));
         scriptedDriverKeys(session.cars[0], driver);
 
-        updateRaceSounds(frameFactor);
+        updateRaceSounds(frameClock.frameFactor);
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep(frameFactor);
-        tickCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
 
         if (frame % 5 == 0) {
             std::fprintf(table, "%.2f,%.2f,%d,%.0f,%.3f,%.3f,%d,%d,%d\n", frame * 0.01,
                          players[0].playerSpeed, session.cars[0].gear, session.cars[0].rpm,
-                         players[0].engineMix, players[0].skidLevel, keys[VK_SPACE] ? 1 : 0,
+                         players[0].engineMix, players[0].skidLevel, input.keys[VK_SPACE] ? 1 : 0,
                          session.cars[0].checkpointsPassed, session.countdownRunning ? 1 : 0);
         }
     }
     std::fclose(table);
 
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     unloadRace();
     releaseSounds();
     closeSoundDevice();
     scriptedCloseGLWindow();
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     EXPECT_TRUE(scriptedMessageBoxes().empty());
     EXPECT_GT(readBytes(out).size(), 44100u * 4u * 10u);
 }

@@ -42,26 +42,26 @@ class RaceSounds : public ::testing::Test {
         initCarTable();
         players[0].playerCarModel = 0;
         players[0].playerCarPower = raceRun.carTable[0].power;
-        soundEnabled = true;
-        musicEnabled = true;
-        menuMusicStartPending = false;
-        frameFactor = 1.0f;
+        options.soundEnabled = true;
+        options.musicEnabled = true;
+        game.menuMusicStartPending = false;
+        frameClock.frameFactor = 1.0f;
         alGetError();
     }
     void TearDown() override {
         menuMusic.close();
         releaseEffectSounds();
-        soundEnabled = false;
-        musicEnabled = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
         EXPECT_TRUE(scriptedMessageBoxes().empty()) << "an OpenAL error was reported";
         scriptedCloseGLWindow();
     }
 
     // One race as the menus run it: in from the menu, out to the menu.
     void raceFromTheMenu(int raceNumber) {
-        gameState = Race;
+        game.gameState = Race;
         loadRace(raceNumber);
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         unloadRace();
     }
 };
@@ -71,7 +71,7 @@ class RaceSounds : public ::testing::Test {
 TEST_F(RaceSounds, ARaceFadesTheMenuMusicOutAndHandsItBackWhenItEnds) {
     menuMusic.play();
     menuMusic.setGain(1.0f);
-    gameState = Race;
+    game.gameState = Race;
     srand(5);
     loadRace(2);
     EXPECT_TRUE(menuMusic.isPlaying()) << "plays on through the loading";
@@ -80,7 +80,7 @@ TEST_F(RaceSounds, ARaceFadesTheMenuMusicOutAndHandsItBackWhenItEnds) {
     float gain = -1.0f;
     alGetSourcef(raceMusic.source, AL_GAIN, &gain);
     EXPECT_EQ(gain, 0.0f) << "the race music starts silent and fades in";
-    EXPECT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
     // A frame of the race lowers the menu music under the race's.
     updateRaceSounds(1.0f);
     float menuGain = -1.0f;
@@ -92,12 +92,12 @@ TEST_F(RaceSounds, ARaceFadesTheMenuMusicOutAndHandsItBackWhenItEnds) {
     }
     EXPECT_FALSE(soundNitro.isPlaying());
 
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     unloadRace();
     EXPECT_EQ(raceMusic.source, 0u) << "closed";
     EXPECT_FALSE(menuMusicFadingOut());
     EXPECT_FALSE(menuMusic.isPlaying()) << "what was left of the fade is stopped";
-    EXPECT_TRUE(menuMusicStartPending) << "the menu frame starts its music again";
+    EXPECT_TRUE(game.menuMusicStartPending) << "the menu frame starts its music again";
     for (const SoundEffect* loop : {&soundEngine1, &soundEngine2, &soundEngine3, &soundEngine4,
                                     &soundEnginePass, &soundStart, &soundWind, &soundNitro}) {
         EXPECT_FALSE(loop->isPlaying());

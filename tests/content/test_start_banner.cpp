@@ -99,9 +99,9 @@ class StartBanner : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(startRaceRenderer(kWidth, kHeight));
         loadCarModels();
         initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
+        options.soundEnabled = options.musicEnabled = false;
+        game.gameState = Race;
+        game.startupPending = false;
         raceViewSpeed = 0.0f;
         players[0].playerCarModel = 0;
         players[0].playerCarPower = raceRun.carTable[0].power;
@@ -109,7 +109,7 @@ class StartBanner : public ::testing::TestWithParam<int> {
     }
     void TearDown() override {
         unloadRaceAndCars();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         stopRaceRenderer();
     }
 };

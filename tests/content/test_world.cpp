@@ -442,9 +442,9 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     std::string base = folder + "/base";
     ASSERT_TRUE(generateSaveFiles(base));
     std::vector<uint8_t> settings = readFile(base + "/menu.inf");
-    std::vector<uint8_t> career = readFile(base + "/career.inf");
+    std::vector<uint8_t> careerFile = readFile(base + "/career.inf");
     ASSERT_EQ(settings.size(), 24u);
-    ASSERT_EQ(career.size(), 492u);
+    ASSERT_EQ(careerFile.size(), 492u);
     auto at = [](const std::vector<uint8_t>& b, int i) {
         return static_cast<int32_t>(b[4 * i] | b[4 * i + 1] << 8 | b[4 * i + 2] << 16 |
                                     static_cast<uint32_t>(b[4 * i + 3]) << 24);
@@ -455,13 +455,13 @@ TEST_F(World, SaveFilesAreWrittenOnlyWhereMissing) {
     EXPECT_EQ(at(settings, 3), 1);
     EXPECT_EQ(at(settings, 4), 1);
     EXPECT_EQ(at(settings, 5), 0);
-    for (int i = 0; i < 18; ++i) EXPECT_EQ(at(career, i), i < 8 ? 1 : 0);
-    for (int i = 18; i < 120; ++i) EXPECT_EQ(at(career, i), 0) << "integer " << i;
-    EXPECT_EQ(at(career, 120), 1);    // highest race unlocked
-    EXPECT_EQ(at(career, 121), 0);    // career points
-    EXPECT_EQ(at(career, 122), 250);  // tuning points
+    for (int i = 0; i < 18; ++i) EXPECT_EQ(at(careerFile, i), i < 8 ? 1 : 0);
+    for (int i = 18; i < 120; ++i) EXPECT_EQ(at(careerFile, i), 0) << "integer " << i;
+    EXPECT_EQ(at(careerFile, 120), 1);    // highest race unlocked
+    EXPECT_EQ(at(careerFile, 121), 0);    // career points
+    EXPECT_EQ(at(careerFile, 122), 250);  // tuning points
     // A player's career survives the next build.
-    std::vector<uint8_t> played(career);
+    std::vector<uint8_t> played(careerFile);
     played[4 * 121] = 77;
     {
         std::ofstream out(base + "/career.inf", std::ios::binary);

@@ -22,14 +22,14 @@ class FrontEndGl : public ::testing::Test {
         folder.linkContent();
         resetRunWideState();
         chooseResolution(0);
-        soundEnabled = false;
-        musicEnabled = false;
-        ASSERT_TRUE(scriptedOpenGLWindow(screenWidth, screenHeight));
-        resizeScene(screenWidth, screenHeight);
+        options.soundEnabled = false;
+        options.musicEnabled = false;
+        ASSERT_TRUE(scriptedOpenGLWindow(options.screenWidth, options.screenHeight));
+        resizeScene(options.screenWidth, options.screenHeight);
         ASSERT_TRUE(startRenderer()) << "needs the generated base/ in the build folder";
         initCarTable();
         resetFrontEndState();
-        frameFactor = 1.0f;
+        frameClock.frameFactor = 1.0f;
     }
     void TearDown() override {
         if (session.raceWorld != nullptr) {
@@ -41,7 +41,7 @@ class FrontEndGl : public ::testing::Test {
         releaseTgaTextures();
         scriptedCloseGLWindow();
         scriptedReset();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     }
 
     // The garage's models as the end of the splash loads them.
@@ -53,7 +53,7 @@ class FrontEndGl : public ::testing::Test {
 
     std::vector<uint8_t> readFrame() {
         std::vector<uint8_t> rgb;
-        EXPECT_TRUE(scriptedReadFrame(&rgb, screenWidth, screenHeight));
+        EXPECT_TRUE(scriptedReadFrame(&rgb, options.screenWidth, options.screenHeight));
         return rgb;
     }
 
@@ -64,7 +64,7 @@ class FrontEndGl : public ::testing::Test {
         for (int y = y0; y < y1; y++)
             for (int x = x0; x < x1; x++)
                 for (int c = 0; c < 3; c++) {
-                    const size_t i = ((size_t)y * screenWidth + x) * 3 + c;
+                    const size_t i = ((size_t)y * options.screenWidth + x) * 3 + c;
                     sum += a[i] > b[i] ? a[i] - b[i] : b[i] - a[i];
                 }
         return sum;

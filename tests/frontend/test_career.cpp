@@ -16,17 +16,17 @@ class Career : public ::testing::Test {
     void SetUp() override {
         initCarTable();
         setDefaultCareer();
-        tuningPoints = 250;
+        career.tuningPoints = 250;
         resetFrontEndState();
     }
 };
 
 TEST_F(Career, FirstWinOfANewCareer) {
     bookRaceResult(1, 1);
-    EXPECT_EQ(careerPoints, 100);
-    EXPECT_EQ(raceRecord[0].bestPlace, 1);
-    EXPECT_EQ(maxRaceUnlocked, 2);
-    EXPECT_EQ(tuningPoints, 1000);
+    EXPECT_EQ(career.careerPoints, 100);
+    EXPECT_EQ(career.raceRecord[0].bestPlace, 1);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
+    EXPECT_EQ(career.tuningPoints, 1000);
     // Car 3 is one of the eight a new career starts with: nothing is won.
     EXPECT_FALSE(newCarWon);
 }
@@ -36,37 +36,37 @@ TEST_F(Career, PointsByPlaceAndTuningPointsForEveryPlace) {
     const int tuning[5] = {0, 750, 500, 250, 0};
     for (int place = 1; place <= 4; place++) {
         setDefaultCareer();
-        tuningPoints = 0;
+        career.tuningPoints = 0;
         bookRaceResult(3, place);
-        EXPECT_EQ(careerPoints, points[place]) << place;
-        EXPECT_EQ(tuningPoints, tuning[place]) << place;
-        EXPECT_EQ(raceRecord[2].bestPlace, place <= 3 ? place : 0) << place;
-        EXPECT_EQ(maxRaceUnlocked, place <= 3 ? 2 : 1) << place;
+        EXPECT_EQ(career.careerPoints, points[place]) << place;
+        EXPECT_EQ(career.tuningPoints, tuning[place]) << place;
+        EXPECT_EQ(career.raceRecord[2].bestPlace, place <= 3 ? place : 0) << place;
+        EXPECT_EQ(career.maxRaceUnlocked, place <= 3 ? 2 : 1) << place;
     }
 }
 
 TEST_F(Career, ARaceAlreadyPlacedEarnsOnlyTuningPoints) {
-    raceRecord[4].bestPlace = 2;
-    careerPoints = 300;
-    maxRaceUnlocked = 6;
-    tuningPoints = 10;
+    career.raceRecord[4].bestPlace = 2;
+    career.careerPoints = 300;
+    career.maxRaceUnlocked = 6;
+    career.tuningPoints = 10;
     bookRaceResult(5, 1);
-    EXPECT_EQ(careerPoints, 300);
-    EXPECT_EQ(maxRaceUnlocked, 6);
-    EXPECT_EQ(raceRecord[4].bestPlace, 2);
-    EXPECT_EQ(tuningPoints, 760);
+    EXPECT_EQ(career.careerPoints, 300);
+    EXPECT_EQ(career.maxRaceUnlocked, 6);
+    EXPECT_EQ(career.raceRecord[4].bestPlace, 2);
+    EXPECT_EQ(career.tuningPoints, 760);
 }
 
 TEST_F(Career, UnlockingStopsAtFifteen) {
-    maxRaceUnlocked = 15;
+    career.maxRaceUnlocked = 15;
     bookRaceResult(15, 1);
-    EXPECT_EQ(maxRaceUnlocked, 15);
-    EXPECT_EQ(careerPoints, 100);
+    EXPECT_EQ(career.maxRaceUnlocked, 15);
+    EXPECT_EQ(career.careerPoints, 100);
     // Records 16..24 exist in the file; winning one books but unlocks nothing.
     bookRaceResult(20, 2);
-    EXPECT_EQ(maxRaceUnlocked, 15);
-    EXPECT_EQ(raceRecord[19].bestPlace, 2);
-    EXPECT_EQ(careerPoints, 175);
+    EXPECT_EQ(career.maxRaceUnlocked, 15);
+    EXPECT_EQ(career.raceRecord[19].bestPlace, 2);
+    EXPECT_EQ(career.careerPoints, 175);
 }
 
 TEST_F(Career, PointsStopAtTheIntegerLimitsInsteadOfWrapping) {
@@ -82,11 +82,11 @@ TEST_F(Career, PointsStopAtTheIntegerLimitsInsteadOfWrapping) {
     };
     for (const Case& c : cases) {
         setDefaultCareer();
-        careerPoints = c.careerBefore;
-        tuningPoints = c.tuningBefore;
+        career.careerPoints = c.careerBefore;
+        career.tuningPoints = c.tuningBefore;
         bookRaceResult(2, c.place);
-        EXPECT_EQ(careerPoints, c.careerAfter) << c.careerBefore;
-        EXPECT_EQ(tuningPoints, c.tuningAfter) << c.tuningBefore;
+        EXPECT_EQ(career.careerPoints, c.careerAfter) << c.careerBefore;
+        EXPECT_EQ(career.tuningPoints, c.tuningAfter) << c.tuningBefore;
     }
 }
 
@@ -94,47 +94,47 @@ TEST_F(Career, RaceNumbersOutsideTheRecordsBookNowhere) {
     bookRaceResult(0, 1);
     bookRaceResult(25, 1);
     // Points still count (no record to say the race was won before).
-    EXPECT_EQ(careerPoints, 200);
-    for (const RaceRecord& r : raceRecord) EXPECT_EQ(r.bestPlace, 0);
+    EXPECT_EQ(career.careerPoints, 200);
+    for (const RaceRecord& r : career.raceRecord) EXPECT_EQ(r.bestPlace, 0);
 }
 
 TEST_F(Career, PrizeCarsFollowThePointThresholds) {
-    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i < 3;
-    careerPoints = 375;
+    for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i < 3;
+    career.careerPoints = 375;
     bookRaceResult(2, 1);  // 475 points: cars 3, 4, 5 and 6
     EXPECT_TRUE(newCarWon);
-    for (int car = 3; car <= 6; car++) EXPECT_TRUE(carAvailable[car]) << car;
-    EXPECT_FALSE(carAvailable[7]);
+    for (int car = 3; car <= 6; car++) EXPECT_TRUE(career.carAvailable[car]) << car;
+    EXPECT_FALSE(career.carAvailable[7]);
     newCarWon = false;
-    careerPoints = 1199;
+    career.careerPoints = 1199;
     bookRaceResult(9, 4);  // no points: 1199 is one short of car 11
-    for (int car = 7; car <= 10; car++) EXPECT_TRUE(carAvailable[car]) << car;
-    EXPECT_FALSE(carAvailable[11]);
+    for (int car = 7; car <= 10; car++) EXPECT_TRUE(career.carAvailable[car]) << car;
+    EXPECT_FALSE(career.carAvailable[11]);
     EXPECT_TRUE(newCarWon);
     // Cars beyond the twelfth are never handed out.
-    careerPoints = 100000;
+    career.careerPoints = 100000;
     bookRaceResult(9, 4);
-    EXPECT_TRUE(carAvailable[11]);
-    for (int car = 12; car < kCarSlots; car++) EXPECT_FALSE(carAvailable[car]) << car;
+    EXPECT_TRUE(career.carAvailable[11]);
+    for (int car = 12; car < kCarSlots; car++) EXPECT_FALSE(career.carAvailable[car]) << car;
 }
 
 TEST_F(Career, TuningPurchasesWithSixHundredPoints) {
-    tuningPoints = 600;
+    career.tuningPoints = 600;
     EXPECT_EQ(tuningPackagesAffordable(), 2);
     EXPECT_TRUE(buyTuningPackage(2, 0));
     EXPECT_FALSE(buyTuningPackage(2, 0));  // installed already
     EXPECT_TRUE(buyTuningPackage(2, 2));
-    EXPECT_EQ(tuningPoints, 100);
+    EXPECT_EQ(career.tuningPoints, 100);
     EXPECT_EQ(tuningPackagesAffordable(), 0);
     EXPECT_FALSE(buyTuningPackage(2, 1));
-    EXPECT_EQ(tuningPoints, 100);
-    EXPECT_EQ(carTuning[2][0], 1);
-    EXPECT_EQ(carTuning[2][1], 0);
-    EXPECT_EQ(carTuning[2][2], 1);
+    EXPECT_EQ(career.tuningPoints, 100);
+    EXPECT_EQ(career.carTuning[2][0], 1);
+    EXPECT_EQ(career.carTuning[2][1], 0);
+    EXPECT_EQ(career.carTuning[2][2], 1);
     EXPECT_FALSE(buyTuningPackage(12, 0));
     EXPECT_FALSE(buyTuningPackage(-1, 0));
     EXPECT_FALSE(buyTuningPackage(0, 3));
-    tuningPoints = 100000;
+    career.tuningPoints = 100000;
     EXPECT_EQ(tuningPackagesAffordable(), 3);
 }
 
@@ -144,12 +144,12 @@ TEST_F(Career, TunedStatisticsAddFiveHundredthsAPackageUpToOne) {
     EXPECT_FLOAT_EQ(power, raceRun.carTable[5].power);
     EXPECT_FLOAT_EQ(speed, raceRun.carTable[5].maxSpeed);
     EXPECT_FLOAT_EQ(suspension, raceRun.carTable[5].suspensionRating);
-    carTuning[5][0] = carTuning[5][2] = 1;
+    career.carTuning[5][0] = career.carTuning[5][2] = 1;
     tunedStatistics(5, &power, &speed, &suspension);
     EXPECT_NEAR(power, raceRun.carTable[5].power + 0.10f, 1e-6f);
     EXPECT_NEAR(suspension, raceRun.carTable[5].suspensionRating + 0.10f, 1e-6f);
     // A stored value other than 1 counts as it is, but never past a full bar.
-    carTuning[5][1] = 20;
+    career.carTuning[5][1] = 20;
     tunedStatistics(5, &power, &speed, &suspension);
     EXPECT_FLOAT_EQ(power, 1.0f);
     EXPECT_FLOAT_EQ(speed, 1.0f);
@@ -179,7 +179,7 @@ TEST_F(Career, ResultAndMapSayWhatAPlaceEarnsAndWhatOpensARace) {
     };
     for (const Case& c : cases) {
         setDefaultCareer();
-        raceRecord[c.race - 1].bestPlace = c.bestBefore;
+        career.raceRecord[c.race - 1].bestPlace = c.bestBefore;
         EXPECT_STREQ(placeOrdinal(c.place), c.finished);
         char text[96] = "";
         EXPECT_EQ(careerResultHint(c.race, c.place, text, sizeof text), c.hint != nullptr) << c.place;
@@ -202,7 +202,7 @@ TEST_F(Career, CareerScreenSaysWhatComesNext) {
     careerNextUnlock(text, sizeof text);
     EXPECT_STREQ(text, "Next: finish race 2 in the top 3 to open race 3");
     // Every race open: the next prize car.
-    maxRaceUnlocked = kCareerRaces;
+    career.maxRaceUnlocked = kCareerRaces;
     careerNextUnlock(text, sizeof text);
     EXPECT_EQ(std::string(text).rfind("Next: ", 0), 0u) << text;
     EXPECT_NE(std::string(text).find(" points"), std::string::npos) << text;

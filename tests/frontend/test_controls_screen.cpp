@@ -17,17 +17,17 @@ class ControlsScreen : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         setDefaultSettings();
-        soundEnabled = false;
-        musicEnabled = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
         resetFrontEndState();
         clearGameSettings();
         setDefaultKeyBindings();
         setDefaultInputSettings();
-        for (bool& key : keys) key = false;
+        for (bool& key : input.keys) key = false;
         controlsCapture = -1;
     }
     void TearDown() override {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         controlsCapture = -1;
         clearGameSettings();
         setDefaultKeyBindings();
@@ -60,7 +60,7 @@ struct OptionClick {
 };
 
 TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
-    gameState = Options;
+    game.gameState = Options;
     const OptionClick clicks[] = {
         {kVolumeBarX + 3 * kVolumeStepWidth + 2, kMusicVolumeY, "music_volume", 4},
         {kVolumeBarX + 2, kMusicVolumeY, "music_volume", 1},
@@ -89,13 +89,13 @@ TEST_F(ControlsScreen, OptionRowsWriteTheirSettings) {
     // Beside the rows nothing is set, and the old lines keep their places.
     clickAt(460, optionRow(kDifficultyY));
     EXPECT_EQ(settingInt("difficulty", -1, -1, 3), 1);
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
     clickAt(200, optionRow(kControlsY));
-    EXPECT_EQ(gameState, Controls);
+    EXPECT_EQ(game.gameState, Controls);
 }
 
 TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
-    gameState = Controls;
+    game.gameState = Controls;
     EXPECT_EQ(controlsRowAt(100, actionRow(BindNitro)), BindNitro);
     EXPECT_EQ(controlsRowAt(700, actionRow(BindNitro)), -1);
     clickAt(100, actionRow(BindNitro));
@@ -103,11 +103,11 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     press('N');
     EXPECT_EQ(keyBindings[BindNitro], 'N');
     EXPECT_EQ(controlsCapture, -1);
-    EXPECT_FALSE(keys['N']);
+    EXPECT_FALSE(input.keys['N']);
     EXPECT_STREQ(settingText("key.nitro"), "N");
     // Not waiting: keys are keys again.
     windowProcedure(WM_KEYDOWN, (WPARAM)'N', 0);
-    EXPECT_TRUE(keys['N']);
+    EXPECT_TRUE(input.keys['N']);
     windowProcedure(WM_KEYUP, (WPARAM)'N', 0);
 
     // Esc leaves the key as it was; a key the game keeps is refused and the
@@ -116,7 +116,7 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     press(VK_ESCAPE);
     EXPECT_EQ(controlsCapture, -1);
     EXPECT_EQ(keyBindings[BindCamera], 'C');
-    EXPECT_EQ(gameState, Controls);
+    EXPECT_EQ(game.gameState, Controls);
     clickAt(100, actionRow(BindCamera));
     press('F');
     EXPECT_EQ(controlsCapture, BindCamera);
@@ -134,12 +134,12 @@ TEST_F(ControlsScreen, AClickedRowTakesTheNextKey) {
     EXPECT_STREQ(settingText("key.camera"), "C");
     clickAt(100, actionRow(BindLeft));
     clickAt(700, 392);
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
     EXPECT_EQ(controlsCapture, -1);
 }
 
 TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
-    gameState = Controls;
+    game.gameState = Controls;
     const int sounds = menuHoverSounds;
     mouseX = 120;
     mouseY = actionRow(BindBrake);
@@ -153,7 +153,7 @@ TEST_F(ControlsScreen, HoveredActionRowLightsUpOnce) {
 }
 
 TEST_F(ControlsScreen, TheSecondColumnTakesTheSecondKey) {
-    gameState = Controls;
+    game.gameState = Controls;
     EXPECT_EQ(controlsSlotAt(100), 0);
     EXPECT_EQ(controlsSlotAt(380), 1);
     clickAt(380, actionRow(BindNitro));
@@ -198,7 +198,7 @@ TEST_F(ControlsScreen, SettingRowsStepWithinTheirRangesAndWriteTheirKeys) {
         {ControlsKeysSteerAssist, 335, 1, "keys.steer_assist", "0"},
         {ControlsRumble, 335, 20, "pad.rumble", "0"},
     };
-    gameState = Controls;
+    game.gameState = Controls;
     for (const SettingClick& c : cases) {
         EXPECT_EQ(controlsSettingRowAt(c.x, settingRow(c.row)), c.row);
         for (int i = 0; i < c.clicks; i++) clickAt(c.x, settingRow(c.row));

@@ -12,14 +12,14 @@ class GarageScene : public FrontEndGl {
     void SetUp() override {
         FrontEndGl::SetUp();
         loadMenuAssets();
-        startupPending = false;
-        gameState = Garage;
+        game.startupPending = false;
+        game.gameState = Garage;
     }
     // One menu frame as the dispatcher draws it, read back before the swap.
     std::vector<uint8_t> menuFrame() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
-        resizeScene(screenWidth, screenHeight);
+        resizeScene(options.screenWidth, options.screenHeight);
         drawMenus();
         std::vector<uint8_t> rgb = readFrame();
         platformSwapBuffers();
@@ -89,7 +89,7 @@ TEST_F(GarageScene, PointerFollowsTheCursorInMouseSpace) {
 }
 
 TEST_F(GarageScene, ItemsUnderTheCursorSpinTheirIcon) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     scriptedSetCursorPos(10, 10);
     menuPhase = 44.5f;
     const std::vector<uint8_t> still = menuFrame();
@@ -113,7 +113,7 @@ TEST_F(GarageScene, LoadingScreenShowsItsTwoPictures) {
     long lit = 0;
     for (uint8_t v : first) lit += v;
     EXPECT_GT(lit, (long)first.size() * 10) << "a picture, not a black screen";
-    EXPECT_GT(difference(first, second, 0, 0, screenWidth, screenHeight), 0);
+    EXPECT_GT(difference(first, second, 0, 0, options.screenWidth, options.screenHeight), 0);
 }
 
 }  // namespace

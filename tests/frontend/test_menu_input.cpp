@@ -22,16 +22,16 @@ class MenuInput : public ::testing::Test {
         ASSERT_FALSE(folder.path().empty());
         initCarTable();
         setDefaultSettings();
-        soundEnabled = false;
-        musicEnabled = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
         setDefaultCareer();
         resetFrontEndState();
-        optionsApplied = false;
-        quitRequested = false;
+        options.optionsApplied = false;
+        game.quitRequested = false;
         selectedCar = 0;
         selectedRace = 1;
     }
-    void TearDown() override { gameState = MainMenu; }
+    void TearDown() override { game.gameState = MainMenu; }
 
     // Points at the middle of a row and clicks, then the hover update runs as
     // the window procedure runs it after every click.
@@ -89,51 +89,51 @@ TEST_F(MenuInput, RowHitAreasAreInclusive) {
 }
 
 TEST_F(MenuInput, MainMenuQuitConfirmationAndCareerMenu) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     menuHoverFlags[1] = true;
     clickRow(2);
-    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_EQ(game.gameState, CareerMenu);
     EXPECT_EQ(menuClickSounds, 1);
     EXPECT_FALSE(anyHover());
     clickRow(4);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     clickRow(4);
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
     clickRow(4);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     clickRow(5);
-    EXPECT_EQ(gameState, QuitConfirm);
+    EXPECT_EQ(game.gameState, QuitConfirm);
     clickRow(4);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     clickRow(5);
     clickRow(2);
-    EXPECT_TRUE(quitRequested);
+    EXPECT_TRUE(game.quitRequested);
     EXPECT_EQ(menuClickSounds, 8);
 }
 
 TEST_F(MenuInput, ClicksBesideTheItemsDoNothing) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     clickAt(600, 242);
     clickAt(700, 215);
     clickAt(300, 300);
-    EXPECT_EQ(gameState, MainMenu);
-    gameState = QuitConfirm;
+    EXPECT_EQ(game.gameState, MainMenu);
+    game.gameState = QuitConfirm;
     clickRow(3);
-    EXPECT_EQ(gameState, QuitConfirm);
-    EXPECT_FALSE(quitRequested);
+    EXPECT_EQ(game.gameState, QuitConfirm);
+    EXPECT_FALSE(game.quitRequested);
     EXPECT_EQ(menuClickSounds, 0);
 }
 
 TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
-    careerPoints = 900;
-    maxRaceUnlocked = 9;
+    career.careerPoints = 900;
+    career.maxRaceUnlocked = 9;
     selectedCar = 6;
-    gameState = CareerMenu;
+    game.gameState = CareerMenu;
     clickRow(2);
-    EXPECT_EQ(gameState, Garage);
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_EQ(game.gameState, Garage);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_EQ(career.tuningPoints, 250);
     EXPECT_EQ(selectedCar, 0);
     FILE* f = fopen("base/career.inf", "rb");
     ASSERT_NE(f, nullptr);
@@ -141,15 +141,15 @@ TEST_F(MenuInput, NewGameResetsTheCareerAndWritesIt) {
     EXPECT_EQ(ftell(f), 492);
     fclose(f);
     // "Continue game" keeps what is there.
-    careerPoints = 50;
-    gameState = CareerMenu;
+    career.careerPoints = 50;
+    game.gameState = CareerMenu;
     clickRow(3);
-    EXPECT_EQ(gameState, Garage);
-    EXPECT_EQ(careerPoints, 50);
+    EXPECT_EQ(game.gameState, Garage);
+    EXPECT_EQ(career.careerPoints, 50);
 }
 
 TEST_F(MenuInput, GarageArrowsGoOnToLockedCarsAndClickAtTheEnds) {
-    gameState = Garage;
+    game.gameState = Garage;
     clickRow(1);  // previous car from car 0
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(menuClickSounds, 1);
@@ -158,7 +158,7 @@ TEST_F(MenuInput, GarageArrowsGoOnToLockedCarsAndClickAtTheEnds) {
     selectedCar = 7;
     clickRow(2);  // car 8 is locked in a new career, but can be looked at
     EXPECT_EQ(selectedCar, 8);
-    carAvailable[4] = false;
+    career.carAvailable[4] = false;
     selectedCar = 5;
     clickRow(1);
     EXPECT_EQ(selectedCar, 4);
@@ -166,7 +166,7 @@ TEST_F(MenuInput, GarageArrowsGoOnToLockedCarsAndClickAtTheEnds) {
     clickRow(2);  // no car after the twelfth
     EXPECT_EQ(selectedCar, 11);
     EXPECT_EQ(menuClickSounds, 5);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
 }
 
 struct LockedCarCase {
@@ -182,13 +182,13 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
         {9, 900, true, "Night Heron"}, {11, 1200, true, "Korvask Zero"},
     };
     for (const LockedCarCase& c : cases) {
-        gameState = Garage;
+        game.gameState = Garage;
         selectedCar = c.car;
-        playerNotice.set = false;
+        game.playerNotice.set = false;
         EXPECT_EQ(carUnlockPoints(c.car), c.points) << c.car;
         EXPECT_STREQ(carName(c.car), c.name);
         clickRow(4);  // Select race
-        EXPECT_EQ(gameState, c.locked ? Garage : CityMap) << c.car;
+        EXPECT_EQ(game.gameState, c.locked ? Garage : CityMap) << c.car;
         const char* notice = currentPlayerNotice();
         if (c.locked) {
             ASSERT_NE(notice, nullptr) << c.car;
@@ -199,10 +199,10 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
         }
     }
     // Tuning a locked car is refused the same way; the refusals were silent.
-    gameState = Garage;
+    game.gameState = Garage;
     selectedCar = 10;
     clickRow(3);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(menuClickSounds, 2);
     // Twelve different names.
     for (int a = 0; a < kCarCount; a++)
@@ -210,51 +210,51 @@ TEST_F(MenuInput, LockedCarsAreRefusedWithTheirPoints) {
 }
 
 TEST_F(MenuInput, SelectRaceOnAnUnavailableCarIsSilent) {
-    gameState = Garage;
+    game.gameState = Garage;
     selectedCar = 9;
     menuHoverFlags[3] = true;
     clickRow(4);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(menuClickSounds, 0);
     EXPECT_TRUE(menuHoverFlags[3]);
     // "Back" puts an unavailable car back to the first one.
     clickRow(5);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_EQ(selectedCar, 0);
-    gameState = Garage;
+    game.gameState = Garage;
     selectedCar = 2;
     clickRow(4);
-    EXPECT_EQ(gameState, CityMap);
+    EXPECT_EQ(game.gameState, CityMap);
     clickRow(5);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     clickRow(3);
-    EXPECT_EQ(gameState, CarTuning);
+    EXPECT_EQ(game.gameState, CarTuning);
     clickRow(5);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     clickRow(5);
     EXPECT_EQ(selectedCar, 2);
 }
 
 TEST_F(MenuInput, TuningWithSixHundredPoints) {
-    gameState = CarTuning;
+    game.gameState = CarTuning;
     selectedCar = 3;
-    tuningPoints = 600;
+    career.tuningPoints = 600;
     menuHoverFlags[0] = true;
     clickRow(1);
     EXPECT_TRUE(menuHoverFlags[0]);  // tuning rows keep the hover flags
     clickRow(1);                     // installed: nothing more to buy
     clickRow(3);
     clickRow(2);  // 100 points left: refused
-    EXPECT_EQ(tuningPoints, 100);
+    EXPECT_EQ(career.tuningPoints, 100);
     EXPECT_EQ(tuningPackagesAffordable(), 0);
-    EXPECT_EQ(carTuning[3][0], 1);
-    EXPECT_EQ(carTuning[3][1], 0);
-    EXPECT_EQ(carTuning[3][2], 1);
+    EXPECT_EQ(career.carTuning[3][0], 1);
+    EXPECT_EQ(career.carTuning[3][1], 0);
+    EXPECT_EQ(career.carTuning[3][2], 1);
     // The last click was refused for too few points, and said so.
     ASSERT_NE(currentPlayerNotice(), nullptr);
     EXPECT_STREQ(currentPlayerNotice(), "Not enough tuning points: a package costs 250, you have 100");
     EXPECT_EQ(menuClickSounds, 4);
-    EXPECT_EQ(gameState, CarTuning);
+    EXPECT_EQ(game.gameState, CarTuning);
     // Installed rows no longer light up under the cursor.
     resetMenuHover();
     hoverAt(700, 192);
@@ -265,8 +265,8 @@ TEST_F(MenuInput, TuningWithSixHundredPoints) {
 }
 
 TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
-    gameState = CityMap;
-    maxRaceUnlocked = 3;
+    game.gameState = CityMap;
+    career.maxRaceUnlocked = 3;
     selectedRace = 2;
     menuHoverFlags[0] = true;
     clickRow(1);
@@ -275,7 +275,7 @@ TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
     EXPECT_EQ(selectedRace, 4);
     EXPECT_TRUE(menuHoverFlags[0]);
     clickRow(4);  // Start refuses it and says why
-    EXPECT_EQ(gameState, CityMap);
+    EXPECT_EQ(game.gameState, CityMap);
     ASSERT_NE(currentPlayerNotice(), nullptr);
     EXPECT_STREQ(currentPlayerNotice(), "Finish race 3 in the top 3 to open race 4");
     for (int i = 0; i < 20; i++) clickRow(1);
@@ -286,12 +286,12 @@ TEST_F(MenuInput, RaceArrowsShowLockedRacesButStartOnlyOpenOnes) {
     // Leaving the map on a locked race brings it back to an open one.
     selectedRace = 9;
     clickRow(5);
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(selectedRace, 3);
 }
 
 TEST_F(MenuInput, HoverSoundOncePerEntry) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     hoverAt(700, 240);
     hoverAt(710, 250);
     hoverAt(780, 230);
@@ -304,16 +304,16 @@ TEST_F(MenuInput, HoverSoundOncePerEntry) {
     hoverAt(700, 240);
     EXPECT_EQ(menuHoverSounds, 3);
     // Rows the screen does not have never light up.
-    gameState = QuitConfirm;
+    game.gameState = QuitConfirm;
     hoverAt(700, 290);
     EXPECT_FALSE(anyHover());
     EXPECT_EQ(menuHoverSounds, 3);
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     // After a click the row under the cursor on the new screen sounds again.
     hoverAt(700, 240);
     menuClick();
     menuHover();
-    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_EQ(game.gameState, CareerMenu);
     EXPECT_TRUE(menuHoverFlags[1]);
     EXPECT_EQ(menuHoverSounds, 5);
 }
@@ -325,72 +325,72 @@ TEST_F(MenuInput, ResetClearsEveryHoverFlag) {
 }
 
 TEST_F(MenuInput, OptionLinesCycleTheirValues) {
-    gameState = Options;
-    screenWidth = 640;
-    screenHeight = 480;
+    game.gameState = Options;
+    options.screenWidth = 640;
+    options.screenHeight = 480;
     const int widths[4] = {800, 1024, 640, 800};
     const int heights[4] = {600, 768, 480, 600};
     for (int i = 0; i < 4; i++) {
         clickAt(131, 131 + i % 2 * 28);
-        EXPECT_EQ(screenWidth, widths[i]);
-        EXPECT_EQ(screenHeight, heights[i]);
+        EXPECT_EQ(options.screenWidth, widths[i]);
+        EXPECT_EQ(options.screenHeight, heights[i]);
     }
     clickAt(449, 209);
-    EXPECT_EQ(colorBits, 16);
+    EXPECT_EQ(options.colorBits, 16);
     clickAt(300, 181);
-    EXPECT_EQ(colorBits, 32);
+    EXPECT_EQ(options.colorBits, 32);
     clickAt(300, 240);
-    EXPECT_EQ(depthBits, 16);
+    EXPECT_EQ(options.depthBits, 16);
     EXPECT_EQ(menuHoverSounds, 7);  // these three lines click with the hover sound
     clickAt(300, 340);
-    EXPECT_TRUE(soundEnabled);
-    soundEnabled = false;
+    EXPECT_TRUE(options.soundEnabled);
+    options.soundEnabled = false;
     clickAt(300, 390);
-    EXPECT_TRUE(musicEnabled);
-    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_TRUE(options.musicEnabled);
+    EXPECT_FLOAT_EQ(game.musicGain, kMusicFadeStart);
     clickAt(300, 390);
-    EXPECT_FALSE(musicEnabled);
+    EXPECT_FALSE(options.musicEnabled);
     EXPECT_EQ(menuHoverSounds, 7);
     EXPECT_EQ(menuClickSounds, 0);
     // Between the lines and beside them nothing changes.
     clickAt(300, 300);
     clickAt(130, 140);
     clickAt(450, 140);
-    EXPECT_EQ(screenWidth, 800);
+    EXPECT_EQ(options.screenWidth, 800);
     // A width the cycle does not know stays as it is.
-    screenWidth = 700;
+    options.screenWidth = 700;
     clickAt(300, 140);
-    EXPECT_EQ(screenWidth, 700);
-    EXPECT_FALSE(optionsApplied);
+    EXPECT_EQ(options.screenWidth, 700);
+    EXPECT_FALSE(options.optionsApplied);
     clickRow(2);
-    EXPECT_TRUE(optionsApplied);
+    EXPECT_TRUE(options.optionsApplied);
     clickRow(4);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_EQ(menuClickSounds, 2);
 }
 
 TEST_F(MenuInput, PauseContinueIsSilentAndRestartsTheMusicFade) {
-    gameState = Pause;
-    musicGain = 0.7f;
+    game.gameState = Pause;
+    game.musicGain = 0.7f;
     menuHoverFlags[1] = true;
     clickRow(2);
-    EXPECT_EQ(gameState, Race);
-    EXPECT_FLOAT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_EQ(game.gameState, Race);
+    EXPECT_FLOAT_EQ(game.musicGain, kMusicFadeStart);
     EXPECT_EQ(menuClickSounds, 0);
     EXPECT_FALSE(anyHover());
     // No menu clicks and no hovers in a race.
     clickRow(3);
     menuHover();
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_FALSE(anyHover());
 }
 
 TEST_F(MenuInput, InformationPageLeadsBackToTheMainMenu) {
-    gameState = InfoPage;
+    game.gameState = InfoPage;
     clickRow(2);
-    EXPECT_EQ(gameState, InfoPage);
+    EXPECT_EQ(game.gameState, InfoPage);
     clickRow(3);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_EQ(menuClickSounds, 1);
 }
 
@@ -399,11 +399,11 @@ TEST_F(MenuInput, InformationPageLeadsBackToTheMainMenu) {
 // Quick race: random as it always was, or a circuit and car the career has
 // opened, stepped through by the arrows and round again.
 TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     clickRow(3);
-    ASSERT_EQ(gameState, QuickRaceMenu);
-    maxRaceUnlocked = 2;
-    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i == 0 || i == 4;
+    ASSERT_EQ(game.gameState, QuickRaceMenu);
+    career.maxRaceUnlocked = 2;
+    for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i == 0 || i == 4;
     const int nextCircuit = 470, previousCircuit = 270, nextCar = 470, previousCar = 270;
     const int circuitY = 600 - 450 - 5, carY = 600 - 400 - 5;
     struct Step {
@@ -429,8 +429,8 @@ TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
     EXPECT_EQ(drawQuickRaceCircuit(), 2);
     EXPECT_EQ(drawQuickRaceCar(), 4);
     // A choice the career no longer offers is random again.
-    carAvailable[4] = false;
-    maxRaceUnlocked = 1;
+    career.carAvailable[4] = false;
+    career.maxRaceUnlocked = 1;
     settleQuickRaceChoice();
     EXPECT_EQ(quickRaceCircuit, kQuickRaceRandom);
     EXPECT_EQ(quickRaceCar, kQuickRaceRandom);
@@ -440,5 +440,5 @@ TEST_F(MenuInput, QuickRaceOffersRandomOrTheCareersCircuitsAndCars) {
         EXPECT_TRUE(car >= 0 && car <= 5) << car;
     }
     clickRow(5);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
 }

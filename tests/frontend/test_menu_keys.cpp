@@ -21,12 +21,12 @@ class MenuKeys : public ::testing::Test {
         initCarTable();
         setDefaultSettings();
         clearGameSettings();
-        soundEnabled = false;
-        musicEnabled = false;
+        options.soundEnabled = false;
+        options.musicEnabled = false;
         setDefaultCareer();
         resetFrontEndState();
-        optionsApplied = false;
-        quitRequested = false;
+        options.optionsApplied = false;
+        game.quitRequested = false;
         selectedCar = 0;
         selectedRace = 1;
         // The pointer rests off every item.
@@ -34,7 +34,7 @@ class MenuKeys : public ::testing::Test {
         mouseY = 590;
     }
     void TearDown() override {
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         clearGameSettings();
     }
     static bool press(int vk, bool repeat = false) { return menuKeyDown(vk, repeat); }
@@ -75,7 +75,7 @@ const ScreenCase kScreens[] = {
 TEST_F(MenuKeys, EveryItemOfEveryScreenIsReachedAndEscBacksOut) {
     for (const ScreenCase& c : kScreens) {
         resetFrontEndState();
-        gameState = c.state;
+        game.gameState = c.state;
         std::set<int> rows;
         std::set<std::string> boxes;
         for (int i = 0; i < c.items; i++) {
@@ -102,13 +102,13 @@ TEST_F(MenuKeys, EveryItemOfEveryScreenIsReachedAndEscBacksOut) {
         EXPECT_TRUE(c.items == 1 || last > first) << c.name;
 
         EXPECT_TRUE(press(VK_ESCAPE)) << c.name;
-        EXPECT_EQ(gameState, c.back) << c.name;
+        EXPECT_EQ(game.gameState, c.back) << c.name;
     }
 }
 
 // A new career's first race from the main menu with the keyboard alone.
 TEST_F(MenuKeys, KeysLeadFromTheMainMenuToTheCityMap) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     struct Step {
         int key;
         int state;   // the screen after the key
@@ -123,7 +123,7 @@ TEST_F(MenuKeys, KeysLeadFromTheMainMenuToTheCityMap) {
     int i = 0;
     for (const Step& s : steps) {
         EXPECT_TRUE(press(s.key)) << i;
-        EXPECT_EQ(gameState, s.state) << i;
+        EXPECT_EQ(game.gameState, s.state) << i;
         EXPECT_EQ(litRow(), s.litRow) << i;
         i++;
     }
@@ -132,14 +132,14 @@ TEST_F(MenuKeys, KeysLeadFromTheMainMenuToTheCityMap) {
 }
 
 TEST_F(MenuKeys, LeftAndRightChangeValues) {
-    gameState = Garage;
+    game.gameState = Garage;
     ASSERT_TRUE(press(VK_RIGHT));
     EXPECT_EQ(selectedCar, 1);
     ASSERT_TRUE(press(VK_LEFT));
     EXPECT_EQ(selectedCar, 0);
 
-    maxRaceUnlocked = 3;
-    gameState = CityMap;
+    career.maxRaceUnlocked = 3;
+    game.gameState = CityMap;
     ASSERT_TRUE(press(VK_RIGHT));
     EXPECT_EQ(selectedRace, 2);
     ASSERT_TRUE(press(VK_LEFT));
@@ -148,9 +148,9 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
 
     // The options lines: resolution, the two depths and the switches, then
     // the volumes, difficulty and graphics.
-    gameState = Options;
-    screenWidth = 800;
-    screenHeight = 600;
+    game.gameState = Options;
+    options.screenWidth = 800;
+    options.screenHeight = 600;
     struct Case {
         int downs;  // from the first item
         int key;
@@ -169,7 +169,7 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
         press(VK_DOWN);
         for (int d = 0; d < c.downs; d++) press(VK_DOWN);
         ASSERT_TRUE(press(c.key));
-        const int got = c.setting == nullptr ? screenWidth : settingInt(c.setting, -1, -100, 100);
+        const int got = c.setting == nullptr ? options.screenWidth : settingInt(c.setting, -1, -100, 100);
         EXPECT_EQ(got, c.want) << c.downs << " " << c.key;
     }
     // The display mode: fullscreen until chosen, then window, desktop,
@@ -187,27 +187,27 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
         ASSERT_TRUE(press(m.key));
         EXPECT_EQ(displayModeSetting(), m.mode);
     }
-    EXPECT_EQ(gameState, Options);
+    EXPECT_EQ(game.gameState, Options);
 }
 
 TEST_F(MenuKeys, HeldKeysRepeatMovesButNeverActsTwice) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     press(VK_DOWN);
     press(VK_DOWN, true);
     EXPECT_EQ(litRow(), 2);
     // Return held on "Career": one screen on, not two.
     ASSERT_TRUE(press(VK_RETURN));
-    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_EQ(game.gameState, CareerMenu);
     press(VK_RETURN, true);
-    EXPECT_EQ(gameState, CareerMenu);
+    EXPECT_EQ(game.gameState, CareerMenu);
     // Esc held in the pause menu: back into the race once, not out again.
-    gameState = Pause;
+    game.gameState = Pause;
     press(VK_ESCAPE, true);
-    EXPECT_EQ(gameState, Pause);
+    EXPECT_EQ(game.gameState, Pause);
 }
 
 TEST_F(MenuKeys, ThePointerTakesTheHighlightBack) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     press(VK_DOWN);
     press(VK_DOWN);
     EXPECT_EQ(litRow(), 2);

@@ -62,7 +62,7 @@ class PlayThrough : public ::testing::Test {
     }
     void TearDown() override {
         scriptedReset();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     }
 
     static bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -86,31 +86,32 @@ class PlayThrough : public ::testing::Test {
         DriverState driver{};
         // Each undrawn step is one exact 10 ms frame; the drawn frames go on
         // with the frame factor the loop had measured.
-        const float measuredFactor = frameFactor;
+        const float measuredFactor = frameClock.frameFactor;
         for (int i = 0; i < kRaceStepLimit && !until(); i++) {
             scriptedDriverKeys(session.cars[0], driver);
-            frameFactor = 1.0f;
+            frameClock.frameFactor = 1.0f;
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
             raceSteps++;
         }
-        frameFactor = measuredFactor;
-        keys[VK_UP] = keys[VK_DOWN] = keys[VK_LEFT] = keys[VK_RIGHT] = keys[VK_SPACE] = false;
+        frameClock.frameFactor = measuredFactor;
+        input.keys[VK_UP] = input.keys[VK_DOWN] = input.keys[VK_LEFT] = input.keys[VK_RIGHT] =
+            input.keys[VK_SPACE] = false;
     }
 
     void onFrame(int frame) {
         if (frame > kFrameLimit) {
-            quitRequested = true;
+            game.quitRequested = true;
             return;
         }
-        if (raceHandler && gameState == Race) raceHandler(frame);
-        if (next >= steps.size() || frame < waitUntil || startupPending) return;
+        if (raceHandler && game.gameState == Race) raceHandler(frame);
+        if (next >= steps.size() || frame < waitUntil || game.startupPending) return;
         const Step& step = steps[next];
-        if (gameState != step.state) return;
+        if (game.gameState != step.state) return;
         if (beforeStep) beforeStep(next, frame);
         pushClick(step.x, step.y, frame);
-        statesSeen.push_back(gameState);
+        statesSeen.push_back(game.gameState);
         next++;
         // Give the click and the new screen time to arrive.
         waitUntil = frame + 5;
@@ -189,10 +190,10 @@ TEST_F(PlayThrough, CareerWinBookedSavedAndQuit) {
     EXPECT_EQ(raceOnMap, 2);
 
     // In memory and in the file written at exit.
-    EXPECT_EQ(careerPoints, 100);
-    EXPECT_EQ(maxRaceUnlocked, 2);
-    EXPECT_EQ(tuningPoints, 1000);
-    EXPECT_EQ(raceRecord[0].bestPlace, 1);
+    EXPECT_EQ(career.careerPoints, 100);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
+    EXPECT_EQ(career.tuningPoints, 1000);
+    EXPECT_EQ(career.raceRecord[0].bestPlace, 1);
     EXPECT_FALSE(newCarWon);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
@@ -227,7 +228,7 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
         }
     };
     beforeStep = [&](size_t index, int) {
-        if (index == 2) stateAfterEsc = gameState;
+        if (index == 2) stateAfterEsc = game.gameState;
     };
 
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
@@ -242,9 +243,9 @@ TEST_F(PlayThrough, QuickRaceLeftThroughPauseBooksNothing) {
     EXPECT_EQ(selectedRace, 1);
     EXPECT_EQ(session.raceWorld, nullptr);
     // Nothing booked: the career is the new one the missing file gave.
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_EQ(career.tuningPoints, 250);
     const std::vector<int32_t> career = readIntegers("base/career.inf");
     ASSERT_EQ(career.size(), 123u);
     EXPECT_EQ(career[kPointsField], 0);
@@ -287,9 +288,9 @@ TEST_F(PlayThrough, ResolutionNeedsApplyWhileColourDepthIsStored) {
     };
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
                        << (next < steps.size() ? steps[next].what : "");
-    EXPECT_EQ(screenWidth, 800);
-    EXPECT_EQ(colorBits, 16);
-    EXPECT_FALSE(optionsApplied);
+    EXPECT_EQ(options.screenWidth, 800);
+    EXPECT_EQ(options.colorBits, 16);
+    EXPECT_FALSE(options.optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 16, 24, 0, 0, 5}));
     // The two setting lines click with the hover sound; four items click.
     EXPECT_EQ(menuClickSounds, 4);
@@ -307,7 +308,7 @@ TEST_F(PlayThrough, AppliedResolutionIsStored) {
     };
     EXPECT_TRUE(run()) << "stopped before step " << next << ": "
                        << (next < steps.size() ? steps[next].what : "");
-    EXPECT_TRUE(optionsApplied);
+    EXPECT_TRUE(options.optionsApplied);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 32, 24, 0, 0, 5}));
 }
 

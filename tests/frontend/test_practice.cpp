@@ -30,11 +30,11 @@ class Practice : public FrontEndGl {
 }  // namespace
 
 TEST_F(Practice, ChoiceKeepsToUnlockedCircuitsAndAvailableCars) {
-    maxRaceUnlocked = 3;
-    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i == 0 || i == 2 || i == 5;
-    gameState = MainMenu;
+    career.maxRaceUnlocked = 3;
+    for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i == 0 || i == 2 || i == 5;
+    game.gameState = MainMenu;
     clickRow(1);
-    ASSERT_EQ(gameState, PracticeMenu);
+    ASSERT_EQ(game.gameState, PracticeMenu);
     struct Step {
         bool circuit, next;
         int wantCircuit, wantCar;
@@ -49,30 +49,30 @@ TEST_F(Practice, ChoiceKeepsToUnlockedCircuitsAndAvailableCars) {
             carArrow(s.next);
         EXPECT_EQ(practiceCircuit, s.wantCircuit);
         EXPECT_EQ(practiceCar, s.wantCar);
-        EXPECT_EQ(gameState, PracticeMenu);
+        EXPECT_EQ(game.gameState, PracticeMenu);
     }
     clickRow(3);
-    EXPECT_EQ(gameState, RecordsPage);
+    EXPECT_EQ(game.gameState, RecordsPage);
     clickRow(5);
-    EXPECT_EQ(gameState, PracticeMenu);
+    EXPECT_EQ(game.gameState, PracticeMenu);
     clickRow(5);
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
 }
 
 TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
     loadGarageModels();
-    careerPoints = 175;
-    tuningPoints = 300;
-    maxRaceUnlocked = 2;
+    career.careerPoints = 175;
+    career.tuningPoints = 300;
+    career.maxRaceUnlocked = 2;
     ASSERT_TRUE(writeCareerNow());
     const std::vector<char> before = fileBytes("base/career.inf");
     ASSERT_EQ(before.size(), (size_t)kCareerFileBytes);
 
-    gameState = PracticeMenu;
+    game.gameState = PracticeMenu;
     practiceCircuit = 2;
     practiceCar = 1;
     clickRow(1);
-    ASSERT_EQ(gameState, Race);
+    ASSERT_EQ(game.gameState, Race);
     EXPECT_EQ(practiceKind, PracticeRace);
     EXPECT_FALSE(raceRun.timeTrialMode);
     for (int i = 0; i < kRaceCars; i++) EXPECT_NE(session.cars[i].body, nullptr) << i;
@@ -81,22 +81,22 @@ TEST_F(Practice, RaceLeavesTheCareerFileByteForByte) {
     session.countdownRunning = false;
     session.raceFinished = true;
     players[0].playerPlace = 1;
-    for (int frames = 0; gameState == Race && frames < 2000; frames++) drawResultScreen();
-    EXPECT_EQ(gameState, PracticeMenu);
+    for (int frames = 0; game.gameState == Race && frames < 2000; frames++) drawResultScreen();
+    EXPECT_EQ(game.gameState, PracticeMenu);
     EXPECT_EQ(practiceKind, NoPractice);
-    EXPECT_EQ(careerPoints, 175);
-    EXPECT_EQ(tuningPoints, 300);
-    EXPECT_EQ(maxRaceUnlocked, 2);
+    EXPECT_EQ(career.careerPoints, 175);
+    EXPECT_EQ(career.tuningPoints, 300);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
     EXPECT_EQ(fileBytes("base/career.inf"), before);
 }
 
 TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
     loadGarageModels();
-    gameState = PracticeMenu;
+    game.gameState = PracticeMenu;
     practiceCircuit = 1;
     practiceCar = 0;
     clickRow(2);
-    ASSERT_EQ(gameState, Race);
+    ASSERT_EQ(game.gameState, Race);
     EXPECT_TRUE(raceRun.timeTrialMode);
     EXPECT_NE(session.cars[0].body, nullptr);
     for (int i = 1; i < kRaceCars; i++) EXPECT_EQ(session.cars[i].body, nullptr) << i;
@@ -104,14 +104,14 @@ TEST_F(Practice, TimeTrialDrivesAloneWithoutCountdown) {
     EXPECT_FALSE(countdownShowing());
     EXPECT_EQ(session.lapCount, kTimeTrialLaps);
     // Pause's Restart starts the same again, Exit goes back to the screen.
-    gameState = Pause;
+    game.gameState = Pause;
     clickRow(3);
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_TRUE(raceRun.timeTrialMode);
     EXPECT_EQ(session.cars[1].body, nullptr);
-    gameState = Pause;
+    game.gameState = Pause;
     clickRow(4);
-    EXPECT_EQ(gameState, PracticeMenu);
+    EXPECT_EQ(game.gameState, PracticeMenu);
     EXPECT_FALSE(raceRun.timeTrialMode);
     EXPECT_EQ(session.raceWorld, nullptr);
 }

@@ -20,7 +20,7 @@ class RaceFlow : public FrontEndGl {
     // Result-screen frames of 10 ms until the race is left; returns them.
     int runResultScreen() {
         int frames = 0;
-        while (gameState == Race && session.raceFinished && frames < 2000) {
+        while (game.gameState == Race && session.raceFinished && frames < 2000) {
             drawResultScreen();
             frames++;
             if (frames == 100) {
@@ -35,10 +35,10 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     loadGarageModels();
     const int garageLamps = lightSourceCount;
     ASSERT_GT(garageLamps, 0);
-    tuningPoints = 250;
+    career.tuningPoints = 250;
     selectedRace = 1;
     startCareerRace();
-    ASSERT_EQ(gameState, Race);
+    ASSERT_EQ(game.gameState, Race);
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
     ASSERT_NE(session.raceWorld, nullptr);
@@ -46,10 +46,10 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
     const int frames = runResultScreen();
     // 1001 frames of 0.01 s take the timer past 10.0 (float steps land a frame either side).
     EXPECT_NEAR(frames, 1001, 1);
-    EXPECT_EQ(gameState, Garage);
-    EXPECT_EQ(careerPoints, 100);
-    EXPECT_EQ(tuningPoints, 1000);
-    EXPECT_EQ(maxRaceUnlocked, 2);
+    EXPECT_EQ(game.gameState, Garage);
+    EXPECT_EQ(career.careerPoints, 100);
+    EXPECT_EQ(career.tuningPoints, 1000);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
     EXPECT_EQ(selectedRace, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
@@ -63,36 +63,36 @@ TEST_F(RaceFlow, ResultScreenBooksOnceSavesAndReturnsToTheGarage) {
 }
 
 TEST_F(RaceFlow, RepeatedWinAndFourthPlace) {
-    raceRecord[2].bestPlace = 2;
-    careerPoints = 175;
-    maxRaceUnlocked = 4;
-    tuningPoints = 0;
+    career.raceRecord[2].bestPlace = 2;
+    career.careerPoints = 175;
+    career.maxRaceUnlocked = 4;
+    career.tuningPoints = 0;
     selectedRace = 3;
     startCareerRace();
     finish(1);
     runResultScreen();
-    EXPECT_EQ(careerPoints, 175);
-    EXPECT_EQ(maxRaceUnlocked, 4);
-    EXPECT_EQ(tuningPoints, 750);
+    EXPECT_EQ(career.careerPoints, 175);
+    EXPECT_EQ(career.maxRaceUnlocked, 4);
+    EXPECT_EQ(career.tuningPoints, 750);
     EXPECT_EQ(selectedRace, 4);  // the map opens on the highest unlocked race
 
     selectedRace = 4;
     startCareerRace();
     finish(4);
     runResultScreen();
-    EXPECT_EQ(careerPoints, 175);
-    EXPECT_EQ(maxRaceUnlocked, 4);
-    EXPECT_EQ(tuningPoints, 750);
-    EXPECT_EQ(raceRecord[3].bestPlace, 0);
+    EXPECT_EQ(career.careerPoints, 175);
+    EXPECT_EQ(career.maxRaceUnlocked, 4);
+    EXPECT_EQ(career.tuningPoints, 750);
+    EXPECT_EQ(career.raceRecord[3].bestPlace, 0);
 }
 
 TEST_F(RaceFlow, NewCarWonIsShownUntilTheNextRaceStarts) {
-    for (int i = 0; i < kCarSlots; i++) carAvailable[i] = i < 3;
+    for (int i = 0; i < kCarSlots; i++) career.carAvailable[i] = i < 3;
     selectedRace = 1;
     startCareerRace();
     finish(1);
     runResultScreen();
-    EXPECT_TRUE(carAvailable[3]);
+    EXPECT_TRUE(career.carAvailable[3]);
     EXPECT_TRUE(newCarWon);
     startCareerRace();
     EXPECT_FALSE(newCarWon);
@@ -108,11 +108,11 @@ TEST_F(RaceFlow, QuickRaceResultChangesNothing) {
     EXPECT_FALSE(careerRace);
     finish(1);
     runResultScreen();
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(selectedRace, 1);
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
     // Nothing was booked, so nothing was saved.
     EXPECT_EQ(fileSize("base/career.inf"), -1);
 }
@@ -121,16 +121,16 @@ TEST_F(RaceFlow, PauseExitFromACareerRaceBooksNothing) {
     selectedRace = 1;
     selectedCar = 2;
     startCareerRace();
-    gameState = Pause;
+    game.gameState = Pause;
     mouseX = 700;
     mouseY = 342;  // row 4, "Exit"
     menuClick();
-    EXPECT_EQ(gameState, Garage);
+    EXPECT_EQ(game.gameState, Garage);
     EXPECT_EQ(selectedCar, 2);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
     EXPECT_EQ(session.raceWorld, nullptr);
-    EXPECT_EQ(careerPoints, 0);
+    EXPECT_EQ(career.careerPoints, 0);
     EXPECT_EQ(menuClickSounds, 1);
 }
 
@@ -138,11 +138,11 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
     selectedRace = 1;
     selectedCar = 4;
     startCareerRace();
-    gameState = Pause;
+    game.gameState = Pause;
     mouseX = 700;
     mouseY = 292;  // row 3, "Restart"
     menuClick();
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_TRUE(careerRace);
     EXPECT_TRUE(awardPending);
     EXPECT_EQ(selectedCar, 4);
@@ -151,9 +151,9 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
 
     exitRace();
     startQuickRace();
-    gameState = Pause;
+    game.gameState = Pause;
     menuClick();
-    EXPECT_EQ(gameState, Race);
+    EXPECT_EQ(game.gameState, Race);
     EXPECT_FALSE(careerRace);
     EXPECT_FALSE(awardPending);
     EXPECT_GE(selectedCar, 0);
@@ -166,7 +166,7 @@ TEST_F(RaceFlow, RestartKeepsACareerRaceAndRedrawsAQuickOne) {
 TEST_F(RaceFlow, RisingRunsTheCareersFirstRacesAtEasyAndAQuickRaceAtNormal) {
     // A new settings file: no difficulty, so Rising.
     clearGameSettings();
-    maxRaceUnlocked = 15;
+    career.maxRaceUnlocked = 15;
     const int races[][2] = {
         {1, kDifficultyEasy}, {3, kDifficultyEasy}, {4, kDifficultyNormal}, {12, kDifficultyHard}};
     for (const auto& r : races) {

@@ -18,9 +18,9 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         ASSERT_TRUE(startRaceRenderer());
         loadCarModels();
         initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
+        options.soundEnabled = options.musicEnabled = false;
+        game.gameState = Race;
+        game.startupPending = false;
         players[0].playerCarModel = 0;
         players[0].playerCarPower = raceRun.carTable[0].power;
         srand(1);
@@ -30,7 +30,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         unloadRaceAndCars();
         mapBackFaceCulling = true;
         mapVisibilityEnabled = false;
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         stopRaceRenderer();
     }
 

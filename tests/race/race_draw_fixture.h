@@ -24,9 +24,9 @@ inline bool generatedContentPresent() {
 inline bool startRaceRenderer(int width = 640, int height = 480) {
     if (!generatedContentPresent()) return false;
     scriptedReset();
-    resolutionIndex = width == 640 ? 0 : (width == 800 ? 1 : 2);
-    screenWidth = width;
-    screenHeight = height;
+    options.resolutionIndex = width == 640 ? 0 : (width == 800 ? 1 : 2);
+    options.screenWidth = width;
+    options.screenHeight = height;
     if (!scriptedOpenGLWindow(width, height)) return false;
     resizeScene(width, height);
     if (!startRenderer()) return false;

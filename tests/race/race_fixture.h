@@ -13,14 +13,14 @@
 #include "shell/shell.h"
 
 inline void resetRaceGlobals() {
-    memset(keys, 0, sizeof keys);
-    frameFactor = 1.0f;
+    memset(input.keys, 0, sizeof input.keys);
+    frameClock.frameFactor = 1.0f;
     session.raceStepFactor = 1.0f;
     session.countdownRunning = false;
     session.raceFinished = false;
     session.raceTimer = 0.0f;
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     players[0].playerCarPower = 0.5f;
     players[0].playerCarModel = 0;
     players[0].engineMix = players[0].skidLevel = players[0].driftLevel = players[0].driftScore =

@@ -125,7 +125,7 @@ TEST_F(ChaseCamera, CirclesTheCarAfterTheFinishAndHoldsOnSlowFrames) {
 
     // Slow frames still turn the camera, by at most a 200 ms frame's share,
     // while the aim and the orbit go on.
-    frameFactor = 9.5f;
+    frameClock.frameFactor = 9.5f;
     const float x = players[0].cameraDirX;
     frame();
     EXPECT_NE(players[0].cameraDirX, x);

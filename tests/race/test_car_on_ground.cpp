@@ -33,7 +33,7 @@ class FlatGround : public RaceWorldTest {
         session.countdownRunning = false;
     }
     void frames(int n) {
-        for (int i = 0; i < n; i++) raceStep(frameFactor);
+        for (int i = 0; i < n; i++) raceStep(frameClock.frameFactor);
     }
 };
 
@@ -56,7 +56,7 @@ TEST_F(FlatGround, FourSpringsCarryTheWeightAtRest) {
 
 TEST_F(FlatGround, FullThrottleReachesFifthGearAtAboutTwentyFour) {
     frames(100);
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     float top = 0.0f;
     for (int i = 0; i < 2500; i++) {
         frames(1);
@@ -71,10 +71,10 @@ TEST_F(FlatGround, FullThrottleReachesFifthGearAtAboutTwentyFour) {
 
 TEST_F(FlatGround, NitroRaisesTheTopSpeed) {
     frames(100);
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     frames(1500);
     float plain = length(getLinearVelocity(session.cars[0].body));
-    keys[VK_SPACE] = true;
+    input.keys[VK_SPACE] = true;
     float top = plain;
     for (int i = 0; i < 840; i++) {
         frames(1);
@@ -87,11 +87,11 @@ TEST_F(FlatGround, NitroRaisesTheTopSpeed) {
 
 TEST_F(FlatGround, FullLockAtSpeedDrifts) {
     frames(100);
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     frames(1500);
     float speed = length(getLinearVelocity(session.cars[0].body));
     ASSERT_GT(speed, 18.0f);
-    keys[VK_LEFT] = true;
+    input.keys[VK_LEFT] = true;
     float lowestGrip = 1.0f;
     for (int i = 0; i < 300; i++) {
         frames(1);
@@ -106,9 +106,9 @@ TEST_F(FlatGround, FullLockAtSpeedDrifts) {
 
 TEST_F(FlatGround, FreeRollingCarComesToRest) {
     frames(100);
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     frames(600);
-    keys[VK_UP] = false;
+    input.keys[VK_UP] = false;
     ASSERT_GT(length(getLinearVelocity(session.cars[0].body)), 10.0f);
     frames(3000);
     EXPECT_LT(length(getLinearVelocity(session.cars[0].body)), 0.05f);
@@ -136,18 +136,18 @@ TEST_F(FlatGround, OpponentsLapAnOval) {
 // clocks keep time and the car drives as it does on a fast machine.
 TEST_F(FlatGround, SlowFramesAreSlicedAndTheRaceRunsOn) {
     frames(100);
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     session.raceTime = RaceClock{};
     const Vector3 start = getPosition(session.cars[0].body);
-    frameFactor = 10.0f;
-    EXPECT_EQ(raceStepSlices(frameFactor), 2);
+    frameClock.frameFactor = 10.0f;
+    EXPECT_EQ(raceStepSlices(frameClock.frameFactor), 2);
     for (int i = 0; i < 100; i++) {
         const float before = clockValue(session.raceTime);
-        raceFrameStep(frameFactor);
+        raceFrameStep(frameClock.frameFactor);
         const float advanced = clockValue(session.raceTime) - before;
         // A second's wrap adds 100 - 100 hundredths; every frame is 10.
         EXPECT_NEAR(advanced, 10.0f, 1e-3f) << "frame " << i;
-        EXPECT_EQ(frameFactor, 10.0f);
+        EXPECT_EQ(frameClock.frameFactor, 10.0f);
     }
     EXPECT_EQ(session.raceTime.seconds, 10);
     const Vector3 end = getPosition(session.cars[0].body);
@@ -163,15 +163,15 @@ TEST_F(FlatGround, OneLongFrameLaunchesNothing) {
     frames(400);
     const float speeds[] = {0.0f, 20.0f};
     for (float speed : speeds) {
-        keys[VK_UP] = speed > 0.0f;
+        input.keys[VK_UP] = speed > 0.0f;
         place(0, Vector3(0.0f, getPosition(session.cars[0].body).y, 0.0f), Vector3(speed, 0, 0));
         frames(20);
         const float before = length(getLinearVelocity(session.cars[0].body));
         const float clock = clockValue(session.raceTime);
-        frameFactor = 1000.0f;
-        raceFrameStep(frameFactor);
+        frameClock.frameFactor = 1000.0f;
+        raceFrameStep(frameClock.frameFactor);
         EXPECT_NEAR(clockValue(session.raceTime) - clock, kRaceTimeLimit, 1e-3f);
-        frameFactor = 1.0f;
+        frameClock.frameFactor = 1.0f;
         const Vector3 v = getLinearVelocity(session.cars[0].body);
         EXPECT_LT(length(v), before + 3.0f) << "start speed " << speed;
         EXPECT_LT(std::fabs(v.y), 1.0f) << "start speed " << speed;

@@ -19,16 +19,16 @@ class CarReset : public RaceWorldTest {
         setDefaultKeyBindings();
     }
     void TearDown() override {
-        keys[keyBindings[BindReset]] = false;
+        input.keys[keyBindings[BindReset]] = false;
         RaceWorldTest::TearDown();
     }
     // Frames of the reset alone, with the key held for the first of them.
     void press(int frames) {
         for (int i = 0; i < frames; i++) {
-            keys[keyBindings[BindReset]] = i == 0;
+            input.keys[keyBindings[BindReset]] = i == 0;
             updateCarReset(1.0f);
         }
-        keys[keyBindings[BindReset]] = false;
+        input.keys[keyBindings[BindReset]] = false;
     }
 };
 

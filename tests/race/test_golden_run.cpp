@@ -82,8 +82,8 @@ TEST(GoldenRun, AFixedRaceEndsInTheRecordedCarStates) {
     for (int frame = 0; frame < kGoldenFrames && !session.raceFinished; frame++) {
         scriptedDriverKeys(session.cars[0], driver);
         updateStandings();
-        raceStep(frameFactor);
-        tickCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
     }
     for (const Car& car : session.cars) ASSERT_NE(car.body, nullptr);
     EXPECT_EQ(carStateHash(), kGoldenHash) << "final car states hash to 0x" << std::hex << carStateHash()

@@ -15,29 +15,29 @@ class KeyTimeline : public RaceWorldTest {
   protected:
     void SetUp() override {
         RaceWorldTest::SetUp();
-        std::memset(keysPressed, 0, sizeof keysPressed);
+        std::memset(input.keysPressed, 0, sizeof input.keysPressed);
         clearKeyEvents();
     }
     void TearDown() override {
         clearKeyEvents();
-        std::memset(keys, 0, sizeof keys);
-        std::memset(keysPressed, 0, sizeof keysPressed);
+        std::memset(input.keys, 0, sizeof input.keys);
+        std::memset(input.keysPressed, 0, sizeof input.keysPressed);
         RaceWorldTest::TearDown();
     }
     // A key change as the window procedure records it, at timeMs.
     void change(int vk, bool down, float timeMs) {
-        messageTimeMs = timeMs;
+        input.messageTimeMs = timeMs;
         noteKeyEvent(vk, down);
-        keys[vk] = down;
-        if (down) keysPressed[vk] = true;
-        messageTimeMs = -1.0f;
+        input.keys[vk] = down;
+        if (down) input.keysPressed[vk] = true;
+        input.messageTimeMs = -1.0f;
     }
     void frame(float fromMs, float toMs, float f) {
-        inputSpanStartMs = fromMs;
-        inputSpanEndMs = toMs;
+        input.inputSpanStartMs = fromMs;
+        input.inputSpanEndMs = toMs;
         raceFrameStep(f);
         clearKeyEvents();
-        std::memset(keysPressed, 0, sizeof keysPressed);
+        std::memset(input.keysPressed, 0, sizeof input.keysPressed);
     }
 };
 
@@ -48,7 +48,7 @@ TEST_F(KeyTimeline, LeftPressedForTheLastThirtyPercentOfASlowFrameSteersThatShar
     change(left, true, 1700.0f);
     frame(1000.0f, 2000.0f, 100.0f);
     EXPECT_NEAR(session.cars[0].steer, 9.0f * kSteerPerUnit, 1e-4f);
-    EXPECT_TRUE(keys[left]);  // the frame's end state is kept
+    EXPECT_TRUE(input.keys[left]);  // the frame's end state is kept
 }
 
 TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
@@ -61,7 +61,7 @@ TEST_F(KeyTimeline, AThreeTenthsSecondTapInsideASlowFrameSteersForItsShare) {
     frame(0.0f, 1000.0f, 100.0f);
     const float held = 9.0f * kSteerPerUnit;
     EXPECT_NEAR(session.cars[0].steer, held * 0.55f * 0.55f, 1e-4f);
-    EXPECT_FALSE(keys[left]);
+    EXPECT_FALSE(input.keys[left]);
 }
 
 struct OneSliceCase {
@@ -81,14 +81,14 @@ TEST_F(KeyTimeline, FramesOfOneSliceOrWithoutMomentsReadTheKeysAtTheirEnd) {
     const int left = keyBindings[BindLeft];
     for (const OneSliceCase& c : cases) {
         session.cars[0].steer = 0.0f;
-        messageTimeMs = c.timed ? 5.0f : -1.0f;
+        input.messageTimeMs = c.timed ? 5.0f : -1.0f;
         noteKeyEvent(left, true);
-        keys[left] = true;
-        keysPressed[left] = true;
-        messageTimeMs = c.timed ? 6.0f : -1.0f;
+        input.keys[left] = true;
+        input.keysPressed[left] = true;
+        input.messageTimeMs = c.timed ? 6.0f : -1.0f;
         noteKeyEvent(left, false);
-        keys[left] = false;
-        messageTimeMs = -1.0f;
+        input.keys[left] = false;
+        input.messageTimeMs = -1.0f;
         frame(0.0f, 10.0f * c.f, c.f);
         EXPECT_NEAR(session.cars[0].steer, std::min(0.7f, c.f * kSteerPerUnit), 1e-4f) << c.name;
     }

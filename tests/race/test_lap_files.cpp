@@ -65,15 +65,15 @@ class LapFilesOfThePlayer : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         ASSERT_EQ(mkdir("base", 0777), 0);
-        std::snprintf(savesFolder, sizeof savesFolder, "base");
+        std::snprintf(saves.savesFolder, sizeof saves.savesFolder, "base");
         clearLapRecords();
-        playerNotice = PlayerNotice{};
+        game.playerNotice = PlayerNotice{};
     }
     void TearDown() override {
         clearLapRecords();
-        playerNotice = PlayerNotice{};
+        game.playerNotice = PlayerNotice{};
     }
-    static std::string notice() { return playerNotice.set ? playerNotice.text : ""; }
+    static std::string notice() { return game.playerNotice.set ? game.playerNotice.text : ""; }
     TempFolder folder;
 };
 
@@ -237,7 +237,7 @@ TEST_F(LapFilesOfThePlayer, GhostFileLosesNothingAtTheNextLap) {
     const GhostLap faster = straightGhost(200.0f);
     for (const FileCase& c : kGhostCases) {
         clearLapRecords();
-        playerNotice = PlayerNotice{};
+        game.playerNotice = PlayerNotice{};
         std::filesystem::remove_all(path);
         std::filesystem::remove_all(path + ".bad");
         std::filesystem::remove_all("elsewhere.dat");
@@ -299,9 +299,9 @@ TEST_F(LapFilesOfThePlayer, TwoGamesSavingAtOnceKeepBothRecords) {
             _exit(saved ? 0 : 1);
         }
     }
-    for (pid_t game : games) {
+    for (pid_t child : games) {
         int status = 0;
-        ASSERT_EQ(waitpid(game, &status, 0), game);
+        ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     ASSERT_EQ(readLapRecords(), LapFileRead::Read);
@@ -314,9 +314,9 @@ TEST_F(LapFilesOfThePlayer, TwoGamesSavingAtOnceKeepBothRecords) {
 // A disk with no room: the lap's record and ghost cannot be saved. The player
 // is told on screen, and the save at exit, with room again, writes both.
 TEST_F(LapFilesOfThePlayer, FailedSaveIsToldAndTriedAgainAtExit) {
-    pid_t game = fork();
-    ASSERT_GE(game, 0);
-    if (game == 0) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
         // A file may grow to 16 bytes: every save fails as on a full disk.
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit;
@@ -338,7 +338,7 @@ TEST_F(LapFilesOfThePlayer, FailedSaveIsToldAndTriedAgainAtExit) {
         _exit(code);
     }
     int status = 0;
-    ASSERT_EQ(waitpid(game, &status, 0), game);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: saved, 2: not told, 4: ghost saved, 8: exit saved, 16: "
                                          "partial file, 32: exit did not save";
@@ -390,9 +390,9 @@ TEST_F(LapFilesOfThePlayer, AnotherUsersFilesAreNeverReplaced) {
         ASSERT_EQ(chmod("base/records.dat", 0), 0);
         ASSERT_EQ(chmod(ghostPath.c_str(), 0), 0);
     }
-    pid_t game = fork();
-    ASSERT_GE(game, 0);
-    if (game == 0) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
         // Root reads anything: the player is somebody else.
         if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(64);
         int code = 0;
@@ -406,7 +406,7 @@ TEST_F(LapFilesOfThePlayer, AnotherUsersFilesAreNeverReplaced) {
         _exit(code);
     }
     int status = 0;
-    ASSERT_EQ(waitpid(game, &status, 0), game);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: records, 2: ghost not seen as unreadable, 4: skipping called a "
                                          "failure, 8: not told, 64: no user";

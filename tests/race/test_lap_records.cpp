@@ -41,11 +41,11 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 class LapFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::snprintf(savesFolder, sizeof savesFolder, "%s", folder.path().c_str());
+        std::snprintf(saves.savesFolder, sizeof saves.savesFolder, "%s", folder.path().c_str());
         clearLapRecords();
     }
     void TearDown() override {
-        std::snprintf(savesFolder, sizeof savesFolder, "base");
+        std::snprintf(saves.savesFolder, sizeof saves.savesFolder, "base");
         clearLapRecords();
     }
     TempFolder folder;

@@ -154,15 +154,15 @@ TEST_F(Opponent, StoppedForFourAndAHalfSecondsIsPutBackUpright) {
 
 TEST_F(Opponent, UnstickNeedsAStoppedCarAndAShortFrame) {
     place(1, Vector3(0, 0, 0), Vector3(0.3f, 0, 0));
-    unstickCar(car(), frameFactor);
+    unstickCar(car(), frameClock.frameFactor);
     EXPECT_EQ(getPosition(car().body).y, 0.0f);
     place(1, Vector3(0, 0, 0), Vector3(0.1f, 0, 0));
-    frameFactor = 9.5f;
-    unstickCar(car(), frameFactor);
+    frameClock.frameFactor = 9.5f;
+    unstickCar(car(), frameClock.frameFactor);
     EXPECT_EQ(getPosition(car().body).y, 0.0f);
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     car().driveForce = 50.0f;
-    unstickCar(car(), frameFactor);
+    unstickCar(car(), frameClock.frameFactor);
     EXPECT_EQ(getPosition(car().body).y, 2.0f);
     EXPECT_EQ(car().driveForce, 0.0f);
 }

@@ -101,7 +101,7 @@ TEST_F(PlayerAnalogue, TriggersPressThePedalsInProportion) {
 TEST_F(PlayerAnalogue, AHeldKeyWinsOverTheStick) {
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
     scriptedSetControllerAxis(PadLeftX, travel(-1.0f));
-    keys[VK_RIGHT] = true;
+    input.keys[VK_RIGHT] = true;
     frames(2);
     // The keys' steady rate, to the right.
     EXPECT_NEAR(session.cars[0].steer, -0.1f, 1e-5f);
@@ -110,7 +110,7 @@ TEST_F(PlayerAnalogue, AHeldKeyWinsOverTheStick) {
 TEST_F(PlayerAnalogue, KeysWithoutTheAssistGoStraightToFullLock) {
     inputDevices[DeviceKeys].steerAssist = false;
     place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
-    keys[VK_LEFT] = true;
+    input.keys[VK_LEFT] = true;
     frames(1);
     EXPECT_EQ(session.cars[0].steer, 0.7f);
 }
@@ -146,7 +146,7 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     frames(30);
     // Nitro hums at a low strength, halved with the setting at 50 %.
     rumbleStrength = 50;
-    keys[VK_SPACE] = true;
+    input.keys[VK_SPACE] = true;
     session.cars[0].nitro = 100.0f;
     const size_t humStart = scriptedRumbles().size();
     frames(1);

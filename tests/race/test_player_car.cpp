@@ -19,7 +19,7 @@ TEST_F(PlayerCar, GearBandsAndTheirForces) {
         {13.0f, 100 * kP, 3}, {18.0f, 100 * kP, 3}, {18.5f, 80 * kP, 4}, {22.0f, 80 * kP, 4},
         {22.5f, 60 * kP, 5},  {40.0f, 60 * kP, 5},
     };
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     for (const Band& b : bands) {
         place(0, Vector3(0, 0, 0), Vector3(b.speed, 0, 0));
         updatePlayerCar(session.cars[0], 1.0f);
@@ -33,7 +33,7 @@ TEST_F(PlayerCar, GearBandsAndTheirForces) {
 }
 
 TEST_F(PlayerCar, ExactlyZeroSpeedLeavesTheForceAndTheGearEngagesAFrameLater) {
-    keys[VK_UP] = true;
+    input.keys[VK_UP] = true;
     session.cars[0].driveForce = 7.0f;
     place(0, Vector3(0, 0, 0), Vector3(0, 0, 0));
     updatePlayerCar(session.cars[0], 1.0f);
@@ -49,8 +49,8 @@ TEST_F(PlayerCar, ExactlyZeroSpeedLeavesTheForceAndTheGearEngagesAFrameLater) {
 }
 
 TEST_F(PlayerCar, NitroMultipliesEveryForwardGearAndDrains) {
-    keys[VK_UP] = true;
-    keys[VK_SPACE] = true;
+    input.keys[VK_UP] = true;
+    input.keys[VK_SPACE] = true;
     place(0, Vector3(0, 0, 0), Vector3(15, 0, 0));
     updatePlayerCar(session.cars[0], 2.0f);
     EXPECT_NEAR(session.cars[0].driveForce, 100 * kP * 1.5f, 1e-3f);
@@ -70,7 +70,7 @@ TEST_F(PlayerCar, NitroMultipliesEveryForwardGearAndDrains) {
 }
 
 TEST_F(PlayerCar, BrakeOpposesMotionAndReverseArmsOnlyNearAStop) {
-    keys[VK_DOWN] = true;
+    input.keys[VK_DOWN] = true;
     place(0, Vector3(0, 0, 0), Vector3(4, 0, 0));
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_NEAR(session.cars[0].driveForce, -200.0f, 1e-3f);
@@ -79,20 +79,20 @@ TEST_F(PlayerCar, BrakeOpposesMotionAndReverseArmsOnlyNearAStop) {
     EXPECT_NEAR(session.cars[0].driveForce, 200.0f, 1e-3f);
 
     // Let go while still rolling faster than 1: not armed, Down brakes again.
-    keys[VK_DOWN] = false;
+    input.keys[VK_DOWN] = false;
     place(0, Vector3(0, 0, 0), Vector3(1.5f, 0, 0));
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_FALSE(session.cars[0].reverseArmed);
-    keys[VK_DOWN] = true;
+    input.keys[VK_DOWN] = true;
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_NEAR(session.cars[0].driveForce, -100.0f * sqrtf(1.5f), 1e-3f);
 
     // Let go below speed 1: the next Down drives backwards in first gear.
-    keys[VK_DOWN] = false;
+    input.keys[VK_DOWN] = false;
     place(0, Vector3(0, 0, 0), Vector3(0.5f, 0, 0));
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_TRUE(session.cars[0].reverseArmed);
-    keys[VK_DOWN] = true;
+    input.keys[VK_DOWN] = true;
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_EQ(session.cars[0].targetGear, -1);
     EXPECT_NEAR(session.cars[0].driveForce, -140 * kP, 1e-3f);
@@ -102,8 +102,8 @@ TEST_F(PlayerCar, BrakeOpposesMotionAndReverseArmsOnlyNearAStop) {
     EXPECT_NEAR(session.cars[0].driveForce, 100.0f * sqrtf(10.0f) + 0.1f, 1e-3f);
 
     // Up disarms reverse.
-    keys[VK_DOWN] = false;
-    keys[VK_UP] = true;
+    input.keys[VK_DOWN] = false;
+    input.keys[VK_UP] = true;
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_FALSE(session.cars[0].reverseArmed);
     EXPECT_FALSE(session.cars[0].brakeHeld);
@@ -111,8 +111,8 @@ TEST_F(PlayerCar, BrakeOpposesMotionAndReverseArmsOnlyNearAStop) {
 
 TEST_F(PlayerCar, CountdownHoldsTheCarStill) {
     session.countdownRunning = true;
-    keys[VK_UP] = true;
-    keys[VK_LEFT] = true;
+    input.keys[VK_UP] = true;
+    input.keys[VK_LEFT] = true;
     place(0, Vector3(0, 0, 0), Vector3(5, 1, 0));
     setAngularMomentum(session.cars[0].body, Vector3(0, 30, 0));
     updatePlayerCar(session.cars[0], 1.0f);
@@ -124,8 +124,8 @@ TEST_F(PlayerCar, CountdownHoldsTheCarStill) {
 
 TEST_F(PlayerCar, AutopilotOverridesTheKeysAfterTheFinish) {
     session.raceFinished = true;
-    keys[VK_UP] = true;
-    keys[VK_RIGHT] = true;
+    input.keys[VK_UP] = true;
+    input.keys[VK_RIGHT] = true;
     place(0, Vector3(0, 0, 0), Vector3(9, 0, 0));
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_NEAR(session.cars[0].driveForce, -300.0f, 1e-3f);
@@ -139,12 +139,12 @@ TEST_F(PlayerCar, AutopilotOverridesTheKeysAfterTheFinish) {
 }
 
 TEST_F(PlayerCar, SteeringRampsClampsAndRecentres) {
-    keys[VK_LEFT] = true;
+    input.keys[VK_LEFT] = true;
     for (int i = 0; i < 10; i++) updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_NEAR(session.cars[0].steer, 0.5f, 1e-5f);
     for (int i = 0; i < 10; i++) updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_EQ(session.cars[0].steer, 0.7f);
-    keys[VK_LEFT] = false;
+    input.keys[VK_LEFT] = false;
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_NEAR(session.cars[0].steer, 0.7f * (1 - 0.075f), 1e-5f);
     for (int i = 0; i < 200; i++) updatePlayerCar(session.cars[0], 1.0f);

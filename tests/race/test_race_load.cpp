@@ -32,20 +32,20 @@ class RaceLoad : public ::testing::Test {
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
         resetRaceGlobals();
-        gameState = Race;
+        game.gameState = Race;
         initCarTable();
         players[0].playerCarPower = raceRun.carTable[0].power;
     }
     void TearDown() override { scriptedCloseGLWindow(); }
 
     void runFrames(int n) {
-        keys[VK_UP] = true;
+        input.keys[VK_UP] = true;
         for (int i = 0; i < n; i++) {
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
         }
-        keys[VK_UP] = false;
+        input.keys[VK_UP] = false;
     }
 };
 bool RaceLoad::soundDevice = false;
@@ -89,8 +89,8 @@ TEST_F(RaceLoad, ASecondRaceStartsFromAFreshWorld) {
 
 TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     if (!soundDevice) GTEST_SKIP() << "no sound device (run with ALSOFT_DRIVERS=null)";
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     loadRace(1);
     EXPECT_FALSE(soundEngine1.isPlaying());
     EXPECT_FALSE(soundWind.isPlaying());
@@ -98,8 +98,8 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     EXPECT_NE(raceMusic.decoder, nullptr);  // opened all the same
     unloadRace();
 
-    soundEnabled = true;
-    musicEnabled = true;
+    options.soundEnabled = true;
+    options.musicEnabled = true;
     loadRace(1);
     EXPECT_TRUE(soundEngine1.isPlaying());
     EXPECT_TRUE(soundEngine4.isPlaying());
@@ -109,8 +109,8 @@ TEST_F(RaceLoad, SoundsAndMusicFollowTheSettings) {
     unloadRace();
     EXPECT_FALSE(soundEngine1.isPlaying());
     EXPECT_FALSE(raceMusic.isPlaying());
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
 }
 
 TEST_F(RaceLoad, NumbersBeyondTheGridTableStartOnItsLastRow) {
@@ -150,11 +150,11 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         ASSERT_TRUE(content.inject(c.file, c.fault));
         scriptedReset();
         ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
-        gameState = CityMap;
+        game.gameState = CityMap;
         selectedRace = 1;
         startCareerRace();
         if (c.starts) {
-            EXPECT_EQ(gameState, Race);
+            EXPECT_EQ(game.gameState, Race);
             ASSERT_NE(session.raceWorld, nullptr);
             EXPECT_GT(session.checkpointCount, 0);
             exitRace();
@@ -163,7 +163,7 @@ TEST_F(RaceLoad, ARaceWithoutItsTrackOrWaypointsDoesNotStart) {
         // The player is told and is back on the city map with nothing loaded.
         ASSERT_EQ(scriptedMessageBoxes().size(), 1u);
         EXPECT_EQ(scriptedMessageBoxes()[0].text, "Could Not Load The Race Track.");
-        EXPECT_EQ(gameState, CityMap);
+        EXPECT_EQ(game.gameState, CityMap);
         EXPECT_FALSE(careerRace);
         EXPECT_FALSE(awardPending);
         EXPECT_EQ(session.raceWorld, nullptr);

@@ -70,16 +70,16 @@ TEST(RaceClock, HundredthsOvershootIsDroppedNotCarried) {
 TEST(RaceStep, ClocksStandDuringCountdownAndAfterFinish) {
     resetRaceGlobals();
     session.countdownRunning = true;
-    for (int i = 0; i < 50; i++) raceStep(frameFactor);
+    for (int i = 0; i < 50; i++) raceStep(frameClock.frameFactor);
     EXPECT_EQ(clockValue(session.raceTime), 0.0f);
     session.countdownRunning = false;
-    for (int i = 0; i < 150; i++) raceStep(frameFactor);
+    for (int i = 0; i < 150; i++) raceStep(frameClock.frameFactor);
     EXPECT_EQ(session.raceTime.seconds, 1);
     EXPECT_NEAR(session.raceTime.hundredths, 50.0f, 1e-3f);
     EXPECT_EQ(players[0].lapTime.seconds, 1);
     session.raceFinished = true;
     RaceClock frozen = session.raceTime;
-    for (int i = 0; i < 50; i++) raceStep(frameFactor);
+    for (int i = 0; i < 50; i++) raceStep(frameClock.frameFactor);
     EXPECT_EQ(clockValue(session.raceTime), clockValue(frozen));
 }
 
@@ -88,7 +88,7 @@ TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     session.countdownRunning = true;
     int releasedAt = -1;
     for (int frame = 1; frame <= 1200 && releasedAt < 0; frame++) {
-        runCountdown(frameFactor);
+        runCountdown(frameClock.frameFactor);
         if (!session.countdownRunning) releasedAt = frame;
     }
     EXPECT_GE(releasedAt, 600);
@@ -98,15 +98,15 @@ TEST(RaceStep, CountdownReleasesAtSixSecondsAndEndsAtTen) {
     // hangs on a slow machine, nor jumps after a stall.
     const float factors[][2] = {{9.5f, 0.095f}, {20.0f, 0.2f}, {30.0f, 0.3f}, {500.0f, 0.3f}};
     for (const auto& f : factors) {
-        frameFactor = f[0];
+        frameClock.frameFactor = f[0];
         session.raceTimer = 1.0f;
-        runCountdown(frameFactor);
+        runCountdown(frameClock.frameFactor);
         EXPECT_NEAR(session.raceTimer, 1.0f + f[1], 1e-5f) << "frameFactor " << f[0];
     }
 
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     session.raceTimer = 9.995f;
-    runCountdown(frameFactor);
+    runCountdown(frameClock.frameFactor);
     EXPECT_EQ(session.raceTimer, 0.0f);
 }
 

@@ -80,9 +80,9 @@ class DrivenRace : public ::testing::Test {
         if (!startRaceRenderer()) FAIL() << "no GL window or no generated base/";
         loadCarModels();
         initCarTable();
-        soundEnabled = musicEnabled = false;
-        gameState = Race;
-        startupPending = false;
+        options.soundEnabled = options.musicEnabled = false;
+        game.gameState = Race;
+        game.startupPending = false;
         players[0].playerCarModel = 2;
         players[0].playerCarPower = raceRun.carTable[2].power;
         srand(3);
@@ -90,7 +90,7 @@ class DrivenRace : public ::testing::Test {
     }
     void TearDown() override {
         unloadRaceAndCars();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         raceRun.mapDepthPrepass = true;
         modelDisplayLists = true;
         effectsEnabled = true;
@@ -100,16 +100,16 @@ class DrivenRace : public ::testing::Test {
     // Full throttle out of the grid, the camera swinging in behind; each
     // frame as the game runs it, without drawing.
     void driveOffTheGrid() {
-        frameFactor = 1.0f;
-        keys[VK_UP] = true;
+        frameClock.frameFactor = 1.0f;
+        input.keys[VK_UP] = true;
         for (int i = 0; i < 760; i++) {
             glLoadIdentity();
             updateChaseCamera(0);
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
         }
-        keys[VK_UP] = false;
+        input.keys[VK_UP] = false;
         saved = {players[0].cameraDirX,    players[0].cameraDirZ, players[0].orbitAngle,
                  players[0].hudArrowAngle, session.markerPhase,   skyDrift};
     }

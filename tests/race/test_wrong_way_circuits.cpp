@@ -36,10 +36,10 @@ void driveBackwards(int* target) {
     if (length(to) < 15.0f) *target = (*target + session.checkpointCount - 1) % session.checkpointCount;
     const float e = headingAngle(getRotation(session.cars[0].body).rows[0], to);
     const float wish = e > 0.5f ? 0.5f : (e < -0.5f ? -0.5f : e);
-    for (bool& key : keys) key = false;
-    keys[VK_UP] = true;
-    keys[VK_LEFT] = session.cars[0].steer < wish - 0.04f;
-    keys[VK_RIGHT] = session.cars[0].steer > wish + 0.04f;
+    for (bool& key : input.keys) key = false;
+    input.keys[VK_UP] = true;
+    input.keys[VK_LEFT] = session.cars[0].steer < wish - 0.04f;
+    input.keys[VK_RIGHT] = session.cars[0].steer > wish + 0.04f;
 }
 
 TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSeconds) {
@@ -54,8 +54,8 @@ TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSecond
         for (int frame = 0; frame < kLapFrames && session.cars[0].lap < 2; frame++) {
             scriptedDriverKeys(session.cars[0], driver);
             updateStandings();
-            raceStep(frameFactor);
-            tickCountdown(frameFactor);
+            raceStep(frameClock.frameFactor);
+            tickCountdown(frameClock.frameFactor);
         }
         EXPECT_EQ(session.cars[0].lap, 2)
             << "race " << race << ": the scripted driver did not finish its lap";
@@ -69,7 +69,7 @@ TEST(WrongWayOnCircuits, ACleanLapNeverShowsItAndTurningRoundDoesWithinTwoSecond
         int frames = 0;
         while (!wrongWayShown(players[0].wrongWayTimer) && frames < 3 * kTwoSeconds) {
             driveBackwards(&target);
-            raceStep(frameFactor);
+            raceStep(frameClock.frameFactor);
             frames++;
         }
         EXPECT_LE(frames, kTwoSeconds) << "race " << race;

@@ -65,8 +65,8 @@ class RendererTest : public ::testing::Test {
     bool start(int w, int h) {
         width = w;
         height = h;
-        screenWidth = w;
-        screenHeight = h;
+        options.screenWidth = w;
+        options.screenHeight = h;
         if (!scriptedOpenGLWindow(w, h)) return false;
         glViewport(0, 0, w, h);
         return startRenderer();

@@ -11,7 +11,7 @@ class GraphicsPresets : public RendererTest {
   protected:
     void SetUp() override {
         RendererTest::SetUp();
-        resolutionIndex = 1;
+        options.resolutionIndex = 1;
         ASSERT_TRUE(start(800, 600));
     }
     void TearDown() override {

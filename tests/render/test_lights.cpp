@@ -54,7 +54,7 @@ class Lights : public RendererTest {
     void SetUp() override {
         RendererTest::SetUp();
         ASSERT_TRUE(start(640, 480));
-        gameState = Race;
+        game.gameState = Race;
         glUseProgramObjectARB(lightProgram);
     }
     void TearDown() override {
@@ -110,7 +110,7 @@ TEST_F(Lights, NoLampInViewOrNearLeavesOnlyTheFillLight) {
     EXPECT_LE(lightSources[1].distanceKey, lightSources[2].distanceKey);
 
     // Paused, the fill light turns blue and comes down.
-    gameState = Pause;
+    game.gameState = Pause;
     selectLights();
     EXPECT_FLOAT_EQ(shaderLights[4].position[1], 10.0f);
     EXPECT_FLOAT_EQ(shaderLights[4].colour[0], 0.0f);

@@ -51,7 +51,7 @@ class GlowChain : public RendererTest, public ::testing::WithParamInterface<Reso
 // resolution: the white quarter lands in the square's left quarter.
 TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
     const ResolutionCase& r = GetParam();
-    resolutionIndex = r.index;
+    options.resolutionIndex = r.index;
     ASSERT_TRUE(start(r.width, r.height));
     effectsEnabled = true;
     std::vector<uint8_t> history = readTexture(blurTextureB);
@@ -93,7 +93,7 @@ TEST_P(GlowChain, GlowsFromTheSameSquareAndCarriesItsBrightness) {
 // only so far that the chain settles instead of flaring on every other frame.
 TEST_P(GlowChain, SteadyPictureSettlesToASteadyGlow) {
     const ResolutionCase& r = GetParam();
-    resolutionIndex = r.index;
+    options.resolutionIndex = r.index;
     ASSERT_TRUE(start(r.width, r.height));
     effectsEnabled = true;
     double glow[2] = {0.0, 0.0};
@@ -168,7 +168,7 @@ class ReflectionPass : public RendererTest {
   protected:
     void SetUp() override {
         RendererTest::SetUp();
-        resolutionIndex = 0;
+        options.resolutionIndex = 0;
         ASSERT_TRUE(start(640, 480));
         effectsEnabled = true;
         glUseProgramObjectARB(lightProgram);
@@ -231,8 +231,8 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     session.cars[0].body = createBody(world, 0);
     ASSERT_NE(session.cars[0].body, nullptr);
     setPosition(session.cars[0].body, Vector3(0.0f, 0.0f, 0.0f));
-    const float savedFactor = frameFactor;
-    frameFactor = 5.0f;
+    const float savedFactor = frameClock.frameFactor;
+    frameClock.frameFactor = 5.0f;
     sides(true, &left, &right);
     EXPECT_LT(right, 10.0) << "after a slow frame, the next one keeps the image";
     sides(true, &left, &right);
@@ -240,12 +240,12 @@ TEST_F(ReflectionPass, RaceIsMirroredAndNeedsThePlayersCar) {
     EXPECT_GT(right, 100.0) << "the wall on the left shows on the right";
 
     // At full speed every frame draws its own image.
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     delete session.visualMapModel;
     session.visualMapModel = nullptr;
     sides(true, &left, &right);
     EXPECT_LT(right, 10.0) << "a fast frame redraws: the wall is gone";
-    frameFactor = savedFactor;
+    frameClock.frameFactor = savedFactor;
     session.cars[0].body = nullptr;
     destroyWorld(world);
     delete session.visualMapModel;
@@ -285,7 +285,7 @@ class MaterialGlow : public RendererTest, public ::testing::WithParamInterface<G
 // The lens shines red in the dark and feeds the glow, through the map's
 // chunks and through the cars' program copies alike.
 TEST_P(MaterialGlow, TailLampShinesWithNoLampNear) {
-    resolutionIndex = 0;
+    options.resolutionIndex = 0;
     ASSERT_TRUE(start(640, 480));
     effectsEnabled = true;
     const SceneShading saved = sceneShading;

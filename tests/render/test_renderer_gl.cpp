@@ -40,9 +40,9 @@ TEST(ShaderSource, EmptyLongAndMissingFiles) {
 }
 
 TEST_F(RendererTest, StartsOnMesaWithEveryProgramAndUniform) {
-    gameState = Race;
+    game.gameState = Race;
     ASSERT_TRUE(start(1024, 768));
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     EXPECT_TRUE(multitextureAvailable);
     EXPECT_GE(maxTextureUnits, 2);
     EXPECT_TRUE(scriptedMessageBoxes().empty());

@@ -15,12 +15,12 @@ class Sky : public RendererTest {
         RendererTest::SetUp();
         ASSERT_TRUE(start(640, 480));
         // The race's projection reaches 15000 units.
-        gameState = Race;
+        game.gameState = Race;
         players[0].playerSpeed = raceViewSpeed = 0.0f;
     }
     void TearDown() override {
         releaseSky();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
         RendererTest::TearDown();
     }
 };
@@ -42,7 +42,7 @@ TEST_F(Sky, DomeLeavesTheModelViewAndTextureMatricesAsFound) {
     gluLookAt(12, 3, -40, 60, 1, -10, 0, 1, 0);
     GLfloat before[16], after[16], texture[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    frameFactor = 2.0f;
+    frameClock.frameFactor = 2.0f;
     const float drift = skyDrift;
     for (int i = 0; i < 3; i++) drawSkyDome();
     glGetFloatv(GL_MODELVIEW_MATRIX, after);

@@ -82,28 +82,28 @@ class BadContent : public ::testing::TestWithParam<std::tuple<int, int>> {
     }
     void TearDown() override {
         scriptedReset();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     }
 
     void onFrame(int frame) {
         if (frame > kFrameLimit) {
             hung = true;
-            quitRequested = true;
+            game.quitRequested = true;
             return;
         }
-        if (startupPending) return;
+        if (game.startupPending) return;
         scriptedSetFrameStep(30.0);
-        if (gameState == Race) {
+        if (game.gameState == Race) {
             if (++raceFrames == kRaceFrames) scriptedPushMessage(WM_CLOSE, 0, 0, frame);
             return;
         }
-        if (next == 4 && gameState == CityMap && frame >= waitUntil) {
+        if (next == 4 && game.gameState == CityMap && frame >= waitUntil) {
             // "Start" was clicked and the race did not start.
             scriptedPushMessage(WM_CLOSE, 0, 0, frame);
             next++;
             return;
         }
-        if (next >= 4 || frame < waitUntil || gameState != kToTheRace[next].state) return;
+        if (next >= 4 || frame < waitUntil || game.gameState != kToTheRace[next].state) return;
         const int x = (int)(700 / 1.25f), y = (int)((192 + 50 * (kToTheRace[next].row - 1)) / 1.25f);
         scriptedPushMouseMove(x, y, frame + 1);
         scriptedPushLeftClick(x, y, frame + 3);

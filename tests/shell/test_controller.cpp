@@ -29,7 +29,7 @@ class Controller : public ::testing::Test {
     std::string held() {
         std::string out;
         for (uint32_t vk : kWatched) {
-            if (keys[vk]) out += std::to_string(vk) + " ";
+            if (input.keys[vk]) out += std::to_string(vk) + " ";
         }
         return out;
     }
@@ -61,7 +61,7 @@ class ControllerInRace : public Controller, public ::testing::WithParamInterface
 
 TEST_P(ControllerInRace, HoldsItsKeyUntilLetGo) {
     const RaceInput& c = GetParam();
-    gameState = Race;
+    game.gameState = Race;
     platformSetControllerMenus(false);
     if (c.button) {
         scriptedPushControllerButton(c.which, true);
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, ControllerInRace, ::testing::ValuesIn(kRaceInpu
                          [](const ::testing::TestParamInfo<RaceInput>& test) { return test.param.name; });
 
 TEST_F(Controller, BPressesWhateverKeyTheResetIsBoundTo) {
-    gameState = Race;
+    game.gameState = Race;
     platformSetControllerMenus(false);
     int bindings[kBindActions] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'T'};
     padSetKeys(bindings);
@@ -98,7 +98,7 @@ TEST_F(Controller, BPressesWhateverKeyTheResetIsBoundTo) {
 }
 
 TEST_F(Controller, StickAndTriggerDriveAndUnpluggingReleasesEverything) {
-    gameState = Race;
+    game.gameState = Race;
     platformSetControllerMenus(false);
     // Full throttle, steering left, nitro.
     scriptedPushControllerAxis(PadTriggerRight, 32767, 1);
@@ -144,8 +144,8 @@ TEST_F(Controller, RumbleReachesOnlyAControllerThatCanRumble) {
 // highlight, A chooses, B goes back; the pointer stays where it was.
 TEST_F(Controller, InTheMenusTheStickMovesTheHighlightAndAChooses) {
     ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
-    gameState = MainMenu;
-    startupPending = false;
+    game.gameState = MainMenu;
+    game.startupPending = false;
     platformSetControllerMenus(true);
     scriptedSetCursorPos(100, 100);
     struct Step {
@@ -168,7 +168,7 @@ TEST_F(Controller, InTheMenusTheStickMovesTheHighlightAndAChooses) {
         else
             scriptedPushControllerAxis(s.which, s.value);
         pump();
-        EXPECT_EQ(gameState, s.state) << i;
+        EXPECT_EQ(game.gameState, s.state) << i;
         int lit = 0;
         for (int row = 1; row <= kMenuRows; row++)
             if (menuHoverFlags[row - 1]) lit = row;
@@ -180,20 +180,20 @@ TEST_F(Controller, InTheMenusTheStickMovesTheHighlightAndAChooses) {
     EXPECT_EQ(x, 100);
     EXPECT_EQ(y, 100);
     // Nothing the menus used is held in a race.
-    EXPECT_FALSE(keys[VK_SPACE]);
-    EXPECT_FALSE(keys[VK_RETURN]);
+    EXPECT_FALSE(input.keys[VK_SPACE]);
+    EXPECT_FALSE(input.keys[VK_RETURN]);
 }
 
 TEST_F(Controller, TriggersStepTheMenusAndLetGoWhenTheRaceStarts) {
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     platformSetControllerMenus(true);
     scriptedPushControllerAxis(PadTriggerLeft, 30000);
     pump();
-    EXPECT_TRUE(keys[VK_DOWN]);
-    gameState = Race;
+    EXPECT_TRUE(input.keys[VK_DOWN]);
+    game.gameState = Race;
     platformSetControllerMenus(false);
     pump();
-    EXPECT_FALSE(keys[VK_DOWN]);
+    EXPECT_FALSE(input.keys[VK_DOWN]);
     // Still held: the race reads it as the brake pedal.
     PadAnalogue pad;
     padAnalogue(&pad);

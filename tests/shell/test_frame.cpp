@@ -50,7 +50,7 @@ class FrameClock : public ::testing::Test {
 TEST_F(FrameClock, TimerStartsAtZeroAndFollowsTheCounter) {
     scriptedAdvanceClock(5000.0);
     timerInit();
-    EXPECT_TRUE(frameTimer.performanceTimer);
+    EXPECT_TRUE(frameClock.frameTimer.performanceTimer);
     EXPECT_EQ(timerGetTime(), 0.0f);
     scriptedAdvanceClock(12.345);
     EXPECT_NEAR(timerGetTime(), 12.345f, 1e-4f);
@@ -60,8 +60,8 @@ TEST_F(FrameClock, MillisecondFallbackAdvancesInWholeMilliseconds) {
     scriptedSetPerformanceCounter(false);
     scriptedAdvanceClock(3.7);
     timerInit();
-    EXPECT_FALSE(frameTimer.performanceTimer);
-    EXPECT_EQ(frameTimer.frequency, 1000);
+    EXPECT_FALSE(frameClock.frameTimer.performanceTimer);
+    EXPECT_EQ(frameClock.frameTimer.frequency, 1000);
     EXPECT_NEAR(timerGetTime(), 0.0f, 1.0f);
     scriptedAdvanceClock(10.6);
     const float t = timerGetTime();
@@ -75,10 +75,10 @@ TEST_F(FrameClock, HundredFramesAtTenMillisecondsGiveFactorOneAndHundredFps) {
         measureFrame();
         scriptedAdvanceClock(10.0);
     }
-    EXPECT_NEAR(frameFactor, 1.0f, 1e-4f);
-    EXPECT_NEAR(frameDelta, 0.1f, 1e-5f);
-    EXPECT_NEAR(fpsValue, 100.0f, 0.01f);
-    EXPECT_EQ(fpsCounter, 0);
+    EXPECT_NEAR(frameClock.frameFactor, 1.0f, 1e-4f);
+    EXPECT_NEAR(frameClock.frameDelta, 0.1f, 1e-5f);
+    EXPECT_NEAR(frameClock.fpsValue, 100.0f, 0.01f);
+    EXPECT_EQ(frameClock.fpsCounter, 0);
 }
 
 TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup) {
@@ -89,106 +89,106 @@ TEST_F(FrameClock, FpsComesFromFirstAndTenthFrameOfEachGroup) {
         measureFrame();
         scriptedAdvanceClock(i == 9 ? 500.0 : 20.0);
     }
-    EXPECT_NEAR(fpsValue, 50.0f, 0.01f);
-    EXPECT_NEAR(fpsStart, 0.0f, 1e-6f);
-    EXPECT_NEAR(fpsEnd, 0.18f, 1e-5f);
+    EXPECT_NEAR(frameClock.fpsValue, 50.0f, 0.01f);
+    EXPECT_NEAR(frameClock.fpsStart, 0.0f, 1e-6f);
+    EXPECT_NEAR(frameClock.fpsEnd, 0.18f, 1e-5f);
 }
 
 class FrameKeys : public ::testing::Test {
   protected:
     void SetUp() override {
         resetRunWideState();
-        gameState = MainMenu;
+        game.gameState = MainMenu;
     }
 };
 
 TEST_F(FrameKeys, FTogglesOncePerPressInEveryState) {
-    keys['F'] = true;
+    input.keys['F'] = true;
     checkFrameKeys();
-    EXPECT_TRUE(showFps);
-    EXPECT_TRUE(keyLatch);
+    EXPECT_TRUE(game.showFps);
+    EXPECT_TRUE(input.keyLatch);
     for (int i = 0; i < 5; i++) {
         checkFrameKeys();
     }
-    EXPECT_TRUE(showFps) << "a held F toggled again";
-    keys['F'] = false;
+    EXPECT_TRUE(game.showFps) << "a held F toggled again";
+    input.keys['F'] = false;
     checkFrameKeys();
-    EXPECT_FALSE(keyLatch);
+    EXPECT_FALSE(input.keyLatch);
 
-    gameState = Race;
-    keys['F'] = true;
+    game.gameState = Race;
+    input.keys['F'] = true;
     checkFrameKeys();
-    EXPECT_FALSE(showFps);
+    EXPECT_FALSE(game.showFps);
 }
 
 TEST_F(FrameKeys, AHeldLatchKeyKeepsTheLatch) {
-    keys['F'] = true;
+    input.keys['F'] = true;
     checkFrameKeys();
-    ASSERT_TRUE(showFps);
-    keys['F'] = false;
-    keys[VK_SPACE] = true;
+    ASSERT_TRUE(game.showFps);
+    input.keys['F'] = false;
+    input.keys[VK_SPACE] = true;
     checkFrameKeys();
-    EXPECT_TRUE(keyLatch);
+    EXPECT_TRUE(input.keyLatch);
     // F again while Space still holds the latch: no toggle.
-    keys['F'] = true;
+    input.keys['F'] = true;
     checkFrameKeys();
-    EXPECT_TRUE(showFps);
-    keys['F'] = false;
-    keys[VK_SPACE] = false;
+    EXPECT_TRUE(game.showFps);
+    input.keys['F'] = false;
+    input.keys[VK_SPACE] = false;
     checkFrameKeys();
-    EXPECT_FALSE(keyLatch);
+    EXPECT_FALSE(input.keyLatch);
 
     // Keys outside the latch set do not hold it.
-    keyLatch = true;
-    keys[VK_UP] = true;
-    keys['A'] = true;
+    input.keyLatch = true;
+    input.keys[VK_UP] = true;
+    input.keys['A'] = true;
     checkFrameKeys();
-    EXPECT_FALSE(keyLatch);
+    EXPECT_FALSE(input.keyLatch);
     for (uint8_t key : {'Y', 'R', 'L', 'K', 'X', 'Z', 'O', 'P', 'I', 'U', 'C'}) {
-        keys[key] = true;
-        keyLatch = true;
+        input.keys[key] = true;
+        input.keyLatch = true;
         checkFrameKeys();
-        EXPECT_TRUE(keyLatch) << "key " << key;
-        keys[key] = false;
+        EXPECT_TRUE(input.keyLatch) << "key " << key;
+        input.keys[key] = false;
     }
 }
 
 TEST_F(FrameKeys, CCyclesTheCameraPerPressInARaceOnly) {
-    keys['C'] = true;
+    input.keys['C'] = true;
     checkFrameKeys();
     EXPECT_EQ(players[0].cameraMode, 0) << "C outside a race";
 
-    gameState = Race;
+    game.gameState = Race;
     // The two chase distances, the bumper and the hood, and round again.
     const int expected[] = {1, 2, 3, 0, 1};
     for (int press : expected) {
-        keys['C'] = true;
+        input.keys['C'] = true;
         checkFrameKeys();
         checkFrameKeys();
         EXPECT_EQ(players[0].cameraMode, press);
-        keys['C'] = false;
+        input.keys['C'] = false;
         checkFrameKeys();
     }
 }
 
 TEST_F(FrameKeys, EscPausesARaceOnlyWhileDriving) {
-    keys[VK_ESCAPE] = true;
+    input.keys[VK_ESCAPE] = true;
     checkFrameKeys();
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
 
-    gameState = Race;
+    game.gameState = Race;
     session.countdownRunning = true;
     checkFrameKeys();
-    EXPECT_EQ(gameState, Race) << "Esc during the countdown";
+    EXPECT_EQ(game.gameState, Race) << "Esc during the countdown";
 
     session.countdownRunning = false;
     session.raceFinished = true;
     checkFrameKeys();
-    EXPECT_EQ(gameState, Race) << "Esc on the result screen";
+    EXPECT_EQ(game.gameState, Race) << "Esc on the result screen";
 
     session.raceFinished = false;
     checkFrameKeys();
-    EXPECT_EQ(gameState, Pause);
+    EXPECT_EQ(game.gameState, Pause);
 }
 
 // A key pressed and released between two frames (a slow frame, a quick tap)
@@ -201,22 +201,22 @@ TEST_F(FrameKeys, ATapBetweenTwoFramesCountsOnce) {
     const Tap taps[] = {{VK_ESCAPE, Race}, {'C', Race}, {'F', MainMenu}};
     for (const Tap& tap : taps) {
         resetShellState();
-        gameState = tap.state;
+        game.gameState = tap.state;
         windowProcedure(WM_KEYDOWN, tap.key, 0);
         windowProcedure(WM_KEYUP, tap.key, 0);
-        EXPECT_FALSE(keys[tap.key]) << "the held state follows the key-up";
+        EXPECT_FALSE(input.keys[tap.key]) << "the held state follows the key-up";
         EXPECT_TRUE(keyDown(tap.key));
         checkFrameKeys();
         EXPECT_FALSE(keyDown(tap.key)) << "the tap is used up by the frame";
         if (tap.key == VK_ESCAPE) {
-            EXPECT_EQ(gameState, Pause);
-            gameState = Race;  // "Continue"
+            EXPECT_EQ(game.gameState, Pause);
+            game.gameState = Race;  // "Continue"
         }
         checkFrameKeys();
         checkFrameKeys();
-        EXPECT_EQ(gameState, tap.state) << "Esc paused again";
+        EXPECT_EQ(game.gameState, tap.state) << "Esc paused again";
         EXPECT_EQ(players[0].cameraMode, tap.key == 'C' ? 1 : 0);
-        EXPECT_EQ(showFps, tap.key == 'F');
+        EXPECT_EQ(game.showFps, tap.key == 'F');
     }
 }
 

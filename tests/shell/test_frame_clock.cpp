@@ -74,7 +74,7 @@ TEST_F(FrameClockKeepsTime, GameTimeOverEverySecondIsTheWallClocksWithinTwoPerce
         for (double ms : times) {
             frame(ms);
             w += ms;
-            g += 10.0 * frameFactor;
+            g += 10.0 * frameClock.frameFactor;
             wall.push_back(w);
             game.push_back(g);
         }
@@ -106,7 +106,7 @@ TEST_F(FrameClockKeepsTime, CountdownBeepsFallOneSecondApart) {
             frame(ms);
             wall += ms;
             const float before = session.raceTimer;
-            runCountdown(frameFactor);
+            runCountdown(frameClock.frameFactor);
             for (int k = 0; k < 4; k++) {
                 if (before < 3.0f + k && session.raceTimer >= 3.0f + k && beeps[k] < 0.0) beeps[k] = wall;
             }
@@ -134,7 +134,7 @@ TEST_F(FrameClockKeepsTime, MusicFadeTakesItsTwoAndAHalfSeconds) {
             frame(ms);
             wall += ms;
             longest = std::fmax(longest, ms);
-            if (advanceMusicFade(frameFactor) >= 1.0f) {
+            if (advanceMusicFade(frameClock.frameFactor) >= 1.0f) {
                 full = wall;
                 break;
             }

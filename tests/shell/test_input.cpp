@@ -12,80 +12,80 @@ class WindowProcedure : public ::testing::Test {
   protected:
     void SetUp() override {
         resetRunWideState();
-        gameState = MainMenu;
-        startupPending = false;
+        game.gameState = MainMenu;
+        game.startupPending = false;
     }
 };
 
 TEST_F(WindowProcedure, KeysFollowDownAndUpMessagesWithCodesUnchanged) {
     EXPECT_EQ(windowProcedure(WM_KEYDOWN, VK_UP, 0), 0);
-    EXPECT_TRUE(keys[VK_UP]);
+    EXPECT_TRUE(input.keys[VK_UP]);
     windowProcedure(WM_KEYDOWN, VK_SHIFT, 0);
     windowProcedure(WM_KEYDOWN, 'C', 0);
-    EXPECT_TRUE(keys['C']);
-    EXPECT_TRUE(keys[VK_SHIFT]);
-    EXPECT_FALSE(keys['c']);
+    EXPECT_TRUE(input.keys['C']);
+    EXPECT_TRUE(input.keys[VK_SHIFT]);
+    EXPECT_FALSE(input.keys['c']);
     windowProcedure(WM_KEYUP, VK_UP, 0);
-    EXPECT_FALSE(keys[VK_UP]);
-    EXPECT_TRUE(keys['C']);
+    EXPECT_FALSE(input.keys[VK_UP]);
+    EXPECT_TRUE(input.keys['C']);
     // Codes beyond the array are ignored, not written past it.
     windowProcedure(WM_KEYDOWN, 256, 0);
     windowProcedure(WM_KEYDOWN, (WPARAM)-1, 0);
-    EXPECT_FALSE(keys[0]);
+    EXPECT_FALSE(input.keys[0]);
 }
 
 TEST_F(WindowProcedure, DeactivationStopsFramesAndRestoresTheDesktopMode) {
     windowProcedure(WM_KEYDOWN, VK_LEFT, 0);
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
-    EXPECT_FALSE(windowActive);
-    EXPECT_TRUE(menuMusicStartPending);
-    EXPECT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_FALSE(game.windowActive);
+    EXPECT_TRUE(game.menuMusicStartPending);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
     ASSERT_FALSE(scriptedDisplayModes().empty());
     EXPECT_EQ(scriptedDisplayModes().back().width, 0) << "desktop mode restored";
     // A key held across the switch stays down until its key-up arrives.
-    EXPECT_TRUE(keys[VK_LEFT]);
+    EXPECT_TRUE(input.keys[VK_LEFT]);
 
-    musicGain = 0.7f;
-    menuMusicStartPending = false;
+    game.musicGain = 0.7f;
+    game.menuMusicStartPending = false;
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_TRUE(windowActive);
-    EXPECT_TRUE(menuMusicStartPending);
-    EXPECT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_TRUE(game.windowActive);
+    EXPECT_TRUE(game.menuMusicStartPending);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
     const ScriptedDisplayMode& mode = scriptedDisplayModes().back();
     EXPECT_EQ(mode.width, 800);
     EXPECT_EQ(mode.height, 600);
     EXPECT_EQ(mode.bits, 32);
     EXPECT_EQ(scriptedCallLog().back(), "setWindowPos 0 0 800 600");
-    EXPECT_TRUE(keys[VK_LEFT]);
+    EXPECT_TRUE(input.keys[VK_LEFT]);
 }
 
 TEST_F(WindowProcedure, MinimisedCountsAsDeactivated) {
     windowProcedure(WM_ACTIVATE, makeLong(1, 1), 0);
-    EXPECT_FALSE(windowActive);
+    EXPECT_FALSE(game.windowActive);
     windowProcedure(WM_ACTIVATE, makeLong(2, 0), 0);  // activated by a click
-    EXPECT_TRUE(windowActive);
+    EXPECT_TRUE(game.windowActive);
 }
 
 TEST_F(WindowProcedure, ActivationLeavesTheMusicAloneWhenItIsOffOrDuringTheSplash) {
-    musicEnabled = false;
-    musicGain = 0.5f;
+    options.musicEnabled = false;
+    game.musicGain = 0.5f;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_EQ(musicGain, 0.5f);
-    EXPECT_FALSE(menuMusicStartPending);
+    EXPECT_EQ(game.musicGain, 0.5f);
+    EXPECT_FALSE(game.menuMusicStartPending);
 
-    musicEnabled = true;
-    startupPending = true;
+    options.musicEnabled = true;
+    game.startupPending = true;
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_EQ(musicGain, 0.5f);
+    EXPECT_EQ(game.musicGain, 0.5f);
 
     // In a race the race music restarts; the menu music's restart flag stays.
-    startupPending = false;
-    gameState = Race;
+    game.startupPending = false;
+    game.gameState = Race;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_EQ(musicGain, kMusicFadeStart);
-    EXPECT_FALSE(menuMusicStartPending);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
+    EXPECT_FALSE(game.menuMusicStartPending);
 }
 
 TEST_F(WindowProcedure, CloseQueuesAQuitWithCodeZero) {
@@ -102,7 +102,7 @@ TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed) {
     EXPECT_EQ(windowProcedure(WM_SYSCOMMAND, SC_MONITORPOWER | 0x2, 2), 0);
     PlatformMessage msg;
     EXPECT_FALSE(platformPeekMessage(&msg));
-    EXPECT_TRUE(windowActive);
+    EXPECT_TRUE(game.windowActive);
 }
 
 // The pointer moved onto "Career" after the last menu frame: the click acts
@@ -114,13 +114,13 @@ TEST_F(WindowProcedure, AClickRightAfterAMoveHitsTheButtonUnderTheClick) {
     const Case cases[] = {{0, 560, 192}, {1, 700, 240}, {2, 934, 320}};
     for (const Case& c : cases) {
         resetFrontEndState();
-        soundEnabled = false;
-        resolutionIndex = c.resolution;
-        gameState = MainMenu;
+        options.soundEnabled = false;
+        options.resolutionIndex = c.resolution;
+        game.gameState = MainMenu;
         mouseX = 0;  // where the last frame saw the pointer
         mouseY = 0;
         windowProcedure(WM_LBUTTONDOWN, 1, makeLong(c.pixelX, c.pixelY));
-        EXPECT_EQ(gameState, CareerMenu) << "resolution " << c.resolution;
+        EXPECT_EQ(game.gameState, CareerMenu) << "resolution " << c.resolution;
         EXPECT_EQ(mouseX, 700);
         EXPECT_EQ(mouseY, 240);
     }

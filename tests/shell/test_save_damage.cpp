@@ -36,13 +36,13 @@ class SaveDamage : public ::testing::Test {
         ASSERT_FALSE(folder.path().empty());
         ASSERT_EQ(mkdir("base", 0777), 0);
         scriptedReset();
-        std::snprintf(savesFolder, sizeof(savesFolder), "base");
-        savesFolderWritable = true;
-        optionsApplied = false;
+        std::snprintf(saves.savesFolder, sizeof(saves.savesFolder), "base");
+        saves.savesFolderWritable = true;
+        options.optionsApplied = false;
     }
     void TearDown() override {
-        settingsFileCheck = SaveFileCheck{};
-        careerFileCheck = SaveFileCheck{};
+        saves.settingsFileCheck = SaveFileCheck{};
+        saves.careerFileCheck = SaveFileCheck{};
         clearLapRecords();
         scriptedReset();
     }
@@ -71,8 +71,8 @@ const char* whatIsIn(const std::string& file) {
 }
 
 const SaveFileCheck& checkOf(const std::string& file) {
-    return file == kCareerFileName       ? careerFileCheck
-           : file == kSettingsFileName   ? settingsFileCheck
+    return file == kCareerFileName       ? saves.careerFileCheck
+           : file == kSettingsFileName   ? saves.settingsFileCheck
            : file == kLapRecordsFileName ? raceRun.lapFiles.records
                                          : gameSettingsFileCheck;
 }
@@ -106,7 +106,7 @@ class UnreadableSave : public SaveDamage, public ::testing::WithParamInterface<U
 
 TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
     const UnreadableCase& c = GetParam();
-    const bool career = std::strcmp(c.file, kCareerFileName) == 0;
+    const bool careerFile = std::strcmp(c.file, kCareerFileName) == 0;
     const std::string path = std::string("base/") + c.file;
     if (c.kind == Unreadable::Folder) {
         ASSERT_EQ(mkdir(path.c_str(), 0777), 0);
@@ -116,15 +116,15 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
         ASSERT_EQ(symlink("/proc/self/mem", path.c_str()), 0);
     }
     // Values the defaults must replace.
-    careerPoints = 999;
-    colorBits = 16;
+    career.careerPoints = 999;
+    options.colorBits = 16;
     readAllSaves();
     const SaveFileCheck& check = checkOf(c.file);
     EXPECT_TRUE(check.unreadable);
     EXPECT_TRUE(check.keepFile);
     EXPECT_STREQ(check.reason, std::strerror(c.error));
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(colorBits, 32);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(options.colorBits, 32);
 
     tellSaveProblemsAtStart();
     const std::string expected = std::string("Could not read the ") + whatIsIn(c.file) + ": " +
@@ -150,8 +150,8 @@ TEST_P(UnreadableSave, IsToldAtStartAndNeverOverwritten) {
         EXPECT_TRUE(S_ISLNK(info.st_mode));
     }
     // The other file is written as usual.
-    const std::string other = std::string("base/") + (career ? kSettingsFileName : kCareerFileName);
-    EXPECT_EQ(fileSize(other), career ? kSettingsFileBytes : kCareerFileBytes);
+    const std::string other = std::string("base/") + (careerFile ? kSettingsFileName : kCareerFileName);
+    EXPECT_EQ(fileSize(other), careerFile ? kSettingsFileBytes : kCareerFileBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableSave, ::testing::ValuesIn(kUnreadableCases),
@@ -182,7 +182,8 @@ TEST_F(SaveDamage, AnotherUsersCareerIsNeverReplaced) {
         writeMissingSaveFiles();
         newCareer();
         const bool skipped = writeCareer();
-        _exit(careerFileCheck.unreadable && std::strcmp(careerFileCheck.reason, std::strerror(EACCES)) == 0
+        _exit(saves.careerFileCheck.unreadable &&
+                      std::strcmp(saves.careerFileCheck.reason, std::strerror(EACCES)) == 0
                   ? (skipped ? 0 : 2)
                   : 1);
     }
@@ -210,14 +211,14 @@ std::vector<uint8_t> nanBytes(size_t size) {
 }
 
 std::vector<uint8_t> careerWith(int at, int32_t value) {
-    std::vector<int32_t> career(123, 0);
+    std::vector<int32_t> careerFile(123, 0);
     for (int i = 0; i < 8; i++) {
-        career[i] = 1;
+        careerFile[i] = 1;
     }
-    career[kMaxRaceAt] = 1;
-    career[kMaxRaceAt + 2] = 250;
-    career[at] = value;
-    return leIntegers(career);
+    careerFile[kMaxRaceAt] = 1;
+    careerFile[kMaxRaceAt + 2] = 250;
+    careerFile[at] = value;
+    return leIntegers(careerFile);
 }
 
 std::vector<uint8_t> textBytes(const std::string& text) {
@@ -321,9 +322,9 @@ TEST_F(SaveDamage, ADamagedCareerWithNoRoomForItsCopyIsKept) {
     ASSERT_EQ(mkdir("base/career.inf.bad", 0777), 0);
     ASSERT_TRUE(writeBytes("base/career.inf.bad/notes", {1}));
     readCareer();
-    EXPECT_TRUE(careerFileCheck.damaged);
-    EXPECT_FALSE(careerFileCheck.backupKept);
-    EXPECT_TRUE(careerFileCheck.keepFile);
+    EXPECT_TRUE(saves.careerFileCheck.damaged);
+    EXPECT_FALSE(saves.careerFileCheck.backupKept);
+    EXPECT_TRUE(saves.careerFileCheck.keepFile);
     tellSaveProblemsAtStart();
     EXPECT_EQ(
         boxes(),
@@ -376,22 +377,22 @@ class CareerRange : public SaveDamage, public ::testing::WithParamInterface<Care
 
 TEST_P(CareerRange, FiguresFollowFromTheResults) {
     const CareerRangeCase& c = GetParam();
-    std::vector<int32_t> career(123, 0);
+    std::vector<int32_t> careerFile(123, 0);
     for (int i = 0; i < 8; i++) {
-        career[i] = 1;
+        careerFile[i] = 1;
     }
-    career[kMaxRaceAt] = 1;
-    career[kMaxRaceAt + 2] = 250;
+    careerFile[kMaxRaceAt] = 1;
+    careerFile[kMaxRaceAt + 2] = 250;
     for (const auto& field : c.stored) {
-        career[field.first] = field.second;
+        careerFile[field.first] = field.second;
     }
-    const std::vector<uint8_t> image = leIntegers(career);
+    const std::vector<uint8_t> image = leIntegers(careerFile);
     EXPECT_EQ(decodeCareer(image.data(), image.size()), c.intact);
-    EXPECT_EQ(careerPoints, c.points);
-    EXPECT_EQ(tuningPoints, c.tuning);
-    EXPECT_EQ(maxRaceUnlocked, c.maxRace);
+    EXPECT_EQ(career.careerPoints, c.points);
+    EXPECT_EQ(career.tuningPoints, c.tuning);
+    EXPECT_EQ(career.maxRaceUnlocked, c.maxRace);
     for (int car = 0; car < kCarSlots; car++) {
-        EXPECT_EQ(carAvailable[car], car < c.carsAvailable) << "car " << car;
+        EXPECT_EQ(career.carAvailable[car], car < c.carsAvailable) << "car " << car;
     }
 }
 
@@ -403,11 +404,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, CareerRange, ::testing::ValuesIn(kCareerRangeCas
 TEST_F(SaveDamage, AFileOfNanBytesUnlocksNothing) {
     const std::vector<uint8_t> image = nanBytes(kCareerFileBytes);
     EXPECT_FALSE(decodeCareer(image.data(), image.size()));
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_GE(tuningPoints, 0);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_GE(career.tuningPoints, 0);
     for (int car = 8; car < kCarSlots; car++) {
-        EXPECT_FALSE(carAvailable[car]) << "car " << car;
+        EXPECT_FALSE(career.carAvailable[car]) << "car " << car;
     }
 }
 
@@ -436,14 +437,14 @@ TEST_F(SaveDamage, NoWritableSavesFolderIsToldAtStart) {
         const std::string value = c.dataHome[0] == '/' ? c.dataHome : folder.path() + "/" + c.dataHome;
         setenv("XDG_DATA_HOME", value.c_str(), 1);
         chooseSavesFolder();
-        EXPECT_EQ(savesFolderWritable, c.writable);
+        EXPECT_EQ(saves.savesFolderWritable, c.writable);
         tellSaveProblemsAtStart();
         EXPECT_EQ(boxes(), c.writable ? std::vector<std::string>{} : std::vector<std::string>{expected});
     }
     home ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
     dataHome ? setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1) : unsetenv("XDG_DATA_HOME");
-    std::snprintf(savesFolder, sizeof(savesFolder), "base");
-    savesFolderWritable = true;
+    std::snprintf(saves.savesFolder, sizeof(saves.savesFolder), "base");
+    saves.savesFolderWritable = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -453,9 +454,9 @@ TEST_F(SaveDamage, AScreenshotThatCannotBeSavedIsShownForTwoSeconds) {
     ASSERT_EQ(rmdir("base"), 0);
     ASSERT_EQ(symlink("/proc/self/fdinfo", "base"), 0);
     timerInit();
-    keys[VK_F12] = true;
+    input.keys[VK_F12] = true;
     checkScreenshotKey();
-    keys[VK_F12] = false;
+    input.keys[VK_F12] = false;
     checkScreenshotKey();
     ASSERT_NE(currentPlayerNotice(), nullptr);
     EXPECT_STREQ(currentPlayerNotice(), "Screenshot failed: the folder cannot be written");

@@ -32,11 +32,11 @@ TEST_F(Shell, HundredFramesAtTenMillisecondsSettleAndAdvanceTheSplash) {
     int stateAt100 = -1;
     scriptedSetFrameCallback([&](int frame) {
         if (frame == 100) {
-            factorAt100 = frameFactor;
-            elapsedAt100 = startupElapsed;
-            pendingAt100 = startupPending;
-            fpsAt100 = fpsValue;
-            stateAt100 = gameState;
+            factorAt100 = frameClock.frameFactor;
+            elapsedAt100 = game.startupElapsed;
+            pendingAt100 = game.startupPending;
+            fpsAt100 = frameClock.fpsValue;
+            stateAt100 = game.gameState;
         }
     });
     scriptedPushMessage(WM_CLOSE, 0, 0, 100);
@@ -56,10 +56,10 @@ TEST_F(Shell, SplashEndsAfterEightSecondsOfFrameTime) {
     float elapsedAtEnd = 0.0f;
     bool pendingMusic = false;
     scriptedSetFrameCallback([&](int frame) {
-        if (!startupPending && endedAt == 0) {
+        if (!game.startupPending && endedAt == 0) {
             endedAt = frame;
-            elapsedAtEnd = startupElapsed;
-            pendingMusic = menuMusicStartPending;
+            elapsedAtEnd = game.startupElapsed;
+            pendingMusic = game.menuMusicStartPending;
         }
     });
     scriptedPushMessage(WM_CLOSE, 0, 0, 820);
@@ -149,7 +149,7 @@ TEST_F(Shell, QuitMessageGivesItsExitCode) {
 TEST_F(Shell, QuitConfirmationEndsAfterTheCurrentFrame) {
     scriptedSetFrameCallback([](int frame) {
         if (frame == 5) {
-            quitRequested = true;
+            game.quitRequested = true;
         }
     });
     EXPECT_EQ(gameMain(), 0);
@@ -173,7 +173,7 @@ TEST_F(Shell, NoFramesAreDrawnWhileInactive) {
     float elapsed[20] = {};
     scriptedSetFrameCallback([&](int frame) {
         if (frame < 20) {
-            elapsed[frame] = startupElapsed;
+            elapsed[frame] = game.startupElapsed;
         }
     });
     scriptedPushMessage(WM_ACTIVATE, makeLong(0, 0), 0, 5);
@@ -188,8 +188,8 @@ TEST_F(Shell, NoFramesAreDrawnWhileInactive) {
 TEST_F(Shell, KeysPressedInTheLoopActAfterTheFrame) {
     bool fpsAt4 = false, fpsAt6 = true;
     scriptedSetFrameCallback([&](int frame) {
-        if (frame == 4) fpsAt4 = showFps;
-        if (frame == 6) fpsAt6 = showFps;
+        if (frame == 4) fpsAt4 = game.showFps;
+        if (frame == 6) fpsAt6 = game.showFps;
     });
     scriptedPushKey('F', true, 2);
     scriptedPushKey('F', false, 4);
@@ -239,7 +239,7 @@ TEST_F(Shell, SplashEndsAtAKeyOrClickAfterItsFirstSecond) {
         int endedAt = 0;
         bool loaded = false;
         scriptedSetFrameCallback([&](int frame) {
-            if (!startupPending && endedAt == 0) {
+            if (!game.startupPending && endedAt == 0) {
                 endedAt = frame;
                 loaded = garageModel != nullptr && raceRun.carBodyModels[0] != nullptr;
             }
@@ -251,7 +251,7 @@ TEST_F(Shell, SplashEndsAtAKeyOrClickAfterItsFirstSecond) {
         EXPECT_EQ(gameMain(), 0) << c.name;
         EXPECT_GE(endedAt, 150) << c.name;
         EXPECT_LE(endedAt, 152) << c.name;
-        EXPECT_EQ(gameState, MainMenu) << c.name;
+        EXPECT_EQ(game.gameState, MainMenu) << c.name;
         EXPECT_TRUE(loaded) << c.name;
     }
 }

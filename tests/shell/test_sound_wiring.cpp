@@ -104,7 +104,7 @@ class SoundFrames : public ::testing::Test {
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
         loadSounds();
         // As the end of the splash leaves things.
-        startupPending = false;
+        game.startupPending = false;
         menuMusic.play();
         startMusicFade();
         requestMenuMusicStart();
@@ -120,10 +120,10 @@ class SoundFrames : public ::testing::Test {
         drawFrame();
         platformSwapBuffers();
         FrameRecord r{};
-        r.musicGain = musicGain;
+        r.musicGain = game.musicGain;
         r.alGain = sourceGain(menuMusic.source);
         r.playing = menuMusic.isPlaying();
-        r.active = windowActive;
+        r.active = game.windowActive;
         alGetSource3f(soundMenu1.source, AL_POSITION, &r.menuSound[0], &r.menuSound[1], &r.menuSound[2]);
         return r;
     }
@@ -134,11 +134,11 @@ TEST_F(SoundFrames, MenuMusicFadesInFromSilenceToFullGainInTwoAndAHalfSeconds) {
     // Frame 10 is the first to know the frame rate; above 15 it clears the
     // start, and the music already playing keeps its fade. Steady 10 ms
     // frames from the first.
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f - 0.1f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f - 0.1f;
     std::vector<FrameRecord> record(1);
     for (int f = 1; f <= 300; f++) record.push_back(frame());
-    EXPECT_FALSE(menuMusicStartPending);
+    EXPECT_FALSE(game.menuMusicStartPending);
 
     // gain(t) = 0.4 t, t in seconds since the start, clamped to 0..1.
     int firstFull = 0;
@@ -177,11 +177,11 @@ TEST_F(SoundFrames, TheMenuMusicStartsAtTenAndAtSixtyFramesASecond) {
         SCOPED_TRACE(rate.frameMs);
         menuMusic.rewind();
         resetShellState();
-        startupPending = false;
-        gameState = MainMenu;
+        game.startupPending = false;
+        game.gameState = MainMenu;
         requestMenuMusicStart();
         scriptedSetFrameStep(rate.frameMs);
-        frameClockPrev = timerGetTime() * 0.01f;
+        frameClock.frameClockPrev = timerGetTime() * 0.01f;
         double startedAt = -1;
         for (int f = 1; f <= 400 && startedAt < 0; f++) {
             frame();
@@ -189,7 +189,7 @@ TEST_F(SoundFrames, TheMenuMusicStartsAtTenAndAtSixtyFramesASecond) {
         }
         EXPECT_GE(startedAt, rate.earliest);
         EXPECT_LE(startedAt, rate.latest);
-        EXPECT_FALSE(menuMusicStartPending);
+        EXPECT_FALSE(game.menuMusicStartPending);
         EXPECT_EQ(sourceGain(menuMusic.source), 0.0f) << "fading in from silence";
     }
     scriptedSetFrameStep(10.0);
@@ -265,8 +265,8 @@ class ShellSounds : public ::testing::Test {
         resetRunWideState();
         ASSERT_TRUE(openSoundDevice(kSoundDeviceName));
         loadSounds();
-        startupPending = false;
-        gameState = Race;
+        game.startupPending = false;
+        game.gameState = Race;
         session.countdownRunning = false;
         session.raceFinished = false;
     }
@@ -340,16 +340,16 @@ TEST_F(ShellSounds, RaceMusicGainIsAlsoTheChimesAndMenuSoundsRideAboveTheCamera)
 TEST_F(ShellSounds, LeavingTheWindowInARaceRestartsItsMusicFromTheBeginning) {
     playRaceMusicPastItsFirstBuffer();
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
-    EXPECT_FALSE(windowActive);
-    EXPECT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_FALSE(game.windowActive);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
     EXPECT_EQ(sourceGain(raceMusic.source), 0.0f);
     EXPECT_EQ(sourceState(raceMusic.source), AL_INITIAL);
     EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), 0);
     EXPECT_FALSE(menuMusic.isPlaying()) << "the menu music stays out of a race";
 
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
-    EXPECT_TRUE(windowActive);
-    EXPECT_EQ(musicGain, kMusicFadeStart);
+    EXPECT_TRUE(game.windowActive);
+    EXPECT_EQ(game.musicGain, kMusicFadeStart);
     EXPECT_TRUE(raceMusic.isPlaying());
     EXPECT_FALSE(menuMusic.isPlaying());
     // What is queued is the first two buffers' worth of the file, and play
@@ -369,23 +369,23 @@ TEST_F(ShellSounds, EscPausesTheRaceMusicWhereItIs) {
     ASSERT_TRUE(raceMusic.isPlaying());
     const ogg_int64_t decoded = ov_pcm_tell(raceMusic.decoder);
     ASSERT_GT(decoded, 0);
-    keys[VK_ESCAPE] = true;
+    input.keys[VK_ESCAPE] = true;
     checkFrameKeys();
-    EXPECT_EQ(gameState, Pause);
+    EXPECT_EQ(game.gameState, Pause);
     EXPECT_FALSE(raceMusic.isPlaying());
     EXPECT_EQ(sourceState(raceMusic.source), AL_STOPPED) << "stopped, not rewound";
     EXPECT_EQ(ov_pcm_tell(raceMusic.decoder), decoded);
 }
 
 TEST_F(ShellSounds, WithMusicOffSwitchingWindowsLeavesTheMusicAlone) {
-    musicEnabled = false;
+    options.musicEnabled = false;
     ASSERT_TRUE(raceMusic.open(".\\base\\music\\3.ogg", true, true));
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
     EXPECT_FALSE(raceMusic.isPlaying());
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     windowProcedure(WM_ACTIVATE, makeLong(0, 0), 0);
     windowProcedure(WM_ACTIVATE, makeLong(1, 0), 0);
     EXPECT_FALSE(menuMusic.isPlaying());
-    EXPECT_FALSE(menuMusicStartPending);
+    EXPECT_FALSE(game.menuMusicStartPending);
 }

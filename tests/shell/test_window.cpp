@@ -26,7 +26,7 @@ class GameWindow : public ::testing::Test {
 };
 
 TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat) {
-    depthBits = 16;
+    options.depthBits = 16;
     ASSERT_TRUE(createGameWindow("Korvask", 800, 600, 32, true));
     EXPECT_TRUE(scriptedMessageBoxes().empty());
     EXPECT_TRUE(fullscreen);
@@ -41,7 +41,7 @@ TEST_F(GameWindow, CreationGivesAContextInTheRequestedFormat) {
     EXPECT_EQ(format.stencilBits, 1);
     EXPECT_TRUE(format.doubleBuffer);
     // The renderer initialisation ran.
-    EXPECT_EQ(gameState, MainMenu);
+    EXPECT_EQ(game.gameState, MainMenu);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 800);
@@ -159,7 +159,7 @@ static void expectPerspective(double fovyDegrees, double aspect) {
 
 TEST_F(GameWindow, ResizeSceneTakesHeightZeroAsOne) {
     ASSERT_TRUE(scriptedOpenGLWindow(64, 64));
-    gameState = MainMenu;
+    game.gameState = MainMenu;
     resizeScene(640, 0);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -173,7 +173,7 @@ TEST_F(GameWindow, ResizeSceneTakesHeightZeroAsOne) {
     EXPECT_EQ(viewport[2], 1024);
     EXPECT_EQ(viewport[3], 1);
 
-    gameState = Race;
+    game.gameState = Race;
     resizeScene(800, 600);
     expectPerspective(80.0, 800.0 / 600.0);
     GLint mode;

@@ -62,17 +62,17 @@ TEST_P(WindowFit, PictureIsScaledWithBarsAndClicksReachTheButton) {
     scriptedPushMouseMove(clickX, clickY, clickFrame);
     scriptedPushLeftClick(clickX, clickY, clickFrame + 2);
 
-    std::vector<uint8_t> game, shown;
+    std::vector<uint8_t> gamePicture, shown;
     int stateAfterClick = -1;
     scriptedSetFrameCallback([&](int frame) {
         if (frame == clickFrame) {
-            scriptedReadFrame(&game, kGameWidth, kGameHeight);
+            scriptedReadFrame(&gamePicture, kGameWidth, kGameHeight);
         }
         if (frame == clickFrame + 1) {
             shown = scriptedWindowPicture();
         }
         if (frame == clickFrame + 4) {
-            stateAfterClick = gameState;
+            stateAfterClick = game.gameState;
         }
     });
     scriptedPushMessage(WM_CLOSE, 0, 0, clickFrame + 5);
@@ -80,7 +80,7 @@ TEST_P(WindowFit, PictureIsScaledWithBarsAndClicksReachTheButton) {
     EXPECT_EQ(stateAfterClick, Options);
 
     // The game reads back its own resolution, the menu in it.
-    ASSERT_EQ(game.size(), (size_t)kGameWidth * kGameHeight * 3);
+    ASSERT_EQ(gamePicture.size(), (size_t)kGameWidth * kGameHeight * 3);
     // The window shows that picture: black on the bars, and inside it each
     // window pixel near the game pixel under it (scaling blends neighbours).
     ASSERT_EQ(shown.size(), (size_t)c.width * c.height * 3);
@@ -97,7 +97,7 @@ TEST_P(WindowFit, PictureIsScaledWithBarsAndClicksReachTheButton) {
             }
             const int gx = (int)((x - c.pictureX + 0.5) / scale);
             const int gy = (int)((y - c.pictureY + 0.5) / scale);
-            gaps += pixelGap(shown, wi, game, ((size_t)gy * kGameWidth + gx) * 3);
+            gaps += pixelGap(shown, wi, gamePicture, ((size_t)gy * kGameWidth + gx) * 3);
             samples++;
         }
     }

@@ -26,7 +26,7 @@ class GameSettings : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
-        std::strcpy(savesFolder, "base");
+        std::strcpy(saves.savesFolder, "base");
         clearGameSettings();
     }
     void TearDown() override { clearGameSettings(); }
@@ -122,11 +122,11 @@ TEST_F(GameSettings, BadFilesGiveDefaultsAndAreHandledSafely) {
 
 TEST_F(GameSettings, ActionsFollowTheirBoundKeys) {
     setDefaultKeyBindings();
-    keys['N'] = true;
+    input.keys['N'] = true;
     EXPECT_FALSE(actionDown(BindNitro));
     keyBindings[BindNitro] = 'N';
     EXPECT_TRUE(actionDown(BindNitro));
-    keys['N'] = false;
+    input.keys['N'] = false;
     setDefaultKeyBindings();
     EXPECT_EQ(keyBindings[BindNitro], VK_SPACE);
     EXPECT_FALSE(actionDown(kBindActions));

@@ -57,7 +57,7 @@ class InputSettings : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
-        std::strcpy(savesFolder, "base");
+        std::strcpy(saves.savesFolder, "base");
         clearGameSettings();
         setDefaultInputSettings();
     }

@@ -18,7 +18,7 @@ class KeyBindings : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
-        std::strcpy(savesFolder, "base");
+        std::strcpy(saves.savesFolder, "base");
         clearGameSettings();
         setDefaultKeyBindings();
     }
@@ -168,14 +168,14 @@ TEST_F(KeyBindings, SecondKeysFromTheFileNeverTakeAPrimarysPlace) {
 }
 
 TEST_F(KeyBindings, EitherKeyDrivesTheActionAndClashesSwapAcrossSlots) {
-    for (bool& key : keys) key = false;
-    keys['A'] = true;
+    for (bool& key : input.keys) key = false;
+    input.keys['A'] = true;
     EXPECT_TRUE(actionDown(BindLeft));
     EXPECT_FALSE(actionDown(BindRight));
-    keys['A'] = false;
-    keys[VK_SHIFT] = true;
+    input.keys['A'] = false;
+    input.keys[VK_SHIFT] = true;
     EXPECT_TRUE(actionDown(BindNitro));
-    keys[VK_SHIFT] = false;
+    input.keys[VK_SHIFT] = false;
 
     // Nitro's second takes A from steering left, which takes Shift.
     ASSERT_TRUE(bindKeySlot(BindNitro, 1, 'A'));

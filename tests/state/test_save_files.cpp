@@ -24,7 +24,7 @@ class SaveFiles : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(folder.path().empty());
         mkdir("base", 0777);
-        optionsApplied = false;
+        options.optionsApplied = false;
         setDefaultSettings();
         setDefaultCareer();
     }
@@ -32,26 +32,26 @@ class SaveFiles : public ::testing::Test {
 };
 
 TEST_F(SaveFiles, SettingsAreSixIntegersAndRoundTrip) {
-    resolutionIndex = 2;
-    colorBits = 16;
-    depthBits = 16;
-    soundEnabled = false;
-    musicEnabled = true;
-    mouseSensitivity = -77;
+    options.resolutionIndex = 2;
+    options.colorBits = 16;
+    options.depthBits = 16;
+    options.soundEnabled = false;
+    options.musicEnabled = true;
+    options.mouseSensitivity = -77;
     ASSERT_TRUE(writeSettings());
     EXPECT_EQ(fileSize("base/menu.inf"), 24);
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{2, 16, 16, 0, 1, -77}));
 
     setDefaultSettings();
     readSettings();
-    EXPECT_EQ(resolutionIndex, 2);
-    EXPECT_EQ(screenWidth, 1024);
-    EXPECT_EQ(screenHeight, 768);
-    EXPECT_EQ(colorBits, 16);
-    EXPECT_EQ(depthBits, 16);
-    EXPECT_FALSE(soundEnabled);
-    EXPECT_TRUE(musicEnabled);
-    EXPECT_EQ(mouseSensitivity, -77);
+    EXPECT_EQ(options.resolutionIndex, 2);
+    EXPECT_EQ(options.screenWidth, 1024);
+    EXPECT_EQ(options.screenHeight, 768);
+    EXPECT_EQ(options.colorBits, 16);
+    EXPECT_EQ(options.depthBits, 16);
+    EXPECT_FALSE(options.soundEnabled);
+    EXPECT_TRUE(options.musicEnabled);
+    EXPECT_EQ(options.mouseSensitivity, -77);
 }
 
 TEST_F(SaveFiles, ResolutionIndexGivesWindowSize) {
@@ -61,32 +61,32 @@ TEST_F(SaveFiles, ResolutionIndexGivesWindowSize) {
     for (int index = 0; index < 3; index++) {
         ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({index, 32, 24, 1, 1, 0})));
         readSettings();
-        EXPECT_EQ(resolutionIndex, index);
-        EXPECT_EQ(screenWidth * 3, screenHeight * 4) << index;
-        EXPECT_GT(screenWidth, previousWidth) << index;
-        previousWidth = screenWidth;
+        EXPECT_EQ(options.resolutionIndex, index);
+        EXPECT_EQ(options.screenWidth * 3, options.screenHeight * 4) << index;
+        EXPECT_GT(options.screenWidth, previousWidth) << index;
+        previousWidth = options.screenWidth;
         int32_t width = 0, height = 0;
         currentResolution(&width, &height);
-        EXPECT_EQ(width, screenWidth) << "the game draws at the size read";
-        EXPECT_EQ(height, screenHeight);
+        EXPECT_EQ(width, options.screenWidth) << "the game draws at the size read";
+        EXPECT_EQ(height, options.screenHeight);
     }
     EXPECT_EQ(previousWidth, 1024);
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 32, 24, 1, 1, 0})));
     readSettings();
-    EXPECT_EQ(screenWidth, 640);
+    EXPECT_EQ(options.screenWidth, 640);
 }
 
 TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({1, 32, 24, 1, 1, 0})));
     readSettings();
     // 1024 x 768 chosen and the colour depth changed, without "Apply".
-    screenWidth = 1024;
-    screenHeight = 768;
-    colorBits = 16;
+    options.screenWidth = 1024;
+    options.screenHeight = 768;
+    options.colorBits = 16;
     ASSERT_TRUE(writeSettings());
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{1, 16, 24, 1, 1, 0}));
 
-    optionsApplied = true;
+    options.optionsApplied = true;
     ASSERT_TRUE(writeSettings());
     EXPECT_EQ(readIntegers("base/menu.inf")[0], 2);
 }
@@ -94,19 +94,19 @@ TEST_F(SaveFiles, ResolutionIsWrittenBackOnlyAfterApply) {
 TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({0, 32, 24, 5, 0, 3})));
     readSettings();
-    EXPECT_TRUE(soundEnabled);
-    EXPECT_FALSE(musicEnabled);
+    EXPECT_TRUE(options.soundEnabled);
+    EXPECT_FALSE(options.musicEnabled);
     ASSERT_TRUE(writeSettings());
     EXPECT_EQ(readIntegers("base/menu.inf"), (std::vector<int32_t>{0, 32, 24, 1, 0, 3}));
 
-    std::vector<int32_t> career(123, 0);
-    career[4] = 5;
-    career[kRacesAt + 2 * 6] = 5;
-    career[kMaxRaceAt] = 3;
-    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+    std::vector<int32_t> careerFile(123, 0);
+    careerFile[4] = 5;
+    careerFile[kRacesAt + 2 * 6] = 5;
+    careerFile[kMaxRaceAt] = 3;
+    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(careerFile)));
     readCareer();
-    EXPECT_TRUE(carAvailable[4]);
-    EXPECT_TRUE(raceRecord[6].flag);
+    EXPECT_TRUE(career.carAvailable[4]);
+    EXPECT_TRUE(career.raceRecord[6].flag);
     ASSERT_TRUE(writeCareer());
     std::vector<int32_t> back = readIntegers("base/career.inf");
     ASSERT_EQ(back.size(), 123u);
@@ -117,40 +117,40 @@ TEST_F(SaveFiles, FlagStoredAsFiveReadsTrueAndIsWrittenAsOne) {
 TEST_F(SaveFiles, NewCareerIs492BytesAndReadsBack) {
     selectedCar = 7;
     selectedRace = 9;
-    maxRaceUnlocked = 12;
-    careerPoints = 900;
-    tuningPoints = 10;
-    carTuning[3][1] = 1;
-    raceRecord[2].flag = true;
-    raceRecord[2].bestPlace = 3;
+    career.maxRaceUnlocked = 12;
+    career.careerPoints = 900;
+    career.tuningPoints = 10;
+    career.carTuning[3][1] = 1;
+    career.raceRecord[2].flag = true;
+    career.raceRecord[2].bestPlace = 3;
     newCareer();
     EXPECT_EQ(selectedCar, 0);
     EXPECT_EQ(selectedRace, 1);
     EXPECT_EQ(fileSize("base/career.inf"), 492);
 
     setDefaultCareer();
-    carAvailable[0] = false;
+    career.carAvailable[0] = false;
     readCareer();
     for (int i = 0; i < 18; i++) {
-        EXPECT_EQ(carAvailable[i], i < 8) << "car " << i;
+        EXPECT_EQ(career.carAvailable[i], i < 8) << "car " << i;
     }
-    EXPECT_EQ(carTuning[3][1], 0);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_EQ(career.carTuning[3][1], 0);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.tuningPoints, 250);
     // The race records keep their flags; only the places are cleared.
-    EXPECT_TRUE(raceRecord[2].flag);
-    EXPECT_EQ(raceRecord[2].bestPlace, 0);
+    EXPECT_TRUE(career.raceRecord[2].flag);
+    EXPECT_EQ(career.raceRecord[2].bestPlace, 0);
 }
 
 TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets) {
-    carAvailable[11] = true;
-    carTuning[5][2] = 1;
-    raceRecord[14].flag = true;
-    raceRecord[14].bestPlace = 2;
-    maxRaceUnlocked = 15;
-    careerPoints = 1234;
-    tuningPoints = 750;
+    career.carAvailable[11] = true;
+    career.carTuning[5][2] = 1;
+    career.raceRecord[14].flag = true;
+    career.raceRecord[14].bestPlace = 2;
+    career.maxRaceUnlocked = 15;
+    career.careerPoints = 1234;
+    career.tuningPoints = 750;
     ASSERT_TRUE(writeCareerNow());
     std::vector<int32_t> v = readIntegers("base/career.inf");
     ASSERT_EQ(v.size(), 123u);
@@ -166,27 +166,27 @@ TEST_F(SaveFiles, CareerFieldsSitAtTheirOffsets) {
 }
 
 TEST_F(SaveFiles, MissingFilesGiveDefaults) {
-    resolutionIndex = 0;
-    colorBits = 16;
-    soundEnabled = false;
-    mouseSensitivity = 9;
+    options.resolutionIndex = 0;
+    options.colorBits = 16;
+    options.soundEnabled = false;
+    options.mouseSensitivity = 9;
     readSettings();
-    EXPECT_EQ(screenWidth, 800);
-    EXPECT_EQ(screenHeight, 600);
-    EXPECT_EQ(colorBits, 32);
-    EXPECT_EQ(depthBits, 24);
-    EXPECT_TRUE(soundEnabled);
-    EXPECT_TRUE(musicEnabled);
-    EXPECT_EQ(mouseSensitivity, 0);
+    EXPECT_EQ(options.screenWidth, 800);
+    EXPECT_EQ(options.screenHeight, 600);
+    EXPECT_EQ(options.colorBits, 32);
+    EXPECT_EQ(options.depthBits, 24);
+    EXPECT_TRUE(options.soundEnabled);
+    EXPECT_TRUE(options.musicEnabled);
+    EXPECT_EQ(options.mouseSensitivity, 0);
 
-    carAvailable[10] = true;
-    maxRaceUnlocked = 9;
+    career.carAvailable[10] = true;
+    career.maxRaceUnlocked = 9;
     readCareer();
-    EXPECT_TRUE(carAvailable[7]);
-    EXPECT_FALSE(carAvailable[8]);
-    EXPECT_FALSE(carAvailable[10]);
-    EXPECT_EQ(maxRaceUnlocked, 1);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_TRUE(career.carAvailable[7]);
+    EXPECT_FALSE(career.carAvailable[8]);
+    EXPECT_FALSE(career.carAvailable[10]);
+    EXPECT_EQ(career.maxRaceUnlocked, 1);
+    EXPECT_EQ(career.tuningPoints, 250);
 }
 
 TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing) {
@@ -195,45 +195,45 @@ TEST_F(SaveFiles, ShortFilesKeepDefaultsForWhatIsMissing) {
     bytes.resize(10);
     ASSERT_TRUE(writeBytes("base/menu.inf", bytes));
     readSettings();
-    EXPECT_EQ(screenWidth, 640);
-    EXPECT_EQ(colorBits, 16);
-    EXPECT_EQ(depthBits, 24);
-    EXPECT_TRUE(soundEnabled);
-    EXPECT_TRUE(musicEnabled);
-    EXPECT_EQ(mouseSensitivity, 0);
+    EXPECT_EQ(options.screenWidth, 640);
+    EXPECT_EQ(options.colorBits, 16);
+    EXPECT_EQ(options.depthBits, 24);
+    EXPECT_TRUE(options.soundEnabled);
+    EXPECT_TRUE(options.musicEnabled);
+    EXPECT_EQ(options.mouseSensitivity, 0);
 
     // A career cut inside the race records.
-    std::vector<int32_t> career(kRacesAt + 3, 0);
-    career[kTuningAt + 9 * 3] = 1;
-    career[kRacesAt + 1] = 2;
-    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+    std::vector<int32_t> careerFile(kRacesAt + 3, 0);
+    careerFile[kTuningAt + 9 * 3] = 1;
+    careerFile[kRacesAt + 1] = 2;
+    ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(careerFile)));
     readCareer();
-    EXPECT_EQ(carTuning[9][0], 1);
-    EXPECT_EQ(raceRecord[0].bestPlace, 2);
-    EXPECT_FALSE(raceRecord[1].flag);
-    EXPECT_EQ(raceRecord[1].bestPlace, 0);
+    EXPECT_EQ(career.carTuning[9][0], 1);
+    EXPECT_EQ(career.raceRecord[0].bestPlace, 2);
+    EXPECT_FALSE(career.raceRecord[1].flag);
+    EXPECT_EQ(career.raceRecord[1].bestPlace, 0);
     // What the cut took follows from what was read: the first eight cars, and
     // race 2 open after a second place in race 1.
-    EXPECT_TRUE(carAvailable[0]);
-    EXPECT_FALSE(carAvailable[9]);
-    EXPECT_EQ(maxRaceUnlocked, 2);
-    EXPECT_EQ(careerPoints, 0);
-    EXPECT_EQ(tuningPoints, 250);
+    EXPECT_TRUE(career.carAvailable[0]);
+    EXPECT_FALSE(career.carAvailable[9]);
+    EXPECT_EQ(career.maxRaceUnlocked, 2);
+    EXPECT_EQ(career.careerPoints, 0);
+    EXPECT_EQ(career.tuningPoints, 250);
 }
 
 TEST_F(SaveFiles, OutOfRangeValuesAreSanitised) {
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({7, 24, 32, 1, 1, 0})));
     readSettings();
-    EXPECT_EQ(resolutionIndex, 1);
-    EXPECT_EQ(screenWidth, 800);
-    EXPECT_EQ(colorBits, 32);
-    EXPECT_EQ(depthBits, 24);
+    EXPECT_EQ(options.resolutionIndex, 1);
+    EXPECT_EQ(options.screenWidth, 800);
+    EXPECT_EQ(options.colorBits, 32);
+    EXPECT_EQ(options.depthBits, 24);
 
     ASSERT_TRUE(writeBytes("base/menu.inf", leIntegers({-1, -1, -1, -1, -1, -1})));
     readSettings();
-    EXPECT_EQ(resolutionIndex, 1);
-    EXPECT_EQ(colorBits, 32);
-    EXPECT_EQ(depthBits, 24);
+    EXPECT_EQ(options.resolutionIndex, 1);
+    EXPECT_EQ(options.colorBits, 32);
+    EXPECT_EQ(options.depthBits, 24);
 
     // Best places outside 0..3 are no finish; the highest race open follows
     // from the finishes in the first three, whatever was stored.
@@ -242,30 +242,30 @@ TEST_F(SaveFiles, OutOfRangeValuesAreSanitised) {
         {99, 1, 2}, {0, 1, 2}, {-5, 0, 1}, {15, 13, 14}, {7, 6, 7}, {1, 6, 7}, {3, 0, 1},
     };
     for (const auto& c : maxRaces) {
-        std::vector<int32_t> career(123, 0);
-        career[kMaxRaceAt] = c[0];
-        career[kRacesAt + 1] = 7;
-        career[kRacesAt + 3] = -1;
+        std::vector<int32_t> careerFile(123, 0);
+        careerFile[kMaxRaceAt] = c[0];
+        careerFile[kRacesAt + 1] = 7;
+        careerFile[kRacesAt + 3] = -1;
         for (int race = 0; race < c[1]; race++) {
-            career[kRacesAt + 2 * (race + 2) + 1] = 3;
+            careerFile[kRacesAt + 2 * (race + 2) + 1] = 3;
         }
-        ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+        ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(careerFile)));
         readCareer();
-        EXPECT_EQ(maxRaceUnlocked, c[2]) << "stored " << c[0] << ", " << c[1] << " placed";
-        EXPECT_EQ(raceRecord[0].bestPlace, 0);
-        EXPECT_EQ(raceRecord[1].bestPlace, 0);
-        EXPECT_EQ(raceRecord[2].bestPlace, c[1] > 0 ? 3 : 0);
+        EXPECT_EQ(career.maxRaceUnlocked, c[2]) << "stored " << c[0] << ", " << c[1] << " placed";
+        EXPECT_EQ(career.raceRecord[0].bestPlace, 0);
+        EXPECT_EQ(career.raceRecord[1].bestPlace, 0);
+        EXPECT_EQ(career.raceRecord[2].bestPlace, c[1] > 0 ? 3 : 0);
     }
 }
 
 TEST_F(SaveFiles, TuningValuesAreBroughtIntoRange) {
     const int32_t cases[][2] = {{-5, 0}, {0, 0}, {1, 1}, {7, 1}, {INT32_MIN, 0}, {INT32_MAX, 1}};
     for (const auto& c : cases) {
-        std::vector<int32_t> career(123, 0);
-        career[kTuningAt + 3] = c[0];  // car 1, first package
-        ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(career)));
+        std::vector<int32_t> careerFile(123, 0);
+        careerFile[kTuningAt + 3] = c[0];  // car 1, first package
+        ASSERT_TRUE(writeBytes("base/career.inf", leIntegers(careerFile)));
         readCareer();
-        EXPECT_EQ(carTuning[1][0], c[1]) << "stored " << c[0];
+        EXPECT_EQ(career.carTuning[1][0], c[1]) << "stored " << c[0];
     }
 }
 
@@ -286,7 +286,7 @@ TEST_F(SaveFiles, StaleTemporariesAreRemovedAtStartUp) {
 }
 
 TEST_F(SaveFiles, WritesReplaceTheFileWhole) {
-    careerPoints = 100;
+    career.careerPoints = 100;
     ASSERT_TRUE(writeCareer());
     struct stat st;
     EXPECT_NE(stat("base/career.inf.tmp", &st), 0) << "temporary file left behind";
@@ -294,7 +294,7 @@ TEST_F(SaveFiles, WritesReplaceTheFileWhole) {
     // Every write takes a temporary name of its own, so whatever sits at a
     // fixed one (here the name older builds used) is no obstacle.
     ASSERT_EQ(mkdir("base/career.inf.tmp", 0777), 0);
-    careerPoints = 200;
+    career.careerPoints = 200;
     EXPECT_TRUE(writeCareer());
     std::vector<int32_t> v = readIntegers("base/career.inf");
     ASSERT_EQ(v.size(), 123u);
@@ -313,10 +313,10 @@ TEST_F(SaveFiles, MissingBaseFolderIsCreatedOnWrite) {
 }
 
 TEST_F(SaveFiles, StatsPageShowsTheCareer) {
-    careerPoints = 4321;
-    tuningPoints = 500;
-    maxRaceUnlocked = 6;
-    raceRecord[4].bestPlace = 1;
+    career.careerPoints = 4321;
+    career.tuningPoints = 500;
+    career.maxRaceUnlocked = 6;
+    career.raceRecord[4].bestPlace = 1;
     ASSERT_TRUE(writeStatsPage());
     FILE* f = std::fopen("base/stats.html", "rb");
     ASSERT_NE(f, nullptr);
@@ -363,7 +363,7 @@ class SavesFolder : public ::testing::TestWithParam<SavesFolderCase> {
             saved.push_back(value ? std::make_pair(true, std::string(value))
                                   : std::make_pair(false, std::string()));
         }
-        optionsApplied = false;
+        options.optionsApplied = false;
     }
     void TearDown() override {
         const char* names[] = {"XDG_DATA_HOME", "HOME"};
@@ -374,7 +374,7 @@ class SavesFolder : public ::testing::TestWithParam<SavesFolderCase> {
                 unsetenv(names[i]);
             }
         }
-        std::snprintf(savesFolder, sizeof(savesFolder), "base");
+        std::snprintf(saves.savesFolder, sizeof(saves.savesFolder), "base");
     }
     TempFolder folder;
     std::vector<std::pair<bool, std::string>> saved;
@@ -397,7 +397,7 @@ TEST_P(SavesFolder, IsChosenByWhetherBaseIsWritable) {
 
     chooseSavesFolder();
     const std::string expected = c.baseWritable ? "base" : folder.path() + "/" + c.expected;
-    EXPECT_EQ(std::string(savesFolder), expected);
+    EXPECT_EQ(std::string(saves.savesFolder), expected);
 
     // The first start writes the defaults there, in the files' own layout.
     readSettings();
@@ -409,15 +409,15 @@ TEST_P(SavesFolder, IsChosenByWhetherBaseIsWritable) {
     EXPECT_GT(fileSize(expected + "/stats.html"), 0);
 
     // A later start reads what was saved there, and leaves it as it was.
-    screenWidth = 1024;
-    optionsApplied = true;
+    options.screenWidth = 1024;
+    options.optionsApplied = true;
     ASSERT_TRUE(writeSettings());
     setDefaultSettings();
     chooseSavesFolder();
     readSettings();
     writeMissingSaveFiles();
-    EXPECT_EQ(resolutionIndex, 2);
-    EXPECT_EQ(screenWidth, 1024);
+    EXPECT_EQ(options.resolutionIndex, 2);
+    EXPECT_EQ(options.screenWidth, 1024);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SavesFolder, ::testing::ValuesIn(kSavesFolderCases),

@@ -75,15 +75,15 @@ int largestMap(const char* file) {
 }
 
 void driveTowardsNextCheckpoint() {
-    keys[VK_UP] = true;
-    keys[VK_LEFT] = keys[VK_RIGHT] = false;
+    input.keys[VK_UP] = true;
+    input.keys[VK_LEFT] = input.keys[VK_RIGHT] = false;
     const Car& car = session.cars[0];
     if (car.body == nullptr || session.checkpointCount <= 0) return;
     const Checkpoint& c = session.checkpoints[car.nextCheckpoint % session.checkpointCount];
     const Vector3 p = getPosition(car.body);
     const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
-    keys[VK_LEFT] = turn > 0.05f;
-    keys[VK_RIGHT] = turn < -0.05f;
+    input.keys[VK_LEFT] = turn > 0.05f;
+    input.keys[VK_RIGHT] = turn < -0.05f;
 }
 
 bool startDrivenRace() {
@@ -91,24 +91,24 @@ bool startDrivenRace() {
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
     resetRunWideState();
     chooseResolution(1);
-    soundEnabled = musicEnabled = false;
+    options.soundEnabled = options.musicEnabled = false;
     if (!scriptedOpenGLWindow(kWidth, kHeight) || !startRenderer() || !loadGameTextures()) return false;
     loadCarModels();
     initCarTable();
-    startupPending = false;
-    gameState = Race;
+    game.startupPending = false;
+    game.gameState = Race;
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
     srand(1);
     loadRace(1);
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     for (int i = 0; i < 700; i++) {
         driveTowardsNextCheckpoint();
         glLoadIdentity();
         updateChaseCamera(0);
         updateStandings();
-        raceStep(frameFactor);
-        tickCountdown(frameFactor);
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
     }
     return session.checkpointCount > 0;
 }

@@ -68,11 +68,11 @@ void enterProgramFolder() {
 
 bool startGame(const DriveOptions& o) {
     chooseResolution(o.resolution);
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     if (openSoundDevice()) std::atexit(closeSoundDevice);
-    if (!scriptedOpenGLWindow(screenWidth, screenHeight)) return false;
-    resizeScene(screenWidth, screenHeight);
+    if (!scriptedOpenGLWindow(options.screenWidth, options.screenHeight)) return false;
+    resizeScene(options.screenWidth, options.screenHeight);
     // The game starts its frame timer with the renderer; without it the
     // clock reads 0 and the race never moves.
     timerInit();
@@ -80,7 +80,7 @@ bool startGame(const DriveOptions& o) {
     loadGameTextures();
     loadCarModels();
     initCarTable();
-    startupPending = false;
+    game.startupPending = false;
     effectsEnabled = true;
     return true;
 }
@@ -93,11 +93,11 @@ void pressKeys(DriverState& driver) {
                                    VK_RIGHT, VK_SPACE, static_cast<uint32_t>(keyBindings[BindReset])};
     constexpr int kKeys = sizeof kDriveKeys / sizeof kDriveKeys[0];
     bool held[kKeys];
-    for (int k = 0; k < kKeys; k++) held[k] = keys[kDriveKeys[k]];
+    for (int k = 0; k < kKeys; k++) held[k] = input.keys[kDriveKeys[k]];
     scriptedDriverKeys(session.cars[0], driver);
     for (int k = 0; k < kKeys; k++) {
-        const bool want = keys[kDriveKeys[k]];
-        keys[kDriveKeys[k]] = held[k];
+        const bool want = input.keys[kDriveKeys[k]];
+        input.keys[kDriveKeys[k]] = held[k];
         if (want != held[k]) scriptedPushKey(kDriveKeys[k], want);
     }
 }
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-drive: no GL window or no base/\n");
         return 2;
     }
-    gameState = Race;
+    game.gameState = Race;
     selectedCar = 0;
     selectedRace = opt.race;
     carPower = raceRun.carTable[0].power;
@@ -158,10 +158,10 @@ int main(int argc, char** argv) {
     // The wall time at the end of the frame that sounds each countdown beep
     // (the images 3, 2, 1 and "go" at 3, 4, 5 and 6 s of the countdown).
     double beepWallS[4] = {-1.0, -1.0, -1.0, -1.0};
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     for (;;) {
         const double wallS = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (wallS > 60.0 * opt.maxMinutes || gameState != Race) break;
+        if (wallS > 60.0 * opt.maxMinutes || game.gameState != Race) break;
         if (session.raceFinished && !finished) {
             finished = true;
             place = players[0].playerPlace;
@@ -204,12 +204,12 @@ int main(int argc, char** argv) {
         "\"raceTime\":\"%d:%02d.%02d\",\"frames\":%zu,\"wallSeconds\":%.1f,\"fps\":%.2f,"
         "\"frameMsMedian\":%.1f,\"load1\":%.1f,\"laterLapFrames\":%d,\"ghostFrames\":%d,"
         "\"beepGapsMs\":[%.0f,%.0f,%.0f]}\n",
-        opt.race, screenWidth, screenHeight, opt.laps, finished ? "true" : "false", place, finishTime.minutes,
-        finishTime.seconds, (int)finishTime.hundredths, frameMs.size(), wallS,
+        opt.race, options.screenWidth, options.screenHeight, opt.laps, finished ? "true" : "false", place,
+        finishTime.minutes, finishTime.seconds, (int)finishTime.hundredths, frameMs.size(), wallS,
         wallS > 0.0 ? (double)frameMs.size() / wallS : 0.0, median(frameMs), load[0], laterLapFrames,
         ghostFrames, 1000.0 * (beepWallS[1] - beepWallS[0]), 1000.0 * (beepWallS[2] - beepWallS[1]),
         1000.0 * (beepWallS[3] - beepWallS[2]));
-    if (gameState == Race) unloadRace();
+    if (game.gameState == Race) unloadRace();
     releaseSky();
     scriptedCloseGLWindow();
     return finished ? 0 : 1;

@@ -240,18 +240,18 @@ void enterProgramFolder() {
 // The renderer and the start-up assets, as the game has them after its splash.
 bool startGame(const ShotOptions& o) {
     chooseResolution(o.resolution);
-    soundEnabled = false;
-    musicEnabled = false;
+    options.soundEnabled = false;
+    options.musicEnabled = false;
     // Silent, but a race opens its music as in the game; without a device
     // that open would report an OpenAL error.
     if (openSoundDevice()) {
         std::atexit(closeSoundDevice);
     }
-    if (!scriptedOpenGLWindow(screenWidth, screenHeight)) {
+    if (!scriptedOpenGLWindow(options.screenWidth, options.screenHeight)) {
         fprintf(stderr, "korvask-shot: no GL window\n");
         return false;
     }
-    resizeScene(screenWidth, screenHeight);
+    resizeScene(options.screenWidth, options.screenHeight);
     if (!startRenderer()) {
         fprintf(stderr, "korvask-shot: renderer initialisation failed (is base/ generated?)\n");
         return false;
@@ -259,7 +259,7 @@ bool startGame(const ShotOptions& o) {
     loadGameTextures();
     loadCarModels();
     initCarTable();
-    startupPending = false;
+    game.startupPending = false;
     modelDisplayLists = !o.immediate;
     effectsEnabled = o.effects;
     mapBackFaceCulling = o.culling;
@@ -268,17 +268,17 @@ bool startGame(const ShotOptions& o) {
 
 // One undrawn race frame: what the race frame does apart from drawing.
 void stepWithoutDrawing() {
-    frameFactor = 1.0f;
+    frameClock.frameFactor = 1.0f;
     glLoadIdentity();
     updateChaseCamera(0);
-    session.markerPhase += 1.5f * frameFactor;
+    session.markerPhase += 1.5f * frameClock.frameFactor;
     // The exhaust and dust run warm into the picture, as in a drawn race.
     if (effectsEnabled) updateCarEffects();
     updateStandings();
-    raceStep(frameFactor);
+    raceStep(frameClock.frameFactor);
     // The result screen's own clock, as the drawn frames advance it.
     if (session.raceFinished) session.raceTimer += frameSeconds();
-    tickCountdown(frameFactor);
+    tickCountdown(frameClock.frameFactor);
 }
 
 long reverseFrames(const ShotOptions& o) {
@@ -290,8 +290,8 @@ long reverseFrames(const ShotOptions& o) {
 void reverseKeys() {
     const Car& car = session.cars[0];
     const float speed = car.body ? length(getLinearVelocity(car.body)) : 0.0f;
-    keys[VK_UP] = keys[VK_LEFT] = keys[VK_RIGHT] = keys[VK_SPACE] = false;
-    keys[VK_DOWN] = car.reverseArmed || !(car.brakeHeld && speed < 1.0f);
+    input.keys[VK_UP] = input.keys[VK_LEFT] = input.keys[VK_RIGHT] = input.keys[VK_SPACE] = false;
+    input.keys[VK_DOWN] = car.reverseArmed || !(car.brakeHeld && speed < 1.0f);
 }
 
 // Frames to the picture: drives undrawn until the last drawFrames frames.
@@ -329,10 +329,10 @@ void throwIntoSlide() {
     const Checkpoint& c = session.checkpoints[(car.nextCheckpoint + 1) % session.checkpointCount];
     const Vector3 p = getPosition(car.body);
     const float turn = headingAngle(getRotation(car.body).rows[0], Vector3(c.x - p.x, 0.0f, c.z - p.z));
-    keys[VK_UP] = true;
-    keys[VK_DOWN] = false;
-    keys[VK_LEFT] = turn >= 0.0f;
-    keys[VK_RIGHT] = turn < 0.0f;
+    input.keys[VK_UP] = true;
+    input.keys[VK_DOWN] = false;
+    input.keys[VK_LEFT] = turn >= 0.0f;
+    input.keys[VK_RIGHT] = turn < 0.0f;
 }
 
 }  // namespace
@@ -370,7 +370,7 @@ int main(int argc, char** argv) {
     }
 
     // As the city map's "Start" would: race state and the chosen car.
-    gameState = Race;
+    game.gameState = Race;
     players[0].cameraMode = opt.camera;
     selectedCar = opt.car;
     selectedRace = opt.race;
@@ -405,20 +405,20 @@ int main(int argc, char** argv) {
     long undrawn = 0;
     const long drawn = std::max(1L, framesUntilMoment(opt, driver, &undrawn));
     if (opt.career && session.raceFinished) {
-        const int points = careerPoints, tuning = tuningPoints;
+        const int points = career.careerPoints, tuning = career.tuningPoints;
         bookRaceResult(opt.race, players[0].playerPlace);
-        noteRaceBooking(careerPoints - points, tuningPoints - tuning);
+        noteRaceBooking(career.careerPoints - points, career.tuningPoints - tuning);
     }
 
     // Drawn frames go through the dispatcher with exact 10 ms frames.
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     std::vector<uint8_t> rgb;
     std::vector<double> frameMs;
     bool read = false;
     for (long k = 1; k <= drawn; k++) {
         scriptedDriverKeys(session.cars[0], driver);
-        if (opt.nitro || opt.drift) keys[VK_SPACE] = true;
+        if (opt.nitro || opt.drift) input.keys[VK_SPACE] = true;
         if (opt.drift) throwIntoSlide();
         if (opt.reverse > 0.0 && undrawn + k - 1 >= (long)(opt.seconds * 100.0 + 0.5) - reverseFrames(opt))
             reverseKeys();
@@ -427,12 +427,12 @@ int main(int argc, char** argv) {
         if (opt.timing) glFinish();
         frameMs.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-        if (k == drawn) read = scriptedReadFrame(&rgb, screenWidth, screenHeight);
+        if (k == drawn) read = scriptedReadFrame(&rgb, options.screenWidth, options.screenHeight);
         platformSwapBuffers();
     }
 
     int status = 0;
-    if (!read || !scriptedWritePng(outPath.c_str(), rgb, screenWidth, screenHeight)) {
+    if (!read || !scriptedWritePng(outPath.c_str(), rgb, options.screenWidth, options.screenHeight)) {
         fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
         status = 1;
     }
@@ -441,8 +441,8 @@ int main(int argc, char** argv) {
         "{\"out\":\"%s\",\"race\":%d,\"frame\":%ld,\"width\":%d,\"height\":%d,\"lap\":%d,\"speed\":%.1f,"
         "\"drift\":%.1f,\"nitro\":%.1f,\"finished\":%s,\"position\":[%.1f,%.1f,%.1f],"
         "\"place\":%d,\"wrongWay\":%.2f",
-        outPath.c_str(), opt.race, undrawn + drawn, screenWidth, screenHeight, session.cars[0].lap,
-        players[0].playerSpeed * 10.5f, players[0].driftScore, session.cars[0].nitro,
+        outPath.c_str(), opt.race, undrawn + drawn, options.screenWidth, options.screenHeight,
+        session.cars[0].lap, players[0].playerSpeed * 10.5f, players[0].driftScore, session.cars[0].nitro,
         session.raceFinished ? "true" : "false", p.x, p.y, p.z, players[0].playerPlace,
         players[0].wrongWayTimer);
     Vector3 ghostAt;

@@ -47,17 +47,17 @@ const MenuShot* findShot(const std::string& name) {
 // is never written.
 void sampleCareer() {
     setDefaultCareer();
-    careerPoints = 175;
-    tuningPoints = 600;
-    maxRaceUnlocked = 4;
-    raceRecord[0].bestPlace = 1;
-    raceRecord[1].bestPlace = 2;
-    raceRecord[2].bestPlace = 3;
-    carAvailable[3] = true;
-    carTuning[0][0] = 1;
+    career.careerPoints = 175;
+    career.tuningPoints = 600;
+    career.maxRaceUnlocked = 4;
+    career.raceRecord[0].bestPlace = 1;
+    career.raceRecord[1].bestPlace = 2;
+    career.raceRecord[2].bestPlace = 3;
+    career.carAvailable[3] = true;
+    career.carTuning[0][0] = 1;
     selectedCar = 0;
     selectedRace = 3;
-    optionsApplied = true;
+    options.optionsApplied = true;
     // Lap records of the circuits driven so far.
     clearLapRecords();
     const float laps[4] = {5123.0f, 6248.5f, 7012.0f, 5830.25f};
@@ -78,18 +78,20 @@ void sampleCareer() {
     // the chosen race as one already open.
     if (shotCar >= 0 && shotCar < kCarCount) {
         selectedCar = shotCar;
-        carAvailable[shotCar] = !shotLocked;
+        career.carAvailable[shotCar] = !shotLocked;
     }
     if (shotRace >= 1 && shotRace <= kCareerRaces) {
         selectedRace = shotRace;
-        if (shotLocked && maxRaceUnlocked >= shotRace) maxRaceUnlocked = shotRace > 1 ? shotRace - 1 : 1;
-        if (!shotLocked && maxRaceUnlocked < shotRace) maxRaceUnlocked = shotRace;
+        if (shotLocked && career.maxRaceUnlocked >= shotRace)
+            career.maxRaceUnlocked = shotRace > 1 ? shotRace - 1 : 1;
+        if (!shotLocked && career.maxRaceUnlocked < shotRace) career.maxRaceUnlocked = shotRace;
     }
 }
 
 // Client pixels of a mouse-space point at the current resolution.
 void placeCursor(int mx, int my) {
-    const float scale = resolutionIndex == 0 ? 0.8f : (resolutionIndex == 2 ? 4.0f / 3.0f : 1.0f);
+    const float scale =
+        options.resolutionIndex == 0 ? 0.8f : (options.resolutionIndex == 2 ? 4.0f / 3.0f : 1.0f);
     scriptedSetCursorPos((int)(mx * scale + 0.5f), (int)(my * scale + 0.5f));
 }
 
@@ -116,7 +118,7 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
     const bool result = shot->state == Race;
     if (result) {
         // A career race just won: the screen with both of its lines.
-        gameState = Race;
+        game.gameState = Race;
         careerRace = true;
         awardPending = false;
         newCarWon = true;
@@ -132,7 +134,7 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
         players[0].playerPlace = 1;
         session.raceTimer = 2.0f;
     } else {
-        gameState = shot->state;
+        game.gameState = shot->state;
     }
     if (shot->hoverRow > 0)
         placeCursor(700, 192 + 50 * (shot->hoverRow - 1));
@@ -142,25 +144,25 @@ int shootMenuScreen(const std::string& name, const std::string& outPath, double 
     // The menu phase stands where `seconds` of menus would have left it.
     const int frames = drawFrames < 1 ? 1 : drawFrames;
     menuPhase += 20.0f * (float)seconds - 0.2f * (float)frames;
-    frameFactor = 1.0f;
-    frameClockPrev = timerGetTime() * 0.01f;
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
     std::vector<uint8_t> rgb;
     bool read = false;
     for (int k = 1; k <= frames; k++) {
         drawFrame();
         // Hover follows the pointer as the window procedure would.
         if (!result) menuHover();
-        if (k == frames) read = scriptedReadFrame(&rgb, screenWidth, screenHeight);
+        if (k == frames) read = scriptedReadFrame(&rgb, options.screenWidth, options.screenHeight);
         platformSwapBuffers();
     }
 
     int status = 0;
-    if (!read || !scriptedWritePng(outPath.c_str(), rgb, screenWidth, screenHeight)) {
+    if (!read || !scriptedWritePng(outPath.c_str(), rgb, options.screenWidth, options.screenHeight)) {
         fprintf(stderr, "korvask-shot: could not write %s\n", outPath.c_str());
         status = 1;
     }
     printf("{\"out\":\"%s\",\"screen\":\"%s\",\"width\":%d,\"height\":%d,\"mouse\":[%d,%d]}\n",
-           outPath.c_str(), name.c_str(), screenWidth, screenHeight, mouseX, mouseY);
+           outPath.c_str(), name.c_str(), options.screenWidth, options.screenHeight, mouseX, mouseY);
     if (result) {
         unloadRace();
         rebuildGarageLights();

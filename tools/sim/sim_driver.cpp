@@ -53,7 +53,7 @@ static void setPad(float steer, float throttle, float brake, bool nitro) {
     scriptedSetControllerAxis(PadLeftX, steer > 0.0f ? -stick : stick);
     scriptedSetControllerAxis(PadTriggerRight, rawFor(throttle));
     scriptedSetControllerAxis(PadTriggerLeft, rawFor(brake));
-    keys[VK_SPACE] = nitro;
+    input.keys[VK_SPACE] = nitro;
 }
 
 static void setKeys(bool up, bool down, bool left, bool right, bool space) {
@@ -61,11 +61,11 @@ static void setKeys(bool up, bool down, bool left, bool right, bool space) {
         setPad(left ? 1.0f : (right ? -1.0f : 0.0f), up ? 1.0f : 0.0f, down ? 1.0f : 0.0f, space);
         return;
     }
-    keys[VK_UP] = up;
-    keys[VK_DOWN] = down;
-    keys[VK_LEFT] = left;
-    keys[VK_RIGHT] = right;
-    keys[VK_SPACE] = space;
+    input.keys[VK_UP] = up;
+    input.keys[VK_DOWN] = down;
+    input.keys[VK_LEFT] = left;
+    input.keys[VK_RIGHT] = right;
+    input.keys[VK_SPACE] = space;
 }
 
 void useSimController() {
@@ -100,7 +100,7 @@ static bool recover(const Car& car, DriverState& st, float speed) {
 
 void scriptedDriverKeys(const Car& car, DriverState& st) {
     setKeys(false, false, false, false, false);
-    keys[keyBindings[BindReset]] = false;
+    input.keys[keyBindings[BindReset]] = false;
     if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
@@ -120,7 +120,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         st.lastCheckpoint = car.nextCheckpoint;
         st.framesWithoutCheckpoint = 0;
     } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed()) {
-        keys[keyBindings[BindReset]] = true;
+        input.keys[keyBindings[BindReset]] = true;
         st.framesWithoutCheckpoint = 0;
         st.recoverFrame = 0;
         st.slowFrames = 0;
@@ -242,10 +242,10 @@ bool openSimWindow() {
 }
 
 bool loadSimRace(int race, int car, unsigned seed) {
-    soundEnabled = false;
-    musicEnabled = false;
-    gameState = Race;
-    frameFactor = 1.0f;  // exact 10 ms frames
+    options.soundEnabled = false;
+    options.musicEnabled = false;
+    game.gameState = Race;
+    frameClock.frameFactor = 1.0f;  // exact 10 ms frames
     initCarTable();
     selectedCar = car;
     selectedRace = race;

@@ -99,7 +99,7 @@ void followGhost(GhostReplay& r) {
     // now where the coming step's clock will find it.
     Vector3 p;
     Quaternion q;
-    if (ghostPose(r.ghost, clockHundredths(players[0].lapTime) + frameFactor, &p, &q)) {
+    if (ghostPose(r.ghost, clockHundredths(players[0].lapTime) + frameClock.frameFactor, &p, &q)) {
         const float d = length(p - getPosition(car.body));
         if (d > g.maxDistance) g.maxDistance = d;
     }
@@ -355,11 +355,11 @@ int main(int argc, char** argv) {
         updateStandings();
 
         auto t0 = std::chrono::steady_clock::now();
-        raceStep(frameFactor);
+        raceStep(frameClock.frameFactor);
         auto t1 = std::chrono::steady_clock::now();
         stepMicros.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
 
-        tickCountdown(frameFactor);
+        tickCountdown(frameClock.frameFactor);
 
         for (int i = 0; i < kRaceCars; i++) {
             CarStats& s = stats[i];
@@ -381,7 +381,7 @@ int main(int argc, char** argv) {
                 s.lapStart = now;
             }
             if (i == 0) {
-                if (keys[VK_SPACE] && session.cars[0].nitro > 0.0f)
+                if (input.keys[VK_SPACE] && session.cars[0].nitro > 0.0f)
                     s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
                 s.maxDrift = std::max(s.maxDrift, players[0].driftLevel);
                 s.maxDriftScore = std::max(s.maxDriftScore, players[0].driftScore);

@@ -186,7 +186,7 @@ int forwardRow(int state) {
 // Half the clicks go to the row that leads on, so most runs reach races
 // rather than ending in the quit row after a few hundred frames of menus.
 void clickMenuRow(int frame) {
-    const int forward = forwardRow(gameState);
+    const int forward = forwardRow(game.gameState);
     const int row = forward > 0 && chance(0.5) ? forward : uniform(1, 5);
     const int x = (int)(700 / kMousePerPixel), y = (int)((192 + 50 * (row - 1)) / kMousePerPixel);
     scriptedPushMouseMove(x, y, frame + 1);
@@ -223,7 +223,7 @@ void onFrame(int frame) {
     if (framesDone % kFramesPerReport == 0) {
         blockPeaks.push_back(blockPeakKb);
         std::printf("frames %ld: peak %ld KiB, heap %ld KiB, state %d, runs %ld, races %ld\n", framesDone,
-                    blockPeakKb, heapKb(), (int)gameState, runs, racesSeen);
+                    blockPeakKb, heapKb(), (int)game.gameState, runs, racesSeen);
         std::fflush(stdout);
         blockPeakKb = 0;
     }
@@ -231,7 +231,7 @@ void onFrame(int frame) {
         std::fprintf(stderr, "heap profile at frame %ld:\n", framesDone);
         __sanitizer_print_memory_profile(95, 25);
     }
-    const bool racing = gameState == Race || gameState == Pause;
+    const bool racing = game.gameState == Race || game.gameState == Pause;
     if (racing && !wasRacing) {
         racesSeen++;
         if (firstRaceFrame < 0) firstRaceFrame = framesDone;
@@ -247,7 +247,7 @@ void onFrame(int frame) {
         if (runFrames == runLength || framesDone == framesWanted) scriptedPushMessage(WM_CLOSE, 0, 0, frame);
         return;
     }
-    if (startupPending) return;
+    if (game.startupPending) return;
     if (chance(0.02)) clickMenuRow(frame);
     if (chance(0.01)) clickAnywhere(frame);
     if (chance(racing ? 0.05 : 0.01)) pressKey(frame);
@@ -259,17 +259,17 @@ void onFrame(int frame) {
 }
 
 bool checkSaves() {
-    std::vector<uint8_t> settings, career;
+    std::vector<uint8_t> settings, careerFile;
     if (!platformReadFile("base/menu.inf", &settings) || settings.size() != kSettingsFileBytes) {
         std::printf("settings file missing or of the wrong size\n");
         return false;
     }
-    if (!platformReadFile("base/career.inf", &career) || career.size() != kCareerFileBytes) {
+    if (!platformReadFile("base/career.inf", &careerFile) || careerFile.size() != kCareerFileBytes) {
         std::printf("career file missing or of the wrong size\n");
         return false;
     }
-    decodeCareer(career.data(), career.size());
-    if (careerPoints < 0 || tuningPoints < 0) {
+    decodeCareer(careerFile.data(), careerFile.size());
+    if (career.careerPoints < 0 || career.tuningPoints < 0) {
         std::printf("career points went negative\n");
         return false;
     }
