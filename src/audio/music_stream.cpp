@@ -13,13 +13,13 @@
 // The decoder reads the music file through these; the file stays ours, so
 // the close callback leaves it open for close() to shut.
 static size_t readCallback(void* buffer, size_t size, size_t count, void* dataSource) {
-    FILE* file = (FILE*)dataSource;
+    FILE* file = static_cast<FILE*>(dataSource);
     if (!file || size == 0) return 0;
     return std::fread(buffer, size, count, file);
 }
 
 static int seekCallback(void* dataSource, ogg_int64_t offset, int whence) {
-    FILE* file = (FILE*)dataSource;
+    FILE* file = static_cast<FILE*>(dataSource);
     if (!file) return -1;
     std::clearerr(file);
     int origin;
@@ -36,7 +36,7 @@ static int seekCallback(void* dataSource, ogg_int64_t offset, int whence) {
         default:
             return -1;
     }
-    if (fseeko(file, (off_t)offset, origin) != 0 || std::ferror(file)) return -1;
+    if (fseeko(file, static_cast<off_t>(offset), origin) != 0 || std::ferror(file)) return -1;
     return 0;
 }
 
@@ -45,8 +45,8 @@ static int closeCallback(void*) {
 }
 
 static long tellCallback(void* dataSource) {
-    FILE* file = (FILE*)dataSource;
-    return file ? (long)ftello(file) : -1;
+    FILE* file = static_cast<FILE*>(dataSource);
+    return file ? static_cast<long>(ftello(file)) : -1;
 }
 
 static const ov_callbacks kFileCallbacks = {readCallback, seekCallback, closeCallback, tellCallback};
@@ -119,7 +119,8 @@ bool MusicStream::open(const char* name, bool loopFlag, bool streamedFlag) {
     const char* dot = std::strrchr(name, '.');
     char extension[4] = {0, 0, 0, 0};
     if (dot && std::strlen(dot + 1) == 3) {
-        for (int i = 0; i < 3; ++i) extension[i] = (char)std::toupper((unsigned char)dot[1 + i]);
+        for (int i = 0; i < 3; ++i)
+            extension[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(dot[1 + i])));
     }
     bool opened = false;
     if (std::strcmp(extension, "WAV") == 0)
@@ -144,14 +145,14 @@ bool MusicStream::openWav(const char* name) {
         WavSound wav;
         readWavFile(name, &wav);
         alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(),
-                     (ALsizei)wav.data.size(), wav.frequency);
+                     static_cast<ALsizei>(wav.data.size()), wav.frequency);
         if (!checkAlError()) {
             alDeleteBuffers(1, &buffer);
             return false;
         }
         registerBuffer(buffer, name, wav.frequency, wav.format, false);
     }
-    alSourcei(source, AL_BUFFER, (ALint)buffer);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     alSourcef(source, AL_MAX_GAIN, 0.8f);
     alSourcef(source, AL_MAX_DISTANCE, 8.0f);
     alSourcef(source, AL_REFERENCE_DISTANCE, 10.0f);
@@ -176,7 +177,7 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag) {
     // match a format it takes.
     if (!info || (info->channels != 1 && info->channels != 2) || info->rate <= 0 || info->rate > 0x7FFFFFFF)
         return false;
-    const int rate = (int)info->rate;
+    const int rate = static_cast<int>(info->rate);
     const int format = info->channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
 
     streamed = streamedFlag;
@@ -199,9 +200,9 @@ bool MusicStream::openOgg(const char* name, bool streamedFlag) {
         alGenBuffers(1, &buffer);
         if (!checkAlError()) return false;
         registerBuffer(buffer, name, rate, format, false);
-        fill(buffer, (int)(samples * 4));
+        fill(buffer, static_cast<int>(samples * 4));
     }
-    alSourcei(source, AL_BUFFER, (ALint)buffer);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     return true;
 }
 
@@ -235,7 +236,7 @@ int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
     auto registered = audio.bufferRegistry.find(buffer);
     if (registered == audio.bufferRegistry.end()) return 0;
 
-    std::unique_ptr<char[]> pcm(new char[(size_t)byteCount]);
+    std::unique_ptr<char[]> pcm(new char[static_cast<size_t>(byteCount)]);
     int filled = 0;
     long last = 0;
     int errorsInRow = 0;
@@ -257,7 +258,7 @@ int MusicStream::fillBytes(uint32_t buffer, int byteCount, bool* ended) {
             break;
         }
         errorsInRow = 0;
-        filled += (int)last;
+        filled += static_cast<int>(last);
     }
     if (filled > 0) {
         alBufferData(buffer, registered->second.format, pcm.get(), filled, registered->second.rate);

@@ -61,8 +61,10 @@ static LPALCRENDERSAMPLESSOFT renderSamples = nullptr;
 
 bool openLoopbackSoundDevice(int rate) {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback")) return false;
-    auto openLoopback = (LPALCLOOPBACKOPENDEVICESOFT)alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT");
-    renderSamples = (LPALCRENDERSAMPLESSOFT)alcGetProcAddress(nullptr, "alcRenderSamplesSOFT");
+    auto openLoopback = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    renderSamples =
+        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (!openLoopback || !renderSamples) return false;
     ALCdevice* device = openLoopback(nullptr);
     if (!device) return false;

@@ -73,9 +73,9 @@ void SoundEffect::load(const char* path, bool loop) {
 
     alGenSources(1, &source);
     alGenBuffers(1, &buffer);
-    alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(), (ALsizei)wav.data.size(),
-                 wav.frequency);
-    alSourcei(source, AL_BUFFER, (ALint)buffer);
+    alBufferData(buffer, wav.format, wav.data.empty() ? nullptr : wav.data.data(),
+                 static_cast<ALsizei>(wav.data.size()), wav.frequency);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
 
     alSourcef(source, AL_PITCH, 1.0f);
     gain = 1.0f;

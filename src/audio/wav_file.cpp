@@ -40,7 +40,7 @@ static WavFormat readFormatChunk(const uint8_t* chunk, uint32_t length) {
         fmt.format = bits == 8 ? SoundFormatMono8 : SoundFormatMono16;
     else
         fmt.format = bits == 8 ? SoundFormatStereo8 : SoundFormatStereo16;
-    fmt.frequency = (int)rate;
+    fmt.frequency = static_cast<int>(rate);
     fmt.frameBytes = channels * (bits / 8);
     return fmt;
 }
@@ -73,13 +73,13 @@ void parseWavBytes(const uint8_t* bytes, size_t size, WavSound* out) {
             if (fmt.usable && !data) {
                 data = body;
                 // A trailing part frame would make OpenAL refuse the buffer.
-                dataSize = length - length % (uint32_t)fmt.frameBytes;
+                dataSize = length - length % static_cast<uint32_t>(fmt.frameBytes);
             }
         } else if (std::memcmp(header, "smpl", 4) == 0) {
             // The loop count sits after seven 32-bit fields; later chunks win.
-            if (length >= 32) loopCount = (int)(readU32(body + 28) & 0x7FFFFFFF);
+            if (length >= 32) loopCount = static_cast<int>(readU32(body + 28) & 0x7FFFFFFF);
         }
-        size_t next = (size_t)length + (length & 1);
+        size_t next = static_cast<size_t>(length) + (length & 1);
         if (next > size - bodyOffset) break;
         offset = bodyOffset + next;
     }

@@ -20,7 +20,8 @@ void tunedStatistics(int car, float* power, float* maxSpeed, float* suspension) 
     // The stored values count as they are (1 when installed), so a file that
     // holds something else still gives the figure the bars show.
     float bonus = 0.0f;
-    for (int k = 0; k < kTuningPackages; k++) bonus += kPackageBonus * (float)career.carTuning[car][k];
+    for (int k = 0; k < kTuningPackages; k++)
+        bonus += kPackageBonus * static_cast<float>(career.carTuning[car][k]);
     const CarTableRow& row = raceRun.carTable[car];
     const float values[3] = {row.power + bonus, row.maxSpeed + bonus, row.suspensionRating + bonus};
     float* out[3] = {power, maxSpeed, suspension};
@@ -35,10 +36,10 @@ void computeCarStatistics() {
 // already holds huge values): they stop at the int limits instead of wrapping
 // round to a negative score.
 static int32_t addPoints(int32_t total, int64_t amount) {
-    const int64_t sum = (int64_t)total + amount;
+    const int64_t sum = static_cast<int64_t>(total) + amount;
     if (sum > INT32_MAX) return INT32_MAX;
     if (sum < INT32_MIN) return INT32_MIN;
-    return (int32_t)sum;
+    return static_cast<int32_t>(sum);
 }
 
 void bookRaceResult(int raceNumber, int place) {
@@ -48,7 +49,7 @@ void bookRaceResult(int raceNumber, int place) {
     const bool known = record >= 0 && record < kRaceSlots;
     int32_t best = known ? career.raceRecord[record].bestPlace : 0;
     if ((best == 0 || best == 4) && place >= 1 && place <= 3) {
-        career.careerPoints = addPoints(career.careerPoints, 125 - 25 * (int64_t)place);
+        career.careerPoints = addPoints(career.careerPoints, 125 - 25 * static_cast<int64_t>(place));
         best = place;
         if (known) career.raceRecord[record].bestPlace = best;
         if (best >= 1 && best <= 3 && career.maxRaceUnlocked < kCareerRaces) career.maxRaceUnlocked++;
@@ -59,7 +60,7 @@ void bookRaceResult(int raceNumber, int place) {
             frontEnd.newCarWon = true;
         }
     }
-    career.tuningPoints = addPoints(career.tuningPoints, 1000 - 250 * (int64_t)place);
+    career.tuningPoints = addPoints(career.tuningPoints, 1000 - 250 * static_cast<int64_t>(place));
 }
 
 bool buyTuningPackage(int car, int package) {

@@ -168,7 +168,7 @@ const char* controlsSettingName(int row) {
 }
 
 int controlsRowAt(int x, int y) {
-    if (x < (int)kRowLeft || x > (int)kRowRight) return -1;
+    if (x < static_cast<int>(kRowLeft) || x > static_cast<int>(kRowRight)) return -1;
     for (int a = 0; a < kBindActions; a++) {
         // The row's band in the mouse space, y down.
         const int top = 600 - rowY(a) - 22, bottom = 600 - rowY(a) + 9;
@@ -182,7 +182,7 @@ int controlsSlotAt(int x) {
 }
 
 int controlsSettingRowAt(int x, int y) {
-    if (x < (int)kRowLeft || x > (int)kRowRight) return -1;
+    if (x < static_cast<int>(kRowLeft) || x > static_cast<int>(kRowRight)) return -1;
     for (int row = 0; row < kControlsSettingRows; row++) {
         const int top = 600 - settingY(row) - 16, bottom = 600 - settingY(row) + 4;
         if (y >= top && y <= bottom) return row;
@@ -201,8 +201,8 @@ void stepControlsSetting(int row, int direction) {
 void drawControlsScreen() {
     drawDarkeningSheet();
     printLargeOnPlate(300, 550, "Controls");
-    drawTextPlate(kRowLeft - 6.0f, (float)rowY(kBindActions - 1) - 14.0f, kRowRight + 6.0f,
-                  (float)kControlsRowTopY + 54.0f, 0.62f);
+    drawTextPlate(kRowLeft - 6.0f, static_cast<float>(rowY(kBindActions - 1)) - 14.0f, kRowRight + 6.0f,
+                  static_cast<float>(kControlsRowTopY) + 54.0f, 0.62f);
     printColoured(kHudCyan, 1.0f, kActionX, kControlsRowTopY + 34, "Action");
     printColoured(kHudCyan, 1.0f, kKeyX, kControlsRowTopY + 34, "Key");
     printColoured(kHudCyan, 1.0f, kSecondX, kControlsRowTopY + 34, "Second");
@@ -214,18 +214,19 @@ void drawControlsScreen() {
         if (capturing || over) {
             // The slot waiting for a key lights up on its own.
             const float x0 =
-                capturing ? (float)(frontEnd.controlsCaptureSlot == 1 ? kSecondX : kKeyX) - 8.0f : kRowLeft;
+                capturing ? static_cast<float>(frontEnd.controlsCaptureSlot == 1 ? kSecondX : kKeyX) - 8.0f
+                          : kRowLeft;
             const float x1 = capturing ? x0 + 80.0f : kRowRight;
             beginShapes();
             shapeColour(kHudCyan, 0.38f);
-            fillRect(kRowLeft, (float)y - 8.0f, kRowRight, (float)y + 21.0f);
+            fillRect(kRowLeft, static_cast<float>(y) - 8.0f, kRowRight, static_cast<float>(y) + 21.0f);
             if (capturing) {
                 shapeColour(kHudMagenta, 0.6f);
-                fillRect(x0, (float)y - 8.0f, x1, (float)y + 21.0f);
+                fillRect(x0, static_cast<float>(y) - 8.0f, x1, static_cast<float>(y) + 21.0f);
             }
             shapeLineWidth(1.5f);
             shapeColour(capturing ? kHudMagenta : kHudCyan, 1.0f);
-            outlineRect(x0, (float)y - 8.0f, x1, (float)y + 21.0f);
+            outlineRect(x0, static_cast<float>(y) - 8.0f, x1, static_cast<float>(y) + 21.0f);
             endShapes();
         }
         printText(kActionX, y, 1.0f, 1, "%s", actionName(a));
@@ -233,7 +234,7 @@ void drawControlsScreen() {
         const int slotX[2] = {kKeyX, kSecondX};
         for (int slot = 0; slot < 2; slot++) {
             if (capturing && frontEnd.controlsCaptureSlot == slot) {
-                textAlpha = 0.6f * (float)(frontEnd.menuPhase - (int)frontEnd.menuPhase) + 0.4f;
+                textAlpha = 0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f;
                 printText(slotX[slot], y, 1.0f, 1, "?");
                 textAlpha = 1.0f;
                 continue;

@@ -27,8 +27,8 @@ void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY)
     float scale = 1.0f;
     if (resolution == 0) scale = 1.25f;
     if (resolution == 2) scale = 0.75f;
-    *outX = (int)((float)pixelX * scale);
-    *outY = (int)((float)pixelY * scale);
+    *outX = static_cast<int>(static_cast<float>(pixelX) * scale);
+    *outY = static_cast<int>(static_cast<float>(pixelY) * scale);
 }
 
 int menuRowHeight(int row) {
@@ -103,7 +103,7 @@ void placeMenuSounds() {
 
 void resetMenuHover() {
     for (bool& flag : frontEnd.menuHoverFlags) flag = false;
-    std::srand((unsigned)std::time(nullptr));
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
 }
 
 // The usual end of an item click.

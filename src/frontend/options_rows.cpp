@@ -51,13 +51,13 @@ const OptionRow* optionRowAt(int x, int y) {
 void drawVolumeBar(int y, int volume, int steps) {
     beginShapes();
     for (int k = 0; k < steps; k++) {
-        const float x0 = (float)(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
-        const float top = (float)y + 4.0f + 1.2f * (float)k;
+        const float x0 = static_cast<float>(kVolumeBarX + k * kVolumeStepWidth) + 1.0f;
+        const float top = static_cast<float>(y) + 4.0f + 1.2f * static_cast<float>(k);
         if (k < volume)
             shapeColour(kHudCyan, 0.95f);
         else
             shapeColour(kHudWhite, 0.18f);
-        fillRect(x0, (float)y, x0 + (float)kVolumeStepWidth - 2.0f, top);
+        fillRect(x0, static_cast<float>(y), x0 + static_cast<float>(kVolumeStepWidth) - 2.0f, top);
     }
     endShapes();
 }
@@ -124,7 +124,8 @@ void drawOptionRows() {
                           : onRow(frontEnd.mouseX, frontEnd.mouseY, kControlsY);
     beginShapes();
     shapeColour(over ? kHudCyan : kHudMagenta, over ? 0.42f : 0.22f);
-    fillRect((float)kLabelX - 8.0f, (float)kControlsY - 7.0f, 450.0f, (float)kControlsY + 20.0f);
+    fillRect(static_cast<float>(kLabelX) - 8.0f, static_cast<float>(kControlsY) - 7.0f, 450.0f,
+             static_cast<float>(kControlsY) + 20.0f);
     endShapes();
     printText(kLabelX, kControlsY, 1.0f, 1, "Controls");
     printText(kValueX, kControlsY, 1.0f, 1, "keys >");

@@ -127,9 +127,9 @@ void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, cha
             ? &raceRun.lapRecords[circuit - 1]
             : nullptr;
     if (r == nullptr) {
-        std::snprintf(lap, (size_t)lapSize, "-:--.--");
-        std::snprintf(car, (size_t)carSize, "-");
-        std::snprintf(date, (size_t)dateSize, "-");
+        std::snprintf(lap, static_cast<size_t>(lapSize), "-:--.--");
+        std::snprintf(car, static_cast<size_t>(carSize), "-");
+        std::snprintf(date, static_cast<size_t>(dateSize), "-");
         return;
     }
     formatRaceTime(r->lap, lap, lapSize);
@@ -140,10 +140,10 @@ void recordLine(int circuit, char* lap, int lapSize, char* car, int carSize, cha
     const time_t when = static_cast<time_t>(r->date);
     struct tm day;
     if (r->date >= 0 && r->date <= kLastDate && gmtime_r(&when, &day) != nullptr)
-        std::snprintf(date, (size_t)dateSize, "%04d-%02d-%02d", day.tm_year + 1900, day.tm_mon + 1,
-                      day.tm_mday);
+        std::snprintf(date, static_cast<size_t>(dateSize), "%04d-%02d-%02d", day.tm_year + 1900,
+                      day.tm_mon + 1, day.tm_mday);
     else
-        std::snprintf(date, (size_t)dateSize, "-");
+        std::snprintf(date, static_cast<size_t>(dateSize), "-");
 }
 
 void drawPracticeMenu() {
@@ -172,7 +172,8 @@ void drawRecordsPage() {
     printTextLarge(290, 550, 1, "Lap records");
     constexpr int kTop = 490, kPitch = 25;
     constexpr int kCircuitX = 50, kNameX = 80, kLapX = 230, kCarX = 320, kDateX = 450;
-    drawPod(40.0f, (float)(kTop - kPitch * kRecordCircuits - 6), 560.0f, (float)(kTop + 32), kHudMagenta);
+    drawPod(40.0f, static_cast<float>(kTop - kPitch * kRecordCircuits - 6), 560.0f,
+            static_cast<float>(kTop + 32), kHudMagenta);
     printColoured(kHudCyan, 1.0f, kCircuitX, kTop + 4, "Circuit");
     printColoured(kHudCyan, 1.0f, kLapX, kTop + 4, "Best lap");
     printColoured(kHudCyan, 1.0f, kCarX, kTop + 4, "Car");

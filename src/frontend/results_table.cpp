@@ -36,7 +36,7 @@ void drawPanel(float bottom) {
     shapeColour(kHudCyan, 0.7f);
     outlineRect(kPanelLeft, bottom, kPanelRight, kPanelTop);
     // The header's magenta underline, as under the HUD's lap and place.
-    const float underline = (float)kHeaderY - 5.0f;
+    const float underline = static_cast<float>(kHeaderY) - 5.0f;
     shapeColour(kHudMagenta, 0.9f);
     drawLine(kPanelLeft + 8.0f, underline, kPanelRight - 8.0f, underline);
     endShapes();
@@ -99,7 +99,8 @@ void drawResultsTable() {
     orderResults(rows, players[0].playerPlace);
 
     const bool points = frontEnd.careerRace && !frontEnd.awardPending;
-    drawPanel(points ? (float)kPointsY - 10.0f : (float)(kFirstRowY - kRowStep * (kResultRows - 1)) - 12.0f);
+    drawPanel(points ? static_cast<float>(kPointsY) - 10.0f
+                     : static_cast<float>(kFirstRowY - kRowStep * (kResultRows - 1)) - 12.0f);
 
     printColoured(kHudCyan, 1.0f, kPlaceX, kHeaderY, "Pos");
     printColoured(kHudCyan, 1.0f, kNameX, kHeaderY, "Car");

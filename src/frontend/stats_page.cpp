@@ -15,7 +15,8 @@ static void appendf(std::string* out, const char* format, ...) {
     int n = std::vsnprintf(buffer, sizeof(buffer), format, args);
     va_end(args);
     if (n > 0) {
-        out->append(buffer, (size_t)n < sizeof(buffer) ? (size_t)n : sizeof(buffer) - 1);
+        out->append(buffer,
+                    static_cast<size_t>(n) < sizeof(buffer) ? static_cast<size_t>(n) : sizeof(buffer) - 1);
     }
 }
 
@@ -62,10 +63,12 @@ bool writeStatsPage() {
         "</style>\n</head>\n<body>\n<h1>Korvask</h1>\n<p>Career statistics</p>\n";
 
     page += "<table>\n";
-    appendf(&page, "<tr><th>Career points</th><td class=\"figure\">%d</td></tr>\n", (int)career.careerPoints);
-    appendf(&page, "<tr><th>Tuning points</th><td class=\"figure\">%d</td></tr>\n", (int)career.tuningPoints);
+    appendf(&page, "<tr><th>Career points</th><td class=\"figure\">%d</td></tr>\n",
+            static_cast<int>(career.careerPoints));
+    appendf(&page, "<tr><th>Tuning points</th><td class=\"figure\">%d</td></tr>\n",
+            static_cast<int>(career.tuningPoints));
     appendf(&page, "<tr><th>Races unlocked</th><td class=\"figure\">%d of %d</td></tr>\n",
-            (int)career.maxRaceUnlocked, kCareerRaces);
+            static_cast<int>(career.maxRaceUnlocked), kCareerRaces);
     appendf(&page, "<tr><th>Podium finishes</th><td class=\"figure\">%d</td></tr>\n", podiums);
     appendf(&page, "<tr><th>Cars owned</th><td class=\"figure\">%d of %d</td></tr>\n", carsOwned, kCarCount);
     appendf(&page, "<tr><th>Tuning packages fitted</th><td class=\"figure\">%d</td></tr>\n", packages);

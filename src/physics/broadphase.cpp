@@ -54,20 +54,21 @@ bool createBroadphase(PhysicsWorld* world, Broadphase* bp) {
     bp->pairCapacity = s.overlapPairsCount;
     bp->firstActive = -1;
     bp->freePair = -1;
-    size_t triangle = (size_t)d * (d > 0 ? d - 1 : 0) / 2;
-    size_t rectangle = (size_t)particles * d;
+    size_t triangle = static_cast<size_t>(d) * (d > 0 ? d - 1 : 0) / 2;
+    size_t rectangle = static_cast<size_t>(particles) * d;
     for (int a = 0; a < 3; a++) {
-        bp->axes[a] = (BroadphaseEndpoint*)worldAllocate(world, sizeof(BroadphaseEndpoint) * (2 * n + 1));
+        bp->axes[a] =
+            static_cast<BroadphaseEndpoint*>(worldAllocate(world, sizeof(BroadphaseEndpoint) * (2 * n + 1)));
         if (!bp->axes[a]) return false;
     }
-    bp->inserted = (bool*)worldAllocate(world, n + 1);
-    bp->groups = (unsigned char*)worldAllocate(world, n + 1);
-    bp->particles = (bool*)worldAllocate(world, n + 1);
-    bp->triangleBytes = (unsigned char*)worldAllocate(world, triangle + 1);
-    bp->rectangleBytes = (unsigned char*)worldAllocate(world, rectangle + 1);
-    bp->triangleRecords = (int*)worldAllocate(world, sizeof(int) * (triangle + 1));
-    bp->rectangleRecords = (int*)worldAllocate(world, sizeof(int) * (rectangle + 1));
-    bp->pairs = (OverlapPair*)worldAllocate(world, sizeof(OverlapPair) * (bp->pairCapacity + 1));
+    bp->inserted = static_cast<bool*>(worldAllocate(world, n + 1));
+    bp->groups = static_cast<unsigned char*>(worldAllocate(world, n + 1));
+    bp->particles = static_cast<bool*>(worldAllocate(world, n + 1));
+    bp->triangleBytes = static_cast<unsigned char*>(worldAllocate(world, triangle + 1));
+    bp->rectangleBytes = static_cast<unsigned char*>(worldAllocate(world, rectangle + 1));
+    bp->triangleRecords = static_cast<int*>(worldAllocate(world, sizeof(int) * (triangle + 1)));
+    bp->rectangleRecords = static_cast<int*>(worldAllocate(world, sizeof(int) * (rectangle + 1)));
+    bp->pairs = static_cast<OverlapPair*>(worldAllocate(world, sizeof(OverlapPair) * (bp->pairCapacity + 1)));
     if (!bp->inserted || !bp->groups || !bp->particles || !bp->triangleBytes || !bp->rectangleBytes ||
         !bp->triangleRecords || !bp->rectangleRecords || !bp->pairs)
         return false;
@@ -105,7 +106,7 @@ void destroyBroadphase(PhysicsWorld* world, Broadphase* bp) {
 void setCollisionGroup(PhysicsWorld* world, const RigidBody* body, int group) {
     if (!world->collision || !body || group < 0 || group >= kCollisionGroups) return;
     if (body->index < 0 || body->index >= world->collision->broadphase.objectCount) return;
-    world->collision->broadphase.groups[body->index] = (unsigned char)group;
+    world->collision->broadphase.groups[body->index] = static_cast<unsigned char>(group);
 }
 
 void setCollisionFilter(PhysicsWorld* world, int groupA, int groupB, bool collide) {
@@ -162,10 +163,10 @@ static void changeAxisBit(PhysicsWorld* world, Broadphase& bp, int a, int b, int
     if (slot < 0) return;
     unsigned char* byte = rect ? &bp.rectangleBytes[slot] : &bp.triangleBytes[slot];
     int* record = rect ? &bp.rectangleRecords[slot] : &bp.triangleRecords[slot];
-    unsigned char bit = (unsigned char)(1 << axis);
+    unsigned char bit = static_cast<unsigned char>(1 << axis);
     if ((bp.axisMask & bit) == 0) return;
     bool wasFull = *byte == bp.axisMask;
-    *byte = overlap ? (unsigned char)(*byte | bit) : (unsigned char)(*byte & ~bit);
+    *byte = overlap ? static_cast<unsigned char>(*byte | bit) : static_cast<unsigned char>(*byte & ~bit);
     bool full = *byte == bp.axisMask;
     if (full && !wasFull) {
         linkPair(world, bp, a, b, record);

@@ -9,12 +9,12 @@
 static const int kTriangleScratch = 4096;
 
 static void* allocateArray(PhysicsWorld* world, size_t element, int count) {
-    return worldAllocate(world, element * (size_t)(count > 0 ? count : 1));
+    return worldAllocate(world, element * static_cast<size_t>(count > 0 ? count : 1));
 }
 
 bool createCollisionState(PhysicsWorld* world) {
     world->collision = nullptr;
-    CollisionState* cs = (CollisionState*)worldAllocate(world, sizeof(CollisionState));
+    CollisionState* cs = static_cast<CollisionState*>(worldAllocate(world, sizeof(CollisionState)));
     if (!cs) return false;
     std::memset(cs, 0, sizeof(*cs));
     world->collision = cs;
@@ -22,26 +22,29 @@ bool createCollisionState(PhysicsWorld* world) {
     if (!createBroadphase(world, &cs->broadphase)) return false;
 
     cs->contactCapacity = s.constraintsCount;
-    cs->contacts = (Contact*)allocateArray(world, sizeof(Contact), cs->contactCapacity);
-    cs->previous = (Contact*)allocateArray(world, sizeof(Contact), cs->contactCapacity);
+    cs->contacts = static_cast<Contact*>(allocateArray(world, sizeof(Contact), cs->contactCapacity));
+    cs->previous = static_cast<Contact*>(allocateArray(world, sizeof(Contact), cs->contactCapacity));
     cs->pointCapacity = s.contactPointsCount;
-    cs->points = (ContactPoint*)allocateArray(world, sizeof(ContactPoint), cs->pointCapacity);
+    cs->points = static_cast<ContactPoint*>(allocateArray(world, sizeof(ContactPoint), cs->pointCapacity));
     cs->triangleScratchCapacity = kTriangleScratch;
-    cs->triangleScratch = (int*)allocateArray(world, sizeof(int), kTriangleScratch);
+    cs->triangleScratch = static_cast<int*>(allocateArray(world, sizeof(int), kTriangleScratch));
     cs->bodyCapacity = world->bodyCapacity;
-    cs->bodyInfo = (BodyContactInfo*)allocateArray(world, sizeof(BodyContactInfo), cs->bodyCapacity);
-    cs->parent = (int*)allocateArray(world, sizeof(int), cs->bodyCapacity);
+    cs->bodyInfo =
+        static_cast<BodyContactInfo*>(allocateArray(world, sizeof(BodyContactInfo), cs->bodyCapacity));
+    cs->parent = static_cast<int*>(allocateArray(world, sizeof(int), cs->bodyCapacity));
     cs->groupCapacity = s.contactGroupsCount;
-    cs->groups = (ContactGroup*)allocateArray(world, sizeof(ContactGroup), cs->groupCapacity);
+    cs->groups = static_cast<ContactGroup*>(allocateArray(world, sizeof(ContactGroup), cs->groupCapacity));
     // An array of body pointers: the element is a pointer on purpose.
     // NOLINTNEXTLINE(bugprone-sizeof-expression)
-    cs->groupBodies = (RigidBody**)allocateArray(world, sizeof(cs->groupBodies[0]), cs->bodyCapacity);
-    cs->groupContacts = (int*)allocateArray(world, sizeof(int), cs->contactCapacity);
+    const size_t bodyPointerBytes = sizeof(cs->groupBodies[0]);
+    cs->groupBodies = static_cast<RigidBody**>(allocateArray(world, bodyPointerBytes, cs->bodyCapacity));
+    cs->groupContacts = static_cast<int*>(allocateArray(world, sizeof(int), cs->contactCapacity));
     cs->stackingCapacity = s.stackingCount;
-    cs->stacking = (int*)allocateArray(world, sizeof(int), cs->stackingCapacity);
-    cs->solverBodies = (SolverBody*)allocateArray(world, sizeof(SolverBody), cs->bodyCapacity + 1);
+    cs->stacking = static_cast<int*>(allocateArray(world, sizeof(int), cs->stackingCapacity));
+    cs->solverBodies =
+        static_cast<SolverBody*>(allocateArray(world, sizeof(SolverBody), cs->bodyCapacity + 1));
     cs->constraints =
-        (ContactConstraint*)allocateArray(world, sizeof(ContactConstraint), cs->contactCapacity);
+        static_cast<ContactConstraint*>(allocateArray(world, sizeof(ContactConstraint), cs->contactCapacity));
     if (!cs->contacts || !cs->previous || !cs->points || !cs->triangleScratch || !cs->bodyInfo ||
         !cs->parent || !cs->groups || !cs->groupBodies || !cs->groupContacts || !cs->stacking ||
         !cs->solverBodies || !cs->constraints)

@@ -190,7 +190,7 @@ void step(PhysicsWorld* world, float total, int subSteps, StepStatistics* statis
     // A zero or negative span has nothing to integrate, and the rest tests
     // divide by the sub-step length.
     if (!world || subSteps <= 0 || !(total > 0.0f) || !std::isfinite(total)) return;
-    float dt = total / (float)subSteps;
+    float dt = total / static_cast<float>(subSteps);
     if (!(dt > 0.0f)) return;
     world->subStepTime = dt;
     world->statistics = statistics;

@@ -55,7 +55,7 @@ static bool triangleOverlapsRect(const CollisionTriangle& t, float x0, float z0,
 
 static void splitNode(Builder& b, int index) {
     BuildNode& node = b.nodes[index];
-    int count = (int)node.triangles.size();
+    int count = static_cast<int>(node.triangles.size());
     if (node.depth >= kTerrainMaxDepth || count <= kTerrainLeafTriangles) return;
 
     // The mean of the corners of every triangle in the node.
@@ -67,8 +67,8 @@ static void splitNode(Builder& b, int index) {
             sz += tri.v[k].z;
         }
     }
-    float mx = (float)(sx / (3.0 * count));
-    float mz = (float)(sz / (3.0 * count));
+    float mx = static_cast<float>(sx / (3.0 * count));
+    float mz = static_cast<float>(sz / (3.0 * count));
 
     Vector3 lo = node.boundsMin, hi = node.boundsMax;
     float x0[4] = {lo.x, mx, mx, lo.x}, x1[4] = {mx, hi.x, hi.x, mx};
@@ -80,7 +80,7 @@ static void splitNode(Builder& b, int index) {
         }
         // A quadrant that would take every triangle gains nothing: the node
         // stays a leaf with its whole list.
-        if ((int)parts[c].size() == count) return;
+        if (static_cast<int>(parts[c].size()) == count) return;
     }
     int depth = node.depth;
     std::vector<int> own;
@@ -93,7 +93,7 @@ static void splitNode(Builder& b, int index) {
         for (int k = 0; k < 4; k++) child.children[k] = -1;
         child.triangles.swap(parts[c]);
         child.depth = depth + 1;
-        int childIndex = (int)b.nodes.size();
+        int childIndex = static_cast<int>(b.nodes.size());
         b.nodes.push_back(std::move(child));  // invalidates node
         b.nodes[index].children[c] = childIndex;
         splitNode(b, childIndex);
@@ -105,11 +105,12 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
     int count = world->terrainTriangleCount;
     if (count <= 0 || !world->terrainTriangles || !world->terrainVertices) return true;
 
-    tree->triangles = (CollisionTriangle*)worldAllocate(world, sizeof(CollisionTriangle) * count);
-    tree->triangleMin = (Vector3*)worldAllocate(world, sizeof(Vector3) * count);
-    tree->triangleMax = (Vector3*)worldAllocate(world, sizeof(Vector3) * count);
-    tree->materials = (int*)worldAllocate(world, sizeof(int) * count);
-    tree->marks = (unsigned*)worldAllocate(world, sizeof(unsigned) * count);
+    tree->triangles =
+        static_cast<CollisionTriangle*>(worldAllocate(world, sizeof(CollisionTriangle) * count));
+    tree->triangleMin = static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * count));
+    tree->triangleMax = static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * count));
+    tree->materials = static_cast<int*>(worldAllocate(world, sizeof(int) * count));
+    tree->marks = static_cast<unsigned*>(worldAllocate(world, sizeof(unsigned) * count));
     if (!tree->triangles || !tree->triangleMin || !tree->triangleMax || !tree->materials || !tree->marks) {
         releaseTree(world, tree);
         return false;
@@ -154,12 +155,14 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
     b.nodes.push_back(std::move(root));
     splitNode(b, 0);
 
-    int nodeCount = (int)b.nodes.size();
+    int nodeCount = static_cast<int>(b.nodes.size());
     int leafTotal = 0;
-    for (const BuildNode& n : b.nodes) leafTotal += (int)n.triangles.size();
-    tree->nodes = (TerrainNode*)worldAllocate(world, sizeof(TerrainNode) * nodeCount);
-    tree->leafTriangles = (int*)worldAllocate(world, sizeof(int) * (leafTotal > 0 ? leafTotal : 1));
-    tree->leafBounds = (float*)worldAllocate(world, sizeof(float) * 6 * (leafTotal > 0 ? leafTotal : 1));
+    for (const BuildNode& n : b.nodes) leafTotal += static_cast<int>(n.triangles.size());
+    tree->nodes = static_cast<TerrainNode*>(worldAllocate(world, sizeof(TerrainNode) * nodeCount));
+    tree->leafTriangles =
+        static_cast<int*>(worldAllocate(world, sizeof(int) * (leafTotal > 0 ? leafTotal : 1)));
+    tree->leafBounds =
+        static_cast<float*>(worldAllocate(world, sizeof(float) * 6 * (leafTotal > 0 ? leafTotal : 1)));
     if (!tree->nodes || !tree->leafTriangles || !tree->leafBounds) {
         releaseTree(world, tree);
         return false;
@@ -173,7 +176,7 @@ bool buildTree(PhysicsWorld* world, TerrainTree* tree) {
         for (int k = 0; k < 4; k++) dst.children[k] = src.children[k];
         dst.depth = src.depth;
         dst.firstTriangle = written;
-        dst.triangleCount = (int)src.triangles.size();
+        dst.triangleCount = static_cast<int>(src.triangles.size());
         // Sorted by the least x of their boxes, so a scan can stop early.
         std::vector<int> sorted = src.triangles;
         std::sort(sorted.begin(), sorted.end(),

@@ -49,7 +49,7 @@ void setMessageLevel(PhysicsWorld* world, int level) {
 template <typename T>
 static T* allocatePool(PhysicsWorld* world, int count, bool* ok) {
     if (count <= 0) return nullptr;
-    void* block = worldAllocate(world, sizeof(T) * (size_t)count);
+    void* block = worldAllocate(world, sizeof(T) * static_cast<size_t>(count));
     if (!block) {
         *ok = false;
         return nullptr;
@@ -117,16 +117,17 @@ PhysicsWorld* createWorld(const WorldSizes& sizes, PhysicsAllocator* allocator, 
     const WorldSizes& s = world->sizes;
     // Counts near INT_MAX would overflow the sum; such a world could never be
     // allocated anyway.
-    long long bodyCount = (long long)s.rigidBodiesCount + s.animatedBodiesCount + s.rigidParticleCount;
+    long long bodyCount =
+        static_cast<long long>(s.rigidBodiesCount) + s.animatedBodiesCount + s.rigidParticleCount;
     if (bodyCount > 0x3fffffff)
         ok = false;
     else
-        world->bodyCapacity = (int)bodyCount;
+        world->bodyCapacity = static_cast<int>(bodyCount);
     if (ok) {
         world->bodies = allocatePool<RigidBody>(world, world->bodyCapacity, &ok);
         // An array of body pointers: the element is a pointer on purpose.
         // NOLINTNEXTLINE(bugprone-sizeof-expression)
-        const size_t liveBytes = sizeof(world->liveBodies[0]) * (size_t)world->bodyCapacity;
+        const size_t liveBytes = sizeof(world->liveBodies[0]) * static_cast<size_t>(world->bodyCapacity);
         world->liveBodies =
             world->bodyCapacity > 0 ? static_cast<RigidBody**>(worldAllocate(world, liveBytes)) : nullptr;
         if (world->bodyCapacity > 0 && !world->liveBodies) ok = false;
@@ -214,9 +215,9 @@ int setTerrainMesh(PhysicsWorld* world, const TerrainMesh& mesh) {
     if (kept == 0) return 0;
 
     Vector3* vertices =
-        static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * (size_t)mesh.vertexCount));
+        static_cast<Vector3*>(worldAllocate(world, sizeof(Vector3) * static_cast<size_t>(mesh.vertexCount)));
     MeshTriangle* triangles =
-        static_cast<MeshTriangle*>(worldAllocate(world, sizeof(MeshTriangle) * (size_t)kept));
+        static_cast<MeshTriangle*>(worldAllocate(world, sizeof(MeshTriangle) * static_cast<size_t>(kept)));
     if (!vertices || !triangles) {
         worldFree(world, vertices);
         worldFree(world, triangles);

@@ -71,7 +71,7 @@ static void syncKeys(PadEmit emit) {
     for (int vk = 0; vk < 256; vk++) {
         if (wanted[vk] != pad.held[vk]) {
             pad.held[vk] = wanted[vk];
-            emit(wanted[vk] ? WM_KEYDOWN : WM_KEYUP, (WPARAM)vk, 0);
+            emit(wanted[vk] ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), 0);
         }
     }
 }

@@ -68,7 +68,7 @@ int platformTryReadFile(const char* path, std::vector<uint8_t>* out) {
         error = EISDIR;
     } else if (!S_ISREG(info.st_mode)) {
         error = EINVAL;
-    } else if ((uint64_t)info.st_size > kMaxReadFileBytes) {
+    } else if (static_cast<uint64_t>(info.st_size) > kMaxReadFileBytes) {
         error = EFBIG;
     }
     if (error != 0) {
@@ -157,7 +157,7 @@ static bool syncFolder(const std::string& folder) {
 }
 
 static bool writeAll(int fd, const void* data, size_t size) {
-    const uint8_t* p = (const uint8_t*)data;
+    const uint8_t* p = static_cast<const uint8_t*>(data);
     while (size > 0) {
         ssize_t put = write(fd, p, size);
         if (put < 0 && errno == EINTR) {
@@ -170,7 +170,7 @@ static bool writeAll(int fd, const void* data, size_t size) {
             return false;
         }
         p += put;
-        size -= (size_t)put;
+        size -= static_cast<size_t>(put);
     }
     return true;
 }
@@ -352,7 +352,8 @@ bool platformFolderWritable(const char* folder) {
     // access() would say yes to root on a folder nobody may write to; making a
     // file is the one answer that holds for every user and mount.
     char probe[PATH_MAX];
-    std::snprintf(probe, sizeof(probe), "%s/.korvask-probe-%d", normalised(folder).c_str(), (int)getpid());
+    std::snprintf(probe, sizeof(probe), "%s/.korvask-probe-%d", normalised(folder).c_str(),
+                  static_cast<int>(getpid()));
     const int fd = open(probe, O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (fd < 0) {
         return false;

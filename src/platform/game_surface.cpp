@@ -33,12 +33,15 @@ SurfaceRect surfaceFit(int gameWidth, int gameHeight, int windowWidth, int windo
         return r;
     }
     // Compare the two shapes in integers: the wider window gets side bars.
-    const long long wideness = (long long)windowWidth * gameHeight - (long long)windowHeight * gameWidth;
+    const long long wideness =
+        static_cast<long long>(windowWidth) * gameHeight - static_cast<long long>(windowHeight) * gameWidth;
     if (wideness > 0) {
-        r.width = (int)(((long long)windowHeight * gameWidth + gameHeight / 2) / gameHeight);
+        r.width = static_cast<int>((static_cast<long long>(windowHeight) * gameWidth + gameHeight / 2) /
+                                   gameHeight);
         r.x = (windowWidth - r.width) / 2;
     } else if (wideness < 0) {
-        r.height = (int)(((long long)windowWidth * gameHeight + gameWidth / 2) / gameWidth);
+        r.height =
+            static_cast<int>((static_cast<long long>(windowWidth) * gameHeight + gameWidth / 2) / gameWidth);
         r.y = (windowHeight - r.height) / 2;
     }
     return r;
@@ -54,12 +57,14 @@ void surfaceWindowToGame(int gameWidth, int gameHeight, int windowWidth, int win
     }
     // The centre of a window pixel, scaled: a 2:1 shrink maps window pixel 5
     // to game pixel 10 or 11, never past the picture.
-    long long x = ((long long)(wx - r.x) * 2 + 1) * gameWidth / ((long long)r.width * 2);
-    long long y = ((long long)(wy - r.y) * 2 + 1) * gameHeight / ((long long)r.height * 2);
+    long long x =
+        (static_cast<long long>(wx - r.x) * 2 + 1) * gameWidth / (static_cast<long long>(r.width) * 2);
+    long long y =
+        (static_cast<long long>(wy - r.y) * 2 + 1) * gameHeight / (static_cast<long long>(r.height) * 2);
     if (wx < r.x) x = 0;
     if (wy < r.y) y = 0;
-    *gx = (int)(x < 0 ? 0 : (x >= gameWidth ? gameWidth - 1 : x));
-    *gy = (int)(y < 0 ? 0 : (y >= gameHeight ? gameHeight - 1 : y));
+    *gx = static_cast<int>(x < 0 ? 0 : (x >= gameWidth ? gameWidth - 1 : x));
+    *gy = static_cast<int>(y < 0 ? 0 : (y >= gameHeight ? gameHeight - 1 : y));
 }
 
 void surfaceGameToWindow(int gameWidth, int gameHeight, int windowWidth, int windowHeight, int gx, int gy,
@@ -70,13 +75,15 @@ void surfaceGameToWindow(int gameWidth, int gameHeight, int windowWidth, int win
         *wy = gy;
         return;
     }
-    *wx = r.x + (int)(((long long)gx * 2 + 1) * r.width / ((long long)gameWidth * 2));
-    *wy = r.y + (int)(((long long)gy * 2 + 1) * r.height / ((long long)gameHeight * 2));
+    *wx = r.x + static_cast<int>((static_cast<long long>(gx) * 2 + 1) * r.width /
+                                 (static_cast<long long>(gameWidth) * 2));
+    *wy = r.y + static_cast<int>((static_cast<long long>(gy) * 2 + 1) * r.height /
+                                 (static_cast<long long>(gameHeight) * 2));
 }
 
 template <typename T>
 static bool load(T* entry, const char* name) {
-    *entry = (T)platformGetProcAddress(name);
+    *entry = reinterpret_cast<T>(platformGetProcAddress(name));
     return *entry != nullptr;
 }
 

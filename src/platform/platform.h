@@ -85,13 +85,13 @@ enum : uint32_t {
 };
 
 inline uint16_t loWord(uintptr_t v) {
-    return (uint16_t)(v & 0xFFFF);
+    return static_cast<uint16_t>(v & 0xFFFF);
 }
 inline uint16_t hiWord(uintptr_t v) {
-    return (uint16_t)((v >> 16) & 0xFFFF);
+    return static_cast<uint16_t>((v >> 16) & 0xFFFF);
 }
 inline intptr_t makeLong(uint16_t lo, uint16_t hi) {
-    return (intptr_t)((uint32_t)lo | ((uint32_t)hi << 16));
+    return static_cast<intptr_t>(static_cast<uint32_t>(lo) | (static_cast<uint32_t>(hi) << 16));
 }
 
 struct PlatformMessage {
@@ -228,13 +228,14 @@ int platformTryReadFile(const char* path, std::vector<uint8_t>* out);
 // Little-endian reads of the game's binary files; the caller has checked the
 // bounds.
 inline uint16_t readU16(const uint8_t* p) {
-    return (uint16_t)(p[0] | (p[1] << 8));
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 inline uint32_t readU32(const uint8_t* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 inline int32_t readI32(const uint8_t* p) {
-    return (int32_t)readU32(p);
+    return static_cast<int32_t>(readU32(p));
 }
 float readF32(const uint8_t* p);
 // Little-endian writes of the same values, appended to out.

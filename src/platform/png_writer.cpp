@@ -24,14 +24,14 @@ static uint32_t crc32Update(uint32_t crc, const uint8_t* data, size_t size) {
 }
 
 static void putBigEndian32(std::vector<uint8_t>* out, uint32_t v) {
-    out->push_back((uint8_t)(v >> 24));
-    out->push_back((uint8_t)(v >> 16));
-    out->push_back((uint8_t)(v >> 8));
-    out->push_back((uint8_t)v);
+    out->push_back(static_cast<uint8_t>(v >> 24));
+    out->push_back(static_cast<uint8_t>(v >> 16));
+    out->push_back(static_cast<uint8_t>(v >> 8));
+    out->push_back(static_cast<uint8_t>(v));
 }
 
 static void putChunk(std::vector<uint8_t>* out, const char type[4], const std::vector<uint8_t>& data) {
-    putBigEndian32(out, (uint32_t)data.size());
+    putBigEndian32(out, static_cast<uint32_t>(data.size()));
     size_t typeAt = out->size();
     out->insert(out->end(), type, type + 4);
     out->insert(out->end(), data.begin(), data.end());
@@ -45,12 +45,12 @@ bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t
         return false;
     }
     // Raw scanlines, each led by filter type 0.
-    const size_t rowBytes = (size_t)width * 3;
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
     std::vector<uint8_t> raw;
-    raw.reserve((rowBytes + 1) * (size_t)height);
+    raw.reserve((rowBytes + 1) * static_cast<size_t>(height));
     for (int y = 0; y < height; y++) {
         raw.push_back(0);
-        const uint8_t* row = rgb + rowBytes * (size_t)y;
+        const uint8_t* row = rgb + rowBytes * static_cast<size_t>(y);
         raw.insert(raw.end(), row, row + rowBytes);
     }
 
@@ -66,11 +66,11 @@ bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t
         }
         bool last = at + len == raw.size();
         z.push_back(last ? 1 : 0);
-        z.push_back((uint8_t)(len & 0xFF));
-        z.push_back((uint8_t)(len >> 8));
-        z.push_back((uint8_t)(~len & 0xFF));
-        z.push_back((uint8_t)((~len >> 8) & 0xFF));
-        z.insert(z.end(), raw.begin() + (long)at, raw.begin() + (long)(at + len));
+        z.push_back(static_cast<uint8_t>(len & 0xFF));
+        z.push_back(static_cast<uint8_t>(len >> 8));
+        z.push_back(static_cast<uint8_t>(~len & 0xFF));
+        z.push_back(static_cast<uint8_t>((~len >> 8) & 0xFF));
+        z.insert(z.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(at + len));
         at += len;
     } while (at < raw.size());
     uint32_t a = 1, b = 0;
@@ -83,8 +83,8 @@ bool encodePngRgb(const uint8_t* rgb, int width, int height, std::vector<uint8_t
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     png->insert(png->end(), signature, signature + 8);
     std::vector<uint8_t> header;
-    putBigEndian32(&header, (uint32_t)width);
-    putBigEndian32(&header, (uint32_t)height);
+    putBigEndian32(&header, static_cast<uint32_t>(width));
+    putBigEndian32(&header, static_cast<uint32_t>(height));
     header.push_back(8);  // bit depth
     header.push_back(2);  // colour type RGB
     header.push_back(0);  // deflate

@@ -170,8 +170,8 @@ bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height) {
     if (context == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    const size_t rowBytes = (size_t)width * 3;
-    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(surfaceActive() ? GL_COLOR_ATTACHMENT0 : GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
@@ -180,27 +180,28 @@ bool scriptedReadFrame(std::vector<uint8_t>* rgb, int width, int height) {
     }
     rgb->resize(bottomUp.size());
     for (int y = 0; y < height; y++) {
-        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
-                    rowBytes);
+        std::memcpy(rgb->data() + rowBytes * static_cast<size_t>(y),
+                    bottomUp.data() + rowBytes * static_cast<size_t>(height - 1 - y), rowBytes);
     }
     return true;
 }
 
 // Rows top first from what is bound for reading.
 static void readRowsTopFirst(std::vector<uint8_t>* rgb, int width, int height) {
-    const size_t rowBytes = (size_t)width * 3;
-    std::vector<uint8_t> bottomUp(rowBytes * (size_t)height);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     rgb->resize(bottomUp.size());
     for (int y = 0; y < height; y++) {
-        std::memcpy(rgb->data() + rowBytes * (size_t)y, bottomUp.data() + rowBytes * (size_t)(height - 1 - y),
-                    rowBytes);
+        std::memcpy(rgb->data() + rowBytes * static_cast<size_t>(y),
+                    bottomUp.data() + rowBytes * static_cast<size_t>(height - 1 - y), rowBytes);
     }
 }
 
 bool scriptedWritePng(const char* path, const std::vector<uint8_t>& rgb, int width, int height) {
-    if (width <= 0 || height <= 0 || rgb.size() != (size_t)width * (size_t)height * 3) {
+    if (width <= 0 || height <= 0 ||
+        rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
         return false;
     }
     return writePngRgb(path, rgb.data(), width, height);
@@ -222,7 +223,7 @@ void scriptedSetFrameStep(double milliseconds) {
     state.frameStepMicroseconds = std::llround(milliseconds * 1000.0);
 }
 double scriptedClockMs() {
-    return (double)state.clockMicroseconds / 1000.0;
+    return static_cast<double>(state.clockMicroseconds) / 1000.0;
 }
 void scriptedSetPerformanceCounter(bool available) {
     state.performanceCounter = available;
@@ -248,21 +249,24 @@ void scriptedPushKey(uint32_t vk, bool down, int dueFrame) {
 }
 
 void scriptedPushMouseMove(int x, int y, int dueFrame) {
-    scriptedPushMessage(WM_MOUSEMOVE, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
+    scriptedPushMessage(WM_MOUSEMOVE, 0, makeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y)),
+                        dueFrame);
 }
 
 void scriptedPushLeftClick(int x, int y, int dueFrame) {
     scriptedPushMouseMove(x, y, dueFrame);
-    scriptedPushMessage(WM_LBUTTONDOWN, 1, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
-    scriptedPushMessage(WM_LBUTTONUP, 0, makeLong((uint16_t)x, (uint16_t)y), dueFrame);
+    scriptedPushMessage(WM_LBUTTONDOWN, 1, makeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y)),
+                        dueFrame);
+    scriptedPushMessage(WM_LBUTTONUP, 0, makeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y)),
+                        dueFrame);
 }
 
 void scriptedPushControllerAxis(int axis, int value, int dueFrame) {
-    scriptedPushMessage(kPadAxisEvent, (WPARAM)axis, (LPARAM)value, dueFrame);
+    scriptedPushMessage(kPadAxisEvent, static_cast<WPARAM>(axis), static_cast<LPARAM>(value), dueFrame);
 }
 
 void scriptedPushControllerButton(int button, bool down, int dueFrame) {
-    scriptedPushMessage(kPadButtonEvent, (WPARAM)button, down ? 1 : 0, dueFrame);
+    scriptedPushMessage(kPadButtonEvent, static_cast<WPARAM>(button), down ? 1 : 0, dueFrame);
 }
 
 void scriptedPushControllerRemoved(int dueFrame) {
@@ -270,7 +274,7 @@ void scriptedPushControllerRemoved(int dueFrame) {
 }
 
 int scriptedPendingMessages() {
-    return (int)(state.queue.size() + state.padOutput.size());
+    return static_cast<int>(state.queue.size() + state.padOutput.size());
 }
 
 void scriptedSetFrameCallback(std::function<void(int)> callback) {
@@ -350,7 +354,7 @@ bool scriptedCursorShown() {
 // game pixels.
 static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
-        lParam = makeLong((uint16_t)state.cursorX, (uint16_t)state.cursorY);
+        lParam = makeLong(static_cast<uint16_t>(state.cursorX), static_cast<uint16_t>(state.cursorY));
     }
     state.padOutput.push_back(PlatformMessage{message, wParam, lParam, 0});
 }
@@ -359,9 +363,9 @@ static bool takeQueuedMessage(PlatformMessage* out);
 
 static void applyPadEvent(const PlatformMessage& m) {
     if (m.message == kPadAxisEvent) {
-        padAxis((int)m.wParam, (int)m.lParam, padEmit);
+        padAxis(static_cast<int>(m.wParam), static_cast<int>(m.lParam), padEmit);
     } else if (m.message == kPadButtonEvent) {
-        padButton((int)m.wParam, m.lParam != 0, padEmit);
+        padButton(static_cast<int>(m.wParam), m.lParam != 0, padEmit);
     } else {
         padRemoved(padEmit);
     }
@@ -433,13 +437,14 @@ static bool takeQueuedMessage(PlatformMessage* out) {
     if (pointer && surfaceActive()) {
         // Pushed in window pixels; the game hears its own.
         int x = 0, y = 0;
-        surfaceWindowToGame(gameWidth, gameHeight, windowWidth, windowHeight, loWord((uintptr_t)out->lParam),
-                            hiWord((uintptr_t)out->lParam), &x, &y);
-        out->lParam = makeLong((uint16_t)x, (uint16_t)y);
+        surfaceWindowToGame(gameWidth, gameHeight, windowWidth, windowHeight,
+                            loWord(static_cast<uintptr_t>(out->lParam)),
+                            hiWord(static_cast<uintptr_t>(out->lParam)), &x, &y);
+        out->lParam = makeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
     }
     if (out->message == WM_MOUSEMOVE || out->message == WM_LBUTTONDOWN) {
-        state.cursorX = loWord((uintptr_t)out->lParam);
-        state.cursorY = hiWord((uintptr_t)out->lParam);
+        state.cursorX = loWord(static_cast<uintptr_t>(out->lParam));
+        state.cursorY = hiWord(static_cast<uintptr_t>(out->lParam));
     }
     state.queue.erase(best);
     return true;
@@ -447,7 +452,7 @@ static bool takeQueuedMessage(PlatformMessage* out) {
 
 void platformPostQuitMessage(int exitCode) {
     // A quit message overtakes nothing already due but is due at once.
-    scriptedPushMessage(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0, state.frames);
+    scriptedPushMessage(WM_QUIT, static_cast<WPARAM>(static_cast<intptr_t>(exitCode)), 0, state.frames);
 }
 
 void platformWaitMessage(int) {}
@@ -666,7 +671,7 @@ bool platformQueryPerformanceCounter(int64_t* counter) {
 }
 
 uint32_t platformMillisecondTime() {
-    return (uint32_t)(state.clockMicroseconds / 1000);
+    return static_cast<uint32_t>(state.clockMicroseconds / 1000);
 }
 
 bool platformShellOpen(const char* address) {

@@ -76,8 +76,9 @@ static void endBoxProcesses() {
     size_t at = sizeof("/proc/self/task/") - 1;
     char digits[16];
     int count = 0;
-    for (long pid = (long)gamePid; pid > 0 && count < (int)sizeof(digits); pid /= 10) {
-        digits[count++] = (char)('0' + pid % 10);
+    for (long pid = static_cast<long>(gamePid); pid > 0 && count < static_cast<int>(sizeof(digits));
+         pid /= 10) {
+        digits[count++] = static_cast<char>('0' + pid % 10);
     }
     while (count > 0) {
         path[at++] = digits[--count];
@@ -98,7 +99,7 @@ static void endBoxProcesses() {
         if (i < got && list[i] >= '0' && list[i] <= '9') {
             pid = pid * 10 + (list[i] - '0');
         } else if (pid > 0) {
-            kill((pid_t)pid, SIGTERM);
+            kill(static_cast<pid_t>(pid), SIGTERM);
             pid = 0;
         }
     }
@@ -163,13 +164,13 @@ static void push(uint32_t message, WPARAM wParam, LPARAM lParam, uint32_t time =
 
 static uint32_t virtualKey(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z) {
-        return 'A' + (uint32_t)(key - SDLK_a);
+        return 'A' + static_cast<uint32_t>(key - SDLK_a);
     }
     if (key >= SDLK_0 && key <= SDLK_9) {
-        return '0' + (uint32_t)(key - SDLK_0);
+        return '0' + static_cast<uint32_t>(key - SDLK_0);
     }
     if (key >= SDLK_F1 && key <= SDLK_F12) {
-        return VK_F1 + (uint32_t)(key - SDLK_F1);
+        return VK_F1 + static_cast<uint32_t>(key - SDLK_F1);
     }
     switch (key) {
         case SDLK_LEFT:
@@ -232,7 +233,7 @@ static void windowToGame(int x, int y, int* gx, int* gy) {
 
 static LPARAM mousePosition(int x, int y) {
     windowToGame(x, y, &x, &y);
-    return makeLong((uint16_t)(x < 0 ? 0 : x), (uint16_t)(y < 0 ? 0 : y));
+    return makeLong(static_cast<uint16_t>(x < 0 ? 0 : x), static_cast<uint16_t>(y < 0 ? 0 : y));
 }
 
 // A window of width x height, or the largest of its shape that fits the
@@ -259,7 +260,7 @@ static void reportActivation(bool active, bool minimised) {
     }
     reportedActive = active;
     reportedMinimised = minimised;
-    push(WM_ACTIVATE, (WPARAM)makeLong(active ? 1 : 0, minimised ? 1 : 0), 0);
+    push(WM_ACTIVATE, static_cast<WPARAM>(makeLong(active ? 1 : 0, minimised ? 1 : 0)), 0);
 }
 
 static void translateWindowEvent(const SDL_WindowEvent& e) {
@@ -290,7 +291,7 @@ static void translateWindowEvent(const SDL_WindowEvent& e) {
                 w = gameWidth;
                 h = gameHeight;
             }
-            push(WM_SIZE, 0, makeLong((uint16_t)w, (uint16_t)h));
+            push(WM_SIZE, 0, makeLong(static_cast<uint16_t>(w), static_cast<uint16_t>(h)));
             break;
         }
         default:
@@ -308,7 +309,7 @@ static void padEmit(uint32_t message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) {
         int x = 0, y = 0;
         platformGetCursorPos(&x, &y);
-        lParam = makeLong((uint16_t)x, (uint16_t)y);
+        lParam = makeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
     }
     push(message, wParam, lParam);
 }
@@ -470,7 +471,7 @@ bool platformPeekMessage(PlatformMessage* out) {
 }
 
 void platformPostQuitMessage(int exitCode) {
-    push(WM_QUIT, (WPARAM)(intptr_t)exitCode, 0);
+    push(WM_QUIT, static_cast<WPARAM>(static_cast<intptr_t>(exitCode)), 0);
 }
 
 void platformWaitMessage(int timeoutMs) {
@@ -829,15 +830,15 @@ int platformMessageBox(const char* text, const char* caption, uint32_t flags) {
 
 bool platformQueryPerformanceFrequency(int64_t* frequency) {
     Uint64 f = SDL_GetPerformanceFrequency();
-    if (f == 0 || f > (Uint64)INT64_MAX) {
+    if (f == 0 || f > static_cast<Uint64>(INT64_MAX)) {
         return false;
     }
-    *frequency = (int64_t)f;
+    *frequency = static_cast<int64_t>(f);
     return true;
 }
 
 bool platformQueryPerformanceCounter(int64_t* counter) {
-    *counter = (int64_t)SDL_GetPerformanceCounter();
+    *counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
     return true;
 }
 
@@ -854,7 +855,7 @@ static bool runOpener(const std::string& url) {
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
         return false;
     }
-    char* const argv[] = {(char*)"xdg-open", (char*)url.c_str(), nullptr};
+    char* const argv[] = {const_cast<char*>("xdg-open"), const_cast<char*>(url.c_str()), nullptr};
     pid_t child = 0;
     if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ) != 0) {
         return false;

@@ -62,23 +62,23 @@ bool soundLap(float lap) {
 
 int ghostSampleCount(float lap) {
     if (!(lap > 0.0f) || !std::isfinite(lap)) return 1;
-    if (lap > kGhostSampleHundredths * (float)kMaxGhostSamples) return kMaxGhostSamples + 1;
+    if (lap > kGhostSampleHundredths * static_cast<float>(kMaxGhostSamples)) return kMaxGhostSamples + 1;
     // The samples on the grid below the lap's end, then the end itself.
-    int k = (int)std::ceil(lap / kGhostSampleHundredths);
-    while (k > 0 && (float)(k - 1) * kGhostSampleHundredths >= lap) k--;
-    while ((float)k * kGhostSampleHundredths < lap) k++;
+    int k = static_cast<int>(std::ceil(lap / kGhostSampleHundredths));
+    while (k > 0 && static_cast<float>(k - 1) * kGhostSampleHundredths >= lap) k--;
+    while (static_cast<float>(k) * kGhostSampleHundredths < lap) k++;
     return k + 1;
 }
 
 float ghostSampleTime(const GhostLap& ghost, int i) {
-    const float t = (float)i * kGhostSampleHundredths;
+    const float t = static_cast<float>(i) * kGhostSampleHundredths;
     return t < ghost.lap ? t : ghost.lap;
 }
 
 bool ghostPose(const GhostLap& ghost, float t, Vector3* position, Quaternion* orientation) {
-    const int count = (int)ghost.samples.size();
+    const int count = static_cast<int>(ghost.samples.size());
     if (count == 0 || !(t >= 0.0f) || t > ghost.lap) return false;
-    int i = (int)(t / kGhostSampleHundredths);
+    int i = static_cast<int>(t / kGhostSampleHundredths);
     GhostSample s;
     if (i >= count - 1) {
         s = ghost.samples[count - 1];
@@ -111,12 +111,12 @@ void ghostRecordStart(GhostRecorder& rec, int race, int car, const Vector3& p, c
 // between the last pose and this one.
 static void sampleUpTo(GhostRecorder& rec, float t, const GhostSample& now, bool inclusive) {
     for (;;) {
-        const int k = (int)rec.lap.samples.size();
+        const int k = static_cast<int>(rec.lap.samples.size());
         if (k > kMaxGhostSamples) {
             rec.running = false;
             return;
         }
-        const float at = (float)k * kGhostSampleHundredths;
+        const float at = static_cast<float>(k) * kGhostSampleHundredths;
         if (inclusive ? at > t : at >= t) return;
         const float span = t - rec.lastTime;
         const float f = span > 0.0f ? (at - rec.lastTime) / span : 1.0f;
@@ -140,10 +140,10 @@ bool ghostRecordFinish(GhostRecorder& rec, float lap, const Vector3& p, const Qu
     const GhostSample now = makeSample(p, q);
     sampleUpTo(rec, lap, now, false);
     rec.running = false;
-    if ((int)rec.lap.samples.size() >= kMaxGhostSamples) return false;
+    if (static_cast<int>(rec.lap.samples.size()) >= kMaxGhostSamples) return false;
     rec.lap.samples.push_back(now);
     rec.lap.lap = lap;
-    return (int)rec.lap.samples.size() == ghostSampleCount(lap);
+    return static_cast<int>(rec.lap.samples.size()) == ghostSampleCount(lap);
 }
 
 // ---------------------------------------------------------------------------
@@ -154,12 +154,12 @@ std::vector<uint8_t> encodeGhost(const GhostLap& ghost) {
     out.reserve(kGhostHeaderBytes + ghost.samples.size() * kGhostSampleBytes);
     for (uint8_t b : kGhostMagic) out.push_back(b);
     appendU32(out, kGhostFileVersion);
-    appendU32(out, (uint32_t)ghost.race);
-    appendU32(out, (uint32_t)ghost.car);
+    appendU32(out, static_cast<uint32_t>(ghost.race));
+    appendU32(out, static_cast<uint32_t>(ghost.car));
     appendF32(out, ghost.lap);
     for (float s : ghost.splits) appendF32(out, s);
-    appendU32(out, (uint32_t)kGhostSampleHundredths);
-    appendU32(out, (uint32_t)ghost.samples.size());
+    appendU32(out, static_cast<uint32_t>(kGhostSampleHundredths));
+    appendU32(out, static_cast<uint32_t>(ghost.samples.size()));
     for (const GhostSample& s : ghost.samples) {
         for (float v : s.position) appendF32(out, v);
         for (float v : s.orientation) appendF32(out, v);
@@ -175,7 +175,7 @@ bool decodeGhost(const uint8_t* data, size_t size, GhostLap* ghost, const char**
         why = "truncated";
     } else if (std::memcmp(data, kGhostMagic, 4) != 0) {
         why = "not a ghost file";
-    } else if (readU32(data + 4) != (uint32_t)kGhostFileVersion) {
+    } else if (readU32(data + 4) != static_cast<uint32_t>(kGhostFileVersion)) {
         why = "of another version";
     } else if (size > kMaxGhostFileBytes) {
         why = "oversized";
@@ -183,18 +183,19 @@ bool decodeGhost(const uint8_t* data, size_t size, GhostLap* ghost, const char**
     uint32_t count = 0;
     if (why == nullptr) {
         const uint32_t race = readU32(data + 8), car = readU32(data + 12);
-        g.race = (int)race;
-        g.car = (int)car;
+        g.race = static_cast<int>(race);
+        g.car = static_cast<int>(car);
         g.lap = readF32(data + 16);
         for (int s = 0; s < kLapSectors; s++) g.splits[s] = readF32(data + 20 + 4 * s);
         const uint32_t rate = readU32(data + 32);
         count = readU32(data + 36);
-        if (race < 1 || race > kRecordCircuits || car >= (uint32_t)kCarModels || !soundLap(g.lap) ||
-            rate != (uint32_t)kGhostSampleHundredths || count != (uint32_t)ghostSampleCount(g.lap)) {
+        if (race < 1 || race > kRecordCircuits || car >= static_cast<uint32_t>(kCarModels) ||
+            !soundLap(g.lap) || rate != static_cast<uint32_t>(kGhostSampleHundredths) ||
+            count != static_cast<uint32_t>(ghostSampleCount(g.lap))) {
             why = "damaged";
-        } else if (size < kGhostHeaderBytes + (size_t)count * kGhostSampleBytes) {
+        } else if (size < kGhostHeaderBytes + static_cast<size_t>(count) * kGhostSampleBytes) {
             why = "truncated";
-        } else if (size > kGhostHeaderBytes + (size_t)count * kGhostSampleBytes) {
+        } else if (size > kGhostHeaderBytes + static_cast<size_t>(count) * kGhostSampleBytes) {
             why = "oversized";
         }
         for (int s = 0; why == nullptr && s < kLapSectors; s++) {

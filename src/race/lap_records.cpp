@@ -21,15 +21,18 @@ bool decodeEntry(const uint8_t* p, int* race, LapRecord* out) {
     LapRecord r;
     r.lap = readF32(p + 8);
     for (int s = 0; s < kLapSectors; s++) r.splits[s] = readF32(p + 12 + 4 * s);
-    r.date = (int64_t)((uint64_t)readU32(p + 24) | (uint64_t)readU32(p + 28) << 32);
-    r.car = (int)car;
-    if (circuit < 1 || circuit > (uint32_t)kRecordCircuits || car >= (uint32_t)kCarModels) return false;
+    r.date = static_cast<int64_t>(static_cast<uint64_t>(readU32(p + 24)) |
+                                  static_cast<uint64_t>(readU32(p + 28)) << 32);
+    r.car = static_cast<int>(car);
+    if (circuit < 1 || circuit > static_cast<uint32_t>(kRecordCircuits) ||
+        car >= static_cast<uint32_t>(kCarModels))
+        return false;
     if (!std::isfinite(r.lap) || r.lap <= 0.0f || r.lap > 6000.0f * 999.0f) return false;
     for (int s = 0; s < kLapSectors; s++) {
         const float low = s == 0 ? 0.0f : r.splits[s - 1];
         if (!std::isfinite(r.splits[s]) || r.splits[s] < low || r.splits[s] > r.lap) return false;
     }
-    *race = (int)circuit;
+    *race = static_cast<int>(circuit);
     *out = r;
     return true;
 }
@@ -47,16 +50,16 @@ std::vector<uint8_t> encodeLapRecords() {
     std::vector<uint8_t> out;
     for (uint8_t b : kRecordsMagic) out.push_back(b);
     appendU32(out, kLapRecordsVersion);
-    appendU32(out, (uint32_t)count);
+    appendU32(out, static_cast<uint32_t>(count));
     for (int i = 0; i < kRecordCircuits; i++) {
         const LapRecord& r = raceRun.lapRecords[i];
         if (!(r.lap > 0.0f)) continue;
-        appendU32(out, (uint32_t)(i + 1));
-        appendU32(out, (uint32_t)r.car);
+        appendU32(out, static_cast<uint32_t>(i + 1));
+        appendU32(out, static_cast<uint32_t>(r.car));
         appendF32(out, r.lap);
         for (float s : r.splits) appendF32(out, s);
-        appendU32(out, (uint32_t)((uint64_t)r.date & 0xFFFFFFFFu));
-        appendU32(out, (uint32_t)((uint64_t)r.date >> 32));
+        appendU32(out, static_cast<uint32_t>(static_cast<uint64_t>(r.date) & 0xFFFFFFFFu));
+        appendU32(out, static_cast<uint32_t>(static_cast<uint64_t>(r.date) >> 32));
     }
     return out;
 }
@@ -64,12 +67,12 @@ std::vector<uint8_t> encodeLapRecords() {
 LapFileRead decodeLapRecordsInto(const uint8_t* data, size_t size, LapRecord records[kRecordCircuits]) {
     for (int i = 0; i < kRecordCircuits; i++) records[i] = LapRecord{};
     if (size < kLapRecordsHeaderBytes || std::memcmp(data, kRecordsMagic, 4) != 0 ||
-        readU32(data + 4) != (uint32_t)kLapRecordsVersion || size > kMaxLapRecordsFileBytes)
+        readU32(data + 4) != static_cast<uint32_t>(kLapRecordsVersion) || size > kMaxLapRecordsFileBytes)
         return LapFileRead::Refused;
     const uint32_t count = readU32(data + 8);
-    bool whole = (size_t)count * kLapRecordBytes == size - kLapRecordsHeaderBytes;
+    bool whole = static_cast<size_t>(count) * kLapRecordBytes == size - kLapRecordsHeaderBytes;
     const uint8_t* p = data + kLapRecordsHeaderBytes;
-    for (uint32_t i = 0; i < count && (size_t)(p - data) + kLapRecordBytes <= size;
+    for (uint32_t i = 0; i < count && static_cast<size_t>(p - data) + kLapRecordBytes <= size;
          i++, p += kLapRecordBytes) {
         int race = 0;
         LapRecord r;

@@ -61,7 +61,8 @@ void completeLap(float lap, const Vector3& p, const Quaternion& q) {
         players[0].raceGhost = players[0].lapRecorder.lap;
         if (raceRun.ghostFilesEnabled) saveGhostFile(race, car, players[0].raceGhost);
     }
-    if (offerLapRecord(race, car, lap, players[0].lapTiming.splits, (int64_t)std::time(nullptr)) &&
+    if (offerLapRecord(race, car, lap, players[0].lapTiming.splits,
+                       static_cast<int64_t>(std::time(nullptr))) &&
         raceRun.ghostFilesEnabled)
         writeLapRecords();
 }
@@ -196,9 +197,9 @@ void drawLapPanel() {
     // Shapes leave alpha blending on; the text keeps the shape colour.
     textColour = 3;
     shapeColour(kHudCyan, 1.0f);
-    printText((int)kLeft + 8, 476, 1.0f, 1, "Record");
+    printText(static_cast<int>(kLeft) + 8, 476, 1.0f, 1, "Record");
     shapeColour(kHudWhite, 1.0f);
-    printText((int)kLeft + 86, 476, 1.0f, 1, "%s", text);
+    printText(static_cast<int>(kLeft) + 86, 476, 1.0f, 1, "%s", text);
 
     const bool fresh =
         players[0].lapTiming.lastSplitSector > 0 &&
@@ -208,12 +209,13 @@ void drawLapPanel() {
         // Green ahead of the record, red behind it.
         static const float kAhead[3] = {0.2f, 1.0f, 0.35f};
         const float* colour = gap <= 0.0f ? kAhead : kHudOpponent;
-        const int whole = (int)std::fabs(gap);
+        const int whole = static_cast<int>(std::fabs(gap));
         shapeColour(kHudCyan, 1.0f);
-        printText((int)kLeft + 8, 448, 1.0f, 1, "Split %d", players[0].lapTiming.lastSplitSector);
+        printText(static_cast<int>(kLeft) + 8, 448, 1.0f, 1, "Split %d",
+                  players[0].lapTiming.lastSplitSector);
         shapeColour(colour, 1.0f);
-        printText((int)kLeft + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+', whole / 100,
-                  whole % 100);
+        printText(static_cast<int>(kLeft) + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+',
+                  whole / 100, whole % 100);
     }
     textColour = 0;
     shapeColour(kHudWhite, 1.0f);

@@ -129,12 +129,12 @@ void buildMapMesh(PhysicsWorld* world) {
         return;
     }
     const Model& m = *session.collisionMapModel;
-    std::vector<Vector3> vertices(m.vertexCount > 0 ? (size_t)m.vertexCount : 0);
+    std::vector<Vector3> vertices(m.vertexCount > 0 ? static_cast<size_t>(m.vertexCount) : 0);
     for (size_t i = 0; i < vertices.size(); i++) {
         const ModelVertex& v = m.vertices[i];
         vertices[i] = Vector3(v.position[0], v.position[1], v.position[2]);
     }
-    std::vector<MeshTriangle> triangles(m.triangleCount > 0 ? (size_t)m.triangleCount : 0);
+    std::vector<MeshTriangle> triangles(m.triangleCount > 0 ? static_cast<size_t>(m.triangleCount) : 0);
     for (size_t i = 0; i < triangles.size(); i++) {
         for (int c = 0; c < 3; c++) {
             triangles[i].vertices[c] = m.triangles[i].vertexIndices[c];
@@ -143,9 +143,9 @@ void buildMapMesh(PhysicsWorld* world) {
     }
     TerrainMesh mesh;
     mesh.vertices = vertices.data();
-    mesh.vertexCount = (int)vertices.size();
+    mesh.vertexCount = static_cast<int>(vertices.size());
     mesh.triangles = triangles.data();
-    mesh.triangleCount = (int)triangles.size();
+    mesh.triangleCount = static_cast<int>(triangles.size());
     setTerrainMesh(world, mesh);
 }
 
@@ -244,9 +244,9 @@ static void buildMapVisibility(int raceNumber) {
         const Checkpoint& a = session.checkpoints[i];
         const Checkpoint& b = session.checkpoints[(i + 1) % session.checkpointCount];
         const float length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.z - a.z) * (b.z - a.z));
-        const int steps = 1 + (int)(length / kCourseStep);
+        const int steps = 1 + static_cast<int>(length / kCourseStep);
         for (int s = 0; s < steps; s++) {
-            const float f = (float)s / (float)steps;
+            const float f = static_cast<float>(s) / static_cast<float>(steps);
             eyePoints.push_back(a.x + (b.x - a.x) * f);
             eyePoints.push_back(a.z + (b.z - a.z) * f);
             eyePoints.push_back(std::max(a.y, b.y) + kChaseEyeReach);

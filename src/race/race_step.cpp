@@ -30,7 +30,8 @@ void advanceClock(RaceClock& clock, float f) {
 }
 
 float clockValue(const RaceClock& clock) {
-    return (float)clock.minutes * 10000.0f + (float)clock.seconds * 100.0f + clock.hundredths;
+    return static_cast<float>(clock.minutes) * 10000.0f + static_cast<float>(clock.seconds) * 100.0f +
+           clock.hundredths;
 }
 
 // Wheel j's frame: mount point lowered by the suspension, the front pair
@@ -90,14 +91,14 @@ void raceStep(float f) {
 
 int raceStepSlices(float f) {
     const float total = f < kRaceTimeLimit ? f : kRaceTimeLimit;
-    return (int)(total / kRaceStepSliceLimit) + 1;
+    return static_cast<int>(total / kRaceStepSliceLimit) + 1;
 }
 
 // raceStep over time `total` in equal slices under the slice limit.
 static void stepInSlices(float total) {
     const int slices = raceStepSlices(total);
     // Each slice runs as a frame of its own length.
-    const float slice = total / (float)slices;
+    const float slice = total / static_cast<float>(slices);
     for (int i = 0; i < slices; i++) {
         raceStep(slice);
     }

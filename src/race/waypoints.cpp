@@ -21,8 +21,8 @@ void parseWaypoints(const unsigned char* data, size_t size) {
     }
     // The table holds kMaxCheckpoints; a longer circuit keeps its first
     // points, and a short file keeps only the points it holds whole.
-    size_t wanted = (size_t)declared;
-    if (wanted > (size_t)kMaxCheckpoints) {
+    size_t wanted = static_cast<size_t>(declared);
+    if (wanted > static_cast<size_t>(kMaxCheckpoints)) {
         wanted = kMaxCheckpoints;
     }
     size_t present = (size - 4) / kPointBytes;
@@ -32,13 +32,13 @@ void parseWaypoints(const unsigned char* data, size_t size) {
     for (size_t i = 0; i < wanted; i++) {
         const unsigned char* p = data + 4 + kPointBytes * i;
         Checkpoint& c = session.checkpoints[i];
-        c.x = (float)readI32(p);
-        c.y = (float)readI32(p + 4);
-        c.z = (float)readI32(p + 8);
-        c.w = (float)readI32(p + 12);
+        c.x = static_cast<float>(readI32(p));
+        c.y = static_cast<float>(readI32(p + 4));
+        c.z = static_cast<float>(readI32(p + 8));
+        c.w = static_cast<float>(readI32(p + 12));
         c.tag = readI32(p + 16);
     }
-    session.checkpointCount = (int)wanted;
+    session.checkpointCount = static_cast<int>(wanted);
 }
 
 void readWaypoints(int raceNumber) {

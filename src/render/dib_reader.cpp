@@ -75,7 +75,7 @@ bool makeChannel(uint32_t mask, int bitCount, Channel* out) {
 uint8_t channelValue(const Channel& channel, uint32_t pixel) {
     if (channel.maximum == 0) return 0;
     uint64_t value = (pixel & channel.mask) >> channel.shift;
-    return (uint8_t)((value * 255 + channel.maximum / 2) / channel.maximum);
+    return static_cast<uint8_t>((value * 255 + channel.maximum / 2) / channel.maximum);
 }
 
 bool setChannels(DibLayout& dib, uint32_t red, uint32_t green, uint32_t blue) {
@@ -151,7 +151,8 @@ DibResult parseLayout(const uint8_t* data, size_t size, DibLayout& dib) {
     if (dib.topDown && dib.compression != kCompressionNone && dib.compression != kCompressionBitFields &&
         dib.compression != kCompressionAlphaBitFields)
         return DibConversionError;
-    if ((uint64_t)dib.width * (uint64_t)dib.height > kMaxPixels) return DibConversionError;
+    if (static_cast<uint64_t>(dib.width) * static_cast<uint64_t>(dib.height) > kMaxPixels)
+        return DibConversionError;
 
     // Masks, then the palette (which a 16-, 24- or 32-bit file may carry
     // unused), both bounded by the file.
@@ -167,8 +168,9 @@ DibResult parseLayout(const uint8_t* data, size_t size, DibLayout& dib) {
             return DibConversionError;
     }
     size_t paletteStart = maskStart + maskBytes;
-    if ((uint64_t)colours * entryBytes > (uint64_t)(size - paletteStart)) return DibConversionError;
-    size_t paletteBytes = (size_t)colours * entryBytes;
+    if (static_cast<uint64_t>(colours) * entryBytes > static_cast<uint64_t>(size - paletteStart))
+        return DibConversionError;
+    size_t paletteBytes = static_cast<size_t>(colours) * entryBytes;
     std::memset(dib.palette, 0, sizeof dib.palette);
     dib.paletteCount = colours < 256 ? colours : 256;
     if (dib.bitCount > 8) dib.paletteCount = 0;
@@ -183,13 +185,13 @@ DibResult parseLayout(const uint8_t* data, size_t size, DibLayout& dib) {
     // The pixel data must back every row (the last row's padding may be
     // missing), or, compressed, be large enough to plausibly paint them.
     size_t available = size - dib.pixelStart;
-    uint64_t pixelCount = (uint64_t)dib.width * (uint64_t)dib.height;
+    uint64_t pixelCount = static_cast<uint64_t>(dib.width) * static_cast<uint64_t>(dib.height);
     if (dib.compression == kCompressionRle8 || dib.compression == kCompressionRle4) {
-        if (pixelCount > (uint64_t)available * kMaxRlePixelsPerByte) return DibConversionError;
+        if (pixelCount > static_cast<uint64_t>(available) * kMaxRlePixelsPerByte) return DibConversionError;
     } else {
-        uint64_t rowBits = (uint64_t)dib.width * (uint64_t)dib.bitCount;
+        uint64_t rowBits = static_cast<uint64_t>(dib.width) * static_cast<uint64_t>(dib.bitCount);
         uint64_t stride = (rowBits + 31) / 32 * 4;
-        uint64_t needed = stride * (uint64_t)(dib.height - 1) + (rowBits + 7) / 8;
+        uint64_t needed = stride * static_cast<uint64_t>(dib.height - 1) + (rowBits + 7) / 8;
         if (needed > available) return DibConversionError;
     }
     return DibOk;
@@ -210,8 +212,8 @@ void convertRow(const DibLayout& dib, const uint8_t* row, uint8_t* out) {
     int bits = dib.bitCount;
     for (int64_t x = 0; x < dib.width; x++, out += 3) {
         if (bits <= 8) {
-            uint64_t bit = (uint64_t)x * bits;
-            int shift = 8 - bits - (int)(bit % 8);
+            uint64_t bit = static_cast<uint64_t>(x) * bits;
+            int shift = 8 - bits - static_cast<int>(bit % 8);
             uint32_t index = (row[bit / 8] >> shift) & ((1u << bits) - 1);
             putPixel(out, paletteColour(dib, index));
         } else if (bits == 24) {
@@ -226,12 +228,13 @@ void convertRow(const DibLayout& dib, const uint8_t* row, uint8_t* out) {
 }
 
 void convertUncompressed(const uint8_t* data, const DibLayout& dib, uint8_t* pixels) {
-    size_t stride = (size_t)(((uint64_t)dib.width * dib.bitCount + 31) / 32 * 4);
-    size_t outStride = (size_t)dib.width * 3;
+    size_t stride = static_cast<size_t>((static_cast<uint64_t>(dib.width) * dib.bitCount + 31) / 32 * 4);
+    size_t outStride = static_cast<size_t>(dib.width) * 3;
     for (int64_t r = 0; r < dib.height; r++) {
         // Our rows go bottom first; a top-down file stores the top row first.
         int64_t outRow = dib.topDown ? dib.height - 1 - r : r;
-        convertRow(dib, data + dib.pixelStart + (size_t)r * stride, pixels + (size_t)outRow * outStride);
+        convertRow(dib, data + dib.pixelStart + static_cast<size_t>(r) * stride,
+                   pixels + static_cast<size_t>(outRow) * outStride);
     }
 }
 
@@ -243,11 +246,14 @@ void convertRle(const uint8_t* data, size_t size, const DibLayout& dib, uint8_t*
     uint64_t x = 0, y = 0;
     size_t p = dib.pixelStart;
     auto put = [&](uint32_t index) {
-        if (x < (uint64_t)dib.width && y < (uint64_t)dib.height)
-            putPixel(pixels + ((size_t)y * (size_t)dib.width + (size_t)x) * 3, paletteColour(dib, index));
+        if (x < static_cast<uint64_t>(dib.width) && y < static_cast<uint64_t>(dib.height))
+            putPixel(
+                pixels +
+                    (static_cast<size_t>(y) * static_cast<size_t>(dib.width) + static_cast<size_t>(x)) * 3,
+                paletteColour(dib, index));
         x++;
     };
-    while (y < (uint64_t)dib.height && size - p >= 2) {
+    while (y < static_cast<uint64_t>(dib.height) && size - p >= 2) {
         uint8_t count = data[p], value = data[p + 1];
         p += 2;
         if (count > 0) {
@@ -270,7 +276,7 @@ void convertRle(const uint8_t* data, size_t size, const DibLayout& dib, uint8_t*
                 put(rle8 ? byte : (i % 2 == 0 ? byte >> 4 : byte & 15));
             }
             // Absolute runs are padded to a 16-bit boundary.
-            size_t padded = (bytes + 1) & ~(size_t)1;
+            size_t padded = (bytes + 1) & ~static_cast<size_t>(1);
             p += padded <= size - p ? padded : size - p;
         }
     }
@@ -287,7 +293,7 @@ DibResult decodeDib(const uint8_t* data, size_t size, DibImage** out) {
     DibLayout dib;
     DibResult result = parseLayout(data, size, dib);
     if (result != DibOk) return result;
-    uint8_t* pixels = (uint8_t*)std::calloc(texturePixelBlockBytes(dib.width, dib.height, 3), 1);
+    uint8_t* pixels = static_cast<uint8_t*>(std::calloc(texturePixelBlockBytes(dib.width, dib.height, 3), 1));
     DibImage* image = new (std::nothrow) DibImage;
     if (!pixels || !image) {
         std::free(pixels);
@@ -298,8 +304,8 @@ DibResult decodeDib(const uint8_t* data, size_t size, DibImage** out) {
         convertRle(data, size, dib, pixels);
     else
         convertUncompressed(data, dib, pixels);
-    image->width = (int32_t)dib.width;
-    image->height = (int32_t)dib.height;
+    image->width = static_cast<int32_t>(dib.width);
+    image->height = static_cast<int32_t>(dib.height);
     image->pixels = pixels;
     *out = image;
     return DibOk;

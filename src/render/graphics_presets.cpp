@@ -83,8 +83,8 @@ void noteMenuFrameTime(float frameMs) {
         return;
     }
     autoFrames.push_back(frameMs);
-    if ((int)autoFrames.size() < kAutoMeasuredFrames) return;
-    autoGraphicsPreset = chooseAutoPreset(autoFrames.data(), (int)autoFrames.size());
+    if (static_cast<int>(autoFrames.size()) < kAutoMeasuredFrames) return;
+    autoGraphicsPreset = chooseAutoPreset(autoFrames.data(), static_cast<int>(autoFrames.size()));
     autoFrames.clear();
     if (graphicsSetting() == GraphicsAuto) applyGraphicsPreset(autoGraphicsPreset);
 }

@@ -31,8 +31,8 @@ ShaderStage compileShaderStage(GLenum kind, const char* defines, const char* pat
     if (!stage.compiled) {
         char log[1024];
         GLsizei length = 0;
-        glGetInfoLogARB(stage.shader, (GLsizei)sizeof log - 1, &length, log);
-        log[length > 0 && length < (GLsizei)sizeof log ? length : 0] = '\0';
+        glGetInfoLogARB(stage.shader, static_cast<GLsizei>(sizeof log) - 1, &length, log);
+        log[length > 0 && length < static_cast<GLsizei>(sizeof log) ? length : 0] = '\0';
         std::fprintf(stderr, "korvask: %s%s does not compile:\n%s\n", defines[0] ? "a copy of " : "", path,
                      log);
     }
@@ -65,7 +65,7 @@ bool buildLampProgram(LampProgram& p, const char* defines) {
     glAttachObjectARB(p.program, vs.shader);
     glAttachObjectARB(p.program, fs.shader);
     char log[1024];
-    const bool linked = linkShaderProgram(p.program, log, (int)sizeof log);
+    const bool linked = linkShaderProgram(p.program, log, static_cast<int>(sizeof log));
     glDeleteObjectARB(vs.shader);
     glDeleteObjectARB(fs.shader);
     if (!linked) {

@@ -169,45 +169,61 @@ bool invertMatrix4(const Matrix4& in, Matrix4* out) {
     // not matter since inverse(transpose) = transpose(inverse).
     const float* m = in.m;
     double inv[16];
-    inv[0] = (double)m[5] * m[10] * m[15] - (double)m[5] * m[11] * m[14] - (double)m[9] * m[6] * m[15] +
-             (double)m[9] * m[7] * m[14] + (double)m[13] * m[6] * m[11] - (double)m[13] * m[7] * m[10];
-    inv[4] = -(double)m[4] * m[10] * m[15] + (double)m[4] * m[11] * m[14] + (double)m[8] * m[6] * m[15] -
-             (double)m[8] * m[7] * m[14] - (double)m[12] * m[6] * m[11] + (double)m[12] * m[7] * m[10];
-    inv[8] = (double)m[4] * m[9] * m[15] - (double)m[4] * m[11] * m[13] - (double)m[8] * m[5] * m[15] +
-             (double)m[8] * m[7] * m[13] + (double)m[12] * m[5] * m[11] - (double)m[12] * m[7] * m[9];
-    inv[12] = -(double)m[4] * m[9] * m[14] + (double)m[4] * m[10] * m[13] + (double)m[8] * m[5] * m[14] -
-              (double)m[8] * m[6] * m[13] - (double)m[12] * m[5] * m[10] + (double)m[12] * m[6] * m[9];
-    inv[1] = -(double)m[1] * m[10] * m[15] + (double)m[1] * m[11] * m[14] + (double)m[9] * m[2] * m[15] -
-             (double)m[9] * m[3] * m[14] - (double)m[13] * m[2] * m[11] + (double)m[13] * m[3] * m[10];
-    inv[5] = (double)m[0] * m[10] * m[15] - (double)m[0] * m[11] * m[14] - (double)m[8] * m[2] * m[15] +
-             (double)m[8] * m[3] * m[14] + (double)m[12] * m[2] * m[11] - (double)m[12] * m[3] * m[10];
-    inv[9] = -(double)m[0] * m[9] * m[15] + (double)m[0] * m[11] * m[13] + (double)m[8] * m[1] * m[15] -
-             (double)m[8] * m[3] * m[13] - (double)m[12] * m[1] * m[11] + (double)m[12] * m[3] * m[9];
-    inv[13] = (double)m[0] * m[9] * m[14] - (double)m[0] * m[10] * m[13] - (double)m[8] * m[1] * m[14] +
-              (double)m[8] * m[2] * m[13] + (double)m[12] * m[1] * m[10] - (double)m[12] * m[2] * m[9];
-    inv[2] = (double)m[1] * m[6] * m[15] - (double)m[1] * m[7] * m[14] - (double)m[5] * m[2] * m[15] +
-             (double)m[5] * m[3] * m[14] + (double)m[13] * m[2] * m[7] - (double)m[13] * m[3] * m[6];
-    inv[6] = -(double)m[0] * m[6] * m[15] + (double)m[0] * m[7] * m[14] + (double)m[4] * m[2] * m[15] -
-             (double)m[4] * m[3] * m[14] - (double)m[12] * m[2] * m[7] + (double)m[12] * m[3] * m[6];
-    inv[10] = (double)m[0] * m[5] * m[15] - (double)m[0] * m[7] * m[13] - (double)m[4] * m[1] * m[15] +
-              (double)m[4] * m[3] * m[13] + (double)m[12] * m[1] * m[7] - (double)m[12] * m[3] * m[5];
-    inv[14] = -(double)m[0] * m[5] * m[14] + (double)m[0] * m[6] * m[13] + (double)m[4] * m[1] * m[14] -
-              (double)m[4] * m[2] * m[13] - (double)m[12] * m[1] * m[6] + (double)m[12] * m[2] * m[5];
-    inv[3] = -(double)m[1] * m[6] * m[11] + (double)m[1] * m[7] * m[10] + (double)m[5] * m[2] * m[11] -
-             (double)m[5] * m[3] * m[10] - (double)m[9] * m[2] * m[7] + (double)m[9] * m[3] * m[6];
-    inv[7] = (double)m[0] * m[6] * m[11] - (double)m[0] * m[7] * m[10] - (double)m[4] * m[2] * m[11] +
-             (double)m[4] * m[3] * m[10] + (double)m[8] * m[2] * m[7] - (double)m[8] * m[3] * m[6];
-    inv[11] = -(double)m[0] * m[5] * m[11] + (double)m[0] * m[7] * m[9] + (double)m[4] * m[1] * m[11] -
-              (double)m[4] * m[3] * m[9] - (double)m[8] * m[1] * m[7] + (double)m[8] * m[3] * m[5];
-    inv[15] = (double)m[0] * m[5] * m[10] - (double)m[0] * m[6] * m[9] - (double)m[4] * m[1] * m[10] +
-              (double)m[4] * m[2] * m[9] + (double)m[8] * m[1] * m[6] - (double)m[8] * m[2] * m[5];
-    const double det =
-        (double)m[0] * inv[0] + (double)m[1] * inv[4] + (double)m[2] * inv[8] + (double)m[3] * inv[12];
+    inv[0] = static_cast<double>(m[5]) * m[10] * m[15] - static_cast<double>(m[5]) * m[11] * m[14] -
+             static_cast<double>(m[9]) * m[6] * m[15] + static_cast<double>(m[9]) * m[7] * m[14] +
+             static_cast<double>(m[13]) * m[6] * m[11] - static_cast<double>(m[13]) * m[7] * m[10];
+    inv[4] = -static_cast<double>(m[4]) * m[10] * m[15] + static_cast<double>(m[4]) * m[11] * m[14] +
+             static_cast<double>(m[8]) * m[6] * m[15] - static_cast<double>(m[8]) * m[7] * m[14] -
+             static_cast<double>(m[12]) * m[6] * m[11] + static_cast<double>(m[12]) * m[7] * m[10];
+    inv[8] = static_cast<double>(m[4]) * m[9] * m[15] - static_cast<double>(m[4]) * m[11] * m[13] -
+             static_cast<double>(m[8]) * m[5] * m[15] + static_cast<double>(m[8]) * m[7] * m[13] +
+             static_cast<double>(m[12]) * m[5] * m[11] - static_cast<double>(m[12]) * m[7] * m[9];
+    inv[12] = -static_cast<double>(m[4]) * m[9] * m[14] + static_cast<double>(m[4]) * m[10] * m[13] +
+              static_cast<double>(m[8]) * m[5] * m[14] - static_cast<double>(m[8]) * m[6] * m[13] -
+              static_cast<double>(m[12]) * m[5] * m[10] + static_cast<double>(m[12]) * m[6] * m[9];
+    inv[1] = -static_cast<double>(m[1]) * m[10] * m[15] + static_cast<double>(m[1]) * m[11] * m[14] +
+             static_cast<double>(m[9]) * m[2] * m[15] - static_cast<double>(m[9]) * m[3] * m[14] -
+             static_cast<double>(m[13]) * m[2] * m[11] + static_cast<double>(m[13]) * m[3] * m[10];
+    inv[5] = static_cast<double>(m[0]) * m[10] * m[15] - static_cast<double>(m[0]) * m[11] * m[14] -
+             static_cast<double>(m[8]) * m[2] * m[15] + static_cast<double>(m[8]) * m[3] * m[14] +
+             static_cast<double>(m[12]) * m[2] * m[11] - static_cast<double>(m[12]) * m[3] * m[10];
+    inv[9] = -static_cast<double>(m[0]) * m[9] * m[15] + static_cast<double>(m[0]) * m[11] * m[13] +
+             static_cast<double>(m[8]) * m[1] * m[15] - static_cast<double>(m[8]) * m[3] * m[13] -
+             static_cast<double>(m[12]) * m[1] * m[11] + static_cast<double>(m[12]) * m[3] * m[9];
+    inv[13] = static_cast<double>(m[0]) * m[9] * m[14] - static_cast<double>(m[0]) * m[10] * m[13] -
+              static_cast<double>(m[8]) * m[1] * m[14] + static_cast<double>(m[8]) * m[2] * m[13] +
+              static_cast<double>(m[12]) * m[1] * m[10] - static_cast<double>(m[12]) * m[2] * m[9];
+    inv[2] = static_cast<double>(m[1]) * m[6] * m[15] - static_cast<double>(m[1]) * m[7] * m[14] -
+             static_cast<double>(m[5]) * m[2] * m[15] + static_cast<double>(m[5]) * m[3] * m[14] +
+             static_cast<double>(m[13]) * m[2] * m[7] - static_cast<double>(m[13]) * m[3] * m[6];
+    inv[6] = -static_cast<double>(m[0]) * m[6] * m[15] + static_cast<double>(m[0]) * m[7] * m[14] +
+             static_cast<double>(m[4]) * m[2] * m[15] - static_cast<double>(m[4]) * m[3] * m[14] -
+             static_cast<double>(m[12]) * m[2] * m[7] + static_cast<double>(m[12]) * m[3] * m[6];
+    inv[10] = static_cast<double>(m[0]) * m[5] * m[15] - static_cast<double>(m[0]) * m[7] * m[13] -
+              static_cast<double>(m[4]) * m[1] * m[15] + static_cast<double>(m[4]) * m[3] * m[13] +
+              static_cast<double>(m[12]) * m[1] * m[7] - static_cast<double>(m[12]) * m[3] * m[5];
+    inv[14] = -static_cast<double>(m[0]) * m[5] * m[14] + static_cast<double>(m[0]) * m[6] * m[13] +
+              static_cast<double>(m[4]) * m[1] * m[14] - static_cast<double>(m[4]) * m[2] * m[13] -
+              static_cast<double>(m[12]) * m[1] * m[6] + static_cast<double>(m[12]) * m[2] * m[5];
+    inv[3] = -static_cast<double>(m[1]) * m[6] * m[11] + static_cast<double>(m[1]) * m[7] * m[10] +
+             static_cast<double>(m[5]) * m[2] * m[11] - static_cast<double>(m[5]) * m[3] * m[10] -
+             static_cast<double>(m[9]) * m[2] * m[7] + static_cast<double>(m[9]) * m[3] * m[6];
+    inv[7] = static_cast<double>(m[0]) * m[6] * m[11] - static_cast<double>(m[0]) * m[7] * m[10] -
+             static_cast<double>(m[4]) * m[2] * m[11] + static_cast<double>(m[4]) * m[3] * m[10] +
+             static_cast<double>(m[8]) * m[2] * m[7] - static_cast<double>(m[8]) * m[3] * m[6];
+    inv[11] = -static_cast<double>(m[0]) * m[5] * m[11] + static_cast<double>(m[0]) * m[7] * m[9] +
+              static_cast<double>(m[4]) * m[1] * m[11] - static_cast<double>(m[4]) * m[3] * m[9] -
+              static_cast<double>(m[8]) * m[1] * m[7] + static_cast<double>(m[8]) * m[3] * m[5];
+    inv[15] = static_cast<double>(m[0]) * m[5] * m[10] - static_cast<double>(m[0]) * m[6] * m[9] -
+              static_cast<double>(m[4]) * m[1] * m[10] + static_cast<double>(m[4]) * m[2] * m[9] +
+              static_cast<double>(m[8]) * m[1] * m[6] - static_cast<double>(m[8]) * m[2] * m[5];
+    const double det = static_cast<double>(m[0]) * inv[0] + static_cast<double>(m[1]) * inv[4] +
+                       static_cast<double>(m[2]) * inv[8] + static_cast<double>(m[3]) * inv[12];
     if (!(std::fabs(det) > 1e-12)) {
         *out = Matrix4();
         return false;
     }
-    for (int i = 0; i < 16; i++) out->m[i] = (float)(inv[i] / det);
+    for (int i = 0; i < 16; i++) out->m[i] = static_cast<float>(inv[i] / det);
     return true;
 }
 

@@ -59,7 +59,7 @@ GLuint compileChunkList(const Model& model, const std::vector<std::vector<int32_
     if (list == 0) return 0;
     glNewList(list, GL_COMPILE);
     for (int g = 0; g < model.groupCount; g++) {
-        const std::vector<int32_t>& triangles = groupTriangles[(size_t)g];
+        const std::vector<int32_t>& triangles = groupTriangles[static_cast<size_t>(g)];
         if (triangles.empty() || groupTwoSided(model, model.groups[g]) != twoSided) continue;
         bindGroupTexture(model, model.groups[g]);
         sendGroupGlow(model, model.groups[g]);
@@ -102,7 +102,7 @@ void buildChunks(const Model& model, ModelChunks& built) {
             if (c.first == key) return c.second;
         cells.push_back({key, Cell()});
         Cell& c = cells.back().second;
-        c.groupTriangles.resize((size_t)model.groupCount);
+        c.groupTriangles.resize(static_cast<size_t>(model.groupCount));
         for (int a = 0; a < 3; a++) {
             c.lo[a] = 1e30f;
             c.hi[a] = -1e30f;
@@ -125,10 +125,10 @@ void buildChunks(const Model& model, ModelChunks& built) {
             for (int c = 0; c < 3; c++)
                 for (int a = 0; a < 3; a++)
                     centre[a] += model.vertices[t.vertexIndices[c]].position[a] / 3.0f;
-            const long cx = (long)std::floor((centre[0] - lo[0]) / kChunkSize);
-            const long cz = (long)std::floor((centre[2] - lo[2]) / kChunkSize);
+            const long cx = static_cast<long>(std::floor((centre[0] - lo[0]) / kChunkSize));
+            const long cz = static_cast<long>(std::floor((centre[2] - lo[2]) / kChunkSize));
             Cell& cell = cellOf(cx * 100000L + cz);
-            cell.groupTriangles[(size_t)g].push_back(index);
+            cell.groupTriangles[static_cast<size_t>(g)].push_back(index);
             for (int c = 0; c < 3; c++) {
                 const float* p = model.vertices[t.vertexIndices[c]].position;
                 for (int a = 0; a < 3; a++) {
@@ -143,14 +143,15 @@ void buildChunks(const Model& model, ModelChunks& built) {
         Cell& cell = entry.second;
         MapChunk chunk;
         // Centres lie at or past the lowest corner: both cells count from 0.
-        chunk.cellX = (int)(entry.first / 100000L);
-        chunk.cellZ = (int)(entry.first % 100000L);
+        chunk.cellX = static_cast<int>(entry.first / 100000L);
+        chunk.cellZ = static_cast<int>(entry.first % 100000L);
         std::memcpy(chunk.lo, cell.lo, sizeof chunk.lo);
         std::memcpy(chunk.hi, cell.hi, sizeof chunk.hi);
         chunk.glow = 0.0f;
         for (int g = 0; g < model.groupCount; g++) {
             const int material = model.groups[g].materialIndex;
-            if (cell.groupTriangles[(size_t)g].empty() || material < 0 || material >= model.materialCount)
+            if (cell.groupTriangles[static_cast<size_t>(g)].empty() || material < 0 ||
+                material >= model.materialCount)
                 continue;
             for (int a = 0; a < 3; a++)
                 chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
@@ -159,7 +160,8 @@ void buildChunks(const Model& model, ModelChunks& built) {
         if (chunk.list == 0) continue;
         chunk.twoSidedList = 0;
         for (int g = 0; g < model.groupCount; g++) {
-            if (groupTwoSided(model, model.groups[g]) && !cell.groupTriangles[(size_t)g].empty()) {
+            if (groupTwoSided(model, model.groups[g]) &&
+                !cell.groupTriangles[static_cast<size_t>(g)].empty()) {
                 chunk.twoSidedList = compileChunkList(model, cell.groupTriangles, true);
                 break;
             }
@@ -230,7 +232,7 @@ bool lampReachesBox(int slot, const float lo[3], const float hi[3], const float 
     if (nearest2 <= 0.0f) return true;
     const float nearest = std::sqrt(nearest2);
     const float cosine = std::min(1.0f, drop / nearest);
-    const float spot = light.focus > 0 ? std::pow(cosine, (float)light.focus) : 1.0f;
+    const float spot = light.focus > 0 ? std::pow(cosine, static_cast<float>(light.focus)) : 1.0f;
     return brightest * spot / (1.0f + kLampFalloff * nearest2) >= kLampCutoff;
 }
 
@@ -313,18 +315,18 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
             const float centre = 0.5f * (chunk.lo[a] + chunk.hi[a]);
             d2 += (centre - eye[a]) * (centre - eye[a]);
         }
-        visible.push_back({d2, (int)i});
+        visible.push_back({d2, static_cast<int>(i)});
     }
     std::sort(visible.begin(), visible.end());
-    mapChunkStats.chunks = (int)chunks.size();
-    mapChunkStats.drawn = (int)visible.size();
+    mapChunkStats.chunks = static_cast<int>(chunks.size());
+    mapChunkStats.drawn = static_cast<int>(visible.size());
     for (int& n : mapChunkStats.byLamps) n = 0;
     mapChunkStats.fogged = 0;
 
     bool shadingSet[kShaderLights] = {false, false, false, false, false};
     GLhandleARB current = 0;
     for (const auto& v : visible) {
-        const MapChunk& chunk = chunks[(size_t)v.second];
+        const MapChunk& chunk = chunks[static_cast<size_t>(v.second)];
         int reaching[kShaderLights - 1];
         const int n = lampsReachingBox(chunk.lo, chunk.hi, shading.matDiffuse, reaching);
         // Past the fog's reach the lighting cannot show: the fog's colour

@@ -75,7 +75,7 @@ bool coversCell(const std::vector<const MapSolid*>& rects, float cx0, float cz0,
 }
 
 void buildSolidGrid(const std::vector<MapSolid>& solids, SolidGrid& grid) {
-    grid.height.assign((size_t)grid.nx * grid.nz, kNoSolid);
+    grid.height.assign(static_cast<size_t>(grid.nx) * grid.nz, kNoSolid);
     // Every (cell, building) overlap, then each cell's buildings tallest
     // first until they cover it.
     std::vector<std::pair<int, int>> overlaps;
@@ -84,19 +84,19 @@ void buildSolidGrid(const std::vector<MapSolid>& solids, SolidGrid& grid) {
         const int i0 = cellFloor(r.x0, grid.x0, grid.nx), i1 = cellFloor(r.x1, grid.x0, grid.nx);
         const int j0 = cellFloor(r.z0, grid.z0, grid.nz), j1 = cellFloor(r.z1, grid.z0, grid.nz);
         for (int j = j0; j <= j1; j++)
-            for (int i = i0; i <= i1; i++) overlaps.push_back({j * grid.nx + i, (int)s});
+            for (int i = i0; i <= i1; i++) overlaps.push_back({j * grid.nx + i, static_cast<int>(s)});
     }
     std::sort(overlaps.begin(), overlaps.end());
     std::vector<const MapSolid*> cellSolids;
     for (size_t a = 0; a < overlaps.size();) {
         size_t b = a;
         const int cell = overlaps[a].first;
-        const float cx0 = grid.x0 + (float)(cell % grid.nx) * kGroundCell;
-        const float cz0 = grid.z0 + (float)(cell / grid.nx) * kGroundCell;
+        const float cx0 = grid.x0 + static_cast<float>(cell % grid.nx) * kGroundCell;
+        const float cz0 = grid.z0 + static_cast<float>(cell / grid.nx) * kGroundCell;
         const float cx1 = cx0 + kGroundCell, cz1 = cz0 + kGroundCell;
         cellSolids.clear();
         for (; b < overlaps.size() && overlaps[b].first == cell; b++) {
-            const MapSolid& r = solids[(size_t)overlaps[b].second];
+            const MapSolid& r = solids[static_cast<size_t>(overlaps[b].second)];
             if (r.x1 > cx0 && r.x0 < cx1 && r.z1 > cz0 && r.z0 < cz1) cellSolids.push_back(&r);
         }
         std::sort(cellSolids.begin(), cellSolids.end(),
@@ -105,7 +105,7 @@ void buildSolidGrid(const std::vector<MapSolid>& solids, SolidGrid& grid) {
         for (const MapSolid* r : cellSolids) {
             taller.push_back(r);
             if (coversCell(taller, cx0, cz0, cx1, cz1)) {
-                grid.height[(size_t)cell] = r->top;
+                grid.height[static_cast<size_t>(cell)] = r->top;
                 break;
             }
         }
@@ -164,16 +164,17 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
     const std::vector<Point2> hull = hullOf(viewer, target);
     const int j0 = cellFloor(std::min(viewer[1], target[1]), grid.z0, grid.nz);
     const int j1 = cellFloor(std::max(viewer[3], target[3]), grid.z0, grid.nz);
-    std::vector<int> rowLo((size_t)(j1 - j0 + 1), 1), rowHi((size_t)(j1 - j0 + 1), 0);
+    std::vector<int> rowLo(static_cast<size_t>(j1 - j0 + 1), 1), rowHi(static_cast<size_t>(j1 - j0 + 1), 0);
     for (int j = j0; j <= j1; j++) {
         float xMin, xMax;
-        const float z0 = grid.z0 + (float)j * kGroundCell;
+        const float z0 = grid.z0 + static_cast<float>(j) * kGroundCell;
         if (!hullRow(hull, z0, z0 + kGroundCell, &xMin, &xMax)) continue;
-        rowLo[(size_t)(j - j0)] = cellFloor(xMin, grid.x0, grid.nx);
-        rowHi[(size_t)(j - j0)] = cellFloor(xMax, grid.x0, grid.nx);
+        rowLo[static_cast<size_t>(j - j0)] = cellFloor(xMin, grid.x0, grid.nx);
+        rowHi[static_cast<size_t>(j - j0)] = cellFloor(xMax, grid.x0, grid.nx);
     }
     auto inRegion = [&](int i, int j) {
-        return j >= j0 && j <= j1 && i >= rowLo[(size_t)(j - j0)] && i <= rowHi[(size_t)(j - j0)];
+        return j >= j0 && j <= j1 && i >= rowLo[static_cast<size_t>(j - j0)] &&
+               i <= rowHi[static_cast<size_t>(j - j0)];
     };
     // A line from an eye at most eyeTop high to a point of the chunk at most
     // targetTop high, a fraction f of the way along, is at most eyeTop +
@@ -182,10 +183,11 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
     // comes to the chunk's footprint.
     const float rise = std::max(0.0f, targetTop - eyeTop);
     auto passable = [&](int i, int j) {
-        const float solid = grid.height[(size_t)j * grid.nx + i];
+        const float solid = grid.height[static_cast<size_t>(j) * grid.nx + i];
         if (solid == kNoSolid) return true;
         if (solid >= eyeTop + rise) return false;
-        const float cx0 = grid.x0 + (float)i * kGroundCell, cz0 = grid.z0 + (float)j * kGroundCell;
+        const float cx0 = grid.x0 + static_cast<float>(i) * kGroundCell,
+                    cz0 = grid.z0 + static_cast<float>(j) * kGroundCell;
         const float cx1 = cx0 + kGroundCell, cz1 = cz0 + kGroundCell;
         const float fx = std::max(cx1 - viewer[0], viewer[2] - cx0),
                     fz = std::max(cz1 - viewer[1], viewer[3] - cz0);
@@ -203,9 +205,10 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
     for (int j = vj0; j <= vj1; j++)
         for (int i = vi0; i <= vi1; i++) {
             const int c = j * grid.nx + i;
-            if (!eyeCells[(size_t)c] || !inRegion(i, j) || !passable(i, j) || stamp[(size_t)c] == mark)
+            if (!eyeCells[static_cast<size_t>(c)] || !inRegion(i, j) || !passable(i, j) ||
+                stamp[static_cast<size_t>(c)] == mark)
                 continue;
-            stamp[(size_t)c] = mark;
+            stamp[static_cast<size_t>(c)] = mark;
             queue.push_back(c);
         }
     // Most chunks seen are seen along a street: a few straight lines from
@@ -213,8 +216,8 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
     // cells, settle them before any flood.
     for (size_t n = 0; n < 4 && !queue.empty(); n++) {
         const int from = queue[n * (queue.size() - 1) / 3];
-        const float fx = grid.x0 + ((float)(from % grid.nx) + 0.5f) * kGroundCell;
-        const float fz = grid.z0 + ((float)(from / grid.nx) + 0.5f) * kGroundCell;
+        const float fx = grid.x0 + (static_cast<float>(from % grid.nx) + 0.5f) * kGroundCell;
+        const float fz = grid.z0 + (static_cast<float>(from / grid.nx) + 0.5f) * kGroundCell;
         const float ends[5][2] = {{0.5f * (target[0] + target[2]), 0.5f * (target[1] + target[3])},
                                   {target[0], target[1]},
                                   {target[2], target[1]},
@@ -222,10 +225,10 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
                                   {target[0], target[3]}};
         for (const auto& end : ends) {
             const float dx = end[0] - fx, dz = end[1] - fz;
-            const int steps = 1 + (int)(4.0f * std::sqrt(dx * dx + dz * dz) / kGroundCell);
+            const int steps = 1 + static_cast<int>(4.0f * std::sqrt(dx * dx + dz * dz) / kGroundCell);
             bool clear = true;
             for (int k = 1; k <= steps && clear; k++) {
-                const float f = (float)k / (float)steps;
+                const float f = static_cast<float>(k) / static_cast<float>(steps);
                 clear = passable(cellFloor(fx + f * dx, grid.x0, grid.nx),
                                  cellFloor(fz + f * dz, grid.z0, grid.nz));
             }
@@ -241,8 +244,8 @@ bool lineOfSight(const SolidGrid& grid, const std::vector<uint8_t>& eyeCells, co
                 const int ni = i + di, nj = j + dj;
                 if (ni < 0 || nj < 0 || ni >= grid.nx || nj >= grid.nz || !inRegion(ni, nj)) continue;
                 const int c = nj * grid.nx + ni;
-                if (stamp[(size_t)c] == mark || !passable(ni, nj)) continue;
-                stamp[(size_t)c] = mark;
+                if (stamp[static_cast<size_t>(c)] == mark || !passable(ni, nj)) continue;
+                stamp[static_cast<size_t>(c)] = mark;
                 queue.push_back(c);
             }
     }
@@ -321,16 +324,16 @@ void computeChunkVisibility(ModelChunks& built, const std::vector<MapSolid>& sol
         hi[0] = std::max(hi[0], c.hi[0]);
         hi[1] = std::max(hi[1], c.hi[2]);
     }
-    hi[0] = std::max(hi[0], built.originX + (float)built.cellsX * kChunkSize);
-    hi[1] = std::max(hi[1], built.originZ + (float)built.cellsZ * kChunkSize);
+    hi[0] = std::max(hi[0], built.originX + static_cast<float>(built.cellsX) * kChunkSize);
+    hi[1] = std::max(hi[1], built.originZ + static_cast<float>(built.cellsZ) * kChunkSize);
     SolidGrid grid;
     grid.x0 = lo[0] - kGroundCell;
     grid.z0 = lo[1] - kGroundCell;
-    grid.nx = (int)std::ceil((hi[0] - grid.x0) / kGroundCell) + 2;
-    grid.nz = (int)std::ceil((hi[1] - grid.z0) / kGroundCell) + 2;
+    grid.nx = static_cast<int>(std::ceil((hi[0] - grid.x0) / kGroundCell)) + 2;
+    grid.nz = static_cast<int>(std::ceil((hi[1] - grid.z0) / kGroundCell)) + 2;
     buildSolidGrid(solids, grid);
 
-    const size_t cellCount = (size_t)built.cellsX * built.cellsZ;
+    const size_t cellCount = static_cast<size_t>(built.cellsX) * built.cellsZ;
     built.hasSet.assign(cellCount, 0);
     built.eyeTops.assign(cellCount, kNoSolid);
     built.seen.assign(cellCount * chunks.size(), 1);
@@ -339,7 +342,7 @@ void computeChunkVisibility(ModelChunks& built, const std::vector<MapSolid>& sol
     built.eyeZ0 = grid.z0;
     built.eyeNx = grid.nx;
     built.eyeNz = grid.nz;
-    built.eyeCells.assign((size_t)grid.nx * grid.nz, 0);
+    built.eyeCells.assign(static_cast<size_t>(grid.nx) * grid.nz, 0);
     for (size_t e = 0; e + 2 < eyePoints.size(); e += 3) {
         const float px = eyePoints[e], pz = eyePoints[e + 1], top = eyePoints[e + 2];
         const int i0 = cellFloor(px - eyeReach, grid.x0, grid.nx),
@@ -348,30 +351,34 @@ void computeChunkVisibility(ModelChunks& built, const std::vector<MapSolid>& sol
                   j1 = cellFloor(pz + eyeReach, grid.z0, grid.nz);
         for (int j = j0; j <= j1; j++)
             for (int i = i0; i <= i1; i++) {
-                const float cx0 = grid.x0 + (float)i * kGroundCell, cz0 = grid.z0 + (float)j * kGroundCell;
+                const float cx0 = grid.x0 + static_cast<float>(i) * kGroundCell,
+                            cz0 = grid.z0 + static_cast<float>(j) * kGroundCell;
                 const float gx = std::max(0.0f, std::max(cx0 - px, px - cx0 - kGroundCell));
                 const float gz = std::max(0.0f, std::max(cz0 - pz, pz - cz0 - kGroundCell));
                 if (gx * gx + gz * gz > eyeReach * eyeReach) continue;
-                built.eyeCells[(size_t)j * grid.nx + i] = 1;
-                const int x = (int)std::floor((cx0 + 0.5f * kGroundCell - built.originX) / kChunkSize);
-                const int z = (int)std::floor((cz0 + 0.5f * kGroundCell - built.originZ) / kChunkSize);
+                built.eyeCells[static_cast<size_t>(j) * grid.nx + i] = 1;
+                const int x =
+                    static_cast<int>(std::floor((cx0 + 0.5f * kGroundCell - built.originX) / kChunkSize));
+                const int z =
+                    static_cast<int>(std::floor((cz0 + 0.5f * kGroundCell - built.originZ) / kChunkSize));
                 if (x >= 0 && z >= 0 && x < built.cellsX && z < built.cellsZ) {
-                    const size_t cell = (size_t)z * built.cellsX + x;
+                    const size_t cell = static_cast<size_t>(z) * built.cellsX + x;
                     built.hasSet[cell] = 1;
                     built.eyeTops[cell] = std::max(built.eyeTops[cell], top);
                 }
             }
     }
 
-    std::vector<int> stamp((size_t)grid.nx * grid.nz, 0);
+    std::vector<int> stamp(static_cast<size_t>(grid.nx) * grid.nz, 0);
     int mark = 0;
     for (int z = 0; z < built.cellsZ; z++)
         for (int x = 0; x < built.cellsX; x++) {
-            const size_t cell = (size_t)z * built.cellsX + x;
+            const size_t cell = static_cast<size_t>(z) * built.cellsX + x;
             if (!built.hasSet[cell]) continue;
-            const float viewer[4] = {
-                built.originX + (float)x * kChunkSize, built.originZ + (float)z * kChunkSize,
-                built.originX + (float)(x + 1) * kChunkSize, built.originZ + (float)(z + 1) * kChunkSize};
+            const float viewer[4] = {built.originX + static_cast<float>(x) * kChunkSize,
+                                     built.originZ + static_cast<float>(z) * kChunkSize,
+                                     built.originX + static_cast<float>(x + 1) * kChunkSize,
+                                     built.originZ + static_cast<float>(z + 1) * kChunkSize};
             for (size_t t = 0; t < chunks.size(); t++) {
                 const MapChunk& c = chunks[t];
                 const float target[4] = {c.lo[0], c.lo[2], c.hi[0], c.hi[2]};
@@ -424,12 +431,19 @@ const uint8_t* chunksSeenFrom(const ModelChunks& chunks, const float m[16]) {
     for (int r = 0; r < 3; r++) eye[r] = -(inv[r][0] * t[0] + inv[r][1] * t[1] + inv[r][2] * t[2]);
     const float gx = std::floor((eye[0] - chunks.eyeX0) / kGroundCell);
     const float gz = std::floor((eye[2] - chunks.eyeZ0) / kGroundCell);
-    if (!(gx >= 0.0f && gz >= 0.0f && gx < (float)chunks.eyeNx && gz < (float)chunks.eyeNz)) return nullptr;
-    if (!chunks.eyeCells[(size_t)gz * (size_t)chunks.eyeNx + (size_t)gx]) return nullptr;
+    if (!(gx >= 0.0f && gz >= 0.0f && gx < static_cast<float>(chunks.eyeNx) &&
+          gz < static_cast<float>(chunks.eyeNz)))
+        return nullptr;
+    if (!chunks
+             .eyeCells[static_cast<size_t>(gz) * static_cast<size_t>(chunks.eyeNx) + static_cast<size_t>(gx)])
+        return nullptr;
     const float fx = std::floor((eye[0] - chunks.originX) / kChunkSize);
     const float fz = std::floor((eye[2] - chunks.originZ) / kChunkSize);
-    if (!(fx >= 0.0f && fz >= 0.0f && fx < (float)chunks.cellsX && fz < (float)chunks.cellsZ)) return nullptr;
-    const size_t cell = (size_t)fz * (size_t)chunks.cellsX + (size_t)fx;
+    if (!(fx >= 0.0f && fz >= 0.0f && fx < static_cast<float>(chunks.cellsX) &&
+          fz < static_cast<float>(chunks.cellsZ)))
+        return nullptr;
+    const size_t cell =
+        static_cast<size_t>(fz) * static_cast<size_t>(chunks.cellsX) + static_cast<size_t>(fx);
     if (!chunks.hasSet[cell] || !(eye[1] <= chunks.eyeTops[cell])) return nullptr;
     return &chunks.seen[cell * chunks.chunks.size()];
 }

@@ -40,7 +40,7 @@ bool readCount(Reader& in, int32_t* count) {
 
 bool readVertices(Reader& in, Model& model) {
     if (!readCount(in, &model.vertexCount)) return false;
-    if (!in.has((size_t)model.vertexCount * kVertexBytes)) return false;
+    if (!in.has(static_cast<size_t>(model.vertexCount) * kVertexBytes)) return false;
     model.vertices = new (std::nothrow) ModelVertex[model.vertexCount > 0 ? model.vertexCount : 1];
     if (!model.vertices) return false;
     for (int i = 0; i < model.vertexCount; i++) {
@@ -54,7 +54,7 @@ bool readVertices(Reader& in, Model& model) {
 
 bool readTriangles(Reader& in, Model& model) {
     if (!readCount(in, &model.triangleCount)) return false;
-    if (!in.has((size_t)model.triangleCount * kTriangleBytes)) return false;
+    if (!in.has(static_cast<size_t>(model.triangleCount) * kTriangleBytes)) return false;
     model.triangles = new (std::nothrow) ModelTriangle[model.triangleCount > 0 ? model.triangleCount : 1];
     if (!model.triangles) return false;
     for (int i = 0; i < model.triangleCount; i++) {
@@ -77,7 +77,7 @@ bool readGroups(Reader& in, Model& model) {
     if (!readCount(in, &model.groupCount)) return false;
     // Each group takes at least its head and material byte: a count the
     // file cannot hold is refused before anything is allocated for it.
-    if (!in.has((size_t)model.groupCount * (kGroupHeadBytes + 1))) return false;
+    if (!in.has(static_cast<size_t>(model.groupCount) * (kGroupHeadBytes + 1))) return false;
     model.groups = new (std::nothrow) ModelGroup[model.groupCount > 0 ? model.groupCount : 1];
     if (!model.groups) return false;
     // Every group starts empty, so a group cut short releases cleanly.
@@ -86,11 +86,11 @@ bool readGroups(Reader& in, Model& model) {
         ModelGroup& group = model.groups[i];
         if (!in.has(kGroupHeadBytes)) return false;
         int32_t count = readU16(in.take(kGroupHeadBytes) + 33);
-        if (!in.has((size_t)count * 2 + 1)) return false;
-        group.triangleIndices = (int32_t*)std::malloc(sizeof(int32_t) * (count > 0 ? count : 1));
+        if (!in.has(static_cast<size_t>(count) * 2 + 1)) return false;
+        group.triangleIndices = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * (count > 0 ? count : 1)));
         if (!group.triangleIndices) return false;
         group.triangleCount = count;
-        const uint8_t* indices = in.take((size_t)count * 2);
+        const uint8_t* indices = in.take(static_cast<size_t>(count) * 2);
         for (int k = 0; k < count; k++) {
             group.triangleIndices[k] = readU16(indices + 2 * k);
             if (group.triangleIndices[k] >= model.triangleCount) return false;
@@ -103,7 +103,7 @@ bool readGroups(Reader& in, Model& model) {
 
 bool readMaterials(Reader& in, Model& model) {
     if (!readCount(in, &model.materialCount)) return false;
-    if (!in.has((size_t)model.materialCount * kMaterialBytes)) return false;
+    if (!in.has(static_cast<size_t>(model.materialCount) * kMaterialBytes)) return false;
     model.materials = new (std::nothrow) ModelMaterial[model.materialCount > 0 ? model.materialCount : 1];
     if (!model.materials) return false;
     for (int i = 0; i < model.materialCount; i++) {
@@ -124,9 +124,9 @@ bool readMaterials(Reader& in, Model& model) {
         material.twoSided = (record[104] & kMaterialTwoSided) != 0;
         material.texture = 0;
         // The name field need not hold a NUL: take at most its 128 bytes.
-        const char* name = (const char*)(record + kTextureNameOffset);
+        const char* name = reinterpret_cast<const char*>(record + kTextureNameOffset);
         size_t length = strnlen(name, kTextureNameBytes);
-        material.textureFile = (char*)std::malloc(length + 1);
+        material.textureFile = static_cast<char*>(std::malloc(length + 1));
         if (!material.textureFile) return false;
         std::memcpy(material.textureFile, name, length);
         material.textureFile[length] = '\0';

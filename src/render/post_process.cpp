@@ -33,7 +33,7 @@ static const PostPass kGlowChain[] = {kToneMapFrame, kToneMapAgain, kBlurVertica
 static_assert(sizeof kGlowChain / sizeof kGlowChain[0] == 4, "the scenes run four glow passes");
 
 void fillRenderTexture(GLuint texture, int width, int height, uint8_t value) {
-    const std::vector<uint8_t> pixels((size_t)width * height * 4, value);
+    const std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4, value);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 }
@@ -92,11 +92,11 @@ void postProcessPass(int type, int kind) {
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glTexCoord2f(1.0f, 0.0f);
-    glVertex2f((float)side, 0.0f);
+    glVertex2f(static_cast<float>(side), 0.0f);
     glTexCoord2f(1.0f, 1.0f);
-    glVertex2f((float)side, (float)side);
+    glVertex2f(static_cast<float>(side), static_cast<float>(side));
     glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(0.0f, (float)side);
+    glVertex2f(0.0f, static_cast<float>(side));
     glEnd();
     glUseProgramObjectARB(0);
 
@@ -138,16 +138,17 @@ static void restoreGlowSquare(int width, int height) {
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, screenTexture);
-    const float s = (float)side / (float)width, t = (float)side / (float)height;
+    const float s = static_cast<float>(side) / static_cast<float>(width),
+                t = static_cast<float>(side) / static_cast<float>(height);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glTexCoord2f(s, 0.0f);
-    glVertex2f((float)side, 0.0f);
+    glVertex2f(static_cast<float>(side), 0.0f);
     glTexCoord2f(s, t);
-    glVertex2f((float)side, (float)side);
+    glVertex2f(static_cast<float>(side), static_cast<float>(side));
     glTexCoord2f(0.0f, t);
-    glVertex2f(0.0f, (float)side);
+    glVertex2f(0.0f, static_cast<float>(side));
     glEnd();
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);

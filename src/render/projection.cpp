@@ -19,12 +19,12 @@ void resizeScene(int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double aspect = (double)width / (double)height;
+    const double aspect = static_cast<double>(width) / static_cast<double>(height);
     if (game.gameState != Race) {
         gluPerspective(kGarageFieldOfView, aspect, kGarageNearPlane, kGarageFarPlane);
     } else {
-        gluPerspective(kRaceFieldOfView + kRaceViewWidening * (double)raceViewSpeed, aspect, kRaceNearPlane,
-                       kRaceFarPlane);
+        gluPerspective(kRaceFieldOfView + kRaceViewWidening * static_cast<double>(raceViewSpeed), aspect,
+                       kRaceNearPlane, kRaceFarPlane);
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

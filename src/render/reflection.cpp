@@ -98,11 +98,11 @@ static void mirrorReflection() {
     glTexCoord2f(1.0f, 0.0f);
     glVertex2f(0.0f, 0.0f);
     glTexCoord2f(0.0f, 0.0f);
-    glVertex2f((float)kReflectionSize, 0.0f);
+    glVertex2f(static_cast<float>(kReflectionSize), 0.0f);
     glTexCoord2f(0.0f, 1.0f);
-    glVertex2f((float)kReflectionSize, (float)kReflectionSize);
+    glVertex2f(static_cast<float>(kReflectionSize), static_cast<float>(kReflectionSize));
     glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(0.0f, (float)kReflectionSize);
+    glVertex2f(0.0f, static_cast<float>(kReflectionSize));
     glEnd();
     glEnable(GL_DEPTH_TEST);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, kReflectionSize, kReflectionSize);

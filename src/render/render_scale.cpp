@@ -21,8 +21,8 @@ void scaledSceneSize(int width, int height, float scale, int* outWidth, int* out
         *outHeight = height;
         return;
     }
-    *outWidth = std::max(1, (int)std::lround(width * scale));
-    *outHeight = std::max(1, (int)std::lround(height * scale));
+    *outWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
+    *outHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
 }
 
 static bool sceneIsScaled(int* width, int* height, int* scaledWidth, int* scaledHeight) {

@@ -48,7 +48,7 @@ constexpr int kReflectionSize = 256;
 
 template <typename Function>
 bool fetch(Function* function, const char* name, void* (*resolve)(const char*)) {
-    *function = (Function)resolve(name);
+    *function = reinterpret_cast<Function>(resolve(name));
     return *function != nullptr;
 }
 
@@ -56,7 +56,7 @@ bool fetch(Function* function, const char* name, void* (*resolve)(const char*)) 
 // six entry points. The outcome never stops start-up.
 void checkMultitexture() {
     multitextureAvailable = false;
-    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!extensions || !hasExtensionName(extensions, "GL_ARB_multitexture") ||
         !hasExtensionName(extensions, "GL_EXT_texture_env_combine"))
         return;
@@ -168,7 +168,7 @@ bool buildProgram(GLhandleARB* program, const char* vertexPath, const char* frag
     if (!attachShader(*program, GL_FRAGMENT_SHADER_ARB, fragmentPath)) return false;
     constexpr int kLogChars = 4096;
     char log[kLogChars + 1];
-    if (!linkShaderProgram(*program, log, (int)sizeof log)) {
+    if (!linkShaderProgram(*program, log, static_cast<int>(sizeof log))) {
         platformMessageBox(log, "Error linking shaders...", MB_OK | MB_ICONERROR);
         return false;
     }
@@ -221,7 +221,7 @@ bool hasExtensionName(const char* extensions, const char* name) {
         while (*p == ' ') p++;
         const char* end = p;
         while (*end && *end != ' ') end++;
-        if ((size_t)(end - p) == length && std::strncmp(p, name, length) == 0) return true;
+        if (static_cast<size_t>(end - p) == length && std::strncmp(p, name, length) == 0) return true;
         p = end;
     }
     return false;
@@ -231,7 +231,7 @@ char* readShaderSource(const char* path) {
     std::vector<uint8_t> bytes;
     if (!platformReadFile(path, &bytes)) return nullptr;
     // The text may have lines of any length; the caller frees it.
-    char* text = (char*)std::malloc(bytes.size() + 1);
+    char* text = static_cast<char*>(std::malloc(bytes.size() + 1));
     if (text == nullptr) return nullptr;
     if (!bytes.empty()) std::memcpy(text, bytes.data(), bytes.size());
     text[bytes.size()] = '\0';
@@ -275,7 +275,7 @@ bool initRenderer() {
     loadEffectSystems();
 
     // The game has no path without GLSL.
-    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!extensions || !std::strstr(extensions, "GL_ARB_shading_language_100") ||
         !std::strstr(extensions, "GL_ARB_shader_objects"))
         return false;

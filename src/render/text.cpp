@@ -26,8 +26,8 @@ constexpr int kFirstPrintable = 32;
 GLuint buildFont(float width, float height, float advance) {
     GLuint base = glGenLists(kGlyphCells);
     for (int i = 0; i < kGlyphCells; i++) {
-        float s = (float)(i % 16) * kCell;
-        float tTop = 1.0f - (float)(i / 16) * kCell;
+        float s = static_cast<float>(i % 16) * kCell;
+        float tTop = 1.0f - static_cast<float>(i / 16) * kCell;
         float tBottom = tTop - kCell;
         glNewList(base + i, GL_COMPILE);
         glBegin(GL_QUADS);
@@ -52,18 +52,18 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     char text[256];
     int length = std::vsnprintf(text, sizeof text, format, args);
     if (length < 0) return;
-    if (length > (int)sizeof text - 1) length = (int)sizeof text - 1;
+    if (length > static_cast<int>(sizeof text) - 1) length = static_cast<int>(sizeof text) - 1;
     // Codes outside 32..127 would call lists of the other set or of no font
     // at all: they print as spaces.
     for (int i = 0; i < length; i++)
-        if ((signed char)text[i] < kFirstPrintable) text[i] = ' ';
+        if (static_cast<signed char>(text[i]) < kFirstPrintable) text[i] = ' ';
     if (set > 1) set = 1;
     if (set < 0) set = 0;
 
     glDisable(GL_DEPTH_TEST);
     beginOverlay();
     // The small font's baseline sits 3 units below the given y.
-    glTranslated((double)x, (double)(small ? y - 3 : y), 0.0);
+    glTranslated(static_cast<double>(x), static_cast<double>(small ? y - 3 : y), 0.0);
     glListBase(lists + kSetStride * set - kFirstPrintable);
 
     glEnable(GL_BLEND);

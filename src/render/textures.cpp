@@ -105,8 +105,8 @@ GLuint loadTgaTexture(const char* path) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, (GLint)format, tga.width, tga.height, format, GL_UNSIGNED_BYTE,
-                      tga.pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), tga.width, tga.height, format,
+                      GL_UNSIGNED_BYTE, tga.pixels);
     std::free(tga.pixels);
     return texture;
 }
@@ -131,7 +131,8 @@ bool TgaImage::load(const char* path, int filterMode) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, (GLint)format, width, height, format, GL_UNSIGNED_BYTE, pixels);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), width, height, format, GL_UNSIGNED_BYTE,
+                      pixels);
     return true;
 }
 

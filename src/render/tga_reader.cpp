@@ -24,14 +24,16 @@ bool decodeTga(const uint8_t* data, size_t size, TgaPixels* out) {
     if (bits != 24 && bits != 32) return false;
     if (width == 0 || height == 0) return false;
     int32_t bytesPerPixel = bits / 8;
-    size_t bytes = (size_t)width * (size_t)height * (size_t)bytesPerPixel;
+    size_t bytes =
+        static_cast<size_t>(width) * static_cast<size_t>(height) * static_cast<size_t>(bytesPerPixel);
     if (bytes > size - kTgaHeaderBytes) return false;
-    uint8_t* pixels = (uint8_t*)std::calloc(texturePixelBlockBytes(width, height, bytesPerPixel), 1);
+    uint8_t* pixels =
+        static_cast<uint8_t*>(std::calloc(texturePixelBlockBytes(width, height, bytesPerPixel), 1));
     if (!pixels) return false;
     // Rows stay in file order: the descriptor's origin bit is ignored, as
     // every texture of the game is stored bottom row first.
     const uint8_t* in = data + kTgaHeaderBytes;
-    for (size_t i = 0; i < bytes; i += (size_t)bytesPerPixel) {
+    for (size_t i = 0; i < bytes; i += static_cast<size_t>(bytesPerPixel)) {
         pixels[i] = in[i + 2];
         pixels[i + 1] = in[i + 1];
         pixels[i + 2] = in[i];

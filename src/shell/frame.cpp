@@ -131,7 +131,7 @@ static void splashFrame() {
         }
         startMusicFade();
         requestMenuMusicStart();
-        std::srand((unsigned)std::time(nullptr));
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
     }
 }
 

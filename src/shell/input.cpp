@@ -47,7 +47,7 @@ static void onDeactivated() {
 intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SYSCOMMAND: {
-            const uint32_t command = (uint32_t)wParam & 0xFFF0;
+            const uint32_t command = static_cast<uint32_t>(wParam) & 0xFFF0;
             if (command == SC_SCREENSAVE || command == SC_MONITORPOWER) {
                 return 0;
             }
@@ -55,7 +55,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_SIZE:
-            resizeScene(loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam));
+            resizeScene(loWord(static_cast<uintptr_t>(lParam)), hiWord(static_cast<uintptr_t>(lParam)));
             return 0;
         case WM_ACTIVATE:
             if (loWord(wParam) != 0 && hiWord(wParam) == 0) {
@@ -73,7 +73,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             }
             // The Controls screen waiting for a key takes it whole: it is
             // bound, not played.
-            if (wParam < 256 && controlsKeyPressed((int)wParam)) {
+            if (wParam < 256 && controlsKeyPressed(static_cast<int>(wParam))) {
                 return 0;
             }
             // The menus move their highlight and act on their own keys; a
@@ -87,7 +87,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             if (wParam < 256) {
-                noteKeyEvent((int)wParam, true);
+                noteKeyEvent(static_cast<int>(wParam), true);
                 input.keys[wParam] = true;
                 input.keysPressed[wParam] = true;
             }
@@ -95,7 +95,7 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_KEYUP:
             if (wParam < 256) {
-                noteKeyEvent((int)wParam, false);
+                noteKeyEvent(static_cast<int>(wParam), false);
                 input.keys[wParam] = false;
             }
             return 0;
@@ -107,8 +107,8 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             // The click acts where it happened, not where the pointer was
             // at the last menu frame.
             if (game.gameState != Race) {
-                screenToMouse(options.resolutionIndex, loWord((uintptr_t)lParam), hiWord((uintptr_t)lParam),
-                              &frontEnd.mouseX, &frontEnd.mouseY);
+                screenToMouse(options.resolutionIndex, loWord(static_cast<uintptr_t>(lParam)),
+                              hiWord(static_cast<uintptr_t>(lParam)), &frontEnd.mouseX, &frontEnd.mouseY);
                 menuClick();
             }
             hoverUpdate();

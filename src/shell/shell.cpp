@@ -9,11 +9,15 @@
 #include "race/race.h"
 #include "shell/shell_local.h"
 
-static_assert((int)PadKeyAccelerate == (int)BindAccelerate && (int)PadKeyBrake == (int)BindBrake &&
-                  (int)PadKeyLeft == (int)BindLeft && (int)PadKeyRight == (int)BindRight &&
-                  (int)PadKeyNitro == (int)BindNitro && (int)PadKeyCamera == (int)BindCamera &&
-                  (int)PadKeyPause == (int)BindPause && (int)PadKeyReset == (int)BindReset &&
-                  (int)PadKeyCount == (int)kBindActions,
+static_assert((static_cast<int>(PadKeyAccelerate) == static_cast<int>(BindAccelerate)) &&
+                  (static_cast<int>(PadKeyBrake) == static_cast<int>(BindBrake)) &&
+                  (static_cast<int>(PadKeyLeft) == static_cast<int>(BindLeft)) &&
+                  (static_cast<int>(PadKeyRight) == static_cast<int>(BindRight)) &&
+                  (static_cast<int>(PadKeyNitro) == static_cast<int>(BindNitro)) &&
+                  (static_cast<int>(PadKeyCamera) == static_cast<int>(BindCamera)) &&
+                  (static_cast<int>(PadKeyPause) == static_cast<int>(BindPause)) &&
+                  (static_cast<int>(PadKeyReset) == static_cast<int>(BindReset)) &&
+                  (static_cast<int>(PadKeyCount) == static_cast<int>(kBindActions)),
               "the controller's keys follow the actions' order");
 
 // Pause between passes while the window is inactive, so a minimised game
@@ -74,11 +78,12 @@ static int runMainLoop() {
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {
-                return (int)(intptr_t)msg.wParam;
+                return static_cast<int>(static_cast<intptr_t>(msg.wParam));
             }
             // The message's own moment on the frame clock, for the key timeline.
             input.messageTimeMs =
-                msg.time != 0 ? timerGetTime() - (float)(platformMillisecondTime() - msg.time) : -1.0f;
+                msg.time != 0 ? timerGetTime() - static_cast<float>(platformMillisecondTime() - msg.time)
+                              : -1.0f;
             windowProcedure(msg.message, msg.wParam, msg.lParam);
             input.messageTimeMs = -1.0f;
             continue;

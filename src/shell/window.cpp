@@ -134,7 +134,7 @@ bool createGameWindow(const char* title, int width, int height, int bits, bool f
 }
 
 bool startRenderer() {
-    std::srand((unsigned)std::time(nullptr));
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
     timerInit();
     const bool started = initRenderer();
     // The graphics preset of the settings; Auto starts at High while it

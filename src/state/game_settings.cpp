@@ -27,11 +27,11 @@ static GameSetting* findStored(const char* key) {
 }
 
 static bool validKey(const char* key, size_t length) {
-    if (length == 0 || length >= (size_t)kSettingKeyBytes) {
+    if (length == 0 || length >= static_cast<size_t>(kSettingKeyBytes)) {
         return false;
     }
     for (size_t i = 0; i < length; i++) {
-        const unsigned char c = (unsigned char)key[i];
+        const unsigned char c = static_cast<unsigned char>(key[i]);
         if (!std::isalnum(c) && c != '_' && c != '.' && c != '-') {
             return false;
         }
@@ -40,11 +40,11 @@ static bool validKey(const char* key, size_t length) {
 }
 
 static bool validValue(const char* value, size_t length) {
-    if (length >= (size_t)kSettingValueBytes) {
+    if (length >= static_cast<size_t>(kSettingValueBytes)) {
         return false;
     }
     for (size_t i = 0; i < length; i++) {
-        const unsigned char c = (unsigned char)value[i];
+        const unsigned char c = static_cast<unsigned char>(value[i]);
         if (c < 0x20 || c == 0x7F) {
             return false;
         }
@@ -116,7 +116,7 @@ int parseGameSettings(const char* text, size_t size) {
     const char* at = text;
     const char* const stop = text + size;
     while (at < stop) {
-        const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', (size_t)(stop - at)));
+        const char* lineEnd = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(stop - at)));
         if (lineEnd == nullptr) {
             lineEnd = stop;
         }
@@ -127,7 +127,8 @@ int parseGameSettings(const char* text, size_t size) {
         if (begin == end || *begin == '#') {
             continue;
         }
-        const char* equals = static_cast<const char*>(std::memchr(begin, '=', (size_t)(end - begin)));
+        const char* equals =
+            static_cast<const char*>(std::memchr(begin, '=', static_cast<size_t>(end - begin)));
         if (equals == nullptr) {
             dropped++;
             continue;
@@ -180,7 +181,7 @@ void readGameSettings() {
     }
     gameSettingsRead = GameSettingsRead::Read;
     int dropped = 0;
-    if (bytes.size() > (size_t)kMaxGameSettingsFileBytes) {
+    if (bytes.size() > static_cast<size_t>(kMaxGameSettingsFileBytes)) {
         std::fprintf(stderr,
                      "korvask: %s is larger than a settings file can be; using the default settings\n",
                      path.c_str());

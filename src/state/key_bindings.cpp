@@ -120,13 +120,14 @@ const char* keyName(int vk) {
     // Each one-character name lives in its own slot of this table.
     static char single[256][2];
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
-        single[vk][0] = (char)vk;
+        single[vk][0] = static_cast<char>(vk);
         single[vk][1] = '\0';
         return single[vk];
     }
     static const char* const kFunctionKeys[12] = {"F1", "F2", "F3", "F4",  "F5",  "F6",
                                                   "F7", "F8", "F9", "F10", "F11", "F12"};
-    if (vk >= (int)VK_F1 && vk <= (int)VK_F12) return kFunctionKeys[vk - (int)VK_F1];
+    if (static_cast<int>(VK_F1) <= vk && vk <= static_cast<int>(VK_F12))
+        return kFunctionKeys[vk - static_cast<int>(VK_F1)];
     for (const NamedKey& key : kNamedKeys)
         if (key.vk == vk) return key.name;
     return nullptr;

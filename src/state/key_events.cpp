@@ -8,7 +8,7 @@ void noteKeyEvent(int vk, bool down) {
     if (input.keyEventCount >= kMaxKeyEvents) return;
     KeyEvent& e = input.keyEvents[input.keyEventCount++];
     e.timeMs = input.messageTimeMs;
-    e.vk = (uint8_t)vk;
+    e.vk = static_cast<uint8_t>(vk);
     e.down = down;
 }
 

@@ -66,11 +66,11 @@ struct FieldWriter {
     size_t at;
 
     void integer(int32_t v) {
-        uint32_t u = (uint32_t)v;
-        out[at + 0] = (uint8_t)u;
-        out[at + 1] = (uint8_t)(u >> 8);
-        out[at + 2] = (uint8_t)(u >> 16);
-        out[at + 3] = (uint8_t)(u >> 24);
+        uint32_t u = static_cast<uint32_t>(v);
+        out[at + 0] = static_cast<uint8_t>(u);
+        out[at + 1] = static_cast<uint8_t>(u >> 8);
+        out[at + 2] = static_cast<uint8_t>(u >> 16);
+        out[at + 3] = static_cast<uint8_t>(u >> 24);
         at += 4;
     }
     void flag(bool v) { integer(v ? 1 : 0); }
@@ -103,7 +103,7 @@ bool decodeSettings(const uint8_t* data, size_t size) {
 
     // The resolution index picks a table row and the bits go to the pixel
     // format and the display mode: keep them to the values the game offers.
-    bool intact = size == (size_t)kSettingsFileBytes;
+    bool intact = size == static_cast<size_t>(kSettingsFileBytes);
     if (options.resolutionIndex < 0 || options.resolutionIndex > 2) {
         options.resolutionIndex = 1;
         intact = false;
@@ -249,7 +249,7 @@ bool decodeCareer(const uint8_t* data, size_t size) {
     r.integer(&career.maxRaceUnlocked);
     r.integer(&career.careerPoints);
     r.integer(&career.tuningPoints);
-    bool intact = size == (size_t)kCareerFileBytes;
+    bool intact = size == static_cast<size_t>(kCareerFileBytes);
 
     // A package is installed (1) or not (0); the garage multiplies the stored
     // value into the car's ratings, so anything else would rate a car below

@@ -12,7 +12,7 @@ void timerInit() {
         platformQueryPerformanceCounter(&frameTimer.performanceTimerStart)) {
         frameTimer.frequency = frequency;
         frameTimer.performanceTimer = true;
-        frameTimer.resolution = (float)(1.0 / (double)frequency);
+        frameTimer.resolution = static_cast<float>(1.0 / static_cast<double>(frequency));
         frameTimer.performanceTimerElapsed = frameTimer.performanceTimerStart;
     } else {
         frameTimer.performanceTimer = false;
@@ -33,10 +33,12 @@ float timerGetTime() {
         int64_t now = 0;
         platformQueryPerformanceCounter(&now);
         int64_t ticks = now - frameTimer.performanceTimerStart;
-        return (float)((double)ticks * 1000.0 / (double)frameTimer.frequency);
+        return static_cast<float>(static_cast<double>(ticks) * 1000.0 /
+                                  static_cast<double>(frameTimer.frequency));
     }
     uint32_t ticks = platformMillisecondTime() - frameTimer.mmTimerStart;
-    return (float)((double)ticks * 1000.0 / (double)frameTimer.frequency);
+    return static_cast<float>(static_cast<double>(ticks) * 1000.0 /
+                              static_cast<double>(frameTimer.frequency));
 }
 
 const FrameTimer& currentFrameTimer() {

@@ -24,7 +24,8 @@ class RaceFlow : public FrontEndGl {
             drawResultScreen();
             frames++;
             if (frames == 100) {
-                EXPECT_TRUE(frontEnd.awardPending || !frontEnd.careerRace) << "nothing booked in the first second";
+                EXPECT_TRUE(frontEnd.awardPending || !frontEnd.careerRace)
+                    << "nothing booked in the first second";
             }
         }
         return frames;

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "gl_fixture.h"
+#include "render/render_local.h"
 
 namespace {
 
