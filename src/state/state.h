@@ -582,6 +582,17 @@ struct CareerState {
     int32_t tuningPoints = 250;
 };
 extern CareerState career;
+// The career's changes, made here for the front end's rules.
+// Books a finished career race: points and the race's best place for a
+// first podium, the next race unlocked, the prize cars the points reach and
+// the tuning points of the place. True when a car was won.
+bool bookCareerResult(int raceNumber, int place);
+// Installs a package on a car for price tuning points; false, changing
+// nothing, when it is installed already, unaffordable or out of range.
+bool buyCareerTuning(int car, int package, int price);
+// A fresh career: the first eight cars, no tuning, race 1 unlocked, no
+// points, 250 tuning points; the race records' flags are kept.
+void startNewCareerRecord();
 
 struct SaveFolderState {
     char savesFolder[kSavesFolderBytes] = "base";
