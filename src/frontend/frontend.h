@@ -331,3 +331,6 @@ struct FrontEndState {
     Model* garageLightModel = nullptr;  // "base/garage/light.ms3d", lamps only, never drawn
 };
 extern FrontEndState frontEnd;
+// The menus as the renderer's start opens them: the main menu with the first
+// car and race chosen and the garage's sway at its starting phase.
+void openMainMenu();
