@@ -566,7 +566,7 @@ struct RaceRunState {
 extern RaceRunState raceRun;
 
 // One loaded race, from loadRace to unloadRace.
-struct RaceSession {
+struct RaceSession {  // NOLINT(bugprone-reserved-identifier): the copy the compiler writes for its arrays
     // Index 0 is the player, 1..3 the opponents.
     Car cars[kRaceCars]{};
     // The map's waypoints, from loadRace to unloadRace; point 0 is the start line.
