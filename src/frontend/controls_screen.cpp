@@ -3,7 +3,10 @@
 // the controller's stick and triggers. A click on a key waits for a key; the
 // key pressed then is bound there (a slot that had it takes the old key), Esc
 // leaves the key as it was, Backspace leaves a second key free, and
-// "Defaults" puts every key back.
+// "Defaults" puts every key back. Beside them a wheel's (any joystick's)
+// steering, throttle and brake: a click waits for the player to move the
+// axis wanted, and the axis that moves furthest from where it rested is
+// taken, with its direction.
 #include <cstdio>
 #include <cstring>
 
@@ -31,6 +34,60 @@ constexpr int kSettingLessX = 330, kSettingMoreX = 440;
 // Live bars in the right-hand column.
 constexpr float kBarLeft = 600.0f, kBarRight = 786.0f;
 constexpr int kBarTopY = 116, kBarPitch = 30;
+
+// The wheel's panel in the right-hand column, over the menu items.
+constexpr float kWheelLeft = 584.0f, kWheelRight = 786.0f;
+constexpr int kWheelValueX = 674;
+
+int wheelY(int which) {
+    return kWheelRowTopY - kWheelRowPitch * which;
+}
+
+const char* wheelInputName(int which) {
+    static const char* const kNames[kWheelInputs] = {"Steer", "Throttle", "Brake"};
+    return which >= 0 && which < kWheelInputs ? kNames[which] : "";
+}
+
+// A wheel row's value: its axis counted from 1, "rev" where it runs the
+// other way.
+void wheelValueText(int which, bool connected, char* text, size_t size) {
+    const WheelAxis& axis = controlSettings.wheelAxes[which];
+    if (!connected)
+        std::snprintf(text, size, "No joystick");
+    else if (axis.axis < 0)
+        std::snprintf(text, size, "None");
+    else
+        std::snprintf(text, size, "Axis %d%s", axis.axis + 1, axis.inverted ? " rev" : "");
+}
+
+void drawWheelRows() {
+    JoystickAxes wheel;
+    joystickAxes(&wheel);
+    drawTextPlate(kWheelLeft - 8.0f, static_cast<float>(wheelY(kWheelInputs - 1)) - 14.0f, kWheelRight + 8.0f,
+                  static_cast<float>(kWheelRowTopY) + 54.0f, 0.62f);
+    printColoured(kHudCyan, 1.0f, static_cast<int>(kWheelLeft), kWheelRowTopY + 34, "Wheel");
+    for (int which = 0; which < kWheelInputs; which++) {
+        const int y = wheelY(which);
+        const bool capturing = frontEnd.wheelCapture == which;
+        if (capturing) {
+            beginShapes();
+            shapeColour(kHudMagenta, 0.6f);
+            fillRect(kWheelLeft - 4.0f, static_cast<float>(y) - 8.0f, kWheelRight + 4.0f,
+                     static_cast<float>(y) + 21.0f);
+            endShapes();
+        }
+        printText(static_cast<int>(kWheelLeft), y, 1.0f, 1, "%s", wheelInputName(which));
+        if (capturing) {
+            textAlpha = 0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f;
+            printText(kWheelValueX, y, 1.0f, 1, "?");
+            textAlpha = 1.0f;
+            continue;
+        }
+        char value[32];
+        wheelValueText(which, wheel.connected, value, sizeof value);
+        printText(kWheelValueX, y, 1.0f, 1, "%s", value);
+    }
+}
 
 int rowY(int action) {
     return kControlsRowTopY - kControlsRowPitch * action;
@@ -167,6 +224,45 @@ const char* controlsSettingName(int row) {
     return row >= 0 && row < kControlsSettingRows ? kNames[row] : "";
 }
 
+int wheelRowAt(int x, int y) {
+    if (x < static_cast<int>(kWheelLeft) - 4 || x > static_cast<int>(kWheelRight) + 4) return -1;
+    for (int which = 0; which < kWheelInputs; which++) {
+        const int top = 600 - wheelY(which) - 22, bottom = 600 - wheelY(which) + 9;
+        if (y >= top && y <= bottom) return which;
+    }
+    return -1;
+}
+
+void startWheelCapture(int which) {
+    if (which < 0 || which >= kWheelInputs) return;
+    JoystickAxes wheel;
+    joystickAxes(&wheel);
+    if (!wheel.connected) {
+        frontEnd.wheelCapture = -1;
+        setPlayerNotice("No joystick");
+        return;
+    }
+    frontEnd.controlsCapture = -1;
+    frontEnd.wheelCapture = which;
+    for (int a = 0; a < kJoystickAxes; a++) frontEnd.wheelCaptureRest[a] = wheel.axes[a];
+}
+
+void updateWheelCapture() {
+    if (frontEnd.wheelCapture < 0) return;
+    JoystickAxes wheel;
+    joystickAxes(&wheel);
+    if (!wheel.connected) {
+        // Unplugged while waiting.
+        frontEnd.wheelCapture = -1;
+        return;
+    }
+    WheelAxis axis{};
+    if (!pickWheelAxis(frontEnd.wheelCaptureRest, wheel.axes, kJoystickAxes, &axis)) return;
+    assignWheelAxis(static_cast<WheelInput>(frontEnd.wheelCapture), axis);
+    frontEnd.wheelCapture = -1;
+    playClickSound();
+}
+
 int controlsRowAt(int x, int y) {
     if (x < static_cast<int>(kRowLeft) || x > static_cast<int>(kRowRight)) return -1;
     for (int a = 0; a < kBindActions; a++) {
@@ -199,6 +295,7 @@ void stepControlsSetting(int row, int direction) {
 }
 
 void drawControlsScreen() {
+    updateWheelCapture();
     drawDarkeningSheet();
     printLargeOnPlate(300, 550, "Controls");
     drawTextPlate(kRowLeft - 6.0f, static_cast<float>(rowY(kBindActions - 1)) - 14.0f, kRowRight + 6.0f,
@@ -245,7 +342,12 @@ void drawControlsScreen() {
         printText(kPadX, y, 1.0f, 1, "%s", controllerButtonName(a));
     }
     char hint[96];
-    if (frontEnd.controlsCapture >= 0 && frontEnd.controlsCaptureSlot == 1)
+    if (frontEnd.wheelCapture == WheelSteer)
+        std::snprintf(hint, sizeof hint, "Move the axis you want: steer right (Esc cancels)");
+    else if (frontEnd.wheelCapture >= 0)
+        std::snprintf(hint, sizeof hint, "Move the axis you want for %s (Esc cancels)",
+                      wheelInputName(frontEnd.wheelCapture));
+    else if (frontEnd.controlsCapture >= 0 && frontEnd.controlsCaptureSlot == 1)
         std::snprintf(hint, sizeof hint, "%s, second key? (Backspace: none)",
                       actionName(frontEnd.controlsCapture));
     else if (frontEnd.controlsCapture >= 0)
@@ -256,11 +358,19 @@ void drawControlsScreen() {
     printOnPlate(kActionX, rowY(kBindActions - 1) - 46, hint);
     drawSettingRows();
     drawLiveBars();
+    drawWheelRows();
     drawMenuItem(kDefaultsRow, "Defaults");
     drawMenuItem(kBackRow, "Back");
 }
 
 bool clickControlsScreen(int x, int y) {
+    const int wheelRow = wheelRowAt(x, y);
+    frontEnd.wheelCapture = -1;
+    if (wheelRow >= 0) {
+        startWheelCapture(wheelRow);
+        playClickSound();
+        return true;
+    }
     const int row = controlsRowAt(x, y);
     if (row >= 0) {
         // A second click on the waiting key keeps waiting; another key waits
@@ -299,6 +409,17 @@ void hoverControlsScreen(int x, int y) {
 }
 
 bool controlsKeyPressed(int vk) {
+    if (game.gameState == Controls && frontEnd.wheelCapture >= 0) {
+        // Esc leaves the axis as it was; Backspace leaves the input without
+        // one; other keys wait on.
+        if (vk == VK_BACK) {
+            assignWheelAxis(static_cast<WheelInput>(frontEnd.wheelCapture),
+                            WheelAxis{kNoWheelAxis, false, 0});
+            playClickSound();
+        }
+        if (vk == VK_ESCAPE || vk == VK_BACK) frontEnd.wheelCapture = -1;
+        return true;
+    }
     if (game.gameState != Controls || frontEnd.controlsCapture < 0) return false;
     if (vk == VK_ESCAPE) {
         frontEnd.controlsCapture = -1;

@@ -8,6 +8,8 @@
 // the save-file state in state/state.h, changed only here.
 #pragma once
 
+#include "platform/controller_keys.h"
+
 class Model;
 
 // ---------------------------------------------------------------------------
@@ -159,6 +161,18 @@ enum ControlsSetting : int {
     ControlsRumble,
     kControlsSettingRows
 };
+// The wheel's rows beside the actions: steering, throttle and brake with
+// the joystick axis each is assigned; a click waits for an axis to move.
+constexpr int kWheelRowTopY = 412;  // overlay height of the steering row
+constexpr int kWheelRowPitch = 34;
+// The wheel row at a mouse point, -1 for none.
+int wheelRowAt(int x, int y);
+// Waits for an axis for the wheel input (WheelInput); says so on the row
+// when no joystick is plugged in.
+void startWheelCapture(int which);
+// Looks at the joystick while the screen waits for an axis: the one moved
+// far enough is assigned. Each menu frame of the screen.
+void updateWheelCapture();
 void drawControlsScreen();
 bool clickControlsScreen(int x, int y);
 void hoverControlsScreen(int x, int y);
@@ -322,6 +336,11 @@ struct FrontEndState {
     // controlsCaptureSlot (0 the primary key, 1 the second).
     int controlsCapture = -1;
     int controlsCaptureSlot = 0;
+    // -1, or the wheel input (WheelInput) that the next axis moved far
+    // enough is assigned to, and every joystick axis where it rested when the
+    // screen began to wait.
+    int wheelCapture = -1;
+    int wheelCaptureRest[kJoystickAxes] = {};
     // The action row under the cursor, -1 for none.
     int controlsHoverRow = -1;
     // What the last booked career race gave, for the table's last line.

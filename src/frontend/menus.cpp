@@ -376,5 +376,6 @@ void resetFrontEndState() {
     frontEnd.practiceKind = NoPractice;
     frontEnd.quickRaceCircuit = kQuickRaceRandom;
     frontEnd.quickRaceCar = kQuickRaceRandom;
+    frontEnd.wheelCapture = -1;
     resetMenuKeys();
 }

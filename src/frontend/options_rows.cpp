@@ -152,6 +152,7 @@ bool clickOptionRows(int x, int y) {
     } else if (onRow(x, y, kControlsY)) {
         setGameState(Controls);
         frontEnd.controlsCapture = -1;
+        frontEnd.wheelCapture = -1;
         playClickSound();
         resetMenuHover();
         return true;

@@ -18,6 +18,7 @@ struct PadState {
 };
 
 PadState pad = {};
+JoystickAxes joystick = {};
 
 const int kDefaultPadKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'R'};
 int padKeys[PadKeyCount] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, 'C', VK_ESCAPE, 'R'};
@@ -127,7 +128,23 @@ void padSetMenus(bool menus, PadEmit emit) {
     syncKeys(emit);
 }
 
+void joystickAxes(JoystickAxes* out) {
+    *out = joystick;
+}
+
+void joystickSetConnected(bool connected) {
+    joystick = JoystickAxes();
+    joystick.connected = connected;
+}
+
+void joystickAxis(int axis, int value) {
+    if (axis < 0 || axis >= kJoystickAxes) return;
+    joystick.axes[axis] = value < -32768 ? -32768 : (value > 32767 ? 32767 : value);
+    joystick.connected = true;
+}
+
 void padReset() {
     pad = PadState();
+    joystick = JoystickAxes();
     padSetKeys(kDefaultPadKeys);
 }

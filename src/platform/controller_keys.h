@@ -70,3 +70,18 @@ void padAnalogue(PadAnalogue* out);
 // A controller was plugged in (any axis or button counts as one too), and
 // whether it can rumble.
 void padSetConnected(bool connected, bool rumble);
+
+// A joystick that is no game controller (a wheel and its pedals): its raw
+// axes, -32768..32767 each, for the axes the player assigns on the Controls
+// screen. Only the first kJoystickAxes axes are read; every axis reads 0
+// without a joystick.
+constexpr int kJoystickAxes = 8;
+struct JoystickAxes {
+    bool connected;
+    int axes[kJoystickAxes];
+};
+void joystickAxes(JoystickAxes* out);
+// A joystick was plugged in (every axis at rest at 0 until it reports) or
+// unplugged (every axis back to 0).
+void joystickSetConnected(bool connected);
+void joystickAxis(int axis, int value);

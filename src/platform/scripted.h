@@ -74,6 +74,11 @@ void scriptedPushControllerRemoved(int dueFrame = 0);
 // to rumble) or not, and an axis moved to value (PadAxis's ranges).
 void scriptedSetController(bool connected, bool rumble);
 void scriptedSetControllerAxis(int axis, int value);
+// The virtual joystick (a wheel that is no game controller), at once:
+// plugged in with every axis at 0, or not; an axis moved to value
+// (-32768..32767, kJoystickAxes of them).
+void scriptedSetJoystick(bool connected);
+void scriptedSetJoystickAxis(int axis, int value);
 // Every rumble the game asked of a controller that can rumble, in order.
 struct ScriptedRumble {
     float strength;

@@ -383,6 +383,14 @@ void scriptedSetControllerAxis(int axis, int value) {
     padAxis(axis, value, padEmit);
 }
 
+void scriptedSetJoystick(bool connected) {
+    joystickSetConnected(connected);
+}
+
+void scriptedSetJoystickAxis(int axis, int value) {
+    joystickAxis(axis, value);
+}
+
 void platformRumble(float strength, int ms) {
     PadAnalogue pad;
     padAnalogue(&pad);

@@ -352,6 +352,44 @@ static int padButtonOf(Uint8 button) {
     }
 }
 
+// The joystick that is no game controller (a wheel): the last one plugged
+// in, its axes read raw.
+static SDL_Joystick* wheel = nullptr;
+
+static void translateJoystickEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_JOYDEVICEADDED: {
+            // A game controller's own joystick speaks through the controller.
+            if (SDL_IsGameController(e.jdevice.which) == SDL_TRUE) break;
+            SDL_Joystick* stick = SDL_JoystickOpen(e.jdevice.which);
+            if (stick != nullptr) {
+                if (wheel != nullptr) SDL_JoystickClose(wheel);
+                wheel = stick;
+                joystickSetConnected(true);
+                const int axes = SDL_JoystickNumAxes(stick);
+                for (int a = 0; a < axes && a < kJoystickAxes; a++) {
+                    joystickAxis(a, SDL_JoystickGetAxis(stick, a));
+                }
+            }
+            break;
+        }
+        case SDL_JOYDEVICEREMOVED:
+            if (wheel != nullptr && SDL_JoystickInstanceID(wheel) == e.jdevice.which) {
+                SDL_JoystickClose(wheel);
+                wheel = nullptr;
+                joystickSetConnected(false);
+            }
+            break;
+        case SDL_JOYAXISMOTION:
+            if (wheel != nullptr && SDL_JoystickInstanceID(wheel) == e.jaxis.which) {
+                joystickAxis(e.jaxis.axis, e.jaxis.value);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
 static void translateControllerEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_CONTROLLERDEVICEADDED: {
@@ -425,6 +463,11 @@ static void translateEvent(const SDL_Event& e) {
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
             translateControllerEvent(e);
+            break;
+        case SDL_JOYDEVICEADDED:
+        case SDL_JOYDEVICEREMOVED:
+        case SDL_JOYAXISMOTION:
+            translateJoystickEvent(e);
             break;
         case SDL_MOUSEMOTION:
             push(WM_MOUSEMOVE, 0, mousePosition(e.motion.x, e.motion.y));
@@ -504,6 +547,9 @@ bool platformUnregisterWindowClass(const char*) {
     }
     if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0) {
         rumblePad = nullptr;
+        if (wheel != nullptr) SDL_JoystickClose(wheel);
+        wheel = nullptr;
+        joystickSetConnected(false);
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

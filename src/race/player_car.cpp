@@ -201,8 +201,8 @@ static void updateNitro(Car& car, float f, float& k) {
 
 // What the player asks of the car this frame, each -1..1: steering (positive
 // turns left) and drive (positive throttle, negative brake or reverse). Keys
-// give -1, 0 or 1 and win while held; otherwise a controller's stick and
-// triggers give their shaped deflection.
+// give -1, 0 or 1 and win while held; otherwise a wheel's assigned axes,
+// then a controller's stick and triggers, give their shaped deflection.
 struct PlayerInput {
     float steer;
     float drive;
@@ -214,10 +214,33 @@ static float axisFraction(int value) {
     return static_cast<float>(value) / 32767.0f;
 }
 
+// A joystick's assigned axes, shaped as the controller's, where no key
+// steers or drives.
+static void readWheel(PlayerInput& in) {
+    JoystickAxes wheel;
+    joystickAxes(&wheel);
+    if (!wheel.connected) return;
+    const InputDeviceSettings& device = controlSettings.inputDevices[DeviceController];
+    float value[kWheelInputs] = {};
+    for (int i = 0; i < kWheelInputs; i++) {
+        const WheelAxis& axis = controlSettings.wheelAxes[i];
+        if (axis.axis < 0 || axis.axis >= kJoystickAxes) continue;
+        const float raw = axisFraction(wheel.axes[axis.axis]);
+        value[i] = shapeAxis(wheelAxisValue(raw, axis, static_cast<WheelInput>(i)), device);
+    }
+    // The wheel turned right is positive; the car's left is.
+    if (in.steer == 0.0f && value[WheelSteer] != 0.0f) {
+        in.steer = -value[WheelSteer];
+        in.analogueSteer = true;
+    }
+    if (in.drive == 0.0f) in.drive = value[WheelThrottle] > 0.0f ? value[WheelThrottle] : -value[WheelBrake];
+}
+
 static PlayerInput readPlayerInput() {
     PlayerInput in{};
     in.steer = actionDown(BindLeft) ? 1.0f : (actionDown(BindRight) ? -1.0f : 0.0f);
     in.drive = actionDown(BindAccelerate) ? 1.0f : (actionDown(BindBrake) ? -1.0f : 0.0f);
+    readWheel(in);
     PadAnalogue pad;
     padAnalogue(&pad);
     if (!pad.connected) {

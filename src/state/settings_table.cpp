@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/controller_keys.h"
 #include "state/state.h"
 #include "state/state_local.h"
 
@@ -54,7 +55,8 @@ constexpr SettingRow keyRow(const char* name, int vk) {
 // stick rests within 15 % of its travel. The arrows drive, Space fires the
 // nitro, C and Esc as the frame keys always were, R puts the car back on the
 // road; the left hand's keys beside them serve keyboards that cannot hold an
-// arrow and Space together.
+// arrow and Space together. No wheel axis is assigned until the player picks
+// one.
 SettingRow settingRows[kSettingCount] = {
     whole("music_volume", 10, 0, 10, 1, false),
     whole("effects_volume", 10, 0, 10, 1, false),
@@ -67,6 +69,14 @@ SettingRow settingRows[kSettingCount] = {
     tenths("pad.linearity", 15, kMinLinearity, kMaxLinearity),
     onOff("pad.steer_assist", false),
     whole("pad.rumble", 60, 0, 100, 10, false, readInputSettings),
+    whole("wheel.steer_axis", kNoWheelAxis, kNoWheelAxis, kJoystickAxes - 1, 1, true, readInputSettings),
+    onOff("wheel.steer_inverted", false),
+    whole("wheel.throttle_axis", kNoWheelAxis, kNoWheelAxis, kJoystickAxes - 1, 1, true, readInputSettings),
+    onOff("wheel.throttle_inverted", false),
+    whole("wheel.throttle_rest", 0, -1, 1, 1, true, readInputSettings),
+    whole("wheel.brake_axis", kNoWheelAxis, kNoWheelAxis, kJoystickAxes - 1, 1, true, readInputSettings),
+    onOff("wheel.brake_inverted", false),
+    whole("wheel.brake_rest", 0, -1, 1, 1, true, readInputSettings),
     keyRow("key.accelerate", VK_UP),
     keyRow("key.brake", VK_DOWN),
     keyRow("key.left", VK_LEFT),

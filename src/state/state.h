@@ -205,7 +205,7 @@ void writeMissingSaveFiles();
 // know are kept as text and written back.
 
 constexpr const char* kGameSettingsFileName = "settings.cfg";
-constexpr int kMaxGameSettings = 64;
+constexpr int kMaxGameSettings = 72;
 // Keys the game does not know take at most this many rows, so the game's own
 // keys always have room (further unknown keys are left out, said once).
 constexpr int kMaxUnknownGameSettings = 32;
@@ -242,6 +242,16 @@ enum class Setting : int {
     PadLinearity,
     PadSteerAssist,
     PadRumble,
+    // A wheel's assigned axes (WheelInput's order): each its axis, whether
+    // it runs the other way, and for the pedals where it rests.
+    WheelSteerAxis,
+    WheelSteerInverted,
+    WheelThrottleAxis,
+    WheelThrottleInverted,
+    WheelThrottleRest,
+    WheelBrakeAxis,
+    WheelBrakeInverted,
+    WheelBrakeRest,
     // The driving actions' keys, in BindAction's order, then their second keys.
     FirstKey,
     FirstSecondKey = FirstKey + 8,
@@ -393,11 +403,22 @@ constexpr float kMinLinearity = 1.0f, kMaxLinearity = 3.0f;
 // The player's controls, for the whole run: the settings' key and input rows
 // as the game uses them. State writes them (readKeyBindings, bindKeySlot,
 // readInputSettings, the rows' apply function); the rest of the game reads.
+// A joystick's axis (a wheel's, or its pedals') assigned to steering,
+// throttle or brake on the Controls screen.
+enum WheelInput : int { WheelSteer, WheelThrottle, WheelBrake, kWheelInputs };
+constexpr int kNoWheelAxis = -1;
+struct WheelAxis {
+    int axis;       // the joystick's axis, kNoWheelAxis for none
+    bool inverted;  // steering right or pressing the pedal moves it down
+    int rest;       // a pedal rests at -1 (the low end), 0 (the middle) or 1 (the high end)
+};
+
 struct ControlSettings {
     int keyBindings[kBindActions];
     int secondKeyBindings[kBindActions];
     InputDeviceSettings inputDevices[kInputDevices];
     int rumbleStrength;  // controller rumble in percent, 0 (off) .. 100
+    WheelAxis wheelAxes[kWheelInputs];
 };
 extern ControlSettings controlSettings;
 void setDefaultInputSettings();
@@ -410,6 +431,19 @@ void storeInputSettings();
 // 0, beyond it the rest of the travel from 0 to 1, raised to the linearity,
 // scaled by the sensitivity and held to 1, the sign kept.
 float shapeAxis(float raw, const InputDeviceSettings& device);
+// A raw joystick axis (-1..1) as its assigned input reads it, before the
+// shaping: steering -1..1 with right positive; a pedal 0..1, from where it
+// rests to the far end of its travel (a pedal resting mid-travel reads its
+// half towards the press).
+float wheelAxisValue(float raw, const WheelAxis& axis, WheelInput which);
+// The axis the player moved, from every axis's raw value (-32768..32767) at
+// rest and now: the one that moved furthest from rest, at least a quarter of
+// the whole travel, with its direction and where it rested. false (out
+// unchanged) while none has moved that far.
+constexpr int kWheelCaptureTravel = 16384;
+bool pickWheelAxis(const int* rest, const int* now, int count, WheelAxis* out);
+// Assigns axis to the input which, in the settings table too.
+void assignWheelAxis(WheelInput which, const WheelAxis& axis);
 
 // ---------------------------------------------------------------------------
 // A notice for the player: one short line over whatever screen is up (a

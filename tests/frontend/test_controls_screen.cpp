@@ -45,6 +45,8 @@ class ControlsScreen : public ::testing::Test {
     static int optionRow(int y) { return 595 - y; }
     // The middle of an action's row on the Controls screen.
     static int actionRow(int action) { return 600 - (kControlsRowTopY - kControlsRowPitch * action) - 6; }
+    // The middle of a wheel row.
+    static int wheelRow(int input) { return 600 - (kWheelRowTopY - kWheelRowPitch * input) - 6; }
     // The middle of a setting's row.
     static int settingRow(int row) { return 600 - (kControlsSettingTopY - kControlsSettingPitch * row) - 6; }
     void press(int vk) {
@@ -248,6 +250,52 @@ TEST_F(ControlsScreen, SettingRowsStepWithinTheirRangesAndWriteTheirKeys) {
     EXPECT_EQ(controlSettings.inputDevices[DeviceController].deadZone, 50);
     EXPECT_FALSE(controlSettings.inputDevices[DeviceKeys].steerAssist);
     EXPECT_EQ(controlSettings.rumbleStrength, 0);
+}
+
+TEST_F(ControlsScreen, AClickedWheelRowTakesTheAxisMovedFurthest) {
+    game.gameState = Controls;
+    scriptedSetJoystick(true);
+    scriptedSetJoystickAxis(2, -32768);  // a pedal resting at the low end
+    clickAt(690, wheelRow(WheelThrottle));
+    ASSERT_EQ(frontEnd.wheelCapture, WheelThrottle);
+    // A nudge of the wheel while the pedal goes down halfway.
+    scriptedSetJoystickAxis(0, 9000);
+    updateWheelCapture();
+    EXPECT_EQ(frontEnd.wheelCapture, WheelThrottle) << "a nudge is not a choice";
+    scriptedSetJoystickAxis(2, 0);
+    updateWheelCapture();
+    EXPECT_EQ(frontEnd.wheelCapture, -1);
+    const WheelAxis& throttle = controlSettings.wheelAxes[WheelThrottle];
+    EXPECT_EQ(throttle.axis, 2);
+    EXPECT_FALSE(throttle.inverted);
+    EXPECT_EQ(throttle.rest, -1);
+    EXPECT_STREQ(settingText("wheel.throttle_axis"), "2");
+    EXPECT_STREQ(settingText("wheel.throttle_rest"), "-1");
+
+    // Esc leaves the steering as it was, and the screen stays.
+    clickAt(690, wheelRow(WheelSteer));
+    ASSERT_EQ(frontEnd.wheelCapture, WheelSteer);
+    press(VK_ESCAPE);
+    EXPECT_EQ(frontEnd.wheelCapture, -1);
+    EXPECT_EQ(game.gameState, Controls);
+    scriptedSetJoystickAxis(0, -32768);
+    updateWheelCapture();
+    EXPECT_EQ(controlSettings.wheelAxes[WheelSteer].axis, kNoWheelAxis);
+
+    // Backspace leaves the throttle without an axis.
+    clickAt(690, wheelRow(WheelThrottle));
+    press(VK_BACK);
+    EXPECT_EQ(frontEnd.wheelCapture, -1);
+    EXPECT_EQ(controlSettings.wheelAxes[WheelThrottle].axis, kNoWheelAxis);
+}
+
+TEST_F(ControlsScreen, AMissingJoystickSaysSo) {
+    game.gameState = Controls;
+    scriptedSetJoystick(false);
+    clickAt(690, wheelRow(WheelSteer));
+    EXPECT_EQ(frontEnd.wheelCapture, -1);
+    ASSERT_NE(currentPlayerNotice(), nullptr);
+    EXPECT_STREQ(currentPlayerNotice(), "No joystick");
 }
 
 }  // namespace

@@ -161,4 +161,72 @@ TEST_F(PlayerAnalogue, RumbleKnocksByImpactBuzzesOnKerbsAndHumsOnNitro) {
     EXPECT_EQ(scriptedRumbles().size(), off);
 }
 
+// A wheel that is no game controller: its assigned axes through the
+// controller's shaping.
+struct WheelCase {
+    const char* name;
+    bool inverted;
+    float wheel;  // raw, the wheel's own direction
+    float steer;  // the car's steering angle after one frame
+};
+
+const WheelCase kWheelCases[] = {
+    {"TurnedRightSteersRight", false, 1.0f, -0.7f},
+    {"HalfLeftIsHalfLock", false, -0.575f, 0.35f},
+    {"AnInvertedAxisTurnsTheOtherWay", true, -0.575f, -0.35f},
+    {"RestingInsideTheDeadZoneNeverDrifts", false, 0.1f, 0.0f},
+};
+
+class WheelSteers : public PlayerAnalogue, public ::testing::WithParamInterface<WheelCase> {};
+
+TEST_P(WheelSteers, TheCarFollowsTheAxis) {
+    const WheelCase& c = GetParam();
+    scriptedSetController(false, false);
+    scriptedSetJoystick(true);
+    controlSettings.wheelAxes[WheelSteer] = WheelAxis{3, c.inverted, 0};
+    place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
+    scriptedSetJoystickAxis(3, travel(c.wheel));
+    frames(1);
+    EXPECT_NEAR(session.cars[0].steer, c.steer, 1e-4f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WheelSteers, ::testing::ValuesIn(kWheelCases),
+                         [](const ::testing::TestParamInfo<WheelCase>& test) { return test.param.name; });
+
+TEST_F(PlayerAnalogue, WheelPedalsRestingAtOneEndDriveInProportion) {
+    scriptedSetJoystick(true);
+    controlSettings.wheelAxes[WheelThrottle] = WheelAxis{1, false, -1};
+    controlSettings.wheelAxes[WheelBrake] = WheelAxis{2, true, 1};
+    scriptedSetJoystickAxis(1, -32768);
+    scriptedSetJoystickAxis(2, 32767);
+    // Both resting: no pedal at all.
+    place(0, Vector3(0, 0, 0), Vector3(3, 0, 0));
+    frames(1);
+    EXPECT_EQ(session.cars[0].driveForce, 0.0f);
+    // The throttle pressed to 0.575 of its travel from rest: half of
+    // first's force beyond the dead zone.
+    scriptedSetJoystickAxis(1, travel(2.0f * 0.575f - 1.0f));
+    frames(1);
+    EXPECT_NEAR(session.cars[0].driveForce, 0.5f * 140.0f * kP, 1e-2f);
+    // The brake pressed all the way down at 4 units/s.
+    scriptedSetJoystickAxis(1, -32768);
+    scriptedSetJoystickAxis(2, -32768);
+    place(0, Vector3(0, 0, 0), Vector3(4, 0, 0));
+    frames(1);
+    EXPECT_NEAR(session.cars[0].driveForce, -200.0f, 1e-2f);
+}
+
+TEST_F(PlayerAnalogue, AnUnpluggedWheelLetsGo) {
+    scriptedSetController(false, false);
+    scriptedSetJoystick(true);
+    controlSettings.wheelAxes[WheelSteer] = WheelAxis{0, false, 0};
+    place(0, Vector3(0, 0, 0), Vector3(5, 0, 0));
+    scriptedSetJoystickAxis(0, travel(1.0f));
+    frames(1);
+    ASSERT_NEAR(session.cars[0].steer, -0.7f, 1e-6f);
+    scriptedSetJoystick(false);
+    frames(1);
+    EXPECT_NEAR(session.cars[0].steer, -0.7f * (1.0f - 0.075f), 1e-5f);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "platform/controller_keys.h"
 #include "state/state.h"
 #include "support/save_file_bytes.h"
 #include "support/temp_folder.h"
@@ -127,6 +128,113 @@ TEST_F(InputSettings, ValuesInRangeRoundTripAndWordsTakeTheDefault) {
     EXPECT_TRUE(ownSettingKey("pad.dead_zone"));
     EXPECT_TRUE(ownSettingKey("key2.nitro"));
     EXPECT_FALSE(ownSettingKey("pad.warp"));
+}
+
+// ---------------------------------------------------------------------------
+// A wheel's axes: which one the player moved, and how it reads once assigned.
+
+struct PickCase {
+    const char* name;
+    int rest[3];
+    int now[3];
+    bool picked;
+    int axis;
+    bool inverted;
+    int restsAt;
+};
+
+const PickCase kPickCases[] = {
+    {"TheFurthestMovedWins", {0, 0, 0}, {9000, -30000, 20000}, true, 1, true, 0},
+    {"SteeringRightIsUp", {0, 0, 0}, {0, 0, 32767}, true, 2, false, 0},
+    {"PedalRestingLowPressedUp", {-32768, 0, 0}, {5000, 3000, 0}, true, 0, false, -1},
+    {"PedalRestingHighPressedDown", {0, 32767, 0}, {0, -32768, 100}, true, 1, true, 1},
+    // A worn stick's wobble and a slight touch are not a choice.
+    {"SmallMovesWaitOn", {0, -32768, 0}, {12000, -20000, -16000}, false, -1, false, 0},
+    {"AQuarterOfTheTravelIsEnough", {0, 0, 0}, {0, -16384, 0}, true, 1, true, 0},
+    // Measured from where each axis rested, not from the middle.
+    {"AnAxisRestingOffCentreIsNotMoved", {30000, 0, 0}, {30000, 0, 17000}, true, 2, false, 0},
+};
+
+class WheelPick : public ::testing::TestWithParam<PickCase> {};
+
+TEST_P(WheelPick, TheAxisThatMovedMost) {
+    const PickCase& c = GetParam();
+    WheelAxis axis{-1, false, 0};
+    ASSERT_EQ(pickWheelAxis(c.rest, c.now, 3, &axis), c.picked);
+    EXPECT_EQ(axis.axis, c.axis);
+    EXPECT_EQ(axis.inverted, c.inverted);
+    EXPECT_EQ(axis.rest, c.restsAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WheelPick, ::testing::ValuesIn(kPickCases),
+                         [](const ::testing::TestParamInfo<PickCase>& test) { return test.param.name; });
+
+struct WheelValueCase {
+    const char* name;
+    WheelInput input;
+    bool inverted;
+    int rest;
+    float raw;
+    float expected;
+};
+
+const WheelValueCase kWheelValueCases[] = {
+    {"SteeringAsItIs", WheelSteer, false, 0, 0.4f, 0.4f},
+    {"SteeringTheOtherWay", WheelSteer, true, 0, 0.4f, -0.4f},
+    {"PedalRestingLowIsZero", WheelThrottle, false, -1, -1.0f, 0.0f},
+    {"PedalRestingLowFullIsOne", WheelThrottle, false, -1, 1.0f, 1.0f},
+    {"PedalRestingLowHalfway", WheelBrake, false, -1, 0.0f, 0.5f},
+    {"PedalRestingHighPressedDown", WheelBrake, true, 1, -1.0f, 1.0f},
+    {"PedalRestingHighAtRest", WheelBrake, true, 1, 1.0f, 0.0f},
+    {"PedalFromTheMiddleReadsItsHalf", WheelThrottle, false, 0, 0.5f, 0.5f},
+    {"PedalFromTheMiddleTheOtherHalfIsRest", WheelThrottle, false, 0, -0.8f, 0.0f},
+    {"PedalReportingOneStepBelowRestIsRest", WheelThrottle, false, -1, -32768.0f / 32767.0f, 0.0f},
+    {"NotANumberIsRest", WheelThrottle, false, -1, std::numeric_limits<float>::quiet_NaN(), 0.0f},
+};
+
+class WheelValue : public ::testing::TestWithParam<WheelValueCase> {};
+
+TEST_P(WheelValue, RawAxisToTheInput) {
+    const WheelValueCase& c = GetParam();
+    EXPECT_NEAR(wheelAxisValue(c.raw, WheelAxis{0, c.inverted, c.rest}, c.input), c.expected, 1e-5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WheelValue, ::testing::ValuesIn(kWheelValueCases),
+                         [](const ::testing::TestParamInfo<WheelValueCase>& test) {
+                             return test.param.name;
+                         });
+
+TEST_F(InputSettings, NoWheelAxisUntilThePlayerPicksOne) {
+    EXPECT_EQ(readFile(""), "");
+    for (const WheelAxis& axis : controlSettings.wheelAxes) EXPECT_EQ(axis.axis, kNoWheelAxis);
+    EXPECT_STREQ(settingText("wheel.steer_axis"), "-1");
+}
+
+TEST_F(InputSettings, WheelAxesRoundTripAndBadValuesClamp) {
+    const std::string err = readFile(
+        "wheel.steer_axis = 2\nwheel.steer_inverted = 1\nwheel.throttle_axis = 40\n"
+        "wheel.throttle_rest = -1\nwheel.brake_axis = -7\nwheel.brake_rest = 3\n");
+    EXPECT_EQ(lines(err), 3) << err;
+    EXPECT_NE(err.find("wheel.throttle_axis"), std::string::npos) << err;
+    const WheelAxis* axes = controlSettings.wheelAxes;
+    EXPECT_EQ(axes[WheelSteer].axis, 2);
+    EXPECT_TRUE(axes[WheelSteer].inverted);
+    EXPECT_EQ(axes[WheelThrottle].axis, kJoystickAxes - 1);
+    EXPECT_EQ(axes[WheelThrottle].rest, -1);
+    EXPECT_EQ(axes[WheelBrake].axis, kNoWheelAxis);
+    EXPECT_EQ(axes[WheelBrake].rest, 1);
+    // A capture's assignment goes to the table and back.
+    assignWheelAxis(WheelBrake, WheelAxis{5, true, 1});
+    ASSERT_TRUE(writeGameSettings());
+    setDefaultInputSettings();
+    clearGameSettings();
+    readGameSettings();
+    readInputSettings();
+    EXPECT_EQ(axes[WheelSteer].axis, 2);
+    EXPECT_EQ(axes[WheelBrake].axis, 5);
+    EXPECT_TRUE(axes[WheelBrake].inverted);
+    EXPECT_EQ(axes[WheelBrake].rest, 1);
+    EXPECT_STREQ(settingText("wheel.brake_axis"), "5");
 }
 
 }  // namespace
