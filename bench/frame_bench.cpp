@@ -189,7 +189,7 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (build the content first)");
         return;
     }
-    raceRun.timeTrialMode = true;
+    setTimeTrialMode(true);
     game.gameState = Race;
     players[0].playerCarModel = 0;
     players[0].playerCarPower = raceRun.carTable[0].power;
@@ -215,7 +215,7 @@ void BM_TimeTrialFrameGhost(benchmark::State& state) {
         }
     }
     unloadRace();
-    raceRun.timeTrialMode = false;
+    setTimeTrialMode(false);
     game.gameState = MainMenu;
     samples.report(state);
     state.counters["ghost_frames"] = shown;

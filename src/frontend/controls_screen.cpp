@@ -283,7 +283,7 @@ bool clickControlsScreen(int x, int y) {
         frontEnd.controlsCapture = -1;
     } else if (menuRowHit(kBackRow, x, y)) {
         frontEnd.controlsCapture = -1;
-        game.gameState = Options;
+        setGameState(Options);
     } else {
         return false;
     }

@@ -120,7 +120,7 @@ static void clicked() {
 // city map for a career race, the main menu otherwise), with its music.
 static void raceNotStarted(bool inCareer) {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-    game.gameState = inCareer ? CityMap : MainMenu;
+    setGameState(inCareer ? CityMap : MainMenu);
     frontEnd.careerRace = false;
     frontEnd.awardPending = false;
     if (!inCareer) {
@@ -136,10 +136,9 @@ static void raceNotStarted(bool inCareer) {
 // The race drives the selected car at its power: both are handed over at
 // every start.
 static bool loadSelectedRace(int raceNumber) {
-    players[0].playerCarModel = frontEnd.selectedCar;
-    players[0].playerCarPower = frontEnd.carPower;
+    setPlayerCar(0, frontEnd.selectedCar, frontEnd.carPower);
     // Rising's difficulty follows the career's race.
-    session.raceCareerNumber = frontEnd.careerRace ? raceNumber : 0;
+    setRaceCareerNumber(frontEnd.careerRace ? raceNumber : 0);
     return loadRace(raceNumber);
 }
 
@@ -150,9 +149,9 @@ static void leaveRace() {
 }
 
 void startQuickRace() {
-    game.gameState = Race;
+    setGameState(Race);
     frontEnd.practiceKind = NoPractice;
-    raceRun.timeTrialMode = false;
+    setTimeTrialMode(false);
     frontEnd.careerRace = false;
     frontEnd.awardPending = false;
     frontEnd.newCarWon = false;
@@ -167,9 +166,9 @@ void startQuickRace() {
 }
 
 void startCareerRace() {
-    game.gameState = Race;
+    setGameState(Race);
     frontEnd.practiceKind = NoPractice;
-    raceRun.timeTrialMode = false;
+    setTimeTrialMode(false);
     frontEnd.careerRace = true;
     frontEnd.awardPending = true;
     frontEnd.newCarWon = false;
@@ -178,7 +177,7 @@ void startCareerRace() {
 }
 
 void restartRace() {
-    game.gameState = Race;
+    setGameState(Race);
     leaveRace();
     frontEnd.newCarWon = false;
     // A practice race or time trial starts again on its circuit and car.
@@ -200,18 +199,18 @@ void restartRace() {
 void exitRace() {
     if (frontEnd.practiceKind != NoPractice) {
         // Back to the practice screen with the choice kept.
-        game.gameState = PracticeMenu;
+        setGameState(PracticeMenu);
         frontEnd.practiceKind = NoPractice;
-        raceRun.timeTrialMode = false;
+        setTimeTrialMode(false);
         frontEnd.careerRace = false;
         frontEnd.awardPending = false;
         leaveRace();
         return;
     }
     if (frontEnd.careerRace) {
-        game.gameState = Garage;
+        setGameState(Garage);
     } else {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
         frontEnd.selectedCar = 0;
         frontEnd.selectedRace = 1;
     }
@@ -226,16 +225,16 @@ void exitRace() {
 static bool clickMainMenu(int x, int y) {
     if (menuRowHit(1, x, y)) {
         settlePracticeChoice();
-        game.gameState = PracticeMenu;
+        setGameState(PracticeMenu);
     } else if (menuRowHit(2, x, y)) {
-        game.gameState = CareerMenu;
+        setGameState(CareerMenu);
     } else if (menuRowHit(3, x, y)) {
         settleQuickRaceChoice();
-        game.gameState = QuickRaceMenu;
+        setGameState(QuickRaceMenu);
     } else if (menuRowHit(4, x, y)) {
-        game.gameState = Options;
+        setGameState(Options);
     } else if (menuRowHit(5, x, y)) {
-        game.gameState = QuitConfirm;
+        setGameState(QuitConfirm);
     } else {
         return false;
     }
@@ -245,9 +244,9 @@ static bool clickMainMenu(int x, int y) {
 
 static bool clickQuitConfirm(int x, int y) {
     if (menuRowHit(2, x, y)) {
-        game.quitRequested = true;
+        requestQuit();
     } else if (menuRowHit(4, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
     } else {
         return false;
     }
@@ -258,11 +257,11 @@ static bool clickQuitConfirm(int x, int y) {
 static bool clickCareerMenu(int x, int y) {
     if (menuRowHit(2, x, y)) {
         newCareer();
-        game.gameState = Garage;
+        setGameState(Garage);
     } else if (menuRowHit(3, x, y)) {
-        game.gameState = Garage;
+        setGameState(Garage);
     } else if (menuRowHit(4, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
     } else {
         return false;
     }
@@ -289,16 +288,16 @@ static bool clickGarage(int x, int y) {
             refuseLockedCar();
             return true;
         }
-        game.gameState = CarTuning;
+        setGameState(CarTuning);
     } else if (menuRowHit(4, x, y)) {
         // A locked car cannot race: no click, only the notice.
         if (!carSelectable(frontEnd.selectedCar)) {
             refuseLockedCar();
             return true;
         }
-        game.gameState = CityMap;
+        setGameState(CityMap);
     } else if (menuRowHit(5, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
         if (!carSelectable(frontEnd.selectedCar)) frontEnd.selectedCar = 0;
     } else {
         return false;
@@ -323,7 +322,7 @@ static bool clickCarTuning(int x, int y) {
         }
     }
     if (!menuRowHit(5, x, y)) return false;
-    game.gameState = Garage;
+    setGameState(Garage);
     clicked();
     return true;
 }
@@ -346,7 +345,7 @@ static bool clickCityMap(int x, int y) {
         startCareerRace();
         clicked();
     } else if (menuRowHit(5, x, y)) {
-        game.gameState = Garage;
+        setGameState(Garage);
         // The map opens again on a race that can be started.
         if (!raceUnlocked(frontEnd.selectedRace)) frontEnd.selectedRace = career.maxRaceUnlocked;
         clicked();
@@ -359,7 +358,7 @@ static bool clickCityMap(int x, int y) {
 static bool clickPause(int x, int y) {
     if (menuRowHit(2, x, y)) {
         // Back into the race as it was: no click, the music plays on.
-        game.gameState = Race;
+        setGameState(Race);
         if (options.musicEnabled) audio.raceMusic.play();
         resumeRaceSounds();
         startMusicFade();
@@ -391,34 +390,28 @@ static bool clickOptionLines(int x, int y) {
     if (inBox(x, y, 131, 449, 131, 159)) {
         playHoverSound();
         resetMenuHover();
-        if (options.screenWidth == 640) {
-            options.screenWidth = 800;
-            options.screenHeight = 600;
-        } else if (options.screenWidth == 800) {
-            options.screenWidth = 1024;
-            options.screenHeight = 768;
-        } else if (options.screenWidth == 1024) {
-            options.screenWidth = 640;
-            options.screenHeight = 480;
+        // A click steps only the three offered sizes; another is left alone.
+        if (options.screenWidth == 640 || options.screenWidth == 800 || options.screenWidth == 1024) {
+            stepScreenSize(1);
         }
     } else if (inBox(x, y, 131, 449, 181, 209)) {
         playHoverSound();
         resetMenuHover();
-        options.colorBits = options.colorBits == 16 ? 32 : 16;
+        toggleColorBits();
     } else if (inBox(x, y, 131, 449, 231, 259)) {
         playHoverSound();
         resetMenuHover();
-        options.depthBits = options.depthBits == 16 ? 24 : 16;
+        toggleDepthBits();
     } else if (inBox(x, y, 131, 449, 281, 309)) {
         playHoverSound();
         resetMenuHover();
         stepDisplayMode(1);
     } else if (inBox(x, y, 131, 449, 331, 359)) {
         resetMenuHover();
-        options.soundEnabled = !options.soundEnabled;
+        setSoundEnabled(!options.soundEnabled);
     } else if (inBox(x, y, 131, 449, 381, 409)) {
         resetMenuHover();
-        options.musicEnabled = !options.musicEnabled;
+        setMusicEnabled(!options.musicEnabled);
         if (options.musicEnabled) {
             audio.menuMusic.play();
             startMusicFade();
@@ -434,14 +427,9 @@ static bool clickOptionLines(int x, int y) {
 bool stepOptionsItem(int x, int y, int direction) {
     if (inBox(x, y, 131, 449, 131, 159)) {
         // The three resolutions in a ring, either way round.
-        static const int kWidths[3] = {640, 800, 1024}, kHeights[3] = {480, 600, 768};
-        int at = 0;
-        while (at < 2 && kWidths[at] != options.screenWidth) at++;
-        at = (at + (direction < 0 ? 2 : 1)) % 3;
         playHoverSound();
         resetMenuHover();
-        options.screenWidth = kWidths[at];
-        options.screenHeight = kHeights[at];
+        stepScreenSize(direction);
         return true;
     }
     if (inBox(x, y, 131, 449, 281, 309)) {
@@ -458,9 +446,9 @@ bool stepOptionsItem(int x, int y, int direction) {
 static bool clickOptions(int x, int y) {
     if (clickOptionLines(x, y) || clickOptionRows(x, y)) return true;
     if (menuRowHit(2, x, y)) {
-        options.optionsApplied = true;
+        applyOptions();
     } else if (menuRowHit(4, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
     } else {
         return false;
     }
@@ -470,7 +458,7 @@ static bool clickOptions(int x, int y) {
 
 static bool clickInfoPage(int x, int y) {
     if (!menuRowHit(3, x, y)) return false;
-    game.gameState = MainMenu;
+    setGameState(MainMenu);
     clicked();
     return true;
 }

@@ -150,7 +150,7 @@ bool clickOptionRows(int x, int y) {
     } else if (row != nullptr) {
         stepSetting(row->setting, 1);
     } else if (onRow(x, y, kControlsY)) {
-        game.gameState = Controls;
+        setGameState(Controls);
         frontEnd.controlsCapture = -1;
         playClickSound();
         resetMenuHover();

@@ -37,10 +37,10 @@ void stepCar(int direction) {
 // The race whose track cannot be loaded: said, and back on the screen.
 void practiceNotStarted() {
     platformMessageBox("Could Not Load The Race Track.", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-    game.gameState = PracticeMenu;
+    setGameState(PracticeMenu);
     frontEnd.practiceKind = NoPractice;
-    raceRun.timeTrialMode = false;
-    if (options.musicEnabled && !audio.menuMusic.isPlaying()) game.menuMusicStartPending = true;
+    setTimeTrialMode(false);
+    if (options.musicEnabled && !audio.menuMusic.isPlaying()) requestMenuMusicStart();
     resetMenuHover();
 }
 
@@ -106,16 +106,16 @@ void settlePracticeChoice() {
 
 bool startPractice(int kind) {
     settlePracticeChoice();
-    game.gameState = Race;
+    setGameState(Race);
     frontEnd.careerRace = false;
     frontEnd.awardPending = false;
     frontEnd.newCarWon = false;
     frontEnd.practiceKind = kind;
-    raceRun.timeTrialMode = kind == PracticeTimeTrial;
+    setTimeTrialMode(kind == PracticeTimeTrial);
     // The car as the career has tuned it; the career itself is left alone.
-    float maxSpeed = 0.0f, suspension = 0.0f;
-    tunedStatistics(frontEnd.practiceCar, &players[0].playerCarPower, &maxSpeed, &suspension);
-    players[0].playerCarModel = frontEnd.practiceCar;
+    float power = 0.0f, maxSpeed = 0.0f, suspension = 0.0f;
+    tunedStatistics(frontEnd.practiceCar, &power, &maxSpeed, &suspension);
+    setPlayerCar(0, frontEnd.practiceCar, power);
     if (loadRace(frontEnd.practiceCircuit)) return true;
     practiceNotStarted();
     return false;
@@ -211,9 +211,9 @@ bool clickPracticeMenu(int x, int y) {
     } else if (menuRowHit(2, x, y)) {
         startPractice(PracticeTimeTrial);
     } else if (menuRowHit(3, x, y)) {
-        game.gameState = RecordsPage;
+        setGameState(RecordsPage);
     } else if (menuRowHit(5, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
     } else {
         return false;
     }
@@ -224,7 +224,7 @@ bool clickPracticeMenu(int x, int y) {
 
 bool clickRecordsPage(int x, int y) {
     if (!menuRowHit(5, x, y)) return false;
-    game.gameState = PracticeMenu;
+    setGameState(PracticeMenu);
     playClickSound();
     resetMenuHover();
     return true;

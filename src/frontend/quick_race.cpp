@@ -82,7 +82,7 @@ bool clickQuickRaceMenu(int x, int y) {
     if (menuRowHit(kStartRow, x, y)) {
         startQuickRace();
     } else if (menuRowHit(kBackRow, x, y)) {
-        game.gameState = MainMenu;
+        setGameState(MainMenu);
     } else {
         return false;
     }

@@ -60,6 +60,5 @@ void drawResultScreen() {
 
     endOverlay();
 
-    session.raceTimer += frameSeconds();
-    if (session.raceTimer > kResultEndSeconds) leaveRace();
+    if (advanceRaceTimer(frameSeconds()) > kResultEndSeconds) leaveRace();
 }

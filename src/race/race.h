@@ -669,3 +669,16 @@ struct PlayerRace {
     GhostLap sessionGhost{};
 };
 extern PlayerRace players[kMaxPlayers];
+
+// What the front end, the shell and the tools change of the race's records,
+// each through its owner here.
+// The car a player drives in the races to come and its tuned power (0..1).
+void setPlayerCar(int player, int model, float power);
+// The career race about to load (1..15), 0 for any other race.
+void setRaceCareerNumber(int careerRace);
+void setTimeTrialMode(bool on);
+void setGhostFilesEnabled(bool on);
+// The next of the kCameraModes views for a player.
+void cycleCameraMode(int player);
+// The result screen's clock: adds seconds to raceTimer and returns it.
+float advanceRaceTimer(float seconds);

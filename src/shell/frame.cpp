@@ -22,88 +22,8 @@ bool skipSplash() {
         return false;
     }
     // The next frame shows "Loading..." and loads what the splash hides.
-    game.startupElapsed = kSplashSeconds;
+    endStartupWait(kSplashSeconds);
     return true;
-}
-
-float smoothFrameFactor(float factor, float measured) {
-    // Follows the measured time by at most 0.1 a frame in either direction.
-    // Each step stops at the measured value: 0.1 added ten times is a hair
-    // above 1.0 in floats, and a step that overshot would be undone at once,
-    // leaving a steady 10 ms frame at 0.9.
-    if (measured > factor) {
-        factor = (factor + 0.1f < measured) ? factor + 0.1f : measured;
-    }
-    if (measured < factor) {
-        factor = (factor - 0.1f > measured) ? factor - 0.1f : measured;
-    }
-    // A frame under a millisecond is taken at once.
-    if (measured < 0.1f) {
-        factor = measured;
-    }
-    return factor;
-}
-
-// The most time the smoothing may hold back or hand out ahead of the clock
-// (8 ms): game time then differs from wall time by at most twice that over
-// any stretch, under 2 % of a second. A quarter of what is held is paid back
-// each frame, the rest at once where it passes the limit.
-static const float kFrameCarryLimit = 0.8f;
-static const float kFrameCarryReturn = 0.25f;
-// A frame longer than this (300 ms) counts as this long: a load or a stall
-// of the machine is not game time.
-static const float kFrameTimeLimit = 30.0f;
-
-float keepFrameTime(float factor, float measured, float* carry) {
-    if (measured > kFrameTimeLimit) {
-        measured = kFrameTimeLimit;
-    }
-    const float smoothed = smoothFrameFactor(factor, measured);
-    float owed = *carry + (measured - smoothed);
-    factor = smoothed;
-    if (owed > kFrameCarryLimit) {
-        factor += owed - kFrameCarryLimit;
-        owed = kFrameCarryLimit;
-    } else if (owed < -kFrameCarryLimit) {
-        factor += owed + kFrameCarryLimit;
-        owed = -kFrameCarryLimit;
-    }
-    const float back = owed * kFrameCarryReturn;
-    factor += back;
-    owed -= back;
-    // A frame never runs the game backwards; what it cannot take stays owed.
-    if (factor < 0.0f) {
-        owed += factor;
-        factor = 0.0f;
-    }
-    *carry = owed;
-    return factor;
-}
-
-void measureFrame() {
-    // FPS over groups of ten frames: the 1st and the 10th frame's clocks are
-    // nine frame times apart.
-    frameClock.fpsCounter++;
-    if (frameClock.fpsCounter == 1) {
-        frameClock.fpsStart = timerGetTime() / 1000.0f;
-    }
-    if (frameClock.fpsCounter == 10) {
-        frameClock.fpsEnd = timerGetTime() / 1000.0f;
-        if (frameClock.fpsEnd > frameClock.fpsStart) {
-            frameClock.fpsValue = 9.0f / (frameClock.fpsEnd - frameClock.fpsStart);
-        }
-        frameClock.fpsCounter = 0;
-    }
-
-    // The key changes handled before this frame happened since the last one.
-    input.inputSpanStartMs = input.inputSpanEndMs;
-    input.inputSpanEndMs = timerGetTime();
-    const float t = timerGetTime() * 0.01f;
-    frameClock.frameDelta =
-        t > frameClock.frameClockPrev ? t - frameClock.frameClockPrev : frameClock.frameClockPrev - t;
-    frameClock.frameClockPrev = t;
-    frameClock.frameFactor =
-        keepFrameTime(frameClock.frameFactor, frameClock.frameDelta * 10.0f, &frameClock.frameTimeCarry);
 }
 
 static void resizeToResolution() {
@@ -118,10 +38,10 @@ static void splashFrame() {
     if (game.startupElapsed == 0.0f && options.musicEnabled) {
         startSplashBed();
     }
-    game.startupElapsed += frameSeconds();
+    advanceStartup(frameSeconds());
     drawLoadingScreen(game.startupElapsed >= kSplashSecondPicture ? 1 : 0);
     if (game.startupElapsed > kSplashSeconds) {
-        game.startupPending = false;
+        finishStartup();
         loadGameTextures();
         loadCarModels();
         initCarTable();
@@ -219,18 +139,15 @@ void checkFrameKeys() {
         // Stopped without rewinding: "Continue" plays on from there.
         audio.raceMusic.stop();
         pauseRaceSounds();
-        game.gameState = Pause;
+        setGameState(Pause);
     }
     if (actionDown(BindCamera) && !input.keyLatch && game.gameState == Race) {
-        input.keyLatch = true;
-        players[0].cameraMode++;
-        if (players[0].cameraMode >= kCameraModes) {
-            players[0].cameraMode = 0;
-        }
+        setKeyLatch(true);
+        cycleCameraMode(0);
     }
     if (keyDown('F') && !input.keyLatch) {
-        game.showFps = !game.showFps;
-        input.keyLatch = true;
+        toggleFpsDisplay();
+        setKeyLatch(true);
     }
 
     // Keys that hold the latch while down, so one press acts once.
@@ -243,7 +160,7 @@ void checkFrameKeys() {
     // A camera key bound elsewhere (or a second one) holds the latch as C does.
     anyHeld = anyHeld || actionDown(BindCamera);
     if (!anyHeld) {
-        input.keyLatch = false;
+        setKeyLatch(false);
     }
     // The frame and its race step have seen this frame's taps.
     for (bool& pressed : input.keysPressed) {

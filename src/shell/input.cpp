@@ -14,7 +14,7 @@ static void hoverUpdate() {
 }
 
 static void onActivated() {
-    game.windowActive = true;
+    setWindowActive(true);
     if (options.musicEnabled && !game.startupPending) {
         if (game.gameState == Race) {
             audio.raceMusic.play();
@@ -29,7 +29,7 @@ static void onActivated() {
 }
 
 static void onDeactivated() {
-    game.windowActive = false;
+    setWindowActive(false);
     if (options.musicEnabled) {
         if (game.gameState == Race) {
             audio.raceMusic.setGain(0.0f);
@@ -86,18 +86,11 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
                 game.gameState == Race && before != Race) {
                 return 0;
             }
-            if (wParam < 256) {
-                noteKeyEvent(static_cast<int>(wParam), true);
-                input.keys[wParam] = true;
-                input.keysPressed[wParam] = true;
-            }
+            if (wParam < 256) keyMessage(static_cast<int>(wParam), true);
             return 0;
         }
         case WM_KEYUP:
-            if (wParam < 256) {
-                noteKeyEvent(static_cast<int>(wParam), false);
-                input.keys[wParam] = false;
-            }
+            if (wParam < 256) keyMessage(static_cast<int>(wParam), false);
             return 0;
         case WM_LBUTTONDOWN:
             if (game.startupPending) {

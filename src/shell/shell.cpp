@@ -81,11 +81,11 @@ static int runMainLoop() {
                 return static_cast<int>(static_cast<intptr_t>(msg.wParam));
             }
             // The message's own moment on the frame clock, for the key timeline.
-            input.messageTimeMs =
-                msg.time != 0 ? timerGetTime() - static_cast<float>(platformMillisecondTime() - msg.time)
-                              : -1.0f;
+            setMessageTime(msg.time != 0
+                               ? timerGetTime() - static_cast<float>(platformMillisecondTime() - msg.time)
+                               : -1.0f);
             windowProcedure(msg.message, msg.wParam, msg.lParam);
-            input.messageTimeMs = -1.0f;
+            setMessageTime(-1.0f);
             continue;
         }
         if ((game.windowActive && !drawFrame()) || game.quitRequested) {
@@ -112,7 +112,7 @@ int gameMain() {
     readCareer();
     // The lap records and ghosts are read and written by the game itself
     // (the tools and tests keep their hands off the saves folder).
-    raceRun.ghostFilesEnabled = true;
+    setGhostFilesEnabled(true);
     readLapRecords();
     // Before the sound device and the window: the player reads it first.
     tellSaveProblemsAtStart();

@@ -54,15 +54,6 @@ void checkFrameKeys();
 void checkScreenshotKey();
 // The width x height frame as an RGB PNG at path; false when it could not.
 bool writeScreenshot(const char* path, int width, int height);
-// Frame measure of drawFrame: FPS groups and frameFactor from the timer.
-void measureFrame();
-// One smoothing step of frameFactor towards the measured frame time m (in
-// units of 10 ms).
-float smoothFrameFactor(float factor, float measured);
-// The frame factor of a frame measured at m: the smoothing step, with the
-// time it holds back or hands out ahead kept in *carry and paid back over the
-// next frames, so that game time keeps the wall clock's at any frame rate.
-float keepFrameTime(float factor, float measured, float* carry);
 // Puts the shell's run-time globals back to their load-time values (tests
 // and tools that run gameMain more than once).
 void resetShellState();

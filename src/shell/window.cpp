@@ -142,7 +142,7 @@ bool startRenderer() {
     if (started) applyGraphicsSetting();
     // The menus open on the main menu with the first car and race chosen,
     // whether or not the shaders built (a failure ends the program anyway).
-    game.gameState = MainMenu;
+    setGameState(MainMenu);
     frontEnd.selectedCar = 0;
     frontEnd.selectedRace = 1;
     frontEnd.menuPhase = 40.0f;

@@ -16,6 +16,34 @@ bool resolutionSize(int index, int32_t* width, int32_t* height) {
     return true;
 }
 
+void stepScreenSize(int direction) {
+    int at = 0;
+    while (at < 2 && kResolutions[at][0] != options.screenWidth) at++;
+    at = (at + (direction < 0 ? 2 : 1)) % 3;
+    options.screenWidth = kResolutions[at][0];
+    options.screenHeight = kResolutions[at][1];
+}
+
+void toggleColorBits() {
+    options.colorBits = options.colorBits == 16 ? 32 : 16;
+}
+
+void toggleDepthBits() {
+    options.depthBits = options.depthBits == 16 ? 24 : 16;
+}
+
+void setSoundEnabled(bool on) {
+    options.soundEnabled = on;
+}
+
+void setMusicEnabled(bool on) {
+    options.musicEnabled = on;
+}
+
+void applyOptions() {
+    options.optionsApplied = true;
+}
+
 void chooseResolution(int index) {
     options.resolutionIndex = index;
     resolutionSize(index, &options.screenWidth, &options.screenHeight);

@@ -32,6 +32,49 @@ bool menuMusicStartDue(float frameSeconds) {
     return true;
 }
 
+void setGameState(int32_t state) {
+    game.gameState = state;
+}
+
+void setWindowActive(bool active) {
+    game.windowActive = active;
+}
+
+void requestQuit() {
+    game.quitRequested = true;
+}
+
+void toggleFpsDisplay() {
+    game.showFps = !game.showFps;
+}
+
+void advanceStartup(float seconds) {
+    game.startupElapsed += seconds;
+}
+
+void endStartupWait(float atSeconds) {
+    game.startupElapsed = atSeconds;
+}
+
+void finishStartup() {
+    game.startupPending = false;
+}
+
+void keyMessage(int vk, bool down) {
+    if (vk < 0 || vk >= 256) return;
+    noteKeyEvent(vk, down);
+    input.keys[vk] = down;
+    if (down) input.keysPressed[vk] = true;
+}
+
+void setKeyLatch(bool held) {
+    input.keyLatch = held;
+}
+
+void setMessageTime(float ms) {
+    input.messageTimeMs = ms;
+}
+
 void resetRunState() {
     game = GameRunState{};
     frameClock = FrameClock{};

@@ -470,6 +470,27 @@ struct GameRunState {
     PlayerNotice playerNotice{};
 };
 extern GameRunState game;
+// The screen or race the frame dispatcher runs from the next frame on.
+void setGameState(int32_t state);
+// The window procedure's news for the run's records.
+void setWindowActive(bool active);
+void requestQuit();
+void toggleFpsDisplay();
+// The splash's clock: advanced by each splash frame, or moved on to a
+// given second when the player skips the splash.
+void advanceStartup(float seconds);
+void endStartupWait(float atSeconds);
+// The splash is over and the start-up assets are loaded.
+void finishStartup();
+// Frame measure of drawFrame: FPS groups and frameFactor from the timer.
+void measureFrame();
+// One smoothing step of frameFactor towards the measured frame time m (in
+// units of 10 ms).
+float smoothFrameFactor(float factor, float measured);
+// The frame factor of a frame measured at m: the smoothing step, with the
+// time it holds back or hands out ahead kept in *carry and paid back over the
+// next frames, so that game time keeps the wall clock's at any frame rate.
+float keepFrameTime(float factor, float measured, float* carry);
 
 struct FrameClock {
     // Smoothed duration of the last frame in units of 10 ms (1.0 = 10 ms).
@@ -508,6 +529,12 @@ struct InputState {
     bool keyLatch{};
 };
 extern InputState input;
+// A key message of the window: the key's state, its press and its place in
+// the frame's key timeline.
+void keyMessage(int vk, bool down);
+void setKeyLatch(bool held);
+// When the message being handled was sent (timerGetTime), -1 when unknown.
+void setMessageTime(float ms);
 
 struct MenuOptions {
     // 0: 640 x 480, 1: 800 x 600, 2: 1024 x 768.
@@ -531,6 +558,16 @@ struct MenuOptions {
     int blurHeight = kBlurTextureSize;
 };
 extern MenuOptions options;
+// The options screen's changes, kept until the player applies them.
+// The screen size steps round 640 x 480, 800 x 600 and 1024 x 768.
+void stepScreenSize(int direction);
+// Colour depth 16 <-> 32, depth buffer 16 <-> 24.
+void toggleColorBits();
+void toggleDepthBits();
+void setSoundEnabled(bool on);
+void setMusicEnabled(bool on);
+// Apply was pressed: the window is made anew with the chosen values.
+void applyOptions();
 
 struct CareerState {
     // Car i may be chosen in the garage.

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     frontEnd.selectedRace = opt.race;
     frontEnd.carPower = raceRun.carTable[0].power;
     srand(1);
-    raceRun.timeTrialMode = opt.timeTrial;
+    setTimeTrialMode(opt.timeTrial);
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-drive: race %d could not be loaded\n", opt.race);
         return 1;

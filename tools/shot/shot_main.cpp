@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
     players[0].playerCarModel = frontEnd.selectedCar;
     players[0].playerCarPower = frontEnd.carPower;
     srand(opt.seed);
-    raceRun.timeTrialMode = opt.timeTrial;
+    setTimeTrialMode(opt.timeTrial);
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;

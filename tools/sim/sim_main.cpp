@@ -318,14 +318,14 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-sim: no GL context for the model loader\n");
         return 2;
     }
-    raceRun.timeTrialMode = opt.timeTrial;
+    setTimeTrialMode(opt.timeTrial);
     setSettingValue(Setting::Difficulty, opt.difficulty);
     session.raceCareerNumber = opt.career ? opt.race : 0;
     if (opt.saves) {
         // The game's start-up of the lap files; its boxes are echoed.
         chooseSavesFolder();
         readLapRecords();
-        raceRun.ghostFilesEnabled = true;
+        setGhostFilesEnabled(true);
         tellSaveProblemsAtStart();
     }
     if (!loadSimRace(opt.race, opt.car, opt.seed)) {
