@@ -569,7 +569,8 @@ struct RaceRunState {
 extern RaceRunState raceRun;
 
 // One loaded race, from loadRace to unloadRace.
-struct RaceSession {
+// clang-tidy 14 reports the implicit copy's loop over the array members.
+struct RaceSession {  // NOLINT(bugprone-reserved-identifier)
     // Index 0 is the player, 1..3 the opponents.
     Car cars[kRaceCars]{};
     // The map's waypoints, from loadRace to unloadRace; point 0 is the start line.
