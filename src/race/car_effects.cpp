@@ -104,14 +104,19 @@ bool checkpointMarkerShown() {
     return next >= 0 && next < session.checkpointCount;
 }
 
-void drawCheckpointMarker() {
+MarkerPicture checkpointMarkerPicture() {
     session.markerPhase += 1.5f * frameClock.frameFactor;
-    beginGlowSprites();
+    MarkerPicture marker;
     if (checkpointMarkerShown()) {
         const Checkpoint& c = session.checkpoints[session.cars[0].nextCheckpoint];
-        const float red[4] = {0.7f + 0.3f * std::sin(0.05f * session.markerPhase), 0.0f, 0.0f, 1.0f};
-        const double centre[3] = {c.x, c.y - kMarkerDrop, c.z};
-        drawFacingSprite(gameTextures[kCheckpointMarkerTexture], centre, kMarkerHalfSize, red);
+        marker.shown = true;
+        marker.texture = gameTextures[kCheckpointMarkerTexture];
+        marker.centre[0] = c.x;
+        marker.centre[1] = c.y - kMarkerDrop;
+        marker.centre[2] = c.z;
+        for (int k = 0; k < 3; k++) marker.halfSize[k] = kMarkerHalfSize[k];
+        marker.colour[0] = 0.7f + 0.3f * std::sin(0.05f * session.markerPhase);
+        marker.colour[3] = 1.0f;
     }
-    endGlowSprites();
+    return marker;
 }

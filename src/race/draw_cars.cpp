@@ -36,13 +36,13 @@ static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
     }
 }
 
-// Whether any part of the car can show in the current view: a sphere around
-// the raised body and every wheel, whichever is larger.
-static bool carInView(const Car& car, const float* bodyMatrix) {
+// The sphere in world space around the raised body and every wheel,
+// whichever is larger; false when the body model is empty.
+static bool carBounds(const Car& car, const float* bodyMatrix, float world[3], float* worldRadius) {
     Model* body = raceRun.carBodyModels[car.model];
     Model* wheel = raceRun.carWheelModels[car.model];
     float centre[3], radius;
-    if (!modelBoundingSphere(body, centre, &radius)) return true;
+    if (!modelBoundingSphere(body, centre, &radius)) return false;
     centre[1] += kBodyRaise;
     float wheelCentre[3], wheelRadius;
     if (modelBoundingSphere(wheel, wheelCentre, &wheelRadius)) {
@@ -62,28 +62,34 @@ static bool carInView(const Car& car, const float* bodyMatrix) {
         radius = std::fmax(radius, lengthOfCorner + wheelSize);
     }
     // The rotation is orthonormal: lengths are kept, only the centre moves.
-    float world[3];
     for (int r = 0; r < 3; r++)
         world[r] = bodyMatrix[r] * centre[0] + bodyMatrix[4 + r] * centre[1] + bodyMatrix[8 + r] * centre[2] +
                    bodyMatrix[12 + r];
-    return sphereInView(world, radius);
+    *worldRadius = radius;
+    return true;
 }
 
-void drawCars() {
+static_assert(kRaceCars <= kRaceFrameCars, "a picture for every car");
+
+void poseRaceCars(RaceFrame* frame) {
+    frame->carCount = 0;
     for (int i = 0; i < kRaceCars; i++) {
         const Car& car = session.cars[i];
         if (car.body == nullptr || car.model < 0 || car.model >= kCarModels) continue;
-        const Transform frame = getTransform(car.body);
+        const Transform placement = getTransform(car.body);
         // Rotation rows then position: already an OpenGL matrix, except that
         // the rows' fourth elements carry no meaning and must read 0, 0, 0, 1.
-        float bodyMatrix[16];
-        for (int k = 0; k < 16; k++) bodyMatrix[k] = frame.elements()[k];
+        RaceCarPicture& picture = frame->cars[frame->carCount++];
+        picture = RaceCarPicture();
+        float* bodyMatrix = picture.bodyMatrix;
+        for (int k = 0; k < 16; k++) bodyMatrix[k] = placement.elements()[k];
         bodyMatrix[3] = bodyMatrix[7] = bodyMatrix[11] = 0.0f;
         bodyMatrix[15] = 1.0f;
-        if (raceRun.carViewCulling && !carInView(car, bodyMatrix)) continue;
-        WheelPose wheels[kCarWheelPoses];
-        poseWheels(car, wheels);
-        drawRaceCarModel(raceRun.carBodyModels[car.model], raceRun.carWheelModels[car.model], bodyMatrix,
-                         kBodyRaise, wheels);
+        picture.cull =
+            raceRun.carViewCulling && carBounds(car, bodyMatrix, picture.boundsCentre, &picture.boundsRadius);
+        poseWheels(car, picture.wheels);
+        picture.body = raceRun.carBodyModels[car.model];
+        picture.wheel = raceRun.carWheelModels[car.model];
+        picture.bodyRaise = kBodyRaise;
     }
 }

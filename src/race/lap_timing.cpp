@@ -149,33 +149,37 @@ bool ghostNow(Vector3* position, Quaternion* orientation) {
     return ghostPose(players[0].raceGhost, clockHundredths(players[0].lapTime), position, orientation);
 }
 
-void drawGhostCar() {
+GhostPicture ghostCarPicture() {
+    GhostPicture ghost;
     Vector3 p;
     Quaternion q;
     const int model = players[0].raceGhost.car;
     // Career and quick races time their laps but race only the opponents.
-    if (!raceRun.timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return;
+    if (!raceRun.timeTrialMode || !ghostNow(&p, &q) || model < 0 || model >= kCarModels) return ghost;
     // Faded out as the camera comes near it, rather than filling the view.
     const float tint[4] = {kGhostTint[0], kGhostTint[1], kGhostTint[2], kGhostTint[3] * ghostFade(p)};
-    if (tint[3] <= 0.0f) return;
+    if (tint[3] <= 0.0f) return ghost;
+    ghost.shown = true;
+    for (int k = 0; k < 4; k++) ghost.tint[k] = tint[k];
+    ghost.body = raceRun.carBodyModels[model];
+    ghost.wheel = raceRun.carWheelModels[model];
     const Matrix3 r = toMatrix(q);
-    float matrix[16];
-    poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), matrix);
-    drawGhostModel(raceRun.carBodyModels[model], matrix, tint);
+    poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), ghost.bodyMatrix);
     const CarTableRow& row = raceRun.carTable[model];
     for (int j = 0; j < kWheels; j++) {
         const float x = (j < 2 ? row.frontWheelOffset : -row.rearWheelOffset) * kWheelOffsetScale;
         const float z = j % 2 == 0 ? kWheelTrack : -kWheelTrack;
         // The left-hand wheels turn their other face out, as on the cars.
         const Matrix3 wheel = z < 0.0f ? fromEulerXYZ(Vector3(3.1415927f, 0.0f, 0.0f)) * r : r;
+        float* matrix = ghost.wheelMatrices[j];
         poseMatrix(p, r, Vector3(x, kWheelDrop, z), matrix);
         for (int row3 = 0; row3 < 3; row3++) {
             matrix[4 * row3 + 0] = wheel.rows[row3].x;
             matrix[4 * row3 + 1] = wheel.rows[row3].y;
             matrix[4 * row3 + 2] = wheel.rows[row3].z;
         }
-        drawGhostModel(raceRun.carWheelModels[model], matrix, tint);
     }
+    return ghost;
 }
 
 // ---------------------------------------------------------------------------

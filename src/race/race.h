@@ -273,9 +273,11 @@ struct ModelTriangle;
 float segmentHitFraction(const ModelVertex* vertices, int vertexCount, const ModelTriangle* triangles,
                          int triangleCount, const Vector3& from, const Vector3& to);
 
-// The four cars' bodies and wheels at their physics transforms, lit.
-void drawCars();
-// The whole race scene of one frame, from the camera to the HUD.
+// The four cars' bodies and wheels at their physics transforms, as the
+// frame draws them; a car without a body or a model is left out.
+void poseRaceCars(RaceFrame* frame);
+// The whole race scene of one frame, from the camera to the HUD: the frame
+// described and handed to drawRaceFrame.
 void drawRaceScene();
 // The race's reflection pass: the street seen from the player's car.
 void renderRaceReflection();
@@ -304,8 +306,9 @@ void updateCarEffects();
 // updateCarEffects, then dust at the wheels (not on the grid during the
 // countdown) and flames and smoke at the two exhaust pipes of each car.
 void drawCarEffects();
-// The pulsing billboard at the player's next checkpoint.
-void drawCheckpointMarker();
+// The pulsing billboard at the player's next checkpoint; its pulse moves on
+// by one frame with each call.
+MarkerPicture checkpointMarkerPicture();
 // True while the marker is drawn: after the countdown, before the finish,
 // with checkpoints to reach.
 bool checkpointMarkerShown();
@@ -533,9 +536,9 @@ const float* referenceSplits();
 void resetLapTiming();
 // Called by raceStep after the player's update with what it held before.
 void updateLapTiming(int passedBefore, int nextBefore, float lapClockBefore);
-// The ghost's car at the lap clock, drawn translucent in a time trial;
-// nothing when there is no ghost or the lap has gone past its end.
-void drawGhostCar();
+// The ghost's car at the lap clock, drawn translucent in a time trial; not
+// shown when there is no ghost or the lap has gone past its end.
+GhostPicture ghostCarPicture();
 // Where the ghost is now; false when not shown.
 bool ghostNow(Vector3* position, Quaternion* orientation);
 // The time trial's panel: current lap, session best, record, last split.
@@ -566,7 +569,8 @@ struct RaceRunState {
 extern RaceRunState raceRun;
 
 // One loaded race, from loadRace to unloadRace.
-struct RaceSession {  // NOLINT(bugprone-reserved-identifier): the copy the compiler writes for its arrays
+// clang-tidy 14 reports the implicit copy's loop over the array members.
+struct RaceSession {  // NOLINT(bugprone-reserved-identifier)
     // Index 0 is the player, 1..3 the opponents.
     Car cars[kRaceCars]{};
     // The map's waypoints, from loadRace to unloadRace; point 0 is the start line.

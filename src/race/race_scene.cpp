@@ -1,26 +1,15 @@
-// One race frame's picture: camera, lamps, cars and map through the light
-// program, the sky, the effects and lamp sprites, the screen copy with its
-// glow passes, and the HUD over it.
+// One race frame described for the renderer: the chase camera's view, the
+// night's fill light and haze, the map, the cars, the ghost, the effects, the
+// checkpoint marker and the HUD.
 #include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
-
-// Light 1 stands high over the city for the fixed-function drawing.
-static const float kSceneLightPosition[4] = {200.0f, 600.0f, 0.0f, 1.0f};
 
 // The race's night: a moonlit fill from high above, bluer and a little
 // stronger than the garage's, and a blue-black haze in place of grey fog, so
 // a street between lamps still shows its kerbs, walls and the road's edge.
 static const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
 static const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
-
-// False while paused, when the pause's blue light stays as it is.
-static bool setRaceNight() {
-    if (game.gameState == Pause) return false;
-    setFillLight(kMoonlight);
-    pushFogColour(kNightHaze);
-    return true;
-}
 
 void renderRaceReflection() {
     const RigidBody* body = session.cars[0].body;
@@ -29,38 +18,19 @@ void renderRaceReflection() {
 }
 
 void drawRaceScene() {
-    // The 3-D scene at the preset's render scale; the glow and the HUD at
-    // the full resolution.
-    beginScaledScene();
-    // Lit geometry: cars and map.
-    beginLitScene();
-    setSceneView(updateChaseCamera(0));
-    placeFixedLight(kSceneLightPosition);
-    selectLights();
-    const bool night = setRaceNight();
-    // The scene's material (ambient, material ambient, diffuse, emission),
-    // shared with the map's copies of the program.
-    setLightMaterial(sceneShading);
-    drawCars();
-    drawSceneMap(session.visualMapModel, raceRun.mapDepthPrepass);
-
-    // Unlit: the ghost, sky, effects, marker and lamp sprites.
-    endLitScene();
-    drawGhostCar();
-    beginUnlitScene();
-    drawSkyDome();
-    setSceneFog(true);
-    drawCarEffects();
-    setSceneFog(false);
-    drawCheckpointMarker();
-    drawLightSprites();
-    setSceneFog(true);
-    restoreSceneState();
-    // The garage keeps the fog it had.
-    if (night) popFogColour();
-
-    // Glow and HUD.
-    endScaledScene();
-    postProcessFrame();
-    drawRaceHud();
+    RaceFrame frame;
+    // The camera first: the ghost fades by the eye it places.
+    frame.view = updateChaseCamera(0);
+    // While paused the pause's blue light stays as it is.
+    frame.paused = game.gameState == Pause;
+    for (int k = 0; k < 3; k++) frame.fillLight[k] = kMoonlight[k];
+    for (int k = 0; k < 4; k++) frame.haze[k] = kNightHaze[k];
+    frame.map = session.visualMapModel;
+    frame.mapDepthPrepass = raceRun.mapDepthPrepass;
+    poseRaceCars(&frame);
+    frame.ghost = ghostCarPicture();
+    frame.drawEffects = drawCarEffects;
+    frame.marker = checkpointMarkerPicture();
+    frame.drawHud = drawRaceHud;
+    drawRaceFrame(frame);
 }

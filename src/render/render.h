@@ -768,6 +768,66 @@ constexpr int kCarWheelPoses = 4;
 void drawRaceCarModel(Model* body, Model* wheel, const float bodyMatrix[16], float bodyRaise,
                       const WheelPose wheels[kCarWheelPoses]);
 
+// ---------------------------------------------------------------------------
+// The race's frame, described by the race and drawn in one call: the scaled
+// 3-D scene (lit cars and map, then the ghost, sky, effects, marker and lamp
+// sprites), the glow passes over the full frame, then the HUD.
+
+// A race car as the race poses it: drawn as by drawRaceCarModel. With cull
+// set it is left out when the sphere around all its parts (centre in world
+// space, radius) is wholly out of view.
+struct RaceCarPicture {
+    Model* body = nullptr;
+    Model* wheel = nullptr;
+    float bodyMatrix[16] = {};
+    float bodyRaise = 0.0f;
+    WheelPose wheels[kCarWheelPoses] = {};
+    bool cull = false;
+    float boundsCentre[3] = {};
+    float boundsRadius = 0.0f;
+};
+constexpr int kRaceFrameCars = 4;
+
+// The ghost car through drawGhostModel: its body, then its four wheels, each
+// placed by its own matrix and all tinted alike.
+struct GhostPicture {
+    bool shown = false;
+    Model* body = nullptr;
+    Model* wheel = nullptr;
+    float bodyMatrix[16] = {};
+    float wheelMatrices[kCarWheelPoses][16] = {};
+    float tint[4] = {};
+};
+
+// The next checkpoint's marker as a glow sprite facing the eye.
+struct MarkerPicture {
+    bool shown = false;
+    TextureId texture = 0;
+    double centre[3] = {};
+    double halfSize[3] = {};
+    float colour[4] = {};
+};
+
+struct RaceFrame {
+    SceneView view;
+    // Paused, the pause's own light and fog stay; otherwise the night's fill
+    // light and haze hold for this frame.
+    bool paused = false;
+    float fillLight[3] = {};
+    float haze[4] = {};
+    Model* map = nullptr;
+    bool mapDepthPrepass = false;
+    RaceCarPicture cars[kRaceFrameCars];
+    int carCount = 0;
+    GhostPicture ghost;
+    // The cars' dust, flames and smoke, moved on and drawn in the haze.
+    void (*drawEffects)() = nullptr;
+    MarkerPicture marker;
+    // The 2-D HUD over the finished picture.
+    void (*drawHud)() = nullptr;
+};
+void drawRaceFrame(const RaceFrame& frame);
+
 // The garage's turning view: moved by offset, tilted about x, turned about y.
 struct GarageView {
     float offset[3];

@@ -1,0 +1,110 @@
+// The race's frame as the race describes it and render draws it: a picture
+// for every car with its models and place, the cull sphere around it, and
+// the night's haze held over the effects and taken back after the frame,
+// except while paused.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "race_draw_fixture.h"
+#include "state/state.h"
+
+namespace {
+
+class RaceFrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!startRaceRenderer()) FAIL() << "no GL window or no generated base/";
+        loadCarModels();
+        initCarTable();
+        options.soundEnabled = options.musicEnabled = false;
+        game.gameState = Race;
+        game.startupPending = false;
+        srand(3);
+        loadRace(1);
+    }
+    void TearDown() override {
+        unloadRaceAndCars();
+        game.gameState = MainMenu;
+        raceRun.carViewCulling = true;
+        stopRaceRenderer();
+    }
+};
+
+TEST_F(RaceFrameTest, EveryCarIsPosedWithItsModelsInsideItsCullSphere) {
+    for (bool culling : {true, false}) {
+        SCOPED_TRACE(culling ? "culling" : "no culling");
+        raceRun.carViewCulling = culling;
+        RaceFrame frame;
+        poseRaceCars(&frame);
+        ASSERT_EQ(frame.carCount, kRaceCars);
+        for (int i = 0; i < kRaceCars; i++) {
+            const RaceCarPicture& picture = frame.cars[i];
+            const Car& car = session.cars[i];
+            EXPECT_EQ(picture.body, raceRun.carBodyModels[car.model]);
+            EXPECT_EQ(picture.wheel, raceRun.carWheelModels[car.model]);
+            EXPECT_EQ(picture.cull, culling);
+            const Vector3 p = getPosition(car.body);
+            EXPECT_NEAR(picture.bodyMatrix[12], p.x, 1e-4f);
+            EXPECT_NEAR(picture.bodyMatrix[13], p.y, 1e-4f);
+            EXPECT_NEAR(picture.bodyMatrix[14], p.z, 1e-4f);
+            EXPECT_EQ(picture.bodyMatrix[15], 1.0f);
+            if (!culling) continue;
+            // The sphere holds the car's origin with room for a car around it.
+            const float d = std::sqrt((picture.boundsCentre[0] - p.x) * (picture.boundsCentre[0] - p.x) +
+                                      (picture.boundsCentre[1] - p.y) * (picture.boundsCentre[1] - p.y) +
+                                      (picture.boundsCentre[2] - p.z) * (picture.boundsCentre[2] - p.z));
+            EXPECT_GT(picture.boundsRadius, d + 1.0f);
+        }
+    }
+}
+
+// What the effects and the HUD callbacks saw, in the order they ran.
+std::vector<int> passes;
+float hazeAtEffects[4];
+
+void noteEffects() {
+    passes.push_back(1);
+    glGetFloatv(GL_FOG_COLOR, hazeAtEffects);
+}
+void noteHud() {
+    passes.push_back(2);
+}
+
+struct HazeCase {
+    bool paused;
+    bool hazeOverEffects;
+};
+
+TEST_F(RaceFrameTest, NightHazeHoldsOverTheEffectsUnlessPausedAndIsTakenBack) {
+    const HazeCase cases[] = {{false, true}, {true, false}};
+    const float pauseFog[4] = {0.2f, 0.3f, 0.6f, 0.55f};
+    const float haze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
+    for (const HazeCase& c : cases) {
+        SCOPED_TRACE(c.paused ? "paused" : "racing");
+        glFogfv(GL_FOG_COLOR, pauseFog);
+        RaceFrame frame;
+        frame.view = updateChaseCamera(0);
+        frame.paused = c.paused;
+        for (int k = 0; k < 4; k++) frame.haze[k] = haze[k];
+        frame.fillLight[0] = frame.fillLight[1] = frame.fillLight[2] = 0.3f;
+        frame.map = session.visualMapModel;
+        poseRaceCars(&frame);
+        frame.drawEffects = noteEffects;
+        frame.drawHud = noteHud;
+        passes.clear();
+        clearFrame();
+        drawRaceFrame(frame);
+        EXPECT_EQ(passes, (std::vector<int>{1, 2}));
+        float after[4];
+        glGetFloatv(GL_FOG_COLOR, after);
+        const float* during = c.hazeOverEffects ? haze : pauseFog;
+        for (int k = 0; k < 4; k++) {
+            EXPECT_NEAR(hazeAtEffects[k], during[k], 1e-3f);
+            EXPECT_NEAR(after[k], pauseFog[k], 1e-3f);
+        }
+    }
+}
+
+}  // namespace
