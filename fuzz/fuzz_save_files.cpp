@@ -8,10 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const bool career = data[0] & 1;
+    const bool careerFile = data[0] & 1;
     data++;
     size--;
-    if (career) {
+    if (careerFile) {
         setDefaultCareer();
         decodeCareer(data, size);
         uint8_t first[kCareerFileBytes], second[kCareerFileBytes];
