@@ -78,9 +78,9 @@ void drawWheelRows() {
         }
         printText(static_cast<int>(kWheelLeft), y, 1.0f, 1, "%s", wheelInputName(which));
         if (capturing) {
-            textAlpha = 0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f;
+            setTextAlpha(0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f);
             printText(kWheelValueX, y, 1.0f, 1, "?");
-            textAlpha = 1.0f;
+            setTextAlpha(1.0f);
             continue;
         }
         char value[32];
@@ -331,9 +331,9 @@ void drawControlsScreen() {
         const int slotX[2] = {kKeyX, kSecondX};
         for (int slot = 0; slot < 2; slot++) {
             if (capturing && frontEnd.controlsCaptureSlot == slot) {
-                textAlpha = 0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f;
+                setTextAlpha(0.6f * (frontEnd.menuPhase - static_cast<int>(frontEnd.menuPhase)) + 0.4f);
                 printText(slotX[slot], y, 1.0f, 1, "?");
-                textAlpha = 1.0f;
+                setTextAlpha(1.0f);
                 continue;
             }
             const char* key = keyName(slotKeys[slot]);

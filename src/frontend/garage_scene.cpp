@@ -89,8 +89,8 @@ void renderGarageReflection() {
 }
 
 void drawGarageScene() {
-    shadingEye = Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]);
-    shadingViewDir = Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]);
+    setShadingView(Vector3(garageCameraOffset[0], garageCameraOffset[1], garageCameraOffset[2]),
+                   Vector3(garageLightDirection[0], garageLightDirection[1], garageLightDirection[2]));
     const float tilt = 5.0f * std::sin(0.017f * frontEnd.menuPhase) + 5.0f;
     const float turn = (frontEnd.menuPhase + 265.0f) * 0.7f;
 

@@ -124,9 +124,9 @@ void drawCarTuning() {
     std::snprintf(available, sizeof available, "Tuning packages available for installation: %2i",
                   tuningPackagesAffordable());
     drawTextPlate(44.0f, 194.0f, 536.0f, 219.0f);
-    textAlpha = pulseAlpha(1.0f);
+    setTextAlpha(pulseAlpha(1.0f));
     printText(50, 200, 1.0f, 1, "%s", available);
-    textAlpha = 1.0f;
+    setTextAlpha(1.0f);
     for (int k = 0; k < kTuningPackages; k++) {
         const int row = k + 1;
         const bool installed = packageInstalled(k);
@@ -180,10 +180,10 @@ void drawCityMap() {
     drawMenuItem(4, "Start");
     drawMenuItem(5, "Back");
     drawTextPlate(580.0f, 339.0f, 700.0f, 373.0f);
-    textAlpha = pulseAlpha(1.1f);
+    setTextAlpha(pulseAlpha(1.1f));
     printTextLarge(587, 344, 1, "Race %2i", frontEnd.selectedRace);
-    textAlpha = 1.0f;
-    textColour = 0;
+    setTextAlpha(1.0f);
+    setTextColour(0);
     // The difficulty this race is run at, and whether it rises with the
     // career.
     const int setting = difficultySetting();
@@ -235,9 +235,9 @@ void drawOptions() {
     printLargeOnPlate(320, 550, "Options");
     if (options.optionsApplied) {
         drawTextPlate(126.0f, 494.0f, 640.0f, 521.0f);
-        textAlpha = pulseAlpha(1.0f);
+        setTextAlpha(pulseAlpha(1.0f));
         printText(135, 500, 1.0f, 1, "Changes will be applied after reload of the game");
-        textAlpha = 1.0f;
+        setTextAlpha(1.0f);
     }
     printText(150, 450, 1.0f, 1, "Display resolution");
     printText(355, 450, 1.0f, 1, "%s", resolutionText());

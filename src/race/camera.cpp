@@ -196,12 +196,12 @@ SceneView updateChaseCamera(int carIndex) {
     if (body != nullptr && (players[0].cameraMode == kBumperView || players[0].cameraMode == kHoodView))
         eye = carViewEye(body, p, &centre);
 
-    cameraEye = players[0].cameraMode != kChaseFarView
-                    ? eye
-                    : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez));
-    shadingEye = Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz);
-    shadingViewDir = Vector3(38.0f * cx, -3.2f, 38.0f * cz);
-    normalise(shadingViewDir);
+    setCameraEye(players[0].cameraMode != kChaseFarView
+                     ? eye
+                     : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez)));
+    Vector3 viewDir(38.0f * cx, -3.2f, 38.0f * cz);
+    normalise(viewDir);
+    setShadingView(Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz), viewDir);
 
     placeListenerAndSounds(p, cx, cz);
 

@@ -42,13 +42,11 @@ static void drawAt(const ParticleSystem& s, const Vector3& p, TextureId texture)
 
 // The car code's settings for this frame, handed to the car's three systems.
 static void takeEmitterSettings(const Car& car, int i) {
-    dustEmitters[i].level = car.dustLevel;
-    dustEmitters[i].enabled = car.dustActive;
-    for (int k = 0; k < 3; k++) flameEmitters[i].colour[k] = car.flameColour[k];
-    flameEmitters[i].level = car.flameLevel;
-    flameEmitters[i].enabled = car.flameActive;
-    smokeEmitters[i].level = car.smokeLevel;
-    smokeEmitters[i].enabled = car.smokeActive;
+    EmitterSettings settings{
+        car.dustLevel,  car.dustActive,  {car.flameColour[0], car.flameColour[1], car.flameColour[2]},
+        car.flameLevel, car.flameActive, car.smokeLevel,
+        car.smokeActive};
+    setCarEmitters(i, settings);
 }
 
 void updateCarEffects() {

@@ -54,9 +54,9 @@ void drawCountdown() {
         shapeColour(kHudBlack, 0.6f * alpha);
         fillRect(static_cast<float>(392 - width / 2), 404.0f, static_cast<float>(408 + width / 2), 440.0f);
         endShapes();
-        textAlpha = alpha;
+        setTextAlpha(alpha);
         printTextLarge(400 - width / 2, 410, 1, "%s", text);
-        textAlpha = 1.0f;
+        setTextAlpha(1.0f);
     }
     endOverlay();
 }

@@ -134,11 +134,11 @@ void drawTexts() {
     int colour;
     float alpha;
     if (driftTextStyle(players[0].driftScore, &colour, &alpha)) {
-        textAlpha = alpha;
-        textColour = colour;
+        setTextAlpha(alpha);
+        setTextColour(colour);
         printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(players[0].driftScore));
-        textAlpha = 1.0f;
-        textColour = 0;
+        setTextAlpha(1.0f);
+        setTextColour(0);
     }
 
     updateStandings();

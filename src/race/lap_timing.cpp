@@ -199,7 +199,7 @@ void drawLapPanel() {
     char text[32] = "-:--.--";
     if (record != nullptr) formatRaceTime(record->lap, text, sizeof text);
     // Shapes leave alpha blending on; the text keeps the shape colour.
-    textColour = 3;
+    setTextColour(3);
     shapeColour(kHudCyan, 1.0f);
     printText(static_cast<int>(kLeft) + 8, 476, 1.0f, 1, "Record");
     shapeColour(kHudWhite, 1.0f);
@@ -221,7 +221,7 @@ void drawLapPanel() {
         printText(static_cast<int>(kLeft) + 86, 448, 1.0f, 1, "%c%d.%02d", gap <= 0.0f ? '-' : '+',
                   whole / 100, whole % 100);
     }
-    textColour = 0;
+    setTextColour(0);
     shapeColour(kHudWhite, 1.0f);
     endOverlay();
 }

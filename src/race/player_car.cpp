@@ -429,7 +429,7 @@ void updatePlayerCar(Car& car, float f) {
     Vector3 v = getLinearVelocity(body);
     float s = length(v);
     players[0].playerSpeed = s;
-    raceViewSpeed = s;
+    setRaceViewSpeed(s);
     const float power = players[0].playerCarPower * kPlayerPowerScale;
 
     float k;

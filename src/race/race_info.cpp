@@ -67,12 +67,12 @@ void drawClockPod() {
     else
         std::snprintf(best, sizeof best, "-:--.--");
 
-    textColour = 3;
+    setTextColour(3);
     shapeColour(kHudCyan, 1.0f);
     printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", session.raceFinished ? "Total" : "Time");
     shapeColour(kHudCyan, 1.0f);
     printText(static_cast<int>(kPodLeft) + 8, 506, 1.0f, 1, "Best");
-    textColour = 0;
+    setTextColour(0);
     printText(static_cast<int>(kPodLeft) + 72, 526, 1.0f, 1, "%s", top);
     printText(static_cast<int>(kPodLeft) + 72, 506, 1.0f, 1, "%s", best);
 }
@@ -247,5 +247,5 @@ void drawRaceInfo() {
     restoreSceneState();
     setBlend2D(Blend2DAdd);
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
-    textColour = 0;
+    setTextColour(0);
 }

@@ -229,6 +229,9 @@ extern DrawListId largeFontLists;
 // 0 white, 1 red, 2 green; anything else keeps the current colour.
 extern int textColour;
 extern float textAlpha;
+// The colour (0..3) and opacity the next printed text takes.
+void setTextColour(int colour);
+void setTextAlpha(float alpha);
 
 // The overlay space for drawing in screen units: an orthographic 800 x 600
 // projection and an identity model-view, both pushed; endOverlay pops both
@@ -329,6 +332,7 @@ void printColoured(const float rgb[3], float alpha, int x, int y, const char* te
 // The player's speed, which widens the race view: written by the player's car
 // at every step.
 extern float raceViewSpeed;
+void setRaceViewSpeed(float speed);
 // The lenses: the garage's narrow one, and the race's, whose vertical angle
 // opens by kRaceViewWidening degrees for each unit of raceViewSpeed.
 constexpr double kGarageFieldOfView = 35.0;
@@ -388,6 +392,10 @@ const SceneView& sceneView();
 extern Vector3 cameraEye;
 extern Vector3 shadingEye;
 extern Vector3 shadingViewDir;
+// The frame's eye for the sprites and effects, and the eye and direction
+// the lamps are chosen and shaded from.
+void setCameraEye(const Vector3& eye);
+void setShadingView(const Vector3& eye, const Vector3& viewDir);
 
 constexpr int kMaxLights = 200;
 // Lamps nearer than this many units (squared) are lit even behind the camera.
@@ -561,6 +569,17 @@ constexpr int kMaxEffectSubSteps = 5;
 // One system of each kind per car, indexed like the race's cars; for the
 // whole run.
 constexpr int kEffectCars = 4;
+// One car's effects for this frame as the car's code left them.
+struct EmitterSettings {
+    float dustLevel;
+    bool dustActive;
+    float flameColour[3];
+    float flameLevel;
+    bool flameActive;
+    float smokeLevel;
+    bool smokeActive;
+};
+void setCarEmitters(int car, const EmitterSettings& settings);
 extern ParticleSystem dustEmitters[kEffectCars];
 extern ParticleSystem flameEmitters[kEffectCars];
 extern ParticleSystem smokeEmitters[kEffectCars];
