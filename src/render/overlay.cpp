@@ -8,7 +8,8 @@
 #include "render/render.h"
 #include "state/state.h"
 
-// The frame beginOverlay draws into; a width of 0 means the whole window.
+// The frame beginOverlay draws into; a width of 0 means the whole window at
+// the game's resolution.
 static ViewportRect overlayFrame{0, 0, 0, 0};
 
 void setOverlayFrame(const ViewportRect& frame) {
@@ -20,7 +21,10 @@ void resetOverlayFrame() {
 }
 
 static ViewportRect currentOverlayFrame() {
-    return overlayFrame.width > 0 && overlayFrame.height > 0 ? overlayFrame : windowViewport();
+    if (overlayFrame.width > 0 && overlayFrame.height > 0) return overlayFrame;
+    int32_t width = 0, height = 0;
+    currentResolution(&width, &height);
+    return ViewportRect{0, 0, width, height};
 }
 
 OverlayBounds overlayBoundsOf(int width, int height) {

@@ -26,8 +26,8 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
     if (!generatedContentPresent()) return false;
     scriptedReset();
     options.resolutionIndex = width == 640 ? 0 : (width == 800 ? 1 : 2);
-    options.screenWidth = width;
-    options.screenHeight = height;
+    options.screenWidth = options.windowWidth = width;
+    options.screenHeight = options.windowHeight = height;
     if (!scriptedOpenGLWindow(width, height)) return false;
     resizeScene(width, height);
     if (!startRenderer()) return false;

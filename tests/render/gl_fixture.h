@@ -66,8 +66,8 @@ class RendererTest : public ::testing::Test {
     bool start(int w, int h) {
         width = w;
         height = h;
-        options.screenWidth = w;
-        options.screenHeight = h;
+        options.screenWidth = options.windowWidth = w;
+        options.screenHeight = options.windowHeight = h;
         if (!scriptedOpenGLWindow(w, h)) return false;
         glViewport(0, 0, w, h);
         return startRenderer();

@@ -36,8 +36,8 @@ std::vector<std::string> modelFiles() {
 TEST(GeneratedContent, LoadsThroughTheGameReaders) {
     if (!contentPresent()) FAIL() << "run korvask-content first";
     scriptedReset();
-    options.screenWidth = 800;
-    options.screenHeight = 600;
+    options.screenWidth = options.windowWidth = 800;
+    options.screenHeight = options.windowHeight = 600;
     ASSERT_TRUE(scriptedOpenGLWindow(800, 600));
     ASSERT_TRUE(startRenderer());
     for (int i = 0; i < kTgaTextureCount; i++) {
