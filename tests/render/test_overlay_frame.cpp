@@ -20,8 +20,8 @@ struct FrameCase {
     int windowWidth, windowHeight;
     ViewportRect frame;  // width 0: the whole window
     OverlayAnchor anchor;
-    bool fillBounds;           // the frame's whole overlay space, not the rectangle below
-    float x0, y0, x1, y1;      // overlay units
+    bool fillBounds;               // the frame's whole overlay space, not the rectangle below
+    float x0, y0, x1, y1;          // overlay units
     int left, bottom, right, top;  // where it must land, window pixels from the lower left
 };
 
@@ -38,7 +38,19 @@ TEST_F(OverlayFrameTest, DesignIsFittedCentredAndAnchored) {
         {1280, 720, {0, 0, 0, 0}, OverlayAnchor::TopRight, false, 700, 500, 800, 600, 1160, 600, 1280, 720},
         // One player's top half of a split 640 x 480: a 320 x 240 design.
         {640, 480, {0, 240, 640, 240}, OverlayAnchor::Centre, false, 0, 0, 800, 600, 160, 240, 480, 480},
-        {640, 480, {0, 240, 640, 240}, OverlayAnchor::BottomRight, false, 400, 0, 800, 300, 480, 240, 640, 360},
+        {640,
+         480,
+         {0, 240, 640, 240},
+         OverlayAnchor::BottomRight,
+         false,
+         400,
+         0,
+         800,
+         300,
+         480,
+         240,
+         640,
+         360},
         // A tall frame (the left half): the design between bands above and below.
         {640, 480, {0, 0, 320, 480}, OverlayAnchor::Centre, false, 0, 0, 800, 600, 0, 120, 320, 360},
         {640, 480, {0, 0, 320, 480}, OverlayAnchor::Top, false, 0, 500, 800, 600, 0, 440, 320, 480},
@@ -78,8 +90,10 @@ TEST_F(OverlayFrameTest, DesignIsFittedCentredAndAnchored) {
                 if (lit && !wanted) outside++;
             }
         const int area = (c.right - c.left) * (c.top - c.bottom);
-        EXPECT_EQ(inside, area) << c.windowWidth << "x" << c.windowHeight << " to " << c.left << "," << c.bottom;
-        EXPECT_EQ(outside, 0) << c.windowWidth << "x" << c.windowHeight << " to " << c.left << "," << c.bottom;
+        EXPECT_EQ(inside, area) << c.windowWidth << "x" << c.windowHeight << " to " << c.left << ","
+                                << c.bottom;
+        EXPECT_EQ(outside, 0) << c.windowWidth << "x" << c.windowHeight << " to " << c.left << ","
+                              << c.bottom;
     }
 }
 

@@ -109,18 +109,20 @@ TEST_F(WindowProcedure, ScreenSaverAndMonitorPowerAreSwallowed) {
 // there, at every resolution, not at the position the frame last read.
 TEST_F(WindowProcedure, AClickRightAfterAMoveHitsTheButtonUnderTheClick) {
     struct Case {
-        int resolution, pixelX, pixelY;
+        int width, height, pixelX, pixelY;
     };
-    const Case cases[] = {{0, 560, 192}, {1, 700, 240}, {2, 934, 320}};
+    // On the wide screen the 4:3 design sits 160 pixels in, 1.2 pixels a unit.
+    const Case cases[] = {
+        {640, 480, 560, 192}, {800, 600, 700, 240}, {1024, 768, 934, 320}, {1280, 720, 1000, 288}};
     for (const Case& c : cases) {
         resetFrontEndState();
         options.soundEnabled = false;
-        options.resolutionIndex = c.resolution;
+        chooseScreenSize(c.width, c.height);
         game.gameState = MainMenu;
         frontEnd.mouseX = 0;  // where the last frame saw the pointer
         frontEnd.mouseY = 0;
         windowProcedure(WM_LBUTTONDOWN, 1, makeLong(c.pixelX, c.pixelY));
-        EXPECT_EQ(game.gameState, CareerMenu) << "resolution " << c.resolution;
+        EXPECT_EQ(game.gameState, CareerMenu) << c.width << "x" << c.height;
         EXPECT_EQ(frontEnd.mouseX, 700);
         EXPECT_EQ(frontEnd.mouseY, 240);
     }
