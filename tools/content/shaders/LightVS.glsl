@@ -9,6 +9,12 @@ varying vec2 reflectionCoord;
 varying float fogDepth;
 // The material's emissive colour, sent per group as texture coordinate set 1.
 varying vec3 glowColour;
+#if defined(BAKED) && BAKED
+// Where the map of the lamps' light on the ground lies in model space:
+// x and z of its corner, then 1 / its width and 1 / its depth.
+uniform vec4 lampMapPlace;
+varying vec2 lampMapCoord;
+#endif
 
 void main()
 {
@@ -22,6 +28,10 @@ void main()
     gl_TexCoord[0] = gl_MultiTexCoord0;
     gl_FrontColor = gl_Color;
     glowColour = gl_MultiTexCoord1.rgb;
+
+#if defined(BAKED) && BAKED
+    lampMapCoord = (gl_Vertex.xz - lampMapPlace.xy) * lampMapPlace.zw;
+#endif
 
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     fogDepth = abs(eye.z);
