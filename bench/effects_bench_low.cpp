@@ -127,4 +127,92 @@ BENCHMARK(BM_LowMenuSaving)
     ->Iterations(4 * kFramesEachSide)
     ->Unit(benchmark::kMillisecond);
 
+// Where the Low race frame goes: each frame is drawn in full, then parts of
+// it once more on their own between glFinish calls: clearing the frame, the
+// map alone at the scene's scale from the frame's view, the sky dome, the
+// scaled scene's copy and stretch over the frame, the HUD, and the map at
+// a quarter of the frame's side (with its own stretch).
+void BM_LowFrameParts(benchmark::State& state) {
+    reflectionSlowFrameFactor = 0.0f;
+    if (!startDrivenRace()) {
+        state.SkipWithError("no GL window or no base/ (run from the build folder)");
+        return;
+    }
+    frameClock.frameFactor = 1.0f;
+    frameClock.frameClockPrev = timerGetTime() * 0.01f;
+    applyGraphicsPreset(GraphicsLow);
+    constexpr int kParts = 7;
+    std::vector<double> wall[kParts], cpu[kParts];
+    auto timed = [&](void (*part)(), int index) {
+        glFinish();
+        const double c0 = cpuMs();
+        const auto t0 = std::chrono::steady_clock::now();
+        part();
+        glFinish();
+        wall[index].push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        cpu[index].push_back(cpuMs() - c0);
+    };
+    for (auto _ : state) {
+        driveTowardsNextCheckpoint();
+        timed([] { drawFrame(); }, 0);
+        const SceneView view = sceneView();
+        static SceneView frameView;
+        frameView = view;
+        timed(clearFrame, 1);
+        timed(
+            [] {
+                beginScaledScene();
+                beginLitScene();
+                setSceneView(frameView);
+                selectLights();
+                setLightMaterial(sceneShading);
+                drawSceneMap(session.visualMapModel, false);
+                endLitScene();
+            },
+            2);
+        timed(
+            [] {
+                beginUnlitScene();
+                drawSkyDome();
+                restoreSceneState();
+            },
+            3);
+        timed(endScaledScene, 4);
+        timed(drawRaceHud, 5);
+        // The map again at a quarter of the frame's side: what is left is
+        // its work per triangle and per draw rather than per pixel.
+        graphicsSwitches.renderScale = 0.25f;
+        timed(
+            [] {
+                beginScaledScene();
+                beginLitScene();
+                setSceneView(frameView);
+                selectLights();
+                setLightMaterial(sceneShading);
+                drawSceneMap(session.visualMapModel, false);
+                endLitScene();
+                endScaledScene();
+            },
+            6);
+        graphicsSwitches.renderScale = kGraphicsPresets[GraphicsLow].renderScale;
+        platformSwapBuffers();
+    }
+    const char* names[kParts] = {"frame", "clear", "map", "sky", "stretch", "hud", "map_quarter"};
+    for (int part = 0; part < kParts; part++) {
+        std::sort(wall[part].begin(), wall[part].end());
+        std::sort(cpu[part].begin(), cpu[part].end());
+        const std::string name = names[part];
+        state.counters[name + "_median_ms"] = wall[part].empty() ? 0.0 : wall[part][wall[part].size() / 2];
+        state.counters[name + "_cpu_ms"] = cpu[part].empty() ? 0.0 : cpu[part][cpu[part].size() / 2];
+    }
+    double load[1] = {0.0};
+    state.counters["load1"] = getloadavg(load, 1) == 1 ? load[0] : -1.0;
+    applyGraphicsPreset(GraphicsHigh);
+    unloadRace();
+    releaseSky();
+    scriptedCloseGLWindow();
+}
+BENCHMARK(BM_LowFrameParts)->Iterations(200)->Unit(benchmark::kMillisecond);
+
 }  // namespace

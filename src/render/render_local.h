@@ -158,6 +158,8 @@ struct ModelChunks {
     bool lampMapBaked = false;
     float lampMapPlace[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // the program's lampMapPlace
     float lampMapBrightest = 0.0f;                     // brightest channel of the baked light
+    // The model's textures are sampled from the nearest mipmap level only.
+    bool nearestMipmap = false;
 };
 
 // The lamps' light on a model's ground, one texel per `texel` units from

@@ -66,6 +66,9 @@ uniform float RefInt;      // 1 on a reflective car body, 0 elsewhere
 // so that where two pools overlap the sum still fits a texel.
 uniform sampler2D lampMap;
 varying vec2 lampMapCoord;
+// The fill light's diffuse term, worked out per corner: it stands so far off
+// that it hardly turns across a triangle.
+varying float fillDiffuse;
 #endif
 
 varying vec3 modelPosition;
@@ -130,8 +133,12 @@ void main()
 #if BAKED
     light += 2.0 * texture2D(lampMap, lampMapCoord).rgb;
 #endif
+#if BAKED
+    light += light5Color.rgb * fillDiffuse;
+#else
     vec3 toFill = normalize(light5Pos.xyz - modelPosition);
     light += light5Color.rgb * max(dot(n, toFill), 0.0);
+#endif
 
     vec4 texel = texture2D(decal, gl_TexCoord[0].st);
     vec4 base = texel * gl_Color;

@@ -14,6 +14,9 @@ varying vec3 glowColour;
 // x and z of its corner, then 1 / its width and 1 / its depth.
 uniform vec4 lampMapPlace;
 varying vec2 lampMapCoord;
+// The fill light (see the fragment stage) and its diffuse term per corner.
+uniform vec4 light5Pos;
+varying float fillDiffuse;
 #endif
 
 void main()
@@ -31,6 +34,7 @@ void main()
 
 #if defined(BAKED) && BAKED
     lampMapCoord = (gl_Vertex.xz - lampMapPlace.xy) * lampMapPlace.zw;
+    fillDiffuse = max(dot(normalize(gl_Normal), normalize(light5Pos.xyz - gl_Vertex.xyz)), 0.0);
 #endif
 
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
