@@ -236,6 +236,24 @@ void BM_MenuFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MenuFrame)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
+// The menu frame (the garage behind the main menu) at each graphics preset:
+// 0 Low, 1 Medium, 2 High.
+void BM_MenuFramePreset(benchmark::State& state) {
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    applyGraphicsPreset((int)state.range(0));
+    game.gameState = MainMenu;
+    Samples samples;
+    for (auto _ : state) {
+        for (int i = 0; i < kMeasuredFrames; i++) timedFrame(&samples);
+    }
+    applyGraphicsPreset(GraphicsHigh);
+    samples.report(state);
+}
+BENCHMARK(BM_MenuFramePreset)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 // What the end of the splash does (textures, car models and table, garage
 // models), then the first menu frame.
 void BM_StartupToMenu(benchmark::State& state) {

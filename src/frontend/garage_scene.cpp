@@ -100,6 +100,8 @@ void drawGarageScene() {
     renderGarageReflection();
     // The reflection view leaves its square in the corner of the frame.
     clearFrame();
+    // The room at the preset's render scale, as a race's scene.
+    beginScaledScene();
     // From the room's origin down -z with the garage's lens, over the window.
     SceneView roomView;
     roomView.viewport = windowViewport();
@@ -118,6 +120,7 @@ void drawGarageScene() {
     drawGarageCarWheels(raceRun.carWheelModels[car], view, wheels, kGarageShading);
 
     endLitScene();
+    endScaledScene();
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     postProcessFrame();
 }

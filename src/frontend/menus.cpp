@@ -29,6 +29,8 @@ float pulseAlpha(float base) {
 // The glow over the post-processed garage, which is still in the back buffer,
 // as the race HUD recomposes a frame.
 void drawBackground() {
+    // A preset without glow leaves nothing to add.
+    if (graphicsSwitchesInForce().glowSize <= 0) return;
     beginImages();
     setBlend2D(Blend2DAdd);
     const OverlayBounds screen = overlayBounds();

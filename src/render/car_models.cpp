@@ -32,6 +32,12 @@ void placeRaceBody(const void* context) {
 }
 
 // The paint's reflection in the second texture unit, while the body is drawn.
+// The body's polish: lamp highlights and the mirror at Medium and up, the
+// paint's own colour lit as the street is at Low.
+static float paintMirror() {
+    return graphicsSwitchesInForce().carPaint ? 1.0f : 0.0f;
+}
+
 void bindPaintReflection() {
     if (!multitextureAvailable) return;
     glActiveTextureARB(GL_TEXTURE1_ARB);
@@ -75,7 +81,7 @@ void drawRaceCarModel(Model* body, Model* wheel, const float bodyMatrix[16], flo
     if (body == nullptr) return;
     bindPaintReflection();
     const RaceBodyPlacement c{bodyMatrix, bodyRaise};
-    drawLampLitModel(body, placeRaceBody, &c, sceneShading, 1.0f);
+    drawLampLitModel(body, placeRaceBody, &c, sceneShading, paintMirror());
     releasePaintReflection();
     glEnable(GL_TEXTURE_2D);
 }
@@ -84,7 +90,7 @@ void drawGarageCarBody(Model* body, const GarageView& view, const SceneShading& 
     bindPaintReflection();
     glPushMatrix();
     applyGarageView(view);
-    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, 1.0f);
+    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, paintMirror());
     glPopMatrix();
     releasePaintReflection();
 }

@@ -13,13 +13,14 @@ static const float kHighFogDensity = 0.012f;
 
 const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount] = {
     // Low: a half-size scene, no mirror in the paint, no glow, a quarter of
-    // the particles, the city to 150 units in a thicker haze.
-    {0.5f, 0, 0, 4, 150.0f, 0.016f},
+    // the particles, the city to 150 units in a thicker haze, lit by the
+    // lamps' light baked into a map of the ground, cars without polish.
+    {0.5f, 0, 0, 4, 150.0f, 0.016f, true, false},
     // Medium: a three-quarter scene, the mirror every third frame, the glow
     // at half size, half the particles, the city to 200 units.
-    {0.75f, 3, 128, 2, 200.0f, 0.0125f},
+    {0.75f, 3, 128, 2, 200.0f, 0.0125f, false, true},
     // High: every pass at full size.
-    {1.0f, 1, 256, 1, 0.0f, kHighFogDensity},
+    {1.0f, 1, 256, 1, 0.0f, kHighFogDensity, false, true},
 };
 
 GraphicsSwitches graphicsSwitches = kGraphicsPresets[GraphicsHigh];

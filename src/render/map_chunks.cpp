@@ -192,6 +192,31 @@ float brightestLit(const SceneShading& shading, const int* lamps, int lampCount)
     return brightest;
 }
 
+// The same for the baked copy: the fill light and the brightest baked light.
+float brightestBaked(const SceneShading& shading, float bakedBrightest) {
+    float brightest = 0.0f;
+    for (int c = 0; c < 3; c++) {
+        const float light = shaderLights[kShaderLights - 1].colour[c] + bakedBrightest;
+        brightest = std::max(brightest, shading.ambientColor[c] * shading.matAmbient[c] +
+                                            shading.matDiffuse[c] * light + shading.emissive[c]);
+    }
+    return brightest;
+}
+
+// With the lamps baked, the map's textures blend within the nearest mipmap
+// level rather than between two: half the texel reads of each pixel, which
+// the software renderer pays for. Put back for every other draw.
+void useNearestMipmap(const Model& model, ModelChunks& chunks, bool nearest) {
+    if (chunks.nearestMipmap == nearest) return;
+    chunks.nearestMipmap = nearest;
+    for (int m = 0; m < model.materialCount; m++) {
+        if (model.materials[m].texture == 0) continue;
+        glBindTexture(GL_TEXTURE_2D, model.materials[m].texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        nearest ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR);
+    }
+}
+
 // The preset's draw distance leaves out chunks lying wholly beyond it.
 bool beyondDrawDistance(const float m[16], const MapChunk& chunk) {
     const float distance = graphicsSwitches.drawDistance;
@@ -258,6 +283,7 @@ void buildMapLightPrograms() {
     }
     foggedProgram = LampProgram();
     buildChunkProgram(foggedProgram, 0, true);
+    buildBakedLampProgram();
 }
 
 void releaseModelChunks(Model* model) {
@@ -267,6 +293,7 @@ void releaseModelChunks(Model* model) {
         if (chunk.list != 0) glDeleteLists(chunk.list, 1);
         if (chunk.twoSidedList != 0) glDeleteLists(chunk.twoSidedList, 1);
     }
+    releaseBakedLampMap(model->chunks);
     delete model->chunks;
     model->chunks = nullptr;
 }
@@ -281,7 +308,7 @@ void ensureModelChunks(Model* model) {
     }
 }
 
-void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces) {
+void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces, bool bakedLamps) {
     if (model == nullptr) return;
     if (!lampProgramsBuilt) buildMapLightPrograms();
     ensureModelChunks(model);
@@ -325,15 +352,21 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
 
     bool shadingSet[kShaderLights] = {false, false, false, false, false};
     GLhandleARB current = 0;
+    // Every lamp's light baked into the ground: one copy for every chunk.
+    const GLhandleARB baked = bakedLamps ? beginBakedLampDraw(model, shading) : 0;
+    if (baked != 0) current = baked;
+    useNearestMipmap(*model, *model->chunks, baked != 0);
     for (const auto& v : visible) {
         const MapChunk& chunk = chunks[static_cast<size_t>(v.second)];
         int reaching[kShaderLights - 1];
-        const int n = lampsReachingBox(chunk.lo, chunk.hi, shading.matDiffuse, reaching);
+        const int n = baked != 0 ? 0 : lampsReachingBox(chunk.lo, chunk.hi, shading.matDiffuse, reaching);
+        const float brightest = baked != 0 ? brightestBaked(shading, model->chunks->lampMapBrightest)
+                                           : brightestLit(shading, reaching, n);
         // Past the fog's reach the lighting cannot show: the fog's colour
         // alone, with no texture read and no lamp.
         if (fogFarChunks && foggedProgram.program != 0 &&
             nearestViewDepth(view.modelView, chunk.lo, chunk.hi) >=
-                fogHiddenDepth(fogDensity, fogColour, brightestLit(shading, reaching, n) + chunk.glow)) {
+                fogHiddenDepth(fogDensity, fogColour, brightest + chunk.glow)) {
             mapChunkStats.fogged++;
             if (current != foggedProgram.program) {
                 glUseProgramObjectARB(foggedProgram.program);
@@ -343,6 +376,14 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
             continue;
         }
         mapChunkStats.byLamps[n]++;
+        if (baked != 0) {
+            if (current != baked) {
+                glUseProgramObjectARB(baked);
+                current = baked;
+            }
+            callChunk(chunk, cullBackFaces);
+            continue;
+        }
         LampProgram& p = lampPrograms[n];
         if (p.program == 0) {
             // No cheaper copy: the full program with every lamp.
@@ -365,6 +406,7 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
         uploadReachingLamps(p, reaching, n);
         callChunk(chunk, cullBackFaces);
     }
+    if (baked != 0) endBakedLampDraw();
     glUseProgramObjectARB(lightProgram);
     if (textured)
         glEnable(GL_TEXTURE_2D);

@@ -160,8 +160,6 @@ static void restoreGlowSquare(int width, int height) {
 void postProcessFrame() {
     int32_t width, height;
     currentResolution(&width, &height);
-    glBindTexture(GL_TEXTURE_2D, screenTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     if (!effectsEnabled || graphicsSwitches.glowSize <= 0) {
@@ -174,6 +172,9 @@ void postProcessFrame() {
         }
         return;
     }
+    // Only the glow passes read the frame's copy.
+    glBindTexture(GL_TEXTURE_2D, screenTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, width, height, 0);
     for (const PostPass& pass : kGlowChain) postProcessPass(pass.type, pass.kind);
     restoreGlowSquare(width, height);
 }

@@ -123,7 +123,8 @@ static bool mirrorBlack = false;
 void renderReflection(const ReflectionScene& scene) {
     const bool inRace = scene.inRace;
     const int interval = graphicsSwitches.reflectionInterval;
-    if (!effectsEnabled || (inRace && interval <= 0)) {
+    // A preset without the mirror draws it neither in a race nor in the garage.
+    if (!effectsEnabled || interval <= 0) {
         if (!mirrorBlack) fillRenderTexture(reflectionTexture, kReflectionSize, kReflectionSize, 0);
         mirrorBlack = true;
         mirrorKeptFrames = -1;

@@ -688,7 +688,10 @@ void buildMapLightPrograms();
 // afterwards. The chunks are built at the model's first draw.
 // cullBackFaces: the closed shapes are drawn with their back faces culled
 // (the race map); groups of two-sided materials never are.
-void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces = false);
+// bakedLamps: lit by every lamp's light baked into a map of the ground
+// instead of the four lamps of the frame (the race map at Low).
+void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFaces = false,
+                      bool bakedLamps = false);
 // On: the race map's closed shapes are drawn with back-face culling. Off:
 // every face (the reference picture).
 extern bool mapBackFaceCulling;
@@ -925,6 +928,8 @@ struct GraphicsSwitches {
     int particleStride;      // every n-th particle is drawn
     float drawDistance;      // map chunks beyond this depth are left out; 0: none
     float fogDensity;        // GL_EXP2 density of the night haze
+    bool bakedLamps;         // the race map lit by every lamp's light baked into a ground map
+    bool carPaint;           // the cars' polished paint: lamp highlights and the mirror
 };
 extern const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount];
 // The switches of the preset in force.

@@ -152,7 +152,44 @@ struct ModelChunks {
     float eyeX0 = 0.0f, eyeZ0 = 0.0f;
     int eyeNx = 0, eyeNz = 0;
     std::vector<uint8_t> eyeCells;
+    // The lamps' light on the ground, baked at the first draw that asks for
+    // it (lamp_bake.cpp); 0 when none could be made.
+    GLuint lampMap = 0;
+    bool lampMapBaked = false;
+    float lampMapPlace[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // the program's lampMapPlace
+    float lampMapBrightest = 0.0f;                     // brightest channel of the baked light
+    // The model's textures are sampled from the nearest mipmap level only.
+    bool nearestMipmap = false;
 };
+
+// The lamps' light on a model's ground, one texel per `texel` units from
+// (originX, originZ); light holds r, g, b per texel, row by z.
+struct LampMapBake {
+    int width = 0, height = 0;
+    float originX = 0.0f, originZ = 0.0f, texel = 1.0f;
+    float place[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // originX, originZ, 1 / width, 1 / depth in units
+    std::vector<float> light;
+    std::vector<float> ground;  // height of the lowest up-facing surface per texel
+    float brightest = 0.0f;
+};
+// What one lamp gives a surface facing straight up at `point`, as the light
+// program's diffuse term works it out (channel 0..2).
+float bakedLampLight(const LightSource& lamp, const float point[3], int channel);
+// The light of every lamp on the lowest up-facing surface of the model over
+// each texel.
+void bakeLampMap(const Model& model, const LightSource* lamps, int lampCount, LampMapBake* bake);
+// The baked light of the texel holding (x, z); 0 outside the map.
+float bakedLightAt(const LampMapBake& bake, float x, float z, int channel);
+// The height of that surface at (x, z); false where there is none.
+bool bakedGroundAt(const LampMapBake& bake, float x, float z, float* height);
+// The map's copy of the light program that reads the baked light (built with
+// the other copies).
+void buildBakedLampProgram();
+// Bakes the model's lamp map if not yet done, binds it to unit 2 and makes
+// the baked copy current with its shading; 0 when there is none.
+GLhandleARB beginBakedLampDraw(Model* model, const SceneShading& shading);
+void endBakedLampDraw();
+void releaseBakedLampMap(ModelChunks* chunks);
 
 // Side of a ground cell of the visibility sets' grid of buildings.
 constexpr float kGroundCell = 4.0f;

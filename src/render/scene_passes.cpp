@@ -82,7 +82,7 @@ void drawMapDepth(Model* map) {
 void drawSceneMap(Model* map, bool depthPrepass) {
     placeModelLightsInWorld();
     if (mapChunksEnabled) {
-        drawChunkedModel(map, sceneShading, mapBackFaceCulling);
+        drawChunkedModel(map, sceneShading, mapBackFaceCulling, graphicsSwitchesInForce().bakedLamps);
         return;
     }
     if (depthPrepass) drawMapDepth(map);

@@ -8,7 +8,9 @@
 // mirror, which only polished paint shows (the city has no specular colour
 // and no mirror strength). FOGGED 1 is the copy for the parts of the city so
 // far away that the fog hides them completely: they are drawn in the fog's
-// colour alone.
+// colour alone. BAKED 1 is the copy for the city at the lowest detail: every
+// lamp's light on the ground was worked out once, when the race loaded, into
+// a map of the ground that this copy reads instead of evaluating lamps.
 #ifndef LAMPS
 #define LAMPS 4
 #endif
@@ -17,6 +19,9 @@
 #endif
 #ifndef FOGGED
 #define FOGGED 0
+#endif
+#ifndef BAKED
+#define BAKED 0
 #endif
 
 // Lamps 1 to 4: model-space position (w = 1), direction they point, colour
@@ -56,6 +61,15 @@ uniform vec3 cameraPos;
 uniform sampler2D decal;   // unit 0: the surface's texture
 uniform sampler2D decal2;  // unit 1: the reflection image
 uniform float RefInt;      // 1 on a reflective car body, 0 elsewhere
+#if BAKED
+// Unit 2: the lamps' light on the ground below, stored at half its strength
+// so that where two pools overlap the sum still fits a texel.
+uniform sampler2D lampMap;
+varying vec2 lampMapCoord;
+// The fill light's diffuse term, worked out per corner: it stands so far off
+// that it hardly turns across a triangle.
+varying float fillDiffuse;
+#endif
 
 varying vec3 modelPosition;
 varying vec3 modelNormal;
@@ -116,8 +130,15 @@ void main()
 #if LAMPS > 3
     light += lamp(light4Pos, light4Color, light4Ori, light4Focus, n, v);
 #endif
+#if BAKED
+    light += 2.0 * texture2D(lampMap, lampMapCoord).rgb;
+#endif
+#if BAKED
+    light += light5Color.rgb * fillDiffuse;
+#else
     vec3 toFill = normalize(light5Pos.xyz - modelPosition);
     light += light5Color.rgb * max(dot(n, toFill), 0.0);
+#endif
 
     vec4 texel = texture2D(decal, gl_TexCoord[0].st);
     vec4 base = texel * gl_Color;

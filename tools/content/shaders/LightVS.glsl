@@ -9,6 +9,15 @@ varying vec2 reflectionCoord;
 varying float fogDepth;
 // The material's emissive colour, sent per group as texture coordinate set 1.
 varying vec3 glowColour;
+#if defined(BAKED) && BAKED
+// Where the map of the lamps' light on the ground lies in model space:
+// x and z of its corner, then 1 / its width and 1 / its depth.
+uniform vec4 lampMapPlace;
+varying vec2 lampMapCoord;
+// The fill light (see the fragment stage) and its diffuse term per corner.
+uniform vec4 light5Pos;
+varying float fillDiffuse;
+#endif
 
 void main()
 {
@@ -22,6 +31,11 @@ void main()
     gl_TexCoord[0] = gl_MultiTexCoord0;
     gl_FrontColor = gl_Color;
     glowColour = gl_MultiTexCoord1.rgb;
+
+#if defined(BAKED) && BAKED
+    lampMapCoord = (gl_Vertex.xz - lampMapPlace.xy) * lampMapPlace.zw;
+    fillDiffuse = max(dot(normalize(gl_Normal), normalize(light5Pos.xyz - gl_Vertex.xyz)), 0.0);
+#endif
 
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
     fogDepth = abs(eye.z);
