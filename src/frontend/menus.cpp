@@ -330,6 +330,9 @@ void drawScreen() {
         case RecordsPage:
             drawRecordsPage();
             break;
+        case ReplaysPage:
+            drawReplaysPage();
+            break;
         case Controls:
             drawControlsScreen();
             break;

@@ -843,6 +843,83 @@ bool deleteSavedReplay(const std::string& name);
 // problem when it is refused or unreadable.
 bool loadSavedReplay(const std::string& name, std::string* problem);
 
+// TV cameras along the loaded circuit, planned from its waypoints, walls and
+// buildings: where each stands, and which one shows the stretch from
+// checkpoint j to j + 1 (segmentCamera[j], -1 for none).
+struct TvCameraPlan {
+    int race = 0;  // the circuit planned for; 0: none
+    std::vector<Vector3> cameras;
+    std::vector<int> segmentCamera;
+};
+// Plans the loaded circuit's cameras into replayRun.tv.
+void planTvCameras();
+// The waypoint segment nearest a point, and the TV camera showing it.
+int nearestSegment(const Vector3& p);
+int tvCameraFor(const Vector3& p);
+// The car ahead at replay clock t: the most checkpoints passed by then.
+int replayLeader(const Replay& replay, float t);
+
+enum class ReplayCamera : int { Chase, Tv, Free };
+// 0.25x, 0.5x, 1x, 2x and 4x.
+constexpr int kReplaySpeedCount = 5;
+constexpr int kReplayNormalSpeed = 2;
+struct ReplayViewer {
+    bool active = false;
+    bool watchingSaved = false;  // replayRun.watched, else the recording
+    float time = 0.0f;           // replay clock, hundredths
+    int speedIndex = kReplayNormalSpeed;
+    bool backwards = false;
+    bool paused = false;
+    ReplayCamera camera = ReplayCamera::Chase;
+    int car = 0;  // the car the chase camera follows
+    bool hudShown = true;
+    int tvCamera = -1;  // in use, for the tools' report
+    // The free camera: orbit about a centre, radians and units.
+    Vector3 freeCentre;
+    float freeYaw = 0.8f;
+    float freePitch = 0.45f;
+    float freeDistance = 24.0f;
+    // What the viewer borrows of the race to show the replay's progress
+    // (flags, clocks, checkpoints, laps, places), given back at its end.
+    bool countdownWas = false;
+    bool finishedWas = false;
+    RaceClock raceTimeWas{}, lapTimeWas{}, bestLapWas{};
+    int placeWas = 4;
+    int passedWas[kRaceCars]{}, nextWas[kRaceCars]{}, lapWas[kRaceCars]{};
+};
+// Starts viewing the recording (or replayRun.watched when saved) on the
+// loaded race, which must be its circuit: the recording stops, the cars
+// take the replay's models and stand where it has them at 0. False when
+// the replay does not fit the loaded race.
+bool startReplayView(bool saved);
+// Back to the race as it was (its flags given back, the engines silent).
+void stopReplayView();
+// Puts every car where the replay has it at the viewer's clock.
+void showReplayMoment();
+// Moves the viewer's clock by a frame of f at its speed and direction; at
+// 1x forwards the replayed engines, crashes and nitro are heard.
+void advanceReplayView(float f);
+void setReplaySpeed(int index);
+void seekReplay(float t);
+// To the followed car's start of a lap; false when it never began it.
+bool jumpReplayToLap(int lap);
+void followReplayCar(int car);
+void setReplayCamera(ReplayCamera camera);
+// The view of the viewer's camera (moving the chase camera's state along).
+SceneView replayCameraView();
+// The replay's frame handed to the renderer: its camera, the replayed cars
+// and effects, the race HUD and time bar or only the glow.
+void drawReplayScene();
+
+// The viewer's keys: Space or P pause, Up and Down the speed, Left rewinds
+// and Right plays forwards, 1-4 the chase camera of that car, C the next
+// camera, H the HUD, Page Up and Page Down a lap on or back, Home and End;
+// the free camera turns on A D W S, zooms on Q E and moves on I J K L.
+void handleReplayKeys(float f);
+// One frame of the viewer in the race's place: keys, cars, picture, clock.
+// False (and the viewer stopped) when Esc leaves it.
+bool runReplayFrame(float f);
+
 // What the race keeps of replays for the whole run.
 struct ReplayRunState {
     // The race being recorded, or the last one recorded.
@@ -850,5 +927,7 @@ struct ReplayRunState {
     ReplayRecorder recorder;
     // A replay read from the saves folder for viewing.
     Replay watched;
+    ReplayViewer viewer;
+    TvCameraPlan tv;
 };
 extern ReplayRunState replayRun;

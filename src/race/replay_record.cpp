@@ -146,6 +146,21 @@ ReplayPose replaySamplePose(const ReplayCarSample& s) {
     return p;
 }
 
+// The car's velocity at sample i: the central difference of the samples
+// around it (one-sided at either end), units a physics second.
+static Vector3 sampleVelocity(const Replay& replay, int car, int i, int frames) {
+    const size_t cars = static_cast<size_t>(replay.carCount);
+    const int from = i > 0 ? i - 1 : i, to = i < frames - 1 ? i + 1 : i;
+    if (to == from) return Vector3();
+    const ReplayCarSample& a = replay.samples[static_cast<size_t>(from) * cars + static_cast<size_t>(car)];
+    const ReplayCarSample& b = replay.samples[static_cast<size_t>(to) * cars + static_cast<size_t>(car)];
+    const float seconds =
+        static_cast<float>(to - from) * kReplaySampleHundredths * kPhysicsSecondsPerHundredth;
+    return Vector3(b.position[0] - a.position[0], b.position[1] - a.position[1],
+                   b.position[2] - a.position[2]) *
+           (1.0f / seconds);
+}
+
 bool replayCarPose(const Replay& replay, int car, float t, ReplayPose* pose) {
     const int frames = replayFrameCount(replay);
     if (car < 0 || car >= replay.carCount || frames == 0 || !(t >= 0.0f) || t > replayDuration(replay))
@@ -153,24 +168,21 @@ bool replayCarPose(const Replay& replay, int car, float t, ReplayPose* pose) {
     const size_t cars = static_cast<size_t>(replay.carCount);
     int i = static_cast<int>(t / kReplaySampleHundredths);
     if (i > frames - 1) i = frames - 1;
-    const ReplayPose a = replaySamplePose(replay.samples[static_cast<size_t>(i) * cars + car]);
+    const ReplayPose a =
+        replaySamplePose(replay.samples[static_cast<size_t>(i) * cars + static_cast<size_t>(car)]);
     if (i == frames - 1) {
         *pose = a;
-        // The last sample's motion is the one leading up to it.
-        if (i > 0) {
-            const ReplayPose before =
-                replaySamplePose(replay.samples[static_cast<size_t>(i - 1) * cars + car]);
-            pose->velocity = (a.position - before.position) *
-                             (1.0f / (kReplaySampleHundredths * kPhysicsSecondsPerHundredth));
-        }
+        pose->velocity = sampleVelocity(replay, car, i, frames);
         return true;
     }
-    const ReplayPose b = replaySamplePose(replay.samples[static_cast<size_t>(i + 1) * cars + car]);
+    const ReplayPose b =
+        replaySamplePose(replay.samples[static_cast<size_t>(i + 1) * cars + static_cast<size_t>(car)]);
     float k = (t - static_cast<float>(i) * kReplaySampleHundredths) / kReplaySampleHundredths;
     k = k < 0.0f ? 0.0f : (k > 1.0f ? 1.0f : k);
     *pose = blendPose(a, b, k);
-    pose->velocity =
-        (b.position - a.position) * (1.0f / (kReplaySampleHundredths * kPhysicsSecondsPerHundredth));
+    const Vector3 va = sampleVelocity(replay, car, i, frames),
+                  vb = sampleVelocity(replay, car, i + 1, frames);
+    pose->velocity = va + (vb - va) * k;
     return true;
 }
 

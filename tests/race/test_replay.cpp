@@ -69,6 +69,7 @@ class RecordedRace : public ::testing::Test {
         if (!openSimWindow()) return;
         poses_ = new std::vector<TruePose>(driveRecordedRace(2500));
         replay_ = new Replay(replayRun.recording);
+        watchInTheRace();
         unloadRace();
         scriptedCloseGLWindow();
     }
@@ -81,9 +82,46 @@ class RecordedRace : public ::testing::Test {
     void SetUp() override {
         if (poses_ == nullptr) FAIL() << "needs the generated maps (korvask-content base) and a GL context";
     }
+    // The viewer on the loaded race: every car put where the race had it at
+    // a sample, by its body's own transform; then a rewind and the same
+    // play forwards.
+    static void watchInTheRace() {
+        viewed_ = startReplayView(false);
+        if (!viewed_) return;
+        const TruePose& at = (*poses_)[1999];  // clock 2000, a sample
+        seekReplay(at.clock);
+        showReplayMoment();
+        for (int i = 0; i < kRaceCars; i++) {
+            positionError_ =
+                std::fmax(positionError_, length(getPosition(session.cars[i].body) - at.position[i]));
+            const Matrix3 want = toMatrix(at.orientation[i]), got = getRotation(session.cars[i].body);
+            for (int row = 0; row < 3; row++)
+                rotationError_ = std::fmax(rotationError_, length(want.rows[row] - got.rows[row]));
+        }
+        Vector3 before[kRaceCars];
+        for (int i = 0; i < kRaceCars; i++) before[i] = getPosition(session.cars[i].body);
+        const float start = replayRun.viewer.time;
+        setReplaySpeed(kReplayNormalSpeed + 1);
+        replayRun.viewer.backwards = true;
+        for (int k = 0; k < 7; k++) advanceReplayView(1.3f);
+        rewoundBy_ = start - replayRun.viewer.time;
+        replayRun.viewer.backwards = false;
+        for (int k = 0; k < 7; k++) advanceReplayView(1.3f);
+        showReplayMoment();
+        for (int i = 0; i < kRaceCars; i++)
+            rewindGap_ = std::fmax(rewindGap_, length(getPosition(session.cars[i].body) - before[i]));
+        stopReplayView();
+    }
     static std::vector<TruePose>* poses_;
     static Replay* replay_;
+    static bool viewed_;
+    static float positionError_, rotationError_, rewindGap_, rewoundBy_;
 };
+bool RecordedRace::viewed_ = false;
+float RecordedRace::positionError_ = 0.0f;
+float RecordedRace::rotationError_ = 0.0f;
+float RecordedRace::rewindGap_ = 0.0f;
+float RecordedRace::rewoundBy_ = 0.0f;
 std::vector<TruePose>* RecordedRace::poses_ = nullptr;
 Replay* RecordedRace::replay_ = nullptr;
 
@@ -139,6 +177,20 @@ TEST_F(RecordedRace, BetweenSamplesEveryCarStaysWithinTheInterpolationsBound) {
         }
     }
     EXPECT_GT(checked, 1500 * kRaceCars);
+}
+
+TEST_F(RecordedRace, TheViewerPutsEveryBodyWhereTheRaceHadIt) {
+    ASSERT_TRUE(viewed_);
+    EXPECT_LE(positionError_, 0.01f);
+    // Rows of unit length: 0.01 apart is about 0.01 rad.
+    EXPECT_LE(rotationError_, 0.01f);
+}
+
+TEST_F(RecordedRace, RewindThenForwardLandsOnTheSamePose) {
+    ASSERT_TRUE(viewed_);
+    // Seven frames of 1.3 hundredths at 2x.
+    EXPECT_NEAR(rewoundBy_, 7 * 1.3f * 2.0f, 1e-3f);
+    EXPECT_LE(rewindGap_, 1e-3f);
 }
 
 TEST_F(RecordedRace, TheRacesEventsAreKeptInTimeOrder) {
@@ -440,3 +492,72 @@ TEST_F(SavedReplays, OnlyReplaysOfTheSavesFolderAreDeleted) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// TV cameras.
+
+namespace {
+
+// The segment from a to b passes through the box of a building (from far
+// below the ground up to its top).
+bool throughBuilding(const MapSolid& s, const Vector3& a, const Vector3& b) {
+    const float from[3] = {a.x, a.y, a.z}, to[3] = {b.x, b.y, b.z};
+    const float low[3] = {s.x0, -1e4f, s.z0}, high[3] = {s.x1, s.top, s.z1};
+    float enter = 0.0f, leave = 1.0f;
+    for (int k = 0; k < 3; k++) {
+        const float d = to[k] - from[k];
+        if (d == 0.0f) {
+            if (from[k] < low[k] || from[k] > high[k]) return false;
+            continue;
+        }
+        const float t0 = (low[k] - from[k]) / d, t1 = (high[k] - from[k]) / d;
+        enter = std::fmax(enter, std::fmin(t0, t1));
+        leave = std::fmin(leave, std::fmax(t0, t1));
+    }
+    return enter <= leave;
+}
+
+}  // namespace
+
+// Along every circuit's line, a metre up where a leading car's body is, the
+// TV camera showing that stretch sees it past the walls and the buildings
+// for at least 80 % of the lap.
+TEST(TvCameras, EveryCircuitsCamerasSeeTheLeaderForMostOfTheLap) {
+    struct stat st;
+    if (stat("base/maps/1/map.ms3d", &st) != 0) FAIL() << "needs the generated maps (korvask-content base)";
+    scriptedReset();
+    ASSERT_TRUE(openSimWindow());
+    for (int race = 1; race <= kRecordCircuits; race++) {
+        resetRaceGlobals();
+        ASSERT_TRUE(loadSimRace(race, 0, 1)) << race;
+        planTvCameras();
+        char path[64];
+        std::snprintf(path, sizeof path, "base/maps/%d/solids.txt", race);
+        std::vector<MapSolid> solids;
+        loadMapSolids(path, &solids);
+        const Model* map = session.collisionMapModel;
+        int points = 0, seen = 0;
+        const int n = session.checkpointCount;
+        for (int j = 0; j < n; j++) {
+            const Checkpoint& a = session.checkpoints[j];
+            const Checkpoint& b = session.checkpoints[(j + 1) % n];
+            const Vector3 pa(a.x, a.y + 1.0f, a.z), pb(b.x, b.y + 1.0f, b.z);
+            const int steps = static_cast<int>(length(pb - pa) / 2.0f) + 1;
+            for (int s = 0; s < steps; s++) {
+                const Vector3 car = pa + (pb - pa) * (static_cast<float>(s) / static_cast<float>(steps));
+                const int camera = tvCameraFor(car);
+                points++;
+                if (camera < 0) continue;
+                const Vector3 eye = replayRun.tv.cameras[static_cast<size_t>(camera)];
+                bool clear = segmentHitFraction(map->vertices, map->vertexCount, map->triangles,
+                                                map->triangleCount, eye, car) >= 1.0f;
+                for (const MapSolid& building : solids) clear = clear && !throughBuilding(building, eye, car);
+                seen += clear ? 1 : 0;
+            }
+        }
+        EXPECT_GT(replayRun.tv.cameras.size(), 3u) << "circuit " << race;
+        EXPECT_GE(seen, points * 4 / 5) << "circuit " << race << ": " << seen << " of " << points << " seen";
+        unloadRace();
+    }
+    scriptedCloseGLWindow();
+}
