@@ -24,7 +24,7 @@ constexpr float kTvCornerReach = 30.0f;
 constexpr float kTvKeepDistance = 70.0f;
 // The leading car fills about this much of the picture's height, in units
 // at the car: a broadcast's long lens, never wider than kTvWidest.
-constexpr float kTvFraming = 9.0f;
+constexpr float kTvFraming = 16.0f;
 constexpr float kTvNarrowest = 8.0f;
 constexpr float kTvWidest = 45.0f;
 // How far a point may be from the waypoint line and still be "on" a segment.
@@ -292,7 +292,12 @@ void addGlow() {
 
 void drawReplayHud() {
     if (replayRun.viewer.hudShown) {
-        drawRaceHud();
+        // The race's HUD belongs to the driver's view; the TV and free
+        // cameras show the glow and the time bar alone.
+        if (replayRun.viewer.camera == ReplayCamera::Chase)
+            drawRaceHud();
+        else
+            addGlow();
         drawTimeBar();
     } else {
         addGlow();
