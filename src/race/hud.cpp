@@ -35,7 +35,8 @@ void recomposeFrame() {
     if (graphicsSwitchesInForce().glowSize <= 0) return;
     beginImages();
     setBlend2D(Blend2DAdd);
-    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    const OverlayBounds screen = overlayBounds();
+    drawImage(blurTextureA, screen.left, screen.bottom, screen.right, screen.top);
     endImages();
 }
 
@@ -128,8 +129,10 @@ void drawNitroGauge() {
 }
 
 void drawTexts() {
+    setOverlayAnchor(OverlayAnchor::BottomRight);
     printTextLarge(727, 37, 1, "%2i", static_cast<int>(players[0].playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
+    setOverlayAnchor(OverlayAnchor::Centre);
 
     int colour;
     float alpha;
@@ -185,10 +188,16 @@ void drawRaceHud() {
     beginImages();
 
     recomposeFrame();
+    // On a wide screen the dials keep to the bottom corners; the top bar and
+    // what it frames stay in the middle.
+    setOverlayAnchor(OverlayAnchor::BottomRight);
     drawTachometer();
+    setOverlayAnchor(OverlayAnchor::Centre);
     drawCornerArrow();
     drawTopBar();
+    setOverlayAnchor(OverlayAnchor::BottomLeft);
     drawNitroGauge();
+    setOverlayAnchor(OverlayAnchor::Centre);
 
     endOverlay();
     setBlend2D(Blend2DAlpha);

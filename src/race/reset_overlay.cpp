@@ -13,7 +13,8 @@ void drawResetOverlay() {
     beginShapes();
     if (fade > 0.0f) {
         shapeColour(kHudBlack, fade);
-        fillRect(0.0f, 0.0f, 800.0f, 600.0f);
+        const OverlayBounds screen = overlayBounds();
+        fillRect(screen.left, screen.bottom, screen.right, screen.top);
     }
     endShapes();
     if (players[0].resetPenaltyShown > 0.0f) {
