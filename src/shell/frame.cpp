@@ -133,17 +133,27 @@ void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
     *y1 = static_cast<float>(kFrameCounterY) + 17.0f;
 }
 
+// The action is held by any player of the race (one alone: its bound keys).
+static bool anyPlayerAction(int action) {
+    bool held = actionDown(action);
+    for (int p = 0; p < racePlayerCount(); p++) held = held || playerActionDown(p, action);
+    return held;
+}
+
 void checkFrameKeys() {
-    if (actionDown(BindPause) && game.gameState == Race && !session.countdownRunning &&
+    if (anyPlayerAction(BindPause) && game.gameState == Race && !session.countdownRunning &&
         !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         audio.raceMusic.stop();
         pauseRaceSounds();
         setGameState(Pause);
     }
-    if (actionDown(BindCamera) && !input.keyLatch && game.gameState == Race) {
-        setKeyLatch(true);
-        cycleCameraMode(0);
+    // Each player's camera key turns their own view's camera.
+    for (int p = 0; p < racePlayerCount(); p++) {
+        if (playerActionDown(p, BindCamera) && !input.keyLatch && game.gameState == Race) {
+            setKeyLatch(true);
+            cycleCameraMode(p);
+        }
     }
     if (keyDown('F') && !input.keyLatch) {
         toggleFpsDisplay();
@@ -158,7 +168,7 @@ void checkFrameKeys() {
         anyHeld = anyHeld || input.keys[key];
     }
     // A camera key bound elsewhere (or a second one) holds the latch as C does.
-    anyHeld = anyHeld || actionDown(BindCamera);
+    anyHeld = anyHeld || anyPlayerAction(BindCamera);
     if (!anyHeld) {
         setKeyLatch(false);
     }
