@@ -327,6 +327,9 @@ void drawScreen() {
         case QuickRaceMenu:
             drawQuickRaceMenu();
             break;
+        case JoinScreen:
+            drawJoinScreen();
+            break;
         case RecordsPage:
             drawRecordsPage();
             break;

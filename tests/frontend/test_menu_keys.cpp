@@ -64,8 +64,8 @@ const ScreenCase kScreens[] = {
     {"pause", Pause, 3, Race},
     {"options", Options, 13, MainMenu},
     {"info", InfoPage, 1, MainMenu},
-    {"practice", PracticeMenu, 6, MainMenu},
-    {"quick race", QuickRaceMenu, 4, MainMenu},
+    {"practice", PracticeMenu, 7, MainMenu},
+    {"quick race", QuickRaceMenu, 5, MainMenu},
     {"records", RecordsPage, 1, PracticeMenu},
     {"controls", Controls, kBindActions + 2, Options},
 };
