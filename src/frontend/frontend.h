@@ -84,8 +84,12 @@ bool menuKeyFocusItem(int* row, int* x0, int* y0, int* x1, int* y1);
 // The highlight of a left-hand item, over the screen drawn.
 void drawMenuKeyFocus();
 void resetMenuKeys();
-// Cursor pixels at a resolution index to the 800 x 600 mouse space.
-void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY);
+// Cursor pixels in a window width x height to the 800 x 600 mouse space:
+// menu.inf's three sizes by their fixed scales, any other through the
+// overlay's 4:3 fit (the design centred, the sides beyond 0..800).
+void screenToMouse(int width, int height, int pixelX, int pixelY, int* outX, int* outY);
+// The window pixel of a mouse-space point, the other way round.
+void mouseToScreen(int width, int height, int mouseX, int mouseY, int* outX, int* outY);
 // Mouse-space hit test of a right-hand row 1..5 (x 601..799).
 bool menuRowHit(int row, int x, int y);
 // Rows 1..5: the overlay height the row's button and label are drawn at.

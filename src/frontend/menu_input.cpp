@@ -1,5 +1,6 @@
 // Menu clicks and hovers: the mouse space, the items' hit areas, the fixed
 // order in which a click is tested, and starting or leaving a race.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -23,12 +24,37 @@ static const int kRowPitch = 50;
 static const int kRowLeft = 601;
 static const int kRowRight = 799;
 
-void screenToMouse(int resolution, int pixelX, int pixelY, int* outX, int* outY) {
-    float scale = 1.0f;
-    if (resolution == 0) scale = 1.25f;
-    if (resolution == 2) scale = 0.75f;
-    *outX = static_cast<int>(static_cast<float>(pixelX) * scale);
-    *outY = static_cast<int>(static_cast<float>(pixelY) * scale);
+// The mouse-space units of a window pixel, and the mouse space's offset at
+// the window's top left corner.
+static void mouseScale(int width, int height, float* scale, float* left, float* top) {
+    *left = 0.0f;
+    *top = 0.0f;
+    if (width == 640 && height == 480) {
+        *scale = 1.25f;
+    } else if (width == 800 && height == 600) {
+        *scale = 1.0f;
+    } else if (width == 1024 && height == 768) {
+        *scale = 0.75f;
+    } else {
+        const OverlayBounds bounds = overlayBoundsOf(width, height);
+        *scale = (bounds.right - bounds.left) / static_cast<float>(width > 0 ? width : 1);
+        *left = bounds.left;
+        *top = 600.0f - bounds.top;
+    }
+}
+
+void screenToMouse(int width, int height, int pixelX, int pixelY, int* outX, int* outY) {
+    float scale = 1.0f, left = 0.0f, top = 0.0f;
+    mouseScale(width, height, &scale, &left, &top);
+    *outX = static_cast<int>(left + static_cast<float>(pixelX) * scale);
+    *outY = static_cast<int>(top + static_cast<float>(pixelY) * scale);
+}
+
+void mouseToScreen(int width, int height, int mouseX, int mouseY, int* outX, int* outY) {
+    float scale = 1.0f, left = 0.0f, top = 0.0f;
+    mouseScale(width, height, &scale, &left, &top);
+    *outX = static_cast<int>(std::lround((static_cast<float>(mouseX) - left) / scale));
+    *outY = static_cast<int>(std::lround((static_cast<float>(mouseY) - top) / scale));
 }
 
 int menuRowHeight(int row) {
@@ -399,10 +425,7 @@ static bool clickOptionLines(int x, int y) {
     if (inBox(x, y, 131, 449, 131, 159)) {
         playHoverSound();
         resetMenuHover();
-        // A click steps only the three offered sizes; another is left alone.
-        if (options.screenWidth == 640 || options.screenWidth == 800 || options.screenWidth == 1024) {
-            stepScreenSize(1);
-        }
+        stepScreenSize(1);
     } else if (inBox(x, y, 131, 449, 181, 209)) {
         playHoverSound();
         resetMenuHover();
@@ -435,7 +458,7 @@ static bool clickOptionLines(int x, int y) {
 
 bool stepOptionsItem(int x, int y, int direction) {
     if (inBox(x, y, 131, 449, 131, 159)) {
-        // The three resolutions in a ring, either way round.
+        // The offered sizes in a ring, either way round.
         playHoverSound();
         resetMenuHover();
         stepScreenSize(direction);

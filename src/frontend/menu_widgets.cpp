@@ -126,7 +126,8 @@ void drawTitleBlock() {
 void drawDarkeningSheet() {
     beginImages();
     setBlend2D(Blend2DMultiply);
-    drawImage(menuTexture(kDarkeningTexture), 0.0f, 0.0f, 800.0f, 600.0f);
+    const OverlayBounds screen = overlayBounds();
+    drawImage(menuTexture(kDarkeningTexture), screen.left, screen.bottom, screen.right, screen.top);
     setBlend2D(Blend2DOff);
 }
 

@@ -31,7 +31,8 @@ float pulseAlpha(float base) {
 void drawBackground() {
     beginImages();
     setBlend2D(Blend2DAdd);
-    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    const OverlayBounds screen = overlayBounds();
+    drawImage(blurTextureA, screen.left, screen.bottom, screen.right, screen.top);
     setBlend2D(Blend2DOff);
 }
 
@@ -70,7 +71,8 @@ void drawCareerMenu() {
 
 // A locked car stands in the dark behind a padlock, with the points that win it.
 void drawLockedCar() {
-    drawTextPlate(0.0f, 0.0f, 800.0f, 600.0f, 0.72f);
+    const OverlayBounds screen = overlayBounds();
+    drawTextPlate(screen.left, screen.bottom, screen.right, screen.top, 0.72f);
     drawLock(300.0f, 330.0f, 56.0f);
     char text[64];
     std::snprintf(text, sizeof text, "Unlocks at %d points", carUnlockPoints(frontEnd.selectedCar));
@@ -206,16 +208,9 @@ void drawPause() {
 }
 
 const char* resolutionText() {
-    switch (options.screenWidth) {
-        case 640:
-            return "640x480";
-        case 800:
-            return "800x600";
-        case 1024:
-            return "1024x768";
-        default:
-            return "";
-    }
+    static char text[24];
+    std::snprintf(text, sizeof(text), "%dx%d", options.screenWidth, options.screenHeight);
+    return text;
 }
 
 const char* colourDepthText() {
@@ -344,7 +339,7 @@ void drawScreen() {
 void refreshMouse() {
     int x = 0, y = 0;
     platformGetCursorPos(&x, &y);
-    screenToMouse(options.resolutionIndex, x, y, &frontEnd.mouseX, &frontEnd.mouseY);
+    screenToMouse(options.windowWidth, options.windowHeight, x, y, &frontEnd.mouseX, &frontEnd.mouseY);
 }
 
 }  // namespace

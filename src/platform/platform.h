@@ -141,6 +141,9 @@ bool platformChangeDisplayMode(int width, int height, int bits);
 // the desktop's own mode (the picture scaled into it), never a mode change.
 void platformUseDesktopFullscreen(bool desktop);
 void platformRestoreDisplayMode();
+// The display's own modes as width x height, each size once, at most max of
+// them; 0 when the display tells none.
+int platformDisplayModes(int (*sizes)[2], int max);
 bool platformCreateWindow(const char* title, int width, int height, bool fullscreen);
 bool platformDestroyWindow();
 bool platformGetDeviceContext();

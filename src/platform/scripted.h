@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -98,6 +99,9 @@ void scriptedSetCursorPos(int x, int y);
 // and the backend presents it scaled; pointer messages are pushed in window
 // pixels and reach the game in its own.
 void scriptedSetWindowSize(int width, int height);
+// The display's modes platformDisplayModes tells (by default 640 x 480,
+// 800 x 600, 1024 x 768, 1280 x 720 and 1920 x 1080).
+void scriptedSetDisplayModes(const std::vector<std::pair<int, int>>& sizes);
 // Keeps a copy of each picture presented in the window (rows top first, RGB).
 void scriptedKeepWindowPicture(bool keep);
 const std::vector<uint8_t>& scriptedWindowPicture();

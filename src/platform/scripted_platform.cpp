@@ -31,6 +31,10 @@ struct ScriptedState {
     int64_t frameStepMicroseconds = 10000;
     bool performanceCounter = true;
 
+    // The display's modes, as platformDisplayModes tells them.
+    std::vector<std::pair<int, int>> displaySizes = {
+        {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1920, 1080}};
+
     int frames = 0;
     long pushed = 0;
     std::vector<QueuedMessage> queue;
@@ -485,6 +489,21 @@ bool platformChangeDisplayMode(int width, int height, int bits) {
     }
     state.displayModes.push_back({width, height, bits});
     return true;
+}
+
+void scriptedSetDisplayModes(const std::vector<std::pair<int, int>>& sizes) {
+    state.displaySizes = sizes;
+}
+
+int platformDisplayModes(int (*sizes)[2], int max) {
+    int found = 0;
+    for (const auto& size : state.displaySizes) {
+        if (found == max) break;
+        sizes[found][0] = size.first;
+        sizes[found][1] = size.second;
+        found++;
+    }
+    return found;
 }
 
 void platformUseDesktopFullscreen(bool desktop) {

@@ -580,6 +580,31 @@ void platformUseDesktopFullscreen(bool desktop) {
     desktopFullscreen = desktop;
 }
 
+int platformDisplayModes(int (*sizes)[2], int max) {
+    if (!initVideo()) {
+        return 0;
+    }
+    int found = 0;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = -1; i < count && found < max; i++) {
+        // The desktop's own mode first: some displays list no other.
+        SDL_DisplayMode mode;
+        if ((i < 0 ? SDL_GetDesktopDisplayMode(0, &mode) : SDL_GetDisplayMode(0, i, &mode)) != 0) {
+            continue;
+        }
+        bool known = false;
+        for (int k = 0; k < found; k++) {
+            known = known || (sizes[k][0] == mode.w && sizes[k][1] == mode.h);
+        }
+        if (!known && mode.w > 0 && mode.h > 0) {
+            sizes[found][0] = mode.w;
+            sizes[found][1] = mode.h;
+            found++;
+        }
+    }
+    return found;
+}
+
 bool platformChangeDisplayMode(int width, int height, int bits) {
     if (!initVideo()) {
         return false;

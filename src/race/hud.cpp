@@ -39,7 +39,8 @@ void recomposeFrame() {
     if (graphicsSwitchesInForce().glowSize <= 0) return;
     beginImages();
     setBlend2D(Blend2DAdd);
-    drawImage(blurTextureA, 0.0f, 0.0f, 800.0f, 600.0f);
+    const OverlayBounds screen = overlayBounds();
+    drawImage(blurTextureA, screen.left, screen.bottom, screen.right, screen.top);
     endImages();
 }
 
@@ -132,8 +133,10 @@ void drawNitroGauge() {
 }
 
 void drawTexts() {
+    setOverlayAnchor(OverlayAnchor::BottomRight);
     printTextLarge(727, 37, 1, "%2i", static_cast<int>(players[hudPlayer].playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
+    setOverlayAnchor(OverlayAnchor::Centre);
 
     int colour;
     float alpha;
@@ -184,6 +187,20 @@ bool cornerArrowShown(float courseDegrees) {
     return std::fabs(courseDegrees) < 45.0f;
 }
 
+// The dials, the arrow and the top bar. On a wide screen (or a wide view)
+// the dials keep to the bottom corners; the top bar and what it frames stay
+// in the middle.
+static void drawHudImages() {
+    setOverlayAnchor(OverlayAnchor::BottomRight);
+    drawTachometer();
+    setOverlayAnchor(OverlayAnchor::Centre);
+    drawCornerArrow();
+    drawTopBar();
+    setOverlayAnchor(OverlayAnchor::BottomLeft);
+    drawNitroGauge();
+    setOverlayAnchor(OverlayAnchor::Centre);
+}
+
 void drawRaceHud() {
     hudPlayer = 0;
     resetView();
@@ -191,10 +208,7 @@ void drawRaceHud() {
     beginImages();
 
     recomposeFrame();
-    drawTachometer();
-    drawCornerArrow();
-    drawTopBar();
-    drawNitroGauge();
+    drawHudImages();
 
     endOverlay();
     setBlend2D(Blend2DAlpha);
@@ -206,20 +220,12 @@ void drawRaceHud() {
     setBlend2D(Blend2DOff);
 }
 
-// The overlay's frame for the next HUD.
-static void fitHudInto(const ViewportRect& rect) {
-    (void)rect;
-}
-
 void drawPlayerHud(int player) {
     hudPlayer = player >= 0 && player < kMaxPlayers ? player : 0;
     resetView();
     beginOverlay();
     beginImages();
-    drawTachometer();
-    drawCornerArrow();
-    drawTopBar();
-    drawNitroGauge();
+    drawHudImages();
     endOverlay();
     setBlend2D(Blend2DAlpha);
 
@@ -242,16 +248,16 @@ void drawSplitHud() {
     const int views = splitViewCount(humans);
     const ViewportRect window = windowViewport();
     for (int p = 0; p < humans && p < views; p++) {
-        fitHudInto(splitViewRect(p, views, window));
+        setOverlayFrame(splitViewRect(p, views, window));
         drawPlayerHud(p);
     }
     if (humans < views) {
         // The free quarter: the standings beside the minimap.
-        fitHudInto(splitViewRect(views - 1, views, window));
+        setOverlayFrame(splitViewRect(views - 1, views, window));
         drawStandingsPanel();
-        fitHudInto(windowViewport());
+        resetOverlayFrame();
     } else {
-        fitHudInto(windowViewport());
+        resetOverlayFrame();
         drawMiddleMinimap();
     }
     setBlend2D(Blend2DOff);

@@ -18,7 +18,8 @@ void drawPlayerResetOverlay(int player) {
     beginShapes();
     if (fade > 0.0f) {
         shapeColour(kHudBlack, fade);
-        fillRect(0.0f, 0.0f, 800.0f, 600.0f);
+        const OverlayBounds screen = overlayBounds();
+        fillRect(screen.left, screen.bottom, screen.right, screen.top);
     }
     endShapes();
     if (players[player].resetPenaltyShown > 0.0f) {

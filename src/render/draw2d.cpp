@@ -51,7 +51,7 @@ void drawLine(float x0, float y0, float x1, float y1) {
 
 void shapeLineWidth(float overlayUnits) {
     // GL line widths are in pixels.
-    const float w = overlayUnits * static_cast<float>(options.screenWidth) / 800.0f;
+    const float w = overlayUnits * overlayPixelScale();
     glLineWidth(w < 1.0f ? 1.0f : w);
 }
 

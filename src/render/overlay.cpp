@@ -8,14 +8,109 @@
 #include "render/render.h"
 #include "state/state.h"
 
+// The frame beginOverlay draws into; a width of 0 means the whole window.
+static ViewportRect overlayFrame{0, 0, 0, 0};
+
+void setOverlayFrame(const ViewportRect& frame) {
+    overlayFrame = frame;
+}
+
+void resetOverlayFrame() {
+    overlayFrame = ViewportRect{0, 0, 0, 0};
+}
+
+static ViewportRect currentOverlayFrame() {
+    return overlayFrame.width > 0 && overlayFrame.height > 0 ? overlayFrame : windowViewport();
+}
+
+OverlayBounds overlayBoundsOf(int width, int height) {
+    OverlayBounds bounds;
+    if (width <= 0 || height <= 0) return bounds;
+    // Three pixels across for every four up is the design's own shape: the
+    // classic sizes keep exactly 0..800 by 0..600.
+    if (width * 3 > height * 4) {
+        const float wide = 600.0f * static_cast<float>(width) / static_cast<float>(height);
+        bounds.left = 400.0f - wide * 0.5f;
+        bounds.right = 400.0f + wide * 0.5f;
+    } else if (width * 3 < height * 4) {
+        const float tall = 800.0f * static_cast<float>(height) / static_cast<float>(width);
+        bounds.bottom = 300.0f - tall * 0.5f;
+        bounds.top = 300.0f + tall * 0.5f;
+    }
+    return bounds;
+}
+
+OverlayBounds overlayBounds() {
+    const ViewportRect frame = currentOverlayFrame();
+    return overlayBoundsOf(frame.width, frame.height);
+}
+
+float overlayPixelScale() {
+    const ViewportRect frame = currentOverlayFrame();
+    const OverlayBounds bounds = overlayBoundsOf(frame.width, frame.height);
+    return static_cast<float>(frame.width) / (bounds.right - bounds.left);
+}
+
+static OverlayAnchor overlayAnchor = OverlayAnchor::Centre;
+// Overlays begun and not yet ended.
+static int overlayDepth = 0;
+
+// The model-view of the overlay space: identity, moved with the anchor.
+static void loadAnchoredView() {
+    const OverlayBounds b = overlayBounds();
+    float dx = 0.0f, dy = 0.0f;
+    switch (overlayAnchor) {
+        case OverlayAnchor::Left:
+        case OverlayAnchor::TopLeft:
+        case OverlayAnchor::BottomLeft:
+            dx = b.left;
+            break;
+        case OverlayAnchor::Right:
+        case OverlayAnchor::TopRight:
+        case OverlayAnchor::BottomRight:
+            dx = b.right - 800.0f;
+            break;
+        default:
+            break;
+    }
+    switch (overlayAnchor) {
+        case OverlayAnchor::Top:
+        case OverlayAnchor::TopLeft:
+        case OverlayAnchor::TopRight:
+            dy = b.top - 600.0f;
+            break;
+        case OverlayAnchor::Bottom:
+        case OverlayAnchor::BottomLeft:
+        case OverlayAnchor::BottomRight:
+            dy = b.bottom;
+            break;
+        default:
+            break;
+    }
+    glLoadIdentity();
+    if (dx != 0.0f || dy != 0.0f) glTranslatef(dx, dy, 0.0f);
+}
+
+void setOverlayAnchor(OverlayAnchor anchor) {
+    overlayAnchor = anchor;
+    if (overlayDepth > 0) {
+        glMatrixMode(GL_MODELVIEW);
+        loadAnchoredView();
+    }
+}
+
 void beginOverlay() {
+    const ViewportRect frame = currentOverlayFrame();
+    const OverlayBounds bounds = overlayBoundsOf(frame.width, frame.height);
+    glViewport(frame.x, frame.y, frame.width, frame.height);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, 800.0, 0.0, 600.0, -1.0, 1.0);
+    glOrtho(bounds.left, bounds.right, bounds.bottom, bounds.top, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();
+    loadAnchoredView();
+    overlayDepth++;
 }
 
 void endOverlay() {
@@ -23,6 +118,7 @@ void endOverlay() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    if (overlayDepth > 0) overlayDepth--;
 }
 
 namespace {
@@ -127,10 +223,9 @@ bool overlayTilesEnabled = true;
 void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
                       float tLimit) {
     glBindTexture(GL_TEXTURE_2D, texture);
-    const int pixelsWide =
-        static_cast<int>(std::lround(std::fabs(x1 - x0) * static_cast<float>(options.screenWidth) / 800.0f));
-    const int pixelsHigh =
-        static_cast<int>(std::lround(std::fabs(y1 - y0) * static_cast<float>(options.screenHeight) / 600.0f));
+    const float pixels = overlayPixelScale();
+    const int pixelsWide = static_cast<int>(std::lround(std::fabs(x1 - x0) * pixels));
+    const int pixelsHigh = static_cast<int>(std::lround(std::fabs(y1 - y0) * pixels));
     const TileMask* mask = overlayTilesEnabled && texture != 0 && glIsTexture(texture)
                                ? &tileMaskOf(texture, blend, pixelsWide, pixelsHigh)
                                : nullptr;

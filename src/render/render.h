@@ -233,9 +233,10 @@ extern float textAlpha;
 void setTextColour(int colour);
 void setTextAlpha(float alpha);
 
-// The overlay space for drawing in screen units: an orthographic 800 x 600
-// projection and an identity model-view, both pushed; endOverlay pops both
-// and leaves the model-view matrix current.
+// The overlay space for drawing in screen units: the overlay frame's viewport
+// (see setOverlayFrame), an orthographic projection of its bounds and an
+// identity model-view, both pushed; endOverlay pops both and leaves the
+// model-view matrix current.
 void beginOverlay();
 void endOverlay();
 void buildSmallFont();
@@ -376,6 +377,36 @@ ViewportRect windowViewport();
 void setSceneView(const SceneView& view);
 // The view last set.
 const SceneView& sceneView();
+
+// The overlay frame: the part of the window beginOverlay draws into, the
+// whole window unless a view of its own is set (one player's half of a split
+// screen). The 800 x 600 design is fitted into it at the largest 4:3 size and
+// centred, so the menus and HUD keep their shape on any screen; a wider frame
+// shows more of the overlay space left and right of the design, a taller one
+// above and below.
+void setOverlayFrame(const ViewportRect& frame);
+// Back to the whole window.
+void resetOverlayFrame();
+// The overlay space the frame shows, in overlay units: left and bottom at or
+// below 0, right at or above 800, top at or above 600. Backgrounds that fill
+// the screen span it; corner pieces of the HUD anchor to it.
+struct OverlayBounds {
+    float left = 0.0f;
+    float bottom = 0.0f;
+    float right = 800.0f;
+    float top = 600.0f;
+};
+OverlayBounds overlayBounds();
+// The bounds a frame width x height pixels shows.
+OverlayBounds overlayBoundsOf(int width, int height);
+// Pixels per overlay unit in the current frame.
+float overlayPixelScale();
+// Where the pieces drawn next sit on a frame wider or taller than 4:3: in
+// the design's own place (Centre), or carried out with an edge or corner of
+// the frame, so a HUD keeps to the screen's corners. Kept until changed; the
+// race sets it back to Centre after its HUD.
+enum class OverlayAnchor { Centre, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
+void setOverlayAnchor(OverlayAnchor anchor);
 
 // ---------------------------------------------------------------------------
 // Model drawing, lamp lighting and light sprites.

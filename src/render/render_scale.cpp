@@ -26,8 +26,8 @@ void scaledSceneSize(int width, int height, float scale, int* outWidth, int* out
 }
 
 static bool sceneIsScaled(int* width, int* height, int* scaledWidth, int* scaledHeight) {
-    int32_t w = options.screenWidth, h = options.screenHeight;
-    resolutionSize(options.resolutionIndex, &w, &h);
+    int32_t w = 0, h = 0;
+    currentResolution(&w, &h);
     *width = w;
     *height = h;
     scaledSceneSize(w, h, graphicsSwitches.renderScale, scaledWidth, scaledHeight);

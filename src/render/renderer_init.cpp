@@ -139,7 +139,7 @@ GLuint createRenderTexture(int width, int height) {
 }
 
 void createRenderTextures() {
-    screenTexture = createRenderTexture(options.screenWidth, options.screenHeight);
+    screenTexture = createRenderTexture(options.windowWidth, options.windowHeight);
     blurTextureA = createRenderTexture(options.blurWidth, options.blurHeight);
     blurTextureB = createRenderTexture(options.blurWidth, options.blurHeight);
     reflectionTexture = createRenderTexture(kReflectionSize, kReflectionSize);

@@ -24,8 +24,10 @@ static void onActivated() {
         }
         startMusicFade();
     }
-    platformChangeDisplayMode(options.screenWidth, options.screenHeight, options.colorBits);
-    platformSetWindowPos(0, 0, options.screenWidth, options.screenHeight);
+    // The size the window was made at: a size chosen on the options screen
+    // counts from the next start.
+    platformChangeDisplayMode(options.windowWidth, options.windowHeight, options.colorBits);
+    platformSetWindowPos(0, 0, options.windowWidth, options.windowHeight);
 }
 
 static void onDeactivated() {
@@ -100,8 +102,9 @@ intptr_t windowProcedure(uint32_t message, WPARAM wParam, LPARAM lParam) {
             // The click acts where it happened, not where the pointer was
             // at the last menu frame.
             if (game.gameState != Race) {
-                screenToMouse(options.resolutionIndex, loWord(static_cast<uintptr_t>(lParam)),
-                              hiWord(static_cast<uintptr_t>(lParam)), &frontEnd.mouseX, &frontEnd.mouseY);
+                screenToMouse(options.windowWidth, options.windowHeight,
+                              loWord(static_cast<uintptr_t>(lParam)), hiWord(static_cast<uintptr_t>(lParam)),
+                              &frontEnd.mouseX, &frontEnd.mouseY);
                 menuClick();
             }
             hoverUpdate();

@@ -117,6 +117,7 @@ int gameMain() {
     readGameSettings();
     readKeyBindings();
     readInputSettings();
+    settleScreenSize();
     readCareer();
     // The lap records and ghosts are read and written by the game itself
     // (the tools and tests keep their hands off the saves folder).
@@ -132,7 +133,7 @@ int gameMain() {
     // The display mode the player chose (fullscreen until they have said).
     const int display = displayModeSetting();
     platformUseDesktopFullscreen(display == DisplayDesktop);
-    if (!createGameWindow("Korvask", options.screenWidth, options.screenHeight, options.colorBits,
+    if (!createGameWindow("Korvask", options.windowWidth, options.windowHeight, options.colorBits,
                           display != DisplayWindow)) {
         // The sounds and the device go before the program ends, as at a
         // normal exit; the answer to the window-mode question is kept.

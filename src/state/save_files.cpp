@@ -4,25 +4,7 @@
 #include <cstring>
 
 #include "state/state.h"
-
-static const int32_t kResolutions[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
-
-bool resolutionSize(int index, int32_t* width, int32_t* height) {
-    if (index < 0 || index > 2) {
-        return false;
-    }
-    *width = kResolutions[index][0];
-    *height = kResolutions[index][1];
-    return true;
-}
-
-void stepScreenSize(int direction) {
-    int at = 0;
-    while (at < 2 && kResolutions[at][0] != options.screenWidth) at++;
-    at = (at + (direction < 0 ? 2 : 1)) % 3;
-    options.screenWidth = kResolutions[at][0];
-    options.screenHeight = kResolutions[at][1];
-}
+#include "state/state_local.h"
 
 void toggleColorBits() {
     options.colorBits = options.colorBits == 16 ? 32 : 16;
@@ -42,17 +24,6 @@ void setMusicEnabled(bool on) {
 
 void applyOptions() {
     options.optionsApplied = true;
-}
-
-void chooseResolution(int index) {
-    options.resolutionIndex = index;
-    resolutionSize(index, &options.screenWidth, &options.screenHeight);
-}
-
-void currentResolution(int32_t* width, int32_t* height) {
-    *width = options.screenWidth;
-    *height = options.screenHeight;
-    resolutionSize(options.resolutionIndex, width, height);
 }
 
 // ---------------------------------------------------------------------------
@@ -145,6 +116,8 @@ bool decodeSettings(const uint8_t* data, size_t size) {
         intact = false;
     }
     resolutionSize(options.resolutionIndex, &options.screenWidth, &options.screenHeight);
+    options.windowWidth = options.screenWidth;
+    options.windowHeight = options.screenHeight;
     return intact;
 }
 
@@ -209,11 +182,7 @@ bool writeSettings() {
     }
     // The resolution chosen on the options screen counts only after "Apply".
     if (options.optionsApplied) {
-        for (int i = 0; i < 3; i++) {
-            if (options.screenWidth == kResolutions[i][0]) {
-                options.resolutionIndex = i;
-            }
-        }
+        keepScreenSize();
     }
     uint8_t image[kSettingsFileBytes];
     encodeSettings(image);

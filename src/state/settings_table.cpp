@@ -63,6 +63,8 @@ SettingRow settingRows[kSettingCount] = {
     whole("difficulty", 3, 0, 3, 1, true),
     whole("graphics", 3, 0, 3, 1, true),
     SettingRow{"display", SettingType::Word, -1, 0, kDisplayModes - 1, 1, true, kDisplayWords, nullptr},
+    whole("screen.width", 0, 0, kMaxScreenSide, 1, false),
+    whole("screen.height", 0, 0, kMaxScreenSide, 1, false),
     onOff("keys.steer_assist", true),
     whole("pad.dead_zone", 15, 0, kMaxDeadZone, 5, false, readInputSettings),
     tenths("pad.sensitivity", 10, kMinSensitivity, kMaxSensitivity),

@@ -168,12 +168,35 @@ void setDefaultSettings();
 void setDefaultCareer();
 // Width and height of a resolution index; false when it is out of range.
 bool resolutionSize(int index, int32_t* width, int32_t* height);
-// Sets resolutionIndex and screenWidth x screenHeight to that resolution; an
-// index out of range keeps the screen size.
+// Sets resolutionIndex, the screen size and the window's size to that
+// resolution; an index out of range keeps the sizes.
 void chooseResolution(int index);
-// The size the game draws at: that of resolutionIndex, or screenWidth x
-// screenHeight when the index is out of range.
+// Sets the screen size and the window's size to width x height, and
+// resolutionIndex to the nearest of menu.inf's three.
+void chooseScreenSize(int32_t width, int32_t height);
+// The size the game draws at in this run: the window's size.
 void currentResolution(int32_t* width, int32_t* height);
+// The resolution index menu.inf keeps for a size: its own, or the nearest.
+int nearestResolutionIndex(int32_t width, int32_t height);
+
+// The sizes the options screen offers, in order of width then height: the
+// three classic ones, the display's modes, and the common wide ones that fit
+// on the display (a window can take them even where the display lists only
+// its own size).
+constexpr int kMaxScreenSizes = 32;
+// The largest side settings.cfg keeps for a screen size.
+constexpr int kMaxScreenSide = 16384;
+struct ScreenSize {
+    int32_t width;
+    int32_t height;
+};
+int offeredScreenSizes(ScreenSize sizes[kMaxScreenSizes]);
+// Of sizes, the index of the one nearest width x height.
+int nearestScreenSize(const ScreenSize* sizes, int count, int32_t width, int32_t height);
+// After both settings files are read: a size menu.inf cannot hold comes from
+// settings.cfg; one the display no longer offers becomes the nearest it
+// does, said once. Fixes the window's size for the run.
+void settleScreenSize();
 // The file images themselves, for the writers and the tests.
 void encodeSettings(uint8_t out[kSettingsFileBytes]);
 void encodeCareer(uint8_t out[kCareerFileBytes]);
@@ -237,6 +260,9 @@ enum class Setting : int {
     Difficulty,
     Graphics,
     Display,
+    // A screen size menu.inf cannot hold (0 x 0 when it holds the size).
+    ScreenWidth,
+    ScreenHeight,
     KeysSteerAssist,
     PadDeadZone,
     PadSensitivity,
@@ -619,16 +645,20 @@ struct MenuOptions {
     // "Apply" was clicked on the options screen in this run: the resolution is
     // written back only then.
     bool optionsApplied = false;
-    // The resolution of resolutionIndex (the options screen changes these).
+    // The resolution chosen (the options screen changes these; they count
+    // from the next start).
     int32_t screenWidth = 800;
     int32_t screenHeight = 600;
+    // The size the window was made at in this run.
+    int32_t windowWidth = 800;
+    int32_t windowHeight = 600;
     // Size of the blur render textures, kBlurTextureSize square for the whole run.
     int blurWidth = kBlurTextureSize;
     int blurHeight = kBlurTextureSize;
 };
 extern MenuOptions options;
 // The options screen's changes, kept until the player applies them.
-// The screen size steps round 640 x 480, 800 x 600 and 1024 x 768.
+// The screen size steps round the offered sizes (offeredScreenSizes).
 void stepScreenSize(int direction);
 // Colour depth 16 <-> 32, depth buffer 16 <-> 24.
 void toggleColorBits();

@@ -18,3 +18,7 @@ extern GameSettingsRead gameSettingsRead;
 
 // Leaves key out of the stored settings.
 void eraseSettingText(const char* key);
+
+// Before menu.inf is written: its resolution index for the chosen size, and
+// the size itself in settings.cfg when the index cannot say it.
+void keepScreenSize();

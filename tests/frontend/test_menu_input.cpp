@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frontend/frontend.h"
+#include "platform/scripted.h"
 #include "race/race.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"
@@ -31,7 +32,11 @@ class MenuInput : public ::testing::Test {
         frontEnd.selectedCar = 0;
         frontEnd.selectedRace = 1;
     }
-    void TearDown() override { game.gameState = MainMenu; }
+    void TearDown() override {
+        game.gameState = MainMenu;
+        // The display's modes a test set go back to the default ones.
+        scriptedReset();
+    }
 
     // Points at the middle of a row and clicks, then the hover update runs as
     // the window procedure runs it after every click.
@@ -56,19 +61,43 @@ class MenuInput : public ::testing::Test {
 };
 
 TEST_F(MenuInput, MouseSpaceByResolution) {
+    // menu.inf's three sizes keep their fixed scales (1024 x 768's 0.75
+    // included); a wide window centres the 4:3 design, so its sides fall
+    // outside 0..800 and the design's corners meet its edge pixels.
+    struct Case {
+        int width, height, pixelX, pixelY, mouseX, mouseY;
+    };
+    const Case cases[] = {
+        {640, 480, 500, 200, 625, 250},   {800, 600, 799, 599, 799, 599},
+        {1024, 768, 1023, 767, 767, 575},  // 767.25 truncated
+        {640, 480, 3, 3, 3, 3},            // 3.75 truncated
+        {1280, 720, 640, 360, 400, 300},  {1280, 720, 160, 0, 0, 0},
+        {1280, 720, 0, 719, -133, 599},   {1920, 1080, 1679, 1079, 799, 599},
+        {1280, 1024, 640, 0, 400, -20},   {1280, 1024, 0, 1023, 0, 619},
+    };
+    for (const Case& c : cases) {
+        int x = 0, y = 0;
+        screenToMouse(c.width, c.height, c.pixelX, c.pixelY, &x, &y);
+        EXPECT_EQ(x, c.mouseX) << c.width << "x" << c.height << " at " << c.pixelX;
+        EXPECT_EQ(y, c.mouseY) << c.width << "x" << c.height << " at " << c.pixelY;
+    }
     int x = 0, y = 0;
-    screenToMouse(0, 500, 200, &x, &y);
-    EXPECT_EQ(x, 625);
-    EXPECT_EQ(y, 250);
+    screenToMouse(640, 480, 500, 200, &x, &y);
     EXPECT_TRUE(menuRowHit(2, x, y));
-    screenToMouse(1, 799, 599, &x, &y);
-    EXPECT_EQ(x, 799);
-    EXPECT_EQ(y, 599);
-    screenToMouse(2, 1023, 767, &x, &y);
-    EXPECT_EQ(x, 767);  // 767.25 truncated
-    EXPECT_EQ(y, 575);
-    screenToMouse(0, 3, 3, &x, &y);
-    EXPECT_EQ(x, 3);  // 3.75 truncated
+}
+
+TEST_F(MenuInput, MouseSpaceRoundTripsOnWideScreens) {
+    for (const int size : {0, 1, 2, 3}) {
+        const int widths[] = {1280, 1366, 1920, 800};
+        const int heights[] = {720, 768, 1080, 600};
+        for (const int mx : {0, 250, 601, 799}) {
+            int px = 0, py = 0, x = 0, y = 0;
+            mouseToScreen(widths[size], heights[size], mx, 400, &px, &py);
+            screenToMouse(widths[size], heights[size], px, py, &x, &y);
+            EXPECT_NEAR(x, mx, 1) << widths[size];
+            EXPECT_NEAR(y, 400, 1) << widths[size];
+        }
+    }
 }
 
 TEST_F(MenuInput, RowHitAreasAreInclusive) {
@@ -325,6 +354,8 @@ TEST_F(MenuInput, ResetClearsEveryHoverFlag) {
 }
 
 TEST_F(MenuInput, OptionLinesCycleTheirValues) {
+    // A 4:3 display offers the three classic sizes alone.
+    scriptedSetDisplayModes({{1024, 768}});
     game.gameState = Options;
     options.screenWidth = 640;
     options.screenHeight = 480;
@@ -357,10 +388,21 @@ TEST_F(MenuInput, OptionLinesCycleTheirValues) {
     clickAt(130, 140);
     clickAt(450, 140);
     EXPECT_EQ(options.screenWidth, 800);
-    // A width the cycle does not know stays as it is.
+    // From a size the display does not offer, a click lands on the nearest.
     options.screenWidth = 700;
     clickAt(300, 140);
-    EXPECT_EQ(options.screenWidth, 700);
+    EXPECT_EQ(options.screenWidth, 800);
+    // A wide display adds its sizes to the ring.
+    scriptedSetDisplayModes({{1280, 720}});
+    options.screenWidth = 1024;
+    options.screenHeight = 768;
+    clickAt(300, 140);
+    EXPECT_EQ(options.screenWidth, 1280);
+    EXPECT_EQ(options.screenHeight, 720);
+    clickAt(300, 140);
+    EXPECT_EQ(options.screenWidth, 640);
+    options.screenWidth = 800;
+    options.screenHeight = 600;
     EXPECT_FALSE(options.optionsApplied);
     clickRow(2);
     EXPECT_TRUE(options.optionsApplied);

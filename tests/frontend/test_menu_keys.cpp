@@ -8,6 +8,7 @@
 #include <string>
 
 #include "frontend/frontend.h"
+#include "platform/scripted.h"
 #include "race/race.h"
 #include "shell/shell.h"
 #include "support/temp_folder.h"
@@ -36,6 +37,8 @@ class MenuKeys : public ::testing::Test {
     void TearDown() override {
         game.gameState = MainMenu;
         clearGameSettings();
+        // The display's modes a test set go back to the default ones.
+        scriptedReset();
     }
     static bool press(int vk, bool repeat = false) { return menuKeyDown(vk, repeat); }
     // The lit right-hand row, 0 for none.
@@ -149,6 +152,7 @@ TEST_F(MenuKeys, LeftAndRightChangeValues) {
     // The options lines: resolution, the two depths and the switches, then
     // the volumes, difficulty and graphics.
     game.gameState = Options;
+    scriptedSetDisplayModes({{1024, 768}});
     options.screenWidth = 800;
     options.screenHeight = 600;
     struct Case {

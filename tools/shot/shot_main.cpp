@@ -38,6 +38,8 @@ struct ShotOptions {
     Until until = Until::Time;
     std::string out = "shot.png";
     int resolution = 1;
+    // --size WxH: any window size instead of a resolution index.
+    int width = 0, height = 0;
     int car = 0;
     unsigned seed = 1;
     int camera = 0;
@@ -65,7 +67,8 @@ struct ShotOptions {
 void usage() {
     fprintf(stderr,
             "usage: korvask-shot [--screen NAME] [--race N] [--seconds T] [--until time|finish]\n"
-            "                    [--out FILE] [--resolution 0|1|2] [--car M] [--seed S] [--camera 0-3]\n"
+            "                    [--out FILE] [--resolution 0|1|2] [--size WxH] [--car M] [--seed S]\n"
+            "                    [--camera 0-3]\n"
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
             "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
             "                    [--ghost FILE] [--graphics 0|1|2] [--culling on|off]\n"
@@ -77,6 +80,7 @@ void usage() {
             "                  seconds after the player's finish\n"
             "  --out FILE      PNG to write (default shot.png)\n"
             "  --resolution R  0: 640 x 480, 1: 800 x 600 (default), 2: 1024 x 768\n"
+            "  --size WxH      any window size, for example 1920x1080 (instead of --resolution)\n"
             "  --car M         the player's car, model index 0..11 (default 0)\n"
             "  --seed S        random seed for the opponents' cars (default 1)\n"
             "  --camera C      0 chase camera, 1 chase further back, 2 bumper, 3 hood (default 0)\n"
@@ -191,6 +195,12 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         } else if (strcmp(a, "--seconds") == 0) {
             ok = parseNumber(value, 0.0, 3600.0, &v);
             o->seconds = v;
+        } else if (strcmp(a, "--size") == 0) {
+            int w = 0, h = 0;
+            char end = 0;
+            ok = sscanf(value, "%dx%d%c", &w, &h, &end) == 2 && w >= 64 && h >= 48 && w <= 7680 && h <= 4320;
+            o->width = w;
+            o->height = h;
         } else if (strcmp(a, "--resolution") == 0) {
             ok = parseNumber(value, 0, 2, &v) && v == (int)v;
             o->resolution = (int)v;
@@ -249,6 +259,7 @@ void enterProgramFolder() {
 // The renderer and the start-up assets, as the game has them after its splash.
 bool startGame(const ShotOptions& o) {
     chooseResolution(o.resolution);
+    if (o.width > 0) chooseScreenSize(o.width, o.height);
     options.soundEnabled = false;
     options.musicEnabled = false;
     // Silent, but a race opens its music as in the game; without a device

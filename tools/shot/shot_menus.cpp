@@ -90,9 +90,9 @@ void sampleCareer() {
 
 // Client pixels of a mouse-space point at the current resolution.
 void placeCursor(int mx, int my) {
-    const float scale =
-        options.resolutionIndex == 0 ? 0.8f : (options.resolutionIndex == 2 ? 4.0f / 3.0f : 1.0f);
-    scriptedSetCursorPos((int)(mx * scale + 0.5f), (int)(my * scale + 0.5f));
+    int x = 0, y = 0;
+    mouseToScreen(options.windowWidth, options.windowHeight, mx, my, &x, &y);
+    scriptedSetCursorPos(x, y);
 }
 
 }  // namespace
