@@ -10,6 +10,8 @@
 void resetRaceRunState() {
     session = RaceSession{};
     for (PlayerRace& player : players) player = PlayerRace{};
+    // One player until the front end says more.
+    raceRun.playerCount = 1;
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.

@@ -20,6 +20,7 @@ class JoinScreenTest : public FrontEndGl {
     }
     void TearDown() override {
         setPlayerCount(1);
+        frontEnd.playerCount = 1;
         FrontEndGl::TearDown();
     }
     static bool press(int vk) {
