@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "platform/scripted.h"
 #include "race/race.h"
@@ -251,6 +252,62 @@ TEST_F(SplitPlayers, OnePlayerAloneEndsTheRaceAtTheirFinish) {
     updatePlayerCar(session.cars[0], 1.0f);
     EXPECT_TRUE(session.raceFinished);
     EXPECT_FALSE(players[0].finished);
+}
+
+}  // namespace
+
+namespace {
+
+// An overlay rectangle of a view's HUD, as the overlay frame places it in
+// window pixels: the design fitted into the frame, the corner pieces moved
+// out with their corner.
+struct HudPiece {
+    const char* name;
+    float x0, y0, x1, y1;
+    int anchorX;  // -1 left, 0 centre, 1 right
+    int anchorY;  // -1 bottom, 0 centre
+};
+const HudPiece kHudPieces[] = {
+    {"tachometer", 600.0f, 0.0f, 800.0f, 200.0f, 1, -1},
+    {"nitro gauge", -12.0f, 0.0f, 188.0f, 200.0f, -1, -1},
+    {"lap and place", 96.0f, 500.0f, 704.0f, 590.0f, 0, 0},
+    {"clock pod", 96.0f, 500.0f, 252.0f, 546.0f, 0, 0},
+    {"corner arrow", 352.0f, 497.0f, 448.0f, 593.0f, 0, 0},
+};
+
+TEST(SplitViews, EveryViewsHudLiesInsideItsView) {
+    const int sizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
+    for (const auto& size : sizes) {
+        const ViewportRect window{0, 0, size[0], size[1]};
+        for (int humans = 2; humans <= kMaxPlayers; humans++) {
+            const int views = splitViewCount(humans);
+            for (int v = 0; v < humans; v++) {
+                const ViewportRect r = splitViewRect(v, views, window);
+                const OverlayBounds b = overlayBoundsOf(r.width, r.height);
+                const float scale = static_cast<float>(r.width) / (b.right - b.left);
+                EXPECT_NEAR(scale, static_cast<float>(r.height) / (b.top - b.bottom), 1e-3f);
+                for (const HudPiece& piece : kHudPieces) {
+                    const float dx =
+                        piece.anchorX < 0 ? b.left : (piece.anchorX > 0 ? b.right - 800.0f : 0.0f);
+                    const float dy = piece.anchorY < 0 ? b.bottom : 0.0f;
+                    // The nitro gauge's frame reaches 12 units left of its
+                    // corner; the picture clips it as on one screen.
+                    const float x0 = std::fmax(piece.x0 + dx, b.left);
+                    const float px0 = r.x + (x0 - b.left) * scale,
+                                px1 = r.x + (piece.x1 + dx - b.left) * scale;
+                    const float py0 = r.y + (piece.y0 + dy - b.bottom) * scale,
+                                py1 = r.y + (piece.y1 + dy - b.bottom) * scale;
+                    const std::string where = std::string(piece.name) + " of view " + std::to_string(v) +
+                                              " at " + std::to_string(size[0]) + ", " +
+                                              std::to_string(humans) + " players";
+                    EXPECT_GE(px0, r.x - 0.01f) << where;
+                    EXPECT_LE(px1, r.x + r.width + 0.01f) << where;
+                    EXPECT_GE(py0, r.y - 0.01f) << where;
+                    EXPECT_LE(py1, r.y + r.height + 0.01f) << where;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
