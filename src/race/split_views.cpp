@@ -1,9 +1,14 @@
 // The race seen by several players on one screen: a view per human, each
 // with its own chase camera, eyes and checkpoint marker, drawn into its part
 // of the window in one frame.
+#include <cmath>
+
 #include "race/race.h"
 #include "render/render.h"
 #include "state/state.h"
+
+static constexpr double kFourByThree = 4.0 / 3.0;
+static constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
 
 // Wider than 16:10, two players sit side by side rather than one over the
 // other, so neither view is a letterbox slit.
@@ -40,6 +45,16 @@ int splitViewCount(int humans) {
 void describePlayerView(int player, const ViewportRect& rect, RaceFrame* frame) {
     frame->view = updateChaseCamera(player);
     frame->view.viewport = rect;
+    // A view wider than the window's 4:3 (a half, one over the other) keeps
+    // the 4:3 view's sideways angle and shows less above and below: the
+    // road ahead as on one screen, no wider sweep of the city to draw.
+    const double aspect =
+        static_cast<double>(rect.width) / static_cast<double>(rect.height > 0 ? rect.height : 1);
+    if (aspect > kFourByThree) {
+        const double halfTan =
+            std::tan(frame->view.fieldOfView * 0.5 * kDegreesToRadians) * kFourByThree / aspect;
+        frame->view.fieldOfView = 2.0 * std::atan(halfTan) / kDegreesToRadians;
+    }
     // updateChaseCamera wrote this view's eyes; the frame carries them to
     // its own scene.
     frame->eyesGiven = true;
