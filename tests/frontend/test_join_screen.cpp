@@ -69,7 +69,7 @@ TEST_F(JoinScreenTest, DevicesJoinInTurnAndOneDeviceTakesOnePlace) {
 TEST_F(JoinScreenTest, EachPlayerChoosesAmongTheOpenCarsWithTheirOwnKeys) {
     frontEnd.playerCount = 2;
     openJoinScreen(JoinQuickRace);
-    press(VK_UP);   // player 1: keys A
+    press(VK_UP);      // player 1: keys A
     press(VK_LSHIFT);  // player 2: keys B
     ASSERT_EQ(frontEnd.joinCars[0], 0);
     ASSERT_EQ(frontEnd.joinCars[1], 0);
