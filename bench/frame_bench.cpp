@@ -181,6 +181,57 @@ BENCHMARK(BM_RaceFramePreset)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// The split frame at 800 x 600 at the Low preset on race 1: one, two and
+// four players' views (the argument), every human driven by the scripted
+// driver on a device of their own from the open road on.
+void BM_RaceFramePlayers(benchmark::State& state) {
+    const int humans = (int)state.range(0);
+    if (!openGame(1)) {
+        state.SkipWithError("no GL window or no base/ (build the content first)");
+        return;
+    }
+    static const int kDevices[kMaxPlayers] = {DriveKeysA, DriveKeysB, DriveController1, DriveController2};
+    setPlayerCount(humans);
+    DriverState drivers[kMaxPlayers]{};
+    for (int p = 0; p < kMaxPlayers; p++) {
+        setPlayerCar(p, 0, raceRun.carTable[0].power);
+        setPlayerDevice(p, kDevices[p]);
+        drivers[p].ownDevice = humans > 1;
+        drivers[p].device = kDevices[p];
+    }
+    game.gameState = Race;
+    srand(1);
+    loadRace(1);
+    frameClock.frameFactor = 1.0f;
+    for (int i = 0; i < 900; i++) {
+        for (int p = 0; p < humans; p++) scriptedDriverKeys(session.cars[p], drivers[p]);
+        updateStandings();
+        raceStep(frameClock.frameFactor);
+        tickCountdown(frameClock.frameFactor);
+    }
+    applyGraphicsPreset(GraphicsLow);
+    Samples samples;
+    for (auto _ : state) {
+        for (int i = 0; i < kMeasuredFrames; i++) {
+            for (int p = 0; p < humans; p++) scriptedDriverKeys(session.cars[p], drivers[p]);
+            timedFrame(&samples);
+        }
+    }
+    unloadRace();
+    applyGraphicsPreset(GraphicsHigh);
+    setPlayerCount(1);
+    input = InputState{};
+    game.gameState = MainMenu;
+    samples.report(state);
+}
+BENCHMARK(BM_RaceFramePlayers)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
 // What the ghost costs the race frame at 800 x 600: a time trial on map 1
 // driven undrawn through its first lap, whose line becomes the ghost, then
 // frames of the second lap drawn with the ghost (1) or with it taken away (0).

@@ -112,6 +112,22 @@ void settleQuickRaceChoice();
 int drawQuickRaceCircuit();
 int drawQuickRaceCar();
 
+// The join screen of a race of several players (join_screen.cpp): each
+// player presses a key of their own keyboard set or controller to take the
+// next place (a device already playing is refused with a notice), picks a
+// car with that device's left and right, and Start begins the race.
+enum JoinStart : int { JoinQuickRace, JoinPractice };
+// From the quick race (JoinQuickRace) or practice screen's start, when
+// "Players" is above one.
+void openJoinScreen(int start);
+void drawJoinScreen();
+bool clickJoinScreen(int x, int y);
+// A key on the join screen: true when it joined, chose a car or was
+// refused; keys of no device are the menu's own.
+bool joinScreenKey(int vk, bool repeat);
+// The players line of the quick race and practice screens: 1..kMaxPlayers.
+void stepPlayerCount(int direction);
+
 // The practice screen and the records screen (practice.cpp).
 void drawPracticeMenu();
 void drawRecordsPage();
@@ -305,6 +321,12 @@ void gatherResultRows(ResultRow rows[kResultRows]);
 // racing, these by progress (then the nearer their next checkpoint); the
 // player at place 1..4 among them, where "You finished" puts it.
 void orderResults(ResultRow rows[kResultRows], int place);
+// A race of several humans: every row by the same rule, humans and
+// opponents alike.
+void orderAllResults(ResultRow rows[kResultRows]);
+// The row's name: "You" for one player alone, "Player 2" for one of several
+// humans, "Rival 1".. for the opponents in grid order.
+void resultRowName(int car, char* text, int size);
 // Under the result text: place, car, best lap, time or "racing", and for a
 // career race the points booked.
 void drawResultsTable();
@@ -355,6 +377,14 @@ struct FrontEndState {
     int practiceCar = 0;
     int quickRaceCircuit = kQuickRaceRandom;
     int quickRaceCar = kQuickRaceRandom;
+    // Players of the next quick race or practice race (the "Players" line),
+    // and the join screen's places: each player's device (-1 before they
+    // join) and car, how many have joined and which screen starts the race.
+    int playerCount = 1;
+    int joinDevices[kMaxPlayers] = {-1, -1, -1, -1};
+    int joinCars[kMaxPlayers] = {};
+    int joinedCount = 0;
+    int joinStart = JoinQuickRace;
     // -1, or the action that the next key press binds, in slot
     // controlsCaptureSlot (0 the primary key, 1 the second).
     int controlsCapture = -1;

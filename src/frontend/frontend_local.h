@@ -40,7 +40,7 @@ void drawCityRoute(int race, float phase);
 // The choice lines of the practice and quick race screens: the circuit and
 // the car, each with "<" and ">" boxes either side of its value, at these
 // overlay heights and arrow positions.
-constexpr int kChoiceCircuitY = 450, kChoiceCarY = 400;
+constexpr int kChoiceCircuitY = 450, kChoiceCarY = 400, kChoicePlayersY = 360;
 constexpr int kChoicePreviousX = 250, kChoiceNextX = 450;
 // The arrow of the line at lineY under a mouse-space point: -1 the previous,
 // 1 the next, 0 none.
@@ -48,3 +48,5 @@ int choiceArrowAt(int x, int y, int lineY);
 // The circuit line ("Race 3" and its name, or "Random" below 1) and the car
 // line (its name, or "Random" below 0), each between its arrows.
 void drawChoiceLines(int circuit, int car);
+// The players line ("Players" and 1..4 between its arrows).
+void drawPlayersLine();

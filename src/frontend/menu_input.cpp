@@ -94,6 +94,7 @@ static unsigned screenRows(int state) {
         case PracticeMenu:
             return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
         case QuickRaceMenu:
+        case JoinScreen:
             return 1u << 1 | 1u << 5;
         case RecordsPage:
             return 1u << 5;
@@ -176,6 +177,12 @@ static void leaveRace() {
     rebuildGarageLights();
 }
 
+// The first player's car of a quick race: the one they chose on the join
+// screen when several race, else the screen's choice or a random one.
+static int quickRaceFirstCar() {
+    return raceRun.playerCount > 1 ? frontEnd.joinCars[0] : drawQuickRaceCar();
+}
+
 void startQuickRace() {
     setGameState(Race);
     frontEnd.practiceKind = NoPractice;
@@ -184,7 +191,7 @@ void startQuickRace() {
     frontEnd.awardPending = false;
     frontEnd.newCarWon = false;
     frontEnd.quickRaceNumber = drawQuickRaceCircuit();
-    frontEnd.selectedCar = drawQuickRaceCar();
+    frontEnd.selectedCar = quickRaceFirstCar();
     // A quick race drives the car as it comes, without the career's tuning.
     const CarTableRow& row = raceRun.carTable[frontEnd.selectedCar];
     frontEnd.carPower = row.power;
@@ -200,6 +207,8 @@ void startCareerRace() {
     frontEnd.careerRace = true;
     frontEnd.awardPending = true;
     frontEnd.newCarWon = false;
+    // The career is one player's.
+    setPlayerCount(1);
     computeCarStatistics();
     if (!loadSelectedRace(frontEnd.selectedRace)) raceNotStarted(true);
 }
@@ -220,7 +229,7 @@ void restartRace() {
     frontEnd.careerRace = false;
     frontEnd.awardPending = false;
     frontEnd.quickRaceNumber = drawQuickRaceCircuit();
-    frontEnd.selectedCar = drawQuickRaceCar();
+    frontEnd.selectedCar = quickRaceFirstCar();
     if (!loadSelectedRace(frontEnd.quickRaceNumber)) raceNotStarted(false);
 }
 
@@ -526,6 +535,9 @@ void menuClickAt(int x, int y) {
             break;
         case QuickRaceMenu:
             clickQuickRaceMenu(x, y);
+            break;
+        case JoinScreen:
+            clickJoinScreen(x, y);
             break;
         case RecordsPage:
             clickRecordsPage(x, y);

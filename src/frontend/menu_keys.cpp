@@ -42,7 +42,8 @@ struct KeyItems {
 constexpr int kOptionLineTops[] = {131, 181, 231, 281, 331, 381};
 constexpr int kOptionRowYs[] = {kMusicVolumeY, kEffectsVolumeY, kDifficultyY, kGraphicsY, kControlsY};
 // The practice and quick race screens' two choice lines, overlay heights.
-constexpr int kPracticeLineYs[] = {kChoiceCircuitY, kChoiceCarY};
+constexpr int kPracticeLineYs[] = {kChoiceCircuitY, kChoiceCarY, kChoicePlayersY};
+constexpr int kPracticeLines = sizeof kPracticeLineYs / sizeof kPracticeLineYs[0];
 
 unsigned rowsOf(int state) {
     unsigned rows = 0;
@@ -85,6 +86,7 @@ int backRow(int state) {
         case CityMap:
         case PracticeMenu:
         case QuickRaceMenu:
+        case JoinScreen:
         case RecordsPage:
         case ReplaysPage:
         case Controls:
@@ -130,7 +132,7 @@ bool stepValue(const KeyItems& k, int direction) {
             return true;
         case PracticeMenu:
         case QuickRaceMenu: {
-            if (menuKeyFocus < 0 || menuKeyFocus >= 2) return false;
+            if (menuKeyFocus < 0 || menuKeyFocus >= kPracticeLines) return false;
             const int y = 600 - kPracticeLineYs[menuKeyFocus] - 5;
             menuClickAt((direction < 0 ? kChoicePreviousX : kChoiceNextX) + 6, y);
             return true;
@@ -149,6 +151,8 @@ bool stepValue(const KeyItems& k, int direction) {
 
 bool menuKeyDown(int vk, bool repeat) {
     if (game.gameState == Race) return false;
+    // The join screen takes the players' own keys before the menu's.
+    if (joinScreenKey(vk, repeat)) return true;
     followScreen();
     const KeyItems k = itemsOf(game.gameState);
     if (k.count == 0) return false;

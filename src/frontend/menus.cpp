@@ -324,6 +324,9 @@ void drawScreen() {
         case QuickRaceMenu:
             drawQuickRaceMenu();
             break;
+        case JoinScreen:
+            drawJoinScreen();
+            break;
         case RecordsPage:
             drawRecordsPage();
             break;
@@ -376,6 +379,10 @@ void resetFrontEndState() {
     frontEnd.practiceKind = NoPractice;
     frontEnd.quickRaceCircuit = kQuickRaceRandom;
     frontEnd.quickRaceCar = kQuickRaceRandom;
+    frontEnd.playerCount = 1;
+    frontEnd.joinedCount = 0;
+    for (int& device : frontEnd.joinDevices) device = -1;
+    frontEnd.joinStart = JoinQuickRace;
     frontEnd.wheelCapture = -1;
     resetMenuKeys();
 }

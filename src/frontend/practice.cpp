@@ -76,6 +76,13 @@ void drawChoiceLines(int circuit, int car) {
     drawArrowBox(kNextX, kCarLineY, ">");
 }
 
+void drawPlayersLine() {
+    printText(kLabelX, kChoicePlayersY, 1.0f, 1, "Players");
+    drawArrowBox(kPreviousX, kChoicePlayersY, "<");
+    printText(kValueX, kChoicePlayersY, 1.0f, 1, "%d", frontEnd.playerCount);
+    drawArrowBox(kNextX, kChoicePlayersY, ">");
+}
+
 static void drawArrowBox(int arrowX, int lineY, const char* arrow) {
     const float x0 = static_cast<float>(arrowX - kArrowHalfWidth + 6),
                 x1 = static_cast<float>(arrowX + kArrowHalfWidth + 6);
@@ -153,6 +160,7 @@ void drawPracticeMenu() {
     drawPod(60.0f, 250.0f, 540.0f, 490.0f, kHudMagenta);
 
     drawChoiceLines(frontEnd.practiceCircuit, frontEnd.practiceCar);
+    drawPlayersLine();
 
     char lap[32], car[16], date[16];
     recordLine(frontEnd.practiceCircuit, lap, sizeof lap, car, sizeof car, date, sizeof date);
@@ -207,9 +215,23 @@ bool clickPracticeMenu(int x, int y) {
         playClickSound();
         return true;
     }
+    if (const int step = choiceArrowAt(x, y, kChoicePlayersY)) {
+        stepPlayerCount(step);
+        playClickSound();
+        return true;
+    }
     if (menuRowHit(1, x, y)) {
+        // Several players join first; one starts at once.
+        if (frontEnd.playerCount > 1) {
+            openJoinScreen(JoinPractice);
+            playClickSound();
+            return true;
+        }
+        setPlayerCount(1);
         startPractice(PracticeRace);
     } else if (menuRowHit(2, x, y)) {
+        // A time trial is driven alone.
+        setPlayerCount(1);
         startPractice(PracticeTimeTrial);
     } else if (menuRowHit(3, x, y)) {
         setGameState(RecordsPage);

@@ -58,10 +58,11 @@ void drawQuickRaceMenu() {
     settleQuickRaceChoice();
     drawDarkeningSheet();
     printTextLarge(300, 550, 1, "Quick race");
-    drawPod(60.0f, 330.0f, 540.0f, 490.0f, kHudMagenta);
+    drawPod(60.0f, 300.0f, 540.0f, 490.0f, kHudMagenta);
 
     drawChoiceLines(frontEnd.quickRaceCircuit, frontEnd.quickRaceCar);
-    printText(kLabelX, 350, 1.0f, 0, "Random, or a circuit and car your career has opened.");
+    drawPlayersLine();
+    printText(kLabelX, 318, 1.0f, 0, "Random, or a circuit and car your career has opened.");
 
     drawMenuItem(kStartRow, "Start");
     drawMenuItem(kBackRow, "Back");
@@ -79,7 +80,19 @@ bool clickQuickRaceMenu(int x, int y) {
         playClickSound();
         return true;
     }
+    if (const int step = choiceArrowAt(x, y, kChoicePlayersY)) {
+        stepPlayerCount(step);
+        playClickSound();
+        return true;
+    }
     if (menuRowHit(kStartRow, x, y)) {
+        // Several players join first; one starts at once.
+        if (frontEnd.playerCount > 1) {
+            openJoinScreen(JoinQuickRace);
+            playClickSound();
+            return true;
+        }
+        setPlayerCount(1);
         startQuickRace();
     } else if (menuRowHit(kBackRow, x, y)) {
         setGameState(MainMenu);

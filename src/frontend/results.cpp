@@ -39,6 +39,20 @@ static void leaveRace() {
     resetMenuHover();
 }
 
+// Several humans: who came first of them.
+static const char* winnerLine() {
+    static char line[40];
+    ResultRow rows[kResultRows];
+    gatherResultRows(rows);
+    orderAllResults(rows);
+    for (const ResultRow& r : rows) {
+        if (r.car >= session.humanCount) continue;
+        std::snprintf(line, sizeof line, "Player %d wins", r.car + 1);
+        return line;
+    }
+    return "";
+}
+
 void drawResultScreen() {
     resetView();
     beginOverlay();
@@ -51,7 +65,10 @@ void drawResultScreen() {
                       circuitName(session.loadedRaceNumber));
         if (circuitName(session.loadedRaceNumber)[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(circuit)), 330, circuit);
-        printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(players[0].playerPlace));
+        if (session.humanCount > 1)
+            printTextLarge(280, 290, 1, "  %s", winnerLine());
+        else
+            printTextLarge(280, 290, 1, "  You finished %s", placeOrdinal(players[0].playerPlace));
         if (frontEnd.newCarWon) printTextLarge(230, 250, 1, "     You win new car.");
         if (frontEnd.careerRace && resultHint[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(resultHint)), 258, resultHint);

@@ -60,6 +60,8 @@ void gatherResultRows(ResultRow rows[kResultRows]) {
         r.progress = t.progress;
         r.toNext = t.toNext;
     }
+    // Several humans are timed as the opponents are.
+    if (session.humanCount > 1) return;
     // The player's own clocks; its best lap exists once lap 1 is driven.
     ResultRow& player = rows[0];
     player.finished = session.raceFinished;
@@ -67,6 +69,25 @@ void gatherResultRows(ResultRow rows[kResultRows]) {
     player.bestLap =
         session.cars[0].lap >= 2 || session.raceFinished ? clockHundredths(players[0].bestLapTime) : 0.0f;
     player.progress = session.cars[0].checkpointsPassed;
+}
+
+void orderAllResults(ResultRow rows[kResultRows]) {
+    for (int i = 1; i < kResultRows; i++) {
+        ResultRow r = rows[i];
+        int j = i;
+        for (; j > 0 && ahead(r, rows[j - 1]); j--) rows[j] = rows[j - 1];
+        rows[j] = r;
+    }
+}
+
+void resultRowName(int car, char* text, int size) {
+    const int humans = session.humanCount;
+    if (humans <= 1 && car == 0)
+        std::snprintf(text, static_cast<size_t>(size), "You");
+    else if (car < humans)
+        std::snprintf(text, static_cast<size_t>(size), "Player %d", car + 1);
+    else
+        std::snprintf(text, static_cast<size_t>(size), "Rival %d", humans <= 1 ? car : car - humans + 1);
 }
 
 void orderResults(ResultRow rows[kResultRows], int place) {
@@ -96,7 +117,10 @@ void orderResults(ResultRow rows[kResultRows], int place) {
 void drawResultsTable() {
     ResultRow rows[kResultRows];
     gatherResultRows(rows);
-    orderResults(rows, players[0].playerPlace);
+    if (session.humanCount > 1)
+        orderAllResults(rows);
+    else
+        orderResults(rows, players[0].playerPlace);
 
     const bool points = frontEnd.careerRace && !frontEnd.awardPending;
     drawPanel(points ? static_cast<float>(kPointsY) - 10.0f
@@ -109,16 +133,13 @@ void drawResultsTable() {
     for (int i = 0; i < kResultRows; i++) {
         const ResultRow& r = rows[i];
         const int y = kFirstRowY - kRowStep * i;
-        const float* c = r.car == 0 ? kHudPlayer : nullptr;
+        const float* c = r.car < session.humanCount ? kHudPlayer : nullptr;
         static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
         if (c == nullptr) c = kWhite;
         char text[24];
         std::snprintf(text, sizeof text, "%d", i + 1);
         printColoured(c, 1.0f, kPlaceX + 8, y, text);
-        if (r.car == 0)
-            std::snprintf(text, sizeof text, "You");
-        else
-            std::snprintf(text, sizeof text, "Rival %d", r.car);
+        resultRowName(r.car, text, sizeof text);
         printColoured(c, 1.0f, kNameX, y, text);
         if (r.bestLap > 0.0f)
             formatRaceTime(r.bestLap, text, sizeof text);

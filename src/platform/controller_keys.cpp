@@ -31,6 +31,10 @@ void padSetKeys(const int keys[PadKeyCount]) {
     }
 }
 
+void padUseDefaultKeys() {
+    padSetKeys(kDefaultPadKeys);
+}
+
 // The keys the controller's present state asks for.
 static void wantedKeys(bool wanted[256]) {
     for (int i = 0; i < 256; i++) {

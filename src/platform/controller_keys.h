@@ -45,6 +45,8 @@ enum PadKey {
 // Takes effect with the controller's next change (a key it holds under an old
 // binding is released then).
 void padSetKeys(const int keys[PadKeyCount]);
+// Back to the arrows, Space, C, Esc and R.
+void padUseDefaultKeys();
 
 // Axis values as controllers report them: sticks -32768..32767 (y down),
 // triggers 0..32767.

@@ -82,6 +82,13 @@ enum : uint32_t {
     VK_F10 = 0x79,
     VK_F11 = 0x7A,
     VK_F12 = 0x7B,
+    // The sided modifiers, sent after the plain VK_SHIFT or VK_CONTROL
+    // message of the same key, so a keyboard shared by two players can tell
+    // its two Shift and two Ctrl keys apart.
+    VK_LSHIFT = 0xA0,
+    VK_RSHIFT = 0xA1,
+    VK_LCONTROL = 0xA2,
+    VK_RCONTROL = 0xA3,
 };
 
 inline uint16_t loWord(uintptr_t v) {

@@ -220,6 +220,22 @@ static uint32_t virtualKey(SDL_Keycode key) {
     }
 }
 
+// The left or right one of Shift and Ctrl, 0 for any other key.
+static uint32_t sidedModifier(SDL_Keycode key) {
+    switch (key) {
+        case SDLK_LSHIFT:
+            return VK_LSHIFT;
+        case SDLK_RSHIFT:
+            return VK_RSHIFT;
+        case SDLK_LCTRL:
+            return VK_LCONTROL;
+        case SDLK_RCTRL:
+            return VK_RCONTROL;
+        default:
+            return 0;
+    }
+}
+
 // A pointer position in window coordinates, in the game's pixels.
 static void windowToGame(int x, int y, int* gx, int* gy) {
     *gx = x;
@@ -454,6 +470,9 @@ static void translateEvent(const SDL_Event& e) {
                 // A held key's repeats carry bit 30, the key was down before.
                 const LPARAM repeat = e.type == SDL_KEYDOWN && e.key.repeat != 0 ? LPARAM{1} << 30 : 0;
                 push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, repeat, e.key.timestamp);
+                const uint32_t sided = sidedModifier(e.key.keysym.sym);
+                if (sided != 0)
+                    push(e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, sided, repeat, e.key.timestamp);
             }
             break;
         }

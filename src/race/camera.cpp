@@ -38,12 +38,14 @@ static const Vector3 kHoodEye(1.0f, 1.35f, 0.0f);
 void resetChaseCamera() {
     // The grid faces +x; starting from in front of the car makes the view
     // swing round behind it while the countdown runs.
-    players[0].cameraAimX = 1.0f;
-    players[0].cameraAimZ = 0.0f;
-    players[0].cameraDirX = -5.5f;
-    players[0].cameraDirZ = -1.0f;
-    players[0].cameraHeldSeconds = 0.0f;
-    players[0].cameraLift = 0.0f;
+    for (PlayerRace& player : players) {
+        player.cameraAimX = 1.0f;
+        player.cameraAimZ = 0.0f;
+        player.cameraDirX = -5.5f;
+        player.cameraDirZ = -1.0f;
+        player.cameraHeldSeconds = 0.0f;
+        player.cameraLift = 0.0f;
+    }
 }
 
 // The highest point of the car's body (chassis and cabin boxes) over its
@@ -71,35 +73,35 @@ float ghostFade(const Vector3& ghost) {
 // A car held still for kHeldSeconds while racing gets the camera back behind
 // its nose at once: the aim only follows motion, so it would stay wherever
 // the car's last slide left it.
-static void bringCameraBehindHeldCar(const RigidBody* body, float h, float f) {
-    const bool racing = !session.countdownRunning && !session.raceFinished;
+static void bringCameraBehindHeldCar(PlayerRace& me, const RigidBody* body, float h, float f) {
+    const bool racing = !session.countdownRunning && !playerFinished(static_cast<int>(&me - players));
     if (!racing || h >= kHeldSpeed) {
-        players[0].cameraHeldSeconds = 0.0f;
+        me.cameraHeldSeconds = 0.0f;
         return;
     }
-    const float before = players[0].cameraHeldSeconds;
-    players[0].cameraHeldSeconds += 0.01f * f;
-    if (before > kHeldSeconds || players[0].cameraHeldSeconds <= kHeldSeconds) return;
+    const float before = me.cameraHeldSeconds;
+    me.cameraHeldSeconds += 0.01f * f;
+    if (before > kHeldSeconds || me.cameraHeldSeconds <= kHeldSeconds) return;
     Vector3 nose = getRotation(body).rows[0];
     nose.y = 0.0f;
     if (length(nose) < 1e-3f) return;
     normalise(nose);
-    players[0].cameraAimX = players[0].cameraDirX = nose.x;
-    players[0].cameraAimZ = players[0].cameraDirZ = nose.z;
+    me.cameraAimX = me.cameraDirX = nose.x;
+    me.cameraAimZ = me.cameraDirZ = nose.z;
 }
 
 // The bumper and hood views: fixed to the car, looking along its nose.
-static Vector3 carViewEye(const RigidBody* body, const Vector3& p, Vector3* centre) {
+static Vector3 carViewEye(const PlayerRace& me, const RigidBody* body, const Vector3& p, Vector3* centre) {
     const Matrix3 r = getRotation(body);
-    const Vector3 local = players[0].cameraMode == kBumperView ? kBumperEye : kHoodEye;
+    const Vector3 local = me.cameraMode == kBumperView ? kBumperEye : kHoodEye;
     const Vector3 eye = p + r.rows[0] * local.x + r.rows[1] * local.y + r.rows[2] * local.z;
     Vector3 ahead = r.rows[0];
     ahead.y = 0.0f;
-    if (length(ahead) < 1e-3f) ahead = Vector3(players[0].cameraDirX, 0.0f, players[0].cameraDirZ);
+    if (length(ahead) < 1e-3f) ahead = Vector3(me.cameraDirX, 0.0f, me.cameraDirZ);
     normalise(ahead);
     // A little down the road: the hood view sees the hood, the bumper the
     // road just ahead.
-    const float drop = players[0].cameraMode == kBumperView ? 0.6f : 1.6f;
+    const float drop = me.cameraMode == kBumperView ? 0.6f : 1.6f;
     *centre = Vector3(eye.x + 30.0f * ahead.x, eye.y - drop, eye.z + 30.0f * ahead.z);
     return eye;
 }
@@ -141,13 +143,16 @@ static void placeListenerAndSounds(const Vector3& p, float cx, float cz) {
 SceneView updateChaseCamera(int carIndex) {
     const float f = frameClock.frameFactor;
     const RigidBody* body = (carIndex >= 0 && carIndex < kRaceCars) ? session.cars[carIndex].body : nullptr;
+    // Each human's view has its camera; car i is player i's.
+    const int player = carIndex >= 0 && carIndex < kMaxPlayers ? carIndex : 0;
+    PlayerRace& me = players[player];
     const Vector3 p = body != nullptr ? getPosition(body) : Vector3();
     Vector3 v = body != nullptr ? getLinearVelocity(body) : Vector3();
 
-    players[0].orbitAngle += kOrbitRate * f;
-    if (session.raceFinished) {
-        v.x = std::cos(players[0].orbitAngle) * kOrbitSpeed;
-        v.z = std::sin(players[0].orbitAngle) * kOrbitSpeed;
+    me.orbitAngle += kOrbitRate * f;
+    if (playerFinished(player)) {
+        v.x = std::cos(me.orbitAngle) * kOrbitSpeed;
+        v.z = std::sin(me.orbitAngle) * kOrbitSpeed;
     }
 
     // The aim follows the direction of travel, not the car's heading, and
@@ -156,19 +161,19 @@ SceneView updateChaseCamera(int carIndex) {
     Vector3 n = v;
     normalise(n);
     if (h > 1.0f) {
-        players[0].cameraAimX = n.x;
-        players[0].cameraAimZ = n.z;
+        me.cameraAimX = n.x;
+        me.cameraAimZ = n.z;
     }
     // On a slow machine the camera still turns, at most as far as the race
     // itself advances in one frame.
     const float turn = f < kRaceTimeLimit ? f : kRaceTimeLimit;
-    players[0].cameraDirX = approach(players[0].cameraDirX, players[0].cameraAimX, turn);
-    players[0].cameraDirZ = approach(players[0].cameraDirZ, players[0].cameraAimZ, turn);
-    if (body != nullptr) bringCameraBehindHeldCar(body, h, f);
-    const float cx = players[0].cameraDirX, cz = players[0].cameraDirZ;
+    me.cameraDirX = approach(me.cameraDirX, me.cameraAimX, turn);
+    me.cameraDirZ = approach(me.cameraDirZ, me.cameraAimZ, turn);
+    if (body != nullptr) bringCameraBehindHeldCar(me, body, h, f);
+    const float cx = me.cameraDirX, cz = me.cameraDirZ;
 
-    const float back = players[0].cameraMode == 1 ? 8.0f : 6.5f;
-    const float rise = players[0].cameraMode == 1 ? 2.2f : 2.0f;
+    const float back = me.cameraMode == 1 ? 8.0f : 6.5f;
+    const float rise = me.cameraMode == 1 ? 2.2f : 2.0f;
     // While the direction swings round (reversing, a spin) its smoothed
     // length can pass near zero; the eye keeps its distance all the same.
     float ex = cx, ez = cz;
@@ -188,27 +193,30 @@ SceneView updateChaseCamera(int carIndex) {
     // about a second once the car is level again.
     if (body != nullptr) {
         const float over = p.y + roofHeight(getRotation(body)) + kRoofClearance - eye.y;
-        players[0].cameraLift -= players[0].cameraLift * std::fmin(1.0f, kLiftReturn * turn);
-        if (over > players[0].cameraLift) players[0].cameraLift = over;
-        if (players[0].cameraLift > 0.0f) eye.y += players[0].cameraLift;
+        me.cameraLift -= me.cameraLift * std::fmin(1.0f, kLiftReturn * turn);
+        if (over > me.cameraLift) me.cameraLift = over;
+        if (me.cameraLift > 0.0f) eye.y += me.cameraLift;
     }
     Vector3 centre(p.x + 30.0f * cx, p.y - 1.0f, p.z + 30.0f * cz);
-    if (body != nullptr && (players[0].cameraMode == kBumperView || players[0].cameraMode == kHoodView))
-        eye = carViewEye(body, p, &centre);
+    if (body != nullptr && (me.cameraMode == kBumperView || me.cameraMode == kHoodView))
+        eye = carViewEye(me, body, p, &centre);
 
-    setCameraEye(players[0].cameraMode != kChaseFarView
+    setCameraEye(me.cameraMode != kChaseFarView
                      ? eye
                      : clearChaseEye(p, Vector3(p.x - 6.5f * ex, p.y + 2.0f, p.z - 6.5f * ez)));
     Vector3 viewDir(38.0f * cx, -3.2f, 38.0f * cz);
     normalise(viewDir);
     setShadingView(Vector3(p.x - 8.0f * cx, p.y + 2.2f, p.z - 8.0f * cz), viewDir);
 
-    placeListenerAndSounds(p, cx, cz);
+    // One listener: the first player's camera (docs/SOUND.md).
+    if (player == 0) placeListenerAndSounds(p, cx, cz);
 
     SceneView view;
     view.eye = eye;
     view.target = centre;
-    view.fieldOfView = kRaceFieldOfView + kRaceViewWidening * static_cast<double>(raceViewSpeed);
+    // The view widens with its own car's speed.
+    const float speed = player == 0 ? raceViewSpeed : me.playerSpeed;
+    view.fieldOfView = kRaceFieldOfView + kRaceViewWidening * static_cast<double>(speed);
     view.nearPlane = kRaceNearPlane;
     view.farPlane = kRaceFarPlane;
     view.viewport = windowViewport();

@@ -69,6 +69,11 @@ void updateCarEffects() {
 void drawCarEffects() {
     if (!effectsEnabled) return;
     updateCarEffects();
+    drawCarEffectsAsTheyAre();
+}
+
+void drawCarEffectsAsTheyAre() {
+    if (!effectsEnabled) return;
     const TextureId puff = tgaTextures[kSmokeTga].texture;
     const TextureId flame = tgaTextures[kFlameTga].texture;
     for (int i = 0; i < kRaceCars; i++) {
@@ -97,16 +102,29 @@ void drawCarEffects() {
 // Checkpoint marker.
 
 bool checkpointMarkerShown() {
-    if (session.countdownRunning || session.raceFinished || session.checkpointCount <= 0) return false;
-    const int next = session.cars[0].nextCheckpoint;
+    return playerMarkerShown(0);
+}
+
+bool playerMarkerShown(int player) {
+    if (player < 0 || player >= kRaceCars) return false;
+    if (session.countdownRunning || playerFinished(player) || session.checkpointCount <= 0) return false;
+    const int next = session.cars[player].nextCheckpoint;
     return next >= 0 && next < session.checkpointCount;
 }
 
-MarkerPicture checkpointMarkerPicture() {
+void advanceMarkerPulse() {
     session.markerPhase += 1.5f * frameClock.frameFactor;
+}
+
+MarkerPicture checkpointMarkerPicture() {
+    advanceMarkerPulse();
+    return playerMarkerPicture(0);
+}
+
+MarkerPicture playerMarkerPicture(int player) {
     MarkerPicture marker;
-    if (checkpointMarkerShown()) {
-        const Checkpoint& c = session.checkpoints[session.cars[0].nextCheckpoint];
+    if (playerMarkerShown(player)) {
+        const Checkpoint& c = session.checkpoints[session.cars[player].nextCheckpoint];
         marker.shown = true;
         marker.texture = gameTextures[kCheckpointMarkerTexture];
         marker.centre[0] = c.x;

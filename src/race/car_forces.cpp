@@ -154,8 +154,8 @@ void applyCarForces(Car& car, Controller* controller) {
         }
         carGrip(speed, car.steer, car.frontGrip, car.rearGrip);
         car.slipGrip = car.rearGrip;
-        // Only the player's tyres lose grip when steering at speed.
-        if (car.index == 0) {
+        // Only the players' tyres lose grip when steering at speed.
+        if (car.index >= 0 && car.index < session.humanCount) {
             side = side * (i < 2 ? car.frontGrip : car.rearGrip);
         }
         force += side;

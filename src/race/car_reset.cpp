@@ -10,8 +10,6 @@
 // the HUD afterwards.
 static constexpr float kResetFadeSeconds = 0.6f;
 static constexpr float kResetPenaltyShowSeconds = 2.5f;
-static bool resetKeyWasDown = false;
-static bool resetPlaced = false;
 
 void placeCarAtCheckpoint(Car& car, int checkpoint) {
     if (car.body == nullptr || session.checkpointCount <= 0) {
@@ -43,83 +41,100 @@ static void addSeconds(RaceClock& clock, int seconds) {
     clock.seconds %= 60;
 }
 
-bool carResetAllowed() {
-    const Car& car = session.cars[0];
-    return !session.countdownRunning && !session.raceFinished && players[0].resetTimer < 0.0f &&
+static bool validPlayer(int player) {
+    return player >= 0 && player < session.humanCount && player < kMaxPlayers;
+}
+
+bool carResetAllowed(int player) {
+    if (!validPlayer(player)) return false;
+    const PlayerRace& me = players[player];
+    const Car& car = session.cars[player];
+    return !session.countdownRunning && !playerFinished(player) && me.resetTimer < 0.0f &&
            car.body != nullptr && session.checkpointCount > 0 && car.checkpointsPassed > 0;
 }
 
-bool requestCarReset() {
-    if (!carResetAllowed()) {
+bool requestCarReset(int player) {
+    if (!carResetAllowed(player)) {
         return false;
     }
-    players[0].resetTimer = 0.0f;
-    resetPlaced = false;
+    PlayerRace& me = players[player];
+    me.resetTimer = 0.0f;
+    me.resetPlaced = false;
     return true;
 }
 
-float carResetFade() {
-    if (players[0].resetTimer < 0.0f) {
+float carResetFade(int player) {
+    if (player < 0 || player >= kMaxPlayers) return 0.0f;
+    const PlayerRace& me = players[player];
+    if (me.resetTimer < 0.0f) {
         return 0.0f;
     }
     const float half = 0.5f * kResetFadeSeconds;
-    float fade = players[0].resetTimer < half ? players[0].resetTimer / half
-                                              : 1.0f - (players[0].resetTimer - half) / half;
+    float fade = me.resetTimer < half ? me.resetTimer / half : 1.0f - (me.resetTimer - half) / half;
     return fade < 0.0f ? 0.0f : (fade > 1.0f ? 1.0f : fade);
 }
 
-void updateCarReset(float f) {
-    const bool down = actionDown(BindReset);
-    if (down && !resetKeyWasDown) {
-        requestCarReset();
+static void updatePlayerReset(int player, float f) {
+    PlayerRace& me = players[player];
+    const bool down = playerActionDown(player, BindReset);
+    if (down && !me.resetKeyWasDown) {
+        requestCarReset(player);
     }
-    resetKeyWasDown = down;
-    if (players[0].resetPenaltyShown > 0.0f) {
-        players[0].resetPenaltyShown -= 0.01f * f;
-        if (players[0].resetPenaltyShown < 0.0f) players[0].resetPenaltyShown = 0.0f;
+    me.resetKeyWasDown = down;
+    if (me.resetPenaltyShown > 0.0f) {
+        me.resetPenaltyShown -= 0.01f * f;
+        if (me.resetPenaltyShown < 0.0f) me.resetPenaltyShown = 0.0f;
     }
-    if (players[0].resetTimer < 0.0f) {
+    if (me.resetTimer < 0.0f) {
         return;
     }
     // The finish ends a reset in progress where it stands.
-    if (session.raceFinished) {
-        players[0].resetTimer = -1.0f;
+    if (playerFinished(player)) {
+        me.resetTimer = -1.0f;
         return;
     }
-    Car& car = session.cars[0];
-    players[0].resetTimer += 0.01f * f;
-    if (!resetPlaced && players[0].resetTimer >= 0.5f * kResetFadeSeconds) {
+    Car& car = session.cars[player];
+    me.resetTimer += 0.01f * f;
+    if (!me.resetPlaced && me.resetTimer >= 0.5f * kResetFadeSeconds) {
         // Behind the black: on the last checkpoint passed, facing the next.
         placeCarAtCheckpoint(car, car.nextCheckpoint - 1);
-        addSeconds(session.raceTime, kResetPenaltySeconds);
-        addSeconds(players[0].lapTime, kResetPenaltySeconds);
-        players[0].resetPenaltyShown = kResetPenaltyShowSeconds;
-        players[0].resetCount += 1;
-        resetPlaced = true;
+        // The race clock is everyone's: one human among several pays on
+        // their own lap clock and finish time.
+        if (session.humanCount <= 1) addSeconds(session.raceTime, kResetPenaltySeconds);
+        addSeconds(me.lapTime, kResetPenaltySeconds);
+        me.resetPenaltyShown = kResetPenaltyShowSeconds;
+        me.resetCount += 1;
+        me.resetPlaced = true;
         if (car.body != nullptr) {
             const Matrix3 r = getRotation(car.body);
-            players[0].cameraAimX = players[0].cameraDirX = r.rows[0].x;
-            players[0].cameraAimZ = players[0].cameraDirZ = r.rows[0].z;
+            me.cameraAimX = me.cameraDirX = r.rows[0].x;
+            me.cameraAimZ = me.cameraDirZ = r.rows[0].z;
         }
-        players[0].wrongWayTimer = 0.0f;
-        players[0].driftLevel = 0.0f;
-        players[0].driftScore = 0.0f;
+        me.wrongWayTimer = 0.0f;
+        me.driftLevel = 0.0f;
+        me.driftScore = 0.0f;
     }
-    if (resetPlaced && car.body != nullptr) {
+    if (me.resetPlaced && car.body != nullptr) {
         // Held at rest while the picture comes back.
         car.driveForce = 0.0f;
         setLinearVelocity(car.body, Vector3(0.0f, 0.0f, 0.0f));
         setAngularMomentum(car.body, Vector3(0.0f, 0.0f, 0.0f));
     }
-    if (players[0].resetTimer >= kResetFadeSeconds) {
-        players[0].resetTimer = -1.0f;
+    if (me.resetTimer >= kResetFadeSeconds) {
+        me.resetTimer = -1.0f;
     }
 }
 
+void updateCarReset(float f) {
+    for (int p = 0; p < session.humanCount && p < kMaxPlayers; p++) updatePlayerReset(p, f);
+}
+
 void resetCarReset() {
-    players[0].resetTimer = -1.0f;
-    players[0].resetPenaltyShown = 0.0f;
-    players[0].resetCount = 0;
-    resetPlaced = false;
-    resetKeyWasDown = false;
+    for (PlayerRace& me : players) {
+        me.resetTimer = -1.0f;
+        me.resetPenaltyShown = 0.0f;
+        me.resetCount = 0;
+        me.resetPlaced = false;
+        me.resetKeyWasDown = false;
+    }
 }

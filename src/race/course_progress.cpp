@@ -115,7 +115,7 @@ void resetCourseProgress() {
         if (session.cars[i].body != nullptr && session.checkpointCount > 1)
             seed(i, nearestSegment(0, session.checkpointCount - 1, getPosition(session.cars[i].body)));
     }
-    players[0].wrongWayTimer = 0.0f;
+    for (PlayerRace& player : players) player.wrongWayTimer = 0.0f;
 }
 
 void placeCourseProgress(int car, int checkpoint) {
@@ -128,7 +128,7 @@ void placeCourseProgress(int car, int checkpoint) {
     c.segment = checkpoint;
     if (c.passedAlong > c.along) c.passedAlong = c.along;
     c.backwards = 0.0f;
-    if (car == 0) players[0].wrongWayTimer = 0.0f;
+    if (car < session.humanCount && car < kMaxPlayers) players[car].wrongWayTimer = 0.0f;
 }
 
 void updateCourseProgress(float f) {
@@ -160,7 +160,8 @@ void updateCourseProgress(float f) {
         }
         const bool shown = wrongWayOn(i);
         if (shown) c.wrongWaySeconds += 0.01f * f;
-        if (i == 0) players[0].wrongWayTimer = shown ? players[0].wrongWayTimer + 0.01f * f : 0.0f;
+        if (i < session.humanCount && i < kMaxPlayers)
+            players[i].wrongWayTimer = shown ? players[i].wrongWayTimer + 0.01f * f : 0.0f;
     }
 }
 

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The player whose HUD is being drawn: the first, or each one's in turn in
+// a split frame (drawPlayerHud).
+int hudPlayer = 0;
+
 // Texture entries of the HUD's images.
 constexpr int kDialDark = kTachoMaskTexture, kDialLight = kTachoFaceTexture;
 constexpr int kNeedleDark = kNeedleMaskTexture, kNeedleLight = kNeedleFaceTexture;
@@ -41,7 +45,7 @@ void recomposeFrame() {
 }
 
 void drawTachometer() {
-    const float needle = tachometerNeedleAngle(session.cars[0].rpm);
+    const float needle = tachometerNeedleAngle(session.cars[hudPlayer].rpm);
     beginImages();
     translate2D(6.0f, -6.0f);
     drawMaskedImage(gameTextures[kDialDark], gameTextures[kDialLight], 600.0f, 0.0f, 800.0f, 200.0f);
@@ -63,7 +67,7 @@ Vector3 checkpointPosition(int i) {
 }
 
 void drawCornerArrow() {
-    const Car& player = session.cars[0];
+    const Car& player = session.cars[hudPlayer];
     if (player.body == nullptr || session.checkpointCount <= 0) return;
     const Vector3 p = getPosition(player.body);
     int i = player.nextCheckpoint;
@@ -82,7 +86,7 @@ void drawCornerArrow() {
     const Vector3 gap = c - p;
     const float fade = (kArrowReach - dot(gap, gap)) * kArrowFadeScale;
     const float course = headingAngle(d1, v) * kRadiansToDegrees;
-    if (!cornerArrowShown(course) || session.countdownRunning || session.raceFinished) return;
+    if (!cornerArrowShown(course) || session.countdownRunning || playerFinished(hudPlayer)) return;
 
     translate2D(400.0f, 545.0f);
     beginImages();
@@ -95,14 +99,14 @@ void drawCornerArrow() {
     float target = turn * kRadiansToDegrees;
     if (target < -90.0f) target = -90.0f;
     if (target > 90.0f) target = 90.0f;
-    if (target < players[0].hudArrowAngle)
-        players[0].hudArrowAngle -= kArrowTurnRate * frameClock.frameFactor;
-    if (target > players[0].hudArrowAngle)
-        players[0].hudArrowAngle += kArrowTurnRate * frameClock.frameFactor;
+    if (target < players[hudPlayer].hudArrowAngle)
+        players[hudPlayer].hudArrowAngle -= kArrowTurnRate * frameClock.frameFactor;
+    if (target > players[hudPlayer].hudArrowAngle)
+        players[hudPlayer].hudArrowAngle += kArrowTurnRate * frameClock.frameFactor;
 
-    rotate2D(players[0].hudArrowAngle);
+    rotate2D(players[hudPlayer].hudArrowAngle);
     drawImage(gameTextures[kArrowTexture], -48.0f - s, -48.0f - s, 48.0f + s, 48.0f + s);
-    rotate2D(-players[0].hudArrowAngle);
+    rotate2D(-players[hudPlayer].hudArrowAngle);
     endImages();
     translate2D(-400.0f, -545.0f);
 }
@@ -118,7 +122,7 @@ void drawNitroGauge() {
     setBlend2D(Blend2DAlpha);
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     translate2D(-12.0f, 0.0f);
-    float fill = session.cars[0].nitro * 0.01f;
+    float fill = session.cars[hudPlayer].nitro * 0.01f;
     if (fill > 1.0f) fill = 1.0f;
     // An empty (or negative) tank draws no fill at all.
     if (fill > 0.0f)
@@ -130,16 +134,16 @@ void drawNitroGauge() {
 
 void drawTexts() {
     setOverlayAnchor(OverlayAnchor::BottomRight);
-    printTextLarge(727, 37, 1, "%2i", static_cast<int>(players[0].playerSpeed * 10.5f));
+    printTextLarge(727, 37, 1, "%2i", static_cast<int>(players[hudPlayer].playerSpeed * 10.5f));
     printText(732, 17, 1.0f, 1, "Km/h");
     setOverlayAnchor(OverlayAnchor::Centre);
 
     int colour;
     float alpha;
-    if (driftTextStyle(players[0].driftScore, &colour, &alpha)) {
+    if (driftTextStyle(players[hudPlayer].driftScore, &colour, &alpha)) {
         setTextAlpha(alpha);
         setTextColour(colour);
-        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(players[0].driftScore));
+        printTextLarge(330, 380, 1, "Drift  +%2i", static_cast<int>(players[hudPlayer].driftScore));
         setTextAlpha(1.0f);
         setTextColour(0);
     }
@@ -148,15 +152,16 @@ void drawTexts() {
     if (raceRun.timeTrialMode) {
         // Alone and without end: the lap number only, no place.
         printTextLarge(105, 563, 1, "Lap");
-        printTextLarge(105, 563, 0, "    %2i", session.cars[0].lap > 1 ? session.cars[0].lap : 1);
+        printTextLarge(105, 563, 0, "    %2i",
+                       session.cars[hudPlayer].lap > 1 ? session.cars[hudPlayer].lap : 1);
         return;
     }
     printTextLarge(105, 563, 1, "Lap   /");
-    printTextLarge(105, 563, 0, "    %2i", session.cars[0].lap > 1 ? session.cars[0].lap : 1);
+    printTextLarge(105, 563, 0, "    %2i", session.cars[hudPlayer].lap > 1 ? session.cars[hudPlayer].lap : 1);
     printTextLarge(105, 563, 0, "      %2i", session.lapCount);
 
     printTextLarge(560, 563, 1, "Place  /");
-    printTextLarge(560, 563, 0, "     %2i", players[0].playerPlace);
+    printTextLarge(560, 563, 0, "     %2i", players[hudPlayer].playerPlace);
     printTextLarge(560, 563, 0, "       %2i", 4);
 }
 
@@ -182,14 +187,10 @@ bool cornerArrowShown(float courseDegrees) {
     return std::fabs(courseDegrees) < 45.0f;
 }
 
-void drawRaceHud() {
-    resetView();
-    beginOverlay();
-    beginImages();
-
-    recomposeFrame();
-    // On a wide screen the dials keep to the bottom corners; the top bar and
-    // what it frames stay in the middle.
+// The dials, the arrow and the top bar. On a wide screen (or a wide view)
+// the dials keep to the bottom corners; the top bar and what it frames stay
+// in the middle.
+static void drawHudImages() {
     setOverlayAnchor(OverlayAnchor::BottomRight);
     drawTachometer();
     setOverlayAnchor(OverlayAnchor::Centre);
@@ -198,6 +199,16 @@ void drawRaceHud() {
     setOverlayAnchor(OverlayAnchor::BottomLeft);
     drawNitroGauge();
     setOverlayAnchor(OverlayAnchor::Centre);
+}
+
+void drawRaceHud() {
+    hudPlayer = 0;
+    resetView();
+    beginOverlay();
+    beginImages();
+
+    recomposeFrame();
+    drawHudImages();
 
     endOverlay();
     setBlend2D(Blend2DAlpha);
@@ -206,5 +217,48 @@ void drawRaceHud() {
     drawRaceInfo();
     drawLapPanel();
     drawResetOverlay();
+    setBlend2D(Blend2DOff);
+}
+
+void drawPlayerHud(int player) {
+    hudPlayer = player >= 0 && player < kMaxPlayers ? player : 0;
+    resetView();
+    beginOverlay();
+    beginImages();
+    drawHudImages();
+    endOverlay();
+    setBlend2D(Blend2DAlpha);
+
+    drawTexts();
+    drawPlayerRaceInfo(hudPlayer);
+    drawPlayerResetOverlay(hudPlayer);
+    setBlend2D(Blend2DOff);
+    hudPlayer = 0;
+}
+
+void drawSplitHud() {
+    // The glow over the whole window, once.
+    resetView();
+    beginOverlay();
+    beginImages();
+    recomposeFrame();
+    endOverlay();
+
+    const int humans = session.humanCount;
+    const int views = splitViewCount(humans);
+    const ViewportRect window = windowViewport();
+    for (int p = 0; p < humans && p < views; p++) {
+        setOverlayFrame(splitViewRect(p, views, window));
+        drawPlayerHud(p);
+    }
+    if (humans < views) {
+        // The free quarter: the standings beside the minimap.
+        setOverlayFrame(splitViewRect(views - 1, views, window));
+        drawStandingsPanel();
+        resetOverlayFrame();
+    } else {
+        resetOverlayFrame();
+        drawMiddleMinimap();
+    }
     setBlend2D(Blend2DOff);
 }

@@ -11,6 +11,19 @@
 #include "render/render.h"
 #include "state/state.h"
 
+// The human driving a car: car i is player i's.
+static int playerIndex(const Car& car) {
+    return car.index >= 0 && car.index < kMaxPlayers ? car.index : 0;
+}
+static PlayerRace& playerOf(const Car& car) {
+    return players[playerIndex(car)];
+}
+// The first player's car makes the sounds there is one of (gears, nitro,
+// tyres, wind, the engine's pass sound); every human's engine loop is heard.
+static bool firstPlayer(const Car& car) {
+    return playerIndex(car) == 0;
+}
+
 // The player's tuning. Speeds are world units per second, forces are per rear
 // wheel in contact, rates are per 10 ms (multiplied by the frame factor f).
 //
@@ -141,16 +154,15 @@ static constexpr float kWheelSpinRpm = 6000.0f;
 static constexpr float kWheelSpinSpeed = 3.0f;  // road speed under which the wheels spin
 static constexpr float kWheelSpinRise = 0.03f;  // of the gap a 10 ms
 static constexpr float kWheelSpinFall = 0.06f;
-// The revs the spinning wheels add; heard only, never driven.
-static float wheelSpinRpm = 0.0f;
-
 static float heardEngineRpm(const Car& car, float f, float s) {
-    if (actionDown(BindAccelerate) && s < kWheelSpinSpeed && !session.raceFinished) {
-        wheelSpinRpm += (kWheelSpinRpm - wheelSpinRpm) * kWheelSpinRise * f;
+    float& spin = playerOf(car).wheelSpinRpm;
+    if (playerActionDown(playerIndex(car), BindAccelerate) && s < kWheelSpinSpeed &&
+        !playerFinished(playerIndex(car))) {
+        spin += (kWheelSpinRpm - spin) * kWheelSpinRise * f;
     } else {
-        wheelSpinRpm -= wheelSpinRpm * kWheelSpinFall * f;
+        spin -= spin * kWheelSpinFall * f;
     }
-    return car.rpm > wheelSpinRpm ? car.rpm : wheelSpinRpm;
+    return car.rpm > spin ? car.rpm : spin;
 }
 
 static void clamp01(float& v) {
@@ -160,7 +172,7 @@ static void clamp01(float& v) {
 
 static void engageGear(Car& car) {
     if (car.gear != car.targetGear) {
-        if (options.soundEnabled && !audio.soundGear.isPlaying()) {
+        if (options.soundEnabled && firstPlayer(car) && !audio.soundGear.isPlaying()) {
             audio.soundGear.play();
         }
         car.gear = car.targetGear;
@@ -179,12 +191,13 @@ static float brakeForce(float s, float a, float scale, float backwards) {
 
 static void updateNitro(Car& car, float f, float& k) {
     k = 1.0f;
-    bool playing = audio.soundNitro.isPlaying();
-    if (actionDown(BindNitro)) {
+    const bool heard = firstPlayer(car);
+    bool playing = heard && audio.soundNitro.isPlaying();
+    if (playerActionDown(playerIndex(car), BindNitro)) {
         if (car.nitro > 0.0f) {
             car.nitro -= kNitroBurnRate * f;
             k = kNitroBoost;
-            if (!playing && options.soundEnabled) {
+            if (heard && !playing && options.soundEnabled) {
                 audio.soundNitro.play();
             }
         }
@@ -236,7 +249,34 @@ static void readWheel(PlayerInput& in) {
     if (in.drive == 0.0f) in.drive = value[WheelThrottle] > 0.0f ? value[WheelThrottle] : -value[WheelBrake];
 }
 
-static PlayerInput readPlayerInput() {
+// A player among several: their own device's keys, and the stick and
+// triggers when it is the controller the platform reads.
+static PlayerInput readDeviceInput(int player) {
+    PlayerInput in{};
+    const int device = players[player].driveDevice;
+    in.steer =
+        deviceActionDown(device, BindLeft) ? 1.0f : (deviceActionDown(device, BindRight) ? -1.0f : 0.0f);
+    in.drive = deviceActionDown(device, BindAccelerate)
+                   ? 1.0f
+                   : (deviceActionDown(device, BindBrake) ? -1.0f : 0.0f);
+    if (device != DriveController1) return in;
+    PadAnalogue pad;
+    padAnalogue(&pad);
+    if (!pad.connected) return in;
+    const InputDeviceSettings& settings = controlSettings.inputDevices[DeviceController];
+    const float stick = -shapeAxis(axisFraction(pad.axes[PadLeftX]), settings);
+    if (in.steer == 0.0f && stick != 0.0f) {
+        in.steer = stick;
+        in.analogueSteer = true;
+    }
+    const float throttle = shapeAxis(axisFraction(pad.axes[PadTriggerRight]), settings);
+    const float brake = shapeAxis(axisFraction(pad.axes[PadTriggerLeft]), settings);
+    if (in.drive == 0.0f) in.drive = throttle > 0.0f ? throttle : -brake;
+    return in;
+}
+
+static PlayerInput readPlayerInput(int player) {
+    if (session.humanCount > 1) return readDeviceInput(player);
     PlayerInput in{};
     in.steer = actionDown(BindLeft) ? 1.0f : (actionDown(BindRight) ? -1.0f : 0.0f);
     in.drive = actionDown(BindAccelerate) ? 1.0f : (actionDown(BindBrake) ? -1.0f : 0.0f);
@@ -262,14 +302,24 @@ static PlayerInput readPlayerInput() {
     return in;
 }
 
+// Another human's engine loop: their car's own loop, louder on the throttle
+// (the first player's pass sound has no twin for them).
+static void updateOtherPlayerEngine(const Car& car, float pitch) {
+    SoundEffect* loops[kRaceCars] = {&audio.soundEngine1, &audio.soundEngine2, &audio.soundEngine3,
+                                     &audio.soundEngine4};
+    if (car.index < 0 || car.index >= kRaceCars) return;
+    loops[car.index]->setGain(0.4f + 0.6f * playerOf(car).engineMix);
+    loops[car.index]->setPitch(pitch);
+}
+
 static void updatePedals(Car& car, float f, float s, float power, const Vector3& forward, const Vector3& v,
                          float drive) {
     if (drive > 0.0f) {
         car.reverseArmed = false;
         car.brakeHeld = false;
         engageGear(car);
-        players[0].engineMix += kEngineMixRate * f;
-        if (players[0].engineMix > 1.0f) players[0].engineMix = 1.0f;
+        playerOf(car).engineMix += kEngineMixRate * f;
+        if (playerOf(car).engineMix > 1.0f) playerOf(car).engineMix = 1.0f;
         // A part-pressed pedal gives that part of the gear's force.
         if (selectGearForce(car, s, power) && drive < 1.0f) car.driveForce *= drive;
     } else if (drive < 0.0f) {
@@ -277,11 +327,11 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
         car.brakeHeld = true;
         engageGear(car);
         if (car.targetGear == -1) {
-            players[0].engineMix += kEngineMixRate * f;
-            if (players[0].engineMix > 1.0f) players[0].engineMix = 1.0f;
+            playerOf(car).engineMix += kEngineMixRate * f;
+            if (playerOf(car).engineMix > 1.0f) playerOf(car).engineMix = 1.0f;
         } else {
-            players[0].engineMix -= kEngineMixRate * f;
-            if (players[0].engineMix < 0.0f) players[0].engineMix = 0.0f;
+            playerOf(car).engineMix -= kEngineMixRate * f;
+            if (playerOf(car).engineMix < 0.0f) playerOf(car).engineMix = 0.0f;
         }
         float a = headingAngle(forward, v);
         float scale = kBrakeForce;
@@ -299,15 +349,15 @@ static void updatePedals(Car& car, float f, float s, float power, const Vector3&
             float t = (s - 1.0f) * 0.2f;
             clamp01(t);
             if (pedal < 1.0f) t *= pedal;
-            if (t > players[0].skidLevel) players[0].skidLevel = t;
+            if (t > playerOf(car).skidLevel) playerOf(car).skidLevel = t;
         }
     } else {
         // Letting go of the brake at a near stop arms reverse.
         if (car.brakeHeld && s < 1.0f) {
             car.reverseArmed = true;
         }
-        players[0].engineMix -= kEngineMixRate * f;
-        if (players[0].engineMix < 0.0f) players[0].engineMix = 0.0f;
+        playerOf(car).engineMix -= kEngineMixRate * f;
+        if (playerOf(car).engineMix < 0.0f) playerOf(car).engineMix = 0.0f;
         car.driveForce = 0.0f;
     }
 }
@@ -347,23 +397,23 @@ static void updateSteering(Car& car, float f, const PlayerInput& in) {
 
 static void updateDrift(Car& car, float f, float s) {
     if (car.slipGrip < 0.4f && s > 8.0f) {
-        if (players[0].driftLevel < 4.0f) players[0].driftLevel += 0.01f * f;
-    } else if (players[0].driftLevel > 0.0f) {
-        players[0].driftLevel -= 0.02f * f;
+        if (playerOf(car).driftLevel < 4.0f) playerOf(car).driftLevel += 0.01f * f;
+    } else if (playerOf(car).driftLevel > 0.0f) {
+        playerOf(car).driftLevel -= 0.02f * f;
     }
-    if (players[0].driftLevel > 1.0f) {
+    if (playerOf(car).driftLevel > 1.0f) {
         // Drifting refills the nitro tank.
-        if (car.nitro < 100.0f) car.nitro += (players[0].driftLevel - 1.0f) * 0.1f * f;
+        if (car.nitro < 100.0f) car.nitro += (playerOf(car).driftLevel - 1.0f) * 0.1f * f;
         if (car.nitro > 100.0f) car.nitro = 100.0f;
-        players[0].driftScore += (players[0].driftLevel - 1.0f) * 0.1f * f;
+        playerOf(car).driftScore += (playerOf(car).driftLevel - 1.0f) * 0.1f * f;
     } else {
-        players[0].driftScore = 0.0f;
+        playerOf(car).driftScore = 0.0f;
     }
 }
 
 static void updateEmitters(Car& car, float k) {
-    car.dustLevel = players[0].skidLevel;
-    car.dustActive = players[0].skidLevel > 0.01f;
+    car.dustLevel = playerOf(car).skidLevel;
+    car.dustActive = playerOf(car).skidLevel > 0.01f;
     float e = (car.rpm - 4000.0f) * 0.00025f;
     clamp01(e);
     car.flameColour[0] = 1.0f;
@@ -384,24 +434,29 @@ static void updateEmitters(Car& car, float k) {
 static void passPlayerCheckpoint(Car& car, const Vector3& p, const Vector3& v) {
     // The standings were refreshed by this frame's HUD.
     for (int i = 0; i < kRaceCars; i++) {
-        if (session.standings[i].car == 0) {
-            players[0].playerPlace = 1 + i;
+        if (session.standings[i].car == playerIndex(car)) {
+            playerOf(car).playerPlace = 1 + i;
         }
     }
-    placeSound(audio.soundPoint, p, v);
-    if (options.soundEnabled) {
-        audio.soundPoint.play();
+    if (firstPlayer(car)) {
+        placeSound(audio.soundPoint, p, v);
+        if (options.soundEnabled) audio.soundPoint.play();
     }
     if (car.nextCheckpoint == 0) {
         car.lap += 1;
         // Lap 1 ends when lap becomes 2 and is always the first best lap.
-        if (clockValue(players[0].lapTime) <= clockValue(players[0].bestLapTime) || car.lap == 2) {
-            players[0].bestLapTime = players[0].lapTime;
+        if (clockValue(playerOf(car).lapTime) <= clockValue(playerOf(car).bestLapTime) || car.lap == 2) {
+            playerOf(car).bestLapTime = playerOf(car).lapTime;
         }
-        players[0].lapTime = RaceClock{};
+        playerOf(car).lapTime = RaceClock{};
         if (car.lap > session.lapCount) {
             car.lap = session.lapCount;
-            session.raceFinished = true;
+            // With several humans the race goes on for the others (raceStep
+            // ends it).
+            if (session.humanCount <= 1)
+                session.raceFinished = true;
+            else
+                playerOf(car).finished = true;
         }
     }
     car.checkpointsPassed += 1;
@@ -428,9 +483,9 @@ void updatePlayerCar(Car& car, float f) {
     RigidBody* body = car.body;
     Vector3 v = getLinearVelocity(body);
     float s = length(v);
-    players[0].playerSpeed = s;
-    setRaceViewSpeed(s);
-    const float power = players[0].playerCarPower * kPlayerPowerScale;
+    playerOf(car).playerSpeed = s;
+    if (firstPlayer(car)) setRaceViewSpeed(s);
+    const float power = playerOf(car).playerCarPower * kPlayerPowerScale;
 
     float k;
     updateNitro(car, f, k);
@@ -439,39 +494,45 @@ void updatePlayerCar(Car& car, float f) {
     followTargetRpm(car, f);
 
     // Engine sounds: the loop and the pass sound cross-fade by last frame's mix.
-    audio.soundEngine1.setGain(players[0].engineMix);
-    audio.soundEnginePass.setGain(1.0f - players[0].engineMix);
     float pitch = (heardEngineRpm(car, f, s) - 1000.0f) * 0.0002f + 0.35f;
     if (pitch < 0.15f) pitch = 0.15f;
     if (pitch > 2.5f) pitch = 2.5f;
-    audio.soundEngine1.setPitch(pitch);
-    audio.soundEnginePass.setPitch(pitch);
+    if (firstPlayer(car)) {
+        audio.soundEngine1.setGain(playerOf(car).engineMix);
+        audio.soundEnginePass.setGain(1.0f - playerOf(car).engineMix);
+        audio.soundEngine1.setPitch(pitch);
+        audio.soundEnginePass.setPitch(pitch);
+    } else {
+        updateOtherPlayerEngine(car, pitch);
+    }
 
     Vector3 forward = getRotation(body).rows[0];
-    const PlayerInput held = readPlayerInput();
+    const PlayerInput held = readPlayerInput(playerIndex(car));
     updatePedals(car, f, s, power * k, forward, v, held.drive);
     updateSteering(car, f, held);
 
     // Tyre squeal.
     Vector3 p = getPosition(body);
-    placeSound(audio.soundStart, p, v);
+    if (firstPlayer(car)) placeSound(audio.soundStart, p, v);
     if (car.slipGrip < 0.75f && s > 5.4f) {
-        players[0].skidLevel += 0.01f * f;
+        playerOf(car).skidLevel += 0.01f * f;
     } else {
-        players[0].skidLevel -= 0.0125f * f;
+        playerOf(car).skidLevel -= 0.0125f * f;
     }
-    clamp01(players[0].skidLevel);
-    audio.soundStart.setGain(players[0].skidLevel);
+    clamp01(playerOf(car).skidLevel);
+    if (firstPlayer(car)) audio.soundStart.setGain(playerOf(car).skidLevel);
 
     float wind = 0.066f * s - 1.0f;
     clamp01(wind);
-    if (audio.soundWind.isPlaying() && options.soundEnabled) {
+    if (firstPlayer(car) && audio.soundWind.isPlaying() && options.soundEnabled) {
         audio.soundWind.setGain(wind);
     }
 
     updateDrift(car, f, s);
     updateEmitters(car, k);
-    updateRumble(car, k > 1.0f, f);
+    // The controller rumbles for its own player's car.
+    if (session.humanCount <= 1 || playerOf(car).driveDevice == DriveController1)
+        updateRumble(car, k > 1.0f, f);
 
     if (session.countdownRunning) {
         car.driveForce = 0.01f;
@@ -482,7 +543,7 @@ void updatePlayerCar(Car& car, float f) {
 
     // After the finish the autopilot brakes to a standstill turning left,
     // whatever the keys did above.
-    if (session.raceFinished) {
+    if (playerFinished(playerIndex(car))) {
         float a = headingAngle(forward, v);
         car.driveForce = brakeForce(s, a, kBrakeForce, 1.0f);
         car.steer = kSteerLock;

@@ -233,14 +233,14 @@ void updateStandings();
 // during the countdown, after the finish, before the first checkpoint and
 // while a reset runs. Opponents never ask for it.
 constexpr int kResetPenaltySeconds = 3;
-bool carResetAllowed();
+bool carResetAllowed(int player = 0);
 // Starts a reset; false when refused.
-bool requestCarReset();
+bool requestCarReset(int player = 0);
 // A press of the reset key starts one; runs the fade and places the car.
 // Called by raceStep after the cars' own updates.
 void updateCarReset(float f);
 // How dark the fade is now, 0..1.
-float carResetFade();
+float carResetFade(int player = 0);
 // loadRace: no reset running.
 void resetCarReset();
 // The fade and the "+3 s" over the HUD.
@@ -312,6 +312,49 @@ MarkerPicture checkpointMarkerPicture();
 // True while the marker is drawn: after the countdown, before the finish,
 // with checkpoints to reach.
 bool checkpointMarkerShown();
+// The same for one player's next checkpoint (the first player's is the
+// one above), without moving the pulse on.
+bool playerMarkerShown(int player);
+MarkerPicture playerMarkerPicture(int player);
+// The marker's pulse, once a frame.
+void advanceMarkerPulse();
+// drawCarEffects without moving the systems on: a second view of the frame.
+void drawCarEffectsAsTheyAre();
+
+// ---------------------------------------------------------------------------
+// Several players on one screen (split_views.cpp, hud.cpp).
+
+// Views a race of that many humans shows: one, two, or four quarters (the
+// fourth holds the standings and the minimap when three play).
+int splitViewCount(int humans);
+// View `view` of `count` in the window: two are halves (one over the other,
+// or side by side in a window wider than 16:10), four are quarters in
+// reading order. Rows count from the window's foot, as viewports do.
+ViewportRect splitViewRect(int view, int count, const ViewportRect& window);
+// The night's fill light and haze every race view is lit by.
+void raceNight(float fillLight[3], float haze[4]);
+// One human's view of the frame: their chase camera and eyes in `rect`, the
+// cars, the map, their checkpoint marker; no HUD (drawSplitHud draws them).
+void describePlayerView(int player, const ViewportRect& rect, RaceFrame* frame);
+// The frame of a race of several humans: every view, then their HUDs.
+void drawSplitRaceScene();
+// The HUDs of the split frame: the glow once over the window, each player's
+// HUD in their view, the minimap once in the middle (or in the free quarter
+// with the standings when three play).
+void drawSplitHud();
+// One player's HUD in the overlay frame in force: tachometer, arrow, top
+// bar, nitro, speed, drift, lap and place, their clock pod, wrong-way
+// warning and reset fade; no glow, minimap or lap panel.
+void drawPlayerHud(int player);
+// The clock pod and the wrong-way warning of one player.
+void drawPlayerRaceInfo(int player);
+// The reset's fade and cost of one player.
+void drawPlayerResetOverlay(int player);
+// The minimap once in the middle of the overlay.
+void drawMiddleMinimap();
+// Every car's place, name and lap, beside a large minimap: the free quarter
+// of three players.
+void drawStandingsPanel();
 
 // ---------------------------------------------------------------------------
 // Race information beside the HUD (race_info.cpp): every car's lap and finish
@@ -565,6 +608,10 @@ struct RaceRunState {
     // until the player leaves) when set before loadRace; cleared by nothing but
     // the front end.
     bool timeTrialMode = false;
+    // Humans in the races to come, 1..kMaxPlayers: they drive cars 0..n-1 and
+    // opponents fill the rest of the grid. Set by the front end before
+    // loadRace; a time trial has one.
+    int playerCount = 1;
 };
 extern RaceRunState raceRun;
 
@@ -612,8 +659,17 @@ struct RaceSession {  // NOLINT(bugprone-reserved-identifier)
     int raceCareerNumber = 0;
     // The race number loadRace was last given.
     int loadedRaceNumber = 1;
+    // Humans in this race (cars 0..humanCount-1), fixed by loadRace.
+    int humanCount = 1;
+    // Seconds since the first human finished while others still drive; the
+    // race ends when the last one finishes or this reaches kFinishWaitSeconds.
+    float finishWaitSeconds = 0.0f;
 };
 extern RaceSession session;
+
+// With several humans, the race waits this long for the others once the
+// first has finished.
+constexpr float kFinishWaitSeconds = 30.0f;
 
 // Up to four people race on one screen; each has a record of their own.
 constexpr int kMaxPlayers = 4;
@@ -668,6 +724,17 @@ struct PlayerRace {
     GhostRecorder lapRecorder{};
     // The sampled line of the session's best lap (empty until a lap is done).
     GhostLap sessionGhost{};
+    // In a race of several humans: the device this player drives with
+    // (DriveDevice), and whether they have finished (the race goes on for the
+    // others). One player alone finishes with the race.
+    int driveDevice = DriveKeysA;
+    bool finished = false;
+    // Revs the spinning rear wheels add to the heard engine; never driven.
+    float wheelSpinRpm = 0.0f;
+    // The reset key's state last step, and whether the running reset has put
+    // the car down yet.
+    bool resetKeyWasDown = false;
+    bool resetPlaced = false;
 };
 extern PlayerRace players[kMaxPlayers];
 
@@ -675,6 +742,17 @@ extern PlayerRace players[kMaxPlayers];
 // each through its owner here.
 // The car a player drives in the races to come and its tuned power (0..1).
 void setPlayerCar(int player, int model, float power);
+// Humans in the races to come (held to 1..kMaxPlayers) and each one's device.
+void setPlayerCount(int count);
+void setPlayerDevice(int player, int device);
+// Humans in the loaded race, 1..kMaxPlayers.
+int racePlayerCount();
+// The player has finished: their own finish in a race of several, the
+// race's with one.
+bool playerFinished(int player);
+// The action is held on the player's device (one player alone: any of the
+// bound keys, as actionDown).
+bool playerActionDown(int player, int action);
 // The career race about to load (1..15), 0 for any other race.
 void setRaceCareerNumber(int careerRace);
 void setTimeTrialMode(bool on);

@@ -51,25 +51,45 @@ void noteOpponentLap(CarRaceTimes& t, int lap, float now) {
     t.lapStart = now;
 }
 
+// One of several humans: their best lap from their own lap clocks (which
+// carry their resets' time), and at their finish the race clock plus the
+// time their resets cost.
+void noteHumanTimes(int player, CarRaceTimes& t, float now) {
+    const PlayerRace& me = players[player];
+    if (session.cars[player].lap >= 2) t.bestLap = clockHundredths(me.bestLapTime);
+    if (me.finished && !t.finished) {
+        t.finished = true;
+        t.finishTime = now + 100.0f * static_cast<float>(kResetPenaltySeconds * me.resetCount);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Drawing.
 
-void drawClockPod() {
+// The clock the pod shows: the lap clock, and after the finish the race's
+// total (one of several humans: their own finish time).
+float podClock(int player) {
+    if (!playerFinished(player)) return clockHundredths(players[player].lapTime);
+    const CarRaceTimes& t = session.carRaceTimes[player];
+    return session.humanCount > 1 && t.finished ? t.finishTime : clockHundredths(session.raceTime);
+}
+
+void drawClockPod(int player) {
     if (session.countdownRunning) return;
     drawPod(kPodLeft, kPodBottom, kPodRight, kPodTop, kHudMagenta);
 
     char top[32], best[32];
-    formatRaceTime(clockHundredths(session.raceFinished ? session.raceTime : players[0].lapTime), top,
-                   sizeof top);
+    formatRaceTime(podClock(player), top, sizeof top);
     // The best lap exists once lap 1 has been driven.
-    if ((session.cars[0].lap >= 2 || session.raceFinished) && clockHundredths(players[0].bestLapTime) > 0.0f)
-        formatRaceTime(clockHundredths(players[0].bestLapTime), best, sizeof best);
+    if ((session.cars[player].lap >= 2 || playerFinished(player)) &&
+        clockHundredths(players[player].bestLapTime) > 0.0f)
+        formatRaceTime(clockHundredths(players[player].bestLapTime), best, sizeof best);
     else
         std::snprintf(best, sizeof best, "-:--.--");
 
     setTextColour(3);
     shapeColour(kHudCyan, 1.0f);
-    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", session.raceFinished ? "Total" : "Time");
+    printText(static_cast<int>(kPodLeft) + 8, 526, 1.0f, 1, "%s", playerFinished(player) ? "Total" : "Time");
     shapeColour(kHudCyan, 1.0f);
     printText(static_cast<int>(kPodLeft) + 8, 506, 1.0f, 1, "Best");
     setTextColour(0);
@@ -77,16 +97,16 @@ void drawClockPod() {
     printText(static_cast<int>(kPodLeft) + 72, 506, 1.0f, 1, "%s", best);
 }
 
-void drawMinimap() {
+// The minimap in the overlay square at (left, bottom), size units a side.
+void drawMinimapIn(float left, float bottom, float size) {
     if (session.checkpointCount < 2) return;
-    const MinimapFit fit =
-        fitMinimap(session.checkpoints, session.checkpointCount, kMapLeft, kMapBottom, kMapSize);
+    const MinimapFit fit = fitMinimap(session.checkpoints, session.checkpointCount, left, bottom, size);
     beginShapes();
     shapeColour(kHudBlack, 0.55f);
-    fillRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
+    fillRect(left, bottom, left + size, bottom + size);
     shapeLineWidth(1.0f);
     shapeColour(kHudCyan, 0.6f);
-    outlineRect(kMapLeft, kMapBottom, kMapLeft + kMapSize, kMapBottom + kMapSize);
+    outlineRect(left, bottom, left + size, bottom + size);
 
     // The road: a wide faint glow under a thin bright line. (No line
     // smoothing: on some drivers it leaves later lines drawn differently.)
@@ -103,7 +123,7 @@ void drawMinimap() {
     }
     shapeLineWidth(1.0f);
 
-    // The start line, then the opponents, the player on top.
+    // The start line, then the opponents, the players on top.
     float x, y;
     minimapPlace(fit, session.checkpoints[0].x, session.checkpoints[0].z, &x, &y);
     shapeColour(kHudWhite, 0.9f);
@@ -112,11 +132,12 @@ void drawMinimap() {
         if (session.cars[i].body == nullptr) continue;
         const Vector3 p = getPosition(session.cars[i].body);
         minimapPlace(fit, p.x, p.z, &x, &y);
-        const float r = i == 0 ? 5.0f : 4.0f;
-        if (i == 0) {
+        const bool human = i < session.humanCount;
+        const float r = human ? 5.0f : 4.0f;
+        if (human) {
             // The map stays north-up, so the player's dot points where the
             // car faces.
-            Vector3 facing = getRotation(session.cars[0].body).rows[0];
+            Vector3 facing = getRotation(session.cars[i].body).rows[0];
             facing.y = 0.0f;
             normalise(facing);
             shapeLineWidth(2.0f);
@@ -126,15 +147,20 @@ void drawMinimap() {
         }
         shapeColour(kHudBlack, 0.8f);
         fillDisc(x, y, r + 1.5f);
-        shapeColour(i == 0 ? kHudPlayer : kHudOpponent, 1.0f);
+        shapeColour(human ? kHudPlayer : kHudOpponent, 1.0f);
         fillDisc(x, y, r);
     }
     endShapes();
 }
 
-void drawWrongWay() {
-    if (session.countdownRunning || session.raceFinished || !wrongWayShown(players[0].wrongWayTimer)) return;
-    if (std::fmod(players[0].wrongWayTimer, kBlinkPeriod) > kBlinkLit) return;
+void drawMinimap() {
+    drawMinimapIn(kMapLeft, kMapBottom, kMapSize);
+}
+
+void drawWrongWay(int player) {
+    if (session.countdownRunning || playerFinished(player) || !wrongWayShown(players[player].wrongWayTimer))
+        return;
+    if (std::fmod(players[player].wrongWayTimer, kBlinkPeriod) > kBlinkLit) return;
     static const char kText[] = "WRONG WAY";
     // The glyphs sit in the left half of their quads: the text's width is
     // its advances, and the quad's height centres it.
@@ -181,10 +207,15 @@ void updateRaceInfo(float f) {
     // screen lists is the race as it stood at the player's finish.
     if (!racing) return;
     const float now = clockHundredths(session.raceTime);
-    for (int i = 1; i < kRaceCars; i++) {
+    // One human alone is timed by the race clocks; several are timed here.
+    const int firstTimed = session.humanCount > 1 ? 0 : 1;
+    for (int i = firstTimed; i < kRaceCars; i++) {
         const Car& car = session.cars[i];
         CarRaceTimes& t = session.carRaceTimes[i];
-        while (t.lapsSeen < car.lap) noteOpponentLap(t, ++t.lapsSeen, now);
+        if (i < session.humanCount)
+            noteHumanTimes(i, t, now);
+        else
+            while (t.lapsSeen < car.lap) noteOpponentLap(t, ++t.lapsSeen, now);
         t.progress = car.checkpointsPassed;
         t.toNext = 0.0f;
         if (car.body != nullptr && car.nextCheckpoint >= 0 && car.nextCheckpoint < session.checkpointCount)
@@ -240,9 +271,65 @@ void drawRaceInfo() {
     setBlend2D(Blend2DAlpha);
 
     drawMinimap();
-    drawClockPod();
-    drawWrongWay();
+    drawClockPod(0);
+    drawWrongWay(0);
 
+    endOverlay();
+    restoreSceneState();
+    setBlend2D(Blend2DAdd);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+    setTextColour(0);
+}
+
+void drawPlayerRaceInfo(int player) {
+    if (player < 0 || player >= kMaxPlayers) return;
+    beginOverlay();
+    beginImages();
+    setBlend2D(Blend2DAlpha);
+    drawClockPod(player);
+    drawWrongWay(player);
+    endOverlay();
+    restoreSceneState();
+    setBlend2D(Blend2DAdd);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+    setTextColour(0);
+}
+
+void drawMiddleMinimap() {
+    beginOverlay();
+    beginImages();
+    setBlend2D(Blend2DAlpha);
+    drawMinimapIn(400.0f - 0.5f * kMapSize, 300.0f - 0.5f * kMapSize, kMapSize);
+    endOverlay();
+    restoreSceneState();
+    setBlend2D(Blend2DAdd);
+    drawColour(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void drawStandingsPanel() {
+    beginOverlay();
+    beginImages();
+    setBlend2D(Blend2DAlpha);
+    drawPod(40.0f, 120.0f, 480.0f, 480.0f, kHudMagenta);
+    printColoured(kHudCyan, 1.0f, 60, 440, "Standings");
+    updateStandings();
+    for (int k = 0; k < kRaceCars; k++) {
+        const int car = session.standings[k].car;
+        if (car < 0 || car >= kRaceCars || session.cars[car].body == nullptr) continue;
+        char name[24];
+        if (car < session.humanCount)
+            std::snprintf(name, sizeof name, "Player %d", car + 1);
+        else
+            std::snprintf(name, sizeof name, "Rival %d", car - session.humanCount + 1);
+        const int lap = session.cars[car].lap > 1 ? session.cars[car].lap : 1;
+        char line[48];
+        if (car < session.humanCount && playerFinished(car))
+            std::snprintf(line, sizeof line, "%d  %-9s  home", k + 1, name);
+        else
+            std::snprintf(line, sizeof line, "%d  %-9s  lap %d/%d", k + 1, name, lap, session.lapCount);
+        printColoured(car < session.humanCount ? kHudPlayer : kHudWhite, 1.0f, 60, 390 - 60 * k, line);
+    }
+    drawMinimapIn(540.0f, 200.0f, 220.0f);
     endOverlay();
     restoreSceneState();
     setBlend2D(Blend2DAdd);

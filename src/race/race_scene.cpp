@@ -12,6 +12,11 @@
 const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
 const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
 
+void raceNight(float fillLight[3], float haze[4]) {
+    for (int k = 0; k < 3; k++) fillLight[k] = kMoonlight[k];
+    for (int k = 0; k < 4; k++) haze[k] = kNightHaze[k];
+}
+
 void renderRaceReflection() {
     const RigidBody* body = session.cars[0].body;
     const Vector3 from = body != nullptr ? getPosition(body) : Vector3();
@@ -19,6 +24,10 @@ void renderRaceReflection() {
 }
 
 void drawRaceScene() {
+    if (session.humanCount > 1) {
+        drawSplitRaceScene();
+        return;
+    }
     RaceFrame frame;
     // The camera first: the ghost fades by the eye it places.
     frame.view = updateChaseCamera(0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "platform/controller_keys.h"
 #include "race/race.h"
 #include "race/race_local.h"
 #include "render/render.h"
@@ -68,12 +69,14 @@ static SoundEffect* carEngineLoop(int i) {
     return loops[i];
 }
 
-// Opponents draw distinct cars, none the same as the player's.
+// Opponents draw distinct cars, none the same as a human's (two humans may
+// drive the same car).
 static int drawOpponentModel(int i) {
     for (;;) {
         int m = rand() % kCarModels;
-        bool taken = m == players[0].playerCarModel;
-        for (int j = 1; j < i; j++) {
+        bool taken = false;
+        for (int p = 0; p < session.humanCount; p++) taken = taken || m == players[p].playerCarModel;
+        for (int j = session.humanCount; j < i; j++) {
             taken = taken || m == session.cars[j].model;
         }
         if (!taken) {
@@ -176,7 +179,7 @@ void buildRaceWorld() {
             car.lap = 0;
             continue;
         }
-        car.model = i == 0 ? players[0].playerCarModel : drawOpponentModel(i);
+        car.model = i < session.humanCount ? players[i].playerCarModel : drawOpponentModel(i);
         createCarBody(car, session.raceWorld, p);
         p.z += 4.5f;
         if (car.body != nullptr) {
@@ -255,6 +258,24 @@ static void buildMapVisibility(int raceNumber) {
     buildChunkVisibility(session.visualMapModel, solids, eyePoints, kCourseEyeReach);
 }
 
+// Each human's race values at the start: last place, clocks at zero, not
+// finished; the controller holds keys of its own when several race.
+static void startPlayerRaces() {
+    for (PlayerRace& player : players) {
+        player.playerPlace = 4;
+        player.lapTime = RaceClock{};
+        player.bestLapTime = RaceClock{};
+        player.finished = false;
+    }
+    if (session.humanCount > 1) {
+        int keys[kBindActions];
+        controllerDriveKeys(0, keys);
+        padSetKeys(keys);
+    } else {
+        padUseDefaultKeys();
+    }
+}
+
 bool loadRace(int raceNumber) {
     // Without the track's collision model the cars would fall for ever, and
     // without waypoints the race could never be finished: such a race is not
@@ -282,6 +303,10 @@ bool loadRace(int raceNumber) {
 
     session.loadedRaceNumber = raceNumber;
     session.raceDifficulty = readRaceDifficulty();
+    // Up to one human a car; a time trial is driven alone.
+    session.humanCount = raceRun.timeTrialMode ? 1 : std::min(raceRun.playerCount, kRaceCars);
+    session.finishWaitSeconds = 0.0f;
+    startPlayerRaces();
     buildRaceWorld();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
@@ -298,10 +323,7 @@ bool loadRace(int raceNumber) {
     session.raceFinished = false;
     session.raceTimer = 0.0f;
     session.lapCount = 4;
-    players[0].playerPlace = 4;
     session.raceTime = RaceClock{};
-    players[0].lapTime = RaceClock{};
-    players[0].bestLapTime = RaceClock{};
     for (int i = 0; i < kRaceCars; i++) {
         session.unstickCount[i] = 0;
         session.lostCount[i] = 0;

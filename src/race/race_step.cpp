@@ -11,6 +11,8 @@ void resetRaceRunState() {
     session = RaceSession{};
     for (PlayerRace& player : players) player = PlayerRace{};
     replayRun = ReplayRunState{};
+    // One player until the front end says more.
+    raceRun.playerCount = 1;
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.
@@ -52,24 +54,40 @@ static Transform wheelFrame(const Car& car, const Transform& bodyFrame, int j) {
     return compose(w, axle);
 }
 
+// Several humans: once the first has finished the race runs on until the
+// last one has, or for kFinishWaitSeconds; then it is over for everyone.
+static void waitForLastHuman(float f) {
+    if (session.humanCount <= 1 || session.raceFinished) return;
+    int finished = 0;
+    for (int p = 0; p < session.humanCount; p++) finished += players[p].finished ? 1 : 0;
+    if (finished == 0) return;
+    session.finishWaitSeconds += 0.01f * f;
+    if (finished == session.humanCount || session.finishWaitSeconds >= kFinishWaitSeconds)
+        session.raceFinished = true;
+}
+
 void raceStep(float f) {
     session.raceStepFactor = f;
 
-    // Clocks run only between the countdown's release and the finish.
+    // Clocks run only between the countdown's release and the finish; each
+    // human's lap clock stops at their own.
     if (!session.countdownRunning && !session.raceFinished) {
         advanceClock(session.raceTime, f);
-        advanceClock(players[0].lapTime, f);
+        for (int p = 0; p < session.humanCount; p++)
+            if (!playerFinished(p)) advanceClock(players[p].lapTime, f);
     }
 
     const int passedBefore = session.cars[0].checkpointsPassed, nextBefore = session.cars[0].nextCheckpoint;
     const float lapClockBefore = clockHundredths(players[0].lapTime);
     updatePlayerCar(session.cars[0], f);
     updateLapTiming(passedBefore, nextBefore, lapClockBefore);
-    for (int i = 1; i < kRaceCars; i++) {
+    for (int p = 1; p < session.humanCount; p++) updatePlayerCar(session.cars[p], f);
+    for (int i = session.humanCount; i < kRaceCars; i++) {
         updateOpponentCar(session.cars[i], f);
     }
     updateCarReset(f);
     updateRaceInfo(f);
+    waitForLastHuman(f);
 
     // Wheel frames: only the steered axle's direction is kept, for the tyre
     // forces of the coming physics step.

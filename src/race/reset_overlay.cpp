@@ -5,8 +5,13 @@
 #include "render/render.h"
 
 void drawResetOverlay() {
-    const float fade = carResetFade();
-    if (fade <= 0.0f && players[0].resetPenaltyShown <= 0.0f) {
+    drawPlayerResetOverlay(0);
+}
+
+void drawPlayerResetOverlay(int player) {
+    if (player < 0 || player >= kMaxPlayers) return;
+    const float fade = carResetFade(player);
+    if (fade <= 0.0f && players[player].resetPenaltyShown <= 0.0f) {
         return;
     }
     beginOverlay();
@@ -17,9 +22,9 @@ void drawResetOverlay() {
         fillRect(screen.left, screen.bottom, screen.right, screen.top);
     }
     endShapes();
-    if (players[0].resetPenaltyShown > 0.0f) {
+    if (players[player].resetPenaltyShown > 0.0f) {
         // Fades out over its last second, under the race clock.
-        float alpha = players[0].resetPenaltyShown < 1.0f ? players[0].resetPenaltyShown : 1.0f;
+        float alpha = players[player].resetPenaltyShown < 1.0f ? players[player].resetPenaltyShown : 1.0f;
         char text[16];
         std::snprintf(text, sizeof text, "+%d s", kResetPenaltySeconds);
         printColoured(kHudMagenta, alpha, 370, 500, text);

@@ -1,6 +1,7 @@
 // One race frame's picture, in its passes: the camera, lamps, cars and map
 // through the light program, the ghost, the sky, the effects, the marker and
 // the lamp sprites, the screen copy with its glow passes, and the HUD over it.
+#include "render/gl.h"
 #include "render/render.h"
 
 // Light 1 stands high over the city for the fixed-function drawing.
@@ -26,10 +27,12 @@ static void drawMarkerPicture(const MarkerPicture& marker) {
     endGlowSprites();
 }
 
-void drawRaceFrame(const RaceFrame& frame) {
-    // The 3-D scene at the preset's render scale; the glow and the HUD at
-    // the full resolution.
-    beginScaledScene();
+// One view's scene: lit cars and map, then the unlit passes.
+static void drawSceneOf(const RaceFrame& frame) {
+    if (frame.eyesGiven) {
+        setCameraEye(frame.cameraEye);
+        setShadingView(frame.shadingEye, frame.shadingViewDir);
+    }
     // Lit geometry: cars and map.
     beginLitScene();
     setSceneView(frame.view);
@@ -59,9 +62,26 @@ void drawRaceFrame(const RaceFrame& frame) {
     restoreSceneState();
     // The garage keeps the fog it had.
     if (!frame.paused) popFogColour();
+}
 
-    // Glow and HUD.
+void drawRaceFrame(const RaceFrame& frame) {
+    drawRaceFrames(&frame, 1);
+}
+
+void drawRaceFrames(const RaceFrame* frames, int count) {
+    if (count > kMaxRaceViews) count = kMaxRaceViews;
+    // The 3-D scenes at the preset's render scale; the glow and the HUDs at
+    // the full resolution.
+    beginScaledScene();
+    for (int v = 0; v < count; v++) drawSceneOf(frames[v]);
+
+    // Glow and HUD, over the whole window whatever view came last.
     endScaledScene();
+    if (count > 1) {
+        const ViewportRect window = windowViewport();
+        glViewport(window.x, window.y, window.width, window.height);
+    }
     postProcessFrame();
-    if (frame.drawHud != nullptr) frame.drawHud();
+    for (int v = 0; v < count; v++)
+        if (frames[v].drawHud != nullptr) frames[v].drawHud();
 }

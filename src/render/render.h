@@ -878,8 +878,20 @@ struct RaceFrame {
     MarkerPicture marker;
     // The 2-D HUD over the finished picture.
     void (*drawHud)() = nullptr;
+    // The view's own eyes (setCameraEye, setShadingView), put in force before
+    // its scene when set: each view of a split frame is lit and faces its
+    // sprites from its own camera.
+    bool eyesGiven = false;
+    Vector3 cameraEye;
+    Vector3 shadingEye;
+    Vector3 shadingViewDir;
 };
 void drawRaceFrame(const RaceFrame& frame);
+// Several views in one frame (a split screen): each scene in its own
+// viewport, then one glow pass over the whole window, then each frame's
+// drawHud where it has one. Up to kMaxRaceViews views.
+constexpr int kMaxRaceViews = 4;
+void drawRaceFrames(const RaceFrame* frames, int count);
 
 // The garage's turning view: moved by offset, tilted about x, turned about y.
 struct GarageView {

@@ -149,18 +149,28 @@ void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
     *y1 = static_cast<float>(kFrameCounterY) + 17.0f;
 }
 
+// The action is held by any player of the race (one alone: its bound keys).
+static bool anyPlayerAction(int action) {
+    bool held = actionDown(action);
+    for (int p = 0; p < racePlayerCount(); p++) held = held || playerActionDown(p, action);
+    return held;
+}
+
 void checkFrameKeys() {
     // The replay viewer takes its own keys.
     const bool racing = game.gameState == Race && !replayRun.viewer.active;
-    if (actionDown(BindPause) && racing && !session.countdownRunning && !session.raceFinished) {
+    if (anyPlayerAction(BindPause) && racing && !session.countdownRunning && !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         audio.raceMusic.stop();
         pauseRaceSounds();
         setGameState(Pause);
     }
-    if (actionDown(BindCamera) && !input.keyLatch && racing) {
-        setKeyLatch(true);
-        cycleCameraMode(0);
+    // Each player's camera key turns their own view's camera.
+    for (int p = 0; p < racePlayerCount(); p++) {
+        if (playerActionDown(p, BindCamera) && !input.keyLatch && racing) {
+            setKeyLatch(true);
+            cycleCameraMode(p);
+        }
     }
     if (keyDown('F') && !input.keyLatch) {
         toggleFpsDisplay();
@@ -175,7 +185,7 @@ void checkFrameKeys() {
         anyHeld = anyHeld || input.keys[key];
     }
     // A camera key bound elsewhere (or a second one) holds the latch as C does.
-    anyHeld = anyHeld || actionDown(BindCamera);
+    anyHeld = anyHeld || anyPlayerAction(BindCamera);
     if (!anyHeld) {
         setKeyLatch(false);
     }

@@ -72,9 +72,17 @@ void tellSaveProblemsAtStart() {
 static int runMainLoop() {
     for (;;) {
         // A controller's stick steers in a race and points in the menus.
-        platformSetControllerMenus(game.gameState != Race);
-        // The controller presses the keys the actions are bound to.
-        padSetKeys(controlSettings.keyBindings);
+        platformSetControllerMenus(game.gameState != Race && game.gameState != JoinScreen);
+        // The controller presses the keys the actions are bound to; while
+        // several players join or race, keys of its own, so it never drives
+        // the car of the player on the arrows.
+        if (game.gameState == JoinScreen || (game.gameState == Race && racePlayerCount() > 1)) {
+            int keys[kBindActions];
+            controllerDriveKeys(0, keys);
+            padSetKeys(keys);
+        } else {
+            padSetKeys(controlSettings.keyBindings);
+        }
         PlatformMessage msg;
         if (platformPeekMessage(&msg)) {
             if (msg.message == WM_QUIT) {

@@ -28,6 +28,7 @@ enum GameState : int32_t {
     RecordsPage = 23,
     QuickRaceMenu = 24,
     ReplaysPage = 25,
+    JoinScreen = 26,
     CarTuning = 29,
     InfoPage = 50,
     Controls = 51,
@@ -407,6 +408,40 @@ bool bindKeySlot(int action, int slot, int vk);
 void clearSecondKey(int action);
 // Every action back to its default key, in the table too.
 void restoreDefaultKeyBindings();
+
+// ---------------------------------------------------------------------------
+// Drive devices of a race with several players on one screen. Each human
+// drives with a device of their own: keyboard set A (the arrows, right Ctrl
+// nitro, End camera, Delete back onto the road), set B (W A S D, left Shift
+// nitro, C camera, R back onto the road) or a controller, whose buttons hold
+// keys of their own (kControllerKeyBase on) so they never move another
+// player's car. Esc pauses from either set. One player alone drives with the
+// key bindings, the controller and the wheel together, as always.
+
+enum DriveDevice : int {
+    DriveKeysA,
+    DriveKeysB,
+    DriveController1,
+    DriveController2,
+    DriveController3,
+    DriveController4,
+    kDriveDevices
+};
+constexpr int kDriveControllers = kDriveDevices - DriveController1;
+// Controller c's key for action a is kControllerKeyBase + c x kBindActions + a:
+// codes no keyboard sends.
+constexpr int kControllerKeyBase = 0xC0;
+// The key of an action on a device; kNoKey where the device has none.
+int driveDeviceKey(int device, int action);
+// keyDown of that key.
+bool deviceActionDown(int device, int action);
+// The device one of whose keys vk is, -1 for none.
+int driveDeviceOfKey(int vk);
+// "Keys A (arrows)", "Keys B (W A S D)", "Controller 1", ...; "" outside the list.
+const char* driveDeviceName(int device);
+// Controller c's keys (in BindAction's order), for the controller to hold in
+// a race of several players.
+void controllerDriveKeys(int controller, int keys[kBindActions]);
 
 // ---------------------------------------------------------------------------
 // Analogue input, for the whole run: how each device's raw axis becomes the

@@ -64,6 +64,9 @@ struct ShotOptions {
     std::string replay;
     int replayCamera = 0;  // 0 chase, 1 TV, 2 free
     bool hud = true;
+    // Humans on one screen, 1..kMaxPlayers, each driven by the scripted
+    // driver on a device of their own: the split frame.
+    int players = 1;
 };
 
 void usage() {
@@ -111,6 +114,8 @@ void usage() {
             "                  or saved by the game) at --seconds of its clock, seen by --camera\n"
             "                  chase (of car --car N, 0..3), tv or free\n"
             "  --hud off       the replay's frame without the HUD and the time bar\n"
+            "  --players N     N humans (1..4) on one screen, in cars M, M+1, ..., each driven\n"
+            "                  by the scripted driver: the split frame\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -233,6 +238,9 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         } else if (strcmp(a, "--reverse") == 0) {
             ok = parseNumber(value, 0.01, 3600.0, &v);
             o->reverse = v;
+        } else if (strcmp(a, "--players") == 0) {
+            ok = parseNumber(value, 1, kMaxPlayers, &v) && v == (int)v;
+            o->players = (int)v;
         } else if (strcmp(a, "--draw-frames") == 0) {
             ok = parseNumber(value, 1, 100000, &v) && v == (int)v;
             o->drawFrames = (int)v;
@@ -297,11 +305,28 @@ bool startGame(const ShotOptions& o) {
     return true;
 }
 
+// The devices of the humans, in player order.
+const int kShotDevices[kMaxPlayers] = {DriveKeysA, DriveKeysB, DriveController1, DriveController2};
+// The other humans' drivers; the first player's is the caller's.
+DriverState otherDrivers[kMaxPlayers] = {};
+
+// The keys of every human for the coming frame.
+void driveHumans(DriverState& driver) {
+    driver.ownDevice = session.humanCount > 1;
+    driver.device = kShotDevices[0];
+    scriptedDriverKeys(session.cars[0], driver);
+    for (int p = 1; p < session.humanCount; p++) {
+        otherDrivers[p].ownDevice = true;
+        otherDrivers[p].device = kShotDevices[p];
+        scriptedDriverKeys(session.cars[p], otherDrivers[p]);
+    }
+}
+
 // One undrawn race frame: what the race frame does apart from drawing.
 void stepWithoutDrawing() {
     frameClock.frameFactor = 1.0f;
     glLoadIdentity();
-    updateChaseCamera(0);
+    for (int p = session.humanCount - 1; p >= 0; p--) updateChaseCamera(p);
     session.markerPhase += 1.5f * frameClock.frameFactor;
     // The exhaust and dust run warm into the picture, as in a drawn race.
     if (effectsEnabled) updateCarEffects();
@@ -332,7 +357,7 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
     if (o.until == Until::Time) {
         *undrawn = std::max(0L, target - o.drawFrames);
         for (; frame < *undrawn; frame++) {
-            scriptedDriverKeys(session.cars[0], driver);
+            driveHumans(driver);
             if (o.reverse > 0.0 && frame >= target - reverseFrames(o)) reverseKeys();
             stepWithoutDrawing();
         }
@@ -345,7 +370,7 @@ long framesUntilMoment(const ShotOptions& o, DriverState& driver, long* undrawn)
     for (; frame < limit; frame++) {
         if (session.raceFinished && finishFrame < 0) finishFrame = frame;
         if (finishFrame >= 0 && frame - finishFrame >= std::max(0L, target - o.drawFrames)) break;
-        scriptedDriverKeys(session.cars[0], driver);
+        driveHumans(driver);
         stepWithoutDrawing();
     }
     *undrawn = frame;
@@ -422,6 +447,13 @@ int main(int argc, char** argv) {
     players[0].playerCarPower = frontEnd.carPower;
     srand(opt.seed);
     setTimeTrialMode(opt.timeTrial);
+    setPlayerCount(opt.players);
+    for (int p = 0; p < kMaxPlayers; p++) {
+        const int car = (opt.car + p) % kCarModels;
+        if (p > 0) setPlayerCar(p, car, raceRun.carTable[car].power);
+        setPlayerDevice(p, kShotDevices[p]);
+        if (p > 0) players[p].cameraMode = opt.camera;
+    }
     if (!loadRace(opt.race)) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
@@ -460,7 +492,7 @@ int main(int argc, char** argv) {
     std::vector<double> frameMs;
     bool read = false;
     for (long k = 1; k <= drawn; k++) {
-        scriptedDriverKeys(session.cars[0], driver);
+        driveHumans(driver);
         if (opt.nitro || opt.drift) input.keys[VK_SPACE] = true;
         if (opt.drift) throwIntoSlide();
         if (opt.reverse > 0.0 && undrawn + k - 1 >= (long)(opt.seconds * 100.0 + 0.5) - reverseFrames(opt))

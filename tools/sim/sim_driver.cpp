@@ -56,7 +56,19 @@ static void setPad(float steer, float throttle, float brake, bool nitro) {
     input.keys[VK_SPACE] = nitro;
 }
 
+// The driver whose keys are being set, for setKeys.
+static const DriverState* keysOf = nullptr;
+
 static void setKeys(bool up, bool down, bool left, bool right, bool space) {
+    if (keysOf != nullptr && keysOf->ownDevice) {
+        const int d = keysOf->device;
+        input.keys[driveDeviceKey(d, BindAccelerate)] = up;
+        input.keys[driveDeviceKey(d, BindBrake)] = down;
+        input.keys[driveDeviceKey(d, BindLeft)] = left;
+        input.keys[driveDeviceKey(d, BindRight)] = right;
+        input.keys[driveDeviceKey(d, BindNitro)] = space;
+        return;
+    }
     if (padDriving) {
         setPad(left ? 1.0f : (right ? -1.0f : 0.0f), up ? 1.0f : 0.0f, down ? 1.0f : 0.0f, space);
         return;
@@ -98,9 +110,15 @@ static bool recover(const Car& car, DriverState& st, float speed) {
     return true;
 }
 
+// The reset key of the driver's device.
+static int resetKey(const DriverState& st) {
+    return st.ownDevice ? driveDeviceKey(st.device, BindReset) : controlSettings.keyBindings[BindReset];
+}
+
 void scriptedDriverKeys(const Car& car, DriverState& st) {
+    keysOf = &st;
     setKeys(false, false, false, false, false);
-    input.keys[controlSettings.keyBindings[BindReset]] = false;
+    input.keys[resetKey(st)] = false;
     if (car.body == nullptr || session.checkpointCount <= 0) {
         return;
     }
@@ -113,14 +131,15 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
         setKeys(true, false, false, false, false);
         return;
     }
-    if (session.raceFinished) {
+    const int player = car.index >= 0 && car.index < kMaxPlayers ? car.index : 0;
+    if (playerFinished(player)) {
         return;
     }
     if (car.nextCheckpoint != st.lastCheckpoint) {
         st.lastCheckpoint = car.nextCheckpoint;
         st.framesWithoutCheckpoint = 0;
-    } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed()) {
-        input.keys[controlSettings.keyBindings[BindReset]] = true;
+    } else if (++st.framesWithoutCheckpoint > kGiveUpFrames && carResetAllowed(player)) {
+        input.keys[resetKey(st)] = true;
         st.framesWithoutCheckpoint = 0;
         st.recoverFrame = 0;
         st.slowFrames = 0;
@@ -223,7 +242,7 @@ void scriptedDriverKeys(const Car& car, DriverState& st) {
             }
         }
     }
-    if (padDriving) {
+    if (padDriving && !st.ownDevice) {
         // The stick points the wheels where the wish is; the pedals press in
         // proportion to the speed to gain or lose.
         const float throttle = up ? clampf((limit - speed) / 3.0f, 0.25f, 1.0f) : 0.0f;

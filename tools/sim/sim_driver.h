@@ -16,6 +16,10 @@ struct DriverState {
     float keyShare;
     float throttleCredit;
     float steerCredit;
+    // One of several humans: the driver holds the keys of this DriveDevice
+    // only, never the bindings another player's car might read.
+    bool ownDevice;
+    int device;
 };
 
 // The race runner's window: the model loader uploads textures, so it needs a
@@ -30,6 +34,8 @@ bool loadSimRace(int race, int car, unsigned seed);
 // Sets keys[VK_UP/DOWN/LEFT/RIGHT/SPACE] and the reset key for the coming
 // frame; after useSimController, the virtual controller's stick and triggers
 // instead of the arrows.
+// With ownDevice set, the keys of state.device instead, for the car of that
+// player.
 void scriptedDriverKeys(const Car& car, DriverState& state);
 // Drives by a plugged-in virtual controller from now on, with the
 // controller's default settings.

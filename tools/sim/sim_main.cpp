@@ -41,6 +41,11 @@ struct SimOptions {
     bool help = false;
     // The race's replay, written at its end.
     std::string replayOut;
+    // Scripted humans on one screen, 1..kMaxPlayers: cars 0..n-1, each on a
+    // device of its own (keys A, keys B, controllers 1 and 2).
+    int players = 1;
+    // Each human's car model, --car's for those not given.
+    int cars[kMaxPlayers] = {-1, -1, -1, -1};
 };
 
 struct CarStats {
@@ -51,6 +56,7 @@ struct CarStats {
     float minY = 1e30f;
     bool leftMap = false;
     // The player's car only: driving figures.
+    bool home = false;  // a human's finish was timed
     float topNitroSpeed = 0.0f;
     float maxDrift = 0.0f;
     float maxDriftScore = 0.0f;
@@ -143,6 +149,10 @@ void usage() {
             "  --pad       drive by a virtual controller's stick and triggers (A for the\n"
             "              nitro) instead of the arrow keys\n"
             "  --replay-out FILE  write the race's replay (every car, 20 samples a second) to FILE\n"
+            "  --players N  N scripted humans (1..4) in cars 0..N-1, all in car M, on key\n"
+            "              set A, key set B and controllers 1 and 2; the race ends with\n"
+            "              the last one home or 30 s after the first\n"
+            "  --cars A,B.. the humans' car models in player order (default: M for all)\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -154,6 +164,23 @@ bool parseInt(const char* text, long lo, long hi, long* out) {
     }
     *out = v;
     return true;
+}
+
+// "3,0,11": up to kMaxPlayers model indices.
+bool parseCars(const char* text, int cars[kMaxPlayers]) {
+    std::string list = text;
+    int n = 0;
+    size_t from = 0;
+    while (from <= list.size()) {
+        size_t comma = list.find(',', from);
+        if (comma == std::string::npos) comma = list.size();
+        long v = 0;
+        if (n >= kMaxPlayers || !parseInt(list.substr(from, comma - from).c_str(), 0, kCarModels - 1, &v))
+            return false;
+        cars[n++] = (int)v;
+        from = comma + 1;
+    }
+    return n > 0;
 }
 
 bool parseOptions(int argc, char** argv, SimOptions* o) {
@@ -214,6 +241,11 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         } else if (strcmp(a, "--difficulty") == 0) {
             ok = parseInt(argv[++i], 0, kDifficultySettings - 1, &v);
             o->difficulty = (int)v;
+        } else if (strcmp(a, "--cars") == 0) {
+            ok = parseCars(argv[++i], o->cars);
+        } else if (strcmp(a, "--players") == 0) {
+            ok = parseInt(argv[++i], 1, kMaxPlayers, &v);
+            o->players = (int)v;
         } else if (strcmp(a, "--car") == 0) {
             ok = parseInt(argv[++i], 0, kCarModels - 1, &v);
             o->car = (int)v;
@@ -272,8 +304,27 @@ MapBounds mapBounds() {
     return b;
 }
 
+// The devices of the scripted humans, in player order.
+const int kSimDevices[kMaxPlayers] = {DriveKeysA, DriveKeysB, DriveController1, DriveController2};
+
+// Several humans: the car's place by the result screen's rule (finished cars
+// by time, then the others by progress).
+int finishingPlace(int i) {
+    ResultRow rows[kResultRows];
+    gatherResultRows(rows);
+    orderAllResults(rows);
+    for (int k = 0; k < kResultRows; k++)
+        if (rows[k].car == i) return k + 1;
+    return 0;
+}
+
+// The car is a human's that has finished.
+bool humanHome(int i) {
+    return i < session.humanCount && playerFinished(i);
+}
+
 int completedLaps(int i) {
-    if (i == 0 && session.raceFinished) {
+    if (humanHome(i)) {
         return session.lapCount;
     }
     return std::max(session.cars[i].lap - 1, 0);
@@ -282,15 +333,14 @@ int completedLaps(int i) {
 void printCar(int i, const CarStats& s, int place) {
     const Car& c = session.cars[i];
     double best = 0.0;
-    if (i == 0) {
-        best = clockSeconds(players[0].bestLapTime);
+    if (i < session.humanCount) {
+        best = clockSeconds(players[i].bestLapTime);
     } else if (!s.lapTimes.empty()) {
         best = *std::min_element(s.lapTimes.begin(), s.lapTimes.end());
     }
     printf(
         "{\"car\":%d,\"model\":%d,\"laps\":%d,\"checkpoints\":%d,\"finished\":%s,\"place\":%d,\"lapTimes\":[",
-        i, c.model, completedLaps(i), c.checkpointsPassed,
-        (i == 0 && session.raceFinished) ? "true" : "false", place);
+        i, c.model, completedLaps(i), c.checkpointsPassed, humanHome(i) ? "true" : "false", place);
     for (size_t k = 0; k < s.lapTimes.size(); k++) {
         printf("%s%.2f", k ? "," : "", s.lapTimes[k]);
     }
@@ -299,11 +349,16 @@ void printCar(int i, const CarStats& s, int place) {
         "\"wrongWaySeconds\":%.2f",
         best, s.topSpeed, session.unstickCount[i], session.lostCount[i], s.minY, s.leftMap ? "true" : "false",
         session.courseProgress[i].wrongWaySeconds);
-    if (i == 0) {
+    if (i < session.humanCount) {
         printf(
             ",\"topNitroSpeed\":%.2f,\"maxDriftLevel\":%.2f,\"maxDriftScore\":%.1f,\"fifthGearSeconds\":%.2f,"
             "\"resets\":%d",
-            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01, players[0].resetCount);
+            s.topNitroSpeed, s.maxDrift, s.maxDriftScore, s.fifthGearFrames * 0.01, players[i].resetCount);
+    }
+    if (session.humanCount > 1) {
+        const CarRaceTimes& t = session.carRaceTimes[i];
+        printf(",\"human\":%s,\"finishTime\":%.2f", i < session.humanCount ? "true" : "false",
+               t.finished ? t.finishTime / 100.0 : 0.0);
     }
     printf("}\n");
 }
@@ -341,7 +396,16 @@ int main(int argc, char** argv) {
         setGhostFilesEnabled(true);
         tellSaveProblemsAtStart();
     }
-    if (!loadSimRace(opt.race, opt.car, opt.seed)) {
+    // Several scripted humans: each in the same car, on a device of their own.
+    setPlayerCount(opt.players);
+    initCarTable();
+    for (int p = 1; p < opt.players; p++) {
+        const int car = opt.cars[p] >= 0 ? opt.cars[p] : opt.car;
+        setPlayerCar(p, car, raceRun.carTable[car].power);
+        setPlayerDevice(p, kSimDevices[p]);
+    }
+    setPlayerDevice(0, kSimDevices[0]);
+    if (!loadSimRace(opt.race, opt.cars[0] >= 0 ? opt.cars[0] : opt.car, opt.seed)) {
         fprintf(stderr, "korvask-sim: race %d could not be loaded\n", opt.race);
         return 1;
     }
@@ -355,16 +419,20 @@ int main(int argc, char** argv) {
 
     if (opt.pad) useSimController();
     CarStats stats[kRaceCars];
-    DriverState driver{};
-    // A newcomer, as the sweep measures the first races with: 85 % of the
-    // scripted driver's throttle and steering rate.
-    if (opt.newcomer) driver.keyShare = 0.85f;
+    DriverState drivers[kMaxPlayers]{};
+    for (int p = 0; p < kMaxPlayers; p++) {
+        // A newcomer, as the sweep measures the first races with: 85 % of the
+        // scripted driver's throttle and steering rate.
+        if (opt.newcomer) drivers[p].keyShare = 0.85f;
+        drivers[p].ownDevice = session.humanCount > 1;
+        drivers[p].device = kSimDevices[p];
+    }
     std::vector<double> stepMicros;
     stepMicros.reserve((size_t)opt.frames);
     long frame = 0;
     long finishFrame = -1;
     for (frame = 1; frame <= opt.frames; frame++) {
-        scriptedDriverKeys(session.cars[0], driver);
+        for (int p = 0; p < session.humanCount; p++) scriptedDriverKeys(session.cars[p], drivers[p]);
         updateStandings();
 
         auto t0 = std::chrono::steady_clock::now();
@@ -387,19 +455,20 @@ int main(int argc, char** argv) {
             }
             // A lap is timed on the race clock from one pass of the start
             // line to the next (the player's lap counter stops at the finish).
-            if (session.cars[i].lap != s.lastLap || (i == 0 && session.raceFinished && finishFrame < 0)) {
+            if (session.cars[i].lap != s.lastLap || (humanHome(i) && !s.home)) {
+                s.home = humanHome(i);
                 double now = clockSeconds(session.raceTime);
                 if (s.lastLap > 0) s.lapTimes.push_back(now - s.lapStart);
                 s.lastLap = session.cars[i].lap;
                 s.lapStart = now;
             }
-            if (i == 0) {
-                if (input.keys[VK_SPACE] && session.cars[0].nitro > 0.0f)
+            if (i < session.humanCount) {
+                if (playerActionDown(i, BindNitro) && session.cars[i].nitro > 0.0f)
                     s.topNitroSpeed = std::max(s.topNitroSpeed, speed);
-                s.maxDrift = std::max(s.maxDrift, players[0].driftLevel);
-                s.maxDriftScore = std::max(s.maxDriftScore, players[0].driftScore);
-                if (!session.countdownRunning && !session.raceFinished)
-                    s.fifthGearFrames += session.cars[0].gear == 5 ? 1 : 0;
+                s.maxDrift = std::max(s.maxDrift, players[i].driftLevel);
+                s.maxDriftScore = std::max(s.maxDriftScore, players[i].driftScore);
+                if (!session.countdownRunning && !playerFinished(i))
+                    s.fifthGearFrames += session.cars[i].gear == 5 ? 1 : 0;
             }
         }
         if (!replay.ghost.samples.empty()) followGhost(replay);
@@ -427,7 +496,8 @@ int main(int argc, char** argv) {
         for (int k = 0; k < kRaceCars; k++) {
             if (session.standings[k].car == i) place = k + 1;
         }
-        if (i == 0 && session.raceFinished) place = players[0].playerPlace;
+        if (session.humanCount <= 1 && i == 0 && session.raceFinished) place = players[0].playerPlace;
+        if (session.humanCount > 1) place = finishingPlace(i);
         // A time trial has the player alone.
         if (raceRun.timeTrialMode && i > 0) continue;
         printCar(i, stats[i], place);
