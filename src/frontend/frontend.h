@@ -8,7 +8,11 @@
 // the save-file state in state/state.h, changed only here.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/controller_keys.h"
+#include "race/race.h"
 
 class Model;
 
@@ -114,6 +118,21 @@ void drawRecordsPage();
 // Clicks on them; true when an item took the click.
 bool clickPracticeMenu(int x, int y);
 bool clickRecordsPage(int x, int y);
+// The Replays screen (replays_screen.cpp): the saved replays listed with
+// their circuit, cars, date and winner's time, a refused one with its
+// reason; one is chosen by a click on its line, then watched or deleted.
+void openReplaysPage();
+void drawReplaysPage();
+bool clickReplaysPage(int x, int y);
+// Loads the saved replay's circuit and watches it; false (and a line on the
+// screen) when the file is refused or the circuit cannot be loaded.
+bool watchSavedReplay(const std::string& name);
+// The viewer of a saved replay was left: the circuit unloaded, back to the
+// Replays screen.
+void leaveSavedReplay();
+// The result screen's keys: V watches the race's replay, K saves it.
+void handleResultReplayKeys();
+
 // Brings the practice choice into range: an unlocked circuit, an available car.
 void settlePracticeChoice();
 // Starts the chosen circuit and car as a race against three opponents, or
@@ -350,6 +369,10 @@ struct FrontEndState {
     // What the last booked career race gave, for the table's last line.
     int bookedCareerPoints = 0;
     int bookedTuningPoints = 0;
+    // The Replays screen: what it lists, the line chosen, and what it says.
+    std::vector<ReplayListing> replayList;
+    int replayChosen = 0;
+    std::string replayMessage;
     Model* garageModel = nullptr;       // "base/garage/garage.ms3d"
     Model* garageLightModel = nullptr;  // "base/garage/light.ms3d", lamps only, never drawn
 };

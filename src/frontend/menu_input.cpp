@@ -92,11 +92,13 @@ static unsigned screenRows(int state) {
         case InfoPage:
             return 1u << 3;
         case PracticeMenu:
-            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 5;
+            return 1u << 1 | 1u << 2 | 1u << 3 | 1u << 4 | 1u << 5;
         case QuickRaceMenu:
             return 1u << 1 | 1u << 5;
         case RecordsPage:
             return 1u << 5;
+        case ReplaysPage:
+            return 1u << 1 | 1u << 2 | 1u << 5;
         case Controls:
             return 1u << 4 | 1u << 5;
         default:
@@ -527,6 +529,9 @@ void menuClickAt(int x, int y) {
             break;
         case RecordsPage:
             clickRecordsPage(x, y);
+            break;
+        case ReplaysPage:
+            clickReplaysPage(x, y);
             break;
         case Controls:
             clickControlsScreen(x, y);

@@ -86,6 +86,7 @@ int backRow(int state) {
         case PracticeMenu:
         case QuickRaceMenu:
         case RecordsPage:
+        case ReplaysPage:
         case Controls:
             return 5;
         case QuitConfirm:

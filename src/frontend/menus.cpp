@@ -327,6 +327,9 @@ void drawScreen() {
         case RecordsPage:
             drawRecordsPage();
             break;
+        case ReplaysPage:
+            drawReplaysPage();
+            break;
         case Controls:
             drawControlsScreen();
             break;

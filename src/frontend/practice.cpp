@@ -164,6 +164,7 @@ void drawPracticeMenu() {
     drawMenuItem(1, "Race");
     drawMenuItem(2, "Time trial");
     drawMenuItem(3, "Records");
+    drawMenuItem(4, "Replays");
     drawMenuItem(5, "Back");
 }
 
@@ -212,6 +213,8 @@ bool clickPracticeMenu(int x, int y) {
         startPractice(PracticeTimeTrial);
     } else if (menuRowHit(3, x, y)) {
         setGameState(RecordsPage);
+    } else if (menuRowHit(4, x, y)) {
+        openReplaysPage();
     } else if (menuRowHit(5, x, y)) {
         setGameState(MainMenu);
     } else {

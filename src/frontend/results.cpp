@@ -56,6 +56,8 @@ void drawResultScreen() {
         if (frontEnd.careerRace && resultHint[0] != '\0')
             printOnPlate(400 - 5 * static_cast<int>(std::strlen(resultHint)), 258, resultHint);
         drawResultsTable();
+        printOnPlate(250, 40, "V  Watch replay     K  Save replay");
+        handleResultReplayKeys();
     }
 
     endOverlay();

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -281,6 +282,34 @@ int platformRemoveStaleTemporariesLike(const char* folder, const char* saveGlob)
     const std::string pattern = std::string(saveGlob) + (kWriterTemporary + 1);
     return removeStaleIn(normalised(folder),
                          [&](const char* name) { return fnmatch(pattern.c_str(), name, FNM_PERIOD) == 0; });
+}
+
+std::vector<std::string> platformListFiles(const char* folder, const char* glob) {
+    std::vector<std::string> names;
+    if (folder == nullptr || glob == nullptr) return names;
+    const std::string path = normalised(folder);
+    DIR* dir = opendir(path.empty() ? "." : path.c_str());
+    if (dir == nullptr) return names;
+    while (dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (fnmatch(glob, name, FNM_PERIOD) != 0) continue;
+        struct stat info;
+        const std::string full = path + "/" + name;
+        if (lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.emplace_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool platformRemoveFile(const char* path) {
+    struct stat info;
+    if (path == nullptr || lstat(path, &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    return unlink(path) == 0;
 }
 
 int platformLockFolder(const char* folder) {

@@ -268,6 +268,11 @@ int platformRemoveStaleTemporariesLike(const char* folder, const char* saveGlob)
 // lose each other's work; waits for the other game. Returns the lock, or -1
 // when the folder cannot be locked (the caller goes on unlocked).
 int platformLockFolder(const char* folder);
+// The names of the plain files in folder matching glob (fnmatch, no
+// leading dot), sorted; links and folders are left out.
+std::vector<std::string> platformListFiles(const char* folder, const char* glob);
+// Removes one plain file; false (errno set) when it stays.
+bool platformRemoveFile(const char* path);
 void platformUnlockFolder(int lock);
 
 // ---------------------------------------------------------------------------

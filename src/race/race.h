@@ -683,3 +683,251 @@ void setGhostFilesEnabled(bool on);
 void cycleCameraMode(int player);
 // The result screen's clock: adds seconds to raceTimer and returns it.
 float advanceRaceTimer(float seconds);
+
+// ---------------------------------------------------------------------------
+// Replays (replay_record.cpp, replay_file.cpp, replay_view.cpp).
+//
+// Every race records every car at 20 samples a second of its own clock (the
+// hundredths stepped since loadRace, countdown included), with the race's
+// events, into replayRun.recording; it stays there after unloadRace until
+// the next loadRace, for the result screen's "Watch replay" and "Save
+// replay". A sample is compact (kReplaySampleBytes a car, the same in memory
+// and on disk) and the viewer interpolates between samples, so a replay
+// plays the same whatever the physics does.
+
+constexpr float kReplaySampleHundredths = 5.0f;
+// Thirty minutes of race; a longer race keeps its first thirty minutes.
+constexpr int kMaxReplayFrames = 36001;
+constexpr int kMaxReplayEvents = 65536;
+constexpr int kReplayFileVersion = 1;
+constexpr size_t kReplayHeaderBytes = 64;
+constexpr size_t kReplaySampleBytes = 51;
+constexpr size_t kReplayEventBytes = 10;
+constexpr size_t kMaxReplayFileBytes =
+    kReplayHeaderBytes + static_cast<size_t>(kMaxReplayFrames) * kRaceCars * kReplaySampleBytes +
+    static_cast<size_t>(kMaxReplayEvents) * kReplayEventBytes;
+// The circuits a replay may name (the race numbers loadRace takes).
+constexpr int kReplayCircuits = 20;
+
+// What one car shows at one sample.
+enum : uint8_t {
+    kReplayBrakeLight = 1,    // the brake is held
+    kReplayReverseLight = 2,  // reverse is engaged
+    kReplayNitro = 4,         // the nitro burns (its sound and the green flame)
+    kReplayDust = 8,          // the emitters that are on
+    kReplayFlame = 16,
+    kReplaySmoke = 32,
+    kReplayAllFlags = 63,
+};
+struct ReplayCarSample {
+    float position[3];       // the body's origin
+    int16_t orientation[4];  // unit quaternion, scalar last, x 32767
+    float wheelSpin[4];      // rolling angle, radians, not wrapped
+    uint8_t suspension[4];   // hit position along each wheel ray, 0..1 in 255ths
+    int16_t steer;           // front-wheel angle, 10000ths of a radian
+    uint16_t rpm;            // engine speed
+    int8_t gear;             // -1, 0, 1..5
+    uint8_t flags;           // kReplay* bits
+    uint8_t flameLevel;      // 0..1 in 255ths
+    uint8_t dustLevel;       // skid dust, 0..1 in 255ths
+    uint8_t smokeLevel;      // 0..1 in 255ths
+    uint8_t driftLevel;      // 0..4 in 60ths
+    uint8_t nitro;           // the tank, 0..100
+};
+
+enum class ReplayEventKind : uint8_t {
+    Countdown,   // the countdown starts (value 0) or lets the cars go (1)
+    Checkpoint,  // value: the checkpoint passed
+    Lap,         // value: the lap begun
+    Crash,       // value: the crash sound's gain in hundredths
+    Reset,       // value: 0 the player's reset, 1 a car unstuck, 2 put back on its line
+    Finish,      // value: the race clock at the finish, hundredths
+    Count
+};
+struct ReplayEvent {
+    float time;  // replay clock, hundredths
+    ReplayEventKind kind;
+    uint8_t car;
+    int32_t value;
+};
+
+struct Replay {
+    int race = 0;  // 1..kReplayCircuits; 0: nothing recorded
+    int carCount = 0;
+    int models[kRaceCars]{};  // each car's model index (its body and paint)
+    int laps = 0;
+    bool timeTrial = false;
+    int64_t date = 0;         // seconds since 1970, UTC, of the recording's start
+    float winnerTime = 0.0f;  // race clock of the first finish, hundredths; 0: none
+    // frames x carCount samples, frame k at k x kReplaySampleHundredths.
+    std::vector<ReplayCarSample> samples;
+    std::vector<ReplayEvent> events;
+};
+int replayFrameCount(const Replay& replay);
+// Replay clock of the last sample.
+float replayDuration(const Replay& replay);
+
+// One car of a replay at one moment, interpolated between the samples.
+struct ReplayPose {
+    Vector3 position;
+    Quaternion orientation;
+    Vector3 velocity;  // from the samples around it, units a physics second
+    float wheelSpin[kWheels];
+    float suspension[kWheels];
+    float steer;
+    float rpm;
+    int gear;
+    int flags;
+    float flameLevel, dustLevel, smokeLevel, driftLevel, nitro;
+};
+// False when the replay lacks the car or t lies outside 0..duration.
+bool replayCarPose(const Replay& replay, int car, float t, ReplayPose* pose);
+// The sample's stored values, exactly as they read back.
+ReplayPose replaySamplePose(const ReplayCarSample& sample);
+ReplayCarSample makeReplaySample(const ReplayPose& pose);
+
+// The recorder: started by loadRace, stepped at the end of each raceStep,
+// told of crashes by the impact listener.
+struct ReplayRecorder {
+    bool running = false;
+    float clock = 0.0f;  // hundredths since loadRace
+    ReplayCarSample last[kRaceCars]{};
+    float lastTime = 0.0f;
+    // What the events are found from, as last seen.
+    int checkpointsSeen[kRaceCars]{};
+    int lapsSeen[kRaceCars]{};
+    int unstickSeen[kRaceCars]{};
+    int lostSeen[kRaceCars]{};
+    bool finishedSeen[kRaceCars]{};
+    int resetsSeen = 0;
+    bool countdownSeen = false;
+};
+void startReplayRecording();
+void recordReplayStep(float f);
+void noteReplayEvent(ReplayEventKind kind, int car, int value);
+// The samples every car gets now, from the cars of the session.
+ReplayCarSample sampleOfCar(const Car& car, int index);
+
+// The file: "KVRP", version, circuit, cars, laps, date, winner's time,
+// rate, counts, the samples frame by frame, the events. decodeReplay
+// refuses (false) anything but a whole, sound replay of this version;
+// `detail` says why in the player's words.
+std::vector<uint8_t> encodeReplay(const Replay& replay);
+bool decodeReplay(const uint8_t* data, size_t size, Replay* replay, const char** detail);
+// "replay_<race>_<yyyymmdd>_<hhmmss>.krp" for a date (UTC).
+std::string replayFileName(int race, int64_t date);
+constexpr const char* kReplayFilePattern = "replay_*.krp";
+// Reads a replay file as untrusted bytes; a refusal's reason in detail.
+LapFileRead readReplayFile(const char* path, Replay* replay, const char** detail);
+bool writeReplayFile(const char* path, const Replay& replay);
+// "Save replay": the recording into the saves folder through the atomic
+// writer, under a name no other file has; false (and the player told) when
+// there is nothing to save or it could not be written. The name written in
+// savedName when given.
+bool saveRecordedReplay(std::string* savedName = nullptr);
+
+// One saved replay as the Replays screen lists it.
+struct ReplayListing {
+    std::string name;  // in the saves folder
+    bool readable;     // false: refused, `problem` says why; the file stays as it is
+    std::string problem;
+    int race, carCount, models[kRaceCars];
+    int64_t date;
+    float winnerTime;
+};
+// The saves folder's replays, newest first (by name, which holds the date).
+std::vector<ReplayListing> listSavedReplays();
+// Removes a saved replay (only names the listing gave); false when it stays.
+bool deleteSavedReplay(const std::string& name);
+// Reads a saved replay into replayRun.watched; false with the reason in
+// problem when it is refused or unreadable.
+bool loadSavedReplay(const std::string& name, std::string* problem);
+
+// TV cameras along the loaded circuit, planned from its waypoints, walls and
+// buildings: where each stands, and which one shows the stretch from
+// checkpoint j to j + 1 (segmentCamera[j], -1 for none).
+struct TvCameraPlan {
+    int race = 0;  // the circuit planned for; 0: none
+    std::vector<Vector3> cameras;
+    std::vector<int> segmentCamera;
+};
+// Plans the loaded circuit's cameras into replayRun.tv.
+void planTvCameras();
+// The waypoint segment nearest a point, and the TV camera showing it.
+int nearestSegment(const Vector3& p);
+int tvCameraFor(const Vector3& p);
+// The car ahead at replay clock t: the most checkpoints passed by then.
+int replayLeader(const Replay& replay, float t);
+
+enum class ReplayCamera : int { Chase, Tv, Free };
+// 0.25x, 0.5x, 1x, 2x and 4x.
+constexpr int kReplaySpeedCount = 5;
+constexpr int kReplayNormalSpeed = 2;
+struct ReplayViewer {
+    bool active = false;
+    bool watchingSaved = false;  // replayRun.watched, else the recording
+    float time = 0.0f;           // replay clock, hundredths
+    int speedIndex = kReplayNormalSpeed;
+    bool backwards = false;
+    bool paused = false;
+    ReplayCamera camera = ReplayCamera::Chase;
+    int car = 0;  // the car the chase camera follows
+    bool hudShown = true;
+    int tvCamera = -1;  // in use, for the tools' report
+    // The free camera: orbit about a centre, radians and units.
+    Vector3 freeCentre;
+    float freeYaw = 0.8f;
+    float freePitch = 0.45f;
+    float freeDistance = 24.0f;
+    // What the viewer borrows of the race to show the replay's progress
+    // (flags, clocks, checkpoints, laps, places), given back at its end.
+    bool countdownWas = false;
+    bool finishedWas = false;
+    RaceClock raceTimeWas{}, lapTimeWas{}, bestLapWas{};
+    int placeWas = 4;
+    int passedWas[kRaceCars]{}, nextWas[kRaceCars]{}, lapWas[kRaceCars]{};
+};
+// Starts viewing the recording (or replayRun.watched when saved) on the
+// loaded race, which must be its circuit: the recording stops, the cars
+// take the replay's models and stand where it has them at 0. False when
+// the replay does not fit the loaded race.
+bool startReplayView(bool saved);
+// Back to the race as it was (its flags given back, the engines silent).
+void stopReplayView();
+// Puts every car where the replay has it at the viewer's clock.
+void showReplayMoment();
+// Moves the viewer's clock by a frame of f at its speed and direction; at
+// 1x forwards the replayed engines, crashes and nitro are heard.
+void advanceReplayView(float f);
+void setReplaySpeed(int index);
+void seekReplay(float t);
+// To the followed car's start of a lap; false when it never began it.
+bool jumpReplayToLap(int lap);
+void followReplayCar(int car);
+void setReplayCamera(ReplayCamera camera);
+// The view of the viewer's camera (moving the chase camera's state along).
+SceneView replayCameraView();
+// The replay's frame handed to the renderer: its camera, the replayed cars
+// and effects, the race HUD and time bar or only the glow.
+void drawReplayScene();
+
+// The viewer's keys: Space or P pause, Up and Down the speed, Left rewinds
+// and Right plays forwards, 1-4 the chase camera of that car, C the next
+// camera, H the HUD, Page Up and Page Down a lap on or back, Home and End;
+// the free camera turns on A D W S, zooms on Q E and moves on I J K L.
+void handleReplayKeys(float f);
+// One frame of the viewer in the race's place: keys, cars, picture, clock.
+// False (and the viewer stopped) when Esc leaves it.
+bool runReplayFrame(float f);
+
+// What the race keeps of replays for the whole run.
+struct ReplayRunState {
+    // The race being recorded, or the last one recorded.
+    Replay recording;
+    ReplayRecorder recorder;
+    // A replay read from the saves folder for viewing.
+    Replay watched;
+    ReplayViewer viewer;
+    TvCameraPlan tv;
+};
+extern ReplayRunState replayRun;

@@ -92,3 +92,7 @@ void tellLapFiles(const char* text);
 // last seen (a fresh run).
 void updateRumble(const Car& car, bool nitroBurning, float f);
 void resetRumble();
+
+// The race's night: the moonlit fill and the haze every race frame takes.
+extern const float kMoonlight[3];
+extern const float kNightHaze[4];

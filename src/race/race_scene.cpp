@@ -2,14 +2,15 @@
 // night's fill light and haze, the map, the cars, the ghost, the effects, the
 // checkpoint marker and the HUD.
 #include "race/race.h"
+#include "race/race_local.h"
 #include "render/render.h"
 #include "state/state.h"
 
 // The race's night: a moonlit fill from high above, bluer and a little
 // stronger than the garage's, and a blue-black haze in place of grey fog, so
 // a street between lamps still shows its kerbs, walls and the road's edge.
-static const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
-static const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
+const float kMoonlight[3] = {0.27f, 0.31f, 0.42f};
+const float kNightHaze[4] = {0.045f, 0.055f, 0.095f, 0.55f};
 
 void renderRaceReflection() {
     const RigidBody* body = session.cars[0].body;

@@ -317,6 +317,7 @@ bool loadRace(int raceNumber) {
     resetRaceInfo();
     resetLapTiming();
     resetCarReset();
+    startReplayRecording();
     return true;
 }
 

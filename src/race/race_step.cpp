@@ -10,6 +10,7 @@
 void resetRaceRunState() {
     session = RaceSession{};
     for (PlayerRace& player : players) player = PlayerRace{};
+    replayRun = ReplayRunState{};
 }
 
 // The world advances this much per unit of frame factor, in four sub-steps.
@@ -87,6 +88,8 @@ void raceStep(float f) {
     if (session.raceWorld != nullptr) {
         step(session.raceWorld, kPhysicsTimePerUnit * f, kPhysicsSubSteps, nullptr);
     }
+    // The replay keeps what the step left, read only: the race runs the same.
+    recordReplayStep(f);
 }
 
 int raceStepSlices(float f) {

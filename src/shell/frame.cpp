@@ -55,7 +55,23 @@ static void splashFrame() {
     }
 }
 
+// A replay watched in the race's place: the race neither steps nor shows
+// its result screen meanwhile. Leaving a saved replay goes back to the
+// Replays screen; leaving the race's own goes back to its result screen.
+static void replayFrame() {
+    resizeToResolution();
+    renderRaceReflection();
+    clearFrame();
+    updateRaceSounds(frameClock.frameFactor);
+    const bool saved = replayRun.viewer.watchingSaved;
+    if (!runReplayFrame(frameClock.frameFactor) && saved) leaveSavedReplay();
+}
+
 static void raceFrame() {
+    if (replayRun.viewer.active) {
+        replayFrame();
+        return;
+    }
     resizeToResolution();
     renderRaceReflection();
     clearFrame();
@@ -134,14 +150,15 @@ void frameCounterRect(float* x0, float* y0, float* x1, float* y1) {
 }
 
 void checkFrameKeys() {
-    if (actionDown(BindPause) && game.gameState == Race && !session.countdownRunning &&
-        !session.raceFinished) {
+    // The replay viewer takes its own keys.
+    const bool racing = game.gameState == Race && !replayRun.viewer.active;
+    if (actionDown(BindPause) && racing && !session.countdownRunning && !session.raceFinished) {
         // Stopped without rewinding: "Continue" plays on from there.
         audio.raceMusic.stop();
         pauseRaceSounds();
         setGameState(Pause);
     }
-    if (actionDown(BindCamera) && !input.keyLatch && game.gameState == Race) {
+    if (actionDown(BindCamera) && !input.keyLatch && racing) {
         setKeyLatch(true);
         cycleCameraMode(0);
     }

@@ -27,6 +27,7 @@ enum GameState : int32_t {
     PracticeMenu = 22,
     RecordsPage = 23,
     QuickRaceMenu = 24,
+    ReplaysPage = 25,
     CarTuning = 29,
     InfoPage = 50,
     Controls = 51,

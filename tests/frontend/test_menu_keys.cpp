@@ -67,9 +67,10 @@ const ScreenCase kScreens[] = {
     {"pause", Pause, 3, Race},
     {"options", Options, 13, MainMenu},
     {"info", InfoPage, 1, MainMenu},
-    {"practice", PracticeMenu, 6, MainMenu},
+    {"practice", PracticeMenu, 7, MainMenu},
     {"quick race", QuickRaceMenu, 4, MainMenu},
     {"records", RecordsPage, 1, PracticeMenu},
+    {"replays", ReplaysPage, 3, PracticeMenu},
     {"controls", Controls, kBindActions + 2, Options},
 };
 

@@ -24,6 +24,7 @@
 #include "render/render.h"
 #include "shell/shell.h"
 #include "shot/shot_menus.h"
+#include "shot/shot_replay.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -59,6 +60,10 @@ struct ShotOptions {
     bool timeTrial = false;
     std::string ghost;  // ghost file driven beside the player
     bool help = false;
+    // A frame of a replay file instead of a race driven here.
+    std::string replay;
+    int replayCamera = 0;  // 0 chase, 1 TV, 2 free
+    bool hud = true;
 };
 
 void usage() {
@@ -69,6 +74,7 @@ void usage() {
             "                    [--laps L] [--draw-frames K] [--nitro] [--drift] [--immediate] [--timing]\n"
             "                    [--effects on|off] [--reverse S] [--career] [--locked] [--time-trial]\n"
             "                    [--ghost FILE] [--graphics 0|1|2] [--culling on|off]\n"
+            "                    [--replay FILE [--camera chase|tv|free] [--car N] [--hud on|off]]\n"
             "  --screen NAME   what to show: race (default), or a menu screen: main, career, garage,\n"
             "                  tuning, citymap, options, controls, pause, quit, info, result,\n"
             "                  practice, records, quickrace\n"
@@ -101,6 +107,10 @@ void usage() {
             "  --locked        menus: the garage's car and the city map's race are not yet won\n"
             "  --pad           menus: a controller without rumble plugged in, its stick 60 %% to\n"
             "                  the left, the right trigger at 70 %% and the left one at 10 %%\n"
+            "  --replay FILE   a frame of the replay in FILE (written by korvask-sim --replay-out\n"
+            "                  or saved by the game) at --seconds of its clock, seen by --camera\n"
+            "                  chase (of car --car N, 0..3), tv or free\n"
+            "  --hud off       the replay's frame without the HUD and the time bar\n"
             "Frames are 10 ms of game time each. Runs from the folder holding the program,\n"
             "where base/ lies; a relative --out is taken from the folder it was started in.\n");
 }
@@ -162,6 +172,15 @@ bool parseOptions(int argc, char** argv, ShotOptions* o) {
         if (strcmp(a, "--screen") == 0) {
             o->screen = value;
             ok = o->screen == "race" || isMenuScreen(o->screen);
+        } else if (strcmp(a, "--replay") == 0) {
+            o->replay = value;
+            ok = !o->replay.empty();
+        } else if (strcmp(a, "--hud") == 0) {
+            ok = strcmp(value, "on") == 0 || strcmp(value, "off") == 0;
+            o->hud = strcmp(value, "on") == 0;
+        } else if (strcmp(a, "--camera") == 0 &&
+                   (strcmp(value, "chase") == 0 || strcmp(value, "tv") == 0 || strcmp(value, "free") == 0)) {
+            o->replayCamera = strcmp(value, "chase") == 0 ? 0 : (strcmp(value, "tv") == 0 ? 1 : 2);
         } else if (strcmp(a, "--ghost") == 0) {
             o->ghost = value;
             ok = !o->ghost.empty();
@@ -361,6 +380,7 @@ int main(int argc, char** argv) {
     }
     const std::string outPath = absolutePath(opt.out);
     const std::string ghostPath = opt.ghost.empty() ? opt.ghost : absolutePath(opt.ghost);
+    const std::string replayPath = opt.replay.empty() ? opt.replay : absolutePath(opt.replay);
     enterProgramFolder();
     if (getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 
@@ -379,6 +399,17 @@ int main(int argc, char** argv) {
         releaseSky();
         scriptedCloseGLWindow();
         return status;
+    }
+
+    if (!replayPath.empty()) {
+        ReplayShot shot;
+        shot.file = replayPath;
+        shot.seconds = opt.seconds;
+        shot.camera = opt.replayCamera;
+        shot.car = opt.car;
+        shot.drawFrames = opt.drawFrames;
+        shot.hud = opt.hud;
+        return shootReplay(shot, outPath);
     }
 
     // As the city map's "Start" would: race state and the chosen car.

@@ -39,6 +39,8 @@ struct SimOptions {
     bool saves = false;     // the game's own saves: records and ghosts read and written
     bool pad = false;       // drive by a virtual controller's stick and triggers
     bool help = false;
+    // The race's replay, written at its end.
+    std::string replayOut;
 };
 
 struct CarStats {
@@ -121,6 +123,7 @@ void usage() {
             "usage: korvask-sim [--race N] [--seed S] [--laps L] [--frames MAX] [--car M] [--trace C]\n"
             "                   [--time-trial] [--record FILE] [--ghost FILE]\n"
             "                   [--difficulty D] [--career] [--newcomer] [--saves] [--pad]\n"
+            "                   [--replay-out FILE]\n"
             "  --race N    race number 1..20 (default 1)\n"
             "  --seed S    random seed for the opponents' cars and the music (default 1)\n"
             "  --laps L    laps to drive (default 4)\n"
@@ -139,6 +142,7 @@ void usage() {
             "              tells the player on stderr\n"
             "  --pad       drive by a virtual controller's stick and triggers (A for the\n"
             "              nitro) instead of the arrow keys\n"
+            "  --replay-out FILE  write the race's replay (every car, 20 samples a second) to FILE\n"
             "Runs from the folder holding the program, where base/ lies.\n");
 }
 
@@ -181,6 +185,14 @@ bool parseOptions(int argc, char** argv, SimOptions* o) {
         }
         long v = 0;
         bool ok;
+        if (strcmp(a, "--replay-out") == 0) {
+            o->replayOut = argv[++i];
+            if (o->replayOut.empty()) {
+                fprintf(stderr, "korvask-sim: --replay-out needs a file\n");
+                return false;
+            }
+            continue;
+        }
         if (strcmp(a, "--race") == 0) {
             ok = parseInt(argv[++i], 1, 20, &v);
             o->race = (int)v;
@@ -310,6 +322,7 @@ int main(int argc, char** argv) {
     }
     opt.record = absolutePath(opt.record);
     opt.ghost = absolutePath(opt.ghost);
+    opt.replayOut = absolutePath(opt.replayOut);
     enterProgramFolder();
 
     scriptedReset();
@@ -452,6 +465,15 @@ int main(int argc, char** argv) {
             printf("{\"record\":\"%s\",\"lap\":%.2f,\"samples\":%zu,\"bytes\":%zu}\n", opt.record.c_str(),
                    players[0].sessionGhost.lap / 100.0, players[0].sessionGhost.samples.size(),
                    encodeGhost(players[0].sessionGhost).size());
+    }
+
+    if (!opt.replayOut.empty()) {
+        const Replay& r = replayRun.recording;
+        if (writeReplayFile(opt.replayOut.c_str(), r))
+            printf("{\"replay\":\"%s\",\"frames\":%d,\"events\":%zu,\"bytes\":%zu}\n", opt.replayOut.c_str(),
+                   replayFrameCount(r), r.events.size(), encodeReplay(r).size());
+        else
+            recorded = false;
     }
 
     // The game's last try at a lap file whose save failed, and its box.
