@@ -150,6 +150,6 @@ void leaveSavedReplay() {
 }
 
 void handleResultReplayKeys() {
-    if (input.keysPressed['V']) startReplayView(false);
-    if (input.keysPressed['K']) saveRecordedReplay();
+    if (input.keysPressed[static_cast<unsigned char>('V')]) startReplayView(false);
+    if (input.keysPressed[static_cast<unsigned char>('K')]) saveRecordedReplay();
 }

@@ -84,7 +84,8 @@ ImpactSound listenForImpact(const Car& car, float h) {
         if (options.soundEnabled) impact.sound->play();
         // The player's own hits duck the bed: 8 dB for the heaviest.
         if (car.index == 0) duckRaceBed(1.0f - kImpactDuck * impact.gain);
-        noteReplayEvent(ReplayEventKind::Crash, car.index, static_cast<int>(impact.gain * 100.0f + 0.5f));
+        noteReplayEvent(ReplayEventKind::Crash, car.index,
+                        static_cast<int>(std::lround(impact.gain * 100.0f)));
         w.quiet = 0.0f;
         w.held = speed;
         w.loss = 0.0f;

@@ -136,7 +136,8 @@ ReplayPose replaySamplePose(const ReplayCarSample& s) {
     }
     p.steer = s.steer / kSteerScale;
     p.rpm = s.rpm;
-    p.gear = s.gear;
+    // -1 (reverse), 0 (neutral) or 1..5: the stored byte is signed.
+    p.gear = s.gear < 0 ? -1 : static_cast<int>(static_cast<uint8_t>(s.gear));
     p.flags = s.flags;
     p.flameLevel = s.flameLevel / 255.0f;
     p.dustLevel = s.dustLevel / 255.0f;

@@ -642,18 +642,18 @@ void handleReplayKeys(float f) {
         // Held keys: A and D orbit, W and S tilt, Q and E come nearer or go
         // back, I, J, K and L move the centre over the ground.
         const float turn = 0.02f * f, move = 0.3f * f;
-        if (input.keys['A']) v.freeYaw -= turn;
-        if (input.keys['D']) v.freeYaw += turn;
-        if (input.keys['W']) v.freePitch = std::fmin(1.4f, v.freePitch + turn);
-        if (input.keys['S']) v.freePitch = std::fmax(0.05f, v.freePitch - turn);
-        if (input.keys['Q']) v.freeDistance = std::fmax(4.0f, v.freeDistance - move);
-        if (input.keys['E']) v.freeDistance = std::fmin(200.0f, v.freeDistance + move);
+        if (keyDown('A')) v.freeYaw -= turn;
+        if (keyDown('D')) v.freeYaw += turn;
+        if (keyDown('W')) v.freePitch = std::fmin(1.4f, v.freePitch + turn);
+        if (keyDown('S')) v.freePitch = std::fmax(0.05f, v.freePitch - turn);
+        if (keyDown('Q')) v.freeDistance = std::fmax(4.0f, v.freeDistance - move);
+        if (keyDown('E')) v.freeDistance = std::fmin(200.0f, v.freeDistance + move);
         const Vector3 ahead(-std::cos(v.freeYaw), 0.0f, -std::sin(v.freeYaw));
         const Vector3 right(-ahead.z, 0.0f, ahead.x);
-        if (input.keys['I']) v.freeCentre = v.freeCentre + ahead * move;
-        if (input.keys['K']) v.freeCentre = v.freeCentre - ahead * move;
-        if (input.keys['L']) v.freeCentre = v.freeCentre + right * move;
-        if (input.keys['J']) v.freeCentre = v.freeCentre - right * move;
+        if (keyDown('I')) v.freeCentre = v.freeCentre + ahead * move;
+        if (keyDown('K')) v.freeCentre = v.freeCentre - ahead * move;
+        if (keyDown('L')) v.freeCentre = v.freeCentre + right * move;
+        if (keyDown('J')) v.freeCentre = v.freeCentre - right * move;
     }
 }
 
