@@ -34,6 +34,7 @@ const LowSaving kLowSavings[] = {
     {"plain_paint", [](GraphicsSwitches& s) { s.carPaint = true; }},
     {"half_scale", [](GraphicsSwitches& s) { s.renderScale = 1.0f; }},
     {"no_mirror", [](GraphicsSwitches& s) { s.reflectionInterval = 1; }},
+    {"car_culling", [](GraphicsSwitches& s) { s.carBackFaces = true; }},
 };
 constexpr int kLowSavingCount = static_cast<int>(sizeof kLowSavings / sizeof kLowSavings[0]);
 

@@ -72,16 +72,17 @@ void placeGarageWheel(const void* context) {
 
 void drawRaceCarModel(Model* body, Model* wheel, const float bodyMatrix[16], float bodyRaise,
                       const WheelPose wheels[kCarWheelPoses]) {
+    const bool backFaces = graphicsSwitchesInForce().carBackFaces;
     if (wheel != nullptr) {
         for (int j = 0; j < kCarWheelPoses; j++) {
             const RaceWheelPlacement c{bodyMatrix, &wheels[j]};
-            drawLampLitModel(wheel, placeRaceWheel, &c, sceneShading, 0.0f);
+            drawLampLitModel(wheel, placeRaceWheel, &c, sceneShading, 0.0f, backFaces);
         }
     }
     if (body == nullptr) return;
     bindPaintReflection();
     const RaceBodyPlacement c{bodyMatrix, bodyRaise};
-    drawLampLitModel(body, placeRaceBody, &c, sceneShading, paintMirror());
+    drawLampLitModel(body, placeRaceBody, &c, sceneShading, paintMirror(), backFaces);
     releasePaintReflection();
     glEnable(GL_TEXTURE_2D);
 }

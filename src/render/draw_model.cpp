@@ -104,6 +104,51 @@ void drawModel(Model* model) {
         glDisable(GL_TEXTURE_2D);
 }
 
+// Each group with culling as its material asks: closed groups lose their
+// back faces, two-sided ones (open tubes, thin plates) keep both sides.
+static void sendCulledGroups(const Model& model) {
+    for (int g = 0; g < model.groupCount; g++) {
+        const ModelGroup& group = model.groups[g];
+        const bool twoSided = group.materialIndex >= 0 && group.materialIndex < model.materialCount &&
+                              model.materials[group.materialIndex].twoSided;
+        if (twoSided)
+            glDisable(GL_CULL_FACE);
+        else
+            glEnable(GL_CULL_FACE);
+        bindGroupTexture(model, group);
+        sendGroupGlow(model, group);
+        sendGroupTriangles(model, group);
+    }
+    glDisable(GL_CULL_FACE);
+    clearGroupGlow();
+}
+
+void drawModelCulled(Model* model) {
+    if (model == nullptr) return;
+    if (!modelDisplayLists) {
+        drawModelImmediate(*model);
+        return;
+    }
+    glCullFace(GL_BACK);
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    if (model->culledList == 0 && model->groupCount > 0) {
+        model->culledList = glGenLists(1);
+        if (model->culledList != 0) {
+            glNewList(model->culledList, GL_COMPILE);
+            sendCulledGroups(*model);
+            glEndList();
+        }
+    }
+    if (model->culledList != 0)
+        glCallList(model->culledList);
+    else
+        sendCulledGroups(*model);
+    if (textured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
 void drawLitModel(Model* model, void (*placement)(const void* context), const void* context) {
     // Light space: the placement alone, without the camera.
     glPushMatrix();

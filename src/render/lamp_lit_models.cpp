@@ -79,7 +79,7 @@ void buildModelLightPrograms() {
 }
 
 void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
-                      const SceneShading& shading, float mirror) {
+                      const SceneShading& shading, float mirror, bool backFaces) {
     if (model == nullptr) return;
     glPushMatrix();
     glLoadIdentity();
@@ -98,7 +98,10 @@ void drawLampLitModel(Model* model, void (*placement)(const void* context), cons
     }
     glPushMatrix();
     placement(context);
-    drawModel(model);
+    if (backFaces)
+        drawModel(model);
+    else
+        drawModelCulled(model);
     glPopMatrix();
     if (copy != nullptr) glUseProgramObjectARB(lightProgram);
     glUniform1fARB(refIntUniform, 0.0f);

@@ -148,6 +148,7 @@ Model::Model()
       vertexCount(0),
       vertices(nullptr),
       drawList(0),
+      culledList(0),
       boundsKnown(false),
       boundsLo(),
       boundsHi(),
@@ -233,6 +234,8 @@ void Model::release() {
     // A list exists only if the model was drawn, so a context was current.
     if (drawList != 0) glDeleteLists(drawList, 1);
     drawList = 0;
+    if (culledList != 0) glDeleteLists(culledList, 1);
+    culledList = 0;
     releaseModelChunks(this);
     if (groups) {
         for (int i = 0; i < groupCount; i++) std::free(groups[i].triangleIndices);

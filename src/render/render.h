@@ -117,6 +117,9 @@ class Model : public ModelBase {
     // Display list holding the whole model, made by its first drawModel while
     // modelDisplayLists is set; 0 until then. release() deletes it.
     DrawListId drawList;
+    // The same with back faces culled on its closed groups (those not marked
+    // two-sided), made by its first drawModelCulled; release() deletes it.
+    DrawListId culledList;
     // What the drawing code works out about the model once, kept with it and
     // dropped by release(): its bounds (once boundsKnown) and its chunks
     // for drawing in pieces (null until first drawn that way).
@@ -471,6 +474,9 @@ extern bool modelDisplayLists;
 
 // Draws every group; leaves culling off and the texturing state as found.
 void drawModel(Model* model);
+// The same, its closed groups without their back faces: the same picture for
+// a closed shape seen from outside, at about half the triangles set up.
+void drawModelCulled(Model* model);
 // A model as a ghost: placed by the OpenGL matrix `placement` on the current
 // model-view, unlit, added to the picture in the tint's colour and alpha
 // (a faint glow of the whole shape, then its textures), without writing depth
@@ -751,9 +757,10 @@ void buildModelLightPrograms();
 // drawLitModel through the cheapest copy that gives the same picture: the
 // lamps reaching the model, polished paint only where mirror (the paint's
 // RefInt) is above 0, the given material with no specular colour. Leaves the
-// full light program in use with RefInt 0.
+// full light program in use with RefInt 0. Without backFaces, the model's
+// closed groups are drawn culled (drawModelCulled).
 void drawLampLitModel(Model* model, void (*placement)(const void* context), const void* context,
-                      const SceneShading& shading, float mirror);
+                      const SceneShading& shading, float mirror, bool backFaces = true);
 // Drops the cached bounds of a model whose vertices are about to be freed.
 void forgetModelBounds(Model* model);
 // Whether a sphere (in the space the model-view matrix starts from) reaches
@@ -942,6 +949,7 @@ struct GraphicsSwitches {
     float fogDensity;        // GL_EXP2 density of the night haze
     bool bakedLamps;         // the race map lit by every lamp's light baked into a ground map
     bool carPaint;           // the cars' polished paint: lamp highlights and the mirror
+    bool carBackFaces;       // the cars' closed shells drawn with their back faces
 };
 extern const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount];
 // The switches of the preset in force.

@@ -526,6 +526,7 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     m.head = lampMaterial("headlamp", common("headlamp" + std::to_string(style)), 0.9f, 0.92f, 0.95f);
     m.rearLamp = lampMaterial("taillamp", common("taillamp" + std::to_string(style)), 1.0f, 0.22f, 0.16f);
     m.chrome = mesh.material("exhaust", common("exhaust"));
+    mesh.markTwoSided(m.chrome);  // open tubes, seen into from behind
     m.trim = mesh.material("trim", common("trim"));
     buildShell(mesh, b, m);
 
