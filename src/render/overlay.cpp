@@ -319,8 +319,14 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
         const float ya = y0 + (y1 - y0) * t0, yb = y0 + (y1 - y0) * t1;
         for (int tx = 0; tx < grid; tx++) {
             if (mask != nullptr && !mask->drawn[ty][tx]) continue;
+            // A run of drawn tiles along the row goes as one quad: the
+            // rasteriser shades the blocks along a quad's edges for each quad
+            // that touches them, and sets up each quad's triangles.
+            int runEnd = tx + 1;
+            while (runEnd < grid && (mask == nullptr || mask->drawn[ty][runEnd])) runEnd++;
             const float s0 = static_cast<float>(tx) / static_cast<float>(grid),
-                        s1 = static_cast<float>(tx + 1) / static_cast<float>(grid);
+                        s1 = static_cast<float>(runEnd) / static_cast<float>(grid);
+            tx = runEnd - 1;
             const float xa = x0 + (x1 - x0) * s0, xb = x0 + (x1 - x0) * s1;
             glTexCoord2f(s0, t0);
             glVertex2f(xa, ya);
