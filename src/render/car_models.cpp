@@ -91,7 +91,8 @@ void drawGarageCarBody(Model* body, const GarageView& view, const SceneShading& 
     bindPaintReflection();
     glPushMatrix();
     applyGarageView(view);
-    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, paintMirror());
+    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, paintMirror(),
+                     graphicsSwitchesInForce().carBackFaces);
     glPopMatrix();
     releasePaintReflection();
 }
@@ -111,7 +112,8 @@ void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose w
     for (int j = 0; j < kCarWheelPoses; j++) {
         glPushMatrix();
         applyGarageView(view);
-        drawLampLitModel(wheel, placeGarageWheel, &wheels[j], shading, 0.0f);
+        drawLampLitModel(wheel, placeGarageWheel, &wheels[j], shading, 0.0f,
+                         graphicsSwitchesInForce().carBackFaces);
         glPopMatrix();
     }
 }
