@@ -102,8 +102,9 @@ void drawGarageRoom(Model* room, const GarageView& view, const SceneShading& sha
     glPushMatrix();
     applyGarageView(view);
     uploadModelLights();
-    // In chunks, each lit by the lamps that reach it.
-    drawChunkedModel(room, shading);
+    // In chunks, each lit by the lamps that reach it, or by their light
+    // baked into a map of the floor where the preset bakes the lamps.
+    drawChunkedModel(room, shading, false, graphicsSwitchesInForce().bakedLamps);
     glPopMatrix();
 }
 
