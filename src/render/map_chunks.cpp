@@ -156,6 +156,12 @@ void buildChunks(const Model& model, ModelChunks& built) {
             for (int a = 0; a < 3; a++)
                 chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
         }
+        chunk.draws = 0;
+        chunk.triangles = 0;
+        for (const std::vector<int32_t>& triangles : cell.groupTriangles) {
+            chunk.draws += triangles.empty() ? 0 : 1;
+            chunk.triangles += static_cast<int>(triangles.size());
+        }
         chunk.list = compileChunkList(model, cell.groupTriangles, false);
         if (chunk.list == 0) continue;
         chunk.twoSidedList = 0;
@@ -349,6 +355,12 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     mapChunkStats.drawn = static_cast<int>(visible.size());
     for (int& n : mapChunkStats.byLamps) n = 0;
     mapChunkStats.fogged = 0;
+    mapChunkStats.draws = 0;
+    mapChunkStats.triangles = 0;
+    for (const auto& v : visible) {
+        mapChunkStats.draws += chunks[static_cast<size_t>(v.second)].draws;
+        mapChunkStats.triangles += chunks[static_cast<size_t>(v.second)].triangles;
+    }
 
     bool shadingSet[kShaderLights] = {false, false, false, false, false};
     GLhandleARB current = 0;

@@ -677,7 +677,9 @@ struct MapChunkStats {
     int chunks;
     int drawn;
     int byLamps[kShaderLights];
-    int fogged;  // drawn in the fog's colour alone
+    int fogged;     // drawn in the fog's colour alone
+    int draws;      // groups drawn: a texture bind and a run of triangles each
+    int triangles;  // triangles sent, back faces included
 };
 extern MapChunkStats mapChunkStats;
 // On: when frames are slow (frameFactor at reflectionSlowFrameFactor or

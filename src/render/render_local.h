@@ -131,6 +131,8 @@ struct MapChunk {
     GLuint twoSidedList;  // its groups seen from both sides; 0 when none
     float glow;           // brightest emissive channel of its groups' materials
     int cellX, cellZ;     // the ground cell holding its triangles' centres
+    int draws;            // groups with triangles in it (a texture bind and a draw each)
+    int triangles;        // triangles in its two lists
 };
 
 // A model's chunks, owned by the model (Model::chunks) and built at its first
