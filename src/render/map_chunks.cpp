@@ -97,9 +97,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
         float lo[3], hi[3];
     };
     std::vector<std::pair<long, Cell>> cells;
-    auto cellOf = [&](long key) -> Cell& {
-        for (auto& c : cells)
-            if (c.first == key) return c.second;
+    auto cellOf = [&](long key) -> size_t {
+        for (size_t i = 0; i < cells.size(); i++)
+            if (cells[i].first == key) return i;
         cells.push_back({key, Cell()});
         Cell& c = cells.back().second;
         c.groupTriangles.resize(static_cast<size_t>(model.groupCount));
@@ -107,8 +107,11 @@ void buildChunks(const Model& model, ModelChunks& built) {
             c.lo[a] = 1e30f;
             c.hi[a] = -1e30f;
         }
-        return c;
+        return cells.size() - 1;
     };
+    // The cell of each triangle, then its chunk.
+    std::vector<int32_t>& chunkOf = built.chunkOfTriangle;
+    chunkOf.assign(static_cast<size_t>(std::max(model.triangleCount, 0)), -1);
     for (int g = 0; g < model.groupCount; g++) {
         const ModelGroup& group = model.groups[g];
         for (int k = 0; k < group.triangleCount; k++) {
@@ -127,7 +130,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
                     centre[a] += model.vertices[t.vertexIndices[c]].position[a] / 3.0f;
             const long cx = static_cast<long>(std::floor((centre[0] - lo[0]) / kChunkSize));
             const long cz = static_cast<long>(std::floor((centre[2] - lo[2]) / kChunkSize));
-            Cell& cell = cellOf(cx * 100000L + cz);
+            const size_t cellIndex = cellOf(cx * 100000L + cz);
+            chunkOf[static_cast<size_t>(index)] = static_cast<int32_t>(cellIndex);
+            Cell& cell = cells[cellIndex].second;
             cell.groupTriangles[static_cast<size_t>(g)].push_back(index);
             for (int c = 0; c < 3; c++) {
                 const float* p = model.vertices[t.vertexIndices[c]].position;
@@ -139,7 +144,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
         }
     }
 
-    for (auto& entry : cells) {
+    std::vector<int32_t> chunkOfCell(cells.size(), -1);
+    for (size_t cellIndex = 0; cellIndex < cells.size(); cellIndex++) {
+        auto& entry = cells[cellIndex];
         Cell& cell = entry.second;
         MapChunk chunk;
         // Centres lie at or past the lowest corner: both cells count from 0.
@@ -172,8 +179,11 @@ void buildChunks(const Model& model, ModelChunks& built) {
                 break;
             }
         }
+        chunkOfCell[cellIndex] = static_cast<int32_t>(chunks.size());
         chunks.push_back(chunk);
     }
+    for (int32_t& c : chunkOf)
+        if (c >= 0) c = chunkOfCell[static_cast<size_t>(c)];
 }
 
 // The nearest depth in front of the eye (as the fog measures it, along the
@@ -368,6 +378,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     const GLhandleARB baked = bakedLamps ? beginBakedLampDraw(model, shading) : 0;
     if (baked != 0) current = baked;
     useNearestMipmap(*model, *model->chunks, baked != 0);
+    // With one program for every chunk, the chunks that are not in the fog
+    // alone are drawn together after the loop, by groups, nearest first.
+    std::vector<int>& merged = model->chunks->mergedOrder;
+    merged.clear();
     for (const auto& v : visible) {
         const MapChunk& chunk = chunks[static_cast<size_t>(v.second)];
         int reaching[kShaderLights - 1];
@@ -388,6 +402,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
             continue;
         }
         mapChunkStats.byLamps[n]++;
+        if (baked != 0 && mapMergedDraw) {
+            merged.push_back(v.second);
+            continue;
+        }
         if (baked != 0) {
             if (current != baked) {
                 glUseProgramObjectARB(baked);
@@ -417,6 +435,13 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
         }
         uploadReachingLamps(p, reaching, n);
         callChunk(chunk, cullBackFaces);
+    }
+    if (!merged.empty()) {
+        if (current != baked) glUseProgramObjectARB(baked);
+        int mergedDraws = 0;
+        for (int c : merged) mergedDraws += chunks[static_cast<size_t>(c)].draws;
+        mapChunkStats.draws -= mergedDraws;
+        mapChunkStats.draws += drawMergedChunks(*model, model->chunks, merged, cullBackFaces);
     }
     if (baked != 0) endBakedLampDraw();
     glUseProgramObjectARB(lightProgram);
