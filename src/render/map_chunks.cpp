@@ -233,6 +233,30 @@ void useNearestMipmap(const Model& model, ModelChunks& chunks, bool nearest) {
     }
 }
 
+// Where the model-view matrix puts the eye in the model's space: the point
+// it takes to the origin. False when the matrix mirrors (the faces' turn
+// flips) or cannot be inverted.
+bool eyeInModelSpace(const float m[16], float eye[3]) {
+    // Columns of the 3 x 3 part: m[0..2], m[4..6], m[8..10]; translation m[12..14].
+    const float a[3][3] = {{m[0], m[4], m[8]}, {m[1], m[5], m[9]}, {m[2], m[6], m[10]}};
+    const float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                      a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                      a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    if (!(det > 1e-12f)) return false;
+    const float t[3] = {-m[12], -m[13], -m[14]};
+    // Cramer's rule for a e = t.
+    for (int k = 0; k < 3; k++) {
+        float b[3][3];
+        for (int r = 0; r < 3; r++)
+            for (int c = 0; c < 3; c++) b[r][c] = c == k ? t[r] : a[r][c];
+        eye[k] = (b[0][0] * (b[1][1] * b[2][2] - b[1][2] * b[2][1]) -
+                  b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0]) +
+                  b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0])) /
+                 det;
+    }
+    return true;
+}
+
 // The preset's draw distance leaves out chunks lying wholly beyond it.
 bool beyondDrawDistance(const float m[16], const MapChunk& chunk) {
     const float distance = graphicsSwitches.drawDistance;
@@ -438,10 +462,16 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     }
     if (!merged.empty()) {
         if (current != baked) glUseProgramObjectARB(baked);
-        int mergedDraws = 0;
-        for (int c : merged) mergedDraws += chunks[static_cast<size_t>(c)].draws;
-        mapChunkStats.draws -= mergedDraws;
-        mapChunkStats.draws += drawMergedChunks(*model, model->chunks, merged, cullBackFaces);
+        for (int c : merged) {
+            mapChunkStats.draws -= chunks[static_cast<size_t>(c)].draws;
+            mapChunkStats.triangles -= chunks[static_cast<size_t>(c)].triangles;
+        }
+        float viewEye[3];
+        const bool eyeKnown = eyeInModelSpace(view.modelView, viewEye);
+        int sent = 0;
+        mapChunkStats.draws += drawMergedChunks(*model, model->chunks, merged, cullBackFaces,
+                                                eyeKnown ? viewEye : nullptr, &sent);
+        mapChunkStats.triangles += sent;
     }
     if (baked != 0) endBakedLampDraw();
     glUseProgramObjectARB(lightProgram);

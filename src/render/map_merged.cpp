@@ -15,6 +15,7 @@
 #include "render/render_local.h"
 
 bool mapMergedDraw = true;
+bool mapEarlyBackFaces = true;
 
 namespace {
 
@@ -62,6 +63,17 @@ void appendGroup(const Model& model, int g, const std::vector<int32_t>& chunkOfT
                 v.st[1] = t.t[corner];
                 merged->vertices.push_back(v);
             }
+            const float* p0 = model.vertices[t.vertexIndices[0]].position;
+            const float* p1 = model.vertices[t.vertexIndices[1]].position;
+            const float* p2 = model.vertices[t.vertexIndices[2]].position;
+            const float e1[3] = {p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]};
+            const float e2[3] = {p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
+            MergedPlane plane;
+            plane.normal[0] = e1[1] * e2[2] - e1[2] * e2[1];
+            plane.normal[1] = e1[2] * e2[0] - e1[0] * e2[2];
+            plane.normal[2] = e1[0] * e2[1] - e1[1] * e2[0];
+            plane.offset = plane.normal[0] * p0[0] + plane.normal[1] * p0[1] + plane.normal[2] * p0[2];
+            merged->planes.push_back(plane);
         }
     }
     if (any) merged->groups.push_back(std::move(out));
@@ -72,6 +84,7 @@ void appendGroup(const Model& model, int g, const std::vector<int32_t>& chunkOfT
 void buildMergedMap(const Model& model, const std::vector<int32_t>& chunkOfTriangle, int chunkCount,
                     MergedMap* merged) {
     merged->vertices.clear();
+    merged->planes.clear();
     merged->groups.clear();
     if (chunkCount <= 0) return;
     // chunkOfTriangle only names triangles whose corners are all in the model.
@@ -90,11 +103,41 @@ void gatherDrawnCorners(const std::vector<MergedRun>& runs, const std::vector<in
     }
 }
 
+void gatherFrontCorners(const std::vector<MergedRun>& runs, const std::vector<int>& chunks,
+                        const std::vector<MergedVertex>& vertices, const std::vector<MergedPlane>& planes,
+                        const float eye[3], std::vector<uint32_t>* corners) {
+    // A triangle is left out when the eye sees its back at more than this
+    // angle's sine (about 0.06 degrees) from its plane: the rasteriser's own
+    // test, in window space, turns it away too. Nearer edge on, it decides.
+    constexpr float kEdgeOn = 1e-3f;
+    for (int c : chunks) {
+        if (c < 0 || static_cast<size_t>(c) >= runs.size()) continue;
+        const MergedRun& run = runs[static_cast<size_t>(c)];
+        for (uint32_t i = 0; i + 2 < run.count; i += 3) {
+            const uint32_t corner = run.first + i;
+            const MergedPlane& p = planes[corner / 3];
+            const float side = p.normal[0] * eye[0] + p.normal[1] * eye[1] + p.normal[2] * eye[2] - p.offset;
+            if (side < 0.0f) {
+                const float* a = vertices[corner].position;
+                const float to[3] = {eye[0] - a[0], eye[1] - a[1], eye[2] - a[2]};
+                const float to2 = to[0] * to[0] + to[1] * to[1] + to[2] * to[2];
+                const float n2 =
+                    p.normal[0] * p.normal[0] + p.normal[1] * p.normal[1] + p.normal[2] * p.normal[2];
+                if (side * side > kEdgeOn * kEdgeOn * n2 * to2) continue;
+            }
+            corners->push_back(corner);
+            corners->push_back(corner + 1);
+            corners->push_back(corner + 2);
+        }
+    }
+}
+
 int drawMergedChunks(const Model& model, ModelChunks* chunks, const std::vector<int>& order,
-                     bool cullBackFaces) {
+                     bool cullBackFaces, const float eye[3], int* trianglesSent) {
     MergedMap& merged = chunks->merged;
     if (merged.groups.empty())
         buildMergedMap(model, chunks->chunkOfTriangle, static_cast<int>(chunks->chunks.size()), &merged);
+    *trianglesSent = 0;
     if (merged.vertices.empty() || order.empty()) return 0;
 
     const MergedVertex* first = merged.vertices.data();
@@ -110,10 +153,13 @@ int drawMergedChunks(const Model& model, ModelChunks* chunks, const std::vector<
     int draws = 0;
     bool culling = false;
     for (const MergedGroup& group : merged.groups) {
-        corners.clear();
-        gatherDrawnCorners(group.runs, order, &corners);
-        if (corners.empty()) continue;
         const bool cull = cullBackFaces && !group.twoSided;
+        corners.clear();
+        if (cull && mapEarlyBackFaces && eye != nullptr)
+            gatherFrontCorners(group.runs, order, merged.vertices, merged.planes, eye, &corners);
+        else
+            gatherDrawnCorners(group.runs, order, &corners);
+        if (corners.empty()) continue;
         if (cull != culling) {
             if (cull)
                 glEnable(GL_CULL_FACE);
@@ -124,6 +170,7 @@ int drawMergedChunks(const Model& model, ModelChunks* chunks, const std::vector<
         bindGroupTexture(model, model.groups[group.group]);
         sendGroupGlow(model, model.groups[group.group]);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(corners.size()), GL_UNSIGNED_INT, corners.data());
+        *trianglesSent += static_cast<int>(corners.size() / 3);
         draws++;
     }
     if (culling) glDisable(GL_CULL_FACE);

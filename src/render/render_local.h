@@ -141,6 +141,10 @@ struct MergedVertex {
     float normal[3];
     float st[2];
 };
+struct MergedPlane {
+    float normal[3];
+    float offset;
+};
 // A chunk's triangles of one group: `count` corners from `first`.
 struct MergedRun {
     uint32_t first = 0, count = 0;
@@ -157,6 +161,9 @@ struct MergedGroup {
 // drawn chunks' triangles of a group go out in one draw.
 struct MergedMap {
     std::vector<MergedVertex> vertices;
+    // Per triangle (corner / 3): its plane, (b - a) x (c - a) and that
+    // times corner a; the side the eye is on decides which face it turns.
+    std::vector<MergedPlane> planes;
     std::vector<MergedGroup> groups;
     std::vector<uint32_t> corners;  // a draw's corner numbers, kept between draws
 };
@@ -168,6 +175,12 @@ void buildMergedMap(const Model& model, const std::vector<int32_t>& chunkOfTrian
 // order.
 void gatherDrawnCorners(const std::vector<MergedRun>& runs, const std::vector<int>& chunks,
                         std::vector<uint32_t>* corners);
+// The same leaving out the triangles whose back faces the eye (in the
+// model's space) clearly sees, which culling would leave out anyway; those
+// seen edge on stay for the culling to decide.
+void gatherFrontCorners(const std::vector<MergedRun>& runs, const std::vector<int>& chunks,
+                        const std::vector<MergedVertex>& vertices, const std::vector<MergedPlane>& planes,
+                        const float eye[3], std::vector<uint32_t>* corners);
 
 // A model's chunks, owned by the model (Model::chunks) and built at its first
 // draw in chunks, or when visibility sets are given to it.
@@ -239,10 +252,15 @@ constexpr float kGroundCell = 4.0f;
 void ensureModelChunks(Model* model);
 // Draws the given chunks of a model (nearest first) by groups: one draw for
 // each group's triangles in all of them, the closed groups with their back
-// faces culled when asked, then the two-sided ones. The program and its
-// lighting are set; returns the number of draws.
+// faces culled when asked (those turned away from the eye, in the model's
+// space, left out before they are sent; eye null: none), then the
+// two-sided ones. The program and its lighting are set; returns the number
+// of draws.
 int drawMergedChunks(const Model& model, ModelChunks* chunks, const std::vector<int>& order,
-                     bool cullBackFaces);
+                     bool cullBackFaces, const float eye[3], int* trianglesSent);
+// On: the merged draw leaves out the closed groups' triangles turned away
+// from the eye before sending them. Off: the culling alone turns them away.
+extern bool mapEarlyBackFaces;
 // Works out the model's visibility sets, if buildChunkVisibility left some
 // to do for it, its chunks are built and the sets are switched on;
 // forgetPendingVisibility drops them undone.

@@ -42,7 +42,9 @@ TEST_P(MapMerged, RandomCamerasSeeWhatTheChunkDrawSees) {
         const int triangles = mapChunkStats.triangles;
         const std::vector<uint8_t> merged = drawMapWith(mapMergedDraw, true, eye, at);
         mergedDraws += mapChunkStats.draws;
-        EXPECT_EQ(mapChunkStats.triangles, triangles) << "the same chunks";
+        // The same chunks, less the triangles turned away.
+        EXPECT_LE(mapChunkStats.triangles, triangles);
+        EXPECT_GT(mapChunkStats.triangles, triangles / 3);
         // The same triangles in another order: where two surfaces meet at
         // the same depth (a kerb's top against the pavement, a sign on its
         // wall), a pixel of an edge may show the other one. Any chunk or

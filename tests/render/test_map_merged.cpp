@@ -124,4 +124,38 @@ TEST(MergedMap, CornersOfTheChunksInViewInTheirOrder) {
     }
 }
 
+TEST(MergedMap, TrianglesTurnedAwayAreLeftOutAndEdgeOnOnesKept) {
+    // One triangle in the ground plane, wound to face up (+y), at the
+    // origin, in chunk 0; planes worked out by buildMergedMap.
+    Ms3dFile f = ms3dQuad();
+    f.vertices = {{0, 0, 0, 0}, {0, 0, 10, 0}, {10, 0, 0, 0}};
+    f.triangles = {ms3dTriangle(0, 1, 2)};
+    f.groups = {{{0}, 0}};
+    Bytes bytes = f.build();
+    Model model;
+    ASSERT_TRUE(model.loadFromBytes(bytes.data(), bytes.size()));
+    MergedMap merged;
+    buildMergedMap(model, {0}, 1, &merged);
+    ASSERT_EQ(merged.planes.size(), 1u);
+    ASSERT_GT(merged.planes[0].normal[1], 0.0f) << "wound to face up";
+    struct Case {
+        const char* what;
+        float eye[3];
+        bool sent;
+    };
+    const Case cases[] = {
+        {"from above: its front", {3.0f, 5.0f, 3.0f}, true},
+        {"from below: its back", {3.0f, -5.0f, 3.0f}, false},
+        {"far off and a little below: still its back", {300.0f, -2.0f, 3.0f}, false},
+        {"in its plane: edge on, left to the culling", {30.0f, 0.0f, 3.0f}, true},
+        {"a hair below its plane: too near edge on to tell", {30.0f, -0.001f, 3.0f}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint32_t> corners;
+        gatherFrontCorners(merged.groups[0].runs, {0}, merged.vertices, merged.planes, c.eye, &corners);
+        EXPECT_EQ(corners.size(), c.sent ? 3u : 0u);
+    }
+}
+
 }  // namespace
