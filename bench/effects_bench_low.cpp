@@ -35,6 +35,10 @@ const LowSaving kLowSavings[] = {
     {"half_scale", [](GraphicsSwitches& s) { s.renderScale = 1.0f; }},
     {"no_mirror", [](GraphicsSwitches& s) { s.reflectionInterval = 1; }},
     {"car_culling", [](GraphicsSwitches& s) { s.carBackFaces = true; }},
+    // The map chunk by chunk, a draw per group in each, as at High.
+    {"merged_map", [](GraphicsSwitches&) { mapMergedDraw = false; }},
+    // The merged map's triangles turned away left to the culling alone.
+    {"early_back_faces", [](GraphicsSwitches&) { mapEarlyBackFaces = false; }},
 };
 constexpr int kLowSavingCount = static_cast<int>(sizeof kLowSavings / sizeof kLowSavings[0]);
 
@@ -44,6 +48,7 @@ struct SideSamples {
     // Side 1: Low; side 0: Low with the saving undone.
     void frame(int side, const LowSaving& saving) {
         applyGraphicsPreset(GraphicsLow);
+        mapMergedDraw = mapEarlyBackFaces = true;
         if (side == 0) saving.asHigh(graphicsSwitches);
         const double c0 = cpuMs();
         const auto t0 = std::chrono::steady_clock::now();
@@ -131,7 +136,8 @@ BENCHMARK(BM_LowMenuSaving)
 // it once more on their own between glFinish calls: clearing the frame, the
 // map alone at the scene's scale from the frame's view, the sky dome, the
 // scaled scene's copy and stretch over the frame, the HUD, and the map at
-// a quarter of the frame's side (with its own stretch).
+// a quarter of the frame's side and that picture's stretch; then both maps
+// once more drawn chunk by chunk instead of by groups.
 void BM_LowFrameParts(benchmark::State& state) {
     reflectionSlowFrameFactor = 0.0f;
     if (!startDrivenRace()) {
@@ -141,7 +147,7 @@ void BM_LowFrameParts(benchmark::State& state) {
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     applyGraphicsPreset(GraphicsLow);
-    constexpr int kParts = 7;
+    constexpr int kParts = 10;
     std::vector<double> wall[kParts], cpu[kParts];
     auto timed = [&](void (*part)(), int index) {
         glFinish();
@@ -153,24 +159,24 @@ void BM_LowFrameParts(benchmark::State& state) {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         cpu[index].push_back(cpuMs() - c0);
     };
+    static SceneView frameView;
+    // The map alone at the scene's scale from the frame's view (the scaled
+    // scene left open).
+    auto mapAlone = [] {
+        beginScaledScene();
+        beginLitScene();
+        setSceneView(frameView);
+        selectLights();
+        setLightMaterial(sceneShading);
+        drawSceneMap(session.visualMapModel, false);
+        endLitScene();
+    };
     for (auto _ : state) {
         driveTowardsNextCheckpoint();
         timed([] { drawFrame(); }, 0);
-        const SceneView view = sceneView();
-        static SceneView frameView;
-        frameView = view;
+        frameView = sceneView();
         timed(clearFrame, 1);
-        timed(
-            [] {
-                beginScaledScene();
-                beginLitScene();
-                setSceneView(frameView);
-                selectLights();
-                setLightMaterial(sceneShading);
-                drawSceneMap(session.visualMapModel, false);
-                endLitScene();
-            },
-            2);
+        timed(mapAlone, 2);
         timed(
             [] {
                 beginUnlitScene();
@@ -181,24 +187,34 @@ void BM_LowFrameParts(benchmark::State& state) {
         timed(endScaledScene, 4);
         timed(drawRaceHud, 5);
         // The map again at a quarter of the frame's side: what is left is
-        // its work per triangle and per draw rather than per pixel.
+        // its work per triangle and per draw rather than per pixel; then the
+        // stretch of that quarter-size picture over the frame on its own.
         graphicsSwitches.renderScale = 0.25f;
-        timed(
-            [] {
-                beginScaledScene();
-                beginLitScene();
-                setSceneView(frameView);
-                selectLights();
-                setLightMaterial(sceneShading);
-                drawSceneMap(session.visualMapModel, false);
-                endLitScene();
-                endScaledScene();
-            },
-            6);
+        timed(mapAlone, 6);
+        timed(endScaledScene, 9);
+        // The map at both sizes once more drawn chunk by chunk (a draw per
+        // group in each chunk, every triangle sent).
+        mapMergedDraw = false;
+        graphicsSwitches.renderScale = kGraphicsPresets[GraphicsLow].renderScale;
+        timed(mapAlone, 7);
+        endScaledScene();
+        graphicsSwitches.renderScale = 0.25f;
+        timed(mapAlone, 8);
+        endScaledScene();
+        mapMergedDraw = true;
         graphicsSwitches.renderScale = kGraphicsPresets[GraphicsLow].renderScale;
         platformSwapBuffers();
     }
-    const char* names[kParts] = {"frame", "clear", "map", "sky", "stretch", "hud", "map_quarter"};
+    const char* names[kParts] = {"frame",
+                                 "clear",
+                                 "map",
+                                 "sky",
+                                 "stretch",
+                                 "hud",
+                                 "map_quarter",
+                                 "map_chunked",
+                                 "map_quarter_chunked",
+                                 "stretch_quarter"};
     for (int part = 0; part < kParts; part++) {
         std::sort(wall[part].begin(), wall[part].end());
         std::sort(cpu[part].begin(), cpu[part].end());

@@ -154,11 +154,14 @@ void BM_RaceFramePreset(benchmark::State& state) {
     DriverState driver{};
     Samples samples;
     int drawn = 0;
+    long draws = 0, triangles = 0;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {
             scriptedDriverKeys(session.cars[0], driver);
             timedFrame(&samples);
             drawn += mapChunkStats.drawn;
+            draws += mapChunkStats.draws;
+            triangles += mapChunkStats.triangles;
         }
     }
     unloadRace();
@@ -168,6 +171,8 @@ void BM_RaceFramePreset(benchmark::State& state) {
     game.gameState = MainMenu;
     samples.report(state);
     state.counters["chunks_drawn"] = (double)drawn / kMeasuredFrames;
+    state.counters["map_draws"] = (double)draws / kMeasuredFrames;
+    state.counters["map_triangles"] = (double)triangles / kMeasuredFrames;
 }
 BENCHMARK(BM_RaceFramePreset)
     ->Args({0, 0})

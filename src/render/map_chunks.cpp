@@ -97,9 +97,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
         float lo[3], hi[3];
     };
     std::vector<std::pair<long, Cell>> cells;
-    auto cellOf = [&](long key) -> Cell& {
-        for (auto& c : cells)
-            if (c.first == key) return c.second;
+    auto cellOf = [&](long key) -> size_t {
+        for (size_t i = 0; i < cells.size(); i++)
+            if (cells[i].first == key) return i;
         cells.push_back({key, Cell()});
         Cell& c = cells.back().second;
         c.groupTriangles.resize(static_cast<size_t>(model.groupCount));
@@ -107,8 +107,11 @@ void buildChunks(const Model& model, ModelChunks& built) {
             c.lo[a] = 1e30f;
             c.hi[a] = -1e30f;
         }
-        return c;
+        return cells.size() - 1;
     };
+    // The cell of each triangle, then its chunk.
+    std::vector<int32_t>& chunkOf = built.chunkOfTriangle;
+    chunkOf.assign(static_cast<size_t>(std::max(model.triangleCount, 0)), -1);
     for (int g = 0; g < model.groupCount; g++) {
         const ModelGroup& group = model.groups[g];
         for (int k = 0; k < group.triangleCount; k++) {
@@ -127,7 +130,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
                     centre[a] += model.vertices[t.vertexIndices[c]].position[a] / 3.0f;
             const long cx = static_cast<long>(std::floor((centre[0] - lo[0]) / kChunkSize));
             const long cz = static_cast<long>(std::floor((centre[2] - lo[2]) / kChunkSize));
-            Cell& cell = cellOf(cx * 100000L + cz);
+            const size_t cellIndex = cellOf(cx * 100000L + cz);
+            chunkOf[static_cast<size_t>(index)] = static_cast<int32_t>(cellIndex);
+            Cell& cell = cells[cellIndex].second;
             cell.groupTriangles[static_cast<size_t>(g)].push_back(index);
             for (int c = 0; c < 3; c++) {
                 const float* p = model.vertices[t.vertexIndices[c]].position;
@@ -139,7 +144,9 @@ void buildChunks(const Model& model, ModelChunks& built) {
         }
     }
 
-    for (auto& entry : cells) {
+    std::vector<int32_t> chunkOfCell(cells.size(), -1);
+    for (size_t cellIndex = 0; cellIndex < cells.size(); cellIndex++) {
+        auto& entry = cells[cellIndex];
         Cell& cell = entry.second;
         MapChunk chunk;
         // Centres lie at or past the lowest corner: both cells count from 0.
@@ -156,6 +163,12 @@ void buildChunks(const Model& model, ModelChunks& built) {
             for (int a = 0; a < 3; a++)
                 chunk.glow = std::max(chunk.glow, model.materials[material].emissive[a]);
         }
+        chunk.draws = 0;
+        chunk.triangles = 0;
+        for (const std::vector<int32_t>& triangles : cell.groupTriangles) {
+            chunk.draws += triangles.empty() ? 0 : 1;
+            chunk.triangles += static_cast<int>(triangles.size());
+        }
         chunk.list = compileChunkList(model, cell.groupTriangles, false);
         if (chunk.list == 0) continue;
         chunk.twoSidedList = 0;
@@ -166,8 +179,11 @@ void buildChunks(const Model& model, ModelChunks& built) {
                 break;
             }
         }
+        chunkOfCell[cellIndex] = static_cast<int32_t>(chunks.size());
         chunks.push_back(chunk);
     }
+    for (int32_t& c : chunkOf)
+        if (c >= 0) c = chunkOfCell[static_cast<size_t>(c)];
 }
 
 // The nearest depth in front of the eye (as the fog measures it, along the
@@ -215,6 +231,30 @@ void useNearestMipmap(const Model& model, ModelChunks& chunks, bool nearest) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                         nearest ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR);
     }
+}
+
+// Where the model-view matrix puts the eye in the model's space: the point
+// it takes to the origin. False when the matrix mirrors (the faces' turn
+// flips) or cannot be inverted.
+bool eyeInModelSpace(const float m[16], float eye[3]) {
+    // Columns of the 3 x 3 part: m[0..2], m[4..6], m[8..10]; translation m[12..14].
+    const float a[3][3] = {{m[0], m[4], m[8]}, {m[1], m[5], m[9]}, {m[2], m[6], m[10]}};
+    const float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+                      a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+                      a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    if (!(det > 1e-12f)) return false;
+    const float t[3] = {-m[12], -m[13], -m[14]};
+    // Cramer's rule for a e = t.
+    for (int k = 0; k < 3; k++) {
+        float b[3][3];
+        for (int r = 0; r < 3; r++)
+            for (int c = 0; c < 3; c++) b[r][c] = c == k ? t[r] : a[r][c];
+        eye[k] = (b[0][0] * (b[1][1] * b[2][2] - b[1][2] * b[2][1]) -
+                  b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0]) +
+                  b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0])) /
+                 det;
+    }
+    return true;
 }
 
 // The preset's draw distance leaves out chunks lying wholly beyond it.
@@ -349,6 +389,12 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     mapChunkStats.drawn = static_cast<int>(visible.size());
     for (int& n : mapChunkStats.byLamps) n = 0;
     mapChunkStats.fogged = 0;
+    mapChunkStats.draws = 0;
+    mapChunkStats.triangles = 0;
+    for (const auto& v : visible) {
+        mapChunkStats.draws += chunks[static_cast<size_t>(v.second)].draws;
+        mapChunkStats.triangles += chunks[static_cast<size_t>(v.second)].triangles;
+    }
 
     bool shadingSet[kShaderLights] = {false, false, false, false, false};
     GLhandleARB current = 0;
@@ -356,6 +402,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
     const GLhandleARB baked = bakedLamps ? beginBakedLampDraw(model, shading) : 0;
     if (baked != 0) current = baked;
     useNearestMipmap(*model, *model->chunks, baked != 0);
+    // With one program for every chunk, the chunks that are not in the fog
+    // alone are drawn together after the loop, by groups, nearest first.
+    std::vector<int>& merged = model->chunks->mergedOrder;
+    merged.clear();
     for (const auto& v : visible) {
         const MapChunk& chunk = chunks[static_cast<size_t>(v.second)];
         int reaching[kShaderLights - 1];
@@ -376,6 +426,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
             continue;
         }
         mapChunkStats.byLamps[n]++;
+        if (baked != 0 && mapMergedDraw) {
+            merged.push_back(v.second);
+            continue;
+        }
         if (baked != 0) {
             if (current != baked) {
                 glUseProgramObjectARB(baked);
@@ -405,6 +459,19 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
         }
         uploadReachingLamps(p, reaching, n);
         callChunk(chunk, cullBackFaces);
+    }
+    if (!merged.empty()) {
+        if (current != baked) glUseProgramObjectARB(baked);
+        for (int c : merged) {
+            mapChunkStats.draws -= chunks[static_cast<size_t>(c)].draws;
+            mapChunkStats.triangles -= chunks[static_cast<size_t>(c)].triangles;
+        }
+        float viewEye[3];
+        const bool eyeKnown = eyeInModelSpace(view.modelView, viewEye);
+        int sent = 0;
+        mapChunkStats.draws += drawMergedChunks(*model, model->chunks, merged, cullBackFaces,
+                                                eyeKnown ? viewEye : nullptr, &sent);
+        mapChunkStats.triangles += sent;
     }
     if (baked != 0) endBakedLampDraw();
     glUseProgramObjectARB(lightProgram);

@@ -681,7 +681,9 @@ struct MapChunkStats {
     int chunks;
     int drawn;
     int byLamps[kShaderLights];
-    int fogged;  // drawn in the fog's colour alone
+    int fogged;     // drawn in the fog's colour alone
+    int draws;      // groups drawn: a texture bind and a run of triangles each
+    int triangles;  // triangles sent, back faces included
 };
 extern MapChunkStats mapChunkStats;
 // On: when frames are slow (frameFactor at reflectionSlowFrameFactor or
@@ -705,6 +707,10 @@ void drawChunkedModel(Model* model, const SceneShading& shading, bool cullBackFa
 // On: the race map's closed shapes are drawn with back-face culling. Off:
 // every face (the reference picture).
 extern bool mapBackFaceCulling;
+// On: with its lamps baked (one program for every chunk), the race map is
+// drawn by groups, each group's triangles of all the chunks in view in one
+// draw. Off: chunk by chunk, a draw per group in each (the reference).
+extern bool mapMergedDraw;
 // Forgets a model's chunks (their lists are deleted), before it is deleted.
 void releaseModelChunks(Model* model);
 

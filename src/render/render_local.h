@@ -131,13 +131,67 @@ struct MapChunk {
     GLuint twoSidedList;  // its groups seen from both sides; 0 when none
     float glow;           // brightest emissive channel of its groups' materials
     int cellX, cellZ;     // the ground cell holding its triangles' centres
+    int draws;            // groups with triangles in it (a texture bind and a draw each)
+    int triangles;        // triangles in its two lists
 };
+
+// One corner of the merged map's vertex array.
+struct MergedVertex {
+    float position[3];
+    float normal[3];
+    float st[2];
+};
+struct MergedPlane {
+    float normal[3];
+    float offset;
+};
+// A chunk's triangles of one group: `count` corners from `first`.
+struct MergedRun {
+    uint32_t first = 0, count = 0;
+};
+// One group of the model (a material and its texture) with a run per chunk
+// (runs[c] for chunk c; count 0 where the chunk has none of it).
+struct MergedGroup {
+    int group = 0;
+    bool twoSided = false;
+    std::vector<MergedRun> runs;
+};
+// The model's triangles in one vertex array, ordered by group (closed groups
+// in model order, then the two-sided ones), then by chunk, so that the
+// drawn chunks' triangles of a group go out in one draw.
+struct MergedMap {
+    std::vector<MergedVertex> vertices;
+    // Per triangle (corner / 3): its plane, (b - a) x (c - a) and that
+    // times corner a; the side the eye is on decides which face it turns.
+    std::vector<MergedPlane> planes;
+    std::vector<MergedGroup> groups;
+    std::vector<uint32_t> corners;  // a draw's corner numbers, kept between draws
+};
+// Fills `merged` from the model and the chunk of each of its triangles (-1:
+// in none).
+void buildMergedMap(const Model& model, const std::vector<int32_t>& chunkOfTriangle, int chunkCount,
+                    MergedMap* merged);
+// Appends the corner numbers of a group's runs in the given chunks, in that
+// order.
+void gatherDrawnCorners(const std::vector<MergedRun>& runs, const std::vector<int>& chunks,
+                        std::vector<uint32_t>* corners);
+// The same leaving out the triangles whose back faces the eye (in the
+// model's space) clearly sees, which culling would leave out anyway; those
+// seen edge on stay for the culling to decide.
+void gatherFrontCorners(const std::vector<MergedRun>& runs, const std::vector<int>& chunks,
+                        const std::vector<MergedVertex>& vertices, const std::vector<MergedPlane>& planes,
+                        const float eye[3], std::vector<uint32_t>* corners);
 
 // A model's chunks, owned by the model (Model::chunks) and built at its first
 // draw in chunks, or when visibility sets are given to it.
 struct ModelChunks {
     int triangleCount = 0;  // the model's when the chunks were built
     std::vector<MapChunk> chunks;
+    // The chunk each model triangle went to; -1 for none.
+    std::vector<int32_t> chunkOfTriangle;
+    // Built at the first merged draw; empty until then.
+    MergedMap merged;
+    std::vector<int> mergedOrder;          // the chunks of the frame's merged draw
     float originX = 0.0f, originZ = 0.0f;  // corner of cell (0, 0), model space
     // Visibility sets: for each viewer cell (cellsX x cellsZ, row by z), one
     // flag per chunk, 1 where an eye in the cell's part of the eye region, no
@@ -196,6 +250,17 @@ constexpr float kGroundCell = 4.0f;
 
 // Builds a model's chunks if it has none (or its triangles changed).
 void ensureModelChunks(Model* model);
+// Draws the given chunks of a model (nearest first) by groups: one draw for
+// each group's triangles in all of them, the closed groups with their back
+// faces culled when asked (those turned away from the eye, in the model's
+// space, left out before they are sent; eye null: none), then the
+// two-sided ones. The program and its lighting are set; returns the number
+// of draws.
+int drawMergedChunks(const Model& model, ModelChunks* chunks, const std::vector<int>& order,
+                     bool cullBackFaces, const float eye[3], int* trianglesSent);
+// On: the merged draw leaves out the closed groups' triangles turned away
+// from the eye before sending them. Off: the culling alone turns them away.
+extern bool mapEarlyBackFaces;
 // Works out the model's visibility sets, if buildChunkVisibility left some
 // to do for it, its chunks are built and the sets are switched on;
 // forgetPendingVisibility drops them undone.

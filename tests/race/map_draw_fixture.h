@@ -30,9 +30,13 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         unloadRaceAndCars();
         mapBackFaceCulling = true;
         mapVisibilityEnabled = false;
+        mapMergedDraw = true;
         game.gameState = MainMenu;
         stopRaceRenderer();
     }
+
+    // The map lit by its baked lamps (as at Low) rather than by the frame's.
+    bool bakedLamps = false;
 
     // The map alone with the switches as they stand, from eye towards at.
     std::vector<uint8_t> drawMapAlone(const Vector3& eye, const Vector3& at) {
@@ -50,7 +54,7 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
         updateModelLights();
         glPopMatrix();
         glEnable(GL_FOG);
-        drawChunkedModel(session.visualMapModel, sceneShading, mapBackFaceCulling);
+        drawChunkedModel(session.visualMapModel, sceneShading, mapBackFaceCulling, bakedLamps);
         glUseProgramObjectARB(0);
         return readFrame();
     }
