@@ -113,11 +113,13 @@ bool generateCars(const std::string& baseDir) {
     for (int model = 0; ok && model < kCarCount; ++model) {
         std::string dir = baseDir + "/cars/" + std::to_string(model + 1);
         if (!makeDirectories(dir)) return false;
-        MeshBuilder body, wheel;
+        MeshBuilder body, coarseBody, wheel;
         buildCarBody(model, body);
+        buildCarBody(model, coarseBody, CarBodyDetail::Coarse);
         buildCarWheel(model, wheel);
         ok = writeBmp(dir + "/paint.bmp", carPaintTexture(model)) && writeCarPanels(dir, model) &&
-             writeMesh(dir + "/car.ms3d", body) && writeMesh(dir + "/wheel.ms3d", wheel);
+             writeMesh(dir + "/car.ms3d", body) && writeMesh(dir + "/car_low.ms3d", coarseBody) &&
+             writeMesh(dir + "/wheel.ms3d", wheel);
     }
     return ok;
 }
