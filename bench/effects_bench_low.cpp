@@ -35,6 +35,7 @@ const LowSaving kLowSavings[] = {
     {"half_scale", [](GraphicsSwitches& s) { s.renderScale = 1.0f; }},
     {"no_mirror", [](GraphicsSwitches& s) { s.reflectionInterval = 1; }},
     {"car_culling", [](GraphicsSwitches& s) { s.carBackFaces = true; }},
+    {"coarse_bodies", [](GraphicsSwitches& s) { s.coarseCarBodies = false; }},
 };
 constexpr int kLowSavingCount = static_cast<int>(sizeof kLowSavings / sizeof kLowSavings[0]);
 
@@ -79,6 +80,8 @@ void BM_LowRaceSaving(benchmark::State& state) {
         state.SkipWithError("no GL window or no base/ (run from the build folder)");
         return;
     }
+    // As a race loaded at Low has them.
+    loadCoarseCarBodies();
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     SideSamples samples;
@@ -142,6 +145,7 @@ void BM_LowFrameParts(benchmark::State& state) {
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     applyGraphicsPreset(GraphicsLow);
+    loadCoarseCarBodies();
     constexpr int kParts = 7;
     std::vector<double> wall[kParts], cpu[kParts];
     auto timed = [&](void (*part)(), int index) {

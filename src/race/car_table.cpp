@@ -1,4 +1,5 @@
-// The car table and the car models, loaded once at start-up.
+// The car table and the car models: the full ones loaded once at start-up,
+// the coarse bodies by the first race at Low that needs them.
 #include <cstdio>
 
 #include "race/race.h"
@@ -44,7 +45,32 @@ void releaseCarModels() {
     for (int i = 0; i < kCarModels; i++) {
         delete raceRun.carBodyModels[i];
         delete raceRun.carWheelModels[i];
+        delete raceRun.carCoarseBodyModels[i];
         raceRun.carBodyModels[i] = nullptr;
         raceRun.carWheelModels[i] = nullptr;
+        raceRun.carCoarseBodyModels[i] = nullptr;
     }
+}
+
+static void loadCoarseCarBody(int model) {
+    if (model < 0 || model >= kCarModels || raceRun.carCoarseBodyModels[model] != nullptr) return;
+    Model* body = loadCarModel(model + 1, "car_low.ms3d");
+    // An empty coarse body would leave the car unseen: the full one stays.
+    if (body->triangleCount == 0) {
+        delete body;
+        return;
+    }
+    raceRun.carCoarseBodyModels[model] = body;
+}
+
+void loadCoarseCarBodies() {
+    for (int i = 0; i < kRaceCars; i++)
+        if (session.cars[i].body != nullptr) loadCoarseCarBody(session.cars[i].model);
+    if (raceRun.timeTrialMode) loadCoarseCarBody(players[0].raceGhost.car);
+}
+
+Model* raceCarBody(int model) {
+    Model* coarse = raceRun.carCoarseBodyModels[model];
+    if (graphicsSwitchesInForce().coarseCarBodies && coarse != nullptr) return coarse;
+    return raceRun.carBodyModels[model];
 }

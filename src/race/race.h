@@ -37,8 +37,15 @@ constexpr int kCarModels = 12;
 
 // Loads "base/cars/<n>/car.ms3d" and "wheel.ms3d" with their textures.
 void loadCarModels();
-// Frees them; loading again, or a shutdown, calls it.
+// Frees them and the coarse bodies; loading again, or a shutdown, calls it.
 void releaseCarModels();
+// Loads "base/cars/<n>/car_low.ms3d" for each car of the loaded race (and
+// the ghost's) that has none yet; loadRace calls it when the preset in
+// force draws coarse bodies. A file that gives no triangles leaves none.
+void loadCoarseCarBodies();
+// The body the race draws for car model m: the coarse one while the preset
+// in force asks for it and it is loaded, else the full one.
+Model* raceCarBody(int model);
 void initCarTable();
 
 // ---------------------------------------------------------------------------
@@ -594,6 +601,9 @@ struct RaceRunState {
     // Body and wheel models of car n at index n - 1; loaded by loadCarModels.
     Model* carBodyModels[kCarModels]{};
     Model* carWheelModels[kCarModels]{};
+    // Coarse bodies of the same cars for the race at Low, null until a race
+    // needs one (loadCoarseCarBodies); released with the others.
+    Model* carCoarseBodyModels[kCarModels]{};
     // Circuit n's record at index n - 1; read at start-up, written on each new one.
     LapRecord lapRecords[kRecordCircuits]{};
     LapFileState lapFiles{};
