@@ -35,7 +35,7 @@ const LowSaving kLowSavings[] = {
     {"half_scale", [](GraphicsSwitches& s) { s.renderScale = 1.0f; }},
     {"no_mirror", [](GraphicsSwitches& s) { s.reflectionInterval = 1; }},
     {"car_culling", [](GraphicsSwitches& s) { s.carBackFaces = true; }},
-    {"coarse_bodies", [](GraphicsSwitches& s) { s.coarseCarBodies = false; }},
+    {"coarse_cars", [](GraphicsSwitches& s) { s.coarseCarModels = false; }},
 };
 constexpr int kLowSavingCount = static_cast<int>(sizeof kLowSavings / sizeof kLowSavings[0]);
 
@@ -81,7 +81,7 @@ void BM_LowRaceSaving(benchmark::State& state) {
         return;
     }
     // As a race loaded at Low has them.
-    loadCoarseCarBodies();
+    loadCoarseCarModels();
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     SideSamples samples;
@@ -145,7 +145,7 @@ void BM_LowFrameParts(benchmark::State& state) {
     frameClock.frameFactor = 1.0f;
     frameClock.frameClockPrev = timerGetTime() * 0.01f;
     applyGraphicsPreset(GraphicsLow);
-    loadCoarseCarBodies();
+    loadCoarseCarModels();
     constexpr int kParts = 7;
     std::vector<double> wall[kParts], cpu[kParts];
     auto timed = [&](void (*part)(), int index) {

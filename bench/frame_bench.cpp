@@ -152,7 +152,7 @@ void BM_RaceFramePreset(benchmark::State& state) {
     startRace(1);
     applyGraphicsPreset(preset);
     // The bodies a race loaded at that preset draws.
-    if (graphicsSwitchesInForce().coarseCarBodies) loadCoarseCarBodies();
+    if (graphicsSwitchesInForce().coarseCarModels) loadCoarseCarModels();
     DriverState driver{};
     Samples samples;
     int drawn = 0;
@@ -212,7 +212,7 @@ void BM_RaceFramePlayers(benchmark::State& state) {
         tickCountdown(frameClock.frameFactor);
     }
     applyGraphicsPreset(GraphicsLow);
-    loadCoarseCarBodies();
+    loadCoarseCarModels();
     Samples samples;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {

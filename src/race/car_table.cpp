@@ -1,5 +1,5 @@
 // The car table and the car models: the full ones loaded once at start-up,
-// the coarse bodies by the first race at Low that needs them.
+// the coarse ones by the first race at Low that needs them.
 #include <cstdio>
 
 #include "race/race.h"
@@ -46,31 +46,46 @@ void releaseCarModels() {
         delete raceRun.carBodyModels[i];
         delete raceRun.carWheelModels[i];
         delete raceRun.carCoarseBodyModels[i];
+        delete raceRun.carCoarseWheelModels[i];
         raceRun.carBodyModels[i] = nullptr;
         raceRun.carWheelModels[i] = nullptr;
         raceRun.carCoarseBodyModels[i] = nullptr;
+        raceRun.carCoarseWheelModels[i] = nullptr;
     }
 }
 
-static void loadCoarseCarBody(int model) {
-    if (model < 0 || model >= kCarModels || raceRun.carCoarseBodyModels[model] != nullptr) return;
-    Model* body = loadCarModel(model + 1, "car_low.ms3d");
-    // An empty coarse body would leave the car unseen: the full one stays.
-    if (body->triangleCount == 0) {
-        delete body;
+// Loads one coarse model into *slot unless it holds one. An empty model
+// would leave the car unseen: the slot stays empty and the full one is drawn.
+static void loadCoarseModel(int carNumber, const char* file, Model** slot) {
+    if (*slot != nullptr) return;
+    Model* model = loadCarModel(carNumber, file);
+    if (model->triangleCount == 0) {
+        delete model;
         return;
     }
-    raceRun.carCoarseBodyModels[model] = body;
+    *slot = model;
 }
 
-void loadCoarseCarBodies() {
+static void loadCoarseCar(int model) {
+    if (model < 0 || model >= kCarModels) return;
+    loadCoarseModel(model + 1, "car_low.ms3d", &raceRun.carCoarseBodyModels[model]);
+    loadCoarseModel(model + 1, "wheel_low.ms3d", &raceRun.carCoarseWheelModels[model]);
+}
+
+void loadCoarseCarModels() {
     for (int i = 0; i < kRaceCars; i++)
-        if (session.cars[i].body != nullptr) loadCoarseCarBody(session.cars[i].model);
-    if (raceRun.timeTrialMode) loadCoarseCarBody(players[0].raceGhost.car);
+        if (session.cars[i].body != nullptr) loadCoarseCar(session.cars[i].model);
+    if (raceRun.timeTrialMode) loadCoarseCar(players[0].raceGhost.car);
+}
+
+static Model* raceCarModel(Model* full, Model* coarse) {
+    return graphicsSwitchesInForce().coarseCarModels && coarse != nullptr ? coarse : full;
 }
 
 Model* raceCarBody(int model) {
-    Model* coarse = raceRun.carCoarseBodyModels[model];
-    if (graphicsSwitchesInForce().coarseCarBodies && coarse != nullptr) return coarse;
-    return raceRun.carBodyModels[model];
+    return raceCarModel(raceRun.carBodyModels[model], raceRun.carCoarseBodyModels[model]);
+}
+
+Model* raceCarWheel(int model) {
+    return raceCarModel(raceRun.carWheelModels[model], raceRun.carCoarseWheelModels[model]);
 }

@@ -40,7 +40,7 @@ static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
 // whichever is larger; false when the body model is empty.
 static bool carBounds(const Car& car, const float* bodyMatrix, float world[3], float* worldRadius) {
     Model* body = raceCarBody(car.model);
-    Model* wheel = raceRun.carWheelModels[car.model];
+    Model* wheel = raceCarWheel(car.model);
     float centre[3], radius;
     if (!modelBoundingSphere(body, centre, &radius)) return false;
     centre[1] += kBodyRaise;
@@ -89,7 +89,7 @@ void poseRaceCars(RaceFrame* frame) {
             raceRun.carViewCulling && carBounds(car, bodyMatrix, picture.boundsCentre, &picture.boundsRadius);
         poseWheels(car, picture.wheels);
         picture.body = raceCarBody(car.model);
-        picture.wheel = raceRun.carWheelModels[car.model];
+        picture.wheel = raceCarWheel(car.model);
         picture.bodyRaise = kBodyRaise;
     }
 }

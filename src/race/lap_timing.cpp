@@ -162,7 +162,7 @@ GhostPicture ghostCarPicture() {
     ghost.shown = true;
     for (int k = 0; k < 4; k++) ghost.tint[k] = tint[k];
     ghost.body = raceCarBody(model);
-    ghost.wheel = raceRun.carWheelModels[model];
+    ghost.wheel = raceCarWheel(model);
     const Matrix3 r = toMatrix(q);
     poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), ghost.bodyMatrix);
     const CarTableRow& row = raceRun.carTable[model];

@@ -159,4 +159,32 @@ TEST(Cars, CoarseBodiesKeepMaterialsOutlineAndSkinFromAThird) {
     }
 }
 
+// The coarse wheel: half the sides, the same tyre, rim and radius.
+TEST(Cars, CoarseWheelsKeepTheirMaterialsAndSize) {
+    for (int m = 0; m < kCarCount; m++) {
+        SCOPED_TRACE("car " + std::to_string(m + 1));
+        MeshBuilder full, coarse;
+        buildCarWheel(m, full);
+        buildCarWheel(m, coarse, CarBodyDetail::Coarse);
+        EXPECT_LE(coarse.triangleCount(), full.triangleCount() / 2);
+        Ms3dFile fullFile, coarseFile;
+        std::string error;
+        ASSERT_TRUE(full.build(&fullFile, &error)) << error;
+        ASSERT_TRUE(coarse.build(&coarseFile, &error)) << error;
+        ASSERT_EQ(coarseFile.materials.size(), fullFile.materials.size());
+        for (size_t i = 0; i < fullFile.materials.size(); i++) {
+            EXPECT_EQ(coarseFile.materials[i].name, fullFile.materials[i].name);
+            EXPECT_EQ(coarseFile.materials[i].texture, fullFile.materials[i].texture);
+        }
+        Vec3 lo, hi, coarseLo, coarseHi;
+        bounds(full, &lo, &hi);
+        bounds(coarse, &coarseLo, &coarseHi);
+        // Corners on the tread's circle: the top and the front stay put.
+        EXPECT_FLOAT_EQ(coarseHi.x, hi.x);
+        EXPECT_NEAR(coarseHi.y, hi.y, 0.03f);
+        EXPECT_FLOAT_EQ(coarseLo.z, lo.z);
+        EXPECT_FLOAT_EQ(coarseHi.z, hi.z);
+    }
+}
+
 }  // namespace

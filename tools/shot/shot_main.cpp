@@ -461,7 +461,7 @@ int main(int argc, char** argv) {
     if (opt.graphics >= 0) {
         applyGraphicsPreset(opt.graphics);
         // The bodies a race loaded at that preset draws.
-        if (graphicsSwitchesInForce().coarseCarBodies) loadCoarseCarBodies();
+        if (graphicsSwitchesInForce().coarseCarModels) loadCoarseCarModels();
     }
     session.lapCount = opt.laps;
     if (!ghostPath.empty() &&
