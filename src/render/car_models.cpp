@@ -91,7 +91,8 @@ void drawGarageCarBody(Model* body, const GarageView& view, const SceneShading& 
     bindPaintReflection();
     glPushMatrix();
     applyGarageView(view);
-    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, paintMirror());
+    drawLampLitModel(body, placeAtRoomOrigin, nullptr, shading, paintMirror(),
+                     graphicsSwitchesInForce().carBackFaces);
     glPopMatrix();
     releasePaintReflection();
 }
@@ -101,8 +102,9 @@ void drawGarageRoom(Model* room, const GarageView& view, const SceneShading& sha
     glPushMatrix();
     applyGarageView(view);
     uploadModelLights();
-    // In chunks, each lit by the lamps that reach it.
-    drawChunkedModel(room, shading);
+    // In chunks, each lit by the lamps that reach it, or by their light
+    // baked into a map of the floor where the preset bakes the lamps.
+    drawChunkedModel(room, shading, false, graphicsSwitchesInForce().bakedLamps);
     glPopMatrix();
 }
 
@@ -111,7 +113,8 @@ void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose w
     for (int j = 0; j < kCarWheelPoses; j++) {
         glPushMatrix();
         applyGarageView(view);
-        drawLampLitModel(wheel, placeGarageWheel, &wheels[j], shading, 0.0f);
+        drawLampLitModel(wheel, placeGarageWheel, &wheels[j], shading, 0.0f,
+                         graphicsSwitchesInForce().carBackFaces);
         glPopMatrix();
     }
 }

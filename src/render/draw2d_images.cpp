@@ -76,8 +76,23 @@ void drawImageTriangle(GLuint texture, const float corners[12]) {
     glEnd();
 }
 
+// The frame times the mask, plus the face. Where the mask is grey and the
+// colour white, one pass does both: the blend multiplies the frame by the
+// mask in the combined image's alpha and adds its colour, with the rounding
+// of the two passes.
 void drawMaskedImage(GLuint mask, GLuint face, float x0, float y0, float x1, float y1) {
     glEnable(GL_BLEND);
+    if (overlayOnePassMasks) {
+        GLfloat colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        const bool white = colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f;
+        const GLuint combined = white ? maskedFaceImage(mask, face) : 0;
+        if (combined != 0) {
+            glBlendFunc(GL_ONE, GL_SRC_ALPHA);
+            drawOverlayImage(combined, OverlayMaskedAdd, x0, y0, x1, y1);
+            return;
+        }
+    }
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     drawOverlayImage(mask, OverlayMultiply, x0, y0, x1, y1);
     glBlendFunc(GL_ONE, GL_ONE);

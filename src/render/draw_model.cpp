@@ -125,13 +125,9 @@ static void sendCulledGroups(const Model& model) {
 
 void drawModelCulled(Model* model) {
     if (model == nullptr) return;
-    if (!modelDisplayLists) {
-        drawModelImmediate(*model);
-        return;
-    }
     glCullFace(GL_BACK);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    if (model->culledList == 0 && model->groupCount > 0) {
+    if (modelDisplayLists && model->culledList == 0 && model->groupCount > 0) {
         model->culledList = glGenLists(1);
         if (model->culledList != 0) {
             glNewList(model->culledList, GL_COMPILE);

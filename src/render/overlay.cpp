@@ -152,6 +152,8 @@ bool leavesFrame(const unsigned char* rgba, OverlayBlend blend) {
             return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 0;
         case OverlayAlpha:
             return rgba[3] == 0;
+        case OverlayMaskedAdd:
+            return rgba[0] == 0 && rgba[1] == 0 && rgba[2] == 0 && rgba[3] == 255;
     }
     return false;
 }
@@ -220,9 +222,84 @@ const TileMask& tileMaskOf(GLuint texture, OverlayBlend blend, int pixelsWide, i
     return tileMasks.back();
 }
 
+// A mask and face pair drawn in one pass, or found not to be drawable so.
+struct MaskedFace {
+    GLuint mask, face;
+    GLuint combined;  // 0: the pair takes two passes
+};
+std::vector<MaskedFace> maskedFaces;
+
+std::vector<unsigned char> levelTexels(GLuint texture, int level, int* width, int* height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+    *width = w;
+    *height = h;
+    std::vector<unsigned char> texels;
+    if (w <= 0 || h <= 0) return texels;
+    texels.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return texels;
+}
+
+// Level by level, the face's colour beside the mask's grey: the same texels
+// the two passes filter, so the one pass gives their picture. Null when a
+// level differs in size or the mask is tinted anywhere.
+GLuint combineMaskAndFace(GLuint mask, GLuint face) {
+    std::vector<std::vector<unsigned char>> levels;
+    std::vector<int> widths, heights;
+    for (int level = 0;; level++) {
+        int mw = 0, mh = 0, fw = 0, fh = 0;
+        std::vector<unsigned char> m = levelTexels(mask, level, &mw, &mh);
+        std::vector<unsigned char> f = levelTexels(face, level, &fw, &fh);
+        if (mw != fw || mh != fh) return 0;
+        if (m.empty()) break;
+        for (size_t i = 0; i < m.size(); i += 4) {
+            if (m[i] != m[i + 1] || m[i] != m[i + 2]) return 0;
+            f[i + 3] = m[i];
+        }
+        levels.push_back(std::move(f));
+        widths.push_back(mw);
+        heights.push_back(mh);
+    }
+    if (levels.empty()) return 0;
+    GLint minFilter = GL_LINEAR, magFilter = GL_LINEAR, wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    glBindTexture(GL_TEXTURE_2D, face);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+    GLuint combined = 0;
+    glGenTextures(1, &combined);
+    glBindTexture(GL_TEXTURE_2D, combined);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (size_t level = 0; level < levels.size(); level++)
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA, widths[level], heights[level], 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, levels[level].data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    return combined;
+}
+
 }  // namespace
 
 bool overlayTilesEnabled = true;
+bool overlayOnePassMasks = true;
+
+GLuint maskedFaceImage(GLuint mask, GLuint face) {
+    if (mask == 0 || face == 0) return 0;
+    for (const MaskedFace& m : maskedFaces)
+        if (m.mask == mask && m.face == face) return m.combined;
+    const GLuint combined = glIsTexture(mask) && glIsTexture(face) ? combineMaskAndFace(mask, face) : 0;
+    maskedFaces.push_back(MaskedFace{mask, face, combined});
+    return combined;
+}
 
 void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
                       float tLimit) {
@@ -242,8 +319,14 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
         const float ya = y0 + (y1 - y0) * t0, yb = y0 + (y1 - y0) * t1;
         for (int tx = 0; tx < grid; tx++) {
             if (mask != nullptr && !mask->drawn[ty][tx]) continue;
+            // A run of drawn tiles along the row goes as one quad: the
+            // rasteriser shades the blocks along a quad's edges for each quad
+            // that touches them, and sets up each quad's triangles.
+            int runEnd = tx + 1;
+            while (runEnd < grid && (mask == nullptr || mask->drawn[ty][runEnd])) runEnd++;
             const float s0 = static_cast<float>(tx) / static_cast<float>(grid),
-                        s1 = static_cast<float>(tx + 1) / static_cast<float>(grid);
+                        s1 = static_cast<float>(runEnd) / static_cast<float>(grid);
+            tx = runEnd - 1;
             const float xa = x0 + (x1 - x0) * s0, xb = x0 + (x1 - x0) * s1;
             glTexCoord2f(s0, t0);
             glVertex2f(xa, ya);
@@ -260,4 +343,7 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
 
 void forgetOverlayTiles() {
     tileMasks.clear();
+    for (const MaskedFace& m : maskedFaces)
+        if (m.combined != 0) glDeleteTextures(1, &m.combined);
+    maskedFaces.clear();
 }

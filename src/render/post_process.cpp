@@ -163,8 +163,9 @@ void postProcessFrame() {
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     if (!effectsEnabled || graphicsSwitches.glowSize <= 0) {
-        // The same frame with no glow: the recomposition adds black.
-        glClear(GL_DEPTH_BUFFER_BIT);
+        // The same frame with no glow: the recomposition adds black. What
+        // follows is flat and tests no depth, so the depth buffer is left as
+        // the scene left it (clearing it costs a pass over every pixel).
         if (!glowImageBlack) {
             fillRenderTexture(blurTextureA, kFullGlowSize, kFullGlowSize, 0);
             glowTextureSize = kFullGlowSize;

@@ -918,9 +918,17 @@ void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose w
 // leaving out the tiles where the image leaves the frame as it is.
 
 // How the image is blended over the frame; the caller sets the blend function.
-enum OverlayBlend { OverlayMultiply, OverlayAdd, OverlayAlpha };
+// OverlayMaskedAdd: a mask in alpha multiplies the frame, the colour is added.
+enum OverlayBlend { OverlayMultiply, OverlayAdd, OverlayAlpha, OverlayMaskedAdd };
 // Off: each image is one quad (the reference for comparisons).
 extern bool overlayTilesEnabled;
+// Off: masked images always take their two passes (the reference).
+extern bool overlayOnePassMasks;
+// One image holding a grey mask in its alpha and a face in its colour, on
+// the same mipmap levels, so drawMaskedImage needs one pass; made at the
+// pair's first draw and kept until forgetOverlayTiles. 0 when the mask is
+// tinted or the two images differ in size.
+TextureId maskedFaceImage(TextureId mask, TextureId face);
 // The image over x0,y0 - x1,y1 in overlay units, texture 0..1 across it, up
 // to the fraction tLimit of its height; binds the texture. The tiles an image
 // needs are found from its texels at its first draw at each size on screen.

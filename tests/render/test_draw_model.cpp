@@ -107,4 +107,41 @@ TEST_F(DrawModel, LeavesCullingOffAndTexturingAsFound) {
     EXPECT_EQ(empty.drawList, 0u);
 }
 
+// One quad seen from above with either winding, its material closed or
+// two-sided: culled drawing leaves out only the closed quad seen from behind,
+// draws the rest as drawModel does, and leaves culling off.
+TEST_F(DrawModel, CulledDrawingLeavesOutOnlyClosedBackFaces) {
+    struct Case {
+        bool facingUp;
+        bool twoSided;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {false, false, false}, {false, true, true}, {true, false, true}, {true, true, true}};
+    for (bool lists : {false, true}) {
+        for (const Case& c : cases) {
+            Ms3dFile f = ms3dQuad();
+            if (c.facingUp) f.triangles = {ms3dTriangle(0, 2, 1), ms3dTriangle(0, 3, 2)};
+            if (c.twoSided) f.materials[0].mode = kMaterialTwoSided;
+            Bytes bytes = f.build();
+            Model model;
+            ASSERT_TRUE(model.loadFromBytes(bytes.data(), bytes.size()));
+            const std::vector<uint8_t> full = draw(&model, lists);
+            modelDisplayLists = lists;
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glDisable(GL_CULL_FACE);
+            drawModelCulled(&model);
+            EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+            const std::vector<uint8_t> culled = frame();
+            size_t lit = 0;
+            for (uint8_t v : culled) lit += v != 0;
+            if (c.drawn)
+                EXPECT_EQ(culled, full) << "up " << c.facingUp << " two-sided " << c.twoSided;
+            else
+                EXPECT_EQ(lit, 0u) << "lists " << lists;
+            EXPECT_EQ(model.culledList != 0, lists);
+        }
+    }
+}
+
 }  // namespace

@@ -121,4 +121,84 @@ TEST_F(OverlayTiles, TilesDrawTheOneQuadPicture) {
     }
 }
 
+// A mask of the given grey (or tinted: red kept, green and blue dimmed) with
+// a disc cut darker, and a face lit along a ring: the HUD's masked images in
+// small.
+GLuint maskedPart(bool mask, bool tinted, int size) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(size) * size * 3);
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            uint8_t* p = &rgb[(static_cast<size_t>(y) * size + x) * 3];
+            const float r = std::hypot(static_cast<float>(x - size / 2), static_cast<float>(y - size / 2));
+            if (mask) {
+                const uint8_t grey = r < size * 0.4f ? static_cast<uint8_t>(40 + x % 50) : 255;
+                p[0] = grey;
+                p[1] = p[2] = tinted && grey < 255 ? static_cast<uint8_t>(grey / 2) : grey;
+            } else {
+                const bool ring = r > size * 0.3f && r < size * 0.38f;
+                p[0] = ring ? 30 : 0;
+                p[1] = ring ? static_cast<uint8_t>(120 + y % 90) : 0;
+                p[2] = ring ? 250 : 0;
+            }
+        }
+    GLuint texture;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return texture;
+}
+
+// One pass or two, the masked image leaves the same frame to the bit, at
+// sizes minified through the mipmaps and magnified; a tinted mask, or a
+// mask and face of different sizes, keeps its two passes.
+TEST_F(OverlayTiles, MaskedImageInOnePassKeepsThePicture) {
+    struct Case {
+        bool tinted;
+        int faceSize;
+        bool onePass;
+    };
+    const Case cases[] = {{false, 64, true}, {true, 64, false}, {false, 32, false}};
+    for (const Case& c : cases) {
+        const GLuint mask = maskedPart(true, c.tinted, 64), face = maskedPart(false, false, c.faceSize);
+        EXPECT_EQ(maskedFaceImage(mask, face) != 0, c.onePass) << "tinted " << c.tinted;
+        for (float size : {40.0f, 130.0f, 500.0f}) {
+            std::vector<uint8_t> frames[2];
+            for (int onePass = 0; onePass < 2; onePass++) {
+                overlayOnePassMasks = onePass == 1;
+                glClear(GL_COLOR_BUFFER_BIT);
+                beginOverlay();
+                glDisable(GL_TEXTURE_2D);
+                glBegin(GL_QUADS);
+                glColor3f(0.2f, 0.5f, 0.9f);
+                glVertex2f(0, 0);
+                glColor3f(0.9f, 0.3f, 0.1f);
+                glVertex2f(800, 0);
+                glColor3f(0.4f, 0.9f, 0.4f);
+                glVertex2f(800, 600);
+                glColor3f(0.7f, 0.7f, 0.2f);
+                glVertex2f(0, 600);
+                glEnd();
+                beginImages();
+                drawMaskedImage(mask, face, 61.0f, 33.0f, 61.0f + size, 33.0f + size);
+                glDisable(GL_BLEND);
+                endOverlay();
+                frames[onePass] = frame();
+            }
+            overlayOnePassMasks = true;
+            ASSERT_EQ(frames[0].size(), frames[1].size());
+            size_t differing = 0;
+            for (size_t i = 0; i < frames[0].size(); i++) differing += frames[0][i] != frames[1][i];
+            EXPECT_EQ(differing, 0u) << "tinted " << c.tinted << " face " << c.faceSize << " size " << size;
+        }
+        forgetOverlayTiles();
+        glDeleteTextures(1, &mask);
+        glDeleteTextures(1, &face);
+    }
+}
+
 }  // namespace

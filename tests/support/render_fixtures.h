@@ -72,6 +72,7 @@ struct Ms3dMaterial {
     float ambient[4], diffuse[4], specular[4], emissive[4];
     float shininess, transparency;
     std::string texture;  // up to 128 bytes, written without a NUL when 128
+    uint8_t mode = 0;     // kMaterialTwoSided and the file's other mode bits
 };
 
 struct Ms3dFile {
@@ -135,7 +136,7 @@ struct Ms3dFile {
             for (float f : m.emissive) putF32(b, f);
             putF32(b, m.shininess);
             putF32(b, m.transparency);
-            putU8(b, 0);
+            putU8(b, m.mode);
             for (size_t i = 0; i < 128; i++) putU8(b, i < m.texture.size() ? (uint8_t)m.texture[i] : 0);
             for (int i = 0; i < 128; i++) putU8(b, 0);
         }

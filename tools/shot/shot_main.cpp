@@ -420,6 +420,7 @@ int main(int argc, char** argv) {
             scriptedSetControllerAxis(PadTriggerRight, 22937);
             scriptedSetControllerAxis(PadTriggerLeft, 3277);
         }
+        if (opt.graphics >= 0) applyGraphicsPreset(opt.graphics);
         const int status = shootMenuScreen(opt.screen, outPath, opt.seconds, opt.drawFrames, opt.seed);
         releaseSky();
         scriptedCloseGLWindow();
