@@ -52,7 +52,7 @@ static void drawSceneOf(const RaceFrame& frame) {
     endLitScene();
     drawGhostPicture(frame.ghost);
     beginUnlitScene();
-    drawSkyDome();
+    drawSkyDome(false);
     setSceneFog(true);
     if (frame.drawEffects != nullptr) frame.drawEffects();
     setSceneFog(false);
@@ -70,6 +70,8 @@ void drawRaceFrame(const RaceFrame& frame) {
 
 void drawRaceFrames(const RaceFrame* frames, int count) {
     if (count > kMaxRaceViews) count = kMaxRaceViews;
+    // The sky behind every view as a clear, not a pass over its pixels.
+    clearToNightSky();
     // The 3-D scenes at the preset's render scale; the glow and the HUDs at
     // the full resolution.
     beginScaledScene();

@@ -506,7 +506,11 @@ void drawLitModel(Model* model, void (*placement)(const void* context), const vo
 // Cloud drift offset; grows for the whole run.
 extern float skyDrift;
 // The flattened three-sphere dome around the model-view origin (race frame).
-void drawSkyDome();
+// Without the backdrop, the dark sphere behind the clouds is left to a frame
+// cleared by clearToNightSky, which gives its pixels without shading them.
+void drawSkyDome(bool backdrop = true);
+// Clears the colour buffer to the dome's dark sky, keeping the clear colour.
+void clearToNightSky();
 // An open five-face box (the reflection view): centre x, bottom y, centre z.
 void drawSkyBox(float x, float y, float z, float width, float height, float depth);
 // Deletes the dome's quadric (shutdown, tests).

@@ -13,8 +13,18 @@ static GLUquadric* skyQuadric = nullptr;
 static const float kDomeFlattening = 0.14f;
 static const float kDomeUnflattening = 7.142857f;
 static const int kSkyFacets = 16;
+// The dark sky behind the clouds.
+static const float kNightSky[4] = {0.0f, 0.0f, 0.1f, 1.0f};
 
-void drawSkyDome() {
+void clearToNightSky() {
+    GLfloat previous[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
+    glClearColor(kNightSky[0], kNightSky[1], kNightSky[2], kNightSky[3]);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(previous[0], previous[1], previous[2], previous[3]);
+}
+
+void drawSkyDome(bool backdrop) {
     glDisable(GL_CULL_FACE);
     if (skyQuadric == nullptr) {
         skyQuadric = gluNewQuadric();
@@ -29,10 +39,13 @@ void drawSkyDome() {
     glMatrixMode(GL_TEXTURE);
     glTranslatef(skyDrift, 0.0f, 0.0f);
 
-    // The dark sky behind everything.
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(0.0f, 0.0f, 0.1f, 1.0f);
-    gluSphere(skyQuadric, 14500.0, kSkyFacets, kSkyFacets);
+    // The dark sky behind everything, unless the frame was cleared to it:
+    // the clouds in front test and write depth as they would over it.
+    if (backdrop) {
+        glDisable(GL_TEXTURE_2D);
+        glColor4f(kNightSky[0], kNightSky[1], kNightSky[2], kNightSky[3]);
+        gluSphere(skyQuadric, 14500.0, kSkyFacets, kSkyFacets);
+    }
 
     // Two cloud layers lit from below by the city, the inner one drifting
     // faster and across.

@@ -80,6 +80,43 @@ TEST_F(Sky, DomeIsDarkBlueOverheadAndCloudsAddWarmth) {
     EXPECT_NEAR(centre[2], 26, 3);
 }
 
+// A frame cleared to the night sky and the dome without its backdrop give
+// the dome's picture to the bit, looking up, along and down (where a street
+// in front of it is drawn first), and leave the clear colour as it was.
+TEST_F(Sky, ClearedBackdropGivesTheDomesPixels) {
+    resizeScene(640, 480);
+    glDisable(GL_FOG);
+    glDisable(GL_LIGHTING);
+    const float targets[3][3] = {{0, 1, 0.01f}, {1, 0.05f, 0.3f}, {0.2f, -1, 1}};
+    for (const auto& target : targets) {
+        std::vector<uint8_t> frames[2];
+        for (int cleared = 0; cleared < 2; cleared++) {
+            glClearColor(0.25f, 0.5f, 0.75f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            if (cleared == 1) clearToNightSky();
+            glLoadIdentity();
+            gluLookAt(0, 2, 0, target[0], 2 + target[1], target[2], 0, 1, 0);
+            // A patch of street, drawn before the sky as the race draws it.
+            glDisable(GL_TEXTURE_2D);
+            glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
+            glBegin(GL_QUADS);
+            glVertex3f(-20, 0, -20);
+            glVertex3f(-20, 0, 20);
+            glVertex3f(20, 0, 20);
+            glVertex3f(20, 0, -20);
+            glEnd();
+            glEnable(GL_TEXTURE_2D);
+            glColor4f(1, 1, 1, 1);
+            drawSkyDome(cleared == 0);
+            frames[cleared] = frame();
+        }
+        EXPECT_EQ(frames[0], frames[1]) << "towards " << target[0] << " " << target[1] << " " << target[2];
+        GLfloat clearColour[4] = {0, 0, 0, 0};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        EXPECT_FLOAT_EQ(clearColour[2], 0.75f);
+    }
+}
+
 TEST_F(Sky, BoxShowsEachFaceWithItsTextureAndHasNoFloor) {
     const GLuint saved[6] = {gameTextures[0], gameTextures[1], gameTextures[2],
                              gameTextures[3], gameTextures[4], gameTextures[5]};
