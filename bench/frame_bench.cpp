@@ -151,6 +151,8 @@ void BM_RaceFramePreset(benchmark::State& state) {
     }
     startRace(1);
     applyGraphicsPreset(preset);
+    // The bodies a race loaded at that preset draws.
+    if (graphicsSwitchesInForce().coarseCarModels) loadCoarseCarModels();
     DriverState driver{};
     Samples samples;
     int drawn = 0;
@@ -215,6 +217,7 @@ void BM_RaceFramePlayers(benchmark::State& state) {
         tickCountdown(frameClock.frameFactor);
     }
     applyGraphicsPreset(GraphicsLow);
+    loadCoarseCarModels();
     Samples samples;
     for (auto _ : state) {
         for (int i = 0; i < kMeasuredFrames; i++) {

@@ -1,4 +1,5 @@
-// The car table and the car models, loaded once at start-up.
+// The car table and the car models: the full ones loaded once at start-up,
+// the coarse ones by the first race at Low that needs them.
 #include <cstdio>
 
 #include "race/race.h"
@@ -44,7 +45,47 @@ void releaseCarModels() {
     for (int i = 0; i < kCarModels; i++) {
         delete raceRun.carBodyModels[i];
         delete raceRun.carWheelModels[i];
+        delete raceRun.carCoarseBodyModels[i];
+        delete raceRun.carCoarseWheelModels[i];
         raceRun.carBodyModels[i] = nullptr;
         raceRun.carWheelModels[i] = nullptr;
+        raceRun.carCoarseBodyModels[i] = nullptr;
+        raceRun.carCoarseWheelModels[i] = nullptr;
     }
+}
+
+// Loads one coarse model into *slot unless it holds one. An empty model
+// would leave the car unseen: the slot stays empty and the full one is drawn.
+static void loadCoarseModel(int carNumber, const char* file, Model** slot) {
+    if (*slot != nullptr) return;
+    Model* model = loadCarModel(carNumber, file);
+    if (model->triangleCount == 0) {
+        delete model;
+        return;
+    }
+    *slot = model;
+}
+
+static void loadCoarseCar(int model) {
+    if (model < 0 || model >= kCarModels) return;
+    loadCoarseModel(model + 1, "car_low.ms3d", &raceRun.carCoarseBodyModels[model]);
+    loadCoarseModel(model + 1, "wheel_low.ms3d", &raceRun.carCoarseWheelModels[model]);
+}
+
+void loadCoarseCarModels() {
+    for (int i = 0; i < kRaceCars; i++)
+        if (session.cars[i].body != nullptr) loadCoarseCar(session.cars[i].model);
+    if (raceRun.timeTrialMode) loadCoarseCar(players[0].raceGhost.car);
+}
+
+static Model* raceCarModel(Model* full, Model* coarse) {
+    return graphicsSwitchesInForce().coarseCarModels && coarse != nullptr ? coarse : full;
+}
+
+Model* raceCarBody(int model) {
+    return raceCarModel(raceRun.carBodyModels[model], raceRun.carCoarseBodyModels[model]);
+}
+
+Model* raceCarWheel(int model) {
+    return raceCarModel(raceRun.carWheelModels[model], raceRun.carCoarseWheelModels[model]);
 }

@@ -39,8 +39,8 @@ static void poseWheels(const Car& car, WheelPose wheels[kCarWheelPoses]) {
 // The sphere in world space around the raised body and every wheel,
 // whichever is larger; false when the body model is empty.
 static bool carBounds(const Car& car, const float* bodyMatrix, float world[3], float* worldRadius) {
-    Model* body = raceRun.carBodyModels[car.model];
-    Model* wheel = raceRun.carWheelModels[car.model];
+    Model* body = raceCarBody(car.model);
+    Model* wheel = raceCarWheel(car.model);
     float centre[3], radius;
     if (!modelBoundingSphere(body, centre, &radius)) return false;
     centre[1] += kBodyRaise;
@@ -88,8 +88,8 @@ void poseRaceCars(RaceFrame* frame) {
         picture.cull =
             raceRun.carViewCulling && carBounds(car, bodyMatrix, picture.boundsCentre, &picture.boundsRadius);
         poseWheels(car, picture.wheels);
-        picture.body = raceRun.carBodyModels[car.model];
-        picture.wheel = raceRun.carWheelModels[car.model];
+        picture.body = raceCarBody(car.model);
+        picture.wheel = raceCarWheel(car.model);
         picture.bodyRaise = kBodyRaise;
     }
 }

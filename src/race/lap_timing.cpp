@@ -161,8 +161,8 @@ GhostPicture ghostCarPicture() {
     if (tint[3] <= 0.0f) return ghost;
     ghost.shown = true;
     for (int k = 0; k < 4; k++) ghost.tint[k] = tint[k];
-    ghost.body = raceRun.carBodyModels[model];
-    ghost.wheel = raceRun.carWheelModels[model];
+    ghost.body = raceCarBody(model);
+    ghost.wheel = raceCarWheel(model);
     const Matrix3 r = toMatrix(q);
     poseMatrix(p, r, Vector3(0.0f, kBodyRaise, 0.0f), ghost.bodyMatrix);
     const CarTableRow& row = raceRun.carTable[model];

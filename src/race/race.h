@@ -37,8 +37,18 @@ constexpr int kCarModels = 12;
 
 // Loads "base/cars/<n>/car.ms3d" and "wheel.ms3d" with their textures.
 void loadCarModels();
-// Frees them; loading again, or a shutdown, calls it.
+// Frees them and the coarse ones; loading again, or a shutdown, calls it.
 void releaseCarModels();
+// Loads "base/cars/<n>/car_low.ms3d" and "wheel_low.ms3d" for each car of
+// the loaded race (and the ghost's) that has none yet; loadRace calls it
+// when the preset in force draws coarse cars. A file that gives no
+// triangles leaves that model unloaded.
+void loadCoarseCarModels();
+// The body and the wheel the race draws for car model m: the coarse ones
+// while the preset in force asks for them and they are loaded, else the
+// full ones.
+Model* raceCarBody(int model);
+Model* raceCarWheel(int model);
 void initCarTable();
 
 // ---------------------------------------------------------------------------
@@ -594,6 +604,10 @@ struct RaceRunState {
     // Body and wheel models of car n at index n - 1; loaded by loadCarModels.
     Model* carBodyModels[kCarModels]{};
     Model* carWheelModels[kCarModels]{};
+    // Coarse bodies and wheels of the same cars for the race at Low, null
+    // until a race needs them (loadCoarseCarModels); released with the others.
+    Model* carCoarseBodyModels[kCarModels]{};
+    Model* carCoarseWheelModels[kCarModels]{};
     // Circuit n's record at index n - 1; read at start-up, written on each new one.
     LapRecord lapRecords[kRecordCircuits]{};
     LapFileState lapFiles{};

@@ -308,6 +308,8 @@ bool loadRace(int raceNumber) {
     session.finishWaitSeconds = 0.0f;
     startPlayerRaces();
     buildRaceWorld();
+    // The cars on the grid, in the models the preset draws.
+    if (graphicsSwitchesInForce().coarseCarModels) loadCoarseCarModels();
 
     static const char* const kRaceTracks[4] = {".\\base\\music\\1.ogg", ".\\base\\music\\2.ogg",
                                                ".\\base\\music\\3.ogg", ".\\base\\music\\4.ogg"};

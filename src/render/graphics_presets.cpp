@@ -15,14 +15,15 @@ const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount] = {
     // Low: a half-size scene, no mirror in the paint, no glow, a quarter of
     // the particles, the city to 150 units in a thicker haze, lit by the
     // lamps' light baked into a map of the ground, cars without polish and
-    // without the back faces of their closed shells.
-    {0.5f, 0, 0, 4, 150.0f, 0.016f, true, false, false},
+    // without the back faces of their closed shells, in their coarse bodies
+    // and wheels.
+    {0.5f, 0, 0, 4, 150.0f, 0.016f, true, false, false, true},
     // Medium: a three-quarter scene, the mirror every third frame, the glow
     // at half size, half the particles, the city to 200 units, the cars'
     // closed shells without their back faces.
-    {0.75f, 3, 128, 2, 200.0f, 0.0125f, false, true, false},
+    {0.75f, 3, 128, 2, 200.0f, 0.0125f, false, true, false, false},
     // High: every pass at full size, every face of the cars drawn.
-    {1.0f, 1, 256, 1, 0.0f, kHighFogDensity, false, true, true},
+    {1.0f, 1, 256, 1, 0.0f, kHighFogDensity, false, true, true, false},
 };
 
 GraphicsSwitches graphicsSwitches = kGraphicsPresets[GraphicsHigh];

@@ -968,6 +968,10 @@ struct GraphicsSwitches {
     bool bakedLamps;         // the race map lit by every lamp's light baked into a ground map
     bool carPaint;           // the cars' polished paint: lamp highlights and the mirror
     bool carBackFaces;       // the cars' closed shells drawn with their back faces
+    // The race draws each car's coarse body and wheels (car_low.ms3d,
+    // wheel_low.ms3d), loaded by a race that starts with this set; the
+    // garage always shows the full ones.
+    bool coarseCarModels;
 };
 extern const GraphicsSwitches kGraphicsPresets[kGraphicsPresetCount];
 // The switches of the preset in force.

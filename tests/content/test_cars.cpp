@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "content/cars.h"
 
@@ -71,6 +74,117 @@ TEST(Cars, BodiesKeepTheirBudgetAndLamps) {
     EXPECT_LT(roof[0], roof[1]);
     EXPECT_LT(roof[1], roof[2]);
     EXPECT_LT(roof[3], roof[0]);
+}
+
+// Edges used by exactly one triangle of the given materials' triangles,
+// counted over the whole mesh: a hole or a crack in a closed surface.
+int openEdges(const MeshBuilder& body, const Ms3dFile& file, const std::vector<std::string>& closed) {
+    std::map<std::pair<int, int>, int> uses;
+    for (int i = 0; i < body.triangleCount(); i++) {
+        int v[3];
+        body.triangleVertices(i, v);
+        for (int k = 0; k < 3; k++) uses[{std::min(v[k], v[(k + 1) % 3]), std::max(v[k], v[(k + 1) % 3])}]++;
+    }
+    int open = 0;
+    for (const Ms3dGroup& group : file.groups) {
+        const std::string& name = file.materials[static_cast<size_t>(group.material)].name;
+        if (std::find(closed.begin(), closed.end(), name) == closed.end()) continue;
+        for (uint16_t t : group.triangles) {
+            const uint16_t* v = file.triangles[t].vertices;
+            for (int k = 0; k < 3; k++)
+                if (uses[{std::min(v[k], v[(k + 1) % 3]), std::max(v[k], v[(k + 1) % 3])}] == 1) open++;
+        }
+    }
+    return open;
+}
+
+void bounds(const MeshBuilder& body, Vec3* lo, Vec3* hi) {
+    *lo = {1e9f, 1e9f, 1e9f};
+    *hi = {-1e9f, -1e9f, -1e9f};
+    for (const Vec3& p : body.positions()) {
+        *lo = {std::min(lo->x, p.x), std::min(lo->y, p.y), std::min(lo->z, p.z)};
+        *hi = {std::max(hi->x, p.x), std::max(hi->y, p.y), std::max(hi->z, p.z)};
+    }
+}
+
+// The race's coarse body at Low: at most a third of the full body's
+// triangles, in the same materials with the same textures and glow, the
+// same outline to within a few centimetres, and a closed skin: every edge
+// of the painted shell, its windows and its nose and tail panels meets a
+// second triangle (the lamps' lenses, the pipes and the dark bores and
+// openings are open plates), and the trims' boxes stay open only at their
+// bottoms, as on the full body.
+TEST(Cars, CoarseBodiesKeepMaterialsOutlineAndSkinFromAThird) {
+    const std::vector<std::string> closed = {"paint", "glass", "front", "rear"}, trims = {"trim"};
+    for (int m = 0; m < kCarCount; m++) {
+        SCOPED_TRACE("car " + std::to_string(m + 1));
+        MeshBuilder full, coarse;
+        buildCarBody(m, full);
+        buildCarBody(m, coarse, CarBodyDetail::Coarse);
+        EXPECT_LE(coarse.triangleCount(), full.triangleCount() / 3);
+        Ms3dFile fullFile, coarseFile;
+        std::string error;
+        ASSERT_TRUE(full.build(&fullFile, &error)) << error;
+        ASSERT_TRUE(coarse.build(&coarseFile, &error)) << error;
+        ASSERT_EQ(coarseFile.materials.size(), fullFile.materials.size());
+        for (size_t i = 0; i < fullFile.materials.size(); i++) {
+            const Ms3dMaterial &a = fullFile.materials[i], &b = coarseFile.materials[i];
+            EXPECT_EQ(b.name, a.name);
+            EXPECT_EQ(b.texture, a.texture);
+            EXPECT_EQ(b.mode, a.mode);
+            for (int k = 0; k < 4; k++) {
+                EXPECT_EQ(b.emissive[k], a.emissive[k]) << a.name;
+                EXPECT_EQ(b.diffuse[k], a.diffuse[k]) << a.name;
+            }
+        }
+        // Every material keeps some of its triangles: no lamp or trim lost.
+        ASSERT_EQ(coarseFile.groups.size(), fullFile.groups.size());
+        for (size_t g = 0; g < fullFile.groups.size(); g++) {
+            EXPECT_EQ(coarseFile.groups[g].material, fullFile.groups[g].material);
+            EXPECT_GT(coarseFile.groups[g].triangles.size(), 0u) << fullFile.groups[g].name;
+        }
+        Vec3 lo, hi, coarseLo, coarseHi;
+        bounds(full, &lo, &hi);
+        bounds(coarse, &coarseLo, &coarseHi);
+        const float kOutline = 0.04f;  // units; a car is about 6 long
+        EXPECT_NEAR(coarseLo.x, lo.x, kOutline);
+        EXPECT_NEAR(coarseLo.y, lo.y, kOutline);
+        EXPECT_NEAR(coarseLo.z, lo.z, kOutline);
+        EXPECT_NEAR(coarseHi.x, hi.x, kOutline);
+        EXPECT_NEAR(coarseHi.y, hi.y, kOutline);
+        EXPECT_NEAR(coarseHi.z, hi.z, kOutline);
+        EXPECT_EQ(openEdges(full, fullFile, closed), 0);
+        EXPECT_EQ(openEdges(coarse, coarseFile, closed), 0);
+        EXPECT_EQ(openEdges(coarse, coarseFile, trims), openEdges(full, fullFile, trims));
+    }
+}
+
+// The coarse wheel: half the sides, the same tyre, rim and radius.
+TEST(Cars, CoarseWheelsKeepTheirMaterialsAndSize) {
+    for (int m = 0; m < kCarCount; m++) {
+        SCOPED_TRACE("car " + std::to_string(m + 1));
+        MeshBuilder full, coarse;
+        buildCarWheel(m, full);
+        buildCarWheel(m, coarse, CarBodyDetail::Coarse);
+        EXPECT_LE(coarse.triangleCount(), full.triangleCount() / 2);
+        Ms3dFile fullFile, coarseFile;
+        std::string error;
+        ASSERT_TRUE(full.build(&fullFile, &error)) << error;
+        ASSERT_TRUE(coarse.build(&coarseFile, &error)) << error;
+        ASSERT_EQ(coarseFile.materials.size(), fullFile.materials.size());
+        for (size_t i = 0; i < fullFile.materials.size(); i++) {
+            EXPECT_EQ(coarseFile.materials[i].name, fullFile.materials[i].name);
+            EXPECT_EQ(coarseFile.materials[i].texture, fullFile.materials[i].texture);
+        }
+        Vec3 lo, hi, coarseLo, coarseHi;
+        bounds(full, &lo, &hi);
+        bounds(coarse, &coarseLo, &coarseHi);
+        // Corners on the tread's circle: the top and the front stay put.
+        EXPECT_FLOAT_EQ(coarseHi.x, hi.x);
+        EXPECT_NEAR(coarseHi.y, hi.y, 0.03f);
+        EXPECT_FLOAT_EQ(coarseLo.z, lo.z);
+        EXPECT_FLOAT_EQ(coarseHi.z, hi.z);
+    }
 }
 
 }  // namespace

@@ -165,11 +165,19 @@ TEST_F(World, EveryModelLoadsWithinItsBudget) {
     for (int car = 1; car <= 12; ++car) {
         std::string dir = "base/cars/" + std::to_string(car) + "/";
         std::unique_ptr<Model> body = loadModel(dir + "car.ms3d");
+        std::unique_ptr<Model> coarse = loadModel(dir + "car_low.ms3d");
         std::unique_ptr<Model> wheel = loadModel(dir + "wheel.ms3d");
+        std::unique_ptr<Model> coarseWheel = loadModel(dir + "wheel_low.ms3d");
         EXPECT_GT(body->triangleCount, 100);
+        EXPECT_GT(coarse->triangleCount, 100);
+        EXPECT_LE(coarse->triangleCount, body->triangleCount / 3);
         EXPECT_GT(wheel->triangleCount, 60);
+        EXPECT_GT(coarseWheel->triangleCount, 60);
+        EXPECT_LE(coarseWheel->triangleCount, wheel->triangleCount / 2);
         expectTexturesLoad(*body, dir + "car.ms3d");
+        expectTexturesLoad(*coarse, dir + "car_low.ms3d");
         expectTexturesLoad(*wheel, dir + "wheel.ms3d");
+        expectTexturesLoad(*coarseWheel, dir + "wheel_low.ms3d");
     }
     std::unique_ptr<Model> garage = loadModel("base/garage/garage.ms3d");
     std::unique_ptr<Model> garageLight = loadModel("base/garage/light.ms3d");
@@ -347,12 +355,15 @@ TEST_F(World, SharedGridsLeadToDifferentCircuits) {
 }
 
 // The car bodies fit the physics boxes and leave room for their wheels; the
-// exhaust pipes end where the game puts the flames.
+// exhaust pipes end where the game puts the flames; the coarse bodies too.
 TEST_F(World, CarsFitTheirBoxesWheelsAndExhausts) {
-    for (int car = 1; car <= 12; ++car) {
-        SCOPED_TRACE("car " + std::to_string(car));
-        std::unique_ptr<Model> body = loadModel("base/cars/" + std::to_string(car) + "/car.ms3d");
-        std::unique_ptr<Model> wheel = loadModel("base/cars/" + std::to_string(car) + "/wheel.ms3d");
+    for (int n = 0; n < 24; ++n) {
+        const int car = n % 12 + 1;
+        const std::string file = n < 12 ? "car.ms3d" : "car_low.ms3d";
+        const std::string wheelFile = n < 12 ? "wheel.ms3d" : "wheel_low.ms3d";
+        SCOPED_TRACE("car " + std::to_string(car) + " " + file);
+        std::unique_ptr<Model> body = loadModel("base/cars/" + std::to_string(car) + "/" + file);
+        std::unique_ptr<Model> wheel = loadModel("base/cars/" + std::to_string(car) + "/" + wheelFile);
         float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
         for (int i = 0; i < body->vertexCount; ++i)
             for (int k = 0; k < 3; ++k) {

@@ -37,11 +37,7 @@ inline bool startRaceRenderer(int width = 640, int height = 480) {
 // Unloads the race, if one is loaded, and frees the car models.
 inline void unloadRaceAndCars() {
     if (session.raceWorld != nullptr) unloadRace();
-    for (int i = 0; i < kCarModels; i++) {
-        delete raceRun.carBodyModels[i];
-        delete raceRun.carWheelModels[i];
-        raceRun.carBodyModels[i] = raceRun.carWheelModels[i] = nullptr;
-    }
+    releaseCarModels();
 }
 
 inline void stopRaceRenderer() {

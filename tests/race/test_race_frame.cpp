@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "race_draw_fixture.h"
@@ -105,6 +106,54 @@ TEST_F(RaceFrameTest, NightHazeHoldsOverTheEffectsUnlessPausedAndIsTakenBack) {
             EXPECT_NEAR(after[k], pauseFog[k], 1e-3f);
         }
     }
+}
+
+// Which body and wheels each car is drawn with, race by race: a race
+// loaded at Low loads the coarse models of the cars on its grid and draws
+// them; Medium and High draw the full ones, whether or not an earlier race
+// at Low left coarse ones loaded.
+struct BodyCase {
+    int preset;
+    bool coarseDrawn;
+    bool coarseLoaded;  // for the cars on the grid, after the race's load
+};
+
+TEST_F(RaceFrameTest, OnlyARaceAtLowDrawsTheCoarseCars) {
+    const int settingWas = settingValue(Setting::Graphics);
+    // Afresh: no coarse body left by the fixture's own race, whatever Auto chose.
+    loadCarModels();
+    const BodyCase cases[] = {{GraphicsHigh, false, false},
+                              {GraphicsMedium, false, false},
+                              {GraphicsLow, true, true},
+                              {GraphicsHigh, false, true},
+                              {GraphicsMedium, false, true}};
+    for (const BodyCase& c : cases) {
+        SCOPED_TRACE("preset " + std::to_string(c.preset));
+        unloadRace();
+        setSettingValue(Setting::Graphics, c.preset);
+        srand(3);
+        ASSERT_TRUE(loadRace(1));
+        RaceFrame frame;
+        poseRaceCars(&frame);
+        ASSERT_EQ(frame.carCount, kRaceCars);
+        for (int i = 0; i < kRaceCars; i++) {
+            const int model = session.cars[i].model;
+            Model* full = raceRun.carBodyModels[model];
+            Model* coarse = raceRun.carCoarseBodyModels[model];
+            Model* fullWheel = raceRun.carWheelModels[model];
+            Model* coarseWheel = raceRun.carCoarseWheelModels[model];
+            EXPECT_EQ(coarse != nullptr, c.coarseLoaded) << "car " << i;
+            EXPECT_EQ(coarseWheel != nullptr, c.coarseLoaded) << "car " << i;
+            EXPECT_EQ(frame.cars[i].body, c.coarseDrawn ? coarse : full) << "car " << i;
+            EXPECT_EQ(frame.cars[i].wheel, c.coarseDrawn ? coarseWheel : fullWheel) << "car " << i;
+            if (coarse == nullptr || coarseWheel == nullptr) continue;
+            EXPECT_LE(coarse->triangleCount, full->triangleCount / 3);
+            EXPECT_EQ(coarse->materialCount, full->materialCount);
+            EXPECT_LE(coarseWheel->triangleCount, fullWheel->triangleCount / 2);
+            EXPECT_EQ(coarseWheel->materialCount, fullWheel->materialCount);
+        }
+    }
+    setSettingValue(Setting::Graphics, settingWas);
 }
 
 }  // namespace

@@ -21,6 +21,35 @@ constexpr float kPi = 3.14159265f;
 // Points of half a cross-section, from the bottom edge to the roof's centre.
 constexpr int kRingHalf = 9;
 
+// How finely a body is cut. The full body is what the garage shows and
+// the race draws at Medium and High; the coarse one, for the race at Low
+// (a half-size scene), keeps every line where the shape or the material
+// changes and drops the points in between.
+struct BodyCut {
+    // The section's points the shell's rings keep, bottom to the roof's
+    // centre: every one of them, or without the points that only round the
+    // side between the sill, its widest line and the shoulder.
+    std::vector<int> ringPoints;
+    float spacing;    // between the evenly spaced stations along the car (units)
+    int cornerSteps;  // stations round each rounded end
+    int archSteps;    // stations round each wheel arch
+    int lensSteps;    // the corner lamps' lenses: steps along (0: on the shell's stations)
+    int lensRows;     // and rows up
+    int wingSteps;    // points along each side of a wing's profile
+    int pipeSides;    // sides of each exhaust pipe
+    // Stations only where the shape or the material changes, and where the
+    // windscreen's and the back window's feet meet the bonnet and the deck
+    // (which the full body's close stations catch anyway); a gap between
+    // them wider than `spacing` is split evenly. Else a station every
+    // `spacing` from the tail as well.
+    bool featuresOnly;
+};
+
+BodyCut bodyCut(CarBodyDetail detail) {
+    if (detail == CarBodyDetail::Coarse) return {{0, 2, 4, 5, 6, 7, 8}, 0.6f, 2, 4, 0, 1, 3, 6, true};
+    return {{0, 1, 2, 3, 4, 5, 6, 7, 8}, 0.16f, 8, 14, 6, 2, 8, 10, false};
+}
+
 // A smooth curve through points with ascending x: monotone cubic, so it
 // never overshoots between its points (a bonnet does not bulge past the
 // heights it is given).
@@ -202,22 +231,26 @@ Vec3 mirror(Vec3 p) {
 
 // Stations along the car: dense round the arches and the rounded ends, a
 // station on every line where the shape or the material changes.
-std::vector<float> stations(const BodyShape& b) {
+std::vector<float> stations(const BodyShape& b, const BodyCut& cut) {
     std::vector<float> xs;
     const CarStyle& s = b.s;
-    for (float x = s.rear; x < s.front; x += 0.16f) xs.push_back(x);
-    for (int k = 0; k <= 8; ++k) {
-        float a = 0.5f * kPi * k / 8;
+    if (!cut.featuresOnly)
+        for (float x = s.rear; x < s.front; x += cut.spacing) xs.push_back(x);
+    for (int k = 0; k <= cut.cornerSteps; ++k) {
+        float a = 0.5f * kPi * k / cut.cornerSteps;
         xs.push_back(s.front - b.noseRound + b.noseRound * std::sin(a));
         xs.push_back(s.rear + b.tailRound - b.tailRound * std::sin(a));
     }
     for (float axle : {s.frontAxle, s.rearAxle}) {
-        for (int k = 0; k <= 14; ++k) xs.push_back(axle + kArchRadius * std::cos(kPi * k / 14));
+        for (int k = 0; k <= cut.archSteps; ++k)
+            xs.push_back(axle + kArchRadius * std::cos(kPi * k / cut.archSteps));
         xs.push_back(axle + kArchRadius + 0.015f);
         xs.push_back(axle - kArchRadius - 0.015f);
     }
     for (float x : {b.screenBase, b.roofFront, b.roofRear, b.backBase, b.pillar - 0.07f, b.pillar + 0.07f})
         xs.push_back(x);
+    if (cut.featuresOnly)
+        for (float x : {b.screenBase + 0.12f, b.backBase - 0.12f}) xs.push_back(x);
     std::sort(xs.begin(), xs.end());
     std::vector<float> kept;
     for (float x : xs) {
@@ -226,7 +259,15 @@ std::vector<float> stations(const BodyShape& b) {
         kept.push_back(x);
     }
     if (kept.back() < s.front - 0.005f) kept.push_back(s.front);
-    return kept;
+    if (!cut.featuresOnly) return kept;
+    std::vector<float> filled;
+    for (size_t i = 0; i + 1 < kept.size(); ++i) {
+        const float gap = kept[i + 1] - kept[i];
+        const int parts = static_cast<int>(std::ceil(gap / cut.spacing));
+        for (int k = 0; k < parts; ++k) filled.push_back(kept[i] + gap * k / parts);
+    }
+    filled.push_back(kept.back());
+    return filled;
 }
 
 struct Materials {
@@ -251,26 +292,30 @@ void outwardTriangle(MeshBuilder& mesh, int material, Vec3 a, Vec3 b, Vec3 c, Ve
 // The shell: one band of quads between each pair of stations, smooth
 // normals from the neighbouring points, and flat ends for the nose and
 // tail panels.
-void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
-    std::vector<float> xs = stations(b);
+void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m, const BodyCut& cut) {
+    std::vector<float> xs = stations(b, cut);
     const size_t count = xs.size();
     // Full ring: right half bottom to the centre, then the left half back
-    // down; index kRing - 1 is the left bottom.
-    constexpr int kRing = 2 * kRingHalf - 1;
-    std::vector<std::array<Vec3, kRing>> rings(count);
+    // down; index ring - 1 is the left bottom. section[k] is the point of
+    // the cross-section (bodySection's numbering) that ring point k is.
+    const int half = static_cast<int>(cut.ringPoints.size());
+    const int ring = 2 * half - 1;
+    std::vector<int> section(ring);
+    for (int k = 0; k < half; ++k) section[k] = section[ring - 1 - k] = cut.ringPoints[k];
+    std::vector<std::vector<Vec3>> rings(count, std::vector<Vec3>(ring));
     for (size_t i = 0; i < count; ++i) {
-        Vec3 half[kRingHalf];
-        bodySection(b, xs[i], half);
-        for (int k = 0; k < kRingHalf; ++k) rings[i][k] = half[k];
-        for (int k = 0; k < kRingHalf - 1; ++k) rings[i][kRing - 1 - k] = mirror(half[k]);
+        Vec3 points[kRingHalf];
+        bodySection(b, xs[i], points);
+        for (int k = 0; k < half; ++k) rings[i][k] = points[section[k]];
+        for (int k = 0; k < half - 1; ++k) rings[i][ring - 1 - k] = mirror(points[section[k]]);
     }
     auto inside = [&](size_t i) {
-        float lo = rings[i][0].y, hi = rings[i][kRingHalf - 1].y;
+        float lo = rings[i][0].y, hi = rings[i][half - 1].y;
         return Vec3{xs[i], 0.5f * (lo + hi), 0.0f};
     };
     auto normalAt = [&](size_t i, int k) {
         Vec3 along = rings[std::min(i + 1, count - 1)][k] - rings[i == 0 ? 0 : i - 1][k];
-        Vec3 round = rings[i][(k + 1) % kRing] - rings[i][(k + kRing - 1) % kRing];
+        Vec3 round = rings[i][(k + 1) % ring] - rings[i][(k + ring - 1) % ring];
         Vec3 n = normalize(cross(along, round));
         Vec3 p = rings[i][k], c = inside(i);
         if (dot(n, Vec3{0, p.y - c.y, p.z}) < 0) n = n * -1.0f;
@@ -278,8 +323,7 @@ void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
         // the lamps are all overhead, and a door that faces straight out
         // would take almost none of their light and show only what it
         // mirrors, not its paint.
-        const int fromBottom = k < kRingHalf ? k : kRing - 1 - k;
-        if (fromBottom <= 3) n = normalize(n + Vec3{0, kSideLean, 0});
+        if (section[k] <= 3) n = normalize(n + Vec3{0, kSideLean, 0});
         return n;
     };
     for (size_t i = 0; i + 1 < count; ++i) {
@@ -287,12 +331,13 @@ void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
         const bool cabin = cabinAt(b, xm) > 0.5f;
         const bool screen = (xm > b.roofFront && xm < b.screenBase) || (xm > b.backBase && xm < b.roofRear);
         const bool pillar = std::fabs(xm - b.pillar) < 0.07f;
-        for (int k = 0; k < kRing; ++k) {
-            const int k2 = (k + 1) % kRing;
-            // Segment number seen from the right half: 0 bottom of the side
-            // up to 7 at the roof's centre; the bottom band closes the ring.
-            const bool bottomBand = k == kRing - 1;
-            const int seg = k < kRingHalf - 1 ? k : kRing - 2 - k;
+        for (int k = 0; k < ring; ++k) {
+            const int k2 = (k + 1) % ring;
+            // Segment number seen from the right half, by the section point
+            // it starts from: 0 bottom of the side up to 7 at the roof's
+            // centre; the bottom band closes the ring.
+            const bool bottomBand = k == ring - 1;
+            const int seg = bottomBand ? -1 : (k < half - 1 ? section[k] : section[ring - 2 - k]);
             int material = m.paint;
             bool top = seg >= 4;
             if (bottomBand)
@@ -322,17 +367,17 @@ void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
     // spread over its width and height.
     for (int end = 0; end < 2; ++end) {
         const size_t i = end == 0 ? count - 1 : 0;
-        const auto& ring = rings[i];
+        const std::vector<Vec3>& ends = rings[i];
         float lo = 1e9f, hi = -1e9f, wide = 0;
-        for (const Vec3& p : ring) lo = std::min(lo, p.y), hi = std::max(hi, p.y), wide = std::max(wide, p.z);
+        for (const Vec3& p : ends) lo = std::min(lo, p.y), hi = std::max(hi, p.y), wide = std::max(wide, p.z);
         Vec3 centre{xs[i], 0.5f * (lo + hi), 0};
         Vec3 n{end == 0 ? 1.0f : -1.0f, 0, 0};
         auto uv = [&](Vec3 p) {
             float u = 0.5f + 0.5f * p.z / wide;
             return TexCoord{end == 0 ? 1.0f - u : u, (hi - p.y) / (hi - lo)};
         };
-        for (int k = 0; k < kRing; ++k) {
-            Vec3 a = ring[k], c = ring[(k + 1) % kRing];
+        for (size_t k = 0; k < ends.size(); ++k) {
+            Vec3 a = ends[k], c = ends[(k + 1) % ends.size()];
             outwardTriangle(mesh, end == 0 ? m.nose : m.tail, centre, a, c, n, n, n, uv(centre), uv(a), uv(c),
                             centre - n);
         }
@@ -340,19 +385,26 @@ void buildShell(MeshBuilder& mesh, const BodyShape& b, const Materials& m) {
 }
 
 // A lamp lens lying on the shell over the corner between x0 and x1 (x0 <
-// x1), from ring point 2 up to the shoulder. The lenses face up in the
-// lighting so the lamps overhead light them fully and they read as lit.
-void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, float x0, float x1, float lift) {
-    const int steps = 6;
+// x1), from ring point 2 up to the shoulder, through the given stations
+// along the car and rows up. The lenses face up in the lighting so the
+// lamps overhead light them fully and they read as lit.
+struct LensStation {
+    float x, u;  // along the car, and across the lens picture
+};
+
+void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, const std::vector<LensStation>& xs,
+              int rows, float lift) {
+    const float x0 = xs.front().x, x1 = xs.back().x;
+    const int steps = static_cast<int>(xs.size()) - 1;
     const Vec3 up{0, 1, 0};
     for (float side : {-1.0f, 1.0f}) {
-        Vec3 grid[steps + 1][3];
+        std::vector<std::array<Vec3, 3>> grid(xs.size());
         for (int i = 0; i <= steps; ++i) {
-            float x = x0 + (x1 - x0) * i / steps;
+            float x = xs[i].x;
             Vec3 half[kRingHalf];
             bodySection(b, x, half);
-            for (int k = 0; k < 3; ++k) {
-                Vec3 p = half[2 + k];
+            for (int k = 0; k <= rows; ++k) {
+                Vec3 p = half[2 + 2 * k / rows];
                 // Lifted off the shell outwards and towards the car's end,
                 // the way the rounded corner faces.
                 Vec3 out = normalize(Vec3{x1 > 0 ? 0.6f : -0.6f, 0.0f, 1.0f});
@@ -361,10 +413,13 @@ void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, float x0, flo
                 grid[i][k] = side < 0 ? mirror(p) : p;
             }
         }
+        // The lens picture spans the lamp whichever its rows: v runs from 1
+        // at the bottom to 0 at the shoulder, u along it.
         for (int i = 0; i < steps; ++i)
-            for (int k = 0; k < 2; ++k) {
-                TexCoord ta{float(i) / steps, 1.0f - k * 0.5f}, tb{float(i + 1) / steps, 1.0f - k * 0.5f};
-                TexCoord tc{float(i + 1) / steps, 0.5f - k * 0.5f}, td{float(i) / steps, 0.5f - k * 0.5f};
+            for (int k = 0; k < rows; ++k) {
+                const float v0 = 1.0f - static_cast<float>(k) / rows,
+                            v1 = 1.0f - static_cast<float>(k + 1) / rows;
+                TexCoord ta{xs[i].u, v0}, tb{xs[i + 1].u, v0}, tc{xs[i + 1].u, v1}, td{xs[i].u, v1};
                 if (side < 0) {
                     ta.u = 1 - ta.u, tb.u = 1 - tb.u, tc.u = 1 - tc.u, td.u = 1 - td.u;
                 }
@@ -375,6 +430,23 @@ void lampLens(MeshBuilder& mesh, const BodyShape& b, int material, float x0, flo
                                 ta, tc, td, inside);
             }
     }
+}
+
+// The stations of a lamp's lens between x0 and x1: evenly spaced, or, when
+// steps is 0, on the shell's own stations between the lamp's ends, so a
+// coarse shell's flat bands never rise through the lens.
+std::vector<LensStation> lensStations(const BodyShape& b, const BodyCut& cut, float x0, float x1) {
+    std::vector<LensStation> xs;
+    if (cut.lensSteps > 0) {
+        for (int i = 0; i <= cut.lensSteps; ++i)
+            xs.push_back({x0 + (x1 - x0) * i / cut.lensSteps, static_cast<float>(i) / cut.lensSteps});
+        return xs;
+    }
+    xs.push_back({x0, 0.0f});
+    for (float x : stations(b, cut))
+        if (x > x0 + 0.02f && x < x1 - 0.02f) xs.push_back({x, (x - x0) / (x1 - x0)});
+    xs.push_back({x1, 1.0f});
+    return xs;
 }
 
 // A pair of lamps on the nose or tail panel (end +1 the nose, -1 the tail),
@@ -433,10 +505,10 @@ void prism(MeshBuilder& mesh, int material, const std::vector<float>& px, const 
 // A wing: a cambered blade of the given chord whose trailing edge is at x,
 // its underside at y, across +-halfSpan, on two stands down to the deck,
 // with end plates on the taller ones.
-void rearWing(MeshBuilder& mesh, const BodyShape& b, int blade, int stand, float x, float y, float chord,
-              float halfSpan, bool plates) {
+void rearWing(MeshBuilder& mesh, const BodyShape& b, const BodyCut& cut, int blade, int stand, float x,
+              float y, float chord, float halfSpan, bool plates) {
     std::vector<float> px, py;
-    const int n = 8;
+    const int n = cut.wingSteps;
     for (int k = 0; k <= n; ++k) {  // underside, trailing edge to leading edge
         float t = float(k) / n;
         px.push_back(x + chord * t);
@@ -465,9 +537,8 @@ void rearWing(MeshBuilder& mesh, const BodyShape& b, int blade, int stand, float
     }
 }
 
-void cylinderX(MeshBuilder& mesh, int material, int inner, float x0, float x1, float y, float z,
+void cylinderX(MeshBuilder& mesh, int sides, int material, int inner, float x0, float x1, float y, float z,
                float radius) {
-    const int sides = 10;
     for (int k = 0; k < sides; ++k) {
         float a0 = 2 * kPi * k / sides, a1 = 2 * kPi * (k + 1) / sides;
         Vec3 p0{x0, y + radius * std::cos(a0), z + radius * std::sin(a0)};
@@ -502,7 +573,8 @@ void bonnetScoop(MeshBuilder& mesh, const BodyShape& b, int material, int openin
 
 }  // namespace
 
-void buildCarBody(int model, MeshBuilder& mesh) {
+void buildCarBody(int model, MeshBuilder& mesh, CarBodyDetail detail) {
+    const BodyCut cut = bodyCut(detail);
     const int style = model % 4, trim = model / 4;
     const BodyShape b = bodyShape(model);
     const CarStyle& s = b.s;
@@ -528,13 +600,15 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     m.chrome = mesh.material("exhaust", common("exhaust"));
     mesh.markTwoSided(m.chrome);  // open tubes, seen into from behind
     m.trim = mesh.material("trim", common("trim"));
-    buildShell(mesh, b, m);
+    buildShell(mesh, b, m, cut);
 
     // Lamps wrapping round the corners, each style its own length.
     const float headLength[4] = {0.42f, 0.3f, 0.38f, 0.5f};
     const float tailLength[4] = {0.3f, 0.22f, 0.26f, 0.34f};
-    lampLens(mesh, b, m.head, s.front - headLength[style], s.front - 0.01f, 0.012f);
-    lampLens(mesh, b, m.rearLamp, s.rear + 0.01f, s.rear + tailLength[style], 0.012f);
+    lampLens(mesh, b, m.head, lensStations(b, cut, s.front - headLength[style], s.front - 0.01f),
+             cut.lensRows, 0.012f);
+    lampLens(mesh, b, m.rearLamp, lensStations(b, cut, s.rear + 0.01f, s.rear + tailLength[style]),
+             cut.lensRows, 0.012f);
     // Lamps on the nose and tail panels, seen straight on.
     Vec3 noseRing[kRingHalf], tailRing[kRingHalf];
     bodySection(b, s.front, noseRing);
@@ -559,8 +633,8 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     // dark surround set into the rear bumper.
     const float pipe = style == 1 ? 0.085f : (style == 3 ? 0.1f : 0.075f);
     for (float side : {-1.0f, 1.0f}) {
-        cylinderX(mesh, m.chrome, m.under, s.exhaustX + 0.35f, s.exhaustX, s.exhaustY, side * s.exhaustZ,
-                  pipe);
+        cylinderX(mesh, cut.pipeSides, m.chrome, m.under, s.exhaustX + 0.35f, s.exhaustX, s.exhaustY,
+                  side * s.exhaustZ, pipe);
         const float z = side * s.exhaustZ;
         mesh.box(m.under, {s.exhaustX + 0.05f, s.exhaustY - pipe - 0.05f, z - pipe - 0.09f},
                  {s.exhaustX + 0.22f, s.exhaustY + pipe + 0.05f, z + pipe + 0.09f}, 1.0f);
@@ -591,15 +665,16 @@ void buildCarBody(int model, MeshBuilder& mesh) {
     switch (style) {
         case 0:
             if (trim == 1)
-                rearWing(mesh, b, m.paint, m.trim, deckX, curveAt(b.top, deckX + 0.2f) + 0.06f, 0.34f, 1.05f,
-                         false);
-            if (trim == 2) rearWing(mesh, b, m.paint, m.trim, deckX, 0.98f, 0.5f, 1.15f, true);
+                rearWing(mesh, b, cut, m.paint, m.trim, deckX, curveAt(b.top, deckX + 0.2f) + 0.06f, 0.34f,
+                         1.05f, false);
+            if (trim == 2) rearWing(mesh, b, cut, m.paint, m.trim, deckX, 0.98f, 0.5f, 1.15f, true);
             break;
         case 1:
             if (trim >= 1) bonnetScoop(mesh, b, m.paint, m.under, 0.5f, 1.6f, 0.36f, 0.14f);
             if (trim == 1)
-                rearWing(mesh, b, m.paint, m.paint, deckX, curveAt(b.top, deckX) + 0.03f, 0.3f, 1.0f, false);
-            if (trim == 2) rearWing(mesh, b, m.trim, m.trim, deckX, 0.9f, 0.45f, 1.1f, true);
+                rearWing(mesh, b, cut, m.paint, m.paint, deckX, curveAt(b.top, deckX) + 0.03f, 0.3f, 1.0f,
+                         false);
+            if (trim == 2) rearWing(mesh, b, cut, m.trim, m.trim, deckX, 0.9f, 0.45f, 1.1f, true);
             break;
         case 2: {
             // Roof spoiler over the hatch.
@@ -610,13 +685,13 @@ void buildCarBody(int model, MeshBuilder& mesh) {
             float half = halfWidthAt(b, b.roofRear) * b.roofEdge + 0.06f;
             prism(mesh, trim == 2 ? m.trim : m.paint, px, py, -half, half);
             if (trim >= 1) bonnetScoop(mesh, b, m.trim, m.under, 1.55f, 2.1f, 0.3f, 0.06f);
-            if (trim == 2) rearWing(mesh, b, m.trim, m.trim, deckX + 0.05f, 0.72f, 0.3f, 1.0f, true);
+            if (trim == 2) rearWing(mesh, b, cut, m.trim, m.trim, deckX + 0.05f, 0.72f, 0.3f, 1.0f, true);
             break;
         }
         default: {
             const float heights[3] = {0.62f, 0.8f, 1.0f};
             const float chords[3] = {0.38f, 0.45f, 0.55f};
-            rearWing(mesh, b, trim == 0 ? m.paint : m.trim, m.trim, deckX, heights[trim], chords[trim],
+            rearWing(mesh, b, cut, trim == 0 ? m.paint : m.trim, m.trim, deckX, heights[trim], chords[trim],
                      trim == 2 ? 1.2f : 1.1f, trim >= 1);
             if (trim == 2) bonnetScoop(mesh, b, m.trim, m.under, 0.9f, 1.7f, 0.5f, 0.05f);
             break;

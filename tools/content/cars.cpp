@@ -73,12 +73,13 @@ static std::string common(const char* name) {
 
 // Tyre and rim around the z axis; the rim face looks along +z (outward on
 // the right; the game turns the left wheels over).
-void buildCarWheel(int model, MeshBuilder& mesh) {
+void buildCarWheel(int model, MeshBuilder& mesh, CarBodyDetail detail) {
     int trim = model / 4;
     int tyre = mesh.material("tyre", common("tyre"));
     int rim = mesh.material("rim", carDir(model) + "rim.bmp");
     int inner = mesh.material("under", common("under"));
-    const int sides = 20;
+    // Ten sides still read as round on the half-size scene at Low.
+    const int sides = detail == CarBodyDetail::Coarse ? 10 : 20;
     const float r = kWheelRadius, rimR = trim == 0 ? 0.27f : 0.32f, w = kWheelHalfWidth;
     for (int k = 0; k < sides; ++k) {
         float a0 = 6.2831853f * k / sides, a1 = 6.2831853f * (k + 1) / sides;
@@ -113,11 +114,14 @@ bool generateCars(const std::string& baseDir) {
     for (int model = 0; ok && model < kCarCount; ++model) {
         std::string dir = baseDir + "/cars/" + std::to_string(model + 1);
         if (!makeDirectories(dir)) return false;
-        MeshBuilder body, wheel;
+        MeshBuilder body, coarseBody, wheel, coarseWheel;
         buildCarBody(model, body);
+        buildCarBody(model, coarseBody, CarBodyDetail::Coarse);
         buildCarWheel(model, wheel);
+        buildCarWheel(model, coarseWheel, CarBodyDetail::Coarse);
         ok = writeBmp(dir + "/paint.bmp", carPaintTexture(model)) && writeCarPanels(dir, model) &&
-             writeMesh(dir + "/car.ms3d", body) && writeMesh(dir + "/wheel.ms3d", wheel);
+             writeMesh(dir + "/car.ms3d", body) && writeMesh(dir + "/car_low.ms3d", coarseBody) &&
+             writeMesh(dir + "/wheel.ms3d", wheel) && writeMesh(dir + "/wheel_low.ms3d", coarseWheel);
     }
     return ok;
 }

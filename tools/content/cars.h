@@ -1,5 +1,6 @@
 // The twelve cars: base/cars/1..12/car.ms3d and wheel.ms3d with their
-// textures.
+// textures, and the coarse car_low.ms3d and wheel_low.ms3d for the race at
+// Low.
 //
 // Model frame: +x forward, y up, +z to the car's right, in world units. The
 // game draws a body 0.15 above its physics body and the wheels at the
@@ -29,7 +30,11 @@ struct CarStyle {
 // Style of model number m (0..11).
 CarStyle carStyle(int model);
 
-void buildCarBody(int model, MeshBuilder& mesh);
+// How finely a body is built: Full for the garage and the race at Medium
+// and High (car.ms3d), Coarse for the race at Low (car_low.ms3d): the same
+// materials, outline and lamps from about a third of the triangles.
+enum class CarBodyDetail { Full, Coarse };
+void buildCarBody(int model, MeshBuilder& mesh, CarBodyDetail detail = CarBodyDetail::Full);
 
 // Where the paint's decorations go: the body's ends, its greenhouse and the
 // middle of the door with the shoulder's height there.
@@ -49,9 +54,9 @@ Image carRimTexture(int model);
 bool writeCommonCarTextures(const std::string& dir);
 // Car m's own nose and tail panels and rims, into its folder.
 bool writeCarPanels(const std::string& dir, int model);
-void buildCarWheel(int model, MeshBuilder& mesh);
+void buildCarWheel(int model, MeshBuilder& mesh, CarBodyDetail detail = CarBodyDetail::Full);
 
-// Textures and the 24 models.
+// Textures and the 48 models.
 bool generateCars(const std::string& baseDir);
 
 // Triangulates a simple polygon given counter-clockwise in the plane;

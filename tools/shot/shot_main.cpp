@@ -459,7 +459,11 @@ int main(int argc, char** argv) {
         fprintf(stderr, "korvask-shot: race %d could not be loaded\n", opt.race);
         return 1;
     }
-    if (opt.graphics >= 0) applyGraphicsPreset(opt.graphics);
+    if (opt.graphics >= 0) {
+        applyGraphicsPreset(opt.graphics);
+        // The bodies a race loaded at that preset draws.
+        if (graphicsSwitchesInForce().coarseCarModels) loadCoarseCarModels();
+    }
     session.lapCount = opt.laps;
     if (!ghostPath.empty() &&
         readGhostFile(ghostPath.c_str(), opt.race, -1, &players[0].raceGhost) == LapFileRead::Read) {
