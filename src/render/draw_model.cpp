@@ -76,6 +76,30 @@ void drawModelImmediate(const Model& model) {
         glDisable(GL_TEXTURE_2D);
 }
 
+// Sends the model's groups through its list `list`, compiling the list at
+// the first call while display lists are on, and leaves texturing as found.
+static void sendThroughList(Model& model, DrawListId& list, void (*send)(const Model& model)) {
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    if (modelDisplayLists && list == 0 && model.groupCount > 0) {
+        // Compiled, not executed: the call below draws the first frame too.
+        // The list records the texture binds, which live as long as the model.
+        list = glGenLists(1);
+        if (list != 0) {
+            glNewList(list, GL_COMPILE);
+            send(model);
+            glEndList();
+        }
+    }
+    if (list != 0)
+        glCallList(list);
+    else
+        send(model);
+    if (textured)
+        glEnable(GL_TEXTURE_2D);
+    else
+        glDisable(GL_TEXTURE_2D);
+}
+
 void drawModel(Model* model) {
     if (model == nullptr) return;
     if (!modelDisplayLists) {
@@ -83,25 +107,7 @@ void drawModel(Model* model) {
         return;
     }
     glDisable(GL_CULL_FACE);
-    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    if (model->drawList == 0 && model->groupCount > 0) {
-        // Compiled, not executed: the call below draws the first frame too.
-        // The list records the texture binds, which live as long as the model.
-        model->drawList = glGenLists(1);
-        if (model->drawList != 0) {
-            glNewList(model->drawList, GL_COMPILE);
-            sendGroups(*model);
-            glEndList();
-        }
-    }
-    if (model->drawList != 0)
-        glCallList(model->drawList);
-    else
-        sendGroups(*model);
-    if (textured)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
+    sendThroughList(*model, model->drawList, sendGroups);
 }
 
 // Each group with culling as its material asks: closed groups lose their
@@ -126,23 +132,7 @@ static void sendCulledGroups(const Model& model) {
 void drawModelCulled(Model* model) {
     if (model == nullptr) return;
     glCullFace(GL_BACK);
-    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    if (modelDisplayLists && model->culledList == 0 && model->groupCount > 0) {
-        model->culledList = glGenLists(1);
-        if (model->culledList != 0) {
-            glNewList(model->culledList, GL_COMPILE);
-            sendCulledGroups(*model);
-            glEndList();
-        }
-    }
-    if (model->culledList != 0)
-        glCallList(model->culledList);
-    else
-        sendCulledGroups(*model);
-    if (textured)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
+    sendThroughList(*model, model->culledList, sendCulledGroups);
 }
 
 void drawLitModel(Model* model, void (*placement)(const void* context), const void* context) {

@@ -51,12 +51,9 @@ class OverlayTiles : public RendererTest {
         return texture;
     }
 
-    std::vector<uint8_t> draw(GLuint texture, OverlayBlend blend, float size, bool tiles,
-                              bool opaque = false) {
-        overlayTilesEnabled = tiles;
-        glClear(GL_COLOR_BUFFER_BIT);
-        beginOverlay();
-        // A coloured background, so every blend has something to change.
+    // A coloured background over the overlay, so every blend has something
+    // to change.
+    static void drawBackground() {
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_BLEND);
         glBegin(GL_QUADS);
@@ -69,6 +66,14 @@ class OverlayTiles : public RendererTest {
         glColor3f(0.7f, 0.7f, 0.2f);
         glVertex2f(0, 600);
         glEnd();
+    }
+
+    std::vector<uint8_t> draw(GLuint texture, OverlayBlend blend, float size, bool tiles,
+                              bool opaque = false) {
+        overlayTilesEnabled = tiles;
+        glClear(GL_COLOR_BUFFER_BIT);
+        beginOverlay();
+        drawBackground();
         glEnable(GL_TEXTURE_2D);
         glColor4f(1, 1, 1, 1);
         glEnable(GL_BLEND);
@@ -172,17 +177,7 @@ TEST_F(OverlayTiles, MaskedImageInOnePassKeepsThePicture) {
                 overlayOnePassMasks = onePass == 1;
                 glClear(GL_COLOR_BUFFER_BIT);
                 beginOverlay();
-                glDisable(GL_TEXTURE_2D);
-                glBegin(GL_QUADS);
-                glColor3f(0.2f, 0.5f, 0.9f);
-                glVertex2f(0, 0);
-                glColor3f(0.9f, 0.3f, 0.1f);
-                glVertex2f(800, 0);
-                glColor3f(0.4f, 0.9f, 0.4f);
-                glVertex2f(800, 600);
-                glColor3f(0.7f, 0.7f, 0.2f);
-                glVertex2f(0, 600);
-                glEnd();
+                drawBackground();
                 beginImages();
                 drawMaskedImage(mask, face, 61.0f, 33.0f, 61.0f + size, 33.0f + size);
                 glDisable(GL_BLEND);
