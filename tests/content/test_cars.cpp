@@ -107,6 +107,25 @@ void bounds(const MeshBuilder& body, Vec3* lo, Vec3* hi) {
     }
 }
 
+// Both models built, with the same materials: names, textures, modes,
+// glow and colour.
+void buildAlike(MeshBuilder& full, MeshBuilder& coarse, Ms3dFile* fullFile, Ms3dFile* coarseFile) {
+    std::string error;
+    ASSERT_TRUE(full.build(fullFile, &error)) << error;
+    ASSERT_TRUE(coarse.build(coarseFile, &error)) << error;
+    ASSERT_EQ(coarseFile->materials.size(), fullFile->materials.size());
+    for (size_t i = 0; i < fullFile->materials.size(); i++) {
+        const Ms3dMaterial &a = fullFile->materials[i], &b = coarseFile->materials[i];
+        EXPECT_EQ(b.name, a.name);
+        EXPECT_EQ(b.texture, a.texture);
+        EXPECT_EQ(b.mode, a.mode);
+        for (int k = 0; k < 4; k++) {
+            EXPECT_EQ(b.emissive[k], a.emissive[k]) << a.name;
+            EXPECT_EQ(b.diffuse[k], a.diffuse[k]) << a.name;
+        }
+    }
+}
+
 // The race's coarse body at Low: at most a third of the full body's
 // triangles, in the same materials with the same textures and glow, the
 // same outline to within a few centimetres, and a closed skin: every edge
@@ -123,20 +142,7 @@ TEST(Cars, CoarseBodiesKeepMaterialsOutlineAndSkinFromAThird) {
         buildCarBody(m, coarse, CarBodyDetail::Coarse);
         EXPECT_LE(coarse.triangleCount(), full.triangleCount() / 3);
         Ms3dFile fullFile, coarseFile;
-        std::string error;
-        ASSERT_TRUE(full.build(&fullFile, &error)) << error;
-        ASSERT_TRUE(coarse.build(&coarseFile, &error)) << error;
-        ASSERT_EQ(coarseFile.materials.size(), fullFile.materials.size());
-        for (size_t i = 0; i < fullFile.materials.size(); i++) {
-            const Ms3dMaterial &a = fullFile.materials[i], &b = coarseFile.materials[i];
-            EXPECT_EQ(b.name, a.name);
-            EXPECT_EQ(b.texture, a.texture);
-            EXPECT_EQ(b.mode, a.mode);
-            for (int k = 0; k < 4; k++) {
-                EXPECT_EQ(b.emissive[k], a.emissive[k]) << a.name;
-                EXPECT_EQ(b.diffuse[k], a.diffuse[k]) << a.name;
-            }
-        }
+        ASSERT_NO_FATAL_FAILURE(buildAlike(full, coarse, &fullFile, &coarseFile));
         // Every material keeps some of its triangles: no lamp or trim lost.
         ASSERT_EQ(coarseFile.groups.size(), fullFile.groups.size());
         for (size_t g = 0; g < fullFile.groups.size(); g++) {
@@ -168,14 +174,7 @@ TEST(Cars, CoarseWheelsKeepTheirMaterialsAndSize) {
         buildCarWheel(m, coarse, CarBodyDetail::Coarse);
         EXPECT_LE(coarse.triangleCount(), full.triangleCount() / 2);
         Ms3dFile fullFile, coarseFile;
-        std::string error;
-        ASSERT_TRUE(full.build(&fullFile, &error)) << error;
-        ASSERT_TRUE(coarse.build(&coarseFile, &error)) << error;
-        ASSERT_EQ(coarseFile.materials.size(), fullFile.materials.size());
-        for (size_t i = 0; i < fullFile.materials.size(); i++) {
-            EXPECT_EQ(coarseFile.materials[i].name, fullFile.materials[i].name);
-            EXPECT_EQ(coarseFile.materials[i].texture, fullFile.materials[i].texture);
-        }
+        ASSERT_NO_FATAL_FAILURE(buildAlike(full, coarse, &fullFile, &coarseFile));
         Vec3 lo, hi, coarseLo, coarseHi;
         bounds(full, &lo, &hi);
         bounds(coarse, &coarseLo, &coarseHi);
