@@ -117,8 +117,10 @@ void drawTopBar() {
     endImages();
 }
 
-// Drawn with the depth test on, as the top bar leaves it.
+// Without the depth test: a preset without glow leaves the scene's depths
+// in the buffer, and the gauge must not hide behind them.
 void drawNitroGauge() {
+    beginImages();
     setBlend2D(Blend2DAlpha);
     drawColour(1.0f, 1.0f, 1.0f, 1.0f);
     translate2D(-12.0f, 0.0f);

@@ -161,6 +161,19 @@ TEST_F(HudFrames, NitroFillGrowsUpwardsAndStopsAtFull) {
     EXPECT_EQ(overlayBox(empty, 200, 0, 800, 600), overlayBox(full, 200, 0, 800, 600));
 }
 
+// A preset without glow leaves the scene's depths under the HUD: the nitro
+// gauge is drawn over the nearest of them as over a cleared depth.
+TEST_F(HudFrames, NitroGaugeIgnoresTheScenesDepths) {
+    session.countdownRunning = true;
+    const std::vector<uint8_t> cleared = hud();
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(0.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    drawRaceHud();
+    EXPECT_EQ(overlayBox(readFrame(), -12, 0, 188, 200), overlayBox(cleared, -12, 0, 188, 200));
+}
+
 TEST_F(HudFrames, NeedleAndLapShowTheirEdgeValues) {
     session.countdownRunning = true;  // no arrow: it turns from frame to frame
     session.cars[0].rpm = 400.0f;
