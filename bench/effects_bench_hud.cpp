@@ -70,9 +70,9 @@ void BM_LowHudParts(benchmark::State& state) {
         timed(drawRaceHud, 1);
         timed(
             [] {
-                overlayTilesEnabled = false;
+                overlaySavings.tiles = false;
                 drawRaceHud();
-                overlayTilesEnabled = true;
+                overlaySavings.tiles = true;
             },
             2);
         timed(
@@ -114,9 +114,9 @@ void BM_LowHudParts(benchmark::State& state) {
         timed([] { hudTexts(); }, 8);
         timed(
             [] {
-                overlayTilesEnabled = false;
+                overlaySavings.tiles = false;
                 hudTexts();
-                overlayTilesEnabled = true;
+                overlaySavings.tiles = true;
             },
             9);
         platformSwapBuffers();
@@ -145,8 +145,9 @@ struct OverlaySaving {
     bool* on;
 };
 const OverlaySaving kOverlaySavings[] = {
-    {"tiles", &overlayTilesEnabled},
-    {"one_pass_masks", &overlayOnePassMasks},
+    {"tiles", &overlaySavings.tiles},
+    {"one_pass_masks", &overlaySavings.onePassMasks},
+    {"screen_images", &overlaySavings.screenImages},
 };
 
 // The whole Low frame, alternating by pairs of frames between one of the
@@ -193,6 +194,6 @@ void BM_LowHudSaving(benchmark::State& state) {
     releaseSky();
     scriptedCloseGLWindow();
 }
-BENCHMARK(BM_LowHudSaving)->DenseRange(0, 1)->Iterations(400)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LowHudSaving)->DenseRange(0, 2)->Iterations(400)->Unit(benchmark::kMillisecond);
 
 }  // namespace

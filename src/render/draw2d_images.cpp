@@ -82,7 +82,7 @@ void drawImageTriangle(GLuint texture, const float corners[12]) {
 // of the two passes.
 void drawMaskedImage(GLuint mask, GLuint face, float x0, float y0, float x1, float y1) {
     glEnable(GL_BLEND);
-    if (overlayOnePassMasks) {
+    if (overlaySavings.onePassMasks) {
         GLfloat colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
         glGetFloatv(GL_CURRENT_COLOR, colour);
         const bool white = colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f;

@@ -930,21 +930,32 @@ void drawGarageCarWheels(Model* wheel, const GarageView& view, const WheelPose w
 // How the image is blended over the frame; the caller sets the blend function.
 // OverlayMaskedAdd: a mask in alpha multiplies the frame, the colour is added.
 enum OverlayBlend { OverlayMultiply, OverlayAdd, OverlayAlpha, OverlayMaskedAdd };
-// Off: each image is one quad (the reference for comparisons).
-extern bool overlayTilesEnabled;
-// Off: masked images always take their two passes (the reference).
-extern bool overlayOnePassMasks;
+// What the overlay's large images save; each off gives the reference
+// picture for comparisons.
+struct OverlaySavings {
+    // Off: each image is one quad.
+    bool tiles = true;
+    // Off: masked images always take their two passes.
+    bool onePassMasks = true;
+    // Off: images are filtered at every draw instead of drawn from the
+    // picture made at their place on screen.
+    bool screenImages = true;
+};
+extern OverlaySavings overlaySavings;
 // One image holding a grey mask in its alpha and a face in its colour, on
 // the same mipmap levels, so drawMaskedImage needs one pass; made at the
 // pair's first draw and kept until forgetOverlayTiles. 0 when the mask is
 // tinted or the two images differ in size.
 TextureId maskedFaceImage(TextureId mask, TextureId face);
 // The image over x0,y0 - x1,y1 in overlay units, texture 0..1 across it, up
-// to the fraction tLimit of its height; binds the texture. The tiles an image
-// needs are found from its texels at its first draw at each size on screen.
+// to the fraction tLimit of its height; binds the texture, or the picture
+// made of it where it was drawn before in white and upright (see
+// OverlaySavings::screenImages). The tiles an image needs are found from its
+// texels at its first draw at each size on screen.
 void drawOverlayImage(TextureId texture, OverlayBlend blend, float x0, float y0, float x1, float y1,
                       float tLimit = 1.0f);
-// Forgets the tiles found so far, before the images' textures are replaced.
+// Forgets the tiles and pictures found so far, before the images' textures
+// are replaced.
 void forgetOverlayTiles();
 
 // ---------------------------------------------------------------------------

@@ -23,6 +23,27 @@ inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPe
     return (width * height + width + 1) * bytesPerPixel;
 }
 
+// Framebuffer objects (OpenGL 3.0 or ARB_framebuffer_object), for drawing
+// into pictures of the renderer's own.
+struct FramebufferCalls {
+    PFNGLGENFRAMEBUFFERSPROC gen = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bind = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC attach = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC status = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC release = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genBuffer = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindBuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC storage = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC releaseBuffer = nullptr;
+};
+// Null when the context has none; fetched at the first call.
+const FramebufferCalls* framebufferCalls();
+
+// A new context: the scaled scene's texture and the overlay's pictures of
+// the last one are gone with it, and are made again when next needed.
+void abandonScaledScene();
+void abandonOverlayPictures();
+
 // Where a scene view's viewport is drawn: the rectangle itself, or scaled to
 // the preset's render scale between beginScaledScene and endScaledScene.
 ViewportRect drawnViewport(const ViewportRect& rect);

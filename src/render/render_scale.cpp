@@ -34,6 +34,11 @@ static bool sceneIsScaled(int* width, int* height, int* scaledWidth, int* scaled
     return *scaledWidth < w || *scaledHeight < h;
 }
 
+void abandonScaledScene() {
+    scaledSceneTexture = 0;
+    scaledTextureWidth = scaledTextureHeight = 0;
+}
+
 ViewportRect drawnViewport(const ViewportRect& rect) {
     if (drawnScale >= 1.0f) return rect;
     ViewportRect drawn;

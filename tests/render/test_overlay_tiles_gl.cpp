@@ -23,7 +23,7 @@ class OverlayTiles : public RendererTest {
         glUseProgramObjectARB(0);
     }
     void TearDown() override {
-        overlayTilesEnabled = true;
+        overlaySavings = OverlaySavings{};
         RendererTest::TearDown();
     }
 
@@ -70,7 +70,7 @@ class OverlayTiles : public RendererTest {
 
     std::vector<uint8_t> draw(GLuint texture, OverlayBlend blend, float size, bool tiles,
                               bool opaque = false) {
-        overlayTilesEnabled = tiles;
+        overlaySavings.tiles = tiles;
         glClear(GL_COLOR_BUFFER_BIT);
         beginOverlay();
         drawBackground();
@@ -126,6 +126,60 @@ TEST_F(OverlayTiles, TilesDrawTheOneQuadPicture) {
     }
 }
 
+// From its second draw at one place an image is drawn from the picture made
+// there, unfiltered: the frame stays the filtered one, whatever the blend,
+// the size (minified through the mipmaps, near 1:1, magnified), a place
+// between pixels and a part of the image's height.
+TEST_F(OverlayTiles, ScreenPictureKeepsTheFilteredFrame) {
+    for (OverlayBlend blend : {OverlayMultiply, OverlayAdd, OverlayAlpha}) {
+        const GLuint texture = ringImage(blend);
+        for (float size : {55.0f, 160.0f, 640.0f}) {
+            overlaySavings.screenImages = false;
+            const std::vector<uint8_t> reference = draw(texture, blend, size, true);
+            overlaySavings.screenImages = true;
+            std::vector<uint8_t> drawn;
+            GLint bound = 0;
+            for (int time = 0; time < 3; time++) {
+                drawn = draw(texture, blend, size, true);
+                glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+                // Filtered as before at the first two draws, the second
+                // making the picture; from the picture at the third.
+                EXPECT_EQ(static_cast<GLuint>(bound) == texture, time == 0) << "draw " << time;
+            }
+            ASSERT_EQ(drawn.size(), reference.size());
+            size_t differing = 0;
+            for (size_t i = 0; i < drawn.size(); i++) differing += drawn[i] != reference[i];
+            EXPECT_EQ(differing, 0u) << "blend " << blend << " size " << size;
+        }
+        glDeleteTextures(1, &texture);
+        forgetOverlayTiles();
+    }
+}
+
+// A turned image, or one drawn in another colour than white, is filtered at
+// every draw: the picture holds the texels times white, upright.
+TEST_F(OverlayTiles, TurnedOrTintedImagesKeepFiltering) {
+    const GLuint texture = ringImage(OverlayAlpha);
+    struct Case {
+        float degrees;
+        float green;
+    };
+    for (const Case& c : {Case{12.0f, 1.0f}, Case{0.0f, 0.5f}}) {
+        for (int time = 0; time < 3; time++) {
+            beginOverlay();
+            glRotatef(c.degrees, 0.0f, 0.0f, 1.0f);
+            glColor4f(1.0f, c.green, 1.0f, 1.0f);
+            drawOverlayImage(texture, OverlayAlpha, 37.0f, 21.0f, 197.0f, 181.0f);
+            endOverlay();
+            GLint bound = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+            EXPECT_EQ(static_cast<GLuint>(bound), texture) << c.degrees << " degrees, draw " << time;
+        }
+    }
+    glDeleteTextures(1, &texture);
+    forgetOverlayTiles();
+}
+
 // A mask of the given grey (or tinted: red kept, green and blue dimmed) with
 // a disc cut darker, and a face lit along a ring: the HUD's masked images in
 // small.
@@ -174,7 +228,7 @@ TEST_F(OverlayTiles, MaskedImageInOnePassKeepsThePicture) {
         for (float size : {40.0f, 130.0f, 500.0f}) {
             std::vector<uint8_t> frames[2];
             for (int onePass = 0; onePass < 2; onePass++) {
-                overlayOnePassMasks = onePass == 1;
+                overlaySavings.onePassMasks = onePass == 1;
                 glClear(GL_COLOR_BUFFER_BIT);
                 beginOverlay();
                 drawBackground();
@@ -184,7 +238,7 @@ TEST_F(OverlayTiles, MaskedImageInOnePassKeepsThePicture) {
                 endOverlay();
                 frames[onePass] = frame();
             }
-            overlayOnePassMasks = true;
+            overlaySavings.onePassMasks = true;
             ASSERT_EQ(frames[0].size(), frames[1].size());
             size_t differing = 0;
             for (size_t i = 0; i < frames[0].size(); i++) differing += frames[0][i] != frames[1][i];
