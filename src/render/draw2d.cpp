@@ -5,6 +5,7 @@
 
 #include "render/gl.h"
 #include "render/render.h"
+#include "render/render_local.h"
 #include "state/state.h"
 
 void beginShapes() {
@@ -82,8 +83,7 @@ void printScaled(float x, float y, float scale, const char* text) {
     glPushMatrix();
     glTranslatef(x, y, 0.0f);
     glScalef(scale, scale, 1.0f);
-    glListBase(largeFontLists + 128 - 32);
-    glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+    drawGlyphLine(false, 128 - 32, text, static_cast<int>(std::strlen(text)));
     glPopMatrix();
     glDisable(GL_TEXTURE_2D);
 }

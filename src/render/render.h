@@ -227,8 +227,6 @@ constexpr int kShaderLights = 5;
 // ---------------------------------------------------------------------------
 // Bitmap font and 2-D text, in the 800 x 600 overlay space (origin bottom left).
 
-extern DrawListId smallFontLists;  // 256 lists, one per glyph cell
-extern DrawListId largeFontLists;
 // 0 white, 1 red, 2 green; anything else keeps the current colour.
 extern int textColour;
 extern float textAlpha;
@@ -244,7 +242,6 @@ void beginOverlay();
 void endOverlay();
 void buildSmallFont();
 void buildLargeFont();
-void releaseFonts();
 // set: 0 for the glyphs of rows 0-5, 1 (or more) for rows 8-13. scale is
 // accepted for the callers' sake and ignored.
 void printText(int x, int y, float scale, int set, const char* format, ...)

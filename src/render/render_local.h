@@ -44,6 +44,10 @@ const FramebufferCalls* framebufferCalls();
 void abandonScaledScene();
 void abandonOverlayPictures();
 
+// A line of glyphs in the small or large font from the glyph image bound,
+// each character's cell firstCell + its code, in the current transform.
+void drawGlyphLine(bool small, int firstCell, const char* text, int length);
+
 // Where a scene view's viewport is drawn: the rectangle itself, or scaled to
 // the preset's render scale between beginScaledScene and endScaledScene.
 ViewportRect drawnViewport(const ViewportRect& rect);

@@ -5,9 +5,8 @@
 
 #include "render/gl.h"
 #include "render/render.h"
+#include "render/render_local.h"
 
-GLuint smallFontLists;
-GLuint largeFontLists;
 int textColour = 0;
 float textAlpha = 1.0f;
 
@@ -21,39 +20,54 @@ constexpr float kCell = 1.0f / 16.0f;
 constexpr int kSetStride = 128;
 constexpr int kFirstPrintable = 32;
 
-// Quads are about twice the advance wide: the image draws each character in
-// the left part of its cell, so neighbours overlap only on empty pixels.
-GLuint buildFont(float width, float height, float advance) {
-    GLuint base = glGenLists(kGlyphCells);
-    for (int i = 0; i < kGlyphCells; i++) {
-        float s = static_cast<float>(i % 16) * kCell;
-        float tTop = 1.0f - static_cast<float>(i / 16) * kCell;
-        float tBottom = tTop - kCell;
-        glNewList(base + i, GL_COMPILE);
-        glBegin(GL_QUADS);
+// A font's quad and advance in overlay units. Quads are about twice the
+// advance wide: the image draws each character in the left part of its
+// cell, so neighbours overlap only on empty pixels.
+struct FontShape {
+    float width, height, advance;
+};
+constexpr FontShape kSmallFont{19.0f, 20.0f, 10.0f};
+constexpr FontShape kLargeFont{25.0f, 27.0f, 13.0f};
+
+}  // namespace
+
+// A line of glyphs from the cell firstCell + code of each character, as one
+// batch of quads, each one advance on from the one before; codes whose cell
+// is outside the image draw nothing and take no room. One draw a line: the
+// renderer's work per draw is larger than a glyph's pixels.
+void drawGlyphLine(bool small, int firstCell, const char* text, int length) {
+    const FontShape& font = small ? kSmallFont : kLargeFont;
+    float x = 0.0f;
+    glBegin(GL_QUADS);
+    for (int i = 0; i < length; i++) {
+        const int cell = firstCell + static_cast<unsigned char>(text[i]);
+        if (cell < 0 || cell >= kGlyphCells) continue;
+        const float s = static_cast<float>(cell % 16) * kCell;
+        const float tTop = 1.0f - static_cast<float>(cell / 16) * kCell;
+        const float tBottom = tTop - kCell;
         glTexCoord2f(s, tBottom);
-        glVertex2f(0.0f, 0.0f);
+        glVertex2f(x, 0.0f);
         glTexCoord2f(s + kCell, tBottom);
-        glVertex2f(width, 0.0f);
+        glVertex2f(x + font.width, 0.0f);
         glTexCoord2f(s + kCell, tTop);
-        glVertex2f(width, height);
+        glVertex2f(x + font.width, font.height);
         glTexCoord2f(s, tTop);
-        glVertex2f(0.0f, height);
-        glEnd();
-        glTranslatef(advance, 0.0f, 0.0f);
-        glEndList();
+        glVertex2f(x, font.height);
+        x += font.advance;
     }
-    return base;
+    glEnd();
 }
 
-void printWith(GLuint lists, int x, int y, int set, bool small, const char* format, va_list args) {
+namespace {
+
+void printWith(int x, int y, int set, bool small, const char* format, va_list args) {
     if (!format) return;
     // The formatted text is cut at 255 characters, never written past.
     char text[256];
     int length = std::vsnprintf(text, sizeof text, format, args);
     if (length < 0) return;
     if (length > static_cast<int>(sizeof text) - 1) length = static_cast<int>(sizeof text) - 1;
-    // Codes outside 32..127 would call lists of the other set or of no font
+    // Codes outside 32..127 would draw cells of the other set or of no glyph
     // at all: they print as spaces.
     for (int i = 0; i < length; i++)
         if (static_cast<signed char>(text[i]) < kFirstPrintable) text[i] = ' ';
@@ -64,7 +78,6 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     beginOverlay();
     // The small font's baseline sits 3 units below the given y.
     glTranslated(static_cast<double>(x), static_cast<double>(small ? y - 3 : y), 0.0);
-    glListBase(lists + kSetStride * set - kFirstPrintable);
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -76,7 +89,7 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
     const TgaImage& glyphs = tgaTextures[kGlyphTga];
     glBindTexture(GL_TEXTURE_2D, glyphs.texture != 0xFFFFFFFFu ? glyphs.texture : 0);
 
-    glCallLists(length, GL_UNSIGNED_BYTE, text);
+    drawGlyphLine(small, kSetStride * set - kFirstPrintable, text, length);
 
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
@@ -87,35 +100,27 @@ void printWith(GLuint lists, int x, int y, int set, bool small, const char* form
 
 }  // namespace
 
+// The glyphs are drawn from the image bound at the time; the start-up image
+// is left bound here, as the game always did.
 void buildSmallFont() {
-    // The lists hold no texture binding; the start-up texture is bound while
-    // they are built, as the game always did.
     glBindTexture(GL_TEXTURE_2D, startTextures[2]);
-    smallFontLists = buildFont(19.0f, 20.0f, 10.0f);
 }
 
 void buildLargeFont() {
     glBindTexture(GL_TEXTURE_2D, startTextures[2]);
-    largeFontLists = buildFont(25.0f, 27.0f, 13.0f);
-}
-
-void releaseFonts() {
-    if (smallFontLists) glDeleteLists(smallFontLists, kGlyphCells);
-    if (largeFontLists) glDeleteLists(largeFontLists, kGlyphCells);
-    smallFontLists = largeFontLists = 0;
 }
 
 void printText(int x, int y, float scale, int set, const char* format, ...) {
     (void)scale;
     va_list args;
     va_start(args, format);
-    printWith(smallFontLists, x, y, set, true, format, args);
+    printWith(x, y, set, true, format, args);
     va_end(args);
 }
 
 void printTextLarge(int x, int y, int set, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    printWith(largeFontLists, x, y, set, false, format, args);
+    printWith(x, y, set, false, format, args);
     va_end(args);
 }

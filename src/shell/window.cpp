@@ -180,7 +180,6 @@ void destroyGameWindow() {
         }
         appInstance = false;
     }
-    releaseFonts();
 }
 
 void resetWindowState() {

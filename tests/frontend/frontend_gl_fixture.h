@@ -38,7 +38,6 @@ class FrontEndGl : public ::testing::Test {
             rebuildGarageLights();
         }
         releaseGarageModels();
-        releaseFonts();
         releaseTgaTextures();
         scriptedCloseGLWindow();
         scriptedReset();

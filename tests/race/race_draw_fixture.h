@@ -42,7 +42,6 @@ inline void unloadRaceAndCars() {
 
 inline void stopRaceRenderer() {
     releaseSky();
-    releaseFonts();
     releaseTgaTextures();
     scriptedCloseGLWindow();
 }

@@ -56,7 +56,6 @@ class RendererTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        releaseFonts();
         releaseTgaTextures();
         scriptedCloseGLWindow();
         if (chdir(previousDir.c_str()) != 0) ADD_FAILURE() << "cannot return to " << previousDir;

@@ -63,7 +63,6 @@ TEST(GeneratedContent, LoadsThroughTheGameReaders) {
     }
     // No reader complained along the way.
     for (const auto& box : scriptedMessageBoxes()) ADD_FAILURE() << box.caption << ": " << box.text;
-    releaseFonts();
     releaseTgaTextures();
     scriptedCloseGLWindow();
 }

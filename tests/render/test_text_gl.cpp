@@ -90,7 +90,6 @@ TEST_F(TextTest, SameRelativePlaceAtEveryResolution) {
         char path[64];
         std::snprintf(path, sizeof path, "/tmp/korvask-text-%dx%d.png", width, height);
         scriptedWritePng(path, rgb, width, height);
-        releaseFonts();
         releaseTgaTextures();
         scriptedCloseGLWindow();
     }
