@@ -247,6 +247,18 @@ std::vector<unsigned char> levelTexels(GLuint texture, int level, int* width, in
     return texels;
 }
 
+// A new texture name, bound, with its filters and wrapping.
+GLuint newBoundTexture(GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+    return texture;
+}
+
 // Level by level, the face's colour beside the mask's grey: the same texels
 // the two passes filter, so the one pass gives their picture. Null when a
 // level differs in size or the mask is tinted anywhere.
@@ -274,13 +286,7 @@ GLuint combineMaskAndFace(GLuint mask, GLuint face) {
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
-    GLuint combined = 0;
-    glGenTextures(1, &combined);
-    glBindTexture(GL_TEXTURE_2D, combined);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+    const GLuint combined = newBoundTexture(minFilter, magFilter, wrapS, wrapT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (size_t level = 0; level < levels.size(); level++)
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA, widths[level], heights[level], 0,
@@ -415,12 +421,7 @@ GLuint sampleOnScreen(const ScreenImage& image, const TileMask* mask, const floa
         glClear(GL_COLOR_BUFFER_BIT);
         glBindTexture(GL_TEXTURE_2D, image.source);
         drawTileRuns(mask, overlay[0], overlay[1], overlay[2], overlay[3], 1.0f, kWholeImage);
-        glGenTextures(1, &picture);
-        glBindTexture(GL_TEXTURE_2D, picture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        picture = newBoundTexture(GL_NEAREST, GL_NEAREST, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
         glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.left, image.bottom, image.width, image.height, 0);
     }
     fb->bind(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawnInto));
