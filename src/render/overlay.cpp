@@ -535,12 +535,6 @@ void drawOverlayImage(GLuint texture, OverlayBlend blend, float x0, float y0, fl
     drawTileRuns(mask, x0, y0, x1, y1, tLimit, place);
 }
 
-void abandonOverlayPictures() {
-    tileMasks.clear();
-    maskedFaces.clear();
-    screenImages.clear();
-}
-
 void forgetOverlayTiles() {
     tileMasks.clear();
     forgetScreenImages();

@@ -39,10 +39,9 @@ struct FramebufferCalls {
 // Null when the context has none; fetched at the first call.
 const FramebufferCalls* framebufferCalls();
 
-// A new context: the scaled scene's texture and the overlay's pictures of
-// the last one are gone with it, and are made again when next needed.
+// A new context: the scaled scene's texture of the last one is gone with
+// it, and its name may already be one of the new context's own textures.
 void abandonScaledScene();
-void abandonOverlayPictures();
 
 // A line of glyphs in the small or large font from the glyph image bound,
 // each character's cell firstCell + its code, in the current transform.

@@ -140,7 +140,6 @@ GLuint createRenderTexture(int width, int height) {
 
 void createRenderTextures() {
     abandonScaledScene();
-    abandonOverlayPictures();
     screenTexture = createRenderTexture(options.windowWidth, options.windowHeight);
     blurTextureA = createRenderTexture(options.blurWidth, options.blurHeight);
     blurTextureB = createRenderTexture(options.blurWidth, options.blurHeight);

@@ -125,6 +125,43 @@ TEST_F(GraphicsPresets, ScaledSceneKeepsTheHudSharpAtFullResolution) {
     }
 }
 
+// A new context does not reuse the last one's name for the scaled scene's
+// picture: that name may now be one of the new context's own textures.
+TEST_F(GraphicsPresets, ScaledSceneAfterANewContextLeavesOtherTexturesAlone) {
+    auto scaledFrame = [&](float red, float green) {
+        applyGraphicsPreset(GraphicsLow);
+        glViewport(0, 0, width, height);
+        glClearColor(red, green, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        beginScaledScene();
+        endScaledScene();
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        return frame();
+    };
+    scaledFrame(1.0f, 0.0f);
+    applyGraphicsPreset(GraphicsHigh);
+    releaseTgaTextures();
+    scriptedCloseGLWindow();
+    ASSERT_TRUE(start(800, 600));
+    // Textures of the new context, one of them likely under the old name.
+    std::vector<GLuint> names(16);
+    glGenTextures(static_cast<GLsizei>(names.size()), names.data());
+    const uint8_t blue[4] = {0, 0, 255, 255};
+    for (GLuint name : names) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, blue);
+    }
+    const std::vector<uint8_t> rgb = scaledFrame(0.0f, 1.0f);
+    EXPECT_EQ(rgb[((size_t)300 * width + 400) * 3 + 1], 255);
+    for (GLuint name : names) {
+        glBindTexture(GL_TEXTURE_2D, name);
+        GLint texelsWide = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texelsWide);
+        EXPECT_EQ(texelsWide, 1) << "texture " << name;
+    }
+    glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
+}
+
 struct AutoCase {
     const char* name;
     std::vector<float> menuFrameMs;
