@@ -113,11 +113,11 @@ void drawGarageScene() {
     // The body first: the depth test then turns away the room behind it
     // instead of shading it and covering it again.
     const int car = frontEnd.selectedCar >= 0 && frontEnd.selectedCar < kCarModels ? frontEnd.selectedCar : 0;
-    drawGarageCarBody(raceRun.carBodyModels[car], view, kGarageShading);
+    drawGarageCarBody(garageCarBody(car), view, kGarageShading);
     drawGarageRoom(frontEnd.garageModel, view, kGarageShading);
     WheelPose wheels[kCarWheelPoses];
     poseGarageWheels(raceRun.carTable[car], wheels);
-    drawGarageCarWheels(raceRun.carWheelModels[car], view, wheels, kGarageShading);
+    drawGarageCarWheels(garageCarWheel(car), view, wheels, kGarageShading);
 
     endLitScene();
     endScaledScene();

@@ -51,6 +51,7 @@ void releaseCarModels() {
         raceRun.carWheelModels[i] = nullptr;
         raceRun.carCoarseBodyModels[i] = nullptr;
         raceRun.carCoarseWheelModels[i] = nullptr;
+        raceRun.carCoarseAsked[i] = false;
     }
 }
 
@@ -88,4 +89,25 @@ Model* raceCarBody(int model) {
 
 Model* raceCarWheel(int model) {
     return raceCarModel(raceRun.carWheelModels[model], raceRun.carCoarseWheelModels[model]);
+}
+
+// The garage shows one car at a time: its coarse models are read at its
+// first showing at such a preset, and a missing file is not looked for
+// again at every frame.
+static void askCoarseCar(int model) {
+    if (!graphicsSwitchesInForce().coarseCarModels || raceRun.carCoarseAsked[model]) return;
+    raceRun.carCoarseAsked[model] = true;
+    loadCoarseCar(model);
+}
+
+Model* garageCarBody(int model) {
+    if (model < 0 || model >= kCarModels) return nullptr;
+    askCoarseCar(model);
+    return raceCarBody(model);
+}
+
+Model* garageCarWheel(int model) {
+    if (model < 0 || model >= kCarModels) return nullptr;
+    askCoarseCar(model);
+    return raceCarWheel(model);
 }

@@ -49,6 +49,12 @@ void loadCoarseCarModels();
 // full ones.
 Model* raceCarBody(int model);
 Model* raceCarWheel(int model);
+// The body and the wheel the garage shows for car model m: at a preset that
+// draws coarse cars, the coarse ones, loaded the first time the car is
+// shown (one try a car); else, or where they give no triangles, the full
+// ones.
+Model* garageCarBody(int model);
+Model* garageCarWheel(int model);
 void initCarTable();
 
 // ---------------------------------------------------------------------------
@@ -604,10 +610,13 @@ struct RaceRunState {
     // Body and wheel models of car n at index n - 1; loaded by loadCarModels.
     Model* carBodyModels[kCarModels]{};
     Model* carWheelModels[kCarModels]{};
-    // Coarse bodies and wheels of the same cars for the race at Low, null
-    // until a race needs them (loadCoarseCarModels); released with the others.
+    // Coarse bodies and wheels of the same cars for the race and the garage
+    // at Low, null until a race (loadCoarseCarModels) or the garage needs
+    // them; released with the others.
     Model* carCoarseBodyModels[kCarModels]{};
     Model* carCoarseWheelModels[kCarModels]{};
+    // The garage has asked for car n's coarse models (index n - 1).
+    bool carCoarseAsked[kCarModels]{};
     // Circuit n's record at index n - 1; read at start-up, written on each new one.
     LapRecord lapRecords[kRecordCircuits]{};
     LapFileState lapFiles{};

@@ -156,4 +156,31 @@ TEST_F(RaceFrameTest, OnlyARaceAtLowDrawsTheCoarseCars) {
     setSettingValue(Setting::Graphics, settingWas);
 }
 
+// The garage's car, preset by preset: the coarse models at Low, read at the
+// car's first showing and for that car alone; the full ones at Medium and
+// High, whether or not the coarse ones are loaded.
+TEST_F(RaceFrameTest, GarageShowsTheCoarseCarOnlyAtLow) {
+    loadCarModels();
+    constexpr int kShown = 5;
+    struct Case {
+        int preset;
+        bool coarse;
+    };
+    for (const Case& c : {Case{GraphicsHigh, false}, Case{GraphicsLow, true}, Case{GraphicsMedium, false},
+                          Case{GraphicsLow, true}}) {
+        SCOPED_TRACE("preset " + std::to_string(c.preset));
+        applyGraphicsPreset(c.preset);
+        Model* body = garageCarBody(kShown);
+        Model* wheel = garageCarWheel(kShown);
+        ASSERT_NE(body, nullptr);
+        ASSERT_NE(wheel, nullptr);
+        EXPECT_EQ(body, c.coarse ? raceRun.carCoarseBodyModels[kShown] : raceRun.carBodyModels[kShown]);
+        EXPECT_EQ(wheel, c.coarse ? raceRun.carCoarseWheelModels[kShown] : raceRun.carWheelModels[kShown]);
+        EXPECT_NE(body, c.coarse ? raceRun.carBodyModels[kShown] : nullptr);
+    }
+    for (int model = 0; model < kCarModels; model++)
+        EXPECT_EQ(raceRun.carCoarseBodyModels[model] != nullptr, model == kShown) << "car " << model;
+    applyGraphicsPreset(GraphicsHigh);
+}
+
 }  // namespace
