@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -37,6 +38,24 @@ class MapDrawTest : public ::testing::TestWithParam<int> {
 
     // The map lit by its baked lamps (as at Low) rather than by the frame's.
     bool bakedLamps = false;
+
+    // A camera over the road near the course, at the chase camera's height
+    // (even shots) or high above the street (odd ones), looking any way;
+    // drawn from the test's own sequence of random numbers.
+    void courseCamera(unsigned* seed, int shot, Vector3* eye, Vector3* at) const {
+        auto uniform = [seed]() {
+            *seed = *seed * 1664525u + 1013904223u;
+            return (float)(*seed >> 8) / 16777216.0f;
+        };
+        const Checkpoint& c =
+            session.checkpoints[(int)(uniform() * session.checkpointCount) % session.checkpointCount];
+        const float across = (uniform() - 0.5f) * 16.0f, along = (uniform() - 0.5f) * 16.0f;
+        const float rise = shot % 2 ? 16.0f + uniform() * 30.0f : 1.5f + uniform() * 5.0f;
+        *eye = Vector3(c.x + across, c.y + rise, c.z + along);
+        const float yaw = uniform() * 6.2831853f;
+        *at = Vector3(eye->x + 10.0f * std::cos(yaw), eye->y - 3.0f * uniform(),
+                      eye->z + 10.0f * std::sin(yaw));
+    }
 
     // The map alone with the switches as they stand, from eye towards at.
     std::vector<uint8_t> drawMapAlone(const Vector3& eye, const Vector3& at) {

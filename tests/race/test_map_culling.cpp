@@ -17,21 +17,9 @@ class MapCulling : public MapDrawTest {};
 TEST_P(MapCulling, RandomCamerasSeeWhatTheFullDrawSees) {
     ASSERT_GT(session.checkpointCount, 0);
     unsigned seed = 1234u + (unsigned)GetParam();
-    auto uniform = [&seed]() {
-        seed = seed * 1664525u + 1013904223u;
-        return (float)(seed >> 8) / 16777216.0f;
-    };
     for (int shot = 0; shot < 6; shot++) {
-        // Over the road near the course, where the chase camera rides or
-        // high above the street (over the railway's deck), looking any way.
-        const Checkpoint& c =
-            session.checkpoints[(int)(uniform() * session.checkpointCount) % session.checkpointCount];
-        const float across = (uniform() - 0.5f) * 16.0f, along = (uniform() - 0.5f) * 16.0f;
-        const float rise = shot % 2 ? 16.0f + uniform() * 30.0f : 1.5f + uniform() * 5.0f;
-        const Vector3 eye(c.x + across, c.y + rise, c.z + along);
-        const float yaw = uniform() * 6.2831853f;
-        const Vector3 at(eye.x + 10.0f * std::cos(yaw), eye.y - 3.0f * uniform(),
-                         eye.z + 10.0f * std::sin(yaw));
+        Vector3 eye, at;
+        courseCamera(&seed, shot, &eye, &at);
         const std::vector<uint8_t> full = drawMapWith(mapBackFaceCulling, false, eye, at);
         const std::vector<uint8_t> culled = drawMapWith(mapBackFaceCulling, true, eye, at);
         // Culling removes only faces turned away, which closed shapes hide
