@@ -247,18 +247,6 @@ std::vector<unsigned char> levelTexels(GLuint texture, int level, int* width, in
     return texels;
 }
 
-// A new texture name, bound, with its filters and wrapping.
-GLuint newBoundTexture(GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
-    return texture;
-}
-
 // Level by level, the face's colour beside the mask's grey: the same texels
 // the two passes filter, so the one pass gives their picture. Null when a
 // level differs in size or the mask is tinted anywhere.

@@ -23,6 +23,9 @@ inline size_t texturePixelBlockBytes(size_t width, size_t height, size_t bytesPe
     return (width * height + width + 1) * bytesPerPixel;
 }
 
+// A new texture name, bound, with its filters and wrapping.
+GLuint newBoundTexture(GLint minFilter, GLint magFilter, GLint wrapS, GLint wrapT);
+
 // Framebuffer objects (OpenGL 3.0 or ARB_framebuffer_object), for drawing
 // into pictures of the renderer's own.
 struct FramebufferCalls {
